@@ -1,0 +1,41 @@
+# Vesperlog: `make run` builds and starts the app, `make test` runs every test.
+# Both install the Debian packages the project needs first (only what is missing).
+
+BUILD_DIR ?= build
+TEST_BUILD_DIR ?= build-test
+BENCH_BUILD_DIR ?= build-bench
+FUZZ_BUILD_DIR ?= build-fuzz
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test bench fuzz clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPERLOG_TESTS=OFF
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	./$(BUILD_DIR)/src/App/vesperlog
+
+$(TEST_BUILD_DIR)/build.ninja:
+	cmake -S . -B $(TEST_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVESPERLOG_SANITIZE=ON -DVESPERLOG_TESTS=ON
+
+test: deps $(TEST_BUILD_DIR)/build.ninja
+	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
+	./scripts/run-tests.sh $(TEST_BUILD_DIR)
+
+$(BENCH_BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BENCH_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESPERLOG_TESTS=OFF -DVESPERLOG_BENCH=ON
+
+bench: deps $(BENCH_BUILD_DIR)/build.ninja
+	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
+	./scripts/run-bench.sh $(BENCH_BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR)

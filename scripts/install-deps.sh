@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vesperlog needs to build, test and run.
+# Only what is missing is installed; apt-get runs through sudo when we are not root.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    build-essential cmake ninja-build pkg-config ccache clang-14 libclang-rt-14-dev
+    # Qt
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-positioning-dev qt6-svg-dev libxkbcommon-dev
+    # libraries
+    libsimdjson-dev libicu-dev libpam0g-dev libpocketsphinx-dev pocketsphinx-en-us
+    libbenchmark-dev libgtest-dev
+    # media runtime (GStreamer backend of Qt Multimedia)
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+    # fonts and icons
+    fonts-dejavu-core fonts-inter fonts-comfortaa fonts-jetbrains-mono fonts-sil-charis
+    fonts-noto-color-emoji bootstrap-icons
+    # headless runs, D-Bus and test tools
+    xvfb xauth dbus dbus-x11 libreoffice-writer-nogui espeak-ng sox
+    desktop-file-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every test headless through CTest, inside a private D-Bus session, with the user folders pointed
+# at a temporary home so no test touches the real one.
+set -euo pipefail
+build_dir=${1:-build-test}
+
+home=$(mktemp -d /tmp/vesperlog-tests-XXXXXX)
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$home"/{data,config,state,cache,runtime,Documents,Downloads}
+chmod 700 "$home/runtime"
+export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" \
+       XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen
+
+run() { ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"; }
+if command -v dbus-run-session >/dev/null 2>&1; then
+    export -f run
+    export build_dir
+    dbus-run-session -- bash -c run
+else
+    run
+fi

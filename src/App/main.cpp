@@ -1,0 +1,6 @@
+#include "App/Application.h"
+
+int main(int argc, char** argv)
+{
+    return runVesperlog(argc, argv);
+}

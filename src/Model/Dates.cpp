@@ -1,0 +1,86 @@
+#include "Model/Dates.h"
+
+#include <QTimeZone>
+
+#include <cmath>
+
+namespace vsp {
+
+double now()
+{
+    return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0 - kReferenceDateOffset;
+}
+
+QDateTime toDateTime(double timestamp)
+{
+    const double ms = std::round((timestamp + kReferenceDateOffset) * 1000.0);
+    // Keep far-out values inside what QDateTime can represent.
+    const double limit = 8.0e15;
+    const qint64 clamped = qint64(std::isfinite(ms) ? std::clamp(ms, -limit, limit) : 0.0);
+    return QDateTime::fromMSecsSinceEpoch(clamped);
+}
+
+double fromDateTime(const QDateTime& dateTime)
+{
+    return double(dateTime.toMSecsSinceEpoch()) / 1000.0 - kReferenceDateOffset;
+}
+
+QDate localDate(double timestamp)
+{
+    return toDateTime(timestamp).date();
+}
+
+double startOfDay(const QDate& day)
+{
+    return fromDateTime(day.startOfDay());
+}
+
+double startOfDayOf(double timestamp)
+{
+    return startOfDay(localDate(timestamp));
+}
+
+double addDays(double timestamp, int days)
+{
+    const QDateTime dt = toDateTime(timestamp);
+    const double fraction = timestamp - std::floor(timestamp);
+    QDateTime moved(dt.date().addDays(days), dt.time());
+    if (!moved.isValid()) {
+        // The wall-clock time does not exist on that day (a spring-forward gap): keep the offset instead.
+        moved = dt.addDays(days);
+    }
+    // QDateTime keeps milliseconds only; restore the full fraction of the second.
+    const double whole = std::floor(fromDateTime(moved) + 1e-9);
+    return whole + fraction;
+}
+
+DayRange dayRange(const QDate& day)
+{
+    return {startOfDay(day), startOfDay(day.addDays(1))};
+}
+
+QString formatLocal(double timestamp, const QString& pattern)
+{
+    return toDateTime(timestamp).toString(pattern);
+}
+
+QString formatISO8601(double timestamp)
+{
+    const qint64 seconds = qint64(std::floor(timestamp + kReferenceDateOffset));
+    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss'Z'"));
+}
+
+std::optional<double> parseISO8601(QStringView text)
+{
+    // yyyy-MM-ddTHH:mm:ss[.fff](Z|±hh:mm|±hhmm)
+    if (text.size() < 20 || text.size() > 40) {
+        return std::nullopt;
+    }
+    const QDateTime parsed = QDateTime::fromString(text.toString(), Qt::ISODateWithMs);
+    if (!parsed.isValid() || parsed.timeSpec() == Qt::LocalTime) {
+        return std::nullopt;
+    }
+    return fromDateTime(parsed);
+}
+
+} // namespace vsp

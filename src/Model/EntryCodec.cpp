@@ -1,0 +1,789 @@
+#include "Model/EntryCodec.h"
+
+#include "Model/Dates.h"
+#include "Model/JsonWriter.h"
+#include "Model/Uuid.h"
+
+#include <simdjson.h>
+
+#include <array>
+#include <cmath>
+
+namespace vsp {
+
+namespace {
+
+using simdjson::dom::array;
+using simdjson::dom::element;
+using simdjson::dom::object;
+
+enum Field {
+    Id, Title, Body, BodyRTF, Date, Tags, Mood, IsFavorite, Type, ExpirationDate, FontDesign, IsArchived,
+    ImageFilenames, AudioClips, Latitude, Longitude, PlaceName, WeatherSymbol, WeatherTemp, WeatherText,
+    FieldCount
+};
+
+constexpr std::array<std::string_view, FieldCount> kFieldNames = {
+    "id", "title", "body", "bodyRTF", "date", "tags", "mood", "isFavorite", "type", "expirationDate",
+    "fontDesign", "isArchived", "imageFilenames", "audioClips", "latitude", "longitude", "placeName",
+    "weatherSymbol", "weatherTemp", "weatherText",
+};
+
+constexpr std::array<Field, FieldCount> kFieldOrder = {
+    Id, Title, Body, BodyRTF, Date, Tags, Mood, IsFavorite, Type, ExpirationDate, FontDesign, IsArchived,
+    ImageFilenames, AudioClips, Latitude, Longitude, PlaceName, WeatherSymbol, WeatherTemp, WeatherText,
+};
+
+// Code-point order of the key names.
+constexpr std::array<Field, FieldCount> kSortedOrder = {
+    AudioClips, Body, BodyRTF, Date, ExpirationDate, FontDesign, Id, ImageFilenames, IsArchived, IsFavorite,
+    Latitude, Longitude, Mood, PlaceName, Tags, Title, Type, WeatherSymbol, WeatherTemp, WeatherText,
+};
+
+int fieldOf(std::string_view key)
+{
+    for (int i = 0; i < FieldCount; ++i) {
+        if (kFieldNames[size_t(i)] == key) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString toQString(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+QString quoted(std::string_view key)
+{
+    return u'"' + toQString(key) + u'"';
+}
+
+// ---------------------------------------------------------------- writing
+
+void writeDate(JsonWriter& w, double date, DateEncoding dates)
+{
+    if (dates == DateEncoding::ISO8601) {
+        w.value(QStringView(formatISO8601(date)));
+    } else {
+        w.value(date);
+    }
+}
+
+bool isStorable(const std::optional<double>& value)
+{
+    // A value that JSON cannot hold is treated as absent so that it can never block a save.
+    return value && std::isfinite(*value);
+}
+
+void writeClip(JsonWriter& w, const AudioClip& clip, bool sorted)
+{
+    const double duration = std::isfinite(clip.duration) ? clip.duration : 0.0;
+    w.beginObject();
+    auto id = [&] { w.key("id"); w.value(std::string_view(uuidUtf8(clip.id).constData(), 36)); };
+    auto filename = [&] { w.key("filename"); w.value(QStringView(clip.filename)); };
+    auto dur = [&] { w.key("duration"); w.value(duration); };
+    auto transcript = [&] {
+        if (clip.transcript) {
+            w.key("transcript");
+            w.value(QStringView(*clip.transcript));
+        }
+    };
+    if (sorted) {
+        dur(); filename(); id(); transcript();
+    } else {
+        id(); filename(); dur(); transcript();
+    }
+    w.endObject();
+}
+
+void writeStrings(JsonWriter& w, const QStringList& list)
+{
+    w.beginArray();
+    for (const QString& s : list) {
+        w.value(QStringView(s));
+    }
+    w.endArray();
+}
+
+void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeOptions& o)
+{
+    const std::string_view name = kFieldNames[size_t(field)];
+    auto optionalText = [&](const std::optional<QString>& v) {
+        if (v) {
+            w.key(name);
+            w.value(QStringView(*v));
+        }
+    };
+    auto optionalNumber = [&](const std::optional<double>& v) {
+        if (isStorable(v)) {
+            w.key(name);
+            w.value(*v);
+        }
+    };
+    switch (field) {
+    case Id: {
+        const QByteArray id = uuidUtf8(e.id);
+        w.key(name);
+        w.value(std::string_view(id.constData(), size_t(id.size())));
+        break;
+    }
+    case Title: w.key(name); w.value(QStringView(e.title)); break;
+    case Body: w.key(name); w.value(QStringView(e.body)); break;
+    case BodyRTF:
+        if (e.bodyRTF) {
+            const QByteArray encoded = encodeBase64(*e.bodyRTF);
+            w.key(name);
+            w.value(std::string_view(encoded.constData(), size_t(encoded.size())));
+        }
+        break;
+    case Date: w.key(name); writeDate(w, e.date, o.dates); break;
+    case Tags: w.key(name); writeStrings(w, e.tags); break;
+    case Mood: optionalText(e.mood); break;
+    case IsFavorite: w.key(name); w.value(e.isFavorite); break;
+    case Type: w.key(name); w.value(QStringView(entryTypeRawValue(e.type))); break;
+    case ExpirationDate:
+        if (isStorable(e.expirationDate)) {
+            w.key(name);
+            writeDate(w, *e.expirationDate, o.dates);
+        }
+        break;
+    case FontDesign: w.key(name); w.value(QStringView(e.fontDesign)); break;
+    case IsArchived: w.key(name); w.value(e.isArchived); break;
+    case ImageFilenames: w.key(name); writeStrings(w, e.imageFilenames); break;
+    case AudioClips:
+        w.key(name);
+        w.beginArray();
+        for (const AudioClip& clip : e.audioClips) {
+            writeClip(w, clip, o.sortedKeys);
+        }
+        w.endArray();
+        break;
+    case Latitude: optionalNumber(e.latitude); break;
+    case Longitude: optionalNumber(e.longitude); break;
+    case PlaceName: optionalText(e.placeName); break;
+    case WeatherSymbol: optionalText(e.weatherSymbol); break;
+    case WeatherTemp: optionalNumber(e.weatherTemp); break;
+    case WeatherText: optionalText(e.weatherText); break;
+    case FieldCount: break;
+    }
+}
+
+void writeEntry(JsonWriter& w, const JournalEntry& e, const EncodeOptions& o)
+{
+    w.beginObject();
+    for (const Field field : o.sortedKeys ? kSortedOrder : kFieldOrder) {
+        writeField(w, e, field, o);
+    }
+    w.endObject();
+}
+
+qsizetype estimateSize(const JournalEntry& e)
+{
+    qsizetype size = 400 + (e.title.size() + e.body.size()) * 11 / 10;
+    if (e.bodyRTF) {
+        size += e.bodyRTF->size() * 4 / 3 + 4;
+    }
+    return size;
+}
+
+// ---------------------------------------------------------------- reading
+
+// A decoding failure: the message names the key and, for lists, the element.
+struct Failure {
+    QString message;
+};
+
+class EntryReader {
+public:
+    explicit EntryReader(DateEncoding dates)
+        : m_dates(dates)
+    {
+    }
+
+    bool read(element value, JournalEntry& out, QString& error);
+
+private:
+    bool fail(QString& error, std::string_view key, const QString& what)
+    {
+        error = QStringLiteral("key %1 %2").arg(quoted(key), what);
+        return false;
+    }
+    bool missing(QString& error, std::string_view key) { return fail(error, key, QStringLiteral("is missing")); }
+    bool wrongType(QString& error, std::string_view key, const char* expected)
+    {
+        return fail(error, key, QStringLiteral("is not %1").arg(QLatin1String(expected)));
+    }
+
+    bool readString(element v, std::string_view key, QString& out, QString& error);
+    bool readNumber(element v, std::string_view key, double& out, QString& error);
+    bool readBool(element v, std::string_view key, bool& out, QString& error);
+    bool readDate(element v, std::string_view key, double& out, QString& error);
+    bool readStrings(element v, std::string_view key, QStringList& out, QString& error);
+    bool readClips(element v, std::string_view key, QList<AudioClip>& out, QString& error);
+
+    DateEncoding m_dates;
+};
+
+bool EntryReader::readString(element v, std::string_view key, QString& out, QString& error)
+{
+    std::string_view text;
+    if (v.get_string().get(text)) {
+        return wrongType(error, key, "text");
+    }
+    out = toQString(text);
+    return true;
+}
+
+bool EntryReader::readNumber(element v, std::string_view key, double& out, QString& error)
+{
+    if (!v.is_number() || v.get_double().get(out)) {
+        return wrongType(error, key, "a number");
+    }
+    return true;
+}
+
+bool EntryReader::readBool(element v, std::string_view key, bool& out, QString& error)
+{
+    if (v.get_bool().get(out)) {
+        return wrongType(error, key, "true or false");
+    }
+    return true;
+}
+
+bool EntryReader::readDate(element v, std::string_view key, double& out, QString& error)
+{
+    if (m_dates == DateEncoding::ReferenceSeconds) {
+        return readNumber(v, key, out, error);
+    }
+    std::string_view text;
+    if (v.get_string().get(text)) {
+        return wrongType(error, key, "an ISO 8601 date");
+    }
+    const auto parsed = parseISO8601(toQString(text));
+    if (!parsed) {
+        return wrongType(error, key, "an ISO 8601 date");
+    }
+    out = *parsed;
+    return true;
+}
+
+bool EntryReader::readStrings(element v, std::string_view key, QStringList& out, QString& error)
+{
+    array items;
+    if (v.get_array().get(items)) {
+        return wrongType(error, key, "a list of texts");
+    }
+    out.reserve(qsizetype(items.size()));
+    for (element item : items) {
+        std::string_view text;
+        if (item.get_string().get(text)) {
+            return wrongType(error, key, "a list of texts");
+        }
+        out.append(toQString(text));
+    }
+    return true;
+}
+
+bool EntryReader::readClips(element v, std::string_view key, QList<AudioClip>& out, QString& error)
+{
+    array items;
+    if (v.get_array().get(items)) {
+        return wrongType(error, key, "a list of voice notes");
+    }
+    int index = 0;
+    for (element item : items) {
+        object clipObject;
+        if (item.get_object().get(clipObject)) {
+            return fail(error, key, QStringLiteral("holds a voice note that is not an object (item %1)").arg(index));
+        }
+        AudioClip clip;
+        bool hasId = false, hasName = false, hasDuration = false;
+        for (auto [k, value] : clipObject) {
+            QString inner;
+            bool ok = true;
+            if (k == "id") {
+                std::string_view text;
+                std::optional<QUuid> id;
+                if (value.get_string().get(text) || !(id = parseUuid(text))) {
+                    inner = QStringLiteral("key \"id\" is not a UUID");
+                    ok = false;
+                } else {
+                    clip.id = *id;
+                    hasId = true;
+                }
+            } else if (k == "filename") {
+                std::string_view text;
+                if (value.get_string().get(text)) {
+                    inner = QStringLiteral("key \"filename\" is not text");
+                    ok = false;
+                } else {
+                    clip.filename = toQString(text);
+                    hasName = true;
+                }
+            } else if (k == "duration") {
+                double d = 0;
+                if (!value.is_number() || value.get_double().get(d)) {
+                    inner = QStringLiteral("key \"duration\" is not a number");
+                    ok = false;
+                } else {
+                    clip.duration = d;
+                    hasDuration = true;
+                }
+            } else if (k == "transcript") {
+                std::string_view text;
+                if (value.is_null()) {
+                    clip.transcript.reset();
+                } else if (value.get_string().get(text)) {
+                    inner = QStringLiteral("key \"transcript\" is not text");
+                    ok = false;
+                } else {
+                    clip.transcript = toQString(text);
+                }
+            }
+            if (!ok) {
+                return fail(error, key, QStringLiteral("item %1: %2").arg(index).arg(inner));
+            }
+        }
+        const char* absent = !hasId ? "id" : !hasName ? "filename" : !hasDuration ? "duration" : nullptr;
+        if (absent) {
+            return fail(error, key, QStringLiteral("item %1: key \"%2\" is missing").arg(index).arg(QLatin1String(absent)));
+        }
+        out.append(std::move(clip));
+        ++index;
+    }
+    return true;
+}
+
+bool EntryReader::read(element value, JournalEntry& e, QString& error)
+{
+    object obj;
+    if (value.get_object().get(obj)) {
+        error = QStringLiteral("an entry is not an object");
+        return false;
+    }
+    std::array<std::optional<element>, FieldCount> found;
+    for (auto [key, v] : obj) {
+        const int field = fieldOf(key);
+        if (field >= 0) {
+            found[size_t(field)] = v;
+        }
+    }
+    auto present = [&](Field f) -> std::optional<element> {
+        const auto& v = found[size_t(f)];
+        if (!v || v->is_null()) {
+            return std::nullopt;
+        }
+        return v;
+    };
+    auto name = [](Field f) { return kFieldNames[size_t(f)]; };
+
+    // Required keys, in field order.
+    if (auto v = present(Id)) {
+        std::string_view text;
+        std::optional<QUuid> id;
+        if (v->get_string().get(text) || !(id = parseUuid(text))) {
+            return wrongType(error, name(Id), "a UUID");
+        }
+        e.id = *id;
+    } else {
+        return missing(error, name(Id));
+    }
+    auto requiredString = [&](Field f, QString& out) {
+        if (auto v = present(f)) {
+            return readString(*v, name(f), out, error);
+        }
+        return missing(error, name(f));
+    };
+    auto optionalString = [&](Field f, std::optional<QString>& out) {
+        if (auto v = present(f)) {
+            QString text;
+            if (!readString(*v, name(f), text, error)) {
+                return false;
+            }
+            out = std::move(text);
+        }
+        return true;
+    };
+    auto optionalNumber = [&](Field f, std::optional<double>& out) {
+        if (auto v = present(f)) {
+            double number = 0;
+            if (!readNumber(*v, name(f), number, error)) {
+                return false;
+            }
+            out = number;
+        }
+        return true;
+    };
+
+    if (!requiredString(Title, e.title) || !requiredString(Body, e.body)) {
+        return false;
+    }
+    if (auto v = present(BodyRTF)) {
+        std::string_view text;
+        if (v->get_string().get(text)) {
+            return wrongType(error, name(BodyRTF), "Base64 text");
+        }
+        auto bytes = decodeBase64(text);
+        if (!bytes) {
+            return wrongType(error, name(BodyRTF), "valid Base64 text");
+        }
+        e.bodyRTF = std::move(*bytes);
+    }
+    if (auto v = present(Date)) {
+        if (!readDate(*v, name(Date), e.date, error)) {
+            return false;
+        }
+    } else {
+        return missing(error, name(Date));
+    }
+    if (auto v = present(Tags)) {
+        if (!readStrings(*v, name(Tags), e.tags, error)) {
+            return false;
+        }
+    } else {
+        return missing(error, name(Tags));
+    }
+    if (!optionalString(Mood, e.mood)) {
+        return false;
+    }
+    if (auto v = present(IsFavorite)) {
+        if (!readBool(*v, name(IsFavorite), e.isFavorite, error)) {
+            return false;
+        }
+    } else {
+        return missing(error, name(IsFavorite));
+    }
+    if (auto v = present(Type)) {
+        QString raw;
+        if (!readString(*v, name(Type), raw, error)) {
+            return false;
+        }
+        const auto type = entryTypeFromRawValue(raw);
+        if (!type) {
+            return fail(error, name(Type), QStringLiteral("has the unknown value %1").arg(u'"' + raw.left(40) + u'"'));
+        }
+        e.type = *type;
+    } else {
+        return missing(error, name(Type));
+    }
+    if (auto v = present(ExpirationDate)) {
+        double date = 0;
+        if (!readDate(*v, name(ExpirationDate), date, error)) {
+            return false;
+        }
+        e.expirationDate = date;
+    }
+    if (auto v = present(FontDesign)) {
+        if (!readString(*v, name(FontDesign), e.fontDesign, error)) {
+            return false;
+        }
+    }
+    if (auto v = present(IsArchived)) {
+        if (!readBool(*v, name(IsArchived), e.isArchived, error)) {
+            return false;
+        }
+    }
+    if (auto v = present(ImageFilenames)) {
+        if (!readStrings(*v, name(ImageFilenames), e.imageFilenames, error)) {
+            return false;
+        }
+    }
+    if (auto v = present(AudioClips)) {
+        if (!readClips(*v, name(AudioClips), e.audioClips, error)) {
+            return false;
+        }
+    }
+    return optionalNumber(Latitude, e.latitude) && optionalNumber(Longitude, e.longitude)
+        && optionalString(PlaceName, e.placeName) && optionalString(WeatherSymbol, e.weatherSymbol)
+        && optionalNumber(WeatherTemp, e.weatherTemp) && optionalString(WeatherText, e.weatherText);
+}
+
+// Parses bytes into a DOM without copying them when they already carry simdjson's padding.
+simdjson::error_code parse(simdjson::dom::parser& parser, const QByteArray& json, element& root)
+{
+    const size_t size = size_t(json.size());
+    if (size_t(json.capacity()) >= size + simdjson::SIMDJSON_PADDING) {
+        return parser.parse(json.constData(), size, false).get(root);
+    }
+    return parser.parse(json.constData(), size, true).get(root);
+}
+
+QString describe(simdjson::error_code code)
+{
+    return QStringLiteral("the data is not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(code)));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- public
+
+Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options)
+{
+    qsizetype estimate = 16;
+    for (const JournalEntry& e : entries) {
+        estimate += estimateSize(e);
+    }
+    JsonWriter w(options.pretty ? JsonWriter::Style::Pretty : JsonWriter::Style::Compact, estimate);
+    w.beginArray();
+    for (const JournalEntry& e : entries) {
+        writeEntry(w, e, options);
+    }
+    w.endArray();
+    if (w.failed()) {
+        return {{}, w.error()};
+    }
+    return {w.take(), {}};
+}
+
+Encoded encodeTrash(const QList<TrashedEntry>& records)
+{
+    qsizetype estimate = 16;
+    for (const TrashedEntry& r : records) {
+        estimate += estimateSize(r.entry) + 40;
+    }
+    JsonWriter w(JsonWriter::Style::Compact, estimate);
+    const EncodeOptions options;
+    w.beginArray();
+    for (const TrashedEntry& r : records) {
+        w.beginObject();
+        w.key("entry");
+        writeEntry(w, r.entry, options);
+        w.key("deletedAt");
+        w.value(r.deletedAt);
+        w.endObject();
+    }
+    w.endArray();
+    if (w.failed()) {
+        return {{}, w.error()};
+    }
+    return {w.take(), {}};
+}
+
+Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates)
+{
+    simdjson::dom::parser parser;
+    element root;
+    if (const auto code = parse(parser, json, root)) {
+        return {std::nullopt, describe(code)};
+    }
+    array items;
+    if (root.get_array().get(items)) {
+        return {std::nullopt, QStringLiteral("the data is not a list of entries")};
+    }
+    QList<JournalEntry> entries;
+    entries.reserve(qsizetype(items.size()));
+    EntryReader reader(dates);
+    int index = 0;
+    for (element item : items) {
+        JournalEntry entry;
+        QString error;
+        if (!reader.read(item, entry, error)) {
+            return {std::nullopt, QStringLiteral("entry %1: %2").arg(index).arg(error)};
+        }
+        entries.append(std::move(entry));
+        ++index;
+    }
+    return {std::move(entries), {}};
+}
+
+Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json)
+{
+    simdjson::dom::parser parser;
+    element root;
+    if (const auto code = parse(parser, json, root)) {
+        return {std::nullopt, describe(code)};
+    }
+    array items;
+    if (root.get_array().get(items)) {
+        return {std::nullopt, QStringLiteral("the data is not a list of trash records")};
+    }
+    QList<TrashedEntry> records;
+    records.reserve(qsizetype(items.size()));
+    EntryReader reader(DateEncoding::ReferenceSeconds);
+    int index = 0;
+    for (element item : items) {
+        object obj;
+        if (item.get_object().get(obj)) {
+            return {std::nullopt, QStringLiteral("record %1 is not an object").arg(index)};
+        }
+        element entryValue, deletedValue;
+        if (obj["entry"].get(entryValue) || entryValue.is_null()) {
+            return {std::nullopt, QStringLiteral("record %1: key \"entry\" is missing").arg(index)};
+        }
+        if (obj["deletedAt"].get(deletedValue) || deletedValue.is_null()) {
+            return {std::nullopt, QStringLiteral("record %1: key \"deletedAt\" is missing").arg(index)};
+        }
+        TrashedEntry record;
+        QString error;
+        if (!reader.read(entryValue, record.entry, error)) {
+            return {std::nullopt, QStringLiteral("record %1: entry: %2").arg(index).arg(error)};
+        }
+        if (!deletedValue.is_number() || deletedValue.get_double().get(record.deletedAt)) {
+            return {std::nullopt, QStringLiteral("record %1: key \"deletedAt\" is not a number").arg(index)};
+        }
+        records.append(std::move(record));
+        ++index;
+    }
+    return {std::move(records), {}};
+}
+
+QByteArray encodeUuidArray(const QList<QUuid>& ids)
+{
+    JsonWriter w;
+    w.beginArray();
+    for (const QUuid& id : ids) {
+        const QByteArray text = uuidUtf8(id);
+        w.value(std::string_view(text.constData(), size_t(text.size())));
+    }
+    w.endArray();
+    return w.take();
+}
+
+std::optional<QList<QUuid>> decodeUuidArray(const QByteArray& json)
+{
+    simdjson::dom::parser parser;
+    element root;
+    array items;
+    if (parse(parser, json, root) || root.get_array().get(items)) {
+        return std::nullopt;
+    }
+    QList<QUuid> ids;
+    for (element item : items) {
+        std::string_view text;
+        std::optional<QUuid> id;
+        if (item.get_string().get(text) || !(id = parseUuid(text))) {
+            return std::nullopt;
+        }
+        ids.append(*id);
+    }
+    return ids;
+}
+
+QByteArray encodeStringMap(const QList<std::pair<QString, QString>>& pairs)
+{
+    JsonWriter w;
+    w.beginObject();
+    for (const auto& [key, value] : pairs) {
+        const QByteArray k = key.toUtf8();
+        w.key(std::string_view(k.constData(), size_t(k.size())));
+        w.value(QStringView(value));
+    }
+    w.endObject();
+    return w.take();
+}
+
+std::optional<QList<std::pair<QString, QString>>> decodeStringMap(const QByteArray& json)
+{
+    simdjson::dom::parser parser;
+    element root;
+    object obj;
+    if (parse(parser, json, root) || root.get_object().get(obj)) {
+        return std::nullopt;
+    }
+    QList<std::pair<QString, QString>> pairs;
+    for (auto [key, value] : obj) {
+        std::string_view text;
+        if (value.get_string().get(text)) {
+            return std::nullopt;
+        }
+        pairs.append({toQString(key), toQString(text)});
+    }
+    return pairs;
+}
+
+// ---------------------------------------------------------------- Base64
+
+namespace {
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+constexpr std::array<int8_t, 256> makeDecodeTable()
+{
+    std::array<int8_t, 256> table{};
+    for (auto& v : table) {
+        v = -1;
+    }
+    for (int i = 0; i < 64; ++i) {
+        table[size_t(static_cast<unsigned char>(kAlphabet[i]))] = int8_t(i);
+    }
+    return table;
+}
+constexpr auto kDecodeTable = makeDecodeTable();
+} // namespace
+
+QByteArray encodeBase64(const QByteArray& bytes)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    QByteArray out(((n + 2) / 3) * 4, Qt::Uninitialized);
+    char* o = out.data();
+    qsizetype i = 0;
+    for (; i + 3 <= n; i += 3) {
+        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
+        *o++ = kAlphabet[v >> 18];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = kAlphabet[(v >> 6) & 63];
+        *o++ = kAlphabet[v & 63];
+    }
+    if (n - i == 1) {
+        const uint32_t v = uint32_t(in[i]) << 16;
+        *o++ = kAlphabet[v >> 18];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = '=';
+        *o++ = '=';
+    } else if (n - i == 2) {
+        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8);
+        *o++ = kAlphabet[v >> 18];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = kAlphabet[(v >> 6) & 63];
+        *o++ = '=';
+    }
+    return out;
+}
+
+std::optional<QByteArray> decodeBase64(std::string_view text)
+{
+    const size_t n = text.size();
+    if (n % 4 != 0) {
+        return std::nullopt;
+    }
+    if (n == 0) {
+        return QByteArray("");
+    }
+    size_t padding = 0;
+    if (text[n - 1] == '=') {
+        padding = text[n - 2] == '=' ? 2 : 1;
+    }
+    QByteArray out(qsizetype(n / 4 * 3 - padding), Qt::Uninitialized);
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t fullBlocks = padding ? n / 4 - 1 : n / 4;
+    for (size_t b = 0; b < fullBlocks; ++b) {
+        const int a = kDecodeTable[in[0]], c1 = kDecodeTable[in[1]], c2 = kDecodeTable[in[2]], c3 = kDecodeTable[in[3]];
+        if ((a | c1 | c2 | c3) < 0) {
+            return std::nullopt;
+        }
+        const uint32_t v = (uint32_t(a) << 18) | (uint32_t(c1) << 12) | (uint32_t(c2) << 6) | uint32_t(c3);
+        o[0] = static_cast<unsigned char>(v >> 16);
+        o[1] = static_cast<unsigned char>(v >> 8);
+        o[2] = static_cast<unsigned char>(v);
+        o += 3;
+        in += 4;
+    }
+    if (padding) {
+        const int a = kDecodeTable[in[0]], c1 = kDecodeTable[in[1]];
+        const int c2 = padding == 1 ? kDecodeTable[in[2]] : 0;
+        if ((a | c1 | c2) < 0) {
+            return std::nullopt;
+        }
+        const uint32_t v = (uint32_t(a) << 18) | (uint32_t(c1) << 12) | (uint32_t(c2) << 6);
+        o[0] = static_cast<unsigned char>(v >> 16);
+        if (padding == 1) {
+            o[1] = static_cast<unsigned char>(v >> 8);
+        }
+    }
+    return out;
+}
+
+} // namespace vsp

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Model/JournalEntry.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+/// Reading and writing the JSON form of entries, trash records and lists of them.
+///
+/// The form is fixed: keys in field order (or sorted, for the export), absent optionals left out (never
+/// null), ids as upper-case UUID text, bodyRTF as standard Base64, dates as seconds since 2001-01-01 UTC
+/// or as ISO 8601 text. Reading ignores unknown keys; one entry that fails fails the whole list, and the
+/// error names the offending key.
+namespace vsp {
+
+enum class DateEncoding {
+    /// A JSON number of seconds since 2001-01-01 00:00:00 UTC (the journal's own files).
+    ReferenceSeconds,
+    /// ISO 8601 text in UTC without fraction (export and backup).
+    ISO8601,
+};
+
+struct EncodeOptions {
+    DateEncoding dates = DateEncoding::ReferenceSeconds;
+    bool pretty = false;
+    bool sortedKeys = false;
+};
+
+/// The outcome of a write: the bytes, or the reason they could not be made.
+struct Encoded {
+    QByteArray bytes;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+/// The outcome of a read: the value, or an error that names the key that failed.
+template <typename T>
+struct Decoded {
+    std::optional<T> value;
+    QString error;
+    bool ok() const { return value.has_value(); }
+};
+
+Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options = {});
+Encoded encodeTrash(const QList<TrashedEntry>& records);
+
+/// Reads a JSON array of entries. The bytes need not be padded.
+Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates = DateEncoding::ReferenceSeconds);
+Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json);
+
+/// Values kept in the settings as JSON data.
+QByteArray encodeUuidArray(const QList<QUuid>& ids);
+std::optional<QList<QUuid>> decodeUuidArray(const QByteArray& json);
+QByteArray encodeStringMap(const QList<std::pair<QString, QString>>& pairs);
+std::optional<QList<std::pair<QString, QString>>> decodeStringMap(const QByteArray& json);
+
+/// Standard Base64 with padding, and its strict reader (nothing for malformed text).
+QByteArray encodeBase64(const QByteArray& bytes);
+std::optional<QByteArray> decodeBase64(std::string_view text);
+
+} // namespace vsp

@@ -1,0 +1,150 @@
+#include "Model/JournalEntry.h"
+
+#include "Model/Dates.h"
+#include "Model/Uuid.h"
+
+#include <QHash>
+
+namespace {
+
+bool sameSource(const QString& a, const QString& b)
+{
+    // Strings that share one buffer hold the same text; the cached copy keeps that buffer alive, so a
+    // matching address cannot belong to a newer string.
+    return a.size() == b.size() && (a.isEmpty() || a.constData() == b.constData());
+}
+
+bool sameSource(const QStringList& a, const QStringList& b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (!sameSource(a[i], b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename T>
+size_t hashOptional(const std::optional<T>& value, size_t seed)
+{
+    return value ? qHash(*value, seed) : qHash(0x5bd1e995u, seed);
+}
+
+} // namespace
+
+size_t qHash(const AudioClip& clip, size_t seed) noexcept
+{
+    QtPrivate::QHashCombine combine;
+    seed = combine(seed, clip.id);
+    seed = combine(seed, clip.filename);
+    seed = combine(seed, clip.duration);
+    return hashOptional(clip.transcript, seed);
+}
+
+JournalEntry JournalEntry::create()
+{
+    JournalEntry entry;
+    entry.id = vsp::newUuid();
+    entry.date = vsp::now();
+    return entry;
+}
+
+int JournalEntry::wordCount() const
+{
+    int count = 0;
+    bool inWord = false;
+    for (const QChar c : body) {
+        if (c.isSpace()) {
+            inWord = false;
+        } else if (!inWord) {
+            inWord = true;
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool JournalEntry::operator==(const JournalEntry& o) const
+{
+    return id == o.id && title == o.title && body == o.body && bodyRTF == o.bodyRTF && date == o.date
+        && tags == o.tags && mood == o.mood && isFavorite == o.isFavorite && type == o.type
+        && expirationDate == o.expirationDate && fontDesign == o.fontDesign && isArchived == o.isArchived
+        && imageFilenames == o.imageFilenames && audioClips == o.audioClips && latitude == o.latitude
+        && longitude == o.longitude && placeName == o.placeName && weatherSymbol == o.weatherSymbol
+        && weatherTemp == o.weatherTemp && weatherText == o.weatherText;
+}
+
+size_t qHash(const JournalEntry& e, size_t seed) noexcept
+{
+    QtPrivate::QHashCombine combine;
+    seed = combine(seed, e.id);
+    seed = combine(seed, e.title);
+    seed = combine(seed, e.body);
+    seed = hashOptional(e.bodyRTF, seed);
+    seed = combine(seed, e.date);
+    seed = combine(seed, e.tags);
+    seed = hashOptional(e.mood, seed);
+    seed = combine(seed, e.isFavorite);
+    seed = combine(seed, int(e.type));
+    seed = hashOptional(e.expirationDate, seed);
+    seed = combine(seed, e.fontDesign);
+    seed = combine(seed, e.isArchived);
+    seed = combine(seed, e.imageFilenames);
+    seed = combine(seed, e.audioClips);
+    seed = hashOptional(e.latitude, seed);
+    seed = hashOptional(e.longitude, seed);
+    seed = hashOptional(e.placeName, seed);
+    seed = hashOptional(e.weatherSymbol, seed);
+    seed = hashOptional(e.weatherTemp, seed);
+    return hashOptional(e.weatherText, seed);
+}
+
+QByteArray foldForSearch(QStringView text)
+{
+    return text.toString().toCaseFolded().toUtf8();
+}
+
+const EntrySearchText& JournalEntry::searchText() const
+{
+    const EntrySearchText* cached = m_searchText.get();
+    if (cached && sameSource(cached->titleSource, title) && sameSource(cached->bodySource, body)
+        && sameSource(cached->tagsSource, tags)) {
+        return *cached;
+    }
+    auto fresh = std::make_shared<EntrySearchText>();
+    fresh->titleSource = title;
+    fresh->bodySource = body;
+    fresh->tagsSource = tags;
+    fresh->title = foldForSearch(title);
+    fresh->body = foldForSearch(body);
+    fresh->tags.reserve(tags.size());
+    for (const QString& tag : tags) {
+        fresh->tags.append(foldForSearch(tag));
+    }
+    m_searchText = std::move(fresh);
+    return *m_searchText;
+}
+
+QString entryTypeRawValue(JournalEntry::EntryType type)
+{
+    switch (type) {
+    case JournalEntry::EntryType::Journal: return QStringLiteral("Journal");
+    case JournalEntry::EntryType::Note: return QStringLiteral("Note");
+    case JournalEntry::EntryType::Link: return QStringLiteral("Link");
+    case JournalEntry::EntryType::Idea: return QStringLiteral("Idea");
+    }
+    return QStringLiteral("Journal");
+}
+
+std::optional<JournalEntry::EntryType> entryTypeFromRawValue(QStringView raw)
+{
+    for (const auto type : allEntryTypes()) {
+        if (raw == entryTypeRawValue(type)) {
+            return type;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,528 @@
+#include "Model/JournalStore.h"
+
+#include "Model/Dates.h"
+#include "Model/EntryCodec.h"
+#include "Model/FileIO.h"
+#include "Model/Log.h"
+#include "Model/ReminderScheduler.h"
+#include "Model/UserDefaults.h"
+#include "Model/Uuid.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString kPinnedKey = QStringLiteral("pinnedIDs");
+const QString kTagColorsKey = QStringLiteral("tagColors");
+const QString kSortOrderKey = QStringLiteral("sortOrder");
+const QString kTotalSaveCountKey = QStringLiteral("totalSaveCount");
+
+template <typename T, typename Signal>
+void assign(JournalStore* store, T& member, const T& value, Signal signal)
+{
+    if (member == value) {
+        return;
+    }
+    member = value;
+    Q_EMIT(store->*signal)();
+}
+
+// A value JSON cannot hold is dropped before it reaches the store.
+void dropNonFinite(std::optional<double>& value)
+{
+    if (value && !std::isfinite(*value)) {
+        value.reset();
+    }
+}
+
+JournalEntry sanitized(JournalEntry entry)
+{
+    dropNonFinite(entry.latitude);
+    dropNonFinite(entry.longitude);
+    dropNonFinite(entry.weatherTemp);
+    dropNonFinite(entry.expirationDate);
+    return entry;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- construction and files
+
+JournalStore::JournalStore(QObject* parent)
+    : QObject(parent)
+{
+    m_calendarMonth = vsp::now();
+    m_selectedDate = vsp::startOfDay(QDate::currentDate());
+
+    m_entries = load();
+    loadTrash();
+    if (!m_entries.isEmpty()) {
+        m_selectedEntryID = m_entries.first().id;
+    }
+    m_sortNewestFirst = UserDefaults::instance().string(kSortOrderKey, QStringLiteral("newest")) == QLatin1String("newest");
+    loadTagColors();
+    loadPinned();
+    purgeExpiredTrash();
+
+    // The settings window binds "sortOrder" too: follow it so the list and the stored key never disagree.
+    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
+        if (key == kSortOrderKey) {
+            setSortNewestFirst(UserDefaults::instance().string(kSortOrderKey, QStringLiteral("newest"))
+                               == QLatin1String("newest"));
+        }
+    });
+}
+
+JournalStore::~JournalStore() = default;
+
+QString JournalStore::storeFolder()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty()) {
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    const QString folder = base + QStringLiteral("/Vesperlog");
+    vsp::ensureFolder(folder);
+    return folder;
+}
+
+QString JournalStore::entriesURL()
+{
+    return storeFolder() + QStringLiteral("/entries.json");
+}
+
+QString JournalStore::trashURL()
+{
+    return storeFolder() + QStringLiteral("/trash.json");
+}
+
+std::optional<QString> JournalStore::preserveCopy(const QString& path, const QString& prefix, QString* error)
+{
+    const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString wanted = storeFolder() + u'/' + prefix + stamp + QStringLiteral(".json");
+    const QString target = vsp::uniquePath(wanted);
+    if (target.isEmpty()) {
+        *error = QStringLiteral("no free name for a copy beside %1").arg(path);
+        return std::nullopt;
+    }
+    QFile source(path);
+    if (!source.copy(target)) {
+        *error = source.errorString();
+        return std::nullopt;
+    }
+    return target;
+}
+
+QList<JournalEntry> JournalStore::load()
+{
+    const QString path = entriesURL();
+    vsp::FileRead read = vsp::readWholeFile(path);
+    if (read.status == vsp::FileRead::Status::Missing) {
+        return {};
+    }
+    if (read.status == vsp::FileRead::Status::Unreadable) {
+        // The journal is there but out of reach: never write over it.
+        m_loadedCleanly = false;
+        m_entriesSaveBlock = QStringLiteral("entries.json could not be read at launch (%1); it is left unchanged")
+                                 .arg(read.error);
+        vsp::logFailure(QStringLiteral("load"), QStringLiteral("entries.json could not be read — %1").arg(read.error));
+        return {};
+    }
+    auto decoded = vsp::decodeEntries(read.bytes);
+    if (decoded.ok()) {
+        return std::move(*decoded.value);
+    }
+    m_loadedCleanly = false;
+    QString copyError;
+    if (const auto copy = preserveCopy(path, QStringLiteral("entries-corrupt-"), &copyError)) {
+        vsp::logLine(QStringLiteral("entries.json could not be decoded \u2014 copy preserved at ") + *copy);
+    } else {
+        m_entriesSaveBlock = QStringLiteral("entries.json could not be decoded and no copy of it could be made; "
+                                            "it is left unchanged");
+        vsp::logLine(QStringLiteral("entries.json could not be decoded \u2014 no copy could be made (%1); "
+                                    "the file is left unchanged")
+                         .arg(copyError));
+    }
+    return {};
+}
+
+void JournalStore::loadTrash()
+{
+    const QString path = trashURL();
+    vsp::FileRead read = vsp::readWholeFile(path);
+    if (read.status == vsp::FileRead::Status::Missing) {
+        return;
+    }
+    if (read.status == vsp::FileRead::Status::Unreadable) {
+        m_trashSaveBlock = QStringLiteral("trash.json could not be read at launch (%1); it is left unchanged").arg(read.error);
+        vsp::logFailure(QStringLiteral("trash load"), QStringLiteral("trash.json could not be read — %1").arg(read.error));
+        return;
+    }
+    auto decoded = vsp::decodeTrash(read.bytes);
+    if (decoded.ok()) {
+        m_trashedEntries = std::move(*decoded.value);
+        return;
+    }
+    QString copyError;
+    if (const auto copy = preserveCopy(path, QStringLiteral("trash-corrupt-"), &copyError)) {
+        vsp::logLine(QStringLiteral("trash.json could not be decoded \u2014 copy preserved at ") + *copy);
+    } else {
+        m_trashSaveBlock = QStringLiteral("trash.json could not be decoded and no copy of it could be made; "
+                                          "it is left unchanged");
+        vsp::logLine(QStringLiteral("trash.json could not be decoded \u2014 no copy could be made (%1); "
+                                    "the file is left unchanged")
+                         .arg(copyError));
+    }
+}
+
+void JournalStore::loadTagColors()
+{
+    const auto data = UserDefaults::instance().data(kTagColorsKey);
+    if (!data) {
+        return;
+    }
+    if (const auto pairs = vsp::decodeStringMap(*data)) {
+        for (const auto& [tag, color] : *pairs) {
+            m_tagColors.insert(tag, color);
+        }
+    }
+}
+
+void JournalStore::loadPinned()
+{
+    const auto data = UserDefaults::instance().data(kPinnedKey);
+    if (!data) {
+        return;
+    }
+    if (const auto ids = vsp::decodeUuidArray(*data)) {
+        m_pinnedIDs = QSet<QUuid>(ids->begin(), ids->end());
+    }
+}
+
+void JournalStore::save()
+{
+    if (!m_entriesSaveBlock.isEmpty()) {
+        vsp::logFailure(QStringLiteral("save"), m_entriesSaveBlock);
+        return;
+    }
+    const vsp::Encoded encoded = vsp::encodeEntries(m_entries);
+    QString error = encoded.error;
+    if (encoded.ok() && vsp::writeFileAtomically(entriesURL(), encoded.bytes, &error)) {
+        return;
+    }
+    vsp::logFailure(QStringLiteral("save"), error);
+}
+
+void JournalStore::saveTrash()
+{
+    if (!m_trashSaveBlock.isEmpty()) {
+        vsp::logFailure(QStringLiteral("trash save"), m_trashSaveBlock);
+        return;
+    }
+    const vsp::Encoded encoded = vsp::encodeTrash(m_trashedEntries);
+    QString error = encoded.error;
+    if (encoded.ok() && vsp::writeFileAtomically(trashURL(), encoded.bytes, &error)) {
+        return;
+    }
+    vsp::logFailure(QStringLiteral("trash save"), error);
+}
+
+void JournalStore::savePinned()
+{
+    UserDefaults::instance().setValue(kPinnedKey, vsp::encodeUuidArray(m_pinnedIDs.values()));
+}
+
+void JournalStore::saveTagColors()
+{
+    QList<std::pair<QString, QString>> pairs;
+    pairs.reserve(m_tagColors.size());
+    for (auto it = m_tagColors.cbegin(); it != m_tagColors.cend(); ++it) {
+        pairs.append({it.key(), it.value()});
+    }
+    UserDefaults::instance().setValue(kTagColorsKey, vsp::encodeStringMap(pairs));
+}
+
+// ---------------------------------------------------------------- published state
+
+void JournalStore::setEntries(const QList<JournalEntry>& entries)
+{
+    m_entries = entries;
+    Q_EMIT entriesChanged();
+}
+
+void JournalStore::setTrashedEntries(const QList<TrashedEntry>& records)
+{
+    m_trashedEntries = records;
+    Q_EMIT trashedEntriesChanged();
+}
+
+void JournalStore::setSelectedSection(NavSection section)
+{
+    assign(this, m_selectedSection, section, &JournalStore::selectedSectionChanged);
+}
+
+void JournalStore::setSelectedTag(const std::optional<QString>& tag)
+{
+    assign(this, m_selectedTag, tag, &JournalStore::selectedTagChanged);
+}
+
+void JournalStore::setSelectedEntryID(const std::optional<QUuid>& id)
+{
+    assign(this, m_selectedEntryID, id, &JournalStore::selectedEntryIDChanged);
+}
+
+void JournalStore::setRestoreDraftOnCompose(bool on)
+{
+    assign(this, m_restoreDraftOnCompose, on, &JournalStore::restoreDraftOnComposeChanged);
+}
+
+void JournalStore::setIsLocked(bool locked)
+{
+    assign(this, m_isLocked, locked, &JournalStore::isLockedChanged);
+}
+
+void JournalStore::setSearchQuery(const QString& query)
+{
+    assign(this, m_searchQuery, query, &JournalStore::searchQueryChanged);
+}
+
+void JournalStore::setFocusMode(bool on)
+{
+    assign(this, m_focusMode, on, &JournalStore::focusModeChanged);
+}
+
+void JournalStore::setTagColors(const QHash<QString, QString>& colors)
+{
+    assign(this, m_tagColors, colors, &JournalStore::tagColorsChanged);
+}
+
+void JournalStore::setPinnedIDs(const QSet<QUuid>& ids)
+{
+    assign(this, m_pinnedIDs, ids, &JournalStore::pinnedIDsChanged);
+}
+
+void JournalStore::setMoodFilter(const std::optional<QString>& mood)
+{
+    assign(this, m_moodFilter, mood, &JournalStore::moodFilterChanged);
+}
+
+void JournalStore::setSortNewestFirst(bool newestFirst)
+{
+    assign(this, m_sortNewestFirst, newestFirst, &JournalStore::sortNewestFirstChanged);
+}
+
+void JournalStore::setShowCalendar(bool on)
+{
+    assign(this, m_showCalendar, on, &JournalStore::showCalendarChanged);
+}
+
+void JournalStore::setCalendarMonth(double date)
+{
+    assign(this, m_calendarMonth, date, &JournalStore::calendarMonthChanged);
+}
+
+void JournalStore::setSelectedDate(const std::optional<double>& date)
+{
+    assign(this, m_selectedDate, date, &JournalStore::selectedDateChanged);
+}
+
+// ---------------------------------------------------------------- entry operations
+
+int JournalStore::indexOf(const QUuid& id) const
+{
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].id == id) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+const JournalEntry* JournalStore::entry(const QUuid& id) const
+{
+    const int i = indexOf(id);
+    return i < 0 ? nullptr : &m_entries[i];
+}
+
+void JournalStore::scheduleReminder(const JournalEntry& entry)
+{
+    if (m_reminders && entry.expirationDate) {
+        m_reminders->scheduleExpiration(entry);
+    }
+}
+
+void JournalStore::cancelReminder(const QUuid& id)
+{
+    if (m_reminders) {
+        m_reminders->cancelExpiration(id);
+    }
+}
+
+void JournalStore::addEntry(const JournalEntry& given)
+{
+    const JournalEntry entry = sanitized(given);
+    m_entries.prepend(entry);
+    Q_EMIT entriesChanged();
+    setSelectedEntryID(entry.id);
+    setSelectedSection(NavSection::Today);
+    setSelectedTag(std::nullopt);
+    save();
+    scheduleReminder(entry);
+    requestReviewIfAppropriate();
+}
+
+void JournalStore::updateEntry(const JournalEntry& given)
+{
+    const int i = indexOf(given.id);
+    if (i < 0) {
+        return;
+    }
+    const JournalEntry entry = sanitized(given);
+    m_entries[i] = entry;
+    Q_EMIT entriesChanged();
+    save();
+    if (entry.expirationDate) {
+        scheduleReminder(entry);
+    } else {
+        cancelReminder(entry.id);
+    }
+}
+
+void JournalStore::deleteEntry(const JournalEntry& entry)
+{
+    cancelReminder(entry.id);
+    const bool live = indexOf(entry.id) >= 0;
+    const bool alreadyTrashed = std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
+                                            [&](const TrashedEntry& r) { return r.entry.id == entry.id; });
+    // A second delete of an entry that already went to the trash must not add a second record.
+    if (live || !alreadyTrashed) {
+        m_trashedEntries.prepend(TrashedEntry{sanitized(entry), vsp::now()});
+        Q_EMIT trashedEntriesChanged();
+    }
+    if (live) {
+        m_entries.removeIf([&](const JournalEntry& e) { return e.id == entry.id; });
+        Q_EMIT entriesChanged();
+    }
+    if (m_pinnedIDs.remove(entry.id)) {
+        Q_EMIT pinnedIDsChanged();
+    }
+    if (m_selectedEntryID == entry.id) {
+        const QList<JournalEntry> remaining = filteredEntries();
+        setSelectedEntryID(remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(remaining.first().id));
+    }
+    // The trash is written first: a crash between the two writes leaves the entry in both files, never
+    // in neither.
+    saveTrash();
+    save();
+    savePinned();
+}
+
+void JournalStore::duplicateEntry(const JournalEntry& source)
+{
+    JournalEntry copy = JournalEntry::create();
+    copy.title = source.title + QStringLiteral(" (copy)");
+    copy.body = source.body;
+    copy.bodyRTF = source.bodyRTF;
+    copy.tags = source.tags;
+    copy.mood = source.mood;
+    copy.type = source.type;
+    addEntry(copy);
+}
+
+void JournalStore::toggleFavorite(const JournalEntry& entry)
+{
+    const int i = indexOf(entry.id);
+    if (i < 0) {
+        return;
+    }
+    m_entries[i].isFavorite = !m_entries[i].isFavorite;
+    Q_EMIT entriesChanged();
+    save();
+}
+
+void JournalStore::toggleArchive(const JournalEntry& entry)
+{
+    const int i = indexOf(entry.id);
+    if (i < 0) {
+        return;
+    }
+    m_entries[i].isArchived = !m_entries[i].isArchived;
+    Q_EMIT entriesChanged();
+    save();
+}
+
+void JournalStore::togglePin(const JournalEntry& entry)
+{
+    if (!m_pinnedIDs.remove(entry.id)) {
+        m_pinnedIDs.insert(entry.id);
+    }
+    Q_EMIT pinnedIDsChanged();
+    savePinned();
+}
+
+void JournalStore::toggleSortOrder()
+{
+    setSortNewestFirst(!m_sortNewestFirst);
+    UserDefaults::instance().setValue(kSortOrderKey,
+                                      m_sortNewestFirst ? QStringLiteral("newest") : QStringLiteral("oldest"));
+}
+
+void JournalStore::deleteTag(const QString& tag)
+{
+    bool changed = false;
+    for (JournalEntry& e : m_entries) {
+        if (e.tags.contains(tag)) {
+            e.tags.removeAll(tag);
+            changed = true;
+        }
+    }
+    if (changed) {
+        Q_EMIT entriesChanged();
+    }
+    if (m_selectedTag == tag) {
+        setSelectedTag(std::nullopt);
+    }
+    save();
+}
+
+void JournalStore::setTagColor(const QString& color, const QString& tag)
+{
+    m_tagColors.insert(tag, color);
+    Q_EMIT tagColorsChanged();
+    saveTagColors();
+}
+
+void JournalStore::clearTagColor(const QString& tag)
+{
+    if (m_tagColors.remove(tag)) {
+        Q_EMIT tagColorsChanged();
+    }
+    saveTagColors();
+}
+
+void JournalStore::requestReviewIfAppropriate()
+{
+    UserDefaults& defaults = UserDefaults::instance();
+    const qint64 n = defaults.integer(kTotalSaveCountKey, 0) + 1;
+    defaults.setValue(kTotalSaveCountKey, n);
+    if (n == 5 || (n >= 6 && n % 50 == 0)) {
+        QTimer::singleShot(1500, this, [this] { Q_EMIT reviewRequested(); });
+    }
+}
+
+void JournalStore::sortEntries(bool newestFirst)
+{
+    if (newestFirst) {
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+                         [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
+    } else {
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+                         [](const JournalEntry& a, const JournalEntry& b) { return a.date < b.date; });
+    }
+}

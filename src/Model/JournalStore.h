@@ -1,0 +1,257 @@
+#pragma once
+
+#include "Model/JournalEntry.h"
+#include "Model/NavSection.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+class ReminderScheduler;
+
+/// The number of uses of one tag.
+struct TagCount {
+    QString name;
+    int count = 0;
+    bool operator==(const TagCount&) const = default;
+};
+
+/// The one store of the journal: every live entry, the trash, pins and tag colours, and the navigation
+/// state that all windows share. It owns entries.json, trash.json and the attachment folders under
+/// $XDG_DATA_HOME/Vesperlog, and the settings keys "pinnedIDs", "tagColors", "sortOrder" and
+/// "totalSaveCount".
+///
+/// Every operation writes what it changed at once, synchronously; nothing is batched. Failures print one
+/// "Vesperlog: … failed — …" line and keep the change in memory. Main thread only.
+class JournalStore final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(JournalStore)
+
+    Q_PROPERTY(QList<JournalEntry> entries READ entries WRITE setEntries NOTIFY entriesChanged)
+    Q_PROPERTY(QList<TrashedEntry> trashedEntries READ trashedEntries WRITE setTrashedEntries NOTIFY trashedEntriesChanged)
+    Q_PROPERTY(NavSection selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
+    Q_PROPERTY(std::optional<QString> selectedTag READ selectedTag WRITE setSelectedTag NOTIFY selectedTagChanged)
+    Q_PROPERTY(std::optional<QUuid> selectedEntryID READ selectedEntryID WRITE setSelectedEntryID NOTIFY selectedEntryIDChanged)
+    Q_PROPERTY(bool restoreDraftOnCompose READ restoreDraftOnCompose WRITE setRestoreDraftOnCompose NOTIFY restoreDraftOnComposeChanged)
+    Q_PROPERTY(bool isLocked READ isLocked WRITE setIsLocked NOTIFY isLockedChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+    Q_PROPERTY(bool focusMode READ focusMode WRITE setFocusMode NOTIFY focusModeChanged)
+    Q_PROPERTY(QHash<QString, QString> tagColors READ tagColors WRITE setTagColors NOTIFY tagColorsChanged)
+    Q_PROPERTY(QSet<QUuid> pinnedIDs READ pinnedIDs WRITE setPinnedIDs NOTIFY pinnedIDsChanged)
+    Q_PROPERTY(std::optional<QString> moodFilter READ moodFilter WRITE setMoodFilter NOTIFY moodFilterChanged)
+    Q_PROPERTY(bool sortNewestFirst READ sortNewestFirst WRITE setSortNewestFirst NOTIFY sortNewestFirstChanged)
+    Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged)
+    Q_PROPERTY(double calendarMonth READ calendarMonth WRITE setCalendarMonth NOTIFY calendarMonthChanged)
+    Q_PROPERTY(std::optional<double> selectedDate READ selectedDate WRITE setSelectedDate NOTIFY selectedDateChanged)
+
+public:
+    /// Loads entries.json, trash.json, the pins, tag colours and sort order, selects the first entry and
+    /// purges trash older than 30 days. Never fails: damaged files are kept aside and reported.
+    explicit JournalStore(QObject* parent = nullptr);
+    ~JournalStore() override;
+
+    // ------------------------------------------------------------ published state
+    const QList<JournalEntry>& entries() const { return m_entries; }
+    void setEntries(const QList<JournalEntry>& entries);
+    const QList<TrashedEntry>& trashedEntries() const { return m_trashedEntries; }
+    void setTrashedEntries(const QList<TrashedEntry>& records);
+    NavSection selectedSection() const { return m_selectedSection; }
+    void setSelectedSection(NavSection section);
+    std::optional<QString> selectedTag() const { return m_selectedTag; }
+    void setSelectedTag(const std::optional<QString>& tag);
+    std::optional<QUuid> selectedEntryID() const { return m_selectedEntryID; }
+    void setSelectedEntryID(const std::optional<QUuid>& id);
+    bool restoreDraftOnCompose() const { return m_restoreDraftOnCompose; }
+    void setRestoreDraftOnCompose(bool on);
+    bool isLocked() const { return m_isLocked; }
+    void setIsLocked(bool locked);
+    QString searchQuery() const { return m_searchQuery; }
+    void setSearchQuery(const QString& query);
+    bool focusMode() const { return m_focusMode; }
+    void setFocusMode(bool on);
+    /// Colour per tag, as "#RRGGBB".
+    QHash<QString, QString> tagColors() const { return m_tagColors; }
+    void setTagColors(const QHash<QString, QString>& colors);
+    QSet<QUuid> pinnedIDs() const { return m_pinnedIDs; }
+    void setPinnedIDs(const QSet<QUuid>& ids);
+    std::optional<QString> moodFilter() const { return m_moodFilter; }
+    void setMoodFilter(const std::optional<QString>& mood);
+    bool sortNewestFirst() const { return m_sortNewestFirst; }
+    void setSortNewestFirst(bool newestFirst);
+    bool showCalendar() const { return m_showCalendar; }
+    void setShowCalendar(bool on);
+    /// A moment inside the month the calendar shows.
+    double calendarMonth() const { return m_calendarMonth; }
+    void setCalendarMonth(double date);
+    std::optional<double> selectedDate() const { return m_selectedDate; }
+    void setSelectedDate(const std::optional<double>& date);
+
+    // ------------------------------------------------------------ entry operations
+    /// Puts the entry at the front, selects it, shows Today without a tag filter, saves, schedules its
+    /// reminder and counts the save for the review prompt.
+    void addEntry(const JournalEntry& entry);
+    /// Replaces the stored entry with the same id, saves and reschedules or cancels its reminder.
+    /// Nothing happens when no entry has that id.
+    void updateEntry(const JournalEntry& entry);
+    /// Moves the entry to the trash (as given), unpins it and moves the selection on when it was selected.
+    void deleteEntry(const JournalEntry& entry);
+    /// Adds a copy titled "<title> (copy)", dated now, with no attachments.
+    void duplicateEntry(const JournalEntry& entry);
+    void toggleFavorite(const JournalEntry& entry);
+    void toggleArchive(const JournalEntry& entry);
+    void togglePin(const JournalEntry& entry);
+    void toggleSortOrder();
+    /// Removes the tag (exact text) from every entry and saves, even when no entry carried it.
+    void deleteTag(const QString& tag);
+    void setTagColor(const QString& color, const QString& tag);
+    void clearTagColor(const QString& tag);
+
+    // ------------------------------------------------------------ attachments
+    /// $XDG_DATA_HOME/Vesperlog; created when missing.
+    static QString storeFolder();
+    static QString imagesBaseURL();
+    static QString audioBaseURL();
+    /// The entry's image folder, images/<ID>; created when missing.
+    static QString imagesDirectory(const QUuid& id);
+    /// The entry's voice-note folder, audio/<ID>; created when missing.
+    static QString audioDirectory(const QUuid& id);
+    /// The path of a file the entry records, or nothing when the recorded name is not one plain path
+    /// component (then nothing may be read or deleted through it).
+    static std::optional<QString> imageFilePath(const QUuid& id, const QString& filename);
+    static std::optional<QString> audioFilePath(const QUuid& id, const QString& filename);
+
+    /// Stores image bytes unchanged under a new name "<UUID>.<ext>"; the extension comes from
+    /// `originalName` when it is a known image type, "png" otherwise. Returns the name, or nothing after
+    /// printing "Vesperlog: image save failed — …".
+    std::optional<QString> saveImage(const QByteArray& data, const QUuid& entryID, const QString& originalName);
+    /// Copies a recording into the entry's audio folder; the source stays. Returns the new name, or
+    /// nothing after printing "Vesperlog: audio store failed — …".
+    std::optional<QString> storeAudio(const QString& sourcePath, const QUuid& entryID);
+    /// Removes one image file and its cached images; failures are ignored.
+    void deleteImage(const QString& filename, const QUuid& entryID);
+    /// Removes one voice-note file; failures are ignored.
+    void deleteAudio(const QString& filename, const QUuid& entryID);
+
+    // ------------------------------------------------------------ list queries
+    /// What the list shows, in display order: search, else mood filter, else tag filter, else section.
+    QList<JournalEntry> filteredEntries() const;
+    /// Non-archived entries of today's month and day in earlier years, newest first.
+    QList<JournalEntry> onThisDayEntries() const;
+    std::optional<JournalEntry> selectedEntry() const;
+    /// Every tag of the non-archived entries with its number of uses, in code-point order.
+    QList<TagCount> allTags() const;
+    /// The stored entry with this id.
+    const JournalEntry* entry(const QUuid& id) const;
+
+    // ------------------------------------------------------------ statistics and calendar
+    int todayCount() const;
+    /// Non-archived entries whose mood is exactly this emoji.
+    int count(const QString& mood) const;
+    bool hasMoodEntries() const;
+    /// Consecutive days ending today with at least one entry (archived ones count); 0 without one today.
+    int currentStreak() const;
+    int totalWordCount() const;
+    int todayWordCount() const;
+    /// Non-archived entries of the local day that contains `date`, oldest first.
+    QList<JournalEntry> entriesOn(double date) const;
+    /// For the month containing `date`: each day with non-archived entries and their number.
+    QMap<QDate, int> entryDayCounts(double date) const;
+
+    // ------------------------------------------------------------ trash
+    /// Brings the entry back, selects it in Journal (or Archive when archived) and saves both files.
+    /// When a live entry already has its id, the live entry and the record both stay and the live entry
+    /// is selected.
+    void restoreFromTrash(const TrashedEntry& item);
+    /// Destroys the record and, unless another entry still uses its id, its attachment folders.
+    void deletePermanently(const TrashedEntry& item);
+    void emptyTrash();
+    void deleteAllImages(const QUuid& id);
+    void deleteAllAudio(const QUuid& id);
+    /// Whole days before the record is purged; never negative.
+    int daysUntilPurge(const TrashedEntry& item) const;
+
+    // ------------------------------------------------------------ collaborators
+    /// Where expiration reminders go; none by default.
+    void setReminderScheduler(ReminderScheduler* scheduler) { m_reminders = scheduler; }
+    ReminderScheduler* reminderScheduler() const { return m_reminders; }
+
+    /// False when entries.json exists but could not be read or set aside at launch: it is then never
+    /// overwritten and changes stay in memory.
+    bool canSaveEntries() const { return m_entriesSaveBlock.isEmpty(); }
+    /// True when entries.json was read (or absent) at launch, so its content is in memory.
+    bool loadedCleanly() const { return m_loadedCleanly; }
+
+Q_SIGNALS:
+    void entriesChanged();
+    void trashedEntriesChanged();
+    void selectedSectionChanged();
+    void selectedTagChanged();
+    void selectedEntryIDChanged();
+    void restoreDraftOnComposeChanged();
+    void isLockedChanged();
+    void searchQueryChanged();
+    void focusModeChanged();
+    void tagColorsChanged();
+    void pinnedIDsChanged();
+    void moodFilterChanged();
+    void sortNewestFirstChanged();
+    void showCalendarChanged();
+    void calendarMonthChanged();
+    void selectedDateChanged();
+    /// 1.5 s after the 5th, 50th, 100th, … added entry: the moment to ask for a review, if ever.
+    void reviewRequested();
+
+private:
+    static QString entriesURL();
+    static QString trashURL();
+
+    QList<JournalEntry> load();
+    void loadTrash();
+    void loadTagColors();
+    void loadPinned();
+    void save();
+    void saveTrash();
+    void savePinned();
+    void saveTagColors();
+    void purgeExpiredTrash();
+    void requestReviewIfAppropriate();
+    void scheduleReminder(const JournalEntry& entry);
+    void cancelReminder(const QUuid& id);
+    int indexOf(const QUuid& id) const;
+    bool isIdInUse(const QUuid& id) const;
+    void removeFoldersIfUnused(const QUuid& id);
+    void sortEntries(bool newestFirst);
+    /// Copies a damaged store file aside under "<prefix>-<time stamp>.json"; returns the copy's path or
+    /// nothing (with the reason in `error`).
+    std::optional<QString> preserveCopy(const QString& path, const QString& prefix, QString* error);
+
+    QList<JournalEntry> m_entries;
+    QList<TrashedEntry> m_trashedEntries;
+    NavSection m_selectedSection = NavSection::Today;
+    std::optional<QString> m_selectedTag;
+    std::optional<QUuid> m_selectedEntryID;
+    bool m_restoreDraftOnCompose = false;
+    bool m_isLocked = false;
+    QString m_searchQuery;
+    bool m_focusMode = false;
+    QHash<QString, QString> m_tagColors;
+    QSet<QUuid> m_pinnedIDs;
+    std::optional<QString> m_moodFilter;
+    bool m_sortNewestFirst = true;
+    bool m_showCalendar = false;
+    double m_calendarMonth = 0;
+    std::optional<double> m_selectedDate;
+
+    ReminderScheduler* m_reminders = nullptr;
+    /// Why entries.json must not be overwritten; empty when it may.
+    QString m_entriesSaveBlock;
+    QString m_trashSaveBlock;
+    bool m_loadedCleanly = true;
+};

@@ -1,0 +1,117 @@
+// The trash: restore, permanent deletion, emptying and the 30-day purge at launch.
+
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/Uuid.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace {
+constexpr int kTrashDays = 30;
+}
+
+bool JournalStore::isIdInUse(const QUuid& id) const
+{
+    return indexOf(id) >= 0
+        || std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
+                       [&](const TrashedEntry& r) { return r.entry.id == id; });
+}
+
+void JournalStore::removeFoldersIfUnused(const QUuid& id)
+{
+    // An id can be live and trashed at once (an import can bring it back): its files then still belong
+    // to an entry and must stay.
+    if (isIdInUse(id)) {
+        return;
+    }
+    deleteAllImages(id);
+    deleteAllAudio(id);
+}
+
+void JournalStore::restoreFromTrash(const TrashedEntry& item)
+{
+    const auto record = std::find_if(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
+                                     [&](const TrashedEntry& r) { return r.entry.id == item.id(); });
+    if (record == m_trashedEntries.cend()) {
+        return;
+    }
+    const JournalEntry entry = record->entry;
+    if (const JournalEntry* live = this->entry(entry.id)) {
+        // Restoring would replace a live entry that may hold newer work: keep both and show the live one.
+        setSelectedSection(live->isArchived ? NavSection::Archive : NavSection::Journal);
+        setSelectedTag(std::nullopt);
+        setMoodFilter(std::nullopt);
+        setSelectedEntryID(entry.id);
+        return;
+    }
+    m_trashedEntries.erase(record);
+    Q_EMIT trashedEntriesChanged();
+    m_entries.append(entry);
+    sortEntries(m_sortNewestFirst);
+    Q_EMIT entriesChanged();
+    scheduleReminder(entry);
+    setSelectedSection(entry.isArchived ? NavSection::Archive : NavSection::Journal);
+    setSelectedTag(std::nullopt);
+    setMoodFilter(std::nullopt);
+    setSelectedEntryID(entry.id);
+    save();
+    saveTrash();
+}
+
+void JournalStore::deletePermanently(const TrashedEntry& item)
+{
+    const QUuid id = item.id();
+    m_trashedEntries.removeIf([&](const TrashedEntry& r) { return r.entry.id == id; });
+    Q_EMIT trashedEntriesChanged();
+    removeFoldersIfUnused(id);
+    saveTrash();
+}
+
+void JournalStore::emptyTrash()
+{
+    const QList<TrashedEntry> removed = std::exchange(m_trashedEntries, {});
+    Q_EMIT trashedEntriesChanged();
+    for (const TrashedEntry& r : removed) {
+        removeFoldersIfUnused(r.entry.id);
+    }
+    saveTrash();
+}
+
+void JournalStore::purgeExpiredTrash()
+{
+    const double cutoff = vsp::addDays(vsp::now(), -kTrashDays);
+    QList<QUuid> expired;
+    for (const TrashedEntry& r : m_trashedEntries) {
+        if (r.deletedAt < cutoff) {
+            expired.append(r.entry.id);
+        }
+    }
+    if (expired.isEmpty()) {
+        return;
+    }
+    m_trashedEntries.removeIf([&](const TrashedEntry& r) { return r.deletedAt < cutoff; });
+    Q_EMIT trashedEntriesChanged();
+    for (const QUuid& id : expired) {
+        removeFoldersIfUnused(id);
+    }
+    saveTrash();
+}
+
+void JournalStore::deleteAllImages(const QUuid& id)
+{
+    QDir(imagesBaseURL() + u'/' + vsp::uuidText(id)).removeRecursively();
+}
+
+void JournalStore::deleteAllAudio(const QUuid& id)
+{
+    QDir(audioBaseURL() + u'/' + vsp::uuidText(id)).removeRecursively();
+}
+
+int JournalStore::daysUntilPurge(const TrashedEntry& item) const
+{
+    const double due = vsp::addDays(item.deletedAt, kTrashDays);
+    const qint64 days = QDate::currentDate().daysTo(vsp::localDate(due));
+    return days < 0 ? 0 : int(days);
+}

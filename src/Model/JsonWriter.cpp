@@ -1,0 +1,186 @@
+#include "Model/JsonWriter.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace vsp {
+
+QByteArray formatDouble(double number)
+{
+    // Shortest round-trip digits; plain notation for exponents from -4 to 15, scientific beyond
+    // ("0.0001", "768000000", "1e-05", "1e+16").
+    char buffer[64];
+    const auto scientific = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::scientific);
+    const std::string_view text(buffer, size_t(scientific.ptr - buffer));
+    const size_t e = text.find('e');
+    int exponent = 0;
+    if (e != std::string_view::npos) {
+        std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    }
+    if (number == 0 || (exponent >= -4 && exponent < 16)) {
+        const auto fixed = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+        return QByteArray(buffer, fixed.ptr - buffer);
+    }
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+JsonWriter::JsonWriter(Style style, qsizetype reserve)
+    : m_style(style)
+{
+    if (reserve > 0) {
+        m_out.reserve(reserve);
+    }
+}
+
+void JsonWriter::newline()
+{
+    m_out.append('\n');
+    for (size_t i = 0; i < m_levels.size(); ++i) {
+        m_out.append("  ", 2);
+    }
+}
+
+void JsonWriter::beforeValue()
+{
+    if (m_afterKey) {
+        m_afterKey = false;
+        return;
+    }
+    if (m_levels.empty()) {
+        return;
+    }
+    Level& level = m_levels.back();
+    if (!level.empty) {
+        m_out.append(',');
+    }
+    level.empty = false;
+    if (m_style == Style::Pretty) {
+        newline();
+    }
+}
+
+void JsonWriter::beginObject()
+{
+    beforeValue();
+    m_out.append('{');
+    m_levels.push_back({true, true});
+}
+
+void JsonWriter::endObject()
+{
+    const bool empty = m_levels.back().empty;
+    m_levels.pop_back();
+    if (m_style == Style::Pretty && !empty) {
+        newline();
+    }
+    m_out.append('}');
+}
+
+void JsonWriter::beginArray()
+{
+    beforeValue();
+    m_out.append('[');
+    m_levels.push_back({false, true});
+}
+
+void JsonWriter::endArray()
+{
+    const bool empty = m_levels.back().empty;
+    m_levels.pop_back();
+    if (m_style == Style::Pretty && !empty) {
+        newline();
+    }
+    m_out.append(']');
+}
+
+void JsonWriter::key(std::string_view name)
+{
+    beforeValue();
+    writeEscaped(name.data(), qsizetype(name.size()));
+    if (m_style == Style::Pretty) {
+        m_out.append(" : ", 3);
+    } else {
+        m_out.append(':');
+    }
+    m_afterKey = true;
+}
+
+void JsonWriter::writeEscaped(const char* data, qsizetype size)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    m_out.append('"');
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') {
+            continue;
+        }
+        m_out.append(data + runStart, i - runStart);
+        runStart = i + 1;
+        switch (c) {
+        case '"': m_out.append("\\\"", 2); break;
+        case '\\': m_out.append("\\\\", 2); break;
+        case '\n': m_out.append("\\n", 2); break;
+        case '\r': m_out.append("\\r", 2); break;
+        case '\t': m_out.append("\\t", 2); break;
+        case '\b': m_out.append("\\b", 2); break;
+        case '\f': m_out.append("\\f", 2); break;
+        default: {
+            const char escape[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+            m_out.append(escape, 6);
+        }
+        }
+    }
+    m_out.append(data + runStart, size - runStart);
+    m_out.append('"');
+}
+
+void JsonWriter::value(QStringView text)
+{
+    beforeValue();
+    const QByteArray utf8 = text.toUtf8();
+    writeEscaped(utf8.constData(), utf8.size());
+}
+
+void JsonWriter::value(std::string_view utf8)
+{
+    beforeValue();
+    writeEscaped(utf8.data(), qsizetype(utf8.size()));
+}
+
+void JsonWriter::value(double number)
+{
+    beforeValue();
+    if (!std::isfinite(number)) {
+        if (m_error.isEmpty()) {
+            m_error = QStringLiteral("a number that is not finite cannot be written as JSON");
+        }
+        m_out.append('0');
+        return;
+    }
+    m_out.append(formatDouble(number));
+}
+
+void JsonWriter::value(qint64 number)
+{
+    beforeValue();
+    m_out.append(QByteArray::number(number));
+}
+
+void JsonWriter::value(bool flag)
+{
+    beforeValue();
+    if (flag) {
+        m_out.append("true", 4);
+    } else {
+        m_out.append("false", 5);
+    }
+}
+
+void JsonWriter::null()
+{
+    beforeValue();
+    m_out.append("null", 4);
+}
+
+} // namespace vsp

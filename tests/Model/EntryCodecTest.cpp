@@ -1,0 +1,387 @@
+#include "EntryCodecTest.h"
+
+#include "Model/Dates.h"
+#include "Model/EntryCodec.h"
+#include "Model/JsonWriter.h"
+#include "Model/Uuid.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace vsp;
+
+namespace {
+
+const QByteArray kId = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
+
+QByteArray minimalEntry(const QByteArray& extra = {})
+{
+    QByteArray json = R"({"id":")" + kId + R"(","title":"T","body":"B","date":100.5,"tags":["a"],"isFavorite":false,"type":"Note")";
+    if (!extra.isEmpty()) {
+        json += ',' + extra;
+    }
+    return json + '}';
+}
+
+JournalEntry fullEntry()
+{
+    JournalEntry e;
+    e.id = *parseUuid(std::string_view(kId.constData(), 36));
+    e.title = QStringLiteral("Title \"quoted\" \\ / \u00e9\u2014\U0001F600");
+    e.body = QStringLiteral("line one\nline two\ttab\u0001");
+    e.bodyRTF = QByteArray("{\\rtf1\\ansi hello}\0\xff", 21);
+    e.date = 786000000.125;
+    e.tags = {QStringLiteral("work"), QStringLiteral("Ideas")};
+    e.mood = QStringLiteral("\U0001F33F");
+    e.isFavorite = true;
+    e.type = JournalEntry::EntryType::Idea;
+    e.expirationDate = 787000000;
+    e.fontDesign = QStringLiteral("serif");
+    e.isArchived = true;
+    e.imageFilenames = {QStringLiteral("A.png")};
+    e.audioClips = {AudioClip{*parseUuid(QStringView(u"11111111-2222-3333-4444-555555555555")), QStringLiteral("x.m4a"),
+                              3.25, QStringLiteral("hello")},
+                    AudioClip{*parseUuid(QStringView(u"11111111-2222-3333-4444-666666666666")), QStringLiteral("y.m4a"),
+                              1, std::nullopt}};
+    e.latitude = 52.52;
+    e.longitude = -13.405;
+    e.placeName = QStringLiteral("Berlin");
+    e.weatherSymbol = QStringLiteral("cloud.sun.fill");
+    e.weatherTemp = -2.5;
+    e.weatherText = QStringLiteral("Partly cloudy");
+    return e;
+}
+
+QList<JournalEntry> decodeOk(const QByteArray& json)
+{
+    const auto decoded = decodeEntries(json);
+    if (!decoded.ok()) {
+        qWarning() << decoded.error;
+        return {};
+    }
+    return *decoded.value;
+}
+
+} // namespace
+
+void EntryCodecTest::decode_oldFileWithoutLaterKeys_usesDefaults()
+{
+    const auto entries = decodeOk('[' + minimalEntry() + ']');
+    QCOMPARE(entries.size(), 1);
+    const JournalEntry& e = entries.first();
+    QCOMPARE(uuidText(e.id), QString::fromLatin1(kId));
+    QCOMPARE(e.fontDesign, QStringLiteral("default"));
+    QCOMPARE(e.isArchived, false);
+    QVERIFY(e.imageFilenames.isEmpty());
+    QVERIFY(e.audioClips.isEmpty());
+    QCOMPARE(e.date, 100.5);
+    QCOMPARE(e.type, JournalEntry::EntryType::Note);
+
+    const QByteArray written = encodeEntries(entries).bytes;
+    QVERIFY(written.contains(R"("fontDesign":"default","isArchived":false,"imageFilenames":[],"audioClips":[])"));
+}
+
+void EntryCodecTest::decode_invalidEntry_failsWholeList_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("key");
+    const QByteArray base = R"({"id":")" + kId + R"(","title":"T","body":"B","date":1,"isFavorite":false,"type":"Note")";
+    QTest::newRow("tags missing") << QByteArray(base + "}") << "tags";
+    QTest::newRow("tags null") << QByteArray(base + R"(,"tags":null})") << "tags";
+    QTest::newRow("type lower case") << minimalEntry().replace("\"Note\"", "\"journal\"") << "type";
+    QTest::newRow("title wrong type") << minimalEntry().replace("\"title\":\"T\"", "\"title\":5") << "title";
+    QTest::newRow("id not uuid") << minimalEntry().replace(kId, "not-a-uuid") << "id";
+    QTest::newRow("date as text") << minimalEntry().replace("100.5", "\"100.5\"") << "date";
+    QTest::newRow("favourite as number") << minimalEntry().replace("\"isFavorite\":false", "\"isFavorite\":0") << "isFavorite";
+    QTest::newRow("fontDesign wrong type") << minimalEntry(R"("fontDesign":3)") << "fontDesign";
+    QTest::newRow("bad base64") << minimalEntry(R"("bodyRTF":"%%%")") << "bodyRTF";
+    QTest::newRow("clip without duration")
+        << minimalEntry(R"("audioClips":[{"id":"11111111-2222-3333-4444-555555555555","filename":"a.m4a"}])") << "duration";
+    QTest::newRow("tag not text") << minimalEntry().replace("[\"a\"]", "[\"a\",1]") << "tags";
+    QTest::newRow("latitude text") << minimalEntry(R"("latitude":"north")") << "latitude";
+}
+
+void EntryCodecTest::decode_invalidEntry_failsWholeList()
+{
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, key);
+    const auto decoded = decodeEntries('[' + minimalEntry() + ',' + bad + ']');
+    QVERIFY(!decoded.ok());
+    QVERIFY2(decoded.error.contains(u'"' + key + u'"'), qPrintable(decoded.error));
+    QVERIFY2(decoded.error.contains(QStringLiteral("entry 1")), qPrintable(decoded.error));
+}
+
+void EntryCodecTest::decode_nullOptionals_areAbsent()
+{
+    const auto entries = decodeOk(
+        '[' + minimalEntry(R"("fontDesign":null,"isArchived":null,"mood":null,"latitude":null,"bodyRTF":null,)"
+                           R"("audioClips":[{"id":"11111111-2222-3333-4444-555555555555","filename":"a","duration":2,"transcript":null}])")
+        + ']');
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries[0].fontDesign, QStringLiteral("default"));
+    QVERIFY(!entries[0].isArchived);
+    QVERIFY(!entries[0].mood);
+    QVERIFY(!entries[0].latitude);
+    QVERIFY(!entries[0].bodyRTF);
+    QCOMPARE(entries[0].audioClips.size(), 1);
+    QVERIFY(!entries[0].audioClips[0].transcript);
+}
+
+void EntryCodecTest::decode_unknownKeys_areDroppedOnWrite()
+{
+    const auto entries = decodeOk('[' + minimalEntry(R"("futureField":{"deep":[1,2,3]},"other":true)") + ']');
+    QCOMPARE(entries.size(), 1);
+    const QByteArray written = encodeEntries(entries).bytes;
+    QVERIFY(!written.contains("futureField"));
+    QVERIFY(!written.contains("other"));
+}
+
+void EntryCodecTest::encode_absentOptionals_writeNoKeys()
+{
+    JournalEntry e = JournalEntry::create();
+    const QByteArray json = encodeEntries({e}).bytes;
+    for (const char* key : {"bodyRTF", "mood", "expirationDate", "latitude", "longitude", "placeName", "weatherSymbol",
+                            "weatherTemp", "weatherText", "null"}) {
+        QVERIFY2(!json.contains(key), key);
+    }
+}
+
+void EntryCodecTest::encode_keysInFieldOrder()
+{
+    const QByteArray json = encodeEntries({fullEntry()}).bytes;
+    const char* order[] = {"\"id\"", "\"title\"", "\"body\"", "\"bodyRTF\"", "\"date\"", "\"tags\"", "\"mood\"",
+                           "\"isFavorite\"", "\"type\"", "\"expirationDate\"", "\"fontDesign\"", "\"isArchived\"",
+                           "\"imageFilenames\"", "\"audioClips\"", "\"latitude\"", "\"longitude\"", "\"placeName\"",
+                           "\"weatherSymbol\"", "\"weatherTemp\"", "\"weatherText\""};
+    qsizetype last = -1;
+    for (const char* key : order) {
+        const qsizetype at = json.indexOf(key);
+        QVERIFY2(at > last, key);
+        last = at;
+    }
+    QVERIFY(json.startsWith(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":)"));
+    QVERIFY(!json.contains('\n'));
+    QVERIFY(!json.contains(": "));
+    QVERIFY(json.contains(R"({"id":"11111111-2222-3333-4444-555555555555","filename":"x.m4a","duration":3.25,"transcript":"hello"})"));
+}
+
+void EntryCodecTest::encode_nonFiniteNumbers_areLeftOut()
+{
+    JournalEntry e = JournalEntry::create();
+    e.latitude = std::numeric_limits<double>::quiet_NaN();
+    e.longitude = std::numeric_limits<double>::infinity();
+    e.weatherTemp = -std::numeric_limits<double>::infinity();
+    e.placeName = QStringLiteral("Somewhere");
+    const Encoded encoded = encodeEntries({e});
+    QVERIFY2(encoded.ok(), qPrintable(encoded.error));
+    QVERIFY(!encoded.bytes.contains("latitude"));
+    QVERIFY(!encoded.bytes.contains("longitude"));
+    QVERIFY(!encoded.bytes.contains("weatherTemp"));
+    QVERIFY(encoded.bytes.contains("placeName"));
+
+    e.date = std::numeric_limits<double>::quiet_NaN();
+    QVERIFY(!encodeEntries({e}).ok());
+}
+
+void EntryCodecTest::roundTrip_keepsEveryField()
+{
+    const JournalEntry original = fullEntry();
+    JournalEntry plain = JournalEntry::create();
+    plain.tags.clear();
+    const QByteArray json = encodeEntries({original, plain}).bytes;
+    const auto back = decodeOk(json);
+    QCOMPARE(back.size(), 2);
+    QVERIFY(back[0] == original);
+    QVERIFY(back[1] == plain);
+    QCOMPARE(encodeEntries(back).bytes, json);
+
+    TrashedEntry record{original, 790000000.5};
+    const auto trash = decodeTrash(encodeTrash({record}).bytes);
+    QVERIFY(trash.ok());
+    QCOMPARE(trash.value->size(), 1);
+    QVERIFY(trash.value->first() == record);
+}
+
+void EntryCodecTest::doubles_printShortestRoundTrip_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("whole") << 768000000.0 << QByteArray("768000000");
+    QTest::newRow("fraction") << 786000000.125 << QByteArray("786000000.125");
+    QTest::newRow("tenth") << 0.1 << QByteArray("0.1");
+    QTest::newRow("negative") << -13.405 << QByteArray("-13.405");
+    QTest::newRow("tiny") << 1e-7 << QByteArray("1e-07");
+    QTest::newRow("third") << 1.0 / 3.0 << QByteArray("0.3333333333333333");
+    QTest::newRow("small plain") << 0.0001 << QByteArray("0.0001");
+    QTest::newRow("small scientific") << 0.00001 << QByteArray("1e-05");
+    QTest::newRow("large plain") << 1e15 << QByteArray("1000000000000000");
+    QTest::newRow("large scientific") << 1e16 << QByteArray("1e+16");
+    QTest::newRow("zero") << 0.0 << QByteArray("0");
+    QTest::newRow("negative zero") << -0.0 << QByteArray("-0");
+}
+
+void EntryCodecTest::doubles_printShortestRoundTrip()
+{
+    QFETCH(double, value);
+    QFETCH(QByteArray, text);
+    QCOMPARE(formatDouble(value), text);
+    QCOMPARE(text.toDouble(), value);
+}
+
+void EntryCodecTest::base64_strictReading_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray("") << true << QByteArray("");
+    QTest::newRow("one byte") << QByteArray("YQ==") << true << QByteArray("a");
+    QTest::newRow("two bytes") << QByteArray("YWI=") << true << QByteArray("ab");
+    QTest::newRow("three bytes") << QByteArray("YWJj") << true << QByteArray("abc");
+    QTest::newRow("binary") << QByteArray("AP8=") << true << QByteArray("\x00\xff", 2);
+    QTest::newRow("missing padding") << QByteArray("YQ") << false << QByteArray();
+    QTest::newRow("inner padding") << QByteArray("YQ==YWJj") << false << QByteArray();
+    QTest::newRow("white space") << QByteArray("YW Jj") << false << QByteArray();
+    QTest::newRow("url alphabet") << QByteArray("-_8=") << false << QByteArray();
+}
+
+void EntryCodecTest::base64_strictReading()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, valid);
+    QFETCH(QByteArray, bytes);
+    const auto decoded = decodeBase64(std::string_view(text.constData(), size_t(text.size())));
+    QCOMPARE(decoded.has_value(), valid);
+    if (valid) {
+        QCOMPARE(*decoded, bytes);
+        QCOMPARE(encodeBase64(bytes), text);
+        QCOMPARE(encodeBase64(bytes), bytes.toBase64());
+    }
+}
+
+void EntryCodecTest::wordCount_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("count");
+    QTest::newRow("empty") << QString() << 0;
+    QTest::newRow("blanks only") << QStringLiteral(" \t\n ") << 0;
+    QTest::newRow("leading, blank line, trailing tab") << QStringLiteral("   one\n\ntwo\t") << 2;
+    QTest::newRow("hyphenated") << QStringLiteral("well-known") << 1;
+    QTest::newRow("no-break space") << QStringLiteral("a\u00A0b") << 2;
+    QTest::newRow("line and paragraph separators") << QStringLiteral("a\u2028b\u2029c\u0085d") << 4;
+    QTest::newRow("punctuation") << QStringLiteral("Hello, world!") << 2;
+    QTest::newRow("ideographic space") << QStringLiteral("a\u3000b") << 2;
+}
+
+void EntryCodecTest::wordCount()
+{
+    QFETCH(QString, body);
+    QFETCH(int, count);
+    JournalEntry e;
+    e.body = body;
+    e.title = QStringLiteral("title words do not count");
+    QCOMPARE(e.wordCount(), count);
+}
+
+void EntryCodecTest::equality_coversEveryField()
+{
+    const JournalEntry base = fullEntry();
+    QVERIFY(base == fullEntry());
+    QCOMPARE(qHash(base), qHash(fullEntry()));
+    const std::vector<std::function<void(JournalEntry&)>> changes = {
+        [](JournalEntry& e) { e.id = newUuid(); },
+        [](JournalEntry& e) { e.title += u'x'; },
+        [](JournalEntry& e) { e.body += u'x'; },
+        [](JournalEntry& e) { e.bodyRTF->append('x'); },
+        [](JournalEntry& e) { e.date += 1; },
+        [](JournalEntry& e) { e.tags.append(QStringLiteral("x")); },
+        [](JournalEntry& e) { e.mood.reset(); },
+        [](JournalEntry& e) { e.isFavorite = !e.isFavorite; },
+        [](JournalEntry& e) { e.type = JournalEntry::EntryType::Link; },
+        [](JournalEntry& e) { e.expirationDate.reset(); },
+        [](JournalEntry& e) { e.fontDesign = QStringLiteral("mono"); },
+        [](JournalEntry& e) { e.isArchived = !e.isArchived; },
+        [](JournalEntry& e) { e.imageFilenames.clear(); },
+        [](JournalEntry& e) { e.audioClips[0].duration = 9; },
+        [](JournalEntry& e) { e.latitude = 1; },
+        [](JournalEntry& e) { e.longitude = 1; },
+        [](JournalEntry& e) { e.placeName.reset(); },
+        [](JournalEntry& e) { e.weatherSymbol.reset(); },
+        [](JournalEntry& e) { e.weatherTemp = 1; },
+        [](JournalEntry& e) { e.weatherText.reset(); },
+    };
+    QCOMPARE(changes.size(), size_t(20));
+    for (size_t i = 0; i < changes.size(); ++i) {
+        JournalEntry changed = base;
+        changes[i](changed);
+        QVERIFY2(!(changed == base), qPrintable(QString::number(i)));
+        QVERIFY2(qHash(changed) != qHash(base), qPrintable(QString::number(i)));
+    }
+}
+
+void EntryCodecTest::entryType_rawValues()
+{
+    QStringList raws;
+    for (const auto type : allEntryTypes()) {
+        raws << entryTypeRawValue(type);
+        QCOMPARE(entryTypeFromRawValue(entryTypeRawValue(type)), std::optional(type));
+    }
+    QCOMPARE(raws, (QStringList{u"Journal"_qs, u"Note"_qs, u"Link"_qs, u"Idea"_qs}));
+    QVERIFY(!entryTypeFromRawValue(u"journal"));
+    QVERIFY(!entryTypeFromRawValue(u""));
+}
+
+void EntryCodecTest::trash_decodeRequiresBothKeys()
+{
+    QVERIFY(!decodeTrash("[{\"entry\":" + minimalEntry() + "}]").ok());
+    QVERIFY(!decodeTrash("[{\"deletedAt\":5}]").ok());
+    const auto ok = decodeTrash("[{\"entry\":" + minimalEntry() + ",\"deletedAt\":5}]");
+    QVERIFY(ok.ok());
+    QCOMPARE(ok.value->first().deletedAt, 5.0);
+    QVERIFY(!decodeTrash("{}").ok());
+}
+
+void EntryCodecTest::iso8601_roundTrip()
+{
+    // 2026-12-08T09:30:00Z
+    const double date = 1796722200.0 - kReferenceDateOffset;
+    QCOMPARE(formatISO8601(date), QStringLiteral("2026-12-08T09:30:00Z"));
+    QCOMPARE(formatISO8601(date + 0.75), QStringLiteral("2026-12-08T09:30:00Z"));
+    QCOMPARE(parseISO8601(u"2026-12-08T09:30:00Z"), std::optional(date));
+    QCOMPARE(parseISO8601(u"2026-12-08T10:30:00+01:00"), std::optional(date));
+    QVERIFY(!parseISO8601(u"2026-12-08T09:30:00"));
+    QVERIFY(!parseISO8601(u"yesterday"));
+
+    JournalEntry e = fullEntry();
+    const Encoded iso = encodeEntries({e}, {DateEncoding::ISO8601, false, false});
+    QVERIFY(iso.bytes.contains("\"date\":\""));
+    const auto back = decodeEntries(iso.bytes, DateEncoding::ISO8601);
+    QVERIFY(back.ok());
+    QCOMPARE(back.value->first().date, std::floor(e.date));
+    QVERIFY(!decodeEntries(iso.bytes, DateEncoding::ReferenceSeconds).ok());
+}
+
+void EntryCodecTest::hostileInput_neverCrashes_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("truncated") << QByteArray('[' + minimalEntry()).left(60);
+    QTest::newRow("object not array") << minimalEntry();
+    QTest::newRow("deep nesting") << QByteArray(100000, '[');
+    QTest::newRow("deep unknown key") << QByteArray('[' + minimalEntry("\"x\":" + QByteArray(5000, '[') + QByteArray(5000, ']')) + ']');
+    QTest::newRow("huge number") << QByteArray('[' + minimalEntry().replace("100.5", "1e400") + ']');
+    QTest::newRow("invalid utf8") << QByteArray("[{\"id\":\"\xff\xfe\"}]");
+    QTest::newRow("nul bytes") << QByteArray("[\0\0\0]", 5);
+    QTest::newRow("array of numbers") << QByteArray("[1,2,3]");
+    QTest::newRow("trailing garbage") << QByteArray("[]]");
+}
+
+void EntryCodecTest::hostileInput_neverCrashes()
+{
+    QFETCH(QByteArray, json);
+    const auto entries = decodeEntries(json);
+    QVERIFY(!entries.ok());
+    QVERIFY(!entries.error.isEmpty());
+    QVERIFY(!decodeTrash(json).ok());
+}

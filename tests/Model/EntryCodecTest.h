@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+class EntryCodecTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void decode_oldFileWithoutLaterKeys_usesDefaults();
+    void decode_invalidEntry_failsWholeList_data();
+    void decode_invalidEntry_failsWholeList();
+    void decode_nullOptionals_areAbsent();
+    void decode_unknownKeys_areDroppedOnWrite();
+    void encode_absentOptionals_writeNoKeys();
+    void encode_keysInFieldOrder();
+    void encode_nonFiniteNumbers_areLeftOut();
+    void roundTrip_keepsEveryField();
+    void doubles_printShortestRoundTrip_data();
+    void doubles_printShortestRoundTrip();
+    void base64_strictReading_data();
+    void base64_strictReading();
+    void wordCount_data();
+    void wordCount();
+    void equality_coversEveryField();
+    void entryType_rawValues();
+    void trash_decodeRequiresBothKeys();
+    void iso8601_roundTrip();
+    void hostileInput_neverCrashes_data();
+    void hostileInput_neverCrashes();
+};

@@ -1,0 +1,125 @@
+#include "common/TestSupport.h"
+
+#include "Model/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QObject>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vsp::test {
+
+namespace {
+QTemporaryDir* g_home = nullptr;
+
+void setPath(const char* variable, const QString& path)
+{
+    QDir().mkpath(path);
+    qputenv(variable, QFile::encodeName(path));
+}
+} // namespace
+
+void isolateEnvironment()
+{
+    if (g_home) {
+        return;
+    }
+    g_home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/vesperlog-test-XXXXXX"));
+    const QString home = g_home->path();
+    setPath("HOME", home);
+    setPath("XDG_DATA_HOME", home + QStringLiteral("/data"));
+    setPath("XDG_CONFIG_HOME", home + QStringLiteral("/config"));
+    setPath("XDG_STATE_HOME", home + QStringLiteral("/state"));
+    setPath("XDG_CACHE_HOME", home + QStringLiteral("/cache"));
+    setPath("XDG_DOCUMENTS_DIR", home + QStringLiteral("/Documents"));
+    setPath("XDG_DOWNLOAD_DIR", home + QStringLiteral("/Downloads"));
+    setPath("XDG_RUNTIME_DIR", home + QStringLiteral("/runtime"));
+    QFile::setPermissions(home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // Tests compare texts against fixed English formats.
+    qputenv("LANG", "en_US.UTF-8");
+    qputenv("LC_ALL", "en_US.UTF-8");
+}
+
+QString testHome()
+{
+    return g_home ? g_home->path() : QString();
+}
+
+void resetUserFolders()
+{
+    UserDefaults::instance().clearAll();
+    const QString home = testHome();
+    for (const char* sub : {"data", "config", "state", "cache", "Documents", "Downloads"}) {
+        QDir dir(home + u'/' + QLatin1String(sub));
+        dir.removeRecursively();
+        QDir().mkpath(dir.path());
+    }
+}
+
+StdoutCapture::StdoutCapture()
+{
+    std::fflush(stdout);
+    m_path = testHome() + QStringLiteral("/stdout-capture-%1.txt").arg(reinterpret_cast<quintptr>(this));
+    const QByteArray path = QFile::encodeName(m_path);
+    const int fd = ::open(path.constData(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+    if (fd < 0) {
+        return;
+    }
+    m_savedFd = ::dup(STDOUT_FILENO);
+    ::dup2(fd, STDOUT_FILENO);
+    ::close(fd);
+}
+
+StdoutCapture::~StdoutCapture()
+{
+    std::fflush(stdout);
+    if (m_savedFd >= 0) {
+        ::dup2(m_savedFd, STDOUT_FILENO);
+        ::close(m_savedFd);
+    }
+    // Replay what was captured so the test log still shows it.
+    const QString captured = text();
+    if (!captured.isEmpty()) {
+        std::fputs(captured.toUtf8().constData(), stdout);
+        std::fflush(stdout);
+    }
+    QFile::remove(m_path);
+}
+
+QString StdoutCapture::text()
+{
+    std::fflush(stdout);
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+QStringList StdoutCapture::lines()
+{
+    return text().split(u'\n', Qt::SkipEmptyParts);
+}
+
+int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories)
+{
+    int failed = 0;
+    for (const auto& make : factories) {
+        std::unique_ptr<QObject> test = make();
+        if (QTest::qExec(test.get(), argc, argv) != 0) {
+            ++failed;
+        }
+    }
+    return failed;
+}
+
+} // namespace vsp::test

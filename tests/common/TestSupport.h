@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QObject;
+
+namespace vsp::test {
+
+/// Points HOME, the XDG folders and the runtime folder at a fresh temporary folder and selects the
+/// offscreen platform, so no test touches the real home. Call first thing in main(), before any
+/// QCoreApplication or QSettings exists.
+void isolateEnvironment();
+
+/// The temporary home made by isolateEnvironment().
+QString testHome();
+
+/// Removes everything under the data, config, state and documents folders of the test home and
+/// forgets the settings, so each test function starts from a first launch.
+void resetUserFolders();
+
+/// Captures what the process writes to standard output while it lives (the "Vesperlog: … failed — …"
+/// lines go there).
+class StdoutCapture final {
+public:
+    StdoutCapture();
+    ~StdoutCapture();
+    StdoutCapture(const StdoutCapture&) = delete;
+    StdoutCapture& operator=(const StdoutCapture&) = delete;
+
+    /// Everything written so far, as UTF-8 text.
+    QString text();
+    /// The non-empty lines written so far.
+    QStringList lines();
+
+private:
+    int m_savedFd = -1;
+    QString m_path;
+};
+
+/// Runs every test object in turn; returns the number of failed objects.
+int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories);
+
+} // namespace vsp::test
+
+/// Defines main() for a test executable: isolate, start the application of type AppType, run the
+/// listed test classes.
+#define VESPERLOG_TEST_MAIN(AppType, ...)                                                                        \
+    int main(int argc, char** argv)                                                                              \
+    {                                                                                                            \
+        vsp::test::isolateEnvironment();                                                                         \
+        AppType app(argc, argv);                                                                                 \
+        return vsp::test::runTests(argc, argv, vsp::test::factoriesOf<__VA_ARGS__>());                          \
+    }
+
+namespace vsp::test {
+template <typename... Ts>
+std::vector<std::function<std::unique_ptr<QObject>()>> factoriesOf()
+{
+    return {[] { return std::unique_ptr<QObject>(new Ts); }...};
+}
+} // namespace vsp::test
