@@ -3,6 +3,7 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <ctime>
 
 namespace vsp {
 
@@ -27,11 +28,31 @@ double fromDateTime(const QDateTime& dateTime)
 
 QDate localDate(double timestamp)
 {
+    // The C library's conversion is the one Qt uses for local time too, without QDateTime's overhead:
+    // list queries convert every entry.
+    const double unix = std::floor(timestamp + kReferenceDateOffset);
+    if (std::isfinite(unix) && std::abs(unix) < 1e15) {
+        const time_t t = static_cast<time_t>(unix);
+        tm local{};
+        if (localtime_r(&t, &local)) {
+            return QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        }
+    }
     return toDateTime(timestamp).date();
 }
 
 double startOfDay(const QDate& day)
 {
+    tm local{};
+    local.tm_year = day.year() - 1900;
+    local.tm_mon = day.month() - 1;
+    local.tm_mday = day.day();
+    local.tm_isdst = -1;
+    // mktime moves a midnight that does not exist (a daylight-saving gap) to the first moment of the day.
+    const time_t t = mktime(&local);
+    if (t != time_t(-1) && local.tm_mday == day.day()) {
+        return double(t) - kReferenceDateOffset;
+    }
     return fromDateTime(day.startOfDay());
 }
 

@@ -133,9 +133,8 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
     case Body: w.key(name); w.value(QStringView(e.body)); break;
     case BodyRTF:
         if (e.bodyRTF) {
-            const QByteArray encoded = encodeBase64(*e.bodyRTF);
             w.key(name);
-            w.value(std::string_view(encoded.constData(), size_t(encoded.size())));
+            w.base64Value(*e.bodyRTF);
         }
         break;
     case Date: w.key(name); writeDate(w, e.date, o.dates); break;
@@ -714,31 +713,8 @@ constexpr auto kDecodeTable = makeDecodeTable();
 
 QByteArray encodeBase64(const QByteArray& bytes)
 {
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    QByteArray out(((n + 2) / 3) * 4, Qt::Uninitialized);
-    char* o = out.data();
-    qsizetype i = 0;
-    for (; i + 3 <= n; i += 3) {
-        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
-        *o++ = kAlphabet[v >> 18];
-        *o++ = kAlphabet[(v >> 12) & 63];
-        *o++ = kAlphabet[(v >> 6) & 63];
-        *o++ = kAlphabet[v & 63];
-    }
-    if (n - i == 1) {
-        const uint32_t v = uint32_t(in[i]) << 16;
-        *o++ = kAlphabet[v >> 18];
-        *o++ = kAlphabet[(v >> 12) & 63];
-        *o++ = '=';
-        *o++ = '=';
-    } else if (n - i == 2) {
-        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8);
-        *o++ = kAlphabet[v >> 18];
-        *o++ = kAlphabet[(v >> 12) & 63];
-        *o++ = kAlphabet[(v >> 6) & 63];
-        *o++ = '=';
-    }
+    QByteArray out;
+    appendBase64(out, bytes);
     return out;
 }
 

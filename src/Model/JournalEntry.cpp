@@ -104,7 +104,46 @@ size_t qHash(const JournalEntry& e, size_t seed) noexcept
 
 QByteArray foldForSearch(QStringView text)
 {
-    return text.toString().toCaseFolded().toUtf8();
+    // Simple case folding per code point, written straight to UTF-8; ASCII (most of any journal) takes
+    // the short road.
+    qsizetype bound = 0;
+    for (const QChar c : text) {
+        bound += c.unicode() < 0x80 ? 1 : 3;
+    }
+    QByteArray out(bound, Qt::Uninitialized);
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    while (p < end) {
+        char32_t c = *p++;
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+            c = QChar::surrogateToUcs4(char16_t(c), *p++);
+        } else if (QChar::isSurrogate(c)) {
+            c = 0xFFFD;
+        }
+        c = QChar::toCaseFolded(c);
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+            *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else {
+            *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+            *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        }
+    }
+    out.truncate(qsizetype(o - reinterpret_cast<unsigned char*>(out.data())));
+    return out;
 }
 
 const EntrySearchText& JournalEntry::searchText() const

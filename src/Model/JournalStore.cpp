@@ -69,6 +69,7 @@ JournalStore::JournalStore(QObject* parent)
     loadTagColors();
     loadPinned();
     purgeExpiredTrash();
+    warmSearchText();
 
     // The settings window binds "sortOrder" too: follow it so the list and the stored key never disagree.
     connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
@@ -80,6 +81,27 @@ JournalStore::JournalStore(QObject* parent)
 }
 
 JournalStore::~JournalStore() = default;
+
+void JournalStore::warmSearchText()
+{
+    // Folds the entries' text for searching a slice at a time while the app is idle, so the first
+    // keystroke in the search field does not pay for the whole journal.
+    auto* timer = new QTimer(this);
+    timer->setInterval(0);
+    auto next = std::make_shared<qsizetype>(0);
+    connect(timer, &QTimer::timeout, this, [this, timer, next] {
+        constexpr qsizetype kSlice = 200;
+        const qsizetype end = std::min(*next + kSlice, m_entries.size());
+        for (qsizetype i = *next; i < end; ++i) {
+            m_entries[i].searchText();
+        }
+        *next = end;
+        if (end >= m_entries.size()) {
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
 
 QString JournalStore::storeFolder()
 {

@@ -14,6 +14,7 @@
 
 #include <optional>
 
+class FileChooser;
 class ReminderScheduler;
 
 /// The number of uses of one tag.
@@ -177,6 +178,23 @@ public:
     /// Whole days before the record is purged; never negative.
     int daysUntilPurge(const TrashedEntry& item) const;
 
+    // ------------------------------------------------------------ export, import and backup
+    enum class ExportFormat { Json, Markdown };
+    /// Asks the file chooser for a destination and writes every entry there (JSON: pretty, sorted keys,
+    /// ISO 8601 dates; Markdown: newest first). Cancelling does nothing; a failure prints
+    /// "Vesperlog: export failed — …" and leaves no file behind.
+    void exportEntries(ExportFormat format);
+    /// Asks for a JSON file of entries and adds those whose id the journal does not have yet, then sorts
+    /// newest first and saves. A file that cannot be read or decoded prints "Vesperlog: import failed — …"
+    /// and changes nothing.
+    void importEntries();
+    /// Writes Documents/Vesperlog Backups/Vesperlog-<yyyy-MM-dd>.json, replacing the day's earlier
+    /// backup. Skipped, with one printed line, when the journal did not load cleanly this run.
+    void performAutoBackup();
+    /// The save and open panels used by export and import; none by default (then both do nothing but
+    /// print one line). Not owned.
+    void setFileChooser(FileChooser* chooser) { m_fileChooser = chooser; }
+
     // ------------------------------------------------------------ collaborators
     /// Where expiration reminders go; none by default.
     void setReminderScheduler(ReminderScheduler* scheduler) { m_reminders = scheduler; }
@@ -221,6 +239,7 @@ private:
     void savePinned();
     void saveTagColors();
     void purgeExpiredTrash();
+    void warmSearchText();
     void requestReviewIfAppropriate();
     void scheduleReminder(const JournalEntry& entry);
     void cancelReminder(const QUuid& id);
@@ -250,6 +269,7 @@ private:
     std::optional<double> m_selectedDate;
 
     ReminderScheduler* m_reminders = nullptr;
+    FileChooser* m_fileChooser = nullptr;
     /// Why entries.json must not be overwritten; empty when it may.
     QString m_entriesSaveBlock;
     QString m_trashSaveBlock;

@@ -29,10 +29,15 @@ bool matchesSearch(const JournalEntry& e, const QByteArray& foldedQuery)
 
 QList<JournalEntry> sortedByDate(QList<JournalEntry> list, bool newestFirst)
 {
+    const auto newer = [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; };
+    const auto older = [](const JournalEntry& a, const JournalEntry& b) { return a.date < b.date; };
+    // The journal is usually stored in date order already: skip the moves when nothing is out of place.
     if (newestFirst) {
-        std::stable_sort(list.begin(), list.end(), [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
-    } else {
-        std::stable_sort(list.begin(), list.end(), [](const JournalEntry& a, const JournalEntry& b) { return a.date < b.date; });
+        if (!std::is_sorted(list.cbegin(), list.cend(), newer)) {
+            std::stable_sort(list.begin(), list.end(), newer);
+        }
+    } else if (!std::is_sorted(list.cbegin(), list.cend(), older)) {
+        std::stable_sort(list.begin(), list.end(), older);
     }
     return list;
 }
@@ -169,13 +174,15 @@ int JournalStore::currentStreak() const
     std::sort(dates.begin(), dates.end());
     int streak = 0;
     QDate day = QDate::currentDate();
+    double end = vsp::startOfDay(day.addDays(1));
     while (day.isValid()) {
-        const vsp::DayRange range = vsp::dayRange(day);
-        const auto it = std::lower_bound(dates.cbegin(), dates.cend(), range.start);
-        if (it == dates.cend() || *it >= range.end) {
+        const double start = vsp::startOfDay(day);
+        const auto it = std::lower_bound(dates.cbegin(), dates.cend(), start);
+        if (it == dates.cend() || *it >= end) {
             break;
         }
         ++streak;
+        end = start;
         day = day.addDays(-1);
     }
     return streak;

@@ -5,6 +5,37 @@
 
 namespace vsp {
 
+void appendBase64(QByteArray& output, const QByteArray& bytes)
+{
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    const qsizetype start = output.size();
+    output.resize(start + ((n + 2) / 3) * 4);
+    char* o = output.data() + start;
+    qsizetype i = 0;
+    for (; i + 3 <= n; i += 3) {
+        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
+        *o++ = kAlphabet[v >> 18];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = kAlphabet[(v >> 6) & 63];
+        *o++ = kAlphabet[v & 63];
+    }
+    if (n - i == 1) {
+        const uint32_t v = uint32_t(in[i]) << 16;
+        *o++ = kAlphabet[v >> 18];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = '=';
+        *o++ = '=';
+    } else if (n - i == 2) {
+        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8);
+        *o++ = kAlphabet[v >> 18];
+        *o++ = kAlphabet[(v >> 12) & 63];
+        *o++ = kAlphabet[(v >> 6) & 63];
+        *o++ = '=';
+    }
+}
+
 QByteArray formatDouble(double number)
 {
     // Shortest round-trip digits; plain notation for exponents from -4 to 15, scientific beyond
@@ -107,8 +138,14 @@ void JsonWriter::key(std::string_view name)
 
 void JsonWriter::writeEscaped(const char* data, qsizetype size)
 {
-    static constexpr char hex[] = "0123456789abcdef";
     m_out.append('"');
+    writeEscapedContent(data, size);
+    m_out.append('"');
+}
+
+void JsonWriter::writeEscapedContent(const char* data, qsizetype size)
+{
+    static constexpr char hex[] = "0123456789abcdef";
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < size; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);
@@ -132,14 +169,66 @@ void JsonWriter::writeEscaped(const char* data, qsizetype size)
         }
     }
     m_out.append(data + runStart, size - runStart);
-    m_out.append('"');
 }
 
 void JsonWriter::value(QStringView text)
 {
     beforeValue();
-    const QByteArray utf8 = text.toUtf8();
-    writeEscaped(utf8.constData(), utf8.size());
+    // Converts UTF-16 to UTF-8 and escapes in one pass, straight into the output buffer. Every unit takes
+    // at most three bytes; the rare control character that needs six goes through writeEscapedContent().
+    const qsizetype n = text.size();
+    const qsizetype start = m_out.size();
+    m_out.resize(start + n * 3 + 2);
+    auto* o = reinterpret_cast<unsigned char*>(m_out.data()) + start;
+    *o++ = '"';
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + n;
+    while (p < end) {
+        const char16_t c = *p;
+        if (c < 0x80) {
+            if (c >= 0x20 && c != '"' && c != '\\') {
+                *o++ = static_cast<unsigned char>(c);
+                ++p;
+                continue;
+            }
+            // The common escapes take two bytes, within the three budgeted for the unit.
+            const char escaped = c == '"' ? '"' : c == '\\' ? '\\' : c == '\n' ? 'n' : c == '\r' ? 'r'
+                               : c == '\t' ? 't' : c == '\b' ? 'b' : c == '\f' ? 'f' : 0;
+            if (escaped) {
+                *o++ = '\\';
+                *o++ = static_cast<unsigned char>(escaped);
+                ++p;
+                continue;
+            }
+            // Other control characters need six bytes: finish the rest the slow way.
+            m_out.resize(qsizetype(o - reinterpret_cast<unsigned char*>(m_out.data())));
+            const QByteArray rest = QStringView(p, end).toUtf8();
+            writeEscapedContent(rest.constData(), rest.size());
+            m_out.append('"');
+            return;
+        }
+        if (c < 0x800) {
+            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            ++p;
+        } else if (QChar::isHighSurrogate(c) && p + 1 < end && QChar::isLowSurrogate(p[1])) {
+            const char32_t u = QChar::surrogateToUcs4(c, p[1]);
+            *o++ = static_cast<unsigned char>(0xF0 | (u >> 18));
+            *o++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            p += 2;
+        } else {
+            // A lone surrogate cannot be written as UTF-8: it becomes U+FFFD.
+            const char16_t u = QChar::isSurrogate(c) ? char16_t(0xFFFD) : c;
+            *o++ = static_cast<unsigned char>(0xE0 | (u >> 12));
+            *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            ++p;
+        }
+    }
+    *o++ = '"';
+    m_out.resize(qsizetype(o - reinterpret_cast<unsigned char*>(m_out.data())));
 }
 
 void JsonWriter::value(std::string_view utf8)
@@ -159,6 +248,14 @@ void JsonWriter::value(double number)
         return;
     }
     m_out.append(formatDouble(number));
+}
+
+void JsonWriter::base64Value(const QByteArray& bytes)
+{
+    beforeValue();
+    m_out.append('"');
+    appendBase64(m_out, bytes);
+    m_out.append('"');
 }
 
 void JsonWriter::value(qint64 number)

@@ -31,6 +31,8 @@ public:
     void value(double number);
     void value(qint64 number);
     void value(bool flag);
+    /// Binary data as standard Base64 text with padding.
+    void base64Value(const QByteArray& bytes);
     void null();
 
     /// True once a value could not be written (a non-finite double); the text is then not usable.
@@ -44,6 +46,7 @@ private:
     void beforeValue();
     void newline();
     void writeEscaped(const char* data, qsizetype size);
+    void writeEscapedContent(const char* data, qsizetype size);
 
     struct Level {
         bool isObject = false;
@@ -56,6 +59,9 @@ private:
     bool m_afterKey = false;
     QString m_error;
 };
+
+/// Appends the standard Base64 text (with padding) of `bytes` to `out`.
+void appendBase64(QByteArray& out, const QByteArray& bytes);
 
 /// Shortest text that reads back as exactly the same double ("1.5", "768000000", "1e-07").
 QByteArray formatDouble(double number);

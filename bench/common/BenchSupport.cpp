@@ -1,0 +1,47 @@
+#include "common/BenchSupport.h"
+
+#include <QFile>
+
+#include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace vsp::bench {
+
+long long peakResidentBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<long long>(usage.ru_maxrss) * 1024;
+}
+
+long long currentResidentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2) {
+        return 0;
+    }
+    return fields[1].toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+int takeJournalSize(int& argc, char** argv, int fallback)
+{
+    const char* prefix = "--journal-size=";
+    int size = fallback;
+    int out = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], prefix, std::strlen(prefix)) == 0) {
+            size = std::atoi(argv[i] + std::strlen(prefix));
+            continue;
+        }
+        argv[out++] = argv[i];
+    }
+    argc = out;
+    return size;
+}
+
+} // namespace vsp::bench

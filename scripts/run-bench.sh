@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs every benchmark program on generated journals of 1,000, 10,000 and 50,000 entries.
+set -euo pipefail
+build_dir=${1:-build-bench}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+# The app restarts itself with this allocator setting at launch (src/Platform/MemoryTuning.h); measure
+# the same configuration.
+export GLIBC_TUNABLES=${GLIBC_TUNABLES:-glibc.malloc.hugetlb=1}
+runtime=$(mktemp -d /tmp/vesperlog-bench-rt-XXXXXX)
+trap 'rm -rf "$runtime"' EXIT
+chmod 700 "$runtime"
+export XDG_RUNTIME_DIR="$runtime"
+for program in "$build_dir"/bench/bench_*; do
+    [[ -f "$program" && -x "$program" ]] || continue
+    for size in ${VESPERLOG_BENCH_SIZES:-1000 10000 50000}; do
+        echo "== $(basename "$program") --journal-size=$size"
+        "$program" --journal-size="$size"
+    done
+done
