@@ -1,0 +1,176 @@
+#include "Model/MoodStore.h"
+
+#include "Model/Dates.h"
+#include "Model/FileIO.h"
+#include "Model/JournalStore.h"
+#include "Model/JsonWriter.h"
+#include "Model/Log.h"
+#include "Model/Uuid.h"
+
+#include <QFile>
+#include <QHashFunctions>
+
+#include <simdjson.h>
+
+size_t qHash(const MoodItem& mood, size_t seed) noexcept
+{
+    return qHashMulti(seed, mood.id, mood.emoji, mood.label);
+}
+
+namespace vsp {
+
+QByteArray encodeMoods(const QList<MoodItem>& moods)
+{
+    JsonWriter w(JsonWriter::Style::Compact, 64 * (moods.size() + 1));
+    w.beginArray();
+    for (const MoodItem& mood : moods) {
+        const QByteArray id = uuidUtf8(mood.id);
+        w.beginObject();
+        w.key("id");
+        w.value(std::string_view(id.constData(), size_t(id.size())));
+        w.key("emoji");
+        w.value(QStringView(mood.emoji));
+        w.key("label");
+        w.value(QStringView(mood.label));
+        w.endObject();
+    }
+    w.endArray();
+    return w.take();
+}
+
+std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* error)
+{
+    auto fail = [&](const QString& why) -> std::optional<QList<MoodItem>> {
+        if (error) {
+            *error = why;
+        }
+        return std::nullopt;
+    };
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (const auto code = parser.parse(json.constData(), size_t(json.size()), true).get(root)) {
+        return fail(QStringLiteral("the data is not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(code))));
+    }
+    simdjson::dom::array items;
+    if (root.get_array().get(items)) {
+        return fail(QStringLiteral("the data is not a list of moods"));
+    }
+    QList<MoodItem> moods;
+    moods.reserve(qsizetype(items.size()));
+    int index = 0;
+    for (simdjson::dom::element item : items) {
+        simdjson::dom::object object;
+        if (item.get_object().get(object)) {
+            return fail(QStringLiteral("mood %1 is not an object").arg(index));
+        }
+        auto text = [&](const char* key, std::string_view& out) {
+            return !object.at_key(key).get_string().get(out);
+        };
+        std::string_view id;
+        std::string_view emoji;
+        std::string_view label;
+        if (!text("id", id)) {
+            return fail(QStringLiteral("mood %1: key \"id\" is missing or not text").arg(index));
+        }
+        const auto uuid = parseUuid(id);
+        if (!uuid) {
+            return fail(QStringLiteral("mood %1: key \"id\" is not a UUID").arg(index));
+        }
+        if (!text("emoji", emoji)) {
+            return fail(QStringLiteral("mood %1: key \"emoji\" is missing or not text").arg(index));
+        }
+        if (!text("label", label)) {
+            return fail(QStringLiteral("mood %1: key \"label\" is missing or not text").arg(index));
+        }
+        moods.append({*uuid, QString::fromUtf8(emoji.data(), qsizetype(emoji.size())),
+                      QString::fromUtf8(label.data(), qsizetype(label.size()))});
+        ++index;
+    }
+    return moods;
+}
+
+} // namespace vsp
+
+MoodStore::MoodStore(QObject* parent)
+    : QObject(parent)
+{
+    load();
+}
+
+MoodStore::~MoodStore() = default;
+
+const QList<MoodItem>& MoodStore::defaultMoods()
+{
+    static const QList<MoodItem> moods = {
+        {vsp::newUuid(), QStringLiteral("\u26A1"), QStringLiteral("Energized")},
+        {vsp::newUuid(), QStringLiteral("\U0001F33F"), QStringLiteral("Calm")},
+        {vsp::newUuid(), QStringLiteral("\U0001F3AF"), QStringLiteral("Focused")},
+        {vsp::newUuid(), QStringLiteral("\U0001F319"), QStringLiteral("Tired")},
+    };
+    return moods;
+}
+
+QString MoodStore::fileURL()
+{
+    return JournalStore::storeFolder() + QStringLiteral("/moods.json");
+}
+
+void MoodStore::load()
+{
+    const vsp::FileRead read = vsp::readWholeFile(fileURL());
+    if (read.status == vsp::FileRead::Status::Ok) {
+        if (auto decoded = vsp::decodeMoods(read.bytes)) {
+            if (!decoded->isEmpty()) {
+                m_moods = std::move(*decoded);
+                return;
+            }
+        } else {
+            // The user's own palette may be in there: keep it before a save replaces it.
+            m_preserveBeforeSave = true;
+        }
+    } else if (read.status == vsp::FileRead::Status::Unreadable) {
+        m_preserveBeforeSave = true;
+    }
+    m_moods = defaultMoods();
+}
+
+void MoodStore::setMoods(const QList<MoodItem>& moods)
+{
+    m_moods = moods;
+    Q_EMIT moodsChanged();
+}
+
+QString MoodStore::label(const QString& emoji) const
+{
+    for (const MoodItem& mood : m_moods) {
+        if (mood.emoji == emoji) {
+            return mood.label;
+        }
+    }
+    return emoji;
+}
+
+void MoodStore::save()
+{
+    const QString path = fileURL();
+    if (m_preserveBeforeSave && QFile::exists(path)) {
+        const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
+        const QString copy = vsp::uniquePath(JournalStore::storeFolder() + QStringLiteral("/moods-corrupt-") + stamp
+                                             + QStringLiteral(".json"));
+        QFile source(path);
+        if (copy.isEmpty() || !source.copy(copy)) {
+            // Without a copy the old palette would be lost for good: leave the file alone.
+            vsp::logFailure(QStringLiteral("mood save"),
+                            QStringLiteral("moods.json could not be decoded and no copy of it could be made (%1); "
+                                           "it is left unchanged")
+                                .arg(copy.isEmpty() ? QStringLiteral("no free name") : source.errorString()));
+            return;
+        }
+        vsp::logLine(QStringLiteral("moods.json could not be decoded \u2014 copy preserved at ") + copy);
+    }
+    m_preserveBeforeSave = false;
+    QString error;
+    if (!vsp::writeFileAtomically(path, vsp::encodeMoods(m_moods), &error)) {
+        vsp::logFailure(QStringLiteral("mood save"), error);
+    }
+}

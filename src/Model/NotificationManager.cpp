@@ -1,0 +1,101 @@
+#include "Model/NotificationManager.h"
+
+#include "Model/Dates.h"
+#include "Model/JournalEntry.h"
+#include "Model/NotificationCenter.h"
+#include "Model/ReminderScheduler.h"
+#include "Model/Uuid.h"
+
+namespace {
+
+class NotificationReminderScheduler final : public ReminderScheduler {
+public:
+    void scheduleExpiration(const JournalEntry& entry) override { NotificationManager::scheduleExpiration(entry); }
+    void cancelExpiration(const QUuid& id) override { NotificationManager::cancelExpiration(id); }
+};
+
+} // namespace
+
+QString NotificationManager::dailyReminderIdentifier()
+{
+    return QStringLiteral("com.vesperlog.dailyReminder");
+}
+
+QString NotificationManager::expirationIdentifier(const QUuid& id)
+{
+    return QStringLiteral("com.vesperlog.expiration.") + vsp::uuidText(id);
+}
+
+QString NotificationManager::dailyReminderEnabledKey()
+{
+    return QStringLiteral("dailyReminderEnabled");
+}
+
+QString NotificationManager::dailyReminderHourKey()
+{
+    return QStringLiteral("dailyReminderHour");
+}
+
+QString NotificationManager::dailyReminderMinuteKey()
+{
+    return QStringLiteral("dailyReminderMinute");
+}
+
+void NotificationManager::requestPermission()
+{
+    NotificationCenter::instance().requestAuthorization();
+}
+
+void NotificationManager::scheduleReminder(int hour, int minute)
+{
+    NotificationCenter& centre = NotificationCenter::instance();
+    centre.removePendingRequests({dailyReminderIdentifier()});
+    NotificationRequest request;
+    request.identifier = dailyReminderIdentifier();
+    request.title = QStringLiteral("Time to write \u270D\uFE0F");
+    request.body = QStringLiteral("Take a moment to reflect on your day.");
+    request.trigger.hour = hour;
+    request.trigger.minute = minute;
+    request.repeats = true;
+    centre.add(request);
+}
+
+void NotificationManager::removeDailyReminder()
+{
+    NotificationCenter::instance().removePendingRequests({dailyReminderIdentifier()});
+}
+
+void NotificationManager::scheduleExpiration(const JournalEntry& entry)
+{
+    if (!entry.expirationDate) {
+        return;
+    }
+    requestPermission();
+    NotificationCenter& centre = NotificationCenter::instance();
+    const QString identifier = expirationIdentifier(entry.id);
+    centre.removePendingRequests({identifier});
+    NotificationRequest request;
+    request.identifier = identifier;
+    request.title = QStringLiteral("Entry expires today");
+    request.body = entry.title;
+    request.userInfo.insert(QStringLiteral("entryID"), vsp::uuidText(entry.id));
+    const QDate day = vsp::localDate(*entry.expirationDate);
+    request.trigger.year = day.year();
+    request.trigger.month = day.month();
+    request.trigger.day = day.day();
+    request.trigger.hour = 9;
+    request.trigger.minute = 0;
+    request.repeats = false;
+    centre.add(request);
+}
+
+void NotificationManager::cancelExpiration(const QUuid& id)
+{
+    NotificationCenter::instance().removePendingRequests({expirationIdentifier(id)});
+}
+
+ReminderScheduler& NotificationManager::reminderScheduler()
+{
+    static NotificationReminderScheduler scheduler;
+    return scheduler;
+}
