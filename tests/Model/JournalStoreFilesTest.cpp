@@ -1,0 +1,310 @@
+#include "JournalStoreFilesTest.h"
+
+#include "StoreFixtures.h"
+#include "common/TestSupport.h"
+
+#include "Model/EntryCodec.h"
+#include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
+#include "Model/Uuid.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace fixtures;
+
+namespace {
+
+QStringList corruptCopies(const QString& prefix)
+{
+    return QDir(storeFolder()).entryList({prefix + QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+}
+
+// A data folder so deep that entries.json itself can be opened but any longer name beside it cannot:
+// the way to make a copy fail even for a user who may write everywhere.
+QString deepDataFolder(qsizetype entriesPathLength)
+{
+    QString path = vsp::test::testHome() + QStringLiteral("/deep");
+    const qsizetype wanted = entriesPathLength - qsizetype(QStringLiteral("/Vesperlog/entries.json").size());
+    while (path.size() < wanted) {
+        const qsizetype room = std::min<qsizetype>(200, wanted - path.size() - 1);
+        if (room <= 0) {
+            break;
+        }
+        path += u'/' + QString(room, u'd');
+    }
+    while (path.size() < wanted) {
+        path += u'e';
+    }
+    return path;
+}
+
+} // namespace
+
+void JournalStoreFilesTest::init()
+{
+    vsp::test::resetUserFolders();
+}
+
+void JournalStoreFilesTest::firstLaunch_createsFolderAndWritesNothing()
+{
+    QDir(storeFolder()).removeRecursively();
+    JournalStore store;
+    QVERIFY(QFileInfo(storeFolder()).isDir());
+    QVERIFY(store.entries().isEmpty());
+    QVERIFY(store.trashedEntries().isEmpty());
+    QVERIFY(!store.selectedEntryID());
+    QVERIFY(store.sortNewestFirst());
+    QVERIFY(!QFileInfo::exists(entriesPath()));
+    QVERIFY(!QFileInfo::exists(trashPath()));
+    QVERIFY(store.loadedCleanly());
+}
+
+void JournalStoreFilesTest::emptyArray_loadsWithoutCopy()
+{
+    writeFile(entriesPath(), "[]");
+    vsp::test::StdoutCapture out;
+    JournalStore store;
+    QVERIFY(store.entries().isEmpty());
+    QVERIFY(corruptCopies(QStringLiteral("entries-corrupt-")).isEmpty());
+    QVERIFY(out.lines().isEmpty());
+}
+
+void JournalStoreFilesTest::undecodableJournal_isCopiedAsideThenReplaced()
+{
+    const QByteArray damaged = R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","body":"no title","date":1,"tags":[],"isFavorite":false,"type":"Note"}])";
+    writeFile(entriesPath(), damaged);
+    vsp::test::StdoutCapture out;
+    JournalStore store;
+    QVERIFY(store.entries().isEmpty());
+    QVERIFY(!store.loadedCleanly());
+
+    const QStringList copies = corruptCopies(QStringLiteral("entries-corrupt-"));
+    QCOMPARE(copies.size(), 1);
+    QVERIFY(QRegularExpression(QStringLiteral(R"(^entries-corrupt-\d{4}-\d\d-\d\d-\d{6}\.json$)")).match(copies[0]).hasMatch());
+    const QString copyPath = storeFolder() + u'/' + copies[0];
+    QCOMPARE(readFile(copyPath), damaged);
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: entries.json could not be decoded \u2014 copy preserved at ") + copyPath});
+    // Nothing is written until the first change.
+    QCOMPARE(readFile(entriesPath()), damaged);
+
+    const JournalEntry added = entry(QStringLiteral("fresh start"));
+    store.addEntry(added);
+    const QList<JournalEntry> onDisk = readJournal();
+    QCOMPARE(onDisk.size(), 1);
+    QVERIFY(onDisk.first() == added);
+    QCOMPARE(readFile(copyPath), damaged);
+}
+
+void JournalStoreFilesTest::undecodableJournal_secondCopyInSameSecondGetsUniqueName()
+{
+    writeFile(entriesPath(), "not json");
+    {
+        JournalStore first;
+    }
+    {
+        JournalStore second;
+    }
+    const QStringList copies = corruptCopies(QStringLiteral("entries-corrupt-"));
+    // Two launches within the same second must not share (and lose) one copy.
+    QCOMPARE(copies.size(), 2);
+    for (const QString& name : copies) {
+        QCOMPARE(readFile(storeFolder() + u'/' + name), QByteArray("not json"));
+    }
+}
+
+void JournalStoreFilesTest::undecodableJournal_withoutCopy_isNeverOverwritten()
+{
+    const QString data = deepDataFolder(4090);
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", previous); });
+    QVERIFY2(QDir().mkpath(data + QStringLiteral("/Vesperlog")), "deep folder");
+    QCOMPARE(entriesPath().size(), 4090);
+    writeFile(entriesPath(), "{broken");
+
+    vsp::test::StdoutCapture out;
+    JournalStore store;
+    QVERIFY(!store.canSaveEntries());
+    QVERIFY(corruptCopies(QStringLiteral("entries-corrupt-")).isEmpty());
+    QCOMPARE(out.lines().size(), 1);
+    QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: entries.json could not be decoded \u2014 no copy could be made")),
+             qPrintable(out.lines().first()));
+
+    store.addEntry(entry(QStringLiteral("kept in memory")));
+    QCOMPARE(store.entries().size(), 1);
+    QCOMPARE(readFile(entriesPath()), QByteArray("{broken"));
+    QCOMPARE(out.lines().size(), 2);
+    QVERIFY(out.lines().last().startsWith(QStringLiteral("Vesperlog: save failed \u2014 ")));
+}
+
+void JournalStoreFilesTest::unreadableJournal_isNeverOverwritten()
+{
+    // A folder where the file should be cannot be read as a file, even by an all-powerful user.
+    QDir().mkpath(entriesPath());
+    writeFile(entriesPath() + QStringLiteral("/inside.txt"), "precious");
+    vsp::test::StdoutCapture out;
+    JournalStore store;
+    QVERIFY(store.entries().isEmpty());
+    QVERIFY(!store.canSaveEntries());
+    QVERIFY(!store.loadedCleanly());
+
+    store.addEntry(entry(QStringLiteral("new")));
+    QVERIFY(QFileInfo(entriesPath()).isDir());
+    QCOMPARE(readFile(entriesPath() + QStringLiteral("/inside.txt")), QByteArray("precious"));
+    QVERIFY(out.lines().last().startsWith(QStringLiteral("Vesperlog: save failed \u2014 ")));
+    QCOMPARE(store.entries().size(), 1);
+}
+
+void JournalStoreFilesTest::undecodableTrash_isCopiedAside()
+{
+    writeFile(trashPath(), "[{\"entry\":1}]");
+    vsp::test::StdoutCapture out;
+    JournalStore store;
+    QVERIFY(store.trashedEntries().isEmpty());
+    const QStringList copies = corruptCopies(QStringLiteral("trash-corrupt-"));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(readFile(storeFolder() + u'/' + copies[0]), QByteArray("[{\"entry\":1}]"));
+    QCOMPARE(out.lines().size(), 1);
+    QVERIFY(out.lines().first().startsWith(QStringLiteral("Vesperlog: trash.json could not be decoded \u2014 copy preserved at ")));
+
+    // With the copy made, the next trash save may replace the file.
+    const JournalEntry e = entry(QStringLiteral("to trash"));
+    store.addEntry(e);
+    store.deleteEntry(e);
+    QCOMPARE(readTrash().size(), 1);
+}
+
+void JournalStoreFilesTest::sortOrder_fromSettings_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("newestFirst");
+    QTest::newRow("absent") << QVariant() << true;
+    QTest::newRow("newest") << QVariant(QStringLiteral("newest")) << true;
+    QTest::newRow("oldest") << QVariant(QStringLiteral("oldest")) << false;
+    QTest::newRow("other text") << QVariant(QStringLiteral("Newest")) << false;
+}
+
+void JournalStoreFilesTest::sortOrder_fromSettings()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(bool, newestFirst);
+    if (stored.isValid()) {
+        UserDefaults::instance().setValue(QStringLiteral("sortOrder"), stored);
+    }
+    JournalStore store;
+    QCOMPARE(store.sortNewestFirst(), newestFirst);
+}
+
+void JournalStoreFilesTest::sortOrder_followsSettingsChanges()
+{
+    JournalStore store;
+    QSignalSpy spy(&store, &JournalStore::sortNewestFirstChanged);
+    UserDefaults::instance().setValue(QStringLiteral("sortOrder"), QStringLiteral("oldest"));
+    QVERIFY(!store.sortNewestFirst());
+    QCOMPARE(spy.count(), 1);
+    store.toggleSortOrder();
+    QVERIFY(store.sortNewestFirst());
+    QCOMPARE(UserDefaults::instance().string(QStringLiteral("sortOrder"), {}), QStringLiteral("newest"));
+}
+
+void JournalStoreFilesTest::selection_isFirstEntryInFileOrder()
+{
+    JournalEntry archived = entry(QStringLiteral("archived first"), localMoment(-400));
+    archived.isArchived = true;
+    const JournalEntry second = entry(QStringLiteral("second"), localMoment(0));
+    writeJournal({archived, second});
+    JournalStore store;
+    QCOMPARE(store.selectedEntryID(), std::optional(archived.id));
+    QVERIFY(store.selectedEntry());
+    QCOMPARE(store.selectedEntry()->title, QStringLiteral("archived first"));
+}
+
+void JournalStoreFilesTest::navigationState_startsFresh()
+{
+    const double before = vsp::now();
+    JournalStore store;
+    QCOMPARE(store.selectedSection(), NavSection::Today);
+    QVERIFY(!store.selectedTag());
+    QVERIFY(!store.moodFilter());
+    QVERIFY(store.searchQuery().isEmpty());
+    QVERIFY(!store.focusMode() && !store.isLocked() && !store.showCalendar() && !store.restoreDraftOnCompose());
+    QVERIFY(store.selectedDate());
+    QCOMPARE(*store.selectedDate(), vsp::startOfDay(QDate::currentDate()));
+    QVERIFY(store.calendarMonth() >= before - 1 && store.calendarMonth() <= vsp::now() + 1);
+}
+
+void JournalStoreFilesTest::pinsAndTagColors_roundTripThroughSettings()
+{
+    const JournalEntry a = entry(QStringLiteral("a"));
+    const QUuid ghost = vsp::newUuid();
+    writeJournal({a});
+    {
+        JournalStore store;
+        store.togglePin(a);
+        store.togglePin(fixtures::entry(QStringLiteral("not in journal")));
+        store.setTagColor(QStringLiteral("#F87171"), QStringLiteral("work"));
+        store.setTagColor(QStringLiteral("#60A5FA"), QStringLiteral("ideas"));
+        store.clearTagColor(QStringLiteral("ideas"));
+        QSet<QUuid> pins = store.pinnedIDs();
+        pins.insert(ghost);
+        store.setPinnedIDs(pins);
+        store.togglePin(a);
+        store.togglePin(a);
+    }
+    const QByteArray pinned = *UserDefaults::instance().data(QStringLiteral("pinnedIDs"));
+    QVERIFY(pinned.startsWith('['));
+    QVERIFY(pinned.contains(vsp::uuidUtf8(a.id)));
+    JournalStore store;
+    QVERIFY(store.pinnedIDs().contains(a.id));
+    // Pins of entries that do not exist are kept as they are.
+    QCOMPARE(store.pinnedIDs().size(), 3);
+    QVERIFY(store.pinnedIDs().contains(ghost));
+    QCOMPARE(store.tagColors(), (QHash<QString, QString>{{QStringLiteral("work"), QStringLiteral("#F87171")}}));
+    QCOMPARE(*UserDefaults::instance().data(QStringLiteral("tagColors")), QByteArray(R"({"work":"#F87171"})"));
+}
+
+void JournalStoreFilesTest::damagedSettingsValues_areIgnored()
+{
+    UserDefaults::instance().setValue(QStringLiteral("pinnedIDs"), QByteArray("[\"not-a-uuid\"]"));
+    UserDefaults::instance().setValue(QStringLiteral("tagColors"), QByteArray("{\"a\":1}"));
+    JournalStore store;
+    QVERIFY(store.pinnedIDs().isEmpty());
+    QVERIFY(store.tagColors().isEmpty());
+    // Nothing is written back while loading.
+    QCOMPARE(*UserDefaults::instance().data(QStringLiteral("pinnedIDs")), QByteArray("[\"not-a-uuid\"]"));
+}
+
+void JournalStoreFilesTest::saveFailure_keepsChangeInMemory()
+{
+    JournalStore store;
+    const JournalEntry first = entry(QStringLiteral("first"));
+    store.addEntry(first);
+    // A folder in the way of the temporary file makes the atomic write fail.
+    QDir(storeFolder()).removeRecursively();
+    writeFile(storeFolder(), "a file where the folder should be");
+    vsp::test::StdoutCapture out;
+    JournalEntry second = entry(QStringLiteral("second"));
+    second.expirationDate = vsp::now() + 86400;
+    RecordingScheduler reminders;
+    store.setReminderScheduler(&reminders);
+    store.addEntry(second);
+    QCOMPARE(store.entries().size(), 2);
+    QVERIFY(out.text().startsWith(QStringLiteral("Vesperlog: save failed \u2014 ")));
+    // The failed save is still followed by the reminder.
+    QCOMPARE(reminders.scheduled, QList<QUuid>{second.id});
+    QFile::remove(storeFolder());
+}
+
+void JournalStoreFilesTest::fileOrder_isKeptOnLoad()
+{
+    const JournalEntry older = entry(QStringLiteral("older"), localMoment(-3));
+    const JournalEntry newer = entry(QStringLiteral("newer"), localMoment(-1));
+    writeJournal({older, newer});
+    JournalStore store;
+    QCOMPARE(store.entries().size(), 2);
+    QCOMPARE(store.entries()[0].id, older.id);
+    QCOMPARE(store.entries()[1].id, newer.id);
+}

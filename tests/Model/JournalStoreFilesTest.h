@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+/// The store's construction, its files and its settings keys.
+class JournalStoreFilesTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void firstLaunch_createsFolderAndWritesNothing();
+    void emptyArray_loadsWithoutCopy();
+    void undecodableJournal_isCopiedAsideThenReplaced();
+    void undecodableJournal_secondCopyInSameSecondGetsUniqueName();
+    void undecodableJournal_withoutCopy_isNeverOverwritten();
+    void unreadableJournal_isNeverOverwritten();
+    void undecodableTrash_isCopiedAside();
+    void sortOrder_fromSettings_data();
+    void sortOrder_fromSettings();
+    void sortOrder_followsSettingsChanges();
+    void selection_isFirstEntryInFileOrder();
+    void navigationState_startsFresh();
+    void pinsAndTagColors_roundTripThroughSettings();
+    void damagedSettingsValues_areIgnored();
+    void saveFailure_keepsChangeInMemory();
+    void fileOrder_isKeptOnLoad();
+};

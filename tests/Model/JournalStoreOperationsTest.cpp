@@ -1,0 +1,326 @@
+#include "JournalStoreOperationsTest.h"
+
+#include "StoreFixtures.h"
+#include "common/TestSupport.h"
+
+#include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
+#include "Model/Uuid.h"
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <limits>
+
+using namespace fixtures;
+
+void JournalStoreOperationsTest::init()
+{
+    vsp::test::resetUserFolders();
+}
+
+void JournalStoreOperationsTest::addEntry_goesToFrontSelectsAndShowsToday()
+{
+    const JournalEntry existing = entry(QStringLiteral("existing"), localMoment(0));
+    writeJournal({existing});
+    JournalStore store;
+    store.setSelectedSection(NavSection::Archive);
+    store.setSelectedTag(QStringLiteral("work"));
+    RecordingScheduler reminders;
+    store.setReminderScheduler(&reminders);
+
+    const JournalEntry lastYear = entry(QStringLiteral("last year"), localMoment(-365));
+    store.addEntry(lastYear);
+    QCOMPARE(store.entries().first().id, lastYear.id);
+    QCOMPARE(store.selectedEntryID(), std::optional(lastYear.id));
+    QCOMPARE(store.selectedSection(), NavSection::Today);
+    QVERIFY(!store.selectedTag());
+    // Today's list does not show it, yet it is selected.
+    QVERIFY(store.filteredEntries().size() == 1 && store.filteredEntries().first().id == existing.id);
+    QVERIFY(reminders.scheduled.isEmpty());
+
+    const QList<JournalEntry> onDisk = readJournal();
+    QCOMPARE(onDisk.size(), 2);
+    QVERIFY(onDisk.first() == lastYear);
+
+    JournalEntry expiring = entry(QStringLiteral("expiring"));
+    expiring.expirationDate = localMoment(3);
+    store.addEntry(expiring);
+    QCOMPARE(reminders.scheduled, QList<QUuid>{expiring.id});
+}
+
+void JournalStoreOperationsTest::addEntry_keepsMoodFilterAndSearch()
+{
+    JournalStore store;
+    store.setMoodFilter(QStringLiteral("\U0001F33F"));
+    store.setSearchQuery(QStringLiteral("river"));
+    store.addEntry(entry(QStringLiteral("x")));
+    QCOMPARE(store.moodFilter(), std::optional(QStringLiteral("\U0001F33F")));
+    QCOMPARE(store.searchQuery(), QStringLiteral("river"));
+}
+
+void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
+{
+    JournalStore store;
+    JournalEntry bad = entry(QStringLiteral("nan place"));
+    bad.latitude = std::numeric_limits<double>::quiet_NaN();
+    bad.longitude = 13.4;
+    bad.weatherTemp = std::numeric_limits<double>::infinity();
+    store.addEntry(bad);
+    QVERIFY(!store.entries().first().latitude);
+    QVERIFY(!store.entries().first().weatherTemp);
+    QCOMPARE(store.entries().first().longitude, std::optional(13.4));
+    // The bad value did not stop this save or the next one.
+    store.addEntry(entry(QStringLiteral("after")));
+    QCOMPARE(readJournal().size(), 2);
+}
+
+void JournalStoreOperationsTest::reviewRequest_countsAddedEntries_data()
+{
+    QTest::addColumn<int>("startCount");
+    QTest::addColumn<bool>("requested");
+    QTest::newRow("fifth") << 4 << true;
+    QTest::newRow("sixth") << 5 << false;
+    QTest::newRow("forty-ninth") << 48 << false;
+    QTest::newRow("fiftieth") << 49 << true;
+    QTest::newRow("hundredth") << 99 << true;
+    QTest::newRow("first") << 0 << false;
+}
+
+void JournalStoreOperationsTest::reviewRequest_countsAddedEntries()
+{
+    QFETCH(int, startCount);
+    QFETCH(bool, requested);
+    if (startCount > 0) {
+        UserDefaults::instance().setValue(QStringLiteral("totalSaveCount"), startCount);
+    }
+    JournalStore store;
+    QSignalSpy spy(&store, &JournalStore::reviewRequested);
+    const JournalEntry e = entry(QStringLiteral("counted"));
+    store.addEntry(e);
+    QCOMPARE(UserDefaults::instance().integer(QStringLiteral("totalSaveCount"), -1), startCount + 1);
+    // Updates never count.
+    store.updateEntry(e);
+    QCOMPARE(UserDefaults::instance().integer(QStringLiteral("totalSaveCount"), -1), startCount + 1);
+    QCOMPARE(spy.count(), 0);
+    QTest::qWait(1700);
+    QCOMPARE(spy.count(), requested ? 1 : 0);
+}
+
+void JournalStoreOperationsTest::updateEntry_replacesWholeEntryAndKeepsReminderInStep()
+{
+    JournalEntry e = entry(QStringLiteral("original"));
+    e.expirationDate = localMoment(5);
+    const JournalEntry other = entry(QStringLiteral("other"));
+    writeJournal({other, e});
+    JournalStore store;
+    RecordingScheduler reminders;
+    store.setReminderScheduler(&reminders);
+    store.setSelectedSection(NavSection::Favorites);
+
+    e.title = QStringLiteral("edited");
+    e.tags = {QStringLiteral("new")};
+    store.updateEntry(e);
+    QCOMPARE(store.entries()[1].title, QStringLiteral("edited"));
+    QCOMPARE(store.entries()[0].id, other.id);
+    QCOMPARE(reminders.scheduled, QList<QUuid>{e.id});
+    QCOMPARE(store.selectedSection(), NavSection::Favorites);
+
+    e.expirationDate.reset();
+    store.updateEntry(e);
+    QCOMPARE(reminders.cancelled, QList<QUuid>{e.id});
+    QVERIFY(readJournal()[1] == e);
+}
+
+void JournalStoreOperationsTest::updateEntry_unknownId_changesNothing()
+{
+    writeJournal({entry(QStringLiteral("a"))});
+    const QByteArray before = readFile(entriesPath());
+    JournalStore store;
+    RecordingScheduler reminders;
+    store.setReminderScheduler(&reminders);
+    QSignalSpy spy(&store, &JournalStore::entriesChanged);
+    JournalEntry stranger = entry(QStringLiteral("stranger"));
+    stranger.expirationDate = localMoment(1);
+    store.updateEntry(stranger);
+    store.toggleFavorite(stranger);
+    store.toggleArchive(stranger);
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(reminders.scheduled.isEmpty() && reminders.cancelled.isEmpty());
+    QCOMPARE(readFile(entriesPath()), before);
+}
+
+void JournalStoreOperationsTest::deleteEntry_movesToTrashUnpinsAndWritesTrashFirst()
+{
+    const JournalEntry keep = entry(QStringLiteral("keep"));
+    JournalEntry gone = entry(QStringLiteral("gone"));
+    writeJournal({gone, keep});
+    JournalStore store;
+    RecordingScheduler reminders;
+    store.setReminderScheduler(&reminders);
+    store.togglePin(gone);
+
+    // The trash keeps the value as given, with the caller's unsaved edits.
+    gone.body = QStringLiteral("unsaved edit");
+    const double before = vsp::now();
+    store.deleteEntry(gone);
+    QCOMPARE(store.entries().size(), 1);
+    QCOMPARE(store.trashedEntries().size(), 1);
+    QCOMPARE(store.trashedEntries().first().entry.body, QStringLiteral("unsaved edit"));
+    QVERIFY(store.trashedEntries().first().deletedAt >= before);
+    QVERIFY(!store.pinnedIDs().contains(gone.id));
+    QVERIFY(!UserDefaults::instance().data(QStringLiteral("pinnedIDs"))->contains(vsp::uuidUtf8(gone.id)));
+    QCOMPARE(reminders.cancelled, QList<QUuid>{gone.id});
+
+    const QList<TrashedEntry> trash = readTrash();
+    QCOMPARE(trash.size(), 1);
+    QCOMPARE(trash.first().entry.body, QStringLiteral("unsaved edit"));
+    QCOMPARE(readJournal().size(), 1);
+    // The trash file was written before the journal: the entry is never in neither file.
+    QVERIFY(QFileInfo(trashPath()).lastModified() <= QFileInfo(entriesPath()).lastModified());
+}
+
+void JournalStoreOperationsTest::deleteEntry_selectsFirstOfCurrentList()
+{
+    JournalEntry fav1 = entry(QStringLiteral("fav newest"), localMoment(-1));
+    fav1.isFavorite = true;
+    JournalEntry fav2 = entry(QStringLiteral("fav older"), localMoment(-2));
+    fav2.isFavorite = true;
+    const JournalEntry plain = entry(QStringLiteral("plain"), localMoment(0));
+    writeJournal({plain, fav2, fav1});
+    JournalStore store;
+    store.setSelectedSection(NavSection::Favorites);
+    store.setSelectedEntryID(fav1.id);
+    store.deleteEntry(fav1);
+    QCOMPARE(store.selectedEntryID(), std::optional(fav2.id));
+
+    // Deleting an entry that is not selected leaves the selection alone.
+    store.deleteEntry(plain);
+    QCOMPARE(store.selectedEntryID(), std::optional(fav2.id));
+
+    store.deleteEntry(fav2);
+    QVERIFY(!store.selectedEntryID());
+}
+
+void JournalStoreOperationsTest::deleteEntry_twice_addsOneTrashRecord()
+{
+    const JournalEntry e = entry(QStringLiteral("once"));
+    writeJournal({e});
+    JournalStore store;
+    store.deleteEntry(e);
+    store.deleteEntry(e);
+    QCOMPARE(store.trashedEntries().size(), 1);
+    QCOMPARE(readTrash().size(), 1);
+
+    // Deleted, restored and deleted again: once, with the newer date.
+    const double first = store.trashedEntries().first().deletedAt;
+    store.restoreFromTrash(store.trashedEntries().first());
+    QTest::qWait(5);
+    store.deleteEntry(e);
+    QCOMPARE(store.trashedEntries().size(), 1);
+    QVERIFY(store.trashedEntries().first().deletedAt > first);
+}
+
+void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
+{
+    JournalEntry source = entry(QStringLiteral("Trip"), localMoment(-30));
+    source.bodyRTF = QByteArray("{\\rtf1 x}");
+    source.tags = {QStringLiteral("travel")};
+    source.mood = QStringLiteral("\u26A1");
+    source.type = JournalEntry::EntryType::Idea;
+    source.isFavorite = true;
+    source.fontDesign = QStringLiteral("serif");
+    source.expirationDate = localMoment(2);
+    source.imageFilenames = {QStringLiteral("a.png")};
+    source.audioClips = {AudioClip{vsp::newUuid(), QStringLiteral("a.m4a"), 2, std::nullopt}};
+    source.latitude = 1;
+    source.placeName = QStringLiteral("Lisbon");
+    writeJournal({source});
+    JournalStore store;
+    RecordingScheduler reminders;
+    store.setReminderScheduler(&reminders);
+    const double before = vsp::now();
+    store.duplicateEntry(source);
+    store.duplicateEntry(store.entries().first());
+
+    QCOMPARE(store.entries().size(), 3);
+    const JournalEntry& twice = store.entries()[0];
+    const JournalEntry& copy = store.entries()[1];
+    QCOMPARE(copy.title, QStringLiteral("Trip (copy)"));
+    QCOMPARE(twice.title, QStringLiteral("Trip (copy) (copy)"));
+    QVERIFY(copy.id != source.id);
+    QVERIFY(copy.date >= before);
+    QCOMPARE(copy.body, source.body);
+    QCOMPARE(copy.bodyRTF, source.bodyRTF);
+    QCOMPARE(copy.tags, source.tags);
+    QCOMPARE(copy.mood, source.mood);
+    QCOMPARE(copy.type, source.type);
+    QVERIFY(!copy.isFavorite);
+    QCOMPARE(copy.fontDesign, QStringLiteral("default"));
+    QVERIFY(!copy.expirationDate && copy.imageFilenames.isEmpty() && copy.audioClips.isEmpty());
+    QVERIFY(!copy.latitude && !copy.placeName);
+    QCOMPARE(store.selectedEntryID(), std::optional(twice.id));
+    QVERIFY(reminders.scheduled.isEmpty());
+    QCOMPARE(UserDefaults::instance().integer(QStringLiteral("totalSaveCount"), 0), 2);
+}
+
+void JournalStoreOperationsTest::toggles_invertStoredValue()
+{
+    const JournalEntry e = entry(QStringLiteral("toggle"));
+    writeJournal({e});
+    JournalStore store;
+    store.setSelectedEntryID(e.id);
+    // Two calls with the same stale value restore the first state.
+    store.toggleFavorite(e);
+    QVERIFY(store.entries().first().isFavorite);
+    QVERIFY(readJournal().first().isFavorite);
+    store.toggleFavorite(e);
+    QVERIFY(!store.entries().first().isFavorite);
+
+    store.toggleArchive(e);
+    QVERIFY(store.entries().first().isArchived);
+    QVERIFY(readJournal().first().isArchived);
+    // Archiving keeps the selection.
+    QCOMPARE(store.selectedEntryID(), std::optional(e.id));
+}
+
+void JournalStoreOperationsTest::deleteTag_removesEveryExactOccurrence()
+{
+    JournalEntry twice = entry(QStringLiteral("twice"));
+    twice.tags = {QStringLiteral("work"), QStringLiteral("Work"), QStringLiteral("home"), QStringLiteral("work")};
+    JournalEntry none = entry(QStringLiteral("none"));
+    none.tags = {QStringLiteral("other")};
+    writeJournal({twice, none});
+    JournalStore store;
+    store.setTagColor(QStringLiteral("#F87171"), QStringLiteral("work"));
+    store.setSelectedTag(QStringLiteral("work"));
+    store.deleteTag(QStringLiteral("work"));
+    QCOMPARE(store.entries()[0].tags, (QStringList{QStringLiteral("Work"), QStringLiteral("home")}));
+    QCOMPARE(store.entries()[1].tags, QStringList{QStringLiteral("other")});
+    QVERIFY(!store.selectedTag());
+    QCOMPARE(store.tagColors().value(QStringLiteral("work")), QStringLiteral("#F87171"));
+    QCOMPARE(readJournal()[0].tags, (QStringList{QStringLiteral("Work"), QStringLiteral("home")}));
+
+    // A tag that no entry carries still rewrites the journal.
+    QFile::remove(entriesPath());
+    store.deleteTag(QStringLiteral("absent"));
+    QCOMPARE(readJournal().size(), 2);
+}
+
+void JournalStoreOperationsTest::changeSignals_firePerProperty()
+{
+    JournalStore store;
+    QSignalSpy entries(&store, &JournalStore::entriesChanged);
+    QSignalSpy selection(&store, &JournalStore::selectedEntryIDChanged);
+    QSignalSpy section(&store, &JournalStore::selectedSectionChanged);
+    QSignalSpy search(&store, &JournalStore::searchQueryChanged);
+    store.setSelectedSection(NavSection::Journal);
+    store.setSearchQuery(QStringLiteral("a"));
+    store.setSearchQuery(QStringLiteral("a"));
+    store.addEntry(entry(QStringLiteral("x")));
+    QCOMPARE(entries.count(), 1);
+    QCOMPARE(selection.count(), 1);
+    QCOMPARE(section.count(), 2);
+    QCOMPARE(search.count(), 1);
+}

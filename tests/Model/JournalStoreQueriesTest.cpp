@@ -1,0 +1,312 @@
+#include "JournalStoreQueriesTest.h"
+
+#include "StoreFixtures.h"
+#include "common/TestSupport.h"
+
+#include "Model/JournalStore.h"
+
+#include <QTest>
+
+using namespace fixtures;
+
+namespace {
+
+QStringList titles(const QList<JournalEntry>& entries)
+{
+    QStringList result;
+    for (const JournalEntry& e : entries) {
+        result << e.title;
+    }
+    return result;
+}
+
+// A small journal used by several filter cases.
+QList<JournalEntry> sampleJournal()
+{
+    JournalEntry today = entry(QStringLiteral("today plain"), localMoment(0, 9));
+    today.tags = {QStringLiteral("work")};
+    today.mood = QStringLiteral("\U0001F33F");
+    JournalEntry todayArchived = entry(QStringLiteral("today archived"), localMoment(0, 10));
+    todayArchived.isArchived = true;
+    todayArchived.tags = {QStringLiteral("work")};
+    todayArchived.mood = QStringLiteral("\U0001F33F");
+    JournalEntry yesterday = entry(QStringLiteral("yesterday late"), localMoment(-1, 23, 59));
+    yesterday.tags = {QStringLiteral("Work")};
+    yesterday.isFavorite = true;
+    JournalEntry favArchived = entry(QStringLiteral("favourite archived"), localMoment(-5));
+    favArchived.isFavorite = true;
+    favArchived.isArchived = true;
+    return {today, todayArchived, yesterday, favArchived};
+}
+
+} // namespace
+
+void JournalStoreQueriesTest::init()
+{
+    vsp::test::resetUserFolders();
+}
+
+void JournalStoreQueriesTest::filter_precedence_data()
+{
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("mood");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QStringList>("expected");
+    const QString none;
+    QTest::newRow("today") << int(NavSection::Today) << none << none << none << QStringList{u"today plain"_qs};
+    QTest::newRow("journal") << int(NavSection::Journal) << none << none << none
+                             << QStringList{u"today plain"_qs, u"yesterday late"_qs};
+    QTest::newRow("archive") << int(NavSection::Archive) << none << none << none
+                             << QStringList{u"today archived"_qs, u"favourite archived"_qs};
+    QTest::newRow("favourites") << int(NavSection::Favorites) << none << none << none << QStringList{u"yesterday late"_qs};
+    QTest::newRow("search in journal skips archived")
+        << int(NavSection::Journal) << u"TODAY"_qs << none << none << QStringList{u"today plain"_qs};
+    QTest::newRow("search in archive finds both")
+        << int(NavSection::Archive) << u"today"_qs << none << none << QStringList{u"today archived"_qs, u"today plain"_qs};
+    QTest::newRow("search wins over tag") << int(NavSection::Journal) << u"yesterday"_qs << none << u"work"_qs
+                                          << QStringList{u"yesterday late"_qs};
+    QTest::newRow("tag is exact") << int(NavSection::Journal) << none << none << u"work"_qs << QStringList{u"today plain"_qs};
+    QTest::newRow("upper-case tag filter matches only that tag")
+        << int(NavSection::Journal) << none << none << u"Work"_qs << QStringList{u"yesterday late"_qs};
+    QTest::newRow("mood wins over tag") << int(NavSection::Journal) << none << u"\U0001F33F"_qs << u"Work"_qs
+                                        << QStringList{u"today plain"_qs};
+    QTest::newRow("blank search is a search") << int(NavSection::Journal) << u"  "_qs << none << none << QStringList{};
+}
+
+void JournalStoreQueriesTest::filter_precedence()
+{
+    QFETCH(int, section);
+    QFETCH(QString, search);
+    QFETCH(QString, mood);
+    QFETCH(QString, tag);
+    QFETCH(QStringList, expected);
+    writeJournal(sampleJournal());
+    JournalStore store;
+    store.setSelectedSection(NavSection(section));
+    store.setSearchQuery(search);
+    if (!mood.isEmpty()) {
+        store.setMoodFilter(mood);
+    }
+    if (!tag.isEmpty()) {
+        store.setSelectedTag(tag);
+    }
+    QCOMPARE(titles(store.filteredEntries()), expected);
+}
+
+void JournalStoreQueriesTest::search_isCaseInsensitiveOverTitleBodyTags_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("title, other case") << u"MORNING"_qs << true;
+    QTest::newRow("body") << u"quiet river"_qs << true;
+    QTest::newRow("tag in upper case") << u"GARDEN"_qs << true;
+    QTest::newRow("accented, other case") << u"ÉTÉ"_qs << true;
+    QTest::newRow("Greek final sigma") << u"ΟΔΟΣ"_qs << true;
+    QTest::newRow("emoji") << u"\U0001F33F"_qs << true;
+    QTest::newRow("across title and body") << u"morning quiet"_qs << false;
+    QTest::newRow("absent") << u"volcano"_qs << false;
+}
+
+void JournalStoreQueriesTest::search_isCaseInsensitiveOverTitleBodyTags()
+{
+    QFETCH(QString, query);
+    QFETCH(bool, found);
+    JournalEntry e = entry(QStringLiteral("Morning"), localMoment(-2));
+    e.body = QStringLiteral("A quiet river in été, οδος, straße \U0001F33F");
+    e.tags = {QStringLiteral("garden")};
+    writeJournal({e});
+    JournalStore store;
+    store.setSelectedSection(NavSection::Journal);
+    store.setSearchQuery(query);
+    QCOMPARE(store.filteredEntries().size(), found ? 1 : 0);
+}
+
+void JournalStoreQueriesTest::search_followsEditedText()
+{
+    JournalEntry e = entry(QStringLiteral("first title"));
+    writeJournal({e});
+    JournalStore store;
+    store.setSearchQuery(QStringLiteral("first"));
+    QCOMPARE(store.filteredEntries().size(), 1);
+    e.title = QStringLiteral("second title");
+    e.body = QStringLiteral("rewritten");
+    e.tags = {QStringLiteral("Fresh")};
+    store.updateEntry(e);
+    QCOMPARE(store.filteredEntries().size(), 0);
+    store.setSearchQuery(QStringLiteral("SECOND"));
+    QCOMPARE(store.filteredEntries().size(), 1);
+    store.setSearchQuery(QStringLiteral("fresh"));
+    QCOMPARE(store.filteredEntries().size(), 1);
+}
+
+void JournalStoreQueriesTest::today_excludesArchivedAndYesterday()
+{
+    writeJournal(sampleJournal());
+    JournalStore store;
+    QCOMPARE(titles(store.filteredEntries()), QStringList{u"today plain"_qs});
+    QCOMPARE(store.todayCount(), 1);
+}
+
+void JournalStoreQueriesTest::sort_isStableInBothDirections()
+{
+    const double same = localMoment(-3);
+    const JournalEntry a = entry(QStringLiteral("a"), same);
+    const JournalEntry b = entry(QStringLiteral("b"), same);
+    const JournalEntry newer = entry(QStringLiteral("newer"), localMoment(-1));
+    writeJournal({a, b, newer});
+    JournalStore store;
+    store.setSelectedSection(NavSection::Journal);
+    QCOMPARE(titles(store.filteredEntries()), (QStringList{u"newer"_qs, u"a"_qs, u"b"_qs}));
+    store.toggleSortOrder();
+    QCOMPARE(titles(store.filteredEntries()), (QStringList{u"a"_qs, u"b"_qs, u"newer"_qs}));
+}
+
+void JournalStoreQueriesTest::onThisDay_earlierYearsOnlyNewestFirst()
+{
+    const QDate today = QDate::currentDate();
+    QList<JournalEntry> entries;
+    for (int years : {1, 3, 2}) {
+        const QDate day = today.addYears(-years);
+        // 29 February only maps to itself.
+        if (day.day() != today.day()) {
+            continue;
+        }
+        entries << entry(QStringLiteral("%1 years ago").arg(years), localMoment(day, 8));
+    }
+    entries << entry(QStringLiteral("today"), localMoment(0));
+    entries << entry(QStringLiteral("a year ago tomorrow"), localMoment(today.addYears(-1).addDays(1)));
+    JournalEntry archived = entry(QStringLiteral("archived"), localMoment(today.addYears(-4)));
+    archived.isArchived = true;
+    entries << archived;
+    writeJournal(entries);
+    JournalStore store;
+    store.toggleSortOrder(); // the list order does not apply
+    QStringList expected;
+    for (int years : {1, 2, 3}) {
+        if (today.addYears(-years).day() == today.day()) {
+            expected << QStringLiteral("%1 years ago").arg(years);
+        }
+    }
+    QCOMPARE(titles(store.onThisDayEntries()), expected);
+}
+
+void JournalStoreQueriesTest::allTags_countsExactNamesInCodePointOrder()
+{
+    JournalEntry a = entry(QStringLiteral("a"));
+    a.tags = {QStringLiteral("zeta"), QStringLiteral("Alpha"), QStringLiteral("zeta")};
+    JournalEntry b = entry(QStringLiteral("b"));
+    b.tags = {QStringLiteral("alpha"), QStringLiteral("émoi")};
+    JournalEntry archived = entry(QStringLiteral("c"));
+    archived.tags = {QStringLiteral("hidden")};
+    archived.isArchived = true;
+    writeJournal({a, b, archived});
+    JournalStore store;
+    const QList<TagCount> expected = {{u"Alpha"_qs, 1}, {u"alpha"_qs, 1}, {u"zeta"_qs, 2}, {u"émoi"_qs, 1}};
+    QCOMPARE(store.allTags(), expected);
+
+    writeJournal({entry(QStringLiteral("untagged"))});
+    JournalStore empty;
+    QVERIFY(empty.allTags().isEmpty());
+}
+
+void JournalStoreQueriesTest::selectedEntry_findsArchivedEntry()
+{
+    JournalEntry archived = entry(QStringLiteral("archived"));
+    archived.isArchived = true;
+    writeJournal({entry(QStringLiteral("first")), archived});
+    JournalStore store;
+    store.setSelectedEntryID(archived.id);
+    QVERIFY(store.selectedEntry());
+    QCOMPARE(store.selectedEntry()->title, QStringLiteral("archived"));
+    store.setSelectedEntryID(QUuid::createUuid());
+    QVERIFY(!store.selectedEntry());
+    store.setSelectedEntryID(std::nullopt);
+    QVERIFY(!store.selectedEntry());
+}
+
+void JournalStoreQueriesTest::emptyJournal_statistics()
+{
+    JournalStore store;
+    QCOMPARE(store.todayCount(), 0);
+    QCOMPARE(store.count(QStringLiteral("\u26A1")), 0);
+    QVERIFY(!store.hasMoodEntries());
+    QCOMPARE(store.currentStreak(), 0);
+    QCOMPARE(store.totalWordCount(), 0);
+    QCOMPARE(store.todayWordCount(), 0);
+    QVERIFY(store.entriesOn(vsp::now()).isEmpty());
+    QVERIFY(store.entryDayCounts(vsp::now()).isEmpty());
+}
+
+void JournalStoreQueriesTest::streak_countsDaysEndingToday()
+{
+    QList<JournalEntry> entries;
+    for (int day = -5; day <= -1; ++day) {
+        entries << entry(QStringLiteral("day %1").arg(day), localMoment(day, 0, 0));
+    }
+    entries << entry(QStringLiteral("second on day -1"), localMoment(-1, 23, 59));
+    entries << entry(QStringLiteral("future"), localMoment(2));
+    entries << entry(QStringLiteral("gap"), localMoment(-7));
+    writeJournal(entries);
+    JournalStore store;
+    QCOMPARE(store.currentStreak(), 0);
+    JournalEntry today = entry(QStringLiteral("today"), localMoment(0, 0, 0));
+    today.isArchived = true; // archived entries keep the streak alive
+    store.addEntry(today);
+    QCOMPARE(store.currentStreak(), 6);
+}
+
+void JournalStoreQueriesTest::counts_leaveArchivedOutExceptStreakAndWords()
+{
+    JournalEntry live = entry(QStringLiteral("live"), localMoment(0));
+    live.body = QStringLiteral("one two three");
+    live.mood = QStringLiteral("\u26A1");
+    JournalEntry archived = entry(QStringLiteral("archived"), localMoment(0));
+    archived.body = QStringLiteral("four five");
+    archived.mood = QStringLiteral("\u26A1");
+    archived.isArchived = true;
+    JournalEntry old = entry(QStringLiteral("old"), localMoment(-10));
+    old.body = QStringLiteral("six");
+    old.mood = QString(); // an empty mood counts as set
+    writeJournal({live, archived, old});
+    JournalStore store;
+    QCOMPARE(store.todayCount(), 1);
+    QCOMPARE(store.todayWordCount(), 5);
+    QCOMPARE(store.totalWordCount(), 6);
+    QCOMPARE(store.count(QStringLiteral("\u26A1")), 1);
+    QCOMPARE(store.count(QStringLiteral("\U0001F319")), 0);
+    QVERIFY(store.hasMoodEntries());
+    QCOMPARE(store.currentStreak(), 1);
+}
+
+void JournalStoreQueriesTest::entriesOn_listsDayOldestFirst()
+{
+    const JournalEntry late = entry(QStringLiteral("late"), localMoment(-3, 23, 59));
+    const JournalEntry early = entry(QStringLiteral("early"), localMoment(-3, 0, 1));
+    const JournalEntry next = entry(QStringLiteral("next day"), localMoment(-2, 0, 0));
+    JournalEntry archived = entry(QStringLiteral("archived"), localMoment(-3, 12));
+    archived.isArchived = true;
+    writeJournal({late, next, early, archived});
+    JournalStore store;
+    QCOMPARE(titles(store.entriesOn(localMoment(-3, 15))), (QStringList{u"early"_qs, u"late"_qs}));
+    QCOMPARE(titles(store.entriesOn(localMoment(-2, 23))), QStringList{u"next day"_qs});
+}
+
+void JournalStoreQueriesTest::entryDayCounts_countsOneMonth()
+{
+    const QDate march(2025, 3, 10);
+    QList<JournalEntry> entries = {
+        entry(QStringLiteral("a"), localMoment(march, 9)),
+        entry(QStringLiteral("b"), localMoment(march, 21)),
+        entry(QStringLiteral("c"), localMoment(QDate(2025, 3, 31), 23, 59)),
+        entry(QStringLiteral("last year"), localMoment(QDate(2024, 3, 10))),
+        entry(QStringLiteral("april"), localMoment(QDate(2025, 4, 1), 0, 0)),
+    };
+    JournalEntry archived = entry(QStringLiteral("archived"), localMoment(QDate(2025, 3, 2)));
+    archived.isArchived = true;
+    entries << archived;
+    writeJournal(entries);
+    JournalStore store;
+    const QMap<QDate, int> expected = {{march, 2}, {QDate(2025, 3, 31), 1}};
+    QCOMPARE(store.entryDayCounts(localMoment(QDate(2025, 3, 20))), expected);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+/// The filtered list, On This Day, tags, statistics and calendar queries.
+class JournalStoreQueriesTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void filter_precedence_data();
+    void filter_precedence();
+    void search_isCaseInsensitiveOverTitleBodyTags_data();
+    void search_isCaseInsensitiveOverTitleBodyTags();
+    void search_followsEditedText();
+    void today_excludesArchivedAndYesterday();
+    void sort_isStableInBothDirections();
+    void onThisDay_earlierYearsOnlyNewestFirst();
+    void allTags_countsExactNamesInCodePointOrder();
+    void selectedEntry_findsArchivedEntry();
+    void emptyJournal_statistics();
+    void streak_countsDaysEndingToday();
+    void counts_leaveArchivedOutExceptStreakAndWords();
+    void entriesOn_listsDayOldestFirst();
+    void entryDayCounts_countsOneMonth();
+};

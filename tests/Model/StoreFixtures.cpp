@@ -1,0 +1,82 @@
+#include "StoreFixtures.h"
+
+#include "Model/EntryCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace fixtures {
+
+QString storeFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Vesperlog");
+}
+
+QString entriesPath()
+{
+    return storeFolder() + QStringLiteral("/entries.json");
+}
+
+QString trashPath()
+{
+    return storeFolder() + QStringLiteral("/trash.json");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qFatal("cannot write test file %s", qPrintable(path));
+    }
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+void writeJournal(const QList<JournalEntry>& entries)
+{
+    writeFile(entriesPath(), vsp::encodeEntries(entries).bytes);
+}
+
+QList<JournalEntry> readJournal()
+{
+    const auto decoded = vsp::decodeEntries(readFile(entriesPath()));
+    return decoded.ok() ? *decoded.value : QList<JournalEntry>{};
+}
+
+QList<TrashedEntry> readTrash()
+{
+    const auto decoded = vsp::decodeTrash(readFile(trashPath()));
+    return decoded.ok() ? *decoded.value : QList<TrashedEntry>{};
+}
+
+JournalEntry entry(const QString& title, double date)
+{
+    JournalEntry e = JournalEntry::create();
+    e.title = title;
+    e.body = title + QStringLiteral(" body");
+    e.date = date;
+    return e;
+}
+
+double localMoment(const QDate& day, int hour, int minute)
+{
+    return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
+}
+
+double localMoment(int daysFromToday, int hour, int minute)
+{
+    return localMoment(QDate::currentDate().addDays(daysFromToday), hour, minute);
+}
+
+} // namespace fixtures

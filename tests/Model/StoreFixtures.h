@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Model/Dates.h"
+#include "Model/JournalEntry.h"
+#include "Model/ReminderScheduler.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+/// Helpers shared by the store's tests.
+namespace fixtures {
+
+/// The store folder of the test home ($XDG_DATA_HOME/Vesperlog).
+QString storeFolder();
+QString entriesPath();
+QString trashPath();
+
+/// Writes bytes to a file, creating its folder.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+/// Writes the entries as entries.json in the journal's own form.
+void writeJournal(const QList<JournalEntry>& entries);
+/// Reads entries.json back; an empty list when it is missing or does not decode.
+QList<JournalEntry> readJournal();
+QList<TrashedEntry> readTrash();
+
+/// A plain entry with the given title, dated at `date` (seconds since 2001).
+JournalEntry entry(const QString& title, double date = vsp::now());
+/// A moment of the local day `daysFromToday` away from today, at hh:mm.
+double localMoment(int daysFromToday, int hour = 12, int minute = 0);
+double localMoment(const QDate& day, int hour = 12, int minute = 0);
+
+/// Records the calls the store makes to keep reminders in step.
+class RecordingScheduler final : public ReminderScheduler {
+public:
+    void scheduleExpiration(const JournalEntry& entry) override { scheduled.append(entry.id); }
+    void cancelExpiration(const QUuid& id) override { cancelled.append(id); }
+    QList<QUuid> scheduled;
+    QList<QUuid> cancelled;
+};
+
+} // namespace fixtures
