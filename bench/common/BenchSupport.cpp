@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -26,6 +27,12 @@ long long currentResidentBytes()
         return 0;
     }
     return fields[1].toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+long long heapInUseBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>(info.uordblks + info.hblkhd);
 }
 
 int takeJournalSize(int& argc, char** argv, int fallback)

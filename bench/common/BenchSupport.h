@@ -9,6 +9,9 @@ long long peakResidentBytes();
 /// The current resident memory of the process, in bytes.
 long long currentResidentBytes();
 
+/// Bytes of heap memory in use right now (allocated and not freed).
+long long heapInUseBytes();
+
 /// Reads "--journal-size=N" from the arguments (removing it); `fallback` when absent.
 int takeJournalSize(int& argc, char** argv, int fallback);
 

@@ -308,3 +308,40 @@ void JournalStoreFilesTest::fileOrder_isKeptOnLoad()
     QCOMPARE(store.entries()[0].id, older.id);
     QCOMPARE(store.entries()[1].id, newer.id);
 }
+
+void JournalStoreFilesTest::damagedJournal_neverCrashesNorLosesFile()
+{
+    JournalEntry rich = entry(QStringLiteral("rich \u00e9 \U0001F600"));
+    rich.bodyRTF = QByteArray("{\\rtf1 bold}");
+    rich.audioClips = {AudioClip{vsp::newUuid(), QStringLiteral("a.m4a"), 1.5, QStringLiteral("hi")}};
+    rich.latitude = 1.25;
+    const QByteArray valid = vsp::encodeEntries({rich, entry(QStringLiteral("plain"))}).bytes;
+    // Every cut of a valid journal, and a few byte flips, must load as an empty journal with the file
+    // set aside, never crash, and never touch the damaged file.
+    QList<QByteArray> damaged;
+    for (qsizetype cut = 1; cut < valid.size(); cut += 5) {
+        damaged << valid.left(cut);
+    }
+    for (qsizetype at = 0; at < valid.size(); at += 11) {
+        QByteArray flipped = valid;
+        flipped[at] = char(flipped[at] ^ 0x5A);
+        damaged << flipped;
+    }
+    int loadedAnyway = 0;
+    for (const QByteArray& bytes : damaged) {
+        vsp::test::resetUserFolders();
+        writeFile(entriesPath(), bytes);
+        vsp::test::StdoutCapture out;
+        JournalStore store;
+        QCOMPARE(readFile(entriesPath()), bytes);
+        if (!store.entries().isEmpty()) {
+            // A flip inside a text value can leave valid JSON: then it simply loads.
+            ++loadedAnyway;
+            continue;
+        }
+        const QStringList copies = corruptCopies(QStringLiteral("entries-corrupt-"));
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(readFile(storeFolder() + u'/' + copies.first()), bytes);
+    }
+    QVERIFY(loadedAnyway < damaged.size() / 2);
+}

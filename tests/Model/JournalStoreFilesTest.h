@@ -24,4 +24,5 @@ private Q_SLOTS:
     void damagedSettingsValues_areIgnored();
     void saveFailure_keepsChangeInMemory();
     void fileOrder_isKeptOnLoad();
+    void damagedJournal_neverCrashesNorLosesFile();
 };

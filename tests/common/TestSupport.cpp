@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaMethod>
 #include <QObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -110,12 +111,53 @@ QStringList StdoutCapture::lines()
     return text().split(u'\n', Qt::SkipEmptyParts);
 }
 
+namespace {
+
+bool hasTestFunction(const QObject* test, const QByteArray& name)
+{
+    const qsizetype colon = name.indexOf(':');
+    const QByteArray function = colon < 0 ? name : name.left(colon);
+    const QMetaObject* meta = test->metaObject();
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        if (meta->method(i).name() == function) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories)
 {
+    // Test functions named on the command line run in the classes that have them; options go to all.
     int failed = 0;
     for (const auto& make : factories) {
         std::unique_ptr<QObject> test = make();
-        if (QTest::qExec(test.get(), argc, argv) != 0) {
+        std::vector<char*> args{argv[0]};
+        bool namedAny = false;
+        bool namedHere = false;
+        for (int i = 1; i < argc; ++i) {
+            const QByteArray arg(argv[i]);
+            const bool isOption = arg.startsWith('-');
+            const bool takesValue = i > 1 && QByteArray(argv[i - 1]).startsWith('-')
+                && (QByteArray(argv[i - 1]) == "-o" || QByteArray(argv[i - 1]) == "-maxwarnings"
+                    || QByteArray(argv[i - 1]) == "-eventdelay" || QByteArray(argv[i - 1]) == "-keydelay"
+                    || QByteArray(argv[i - 1]) == "-mousedelay");
+            if (isOption || takesValue) {
+                args.push_back(argv[i]);
+                continue;
+            }
+            namedAny = true;
+            if (hasTestFunction(test.get(), arg)) {
+                namedHere = true;
+                args.push_back(argv[i]);
+            }
+        }
+        if (namedAny && !namedHere) {
+            continue;
+        }
+        if (QTest::qExec(test.get(), int(args.size()), args.data()) != 0) {
             ++failed;
         }
     }
