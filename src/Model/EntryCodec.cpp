@@ -560,7 +560,12 @@ Encoded encodeTrash(const QList<TrashedEntry>& records)
     return {w.take(), {}};
 }
 
-Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates)
+namespace {
+
+// Reads a JSON array whole: each element through `readItem`, which returns an error text (empty on
+// success). The first failing element fails the list.
+template <typename T, typename ReadItem>
+Decoded<QList<T>> decodeList(const QByteArray& json, const char* what, ReadItem readItem)
 {
     simdjson::dom::parser parser;
     element root;
@@ -569,63 +574,61 @@ Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding 
     }
     array items;
     if (root.get_array().get(items)) {
-        return {std::nullopt, QStringLiteral("the data is not a list of entries")};
+        return {std::nullopt, QStringLiteral("the data is not a list of %1").arg(QLatin1String(what))};
     }
-    QList<JournalEntry> entries;
-    entries.reserve(qsizetype(items.size()));
-    EntryReader reader(dates);
+    QList<T> list;
+    list.reserve(qsizetype(items.size()));
     int index = 0;
     for (element item : items) {
-        JournalEntry entry;
-        QString error;
-        if (!reader.read(item, entry, error)) {
-            return {std::nullopt, QStringLiteral("entry %1: %2").arg(index).arg(error)};
+        T value;
+        const QString error = readItem(item, index, value);
+        if (!error.isEmpty()) {
+            return {std::nullopt, error};
         }
-        entries.append(std::move(entry));
+        list.append(std::move(value));
         ++index;
     }
-    return {std::move(entries), {}};
+    return {std::move(list), {}};
+}
+
+} // namespace
+
+Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates)
+{
+    EntryReader reader(dates);
+    return decodeList<JournalEntry>(json, "entries", [&](element item, int index, JournalEntry& entry) {
+        QString error;
+        if (!reader.read(item, entry, error)) {
+            return QStringLiteral("entry %1: %2").arg(index).arg(error);
+        }
+        return QString();
+    });
 }
 
 Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json)
 {
-    simdjson::dom::parser parser;
-    element root;
-    if (const auto code = parse(parser, json, root)) {
-        return {std::nullopt, describe(code)};
-    }
-    array items;
-    if (root.get_array().get(items)) {
-        return {std::nullopt, QStringLiteral("the data is not a list of trash records")};
-    }
-    QList<TrashedEntry> records;
-    records.reserve(qsizetype(items.size()));
     EntryReader reader(DateEncoding::ReferenceSeconds);
-    int index = 0;
-    for (element item : items) {
+    return decodeList<TrashedEntry>(json, "trash records", [&](element item, int index, TrashedEntry& record) {
         object obj;
         if (item.get_object().get(obj)) {
-            return {std::nullopt, QStringLiteral("record %1 is not an object").arg(index)};
+            return QStringLiteral("record %1 is not an object").arg(index);
         }
         element entryValue, deletedValue;
         if (obj["entry"].get(entryValue) || entryValue.is_null()) {
-            return {std::nullopt, QStringLiteral("record %1: key \"entry\" is missing").arg(index)};
+            return QStringLiteral("record %1: key \"entry\" is missing").arg(index);
         }
         if (obj["deletedAt"].get(deletedValue) || deletedValue.is_null()) {
-            return {std::nullopt, QStringLiteral("record %1: key \"deletedAt\" is missing").arg(index)};
+            return QStringLiteral("record %1: key \"deletedAt\" is missing").arg(index);
         }
-        TrashedEntry record;
         QString error;
         if (!reader.read(entryValue, record.entry, error)) {
-            return {std::nullopt, QStringLiteral("record %1: entry: %2").arg(index).arg(error)};
+            return QStringLiteral("record %1: entry: %2").arg(index).arg(error);
         }
         if (!deletedValue.is_number() || deletedValue.get_double().get(record.deletedAt)) {
-            return {std::nullopt, QStringLiteral("record %1: key \"deletedAt\" is not a number").arg(index)};
+            return QStringLiteral("record %1: key \"deletedAt\" is not a number").arg(index);
         }
-        records.append(std::move(record));
-        ++index;
-    }
-    return {std::move(records), {}};
+        return QString();
+    });
 }
 
 QByteArray encodeUuidArray(const QList<QUuid>& ids)
