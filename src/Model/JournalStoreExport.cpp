@@ -55,7 +55,13 @@ vsp::Decoded<QList<JournalEntry>> decodeImport(const QByteArray& data)
     if (iso.ok()) {
         return iso;
     }
-    return vsp::decodeEntries(data, vsp::DateEncoding::ReferenceSeconds);
+    auto numeric = vsp::decodeEntries(data, vsp::DateEncoding::ReferenceSeconds);
+    // Of two failures, report the one that says what is wrong: a file with text dates that fails on
+    // another key is better told by the first reading.
+    if (!numeric.ok() && !iso.error.contains(QLatin1String("ISO 8601"))) {
+        numeric.error = iso.error;
+    }
+    return numeric;
 }
 
 QString markdownExport(const QList<JournalEntry>& entries)

@@ -101,7 +101,11 @@ void JsonWriter::endObject()
 {
     const bool empty = m_levels.back().empty;
     m_levels.pop_back();
-    if (m_style == Style::Pretty && !empty) {
+    if (m_style == Style::Pretty) {
+        if (empty) {
+            // An empty container spans one empty line, as the usual pretty printers of JSON coders write it.
+            m_out.append('\n');
+        }
         newline();
     }
     m_out.append('}');
@@ -118,7 +122,11 @@ void JsonWriter::endArray()
 {
     const bool empty = m_levels.back().empty;
     m_levels.pop_back();
-    if (m_style == Style::Pretty && !empty) {
+    if (m_style == Style::Pretty) {
+        if (empty) {
+            // An empty container spans one empty line, as the usual pretty printers of JSON coders write it.
+            m_out.append('\n');
+        }
         newline();
     }
     m_out.append(']');

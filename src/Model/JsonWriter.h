@@ -11,7 +11,8 @@ namespace vsp {
 /// Streams JSON text into a byte buffer.
 ///
 /// Compact output has no white space at all. Pretty output indents by two spaces and separates keys from
-/// values with " : ", one member per line. Doubles are written in their shortest round-trip form;
+/// values with " : ", one member per line; an empty array or object holds one empty line ("[\n\n  ]").
+/// Doubles are written in their shortest round-trip form;
 /// a non-finite double cannot be written and marks the writer as failed (see failed()).
 class JsonWriter final {
 public:

@@ -5,8 +5,13 @@
 #include "JournalStoreOperationsTest.h"
 #include "JournalStoreQueriesTest.h"
 #include "JournalStoreTrashTest.h"
+#include "AppSettingsTest.h"
+#include "ExportImportTest.h"
+#include "MoodStoreTest.h"
+#include "NotificationCenterTest.h"
 
 #include <QCoreApplication>
 
 VESPERLOG_TEST_MAIN(QCoreApplication, EntryCodecTest, JournalStoreFilesTest, JournalStoreOperationsTest,
-                    JournalStoreQueriesTest, JournalStoreTrashTest, AttachmentsTest)
+                    JournalStoreQueriesTest, JournalStoreTrashTest, AttachmentsTest, ExportImportTest,
+                    MoodStoreTest, AppSettingsTest, NotificationCenterTest)

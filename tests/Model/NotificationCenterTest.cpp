@@ -1,0 +1,519 @@
+#include "NotificationCenterTest.h"
+
+#include "common/TestSupport.h"
+
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/NotificationCenter.h"
+#include "Model/NotificationManager.h"
+#include "Model/Uuid.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace vsp;
+
+namespace {
+
+/// Records what would be shown on the desktop.
+class FakeDelivery final : public NotificationDelivery {
+public:
+    QList<NotificationRequest> shown;
+    bool available = true;
+    QString reason;
+
+    void show(const NotificationRequest& request) override { shown.append(request); }
+    void checkAvailability(std::function<void(bool, const QString&)> done) override { done(available, reason); }
+};
+
+double local(const QDate& day, int hour, int minute = 0, int second = 0)
+{
+    return fromDateTime(QDateTime(day, QTime(hour, minute, second)));
+}
+
+/// A fixed clock that tests move by hand.
+struct ManualClock {
+    std::shared_ptr<double> now = std::make_shared<double>(0);
+    std::function<double()> function() const
+    {
+        return [now = now] { return *now; };
+    }
+};
+
+DateComponents daily(int hour, int minute)
+{
+    DateComponents c;
+    c.hour = hour;
+    c.minute = minute;
+    return c;
+}
+
+DateComponents onDay(const QDate& day, int hour, int minute = 0)
+{
+    DateComponents c;
+    c.year = day.year();
+    c.month = day.month();
+    c.day = day.day();
+    c.hour = hour;
+    c.minute = minute;
+    return c;
+}
+
+NotificationRequest request(const QString& identifier, const DateComponents& trigger, bool repeats)
+{
+    NotificationRequest r;
+    r.identifier = identifier;
+    r.title = QStringLiteral("Title ") + identifier;
+    r.body = QStringLiteral("Body");
+    r.trigger = trigger;
+    r.repeats = repeats;
+    return r;
+}
+
+JournalEntry expiringEntry(const QString& title, std::optional<double> expiration)
+{
+    JournalEntry e = JournalEntry::create();
+    e.title = title;
+    e.expirationDate = expiration;
+    return e;
+}
+
+QString stateFileIn(const QString& name)
+{
+    return test::testHome() + QStringLiteral("/state/") + name + QStringLiteral("/notifications.json");
+}
+
+const QDate kDay(2026, 3, 10); // no daylight-saving change near it in any zone the tests run in
+
+} // namespace
+
+void NotificationCenterTest::init()
+{
+    NotificationCenter::instance().stop();
+    NotificationCenter::instance().setDelivery(nullptr);
+    NotificationCenter::instance().setClock({});
+    test::resetUserFolders();
+}
+
+void NotificationCenterTest::cleanup()
+{
+    NotificationCenter::instance().stop();
+    NotificationCenter::instance().setClock({});
+}
+
+// ---------------------------------------------------------------- matching times
+
+void NotificationCenterTest::nextMatchingTime_data()
+{
+    QTest::addColumn<DateComponents>("components");
+    QTest::addColumn<QDateTime>("after");
+    QTest::addColumn<QDateTime>("expected"); // invalid: never
+
+    const QDateTime morning(kDay, QTime(8, 0));
+    QTest::newRow("daily later today") << daily(20, 0) << morning << QDateTime(kDay, QTime(20, 0));
+    QTest::newRow("daily at the moment itself: tomorrow")
+        << daily(20, 0) << QDateTime(kDay, QTime(20, 0)) << QDateTime(kDay.addDays(1), QTime(20, 0));
+    QTest::newRow("daily passed today: tomorrow")
+        << daily(7, 30) << morning << QDateTime(kDay.addDays(1), QTime(7, 30));
+    QTest::newRow("daily at midnight") << daily(0, 0) << morning << QDateTime(kDay.addDays(1), QTime(0, 0));
+    QTest::newRow("one day, ahead") << onDay(kDay.addDays(3), 9) << morning << QDateTime(kDay.addDays(3), QTime(9, 0));
+    QTest::newRow("one day, later today") << onDay(kDay, 9) << morning << QDateTime(kDay, QTime(9, 0));
+    QTest::newRow("one day, passed") << onDay(kDay, 7) << morning << QDateTime();
+    QTest::newRow("one day, yesterday") << onDay(kDay.addDays(-1), 9) << morning << QDateTime();
+    DateComponents minuteOnly;
+    minuteOnly.minute = 30;
+    QTest::newRow("minute only: every hour") << minuteOnly << QDateTime(kDay, QTime(10, 45))
+                                             << QDateTime(kDay, QTime(11, 30));
+    DateComponents hourOnly;
+    hourOnly.hour = 9;
+    QTest::newRow("hour only: on the hour") << hourOnly << morning << QDateTime(kDay, QTime(9, 0));
+    DateComponents leapDay;
+    leapDay.month = 2;
+    leapDay.day = 29;
+    leapDay.hour = 9;
+    leapDay.minute = 0;
+    QTest::newRow("29 February: next leap year") << leapDay << morning << QDateTime(QDate(2028, 2, 29), QTime(9, 0));
+    DateComponents impossible = onDay(QDate(2027, 1, 1), 9);
+    impossible.day = 31;
+    impossible.month = 2;
+    QTest::newRow("31 February never") << impossible << morning << QDateTime();
+    QTest::newRow("hour 24 never") << daily(24, 0) << morning << QDateTime();
+    QTest::newRow("minute 60 never") << daily(8, 60) << morning << QDateTime();
+    QTest::newRow("negative hour never") << daily(-1, 0) << morning << QDateTime();
+    QTest::newRow("nothing given never") << DateComponents() << morning << QDateTime();
+}
+
+void NotificationCenterTest::nextMatchingTime()
+{
+    QFETCH(DateComponents, components);
+    QFETCH(QDateTime, after);
+    QFETCH(QDateTime, expected);
+
+    const auto next = vsp::nextMatchingTime(components, after);
+
+    if (!expected.isValid()) {
+        QVERIFY2(!next, qPrintable(next ? next->toString(Qt::ISODate) : QString()));
+    } else {
+        QVERIFY(next);
+        QCOMPARE(*next, expected);
+    }
+}
+
+// ---------------------------------------------------------------- the manager's requests
+
+void NotificationCenterTest::dailyReminder_scheduledTwice_leavesOneWithTheSecondTime()
+{
+    NotificationManager::scheduleReminder(20, 0);
+    NotificationManager::scheduleReminder(7, 45);
+
+    const QList<NotificationRequest> pending = NotificationCenter::instance().pendingRequests();
+    QCOMPARE(pending.size(), 1);
+    const NotificationRequest& r = pending.first();
+    QCOMPARE(r.identifier, QStringLiteral("com.vesperlog.dailyReminder"));
+    QCOMPARE(r.title, QStringLiteral("Time to write \u270D\uFE0F"));
+    QCOMPARE(r.body, QStringLiteral("Take a moment to reflect on your day."));
+    QCOMPARE(r.trigger, daily(7, 45));
+    QVERIFY(r.repeats);
+    QVERIFY(r.userInfo.isEmpty());
+}
+
+void NotificationCenterTest::dailyReminder_removal_keepsExpirationReminders()
+{
+    const JournalEntry e = expiringEntry(QStringLiteral("Milk"), now() + 3 * kSecondsPerDay);
+    NotificationManager::scheduleReminder(20, 0);
+    NotificationManager::scheduleExpiration(e);
+
+    NotificationManager::removeDailyReminder();
+
+    const QList<NotificationRequest> pending = NotificationCenter::instance().pendingRequests();
+    QCOMPARE(pending.size(), 1);
+    QCOMPARE(pending.first().identifier, NotificationManager::expirationIdentifier(e.id));
+}
+
+void NotificationCenterTest::expiration_request_hasTitleBodyUserInfoAndMorningTrigger()
+{
+    const QDate day = QDate::currentDate().addDays(5);
+    const JournalEntry e = expiringEntry(QStringLiteral("Return the book"), local(day, 17, 45));
+
+    NotificationManager::scheduleExpiration(e);
+
+    const QList<NotificationRequest> pending = NotificationCenter::instance().pendingRequests();
+    QCOMPARE(pending.size(), 1);
+    const NotificationRequest& r = pending.first();
+    QCOMPARE(r.identifier, QStringLiteral("com.vesperlog.expiration.") + uuidText(e.id));
+    QVERIFY(r.identifier.endsWith(r.identifier.right(36).toUpper()));
+    QCOMPARE(r.title, QStringLiteral("Entry expires today"));
+    QCOMPARE(r.body, QStringLiteral("Return the book"));
+    QCOMPARE(r.userInfo, (QMap<QString, QString>{{QStringLiteral("entryID"), uuidText(e.id)}}));
+    QCOMPARE(r.trigger, onDay(day, 9, 0));
+    QVERIFY(!r.repeats);
+    QCOMPARE(NotificationCenter::instance().nextFireDate(r.identifier), local(day, 9));
+
+    // An empty title gives an empty body.
+    NotificationManager::scheduleExpiration(expiringEntry(QString(), local(day, 12)));
+    const QList<NotificationRequest> both = NotificationCenter::instance().pendingRequests();
+    QCOMPARE(both.size(), 2);
+    QCOMPARE(both.last().body, QString());
+}
+
+void NotificationCenterTest::expiration_movedToAnotherDay_leavesOneRequest()
+{
+    JournalEntry e = expiringEntry(QStringLiteral("Move me"), local(QDate::currentDate().addDays(2), 12));
+    NotificationManager::scheduleExpiration(e);
+    const QDate later = QDate::currentDate().addDays(9);
+    e.expirationDate = local(later, 8);
+
+    NotificationManager::scheduleExpiration(e);
+
+    const QList<NotificationRequest> pending = NotificationCenter::instance().pendingRequests();
+    QCOMPARE(pending.size(), 1);
+    QCOMPARE(pending.first().trigger, onDay(later, 9, 0));
+}
+
+void NotificationCenterTest::expiration_withoutDate_changesNothing()
+{
+    JournalEntry e = expiringEntry(QStringLiteral("Keep"), local(QDate::currentDate().addDays(2), 12));
+    NotificationManager::scheduleExpiration(e);
+    QSignalSpy changed(&NotificationCenter::instance(), &NotificationCenter::pendingRequestsChanged);
+    e.expirationDate.reset();
+
+    NotificationManager::scheduleExpiration(e);
+
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(NotificationCenter::instance().pendingRequests().size(), 1);
+}
+
+void NotificationCenterTest::expiration_cancel_removesOnlyThatEntry()
+{
+    const JournalEntry a = expiringEntry(QStringLiteral("a"), local(QDate::currentDate().addDays(2), 12));
+    const JournalEntry b = expiringEntry(QStringLiteral("b"), local(QDate::currentDate().addDays(3), 12));
+    NotificationManager::scheduleExpiration(a);
+    NotificationManager::scheduleExpiration(b);
+
+    NotificationManager::cancelExpiration(a.id);
+    NotificationManager::cancelExpiration(newUuid()); // unknown: ignored
+
+    const QList<NotificationRequest> pending = NotificationCenter::instance().pendingRequests();
+    QCOMPARE(pending.size(), 1);
+    QCOMPARE(pending.first().identifier, NotificationManager::expirationIdentifier(b.id));
+}
+
+void NotificationCenterTest::expiration_alreadyPastToday_isAddedButNeverFires()
+{
+    NotificationCenter& centre = NotificationCenter::instance();
+    FakeDelivery delivery;
+    centre.setDelivery(&delivery);
+    ManualClock clock;
+    *clock.now = local(kDay, 10, 15);
+    centre.setClock(clock.function());
+    centre.start();
+    const JournalEntry e = expiringEntry(QStringLiteral("Today"), local(kDay, 18));
+
+    NotificationManager::scheduleExpiration(e);
+
+    QCOMPARE(centre.pendingRequests().size(), 1);
+    QCOMPARE(centre.pendingRequests().first().trigger, onDay(kDay, 9, 0));
+    QCOMPARE(centre.nextFireDate(NotificationManager::expirationIdentifier(e.id)), std::nullopt);
+    *clock.now = local(kDay, 23);
+    centre.processDueRequests();
+    QVERIFY(delivery.shown.isEmpty());
+}
+
+void NotificationCenterTest::store_keepsExpirationRemindersInStep()
+{
+    JournalStore store;
+    store.setReminderScheduler(&NotificationManager::reminderScheduler());
+    NotificationCenter& centre = NotificationCenter::instance();
+    JournalEntry e = expiringEntry(QStringLiteral("Soon"), local(QDate::currentDate().addDays(4), 12));
+
+    store.addEntry(e);
+    QCOMPARE(centre.pendingRequests().size(), 1);
+    QCOMPARE(centre.pendingRequests().first().body, QStringLiteral("Soon"));
+
+    e.title = QStringLiteral("Renamed");
+    store.updateEntry(e);
+    QCOMPARE(centre.pendingRequests().size(), 1);
+    QCOMPARE(centre.pendingRequests().first().body, QStringLiteral("Renamed"));
+
+    e.expirationDate.reset();
+    store.updateEntry(e);
+    QVERIFY(centre.pendingRequests().isEmpty());
+
+    e.expirationDate = local(QDate::currentDate().addDays(6), 12);
+    store.updateEntry(e);
+    QCOMPARE(centre.pendingRequests().size(), 1);
+    store.deleteEntry(e);
+    QVERIFY(centre.pendingRequests().isEmpty());
+}
+
+// ---------------------------------------------------------------- the centre's life
+
+void NotificationCenterTest::requests_surviveRestart_inTheStateFolder()
+{
+    QCOMPARE(NotificationCenter::defaultStateFile(), stateFileIn(QStringLiteral("Vesperlog")));
+    NotificationManager::scheduleReminder(21, 5);
+    NotificationRequest custom = request(QStringLiteral("custom"), onDay(QDate::currentDate().addDays(30), 9), false);
+    custom.userInfo.insert(QStringLiteral("k\"ey"), QStringLiteral("v\u00e4lue\n"));
+    custom.title = QStringLiteral("Emoji \U0001F319");
+    NotificationCenter::instance().add(custom);
+    const QList<NotificationRequest> before = NotificationCenter::instance().pendingRequests();
+    QVERIFY(QFileInfo::exists(stateFileIn(QStringLiteral("Vesperlog"))));
+    // Nothing of this goes to the journal folder.
+    QVERIFY(!QFileInfo::exists(test::testHome() + QStringLiteral("/data/Vesperlog/notifications.json")));
+
+    NotificationCenter::instance().stop();
+    NotificationCenter::instance().start();
+
+    QCOMPARE(NotificationCenter::instance().pendingRequests(), before);
+    NotificationCenter other;
+    QCOMPARE(other.pendingRequests(), before);
+}
+
+void NotificationCenterTest::timer_firesDueRequests_keepsRepeatingOnes()
+{
+    NotificationCenter centre;
+    centre.setStateFile(stateFileIn(QStringLiteral("timer")));
+    FakeDelivery delivery;
+    centre.setDelivery(&delivery);
+    // A clock that runs from 0.3 s before 20:00 on the test day.
+    const double start = local(kDay, 20) - 0.3;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    centre.setClock([start, elapsed] { return start + double(elapsed.elapsed()) / 1000.0; });
+    centre.add(request(QStringLiteral("daily"), daily(20, 0), true));
+    centre.add(request(QStringLiteral("once"), onDay(kDay, 20), false));
+    centre.add(request(QStringLiteral("later"), onDay(kDay, 21), false));
+    QSignalSpy fired(&centre, &NotificationCenter::fired);
+
+    centre.start();
+    QVERIFY(delivery.shown.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(delivery.shown.size(), 2, 5000);
+
+    QCOMPARE(fired.count(), 2);
+    QStringList shown{delivery.shown[0].identifier, delivery.shown[1].identifier};
+    shown.sort();
+    QCOMPARE(shown, (QStringList{QStringLiteral("daily"), QStringLiteral("once")}));
+    QCOMPARE(delivery.shown[0].title, QStringLiteral("Title ") + delivery.shown[0].identifier);
+    QStringList pending;
+    for (const NotificationRequest& r : centre.pendingRequests()) {
+        pending.append(r.identifier);
+    }
+    QCOMPARE(pending, (QStringList{QStringLiteral("daily"), QStringLiteral("later")}));
+    QCOMPARE(centre.nextFireDate(QStringLiteral("daily")), local(kDay.addDays(1), 20));
+    // The one-off is gone from the file too.
+    centre.stop();
+    NotificationCenter reread;
+    reread.setStateFile(stateFileIn(QStringLiteral("timer")));
+    QCOMPARE(reread.pendingRequests().size(), 2);
+}
+
+void NotificationCenterTest::launch_handlesRequestsMissedWhileNotRunning_data()
+{
+    QTest::addColumn<int>("addedDay");    // days from kDay when the request was added
+    QTest::addColumn<int>("addedHour");
+    QTest::addColumn<int>("triggerDay");  // days from kDay of the trigger; -100: daily
+    QTest::addColumn<int>("triggerHour");
+    QTest::addColumn<int>("launchHour");  // on kDay
+    QTest::addColumn<bool>("shownAtLaunch");
+    QTest::addColumn<bool>("stillPending");
+
+    QTest::newRow("expiration of today, missed: shown") << 0 << 7 << 0 << 9 << 10 << true << false;
+    QTest::newRow("expiration of yesterday, missed: dropped") << -1 << 7 << -1 << 9 << 10 << false << false;
+    QTest::newRow("expiration of today, not yet due: kept") << 0 << 7 << 0 << 9 << 8 << false << true;
+    QTest::newRow("already past when added: dropped unseen") << 0 << 10 << 0 << 9 << 11 << false << false;
+    QTest::newRow("daily, missed: not made up, kept") << 0 << 7 << -100 << 9 << 10 << false << true;
+    QTest::newRow("daily, missed for days: kept") << -5 << 7 << -100 << 9 << 10 << false << true;
+}
+
+void NotificationCenterTest::launch_handlesRequestsMissedWhileNotRunning()
+{
+    QFETCH(int, addedDay);
+    QFETCH(int, addedHour);
+    QFETCH(int, triggerDay);
+    QFETCH(int, triggerHour);
+    QFETCH(int, launchHour);
+    QFETCH(bool, shownAtLaunch);
+    QFETCH(bool, stillPending);
+    const QString file = stateFileIn(QStringLiteral("launch"));
+    ManualClock clock;
+    const NotificationRequest r = triggerDay == -100
+                                      ? request(QStringLiteral("r"), daily(triggerHour, 0), true)
+                                      : request(QStringLiteral("r"), onDay(kDay.addDays(triggerDay), triggerHour), false);
+    {
+        NotificationCenter earlier;
+        earlier.setStateFile(file);
+        earlier.setClock(clock.function());
+        *clock.now = local(kDay.addDays(addedDay), addedHour);
+        earlier.start();
+        earlier.add(r);
+        earlier.stop();
+    }
+    *clock.now = local(kDay, launchHour);
+    NotificationCenter centre;
+    centre.setStateFile(file);
+    centre.setClock(clock.function());
+    FakeDelivery delivery;
+    centre.setDelivery(&delivery);
+
+    centre.start();
+
+    QCOMPARE(delivery.shown.size(), shownAtLaunch ? 1 : 0);
+    if (shownAtLaunch) {
+        QCOMPARE(delivery.shown.first(), r);
+    }
+    QCOMPARE(centre.pendingRequests().size(), stillPending ? 1 : 0);
+    centre.stop();
+}
+
+void NotificationCenterTest::damagedStateFile_startsEmpty_withOneLine()
+{
+    const QString file = stateFileIn(QStringLiteral("damaged"));
+    QDir().mkpath(QFileInfo(file).path());
+    for (const QByteArray& content : {QByteArray("{\"checkedUntil\":1,\"requests\":[{\"identifier\":5}]}"),
+                                      QByteArray("not json"), QByteArray("[]")}) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        NotificationCenter centre;
+        centre.setStateFile(file);
+
+        test::StdoutCapture out;
+        centre.start();
+
+        QVERIFY(centre.pendingRequests().isEmpty());
+        const QStringList lines = out.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: notification load failed \u2014 ")),
+                 qPrintable(lines.first()));
+        // A new request replaces the damaged file.
+        centre.add(request(QStringLiteral("new"), daily(9, 0), true));
+        centre.stop();
+        NotificationCenter reread;
+        reread.setStateFile(file);
+        QCOMPARE(reread.pendingRequests().size(), 1);
+    }
+}
+
+void NotificationCenterTest::authorization_data()
+{
+    QTest::addColumn<bool>("withDelivery");
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("service present") << true << true << QString();
+    QTest::newRow("service missing")
+        << true << false
+        << QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service on the session bus");
+    QTest::newRow("no delivery")
+        << false << false << QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service is set up");
+}
+
+void NotificationCenterTest::authorization()
+{
+    QFETCH(bool, withDelivery);
+    QFETCH(bool, available);
+    QFETCH(QString, line);
+    NotificationCenter centre;
+    centre.setStateFile(stateFileIn(QStringLiteral("auth")));
+    FakeDelivery delivery;
+    delivery.available = available;
+    delivery.reason = QStringLiteral("no notification service on the session bus");
+    if (withDelivery) {
+        centre.setDelivery(&delivery);
+    }
+    QCOMPARE(centre.authorizationStatus(), NotificationCenter::AuthorizationStatus::NotDetermined);
+    std::optional<bool> answer;
+
+    test::StdoutCapture out;
+    centre.requestAuthorization([&](bool granted) { answer = granted; });
+
+    QCOMPARE(answer, available);
+    QCOMPARE(centre.authorizationStatus(), available ? NotificationCenter::AuthorizationStatus::Authorized
+                                                     : NotificationCenter::AuthorizationStatus::Denied);
+    QCOMPARE(out.lines(), line.isEmpty() ? QStringList() : QStringList{line});
+}
+
+void NotificationCenterTest::firing_withoutDelivery_printsOneLine()
+{
+    NotificationCenter centre;
+    centre.setStateFile(stateFileIn(QStringLiteral("nodelivery")));
+    ManualClock clock;
+    *clock.now = local(kDay, 8);
+    centre.setClock(clock.function());
+    centre.start();
+    centre.add(request(QStringLiteral("once"), onDay(kDay, 9), false));
+    *clock.now = local(kDay, 9, 0, 1);
+
+    test::StdoutCapture out;
+    centre.processDueRequests();
+
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: notification failed \u2014 no notification service is set up")});
+    QVERIFY(centre.pendingRequests().isEmpty());
+    centre.stop();
+}
