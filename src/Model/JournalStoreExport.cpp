@@ -8,6 +8,7 @@
 #include "Model/FileIO.h"
 #include "Model/Log.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 
@@ -75,6 +76,19 @@ QString markdownExport(const QList<JournalEntry>& entries)
     return sections.join(QStringLiteral("\n\n---\n\n"));
 }
 
+// True when the path names one of the files the journal keeps in its own folder.
+bool isJournalFile(const QString& path)
+{
+    const QFileInfo target(path);
+    const QString folder = QFileInfo(JournalStore::storeFolder()).canonicalFilePath();
+    const QString targetFolder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty() || targetFolder != folder) {
+        return false;
+    }
+    static const QStringList names{QStringLiteral("entries.json"), QStringLiteral("trash.json"), QStringLiteral("moods.json")};
+    return names.contains(target.fileName());
+}
+
 } // namespace
 
 void JournalStore::exportEntries(ExportFormat format)
@@ -87,6 +101,12 @@ void JournalStore::exportEntries(ExportFormat format)
                                                                : QStringLiteral("Vesperlog Export.json");
     const std::optional<QString> destination = m_fileChooser->chooseExportDestination(format, suggested);
     if (!destination || destination->isEmpty()) {
+        return;
+    }
+    if (isJournalFile(*destination)) {
+        // Writing an export over entries.json would replace the journal with a file it cannot load.
+        vsp::logFailure(QStringLiteral("export"),
+                        QStringLiteral("%1 is one of the journal's own files; choose another destination").arg(*destination));
         return;
     }
     QByteArray bytes;

@@ -7,8 +7,9 @@ namespace {
 
 QString startFolder()
 {
+    // A Documents folder that is named but was never made would leave the dialog in the working folder.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 std::optional<QString> run(QFileDialog& dialog)

@@ -362,6 +362,30 @@ void ExportImportTest::export_replacesExistingFile()
     QCOMPARE(*decoded.value, QList<JournalEntry>{fullEntry()});
 }
 
+void ExportImportTest::export_overTheJournalsOwnFiles_isRefused()
+{
+    writeJournal({fullEntry()});
+    const QByteArray journal = readFile(entriesPath());
+    JournalStore store;
+    FixedFileChooser chooser;
+    store.setFileChooser(&chooser);
+
+    // The same file through another spelling of its folder, and the trash.
+    for (const QString& path : QStringList{JournalStore::storeFolder() + QStringLiteral("/../Vesperlog/entries.json"),
+                                JournalStore::storeFolder() + QStringLiteral("/trash.json")}) {
+        chooser.exportPath = path;
+        test::StdoutCapture out;
+        store.exportEntries(JournalStore::ExportFormat::Json);
+        const QStringList lines = out.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: export failed \u2014 ")), qPrintable(lines.first()));
+    }
+    QCOMPARE(readFile(entriesPath()), journal);
+    QVERIFY(!QFileInfo::exists(JournalStore::storeFolder() + QStringLiteral("/trash.json")));
+    JournalStore reloaded;
+    QCOMPARE(reloaded.entries(), QList<JournalEntry>{fullEntry()});
+}
+
 // ---------------------------------------------------------------- import
 
 void ExportImportTest::import_ownExport_roundTripsIntoEmptyJournal()

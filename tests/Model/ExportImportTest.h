@@ -17,6 +17,7 @@ private Q_SLOTS:
     void export_cancelled_writesNothing();
     void export_unwritableDestination_printsFailureAndLeavesNoFile();
     void export_replacesExistingFile();
+    void export_overTheJournalsOwnFiles_isRefused();
 
     void import_ownExport_roundTripsIntoEmptyJournal();
     void import_ownExport_intoSameJournal_addsAndWritesNothing();
