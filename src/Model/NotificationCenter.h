@@ -50,8 +50,9 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& components, cons
 class NotificationDelivery {
 public:
     virtual ~NotificationDelivery() = default;
-    /// Shows the request now, as a banner with the default sound. Failures are printed as one line.
-    virtual void show(const NotificationRequest& request) = 0;
+    /// Shows the request now as a banner, with the default sound when `withSound`. Failures are printed
+    /// as one line.
+    virtual void show(const NotificationRequest& request, bool withSound) = 0;
     /// Finds out whether notifications can be shown and calls `done` once, on the main thread, with the
     /// answer and, when they cannot, the reason.
     virtual void checkAvailability(std::function<void(bool available, const QString& reason)> done) = 0;
@@ -74,6 +75,10 @@ class NotificationCenter final : public QObject {
 public:
     enum class AuthorizationStatus { NotDetermined, Denied, Authorized };
     Q_ENUM(AuthorizationStatus)
+    /// How a notification is presented when it fires.
+    enum class PresentationOption { Banner = 0x1, Sound = 0x2 };
+    Q_DECLARE_FLAGS(PresentationOptions, PresentationOption)
+    Q_FLAG(PresentationOptions)
 
     explicit NotificationCenter(QObject* parent = nullptr);
     ~NotificationCenter() override;
@@ -90,6 +95,11 @@ public:
     /// Where notifications are shown; not owned. Without one, firing prints one line instead.
     void setDelivery(NotificationDelivery* delivery) { m_delivery = delivery; }
     NotificationDelivery* delivery() const { return m_delivery; }
+
+    /// How fired notifications are presented, also while the application is in front: a banner with
+    /// the default sound unless changed. Without Banner nothing is shown (fired() is still emitted).
+    void setPresentationOptions(PresentationOptions options) { m_presentation = options; }
+    PresentationOptions presentationOptions() const { return m_presentation; }
 
     /// Replaces the clock (seconds since 2001-01-01 UTC); tests use it to reach a fire time. An empty
     /// function restores the system clock.
@@ -147,5 +157,8 @@ private:
     bool m_running = false;
     bool m_quitConnected = false;
     AuthorizationStatus m_authorization = AuthorizationStatus::NotDetermined;
+    PresentationOptions m_presentation = PresentationOptions(PresentationOption::Banner) | PresentationOption::Sound;
     QTimer m_timer;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(NotificationCenter::PresentationOptions)

@@ -38,7 +38,7 @@ DesktopNotifications::DesktopNotifications(const QDBusConnection& bus, QObject* 
 
 DesktopNotifications::~DesktopNotifications() = default;
 
-void DesktopNotifications::show(const NotificationRequest& request)
+void DesktopNotifications::show(const NotificationRequest& request, bool withSound)
 {
     if (!m_bus.isConnected()) {
         vsp::logFailure(QStringLiteral("notification"), noBus(m_bus));
@@ -46,7 +46,11 @@ void DesktopNotifications::show(const NotificationRequest& request)
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints;
-    hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
+    if (withSound) {
+        hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
+    } else {
+        hints.insert(QStringLiteral("suppress-sound"), true);
+    }
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("vesperlog"));
     call << QStringLiteral("Vesperlog") << m_ids.value(request.identifier, 0u) << QString() << request.title
          << request.body << QStringList{QStringLiteral("default"), QStringLiteral("Open Vesperlog")} << hints

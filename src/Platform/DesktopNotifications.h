@@ -8,7 +8,7 @@
 
 /// Shows the notification centre's requests through the desktop's notification service
 /// (org.freedesktop.Notifications on the D-Bus session bus): the request's title as the summary, its
-/// body, the default sound. A request shown again replaces its previous notification.
+/// body, the default sound unless the centre asks for none. A request shown again replaces its previous notification.
 ///
 /// Without a session bus or a notification service nothing is shown and one line is printed per
 /// attempt; nothing blocks or crashes. Main thread only.
@@ -23,7 +23,7 @@ public:
     explicit DesktopNotifications(const QDBusConnection& bus, QObject* parent = nullptr);
     ~DesktopNotifications() override;
 
-    void show(const NotificationRequest& request) override;
+    void show(const NotificationRequest& request, bool withSound) override;
     /// Available when the service answers GetCapabilities; the answer comes asynchronously.
     void checkAvailability(std::function<void(bool available, const QString& reason)> done) override;
 

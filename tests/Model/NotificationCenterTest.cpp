@@ -25,10 +25,15 @@ namespace {
 class FakeDelivery final : public NotificationDelivery {
 public:
     QList<NotificationRequest> shown;
+    QList<bool> sounds;
     bool available = true;
     QString reason;
 
-    void show(const NotificationRequest& request) override { shown.append(request); }
+    void show(const NotificationRequest& request, bool withSound) override
+    {
+        shown.append(request);
+        sounds.append(withSound);
+    }
     void checkAvailability(std::function<void(bool, const QString&)> done) override { done(available, reason); }
 };
 
@@ -356,6 +361,7 @@ void NotificationCenterTest::timer_firesDueRequests_keepsRepeatingOnes()
     QTRY_COMPARE_WITH_TIMEOUT(delivery.shown.size(), 2, 5000);
 
     QCOMPARE(fired.count(), 2);
+    QCOMPARE(delivery.sounds, (QList<bool>{true, true}));
     QStringList shown{delivery.shown[0].identifier, delivery.shown[1].identifier};
     shown.sort();
     QCOMPARE(shown, (QStringList{QStringLiteral("daily"), QStringLiteral("once")}));
@@ -497,6 +503,47 @@ void NotificationCenterTest::authorization()
     QCOMPARE(centre.authorizationStatus(), available ? NotificationCenter::AuthorizationStatus::Authorized
                                                      : NotificationCenter::AuthorizationStatus::Denied);
     QCOMPARE(out.lines(), line.isEmpty() ? QStringList() : QStringList{line});
+}
+
+void NotificationCenterTest::presentationOptions_data()
+{
+    QTest::addColumn<NotificationCenter::PresentationOptions>("options");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("withSound");
+    using Option = NotificationCenter::PresentationOption;
+    QTest::newRow("banner and sound") << (Option::Banner | Option::Sound) << 1 << true;
+    QTest::newRow("banner only") << NotificationCenter::PresentationOptions(Option::Banner) << 1 << false;
+    QTest::newRow("nothing") << NotificationCenter::PresentationOptions() << 0 << false;
+}
+
+void NotificationCenterTest::presentationOptions()
+{
+    QFETCH(NotificationCenter::PresentationOptions, options);
+    QFETCH(int, shown);
+    QFETCH(bool, withSound);
+    NotificationCenter centre;
+    QCOMPARE(centre.presentationOptions(),
+             NotificationCenter::PresentationOption::Banner | NotificationCenter::PresentationOption::Sound);
+    centre.setStateFile(stateFileIn(QStringLiteral("presentation")));
+    FakeDelivery delivery;
+    centre.setDelivery(&delivery);
+    centre.setPresentationOptions(options);
+    ManualClock clock;
+    *clock.now = local(kDay, 8);
+    centre.setClock(clock.function());
+    centre.start();
+    centre.add(request(QStringLiteral("once"), onDay(kDay, 9), false));
+    QSignalSpy fired(&centre, &NotificationCenter::fired);
+    *clock.now = local(kDay, 9, 0, 1);
+
+    centre.processDueRequests();
+
+    QCOMPARE(fired.count(), 1);
+    QCOMPARE(delivery.shown.size(), shown);
+    if (shown > 0) {
+        QCOMPARE(delivery.sounds.first(), withSound);
+    }
+    centre.stop();
 }
 
 void NotificationCenterTest::firing_withoutDelivery_printsOneLine()

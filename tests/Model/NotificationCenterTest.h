@@ -29,5 +29,7 @@ private Q_SLOTS:
 
     void authorization_data();
     void authorization();
+    void presentationOptions_data();
+    void presentationOptions();
     void firing_withoutDelivery_printsOneLine();
 };

@@ -152,17 +152,20 @@ void DesktopNotificationsTest::sameRequestShownAgain_replacesItsNotification()
     DesktopNotifications desktop(*m_client);
     QSignalSpy shown(&desktop, &DesktopNotifications::shown);
 
-    desktop.show(simpleRequest(QStringLiteral("a")));
+    desktop.show(simpleRequest(QStringLiteral("a")), true);
     QTRY_COMPARE(shown.count(), 1);
-    desktop.show(simpleRequest(QStringLiteral("a")));
+    desktop.show(simpleRequest(QStringLiteral("a")), true);
     QTRY_COMPARE(shown.count(), 2);
-    desktop.show(simpleRequest(QStringLiteral("b")));
+    desktop.show(simpleRequest(QStringLiteral("b")), false);
     QTRY_COMPARE(shown.count(), 3);
 
     QCOMPARE(m_service->received.size(), 3);
     QCOMPARE(m_service->received[0].replacesId, 0u);
     QCOMPARE(m_service->received[1].replacesId, 101u);
     QCOMPARE(m_service->received[2].replacesId, 0u);
+    // Shown without sound when the centre asks for none.
+    QCOMPARE(m_service->received[2].hints.value(QStringLiteral("suppress-sound")).toBool(), true);
+    QVERIFY(!m_service->received[2].hints.contains(QStringLiteral("sound-name")));
 }
 
 void DesktopNotificationsTest::availability_withService_isGranted()
@@ -194,7 +197,7 @@ void DesktopNotificationsTest::noService_deniesAndPrintsOneLinePerAttempt()
     vsp::test::StdoutCapture out;
     centre.requestAuthorization([&](bool granted) { answer = granted; });
     QTRY_VERIFY(answer.has_value());
-    desktop.show(simpleRequest(QStringLiteral("x")));
+    desktop.show(simpleRequest(QStringLiteral("x")), true);
     QTRY_COMPARE(out.lines().size(), 2);
 
     QVERIFY(!*answer);
@@ -220,7 +223,7 @@ void DesktopNotificationsTest::noBus_deniesAndPrintsOneLinePerAttempt()
 
         vsp::test::StdoutCapture out;
         centre.requestAuthorization([&](bool granted) { answer = granted; });
-        desktop.show(simpleRequest(QStringLiteral("x")));
+        desktop.show(simpleRequest(QStringLiteral("x")), true);
 
         QCOMPARE(answer, false);
         const QStringList lines = out.lines();
@@ -238,7 +241,7 @@ void DesktopNotificationsTest::clickOnNotification_reportsItsRequest()
     DesktopNotifications desktop(*m_client);
     QSignalSpy shown(&desktop, &DesktopNotifications::shown);
     QSignalSpy activated(&desktop, &DesktopNotifications::activated);
-    desktop.show(simpleRequest(QStringLiteral("com.vesperlog.dailyReminder")));
+    desktop.show(simpleRequest(QStringLiteral("com.vesperlog.dailyReminder")), true);
     QTRY_COMPARE(shown.count(), 1);
 
     Q_EMIT m_service->ActionInvoked(999, QStringLiteral("default")); // someone else's notification
