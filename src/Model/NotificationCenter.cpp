@@ -67,8 +67,9 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
             finest = rank;
         }
     }
-    const std::optional<int> month = c.month ? c.month : (finest < 1 ? std::optional<int>(1) : std::nullopt);
-    const std::optional<int> day = c.day ? c.day : (finest < 2 ? std::optional<int>(1) : std::nullopt);
+    // 0 matches any month or day.
+    const int month = c.month ? *c.month : (finest < 1 ? 1 : 0);
+    const int day = c.day ? *c.day : (finest < 2 ? 1 : 0);
     const QList<int> hours = allowed(c.hour, finest < 3, 0, 23);
     const QList<int> minutes = allowed(c.minute, finest < 4, 0, 59);
     const int second = c.second.value_or(0);
@@ -86,8 +87,8 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
     };
 
     const QDate start = after.date();
-    if (c.year && month && day) {
-        const QDate date(*c.year, *month, *day);
+    if (c.year && month != 0 && day != 0) {
+        const QDate date(*c.year, month, day);
         if (!date.isValid() || date < start) {
             return std::nullopt;
         }
@@ -99,7 +100,7 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
         if (c.year && date.year() > *c.year) {
             break;
         }
-        if ((c.year && date.year() != *c.year) || (month && date.month() != *month) || (day && date.day() != *day)) {
+        if ((c.year && date.year() != *c.year) || (month != 0 && date.month() != month) || (day != 0 && date.day() != day)) {
             continue;
         }
         if (auto moment = firstOnDay(date)) {
