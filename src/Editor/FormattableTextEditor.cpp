@@ -1,0 +1,355 @@
+#include "Editor/FormattableTextEditor.h"
+
+#include "Editor/FormattingCommands.h"
+#include "Editor/RichTextHandle.h"
+#include "Editor/Rtf/RtfReader.h"
+#include "Editor/Rtf/RtfWriter.h"
+#include "Editor/SelectionState.h"
+#include "Editor/TextAttributes.h"
+#include "Editor/VesperlogTextView.h"
+#include "Model/UserDefaults.h"
+
+#include <QAbstractSpinBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using namespace vsp::editor;
+
+namespace {
+
+// Space between the document's edge and its text, pixels.
+constexpr qreal kTextInset = 8;
+
+} // namespace
+
+FormattableTextEditor::FormattableTextEditor(QWidget* parent)
+    : QWidget(parent)
+    , m_view(new VesperlogTextView(this))
+    , m_fontSize(sanitizedFontSize(UserDefaults::instance().number(QStringLiteral("writingFontSize"), kDefaultFontSize)))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFocusProxy(m_view);
+
+    m_view->setAutoFormatting(QTextEdit::AutoNone);
+    m_view->setUndoRedoEnabled(true);
+    m_view->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_view->setTabStopDistance(kTabStopPoints * kPixelsPerPoint);
+    m_view->viewport()->setAutoFillBackground(false);
+    m_view->setEditorPalette(m_palette);
+    m_view->installEventFilter(this);
+    applyColors();
+
+    m_richTextTimer.setSingleShot(true);
+    m_richTextTimer.setInterval(kRichTextDelayMs);
+    connect(&m_richTextTimer, &QTimer::timeout, this, &FormattableTextEditor::emitRichText);
+    connect(m_view->document(), &QTextDocument::contentsChanged, this, &FormattableTextEditor::onContentsChanged);
+    connect(m_view, &QTextEdit::selectionChanged, this, &FormattableTextEditor::updateSelectionState);
+    connect(m_view, &QTextEdit::cursorPositionChanged, this, &FormattableTextEditor::updateSelectionState);
+
+    loadDocument(QString(), std::nullopt);
+
+    // Take the keyboard a moment after being built, unless a text field of the window has it.
+    QTimer::singleShot(100, this, &FormattableTextEditor::grabFocusIfFree);
+}
+
+FormattableTextEditor::~FormattableTextEditor()
+{
+    m_richTextTimer.stop();
+    disconnect(m_view->document(), nullptr, this, nullptr);
+    disconnect(m_view, nullptr, this, nullptr);
+}
+
+void FormattableTextEditor::setContent(const QString& plainText, const std::optional<QByteArray>& richText)
+{
+    loadDocument(plainText, richText);
+}
+
+void FormattableTextEditor::setContent(const QString& plainText, const std::optional<QByteArray>& richText,
+                                       const QString& fontDesign)
+{
+    // The new document is loaded first and in the new design: the old one is never re-fonted or sent.
+    const bool designChanged = fontDesign != m_fontDesign;
+    m_fontDesign = fontDesign;
+    loadDocument(plainText, richText);
+    if (designChanged) {
+        Q_EMIT fontDesignChanged(m_fontDesign);
+    }
+}
+
+void FormattableTextEditor::loadDocument(const QString& plainText, const std::optional<QByteArray>& richText)
+{
+    // Anything still pending belongs to the document being replaced.
+    m_richTextTimer.stop();
+    m_richTextPending = false;
+    m_loading = true;
+
+    QTextDocument& document = *m_view->document();
+    document.setUndoRedoEnabled(false);
+    const QFont font = resolveFont(m_fontSize, m_fontDesign);
+    m_view->setFont(font);
+    document.setDefaultFont(font);
+
+    const QTextCharFormat typing = defaultCharFormat(m_fontSize, m_palette);
+    bool loaded = false;
+    if (richText && !richText->isEmpty()) {
+        loaded = vsp::rtf::readRtf(*richText, document);
+        if (loaded) {
+            adaptiveColors(document, m_palette);
+            clearFamily(document, font.family());
+        }
+    }
+    if (!loaded) {
+        document.clear();
+        QTextCursor cursor(&document);
+        cursor.setBlockFormat(defaultBlockFormat());
+        cursor.setBlockCharFormat(typing);
+        cursor.insertText(plainText, typing);
+    }
+    document.setDocumentMargin(kTextInset);
+    document.setUndoRedoEnabled(true); // a fresh history for the new document
+
+    QTextCursor start(&document);
+    m_view->setTextCursor(start);
+    m_view->setCurrentCharFormat(typing);
+    m_lastPlainText = plainTextOf(document);
+    m_loading = false;
+
+    m_view->viewport()->update();
+    updateContentHeight();
+    updateSelectionState();
+}
+
+QString FormattableTextEditor::plainText() const
+{
+    return m_lastPlainText;
+}
+
+std::optional<QByteArray> FormattableTextEditor::richText() const
+{
+    const QTextDocument& document = *m_view->document();
+    if (document.characterCount() <= 1) {
+        return std::nullopt;
+    }
+    return vsp::rtf::writeRtf(document);
+}
+
+void FormattableTextEditor::flushEdits()
+{
+    if (m_richTextPending) {
+        emitRichText();
+    }
+}
+
+void FormattableTextEditor::emitRichText()
+{
+    m_richTextTimer.stop();
+    m_richTextPending = false;
+    Q_EMIT richTextChanged(richText());
+}
+
+void FormattableTextEditor::setFontDesign(const QString& design)
+{
+    if (design == m_fontDesign) {
+        return;
+    }
+    m_fontDesign = design;
+    applyDesignToDocument();
+    Q_EMIT fontDesignChanged(m_fontDesign);
+    emitRichText();
+}
+
+void FormattableTextEditor::applyDesignToDocument()
+{
+    QTextDocument& document = *m_view->document();
+    const QFont font = resolveFont(m_fontSize, m_fontDesign);
+    m_view->setFont(font);
+    document.setDefaultFont(font);
+    // Runs with a family of their own (pasted text) take the design too; weights other than regular
+    // and bold become regular.
+    rewriteCharFormats(document, [](QTextCharFormat& format) {
+        bool changed = false;
+        if (format.hasProperty(QTextFormat::FontFamilies) || format.hasProperty(QTextFormat::FontFamily)) {
+            format.clearProperty(QTextFormat::FontFamilies);
+            format.clearProperty(QTextFormat::FontFamily);
+            changed = true;
+        }
+        if (format.hasProperty(QTextFormat::FontWeight)) {
+            const int weight = format.fontWeight();
+            if (weight != QFont::Normal && weight != QFont::Bold) {
+                format.setFontWeight(weight >= QFont::Bold ? QFont::Bold : QFont::Normal);
+                changed = true;
+            }
+        }
+        return changed;
+    });
+    if (!m_view->textCursor().hasSelection()) {
+        m_view->setCurrentCharFormat(defaultCharFormat(m_fontSize, m_palette));
+    }
+    updateContentHeight();
+}
+
+void FormattableTextEditor::setFontSize(double points)
+{
+    const double size = sanitizedFontSize(points);
+    if (size == m_fontSize) {
+        return;
+    }
+    m_fontSize = size;
+    Q_EMIT fontSizeChanged(m_fontSize);
+}
+
+QString FormattableTextEditor::placeholder() const
+{
+    return m_view->placeholderString();
+}
+
+void FormattableTextEditor::setPlaceholder(const QString& text)
+{
+    if (text == m_view->placeholderString()) {
+        return;
+    }
+    m_view->setPlaceholderString(text);
+    Q_EMIT placeholderChanged(text);
+}
+
+void FormattableTextEditor::setEditorPalette(const EditorPalette& palette)
+{
+    if (palette == m_palette) {
+        return;
+    }
+    m_palette = palette;
+    m_view->setEditorPalette(palette);
+    applyColors();
+    recolorRoles(*m_view->document(), palette);
+}
+
+void FormattableTextEditor::applyColors()
+{
+    QPalette p = m_view->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Base, Qt::transparent);
+        p.setColor(group, QPalette::Text, m_palette.body);
+        p.setColor(group, QPalette::PlaceholderText, m_palette.placeholder);
+        p.setColor(group, QPalette::Highlight, m_palette.selection);
+        p.setColor(group, QPalette::HighlightedText, m_palette.title);
+    }
+    m_view->setPalette(p);
+}
+
+void FormattableTextEditor::setAutoHeight(bool on)
+{
+    m_autoHeight = on;
+    m_view->setVerticalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    updateContentHeight();
+}
+
+void FormattableTextEditor::setRichTextHandle(RichTextHandle* handle)
+{
+    m_handle = handle;
+    if (handle) {
+        handle->setTextView(m_view);
+    }
+}
+
+void FormattableTextEditor::setSelectionState(SelectionState* state)
+{
+    m_selectionState = state;
+    updateSelectionState();
+}
+
+bool FormattableTextEditor::applyFormat(const QString& command)
+{
+    if (m_applyingCommand) {
+        return false;
+    }
+    m_applyingCommand = true;
+    const FormatContext context{m_fontSize, m_fontDesign, m_palette};
+    const bool taken = vsp::editor::applyFormat(command, *m_view, context);
+    m_applyingCommand = false;
+    updateSelectionState();
+    return taken;
+}
+
+void FormattableTextEditor::onContentsChanged()
+{
+    if (m_loading) {
+        return;
+    }
+    QString plain = plainTextOf(*m_view->document());
+    if (plain != m_lastPlainText) {
+        m_lastPlainText = std::move(plain);
+        Q_EMIT plainTextChanged(m_lastPlainText);
+    }
+    m_richTextPending = true;
+    if (!m_richTextTimer.isActive()) {
+        m_richTextTimer.start();
+    }
+    m_view->viewport()->update();
+    updateContentHeight();
+}
+
+void FormattableTextEditor::updateSelectionState()
+{
+    if (m_selectionState && !m_loading) {
+        m_selectionState->update(*m_view, this);
+    }
+}
+
+void FormattableTextEditor::updateContentHeight()
+{
+    if (!m_autoHeight) {
+        return;
+    }
+    const QTextDocument& document = *m_view->document();
+    const int height =
+        std::max(kMinimumContentHeight, int(std::ceil(document.size().height())) + 20);
+    if (height != m_contentHeight) {
+        m_contentHeight = height;
+        Q_EMIT contentHeightChanged(height);
+    }
+}
+
+void FormattableTextEditor::grabFocusIfFree()
+{
+    if (!isVisible()) {
+        return;
+    }
+    QWidget* focus = window()->focusWidget();
+    if (focus && (qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
+                  qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus))) {
+        return;
+    }
+    m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void FormattableTextEditor::hideEvent(QHideEvent* event)
+{
+    flushEdits();
+    QWidget::hideEvent(event);
+}
+
+void FormattableTextEditor::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateContentHeight();
+}
+
+bool FormattableTextEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view && event->type() == QEvent::FocusOut) {
+        flushEdits();
+    }
+    return QWidget::eventFilter(watched, event);
+}

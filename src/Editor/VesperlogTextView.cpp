@@ -1,0 +1,200 @@
+#include "Editor/VesperlogTextView.h"
+
+#include "Editor/ParagraphCommands.h"
+#include "Editor/Rtf/RtfReader.h"
+#include "Editor/Rtf/RtfWriter.h"
+#include "Editor/TextAttributes.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+
+VesperlogTextView::VesperlogTextView(QWidget* parent)
+    : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    setFrameShape(QFrame::NoFrame);
+    setTabChangesFocus(false);
+}
+
+void VesperlogTextView::setPlaceholderString(const QString& text)
+{
+    if (text != placeholderText()) {
+        setPlaceholderText(text);
+        if (document()->isEmpty()) {
+            viewport()->update();
+        }
+    }
+}
+
+QColor VesperlogTextView::placeholderColor() const
+{
+    return palette().color(QPalette::PlaceholderText);
+}
+
+void VesperlogTextView::setPlaceholderColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::PlaceholderText, color);
+    setPalette(p);
+}
+
+const QStringList& VesperlogTextView::rtfMimeTypes()
+{
+    static const QStringList types = {QStringLiteral("text/rtf"), QStringLiteral("application/rtf"),
+                                      QStringLiteral("application/x-rtf"), QStringLiteral("text/richtext")};
+    return types;
+}
+
+void VesperlogTextView::keyPressEvent(QKeyEvent* event)
+{
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (isReturn && modifiers == Qt::NoModifier && !isReadOnly()) {
+        insertNewline();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void VesperlogTextView::ordinaryNewline()
+{
+    QTextCursor cursor = textCursor();
+    cursor.insertBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void VesperlogTextView::insertNewline()
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) {
+        ordinaryNewline();
+        return;
+    }
+    const QTextBlock block = cursor.block();
+    const QString text = block.text();
+    const int caret = cursor.position() - block.position();
+    // The line is the part of the paragraph between soft line breaks around the caret.
+    int lineStart = caret;
+    while (lineStart > 0 && text[lineStart - 1] != QChar::LineSeparator) {
+        --lineStart;
+    }
+    int lineEnd = caret;
+    while (lineEnd < text.size() && text[lineEnd] != QChar::LineSeparator) {
+        ++lineEnd;
+    }
+    const vsp::editor::ReturnAction action =
+        vsp::editor::returnActionFor(QStringView(text).sliced(lineStart, lineEnd - lineStart), caret - lineStart);
+    switch (action.kind) {
+    case vsp::editor::ReturnAction::Kind::Newline:
+        ordinaryNewline();
+        return;
+    case vsp::editor::ReturnAction::Kind::Continue:
+        cursor.beginEditBlock();
+        cursor.insertBlock();
+        cursor.insertText(action.insertion);
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return;
+    case vsp::editor::ReturnAction::Kind::EndList: {
+        const int start = block.position() + lineStart + action.removeOffset;
+        QTextCursor removal(document());
+        removal.setPosition(start);
+        removal.setPosition(start + action.removeLength, QTextCursor::KeepAnchor);
+        removal.removeSelectedText();
+        return;
+    }
+    }
+}
+
+namespace {
+
+// Real text only: QMimeData::hasText() also answers for URL lists, which are never pasted.
+bool hasPlainText(const QMimeData* source)
+{
+    return source->hasFormat(QStringLiteral("text/plain"));
+}
+
+} // namespace
+
+bool VesperlogTextView::canInsertFromMimeData(const QMimeData* source) const
+{
+    if (!source) {
+        return false;
+    }
+    for (const QString& type : rtfMimeTypes()) {
+        if (source->hasFormat(type)) {
+            return true;
+        }
+    }
+    return hasPlainText(source);
+}
+
+void VesperlogTextView::insertFromMimeData(const QMimeData* source)
+{
+    if (!source || isReadOnly()) {
+        return;
+    }
+    for (const QString& type : rtfMimeTypes()) {
+        if (!source->hasFormat(type)) {
+            continue;
+        }
+        QTextDocument pasted;
+        pasted.setDefaultFont(document()->defaultFont());
+        if (!vsp::rtf::readRtf(source->data(type), pasted)) {
+            continue;
+        }
+        // Pasted text is shown as it will look once saved and opened again: near-greys take the
+        // editor's colours, and the editor's own family follows the font design.
+        vsp::editor::adaptiveColors(pasted, m_palette);
+        vsp::editor::clearFamily(pasted, document()->defaultFont().family());
+        vsp::editor::rewriteCharFormats(pasted, [](QTextCharFormat& format) {
+            if (!format.isAnchor() && !format.hasProperty(QTextFormat::AnchorHref)) {
+                return false;
+            }
+            format.setAnchor(false);
+            format.clearProperty(QTextFormat::AnchorHref);
+            format.clearProperty(QTextFormat::AnchorName);
+            return true;
+        });
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        cursor.insertFragment(QTextDocumentFragment(&pasted));
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return;
+    }
+    if (hasPlainText(source)) {
+        QString text = source->text();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        cursor.insertText(text);
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+}
+
+QMimeData* VesperlogTextView::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        return data;
+    }
+    const QTextDocumentFragment fragment(cursor);
+    const QByteArray rtf = vsp::rtf::writeRtf(fragment, document()->defaultFont());
+    data->setData(QStringLiteral("text/rtf"), rtf);
+    data->setData(QStringLiteral("application/rtf"), rtf);
+    QString plain = fragment.toRawText();
+    plain.replace(QChar::ParagraphSeparator, u'\n');
+    data->setText(plain);
+    return data;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Editor/EditorPalette.h"
+
+#include <QColor>
+#include <QString>
+#include <QTextEdit>
+
+class QMimeData;
+
+/// The text view inside FormattableTextEditor: a QTextEdit that draws a placeholder while empty,
+/// pastes RTF (then plain text) and nothing else, copies RTF and plain text, and continues lists
+/// when Return is pressed.
+class VesperlogTextView final : public QTextEdit {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(VesperlogTextView)
+
+public:
+    explicit VesperlogTextView(QWidget* parent = nullptr);
+
+    /// Text drawn while the document is empty.
+    QString placeholderString() const { return placeholderText(); }
+    void setPlaceholderString(const QString& text);
+    QColor placeholderColor() const;
+    void setPlaceholderColor(const QColor& color);
+
+    /// Return: continues a list on the next line ("•\t", "☐ " for any box, the next number), ends the
+    /// list when the line holds only its marker (the marker goes, no new line), else an ordinary new
+    /// line. A selection, or a caret inside the indentation or marker, gives an ordinary new line. One
+    /// undo step.
+    void insertNewline();
+
+    /// Colours that pasted near-grey text takes (the editor sets them with its palette).
+    const EditorPalette& editorPalette() const { return m_palette; }
+    void setEditorPalette(const EditorPalette& palette) { m_palette = palette; }
+
+    /// MIME types read as RTF when pasting, in order of preference.
+    static const QStringList& rtfMimeTypes();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    void ordinaryNewline();
+
+    EditorPalette m_palette;
+};

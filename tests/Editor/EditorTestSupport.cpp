@@ -1,0 +1,55 @@
+#include "EditorTestSupport.h"
+
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/TextAttributes.h"
+#include "Editor/VesperlogTextView.h"
+
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace vsp::test {
+
+std::unique_ptr<FormattableTextEditor> makeEditor(const QString& text)
+{
+    auto editor = std::make_unique<FormattableTextEditor>();
+    editor->resize(600, 400);
+    editor->setContent(text, std::nullopt);
+    editor->show();
+    if (!QTest::qWaitForWindowExposed(editor.get())) {
+        qWarning("editor window not exposed");
+    }
+    return editor;
+}
+
+void select(FormattableTextEditor& editor, int anchor, int position)
+{
+    QTextCursor cursor(editor.textView()->document());
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    editor.textView()->setTextCursor(cursor);
+}
+
+void caret(FormattableTextEditor& editor, int position)
+{
+    select(editor, position, position);
+}
+
+int indexOf(const FormattableTextEditor& editor, const QString& needle)
+{
+    return int(editor.plainText().indexOf(needle));
+}
+
+QTextCharFormat formatAt(const FormattableTextEditor& editor, int position)
+{
+    return vsp::editor::charFormatAt(*editor.textView()->document(), position);
+}
+
+double sizeAt(const FormattableTextEditor& editor, int position)
+{
+    const QTextCharFormat format = formatAt(editor, position);
+    return format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
+                                                          : editor.textView()->document()->defaultFont().pointSizeF();
+}
+
+} // namespace vsp::test

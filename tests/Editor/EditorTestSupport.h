@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QTextCharFormat>
+
+#include <memory>
+
+class FormattableTextEditor;
+class QTextDocument;
+
+namespace vsp::test {
+
+/// A shown editor of 600 × 400 pixels holding `text` (plain, default attributes).
+std::unique_ptr<FormattableTextEditor> makeEditor(const QString& text = {});
+
+/// Selects [anchor, position) in the editor's text view.
+void select(FormattableTextEditor& editor, int anchor, int position);
+/// Puts the caret at `position`.
+void caret(FormattableTextEditor& editor, int position);
+/// Position of the first occurrence of `needle` in the editor's text.
+int indexOf(const FormattableTextEditor& editor, const QString& needle);
+/// The format of the character at `position`.
+QTextCharFormat formatAt(const FormattableTextEditor& editor, int position);
+/// Effective font size of the character at `position` (the document default when unset).
+double sizeAt(const FormattableTextEditor& editor, int position);
+
+} // namespace vsp::test

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+class EditorWidgetTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void newEditor_typesWithDefaultAttributes();
+    void storedWritingFontSize_data();
+    void storedWritingFontSize();
+    void fontDesigns_mapToInstalledFamilies_data();
+    void fontDesigns_mapToInstalledFamilies();
+    void setContent_readableRtfWins_elsePlainText();
+    void setContent_emitsNothing_andDropsPendingRtfOfOldDocument();
+    void setContentWithDesign_loadsNewDocumentBeforeRefont();
+    void fontDesignChange_keepsSizesAndTraits_andWritesRtfOnly();
+    void loadedColours_adaptToTheme_data();
+    void loadedColours_adaptToTheme();
+    void typing_reportsPlainAtOnce_andRtfCoalesced();
+    void typing_undoRedo();
+    void paste_prefersRtf_thenPlain_neverHtmlOrImages();
+    void copyPaste_keepsFormatting();
+    void selectionState_followsSelection();
+    void richTextHandle_givesLiveRtf();
+    void autoHeight_reportsContentHeight();
+    void focus_takenOnlyWhenNoTextFieldHasIt();
+    void placeholder_drawnOnlyWhileEmpty();
+    void palette_recoloursThemeRuns();
+};

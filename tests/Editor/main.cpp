@@ -1,0 +1,10 @@
+#include "common/TestSupport.h"
+
+#include "EditorWidgetTest.h"
+#include "FormattingCommandsTest.h"
+#include "ParagraphCommandsTest.h"
+#include "RtfCodecTest.h"
+
+#include <QApplication>
+
+VESPERLOG_TEST_MAIN(QApplication, RtfCodecTest, FormattingCommandsTest, ParagraphCommandsTest, EditorWidgetTest)
