@@ -45,7 +45,6 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     m_view->setLineWrapMode(QTextEdit::WidgetWidth);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_view->setTabStopDistance(kTabStopPoints * kPixelsPerPoint);
     m_view->viewport()->setAutoFillBackground(false);
     m_view->setEditorPalette(m_palette);
     m_view->installEventFilter(this);
@@ -54,7 +53,6 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     m_richTextTimer.setSingleShot(true);
     m_richTextTimer.setInterval(kRichTextDelayMs);
     connect(&m_richTextTimer, &QTimer::timeout, this, &FormattableTextEditor::emitRichText);
-    connect(m_view->document(), &QTextDocument::contentsChanged, this, &FormattableTextEditor::onContentsChanged);
     connect(m_view, &QTextEdit::selectionChanged, this, &FormattableTextEditor::updateSelectionState);
     connect(m_view, &QTextEdit::cursorPositionChanged, this, &FormattableTextEditor::updateSelectionState);
 
@@ -95,35 +93,55 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     m_richTextPending = false;
     m_loading = true;
 
-    QTextDocument& document = *m_view->document();
-    document.setUndoRedoEnabled(false);
+    // The new document is built away from the view (no layout while it fills) and then shown; it
+    // starts with an empty undo history.
     const QFont font = resolveFont(m_fontSize, m_fontDesign);
-    m_view->setFont(font);
-    document.setDefaultFont(font);
+    auto* document = new QTextDocument(this);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(font);
+    document->setDocumentMargin(kTextInset);
+    QTextOption option = document->defaultTextOption();
+    option.setTabStopDistance(kTabStopPoints * kPixelsPerPoint);
+    document->setDefaultTextOption(option);
 
     const QTextCharFormat typing = defaultCharFormat(m_fontSize, m_palette);
     bool loaded = false;
     if (richText && !richText->isEmpty()) {
-        loaded = vsp::rtf::readRtf(*richText, document);
-        if (loaded) {
-            adaptiveColors(document, m_palette);
-            clearFamily(document, font.family());
-        }
+        const QString family = font.family();
+        loaded = vsp::rtf::readRtf(*richText, *document, {}, [&](QTextCharFormat& format) {
+            adaptColors(format, m_palette);
+            // Text in the design's own family follows later design changes without an edit.
+            clearFamily(format, family);
+        });
     }
     if (!loaded) {
-        document.clear();
-        QTextCursor cursor(&document);
+        document->clear();
+        QTextCursor cursor(document);
         cursor.setBlockFormat(defaultBlockFormat());
         cursor.setBlockCharFormat(typing);
         cursor.insertText(plainText, typing);
     }
-    document.setDocumentMargin(kTextInset);
-    document.setUndoRedoEnabled(true); // a fresh history for the new document
+    document->setUndoRedoEnabled(true);
 
-    QTextCursor start(&document);
-    m_view->setTextCursor(start);
+    // The view deletes the document it made itself; the ones made here are deleted here.
+    QTextDocument* previous = m_view->document();
+    const bool ownPrevious = previous && previous->parent() == this;
+    if (previous) {
+        disconnect(previous, nullptr, this, nullptr);
+    }
+    m_view->setDocument(document);
+    if (m_view->font() != font) {
+        m_view->setFont(font);
+    }
+    document->setDefaultFont(font);
+    connect(document, &QTextDocument::contentsChanged, this, &FormattableTextEditor::onContentsChanged);
+    if (ownPrevious) {
+        // Freeing a large document takes a while: not on the way to showing the new one.
+        previous->deleteLater();
+    }
+
     m_view->setCurrentCharFormat(typing);
-    m_lastPlainText = plainTextOf(document);
+    m_lastPlainText = plainTextOf(*document);
     m_loading = false;
 
     m_view->viewport()->update();

@@ -213,54 +213,60 @@ void rewriteCharFormats(QTextDocument& document, const std::function<bool(QTextC
     cursor.endEditBlock();
 }
 
+bool clearFamily(QTextCharFormat& format, const QString& family)
+{
+    const QStringList families = format.fontFamilies().toStringList();
+    if (families.isEmpty() || families.first() != family) {
+        return false;
+    }
+    format.clearProperty(QTextFormat::FontFamilies);
+    format.clearProperty(QTextFormat::FontFamily);
+    return true;
+}
+
 void clearFamily(QTextDocument& document, const QString& family)
 {
-    rewriteCharFormats(document, [&](QTextCharFormat& format) {
-        const QStringList families = format.fontFamilies().toStringList();
-        if (families.isEmpty() || families.first() != family) {
-            return false;
+    rewriteCharFormats(document, [&](QTextCharFormat& format) { return clearFamily(format, family); });
+}
+
+bool adaptColors(QTextCharFormat& format, const EditorPalette& palette)
+{
+    static const EditorPalette dark = EditorPalette::dark();
+    static const EditorPalette light = EditorPalette::light();
+    bool changed = false;
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush) {
+        const QColor color = format.foreground().color();
+        if (color.isValid()) {
+            const QColor rgb = color.toRgb();
+            const double r = rgb.redF();
+            const double g = rgb.greenF();
+            const double b = rgb.blueF();
+            const double spread = std::max({std::abs(r - g), std::abs(g - b), std::abs(r - b)});
+            if (spread < 0.08) {
+                const double average = (r + g + b) / 3;
+                setForegroundRole(format, average > 0.78 || average < 0.22 ? ColorRole::Title : ColorRole::Body,
+                                  palette);
+                changed = true;
+            } else if (sameRgb(rgb, dark.quote) || sameRgb(rgb, light.quote)) {
+                setForegroundRole(format, ColorRole::Quote, palette);
+                changed = true;
+            }
         }
-        format.clearProperty(QTextFormat::FontFamilies);
-        format.clearProperty(QTextFormat::FontFamily);
-        return true;
-    });
+    }
+    if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush) {
+        const QColor color = format.background().color().toRgb();
+        if (sameRgb(color, dark.highlight) || sameRgb(color, light.highlight)) {
+            format.setBackground(palette.highlight);
+            format.setProperty(kBackgroundRoleProperty, int(ColorRole::Highlight));
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 void adaptiveColors(QTextDocument& document, const EditorPalette& palette)
 {
-    const EditorPalette dark = EditorPalette::dark();
-    const EditorPalette light = EditorPalette::light();
-    rewriteCharFormats(document, [&](QTextCharFormat& format) {
-        bool changed = false;
-        if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush) {
-            const QColor color = format.foreground().color();
-            if (color.isValid()) {
-                const QColor rgb = color.toRgb();
-                const double r = rgb.redF();
-                const double g = rgb.greenF();
-                const double b = rgb.blueF();
-                const double spread = std::max({std::abs(r - g), std::abs(g - b), std::abs(r - b)});
-                if (spread < 0.08) {
-                    const double average = (r + g + b) / 3;
-                    setForegroundRole(format, average > 0.78 || average < 0.22 ? ColorRole::Title : ColorRole::Body,
-                                      palette);
-                    changed = true;
-                } else if (sameRgb(rgb, dark.quote) || sameRgb(rgb, light.quote)) {
-                    setForegroundRole(format, ColorRole::Quote, palette);
-                    changed = true;
-                }
-            }
-        }
-        if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush) {
-            const QColor color = format.background().color().toRgb();
-            if (sameRgb(color, dark.highlight) || sameRgb(color, light.highlight)) {
-                format.setBackground(palette.highlight);
-                format.setProperty(kBackgroundRoleProperty, int(ColorRole::Highlight));
-                changed = true;
-            }
-        }
-        return changed;
-    });
+    rewriteCharFormats(document, [&](QTextCharFormat& format) { return adaptColors(format, palette); });
 }
 
 void recolorRoles(QTextDocument& document, const EditorPalette& palette)

@@ -82,6 +82,8 @@ bool isBold(const QTextCharFormat& format);
 /// else the body colour. Backgrounds and text of the highlight or quote colour (either appearance)
 /// take those roles, so they follow the palette. Other colours stay. Edits `document` in place.
 void adaptiveColors(QTextDocument& document, const EditorPalette& palette);
+/// The rule of adaptiveColors applied to one format; true when it changed the format.
+bool adaptColors(QTextCharFormat& format, const EditorPalette& palette);
 
 /// Re-colours every run that carries a colour role with the colour of that role in `palette`,
 /// as one edit block (an undo step when the document records undo).
@@ -94,6 +96,8 @@ void rewriteCharFormats(QTextDocument& document, const std::function<bool(QTextC
 /// Removes the font family from runs whose family is `family`, so that they follow the document's
 /// default font (the editor's font design).
 void clearFamily(QTextDocument& document, const QString& family);
+/// The rule of clearFamily applied to one format; true when it changed the format.
+bool clearFamily(QTextCharFormat& format, const QString& family);
 
 /// The char format of the character at `position` (the one that starts there), or the block's
 /// char format at a block end.

@@ -187,10 +187,11 @@ FontEntry fontEntryOf(QString name, int charset)
 
 class Reader {
 public:
-    Reader(const QByteArray& data, QTextDocument& document, const ReadLimits& limits)
+    Reader(const QByteArray& data, QTextDocument& document, const ReadLimits& limits,
+           const std::function<void(QTextCharFormat&)>& adjust)
         : m_data(data)
-        , m_document(document)
         , m_limits(limits)
+        , m_adjust(adjust)
         , m_cursor(&document)
     {
     }
@@ -229,6 +230,13 @@ public:
                 p = controlSequence(p, end);
             } else if (c == '\r' || c == '\n') {
                 ++p;
+            } else if (m_skip == 0 && isPlainTextByte(c) && canTakeTextRun()) {
+                // The common case: a run of plain ASCII text, taken at once.
+                const char* run = p;
+                while (p < end && isPlainTextByte(*p)) {
+                    ++p;
+                }
+                textRun(QLatin1StringView(run, p - run));
             } else {
                 ++p;
                 if (m_skip > 0) {
@@ -260,6 +268,30 @@ public:
 
 private:
     Group& group() { return m_stack.back(); }
+
+    static bool isPlainTextByte(char c)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x20 && byte < 0x80 && c != '\\' && c != '{' && c != '}';
+    }
+
+    bool canTakeTextRun() const
+    {
+        return !m_stack.empty() && m_bytes.isEmpty() && !m_highSurrogate &&
+               m_stack.back().destination == Destination::Text && !m_stack.back().chars.hidden;
+    }
+
+    void textRun(QLatin1StringView run)
+    {
+        const CharState& chars = m_stack.back().chars;
+        if (!m_text.isEmpty() && !(chars == m_textState)) {
+            flushText();
+        }
+        if (m_text.isEmpty()) {
+            m_textState = chars;
+        }
+        m_text.append(run);
+    }
 
     const char* controlSequence(const char* p, const char* end)
     {
@@ -765,6 +797,9 @@ private:
         if (const QColor bg = colorAt(state.background); bg.isValid()) {
             format.setBackground(bg);
         }
+        if (m_adjust) {
+            m_adjust(format);
+        }
         if (m_formatCache.size() >= 64) {
             m_formatCache.erase(m_formatCache.begin());
         }
@@ -829,8 +864,8 @@ private:
     }
 
     const QByteArray& m_data;
-    QTextDocument& m_document;
     ReadLimits m_limits;
+    const std::function<void(QTextCharFormat&)>& m_adjust;
     QTextCursor m_cursor;
     std::vector<Group> m_stack;
     int m_skip = 0;
@@ -872,7 +907,8 @@ bool looksLikeRtf(const QByteArray& data)
     return view.sliced(i).startsWith("{\\rtf");
 }
 
-bool readRtf(const QByteArray& data, QTextDocument& document, const ReadLimits& limits)
+bool readRtf(const QByteArray& data, QTextDocument& document, const ReadLimits& limits,
+             const std::function<void(QTextCharFormat&)>& adjust)
 {
     document.clear();
     if (data.size() > limits.maxBytes || !looksLikeRtf(data)) {
@@ -880,7 +916,7 @@ bool readRtf(const QByteArray& data, QTextDocument& document, const ReadLimits& 
     }
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
-    const bool ok = Reader(data, document, limits).read();
+    const bool ok = Reader(data, document, limits, adjust).read();
     cursor.endEditBlock();
     if (!ok) {
         document.clear();

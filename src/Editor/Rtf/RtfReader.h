@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 
+#include <functional>
+
+class QTextCharFormat;
 class QTextDocument;
 
 namespace vsp::rtf {
@@ -27,7 +30,11 @@ struct ReadLimits {
 /// Returns false, leaving `document` empty, when the data is not RTF (it must start with "{\rtf"),
 /// is larger than `limits.maxBytes`, or nests groups deeper than `limits.maxDepth`; the caller then
 /// falls back to the plain text.
-bool readRtf(const QByteArray& data, QTextDocument& document, const ReadLimits& limits = {});
+///
+/// `adjust`, when given, is applied once to every distinct character format before it is used, so a
+/// reader of the document can map colours or fonts without a second pass.
+bool readRtf(const QByteArray& data, QTextDocument& document, const ReadLimits& limits = {},
+             const std::function<void(QTextCharFormat&)>& adjust = {});
 
 /// True when `data` starts like an RTF document (after blanks and a UTF-8 byte-order mark).
 bool looksLikeRtf(const QByteArray& data);
