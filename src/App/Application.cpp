@@ -1,31 +1,63 @@
 #include "App/Application.h"
 
-#include "Model/JournalStore.h"
+#include "App/BundleInfo.h"
+#include "App/VesperlogApp.h"
+#include "Platform/MemoryTuning.h"
+#include "Platform/SingleInstance.h"
+#include "Views/Main/MainWindow.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <QFile>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+/// Resident memory of this process in bytes (from /proc), or 0.
+long long residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+        }
+    }
+    return 0;
+}
+
+} // namespace
 
 int runVesperlog(int argc, char** argv)
 {
+    vsp::relaunchWithHugePagesIfNeeded(argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
+    QApplication::setApplicationVersion(BundleInfo::shortVersion());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vesperlog"));
 
-    JournalStore store;
+    // One process per user writes the journal: a second launch brings the first one forward and ends.
+    SingleInstance instance(qEnvironmentVariable("VESPERLOG_INSTANCE_NAME"));
+    if (!instance.acquire()) {
+        return 0;
+    }
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Vesperlog"));
-    auto* label = new QLabel(&window);
-    label->setAlignment(Qt::AlignCenter);
-    auto refresh = [&] {
-        const qsizetype n = store.entries().size();
-        label->setText(n == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(n));
-    };
-    refresh();
-    QObject::connect(&store, &JournalStore::entriesChanged, label, refresh);
-    window.setCentralWidget(label);
-    window.resize(1440, 900);
-    window.show();
+    VesperlogApp vesperlog;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &vesperlog, &VesperlogApp::showMainWindow);
+
+    // For the start-up benchmark: report when the main window has first been painted, then end.
+    if (qEnvironmentVariableIsSet("VESPERLOG_EXIT_AFTER_FIRST_PAINT")) {
+        QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &app, [] {
+            std::printf("Vesperlog: first paint rss=%lld\n", residentBytes());
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+    }
+    vesperlog.showMainWindow();
     return QApplication::exec();
 }

@@ -1,0 +1,148 @@
+// The application shell on a generated journal: time from process start to the first painted main
+// window and the memory of the running app (by launching the real binary), one search keystroke until
+// the list is painted again, and one scroll step of the list.
+// Targets with 10,000 entries: start-up <= 400 ms, keystroke <= 16 ms, memory <= 3 x entries.json.
+
+#include "common/BenchSupport.h"
+#include "common/JournalGenerator.h"
+
+#include "App/Theme/ColumnVisibilityHolder.h"
+#include "App/Theme/Spring.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/UserDefaults.h"
+#include "Views/Main/EntryListView.h"
+#include "Views/Main/EntryListWidget.h"
+#include "Views/Main/SearchField.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+int g_size = 10000;
+QString g_journalPath;
+
+void BM_StartupToFirstPaint(benchmark::State& state)
+{
+    QTemporaryDir runtime;
+    long long rss = 0;
+    for (auto _ : state) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VESPERLOG_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VESPERLOG_INSTANCE_NAME"), runtime.filePath(QStringLiteral("bench.sock")));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(VESPERLOG_APP_BINARY), {});
+        if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+            state.SkipWithError("the app did not report its first paint");
+            return;
+        }
+        // The app reports its first paint and ends at once; the exit adds well under a millisecond.
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        const QByteArray out = process.readAllStandardOutput();
+        const qsizetype at = out.indexOf("rss=");
+        if (at >= 0) {
+            rss = std::max(rss, out.mid(at + 4).trimmed().split('\n').value(0).toLongLong());
+        }
+    }
+    const double fileBytes = double(QFileInfo(g_journalPath).size());
+    state.counters["rss_MB"] = double(rss) / (1024.0 * 1024.0);
+    state.counters["journal_MB"] = fileBytes / (1024.0 * 1024.0);
+    state.counters["rss_per_journal"] = fileBytes > 0 ? double(rss) / fileBytes : 0;
+}
+
+/// The list column of the main window at its usual size, shown offscreen.
+struct ListColumn {
+    JournalStore store;
+    MoodStore moods;
+    ColumnVisibilityHolder columns;
+    EntryListView view{store, moods, columns, {}};
+
+    ListColumn()
+    {
+        store.setSelectedSection(NavSection::Journal);
+        view.resize(340, 860);
+        view.show();
+        settle();
+    }
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        view.list()->viewport()->repaint();
+    }
+};
+
+void BM_SearchKeystroke(benchmark::State& state)
+{
+    ListColumn column;
+    column.view.setShowSearch(true);
+    column.settle();
+    QLineEdit* edit = column.view.searchField()->lineEdit();
+    // Typing a word and taking it back again: every step is one keystroke.
+    const QString word = QStringLiteral("river");
+    int step = 0;
+    for (auto _ : state) {
+        const int phase = step++ % (2 * int(word.size()));
+        QKeyEvent press = phase < word.size()
+                              ? QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(word[phase]))
+                              : QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QCoreApplication::sendEvent(edit, &press);
+        column.settle();
+    }
+    state.counters["rows_shown"] = double(column.view.list()->model()->rowCount());
+}
+
+void BM_ScrollStep(benchmark::State& state)
+{
+    ListColumn column;
+    QScrollBar* bar = column.view.list()->verticalScrollBar();
+    int direction = 1;
+    for (auto _ : state) {
+        const int next = bar->value() + direction * 120;
+        if (next >= bar->maximum() || next <= 0) {
+            direction = -direction;
+        }
+        bar->setValue(std::clamp(next, 0, bar->maximum()));
+        column.view.list()->viewport()->repaint();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    g_size = vsp::bench::takeJournalSize(argc, argv, 10000);
+    g_journalPath = vsp::bench::installJournal(vsp::bench::generateJournal(g_size));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vesperlog"));
+    QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
+    vsp::setAnimationsEnabled(false);
+    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    UserDefaults::instance().sync();
+
+    benchmark::RegisterBenchmark("StartupToFirstPaint", BM_StartupToFirstPaint)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("SearchKeystroke", BM_SearchKeystroke)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ScrollStep", BM_ScrollStep)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,109 @@
+// Grabs PNGs of the main window for looking at the interface: runs the app on the journal found in
+// $XDG_DATA_HOME, applies the states asked for on the command line, waits for animations and writes
+// the window's picture.
+//
+//   shell_screenshots OUT.png [--appearance=light|dark] [--accent=NAME] [--select=first|none|<UUID>]
+//                     [--search=TEXT] [--section=Journal] [--tag=TAG] [--focus] [--locked] [--calendar]
+//                     [--hide-sidebar] [--pin-first=N] [--size=WxH] [--compact] [--no-previews]
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/ColumnVisibilityHolder.h"
+#include "App/VesperlogApp.h"
+#include "Model/AppNotifications.h"
+#include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vesperlog"));
+    QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: shell_screenshots OUT.png [options]\n");
+        return 2;
+    }
+    auto option = [&](const QString& name) -> std::optional<QString> {
+        for (const QString& a : args) {
+            if (a == u"--" + name) {
+                return QString();
+            }
+            if (a.startsWith(u"--" + name + u'=')) {
+                return a.mid(name.size() + 3);
+            }
+        }
+        return std::nullopt;
+    };
+    auto& defaults = UserDefaults::instance();
+    defaults.setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    defaults.setValue(QStringLiteral("appearanceMode"), option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
+    defaults.setValue(QStringLiteral("accentColorPreset"), option(QStringLiteral("accent")).value_or(QStringLiteral("yellow")));
+    defaults.setValue(QStringLiteral("compactListView"), option(QStringLiteral("compact")).has_value());
+    defaults.setValue(QStringLiteral("showEntryPreviews"), !option(QStringLiteral("no-previews")).has_value());
+
+    VesperlogApp::Options options;
+    options.useTray = false;
+    options.followDesktopScheme = false;
+    VesperlogApp vesperlog(options);
+    JournalStore& store = vesperlog.store();
+    MainWindow* window = vesperlog.mainWindow();
+    if (const auto size = option(QStringLiteral("size"))) {
+        const QStringList wh = size->split(u'x');
+        window->resize(wh.value(0).toInt(), wh.value(1).toInt());
+    }
+    if (const auto n = option(QStringLiteral("pin-first"))) {
+        const QList<JournalEntry> list = store.filteredEntries();
+        for (int i = 0; i < std::min<int>(n->toInt(), int(list.size())); ++i) {
+            if (!store.pinnedIDs().contains(list[i].id)) {
+                store.togglePin(list[i]);
+            }
+        }
+    }
+    if (const auto section = option(QStringLiteral("section"))) {
+        store.setSelectedSection(navSectionFromRawValue(*section).value_or(NavSection::Today));
+    }
+    if (const auto tag = option(QStringLiteral("tag"))) {
+        store.setSelectedTag(*tag);
+    }
+    if (const auto select = option(QStringLiteral("select"))) {
+        if (*select == QLatin1String("none")) {
+            store.setSelectedEntryID(std::nullopt);
+        } else if (*select == QLatin1String("first")) {
+            const QList<JournalEntry> list = store.filteredEntries();
+            store.setSelectedEntryID(list.isEmpty() ? std::nullopt : std::optional<QUuid>(list.first().id));
+        } else {
+            store.setSelectedEntryID(QUuid::fromString(*select));
+        }
+    }
+    vesperlog.showMainWindow();
+    if (const auto search = option(QStringLiteral("search"))) {
+        AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+        store.setSearchQuery(*search);
+    }
+    if (option(QStringLiteral("hide-sidebar"))) {
+        window->contentView()->columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    }
+    if (option(QStringLiteral("focus"))) {
+        store.setFocusMode(true);
+    }
+    if (option(QStringLiteral("calendar"))) {
+        store.setShowCalendar(true);
+    }
+    if (option(QStringLiteral("locked"))) {
+        store.setIsLocked(true);
+    }
+    const QString out = args.at(1);
+    QTimer::singleShot(1500, &app, [window, out] {
+        const bool ok = window->grab().save(out);
+        std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));
+        QCoreApplication::exit(ok ? 0 : 1);
+    });
+    return QApplication::exec();
+}

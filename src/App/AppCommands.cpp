@@ -1,0 +1,147 @@
+#include "App/AppCommands.h"
+
+#include "App/Theme/OpenWindow.h"
+#include "App/VesperlogApp.h"
+#include "Model/AppNotifications.h"
+#include "Model/JournalStore.h"
+#include "Views/Main/EntryContextMenu.h"
+#include "Views/Main/EntryRow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QAction* addAction(QMenu* menu, const QString& text, const QKeySequence& shortcut = {})
+{
+    QAction* action = menu->addAction(text);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+    }
+    return action;
+}
+
+} // namespace
+
+AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar), m_app(app)
+{
+    JournalStore& store = app.store();
+
+    QMenu* appMenu = menuBar->addMenu(tr("&Vesperlog"));
+    m_about = addAction(appMenu, tr("About Vesperlog"));
+    m_about->setMenuRole(QAction::AboutRole);
+    m_checkForUpdates = addAction(appMenu, tr("Check for Updates…"));
+    appMenu->addSeparator();
+    m_settings = addAction(appMenu, tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_settings->setMenuRole(QAction::PreferencesRole);
+    appMenu->addSeparator();
+    m_quit = addAction(appMenu, tr("Quit Vesperlog"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quit->setMenuRole(QAction::QuitRole);
+
+    QMenu* fileMenu = menuBar->addMenu(tr("&File"));
+    m_newEntry = addAction(fileMenu, tr("New Entry"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_quickCapture = addAction(fileMenu, tr("Quick Capture"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    fileMenu->addSeparator();
+    m_closeWindow = addAction(fileMenu, tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W));
+
+    m_viewMenu = menuBar->addMenu(tr("&View"));
+    m_focusMode = addAction(m_viewMenu, focusModeTitle(false), QKeySequence(Qt::Key_F11));
+    m_viewMenu->addSeparator();
+    m_toggleSearch = addAction(m_viewMenu, tr("Toggle Search"), QKeySequence(Qt::CTRL | Qt::Key_K));
+
+    m_entryMenu = menuBar->addMenu(tr("&Entry"));
+    m_editEntry = addAction(m_entryMenu, tr("Edit Entry"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_toggleFavorite = addAction(m_entryMenu, tr("Toggle Favorite"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    m_duplicateEntry = addAction(m_entryMenu, tr("Duplicate Entry"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    m_entryMenu->addSeparator();
+    m_copyPlainText = addAction(m_entryMenu, tr("Copy as Plain Text"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_entryMenu->addSeparator();
+    // The Delete key of the other desktop's keyboards is Backspace here.
+    m_deleteEntry = addAction(m_entryMenu, tr("Delete Entry"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
+
+    connect(m_about, &QAction::triggered, this, [this] { m_app.showAbout(); });
+    connect(m_checkForUpdates, &QAction::triggered, this,
+            [] { AppNotifications::instance().post(QStringLiteral("VspUpdateRequested")); });
+    connect(m_settings, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("settings")); });
+    connect(m_quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(m_newEntry, &QAction::triggered, this, [this] { m_app.openWindow(vsp::composeWindowID()); });
+    connect(m_quickCapture, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("quick-capture")); });
+    connect(m_closeWindow, &QAction::triggered, this, [] {
+        if (QWidget* window = QApplication::activeWindow()) {
+            window->close();
+        }
+    });
+    connect(m_focusMode, &QAction::triggered, this, [&store] { store.setFocusMode(!store.focusMode()); });
+    connect(m_toggleSearch, &QAction::triggered, this,
+            [] { AppNotifications::instance().post(QStringLiteral("VspToggleSearch")); });
+    connect(m_editEntry, &QAction::triggered, this,
+            [] { AppNotifications::instance().post(QStringLiteral("VspToggleEdit")); });
+    connect(m_toggleFavorite, &QAction::triggered, this, &AppCommands::runToggleFavorite);
+    connect(m_duplicateEntry, &QAction::triggered, this, &AppCommands::runDuplicateEntry);
+    connect(m_copyPlainText, &QAction::triggered, this, &AppCommands::runCopyPlainText);
+    connect(m_deleteEntry, &QAction::triggered, this, &AppCommands::runDeleteEntry);
+
+    connect(&store, &JournalStore::focusModeChanged, this, &AppCommands::refreshFocusTitle);
+    connect(&store, &JournalStore::isLockedChanged, this, &AppCommands::refreshLocked);
+    refreshFocusTitle();
+    refreshLocked();
+}
+
+QString AppCommands::focusModeTitle(bool focusMode)
+{
+    return focusMode ? tr("Exit Focus Mode") : tr("Enter Focus Mode");
+}
+
+void AppCommands::refreshFocusTitle()
+{
+    m_focusMode->setText(focusModeTitle(m_app.store().focusMode()));
+}
+
+void AppCommands::refreshLocked()
+{
+    const bool enabled = !m_app.store().isLocked();
+    for (QAction* action : {m_editEntry, m_toggleFavorite, m_duplicateEntry, m_copyPlainText, m_deleteEntry}) {
+        action->setEnabled(enabled);
+    }
+}
+
+void AppCommands::runToggleFavorite()
+{
+    JournalStore& store = m_app.store();
+    const auto entry = store.selectedEntry();
+    if (!entry || store.isLocked()) {
+        return;
+    }
+    store.toggleFavorite(*entry);
+}
+
+void AppCommands::runDuplicateEntry()
+{
+    JournalStore& store = m_app.store();
+    const auto entry = store.selectedEntry();
+    if (!entry || store.isLocked()) {
+        return;
+    }
+    store.duplicateEntry(*entry);
+}
+
+void AppCommands::runCopyPlainText()
+{
+    JournalStore& store = m_app.store();
+    const auto entry = store.selectedEntry();
+    if (!entry || store.isLocked()) {
+        return;
+    }
+    EntryContextMenu::copyToClipboard(EntryRow::plainText(*entry));
+}
+
+void AppCommands::runDeleteEntry()
+{
+    JournalStore& store = m_app.store();
+    if (!store.selectedEntry() || store.isLocked()) {
+        return;
+    }
+    AppNotifications::instance().post(QStringLiteral("VspRequestDelete"));
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class VesperlogApp;
+
+/// The menu bar's commands and their shortcuts:
+///
+/// - "Vesperlog": About Vesperlog, Check for Updates…, Settings… (Ctrl+,), Quit (Ctrl+Q);
+/// - "File": New Entry (Ctrl+N), Quick Capture (Ctrl+Shift+N), Close Window (Ctrl+W);
+/// - "View": Enter / Exit Focus Mode (F11), Toggle Search (Ctrl+K);
+/// - "Entry", acting on the selected entry and disabled while the journal is locked: Edit Entry (Ctrl+E),
+///   Toggle Favorite (Ctrl+Shift+F), Duplicate Entry (Ctrl+Shift+D), Copy as Plain Text (Ctrl+Shift+C),
+///   Delete Entry (Ctrl+Backspace).
+///
+/// Commands that belong to a view post an application notification instead of calling it. Every entry
+/// command checks again, when it runs, that an entry is selected and the journal is unlocked.
+class AppCommands final : public QObject {
+    Q_OBJECT
+
+public:
+    AppCommands(VesperlogApp& app, QMenuBar* menuBar);
+
+    QAction* about() const { return m_about; }
+    QAction* checkForUpdates() const { return m_checkForUpdates; }
+    QAction* settings() const { return m_settings; }
+    QAction* quit() const { return m_quit; }
+    QAction* newEntry() const { return m_newEntry; }
+    QAction* quickCapture() const { return m_quickCapture; }
+    QAction* closeWindow() const { return m_closeWindow; }
+    QAction* focusMode() const { return m_focusMode; }
+    QAction* toggleSearch() const { return m_toggleSearch; }
+    QAction* editEntry() const { return m_editEntry; }
+    QAction* toggleFavorite() const { return m_toggleFavorite; }
+    QAction* duplicateEntry() const { return m_duplicateEntry; }
+    QAction* copyPlainText() const { return m_copyPlainText; }
+    QAction* deleteEntry() const { return m_deleteEntry; }
+    QMenu* entryMenu() const { return m_entryMenu; }
+    QMenu* viewMenu() const { return m_viewMenu; }
+
+    /// "Enter Focus Mode" or "Exit Focus Mode".
+    static QString focusModeTitle(bool focusMode);
+
+    // The entry commands; each does nothing without a selected entry or while the journal is locked.
+    void runToggleFavorite();
+    void runDuplicateEntry();
+    void runCopyPlainText();
+    void runDeleteEntry();
+
+private:
+    void refreshFocusTitle();
+    void refreshLocked();
+
+    VesperlogApp& m_app;
+    QAction* m_about;
+    QAction* m_checkForUpdates;
+    QAction* m_settings;
+    QAction* m_quit;
+    QAction* m_newEntry;
+    QAction* m_quickCapture;
+    QAction* m_closeWindow;
+    QAction* m_focusMode;
+    QAction* m_toggleSearch;
+    QAction* m_editEntry;
+    QAction* m_toggleFavorite;
+    QAction* m_duplicateEntry;
+    QAction* m_copyPlainText;
+    QAction* m_deleteEntry;
+    QMenu* m_entryMenu;
+    QMenu* m_viewMenu;
+};

@@ -1,0 +1,244 @@
+#include "App/Theme/Glass.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/SymbolIcons.h"
+
+#include <QEnterEvent>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace vsp {
+
+namespace {
+
+QPainterPath shapePath(const QRectF& rect, GlassShape shape, qreal radius)
+{
+    QPainterPath path;
+    switch (shape) {
+    case GlassShape::RoundedRect:
+        path.addRoundedRect(rect, radius, radius);
+        break;
+    case GlassShape::Capsule: {
+        const qreal r = std::min(rect.width(), rect.height()) / 2;
+        path.addRoundedRect(rect, r, r);
+        break;
+    }
+    case GlassShape::Circle:
+        path.addEllipse(rect);
+        break;
+    }
+    return path;
+}
+
+QColor withAlpha(QColor c, qreal alpha)
+{
+    c.setAlphaF(float(alpha));
+    return c;
+}
+
+} // namespace
+
+void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                Appearance appearance, GlassState state)
+{
+    if (rect.isEmpty()) {
+        return;
+    }
+    const bool dark = appearance == Appearance::Dark;
+    const bool regular = glass.kind == Glass::Kind::Regular;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Half a pixel inwards so the hairline border lands on whole pixels.
+    const QRectF r = rect.adjusted(0.5, 0.5, -0.5, -0.5);
+    const QPainterPath path = shapePath(r, shape, cornerRadius);
+
+    // The frosted body: white over the dark background, a milky white over the light one.
+    qreal body = dark ? (regular ? 0.055 : 0.018) : (regular ? 0.55 : 0.22);
+    if (glass.interactive) {
+        if (state.pressed) {
+            body += dark ? 0.06 : 0.2;
+        } else if (state.hovered) {
+            body += dark ? 0.035 : 0.12;
+        }
+    }
+    painter.fillPath(path, withAlpha(QColor(255, 255, 255), std::min(body, 1.0)));
+    if (glass.tint) {
+        painter.fillPath(path, glass.tint->resolve(appearance));
+    }
+    // A soft sheen on the upper half gives the surface its depth.
+    QLinearGradient sheen(r.topLeft(), r.bottomLeft());
+    sheen.setColorAt(0.0, withAlpha(QColor(255, 255, 255), dark ? (regular ? 0.05 : 0.02) : (regular ? 0.35 : 0.1)));
+    sheen.setColorAt(0.5, withAlpha(QColor(255, 255, 255), 0.0));
+    painter.fillPath(path, sheen);
+
+    // Hairline edge: lighter on top, fading downwards.
+    QLinearGradient edge(r.topLeft(), r.bottomLeft());
+    if (dark) {
+        edge.setColorAt(0.0, withAlpha(QColor(255, 255, 255), regular ? 0.14 : 0.08));
+        edge.setColorAt(1.0, withAlpha(QColor(255, 255, 255), regular ? 0.05 : 0.03));
+    } else {
+        edge.setColorAt(0.0, withAlpha(QColor(255, 255, 255), regular ? 0.9 : 0.5));
+        edge.setColorAt(1.0, withAlpha(QColor(0, 0, 0), regular ? 0.08 : 0.04));
+    }
+    painter.setPen(QPen(QBrush(edge), 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    painter.restore();
+}
+
+void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                GlassState state)
+{
+    paintGlass(painter, rect, glass, shape, cornerRadius, AppearanceManager::instance().current(), state);
+}
+
+GlassPanel::GlassPanel(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground, false);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+}
+
+void GlassPanel::setGlass(const Glass& glass)
+{
+    m_glass = glass;
+    update();
+}
+
+void GlassPanel::setShape(GlassShape shape, qreal cornerRadius)
+{
+    m_shape = shape;
+    m_radius = cornerRadius;
+    update();
+}
+
+void GlassPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    paintGlass(p, QRectF(rect()), m_glass, m_shape, m_radius);
+}
+
+SpringPress::SpringPress(QAbstractButton* button)
+    : QObject(button), m_progress(new SpringValue(0.0, Spring{0.18, 1.0}, this))
+{
+    connect(button, &QAbstractButton::pressed, m_progress, [this] { m_progress->animateTo(1.0); });
+    connect(button, &QAbstractButton::released, m_progress, [this] { m_progress->animateTo(0.0); });
+    connect(m_progress, &SpringValue::valueChanged, button, qOverload<>(&QWidget::update));
+}
+
+qreal SpringPress::scale() const
+{
+    return 1.0 - 0.06 * m_progress->value();
+}
+
+qreal SpringPress::opacity() const
+{
+    return 1.0 - 0.15 * m_progress->value();
+}
+
+void SpringPress::applyTo(QPainter& painter, const QRectF& rect) const
+{
+    const qreal s = scale();
+    const QPointF c = rect.center();
+    painter.translate(c);
+    painter.scale(s, s);
+    painter.translate(-c);
+    painter.setOpacity(painter.opacity() * opacity());
+}
+
+GlassButton::GlassButton(QWidget* parent)
+    : QAbstractButton(parent),
+      m_color([] { return Color::secondaryStyle().resolve(); }),
+      m_glass([] { return Glass::regular().makeInteractive(); }),
+      m_press(new SpringPress(this))
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(m_side, m_side);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
+}
+
+void GlassButton::setSymbol(const QString& symbol, qreal pixelSize)
+{
+    m_symbol = symbol;
+    m_symbolSize = pixelSize;
+    update();
+}
+
+void GlassButton::setSymbolColor(std::function<QColor()> color)
+{
+    m_color = std::move(color);
+    update();
+}
+
+void GlassButton::setGlass(std::function<Glass()> glass)
+{
+    m_glass = std::move(glass);
+    update();
+}
+
+void GlassButton::setShape(GlassShape shape, qreal cornerRadius)
+{
+    m_shape = shape;
+    m_radius = cornerRadius;
+    update();
+}
+
+void GlassButton::setSymbolRotation(qreal degrees)
+{
+    m_rotation = degrees;
+    update();
+}
+
+void GlassButton::setSide(int side)
+{
+    m_side = side;
+    setFixedSize(side, side);
+    updateGeometry();
+}
+
+QSize GlassButton::sizeHint() const
+{
+    return {m_side, m_side};
+}
+
+void GlassButton::enterEvent(QEnterEvent* event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void GlassButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void GlassButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF r(rect());
+    m_press->applyTo(p, r);
+    paintGlass(p, r, m_glass(), m_shape, m_radius, GlassState{m_hovered, isDown()});
+    QColor color = m_color();
+    if (!isEnabled()) {
+        color.setAlphaF(color.alphaF() * 0.4f);
+    }
+    const QRectF symbolRect(r.center().x() - m_symbolSize / 2, r.center().y() - m_symbolSize / 2, m_symbolSize,
+                            m_symbolSize);
+    if (m_rotation != 0) {
+        p.translate(symbolRect.center());
+        p.rotate(m_rotation);
+        p.translate(-symbolRect.center());
+    }
+    symbols::paint(p, m_symbol, symbolRect, color);
+}
+
+} // namespace vsp

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QPainter;
+
+namespace vsp {
+
+/// A glass material: a translucent surface painted over whatever lies behind it. "Regular" glass is a
+/// visible frosted panel, "clear" glass barely there; either may carry a tint (a colour with its own
+/// opacity) and may react to the pointer ("interactive": lighter while hovered, more while pressed).
+struct Glass {
+    enum class Kind { Regular, Clear };
+    Kind kind = Kind::Regular;
+    std::optional<Color> tint;
+    bool interactive = false;
+
+    static Glass regular() { return {}; }
+    static Glass clear() { return {Kind::Clear, std::nullopt, false}; }
+    Glass tinted(const Color& color) const
+    {
+        Glass g = *this;
+        g.tint = color;
+        return g;
+    }
+    Glass makeInteractive() const
+    {
+        Glass g = *this;
+        g.interactive = true;
+        return g;
+    }
+};
+
+/// The outline of a glass surface.
+enum class GlassShape { RoundedRect, Capsule, Circle };
+
+/// Pointer state of an interactive glass surface.
+struct GlassState {
+    bool hovered = false;
+    bool pressed = false;
+};
+
+/// Paints glass filling `rect` in the given shape (`cornerRadius` in pixels applies to rounded
+/// rectangles) for an appearance.
+void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                Appearance appearance, GlassState state = {});
+/// The same for the application's current appearance.
+void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                GlassState state = {});
+
+/// A widget that paints a glass panel behind its children.
+class GlassPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit GlassPanel(QWidget* parent = nullptr);
+
+    void setGlass(const Glass& glass);
+    const Glass& glass() const { return m_glass; }
+    void setShape(GlassShape shape, qreal cornerRadius = 0);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Glass m_glass;
+    GlassShape m_shape = GlassShape::RoundedRect;
+    qreal m_radius = 10;
+};
+
+/// The press feedback used by buttons across the application: while pressed the content is scaled to
+/// 0.94 about its centre and drawn at opacity 0.85, moving with a spring of response 0.18.
+class SpringPress final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SpringPress(QAbstractButton* button);
+    /// Current scale (1.0 at rest, 0.94 fully pressed) and opacity (1.0 at rest, 0.85 pressed).
+    qreal scale() const;
+    qreal opacity() const;
+    /// Applies the scale about the centre of `rect` and the opacity to a painter.
+    void applyTo(QPainter& painter, const QRectF& rect) const;
+
+private:
+    SpringValue* m_progress;
+};
+
+/// A small button drawing a symbol on glass: the header's calendar, search and sort buttons and the
+/// like. The symbol's colour is asked for on every paint, so accent or appearance changes show at once.
+class GlassButton : public QAbstractButton {
+    Q_OBJECT
+    Q_PROPERTY(qreal symbolRotation READ symbolRotation WRITE setSymbolRotation)
+
+public:
+    explicit GlassButton(QWidget* parent = nullptr);
+
+    /// The symbol name (see vsp::symbols) and its size in pixels.
+    void setSymbol(const QString& symbol, qreal pixelSize);
+    QString symbol() const { return m_symbol; }
+    /// The symbol's colour, asked for on every paint (secondary text colour by default).
+    void setSymbolColor(std::function<QColor()> color);
+    /// The glass, asked for on every paint (regular interactive glass by default).
+    void setGlass(std::function<Glass()> glass);
+    void setShape(GlassShape shape, qreal cornerRadius = 8);
+    /// The rotation of the symbol in degrees about its centre (animated by callers).
+    void setSymbolRotation(qreal degrees);
+    qreal symbolRotation() const { return m_rotation; }
+    /// The fixed square size of the button in pixels.
+    void setSide(int side);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QString m_symbol;
+    qreal m_symbolSize = 12;
+    std::function<QColor()> m_color;
+    std::function<Glass()> m_glass;
+    GlassShape m_shape = GlassShape::RoundedRect;
+    qreal m_radius = 8;
+    qreal m_rotation = 0;
+    int m_side = 28;
+    bool m_hovered = false;
+    SpringPress* m_press;
+};
+
+} // namespace vsp

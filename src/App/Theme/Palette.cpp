@@ -1,0 +1,197 @@
+#include "App/Theme/Palette.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "Model/UserDefaults.h"
+
+namespace vsp {
+
+QColor rgb(quint32 value, double alpha)
+{
+    QColor color(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
+    color.setAlphaF(float(alpha));
+    return color;
+}
+
+std::optional<quint32> Color::parseHex(QStringView text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u'#') {
+        ++start;
+    }
+    while (end > start && text[end - 1] == u'#') {
+        --end;
+    }
+    QStringView digits = text.mid(start, end - start);
+    if (!digits.isEmpty() && digits.front() == u'+') {
+        digits = digits.mid(1);
+    }
+    if (digits.isEmpty()) {
+        return std::nullopt;
+    }
+    quint64 value = 0;
+    for (const QChar c : digits) {
+        int digit = 0;
+        if (c >= u'0' && c <= u'9') {
+            digit = c.unicode() - u'0';
+        } else if (c >= u'a' && c <= u'f') {
+            digit = c.unicode() - u'a' + 10;
+        } else if (c >= u'A' && c <= u'F') {
+            digit = c.unicode() - u'A' + 10;
+        } else {
+            return std::nullopt;
+        }
+        value = value * 16 + quint64(digit);
+        // Leading zeros may make the text long, but the value must fit in 32 bits.
+        if (value > 0xFFFFFFFFull) {
+            return std::nullopt;
+        }
+    }
+    return quint32(value);
+}
+
+Color Color::hex(QStringView text)
+{
+    const quint32 value = parseHex(text).value_or(0);
+    return Color(rgb(value & 0xFFFFFF));
+}
+
+Color Color::adaptive(quint32 dark, quint32 light, double alpha)
+{
+    return Color(rgb(dark, alpha), rgb(light, alpha));
+}
+
+Color Color::adaptiveBorder(double darkAlpha, double lightAlpha)
+{
+    QColor white(255, 255, 255);
+    white.setAlphaF(float(darkAlpha));
+    QColor black(0, 0, 0);
+    black.setAlphaF(float(lightAlpha));
+    return Color(white, black);
+}
+
+const Color& Color::vspBackground()
+{
+    static const Color c = adaptive(0x1E1E1E, 0xF5F4F1);
+    return c;
+}
+
+const Color& Color::vspSurface()
+{
+    static const Color c = adaptive(0x262626, 0xECEAE4);
+    return c;
+}
+
+const Color& Color::vspSurfaceAlt()
+{
+    static const Color c = adaptive(0x2E2E2E, 0xE4E1D8);
+    return c;
+}
+
+const Color& Color::vspMuted()
+{
+    static const Color c = adaptive(0x363636, 0xDAD7CE);
+    return c;
+}
+
+const Color& Color::vspForeground()
+{
+    static const Color c = adaptive(0xF0EFE8, 0x1E1C19);
+    return c;
+}
+
+const Color& Color::vspFgMuted()
+{
+    static const Color c = adaptive(0xA8A8A8, 0x5C5A56);
+    return c;
+}
+
+const Color& Color::vspFgDim()
+{
+    static const Color c = adaptive(0x727272, 0x8C8A86);
+    return c;
+}
+
+const Color& Color::vspFgSubtle()
+{
+    static const Color c = adaptive(0x888888, 0x7A7876);
+    return c;
+}
+
+const Color& Color::vspBorder()
+{
+    static const Color c = adaptiveBorder(0.08, 0.10);
+    return c;
+}
+
+const Color& Color::vspBorderEmphasis()
+{
+    static const Color c = adaptiveBorder(0.15, 0.18);
+    return c;
+}
+
+const Color& Color::vspEditorBody()
+{
+    static const Color c = adaptive(0xC8C8C8, 0x32302D);
+    return c;
+}
+
+const Color& Color::vspEditorTitle()
+{
+    static const Color c = adaptive(0xF0EFE8, 0x1E1C19);
+    return c;
+}
+
+const std::array<AccentPreset, 21>& accentPresets()
+{
+    static const std::array<AccentPreset, 21> presets = {{
+        {u"amber", 0xD97706, 0xFBBF24},   {u"orange", 0xEA580C, 0xFB923C}, {u"red", 0xDC2626, 0xF87171},
+        {u"rose", 0xE11D48, 0xFB7185},    {u"pink", 0xDB2777, 0xF472B6},   {u"fuchsia", 0xC026D3, 0xE879F9},
+        {u"purple", 0x7C3AED, 0xA78BFA},  {u"violet", 0x6D28D9, 0x8B5CF6}, {u"indigo", 0x4F46E5, 0x818CF8},
+        {u"blue", 0x2563EB, 0x4DA6FF},    {u"sky", 0x0284C7, 0x38BDF8},    {u"cyan", 0x0891B2, 0x22D3EE},
+        {u"teal", 0x0D9488, 0x2DD4BF},    {u"emerald", 0x059669, 0x34D399}, {u"green", 0x16A34A, 0x4ADE80},
+        {u"lime", 0x65A30D, 0xA3E635},    {u"stone", 0x78716C, 0xA8A29E},  {u"slate", 0x475569, 0x94A3B8},
+        {u"zinc", 0x52525B, 0xA1A1AA},    {u"cream", 0xCA8A04, 0xFDE68A},  {u"yellow", 0xCCAB00, 0xFFDB00},
+    }};
+    return presets;
+}
+
+const AccentPreset& accentPreset(QStringView name)
+{
+    const auto& presets = accentPresets();
+    for (const AccentPreset& preset : presets) {
+        if (preset.name == name) {
+            return preset;
+        }
+    }
+    return presets.back();
+}
+
+Color Color::accent(QStringView preset, double alpha)
+{
+    const AccentPreset& p = accentPreset(preset);
+    return adaptive(p.dark, p.light, alpha);
+}
+
+Color Color::resolvedAccent(double alpha)
+{
+    const QString name =
+        UserDefaults::instance().string(kAccentPresetKey.toString(), kDefaultAccentPreset.toString());
+    return accent(name, alpha);
+}
+
+QColor Color::resolve() const
+{
+    return resolve(AppearanceManager::instance().current());
+}
+
+Color Color::withOpacity(double factor) const
+{
+    QColor dark = m_dark;
+    dark.setAlphaF(float(dark.alphaF() * factor));
+    QColor light = m_light;
+    light.setAlphaF(float(light.alphaF() * factor));
+    return Color(dark, light);
+}
+
+} // namespace vsp

@@ -1,0 +1,228 @@
+#include "App/VesperlogApp.h"
+
+#include "App/AppCommands.h"
+#include "App/AppFlags.h"
+#include "App/BundleInfo.h"
+#include "App/QuickCapture.h"
+#include "App/Theme/AppearanceManager.h"
+#include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
+#include "Model/FileChooser.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/NotificationManager.h"
+#include "Platform/ColorSchemePortal.h"
+#include "Settings/SettingsView.h"
+#include "Update/UpdateSheet.h"
+#include "Update/Updater.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+VesperlogApp::VesperlogApp() : VesperlogApp(Options{}) {}
+
+VesperlogApp::VesperlogApp(Options options)
+    : m_options(std::move(options)), m_store(std::make_unique<JournalStore>()),
+      m_settings(std::make_unique<AppSettings>()), m_moodStore(std::make_unique<MoodStore>()),
+      m_updater(std::make_unique<Updater>())
+{
+    m_store->setReminderScheduler(&NotificationManager::reminderScheduler());
+    m_store->setFileChooser(m_options.fileChooser);
+
+    setUpAppearance();
+
+    m_mainWindow = new MainWindow(*m_store, *m_moodStore, [this](const QString& id) { openWindow(id); });
+    m_commands = new AppCommands(*this, m_mainWindow->menuBar());
+    connect(m_mainWindow, &MainWindow::firstShown, this, [this] { m_updater->checkQuietly(AppFlags::autoUpdates()); });
+
+    setUpTray();
+    connectReactions();
+}
+
+VesperlogApp::~VesperlogApp()
+{
+    // Windows first: they read the stores until they are gone.
+    delete m_updateSheet;
+    delete m_quickCapture;
+    delete m_settingsWindow;
+    delete m_composeWindow;
+    delete m_mainWindow;
+    delete m_tray;
+    m_store->setReminderScheduler(nullptr);
+    m_store->setFileChooser(nullptr);
+}
+
+MainWindow* VesperlogApp::mainWindow() const
+{
+    return m_mainWindow;
+}
+
+ComposeWindow* VesperlogApp::composeWindow() const
+{
+    return m_composeWindow;
+}
+
+QWidget* VesperlogApp::settingsWindow() const
+{
+    return m_settingsWindow;
+}
+
+QuickCapturePanel* VesperlogApp::quickCapture() const
+{
+    return m_quickCapture;
+}
+
+UpdateSheet* VesperlogApp::updateSheet() const
+{
+    return m_updateSheet;
+}
+
+void VesperlogApp::setUpAppearance()
+{
+    AppearanceManager& appearance = AppearanceManager::instance();
+    appearance.apply();
+    if (m_options.followDesktopScheme) {
+        m_portal = new ColorSchemePortal(this);
+        connect(m_portal, &ColorSchemePortal::schemeChanged, this, [](ColorSchemePortal::Scheme scheme) {
+            AppearanceManager::instance().setDesktopScheme(AppearanceManager::DesktopScheme(int(scheme)));
+        });
+        m_portal->start();
+    }
+}
+
+void VesperlogApp::setUpTray()
+{
+    const bool trayAvailable = m_options.useTray && QSystemTrayIcon::isSystemTrayAvailable();
+    // Without a tray nothing could bring a closed main window back: closing the last window quits.
+    QApplication::setQuitOnLastWindowClosed(!trayAvailable);
+    if (!trayAvailable) {
+        return;
+    }
+    m_tray = new QSystemTrayIcon(QuickCapturePanel::trayIcon());
+    m_tray->setToolTip(QStringLiteral("Vesperlog"));
+    auto* menu = new QMenu;
+    menu->addAction(tr("Quick Capture"), this, [this] { openWindow(QStringLiteral("quick-capture")); });
+    menu->addAction(tr("New Entry"), this, [this] { openWindow(vsp::composeWindowID()); });
+    menu->addAction(tr("Open Vesperlog"), this, &VesperlogApp::showMainWindow);
+    menu->addSeparator();
+    menu->addAction(tr("Quit Vesperlog"), qApp, &QCoreApplication::quit);
+    m_tray->setContextMenu(menu);
+    connect(m_tray, &QObject::destroyed, menu, &QObject::deleteLater);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) {
+            if (m_quickCapture && m_quickCapture->isVisible()) {
+                m_quickCapture->close();
+            } else {
+                openWindow(QStringLiteral("quick-capture"));
+            }
+        }
+    });
+    m_tray->show();
+}
+
+void VesperlogApp::connectReactions()
+{
+    AppNotifications& notifications = AppNotifications::instance();
+    // Export and import hand the journal's content to files: never while it is locked.
+    connect(&notifications, &AppNotifications::VspExportJSON, this, [this] {
+        if (!m_store->isLocked()) {
+            m_store->exportEntries(JournalStore::ExportFormat::Json);
+        }
+    });
+    connect(&notifications, &AppNotifications::VspExportMarkdown, this, [this] {
+        if (!m_store->isLocked()) {
+            m_store->exportEntries(JournalStore::ExportFormat::Markdown);
+        }
+    });
+    connect(&notifications, &AppNotifications::VspImportJSON, this, [this] {
+        if (!m_store->isLocked()) {
+            m_store->importEntries();
+        }
+    });
+    connect(&notifications, &AppNotifications::VspUpdateRequested, this, &VesperlogApp::presentUpdateSheet);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &VesperlogApp::applicationWillTerminate);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationInactive) {
+            applicationDidResignActive();
+        }
+    });
+}
+
+void VesperlogApp::applicationWillTerminate()
+{
+    if (AppFlags::autoBackup()) {
+        m_store->performAutoBackup();
+    }
+}
+
+void VesperlogApp::applicationDidResignActive()
+{
+    if (AppFlags::appLockEnabled() && AppFlags::lockOnBackground()) {
+        m_store->setIsLocked(true);
+    }
+}
+
+void VesperlogApp::presentUpdateSheet()
+{
+    showMainWindow();
+    m_updater->open();
+    if (m_updateSheet) {
+        // Already up: it stays and shows the new phase.
+        return;
+    }
+    m_updateSheet = new UpdateSheet(*m_updater, m_mainWindow);
+    m_updateSheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_updateSheet, &QDialog::finished, this, [this] { m_updater->dismiss(); });
+    m_updateSheet->open();
+    Q_EMIT updateSheetShown();
+}
+
+void VesperlogApp::showMainWindow()
+{
+    if (!m_mainWindow) {
+        return;
+    }
+    if (m_mainWindow->isMinimized()) {
+        m_mainWindow->showNormal();
+    }
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void VesperlogApp::openWindow(const QString& id)
+{
+    if (id == vsp::composeWindowID()) {
+        if (!m_composeWindow) {
+            m_composeWindow = new ComposeWindow(*m_store, *m_settings, *m_moodStore, m_options.composeContent);
+        }
+        m_composeWindow->present();
+    } else if (id == QLatin1String("settings")) {
+        if (!m_settingsWindow) {
+            m_settingsWindow = new SettingsView(*m_store, *m_settings, *m_moodStore, *m_updater);
+            m_settingsWindow->setWindowFlag(Qt::Window);
+        }
+        m_settingsWindow->show();
+        m_settingsWindow->raise();
+        m_settingsWindow->activateWindow();
+    } else if (id == QLatin1String("quick-capture")) {
+        if (!m_quickCapture) {
+            m_quickCapture = new QuickCapturePanel(*m_store);
+        }
+        m_quickCapture->present(m_tray ? m_tray->geometry() : QRect());
+    }
+}
+
+void VesperlogApp::showAbout()
+{
+    const QString text =
+        tr("<h3>Vesperlog</h3><p>Version %1 (%2)</p>"
+           "<p style='font-size:12px'>A private journal that stays on this computer.<br>"
+           "Made by the Vesperlog developers.</p>")
+            .arg(BundleInfo::shortVersion(), BundleInfo::buildNumber());
+    QMessageBox::about(m_mainWindow, tr("About Vesperlog"), text);
+}

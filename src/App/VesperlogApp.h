@@ -1,0 +1,105 @@
+#pragma once
+
+#include "App/ComposeWindow.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class AppCommands;
+class AppSettings;
+class ColorSchemePortal;
+class FileChooser;
+class JournalStore;
+class MainWindow;
+class MoodStore;
+class QSystemTrayIcon;
+class QuickCapturePanel;
+class SettingsView;
+class UpdateSheet;
+class Updater;
+
+/// The application: the four long-lived objects every window shares (journal store, settings, moods,
+/// updater), the scenes (main window, the single "New Entry" window, the tray's quick capture, the
+/// settings window), the menu commands, and the application-wide reactions:
+///
+/// - "VspExportJSON", "VspExportMarkdown" and "VspImportJSON" run the store's export and import, except
+///   while the journal is locked;
+/// - "VspUpdateRequested" opens the updater and its sheet on the main window;
+/// - quitting runs the automatic backup when "autoBackup" is on;
+/// - losing the active state locks the journal when "appLockEnabled" and "lockOnBackground" are on.
+///
+/// They are connected once, here, so they work while the main window is closed and never run twice.
+class VesperlogApp final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(VesperlogApp)
+
+public:
+    struct Options {
+        /// Where export and import ask for files; null means the desktop's file dialogs.
+        FileChooser* fileChooser = nullptr;
+        /// Show an icon in the desktop's tray when it has one.
+        bool useTray = true;
+        /// Follow the desktop portal's colour scheme (off in tests).
+        bool followDesktopScheme = true;
+        /// The content of the "New Entry" window; empty means the basic composer.
+        ComposeWindow::ContentFactory composeContent;
+    };
+
+    explicit VesperlogApp(Options options);
+    VesperlogApp();
+    ~VesperlogApp() override;
+
+    JournalStore& store() const { return *m_store; }
+    AppSettings& appSettings() const { return *m_settings; }
+    MoodStore& moodStore() const { return *m_moodStore; }
+    Updater& updater() const { return *m_updater; }
+
+    MainWindow* mainWindow() const;
+    AppCommands* commands() const { return m_commands; }
+    /// The "New Entry" window once it has been opened, else null.
+    ComposeWindow* composeWindow() const;
+    /// The settings window once it has been opened, else null.
+    QWidget* settingsWindow() const;
+    QuickCapturePanel* quickCapture() const;
+    /// The update sheet while it is shown, else null.
+    UpdateSheet* updateSheet() const;
+    bool showUpdate() const { return updateSheet() != nullptr; }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+
+    /// Shows the main window (again, after it was closed) and brings it to the front.
+    void showMainWindow();
+    /// Opens a window by its identifier: "compose-window", "settings" or "quick-capture".
+    void openWindow(const QString& id);
+    void showAbout();
+
+    /// The reactions to the application quitting and to losing the active state (public for tests).
+    void applicationWillTerminate();
+    void applicationDidResignActive();
+
+Q_SIGNALS:
+    /// The update sheet was presented.
+    void updateSheetShown();
+
+private:
+    void connectReactions();
+    void presentUpdateSheet();
+    void setUpTray();
+    void setUpAppearance();
+
+    Options m_options;
+    std::unique_ptr<JournalStore> m_store;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<MoodStore> m_moodStore;
+    std::unique_ptr<Updater> m_updater;
+    std::unique_ptr<FileChooser> m_ownChooser;
+    QPointer<MainWindow> m_mainWindow;
+    AppCommands* m_commands = nullptr;
+    QPointer<ComposeWindow> m_composeWindow;
+    QPointer<QWidget> m_settingsWindow;
+    QPointer<QuickCapturePanel> m_quickCapture;
+    QPointer<UpdateSheet> m_updateSheet;
+    QSystemTrayIcon* m_tray = nullptr;
+    ColorSchemePortal* m_portal = nullptr;
+};

@@ -1,0 +1,106 @@
+#include "Platform/SingleInstance.h"
+
+#include "Model/Log.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kActivate = "activate\n";
+const QByteArray kAcknowledge = "ok\n";
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& serverName, QObject* parent)
+    : QObject(parent), m_name(serverName.isEmpty() ? defaultServerName() : serverName)
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_server) {
+        m_server->close();
+    }
+}
+
+QString SingleInstance::defaultServerName()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
+        return QDir(runtime).filePath(QStringLiteral("vesperlog.sock"));
+    }
+    return QStringLiteral("vesperlog-%1").arg(::getuid());
+}
+
+bool SingleInstance::signalRunningInstance(int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(timeoutMs)) {
+        return false;
+    }
+    socket.write(kActivate);
+    if (!socket.waitForBytesWritten(timeoutMs)) {
+        return false;
+    }
+    // An answer proves a live instance rather than a socket left behind.
+    if (!socket.waitForReadyRead(timeoutMs)) {
+        return false;
+    }
+    return socket.readAll().startsWith(kAcknowledge);
+}
+
+bool SingleInstance::acquire(int timeoutMs)
+{
+    if (m_server) {
+        return true;
+    }
+    // Serialise concurrent launches: the check and the listen must happen as one step.
+    const QString lockPath = (QFileInfo(m_name).isAbsolute() ? m_name : QDir::temp().filePath(m_name)) +
+                             QStringLiteral(".lock");
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(10000);
+    const bool locked = lock.tryLock(timeoutMs);
+
+    if (signalRunningInstance(timeoutMs)) {
+        return false;
+    }
+
+    auto* server = new QLocalServer(this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(m_name)) {
+        // Nobody answered, so whatever holds the name is left over from a crash.
+        QLocalServer::removeServer(m_name);
+        if (!server->listen(m_name)) {
+            vsp::logFailure(QStringLiteral("single-instance check"), server->errorString());
+            delete server;
+            return true;
+        }
+    }
+    if (!locked) {
+        vsp::logFailure(QStringLiteral("single-instance lock"), lock.error() == QLockFile::LockFailedError
+                                                                    ? QStringLiteral("held by another launch")
+                                                                    : QStringLiteral("could not be created"));
+    }
+    m_server = server;
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* client = m_server->nextPendingConnection()) {
+            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            connect(client, &QLocalSocket::readyRead, this, [this, client] {
+                if (client->canReadLine() && client->readLine() == kActivate) {
+                    client->write(kAcknowledge);
+                    client->flush();
+                    Q_EMIT activationRequested();
+                }
+            });
+        }
+    });
+    return true;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLockFile;
+
+/// Keeps one running Vesperlog per user, so two processes never write the same journal.
+///
+/// The first process listens on a local socket; a later one finds it, asks it to come forward and then
+/// should exit. The check and the start of listening happen under a lock file, so two launches at the
+/// same moment cannot both become the first. Main thread only.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SingleInstance)
+
+public:
+    /// `serverName` is the socket's name or absolute path; empty means `defaultServerName()`.
+    explicit SingleInstance(const QString& serverName = QString(), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    /// The per-user socket: "vesperlog.sock" in $XDG_RUNTIME_DIR, or "vesperlog-<uid>" in the system's
+    /// temporary folder when there is no runtime folder.
+    static QString defaultServerName();
+
+    /// Becomes the running instance and returns true; or, when another instance answers, asks it to
+    /// come forward (waiting up to `timeoutMs` milliseconds for its acknowledgement) and returns false.
+    /// A socket left behind by a crashed process is removed and taken over. When listening fails for
+    /// another reason, returns true (the journal must stay usable) after printing one line.
+    bool acquire(int timeoutMs = 2000);
+
+    bool isPrimary() const { return m_server != nullptr; }
+    QString serverName() const { return m_name; }
+
+Q_SIGNALS:
+    /// Another launch asked this instance to bring its main window forward.
+    void activationRequested();
+
+private:
+    bool signalRunningInstance(int timeoutMs);
+
+    QString m_name;
+    QLocalServer* m_server = nullptr;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "App/Theme/OpenWindow.h"
+
+#include <QWidget>
+
+class ColumnVisibilityHolder;
+class EmptyDetailView;
+class EntryDetailView;
+class EntryListView;
+class JournalStore;
+class LockScreenView;
+class MoodStore;
+class OnboardingView;
+class QSplitter;
+class QStackedWidget;
+class SidebarView;
+
+/// The root of the main window: the sidebar, the entry list and the entry detail side by side in a
+/// splitter. In focus mode (with an entry selected) the detail fills the window. While the journal is
+/// locked an opaque lock screen covers everything and nothing under it takes input. The first time the
+/// window shows, the journal is locked when app lock is on and the introduction follows 0.4 s later
+/// until it has been completed once.
+class ContentView final : public QWidget {
+    Q_OBJECT
+
+public:
+    ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow,
+                QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    ColumnVisibilityHolder& columns() const { return *m_columns; }
+    QSplitter* splitter() const { return m_splitter; }
+    SidebarView* sidebar() const { return m_sidebar; }
+    EntryListView* entryList() const { return m_list; }
+    EntryDetailView* detail() const { return m_detail; }
+    EmptyDetailView* emptyDetail() const { return m_emptyDetail; }
+    LockScreenView* lockScreen() const { return m_lock; }
+    /// The introduction while it is shown, else null.
+    OnboardingView* onboarding() const { return m_onboarding; }
+    /// Whether the detail fills the window (focus mode with an entry selected).
+    bool isFocusLayout() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refreshDetail();
+    void refreshColumns();
+    void refreshLock();
+    void presentOnboarding();
+
+    JournalStore& m_store;
+    MoodStore& m_moodStore;
+    ColumnVisibilityHolder* m_columns;
+    QSplitter* m_splitter;
+    SidebarView* m_sidebar;
+    EntryListView* m_list;
+    QStackedWidget* m_detailStack;
+    EmptyDetailView* m_emptyDetail;
+    EntryDetailView* m_detail;
+    LockScreenView* m_lock;
+    OnboardingView* m_onboarding = nullptr;
+    bool m_onboardingScheduled = false;
+    int m_sidebarWidth = 250;
+};

@@ -1,0 +1,175 @@
+#include "Views/Main/EntryListDelegate.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Views/Main/EntryListModel.h"
+#include "Views/Main/OnThisDaySection.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <cmath>
+
+using vsp::Color;
+
+namespace {
+
+constexpr qreal kCaptionPaddingH = 16;
+constexpr qreal kCaptionTop = 12;
+constexpr qreal kCaptionBottom = 2;
+
+const EntryListModel* listModel(const QModelIndex& index)
+{
+    return qobject_cast<const EntryListModel*>(index.model());
+}
+
+} // namespace
+
+EntryListDelegate::EntryListDelegate(JournalStore& store, QObject* parent)
+    : QStyledItemDelegate(parent), m_store(store), m_options(EntryRow::currentOptions()),
+      m_chevron(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this))
+{
+    connect(m_chevron, &vsp::SpringValue::valueChanged, this, [this] {
+        if (m_repaint) {
+            m_repaint();
+        }
+    });
+}
+
+QFont EntryListDelegate::captionFont()
+{
+    return vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.2);
+}
+
+QRectF EntryListDelegate::rowRect(const QRect& itemRect)
+{
+    return QRectF(itemRect).adjusted(kRowInset, 0, -kRowInset, -kRowGap);
+}
+
+void EntryListDelegate::setHoveredEntry(const QUuid& id)
+{
+    m_hovered = id;
+}
+
+void EntryListDelegate::setHoveredOnThisDayRow(int row)
+{
+    m_hoveredOnThisDay = row;
+}
+
+void EntryListDelegate::setChevronTurnTarget(qreal turn, bool animated)
+{
+    if (animated) {
+        m_chevron->animateTo(turn);
+    } else {
+        m_chevron->setValue(turn);
+    }
+}
+
+EntryListDelegate::RowAnimation& EntryListDelegate::animationFor(const QUuid& id) const
+{
+    auto it = m_animations.find(id);
+    if (it != m_animations.end()) {
+        return *it;
+    }
+    if (m_animations.size() > 64) {
+        prune();
+    }
+    auto* self = const_cast<EntryListDelegate*>(this);
+    RowAnimation animation;
+    animation.selection = new vsp::SpringValue(0.0, vsp::Spring{0.25, 1.0}, self);
+    animation.hover = new vsp::SpringValue(0.0, vsp::Spring{0.15, 1.0}, self);
+    for (vsp::SpringValue* value : {animation.selection, animation.hover}) {
+        connect(value, &vsp::SpringValue::valueChanged, self, [self] {
+            if (self->m_repaint) {
+                self->m_repaint();
+            }
+        });
+    }
+    return *m_animations.insert(id, animation);
+}
+
+void EntryListDelegate::prune() const
+{
+    for (auto it = m_animations.begin(); it != m_animations.end();) {
+        const RowAnimation& a = *it;
+        const bool atRest = a.selection->value() == 0 && a.selection->target() == 0 && a.hover->value() == 0 &&
+                            a.hover->target() == 0;
+        if (atRest) {
+            a.selection->deleteLater();
+            a.hover->deleteLater();
+            it = m_animations.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+QSize EntryListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const EntryListModel* model = listModel(index);
+    if (!model) {
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+    const int width = option.rect.width() > 0 ? option.rect.width() : 340;
+    switch (model->kind(index.row())) {
+    case EntryListModel::RowKind::Caption: {
+        static const qreal h = kCaptionTop + std::ceil(QFontMetricsF(captionFont()).height()) + kCaptionBottom;
+        return {width, int(std::ceil(h + kRowGap))};
+    }
+    case EntryListModel::RowKind::OnThisDay:
+        return {width, int(std::ceil(OnThisDaySection::height(int(model->onThisDayEntries().size()),
+                                                              model->onThisDayExpanded())))};
+    case EntryListModel::RowKind::Entry: {
+        const JournalEntry* entry = model->entryAt(index.row());
+        const qreal h = EntryRow::height(*entry, width - 2 * kRowInset, m_options);
+        return {width, int(std::ceil(h + kRowGap))};
+    }
+    }
+    return {};
+}
+
+void EntryListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const EntryListModel* model = listModel(index);
+    if (!model) {
+        return;
+    }
+    const vsp::Appearance appearance = AppearanceManager::instance().current();
+    switch (model->kind(index.row())) {
+    case EntryListModel::RowKind::Caption: {
+        painter->save();
+        const QFontMetricsF fm(captionFont());
+        painter->setFont(captionFont());
+        painter->setPen(Color::tertiaryStyle().resolve(appearance));
+        painter->drawText(QPointF(option.rect.left() + kCaptionPaddingH, option.rect.top() + kCaptionTop + fm.ascent()),
+                          model->caption(index.row()));
+        painter->restore();
+        return;
+    }
+    case EntryListModel::RowKind::OnThisDay:
+        OnThisDaySection::paint(*painter, QRectF(option.rect), model->onThisDayEntries(), model->onThisDayExpanded(),
+                                m_chevron->value(), m_hoveredOnThisDay);
+        return;
+    case EntryListModel::RowKind::Entry:
+        break;
+    }
+    const JournalEntry* entry = model->entryAt(index.row());
+    const bool selected = m_store.selectedEntryID() == entry->id;
+    const bool hovered = m_hovered == entry->id;
+    EntryRow::PaintState state;
+    state.pinned = model->isPinnedRow(index.row());
+    state.now = vsp::now();
+    if (selected || hovered || m_animations.contains(entry->id)) {
+        RowAnimation& animation = animationFor(entry->id);
+        animation.selection->animateTo(selected ? 1.0 : 0.0);
+        animation.hover->animateTo(hovered ? 1.0 : 0.0);
+        state.selection = animation.selection->value();
+        state.hover = animation.hover->value();
+    }
+    Q_UNUSED(appearance);
+    EntryRow::paint(*painter, rowRect(option.rect), *entry, m_options, state);
+}

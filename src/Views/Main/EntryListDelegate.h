@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Views/Main/EntryRow.h"
+
+#include <QHash>
+#include <QStyledItemDelegate>
+#include <QUuid>
+
+#include <functional>
+
+class EntryListModel;
+class JournalStore;
+namespace vsp {
+class SpringValue;
+}
+
+/// Paints the rows of EntryListModel: captions, entry rows (EntryRow) and the On This Day block. The
+/// selection follows `JournalStore::selectedEntryID`, not the view's own selection; the selection tint
+/// and the hover glass move with springs (0.25 and 0.15), for which the delegate keeps a small amount
+/// of animation state per entry and asks `repaint` to redraw while it moves.
+class EntryListDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    EntryListDelegate(JournalStore& store, QObject* parent = nullptr);
+
+    /// The list's horizontal padding around each row and the gap between rows.
+    static constexpr qreal kRowInset = 10;
+    static constexpr qreal kRowGap = 6;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    /// The row's glass rectangle inside its item rectangle.
+    static QRectF rowRect(const QRect& itemRect);
+    /// The caption's font: size 9, semibold, tracking 1.2.
+    static QFont captionFont();
+
+    /// The entry under the pointer (hover glass), or none; set by the view.
+    void setHoveredEntry(const QUuid& id);
+    /// The On This Day row under the pointer, or -1.
+    void setHoveredOnThisDayRow(int row);
+    /// The On This Day chevron's turn: 0 expanded, 1 collapsed (animated).
+    void setChevronTurnTarget(qreal turn, bool animated);
+    /// Called whenever an animation moved and the list must be repainted.
+    void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
+    /// Re-reads the row settings ("showEntryPreviews", "compactListView").
+    void reloadOptions() { m_options = EntryRow::currentOptions(); }
+    const EntryRow::Options& options() const { return m_options; }
+
+private:
+    struct RowAnimation {
+        vsp::SpringValue* selection = nullptr;
+        vsp::SpringValue* hover = nullptr;
+    };
+    RowAnimation& animationFor(const QUuid& id) const;
+    void prune() const;
+
+    JournalStore& m_store;
+    EntryRow::Options m_options;
+    QUuid m_hovered;
+    int m_hoveredOnThisDay = -1;
+    vsp::SpringValue* m_chevron;
+    std::function<void()> m_repaint;
+    mutable QHash<QUuid, RowAnimation> m_animations;
+};

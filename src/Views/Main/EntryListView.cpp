@@ -1,0 +1,172 @@
+#include "Views/Main/EntryListView.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+#include "Model/AppNotifications.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
+#include "Views/Main/EmptyListView.h"
+#include "Views/Main/EntryListDelegate.h"
+#include "Views/Main/EntryListModel.h"
+#include "Views/Main/EntryListWidget.h"
+#include "Views/Main/EntryRow.h"
+#include "Views/Main/ListHeader.h"
+#include "Views/Main/SearchField.h"
+#include "Views/Sidebar/CalendarView.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using vsp::Color;
+
+namespace {
+/// Height of the search field with its padding (36 + 8 below).
+constexpr int kSearchHeight = 44;
+} // namespace
+
+EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
+                             vsp::OpenWindowAction openWindow, QWidget* parent)
+    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_openWindow(std::move(openWindow)),
+      m_pages(new QStackedWidget(this)), m_listPage(new QWidget(m_pages)),
+      m_header(new ListHeader(store, moodStore, columns, m_listPage)), m_searchHolder(new QWidget(m_listPage)),
+      m_searchField(new SearchField(store, m_searchHolder)), m_body(new QStackedWidget(m_listPage)),
+      m_list(new EntryListWidget(store, m_body)), m_empty(new EmptyListView(store, moodStore, m_body)),
+      m_searchReveal(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this)), m_midnight(new QTimer(this))
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_pages);
+    m_pages->addWidget(m_listPage);
+
+    auto* layout = new QVBoxLayout(m_listPage);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_header);
+    auto* searchLayout = new QVBoxLayout(m_searchHolder);
+    searchLayout->setContentsMargins(12, 0, 12, 8);
+    searchLayout->addWidget(m_searchField);
+    m_searchHolder->setFixedHeight(0);
+    m_searchHolder->hide();
+    layout->addWidget(m_searchHolder);
+    m_body->addWidget(m_list);
+    m_body->addWidget(m_empty);
+    layout->addWidget(m_body, 1);
+
+    // The field slides down from under the header and back up.
+    connect(m_searchReveal, &vsp::SpringValue::valueChanged, this, [this](double v) {
+        m_searchHolder->setFixedHeight(int(std::lround(kSearchHeight * v)));
+        if (v <= 0.001 && !m_showSearch) {
+            m_searchHolder->hide();
+        }
+    });
+
+    connect(m_header, &ListHeader::searchToggled, this, [this] { setShowSearch(!m_showSearch); });
+    connect(&AppNotifications::instance(), &AppNotifications::VspToggleSearch, this, &EntryListView::toggleSearch);
+    for (auto signal : {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged,
+                        &JournalStore::moodFilterChanged}) {
+        connect(&store, signal, this, &EntryListView::clearSearchAndQuery);
+    }
+    connect(&store, &JournalStore::showCalendarChanged, this, &EntryListView::refreshCalendar);
+    connect(m_list->listModel(), &EntryListModel::refreshed, this, &EntryListView::refreshEmptyState);
+    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
+        if (key == EntryRow::showEntryPreviewsKey() || key == EntryRow::compactListViewKey()) {
+            m_list->listDelegate()->reloadOptions();
+            m_list->relayout();
+            m_list->viewport()->update();
+        }
+    });
+
+    // "Today", the date under the title and On This Day change at midnight.
+    m_midnight->setSingleShot(true);
+    connect(m_midnight, &QTimer::timeout, this, [this] {
+        m_header->refresh();
+        m_list->listModel()->invalidate();
+        scheduleMidnight();
+    });
+    scheduleMidnight();
+
+    refreshEmptyState();
+    refreshCalendar();
+}
+
+void EntryListView::scheduleMidnight()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime next = QDateTime(now.date().addDays(1), QTime(0, 0, 1));
+    m_midnight->start(int(std::clamp<qint64>(now.msecsTo(next), 1000, 24 * 3600 * 1000)));
+}
+
+bool EntryListView::showsEmptyState() const
+{
+    return m_body->currentWidget() == m_empty;
+}
+
+void EntryListView::refreshEmptyState()
+{
+    m_body->setCurrentWidget(m_list->listModel()->isEmpty() ? static_cast<QWidget*>(m_empty)
+                                                            : static_cast<QWidget*>(m_list));
+    m_empty->update();
+}
+
+void EntryListView::refreshCalendar()
+{
+    if (m_store.showCalendar()) {
+        if (!m_calendar) {
+            m_calendar = new CalendarView(m_store, m_openWindow, m_pages);
+            m_pages->addWidget(m_calendar);
+        }
+        m_pages->setCurrentWidget(m_calendar);
+    } else {
+        m_pages->setCurrentWidget(m_listPage);
+        if (m_calendar) {
+            // Every visit starts with a new calendar.
+            m_calendar->deleteLater();
+            m_pages->removeWidget(m_calendar);
+            m_calendar = nullptr;
+        }
+    }
+}
+
+void EntryListView::setShowSearch(bool shown)
+{
+    if (m_showSearch == shown) {
+        if (!shown && !m_store.searchQuery().isEmpty()) {
+            m_store.setSearchQuery(QString());
+        }
+        return;
+    }
+    m_showSearch = shown;
+    m_header->setShowSearch(shown);
+    if (shown) {
+        m_searchHolder->show();
+        m_searchField->lineEdit()->setFocus(Qt::OtherFocusReason);
+        m_searchReveal->animateTo(1.0);
+    } else {
+        m_searchReveal->animateTo(0.0);
+        m_store.setSearchQuery(QString());
+    }
+}
+
+void EntryListView::toggleSearch()
+{
+    m_store.setShowCalendar(false);
+    setShowSearch(!m_showSearch);
+}
+
+void EntryListView::clearSearchAndQuery()
+{
+    setShowSearch(false);
+    m_store.setSearchQuery(QString());
+}
+
+void EntryListView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Color::vspBackground().resolve());
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "App/Theme/OpenWindow.h"
+
+#include <QWidget>
+
+class ColumnVisibilityHolder;
+class EmptyListView;
+class EntryListWidget;
+class JournalStore;
+class ListHeader;
+class MoodStore;
+class QStackedWidget;
+class QTimer;
+class SearchField;
+namespace vsp {
+class SpringValue;
+}
+
+/// The middle column of the main window: the month calendar while `JournalStore::showCalendar` is true,
+/// otherwise the list header, the search field when shown, and the entry list or its empty state.
+///
+/// It owns the search field's visibility: "VspToggleSearch" leaves the calendar and opens or closes the
+/// field; closing it, and any change of section, tag or mood, also empties the search text, so a hidden
+/// field never filters the list.
+class EntryListView final : public QWidget {
+    Q_OBJECT
+
+public:
+    EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
+                  vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
+
+    bool showSearch() const { return m_showSearch; }
+    /// Opens or closes the search field; closing empties the search text.
+    void setShowSearch(bool shown);
+    /// What "VspToggleSearch" does: hide the calendar, flip the field, empty the text when closed.
+    void toggleSearch();
+    /// Closes the search field and empties the query (also used when the window content starts over).
+    void clearSearchAndQuery();
+
+    ListHeader* header() const { return m_header; }
+    SearchField* searchField() const { return m_searchField; }
+    EntryListWidget* list() const { return m_list; }
+    EmptyListView* emptyView() const { return m_empty; }
+    /// The calendar while shown, else null.
+    QWidget* calendar() const { return m_calendar; }
+    /// Whether the empty state shows in place of the list.
+    bool showsEmptyState() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refreshCalendar();
+    void refreshEmptyState();
+    void scheduleMidnight();
+
+    JournalStore& m_store;
+    MoodStore& m_moodStore;
+    vsp::OpenWindowAction m_openWindow;
+    QStackedWidget* m_pages;
+    QWidget* m_listPage;
+    ListHeader* m_header;
+    QWidget* m_searchHolder;
+    SearchField* m_searchField;
+    QStackedWidget* m_body;
+    EntryListWidget* m_list;
+    EmptyListView* m_empty;
+    QWidget* m_calendar = nullptr;
+    vsp::SpringValue* m_searchReveal;
+    QTimer* m_midnight;
+    bool m_showSearch = false;
+};

@@ -1,0 +1,455 @@
+#include "Views/Main/EntryRow.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Glass.h"
+#include "App/Theme/SymbolIcons.h"
+#include "Model/Dates.h"
+#include "Model/UserDefaults.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegularExpression>
+#include <QTextLayout>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+using vsp::Color;
+
+namespace {
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+/// Advances of single characters in the preview font, filled on first use of each character. Measuring
+/// the first line of a body by adding them up is exact enough to tell one line from two (kerning moves
+/// a line by a pixel or two) and thousands of times cheaper than shaping it, which matters when a
+/// 10,000-entry list lays out every row.
+class CharAdvances {
+public:
+    explicit CharAdvances(const QFont& font) : m_metrics(font), m_table(0x10000, -1.0f) {}
+
+    qreal advance(QChar c)
+    {
+        float& slot = m_table[c.unicode()];
+        if (slot < 0) {
+            slot = c.isSurrogate() ? float(m_metrics.averageCharWidth())
+                                   : float(m_metrics.horizontalAdvance(c));
+        }
+        return slot;
+    }
+
+private:
+    QFontMetricsF m_metrics;
+    std::vector<float> m_table;
+};
+
+CharAdvances& previewAdvances()
+{
+    static CharAdvances table(EntryRow::previewFont());
+    return table;
+}
+
+/// What the preview needs to know of a body, independent of the width: whether its first line ends in a
+/// line break and how wide that first line is (capped).
+struct FirstLine {
+    QString body;
+    qreal advance = 0;
+    bool hasBreak = false;
+};
+
+FirstLine measureFirstLine(const QString& body)
+{
+    FirstLine m;
+    m.body = body;
+    CharAdvances& table = previewAdvances();
+    constexpr qreal cap = 5000;
+    for (const QChar c : body) {
+        if (isLineBreak(c)) {
+            m.hasBreak = true;
+            break;
+        }
+        m.advance += table.advance(c);
+        if (m.advance > cap) {
+            break;
+        }
+    }
+    return m;
+}
+
+const FirstLine& firstLineOf(const JournalEntry& entry)
+{
+    // Entries share their body text with the store's copy, so an unchanged body is recognised by its
+    // data pointer without comparing the text.
+    static QHash<QUuid, FirstLine> cache;
+    auto it = cache.find(entry.id);
+    if (it != cache.end()) {
+        if (it->body.constData() == entry.body.constData() || it->body == entry.body) {
+            return *it;
+        }
+        *it = measureFirstLine(entry.body);
+        return *it;
+    }
+    if (cache.size() > 200000) {
+        cache.clear();
+    }
+    return *cache.insert(entry.id, measureFirstLine(entry.body));
+}
+
+QColor withAlpha(QColor c, qreal factor)
+{
+    c.setAlphaF(float(c.alphaF() * factor));
+    return c;
+}
+
+/// The locale's short time format without seconds or time zone: hours and minutes only.
+QString shortTimeFormat(const QLocale& locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+|\\s*t+"));
+    format.remove(seconds);
+    return format.trimmed();
+}
+
+QString dayMonthPattern(const QLocale& locale, bool withYear)
+{
+    const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
+    const qsizetype d = shortFormat.indexOf(u'd');
+    const qsizetype m = shortFormat.indexOf(u'M');
+    const qsizetype y = shortFormat.indexOf(u'y');
+    const bool dayFirst = d >= 0 && m >= 0 && d < m;
+    if (!withYear) {
+        return dayFirst ? QStringLiteral("d MMM") : QStringLiteral("MMM d");
+    }
+    if (y >= 0 && y < m && y < d) {
+        return QStringLiteral("yyyy MMM d");
+    }
+    return dayFirst ? QStringLiteral("d MMM yyyy") : QStringLiteral("MMM d, yyyy");
+}
+
+} // namespace
+
+EntryRow::Options EntryRow::currentOptions()
+{
+    const auto& defaults = UserDefaults::instance();
+    return Options{defaults.boolean(showEntryPreviewsKey(), true), defaults.boolean(compactListViewKey(), false)};
+}
+
+QString EntryRow::dateLabel(double date, double now, const QLocale& locale)
+{
+    const QDateTime when = vsp::toDateTime(date);
+    const QDate day = when.date();
+    const QDate today = vsp::localDate(now);
+    const QString time = locale.toString(when.time(), shortTimeFormat(locale));
+    if (day == today) {
+        return time;
+    }
+    if (day.year() == today.year()) {
+        return locale.toString(day, dayMonthPattern(locale, false)) + QStringLiteral(" \u00B7 ") + time;
+    }
+    return locale.toString(day, dayMonthPattern(locale, true));
+}
+
+EntryRow::ExpirationMark EntryRow::expirationMark(const std::optional<double>& expiration, double now)
+{
+    if (!expiration) {
+        return ExpirationMark::None;
+    }
+    const vsp::DayRange today = vsp::dayRange(vsp::localDate(now));
+    if (*expiration < today.start) {
+        return ExpirationMark::Past;
+    }
+    if (today.contains(*expiration)) {
+        return ExpirationMark::Today;
+    }
+    return ExpirationMark::Later;
+}
+
+Color EntryRow::expirationColor(ExpirationMark mark)
+{
+    switch (mark) {
+    case ExpirationMark::Today:
+        // The platform's orange in each appearance.
+        return Color::adaptive(0xFF9F0A, 0xFF9500);
+    case ExpirationMark::Later:
+        return Color::resolvedAccent(1.0).withOpacity(0.75);
+    case ExpirationMark::None:
+    case ExpirationMark::Past:
+        break;
+    }
+    return Color::secondaryStyle();
+}
+
+QString EntryRow::plainText(const JournalEntry& entry)
+{
+    return entry.title + QStringLiteral("\n\n") + entry.body;
+}
+
+QString EntryRow::markdown(const JournalEntry& entry)
+{
+    QStringList tags;
+    tags.reserve(entry.tags.size());
+    for (const QString& tag : entry.tags) {
+        tags.append(u'#' + tag);
+    }
+    const QString tagLine = tags.join(u' ');
+    QString text = QStringLiteral("# ") + entry.title;
+    if (!tagLine.isEmpty()) {
+        text += QStringLiteral("\n\n") + tagLine;
+    }
+    return text + QStringLiteral("\n\n") + entry.body;
+}
+
+QFont EntryRow::dateFont()
+{
+    return vsp::fonts::monospaced(10);
+}
+
+QFont EntryRow::moodFont()
+{
+    return vsp::fonts::system(10);
+}
+
+QFont EntryRow::titleFont()
+{
+    return vsp::fonts::system(13, QFont::DemiBold);
+}
+
+QFont EntryRow::previewFont()
+{
+    return vsp::fonts::system(11);
+}
+
+QFont EntryRow::tagFont()
+{
+    return vsp::fonts::system(10);
+}
+
+namespace {
+
+struct Metrics {
+    qreal markLine;
+    qreal title;
+    qreal previewLine;
+    qreal tagCapsule;
+};
+
+const Metrics& metrics()
+{
+    static const Metrics m = [] {
+        const QFontMetricsF date(EntryRow::dateFont());
+        const QFontMetricsF title(EntryRow::titleFont());
+        const QFontMetricsF preview(EntryRow::previewFont());
+        const QFontMetricsF tag(EntryRow::tagFont());
+        return Metrics{std::ceil(std::max(date.height(), 8.0)), std::ceil(title.height()), std::ceil(preview.height()),
+                       std::ceil(tag.height() + 4)};
+    }();
+    return m;
+}
+
+} // namespace
+
+int EntryRow::previewLineCount(const JournalEntry& entry, qreal width)
+{
+    if (entry.body.isEmpty()) {
+        return 0;
+    }
+    const FirstLine& line = firstLineOf(entry);
+    if (line.hasBreak || line.advance > width - 2 * kHorizontalPadding) {
+        return 2;
+    }
+    return 1;
+}
+
+qreal EntryRow::height(const JournalEntry& entry, qreal width, const Options& options)
+{
+    const Metrics& m = metrics();
+    qreal h = 2 * (options.compactListView ? kCompactVerticalPadding : kVerticalPadding);
+    h += m.markLine + kSpacing + m.title;
+    if (options.showEntryPreviews) {
+        const int lines = previewLineCount(entry, width);
+        h += kSpacing + lines * m.previewLine + std::max(0, lines - 1) * kPreviewLineSpacing;
+    }
+    if (!entry.tags.isEmpty()) {
+        h += kSpacing + m.tagCapsule;
+    }
+    return h;
+}
+
+namespace {
+
+/// Draws up to `lines` lines of `text` wrapped at `width`; the last one is elided when text remains.
+void drawWrapped(QPainter& p, const QString& text, const QFont& font, const QPointF& origin, qreal width, int lines,
+                 qreal lineHeight, qreal lineSpacing)
+{
+    // Only the start of a long body can show; shaping all of it would be wasted.
+    QString shown = text.left(800);
+    for (QChar& c : shown) {
+        if (isLineBreak(c)) {
+            c = QChar::LineSeparator;
+        }
+    }
+    const QFontMetricsF fm(font);
+    p.setFont(font);
+    QTextLayout layout(shown, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    int laidOut = 0;
+    QString elided;
+    for (int i = 0; i < lines; ++i) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) {
+            break;
+        }
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        const qsizetype end = line.textStart() + line.textLength();
+        if (i == lines - 1 && end < shown.size()) {
+            // More follows than fits: the last line shows the start of the rest, elided.
+            QString rest = shown.mid(line.textStart());
+            const qsizetype br = rest.indexOf(QChar::LineSeparator);
+            if (br >= 0) {
+                rest = rest.left(br) + QChar(0x2026);
+            }
+            elided = fm.elidedText(rest, Qt::ElideRight, width);
+            break;
+        }
+        ++laidOut;
+        y += lineHeight + lineSpacing;
+    }
+    layout.endLayout();
+    for (int i = 0; i < laidOut; ++i) {
+        layout.lineAt(i).draw(&p, origin);
+    }
+    if (!elided.isEmpty()) {
+        p.drawText(QPointF(origin.x(), origin.y() + y + fm.ascent()), elided);
+    }
+}
+
+} // namespace
+
+void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
+                     const PaintState& state)
+{
+    const Metrics& m = metrics();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    // Glass: clear at rest; regular glass fades in, tinted white on hover and with the accent when
+    // selected.
+    const vsp::Appearance appearance = AppearanceManager::instance().current();
+    vsp::paintGlass(p, rect, vsp::Glass::clear(), vsp::GlassShape::RoundedRect, kCornerRadius, appearance);
+    const qreal glassStrength = std::max(state.selection, state.hover);
+    if (glassStrength > 0.001) {
+        QColor tint = Color::resolvedAccent(0.2).resolve(appearance);
+        tint.setAlphaF(float(0.2 * state.selection));
+        QColor white(255, 255, 255);
+        white.setAlphaF(float(0.04 * state.hover * (1.0 - state.selection)));
+        p.save();
+        p.setOpacity(glassStrength);
+        vsp::paintGlass(p, rect, vsp::Glass::regular().tinted(Color(white)), vsp::GlassShape::RoundedRect,
+                        kCornerRadius, appearance);
+        p.restore();
+        if (state.selection > 0.001) {
+            QPainterPath path;
+            path.addRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
+            p.fillPath(path, tint);
+        }
+    }
+
+    const qreal padV = options.compactListView ? kCompactVerticalPadding : kVerticalPadding;
+    const QRectF content = rect.adjusted(kHorizontalPadding, padV, -kHorizontalPadding, -padV);
+    const QColor accent = Color::resolvedAccent(1.0).resolve(appearance);
+    const QColor primary = Color::primaryStyle().resolve(appearance);
+    const QColor secondary = Color::secondaryStyle().resolve(appearance);
+    const QColor tertiary = Color::tertiaryStyle().resolve(appearance);
+
+    // Mark line.
+    qreal x = content.left();
+    const qreal markMid = content.top() + m.markLine / 2;
+    if (state.pinned) {
+        vsp::symbols::paint(p, u"pin.fill", QRectF(x, markMid - 4, 8, 8), withAlpha(accent, 0.75));
+        x += 8 + kSpacing;
+    }
+    const QString date = dateLabel(entry.date, state.now);
+    const QFontMetricsF dateMetrics(dateFont());
+    p.setFont(dateFont());
+    p.setPen(tertiary);
+    p.drawText(QPointF(x, markMid - dateMetrics.height() / 2 + dateMetrics.ascent()), date);
+    x += dateMetrics.horizontalAdvance(date) + kSpacing;
+    if (entry.mood) {
+        const QFontMetricsF moodMetrics(moodFont());
+        p.save();
+        p.setOpacity(p.opacity() * 0.7);
+        p.setFont(moodFont());
+        p.setPen(primary);
+        p.drawText(QPointF(x, markMid - moodMetrics.height() / 2 + moodMetrics.ascent()), *entry.mood);
+        p.restore();
+        x += moodMetrics.horizontalAdvance(*entry.mood) + kSpacing;
+    }
+    const ExpirationMark bell = expirationMark(entry.expirationDate, state.now);
+    if (bell != ExpirationMark::None) {
+        vsp::symbols::paint(p, u"bell.fill", QRectF(x, markMid - 4, 8, 8), expirationColor(bell).resolve(appearance));
+    }
+    if (state.selection > 0.001) {
+        const qreal r = 3 * state.selection;
+        QColor dot = accent;
+        dot.setAlphaF(float(state.selection));
+        p.setPen(Qt::NoPen);
+        p.setBrush(dot);
+        p.drawEllipse(QPointF(content.right() - 3, markMid), r, r);
+    }
+
+    // Title.
+    qreal y = content.top() + m.markLine + kSpacing;
+    const QFontMetricsF titleMetrics(titleFont());
+    p.setFont(titleFont());
+    p.setPen(primary);
+    p.drawText(QPointF(content.left(), y + titleMetrics.ascent()),
+               titleMetrics.elidedText(entry.title, Qt::ElideRight, content.width()));
+    y += m.title;
+
+    // Preview.
+    if (options.showEntryPreviews) {
+        y += kSpacing;
+        const int lines = previewLineCount(entry, rect.width());
+        if (lines > 0) {
+            p.setPen(secondary);
+            drawWrapped(p, entry.body, previewFont(), QPointF(content.left(), y), content.width(), lines, m.previewLine,
+                        kPreviewLineSpacing);
+            y += lines * m.previewLine + (lines - 1) * kPreviewLineSpacing;
+        }
+    }
+
+    // Tags: capsules in stored order, clipped at the row's edge.
+    if (!entry.tags.isEmpty()) {
+        y += kSpacing;
+        const QFontMetricsF tagMetrics(tagFont());
+        p.save();
+        p.setClipRect(content.adjusted(0, 0, 0, padV));
+        qreal tx = content.left();
+        p.setFont(tagFont());
+        for (const QString& tag : entry.tags) {
+            if (tx > content.right()) {
+                break;
+            }
+            const qreal w = tagMetrics.horizontalAdvance(tag) + 16;
+            const QRectF capsule(tx, y, w, m.tagCapsule);
+            vsp::paintGlass(p, capsule, vsp::Glass::regular(), vsp::GlassShape::Capsule, 0, appearance);
+            p.setPen(secondary);
+            p.drawText(capsule, Qt::AlignCenter, tag);
+            tx += w + 4;
+        }
+        p.restore();
+    }
+    p.restore();
+}

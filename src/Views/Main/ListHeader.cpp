@@ -1,0 +1,174 @@
+#include "Views/Main/ListHeader.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/ColumnVisibilityHolder.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Glass.h"
+#include "App/Theme/Palette.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPropertyAnimation>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+using vsp::Color;
+using vsp::GlassButton;
+
+namespace {
+
+GlassButton* makeButton(QWidget* parent, const QString& symbol, qreal size, int side)
+{
+    auto* button = new GlassButton(parent);
+    button->setSymbol(symbol, size);
+    button->setSide(side);
+    button->setShape(vsp::GlassShape::RoundedRect, 8);
+    return button;
+}
+
+void setTextColor(QLabel* label, const QColor& color)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+}
+
+} // namespace
+
+ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
+    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns),
+      m_showSidebar(makeButton(this, QStringLiteral("sidebar.left"), 13, 26)), m_title(new QLabel(this)),
+      m_subtitle(new QLabel(this)), m_calendar(makeButton(this, QStringLiteral("calendar"), 12, 28)),
+      m_search(makeButton(this, QStringLiteral("magnifyingglass"), 12, 28)),
+      m_sort(makeButton(this, QStringLiteral("arrow.down"), 11, 28))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(18, 18, 18, 12);
+    layout->setSpacing(10);
+
+    m_showSidebar->setToolTip(tr("Show Sidebar"));
+    m_showSidebar->setAccessibleName(tr("Show Sidebar"));
+    layout->addWidget(m_showSidebar, 0, Qt::AlignTop);
+
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(4);
+    m_title->setFont(vsp::fonts::tracked(vsp::fonts::system(22, QFont::DemiBold), -0.3));
+    m_title->setTextFormat(Qt::PlainText);
+    m_subtitle->setFont(vsp::fonts::system(11));
+    m_subtitle->setTextFormat(Qt::PlainText);
+    titles->addWidget(m_title);
+    titles->addWidget(m_subtitle);
+    layout->addLayout(titles, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
+    m_calendar->setToolTip(tr("Calendar view"));
+    m_calendar->setAccessibleName(tr("Calendar view"));
+    m_search->setToolTip(tr("Search (Ctrl+K)"));
+    m_search->setAccessibleName(tr("Search"));
+    buttons->addWidget(m_calendar);
+    buttons->addWidget(m_search);
+    buttons->addWidget(m_sort);
+    layout->addLayout(buttons);
+    layout->setAlignment(buttons, Qt::AlignTop);
+
+    m_search->setSymbolColor([this] {
+        return m_showSearch ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
+    });
+    m_search->setGlass([this] {
+        return m_showSearch ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
+                            : vsp::Glass::regular().makeInteractive();
+    });
+
+    connect(m_showSidebar, &QAbstractButton::clicked, this,
+            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
+    connect(m_calendar, &QAbstractButton::clicked, this, [this] {
+        m_store.setCalendarMonth(vsp::now());
+        m_store.setSelectedDate(vsp::startOfDayOf(vsp::now()));
+        m_store.setShowCalendar(true);
+    });
+    connect(m_search, &QAbstractButton::clicked, this, &ListHeader::searchToggled);
+    connect(m_sort, &QAbstractButton::clicked, this, [this] { m_store.toggleSortOrder(); });
+
+    for (auto signal : {&JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged,
+                        &JournalStore::selectedSectionChanged}) {
+        connect(&store, signal, this, &ListHeader::refresh);
+    }
+    connect(&store, &JournalStore::sortNewestFirstChanged, this, [this] { refreshSort(true); });
+    connect(&moodStore, &MoodStore::moodsChanged, this, &ListHeader::refresh);
+    connect(&columns, &ColumnVisibilityHolder::visibilityChanged, this, &ListHeader::refresh);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &ListHeader::refreshColors);
+    m_lastSortNewestFirst = store.sortNewestFirst();
+    refresh();
+    refreshSort(false);
+    refreshColors();
+}
+
+QString ListHeader::title() const
+{
+    if (const auto tag = m_store.selectedTag()) {
+        return u'#' + *tag;
+    }
+    if (const auto mood = m_store.moodFilter()) {
+        return *mood + u' ' + m_moodStore.label(*mood);
+    }
+    return navSectionRawValue(m_store.selectedSection());
+}
+
+QString ListHeader::subtitle() const
+{
+    if (m_store.selectedSection() != NavSection::Today || m_store.selectedTag() || m_store.moodFilter()) {
+        return {};
+    }
+    const QLocale locale;
+    // Weekday, month and day in the locale's order: the long date format without its year.
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression year(QStringLiteral("[,./\\s]*y+[,./\\s]*"));
+    const QRegularExpressionMatch m = year.match(format);
+    if (m.hasMatch()) {
+        const bool atEnd = m.capturedEnd() == format.size();
+        const bool atStart = m.capturedStart() == 0;
+        format.replace(m.capturedStart(), m.capturedLength(), atEnd || atStart ? QString() : QStringLiteral(" "));
+    }
+    return locale.toString(QDate::currentDate(), format.trimmed());
+}
+
+void ListHeader::setShowSearch(bool shown)
+{
+    m_showSearch = shown;
+    m_search->update();
+}
+
+void ListHeader::refresh()
+{
+    m_title->setText(title());
+    const QString sub = subtitle();
+    m_subtitle->setText(sub);
+    m_subtitle->setVisible(!sub.isEmpty());
+    m_showSidebar->setVisible(m_columns.visibility() != ColumnVisibilityHolder::Visibility::All);
+}
+
+void ListHeader::refreshSort(bool animated)
+{
+    const bool newest = m_store.sortNewestFirst();
+    m_sort->setSymbol(newest ? QStringLiteral("arrow.down") : QStringLiteral("arrow.up"), 11);
+    m_sort->setAccessibleName(newest ? tr("Sorted newest first") : tr("Sorted oldest first"));
+    m_sort->setToolTip(newest ? tr("Newest first") : tr("Oldest first"));
+    if (animated && newest != m_lastSortNewestFirst) {
+        // The new arrow starts where the old one pointed and turns into place.
+        m_sort->setSymbolRotation(180);
+        vsp::animateProperty(m_sort, "symbolRotation", 0.0, vsp::Spring{0.3, 1.0});
+    }
+    m_lastSortNewestFirst = newest;
+}
+
+void ListHeader::refreshColors()
+{
+    setTextColor(m_title, Color::primaryStyle().resolve());
+    setTextColor(m_subtitle, Color::tertiaryStyle().resolve());
+    update();
+}

@@ -1,0 +1,37 @@
+#include "Views/Main/MainWindow.h"
+
+#include "Views/Main/ContentView.h"
+
+#include <QEvent>
+#include <QShowEvent>
+
+MainWindow::MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent)
+    : QMainWindow(parent), m_content(new ContentView(store, moodStore, std::move(openWindow), this))
+{
+    setWindowTitle(QStringLiteral("Vesperlog"));
+    setObjectName(QStringLiteral("mainWindow"));
+    setCentralWidget(m_content);
+    m_content->installEventFilter(this);
+    // The three columns at their smallest.
+    setMinimumSize(220 + 300 + 320 + 2, 520);
+    resize(1440, 900);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown && !event->spontaneous()) {
+        m_shown = true;
+        Q_EMIT firstShown();
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_content && event->type() == QEvent::Paint && !m_painted) {
+        m_painted = true;
+        // After the content's own painting has finished.
+        QMetaObject::invokeMethod(this, &MainWindow::firstPainted, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "App/Theme/OpenWindow.h"
+
+#include <QMainWindow>
+
+class ContentView;
+class JournalStore;
+class MoodStore;
+
+/// The main window: the ContentView at 1440 by 900 by default, never smaller than its columns allow.
+/// The application attaches the menu bar. Closing it hides it; the application decides whether that
+/// ends the process.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow,
+               QWidget* parent = nullptr);
+
+    ContentView* contentView() const { return m_content; }
+
+Q_SIGNALS:
+    /// The window was shown for the first time (the quiet update check starts then).
+    void firstShown();
+    /// The window finished painting for the first time.
+    void firstPainted();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ContentView* m_content;
+    bool m_shown = false;
+    bool m_painted = false;
+};

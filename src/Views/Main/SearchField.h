@@ -1,0 +1,30 @@
+#pragma once
+
+#include "App/Theme/Glass.h"
+
+class JournalStore;
+class QLineEdit;
+
+/// The search box under the list header, bound directly to `JournalStore::searchQuery`: every keystroke
+/// changes the query and so the list at once. A clear button shows while the query is not empty; it
+/// empties the query and leaves the field open. Showing the field puts the caret in it.
+class SearchField final : public vsp::GlassPanel {
+    Q_OBJECT
+
+public:
+    explicit SearchField(JournalStore& store, QWidget* parent = nullptr);
+
+    QLineEdit* lineEdit() const { return m_edit; }
+    vsp::GlassButton* clearButton() const { return m_clear; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void syncFromStore();
+
+    JournalStore& m_store;
+    QLineEdit* m_edit;
+    vsp::GlassButton* m_clear;
+};

@@ -1,0 +1,433 @@
+#include "AppTest.h"
+
+#include "common/TestSupport.h"
+
+#include "App/AppCommands.h"
+#include "App/AppFlags.h"
+#include "App/ComposeWindow.h"
+#include "App/QuickCapture.h"
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Spring.h"
+#include "App/VesperlogApp.h"
+#include "Model/AppNotifications.h"
+#include "Model/Dates.h"
+#include "Model/FileChooser.h"
+#include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
+#include "Update/UpdateSheet.h"
+#include "Update/Updater.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/EntryListView.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+/// Answers the file panels with paths in the test home and counts the questions.
+class CountingChooser final : public FileChooser {
+public:
+    int exports = 0;
+    int imports = 0;
+    std::optional<QString> chooseExportDestination(JournalStore::ExportFormat, const QString& suggestedName) override
+    {
+        ++exports;
+        return vsp::test::testHome() + QStringLiteral("/Documents/") + suggestedName;
+    }
+    std::optional<QString> chooseImportFile(const QString&, const QString&) override
+    {
+        ++imports;
+        return std::nullopt;
+    }
+};
+
+JournalEntry makeEntry(const QString& title, const QString& body)
+{
+    JournalEntry e = JournalEntry::create();
+    e.title = title;
+    e.body = body;
+    return e;
+}
+
+/// An application on a journal of three entries, the first selected, with its main window shown.
+struct AppFixture {
+    CountingChooser chooser;
+    std::unique_ptr<VesperlogApp> app;
+
+    explicit AppFixture(bool show = true)
+    {
+        VesperlogApp::Options options;
+        options.fileChooser = &chooser;
+        options.useTray = false;
+        options.followDesktopScheme = false;
+        app = std::make_unique<VesperlogApp>(options);
+        // Tests close windows without ending the test run.
+        QApplication::setQuitOnLastWindowClosed(false);
+        JournalStore& store = app->store();
+        store.setEntries({makeEntry(QStringLiteral("First"), QStringLiteral("one")),
+                          makeEntry(QStringLiteral("Second"), QStringLiteral("two")),
+                          makeEntry(QStringLiteral("Third"), QStringLiteral("three"))});
+        store.setSelectedSection(NavSection::Journal);
+        store.setSelectedEntryID(store.entries().first().id);
+        if (show) {
+            app->showMainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        }
+    }
+    JournalStore& store() const { return app->store(); }
+    AppCommands& commands() const { return *app->commands(); }
+};
+
+QString backupPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/Vesperlog Backups/Vesperlog-") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+           QStringLiteral(".json");
+}
+
+} // namespace
+
+void AppTest::initTestCase()
+{
+    vsp::setAnimationsEnabled(false);
+}
+
+void AppTest::init()
+{
+    vsp::test::resetUserFolders();
+    UserDefaults::instance().setValue(AppFlags::kHasCompletedOnboarding, true);
+    AppearanceManager::instance().refresh();
+    QGuiApplication::clipboard()->clear();
+}
+
+void AppTest::firstLaunch_usesDefaultsAndWritesNothing()
+{
+    UserDefaults::instance().clearAll();
+    AppearanceManager::instance().refresh();
+    VesperlogApp::Options options;
+    options.useTray = false;
+    options.followDesktopScheme = false;
+    VesperlogApp app(options);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCOMPARE(AppFlags::appearanceMode(), QStringLiteral("dark"));
+    QVERIFY(!AppFlags::autoBackup());
+    QVERIFY(!AppFlags::hasCompletedOnboarding());
+    QVERIFY(!AppFlags::appLockEnabled());
+    QVERIFY(!AppFlags::lockOnBackground());
+    QVERIFY(AppFlags::autoUpdates());
+    QVERIFY(AppearanceManager::instance().isDark());
+    QCOMPARE(app.mainWindow()->size(), QSize(1440, 900));
+    for (const QString& key : {AppFlags::kAppearanceMode, AppFlags::kAutoBackup, AppFlags::kHasCompletedOnboarding,
+                               AppFlags::kAppLockEnabled, AppFlags::kLockOnBackground, AppFlags::kAutoUpdates}) {
+        QVERIFY2(!UserDefaults::instance().contains(key), qPrintable(key));
+    }
+    QVERIFY(app.store().entries().isEmpty());
+    QCOMPARE(app.updater().phase(), Updater::Phase::Idle);
+}
+
+void AppTest::exportImport_runOncePerRequest_withMainWindowClosed_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("exports");
+    QTest::addColumn<int>("imports");
+    QTest::newRow("json") << "VspExportJSON" << 1 << 0;
+    QTest::newRow("markdown") << "VspExportMarkdown" << 1 << 0;
+    QTest::newRow("import") << "VspImportJSON" << 0 << 1;
+}
+
+void AppTest::exportImport_runOncePerRequest_withMainWindowClosed()
+{
+    QFETCH(QString, name);
+    QFETCH(int, exports);
+    QFETCH(int, imports);
+    AppFixture f;
+    f.app->mainWindow()->close();
+    QVERIFY(!f.app->mainWindow()->isVisible());
+    QVERIFY(AppNotifications::instance().post(name));
+    QCOMPARE(f.chooser.exports, exports);
+    QCOMPARE(f.chooser.imports, imports);
+    if (exports) {
+        const QString suffix = name == QLatin1String("VspExportJSON") ? QStringLiteral("json") : QStringLiteral("md");
+        QVERIFY(QFileInfo::exists(vsp::test::testHome() + QStringLiteral("/Documents/Vesperlog Export.") + suffix));
+    }
+}
+
+void AppTest::exportImport_doNothingWhileLocked_data()
+{
+    exportImport_runOncePerRequest_withMainWindowClosed_data();
+}
+
+void AppTest::exportImport_doNothingWhileLocked()
+{
+    QFETCH(QString, name);
+    AppFixture f;
+    f.store().setIsLocked(true);
+    AppNotifications::instance().post(name);
+    QCOMPARE(f.chooser.exports, 0);
+    QCOMPARE(f.chooser.imports, 0);
+    f.store().setIsLocked(false);
+    AppNotifications::instance().post(name);
+    QCOMPARE(f.chooser.exports + f.chooser.imports, 1);
+}
+
+void AppTest::quit_backsUpOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("autoBackup");
+    QTest::newRow("off") << false;
+    QTest::newRow("on") << true;
+}
+
+void AppTest::quit_backsUpOnlyWhenAsked()
+{
+    QFETCH(bool, autoBackup);
+    if (autoBackup) {
+        UserDefaults::instance().setValue(AppFlags::kAutoBackup, true);
+    }
+    AppFixture f;
+    f.app->mainWindow()->close();
+    // What the application emits when it is about to end.
+    QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+    QCOMPARE(QFileInfo::exists(backupPath()), autoBackup);
+}
+
+void AppTest::resignActive_locksOnlyWithBothFlags_data()
+{
+    QTest::addColumn<bool>("appLock");
+    QTest::addColumn<bool>("onBackground");
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("neither") << false << false << false;
+    QTest::newRow("lock only") << true << false << false;
+    QTest::newRow("background only") << false << true << false;
+    QTest::newRow("both") << true << true << true;
+}
+
+void AppTest::resignActive_locksOnlyWithBothFlags()
+{
+    QFETCH(bool, appLock);
+    QFETCH(bool, onBackground);
+    QFETCH(bool, locked);
+    AppFixture f;
+    f.store().setIsLocked(false);
+    UserDefaults::instance().setValue(AppFlags::kAppLockEnabled, appLock);
+    UserDefaults::instance().setValue(AppFlags::kLockOnBackground, onBackground);
+    f.app->applicationDidResignActive();
+    QCOMPARE(f.store().isLocked(), locked);
+}
+
+void AppTest::updateRequest_showsOneSheet_andDismissesOnClose()
+{
+    AppFixture f;
+    QSignalSpy shown(f.app.get(), &VesperlogApp::updateSheetShown);
+    f.commands().checkForUpdates()->trigger();
+    QCOMPARE(shown.count(), 1);
+    QVERIFY(f.app->showUpdate());
+    UpdateSheet* sheet = f.app->updateSheet();
+    QTRY_COMPARE(f.app->updater().phase(), Updater::Phase::Current);
+    QCOMPARE(sheet->statusText(), QStringLiteral("Vesperlog is up to date."));
+    // A second request while the sheet is up opens the updater again and keeps the same sheet.
+    const int checks = f.app->updater().checkCount();
+    AppNotifications::instance().post(QStringLiteral("VspUpdateRequested"));
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(f.app->updateSheet(), sheet);
+    QCOMPARE(f.app->updater().checkCount(), checks + 1);
+    sheet->reject();
+    QCOMPARE(f.app->updater().phase(), Updater::Phase::Idle);
+    QTRY_VERIFY(!f.app->showUpdate());
+}
+
+void AppTest::quietUpdateCheck_followsAutoUpdates_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<int>("checks");
+    QTest::newRow("default on") << QVariant() << 1;
+    QTest::newRow("off") << QVariant(false) << 0;
+}
+
+void AppTest::quietUpdateCheck_followsAutoUpdates()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(int, checks);
+    if (stored.isValid()) {
+        UserDefaults::instance().setValue(AppFlags::kAutoUpdates, stored);
+    }
+    AppFixture f;
+    QCOMPARE(f.app->updater().checkCount(), checks);
+    // Only the first showing starts it.
+    f.app->mainWindow()->close();
+    f.app->showMainWindow();
+    QCOMPARE(f.app->updater().checkCount(), checks);
+}
+
+void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
+{
+    AppFixture f;
+    AppCommands& c = f.commands();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    f.store().setIsLocked(true);
+    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry()}) {
+        QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+    }
+    for (QAction* a : {c.focusMode(), c.toggleSearch(), c.newEntry(), c.about(), c.checkForUpdates()}) {
+        QVERIFY2(a->isEnabled(), qPrintable(a->text()));
+    }
+    const QList<JournalEntry> before = f.store().entries();
+    QSignalSpy deleteRequests(&AppNotifications::instance(), &AppNotifications::VspRequestDelete);
+    // The commands check the lock themselves too.
+    c.runToggleFavorite();
+    c.runDuplicateEntry();
+    c.runCopyPlainText();
+    c.runDeleteEntry();
+    QCOMPARE(f.store().entries(), before);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    QCOMPARE(deleteRequests.count(), 0);
+    f.store().setIsLocked(false);
+    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry()}) {
+        QVERIFY(a->isEnabled());
+    }
+}
+
+void AppTest::entryCommands_actOnSelectedEntry()
+{
+    AppFixture f;
+    AppCommands& c = f.commands();
+    JournalStore& store = f.store();
+    const QUuid first = store.entries().first().id;
+    c.toggleFavorite()->trigger();
+    QVERIFY(store.entry(first)->isFavorite);
+    c.duplicateEntry()->trigger();
+    QCOMPARE(store.entries().size(), 4);
+    QCOMPARE(store.entries().first().title, QStringLiteral("First (copy)"));
+    store.setSelectedEntryID(first);
+    c.copyPlainText()->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("First\n\none"));
+    // Without a selection the entry commands do nothing, and "Edit Entry" still asks.
+    store.setSelectedEntryID(std::nullopt);
+    QSignalSpy edits(&AppNotifications::instance(), &AppNotifications::VspToggleEdit);
+    QSignalSpy deletes(&AppNotifications::instance(), &AppNotifications::VspRequestDelete);
+    c.editEntry()->trigger();
+    c.deleteEntry()->trigger();
+    c.toggleFavorite()->trigger();
+    QCOMPARE(edits.count(), 1);
+    QCOMPARE(deletes.count(), 0);
+    QVERIFY(store.entry(first)->isFavorite);
+}
+
+void AppTest::shortcuts_reachTheirCommands()
+{
+    AppFixture f;
+    MainWindow* window = f.app->mainWindow();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    JournalStore& store = f.store();
+    EntryListView* list = window->contentView()->entryList();
+
+    QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(list->showSearch());
+    QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(!list->showSearch());
+
+    QCOMPARE(f.commands().focusMode()->text(), QStringLiteral("Enter Focus Mode"));
+    QTest::keyClick(window, Qt::Key_F11);
+    QVERIFY(store.focusMode());
+    QCOMPARE(f.commands().focusMode()->text(), QStringLiteral("Exit Focus Mode"));
+    QTest::keyClick(window, Qt::Key_F11);
+    QVERIFY(!store.focusMode());
+
+    const QUuid first = store.entries().first().id;
+    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(store.entry(first)->isFavorite);
+    QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("First\n\none"));
+    QTest::keyClick(window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(store.entries().size(), 4);
+
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(f.app->composeWindow());
+    QVERIFY(f.app->composeWindow()->isVisible());
+}
+
+void AppTest::deleteCommand_deletesOnlyAfterConfirmation()
+{
+    AppFixture f;
+    JournalStore& store = f.store();
+    EntryDetailView* detail = f.app->mainWindow()->contentView()->detail();
+    QStringList questions;
+    bool answer = false;
+    detail->setConfirmation([&](const QString& question) {
+        questions.append(question);
+        return answer;
+    });
+    const QUuid first = store.entries().first().id;
+    f.commands().deleteEntry()->trigger();
+    QCOMPARE(questions, QStringList{QStringLiteral("Delete this entry?")});
+    QVERIFY(store.entry(first));
+    answer = true;
+    f.commands().deleteEntry()->trigger();
+    QVERIFY(!store.entry(first));
+    QCOMPARE(store.trashedEntries().size(), 1);
+}
+
+void AppTest::composeWindow_isSingleAndBounded()
+{
+    AppFixture f;
+    f.commands().newEntry()->trigger();
+    ComposeWindow* window = f.app->composeWindow();
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("New Entry"));
+    QCOMPARE(window->size(), QSize(720, 600));
+    QCOMPARE(window->minimumSize(), QSize(640, 540));
+    window->resize(300, 200);
+    QVERIFY(window->width() >= 640 && window->height() >= 540);
+    f.commands().newEntry()->trigger();
+    f.app->openWindow(QStringLiteral("compose-window"));
+    QCOMPARE(f.app->composeWindow(), window);
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(tops.cbegin(), tops.cend(), [](QWidget* w) { return qobject_cast<ComposeWindow*>(w); }), 1);
+}
+
+void AppTest::basicComposer_savesTrimmedEntry()
+{
+    AppFixture f;
+    f.commands().newEntry()->trigger();
+    ComposeWindow* window = f.app->composeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* body = window->findChild<QPlainTextEdit*>(QStringLiteral("composeBody"));
+    QVERIFY(body);
+    const QString longLine = QString(90, u'x');
+    body->setFocus();
+    QTest::keyClicks(body, QStringLiteral("  ") + longLine);
+    QTest::keyClick(body, Qt::Key_Return);
+    QTest::keyClicks(body, QStringLiteral("second line  "));
+    QTest::keyClick(body, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(f.store().entries().size(), 4);
+    const JournalEntry& saved = f.store().entries().first();
+    QCOMPARE(saved.title, QString(80, u'x'));
+    QCOMPARE(saved.body, longLine + QStringLiteral("\nsecond line"));
+    QCOMPARE(f.store().selectedEntryID(), std::optional<QUuid>(saved.id));
+    QVERIFY(!window->isVisible());
+}
+
+void AppTest::quickCapture_fromFileMenu_addsEntry()
+{
+    AppFixture f;
+    f.commands().quickCapture()->trigger();
+    QuickCapturePanel* panel = f.app->quickCapture();
+    QVERIFY(panel && panel->isVisible());
+    QTest::keyClicks(panel->editor(), QStringLiteral("Buy stamps"));
+    QTest::keyClick(panel->editor(), Qt::Key_Return);
+    QTest::keyClicks(panel->editor(), QStringLiteral("and envelopes"));
+    QTest::keyClick(panel->editor(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(f.store().entries().first().title, QStringLiteral("Buy stamps"));
+    QCOMPARE(f.store().entries().first().body, QStringLiteral("Buy stamps\nand envelopes"));
+    QVERIFY(!panel->isVisible());
+}

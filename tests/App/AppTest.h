@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+/// The application object: its long-lived objects and flags, the application-wide reactions, the menu
+/// commands with their shortcuts, and the compose and quick-capture windows.
+class AppTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void firstLaunch_usesDefaultsAndWritesNothing();
+    void exportImport_runOncePerRequest_withMainWindowClosed_data();
+    void exportImport_runOncePerRequest_withMainWindowClosed();
+    void exportImport_doNothingWhileLocked_data();
+    void exportImport_doNothingWhileLocked();
+    void quit_backsUpOnlyWhenAsked_data();
+    void quit_backsUpOnlyWhenAsked();
+    void resignActive_locksOnlyWithBothFlags_data();
+    void resignActive_locksOnlyWithBothFlags();
+    void updateRequest_showsOneSheet_andDismissesOnClose();
+    void quietUpdateCheck_followsAutoUpdates_data();
+    void quietUpdateCheck_followsAutoUpdates();
+
+    void entryMenu_whileLocked_isDisabledAndChangesNothing();
+    void entryCommands_actOnSelectedEntry();
+    void shortcuts_reachTheirCommands();
+    void deleteCommand_deletesOnlyAfterConfirmation();
+    void composeWindow_isSingleAndBounded();
+    void basicComposer_savesTrimmedEntry();
+    void quickCapture_fromFileMenu_addsEntry();
+};

@@ -1,0 +1,85 @@
+#include "PlatformLayersTest.h"
+
+#include "common/TestSupport.h"
+
+#include "Platform/ColorSchemePortal.h"
+#include "Platform/SingleInstance.h"
+
+#include <QDBusArgument>
+#include <QDBusVariant>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+
+Q_DECLARE_METATYPE(ColorSchemePortal::Scheme)
+
+void PlatformLayersTest::singleInstance_secondLaunchActivatesFirst()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("instance.sock"));
+    SingleInstance first(name);
+    QVERIFY(first.acquire());
+    QVERIFY(first.isPrimary());
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+
+    // The second launch blocks on its socket, as a separate process would; the first answers from its
+    // event loop.
+    std::atomic<int> result{-1};
+    QThread* second = QThread::create([&] {
+        SingleInstance other(name);
+        result = other.acquire(5000) ? 1 : 0;
+    });
+    second->start();
+    QTRY_VERIFY_WITH_TIMEOUT(result != -1, 10000);
+    second->wait();
+    delete second;
+    QCOMPARE(result.load(), 0);
+    QCOMPARE(activated.count(), 1);
+}
+
+void PlatformLayersTest::singleInstance_takesOverLeftoverSocket()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("instance.sock"));
+    // What a crashed process leaves behind: the name is taken but nobody answers.
+    QFile leftover(name);
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    SingleInstance instance(name);
+    QVERIFY(instance.acquire(500));
+    QVERIFY(instance.isPrimary());
+}
+
+void PlatformLayersTest::singleInstance_defaultNameIsPerUser()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QVERIFY(!runtime.isEmpty());
+    QCOMPARE(SingleInstance::defaultServerName(), runtime + QStringLiteral("/vesperlog.sock"));
+}
+
+void PlatformLayersTest::portal_readsSchemeValues_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<ColorSchemePortal::Scheme>("expected");
+    using S = ColorSchemePortal::Scheme;
+    QTest::newRow("dark") << QVariant(1u) << S::Dark;
+    QTest::newRow("light") << QVariant(2u) << S::Light;
+    QTest::newRow("no preference") << QVariant(0u) << S::NoPreference;
+    QTest::newRow("unknown number") << QVariant(7u) << S::NoPreference;
+    QTest::newRow("wrapped") << QVariant::fromValue(QDBusVariant(QVariant(1u))) << S::Dark;
+    QTest::newRow("wrapped twice")
+        << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant(2u))))) << S::Light;
+    QTest::newRow("text") << QVariant(QStringLiteral("dark")) << S::NoPreference;
+    QTest::newRow("nothing") << QVariant() << S::NoPreference;
+}
+
+void PlatformLayersTest::portal_readsSchemeValues()
+{
+    QFETCH(QVariant, value);
+    QFETCH(ColorSchemePortal::Scheme, expected);
+    QCOMPARE(ColorSchemePortal::schemeFromValue(value), expected);
+}

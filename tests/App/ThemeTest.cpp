@@ -1,0 +1,286 @@
+#include "ThemeTest.h"
+
+#include "common/TestSupport.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+#include "App/Theme/SymbolIcons.h"
+#include "Model/UserDefaults.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+using vsp::Appearance;
+using vsp::Color;
+
+Q_DECLARE_METATYPE(Appearance)
+Q_DECLARE_METATYPE(AppearanceManager::DesktopScheme)
+
+void ThemeTest::init()
+{
+    vsp::test::resetUserFolders();
+    AppearanceManager::instance().setDesktopScheme(AppearanceManager::DesktopScheme::NoPreference);
+    AppearanceManager::instance().refresh();
+}
+
+void ThemeTest::cleanupTestCase()
+{
+    vsp::test::resetUserFolders();
+    AppearanceManager::instance().setDesktopScheme(AppearanceManager::DesktopScheme::NoPreference);
+}
+
+void ThemeTest::hexText_givesColour_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("with #") << "#F87171" << "#f87171";
+    QTest::newRow("without #") << "F87171" << "#f87171";
+    QTest::newRow("several # at both ends") << "##F87171##" << "#f87171";
+    QTest::newRow("lower case") << "#f87171" << "#f87171";
+    QTest::newRow("plus sign") << "+F87171" << "#f87171";
+    QTest::newRow("eight digits ignore the first two") << "80F87171" << "#f87171";
+    QTest::newRow("leading zeros") << "0000000000F87171" << "#f87171";
+    QTest::newRow("short value") << "FF" << "#0000ff";
+    QTest::newRow("leading space is black") << " F87171" << "#000000";
+    QTest::newRow("inner # is black") << "F8#7171" << "#000000";
+    QTest::newRow("empty is black") << "" << "#000000";
+    QTest::newRow("colour name is black") << "red" << "#000000";
+    QTest::newRow("above 32 bits is black") << "1FFFFFFFF" << "#000000";
+    QTest::newRow("only a sign is black") << "+" << "#000000";
+}
+
+void ThemeTest::hexText_givesColour()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const Color c = Color::hex(text);
+    QCOMPARE(c.resolve(Appearance::Dark).name(), expected);
+    QCOMPARE(c.resolve(Appearance::Light).name(), expected);
+    QCOMPARE(c.resolve(Appearance::Light).alpha(), 255);
+}
+
+void ThemeTest::interfaceColours_resolvePerAppearance_data()
+{
+    QTest::addColumn<QColor>("dark");
+    QTest::addColumn<QColor>("light");
+    QTest::addColumn<QColor>("expectedDark");
+    QTest::addColumn<QColor>("expectedLight");
+    auto row = [](const char* name, const Color& c, QColor dark, QColor light) {
+        QTest::newRow(name) << c.resolve(Appearance::Dark) << c.resolve(Appearance::Light) << dark << light;
+    };
+    row("vspBackground", Color::vspBackground(), QColor(0x1E1E1E), QColor(0xF5F4F1));
+    row("vspSurface", Color::vspSurface(), QColor(0x262626), QColor(0xECEAE4));
+    row("vspSurfaceAlt", Color::vspSurfaceAlt(), QColor(0x2E2E2E), QColor(0xE4E1D8));
+    row("vspMuted", Color::vspMuted(), QColor(0x363636), QColor(0xDAD7CE));
+    row("vspForeground", Color::vspForeground(), QColor(0xF0EFE8), QColor(0x1E1C19));
+    row("vspFgMuted", Color::vspFgMuted(), QColor(0xA8A8A8), QColor(0x5C5A56));
+    row("vspFgDim", Color::vspFgDim(), QColor(0x727272), QColor(0x8C8A86));
+    row("vspFgSubtle", Color::vspFgSubtle(), QColor(0x888888), QColor(0x7A7876));
+    row("vspEditorBody", Color::vspEditorBody(), QColor(200, 200, 200), QColor(50, 48, 45));
+    row("vspEditorTitle", Color::vspEditorTitle(), QColor(240, 239, 232), QColor(30, 28, 25));
+    QColor white(255, 255, 255);
+    QColor black(0, 0, 0);
+    white.setAlphaF(0.08f);
+    black.setAlphaF(0.10f);
+    row("vspBorder", Color::vspBorder(), white, black);
+    white.setAlphaF(0.15f);
+    black.setAlphaF(0.18f);
+    row("vspBorderEmphasis", Color::vspBorderEmphasis(), white, black);
+}
+
+void ThemeTest::interfaceColours_resolvePerAppearance()
+{
+    QFETCH(QColor, dark);
+    QFETCH(QColor, light);
+    QFETCH(QColor, expectedDark);
+    QFETCH(QColor, expectedLight);
+    QCOMPARE(dark.rgba(), expectedDark.rgba());
+    QCOMPARE(light.rgba(), expectedLight.rgba());
+}
+
+void ThemeTest::accent_followsStoredPreset_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QColor>("light");
+    QTest::addColumn<QColor>("dark");
+    QTest::newRow("teal") << QVariant(QStringLiteral("teal")) << QColor(0x0D9488) << QColor(0x2DD4BF);
+    QTest::newRow("cream") << QVariant(QStringLiteral("cream")) << QColor(0xCA8A04) << QColor(0xFDE68A);
+    QTest::newRow("absent is yellow") << QVariant() << QColor(0xCCAB00) << QColor(0xFFDB00);
+    QTest::newRow("capitalised is yellow") << QVariant(QStringLiteral("Teal")) << QColor(0xCCAB00) << QColor(0xFFDB00);
+    QTest::newRow("empty is yellow") << QVariant(QString()) << QColor(0xCCAB00) << QColor(0xFFDB00);
+    QTest::newRow("unknown is yellow") << QVariant(QStringLiteral("mauve")) << QColor(0xCCAB00) << QColor(0xFFDB00);
+}
+
+void ThemeTest::accent_followsStoredPreset()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QColor, light);
+    QFETCH(QColor, dark);
+    if (stored.isValid()) {
+        UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), stored);
+    }
+    const Color accent = Color::resolvedAccent(0.5);
+    QCOMPARE(accent.resolve(Appearance::Light).rgb(), light.rgb());
+    QCOMPARE(accent.resolve(Appearance::Dark).rgb(), dark.rgb());
+    QCOMPARE(qRound(accent.resolve(Appearance::Light).alphaF() * 100), 50);
+    QCOMPARE(qRound(accent.resolve(Appearance::Dark).alphaF() * 100), 50);
+}
+
+void ThemeTest::accent_keepsPresetOfItsMoment()
+{
+    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("red"));
+    const Color before = Color::resolvedAccent(1.0);
+    QSignalSpy changed(&AppearanceManager::instance(), &AppearanceManager::accentChanged);
+    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("blue"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(before.resolve(Appearance::Dark).rgb(), QColor(0xF87171).rgb());
+    QCOMPARE(Color::resolvedAccent(1.0).resolve(Appearance::Dark).rgb(), QColor(0x4DA6FF).rgb());
+}
+
+void ThemeTest::accentPresets_tableIsComplete()
+{
+    const auto& presets = vsp::accentPresets();
+    QSet<QString> names;
+    for (const vsp::AccentPreset& p : presets) {
+        names.insert(p.name.toString());
+        QCOMPARE(vsp::accentPreset(p.name).light, p.light);
+    }
+    QCOMPARE(names.size(), 21);
+    QCOMPARE(presets.back().name, QStringView(u"yellow"));
+}
+
+void ThemeTest::appearanceMode_choosesAppearance_data()
+{
+    QTest::addColumn<QVariant>("mode");
+    QTest::addColumn<AppearanceManager::DesktopScheme>("desktop");
+    QTest::addColumn<Appearance>("expected");
+    using D = AppearanceManager::DesktopScheme;
+    QTest::newRow("default is dark") << QVariant() << D::Light << Appearance::Dark;
+    QTest::newRow("light") << QVariant(QStringLiteral("light")) << D::Dark << Appearance::Light;
+    QTest::newRow("dark") << QVariant(QStringLiteral("dark")) << D::Light << Appearance::Dark;
+    QTest::newRow("system follows dark desktop") << QVariant(QStringLiteral("system")) << D::Dark << Appearance::Dark;
+    QTest::newRow("system follows light desktop") << QVariant(QStringLiteral("system")) << D::Light << Appearance::Light;
+    QTest::newRow("other case follows desktop") << QVariant(QStringLiteral("Dark")) << D::Light << Appearance::Light;
+    QTest::newRow("empty follows desktop") << QVariant(QString()) << D::Dark << Appearance::Dark;
+}
+
+void ThemeTest::appearanceMode_choosesAppearance()
+{
+    QFETCH(QVariant, mode);
+    QFETCH(AppearanceManager::DesktopScheme, desktop);
+    QFETCH(Appearance, expected);
+    AppearanceManager& manager = AppearanceManager::instance();
+    if (mode.isValid()) {
+        UserDefaults::instance().setValue(AppearanceManager::modeKey(), mode);
+    }
+    manager.setDesktopScheme(desktop);
+    QCOMPARE(manager.current(), expected);
+    QCOMPARE(AppearanceManager::preferredScheme(manager.mode()).has_value(),
+             manager.mode() == QLatin1String("light") || manager.mode() == QLatin1String("dark"));
+    // Declaring and reading the mode writes nothing.
+    QCOMPARE(UserDefaults::instance().contains(AppearanceManager::modeKey()), mode.isValid());
+}
+
+void ThemeTest::appearanceChange_repaintsApplicationPalette()
+{
+    AppearanceManager& manager = AppearanceManager::instance();
+    manager.apply();
+    QSignalSpy changed(&manager, &AppearanceManager::appearanceChanged);
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("light"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(QApplication::palette().color(QPalette::Window).rgb(), QColor(0xF5F4F1).rgb());
+    QCOMPARE(Color::vspBackground().resolve().rgb(), QColor(0xF5F4F1).rgb());
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("dark"));
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(QApplication::palette().color(QPalette::Window).rgb(), QColor(0x1E1E1E).rgb());
+}
+
+void ThemeTest::spring_settlesWithoutOvershoot()
+{
+    const vsp::Spring spring{0.3, 1.0};
+    // 99.5 % of the way after about 1.18 responses.
+    QVERIFY(std::abs(spring.durationMs() - 355) <= 5);
+    const QEasingCurve curve = spring.easing();
+    QCOMPARE(curve.valueForProgress(0.0), 0.0);
+    QVERIFY(std::abs(curve.valueForProgress(1.0) - 1.0) < 1e-9);
+    qreal previous = 0;
+    for (int i = 1; i <= 100; ++i) {
+        const qreal v = curve.valueForProgress(i / 100.0);
+        QVERIFY2(v >= previous - 1e-12 && v <= 1.0 + 1e-9, "a critically damped spring never overshoots");
+        previous = v;
+    }
+    // Springs start fast: past half way at a quarter of the time.
+    QVERIFY(curve.valueForProgress(0.25) > 0.5);
+    const vsp::Spring slower{0.6, 1.0};
+    QVERIFY(slower.durationMs() > spring.durationMs());
+}
+
+void ThemeTest::springValue_withoutAnimations_jumps()
+{
+    vsp::setAnimationsEnabled(false);
+    vsp::SpringValue value(0.0, vsp::Spring{0.3, 1.0});
+    QSignalSpy moved(&value, &vsp::SpringValue::valueChanged);
+    value.animateTo(1.0);
+    QCOMPARE(value.value(), 1.0);
+    QCOMPARE(moved.count(), 1);
+    vsp::setAnimationsEnabled(true);
+    value.animateTo(0.0);
+    QVERIFY(value.isMoving());
+    QTRY_COMPARE_WITH_TIMEOUT(value.value(), 0.0, 2000);
+    QVERIFY(moved.count() > 2);
+}
+
+void ThemeTest::symbols_mapToInstalledIcons_data()
+{
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("icon");
+    const std::pair<const char*, const char*> rows[] = {
+        {"star.fill", "star-fill"}, {"star", "star"}, {"pin", "pin"}, {"pin.fill", "pin-fill"},
+        {"pin.slash", "pin-angle"}, {"calendar", "calendar3"}, {"magnifyingglass", "search"},
+        {"bell.fill", "bell-fill"}, {"sun.max", "sun"}, {"sun.max.fill", "sun-fill"}, {"tag", "tag"},
+        {"face.smiling", "emoji-smile"}, {"doc.text", "file-text"}, {"archivebox", "archive"},
+        {"tray.and.arrow.up", "box-arrow-up"}, {"doc.on.doc", "files"}, {"doc.on.clipboard", "clipboard"},
+        {"trash", "trash"}, {"clock.arrow.circlepath", "clock-history"}, {"chevron.up", "chevron-up"},
+        {"sidebar.left", "layout-sidebar"}, {"arrow.down", "arrow-down"}, {"arrow.up", "arrow-up"},
+        {"text.alignleft", "text-left"}, {"xmark.circle.fill", "x-circle-fill"},
+        {"book.closed.fill", "journal-bookmark-fill"}, {"cloud.rain.fill", "cloud-rain-fill"},
+        {"cloud.sun.fill", "cloud-sun-fill"}, {"mappin.and.ellipse", "geo-alt"}, {"star.slash", "star-half"},
+        {"square.and.pencil", "pencil-square"}, {"checkmark.circle.fill", "check-circle-fill"},
+    };
+    for (const auto& [symbol, icon] : rows) {
+        QTest::newRow(symbol) << QString::fromLatin1(symbol) << QString::fromLatin1(icon);
+    }
+}
+
+void ThemeTest::symbols_mapToInstalledIcons()
+{
+    QFETCH(QString, symbol);
+    QFETCH(QString, icon);
+    QCOMPARE(vsp::symbols::iconName(symbol), icon);
+    QVERIFY(QFileInfo::exists(vsp::symbols::iconPath(symbol)));
+}
+
+void ThemeTest::symbols_unknownDrawNothing()
+{
+    QVERIFY(!vsp::symbols::isKnown(u"no.such.symbol"));
+    QVERIFY(vsp::symbols::iconPath(u"no.such.symbol").isEmpty());
+    const QImage image = vsp::symbols::pixmap(u"no.such.symbol", Qt::red, 16).toImage();
+    QCOMPARE(image.size(), QSize(16, 16));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            QCOMPARE(qAlpha(image.pixel(x, y)), 0);
+        }
+    }
+}
+
+void ThemeTest::symbols_areTintedWithTheirColour()
+{
+    const QImage image = vsp::symbols::pixmap(u"circle.fill", QColor(0x12, 0x80, 0xEE), 32).toImage();
+    const QColor centre = image.pixelColor(16, 16);
+    QCOMPARE(centre.alpha(), 255);
+    QCOMPARE(centre.rgb(), QColor(0x12, 0x80, 0xEE).rgb());
+}

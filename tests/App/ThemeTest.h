@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+/// The palette, accent presets, hex colours, appearance modes, springs and symbol icons.
+class ThemeTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanupTestCase();
+
+    void hexText_givesColour_data();
+    void hexText_givesColour();
+    void interfaceColours_resolvePerAppearance_data();
+    void interfaceColours_resolvePerAppearance();
+    void accent_followsStoredPreset_data();
+    void accent_followsStoredPreset();
+    void accent_keepsPresetOfItsMoment();
+    void accentPresets_tableIsComplete();
+
+    void appearanceMode_choosesAppearance_data();
+    void appearanceMode_choosesAppearance();
+    void appearanceChange_repaintsApplicationPalette();
+
+    void spring_settlesWithoutOvershoot();
+    void springValue_withoutAnimations_jumps();
+
+    void symbols_mapToInstalledIcons_data();
+    void symbols_mapToInstalledIcons();
+    void symbols_unknownDrawNothing();
+    void symbols_areTintedWithTheirColour();
+};
