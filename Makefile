@@ -37,5 +37,13 @@ bench: deps $(BENCH_BUILD_DIR)/build.ninja
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
 	./scripts/run-bench.sh $(BENCH_BUILD_DIR)
 
+# The RTF reader under libFuzzer (clang) for 60 seconds; new inputs are kept in $(FUZZ_BUILD_DIR)/corpus.
+fuzz: deps
+	cmake -S fuzz -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++-14
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD_DIR)/corpus
+	QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD_DIR)/rtf_reader_fuzz -max_total_time=$(or $(FUZZ_SECONDS),60) \
+		-dict=fuzz/rtf.dict $(FUZZ_BUILD_DIR)/corpus fuzz/corpus
+
 clean:
 	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR)

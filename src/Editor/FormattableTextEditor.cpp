@@ -55,6 +55,8 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     connect(&m_richTextTimer, &QTimer::timeout, this, &FormattableTextEditor::emitRichText);
     connect(m_view, &QTextEdit::selectionChanged, this, &FormattableTextEditor::updateSelectionState);
     connect(m_view, &QTextEdit::cursorPositionChanged, this, &FormattableTextEditor::updateSelectionState);
+    // The selection's rectangle moves with scrolling and re-layout too.
+    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormattableTextEditor::updateSelectionState);
 
     loadDocument(QString(), std::nullopt);
 
@@ -216,6 +218,7 @@ void FormattableTextEditor::applyDesignToDocument()
         m_view->setCurrentCharFormat(defaultCharFormat(m_fontSize, m_palette));
     }
     updateContentHeight();
+    updateSelectionState();
 }
 
 void FormattableTextEditor::setFontSize(double points)
@@ -362,6 +365,13 @@ void FormattableTextEditor::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     updateContentHeight();
+}
+
+void FormattableTextEditor::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateContentHeight();
+    updateSelectionState();
 }
 
 bool FormattableTextEditor::eventFilter(QObject* watched, QEvent* event)

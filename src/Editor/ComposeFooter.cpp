@@ -1,0 +1,289 @@
+#include "Editor/ComposeFooter.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Glass.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/SymbolIcons.h"
+#include "Editor/FormatBar.h"
+#include "Editor/TagRules.h"
+#include "Model/JournalStore.h"
+
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using vsp::Color;
+
+namespace {
+
+QScrollArea* makeStripScroller(QWidget* parent, QWidget* content)
+{
+    auto* scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    scroll->setWidget(content);
+    return scroll;
+}
+
+/// The chip's cross: "xmark", bold, accent at 60 %.
+class ChipCross final : public QToolButton {
+public:
+    explicit ChipCross(QWidget* parent) : QToolButton(parent)
+    {
+        setFixedSize(14, 14);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        vsp::symbols::paint(p, u"xmark", QRectF(3, 3, 8, 8), Color::resolvedAccent(isDown() ? 0.9 : 0.6).resolve());
+    }
+};
+
+} // namespace
+
+TagChip::TagChip(const QString& tag, QWidget* parent)
+    : QWidget(parent), m_tag(tag), m_label(new QLabel(tag, this)), m_remove(new ChipCross(this))
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 0, 8, 0);
+    row->setSpacing(4);
+    m_label->setFont(vsp::fonts::system(11));
+    m_label->setTextFormat(Qt::PlainText);
+    row->addWidget(m_label);
+    row->addWidget(m_remove);
+    setFixedHeight(24);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_remove->setToolTip(tr("Remove tag"));
+    m_remove->setAccessibleName(tr("Remove tag %1").arg(tag));
+    connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_tag); });
+}
+
+void TagChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color::resolvedAccent(0.1)),
+                    vsp::GlassShape::Capsule, 0);
+    QPalette pal = m_label->palette();
+    const QColor accent = Color::resolvedAccent(1.0).resolve();
+    if (pal.color(QPalette::WindowText) != accent) {
+        pal.setColor(QPalette::WindowText, accent);
+        m_label->setPalette(pal);
+    }
+}
+
+TagSuggestionChip::TagSuggestionChip(const QString& tag, QWidget* parent) : QAbstractButton(parent)
+{
+    setText(tag);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName(tr("Add tag %1").arg(tag));
+}
+
+QSize TagSuggestionChip::sizeHint() const
+{
+    const QFontMetricsF metrics(vsp::fonts::system(10));
+    return {int(std::ceil(9 + 8 + 3 + metrics.horizontalAdvance(text()) + 9)), int(std::ceil(metrics.height() + 6))};
+}
+
+void TagSuggestionChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(rect());
+    vsp::paintGlass(p, r, vsp::Glass::regular().tinted(Color::resolvedAccent(0.12)), vsp::GlassShape::Capsule, 0);
+    const QColor accent = Color::resolvedAccent(1.0).resolve();
+    vsp::symbols::paint(p, u"return", QRectF(9, r.center().y() - 4, 8, 8), accent);
+    p.setFont(vsp::fonts::system(10));
+    p.setPen(accent);
+    p.drawText(r.adjusted(9 + 8 + 3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
+    : QWidget(parent), m_store(store), m_suggestionRow(new QWidget(this)), m_suggestionLayout(nullptr),
+      m_hash(new QLabel(QStringLiteral("#"), this)), m_chipLayout(nullptr), m_tagField(new QLineEdit),
+      m_formatBar(new FormatBar(true, this))
+{
+    setObjectName(QStringLiteral("composeFooter"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // Suggestions.
+    auto* suggestionContent = new QWidget;
+    m_suggestionLayout = new QHBoxLayout(suggestionContent);
+    m_suggestionLayout->setContentsMargins(22, 6, 22, 6);
+    m_suggestionLayout->setSpacing(5);
+    m_suggestionLayout->addStretch(1);
+    auto* suggestionOuter = new QVBoxLayout(m_suggestionRow);
+    suggestionOuter->setContentsMargins(0, 0, 0, 0);
+    QScrollArea* suggestionScroll = makeStripScroller(m_suggestionRow, suggestionContent);
+    suggestionScroll->setFixedHeight(30);
+    suggestionOuter->addWidget(suggestionScroll);
+    m_suggestionRow->hide();
+    column->addWidget(m_suggestionRow);
+
+    // Tags.
+    auto* tagRow = new QWidget(this);
+    tagRow->setFixedHeight(40);
+    auto* tagLayout = new QHBoxLayout(tagRow);
+    tagLayout->setContentsMargins(22, 0, 22, 0);
+    tagLayout->setSpacing(6);
+    m_hash->setFont(vsp::fonts::monospaced(13));
+    tagLayout->addWidget(m_hash);
+    auto* chipContent = new QWidget;
+    m_chipLayout = new QHBoxLayout(chipContent);
+    m_chipLayout->setContentsMargins(0, 0, 0, 0);
+    m_chipLayout->setSpacing(6);
+    m_tagField->setParent(chipContent);
+    m_tagField->setObjectName(QStringLiteral("tagField"));
+    m_tagField->setPlaceholderText(tr("Add tag…"));
+    m_tagField->setFont(vsp::fonts::system(11));
+    m_tagField->setFrame(false);
+    m_tagField->setFixedWidth(80);
+    m_tagField->setAccessibleName(tr("Add tag"));
+    m_chipLayout->addWidget(m_tagField);
+    m_chipLayout->addStretch(1);
+    tagLayout->addWidget(makeStripScroller(tagRow, chipContent), 1);
+    column->addWidget(tagRow);
+
+    // Format bar.
+    auto* barRow = new QHBoxLayout;
+    barRow->setContentsMargins(22, 8, 22, 8);
+    barRow->addWidget(m_formatBar);
+    column->addLayout(barRow);
+
+    connect(m_tagField, &QLineEdit::returnPressed, this, &ComposeFooter::commitTag);
+    connect(m_tagField, &QLineEdit::textChanged, this, &ComposeFooter::refreshSuggestions);
+    connect(&m_store, &JournalStore::entriesChanged, this, &ComposeFooter::refreshSuggestions);
+    applyColors();
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &ComposeFooter::applyColors);
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, &ComposeFooter::applyColors);
+}
+
+QString ComposeFooter::tagInput() const
+{
+    return m_tagField->text();
+}
+
+void ComposeFooter::setTagInput(const QString& text)
+{
+    m_tagField->setText(text);
+}
+
+void ComposeFooter::setTags(const QStringList& tags)
+{
+    if (tags == m_tags) {
+        return;
+    }
+    m_tags = tags;
+    rebuildChips();
+    refreshSuggestions();
+}
+
+void ComposeFooter::commitTag()
+{
+    QString input = m_tagField->text();
+    QStringList tags = m_tags;
+    const bool added = vsp::tags::commit(input, tags);
+    m_tagField->clear();
+    if (added) {
+        setTags(tags);
+        Q_EMIT tagsEdited(m_tags);
+    }
+}
+
+void ComposeFooter::addSuggestion(const QString& tag)
+{
+    // A suggestion is never chosen already; it is added as it is stored.
+    QStringList tags = m_tags;
+    tags.append(tag);
+    setTags(tags);
+    m_tagField->clear();
+    Q_EMIT tagsEdited(m_tags);
+}
+
+void ComposeFooter::removeTag(const QString& tag)
+{
+    QStringList tags = m_tags;
+    tags.removeAll(tag);
+    setTags(tags);
+    Q_EMIT tagsEdited(m_tags);
+}
+
+void ComposeFooter::rebuildChips()
+{
+    // Later, not now: the chip whose cross asked for this may still be handling its click.
+    for (TagChip* chip : std::as_const(m_chips)) {
+        chip->hide();
+        chip->deleteLater();
+    }
+    m_chips.clear();
+    int index = 0;
+    for (const QString& tag : std::as_const(m_tags)) {
+        auto* chip = new TagChip(tag, m_tagField->parentWidget());
+        connect(chip, &TagChip::removeRequested, this, &ComposeFooter::removeTag);
+        m_chipLayout->insertWidget(index++, chip);
+        m_chips.append(chip);
+    }
+}
+
+void ComposeFooter::refreshSuggestions()
+{
+    const QStringList next = vsp::tags::suggestions(m_tagField->text(), m_store.allTags(), m_tags);
+    if (next == m_suggestions && m_suggestionRow->isHidden() == next.isEmpty()) {
+        return;
+    }
+    m_suggestions = next;
+    for (TagSuggestionChip* chip : std::as_const(m_suggestionChips)) {
+        chip->hide();
+        chip->deleteLater();
+    }
+    m_suggestionChips.clear();
+    int index = 0;
+    for (const QString& tag : std::as_const(m_suggestions)) {
+        auto* chip = new TagSuggestionChip(tag, m_suggestionLayout->parentWidget());
+        connect(chip, &QAbstractButton::clicked, this, [this, tag] { addSuggestion(tag); });
+        m_suggestionLayout->insertWidget(index++, chip);
+        m_suggestionChips.append(chip);
+    }
+    m_suggestionRow->setVisible(!m_suggestions.isEmpty());
+}
+
+void ComposeFooter::applyColors()
+{
+    QPalette hash = m_hash->palette();
+    hash.setColor(QPalette::WindowText, Color::tertiaryStyle().resolve());
+    m_hash->setPalette(hash);
+    QPalette field = m_tagField->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        field.setColor(group, QPalette::Base, Qt::transparent);
+        field.setColor(group, QPalette::Text, Color::secondaryStyle().resolve());
+        field.setColor(group, QPalette::PlaceholderText, Color::tertiaryStyle().resolve());
+    }
+    m_tagField->setPalette(field);
+    for (TagChip* chip : std::as_const(m_chips)) {
+        chip->update();
+    }
+    update();
+}

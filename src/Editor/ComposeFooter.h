@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class FormatBar;
+class JournalStore;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+
+/// One chosen tag: its text in the accent colour and a small cross that removes it.
+class TagChip final : public QWidget {
+    Q_OBJECT
+
+public:
+    TagChip(const QString& tag, QWidget* parent = nullptr);
+    QString tag() const { return m_tag; }
+    QAbstractButton* removeButton() const { return m_remove; }
+
+Q_SIGNALS:
+    void removeRequested(const QString& tag);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_tag;
+    QLabel* m_label;
+    QAbstractButton* m_remove;
+};
+
+/// A stored tag offered under the tag field: a return arrow and the tag, on an accent-tinted capsule.
+class TagSuggestionChip final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    TagSuggestionChip(const QString& tag, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+/// The bottom strip of the "New Entry" window: stored tags that match the tag field (when any), the
+/// chosen tags with the tag field, and the docked format bar with Save.
+///
+/// Return in the tag field adds its text as a tag (trimmed, lower-cased, once) and empties the field; a
+/// suggestion adds itself; a chip's cross removes its tag. Text left in the field without Return is not
+/// a tag. It keeps the chosen tags and the field's text for the window; formatting commands and saving
+/// go out through the format bar's signals.
+class ComposeFooter final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ComposeFooter(JournalStore& store, QWidget* parent = nullptr);
+
+    QStringList tags() const { return m_tags; }
+    /// Shows these tags; emits nothing.
+    void setTags(const QStringList& tags);
+    QString tagInput() const;
+    void setTagInput(const QString& text);
+
+    /// The suggestions shown now (see vsp::tags::suggestions).
+    QStringList tagSuggestions() const { return m_suggestions; }
+    /// Runs the tag field's Return: see vsp::tags::commit.
+    void commitTag();
+
+    FormatBar* formatBar() const { return m_formatBar; }
+    QLineEdit* tagField() const { return m_tagField; }
+    QList<TagChip*> tagChips() const { return m_chips; }
+    QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
+    QWidget* suggestionRow() const { return m_suggestionRow; }
+
+Q_SIGNALS:
+    /// The user changed the chosen tags; the new list.
+    void tagsEdited(const QStringList& tags);
+
+private:
+    void rebuildChips();
+    void refreshSuggestions();
+    void addSuggestion(const QString& tag);
+    void removeTag(const QString& tag);
+    void applyColors();
+
+    JournalStore& m_store;
+    QStringList m_tags;
+    QStringList m_suggestions;
+    QList<TagChip*> m_chips;
+    QList<TagSuggestionChip*> m_suggestionChips;
+    QWidget* m_suggestionRow;
+    QHBoxLayout* m_suggestionLayout;
+    QLabel* m_hash;
+    QHBoxLayout* m_chipLayout;
+    QLineEdit* m_tagField;
+    FormatBar* m_formatBar;
+};

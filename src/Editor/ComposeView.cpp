@@ -1,0 +1,975 @@
+#include "Editor/ComposeView.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Glass.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+#include "Editor/ComposeDrafts.h"
+#include "Editor/ComposeFooter.h"
+#include "Editor/ComposeRules.h"
+#include "Editor/FloatingFormatBar.h"
+#include "Editor/FormatBar.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/MoodSelectorView.h"
+#include "Editor/PendingAudioPreview.h"
+#include "Editor/PendingImagesPreview.h"
+#include "Editor/RichTextHandle.h"
+#include "Editor/SelectionState.h"
+#include "Editor/VesperlogTextView.h"
+#include "Media/AudioRecordControl.h"
+#include "Media/GlassChipButton.h"
+#include "Media/ImagePickerButton.h"
+#include "Media/LocationWeatherManager.h"
+#include "Media/SpeechTranscriber.h"
+#include "Media/WeatherLocationChips.h"
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/FileIO.h"
+#include "Model/JournalStore.h"
+#include "Model/Log.h"
+#include "Model/MoodStore.h"
+#include "Model/Uuid.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMimeData>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using vsp::Color;
+namespace compose = vsp::compose;
+
+namespace {
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, color);
+    widget->setPalette(p);
+}
+
+/// The date row's text: weekday, month, day, hour (with AM/PM where the locale uses it) and minute, in
+/// the user's locale, without the year.
+QString entryDateText(double date)
+{
+    const QLocale locale;
+    const QDateTime moment = vsp::toDateTime(date);
+    // The locale's long date without its year, then its short time.
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression year(QStringLiteral("[\\s,./-]*y+[.年년]?"));
+    pattern.remove(year);
+    pattern = pattern.trimmed();
+    while (!pattern.isEmpty() && !pattern.back().isLetter() && pattern.back() != u'\'') {
+        pattern.chop(1);
+    }
+    return locale.toString(moment, pattern) + QStringLiteral(" · ") + locale.toString(moment.time(), QLocale::ShortFormat);
+}
+
+/// A row of the layout with its own outer margins.
+QWidget* paddedRow(QWidget* parent, QLayout* content, const QMargins& margins)
+{
+    auto* row = new QWidget(parent);
+    content->setContentsMargins(margins);
+    row->setLayout(content);
+    return row;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+
+TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent) : QAbstractButton(parent), m_type(type)
+{
+    setText(entryTypeRawValue(type));
+    setObjectName(QStringLiteral("type:") + text());
+    setAccessibleName(text());
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void TypeChip::setChosen(bool chosen)
+{
+    if (chosen != m_chosen) {
+        m_chosen = chosen;
+        updateGeometry();
+        update();
+    }
+}
+
+QColor TypeChip::typeColor() const
+{
+    if (const auto own = compose::typeColor(m_type)) {
+        return vsp::rgb(*own);
+    }
+    return Color::resolvedAccent(1.0).resolve();
+}
+
+QSize TypeChip::sizeHint() const
+{
+    // Room for the medium weight, so choosing a chip does not move its neighbours.
+    const qreal textWidth = QFontMetricsF(vsp::fonts::system(11, QFont::Medium)).horizontalAdvance(text());
+    return {int(std::ceil(12 + 5 + 5 + textWidth + 12)), 26};
+}
+
+void TypeChip::enterEvent(QEnterEvent* event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void TypeChip::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void TypeChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(rect());
+    const QColor color = typeColor();
+    vsp::Glass glass = m_chosen ? vsp::Glass::regular().tinted(Color(color).withOpacity(0.16)) : vsp::Glass::clear();
+    vsp::paintGlass(p, r, glass.makeInteractive(), vsp::GlassShape::RoundedRect, 7, vsp::GlassState{m_hovered, isDown()});
+    const QFont font = vsp::fonts::system(11, m_chosen ? QFont::Medium : QFont::Normal);
+    const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
+    qreal x = r.center().x() - (textWidth + (m_chosen ? 10 : 0)) / 2;
+    if (m_chosen) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(color);
+        p.drawEllipse(QRectF(x, r.center().y() - 2.5, 5, 5));
+        x += 10;
+    }
+    p.setFont(font);
+    p.setPen(m_chosen ? color : Color::secondaryStyle().resolve());
+    p.drawText(QRectF(x, r.top(), textWidth + 2, r.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
+                         DismissAction dismissWindow, QWidget* parent)
+    : QWidget(parent), m_store(store), m_settings(settings), m_moodStore(moodStore),
+      m_dismissWindow(std::move(dismissWindow)), m_bodyHandle(new RichTextHandle(this)),
+      m_selectionState(new SelectionState(this))
+{
+    setObjectName(QStringLiteral("composeView"));
+    setAcceptDrops(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildTypeRow());
+    layout->addWidget(buildDateRow());
+    layout->addWidget(buildAttachmentRow());
+
+    m_titleField = new QLineEdit(this);
+    m_titleField->setObjectName(QStringLiteral("composeTitle"));
+    m_titleField->setPlaceholderText(tr("Title your entry…"));
+    m_titleField->setFont(vsp::fonts::tracked(vsp::fonts::system(24, QFont::Bold), -0.4));
+    m_titleField->setFrame(false);
+    m_titleField->setAccessibleName(tr("Title"));
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(m_titleField);
+    layout->addWidget(paddedRow(this, titleRow, QMargins(28, 0, 28, 10)));
+
+    layout->addWidget(buildEditorArea(), 1);
+
+    m_imagesPreview = new PendingImagesPreview(this);
+    auto* imagesRow = new QHBoxLayout;
+    imagesRow->addWidget(m_imagesPreview);
+    m_imagesRow = paddedRow(this, imagesRow, QMargins(28, 8, 28, 0));
+    m_imagesRow->hide();
+    layout->addWidget(m_imagesRow);
+
+    m_audioPreview = new PendingAudioPreview(this);
+    auto* audioRow = new QHBoxLayout;
+    audioRow->addWidget(m_audioPreview);
+    m_audioRow = paddedRow(this, audioRow, QMargins(28, 8, 28, 0));
+    m_audioRow->hide();
+    layout->addWidget(m_audioRow);
+
+    m_footer = new ComposeFooter(m_store, this);
+    layout->addWidget(m_footer);
+
+    // Escape closes without saving; what becomes a draft is decided as the window disappears.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (m_dismissWindow) {
+            m_dismissWindow();
+        }
+    });
+
+    connect(m_titleField, &QLineEdit::textChanged, this, &ComposeView::refreshSaveState);
+    connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this] {
+        refreshSaveState();
+        refreshWordCount();
+    });
+    connect(m_editor, &FormattableTextEditor::richTextChanged, this,
+            [this](const std::optional<QByteArray>& rtf) { m_bodyRTF = rtf; });
+    connect(m_footer->formatBar(), &FormatBar::formatRequested, this, &ComposeView::onFormat);
+    connect(m_footer->formatBar(), &FormatBar::selectedFontDesignChanged, m_editor,
+            &FormattableTextEditor::setFontDesign);
+    connect(m_footer->formatBar(), &FormatBar::saveRequested, this, &ComposeView::saveEntry);
+    connect(m_imagesPreview, &PendingImagesPreview::urlsEdited, this, &ComposeView::setPendingImages);
+    connect(m_audioPreview, &PendingAudioPreview::clipsEdited, this, &ComposeView::setPendingAudio);
+
+    // Files dropped on the text fields are images for the entry, not text for the field.
+    for (QWidget* target : {static_cast<QWidget*>(m_titleField), static_cast<QWidget*>(m_footer->tagField()),
+                            m_editor->textView()->viewport()}) {
+        target->installEventFilter(this);
+    }
+
+    for (auto signal : {&AppSettings::showWordCountChanged, &AppSettings::showMoodSelectorChanged,
+                        &AppSettings::writingFontSizeChanged}) {
+        connect(&m_settings, signal, this, &ComposeView::applySettings);
+    }
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &ComposeView::applyTheme);
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, &ComposeView::applyTheme);
+    // Quitting with the window open keeps the draft, as closing it would.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (m_open) {
+            disappear();
+        }
+    });
+
+    initializeState();
+    applySettings();
+    applyTheme();
+}
+
+ComposeView::~ComposeView()
+{
+    // Torn down while open (the application ending without its quit signal): keep the draft all the same.
+    if (m_open) {
+        disappear();
+    }
+}
+
+QWidget* ComposeView::buildTypeRow()
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    row->addStretch(1);
+    auto* chips = new QWidget(this);
+    chips->setObjectName(QStringLiteral("typeChips"));
+    auto* chipRow = new QHBoxLayout(chips);
+    chipRow->setContentsMargins(2, 2, 2, 2);
+    chipRow->setSpacing(2);
+    for (const JournalEntry::EntryType type : allEntryTypes()) {
+        auto* chip = new TypeChip(type, chips);
+        connect(chip, &QAbstractButton::clicked, this, [this, type] { setSelectedType(type); });
+        chipRow->addWidget(chip);
+        m_typeChips.append(chip);
+    }
+    row->addWidget(chips);
+    row->addStretch(1);
+    m_wordCount = new QLabel(this);
+    m_wordCount->setObjectName(QStringLiteral("wordCount"));
+    m_wordCount->setFont(vsp::fonts::monospaced(11));
+    row->addWidget(m_wordCount);
+    QWidget* widget = paddedRow(this, row, QMargins(18, 0, 18, 0));
+    widget->setFixedHeight(48);
+    return widget;
+}
+
+QWidget* ComposeView::buildDateRow()
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    m_dateLabel = new QLabel(this);
+    m_dateLabel->setObjectName(QStringLiteral("entryDate"));
+    m_dateLabel->setFont(vsp::fonts::system(11));
+    row->addWidget(m_dateLabel);
+    m_weatherChips = new WeatherLocationChips(this);
+    m_weatherChips->hide();
+    row->addWidget(m_weatherChips);
+    m_moodBadge = new MoodBadge(m_moodStore, this);
+    m_moodBadge->hide();
+    row->addWidget(m_moodBadge);
+    row->addStretch(1);
+    m_moodSelector = new MoodSelectorView(m_moodStore, this);
+    connect(m_moodSelector, &MoodSelectorView::moodChosen, this, &ComposeView::setSelectedMood);
+    row->addWidget(m_moodSelector);
+    QWidget* widget = paddedRow(this, row, QMargins(28, 6, 28, 4));
+    widget->setMinimumHeight(38);
+    return widget;
+}
+
+QWidget* ComposeView::buildAttachmentRow()
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    m_expirationChip = new GlassChipButton(this);
+    m_expirationChip->setObjectName(QStringLiteral("expirationChip"));
+    m_expirationChip->setTextFont(vsp::fonts::system(11));
+    m_expirationChip->setForeground([this](bool) {
+        return m_hasExpiration ? Color::resolvedAccent(1.0).resolve() : Color::tertiaryStyle().resolve();
+    });
+    m_expirationChip->setGlass([this] {
+        vsp::Glass glass = vsp::Glass::regular().makeInteractive();
+        return m_hasExpiration ? glass.tinted(Color::resolvedAccent(0.12)) : glass;
+    });
+    connect(m_expirationChip, &QAbstractButton::clicked, this, [this] { setHasExpiration(!m_hasExpiration); });
+    row->addWidget(m_expirationChip);
+
+    m_expirationPicker = new QDateEdit(this);
+    m_expirationPicker->setObjectName(QStringLiteral("expirationPicker"));
+    m_expirationPicker->setCalendarPopup(true);
+    m_expirationPicker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    m_expirationPicker->setFont(vsp::fonts::system(11 * 0.85));
+    m_expirationPicker->setAccessibleName(tr("Expiration date"));
+    m_expirationPicker->hide();
+    connect(m_expirationPicker, &QDateEdit::dateChanged, this, [this](const QDate& day) {
+        if (m_settingExpiration || !day.isValid()) {
+            return;
+        }
+        // Only the day is chosen; the time of day stays.
+        const QDateTime current = vsp::toDateTime(m_expirationDate);
+        m_expirationDate = vsp::fromDateTime(QDateTime(day, current.time()));
+    });
+    row->addWidget(m_expirationPicker);
+
+    m_imagePicker = new ImagePickerButton([this](const QList<QUrl>& urls) { addPendingImages(urls); }, this);
+    row->addWidget(m_imagePicker);
+    m_recordControl =
+        new AudioRecordControl([this](const QString& path, double duration) { addRecording(path, duration); }, this);
+    row->addWidget(m_recordControl);
+    row->addStretch(1);
+    return paddedRow(this, row, QMargins(28, 0, 28, 8));
+}
+
+QWidget* ComposeView::buildEditorArea()
+{
+    auto* outer = new QWidget(this);
+    auto* outerLayout = new QVBoxLayout(outer);
+    outerLayout->setContentsMargins(28, 4, 28, 0);
+    // The area the floating bar is placed in: the editor fills it, so editor coordinates are area
+    // coordinates.
+    m_editorArea = new QWidget(outer);
+    m_editorArea->setObjectName(QStringLiteral("editorArea"));
+    auto* areaLayout = new QVBoxLayout(m_editorArea);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    m_editor = new FormattableTextEditor(m_editorArea);
+    m_editor->setObjectName(QStringLiteral("composeBody"));
+    m_editor->setRichTextHandle(m_bodyHandle);
+    m_editor->setSelectionState(m_selectionState);
+    areaLayout->addWidget(m_editor);
+    outerLayout->addWidget(m_editorArea);
+
+    m_floatingBar = new FloatingFormatBar(m_selectionState, m_editorArea);
+    m_floatingBar->hide();
+    connect(m_floatingBar, &FloatingFormatBar::formatRequested, this, &ComposeView::onFormat);
+    connect(m_selectionState, &SelectionState::hasSelectionChanged, this, &ComposeView::refreshFloatingBar);
+    connect(m_selectionState, &SelectionState::selectionRectChanged, this, &ComposeView::refreshFloatingBar);
+    // The editor publishes the rectangle on selection changes only; scrolling moves the text under a
+    // standing selection, so the bar is placed again then.
+    connect(m_editor->textView()->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (m_selectionState->hasSelection()) {
+            m_selectionState->update(*m_editor->textView(), m_editor);
+        }
+    });
+    return outer;
+}
+
+// ------------------------------------------------------------ state
+
+void ComposeView::initializeState()
+{
+    m_bodyRTF.reset();
+    m_formattingAction.reset();
+    m_didSave = false;
+    m_entryDate = vsp::now();
+    m_hasExpiration = false;
+    m_expirationDate = vsp::addDays(m_entryDate, 7);
+    m_weatherSnapshot.reset();
+    m_promptIndex = int(QRandomGenerator::global()->bounded(int(compose::writingPrompts().size())));
+
+    setTitleText(QString());
+    setBody(QString(), std::nullopt);
+    setSelectedType(compose::initialEntryType());
+    setSelectedMood(std::nullopt);
+    m_footer->setTags({});
+    m_footer->setTagInput(QString());
+    m_footer->formatBar()->setSelectedFontDesign(QStringLiteral("default"));
+    m_editor->setFontDesign(QStringLiteral("default"));
+    m_editor->setPlaceholder(compose::writingPrompts().at(std::size_t(m_promptIndex)));
+    setPendingImages({});
+    setPendingAudio({});
+    setWeather(std::nullopt);
+    refreshExpiration();
+    refreshDate();
+    refreshSaveState();
+    refreshWordCount();
+}
+
+void ComposeView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && !m_open) {
+        appear();
+    }
+}
+
+void ComposeView::hideEvent(QHideEvent* event)
+{
+    // A minimised window stays open; only a real close or hide ends this opening.
+    if (!event->spontaneous() && m_open) {
+        disappear();
+    }
+    QWidget::hideEvent(event);
+}
+
+void ComposeView::appear()
+{
+    m_open = true;
+    ++m_generation;
+    // Each opening is a new form, as a newly made window would be.
+    if (!m_fresh) {
+        initializeState();
+    }
+    m_fresh = false;
+
+    m_didSave = false;
+    if (m_store.restoreDraftOnCompose()) {
+        restoreDraft();
+        m_store.setRestoreDraftOnCompose(false);
+    } else {
+        resetForm();
+    }
+    m_entryDate = vsp::now();
+    refreshDate();
+    setWeather(std::nullopt);
+    if (m_settings.captureWeatherLocation()) {
+        const quint64 generation = m_generation;
+        LocationWeatherManager::shared().fetchCurrent(this, [this, generation](std::optional<WeatherSnapshot> snap) {
+            // An answer meant for an earlier opening of the window is not this entry's weather.
+            if (generation == m_generation && m_open) {
+                setWeather(snap);
+            }
+        });
+    }
+    playEntrance();
+    const quint64 generation = m_generation;
+    QTimer::singleShot(300, this, [this, generation] {
+        if (generation == m_generation && m_open) {
+            m_titleField->setFocus(Qt::OtherFocusReason);
+        }
+    });
+}
+
+void ComposeView::disappear()
+{
+    m_open = false;
+    if (m_appeared) {
+        m_appeared = false;
+        Q_EMIT appearedChanged(false);
+    }
+    if (!m_didSave) {
+        saveDraft();
+        deletePendingRecordings();
+    }
+}
+
+void ComposeView::resetForm()
+{
+    setTitleText(QString());
+    setBody(QString(), std::nullopt);
+    setTags({});
+    setSelectedMood(std::nullopt);
+    setHasExpiration(false);
+    setPendingImages({});
+    setPendingAudio({});
+}
+
+void ComposeView::restoreDraft()
+{
+    if (!m_settings.autoSaveDraft()) {
+        return;
+    }
+    const std::optional<compose::ComposeDraft> draft = compose::readDraft();
+    if (!draft) {
+        return;
+    }
+    setTitleText(draft->title);
+    m_bodyRTF = draft->bodyRTF;
+    setBody(draft->body, draft->bodyRTF);
+    setTags(draft->tags);
+    if (const auto type = entryTypeFromRawValue(draft->type)) {
+        setSelectedType(*type);
+    }
+}
+
+void ComposeView::saveDraft()
+{
+    m_editor->flushEdits();
+    compose::ComposeDraft draft;
+    draft.title = title();
+    draft.body = bodyPlain();
+    draft.bodyRTF = m_bodyRTF;
+    draft.tags = tags();
+    draft.type = entryTypeRawValue(m_selectedType);
+    compose::saveDraft(draft, m_settings.autoSaveDraft());
+}
+
+void ComposeView::deletePendingRecordings()
+{
+    for (const PendingAudio& clip : std::as_const(m_pendingAudio)) {
+        QFile::remove(clip.path);
+    }
+}
+
+void ComposeView::playEntrance()
+{
+    m_appeared = true;
+    Q_EMIT appearedChanged(true);
+    if (!vsp::animationsEnabled()) {
+        setGraphicsEffect(nullptr);
+        return;
+    }
+    // Fade in; the effect goes when done, so typing never pays for it.
+    auto* fade = new QGraphicsOpacityEffect(this);
+    fade->setOpacity(0.0);
+    setGraphicsEffect(fade);
+    const vsp::Spring spring{0.45, 0.78};
+    auto* animation = new QPropertyAnimation(fade, "opacity", fade);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setDuration(spring.durationMs());
+    animation->setEasingCurve(QEasingCurve::OutCubic);
+    connect(animation, &QPropertyAnimation::finished, this, [this, fade] {
+        if (graphicsEffect() == fade) {
+            setGraphicsEffect(nullptr);
+        }
+    });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+// ------------------------------------------------------------ the form
+
+QString ComposeView::title() const
+{
+    return m_titleField->text();
+}
+
+QString ComposeView::bodyPlain() const
+{
+    return m_editor->plainText();
+}
+
+QStringList ComposeView::tags() const
+{
+    return m_footer->tags();
+}
+
+QString ComposeView::tagInput() const
+{
+    return m_footer->tagInput();
+}
+
+QString ComposeView::selectedFontDesign() const
+{
+    return m_footer->formatBar()->selectedFontDesign();
+}
+
+void ComposeView::setTitleText(const QString& title)
+{
+    if (m_titleField->text() != title) {
+        m_titleField->setText(title);
+    }
+}
+
+void ComposeView::setBody(const QString& plain, const std::optional<QByteArray>& rtf)
+{
+    m_bodyRTF = rtf;
+    m_editor->setContent(plain, rtf);
+    refreshSaveState();
+    refreshWordCount();
+}
+
+void ComposeView::setTags(const QStringList& tags)
+{
+    m_footer->setTags(tags);
+}
+
+void ComposeView::setSelectedType(JournalEntry::EntryType type)
+{
+    m_selectedType = type;
+    for (TypeChip* chip : std::as_const(m_typeChips)) {
+        chip->setChosen(chip->type() == type);
+    }
+}
+
+void ComposeView::setSelectedMood(const std::optional<QString>& mood)
+{
+    m_selectedMood = mood;
+    m_moodSelector->setSelectedMood(mood);
+    if (mood) {
+        m_moodBadge->setMood(*mood);
+    }
+    m_moodBadge->setVisible(mood.has_value());
+}
+
+void ComposeView::setHasExpiration(bool on)
+{
+    m_hasExpiration = on;
+    refreshExpiration();
+}
+
+void ComposeView::setExpirationDate(double date)
+{
+    m_expirationDate = date;
+    refreshExpiration();
+}
+
+void ComposeView::setPendingImages(const QList<QUrl>& urls)
+{
+    m_pendingImageURLs = urls;
+    m_imagesPreview->setUrls(urls);
+    m_imagesRow->setVisible(!urls.isEmpty());
+}
+
+void ComposeView::setPendingAudio(const QList<PendingAudio>& clips)
+{
+    m_pendingAudio = clips;
+    m_audioPreview->setClips(clips);
+    m_audioRow->setVisible(!clips.isEmpty());
+}
+
+void ComposeView::setWeather(const std::optional<WeatherSnapshot>& snapshot)
+{
+    m_weatherSnapshot = snapshot;
+    if (snapshot) {
+        m_weatherChips->setValues(snapshot->symbol, snapshot->temp, snapshot->text, snapshot->placeName);
+    } else {
+        m_weatherChips->setValues(std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+    }
+    m_weatherChips->setVisible(snapshot.has_value());
+}
+
+bool ComposeView::canSave() const
+{
+    return compose::canSave(title(), bodyPlain());
+}
+
+int ComposeView::wordCount() const
+{
+    return compose::wordCount(bodyPlain());
+}
+
+// ------------------------------------------------------------ actions
+
+void ComposeView::onFormat(const QString& command)
+{
+    // The command waits for the editor, which carries it out and clears it.
+    m_formattingAction = command;
+    m_editor->applyFormat(*m_formattingAction);
+    m_formattingAction.reset();
+}
+
+QList<QUrl> ComposeView::acceptableImageDrops(const QMimeData* mime)
+{
+    QList<QUrl> result;
+    if (!mime || !mime->hasUrls()) {
+        return result;
+    }
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) {
+            continue;
+        }
+        const QString path = url.toLocalFile();
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable()) {
+            continue;
+        }
+        QImageReader reader(path);
+        if (reader.canRead()) {
+            result.append(url);
+        }
+    }
+    return result;
+}
+
+void ComposeView::addPendingImages(const QList<QUrl>& urls)
+{
+    if (urls.isEmpty()) {
+        return;
+    }
+    setPendingImages(m_pendingImageURLs + urls);
+}
+
+void ComposeView::addRecording(const QString& path, double duration)
+{
+    PendingAudio clip;
+    clip.id = vsp::newUuid();
+    clip.path = path;
+    clip.duration = duration;
+    QList<PendingAudio> clips = m_pendingAudio;
+    clips.append(clip);
+    setPendingAudio(clips);
+    const QUuid id = clip.id;
+    SpeechTranscriber::transcribe(path, this, [this, id](std::optional<QString> text) {
+        if (!text) {
+            return;
+        }
+        // Found again by id: the note may have been removed, or the entry saved, meanwhile.
+        QList<PendingAudio> current = m_pendingAudio;
+        for (PendingAudio& pending : current) {
+            if (pending.id == id) {
+                pending.transcript = *text;
+                setPendingAudio(current);
+                return;
+            }
+        }
+    });
+}
+
+void ComposeView::saveEntry()
+{
+    if (!canSave()) {
+        return;
+    }
+    const QString title = compose::trimBlanks(this->title());
+    const QString body = compose::trimBlanksAndLineBreaks(bodyPlain());
+
+    JournalEntry entry;
+    entry.id = vsp::newUuid();
+    entry.title = title.isEmpty() ? compose::derivedTitle(body) : title;
+    entry.body = body;
+    entry.date = m_entryDate;
+    entry.tags = tags();
+    entry.mood = m_selectedMood;
+    entry.isFavorite = false;
+    entry.type = m_selectedType;
+    entry.expirationDate = m_hasExpiration ? std::optional<double>(m_expirationDate) : std::nullopt;
+    entry.fontDesign = selectedFontDesign();
+    entry.isArchived = false;
+
+    m_editor->flushEdits();
+    const std::optional<QByteArray> liveRTF = m_bodyHandle->currentRTF();
+    entry.bodyRTF = liveRTF ? liveRTF : m_bodyRTF;
+
+    for (const QUrl& url : std::as_const(m_pendingImageURLs)) {
+        const vsp::FileRead read = vsp::readWholeFile(url.toLocalFile());
+        if (read.status != vsp::FileRead::Status::Ok) {
+            continue;
+        }
+        if (const auto name = m_store.saveImage(read.bytes, entry.id, url.fileName())) {
+            entry.imageFilenames.append(*name);
+        }
+    }
+    for (const PendingAudio& pending : std::as_const(m_pendingAudio)) {
+        if (const auto name = m_store.storeAudio(pending.path, entry.id)) {
+            AudioClip clip;
+            clip.id = vsp::newUuid();
+            clip.filename = *name;
+            clip.duration = pending.duration;
+            clip.transcript = pending.transcript;
+            entry.audioClips.append(clip);
+            QFile::remove(pending.path);
+        } else {
+            // The recording is the only copy of what was said: it stays where it is, and the user can
+            // find it from this line.
+            vsp::logLine(QStringLiteral("voice note not attached — recording kept at %1").arg(pending.path));
+        }
+    }
+    if (m_weatherSnapshot) {
+        entry.latitude = m_weatherSnapshot->latitude;
+        entry.longitude = m_weatherSnapshot->longitude;
+        entry.placeName = m_weatherSnapshot->placeName;
+        entry.weatherSymbol = m_weatherSnapshot->symbol;
+        entry.weatherTemp = m_weatherSnapshot->temp;
+        entry.weatherText = m_weatherSnapshot->text;
+    }
+
+    // In this order: the closing that follows must find the entry saved and write no draft.
+    m_didSave = true;
+    compose::clearDraft();
+    m_store.addEntry(entry);
+    Q_EMIT entrySaved(entry.id);
+
+    setTitleText(QString());
+    setBody(QString(), std::nullopt);
+    setTags({});
+    setSelectedMood(std::nullopt);
+    setHasExpiration(false);
+    setPendingImages({});
+    // The recordings were copied (and deleted) or deliberately kept: no longer this window's to delete.
+    m_pendingAudio.clear();
+    setPendingAudio({});
+
+    if (m_dismissWindow) {
+        m_dismissWindow();
+    }
+}
+
+// ------------------------------------------------------------ drops
+
+void ComposeView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!acceptableImageDrops(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void ComposeView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!acceptableImageDrops(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void ComposeView::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> images = acceptableImageDrops(event->mimeData());
+    if (images.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    addPendingImages(images);
+    event->acceptProposedAction();
+}
+
+bool ComposeView::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!acceptableImageDrops(drag->mimeData()).isEmpty()) {
+            drag->acceptProposedAction();
+            return true;
+        }
+        break;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QList<QUrl> images = acceptableImageDrops(drop->mimeData());
+        if (!images.isEmpty()) {
+            addPendingImages(images);
+            drop->acceptProposedAction();
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------ derived views
+
+void ComposeView::refreshSaveState()
+{
+    m_footer->formatBar()->setCanSave(canSave());
+}
+
+void ComposeView::refreshWordCount()
+{
+    m_wordCount->setText(tr("%1w").arg(wordCount()));
+}
+
+void ComposeView::refreshFloatingBar()
+{
+    if (!m_selectionState->hasSelection()) {
+        m_floatingBar->hide();
+        return;
+    }
+    const QPointF offset = compose::floatingBarOffset(m_selectionState->selectionRect());
+    m_floatingBar->placeAt(QPoint(int(std::lround(offset.x())), int(std::lround(offset.y()))));
+    if (m_floatingBar->isHidden()) {
+        m_floatingBar->show();
+    }
+    m_floatingBar->raise();
+}
+
+void ComposeView::refreshExpiration()
+{
+    m_expirationChip->setSymbol(m_hasExpiration ? QStringLiteral("bell.fill") : QStringLiteral("bell"), 10);
+    m_expirationChip->setText(m_hasExpiration ? tr("Expires") : tr("Add expiration"));
+    m_expirationChip->setAccessibleName(m_expirationChip->text());
+    m_expirationChip->updateGeometry();
+    m_expirationChip->update();
+    m_settingExpiration = true;
+    // From today onwards; the stored date is set after the minimum so the editor cannot clamp it.
+    const QDate today = QDate::currentDate();
+    const QDate chosen = vsp::localDate(m_expirationDate);
+    m_expirationPicker->setMinimumDate(std::min(today, chosen));
+    m_expirationPicker->setDate(chosen);
+    m_settingExpiration = false;
+    m_expirationPicker->setVisible(m_hasExpiration);
+}
+
+void ComposeView::refreshDate()
+{
+    m_dateLabel->setText(entryDateText(m_entryDate));
+}
+
+void ComposeView::applySettings()
+{
+    m_wordCount->setVisible(m_settings.showWordCount());
+    m_moodSelector->setVisible(m_settings.showMoodSelector());
+    const double size = m_settings.writingFontSize();
+    m_editor->setFontSize(size);
+    m_footer->formatBar()->setWritingFontSize(size);
+}
+
+void ComposeView::applyTheme()
+{
+    const bool dark = AppearanceManager::instance().isDark();
+    EditorPalette palette = dark ? EditorPalette::dark() : EditorPalette::light();
+    palette.caret = Color::resolvedAccent(1.0).resolve();
+    palette.selection = Color::resolvedAccent(dark ? 0.28 : 0.3).resolve();
+    m_editor->setEditorPalette(palette);
+
+    QPalette title = m_titleField->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        title.setColor(group, QPalette::Base, Qt::transparent);
+        title.setColor(group, QPalette::Text, Color::primaryStyle().resolve());
+        title.setColor(group, QPalette::PlaceholderText, Color::tertiaryStyle().resolve());
+        title.setColor(group, QPalette::Highlight, palette.selection);
+        title.setColor(group, QPalette::HighlightedText, Color::primaryStyle().resolve());
+    }
+    m_titleField->setPalette(title);
+    setTextColor(m_wordCount, Color::tertiaryStyle().resolve());
+    setTextColor(m_dateLabel, Color::tertiaryStyle().resolve());
+    for (TypeChip* chip : std::as_const(m_typeChips)) {
+        chip->update();
+    }
+    update();
+}
+
+void ComposeView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Color::vspBackground().resolve());
+}

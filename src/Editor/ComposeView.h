@@ -1,0 +1,253 @@
+#pragma once
+
+#include "Media/PendingAudio.h"
+#include "Media/WeatherSnapshot.h"
+#include "Model/JournalEntry.h"
+
+#include <QAbstractButton>
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class AppSettings;
+class AudioRecordControl;
+class ComposeFooter;
+class FloatingFormatBar;
+class FormattableTextEditor;
+class GlassChipButton;
+class ImagePickerButton;
+class JournalStore;
+class MoodBadge;
+class MoodSelectorView;
+class MoodStore;
+class PendingAudioPreview;
+class PendingImagesPreview;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class RichTextHandle;
+class SelectionState;
+class WeatherLocationChips;
+
+/// One chip of the type picker: a dot in the type's colour (while chosen) and the type's name.
+class TypeChip final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    TypeChip(JournalEntry::EntryType type, QWidget* parent = nullptr);
+
+    JournalEntry::EntryType type() const { return m_type; }
+    void setChosen(bool chosen);
+    bool isChosen() const { return m_chosen; }
+    /// The type's colour: the accent for Journal, its own colour for the others.
+    QColor typeColor() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    JournalEntry::EntryType m_type;
+    bool m_chosen = false;
+    bool m_hovered = false;
+};
+
+/// The content of the "New Entry" window, in which one new entry is written: its type, the date with
+/// the weather, place and mood captured for it, an expiration, images and voice notes, a title, the
+/// rich-text body with a docked and a floating format bar, and tags. Ctrl+Return saves it into the
+/// store (the entry becomes the first and selected one, its images stored under its id) and closes the
+/// window; Escape closes without saving.
+///
+/// The window is reused between openings, so every opening starts as a new form (showEvent); closing
+/// without saving keeps the title, body, tags and type as a draft in the settings when "autoSaveDraft"
+/// is on, and the next opening resumes it only when JournalStore::restoreDraftOnCompose was raised
+/// ("Continue Draft"). Quitting the application with the window open keeps the draft too.
+///
+/// Only local files that can be read as images are taken from drops; other drops (web links, text) are
+/// refused. A voice note whose copy into the journal fails keeps its recording in place and prints one
+/// line naming it.
+class ComposeView final : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(bool appeared READ appeared NOTIFY appearedChanged)
+
+public:
+    using DismissAction = std::function<void()>;
+
+    /// `dismissWindow` closes the window that hosts the view.
+    ComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, DismissAction dismissWindow,
+                QWidget* parent = nullptr);
+    ~ComposeView() override;
+
+    // ------------------------------------------------------------ the form
+    QString title() const;
+    QString bodyPlain() const;
+    std::optional<QByteArray> bodyRTF() const { return m_bodyRTF; }
+    JournalEntry::EntryType selectedType() const { return m_selectedType; }
+    void setSelectedType(JournalEntry::EntryType type);
+    std::optional<QString> selectedMood() const { return m_selectedMood; }
+    void setSelectedMood(const std::optional<QString>& mood);
+    QStringList tags() const;
+    QString tagInput() const;
+    /// Seconds since 2001-01-01 UTC.
+    double entryDate() const { return m_entryDate; }
+    bool hasExpiration() const { return m_hasExpiration; }
+    void setHasExpiration(bool on);
+    /// Seconds since 2001-01-01 UTC; kept while the chip is off.
+    double expirationDate() const { return m_expirationDate; }
+    void setExpirationDate(double date);
+    QString selectedFontDesign() const;
+    QList<QUrl> pendingImageURLs() const { return m_pendingImageURLs; }
+    QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
+    std::optional<WeatherSnapshot> weatherSnapshot() const { return m_weatherSnapshot; }
+    int promptIndex() const { return m_promptIndex; }
+    bool didSave() const { return m_didSave; }
+    bool appeared() const { return m_appeared; }
+
+    /// Save is possible: see vsp::compose::canSave.
+    bool canSave() const;
+    int wordCount() const;
+
+    // ------------------------------------------------------------ actions
+    /// Carries a formatting command (from either format bar) to the editor.
+    void onFormat(const QString& command);
+    /// Adds images to the waiting list, in order. Files that are not local readable images are skipped
+    /// (when dropped) or kept and skipped at saving (when picked).
+    void addPendingImages(const QList<QUrl>& urls);
+    /// What the record control does with a finished recording: a new waiting voice note, whose
+    /// transcription starts at once.
+    void addRecording(const QString& path, double duration);
+    /// Builds the entry, stores its images and voice notes under its id, clears the draft, adds it to
+    /// the store and closes the window. Does nothing while canSave() is false.
+    void saveEntry();
+
+    /// The local files of a drop that will be taken: local files readable as images, in order.
+    static QList<QUrl> acceptableImageDrops(const QMimeData* mime);
+
+    // ------------------------------------------------------------ parts, for tests and screenshots
+    QLineEdit* titleField() const { return m_titleField; }
+    FormattableTextEditor* editor() const { return m_editor; }
+    SelectionState* selectionState() const { return m_selectionState; }
+    FloatingFormatBar* floatingBar() const { return m_floatingBar; }
+    ComposeFooter* footer() const { return m_footer; }
+    QList<TypeChip*> typeChips() const { return m_typeChips; }
+    QLabel* wordCountLabel() const { return m_wordCount; }
+    QLabel* dateLabel() const { return m_dateLabel; }
+    WeatherLocationChips* weatherChips() const { return m_weatherChips; }
+    MoodBadge* moodBadge() const { return m_moodBadge; }
+    MoodSelectorView* moodSelector() const { return m_moodSelector; }
+    GlassChipButton* expirationChip() const { return m_expirationChip; }
+    QDateEdit* expirationPicker() const { return m_expirationPicker; }
+    ImagePickerButton* imagePicker() const { return m_imagePicker; }
+    AudioRecordControl* recordControl() const { return m_recordControl; }
+    PendingImagesPreview* imagesPreview() const { return m_imagesPreview; }
+    PendingAudioPreview* audioPreview() const { return m_audioPreview; }
+
+Q_SIGNALS:
+    void appearedChanged(bool appeared);
+    /// An entry was saved into the store.
+    void entrySaved(const QUuid& id);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildTypeRow();
+    QWidget* buildDateRow();
+    QWidget* buildAttachmentRow();
+    QWidget* buildEditorArea();
+
+    /// The state of a freshly made window: empty form, default type, expiration a week ahead, random
+    /// prompt.
+    void initializeState();
+    void appear();
+    void disappear();
+    void resetForm();
+    void restoreDraft();
+    void saveDraft();
+    void deletePendingRecordings();
+    void playEntrance();
+
+    void setTitleText(const QString& title);
+    void setBody(const QString& plain, const std::optional<QByteArray>& rtf);
+    void setTags(const QStringList& tags);
+    void setPendingImages(const QList<QUrl>& urls);
+    void setPendingAudio(const QList<PendingAudio>& clips);
+    void setWeather(const std::optional<WeatherSnapshot>& snapshot);
+
+    void refreshSaveState();
+    void refreshWordCount();
+    void refreshFloatingBar();
+    void refreshExpiration();
+    void refreshDate();
+    void applySettings();
+    void applyTheme();
+
+    JournalStore& m_store;
+    AppSettings& m_settings;
+    MoodStore& m_moodStore;
+    DismissAction m_dismissWindow;
+
+    // The form (the title, body, tags, tag input and font design live in their widgets).
+    std::optional<QByteArray> m_bodyRTF;
+    JournalEntry::EntryType m_selectedType = JournalEntry::EntryType::Journal;
+    std::optional<QString> m_selectedMood;
+    std::optional<QString> m_formattingAction;
+    bool m_didSave = false;
+    double m_entryDate = 0;
+    bool m_hasExpiration = false;
+    double m_expirationDate = 0;
+    QList<QUrl> m_pendingImageURLs;
+    QList<PendingAudio> m_pendingAudio;
+    std::optional<WeatherSnapshot> m_weatherSnapshot;
+    int m_promptIndex = 0;
+    bool m_appeared = false;
+
+    /// True from an appearance to its disappearance (a minimised window stays open).
+    bool m_open = false;
+    /// Whether the state still is the one made at construction (the first opening needs no new one).
+    bool m_fresh = true;
+    /// Counts appearances, so answers meant for an earlier opening (weather) are dropped.
+    quint64 m_generation = 0;
+    bool m_settingExpiration = false;
+
+    RichTextHandle* m_bodyHandle;
+    SelectionState* m_selectionState;
+
+    QList<TypeChip*> m_typeChips;
+    QLabel* m_wordCount = nullptr;
+    QLabel* m_dateLabel = nullptr;
+    WeatherLocationChips* m_weatherChips = nullptr;
+    MoodBadge* m_moodBadge = nullptr;
+    MoodSelectorView* m_moodSelector = nullptr;
+    GlassChipButton* m_expirationChip = nullptr;
+    QDateEdit* m_expirationPicker = nullptr;
+    ImagePickerButton* m_imagePicker = nullptr;
+    AudioRecordControl* m_recordControl = nullptr;
+    QLineEdit* m_titleField = nullptr;
+    QWidget* m_editorArea = nullptr;
+    FormattableTextEditor* m_editor = nullptr;
+    FloatingFormatBar* m_floatingBar = nullptr;
+    QWidget* m_imagesRow = nullptr;
+    PendingImagesPreview* m_imagesPreview = nullptr;
+    QWidget* m_audioRow = nullptr;
+    PendingAudioPreview* m_audioPreview = nullptr;
+    ComposeFooter* m_footer = nullptr;
+};

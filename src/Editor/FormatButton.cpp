@@ -1,0 +1,185 @@
+#include "Editor/FormatButton.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+#include "App/Theme/SymbolIcons.h"
+
+#include <QPainter>
+
+using vsp::Color;
+
+FormatButton::FormatButton(QWidget* parent)
+    : QAbstractButton(parent), m_press(new vsp::SpringValue(1.0, vsp::Spring{0.15, 0.6}, this))
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFixedSize(m_width, m_height);
+    connect(m_press, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, m_press, [this] { m_press->animateTo(0.9); });
+    connect(this, &QAbstractButton::released, m_press, [this] { m_press->animateTo(1.0); });
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
+}
+
+void FormatButton::setSymbol(const QString& symbol, qreal pixelSize)
+{
+    m_symbol = symbol;
+    m_symbolSize = pixelSize;
+    m_label.clear();
+    update();
+}
+
+void FormatButton::setLabel(const QString& label, const QFont& font)
+{
+    m_label = label;
+    m_font = font;
+    m_symbol.clear();
+    update();
+}
+
+void FormatButton::setActiveFont(const QFont& font)
+{
+    m_activeFont = font;
+    m_hasActiveFont = true;
+    update();
+}
+
+void FormatButton::setFrame(int width, int height)
+{
+    m_width = width;
+    m_height = height;
+    setFixedSize(width, height);
+    updateGeometry();
+}
+
+void FormatButton::setActive(std::function<bool()> active)
+{
+    m_active = std::move(active);
+    update();
+}
+
+void FormatButton::setInactiveStyle(qreal opacity, bool secondary)
+{
+    m_inactiveOpacity = opacity;
+    m_inactiveSecondary = secondary;
+    update();
+}
+
+void FormatButton::setActiveBackground(qreal opacity, qreal cornerRadius)
+{
+    m_activeOpacity = opacity;
+    m_activeRadius = cornerRadius;
+    update();
+}
+
+void FormatButton::enterEvent(QEnterEvent* event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void FormatButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void FormatButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF r(rect());
+    const qreal s = m_press->value();
+    p.translate(r.center());
+    p.scale(s, s);
+    p.translate(-r.center());
+
+    const bool active = isActive();
+    p.setPen(Qt::NoPen);
+    if (m_hovered) {
+        p.setBrush(Color::resolvedAccent(0.1).resolve());
+        p.drawRoundedRect(r, 5, 5);
+    }
+    if (active) {
+        p.setBrush(Color::resolvedAccent(m_activeOpacity).resolve());
+        p.drawRoundedRect(r, m_activeRadius, m_activeRadius);
+    }
+    QColor color;
+    if (active) {
+        color = Color::resolvedAccent(1.0).resolve();
+    } else if (m_inactiveSecondary) {
+        color = Color::secondaryStyle().resolve();
+    } else {
+        color = Color::primaryStyle().resolve();
+        color.setAlphaF(color.alphaF() * float(m_inactiveOpacity));
+    }
+    if (!isEnabled()) {
+        color.setAlphaF(color.alphaF() * 0.4f);
+    }
+    if (!m_symbol.isEmpty()) {
+        const QRectF symbolRect(r.center().x() - m_symbolSize / 2, r.center().y() - m_symbolSize / 2, m_symbolSize,
+                                m_symbolSize);
+        vsp::symbols::paint(p, m_symbol, symbolRect, color);
+    } else {
+        p.setFont(active && m_hasActiveFont ? m_activeFont : m_font);
+        p.setPen(color);
+        p.drawText(r, Qt::AlignCenter, m_label);
+    }
+}
+
+ColorSwatchButton::ColorSwatchButton(std::function<QColor()> color, QWidget* parent)
+    : QAbstractButton(parent), m_color(std::move(color)),
+      m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.2, 0.6}, this))
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(sizeHint());
+    connect(m_scale, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, m_scale, [this] { m_scale->animateTo(targetScale()); });
+    connect(this, &QAbstractButton::released, m_scale, [this] { m_scale->animateTo(targetScale()); });
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+}
+
+qreal ColorSwatchButton::targetScale() const
+{
+    if (m_hovered) {
+        return 1.3;
+    }
+    return isDown() ? 0.8 : 1.0;
+}
+
+void ColorSwatchButton::enterEvent(QEnterEvent* event)
+{
+    m_hovered = true;
+    m_scale->animateTo(targetScale());
+    QAbstractButton::enterEvent(event);
+}
+
+void ColorSwatchButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    m_scale->animateTo(targetScale());
+    QAbstractButton::leaveEvent(event);
+}
+
+void ColorSwatchButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c = QRectF(rect()).center();
+    const qreal d = 12 * m_scale->value();
+    const QRectF circle(c.x() - d / 2, c.y() - d / 2, d, d);
+    p.setPen(Qt::NoPen);
+    p.setBrush(m_color());
+    p.drawEllipse(circle);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 51), 0.5));
+    p.drawEllipse(circle.adjusted(0.25, 0.25, -0.25, -0.25));
+}

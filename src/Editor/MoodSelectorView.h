@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class MoodStore;
+class QHBoxLayout;
+class QLabel;
+namespace vsp {
+class SpringValue;
+}
+
+/// One mood chip: the emoji on a glass circle; the chosen one is tinted with the accent and drawn at
+/// 1.08 times its size.
+class MoodChip final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    MoodChip(const QString& emoji, QWidget* parent = nullptr);
+
+    QString emoji() const { return m_emoji; }
+    void setChosen(bool chosen);
+    bool isChosen() const { return m_chosen; }
+
+    QSize sizeHint() const override { return {28, 28}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QString m_emoji;
+    bool m_chosen = false;
+    bool m_hovered = false;
+    vsp::SpringValue* m_scale;
+};
+
+/// The compose window's mood picker: the caption "MOOD" and one chip per mood of the palette, in its
+/// order. A click chooses that mood; a click on the chosen one clears the choice.
+class MoodSelectorView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MoodSelectorView(MoodStore& moodStore, QWidget* parent = nullptr);
+
+    std::optional<QString> selectedMood() const { return m_selected; }
+    /// Shows `mood` as chosen; emits nothing.
+    void setSelectedMood(const std::optional<QString>& mood);
+
+    QList<MoodChip*> chips() const { return m_chips; }
+
+Q_SIGNALS:
+    /// The user chose a mood (or cleared the choice with nothing).
+    void moodChosen(const std::optional<QString>& mood);
+
+private:
+    void rebuild();
+    void applyColors();
+
+    MoodStore& m_moodStore;
+    std::optional<QString> m_selected;
+    QLabel* m_caption;
+    QHBoxLayout* m_chipRow;
+    QList<MoodChip*> m_chips;
+};
+
+/// The chosen mood beside the date: its emoji and its label on an accent-tinted glass capsule.
+class MoodBadge final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MoodBadge(MoodStore& moodStore, QWidget* parent = nullptr);
+
+    /// The emoji shown; its label comes from the palette, or is the emoji itself when the palette no
+    /// longer has it.
+    void setMood(const QString& emoji);
+    QString label() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    MoodStore& m_moodStore;
+    QString m_emoji;
+};

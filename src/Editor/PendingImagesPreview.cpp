@@ -1,0 +1,172 @@
+#include "Editor/PendingImagesPreview.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/SymbolIcons.h"
+
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+
+using vsp::Color;
+
+namespace {
+
+constexpr int kThumbWidth = 80;
+constexpr int kThumbHeight = 60;
+
+/// The remove button: a white cross on a dark translucent circle.
+class RemoveDot final : public QToolButton {
+public:
+    explicit RemoveDot(QWidget* parent) : QToolButton(parent)
+    {
+        setFixedSize(22, 22);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF circle(3, 3, 16, 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor::fromRgbF(0, 0, 0, isDown() ? 0.75f : 0.6f));
+        p.drawEllipse(circle);
+        vsp::symbols::paint(p, u"xmark", circle.adjusted(4.5, 4.5, -4.5, -4.5), Qt::white);
+    }
+};
+
+} // namespace
+
+PendingImageThumb::PendingImageThumb(const QUrl& url, QWidget* parent)
+    : QWidget(parent), m_url(url), m_remove(new RemoveDot(this))
+{
+    setFixedSize(kThumbWidth, kThumbHeight);
+    m_image = readThumbnail(url.toLocalFile(), QSize(kThumbWidth * 2, kThumbHeight * 2));
+    m_remove->move(kThumbWidth - m_remove->width(), 0);
+    m_remove->setToolTip(tr("Remove image"));
+    m_remove->setAccessibleName(tr("Remove image"));
+    setToolTip(url.fileName());
+    connect(m_remove, &QToolButton::clicked, this, [this] { Q_EMIT removeRequested(m_url); });
+}
+
+QImage PendingImageThumb::readThumbnail(const QString& path, const QSize& size)
+{
+    if (path.isEmpty()) {
+        return {};
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize original = reader.size();
+    if (original.isValid() && !original.isEmpty()) {
+        // Decode no larger than needed: a camera photo would otherwise cost its full size in memory.
+        reader.setScaledSize(original.scaled(size, Qt::KeepAspectRatioByExpanding).boundedTo(original));
+    }
+    QImage image = reader.read();
+    return image;
+}
+
+void PendingImageThumb::paintEvent(QPaintEvent*)
+{
+    if (m_image.isNull()) {
+        return;
+    }
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF frame(rect());
+    QPainterPath clip;
+    clip.addRoundedRect(frame, 8, 8);
+    p.setClipPath(clip);
+    // Fill the frame, keep the proportions, clip what overflows.
+    const QSizeF scaled = QSizeF(m_image.size()).scaled(frame.size(), Qt::KeepAspectRatioByExpanding);
+    const QRectF target(frame.center().x() - scaled.width() / 2, frame.center().y() - scaled.height() / 2,
+                        scaled.width(), scaled.height());
+    p.drawImage(target, m_image);
+    p.setClipping(false);
+    p.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.06f), 0.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(frame.adjusted(0.25, 0.25, -0.25, -0.25), 8, 8);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+PendingImagesPreview::PendingImagesPreview(QWidget* parent)
+    : QWidget(parent), m_strip(new QWidget), m_row(new QHBoxLayout(m_strip)), m_caption(new QLabel)
+{
+    setObjectName(QStringLiteral("pendingImages"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    m_strip->setAutoFillBackground(false);
+    m_row->setContentsMargins(0, 0, 0, 0);
+    m_row->setSpacing(8);
+    m_caption->setFont(vsp::fonts::system(10));
+    m_row->addWidget(m_caption);
+    m_row->addStretch(1);
+    scroll->setWidget(m_strip);
+    layout->addWidget(scroll);
+    setFixedHeight(64);
+    applyColors();
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            &PendingImagesPreview::applyColors);
+}
+
+void PendingImagesPreview::setUrls(const QList<QUrl>& urls)
+{
+    if (urls == m_urls) {
+        return;
+    }
+    m_urls = urls;
+    rebuild();
+}
+
+QString PendingImagesPreview::captionText() const
+{
+    return m_urls.size() == 1 ? tr("1 image") : tr("%1 images").arg(m_urls.size());
+}
+
+void PendingImagesPreview::rebuild()
+{
+    // Later, not now: the thumb whose button asked for this may still be handling its click.
+    for (PendingImageThumb* old : std::as_const(m_thumbs)) {
+        old->hide();
+        old->deleteLater();
+    }
+    m_thumbs.clear();
+    int index = 0;
+    for (const QUrl& url : std::as_const(m_urls)) {
+        auto* thumb = new PendingImageThumb(url, m_strip);
+        connect(thumb, &PendingImageThumb::removeRequested, this, [this](const QUrl& gone) {
+            // Every copy of the file goes: the same file listed twice is one picture to the user.
+            QList<QUrl> next = m_urls;
+            next.removeAll(gone);
+            setUrls(next);
+            Q_EMIT urlsEdited(next);
+        });
+        m_row->insertWidget(index++, thumb, 0, Qt::AlignVCenter);
+        m_thumbs.append(thumb);
+    }
+    m_caption->setText(captionText());
+}
+
+void PendingImagesPreview::applyColors()
+{
+    QPalette p = m_caption->palette();
+    p.setColor(QPalette::WindowText, Color::tertiaryStyle().resolve());
+    m_caption->setPalette(p);
+}
