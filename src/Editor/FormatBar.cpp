@@ -6,6 +6,7 @@
 #include "App/Theme/Palette.h"
 #include "Editor/FormatButton.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QKeySequence>

@@ -53,6 +53,7 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     m_richTextTimer.setSingleShot(true);
     m_richTextTimer.setInterval(kRichTextDelayMs);
     connect(&m_richTextTimer, &QTimer::timeout, this, &FormattableTextEditor::emitRichText);
+    connect(m_view, &VesperlogTextView::formatRequested, this, &FormattableTextEditor::applyFormat);
     connect(m_view, &QTextEdit::selectionChanged, this, &FormattableTextEditor::updateSelectionState);
     connect(m_view, &QTextEdit::cursorPositionChanged, this, &FormattableTextEditor::updateSelectionState);
     // The selection's rectangle moves with scrolling and re-layout too.
@@ -187,7 +188,10 @@ void FormattableTextEditor::setFontDesign(const QString& design)
     m_fontDesign = design;
     applyDesignToDocument();
     Q_EMIT fontDesignChanged(m_fontDesign);
-    emitRichText();
+    // Reported on the next turn: a host that replaces the document in the same turn (in either
+    // order) never receives RTF of the document it is leaving.
+    m_richTextPending = true;
+    QTimer::singleShot(0, this, &FormattableTextEditor::flushEdits);
 }
 
 void FormattableTextEditor::applyDesignToDocument()

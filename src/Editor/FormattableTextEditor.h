@@ -65,8 +65,8 @@ public:
 
     QString fontDesign() const { return m_fontDesign; }
     /// "default", "serif", "rounded" or "mono" (anything else behaves as "default"). A change re-fonts
-    /// the whole document keeping sizes, bold and italic, and emits richTextChanged; the characters
-    /// do not change.
+    /// the whole document keeping sizes, bold and italic, and emits richTextChanged on the next turn of
+    /// the event loop (not at all when the document is replaced before); the characters do not change.
     void setFontDesign(const QString& design);
 
     double fontSize() const { return m_fontSize; }

@@ -47,8 +47,48 @@ const QStringList& VesperlogTextView::rtfMimeTypes()
     return types;
 }
 
+namespace {
+
+// The formatting command of a key press, if it is one of the editor's own shortcuts.
+QString formatCommandOf(const QKeyEvent* event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) {
+        return {};
+    }
+    switch (event->key()) {
+    case Qt::Key_B:
+        return QStringLiteral("bold");
+    case Qt::Key_I:
+        return QStringLiteral("italic");
+    case Qt::Key_U:
+        return QStringLiteral("underline");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+bool VesperlogTextView::event(QEvent* event)
+{
+    // While the text has the focus these keys format it, whatever the window's shortcuts.
+    if (event->type() == QEvent::ShortcutOverride && !isReadOnly() &&
+        !formatCommandOf(static_cast<QKeyEvent*>(event)).isEmpty()) {
+        event->accept();
+        return true;
+    }
+    return QTextEdit::event(event);
+}
+
 void VesperlogTextView::keyPressEvent(QKeyEvent* event)
 {
+    if (!isReadOnly()) {
+        if (const QString command = formatCommandOf(event); !command.isEmpty()) {
+            Q_EMIT formatRequested(command);
+            event->accept();
+            return;
+        }
+    }
     const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (isReturn && modifiers == Qt::NoModifier && !isReadOnly()) {

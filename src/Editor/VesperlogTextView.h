@@ -37,7 +37,12 @@ public:
     /// MIME types read as RTF when pasting, in order of preference.
     static const QStringList& rtfMimeTypes();
 
+Q_SIGNALS:
+    /// Ctrl+B, Ctrl+I and Ctrl+U ask for "bold", "italic" and "underline".
+    void formatRequested(const QString& command);
+
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -12,6 +12,7 @@
 #include "Model/UserDefaults.h"
 #include "common/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -223,6 +224,7 @@ void EditorWidgetTest::fontDesignChange_keepsSizesAndTraits_andWritesRtfOnly()
     QSignalSpy plain(editor.get(), &FormattableTextEditor::plainTextChanged);
     QSignalSpy rich(editor.get(), &FormattableTextEditor::richTextChanged);
     editor->setFontDesign(QStringLiteral("mono"));
+    QVERIFY(rich.wait(1000));
     QCOMPARE(plain.count(), 0);
     QCOMPARE(rich.count(), 1);
     const QByteArray written = *rich.takeFirst().at(0).value<OptionalBytes>();
@@ -244,6 +246,47 @@ void EditorWidgetTest::fontDesignChange_keepsSizesAndTraits_andWritesRtfOnly()
     for (const char* word : {"Title", "slanted", "semibold", "pasted"}) {
         QCOMPARE(at(word).fontFamilies().toStringList(), QStringList{mono});
     }
+}
+
+void EditorWidgetTest::designThenReplace_neverReportsTheOldDocument()
+{
+    auto editor = makeEditor(QStringLiteral("entry A"));
+    QSignalSpy rich(editor.get(), &FormattableTextEditor::richTextChanged);
+    // A host switching entries may set the new design before it replaces the document.
+    editor->setFontDesign(QStringLiteral("serif"));
+    editor->setContent(QStringLiteral("entry B"), std::nullopt);
+    QTest::qWait(FormattableTextEditor::kRichTextDelayMs * 2);
+    editor->flushEdits();
+    QCOMPARE(rich.count(), 0);
+    QCOMPARE(editor->plainText(), QStringLiteral("entry B"));
+    QCOMPARE(editor->textView()->document()->defaultFont().family(), editor::familyForDesign(QStringLiteral("serif")));
+}
+
+void EditorWidgetTest::keyboardShortcuts_formatTheSelection()
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* editor = new FormattableTextEditor(&window);
+    layout->addWidget(editor);
+    // A window shortcut on the same key must not take it from the focused editor.
+    QAction clash(QStringLiteral("Import"), &window);
+    clash.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    window.addAction(&clash);
+    QSignalSpy clashed(&clash, &QAction::triggered);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    editor->setContent(QStringLiteral("one two"), std::nullopt);
+    editor->textView()->setFocus();
+    select(*editor, 0, 3);
+    QTest::keyClick(editor->textView(), Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(editor->textView(), Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(editor->textView(), Qt::Key_U, Qt::ControlModifier);
+    QVERIFY(editor::isBold(formatAt(*editor, 0)));
+    QVERIFY(formatAt(*editor, 1).fontItalic());
+    QVERIFY(formatAt(*editor, 2).fontUnderline());
+    QVERIFY(!editor::isBold(formatAt(*editor, 4)));
+    QCOMPARE(clashed.count(), 0);
+    QCOMPARE(editor->plainText(), QStringLiteral("one two"));
 }
 
 void EditorWidgetTest::loadedColours_adaptToTheme_data()

@@ -16,6 +16,8 @@ private Q_SLOTS:
     void setContent_emitsNothing_andDropsPendingRtfOfOldDocument();
     void setContentWithDesign_loadsNewDocumentBeforeRefont();
     void fontDesignChange_keepsSizesAndTraits_andWritesRtfOnly();
+    void designThenReplace_neverReportsTheOldDocument();
+    void keyboardShortcuts_formatTheSelection();
     void loadedColours_adaptToTheme_data();
     void loadedColours_adaptToTheme();
     void typing_reportsPlainAtOnce_andRtfCoalesced();
