@@ -1,6 +1,7 @@
 #include "App/ComposeWindow.h"
 
 #include "App/Theme/Fonts.h"
+#include "Editor/ComposeView.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 
@@ -21,7 +22,7 @@ ComposeWindow::ComposeWindow(JournalStore& store, AppSettings& settings, MoodSto
     resize(720, 600);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    const ContentFactory make = factory ? factory : ContentFactory(&ComposeWindow::makeBasicComposer);
+    const ContentFactory make = factory ? factory : ContentFactory(&ComposeWindow::makeComposeView);
     m_content = make(store, settings, moodStore, [this] { close(); }, this);
     layout->addWidget(m_content);
 }
@@ -34,6 +35,12 @@ void ComposeWindow::present()
     show();
     raise();
     activateWindow();
+}
+
+QWidget* ComposeWindow::makeComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
+                                        CloseAction close, QWidget* parent)
+{
+    return new ComposeView(store, settings, moodStore, std::move(close), parent);
 }
 
 QWidget* ComposeWindow::makeBasicComposer(JournalStore& store, AppSettings& settings, MoodStore& moodStore,

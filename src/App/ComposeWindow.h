@@ -26,7 +26,11 @@ public:
     void present();
     QWidget* content() const { return m_content; }
 
-    /// The content used until the composer is built: a title, a plain body and "Save" (Ctrl+Return),
+    /// The window's content by default: the composer (ComposeView).
+    static QWidget* makeComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
+                                    CloseAction close, QWidget* parent);
+
+    /// A minimal composer: a title, a plain body and "Save" (Ctrl+Return),
     /// which adds the entry (an empty title becomes the body's first line, cut to 80 characters) and
     /// closes the window. Escape closes it without saving.
     static QWidget* makeBasicComposer(JournalStore& store, AppSettings& settings, MoodStore& moodStore,

@@ -47,8 +47,9 @@ public:
     const QList<JournalEntry>& onThisDayEntries() const { return m_onThisDay; }
     /// Whether the On This Day block is part of the rows.
     bool showsOnThisDay() const { return m_showOnThisDay; }
-    /// True when the list has nothing to show: no filtered entries and no On This Day entries.
-    bool isEmpty() const { return m_entries.isEmpty() && m_onThisDay.isEmpty(); }
+    /// True when the list has nothing to show: no filtered entries and no On This Day block. (On This Day
+    /// entries that the block does not show, during a search for instance, leave the list empty.)
+    bool isEmpty() const { return m_entries.isEmpty() && !m_showOnThisDay; }
 
     /// Whether the On This Day block lists its entries. It starts expanded and starts expanded again
     /// whenever the block leaves the list and comes back.

@@ -1,0 +1,180 @@
+#include "ContentViewTest.h"
+
+#include "ViewFixtures.h"
+
+#include "App/Theme/ColumnVisibilityHolder.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/UserDefaults.h"
+#include "Settings/LockScreenView.h"
+#include "Settings/OnboardingView.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/EmptyDetailView.h"
+#include "Views/Main/EntryListView.h"
+#include "Views/Main/EntryListWidget.h"
+#include "Views/Main/MainWindow.h"
+#include "Views/Sidebar/SidebarView.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+
+using viewfixtures::entry;
+using viewfixtures::localMoment;
+
+namespace {
+
+struct Window {
+    JournalStore store;
+    MoodStore moods;
+    MainWindow window{store, moods, {}};
+
+    explicit Window(bool withEntries = true, bool show = true)
+    {
+        if (withEntries) {
+            store.setEntries({entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha")),
+                              entry(QStringLiteral("B"), localMoment(-2), QStringLiteral("bravo"))});
+            store.setSelectedSection(NavSection::Journal);
+            store.setSelectedEntryID(std::nullopt);
+        }
+        if (show) {
+            window.show();
+            (void)QTest::qWaitForWindowExposed(&window);
+        }
+    }
+    ContentView& content() const { return *window.contentView(); }
+};
+
+} // namespace
+
+void ContentViewTest::init()
+{
+    viewfixtures::resetState();
+}
+
+void ContentViewTest::focusMode_needsASelectedEntry()
+{
+    Window w;
+    w.store.setFocusMode(true);
+    QVERIFY(!w.content().isFocusLayout());
+    QVERIFY(w.content().sidebar()->isVisible());
+    QVERIFY(w.content().entryList()->isVisible());
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    QVERIFY(w.content().isFocusLayout());
+    QVERIFY(!w.content().sidebar()->isVisible());
+    QVERIFY(!w.content().entryList()->isVisible());
+    QVERIFY(w.content().detail()->isVisible());
+    QTRY_COMPARE(w.content().detail()->width(), w.content().width());
+    w.store.setFocusMode(false);
+    QVERIFY(w.content().sidebar()->isVisible());
+    QVERIFY(w.content().entryList()->isVisible());
+}
+
+void ContentViewTest::lock_coversAndDisablesEverything()
+{
+    Window w;
+    LockScreenView* lock = w.content().lockScreen();
+    QVERIFY(!lock->isVisible());
+    w.store.setIsLocked(true);
+    QVERIFY(lock->isVisible());
+    QCOMPARE(lock->geometry(), w.content().rect());
+    QVERIFY(!w.content().splitter()->isEnabled());
+    QCOMPARE(lock->journalName(), QStringLiteral("Vesperlog"));
+    // A click where a row lies reaches the cover, not the list.
+    EntryListWidget* list = w.content().entryList()->list();
+    const QRect row = list->rectOf(w.store.entries().first().id);
+    const QPoint inWindow = list->viewport()->mapTo(&w.content(), row.center());
+    QCOMPARE(w.content().childAt(inWindow)->window(), &w.window);
+    QVERIFY(lock->isAncestorOf(w.content().childAt(inWindow)) || w.content().childAt(inWindow) == lock);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QVERIFY(!w.store.selectedEntryID());
+    // Unlocking removes the cover.
+    QTest::mouseClick(lock->unlockButton(), Qt::LeftButton);
+    QVERIFY(!w.store.isLocked());
+    QVERIFY(!lock->isVisible());
+    QVERIFY(w.content().splitter()->isEnabled());
+}
+
+void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
+{
+    UserDefaults::instance().setValue(QStringLiteral("appLockEnabled"), true);
+    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), false);
+    Window w(true, false);
+    QVERIFY(!w.store.isLocked());
+    w.window.show();
+    QVERIFY(w.store.isLocked());
+    QVERIFY(w.content().lockScreen()->isVisible());
+    QVERIFY(!w.content().onboarding());
+    QTRY_VERIFY_WITH_TIMEOUT(w.content().onboarding() != nullptr, 2000);
+    OnboardingView* onboarding = w.content().onboarding();
+    QVERIFY(onboarding->isVisible());
+    // Escape does not dismiss it.
+    QTest::keyClick(onboarding, Qt::Key_Escape);
+    QVERIFY(onboarding->isVisible());
+    QVERIFY(!UserDefaults::instance().boolean(QStringLiteral("hasCompletedOnboarding"), false));
+    auto* start = onboarding->findChild<QPushButton*>();
+    QVERIFY(start);
+    QTest::mouseClick(start, Qt::LeftButton);
+    QVERIFY(UserDefaults::instance().boolean(QStringLiteral("hasCompletedOnboarding"), false));
+    QTRY_VERIFY(!w.content().onboarding());
+}
+
+void ContentViewTest::emptyDetail_textsDependOnJournal()
+{
+    Window w(false);
+    EmptyDetailView* empty = w.content().emptyDetail();
+    QVERIFY(empty->isVisible());
+    QCOMPARE(empty->title(), QStringLiteral("Your journal awaits"));
+    QCOMPARE(empty->hint(), QStringLiteral("Press Ctrl+N to write your first entry"));
+    JournalEntry archived = entry(QStringLiteral("Archived"), localMoment(-3));
+    archived.isArchived = true;
+    w.store.setEntries({archived});
+    QCOMPARE(empty->title(), QStringLiteral("Select an entry"));
+    QCOMPARE(empty->hint(), QStringLiteral("Pick something from the list, or press Ctrl+N"));
+    QTRY_COMPARE(empty->appeared(), 1.0);
+}
+
+void ContentViewTest::detail_followsSelection()
+{
+    Window w;
+    QVERIFY(w.content().emptyDetail()->isVisible());
+    const JournalEntry b = w.store.entries().at(1);
+    w.store.setSelectedEntryID(b.id);
+    QVERIFY(w.content().detail()->isVisible());
+    QCOMPARE(w.content().detail()->entry().id, b.id);
+    JournalEntry changed = b;
+    changed.title = QStringLiteral("B changed");
+    w.store.updateEntry(changed);
+    QCOMPARE(w.content().detail()->entry().title, QStringLiteral("B changed"));
+    w.store.setSelectedEntryID(std::nullopt);
+    QVERIFY(w.content().emptyDetail()->isVisible());
+}
+
+void ContentViewTest::sidebar_hidesAndReturns()
+{
+    Window w;
+    SidebarView* sidebar = w.content().sidebar();
+    QVERIFY(sidebar->isVisible());
+    QVERIFY(sidebar->width() >= 220 && sidebar->width() <= 300);
+    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    QVERIFY(!sidebar->isVisible());
+    QVERIFY(w.content().entryList()->isVisible());
+    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::All);
+    QVERIFY(sidebar->isVisible());
+    QTRY_VERIFY(sidebar->width() >= 220);
+}
+
+void ContentViewTest::accentChange_closesSearch_keepsSidebarState()
+{
+    Window w;
+    EntryListView* list = w.content().entryList();
+    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    list->setShowSearch(true);
+    w.store.setSearchQuery(QStringLiteral("alp"));
+    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("teal"));
+    QVERIFY(!list->showSearch());
+    QCOMPARE(w.store.searchQuery(), QString());
+    QCOMPARE(w.content().columns().visibility(), ColumnVisibilityHolder::Visibility::DoubleColumn);
+}

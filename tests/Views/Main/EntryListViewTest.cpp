@@ -1,0 +1,492 @@
+#include "EntryListViewTest.h"
+
+#include "ViewFixtures.h"
+
+#include "App/Theme/ColumnVisibilityHolder.h"
+#include "App/Theme/Glass.h"
+#include "Model/AppNotifications.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/UserDefaults.h"
+#include "Views/Main/EmptyListView.h"
+#include "Views/Main/EntryListDelegate.h"
+#include "Views/Main/EntryListModel.h"
+#include "Views/Main/EntryListView.h"
+#include "Views/Main/EntryListWidget.h"
+#include "Views/Main/ListHeader.h"
+#include "Views/Main/OnThisDaySection.h"
+#include "Views/Main/SearchField.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using viewfixtures::entry;
+using viewfixtures::localMoment;
+
+namespace {
+
+/// A list of texts written as one comma-separated text.
+QStringList names(const char* commaSeparated)
+{
+    return QString::fromUtf8(commaSeparated).split(u',', Qt::SkipEmptyParts);
+}
+
+/// The list column on its own, 340 by 800, with a journal of entries A (newest) to D in Journal.
+struct Column {
+    JournalStore store;
+    MoodStore moods;
+    ColumnVisibilityHolder columns;
+    QStringList opened;
+    EntryListView view{store, moods, columns, [this](const QString& id) { opened << id; }};
+
+    explicit Column(bool withEntries = true)
+    {
+        if (withEntries) {
+            store.setEntries({entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha")),
+                              entry(QStringLiteral("B"), localMoment(-2), QStringLiteral("bravo")),
+                              entry(QStringLiteral("C"), localMoment(-3), QStringLiteral("charlie")),
+                              entry(QStringLiteral("D"), localMoment(-4), QStringLiteral("delta"))});
+            store.setSelectedSection(NavSection::Journal);
+            store.setSelectedEntryID(std::nullopt);
+        }
+        view.resize(340, 800);
+        view.show();
+        (void)QTest::qWaitForWindowExposed(&view);
+        settle();
+    }
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        view.list()->listModel()->refresh();
+        view.list()->doItemsLayout();
+    }
+    EntryListWidget* list() const { return view.list(); }
+    const JournalEntry& byTitle(const QString& title) const
+    {
+        for (const JournalEntry& e : store.entries()) {
+            if (e.title == title) {
+                return e;
+            }
+        }
+        qFatal("no entry");
+    }
+    void click(const QString& title)
+    {
+        settle();
+        const QRect rect = list()->rectOf(byTitle(title).id);
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QStringList shownTitles()
+    {
+        settle();
+        QStringList titles;
+        EntryListModel* model = list()->listModel();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (const JournalEntry* e = model->entryAt(r)) {
+                titles << e->title;
+            }
+        }
+        return titles;
+    }
+};
+
+QMenu* openContextMenu(Column& c, const QString& title)
+{
+    c.settle();
+    const QRect rect = c.list()->rectOf(c.byTitle(title).id);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, rect.center(), c.list()->viewport()->mapToGlobal(rect.center()));
+    QCoreApplication::sendEvent(c.list()->viewport(), &event);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
+            return menu;
+        }
+    }
+    return nullptr;
+}
+
+QAction* actionNamed(QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text) {
+            return a;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void EntryListViewTest::init()
+{
+    viewfixtures::resetState();
+    QGuiApplication::clipboard()->clear();
+}
+
+void EntryListViewTest::clickingRow_selectsItsEntry()
+{
+    Column c;
+    c.click(QStringLiteral("C"));
+    QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("C")).id));
+    c.click(QStringLiteral("A"));
+    QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("A")).id));
+    // The gap between rows belongs to no entry.
+    const QRect rect = c.list()->rectOf(c.byTitle(QStringLiteral("B")).id);
+    QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, QPoint(rect.center().x(), rect.bottom() - 1));
+    QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("A")).id));
+}
+
+void EntryListViewTest::contextMenu_actsOnRowEntry_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("pin") << "Pin Entry";
+    QTest::newRow("favourite") << "Add to Favorites";
+    QTest::newRow("archive") << "Archive";
+    QTest::newRow("duplicate") << "Duplicate Entry";
+    QTest::newRow("copy plain") << "Copy as Plain Text";
+    QTest::newRow("copy markdown") << "Copy as Markdown";
+    QTest::newRow("delete") << "Delete Entry";
+}
+
+void EntryListViewTest::contextMenu_actsOnRowEntry()
+{
+    QFETCH(QString, action);
+    Column c;
+    const QUuid selected = c.byTitle(QStringLiteral("A")).id;
+    c.store.setSelectedEntryID(selected);
+    const JournalEntry target = c.byTitle(QStringLiteral("C"));
+    QMenu* menu = openContextMenu(c, QStringLiteral("C"));
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 9); // seven items and two separators
+    for (QAction* a : menu->actions()) {
+        QVERIFY(a->isEnabled());
+    }
+    QAction* item = actionNamed(menu, action);
+    QVERIFY2(item, qPrintable(action));
+    item->trigger();
+    menu->close();
+
+    if (action == QLatin1String("Pin Entry")) {
+        QVERIFY(c.store.pinnedIDs().contains(target.id));
+        QCOMPARE(actionNamed(openContextMenu(c, QStringLiteral("C")), QStringLiteral("Unpin Entry")) != nullptr, true);
+    } else if (action == QLatin1String("Add to Favorites")) {
+        QVERIFY(c.store.entry(target.id)->isFavorite);
+    } else if (action == QLatin1String("Archive")) {
+        QVERIFY(c.store.entry(target.id)->isArchived);
+        QVERIFY(!c.shownTitles().contains(QStringLiteral("C")));
+    } else if (action == QLatin1String("Duplicate Entry")) {
+        QCOMPARE(c.store.entries().size(), 5);
+        QCOMPARE(c.store.entries().first().title, QStringLiteral("C (copy)"));
+    } else if (action == QLatin1String("Copy as Plain Text")) {
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("C\n\ncharlie"));
+    } else if (action == QLatin1String("Copy as Markdown")) {
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("# C\n\ncharlie"));
+    } else if (action == QLatin1String("Delete Entry")) {
+        // At once, without a question.
+        QVERIFY(!c.store.entry(target.id));
+        QCOMPARE(c.store.trashedEntries().size(), 1);
+    }
+    if (action != QLatin1String("Duplicate Entry")) {
+        QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(selected));
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu*>(w)) {
+            w->close();
+        }
+    }
+}
+
+void EntryListViewTest::searchButton_opensFieldThatFiltersAsYouType()
+{
+    Column c;
+    ListHeader* header = c.view.header();
+    QVERIFY(!c.view.searchField()->isVisible());
+    QTest::mouseClick(header->searchButton(), Qt::LeftButton);
+    QVERIFY(c.view.showSearch());
+    QVERIFY(c.view.searchField()->isVisible());
+    QLineEdit* edit = c.view.searchField()->lineEdit();
+    QCOMPARE(edit->placeholderText(), QStringLiteral("Search entries…"));
+    QVERIFY(!c.view.searchField()->clearButton()->isVisible());
+    QTest::keyClicks(edit, QStringLiteral("b"));
+    QCOMPARE(c.store.searchQuery(), QStringLiteral("b"));
+    QVERIFY(c.view.searchField()->clearButton()->isVisible());
+    QTest::keyClicks(edit, QStringLiteral("rav"));
+    QCOMPARE(c.shownTitles(), QStringList{QStringLiteral("B")});
+    // Clearing keeps the field open.
+    QTest::mouseClick(c.view.searchField()->clearButton(), Qt::LeftButton);
+    QCOMPARE(c.store.searchQuery(), QString());
+    QVERIFY(c.view.showSearch());
+    QVERIFY(!c.view.searchField()->clearButton()->isVisible());
+    QCOMPARE(c.shownTitles().size(), 4);
+    // Closing with the button drops whatever was typed.
+    QTest::keyClicks(edit, QStringLiteral("zzz"));
+    QTest::mouseClick(header->searchButton(), Qt::LeftButton);
+    QVERIFY(!c.view.showSearch());
+    QCOMPARE(c.store.searchQuery(), QString());
+    QCOMPARE(c.shownTitles().size(), 4);
+}
+
+void EntryListViewTest::toggleSearch_leavesCalendar_thenClosesAndClears()
+{
+    Column c;
+    c.store.setShowCalendar(true);
+    QVERIFY(c.view.calendar());
+    QVERIFY(c.view.calendar()->isVisible());
+    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    QVERIFY(!c.store.showCalendar());
+    QVERIFY(!c.view.calendar());
+    QVERIFY(c.view.showSearch());
+    QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("alpha"));
+    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    QVERIFY(!c.view.showSearch());
+    QCOMPARE(c.store.searchQuery(), QString());
+}
+
+void EntryListViewTest::navigationChange_closesSearchAndClearsQuery_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("section") << "section";
+    QTest::newRow("tag") << "tag";
+    QTest::newRow("mood") << "mood";
+}
+
+void EntryListViewTest::navigationChange_closesSearchAndClearsQuery()
+{
+    QFETCH(QString, change);
+    Column c;
+    c.view.setShowSearch(true);
+    QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("alp"));
+    QCOMPARE(c.store.searchQuery(), QStringLiteral("alp"));
+    if (change == QLatin1String("section")) {
+        c.store.setSelectedSection(NavSection::Favorites);
+    } else if (change == QLatin1String("tag")) {
+        c.store.setSelectedTag(QStringLiteral("work"));
+    } else {
+        c.store.setMoodFilter(QStringLiteral("🌿"));
+    }
+    QVERIFY(!c.view.showSearch());
+    QCOMPARE(c.store.searchQuery(), QString());
+}
+
+void EntryListViewTest::emptyState_saysWhy_data()
+{
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("mood");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<bool>("hint");
+    const int journal = int(NavSection::Journal);
+    QTest::newRow("search") << journal << "" << "" << "zzz" << "No results for \"zzz\"" << "magnifyingglass" << false;
+    QTest::newRow("mood") << journal << "" << "⚡" << "" << "No energized entries" << "face.smiling" << true;
+    QTest::newRow("tag") << journal << "none" << "" << "" << "No entries tagged #none" << "tag" << false;
+    QTest::newRow("favorites") << int(NavSection::Favorites) << "" << "" << "" << "No favorites yet" << "star" << true;
+    QTest::newRow("today") << int(NavSection::Today) << "" << "" << "" << "Nothing written today" << "sun.max" << true;
+    QTest::newRow("archive") << int(NavSection::Archive) << "" << "" << "" << "No entries" << "doc.text" << true;
+}
+
+void EntryListViewTest::emptyState_saysWhy()
+{
+    QFETCH(int, section);
+    QFETCH(QString, tag);
+    QFETCH(QString, mood);
+    QFETCH(QString, query);
+    QFETCH(QString, message);
+    QFETCH(QString, icon);
+    QFETCH(bool, hint);
+    Column c;
+    c.store.setSelectedSection(NavSection(section));
+    c.store.setSelectedTag(tag.isEmpty() ? std::nullopt : std::optional<QString>(tag));
+    c.store.setMoodFilter(mood.isEmpty() ? std::nullopt : std::optional<QString>(mood));
+    if (!query.isEmpty()) {
+        c.view.setShowSearch(true);
+        QTest::keyClicks(c.view.searchField()->lineEdit(), query);
+    }
+    c.settle();
+    QVERIFY(c.view.showsEmptyState());
+    QVERIFY(c.view.emptyView()->isVisible());
+    QCOMPARE(c.view.emptyView()->message(), message);
+    QCOMPARE(c.view.emptyView()->icon(), icon);
+    QCOMPARE(c.view.emptyView()->showsHint(), hint);
+}
+
+void EntryListViewTest::emptyState_neverHidesOnThisDay()
+{
+    const QDate lastYear = QDate::currentDate().addYears(-1);
+    if (lastYear.day() != QDate::currentDate().day()) {
+        QSKIP("today has no date one year ago (29 February)");
+    }
+    Column c(false);
+    c.store.setEntries({entry(QStringLiteral("Old"), localMoment(lastYear, 9), QStringLiteral("then"))});
+    c.settle();
+    QVERIFY(!c.view.showsEmptyState());
+    // A search that matches nothing always says so, On This Day or not.
+    c.view.setShowSearch(true);
+    QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("nothing like it"));
+    c.settle();
+    QVERIFY(c.view.showsEmptyState());
+    QCOMPARE(c.view.emptyView()->message(), QStringLiteral("No results for \"nothing like it\""));
+}
+
+void EntryListViewTest::header_titleAndSubtitle_data()
+{
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("mood");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("subtitle");
+    QTest::newRow("today") << int(NavSection::Today) << "" << "" << "Today" << true;
+    QTest::newRow("journal") << int(NavSection::Journal) << "" << "" << "Journal" << false;
+    QTest::newRow("archive") << int(NavSection::Archive) << "" << "" << "Archive" << false;
+    QTest::newRow("favorites") << int(NavSection::Favorites) << "" << "" << "Favorites" << false;
+    QTest::newRow("tag wins over mood") << int(NavSection::Today) << "work" << "⚡" << "#work" << false;
+    QTest::newRow("mood") << int(NavSection::Today) << "" << "⚡" << "⚡ Energized" << false;
+    QTest::newRow("mood without a mood item") << int(NavSection::Today) << "" << "🙃" << "🙃 🙃" << false;
+}
+
+void EntryListViewTest::header_titleAndSubtitle()
+{
+    QFETCH(int, section);
+    QFETCH(QString, tag);
+    QFETCH(QString, mood);
+    QFETCH(QString, title);
+    QFETCH(bool, subtitle);
+    Column c;
+    c.store.setSelectedSection(NavSection(section));
+    c.store.setSelectedTag(tag.isEmpty() ? std::nullopt : std::optional<QString>(tag));
+    c.store.setMoodFilter(mood.isEmpty() ? std::nullopt : std::optional<QString>(mood));
+    ListHeader* header = c.view.header();
+    QCOMPARE(header->titleLabel()->text(), title);
+    QCOMPARE(header->subtitleLabel()->isVisible(), subtitle);
+    if (subtitle) {
+        const QString text = header->subtitleLabel()->text();
+        QVERIFY(text.contains(QLocale().dayName(QDate::currentDate().dayOfWeek())));
+        QVERIFY(text.contains(QLocale().monthName(QDate::currentDate().month())));
+        QVERIFY(!text.contains(QString::number(QDate::currentDate().year())));
+    }
+}
+
+void EntryListViewTest::sortButton_flipsOrderAndLabels()
+{
+    Column c;
+    vsp::GlassButton* sort = c.view.header()->sortButton();
+    QCOMPARE(sort->symbol(), QStringLiteral("arrow.down"));
+    QCOMPARE(sort->accessibleName(), QStringLiteral("Sorted newest first"));
+    QCOMPARE(sort->toolTip(), QStringLiteral("Newest first"));
+    QCOMPARE(c.shownTitles(), (names("A,B,C,D")));
+    QTest::mouseClick(sort, Qt::LeftButton);
+    QVERIFY(!c.store.sortNewestFirst());
+    QCOMPARE(sort->symbol(), QStringLiteral("arrow.up"));
+    QCOMPARE(sort->accessibleName(), QStringLiteral("Sorted oldest first"));
+    QCOMPARE(sort->toolTip(), QStringLiteral("Oldest first"));
+    QCOMPARE(c.shownTitles(), (names("D,C,B,A")));
+}
+
+void EntryListViewTest::calendarButton_opensCalendarAtToday()
+{
+    Column c;
+    c.store.setCalendarMonth(localMoment(-400));
+    c.store.setSelectedDate(localMoment(-400));
+    const double before = vsp::now();
+    QTest::mouseClick(c.view.header()->calendarButton(), Qt::LeftButton);
+    QVERIFY(c.store.showCalendar());
+    QVERIFY(c.store.calendarMonth() >= before && c.store.calendarMonth() <= vsp::now());
+    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(vsp::now())));
+    QVERIFY(c.view.calendar() && c.view.calendar()->isVisible());
+    QVERIFY(!c.view.header()->isVisible());
+}
+
+void EntryListViewTest::showSidebarButton_onlyWhileSidebarHidden()
+{
+    Column c;
+    vsp::GlassButton* button = c.view.header()->showSidebarButton();
+    QVERIFY(!button->isVisible());
+    c.columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    QVERIFY(button->isVisible());
+    QCOMPARE(button->toolTip(), QStringLiteral("Show Sidebar"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(c.columns.visibility(), ColumnVisibilityHolder::Visibility::All);
+    QVERIFY(!button->isVisible());
+}
+
+void EntryListViewTest::list_neverScrollsByItself()
+{
+    Column c(false);
+    QList<JournalEntry> many;
+    for (int i = 0; i < 200; ++i) {
+        many << entry(QStringLiteral("Entry %1").arg(i), localMoment(-1 - i), QStringLiteral("body"));
+    }
+    c.store.setEntries(many);
+    c.store.setSelectedSection(NavSection::Journal);
+    c.settle();
+    QScrollBar* bar = c.list()->verticalScrollBar();
+    QVERIFY(bar->maximum() > 2000);
+    bar->setValue(2000);
+    c.store.toggleFavorite(many[150]);
+    c.store.setSelectedEntryID(many[3].id);
+    c.store.togglePin(many[120]);
+    c.settle();
+    QCoreApplication::processEvents();
+    QCOMPARE(bar->value(), 2000);
+}
+
+void EntryListViewTest::onThisDay_foldsAndSelects()
+{
+    const QDate lastYear = QDate::currentDate().addYears(-1);
+    if (lastYear.day() != QDate::currentDate().day()) {
+        QSKIP("today has no date one year ago (29 February)");
+    }
+    Column c(false);
+    const JournalEntry old = entry(QStringLiteral("Old"), localMoment(lastYear, 9), QStringLiteral("then"));
+    const JournalEntry older = entry(QStringLiteral("Older"), localMoment(lastYear.addYears(-9), 9), QStringLiteral("x"));
+    c.store.setEntries({entry(QStringLiteral("Now"), localMoment(0, 8)), old, older});
+    c.settle();
+    EntryListModel* model = c.list()->listModel();
+    const int row = model->rowCount() - 1;
+    QCOMPARE(model->kind(row), EntryListModel::RowKind::OnThisDay);
+    QCOMPARE(OnThisDaySection::yearLabel(old.date), QString::number(lastYear.year()));
+    const QRect rect = c.list()->visualRect(model->index(row));
+    const QRectF panel = OnThisDaySection::panelRect(QRectF(rect));
+    // Header: folds and unfolds.
+    QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, QPoint(int(panel.center().x()), int(panel.top() + 12)));
+    QVERIFY(!model->onThisDayExpanded());
+    c.settle();
+    QVERIFY(c.list()->visualRect(model->index(row)).height() < rect.height());
+    QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, QPoint(int(panel.center().x()), int(panel.top() + 12)));
+    QVERIFY(model->onThisDayExpanded());
+    c.settle();
+    // Second row of the block: the entry from ten years ago (newest first).
+    const auto hit = [&](int index) {
+        for (int y = int(panel.top()); y < int(panel.bottom()); ++y) {
+            const auto h = OnThisDaySection::hitTest(QRectF(rect), QPointF(panel.center().x(), y), 2, true);
+            if (h.kind == OnThisDaySection::Hit::Kind::Entry && h.entryIndex == index) {
+                return QPoint(int(panel.center().x()), y + 5);
+            }
+        }
+        return QPoint();
+    };
+    QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, hit(1));
+    QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(older.id));
+    QCOMPARE(c.store.selectedSection(), NavSection::Today);
+}
+
+void EntryListViewTest::rowSettings_changeRowsAtOnce()
+{
+    Column c;
+    const QUuid id = c.byTitle(QStringLiteral("B")).id;
+    const int normal = c.list()->rectOf(id).height();
+    UserDefaults::instance().setValue(QStringLiteral("compactListView"), true);
+    c.settle();
+    QCOMPARE(c.list()->rectOf(id).height(), normal - 6);
+    UserDefaults::instance().setValue(QStringLiteral("showEntryPreviews"), false);
+    c.settle();
+    QVERIFY(c.list()->rectOf(id).height() < normal - 6);
+}

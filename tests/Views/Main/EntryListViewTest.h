@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+/// The list column driven as a user would: rows, context menu, header buttons, search field, empty
+/// states and the On This Day block.
+class EntryListViewTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void clickingRow_selectsItsEntry();
+    void contextMenu_actsOnRowEntry_data();
+    void contextMenu_actsOnRowEntry();
+    void searchButton_opensFieldThatFiltersAsYouType();
+    void toggleSearch_leavesCalendar_thenClosesAndClears();
+    void navigationChange_closesSearchAndClearsQuery_data();
+    void navigationChange_closesSearchAndClearsQuery();
+    void emptyState_saysWhy_data();
+    void emptyState_saysWhy();
+    void emptyState_neverHidesOnThisDay();
+    void header_titleAndSubtitle_data();
+    void header_titleAndSubtitle();
+    void sortButton_flipsOrderAndLabels();
+    void calendarButton_opensCalendarAtToday();
+    void showSidebarButton_onlyWhileSidebarHidden();
+    void list_neverScrollsByItself();
+    void onThisDay_foldsAndSelects();
+    void rowSettings_changeRowsAtOnce();
+};

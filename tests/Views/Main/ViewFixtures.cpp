@@ -1,0 +1,42 @@
+#include "ViewFixtures.h"
+
+#include "common/TestSupport.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Spring.h"
+#include "Model/Dates.h"
+#include "Model/UserDefaults.h"
+
+#include <QDateTime>
+
+namespace viewfixtures {
+
+double localMoment(const QDate& day, int hour, int minute)
+{
+    return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
+}
+
+double localMoment(int daysFromToday, int hour, int minute)
+{
+    return localMoment(QDate::currentDate().addDays(daysFromToday), hour, minute);
+}
+
+JournalEntry entry(const QString& title, double date, const QString& body, const QStringList& tags)
+{
+    JournalEntry e = JournalEntry::create();
+    e.title = title;
+    e.date = date;
+    e.body = body;
+    e.tags = tags;
+    return e;
+}
+
+void resetState()
+{
+    vsp::test::resetUserFolders();
+    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    AppearanceManager::instance().refresh();
+    vsp::setAnimationsEnabled(false);
+}
+
+} // namespace viewfixtures

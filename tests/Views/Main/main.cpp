@@ -1,0 +1,10 @@
+#include "common/TestSupport.h"
+
+#include "ContentViewTest.h"
+#include "EntryListModelTest.h"
+#include "EntryListViewTest.h"
+#include "EntryRowTest.h"
+
+#include <QApplication>
+
+VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListViewTest, ContentViewTest)
