@@ -59,6 +59,13 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     // The selection's rectangle moves with scrolling and re-layout too.
     connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormattableTextEditor::updateSelectionState);
 
+    // The writing size follows the settings window; like any size change it shows at the next load.
+    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
+        if (key == QLatin1String("writingFontSize")) {
+            setFontSize(UserDefaults::instance().number(key, kDefaultFontSize));
+        }
+    });
+
     loadDocument(QString(), std::nullopt);
 
     // Take the keyboard a moment after being built, unless a text field of the window has it.

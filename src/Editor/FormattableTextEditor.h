@@ -42,7 +42,8 @@ public:
     static constexpr int kMinimumContentHeight = 200;
 
     /// `fontSize` and `fontDesign` start from the stored setting "writingFontSize" (15 when absent or
-    /// not a finite positive number) and "default".
+    /// not a finite positive number up to 400) and "default"; `fontSize` follows later changes of the
+    /// setting.
     explicit FormattableTextEditor(QWidget* parent = nullptr);
     ~FormattableTextEditor() override;
 

@@ -112,6 +112,12 @@ void EditorWidgetTest::storedWritingFontSize()
     QCOMPARE(vsp::test::sizeAt(*editor, 0), size);
     editor->setFontSize(std::numeric_limits<double>::quiet_NaN());
     QCOMPARE(editor->fontSize(), 15.0);
+    // A change in the settings window is followed; the text shows it at the next load.
+    UserDefaults::instance().setValue(QStringLiteral("writingFontSize"), 19.0);
+    QCOMPARE(editor->fontSize(), 19.0);
+    QCOMPARE(vsp::test::sizeAt(*editor, 0), size);
+    editor->setContent(QStringLiteral("y"), std::nullopt);
+    QCOMPARE(vsp::test::sizeAt(*editor, 0), 19.0);
 }
 
 void EditorWidgetTest::fontDesigns_mapToInstalledFamilies_data()

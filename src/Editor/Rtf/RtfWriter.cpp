@@ -97,7 +97,8 @@ private:
     {
         RunProps props;
         const QStringList families = format.fontFamilies().toStringList();
-        QString family = families.isEmpty() ? QString() : families.first();
+        // Formats made elsewhere (HTML import) may carry the older single-family property.
+        QString family = families.isEmpty() ? format.stringProperty(QTextFormat::FontFamily) : families.first();
         if (family.isEmpty()) {
             family = m_defaultFont.family();
         }
