@@ -143,7 +143,10 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     if (m_view->font() != font) {
         m_view->setFont(font);
     }
-    document->setDefaultFont(font);
+    // Setting the same font again would lay the document out once more.
+    if (document->defaultFont() != font) {
+        document->setDefaultFont(font);
+    }
     connect(document, &QTextDocument::contentsChanged, this, &FormattableTextEditor::onContentsChanged);
     if (ownPrevious) {
         // Freeing a large document takes a while: not on the way to showing the new one.
