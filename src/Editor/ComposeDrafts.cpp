@@ -2,9 +2,40 @@
 
 #include "Model/UserDefaults.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QVariant>
 
 namespace vsp::compose {
+
+namespace {
+
+/// The tags of a stored draft: a JSON array of texts (as written), or a plain list of texts. Anything
+/// else, or an array holding anything but texts, is no tags.
+QStringList storedTags(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList) {
+        return value.toStringList();
+    }
+    if (value.typeId() != QMetaType::QByteArray) {
+        return {};
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(value.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        return {};
+    }
+    QStringList tags;
+    for (const QJsonValue& item : document.array()) {
+        if (!item.isString()) {
+            return {};
+        }
+        tags.append(item.toString());
+    }
+    return tags;
+}
+
+} // namespace
 
 void clearDraft()
 {
@@ -28,8 +59,10 @@ void saveDraft(const ComposeDraft& draft, bool autoSaveDraft)
     } else {
         defaults.remove(kDraftBodyRTFKey);
     }
-    // Kept as a list value, also when it holds one tag or none, so it reads back as a list.
-    defaults.setValue(kDraftTagsKey, QVariant::fromValue(draft.tags));
+    // A JSON array in a data value: the settings file would read a list of one tag back as plain text
+    // and an empty list as nothing.
+    const QJsonDocument tags(QJsonArray::fromStringList(draft.tags));
+    defaults.setValue(kDraftTagsKey, tags.toJson(QJsonDocument::Compact));
     defaults.setValue(kDraftTypeKey, draft.type);
 }
 
@@ -43,19 +76,7 @@ std::optional<ComposeDraft> readDraft()
         return std::nullopt;
     }
     draft.bodyRTF = defaults.data(kDraftBodyRTFKey);
-    const QVariant tags = defaults.value(kDraftTagsKey);
-    if (tags.typeId() == QMetaType::QStringList) {
-        draft.tags = tags.toStringList();
-    } else if (tags.typeId() == QMetaType::QVariantList) {
-        const QVariantList items = tags.toList();
-        bool allText = true;
-        for (const QVariant& item : items) {
-            allText = allText && item.typeId() == QMetaType::QString;
-        }
-        if (allText) {
-            draft.tags = tags.toStringList();
-        }
-    }
+    draft.tags = storedTags(defaults.value(kDraftTagsKey));
     draft.type = defaults.string(kDraftTypeKey, QString());
     return draft;
 }
@@ -63,7 +84,8 @@ std::optional<ComposeDraft> readDraft()
 bool hasDraft()
 {
     const UserDefaults& defaults = UserDefaults::instance();
-    return !defaults.string(kDraftTitleKey, QString()).isEmpty() || !defaults.string(kDraftBodyKey, QString()).isEmpty();
+    return !defaults.string(kDraftTitleKey, QString()).isEmpty() ||
+           !defaults.string(kDraftBodyKey, QString()).isEmpty();
 }
 
 const std::array<QString, 7>& writingPrompts()

@@ -29,9 +29,9 @@ struct ComposeDraft {
     QString type;
 };
 
-/// Writes the draft, or removes any stored one when the setting "autoSaveDraft" is off or title and
-/// body are both exactly empty (a single space counts as text). A draft without rich text removes the
-/// stored rich text.
+/// Writes the draft (its tags as a JSON array of texts in a data value), or removes any stored one
+/// when the setting "autoSaveDraft" is off or title and body are both exactly empty (a single space
+/// counts as text). A draft without rich text removes the stored rich text.
 void saveDraft(const ComposeDraft& draft, bool autoSaveDraft);
 
 /// The stored draft, or nothing when title and body are both empty or absent. Tags that are not a list

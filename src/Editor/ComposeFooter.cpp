@@ -31,7 +31,6 @@ QScrollArea* makeStripScroller(QWidget* parent, QWidget* content)
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
     scroll->setWidget(content);

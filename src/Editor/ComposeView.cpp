@@ -82,7 +82,11 @@ QString entryDateText(double date)
     while (!pattern.isEmpty() && !pattern.back().isLetter() && pattern.back() != u'\'') {
         pattern.chop(1);
     }
-    return locale.toString(moment, pattern) + QStringLiteral(" · ") + locale.toString(moment.time(), QLocale::ShortFormat);
+    // Hours and minutes only: some locales' short time carries seconds.
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+"));
+    time.remove(seconds);
+    return locale.toString(moment, pattern) + QStringLiteral(" · ") + locale.toString(moment.time(), time.trimmed());
 }
 
 /// A row of the layout with its own outer margins.
@@ -153,7 +157,8 @@ void TypeChip::paintEvent(QPaintEvent*)
     const QRectF r(rect());
     const QColor color = typeColor();
     vsp::Glass glass = m_chosen ? vsp::Glass::regular().tinted(Color(color).withOpacity(0.16)) : vsp::Glass::clear();
-    vsp::paintGlass(p, r, glass.makeInteractive(), vsp::GlassShape::RoundedRect, 7, vsp::GlassState{m_hovered, isDown()});
+    vsp::paintGlass(p, r, glass.makeInteractive(), vsp::GlassShape::RoundedRect, 7,
+                    vsp::GlassState{m_hovered, isDown()});
     const QFont font = vsp::fonts::system(11, m_chosen ? QFont::Medium : QFont::Normal);
     const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
     qreal x = r.center().x() - (textWidth + (m_chosen ? 10 : 0)) / 2;
@@ -343,6 +348,7 @@ QWidget* ComposeView::buildAttachmentRow()
     m_expirationPicker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     m_expirationPicker->setFont(vsp::fonts::system(11 * 0.85));
     m_expirationPicker->setAccessibleName(tr("Expiration date"));
+    m_expirationPicker->setFrame(false);
     m_expirationPicker->hide();
     connect(m_expirationPicker, &QDateEdit::dateChanged, this, [this](const QDate& day) {
         if (m_settingExpiration || !day.isValid()) {
@@ -380,6 +386,7 @@ QWidget* ComposeView::buildEditorArea()
     m_editor->setSelectionState(m_selectionState);
     areaLayout->addWidget(m_editor);
     outerLayout->addWidget(m_editorArea);
+    m_editorArea->installEventFilter(this);
 
     m_floatingBar = new FloatingFormatBar(m_selectionState, m_editorArea);
     m_floatingBar->hide();
@@ -794,7 +801,8 @@ void ComposeView::saveEntry()
         } else {
             // The recording is the only copy of what was said: it stays where it is, and the user can
             // find it from this line.
-            vsp::logLine(QStringLiteral("voice note not attached — recording kept at %1").arg(pending.path));
+            vsp::logFailure(QStringLiteral("voice note attach"),
+                            QStringLiteral("recording kept at %1").arg(pending.path));
         }
     }
     if (m_weatherSnapshot) {
@@ -860,6 +868,12 @@ void ComposeView::dropEvent(QDropEvent* event)
 
 bool ComposeView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_editorArea) {
+        if (event->type() == QEvent::Resize) {
+            refreshFloatingBar();
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
@@ -905,7 +919,11 @@ void ComposeView::refreshFloatingBar()
         return;
     }
     const QPointF offset = compose::floatingBarOffset(m_selectionState->selectionRect());
-    m_floatingBar->placeAt(QPoint(int(std::lround(offset.x())), int(std::lround(offset.y()))));
+    // The bar is wider than the room the placement rule assumes: keep it inside the editor so none of
+    // its buttons is cut off at the right edge.
+    const int glassWidth = m_floatingBar->width() - 2 * FloatingFormatBar::kShadowMargin;
+    const int x = std::max(0, std::min(int(std::lround(offset.x())), m_editorArea->width() - glassWidth));
+    m_floatingBar->placeAt(QPoint(x, int(std::lround(offset.y()))));
     if (m_floatingBar->isHidden()) {
         m_floatingBar->show();
     }
@@ -960,6 +978,14 @@ void ComposeView::applyTheme()
         title.setColor(group, QPalette::HighlightedText, Color::primaryStyle().resolve());
     }
     m_titleField->setPalette(title);
+    QPalette picker = m_expirationPicker->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        picker.setColor(group, QPalette::Base, Color::resolvedAccent(0.08).resolve());
+        picker.setColor(group, QPalette::Text, Color::resolvedAccent(1.0).resolve());
+        picker.setColor(group, QPalette::Button, Color::vspSurface().resolve());
+        picker.setColor(group, QPalette::ButtonText, Color::secondaryStyle().resolve());
+    }
+    m_expirationPicker->setPalette(picker);
     setTextColor(m_wordCount, Color::tertiaryStyle().resolve());
     setTextColor(m_dateLabel, Color::tertiaryStyle().resolve());
     for (TypeChip* chip : std::as_const(m_typeChips)) {

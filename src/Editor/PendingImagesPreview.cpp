@@ -111,7 +111,6 @@ PendingImagesPreview::PendingImagesPreview(QWidget* parent)
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     m_strip->setAutoFillBackground(false);
     m_row->setContentsMargins(0, 0, 0, 0);
     m_row->setSpacing(8);

@@ -1,5 +1,8 @@
 #include "common/TestSupport.h"
 
+#include "ComposeRulesTest.h"
+#include "ComposeViewTest.h"
+#include "ComposeWidgetsTest.h"
 #include "EditorWidgetTest.h"
 #include "FormattingCommandsTest.h"
 #include "ParagraphCommandsTest.h"
@@ -7,4 +10,5 @@
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, RtfCodecTest, FormattingCommandsTest, ParagraphCommandsTest, EditorWidgetTest)
+VESPERLOG_TEST_MAIN(QApplication, RtfCodecTest, FormattingCommandsTest, ParagraphCommandsTest, EditorWidgetTest,
+                    ComposeRulesTest, ComposeWidgetsTest, ComposeViewTest)

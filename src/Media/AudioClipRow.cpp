@@ -1,0 +1,138 @@
+#include "Media/AudioClipRow.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Glass.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/SymbolIcons.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using vsp::Color;
+
+namespace {
+
+void setTextColor(QLabel* label, const QColor& color)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+}
+
+} // namespace
+
+AudioClipRow::AudioClipRow(const QString& path, double duration, const std::optional<QString>& transcript,
+                           bool isEditing, std::function<void()> onRemove, QWidget* parent)
+    : QWidget(parent), m_path(path), m_onRemove(std::move(onRemove)), m_duration(new QLabel(this)),
+      m_transcript(new QLabel(this)), m_play(new QToolButton(this))
+{
+    setMaximumWidth(680);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(8);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    column->addLayout(row);
+
+    m_play->setObjectName(QStringLiteral("playButton"));
+    m_play->setFixedSize(34, 34);
+    m_play->setAutoRaise(true);
+    m_play->setEnabled(false);
+    m_play->setToolTip(tr("Playback is not available in this version yet"));
+    row->addWidget(m_play);
+
+    auto* info = new QVBoxLayout;
+    info->setSpacing(5);
+    auto* track = new QWidget(this);
+    track->setObjectName(QStringLiteral("progressTrack"));
+    track->setFixedHeight(4);
+    info->addWidget(track);
+    m_duration->setFont(vsp::fonts::monospaced(10));
+    m_duration->setText(formatClipDuration(duration));
+    info->addWidget(m_duration);
+    row->addLayout(info, 1);
+
+    if (isEditing) {
+        m_remove = new QToolButton(this);
+        m_remove->setObjectName(QStringLiteral("removeVoiceNote"));
+        m_remove->setAutoRaise(true);
+        m_remove->setFixedSize(28, 28);
+        m_remove->setToolTip(tr("Remove voice note"));
+        m_remove->setAccessibleName(tr("Remove voice note"));
+        m_remove->setCursor(Qt::PointingHandCursor);
+        connect(m_remove, &QToolButton::clicked, this, [this] {
+            if (m_onRemove) {
+                m_onRemove();
+            }
+        });
+        row->addWidget(m_remove);
+    }
+
+    m_transcript->setFont(vsp::fonts::system(12));
+    m_transcript->setWordWrap(true);
+    m_transcript->setTextFormat(Qt::PlainText);
+    column->addWidget(m_transcript);
+    setTranscript(transcript);
+
+    applyColors();
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &AudioClipRow::applyColors);
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, &AudioClipRow::applyColors);
+}
+
+void AudioClipRow::setTranscript(const std::optional<QString>& transcript)
+{
+    const bool show = transcript && !transcript->isEmpty();
+    m_transcript->setText(show ? *transcript : QString());
+    m_transcript->setVisible(show);
+}
+
+QString AudioClipRow::formatClipDuration(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds < 0) {
+        seconds = 0;
+    }
+    const qint64 whole = qint64(std::min(seconds, 1e12));
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+void AudioClipRow::applyColors()
+{
+    const QColor accent = Color::resolvedAccent(1.0).resolve();
+    m_play->setIcon(vsp::symbols::icon(u"play.fill", accent));
+    m_play->setIconSize(QSize(12, 12));
+    if (m_remove) {
+        m_remove->setIcon(vsp::symbols::icon(u"trash", Color::secondaryStyle().resolve()));
+        m_remove->setIconSize(QSize(11, 11));
+    }
+    setTextColor(m_duration, Color::tertiaryStyle().resolve());
+    setTextColor(m_transcript, Color::secondaryStyle().resolve());
+    update();
+}
+
+void AudioClipRow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular(), vsp::GlassShape::RoundedRect, 14);
+    const QColor accent = Color::resolvedAccent(1.0).resolve();
+    // The play button's tinted glass circle.
+    const QRectF play(m_play->geometry());
+    vsp::paintGlass(p, play, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)), vsp::GlassShape::Circle, 0);
+    // Progress track with its 4-pixel starting dot (nothing plays yet).
+    if (auto* track = findChild<QWidget*>(QStringLiteral("progressTrack"))) {
+        const QRectF t(track->mapTo(this, QPoint(0, 0)), track->size());
+        p.setPen(Qt::NoPen);
+        QColor trackColor = Color::tertiaryStyle().resolve();
+        trackColor.setAlphaF(0.35f);
+        p.setBrush(trackColor);
+        p.drawRoundedRect(t, 2, 2);
+        p.setBrush(accent);
+        p.drawRoundedRect(QRectF(t.left(), t.top(), 4, t.height()), 2, 2);
+    }
+}

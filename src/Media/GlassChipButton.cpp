@@ -1,0 +1,131 @@
+#include "Media/GlassChipButton.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Fonts.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/SymbolIcons.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <cmath>
+
+using vsp::Color;
+
+GlassChipButton::GlassChipButton(QWidget* parent)
+    : QAbstractButton(parent), m_font(vsp::fonts::system(11)),
+      m_color([](bool hovered) {
+          return hovered ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
+      }),
+      m_glass([] { return vsp::Glass::regular().makeInteractive(); })
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
+}
+
+void GlassChipButton::setSymbol(const QString& symbol, qreal pixelSize)
+{
+    m_symbol = symbol;
+    m_symbolSize = pixelSize;
+    updateGeometry();
+    update();
+}
+
+void GlassChipButton::setTextFont(const QFont& font)
+{
+    m_font = font;
+    updateGeometry();
+    update();
+}
+
+void GlassChipButton::setForeground(std::function<QColor(bool)> color)
+{
+    m_color = std::move(color);
+    update();
+}
+
+void GlassChipButton::setGlass(std::function<vsp::Glass()> glass)
+{
+    m_glass = std::move(glass);
+    update();
+}
+
+void GlassChipButton::setShape(vsp::GlassShape shape, qreal cornerRadius)
+{
+    m_shape = shape;
+    m_radius = cornerRadius;
+    update();
+}
+
+void GlassChipButton::setMetrics(qreal paddingX, int height, qreal spacing)
+{
+    m_padX = paddingX;
+    m_height = height;
+    m_spacing = spacing;
+    updateGeometry();
+    update();
+}
+
+QSize GlassChipButton::sizeHint() const
+{
+    qreal width = 2 * m_padX;
+    const bool hasSymbol = !m_symbol.isEmpty();
+    if (hasSymbol) {
+        width += m_symbolSize;
+    }
+    if (!text().isEmpty()) {
+        width += QFontMetricsF(m_font).horizontalAdvance(text()) + (hasSymbol ? m_spacing : 0);
+    }
+    return {int(std::ceil(width)), m_height};
+}
+
+void GlassChipButton::enterEvent(QEnterEvent* event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void GlassChipButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+bool GlassChipButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        update();
+    }
+    return QAbstractButton::event(event);
+}
+
+void GlassChipButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF r(rect());
+    vsp::paintGlass(p, r, m_glass(), m_shape, m_radius, vsp::GlassState{m_hovered && isEnabled(), isDown()});
+    QColor color = m_color(m_hovered && isEnabled());
+    if (!isEnabled()) {
+        color.setAlphaF(color.alphaF() * 0.45f);
+    }
+    qreal x = r.left() + m_padX;
+    if (!m_symbol.isEmpty()) {
+        const QRectF symbolRect(x, r.center().y() - m_symbolSize / 2, m_symbolSize, m_symbolSize);
+        vsp::symbols::paint(p, m_symbol, symbolRect, color);
+        x += m_symbolSize + m_spacing;
+    }
+    if (!text().isEmpty()) {
+        p.setFont(m_font);
+        p.setPen(color);
+        p.drawText(QRectF(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "App/Theme/Glass.h"
+
+#include <QAbstractButton>
+
+#include <functional>
+
+/// A small button of a symbol beside a short text on a glass rounded rectangle or capsule: the
+/// "Images" and "Voice" buttons, the expiration chip and the like. Colours and glass are asked for on
+/// every paint, so accent and appearance changes show at once.
+class GlassChipButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    explicit GlassChipButton(QWidget* parent = nullptr);
+
+    /// The symbol (see vsp::symbols) drawn `pixelSize` pixels square before the text; empty for none.
+    void setSymbol(const QString& symbol, qreal pixelSize);
+    QString symbol() const { return m_symbol; }
+    /// The text's font (the system font of 11 pixels by default).
+    void setTextFont(const QFont& font);
+    /// The colour of symbol and text, given whether the pointer is over the button.
+    void setForeground(std::function<QColor(bool hovered)> color);
+    /// The glass behind the content (interactive regular glass by default).
+    void setGlass(std::function<vsp::Glass()> glass);
+    void setShape(vsp::GlassShape shape, qreal cornerRadius);
+    /// Padding left and right of the content and the fixed height, pixels.
+    void setMetrics(qreal paddingX, int height, qreal spacing = 5);
+
+    bool isHovered() const { return m_hovered; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QString m_symbol;
+    qreal m_symbolSize = 10;
+    QFont m_font;
+    std::function<QColor(bool)> m_color;
+    std::function<vsp::Glass()> m_glass;
+    vsp::GlassShape m_shape = vsp::GlassShape::RoundedRect;
+    qreal m_radius = 8;
+    qreal m_padX = 10;
+    int m_height = 26;
+    qreal m_spacing = 5;
+    bool m_hovered = false;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+/// A voice note recorded in a compose window (or quick capture) and not yet stored with an entry. Its
+/// file is the recorder's temporary file; whoever holds the record deletes that file when the note is
+/// removed, saved or abandoned.
+struct PendingAudio {
+    /// Identity of the record, used to find it again when its transcript arrives.
+    QUuid id;
+    /// Local path of the temporary recording.
+    QString path;
+    /// Seconds, as the recorder reported it.
+    double duration = 0;
+    /// Recognised text; absent until the transcriber delivers some.
+    std::optional<QString> transcript;
+};

@@ -1,0 +1,746 @@
+#include "ComposeViewTest.h"
+
+#include "common/TestSupport.h"
+
+#include "App/AppFlags.h"
+#include "App/ComposeWindow.h"
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Spring.h"
+#include "App/VesperlogApp.h"
+#include "Editor/ComposeDrafts.h"
+#include "Editor/ComposeFooter.h"
+#include "Editor/ComposeView.h"
+#include "Editor/FloatingFormatBar.h"
+#include "Editor/FormatBar.h"
+#include "Editor/FormatButton.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/MoodSelectorView.h"
+#include "Editor/PendingAudioPreview.h"
+#include "Editor/PendingImagesPreview.h"
+#include "Editor/SelectionState.h"
+#include "Editor/TextAttributes.h"
+#include "Editor/VesperlogTextView.h"
+#include "Media/AudioClipRow.h"
+#include "Media/AudioRecordControl.h"
+#include "Media/GlassChipButton.h"
+#include "Media/ImagePickerButton.h"
+#include "Media/LocationWeatherManager.h"
+#include "Media/SpeechTranscriber.h"
+#include "Media/WeatherLocationChips.h"
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/UserDefaults.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace vsp;
+
+namespace {
+
+/// The application on an empty temporary journal with its main window shown; the "New Entry"
+/// window holds the composer.
+struct Fixture {
+    std::unique_ptr<VesperlogApp> app;
+
+    Fixture()
+    {
+        VesperlogApp::Options options;
+        options.useTray = false;
+        options.followDesktopScheme = false;
+        options.composeContent = [](JournalStore& store, AppSettings& settings, MoodStore& moods,
+                                    ComposeWindow::CloseAction close, QWidget* parent) -> QWidget* {
+            return new ComposeView(store, settings, moods, std::move(close), parent);
+        };
+        app = std::make_unique<VesperlogApp>(options);
+        QApplication::setQuitOnLastWindowClosed(false);
+        app->showMainWindow();
+    }
+
+    JournalStore& store() const { return app->store(); }
+    ComposeWindow* window() const { return app->composeWindow(); }
+    ComposeView* view() const { return window() ? qobject_cast<ComposeView*>(window()->content()) : nullptr; }
+
+    /// Ctrl+N on the main window, as the user opens it.
+    ComposeView* open()
+    {
+        app->showMainWindow();
+        if (!QTest::qWaitForWindowActive(app->mainWindow())) {
+            return nullptr;
+        }
+        QTest::keyClick(app->mainWindow(), Qt::Key_N, Qt::ControlModifier);
+        if (!window() || !QTest::qWaitForWindowActive(window())) {
+            return nullptr;
+        }
+        return view();
+    }
+
+    /// The sidebar's "Continue Draft": raise the request, then open.
+    ComposeView* continueDraft()
+    {
+        store().setRestoreDraftOnCompose(true);
+        app->openWindow(composeWindowID());
+        if (!window() || !QTest::qWaitForWindowActive(window())) {
+            return nullptr;
+        }
+        return view();
+    }
+};
+
+QJsonArray entriesFile()
+{
+    QFile file(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QJsonDocument::fromJson(file.readAll()).array();
+}
+
+QString writeImage(const QString& folder, const QString& name)
+{
+    QImage image(32, 24, QImage::Format_RGB32);
+    image.fill(QColor(200, 90, 40));
+    const QString path = folder + u'/' + name;
+    image.save(path);
+    return path;
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(bytes);
+    }
+    return path;
+}
+
+void selectText(FormattableTextEditor* editor, const QString& needle)
+{
+    const qsizetype at = editor->plainText().indexOf(needle);
+    QTextCursor cursor(editor->textView()->document());
+    cursor.setPosition(int(at));
+    cursor.setPosition(int(at + needle.size()), QTextCursor::KeepAnchor);
+    editor->textView()->setTextCursor(cursor);
+}
+
+void typeBody(ComposeView* view, const QString& text)
+{
+    view->editor()->textView()->setFocus();
+    QTest::keyClicks(view->editor()->textView(), text);
+}
+
+/// Types text that may hold characters beyond Latin-1 (emoji), as one input event, as an input
+/// method delivers it.
+void typeUnicode(QWidget* widget, const QString& text)
+{
+    QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, text, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+void click(QWidget* widget)
+{
+    QVERIFY(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+bool sendDrop(QWidget* target, QMimeData* mime)
+{
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+void ComposeViewTest::initTestCase()
+{
+    setAnimationsEnabled(false);
+}
+
+void ComposeViewTest::init()
+{
+    test::resetUserFolders();
+    UserDefaults::instance().setValue(AppFlags::kHasCompletedOnboarding, true);
+    AppearanceManager::instance().refresh();
+}
+
+void ComposeViewTest::cleanup()
+{
+    LocationWeatherManager::shared().setBackend({});
+    SpeechTranscriber::setBackend({});
+}
+
+void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QCOMPARE(f.window()->windowTitle(), QStringLiteral("New Entry"));
+    QVERIFY(view->appeared());
+    QVERIFY(view->title().isEmpty());
+    QVERIFY(view->bodyPlain().isEmpty());
+    QCOMPARE(view->wordCountLabel()->text(), QStringLiteral("0w"));
+    QVERIFY(!view->footer()->formatBar()->saveButton()->isEnabled());
+    QCOMPARE(view->titleField()->placeholderText(), QStringLiteral("Title your entry…"));
+    QVERIFY(compose::writingPrompts().at(std::size_t(view->promptIndex())) == view->editor()->placeholder());
+    QVERIFY(view->typeChips().at(0)->isChosen());
+    QCOMPARE(view->expirationChip()->text(), QStringLiteral("Add expiration"));
+    QVERIFY(view->expirationPicker()->isHidden());
+    QVERIFY(!view->imagesPreview()->isVisible());
+    QVERIFY(!view->audioPreview()->isVisible());
+    // The expiration waits a week ahead.
+    QCOMPARE(localDate(view->expirationDate()), localDate(view->entryDate()).addDays(7));
+
+    QTest::keyClick(f.app->mainWindow(), Qt::Key_N, Qt::ControlModifier);
+    f.app->openWindow(composeWindowID());
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(tops.cbegin(), tops.cend(), [](QWidget* w) { return qobject_cast<ComposeWindow*>(w); }), 1);
+    QCOMPARE(f.view(), view);
+    QTRY_VERIFY(view->titleField()->hasFocus());
+}
+
+void ComposeViewTest::defaultEntryType_choosesTheInitialChip()
+{
+    UserDefaults::instance().setValue(QStringLiteral("defaultEntryType"), QStringLiteral("Idea"));
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Idea);
+    QVERIFY(view->typeChips().at(3)->isChosen());
+    click(view->typeChips().at(1));
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Note);
+    click(view->typeChips().at(1));
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Note);
+    QVERIFY(!view->typeChips().at(3)->isChosen());
+}
+
+void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
+{
+    QTemporaryDir pictures;
+    const QString first = writeImage(pictures.path(), QStringLiteral("first.png"));
+    const QString second = writeImage(pictures.path(), QStringLiteral("second.JPG"));
+    Fixture f;
+    f.store().addEntry([] {
+        JournalEntry e = JournalEntry::create();
+        e.title = QStringLiteral("Older");
+        e.tags = {QStringLiteral("river")};
+        return e;
+    }());
+    ComposeView* view = f.open();
+    QVERIFY(view);
+
+    click(view->typeChips().at(2)); // Link
+    QTest::keyClicks(view->titleField(), QStringLiteral("  Morning walk  "));
+    typeBody(view, QStringLiteral("Herons in the shallows"));
+    selectText(view->editor(), QStringLiteral("Herons"));
+    QVERIFY(view->floatingBar()->isVisible());
+    click(view->floatingBar()->button(QStringLiteral("bold")));
+    QVERIFY(editor::isBold(editor::charFormatAt(*view->editor()->textView()->document(), 0)));
+    click(view->footer()->formatBar()->commandButton(QStringLiteral("bullet")));
+    QCOMPARE(view->bodyPlain(), QStringLiteral("•\tHerons in the shallows"));
+    click(view->footer()->formatBar()->designButton(QStringLiteral("serif")));
+    QCOMPARE(view->editor()->fontDesign(), QStringLiteral("serif"));
+
+    QLineEdit* tagField = view->footer()->tagField();
+    QTest::keyClicks(tagField, QStringLiteral("Ri"));
+    QCOMPARE(view->footer()->tagSuggestions(), QStringList{QStringLiteral("river")});
+    click(view->footer()->suggestionChips().first());
+    QTest::keyClicks(tagField, QStringLiteral(" Birds "));
+    QTest::keyClick(tagField, Qt::Key_Return);
+    QTest::keyClicks(tagField, QStringLiteral("unfinished"));
+
+    MoodStore& moods = f.app->moodStore();
+    click(view->moodSelector()->chips().at(1));
+    QVERIFY(view->moodBadge()->isVisible());
+    QCOMPARE(view->moodBadge()->label(), moods.moods().at(1).label);
+    click(view->expirationChip());
+    QVERIFY(view->expirationPicker()->isVisible());
+    QCOMPARE(view->expirationChip()->text(), QStringLiteral("Expires"));
+    const double expiration = view->expirationDate();
+
+    view->imagePicker()->setChooser([&](QWidget*) {
+        return QList<QUrl>{QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)};
+    });
+    click(view->imagePicker());
+    QVERIFY(view->imagesPreview()->isVisible());
+    QCOMPARE(view->imagesPreview()->captionText(), QStringLiteral("2 images"));
+
+    QSignalSpy saved(view, &ComposeView::entrySaved);
+    QTest::keyClick(view->editor()->textView(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(saved.count(), 1);
+    QVERIFY(!f.window()->isVisible());
+
+    const JournalEntry entry = f.store().entries().first();
+    QCOMPARE(f.store().selectedEntryID(), std::optional<QUuid>(entry.id));
+    QCOMPARE(f.store().selectedSection(), NavSection::Today);
+    QCOMPARE(entry.title, QStringLiteral("Morning walk"));
+    QCOMPARE(entry.body, QStringLiteral("•\tHerons in the shallows"));
+    QCOMPARE(entry.type, JournalEntry::EntryType::Link);
+    QCOMPARE(entry.tags, (QStringList{QStringLiteral("river"), QStringLiteral("birds")}));
+    QCOMPARE(entry.mood, std::optional<QString>(moods.moods().at(1).emoji));
+    QCOMPARE(entry.expirationDate, std::optional<double>(expiration));
+    QCOMPARE(entry.fontDesign, QStringLiteral("serif"));
+    QVERIFY(entry.bodyRTF && entry.bodyRTF->startsWith("{\\rtf"));
+    QCOMPARE(entry.imageFilenames.size(), 2);
+    QVERIFY(entry.imageFilenames.at(0).endsWith(QStringLiteral(".png")));
+    QVERIFY(entry.imageFilenames.at(1).endsWith(QStringLiteral(".jpg")));
+    for (const QString& name : entry.imageFilenames) {
+        QVERIFY(QFile::exists(JournalStore::imagesDirectory(entry.id) + u'/' + name));
+    }
+    // The user's own pictures stay where they were.
+    QVERIFY(QFile::exists(first) && QFile::exists(second));
+
+    const QJsonArray stored = entriesFile();
+    QCOMPARE(stored.size(), 2);
+    const QJsonObject top = stored.at(0).toObject();
+    QCOMPARE(top.value(QStringLiteral("title")).toString(), QStringLiteral("Morning walk"));
+    QCOMPARE(top.value(QStringLiteral("type")).toString(), QStringLiteral("Link"));
+    QCOMPARE(top.value(QStringLiteral("tags")).toArray().size(), 2);
+    QCOMPARE(top.value(QStringLiteral("imageFilenames")).toArray().size(), 2);
+    QVERIFY(top.contains(QStringLiteral("bodyRTF")));
+    for (const QString& key : {compose::kDraftTitleKey, compose::kDraftBodyKey, compose::kDraftTagsKey}) {
+        QVERIFY2(!UserDefaults::instance().contains(key), qPrintable(key));
+    }
+}
+
+void ComposeViewTest::save_derivesTitleAndLeavesOutWhatWasNotChosen()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTest::keyClicks(view->titleField(), QStringLiteral("   "));
+    QVERIFY(!view->canSave());
+    const QString flags = QString(QStringLiteral("🇦🇹")).repeated(85);
+    typeBody(view, QStringLiteral("  "));
+    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
+    QTest::keyClicks(view->editor()->textView(), QStringLiteral("  "));
+    typeUnicode(view->editor()->textView(), flags);
+    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
+    QTest::keyClicks(view->editor()->textView(), QStringLiteral("Second line"));
+    QVERIFY(view->footer()->formatBar()->saveButton()->isEnabled());
+    // An expiration chosen and then switched off again is not the entry's.
+    click(view->expirationChip());
+    click(view->expirationChip());
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("typed but not added"));
+    view->saveEntry();
+
+    const JournalEntry entry = f.store().entries().first();
+    QCOMPARE(entry.title, QString(QStringLiteral("🇦🇹")).repeated(80));
+    QCOMPARE(entry.body, flags + QStringLiteral("\nSecond line"));
+    QCOMPARE(entry.tags, QStringList());
+    QCOMPARE(entry.expirationDate, std::optional<double>());
+    QCOMPARE(entry.mood, std::optional<QString>());
+    QVERIFY(!entry.latitude && !entry.longitude && !entry.placeName && !entry.weatherSymbol && !entry.weatherTemp &&
+            !entry.weatherText);
+    QVERIFY(entry.imageFilenames.isEmpty() && entry.audioClips.isEmpty());
+    QVERIFY(view->didSave());
+}
+
+void ComposeViewTest::save_withWeather_copiesPlaceAndWeather()
+{
+    WeatherSnapshot snapshot;
+    snapshot.latitude = 48.21;
+    snapshot.longitude = 16.37;
+    snapshot.symbol = QStringLiteral("cloud.rain");
+    snapshot.temp = -2.5;
+    LocationWeatherManager::shared().setBackend(
+        [snapshot](LocationWeatherManager::Completion done) { done(snapshot); });
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTRY_VERIFY(view->weatherSnapshot().has_value());
+    QVERIFY(view->weatherChips()->isVisible());
+    QCOMPARE(view->weatherChips()->shownTexts(), QStringList{QStringLiteral("-3°")});
+    QTest::keyClicks(view->titleField(), QStringLiteral("Rain"));
+    view->saveEntry();
+    const JournalEntry entry = f.store().entries().first();
+    QCOMPARE(entry.latitude, std::optional<double>(48.21));
+    QCOMPARE(entry.longitude, std::optional<double>(16.37));
+    QCOMPARE(entry.weatherSymbol, std::optional<QString>(QStringLiteral("cloud.rain")));
+    QCOMPARE(entry.weatherTemp, std::optional<double>(-2.5));
+    QCOMPARE(entry.placeName, std::optional<QString>());
+    QCOMPARE(entry.weatherText, std::optional<QString>());
+}
+
+void ComposeViewTest::wordCount_followsBodyAndSetting()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    typeBody(view, QStringLiteral("one  two"));
+    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
+    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
+    QTest::keyClicks(view->editor()->textView(), QStringLiteral("three "));
+    QCOMPARE(view->wordCountLabel()->text(), QStringLiteral("3w"));
+    QVERIFY(view->wordCountLabel()->isVisible());
+    f.app->appSettings().setShowWordCount(false);
+    QVERIFY(view->wordCountLabel()->isHidden());
+    f.app->appSettings().setShowMoodSelector(false);
+    QVERIFY(view->moodSelector()->isHidden());
+}
+
+void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    typeBody(view, QStringLiteral("Some words to select and a few more to follow"));
+    FloatingFormatBar* bar = view->floatingBar();
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!bar->isWindow());
+    QVERIFY(view->editor()->isAncestorOf(bar) || bar->parentWidget()->isAncestorOf(view->editor()));
+
+    selectText(view->editor(), QStringLiteral("words"));
+    QVERIFY(bar->isVisible());
+    const QRectF rect = view->selectionState()->selectionRect();
+    // The selection is on the first line, too close to the top: the bar goes below it.
+    QVERIFY(rect.top() < 44);
+    QCOMPARE(bar->anchor().y(), int(std::lround(rect.bottom() + 8)));
+    const QPoint firstAnchor = bar->anchor();
+    // Entirely inside the editor area.
+    QVERIFY(bar->anchor().x() >= 0);
+    QVERIFY(bar->anchor().x() + bar->width() - 2 * FloatingFormatBar::kShadowMargin <= bar->parentWidget()->width());
+
+    selectText(view->editor(), QStringLiteral("follow"));
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->anchor() != firstAnchor);
+
+    QTextCursor caret = view->editor()->textView()->textCursor();
+    caret.clearSelection();
+    view->editor()->textView()->setTextCursor(caret);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!bar->appeared());
+}
+
+void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    click(view->typeChips().at(3)); // Idea
+    QTest::keyClicks(view->titleField(), QStringLiteral("Half a thought "));
+    typeBody(view, QStringLiteral("to finish later"));
+    selectText(view->editor(), QStringLiteral("finish"));
+    view->onFormat(QStringLiteral("italic"));
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("ideas"));
+    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    click(view->moodSelector()->chips().at(0));
+    click(view->expirationChip());
+
+    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QVERIFY(!f.window()->isVisible());
+    QVERIFY(f.store().entries().isEmpty());
+    UserDefaults& defaults = UserDefaults::instance();
+    QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Half a thought "));
+    QCOMPARE(defaults.string(compose::kDraftBodyKey, {}), QStringLiteral("to finish later"));
+    QVERIFY(defaults.data(compose::kDraftBodyRTFKey).has_value());
+    QCOMPARE(defaults.string(compose::kDraftTypeKey, {}), QStringLiteral("Idea"));
+    QCOMPARE(compose::readDraft()->tags, QStringList{QStringLiteral("ideas")});
+
+    // "Continue Draft" brings back title, rich body, tags and type; mood and expiration are not kept.
+    view = f.continueDraft();
+    QVERIFY(view && view->isVisible());
+    QVERIFY(!f.store().restoreDraftOnCompose());
+    QCOMPARE(view->title(), QStringLiteral("Half a thought "));
+    QCOMPARE(view->bodyPlain(), QStringLiteral("to finish later"));
+    QCOMPARE(view->tags(), QStringList{QStringLiteral("ideas")});
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Idea);
+    QVERIFY(editor::charFormatAt(*view->editor()->textView()->document(), 3).fontItalic());
+    QVERIFY(!editor::charFormatAt(*view->editor()->textView()->document(), 0).fontItalic());
+    QCOMPARE(view->selectedMood(), std::optional<QString>());
+    QVERIFY(!view->hasExpiration());
+    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QVERIFY(compose::hasDraft());
+
+    // Opening through the menu starts empty; the draft stays stored while the window is open.
+    view = f.open();
+    QVERIFY(view);
+    QVERIFY(view->title().isEmpty());
+    QVERIFY(view->bodyPlain().isEmpty());
+    QVERIFY(view->tags().isEmpty());
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Journal);
+    QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Half a thought "));
+}
+
+void ComposeViewTest::escape_withSettingOffOrEmptyForm_leavesNoDraft()
+{
+    Fixture f;
+    compose::saveDraft({QStringLiteral("old"), QString(), std::nullopt, {}, QStringLiteral("Note")}, true);
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("lonely"));
+    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    f.window()->close();
+    QVERIFY(!UserDefaults::instance().contains(compose::kDraftTitleKey));
+    QVERIFY(!UserDefaults::instance().contains(compose::kDraftTagsKey));
+
+    f.app->appSettings().setAutoSaveDraft(false);
+    view = f.open();
+    QTest::keyClicks(view->titleField(), QStringLiteral("Not kept"));
+    f.window()->close();
+    QVERIFY(!compose::hasDraft());
+}
+
+void ComposeViewTest::continueDraft_withSettingOff_restoresNothing()
+{
+    Fixture f;
+    compose::saveDraft({QStringLiteral("Kept"), QStringLiteral("body"), std::nullopt, {QStringLiteral("t")},
+                        QStringLiteral("Poem")},
+                       true);
+    f.app->appSettings().setAutoSaveDraft(false);
+    ComposeView* view = f.continueDraft();
+    QVERIFY(view && view->isVisible());
+    QVERIFY(view->title().isEmpty());
+    QVERIFY(!f.store().restoreDraftOnCompose());
+    f.window()->close();
+
+    // With the setting on again, an unknown stored type leaves the type as it was.
+    f.app->appSettings().setAutoSaveDraft(true);
+    compose::saveDraft({QStringLiteral("Kept"), QStringLiteral("body"), std::nullopt, {QStringLiteral("t")},
+                        QStringLiteral("Poem")},
+                       true);
+    view = f.continueDraft();
+    QCOMPARE(view->title(), QStringLiteral("Kept"));
+    QCOMPARE(view->bodyPlain(), QStringLiteral("body"));
+    QCOMPARE(view->tags(), QStringList{QStringLiteral("t")});
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Journal);
+    QVERIFY(!f.store().restoreDraftOnCompose());
+}
+
+void ComposeViewTest::reopening_startsAFreshForm()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    click(view->typeChips().at(1));
+    click(view->footer()->formatBar()->designButton(QStringLiteral("mono")));
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("half typed"));
+    click(view->expirationChip());
+    f.window()->close();
+    view = f.open();
+    QCOMPARE(view->selectedType(), JournalEntry::EntryType::Journal);
+    QCOMPARE(view->selectedFontDesign(), QStringLiteral("default"));
+    QVERIFY(view->tagInput().isEmpty());
+    QVERIFY(!view->hasExpiration());
+    QCOMPARE(view->editor()->fontDesign(), QStringLiteral("default"));
+}
+
+void ComposeViewTest::quitting_withWindowOpen_keepsTheDraft()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTest::keyClicks(view->titleField(), QStringLiteral("Written before quitting"));
+    // The application's quit signal comes when its event loop ends.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    QCOMPARE(UserDefaults::instance().string(compose::kDraftTitleKey, {}), QStringLiteral("Written before quitting"));
+    // Closing the window afterwards writes nothing more.
+    compose::clearDraft();
+    f.window()->close();
+    QVERIFY(!compose::hasDraft());
+}
+
+void ComposeViewTest::drops_takeOnlyLocalReadableImages()
+{
+    QTemporaryDir dir;
+    const QString image = writeImage(dir.path(), QStringLiteral("photo.png"));
+    const QString text = writeFile(dir.path() + QStringLiteral("/notes.png"), "not an image");
+    const QString image2 = writeImage(dir.path(), QStringLiteral("second.png"));
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.com/picture.png"))});
+    QVERIFY(!sendDrop(view, &remote));
+    QMimeData plain;
+    plain.setText(QStringLiteral("just words"));
+    QVERIFY(!sendDrop(view, &plain));
+    QMimeData fake;
+    fake.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(dir.path() + QStringLiteral("/missing.png"))});
+    QVERIFY(!sendDrop(view, &fake));
+    QVERIFY(view->pendingImageURLs().isEmpty());
+
+    QMimeData mixed;
+    mixed.setUrls({QUrl::fromLocalFile(image), QUrl(QStringLiteral("https://example.com/x.png")),
+                   QUrl::fromLocalFile(text), QUrl::fromLocalFile(image2)});
+    QVERIFY(sendDrop(view, &mixed));
+    QCOMPARE(view->pendingImageURLs(), (QList<QUrl>{QUrl::fromLocalFile(image), QUrl::fromLocalFile(image2)}));
+    QVERIFY(view->imagesPreview()->isVisible());
+
+    // Dropped on the text fields, an image is an attachment, not text.
+    QMimeData onEditor;
+    onEditor.setUrls({QUrl::fromLocalFile(image)});
+    QVERIFY(sendDrop(view->editor()->textView()->viewport(), &onEditor));
+    QVERIFY(sendDrop(view->titleField(), &onEditor));
+    QCOMPARE(view->pendingImageURLs().size(), 4);
+    QVERIFY(view->title().isEmpty());
+    QVERIFY(view->bodyPlain().isEmpty());
+
+    // Removing every thumbnail of a file hides the strip once nothing waits.
+    click(view->imagesPreview()->thumbs().at(0)->removeButton());
+    QCOMPARE(view->pendingImageURLs(), QList<QUrl>{QUrl::fromLocalFile(image2)});
+    click(view->imagesPreview()->thumbs().at(0)->removeButton());
+    QVERIFY(view->pendingImageURLs().isEmpty());
+    QVERIFY(view->imagesPreview()->parentWidget()->isHidden());
+}
+
+void ComposeViewTest::pickedImages_missingOneIsLeftOut()
+{
+    QTemporaryDir dir;
+    const QString gone = writeImage(dir.path(), QStringLiteral("gone.png"));
+    const QString kept = writeImage(dir.path(), QStringLiteral("kept.jpeg"));
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    view->imagePicker()->setChooser(
+        [&](QWidget*) { return QList<QUrl>{QUrl::fromLocalFile(gone), QUrl::fromLocalFile(kept)}; });
+    click(view->imagePicker());
+    QVERIFY(QFile::remove(gone));
+    QTest::keyClicks(view->titleField(), QStringLiteral("Pictures"));
+    view->saveEntry();
+    const JournalEntry entry = f.store().entries().first();
+    QCOMPARE(entry.imageFilenames.size(), 1);
+    QVERIFY(entry.imageFilenames.first().endsWith(QStringLiteral(".jpeg")));
+
+    // A cancelled picker adds nothing.
+    view = f.open();
+    view->imagePicker()->setChooser([](QWidget*) { return QList<QUrl>{}; });
+    click(view->imagePicker());
+    QVERIFY(view->pendingImageURLs().isEmpty());
+}
+
+void ComposeViewTest::voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordings()
+{
+    QTemporaryDir dir;
+    QList<std::pair<QString, SpeechTranscriber::Completion>> requests;
+    SpeechTranscriber::setBackend(
+        [&](const QString& path, SpeechTranscriber::Completion done) { requests.append({path, std::move(done)}); });
+    const QString one = writeFile(dir.path() + QStringLiteral("/one.m4a"), "a");
+    const QString two = writeFile(dir.path() + QStringLiteral("/two.m4a"), "b");
+    const QString three = writeFile(dir.path() + QStringLiteral("/three.m4a"), "c");
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    view->recordControl()->completeRecording(one, 4);
+    view->recordControl()->completeRecording(two, 6.5);
+    view->recordControl()->completeRecording(three, 1);
+    QVERIFY(view->audioPreview()->isVisible());
+    QTRY_COMPARE(requests.size(), 3);
+
+    // Answers in another order than the requests: each finds its own note.
+    requests[1].second(QStringLiteral("second note"));
+    requests[0].second(std::nullopt);
+    QCOMPARE(view->pendingAudio().at(1).transcript, std::optional<QString>(QStringLiteral("second note")));
+    QCOMPARE(view->pendingAudio().at(0).transcript, std::optional<QString>());
+    // The third is removed before its text arrives: no other note takes it.
+    click(view->audioPreview()->rows().at(2)->removeButton());
+    QVERIFY(!QFile::exists(three));
+    requests[2].second(QStringLiteral("late text"));
+    QCOMPARE(view->pendingAudio().size(), 2);
+    for (const PendingAudio& clip : view->pendingAudio()) {
+        QVERIFY(clip.transcript != std::optional<QString>(QStringLiteral("late text")));
+    }
+
+    f.window()->close();
+    QVERIFY(!QFile::exists(one));
+    QVERIFY(!QFile::exists(two));
+}
+
+void ComposeViewTest::voiceNote_whoseCopyFails_keepsRecordingAndNamesIt()
+{
+    QTemporaryDir dir;
+    const QString good = writeFile(dir.path() + QStringLiteral("/good.m4a"), "audio");
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    view->addRecording(good, 2);
+    QTest::keyClicks(view->titleField(), QStringLiteral("With a voice note"));
+    view->saveEntry();
+    JournalEntry entry = f.store().entries().first();
+    QCOMPARE(entry.audioClips.size(), 1);
+    QCOMPARE(entry.audioClips.first().duration, 2.0);
+    QVERIFY(QFile::exists(JournalStore::audioDirectory(entry.id) + u'/' + entry.audioClips.first().filename));
+    QVERIFY(!QFile::exists(good));
+
+    // No folder can be made for the copy: the audio folder's place is taken by a file.
+    const QString audioBase = JournalStore::storeFolder() + QStringLiteral("/audio");
+    QDir(audioBase).removeRecursively();
+    writeFile(audioBase, "in the way");
+    const QString precious = writeFile(dir.path() + QStringLiteral("/precious.m4a"), "only copy");
+    view = f.open();
+    view->addRecording(precious, 9);
+    QTest::keyClicks(view->titleField(), QStringLiteral("Copy fails"));
+    test::StdoutCapture out;
+    view->saveEntry();
+    const QStringList lines = out.lines();
+    entry = f.store().entries().first();
+    QCOMPARE(entry.title, QStringLiteral("Copy fails"));
+    QVERIFY(entry.audioClips.isEmpty());
+    QVERIFY(QFile::exists(precious));
+    QVERIFY(!f.window()->isVisible());
+    QVERIFY(QFile::exists(precious));
+    const qsizetype naming = std::count_if(lines.cbegin(), lines.cend(),
+                                           [&](const QString& line) { return line.contains(precious); });
+    QCOMPARE(naming, qsizetype(1));
+    QVERIFY(lines.filter(QStringLiteral("Vesperlog: audio store failed — ")).size() == 1);
+}
+
+void ComposeViewTest::weather_fromAnEarlierOpening_isDropped()
+{
+    QList<LocationWeatherManager::Completion> pending;
+    LocationWeatherManager::shared().setBackend(
+        [&](LocationWeatherManager::Completion done) { pending.append(std::move(done)); });
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTRY_COMPARE(pending.size(), 1);
+    f.window()->close();
+    view = f.open();
+    QTRY_COMPARE(pending.size(), 2);
+    WeatherSnapshot old;
+    old.placeName = QStringLiteral("Yesterday's town");
+    pending[0](old);
+    QVERIFY(!view->weatherSnapshot());
+    QVERIFY(view->weatherChips()->isHidden());
+    WeatherSnapshot now;
+    now.placeName = QStringLiteral("Here");
+    pending[1](now);
+    QCOMPARE(view->weatherSnapshot(), std::optional<WeatherSnapshot>(now));
+    QCOMPARE(view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Here")});
+
+    // Weather capture switched off: nothing is asked.
+    f.window()->close();
+    f.app->appSettings().setCaptureWeatherLocation(false);
+    view = f.open();
+    QTest::qWait(10);
+    QCOMPARE(pending.size(), 2);
+}

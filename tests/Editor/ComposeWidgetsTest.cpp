@@ -1,0 +1,399 @@
+#include "ComposeWidgetsTest.h"
+
+#include "EditorTestSupport.h"
+#include "common/TestSupport.h"
+
+#include "App/Theme/Spring.h"
+#include "Editor/ComposeFooter.h"
+#include "Editor/FloatingFormatBar.h"
+#include "Editor/FormatBar.h"
+#include "Editor/FormatButton.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/MoodSelectorView.h"
+#include "Editor/PendingAudioPreview.h"
+#include "Editor/PendingImagesPreview.h"
+#include "Editor/SelectionState.h"
+#include "Editor/VesperlogTextView.h"
+#include "Media/AudioClipRow.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/Uuid.h"
+
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace vsp;
+
+namespace {
+
+QStringList commandsOf(const QSignalSpy& spy)
+{
+    QStringList result;
+    for (const QList<QVariant>& call : spy) {
+        result.append(call.at(0).toString());
+    }
+    return result;
+}
+
+void click(QWidget* widget)
+{
+    QVERIFY(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+JournalEntry entryWithTags(const QStringList& tags, bool archived = false)
+{
+    JournalEntry entry = JournalEntry::create();
+    entry.title = QStringLiteral("e");
+    entry.tags = tags;
+    entry.isArchived = archived;
+    return entry;
+}
+
+QString writeImage(const QString& folder, const QString& name)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    const QString path = folder + u'/' + name;
+    image.save(path);
+    return path;
+}
+
+} // namespace
+
+void ComposeWidgetsTest::initTestCase()
+{
+    setAnimationsEnabled(false);
+}
+
+void ComposeWidgetsTest::init()
+{
+    test::resetUserFolders();
+}
+
+void ComposeWidgetsTest::formatBar_buttonsSendTheirCommands()
+{
+    FormatBar bar(true);
+    bar.setWritingFontSize(15.9);
+    bar.show();
+    QSignalSpy spy(&bar, &FormatBar::formatRequested);
+    const QStringList keys = {QStringLiteral("size:26"), QStringLiteral("size:20"), QStringLiteral("size:body"),
+                              QStringLiteral("bullet"),  QStringLiteral("numbered"), QStringLiteral("checklist"),
+                              QStringLiteral("quote"),   QStringLiteral("indent"),  QStringLiteral("outdent")};
+    for (const QString& key : keys) {
+        click(bar.commandButton(key));
+    }
+    QCOMPARE(commandsOf(spy),
+             (QStringList{QStringLiteral("size:26"), QStringLiteral("size:20"), QStringLiteral("size:15"),
+                          QStringLiteral("bullet"), QStringLiteral("numbered"), QStringLiteral("checklist"),
+                          QStringLiteral("quote"), QStringLiteral("indent"), QStringLiteral("outdent")}));
+    QCOMPARE(bar.commandButton(QStringLiteral("bullet"))->toolTip(), QStringLiteral("Bullet list"));
+    QCOMPARE(bar.commandButton(QStringLiteral("size:body"))->toolTip(), QStringLiteral("Body text"));
+}
+
+void ComposeWidgetsTest::formatBar_save_onlyWhileSavingIsPossible()
+{
+    QWidget window;
+    auto* bar = new FormatBar(true, &window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QSignalSpy saves(bar, &FormatBar::saveRequested);
+    QVERIFY(bar->saveButton());
+    QVERIFY(!bar->saveButton()->isEnabled());
+    click(bar->saveButton());
+    QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(saves.count(), 0);
+
+    bar->setCanSave(true);
+    QVERIFY(bar->saveButton()->isEnabled());
+    click(bar->saveButton());
+    QCOMPARE(saves.count(), 1);
+    QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(saves.count(), 2);
+    QTest::keyClick(&window, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    QCOMPARE(saves.count(), 3);
+}
+
+void ComposeWidgetsTest::formatBar_designButtons_selectAndNeverDeselect()
+{
+    FormatBar bar(true);
+    bar.show();
+    QSignalSpy changes(&bar, &FormatBar::selectedFontDesignChanged);
+    QVERIFY(bar.designButton(QStringLiteral("default"))->isActive());
+    click(bar.designButton(QStringLiteral("serif")));
+    QCOMPARE(bar.selectedFontDesign(), QStringLiteral("serif"));
+    QVERIFY(bar.designButton(QStringLiteral("serif"))->isActive());
+    QVERIFY(!bar.designButton(QStringLiteral("default"))->isActive());
+    click(bar.designButton(QStringLiteral("serif")));
+    QCOMPARE(bar.selectedFontDesign(), QStringLiteral("serif"));
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(bar.designButton(QStringLiteral("rounded"))->toolTip(), QStringLiteral("Round"));
+
+    bar.setSelectedFontDesign(QStringLiteral("Mono"));
+    for (const QString& design : {QStringLiteral("default"), QStringLiteral("serif"), QStringLiteral("rounded"),
+                                  QStringLiteral("mono")}) {
+        QVERIFY2(!bar.designButton(design)->isActive(), qPrintable(design));
+    }
+    QCOMPARE(bar.selectedFontDesign(), QStringLiteral("Mono"));
+}
+
+void ComposeWidgetsTest::formatBar_withoutSave_hasNoSaveButtonAndShortcut()
+{
+    QWidget window;
+    auto* bar = new FormatBar(false, &window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy saves(bar, &FormatBar::saveRequested);
+    bar->setCanSave(true);
+    QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(!bar->saveButton());
+    QCOMPARE(saves.count(), 0);
+    QCOMPARE(bar->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+}
+
+void ComposeWidgetsTest::floatingBar_buttonsSendTheirCommands()
+{
+    SelectionState state;
+    FloatingFormatBar bar(&state);
+    bar.show();
+    QSignalSpy spy(&bar, &FloatingFormatBar::formatRequested);
+    const QStringList commands = {QStringLiteral("bold"),          QStringLiteral("italic"),
+                                  QStringLiteral("underline"),     QStringLiteral("strikethrough"),
+                                  QStringLiteral("highlight"),     QStringLiteral("size:26"),
+                                  QStringLiteral("size:20"),       QStringLiteral("color:reset"),
+                                  QStringLiteral("color:F87171"),  QStringLiteral("color:FB923C"),
+                                  QStringLiteral("color:FBBF24"),  QStringLiteral("color:4ADE80"),
+                                  QStringLiteral("color:60A5FA"),  QStringLiteral("color:A78BFA")};
+    for (const QString& command : commands) {
+        click(bar.button(command));
+    }
+    QCOMPARE(commandsOf(spy), commands);
+    QCOMPARE(bar.button(QStringLiteral("color:reset"))->toolTip(), QStringLiteral("Default"));
+    QCOMPARE(bar.button(QStringLiteral("color:F87171"))->toolTip(), QStringLiteral("Red"));
+    QVERIFY(bar.appeared());
+    bar.hide();
+    QVERIFY(!bar.appeared());
+}
+
+void ComposeWidgetsTest::floatingBar_marksStylesAtSelectionStart()
+{
+    auto editor = test::makeEditor(QStringLiteral("bold under plain"));
+    SelectionState state;
+    editor->setSelectionState(&state);
+    FloatingFormatBar bar(&state);
+    QSignalSpy spy(&bar, &FloatingFormatBar::formatRequested);
+    test::select(*editor, 0, 10);
+    editor->applyFormat(QStringLiteral("bold"));
+    editor->applyFormat(QStringLiteral("underline"));
+    test::select(*editor, 0, 4);
+    QVERIFY(bar.isMarked(QStringLiteral("bold")));
+    QVERIFY(bar.isMarked(QStringLiteral("underline")));
+    QVERIFY(!bar.isMarked(QStringLiteral("italic")));
+    QVERIFY(!bar.isMarked(QStringLiteral("strikethrough")));
+    QVERIFY(!bar.isMarked(QStringLiteral("highlight")));
+
+    // An active button sends the same command as an inactive one.
+    click(bar.button(QStringLiteral("bold")));
+    QCOMPARE(commandsOf(spy), QStringList{QStringLiteral("bold")});
+
+    test::select(*editor, 11, 16);
+    QVERIFY(!bar.isMarked(QStringLiteral("bold")));
+    QVERIFY(!bar.isMarked(QStringLiteral("underline")));
+}
+
+void ComposeWidgetsTest::footer_returnCommitsTrimmedLowerCaseTagOnce()
+{
+    JournalStore store;
+    ComposeFooter footer(store);
+    footer.show();
+    QSignalSpy edits(&footer, &ComposeFooter::tagsEdited);
+    QLineEdit* field = footer.tagField();
+    QTest::keyClicks(field, QStringLiteral("  Garden "));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(footer.tags(), QStringList{QStringLiteral("garden")});
+    QVERIFY(field->text().isEmpty());
+    QTest::keyClicks(field, QStringLiteral("GARDEN"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QTest::keyClicks(field, QStringLiteral("   "));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(footer.tags(), QStringList{QStringLiteral("garden")});
+    QVERIFY(field->text().isEmpty());
+    QCOMPARE(edits.count(), 1);
+    QCOMPARE(footer.tagChips().size(), 1);
+    QCOMPARE(footer.tagChips().first()->tag(), QStringLiteral("garden"));
+}
+
+void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen()
+{
+    JournalStore store;
+    store.setEntries({entryWithTags({QStringLiteral("walk"), QStringLiteral("water")}),
+                      entryWithTags({QStringLiteral("walks"), QStringLiteral("wander")}),
+                      entryWithTags({QStringLiteral("wardrobe")}, true)});
+    ComposeFooter footer(store);
+    footer.show();
+    QVERIFY(footer.suggestionRow()->isHidden());
+    QTest::keyClicks(footer.tagField(), QStringLiteral("Wa"));
+    QCOMPARE(footer.tagSuggestions(), (QStringList{QStringLiteral("walk"), QStringLiteral("walks"),
+                                                   QStringLiteral("wander"), QStringLiteral("water")}));
+    QVERIFY(!footer.suggestionRow()->isHidden());
+    QCOMPARE(footer.suggestionChips().size(), 4);
+
+    footer.setTags({QStringLiteral("walk")});
+    QCOMPARE(footer.tagSuggestions(),
+             (QStringList{QStringLiteral("walks"), QStringLiteral("wander"), QStringLiteral("water")}));
+
+    // A tag stored meanwhile is offered at once.
+    store.addEntry(entryWithTags({QStringLiteral("wave")}));
+    QVERIFY(footer.tagSuggestions().contains(QStringLiteral("wave")));
+
+    footer.tagField()->clear();
+    QVERIFY(footer.tagSuggestions().isEmpty());
+    QVERIFY(footer.suggestionRow()->isHidden());
+}
+
+void ComposeWidgetsTest::footer_suggestionClick_addsTagAndEmptiesField()
+{
+    JournalStore store;
+    store.setEntries({entryWithTags({QStringLiteral("Travel"), QStringLiteral("trip")})});
+    ComposeFooter footer(store);
+    footer.show();
+    QSignalSpy edits(&footer, &ComposeFooter::tagsEdited);
+    QTest::keyClicks(footer.tagField(), QStringLiteral("TR"));
+    QCOMPARE(footer.tagSuggestions(), QStringList{QStringLiteral("trip")});
+    click(footer.suggestionChips().first());
+    QCOMPARE(footer.tags(), QStringList{QStringLiteral("trip")});
+    QVERIFY(footer.tagInput().isEmpty());
+    QVERIFY(footer.suggestionRow()->isHidden());
+    QCOMPARE(edits.count(), 1);
+}
+
+void ComposeWidgetsTest::footer_chipCross_removesOnlyThatTag()
+{
+    JournalStore store;
+    ComposeFooter footer(store);
+    footer.show();
+    footer.setTags({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    QSignalSpy edits(&footer, &ComposeFooter::tagsEdited);
+    click(footer.tagChips().at(1)->removeButton());
+    QCOMPARE(footer.tags(), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+    QCOMPARE(edits.count(), 1);
+    QTest::qWait(1); // the removed chip is deleted on the next turn
+    QCOMPARE(footer.tagChips().size(), 2);
+    QCOMPARE(footer.tagChips().at(1)->tag(), QStringLiteral("c"));
+}
+
+void ComposeWidgetsTest::moodSelector_clickChoosesAndSecondClickClears()
+{
+    MoodStore moods;
+    MoodSelectorView selector(moods);
+    selector.show();
+    QSignalSpy chosen(&selector, &MoodSelectorView::moodChosen);
+    QCOMPARE(selector.chips().size(), moods.moods().size());
+    MoodChip* second = selector.chips().at(1);
+    QCOMPARE(second->accessibleName(), QStringLiteral("Mood: ") + moods.moods().at(1).label);
+    QCOMPARE(second->toolTip(), moods.moods().at(1).label);
+    click(second);
+    QCOMPARE(selector.selectedMood(), std::optional<QString>(moods.moods().at(1).emoji));
+    QVERIFY(second->isChosen());
+    click(selector.chips().at(2));
+    QVERIFY(!second->isChosen());
+    QCOMPARE(selector.selectedMood(), std::optional<QString>(moods.moods().at(2).emoji));
+    click(selector.chips().at(2));
+    QCOMPARE(selector.selectedMood(), std::optional<QString>());
+    QCOMPARE(chosen.count(), 3);
+    QCOMPARE(chosen.last().at(0).value<std::optional<QString>>(), std::optional<QString>());
+}
+
+void ComposeWidgetsTest::moodSelector_emptyPalette_showsOnlyCaption()
+{
+    MoodStore moods;
+    moods.setMoods({});
+    MoodSelectorView selector(moods);
+    selector.show();
+    QVERIFY(selector.chips().isEmpty());
+    auto* caption = selector.findChild<QLabel*>();
+    QVERIFY(caption && caption->isVisible());
+    QCOMPARE(caption->text(), QStringLiteral("MOOD"));
+}
+
+void ComposeWidgetsTest::moodBadge_unknownEmoji_isItsOwnLabel()
+{
+    MoodStore moods;
+    MoodBadge badge(moods);
+    badge.setMood(moods.moods().first().emoji);
+    QCOMPARE(badge.label(), moods.moods().first().label);
+    badge.setMood(QStringLiteral("🦉"));
+    QCOMPARE(badge.label(), QStringLiteral("🦉"));
+}
+
+void ComposeWidgetsTest::imagesPreview_captionAndUnreadableFile()
+{
+    QTemporaryDir dir;
+    const QUrl good = QUrl::fromLocalFile(writeImage(dir.path(), QStringLiteral("a.png")));
+    const QUrl missing = QUrl::fromLocalFile(dir.path() + QStringLiteral("/gone.png"));
+    PendingImagesPreview preview;
+    preview.show();
+    preview.setUrls({good});
+    QCOMPARE(preview.captionText(), QStringLiteral("1 image"));
+    preview.setUrls({good, missing});
+    QCOMPARE(preview.captionText(), QStringLiteral("2 images"));
+    QCOMPARE(preview.thumbs().size(), 2);
+    QVERIFY(preview.thumbs().at(0)->hasThumbnail());
+    QVERIFY(!preview.thumbs().at(1)->hasThumbnail());
+    QVERIFY(!preview.thumbs().at(1)->removeButton()->isHidden());
+}
+
+void ComposeWidgetsTest::imagesPreview_remove_takesEveryCopyAndKeepsFile()
+{
+    QTemporaryDir dir;
+    const QString path = writeImage(dir.path(), QStringLiteral("a.png"));
+    const QUrl a = QUrl::fromLocalFile(path);
+    const QUrl b = QUrl::fromLocalFile(writeImage(dir.path(), QStringLiteral("b.png")));
+    PendingImagesPreview preview;
+    preview.show();
+    preview.setUrls({a, b, a});
+    QSignalSpy edits(&preview, &PendingImagesPreview::urlsEdited);
+    click(preview.thumbs().at(0)->removeButton());
+    QCOMPARE(edits.count(), 1);
+    QCOMPARE(edits.first().at(0).value<QList<QUrl>>(), QList<QUrl>{b});
+    QCOMPARE(preview.urls(), QList<QUrl>{b});
+    QVERIFY(QFile::exists(path));
+}
+
+void ComposeWidgetsTest::audioPreview_remove_deletesRecordingThenRow()
+{
+    QTemporaryDir dir;
+    QList<PendingAudio> clips;
+    for (const QString& name : {QStringLiteral("one.m4a"), QStringLiteral("two.m4a")}) {
+        const QString path = dir.path() + u'/' + name;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("audio");
+        file.close();
+        clips.append({newUuid(), path, 3.5, std::nullopt});
+    }
+    PendingAudioPreview preview;
+    preview.show();
+    preview.setClips(clips);
+    QCOMPARE(preview.rows().size(), 2);
+    QSignalSpy edits(&preview, &PendingAudioPreview::clipsEdited);
+    bool fileGoneWhenListChanged = false;
+    connect(&preview, &PendingAudioPreview::clipsEdited, this,
+            [&] { fileGoneWhenListChanged = !QFile::exists(clips.at(0).path); });
+    QToolButton* remove = preview.rows().at(0)->removeButton();
+    QVERIFY(remove);
+    QCOMPARE(remove->toolTip(), QStringLiteral("Remove voice note"));
+    click(remove);
+    QCOMPARE(edits.count(), 1);
+    QVERIFY(fileGoneWhenListChanged);
+    QVERIFY(QFile::exists(clips.at(1).path));
+    QCOMPARE(preview.clips().size(), 1);
+    QCOMPARE(preview.clips().first().id, clips.at(1).id);
+}

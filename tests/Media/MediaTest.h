@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+/// The attachment pieces the compose window uses: the weather chips, the image picker, and the
+/// stand-ins for the recorder, the transcriber and the weather service (their answers come later,
+/// once, and never to a destroyed receiver).
+class MediaTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void weatherChips_temperature_data();
+    void weatherChips_temperature();
+    void weatherChips_whichChipsShow_data();
+    void weatherChips_whichChipsShow();
+    void clipDuration_data();
+    void clipDuration();
+
+    void weatherAndTranscriber_answerLaterAndOnce();
+    void weatherAndTranscriber_destroyedReceiver_getsNothing();
+    void imagePicker_handsOverChosenFilesOnly();
+    void recordControl_withoutRecorder_isDisabledAndForwardsFinishedRecordings();
+};

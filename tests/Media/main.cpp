@@ -1,0 +1,7 @@
+#include "common/TestSupport.h"
+
+#include "MediaTest.h"
+
+#include <QApplication>
+
+VESPERLOG_TEST_MAIN(QApplication, MediaTest)
