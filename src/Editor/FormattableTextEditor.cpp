@@ -10,6 +10,7 @@
 #include "Model/UserDefaults.h"
 
 #include <QAbstractSpinBox>
+#include <QAbstractTextDocumentLayout>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -113,6 +114,9 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     QTextOption option = document->defaultTextOption();
     option.setTabStopDistance(kTabStopPoints * kPixelsPerPoint);
     document->setDefaultTextOption(option);
+    // With the view's width known when the view makes the layout, only what is shown first is laid
+    // out at once; without it the whole text would be.
+    document->setTextWidth(m_view->viewport()->width());
 
     const QTextCharFormat typing = defaultCharFormat(m_fontSize, m_palette);
     bool loaded = false;
