@@ -6,6 +6,7 @@
 #include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
 
+#include "App/Application.h"
 #include "App/Theme/ColumnVisibilityHolder.h"
 #include "App/Theme/Spring.h"
 #include "Model/JournalStore.h"
@@ -126,6 +127,7 @@ void BM_ScrollStep(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
+    keepLargeAllocationsInHeap();
     g_size = vsp::bench::takeJournalSize(argc, argv, 10000);
     g_journalPath = vsp::bench::installJournal(vsp::bench::generateJournal(g_size));
     QApplication app(argc, argv);

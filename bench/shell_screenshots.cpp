@@ -50,6 +50,7 @@ int main(int argc, char** argv)
 
     VesperlogApp::Options options;
     options.useTray = false;
+    options.startNotifications = false;
     options.followDesktopScheme = false;
     VesperlogApp vesperlog(options);
     JournalStore& store = vesperlog.store();

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <malloc.h>
 
 namespace {
 
@@ -32,9 +33,16 @@ long long residentBytes()
 
 } // namespace
 
+void keepLargeAllocationsInHeap()
+{
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+}
+
 int runVesperlog(int argc, char** argv)
 {
     vsp::relaunchWithHugePagesIfNeeded(argv);
+    keepLargeAllocationsInHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));

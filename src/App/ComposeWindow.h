@@ -30,12 +30,6 @@ public:
     static QWidget* makeComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
                                     CloseAction close, QWidget* parent);
 
-    /// A minimal composer: a title, a plain body and "Save" (Ctrl+Return),
-    /// which adds the entry (an empty title becomes the body's first line, cut to 80 characters) and
-    /// closes the window. Escape closes it without saving.
-    static QWidget* makeBasicComposer(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
-                                      CloseAction close, QWidget* parent);
-
 private:
     QWidget* m_content;
 };

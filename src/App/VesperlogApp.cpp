@@ -11,7 +11,10 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/NotificationManager.h"
+#include "Model/NotificationCenter.h"
 #include "Platform/ColorSchemePortal.h"
+#include "Platform/DesktopNotifications.h"
+#include "Platform/FileDialogChooser.h"
 #include "Settings/SettingsView.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
@@ -31,11 +34,21 @@ VesperlogApp::VesperlogApp(Options options)
       m_updater(std::make_unique<Updater>())
 {
     m_store->setReminderScheduler(&NotificationManager::reminderScheduler());
-    m_store->setFileChooser(m_options.fileChooser);
+    if (m_options.startNotifications) {
+        // Reminders are shown by the desktop, also while they arrive with the application in front.
+        m_notifications = new DesktopNotifications(this);
+        NotificationCenter::instance().setDelivery(m_notifications);
+        NotificationCenter::instance().start();
+        connect(m_notifications, &DesktopNotifications::activated, this, &VesperlogApp::showMainWindow);
+    }
 
     setUpAppearance();
 
     m_mainWindow = new MainWindow(*m_store, *m_moodStore, [this](const QString& id) { openWindow(id); });
+    if (!m_options.fileChooser) {
+        m_ownChooser = std::make_unique<FileDialogChooser>(m_mainWindow);
+    }
+    m_store->setFileChooser(m_options.fileChooser ? m_options.fileChooser : m_ownChooser.get());
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
     connect(m_mainWindow, &MainWindow::firstShown, this, [this] { m_updater->checkQuietly(AppFlags::autoUpdates()); });
 
@@ -52,6 +65,9 @@ VesperlogApp::~VesperlogApp()
     delete m_composeWindow;
     delete m_mainWindow;
     delete m_tray;
+    if (m_notifications && NotificationCenter::instance().delivery() == m_notifications) {
+        NotificationCenter::instance().setDelivery(nullptr);
+    }
     m_store->setReminderScheduler(nullptr);
     m_store->setFileChooser(nullptr);
 }

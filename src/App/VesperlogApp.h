@@ -10,6 +10,7 @@
 class AppCommands;
 class AppSettings;
 class ColorSchemePortal;
+class DesktopNotifications;
 class FileChooser;
 class JournalStore;
 class MainWindow;
@@ -43,6 +44,8 @@ public:
         bool useTray = true;
         /// Follow the desktop portal's colour scheme (off in tests).
         bool followDesktopScheme = true;
+        /// Deliver local notifications through the desktop and start the notification centre.
+        bool startNotifications = true;
         /// The content of the "New Entry" window; empty means the basic composer.
         ComposeWindow::ContentFactory composeContent;
     };
@@ -102,4 +105,5 @@ private:
     QPointer<UpdateSheet> m_updateSheet;
     QSystemTrayIcon* m_tray = nullptr;
     ColorSchemePortal* m_portal = nullptr;
+    DesktopNotifications* m_notifications = nullptr;
 };

@@ -29,6 +29,5 @@ private Q_SLOTS:
     void shortcuts_reachTheirCommands();
     void deleteCommand_deletesOnlyAfterConfirmation();
     void composeWindow_isSingleAndBounded();
-    void basicComposer_savesTrimmedEntry();
     void quickCapture_fromFileMenu_addsEntry();
 };

@@ -6,10 +6,12 @@
 #include "App/Theme/Spring.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/OnThisDaySection.h"
 
 #include <QFontMetricsF>
+#include <QDate>
 #include <QPainter>
 
 #include <cmath>
@@ -171,5 +173,42 @@ void EntryListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         state.hover = animation.hover->value();
     }
     Q_UNUSED(appearance);
-    EntryRow::paint(*painter, rowRect(option.rect), *entry, m_options, state);
+    const QRectF rect = rowRect(option.rect);
+    EntryRow::paintBackground(*painter, rect, state);
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    painter->drawPixmap(rect.topLeft(), contentPixmap(*entry, rect, state.pinned, dpr));
+    EntryRow::paintSelectionDot(*painter, rect, m_options, state.selection);
+}
+
+QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned,
+                                         qreal devicePixelRatio) const
+{
+    const QSize size = rect.size().toSize();
+    ContentKey key;
+    key.id = entry.id;
+    key.contentHash = qHashMulti(0, entry.title, QStringView(entry.body).left(1000), entry.tags,
+                                 entry.mood.value_or(QString()), entry.date, entry.expirationDate.value_or(-1.0));
+    key.size = size;
+    // The date label and the bell depend on today.
+    key.day = QDate::currentDate().toJulianDay();
+    key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0) |
+                (AppearanceManager::instance().isDark() ? 8 : 0);
+    key.devicePixelRatio = devicePixelRatio;
+    key.accent = UserDefaults::instance().string(QStringLiteral("accentColorPreset"), QStringLiteral("yellow"));
+    if (const QPixmap* cached = m_contentCache.object(key)) {
+        return *cached;
+    }
+    QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, vsp::now());
+    }
+    auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
+    const QPixmap result = *pixmap;
+    m_contentCache.insert(key, pixmap, int(std::max<qint64>(1, qint64(size.width()) * size.height() * 4 *
+                                                                      devicePixelRatio * devicePixelRatio / 1024)));
+    return result;
 }

@@ -2,7 +2,9 @@
 
 #include "Views/Main/EntryRow.h"
 
+#include <QCache>
 #include <QHash>
+#include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QUuid>
 
@@ -48,7 +50,28 @@ public:
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
     const EntryRow::Options& options() const { return m_options; }
 
+    /// Forgets the pictures kept of row contents.
+    void clearContentCache() { m_contentCache.clear(); }
+
 private:
+    /// What a row's content picture depends on.
+    struct ContentKey {
+        QUuid id;
+        size_t contentHash = 0;
+        QSize size;
+        qint64 day = 0;
+        int flags = 0;
+        qreal devicePixelRatio = 1;
+        QString accent;
+        bool operator==(const ContentKey&) const = default;
+    };
+    friend size_t qHash(const ContentKey& key, size_t seed) noexcept
+    {
+        return qHashMulti(seed, key.id, key.contentHash, key.size.width(), key.size.height(), key.day, key.flags,
+                          key.accent);
+    }
+    QPixmap contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, qreal devicePixelRatio) const;
+
     struct RowAnimation {
         vsp::SpringValue* selection = nullptr;
         vsp::SpringValue* hover = nullptr;
@@ -63,4 +86,6 @@ private:
     vsp::SpringValue* m_chevron;
     std::function<void()> m_repaint;
     mutable QHash<QUuid, RowAnimation> m_animations;
+    /// Row contents drawn once and reused while nothing they show changes (cost in KiB).
+    mutable QCache<ContentKey, QPixmap> m_contentCache{12 * 1024};
 };

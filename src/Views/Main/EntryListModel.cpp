@@ -46,9 +46,12 @@ void EntryListModel::refresh()
     m_pending = false;
 
     QList<JournalEntry> entries = m_store.filteredEntries();
-    QList<JournalEntry> onThisDay = m_store.onThisDayEntries();
-    const bool showOnThisDay = m_store.selectedSection() == NavSection::Today && !m_store.selectedTag() &&
-                               m_store.searchQuery().isEmpty() && !onThisDay.isEmpty();
+    // The block shows only on Today without tag or search: skip the walk over the journal otherwise (it
+    // would cost every search keystroke).
+    const bool onThisDayPossible =
+        m_store.selectedSection() == NavSection::Today && !m_store.selectedTag() && m_store.searchQuery().isEmpty();
+    QList<JournalEntry> onThisDay = onThisDayPossible ? m_store.onThisDayEntries() : QList<JournalEntry>();
+    const bool showOnThisDay = onThisDayPossible && !onThisDay.isEmpty();
 
     const QSet<QUuid> pinnedIDs = m_store.pinnedIDs();
     QList<Row> rows;

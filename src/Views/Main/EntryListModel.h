@@ -42,7 +42,7 @@ public:
     /// The row showing the entry with this id in the main groups, or -1.
     int rowOf(const QUuid& id) const;
 
-    /// The store's filtered list and On This Day entries as last applied.
+    /// The store's filtered list and, while the block can show, its On This Day entries, as last applied.
     const QList<JournalEntry>& entries() const { return m_entries; }
     const QList<JournalEntry>& onThisDayEntries() const { return m_onThisDay; }
     /// Whether the On This Day block is part of the rows.

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QTextLayout>
 
@@ -89,7 +90,12 @@ const FirstLine& firstLineOf(const JournalEntry& entry)
     static QHash<QUuid, FirstLine> cache;
     auto it = cache.find(entry.id);
     if (it != cache.end()) {
-        if (it->body.constData() == entry.body.constData() || it->body == entry.body) {
+        if (it->body.constData() == entry.body.constData()) {
+            return *it;
+        }
+        if (it->body == entry.body) {
+            // Same text in another string (a store loaded again): share it so the next look is quick.
+            it->body = entry.body;
             return *it;
         }
         *it = measureFirstLine(entry.body);
@@ -99,6 +105,32 @@ const FirstLine& firstLineOf(const JournalEntry& entry)
         cache.clear();
     }
     return *cache.insert(entry.id, measureFirstLine(entry.body));
+}
+
+/// An emoji drawn once into a pixmap and reused: colour emoji glyphs are bitmaps that the font engine
+/// decodes and scales again on every paint, which made a screen of rows with moods slow to draw.
+QPixmap emojiPixmap(const QString& emoji, const QFont& font, qreal devicePixelRatio)
+{
+    const QString key = QStringLiteral("vsp-emoji|%1|%2|%3").arg(emoji).arg(font.pixelSize()).arg(devicePixelRatio);
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm)) {
+        return pm;
+    }
+    const QFontMetricsF fm(font);
+    const QSizeF size(std::ceil(fm.horizontalAdvance(emoji)), std::ceil(fm.height()));
+    QImage image((size * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(0, fm.ascent()), emoji);
+    }
+    pm = QPixmap::fromImage(std::move(image));
+    QPixmapCache::insert(key, pm);
+    return pm;
 }
 
 QColor withAlpha(QColor c, qreal factor)
@@ -287,8 +319,9 @@ namespace {
 void drawWrapped(QPainter& p, const QString& text, const QFont& font, const QPointF& origin, qreal width, int lines,
                  qreal lineHeight, qreal lineSpacing)
 {
-    // Only the start of a long body can show; shaping all of it would be wasted.
-    QString shown = text.left(800);
+    // Only the start of a long body can show; shaping more would be wasted. No character is narrower
+    // than 2.5 pixels at this size.
+    QString shown = text.left(qsizetype(lines * width / 2.5) + 16);
     for (QChar& c : shown) {
         if (isLineBreak(c)) {
             c = QChar::LineSeparator;
@@ -336,14 +369,10 @@ void drawWrapped(QPainter& p, const QString& text, const QFont& font, const QPoi
 
 } // namespace
 
-void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
-                     const PaintState& state)
+void EntryRow::paintBackground(QPainter& p, const QRectF& rect, const PaintState& state)
 {
-    const Metrics& m = metrics();
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-
     // Glass: clear at rest; regular glass fades in, tinted white on hover and with the accent when
     // selected.
     const vsp::Appearance appearance = AppearanceManager::instance().current();
@@ -365,7 +394,43 @@ void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry,
             p.fillPath(path, tint);
         }
     }
+    p.restore();
+}
 
+void EntryRow::paintSelectionDot(QPainter& p, const QRectF& rect, const Options& options, qreal selection)
+{
+    if (selection <= 0.001) {
+        return;
+    }
+    const qreal padV = options.compactListView ? kCompactVerticalPadding : kVerticalPadding;
+    const qreal markMid = rect.top() + padV + metrics().markLine / 2;
+    const qreal r = 3 * selection;
+    QColor dot = Color::resolvedAccent(1.0).resolve();
+    dot.setAlphaF(float(selection));
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(dot);
+    p.drawEllipse(QPointF(rect.right() - kHorizontalPadding - 3, markMid), r, r);
+    p.restore();
+}
+
+void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
+                     const PaintState& state)
+{
+    paintBackground(p, rect, state);
+    paintContent(p, rect, entry, options, state.pinned, state.now);
+    paintSelectionDot(p, rect, options, state.selection);
+}
+
+void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
+                            bool pinned, double now)
+{
+    const Metrics& m = metrics();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const vsp::Appearance appearance = AppearanceManager::instance().current();
     const qreal padV = options.compactListView ? kCompactVerticalPadding : kVerticalPadding;
     const QRectF content = rect.adjusted(kHorizontalPadding, padV, -kHorizontalPadding, -padV);
     const QColor accent = Color::resolvedAccent(1.0).resolve(appearance);
@@ -376,11 +441,11 @@ void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry,
     // Mark line.
     qreal x = content.left();
     const qreal markMid = content.top() + m.markLine / 2;
-    if (state.pinned) {
+    if (pinned) {
         vsp::symbols::paint(p, u"pin.fill", QRectF(x, markMid - 4, 8, 8), withAlpha(accent, 0.75));
         x += 8 + kSpacing;
     }
-    const QString date = dateLabel(entry.date, state.now);
+    const QString date = dateLabel(entry.date, now);
     const QFontMetricsF dateMetrics(dateFont());
     p.setFont(dateFont());
     p.setPen(tertiary);
@@ -390,23 +455,14 @@ void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry,
         const QFontMetricsF moodMetrics(moodFont());
         p.save();
         p.setOpacity(p.opacity() * 0.7);
-        p.setFont(moodFont());
-        p.setPen(primary);
-        p.drawText(QPointF(x, markMid - moodMetrics.height() / 2 + moodMetrics.ascent()), *entry.mood);
+        const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+        p.drawPixmap(QPointF(x, markMid - moodMetrics.height() / 2), emojiPixmap(*entry.mood, moodFont(), dpr));
         p.restore();
         x += moodMetrics.horizontalAdvance(*entry.mood) + kSpacing;
     }
-    const ExpirationMark bell = expirationMark(entry.expirationDate, state.now);
+    const ExpirationMark bell = expirationMark(entry.expirationDate, now);
     if (bell != ExpirationMark::None) {
         vsp::symbols::paint(p, u"bell.fill", QRectF(x, markMid - 4, 8, 8), expirationColor(bell).resolve(appearance));
-    }
-    if (state.selection > 0.001) {
-        const qreal r = 3 * state.selection;
-        QColor dot = accent;
-        dot.setAlphaF(float(state.selection));
-        p.setPen(Qt::NoPen);
-        p.setBrush(dot);
-        p.drawEllipse(QPointF(content.right() - 3, markMid), r, r);
     }
 
     // Title.

@@ -73,9 +73,17 @@ public:
         qreal hover = 0;
         double now = 0;
     };
-    /// Paints the row filling `rect`.
+    /// Paints the row filling `rect`: background, content and selection dot.
     static void paint(QPainter& painter, const QRectF& rect, const JournalEntry& entry, const Options& options,
                       const PaintState& state);
+    /// The row's glass, tinted by the selection and hover state.
+    static void paintBackground(QPainter& painter, const QRectF& rect, const PaintState& state);
+    /// Marks, title, preview and tags: everything that does not move with the selection or the pointer,
+    /// so lists may keep it as a picture.
+    static void paintContent(QPainter& painter, const QRectF& rect, const JournalEntry& entry, const Options& options,
+                             bool pinned, double now);
+    /// The accent dot of the selected row, scaled and faded by `selection` (0 to 1).
+    static void paintSelectionDot(QPainter& painter, const QRectF& rect, const Options& options, qreal selection);
 
     /// Layout constants of the row.
     static constexpr qreal kHorizontalPadding = 14;
