@@ -11,7 +11,7 @@
 
 namespace {
 
-// Union of the line pieces that [start, end) covers, in document coordinates.
+// Union of the line segments that [start, end) covers, in document coordinates.
 QRectF selectionBounds(const QTextDocument& document, int start, int end)
 {
     QRectF bounds;
@@ -38,9 +38,9 @@ QRectF selectionBounds(const QTextDocument& document, int start, int end)
             if (to >= lineEnd && end > lineEnd) {
                 x2 = std::max(x2, line.naturalTextRect().right());
             }
-            const QRectF piece(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
+            const QRectF segment(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
                                line.height());
-            bounds = bounds.isNull() ? piece : bounds.united(piece);
+            bounds = bounds.isNull() ? segment : bounds.united(segment);
         }
     }
     return bounds;
