@@ -81,6 +81,11 @@ void shoot(const QString& mode, const QString& outFolder, const QString& imagePa
     view->setGeometry(window.rect());
     window.show();
     QTest::qWait(400);
+    if (mode == QStringLiteral("dark")) {
+        const QString empty = outFolder + QStringLiteral("/compose-empty-dark.png");
+        window.grab().save(empty);
+        std::printf("%s\n", qPrintable(empty));
+    }
 
     view->typeChips().at(3)->click();
     QTest::keyClicks(view->titleField(), QStringLiteral("A walk along the river"));

@@ -37,7 +37,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QKeySequence>
@@ -554,25 +553,20 @@ void ComposeView::playEntrance()
 {
     m_appeared = true;
     Q_EMIT appearedChanged(true);
-    if (!vsp::animationsEnabled()) {
-        setGraphicsEffect(nullptr);
+    // The window fades in as a whole (where the desktop composites windows). An opacity effect on the
+    // content instead would repaint every child through an off-screen picture, and scroll areas show
+    // black there while it runs.
+    QWidget* top = window();
+    if (!vsp::animationsEnabled() || !top || !top->isWindow() || top == this) {
         return;
     }
-    // Fade in; the effect goes when done, so typing never pays for it.
-    auto* fade = new QGraphicsOpacityEffect(this);
-    fade->setOpacity(0.0);
-    setGraphicsEffect(fade);
+    top->setWindowOpacity(0.0);
     const vsp::Spring spring{0.45, 0.78};
-    auto* animation = new QPropertyAnimation(fade, "opacity", fade);
+    auto* animation = new QPropertyAnimation(top, "windowOpacity", this);
     animation->setStartValue(0.0);
     animation->setEndValue(1.0);
     animation->setDuration(spring.durationMs());
     animation->setEasingCurve(QEasingCurve::OutCubic);
-    connect(animation, &QPropertyAnimation::finished, this, [this, fade] {
-        if (graphicsEffect() == fade) {
-            setGraphicsEffect(nullptr);
-        }
-    });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
@@ -944,6 +938,9 @@ void ComposeView::refreshExpiration()
     m_expirationPicker->setMinimumDate(std::min(today, chosen));
     m_expirationPicker->setDate(chosen);
     m_settingExpiration = false;
+    // Wide enough for its date and the popup arrow; without a frame it would cut the year off.
+    const QFontMetrics metrics(m_expirationPicker->font());
+    m_expirationPicker->setFixedWidth(metrics.horizontalAdvance(m_expirationPicker->text()) + 34);
     m_expirationPicker->setVisible(m_hasExpiration);
 }
 

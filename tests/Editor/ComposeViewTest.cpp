@@ -283,7 +283,17 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     click(view->expirationChip());
     QVERIFY(view->expirationPicker()->isVisible());
     QCOMPARE(view->expirationChip()->text(), QStringLiteral("Expires"));
+    // A day picked in the date field keeps the time of day; switching the chip off and on keeps it.
+    const QTime timeOfDay = toDateTime(view->expirationDate()).time();
+    const QDate picked = QDate::currentDate().addDays(10);
+    view->expirationPicker()->setDate(picked);
+    click(view->expirationChip());
+    QVERIFY(!view->expirationPicker()->isVisible());
+    click(view->expirationChip());
+    QCOMPARE(view->expirationPicker()->date(), picked);
     const double expiration = view->expirationDate();
+    QCOMPARE(localDate(expiration), picked);
+    QCOMPARE(toDateTime(expiration).time(), timeOfDay);
 
     view->imagePicker()->setChooser([&](QWidget*) {
         return QList<QUrl>{QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)};
