@@ -114,6 +114,10 @@ void shoot(const QString& mode, const QString& outFolder, const QString& imagePa
     view->addPendingImages({QUrl::fromLocalFile(imagePath), QUrl::fromLocalFile(imagePath)});
     editor->textView()->setFocus();
     select(*editor, QStringLiteral("path smelled"));
+    if (qEnvironmentVariableIsSet("COMPOSE_SHOT_ENTRANCE")) {
+        QTest::qWait(60);
+        window.grab().save(outFolder + QStringLiteral("/compose-bar-entrance-") + mode + QStringLiteral(".png"));
+    }
     QTest::qWait(900);
 
     const QString file = outFolder + QStringLiteral("/compose-") + mode + QStringLiteral(".png");

@@ -831,9 +831,20 @@ void ComposeView::saveEntry()
 
 // ------------------------------------------------------------ drops
 
+bool ComposeView::dragCarriesImages(const QMimeData* mime)
+{
+    // A drag sends a move event for every pointer motion: look into its files once per drag.
+    if (mime != m_dragMime) {
+        m_dragMime = mime;
+        m_dragHasImages = !acceptableImageDrops(mime).isEmpty();
+    }
+    return m_dragHasImages;
+}
+
 void ComposeView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!acceptableImageDrops(event->mimeData()).isEmpty()) {
+    m_dragMime = nullptr;
+    if (dragCarriesImages(event->mimeData())) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -842,7 +853,7 @@ void ComposeView::dragEnterEvent(QDragEnterEvent* event)
 
 void ComposeView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!acceptableImageDrops(event->mimeData()).isEmpty()) {
+    if (dragCarriesImages(event->mimeData())) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -851,6 +862,7 @@ void ComposeView::dragMoveEvent(QDragMoveEvent* event)
 
 void ComposeView::dropEvent(QDropEvent* event)
 {
+    m_dragMime = nullptr;
     const QList<QUrl> images = acceptableImageDrops(event->mimeData());
     if (images.isEmpty()) {
         event->ignore();
@@ -872,13 +884,17 @@ bool ComposeView::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (!acceptableImageDrops(drag->mimeData()).isEmpty()) {
+        if (event->type() == QEvent::DragEnter) {
+            m_dragMime = nullptr;
+        }
+        if (dragCarriesImages(drag->mimeData())) {
             drag->acceptProposedAction();
             return true;
         }
         break;
     }
     case QEvent::Drop: {
+        m_dragMime = nullptr;
         auto* drop = static_cast<QDropEvent*>(event);
         const QList<QUrl> images = acceptableImageDrops(drop->mimeData());
         if (!images.isEmpty()) {

@@ -191,6 +191,7 @@ private:
     void setPendingImages(const QList<QUrl>& urls);
     void setPendingAudio(const QList<PendingAudio>& clips);
     void setWeather(const std::optional<WeatherSnapshot>& snapshot);
+    bool dragCarriesImages(const QMimeData* mime);
 
     void refreshSaveState();
     void refreshWordCount();
@@ -227,6 +228,9 @@ private:
     /// Counts appearances, so answers meant for an earlier opening (weather) are dropped.
     quint64 m_generation = 0;
     bool m_settingExpiration = false;
+    /// The drag last looked into, and whether it carries images (identity only; never dereferenced).
+    const QMimeData* m_dragMime = nullptr;
+    bool m_dragHasImages = false;
 
     RichTextHandle* m_bodyHandle;
     SelectionState* m_selectionState;
