@@ -35,8 +35,8 @@ long long residentBytes()
 
 void keepLargeAllocationsInHeap()
 {
-    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
 }
 
 int runVesperlog(int argc, char** argv)

@@ -174,10 +174,38 @@ void EntryListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     }
     Q_UNUSED(appearance);
     const QRectF rect = rowRect(option.rect);
-    EntryRow::paintBackground(*painter, rect, state);
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    if (state.selection <= 0.001 && state.hover <= 0.001) {
+        // Rows at rest share one picture of their glass per size.
+        painter->drawPixmap(rect.topLeft(), restingBackground(rect.size().toSize(), dpr));
+    } else {
+        EntryRow::paintBackground(*painter, rect, state);
+    }
     painter->drawPixmap(rect.topLeft(), contentPixmap(*entry, rect, state.pinned, dpr));
     EntryRow::paintSelectionDot(*painter, rect, m_options, state.selection);
+}
+
+QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio) const
+{
+    const QString key = QStringLiteral("%1x%2|%3|%4")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(devicePixelRatio)
+                            .arg(AppearanceManager::instance().isDark() ? 1 : 0);
+    if (const QPixmap* cached = m_backgroundCache.object(key)) {
+        return *cached;
+    }
+    QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        EntryRow::paintBackground(p, QRectF(QPointF(0, 0), QSizeF(size)), EntryRow::PaintState{});
+    }
+    auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
+    const QPixmap result = *pixmap;
+    m_backgroundCache.insert(key, pixmap);
+    return result;
 }
 
 QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned,

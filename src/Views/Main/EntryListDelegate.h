@@ -51,7 +51,11 @@ public:
     const EntryRow::Options& options() const { return m_options; }
 
     /// Forgets the pictures kept of row contents.
-    void clearContentCache() { m_contentCache.clear(); }
+    void clearContentCache()
+    {
+        m_contentCache.clear();
+        m_backgroundCache.clear();
+    }
 
 private:
     /// What a row's content picture depends on.
@@ -71,6 +75,8 @@ private:
                           key.accent);
     }
     QPixmap contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, qreal devicePixelRatio) const;
+    /// The glass of a row at rest (neither selected nor hovered) of this size.
+    QPixmap restingBackground(const QSize& size, qreal devicePixelRatio) const;
 
     struct RowAnimation {
         vsp::SpringValue* selection = nullptr;
@@ -88,4 +94,6 @@ private:
     mutable QHash<QUuid, RowAnimation> m_animations;
     /// Row contents drawn once and reused while nothing they show changes (cost in KiB).
     mutable QCache<ContentKey, QPixmap> m_contentCache{12 * 1024};
+    /// Resting glass pictures by size and appearance (a few distinct row heights).
+    mutable QCache<QString, QPixmap> m_backgroundCache{64};
 };
