@@ -44,6 +44,9 @@ fuzz: deps
 	mkdir -p $(FUZZ_BUILD_DIR)/corpus
 	QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD_DIR)/rtf_reader_fuzz -max_total_time=$(or $(FUZZ_SECONDS),60) \
 		-dict=fuzz/rtf.dict $(FUZZ_BUILD_DIR)/corpus fuzz/corpus
+	mkdir -p $(FUZZ_BUILD_DIR)/corpus-journal
+	$(FUZZ_BUILD_DIR)/journal_json_fuzz -max_total_time=$(or $(FUZZ_SECONDS),60) -max_len=4096 \
+		$(FUZZ_BUILD_DIR)/corpus-journal fuzz/corpus-journal
 
 clean:
 	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR)

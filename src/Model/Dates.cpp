@@ -30,9 +30,9 @@ QDate localDate(double timestamp)
 {
     // The C library's conversion is the one Qt uses for local time too, without QDateTime's overhead:
     // list queries convert every entry.
-    const double unix = std::floor(timestamp + kReferenceDateOffset);
-    if (std::isfinite(unix) && std::abs(unix) < 1e15) {
-        const time_t t = static_cast<time_t>(unix);
+    const double unixSeconds = std::floor(timestamp + kReferenceDateOffset);
+    if (std::isfinite(unixSeconds) && std::abs(unixSeconds) < 1e15) {
+        const time_t t = static_cast<time_t>(unixSeconds);
         tm local{};
         if (localtime_r(&t, &local)) {
             return QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
