@@ -379,6 +379,30 @@ void AppTest::deleteCommand_deletesOnlyAfterConfirmation()
     QCOMPARE(store.trashedEntries().size(), 1);
 }
 
+void AppTest::editCommand_startsAndSavesEditing()
+{
+    AppFixture f;
+    JournalStore& store = f.store();
+    EntryDetailView* detail = f.app->mainWindow()->contentView()->detail();
+    const QUuid first = store.entries().first().id;
+    QVERIFY(detail->isVisible());
+    f.commands().editEntry()->trigger();
+    QVERIFY(detail->isEditing());
+    auto* title = detail->findChild<QLineEdit*>();
+    QVERIFY(title && !title->isReadOnly());
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Renamed"));
+    QCOMPARE(store.entry(first)->title, QStringLiteral("First"));
+    f.commands().editEntry()->trigger();
+    QVERIFY(!detail->isEditing());
+    QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed"));
+    // Moving the selection saves edits in progress.
+    f.commands().editEntry()->trigger();
+    QTest::keyClicks(title, QStringLiteral("!"));
+    store.setSelectedEntryID(store.entries().at(1).id);
+    QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed!"));
+}
+
 void AppTest::composeWindow_isSingleAndBounded()
 {
     AppFixture f;

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void entryCommands_actOnSelectedEntry();
     void shortcuts_reachTheirCommands();
     void deleteCommand_deletesOnlyAfterConfirmation();
+    void editCommand_startsAndSavesEditing();
     void composeWindow_isSingleAndBounded();
     void quickCapture_fromFileMenu_addsEntry();
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
@@ -260,16 +261,50 @@ void paint(QPainter& painter, QStringView symbol, const QRectF& rect, const QCol
     painter.drawPixmap(target, pm, QRectF(0, 0, pm.width(), pm.height()));
 }
 
+namespace {
+
+/// Draws a symbol at whatever size and mode the icon is asked for, when it is asked for: menus and
+/// lists show dozens of icons of which few sizes are ever used.
+class SymbolIconEngine final : public QIconEngine {
+public:
+    SymbolIconEngine(QString symbol, QColor color) : m_symbol(std::move(symbol)), m_color(std::move(color)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
+    {
+        QColor color = m_color;
+        if (mode == QIcon::Disabled) {
+            color.setAlphaF(color.alphaF() * 0.4f);
+        }
+        symbols::paint(*painter, m_symbol, QRectF(rect), color);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
+    {
+        QColor color = m_color;
+        if (mode == QIcon::Disabled) {
+            color.setAlphaF(color.alphaF() * 0.4f);
+        }
+        return symbols::pixmap(m_symbol, color, std::min(size.width(), size.height()), scale);
+    }
+
+    QIconEngine* clone() const override { return new SymbolIconEngine(m_symbol, m_color); }
+    QString key() const override { return QStringLiteral("vsp-symbol"); }
+
+private:
+    QString m_symbol;
+    QColor m_color;
+};
+
+} // namespace
+
 QIcon icon(QStringView symbol, const QColor& color)
 {
-    QIcon result;
-    QColor disabled = color;
-    disabled.setAlphaF(color.alphaF() * 0.4f);
-    for (const int size : {16, 32}) {
-        result.addPixmap(pixmap(symbol, color, size), QIcon::Normal);
-        result.addPixmap(pixmap(symbol, disabled, size), QIcon::Disabled);
-    }
-    return result;
+    return QIcon(new SymbolIconEngine(symbol.toString(), color));
 }
 
 } // namespace vsp::symbols

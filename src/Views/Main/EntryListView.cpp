@@ -32,7 +32,7 @@ constexpr int kSearchHeight = 44;
 
 EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
                              vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_openWindow(std::move(openWindow)),
+    : QWidget(parent), m_store(store), m_openWindow(std::move(openWindow)),
       m_pages(new QStackedWidget(this)), m_listPage(new QWidget(m_pages)),
       m_header(new ListHeader(store, moodStore, columns, m_listPage)), m_searchHolder(new QWidget(m_listPage)),
       m_searchField(new SearchField(store, m_searchHolder)), m_body(new QStackedWidget(m_listPage)),

@@ -56,7 +56,6 @@ private:
     void scheduleMidnight();
 
     JournalStore& m_store;
-    MoodStore& m_moodStore;
     vsp::OpenWindowAction m_openWindow;
     QStackedWidget* m_pages;
     QWidget* m_listPage;
