@@ -33,9 +33,12 @@ const EntryListModel* listModel(const QModelIndex& index)
 
 EntryListDelegate::EntryListDelegate(JournalStore& store, QObject* parent)
     : QStyledItemDelegate(parent), m_store(store), m_options(EntryRow::currentOptions()),
-      m_chevron(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this))
+      m_onThisDayReveal(new vsp::SpringValue(1.0, vsp::Spring{0.3, 1.0}, this))
 {
-    connect(m_chevron, &vsp::SpringValue::valueChanged, this, [this] {
+    connect(m_onThisDayReveal, &vsp::SpringValue::valueChanged, this, [this] {
+        if (m_relayout) {
+            m_relayout();
+        }
         if (m_repaint) {
             m_repaint();
         }
@@ -62,13 +65,18 @@ void EntryListDelegate::setHoveredOnThisDayRow(int row)
     m_hoveredOnThisDay = row;
 }
 
-void EntryListDelegate::setChevronTurnTarget(qreal turn, bool animated)
+void EntryListDelegate::setOnThisDayExpanded(bool expanded, bool animated)
 {
     if (animated) {
-        m_chevron->animateTo(turn);
+        m_onThisDayReveal->animateTo(expanded ? 1.0 : 0.0);
     } else {
-        m_chevron->setValue(turn);
+        m_onThisDayReveal->setValue(expanded ? 1.0 : 0.0);
     }
+}
+
+qreal EntryListDelegate::onThisDayReveal() const
+{
+    return m_onThisDayReveal->value();
 }
 
 EntryListDelegate::RowAnimation& EntryListDelegate::animationFor(const QUuid& id) const
@@ -124,7 +132,7 @@ QSize EntryListDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
     }
     case EntryListModel::RowKind::OnThisDay:
         return {width, int(std::ceil(OnThisDaySection::height(int(model->onThisDayEntries().size()),
-                                                              model->onThisDayExpanded())))};
+                                                              m_onThisDayReveal->value())))};
     case EntryListModel::RowKind::Entry: {
         const JournalEntry* entry = model->entryAt(index.row());
         const qreal h = EntryRow::height(*entry, width - 2 * kRowInset, m_options);
@@ -153,8 +161,8 @@ void EntryListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         return;
     }
     case EntryListModel::RowKind::OnThisDay:
-        OnThisDaySection::paint(*painter, QRectF(option.rect), model->onThisDayEntries(), model->onThisDayExpanded(),
-                                m_chevron->value(), m_hoveredOnThisDay);
+        OnThisDaySection::paint(*painter, QRectF(option.rect), model->onThisDayEntries(), m_onThisDayReveal->value(),
+                                m_hoveredOnThisDay);
         return;
     case EntryListModel::RowKind::Entry:
         break;

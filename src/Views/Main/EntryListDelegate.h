@@ -40,10 +40,15 @@ public:
 
     /// The entry under the pointer (hover glass), or none; set by the view.
     void setHoveredEntry(const QUuid& id);
+    QUuid hoveredEntry() const { return m_hovered; }
     /// The On This Day row under the pointer, or -1.
     void setHoveredOnThisDayRow(int row);
-    /// The On This Day chevron's turn: 0 expanded, 1 collapsed (animated).
-    void setChevronTurnTarget(qreal turn, bool animated);
+    /// Unfolds or folds the On This Day block (with the 0.3 spring when animated).
+    void setOnThisDayExpanded(bool expanded, bool animated);
+    /// 1 when the block is unfolded, 0 when folded, in between while it moves.
+    qreal onThisDayReveal() const;
+    /// Called while row heights change (the block unfolding) so the list lays its rows out again.
+    void setRelayout(std::function<void()> relayout) { m_relayout = std::move(relayout); }
     /// Called whenever an animation moved and the list must be repainted.
     void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
     /// Re-reads the row settings ("showEntryPreviews", "compactListView").
@@ -89,8 +94,9 @@ private:
     EntryRow::Options m_options;
     QUuid m_hovered;
     int m_hoveredOnThisDay = -1;
-    vsp::SpringValue* m_chevron;
+    vsp::SpringValue* m_onThisDayReveal;
     std::function<void()> m_repaint;
+    std::function<void()> m_relayout;
     mutable QHash<QUuid, RowAnimation> m_animations;
     /// Row contents drawn once and reused while nothing they show changes (cost in KiB).
     mutable QCache<ContentKey, QPixmap> m_contentCache{12 * 1024};

@@ -41,9 +41,10 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     setViewportMargins(0, 8, 0, 8);
 
     m_delegate->setRepaint([this] { viewport()->update(); });
+    m_delegate->setRelayout([this] { relayout(); });
     connect(m_model, &EntryListModel::refreshed, this, [this] { relayout(); });
     connect(m_model, &EntryListModel::onThisDayExpandedChanged, this, [this] {
-        m_delegate->setChevronTurnTarget(m_model->onThisDayExpanded() ? 0.0 : 1.0, true);
+        m_delegate->setOnThisDayExpanded(m_model->onThisDayExpanded(), true);
         relayout();
     });
     connect(&store, &JournalStore::selectedEntryIDChanged, viewport(), qOverload<>(&QWidget::update));

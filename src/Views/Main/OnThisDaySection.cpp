@@ -72,11 +72,11 @@ QString OnThisDaySection::yearLabel(double date)
     return vsp::formatLocal(date, QStringLiteral("yyyy"));
 }
 
-qreal OnThisDaySection::height(int entryCount, bool expanded)
+qreal OnThisDaySection::height(int entryCount, qreal reveal)
 {
     qreal h = kOuterTop + headerHeight();
-    if (expanded && entryCount > 0) {
-        h += entryCount * rowHeight() + kRowsBottom;
+    if (reveal > 0 && entryCount > 0) {
+        h += std::clamp(reveal, 0.0, 1.0) * (entryCount * rowHeight() + kRowsBottom);
     }
     return h;
 }
@@ -107,9 +107,10 @@ OnThisDaySection::Hit OnThisDaySection::hitTest(const QRectF& rect, const QPoint
     return {};
 }
 
-void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<JournalEntry>& entries, bool expanded,
-                             qreal chevronTurn, int hoveredEntry)
+void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<JournalEntry>& entries, qreal reveal,
+                             int hoveredEntry)
 {
+    const qreal chevronTurn = 1.0 - std::clamp(reveal, 0.0, 1.0);
     const vsp::Appearance appearance = AppearanceManager::instance().current();
     const QRectF panel = panelRect(rect);
     const QColor accent = Color::resolvedAccent(1.0).resolve(appearance);
@@ -138,7 +139,9 @@ void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<Journa
     vsp::symbols::paint(p, u"chevron.up", chevron, headerColor);
     p.restore();
 
-    if (expanded) {
+    if (reveal > 0.001) {
+        // Unfolding rows show as far as the panel has grown.
+        p.setClipRect(panel, Qt::IntersectClip);
         QColor yearColor = accent;
         yearColor.setAlphaF(0.75f);
         const QColor primary = Color::primaryStyle().resolve(appearance);

@@ -4,6 +4,7 @@
 
 #include "App/Theme/ColumnVisibilityHolder.h"
 #include "App/Theme/Glass.h"
+#include "App/Theme/Spring.h"
 #include "Model/AppNotifications.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
@@ -137,6 +138,13 @@ void EntryListViewTest::clickingRow_selectsItsEntry()
     QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("C")).id));
     c.click(QStringLiteral("A"));
     QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("A")).id));
+    // The pointer over a row lights it up; leaving the list puts it out.
+    const QRect overC = c.list()->rectOf(c.byTitle(QStringLiteral("C")).id);
+    QTest::mouseMove(c.list()->viewport(), overC.center());
+    QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("C")).id);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(c.list(), &leave);
+    QCOMPARE(c.list()->listDelegate()->hoveredEntry(), QUuid());
     // The gap between rows belongs to no entry.
     const QRect rect = c.list()->rectOf(c.byTitle(QStringLiteral("B")).id);
     QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, QPoint(rect.center().x(), rect.bottom() - 1));
@@ -476,6 +484,16 @@ void EntryListViewTest::onThisDay_foldsAndSelects()
     QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, hit(1));
     QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(older.id));
     QCOMPARE(c.store.selectedSection(), NavSection::Today);
+
+    // With motion on, the rows fold away with the spring rather than at once.
+    vsp::setAnimationsEnabled(true);
+    EntryListDelegate* delegate = c.list()->listDelegate();
+    QCOMPARE(delegate->onThisDayReveal(), 1.0);
+    QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, QPoint(int(panel.center().x()), int(panel.top() + 12)));
+    QVERIFY(!model->onThisDayExpanded());
+    QTRY_VERIFY(delegate->onThisDayReveal() > 0.0 && delegate->onThisDayReveal() < 1.0);
+    QTRY_COMPARE(delegate->onThisDayReveal(), 0.0);
+    vsp::setAnimationsEnabled(false);
 }
 
 void EntryListViewTest::rowSettings_changeRowsAtOnce()
