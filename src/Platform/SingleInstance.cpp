@@ -32,7 +32,9 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::defaultServerName()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    // The runtime folder belongs to the user alone (Qt makes one with mode 0700 when the desktop gives
+    // none), so no other account can take the name first.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
         return QDir(runtime).filePath(QStringLiteral("vesperlog.sock"));
     }

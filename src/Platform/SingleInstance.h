@@ -20,8 +20,9 @@ public:
     explicit SingleInstance(const QString& serverName = QString(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    /// The per-user socket: "vesperlog.sock" in $XDG_RUNTIME_DIR, or "vesperlog-<uid>" in the system's
-    /// temporary folder when there is no runtime folder.
+    /// The per-user socket: "vesperlog.sock" in the user's runtime folder ($XDG_RUNTIME_DIR, or the
+    /// private folder Qt makes when it is unset), or "vesperlog-<uid>" in the temporary folder when even
+    /// that is impossible.
     static QString defaultServerName();
 
     /// Becomes the running instance and returns true; or, when another instance answers, asks it to
