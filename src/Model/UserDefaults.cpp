@@ -9,7 +9,7 @@ UserDefaults& UserDefaults::instance()
 }
 
 UserDefaults::UserDefaults()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Vesperlog"),
+    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vesperlog"),
                                              QStringLiteral("Vesperlog")))
 {
 }

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-/// The user's settings: one INI file, organisation "Vesperlog", application "Vesperlog"
+/// The user's settings: one INI-style file, organisation "Vesperlog", application "Vesperlog"
 /// ($XDG_CONFIG_HOME/Vesperlog/Vesperlog.conf). Every reader and writer in the process goes through this
 /// one object, so a write is seen at once by every other reader and announced once per key.
 ///

@@ -277,6 +277,16 @@ void JournalStoreFilesTest::damagedSettingsValues_areIgnored()
     QCOMPARE(*UserDefaults::instance().data(QStringLiteral("pinnedIDs")), QByteArray("[\"not-a-uuid\"]"));
 }
 
+void JournalStoreFilesTest::settingsFile_livesInConfigFolder()
+{
+    JournalStore store;
+    store.toggleSortOrder();
+    UserDefaults::instance().sync();
+    const QString expected = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesperlog/Vesperlog.conf");
+    QCOMPARE(UserDefaults::instance().fileName(), expected);
+    QVERIFY(readFile(expected).contains("sortOrder=oldest"));
+}
+
 void JournalStoreFilesTest::saveFailure_keepsChangeInMemory()
 {
     JournalStore store;

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void navigationState_startsFresh();
     void pinsAndTagColors_roundTripThroughSettings();
     void damagedSettingsValues_areIgnored();
+    void settingsFile_livesInConfigFolder();
     void saveFailure_keepsChangeInMemory();
     void fileOrder_isKeptOnLoad();
     void damagedJournal_neverCrashesNorLosesFile();
