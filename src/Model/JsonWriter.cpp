@@ -1,6 +1,11 @@
 #include "Model/JsonWriter.h"
 
+#include <array>
 #include <charconv>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <cmath>
 
 namespace vsp {
@@ -13,13 +18,20 @@ void appendBase64(QByteArray& output, const QByteArray& bytes)
     const qsizetype start = output.size();
     output.resize(start + ((n + 2) / 3) * 4);
     char* o = output.data() + start;
+    // Two output characters per lookup: a table of every 12-bit value's pair.
+    static const auto pairs = [] {
+        std::array<std::array<char, 2>, 4096> table{};
+        for (int v = 0; v < 4096; ++v) {
+            table[size_t(v)] = {kAlphabet[v >> 6], kAlphabet[v & 63]};
+        }
+        return table;
+    }();
     qsizetype i = 0;
     for (; i + 3 <= n; i += 3) {
         const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
-        *o++ = kAlphabet[v >> 18];
-        *o++ = kAlphabet[(v >> 12) & 63];
-        *o++ = kAlphabet[(v >> 6) & 63];
-        *o++ = kAlphabet[v & 63];
+        std::memcpy(o, pairs[v >> 12].data(), 2);
+        std::memcpy(o + 2, pairs[v & 0xFFF].data(), 2);
+        o += 4;
     }
     if (n - i == 1) {
         const uint32_t v = uint32_t(in[i]) << 16;
@@ -192,6 +204,27 @@ void JsonWriter::value(QStringView text)
     const char16_t* p = text.utf16();
     const char16_t* const end = p + n;
     while (p < end) {
+#ifdef __SSE2__
+        // Eight plain ASCII units at a time: most of any journal is plain text.
+        while (end - p >= 8) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            // 0xFFFF where the unit is ASCII (below 0x80).
+            const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+            const __m128i control = _mm_cmplt_epi16(units, _mm_set1_epi16(0x20));
+            const __m128i quote = _mm_cmpeq_epi16(units, _mm_set1_epi16('"'));
+            const __m128i backslash = _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'));
+            const __m128i plain = _mm_andnot_si128(_mm_or_si128(control, _mm_or_si128(quote, backslash)), ascii);
+            if (_mm_movemask_epi8(plain) != 0xFFFF) {
+                break;
+            }
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(units, units));
+            o += 8;
+            p += 8;
+        }
+        if (p == end) {
+            break;
+        }
+#endif
         const char16_t c = *p;
         if (c < 0x80) {
             if (c >= 0x20 && c != '"' && c != '\\') {

@@ -183,6 +183,13 @@ void EntryCodecTest::encode_nonFiniteNumbers_areLeftOut()
 
     e.date = std::numeric_limits<double>::quiet_NaN();
     QVERIFY(!encodeEntries({e}).ok());
+
+    // A lone surrogate cannot be written as UTF-8: it becomes U+FFFD instead of breaking the file.
+    JournalEntry lone = JournalEntry::create();
+    lone.title = QStringLiteral("abcdefghij") + QChar(0xD800) + QStringLiteral("xyz");
+    const auto back = decodeEntries(encodeEntries({lone}).bytes);
+    QVERIFY(back.ok());
+    QCOMPARE(back.value->first().title, QStringLiteral("abcdefghij\uFFFDxyz"));
 }
 
 void EntryCodecTest::roundTrip_keepsEveryField()
@@ -202,6 +209,41 @@ void EntryCodecTest::roundTrip_keepsEveryField()
     QVERIFY(trash.ok());
     QCOMPARE(trash.value->size(), 1);
     QVERIFY(trash.value->first() == record);
+}
+
+void EntryCodecTest::strings_roundTripAtEveryPosition_data()
+{
+    QTest::addColumn<QString>("special");
+    QTest::newRow("quote") << u"\""_qs;
+    QTest::newRow("backslash") << u"\\"_qs;
+    QTest::newRow("newline") << u"\n"_qs;
+    QTest::newRow("control") << QString(QChar(0x1F));
+    QTest::newRow("nul") << QString(QChar(0));
+    QTest::newRow("delete") << QString(QChar(0x7F));
+    QTest::newRow("latin") << u"é"_qs;
+    QTest::newRow("cjk") << u"日"_qs;
+    QTest::newRow("emoji pair") << u"\U0001F600"_qs;
+    QTest::newRow("slash") << u"/"_qs;
+}
+
+void EntryCodecTest::strings_roundTripAtEveryPosition()
+{
+    // Plain text is written eight units at a time: put the special character at every position around
+    // those blocks, in strings of every length up to three blocks.
+    QFETCH(QString, special);
+    for (int length = 0; length <= 24; ++length) {
+        for (int at = 0; at <= length; ++at) {
+            QString text(length, u'a');
+            text.insert(at, special);
+            JournalEntry e = JournalEntry::create();
+            e.title = text;
+            e.tags = {text};
+            const auto back = decodeEntries(encodeEntries({e}).bytes);
+            QVERIFY2(back.ok(), qPrintable(back.error));
+            QCOMPARE(back.value->first().title, text);
+            QCOMPARE(back.value->first().tags.first(), text);
+        }
+    }
 }
 
 void EntryCodecTest::doubles_printShortestRoundTrip_data()

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void encode_keysInFieldOrder();
     void encode_nonFiniteNumbers_areLeftOut();
     void roundTrip_keepsEveryField();
+    void strings_roundTripAtEveryPosition_data();
+    void strings_roundTripAtEveryPosition();
     void doubles_printShortestRoundTrip_data();
     void doubles_printShortestRoundTrip();
     void base64_strictReading_data();
