@@ -108,6 +108,7 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     // starts with an empty undo history.
     const QFont font = resolveFont(m_fontSize, m_fontDesign);
     auto* document = new QTextDocument(this);
+    document->documentLayout()->setPaintDevice(vsp::editor::layoutDevice());
     document->setUndoRedoEnabled(false);
     document->setDefaultFont(font);
     document->setDocumentMargin(kTextInset);

@@ -1,6 +1,7 @@
 #include "Editor/TextAttributes.h"
 
 #include <QFontDatabase>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -313,6 +314,18 @@ QString plainTextOf(const QTextDocument& document)
     QString text = document.toRawText();
     std::replace(text.begin(), text.end(), QChar(QChar::ParagraphSeparator), QChar(u'\n'));
     return text;
+}
+
+QPaintDevice* layoutDevice()
+{
+    static QImage* device = [] {
+        auto* image = new QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+        const int dotsPerMeter = int(std::lround(72.0 / 0.0254));
+        image->setDotsPerMeterX(dotsPerMeter);
+        image->setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
 }
 
 } // namespace vsp::editor

@@ -9,16 +9,20 @@
 
 #include <functional>
 
+class QPaintDevice;
 class QTextDocument;
 class QTextCursor;
 
 /// The attributes the rich-text editor writes into a QTextDocument, and the helpers that read them.
 ///
-/// Units: font sizes are points (QTextCharFormat::fontPointSize). Block measures (indents, line
-/// spacing, tab stops) are document pixels at 96 dpi, i.e. points × 4/3; RTF twips are points × 20.
+/// Units: font sizes are points (QTextCharFormat::fontPointSize). Documents are laid out for a device
+/// of 72 dots per inch (layoutDevice()), so a point is one document pixel, which the text view shows as
+/// one logical pixel: 15-point text is as large as the 15-pixel type of the rest of the interface. Block
+/// measures (indents, line spacing, tab stops) are document pixels; RTF twips are points × 20.
 namespace vsp::editor {
 
-inline constexpr double kPixelsPerPoint = 4.0 / 3.0;
+inline constexpr double kPixelsPerPoint = 1.0;
+inline constexpr double kTwipsPerPixel = 20.0 / kPixelsPerPoint;
 /// Extra space between the lines of every paragraph, in points.
 inline constexpr double kLineSpacingPoints = 6;
 /// First-line and head indent of a quoted paragraph, in points.
@@ -31,6 +35,10 @@ inline constexpr double kHeadingThreshold = 20;
 inline constexpr double kMaxFontSize = 400;
 /// "writingFontSize" when nothing usable is stored.
 inline constexpr double kDefaultFontSize = 15;
+
+/// The device every editor document is laid out for (72 dots per inch). Give it to a document with
+/// `document->documentLayout()->setPaintDevice(layoutDevice())` before the document is shown.
+QPaintDevice* layoutDevice();
 
 /// Colours that follow the appearance: a run tagged with a role is re-coloured when the palette changes.
 enum class ColorRole : int { None = 0, Body = 1, Title = 2, Quote = 3, Highlight = 4 };

@@ -15,11 +15,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -82,7 +84,21 @@ void EditorWidgetTest::newEditor_typesWithDefaultAttributes()
     QCOMPARE(editor->textView()->document()->defaultFont().family(), editor::familyForDesign(QStringLiteral("default")));
     const QTextBlockFormat block = editor->textView()->document()->begin().blockFormat();
     QCOMPARE(block.lineHeightType(), int(QTextBlockFormat::LineDistanceHeight));
-    QCOMPARE(block.lineHeight(), 8.0);
+    QCOMPARE(block.lineHeight(), editor::kLineSpacingPoints * editor::kPixelsPerPoint);
+}
+
+void EditorWidgetTest::pointSizes_showAsLogicalPixels()
+{
+    // 15-point body text is as tall as 15-pixel interface text, as on the desktop the journal was
+    // designed for, not a third larger.
+    auto editor = makeEditor();
+    editor->resize(600, 300);
+    QTest::keyClicks(editor->textView(), QStringLiteral("Height"));
+    QTextBlock block = editor->textView()->document()->begin();
+    QVERIFY(block.layout() && block.layout()->lineCount() > 0);
+    QFont pixels(editor->textView()->document()->defaultFont());
+    pixels.setPixelSize(15);
+    QVERIFY(qAbs(block.layout()->lineAt(0).height() - QFontMetricsF(pixels).height()) <= 1.0);
 }
 
 void EditorWidgetTest::storedWritingFontSize_data()
@@ -159,7 +175,7 @@ void EditorWidgetTest::setContent_readableRtfWins_elsePlainText()
     editor->setContent(QStringLiteral("plain\nbody"), QByteArray("not rtf at all"));
     QCOMPARE(editor->plainText(), QStringLiteral("plain\nbody"));
     QCOMPARE(vsp::test::sizeAt(*editor, 7), 15.0);
-    QCOMPARE(editor->textView()->document()->lastBlock().blockFormat().lineHeight(), 8.0);
+    QCOMPARE(editor->textView()->document()->lastBlock().blockFormat().lineHeight(), editor::kLineSpacingPoints * editor::kPixelsPerPoint);
 
     editor->setContent(QStringLiteral("deep"), QByteArray("{\\rtf1 ") + QByteArray(10000, '{'));
     QCOMPARE(editor->plainText(), QStringLiteral("deep"));

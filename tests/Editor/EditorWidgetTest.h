@@ -8,6 +8,7 @@ class EditorWidgetTest final : public QObject {
 private Q_SLOTS:
     void init();
     void newEditor_typesWithDefaultAttributes();
+    void pointSizes_showAsLogicalPixels();
     void storedWritingFontSize_data();
     void storedWritingFontSize();
     void fontDesigns_mapToInstalledFamilies_data();

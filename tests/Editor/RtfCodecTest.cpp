@@ -275,10 +275,10 @@ void RtfCodecTest::reader_cocoaDialect_readsListsColoursAndEscapes()
     // The system font name gives no family: the editor's design shows.
     QVERIFY(editor::charFormatAt(doc, marked).fontFamilies().toStringList().isEmpty());
     const QTextBlock item = doc.findBlock(two);
-    QCOMPARE(item.blockFormat().leftMargin(), 720 / 15.0);
-    QCOMPARE(item.blockFormat().textIndent(), -720 / 15.0);
+    QCOMPARE(item.blockFormat().leftMargin(), 720 / editor::kTwipsPerPixel);
+    QCOMPARE(item.blockFormat().textIndent(), -720 / editor::kTwipsPerPixel);
     QCOMPARE(doc.lastBlock().blockFormat().lineHeightType(), int(QTextBlockFormat::LineDistanceHeight));
-    QCOMPARE(doc.lastBlock().blockFormat().lineHeight(), 8.0);
+    QCOMPARE(doc.lastBlock().blockFormat().lineHeight(), editor::kLineSpacingPoints * editor::kPixelsPerPoint);
 }
 
 void RtfCodecTest::reader_officeDialect_skipsWhatItDoesNotKnow()
@@ -321,7 +321,7 @@ void RtfCodecTest::reader_officeDialect_skipsWhatItDoesNotKnow()
     const QTextBlockFormat first = doc.begin().blockFormat();
     QCOMPARE(first.lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
     QCOMPARE(first.lineHeight(), 115.0);
-    QCOMPARE(first.bottomMargin(), 140 / 15.0);
+    QCOMPARE(first.bottomMargin(), 140 / editor::kTwipsPerPixel);
 }
 
 void RtfCodecTest::reader_codePagesAndFontCharsets_data()
@@ -406,8 +406,8 @@ void RtfCodecTest::reader_clampsNumbers()
                          doc));
     QCOMPARE(editor::charFormatAt(doc, 0).fontPointSize(), editor::kMaxFontSize);
     QCOMPARE(editor::charFormatAt(doc, 0).foreground().color(), QColor(255, 0, 255));
-    QVERIFY(doc.begin().blockFormat().leftMargin() >= -31680 / 15.0);
-    QVERIFY(doc.begin().blockFormat().topMargin() <= 31680 / 15.0);
+    QVERIFY(doc.begin().blockFormat().leftMargin() >= -31680 / editor::kTwipsPerPixel);
+    QVERIFY(doc.begin().blockFormat().topMargin() <= 31680 / editor::kTwipsPerPixel);
     QCOMPARE(doc.begin().blockFormat().lineHeight(), 0.0);
     const QString text = editor::plainTextOf(doc);
     QCOMPARE(editor::charFormatAt(doc, int(text.indexOf(u"zero"))).fontPointSize(), 12.0);

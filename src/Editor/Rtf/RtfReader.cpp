@@ -534,7 +534,7 @@ private:
             pa.pendingTabType = QTextOption::DelimiterTab;
         } else if (name == "tx" || name == "tb") {
             if (pa.tabs.size() < 256) {
-                pa.tabs.append(QTextOption::Tab(std::max(0, clampTwips(param)) / 15.0, pa.pendingTabType));
+                pa.tabs.append(QTextOption::Tab(std::max(0, clampTwips(param)) / vsp::editor::kTwipsPerPixel, pa.pendingTabType));
             }
             pa.pendingTabType = QTextOption::LeftTab;
         } else if (name == "deff") {
@@ -820,22 +820,22 @@ private:
     QTextBlockFormat blockFormatOf(const ParaState& p) const
     {
         QTextBlockFormat format;
-        format.setLeftMargin(p.leftIndent / 15.0);
-        format.setRightMargin(p.rightIndent / 15.0);
-        format.setTextIndent(p.firstIndent / 15.0);
-        format.setTopMargin(p.spaceBefore / 15.0);
-        format.setBottomMargin(p.spaceAfter / 15.0);
+        format.setLeftMargin(p.leftIndent / vsp::editor::kTwipsPerPixel);
+        format.setRightMargin(p.rightIndent / vsp::editor::kTwipsPerPixel);
+        format.setTextIndent(p.firstIndent / vsp::editor::kTwipsPerPixel);
+        format.setTopMargin(p.spaceBefore / vsp::editor::kTwipsPerPixel);
+        format.setBottomMargin(p.spaceAfter / vsp::editor::kTwipsPerPixel);
         format.setAlignment(p.alignment);
         if (p.leading >= 0) {
-            format.setLineHeight(p.leading / 15.0, QTextBlockFormat::LineDistanceHeight);
+            format.setLineHeight(p.leading / vsp::editor::kTwipsPerPixel, QTextBlockFormat::LineDistanceHeight);
         } else if (p.lineSpacing != 0) {
             if (p.lineMultiple) {
                 format.setLineHeight(std::clamp(std::abs(p.lineSpacing) / 240.0 * 100, 50.0, 500.0),
                                      QTextBlockFormat::ProportionalHeight);
             } else if (p.lineSpacing > 0) {
-                format.setLineHeight(p.lineSpacing / 15.0, QTextBlockFormat::MinimumHeight);
+                format.setLineHeight(p.lineSpacing / vsp::editor::kTwipsPerPixel, QTextBlockFormat::MinimumHeight);
             } else {
-                format.setLineHeight(-p.lineSpacing / 15.0, QTextBlockFormat::FixedHeight);
+                format.setLineHeight(-p.lineSpacing / vsp::editor::kTwipsPerPixel, QTextBlockFormat::FixedHeight);
             }
         }
         if (!p.tabs.isEmpty()) {
