@@ -102,46 +102,45 @@ void JsonWriter::beforeValue()
     }
 }
 
-void JsonWriter::beginObject()
+void JsonWriter::open(char bracket, bool isObject)
 {
     beforeValue();
-    m_out.append('{');
-    m_levels.push_back({true, true});
+    m_out.append(bracket);
+    m_levels.push_back({isObject, true});
+}
+
+void JsonWriter::close(char bracket)
+{
+    const bool empty = m_levels.back().empty;
+    m_levels.pop_back();
+    if (m_style == Style::Pretty) {
+        if (empty) {
+            // An empty container spans one empty line, as the usual pretty printers of JSON coders write it.
+            m_out.append('\n');
+        }
+        newline();
+    }
+    m_out.append(bracket);
+}
+
+void JsonWriter::beginObject()
+{
+    open('{', true);
 }
 
 void JsonWriter::endObject()
 {
-    const bool empty = m_levels.back().empty;
-    m_levels.pop_back();
-    if (m_style == Style::Pretty) {
-        if (empty) {
-            // An empty container spans one empty line, as the usual pretty printers of JSON coders write it.
-            m_out.append('\n');
-        }
-        newline();
-    }
-    m_out.append('}');
+    close('}');
 }
 
 void JsonWriter::beginArray()
 {
-    beforeValue();
-    m_out.append('[');
-    m_levels.push_back({false, true});
+    open('[', false);
 }
 
 void JsonWriter::endArray()
 {
-    const bool empty = m_levels.back().empty;
-    m_levels.pop_back();
-    if (m_style == Style::Pretty) {
-        if (empty) {
-            // An empty container spans one empty line, as the usual pretty printers of JSON coders write it.
-            m_out.append('\n');
-        }
-        newline();
-    }
-    m_out.append(']');
+    close(']');
 }
 
 void JsonWriter::key(std::string_view name)

@@ -45,6 +45,8 @@ public:
 
 private:
     void beforeValue();
+    void open(char bracket, bool isObject);
+    void close(char bracket);
     void newline();
     void writeEscaped(const char* data, qsizetype size);
     void writeEscapedContent(const char* data, qsizetype size);
