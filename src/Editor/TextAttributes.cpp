@@ -1,5 +1,7 @@
 #include "Editor/TextAttributes.h"
 
+#include "Model/HexColor.h"
+
 #include <QFontDatabase>
 #include <QImage>
 #include <QTextBlock>
@@ -128,42 +130,7 @@ void setForegroundColor(QTextCharFormat& format, const QColor& color)
 
 QColor colorFromHex(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u'#') {
-        ++begin;
-    }
-    while (end > begin && text[end - 1] == u'#') {
-        --end;
-    }
-    QStringView digits = text.mid(begin, end - begin);
-    if (digits.startsWith(u'+')) {
-        digits = digits.mid(1);
-    }
-    quint64 value = 0;
-    bool ok = !digits.isEmpty();
-    for (const QChar c : digits) {
-        int digit = -1;
-        if (c >= u'0' && c <= u'9') {
-            digit = c.unicode() - u'0';
-        } else if (c >= u'a' && c <= u'f') {
-            digit = c.unicode() - u'a' + 10;
-        } else if (c >= u'A' && c <= u'F') {
-            digit = c.unicode() - u'A' + 10;
-        }
-        if (digit < 0) {
-            ok = false;
-            break;
-        }
-        value = value * 16 + quint64(digit);
-        if (value > 0xFFFFFFFFull) {
-            ok = false;
-            break;
-        }
-    }
-    if (!ok) {
-        value = 0;
-    }
+    const quint32 value = vsp::parseHexColor(text).value_or(0);
     return QColor(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
 }
 
