@@ -8,6 +8,7 @@
 #include "Model/JournalStore.h"
 #include "Model/UserDefaults.h"
 #include "Views/Main/EntryListModel.h"
+#include "Views/Main/EntryListMotion.h"
 #include "Views/Main/OnThisDaySection.h"
 
 #include <QFontMetricsF>
@@ -148,6 +149,24 @@ void EntryListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     if (!model) {
         return;
     }
+    if (!m_motion || !m_motion->isRunning()) {
+        paintRow(painter, option, index);
+        return;
+    }
+    const EntryListMotion::Look look = m_motion->lookOf(model->keyAt(index.row()));
+    if (look.opacity <= 0.001) {
+        return;
+    }
+    painter->save();
+    painter->translate(0, look.offsetY);
+    painter->setOpacity(painter->opacity() * look.opacity);
+    paintRow(painter, option, index);
+    painter->restore();
+}
+
+void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const EntryListModel* model = listModel(index);
     const vsp::Appearance appearance = AppearanceManager::instance().current();
     switch (model->kind(index.row())) {
     case EntryListModel::RowKind::Caption: {

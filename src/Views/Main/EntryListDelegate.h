@@ -11,6 +11,7 @@
 #include <functional>
 
 class EntryListModel;
+class EntryListMotion;
 class JournalStore;
 namespace vsp {
 class SpringValue;
@@ -19,7 +20,8 @@ class SpringValue;
 /// Paints the rows of EntryListModel: captions, entry rows (EntryRow) and the On This Day block. The
 /// selection follows `JournalStore::selectedEntryID`, not the view's own selection; the selection tint
 /// and the hover glass move with springs (0.25 and 0.15), for which the delegate keeps a small amount
-/// of animation state per entry and asks `repaint` to redraw while it moves.
+/// of animation state per entry and asks `repaint` to redraw while it moves. While the rows themselves
+/// move (EntryListMotion), each row is drawn where and as faded as the motion says.
 class EntryListDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -51,6 +53,8 @@ public:
     void setRelayout(std::function<void()> relayout) { m_relayout = std::move(relayout); }
     /// Called whenever an animation moved and the list must be repainted.
     void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
+    /// The motion of the rows, asked for each row's place and opacity while rows move (none: at rest).
+    void setMotion(const EntryListMotion* motion) { m_motion = motion; }
     /// Re-reads the row settings ("showEntryPreviews", "compactListView").
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
     const EntryRow::Options& options() const { return m_options; }
@@ -88,9 +92,11 @@ private:
         vsp::SpringValue* hover = nullptr;
     };
     RowAnimation& animationFor(const QUuid& id) const;
+    void paintRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void prune() const;
 
     JournalStore& m_store;
+    const EntryListMotion* m_motion = nullptr;
     EntryRow::Options m_options;
     QUuid m_hovered;
     int m_hoveredOnThisDay = -1;

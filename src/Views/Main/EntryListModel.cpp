@@ -1,17 +1,18 @@
 #include "Views/Main/EntryListModel.h"
 
+#include "App/Theme/Spring.h"
 #include "Model/JournalStore.h"
 
 #include <QTimer>
 
 namespace {
 
-/// The identity of a row: what it is and which entry it shows.
-struct RowKey {
+/// What a row looks like at a glance: what it is, which entry it shows and in which group.
+struct RowLook {
     EntryListModel::RowKind kind;
     QUuid id;
     bool pinned;
-    bool operator==(const RowKey&) const = default;
+    bool operator==(const RowLook&) const = default;
 };
 
 } // namespace
@@ -84,13 +85,13 @@ void EntryListModel::refresh()
         rows.append({RowKind::OnThisDay, -1, false});
     }
 
-    const auto keyOf = [](const QList<Row>& list, const QList<JournalEntry>& source, int r) {
+    const auto lookOf = [](const QList<Row>& list, const QList<JournalEntry>& source, int r) {
         const Row& row = list[r];
-        return RowKey{row.kind, row.index >= 0 ? source[row.index].id : QUuid(), row.pinned};
+        return RowLook{row.kind, row.index >= 0 ? source[row.index].id : QUuid(), row.pinned};
     };
     bool sameRows = rows.size() == m_rows.size();
     for (int r = 0; sameRows && r < rows.size(); ++r) {
-        sameRows = keyOf(rows, entries, r) == keyOf(m_rows, m_entries, r);
+        sameRows = lookOf(rows, entries, r) == lookOf(m_rows, m_entries, r);
     }
 
     const bool onThisDayReturns = showOnThisDay && !m_showOnThisDay;
@@ -101,6 +102,9 @@ void EntryListModel::refresh()
             Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1));
         }
     } else {
+        if (m_changeLimit > 0 && vsp::animationsEnabled()) {
+            Q_EMIT rowsAboutToChange(changeTo(rows, entries));
+        }
         beginResetModel();
         m_entries = std::move(entries);
         m_onThisDay = std::move(onThisDay);
@@ -114,6 +118,74 @@ void EntryListModel::refresh()
         Q_EMIT onThisDayExpandedChanged();
     }
     Q_EMIT refreshed();
+}
+
+EntryListModel::RowKey EntryListModel::keyOf(const Row& row, const QList<JournalEntry>& entries)
+{
+    switch (row.kind) {
+    case RowKind::Entry:
+        return {RowKind::Entry, entries[row.index].id, false};
+    case RowKind::Caption:
+        return {RowKind::Caption, QUuid(), row.pinned};
+    case RowKind::OnThisDay:
+        break;
+    }
+    return {RowKind::OnThisDay, QUuid(), false};
+}
+
+EntryListModel::RowChange EntryListModel::changeTo(const QList<Row>& rows, const QList<JournalEntry>& entries) const
+{
+    RowChange change;
+    // A search that narrows a long list changes thousands of rows: tell that from the counts alone,
+    // before hashing anything, so the keystroke stays cheap.
+    if (std::abs(rows.size() - m_rows.size()) > m_changeLimit) {
+        change.large = true;
+        return change;
+    }
+    QSet<RowKey> before;
+    before.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        before.insert(keyOf(row, m_entries));
+    }
+    QSet<RowKey> after;
+    after.reserve(rows.size());
+    for (const Row& row : rows) {
+        const RowKey key = keyOf(row, entries);
+        after.insert(key);
+        if (!before.contains(key)) {
+            change.inserted.insert(key);
+        }
+    }
+    for (const RowKey& key : std::as_const(before)) {
+        if (!after.contains(key)) {
+            change.removed.insert(key);
+        }
+    }
+    if (change.inserted.size() + change.removed.size() > m_changeLimit) {
+        return RowChange{{}, {}, true};
+    }
+    return change;
+}
+
+EntryListModel::RowKey EntryListModel::keyAt(int row) const
+{
+    if (row < 0 || row >= m_rows.size()) {
+        return {};
+    }
+    return keyOf(m_rows[row], m_entries);
+}
+
+int EntryListModel::rowOf(const RowKey& key) const
+{
+    if (key.kind == RowKind::Entry) {
+        return rowOf(key.id);
+    }
+    for (int r = 0; r < m_rows.size(); ++r) {
+        if (m_rows[r].kind == key.kind && (key.kind != RowKind::Caption || m_rows[r].pinned == key.pinnedCaption)) {
+            return r;
+        }
+    }
+    return -1;
 }
 
 void EntryListModel::setOnThisDayExpanded(bool expanded)

@@ -4,8 +4,11 @@
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUuid>
+
+#include <algorithm>
 
 class JournalStore;
 
@@ -28,6 +31,29 @@ public:
     /// group (bool), and the caption text. Qt::DisplayRole gives the caption or the entry's title.
     enum Role { KindRole = Qt::UserRole + 1, EntryIdRole, PinnedRole, CaptionRole };
 
+    /// The identity of a row from one refresh to the next: an entry row by its entry, whichever group
+    /// it sits in (so pinning moves a row rather than replacing it); a caption by its group; the On This
+    /// Day block by itself.
+    struct RowKey {
+        RowKind kind = RowKind::Entry;
+        QUuid id;
+        bool pinnedCaption = false;
+        bool operator==(const RowKey&) const = default;
+    };
+    friend size_t qHash(const RowKey& key, size_t seed = 0) noexcept
+    {
+        return qHashMulti(seed, int(key.kind), key.id, key.pinnedCaption);
+    }
+
+    /// What a refresh that replaces the rows changes, by identity.
+    struct RowChange {
+        /// Rows that leave the list and rows that join it (both empty when the change is large).
+        QSet<RowKey> removed;
+        QSet<RowKey> inserted;
+        /// More rows come and go than the change limit: the rows are simply replaced.
+        bool large = false;
+    };
+
     explicit EntryListModel(JournalStore& store, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -41,6 +67,14 @@ public:
     QString caption(int row) const;
     /// The row showing the entry with this id in the main groups, or -1.
     int rowOf(const QUuid& id) const;
+    /// The identity of a row (of a default key when out of range), and the row of an identity or -1.
+    RowKey keyAt(int row) const;
+    int rowOf(const RowKey& key) const;
+
+    /// How many rows may come and go in one refresh for the change to be worked out and announced by
+    /// `rowsAboutToChange` (default 0: never; it is also skipped while animations are off). Above it
+    /// the change is announced as large, without its rows.
+    void setChangeLimit(int limit) { m_changeLimit = std::max(0, limit); }
 
     /// The store's filtered list and, while the block can show, its On This Day entries, as last applied.
     const QList<JournalEntry>& entries() const { return m_entries; }
@@ -64,6 +98,9 @@ public:
     bool isRefreshPending() const { return m_pending; }
 
 Q_SIGNALS:
+    /// Just before the rows are replaced by others, while the old rows can still be read: which rows
+    /// leave and which join. Only emitted with a change limit set and animations on.
+    void rowsAboutToChange(const EntryListModel::RowChange& change);
     /// After every refresh that changed the rows or their data.
     void refreshed();
     void onThisDayExpandedChanged();
@@ -76,6 +113,8 @@ private:
     };
 
     void scheduleRefresh();
+    static RowKey keyOf(const Row& row, const QList<JournalEntry>& entries);
+    RowChange changeTo(const QList<Row>& rows, const QList<JournalEntry>& entries) const;
 
     JournalStore& m_store;
     QList<JournalEntry> m_entries;
@@ -84,4 +123,5 @@ private:
     bool m_showOnThisDay = false;
     bool m_onThisDayExpanded = true;
     bool m_pending = false;
+    int m_changeLimit = 0;
 };

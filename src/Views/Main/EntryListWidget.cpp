@@ -5,16 +5,19 @@
 #include "Views/Main/EntryContextMenu.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
+#include "Views/Main/EntryListMotion.h"
 #include "Views/Main/OnThisDaySection.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 
 EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     : QListView(parent), m_store(store), m_model(new EntryListModel(store, this)),
-      m_delegate(new EntryListDelegate(store, this))
+      m_delegate(new EntryListDelegate(store, this)), m_motion(new EntryListMotion(*this, *m_model, *m_delegate))
 {
     setModel(m_model);
     setItemDelegate(m_delegate);
@@ -40,6 +43,8 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     setViewportMargins(0, 8, 0, 8);
 
+    m_delegate->setMotion(m_motion);
+    connect(m_motion, &EntryListMotion::frame, viewport(), qOverload<>(&QWidget::update));
     m_delegate->setRepaint([this] { viewport()->update(); });
     m_delegate->setRelayout([this] { relayout(); });
     connect(m_model, &EntryListModel::refreshed, this, [this] { relayout(); });
@@ -174,7 +179,29 @@ void EntryListWidget::contextMenuEvent(QContextMenuEvent* event)
 
 void EntryListWidget::resizeEvent(QResizeEvent* event)
 {
+    if (event->size().width() == event->oldSize().width()) {
+        // Row heights depend on the width alone: a column that only grows or shrinks in height (the
+        // search field sliding in above it) keeps its layout instead of laying out every row again on
+        // each frame of the motion.
+        QAbstractItemView::resizeEvent(event);
+        return;
+    }
     QListView::resizeEvent(event);
     // Preview line counts depend on the width.
     relayout();
+}
+
+void EntryListWidget::paintEvent(QPaintEvent* event)
+{
+    // The rows of the last change start moving from where they were seen, now that they are laid out.
+    m_motion->resolve();
+    if (m_motion->isRunning()) {
+        QPainter painter(viewport());
+        m_motion->paintLeaving(painter);
+    }
+    QListView::paintEvent(event);
+    if (m_motion->isRunning()) {
+        QPainter painter(viewport());
+        m_motion->paintEscaping(painter);
+    }
 }

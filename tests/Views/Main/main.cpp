@@ -2,9 +2,10 @@
 
 #include "ContentViewTest.h"
 #include "EntryListModelTest.h"
+#include "EntryListMotionTest.h"
 #include "EntryListViewTest.h"
 #include "EntryRowTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListViewTest, ContentViewTest)
+VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListMotionTest, EntryListViewTest, ContentViewTest)
