@@ -3,14 +3,18 @@
 #include "common/TestSupport.h"
 
 #include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Glass.h"
 #include "App/Theme/Palette.h"
 #include "App/Theme/Spring.h"
 #include "App/Theme/SymbolIcons.h"
+#include "App/Theme/TransitionOverlay.h"
 #include "Model/UserDefaults.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -232,6 +236,130 @@ void ThemeTest::springValue_withoutAnimations_jumps()
     QVERIFY(value.isMoving());
     QTRY_COMPARE_WITH_TIMEOUT(value.value(), 0.0, 2000);
     QVERIFY(moved.count() > 2);
+}
+
+namespace {
+
+QPixmap filled(const QSize& size, const QColor& color)
+{
+    QPixmap pixmap(size);
+    pixmap.fill(color);
+    return pixmap;
+}
+
+/// A cross-fade: the old look, then the new one on top at the progress's opacity.
+void crossFade(QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook)
+{
+    p.drawPixmap(0, 0, oldLook);
+    p.setOpacity(t);
+    p.drawPixmap(0, 0, newLook);
+}
+
+} // namespace
+
+void ThemeTest::transitionOverlay_showsOldLook_thenPaintsProgressToNewLook()
+{
+    vsp::setAnimationsEnabled(true);
+    QWidget host;
+    host.resize(120, 80);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    int snapshots = 0;
+    QPointer<vsp::TransitionOverlay> overlay =
+        new vsp::TransitionOverlay(&host, filled(host.size(), Qt::red), vsp::Spring{0.3, 1.0}, crossFade);
+    QSignalSpy finished(overlay.data(), &vsp::TransitionOverlay::finished);
+    QCOMPARE(overlay->geometry(), host.rect());
+    QVERIFY(overlay->testAttribute(Qt::WA_TransparentForMouseEvents));
+    overlay->start([&] {
+        ++snapshots;
+        return filled(host.size(), Qt::blue);
+    });
+    // Until the new look is taken, the old one shows.
+    QVERIFY(!overlay->isMoving());
+    QCOMPARE(overlay->grab().toImage().pixelColor(60, 40), QColor(Qt::red));
+    QTRY_VERIFY(!overlay || overlay->isMoving());
+    QVERIFY(overlay);
+    // Midway the frame mixes both looks by the eased progress.
+    overlay->seek(0.25);
+    const qreal t = overlay->progress();
+    QVERIFY(t > 0.5 && t < 1.0);
+    const QColor mid = overlay->grab().toImage().pixelColor(60, 40);
+    QVERIFY2(std::abs(mid.red() - 255 * (1 - t)) <= 3 && std::abs(mid.blue() - 255 * t) <= 3,
+             qPrintable(mid.name()));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+    QTRY_VERIFY(!overlay);
+    QCOMPARE(snapshots, 1);
+}
+
+void ThemeTest::transitionOverlay_endsWhenHostIsResized()
+{
+    vsp::setAnimationsEnabled(true);
+    QWidget host;
+    host.resize(120, 80);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QPointer<vsp::TransitionOverlay> overlay =
+        new vsp::TransitionOverlay(&host, filled(host.size(), Qt::red), vsp::Spring{0.4, 1.0}, crossFade);
+    QSignalSpy finished(overlay.data(), &vsp::TransitionOverlay::finished);
+    overlay->start([&] { return filled(host.size(), Qt::blue); });
+    host.resize(200, 80);
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!overlay->isVisible());
+    QTRY_VERIFY(!overlay);
+}
+
+void ThemeTest::glassButton_presenceScalesAndFades_data()
+{
+    QTest::addColumn<qreal>("presence");
+    QTest::addColumn<bool>("cornerDrawn");
+    QTest::addColumn<bool>("centreDrawn");
+    QTest::newRow("gone") << 0.0 << false << false;
+    QTest::newRow("half way") << 0.5 << false << true;
+    QTest::newRow("at rest") << 1.0 << true << true;
+}
+
+void ThemeTest::glassButton_presenceScalesAndFades()
+{
+    QFETCH(qreal, presence);
+    QFETCH(bool, cornerDrawn);
+    QFETCH(bool, centreDrawn);
+    vsp::GlassButton button;
+    button.setSide(40);
+    button.setShape(vsp::GlassShape::RoundedRect, 2);
+    button.setPresence(presence);
+    QImage image(button.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    button.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    // The glass near a corner lies outside the button scaled to half; the centre is inside.
+    QCOMPARE(image.pixelColor(4, 4).alpha() > 0, cornerDrawn);
+    QCOMPARE(image.pixelColor(20, 12).alpha() > 0, centreDrawn);
+    if (presence > 0 && presence < 1) {
+        vsp::GlassButton whole;
+        whole.setSide(40);
+        whole.setShape(vsp::GlassShape::RoundedRect, 2);
+        QImage full(whole.size(), QImage::Format_ARGB32_Premultiplied);
+        full.fill(Qt::transparent);
+        whole.render(&full, QPoint(), QRegion(), QWidget::DrawChildren);
+        QVERIFY(image.pixelColor(20, 12).alpha() < full.pixelColor(20, 12).alpha());
+    }
+}
+
+void ThemeTest::springValue_turningBack_neverJumpsToTarget()
+{
+    vsp::setAnimationsEnabled(true);
+    vsp::SpringValue value(0.0, vsp::Spring{0.2, 1.0});
+    value.animateTo(1.0);
+    QTRY_COMPARE_WITH_TIMEOUT(value.value(), 1.0, 2000);
+    QTRY_VERIFY(!value.isMoving());
+    // Sent back after a finished run, it starts from where it is: no value of the way back's end
+    // shows before the motion does.
+    QSignalSpy moved(&value, &vsp::SpringValue::valueChanged);
+    value.animateTo(0.0);
+    for (const QList<QVariant>& step : std::as_const(moved)) {
+        QVERIFY2(step.at(0).toDouble() > 0.5, qPrintable(QString::number(step.at(0).toDouble())));
+    }
+    QVERIFY(value.value() > 0.5);
+    QTRY_COMPARE_WITH_TIMEOUT(value.value(), 0.0, 2000);
 }
 
 void ThemeTest::symbols_mapToInstalledIcons_data()

@@ -25,6 +25,11 @@ private Q_SLOTS:
 
     void spring_settlesWithoutOvershoot();
     void springValue_withoutAnimations_jumps();
+    void springValue_turningBack_neverJumpsToTarget();
+    void transitionOverlay_showsOldLook_thenPaintsProgressToNewLook();
+    void transitionOverlay_endsWhenHostIsResized();
+    void glassButton_presenceScalesAndFades_data();
+    void glassButton_presenceScalesAndFades();
 
     void symbols_mapToInstalledIcons_data();
     void symbols_mapToInstalledIcons();

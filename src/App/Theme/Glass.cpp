@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace vsp {
 
 namespace {
@@ -193,6 +195,12 @@ void GlassButton::setSymbolRotation(qreal degrees)
     update();
 }
 
+void GlassButton::setPresence(qreal presence)
+{
+    m_presence = std::clamp(presence, 0.0, 1.0);
+    update();
+}
+
 void GlassButton::setSide(int side)
 {
     m_side = side;
@@ -225,6 +233,15 @@ void GlassButton::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF r(rect());
+    if (m_presence < 1.0) {
+        if (m_presence <= 0.0) {
+            return;
+        }
+        p.translate(r.center());
+        p.scale(m_presence, m_presence);
+        p.translate(-r.center());
+        p.setOpacity(m_presence);
+    }
     m_press->applyTo(p, r);
     paintGlass(p, r, m_glass(), m_shape, m_radius, GlassState{m_hovered, isDown()});
     QColor color = m_color();

@@ -97,6 +97,7 @@ private:
 class GlassButton : public QAbstractButton {
     Q_OBJECT
     Q_PROPERTY(qreal symbolRotation READ symbolRotation WRITE setSymbolRotation)
+    Q_PROPERTY(qreal presence READ presence WRITE setPresence)
 
 public:
     explicit GlassButton(QWidget* parent = nullptr);
@@ -112,6 +113,11 @@ public:
     /// The rotation of the symbol in degrees about its centre (animated by callers).
     void setSymbolRotation(qreal degrees);
     qreal symbolRotation() const { return m_rotation; }
+    /// How far the button has entered, 0 to 1: the whole button is scaled about its centre by this
+    /// factor and drawn at this opacity. Buttons that come and go with a scale-and-fade transition
+    /// animate it; 1 (the default) is a button at rest.
+    void setPresence(qreal presence);
+    qreal presence() const { return m_presence; }
     /// The fixed square size of the button in pixels.
     void setSide(int side);
 
@@ -130,6 +136,7 @@ private:
     GlassShape m_shape = GlassShape::RoundedRect;
     qreal m_radius = 8;
     qreal m_rotation = 0;
+    qreal m_presence = 1;
     int m_side = 28;
     bool m_hovered = false;
     SpringPress* m_press;

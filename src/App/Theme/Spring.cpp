@@ -119,15 +119,22 @@ void SpringValue::animateTo(double target)
     if (!m_animation) {
         m_animation = new QVariantAnimation(this);
         connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+            if (m_configuring) {
+                return;
+            }
             m_value = v.toDouble();
             Q_EMIT valueChanged(m_value);
         });
     }
+    // A finished animation reports its value anew when its end changes (it sits at its last moment):
+    // that value is no step of the spring, and would show the target for one frame before the motion.
+    m_configuring = true;
     m_animation->stop();
     m_animation->setStartValue(m_value);
     m_animation->setEndValue(target);
     m_animation->setDuration(m_spring.durationMs());
     m_animation->setEasingCurve(m_spring.easing());
+    m_configuring = false;
     m_animation->start();
 }
 

@@ -60,6 +60,8 @@ private:
     double m_target = 0;
     Spring m_spring;
     QVariantAnimation* m_animation = nullptr;
+    /// The animation is being set up for a new run: its values are not the spring's.
+    bool m_configuring = false;
 };
 
 } // namespace vsp

@@ -1,0 +1,114 @@
+#include "App/Theme/TransitionOverlay.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vsp {
+
+TransitionOverlay::TransitionOverlay(QWidget* host, QPixmap from, Spring spring, Painter painter)
+    : QWidget(host), m_from(std::move(from)), m_spring(spring), m_painter(std::move(painter))
+{
+    // Clicks and the wheel reach the real widgets underneath: the motion never swallows input.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(host->rect());
+    host->installEventFilter(this);
+    raise();
+    show();
+}
+
+bool TransitionOverlay::isMoving() const
+{
+    return m_animation != nullptr;
+}
+
+void TransitionOverlay::start(Snapshot snapshot)
+{
+    m_snapshot = std::move(snapshot);
+    QTimer::singleShot(0, this, &TransitionOverlay::takeNewLook);
+}
+
+void TransitionOverlay::takeNewLook()
+{
+    if (m_done || m_animation) {
+        return;
+    }
+    // Hidden while the new look is taken, so a snapshot of the host never holds the overlay itself.
+    hide();
+    m_to = m_snapshot ? m_snapshot() : QPixmap();
+    show();
+    raise();
+    m_animation = new QVariantAnimation(this);
+    m_animation->setStartValue(0.0);
+    m_animation->setEndValue(1.0);
+    m_animation->setDuration(m_spring.durationMs());
+    m_animation->setEasingCurve(m_spring.easing());
+    connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_progress = value.toDouble();
+        update();
+    });
+    connect(m_animation, &QAbstractAnimation::finished, this, &TransitionOverlay::finish);
+    m_animation->start();
+}
+
+void TransitionOverlay::finish()
+{
+    if (m_done) {
+        return;
+    }
+    m_done = true;
+    if (m_animation) {
+        m_animation->stop();
+    }
+    m_progress = 1.0;
+    hide();
+    Q_EMIT finished();
+    deleteLater();
+}
+
+void TransitionOverlay::seek(qreal fraction)
+{
+    if (!m_animation || m_done) {
+        return;
+    }
+    m_animation->setCurrentTime(int(std::lround(std::clamp(fraction, 0.0, 1.0) * m_animation->duration())));
+}
+
+bool TransitionOverlay::eventFilter(QObject* watched, QEvent* event)
+{
+    // The snapshots hold the host at its old size: a resize ends the motion rather than stretch them.
+    if (watched == parent() && event->type() == QEvent::Resize) {
+        finish();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TransitionOverlay::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (m_to.isNull()) {
+        p.drawPixmap(0, 0, m_from);
+        return;
+    }
+    m_painter(p, m_progress, m_from, m_to);
+}
+
+void TransitionOverlay::drawPart(QPainter& painter, const QPointF& target, const QPixmap& source,
+                                 const QRectF& sourceRect)
+{
+    if (source.isNull() || sourceRect.width() <= 0 || sourceRect.height() <= 0) {
+        return;
+    }
+    const qreal dpr = source.devicePixelRatio();
+    const QRectF pixels(sourceRect.topLeft() * dpr, sourceRect.size() * dpr);
+    painter.drawPixmap(QRectF(target, sourceRect.size()), source, pixels);
+}
+
+} // namespace vsp

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "App/Theme/Spring.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+
+class QVariantAnimation;
+
+namespace vsp {
+
+/// A picture laid over a widget while it changes from one look to another. It shows a snapshot of the
+/// old look at once, takes a snapshot of the new look once the widget has laid itself out, and paints
+/// the two with a function of the spring's progress. Heavy content (a long list, a rich-text detail) is
+/// thus laid out once for its new state instead of on every frame of the motion.
+///
+/// The overlay lets the pointer through, keeps itself the size of its host and deletes itself when the
+/// spring has settled or when `finish()` is called. Main thread only.
+class TransitionOverlay final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TransitionOverlay)
+
+public:
+    /// Paints one frame: `progress` is the eased progress, 0 (old look) to 1 (new look); the pixmaps
+    /// are the snapshots, in the host's logical pixels (`to` is null until it has been taken).
+    using Painter = std::function<void(QPainter& painter, qreal progress, const QPixmap& from, const QPixmap& to)>;
+    /// Takes the snapshot of the new look.
+    using Snapshot = std::function<QPixmap()>;
+
+    /// Covers `host` (as its topmost child) showing `from` until the motion starts.
+    TransitionOverlay(QWidget* host, QPixmap from, Spring spring, Painter painter);
+
+    /// On the next turn of the event loop (when the host has laid out its new state), takes the new
+    /// look with `snapshot` and starts the spring.
+    void start(Snapshot snapshot);
+    /// Ends the motion at once and removes the overlay.
+    void finish();
+    /// Moves a started motion to a point of its duration, 0 to 1 (for pictures of the motion midway);
+    /// it goes on from there. Does nothing before the new look has been taken.
+    void seek(qreal fraction);
+
+    /// Eased progress of the motion, 0 to 1.
+    qreal progress() const { return m_progress; }
+    /// Whether the spring has started moving (the new look has been taken).
+    bool isMoving() const;
+
+    /// Paints `source`'s logical rectangle `sourceRect` at `target` (logical), whatever the pixmap's
+    /// device pixel ratio.
+    static void drawPart(QPainter& painter, const QPointF& target, const QPixmap& source, const QRectF& sourceRect);
+
+Q_SIGNALS:
+    /// The motion ended (settled or finished early); the overlay deletes itself afterwards.
+    void finished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void takeNewLook();
+
+    QPixmap m_from;
+    QPixmap m_to;
+    Spring m_spring;
+    Painter m_painter;
+    Snapshot m_snapshot;
+    QVariantAnimation* m_animation = nullptr;
+    qreal m_progress = 0;
+    bool m_done = false;
+};
+
+} // namespace vsp
