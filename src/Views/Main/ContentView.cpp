@@ -4,6 +4,7 @@
 #include "App/Theme/ColumnVisibilityHolder.h"
 #include "App/Theme/Palette.h"
 #include "App/Theme/Spring.h"
+#include "App/Theme/TransitionOverlay.h"
 #include "Model/JournalStore.h"
 #include "Model/UserDefaults.h"
 #include "Settings/LockScreenView.h"
@@ -14,6 +15,7 @@
 #include "Views/Sidebar/SidebarView.h"
 
 #include <QGraphicsOpacityEffect>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -28,6 +30,11 @@ namespace {
 
 const QString kOnboardingKey = QStringLiteral("hasCompletedOnboarding");
 const QString kAppLockKey = QStringLiteral("appLockEnabled");
+
+/// The switch between the split view and the full-window detail.
+constexpr vsp::Spring kFocusSpring{0.4, 1.0};
+/// Showing and hiding the sidebar.
+constexpr vsp::Spring kSidebarSpring{0.35, 1.0};
 
 } // namespace
 
@@ -69,7 +76,9 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();
         if (!sizes.isEmpty() && sizes[0] == 0 && m_sidebar->isVisible()) {
+            m_draggingSidebar = true;
             m_columns->setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+            m_draggingSidebar = false;
         } else if (!sizes.isEmpty() && sizes[0] > 0) {
             m_sidebarWidth = sizes[0];
         }
@@ -80,8 +89,10 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     lockOpacity->setOpacity(1.0);
     m_lock->setGraphicsEffect(lockOpacity);
 
-    connect(m_columns, &ColumnVisibilityHolder::visibilityChanged, this, &ContentView::refreshColumns);
-    connect(&store, &JournalStore::focusModeChanged, this, &ContentView::refreshColumns);
+    connect(m_columns, &ColumnVisibilityHolder::visibilityChanged, this, [this] {
+        refreshColumns(m_draggingSidebar ? std::nullopt : std::optional<vsp::Spring>(kSidebarSpring));
+    });
+    connect(&store, &JournalStore::focusModeChanged, this, [this] { refreshColumns(kFocusSpring); });
     connect(&store, &JournalStore::selectedEntryIDChanged, this, &ContentView::refreshDetail);
     connect(&store, &JournalStore::entriesChanged, this, &ContentView::refreshDetail);
     connect(&store, &JournalStore::isLockedChanged, this, &ContentView::refreshLock);
@@ -119,16 +130,26 @@ void ContentView::refreshDetail()
         m_detail->commitEdits();
         m_detailStack->setCurrentWidget(m_emptyDetail);
     }
-    refreshColumns();
+    // Selecting an entry while focus mode is on is what switches to the full-window detail.
+    refreshColumns(kFocusSpring);
 }
 
-void ContentView::refreshColumns()
+int ContentView::detailLeft() const
+{
+    return m_detailStack->isVisibleTo(this) ? m_detailStack->mapTo(this, QPoint(0, 0)).x() : 0;
+}
+
+void ContentView::refreshColumns(std::optional<vsp::Spring> spring)
 {
     const bool focus = isFocusLayout();
     const auto visibility = m_columns->visibility();
     const bool showSidebar = !focus && visibility == ColumnVisibilityHolder::Visibility::All;
     const bool showList = !focus && visibility != ColumnVisibilityHolder::Visibility::DetailOnly;
     const bool sidebarWasHidden = !m_sidebar->isVisibleTo(this);
+    const bool changes = showSidebar == sidebarWasHidden || showList != m_list->isVisibleTo(this);
+    if (changes && spring && vsp::animationsEnabled() && isVisible()) {
+        beginColumnTransition(*spring);
+    }
     m_sidebar->setVisible(showSidebar);
     m_list->setVisible(showList);
     if (showSidebar && sidebarWasHidden) {
@@ -139,6 +160,49 @@ void ContentView::refreshColumns()
             m_splitter->setSizes(sizes);
         }
     }
+}
+
+void ContentView::beginColumnTransition(vsp::Spring spring)
+{
+    QPixmap from;
+    if (m_columnTransition) {
+        // A change while the last one still moves starts from the frame on screen.
+        from = m_columnTransition->grab();
+        const qreal t = m_columnTransition->progress();
+        m_transitionFromLeft = int(std::lround(m_transitionFromLeft + (m_transitionToLeft - m_transitionFromLeft) * t));
+        m_columnTransition->finish();
+    } else {
+        from = m_splitter->grab();
+        m_transitionFromLeft = detailLeft();
+    }
+    m_transitionToLeft = m_transitionFromLeft;
+    // The detail (the new layout under the old one fading out) and the columns left of it (entering
+    // ones drawn whole, leaving ones fading) follow the detail's left edge as it moves.
+    auto paint = [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+        const qreal w = width();
+        const qreal h = height();
+        const qreal a = m_transitionFromLeft;
+        const qreal b = m_transitionToLeft;
+        const qreal edge = a + (b - a) * t;
+        p.fillRect(rect(), Color::vspBackground().resolve());
+        vsp::TransitionOverlay::drawPart(p, QPointF(edge, 0), newLook, QRectF(b, 0, w - b, h));
+        p.setOpacity(1 - t);
+        vsp::TransitionOverlay::drawPart(p, QPointF(edge, 0), oldLook, QRectF(a, 0, w - a, h));
+        p.setOpacity(1);
+        vsp::TransitionOverlay::drawPart(p, QPointF(edge - b, 0), newLook, QRectF(0, 0, b, h));
+        p.setOpacity(1 - t);
+        vsp::TransitionOverlay::drawPart(p, QPointF(edge - a, 0), oldLook, QRectF(0, 0, a, h));
+    };
+    m_columnTransition = new vsp::TransitionOverlay(this, from, spring, paint);
+    if (m_lock->isVisible()) {
+        m_lock->raise();
+    }
+    m_columnTransition->start([this] {
+        // The splitter places its columns when its layout request arrives: take the new look after it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        m_transitionToLeft = detailLeft();
+        return m_splitter->grab();
+    });
 }
 
 void ContentView::refreshLock()

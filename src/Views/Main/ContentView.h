@@ -1,8 +1,13 @@
 #pragma once
 
 #include "App/Theme/OpenWindow.h"
+#include "App/Theme/Spring.h"
+#include "App/Theme/TransitionOverlay.h"
 
+#include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 class ColumnVisibilityHolder;
 class EmptyDetailView;
@@ -21,6 +26,11 @@ class SidebarView;
 /// locked an opaque lock screen covers everything and nothing under it takes input. The first time the
 /// window shows, the journal is locked when app lock is on and the introduction follows 0.4 s later
 /// until it has been completed once.
+///
+/// Columns come and go with a spring: entering focus mode slides the sidebar and the list away while
+/// the detail fades into its full-window layout (response 0.4), leaving it brings them back, and hiding
+/// or showing the sidebar slides it (response 0.35). The motion is painted over the columns from
+/// pictures of the old and new layouts, so the columns themselves are laid out once.
 class ContentView final : public QWidget {
     Q_OBJECT
 
@@ -40,6 +50,8 @@ public:
     OnboardingView* onboarding() const { return m_onboarding; }
     /// Whether the detail fills the window (focus mode with an entry selected).
     bool isFocusLayout() const;
+    /// The motion of the columns while it runs, else null.
+    vsp::TransitionOverlay* columnTransition() const { return m_columnTransition; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,7 +60,12 @@ protected:
 
 private:
     void refreshDetail();
-    void refreshColumns();
+    /// Shows and hides the columns for the focus mode and the column visibility; with a spring, and
+    /// when the window shows and animations are on, the change moves.
+    void refreshColumns(std::optional<vsp::Spring> spring = std::nullopt);
+    /// The x of the detail column's left edge (0 when it fills the window).
+    int detailLeft() const;
+    void beginColumnTransition(vsp::Spring spring);
     void refreshLock();
     void presentOnboarding();
 
@@ -65,4 +82,10 @@ private:
     OnboardingView* m_onboarding = nullptr;
     bool m_onboardingScheduled = false;
     int m_sidebarWidth = 250;
+    QPointer<vsp::TransitionOverlay> m_columnTransition;
+    /// Where the detail column starts in the old and the new layout of the running transition.
+    int m_transitionFromLeft = 0;
+    int m_transitionToLeft = 0;
+    /// The user is dragging the sidebar shut: it follows the pointer, no motion of its own.
+    bool m_draggingSidebar = false;
 };

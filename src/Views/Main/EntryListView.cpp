@@ -17,6 +17,8 @@
 #include "Views/Sidebar/CalendarView.h"
 
 #include <QDateTime>
+#include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStackedWidget>
@@ -26,8 +28,12 @@
 using vsp::Color;
 
 namespace {
-/// Height of the search field with its padding (36 + 8 below).
+/// Height of the search field with its padding (36 + 8 below), and its side padding.
 constexpr int kSearchHeight = 44;
+constexpr int kSearchSide = 12;
+constexpr int kSearchFieldHeight = 36;
+/// The calendar and the list replacing each other, and the search field coming and going.
+constexpr vsp::Spring kListSpring{0.3, 1.0};
 } // namespace
 
 EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
@@ -37,7 +43,8 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
       m_header(new ListHeader(store, moodStore, columns, m_listPage)), m_searchHolder(new QWidget(m_listPage)),
       m_searchField(new SearchField(store, m_searchHolder)), m_body(new QStackedWidget(m_listPage)),
       m_list(new EntryListWidget(store, m_body)), m_empty(new EmptyListView(store, moodStore, m_body)),
-      m_searchReveal(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this)), m_midnight(new QTimer(this))
+      m_searchReveal(new vsp::SpringValue(0.0, kListSpring, this)),
+      m_searchOpacity(new QGraphicsOpacityEffect(m_searchField)), m_midnight(new QTimer(this))
 {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -48,9 +55,11 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_header);
-    auto* searchLayout = new QVBoxLayout(m_searchHolder);
-    searchLayout->setContentsMargins(12, 0, 12, 8);
-    searchLayout->addWidget(m_searchField);
+    // The field is placed by hand in its holder: it moves down from above the holder's top edge while
+    // the holder grows, rather than being squeezed by a layout.
+    m_searchHolder->installEventFilter(this);
+    m_searchOpacity->setEnabled(false);
+    m_searchField->setGraphicsEffect(m_searchOpacity);
     m_searchHolder->setFixedHeight(0);
     m_searchHolder->hide();
     layout->addWidget(m_searchHolder);
@@ -58,9 +67,10 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     m_body->addWidget(m_empty);
     layout->addWidget(m_body, 1);
 
-    // The field slides down from under the header and back up.
+    // The field slides down from under the header and back up, fading in and out.
     connect(m_searchReveal, &vsp::SpringValue::valueChanged, this, [this](double v) {
         m_searchHolder->setFixedHeight(int(std::lround(kSearchHeight * v)));
+        placeSearchField();
         if (v <= 0.001 && !m_showSearch) {
             m_searchHolder->hide();
         }
@@ -102,6 +112,30 @@ void EntryListView::scheduleMidnight()
     m_midnight->start(int(std::clamp<qint64>(now.msecsTo(next), 1000, 24 * 3600 * 1000)));
 }
 
+qreal EntryListView::searchReveal() const
+{
+    return m_searchReveal->value();
+}
+
+void EntryListView::placeSearchField()
+{
+    const qreal v = m_searchReveal->value();
+    const int top = int(std::lround(kSearchHeight * v)) - kSearchHeight;
+    m_searchField->setGeometry(kSearchSide, top, std::max(0, m_searchHolder->width() - 2 * kSearchSide),
+                               kSearchFieldHeight);
+    // The effect draws the field through a picture: only while it fades.
+    m_searchOpacity->setEnabled(v < 0.999);
+    m_searchOpacity->setOpacity(std::clamp(v, 0.0, 1.0));
+}
+
+bool EntryListView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_searchHolder && event->type() == QEvent::Resize) {
+        placeSearchField();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 bool EntryListView::showsEmptyState() const
 {
     return m_body->currentWidget() == m_empty;
@@ -116,7 +150,29 @@ void EntryListView::refreshEmptyState()
 
 void EntryListView::refreshCalendar()
 {
-    if (m_store.showCalendar()) {
+    const bool toCalendar = m_store.showCalendar();
+    const bool changes = toCalendar ? (!m_calendar || m_pages->currentWidget() != m_calendar)
+                                    : m_pages->currentWidget() != m_listPage;
+    if (changes && vsp::animationsEnabled() && isVisible()) {
+        // The calendar and the list fade into each other, painted from pictures of both.
+        QPixmap from;
+        if (m_pageTransition) {
+            from = m_pageTransition->grab();
+            m_pageTransition->finish();
+        } else {
+            from = m_pages->grab();
+        }
+        m_pageTransition = new vsp::TransitionOverlay(
+            this, from, kListSpring, [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+                p.fillRect(rect(), Color::vspBackground().resolve());
+                p.setOpacity(t);
+                p.drawPixmap(0, 0, newLook);
+                p.setOpacity(1 - t);
+                p.drawPixmap(0, 0, oldLook);
+            });
+        m_pageTransition->start([this] { return m_pages->grab(); });
+    }
+    if (toCalendar) {
         if (!m_calendar) {
             m_calendar = new CalendarView(m_store, m_openWindow, m_pages);
             m_pages->addWidget(m_calendar);
@@ -144,6 +200,7 @@ void EntryListView::setShowSearch(bool shown)
     m_showSearch = shown;
     m_header->setShowSearch(shown);
     if (shown) {
+        placeSearchField();
         m_searchHolder->show();
         m_searchField->lineEdit()->setFocus(Qt::OtherFocusReason);
         m_searchReveal->animateTo(1.0);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "App/Theme/OpenWindow.h"
+#include "App/Theme/TransitionOverlay.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class ColumnVisibilityHolder;
 class EmptyListView;
+class QGraphicsOpacityEffect;
 class EntryListWidget;
 class JournalStore;
 class ListHeader;
@@ -23,6 +26,9 @@ class SpringValue;
 /// It owns the search field's visibility: "VspToggleSearch" leaves the calendar and opens or closes the
 /// field; closing it, and any change of section, tag or mood, also empties the search text, so a hidden
 /// field never filters the list.
+///
+/// The calendar and the list fade into each other (spring of response 0.3); the search field slides
+/// down from under the header while it fades in, and back up while it fades out (the same spring).
 class EntryListView final : public QWidget {
     Q_OBJECT
 
@@ -46,12 +52,18 @@ public:
     QWidget* calendar() const { return m_calendar; }
     /// Whether the empty state shows in place of the list.
     bool showsEmptyState() const;
+    /// How far the search field has come in, 0 (hidden above) to 1 (in place).
+    qreal searchReveal() const;
+    /// The fade between the calendar and the list while it runs, else null.
+    vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refreshCalendar();
+    void placeSearchField();
     void refreshEmptyState();
     void scheduleMidnight();
 
@@ -67,6 +79,8 @@ private:
     EmptyListView* m_empty;
     QWidget* m_calendar = nullptr;
     vsp::SpringValue* m_searchReveal;
+    QGraphicsOpacityEffect* m_searchOpacity;
+    QPointer<vsp::TransitionOverlay> m_pageTransition;
     QTimer* m_midnight;
     bool m_showSearch = false;
 };

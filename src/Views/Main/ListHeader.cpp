@@ -5,6 +5,7 @@
 #include "App/Theme/Fonts.h"
 #include "App/Theme/Glass.h"
 #include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
@@ -30,6 +31,17 @@ GlassButton* makeButton(QWidget* parent, const QString& symbol, qreal size, int 
     return button;
 }
 
+/// The room the show-sidebar button takes: its side and the gap to the title.
+constexpr int kSidebarButtonSide = 26;
+constexpr int kSidebarButtonRoom = kSidebarButtonSide + 10;
+
+QColor mix(const QColor& from, const QColor& to, qreal t)
+{
+    const auto lerp = [t](float a, float b) { return a + (b - a) * float(t); };
+    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
+                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
+}
+
 void setTextColor(QLabel* label, const QColor& color)
 {
     QPalette p = label->palette();
@@ -40,19 +52,33 @@ void setTextColor(QLabel* label, const QColor& color)
 } // namespace
 
 ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns),
-      m_showSidebar(makeButton(this, QStringLiteral("sidebar.left"), 13, 26)), m_title(new QLabel(this)),
+    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns), m_sidebarSlot(new QWidget(this)),
+      m_showSidebar(makeButton(m_sidebarSlot, QStringLiteral("sidebar.left"), 13, kSidebarButtonSide)),
+      m_sidebarPresence(new vsp::SpringValue(
+          columns.visibility() == ColumnVisibilityHolder::Visibility::All ? 0.0 : 1.0, vsp::Spring{0.35, 1.0}, this)),
+      m_searchEmphasis(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this)), m_title(new QLabel(this)),
       m_subtitle(new QLabel(this)), m_calendar(makeButton(this, QStringLiteral("calendar"), 12, 28)),
       m_search(makeButton(this, QStringLiteral("magnifyingglass"), 12, 28)),
       m_sort(makeButton(this, QStringLiteral("arrow.down"), 11, 28))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 12);
-    layout->setSpacing(10);
+    // The gaps are explicit: the show-sidebar button brings its own gap, which grows with it.
+    layout->setSpacing(0);
 
     m_showSidebar->setToolTip(tr("Show Sidebar"));
     m_showSidebar->setAccessibleName(tr("Show Sidebar"));
-    layout->addWidget(m_showSidebar, 0, Qt::AlignTop);
+    m_showSidebar->move(0, 0);
+    m_sidebarSlot->setFixedHeight(kSidebarButtonSide);
+    layout->addWidget(m_sidebarSlot, 0, Qt::AlignTop);
+    connect(m_sidebarPresence, &vsp::SpringValue::valueChanged, this, [this](double v) {
+        m_showSidebar->setPresence(v);
+        m_sidebarSlot->setFixedWidth(int(std::lround(kSidebarButtonRoom * v)));
+        m_sidebarSlot->setVisible(v > 0.001 || m_sidebarPresence->target() > 0);
+    });
+    m_showSidebar->setPresence(m_sidebarPresence->value());
+    m_sidebarSlot->setFixedWidth(int(std::lround(kSidebarButtonRoom * m_sidebarPresence->value())));
+    m_sidebarSlot->setVisible(m_sidebarPresence->value() > 0);
 
     auto* titles = new QVBoxLayout;
     titles->setSpacing(4);
@@ -63,6 +89,7 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     titles->addWidget(m_title);
     titles->addWidget(m_subtitle);
     layout->addLayout(titles, 1);
+    layout->addSpacing(10);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
@@ -76,13 +103,16 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     layout->addLayout(buttons);
     layout->setAlignment(buttons, Qt::AlignTop);
 
+    // The accent look of the search button comes and goes with the field's spring.
     m_search->setSymbolColor([this] {
-        return m_showSearch ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
+        return mix(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(), m_searchEmphasis->value());
     });
     m_search->setGlass([this] {
-        return m_showSearch ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
-                            : vsp::Glass::regular().makeInteractive();
+        const qreal v = m_searchEmphasis->value();
+        return v > 0.001 ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18 * v)).makeInteractive()
+                         : vsp::Glass::regular().makeInteractive();
     });
+    connect(m_searchEmphasis, &vsp::SpringValue::valueChanged, m_search, qOverload<>(&QWidget::update));
 
     connect(m_showSidebar, &QAbstractButton::clicked, this,
             [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
@@ -140,7 +170,13 @@ QString ListHeader::subtitle() const
 void ListHeader::setShowSearch(bool shown)
 {
     m_showSearch = shown;
+    m_searchEmphasis->animateTo(shown ? 1.0 : 0.0);
     m_search->update();
+}
+
+qreal ListHeader::searchEmphasis() const
+{
+    return m_searchEmphasis->value();
 }
 
 void ListHeader::refresh()
@@ -149,7 +185,11 @@ void ListHeader::refresh()
     const QString sub = subtitle();
     m_subtitle->setText(sub);
     m_subtitle->setVisible(!sub.isEmpty());
-    m_showSidebar->setVisible(m_columns.visibility() != ColumnVisibilityHolder::Visibility::All);
+    const bool sidebarHidden = m_columns.visibility() != ColumnVisibilityHolder::Visibility::All;
+    if (sidebarHidden) {
+        m_sidebarSlot->show();
+    }
+    m_sidebarPresence->animateTo(sidebarHidden ? 1.0 : 0.0);
 }
 
 void ListHeader::refreshSort(bool animated)

@@ -8,12 +8,17 @@ class MoodStore;
 class QLabel;
 namespace vsp {
 class GlassButton;
+class SpringValue;
 }
 
 /// The head of the entry list: the title of what the list shows ("#tag", a mood, or the section),
 /// today's date under "Today", a button bringing back a hidden sidebar, and the calendar, search and sort
 /// buttons. The search button flips the list column's search field through `searchToggled`; hiding the
 /// field always empties the search text.
+///
+/// The "Show Sidebar" button grows in from nothing while fading in (and shrinks away fading out) with a
+/// spring of response 0.35, making room for itself as it comes; the search button takes on the accent
+/// and the sort arrow turns with the spring of response 0.3.
 class ListHeader final : public QWidget {
     Q_OBJECT
 
@@ -29,6 +34,8 @@ public:
     /// Whether the search field shows (owned by the list column, mirrored here for the button's look).
     void setShowSearch(bool shown);
     bool showSearch() const { return m_showSearch; }
+    /// How far the search button has taken on its "search shown" look, 0 to 1.
+    qreal searchEmphasis() const;
 
     vsp::GlassButton* showSidebarButton() const { return m_showSidebar; }
     vsp::GlassButton* calendarButton() const { return m_calendar; }
@@ -51,7 +58,10 @@ private:
     JournalStore& m_store;
     MoodStore& m_moodStore;
     ColumnVisibilityHolder& m_columns;
+    QWidget* m_sidebarSlot;
     vsp::GlassButton* m_showSidebar;
+    vsp::SpringValue* m_sidebarPresence;
+    vsp::SpringValue* m_searchEmphasis;
     QLabel* m_title;
     QLabel* m_subtitle;
     vsp::GlassButton* m_calendar;

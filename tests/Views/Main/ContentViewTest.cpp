@@ -3,6 +3,9 @@
 #include "ViewFixtures.h"
 
 #include "App/Theme/ColumnVisibilityHolder.h"
+#include "App/Theme/Glass.h"
+#include "App/Theme/Spring.h"
+#include "App/Theme/TransitionOverlay.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/UserDefaults.h"
@@ -13,10 +16,12 @@
 #include "Views/Main/EmptyDetailView.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
+#include "Views/Main/ListHeader.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Sidebar/SidebarView.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
@@ -53,6 +58,18 @@ void ContentViewTest::init()
 {
     viewfixtures::resetState();
 }
+
+void ContentViewTest::cleanup()
+{
+    vsp::setAnimationsEnabled(false);
+}
+
+namespace {
+
+/// Comfortably longer than the column springs (about half a second), for slow sanitizer builds.
+constexpr int kSettle = 5000;
+
+} // namespace
 
 void ContentViewTest::focusMode_needsASelectedEntry()
 {
@@ -177,4 +194,84 @@ void ContentViewTest::accentChange_closesSearch_keepsSidebarState()
     QVERIFY(!list->showSearch());
     QCOMPARE(w.store.searchQuery(), QString());
     QCOMPARE(w.content().columns().visibility(), ColumnVisibilityHolder::Visibility::DoubleColumn);
+}
+
+void ContentViewTest::focusMode_movesColumnsAway_thenEndsWithThemHidden()
+{
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    vsp::setAnimationsEnabled(true);
+    w.store.setFocusMode(true);
+    // The motion covers the window at once; the columns underneath already have their new layout.
+    QPointer<vsp::TransitionOverlay> motion = w.content().columnTransition();
+    QVERIFY(motion);
+    QVERIFY(motion->isVisible());
+    QCOMPARE(motion->geometry(), w.content().rect());
+    QVERIFY(!w.content().sidebar()->isVisible());
+    QVERIFY(!w.content().entryList()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!motion, kSettle);
+    QVERIFY(!w.content().columnTransition());
+    QVERIFY(!w.content().sidebar()->isVisible());
+    QVERIFY(!w.content().entryList()->isVisible());
+    QCOMPARE(w.content().detail()->width(), w.content().width());
+
+    // Leaving focus mode brings both columns back the same way.
+    w.store.setFocusMode(false);
+    motion = w.content().columnTransition();
+    QVERIFY(motion);
+    QTRY_VERIFY_WITH_TIMEOUT(!motion, kSettle);
+    QVERIFY(w.content().sidebar()->isVisible());
+    QVERIFY(w.content().entryList()->isVisible());
+    QTRY_VERIFY(w.content().detail()->mapTo(&w.content(), QPoint()).x() > w.content().entryList()->x());
+}
+
+void ContentViewTest::focusModeToggledMidway_continuesFromTheFrameShown()
+{
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    vsp::setAnimationsEnabled(true);
+    w.store.setFocusMode(true);
+    QPointer<vsp::TransitionOverlay> first = w.content().columnTransition();
+    QTRY_VERIFY_WITH_TIMEOUT(!first || first->isMoving(), kSettle);
+    w.store.setFocusMode(false);
+    // One motion at a time: the first one gives way to the second.
+    QPointer<vsp::TransitionOverlay> second = w.content().columnTransition();
+    QVERIFY(second);
+    QVERIFY(second != first);
+    QTRY_VERIFY(!first);
+    QTRY_VERIFY_WITH_TIMEOUT(!second, kSettle);
+    QVERIFY(w.content().sidebar()->isVisible());
+    QVERIFY(w.content().entryList()->isVisible());
+}
+
+void ContentViewTest::showSidebar_movesSidebarIn()
+{
+    Window w;
+    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    QVERIFY(!w.content().sidebar()->isVisible());
+    vsp::setAnimationsEnabled(true);
+    vsp::GlassButton* button = w.content().entryList()->header()->showSidebarButton();
+    QVERIFY(button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QPointer<vsp::TransitionOverlay> motion = w.content().columnTransition();
+    QVERIFY(motion);
+    QTRY_VERIFY_WITH_TIMEOUT(!motion, kSettle);
+    QVERIFY(w.content().sidebar()->isVisible());
+    QTRY_VERIFY(w.content().sidebar()->width() >= 220);
+    // The button has shrunk away with its own spring.
+    QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), kSettle);
+}
+
+void ContentViewTest::columnChanges_withoutAnimations_landAtOnce()
+{
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    w.store.setFocusMode(true);
+    QVERIFY(!w.content().columnTransition());
+    QVERIFY(!w.content().sidebar()->isVisible());
+    w.store.setFocusMode(false);
+    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    QVERIFY(!w.content().columnTransition());
+    QVERIFY(!w.content().sidebar()->isVisible());
+    QVERIFY(w.content().entryList()->isVisible());
 }

@@ -8,6 +8,7 @@ class ContentViewTest final : public QObject {
 
 private Q_SLOTS:
     void init();
+    void cleanup();
 
     void focusMode_needsASelectedEntry();
     void lock_coversAndDisablesEverything();
@@ -16,4 +17,8 @@ private Q_SLOTS:
     void detail_followsSelection();
     void sidebar_hidesAndReturns();
     void accentChange_closesSearch_keepsSidebarState();
+    void focusMode_movesColumnsAway_thenEndsWithThemHidden();
+    void focusModeToggledMidway_continuesFromTheFrameShown();
+    void showSidebar_movesSidebarIn();
+    void columnChanges_withoutAnimations_landAtOnce();
 };

@@ -5,6 +5,7 @@
 #include "App/Theme/ColumnVisibilityHolder.h"
 #include "App/Theme/Glass.h"
 #include "App/Theme/Spring.h"
+#include "App/Theme/TransitionOverlay.h"
 #include "Model/AppNotifications.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
@@ -22,6 +23,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGraphicsOpacityEffect>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -129,6 +132,11 @@ void EntryListViewTest::init()
 {
     viewfixtures::resetState();
     QGuiApplication::clipboard()->clear();
+}
+
+void EntryListViewTest::cleanup()
+{
+    vsp::setAnimationsEnabled(false);
 }
 
 void EntryListViewTest::clickingRow_selectsItsEntry()
@@ -507,4 +515,77 @@ void EntryListViewTest::rowSettings_changeRowsAtOnce()
     UserDefaults::instance().setValue(QStringLiteral("showEntryPreviews"), false);
     c.settle();
     QVERIFY(c.list()->rectOf(id).height() < normal - 6);
+}
+
+void EntryListViewTest::searchField_slidesInFromTopEdgeAndFades()
+{
+    Column c;
+    vsp::setAnimationsEnabled(true);
+    SearchField* field = c.view.searchField();
+    QTest::mouseClick(c.view.header()->searchButton(), Qt::LeftButton);
+    // It starts just above the top edge of its place, transparent, and takes the caret at once.
+    QVERIFY(field->isVisible());
+    QCOMPARE(c.view.searchReveal(), 0.0);
+    QCOMPARE(field->geometry().bottom() + 1, -8);
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(field->graphicsEffect());
+    QVERIFY(effect && effect->isEnabled());
+    QCOMPARE(effect->opacity(), 0.0);
+    QTRY_VERIFY(field->lineEdit()->hasFocus() || !QApplication::focusWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(c.view.searchReveal(), 1.0, 5000);
+    QCOMPARE(field->geometry(), QRect(12, 0, c.view.width() - 24, 36));
+    QCOMPARE(field->parentWidget()->height(), 44);
+    QVERIFY(!effect->isEnabled());
+    // The button has taken on its accent look with the same spring.
+    QTRY_COMPARE_WITH_TIMEOUT(c.view.header()->searchEmphasis(), 1.0, 5000);
+    // The list below keeps its rows laid out while the field pushes it down.
+    QVERIFY(c.list()->rectOf(c.byTitle(QStringLiteral("A")).id).isValid());
+
+    QTest::mouseClick(c.view.header()->searchButton(), Qt::LeftButton);
+    QVERIFY(field->parentWidget()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!field->parentWidget()->isVisible(), 5000);
+    QCOMPARE(c.view.searchReveal(), 0.0);
+    QTRY_COMPARE_WITH_TIMEOUT(c.view.header()->searchEmphasis(), 0.0, 5000);
+}
+
+void EntryListViewTest::calendarAndList_fadeIntoEachOther()
+{
+    Column c;
+    vsp::setAnimationsEnabled(true);
+    QTest::mouseClick(c.view.header()->calendarButton(), Qt::LeftButton);
+    QPointer<vsp::TransitionOverlay> fade = c.view.pageTransition();
+    QVERIFY(fade);
+    QCOMPARE(fade->geometry(), c.view.rect());
+    QVERIFY(c.view.calendar() && c.view.calendar()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!fade, 5000);
+    QVERIFY(c.view.calendar()->isVisible());
+
+    // Toggle Search leads back to the list with the same fade.
+    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    fade = c.view.pageTransition();
+    QVERIFY(fade);
+    QVERIFY(c.view.header()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!fade, 5000);
+    QVERIFY(!c.view.calendar());
+    QVERIFY(c.view.list()->isVisible());
+}
+
+void EntryListViewTest::showSidebarButton_growsInAndShrinksAway()
+{
+    Column c;
+    vsp::setAnimationsEnabled(true);
+    vsp::GlassButton* button = c.view.header()->showSidebarButton();
+    const int titleLeft = c.view.header()->titleLabel()->x();
+    c.columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    // It enters from nothing, making room for itself beside the title.
+    QVERIFY(button->isVisible());
+    QCOMPARE(button->presence(), 0.0);
+    QTRY_COMPARE_WITH_TIMEOUT(button->presence(), 1.0, 5000);
+    QTRY_COMPARE(c.view.header()->titleLabel()->x(), titleLeft + 36);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(c.columns.visibility(), ColumnVisibilityHolder::Visibility::All);
+    // It leaves shrinking and fading, and gives its room back.
+    QVERIFY(button->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 5000);
+    QCOMPARE(button->presence(), 0.0);
+    QTRY_COMPARE(c.view.header()->titleLabel()->x(), titleLeft);
 }

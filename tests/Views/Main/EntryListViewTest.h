@@ -9,6 +9,7 @@ class EntryListViewTest final : public QObject {
 
 private Q_SLOTS:
     void init();
+    void cleanup();
 
     void clickingRow_selectsItsEntry();
     void contextMenu_actsOnRowEntry_data();
@@ -28,4 +29,7 @@ private Q_SLOTS:
     void list_neverScrollsByItself();
     void onThisDay_foldsAndSelects();
     void rowSettings_changeRowsAtOnce();
+    void searchField_slidesInFromTopEdgeAndFades();
+    void calendarAndList_fadeIntoEachOther();
+    void showSidebarButton_growsInAndShrinksAway();
 };
