@@ -5,6 +5,11 @@
 //   shell_screenshots OUT.png [--appearance=light|dark] [--accent=NAME] [--select=first|none|<UUID>]
 //                     [--search=TEXT] [--section=Journal] [--tag=TAG] [--focus] [--locked] [--calendar]
 //                     [--hide-sidebar] [--pin-first=N] [--size=WxH] [--compact] [--no-previews]
+//                     [--then=ACTION [--grab-after=MS]]
+//
+// --then applies one more change once the window has settled and grabs MS milliseconds later (default
+// 1500: at rest; a small number shows the motion midway). ACTION is one of add, delete-second,
+// pin-third, sort, focus, unfocus, hide-sidebar, show-sidebar, calendar, list, search.
 
 #include "App/Theme/AppearanceManager.h"
 #include "App/Theme/ColumnVisibilityHolder.h"
@@ -101,10 +106,44 @@ int main(int argc, char** argv)
         store.setIsLocked(true);
     }
     const QString out = args.at(1);
-    QTimer::singleShot(1500, &app, [window, out] {
+    const auto grab = [window, out] {
         const bool ok = window->grab().save(out);
         std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));
         QCoreApplication::exit(ok ? 0 : 1);
+    };
+    const auto then = option(QStringLiteral("then"));
+    if (!then) {
+        QTimer::singleShot(1500, &app, grab);
+        return QApplication::exec();
+    }
+    const int after = option(QStringLiteral("grab-after")).value_or(QStringLiteral("1500")).toInt();
+    QTimer::singleShot(1500, &app, [&, action = *then, after, grab] {
+        const QList<JournalEntry> listed = store.filteredEntries();
+        auto& columns = window->contentView()->columns();
+        if (action == QLatin1String("add")) {
+            JournalEntry e = JournalEntry::create();
+            e.title = QStringLiteral("Evening walk by the river");
+            e.body = QStringLiteral("The light went gold over the water and the swifts came back.");
+            e.tags = {QStringLiteral("walks")};
+            store.addEntry(e);
+        } else if (action == QLatin1String("delete-second") && listed.size() > 1) {
+            store.deleteEntry(listed[1]);
+        } else if (action == QLatin1String("pin-third") && listed.size() > 2) {
+            store.togglePin(listed[2]);
+        } else if (action == QLatin1String("sort")) {
+            store.toggleSortOrder();
+        } else if (action == QLatin1String("focus") || action == QLatin1String("unfocus")) {
+            store.setFocusMode(action == QLatin1String("focus"));
+        } else if (action == QLatin1String("hide-sidebar")) {
+            columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+        } else if (action == QLatin1String("show-sidebar")) {
+            columns.setVisibility(ColumnVisibilityHolder::Visibility::All);
+        } else if (action == QLatin1String("calendar") || action == QLatin1String("list")) {
+            store.setShowCalendar(action == QLatin1String("calendar"));
+        } else if (action == QLatin1String("search")) {
+            AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+        }
+        QTimer::singleShot(after, &app, grab);
     });
     return QApplication::exec();
 }
