@@ -5,6 +5,7 @@
 #include "App/Theme/Glass.h"
 #include "App/Theme/Palette.h"
 #include "App/Theme/SymbolIcons.h"
+#include "Editor/ComposeMotion.h"
 #include "Editor/FormatBar.h"
 #include "Editor/TagRules.h"
 #include "Model/JournalStore.h"
@@ -119,7 +120,8 @@ void TagSuggestionChip::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------------------------------
 
 ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_suggestionRow(new QWidget(this)), m_suggestionLayout(nullptr),
+    : QWidget(parent), m_store(store), m_suggestionRow(new QWidget(this)), m_suggestionSlot(nullptr),
+      m_suggestionLayout(nullptr),
       m_hash(new QLabel(QStringLiteral("#"), this)), m_chipLayout(nullptr), m_tagField(new QLineEdit),
       m_formatBar(new FormatBar(true, this))
 {
@@ -139,8 +141,11 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     QScrollArea* suggestionScroll = makeStripScroller(m_suggestionRow, suggestionContent);
     suggestionScroll->setFixedHeight(30);
     suggestionOuter->addWidget(suggestionScroll);
+    m_suggestionRow->setObjectName(QStringLiteral("tagSuggestions"));
     m_suggestionRow->hide();
-    column->addWidget(m_suggestionRow);
+    m_suggestionSlot = new TransitionSlot(m_suggestionRow, Transition{1.0, Qt::AlignCenter, true, std::nullopt},
+                                          vsp::Spring{0.25, 1.0}, this);
+    column->addWidget(m_suggestionSlot);
 
     // Tags.
     auto* tagRow = new QWidget(this);
@@ -187,16 +192,30 @@ QString ComposeFooter::tagInput() const
 
 void ComposeFooter::setTagInput(const QString& text)
 {
+    m_instant = true;
     m_tagField->setText(text);
+    m_instant = false;
 }
 
 void ComposeFooter::setTags(const QStringList& tags)
+{
+    m_instant = true;
+    applyTags(tags, nullptr);
+    m_instant = false;
+}
+
+bool ComposeFooter::animates() const
+{
+    return !m_instant && isVisible() && vsp::animationsEnabled();
+}
+
+void ComposeFooter::applyTags(const QStringList& tags, const vsp::Spring* spring)
 {
     if (tags == m_tags) {
         return;
     }
     m_tags = tags;
-    rebuildChips();
+    rebuildChips(animates() ? spring : nullptr);
     refreshSuggestions();
 }
 
@@ -207,7 +226,8 @@ void ComposeFooter::commitTag()
     const bool added = vsp::tags::commit(input, tags);
     m_tagField->clear();
     if (added) {
-        setTags(tags);
+        const vsp::Spring spring{0.3, 1.0};
+        applyTags(tags, &spring);
         Q_EMIT tagsEdited(m_tags);
     }
 }
@@ -217,7 +237,8 @@ void ComposeFooter::addSuggestion(const QString& tag)
     // A suggestion is never chosen already; it is added as it is stored.
     QStringList tags = m_tags;
     tags.append(tag);
-    setTags(tags);
+    const vsp::Spring spring{0.25, 1.0};
+    applyTags(tags, &spring);
     m_tagField->clear();
     Q_EMIT tagsEdited(m_tags);
 }
@@ -226,34 +247,80 @@ void ComposeFooter::removeTag(const QString& tag)
 {
     QStringList tags = m_tags;
     tags.removeAll(tag);
-    setTags(tags);
+    const vsp::Spring spring{0.3, 1.0};
+    applyTags(tags, &spring);
     Q_EMIT tagsEdited(m_tags);
 }
 
-void ComposeFooter::rebuildChips()
+void ComposeFooter::rebuildChips(const vsp::Spring* spring)
 {
-    // Later, not now: the chip whose cross asked for this may still be handling its click.
-    for (TagChip* chip : std::as_const(m_chips)) {
-        chip->hide();
-        chip->deleteLater();
-    }
-    m_chips.clear();
-    int index = 0;
+    // Chips of tags still chosen stay; the others leave, and new ones come in after their predecessor.
+    QList<TagChip*> chips;
     for (const QString& tag : std::as_const(m_tags)) {
-        auto* chip = new TagChip(tag, m_tagField->parentWidget());
-        connect(chip, &TagChip::removeRequested, this, &ComposeFooter::removeTag);
-        m_chipLayout->insertWidget(index++, chip);
-        m_chips.append(chip);
+        TagChip* match = nullptr;
+        for (TagChip* chip : std::as_const(m_chips)) {
+            if (chip->tag() == tag && !chips.contains(chip)) {
+                match = chip;
+                break;
+            }
+        }
+        chips.append(match);
     }
+    for (TagChip* old : std::as_const(m_chips)) {
+        if (chips.contains(old)) {
+            continue;
+        }
+        auto* slot = static_cast<TransitionSlot*>(old->parentWidget());
+        connect(slot, &TransitionSlot::transitionFinished, slot, [this, slot](bool present) {
+            if (!present) {
+                m_chipSlots.removeOne(slot);
+                // Later, not now: the chip whose cross asked for this may still be handling its click.
+                slot->deleteLater();
+            }
+        });
+        if (spring) {
+            slot->setPresent(false, *spring);
+        } else {
+            slot->setPresent(false, false);
+        }
+    }
+    TransitionSlot* previous = nullptr;
+    for (qsizetype i = 0; i < m_tags.size(); ++i) {
+        if (TagChip* chip = chips.at(i)) {
+            previous = static_cast<TransitionSlot*>(chip->parentWidget());
+            continue;
+        }
+        auto* chip = new TagChip(m_tags.at(i), nullptr);
+        connect(chip, &TagChip::removeRequested, this, &ComposeFooter::removeTag);
+        chip->hide();
+        // Grows from (almost) nothing about its centre.
+        auto* slot = new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, Qt::Horizontal},
+                                        spring ? *spring : vsp::Spring{0.3, 1.0}, m_tagField->parentWidget());
+        m_chipLayout->insertWidget(previous ? m_chipLayout->indexOf(previous) + 1 : 0, slot);
+        m_chipSlots.append(slot);
+        if (spring) {
+            slot->setPresent(true, *spring);
+        } else {
+            slot->setPresent(true, false);
+        }
+        chips[i] = chip;
+        previous = slot;
+    }
+    m_chips = chips;
 }
 
 void ComposeFooter::refreshSuggestions()
 {
     const QStringList next = vsp::tags::suggestions(m_tagField->text(), m_store.allTags(), m_tags);
-    if (next == m_suggestions && m_suggestionRow->isHidden() == next.isEmpty()) {
+    if (next == m_suggestions && m_suggestionSlot->isPresent() == !next.isEmpty()) {
         return;
     }
+    const bool animate = animates();
     m_suggestions = next;
+    if (next.isEmpty()) {
+        // Pictured before its chips go, so the row leaves showing what it showed.
+        m_suggestionSlot->setPresent(false, animate);
+    }
     for (TagSuggestionChip* chip : std::as_const(m_suggestionChips)) {
         chip->hide();
         chip->deleteLater();
@@ -266,7 +333,10 @@ void ComposeFooter::refreshSuggestions()
         m_suggestionLayout->insertWidget(index++, chip);
         m_suggestionChips.append(chip);
     }
-    m_suggestionRow->setVisible(!m_suggestions.isEmpty());
+    if (!next.isEmpty()) {
+        m_suggestionSlot->refreshSnapshot();
+        m_suggestionSlot->setPresent(true, animate);
+    }
 }
 
 void ComposeFooter::applyColors()

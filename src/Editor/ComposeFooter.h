@@ -11,6 +11,10 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
+class TransitionSlot;
+namespace vsp {
+struct Spring;
+}
 
 /// One chosen tag: its text in the accent colour and a small cross that removes it.
 class TagChip final : public QWidget {
@@ -53,6 +57,10 @@ protected:
 /// suggestion adds itself; a chip's cross removes its tag. Text left in the field without Return is not
 /// a tag. It keeps the chosen tags and the field's text for the window; formatting commands and saving
 /// go out through the format bar's signals.
+///
+/// Chips come and go growing from nothing about their centres as they fade, the others making way
+/// (spring 0.3; 0.25 for a suggestion taken); the suggestion row rises in from its lower edge and sinks
+/// away, fading (spring 0.25). Tags set from outside land at once.
 class ComposeFooter final : public QWidget {
     Q_OBJECT
 
@@ -74,15 +82,20 @@ public:
     QLineEdit* tagField() const { return m_tagField; }
     QList<TagChip*> tagChips() const { return m_chips; }
     QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
-    QWidget* suggestionRow() const { return m_suggestionRow; }
+    /// The suggestion row's place: hidden while there are no suggestions (once it has gone).
+    TransitionSlot* suggestionRow() const { return m_suggestionSlot; }
+    /// The places of the chips still in the row, leaving ones included.
+    QList<TransitionSlot*> chipSlots() const { return m_chipSlots; }
 
 Q_SIGNALS:
     /// The user changed the chosen tags; the new list.
     void tagsEdited(const QStringList& tags);
 
 private:
-    void rebuildChips();
+    void applyTags(const QStringList& tags, const vsp::Spring* spring);
+    void rebuildChips(const vsp::Spring* spring);
     void refreshSuggestions();
+    bool animates() const;
     void addSuggestion(const QString& tag);
     void removeTag(const QString& tag);
     void applyColors();
@@ -91,8 +104,12 @@ private:
     QStringList m_tags;
     QStringList m_suggestions;
     QList<TagChip*> m_chips;
+    QList<TransitionSlot*> m_chipSlots;
+    /// Set while a change from outside lands: nothing moves.
+    bool m_instant = false;
     QList<TagSuggestionChip*> m_suggestionChips;
     QWidget* m_suggestionRow;
+    TransitionSlot* m_suggestionSlot;
     QHBoxLayout* m_suggestionLayout;
     QLabel* m_hash;
     QHBoxLayout* m_chipLayout;

@@ -7,6 +7,7 @@
 #include "App/Theme/Spring.h"
 #include "Editor/ComposeDrafts.h"
 #include "Editor/ComposeFooter.h"
+#include "Editor/ComposeMotion.h"
 #include "Editor/ComposeRules.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
@@ -45,7 +46,6 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPainter>
-#include <QPropertyAnimation>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -101,8 +101,10 @@ QWidget* paddedRow(QWidget* parent, QLayout* content, const QMargins& margins)
 
 // ---------------------------------------------------------------------------------------------------
 
-TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent) : QAbstractButton(parent), m_type(type)
+TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent)
+    : QAbstractButton(parent), m_type(type), m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
 {
+    connect(m_level, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     setText(entryTypeRawValue(type));
     setObjectName(QStringLiteral("type:") + text());
     setAccessibleName(text());
@@ -111,13 +113,23 @@ TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent) : QAbstractBut
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void TypeChip::setChosen(bool chosen)
+void TypeChip::setChosen(bool chosen, bool animate)
 {
-    if (chosen != m_chosen) {
-        m_chosen = chosen;
-        updateGeometry();
-        update();
+    if (chosen == m_chosen && m_level->target() == (chosen ? 1.0 : 0.0)) {
+        return;
     }
+    m_chosen = chosen;
+    if (animate && isVisible()) {
+        m_level->animateTo(chosen ? 1.0 : 0.0);
+    } else {
+        m_level->setValue(chosen ? 1.0 : 0.0);
+    }
+    update();
+}
+
+double TypeChip::chosenLevel() const
+{
+    return m_level->value();
 }
 
 QColor TypeChip::typeColor() const
@@ -155,20 +167,37 @@ void TypeChip::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(rect());
     const QColor color = typeColor();
-    vsp::Glass glass = m_chosen ? vsp::Glass::regular().tinted(Color(color).withOpacity(0.16)) : vsp::Glass::clear();
-    vsp::paintGlass(p, r, glass.makeInteractive(), vsp::GlassShape::RoundedRect, 7,
-                    vsp::GlassState{m_hovered, isDown()});
-    const QFont font = vsp::fonts::system(11, m_chosen ? QFont::Medium : QFont::Normal);
-    const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
-    qreal x = r.center().x() - (textWidth + (m_chosen ? 10 : 0)) / 2;
-    if (m_chosen) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(color);
-        p.drawEllipse(QRectF(x, r.center().y() - 2.5, 5, 5));
-        x += 10;
+    // Between the two looks while the choice glides: the clear glass gives way to the tinted one, the dot
+    // fades in and pushes the name aside, the name takes the type's colour.
+    const qreal level = std::clamp(m_level->value(), 0.0, 1.0);
+    const vsp::GlassState state{m_hovered, isDown()};
+    if (level < 1.0) {
+        p.setOpacity(1.0 - level);
+        vsp::paintGlass(p, r, vsp::Glass::clear().makeInteractive(), vsp::GlassShape::RoundedRect, 7, state);
     }
+    if (level > 0.0) {
+        p.setOpacity(level);
+        vsp::paintGlass(p, r, vsp::Glass::regular().tinted(Color(color).withOpacity(0.16)).makeInteractive(),
+                        vsp::GlassShape::RoundedRect, 7, state);
+    }
+    p.setOpacity(1.0);
+    const QFont font = vsp::fonts::system(11, level >= 0.5 ? QFont::Medium : QFont::Normal);
+    const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
+    qreal x = r.center().x() - (textWidth + 10 * level) / 2;
+    if (level > 0.0) {
+        p.setPen(Qt::NoPen);
+        QColor dot = color;
+        dot.setAlphaF(dot.alphaF() * float(level));
+        p.setBrush(dot);
+        p.drawEllipse(QRectF(x, r.center().y() - 2.5, 5, 5));
+        x += 10 * level;
+    }
+    const QColor rest = Color::secondaryStyle().resolve();
+    const auto mix = [level](float a, float b) { return a + (b - a) * float(level); };
+    const QColor ink = QColor::fromRgbF(mix(rest.redF(), color.redF()), mix(rest.greenF(), color.greenF()),
+                                        mix(rest.blueF(), color.blueF()), mix(rest.alphaF(), color.alphaF()));
     p.setFont(font);
-    p.setPen(m_chosen ? color : Color::secondaryStyle().resolve());
+    p.setPen(ink);
     p.drawText(QRectF(x, r.top(), textWidth + 2, r.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
 }
 
@@ -202,19 +231,25 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
 
     layout->addWidget(buildEditorArea(), 1);
 
+    // The previews rise from their lower edge, above the footer, as they fade in.
+    const Transition rise{1.0, Qt::AlignCenter, true, std::nullopt};
     m_imagesPreview = new PendingImagesPreview(this);
     auto* imagesRow = new QHBoxLayout;
     imagesRow->addWidget(m_imagesPreview);
-    m_imagesRow = paddedRow(this, imagesRow, QMargins(28, 8, 28, 0));
-    m_imagesRow->hide();
-    layout->addWidget(m_imagesRow);
+    QWidget* imagesPadded = paddedRow(this, imagesRow, QMargins(28, 8, 28, 0));
+    imagesPadded->setObjectName(QStringLiteral("pendingImagesRow"));
+    imagesPadded->hide();
+    m_imagesSlot = new TransitionSlot(imagesPadded, rise, vsp::Spring{0.3, 1.0}, this);
+    layout->addWidget(m_imagesSlot);
 
     m_audioPreview = new PendingAudioPreview(this);
     auto* audioRow = new QHBoxLayout;
     audioRow->addWidget(m_audioPreview);
-    m_audioRow = paddedRow(this, audioRow, QMargins(28, 8, 28, 0));
-    m_audioRow->hide();
-    layout->addWidget(m_audioRow);
+    QWidget* audioPadded = paddedRow(this, audioRow, QMargins(28, 8, 28, 0));
+    audioPadded->setObjectName(QStringLiteral("pendingAudioRow"));
+    audioPadded->hide();
+    m_audioSlot = new TransitionSlot(audioPadded, rise, vsp::Spring{0.3, 1.0}, this);
+    layout->addWidget(m_audioSlot);
 
     m_footer = new ComposeFooter(m_store, this);
     layout->addWidget(m_footer);
@@ -292,7 +327,7 @@ QWidget* ComposeView::buildTypeRow()
     }
     row->addWidget(chips);
     row->addStretch(1);
-    m_wordCount = new QLabel(this);
+    m_wordCount = new WordCountLabel(this);
     m_wordCount->setObjectName(QStringLiteral("wordCount"));
     m_wordCount->setFont(vsp::fonts::monospaced(11));
     row->addWidget(m_wordCount);
@@ -309,12 +344,19 @@ QWidget* ComposeView::buildDateRow()
     m_dateLabel->setObjectName(QStringLiteral("entryDate"));
     m_dateLabel->setFont(vsp::fonts::system(11));
     row->addWidget(m_dateLabel);
+    // Both grow about their centres as they fade in, and their neighbours make way.
     m_weatherChips = new WeatherLocationChips(this);
+    m_weatherChips->setObjectName(QStringLiteral("weatherChips"));
     m_weatherChips->hide();
-    row->addWidget(m_weatherChips);
+    m_weatherSlot =
+        new TransitionSlot(m_weatherChips, Transition{0.85, Qt::AlignCenter, false, Qt::Horizontal},
+                           vsp::Spring{0.35, 1.0}, this);
+    row->addWidget(m_weatherSlot);
     m_moodBadge = new MoodBadge(m_moodStore, this);
     m_moodBadge->hide();
-    row->addWidget(m_moodBadge);
+    m_moodBadgeSlot = new TransitionSlot(m_moodBadge, Transition{0.0, Qt::AlignCenter, false, Qt::Horizontal},
+                                         vsp::Spring{0.25, 1.0}, this);
+    row->addWidget(m_moodBadgeSlot);
     row->addStretch(1);
     m_moodSelector = new MoodSelectorView(m_moodStore, this);
     connect(m_moodSelector, &MoodSelectorView::moodChosen, this, &ComposeView::setSelectedMood);
@@ -338,7 +380,11 @@ QWidget* ComposeView::buildAttachmentRow()
         vsp::Glass glass = vsp::Glass::regular().makeInteractive();
         return m_hasExpiration ? glass.tinted(Color::resolvedAccent(0.12)) : glass;
     });
-    connect(m_expirationChip, &QAbstractButton::clicked, this, [this] { setHasExpiration(!m_hasExpiration); });
+    connect(m_expirationChip, &QAbstractButton::clicked, this, [this] {
+        // The chip's look crosses over to the new one with the same spring as the picker's entrance.
+        m_expirationChip->beginLookChange(vsp::Spring{0.25, 1.0});
+        setHasExpiration(!m_hasExpiration);
+    });
     row->addWidget(m_expirationChip);
 
     m_expirationPicker = new QDateEdit(this);
@@ -349,6 +395,10 @@ QWidget* ComposeView::buildAttachmentRow()
     m_expirationPicker->setAccessibleName(tr("Expiration date"));
     m_expirationPicker->setFrame(false);
     m_expirationPicker->hide();
+    // Grows from 80 % at its leading edge as it fades in; the buttons after it make way.
+    m_expirationSlot =
+        new TransitionSlot(m_expirationPicker, Transition{0.8, Qt::AlignLeft | Qt::AlignVCenter, false, Qt::Horizontal},
+                           vsp::Spring{0.25, 1.0}, this);
     connect(m_expirationPicker, &QDateEdit::dateChanged, this, [this](const QDate& day) {
         if (m_settingExpiration || !day.isValid()) {
             return;
@@ -357,7 +407,7 @@ QWidget* ComposeView::buildAttachmentRow()
         const QDateTime current = vsp::toDateTime(m_expirationDate);
         m_expirationDate = vsp::fromDateTime(QDateTime(day, current.time()));
     });
-    row->addWidget(m_expirationPicker);
+    row->addWidget(m_expirationSlot);
 
     m_imagePicker = new ImagePickerButton([this](const QList<QUrl>& urls) { addPendingImages(urls); }, this);
     row->addWidget(m_imagePicker);
@@ -454,6 +504,8 @@ void ComposeView::appear()
 {
     m_open = true;
     ++m_generation;
+    // What the opening changes lands at once: the entrance below shows the form as it then stands.
+    m_settingUp = true;
     // Each opening is a new form, as a newly made window would be.
     if (!m_fresh) {
         initializeState();
@@ -480,6 +532,7 @@ void ComposeView::appear()
         });
     }
     playEntrance();
+    m_settingUp = false;
     const quint64 generation = m_generation;
     QTimer::singleShot(300, this, [this, generation] {
         if (generation == m_generation && m_open) {
@@ -553,21 +606,25 @@ void ComposeView::playEntrance()
 {
     m_appeared = true;
     Q_EMIT appearedChanged(true);
-    // The window fades in as a whole (where the desktop composites windows). An opacity effect on the
-    // content instead would repaint every child through an off-screen picture, and scroll areas show
-    // black there while it runs.
-    QWidget* top = window();
-    if (!vsp::animationsEnabled() || !top || !top->isWindow() || top == this) {
+    delete m_entranceOverlay.data();
+    if (!vsp::animationsEnabled() || !isVisible()) {
         return;
     }
-    top->setWindowOpacity(0.0);
-    const vsp::Spring spring{0.45, 0.78};
-    auto* animation = new QPropertyAnimation(top, "windowOpacity", this);
-    animation->setStartValue(0.0);
-    animation->setEndValue(1.0);
-    animation->setDuration(spring.durationMs());
-    animation->setEasingCurve(QEasingCurve::OutCubic);
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    // The content grows from 92 % and fades in as one picture laid over it, taken now that the window is
+    // laid out and before anything is painted. An opacity effect on the live content instead would draw
+    // every child through an off-screen buffer each frame, and scroll areas show black there.
+    if (layout()) {
+        layout()->activate();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QPixmap picture = grab();
+    m_entranceOverlay =
+        new EntranceOverlay(this, picture, Color::vspBackground().resolve(), 0.92, vsp::Spring{0.45, 0.78});
+}
+
+bool ComposeView::animatesChanges() const
+{
+    return m_open && !m_settingUp && isVisible() && vsp::animationsEnabled();
 }
 
 // ------------------------------------------------------------ the form
@@ -620,8 +677,9 @@ void ComposeView::setTags(const QStringList& tags)
 void ComposeView::setSelectedType(JournalEntry::EntryType type)
 {
     m_selectedType = type;
+    const bool animate = animatesChanges();
     for (TypeChip* chip : std::as_const(m_typeChips)) {
-        chip->setChosen(chip->type() == type);
+        chip->setChosen(chip->type() == type, animate);
     }
 }
 
@@ -629,10 +687,12 @@ void ComposeView::setSelectedMood(const std::optional<QString>& mood)
 {
     m_selectedMood = mood;
     m_moodSelector->setSelectedMood(mood);
+    // The badge keeps showing the mood it had while it goes; a new one is shown before it comes.
     if (mood) {
         m_moodBadge->setMood(*mood);
+        m_moodBadgeSlot->refreshSnapshot();
     }
-    m_moodBadge->setVisible(mood.has_value());
+    m_moodBadgeSlot->setPresent(mood.has_value(), animatesChanges());
 }
 
 void ComposeView::setHasExpiration(bool on)
@@ -649,27 +709,59 @@ void ComposeView::setExpirationDate(double date)
 
 void ComposeView::setPendingImages(const QList<QUrl>& urls)
 {
+    // The first image comes in with the whole strip, so only later ones play their own entrance.
+    const bool animate = animatesChanges();
+    const bool stripShown = !m_pendingImageURLs.isEmpty();
     m_pendingImageURLs = urls;
-    m_imagesPreview->setUrls(urls);
-    m_imagesRow->setVisible(!urls.isEmpty());
+    if (urls.isEmpty()) {
+        m_imagesSlot->setPresent(false, animate);
+        m_imagesPreview->setUrls(urls, false);
+        return;
+    }
+    m_imagesPreview->setUrls(urls, animate && stripShown);
+    m_imagesSlot->setPresent(true, animate);
 }
 
 void ComposeView::setPendingAudio(const QList<PendingAudio>& clips)
 {
+    const bool animate = animatesChanges();
+    const bool listShown = !m_pendingAudio.isEmpty();
     m_pendingAudio = clips;
-    m_audioPreview->setClips(clips);
-    m_audioRow->setVisible(!clips.isEmpty());
+    if (clips.isEmpty()) {
+        m_audioSlot->setPresent(false, animate);
+        m_audioPreview->setClips(clips, false);
+        return;
+    }
+    m_audioPreview->setClips(clips, animate && listShown);
+    m_audioSlot->setPresent(true, animate);
 }
 
 void ComposeView::setWeather(const std::optional<WeatherSnapshot>& snapshot)
 {
     m_weatherSnapshot = snapshot;
+    // Arriving while the entrance still plays (whose picture lacks them), the chips wait for it to end
+    // and then come in on their own; the entry has the weather at once all the same.
+    if (snapshot && m_entranceOverlay) {
+        connect(static_cast<EntranceOverlay*>(m_entranceOverlay.data()), &EntranceOverlay::finished, this,
+                &ComposeView::showWeather, Qt::UniqueConnection);
+        return;
+    }
+    showWeather();
+}
+
+void ComposeView::showWeather()
+{
+    const std::optional<WeatherSnapshot>& snapshot = m_weatherSnapshot;
+    const bool animate = animatesChanges();
     if (snapshot) {
         m_weatherChips->setValues(snapshot->symbol, snapshot->temp, snapshot->text, snapshot->placeName);
+        m_weatherSlot->refreshSnapshot();
+        m_weatherSlot->setPresent(true, animate);
     } else {
+        // Pictured as they were before they are emptied, so they leave showing what they showed.
+        m_weatherSlot->setPresent(false, animate);
         m_weatherChips->setValues(std::nullopt, std::nullopt, std::nullopt, std::nullopt);
     }
-    m_weatherChips->setVisible(snapshot.has_value());
 }
 
 bool ComposeView::canSave() const
@@ -810,6 +902,8 @@ void ComposeView::saveEntry()
 
     // In this order: the closing that follows must find the entry saved and write no draft.
     m_didSave = true;
+    // The window closes right after: the emptied form need not move.
+    m_settingUp = true;
     compose::clearDraft();
     m_store.addEntry(entry);
     Q_EMIT entrySaved(entry.id);
@@ -823,6 +917,7 @@ void ComposeView::saveEntry()
     // The recordings were copied (and deleted) or deliberately kept: no longer this window's to delete.
     m_pendingAudio.clear();
     setPendingAudio({});
+    m_settingUp = false;
 
     if (m_dismissWindow) {
         m_dismissWindow();
@@ -919,13 +1014,14 @@ void ComposeView::refreshSaveState()
 
 void ComposeView::refreshWordCount()
 {
-    m_wordCount->setText(tr("%1w").arg(wordCount()));
+    m_wordCount->setCount(wordCount(), animatesChanges());
 }
 
 void ComposeView::refreshFloatingBar()
 {
     if (!m_selectionState->hasSelection()) {
-        m_floatingBar->hide();
+        // The bar fades away when the selection collapses.
+        m_floatingBar->dismiss(animatesChanges());
         return;
     }
     const QPointF offset = compose::floatingBarOffset(m_selectionState->selectionRect());
@@ -934,9 +1030,7 @@ void ComposeView::refreshFloatingBar()
     const int glassWidth = m_floatingBar->width() - 2 * FloatingFormatBar::kShadowMargin;
     const int x = std::max(0, std::min(int(std::lround(offset.x())), m_editorArea->width() - glassWidth));
     m_floatingBar->placeAt(QPoint(x, int(std::lround(offset.y()))));
-    if (m_floatingBar->isHidden()) {
-        m_floatingBar->show();
-    }
+    m_floatingBar->present();
     m_floatingBar->raise();
 }
 
@@ -957,7 +1051,7 @@ void ComposeView::refreshExpiration()
     // Wide enough for its date and the popup arrow; without a frame it would cut the year off.
     const QFontMetrics metrics(m_expirationPicker->font());
     m_expirationPicker->setFixedWidth(metrics.horizontalAdvance(m_expirationPicker->text()) + 34);
-    m_expirationPicker->setVisible(m_hasExpiration);
+    m_expirationSlot->setPresent(m_hasExpiration, animatesChanges());
 }
 
 void ComposeView::refreshDate()

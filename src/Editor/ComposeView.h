@@ -35,7 +35,12 @@ class QLineEdit;
 class QMimeData;
 class RichTextHandle;
 class SelectionState;
+class TransitionSlot;
 class WeatherLocationChips;
+class WordCountLabel;
+namespace vsp {
+class SpringValue;
+}
 
 /// One chip of the type picker: a dot in the type's colour (while chosen) and the type's name.
 class TypeChip final : public QAbstractButton {
@@ -45,8 +50,11 @@ public:
     TypeChip(JournalEntry::EntryType type, QWidget* parent = nullptr);
 
     JournalEntry::EntryType type() const { return m_type; }
-    void setChosen(bool chosen);
+    /// Chooses or unchooses the chip; with `animate` its look glides over with a spring of response 0.22.
+    void setChosen(bool chosen, bool animate = false);
     bool isChosen() const { return m_chosen; }
+    /// How chosen the chip looks now: 0 not at all … 1 fully (between while it glides).
+    double chosenLevel() const;
     /// The type's colour: the accent for Journal, its own colour for the others.
     QColor typeColor() const;
 
@@ -62,6 +70,7 @@ private:
     JournalEntry::EntryType m_type;
     bool m_chosen = false;
     bool m_hovered = false;
+    vsp::SpringValue* m_level;
 };
 
 /// The content of the "New Entry" window, in which one new entry is written: its type, the date with
@@ -142,7 +151,7 @@ public:
     FloatingFormatBar* floatingBar() const { return m_floatingBar; }
     ComposeFooter* footer() const { return m_footer; }
     QList<TypeChip*> typeChips() const { return m_typeChips; }
-    QLabel* wordCountLabel() const { return m_wordCount; }
+    WordCountLabel* wordCountLabel() const { return m_wordCount; }
     QLabel* dateLabel() const { return m_dateLabel; }
     WeatherLocationChips* weatherChips() const { return m_weatherChips; }
     MoodBadge* moodBadge() const { return m_moodBadge; }
@@ -153,6 +162,15 @@ public:
     AudioRecordControl* recordControl() const { return m_recordControl; }
     PendingImagesPreview* imagesPreview() const { return m_imagesPreview; }
     PendingAudioPreview* audioPreview() const { return m_audioPreview; }
+    /// The places in which the weather chips, the mood badge, the expiration date picker and the two
+    /// previews come and go with their transitions.
+    TransitionSlot* weatherSlot() const { return m_weatherSlot; }
+    TransitionSlot* moodBadgeSlot() const { return m_moodBadgeSlot; }
+    TransitionSlot* expirationSlot() const { return m_expirationSlot; }
+    TransitionSlot* imagesSlot() const { return m_imagesSlot; }
+    TransitionSlot* audioSlot() const { return m_audioSlot; }
+    /// The picture of the content laid over it while the window's entrance plays; none at rest.
+    QWidget* entranceOverlay() const { return m_entranceOverlay; }
 
 Q_SIGNALS:
     void appearedChanged(bool appeared);
@@ -191,7 +209,13 @@ private:
     void setPendingImages(const QList<QUrl>& urls);
     void setPendingAudio(const QList<PendingAudio>& clips);
     void setWeather(const std::optional<WeatherSnapshot>& snapshot);
+    /// Shows the weather held now in the date row.
+    void showWeather();
     bool dragCarriesImages(const QMimeData* mime);
+
+    /// Whether a change to the form should move (the window is open and showing) or land at once (the
+    /// form is being set up for an opening, or the window is closing).
+    bool animatesChanges() const;
 
     void refreshSaveState();
     void refreshWordCount();
@@ -228,6 +252,8 @@ private:
     /// Counts appearances, so answers meant for an earlier opening (weather) are dropped.
     quint64 m_generation = 0;
     bool m_settingExpiration = false;
+    /// Set while appear() prepares the form: what it changes lands at once, under the entrance.
+    bool m_settingUp = false;
     /// The drag last looked into, and whether it carries images (identity only; never dereferenced).
     const QMimeData* m_dragMime = nullptr;
     bool m_dragHasImages = false;
@@ -236,22 +262,26 @@ private:
     SelectionState* m_selectionState;
 
     QList<TypeChip*> m_typeChips;
-    QLabel* m_wordCount = nullptr;
+    WordCountLabel* m_wordCount = nullptr;
     QLabel* m_dateLabel = nullptr;
     WeatherLocationChips* m_weatherChips = nullptr;
+    TransitionSlot* m_weatherSlot = nullptr;
     MoodBadge* m_moodBadge = nullptr;
+    TransitionSlot* m_moodBadgeSlot = nullptr;
     MoodSelectorView* m_moodSelector = nullptr;
     GlassChipButton* m_expirationChip = nullptr;
     QDateEdit* m_expirationPicker = nullptr;
+    TransitionSlot* m_expirationSlot = nullptr;
     ImagePickerButton* m_imagePicker = nullptr;
     AudioRecordControl* m_recordControl = nullptr;
     QLineEdit* m_titleField = nullptr;
     QWidget* m_editorArea = nullptr;
     FormattableTextEditor* m_editor = nullptr;
     FloatingFormatBar* m_floatingBar = nullptr;
-    QWidget* m_imagesRow = nullptr;
+    TransitionSlot* m_imagesSlot = nullptr;
     PendingImagesPreview* m_imagesPreview = nullptr;
-    QWidget* m_audioRow = nullptr;
+    TransitionSlot* m_audioSlot = nullptr;
     PendingAudioPreview* m_audioPreview = nullptr;
+    QPointer<QWidget> m_entranceOverlay;
     ComposeFooter* m_footer = nullptr;
 };

@@ -5,11 +5,11 @@
 #include "App/Theme/Glass.h"
 #include "App/Theme/Palette.h"
 #include "App/Theme/Spring.h"
+#include "Editor/ComposeMotion.h"
 #include "Editor/FormatButton.h"
 #include "Editor/SelectionState.h"
 #include "Editor/TextColorPresets.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -44,12 +44,14 @@ protected:
 
 FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* parent)
     : QWidget(parent), m_selectionState(selectionState),
-      m_entrance(new vsp::SpringValue(0.0, vsp::Spring{0.35, 0.65}, this))
+      m_entrance(new SpringProgress(0.0, vsp::Spring{0.35, 0.65}, this)),
+      m_exit(new SpringProgress(1.0, vsp::Spring{0.25, 1.0}, this)), m_face(new QWidget(this))
 {
     setObjectName(QStringLiteral("floatingFormatBar"));
     setAttribute(Qt::WA_TranslucentBackground);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(kShadowMargin + 10, kShadowMargin + 6, kShadowMargin + 10, kShadowMargin + 6);
+    m_face->setObjectName(QStringLiteral("floatingFormatBarFace"));
+    auto* row = new QHBoxLayout(m_face);
+    row->setContentsMargins(10, 6, 10, 6);
     row->setSpacing(2);
 
     struct Style {
@@ -70,7 +72,7 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
          &SelectionState::isHighlightedChanged},
     };
     for (const Style& style : styles) {
-        auto* button = new FormatButton(this);
+        auto* button = new FormatButton(m_face);
         button->setObjectName(QStringLiteral("float:") + style.command);
         button->setFrame(28, 26);
         button->setSymbol(style.symbol, 12);
@@ -88,10 +90,10 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         m_styleButtons.insert(command, button);
         row->addWidget(button);
     }
-    row->addWidget(new Separator(this));
+    row->addWidget(new Separator(m_face));
     for (const auto& [label, command] : {std::pair{QStringLiteral("H1"), QStringLiteral("size:26")},
                                          std::pair{QStringLiteral("H2"), QStringLiteral("size:20")}}) {
-        auto* button = new FormatButton(this);
+        auto* button = new FormatButton(m_face);
         button->setObjectName(QStringLiteral("float:") + command);
         button->setFrame(28, 26);
         button->setLabel(label, vsp::fonts::font(11, QFont::Bold, vsp::fonts::Design::Rounded));
@@ -102,10 +104,10 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         m_buttons.insert(command, button);
         row->addWidget(button);
     }
-    row->addWidget(new Separator(this));
+    row->addWidget(new Separator(m_face));
     for (const TextColorPreset& preset : textColorPresets()) {
         const vsp::Color preview = preset.preview;
-        auto* swatch = new ColorSwatchButton([preview] { return preview.resolve(); }, this);
+        auto* swatch = new ColorSwatchButton([preview] { return preview.resolve(); }, m_face);
         const QString command = QStringLiteral("color:") + preset.hex;
         swatch->setObjectName(QStringLiteral("float:") + command);
         swatch->setToolTip(preset.label);
@@ -114,9 +116,22 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         m_buttons.insert(command, swatch);
         row->addWidget(swatch);
     }
-    setFixedSize(sizeHint());
+    const QSize face = m_face->sizeHint();
+    m_face->setGeometry(kShadowMargin, kShadowMargin, face.width(), face.height());
+    setFixedSize(face + QSize(2 * kShadowMargin, 2 * kShadowMargin));
 
-    connect(m_entrance, &vsp::SpringValue::valueChanged, this, &FloatingFormatBar::setEntrance);
+    connect(m_entrance, &SpringProgress::valueChanged, this, &FloatingFormatBar::setEntrance);
+    connect(m_entrance, &SpringProgress::arrived, this, [this](double target) {
+        if (target >= 1.0 && !m_leaving) {
+            settle();
+        }
+    });
+    connect(m_exit, &SpringProgress::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_exit, &SpringProgress::arrived, this, [this](double target) {
+        if (target <= 0.0 && m_leaving) {
+            hide();
+        }
+    });
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
             qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
@@ -138,42 +153,104 @@ bool FloatingFormatBar::isMarked(const QString& command) const
     return button && button->isActive();
 }
 
+void FloatingFormatBar::present()
+{
+    if (m_leaving) {
+        // Coming back while fading away: the entrance plays anew from the picture already taken.
+        m_leaving = false;
+        startEntrance();
+    } else if (isHidden()) {
+        show();
+    }
+}
+
+void FloatingFormatBar::dismiss(bool animate)
+{
+    if (isHidden()) {
+        return;
+    }
+    if (!animate || !vsp::animationsEnabled() || !isVisible()) {
+        hide();
+        return;
+    }
+    if (m_leaving) {
+        return;
+    }
+    m_leaving = true;
+    if (m_picture.isNull()) {
+        takePicture();
+    }
+    // Fades from the look it has now; the entrance, if still playing, stops where it is.
+    m_entrance->jumpTo(std::clamp(m_entrance->value(), 0.0, 1.0));
+    m_exit->jumpTo(1.0);
+    m_exit->animateTo(0.0);
+}
+
+double FloatingFormatBar::entranceProgress() const
+{
+    return m_entrance->value();
+}
+
 void FloatingFormatBar::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Each showing plays the entrance from the start.
-    m_entrance->setValue(0.0);
+    startEntrance();
+}
+
+void FloatingFormatBar::startEntrance()
+{
+    m_exit->jumpTo(1.0);
+    m_entrance->jumpTo(0.0);
     m_appeared = true;
     Q_EMIT appearedChanged(true);
-    m_entrance->animateTo(1.0);
+    if (!vsp::animationsEnabled()) {
+        m_entrance->jumpTo(1.0);
+        settle();
+        return;
+    }
+    if (m_picture.isNull()) {
+        takePicture();
+    }
     setEntrance(m_entrance->value());
+    m_entrance->animateTo(1.0);
 }
 
 void FloatingFormatBar::hideEvent(QHideEvent* event)
 {
     m_appeared = false;
-    m_entrance->setValue(0.0);
-    setGraphicsEffect(nullptr);
+    m_leaving = false;
+    m_entrance->jumpTo(0.0);
+    m_exit->jumpTo(1.0);
+    settle();
     Q_EMIT appearedChanged(false);
     QWidget::hideEvent(event);
 }
 
-void FloatingFormatBar::setEntrance(double value)
+void FloatingFormatBar::takePicture()
 {
-    // The fade needs an effect only while it runs: an effect on a settled bar would just cost paint time.
-    if (value >= 0.999) {
-        setGraphicsEffect(nullptr);
-    } else {
-        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
-        if (!fade) {
-            fade = new QGraphicsOpacityEffect(this);
-            setGraphicsEffect(fade);
-        }
-        fade->setOpacity(std::clamp(value, 0.0, 1.0));
+    if (m_face->layout()) {
+        m_face->layout()->activate();
     }
-    // Rises from 8 pixels below its place as it appears.
-    const int lift = int(std::lround((1.0 - std::clamp(value, 0.0, 1.0)) * 8));
-    move(m_anchor - QPoint(kShadowMargin, kShadowMargin) + QPoint(0, lift));
+    m_capturing = true;
+    m_picture = grab(m_face->geometry());
+    m_capturing = false;
+    m_blurredPicture = vsp::motion::blurred(m_picture, 4);
+    m_face->hide();
+}
+
+void FloatingFormatBar::settle()
+{
+    m_picture = QPixmap();
+    m_blurredPicture = QPixmap();
+    m_face->show();
+    update();
+}
+
+void FloatingFormatBar::setEntrance(double)
+{
+    // The widget stays where the host put it; the entrance's rise and growth are drawn inside its margin.
+    move(m_anchor - QPoint(kShadowMargin, kShadowMargin));
     update();
 }
 
@@ -181,10 +258,23 @@ void FloatingFormatBar::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const double t = std::clamp(m_entrance->value(), 0.0, 1.2);
-    const QRectF glass = QRectF(rect()).adjusted(kShadowMargin, kShadowMargin, -kShadowMargin, -kShadowMargin);
+    const double entrance = m_entrance->value();
+    const double shown = std::clamp(entrance, 0.0, 1.0) * std::clamp(m_exit->value(), 0.0, 1.0);
+    const bool moving = !m_picture.isNull();
+    QRectF glass = QRectF(rect()).adjusted(kShadowMargin, kShadowMargin, -kShadowMargin, -kShadowMargin);
+    // Entering: from 70 % about the middle of the lower edge, 8 pixels below its place.
+    const double scale = m_leaving || !moving ? 1.0 : 0.7 + 0.3 * entrance;
+    if (moving && !m_leaving) {
+        glass.translate(0, (1.0 - entrance) * 8);
+    }
+    const QPointF pivot(glass.center().x(), glass.bottom());
+    if (moving) {
+        p.translate(pivot);
+        p.scale(scale, scale);
+        p.translate(-pivot);
+    }
     // Two shadows: a wide soft one 4 pixels down and a tight one 1 pixel down.
-    const qreal strength = std::min(t, 1.0);
+    const qreal strength = m_capturing ? 0.0 : (moving ? shown : 1.0);
     p.setPen(Qt::NoPen);
     for (int i = 12; i >= 1; i -= 2) {
         const qreal a = 0.25 * strength * (1.0 - qreal(i) / 13.0) * 0.35;
@@ -194,6 +284,17 @@ void FloatingFormatBar::paintEvent(QPaintEvent*)
     }
     p.setBrush(QColor::fromRgbF(0, 0, 0, float(0.08 * strength)));
     p.drawRoundedRect(glass.translated(0, 1).adjusted(-1, -1, 1, 1), kRadius + 1, kRadius + 1);
+    if (moving) {
+        p.resetTransform();
+        // Sharpens from a blur of 4 pixels as it enters.
+        const double blur = m_leaving ? 0.0 : std::clamp(1.0 - entrance, 0.0, 1.0);
+        const QPointF at = glass.topLeft();
+        if (blur > 0.0) {
+            vsp::motion::paintPicture(p, m_blurredPicture, at, scale, pivot, shown * blur);
+        }
+        vsp::motion::paintPicture(p, m_picture, at, scale, pivot, shown * (1.0 - blur));
+        return;
+    }
     // An opaque base under the glass keeps the text behind from showing through the buttons.
     QPainterPath path;
     path.addRoundedRect(glass, kRadius, kRadius);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -8,17 +9,17 @@
 class FormatButton;
 class SelectionState;
 class QAbstractButton;
-namespace vsp {
-class SpringValue;
-}
+class SpringProgress;
 
 /// The small bar of inline formatting that floats over the selected text: bold, italic, underline,
 /// strikethrough and highlight (marked while that style holds at the selection start), the two heading
 /// sizes, and seven text colours. A child widget of its host, which shows it while text is selected and
 /// places it (see `vsp::compose::floatingBarOffset`); every button emits one command string.
 ///
-/// Each time it is shown it plays its entrance: it rises 8 pixels into place while fading in and
-/// gaining its shadow.
+/// Each time it is shown it plays its entrance (spring 0.35, damping 0.65): it grows from 70 % about the
+/// middle of its lower edge, rises 8 pixels into place, fades in, sharpens from a blur and gains its
+/// shadows. Dismissed, it fades away (spring 0.25) and then hides. While either plays, the bar is drawn
+/// from a picture of its face and its buttons take no clicks.
 class FloatingFormatBar final : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool appeared READ appeared NOTIFY appearedChanged)
@@ -31,6 +32,17 @@ public:
     static constexpr int kShadowMargin = 14;
 
     bool appeared() const { return m_appeared; }
+
+    /// Shows the bar with its entrance; a bar that is fading away comes back with the entrance anew.
+    void present();
+    /// Fades the bar away and hides it; at once when `animate` is false or animations are off.
+    void dismiss(bool animate = true);
+    /// Whether the bar is fading away.
+    bool isLeaving() const { return m_leaving; }
+    /// Whether the entrance or the fade is playing.
+    bool isMoving() const { return !m_picture.isNull(); }
+    /// How far the entrance has come: 0 … 1 (passing 1 for a moment, the spring being under-damped).
+    double entranceProgress() const;
 
     /// Puts the bar's glass with its top-left corner at `glassTopLeft` in the parent's coordinates (the
     /// entrance may still hold it a few pixels lower for a moment).
@@ -53,11 +65,22 @@ protected:
 
 private:
     void setEntrance(double value);
+    void startEntrance();
+    void takePicture();
+    void settle();
 
     QPointer<SelectionState> m_selectionState;
     QHash<QString, QAbstractButton*> m_buttons;
     QHash<QString, FormatButton*> m_styleButtons;
-    vsp::SpringValue* m_entrance;
+    SpringProgress* m_entrance;
+    SpringProgress* m_exit;
     bool m_appeared = false;
+    bool m_leaving = false;
     QPoint m_anchor;
+    /// The face: the glass with its buttons, which the picture stands in for while the bar moves.
+    QWidget* m_face;
+    QPixmap m_picture;
+    QPixmap m_blurredPicture;
+    /// Set while the picture is taken: the shadows are drawn live, not into it.
+    bool m_capturing = false;
 };

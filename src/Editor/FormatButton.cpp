@@ -7,11 +7,15 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 using vsp::Color;
 
 FormatButton::FormatButton(QWidget* parent)
-    : QAbstractButton(parent), m_press(new vsp::SpringValue(1.0, vsp::Spring{0.15, 0.6}, this))
+    : QAbstractButton(parent), m_press(new vsp::SpringValue(1.0, vsp::Spring{0.15, 0.6}, this)),
+      m_hover(new vsp::SpringValue(0.0, vsp::Spring{0.2, 0.7}, this))
 {
+    connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -75,17 +79,49 @@ void FormatButton::setActiveBackground(qreal opacity, qreal cornerRadius)
     update();
 }
 
+void FormatButton::setActiveSpring(vsp::Spring spring)
+{
+    if (!m_activeLevel) {
+        m_activeLevel = new vsp::SpringValue(isActive() ? 1.0 : 0.0, spring, this);
+        connect(m_activeLevel, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    }
+    m_activeLevel->setSpring(spring);
+}
+
+void FormatButton::syncActive(bool animate)
+{
+    if (!m_activeLevel) {
+        update();
+        return;
+    }
+    const double target = isActive() ? 1.0 : 0.0;
+    if (animate && isVisible()) {
+        m_activeLevel->animateTo(target);
+    } else {
+        m_activeLevel->setValue(target);
+    }
+    update();
+}
+
+qreal FormatButton::activeLevel() const
+{
+    if (m_activeLevel) {
+        return std::clamp(m_activeLevel->value(), 0.0, 1.0);
+    }
+    return isActive() ? 1.0 : 0.0;
+}
+
 void FormatButton::enterEvent(QEnterEvent* event)
 {
     m_hovered = true;
-    update();
+    m_hover->animateTo(1.0);
     QAbstractButton::enterEvent(event);
 }
 
 void FormatButton::leaveEvent(QEvent* event)
 {
     m_hovered = false;
-    update();
+    m_hover->animateTo(0.0);
     QAbstractButton::leaveEvent(event);
 }
 
@@ -100,25 +136,29 @@ void FormatButton::paintEvent(QPaintEvent*)
     p.scale(s, s);
     p.translate(-r.center());
 
-    const bool active = isActive();
+    const qreal level = activeLevel();
+    const bool active = level >= 0.5;
     p.setPen(Qt::NoPen);
-    if (m_hovered) {
-        p.setBrush(Color::resolvedAccent(0.1).resolve());
+    // The hover background may overshoot its spring a little; its strength stays within 0 … 1.
+    if (const qreal hover = std::clamp(m_hover->value(), 0.0, 1.0); hover > 0.0) {
+        p.setBrush(Color::resolvedAccent(0.1 * hover).resolve());
         p.drawRoundedRect(r, 5, 5);
     }
-    if (active) {
-        p.setBrush(Color::resolvedAccent(m_activeOpacity).resolve());
+    if (level > 0.0) {
+        p.setBrush(Color::resolvedAccent(m_activeOpacity * level).resolve());
         p.drawRoundedRect(r, m_activeRadius, m_activeRadius);
     }
-    QColor color;
-    if (active) {
-        color = Color::resolvedAccent(1.0).resolve();
-    } else if (m_inactiveSecondary) {
-        color = Color::secondaryStyle().resolve();
+    QColor rest;
+    if (m_inactiveSecondary) {
+        rest = Color::secondaryStyle().resolve();
     } else {
-        color = Color::primaryStyle().resolve();
-        color.setAlphaF(color.alphaF() * float(m_inactiveOpacity));
+        rest = Color::primaryStyle().resolve();
+        rest.setAlphaF(rest.alphaF() * float(m_inactiveOpacity));
     }
+    const QColor accent = Color::resolvedAccent(1.0).resolve();
+    const auto mix = [level](float a, float b) { return a + (b - a) * float(level); };
+    QColor color = QColor::fromRgbF(mix(rest.redF(), accent.redF()), mix(rest.greenF(), accent.greenF()),
+                                    mix(rest.blueF(), accent.blueF()), mix(rest.alphaF(), accent.alphaF()));
     if (!isEnabled()) {
         color.setAlphaF(color.alphaF() * 0.4f);
     }

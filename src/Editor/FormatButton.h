@@ -5,13 +5,12 @@
 
 #include <functional>
 
-namespace vsp {
-class SpringValue;
-}
+#include "App/Theme/Spring.h"
 
 /// A button of the format bars: a symbol or a short label in a fixed frame. While the pointer is over
-/// it a faint accent background shows, and pressing shrinks it to 90 %. An "active" look (accent
-/// content on a tinted background) marks a style that holds at the selection, or the chosen font design.
+/// it a faint accent background fades in (spring 0.2, damping 0.7), and pressing shrinks it to 90 %
+/// (spring 0.15, damping 0.6). An "active" look (accent content on a tinted background) marks a style
+/// that holds at the selection, or the chosen font design.
 class FormatButton final : public QAbstractButton {
     Q_OBJECT
 
@@ -35,6 +34,13 @@ public:
     void setActiveBackground(qreal opacity, qreal cornerRadius);
 
     bool isActive() const { return m_active && m_active(); }
+    /// Makes the active look glide with `spring` when syncActive() finds it changed, instead of
+    /// following the active test on every paint.
+    void setActiveSpring(vsp::Spring spring);
+    /// Reads the active test again and glides (or, without `animate`, jumps) to its look.
+    void syncActive(bool animate);
+    /// How active the button looks: 0 … 1, between while the look glides.
+    qreal activeLevel() const;
     bool isHovered() const { return m_hovered; }
 
     QSize sizeHint() const override { return {m_width, m_height}; }
@@ -61,6 +67,9 @@ private:
     qreal m_activeRadius = 6;
     bool m_hovered = false;
     vsp::SpringValue* m_press;
+    vsp::SpringValue* m_hover;
+    /// The active look's level when it glides; none when it follows the active test directly.
+    vsp::SpringValue* m_activeLevel = nullptr;
 };
 
 /// One colour swatch of the floating bar: a 12-pixel circle with a faint white rim that grows to 1.3

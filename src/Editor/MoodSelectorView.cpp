@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 using vsp::Color;
@@ -47,6 +48,11 @@ void MoodChip::setChosen(bool chosen)
     update();
 }
 
+qreal MoodChip::drawnScale() const
+{
+    return m_scale->value();
+}
+
 void MoodChip::enterEvent(QEnterEvent* event)
 {
     m_hovered = true;
@@ -72,8 +78,10 @@ void MoodChip::paintEvent(QPaintEvent*)
     p.translate(-r.center());
     const QRectF circle(r.center().x() - 13, r.center().y() - 13, 26, 26);
     vsp::Glass glass = vsp::Glass::regular().makeInteractive();
-    if (m_chosen) {
-        glass = glass.tinted(Color::resolvedAccent(0.18));
+    // The tint comes and goes with the growth: fully there at 1.08 times the size, gone at 1.
+    const qreal tint = std::clamp((s - 1.0) / 0.08, 0.0, 1.0);
+    if (tint > 0.0) {
+        glass = glass.tinted(Color::resolvedAccent(0.18 * tint));
     }
     vsp::paintGlass(p, circle, glass, vsp::GlassShape::Circle, 0, vsp::GlassState{m_hovered, isDown()});
     p.setFont(emojiFont(13));

@@ -25,6 +25,9 @@ public:
     QString emoji() const { return m_emoji; }
     void setChosen(bool chosen);
     bool isChosen() const { return m_chosen; }
+    /// The size the chip is drawn at now, relative to its own (1.08 chosen, 1 otherwise; between while
+    /// it glides with its spring of response 0.25).
+    qreal drawnScale() const;
 
     QSize sizeHint() const override { return {28, 28}; }
 

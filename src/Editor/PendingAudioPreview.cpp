@@ -3,6 +3,7 @@
 #include "App/Theme/AppearanceManager.h"
 #include "App/Theme/Fonts.h"
 #include "App/Theme/Palette.h"
+#include "Editor/ComposeMotion.h"
 #include "Media/AudioClipRow.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ PendingAudioPreview::PendingAudioPreview(QWidget* parent)
             &PendingAudioPreview::applyColors);
 }
 
-void PendingAudioPreview::setClips(const QList<PendingAudio>& clips)
+void PendingAudioPreview::setClips(const QList<PendingAudio>& clips, bool animate)
 {
     bool sameRows = clips.size() == m_clips.size();
     for (qsizetype i = 0; sameRows && i < clips.size(); ++i) {
@@ -40,18 +41,51 @@ void PendingAudioPreview::setClips(const QList<PendingAudio>& clips)
         }
         return;
     }
-    rebuild();
+    rebuild(animate);
 }
 
-void PendingAudioPreview::rebuild()
+void PendingAudioPreview::rebuild(bool animate)
 {
-    // Later, not now: the row whose button asked for this may still be handling its click.
-    for (AudioClipRow* old : std::as_const(m_rows)) {
-        old->hide();
-        old->deleteLater();
-    }
-    m_rows.clear();
+    const vsp::Spring spring{0.35, 0.8};
+    // Rows of notes still listed stay (by id, showing the newest transcript); the others leave.
+    QList<AudioClipRow*> rows;
+    QList<QUuid> ids;
     for (const PendingAudio& clip : std::as_const(m_clips)) {
+        const qsizetype existing = m_rowIds.indexOf(clip.id);
+        if (existing >= 0 && !ids.contains(clip.id) && m_rows.at(existing)->path() == clip.path) {
+            AudioClipRow* row = m_rows.at(existing);
+            row->setTranscript(clip.transcript);
+            rows.append(row);
+        } else {
+            rows.append(nullptr);
+        }
+        ids.append(clip.id);
+    }
+    for (AudioClipRow* old : std::as_const(m_rows)) {
+        if (rows.contains(old)) {
+            continue;
+        }
+        auto* slot = static_cast<TransitionSlot*>(old->parentWidget());
+        connect(slot, &TransitionSlot::transitionFinished, slot, [this, slot](bool present) {
+            if (!present) {
+                m_slots.removeOne(slot);
+                // Later, not now: the row whose button asked for this may still be handling its click.
+                slot->deleteLater();
+            }
+        });
+        if (animate) {
+            slot->setPresent(false, spring);
+        } else {
+            slot->setPresent(false, false);
+        }
+    }
+    TransitionSlot* previous = nullptr;
+    for (qsizetype i = 0; i < m_clips.size(); ++i) {
+        if (AudioClipRow* row = rows.at(i)) {
+            previous = static_cast<TransitionSlot*>(row->parentWidget());
+            continue;
+        }
+        const PendingAudio& clip = m_clips.at(i);
         const QUuid id = clip.id;
         const QString path = clip.path;
         auto* row = new AudioClipRow(clip.path, clip.duration, clip.transcript, true, [this, id, path] {
@@ -59,12 +93,24 @@ void PendingAudioPreview::rebuild()
             QFile::remove(path);
             QList<PendingAudio> next = m_clips;
             next.removeIf([&](const PendingAudio& a) { return a.id == id; });
-            setClips(next);
+            setClips(next, true);
             Q_EMIT clipsEdited(next);
         });
-        m_column->addWidget(row);
-        m_rows.append(row);
+        row->hide();
+        auto* slot = new TransitionSlot(row, Transition{0.9, Qt::AlignCenter, false, Qt::Vertical}, spring, this);
+        // Right after the row before it, leaving ones included, so the order is the list's.
+        m_column->insertWidget(previous ? m_column->indexOf(previous) + 1 : 0, slot);
+        m_slots.append(slot);
+        if (animate) {
+            slot->setPresent(true, spring);
+        } else {
+            slot->setPresent(true, false);
+        }
+        rows[i] = row;
+        previous = slot;
     }
+    m_rows = rows;
+    m_rowIds = ids;
 }
 
 void PendingAudioPreview::applyColors()

@@ -8,10 +8,14 @@
 class AudioClipRow;
 class QLabel;
 class QVBoxLayout;
+class TransitionSlot;
 
 /// The voice notes recorded in the compose window that wait for the entry to be saved: the caption
 /// "VOICE NOTES" and one player row each. Removing a row deletes its temporary recording at once
 /// (a failure is ignored) and then takes the record out of the list.
+///
+/// Rows come and go growing from and shrinking to 90 % about their centres as they fade, and the
+/// column closes up, with a spring of response 0.35 and damping 0.8.
 class PendingAudioPreview final : public QWidget {
     Q_OBJECT
 
@@ -20,21 +24,28 @@ public:
 
     QList<PendingAudio> clips() const { return m_clips; }
     /// Shows these notes; emits nothing. Rows whose record is unchanged but for its transcript keep
-    /// their widget and show the new transcript.
-    void setClips(const QList<PendingAudio>& clips);
+    /// their widget and show the new transcript. With `animate`, rows that come or go play their
+    /// transitions (when the list is visible and animations are on).
+    void setClips(const QList<PendingAudio>& clips, bool animate = false);
 
+    /// The rows of the notes in the list, in order (not those still leaving).
     QList<AudioClipRow*> rows() const { return m_rows; }
+    /// The places of the rows still in the column, leaving ones included.
+    QList<TransitionSlot*> slots() const { return m_slots; }
 
 Q_SIGNALS:
     /// The user removed a note (its file is already deleted); the new list.
     void clipsEdited(const QList<PendingAudio>& clips);
 
 private:
-    void rebuild();
+    void rebuild(bool animate);
     void applyColors();
 
     QList<PendingAudio> m_clips;
     QList<AudioClipRow*> m_rows;
+    /// The row of each note, by the note's id.
+    QList<QUuid> m_rowIds;
+    QList<TransitionSlot*> m_slots;
     QLabel* m_caption;
     QVBoxLayout* m_column;
 };

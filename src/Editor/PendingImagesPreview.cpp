@@ -4,6 +4,7 @@
 #include "App/Theme/Fonts.h"
 #include "App/Theme/Palette.h"
 #include "App/Theme/SymbolIcons.h"
+#include "Editor/ComposeMotion.h"
 
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -125,13 +126,19 @@ PendingImagesPreview::PendingImagesPreview(QWidget* parent)
             &PendingImagesPreview::applyColors);
 }
 
-void PendingImagesPreview::setUrls(const QList<QUrl>& urls)
+void PendingImagesPreview::setUrls(const QList<QUrl>& urls, bool animate)
 {
     if (urls == m_urls) {
         return;
     }
+    const bool removal = urls.size() < m_urls.size();
     m_urls = urls;
-    rebuild();
+    rebuild(animate, removal);
+}
+
+QList<TransitionSlot*> PendingImagesPreview::slots() const
+{
+    return m_slots;
 }
 
 QString PendingImagesPreview::captionText() const
@@ -139,25 +146,69 @@ QString PendingImagesPreview::captionText() const
     return m_urls.size() == 1 ? tr("1 image") : tr("%1 images").arg(m_urls.size());
 }
 
-void PendingImagesPreview::rebuild()
+void PendingImagesPreview::rebuild(bool animate, bool removal)
 {
-    // Later, not now: the thumb whose button asked for this may still be handling its click.
-    for (PendingImageThumb* old : std::as_const(m_thumbs)) {
-        old->hide();
-        old->deleteLater();
+    const vsp::Spring spring = removal ? vsp::Spring{0.25, 1.0} : vsp::Spring{0.3, 1.0};
+    // Thumbnails that stay are kept (the same file listed twice has one each); the rest leave.
+    QList<PendingImageThumb*> unused = m_thumbs;
+    QList<PendingImageThumb*> kept;
+    for (const QUrl& url : std::as_const(m_urls)) {
+        PendingImageThumb* match = nullptr;
+        for (PendingImageThumb* thumb : std::as_const(unused)) {
+            if (thumb->url() == url) {
+                match = thumb;
+                break;
+            }
+        }
+        if (match) {
+            unused.removeOne(match);
+        }
+        kept.append(match);
+    }
+    for (PendingImageThumb* gone : std::as_const(unused)) {
+        auto* slot = static_cast<TransitionSlot*>(gone->parentWidget());
+        connect(slot, &TransitionSlot::transitionFinished, slot, [this, slot](bool present) {
+            if (!present) {
+                m_slots.removeOne(slot);
+                // Later, not now: the thumb whose button asked for this may still be handling its click.
+                slot->deleteLater();
+            }
+        });
+        if (animate) {
+            slot->setPresent(false, spring);
+        } else {
+            slot->setPresent(false, false);
+        }
     }
     m_thumbs.clear();
-    int index = 0;
-    for (const QUrl& url : std::as_const(m_urls)) {
-        auto* thumb = new PendingImageThumb(url, m_strip);
-        connect(thumb, &PendingImageThumb::removeRequested, this, [this](const QUrl& gone) {
-            // Every copy of the file goes: the same file listed twice is one picture to the user.
-            QList<QUrl> next = m_urls;
-            next.removeAll(gone);
-            setUrls(next);
-            Q_EMIT urlsEdited(next);
-        });
-        m_row->insertWidget(index++, thumb, 0, Qt::AlignVCenter);
+    TransitionSlot* previous = nullptr;
+    for (qsizetype i = 0; i < m_urls.size(); ++i) {
+        PendingImageThumb* thumb = kept.at(i);
+        TransitionSlot* slot = nullptr;
+        if (thumb) {
+            slot = static_cast<TransitionSlot*>(thumb->parentWidget());
+        } else {
+            thumb = new PendingImageThumb(m_urls.at(i), nullptr);
+            thumb->hide();
+            slot = new TransitionSlot(thumb, Transition{0.8, Qt::AlignCenter, false, Qt::Horizontal}, spring, m_strip);
+            connect(thumb, &PendingImageThumb::removeRequested, this, [this](const QUrl& gone) {
+                // Every copy of the file goes: the same file listed twice is one picture to the user.
+                QList<QUrl> next = m_urls;
+                next.removeAll(gone);
+                setUrls(next, true);
+                Q_EMIT urlsEdited(next);
+            });
+            // Right after the thumbnail before it, leaving ones included, so the order is the list's.
+            const int at = previous ? m_row->indexOf(previous) + 1 : 0;
+            m_row->insertWidget(at, slot, 0, Qt::AlignVCenter);
+            m_slots.append(slot);
+            if (animate) {
+                slot->setPresent(true, spring);
+            } else {
+                slot->setPresent(true, false);
+            }
+        }
+        previous = slot;
         m_thumbs.append(thumb);
     }
     m_caption->setText(captionText());

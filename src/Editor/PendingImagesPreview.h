@@ -8,6 +8,7 @@
 class QHBoxLayout;
 class QLabel;
 class QToolButton;
+class TransitionSlot;
 
 /// One waiting image: its thumbnail (80 × 60, filled and clipped to a rounded rectangle) with a small
 /// remove button in the top-right corner. A file that cannot be read as an image shows only the button.
@@ -40,6 +41,9 @@ private:
 /// The strip of images dropped on or picked in the compose window that wait for the entry to be
 /// saved: a thumbnail per image, in order, then "1 image" / "N images". Removing a thumbnail takes
 /// every copy of its file out of the list; the file itself is never touched.
+///
+/// Thumbnails come and go growing from and shrinking to 80 % about their centres as they fade, and the
+/// others close up: a removal moves with a spring of response 0.25, an addition with one of 0.3.
 class PendingImagesPreview final : public QWidget {
     Q_OBJECT
 
@@ -47,10 +51,14 @@ public:
     explicit PendingImagesPreview(QWidget* parent = nullptr);
 
     QList<QUrl> urls() const { return m_urls; }
-    /// Shows these images; emits nothing.
-    void setUrls(const QList<QUrl>& urls);
+    /// Shows these images; emits nothing. With `animate`, thumbnails that come or go play their
+    /// transitions (when the strip is visible and animations are on).
+    void setUrls(const QList<QUrl>& urls, bool animate = false);
 
+    /// The thumbnails of the images in the list, in order (not those still leaving).
     QList<PendingImageThumb*> thumbs() const { return m_thumbs; }
+    /// The places of the thumbnails still on the strip, leaving ones included.
+    QList<TransitionSlot*> slots() const;
     QString captionText() const;
 
 Q_SIGNALS:
@@ -58,11 +66,12 @@ Q_SIGNALS:
     void urlsEdited(const QList<QUrl>& urls);
 
 private:
-    void rebuild();
+    void rebuild(bool animate, bool removal);
     void applyColors();
 
     QList<QUrl> m_urls;
     QList<PendingImageThumb*> m_thumbs;
+    QList<TransitionSlot*> m_slots;
     QWidget* m_strip;
     QHBoxLayout* m_row;
     QLabel* m_caption;

@@ -9,6 +9,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 using vsp::Color;
@@ -18,8 +19,13 @@ GlassChipButton::GlassChipButton(QWidget* parent)
       m_color([](bool hovered) {
           return hovered ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
       }),
-      m_glass([] { return vsp::Glass::regular().makeInteractive(); })
+      m_glass([] { return vsp::Glass::regular().makeInteractive(); }),
+      m_look(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this))
 {
+    connect(m_look, &vsp::SpringValue::valueChanged, this, [this] {
+        updateGeometry();
+        update();
+    });
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -71,6 +77,23 @@ void GlassChipButton::setMetrics(qreal paddingX, int height, qreal spacing)
     update();
 }
 
+void GlassChipButton::beginLookChange(vsp::Spring spring)
+{
+    if (!isVisible() || !vsp::animationsEnabled()) {
+        return;
+    }
+    m_oldLook = grab();
+    m_oldWidth = width();
+    m_look->setSpring(spring);
+    m_look->setValue(0.0);
+    m_look->animateTo(1.0);
+}
+
+bool GlassChipButton::isChangingLook() const
+{
+    return m_look->isMoving() && !m_oldLook.isNull();
+}
+
 QSize GlassChipButton::sizeHint() const
 {
     qreal width = 2 * m_padX;
@@ -80,6 +103,10 @@ QSize GlassChipButton::sizeHint() const
     }
     if (!text().isEmpty()) {
         width += QFontMetricsF(m_font).horizontalAdvance(text()) + (hasSymbol ? m_spacing : 0);
+    }
+    if (isChangingLook()) {
+        // The width glides from the old look's to the new one's.
+        width = m_oldWidth + (width - m_oldWidth) * std::clamp(m_look->value(), 0.0, 1.0);
     }
     return {int(std::ceil(width)), m_height};
 }
@@ -112,6 +139,15 @@ void GlassChipButton::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF r(rect());
+    if (!isChangingLook()) {
+        m_oldLook = QPixmap();
+    } else {
+        // The old look fades out over the new one, which fades in.
+        const qreal t = std::clamp(m_look->value(), 0.0, 1.0);
+        p.setOpacity(1.0 - t);
+        p.drawPixmap(QPointF(0, 0), m_oldLook);
+        p.setOpacity(t);
+    }
     vsp::paintGlass(p, r, m_glass(), m_shape, m_radius, vsp::GlassState{m_hovered && isEnabled(), isDown()});
     QColor color = m_color(m_hovered && isEnabled());
     if (!isEnabled()) {

@@ -3,6 +3,7 @@
 #include "App/Theme/Glass.h"
 
 #include <QAbstractButton>
+#include <QPixmap>
 
 #include <functional>
 
@@ -30,6 +31,13 @@ public:
 
     bool isHovered() const { return m_hovered; }
 
+    /// Call before changing the button's look (text, symbol, colours): the old look then fades into the
+    /// new one and the width glides to the new size, with `spring`. Does nothing while the button is
+    /// not visible or animations are off.
+    void beginLookChange(vsp::Spring spring);
+    /// Whether a look change is playing.
+    bool isChangingLook() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -51,4 +59,7 @@ private:
     int m_height = 26;
     qreal m_spacing = 5;
     bool m_hovered = false;
+    vsp::SpringValue* m_look;
+    QPixmap m_oldLook;
+    int m_oldWidth = 0;
 };

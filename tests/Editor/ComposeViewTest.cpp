@@ -9,6 +9,7 @@
 #include "App/VesperlogApp.h"
 #include "Editor/ComposeDrafts.h"
 #include "Editor/ComposeFooter.h"
+#include "Editor/ComposeMotion.h"
 #include "Editor/ComposeView.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
@@ -212,7 +213,8 @@ void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
     QVERIFY(compose::writingPrompts().at(std::size_t(view->promptIndex())) == view->editor()->placeholder());
     QVERIFY(view->typeChips().at(0)->isChosen());
     QCOMPARE(view->expirationChip()->text(), QStringLiteral("Add expiration"));
-    QVERIFY(view->expirationPicker()->isHidden());
+    QVERIFY(view->expirationSlot()->isHidden());
+    QVERIFY(!view->expirationPicker()->isVisible());
     QVERIFY(!view->imagesPreview()->isVisible());
     QVERIFY(!view->audioPreview()->isVisible());
     // The expiration waits a week ahead.
@@ -622,7 +624,7 @@ void ComposeViewTest::drops_takeOnlyLocalReadableImages()
     QCOMPARE(view->pendingImageURLs(), QList<QUrl>{QUrl::fromLocalFile(image2)});
     click(view->imagesPreview()->thumbs().at(0)->removeButton());
     QVERIFY(view->pendingImageURLs().isEmpty());
-    QVERIFY(view->imagesPreview()->parentWidget()->isHidden());
+    QVERIFY(view->imagesSlot()->isHidden());
 }
 
 void ComposeViewTest::pickedImages_missingOneIsLeftOut()
@@ -742,7 +744,7 @@ void ComposeViewTest::weather_fromAnEarlierOpening_isDropped()
     old.placeName = QStringLiteral("Yesterday's town");
     pending[0](old);
     QVERIFY(!view->weatherSnapshot());
-    QVERIFY(view->weatherChips()->isHidden());
+    QVERIFY(view->weatherSlot()->isHidden());
     WeatherSnapshot now;
     now.placeName = QStringLiteral("Here");
     pending[1](now);

@@ -5,6 +5,7 @@
 
 #include "App/Theme/Spring.h"
 #include "Editor/ComposeFooter.h"
+#include "Editor/ComposeMotion.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
 #include "Editor/FormatButton.h"

@@ -1,5 +1,6 @@
 #include "common/TestSupport.h"
 
+#include "ComposeMotionTest.h"
 #include "ComposeRulesTest.h"
 #include "ComposeViewTest.h"
 #include "ComposeWidgetsTest.h"
@@ -11,4 +12,4 @@
 #include <QApplication>
 
 VESPERLOG_TEST_MAIN(QApplication, RtfCodecTest, FormattingCommandsTest, ParagraphCommandsTest, EditorWidgetTest,
-                    ComposeRulesTest, ComposeWidgetsTest, ComposeViewTest)
+                    ComposeRulesTest, ComposeWidgetsTest, ComposeViewTest, ComposeMotionTest)

@@ -1,0 +1,607 @@
+#include "ComposeMotionTest.h"
+
+#include "common/TestSupport.h"
+
+#include "App/Theme/AppearanceManager.h"
+#include "App/Theme/Palette.h"
+#include "App/Theme/Spring.h"
+#include "Editor/ComposeFooter.h"
+#include "Editor/ComposeMotion.h"
+#include "Editor/ComposeView.h"
+#include "Editor/FloatingFormatBar.h"
+#include "Editor/FormatBar.h"
+#include "Editor/FormatButton.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/MoodSelectorView.h"
+#include "Editor/PendingAudioPreview.h"
+#include "Editor/PendingImagesPreview.h"
+#include "Editor/SelectionState.h"
+#include "Editor/VesperlogTextView.h"
+#include "Media/AudioClipRow.h"
+#include "Media/GlassChipButton.h"
+#include "Media/ImagePickerButton.h"
+#include "Media/LocationWeatherManager.h"
+#include "Media/SpeechTranscriber.h"
+#include "Media/WeatherLocationChips.h"
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+
+#include <QDateEdit>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace vsp;
+
+namespace {
+
+/// Generous: a spring settles within about half a second; slow sanitizer builds need more.
+constexpr int kSettle = 5000;
+
+void click(QWidget* widget)
+{
+    QVERIFY(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+QString writeImage(const QString& folder, const QString& name)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    const QString path = folder + u'/' + name;
+    image.save(path);
+    return path;
+}
+
+/// A painted block of one colour, for pieces whose pixels are checked.
+class Block final : public QWidget {
+public:
+    Block(QColor color, QSize size) : m_color(color)
+    {
+        setFixedSize(size);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), m_color);
+    }
+
+private:
+    QColor m_color;
+};
+
+/// A shown row: a label, the slot of a 60 × 20 block, another label.
+struct Row {
+    QWidget window;
+    QLabel* before = nullptr;
+    TransitionSlot* slot = nullptr;
+    QLabel* after = nullptr;
+
+    explicit Row(Transition transition, bool present = false)
+    {
+        auto* layout = new QHBoxLayout(&window);
+        // The window keeps its size: its minimum need not follow the moving slot.
+        layout->setSizeConstraint(QLayout::SetNoConstraint);
+        layout->setSpacing(6);
+        before = new QLabel(QStringLiteral("before"), &window);
+        auto* block = new Block(Qt::red, QSize(60, 20));
+        block->setVisible(present);
+        slot = new TransitionSlot(block, transition, Spring{0.25, 1.0}, &window);
+        after = new QLabel(QStringLiteral("after"), &window);
+        layout->addWidget(before);
+        layout->addWidget(slot);
+        layout->addWidget(after);
+        layout->addStretch(1);
+        window.resize(400, 60);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+};
+
+/// A compose view in a shown window of the compose window's size, with its own store and settings.
+struct Compose {
+    JournalStore store;
+    AppSettings settings;
+    MoodStore moods;
+    std::unique_ptr<QWidget> window;
+    ComposeView* view = nullptr;
+
+    Compose()
+    {
+        window = std::make_unique<QWidget>();
+        window->resize(720, 600);
+        view = new ComposeView(store, settings, moods, [this] { window->close(); }, window.get());
+        auto* layout = new QHBoxLayout(window.get());
+        layout->setSizeConstraint(QLayout::SetNoConstraint);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(view);
+    }
+
+    /// Shows the window and waits for its entrance to end.
+    bool open()
+    {
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get())) {
+            return false;
+        }
+        return QTest::qWaitFor([this] { return !view->entranceOverlay(); }, kSettle);
+    }
+};
+
+void selectText(FormattableTextEditor* editor, const QString& needle)
+{
+    const qsizetype at = editor->plainText().indexOf(needle);
+    QTextCursor cursor(editor->textView()->document());
+    cursor.setPosition(int(at));
+    cursor.setPosition(int(at + needle.size()), QTextCursor::KeepAnchor);
+    editor->textView()->setTextCursor(cursor);
+}
+
+} // namespace
+
+void ComposeMotionTest::initTestCase()
+{
+    setAnimationsEnabled(true);
+}
+
+void ComposeMotionTest::cleanupTestCase()
+{
+    setAnimationsEnabled(false);
+}
+
+void ComposeMotionTest::init()
+{
+    test::resetUserFolders();
+    AppearanceManager::instance().refresh();
+}
+
+void ComposeMotionTest::cleanup()
+{
+    LocationWeatherManager::shared().setBackend({});
+    SpeechTranscriber::setBackend({});
+}
+
+// ------------------------------------------------------------ the slot on its own
+
+void ComposeMotionTest::slot_comesInFromNothingAndRests_data()
+{
+    QTest::addColumn<double>("scaleFrom");
+    QTest::addColumn<int>("anchor");
+    QTest::newRow("from nothing, centre") << 0.0 << int(Qt::AlignCenter);
+    QTest::newRow("from 85 %, centre") << 0.85 << int(Qt::AlignCenter);
+    QTest::newRow("from 80 %, leading edge") << 0.8 << int(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ComposeMotionTest::slot_comesInFromNothingAndRests()
+{
+    QFETCH(double, scaleFrom);
+    QFETCH(int, anchor);
+    Row row(Transition{scaleFrom, Qt::Alignment(anchor), false, Qt::Horizontal});
+    QVERIFY(row.slot->isHidden());
+    const int afterAtStart = row.after->x();
+    QSignalSpy finished(row.slot, &TransitionSlot::transitionFinished);
+
+    row.slot->setPresent(true);
+    // It starts at its beginning: shown, taking no room yet, the piece itself out of sight.
+    QVERIFY(row.slot->isVisible());
+    QVERIFY(row.slot->isTransitioning());
+    QVERIFY(row.slot->progress() < 0.5);
+    QVERIFY(!row.slot->rect().intersects(row.slot->content()->geometry()));
+    QCOMPARE(row.slot->sizeHint().width(), 0);
+
+    // Its neighbour glides aside: it passes through places between where it was and where it ends.
+    QTRY_VERIFY_WITH_TIMEOUT(row.after->x() > afterAtStart + 6 && row.after->x() < afterAtStart + 6 + 60, kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(!row.slot->isTransitioning(), kSettle);
+    QCOMPARE(row.slot->progress(), 1.0);
+    QCOMPARE(row.slot->width(), 60);
+    QCOMPARE(row.slot->content()->geometry(), row.slot->rect());
+    QVERIFY(row.slot->content()->isVisible());
+    QCOMPARE(row.after->x(), row.slot->geometry().right() + 1 + 6);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), true);
+}
+
+void ComposeMotionTest::slot_leavesThenHides_andReversesMidway()
+{
+    Row row(Transition{0.0, Qt::AlignCenter, false, Qt::Horizontal}, true);
+    QVERIFY(row.slot->isVisible());
+    QSignalSpy finished(row.slot, &TransitionSlot::transitionFinished);
+
+    row.slot->setPresent(false);
+    // Still there while it leaves, but drawn from its picture: the piece takes no clicks.
+    QVERIFY(row.slot->isVisible());
+    QVERIFY(row.slot->isTransitioning());
+    QVERIFY(!row.slot->rect().intersects(row.slot->content()->geometry()));
+    QTRY_VERIFY_WITH_TIMEOUT(row.slot->isHidden(), kSettle);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(row.slot->progress(), 0.0);
+
+    // Called back while coming in: it turns round and ends hidden, with one ending only.
+    finished.clear();
+    row.slot->setPresent(true);
+    QTRY_VERIFY_WITH_TIMEOUT(row.slot->progress() > 0.2, kSettle);
+    row.slot->setPresent(false);
+    QVERIFY(row.slot->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(row.slot->isHidden(), kSettle);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+
+    // Without animation a change lands at once, even in the middle of a move.
+    row.slot->setPresent(true);
+    row.slot->setPresent(false, false);
+    QVERIFY(row.slot->isHidden());
+    QVERIFY(!row.slot->isTransitioning());
+}
+
+void ComposeMotionTest::slot_startsUnpaintedAndEndsShowingThePiece()
+{
+    Row row(Transition{0.85, Qt::AlignCenter, false, Qt::Horizontal});
+    row.slot->setPresent(true);
+    // At its start the piece is at opacity 0: nothing of its red shows.
+    const auto redPixels = [&row] {
+        const QImage image = row.slot->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.alpha() > 200 && c.red() > 200 && c.green() < 60 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    QCOMPARE(redPixels(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!row.slot->isTransitioning(), kSettle);
+    QCOMPARE(redPixels(), 60 * 20);
+}
+
+// ------------------------------------------------------------ the compose window
+
+void ComposeMotionTest::entrance_overlayDrawsNoBlackAndLeavesWindowInteractive()
+{
+    Compose c;
+    c.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(c.window.get()));
+    QWidget* overlay = c.view->entranceOverlay();
+    QVERIFY(overlay);
+    QVERIFY(overlay->isVisible());
+    QCOMPARE(overlay->geometry(), c.view->rect());
+    QVERIFY(overlay->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QVERIFY(static_cast<EntranceOverlay*>(overlay)->progress() < 1.0);
+
+    // Mid-entrance, the empty editor area shows the window's background, never black.
+    const QColor background = Color::vspBackground().resolve();
+    const QImage frame = c.window->grab().toImage();
+    const QPoint inEditor = c.view->editor()->mapTo(c.window.get(), c.view->editor()->rect().center());
+    const QColor seen = frame.pixelColor(inEditor * frame.devicePixelRatio());
+    QVERIFY2(std::abs(seen.red() - background.red()) < 12 && std::abs(seen.green() - background.green()) < 12 &&
+                 std::abs(seen.blue() - background.blue()) < 12,
+             qPrintable(seen.name()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!c.view->entranceOverlay(), kSettle);
+    // At rest the window takes clicks and keys.
+    click(c.view->typeChips().at(1));
+    QCOMPARE(c.view->selectedType(), JournalEntry::EntryType::Note);
+    c.view->titleField()->setFocus();
+    QTest::keyClicks(c.view->titleField(), QStringLiteral("Morning"));
+    QCOMPARE(c.view->title(), QStringLiteral("Morning"));
+}
+
+void ComposeMotionTest::entrance_weatherArrivingDuringItWaitsThenComesIn()
+{
+    LocationWeatherManager::shared().setBackend([](LocationWeatherManager::Completion done) {
+        WeatherSnapshot snapshot;
+        snapshot.latitude = 1;
+        snapshot.longitude = 2;
+        snapshot.placeName = QStringLiteral("Here");
+        done(snapshot);
+    });
+    Compose c;
+    c.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(c.window.get()));
+    // The answer comes on the next turn, while the entrance plays: the entry has it at once, the chips
+    // wait.
+    QTRY_VERIFY_WITH_TIMEOUT(c.view->weatherSnapshot().has_value(), kSettle);
+    if (c.view->entranceOverlay()) {
+        QVERIFY(c.view->weatherSlot()->isHidden());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!c.view->entranceOverlay(), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(c.view->weatherSlot()->isVisible() && !c.view->weatherSlot()->isTransitioning(),
+                             kSettle);
+    QCOMPARE(c.view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Here")});
+}
+
+void ComposeMotionTest::typeChip_choiceGlidesOver()
+{
+    Compose c;
+    QVERIFY(c.open());
+    TypeChip* journal = c.view->typeChips().at(0);
+    TypeChip* link = c.view->typeChips().at(2);
+    QCOMPARE(journal->chosenLevel(), 1.0);
+    click(link);
+    // The choice is made at once; its look follows.
+    QVERIFY(link->isChosen());
+    QVERIFY(!journal->isChosen());
+    QVERIFY(link->chosenLevel() < 1.0);
+    QVERIFY(journal->chosenLevel() > 0.0);
+    QTRY_COMPARE_WITH_TIMEOUT(link->chosenLevel(), 1.0, kSettle);
+    QTRY_COMPARE_WITH_TIMEOUT(journal->chosenLevel(), 0.0, kSettle);
+}
+
+void ComposeMotionTest::mood_chipGrowsAndBadgeComesAndGoes()
+{
+    Compose c;
+    QVERIFY(c.open());
+    MoodChip* chip = c.view->moodSelector()->chips().at(1);
+    const QString emoji = chip->emoji();
+    QVERIFY(c.view->moodBadgeSlot()->isHidden());
+
+    click(chip);
+    QCOMPARE(c.view->selectedMood(), std::optional<QString>(emoji));
+    QVERIFY(chip->drawnScale() < 1.08);
+    QVERIFY(c.view->moodBadgeSlot()->isTransitioning());
+    QVERIFY(c.view->moodBadgeSlot()->width() < c.view->moodBadge()->sizeHint().width());
+    QTRY_COMPARE_WITH_TIMEOUT(chip->drawnScale(), 1.08, kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.view->moodBadgeSlot()->isTransitioning(), kSettle);
+    QVERIFY(c.view->moodBadge()->isVisible());
+    QCOMPARE(c.view->moodBadgeSlot()->width(), c.view->moodBadge()->sizeHint().width());
+
+    // A second click clears the mood: the badge leaves still showing it, then is gone.
+    click(chip);
+    QCOMPARE(c.view->selectedMood(), std::optional<QString>());
+    QVERIFY(c.view->moodBadgeSlot()->isVisible());
+    QVERIFY(c.view->moodBadgeSlot()->isTransitioning());
+    QCOMPARE(c.view->moodBadge()->label(), c.moods.label(emoji));
+    QTRY_VERIFY_WITH_TIMEOUT(c.view->moodBadgeSlot()->isHidden(), kSettle);
+    QTRY_COMPARE_WITH_TIMEOUT(chip->drawnScale(), 1.0, kSettle);
+}
+
+void ComposeMotionTest::expiration_pickerGrowsAndNeighboursGlide()
+{
+    Compose c;
+    QVERIFY(c.open());
+    GlassChipButton* chip = c.view->expirationChip();
+    QWidget* images = c.view->imagePicker();
+    const int imagesAtStart = images->x();
+
+    click(chip);
+    QVERIFY(c.view->hasExpiration());
+    QCOMPARE(chip->text(), QStringLiteral("Expires"));
+    QVERIFY(chip->isChangingLook());
+    QVERIFY(c.view->expirationSlot()->isTransitioning());
+    QVERIFY(!c.view->expirationPicker()->isVisible() ||
+            !c.view->expirationSlot()->rect().intersects(c.view->expirationPicker()->geometry()));
+    QTRY_VERIFY_WITH_TIMEOUT(!chip->isChangingLook() && !c.view->expirationSlot()->isTransitioning(), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(images->x() > c.view->expirationSlot()->geometry().right(), kSettle);
+    QVERIFY(images->x() > imagesAtStart);
+    QCOMPARE(chip->width(), chip->sizeHint().width());
+    // At rest the picker is the real, working editor.
+    QVERIFY(c.view->expirationPicker()->isVisible());
+    QCOMPARE(c.view->expirationPicker()->geometry(), c.view->expirationSlot()->rect());
+
+    click(chip);
+    QVERIFY(!c.view->hasExpiration());
+    QVERIFY(c.view->expirationSlot()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(c.view->expirationSlot()->isHidden(), kSettle);
+    QTRY_COMPARE_WITH_TIMEOUT(images->x(), imagesAtStart, kSettle);
+}
+
+void ComposeMotionTest::wordCount_rollsFromOldToNewCount()
+{
+    Compose c;
+    QVERIFY(c.open());
+    WordCountLabel* count = c.view->wordCountLabel();
+    QCOMPARE(count->text(), QStringLiteral("0w"));
+    QVERIFY(!count->isRolling());
+    c.view->editor()->textView()->setFocus();
+    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("river "));
+    // The text is the new one at once; the old one rolls away.
+    QCOMPARE(count->text(), QStringLiteral("1w"));
+    QVERIFY(count->isRolling());
+    QCOMPARE(count->previousText(), QStringLiteral("0w"));
+    QTRY_VERIFY_WITH_TIMEOUT(!count->isRolling(), kSettle);
+    QVERIFY(count->previousText().isEmpty());
+}
+
+void ComposeMotionTest::images_stripSlidesInThumbnailsComeAndGo()
+{
+    QTemporaryDir folder;
+    const QUrl a = QUrl::fromLocalFile(writeImage(folder.path(), QStringLiteral("a.png")));
+    const QUrl b = QUrl::fromLocalFile(writeImage(folder.path(), QStringLiteral("b.png")));
+    Compose c;
+    QVERIFY(c.open());
+    TransitionSlot* strip = c.view->imagesSlot();
+    PendingImagesPreview* preview = c.view->imagesPreview();
+
+    c.view->addPendingImages({a});
+    QVERIFY(strip->isTransitioning());
+    // The strip takes its room at once and rises into it.
+    QVERIFY(strip->height() > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
+    QVERIFY(preview->isVisible());
+    // The first thumbnail came with the strip, at rest.
+    QCOMPARE(preview->slots().size(), 1);
+    QVERIFY(!preview->slots().first()->isTransitioning());
+
+    c.view->addPendingImages({b});
+    QCOMPARE(preview->thumbs().size(), 2);
+    TransitionSlot* second = preview->slots().at(1);
+    QVERIFY(second->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(!second->isTransitioning(), kSettle);
+    QCOMPARE(second->width(), 80);
+
+    // Removed, a thumbnail leaves the list at once and the strip after its transition.
+    click(preview->thumbs().at(1)->removeButton());
+    QCOMPARE(c.view->pendingImageURLs(), QList<QUrl>{a});
+    QCOMPARE(preview->thumbs().size(), 1);
+    QCOMPARE(preview->slots().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(preview->slots().size(), 1, kSettle);
+
+    // The last one takes the strip with it: it slides out, then hides.
+    click(preview->thumbs().at(0)->removeButton());
+    QVERIFY(c.view->pendingImageURLs().isEmpty());
+    QVERIFY(strip->isVisible());
+    QVERIFY(strip->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(strip->isHidden(), kSettle);
+    QVERIFY(QFile::exists(a.toLocalFile()));
+}
+
+void ComposeMotionTest::voiceNotes_removedRowLeavesThenColumnClosesUp()
+{
+    QTemporaryDir folder;
+    const QString one = folder.path() + QStringLiteral("/one.m4a");
+    const QString two = folder.path() + QStringLiteral("/two.m4a");
+    for (const QString& path : {one, two}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    Compose c;
+    QVERIFY(c.open());
+    c.view->addRecording(one, 3);
+    QVERIFY(c.view->audioSlot()->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(!c.view->audioSlot()->isTransitioning(), kSettle);
+    c.view->addRecording(two, 4);
+    PendingAudioPreview* preview = c.view->audioPreview();
+    QCOMPARE(preview->slots().size(), 2);
+    QVERIFY(preview->slots().at(1)->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->slots().at(1)->isTransitioning(), kSettle);
+    const int columnHeight = preview->height();
+
+    // The file goes at once; the row leaves and the column closes up after.
+    preview->rows().at(0)->removeButton()->click();
+    QVERIFY(!QFile::exists(one));
+    QCOMPARE(c.view->pendingAudio().size(), 1);
+    QCOMPARE(preview->rows().size(), 1);
+    QCOMPARE(preview->slots().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(preview->slots().size(), 1, kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->height() < columnHeight, kSettle);
+    QCOMPARE(preview->rows().at(0)->path(), two);
+}
+
+void ComposeMotionTest::floatingBar_entersTakesClicksAtRestAndFadesAway()
+{
+    Compose c;
+    QVERIFY(c.open());
+    c.view->editor()->textView()->setFocus();
+    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("Some words to select"));
+    FloatingFormatBar* bar = c.view->floatingBar();
+    QSignalSpy commands(bar, &FloatingFormatBar::formatRequested);
+
+    selectText(c.view->editor(), QStringLiteral("words"));
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->appeared());
+    // Entering: drawn from its picture, its buttons out of reach.
+    QVERIFY(bar->isMoving());
+    QVERIFY(bar->entranceProgress() < 1.0);
+    QVERIFY(!bar->button(QStringLiteral("bold"))->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
+    QCOMPARE(bar->entranceProgress(), 1.0);
+    QVERIFY(bar->button(QStringLiteral("bold"))->isVisible());
+    click(bar->button(QStringLiteral("bold")));
+    QCOMPARE(commands.count(), 1);
+
+    // The selection collapses: the bar fades, then hides.
+    QTextCursor caret = c.view->editor()->textView()->textCursor();
+    caret.clearSelection();
+    c.view->editor()->textView()->setTextCursor(caret);
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->isLeaving());
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isHidden(), kSettle);
+    QVERIFY(!bar->appeared());
+
+    // A new selection while it fades brings it back with its entrance.
+    selectText(c.view->editor(), QStringLiteral("select"));
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
+    caret = c.view->editor()->textView()->textCursor();
+    caret.clearSelection();
+    c.view->editor()->textView()->setTextCursor(caret);
+    QVERIFY(bar->isLeaving());
+    selectText(c.view->editor(), QStringLiteral("Some"));
+    QVERIFY(!bar->isLeaving());
+    QVERIFY(bar->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->button(QStringLiteral("italic"))->isVisible());
+}
+
+void ComposeMotionTest::footer_chipsAndSuggestionRowComeAndGo()
+{
+    JournalStore store;
+    JournalEntry entry = JournalEntry::create();
+    entry.title = QStringLiteral("e");
+    entry.tags = {QStringLiteral("walks"), QStringLiteral("weather")};
+    store.setEntries({entry});
+    QWidget window;
+    auto* footer = new ComposeFooter(store, &window);
+    auto* layout = new QHBoxLayout(&window);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    layout->addWidget(footer);
+    window.resize(700, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TransitionSlot* suggestions = footer->suggestionRow();
+
+    QTest::keyClicks(footer->tagField(), QStringLiteral("w"));
+    QCOMPARE(footer->suggestionChips().size(), 2);
+    QVERIFY(suggestions->isVisible());
+    QVERIFY(suggestions->isTransitioning());
+    QVERIFY(suggestions->height() > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!suggestions->isTransitioning(), kSettle);
+
+    // Taking a suggestion: its chip grows in, the row sinks away.
+    click(footer->suggestionChips().first());
+    QCOMPARE(footer->tags(), QStringList{QStringLiteral("walks")});
+    QCOMPARE(footer->chipSlots().size(), 1);
+    QVERIFY(footer->chipSlots().first()->isTransitioning());
+    QVERIFY(suggestions->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(suggestions->isHidden(), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(!footer->chipSlots().first()->isTransitioning(), kSettle);
+    QCOMPARE(footer->chipSlots().first()->width(), footer->tagChips().first()->sizeHint().width());
+
+    // A removed chip leaves, then is gone; the tag is gone at once.
+    click(footer->tagChips().first()->removeButton());
+    QVERIFY(footer->tags().isEmpty());
+    QCOMPARE(footer->chipSlots().size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(footer->chipSlots().isEmpty(), kSettle);
+
+    // Tags set from outside land at once.
+    footer->setTags({QStringLiteral("a"), QStringLiteral("b")});
+    QCOMPARE(footer->chipSlots().size(), 2);
+    QVERIFY(!footer->chipSlots().at(0)->isTransitioning());
+    QVERIFY(footer->tagChips().at(1)->isVisible());
+}
+
+void ComposeMotionTest::formatBar_designMarkGlides()
+{
+    QWidget window;
+    auto* bar = new FormatBar(true, &window);
+    auto* layout = new QHBoxLayout(&window);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    layout->addWidget(bar);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* sans = qobject_cast<FormatButton*>(bar->findChild<QWidget*>(QStringLiteral("design:default")));
+    auto* serif = qobject_cast<FormatButton*>(bar->findChild<QWidget*>(QStringLiteral("design:serif")));
+    QVERIFY(sans && serif);
+    QCOMPARE(sans->activeLevel(), 1.0);
+    QCOMPARE(serif->activeLevel(), 0.0);
+    click(serif);
+    QCOMPARE(bar->selectedFontDesign(), QStringLiteral("serif"));
+    QVERIFY(serif->isActive());
+    QVERIFY(serif->activeLevel() < 1.0);
+    QTRY_COMPARE_WITH_TIMEOUT(serif->activeLevel(), 1.0, kSettle);
+    QTRY_COMPARE_WITH_TIMEOUT(sans->activeLevel(), 0.0, kSettle);
+}
