@@ -132,6 +132,8 @@ public:
                     vsp::Spring spring);
 
     double progress() const { return m_progress->value(); }
+    /// The picture of the content being grown and faded in.
+    QPixmap picture() const { return m_picture; }
 
 Q_SIGNALS:
     void finished();

@@ -87,6 +87,14 @@ private:
 /// Only local files that can be read as images are taken from drops; other drops (web links, text) are
 /// refused. A voice note whose copy into the journal fails keeps its recording in place and prints one
 /// line naming it.
+///
+/// Motion, each with its spring (response in seconds): every opening grows the content from 92 % and
+/// fades it in (0.45, damping 0.78); a chosen type chip glides to its look (0.22); the mood badge grows
+/// from nothing (0.25) and the weather chips from 85 % (0.35) as they fade in, and shrink away the same
+/// way; the expiration picker grows from 80 % at its leading edge (0.25) while the chip's look crosses
+/// over; the image and voice-note previews rise from their lower edge, fading (0.3); the word count
+/// rolls to a new number (0.3). What an opening sets up lands at once, before the entrance's picture
+/// is taken; weather arriving during the entrance comes in after it.
 class ComposeView final : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool appeared READ appeared NOTIFY appearedChanged)

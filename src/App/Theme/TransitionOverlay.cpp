@@ -93,10 +93,7 @@ void TransitionOverlay::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_to.isNull()) {
-        p.drawPixmap(0, 0, m_from);
-        return;
-    }
+    // Before the new look is taken the painter draws the old one at progress 0 (with its background).
     m_painter(p, m_progress, m_from, m_to);
 }
 
@@ -109,6 +106,16 @@ void TransitionOverlay::drawPart(QPainter& painter, const QPointF& target, const
     const qreal dpr = source.devicePixelRatio();
     const QRectF pixels(sourceRect.topLeft() * dpr, sourceRect.size() * dpr);
     painter.drawPixmap(QRectF(target, sourceRect.size()), source, pixels);
+}
+
+QPixmap TransitionOverlay::translucentSnapshot(QWidget* widget)
+{
+    const qreal dpr = widget->devicePixelRatioF();
+    QPixmap picture(widget->size() * dpr);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(Qt::transparent);
+    widget->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    return picture;
 }
 
 } // namespace vsp

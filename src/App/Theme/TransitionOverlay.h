@@ -24,7 +24,8 @@ class TransitionOverlay final : public QWidget {
 
 public:
     /// Paints one frame: `progress` is the eased progress, 0 (old look) to 1 (new look); the pixmaps
-    /// are the snapshots, in the host's logical pixels (`to` is null until it has been taken).
+    /// are the snapshots, in the host's logical pixels (`to` is null until it has been taken, while the
+    /// progress is 0). Snapshots may be translucent: the painter lays down its own background.
     using Painter = std::function<void(QPainter& painter, qreal progress, const QPixmap& from, const QPixmap& to)>;
     /// Takes the snapshot of the new look.
     using Snapshot = std::function<QPixmap()>;
@@ -49,6 +50,9 @@ public:
     /// Paints `source`'s logical rectangle `sourceRect` at `target` (logical), whatever the pixmap's
     /// device pixel ratio.
     static void drawPart(QPainter& painter, const QPointF& target, const QPixmap& source, const QRectF& sourceRect);
+    /// A picture of `widget` and its children over transparency: only what they paint themselves,
+    /// never the palette's background, which the painter lays down in the colour of the moment.
+    static QPixmap translucentSnapshot(QWidget* widget);
 
 Q_SIGNALS:
     /// The motion ended (settled or finished early); the overlay deletes itself afterwards.

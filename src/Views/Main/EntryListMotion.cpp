@@ -231,7 +231,7 @@ void EntryListMotion::resolve()
         if (m_seen.contains(key)) {
             continue;
         }
-        if (m_inserted.contains(key)) {
+        if (m_entering || m_inserted.contains(key)) {
             Track track{0, 0, 0, 1, row, false};
             if (key.kind == EntryListModel::RowKind::OnThisDay) {
                 track.fromOffset = height - place.top(); // rises from the bottom edge
@@ -269,6 +269,7 @@ void EntryListMotion::resolve()
     }
 
     m_tracks = std::move(tracks);
+    m_entering = false;
     m_seen.clear();
     m_inserted.clear();
     m_removed.clear();
@@ -298,10 +299,18 @@ void EntryListMotion::stop()
     m_inserted.clear();
     m_removed.clear();
     m_pending = false;
+    m_entering = false;
     m_progress = 1;
     if (wasMoving) {
         Q_EMIT frame();
     }
+}
+
+void EntryListMotion::enter()
+{
+    stop();
+    m_pending = true;
+    m_entering = true;
 }
 
 void EntryListMotion::paintLeaving(QPainter& painter) const

@@ -69,6 +69,9 @@ public:
     void paintEscaping(QPainter& painter) const;
     /// Ends every motion at once.
     void stop();
+    /// Every row on screen at the next paint enters as a new one (fading and dropping in): the list
+    /// takes the place of its empty state.
+    void enter();
 
 Q_SIGNALS:
     /// Rows moved: the view must be repainted.
@@ -117,6 +120,8 @@ private:
     QSet<RowKey> m_inserted;
     QSet<RowKey> m_removed;
     bool m_pending = false;
+    /// The next paint brings in every row on screen as a new one.
+    bool m_entering = false;
     /// Rows are being drawn into pictures: every look is at rest.
     bool m_picturing = false;
 };

@@ -10,6 +10,7 @@
 #include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
+#include "Views/Main/EntryListMotion.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Main/EntryRow.h"
 #include "Views/Main/ListHeader.h"
@@ -143,9 +144,34 @@ bool EntryListView::showsEmptyState() const
 
 void EntryListView::refreshEmptyState()
 {
-    m_body->setCurrentWidget(m_list->listModel()->isEmpty() ? static_cast<QWidget*>(m_empty)
-                                                            : static_cast<QWidget*>(m_list));
+    QWidget* next = m_list->listModel()->isEmpty() ? static_cast<QWidget*>(m_empty) : static_cast<QWidget*>(m_list);
     m_empty->update();
+    if (next == m_body->currentWidget()) {
+        return;
+    }
+    const bool animate = vsp::animationsEnabled() && m_body->isVisible();
+    if (m_emptyTransition) {
+        m_emptyTransition->finish();
+    }
+    if (animate && next == m_empty) {
+        // The list, painted as it was (its leaving rows at full strength), fades into the message.
+        m_emptyTransition = new vsp::TransitionOverlay(
+            m_body, vsp::TransitionOverlay::translucentSnapshot(m_body), kListSpring,
+            [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+                p.fillRect(m_body->rect(), Color::vspBackground().resolve());
+                p.setOpacity(t);
+                p.drawPixmap(0, 0, newLook);
+                p.setOpacity(1 - t);
+                p.drawPixmap(0, 0, oldLook);
+            });
+        m_body->setCurrentWidget(next);
+        m_emptyTransition->start([this] { return vsp::TransitionOverlay::translucentSnapshot(m_body); });
+        return;
+    }
+    m_body->setCurrentWidget(next);
+    if (animate) {
+        m_list->motion()->enter();
+    }
 }
 
 void EntryListView::refreshCalendar()

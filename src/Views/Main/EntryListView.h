@@ -28,7 +28,8 @@ class SpringValue;
 /// field never filters the list.
 ///
 /// The calendar and the list fade into each other (spring of response 0.3); the search field slides
-/// down from under the header while it fades in, and back up while it fades out (the same spring).
+/// down from under the header while it fades in, and back up while it fades out (the same spring). When
+/// the last rows go, the list fades into its empty state; when rows come back they enter as new rows.
 class EntryListView final : public QWidget {
     Q_OBJECT
 
@@ -56,6 +57,8 @@ public:
     qreal searchReveal() const;
     /// The fade between the calendar and the list while it runs, else null.
     vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
+    /// The fade from the list to its empty state while it runs, else null.
+    vsp::TransitionOverlay* emptyStateTransition() const { return m_emptyTransition; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -81,6 +84,7 @@ private:
     vsp::SpringValue* m_searchReveal;
     QGraphicsOpacityEffect* m_searchOpacity;
     QPointer<vsp::TransitionOverlay> m_pageTransition;
+    QPointer<vsp::TransitionOverlay> m_emptyTransition;
     QTimer* m_midnight;
     bool m_showSearch = false;
 };

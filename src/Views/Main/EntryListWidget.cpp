@@ -191,6 +191,13 @@ void EntryListWidget::resizeEvent(QResizeEvent* event)
     relayout();
 }
 
+void EntryListWidget::hideEvent(QHideEvent* event)
+{
+    // What was seen on screen means nothing once the list comes back.
+    m_motion->stop();
+    QListView::hideEvent(event);
+}
+
 void EntryListWidget::paintEvent(QPaintEvent* event)
 {
     // The rows of the last change start moving from where they were seen, now that they are laid out.

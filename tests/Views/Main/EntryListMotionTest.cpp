@@ -4,14 +4,17 @@
 
 #include "App/Theme/ColumnVisibilityHolder.h"
 #include "App/Theme/Spring.h"
+#include "App/Theme/TransitionOverlay.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
+#include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -291,4 +294,63 @@ void EntryListMotionTest::rowChange_countsRowsThatComeAndGo()
     store.updateEntry(edited);
     model.refresh();
     QCOMPARE(changes.size(), 2);
+}
+
+void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()
+{
+    Column c;
+    const QRect rowA = c.list()->rectOf(c.byTitle(QStringLiteral("A")).id);
+    const QRect inBody(c.list()->viewport()->mapTo(c.list()->parentWidget(), rowA.topLeft()), rowA.size());
+    const auto opaque = [](const QPixmap& picture) { return picture.toImage().convertToFormat(QImage::Format_RGB32); };
+    // The list over the column's background, as the user sees it.
+    const QImage before = opaque(c.view.grab(QRect(c.list()->parentWidget()->mapTo(&c.view, inBody.topLeft()), inBody.size())));
+    c.store.setSearchQuery(QStringLiteral("nothing like it"));
+    c.change();
+    QPointer<vsp::TransitionOverlay> fade = c.view.emptyStateTransition();
+    QVERIFY(fade);
+    QVERIFY(c.view.showsEmptyState());
+    // The fade starts from the rows as they were, not from an empty list.
+    // (Glass and text edges may round differently between the two paths by a step or two.)
+    const QImage fading = opaque(fade->grab(inBody));
+    QCOMPARE(fading.size(), before.size());
+    int largest = 0;
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            const QColor a = before.pixelColor(x, y);
+            const QColor b = fading.pixelColor(x, y);
+            largest = std::max({largest, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                std::abs(a.blue() - b.blue())});
+        }
+    }
+    QVERIFY2(largest <= 24, qPrintable(QString::number(largest)));
+    QTRY_VERIFY_WITH_TIMEOUT(!fade, kSettle);
+    QVERIFY(c.view.emptyView()->isVisible());
+    QVERIFY(!c.motion()->isRunning());
+
+    // The rows come back as new ones.
+    c.store.setSearchQuery(QString());
+    c.change();
+    QVERIFY(!c.view.showsEmptyState());
+    QVERIFY(c.motion()->isRunning());
+    for (const QString& title : {u"A"_qs, u"D"_qs}) {
+        QCOMPARE(c.look(title), (Look{-EntryListMotion::kInsertDrop, 0.0}));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!c.motion()->isRunning(), kSettle);
+    QCOMPARE(c.look(QStringLiteral("A")), Look{});
+}
+
+void EntryListMotionTest::hiddenList_forgetsWhatItSaw()
+{
+    Column c;
+    c.store.deleteEntry(c.byTitle(QStringLiteral("B")));
+    c.model()->refresh();
+    QVERIFY(c.motion()->isPending());
+    // The calendar takes the list's place before it was painted again.
+    c.store.setShowCalendar(true);
+    QVERIFY(!c.list()->isVisible());
+    QVERIFY(!c.motion()->isPending());
+    c.store.setShowCalendar(false);
+    c.motion()->resolve();
+    QVERIFY(!c.motion()->isRunning());
+    QVERIFY(c.motion()->leavingRows().isEmpty());
 }

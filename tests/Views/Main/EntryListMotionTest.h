@@ -21,4 +21,6 @@ private Q_SLOTS:
     void largeChange_landsAtOnce_data();
     void largeChange_landsAtOnce();
     void rowChange_countsRowsThatComeAndGo();
+    void emptyState_listFadesIntoIt_andRowsEnterWhenBack();
+    void hiddenList_forgetsWhatItSaw();
 };

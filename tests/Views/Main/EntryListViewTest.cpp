@@ -543,7 +543,7 @@ void EntryListViewTest::searchField_slidesInFromTopEdgeAndFades()
     QTest::mouseClick(c.view.header()->searchButton(), Qt::LeftButton);
     QVERIFY(field->parentWidget()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!field->parentWidget()->isVisible(), 5000);
-    QCOMPARE(c.view.searchReveal(), 0.0);
+    QTRY_COMPARE_WITH_TIMEOUT(c.view.searchReveal(), 0.0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(c.view.header()->searchEmphasis(), 0.0, 5000);
 }
 
