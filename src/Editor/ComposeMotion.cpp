@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
-#include <QVariantAnimation>
 
 #include <algorithm>
 #include <cmath>
@@ -31,64 +30,9 @@ QSize effectiveHint(const QWidget* widget)
 
 // ---------------------------------------------------------------------------------------------------
 
-SpringProgress::SpringProgress(double initial, vsp::Spring spring, QObject* parent)
-    : QObject(parent), m_value(initial), m_target(initial), m_spring(spring)
-{
-}
-
-bool SpringProgress::isRunning() const
-{
-    return m_animation && m_animation->state() == QAbstractAnimation::Running;
-}
-
-void SpringProgress::jumpTo(double value)
-{
-    if (m_animation) {
-        m_animation->stop();
-    }
-    m_target = value;
-    if (m_value != value) {
-        m_value = value;
-        Q_EMIT valueChanged(m_value);
-    }
-}
-
-void SpringProgress::animateTo(double target)
-{
-    if (!vsp::animationsEnabled() || (m_value == target && !isRunning())) {
-        jumpTo(target);
-        Q_EMIT arrived(target);
-        return;
-    }
-    m_target = target;
-    if (!m_animation) {
-        m_animation = new QVariantAnimation(this);
-        connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-            m_value = v.toDouble();
-            Q_EMIT valueChanged(m_value);
-        });
-        connect(m_animation, &QAbstractAnimation::finished, this, [this] {
-            // The last step may land a rounding error away from the end: rest exactly there.
-            if (m_value != m_target) {
-                m_value = m_target;
-                Q_EMIT valueChanged(m_value);
-            }
-            Q_EMIT arrived(m_target);
-        });
-    }
-    m_animation->stop();
-    m_animation->setStartValue(m_value);
-    m_animation->setEndValue(target);
-    m_animation->setDuration(m_spring.durationMs());
-    m_animation->setEasingCurve(m_spring.easing());
-    m_animation->start();
-}
-
-// ---------------------------------------------------------------------------------------------------
-
 TransitionSlot::TransitionSlot(QWidget* content, Transition transition, vsp::Spring spring, QWidget* parent)
     : QWidget(parent), m_content(content), m_transition(transition), m_spring(spring),
-      m_progress(new SpringProgress(content->isHidden() ? 0.0 : 1.0, spring, this))
+      m_progress(new vsp::SpringValue(content->isHidden() ? 0.0 : 1.0, spring, this))
 {
     m_present = !content->isHidden();
     content->setParent(this);
@@ -98,13 +42,13 @@ TransitionSlot::TransitionSlot(QWidget* content, Transition transition, vsp::Spr
     setMaximumSize(content->maximumSize());
     setObjectName(content->objectName() + QStringLiteral("Slot"));
     setHidden(!m_present);
-    connect(m_progress, &SpringProgress::valueChanged, this, [this] {
+    connect(m_progress, &vsp::SpringValue::valueChanged, this, [this] {
         if (m_transition.room) {
             updateGeometry();
         }
         update();
     });
-    connect(m_progress, &SpringProgress::arrived, this, &TransitionSlot::finish);
+    connect(m_progress, &vsp::SpringValue::arrived, this, &TransitionSlot::finish);
 }
 
 void TransitionSlot::setPresent(bool present, bool animate)
@@ -116,7 +60,7 @@ void TransitionSlot::setPresent(bool present, bool animate)
         m_moving = false;
         m_snapshot = QPixmap();
         m_present = present;
-        m_progress->jumpTo(present ? 1.0 : 0.0);
+        m_progress->setValue(present ? 1.0 : 0.0);
         setVisible(present);
         placeContent();
         updateGeometry();
@@ -144,7 +88,7 @@ void TransitionSlot::begin(bool present, vsp::Spring spring)
         if (present) {
             // Comes in from nothing: out of sight first, then given its place, then pictured at the size
             // it will have there.
-            m_progress->jumpTo(0.0);
+            m_progress->setValue(0.0);
             m_content->move(kAway);
             m_moving = true;
             show();
@@ -323,7 +267,7 @@ void TransitionSlot::paintEvent(QPaintEvent*)
 EntranceOverlay::EntranceOverlay(QWidget* content, const QPixmap& picture, const QColor& background, double scaleFrom,
                                  vsp::Spring spring)
     : QWidget(content), m_picture(picture), m_background(background), m_scaleFrom(scaleFrom),
-      m_progress(new SpringProgress(0.0, spring, this))
+      m_progress(new vsp::SpringValue(0.0, spring, this))
 {
     setObjectName(QStringLiteral("entranceOverlay"));
     // Clicks go to the real content beneath, which already stands where the picture is heading.
@@ -331,8 +275,8 @@ EntranceOverlay::EntranceOverlay(QWidget* content, const QPixmap& picture, const
     setAttribute(Qt::WA_OpaquePaintEvent);
     setGeometry(content->rect());
     content->installEventFilter(this);
-    connect(m_progress, &SpringProgress::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(m_progress, &SpringProgress::arrived, this, &EntranceOverlay::end);
+    connect(m_progress, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_progress, &vsp::SpringValue::arrived, this, &EntranceOverlay::end);
     show();
     raise();
     m_progress->animateTo(1.0);
@@ -371,10 +315,10 @@ void EntranceOverlay::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------------------------------
 
 WordCountLabel::WordCountLabel(QWidget* parent)
-    : QLabel(parent), m_roll(new SpringProgress(1.0, vsp::Spring{0.3, 1.0}, this))
+    : QLabel(parent), m_roll(new vsp::SpringValue(1.0, vsp::Spring{0.3, 1.0}, this))
 {
-    connect(m_roll, &SpringProgress::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(m_roll, &SpringProgress::arrived, this, [this] {
+    connect(m_roll, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_roll, &vsp::SpringValue::arrived, this, [this] {
         m_previous.clear();
         update();
     });
@@ -389,18 +333,18 @@ void WordCountLabel::setCount(int count, bool animate)
     m_count = count;
     setText(tr("%1w").arg(count));
     if (!animate || before.isEmpty() || !vsp::animationsEnabled() || !isVisible()) {
-        m_roll->jumpTo(1.0);
+        m_roll->setValue(1.0);
         m_previous.clear();
         return;
     }
     m_previous = before;
-    m_roll->jumpTo(0.0);
+    m_roll->setValue(0.0);
     m_roll->animateTo(1.0);
 }
 
 void WordCountLabel::paintEvent(QPaintEvent* event)
 {
-    if (!m_roll->isRunning() || m_previous.isEmpty()) {
+    if (!m_roll->isMoving() || m_previous.isEmpty()) {
         QLabel::paintEvent(event);
         return;
     }

@@ -9,41 +9,6 @@
 
 #include <optional>
 
-class QVariantAnimation;
-
-/// How far a transition has come, from 0 (absent) to 1 (present), moving with a spring. Under-damped
-/// springs overshoot past the end for a moment. Unlike a bare animation it says when it has arrived,
-/// also when animations are off (then at once, inside animateTo).
-class SpringProgress final : public QObject {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(SpringProgress)
-
-public:
-    SpringProgress(double initial, vsp::Spring spring, QObject* parent = nullptr);
-
-    double value() const { return m_value; }
-    double target() const { return m_target; }
-    bool isRunning() const;
-    void setSpring(vsp::Spring spring) { m_spring = spring; }
-
-    /// Glides from the current value to `target`; jumps there when animations are off. `arrived` follows
-    /// either way.
-    void animateTo(double target);
-    /// Jumps to `value` at once, stopping any glide; emits `valueChanged` but not `arrived`.
-    void jumpTo(double value);
-
-Q_SIGNALS:
-    void valueChanged(double value);
-    /// The value reached `target` and rests there.
-    void arrived(double target);
-
-private:
-    double m_value = 0;
-    double m_target = 0;
-    vsp::Spring m_spring;
-    QVariantAnimation* m_animation = nullptr;
-};
-
 /// How a piece of the compose window comes in and goes out.
 struct Transition {
     /// Scale at the absent end (1 = none, 0 = from nothing), about `anchor`.
@@ -113,7 +78,7 @@ private:
     QWidget* m_content;
     Transition m_transition;
     vsp::Spring m_spring;
-    SpringProgress* m_progress;
+    vsp::SpringValue* m_progress;
     bool m_present = true;
     bool m_moving = false;
     QPixmap m_snapshot;
@@ -148,7 +113,7 @@ private:
     QPixmap m_picture;
     QColor m_background;
     double m_scaleFrom;
-    SpringProgress* m_progress;
+    vsp::SpringValue* m_progress;
     bool m_ended = false;
 };
 
@@ -164,7 +129,7 @@ public:
     /// Shows `count` words; rolls when `animate` is true, the label is visible and animations are on.
     void setCount(int count, bool animate = true);
     int count() const { return m_count; }
-    bool isRolling() const { return m_roll->isRunning(); }
+    bool isRolling() const { return m_roll->isMoving(); }
     /// The text being rolled away from (empty when at rest).
     QString previousText() const { return isRolling() ? m_previous : QString(); }
 
@@ -174,7 +139,7 @@ protected:
 private:
     int m_count = -1;
     QString m_previous;
-    SpringProgress* m_roll;
+    vsp::SpringValue* m_roll;
 };
 
 namespace vsp::motion {

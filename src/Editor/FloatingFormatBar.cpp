@@ -44,8 +44,8 @@ protected:
 
 FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* parent)
     : QWidget(parent), m_selectionState(selectionState),
-      m_entrance(new SpringProgress(0.0, vsp::Spring{0.35, 0.65}, this)),
-      m_exit(new SpringProgress(1.0, vsp::Spring{0.25, 1.0}, this)), m_face(new QWidget(this))
+      m_entrance(new vsp::SpringValue(0.0, vsp::Spring{0.35, 0.65}, this)),
+      m_exit(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this)), m_face(new QWidget(this))
 {
     setObjectName(QStringLiteral("floatingFormatBar"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -120,14 +120,14 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
     m_face->setGeometry(kShadowMargin, kShadowMargin, face.width(), face.height());
     setFixedSize(face + QSize(2 * kShadowMargin, 2 * kShadowMargin));
 
-    connect(m_entrance, &SpringProgress::valueChanged, this, &FloatingFormatBar::setEntrance);
-    connect(m_entrance, &SpringProgress::arrived, this, [this](double target) {
+    connect(m_entrance, &vsp::SpringValue::valueChanged, this, &FloatingFormatBar::setEntrance);
+    connect(m_entrance, &vsp::SpringValue::arrived, this, [this](double target) {
         if (target >= 1.0 && !m_leaving) {
             settle();
         }
     });
-    connect(m_exit, &SpringProgress::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(m_exit, &SpringProgress::arrived, this, [this](double target) {
+    connect(m_exit, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_exit, &vsp::SpringValue::arrived, this, [this](double target) {
         if (target <= 0.0 && m_leaving) {
             hide();
         }
@@ -181,8 +181,8 @@ void FloatingFormatBar::dismiss(bool animate)
         takePicture();
     }
     // Fades from the look it has now; the entrance, if still playing, stops where it is.
-    m_entrance->jumpTo(std::clamp(m_entrance->value(), 0.0, 1.0));
-    m_exit->jumpTo(1.0);
+    m_entrance->setValue(std::clamp(m_entrance->value(), 0.0, 1.0));
+    m_exit->setValue(1.0);
     m_exit->animateTo(0.0);
 }
 
@@ -200,12 +200,12 @@ void FloatingFormatBar::showEvent(QShowEvent* event)
 
 void FloatingFormatBar::startEntrance()
 {
-    m_exit->jumpTo(1.0);
-    m_entrance->jumpTo(0.0);
+    m_exit->setValue(1.0);
+    m_entrance->setValue(0.0);
     m_appeared = true;
     Q_EMIT appearedChanged(true);
     if (!vsp::animationsEnabled()) {
-        m_entrance->jumpTo(1.0);
+        m_entrance->setValue(1.0);
         settle();
         return;
     }
@@ -220,8 +220,8 @@ void FloatingFormatBar::hideEvent(QHideEvent* event)
 {
     m_appeared = false;
     m_leaving = false;
-    m_entrance->jumpTo(0.0);
-    m_exit->jumpTo(1.0);
+    m_entrance->setValue(0.0);
+    m_exit->setValue(1.0);
     settle();
     Q_EMIT appearedChanged(false);
     QWidget::hideEvent(event);

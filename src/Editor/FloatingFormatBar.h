@@ -9,7 +9,9 @@
 class FormatButton;
 class SelectionState;
 class QAbstractButton;
-class SpringProgress;
+namespace vsp {
+class SpringValue;
+}
 
 /// The small bar of inline formatting that floats over the selected text: bold, italic, underline,
 /// strikethrough and highlight (marked while that style holds at the selection start), the two heading
@@ -72,8 +74,8 @@ private:
     QPointer<SelectionState> m_selectionState;
     QHash<QString, QAbstractButton*> m_buttons;
     QHash<QString, FormatButton*> m_styleButtons;
-    SpringProgress* m_entrance;
-    SpringProgress* m_exit;
+    vsp::SpringValue* m_entrance;
+    vsp::SpringValue* m_exit;
     bool m_appeared = false;
     bool m_leaving = false;
     QPoint m_anchor;

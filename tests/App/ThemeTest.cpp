@@ -362,6 +362,32 @@ void ThemeTest::springValue_turningBack_neverJumpsToTarget()
     QTRY_COMPARE_WITH_TIMEOUT(value.value(), 0.0, 2000);
 }
 
+void ThemeTest::springValue_saysOnceWhenItArrives()
+{
+    vsp::setAnimationsEnabled(true);
+    vsp::SpringValue value(0.0, vsp::Spring{0.2, 1.0});
+    QSignalSpy arrived(&value, &vsp::SpringValue::arrived);
+    value.animateTo(1.0);
+    QVERIFY(arrived.isEmpty());
+    // Asked again on the way, it goes on and arrives once, resting exactly at the target.
+    value.animateTo(1.0);
+    QTRY_COMPARE_WITH_TIMEOUT(arrived.count(), 1, 2000);
+    QCOMPARE(arrived.at(0).at(0).toDouble(), 1.0);
+    QCOMPARE(value.value(), 1.0);
+    QVERIFY(!value.isMoving());
+    // Nothing to glide: it has arrived at once. A jump is no arrival.
+    value.animateTo(1.0);
+    QCOMPARE(arrived.count(), 2);
+    value.setValue(0.5);
+    QCOMPARE(arrived.count(), 2);
+    // Without animations it arrives inside the call.
+    vsp::setAnimationsEnabled(false);
+    value.animateTo(0.0);
+    QCOMPARE(arrived.count(), 3);
+    QCOMPARE(value.value(), 0.0);
+    vsp::setAnimationsEnabled(true);
+}
+
 void ThemeTest::symbols_mapToInstalledIcons_data()
 {
     QTest::addColumn<QString>("symbol");

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void spring_settlesWithoutOvershoot();
     void springValue_withoutAnimations_jumps();
     void springValue_turningBack_neverJumpsToTarget();
+    void springValue_saysOnceWhenItArrives();
     void transitionOverlay_showsOldLook_thenPaintsProgressToNewLook();
     void transitionOverlay_endsWhenHostIsResized();
     void glassButton_presenceScalesAndFades_data();

@@ -108,11 +108,12 @@ void SpringValue::setValue(double value)
 
 void SpringValue::animateTo(double target)
 {
-    if (target == m_target && (isMoving() || m_value == target)) {
+    if (target == m_target && isMoving()) {
         return;
     }
-    if (!g_animationsEnabled) {
+    if (!g_animationsEnabled || (m_value == target && !isMoving())) {
         setValue(target);
+        Q_EMIT arrived(target);
         return;
     }
     m_target = target;
@@ -124,6 +125,14 @@ void SpringValue::animateTo(double target)
             }
             m_value = v.toDouble();
             Q_EMIT valueChanged(m_value);
+        });
+        connect(m_animation, &QAbstractAnimation::finished, this, [this] {
+            // The last step may land a rounding error away from the end: rest exactly there.
+            if (m_value != m_target) {
+                m_value = m_target;
+                Q_EMIT valueChanged(m_value);
+            }
+            Q_EMIT arrived(m_target);
         });
     }
     // A finished animation reports its value anew when its end changes (it sits at its last moment):

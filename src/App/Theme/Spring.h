@@ -46,14 +46,18 @@ public:
     double value() const { return m_value; }
     double target() const { return m_target; }
     bool isMoving() const;
-    /// Starts gliding to `target` from the current value; with animations off, jumps there.
+    /// Starts gliding to `target` from the current value; with animations off, jumps there. `arrived`
+    /// follows either way (at once when there is nothing to glide); asked again for the target it is
+    /// already gliding to, it goes on as it was.
     void animateTo(double target);
-    /// Jumps to `value` without animation.
+    /// Jumps to `value` without animation, stopping any glide; emits `valueChanged` but not `arrived`.
     void setValue(double value);
     void setSpring(Spring spring) { m_spring = spring; }
 
 Q_SIGNALS:
     void valueChanged(double value);
+    /// The value reached `target` through `animateTo` and rests there.
+    void arrived(double target);
 
 private:
     double m_value = 0;
