@@ -74,6 +74,21 @@ void TransitionSlot::setPresent(bool present, bool animate)
     begin(present, m_spring);
 }
 
+void TransitionSlot::retire(QList<TransitionSlot*>& owned, bool animate, vsp::Spring spring)
+{
+    connect(this, &TransitionSlot::transitionFinished, this, [this, &owned](bool present) {
+        if (!present) {
+            owned.removeOne(this);
+            deleteLater();
+        }
+    });
+    if (animate) {
+        setPresent(false, spring);
+    } else {
+        setPresent(false, false);
+    }
+}
+
 void TransitionSlot::setPresent(bool present, vsp::Spring spring)
 {
     m_spring = spring;

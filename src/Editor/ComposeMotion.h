@@ -43,6 +43,10 @@ public:
     /// are on and the window is visible; at once otherwise (stopping a move under way).
     void setPresent(bool present, bool animate = true);
     void setPresent(bool present, vsp::Spring spring);
+    /// Sends the piece away (with `spring`, or at once when `animate` is false) and deletes the slot once
+    /// it has gone, taking it out of `owned` then. The deletion waits for the event loop: the piece's own
+    /// button may still be handling the click that asked for this.
+    void retire(QList<TransitionSlot*>& owned, bool animate, vsp::Spring spring);
     bool isPresent() const { return m_present; }
     /// Whether a transition is under way (the slot paints the picture, the piece is out of sight).
     bool isTransitioning() const { return m_moving; }

@@ -65,19 +65,7 @@ void PendingAudioPreview::rebuild(bool animate)
         if (rows.contains(old)) {
             continue;
         }
-        auto* slot = static_cast<TransitionSlot*>(old->parentWidget());
-        connect(slot, &TransitionSlot::transitionFinished, slot, [this, slot](bool present) {
-            if (!present) {
-                m_slots.removeOne(slot);
-                // Later, not now: the row whose button asked for this may still be handling its click.
-                slot->deleteLater();
-            }
-        });
-        if (animate) {
-            slot->setPresent(false, spring);
-        } else {
-            slot->setPresent(false, false);
-        }
+        static_cast<TransitionSlot*>(old->parentWidget())->retire(m_slots, animate, spring);
     }
     TransitionSlot* previous = nullptr;
     for (qsizetype i = 0; i < m_clips.size(); ++i) {

@@ -166,19 +166,7 @@ void PendingImagesPreview::rebuild(bool animate, bool removal)
         kept.append(match);
     }
     for (PendingImageThumb* gone : std::as_const(unused)) {
-        auto* slot = static_cast<TransitionSlot*>(gone->parentWidget());
-        connect(slot, &TransitionSlot::transitionFinished, slot, [this, slot](bool present) {
-            if (!present) {
-                m_slots.removeOne(slot);
-                // Later, not now: the thumb whose button asked for this may still be handling its click.
-                slot->deleteLater();
-            }
-        });
-        if (animate) {
-            slot->setPresent(false, spring);
-        } else {
-            slot->setPresent(false, false);
-        }
+        static_cast<TransitionSlot*>(gone->parentWidget())->retire(m_slots, animate, spring);
     }
     m_thumbs.clear();
     TransitionSlot* previous = nullptr;
