@@ -108,7 +108,6 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     // starts with an empty undo history.
     const QFont font = resolveFont(m_fontSize, m_fontDesign);
     auto* document = new QTextDocument(this);
-    document->documentLayout()->setPaintDevice(vsp::editor::layoutDevice());
     document->setUndoRedoEnabled(false);
     document->setDefaultFont(font);
     document->setDocumentMargin(kTextInset);
@@ -137,6 +136,8 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
         cursor.insertText(plainText, typing);
     }
     document->setUndoRedoEnabled(true);
+    // The layout comes last: made before the text is in, it would lay out every piece as it arrives.
+    document->documentLayout()->setPaintDevice(vsp::editor::layoutDevice());
 
     // The view deletes the document it made itself; the ones made here are deleted here.
     QTextDocument* previous = m_view->document();
