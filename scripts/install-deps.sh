@@ -15,7 +15,7 @@ packages=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
     # fonts and icons
     fonts-dejavu-core fonts-inter fonts-comfortaa fonts-jetbrains-mono fonts-sil-charis
-    fonts-noto-color-emoji bootstrap-icons
+    fonts-noto-color-emoji fonts-wqy-microhei bootstrap-icons
     # headless runs, D-Bus and test tools
     xvfb xauth dbus dbus-x11 libreoffice-writer-nogui espeak-ng sox
     desktop-file-utils
