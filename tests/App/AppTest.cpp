@@ -18,7 +18,12 @@
 #include "Update/Updater.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
+#include "Editor/ComposeView.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/VesperlogTextView.h"
+#include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
+#include "Views/Main/EntryListWidget.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QAction>
@@ -420,6 +425,43 @@ void AppTest::composeWindow_isSingleAndBounded()
     QCOMPARE(f.app->composeWindow(), window);
     const QWidgetList tops = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(tops.cbegin(), tops.cend(), [](QWidget* w) { return qobject_cast<ComposeWindow*>(w); }), 1);
+}
+
+void AppTest::newEntry_fromShortcutToSavedSelectedRow()
+{
+    AppFixture f;
+    JournalStore& store = f.store();
+    QTest::keyClick(f.app->mainWindow(), Qt::Key_N, Qt::ControlModifier);
+    ComposeWindow* window = f.app->composeWindow();
+    QVERIFY(window && window->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* compose = qobject_cast<ComposeView*>(window->content());
+    QVERIFY(compose);
+
+    QTest::keyClicks(compose->titleField(), QStringLiteral("Harbour at dusk"));
+    QWidget* body = compose->editor()->textView();
+    body->setFocus();
+    QTest::keyClicks(body, QStringLiteral("Gulls over the water"));
+    QTest::keyClick(body, Qt::Key_Return, Qt::ControlModifier);
+
+    // Saved, stored on disk, selected, first in the list, and the window has gone.
+    QTRY_VERIFY(!window->isVisible());
+    QCOMPARE(store.entries().size(), 4);
+    const std::optional<JournalEntry> saved = store.selectedEntry();
+    QVERIFY(saved);
+    QCOMPARE(saved->title, QStringLiteral("Harbour at dusk"));
+    QCOMPARE(saved->body, QStringLiteral("Gulls over the water"));
+    QFile file(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("Harbour at dusk"));
+    EntryListModel* model = f.app->mainWindow()->contentView()->entryList()->list()->listModel();
+    QTRY_VERIFY(!model->isRefreshPending());
+    int firstEntryRow = 0;
+    while (firstEntryRow < model->rowCount() && !model->entryAt(firstEntryRow)) {
+        ++firstEntryRow;
+    }
+    QVERIFY(firstEntryRow < model->rowCount());
+    QCOMPARE(model->entryAt(firstEntryRow)->id, saved->id);
 }
 
 void AppTest::quickCapture_fromFileMenu_addsEntry()

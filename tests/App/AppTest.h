@@ -30,5 +30,6 @@ private Q_SLOTS:
     void deleteCommand_deletesOnlyAfterConfirmation();
     void editCommand_startsAndSavesEditing();
     void composeWindow_isSingleAndBounded();
+    void newEntry_fromShortcutToSavedSelectedRow();
     void quickCapture_fromFileMenu_addsEntry();
 };
