@@ -41,22 +41,22 @@ QString SingleInstance::defaultServerName()
     return QStringLiteral("vesperlog-%1").arg(::getuid());
 }
 
-bool SingleInstance::signalRunningInstance(int timeoutMs)
+SingleInstance::Answer SingleInstance::signalRunningInstance(int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(timeoutMs)) {
-        return false;
+        // A socket left behind by a crashed process refuses the connection.
+        return Answer::Nobody;
     }
+    // Only a live process accepts a connection (its system queue does so even while the process is
+    // busy): from here on the name is taken, whether or not the answer comes in time. The request
+    // stays queued and is answered once the running instance reaches its event loop.
     socket.write(kActivate);
-    if (!socket.waitForBytesWritten(timeoutMs)) {
-        return false;
+    if (!socket.waitForBytesWritten(timeoutMs) || !socket.waitForReadyRead(timeoutMs)) {
+        return Answer::Busy;
     }
-    // An answer proves a live instance rather than a socket left behind.
-    if (!socket.waitForReadyRead(timeoutMs)) {
-        return false;
-    }
-    return socket.readAll().startsWith(kAcknowledge);
+    return socket.readAll().startsWith(kAcknowledge) ? Answer::Acknowledged : Answer::Busy;
 }
 
 bool SingleInstance::acquire(int timeoutMs)
@@ -71,8 +71,15 @@ bool SingleInstance::acquire(int timeoutMs)
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(timeoutMs);
 
-    if (signalRunningInstance(timeoutMs)) {
+    switch (signalRunningInstance(timeoutMs)) {
+    case Answer::Acknowledged:
         return false;
+    case Answer::Busy:
+        vsp::logFailure(QStringLiteral("single-instance check"),
+                        QStringLiteral("the running instance did not answer in time"));
+        return false;
+    case Answer::Nobody:
+        break;
     }
 
     auto* server = new QLocalServer(this);

@@ -27,8 +27,10 @@ public:
 
     /// Becomes the running instance and returns true; or, when another instance answers, asks it to
     /// come forward (waiting up to `timeoutMs` milliseconds for its acknowledgement) and returns false.
-    /// A socket left behind by a crashed process is removed and taken over. When listening fails for
-    /// another reason, returns true (the journal must stay usable) after printing one line.
+    /// An instance that accepts the connection but is too busy to answer in time still counts as
+    /// running (false). A socket left behind by a crashed process is removed and taken over. When
+    /// listening fails for another reason, returns true (the journal must stay usable) after printing
+    /// one line.
     bool acquire(int timeoutMs = 2000);
 
     bool isPrimary() const { return m_server != nullptr; }
@@ -39,7 +41,10 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
-    bool signalRunningInstance(int timeoutMs);
+    /// What a launch finds under the name: nobody listening, a live instance that acknowledged, or a
+    /// live instance that accepted the connection but did not answer in time (busy starting up, say).
+    enum class Answer { Nobody, Acknowledged, Busy };
+    Answer signalRunningInstance(int timeoutMs);
 
     QString m_name;
     QLocalServer* m_server = nullptr;

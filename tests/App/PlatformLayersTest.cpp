@@ -54,6 +54,36 @@ void PlatformLayersTest::singleInstance_takesOverLeftoverSocket()
     QVERIFY(instance.isPrimary());
 }
 
+void PlatformLayersTest::singleInstance_busyFirstIsNotReplaced()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("instance.sock"));
+    SingleInstance first(name);
+    QVERIFY(first.acquire());
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+
+    // The first instance is busy (still loading a long journal, say) and cannot answer in time: its
+    // socket accepts the connection but no acknowledgement comes. The second launch must not take the
+    // name over, or two processes would write one journal.
+    SingleInstance second(name);
+    QVERIFY(!second.acquire(300));
+    QVERIFY(!second.isPrimary());
+
+    // Once the first one gets to its event loop it still owns the name and comes forward.
+    QTRY_COMPARE(activated.count(), 1);
+    std::atomic<int> result{-1};
+    QThread* third = QThread::create([&] {
+        SingleInstance other(name);
+        result = other.acquire(5000) ? 1 : 0;
+    });
+    third->start();
+    QTRY_VERIFY_WITH_TIMEOUT(result != -1, 10000);
+    third->wait();
+    delete third;
+    QCOMPARE(result.load(), 0);
+    QCOMPARE(activated.count(), 2);
+}
+
 void PlatformLayersTest::singleInstance_defaultNameIsPerUser()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

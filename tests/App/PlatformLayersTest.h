@@ -9,6 +9,7 @@ class PlatformLayersTest final : public QObject {
 private Q_SLOTS:
     void singleInstance_secondLaunchActivatesFirst();
     void singleInstance_takesOverLeftoverSocket();
+    void singleInstance_busyFirstIsNotReplaced();
     void singleInstance_defaultNameIsPerUser();
     void portal_readsSchemeValues_data();
     void portal_readsSchemeValues();
