@@ -147,7 +147,8 @@ void ContentView::refreshColumns(std::optional<vsp::Spring> spring)
     const bool showList = !focus && visibility != ColumnVisibilityHolder::Visibility::DetailOnly;
     const bool sidebarWasHidden = !m_sidebar->isVisibleTo(this);
     const bool changes = showSidebar == sidebarWasHidden || showList != m_list->isVisibleTo(this);
-    if (changes && spring && vsp::animationsEnabled() && isVisible()) {
+    // The motion is painted from pictures of the columns above everything else: never while locked.
+    if (changes && spring && vsp::animationsEnabled() && isVisible() && !m_store.isLocked()) {
         beginColumnTransition(*spring);
     }
     m_sidebar->setVisible(showSidebar);
@@ -209,7 +210,11 @@ void ContentView::refreshLock()
 {
     auto* effect = static_cast<QGraphicsOpacityEffect*>(m_lock->graphicsEffect());
     if (m_store.isLocked()) {
-        // The cover is opaque at once: nothing of the journal may show while it would fade in.
+        // The cover is opaque at once: nothing of the journal may show while it would fade in, nor
+        // through a motion of the columns that would raise its pictures above the cover.
+        if (m_columnTransition) {
+            m_columnTransition->finish();
+        }
         effect->setOpacity(1.0);
         m_lock->setGeometry(rect());
         m_lock->raise();

@@ -275,3 +275,43 @@ void ContentViewTest::columnChanges_withoutAnimations_landAtOnce()
     QVERIFY(!w.content().sidebar()->isVisible());
     QVERIFY(w.content().entryList()->isVisible());
 }
+
+void ContentViewTest::columnMotionWhileLocked_neverShowsOverTheCover()
+{
+    // Focus mode stays reachable from the View menu while the journal is locked, and a new entry from
+    // quick capture selects itself: neither may paint pictures of the journal over the lock cover.
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    w.store.setIsLocked(true);
+    vsp::setAnimationsEnabled(true);
+    w.store.setFocusMode(true);
+    QVERIFY(w.content().isFocusLayout());
+    QCoreApplication::processEvents();
+    // The topmost visible child paints last (the motion lets the pointer through, so it is looked up
+    // in the stacking order rather than by position).
+    const auto coverOnTop = [&w] {
+        const QObjectList children = w.content().children();
+        for (auto it = children.crbegin(); it != children.crend(); ++it) {
+            auto* widget = qobject_cast<QWidget*>(*it);
+            if (widget && widget->isVisible()) {
+                return widget == w.content().lockScreen();
+            }
+        }
+        return false;
+    };
+    QVERIFY(coverOnTop());
+    w.store.setFocusMode(false);
+    QCoreApplication::processEvents();
+    QVERIFY(coverOnTop());
+
+    // Locking while the columns move puts the cover above the motion at once and for good.
+    w.store.setIsLocked(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.content().lockScreen()->isVisible(), kSettle);
+    w.store.setFocusMode(true);
+    QVERIFY(w.content().columnTransition());
+    w.store.setIsLocked(true);
+    QCoreApplication::processEvents();
+    QVERIFY(coverOnTop());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.content().columnTransition(), kSettle);
+    QVERIFY(coverOnTop());
+}

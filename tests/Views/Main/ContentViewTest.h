@@ -21,4 +21,5 @@ private Q_SLOTS:
     void focusModeToggledMidway_continuesFromTheFrameShown();
     void showSidebar_movesSidebarIn();
     void columnChanges_withoutAnimations_landAtOnce();
+    void columnMotionWhileLocked_neverShowsOverTheCover();
 };
