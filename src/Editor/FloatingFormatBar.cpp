@@ -218,13 +218,21 @@ void FloatingFormatBar::startEntrance()
 
 void FloatingFormatBar::hideEvent(QHideEvent* event)
 {
+    const bool wasLeaving = m_leaving;
+    const bool wasAppeared = m_appeared;
     m_appeared = false;
     m_leaving = false;
     m_entrance->setValue(0.0);
     m_exit->setValue(1.0);
     settle();
-    Q_EMIT appearedChanged(false);
+    if (wasAppeared) {
+        Q_EMIT appearedChanged(false);
+    }
     QWidget::hideEvent(event);
+    // Hidden with its window while fading away: it has gone, and must not come back with the window.
+    if (wasLeaving && !isHidden()) {
+        hide();
+    }
 }
 
 void FloatingFormatBar::takePicture()

@@ -551,6 +551,30 @@ void ComposeMotionTest::floatingBar_entersTakesClicksAtRestAndFadesAway()
     QVERIFY(bar->button(QStringLiteral("italic"))->isVisible());
 }
 
+void ComposeMotionTest::floatingBar_windowClosedWhileItFades_isGoneOnReopening()
+{
+    Compose c;
+    QVERIFY(c.open());
+    c.view->editor()->textView()->setFocus();
+    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("Some words to select"));
+    FloatingFormatBar* bar = c.view->floatingBar();
+    selectText(c.view->editor(), QStringLiteral("words"));
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
+
+    // Typing over the selection starts the fade; Escape closes the window before it ends.
+    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("x"));
+    QVERIFY(bar->isLeaving());
+    QTest::keyClick(c.view->editor()->textView(), Qt::Key_Escape);
+    QVERIFY(!c.window->isVisible());
+
+    // The next opening has no selection, so no bar over its empty editor.
+    QVERIFY(c.open());
+    QVERIFY(!c.view->selectionState()->hasSelection());
+    QVERIFY(!bar->isVisible());
+    QTest::qWait(400);
+    QVERIFY(!bar->isVisible());
+}
+
 void ComposeMotionTest::footer_chipsAndSuggestionRowComeAndGo()
 {
     JournalStore store;

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void images_stripSlidesInThumbnailsComeAndGo();
     void voiceNotes_removedRowLeavesThenColumnClosesUp();
     void floatingBar_entersTakesClicksAtRestAndFadesAway();
+    void floatingBar_windowClosedWhileItFades_isGoneOnReopening();
     void footer_chipsAndSuggestionRowComeAndGo();
     void formatBar_designMarkGlides();
 };
