@@ -210,7 +210,8 @@ LineMarker markerAt(QStringView text)
     if (digits > 0 && text.size() >= digits + 2 && text[digits] == u'.' && text[digits + 1] == u'\t') {
         return {LineMarker::Kind::Number, digits + 2, numberOf(text.first(digits))};
     }
-    // A line holding only a marker whose separator was trimmed away still carries that marker.
+    // A line holding only a bullet or box whose separator was trimmed away still carries that marker.
+    // Digits and a full stop alone are not one: "2024." is text the user typed.
     const QStringView bare = text.first(trailingStart(text, 0));
     if (bare == u"\u2022") {
         return {LineMarker::Kind::Bullet, 1, 0};
@@ -220,9 +221,6 @@ LineMarker markerAt(QStringView text)
     }
     if (bare == u"\u2611") {
         return {LineMarker::Kind::Checked, 1, 0};
-    }
-    if (digits > 0 && bare.size() == digits + 1 && bare[digits] == u'.') {
-        return {LineMarker::Kind::Number, digits + 1, numberOf(text.first(digits))};
     }
     return marker;
 }

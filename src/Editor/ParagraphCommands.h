@@ -8,8 +8,8 @@ class QTextEdit;
 
 /// Paragraph commands and list continuation. Lists are characters at the start of a line, after any
 /// indentation of tabs and blanks: "•\t" (bullet), "☐ " and "☑ " (checklist), digits + ".\t"
-/// (numbered). A line that holds nothing but a marker without its separator ("•", "☐", "7.") also
-/// counts as carrying that marker.
+/// (numbered). A line that holds nothing but a bullet or box without its separator ("•", "☐") also
+/// counts as carrying that marker; digits with a full stop and no tab ("7.") are text.
 ///
 /// Each command works on every paragraph that the selection touches (the caret's paragraph when the
 /// selection is empty), edits only the start (and trailing blanks) of each line so the formatting

@@ -67,6 +67,11 @@ void ParagraphCommandsTest::listCommands_rewriteLineStarts_data()
     QTest::newRow("bare bullet") << QStringLiteral("\u2022") << 1 << 1 << bullet << QString();
     QTest::newRow("marker-only number line") << QStringLiteral("4.\t") << 3 << 3 << numbered << QString();
     QTest::newRow("marker-only box line") << Open << 2 << 2 << checklist << Done;
+    // Digits and a full stop without the tab are typed text (a year, a list written by hand): kept.
+    QTest::newRow("numbers without tab are text")
+        << QStringLiteral("1.\n2024.") << 0 << 8 << numbered << QStringLiteral("1.\t1.\n2.\t2024.");
+    QTest::newRow("bullet keeps a lone number")
+        << QStringLiteral("7.") << 0 << 0 << bullet << B + QStringLiteral("7.");
     QTest::newRow("indent skips empty lines") << QStringLiteral("a\n\nb") << 0 << 4 << QStringList{QStringLiteral("indent")}
                                               << QStringLiteral("\ta\n\n\tb");
     QTest::newRow("indent keeps markers") << B + QStringLiteral("a") << 0 << 0 << QStringList{QStringLiteral("indent")}
@@ -204,6 +209,7 @@ void ParagraphCommandsTest::returnKey_data()
     QTest::newRow("rest moves behind the marker") << B + QStringLiteral("abcd") << 4
                                                   << B + QStringLiteral("ab\n") + B + QStringLiteral("cd") << 7;
     QTest::newRow("plain line") << QStringLiteral("plain") << 5 << QStringLiteral("plain\n") << 6;
+    QTest::newRow("year with full stop is text") << QStringLiteral("2024.") << 5 << QStringLiteral("2024.\n") << 6;
     QTest::newRow("caret in indentation") << QStringLiteral("\t") + B + QStringLiteral("x") << 1
                                           << QStringLiteral("\t\n") + B + QStringLiteral("x") << 2;
     QTest::newRow("caret inside marker") << QStringLiteral("12.\tx") << 2 << QStringLiteral("12\n.\tx") << 3;
