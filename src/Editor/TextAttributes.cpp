@@ -210,7 +210,12 @@ bool adaptColors(QTextCharFormat& format, const EditorPalette& palette)
             const double g = rgb.greenF();
             const double b = rgb.blueF();
             const double spread = std::max({std::abs(r - g), std::abs(g - b), std::abs(r - b)});
-            if (spread < 0.08) {
+            if (sameRgb(rgb, dark.body) || sameRgb(rgb, light.body)) {
+                // Both body colours lie past the title thresholds (200/255 above 0.78, the light one
+                // below 0.22): without this, saved body text would come back in the title colour.
+                setForegroundRole(format, ColorRole::Body, palette);
+                changed = true;
+            } else if (spread < 0.08) {
                 const double average = (r + g + b) / 3;
                 setForegroundRole(format, average > 0.78 || average < 0.22 ? ColorRole::Title : ColorRole::Body,
                                   palette);

@@ -87,8 +87,9 @@ bool isBold(const QTextCharFormat& format);
 
 /// Maps stored near-grey text colours to the editor's colours: a foreground whose largest channel
 /// difference is below 0.08 becomes the title colour when its average is above 0.78 or below 0.22,
-/// else the body colour. Backgrounds and text of the highlight or quote colour (either appearance)
-/// take those roles, so they follow the palette. Other colours stay. Edits `document` in place.
+/// else the body colour. The body colour of either appearance stays the body colour, and backgrounds
+/// and text of the highlight or quote colour (either appearance) take those roles, so they follow the
+/// palette. Other colours stay. Edits `document` in place.
 void adaptiveColors(QTextDocument& document, const EditorPalette& palette);
 /// The rule of adaptiveColors applied to one format; true when it changed the format.
 bool adaptColors(QTextCharFormat& format, const EditorPalette& palette);

@@ -327,6 +327,9 @@ void EditorWidgetTest::loadedColours_adaptToTheme_data()
     QTest::newRow("spread above 0.08 keeps") << QColor(120, 141, 130) << QColor(120, 141, 130);
     QTest::newRow("red keeps") << QColor(255, 0, 0) << QColor(255, 0, 0);
     QTest::newRow("light quote colour follows") << QColor(0x82, 0x69, 0x28) << palette.quote;
+    // Body text saved in either appearance comes back as body text, not in the title colour.
+    QTest::newRow("dark body colour stays body") << EditorPalette::dark().body << palette.body;
+    QTest::newRow("light body colour stays body") << EditorPalette::light().body << palette.body;
 }
 
 void EditorWidgetTest::loadedColours_adaptToTheme()
@@ -336,6 +339,31 @@ void EditorWidgetTest::loadedColours_adaptToTheme()
     auto editor = makeEditor();
     editor->setContent(QStringLiteral("x"), rtfOf(QStringLiteral("word"), stored));
     QCOMPARE(formatAt(*editor, 0).foreground().color(), shown);
+}
+
+void EditorWidgetTest::savedDocument_reloadsWithTheSameColours()
+{
+    auto editor = makeEditor(QStringLiteral("Heading\nbody text\nquoted\nred"));
+    select(*editor, 0, 7);
+    QVERIFY(editor->applyFormat(QStringLiteral("size:26")));
+    vsp::test::caret(*editor, 20);
+    QVERIFY(editor->applyFormat(QStringLiteral("quote")));
+    select(*editor, 25, 28);
+    QVERIFY(editor->applyFormat(QStringLiteral("color:F87171")));
+    auto reloaded = makeEditor();
+    reloaded->setContent(editor->plainText(), editor->richText());
+    QCOMPARE(reloaded->plainText(), editor->plainText());
+    for (const EditorPalette& palette : {EditorPalette::dark(), EditorPalette::light()}) {
+        editor->setEditorPalette(palette);
+        reloaded->setEditorPalette(palette);
+        const QString text = editor->plainText();
+        for (int i = 0; i < int(text.size()); ++i) {
+            if (text[i] == u'\n') {
+                continue;
+            }
+            QCOMPARE(formatAt(*reloaded, i).foreground().color(), formatAt(*editor, i).foreground().color());
+        }
+    }
 }
 
 void EditorWidgetTest::typing_reportsPlainAtOnce_andRtfCoalesced()

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void keyboardShortcuts_formatTheSelection();
     void loadedColours_adaptToTheme_data();
     void loadedColours_adaptToTheme();
+    void savedDocument_reloadsWithTheSameColours();
     void typing_reportsPlainAtOnce_andRtfCoalesced();
     void typing_undoRedo();
     void paste_prefersRtf_thenPlain_neverHtmlOrImages();
