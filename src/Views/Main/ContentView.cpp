@@ -215,6 +215,10 @@ void ContentView::refreshLock()
         if (m_columnTransition) {
             m_columnTransition->finish();
         }
+        if (m_lockFade) {
+            // An unlock's fade still running would carry the cover on to transparent.
+            m_lockFade->stop();
+        }
         effect->setOpacity(1.0);
         m_lock->setGeometry(rect());
         m_lock->raise();
@@ -228,6 +232,7 @@ void ContentView::refreshLock()
             return;
         }
         auto* fade = vsp::animateProperty(effect, "opacity", 0.0, vsp::Spring{0.25, 1.0});
+        m_lockFade = fade;
         connect(fade, &QAbstractAnimation::finished, m_lock, [this] {
             if (!m_store.isLocked()) {
                 m_lock->hide();

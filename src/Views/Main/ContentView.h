@@ -17,6 +17,7 @@ class JournalStore;
 class LockScreenView;
 class MoodStore;
 class OnboardingView;
+class QPropertyAnimation;
 class QSplitter;
 class QStackedWidget;
 class SidebarView;
@@ -83,6 +84,8 @@ private:
     bool m_onboardingScheduled = false;
     int m_sidebarWidth = 250;
     QPointer<vsp::TransitionOverlay> m_columnTransition;
+    /// The lock cover fading away after an unlock, while it runs.
+    QPointer<QPropertyAnimation> m_lockFade;
     /// Where the detail column starts in the old and the new layout of the running transition.
     int m_transitionFromLeft = 0;
     int m_transitionToLeft = 0;

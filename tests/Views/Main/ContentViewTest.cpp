@@ -20,6 +20,7 @@
 #include "Views/Main/MainWindow.h"
 #include "Views/Sidebar/SidebarView.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -314,4 +315,23 @@ void ContentViewTest::columnMotionWhileLocked_neverShowsOverTheCover()
     QVERIFY(coverOnTop());
     QTRY_VERIFY_WITH_TIMEOUT(!w.content().columnTransition(), kSettle);
     QVERIFY(coverOnTop());
+}
+
+void ContentViewTest::lockedAgainWhileCoverFades_staysOpaque()
+{
+    Window w;
+    LockScreenView* lock = w.content().lockScreen();
+    vsp::setAnimationsEnabled(true);
+    w.store.setIsLocked(true);
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(lock->graphicsEffect());
+    QVERIFY(effect);
+    // Unlocking fades the cover away; locking again (the app losing focus at once, say) must bring it
+    // back whole and keep it so, not let the old fade carry on to a see-through cover.
+    w.store.setIsLocked(false);
+    QTRY_VERIFY_WITH_TIMEOUT(effect->opacity() < 0.9, kSettle);
+    w.store.setIsLocked(true);
+    QCOMPARE(effect->opacity(), 1.0);
+    QTest::qWait(vsp::Spring{0.25, 1.0}.durationMs() + 200);
+    QVERIFY(lock->isVisible());
+    QCOMPARE(effect->opacity(), 1.0);
 }

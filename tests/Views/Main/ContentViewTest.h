@@ -22,4 +22,5 @@ private Q_SLOTS:
     void showSidebar_movesSidebarIn();
     void columnChanges_withoutAnimations_landAtOnce();
     void columnMotionWhileLocked_neverShowsOverTheCover();
+    void lockedAgainWhileCoverFades_staysOpaque();
 };
