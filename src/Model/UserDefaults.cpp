@@ -1,5 +1,7 @@
 #include "Model/UserDefaults.h"
 
+#include "Model/Log.h"
+
 #include <cmath>
 
 UserDefaults& UserDefaults::instance()
@@ -27,6 +29,7 @@ QVariant UserDefaults::value(const QString& key) const
 void UserDefaults::setValue(const QString& key, const QVariant& value)
 {
     m_settings->setValue(key, value);
+    writeThrough();
     Q_EMIT valueChanged(key);
 }
 
@@ -36,7 +39,19 @@ void UserDefaults::remove(const QString& key)
         return;
     }
     m_settings->remove(key);
+    writeThrough();
     Q_EMIT valueChanged(key);
+}
+
+void UserDefaults::writeThrough()
+{
+    // QSettings otherwise writes from the event loop, which no longer runs once the application is
+    // quitting, and this object is never destroyed: a draft kept on quit would never reach the disk.
+    m_settings->sync();
+    if (m_settings->status() != QSettings::NoError) {
+        vsp::logFailure(QStringLiteral("settings save"),
+                        QStringLiteral("%1 could not be written").arg(m_settings->fileName()));
+    }
 }
 
 QString UserDefaults::string(const QString& key, const QString& fallback) const

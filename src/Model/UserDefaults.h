@@ -22,7 +22,10 @@ public:
     bool contains(const QString& key) const;
     /// The raw stored value; invalid when absent.
     QVariant value(const QString& key) const;
+    /// Stores the value and writes the settings file at once; a file that cannot be written prints
+    /// "Vesperlog: settings save failed — …" and the value stays readable for this run.
     void setValue(const QString& key, const QVariant& value);
+    /// Removes the key and writes the settings file at once, like setValue().
     void remove(const QString& key);
 
     QString string(const QString& key, const QString& fallback) const;
@@ -44,5 +47,6 @@ Q_SIGNALS:
 
 private:
     UserDefaults();
+    void writeThrough();
     std::unique_ptr<QSettings> m_settings;
 };

@@ -5,6 +5,7 @@
 #include "Model/AppSettings.h"
 #include "Model/UserDefaults.h"
 
+#include <QFile>
 #include <QMetaProperty>
 #include <QSettings>
 #include <QSignalSpy>
@@ -217,4 +218,19 @@ void AppSettingsTest::writtenValues_reachTheSettingsFile()
     QCOMPARE(file.value(QStringLiteral("compactListView")).toString(), QStringLiteral("true"));
     // Only what was written is there.
     QVERIFY(!file.contains(QStringLiteral("journalName")));
+}
+
+void AppSettingsTest::writeAndRemove_reachTheFileAtOnce_withoutTheEventLoop()
+{
+    // A draft is kept while the application quits, when no event loop is left to write the file later.
+    UserDefaults& defaults = UserDefaults::instance();
+    auto fileText = [&] {
+        QFile file(defaults.fileName());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    defaults.setValue(QStringLiteral("draftBody"), QStringLiteral("words kept on quit"));
+    QVERIFY2(fileText().contains(QStringLiteral("draftBody=words kept on quit")), qPrintable(fileText()));
+
+    defaults.remove(QStringLiteral("draftBody"));
+    QVERIFY2(!fileText().contains(QStringLiteral("draftBody")), qPrintable(fileText()));
 }

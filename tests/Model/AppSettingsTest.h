@@ -19,4 +19,5 @@ private Q_SLOTS:
     void resolvedDefaultEntryType_data();
     void resolvedDefaultEntryType();
     void writtenValues_reachTheSettingsFile();
+    void writeAndRemove_reachTheFileAtOnce_withoutTheEventLoop();
 };
