@@ -2,6 +2,7 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -87,7 +88,13 @@ QString formatLocal(double timestamp, const QString& pattern)
 
 QString formatISO8601(double timestamp)
 {
-    const qint64 seconds = qint64(std::floor(timestamp + kReferenceDateOffset));
+    // Four-digit years only: a date beyond them would be written as text that no reader of ISO 8601
+    // (this one included) accepts, and one such entry would make a whole export or backup unreadable.
+    constexpr double kFirstSecond = -62135596800.0; // 0001-01-01T00:00:00Z, Unix time
+    constexpr double kLastSecond = 253402300799.0;  // 9999-12-31T23:59:59Z, Unix time
+    const double unix = std::floor(timestamp + kReferenceDateOffset);
+    const qint64 seconds = qint64(std::isfinite(unix) ? std::clamp(unix, kFirstSecond, kLastSecond)
+                                                      : kReferenceDateOffset);
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss'Z'"));
 }
 

@@ -44,7 +44,9 @@ DayRange dayRange(const QDate& day);
 /// The local date and time formatted with a fixed pattern ("yyyy-MM-dd-HHmmss", "yyyy-MM-dd").
 QString formatLocal(double timestamp, const QString& pattern);
 
-/// ISO 8601 in UTC without fraction: "2026-12-08T09:30:00Z". Fractional seconds are dropped.
+/// ISO 8601 in UTC without fraction: "2026-12-08T09:30:00Z". Fractional seconds are dropped; dates
+/// outside the years 1 to 9999 are written as the nearest of those years' first or last second, and a
+/// non-finite one as 2001-01-01T00:00:00Z.
 QString formatISO8601(double timestamp);
 /// Reads an ISO 8601 date-time with a time-zone designator ("Z" or "+hh:mm"); nothing on any other text.
 std::optional<double> parseISO8601(QStringView text);

@@ -419,6 +419,55 @@ void ExportImportTest::import_ownExport_roundTripsIntoEmptyJournal()
     QCOMPARE(store.selectedEntryID(), std::nullopt);
 }
 
+void ExportImportTest::import_ownExport_withFarOutDates_bringsEveryEntryBack_data()
+{
+    QTest::addColumn<double>("date");
+    QTest::addColumn<QString>("expectedText");
+    // Milliseconds taken for seconds by a converted journal land in the year 55,000.
+    QTest::newRow("milliseconds as seconds") << 1.7e12 << QStringLiteral("9999-12-31T23:59:59Z");
+    QTest::newRow("huge") << 1e300 << QStringLiteral("9999-12-31T23:59:59Z");
+    QTest::newRow("before year one") << -1e12 << QStringLiteral("0001-01-01T00:00:00Z");
+    QTest::newRow("last second of 9999") << iso("9999-12-31T23:59:59Z") << QStringLiteral("9999-12-31T23:59:59Z");
+    QTest::newRow("year one") << iso("0001-01-01T00:00:00Z") << QStringLiteral("0001-01-01T00:00:00Z");
+}
+
+void ExportImportTest::import_ownExport_withFarOutDates_bringsEveryEntryBack()
+{
+    QFETCH(double, date);
+    QFETCH(QString, expectedText);
+    // One entry with a date outside what ISO 8601 text holds must not make the whole export unreadable.
+    const QString exported = test::testHome() + QStringLiteral("/export.json");
+    JournalEntry odd = plain(QStringLiteral("odd"), date);
+    odd.expirationDate = date;
+    const JournalEntry normal = plain(QStringLiteral("normal"), iso("2026-12-08T09:30:00Z"));
+    {
+        writeJournal({odd, normal});
+        JournalStore store;
+        FixedFileChooser chooser;
+        chooser.exportPath = exported;
+        store.setFileChooser(&chooser);
+        store.exportEntries(JournalStore::ExportFormat::Json);
+    }
+    const QByteArray dateLine = QByteArray("\"date\" : \"") + expectedText.toLatin1() + '"';
+    QVERIFY2(readFile(exported).contains(dateLine), readFile(exported).constData());
+
+    QFile::remove(entriesPath());
+    JournalStore store;
+    FixedFileChooser chooser;
+    chooser.importPath = exported;
+    store.setFileChooser(&chooser);
+    test::StdoutCapture output;
+    store.importEntries();
+
+    QCOMPARE(output.lines(), QStringList());
+    QCOMPARE(store.entries().size(), 2);
+    const JournalEntry* back = store.entry(odd.id);
+    QVERIFY(back);
+    QCOMPARE(back->date, iso(expectedText.toLatin1().constData()));
+    QCOMPARE(back->expirationDate, std::optional<double>(back->date));
+    QCOMPARE(back->title, odd.title);
+}
+
 void ExportImportTest::import_ownExport_intoSameJournal_addsAndWritesNothing()
 {
     writeJournal({fullEntry(), archivedEntry()});

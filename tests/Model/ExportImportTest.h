@@ -21,6 +21,8 @@ private Q_SLOTS:
 
     void import_ownExport_roundTripsIntoEmptyJournal();
     void import_ownExport_intoSameJournal_addsAndWritesNothing();
+    void import_ownExport_withFarOutDates_bringsEveryEntryBack_data();
+    void import_ownExport_withFarOutDates_bringsEveryEntryBack();
     void import_entriesJsonCopy_readsNumericDates();
     void import_repeatedId_addsFirstOccurrenceOnce();
     void import_idOnlyInTrash_isAdded();
