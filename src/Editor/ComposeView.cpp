@@ -206,8 +206,8 @@ void TypeChip::paintEvent(QPaintEvent*)
 ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
                          DismissAction dismissWindow, QWidget* parent)
     : QWidget(parent), m_store(store), m_settings(settings), m_moodStore(moodStore),
-      m_dismissWindow(std::move(dismissWindow)), m_bodyHandle(new RichTextHandle(this)),
-      m_selectionState(new SelectionState(this))
+      m_dismissWindow(std::move(dismissWindow)), m_draftTimer(new QTimer(this)),
+      m_bodyHandle(new RichTextHandle(this)), m_selectionState(new SelectionState(this))
 {
     setObjectName(QStringLiteral("composeView"));
     setAcceptDrops(true);
@@ -263,13 +263,23 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
         }
     });
 
-    connect(m_titleField, &QLineEdit::textChanged, this, &ComposeView::refreshSaveState);
+    connect(m_titleField, &QLineEdit::textChanged, this, [this] {
+        refreshSaveState();
+        scheduleDraftKeep();
+    });
     connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this] {
         refreshSaveState();
         refreshWordCount();
+        scheduleDraftKeep();
     });
-    connect(m_editor, &FormattableTextEditor::richTextChanged, this,
-            [this](const std::optional<QByteArray>& rtf) { m_bodyRTF = rtf; });
+    connect(m_editor, &FormattableTextEditor::richTextChanged, this, [this](const std::optional<QByteArray>& rtf) {
+        m_bodyRTF = rtf;
+        scheduleDraftKeep();
+    });
+    connect(m_footer, &ComposeFooter::tagsEdited, this, &ComposeView::scheduleDraftKeep);
+    m_draftTimer->setSingleShot(true);
+    m_draftTimer->setInterval(kDraftKeepMs);
+    connect(m_draftTimer, &QTimer::timeout, this, &ComposeView::keepDraft);
     connect(m_footer->formatBar(), &FormatBar::formatRequested, this, &ComposeView::onFormat);
     connect(m_footer->formatBar(), &FormatBar::selectedFontDesignChanged, m_editor,
             &FormattableTextEditor::setFontDesign);
@@ -321,7 +331,10 @@ QWidget* ComposeView::buildTypeRow()
     chipRow->setSpacing(2);
     for (const JournalEntry::EntryType type : allEntryTypes()) {
         auto* chip = new TypeChip(type, chips);
-        connect(chip, &QAbstractButton::clicked, this, [this, type] { setSelectedType(type); });
+        connect(chip, &QAbstractButton::clicked, this, [this, type] {
+            setSelectedType(type);
+            scheduleDraftKeep();
+        });
         chipRow->addWidget(chip);
         m_typeChips.append(chip);
     }
@@ -544,6 +557,7 @@ void ComposeView::appear()
 void ComposeView::disappear()
 {
     m_open = false;
+    m_draftTimer->stop();
     if (m_appeared) {
         m_appeared = false;
         Q_EMIT appearedChanged(false);
@@ -593,6 +607,25 @@ void ComposeView::saveDraft()
     draft.tags = tags();
     draft.type = entryTypeRawValue(m_selectedType);
     compose::saveDraft(draft, m_settings.autoSaveDraft());
+}
+
+void ComposeView::scheduleDraftKeep()
+{
+    // Not for what an opening or a save puts into the form, only for the user's edits; and a run of
+    // edits is written once, not postponed by every keystroke.
+    if (m_open && !m_settingUp && !m_didSave && !m_draftTimer->isActive()) {
+        m_draftTimer->start();
+    }
+}
+
+void ComposeView::keepDraft()
+{
+    if (!m_open || m_didSave || !m_settings.autoSaveDraft() || (title().isEmpty() && bodyPlain().isEmpty())) {
+        return;
+    }
+    saveDraft();
+    // The rich text that saving the draft flushed out is in the draft already.
+    m_draftTimer->stop();
 }
 
 void ComposeView::deletePendingRecordings()
@@ -902,6 +935,7 @@ void ComposeView::saveEntry()
 
     // In this order: the closing that follows must find the entry saved and write no draft.
     m_didSave = true;
+    m_draftTimer->stop();
     // The window closes right after: the emptied form need not move.
     m_settingUp = true;
     compose::clearDraft();

@@ -33,6 +33,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QMimeData;
+class QTimer;
 class RichTextHandle;
 class SelectionState;
 class TransitionSlot;
@@ -82,7 +83,9 @@ private:
 /// The window is reused between openings, so every opening starts as a new form (showEvent); closing
 /// without saving keeps the title, body, tags and type as a draft in the settings when "autoSaveDraft"
 /// is on, and the next opening resumes it only when JournalStore::restoreDraftOnCompose was raised
-/// ("Continue Draft"). Quitting the application with the window open keeps the draft too.
+/// ("Continue Draft"). Quitting the application with the window open keeps the draft too. While the
+/// window is open, the draft is also written kDraftKeepMs after an edit (when the form holds text), so
+/// a crash or a killed session loses at most the last moments of writing.
 ///
 /// Only local files that can be read as images are taken from drops; other drops (web links, text) are
 /// refused. A voice note whose copy into the journal fails keeps its recording in place and prints one
@@ -101,6 +104,9 @@ class ComposeView final : public QWidget {
 
 public:
     using DismissAction = std::function<void()>;
+
+    /// Longest time between an edit and the draft written for it while the window is open, in ms.
+    static constexpr int kDraftKeepMs = 2000;
 
     /// `dismissWindow` closes the window that hosts the view.
     ComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, DismissAction dismissWindow,
@@ -208,6 +214,11 @@ private:
     void resetForm();
     void restoreDraft();
     void saveDraft();
+    /// After an edit: the draft is written a little later, once for a run of edits.
+    void scheduleDraftKeep();
+    /// Writes the draft of the open form when it holds text (an emptied form leaves the stored draft
+    /// for the closing to decide on).
+    void keepDraft();
     void deletePendingRecordings();
     void playEntrance();
 
@@ -265,6 +276,7 @@ private:
     /// The drag last looked into, and whether it carries images (identity only; never dereferenced).
     const QMimeData* m_dragMime = nullptr;
     bool m_dragHasImages = false;
+    QTimer* m_draftTimer;
 
     RichTextHandle* m_bodyHandle;
     SelectionState* m_selectionState;

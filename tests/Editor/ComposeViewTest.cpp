@@ -582,6 +582,51 @@ void ComposeViewTest::quitting_withWindowOpen_keepsTheDraft()
     QVERIFY(!compose::hasDraft());
 }
 
+void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
+{
+    Fixture f;
+    UserDefaults& defaults = UserDefaults::instance();
+    const auto onDisk = [&defaults] {
+        QFile file(defaults.fileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTest::keyClicks(view->titleField(), QStringLiteral("Not lost"));
+    typeBody(view, QStringLiteral("if the machine goes down"));
+    click(view->typeChips().at(1)); // Note
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("safe"));
+    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    QVERIFY(!compose::hasDraft());
+
+    // A moment later the draft is in the settings file, the window still open: a crash keeps it.
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk().contains("draftBody=if the machine goes down"), 3 * ComposeView::kDraftKeepMs);
+    QVERIFY(f.window()->isVisible());
+    const std::optional<compose::ComposeDraft> kept = compose::readDraft();
+    QVERIFY(kept);
+    QCOMPARE(kept->title, QStringLiteral("Not lost"));
+    QCOMPARE(kept->type, QStringLiteral("Note"));
+    QCOMPARE(kept->tags, QStringList{QStringLiteral("safe")});
+    QVERIFY(kept->bodyRTF.has_value());
+
+    // Saving right after an edit: the edit's pending draft write never brings the draft back.
+    typeBody(view, QStringLiteral(" again"));
+    QTest::keyClick(view->titleField(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(f.store().entries().size(), 1);
+    QVERIFY(!compose::hasDraft());
+    QTest::qWait(ComposeView::kDraftKeepMs + 500);
+    QVERIFY(!compose::hasDraft());
+
+    // Opened through the menu, an emptied form leaves an earlier draft for the closing to decide on.
+    compose::saveDraft({QStringLiteral("Earlier"), QString(), std::nullopt, {}, QStringLiteral("Journal")}, true);
+    view = f.open();
+    QVERIFY(view);
+    QTest::keyClicks(view->titleField(), QStringLiteral("x"));
+    QTest::keyClick(view->titleField(), Qt::Key_Backspace);
+    QTest::qWait(ComposeView::kDraftKeepMs + 500);
+    QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Earlier"));
+}
+
 void ComposeViewTest::drops_takeOnlyLocalReadableImages()
 {
     QTemporaryDir dir;

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void continueDraft_withSettingOff_restoresNothing();
     void reopening_startsAFreshForm();
     void quitting_withWindowOpen_keepsTheDraft();
+    void writing_keepsTheDraftOnDiskWhileTheWindowIsOpen();
     void drops_takeOnlyLocalReadableImages();
     void pickedImages_missingOneIsLeftOut();
     void voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordings();
