@@ -47,6 +47,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -451,6 +452,41 @@ void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
     view->editor()->textView()->setTextCursor(caret);
     QVERIFY(!bar->isVisible());
     QVERIFY(!bar->appeared());
+}
+
+void ComposeViewTest::floatingBar_staysInsideTheEditorForATallSelection()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QStringList lines;
+    for (int i = 1; i <= 60; ++i) {
+        lines.append(QStringLiteral("Line %1 of a long entry").arg(i));
+    }
+    view->editor()->setContent(lines.join(u'\n'), std::nullopt);
+    FloatingFormatBar* bar = view->floatingBar();
+    const QWidget* area = bar->parentWidget();
+    const int glassHeight = bar->height() - 2 * FloatingFormatBar::kShadowMargin;
+
+    // Select All from the top: the selection runs far below the editor's lower edge.
+    view->editor()->textView()->setFocus();
+    QTest::keyClick(view->editor()->textView(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(view->selectionState()->selectionRect().bottom() > area->height());
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->anchor().y() >= 0);
+    QVERIFY(bar->anchor().y() + glassHeight <= area->height());
+
+    // Scrolled to the end with the selection still standing: its top is far above the editor.
+    view->editor()->textView()->verticalScrollBar()->setValue(view->editor()->textView()->verticalScrollBar()->maximum());
+    QVERIFY(view->selectionState()->selectionRect().top() < 0);
+    QVERIFY(bar->anchor().y() >= 0);
+    QVERIFY(bar->anchor().y() + glassHeight <= area->height());
+
+    // A selection with room above it keeps its place 44 pixels above the text.
+    selectText(view->editor(), QStringLiteral("Line 60 "));
+    const QRectF rect = view->selectionState()->selectionRect();
+    QVERIFY(rect.top() >= 44);
+    QCOMPARE(bar->anchor().y(), int(std::lround(rect.top() - 44)));
 }
 
 void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void save_withWeather_copiesPlaceAndWeather();
     void wordCount_followsBodyAndSetting();
     void floatingBar_isAChildThatFollowsTheSelection();
+    void floatingBar_staysInsideTheEditorForATallSelection();
     void escape_keepsDraft_continueDraftResumesIt();
     void escape_withSettingOffOrEmptyForm_leavesNoDraft();
     void continueDraft_withSettingOff_restoresNothing();
