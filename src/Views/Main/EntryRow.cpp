@@ -108,10 +108,16 @@ const FirstLine& firstLineOf(const JournalEntry& entry)
 }
 
 /// An emoji drawn once into a pixmap and reused: colour emoji glyphs are bitmaps that the font engine
-/// decodes and scales again on every paint, which made a screen of rows with moods slow to draw.
-QPixmap emojiPixmap(const QString& emoji, const QFont& font, qreal devicePixelRatio)
+/// decodes and scales again on every paint, which made a screen of rows with moods slow to draw. Some
+/// emoji (the lightning of "Energized") come from a text font in one colour: those are drawn in `color`,
+/// like the text around them.
+QPixmap emojiPixmap(const QString& emoji, const QFont& font, const QColor& color, qreal devicePixelRatio)
 {
-    const QString key = QStringLiteral("vsp-emoji|%1|%2|%3").arg(emoji).arg(font.pixelSize()).arg(devicePixelRatio);
+    const QString key = QStringLiteral("vsp-emoji|%1|%2|%3|%4")
+                            .arg(emoji)
+                            .arg(font.pixelSize())
+                            .arg(devicePixelRatio)
+                            .arg(color.rgba());
     QPixmap pm;
     if (QPixmapCache::find(key, &pm)) {
         return pm;
@@ -125,7 +131,7 @@ QPixmap emojiPixmap(const QString& emoji, const QFont& font, qreal devicePixelRa
         QPainter p(&image);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setFont(font);
-        p.setPen(Qt::black);
+        p.setPen(color);
         p.drawText(QPointF(0, fm.ascent()), emoji);
     }
     pm = QPixmap::fromImage(std::move(image));
@@ -456,7 +462,8 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
         p.save();
         p.setOpacity(p.opacity() * 0.7);
         const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-        p.drawPixmap(QPointF(x, markMid - moodMetrics.height() / 2), emojiPixmap(*entry.mood, moodFont(), dpr));
+        p.drawPixmap(QPointF(x, markMid - moodMetrics.height() / 2),
+                     emojiPixmap(*entry.mood, moodFont(), primary, dpr));
         p.restore();
         x += moodMetrics.horizontalAdvance(*entry.mood) + kSpacing;
     }

@@ -2,7 +2,9 @@
 
 #include "ViewFixtures.h"
 
+#include "App/Theme/AppearanceManager.h"
 #include "App/Theme/Palette.h"
+#include "Model/UserDefaults.h"
 #include "Model/Dates.h"
 #include "Views/Main/EntryRow.h"
 
@@ -161,4 +163,56 @@ void EntryRowTest::paint_selectionDotOnlyOnSelectedRow()
     const QColor unselected = render(0.0).pixelColor(dot);
     QCOMPARE(selected.rgb(), accent.rgb());
     QVERIFY(unselected.rgb() != accent.rgb());
+}
+
+void EntryRowTest::paint_moodReadsInBothAppearances_data()
+{
+    QTest::addColumn<QString>("appearance");
+    // Default moods whose glyphs come from a text font here (drawn in one colour) and from the colour
+    // emoji font.
+    QTest::addColumn<QString>("mood");
+    QTest::newRow("dark, lightning") << QStringLiteral("dark") << QStringLiteral("\u26A1");
+    QTest::newRow("light, lightning") << QStringLiteral("light") << QStringLiteral("\u26A1");
+    QTest::newRow("dark, herb") << QStringLiteral("dark") << QStringLiteral("\U0001F33F");
+}
+
+void EntryRowTest::paint_moodReadsInBothAppearances()
+{
+    QFETCH(QString, appearance);
+    QFETCH(QString, mood);
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), appearance);
+    const QColor background = vsp::Color::vspBackground().resolve();
+    JournalEntry plain = viewfixtures::entry(QStringLiteral("Title"), vsp::now() - 3600, QStringLiteral("Body"));
+    JournalEntry withMood = plain;
+    withMood.mood = mood;
+    const EntryRow::Options options{true, false};
+    const QRectF rect(0, 0, 320, EntryRow::height(plain, 320, options));
+    auto render = [&](const JournalEntry& e) {
+        QImage image(rect.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(background);
+        QPainter p(&image);
+        EntryRow::paintContent(p, rect, e, options, false, vsp::now());
+        return image;
+    };
+    const QImage without = render(plain);
+    const QImage with = render(withMood);
+    // The mood's pixels are those that differ on the mark line; they must stand out from the row's
+    // background, as the date beside them does.
+    const int markBottom = int(EntryRow::kVerticalPadding + 14);
+    qreal strongest = 0;
+    int changed = 0;
+    for (int y = 0; y < markBottom; ++y) {
+        for (int x = 0; x < with.width(); ++x) {
+            const QColor a = with.pixelColor(x, y);
+            if (a == without.pixelColor(x, y)) {
+                continue;
+            }
+            ++changed;
+            const qreal contrast = std::abs(a.lightnessF() - background.lightnessF()) +
+                                   std::abs(a.hueF() >= 0 ? a.saturationF() - background.saturationF() : 0);
+            strongest = std::max(strongest, contrast);
+        }
+    }
+    QVERIFY(changed > 10);
+    QVERIFY2(strongest > 0.3, qPrintable(QStringLiteral("strongest contrast %1").arg(strongest)));
 }

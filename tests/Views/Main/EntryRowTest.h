@@ -19,4 +19,6 @@ private Q_SLOTS:
     void previewLines_data();
     void previewLines();
     void paint_selectionDotOnlyOnSelectedRow();
+    void paint_moodReadsInBothAppearances_data();
+    void paint_moodReadsInBothAppearances();
 };
