@@ -24,8 +24,14 @@ QDateTime localMoment(const QDate& date, int hour, int minute, int second)
     QDateTime moment(date, QTime(hour, minute, second));
     if (!moment.isValid()) {
         // The wall-clock time does not exist that day (a spring-forward gap): fire as far into the day
-        // as the time asks for.
-        moment = QDateTime(date, QTime(0, 0)).addSecs(hour * 3600 + minute * 60 + second);
+        // as the time asks for. The day's first moment, as midnight itself may fall into the gap.
+        moment = date.startOfDay().addSecs(hour * 3600 + minute * 60 + second);
+    }
+    // A time in the hour that repeats when the clocks go back is taken at its first pass, whichever
+    // the C library picked.
+    const QDateTime firstPass = moment.addSecs(-3600);
+    if (firstPass.date() == moment.date() && firstPass.time() == moment.time()) {
+        return firstPass;
     }
     return moment;
 }
@@ -74,11 +80,16 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
     const QList<int> minutes = allowed(c.minute, finest < 4, 0, 59);
     const int second = c.second.value_or(0);
 
+    const QDate afterDay = after.toLocalTime().date();
+    const QTime afterTime = after.toLocalTime().time();
     auto firstOnDay = [&](const QDate& date) -> std::optional<QDateTime> {
         for (int h : hours) {
             for (int m : minutes) {
                 const QDateTime moment = localMoment(date, h, m, second);
-                if (moment > after) {
+                // In the hour that repeats when the clocks go back, a time passed on the first run
+                // through it is not due again on the second.
+                const bool wallClockPassed = date == afterDay && moment.time() <= afterTime;
+                if (moment > after && !wallClockPassed) {
                     return moment;
                 }
             }
@@ -86,7 +97,7 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
         return std::nullopt;
     };
 
-    const QDate start = after.date();
+    const QDate start = afterDay;
     if (c.year && month != 0 && day != 0) {
         const QDate date(*c.year, month, day);
         if (!date.isValid() || date < start) {

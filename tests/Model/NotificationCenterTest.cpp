@@ -13,8 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <ctime>
 #include <memory>
 
 using namespace vsp;
@@ -168,6 +170,71 @@ void NotificationCenterTest::nextMatchingTime()
         QVERIFY(next);
         QCOMPARE(*next, expected);
     }
+}
+
+void NotificationCenterTest::nextMatchingTime_acrossDaylightSavingChanges_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<DateComponents>("components");
+    QTest::addColumn<QString>("after");    // with its offset
+    QTest::addColumn<QString>("expected"); // with its offset
+
+    // Europe/Berlin skips 02:00-03:00 on 29 March 2026 and repeats 02:00-03:00 on 25 October 2026.
+    QTest::newRow("Berlin, time in the gap: as far into the day")
+        << QByteArray("Europe/Berlin") << daily(2, 30) << QStringLiteral("2026-03-29T00:10:00+01:00")
+        << QStringLiteral("2026-03-29T03:30:00+02:00");
+    QTest::newRow("Berlin, day after the gap")
+        << QByteArray("Europe/Berlin") << daily(2, 30) << QStringLiteral("2026-03-29T04:00:00+02:00")
+        << QStringLiteral("2026-03-30T02:30:00+02:00");
+    QTest::newRow("Berlin, repeated hour: fires at its first pass")
+        << QByteArray("Europe/Berlin") << daily(2, 30) << QStringLiteral("2026-10-25T00:10:00+02:00")
+        << QStringLiteral("2026-10-25T02:30:00+02:00");
+    QTest::newRow("Berlin, repeated hour: not again at its second pass")
+        << QByteArray("Europe/Berlin") << daily(2, 30) << QStringLiteral("2026-10-25T02:30:01+02:00")
+        << QStringLiteral("2026-10-26T02:30:00+01:00");
+    QTest::newRow("Berlin, evening reminder on the short day")
+        << QByteArray("Europe/Berlin") << daily(20, 0) << QStringLiteral("2026-03-29T00:10:00+01:00")
+        << QStringLiteral("2026-03-29T20:00:00+02:00");
+    // America/Santiago skips the midnight of 6 September 2026: the day starts at 01:00.
+    QTest::newRow("Santiago, time in a gap at midnight: that day")
+        << QByteArray("America/Santiago") << daily(0, 30) << QStringLiteral("2026-09-05T12:00:00-04:00")
+        << QStringLiteral("2026-09-06T01:30:00-03:00");
+    QTest::newRow("Santiago, expiration morning on the day without midnight")
+        << QByteArray("America/Santiago") << onDay(QDate(2026, 9, 6), 9) << QStringLiteral("2026-09-05T12:00:00-04:00")
+        << QStringLiteral("2026-09-06T09:00:00-03:00");
+}
+
+void NotificationCenterTest::nextMatchingTime_acrossDaylightSavingChanges()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(DateComponents, components);
+    QFETCH(QString, after);
+    QFETCH(QString, expected);
+
+    const QByteArray savedZone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", zone);
+    tzset();
+    const auto restore = qScopeGuard([&] {
+        if (hadZone) {
+            qputenv("TZ", savedZone);
+        } else {
+            qunsetenv("TZ");
+        }
+        tzset();
+    });
+
+    const QDateTime from = QDateTime::fromString(after, Qt::ISODate).toLocalTime();
+    const QDateTime wanted = QDateTime::fromString(expected, Qt::ISODate);
+    QVERIFY(from.isValid() && wanted.isValid());
+
+    // Which pass through a repeated hour the C library picks for a wall-clock time depends on what it
+    // converted last: make it standard time.
+    (void)QDateTime(QDate(2026, 12, 1), QTime(12, 0)).toMSecsSinceEpoch();
+    const auto next = vsp::nextMatchingTime(components, from);
+
+    QVERIFY(next);
+    QCOMPARE(next->toUTC(), wanted.toUTC());
 }
 
 // ---------------------------------------------------------------- the manager's requests

@@ -11,6 +11,8 @@ private Q_SLOTS:
 
     void nextMatchingTime_data();
     void nextMatchingTime();
+    void nextMatchingTime_acrossDaylightSavingChanges_data();
+    void nextMatchingTime_acrossDaylightSavingChanges();
 
     void dailyReminder_scheduledTwice_leavesOneWithTheSecondTime();
     void dailyReminder_removal_keepsExpirationReminders();
