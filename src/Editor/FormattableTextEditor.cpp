@@ -330,6 +330,11 @@ void FormattableTextEditor::onContentsChanged()
     }
     QString plain = plainTextOf(*m_view->document());
     if (plain != m_lastPlainText) {
+        // The text view repaints what an edit changed; the placeholder lies outside that, so the whole
+        // view is repainted only when the document becomes empty or stops being empty.
+        if (plain.isEmpty() != m_lastPlainText.isEmpty()) {
+            m_view->viewport()->update();
+        }
         m_lastPlainText = std::move(plain);
         Q_EMIT plainTextChanged(m_lastPlainText);
     }
@@ -337,7 +342,6 @@ void FormattableTextEditor::onContentsChanged()
     if (!m_richTextTimer.isActive()) {
         m_richTextTimer.start();
     }
-    m_view->viewport()->update();
     updateContentHeight();
 }
 

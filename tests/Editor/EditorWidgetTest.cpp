@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextLayout>
@@ -27,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace vsp;
@@ -59,6 +61,21 @@ int pixelsDifferingFrom(const QImage& image, QRgb background)
     }
     return count;
 }
+
+// Collects the regions a widget is asked to paint.
+class PaintRecorder final : public QObject {
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -587,6 +604,38 @@ void EditorWidgetTest::placeholder_drawnOnlyWhileEmpty()
     QTest::keyClicks(editor->textView(), QStringLiteral("."));
     const int typed = pixelsDifferingFrom(editor->grab().toImage(), background);
     QVERIFY(typed < withPlaceholder);
+}
+
+void EditorWidgetTest::typing_repaintsTheChangedLine_andThePlaceholderWhenItComesOrGoes()
+{
+    auto editor = makeEditor();
+    editor->setPlaceholder(QStringLiteral("What is on your mind? A placeholder long enough to need a few lines "
+                                          "of the view, so that it reaches well below the first line of text."));
+    QWidget* viewport = editor->textView()->viewport();
+    PaintRecorder recorder;
+    viewport->installEventFilter(&recorder);
+    auto paintedBy = [&](const std::function<void()>& edit) {
+        QApplication::processEvents();
+        recorder.painted = QRegion();
+        edit();
+        QApplication::processEvents();
+        return recorder.painted;
+    };
+    const QRegion whole(viewport->rect());
+    // The first character removes the placeholder, all of it.
+    QVERIFY((whole - paintedBy([&] { QTest::keyClicks(editor->textView(), QStringLiteral("F")); })).isEmpty());
+    // Further typing repaints about its own line only.
+    editor->setContent(QStringLiteral("First line\n").repeated(20), std::nullopt);
+    vsp::test::caret(*editor, 5);
+    const QRegion typed = paintedBy([&] { QTest::keyClicks(editor->textView(), QStringLiteral("x")); });
+    QVERIFY(!typed.isEmpty());
+    QVERIFY2(typed.boundingRect().height() < viewport->height() / 4, qPrintable(QString::number(typed.boundingRect().height())));
+    // Emptying the document brings the placeholder back.
+    QVERIFY((whole - paintedBy([&] {
+                 QTest::keySequence(editor->textView(), QKeySequence::SelectAll);
+                 QTest::keyClick(editor->textView(), Qt::Key_Delete);
+             })).isEmpty());
+    QVERIFY(editor->plainText().isEmpty());
 }
 
 void EditorWidgetTest::palette_recoloursThemeRuns()

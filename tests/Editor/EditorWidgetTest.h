@@ -31,5 +31,6 @@ private Q_SLOTS:
     void autoHeight_reportsContentHeight();
     void focus_takenOnlyWhenNoTextFieldHasIt();
     void placeholder_drawnOnlyWhileEmpty();
+    void typing_repaintsTheChangedLine_andThePlaceholderWhenItComesOrGoes();
     void palette_recoloursThemeRuns();
 };
