@@ -45,6 +45,7 @@ public:
     QUuid hoveredEntry() const { return m_hovered; }
     /// The On This Day row under the pointer, or -1.
     void setHoveredOnThisDayRow(int row);
+    int hoveredOnThisDayRow() const { return m_hoveredOnThisDay; }
     /// Unfolds or folds the On This Day block (with the 0.3 spring when animated).
     void setOnThisDayExpanded(bool expanded, bool animated);
     /// 1 when the block is unfolded, 0 when folded, in between while it moves.

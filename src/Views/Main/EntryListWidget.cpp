@@ -86,6 +86,10 @@ void EntryListWidget::updateHover(const QPoint& pos)
             }
         }
     }
+    // The pointer moving within one row changes nothing that is drawn.
+    if (hovered == m_delegate->hoveredEntry() && onThisDayRow == m_delegate->hoveredOnThisDayRow()) {
+        return;
+    }
     m_delegate->setHoveredEntry(hovered);
     m_delegate->setHoveredOnThisDayRow(onThisDayRow);
     viewport()->update();

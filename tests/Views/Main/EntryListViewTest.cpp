@@ -159,6 +159,48 @@ void EntryListViewTest::clickingRow_selectsItsEntry()
     QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("A")).id));
 }
 
+namespace {
+
+/// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++count;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
+{
+    Column c;
+    c.settle();
+    const QRect overC = c.list()->rectOf(c.byTitle(QStringLiteral("C")).id);
+    QTest::mouseMove(c.list()->viewport(), overC.center());
+    QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("C")).id);
+    QTest::qWait(50);
+    // Every pointer move over a row used to repaint the whole list, although nothing it shows changed.
+    PaintCounter paints(c.list()->viewport());
+    for (int dx = -40; dx <= 40; dx += 10) {
+        QTest::mouseMove(c.list()->viewport(), overC.center() + QPoint(dx, 3));
+    }
+    QTest::qWait(50);
+    QCOMPARE(paints.count, 0);
+    // Moving onto another row lights that one up.
+    const QRect overD = c.list()->rectOf(c.byTitle(QStringLiteral("D")).id);
+    QTest::mouseMove(c.list()->viewport(), overD.center());
+    QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("D")).id);
+    QTRY_VERIFY(paints.count > 0);
+}
+
 void EntryListViewTest::contextMenu_actsOnRowEntry_data()
 {
     QTest::addColumn<QString>("action");

@@ -12,6 +12,7 @@ private Q_SLOTS:
     void cleanup();
 
     void clickingRow_selectsItsEntry();
+    void pointerMovingWithinRow_repaintsNothing();
     void contextMenu_actsOnRowEntry_data();
     void contextMenu_actsOnRowEntry();
     void searchButton_opensFieldThatFiltersAsYouType();
