@@ -189,6 +189,9 @@ void JournalStore::loadTrash()
     auto decoded = vsp::decodeTrash(read.bytes);
     if (decoded.ok()) {
         m_trashedEntries = std::move(*decoded.value);
+        for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
+            m_trashIdsOnDisk.insert(r.id());
+        }
         return;
     }
     QString copyError;
@@ -233,7 +236,18 @@ void JournalStore::save()
         vsp::logFailure(QStringLiteral("save"), m_entriesSaveBlock);
         return;
     }
-    const vsp::Encoded encoded = vsp::encodeEntries(m_entries);
+    QList<JournalEntry> kept;
+    if (m_trashUnsaved) {
+        // Entries deleted while the trash could not be written are in no file but this one: they stay
+        // here, and come back as live entries at the next launch rather than being lost.
+        kept = m_entries;
+        for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
+            if (!m_trashIdsOnDisk.contains(r.id()) && indexOf(r.id()) < 0) {
+                kept.append(r.entry);
+            }
+        }
+    }
+    const vsp::Encoded encoded = vsp::encodeEntries(m_trashUnsaved ? kept : m_entries);
     QString error = encoded.error;
     if (encoded.ok() && vsp::writeFileAtomically(entriesURL(), encoded.bytes, &error)) {
         return;
@@ -245,14 +259,21 @@ void JournalStore::saveTrash()
 {
     if (!m_trashSaveBlock.isEmpty()) {
         vsp::logFailure(QStringLiteral("trash save"), m_trashSaveBlock);
+        m_trashUnsaved = true;
         return;
     }
     const vsp::Encoded encoded = vsp::encodeTrash(m_trashedEntries);
     QString error = encoded.error;
     if (encoded.ok() && vsp::writeFileAtomically(trashURL(), encoded.bytes, &error)) {
+        m_trashIdsOnDisk.clear();
+        for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
+            m_trashIdsOnDisk.insert(r.id());
+        }
+        m_trashUnsaved = false;
         return;
     }
     vsp::logFailure(QStringLiteral("trash save"), error);
+    m_trashUnsaved = true;
 }
 
 void JournalStore::savePinned()

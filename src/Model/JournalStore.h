@@ -273,5 +273,10 @@ private:
     /// Why entries.json must not be overwritten; empty when it may.
     QString m_entriesSaveBlock;
     QString m_trashSaveBlock;
+    /// The ids that trash.json holds, as last read or written.
+    QSet<QUuid> m_trashIdsOnDisk;
+    /// Set while the trash in memory has records that trash.json lacks: save() then keeps their
+    /// entries in entries.json, so a deletion whose trash record could not be written loses nothing.
+    bool m_trashUnsaved = false;
     bool m_loadedCleanly = true;
 };

@@ -177,6 +177,32 @@ void JournalStoreFilesTest::undecodableTrash_isCopiedAside()
     QCOMPARE(readTrash().size(), 1);
 }
 
+void JournalStoreFilesTest::trashThatCannotBeWritten_keepsDeletedEntryInJournal()
+{
+    const JournalEntry kept = entry(QStringLiteral("kept"));
+    const JournalEntry deleted = entry(QStringLiteral("deleted while the trash cannot be written"));
+    writeJournal({kept, deleted});
+    // A folder where trash.json should be: it can be neither read nor replaced.
+    QDir().mkpath(trashPath());
+    vsp::test::StdoutCapture out;
+    {
+        JournalStore store;
+        store.deleteEntry(*store.entry(deleted.id));
+        QCOMPARE(store.entries().size(), 1);
+        QCOMPARE(store.trashedEntries().size(), 1);
+        QVERIFY(out.text().contains(QStringLiteral("Vesperlog: trash save failed \u2014 ")));
+
+        // A later save of the journal must not drop it either.
+        store.addEntry(entry(QStringLiteral("later")));
+    }
+    // Not in any file would mean lost at the next launch: it stays in the journal instead.
+    JournalStore relaunched;
+    QVERIFY(relaunched.entry(deleted.id));
+    QCOMPARE(*relaunched.entry(deleted.id), deleted);
+    QVERIFY(relaunched.entry(kept.id));
+    QCOMPARE(relaunched.entries().size(), 3);
+}
+
 void JournalStoreFilesTest::sortOrder_fromSettings_data()
 {
     QTest::addColumn<QVariant>("stored");

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void undecodableJournal_withoutCopy_isNeverOverwritten();
     void unreadableJournal_isNeverOverwritten();
     void undecodableTrash_isCopiedAside();
+    void trashThatCannotBeWritten_keepsDeletedEntryInJournal();
     void sortOrder_fromSettings_data();
     void sortOrder_fromSettings();
     void sortOrder_followsSettingsChanges();
