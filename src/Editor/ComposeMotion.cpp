@@ -97,9 +97,16 @@ void TransitionSlot::setPresent(bool present, vsp::Spring spring)
 
 void TransitionSlot::begin(bool present, vsp::Spring spring)
 {
+    const bool returning = m_moving && present && !m_present;
     m_present = present;
     m_progress->setSpring(spring);
-    if (!m_moving) {
+    if (returning) {
+        // Called back while it leaves: the piece may have changed since its picture was taken (another
+        // image, mood or suggestion in it now), so it comes back pictured as it is.
+        takeSnapshot();
+        updateGeometry();
+        update();
+    } else if (!m_moving) {
         if (present) {
             // Comes in from nothing: out of sight first, then given its place, then pictured at the size
             // it will have there.

@@ -473,6 +473,52 @@ void ComposeMotionTest::images_stripSlidesInThumbnailsComeAndGo()
     QVERIFY(QFile::exists(a.toLocalFile()));
 }
 
+void ComposeMotionTest::images_addedWhileTheStripLeaves_comesBackShowingTheNewImage()
+{
+    QTemporaryDir folder;
+    const auto solid = [&folder](const QString& name, QColor color) {
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(color);
+        const QString path = folder.path() + u'/' + name;
+        image.save(path);
+        return QUrl::fromLocalFile(path);
+    };
+    const QUrl red = solid(QStringLiteral("red.png"), QColor(230, 20, 20));
+    const QUrl blue = solid(QStringLiteral("blue.png"), QColor(20, 20, 230));
+    Compose c;
+    QVERIFY(c.open());
+    TransitionSlot* strip = c.view->imagesSlot();
+    c.view->addPendingImages({red});
+    QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
+
+    // The only image is taken back, and another comes before the strip has gone.
+    click(c.view->imagesPreview()->thumbs().at(0)->removeButton());
+    QVERIFY(strip->isTransitioning());
+    c.view->addPendingImages({blue});
+    QVERIFY(strip->isTransitioning());
+    const auto count = [strip](bool wantRed) {
+        const QImage image = strip->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                const bool isRed = p.red() > 150 && p.blue() < 100;
+                const bool isBlue = p.blue() > 150 && p.red() < 100;
+                n += p.alpha() > 60 && (wantRed ? isRed : isBlue) ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    // While it comes back, the strip shows the image it now holds (beside the one taken back, which
+    // fades on its own), not only a picture of the strip as it was.
+    QVERIFY(count(false) > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
+    QTRY_COMPARE_WITH_TIMEOUT(c.view->imagesPreview()->slots().size(), 1, kSettle);
+    QCOMPARE(c.view->imagesPreview()->thumbs().at(0)->url(), blue);
+    QCOMPARE(count(true), 0);
+    QVERIFY(count(false) > 0);
+}
+
 void ComposeMotionTest::voiceNotes_removedRowLeavesThenColumnClosesUp()
 {
     QTemporaryDir folder;

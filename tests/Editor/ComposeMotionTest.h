@@ -26,6 +26,7 @@ private Q_SLOTS:
     void expiration_pickerGrowsAndNeighboursGlide();
     void wordCount_rollsFromOldToNewCount();
     void images_stripSlidesInThumbnailsComeAndGo();
+    void images_addedWhileTheStripLeaves_comesBackShowingTheNewImage();
     void voiceNotes_removedRowLeavesThenColumnClosesUp();
     void floatingBar_entersTakesClicksAtRestAndFadesAway();
     void floatingBar_windowClosedWhileItFades_isGoneOnReopening();
