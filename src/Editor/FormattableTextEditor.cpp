@@ -127,6 +127,12 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
             // Text in the design's own family follows later design changes without an edit.
             clearFamily(format, family);
         });
+        // RTF without a single visible character beside a plain text with words is damaged (cut
+        // short, or its text hidden in parts the reader skips): showing it would let the next edit
+        // save the body away.
+        if (loaded && plainTextOf(*document).trimmed().isEmpty() && !plainText.trimmed().isEmpty()) {
+            loaded = false;
+        }
     }
     if (!loaded) {
         document->clear();

@@ -47,8 +47,8 @@ public:
     explicit FormattableTextEditor(QWidget* parent = nullptr);
     ~FormattableTextEditor() override;
 
-    /// Replaces the document. Readable RTF wins; without it (absent, or not readable) the plain text
-    /// is loaded with the default attributes. Undo history is cleared; nothing is emitted, and a
+    /// Replaces the document. Readable RTF wins; without it (absent, not readable, or holding only
+    /// blanks while the plain text has more) the plain text is loaded with the default attributes. Undo history is cleared; nothing is emitted, and a
     /// coalesced RTF write of the previous document is dropped, never delivered.
     void setContent(const QString& plainText, const std::optional<QByteArray>& richText);
     /// Replaces the document, then applies `fontDesign` to the new document. Use this when the host

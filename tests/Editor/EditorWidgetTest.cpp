@@ -196,6 +196,16 @@ void EditorWidgetTest::setContent_readableRtfWins_elsePlainText()
 
     editor->setContent(QStringLiteral("deep"), QByteArray("{\\rtf1 ") + QByteArray(10000, '{'));
     QCOMPARE(editor->plainText(), QStringLiteral("deep"));
+
+    // RTF without any text (cut short, or all of it in parts that are not text) is not the body beside
+    // a plain text that has words: the plain text shows, so that an edit never saves the body away.
+    for (const QByteArray& textless : {QByteArray("{\\rtf1\\ansi{\\fonttbl\\f0\\fswiss Helvetica;}"),
+                                       QByteArray("{\\rtf1 {\\*\\unknown the body}\\par  }")}) {
+        editor->setContent(QStringLiteral("kept body"), textless);
+        QCOMPARE(editor->plainText(), QStringLiteral("kept body"));
+    }
+    editor->setContent(QString(), QByteArray("{\\rtf1 \\par }"));
+    QCOMPARE(editor->plainText(), QStringLiteral("\n"));
 }
 
 void EditorWidgetTest::setContent_emitsNothing_andDropsPendingRtfOfOldDocument()
