@@ -126,6 +126,8 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
 namespace {
 
 constexpr int kMaxTimerWaitMs = 60 * 1000;
+/// How far the clock may go back before the handled time follows it (seconds).
+constexpr double kClockSetBackLimit = 86400;
 
 std::optional<double> nextFire(const NotificationRequest& request, double after)
 {
@@ -386,8 +388,19 @@ void NotificationCenter::stop()
     m_requests.clear();
 }
 
+void NotificationCenter::followClockSetBack(double now)
+{
+    // A clock put right after running ahead would otherwise hold every reminder until it caught up
+    // with the time once handled, a year later perhaps. Small steps back are waited out instead, so
+    // nothing fires twice.
+    if (m_checkedUntil - now > kClockSetBackLimit) {
+        m_checkedUntil = now;
+    }
+}
+
 void NotificationCenter::handleMissedAtLaunch(double now)
 {
+    followClockSetBack(now);
     const QDate today = vsp::localDate(now);
     QList<NotificationRequest> missed;
     bool dropped = false;
@@ -424,6 +437,7 @@ void NotificationCenter::processDueRequests()
 {
     ensureLoaded();
     const double now = currentTime();
+    followClockSetBack(now);
     if (m_running && now > m_checkedUntil) {
         QList<NotificationRequest> due;
         bool removed = false;

@@ -64,7 +64,8 @@ public:
 ///
 /// A repeating request stays pending for its next time; a one-off request is removed once shown. At
 /// start(), a one-off request whose time passed while the application was not running is shown at once
-/// when its day is today and dropped otherwise; repeating requests are never made up for.
+/// when its day is today and dropped otherwise; repeating requests are never made up for. A clock set
+/// back by more than a day is followed; smaller steps back are waited out, so nothing fires twice.
 ///
 /// Adding and removing work before start() too (the file is read on first use); only start() arms the
 /// timer. Main thread only.
@@ -145,6 +146,7 @@ private:
     void arm();
     void fire(const NotificationRequest& request);
     void handleMissedAtLaunch(double now);
+    void followClockSetBack(double now);
 
     QString m_stateFile;
     bool m_customStateFile = false;

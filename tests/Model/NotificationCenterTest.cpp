@@ -506,6 +506,43 @@ void NotificationCenterTest::launch_handlesRequestsMissedWhileNotRunning()
     centre.stop();
 }
 
+void NotificationCenterTest::clockSetBack_remindersKeepFiring_data()
+{
+    QTest::addColumn<bool>("whileRunning");
+    QTest::newRow("between two runs") << false;
+    QTest::newRow("while running") << true;
+}
+
+void NotificationCenterTest::clockSetBack_remindersKeepFiring()
+{
+    QFETCH(bool, whileRunning);
+    // A clock that was a year ahead once (set by hand, or a machine restored from a snapshot) and is
+    // then put right must not silence the reminders until that year has passed.
+    const QString file = stateFileIn(QStringLiteral("clock"));
+    ManualClock clock;
+    FakeDelivery delivery;
+    NotificationCenter centre;
+    centre.setStateFile(file);
+    centre.setClock(clock.function());
+    centre.setDelivery(&delivery);
+    *clock.now = local(kDay.addDays(365), 21);
+    centre.start();
+    centre.add(request(QStringLiteral("daily"), daily(20, 0), true));
+    if (!whileRunning) {
+        centre.stop();
+    }
+
+    *clock.now = local(kDay, 19);
+    centre.start();
+    *clock.now = local(kDay, 20, 0, 1);
+    centre.processDueRequests();
+
+    QCOMPARE(delivery.shown.size(), 1);
+    QCOMPARE(delivery.shown.first().identifier, QStringLiteral("daily"));
+    QCOMPARE(centre.nextFireDate(QStringLiteral("daily")), local(kDay.addDays(1), 20));
+    centre.stop();
+}
+
 void NotificationCenterTest::damagedStateFile_startsEmpty_withOneLine()
 {
     const QString file = stateFileIn(QStringLiteral("damaged"));

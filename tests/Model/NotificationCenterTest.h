@@ -28,6 +28,8 @@ private Q_SLOTS:
     void launch_handlesRequestsMissedWhileNotRunning_data();
     void launch_handlesRequestsMissedWhileNotRunning();
     void damagedStateFile_startsEmpty_withOneLine();
+    void clockSetBack_remindersKeepFiring_data();
+    void clockSetBack_remindersKeepFiring();
 
     void authorization_data();
     void authorization();
