@@ -1,7 +1,10 @@
 #include "Editor/ComposeRules.h"
 
+#include "Model/Dates.h"
 #include "Model/UserDefaults.h"
 
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -117,6 +120,27 @@ QPointF floatingBarOffset(const QRectF& selection)
     const qreal x = std::max<qreal>(10, std::min<qreal>(300, selection.center().x() - 150));
     const qreal y = selection.top() >= 44 ? selection.top() - 44 : selection.bottom() + 8;
     return {x, y};
+}
+
+QString entryDateText(double date, const QLocale& locale)
+{
+    const QDateTime moment = vsp::toDateTime(date);
+    // The locale's long date without its year, then its short time. A quoted word just before the year
+    // ("'de' yyyy") or quoted words just after it ("yyyy 'г'.", "yyyy('e')'ko'") are the year's own and
+    // leave with it.
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression year(
+        QStringLiteral("(\\s*'[^']*')?[\\s,./-]*y+[.年년]?(\\s*\\(?'[^']*'\\)?\\.?)*"));
+    pattern.remove(year);
+    pattern = pattern.trimmed();
+    while (!pattern.isEmpty() && !pattern.back().isLetter() && pattern.back() != u'\'') {
+        pattern.chop(1);
+    }
+    // Hours and minutes only: some locales' short time carries seconds.
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+"));
+    time.remove(seconds);
+    return locale.toString(moment, pattern) + QStringLiteral(" · ") + locale.toString(moment.time(), time.trimmed());
 }
 
 JournalEntry::EntryType initialEntryType()

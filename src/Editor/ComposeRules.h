@@ -2,6 +2,7 @@
 
 #include "Model/JournalEntry.h"
 
+#include <QLocale>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -44,6 +45,12 @@ QString leftGraphemes(const QString& text, int count);
 /// rectangle in editor coordinates: x = max(10, min(300, midX − 150)); y = minY − 44 when minY is at
 /// least 44, else maxY + 8 (below the selection).
 QPointF floatingBarOffset(const QRectF& selection);
+
+/// The date row's text for `date` (seconds since 2001-01-01 UTC, shown in local time): the locale's
+/// long date without its year (weekday, day, month), then " · " and its short time without seconds
+/// (hour with AM/PM where the locale uses it, minute). Words that belong to the year ("de" 2026, 2026
+/// "г.", 2026 "m.") go with it.
+QString entryDateText(double date, const QLocale& locale = QLocale());
 
 /// The type a new entry starts with: the raw value stored under "defaultEntryType", Journal when there
 /// is none or it names no type.

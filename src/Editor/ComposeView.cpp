@@ -47,7 +47,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
@@ -65,27 +64,6 @@ void setTextColor(QWidget* widget, const QColor& color)
     QPalette p = widget->palette();
     p.setColor(QPalette::WindowText, color);
     widget->setPalette(p);
-}
-
-/// The date row's text: weekday, month, day, hour (with AM/PM where the locale uses it) and minute, in
-/// the user's locale, without the year.
-QString entryDateText(double date)
-{
-    const QLocale locale;
-    const QDateTime moment = vsp::toDateTime(date);
-    // The locale's long date without its year, then its short time.
-    QString pattern = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression year(QStringLiteral("[\\s,./-]*y+[.年년]?"));
-    pattern.remove(year);
-    pattern = pattern.trimmed();
-    while (!pattern.isEmpty() && !pattern.back().isLetter() && pattern.back() != u'\'') {
-        pattern.chop(1);
-    }
-    // Hours and minutes only: some locales' short time carries seconds.
-    QString time = locale.timeFormat(QLocale::ShortFormat);
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s+"));
-    time.remove(seconds);
-    return locale.toString(moment, pattern) + QStringLiteral(" · ") + locale.toString(moment.time(), time.trimmed());
 }
 
 /// A row of the layout with its own outer margins.
@@ -1094,7 +1072,7 @@ void ComposeView::refreshExpiration()
 
 void ComposeView::refreshDate()
 {
-    m_dateLabel->setText(entryDateText(m_entryDate));
+    m_dateLabel->setText(compose::entryDateText(m_entryDate));
 }
 
 void ComposeView::applySettings()

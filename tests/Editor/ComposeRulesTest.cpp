@@ -6,8 +6,11 @@
 #include "Editor/ComposeRules.h"
 #include "Editor/FormatBar.h"
 #include "Editor/TagRules.h"
+#include "Model/Dates.h"
 #include "Model/UserDefaults.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QSettings>
 #include <QTest>
 
@@ -222,6 +225,32 @@ void ComposeRulesTest::bodyTextCommand()
     QFETCH(double, size);
     QFETCH(QString, expected);
     QCOMPARE(FormatBar::bodyTextCommand(size), expected);
+}
+
+void ComposeRulesTest::entryDateText_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+    // Wednesday 9 December 2026, 08:59: no year, and no word of the year left behind.
+    QTest::newRow("en_US") << QStringLiteral("en_US") << QStringLiteral("Wednesday, December 9 · 8:59 AM");
+    QTest::newRow("de_DE") << QStringLiteral("de_DE") << QStringLiteral("Mittwoch, 9. Dezember · 08:59");
+    QTest::newRow("es_ES 'de' before the year")
+        << QStringLiteral("es_ES") << QStringLiteral("miércoles, 9 de diciembre · 8:59");
+    QTest::newRow("pt_BR 'de' before the year")
+        << QStringLiteral("pt_BR") << QStringLiteral("quarta-feira, 9 de dezembro · 08:59");
+    QTest::newRow("ru_RU 'г'. after the year") << QStringLiteral("ru_RU") << QStringLiteral("среда, 9 декабря · 08:59");
+    QTest::newRow("lt_LT year first with 'm'.")
+        << QStringLiteral("lt_LT") << QStringLiteral("gruodžio 9 d., trečiadienis · 08:59");
+    QTest::newRow("ja_JP year first") << QStringLiteral("ja_JP") << QStringLiteral("12月9日水曜日 · 8:59");
+    QTest::newRow("hu_HU year first with a dot") << QStringLiteral("hu_HU") << QStringLiteral("december 9., szerda · 8:59");
+}
+
+void ComposeRulesTest::entryDateText()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, expected);
+    const double date = vsp::fromDateTime(QDateTime(QDate(2026, 12, 9), QTime(8, 59, 30)));
+    QCOMPARE(compose::entryDateText(date, QLocale(locale)), expected);
 }
 
 void ComposeRulesTest::initialEntryType_data()

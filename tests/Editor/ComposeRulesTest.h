@@ -24,6 +24,8 @@ private Q_SLOTS:
     void commitTag();
     void bodyTextCommand_data();
     void bodyTextCommand();
+    void entryDateText_data();
+    void entryDateText();
     void initialEntryType_data();
     void initialEntryType();
 
