@@ -304,7 +304,6 @@ void FormattableTextEditor::setAutoHeight(bool on)
 
 void FormattableTextEditor::setRichTextHandle(RichTextHandle* handle)
 {
-    m_handle = handle;
     if (handle) {
         handle->setTextView(m_view);
     }

@@ -130,7 +130,6 @@ private:
 
     VesperlogTextView* m_view = nullptr;
     QPointer<SelectionState> m_selectionState;
-    QPointer<RichTextHandle> m_handle;
     EditorPalette m_palette;
     QString m_fontDesign = QStringLiteral("default");
     double m_fontSize = 15;
