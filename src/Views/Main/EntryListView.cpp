@@ -20,6 +20,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStackedWidget>
@@ -45,7 +46,8 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
       m_searchField(new SearchField(store, m_searchHolder)), m_body(new QStackedWidget(m_listPage)),
       m_list(new EntryListWidget(store, m_body)), m_empty(new EmptyListView(store, moodStore, m_body)),
       m_searchReveal(new vsp::SpringValue(0.0, kListSpring, this)),
-      m_searchOpacity(new QGraphicsOpacityEffect(m_searchField)), m_midnight(new QTimer(this))
+      m_searchOpacity(new QGraphicsOpacityEffect(m_searchField)), m_dayCheck(new QTimer(this)),
+      m_shownDay(QDate::currentDate())
 {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -93,24 +95,46 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
         }
     });
 
-    // "Today", the date under the title and On This Day change at midnight.
-    m_midnight->setSingleShot(true);
-    connect(m_midnight, &QTimer::timeout, this, [this] {
-        m_header->refresh();
-        m_list->listModel()->invalidate();
-        scheduleMidnight();
+    // "Today", the date under the title and On This Day change at midnight. A computer that slept
+    // through it wakes with its timers' clocks behind: the date is also looked at once a minute and
+    // when the application comes back to the front.
+    m_dayCheck->setSingleShot(true);
+    connect(m_dayCheck, &QTimer::timeout, this, [this] {
+        showDay(QDate::currentDate());
+        scheduleDayCheck();
     });
-    scheduleMidnight();
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) {
+            showDay(QDate::currentDate());
+        }
+    });
+    scheduleDayCheck();
 
     refreshEmptyState();
     refreshCalendar();
 }
 
-void EntryListView::scheduleMidnight()
+void EntryListView::scheduleDayCheck()
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QDateTime next = QDateTime(now.date().addDays(1), QTime(0, 0, 1));
-    m_midnight->start(int(std::clamp<qint64>(now.msecsTo(next), 1000, 24 * 3600 * 1000)));
+    m_dayCheck->start(int(std::clamp<qint64>(now.msecsTo(next), 1000, 60 * 1000)));
+}
+
+int EntryListView::dayCheckInterval() const
+{
+    return m_dayCheck->remainingTime();
+}
+
+void EntryListView::showDay(const QDate& today)
+{
+    if (today == m_shownDay) {
+        return;
+    }
+    m_shownDay = today;
+    m_header->refresh();
+    // The rows' date marks are drawn against the day too: the refresh repaints them.
+    m_list->listModel()->invalidate();
 }
 
 qreal EntryListView::searchReveal() const

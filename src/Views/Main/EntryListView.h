@@ -3,6 +3,7 @@
 #include "App/Theme/OpenWindow.h"
 #include "App/Theme/TransitionOverlay.h"
 
+#include <QDate>
 #include <QPointer>
 #include <QWidget>
 
@@ -60,6 +61,16 @@ public:
     /// The fade from the list to its empty state while it runs, else null.
     vsp::TransitionOverlay* emptyStateTransition() const { return m_emptyTransition; }
 
+    /// The day the list and the header were last worked out for ("Today", the date under the title, On
+    /// This Day and the rows' date marks depend on it).
+    QDate shownDay() const { return m_shownDay; }
+    /// Works those parts out again when `today` is another day than the one shown. The view calls it
+    /// with the current date at each midnight, at least once a minute (a timer's clock stands still
+    /// while the computer sleeps) and whenever the application becomes active.
+    void showDay(const QDate& today);
+    /// Milliseconds until the view next looks at the date (at most a minute).
+    int dayCheckInterval() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,7 +79,7 @@ private:
     void refreshCalendar();
     void placeSearchField();
     void refreshEmptyState();
-    void scheduleMidnight();
+    void scheduleDayCheck();
 
     JournalStore& m_store;
     vsp::OpenWindowAction m_openWindow;
@@ -85,6 +96,7 @@ private:
     QGraphicsOpacityEffect* m_searchOpacity;
     QPointer<vsp::TransitionOverlay> m_pageTransition;
     QPointer<vsp::TransitionOverlay> m_emptyTransition;
-    QTimer* m_midnight;
+    QTimer* m_dayCheck;
+    QDate m_shownDay;
     bool m_showSearch = false;
 };

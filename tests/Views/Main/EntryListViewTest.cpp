@@ -212,6 +212,26 @@ void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
     QTRY_VERIFY(paints.count > 0);
 }
 
+void EntryListViewTest::newDay_isNoticedWithinAMinute()
+{
+    Column c;
+    c.store.setSelectedSection(NavSection::Today);
+    c.settle();
+    QSignalSpy refreshed(c.list()->listModel(), &EntryListModel::refreshed);
+    // The same day again changes nothing.
+    c.view.showDay(QDate::currentDate());
+    QCoreApplication::processEvents();
+    QCOMPARE(refreshed.count(), 0);
+    // A new day (after midnight, or after a night the computer spent asleep) works the rows out again.
+    c.view.showDay(QDate::currentDate().addDays(1));
+    QTRY_COMPARE(refreshed.count(), 1);
+    QCOMPARE(c.view.shownDay(), QDate::currentDate().addDays(1));
+    // The clock of a timer stands still while the computer sleeps: the view looks at the date at least
+    // once a minute rather than waiting for a midnight that may be hours away on that clock.
+    QVERIFY(c.view.dayCheckInterval() <= 60 * 1000);
+    QVERIFY(c.view.dayCheckInterval() > 0);
+}
+
 void EntryListViewTest::contextMenu_actsOnRowEntry_data()
 {
     QTest::addColumn<QString>("action");
