@@ -48,7 +48,7 @@ void UserDefaults::writeThrough()
     // QSettings otherwise writes from the event loop, which no longer runs once the application is
     // quitting, and this object is never destroyed: a draft kept on quit would never reach the disk.
     m_settings->sync();
-    if (m_settings->status() != QSettings::NoError) {
+    if (m_settings->status() == QSettings::AccessError) {
         vsp::logFailure(QStringLiteral("settings save"),
                         QStringLiteral("%1 could not be written").arg(m_settings->fileName()));
     }

@@ -5,7 +5,9 @@
 #include "Model/AppSettings.h"
 #include "Model/UserDefaults.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QMetaProperty>
 #include <QSettings>
 #include <QSignalSpy>
@@ -233,4 +235,22 @@ void AppSettingsTest::writeAndRemove_reachTheFileAtOnce_withoutTheEventLoop()
 
     defaults.remove(QStringLiteral("draftBody"));
     QVERIFY2(!fileText().contains(QStringLiteral("draftBody")), qPrintable(fileText()));
+}
+
+void AppSettingsTest::unwritableSettingsFile_printsOneLine_andKeepsTheValue()
+{
+    UserDefaults& defaults = UserDefaults::instance();
+    const QString path = defaults.fileName();
+    QFile::remove(path);
+    // A folder where the file should be cannot be replaced, even by an all-powerful user.
+    QVERIFY(QDir().mkpath(path));
+    const auto removeFolder = qScopeGuard([&] { QDir(path).removeRecursively(); });
+    vsp::test::StdoutCapture out;
+
+    defaults.setValue(QStringLiteral("userName"), QStringLiteral("Ada"));
+
+    QCOMPARE(out.lines().size(), 1);
+    QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: settings save failed \u2014 ")),
+             qPrintable(out.lines().first()));
+    QCOMPARE(defaults.string(QStringLiteral("userName"), QString()), QStringLiteral("Ada"));
 }

@@ -20,4 +20,5 @@ private Q_SLOTS:
     void resolvedDefaultEntryType();
     void writtenValues_reachTheSettingsFile();
     void writeAndRemove_reachTheFileAtOnce_withoutTheEventLoop();
+    void unwritableSettingsFile_printsOneLine_andKeepsTheValue();
 };
