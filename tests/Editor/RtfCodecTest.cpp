@@ -203,6 +203,37 @@ void RtfCodecTest::roundTrip_everyUnicodeCharacter()
     QCOMPARE(editor::plainTextOf(read), editor::plainTextOf(source));
 }
 
+void RtfCodecTest::roundTrip_keepsEveryLineSpacing_data()
+{
+    // Pasted paragraphs bring the spacing kinds of other writers; saving must not drop them.
+    QTest::addColumn<int>("type");
+    QTest::addColumn<double>("height");
+    QTest::newRow("extra leading") << int(QTextBlockFormat::LineDistanceHeight) << 6.0;
+    QTest::newRow("proportional 115%") << int(QTextBlockFormat::ProportionalHeight) << 115.0;
+    QTest::newRow("double") << int(QTextBlockFormat::ProportionalHeight) << 200.0;
+    QTest::newRow("at least 18 pt") << int(QTextBlockFormat::MinimumHeight) << 18.0;
+    QTest::newRow("exactly 24 pt") << int(QTextBlockFormat::FixedHeight) << 24.0;
+}
+
+void RtfCodecTest::roundTrip_keepsEveryLineSpacing()
+{
+    QFETCH(int, type);
+    QFETCH(double, height);
+    QTextDocument source;
+    QTextCursor cursor(&source);
+    QTextBlockFormat spaced;
+    spaced.setLineHeight(height, type);
+    cursor.setBlockFormat(spaced);
+    cursor.insertText(QStringLiteral("spaced"));
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText(QStringLiteral("single"));
+    QTextDocument read;
+    QVERIFY(rtf::readRtf(rtf::writeRtf(source), read));
+    QCOMPARE(read.begin().blockFormat().lineHeightType(), type);
+    QCOMPARE(read.begin().blockFormat().lineHeight(), height);
+    QCOMPARE(read.lastBlock().blockFormat().lineHeightType(), int(QTextBlockFormat::SingleHeight));
+}
+
 void RtfCodecTest::writer_escapesSpecialCharactersAndFontNames()
 {
     QTextDocument doc;

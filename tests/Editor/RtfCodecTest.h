@@ -10,6 +10,8 @@ private Q_SLOTS:
     void roundTrip_writesSameBytesAgain();
     void roundTrip_everyUnicodeCharacter_data();
     void roundTrip_everyUnicodeCharacter();
+    void roundTrip_keepsEveryLineSpacing_data();
+    void roundTrip_keepsEveryLineSpacing();
     void writer_escapesSpecialCharactersAndFontNames();
     void writer_emptyDocument_isValidRtf();
     void reader_cocoaDialect_readsListsColoursAndEscapes();

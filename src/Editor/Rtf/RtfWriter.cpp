@@ -175,9 +175,28 @@ private:
         } else if (alignment & Qt::AlignJustify) {
             word("\\qj");
         }
-        if (format.lineHeightType() == QTextBlockFormat::LineDistanceHeight) {
+        switch (format.lineHeightType()) {
+        case QTextBlockFormat::LineDistanceHeight:
             // Extra leading between lines; office suites that do not know it keep single spacing.
             word("\\slleading", twipsOfPixels(format.lineHeight()));
+            break;
+        case QTextBlockFormat::ProportionalHeight:
+            // Pasted paragraphs of office suites: a multiple of single spacing, 240 standing for one line.
+            if (const double percent = format.lineHeight(); std::isfinite(percent) && percent > 0) {
+                word("\\sl", int(std::lround(std::min(percent, 1000.0) * 2.4)));
+                word("\\slmult1");
+            }
+            break;
+        case QTextBlockFormat::MinimumHeight:
+        case QTextBlockFormat::FixedHeight:
+            // A positive \sl is a least height, a negative one an exact height.
+            if (const int height = twipsOfPixels(format.lineHeight()); height > 0) {
+                word("\\sl", format.lineHeightType() == QTextBlockFormat::FixedHeight ? -height : height);
+                word("\\slmult0");
+            }
+            break;
+        default:
+            break;
         }
         for (const QTextOption::Tab& tab : format.tabPositions()) {
             switch (tab.type) {
