@@ -107,41 +107,40 @@ void AppCommands::refreshLocked()
     }
 }
 
-void AppCommands::runToggleFavorite()
+std::optional<JournalEntry> AppCommands::entryToActOn() const
 {
-    JournalStore& store = m_app.store();
+    const JournalStore& store = m_app.store();
     const auto entry = store.selectedEntry();
     if (!entry || store.isLocked()) {
-        return;
+        return std::nullopt;
     }
-    store.toggleFavorite(*entry);
+    return entry;
+}
+
+void AppCommands::runToggleFavorite()
+{
+    if (const auto entry = entryToActOn()) {
+        m_app.store().toggleFavorite(*entry);
+    }
 }
 
 void AppCommands::runDuplicateEntry()
 {
-    JournalStore& store = m_app.store();
-    const auto entry = store.selectedEntry();
-    if (!entry || store.isLocked()) {
-        return;
+    if (const auto entry = entryToActOn()) {
+        m_app.store().duplicateEntry(*entry);
     }
-    store.duplicateEntry(*entry);
 }
 
 void AppCommands::runCopyPlainText()
 {
-    JournalStore& store = m_app.store();
-    const auto entry = store.selectedEntry();
-    if (!entry || store.isLocked()) {
-        return;
+    if (const auto entry = entryToActOn()) {
+        EntryContextMenu::copyToClipboard(EntryRow::plainText(*entry));
     }
-    EntryContextMenu::copyToClipboard(EntryRow::plainText(*entry));
 }
 
 void AppCommands::runDeleteEntry()
 {
-    JournalStore& store = m_app.store();
-    if (!store.selectedEntry() || store.isLocked()) {
-        return;
+    if (entryToActOn()) {
+        AppNotifications::instance().post(QStringLiteral("VspRequestDelete"));
     }
-    AppNotifications::instance().post(QStringLiteral("VspRequestDelete"));
 }

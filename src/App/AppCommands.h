@@ -1,6 +1,10 @@
 #pragma once
 
+#include "Model/JournalEntry.h"
+
 #include <QObject>
+
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -51,6 +55,8 @@ public:
     void runDeleteEntry();
 
 private:
+    /// The selected entry when there is one and the journal is unlocked, read when a command runs.
+    std::optional<JournalEntry> entryToActOn() const;
     void refreshFocusTitle();
     void refreshLocked();
 
