@@ -189,7 +189,8 @@ public:
     /// and changes nothing.
     void importEntries();
     /// Writes Documents/Vesperlog Backups/Vesperlog-<yyyy-MM-dd>.json, replacing the day's earlier
-    /// backup. Skipped, with one printed line, when the journal did not load cleanly this run.
+    /// backup. Skipped, with one printed line, when the journal did not load cleanly this run, or when
+    /// it is empty and the day's backup exists.
     void performAutoBackup();
     /// The save and open panels used by export and import; none by default (then both do nothing but
     /// print one line). Not owned.

@@ -191,6 +191,12 @@ void JournalStore::performAutoBackup()
     vsp::ensureFolder(folder);
     const QString path = folder + QStringLiteral("/Vesperlog-") + vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd"))
                          + QStringLiteral(".json");
+    if (m_entries.isEmpty() && QFileInfo::exists(path)) {
+        // An empty journal (its folder gone missing, perhaps) must not replace what today's earlier
+        // backup may be the last copy of.
+        vsp::logFailure(QStringLiteral("backup"), QStringLiteral("the journal is empty; %1 is kept").arg(path));
+        return;
+    }
     const vsp::Encoded encoded = vsp::encodeEntries(m_entries, {.dates = vsp::DateEncoding::ISO8601});
     QString error = encoded.error;
     if (encoded.ok() && vsp::writeFileAtomically(path, encoded.bytes, &error)) {

@@ -754,6 +754,30 @@ void ExportImportTest::backup_afterFailedLoad_keepsExistingBackup()
     QCOMPARE(readFile(todaysBackup()), QByteArray("[\"good backup\"]"));
 }
 
+void ExportImportTest::backup_ofEmptyJournal_keepsTodaysBackup()
+{
+    // The journal's folder went missing after an earlier run today: the app starts empty, and quitting
+    // must not replace the only recent copy of the entries with an empty list.
+    writeFile(todaysBackup(), "[\"good backup\"]");
+    QFile::remove(entriesPath());
+    {
+        JournalStore empty;
+        QVERIFY(empty.entries().isEmpty());
+        test::StdoutCapture out;
+        empty.performAutoBackup();
+        QCOMPARE(out.lines().size(), 1);
+        QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: backup failed \u2014 ")),
+                 qPrintable(out.lines().first()));
+    }
+    QCOMPARE(readFile(todaysBackup()), QByteArray("[\"good backup\"]"));
+
+    // Without an earlier backup of the day, an empty journal is backed up as usual.
+    QFile::remove(todaysBackup());
+    JournalStore empty;
+    empty.performAutoBackup();
+    QCOMPARE(readFile(todaysBackup()), QByteArray("[]"));
+}
+
 void ExportImportTest::backup_unwritableFolder_printsOneLine()
 {
     writeJournal({fullEntry()});

@@ -36,5 +36,6 @@ private Q_SLOTS:
     void backup_writesCompactIsoFileOfToday();
     void backup_sameDay_replacesEarlierBackup();
     void backup_afterFailedLoad_keepsExistingBackup();
+    void backup_ofEmptyJournal_keepsTodaysBackup();
     void backup_unwritableFolder_printsOneLine();
 };
