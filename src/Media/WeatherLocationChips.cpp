@@ -40,6 +40,8 @@ struct Piece {
     QString text;
     QFont font;
     QColor color;
+    /// A text that may be shortened with "…" when room is short (the condition and the place name).
+    bool elidable = false;
 
     qreal width() const
     {
@@ -58,14 +60,14 @@ QList<QList<Piece>> chipsOf(const std::optional<QString>& symbol, const std::opt
         weather.append(
             {{}, 0, WeatherLocationChips::temperatureText(*temp), medium11(), Color::primaryStyle().resolve()});
         if (text && *text != QStringLiteral("—")) {
-            weather.append({{}, 0, *text, regular11(), Color::secondaryStyle().resolve()});
+            weather.append({{}, 0, *text, regular11(), Color::secondaryStyle().resolve(), true});
         }
         result.append(weather);
     }
     if (place) {
         QList<Piece> pin;
         pin.append({QStringLiteral("mappin.and.ellipse"), kPinSymbol, {}, {}, accent});
-        pin.append({{}, 0, *place, medium11(), Color::primaryStyle().resolve()});
+        pin.append({{}, 0, *place, medium11(), Color::primaryStyle().resolve(), true});
         result.append(pin);
     }
     return result;
@@ -80,6 +82,40 @@ qreal chipWidth(const QList<Piece>& pieces)
     return width;
 }
 
+qreal totalWidth(const QList<QList<Piece>>& chips)
+{
+    qreal width = 0;
+    for (qsizetype i = 0; i < chips.size(); ++i) {
+        width += chipWidth(chips[i]) + (i > 0 ? kChipSpacing : 0);
+    }
+    return width;
+}
+
+/// Shortens the elidable texts, the condition first (its symbol still tells it) and then the place
+/// name, until the chips fit in `available` (or those texts are down to "…").
+void fitChips(QList<QList<Piece>>& chips, qreal available)
+{
+    for (qsizetype c = 0; c < chips.size(); ++c) {
+        for (qsizetype i = 0; i < chips[c].size(); ++i) {
+            const qreal excess = totalWidth(chips) - available;
+            if (excess <= 0) {
+                return;
+            }
+            Piece& piece = chips[c][i];
+            if (!piece.elidable) {
+                continue;
+            }
+            const QFontMetricsF metrics(piece.font);
+            const qreal room = std::max<qreal>(0, piece.width() - excess);
+            QString shortened = metrics.elidedText(piece.text, Qt::ElideRight, room);
+            if (shortened.isEmpty()) {
+                shortened = QStringLiteral("…");
+            }
+            piece.text = shortened;
+        }
+    }
+}
+
 qreal chipHeight()
 {
     return std::ceil(QFontMetricsF(medium11()).height()) + 2 * kPadY;
@@ -89,7 +125,8 @@ qreal chipHeight()
 
 WeatherLocationChips::WeatherLocationChips(QWidget* parent) : QWidget(parent)
 {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Never wider than it asks, narrower (shortening its texts) when its row is short of room.
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
             qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
@@ -131,31 +168,53 @@ QStringList WeatherLocationChips::shownTexts() const
     return texts;
 }
 
+QStringList WeatherLocationChips::drawnTexts() const
+{
+    QList<QList<Piece>> chips = chipsOf(m_symbol, m_temp, m_text, m_place);
+    fitChips(chips, width());
+    QStringList texts;
+    for (const QList<Piece>& chip : std::as_const(chips)) {
+        for (const Piece& piece : chip) {
+            if (piece.symbol.isEmpty()) {
+                texts.append(piece.text);
+            }
+        }
+    }
+    return texts;
+}
+
 QSize WeatherLocationChips::sizeHint() const
 {
     const QList<QList<Piece>> chips = chipsOf(m_symbol, m_temp, m_text, m_place);
     if (chips.isEmpty()) {
         return {0, 0};
     }
-    qreal width = 0;
-    for (qsizetype i = 0; i < chips.size(); ++i) {
-        width += chipWidth(chips[i]) + (i > 0 ? kChipSpacing : 0);
+    return {int(std::ceil(totalWidth(chips))), int(chipHeight())};
+}
+
+QSize WeatherLocationChips::minimumSizeHint() const
+{
+    QList<QList<Piece>> chips = chipsOf(m_symbol, m_temp, m_text, m_place);
+    if (chips.isEmpty()) {
+        return {0, 0};
     }
-    return {int(std::ceil(width)), int(chipHeight())};
+    fitChips(chips, 0);
+    return {int(std::ceil(totalWidth(chips))), int(chipHeight())};
 }
 
 void WeatherLocationChips::paintEvent(QPaintEvent*)
 {
-    const QList<QList<Piece>> chips = chipsOf(m_symbol, m_temp, m_text, m_place);
+    QList<QList<Piece>> chips = chipsOf(m_symbol, m_temp, m_text, m_place);
     if (chips.isEmpty()) {
         return;
     }
+    fitChips(chips, width());
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal h = chipHeight();
     const qreal top = (height() - h) / 2;
     qreal x = 0;
-    for (const QList<Piece>& chip : chips) {
+    for (const QList<Piece>& chip : std::as_const(chips)) {
         const QRectF box(x, top, chipWidth(chip), h);
         vsp::paintGlass(p, box, vsp::Glass::regular(), vsp::GlassShape::Capsule, 0);
         qreal cx = box.left() + kPadX;

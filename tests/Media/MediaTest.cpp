@@ -11,6 +11,7 @@
 #include "Media/SpeechTranscriber.h"
 #include "Media/WeatherLocationChips.h"
 
+#include <QHBoxLayout>
 #include <QTest>
 
 #include <limits>
@@ -87,6 +88,44 @@ void MediaTest::weatherChips_whichChipsShow()
     QCOMPARE(chips.showsPlace(), place.has_value());
     // Nothing to show takes no room at all.
     QCOMPARE(chips.sizeHint().isEmpty(), shown.isEmpty());
+}
+
+void MediaTest::weatherChips_shortOfRoom_shortenConditionThenPlace()
+{
+    const QString place = QStringLiteral("Saint-Rémy-de-Provence");
+    const QString condition = QStringLiteral("Thunderstorm with hail");
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* chips = new WeatherLocationChips(&window);
+    chips->setValues(QStringLiteral("cloud.bolt.fill"), 17.6, condition, place);
+    row->addWidget(chips);
+    row->addStretch(1);
+    const int full = chips->sizeHint().width();
+    QVERIFY(chips->minimumSizeHint().width() < full);
+    window.resize(full + 40, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // With room, everything is drawn in full.
+    QCOMPARE(chips->width(), full);
+    QCOMPARE(chips->drawnTexts(), (QStringList{QStringLiteral("18°"), condition, place}));
+
+    // A little short: the condition gives way first, the place stays whole.
+    window.resize(full - 60, 40);
+    QTRY_COMPARE(chips->width(), full - 60);
+    QStringList drawn = chips->drawnTexts();
+    QVERIFY(drawn.at(1).endsWith(u'…'));
+    QVERIFY(condition.startsWith(drawn.at(1).chopped(1)));
+    QCOMPARE(drawn.at(2), place);
+
+    // Much shorter: both give way, the temperature never.
+    const int narrow = chips->minimumSizeHint().width() + 30;
+    window.resize(narrow, 40);
+    QTRY_COMPARE(chips->width(), narrow);
+    drawn = chips->drawnTexts();
+    QCOMPARE(drawn.at(0), QStringLiteral("18°"));
+    QCOMPARE(drawn.at(1), QStringLiteral("…"));
+    QVERIFY(drawn.at(2).endsWith(u'…'));
 }
 
 void MediaTest::clipDuration_data()

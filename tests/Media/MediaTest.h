@@ -15,6 +15,7 @@ private Q_SLOTS:
     void weatherChips_temperature();
     void weatherChips_whichChipsShow_data();
     void weatherChips_whichChipsShow();
+    void weatherChips_shortOfRoom_shortenConditionThenPlace();
     void clipDuration_data();
     void clipDuration();
 
