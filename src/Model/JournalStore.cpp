@@ -250,6 +250,7 @@ void JournalStore::save()
     const vsp::Encoded encoded = vsp::encodeEntries(m_trashUnsaved ? kept : m_entries);
     QString error = encoded.error;
     if (encoded.ok() && vsp::writeFileAtomically(entriesURL(), encoded.bytes, &error)) {
+        m_restoredUnsaved.clear();
         return;
     }
     vsp::logFailure(QStringLiteral("save"), error);
@@ -262,11 +263,20 @@ void JournalStore::saveTrash()
         m_trashUnsaved = true;
         return;
     }
-    const vsp::Encoded encoded = vsp::encodeTrash(m_trashedEntries);
+    QList<TrashedEntry> records = m_trashedEntries;
+    for (const TrashedEntry& r : std::as_const(m_restoredUnsaved)) {
+        // Restored, but entries.json could not take it yet: trash.json keeps it until it can.
+        const bool listed = std::any_of(records.cbegin(), records.cend(),
+                                        [&](const TrashedEntry& t) { return t.id() == r.id(); });
+        if (!listed) {
+            records.append(r);
+        }
+    }
+    const vsp::Encoded encoded = vsp::encodeTrash(records);
     QString error = encoded.error;
     if (encoded.ok() && vsp::writeFileAtomically(trashURL(), encoded.bytes, &error)) {
         m_trashIdsOnDisk.clear();
-        for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
+        for (const TrashedEntry& r : std::as_const(records)) {
             m_trashIdsOnDisk.insert(r.id());
         }
         m_trashUnsaved = false;

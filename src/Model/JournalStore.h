@@ -279,5 +279,8 @@ private:
     /// Set while the trash in memory has records that trash.json lacks: save() then keeps their
     /// entries in entries.json, so a deletion whose trash record could not be written loses nothing.
     bool m_trashUnsaved = false;
+    /// Records restored since entries.json was last written: saveTrash() keeps them in trash.json until
+    /// a save succeeds, so a restore whose journal write failed loses nothing.
+    QList<TrashedEntry> m_restoredUnsaved;
     bool m_loadedCleanly = true;
 };

@@ -46,6 +46,8 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
         setSelectedEntryID(entry.id);
         return;
     }
+    // Until entries.json holds the entry, trash.json keeps its record (see saveTrash()).
+    m_restoredUnsaved.append(*record);
     m_trashedEntries.erase(record);
     Q_EMIT trashedEntriesChanged();
     m_entries.append(entry);

@@ -203,6 +203,30 @@ void JournalStoreFilesTest::trashThatCannotBeWritten_keepsDeletedEntryInJournal(
     QCOMPARE(relaunched.entries().size(), 3);
 }
 
+void JournalStoreFilesTest::journalThatCannotBeWritten_keepsRestoredEntryInTrash()
+{
+    const JournalEntry trashed = entry(QStringLiteral("restored while the journal cannot be written"));
+    const JournalEntry other = entry(QStringLiteral("deleted later"));
+    writeFile(trashPath(), vsp::encodeTrash({TrashedEntry{trashed, vsp::now()}}).bytes);
+    // A folder where entries.json should be: it can be neither read nor replaced.
+    QDir().mkpath(entriesPath());
+    vsp::test::StdoutCapture out;
+    {
+        JournalStore store;
+        store.restoreFromTrash(store.trashedEntries().first());
+        QVERIFY(store.entry(trashed.id));
+        QVERIFY(store.trashedEntries().isEmpty());
+        QVERIFY(out.text().contains(QStringLiteral("Vesperlog: save failed \u2014 ")));
+
+        // A later write of the trash must not drop it either.
+        store.deleteEntry(other);
+    }
+    // In no file at all would mean lost at the next launch: it stays in the trash instead.
+    const QList<TrashedEntry> onDisk = readTrash();
+    QCOMPARE(onDisk.size(), 2);
+    QVERIFY(std::any_of(onDisk.cbegin(), onDisk.cend(), [&](const TrashedEntry& r) { return r.entry == trashed; }));
+}
+
 void JournalStoreFilesTest::sortOrder_fromSettings_data()
 {
     QTest::addColumn<QVariant>("stored");

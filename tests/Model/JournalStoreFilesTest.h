@@ -16,6 +16,7 @@ private Q_SLOTS:
     void unreadableJournal_isNeverOverwritten();
     void undecodableTrash_isCopiedAside();
     void trashThatCannotBeWritten_keepsDeletedEntryInJournal();
+    void journalThatCannotBeWritten_keepsRestoredEntryInTrash();
     void sortOrder_fromSettings_data();
     void sortOrder_fromSettings();
     void sortOrder_followsSettingsChanges();
