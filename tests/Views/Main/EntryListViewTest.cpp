@@ -464,6 +464,36 @@ void EntryListViewTest::header_titleAndSubtitle()
     }
 }
 
+void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    // The weekday, month and day the locale's long date shows, in its order, without the year and
+    // without the words that belong to the year.
+    QTest::addColumn<QString>("format");
+    QTest::newRow("en_US") << "en_US" << "dddd, MMMM d";
+    QTest::newRow("de_DE") << "de_DE" << "dddd, d. MMMM";
+    QTest::newRow("es_ES") << "es_ES" << "dddd, d 'de' MMMM";
+    QTest::newRow("pt_BR") << "pt_BR" << "dddd, d 'de' MMMM";
+    QTest::newRow("ru_RU") << "ru_RU" << "dddd, d MMMM";
+    QTest::newRow("ja_JP") << "ja_JP" << "M月d日dddd";
+    QTest::newRow("ko_KR") << "ko_KR" << "M월 d일 dddd";
+    QTest::newRow("hu_HU") << "hu_HU" << "MMMM d., dddd";
+}
+
+void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, format);
+    const QLocale saved;
+    QLocale::setDefault(QLocale(locale));
+    Column c(false);
+    c.store.setSelectedSection(NavSection::Today);
+    const QString expected = QLocale(locale).toString(QDate::currentDate(), format);
+    const QString shown = c.view.header()->subtitle();
+    QLocale::setDefault(saved);
+    QCOMPARE(shown, expected);
+}
+
 void EntryListViewTest::sortButton_flipsOrderAndLabels()
 {
     Column c;

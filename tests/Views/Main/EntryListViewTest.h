@@ -25,6 +25,8 @@ private Q_SLOTS:
     void emptyState_neverHidesOnThisDay();
     void header_titleAndSubtitle_data();
     void header_titleAndSubtitle();
+    void header_subtitleLeavesTheYearOutInEveryLocale_data();
+    void header_subtitleLeavesTheYearOutInEveryLocale();
     void sortButton_flipsOrderAndLabels();
     void calendarButton_opensCalendarAtToday();
     void showSidebarButton_onlyWhileSidebarHidden();
