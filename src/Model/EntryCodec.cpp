@@ -502,11 +502,12 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
 // Parses bytes into a DOM without copying them when they already carry simdjson's padding.
 simdjson::error_code parse(simdjson::dom::parser& parser, const QByteArray& json, element& root)
 {
-    const size_t size = size_t(json.size());
-    if (size_t(json.capacity()) >= size + simdjson::SIMDJSON_PADDING) {
-        return parser.parse(json.constData(), size, false).get(root);
+    const std::string_view text = withoutByteOrderMark(json);
+    // Skipping the mark leaves the room after the text as it was.
+    if (size_t(json.capacity()) >= size_t(json.size()) + simdjson::SIMDJSON_PADDING) {
+        return parser.parse(text.data(), text.size(), false).get(root);
     }
-    return parser.parse(json.constData(), size, true).get(root);
+    return parser.parse(text.data(), text.size(), true).get(root);
 }
 
 QString describe(simdjson::error_code code)
@@ -517,6 +518,12 @@ QString describe(simdjson::error_code code)
 } // namespace
 
 // ---------------------------------------------------------------- public
+
+std::string_view withoutByteOrderMark(const QByteArray& json)
+{
+    const std::string_view text(json.constData(), size_t(json.size()));
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
 
 Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options)
 {

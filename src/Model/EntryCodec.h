@@ -57,6 +57,10 @@ std::optional<QList<QUuid>> decodeUuidArray(const QByteArray& json);
 QByteArray encodeStringMap(const QList<std::pair<QString, QString>>& pairs);
 std::optional<QList<std::pair<QString, QString>>> decodeStringMap(const QByteArray& json);
 
+/// The JSON text without a leading UTF-8 byte order mark, which some text editors write; the readers
+/// above and the mood reader skip it, as JSON readers may.
+std::string_view withoutByteOrderMark(const QByteArray& json);
+
 /// Standard Base64 with padding, and its strict reader (nothing for malformed text).
 QByteArray encodeBase64(const QByteArray& bytes);
 std::optional<QByteArray> decodeBase64(std::string_view text);

@@ -1,6 +1,7 @@
 #include "Model/MoodStore.h"
 
 #include "Model/Dates.h"
+#include "Model/EntryCodec.h"
 #include "Model/FileIO.h"
 #include "Model/JournalStore.h"
 #include "Model/JsonWriter.h"
@@ -48,7 +49,8 @@ std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* erro
     };
     simdjson::dom::parser parser;
     simdjson::dom::element root;
-    if (const auto code = parser.parse(json.constData(), size_t(json.size()), true).get(root)) {
+    const std::string_view text = withoutByteOrderMark(json);
+    if (const auto code = parser.parse(text.data(), text.size(), true).get(root)) {
         return fail(QStringLiteral("the data is not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(code))));
     }
     simdjson::dom::array items;

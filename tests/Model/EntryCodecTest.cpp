@@ -3,6 +3,7 @@
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
 #include "Model/JsonWriter.h"
+#include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 
 #include <QTest>
@@ -426,4 +427,22 @@ void EntryCodecTest::hostileInput_neverCrashes()
     QVERIFY(!entries.ok());
     QVERIFY(!entries.error.isEmpty());
     QVERIFY(!decodeTrash(json).ok());
+}
+
+void EntryCodecTest::decode_leadingByteOrderMark_isIgnored()
+{
+    // Text editors on some systems start UTF-8 files with a byte order mark: a journal or a backup
+    // edited by hand must still read.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const auto entries = decodeEntries(bom + '[' + minimalEntry() + ']');
+    QVERIFY2(entries.ok(), qPrintable(entries.error));
+    QCOMPARE(entries.value->size(), 1);
+    const QByteArray isoEntry = minimalEntry().replace("100.5", "\"2026-12-08T09:30:00Z\"");
+    QVERIFY(decodeEntries(bom + '[' + isoEntry + ']', DateEncoding::ISO8601).ok());
+    QVERIFY(decodeTrash(bom + "[{\"entry\":" + minimalEntry() + ",\"deletedAt\":5}]").ok());
+    QVERIFY(decodeMoods(bom + R"([{"id":")" + kId + R"(","emoji":"x","label":"X"}])"));
+    QVERIFY(decodeStringMap(bom + R"({"a":"#FFFFFF"})"));
+    // Only at the very start, and only the whole mark.
+    QVERIFY(!decodeEntries(" " + bom + "[]").ok());
+    QVERIFY(!decodeEntries(bom.left(2) + "[]").ok());
 }

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void equality_coversEveryField();
     void entryType_rawValues();
     void trash_decodeRequiresBothKeys();
+    void decode_leadingByteOrderMark_isIgnored();
     void iso8601_roundTrip();
     void hostileInput_neverCrashes_data();
     void hostileInput_neverCrashes();
