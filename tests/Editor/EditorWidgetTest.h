@@ -22,6 +22,7 @@ private Q_SLOTS:
     void loadedColours_adaptToTheme_data();
     void loadedColours_adaptToTheme();
     void savedDocument_reloadsWithTheSameColours();
+    void randomEditingSessions_reloadAsShown_andUndoToTheStart();
     void typing_reportsPlainAtOnce_andRtfCoalesced();
     void typing_undoRedo();
     void paste_prefersRtf_thenPlain_neverHtmlOrImages();
