@@ -10,12 +10,14 @@
 #include "Editor/TagRules.h"
 #include "Model/JournalStore.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -168,7 +170,12 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     m_tagField->setAccessibleName(tr("Add tag"));
     m_chipLayout->addWidget(m_tagField);
     m_chipLayout->addStretch(1);
-    tagLayout->addWidget(makeStripScroller(tagRow, chipContent), 1);
+    m_chipScroll = makeStripScroller(tagRow, chipContent);
+    tagLayout->addWidget(m_chipScroll, 1);
+    // Chips added before the field push it along the row: the row follows it, or the field would go
+    // out of sight with the text being typed into it.
+    m_tagField->installEventFilter(this);
+    connect(m_chipScroll->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &ComposeFooter::keepFieldInSight);
     column->addWidget(tagRow);
 
     // Format bar.
@@ -183,6 +190,29 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     applyColors();
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &ComposeFooter::applyColors);
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, &ComposeFooter::applyColors);
+}
+
+bool ComposeFooter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tagField && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        // On the next turn: the row's scroll range follows the new width only after the field has moved.
+        QMetaObject::invokeMethod(this, &ComposeFooter::keepFieldInSight, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ComposeFooter::keepFieldInSight()
+{
+    // The whole field, not only its caret (which is all QScrollArea::ensureWidgetVisible looks at).
+    QScrollBar* bar = m_chipScroll->horizontalScrollBar();
+    const int shown = m_chipScroll->viewport()->width();
+    const int left = m_tagField->x();
+    const int right = left + m_tagField->width();
+    if (right > bar->value() + shown) {
+        bar->setValue(right - shown);
+    } else if (left < bar->value()) {
+        bar->setValue(left);
+    }
 }
 
 QString ComposeFooter::tagInput() const

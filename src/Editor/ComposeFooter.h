@@ -58,6 +58,8 @@ protected:
 /// a tag. It keeps the chosen tags and the field's text for the window; formatting commands and saving
 /// go out through the format bar's signals.
 ///
+/// The tag row scrolls to keep the tag field in sight as chips push it along.
+///
 /// Chips come and go growing from nothing about their centres as they fade, the others making way
 /// (spring 0.3; 0.25 for a suggestion taken); the suggestion row rises in from its lower edge and sinks
 /// away, fading (spring 0.25). Tags set from outside land at once.
@@ -91,6 +93,9 @@ Q_SIGNALS:
     /// The user changed the chosen tags; the new list.
     void tagsEdited(const QStringList& tags);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void applyTags(const QStringList& tags, const vsp::Spring* spring);
     void rebuildChips(const vsp::Spring* spring);
@@ -99,6 +104,8 @@ private:
     void addSuggestion(const QString& tag);
     void removeTag(const QString& tag);
     void applyColors();
+    /// Scrolls the tag row just enough to show the whole tag field.
+    void keepFieldInSight();
 
     JournalStore& m_store;
     QStringList m_tags;
@@ -113,6 +120,7 @@ private:
     QHBoxLayout* m_suggestionLayout;
     QLabel* m_hash;
     QHBoxLayout* m_chipLayout;
+    QScrollArea* m_chipScroll = nullptr;
     QLineEdit* m_tagField;
     FormatBar* m_formatBar;
 };

@@ -231,6 +231,29 @@ void ComposeWidgetsTest::footer_returnCommitsTrimmedLowerCaseTagOnce()
     QCOMPARE(footer.tagChips().first()->tag(), QStringLiteral("garden"));
 }
 
+void ComposeWidgetsTest::footer_manyTags_keepTheFieldInSight()
+{
+    JournalStore store;
+    ComposeFooter footer(store);
+    footer.resize(720, footer.sizeHint().height());
+    footer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&footer));
+    QLineEdit* field = footer.tagField();
+    field->setFocus();
+    const auto fieldInSight = [&footer, field] {
+        // The part of the field the tag row shows.
+        QWidget* viewport = field->parentWidget()->parentWidget();
+        const QRect shown = QRect(field->mapTo(viewport, QPoint(0, 0)), field->size()).intersected(viewport->rect());
+        return shown.width() == field->width() && footer.rect().contains(viewport->mapTo(&footer, shown.topLeft()));
+    };
+    for (int i = 0; i < 14; ++i) {
+        QTest::keyClicks(field, QStringLiteral("tag number %1").arg(i));
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY2(QTest::qWaitFor(fieldInSight, 1000), qPrintable(QStringLiteral("after tag %1").arg(i)));
+    }
+    QCOMPARE(footer.tags().size(), 14);
+}
+
 void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen()
 {
     JournalStore store;

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void floatingBar_marksStylesAtSelectionStart();
 
     void footer_returnCommitsTrimmedLowerCaseTagOnce();
+    void footer_manyTags_keepTheFieldInSight();
     void footer_suggestions_followFieldAndSkipArchivedAndChosen();
     void footer_suggestionClick_addsTagAndEmptiesField();
     void footer_chipCross_removesOnlyThatTag();
