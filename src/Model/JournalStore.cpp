@@ -41,8 +41,12 @@ void dropNonFinite(std::optional<double>& value)
     }
 }
 
-JournalEntry sanitized(JournalEntry entry)
+// `fallbackDate` replaces a date JSON cannot hold: one such entry would fail every save of the journal.
+JournalEntry sanitized(JournalEntry entry, double fallbackDate)
 {
+    if (!std::isfinite(entry.date)) {
+        entry.date = fallbackDate;
+    }
     dropNonFinite(entry.latitude);
     dropNonFinite(entry.longitude);
     dropNonFinite(entry.weatherTemp);
@@ -419,7 +423,7 @@ void JournalStore::cancelReminder(const QUuid& id)
 
 void JournalStore::addEntry(const JournalEntry& given)
 {
-    const JournalEntry entry = sanitized(given);
+    const JournalEntry entry = sanitized(given, vsp::now());
     m_entries.prepend(entry);
     Q_EMIT entriesChanged();
     setSelectedEntryID(entry.id);
@@ -436,7 +440,7 @@ void JournalStore::updateEntry(const JournalEntry& given)
     if (i < 0) {
         return;
     }
-    const JournalEntry entry = sanitized(given);
+    const JournalEntry entry = sanitized(given, m_entries[i].date);
     m_entries[i] = entry;
     Q_EMIT entriesChanged();
     save();
@@ -450,12 +454,14 @@ void JournalStore::updateEntry(const JournalEntry& given)
 void JournalStore::deleteEntry(const JournalEntry& entry)
 {
     cancelReminder(entry.id);
-    const bool live = indexOf(entry.id) >= 0;
+    const int index = indexOf(entry.id);
+    const bool live = index >= 0;
     const bool alreadyTrashed = std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
                                             [&](const TrashedEntry& r) { return r.entry.id == entry.id; });
     // A second delete of an entry that already went to the trash must not add a second record.
     if (live || !alreadyTrashed) {
-        m_trashedEntries.prepend(TrashedEntry{sanitized(entry), vsp::now()});
+        const double now = vsp::now();
+        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, live ? m_entries[index].date : now), now});
         Q_EMIT trashedEntriesChanged();
     }
     if (live) {

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cmath>
 #include <limits>
 
 using namespace fixtures;
@@ -74,6 +75,25 @@ void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
     // The bad value did not stop this save or the next one.
     store.addEntry(entry(QStringLiteral("after")));
     QCOMPARE(readJournal().size(), 2);
+
+    // A date JSON cannot hold would fail every later save of the journal: a new entry is dated now,
+    // an edited one keeps its stored date.
+    const double before = vsp::now();
+    JournalEntry undated = entry(QStringLiteral("no date"));
+    undated.date = std::numeric_limits<double>::quiet_NaN();
+    store.addEntry(undated);
+    QVERIFY(store.entries().first().date >= before && store.entries().first().date <= vsp::now());
+    JournalEntry edited = store.entries().last();
+    const double storedDate = edited.date;
+    edited.date = std::numeric_limits<double>::infinity();
+    edited.title = QStringLiteral("edited");
+    store.updateEntry(edited);
+    QCOMPARE(store.entries().last().date, storedDate);
+    QCOMPARE(store.entries().last().title, QStringLiteral("edited"));
+    store.deleteEntry(undated);
+    QVERIFY(std::isfinite(store.trashedEntries().first().entry.date));
+    QCOMPARE(readJournal().size(), 2);
+    QCOMPARE(readJournal().last().title, QStringLiteral("edited"));
 }
 
 void JournalStoreOperationsTest::reviewRequest_countsAddedEntries_data()
