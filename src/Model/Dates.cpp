@@ -64,16 +64,17 @@ double startOfDayOf(double timestamp)
 
 double addDays(double timestamp, int days)
 {
-    const QDateTime dt = toDateTime(timestamp);
-    const double fraction = timestamp - std::floor(timestamp);
+    // Whole seconds here and the fraction added back at the end: rounding the fraction to milliseconds
+    // could carry into the next second, at 23:59:59 into the next day.
+    const double whole = std::floor(timestamp);
+    const QDateTime dt = toDateTime(whole);
+    const double fraction = timestamp - whole;
     QDateTime moved(dt.date().addDays(days), dt.time());
     if (!moved.isValid()) {
         // The wall-clock time does not exist on that day (a spring-forward gap): keep the offset instead.
         moved = dt.addDays(days);
     }
-    // QDateTime keeps milliseconds only; restore the full fraction of the second.
-    const double whole = std::floor(fromDateTime(moved) + 1e-9);
-    return whole + fraction;
+    return std::floor(fromDateTime(moved) + 1e-9) + fraction;
 }
 
 DayRange dayRange(const QDate& day)

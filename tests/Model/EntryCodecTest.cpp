@@ -446,3 +446,25 @@ void EntryCodecTest::decode_leadingByteOrderMark_isIgnored()
     QVERIFY(!decodeEntries(" " + bom + "[]").ok());
     QVERIFY(!decodeEntries(bom.left(2) + "[]").ok());
 }
+
+void EntryCodecTest::addDays_keepsTimeOfDayAndFraction_data()
+{
+    QTest::addColumn<double>("fraction");
+    QTest::addColumn<int>("days");
+    QTest::newRow("whole second, back 30") << 0.0 << -30;
+    QTest::newRow("quarter, ahead 30") << 0.25 << 30;
+    QTest::newRow("just under a second, ahead 1") << 0.9996 << 1;
+    QTest::newRow("just under a second, back 30") << 0.9999 << -30;
+}
+
+void EntryCodecTest::addDays_keepsTimeOfDayAndFraction()
+{
+    QFETCH(double, fraction);
+    QFETCH(int, days);
+    // 2026-07-08 23:59:59 local: a moment whose rounding to milliseconds would cross into the next day.
+    const double base = fromDateTime(QDateTime(QDate(2026, 7, 8), QTime(23, 59, 59)));
+    const double moved = addDays(base + fraction, days);
+    const QDateTime expected(QDate(2026, 7, 8).addDays(days), QTime(23, 59, 59));
+    QCOMPARE(std::floor(moved), fromDateTime(expected));
+    QVERIFY(std::abs((moved - std::floor(moved)) - fraction) < 1e-6);
+}

@@ -27,6 +27,8 @@ private Q_SLOTS:
     void entryType_rawValues();
     void trash_decodeRequiresBothKeys();
     void decode_leadingByteOrderMark_isIgnored();
+    void addDays_keepsTimeOfDayAndFraction_data();
+    void addDays_keepsTimeOfDayAndFraction();
     void iso8601_roundTrip();
     void hostileInput_neverCrashes_data();
     void hostileInput_neverCrashes();
