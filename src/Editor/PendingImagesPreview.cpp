@@ -14,6 +14,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 using vsp::Color;
 
@@ -101,12 +104,13 @@ void PendingImageThumb::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------------------------------
 
 PendingImagesPreview::PendingImagesPreview(QWidget* parent)
-    : QWidget(parent), m_strip(new QWidget), m_row(new QHBoxLayout(m_strip)), m_caption(new QLabel)
+    : QWidget(parent), m_scroll(new QScrollArea(this)), m_strip(new QWidget), m_row(new QHBoxLayout(m_strip)),
+      m_caption(new QLabel)
 {
     setObjectName(QStringLiteral("pendingImages"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
+    QScrollArea* scroll = m_scroll;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -120,10 +124,30 @@ PendingImagesPreview::PendingImagesPreview(QWidget* parent)
     m_row->addStretch(1);
     scroll->setWidget(m_strip);
     layout->addWidget(scroll);
+    // The strip only scrolls sideways, and a mouse wheel only turns up and down.
+    scroll->viewport()->installEventFilter(this);
     setFixedHeight(64);
     applyColors();
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
             &PendingImagesPreview::applyColors);
+}
+
+bool PendingImagesPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        QScrollBar* bar = m_scroll->horizontalScrollBar();
+        // A touchpad reports pixels; a wheel reports eighths of a degree, 120 a notch.
+        const QPoint pixels = wheel->pixelDelta();
+        const QPoint angle = wheel->angleDelta();
+        const auto dominant = [](QPoint d) { return std::abs(d.x()) > std::abs(d.y()) ? d.x() : d.y(); };
+        const int step = !pixels.isNull() ? dominant(pixels) : dominant(angle) * kThumbWidth / 120;
+        if (bar->maximum() > 0 && step != 0) {
+            bar->setValue(bar->value() - step);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PendingImagesPreview::setUrls(const QList<QUrl>& urls, bool animate)

@@ -7,6 +7,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QScrollArea;
 class QToolButton;
 class TransitionSlot;
 
@@ -42,6 +43,9 @@ private:
 /// saved: a thumbnail per image, in order, then "1 image" / "N images". Removing a thumbnail takes
 /// every copy of its file out of the list; the file itself is never touched.
 ///
+/// More images than the strip can show are reached by scrolling it sideways, with a touchpad or with
+/// an ordinary mouse wheel.
+///
 /// Thumbnails come and go growing from and shrinking to 80 % about their centres as they fade, and the
 /// others close up: a removal moves with a spring of response 0.25, an addition with one of 0.3.
 class PendingImagesPreview final : public QWidget {
@@ -65,6 +69,9 @@ Q_SIGNALS:
     /// The user removed an image; the new list.
     void urlsEdited(const QList<QUrl>& urls);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void rebuild(bool animate, bool removal);
     void applyColors();
@@ -72,6 +79,7 @@ private:
     QList<QUrl> m_urls;
     QList<PendingImageThumb*> m_thumbs;
     QList<TransitionSlot*> m_slots;
+    QScrollArea* m_scroll;
     QWidget* m_strip;
     QHBoxLayout* m_row;
     QLabel* m_caption;

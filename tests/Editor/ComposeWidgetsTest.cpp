@@ -27,6 +27,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <QToolButton>
 
 using namespace vsp;
@@ -389,6 +390,48 @@ void ComposeWidgetsTest::imagesPreview_remove_takesEveryCopyAndKeepsFile()
     QCOMPARE(edits.first().at(0).value<QList<QUrl>>(), QList<QUrl>{b});
     QCOMPARE(preview.urls(), QList<QUrl>{b});
     QVERIFY(QFile::exists(path));
+}
+
+void ComposeWidgetsTest::imagesPreview_manyImages_wheelReachesEveryOne()
+{
+    QTemporaryDir dir;
+    QList<QUrl> urls;
+    for (int i = 0; i < 12; ++i) {
+        urls.append(QUrl::fromLocalFile(writeImage(dir.path(), QStringLiteral("p%1.png").arg(i))));
+    }
+    PendingImagesPreview preview;
+    preview.resize(664, preview.height());
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    preview.setUrls(urls);
+    PendingImageThumb* last = preview.thumbs().last();
+    const auto inSight = [&preview](QWidget* thumb) {
+        return preview.rect().contains(QRect(thumb->mapTo(&preview, QPoint(0, 0)), thumb->size()));
+    };
+    // Laid out: every thumbnail has its width, the strip reaching past the visible width.
+    for (PendingImageThumb* thumb : preview.thumbs()) {
+        QTRY_COMPARE(thumb->parentWidget()->width(), thumb->width());
+    }
+    QVERIFY(!inSight(last));
+
+    // An ordinary mouse wheel (vertical notches) carries the strip sideways to its last image.
+    QWidget* viewport = last->parentWidget()->parentWidget()->parentWidget();
+    QVERIFY(viewport);
+    for (int notch = 0; notch < 20 && !inSight(last); ++notch) {
+        const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(viewport, &wheel);
+    }
+    QVERIFY(inSight(last));
+    // And back to the first.
+    for (int notch = 0; notch < 20 && !inSight(preview.thumbs().first()); ++notch) {
+        const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(viewport, &wheel);
+    }
+    QVERIFY(inSight(preview.thumbs().first()));
 }
 
 void ComposeWidgetsTest::audioPreview_remove_deletesRecordingThenRow()

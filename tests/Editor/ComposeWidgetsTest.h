@@ -30,5 +30,6 @@ private Q_SLOTS:
 
     void imagesPreview_captionAndUnreadableFile();
     void imagesPreview_remove_takesEveryCopyAndKeepsFile();
+    void imagesPreview_manyImages_wheelReachesEveryOne();
     void audioPreview_remove_deletesRecordingThenRow();
 };
