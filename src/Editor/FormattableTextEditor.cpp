@@ -20,6 +20,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace vsp::editor;
@@ -28,6 +29,11 @@ namespace {
 
 // Space between the document's edge and its text, pixels.
 constexpr qreal kTextInset = 8;
+
+bool hasVisibleText(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
+}
 
 } // namespace
 
@@ -119,6 +125,7 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     document->setTextWidth(m_view->viewport()->width());
 
     const QTextCharFormat typing = defaultCharFormat(m_fontSize, m_palette);
+    QString text; // the loaded document's characters
     bool loaded = false;
     if (richText && !richText->isEmpty()) {
         const QString family = font.family();
@@ -130,8 +137,9 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
         // RTF without a single visible character beside a plain text with words is damaged (cut
         // short, or its text hidden in parts the reader skips): showing it would let the next edit
         // save the body away.
-        if (loaded && plainTextOf(*document).trimmed().isEmpty() && !plainText.trimmed().isEmpty()) {
-            loaded = false;
+        if (loaded) {
+            text = plainTextOf(*document);
+            loaded = hasVisibleText(text) || !hasVisibleText(plainText);
         }
     }
     if (!loaded) {
@@ -140,6 +148,7 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
         cursor.setBlockFormat(defaultBlockFormat());
         cursor.setBlockCharFormat(typing);
         cursor.insertText(plainText, typing);
+        text = plainTextOf(*document);
     }
     document->setUndoRedoEnabled(true);
     // The layout comes last: made before the text is in, it would lay out every piece as it arrives.
@@ -166,7 +175,7 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
     }
 
     m_view->setCurrentCharFormat(typing);
-    m_lastPlainText = plainTextOf(*document);
+    m_lastPlainText = std::move(text);
     m_loading = false;
 
     m_view->viewport()->update();
