@@ -52,18 +52,26 @@ void saveDraft(const ComposeDraft& draft, bool autoSaveDraft)
         return;
     }
     UserDefaults& defaults = UserDefaults::instance();
-    defaults.setValue(kDraftTitleKey, draft.title);
-    defaults.setValue(kDraftBodyKey, draft.body);
+    // Every write rewrites the settings file, and the draft is kept every few seconds while the user
+    // writes: keys that hold their value already are left alone.
+    const auto write = [&defaults](const QString& key, const QVariant& value) {
+        const QVariant stored = defaults.value(key);
+        if (stored.typeId() != value.typeId() || stored != value) {
+            defaults.setValue(key, value);
+        }
+    };
+    write(kDraftTitleKey, draft.title);
+    write(kDraftBodyKey, draft.body);
     if (draft.bodyRTF) {
-        defaults.setValue(kDraftBodyRTFKey, *draft.bodyRTF);
+        write(kDraftBodyRTFKey, *draft.bodyRTF);
     } else {
         defaults.remove(kDraftBodyRTFKey);
     }
     // A JSON array in a data value: the settings file would read a list of one tag back as plain text
     // and an empty list as nothing.
     const QJsonDocument tags(QJsonArray::fromStringList(draft.tags));
-    defaults.setValue(kDraftTagsKey, tags.toJson(QJsonDocument::Compact));
-    defaults.setValue(kDraftTypeKey, draft.type);
+    write(kDraftTagsKey, tags.toJson(QJsonDocument::Compact));
+    write(kDraftTypeKey, draft.type);
 }
 
 std::optional<ComposeDraft> readDraft()

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cmath>
@@ -358,4 +359,23 @@ void ComposeRulesTest::draft_damagedTags_readAsNone()
         UserDefaults::instance().setValue(compose::kDraftTagsKey, damaged);
         QCOMPARE(compose::readDraft()->tags, QStringList());
     }
+}
+
+void ComposeRulesTest::draft_keptAgain_rewritesOnlyWhatChanged()
+{
+    compose::ComposeDraft draft{QStringLiteral("Title"), QStringLiteral("Body"), QByteArray("{\\rtf1 Body}"),
+                                {QStringLiteral("a")}, QStringLiteral("Note")};
+    compose::saveDraft(draft, true);
+    QSignalSpy writes(&UserDefaults::instance(), &UserDefaults::valueChanged);
+    draft.body = QStringLiteral("Body and more");
+    compose::saveDraft(draft, true);
+    QCOMPARE(writes.count(), 1);
+    QCOMPARE(writes.at(0).at(0).toString(), compose::kDraftBodyKey);
+    const std::optional<compose::ComposeDraft> read = compose::readDraft();
+    QVERIFY(read);
+    QCOMPARE(read->title, draft.title);
+    QCOMPARE(read->body, draft.body);
+    QCOMPARE(read->bodyRTF, draft.bodyRTF);
+    QCOMPARE(read->tags, draft.tags);
+    QCOMPARE(read->type, draft.type);
 }

@@ -35,4 +35,5 @@ private Q_SLOTS:
     void draft_oneTagSurvivesRereadingTheSettingsFile();
     void draft_withoutRichText_removesStoredRichText();
     void draft_damagedTags_readAsNone();
+    void draft_keptAgain_rewritesOnlyWhatChanged();
 };
