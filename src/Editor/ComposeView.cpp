@@ -504,6 +504,7 @@ void ComposeView::appear()
     m_fresh = false;
 
     m_didSave = false;
+    m_draftRestored = false;
     if (m_store.restoreDraftOnCompose()) {
         restoreDraft();
         m_store.setRestoreDraftOnCompose(false);
@@ -541,7 +542,12 @@ void ComposeView::disappear()
         Q_EMIT appearedChanged(false);
     }
     if (!m_didSave) {
-        saveDraft();
+        // An empty form clears the stored draft only when it is that draft, emptied here: opening
+        // New Entry and closing it without writing never throws away earlier writing.
+        const bool emptyForm = title().isEmpty() && bodyPlain().isEmpty();
+        if (!(emptyForm && !m_draftRestored && m_settings.autoSaveDraft())) {
+            saveDraft();
+        }
         deletePendingRecordings();
     }
 }
@@ -566,6 +572,7 @@ void ComposeView::restoreDraft()
     if (!draft) {
         return;
     }
+    m_draftRestored = true;
     setTitleText(draft->title);
     m_bodyRTF = draft->bodyRTF;
     setBody(draft->body, draft->bodyRTF);

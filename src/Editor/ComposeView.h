@@ -255,6 +255,8 @@ private:
     std::optional<QString> m_selectedMood;
     std::optional<QString> m_formattingAction;
     bool m_didSave = false;
+    /// This opening took up the stored draft ("Continue Draft").
+    bool m_draftRestored = false;
     double m_entryDate = 0;
     bool m_hasExpiration = false;
     double m_expirationDate = 0;

@@ -539,23 +539,53 @@ void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
     QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Half a thought "));
 }
 
-void ComposeViewTest::escape_withSettingOffOrEmptyForm_leavesNoDraft()
+void ComposeViewTest::escape_withSettingOffOrEmptiedDraft_leavesNoDraft()
 {
     Fixture f;
+    // The draft taken up, emptied down to a tag and closed: the tag is not kept and the draft is gone.
     compose::saveDraft({QStringLiteral("old"), QString(), std::nullopt, {}, QStringLiteral("Note")}, true);
-    ComposeView* view = f.open();
+    ComposeView* view = f.continueDraft();
     QVERIFY(view);
+    QCOMPARE(view->title(), QStringLiteral("old"));
+    view->titleField()->selectAll();
+    QTest::keyClick(view->titleField(), Qt::Key_Backspace);
     QTest::keyClicks(view->footer()->tagField(), QStringLiteral("lonely"));
     QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
     f.window()->close();
     QVERIFY(!UserDefaults::instance().contains(compose::kDraftTitleKey));
     QVERIFY(!UserDefaults::instance().contains(compose::kDraftTagsKey));
 
+    // With the setting off, a filled form is not kept and an earlier draft goes too.
+    compose::saveDraft({QStringLiteral("earlier"), QString(), std::nullopt, {}, QStringLiteral("Note")}, true);
     f.app->appSettings().setAutoSaveDraft(false);
     view = f.open();
     QTest::keyClicks(view->titleField(), QStringLiteral("Not kept"));
     f.window()->close();
     QVERIFY(!compose::hasDraft());
+}
+
+void ComposeViewTest::escape_onAnEmptyNewForm_keepsTheEarlierDraft()
+{
+    Fixture f;
+    compose::saveDraft({QStringLiteral("Half a letter"), QStringLiteral("Dear"), std::nullopt, {}, QStringLiteral("Note")},
+                       true);
+    // New Entry opened and closed again, with nothing written or with a tag alone.
+    ComposeView* view = f.open();
+    QVERIFY(view && view->title().isEmpty());
+    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QVERIFY(!f.window()->isVisible());
+    view = f.open();
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("lonely"));
+    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    f.window()->close();
+
+    const std::optional<compose::ComposeDraft> kept = compose::readDraft();
+    QVERIFY(kept);
+    QCOMPARE(kept->title, QStringLiteral("Half a letter"));
+    QCOMPARE(kept->body, QStringLiteral("Dear"));
+    QVERIFY(kept->tags.isEmpty());
+    view = f.continueDraft();
+    QCOMPARE(view->title(), QStringLiteral("Half a letter"));
 }
 
 void ComposeViewTest::continueDraft_withSettingOff_restoresNothing()

@@ -23,7 +23,8 @@ private Q_SLOTS:
     void floatingBar_isAChildThatFollowsTheSelection();
     void floatingBar_staysInsideTheEditorForATallSelection();
     void escape_keepsDraft_continueDraftResumesIt();
-    void escape_withSettingOffOrEmptyForm_leavesNoDraft();
+    void escape_withSettingOffOrEmptiedDraft_leavesNoDraft();
+    void escape_onAnEmptyNewForm_keepsTheEarlierDraft();
     void continueDraft_withSettingOff_restoresNothing();
     void reopening_startsAFreshForm();
     void quitting_withWindowOpen_keepsTheDraft();
