@@ -97,6 +97,7 @@ QTextCharFormat markerFormat(const QTextDocument& document, const QTextBlock& bl
 
 struct LineParts {
     int lead = 0;          // indentation length
+    QStringView content;   // the line after its indentation (valid while the line's text lives)
     LineMarker marker;     // marker after the indentation
     int restStart = 0;     // offset of the text after the marker
     int restEnd = 0;       // offset where the trailing blanks start
@@ -108,7 +109,8 @@ LineParts partsOf(QStringView text)
     LineParts parts;
     parts.lead = leadingBlanks(text);
     parts.emptyAfterTrim = parts.lead == text.size();
-    parts.marker = markerAt(text.sliced(parts.lead));
+    parts.content = text.sliced(parts.lead);
+    parts.marker = markerAt(parts.content);
     parts.restStart = parts.lead + parts.marker.length;
     parts.restEnd = trailingStart(text, parts.restStart);
     return parts;
@@ -227,10 +229,11 @@ LineMarker markerAt(QStringView text)
 
 void applyListPrefix(const QString& prefix, QTextEdit& view)
 {
-    const bool isBulletPrefix = prefix == kBullet;
+    // A bare "•" (its tab gone) still counts as the bullet.
+    const LineMarker::Kind kind = markerAt(prefix).kind;
     rewriteLineStarts(view, [&](const LineParts& parts) {
-        const bool carries = isBulletPrefix ? parts.marker.kind == LineMarker::Kind::Bullet
-                                            : parts.marker.kind == LineMarker::Kind::None;
+        const bool carries = parts.content.startsWith(prefix) ||
+                             (kind == LineMarker::Kind::Bullet && parts.marker.kind == kind);
         return carries ? QString() : prefix;
     });
 }

@@ -27,8 +27,9 @@ struct LineMarker {
 };
 LineMarker markerAt(QStringView text);
 
-/// Toggles `prefix` ("•\t") per line: lines carrying it lose it, the others lose any other marker and
-/// their indentation and get it; lines empty after trimming become empty. Selects the rewritten lines.
+/// Toggles `prefix`, one of the line markers ("•\t", "☐ ", "☑ "), per line: lines carrying it lose it,
+/// the others lose any other marker and their indentation and get it; lines empty after trimming become
+/// empty. Selects the rewritten lines.
 void applyListPrefix(const QString& prefix, QTextEdit& view);
 /// Numbers the lines 1, 2, … (empty lines skipped), or removes the numbers when every non-empty line
 /// is numbered. Selects the rewritten lines.

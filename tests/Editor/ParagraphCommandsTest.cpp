@@ -3,6 +3,7 @@
 #include "EditorTestSupport.h"
 
 #include "Editor/FormattableTextEditor.h"
+#include "Editor/ParagraphCommands.h"
 #include "Editor/TextAttributes.h"
 #include "Editor/VesperlogTextView.h"
 #include "common/TestSupport.h"
@@ -113,6 +114,15 @@ void ParagraphCommandsTest::bullet_middleLine_changesOnlyThatLineAndSelectsIt()
     QCOMPARE(selection.selectionEnd(), 6 + 8 + 1); // the line and its line break
     QVERIFY(editor->applyFormat(QStringLiteral("bullet")));
     QCOMPARE(editor->plainText(), QStringLiteral("first\nsecond\nthird"));
+}
+
+void ParagraphCommandsTest::listPrefix_otherMarker_togglesThatMarker()
+{
+    // The list-prefix operation serves any line marker, not only the bullet.
+    auto editor = makeEditor(Open + QStringLiteral("open\nplain\n") + B + QStringLiteral("bullet"));
+    select(*editor, 0, int(editor->plainText().size()));
+    editor::applyListPrefix(Open, *editor->textView());
+    QCOMPARE(editor->plainText(), QStringLiteral("open\n") + Open + QStringLiteral("plain\n") + Open + QStringLiteral("bullet"));
 }
 
 void ParagraphCommandsTest::listCommands_keepFormattingInsideLines_data()

@@ -10,6 +10,7 @@ private Q_SLOTS:
     void listCommands_rewriteLineStarts_data();
     void listCommands_rewriteLineStarts();
     void bullet_middleLine_changesOnlyThatLineAndSelectsIt();
+    void listPrefix_otherMarker_togglesThatMarker();
     void listCommands_keepFormattingInsideLines_data();
     void listCommands_keepFormattingInsideLines();
     void quote_indentsAndColours_notAToggle();
