@@ -125,17 +125,8 @@ QPointF floatingBarOffset(const QRectF& selection)
 QString entryDateText(double date, const QLocale& locale)
 {
     const QDateTime moment = vsp::toDateTime(date);
-    // The locale's long date without its year, then its short time. A quoted word just before the year
-    // ("'de' yyyy") or quoted words just after it ("yyyy 'г'.", "yyyy('e')'ko'") are the year's own and
-    // leave with it.
-    QString pattern = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression year(
-        QStringLiteral("(\\s*'[^']*')?[\\s,./-]*y+[.年년]?(\\s*\\(?'[^']*'\\)?\\.?)*"));
-    pattern.remove(year);
-    pattern = pattern.trimmed();
-    while (!pattern.isEmpty() && !pattern.back().isLetter() && pattern.back() != u'\'') {
-        pattern.chop(1);
-    }
+    // The locale's long date without its year, then its short time.
+    const QString pattern = vsp::longDateFormatWithoutYear(locale);
     // Hours and minutes only: some locales' short time carries seconds.
     QString time = locale.timeFormat(QLocale::ShortFormat);
     static const QRegularExpression seconds(QStringLiteral("[:.]?s+"));

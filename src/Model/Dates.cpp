@@ -1,5 +1,6 @@
 #include "Model/Dates.h"
 
+#include <QRegularExpression>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -110,6 +111,32 @@ std::optional<double> parseISO8601(QStringView text)
         return std::nullopt;
     }
     return fromDateTime(parsed);
+}
+
+QString longDateFormatWithoutYear(const QLocale& locale)
+{
+    // A quoted word just before the year ("'de' yyyy"), quoted words just after it ("yyyy 'г'.") and the
+    // year sign of Chinese, Japanese and Korean ("yyyy年") are the year's own.
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression year(
+        QStringLiteral("(\\s*'[^']*')?[\\s,./-]*y+[-.,年년]?(\\s*\\(?'[^']*'\\)?\\.?)*\\s*"));
+    const QRegularExpressionMatch m = year.match(format);
+    if (m.hasMatch()) {
+        // At either end the year gives way to nothing; between two fields to a space, or to nothing
+        // before the punctuation that follows it.
+        const qsizetype end = m.capturedEnd();
+        const bool inside = m.capturedStart() > 0 && end < format.size();
+        const bool beforeField = inside && (format[end].isLetter() || format[end] == u'\'');
+        format.replace(m.capturedStart(), m.capturedLength(), beforeField ? QStringLiteral(" ") : QString());
+    }
+    const auto isEdge = [](QChar c) { return !c.isLetter() && c != u'\''; };
+    while (!format.isEmpty() && isEdge(format.back())) {
+        format.chop(1);
+    }
+    while (!format.isEmpty() && isEdge(format.front())) {
+        format.remove(0, 1);
+    }
+    return format;
 }
 
 } // namespace vsp

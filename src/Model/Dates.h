@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -43,6 +44,10 @@ DayRange dayRange(const QDate& day);
 
 /// The local date and time formatted with a fixed pattern ("yyyy-MM-dd-HHmmss", "yyyy-MM-dd").
 QString formatLocal(double timestamp, const QString& pattern);
+
+/// The locale's long date format without its year: weekday, month and day in the locale's order
+/// ("dddd, d MMMM"). The words that belong to the year leave with it.
+QString longDateFormatWithoutYear(const QLocale& locale);
 
 /// ISO 8601 in UTC without fraction: "2026-12-08T09:30:00Z". Fractional seconds are dropped; dates
 /// outside the years 1 to 9999 are written as the nearest of those years' first or last second, and a

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPropertyAnimation>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 using vsp::Color;
@@ -155,29 +154,7 @@ QString ListHeader::subtitle() const
         return {};
     }
     const QLocale locale;
-    // Weekday, month and day in the locale's order: the long date format without its year. The words
-    // that belong to the year leave with it: a quoted word just before it ("'de' yyyy"), quoted words
-    // just after it ("yyyy 'г'.") and the year sign of Chinese, Japanese and Korean ("yyyy年").
-    QString format = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression year(
-        QStringLiteral("(\\s*'[^']*')?[\\s,./-]*y+[-.,年년]?(\\s*\\(?'[^']*'\\)?\\.?)*\\s*"));
-    const QRegularExpressionMatch m = year.match(format);
-    if (m.hasMatch()) {
-        // At either end the year gives way to nothing; between two fields to a space, or to nothing
-        // before the punctuation that follows it.
-        const qsizetype end = m.capturedEnd();
-        const bool inside = m.capturedStart() > 0 && end < format.size();
-        const bool beforeField = inside && (format[end].isLetter() || format[end] == u'\'');
-        format.replace(m.capturedStart(), m.capturedLength(), beforeField ? QStringLiteral(" ") : QString());
-    }
-    const auto isEdge = [](QChar c) { return !c.isLetter() && c != u'\''; };
-    while (!format.isEmpty() && isEdge(format.back())) {
-        format.chop(1);
-    }
-    while (!format.isEmpty() && isEdge(format.front())) {
-        format.remove(0, 1);
-    }
-    return locale.toString(QDate::currentDate(), format);
+    return locale.toString(QDate::currentDate(), vsp::longDateFormatWithoutYear(locale));
 }
 
 void ListHeader::setShowSearch(bool shown)
