@@ -94,9 +94,9 @@ QString formatISO8601(double timestamp)
     // (this one included) accepts, and one such entry would make a whole export or backup unreadable.
     constexpr double kFirstSecond = -62135596800.0; // 0001-01-01T00:00:00Z, Unix time
     constexpr double kLastSecond = 253402300799.0;  // 9999-12-31T23:59:59Z, Unix time
-    const double unix = std::floor(timestamp + kReferenceDateOffset);
-    const qint64 seconds = qint64(std::isfinite(unix) ? std::clamp(unix, kFirstSecond, kLastSecond)
-                                                      : kReferenceDateOffset);
+    const double unixSeconds = std::floor(timestamp + kReferenceDateOffset);
+    const qint64 seconds =
+        qint64(std::isfinite(unixSeconds) ? std::clamp(unixSeconds, kFirstSecond, kLastSecond) : kReferenceDateOffset);
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss'Z'"));
 }
 
