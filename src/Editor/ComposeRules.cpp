@@ -4,7 +4,6 @@
 #include "Model/UserDefaults.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -127,11 +126,8 @@ QString entryDateText(double date, const QLocale& locale)
     const QDateTime moment = vsp::toDateTime(date);
     // The locale's long date without its year, then its short time.
     const QString pattern = vsp::longDateFormatWithoutYear(locale);
-    // Hours and minutes only: some locales' short time carries seconds.
-    QString time = locale.timeFormat(QLocale::ShortFormat);
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s+"));
-    time.remove(seconds);
-    return locale.toString(moment, pattern) + QStringLiteral(" · ") + locale.toString(moment.time(), time.trimmed());
+    return locale.toString(moment, pattern) + QStringLiteral(" · ") +
+           locale.toString(moment.time(), vsp::shortTimeFormat(locale));
 }
 
 JournalEntry::EntryType initialEntryType()

@@ -139,4 +139,12 @@ QString longDateFormatWithoutYear(const QLocale& locale)
     return format;
 }
 
+QString shortTimeFormat(const QLocale& locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression secondsAndZone(QStringLiteral("[:.]?s+|\\s*t+"));
+    format.remove(secondsAndZone);
+    return format.trimmed();
+}
+
 } // namespace vsp

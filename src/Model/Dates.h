@@ -49,6 +49,10 @@ QString formatLocal(double timestamp, const QString& pattern);
 /// ("dddd, d MMMM"). The words that belong to the year leave with it.
 QString longDateFormatWithoutYear(const QLocale& locale);
 
+/// The locale's short time format without seconds or time zone: hours and minutes only ("HH:mm",
+/// "h:mm AP").
+QString shortTimeFormat(const QLocale& locale);
+
 /// ISO 8601 in UTC without fraction: "2026-12-08T09:30:00Z". Fractional seconds are dropped; dates
 /// outside the years 1 to 9999 are written as the nearest of those years' first or last second, and a
 /// non-finite one as 2001-01-01T00:00:00Z.

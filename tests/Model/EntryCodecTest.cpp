@@ -447,6 +447,27 @@ void EntryCodecTest::decode_leadingByteOrderMark_isIgnored()
     QVERIFY(!decodeEntries(bom.left(2) + "[]").ok());
 }
 
+void EntryCodecTest::shortTimeFormat_keepsHoursAndMinutesOnly_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+    // The C locale's short time carries seconds; others put the zone or a day period beside it.
+    QTest::newRow("C") << QStringLiteral("C") << QStringLiteral("21:07");
+    QTest::newRow("en_US") << QStringLiteral("en_US") << QStringLiteral("9:07 PM");
+    QTest::newRow("de_DE") << QStringLiteral("de_DE") << QStringLiteral("21:07");
+    QTest::newRow("fi_FI") << QStringLiteral("fi_FI") << QStringLiteral("21.07");
+}
+
+void EntryCodecTest::shortTimeFormat_keepsHoursAndMinutesOnly()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, expected);
+    const QLocale l(locale);
+    const QString shown = l.toString(QTime(21, 7, 45), vsp::shortTimeFormat(l));
+    // Compared without the kind of space a locale puts before its day period.
+    QCOMPARE(QString(shown).replace(QChar(0x202F), u' ').replace(QChar(0xA0), u' '), expected);
+}
+
 void EntryCodecTest::addDays_keepsTimeOfDayAndFraction_data()
 {
     QTest::addColumn<double>("fraction");

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void decode_leadingByteOrderMark_isIgnored();
     void addDays_keepsTimeOfDayAndFraction_data();
     void addDays_keepsTimeOfDayAndFraction();
+    void shortTimeFormat_keepsHoursAndMinutesOnly_data();
+    void shortTimeFormat_keepsHoursAndMinutesOnly();
     void iso8601_roundTrip();
     void hostileInput_neverCrashes_data();
     void hostileInput_neverCrashes();

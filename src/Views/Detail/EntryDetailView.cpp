@@ -112,9 +112,17 @@ void EntryDetailView::requestDelete()
 void EntryDetailView::refresh()
 {
     const QPalette pal = palette();
-    QString date = QLocale().toString(vsp::toDateTime(m_entry.date), QLocale::LongFormat);
+    const QLocale locale;
+    const QDateTime moment = vsp::toDateTime(m_entry.date);
+    QString date = locale.toString(moment.date(), QLocale::LongFormat) + QStringLiteral("  ·  ") +
+                   locale.toString(moment.time(), vsp::shortTimeFormat(locale));
     if (m_entry.mood) {
-        date += QStringLiteral("  ·  ") + *m_entry.mood + u' ' + m_moodStore.label(*m_entry.mood);
+        // A mood that is not in the palette has no label of its own: its symbol says it all.
+        const QString label = m_moodStore.label(*m_entry.mood);
+        date += QStringLiteral("  ·  ") + *m_entry.mood;
+        if (label != *m_entry.mood) {
+            date += u' ' + label;
+        }
     }
     m_date->setText(date);
     QPalette datePalette = pal;

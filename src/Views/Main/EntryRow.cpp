@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmapCache>
-#include <QRegularExpression>
 #include <QTextLayout>
 
 #include <array>
@@ -145,15 +144,6 @@ QColor withAlpha(QColor c, qreal factor)
     return c;
 }
 
-/// The locale's short time format without seconds or time zone: hours and minutes only.
-QString shortTimeFormat(const QLocale& locale)
-{
-    QString format = locale.timeFormat(QLocale::ShortFormat);
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s+|\\s*t+"));
-    format.remove(seconds);
-    return format.trimmed();
-}
-
 QString dayMonthPattern(const QLocale& locale, bool withYear)
 {
     const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
@@ -183,7 +173,7 @@ QString EntryRow::dateLabel(double date, double now, const QLocale& locale)
     const QDateTime when = vsp::toDateTime(date);
     const QDate day = when.date();
     const QDate today = vsp::localDate(now);
-    const QString time = locale.toString(when.time(), shortTimeFormat(locale));
+    const QString time = locale.toString(when.time(), vsp::shortTimeFormat(locale));
     if (day == today) {
         return time;
     }
