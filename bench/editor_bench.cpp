@@ -153,10 +153,8 @@ void BM_WriteRtf(benchmark::State& state)
     }
 }
 
-// One typed character in the middle of the document, through the text view's key handling: the
-// insertion, the layout of its paragraph, the plain text sent to the host and the selection state.
-// The RTF of the whole document is written later, coalesced (BM_WriteRtf).
-void BM_Keystroke(benchmark::State& state)
+// The shared editor holding the document, its caret in the middle and shown there.
+FormattableTextEditor& editorWithCaretInTheMiddle()
 {
     FormattableTextEditor& editor = sharedEditor();
     editor.setContent(g_plain, g_rtf);
@@ -165,6 +163,15 @@ void BM_Keystroke(benchmark::State& state)
     editor.textView()->setTextCursor(cursor);
     editor.textView()->ensureCursorVisible();
     QApplication::processEvents();
+    return editor;
+}
+
+// One typed character in the middle of the document, through the text view's key handling: the
+// insertion, the layout of its paragraph, the plain text sent to the host and the selection state.
+// The RTF of the whole document is written later, coalesced (BM_WriteRtf).
+void BM_Keystroke(benchmark::State& state)
+{
+    FormattableTextEditor& editor = editorWithCaretInTheMiddle();
     int typed = 0;
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
@@ -177,13 +184,7 @@ void BM_Keystroke(benchmark::State& state)
 // The same keystroke and the repaint it asks for, as the user waits for it.
 void BM_KeystrokeAndPaint(benchmark::State& state)
 {
-    FormattableTextEditor& editor = sharedEditor();
-    editor.setContent(g_plain, g_rtf);
-    QTextCursor cursor(editor.textView()->document());
-    cursor.setPosition(editor.textView()->document()->characterCount() / 2);
-    editor.textView()->setTextCursor(cursor);
-    editor.textView()->ensureCursorVisible();
-    QApplication::processEvents();
+    FormattableTextEditor& editor = editorWithCaretInTheMiddle();
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
         QApplication::sendEvent(editor.textView(), &press);

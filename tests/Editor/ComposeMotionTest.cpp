@@ -1,4 +1,5 @@
 #include "ComposeMotionTest.h"
+#include "EditorTestSupport.h"
 
 #include "common/TestSupport.h"
 
@@ -42,6 +43,8 @@
 
 #include <memory>
 
+using vsp::test::writeImage;
+
 using namespace vsp;
 
 namespace {
@@ -53,15 +56,6 @@ void click(QWidget* widget)
 {
     QVERIFY(widget);
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
-
-QString writeImage(const QString& folder, const QString& name)
-{
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(QColor(40, 120, 200));
-    const QString path = folder + u'/' + name;
-    image.save(path);
-    return path;
 }
 
 /// A painted block of one colour, for pieces whose pixels are checked.

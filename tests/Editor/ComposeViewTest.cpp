@@ -1,4 +1,5 @@
 #include "ComposeViewTest.h"
+#include "EditorTestSupport.h"
 
 #include "common/TestSupport.h"
 
@@ -56,6 +57,8 @@
 #include <QToolButton>
 
 #include <memory>
+
+using vsp::test::writeImage;
 
 using namespace vsp;
 
@@ -117,15 +120,6 @@ QJsonArray entriesFile()
         return {};
     }
     return QJsonDocument::fromJson(file.readAll()).array();
-}
-
-QString writeImage(const QString& folder, const QString& name)
-{
-    QImage image(32, 24, QImage::Format_RGB32);
-    image.fill(QColor(200, 90, 40));
-    const QString path = folder + u'/' + name;
-    image.save(path);
-    return path;
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes)

@@ -30,6 +30,8 @@
 #include <QWheelEvent>
 #include <QToolButton>
 
+using vsp::test::writeImage;
+
 using namespace vsp;
 
 namespace {
@@ -56,15 +58,6 @@ JournalEntry entryWithTags(const QStringList& tags, bool archived = false)
     entry.tags = tags;
     entry.isArchived = archived;
     return entry;
-}
-
-QString writeImage(const QString& folder, const QString& name)
-{
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(QColor(40, 120, 200));
-    const QString path = folder + u'/' + name;
-    image.save(path);
-    return path;
 }
 
 } // namespace

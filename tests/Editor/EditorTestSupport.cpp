@@ -4,6 +4,7 @@
 #include "Editor/TextAttributes.h"
 #include "Editor/VesperlogTextView.h"
 
+#include <QImage>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,6 +51,15 @@ double sizeAt(const FormattableTextEditor& editor, int position)
     const QTextCharFormat format = formatAt(editor, position);
     return format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
                                                           : editor.textView()->document()->defaultFont().pointSizeF();
+}
+
+QString writeImage(const QString& folder, const QString& name)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    const QString path = folder + u'/' + name;
+    image.save(path);
+    return path;
 }
 
 } // namespace vsp::test

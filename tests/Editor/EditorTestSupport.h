@@ -24,4 +24,7 @@ QTextCharFormat formatAt(const FormattableTextEditor& editor, int position);
 /// Effective font size of the character at `position` (the document default when unset).
 double sizeAt(const FormattableTextEditor& editor, int position);
 
+/// Writes a small one-colour image file `name` (its suffix picks the format) into `folder`; returns its path.
+QString writeImage(const QString& folder, const QString& name);
+
 } // namespace vsp::test
