@@ -4,16 +4,16 @@
 // compose_motion_screenshots <output folder>. Run under xvfb-run. Also prints how long the entrance's
 // picture of the window took to take.
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Spring.h"
-#include "Editor/ComposeFooter.h"
-#include "Editor/ComposeMotion.h"
-#include "Editor/ComposeView.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
+#include "Editor/Compose/ComposeFooter.h"
+#include "Theme/Transitions.h"
+#include "Editor/Compose/ComposeView.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/PendingImagesPreview.h"
+#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/VesperlogTextView.h"
-#include "Media/GlassChipButton.h"
+#include "Theme/GlassChipButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"

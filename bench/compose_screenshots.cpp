@@ -2,10 +2,10 @@
 // user would (type, title, body with formatting, a selection under the floating bar, tags, mood,
 // expiration, an image and weather): compose_screenshots <output folder>. Run under xvfb-run.
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Spring.h"
-#include "Editor/ComposeFooter.h"
-#include "Editor/ComposeView.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
+#include "Editor/Compose/ComposeFooter.h"
+#include "Editor/Compose/ComposeView.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/VesperlogTextView.h"

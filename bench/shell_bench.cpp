@@ -7,8 +7,8 @@
 #include "common/JournalGenerator.h"
 
 #include "App/Application.h"
-#include "App/Theme/ColumnVisibilityHolder.h"
-#include "App/Theme/Spring.h"
+#include "Theme/ColumnVisibilityHolder.h"
+#include "Theme/Spring.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/UserDefaults.h"

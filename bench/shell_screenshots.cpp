@@ -11,8 +11,8 @@
 // 1500: at rest; a small number shows the motion midway). ACTION is one of add, delete-second,
 // pin-third, sort, focus, unfocus, hide-sidebar, show-sidebar, calendar, list, search.
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/ColumnVisibilityHolder.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/ColumnVisibilityHolder.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
 #include "Model/JournalStore.h"

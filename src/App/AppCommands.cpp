@@ -1,6 +1,6 @@
 #include "App/AppCommands.h"
 
-#include "App/Theme/OpenWindow.h"
+#include "Theme/OpenWindow.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
 #include "Model/JournalStore.h"

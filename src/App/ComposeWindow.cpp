@@ -1,6 +1,6 @@
 #include "App/ComposeWindow.h"
 
-#include "Editor/ComposeView.h"
+#include "Editor/Compose/ComposeView.h"
 
 #include <QVBoxLayout>
 

@@ -1,9 +1,9 @@
 #include "App/QuickCapture.h"
 
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
 #include "Views/Sidebar/VesperlogMark.h"
 

@@ -4,7 +4,7 @@
 #include "App/AppFlags.h"
 #include "App/BundleInfo.h"
 #include "App/QuickCapture.h"
-#include "App/Theme/AppearanceManager.h"
+#include "Theme/AppearanceManager.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/FileChooser.h"

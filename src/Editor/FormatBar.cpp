@@ -1,9 +1,9 @@
 #include "Editor/FormatBar.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
 #include "Editor/FormatButton.h"
 
 #include <QEvent>

@@ -1,9 +1,9 @@
 #include "Editor/FormatButton.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/SymbolIcons.h"
 
 #include <QPainter>
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 
 /// A button of the format bars: a symbol or a short label in a fixed frame. While the pointer is over
 /// it a faint accent background fades in (spring 0.2, damping 0.7), and pressing shrinks it to 90 %

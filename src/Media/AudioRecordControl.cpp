@@ -1,6 +1,6 @@
 #include "Media/AudioRecordControl.h"
 
-#include "Media/GlassChipButton.h"
+#include "Theme/GlassChipButton.h"
 
 #include <QHBoxLayout>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Media/GlassChipButton.h"
+#include "Theme/GlassChipButton.h"
 
 #include <QList>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "Settings/OnboardingView.h"
 
-#include "App/Theme/Fonts.h"
+#include "Theme/Fonts.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "Settings/SettingsView.h"
 
-#include "App/Theme/Palette.h"
+#include "Theme/Palette.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"

@@ -2,8 +2,7 @@
 
 #include "AppTest.h"
 #include "PlatformLayersTest.h"
-#include "ThemeTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, ThemeTest, PlatformLayersTest, AppTest)
+VESPERLOG_TEST_MAIN(QApplication, PlatformLayersTest, AppTest)

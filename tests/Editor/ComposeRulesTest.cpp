@@ -2,10 +2,10 @@
 
 #include "common/TestSupport.h"
 
-#include "Editor/ComposeDrafts.h"
-#include "Editor/ComposeRules.h"
+#include "Editor/Compose/ComposeDrafts.h"
+#include "Editor/Compose/ComposeRules.h"
 #include "Editor/FormatBar.h"
-#include "Editor/TagRules.h"
+#include "Editor/Compose/TagRules.h"
 #include "Model/Dates.h"
 #include "Model/UserDefaults.h"
 

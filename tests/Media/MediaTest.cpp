@@ -2,10 +2,10 @@
 
 #include "common/TestSupport.h"
 
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 #include "Media/AudioClipRow.h"
 #include "Media/AudioRecordControl.h"
-#include "Media/GlassChipButton.h"
+#include "Theme/GlassChipButton.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Media/SpeechTranscriber.h"

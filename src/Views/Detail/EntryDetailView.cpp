@@ -1,8 +1,8 @@
 #include "Views/Detail/EntryDetailView.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Palette.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
 #include "Model/AppNotifications.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"

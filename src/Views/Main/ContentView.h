@@ -1,8 +1,8 @@
 #pragma once
 
-#include "App/Theme/OpenWindow.h"
-#include "App/Theme/Spring.h"
-#include "App/Theme/TransitionOverlay.h"
+#include "Theme/OpenWindow.h"
+#include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,11 +1,11 @@
 #include "Views/Main/EmptyDetailView.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
 
 #include <QFontMetricsF>

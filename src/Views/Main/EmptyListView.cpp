@@ -1,10 +1,10 @@
 #include "Views/Main/EmptyListView.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 

@@ -1,7 +1,7 @@
 #include "Views/Main/EntryContextMenu.h"
 
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
 #include "Views/Main/EntryRow.h"
 

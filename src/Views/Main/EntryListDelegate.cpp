@@ -1,9 +1,9 @@
 #include "Views/Main/EntryListDelegate.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/UserDefaults.h"

@@ -1,6 +1,6 @@
 #include "Views/Main/EntryListModel.h"
 
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 #include "Model/JournalStore.h"
 
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "Views/Main/EntryListMotion.h"
 
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 #include "Views/Main/EntryListDelegate.h"
 
 #include <QListView>

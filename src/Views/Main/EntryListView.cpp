@@ -1,8 +1,8 @@
 #include "Views/Main/EntryListView.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
 #include "Model/AppNotifications.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "App/Theme/OpenWindow.h"
-#include "App/Theme/TransitionOverlay.h"
+#include "Theme/OpenWindow.h"
+#include "Theme/TransitionOverlay.h"
 
 #include <QDate>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "Views/Main/EntryListWidget.h"
 
-#include "App/Theme/AppearanceManager.h"
+#include "Theme/AppearanceManager.h"
 #include "Model/JournalStore.h"
 #include "Views/Main/EntryContextMenu.h"
 #include "Views/Main/EntryListDelegate.h"

@@ -1,9 +1,9 @@
 #include "Views/Main/EntryRow.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/Dates.h"
 #include "Model/UserDefaults.h"
 

@@ -1,10 +1,10 @@
 #include "Views/Main/OnThisDaySection.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/Dates.h"
 
 #include <QFontMetricsF>

@@ -1,8 +1,8 @@
 #include "Views/Main/SearchField.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
 
 #include <QHBoxLayout>

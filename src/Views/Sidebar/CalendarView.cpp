@@ -1,7 +1,7 @@
 #include "Views/Sidebar/CalendarView.h"
 
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Palette.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/Theme/OpenWindow.h"
+#include "Theme/OpenWindow.h"
 
 #include <QWidget>
 

@@ -2,10 +2,10 @@
 
 #include "ViewFixtures.h"
 
-#include "App/Theme/ColumnVisibilityHolder.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Spring.h"
-#include "App/Theme/TransitionOverlay.h"
+#include "Theme/ColumnVisibilityHolder.h"
+#include "Theme/Glass.h"
+#include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/UserDefaults.h"

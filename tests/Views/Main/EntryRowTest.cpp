@@ -2,8 +2,8 @@
 
 #include "ViewFixtures.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Palette.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
 #include "Model/UserDefaults.h"
 #include "Model/Dates.h"
 #include "Views/Main/EntryRow.h"

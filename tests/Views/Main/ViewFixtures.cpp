@@ -2,8 +2,8 @@
 
 #include "common/TestSupport.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Spring.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
 #include "Model/Dates.h"
 #include "Model/UserDefaults.h"
 

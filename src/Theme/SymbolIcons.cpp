@@ -1,4 +1,4 @@
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/SymbolIcons.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "Editor/MoodSelectorView.h"
+#include "Editor/Compose/MoodSelectorView.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
 #include "Model/MoodStore.h"
 
 #include <QFontMetricsF>

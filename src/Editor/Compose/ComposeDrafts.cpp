@@ -1,4 +1,4 @@
-#include "Editor/ComposeDrafts.h"
+#include "Editor/Compose/ComposeDrafts.h"
 
 #include "Model/UserDefaults.h"
 

@@ -1,4 +1,4 @@
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 
 #include <QPropertyAnimation>
 #include <QVariantAnimation>

@@ -1,9 +1,9 @@
-#include "Media/GlassChipButton.h"
+#include "Theme/GlassChipButton.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
 
 #include <QEvent>
 #include <QFontMetricsF>

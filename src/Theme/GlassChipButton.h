@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/Theme/Glass.h"
+#include "Theme/Glass.h"
 
 #include <QAbstractButton>
 #include <QPixmap>

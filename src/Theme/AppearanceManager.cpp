@@ -1,4 +1,4 @@
-#include "App/Theme/AppearanceManager.h"
+#include "Theme/AppearanceManager.h"
 
 #include "Model/UserDefaults.h"
 

@@ -1,4 +1,4 @@
-#include "Editor/ComposeRules.h"
+#include "Editor/Compose/ComposeRules.h"
 
 #include "Model/Dates.h"
 #include "Model/UserDefaults.h"

@@ -1,7 +1,7 @@
-#include "App/Theme/Glass.h"
+#include "Theme/Glass.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/SymbolIcons.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/SymbolIcons.h"
 
 #include <QEnterEvent>
 #include <QLinearGradient>

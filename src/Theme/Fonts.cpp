@@ -1,4 +1,4 @@
-#include "App/Theme/Fonts.h"
+#include "Theme/Fonts.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "App/Theme/TransitionOverlay.h"
+#include "Theme/TransitionOverlay.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 
 #include <QPixmap>
 #include <QWidget>

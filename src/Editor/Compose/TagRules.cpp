@@ -1,6 +1,6 @@
-#include "Editor/TagRules.h"
+#include "Editor/Compose/TagRules.h"
 
-#include "Editor/ComposeRules.h"
+#include "Editor/Compose/ComposeRules.h"
 
 namespace vsp::tags {
 

@@ -1,6 +1,6 @@
-#include "App/Theme/Palette.h"
+#include "Theme/Palette.h"
 
-#include "App/Theme/AppearanceManager.h"
+#include "Theme/AppearanceManager.h"
 #include "Model/HexColor.h"
 #include "Model/UserDefaults.h"
 

@@ -1,13 +1,13 @@
-#include "Editor/ComposeFooter.h"
+#include "Editor/Compose/ComposeFooter.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
-#include "Editor/ComposeMotion.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 #include "Editor/FormatBar.h"
-#include "Editor/TagRules.h"
+#include "Editor/Compose/TagRules.h"
 #include "Model/JournalStore.h"
 
 #include <QEvent>

@@ -2,12 +2,12 @@
 
 #include "common/TestSupport.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Glass.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
-#include "App/Theme/SymbolIcons.h"
-#include "App/Theme/TransitionOverlay.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/SymbolIcons.h"
+#include "Theme/TransitionOverlay.h"
 #include "Model/UserDefaults.h"
 
 #include <QApplication>

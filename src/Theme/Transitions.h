@@ -1,15 +1,14 @@
 #pragma once
 
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 
 #include <QColor>
-#include <QLabel>
 #include <QPixmap>
 #include <QWidget>
 
 #include <optional>
 
-/// How a piece of the compose window comes in and goes out.
+/// How a piece of a window comes in and goes out.
 struct Transition {
     /// Scale at the absent end (1 = none, 0 = from nothing), about `anchor`.
     double scaleFrom = 1.0;
@@ -119,31 +118,6 @@ private:
     double m_scaleFrom;
     vsp::SpringValue* m_progress;
     bool m_ended = false;
-};
-
-/// The word count of the compose window ("12w"). A new number rolls in: each digit that differs slides
-/// up out of view while its successor rises from below (the counting-up numeric transition), moving
-/// with a spring of response 0.3. text() is always the final text.
-class WordCountLabel final : public QLabel {
-    Q_OBJECT
-
-public:
-    explicit WordCountLabel(QWidget* parent = nullptr);
-
-    /// Shows `count` words; rolls when `animate` is true, the label is visible and animations are on.
-    void setCount(int count, bool animate = true);
-    int count() const { return m_count; }
-    bool isRolling() const { return m_roll->isMoving(); }
-    /// The text being rolled away from (empty when at rest).
-    QString previousText() const { return isRolling() ? m_previous : QString(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    int m_count = -1;
-    QString m_previous;
-    vsp::SpringValue* m_roll;
 };
 
 namespace vsp::motion {

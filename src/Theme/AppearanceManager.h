@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/Theme/Palette.h"
+#include "Theme/Palette.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "Editor/PendingAudioPreview.h"
+#include "Editor/Compose/PendingAudioPreview.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Palette.h"
-#include "Editor/ComposeMotion.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
+#include "Theme/Transitions.h"
 #include "Media/AudioClipRow.h"
 
 #include <QFile>

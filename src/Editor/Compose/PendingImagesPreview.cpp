@@ -1,10 +1,10 @@
-#include "Editor/PendingImagesPreview.h"
+#include "Editor/Compose/PendingImagesPreview.h"
 
-#include "App/Theme/AppearanceManager.h"
-#include "App/Theme/Fonts.h"
-#include "App/Theme/Palette.h"
-#include "App/Theme/SymbolIcons.h"
-#include "Editor/ComposeMotion.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 
 #include <QHBoxLayout>
 #include <QImageReader>

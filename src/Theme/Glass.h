@@ -1,7 +1,7 @@
 #pragma once
 
-#include "App/Theme/Palette.h"
-#include "App/Theme/Spring.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
 
 #include <QAbstractButton>
 #include <QWidget>

@@ -1,0 +1,7 @@
+#include "common/TestSupport.h"
+
+#include "ThemeTest.h"
+
+#include <QApplication>
+
+VESPERLOG_TEST_MAIN(QApplication, ThemeTest)
