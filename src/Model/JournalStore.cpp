@@ -5,7 +5,6 @@
 #include "Model/FileIO.h"
 #include "Model/Log.h"
 #include "Model/ReminderScheduler.h"
-#include "Model/UserDefaults.h"
 #include "Model/Uuid.h"
 
 #include <QDir>
@@ -17,11 +16,6 @@
 #include <cmath>
 
 namespace {
-
-const QString kPinnedKey = QStringLiteral("pinnedIDs");
-const QString kTagColorsKey = QStringLiteral("tagColors");
-const QString kSortOrderKey = QStringLiteral("sortOrder");
-const QString kTotalSaveCountKey = QStringLiteral("totalSaveCount");
 
 template <typename T, typename Signal>
 void assign(JournalStore* store, T& member, const T& value, Signal signal)
@@ -69,19 +63,16 @@ JournalStore::JournalStore(QObject* parent)
     if (!m_entries.isEmpty()) {
         m_selectedEntryID = m_entries.first().id;
     }
-    m_sortNewestFirst = UserDefaults::instance().string(kSortOrderKey, QStringLiteral("newest")) == QLatin1String("newest");
+    m_sortNewestFirst = m_settings.sortOrder() == QLatin1String("newest");
     loadTagColors();
     loadPinned();
     purgeExpiredTrash();
     warmSearchText();
 
-    // The settings window binds "sortOrder" too: follow it so the list and the stored key never disagree.
-    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
-        if (key == kSortOrderKey) {
-            setSortNewestFirst(UserDefaults::instance().string(kSortOrderKey, QStringLiteral("newest"))
-                               == QLatin1String("newest"));
-        }
-    });
+    // The settings window sets the sort order too: follow it so the list and the stored value never
+    // disagree.
+    connect(&m_settings, &AppSettings::sortOrderChanged, this,
+            [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
 }
 
 JournalStore::~JournalStore() = default;
@@ -212,26 +203,13 @@ void JournalStore::loadTrash()
 
 void JournalStore::loadTagColors()
 {
-    const auto data = UserDefaults::instance().data(kTagColorsKey);
-    if (!data) {
-        return;
-    }
-    if (const auto pairs = vsp::decodeStringMap(*data)) {
-        for (const auto& [tag, color] : *pairs) {
-            m_tagColors.insert(tag, color);
-        }
-    }
+    m_tagColors = m_settings.tagColors();
 }
 
 void JournalStore::loadPinned()
 {
-    const auto data = UserDefaults::instance().data(kPinnedKey);
-    if (!data) {
-        return;
-    }
-    if (const auto ids = vsp::decodeUuidArray(*data)) {
-        m_pinnedIDs = QSet<QUuid>(ids->begin(), ids->end());
-    }
+    const QList<QUuid> ids = m_settings.pinnedIDs();
+    m_pinnedIDs = QSet<QUuid>(ids.begin(), ids.end());
 }
 
 void JournalStore::save()
@@ -292,17 +270,15 @@ void JournalStore::saveTrash()
 
 void JournalStore::savePinned()
 {
-    UserDefaults::instance().setValue(kPinnedKey, vsp::encodeUuidArray(m_pinnedIDs.values()));
+    QList<QUuid> ids = m_pinnedIDs.values();
+    // In a fixed order, so the same pins always store the same bytes.
+    std::sort(ids.begin(), ids.end());
+    m_settings.setPinnedIDs(ids);
 }
 
 void JournalStore::saveTagColors()
 {
-    QList<std::pair<QString, QString>> pairs;
-    pairs.reserve(m_tagColors.size());
-    for (auto it = m_tagColors.cbegin(); it != m_tagColors.cend(); ++it) {
-        pairs.append({it.key(), it.value()});
-    }
-    UserDefaults::instance().setValue(kTagColorsKey, vsp::encodeStringMap(pairs));
+    m_settings.setTagColors(m_tagColors);
 }
 
 // ---------------------------------------------------------------- published state
@@ -528,8 +504,7 @@ void JournalStore::togglePin(const JournalEntry& entry)
 void JournalStore::toggleSortOrder()
 {
     setSortNewestFirst(!m_sortNewestFirst);
-    UserDefaults::instance().setValue(kSortOrderKey,
-                                      m_sortNewestFirst ? QStringLiteral("newest") : QStringLiteral("oldest"));
+    m_settings.setSortOrder(m_sortNewestFirst ? QStringLiteral("newest") : QStringLiteral("oldest"));
 }
 
 void JournalStore::deleteTag(const QString& tag)
@@ -567,9 +542,8 @@ void JournalStore::clearTagColor(const QString& tag)
 
 void JournalStore::requestReviewIfAppropriate()
 {
-    UserDefaults& defaults = UserDefaults::instance();
-    const qint64 n = defaults.integer(kTotalSaveCountKey, 0) + 1;
-    defaults.setValue(kTotalSaveCountKey, n);
+    const qint64 n = m_settings.totalSaveCount() + 1;
+    m_settings.setTotalSaveCount(n);
     if (n == 5 || (n >= 6 && n % 50 == 0)) {
         QTimer::singleShot(1500, this, [this] { Q_EMIT reviewRequested(); });
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/AppSettings.h"
 #include "Model/JournalEntry.h"
 #include "Model/NavSection.h"
 
@@ -283,4 +284,6 @@ private:
     /// a save succeeds, so a restore whose journal write failed loses nothing.
     QList<TrashedEntry> m_restoredUnsaved;
     bool m_loadedCleanly = true;
+    /// Pins, tag colours, sort order and the save count live in the settings.
+    AppSettings m_settings;
 };

@@ -26,21 +26,6 @@ QString NotificationManager::expirationIdentifier(const QUuid& id)
     return QStringLiteral("com.vesperlog.expiration.") + vsp::uuidText(id);
 }
 
-QString NotificationManager::dailyReminderEnabledKey()
-{
-    return QStringLiteral("dailyReminderEnabled");
-}
-
-QString NotificationManager::dailyReminderHourKey()
-{
-    return QStringLiteral("dailyReminderHour");
-}
-
-QString NotificationManager::dailyReminderMinuteKey()
-{
-    return QStringLiteral("dailyReminderMinute");
-}
-
 void NotificationManager::requestPermission()
 {
     NotificationCenter::instance().requestAuthorization();

@@ -18,15 +18,6 @@ public:
     /// "com.vesperlog.expiration." followed by the id in upper-case text.
     static QString expirationIdentifier(const QUuid& id);
 
-    /// Settings keys of the daily reminder: switch (default false), hour 0-23 (default 20), minute
-    /// 0-59 (default 0).
-    static QString dailyReminderEnabledKey();
-    static QString dailyReminderHourKey();
-    static QString dailyReminderMinuteKey();
-    static constexpr bool kDailyReminderEnabledDefault = false;
-    static constexpr int kDailyReminderHourDefault = 20;
-    static constexpr int kDailyReminderMinuteDefault = 0;
-
     /// Asks whether notifications can be shown; the answer is not used here.
     static void requestPermission();
     /// Replaces the daily reminder "Time to write ✍️" with one at this local time, every day. Does not

@@ -2,6 +2,9 @@
 
 #include "Model/Log.h"
 
+#include <QEvent>
+#include <QLockFile>
+
 #include <cmath>
 
 UserDefaults& UserDefaults::instance()
@@ -12,8 +15,20 @@ UserDefaults& UserDefaults::instance()
 
 UserDefaults::UserDefaults()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vesperlog"),
-                                             QStringLiteral("Vesperlog")))
+                                             QStringLiteral("Vesperlog"))),
+      m_retry(new QTimer(this))
 {
+    // Every write of the file goes through writeThrough(): QSettings's own deferred write would wait on
+    // the lock with none of its checks.
+    m_settings->installEventFilter(this);
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(kRetryMs);
+    connect(m_retry, &QTimer::timeout, this, &UserDefaults::writeThrough);
+}
+
+bool UserDefaults::eventFilter(QObject* watched, QEvent* event)
+{
+    return watched == m_settings.get() && event->type() == QEvent::UpdateRequest;
 }
 
 bool UserDefaults::contains(const QString& key) const
@@ -29,8 +44,7 @@ QVariant UserDefaults::value(const QString& key) const
 void UserDefaults::setValue(const QString& key, const QVariant& value)
 {
     m_settings->setValue(key, value);
-    writeThrough();
-    Q_EMIT valueChanged(key);
+    changed(key);
 }
 
 void UserDefaults::remove(const QString& key)
@@ -39,19 +53,81 @@ void UserDefaults::remove(const QString& key)
         return;
     }
     m_settings->remove(key);
-    writeThrough();
+    changed(key);
+}
+
+void UserDefaults::changed(const QString& key)
+{
+    m_unwritten = true;
+    if (m_batchDepth == 0) {
+        writeThrough();
+    }
     Q_EMIT valueChanged(key);
+}
+
+void UserDefaults::beginBatch()
+{
+    ++m_batchDepth;
+}
+
+void UserDefaults::endBatch()
+{
+    Q_ASSERT(m_batchDepth > 0);
+    if (--m_batchDepth == 0 && m_unwritten) {
+        writeThrough();
+    }
 }
 
 void UserDefaults::writeThrough()
 {
     // QSettings otherwise writes from the event loop, which no longer runs once the application is
     // quitting, and this object is never destroyed: a draft kept on quit would never reach the disk.
+    QString holder;
+    if (!freeLock(&holder)) {
+        if (!m_lockReported) {
+            vsp::logFailure(QStringLiteral("settings save"),
+                            QStringLiteral("%1.lock is held by %2; trying again in %3 s")
+                                .arg(m_settings->fileName(), holder)
+                                .arg(kRetryMs / 1000));
+            m_lockReported = true;
+        }
+        m_retry->start();
+        return;
+    }
+    m_retry->stop();
+    m_lockReported = false;
+    m_unwritten = false;
     m_settings->sync();
     if (m_settings->status() == QSettings::AccessError) {
         vsp::logFailure(QStringLiteral("settings save"),
                         QStringLiteral("%1 could not be written").arg(m_settings->fileName()));
     }
+}
+
+bool UserDefaults::freeLock(QString* holder)
+{
+    // QSettings waits for its lock without limit and judges an empty one stale only after 30 s: a
+    // process killed while writing the file froze the next save for that long.
+    QLockFile lock(m_settings->fileName() + QStringLiteral(".lock"));
+    if (lock.tryLock(kLockWaitMs)) {
+        return true; // released again (and removed) as `lock` goes
+    }
+    if (lock.error() != QLockFile::LockFailedError) {
+        // The lock cannot even be made (a missing or read-only folder): the write itself creates the
+        // folder or reports the failure.
+        return true;
+    }
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (lock.getLockInfo(&pid, &host, &application)) {
+        *holder = QStringLiteral("%1 (process %2 on %3)").arg(application).arg(pid).arg(host);
+        return false;
+    }
+    // Still empty or unreadable after the wait: a live writer fills its lock the moment it makes it, so
+    // this one was left by a process that was killed.
+    lock.removeStaleLockFile();
+    return true;
 }
 
 QString UserDefaults::string(const QString& key, const QString& fallback) const
@@ -145,13 +221,15 @@ std::optional<QByteArray> UserDefaults::data(const QString& key) const
 
 void UserDefaults::sync()
 {
-    m_settings->sync();
+    m_unwritten = true;
+    writeThrough();
 }
 
 void UserDefaults::clearAll()
 {
     m_settings->clear();
-    m_settings->sync();
+    m_unwritten = true;
+    writeThrough();
 }
 
 QString UserDefaults::fileName() const

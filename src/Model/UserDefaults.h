@@ -2,16 +2,23 @@
 
 #include <QObject>
 #include <QSettings>
+#include <QTimer>
 #include <QVariant>
 
 #include <memory>
 
-/// The user's settings: one INI-style file, organisation "Vesperlog", application "Vesperlog"
-/// ($XDG_CONFIG_HOME/Vesperlog/Vesperlog.conf). Every reader and writer in the process goes through this
-/// one object, so a write is seen at once by every other reader and announced once per key.
+/// The storage under AppSettings, and only used by it: one INI-style file, organisation "Vesperlog",
+/// application "Vesperlog" ($XDG_CONFIG_HOME/Vesperlog/Vesperlog.conf). Every reader and writer in the
+/// process goes through this one object, so a write is seen at once by every other reader and announced
+/// once per key.
 ///
 /// The typed readers return the default when the key is absent or holds a value of another type.
 /// Nothing is written until a value is set: defaults live with the readers.
+///
+/// The file is written at once after every change, or once at the end of a batch. A write never waits
+/// more than kLockWaitMs for the file's lock ("Vesperlog.conf.lock"): an empty or unreadable lock, which
+/// a process killed while writing leaves behind, is removed as stale; a lock a live process keeps holding
+/// postpones the write, which is tried again kRetryMs later and at the next change.
 class UserDefaults final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UserDefaults)
@@ -35,18 +42,37 @@ public:
     /// Data values (JSON kept in the settings); nothing when absent or not data.
     std::optional<QByteArray> data(const QString& key) const;
 
-    /// Writes pending changes to disk.
+    /// Until the matching endBatch(), changes are kept and announced but the file is not written; the
+    /// outermost endBatch() writes it once when anything changed. Nests.
+    void beginBatch();
+    void endBatch();
+
+    /// Writes pending changes to disk now (as a change outside a batch would).
     void sync();
     /// Forgets every key (used by tests to start from a first launch).
     void clearAll();
     /// The settings file's path.
     QString fileName() const;
 
+    static constexpr int kLockWaitMs = 300;
+    static constexpr int kRetryMs = 2000;
+
 Q_SIGNALS:
     void valueChanged(const QString& key);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     UserDefaults();
+    void changed(const QString& key);
     void writeThrough();
+    /// Whether the file may be written now; when a live process holds its lock, false and `holder` names it.
+    bool freeLock(QString* holder);
+
     std::unique_ptr<QSettings> m_settings;
+    QTimer* m_retry = nullptr;
+    int m_batchDepth = 0;
+    bool m_unwritten = false;
+    bool m_lockReported = false;
 };

@@ -6,9 +6,11 @@
 #include "Model/UserDefaults.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QScopeGuard>
+#include <QLockFile>
 #include <QMetaProperty>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -17,21 +19,120 @@
 
 namespace {
 
-QMetaProperty propertyOf(const QString& key)
+/// One stored setting: its property, its key, its default, a value to write, the value a later launch
+/// reads back from the INI file for it, and a stored value of the wrong type.
+struct Row {
+    const char* property;
+    QString key;
+    QVariant fallback;
+    QVariant written;
+    QVariant inFile;
+    QVariant wrongType;
+};
+
+const QUuid kPin = QUuid::fromString(QStringLiteral("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"));
+
+const std::vector<Row>& rows()
 {
-    const QMetaObject& meta = AppSettings::staticMetaObject;
-    return meta.property(meta.indexOfProperty(key.toLatin1().constData()));
+    using L = QLatin1StringView;
+    static const std::vector<Row> all = {
+        {"defaultEntryType", L("defaultEntryType"), QStringLiteral("Journal"), QStringLiteral("Idea"),
+         QStringLiteral("Idea"), 42},
+        {"autoSaveDraft", L("autoSaveDraft"), true, false, QStringLiteral("false"), QStringLiteral("maybe")},
+        {"showWordCount", L("showWordCount"), true, false, QStringLiteral("false"), 0.0},
+        {"showMoodSelector", L("showMoodSelector"), true, false, QStringLiteral("false"), QStringLiteral("no")},
+        {"userName", L("userName"), QString(), QStringLiteral("Ada \u00c5"), QStringLiteral("Ada \u00c5"), 7},
+        {"journalName", L("journalName"), QStringLiteral("Vesperlog"), QStringLiteral("Night Book"),
+         QStringLiteral("Night Book"), 42},
+        {"appearanceMode", L("appearanceMode"), QStringLiteral("dark"), QStringLiteral("light"),
+         QStringLiteral("light"), QStringList{QStringLiteral("light")}},
+        {"readingFontSize", L("readingFontSize"), 15.0, 18.5, QStringLiteral("18.5"), true},
+        {"writingFontSize", L("writingFontSize"), 15.0, 21.0, QStringLiteral("21"), QStringLiteral("large")},
+        {"compactListView", L("compactListView"), false, true, QStringLiteral("true"), 1.0},
+        {"showEntryPreviews", L("showEntryPreviews"), true, false, QStringLiteral("false"), 0.0},
+        {"accentColorPreset", L("accentColorPreset"), QStringLiteral("yellow"), QStringLiteral("teal"),
+         QStringLiteral("teal"), QByteArray("teal")},
+        {"captureWeatherLocation", L("captureWeatherLocation"), true, false, QStringLiteral("false"),
+         QStringLiteral("off")},
+        {"autoBackup", L("autoBackup"), false, true, QStringLiteral("true"), QStringLiteral("yes")},
+        {"hasCompletedOnboarding", L("hasCompletedOnboarding"), false, true, QStringLiteral("true"), 1},
+        {"appLockEnabled", L("appLockEnabled"), false, true, QStringLiteral("true"), QStringLiteral("on")},
+        {"lockOnBackground", L("lockOnBackground"), false, true, QStringLiteral("true"), 1.0},
+        {"autoUpdates", L("autoUpdates"), true, false, QStringLiteral("false"), QStringLiteral("never")},
+        {"dailyWordGoal", L("dailyWordGoal"), 0, 500, QStringLiteral("500"), QStringLiteral("many")},
+        {"dailyReminderEnabled", L("dailyReminderEnabled"), false, true, QStringLiteral("true"), 2.5},
+        {"dailyReminderHour", L("dailyReminderHour"), 20, 7, QStringLiteral("7"), 24},
+        {"dailyReminderMinute", L("dailyReminderMinute"), 0, 45, QStringLiteral("45"), 60},
+        {"sortOrder", L("sortOrder"), QStringLiteral("newest"), QStringLiteral("oldest"), QStringLiteral("oldest"),
+         true},
+        {"pinnedIDs", L("pinnedIDs"), QVariant::fromValue(QList<QUuid>()), QVariant::fromValue(QList<QUuid>{kPin}),
+         QByteArray("[\"6F9619FF-8B86-D011-B42D-00C04FC964FF\"]"), QByteArray("[\"not-a-uuid\"]")},
+        {"tagColors", L("tagColors"), QVariant::fromValue(QHash<QString, QString>()),
+         QVariant::fromValue(QHash<QString, QString>{{QStringLiteral("work"), QStringLiteral("#F87171")},
+                                                     {QStringLiteral("art"), QStringLiteral("#60A5FA")}}),
+         QByteArray(R"({"art":"#60A5FA","work":"#F87171"})"), QByteArray(R"({"a":1})")},
+        {"totalSaveCount", L("totalSaveCount"), qint64(0), qint64(7), QStringLiteral("7"), QStringLiteral("lots")},
+        {"draftTitle", L("draftTitle"), QString(), QStringLiteral(" Half a thought"),
+         QStringLiteral(" Half a thought"), 3},
+        {"draftBody", L("draftBody"), QString(), QStringLiteral("line one\nline two"),
+         QStringLiteral("line one\nline two"), QByteArray("body")},
+        {"draftBodyRTF", L("draftBodyRTF"), QByteArray(), QByteArray("{\\rtf1 x}"), QByteArray("{\\rtf1 x}"),
+         QStringLiteral("{\\rtf1 x}")},
+        // One tag: the INI file would read a plain list of one text back as a text.
+        {"draftTags", L("draftTags"), QStringList(), QStringList{QStringLiteral("work")},
+         QByteArray("[\"work\"]"), QByteArray("[1]")},
+        {"draftType", L("draftType"), QString(), QStringLiteral("Note"), QStringLiteral("Note"), 1},
+        {"updateChecked", L("vesperlog.updateChecked"), QDateTime(),
+         QDateTime(QDate(2026, 3, 1), QTime(9, 30), Qt::UTC), QDateTime(QDate(2026, 3, 1), QTime(9, 30), Qt::UTC),
+         QStringLiteral("2026-03-01")},
+        {"updatePending", L("vesperlog.updatePending"), QString(), QStringLiteral("2.1.0"), QStringLiteral("2.1.0"),
+         210},
+        // Set by hand only: the row stores its value under the key directly.
+        {"updateFeed", L("vesperlog.updateFeed"), QString(), QStringLiteral("https://example.org/feed.json"),
+         QStringLiteral("https://example.org/feed.json"), QByteArray("https://example.org")},
+        {"mainWindowGeometry", L("mainWindowGeometry"), QByteArray(), QByteArray("\x01\xd9\xd0\xcb\0\x03", 6),
+         QByteArray("\x01\xd9\xd0\xcb\0\x03", 6), QStringLiteral("0,0,800,600")},
+        {"composeWindowGeometry", L("composeWindowGeometry"), QByteArray(), QByteArray("\x01\xd9\xd0\xcb", 4),
+         QByteArray("\x01\xd9\xd0\xcb", 4), 800},
+    };
+    return all;
 }
 
-// One spy per property's change signal.
-std::vector<std::unique_ptr<QSignalSpy>> spyAll(AppSettings& settings)
+QMetaProperty propertyOf(const char* name)
 {
-    std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (const QString& key : AppSettings::keys()) {
-        const QMetaProperty p = propertyOf(key);
-        spies.push_back(std::make_unique<QSignalSpy>(&settings, p.notifySignal()));
+    const QMetaObject& meta = AppSettings::staticMetaObject;
+    return meta.property(meta.indexOfProperty(name));
+}
+
+void addRowColumns()
+{
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("fallback");
+    QTest::addColumn<QVariant>("written");
+    QTest::addColumn<QVariant>("inFile");
+    QTest::addColumn<QVariant>("wrongType");
+    for (const Row& r : rows()) {
+        QTest::newRow(r.property) << QByteArray(r.property) << r.key << r.fallback << r.written << r.inFile
+                                  << r.wrongType;
+    }
+}
+
+/// One spy per property's change signal, by property name.
+std::map<QByteArray, std::unique_ptr<QSignalSpy>> spyAll(AppSettings& settings)
+{
+    std::map<QByteArray, std::unique_ptr<QSignalSpy>> spies;
+    const QMetaObject& meta = AppSettings::staticMetaObject;
+    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+        spies[meta.property(i).name()] = std::make_unique<QSignalSpy>(&settings, meta.property(i).notifySignal());
     }
     return spies;
+}
+
+QByteArray fileBytes()
+{
+    QFile file(AppSettings::fileName());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -41,145 +142,139 @@ void AppSettingsTest::init()
     vsp::test::resetUserFolders();
 }
 
-void AppSettingsTest::firstLaunch_everyKeyReadsItsDefault_andNothingIsWritten()
+void AppSettingsTest::everyProperty_isAStoredKeyWithItsOwnSignal()
 {
-    const QList<std::pair<QString, QVariant>> expected{
-        {QStringLiteral("defaultEntryType"), QStringLiteral("Journal")},
-        {QStringLiteral("autoSaveDraft"), true},
-        {QStringLiteral("showWordCount"), true},
-        {QStringLiteral("showMoodSelector"), true},
-        {QStringLiteral("userName"), QString()},
-        {QStringLiteral("journalName"), QStringLiteral("Vesperlog")},
-        {QStringLiteral("appearanceMode"), QStringLiteral("dark")},
-        {QStringLiteral("readingFontSize"), 15.0},
-        {QStringLiteral("writingFontSize"), 15.0},
-        {QStringLiteral("compactListView"), false},
-        {QStringLiteral("showEntryPreviews"), true},
-        {QStringLiteral("accentColorPreset"), QStringLiteral("yellow")},
-        {QStringLiteral("captureWeatherLocation"), true},
-    };
-    AppSettings settings;
-    QCOMPARE(AppSettings::keys().size(), 13);
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        const auto& [key, value] = expected[i];
-        QCOMPARE(AppSettings::keys().at(i), key);
-        QCOMPARE(AppSettings::defaultValue(key), value);
-        const QMetaProperty p = propertyOf(key);
-        QVERIFY2(p.isValid() && p.hasNotifySignal() && p.isWritable(), qPrintable(key));
-        QCOMPARE(p.read(&settings), value);
+    const QMetaObject& meta = AppSettings::staticMetaObject;
+    QCOMPARE(meta.propertyCount() - meta.propertyOffset(), qsizetype(rows().size()));
+    QSet<int> signalIndexes;
+    for (const Row& r : rows()) {
+        const QMetaProperty p = propertyOf(r.property);
+        QVERIFY2(p.isValid() && p.hasNotifySignal(), r.property);
+        QCOMPARE(p.isWritable(), QByteArray(r.property) != "updateFeed");
+        signalIndexes.insert(p.notifySignalIndex());
     }
-    QVERIFY(!AppSettings::defaultValue(QStringLiteral("sortOrder")).isValid());
-
-    UserDefaults::instance().sync();
-    QSettings file(UserDefaults::instance().fileName(), QSettings::IniFormat);
-    for (const QString& key : AppSettings::keys()) {
-        QVERIFY2(!UserDefaults::instance().contains(key), qPrintable(key));
-        QVERIFY2(!file.contains(key), qPrintable(key));
-    }
+    QCOMPARE(signalIndexes.size(), qsizetype(rows().size()));
 }
 
-void AppSettingsTest::write_isSeenEverywhere_withOneSignalPerKey_data()
+void AppSettingsTest::firstLaunch_readsTheDefault_andWritesNothing_data()
 {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("value");
-    QTest::newRow("defaultEntryType") << QStringLiteral("defaultEntryType") << QVariant(QStringLiteral("Idea"));
-    QTest::newRow("autoSaveDraft") << QStringLiteral("autoSaveDraft") << QVariant(false);
-    QTest::newRow("showWordCount") << QStringLiteral("showWordCount") << QVariant(false);
-    QTest::newRow("showMoodSelector") << QStringLiteral("showMoodSelector") << QVariant(false);
-    QTest::newRow("userName") << QStringLiteral("userName") << QVariant(QStringLiteral("Ada \u00c5"));
-    QTest::newRow("journalName") << QStringLiteral("journalName") << QVariant(QStringLiteral("Night Book"));
-    QTest::newRow("appearanceMode") << QStringLiteral("appearanceMode") << QVariant(QStringLiteral("light"));
-    QTest::newRow("readingFontSize") << QStringLiteral("readingFontSize") << QVariant(18.5);
-    QTest::newRow("writingFontSize") << QStringLiteral("writingFontSize") << QVariant(21.0);
-    QTest::newRow("compactListView") << QStringLiteral("compactListView") << QVariant(true);
-    QTest::newRow("showEntryPreviews") << QStringLiteral("showEntryPreviews") << QVariant(false);
-    QTest::newRow("accentColorPreset") << QStringLiteral("accentColorPreset") << QVariant(QStringLiteral("teal"));
-    QTest::newRow("captureWeatherLocation") << QStringLiteral("captureWeatherLocation") << QVariant(false);
+    addRowColumns();
 }
 
-void AppSettingsTest::write_isSeenEverywhere_withOneSignalPerKey()
+void AppSettingsTest::firstLaunch_readsTheDefault_andWritesNothing()
 {
+    QFETCH(QByteArray, property);
     QFETCH(QString, key);
-    QFETCH(QVariant, value);
+    QFETCH(QVariant, fallback);
+    AppSettings settings;
+
+    QCOMPARE(propertyOf(property).read(&settings), fallback);
+    QSettings file(AppSettings::fileName(), QSettings::IniFormat);
+    QVERIFY(!file.contains(key));
+}
+
+void AppSettingsTest::write_isSeenEverywhere_andReadBackFromTheFile_data()
+{
+    addRowColumns();
+}
+
+void AppSettingsTest::write_isSeenEverywhere_andReadBackFromTheFile()
+{
+    QFETCH(QByteArray, property);
+    QFETCH(QString, key);
+    QFETCH(QVariant, written);
+    QFETCH(QVariant, inFile);
+    const QMetaProperty p = propertyOf(property);
     AppSettings writer;
     AppSettings reader;
     const auto writerSpies = spyAll(writer);
     const auto readerSpies = spyAll(reader);
-    QSignalSpy defaultsSpy(&UserDefaults::instance(), &UserDefaults::valueChanged);
 
-    QVERIFY(propertyOf(key).write(&writer, value));
-
-    QCOMPARE(propertyOf(key).read(&reader), value);
-    QCOMPARE(propertyOf(key).read(&writer), value);
-    QCOMPARE(UserDefaults::instance().value(key), value);
-    QCOMPARE(defaultsSpy.count(), 1);
-    const qsizetype index = AppSettings::keys().indexOf(key);
-    for (size_t i = 0; i < writerSpies.size(); ++i) {
-        const int expected = qsizetype(i) == index ? 1 : 0;
-        QCOMPARE(writerSpies[i]->count(), expected);
-        QCOMPARE(readerSpies[i]->count(), expected);
+    if (p.isWritable()) {
+        QVERIFY(p.write(&writer, written));
+    } else {
+        UserDefaults::instance().setValue(key, written);
     }
+
+    QCOMPARE(p.read(&reader), written);
+    for (const auto& [name, spy] : writerSpies) {
+        QCOMPARE(spy->count(), name == property ? 1 : 0);
+        QCOMPARE(readerSpies.at(name)->count(), name == property ? 1 : 0);
+    }
+    // What a later launch finds in the file, read back as such.
+    const QVariant fromFile = QSettings(AppSettings::fileName(), QSettings::IniFormat).value(key);
+    QCOMPARE(fromFile, inFile);
+    AppSettings::clearAll();
+    UserDefaults::instance().setValue(key, fromFile);
+    QCOMPARE(p.read(&reader), written);
+}
+
+void AppSettingsTest::wrongType_readsDefault_data()
+{
+    addRowColumns();
+}
+
+void AppSettingsTest::wrongType_readsDefault()
+{
+    QFETCH(QByteArray, property);
+    QFETCH(QString, key);
+    QFETCH(QVariant, fallback);
+    QFETCH(QVariant, wrongType);
+    UserDefaults::instance().setValue(key, wrongType);
+    AppSettings settings;
+
+    QCOMPARE(propertyOf(property).read(&settings), fallback);
 }
 
 void AppSettingsTest::writeOfUnchangedValue_announcesNothing()
 {
     AppSettings settings;
     settings.setWritingFontSize(17);
-    QSignalSpy spy(&settings, &AppSettings::writingFontSizeChanged);
+    settings.setTagColors({{QStringLiteral("b"), QStringLiteral("#000000")}, {QStringLiteral("a"), QStringLiteral("#FFFFFF")}});
+    QSignalSpy sizeSpy(&settings, &AppSettings::writingFontSizeChanged);
+    QSignalSpy colorSpy(&settings, &AppSettings::tagColorsChanged);
 
     settings.setWritingFontSize(17);
-    QCOMPARE(spy.count(), 0);
+    settings.setTagColors({{QStringLiteral("a"), QStringLiteral("#FFFFFF")}, {QStringLiteral("b"), QStringLiteral("#000000")}});
+    QCOMPARE(sizeSpy.count(), 0);
+    QCOMPARE(colorSpy.count(), 0);
 
     settings.setWritingFontSize(16);
-    QCOMPARE(spy.count(), 1);
+    QCOMPARE(sizeSpy.count(), 1);
     QCOMPARE(settings.writingFontSize(), 16.0);
 }
 
-void AppSettingsTest::wrongType_readsDefault_data()
+void AppSettingsTest::removingValues_data()
 {
+    // The values that stand for "none" remove their key rather than store an empty value.
+    QTest::addColumn<QByteArray>("property");
     QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("stored");
-    QTest::newRow("font size as words") << QStringLiteral("writingFontSize") << QVariant(QStringLiteral("large"));
-    QTest::newRow("font size as flag") << QStringLiteral("readingFontSize") << QVariant(true);
-    QTest::newRow("font size not finite") << QStringLiteral("readingFontSize") << QVariant(qInf());
-    QTest::newRow("flag as words") << QStringLiteral("autoSaveDraft") << QVariant(QStringLiteral("maybe"));
-    QTest::newRow("flag as number") << QStringLiteral("showEntryPreviews") << QVariant(0.0);
-    QTest::newRow("text as number") << QStringLiteral("journalName") << QVariant(42);
-    QTest::newRow("text as list") << QStringLiteral("appearanceMode") << QVariant(QStringList{QStringLiteral("light")});
-    QTest::newRow("text as data") << QStringLiteral("accentColorPreset") << QVariant(QByteArray("teal"));
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QVariant>("none");
+    QTest::newRow("rich text") << QByteArray("draftBodyRTF") << QStringLiteral("draftBodyRTF")
+                               << QVariant(QByteArray("{\\rtf1}")) << QVariant(QByteArray());
+    QTest::newRow("check time") << QByteArray("updateChecked") << QStringLiteral("vesperlog.updateChecked")
+                                << QVariant(QDateTime::currentDateTimeUtc()) << QVariant(QDateTime());
+    QTest::newRow("pending version") << QByteArray("updatePending") << QStringLiteral("vesperlog.updatePending")
+                                     << QVariant(QStringLiteral("3.0")) << QVariant(QString());
 }
 
-void AppSettingsTest::wrongType_readsDefault()
+void AppSettingsTest::removingValues()
 {
+    QFETCH(QByteArray, property);
     QFETCH(QString, key);
-    QFETCH(QVariant, stored);
-    UserDefaults::instance().setValue(key, stored);
+    QFETCH(QVariant, value);
+    QFETCH(QVariant, none);
     AppSettings settings;
+    const QMetaProperty p = propertyOf(property);
+    QVERIFY(p.write(&settings, value));
+    QSignalSpy spy(&settings, p.notifySignal());
 
-    QCOMPARE(propertyOf(key).read(&settings), AppSettings::defaultValue(key));
-}
+    QVERIFY(p.write(&settings, none));
 
-void AppSettingsTest::textValuesFromTheSettingsFile_areRead_data()
-{
-    // The INI file keeps numbers and flags as text; a later launch reads them back as such.
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QVariant>("expected");
-    QTest::newRow("double") << QStringLiteral("writingFontSize") << QStringLiteral("17.5") << QVariant(17.5);
-    QTest::newRow("whole double") << QStringLiteral("readingFontSize") << QStringLiteral("20") << QVariant(20.0);
-    QTest::newRow("false") << QStringLiteral("showWordCount") << QStringLiteral("false") << QVariant(false);
-    QTest::newRow("true") << QStringLiteral("compactListView") << QStringLiteral("true") << QVariant(true);
-}
-
-void AppSettingsTest::textValuesFromTheSettingsFile_areRead()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, text);
-    QFETCH(QVariant, expected);
-    UserDefaults::instance().setValue(key, text);
-    AppSettings settings;
-
-    QCOMPARE(propertyOf(key).read(&settings), expected);
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(!UserDefaults::instance().contains(key));
+    QVERIFY(!QSettings(AppSettings::fileName(), QSettings::IniFormat).contains(key));
 }
 
 void AppSettingsTest::resolvedDefaultEntryType_data()
@@ -198,59 +293,120 @@ void AppSettingsTest::resolvedDefaultEntryType()
 {
     QFETCH(QVariant, stored);
     QFETCH(JournalEntry::EntryType, type);
-    if (stored.isValid()) {
-        UserDefaults::instance().setValue(QStringLiteral("defaultEntryType"), stored);
-    }
     AppSettings settings;
+    if (stored.isValid()) {
+        settings.setDefaultEntryType(stored.toString());
+    }
 
     QCOMPARE(settings.resolvedDefaultEntryType(), type);
-}
-
-void AppSettingsTest::writtenValues_reachTheSettingsFile()
-{
-    AppSettings settings;
-    settings.setUserName(QStringLiteral("Ada"));
-    settings.setReadingFontSize(19);
-    settings.setCompactListView(true);
-    UserDefaults::instance().sync();
-
-    QSettings file(UserDefaults::instance().fileName(), QSettings::IniFormat);
-    QCOMPARE(file.value(QStringLiteral("userName")).toString(), QStringLiteral("Ada"));
-    QCOMPARE(file.value(QStringLiteral("readingFontSize")).toDouble(), 19.0);
-    QCOMPARE(file.value(QStringLiteral("compactListView")).toString(), QStringLiteral("true"));
-    // Only what was written is there.
-    QVERIFY(!file.contains(QStringLiteral("journalName")));
 }
 
 void AppSettingsTest::writeAndRemove_reachTheFileAtOnce_withoutTheEventLoop()
 {
     // A draft is kept while the application quits, when no event loop is left to write the file later.
-    UserDefaults& defaults = UserDefaults::instance();
-    auto fileText = [&] {
-        QFile file(defaults.fileName());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    defaults.setValue(QStringLiteral("draftBody"), QStringLiteral("words kept on quit"));
-    QVERIFY2(fileText().contains(QStringLiteral("draftBody=words kept on quit")), qPrintable(fileText()));
+    AppSettings settings;
+    settings.setDraftBody(QStringLiteral("words kept on quit"));
+    QVERIFY2(fileBytes().contains("draftBody=words kept on quit"), fileBytes().constData());
 
-    defaults.remove(QStringLiteral("draftBody"));
-    QVERIFY2(!fileText().contains(QStringLiteral("draftBody")), qPrintable(fileText()));
+    settings.clearDraft();
+    QVERIFY2(!fileBytes().contains("draftBody"), fileBytes().constData());
+}
+
+void AppSettingsTest::batch_writesTheFileOnce_andAnnouncesAtOnce()
+{
+    AppSettings settings;
+    settings.setUserName(QStringLiteral("Ada"));
+    const QByteArray before = fileBytes();
+    QSignalSpy titleSpy(&settings, &AppSettings::draftTitleChanged);
+    {
+        const AppSettings::Batch batch;
+        settings.setDraftTitle(QStringLiteral("Title"));
+        QCOMPARE(titleSpy.count(), 1);
+        QCOMPARE(settings.draftTitle(), QStringLiteral("Title"));
+        {
+            const AppSettings::Batch inner;
+            settings.setDraftBody(QStringLiteral("Body"));
+            settings.setDraftBodyRTF(QByteArray("{\\rtf1 Body}"));
+        }
+        settings.setDraftTags({QStringLiteral("a"), QStringLiteral("b")});
+        settings.setDraftType(QStringLiteral("Idea"));
+        // Nothing reached the file yet, not even at the end of the inner batch.
+        QCOMPARE(fileBytes(), before);
+    }
+    const QByteArray after = fileBytes();
+    for (const char* line : {"draftTitle=Title", "draftBody=Body", "draftBodyRTF=", "draftTags=", "draftType=Idea",
+                             "userName=Ada"}) {
+        QVERIFY2(after.contains(line), line);
+    }
+
+    {
+        const AppSettings::Batch batch;
+        settings.clearDraft();
+        QCOMPARE(fileBytes(), after);
+    }
+    QVERIFY2(!fileBytes().contains("draft"), fileBytes().constData());
+}
+
+void AppSettingsTest::emptyLockLeftByACrash_doesNotDelayAWrite()
+{
+    AppSettings settings;
+    settings.setUserName(QStringLiteral("Ada"));
+    const QString lockPath = AppSettings::fileName() + QStringLiteral(".lock");
+    QFile lock(lockPath);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    settings.setJournalName(QStringLiteral("After the crash"));
+    const qint64 elapsed = timer.elapsed();
+
+    QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+    QVERIFY(fileBytes().contains("journalName=After the crash"));
+    QVERIFY(!QFile::exists(lockPath));
+}
+
+void AppSettingsTest::lockHeldByALiveProcess_postponesTheWrite_andLosesNothing()
+{
+    AppSettings settings;
+    settings.setUserName(QStringLiteral("Ada"));
+    // This process stands for another copy of the app that is writing the file just now.
+    auto held = std::make_unique<QLockFile>(AppSettings::fileName() + QStringLiteral(".lock"));
+    QVERIFY(held->tryLock(0));
+    vsp::test::StdoutCapture out;
+
+    QElapsedTimer timer;
+    timer.start();
+    settings.setJournalName(QStringLiteral("Held"));
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+
+    QCOMPARE(settings.journalName(), QStringLiteral("Held"));
+    QVERIFY(!fileBytes().contains("journalName"));
+    QCOMPARE(out.lines().size(), 1);
+    QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: settings save failed \u2014 ")),
+             qPrintable(out.lines().first()));
+
+    held.reset();
+    settings.setUserName(QStringLiteral("Grace"));
+    QVERIFY(fileBytes().contains("journalName=Held"));
+    QVERIFY(fileBytes().contains("userName=Grace"));
+    QCOMPARE(out.lines().size(), 1);
 }
 
 void AppSettingsTest::unwritableSettingsFile_printsOneLine_andKeepsTheValue()
 {
-    UserDefaults& defaults = UserDefaults::instance();
-    const QString path = defaults.fileName();
+    const QString path = AppSettings::fileName();
     QFile::remove(path);
     // A folder where the file should be cannot be replaced, even by an all-powerful user.
     QVERIFY(QDir().mkpath(path));
     const auto removeFolder = qScopeGuard([&] { QDir(path).removeRecursively(); });
     vsp::test::StdoutCapture out;
+    AppSettings settings;
 
-    defaults.setValue(QStringLiteral("userName"), QStringLiteral("Ada"));
+    settings.setUserName(QStringLiteral("Ada"));
 
     QCOMPARE(out.lines().size(), 1);
     QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: settings save failed \u2014 ")),
              qPrintable(out.lines().first()));
-    QCOMPARE(defaults.string(QStringLiteral("userName"), QString()), QStringLiteral("Ada"));
+    QCOMPARE(settings.userName(), QStringLiteral("Ada"));
 }

@@ -8,17 +8,21 @@ class AppSettingsTest final : public QObject {
 private Q_SLOTS:
     void init();
 
-    void firstLaunch_everyKeyReadsItsDefault_andNothingIsWritten();
-    void write_isSeenEverywhere_withOneSignalPerKey_data();
-    void write_isSeenEverywhere_withOneSignalPerKey();
-    void writeOfUnchangedValue_announcesNothing();
+    void everyProperty_isAStoredKeyWithItsOwnSignal();
+    void firstLaunch_readsTheDefault_andWritesNothing_data();
+    void firstLaunch_readsTheDefault_andWritesNothing();
+    void write_isSeenEverywhere_andReadBackFromTheFile_data();
+    void write_isSeenEverywhere_andReadBackFromTheFile();
     void wrongType_readsDefault_data();
     void wrongType_readsDefault();
-    void textValuesFromTheSettingsFile_areRead_data();
-    void textValuesFromTheSettingsFile_areRead();
+    void writeOfUnchangedValue_announcesNothing();
+    void removingValues_data();
+    void removingValues();
     void resolvedDefaultEntryType_data();
     void resolvedDefaultEntryType();
-    void writtenValues_reachTheSettingsFile();
     void writeAndRemove_reachTheFileAtOnce_withoutTheEventLoop();
+    void batch_writesTheFileOnce_andAnnouncesAtOnce();
+    void emptyLockLeftByACrash_doesNotDelayAWrite();
+    void lockHeldByALiveProcess_postponesTheWrite_andLosesNothing();
     void unwritableSettingsFile_printsOneLine_andKeepsTheValue();
 };

@@ -1,6 +1,6 @@
 #include "common/TestSupport.h"
 
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +57,7 @@ QString testHome()
 
 void resetUserFolders()
 {
-    UserDefaults::instance().clearAll();
+    AppSettings::clearAll();
     const QString home = testHome();
     for (const char* sub : {"data", "config", "state", "cache", "Documents", "Downloads"}) {
         QDir dir(home + u'/' + QLatin1String(sub));
