@@ -3,7 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vsp {
 
@@ -55,27 +61,89 @@ FileRead readWholeFile(const QString& path)
     return result;
 }
 
+namespace {
+
+QString systemError(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool fail(QString* error, const QString& text)
+{
+    if (error) {
+        *error = text;
+    }
+    return false;
+}
+
+} // namespace
+
+QString resolveLinks(const QString& path)
+{
+    QString current = QFileInfo(path).absoluteFilePath();
+    for (int hops = 0; hops < 32; ++hops) {
+        const QFileInfo info(current);
+        if (!info.isSymLink()) {
+            return current;
+        }
+        current = info.symLinkTarget();
+    }
+    return {};
+}
+
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) {
-            *error = file.errorString();
-        }
-        return false;
+    const QString target = resolveLinks(path);
+    if (target.isEmpty()) {
+        return fail(error, systemError(ELOOP));
     }
-    if (file.write(bytes) != bytes.size()) {
-        if (error) {
-            *error = file.errorString();
-        }
-        file.cancelWriting();
-        return false;
+    const QFileInfo info(target);
+    // Beside the target, so the rename stays on one file system and replaces it in one step.
+    QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+    // mkostemp creates the file with mode 0600, which stays: journal files are private.
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return fail(error, systemError(errno));
     }
-    if (!file.commit()) {
-        if (error) {
-            *error = file.errorString();
+    const auto abandon = [&](int code) {
+        ::close(fd);
+        ::unlink(pattern.constData());
+        return fail(error, systemError(code));
+    };
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return abandon(errno);
         }
-        return false;
+        if (n == 0) {
+            // A write that makes no progress and sets no error: the device is full.
+            return abandon(ENOSPC);
+        }
+        written += qsizetype(n);
+    }
+    if (::fsync(fd) != 0) {
+        return abandon(errno);
+    }
+    // Some file systems report a failed write only when the file is closed.
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(pattern.constData());
+        return fail(error, systemError(code));
+    }
+    if (::rename(pattern.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int code = errno;
+        ::unlink(pattern.constData());
+        return fail(error, systemError(code));
+    }
+    // The rename itself reaches the disk with the folder: best effort, the file is already complete.
+    const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
     return true;
 }
@@ -83,6 +151,17 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 void ensureFolder(const QString& path)
 {
     QDir().mkpath(path);
+}
+
+void ensurePrivateFolder(const QString& path)
+{
+    QDir().mkpath(path);
+    ::chmod(QFile::encodeName(path).constData(), S_IRWXU);
+}
+
+bool makePrivate(const QString& path)
+{
+    return ::chmod(QFile::encodeName(path).constData(), S_IRUSR | S_IWUSR) == 0;
 }
 
 bool isPlainFileName(const QString& name)

@@ -19,12 +19,26 @@ struct FileRead {
 /// Reads a whole file. A missing file is told apart from one that exists but cannot be read.
 FileRead readWholeFile(const QString& path);
 
-/// Writes the bytes to `path` atomically: a temporary file beside it is written, flushed and renamed over
-/// the target, so a reader never sees half a file. On failure the old file stays and `error` says why.
+/// Writes the bytes to `path` atomically: a temporary file beside it is written, flushed to the disk and
+/// renamed over the target, so a reader never sees half a file. The new file is readable by its owner
+/// only (0600). When `path` is a symbolic link, the file it leads to is replaced (beside it) and the link
+/// stays. On failure the old file stays, no temporary file is left and `error` names the cause as the
+/// system does ("No space left on device", "Permission denied", ...).
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+/// The file a path finally leads to: the path itself when it is no symbolic link, else the end of its
+/// chain of links (which need not exist). Empty for a chain that loops or runs longer than 32 links.
+QString resolveLinks(const QString& path);
 
 /// Makes the folder and its missing parents; an existing folder or a failure is not reported.
 void ensureFolder(const QString& path);
+
+/// Makes the folder and its missing parents and restricts the folder itself to its owner (0700);
+/// failures are not reported.
+void ensurePrivateFolder(const QString& path);
+
+/// Restricts an existing file to its owner (0600); false when the mode could not be changed.
+bool makePrivate(const QString& path);
 
 /// True when `name` is a single plain path component that can safely be joined to a folder: not empty,
 /// not "." or "..", and without "/", "\\" or NUL.

@@ -3,12 +3,14 @@
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
 #include "Model/FileIO.h"
+#include "Model/JournalStoreWriter.h"
 #include "Model/Log.h"
 #include "Model/ReminderScheduler.h"
 #include "Model/Uuid.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -58,8 +60,15 @@ JournalStore::JournalStore(QObject* parent)
     m_calendarMonth = vsp::now();
     m_selectedDate = vsp::startOfDay(QDate::currentDate());
 
+    // The journal is private: its folder is its owner's alone.
+    vsp::ensurePrivateFolder(storeFolder());
     m_entries = load();
     loadTrash();
+    QSet<vsp::TrashKey> trashOnDisk;
+    for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
+        trashOnDisk.insert(vsp::trashKey(r));
+    }
+    m_files = std::make_unique<vsp::JournalFileWriter>(std::move(trashOnDisk));
     if (!m_entries.isEmpty()) {
         m_selectedEntryID = m_entries.first().id;
     }
@@ -88,7 +97,8 @@ void JournalStore::warmSearchText()
         constexpr qsizetype kSlice = 200;
         const qsizetype end = std::min(*next + kSlice, m_entries.size());
         for (qsizetype i = *next; i < end; ++i) {
-            m_entries[i].searchText();
+            // Read-only: a write would copy a list the writer may still be saving.
+            std::as_const(m_entries)[i].searchText();
         }
         *next = end;
         if (end >= m_entries.size()) {
@@ -119,19 +129,41 @@ QString JournalStore::trashURL()
     return storeFolder() + QStringLiteral("/trash.json");
 }
 
-std::optional<QString> JournalStore::preserveCopy(const QString& path, const QString& prefix, QString* error)
+std::optional<QString> JournalStore::preserveCopy(const QByteArray& bytes, const QString& prefix, QString* error)
 {
+    // One copy per distinct content: a journal left damaged is not copied again at every launch. The
+    // newest copy is the likeliest match, so it is compared first.
+    const QFileInfoList earlier = QDir(storeFolder()).entryInfoList({prefix + QStringLiteral("*.json")}, QDir::Files,
+                                                                    QDir::Time);
+    for (const QFileInfo& copy : earlier) {
+        if (copy.size() == bytes.size() && vsp::readWholeFile(copy.filePath()).bytes == bytes) {
+            return copy.filePath();
+        }
+    }
     const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
     const QString wanted = storeFolder() + u'/' + prefix + stamp + QStringLiteral(".json");
     const QString target = vsp::uniquePath(wanted);
     if (target.isEmpty()) {
-        *error = QStringLiteral("no free name for a copy beside %1").arg(path);
+        *error = QStringLiteral("no free name for a copy beside %1").arg(wanted);
         return std::nullopt;
     }
-    QFile source(path);
-    if (!source.copy(target)) {
-        *error = source.errorString();
+    if (!vsp::writeFileAtomically(target, bytes, error)) {
         return std::nullopt;
+    }
+    return target;
+}
+
+QString JournalStore::writeTarget(const QString& path, const QString& name, QString* block)
+{
+    if (!QFileInfo(path).isSymLink()) {
+        return path;
+    }
+    // A journal kept elsewhere (a synced folder) through a link: the file it leads to is replaced and
+    // the link stays. A link that leads nowhere is left alone rather than made to lead somewhere new.
+    const QString target = vsp::resolveLinks(path);
+    if (target.isEmpty() || !QFileInfo::exists(target)) {
+        *block = QStringLiteral("%1 is a link to %2, which does not exist; it is left unchanged")
+                     .arg(name, target.isEmpty() ? QFileInfo(path).symLinkTarget() : target);
     }
     return target;
 }
@@ -139,6 +171,12 @@ std::optional<QString> JournalStore::preserveCopy(const QString& path, const QSt
 QList<JournalEntry> JournalStore::load()
 {
     const QString path = entriesURL();
+    m_entriesTarget = writeTarget(path, QStringLiteral("entries.json"), &m_entriesSaveBlock);
+    if (!m_entriesSaveBlock.isEmpty()) {
+        m_loadedCleanly = false;
+        vsp::logFailure(QStringLiteral("load"), m_entriesSaveBlock);
+        return {};
+    }
     vsp::FileRead read = vsp::readWholeFile(path);
     if (read.status == vsp::FileRead::Status::Missing) {
         return {};
@@ -157,8 +195,15 @@ QList<JournalEntry> JournalStore::load()
     }
     m_loadedCleanly = false;
     QString copyError;
-    if (const auto copy = preserveCopy(path, QStringLiteral("entries-corrupt-"), &copyError)) {
+    if (const auto copy = preserveCopy(read.bytes, QStringLiteral("entries-corrupt-"), &copyError)) {
         vsp::logLine(QStringLiteral("entries.json could not be decoded \u2014 copy preserved at ") + *copy);
+        m_damagedJournalCopy = *copy;
+        if (m_entriesTarget != path) {
+            // What the link leads to may be another program's file: only a journal is ever replaced.
+            m_entriesSaveBlock = QStringLiteral("entries.json is a link to %1, which could not be read as a journal; "
+                                                "it is left unchanged")
+                                     .arg(m_entriesTarget);
+        }
     } else {
         m_entriesSaveBlock = QStringLiteral("entries.json could not be decoded and no copy of it could be made; "
                                             "it is left unchanged");
@@ -172,6 +217,11 @@ QList<JournalEntry> JournalStore::load()
 void JournalStore::loadTrash()
 {
     const QString path = trashURL();
+    m_trashTarget = writeTarget(path, QStringLiteral("trash.json"), &m_trashSaveBlock);
+    if (!m_trashSaveBlock.isEmpty()) {
+        vsp::logFailure(QStringLiteral("trash load"), m_trashSaveBlock);
+        return;
+    }
     vsp::FileRead read = vsp::readWholeFile(path);
     if (read.status == vsp::FileRead::Status::Missing) {
         return;
@@ -184,14 +234,17 @@ void JournalStore::loadTrash()
     auto decoded = vsp::decodeTrash(read.bytes);
     if (decoded.ok()) {
         m_trashedEntries = std::move(*decoded.value);
-        for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
-            m_trashIdsOnDisk.insert(r.id());
-        }
         return;
     }
     QString copyError;
-    if (const auto copy = preserveCopy(path, QStringLiteral("trash-corrupt-"), &copyError)) {
+    if (const auto copy = preserveCopy(read.bytes, QStringLiteral("trash-corrupt-"), &copyError)) {
         vsp::logLine(QStringLiteral("trash.json could not be decoded \u2014 copy preserved at ") + *copy);
+        m_damagedTrashCopy = *copy;
+        if (m_trashTarget != path) {
+            m_trashSaveBlock = QStringLiteral("trash.json is a link to %1, which could not be read as a trash file; "
+                                              "it is left unchanged")
+                                   .arg(m_trashTarget);
+        }
     } else {
         m_trashSaveBlock = QStringLiteral("trash.json could not be decoded and no copy of it could be made; "
                                           "it is left unchanged");
@@ -214,58 +267,87 @@ void JournalStore::loadPinned()
 
 void JournalStore::save()
 {
-    if (!m_entriesSaveBlock.isEmpty()) {
-        vsp::logFailure(QStringLiteral("save"), m_entriesSaveBlock);
-        return;
-    }
-    QList<JournalEntry> kept;
-    if (m_trashUnsaved) {
-        // Entries deleted while the trash could not be written are in no file but this one: they stay
-        // here, and come back as live entries at the next launch rather than being lost.
-        kept = m_entries;
-        for (const TrashedEntry& r : std::as_const(m_trashedEntries)) {
-            if (!m_trashIdsOnDisk.contains(r.id()) && indexOf(r.id()) < 0) {
-                kept.append(r.entry);
-            }
-        }
-    }
-    const vsp::Encoded encoded = vsp::encodeEntries(m_trashUnsaved ? kept : m_entries);
-    QString error = encoded.error;
-    if (encoded.ok() && vsp::writeFileAtomically(entriesURL(), encoded.bytes, &error)) {
-        m_restoredUnsaved.clear();
-        return;
-    }
-    vsp::logFailure(QStringLiteral("save"), error);
+    ++m_entriesGeneration;
+    requestWrite();
 }
 
 void JournalStore::saveTrash()
 {
-    if (!m_trashSaveBlock.isEmpty()) {
-        vsp::logFailure(QStringLiteral("trash save"), m_trashSaveBlock);
-        m_trashUnsaved = true;
+    ++m_trashGeneration;
+    requestWrite();
+}
+
+void JournalStore::retrySave()
+{
+    requestWrite();
+}
+
+void JournalStore::requestWrite()
+{
+    vsp::JournalSnapshot snapshot;
+    // Everything not on disk yet goes again: a failed write is retried by the next change.
+    snapshot.writeEntries = m_entriesSavedGeneration < m_entriesGeneration;
+    snapshot.writeTrash = m_trashSavedGeneration < m_trashGeneration;
+    if (!snapshot.writeEntries && !snapshot.writeTrash) {
         return;
     }
-    QList<TrashedEntry> records = m_trashedEntries;
-    for (const TrashedEntry& r : std::as_const(m_restoredUnsaved)) {
-        // Restored, but entries.json could not take it yet: trash.json keeps it until it can.
-        const bool listed = std::any_of(records.cbegin(), records.cend(),
-                                        [&](const TrashedEntry& t) { return t.id() == r.id(); });
+    snapshot.entriesGeneration = m_entriesGeneration;
+    snapshot.trashGeneration = m_trashGeneration;
+    snapshot.entries = m_entries;
+    snapshot.trash = m_trashedEntries;
+    for (const auto& [record, generation] : std::as_const(m_restoredUnsaved)) {
+        const vsp::TrashKey key = vsp::trashKey(record);
+        const bool listed = std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
+                                        [&](const TrashedEntry& t) { return vsp::trashKey(t) == key; });
         if (!listed) {
-            records.append(r);
+            snapshot.trash.append(record);
+            snapshot.trashCarriesRestored = true;
         }
     }
-    const vsp::Encoded encoded = vsp::encodeTrash(records);
-    QString error = encoded.error;
-    if (encoded.ok() && vsp::writeFileAtomically(trashURL(), encoded.bytes, &error)) {
-        m_trashIdsOnDisk.clear();
-        for (const TrashedEntry& r : std::as_const(records)) {
-            m_trashIdsOnDisk.insert(r.id());
-        }
-        m_trashUnsaved = false;
+    snapshot.entriesPath = m_entriesTarget;
+    snapshot.trashPath = m_trashTarget;
+    snapshot.entriesBlock = m_entriesSaveBlock;
+    snapshot.trashBlock = m_trashSaveBlock;
+    applyWriteResult(m_files->write(snapshot));
+}
+
+void JournalStore::applyWriteResult(const vsp::JournalWriteResult& result)
+{
+    if (result.trashWritten) {
+        m_trashSavedGeneration = std::max(m_trashSavedGeneration, result.trashGeneration);
+        m_trashFileHoldsRestored = result.trashCarriedRestored;
+    }
+    bool releaseRestored = false;
+    if (result.entriesWritten) {
+        m_entriesSavedGeneration = std::max(m_entriesSavedGeneration, result.entriesGeneration);
+        const bool released = m_restoredUnsaved.removeIf([&](const std::pair<TrashedEntry, quint64>& r) {
+            return r.second <= result.entriesGeneration;
+        }) > 0;
+        releaseRestored = released && m_trashFileHoldsRestored;
+    }
+    if (!result.ok()) {
+        setSaveError(result.error);
+    } else if (m_entriesSavedGeneration == m_entriesGeneration && m_trashSavedGeneration == m_trashGeneration) {
+        setSaveError(QString());
+    }
+    if (releaseRestored) {
+        // entries.json holds the restored entries now: trash.json lets go of their records, or they
+        // would be in the trash again at the next launch.
+        saveTrash();
+    }
+}
+
+void JournalStore::setSaveError(const QString& error)
+{
+    if (m_lastSaveError == error) {
         return;
     }
-    vsp::logFailure(QStringLiteral("trash save"), error);
-    m_trashUnsaved = true;
+    const bool wasUnsaved = hasUnsavedChanges();
+    m_lastSaveError = error;
+    Q_EMIT lastSaveErrorChanged();
+    if (wasUnsaved != hasUnsavedChanges()) {
+        Q_EMIT hasUnsavedChangesChanged();
+    }
 }
 
 void JournalStore::savePinned()
@@ -432,12 +514,11 @@ void JournalStore::deleteEntry(const JournalEntry& entry)
     cancelReminder(entry.id);
     const int index = indexOf(entry.id);
     const bool live = index >= 0;
-    const bool alreadyTrashed = std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
-                                            [&](const TrashedEntry& r) { return r.entry.id == entry.id; });
-    // A second delete of an entry that already went to the trash must not add a second record.
-    if (live || !alreadyTrashed) {
+    // Only a live entry goes to the trash: a second delete, or one after the record was destroyed for
+    // good, must not bring the entry back as a record.
+    if (live) {
         const double now = vsp::now();
-        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, live ? m_entries[index].date : now), now});
+        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, m_entries[index].date), now});
         Q_EMIT trashedEntriesChanged();
     }
     if (live) {

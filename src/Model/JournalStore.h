@@ -13,10 +13,16 @@
 #include <QString>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
+#include <utility>
 
 class FileChooser;
 class ReminderScheduler;
+namespace vsp {
+class JournalFileWriter;
+struct JournalWriteResult;
+} // namespace vsp
 
 /// The number of uses of one tag.
 struct TagCount {
@@ -30,8 +36,9 @@ struct TagCount {
 /// $XDG_DATA_HOME/Vesperlog, and the settings keys "pinnedIDs", "tagColors", "sortOrder" and
 /// "totalSaveCount".
 ///
-/// Every operation writes what it changed at once, synchronously; nothing is batched. Failures print one
-/// "Vesperlog: … failed — …" line and keep the change in memory. Main thread only.
+/// Every operation writes what it changed at once; nothing is batched. A failed write prints one
+/// "Vesperlog: … failed — …" line, keeps the change in memory and sets `hasUnsavedChanges` until a later
+/// write (at the next change, or on `retrySave()`) catches up. Main thread only.
 class JournalStore final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(JournalStore)
@@ -52,6 +59,8 @@ class JournalStore final : public QObject {
     Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged)
     Q_PROPERTY(double calendarMonth READ calendarMonth WRITE setCalendarMonth NOTIFY calendarMonthChanged)
     Q_PROPERTY(std::optional<double> selectedDate READ selectedDate WRITE setSelectedDate NOTIFY selectedDateChanged)
+    Q_PROPERTY(bool hasUnsavedChanges READ hasUnsavedChanges NOTIFY hasUnsavedChangesChanged)
+    Q_PROPERTY(QString lastSaveError READ lastSaveError NOTIFY lastSaveErrorChanged)
 
 public:
     /// Loads entries.json, trash.json, the pins, tag colours and sort order, selects the first entry and
@@ -197,6 +206,27 @@ public:
     /// print one line). Not owned.
     void setFileChooser(FileChooser* chooser) { m_fileChooser = chooser; }
 
+    // ------------------------------------------------------------ saving
+    /// True while some change is in memory only: the last write of entries.json or trash.json failed
+    /// and no write since has caught up. Nothing is lost while the app runs; quitting would lose it.
+    bool hasUnsavedChanges() const { return !m_lastSaveError.isEmpty(); }
+    /// The cause of the last failed write as the system names it ("No space left on device"), or why
+    /// the file is left alone; empty while `hasUnsavedChanges` is false.
+    QString lastSaveError() const { return m_lastSaveError; }
+    /// Writes every change that is not on disk yet, as the next change would.
+    void retrySave();
+
+    enum class CopyResult { Written, Cancelled, Failed };
+    /// Asks the file chooser where to put a copy and writes every entry in memory there in the form of
+    /// the daily backup (which import reads). A failure prints "Vesperlog: copy failed — …", leaves no
+    /// file behind and sets `error`.
+    CopyResult saveCopy(QString* error = nullptr);
+
+    /// The copy kept of an entries.json (or trash.json) that could not be decoded at launch; empty
+    /// when the file was read, absent or could not be copied.
+    QString damagedJournalCopy() const { return m_damagedJournalCopy; }
+    QString damagedTrashCopy() const { return m_damagedTrashCopy; }
+
     // ------------------------------------------------------------ collaborators
     /// Where expiration reminders go; none by default.
     void setReminderScheduler(ReminderScheduler* scheduler) { m_reminders = scheduler; }
@@ -225,6 +255,8 @@ Q_SIGNALS:
     void showCalendarChanged();
     void calendarMonthChanged();
     void selectedDateChanged();
+    void hasUnsavedChangesChanged();
+    void lastSaveErrorChanged();
     /// 1.5 s after the 5th, 50th, 100th, … added entry: the moment to ask for a review, if ever.
     void reviewRequested();
 
@@ -249,9 +281,16 @@ private:
     bool isIdInUse(const QUuid& id) const;
     void removeFoldersIfUnused(const QUuid& id);
     void sortEntries(bool newestFirst);
-    /// Copies a damaged store file aside under "<prefix>-<time stamp>.json"; returns the copy's path or
-    /// nothing (with the reason in `error`).
-    std::optional<QString> preserveCopy(const QString& path, const QString& prefix, QString* error);
+    /// Keeps the bytes of a damaged store file beside it as "<prefix><time stamp>.json", or finds an
+    /// earlier copy with the same bytes; returns the copy's path or nothing (with the reason in `error`).
+    std::optional<QString> preserveCopy(const QByteArray& bytes, const QString& prefix, QString* error);
+    /// The file a store file's writes must replace: the path itself, or the file its link leads to.
+    /// Sets `block` when the link leads nowhere.
+    static QString writeTarget(const QString& path, const QString& name, QString* block);
+    /// Hands what changed to the writer.
+    void requestWrite();
+    void applyWriteResult(const vsp::JournalWriteResult& result);
+    void setSaveError(const QString& error);
 
     QList<JournalEntry> m_entries;
     QList<TrashedEntry> m_trashedEntries;
@@ -275,14 +314,23 @@ private:
     /// Why entries.json must not be overwritten; empty when it may.
     QString m_entriesSaveBlock;
     QString m_trashSaveBlock;
-    /// The ids that trash.json holds, as last read or written.
-    QSet<QUuid> m_trashIdsOnDisk;
-    /// Set while the trash in memory has records that trash.json lacks: save() then keeps their
-    /// entries in entries.json, so a deletion whose trash record could not be written loses nothing.
-    bool m_trashUnsaved = false;
-    /// Records restored since entries.json was last written: saveTrash() keeps them in trash.json until
-    /// a save succeeds, so a restore whose journal write failed loses nothing.
-    QList<TrashedEntry> m_restoredUnsaved;
+    /// The files the writes replace (a link's target when the journal file is a link).
+    QString m_entriesTarget;
+    QString m_trashTarget;
+    /// Records restored, with the count of journal changes whose write carries them: trash.json keeps
+    /// them until entries.json does, so a restore whose journal write failed loses nothing.
+    QList<std::pair<TrashedEntry, quint64>> m_restoredUnsaved;
+    /// trash.json was last written with such records in it.
+    bool m_trashFileHoldsRestored = false;
+    /// Changes made to each file, and how many of them are on disk.
+    quint64 m_entriesGeneration = 0;
+    quint64 m_trashGeneration = 0;
+    quint64 m_entriesSavedGeneration = 0;
+    quint64 m_trashSavedGeneration = 0;
+    QString m_lastSaveError;
+    std::unique_ptr<vsp::JournalFileWriter> m_files;
+    QString m_damagedJournalCopy;
+    QString m_damagedTrashCopy;
     bool m_loadedCleanly = true;
     /// Pins, tag colours, sort order and the save count live in the settings.
     AppSettings m_settings;

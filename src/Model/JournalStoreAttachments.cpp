@@ -106,6 +106,8 @@ std::optional<QString> JournalStore::storeAudio(const QString& sourcePath, const
         QFile::remove(target);
         return std::nullopt;
     }
+    // The copy keeps the recording's mode; the journal's files are its owner's alone.
+    vsp::makePrivate(target);
     return name;
 }
 

@@ -174,6 +174,34 @@ void JournalStore::importEntries()
     save();
 }
 
+JournalStore::CopyResult JournalStore::saveCopy(QString* error)
+{
+    const auto failed = [&](const QString& why) {
+        vsp::logFailure(QStringLiteral("copy"), why);
+        if (error) {
+            *error = why;
+        }
+        return CopyResult::Failed;
+    };
+    if (!m_fileChooser) {
+        return failed(QStringLiteral("no file chooser is set up"));
+    }
+    const std::optional<QString> destination =
+        m_fileChooser->chooseExportDestination(ExportFormat::Json, QStringLiteral("Vesperlog Copy.json"));
+    if (!destination || destination->isEmpty()) {
+        return CopyResult::Cancelled;
+    }
+    if (isJournalFile(*destination)) {
+        return failed(QStringLiteral("%1 is one of the journal's own files; choose another destination").arg(*destination));
+    }
+    const vsp::Encoded encoded = vsp::encodeEntries(m_entries, {.dates = vsp::DateEncoding::ISO8601});
+    QString why = encoded.error;
+    if (encoded.ok() && vsp::writeFileAtomically(*destination, encoded.bytes, &why)) {
+        return CopyResult::Written;
+    }
+    return failed(why);
+}
+
 void JournalStore::performAutoBackup()
 {
     if (!m_loadedCleanly) {

@@ -2,6 +2,7 @@
 
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
+#include "Model/JournalStoreWriter.h"
 #include "Model/Uuid.h"
 
 #include <QDir>
@@ -32,8 +33,9 @@ void JournalStore::removeFoldersIfUnused(const QUuid& id)
 
 void JournalStore::restoreFromTrash(const TrashedEntry& item)
 {
+    // A record is its id and its deletion date: the same entry may be in the trash twice.
     const auto record = std::find_if(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
-                                     [&](const TrashedEntry& r) { return r.entry.id == item.id(); });
+                                     [&](const TrashedEntry& r) { return vsp::trashKey(r) == vsp::trashKey(item); });
     if (record == m_trashedEntries.cend()) {
         return;
     }
@@ -46,8 +48,8 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
         setSelectedEntryID(entry.id);
         return;
     }
-    // Until entries.json holds the entry, trash.json keeps its record (see saveTrash()).
-    m_restoredUnsaved.append(*record);
+    // Until entries.json holds the entry, trash.json keeps its record; the save() below carries it.
+    m_restoredUnsaved.append({*record, m_entriesGeneration + 1});
     m_trashedEntries.erase(record);
     Q_EMIT trashedEntriesChanged();
     m_entries.append(entry);
@@ -64,10 +66,13 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
 
 void JournalStore::deletePermanently(const TrashedEntry& item)
 {
-    const QUuid id = item.id();
-    m_trashedEntries.removeIf([&](const TrashedEntry& r) { return r.entry.id == id; });
+    const qsizetype removed =
+        m_trashedEntries.removeIf([&](const TrashedEntry& r) { return vsp::trashKey(r) == vsp::trashKey(item); });
+    if (removed == 0) {
+        return;
+    }
     Q_EMIT trashedEntriesChanged();
-    removeFoldersIfUnused(id);
+    removeFoldersIfUnused(item.id());
     saveTrash();
 }
 

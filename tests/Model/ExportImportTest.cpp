@@ -1,5 +1,6 @@
 #include "ExportImportTest.h"
 
+#include "common/FixedFileChooser.h"
 #include "common/TestSupport.h"
 
 #include "Model/Dates.h"
@@ -21,27 +22,7 @@ using namespace vsp;
 
 namespace {
 
-/// Answers the panels with fixed paths and records what the store asked.
-class FixedFileChooser final : public FileChooser {
-public:
-    std::optional<QString> exportPath;
-    std::optional<QString> importPath;
-    QList<std::pair<JournalStore::ExportFormat, QString>> exportRequests;
-    QStringList importMessages;
-    QStringList importButtons;
-
-    std::optional<QString> chooseExportDestination(JournalStore::ExportFormat format, const QString& suggestedName) override
-    {
-        exportRequests.append({format, suggestedName});
-        return exportPath;
-    }
-    std::optional<QString> chooseImportFile(const QString& message, const QString& acceptLabel) override
-    {
-        importMessages.append(message);
-        importButtons.append(acceptLabel);
-        return importPath;
-    }
-};
+using vsp::test::FixedFileChooser;
 
 QString entriesPath()
 {

@@ -11,7 +11,7 @@ private Q_SLOTS:
     void firstLaunch_createsFolderAndWritesNothing();
     void emptyArray_loadsWithoutCopy();
     void undecodableJournal_isCopiedAsideThenReplaced();
-    void undecodableJournal_secondCopyInSameSecondGetsUniqueName();
+    void undecodableJournal_keepsOneCopyPerContent();
     void undecodableJournal_withoutCopy_isNeverOverwritten();
     void unreadableJournal_isNeverOverwritten();
     void undecodableTrash_isCopiedAside();

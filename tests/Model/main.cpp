@@ -4,6 +4,7 @@
 #include "JournalStoreFilesTest.h"
 #include "JournalStoreOperationsTest.h"
 #include "JournalStoreQueriesTest.h"
+#include "JournalStoreSaveTest.h"
 #include "JournalStoreTrashTest.h"
 #include "AppSettingsTest.h"
 #include "ExportImportTest.h"
@@ -13,5 +14,5 @@
 #include <QCoreApplication>
 
 VESPERLOG_TEST_MAIN(QCoreApplication, EntryCodecTest, JournalStoreFilesTest, JournalStoreOperationsTest,
-                    JournalStoreQueriesTest, JournalStoreTrashTest, AttachmentsTest, ExportImportTest,
+                    JournalStoreQueriesTest, JournalStoreTrashTest, JournalStoreSaveTest, AttachmentsTest, ExportImportTest,
                     MoodStoreTest, AppSettingsTest, NotificationCenterTest)

@@ -10,7 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -48,6 +52,60 @@ void isolateEnvironment()
     // Tests compare texts against fixed English formats.
     qputenv("LANG", "en_US.UTF-8");
     qputenv("LC_ALL", "en_US.UTF-8");
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_saved = limit.rlim_cur;
+    m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_saved);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_savedHandler);
+}
+
+SmallDisk::SmallDisk(const QString& folder, int kilobytes) : m_folder(folder)
+{
+    QDir().mkpath(folder);
+    const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k,mode=0700";
+    m_mounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted) {
+        ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+    }
+}
+
+qint64 SmallDisk::freeBytes() const
+{
+    struct statvfs info {};
+    if (::statvfs(QFile::encodeName(m_folder).constData(), &info) != 0) {
+        return 0;
+    }
+    return qint64(info.f_bavail) * qint64(info.f_bsize);
+}
+
+void SmallDisk::fillLeaving(qint64 leaveBytes)
+{
+    QFile filler(m_folder + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        return;
+    }
+    const QByteArray block(4096, 'f');
+    while (freeBytes() > leaveBytes && filler.write(block) == block.size()) {
+        filler.flush();
+    }
 }
 
 QString testHome()

@@ -42,6 +42,40 @@ private:
     QString m_path;
 };
 
+/// Limits the size of any file this process writes to `bytes` while it lives (writes beyond it fail with
+/// "File too large" instead of raising SIGXFSZ): a real write failure that needs no special rights.
+class FileSizeLimit final {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    quint64 m_saved = 0;
+    void (*m_savedHandler)(int) = nullptr;
+};
+
+/// A tmpfs of `kilobytes` mounted over `folder` (made when missing) while it lives: a small, real disk
+/// that fills up. Needs the right to mount (root here and in CI); `mounted()` says whether it worked.
+class SmallDisk final {
+public:
+    SmallDisk(const QString& folder, int kilobytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    /// Bytes still free for an ordinary file.
+    qint64 freeBytes() const;
+    /// Fills the disk with one file until `leaveBytes` (rounded to whole blocks) are free.
+    void fillLeaving(qint64 leaveBytes);
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
 /// Runs every test object in turn; returns the number of failed objects.
 int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories);
 

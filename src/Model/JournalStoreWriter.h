@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Model/JournalEntry.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <utility>
+
+/// The part of the store that puts the journal on disk: it turns a snapshot of the entries and the trash
+/// into entries.json and trash.json, trash first, and remembers what the files hold. Used by one thread at
+/// a time (the store's writer).
+namespace vsp {
+
+/// One trash record as the files tell it apart from another with the same id.
+using TrashKey = std::pair<QUuid, double>;
+inline TrashKey trashKey(const TrashedEntry& record)
+{
+    return {record.entry.id, record.deletedAt};
+}
+
+/// What to write. The lists are implicitly shared copies of the store's own, taken when the change was
+/// made; the writer never changes them.
+struct JournalSnapshot {
+    bool writeEntries = false;
+    bool writeTrash = false;
+    /// The store's count of changes to each file when the snapshot was taken.
+    quint64 entriesGeneration = 0;
+    quint64 trashGeneration = 0;
+    QList<JournalEntry> entries;
+    /// The trash records in store order, followed by the restored ones entries.json may not hold yet.
+    QList<TrashedEntry> trash;
+    /// `trash` ends with restored records.
+    bool trashCarriesRestored = false;
+    /// The files to replace (symbolic links already resolved at launch).
+    QString entriesPath;
+    QString trashPath;
+    /// Why a file must not be replaced (it was not loaded as a journal); empty when it may.
+    QString entriesBlock;
+    QString trashBlock;
+};
+
+/// What came of a snapshot.
+struct JournalWriteResult {
+    quint64 entriesGeneration = 0;
+    quint64 trashGeneration = 0;
+    bool entriesAttempted = false;
+    bool entriesWritten = false;
+    bool trashAttempted = false;
+    bool trashWritten = false;
+    /// The trash written held restored records.
+    bool trashCarriedRestored = false;
+    /// The cause of the first failure, as the system names it; empty when every attempted write worked.
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+class JournalFileWriter final {
+public:
+    /// `trashOnDisk` are the records trash.json held at launch.
+    explicit JournalFileWriter(QSet<TrashKey> trashOnDisk = {}) : m_trashOnDisk(std::move(trashOnDisk)) {}
+
+    /// Writes what the snapshot asks for: trash.json, then entries.json. Entries whose trash record could
+    /// not be written stay in entries.json, so a deletion is in at least one file; once the trash holds
+    /// them, entries.json is written again without them, so nothing deleted comes back. Each failure
+    /// prints its "Vesperlog: … failed — …" line.
+    JournalWriteResult write(const JournalSnapshot& snapshot);
+
+private:
+    QSet<TrashKey> m_trashOnDisk;
+    /// entries.json holds entries that are in the trash (kept there while trash.json could not be written).
+    bool m_entriesHoldTrashed = false;
+};
+
+} // namespace vsp

@@ -1,0 +1,318 @@
+#include "JournalStoreSaveTest.h"
+
+#include "StoreFixtures.h"
+#include "common/FixedFileChooser.h"
+#include "common/TestSupport.h"
+
+#include "Model/EntryCodec.h"
+#include "Model/JournalStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace fixtures;
+
+namespace {
+
+JournalEntry bigEntry(const QString& title, qsizetype bytes)
+{
+    JournalEntry e = entry(title);
+    e.body = QString(bytes, u'w');
+    return e;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 0777;
+}
+
+QStringList leftovers(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".*.json.*")}, QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+void JournalStoreSaveTest::init()
+{
+    vsp::test::resetUserFolders();
+}
+
+void JournalStoreSaveTest::failedSave_isReportedUntilAWriteCatchesUp_data()
+{
+    QTest::addColumn<bool>("byRetry");
+    QTest::newRow("Try Again") << true;
+    QTest::newRow("next change") << false;
+}
+
+void JournalStoreSaveTest::failedSave_isReportedUntilAWriteCatchesUp()
+{
+    QFETCH(bool, byRetry);
+    writeJournal({bigEntry(QStringLiteral("old"), 20000)});
+    JournalStore store;
+    QSignalSpy unsaved(&store, &JournalStore::hasUnsavedChangesChanged);
+    const JournalEntry kept = entry(QStringLiteral("kept in memory"));
+    vsp::test::StdoutCapture out;
+    {
+        const vsp::test::FileSizeLimit limit(4096);
+        store.addEntry(kept);
+        store.toggleFavorite(kept);
+    }
+    QVERIFY(store.hasUnsavedChanges());
+    QCOMPARE(store.lastSaveError(), QStringLiteral("File too large"));
+    QCOMPARE(unsaved.size(), 1);
+    QCOMPARE(out.lines().first(), QStringLiteral("Vesperlog: save failed \u2014 File too large"));
+    QCOMPARE(readJournal().size(), 1);
+    QVERIFY(leftovers(storeFolder()).isEmpty());
+
+    const JournalEntry later = entry(QStringLiteral("later"));
+    if (byRetry) {
+        store.retrySave();
+    } else {
+        store.addEntry(later);
+    }
+    QVERIFY(!store.hasUnsavedChanges());
+    QVERIFY(store.lastSaveError().isEmpty());
+    QCOMPARE(unsaved.size(), 2);
+    const QList<JournalEntry> onDisk = readJournal();
+    QCOMPARE(onDisk.size(), byRetry ? 2 : 3);
+    QVERIFY(std::any_of(onDisk.cbegin(), onDisk.cend(), [&](const JournalEntry& e) { return e.id == kept.id && e.isFavorite; }));
+}
+
+void JournalStoreSaveTest::fullDisk_namesTheCause()
+{
+    vsp::test::SmallDisk disk(storeFolder(), 2048);
+    if (!disk.mounted()) {
+        QSKIP("no right to mount a small disk here");
+    }
+    JournalStore store;
+    disk.fillLeaving(8192);
+    store.addEntry(bigEntry(QStringLiteral("too big for the disk"), 64 * 1024));
+    QVERIFY(store.hasUnsavedChanges());
+    QCOMPARE(store.lastSaveError(), QStringLiteral("No space left on device"));
+    QVERIFY(leftovers(storeFolder()).isEmpty());
+}
+
+void JournalStoreSaveTest::fullDisk_deletedAndPurgedEntriesNeverComeBack()
+{
+    vsp::test::SmallDisk disk(storeFolder(), 2048);
+    if (!disk.mounted()) {
+        QSKIP("no right to mount a small disk here");
+    }
+    writeJournal({bigEntry(QStringLiteral("one"), 150000), bigEntry(QStringLiteral("two"), 150000)});
+    disk.fillLeaving(3 * 4096);
+    {
+        JournalStore store;
+        const QList<JournalEntry> all = store.entries();
+        for (const JournalEntry& e : all) {
+            store.deleteEntry(e);
+        }
+        // Neither the trash nor the journal without them fits.
+        QVERIFY(store.hasUnsavedChanges());
+        store.emptyTrash();
+        QVERIFY2(!store.hasUnsavedChanges(), qPrintable(store.lastSaveError()));
+    }
+    JournalStore relaunched;
+    QVERIFY(relaunched.entries().isEmpty());
+    QVERIFY(relaunched.trashedEntries().isEmpty());
+}
+
+void JournalStoreSaveTest::trashNeverWritten_purgedEntriesNeverComeBack()
+{
+    const JournalEntry gone = entry(QStringLiteral("deleted and purged"));
+    writeJournal({gone, entry(QStringLiteral("stays"))});
+    // A folder where trash.json should be: the deletion stays in entries.json for want of a record, until
+    // the record is destroyed.
+    QDir().mkpath(trashPath());
+    {
+        JournalStore store;
+        store.deleteEntry(gone);
+        QVERIFY(store.hasUnsavedChanges());
+        QCOMPARE(readJournal().size(), 2);
+        store.emptyTrash();
+    }
+    JournalStore relaunched;
+    QCOMPARE(relaunched.entries().size(), 1);
+    QVERIFY(!relaunched.entry(gone.id));
+    QVERIFY(relaunched.trashedEntries().isEmpty());
+}
+
+void JournalStoreSaveTest::journalThroughLink_replacesTheTarget_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("entries.json") << QStringLiteral("entries.json");
+    QTest::newRow("trash.json") << QStringLiteral("trash.json");
+}
+
+void JournalStoreSaveTest::journalThroughLink_replacesTheTarget()
+{
+    QFETCH(QString, file);
+    const JournalEntry first = entry(QStringLiteral("first"));
+    const JournalEntry second = entry(QStringLiteral("second"));
+    writeJournal({first, second});
+    const QString synced = vsp::test::testHome() + QStringLiteral("/synced");
+    QDir().mkpath(synced);
+    const QString target = synced + u'/' + file;
+    QVERIFY(QFile::rename(storeFolder() + u'/' + file, target) || !QFileInfo::exists(storeFolder() + u'/' + file));
+    if (!QFileInfo::exists(target)) {
+        writeFile(target, "[]");
+    }
+    QVERIFY(QFile::link(QStringLiteral("../../synced/") + file, storeFolder() + u'/' + file));
+    {
+        JournalStore store;
+        QCOMPARE(store.entries().size(), 2);
+        const JournalEntry added = entry(QStringLiteral("added"));
+        store.addEntry(added);
+        store.deleteEntry(added);
+        QVERIFY(!store.hasUnsavedChanges());
+    }
+    QVERIFY(QFileInfo(storeFolder() + u'/' + file).isSymLink());
+    QVERIFY(leftovers(synced).isEmpty());
+    QVERIFY(leftovers(storeFolder()).isEmpty());
+    JournalStore relaunched;
+    QCOMPARE(relaunched.trashedEntries().size(), 1);
+    QCOMPARE(relaunched.entries().size(), 2);
+}
+
+void JournalStoreSaveTest::linkToUndecodableFile_isNeverReplaced()
+{
+    const QString other = vsp::test::testHome() + QStringLiteral("/notes.txt");
+    writeFile(other, "someone else's file");
+    QDir().mkpath(storeFolder());
+    QVERIFY(QFile::link(other, entriesPath()));
+    vsp::test::StdoutCapture out;
+    JournalStore store;
+    QCOMPARE(readFile(store.damagedJournalCopy()), QByteArray("someone else's file"));
+    store.addEntry(entry(QStringLiteral("kept in memory")));
+    QVERIFY(store.hasUnsavedChanges());
+    QVERIFY(store.lastSaveError().contains(QStringLiteral("could not be read as a journal")));
+    QCOMPARE(readFile(other), QByteArray("someone else's file"));
+    QVERIFY(QFileInfo(entriesPath()).isSymLink());
+}
+
+void JournalStoreSaveTest::danglingLink_isLeftAlone()
+{
+    const QString missing = vsp::test::testHome() + QStringLiteral("/unmounted/entries.json");
+    QDir().mkpath(storeFolder());
+    QVERIFY(QFile::link(missing, entriesPath()));
+    JournalStore store;
+    QVERIFY(!store.loadedCleanly());
+    store.addEntry(entry(QStringLiteral("kept in memory")));
+    QVERIFY(store.hasUnsavedChanges());
+    QVERIFY(!QFileInfo::exists(missing));
+    QCOMPARE(QFileInfo(entriesPath()).symLinkTarget(), missing);
+}
+
+void JournalStoreSaveTest::writtenFiles_arePrivate()
+{
+    writeFile(trashPath(), "damaged");
+    writeJournal({});
+    QFile::setPermissions(entriesPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    QFile::setPermissions(storeFolder(), QFileDevice::Permissions(0x7755));
+    const mode_t umask = ::umask(0);
+    const auto restore = qScopeGuard([&] { ::umask(umask); });
+    JournalStore store;
+    const JournalEntry e = entry(QStringLiteral("private"));
+    store.addEntry(e);
+    store.deleteEntry(e);
+    QCOMPARE(modeOf(storeFolder()), mode_t(0700));
+    for (const QString& path : {entriesPath(), trashPath(), store.damagedTrashCopy()}) {
+        QCOMPARE(modeOf(path), mode_t(0600));
+    }
+}
+
+void JournalStoreSaveTest::saveCopy_writesBackupForm_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<int>("expected");
+    const QString home = vsp::test::testHome();
+    QTest::newRow("chosen file") << home + QStringLiteral("/Documents/copy.json") << int(JournalStore::CopyResult::Written);
+    QTest::newRow("cancelled") << QString() << int(JournalStore::CopyResult::Cancelled);
+    QTest::newRow("missing folder") << home + QStringLiteral("/nowhere/copy.json") << int(JournalStore::CopyResult::Failed);
+    QTest::newRow("the journal itself") << entriesPath() << int(JournalStore::CopyResult::Failed);
+}
+
+void JournalStoreSaveTest::saveCopy_writesBackupForm()
+{
+    QFETCH(QString, destination);
+    QFETCH(int, expected);
+    const JournalEntry e = entry(QStringLiteral("only in memory"));
+    writeJournal({entry(QStringLiteral("on disk"))});
+    JournalStore store;
+    {
+        const vsp::test::FileSizeLimit limit(100);
+        store.addEntry(e);
+    }
+    vsp::test::FixedFileChooser chooser;
+    if (!destination.isEmpty()) {
+        chooser.exportPath = destination;
+    }
+    store.setFileChooser(&chooser);
+    QString error;
+    QCOMPARE(int(store.saveCopy(&error)), expected);
+    QCOMPARE(chooser.exportRequests.size(), 1);
+    if (expected == int(JournalStore::CopyResult::Written)) {
+        const auto decoded = vsp::decodeEntries(readFile(destination), vsp::DateEncoding::ISO8601);
+        QVERIFY(decoded.ok());
+        QCOMPARE(decoded.value->size(), 2);
+        QCOMPARE(decoded.value->first().id, e.id);
+        QCOMPARE(modeOf(destination), mode_t(0600));
+    } else if (expected == int(JournalStore::CopyResult::Failed)) {
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readJournal().size(), 1);
+    }
+}
+
+void JournalStoreSaveTest::trashRecords_sameId_areToldApartByDeletionDate()
+{
+    JournalEntry older = entry(QStringLiteral("older version"));
+    JournalEntry newer = older;
+    newer.title = QStringLiteral("newer version");
+    // The id is also live, with photos of its own.
+    writeJournal({newer});
+    writeFile(trashPath(), vsp::encodeTrash({TrashedEntry{newer, vsp::now() - 20}, TrashedEntry{older, vsp::now() - 90}}).bytes);
+    const QString photo = JournalStore::imagesDirectory(newer.id) + QStringLiteral("/photo.png");
+    writeFile(photo, "png");
+    JournalStore store;
+    const TrashedEntry first = store.trashedEntries().at(0);
+    const TrashedEntry second = store.trashedEntries().at(1);
+
+    store.deletePermanently(second);
+    QCOMPARE(store.trashedEntries(), QList<TrashedEntry>{first});
+    QVERIFY(QFileInfo::exists(photo));
+    QCOMPARE(readTrash(), QList<TrashedEntry>{first});
+
+    // Once the live entry is gone, restoring brings back the record asked for and no other.
+    store.deleteEntry(newer);
+    QCOMPARE(store.trashedEntries().size(), 2);
+    store.deletePermanently(first);
+    QCOMPARE(store.trashedEntries().size(), 1);
+    QVERIFY(store.trashedEntries().first().deletedAt > first.deletedAt);
+    store.restoreFromTrash(first);
+    QVERIFY(!store.entry(newer.id));
+    store.restoreFromTrash(store.trashedEntries().first());
+    QCOMPARE(store.entry(newer.id)->title, QStringLiteral("newer version"));
+    QVERIFY(store.trashedEntries().isEmpty());
+    QVERIFY(readTrash().isEmpty());
+}
+
+void JournalStoreSaveTest::deleteOfEntryNoLongerLive_addsNothing()
+{
+    const JournalEntry e = entry(QStringLiteral("destroyed for good"));
+    writeJournal({e});
+    JournalStore store;
+    store.deleteEntry(e);
+    store.deletePermanently(store.trashedEntries().first());
+    // A window still showing the entry deletes it again.
+    store.deleteEntry(e);
+    QVERIFY(store.trashedEntries().isEmpty());
+    QVERIFY(readTrash().isEmpty());
+    QVERIFY(readJournal().isEmpty());
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+/// Saving the journal: failed writes the store reports and retries, journal files reached through links,
+/// private files, the copy of the journal and trash records told apart by their deletion dates.
+class JournalStoreSaveTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void failedSave_isReportedUntilAWriteCatchesUp_data();
+    void failedSave_isReportedUntilAWriteCatchesUp();
+    void fullDisk_namesTheCause();
+    void fullDisk_deletedAndPurgedEntriesNeverComeBack();
+    void trashNeverWritten_purgedEntriesNeverComeBack();
+    void journalThroughLink_replacesTheTarget_data();
+    void journalThroughLink_replacesTheTarget();
+    void linkToUndecodableFile_isNeverReplaced();
+    void danglingLink_isLeftAlone();
+    void writtenFiles_arePrivate();
+    void saveCopy_writesBackupForm_data();
+    void saveCopy_writesBackupForm();
+    void trashRecords_sameId_areToldApartByDeletionDate();
+    void deleteOfEntryNoLongerLive_addsNothing();
+};
