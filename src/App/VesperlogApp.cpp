@@ -24,6 +24,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 
 VesperlogApp::VesperlogApp() : VesperlogApp(Options{}) {}
@@ -161,6 +163,8 @@ void VesperlogApp::connectReactions()
     });
     connect(&notifications, &AppNotifications::VspUpdateRequested, this, &VesperlogApp::presentUpdateSheet);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &VesperlogApp::applicationWillTerminate);
+    // Every way of quitting (menu, tray, the last window closed) arrives as the application's Quit event.
+    qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationInactive) {
             applicationDidResignActive();
@@ -172,6 +176,60 @@ void VesperlogApp::applicationWillTerminate()
 {
     if (AppFlags::autoBackup()) {
         m_store->performAutoBackup();
+    }
+}
+
+bool VesperlogApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == qApp && event->type() == QEvent::Quit) {
+        // A second Ctrl+Q while the question is up waits for its answer.
+        if (m_askingToQuit || !confirmQuit()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool VesperlogApp::confirmQuit()
+{
+    if (!m_store->hasUnsavedChanges()) {
+        return true;
+    }
+    m_askingToQuit = true;
+    const auto done = qScopeGuard([this] { m_askingToQuit = false; });
+    showMainWindow();
+    QString problem;
+    for (;;) {
+        QMessageBox box(QMessageBox::Warning, tr("Quit without saving?"),
+                        tr("Quit without saving?"), QMessageBox::NoButton, m_mainWindow);
+        box.setWindowModality(Qt::WindowModal);
+        box.setInformativeText(tr("Vesperlog could not save your journal — %1. Changes made since then are lost "
+                                  "when the app quits, unless you save a copy.%2")
+                                   .arg(m_store->lastSaveError(), problem));
+        QPushButton* copy = box.addButton(tr("Save a Copy…"), QMessageBox::AcceptRole);
+        QPushButton* quit = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(copy);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == quit) {
+            return true;
+        }
+        if (box.clickedButton() != copy) {
+            return false;
+        }
+        QString error;
+        switch (m_store->saveCopy(&error)) {
+        case JournalStore::CopyResult::Written:
+            return true;
+        case JournalStore::CopyResult::Failed:
+            problem = tr("\n\nThe copy could not be saved — %1.").arg(error);
+            break;
+        case JournalStore::CopyResult::Cancelled:
+            problem.clear();
+            break;
+        }
     }
 }
 

@@ -28,7 +28,9 @@ class Updater;
 /// - "VspExportJSON", "VspExportMarkdown" and "VspImportJSON" run the store's export and import, except
 ///   while the journal is locked;
 /// - "VspUpdateRequested" opens the updater and its sheet on the main window;
-/// - quitting runs the automatic backup when "autoBackup" is on;
+/// - quitting first waits (a few seconds at most) for the journal's writes; with changes still unsaved it
+///   asks "Quit without saving?" ("Save a Copy…", "Quit Anyway", "Cancel"); it then runs the automatic
+///   backup when "autoBackup" is on;
 /// - losing the active state locks the journal when "appLockEnabled" and "lockOnBackground" are on.
 ///
 /// They are connected once, here, so they work while the main window is closed and never run twice.
@@ -80,6 +82,12 @@ public:
     /// The reactions to the application quitting and to losing the active state (public for tests).
     void applicationWillTerminate();
     void applicationDidResignActive();
+    /// Whether quitting may go on now: true when every change is on disk, else the user's answer to the
+    /// quit question (a copy saved also lets the quit go on).
+    bool confirmQuit();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 Q_SIGNALS:
     /// The update sheet was presented.
@@ -106,4 +114,5 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     ColorSchemePortal* m_portal = nullptr;
     DesktopNotifications* m_notifications = nullptr;
+    bool m_askingToQuit = false;
 };

@@ -32,6 +32,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -205,6 +207,61 @@ void AppTest::quit_backsUpOnlyWhenAsked()
     // What the application emits when it is about to end.
     QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
     QCOMPARE(QFileInfo::exists(backupPath()), autoBackup);
+}
+
+void AppTest::quitWithUnsavedChanges_asksFirst_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("quits");
+    QTest::newRow("Cancel") << QStringLiteral("Cancel") << false;
+    QTest::newRow("Quit Anyway") << QStringLiteral("Quit Anyway") << true;
+    QTest::newRow("Save a Copy") << QStringLiteral("Save a Copy\u2026") << true;
+}
+
+void AppTest::quitWithUnsavedChanges_asksFirst()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, quits);
+    AppFixture f;
+    // Nothing to ask while every change is on disk.
+    QVERIFY(f.app->confirmQuit());
+    {
+        const vsp::test::FileSizeLimit limit(8);
+        f.store().addEntry(makeEntry(QStringLiteral("unsaved"), QStringLiteral("only in memory")));
+    }
+    QVERIFY(f.store().hasUnsavedChanges());
+    QStringList asked;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible()) {
+                continue;
+            }
+            asked << box->text();
+            for (QAbstractButton* button : box->buttons()) {
+                asked << button->text();
+                if (button->text() == answer) {
+                    QTimer::singleShot(0, button, &QAbstractButton::click);
+                }
+            }
+        }
+    });
+    if (answer == QLatin1String("Cancel")) {
+        // The Quit event of the menu, the tray or the last window is eaten.
+        QEvent quit(QEvent::Quit);
+        QVERIFY(QCoreApplication::sendEvent(qApp, &quit));
+        QVERIFY(f.app->mainWindow()->isVisible());
+    } else {
+        QCOMPARE(f.app->confirmQuit(), quits);
+    }
+    // The buttons in the order the desktop's style lays them out.
+    QVERIFY(!asked.isEmpty());
+    QCOMPARE(asked.takeFirst(), QStringLiteral("Quit without saving?"));
+    asked.sort();
+    QCOMPARE(asked, (QStringList{QStringLiteral("Cancel"), QStringLiteral("Quit Anyway"), QStringLiteral("Save a Copy\u2026")}));
+    const QString copy = vsp::test::testHome() + QStringLiteral("/Documents/Vesperlog Copy.json");
+    QCOMPARE(QFileInfo::exists(copy), answer.startsWith(QStringLiteral("Save")));
+    QCOMPARE(f.chooser.exports, answer.startsWith(QStringLiteral("Save")) ? 1 : 0);
 }
 
 void AppTest::resignActive_locksOnlyWithBothFlags_data()

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void exportImport_doNothingWhileLocked();
     void quit_backsUpOnlyWhenAsked_data();
     void quit_backsUpOnlyWhenAsked();
+    void quitWithUnsavedChanges_asksFirst_data();
+    void quitWithUnsavedChanges_asksFirst();
     void resignActive_locksOnlyWithBothFlags_data();
     void resignActive_locksOnlyWithBothFlags();
     void updateRequest_showsOneSheet_andDismissesOnClose();

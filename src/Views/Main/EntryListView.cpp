@@ -13,6 +13,7 @@
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Main/EntryRow.h"
+#include "Views/Main/JournalBanner.h"
 #include "Views/Main/ListHeader.h"
 #include "Views/Main/SearchField.h"
 #include "Views/Sidebar/CalendarView.h"
@@ -52,6 +53,9 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_pages);
+    // Under the list and the calendar alike: the notices stay in sight whichever the column shows.
+    m_banner = new JournalBanner(store, this);
+    outer->addWidget(m_banner);
     m_pages->addWidget(m_listPage);
 
     auto* layout = new QVBoxLayout(m_listPage);

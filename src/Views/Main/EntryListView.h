@@ -11,6 +11,7 @@ class ColumnVisibilityHolder;
 class EmptyListView;
 class QGraphicsOpacityEffect;
 class EntryListWidget;
+class JournalBanner;
 class JournalStore;
 class ListHeader;
 class MoodStore;
@@ -50,6 +51,8 @@ public:
     SearchField* searchField() const { return m_searchField; }
     EntryListWidget* list() const { return m_list; }
     EmptyListView* emptyView() const { return m_empty; }
+    /// The notices about unsaved changes and damaged journal files, under the column's content.
+    JournalBanner* banner() const { return m_banner; }
     /// The calendar while shown, else null.
     QWidget* calendar() const { return m_calendar; }
     /// Whether the empty state shows in place of the list.
@@ -91,6 +94,7 @@ private:
     QStackedWidget* m_body;
     EntryListWidget* m_list;
     EmptyListView* m_empty;
+    JournalBanner* m_banner = nullptr;
     QWidget* m_calendar = nullptr;
     vsp::SpringValue* m_searchReveal;
     QGraphicsOpacityEffect* m_searchOpacity;

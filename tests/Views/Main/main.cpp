@@ -5,7 +5,9 @@
 #include "EntryListMotionTest.h"
 #include "EntryListViewTest.h"
 #include "EntryRowTest.h"
+#include "JournalBannerTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListMotionTest, EntryListViewTest, ContentViewTest)
+VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListMotionTest, EntryListViewTest, ContentViewTest,
+                    JournalBannerTest)

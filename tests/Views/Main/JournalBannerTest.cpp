@@ -1,0 +1,140 @@
+#include "JournalBannerTest.h"
+
+#include "ViewFixtures.h"
+#include "common/FixedFileChooser.h"
+#include "common/TestSupport.h"
+
+#include "Model/Dates.h"
+#include "Model/EntryCodec.h"
+#include "Model/FileIO.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Views/Main/JournalBanner.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+QString storeFile(const QString& name)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Vesperlog/") + name;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A store whose last change could not be written: files may grow by no more than a few bytes.
+void failOneSave(JournalStore& store)
+{
+    const vsp::test::FileSizeLimit limit(8);
+    store.addEntry(viewfixtures::entry(QStringLiteral("kept in memory"), vsp::now()));
+}
+
+} // namespace
+
+void JournalBannerTest::init()
+{
+    viewfixtures::resetState();
+}
+
+void JournalBannerTest::failedSave_showsUntilTryAgainWrites()
+{
+    JournalStore store;
+    JournalBanner banner(store);
+    QVERIFY(banner.isHidden());
+    failOneSave(store);
+    QVERIFY(!banner.isHidden());
+    QCOMPARE(banner.messages(),
+             QStringList{QStringLiteral("Vesperlog could not save your journal \u2014 File too large. Your changes are kept "
+                                        "while the app is open.")});
+    banner.tryAgainButton()->click();
+    QVERIFY(banner.isHidden());
+    QCOMPARE(vsp::decodeEntries(vsp::readWholeFile(storeFile(QStringLiteral("entries.json"))).bytes).value->size(), 1);
+}
+
+void JournalBannerTest::saveCopy_writesTheJournal_orTellsWhyNot_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("chosen file") << vsp::test::testHome() + QStringLiteral("/Documents/copy.json") << true;
+    QTest::newRow("missing folder") << vsp::test::testHome() + QStringLiteral("/nowhere/copy.json") << false;
+}
+
+void JournalBannerTest::saveCopy_writesTheJournal_orTellsWhyNot()
+{
+    QFETCH(QString, destination);
+    QFETCH(bool, written);
+    JournalStore store;
+    vsp::test::FixedFileChooser chooser;
+    chooser.exportPath = destination;
+    store.setFileChooser(&chooser);
+    JournalBanner banner(store);
+    failOneSave(store);
+    banner.saveCopyButton()->click();
+    QCOMPARE(QFileInfo::exists(destination), written);
+    const QLabel* note = nullptr;
+    for (const QLabel* label : banner.findChildren<QLabel*>()) {
+        if (label->text().startsWith(QStringLiteral("The copy could not be saved"))) {
+            note = label;
+        }
+    }
+    QCOMPARE(note && !note->isHidden(), !written);
+    // A copy is no save: the notice stays until the journal itself is written.
+    QVERIFY(!banner.isHidden());
+    QVERIFY(store.hasUnsavedChanges());
+}
+
+void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("opening");
+    QTest::newRow("journal") << QStringLiteral("entries.json") << QStringLiteral("Your journal file could not be read.");
+    QTest::newRow("trash") << QStringLiteral("trash.json") << QStringLiteral("Your trash file could not be read.");
+}
+
+void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, opening);
+    writeFile(storeFile(file), "{damaged");
+    JournalStore store;
+    const QString copy = file == QLatin1String("trash.json") ? store.damagedTrashCopy() : store.damagedJournalCopy();
+    QVERIFY(QFileInfo::exists(copy));
+    JournalBanner banner(store);
+    QStringList revealed;
+    banner.setRevealAction([&](const QString& path) { revealed << path; });
+    QVERIFY(!banner.isHidden());
+    QCOMPARE(banner.messages(), QStringList{opening + QStringLiteral(" A copy was kept at ") + copy + u'.'});
+    QAbstractButton* show = file == QLatin1String("trash.json") ? banner.showTrashCopyButton() : banner.showJournalCopyButton();
+    QVERIFY(show);
+    QCOMPARE(show->text(), QStringLiteral("Show in Files"));
+    show->click();
+    QCOMPARE(revealed, QStringList{copy});
+}
+
+void JournalBannerTest::listColumn_holdsTheBanner()
+{
+    JournalStore store;
+    MoodStore moods;
+    MainWindow window(store, moods, [](const QString&) {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* banner = window.findChild<JournalBanner*>();
+    QVERIFY(banner);
+    QVERIFY(!banner->isVisible());
+    failOneSave(store);
+    QVERIFY(banner->isVisible());
+    QVERIFY(banner->width() > 200);
+}
