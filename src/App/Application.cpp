@@ -2,12 +2,16 @@
 
 #include "App/BundleInfo.h"
 #include "App/VesperlogApp.h"
+#include "Model/JournalStore.h"
+#include "Model/JournalStoreLock.h"
+#include "Model/Log.h"
 #include "Platform/MemoryTuning.h"
 #include "Platform/SingleInstance.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QTextStream>
 #include <QTimer>
 
@@ -29,6 +33,20 @@ long long residentBytes()
         }
     }
     return 0;
+}
+
+void reportJournalOpenElsewhere(const JournalLock& lock)
+{
+    const QString holder = lock.holderPid() > 0 ? QStringLiteral("process %1 on %2").arg(lock.holderPid()).arg(lock.holderHost())
+                                                : QStringLiteral("another process");
+    vsp::logFailure(QStringLiteral("start"), QStringLiteral("the journal is open in another Vesperlog (%1); nothing was changed")
+                                                 .arg(holder));
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Vesperlog"),
+                    QStringLiteral("Your journal is open in another copy of Vesperlog."), QMessageBox::Ok);
+    box.setInformativeText(QStringLiteral("It is open in %1, which this copy cannot reach. Use that copy, or quit it "
+                                          "and start Vesperlog again. This copy quits without changing anything.")
+                               .arg(holder));
+    box.exec();
 }
 
 } // namespace
@@ -53,6 +71,16 @@ int runVesperlog(int argc, char** argv)
     SingleInstance instance(qEnvironmentVariable("VESPERLOG_INSTANCE_NAME"));
     if (!instance.acquire()) {
         return 0;
+    }
+    // One process per journal, too: a copy with other runtime folders (another session, `su`) finds the
+    // journal's lock, hands over to its holder when it can reach it, and otherwise ends untouched.
+    JournalLock journalLock(JournalStore::storeFolder());
+    if (journalLock.acquire(instance.serverName()) == JournalLock::Result::HeldElsewhere) {
+        if (!journalLock.holderAddress().isEmpty() && SingleInstance::askToComeForward(journalLock.holderAddress())) {
+            return 0;
+        }
+        reportJournalOpenElsewhere(journalLock);
+        return 1;
     }
 
     VesperlogApp vesperlog;

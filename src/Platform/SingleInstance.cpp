@@ -41,10 +41,10 @@ QString SingleInstance::defaultServerName()
     return QStringLiteral("vesperlog-%1").arg(::getuid());
 }
 
-SingleInstance::Answer SingleInstance::signalRunningInstance(int timeoutMs)
+SingleInstance::Answer SingleInstance::signalRunningInstance(const QString& name, int timeoutMs)
 {
     QLocalSocket socket;
-    socket.connectToServer(m_name);
+    socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs)) {
         // A socket left behind by a crashed process refuses the connection.
         return Answer::Nobody;
@@ -59,6 +59,11 @@ SingleInstance::Answer SingleInstance::signalRunningInstance(int timeoutMs)
     return socket.readAll().startsWith(kAcknowledge) ? Answer::Acknowledged : Answer::Busy;
 }
 
+bool SingleInstance::askToComeForward(const QString& serverName, int timeoutMs)
+{
+    return signalRunningInstance(serverName, timeoutMs) != Answer::Nobody;
+}
+
 bool SingleInstance::acquire(int timeoutMs)
 {
     if (m_server) {
@@ -71,7 +76,7 @@ bool SingleInstance::acquire(int timeoutMs)
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(timeoutMs);
 
-    switch (signalRunningInstance(timeoutMs)) {
+    switch (signalRunningInstance(m_name, timeoutMs)) {
     case Answer::Acknowledged:
         return false;
     case Answer::Busy:

@@ -34,6 +34,10 @@ public:
     bool acquire(int timeoutMs = 2000);
 
     bool isPrimary() const { return m_server != nullptr; }
+
+    /// Asks the instance listening under `serverName` to come forward; true when it acknowledged within
+    /// `timeoutMs` milliseconds (or accepted the request but was too busy to answer in time).
+    static bool askToComeForward(const QString& serverName, int timeoutMs = 2000);
     QString serverName() const { return m_name; }
 
 Q_SIGNALS:
@@ -44,7 +48,7 @@ private:
     /// What a launch finds under the name: nobody listening, a live instance that acknowledged, or a
     /// live instance that accepted the connection but did not answer in time (busy starting up, say).
     enum class Answer { Nobody, Acknowledged, Busy };
-    Answer signalRunningInstance(int timeoutMs);
+    static Answer signalRunningInstance(const QString& name, int timeoutMs);
 
     QString m_name;
     QLocalServer* m_server = nullptr;

@@ -35,6 +35,8 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -262,6 +264,63 @@ void AppTest::quitWithUnsavedChanges_asksFirst()
     const QString copy = vsp::test::testHome() + QStringLiteral("/Documents/Vesperlog Copy.json");
     QCOMPARE(QFileInfo::exists(copy), answer.startsWith(QStringLiteral("Save")));
     QCOMPARE(f.chooser.exports, answer.startsWith(QStringLiteral("Save")) ? 1 : 0);
+}
+
+void AppTest::secondCopyOnSameJournal_handsOverOrQuitsUntouched()
+{
+    // Copies of the app with runtime folders of their own (other sessions) on one journal folder.
+    const QString shared = vsp::test::testHome() + QStringLiteral("/two-copies");
+    const QString folder = shared + QStringLiteral("/data/Vesperlog");
+    QDir().mkpath(folder);
+    QFile journal(folder + QStringLiteral("/entries.json"));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write("[]");
+    journal.close();
+    const auto launch = [&](QProcess& process, const QString& session) {
+        const QString runtime = shared + u'/' + session;
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), shared + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("VESPERLOG_INSTANCE_NAME"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(VESPERLOG_APP_BINARY), {});
+        QVERIFY(process.waitForStarted());
+    };
+    QProcess first;
+    launch(first, QStringLiteral("session-1"));
+    const auto stop = qScopeGuard([&] {
+        first.kill();
+        first.waitForFinished();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder + QStringLiteral("/.vesperlog.address")), 60000);
+    const QStringList files = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    // The running copy can be reached: the second hands over and ends.
+    QProcess second;
+    launch(second, QStringLiteral("session-2"));
+    QVERIFY(second.waitForFinished(60000));
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY(!second.readAllStandardOutput().contains("open in another Vesperlog"));
+
+    // It cannot (its socket belongs to another user, say): the third says so and touches nothing.
+    QFile address(folder + QStringLiteral("/.vesperlog.address"));
+    QVERIFY(address.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    address.write("/nowhere/vesperlog.sock");
+    address.close();
+    QProcess third;
+    launch(third, QStringLiteral("session-3"));
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += third.readAllStandardOutput()).contains("open in another Vesperlog"), 60000);
+    QVERIFY(said.contains(QByteArray(QByteArray("process ") + QByteArray::number(first.processId()))));
+    third.kill();
+    third.waitForFinished();
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
+    QVERIFY(journal.open(QIODevice::ReadOnly));
+    QCOMPARE(journal.readAll(), QByteArray("[]"));
+    QCOMPARE(first.state(), QProcess::Running);
 }
 
 void AppTest::resignActive_locksOnlyWithBothFlags_data()

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void quit_backsUpOnlyWhenAsked();
     void quitWithUnsavedChanges_asksFirst_data();
     void quitWithUnsavedChanges_asksFirst();
+    void secondCopyOnSameJournal_handsOverOrQuitsUntouched();
     void resignActive_locksOnlyWithBothFlags_data();
     void resignActive_locksOnlyWithBothFlags();
     void updateRequest_showsOneSheet_andDismissesOnClose();

@@ -6,14 +6,18 @@
 
 #include "Model/EntryCodec.h"
 #include "Model/JournalStore.h"
+#include "Model/JournalStoreLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace fixtures;
 
@@ -315,4 +319,49 @@ void JournalStoreSaveTest::deleteOfEntryNoLongerLive_addsNothing()
     QVERIFY(store.trashedEntries().isEmpty());
     QVERIFY(readTrash().isEmpty());
     QVERIFY(readJournal().isEmpty());
+}
+
+void JournalStoreSaveTest::journalLock_isHeldOncePerFolder()
+{
+    const QString folder = JournalStore::storeFolder();
+    {
+        JournalLock first(folder);
+        QCOMPARE(first.acquire(QStringLiteral("/run/user/1/vesperlog.sock")), JournalLock::Result::Acquired);
+        JournalLock second(folder);
+        QCOMPARE(second.acquire(QStringLiteral("/elsewhere.sock")), JournalLock::Result::HeldElsewhere);
+        QCOMPARE(second.holderPid(), qint64(::getpid()));
+        QCOMPARE(second.holderAddress(), QStringLiteral("/run/user/1/vesperlog.sock"));
+        QCOMPARE(modeOf(first.addressPath()), mode_t(0600));
+    }
+    JournalLock later(folder);
+    QCOMPARE(later.acquire(QString()), JournalLock::Result::Acquired);
+}
+
+void JournalStoreSaveTest::journalLock_leftByCrash_isTakenOver_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("holder gone") << false;
+    QTest::newRow("empty lock file") << true;
+}
+
+void JournalStoreSaveTest::journalLock_leftByCrash_isTakenOver()
+{
+    QFETCH(bool, empty);
+    JournalLock probe(JournalStore::storeFolder());
+    QByteArray contents;
+    if (!empty) {
+        // A lock written by this process, then given the id of a process that has ended.
+        QLockFile own(probe.lockPath());
+        QVERIFY(own.tryLock(0));
+        contents = readFile(probe.lockPath());
+        own.unlock();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(0);
+        }
+        ::waitpid(child, nullptr, 0);
+        contents = QByteArray::number(child) + contents.mid(contents.indexOf('\n'));
+    }
+    writeFile(probe.lockPath(), contents);
+    QCOMPARE(probe.acquire(QString()), JournalLock::Result::Acquired);
 }

@@ -23,4 +23,7 @@ private Q_SLOTS:
     void saveCopy_writesBackupForm();
     void trashRecords_sameId_areToldApartByDeletionDate();
     void deleteOfEntryNoLongerLive_addsNothing();
+    void journalLock_isHeldOncePerFolder();
+    void journalLock_leftByCrash_isTakenOver_data();
+    void journalLock_leftByCrash_isTakenOver();
 };
