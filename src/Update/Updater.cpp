@@ -44,6 +44,7 @@ void Updater::startCheck()
     // so the sheet shows the check as it would with a network answer.
     QTimer::singleShot(0, this, [this] {
         if (m_phase == Phase::Checking) {
+            m_lastCheck = QDateTime::currentDateTime();
             setPhase(Phase::Current);
         }
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,8 @@ public:
     Phase phase() const { return m_phase; }
     /// The newer release found by the last check, if any.
     std::optional<UpdateRelease> available() const { return m_available; }
+    /// When the last check finished, in this run; nothing before the first.
+    std::optional<QDateTime> lastCheck() const { return m_lastCheck; }
     /// A short sentence describing the phase, for the update sheet.
     QString statusText() const;
 
@@ -55,5 +58,6 @@ private:
 
     Phase m_phase = Phase::Idle;
     std::optional<UpdateRelease> m_available;
+    std::optional<QDateTime> m_lastCheck;
     int m_checkCount = 0;
 };
