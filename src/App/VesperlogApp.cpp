@@ -277,7 +277,8 @@ void VesperlogApp::openWindow(const QString& id)
         m_composeWindow->present();
     } else if (id == QLatin1String("settings")) {
         if (!m_settingsWindow) {
-            m_settingsWindow = new SettingsView(*m_store, *m_settings, *m_moodStore, *m_updater);
+            m_settingsWindow = new SettingsView(*m_store, *m_settings, *m_moodStore, *m_updater,
+                                                BundleInfo::shortVersion(), BundleInfo::buildNumber());
             m_settingsWindow->setWindowFlag(Qt::Window);
         }
         m_settingsWindow->show();

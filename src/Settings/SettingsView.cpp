@@ -1,126 +1,173 @@
 #include "Settings/SettingsView.h"
 
+#include "Settings/SettingsTabs.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
 #include "Theme/Palette.h"
-#include "Model/AppNotifications.h"
-#include "Model/AppSettings.h"
-#include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
-#include "Update/Updater.h"
+#include "Theme/SymbolIcons.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFormLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QShortcut>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace {
 
-/// A check box bound to a boolean settings key with its default, in both directions.
-QCheckBox* boolSetting(const QString& text, const QString& key, bool fallback, QWidget* parent)
-{
-    auto* box = new QCheckBox(text, parent);
-    auto& defaults = UserDefaults::instance();
-    box->setChecked(defaults.boolean(key, fallback));
-    QObject::connect(box, &QCheckBox::toggled, box, [key](bool on) { UserDefaults::instance().setValue(key, on); });
-    QObject::connect(&defaults, &UserDefaults::valueChanged, box, [box, key, fallback](const QString& changed) {
-        if (changed == key) {
-            const QSignalBlocker block(box);
-            box->setChecked(UserDefaults::instance().boolean(key, fallback));
-        }
-    });
-    return box;
-}
-
-/// A combo box bound to a text settings key; items carry the stored values as data.
-QComboBox* textSetting(const QList<std::pair<QString, QString>>& items, const QString& key, const QString& fallback,
-                       QWidget* parent)
-{
-    auto* combo = new QComboBox(parent);
-    for (const auto& [label, value] : items) {
-        combo->addItem(label, value);
+/// One toolbar button: the tab's symbol above its label; the current tab sits on a rounded plate with
+/// its symbol in the accent colour. Colours are read at every paint.
+class TabButton final : public QAbstractButton {
+public:
+    TabButton(const QString& text, const QString& symbol, QWidget* parent) : QAbstractButton(parent), m_symbol(symbol)
+    {
+        setText(text);
+        setCheckable(true);
+        setFocusPolicy(Qt::TabFocus);
+        setFont(vsp::fonts::system(11));
+        setFixedSize(70, 50);
+        AppearanceManager& appearance = AppearanceManager::instance();
+        connect(&appearance, &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
+        connect(&appearance, &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
     }
-    auto sync = [combo, key, fallback] {
-        const QSignalBlocker block(combo);
-        const int index = combo->findData(UserDefaults::instance().string(key, fallback));
-        combo->setCurrentIndex(std::max(index, 0));
-    };
-    sync();
-    QObject::connect(combo, &QComboBox::activated, combo, [combo, key](int index) {
-        UserDefaults::instance().setValue(key, combo->itemData(index).toString());
-    });
-    QObject::connect(&UserDefaults::instance(), &UserDefaults::valueChanged, combo, [sync, key](const QString& changed) {
-        if (changed == key) {
-            sync();
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF plate = QRectF(rect()).adjusted(2, 2, -2, -2);
+        if (isChecked() || isDown() || underMouse()) {
+            QPainterPath path;
+            path.addRoundedRect(plate, 7, 7);
+            p.fillPath(path, (isChecked() ? vsp::Color::vspMuted() : vsp::Color::vspSurfaceAlt()).resolve());
         }
-    });
-    return combo;
-}
+        if (hasFocus()) {
+            p.setPen(QPen(vsp::Color::resolvedAccent(0.7).resolve(), 1.5));
+            p.drawRoundedRect(plate, 7, 7);
+        }
+        const QColor ink = isChecked() ? vsp::Color::resolvedAccent(1).resolve() : vsp::Color::vspFgMuted().resolve();
+        vsp::symbols::paint(p, m_symbol, QRectF(width() / 2.0 - 9, 7, 18, 18), ink);
+        p.setPen((isChecked() ? vsp::Color::vspForeground() : vsp::Color::vspFgMuted()).resolve());
+        p.setFont(font());
+        p.drawText(QRectF(0, 29, width(), 16), Qt::AlignHCenter | Qt::AlignTop, text());
+    }
+
+    void enterEvent(QEnterEvent* event) override
+    {
+        QAbstractButton::enterEvent(event);
+        update();
+    }
+    void leaveEvent(QEvent* event) override
+    {
+        QAbstractButton::leaveEvent(event);
+        update();
+    }
+
+private:
+    QString m_symbol;
+};
+
+/// The hairline under the toolbar.
+class Rule final : public QWidget {
+public:
+    explicit Rule(QWidget* parent) : QWidget(parent)
+    {
+        setFixedHeight(1);
+        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+                qOverload<>(&QWidget::update));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), vsp::Color::vspBorder().resolve()); }
+};
 
 } // namespace
 
 SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, Updater& updater,
-                           QWidget* parent)
-    : QWidget(parent)
+                           const QString& version, const QString& build, QWidget* parent)
+    : QWidget(parent), m_buttons(new QButtonGroup(this)), m_pages(new QStackedWidget(this))
 {
-    Q_UNUSED(store);
-    Q_UNUSED(settings);
-    Q_UNUSED(moodStore);
     setWindowTitle(tr("Settings"));
+    setFixedSize(540, 480);
     auto* layout = new QVBoxLayout(this);
-    auto* tabs = new QTabWidget(this);
-    layout->addWidget(tabs);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(8, 6, 8, 6);
+    bar->setSpacing(2);
+    bar->addStretch(1);
+    layout->addLayout(bar);
+    layout->addWidget(new Rule(this));
+    layout->addWidget(m_pages, 1);
 
-    auto* appearance = new QWidget(tabs);
-    auto* appearanceForm = new QFormLayout(appearance);
-    appearanceForm->addRow(tr("Appearance"),
-                           textSetting({{tr("Light"), QStringLiteral("light")},
-                                        {tr("Dark"), QStringLiteral("dark")},
-                                        {tr("System"), QStringLiteral("system")}},
-                                       QStringLiteral("appearanceMode"), QStringLiteral("dark"), appearance));
-    QList<std::pair<QString, QString>> accents;
-    for (const vsp::AccentPreset& preset : vsp::accentPresets()) {
-        QString label = preset.name.toString();
-        label[0] = label[0].toUpper();
-        accents.append({label, preset.name.toString()});
+    const std::pair<QWidget*, std::pair<QString, QString>> tabs[] = {
+        {new GeneralSettingsTab(store, settings, moodStore), {tr("General"), QStringLiteral("gearshape")}},
+        {new AppearanceSettingsTab(settings), {tr("Appearance"), QStringLiteral("paintbrush")}},
+        {new PersonalizationSettingsTab(settings), {tr("Personalize"), QStringLiteral("wand.and.stars")}},
+        {new ShortcutsSettingsTab, {tr("Shortcuts"), QStringLiteral("keyboard")}},
+        {new DataSettingsTab(store, settings), {tr("Data"), QStringLiteral("externaldrive")}},
+        {new SecuritySettingsTab(settings), {tr("Security"), QStringLiteral("lock")}},
+        {new AboutSettingsTab(store, settings, updater, version, build), {tr("About"), QStringLiteral("info.circle")}},
+    };
+    int index = 0;
+    for (const auto& [page, label] : tabs) {
+        m_pages->addWidget(page);
+        auto* button = new TabButton(label.first, label.second, this);
+        m_buttons->addButton(button, index++);
+        bar->addWidget(button);
     }
-    appearanceForm->addRow(tr("Accent colour"),
-                           textSetting(accents, QStringLiteral("accentColorPreset"), QStringLiteral("yellow"), appearance));
-    appearanceForm->addRow(boolSetting(tr("Compact list"), QStringLiteral("compactListView"), false, appearance));
-    appearanceForm->addRow(boolSetting(tr("Show entry previews"), QStringLiteral("showEntryPreviews"), true, appearance));
-    tabs->addTab(appearance, tr("Appearance"));
+    bar->addStretch(1);
+    connect(m_buttons, &QButtonGroup::idClicked, this, &SettingsView::setCurrentTab);
+    setCurrentTab(0);
 
-    auto* data = new QWidget(tabs);
-    auto* dataForm = new QVBoxLayout(data);
-    const std::pair<QString, QString> posts[] = {{tr("Export as JSON…"), QStringLiteral("VspExportJSON")},
-                                                 {tr("Export as Markdown…"), QStringLiteral("VspExportMarkdown")},
-                                                 {tr("Import JSON…"), QStringLiteral("VspImportJSON")}};
-    for (const auto& [label, name] : posts) {
-        auto* button = new QPushButton(label, data);
-        connect(button, &QPushButton::clicked, this, [name] { AppNotifications::instance().post(name); });
-        dataForm->addWidget(button);
+    // The window has no menu bar of its own: these close it from the keyboard. Two shortcuts on the same
+    // keys would cancel each other out, so the desktop's own Close keys are added only when they differ.
+    QList<QKeySequence> closeKeys = {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)};
+    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::Close)) {
+        if (!closeKeys.contains(keys)) {
+            closeKeys.append(keys);
+        }
     }
-    dataForm->addWidget(boolSetting(tr("Back up the journal when quitting"), QStringLiteral("autoBackup"), false, data));
-    dataForm->addStretch(1);
-    tabs->addTab(data, tr("Data"));
+    for (const QKeySequence& keys : closeKeys) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
+}
 
-    auto* security = new QWidget(tabs);
-    auto* securityForm = new QVBoxLayout(security);
-    securityForm->addWidget(boolSetting(tr("Lock the journal"), QStringLiteral("appLockEnabled"), false, security));
-    securityForm->addWidget(
-        boolSetting(tr("Lock when switching to another application"), QStringLiteral("lockOnBackground"), false, security));
-    securityForm->addStretch(1);
-    tabs->addTab(security, tr("Security"));
+int SettingsView::tabCount() const
+{
+    return m_pages->count();
+}
 
-    auto* about = new QWidget(tabs);
-    auto* aboutForm = new QVBoxLayout(about);
-    aboutForm->addWidget(boolSetting(tr("Check for updates automatically"), QStringLiteral("autoUpdates"), true, about));
-    auto* check = new QPushButton(tr("Check for Updates…"), about);
-    connect(check, &QPushButton::clicked, this, [] { AppNotifications::instance().post(QStringLiteral("VspUpdateRequested")); });
-    aboutForm->addWidget(check);
-    aboutForm->addStretch(1);
-    tabs->addTab(about, tr("About"));
-    Q_UNUSED(updater);
-    resize(520, 360);
+QWidget* SettingsView::tab(int index) const
+{
+    return m_pages->widget(index);
+}
+
+QAbstractButton* SettingsView::tabButton(int index) const
+{
+    return m_buttons->button(index);
+}
+
+int SettingsView::currentTab() const
+{
+    return m_pages->currentIndex();
+}
+
+void SettingsView::setCurrentTab(int index)
+{
+    if (index < 0 || index >= m_pages->count()) {
+        return;
+    }
+    m_pages->setCurrentIndex(index);
+    m_buttons->button(index)->setChecked(true);
+}
+
+void SettingsView::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), vsp::Color::vspBackground().resolve());
 }

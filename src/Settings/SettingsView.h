@@ -5,16 +5,34 @@
 class AppSettings;
 class JournalStore;
 class MoodStore;
+class QAbstractButton;
+class QButtonGroup;
+class QStackedWidget;
 class Updater;
 
-/// The settings window's content: appearance, data, security and about tabs over the shared settings
-/// keys ("appearanceMode", "accentColorPreset", "compactListView", "showEntryPreviews", "autoBackup",
-/// "appLockEnabled", "lockOnBackground", "autoUpdates", "sortOrder"). The data tab's buttons only post
-/// "VspExportJSON", "VspExportMarkdown" and "VspImportJSON"; the application runs them.
+/// The settings window: a fixed 540 by 480 window of seven tabs (General, Appearance, Personalize,
+/// Shortcuts, Data, Security, About) chosen from a toolbar of symbols with labels, opening on General.
+/// It keeps no state: every control reads and writes its AppSettings property, so opening and closing
+/// the window writes nothing and there is no saving step. Ctrl+W and Escape close it. Not modal.
 class SettingsView final : public QWidget {
     Q_OBJECT
 
 public:
+    /// `version` and `build` are the texts the About tab shows ("Version 0.1.0 (1)").
     SettingsView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, Updater& updater,
-                 QWidget* parent = nullptr);
+                 const QString& version, const QString& build, QWidget* parent = nullptr);
+
+    int tabCount() const;
+    QWidget* tab(int index) const;
+    /// The toolbar button that shows a tab; its text is the tab's label.
+    QAbstractButton* tabButton(int index) const;
+    int currentTab() const;
+    void setCurrentTab(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QButtonGroup* m_buttons;
+    QStackedWidget* m_pages;
 };

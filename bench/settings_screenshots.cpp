@@ -1,0 +1,69 @@
+// Grabs one PNG per settings tab for looking at the window: builds the settings window over the journal
+// and settings found in $XDG_DATA_HOME and $XDG_CONFIG_HOME (point them at a scratch folder), in the
+// appearance asked for, and writes OUT-<n>-<tab>.png.
+//
+//   settings_screenshots OUT [--appearance=light|dark] [--accent=NAME] [--reminder] [--locked]
+
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Settings/SettingsView.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
+#include "Update/Updater.h"
+
+#include <QApplication>
+#include <QAbstractButton>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vesperlog"));
+    QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: settings_screenshots OUT [options]\n");
+        return 2;
+    }
+    auto option = [&](const QString& name) -> std::optional<QString> {
+        for (const QString& a : args) {
+            if (a == u"--" + name) {
+                return QString();
+            }
+            if (a.startsWith(u"--" + name + u'=')) {
+                return a.mid(name.size() + 3);
+            }
+        }
+        return std::nullopt;
+    };
+    vsp::setAnimationsEnabled(false);
+    AppSettings settings;
+    settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
+    settings.setAccentColorPreset(option(QStringLiteral("accent")).value_or(QStringLiteral("yellow")));
+    settings.setDailyReminderEnabled(option(QStringLiteral("reminder")).has_value());
+    AppearanceManager::instance().apply();
+
+    JournalStore store;
+    MoodStore moods;
+    Updater updater;
+    store.setIsLocked(option(QStringLiteral("locked")).has_value());
+    SettingsView window(store, settings, moods, updater, QApplication::applicationVersion().isEmpty()
+                                                             ? QStringLiteral("0.1.0")
+                                                             : QApplication::applicationVersion(),
+                        QStringLiteral("1"));
+    window.show();
+    const QString out = args.at(1);
+    int failures = 0;
+    for (int i = 0; i < window.tabCount(); ++i) {
+        window.setCurrentTab(i);
+        QApplication::processEvents();
+        const QString path = QStringLiteral("%1-%2-%3.png").arg(out).arg(i + 1).arg(window.tabButton(i)->text().toLower());
+        if (!window.grab().save(path)) {
+            std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,109 @@
+#include "Settings/SettingsForm.h"
+#include "Settings/SettingsTabs.h"
+
+#include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Theme/Fonts.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+using namespace vsp::settings;
+
+namespace {
+
+/// A path under the home folder written with "~", as a terminal would show it.
+QString shortened(const QString& path)
+{
+    const QString home = QDir::homePath();
+    if (path == home) {
+        return QStringLiteral("~");
+    }
+    if (path.startsWith(home + u'/')) {
+        return u'~' + path.mid(home.size());
+    }
+    return path;
+}
+
+} // namespace
+
+QString DataSettingsTab::journalPath()
+{
+    return shortened(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
+}
+
+QString DataSettingsTab::backupFolder()
+{
+    // Where JournalStore::performAutoBackup writes.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return shortened(documents + QStringLiteral("/Vesperlog Backups")) + u'/';
+}
+
+DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* page = new FormPage(this);
+    layout->addWidget(page);
+
+    QList<QPushButton*> buttons;
+    auto postButton = [&buttons, this](const QString& text, const QString& notification) {
+        auto* button = new QPushButton(text, this);
+        connect(button, &QPushButton::clicked, this, [notification] { AppNotifications::instance().post(notification); });
+        buttons.append(button);
+        return button;
+    };
+
+    FormSection* exportSection = page->addSection(tr("Export"));
+    exportSection->addRow(caption(tr("Export all journal entries to a file on this computer."), this, 12));
+    auto* exportRow = new QWidget;
+    auto* exportLayout = new QHBoxLayout(exportRow);
+    exportLayout->setContentsMargins(0, 0, 0, 0);
+    exportLayout->setSpacing(10);
+    exportLayout->addWidget(postButton(tr("Export as JSON"), QStringLiteral("VspExportJSON")));
+    exportLayout->addWidget(postButton(tr("Export as Markdown"), QStringLiteral("VspExportMarkdown")));
+    exportLayout->addStretch(1);
+    exportSection->addRow(exportRow);
+
+    FormSection* importSection = page->addSection(tr("Import"));
+    importSection->addRow(
+        caption(tr("Import entries from a Vesperlog JSON backup. Duplicate entries (same ID) are skipped."), this, 12));
+    auto* importRow = new QWidget;
+    auto* importLayout = new QHBoxLayout(importRow);
+    importLayout->setContentsMargins(0, 0, 0, 0);
+    importLayout->addWidget(postButton(tr("Import from JSON…"), QStringLiteral("VspImportJSON")));
+    importLayout->addStretch(1);
+    importSection->addRow(importRow);
+
+    // A locked journal hands nothing to files and takes nothing in; the application refuses too.
+    QLabel* lockedNote = caption(tr("Unlock the journal to export or import."), this);
+    importSection->addRow(lockedNote);
+    auto syncLocked = [buttons, lockedNote, &store] {
+        for (QPushButton* button : buttons) {
+            button->setEnabled(!store.isLocked());
+        }
+        lockedNote->setVisible(store.isLocked());
+    };
+    syncLocked();
+    connect(&store, &JournalStore::isLockedChanged, this, syncLocked);
+
+    FormSection* backup = page->addSection(tr("Backup"));
+    backup->addRow(bindCheckBox(new QCheckBox(tr("Auto-backup on quit")), settings, &AppSettings::autoBackup,
+                                &AppSettings::setAutoBackup, &AppSettings::autoBackupChanged));
+    backup->addRow(caption(tr("Saves a copy to %1 when you close the app.").arg(backupFolder()), this));
+
+    FormSection* storage = page->addSection(tr("Storage"));
+    storage->addRow(caption(tr("Entries are saved locally on this computer in:"), this));
+    QLabel* path = plainLabel(journalPath(), this);
+    path->setObjectName(QStringLiteral("journalPath"));
+    path->setFont(vsp::fonts::monospaced(11));
+    path->setWordWrap(true);
+    path->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    tintText(path, [] { return vsp::Color::resolvedAccent(1); });
+    storage->addRow(path);
+    page->finish();
+}

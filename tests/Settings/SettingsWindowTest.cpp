@@ -1,0 +1,530 @@
+#include "SettingsWindowTest.h"
+
+#include "common/TestSupport.h"
+
+#include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
+#include "Model/FileIO.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/NotificationCenter.h"
+#include "Model/NotificationManager.h"
+#include "Settings/MoodEditorSection.h"
+#include "Settings/SettingsView.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
+#include "Update/UpdateSheet.h"
+#include "Update/Updater.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimeEdit>
+
+#include <functional>
+
+using Action = std::function<void(QWidget*)>;
+Q_DECLARE_METATYPE(Action)
+
+namespace {
+
+enum Tab { General, Appearance, Personalize, Shortcuts, Data, Security, About };
+
+QCheckBox* checkBox(QWidget& root, const QString& text)
+{
+    for (QCheckBox* box : root.findChildren<QCheckBox*>()) {
+        if (box->text() == text) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+template <typename T>
+T* child(QWidget* root, const QString& name)
+{
+    return root->findChild<T*>(name);
+}
+
+/// What the settings file holds, read by an independent reader.
+QSettings storedFile()
+{
+    return QSettings(AppSettings::fileName(), QSettings::IniFormat);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+JournalEntry entry(const QString& body, double secondsAgo, const QStringList& tags = {})
+{
+    JournalEntry e = JournalEntry::create();
+    e.body = body;
+    e.date -= secondsAgo;
+    e.tags = tags;
+    return e;
+}
+
+} // namespace
+
+SettingsWindowTest::SettingsWindowTest() = default;
+SettingsWindowTest::~SettingsWindowTest() = default;
+
+void SettingsWindowTest::init()
+{
+    vsp::test::resetUserFolders();
+    AppearanceManager::instance().refresh();
+    // As the application does at start-up: standard widgets take the theme's palette.
+    AppearanceManager::instance().apply();
+    NotificationCenter::instance().setStateFile(NotificationCenter::defaultStateFile());
+    m_store = std::make_unique<JournalStore>();
+    m_settings = std::make_unique<AppSettings>();
+    m_moods = std::make_unique<MoodStore>();
+    m_updater = std::make_unique<Updater>();
+}
+
+void SettingsWindowTest::cleanup()
+{
+    m_window.reset();
+    m_updater.reset();
+    m_moods.reset();
+    m_settings.reset();
+    m_store.reset();
+}
+
+SettingsView& SettingsWindowTest::window()
+{
+    if (!m_window) {
+        m_window = std::make_unique<SettingsView>(*m_store, *m_settings, *m_moods, *m_updater, QStringLiteral("9.9"),
+                                                  QStringLiteral("42"));
+    }
+    return *m_window;
+}
+
+void SettingsWindowTest::openingEveryTabAndClosing_writesNoKey()
+{
+    AppSettings().setJournalName(QStringLiteral("Notes"));
+    const QByteArray settingsBefore = fileBytes(AppSettings::fileName());
+    const QByteArray moodsBefore = fileBytes(MoodStore::fileURL());
+    const QByteArray notificationsBefore = fileBytes(NotificationCenter::defaultStateFile());
+
+    window().show();
+    for (int i = 0; i < window().tabCount(); ++i) {
+        window().setCurrentTab(i);
+        QCoreApplication::processEvents();
+    }
+    window().close();
+    m_window.reset();
+
+    QCOMPARE(fileBytes(AppSettings::fileName()), settingsBefore);
+    QCOMPARE(storedFile().allKeys(), QStringList{QStringLiteral("journalName")});
+    QCOMPARE(fileBytes(MoodStore::fileURL()), moodsBefore);
+    QCOMPARE(fileBytes(NotificationCenter::defaultStateFile()), notificationsBefore);
+}
+
+void SettingsWindowTest::window_isFixedSizeWithSevenTabs()
+{
+    QCOMPARE(window().minimumSize(), QSize(540, 480));
+    QCOMPARE(window().maximumSize(), QSize(540, 480));
+    QStringList labels;
+    for (int i = 0; i < window().tabCount(); ++i) {
+        labels << window().tabButton(i)->text();
+    }
+    QCOMPARE(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Appearance"), QStringLiteral("Personalize"),
+                                  QStringLiteral("Shortcuts"), QStringLiteral("Data"), QStringLiteral("Security"),
+                                  QStringLiteral("About")}));
+    QCOMPARE(window().currentTab(), 0);
+    // Wording of this desktop throughout: no other desktop's names or key glyphs.
+    for (QLabel* label : window().findChildren<QLabel*>()) {
+        for (const QString& foreign : {QStringLiteral("Mac"), QStringLiteral("Touch ID"), QStringLiteral("⌘")}) {
+            QVERIFY2(!label->text().contains(foreign), qPrintable(label->text()));
+        }
+    }
+}
+
+void SettingsWindowTest::closeKeys_closeTheWindow_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::newRow("Ctrl+W") << QKeyCombination(Qt::ControlModifier, Qt::Key_W);
+    QTest::newRow("Escape") << QKeyCombination(Qt::Key_Escape);
+}
+
+void SettingsWindowTest::closeKeys_closeTheWindow()
+{
+    QFETCH(QKeyCombination, keys);
+    window().show();
+    window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window(), keys.key(),
+                    keys.keyboardModifiers());
+    QVERIFY(window().isHidden());
+}
+
+void SettingsWindowTest::checkBox_writesItsSettingOnly_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("before");
+    QTest::newRow("auto-save draft") << int(General) << QStringLiteral("Auto-save draft") << QStringLiteral("autoSaveDraft") << true;
+    QTest::newRow("word count") << int(General) << QStringLiteral("Show word count") << QStringLiteral("showWordCount") << true;
+    QTest::newRow("mood selector") << int(General) << QStringLiteral("Show mood selector") << QStringLiteral("showMoodSelector") << true;
+    QTest::newRow("weather") << int(General) << QStringLiteral("Add weather & location to new entries")
+                             << QStringLiteral("captureWeatherLocation") << true;
+    QTest::newRow("compact list") << int(Appearance) << QStringLiteral("Compact list view") << QStringLiteral("compactListView") << false;
+    QTest::newRow("previews") << int(Appearance) << QStringLiteral("Show entry previews") << QStringLiteral("showEntryPreviews") << true;
+    QTest::newRow("auto-backup") << int(Data) << QStringLiteral("Auto-backup on quit") << QStringLiteral("autoBackup") << false;
+    QTest::newRow("app lock") << int(Security) << QStringLiteral("Lock Vesperlog on launch") << QStringLiteral("appLockEnabled") << false;
+    QTest::newRow("auto updates") << int(About) << QStringLiteral("Check for updates automatically") << QStringLiteral("autoUpdates") << true;
+}
+
+void SettingsWindowTest::checkBox_writesItsSettingOnly()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    QFETCH(bool, before);
+    window().setCurrentTab(tab);
+    QCheckBox* box = checkBox(*window().tab(tab), text);
+    QVERIFY(box);
+    QCOMPARE(box->isChecked(), before);
+    const AppSettings reader;
+    QCOMPARE(reader.property(key.toLatin1()).toBool(), before);
+
+    box->click();
+    QCOMPARE(reader.property(key.toLatin1()).toBool(), !before);
+    QCOMPARE(storedFile().allKeys(), QStringList{key});
+    QCOMPARE(storedFile().value(key).toBool(), !before);
+    box->click();
+    QCOMPARE(storedFile().value(key).toBool(), before);
+}
+
+void SettingsWindowTest::control_writesItsSetting_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<Action>("act");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    auto combo = [](const QString& name) {
+        return Action([name](QWidget* tab) { QTest::keyClick(child<QComboBox>(tab, name), Qt::Key_Down); });
+    };
+    auto click = [](const QString& name) {
+        return Action([name](QWidget* tab) { child<QAbstractButton>(tab, name)->click(); });
+    };
+    QTest::newRow("entry type") << int(General) << combo(QStringLiteral("defaultEntryType"))
+                                << QStringLiteral("defaultEntryType") << QStringLiteral("Note");
+    QTest::newRow("word goal") << int(General) << Action([](QWidget* tab) { child<QSpinBox>(tab, QStringLiteral("wordGoal"))->stepUp(); })
+                               << QStringLiteral("dailyWordGoal") << QStringLiteral("50");
+    QTest::newRow("light") << int(Appearance) << click(QStringLiteral("appearance-light")) << QStringLiteral("appearanceMode")
+                           << QStringLiteral("light");
+    QTest::newRow("system") << int(Appearance) << click(QStringLiteral("appearance-system"))
+                            << QStringLiteral("appearanceMode") << QStringLiteral("system");
+    QTest::newRow("reading size") << int(Appearance)
+                                  << Action([](QWidget* tab) { child<QSlider>(tab, QStringLiteral("readingSlider"))->setValue(20); })
+                                  << QStringLiteral("readingFontSize") << QStringLiteral("20");
+    QTest::newRow("writing size") << int(Appearance) << Action([](QWidget* tab) {
+        child<QSlider>(tab, QStringLiteral("writingSlider"))->triggerAction(QAbstractSlider::SliderToMinimum);
+    }) << QStringLiteral("writingFontSize") << QStringLiteral("13");
+    QTest::newRow("accent") << int(Personalize) << click(QStringLiteral("swatch-teal")) << QStringLiteral("accentColorPreset")
+                            << QStringLiteral("teal");
+    QTest::newRow("user name") << int(Personalize) << Action([](QWidget* tab) {
+        QTest::keyClicks(child<QLineEdit>(tab, QStringLiteral("userNameField")), QStringLiteral("Ann"));
+    }) << QStringLiteral("userName") << QStringLiteral("Ann");
+    QTest::newRow("journal name cleared") << int(Personalize) << Action([](QWidget* tab) {
+        auto* field = child<QLineEdit>(tab, QStringLiteral("journalNameField"));
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+    }) << QStringLiteral("journalName") << QString();
+}
+
+void SettingsWindowTest::control_writesItsSetting()
+{
+    QFETCH(int, tab);
+    QFETCH(Action, act);
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    window().show();
+    window().setCurrentTab(tab);
+    act(window().tab(tab));
+    QCOMPARE(storedFile().allKeys(), QStringList{key});
+    QCOMPARE(storedFile().value(key).toString(), stored);
+    QCOMPARE(AppSettings().property(key.toLatin1()).toString(), stored);
+}
+
+void SettingsWindowTest::changeElsewhere_showsInControls()
+{
+    QWidget* appearance = window().tab(Appearance);
+    QWidget* personalize = window().tab(Personalize);
+    AppSettings elsewhere;
+    elsewhere.setCompactListView(true);
+    elsewhere.setReadingFontSize(15.7);
+    elsewhere.setUserName(QStringLiteral("Robin"));
+    elsewhere.setAccentColorPreset(QStringLiteral("rose"));
+    QVERIFY(checkBox(*appearance, QStringLiteral("Compact list view"))->isChecked());
+    QCOMPARE(child<QLabel>(appearance, QStringLiteral("readingValue"))->text(), QStringLiteral("15 pt"));
+    QCOMPARE(child<QLineEdit>(personalize, QStringLiteral("userNameField"))->text(), QStringLiteral("Robin"));
+    QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-rose"))->accessibleDescription(), QStringLiteral("Selected"));
+    QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-yellow"))->accessibleDescription(), QString());
+}
+
+void SettingsWindowTest::sortOrder_reordersListAndFollowsHeaderToggle()
+{
+    const JournalEntry older = entry(QStringLiteral("older"), 120);
+    const JournalEntry newer = entry(QStringLiteral("newer"), 0);
+    m_store->addEntry(older);
+    m_store->addEntry(newer);
+    QCOMPARE(m_store->filteredEntries().first().id, newer.id);
+    auto* sort = child<QComboBox>(window().tab(General), QStringLiteral("sortOrder"));
+    QSignalSpy resorted(m_store.get(), &JournalStore::sortNewestFirstChanged);
+
+    QTest::keyClick(sort, Qt::Key_Down);
+    QCOMPARE(storedFile().value(QStringLiteral("sortOrder")).toString(), QStringLiteral("oldest"));
+    QCOMPARE(m_store->sortNewestFirst(), false);
+    QCOMPARE(resorted.count(), 1);
+    QCOMPARE(m_store->filteredEntries().first().id, older.id);
+
+    // The list header's arrow toggles the store: the picker follows.
+    m_store->toggleSortOrder();
+    QCOMPARE(sort->currentText(), QStringLiteral("Newest first"));
+    QCOMPARE(storedFile().value(QStringLiteral("sortOrder")).toString(), QStringLiteral("newest"));
+}
+
+void SettingsWindowTest::appearance_switchesEveryOpenWindowAtOnce()
+{
+    window().show();
+    QLabel* caption = window().findChild<QLabel*>(QStringLiteral("goalCaption"));
+    QVERIFY(caption);
+    QCOMPARE(caption->palette().color(QPalette::WindowText), vsp::Color::vspFgMuted().resolve(vsp::Appearance::Dark));
+
+    window().tabButton(Appearance)->click();
+    QCOMPARE(window().currentTab(), int(Appearance));
+    child<QAbstractButton>(&window(), QStringLiteral("appearance-light"))->click();
+    QCOMPARE(AppearanceManager::instance().current(), vsp::Appearance::Light);
+    QCOMPARE(caption->palette().color(QPalette::WindowText), vsp::Color::vspFgMuted().resolve(vsp::Appearance::Light));
+    const QImage picture = window().grab().toImage();
+    QCOMPARE(picture.pixelColor(2, picture.height() - 2).rgb(),
+             vsp::Color::vspBackground().resolve(vsp::Appearance::Light).rgb());
+}
+
+void SettingsWindowTest::wordGoal_stepsAndCaptionFollows()
+{
+    auto* stepper = child<QSpinBox>(&window(), QStringLiteral("wordGoal"));
+    QLabel* caption = child<QLabel>(&window(), QStringLiteral("goalCaption"));
+    QCOMPARE(stepper->text(), QStringLiteral("Off"));
+    QCOMPARE(caption->text(), QStringLiteral("Set a target to see progress in the sidebar."));
+    stepper->stepUp();
+    QCOMPARE(stepper->text(), QStringLiteral("50 words"));
+    QCOMPARE(caption->text(), QStringLiteral("You'll see a progress bar in the sidebar each day."));
+    stepper->setValue(9000);
+    QCOMPARE(m_settings->dailyWordGoal(), 5000);
+    stepper->setValue(-50);
+    QCOMPARE(m_settings->dailyWordGoal(), 0);
+}
+
+void SettingsWindowTest::reminder_keepsOnePendingRequest()
+{
+    NotificationCenter& centre = NotificationCenter::instance();
+    QWidget* general = window().tab(General);
+    auto* toggle = child<QCheckBox>(general, QStringLiteral("reminderToggle"));
+    auto* time = child<QTimeEdit>(general, QStringLiteral("reminderTime"));
+    auto pendingTimes = [&centre] {
+        QList<QTime> times;
+        for (const NotificationRequest& request : centre.pendingRequests()) {
+            if (request.identifier == NotificationManager::dailyReminderIdentifier() && request.repeats) {
+                times << QTime(request.trigger.hour.value_or(-1), request.trigger.minute.value_or(-1));
+            }
+        }
+        return times;
+    };
+
+    // Off: a new time is stored and nothing is scheduled.
+    time->setTime(QTime(7, 15));
+    QCOMPARE(pendingTimes(), QList<QTime>{});
+    QCOMPARE(storedFile().value(QStringLiteral("dailyReminderHour")).toInt(), 7);
+    QCOMPARE(storedFile().value(QStringLiteral("dailyReminderMinute")).toInt(), 15);
+
+    toggle->click();
+    QCOMPARE(pendingTimes(), QList<QTime>{QTime(7, 15)});
+    QVERIFY(storedFile().value(QStringLiteral("dailyReminderEnabled")).toBool());
+
+    time->setTime(QTime(21, 30));
+    QCOMPARE(pendingTimes(), QList<QTime>{QTime(21, 30)});
+
+    toggle->click();
+    QCOMPARE(pendingTimes(), QList<QTime>{});
+    QVERIFY(!storedFile().value(QStringLiteral("dailyReminderEnabled")).toBool());
+}
+
+void SettingsWindowTest::lockOnLeaving_enabledOnlyWithLock()
+{
+    QWidget* security = window().tab(Security);
+    QCheckBox* lock = checkBox(*security, QStringLiteral("Lock Vesperlog on launch"));
+    QCheckBox* leaving = checkBox(*security, QStringLiteral("Lock when leaving Vesperlog"));
+    QVERIFY(!leaving->isEnabled());
+    lock->click();
+    QVERIFY(leaving->isEnabled());
+    leaving->click();
+    QVERIFY(m_settings->lockOnBackground());
+    lock->click();
+    // Disabled again, it keeps its stored value.
+    QVERIFY(!leaving->isEnabled());
+    QVERIFY(leaving->isChecked());
+    QVERIFY(storedFile().value(QStringLiteral("lockOnBackground")).toBool());
+    QVERIFY(!m_store->isLocked());
+}
+
+void SettingsWindowTest::moods_addRemoveRestore_saveEachChange()
+{
+    auto* editor = window().findChild<MoodEditorSection*>();
+    QVERIFY(editor);
+    auto savedMoods = [] { return vsp::decodeMoods(fileBytes(MoodStore::fileURL())).value_or(QList<MoodItem>{}); };
+    QCOMPARE(m_moods->moods().size(), 4);
+
+    QTest::keyClicks(editor->emojiField(), QStringLiteral("so"));
+    QCOMPARE(editor->emojiField()->text(), QString());
+    editor->emojiField()->insert(QStringLiteral("x😀y🎯"));
+    QCOMPARE(editor->emojiField()->text(), QStringLiteral("😀"));
+    QTest::keyClicks(editor->labelField(), QStringLiteral("   "));
+    QVERIFY(!editor->addButton()->isEnabled());
+    QTest::keyClicks(editor->labelField(), QStringLiteral("Glad  "));
+    QVERIFY(editor->addButton()->isEnabled());
+    editor->addButton()->click();
+    QCOMPARE(m_moods->moods().size(), 5);
+    QCOMPARE(m_moods->moods().last().emoji, QStringLiteral("😀"));
+    QCOMPARE(m_moods->moods().last().label, QStringLiteral("Glad"));
+    QCOMPARE(savedMoods(), m_moods->moods());
+    QCOMPARE(editor->emojiField()->text(), QString());
+    QCOMPARE(editor->labelField()->text(), QString());
+
+    const QList<QAbstractButton*> removes = editor->findChildren<QAbstractButton*>(QStringLiteral("removeMood"));
+    QCOMPARE(removes.size(), 5);
+    const QUuid first = m_moods->moods().first().id;
+    removes.first()->click();
+    QCOMPARE(m_moods->moods().size(), 4);
+    QVERIFY(m_moods->moods().first().id != first);
+    QCOMPARE(savedMoods(), m_moods->moods());
+
+    QVERIFY(editor->restoreButton()->isHidden());
+    m_moods->setMoods({});
+    QVERIFY(!editor->restoreButton()->isHidden());
+    editor->restoreButton()->click();
+    QCOMPARE(m_moods->moods(), MoodStore::defaultMoods());
+    QCOMPARE(savedMoods(), MoodStore::defaultMoods());
+    QVERIFY(editor->restoreButton()->isHidden());
+}
+
+void SettingsWindowTest::moodLabels_arePlainText()
+{
+    m_moods->setMoods({MoodItem{QUuid::createUuid(), QStringLiteral("🎯"), QStringLiteral("<b>Bold</b> &amp;")}});
+    auto* label = window().findChild<QLabel*>(QStringLiteral("moodLabel"));
+    QVERIFY(label);
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QCOMPARE(label->text(), QStringLiteral("<b>Bold</b> &amp;"));
+}
+
+void SettingsWindowTest::dataButtons_postOnce_andAreDisabledWhileLocked()
+{
+    QWidget* data = window().tab(Data);
+    AppNotifications& notifications = AppNotifications::instance();
+    const std::pair<QString, void (AppNotifications::*)()> buttons[] = {
+        {QStringLiteral("Export as JSON"), &AppNotifications::VspExportJSON},
+        {QStringLiteral("Export as Markdown"), &AppNotifications::VspExportMarkdown},
+        {QStringLiteral("Import from JSON…"), &AppNotifications::VspImportJSON},
+    };
+    for (const auto& [text, signal] : buttons) {
+        QAbstractButton* button = nullptr;
+        for (QAbstractButton* b : data->findChildren<QAbstractButton*>()) {
+            button = b->text() == text ? b : button;
+        }
+        QVERIFY2(button, qPrintable(text));
+        QSignalSpy posted(&notifications, signal);
+        button->click();
+        button->click();
+        QCOMPARE(posted.count(), 2);
+        m_store->setIsLocked(true);
+        QVERIFY(!button->isEnabled());
+        button->click();
+        QCOMPARE(posted.count(), 2);
+        m_store->setIsLocked(false);
+        QVERIFY(button->isEnabled());
+    }
+}
+
+void SettingsWindowTest::dataTab_showsRealFolders()
+{
+    QWidget* data = window().tab(Data);
+    const QString home = vsp::test::testHome();
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    QVERIFY(dataHome.startsWith(home));
+    QCOMPARE(child<QLabel>(data, QStringLiteral("journalPath"))->text(),
+             u'~' + dataHome.mid(home.size()) + QStringLiteral("/Vesperlog/entries.json"));
+    QStringList texts;
+    for (QLabel* label : data->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    QVERIFY2(texts.contains(QStringLiteral("Saves a copy to ~/Documents/Vesperlog Backups/ when you close the app.")),
+             qPrintable(texts.join(u'|')));
+}
+
+void SettingsWindowTest::privacyText_namesBothNetworkUses()
+{
+    const QString text = child<QLabel>(window().tab(Security), QStringLiteral("privacyText"))->text();
+    for (const QString& named : {QStringLiteral("weather"), QStringLiteral("new versions"),
+                                 QStringLiteral("\u201CAdd weather & location\u201D"),
+                                 QStringLiteral("\u201CCheck for updates automatically\u201D")}) {
+        QVERIFY2(text.contains(named), qPrintable(named));
+    }
+}
+
+void SettingsWindowTest::about_showsStatisticsFromStore()
+{
+    QWidget* about = window().tab(About);
+    auto figures = [about] {
+        QStringList values;
+        for (QLabel* label : about->findChildren<QLabel*>(QStringLiteral("statValue"))) {
+            values << label->text();
+        }
+        return values;
+    };
+    QCOMPARE(figures(), (QStringList{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}));
+    m_store->addEntry(entry(QStringLiteral("one two three"), 60, {QStringLiteral("a"), QStringLiteral("b")}));
+    m_store->addEntry(entry(QString(QStringLiteral("word ")).repeated(1100), 0, {QStringLiteral("a")}));
+    QCOMPARE(figures(), (QStringList{QStringLiteral("2"), QStringLiteral("1.1k"), QStringLiteral("1"), QStringLiteral("2")}));
+    QCOMPARE(child<QLabel>(about, QStringLiteral("versionLine"))->text(), QStringLiteral("Version 9.9 (42)"));
+}
+
+void SettingsWindowTest::about_updateButtonOpensSheet_andShowsLastCheck()
+{
+    window().show();
+    window().setCurrentTab(About);
+    QWidget* about = window().tab(About);
+    QLabel* status = child<QLabel>(about, QStringLiteral("updateStatus"));
+    QLabel* lastChecked = child<QLabel>(about, QStringLiteral("lastChecked"));
+    auto* button = child<QAbstractButton>(about, QStringLiteral("updateButton"));
+    QCOMPARE(status->text(), QStringLiteral("You have version 9.9."));
+    QVERIFY(lastChecked->isHidden());
+    QCOMPARE(button->text(), QStringLiteral("Check now"));
+
+    button->click();
+    auto* sheet = window().findChild<UpdateSheet*>();
+    QVERIFY(sheet);
+    QTRY_VERIFY(sheet->isVisible());
+    QCOMPARE(sheet->windowModality(), Qt::WindowModal);
+    QTRY_COMPARE(m_updater->phase(), Updater::Phase::Current);
+    QVERIFY(!lastChecked->isHidden());
+    QVERIFY2(lastChecked->text().startsWith(QStringLiteral("Last checked ")), qPrintable(lastChecked->text()));
+    sheet->reject();
+    QCOMPARE(m_updater->phase(), Updater::Phase::Idle);
+    QCOMPARE(m_updater->checkCount(), 1);
+}

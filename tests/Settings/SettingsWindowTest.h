@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class AppSettings;
+class JournalStore;
+class MoodStore;
+class SettingsView;
+class Updater;
+
+/// The settings window as a user meets it: every control changes its setting, which shows in another
+/// object reading it and in the settings file; opening and closing writes nothing; the reminder, moods,
+/// sort order, lock and update box reach the objects they drive.
+class SettingsWindowTest final : public QObject {
+    Q_OBJECT
+
+public:
+    SettingsWindowTest();
+    ~SettingsWindowTest() override;
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void openingEveryTabAndClosing_writesNoKey();
+    void window_isFixedSizeWithSevenTabs();
+    void closeKeys_closeTheWindow_data();
+    void closeKeys_closeTheWindow();
+
+    void checkBox_writesItsSettingOnly_data();
+    void checkBox_writesItsSettingOnly();
+    void control_writesItsSetting_data();
+    void control_writesItsSetting();
+    void changeElsewhere_showsInControls();
+
+    void sortOrder_reordersListAndFollowsHeaderToggle();
+    void appearance_switchesEveryOpenWindowAtOnce();
+    void wordGoal_stepsAndCaptionFollows();
+    void reminder_keepsOnePendingRequest();
+    void lockOnLeaving_enabledOnlyWithLock();
+
+    void moods_addRemoveRestore_saveEachChange();
+    void moodLabels_arePlainText();
+
+    void dataButtons_postOnce_andAreDisabledWhileLocked();
+    void dataTab_showsRealFolders();
+    void privacyText_namesBothNetworkUses();
+
+    void about_showsStatisticsFromStore();
+    void about_updateButtonOpensSheet_andShowsLastCheck();
+
+private:
+    SettingsView& window();
+
+    std::unique_ptr<JournalStore> m_store;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<MoodStore> m_moods;
+    std::unique_ptr<Updater> m_updater;
+    std::unique_ptr<SettingsView> m_window;
+};
