@@ -163,8 +163,11 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
     syncReminder();
     connect(remind, &QCheckBox::toggled, this, &GeneralSettingsTab::reminderToggled);
     connect(time, &QTimeEdit::timeChanged, this, [this](QTime value) {
-        m_settings.setDailyReminderHour(value.hour());
-        m_settings.setDailyReminderMinute(value.minute());
+        {
+            const AppSettings::Batch oneWrite;
+            m_settings.setDailyReminderHour(value.hour());
+            m_settings.setDailyReminderMinute(value.minute());
+        }
         reminderTimeEdited();
     });
     for (auto signal : {&AppSettings::dailyReminderEnabledChanged, &AppSettings::dailyReminderHourChanged,
