@@ -9,6 +9,7 @@
 #include "Model/MoodStore.h"
 #include "Model/NotificationCenter.h"
 #include "Model/NotificationManager.h"
+#include "Settings/LockScreenView.h"
 #include "Settings/MoodEditorSection.h"
 #include "Settings/SettingsView.h"
 #include "Theme/AppearanceManager.h"
@@ -276,6 +277,23 @@ void SettingsWindowTest::changeElsewhere_showsInControls()
     QCOMPARE(child<QLineEdit>(personalize, QStringLiteral("userNameField"))->text(), QStringLiteral("Robin"));
     QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-rose"))->accessibleDescription(), QStringLiteral("Selected"));
     QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-yellow"))->accessibleDescription(), QString());
+}
+
+void SettingsWindowTest::journalName_showsOnLockScreenAtOnce()
+{
+    LockScreenView cover(*m_store);
+    auto shownName = [&cover] {
+        QStringList texts;
+        for (QLabel* label : cover.findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        return texts;
+    };
+    QVERIFY(shownName().contains(QStringLiteral("Vesperlog")));
+    auto* field = child<QLineEdit>(window().tab(Personalize), QStringLiteral("journalNameField"));
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("Dream log"));
+    QVERIFY2(shownName().contains(QStringLiteral("Dream log")), qPrintable(shownName().join(u'|')));
 }
 
 void SettingsWindowTest::sortOrder_reordersListAndFollowsHeaderToggle()

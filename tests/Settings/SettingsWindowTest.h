@@ -34,6 +34,7 @@ private Q_SLOTS:
     void control_writesItsSetting_data();
     void control_writesItsSetting();
     void changeElsewhere_showsInControls();
+    void journalName_showsOnLockScreenAtOnce();
 
     void sortOrder_reordersListAndFollowsHeaderToggle();
     void appearance_switchesEveryOpenWindowAtOnce();
