@@ -312,6 +312,35 @@ void RtfCodecTest::reader_cocoaDialect_readsListsColoursAndEscapes()
     QCOMPARE(doc.lastBlock().blockFormat().lineHeight(), editor::kLineSpacingPoints * editor::kPixelsPerPoint);
 }
 
+void RtfCodecTest::reader_backgroundOne_offOnlyInCocoaDialect_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QString>("plainBackground");
+    // The other desktop keeps white as colour 1 and ends a highlight with \cb1.
+    QTest::newRow("cocoa") << QByteArray("{\\rtf1\\ansi\\ansicpg1252\\cocoartf2761\n") << QStringLiteral("-");
+    // Our own writer (and office suites) number real colours from 1.
+    QTest::newRow("ours") << QByteArray("{\\rtf1\\ansi\\ansicpg1252\\uc0\\deff0\n")
+                          << QStringLiteral("255,255,255,1.000");
+}
+
+void RtfCodecTest::reader_backgroundOne_offOnlyInCocoaDialect()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QString, plainBackground);
+    const QByteArray rtf = header +
+                           "{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;}\n"
+                           "{\\colortbl;\\red255\\green255\\blue255;\\red255\\green251\\blue0;}\n"
+                           "\\f0\\fs24 \\cf0 \\cb2 marked\\cb1  plain}";
+    QTextDocument doc;
+    QVERIFY(rtf::readRtf(rtf, doc));
+    QCOMPARE(editor::plainTextOf(doc), QStringLiteral("marked plain"));
+    const QTextCharFormat marked = editor::charFormatAt(doc, 1);
+    QCOMPARE(colorText(marked.background(), marked.hasProperty(QTextFormat::BackgroundBrush)),
+             QStringLiteral("255,251,0,1.000"));
+    const QTextCharFormat plain = editor::charFormatAt(doc, int(editor::plainTextOf(doc).indexOf(u"plain")) + 1);
+    QCOMPARE(colorText(plain.background(), plain.hasProperty(QTextFormat::BackgroundBrush)), plainBackground);
+}
+
 void RtfCodecTest::reader_officeDialect_skipsWhatItDoesNotKnow()
 {
     const QByteArray office =

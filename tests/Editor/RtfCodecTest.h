@@ -15,6 +15,8 @@ private Q_SLOTS:
     void writer_escapesSpecialCharactersAndFontNames();
     void writer_emptyDocument_isValidRtf();
     void reader_cocoaDialect_readsListsColoursAndEscapes();
+    void reader_backgroundOne_offOnlyInCocoaDialect_data();
+    void reader_backgroundOne_offOnlyInCocoaDialect();
     void reader_officeDialect_skipsWhatItDoesNotKnow();
     void reader_codePagesAndFontCharsets_data();
     void reader_codePagesAndFontCharsets();

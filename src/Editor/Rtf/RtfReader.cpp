@@ -498,6 +498,10 @@ private:
             ch.hidden = on;
         } else if (name == "cf") {
             ch.foreground = std::clamp(param, 0, kMaxTableEntries);
+        } else if (name == "cb" && m_cocoa && param == 1) {
+            // The other desktop's writer keeps its default background (white) as colour 1 and ends every
+            // highlight with \cb1: that is "no background", never an opaque white one.
+            ch.background = 0;
         } else if (name == "cb" || name == "highlight" || name == "chcbpat") {
             ch.background = std::clamp(param, 0, kMaxTableEntries);
         } else if (name == "pard") {
@@ -546,6 +550,8 @@ private:
                     }
                 }
             }
+        } else if (name == "cocoartf") {
+            m_cocoa = true;
         } else if (name == "ansicpg") {
             m_codepage = std::clamp(param, 0, 65535);
         } else if (name == "mac") {
@@ -878,6 +884,8 @@ private:
     CharState m_lastChars;
     int m_defaultFont = -1;
     int m_codepage = 1252;
+    /// The header named the other desktop's writer ("\cocoartf"), whose colour 1 is the default background.
+    bool m_cocoa = false;
     std::map<int, FontEntry> m_fonts;
     int m_fontNumber = -1;
     int m_fontCharset = 0;
