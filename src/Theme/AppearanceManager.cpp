@@ -8,6 +8,9 @@
 #include <QStyleFactory>
 #include <QWidget>
 
+#include <algorithm>
+#include <vector>
+
 using vsp::Appearance;
 using vsp::Color;
 
@@ -114,10 +117,13 @@ QPalette AppearanceManager::paletteFor(Appearance appearance, const QColor& acce
     QColor highlight = accent;
     highlight.setAlphaF(1.0f);
     p.setColor(QPalette::Highlight, highlight);
-    // The accent presets are bright in the dark appearance: dark text reads best on them there.
-    p.setColor(QPalette::HighlightedText, highlight.lightnessF() > 0.6f ? QColor(0x1E, 0x1C, 0x19) : QColor(255, 255, 255));
-    p.setColor(QPalette::Link, highlight);
-    p.setColor(QPalette::LinkVisited, highlight.darker(120));
+    // Menus, combo lists, file dialogs and selected text all write on the highlight: dark text on the
+    // bright presets, white on the deep ones.
+    p.setColor(QPalette::HighlightedText, vsp::textColorOn(highlight));
+    // Links are accent text on the window and on fields.
+    const QColor link = vsp::withContrast(highlight, {p.color(QPalette::Window), p.color(QPalette::Base)});
+    p.setColor(QPalette::Link, link);
+    p.setColor(QPalette::LinkVisited, link);
     for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         p.setColor(QPalette::Disabled, role, c(Color::vspFgDim()));
     }
@@ -144,8 +150,92 @@ void AppearanceManager::apply()
         m_applied = true;
     }
     QApplication::setPalette(paletteFor(m_current, Color::resolvedAccent(1.0).resolve(m_current)));
+    // Polishing a widget that has a style sheet makes every role of its palette its own, so it would
+    // keep the colours of the appearance it was polished in: polish those again. Roles set on them
+    // through setThemeColor come back with the change signals that follow.
+    const QWidgetList widgets = QApplication::allWidgets();
+    for (QWidget* widget : widgets) {
+        if (widget->testAttribute(Qt::WA_StyleSheet)) {
+            QStyle* style = widget->style();
+            style->unpolish(widget);
+            style->polish(widget);
+        }
+    }
     // Views that paint with the theme colours read them on every paint; make sure every window repaints.
     for (QWidget* window : QApplication::topLevelWidgets()) {
         window->update();
     }
 }
+
+namespace vsp {
+
+namespace {
+
+/// The theme colours bound to one widget's palette; a child of the widget, so it goes with it.
+class ThemeColors final : public QObject {
+public:
+    explicit ThemeColors(QWidget* widget) : QObject(widget), m_widget(widget)
+    {
+        setObjectName(QStringLiteral("vsp-theme-colors"));
+        const auto reapply = [this] { apply(); };
+        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, reapply);
+        connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, reapply);
+    }
+
+    static ThemeColors& of(QWidget* widget)
+    {
+        for (QObject* child : widget->children()) {
+            if (auto* colors = dynamic_cast<ThemeColors*>(child)) {
+                return *colors;
+            }
+        }
+        return *new ThemeColors(widget);
+    }
+
+    void bind(QPalette::ColorRole role, std::function<Color()> color)
+    {
+        const auto same = std::find_if(m_roles.begin(), m_roles.end(), [role](const auto& r) { return r.first == role; });
+        if (same != m_roles.end()) {
+            same->second = std::move(color);
+        } else {
+            m_roles.emplace_back(role, std::move(color));
+        }
+        apply();
+    }
+
+private:
+    void apply()
+    {
+        // The widget's palette holds only its own roles (Qt resolves the rest from the parent), so
+        // changing it here freezes nothing else.
+        QPalette palette = m_widget->palette();
+        for (const auto& [role, color] : m_roles) {
+            palette.setColor(role, color().resolve());
+        }
+        m_widget->setPalette(palette);
+    }
+
+    QWidget* m_widget;
+    std::vector<std::pair<QPalette::ColorRole, std::function<Color()>>> m_roles;
+};
+
+} // namespace
+
+void setThemeColor(QWidget* widget, QPalette::ColorRole role, const Color& color)
+{
+    setThemeColor(widget, role, [color] { return color; });
+}
+
+void setThemeColor(QWidget* widget, QPalette::ColorRole role, std::function<Color()> color)
+{
+    ThemeColors::of(widget).bind(role, std::move(color));
+}
+
+void onThemeChange(QObject* context, std::function<void()> apply)
+{
+    apply();
+    QObject::connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, context, apply);
+    QObject::connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, context, apply);
+}
+
+} // namespace vsp

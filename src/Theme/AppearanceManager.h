@@ -3,9 +3,13 @@
 #include "Theme/Palette.h"
 
 #include <QObject>
+#include <QPalette>
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QWidget;
 
 /// The application's light or dark appearance, derived from the setting "appearanceMode" ("dark" by
 /// default; "light"; anything else follows the desktop). The desktop's colour scheme is handed in by
@@ -13,6 +17,16 @@
 ///
 /// `apply()` installs a Qt palette built from the theme colours on the whole application, so standard
 /// widgets, menus and dialogs follow the appearance too. Main thread only.
+///
+/// How a widget follows a change of appearance or accent at once (every widget, also new ones):
+/// - paint with theme colours resolved while painting (`Color::resolve()` in paintEvent or a
+///   delegate's paint): after a change every window of the application is repainted;
+/// - leave palette roles that the application palette already has right alone: they follow it;
+/// - a role that must differ goes through `vsp::setThemeColor`, which keeps the adaptive colour and
+///   resolves it again on every change. Never hand `setPalette` or a style sheet a colour resolved
+///   once: Qt keeps it through every later change of the application palette;
+/// - whatever else is made from colours (icons, pixmaps, cached pictures) is made again in a
+///   `vsp::onThemeChange` handler, or keyed by the appearance and accent.
 class AppearanceManager final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AppearanceManager)
@@ -68,3 +82,18 @@ private:
     bool m_platformPaletteKnown = false;
     bool m_applied = false;
 };
+
+namespace vsp {
+
+/// Sets `role` of `widget`'s palette, in every colour group, to `color` resolved for the appearance in
+/// effect, now and after every later change of appearance or accent, for as long as the widget lives.
+/// Only the roles set so are the widget's own; all others keep following its parent and the
+/// application palette. A later call for the same role of the same widget replaces the earlier one.
+void setThemeColor(QWidget* widget, QPalette::ColorRole role, const Color& color);
+/// The same with a colour made when it is applied, e.g. `[] { return Color::resolvedAccentText(); }`
+/// so that a new accent preset shows too.
+void setThemeColor(QWidget* widget, QPalette::ColorRole role, std::function<Color()> color);
+/// Runs `apply` now and after every change of appearance or accent, until `context` is destroyed.
+void onThemeChange(QObject* context, std::function<void()> apply);
+
+} // namespace vsp

@@ -4,6 +4,9 @@
 #include "Model/HexColor.h"
 #include "Model/UserDefaults.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vsp {
 
 QColor rgb(quint32 value, double alpha)
@@ -141,6 +144,22 @@ Color Color::accent(QStringView preset, double alpha)
     return adaptive(p.dark, p.light, alpha);
 }
 
+Color Color::accentText(QStringView preset, double alpha)
+{
+    const AccentPreset& p = accentPreset(preset);
+    const auto readable = [alpha](quint32 value, Appearance appearance) {
+        return withContrast(rgb(value, alpha), {vspBackground().resolve(appearance), vspSurface().resolve(appearance)});
+    };
+    return Color(readable(p.dark, Appearance::Dark), readable(p.light, Appearance::Light));
+}
+
+Color Color::resolvedAccentText(double alpha)
+{
+    const QString name =
+        UserDefaults::instance().string(kAccentPresetKey.toString(), kDefaultAccentPreset.toString());
+    return accentText(name, alpha);
+}
+
 Color Color::resolvedAccent(double alpha)
 {
     const QString name =
@@ -160,6 +179,77 @@ Color Color::withOpacity(double factor) const
     QColor light = m_light;
     light.setAlphaF(float(light.alphaF() * factor));
     return Color(dark, light);
+}
+
+double relativeLuminance(const QColor& color)
+{
+    const auto linear = [](float channel) {
+        return channel <= 0.04045f ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    const QColor c = color.toRgb();
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor composite(const QColor& top, const QColor& bottom)
+{
+    const float a = top.alphaF();
+    const auto mixed = [a](float t, float b) { return t * a + b * (1.0f - a); };
+    return QColor::fromRgbF(mixed(top.redF(), bottom.redF()), mixed(top.greenF(), bottom.greenF()),
+                            mixed(top.blueF(), bottom.blueF()));
+}
+
+QColor withContrast(const QColor& color, std::initializer_list<QColor> backgrounds, double ratio)
+{
+    const auto enough = [&](const QColor& c) {
+        return std::all_of(backgrounds.begin(), backgrounds.end(),
+                           [&](const QColor& bg) { return contrastRatio(composite(c, bg), bg) >= ratio; });
+    };
+    if (enough(color)) {
+        return color;
+    }
+    double darkest = 1.0;
+    for (const QColor& bg : backgrounds) {
+        darkest = std::min(darkest, relativeLuminance(bg));
+    }
+    // Away from the backgrounds: light ones (above the middle grey's contrast point) call for darker text.
+    const bool darken = darkest > 0.18;
+    const QColor hsl = color.toHsl();
+    const float hue = hsl.hslHueF();
+    const float saturation = hsl.hslSaturationF();
+    float lightness = hsl.lightnessF();
+    QColor result = color;
+    // Steps of 1 % find the nearest lightness that reads, at most a hundred tries.
+    while (!enough(result)) {
+        lightness += darken ? -0.01f : 0.01f;
+        if (lightness <= 0.0f || lightness >= 1.0f) {
+            result = darken ? QColor(0, 0, 0) : QColor(255, 255, 255);
+            break;
+        }
+        result = QColor::fromHslF(hue < 0 ? 0.0f : hue, saturation, lightness, color.alphaF()).toRgb();
+    }
+    result.setAlphaF(color.alphaF());
+    return result;
+}
+
+QColor textColorOn(const QColor& fill)
+{
+    const QColor nearBlack = Color::vspForeground().light();
+    const QColor white(255, 255, 255);
+    const double onDark = contrastRatio(nearBlack, fill);
+    const double onWhite = contrastRatio(white, fill);
+    const QColor best = onDark >= onWhite ? nearBlack : white;
+    if (std::max(onDark, onWhite) >= kTextContrast) {
+        return best;
+    }
+    // Fills of middle lightness: only the extremes reach it, and the better of them is the answer.
+    return contrastRatio(QColor(0, 0, 0), fill) >= onWhite ? QColor(0, 0, 0) : white;
 }
 
 } // namespace vsp

@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <array>
+#include <initializer_list>
 #include <optional>
 
 /// The colours every view draws with: ten interface colours and two editor colours, each holding a dark
@@ -64,6 +65,11 @@ public:
     static Color resolvedAccent(double alpha = 1.0);
     /// The accent colour of a named preset; unknown names (a capitalised one included) give "yellow".
     static Color accent(QStringView preset, double alpha = 1.0);
+    /// The accent for text and symbols on the interface's surfaces: the preset's colour, darkened in the
+    /// light appearance and lightened in the dark one just enough (hue and saturation kept) to reach
+    /// kTextContrast against vspBackground and vspSurface. Fills and tints keep resolvedAccent.
+    static Color resolvedAccentText(double alpha = 1.0);
+    static Color accentText(QStringView preset, double alpha = 1.0);
 
     /// The value for an appearance.
     QColor resolve(Appearance appearance) const { return appearance == Appearance::Dark ? m_dark : m_light; }
@@ -99,5 +105,23 @@ inline constexpr QStringView kDefaultAccentPreset = u"yellow";
 
 /// A QColor from 24-bit RGB (0xRRGGBB) with an opacity in [0, 1].
 QColor rgb(quint32 value, double alpha = 1.0);
+
+/// The least contrast ratio of text against what it is drawn on (WCAG 2, level AA for body text).
+inline constexpr double kTextContrast = 4.5;
+/// WCAG 2 relative luminance of a colour's sRGB value, 0 (black) to 1 (white); opacity is ignored.
+double relativeLuminance(const QColor& color);
+/// WCAG 2 contrast ratio of two colours (opacity ignored), from 1 (the same) to 21 (black on white).
+double contrastRatio(const QColor& a, const QColor& b);
+/// `top` painted with its opacity over an opaque `bottom`: the opaque colour that shows.
+QColor composite(const QColor& top, const QColor& bottom);
+/// `color` with its HSL lightness moved away from every one of `backgrounds` (towards black when they
+/// are light, white when dark) until, painted with its opacity over each, its contrast with each reaches
+/// `ratio`; hue, saturation and opacity are kept. Unchanged when it already reaches it; black or white
+/// when nothing less does.
+QColor withContrast(const QColor& color, std::initializer_list<QColor> backgrounds, double ratio = kTextContrast);
+/// The colour for text on an opaque `fill` (a highlight, a selected item, an accent button): the
+/// interface's near-black or white, whichever contrasts more; pure black or white when that is still
+/// below kTextContrast. The fill's opacity is ignored.
+QColor textColorOn(const QColor& fill);
 
 } // namespace vsp

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWidget>
 
 using vsp::Appearance;
 using vsp::Color;
@@ -157,6 +158,74 @@ void ThemeTest::accentPresets_tableIsComplete()
     QCOMPARE(presets.back().name, QStringView(u"yellow"));
 }
 
+void ThemeTest::contrastRatio_matchesWcag_data()
+{
+    QTest::addColumn<QColor>("a");
+    QTest::addColumn<QColor>("b");
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("black on white") << QColor(0, 0, 0) << QColor(255, 255, 255) << 21.0;
+    QTest::newRow("same colour") << QColor(0x2563EB) << QColor(0x2563EB) << 1.0;
+    // The lightest grey that passes AA on white, and the one just above it that fails.
+    QTest::newRow("#767676 on white") << QColor(0x767676) << QColor(255, 255, 255) << 4.54;
+    QTest::newRow("white on #777777") << QColor(255, 255, 255) << QColor(0x777777) << 4.48;
+}
+
+void ThemeTest::contrastRatio_matchesWcag()
+{
+    QFETCH(QColor, a);
+    QFETCH(QColor, b);
+    QFETCH(double, ratio);
+    QVERIFY2(std::abs(vsp::contrastRatio(a, b) - ratio) < 0.01, qPrintable(QString::number(vsp::contrastRatio(a, b))));
+}
+
+void ThemeTest::accentPresets_readableInBothAppearances_data()
+{
+    QTest::addColumn<QString>("preset");
+    QTest::addColumn<Appearance>("appearance");
+    for (const vsp::AccentPreset& p : vsp::accentPresets()) {
+        for (const Appearance appearance : {Appearance::Light, Appearance::Dark}) {
+            const QString name = p.name.toString();
+            QTest::addRow("%s %s", qPrintable(name), appearance == Appearance::Dark ? "dark" : "light")
+                << name << appearance;
+        }
+    }
+}
+
+void ThemeTest::accentPresets_readableInBothAppearances()
+{
+    QFETCH(QString, preset);
+    QFETCH(Appearance, appearance);
+    UserDefaults::instance().setValue(vsp::kAccentPresetKey.toString(), preset);
+    const QColor accent = Color::accent(preset).resolve(appearance);
+    const QPalette palette = AppearanceManager::paletteFor(appearance, accent);
+
+    // Highlighted items (menus, combo lists, selected text) write on the accent itself.
+    QCOMPARE(palette.color(QPalette::Highlight).rgb(), accent.rgb());
+    const double onHighlight =
+        vsp::contrastRatio(palette.color(QPalette::HighlightedText), palette.color(QPalette::Highlight));
+    QVERIFY2(onHighlight >= vsp::kTextContrast, qPrintable(QString::number(onHighlight)));
+
+    // Accent text and links keep 4.5:1 on the window and on the surfaces, in the same hue.
+    const QColor text = Color::resolvedAccentText(0.85).resolve(appearance);
+    QCOMPARE(qRound(text.alphaF() * 100), 85);
+    for (const Color* background : {&Color::vspBackground(), &Color::vspSurface()}) {
+        const QColor ground = background->resolve(appearance);
+        const double ratio = vsp::contrastRatio(vsp::composite(text, ground), ground);
+        QVERIFY2(ratio >= vsp::kTextContrast, qPrintable(QString::number(ratio)));
+        QVERIFY(vsp::contrastRatio(palette.color(QPalette::Link), background->resolve(appearance)) >=
+                vsp::kTextContrast);
+    }
+    if (accent.hslSaturationF() > 0.1f) {
+        QVERIFY(std::abs(text.hslHueF() - accent.hslHueF()) < 0.02f);
+    }
+    // A preset that reads already is left as the table has it.
+    const QColor opaque = Color::resolvedAccentText(1.0).resolve(appearance);
+    if (vsp::contrastRatio(accent, Color::vspSurface().resolve(appearance)) >= vsp::kTextContrast &&
+        vsp::contrastRatio(accent, Color::vspBackground().resolve(appearance)) >= vsp::kTextContrast) {
+        QCOMPARE(opaque.rgb(), accent.rgb());
+    }
+}
+
 void ThemeTest::appearanceMode_choosesAppearance_data()
 {
     QTest::addColumn<QVariant>("mode");
@@ -201,6 +270,41 @@ void ThemeTest::appearanceChange_repaintsApplicationPalette()
     UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("dark"));
     QCOMPARE(changed.count(), 2);
     QCOMPARE(QApplication::palette().color(QPalette::Window).rgb(), QColor(0x1E1E1E).rgb());
+}
+
+void ThemeTest::themeColor_followsEveryChange_andLeavesOtherRolesInherited()
+{
+    AppearanceManager::instance().apply();
+    QWidget parent;
+    QPalette own = parent.palette();
+    own.setColor(QPalette::Window, QColor(0x123456));
+    parent.setPalette(own);
+    auto* label = new QWidget(&parent);
+    auto* field = new QWidget(&parent);
+    // A style sheet makes Qt freeze a widget's whole palette when it polishes it.
+    field->setStyleSheet(QStringLiteral("background: transparent;"));
+    parent.show();
+    vsp::setThemeColor(label, QPalette::WindowText, Color::vspFgDim());
+    vsp::setThemeColor(label, QPalette::Link, [] { return Color::resolvedAccentText(); });
+
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("light"));
+    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x8C8A86).rgb());
+    QCOMPARE(field->palette().color(QPalette::Text).rgb(), Color::vspForeground().light().rgb());
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("dark"));
+    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x727272).rgb());
+    QCOMPARE(field->palette().color(QPalette::Text).rgb(), Color::vspForeground().dark().rgb());
+    // A colour made when applied follows the accent too.
+    UserDefaults::instance().setValue(vsp::kAccentPresetKey.toString(), QStringLiteral("teal"));
+    QCOMPARE(label->palette().color(QPalette::Link).rgb(), QColor(0x2DD4BF).rgb());
+    // Roles not bound still come from the parent, through every change.
+    QCOMPARE(label->palette().color(QPalette::Window).rgb(), QColor(0x123456).rgb());
+    own.setColor(QPalette::Window, QColor(0x654321));
+    parent.setPalette(own);
+    QCOMPARE(label->palette().color(QPalette::Window).rgb(), QColor(0x654321).rgb());
+    // Binding a role again replaces the first binding.
+    vsp::setThemeColor(label, QPalette::WindowText, Color::vspForeground());
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("light"));
+    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x1E1C19).rgb());
 }
 
 void ThemeTest::spring_settlesWithoutOvershoot()

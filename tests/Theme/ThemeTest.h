@@ -18,10 +18,15 @@ private Q_SLOTS:
     void accent_followsStoredPreset();
     void accent_keepsPresetOfItsMoment();
     void accentPresets_tableIsComplete();
+    void contrastRatio_matchesWcag_data();
+    void contrastRatio_matchesWcag();
+    void accentPresets_readableInBothAppearances_data();
+    void accentPresets_readableInBothAppearances();
 
     void appearanceMode_choosesAppearance_data();
     void appearanceMode_choosesAppearance();
     void appearanceChange_repaintsApplicationPalette();
+    void themeColor_followsEveryChange_andLeavesOtherRolesInherited();
 
     void spring_settlesWithoutOvershoot();
     void springValue_withoutAnimations_jumps();

@@ -208,7 +208,7 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     } else {
         EntryRow::paintBackground(*painter, rect, state);
     }
-    painter->drawPixmap(rect.topLeft(), contentPixmap(*entry, rect, state.pinned, dpr));
+    painter->drawPixmap(rect.topLeft(), contentPixmap(*entry, rect, state.pinned, state.selection > 0.5, dpr));
     EntryRow::paintSelectionDot(*painter, rect, m_options, state.selection);
 }
 
@@ -235,7 +235,7 @@ QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixe
     return result;
 }
 
-QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned,
+QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, bool selected,
                                          qreal devicePixelRatio) const
 {
     const QSize size = rect.size().toSize();
@@ -247,7 +247,7 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     // The date label and the bell depend on today.
     key.day = QDate::currentDate().toJulianDay();
     key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0) |
-                (AppearanceManager::instance().isDark() ? 8 : 0);
+                (AppearanceManager::instance().isDark() ? 8 : 0) | (selected ? 16 : 0);
     key.devicePixelRatio = devicePixelRatio;
     key.accent = UserDefaults::instance().string(QStringLiteral("accentColorPreset"), QStringLiteral("yellow"));
     if (const QPixmap* cached = m_contentCache.object(key)) {
@@ -259,7 +259,7 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, vsp::now());
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, vsp::now(), selected);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;

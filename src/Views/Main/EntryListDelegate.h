@@ -84,7 +84,8 @@ private:
         return qHashMulti(seed, key.id, key.contentHash, key.size.width(), key.size.height(), key.day, key.flags,
                           key.accent);
     }
-    QPixmap contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, qreal devicePixelRatio) const;
+    QPixmap contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, bool selected,
+                          qreal devicePixelRatio) const;
     /// The glass of a row at rest (neither selected nor hovered) of this size.
     QPixmap restingBackground(const QSize& size, qreal devicePixelRatio) const;
 

@@ -8,6 +8,7 @@
 #include "Model/UserDefaults.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmapCache>
@@ -419,8 +420,28 @@ void EntryRow::paint(QPainter& p, const QRectF& rect, const JournalEntry& entry,
     paintSelectionDot(p, rect, options, state.selection);
 }
 
+QColor EntryRow::selectedRowColor()
+{
+    // Painted and read back, so the glass's layers count as they are drawn.
+    QImage image(40, 100, QImage::Format_RGB32);
+    image.fill(Color::vspBackground().resolve());
+    {
+        QPainter p(&image);
+        PaintState state;
+        state.selection = 1;
+        paintBackground(p, QRectF(0, 0, 40, 100), state);
+    }
+    return image.pixelColor(20, int(kVerticalPadding + 6));
+}
+
+QColor EntryRow::dateColor(bool selected)
+{
+    const QColor tertiary = Color::tertiaryStyle().resolve();
+    return selected ? vsp::withContrast(tertiary, {selectedRowColor()}) : tertiary;
+}
+
 void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
-                            bool pinned, double now)
+                            bool pinned, double now, bool selected)
 {
     const Metrics& m = metrics();
     p.save();
@@ -432,7 +453,6 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
     const QColor accent = Color::resolvedAccent(1.0).resolve(appearance);
     const QColor primary = Color::primaryStyle().resolve(appearance);
     const QColor secondary = Color::secondaryStyle().resolve(appearance);
-    const QColor tertiary = Color::tertiaryStyle().resolve(appearance);
 
     // Mark line.
     qreal x = content.left();
@@ -444,7 +464,7 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
     const QString date = dateLabel(entry.date, now);
     const QFontMetricsF dateMetrics(dateFont());
     p.setFont(dateFont());
-    p.setPen(tertiary);
+    p.setPen(dateColor(selected));
     p.drawText(QPointF(x, markMid - dateMetrics.height() / 2 + dateMetrics.ascent()), date);
     x += dateMetrics.horizontalAdvance(date) + kSpacing;
     if (entry.mood) {

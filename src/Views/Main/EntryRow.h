@@ -81,7 +81,12 @@ public:
     /// Marks, title, preview and tags: everything that does not move with the selection or the pointer,
     /// so lists may keep it as a picture.
     static void paintContent(QPainter& painter, const QRectF& rect, const JournalEntry& entry, const Options& options,
-                             bool pinned, double now);
+                             bool pinned, double now, bool selected = false);
+    /// The colour of the date on the top line: the tertiary style, and on the selected row's accent
+    /// glass (in the current appearance and accent) a shade of it that keeps 4.5:1 there.
+    static QColor dateColor(bool selected);
+    /// The colour the selected row's glass shows behind its top line, over the list's background.
+    static QColor selectedRowColor();
     /// The accent dot of the selected row, scaled and faded by `selection` (0 to 1).
     static void paintSelectionDot(QPainter& painter, const QRectF& rect, const Options& options, qreal selection);
 

@@ -41,13 +41,6 @@ QColor mix(const QColor& from, const QColor& to, qreal t)
                             lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
 }
 
-void setTextColor(QLabel* label, const QColor& color)
-{
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, color);
-    label->setPalette(p);
-}
-
 } // namespace
 
 ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
@@ -130,11 +123,11 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     connect(&store, &JournalStore::sortNewestFirstChanged, this, [this] { refreshSort(true); });
     connect(&moodStore, &MoodStore::moodsChanged, this, &ListHeader::refresh);
     connect(&columns, &ColumnVisibilityHolder::visibilityChanged, this, &ListHeader::refresh);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &ListHeader::refreshColors);
+    vsp::setThemeColor(m_title, QPalette::WindowText, Color::primaryStyle());
+    vsp::setThemeColor(m_subtitle, QPalette::WindowText, Color::tertiaryStyle());
     m_lastSortNewestFirst = store.sortNewestFirst();
     refresh();
     refreshSort(false);
-    refreshColors();
 }
 
 QString ListHeader::title() const
@@ -196,9 +189,3 @@ void ListHeader::refreshSort(bool animated)
     m_lastSortNewestFirst = newest;
 }
 
-void ListHeader::refreshColors()
-{
-    setTextColor(m_title, Color::primaryStyle().resolve());
-    setTextColor(m_subtitle, Color::tertiaryStyle().resolve());
-    update();
-}

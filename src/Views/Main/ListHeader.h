@@ -52,7 +52,6 @@ Q_SIGNALS:
     void searchToggled();
 
 private:
-    void refreshColors();
     void refreshSort(bool animated);
 
     JournalStore& m_store;

@@ -113,16 +113,14 @@ void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<Journa
     const qreal chevronTurn = 1.0 - std::clamp(reveal, 0.0, 1.0);
     const vsp::Appearance appearance = AppearanceManager::instance().current();
     const QRectF panel = panelRect(rect);
-    const QColor accent = Color::resolvedAccent(1.0).resolve(appearance);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     vsp::paintGlass(p, panel, vsp::Glass::regular().tinted(Color::resolvedAccent(0.06)), vsp::GlassShape::RoundedRect,
                     14, appearance);
 
-    // Header: clock, caption, chevron, all in the accent at 85 %.
-    QColor headerColor = accent;
-    headerColor.setAlphaF(0.85f);
+    // Header: clock, caption, chevron, all in the accent at 85 % (the shade of it that reads as text).
+    const QColor headerColor = Color::resolvedAccentText(0.85).resolve(appearance);
     const QFontMetricsF hm(headerFont());
     const qreal headerMid = panel.top() + kHeaderTop + std::ceil(std::max(hm.height(), 9.0)) / 2;
     qreal x = panel.left() + kPaddingH;
@@ -142,8 +140,7 @@ void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<Journa
     if (reveal > 0.001) {
         // Unfolding rows show as far as the panel has grown.
         p.setClipRect(panel, Qt::IntersectClip);
-        QColor yearColor = accent;
-        yearColor.setAlphaF(0.75f);
+        const QColor yearColor = Color::resolvedAccentText(0.75).resolve(appearance);
         const QColor primary = Color::primaryStyle().resolve(appearance);
         const QColor secondary = Color::secondaryStyle().resolve(appearance);
         const QFontMetricsF ym(yearFont());
