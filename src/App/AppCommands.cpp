@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 
 namespace {
 
@@ -65,7 +66,8 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     connect(m_checkForUpdates, &QAction::triggered, this,
             [] { AppNotifications::instance().post(QStringLiteral("VspUpdateRequested")); });
     connect(m_settings, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("settings")); });
-    connect(m_quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Queued: the menu closes before the windows go.
+    connect(m_quit, &QAction::triggered, this, [this] { m_app.quit(); }, Qt::QueuedConnection);
     connect(m_newEntry, &QAction::triggered, this, [this] { m_app.openWindow(vsp::composeWindowID()); });
     connect(m_quickCapture, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("quick-capture")); });
     connect(m_closeWindow, &QAction::triggered, this, [] {
@@ -87,6 +89,32 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     connect(&store, &JournalStore::isLockedChanged, this, &AppCommands::refreshLocked);
     refreshFocusTitle();
     refreshLocked();
+
+    // A shortcut of the menu bar only reaches the window that holds it; the others get the
+    // application's commands when they first take the focus.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (!focused) {
+            return;
+        }
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowHandle() == focused) {
+                reachFrom(window);
+                return;
+            }
+        }
+    });
+}
+
+void AppCommands::reachFrom(QWidget* window)
+{
+    // Popups (menus, combo lists) pass their keys on to the window they belong to; the main window
+    // has the menu bar.
+    const auto* menuBar = qobject_cast<QWidget*>(parent());
+    if (window->windowType() == Qt::Popup || (menuBar && menuBar->window() == window) ||
+        window->actions().contains(m_quit)) {
+        return;
+    }
+    window->addActions(appWideActions());
 }
 
 QString AppCommands::focusModeTitle(bool focusMode)

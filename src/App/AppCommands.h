@@ -22,6 +22,10 @@ class VesperlogApp;
 ///
 /// Commands that belong to a view post an application notification instead of calling it. Every entry
 /// command checks again, when it runs, that an entry is selected and the journal is unlocked.
+///
+/// The menu bar lives in the main window, but Settings…, Quit, New Entry and Quick Capture are the
+/// application's: their shortcuts work in every top-level window of ours (the New Entry window, the
+/// settings, sheets and dialogs), which each get them as they first take the focus.
 class AppCommands final : public QObject {
     Q_OBJECT
 
@@ -45,6 +49,9 @@ public:
     QMenu* entryMenu() const { return m_entryMenu; }
     QMenu* viewMenu() const { return m_viewMenu; }
 
+    /// The commands whose shortcuts work in every window of the application.
+    QList<QAction*> appWideActions() const { return {m_settings, m_quit, m_newEntry, m_quickCapture}; }
+
     /// "Enter Focus Mode" or "Exit Focus Mode".
     static QString focusModeTitle(bool focusMode);
 
@@ -59,6 +66,8 @@ private:
     std::optional<JournalEntry> entryToActOn() const;
     void refreshFocusTitle();
     void refreshLocked();
+    /// Gives a top-level window the application-wide commands (once).
+    void reachFrom(QWidget* window);
 
     VesperlogApp& m_app;
     QAction* m_about;

@@ -127,7 +127,7 @@ void VesperlogApp::setUpTray()
     menu->addAction(tr("New Entry"), this, [this] { openWindow(vsp::composeWindowID()); });
     menu->addAction(tr("Open Vesperlog"), this, &VesperlogApp::showMainWindow);
     menu->addSeparator();
-    menu->addAction(tr("Quit Vesperlog"), qApp, &QCoreApplication::quit);
+    menu->addAction(tr("Quit Vesperlog"), this, &VesperlogApp::quit);
     m_tray->setContextMenu(menu);
     connect(m_tray, &QObject::destroyed, menu, &QObject::deleteLater);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -182,11 +182,10 @@ void VesperlogApp::applicationWillTerminate()
 bool VesperlogApp::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == qApp && event->type() == QEvent::Quit) {
-        // A second Ctrl+Q while the question is up waits for its answer.
-        if (m_askingToQuit || !confirmQuit()) {
-            event->ignore();
-            return true;
-        }
+        // Taken here in full: Qt would go on to ask every window to close and give up at the first that
+        // refuses (the first-run introduction does until it is completed).
+        event->setAccepted(quit());
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -290,6 +289,21 @@ void VesperlogApp::openWindow(const QString& id)
         }
         m_quickCapture->present(m_tray ? m_tray->geometry() : QRect());
     }
+}
+
+bool VesperlogApp::quit()
+{
+    // A second Ctrl+Q while the question is up waits for its answer.
+    if (m_askingToQuit || !confirmQuit()) {
+        return false;
+    }
+    // Windows are not asked to close: what must happen at the end runs on aboutToQuit.
+    if (m_options.endEventLoop) {
+        m_options.endEventLoop();
+    } else {
+        QCoreApplication::exit(0);
+    }
+    return true;
 }
 
 void VesperlogApp::showAbout()

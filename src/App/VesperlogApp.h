@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 #include <memory>
 
 class AppCommands;
@@ -50,6 +52,8 @@ public:
         bool startNotifications = true;
         /// The content of the "New Entry" window; empty means the basic composer.
         ComposeWindow::ContentFactory composeContent;
+        /// Ends the process's event loop; empty means QCoreApplication::exit(0) (tests count instead).
+        std::function<void()> endEventLoop;
     };
 
     explicit VesperlogApp(Options options);
@@ -78,6 +82,12 @@ public:
     /// Opens a window by its identifier: "compose-window", "settings" or "quick-capture".
     void openWindow(const QString& id);
     void showAbout();
+    /// Quits after confirmQuit() agrees: the one way the menu, its shortcut, the tray and the
+    /// application's Quit event (last window closed, end of the session) end the application. Windows
+    /// are not asked to close first, so none can hold the quit back (the first-run introduction refuses
+    /// to close until it is completed); what must happen at the end runs on aboutToQuit. Returns
+    /// whether the application is ending.
+    bool quit();
 
     /// The reactions to the application quitting and to losing the active state (public for tests).
     void applicationWillTerminate();

@@ -7,6 +7,7 @@
 #include "App/ComposeWindow.h"
 #include "App/QuickCapture.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
@@ -16,7 +17,9 @@
 #include "Model/UserDefaults.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
+#include "Settings/OnboardingView.h"
 #include "Views/Detail/EntryDetailView.h"
+#include "Views/Sidebar/SidebarView.h"
 #include "Views/Main/ContentView.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/FormattableTextEditor.h"
@@ -24,6 +27,7 @@
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
+#include "Views/Main/EntryRow.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QAction>
@@ -31,8 +35,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QTimer>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -72,6 +78,8 @@ JournalEntry makeEntry(const QString& title, const QString& body)
 struct AppFixture {
     CountingChooser chooser;
     std::unique_ptr<VesperlogApp> app;
+    /// How often the application asked its event loop to end.
+    int quits = 0;
 
     explicit AppFixture(bool show = true)
     {
@@ -80,6 +88,7 @@ struct AppFixture {
         options.useTray = false;
         options.startNotifications = false;
         options.followDesktopScheme = false;
+        options.endEventLoop = [this] { ++quits; };
         app = std::make_unique<VesperlogApp>(options);
         // Tests close windows without ending the test run.
         QApplication::setQuitOnLastWindowClosed(false);
@@ -97,6 +106,41 @@ struct AppFixture {
     JournalStore& store() const { return app->store(); }
     AppCommands& commands() const { return *app->commands(); }
 };
+
+/// What a widget shows on screen: its most frequent colour (the ground) and the strongest contrast any
+/// of its pixels has with it (its text, at the glyphs' cores).
+struct Picture {
+    QColor ground;
+    double strongestContrast = 1;
+};
+
+Picture lookAt(QWidget* widget)
+{
+    // Through the window, so what shows through a transparent widget is in the picture too.
+    QWidget* window = widget->window();
+    const QImage image = window->grab(QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()))
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            ++counts[line[x]];
+        }
+    }
+    Picture picture;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            picture.ground = QColor(it.key());
+        }
+    }
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        picture.strongestContrast = std::max(picture.strongestContrast, vsp::contrastRatio(QColor(it.key()), picture.ground));
+    }
+    return picture;
+}
 
 QString backupPath()
 {
@@ -593,4 +637,125 @@ void AppTest::quickCapture_fromFileMenu_addsEntry()
     QCOMPARE(f.store().entries().first().title, QStringLiteral("Buy stamps"));
     QCOMPARE(f.store().entries().first().body, QStringLiteral("Buy stamps\nand envelopes"));
     QVERIFY(!panel->isVisible());
+}
+
+void AppTest::appWideShortcuts_workFromNewEntryWindow()
+{
+    AppFixture f;
+    f.commands().newEntry()->trigger();
+    ComposeWindow* compose = f.app->composeWindow();
+    QVERIFY(QTest::qWaitForWindowActive(compose));
+    auto* view = qobject_cast<ComposeView*>(compose->content());
+    QVERIFY(view);
+    // From the focused title field, as the user types there.
+    QTest::keyClick(view->titleField(), Qt::Key_Comma, Qt::ControlModifier);
+    QVERIFY(f.app->settingsWindow());
+    QVERIFY(f.app->settingsWindow()->isVisible());
+    compose->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(compose));
+    QTest::keyClick(view->titleField(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_COMPARE(f.quits, 1);
+    // The settings window is one of ours too.
+    f.app->settingsWindow()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.app->settingsWindow()));
+    QTest::keyClick(f.app->settingsWindow(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_COMPARE(f.quits, 2);
+}
+
+void AppTest::quit_whileIntroductionIsOpen_stillQuits()
+{
+    UserDefaults::instance().setValue(AppFlags::kHasCompletedOnboarding, false);
+    AppFixture f;
+    ContentView* content = f.app->mainWindow()->contentView();
+    QTRY_VERIFY(content->onboarding());
+    QWidget* intro = content->onboarding();
+    QVERIFY(QTest::qWaitForWindowActive(intro));
+
+    f.commands().quit()->trigger();
+    QTRY_COMPARE(f.quits, 1);
+    QTest::keyClick(intro, Qt::Key_Q, Qt::ControlModifier);
+    QTRY_COMPARE(f.quits, 2);
+    // Quitting is not completing the introduction: it comes again at the next launch.
+    QVERIFY(!UserDefaults::instance().boolean(AppFlags::kHasCompletedOnboarding, false));
+}
+
+void AppTest::selectedRowDate_readableOnEveryAccent_data()
+{
+    QTest::addColumn<QString>("preset");
+    QTest::addColumn<QString>("mode");
+    for (const vsp::AccentPreset& p : vsp::accentPresets()) {
+        for (const char* mode : {"light", "dark"}) {
+            QTest::addRow("%s %s", qPrintable(p.name.toString()), mode) << p.name.toString() << QString::fromLatin1(mode);
+        }
+    }
+}
+
+void AppTest::selectedRowDate_readableOnEveryAccent()
+{
+    QFETCH(QString, preset);
+    QFETCH(QString, mode);
+    UserDefaults::instance().setValue(vsp::kAccentPresetKey.toString(), preset);
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), mode);
+    // A selected row painted on the list's background; the date line's free middle shows its glass.
+    QImage image(320, 110, QImage::Format_RGB32);
+    image.fill(vsp::Color::vspBackground().resolve());
+    {
+        QPainter p(&image);
+        EntryRow::PaintState state;
+        state.selection = 1;
+        EntryRow::paint(p, QRectF(0, 0, 320, 110), makeEntry(QStringLiteral("Title"), QString()), EntryRow::Options{},
+                        state);
+    }
+    const QColor behindDate = image.pixelColor(200, int(EntryRow::kVerticalPadding + 6));
+    const double ratio = vsp::contrastRatio(EntryRow::dateColor(true), behindDate);
+    QVERIFY2(ratio >= vsp::kTextContrast, qPrintable(QString::number(ratio)));
+}
+
+void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("dark to light") << QStringLiteral("dark") << QStringLiteral("light");
+    QTest::newRow("light to dark") << QStringLiteral("light") << QStringLiteral("dark");
+}
+
+void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), from);
+    AppFixture f;
+    f.commands().newEntry()->trigger();
+    auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
+    QVERIFY(QTest::qWaitForWindowExposed(f.app->composeWindow()));
+    QTest::keyClicks(compose->titleField(), QStringLiteral("Harbour at dusk"));
+    ContentView* content = f.app->mainWindow()->contentView();
+
+    UserDefaults::instance().setValue(AppearanceManager::modeKey(), to);
+    QCOMPARE(AppearanceManager::instance().isDark(), to == QLatin1String("dark"));
+    // Queued rebuilds run; no time passes.
+    QCoreApplication::processEvents();
+    const QColor background = vsp::Color::vspBackground().resolve();
+
+    const QList<std::pair<const char*, QWidget*>> shown = {
+        {"sidebar", content->sidebar()},
+        {"list", content->entryList()},
+        {"detail", content->detail()},
+        {"detail title", content->detail()->findChild<QLineEdit*>()},
+        {"detail body", content->detail()->findChild<QPlainTextEdit*>()},
+        {"compose window", compose},
+        {"compose title", compose->titleField()},
+    };
+    for (const auto& [name, widget] : shown) {
+        QVERIFY2(widget, name);
+        const Picture picture = lookAt(widget);
+        // The ground is the new appearance's, and what is written on it stands out from it.
+        QVERIFY2(std::abs(vsp::relativeLuminance(picture.ground) - vsp::relativeLuminance(background)) < 0.1,
+                 qPrintable(QStringLiteral("%1: ground %2").arg(QLatin1String(name), picture.ground.name())));
+        QVERIFY2(picture.strongestContrast >= 4.5,
+                 qPrintable(QStringLiteral("%1: text contrast %2 on %3")
+                                .arg(QLatin1String(name))
+                                .arg(picture.strongestContrast)
+                                .arg(picture.ground.name())));
+    }
 }

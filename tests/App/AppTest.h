@@ -35,4 +35,11 @@ private Q_SLOTS:
     void composeWindow_isSingleAndBounded();
     void newEntry_fromShortcutToSavedSelectedRow();
     void quickCapture_fromFileMenu_addsEntry();
+
+    void appWideShortcuts_workFromNewEntryWindow();
+    void quit_whileIntroductionIsOpen_stillQuits();
+    void selectedRowDate_readableOnEveryAccent_data();
+    void selectedRowDate_readableOnEveryAccent();
+    void appearanceSwitch_recoloursEveryWindowAtOnce_data();
+    void appearanceSwitch_recoloursEveryWindowAtOnce();
 };
