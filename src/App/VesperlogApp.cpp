@@ -4,6 +4,7 @@
 #include "App/AppFlags.h"
 #include "App/BundleInfo.h"
 #include "App/QuickCapture.h"
+#include "App/WindowPlacement.h"
 #include "Theme/AppearanceManager.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
@@ -47,6 +48,8 @@ VesperlogApp::VesperlogApp(Options options)
     setUpAppearance();
 
     m_mainWindow = new MainWindow(*m_store, *m_moodStore, [this](const QString& id) { openWindow(id); });
+    WindowPlacement::remember(m_mainWindow, m_settings->mainWindowGeometry(),
+                              [this](const QByteArray& geometry) { m_settings->setMainWindowGeometry(geometry); });
     if (!m_options.fileChooser) {
         m_ownChooser = std::make_unique<FileDialogChooser>(m_mainWindow);
     }
@@ -272,6 +275,9 @@ void VesperlogApp::openWindow(const QString& id)
     if (id == vsp::composeWindowID()) {
         if (!m_composeWindow) {
             m_composeWindow = new ComposeWindow(*m_store, *m_settings, *m_moodStore, m_options.composeContent);
+            WindowPlacement::remember(m_composeWindow, m_settings->composeWindowGeometry(), [this](const QByteArray& geometry) {
+                m_settings->setComposeWindowGeometry(geometry);
+            });
         }
         m_composeWindow->present();
     } else if (id == QLatin1String("settings")) {

@@ -41,6 +41,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -637,6 +638,45 @@ void AppTest::quickCapture_fromFileMenu_addsEntry()
     QCOMPARE(f.store().entries().first().title, QStringLiteral("Buy stamps"));
     QCOMPARE(f.store().entries().first().body, QStringLiteral("Buy stamps\nand envelopes"));
     QVERIFY(!panel->isVisible());
+}
+
+void AppTest::composePlacement_rememberedOntoAVisibleScreen_data()
+{
+    QTest::addColumn<QRect>("placed");
+    QTest::addColumn<bool>("onScreen");
+    QTest::newRow("where it was") << QRect(30, 20, 660, 560) << true;
+    // The screen it stood on is gone.
+    QTest::newRow("off every screen") << QRect(5000, 4000, 650, 550) << false;
+    QTest::newRow("larger than the screen") << QRect(-40, 10, 3000, 2000) << false;
+}
+
+void AppTest::composePlacement_rememberedOntoAVisibleScreen()
+{
+    QFETCH(QRect, placed);
+    QFETCH(bool, onScreen);
+    {
+        AppFixture f;
+        f.commands().newEntry()->trigger();
+        ComposeWindow* window = f.app->composeWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->setGeometry(placed);
+        QCOMPARE(window->geometry(), placed);
+        window->close();
+    }
+    // The next launch, on the same settings.
+    AppFixture f;
+    f.commands().newEntry()->trigger();
+    ComposeWindow* window = f.app->composeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    if (onScreen) {
+        QCOMPARE(window->geometry(), placed);
+    } else {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        // Its top left corner on the screen, and no larger than it (the desktop's frame may add a few pixels).
+        QVERIFY2(screen.contains(window->geometry().topLeft()),
+                 qPrintable(QStringLiteral("%1,%2").arg(window->geometry().x()).arg(window->geometry().y())));
+        QCOMPARE(window->size(), placed.size().boundedTo(screen.size()));
+    }
 }
 
 void AppTest::appWideShortcuts_workFromNewEntryWindow()

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void newEntry_fromShortcutToSavedSelectedRow();
     void quickCapture_fromFileMenu_addsEntry();
 
+    void composePlacement_rememberedOntoAVisibleScreen_data();
+    void composePlacement_rememberedOntoAVisibleScreen();
     void appWideShortcuts_workFromNewEntryWindow();
     void quit_whileIntroductionIsOpen_stillQuits();
     void selectedRowDate_readableOnEveryAccent_data();
