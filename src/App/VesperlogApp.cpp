@@ -275,9 +275,9 @@ void VesperlogApp::openWindow(const QString& id)
     if (id == vsp::composeWindowID()) {
         if (!m_composeWindow) {
             m_composeWindow = new ComposeWindow(*m_store, *m_settings, *m_moodStore, m_options.composeContent);
-            WindowPlacement::remember(m_composeWindow, m_settings->composeWindowGeometry(), [this](const QByteArray& geometry) {
-                m_settings->setComposeWindowGeometry(geometry);
-            });
+            WindowPlacement::remember(
+                m_composeWindow, m_settings->composeWindowGeometry(),
+                [this](const QByteArray& geometry) { m_settings->setComposeWindowGeometry(geometry); });
         }
         m_composeWindow->present();
     } else if (id == QLatin1String("settings")) {

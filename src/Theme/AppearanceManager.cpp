@@ -194,7 +194,8 @@ public:
 
     void bind(QPalette::ColorRole role, std::function<Color()> color)
     {
-        const auto same = std::find_if(m_roles.begin(), m_roles.end(), [role](const auto& r) { return r.first == role; });
+        const auto same =
+            std::find_if(m_roles.begin(), m_roles.end(), [role](const auto& r) { return r.first == role; });
         if (same != m_roles.end()) {
             same->second = std::move(color);
         } else {

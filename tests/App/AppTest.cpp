@@ -138,7 +138,8 @@ Picture lookAt(QWidget* widget)
         }
     }
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-        picture.strongestContrast = std::max(picture.strongestContrast, vsp::contrastRatio(QColor(it.key()), picture.ground));
+        picture.strongestContrast =
+            std::max(picture.strongestContrast, vsp::contrastRatio(QColor(it.key()), picture.ground));
     }
     return picture;
 }
@@ -725,7 +726,8 @@ void AppTest::selectedRowDate_readableOnEveryAccent_data()
     QTest::addColumn<QString>("mode");
     for (const vsp::AccentPreset& p : vsp::accentPresets()) {
         for (const char* mode : {"light", "dark"}) {
-            QTest::addRow("%s %s", qPrintable(p.name.toString()), mode) << p.name.toString() << QString::fromLatin1(mode);
+            QTest::addRow("%s %s", qPrintable(p.name.toString()), mode)
+                << p.name.toString() << QString::fromLatin1(mode);
         }
     }
 }
