@@ -18,7 +18,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     const QString image1 = writeSampleImage(scratch.path(), QStringLiteral("a.png"), QColor(0x5B, 0x8F, 0xD6));
     const QString image2 = writeSampleImage(scratch.path(), QStringLiteral("b.png"), QColor(0x9A, 0x75, 0xEA));
 
-    UserDefaults::instance().setValue(QStringLiteral("appearanceMode"), QStringLiteral("dark"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
     AppearanceManager::instance().refresh();
     AppearanceManager::instance().apply();
 

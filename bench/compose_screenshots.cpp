@@ -13,7 +13,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,7 +56,7 @@ QString writeSampleImage(const QString& folder)
 
 void shoot(const QString& mode, const QString& outFolder, const QString& imagePath)
 {
-    UserDefaults::instance().setValue(QStringLiteral("appearanceMode"), mode);
+    AppSettings::instance().setAppearanceMode(mode);
     AppearanceManager::instance().refresh();
     AppearanceManager::instance().apply();
 

@@ -11,7 +11,7 @@
 #include "Theme/Spring.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Main/SearchField.h"
@@ -145,8 +145,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
     vsp::setAnimationsEnabled(false);
-    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), true);
-    UserDefaults::instance().sync();
+    AppSettings::instance().setHasCompletedOnboarding(true);
 
     benchmark::RegisterBenchmark("StartupToFirstPaint", BM_StartupToFirstPaint)
         ->UseManualTime()

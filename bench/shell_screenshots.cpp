@@ -16,7 +16,7 @@
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
 
@@ -46,12 +46,12 @@ int main(int argc, char** argv)
         }
         return std::nullopt;
     };
-    auto& defaults = UserDefaults::instance();
-    defaults.setValue(QStringLiteral("hasCompletedOnboarding"), true);
-    defaults.setValue(QStringLiteral("appearanceMode"), option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
-    defaults.setValue(QStringLiteral("accentColorPreset"), option(QStringLiteral("accent")).value_or(QStringLiteral("yellow")));
-    defaults.setValue(QStringLiteral("compactListView"), option(QStringLiteral("compact")).has_value());
-    defaults.setValue(QStringLiteral("showEntryPreviews"), !option(QStringLiteral("no-previews")).has_value());
+    AppSettings& settings = AppSettings::instance();
+    settings.setHasCompletedOnboarding(true);
+    settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
+    settings.setAccentColorPreset(option(QStringLiteral("accent")).value_or(QStringLiteral("yellow")));
+    settings.setCompactListView(option(QStringLiteral("compact")).has_value());
+    settings.setShowEntryPreviews(!option(QStringLiteral("no-previews")).has_value());
 
     VesperlogApp::Options options;
     options.useTray = false;

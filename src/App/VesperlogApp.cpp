@@ -1,7 +1,6 @@
 #include "App/VesperlogApp.h"
 
 #include "App/AppCommands.h"
-#include "App/AppFlags.h"
 #include "App/BundleInfo.h"
 #include "App/QuickCapture.h"
 #include "App/WindowPlacement.h"
@@ -55,7 +54,7 @@ VesperlogApp::VesperlogApp(Options options)
     }
     m_store->setFileChooser(m_options.fileChooser ? m_options.fileChooser : m_ownChooser.get());
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
-    connect(m_mainWindow, &MainWindow::firstShown, this, [this] { m_updater->checkQuietly(AppFlags::autoUpdates()); });
+    connect(m_mainWindow, &MainWindow::firstShown, this, [this] { m_updater->checkQuietly(m_settings->autoUpdates()); });
 
     setUpTray();
     connectReactions();
@@ -177,7 +176,7 @@ void VesperlogApp::connectReactions()
 
 void VesperlogApp::applicationWillTerminate()
 {
-    if (AppFlags::autoBackup()) {
+    if (m_settings->autoBackup()) {
         m_store->performAutoBackup();
     }
 }
@@ -237,7 +236,7 @@ bool VesperlogApp::confirmQuit()
 
 void VesperlogApp::applicationDidResignActive()
 {
-    if (AppFlags::appLockEnabled() && AppFlags::lockOnBackground()) {
+    if (m_settings->appLockEnabled() && m_settings->lockOnBackground()) {
         m_store->setIsLocked(true);
     }
 }

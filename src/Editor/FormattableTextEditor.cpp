@@ -7,7 +7,7 @@
 #include "Editor/SelectionState.h"
 #include "Editor/TextAttributes.h"
 #include "Editor/VesperlogTextView.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QAbstractSpinBox>
 #include <QAbstractTextDocumentLayout>
@@ -40,7 +40,7 @@ bool hasVisibleText(QStringView text)
 FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     : QWidget(parent)
     , m_view(new VesperlogTextView(this))
-    , m_fontSize(sanitizedFontSize(UserDefaults::instance().number(QStringLiteral("writingFontSize"), kDefaultFontSize)))
+    , m_fontSize(sanitizedFontSize(AppSettings::instance().writingFontSize()))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -67,11 +67,8 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormattableTextEditor::updateSelectionState);
 
     // The writing size follows the settings window; like any size change it shows at the next load.
-    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
-        if (key == QLatin1String("writingFontSize")) {
-            setFontSize(UserDefaults::instance().number(key, kDefaultFontSize));
-        }
-    });
+    connect(&AppSettings::instance(), &AppSettings::writingFontSizeChanged, this,
+            [this] { setFontSize(AppSettings::instance().writingFontSize()); });
 
     loadDocument(QString(), std::nullopt);
 

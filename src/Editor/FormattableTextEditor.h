@@ -41,7 +41,7 @@ public:
     /// Smallest content height reported in auto-height mode, in pixels.
     static constexpr int kMinimumContentHeight = 200;
 
-    /// `fontSize` and `fontDesign` start from the stored setting "writingFontSize" (15 when absent or
+    /// `fontSize` and `fontDesign` start from the writing font size setting (15 when absent or
     /// not a finite positive number up to 400) and "default"; `fontSize` follows later changes of the
     /// setting.
     explicit FormattableTextEditor(QWidget* parent = nullptr);

@@ -33,7 +33,7 @@ inline constexpr double kTabStopPoints = 28;
 inline constexpr double kHeadingThreshold = 20;
 /// The largest font size a command or an imported document may set, in points.
 inline constexpr double kMaxFontSize = 400;
-/// "writingFontSize" when nothing usable is stored.
+/// The writing font size when nothing usable is stored.
 inline constexpr double kDefaultFontSize = 15;
 
 /// The device every editor document is laid out for (72 dots per inch). Give it to a document with

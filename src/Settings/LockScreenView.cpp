@@ -5,7 +5,7 @@
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -39,18 +39,14 @@ LockScreenView::LockScreenView(JournalStore& store, QWidget* parent)
     layout->addWidget(m_unlock, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     connect(m_unlock, &QPushButton::clicked, this, &LockScreenView::authenticate);
-    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
-        if (key == QLatin1String("journalName")) {
-            refreshName();
-        }
-    });
+    connect(&AppSettings::instance(), &AppSettings::journalNameChanged, this, &LockScreenView::refreshName);
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     refreshName();
 }
 
 QString LockScreenView::journalName() const
 {
-    return UserDefaults::instance().string(QStringLiteral("journalName"), QStringLiteral("Vesperlog"));
+    return AppSettings::instance().journalName();
 }
 
 void LockScreenView::refreshName()

@@ -4,7 +4,7 @@
 
 /// The first-run introduction, presented window-modal over the main window. Only its own "Get
 /// Started" button closes it: Escape and the window's close button are ignored. When it closes it
-/// emits `finished`, on which the main window records "hasCompletedOnboarding".
+/// emits `finished`, on which the main window records that onboarding is complete.
 class OnboardingView final : public QDialog {
     Q_OBJECT
 

@@ -1,6 +1,6 @@
 #include "Theme/AppearanceManager.h"
 
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -22,7 +22,8 @@ AppearanceManager& AppearanceManager::instance()
 
 AppearanceManager::AppearanceManager()
 {
-    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, &AppearanceManager::onSettingChanged);
+    connect(&AppSettings::instance(), &AppSettings::appearanceModeChanged, this, &AppearanceManager::recompute);
+    connect(&AppSettings::instance(), &AppSettings::accentColorPresetChanged, this, &AppearanceManager::onAccentChanged);
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         const QColor window = QGuiApplication::palette().color(QPalette::Window);
         m_platformPaletteDark = window.lightnessF() < 0.5;
@@ -33,7 +34,7 @@ AppearanceManager::AppearanceManager()
 
 QString AppearanceManager::mode() const
 {
-    return UserDefaults::instance().string(modeKey(), defaultMode());
+    return AppSettings::instance().appearanceMode();
 }
 
 std::optional<Appearance> AppearanceManager::preferredScheme(const QString& mode)
@@ -56,16 +57,12 @@ void AppearanceManager::setDesktopScheme(DesktopScheme scheme)
     recompute();
 }
 
-void AppearanceManager::onSettingChanged(const QString& key)
+void AppearanceManager::onAccentChanged()
 {
-    if (key == modeKey()) {
-        recompute();
-    } else if (key == vsp::kAccentPresetKey) {
-        if (m_applied) {
-            apply();
-        }
-        Q_EMIT accentChanged();
+    if (m_applied) {
+        apply();
     }
+    Q_EMIT accentChanged();
 }
 
 void AppearanceManager::recompute()

@@ -11,7 +11,7 @@
 
 class QWidget;
 
-/// The application's light or dark appearance, derived from the setting "appearanceMode" ("dark" by
+/// The application's light or dark appearance, derived from the appearance mode setting ("dark" by
 /// default; "light"; anything else follows the desktop). The desktop's colour scheme is handed in by
 /// whoever reads it (the desktop portal); without one, the platform palette's lightness decides.
 ///
@@ -37,10 +37,6 @@ public:
     enum class DesktopScheme { NoPreference = 0, Dark = 1, Light = 2 };
 
     static AppearanceManager& instance();
-
-    /// The settings key and its default.
-    static QString modeKey() { return QStringLiteral("appearanceMode"); }
-    static QString defaultMode() { return QStringLiteral("dark"); }
 
     /// The stored mode, read now.
     QString mode() const;
@@ -73,7 +69,7 @@ Q_SIGNALS:
 private:
     AppearanceManager();
     void recompute();
-    void onSettingChanged(const QString& key);
+    void onAccentChanged();
 
     vsp::Appearance m_current = vsp::Appearance::Dark;
     DesktopScheme m_desktop = DesktopScheme::NoPreference;

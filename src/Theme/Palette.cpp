@@ -2,7 +2,7 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Model/HexColor.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -155,16 +155,12 @@ Color Color::accentText(QStringView preset, double alpha)
 
 Color Color::resolvedAccentText(double alpha)
 {
-    const QString name =
-        UserDefaults::instance().string(kAccentPresetKey.toString(), kDefaultAccentPreset.toString());
-    return accentText(name, alpha);
+    return accentText(AppSettings::instance().accentColorPreset(), alpha);
 }
 
 Color Color::resolvedAccent(double alpha)
 {
-    const QString name =
-        UserDefaults::instance().string(kAccentPresetKey.toString(), kDefaultAccentPreset.toString());
-    return accent(name, alpha);
+    return accent(AppSettings::instance().accentColorPreset(), alpha);
 }
 
 QColor Color::resolve() const

@@ -59,9 +59,9 @@ public:
     static const Color& secondaryStyle() { return vspFgMuted(); }
     static const Color& tertiaryStyle() { return vspFgDim(); }
 
-    /// The accent colour of the preset stored under "accentColorPreset" (read at this call; "yellow"
-    /// when absent) with opacity `alpha` in [0, 1]. The returned value keeps that preset; ask again to
-    /// follow a change of the setting.
+    /// The accent colour of the stored accent preset (read at this call; "yellow" when absent) with
+    /// opacity `alpha` in [0, 1]. The returned value keeps that preset; ask again to follow a change of
+    /// the setting.
     static Color resolvedAccent(double alpha = 1.0);
     /// The accent colour of a named preset; unknown names (a capitalised one included) give "yellow".
     static Color accent(QStringView preset, double alpha = 1.0);
@@ -99,9 +99,6 @@ const std::array<AccentPreset, 21>& accentPresets();
 /// The preset with exactly this name; the "yellow" row for any other name.
 const AccentPreset& accentPreset(QStringView name);
 
-/// The settings key that holds the accent preset name, and its default.
-inline constexpr QStringView kAccentPresetKey = u"accentColorPreset";
-inline constexpr QStringView kDefaultAccentPreset = u"yellow";
 
 /// A QColor from 24-bit RGB (0xRRGGBB) with an opacity in [0, 1].
 QColor rgb(quint32 value, double alpha = 1.0);

@@ -3,7 +3,6 @@
 #include "common/TestSupport.h"
 
 #include "App/AppCommands.h"
-#include "App/AppFlags.h"
 #include "App/ComposeWindow.h"
 #include "App/QuickCapture.h"
 #include "Theme/AppearanceManager.h"
@@ -14,7 +13,7 @@
 #include "Model/Dates.h"
 #include "Model/FileChooser.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
 #include "Settings/OnboardingView.h"
@@ -39,6 +38,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QSettings>
 #include <QTimer>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -161,14 +161,14 @@ void AppTest::initTestCase()
 void AppTest::init()
 {
     vsp::test::resetUserFolders();
-    UserDefaults::instance().setValue(AppFlags::kHasCompletedOnboarding, true);
+    AppSettings::instance().setHasCompletedOnboarding(true);
     AppearanceManager::instance().refresh();
     QGuiApplication::clipboard()->clear();
 }
 
 void AppTest::firstLaunch_usesDefaultsAndWritesNothing()
 {
-    UserDefaults::instance().clearAll();
+    AppSettings::clearAll();
     AppearanceManager::instance().refresh();
     VesperlogApp::Options options;
     options.useTray = false;
@@ -176,18 +176,17 @@ void AppTest::firstLaunch_usesDefaultsAndWritesNothing()
     options.followDesktopScheme = false;
     VesperlogApp app(options);
     QApplication::setQuitOnLastWindowClosed(false);
-    QCOMPARE(AppFlags::appearanceMode(), QStringLiteral("dark"));
-    QVERIFY(!AppFlags::autoBackup());
-    QVERIFY(!AppFlags::hasCompletedOnboarding());
-    QVERIFY(!AppFlags::appLockEnabled());
-    QVERIFY(!AppFlags::lockOnBackground());
-    QVERIFY(AppFlags::autoUpdates());
+    const AppSettings& settings = app.appSettings();
+    QCOMPARE(settings.appearanceMode(), QStringLiteral("dark"));
+    QVERIFY(!settings.autoBackup());
+    QVERIFY(!settings.hasCompletedOnboarding());
+    QVERIFY(!settings.appLockEnabled());
+    QVERIFY(!settings.lockOnBackground());
+    QVERIFY(settings.autoUpdates());
     QVERIFY(AppearanceManager::instance().isDark());
     QCOMPARE(app.mainWindow()->size(), QSize(1440, 900));
-    for (const QString& key : {AppFlags::kAppearanceMode, AppFlags::kAutoBackup, AppFlags::kHasCompletedOnboarding,
-                               AppFlags::kAppLockEnabled, AppFlags::kLockOnBackground, AppFlags::kAutoUpdates}) {
-        QVERIFY2(!UserDefaults::instance().contains(key), qPrintable(key));
-    }
+    const QStringList written = QSettings(AppSettings::fileName(), QSettings::IniFormat).allKeys();
+    QVERIFY2(written.isEmpty(), qPrintable(written.join(u' ')));
     QVERIFY(app.store().entries().isEmpty());
     QCOMPARE(app.updater().phase(), Updater::Phase::Idle);
 }
@@ -239,22 +238,22 @@ void AppTest::exportImport_doNothingWhileLocked()
 
 void AppTest::quit_backsUpOnlyWhenAsked_data()
 {
-    QTest::addColumn<bool>("autoBackup");
+    QTest::addColumn<bool>("backUp");
     QTest::newRow("off") << false;
     QTest::newRow("on") << true;
 }
 
 void AppTest::quit_backsUpOnlyWhenAsked()
 {
-    QFETCH(bool, autoBackup);
-    if (autoBackup) {
-        UserDefaults::instance().setValue(AppFlags::kAutoBackup, true);
+    QFETCH(bool, backUp);
+    if (backUp) {
+        AppSettings::instance().setAutoBackup(true);
     }
     AppFixture f;
     f.app->mainWindow()->close();
     // What the application emits when it is about to end.
     QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
-    QCOMPARE(QFileInfo::exists(backupPath()), autoBackup);
+    QCOMPARE(QFileInfo::exists(backupPath()), backUp);
 }
 
 void AppTest::quitWithUnsavedChanges_asksFirst_data()
@@ -387,8 +386,8 @@ void AppTest::resignActive_locksOnlyWithBothFlags()
     QFETCH(bool, locked);
     AppFixture f;
     f.store().setIsLocked(false);
-    UserDefaults::instance().setValue(AppFlags::kAppLockEnabled, appLock);
-    UserDefaults::instance().setValue(AppFlags::kLockOnBackground, onBackground);
+    AppSettings::instance().setAppLockEnabled(appLock);
+    AppSettings::instance().setLockOnBackground(onBackground);
     f.app->applicationDidResignActive();
     QCOMPARE(f.store().isLocked(), locked);
 }
@@ -427,7 +426,7 @@ void AppTest::quietUpdateCheck_followsAutoUpdates()
     QFETCH(QVariant, stored);
     QFETCH(int, checks);
     if (stored.isValid()) {
-        UserDefaults::instance().setValue(AppFlags::kAutoUpdates, stored);
+        AppSettings::instance().setAutoUpdates(stored.toBool());
     }
     AppFixture f;
     QCOMPARE(f.app->updater().checkCount(), checks);
@@ -705,7 +704,7 @@ void AppTest::appWideShortcuts_workFromNewEntryWindow()
 
 void AppTest::quit_whileIntroductionIsOpen_stillQuits()
 {
-    UserDefaults::instance().setValue(AppFlags::kHasCompletedOnboarding, false);
+    AppSettings::instance().setHasCompletedOnboarding(false);
     AppFixture f;
     ContentView* content = f.app->mainWindow()->contentView();
     QTRY_VERIFY(content->onboarding());
@@ -717,7 +716,7 @@ void AppTest::quit_whileIntroductionIsOpen_stillQuits()
     QTest::keyClick(intro, Qt::Key_Q, Qt::ControlModifier);
     QTRY_COMPARE(f.quits, 2);
     // Quitting is not completing the introduction: it comes again at the next launch.
-    QVERIFY(!UserDefaults::instance().boolean(AppFlags::kHasCompletedOnboarding, false));
+    QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
 }
 
 void AppTest::selectedRowDate_readableOnEveryAccent_data()
@@ -736,8 +735,8 @@ void AppTest::selectedRowDate_readableOnEveryAccent()
 {
     QFETCH(QString, preset);
     QFETCH(QString, mode);
-    UserDefaults::instance().setValue(vsp::kAccentPresetKey.toString(), preset);
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), mode);
+    AppSettings::instance().setAccentColorPreset(preset);
+    AppSettings::instance().setAppearanceMode(mode);
     // A selected row painted on the list's background; the date line's free middle shows its glass.
     QImage image(320, 110, QImage::Format_RGB32);
     image.fill(vsp::Color::vspBackground().resolve());
@@ -765,7 +764,7 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
 {
     QFETCH(QString, from);
     QFETCH(QString, to);
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), from);
+    AppSettings::instance().setAppearanceMode(from);
     AppFixture f;
     f.commands().newEntry()->trigger();
     auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
@@ -773,7 +772,7 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
     QTest::keyClicks(compose->titleField(), QStringLiteral("Harbour at dusk"));
     ContentView* content = f.app->mainWindow()->contentView();
 
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), to);
+    AppSettings::instance().setAppearanceMode(to);
     QCOMPARE(AppearanceManager::instance().isDark(), to == QLatin1String("dark"));
     // Queued rebuilds run; no time passes.
     QCoreApplication::processEvents();

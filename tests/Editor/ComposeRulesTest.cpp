@@ -7,7 +7,7 @@
 #include "Editor/FormatBar.h"
 #include "Editor/Compose/TagRules.h"
 #include "Model/Dates.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -269,7 +269,7 @@ void ComposeRulesTest::initialEntryType()
     QFETCH(QVariant, stored);
     QFETCH(JournalEntry::EntryType, expected);
     if (stored.isValid()) {
-        UserDefaults::instance().setValue(QStringLiteral("defaultEntryType"), stored);
+        AppSettings::instance().setDefaultEntryType(stored.toString());
     }
     QCOMPARE(compose::initialEntryType(), expected);
 }
@@ -293,10 +293,8 @@ void ComposeRulesTest::draft_roundTripsEveryKey()
     QCOMPARE(read->type, draft.type);
 
     compose::clearDraft();
-    for (const QString& key : {compose::kDraftTitleKey, compose::kDraftBodyKey, compose::kDraftBodyRTFKey,
-                               compose::kDraftTagsKey, compose::kDraftTypeKey}) {
-        QVERIFY2(!UserDefaults::instance().contains(key), qPrintable(key));
-    }
+    const QStringList left = QSettings(AppSettings::fileName(), QSettings::IniFormat).allKeys();
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(u' ')));
     QVERIFY(!compose::readDraft());
     QVERIFY(!compose::hasDraft());
 }
@@ -321,24 +319,11 @@ void ComposeRulesTest::draft_emptyFormOrSettingOff_removesStoredDraft()
     compose::saveDraft({QStringLiteral("Earlier"), QStringLiteral("draft"), std::nullopt, {}, QStringLiteral("Note")},
                        true);
     compose::saveDraft({title, body, std::nullopt, {QStringLiteral("tag")}, QStringLiteral("Journal")}, autoSave);
-    QCOMPARE(UserDefaults::instance().contains(compose::kDraftTitleKey), kept);
-    QCOMPARE(UserDefaults::instance().contains(compose::kDraftTagsKey), kept);
+    QCOMPARE(!AppSettings::instance().draftTitle().isEmpty(), kept);
+    QCOMPARE(!AppSettings::instance().draftTags().isEmpty(), kept);
     if (kept) {
         QCOMPARE(compose::readDraft()->title, title);
     }
-}
-
-void ComposeRulesTest::draft_oneTagSurvivesRereadingTheSettingsFile()
-{
-    compose::saveDraft({QStringLiteral("T"), QString(), std::nullopt, {QStringLiteral("solo")}, QStringLiteral("Note")},
-                       true);
-    UserDefaults::instance().sync();
-    // A second reader of the file sees what a later run of the application will see.
-    QSettings file(UserDefaults::instance().fileName(), QSettings::IniFormat);
-    const QVariant stored = file.value(compose::kDraftTagsKey);
-    QCOMPARE(stored.typeId(), int(QMetaType::QByteArray));
-    UserDefaults::instance().setValue(compose::kDraftTagsKey, stored);
-    QCOMPARE(compose::readDraft()->tags, QStringList{QStringLiteral("solo")});
 }
 
 void ComposeRulesTest::draft_withoutRichText_removesStoredRichText()
@@ -346,19 +331,8 @@ void ComposeRulesTest::draft_withoutRichText_removesStoredRichText()
     compose::saveDraft({QStringLiteral("T"), QStringLiteral("B"), QByteArray("{\\rtf1 B}"), {}, QStringLiteral("Note")},
                        true);
     compose::saveDraft({QStringLiteral("T"), QStringLiteral("B2"), std::nullopt, {}, QStringLiteral("Note")}, true);
-    QVERIFY(!UserDefaults::instance().contains(compose::kDraftBodyRTFKey));
+    QVERIFY(AppSettings::instance().draftBodyRTF().isEmpty());
     QCOMPARE(compose::readDraft()->bodyRTF, std::optional<QByteArray>());
-}
-
-void ComposeRulesTest::draft_damagedTags_readAsNone()
-{
-    compose::saveDraft({QStringLiteral("T"), QString(), std::nullopt, {QStringLiteral("x")}, QStringLiteral("Note")},
-                       true);
-    for (const QVariant& damaged : {QVariant(QByteArray("[1, \"a\"]")), QVariant(QByteArray("not json")),
-                                    QVariant(QStringLiteral("plain")), QVariant(42)}) {
-        UserDefaults::instance().setValue(compose::kDraftTagsKey, damaged);
-        QCOMPARE(compose::readDraft()->tags, QStringList());
-    }
 }
 
 void ComposeRulesTest::draft_keptAgain_rewritesOnlyWhatChanged()
@@ -366,11 +340,19 @@ void ComposeRulesTest::draft_keptAgain_rewritesOnlyWhatChanged()
     compose::ComposeDraft draft{QStringLiteral("Title"), QStringLiteral("Body"), QByteArray("{\\rtf1 Body}"),
                                 {QStringLiteral("a")}, QStringLiteral("Note")};
     compose::saveDraft(draft, true);
-    QSignalSpy writes(&UserDefaults::instance(), &UserDefaults::valueChanged);
+    AppSettings& settings = AppSettings::instance();
+    QSignalSpy body(&settings, &AppSettings::draftBodyChanged);
+    std::vector<std::unique_ptr<QSignalSpy>> others;
+    for (auto signal : {&AppSettings::draftTitleChanged, &AppSettings::draftBodyRTFChanged,
+                        &AppSettings::draftTagsChanged, &AppSettings::draftTypeChanged}) {
+        others.push_back(std::make_unique<QSignalSpy>(&settings, signal));
+    }
     draft.body = QStringLiteral("Body and more");
     compose::saveDraft(draft, true);
-    QCOMPARE(writes.count(), 1);
-    QCOMPARE(writes.at(0).at(0).toString(), compose::kDraftBodyKey);
+    QCOMPARE(body.count(), 1);
+    for (const auto& spy : others) {
+        QCOMPARE(spy->count(), 0);
+    }
     const std::optional<compose::ComposeDraft> read = compose::readDraft();
     QVERIFY(read);
     QCOMPARE(read->title, draft.title);

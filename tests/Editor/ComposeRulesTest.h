@@ -32,8 +32,6 @@ private Q_SLOTS:
     void draft_roundTripsEveryKey();
     void draft_emptyFormOrSettingOff_removesStoredDraft_data();
     void draft_emptyFormOrSettingOff_removesStoredDraft();
-    void draft_oneTagSurvivesRereadingTheSettingsFile();
     void draft_withoutRichText_removesStoredRichText();
-    void draft_damagedTags_readAsNone();
     void draft_keptAgain_rewritesOnlyWhatChanged();
 };

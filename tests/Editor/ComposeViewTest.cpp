@@ -3,7 +3,6 @@
 
 #include "common/TestSupport.h"
 
-#include "App/AppFlags.h"
 #include "App/ComposeWindow.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
@@ -34,7 +33,7 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QApplication>
@@ -184,7 +183,7 @@ void ComposeViewTest::initTestCase()
 void ComposeViewTest::init()
 {
     test::resetUserFolders();
-    UserDefaults::instance().setValue(AppFlags::kHasCompletedOnboarding, true);
+    AppSettings::instance().setHasCompletedOnboarding(true);
     AppearanceManager::instance().refresh();
 }
 
@@ -226,7 +225,7 @@ void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
 
 void ComposeViewTest::defaultEntryType_choosesTheInitialChip()
 {
-    UserDefaults::instance().setValue(QStringLiteral("defaultEntryType"), QStringLiteral("Idea"));
+    AppSettings::instance().setDefaultEntryType(QStringLiteral("Idea"));
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
@@ -333,9 +332,8 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     QCOMPARE(top.value(QStringLiteral("tags")).toArray().size(), 2);
     QCOMPARE(top.value(QStringLiteral("imageFilenames")).toArray().size(), 2);
     QVERIFY(top.contains(QStringLiteral("bodyRTF")));
-    for (const QString& key : {compose::kDraftTitleKey, compose::kDraftBodyKey, compose::kDraftTagsKey}) {
-        QVERIFY2(!UserDefaults::instance().contains(key), qPrintable(key));
-    }
+    const AppSettings& settings = AppSettings::instance();
+    QVERIFY(settings.draftTitle().isEmpty() && settings.draftBody().isEmpty() && settings.draftTags().isEmpty());
 }
 
 void ComposeViewTest::save_derivesTitleAndLeavesOutWhatWasNotChosen()
@@ -502,11 +500,11 @@ void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
     QTest::keyClick(view->titleField(), Qt::Key_Escape);
     QVERIFY(!f.window()->isVisible());
     QVERIFY(f.store().entries().isEmpty());
-    UserDefaults& defaults = UserDefaults::instance();
-    QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Half a thought "));
-    QCOMPARE(defaults.string(compose::kDraftBodyKey, {}), QStringLiteral("to finish later"));
-    QVERIFY(defaults.data(compose::kDraftBodyRTFKey).has_value());
-    QCOMPARE(defaults.string(compose::kDraftTypeKey, {}), QStringLiteral("Idea"));
+    const AppSettings& settings = AppSettings::instance();
+    QCOMPARE(settings.draftTitle(), QStringLiteral("Half a thought "));
+    QCOMPARE(settings.draftBody(), QStringLiteral("to finish later"));
+    QVERIFY(!settings.draftBodyRTF().isEmpty());
+    QCOMPARE(settings.draftType(), QStringLiteral("Idea"));
     QCOMPARE(compose::readDraft()->tags, QStringList{QStringLiteral("ideas")});
 
     // "Continue Draft" brings back title, rich body, tags and type; mood and expiration are not kept.
@@ -531,7 +529,7 @@ void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
     QVERIFY(view->bodyPlain().isEmpty());
     QVERIFY(view->tags().isEmpty());
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Journal);
-    QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Half a thought "));
+    QCOMPARE(settings.draftTitle(), QStringLiteral("Half a thought "));
 }
 
 void ComposeViewTest::escape_withSettingOffOrEmptiedDraft_leavesNoDraft()
@@ -547,8 +545,8 @@ void ComposeViewTest::escape_withSettingOffOrEmptiedDraft_leavesNoDraft()
     QTest::keyClicks(view->footer()->tagField(), QStringLiteral("lonely"));
     QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
     f.window()->close();
-    QVERIFY(!UserDefaults::instance().contains(compose::kDraftTitleKey));
-    QVERIFY(!UserDefaults::instance().contains(compose::kDraftTagsKey));
+    QVERIFY(AppSettings::instance().draftTitle().isEmpty());
+    QVERIFY(AppSettings::instance().draftTags().isEmpty());
 
     // With the setting off, a filled form is not kept and an earlier draft goes too.
     compose::saveDraft({QStringLiteral("earlier"), QString(), std::nullopt, {}, QStringLiteral("Note")}, true);
@@ -636,7 +634,7 @@ void ComposeViewTest::quitting_withWindowOpen_keepsTheDraft()
     // The application's quit signal comes when its event loop ends.
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
-    QCOMPARE(UserDefaults::instance().string(compose::kDraftTitleKey, {}), QStringLiteral("Written before quitting"));
+    QCOMPARE(AppSettings::instance().draftTitle(), QStringLiteral("Written before quitting"));
     // Closing the window afterwards writes nothing more.
     compose::clearDraft();
     f.window()->close();
@@ -646,9 +644,9 @@ void ComposeViewTest::quitting_withWindowOpen_keepsTheDraft()
 void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
 {
     Fixture f;
-    UserDefaults& defaults = UserDefaults::instance();
-    const auto onDisk = [&defaults] {
-        QFile file(defaults.fileName());
+    const AppSettings& settings = AppSettings::instance();
+    const auto onDisk = [] {
+        QFile file(AppSettings::fileName());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     ComposeView* view = f.open();
@@ -661,7 +659,7 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     QVERIFY(!compose::hasDraft());
 
     // A moment later the draft is in the settings file, the window still open: a crash keeps it.
-    QTRY_VERIFY_WITH_TIMEOUT(onDisk().contains("draftBody=if the machine goes down"), 3 * ComposeView::kDraftKeepMs);
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk().contains("=if the machine goes down"), 3 * ComposeView::kDraftKeepMs);
     QVERIFY(f.window()->isVisible());
     const std::optional<compose::ComposeDraft> kept = compose::readDraft();
     QVERIFY(kept);
@@ -685,7 +683,7 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     QTest::keyClicks(view->titleField(), QStringLiteral("x"));
     QTest::keyClick(view->titleField(), Qt::Key_Backspace);
     QTest::qWait(ComposeView::kDraftKeepMs + 500);
-    QCOMPARE(defaults.string(compose::kDraftTitleKey, {}), QStringLiteral("Earlier"));
+    QCOMPARE(settings.draftTitle(), QStringLiteral("Earlier"));
 }
 
 void ComposeViewTest::drops_takeOnlyLocalReadableImages()

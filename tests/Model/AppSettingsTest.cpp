@@ -212,6 +212,20 @@ void AppSettingsTest::write_isSeenEverywhere_andReadBackFromTheFile()
 void AppSettingsTest::wrongType_readsDefault_data()
 {
     addRowColumns();
+    // Values of the right type that no reader can use.
+    const auto more = [](const char* name, const char* property, QString key, QVariant fallback, QVariant stored) {
+        QTest::newRow(name) << QByteArray(property) << key << fallback << QVariant() << QVariant() << stored;
+    };
+    more("font size not finite", "readingFontSize", QStringLiteral("readingFontSize"), 15.0, qInf());
+    more("font size as nan text", "writingFontSize", QStringLiteral("writingFontSize"), 15.0, QStringLiteral("nan"));
+    more("hour as text out of range", "dailyReminderHour", QStringLiteral("dailyReminderHour"), 20, QStringLiteral("25"));
+    more("negative minute", "dailyReminderMinute", QStringLiteral("dailyReminderMinute"), 0, -1);
+    more("negative count", "totalSaveCount", QStringLiteral("totalSaveCount"), qint64(0), -3);
+    more("pins not a list", "pinnedIDs", QStringLiteral("pinnedIDs"), QVariant::fromValue(QList<QUuid>()),
+         QByteArray("{}"));
+    more("tags as text", "draftTags", QStringLiteral("draftTags"), QStringList(), QStringLiteral("work"));
+    more("tags not JSON", "draftTags", QStringLiteral("draftTags"), QStringList(), QByteArray("not json"));
+    more("tags not all texts", "draftTags", QStringLiteral("draftTags"), QStringList(), QByteArray("[1, \"a\"]"));
 }
 
 void AppSettingsTest::wrongType_readsDefault()

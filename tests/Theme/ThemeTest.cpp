@@ -8,13 +8,14 @@
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TransitionOverlay.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -126,7 +127,7 @@ void ThemeTest::accent_followsStoredPreset()
     QFETCH(QColor, light);
     QFETCH(QColor, dark);
     if (stored.isValid()) {
-        UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), stored);
+        AppSettings::instance().setAccentColorPreset(stored.toString());
     }
     const Color accent = Color::resolvedAccent(0.5);
     QCOMPARE(accent.resolve(Appearance::Light).rgb(), light.rgb());
@@ -137,10 +138,10 @@ void ThemeTest::accent_followsStoredPreset()
 
 void ThemeTest::accent_keepsPresetOfItsMoment()
 {
-    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("red"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("red"));
     const Color before = Color::resolvedAccent(1.0);
     QSignalSpy changed(&AppearanceManager::instance(), &AppearanceManager::accentChanged);
-    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("blue"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("blue"));
     QCOMPARE(changed.count(), 1);
     QCOMPARE(before.resolve(Appearance::Dark).rgb(), QColor(0xF87171).rgb());
     QCOMPARE(Color::resolvedAccent(1.0).resolve(Appearance::Dark).rgb(), QColor(0x4DA6FF).rgb());
@@ -195,7 +196,7 @@ void ThemeTest::accentPresets_readableInBothAppearances()
 {
     QFETCH(QString, preset);
     QFETCH(Appearance, appearance);
-    UserDefaults::instance().setValue(vsp::kAccentPresetKey.toString(), preset);
+    AppSettings::instance().setAccentColorPreset(preset);
     const QColor accent = Color::accent(preset).resolve(appearance);
     const QPalette palette = AppearanceManager::paletteFor(appearance, accent);
 
@@ -248,14 +249,14 @@ void ThemeTest::appearanceMode_choosesAppearance()
     QFETCH(Appearance, expected);
     AppearanceManager& manager = AppearanceManager::instance();
     if (mode.isValid()) {
-        UserDefaults::instance().setValue(AppearanceManager::modeKey(), mode);
+        AppSettings::instance().setAppearanceMode(mode.toString());
     }
     manager.setDesktopScheme(desktop);
     QCOMPARE(manager.current(), expected);
     QCOMPARE(AppearanceManager::preferredScheme(manager.mode()).has_value(),
              manager.mode() == QLatin1String("light") || manager.mode() == QLatin1String("dark"));
     // Declaring and reading the mode writes nothing.
-    QCOMPARE(UserDefaults::instance().contains(AppearanceManager::modeKey()), mode.isValid());
+    QCOMPARE(QSettings(AppSettings::fileName(), QSettings::IniFormat).allKeys().isEmpty(), !mode.isValid());
 }
 
 void ThemeTest::appearanceChange_repaintsApplicationPalette()
@@ -263,11 +264,11 @@ void ThemeTest::appearanceChange_repaintsApplicationPalette()
     AppearanceManager& manager = AppearanceManager::instance();
     manager.apply();
     QSignalSpy changed(&manager, &AppearanceManager::appearanceChanged);
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("light"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
     QCOMPARE(changed.count(), 1);
     QCOMPARE(QApplication::palette().color(QPalette::Window).rgb(), QColor(0xF5F4F1).rgb());
     QCOMPARE(Color::vspBackground().resolve().rgb(), QColor(0xF5F4F1).rgb());
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("dark"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
     QCOMPARE(changed.count(), 2);
     QCOMPARE(QApplication::palette().color(QPalette::Window).rgb(), QColor(0x1E1E1E).rgb());
 }
@@ -287,14 +288,14 @@ void ThemeTest::themeColor_followsEveryChange_andLeavesOtherRolesInherited()
     vsp::setThemeColor(label, QPalette::WindowText, Color::vspFgDim());
     vsp::setThemeColor(label, QPalette::Link, [] { return Color::resolvedAccentText(); });
 
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("light"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
     QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x8C8A86).rgb());
     QCOMPARE(field->palette().color(QPalette::Text).rgb(), Color::vspForeground().light().rgb());
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("dark"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
     QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x727272).rgb());
     QCOMPARE(field->palette().color(QPalette::Text).rgb(), Color::vspForeground().dark().rgb());
     // A colour made when applied follows the accent too.
-    UserDefaults::instance().setValue(vsp::kAccentPresetKey.toString(), QStringLiteral("teal"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("teal"));
     QCOMPARE(label->palette().color(QPalette::Link).rgb(), QColor(0x2DD4BF).rgb());
     // Roles not bound still come from the parent, through every change.
     QCOMPARE(label->palette().color(QPalette::Window).rgb(), QColor(0x123456).rgb());
@@ -303,7 +304,7 @@ void ThemeTest::themeColor_followsEveryChange_andLeavesOtherRolesInherited()
     QCOMPARE(label->palette().color(QPalette::Window).rgb(), QColor(0x654321).rgb());
     // Binding a role again replaces the first binding.
     vsp::setThemeColor(label, QPalette::WindowText, Color::vspForeground());
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), QStringLiteral("light"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
     QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x1E1C19).rgb());
 }
 

@@ -1,48 +1,12 @@
 #include "Editor/Compose/ComposeDrafts.h"
 
-#include "Model/UserDefaults.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QVariant>
+#include "Model/AppSettings.h"
 
 namespace vsp::compose {
 
-namespace {
-
-/// The tags of a stored draft: a JSON array of texts (as written), or a plain list of texts. Anything
-/// else, or an array holding anything but texts, is no tags.
-QStringList storedTags(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList();
-    }
-    if (value.typeId() != QMetaType::QByteArray) {
-        return {};
-    }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(value.toByteArray(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        return {};
-    }
-    QStringList tags;
-    for (const QJsonValue& item : document.array()) {
-        if (!item.isString()) {
-            return {};
-        }
-        tags.append(item.toString());
-    }
-    return tags;
-}
-
-} // namespace
-
 void clearDraft()
 {
-    UserDefaults& defaults = UserDefaults::instance();
-    for (const QString& key : {kDraftTitleKey, kDraftBodyKey, kDraftBodyRTFKey, kDraftTagsKey, kDraftTypeKey}) {
-        defaults.remove(key);
-    }
+    AppSettings::instance().clearDraft();
 }
 
 void saveDraft(const ComposeDraft& draft, bool autoSaveDraft)
@@ -51,49 +15,38 @@ void saveDraft(const ComposeDraft& draft, bool autoSaveDraft)
         clearDraft();
         return;
     }
-    UserDefaults& defaults = UserDefaults::instance();
-    // Every write rewrites the settings file, and the draft is kept every few seconds while the user
-    // writes: keys that hold their value already are left alone.
-    const auto write = [&defaults](const QString& key, const QVariant& value) {
-        const QVariant stored = defaults.value(key);
-        if (stored.typeId() != value.typeId() || stored != value) {
-            defaults.setValue(key, value);
-        }
-    };
-    write(kDraftTitleKey, draft.title);
-    write(kDraftBodyKey, draft.body);
-    if (draft.bodyRTF) {
-        write(kDraftBodyRTFKey, *draft.bodyRTF);
-    } else {
-        defaults.remove(kDraftBodyRTFKey);
-    }
-    // A JSON array in a data value: the settings file would read a list of one tag back as plain text
-    // and an empty list as nothing.
-    const QJsonDocument tags(QJsonArray::fromStringList(draft.tags));
-    write(kDraftTagsKey, tags.toJson(QJsonDocument::Compact));
-    write(kDraftTypeKey, draft.type);
+    // The draft is kept every few seconds while the user writes: one write of the settings file for
+    // all five values, and none when nothing changed.
+    AppSettings& settings = AppSettings::instance();
+    const AppSettings::Batch batch;
+    settings.setDraftTitle(draft.title);
+    settings.setDraftBody(draft.body);
+    settings.setDraftBodyRTF(draft.bodyRTF.value_or(QByteArray()));
+    settings.setDraftTags(draft.tags);
+    settings.setDraftType(draft.type);
 }
 
 std::optional<ComposeDraft> readDraft()
 {
-    const UserDefaults& defaults = UserDefaults::instance();
+    const AppSettings& settings = AppSettings::instance();
     ComposeDraft draft;
-    draft.title = defaults.string(kDraftTitleKey, QString());
-    draft.body = defaults.string(kDraftBodyKey, QString());
+    draft.title = settings.draftTitle();
+    draft.body = settings.draftBody();
     if (draft.title.isEmpty() && draft.body.isEmpty()) {
         return std::nullopt;
     }
-    draft.bodyRTF = defaults.data(kDraftBodyRTFKey);
-    draft.tags = storedTags(defaults.value(kDraftTagsKey));
-    draft.type = defaults.string(kDraftTypeKey, QString());
+    if (QByteArray rtf = settings.draftBodyRTF(); !rtf.isEmpty()) {
+        draft.bodyRTF = std::move(rtf);
+    }
+    draft.tags = settings.draftTags();
+    draft.type = settings.draftType();
     return draft;
 }
 
 bool hasDraft()
 {
-    const UserDefaults& defaults = UserDefaults::instance();
-    return !defaults.string(kDraftTitleKey, QString()).isEmpty() ||
-           !defaults.string(kDraftBodyKey, QString()).isEmpty();
+    const AppSettings& settings = AppSettings::instance();
+    return !settings.draftTitle().isEmpty() || !settings.draftBody().isEmpty();
 }
 
 const std::array<QString, 7>& writingPrompts()

@@ -12,13 +12,6 @@
 /// attachments and weather do not.
 namespace vsp::compose {
 
-/// The five settings keys of a draft, in the order they are written and removed.
-inline const QString kDraftTitleKey = QStringLiteral("draftTitle");
-inline const QString kDraftBodyKey = QStringLiteral("draftBody");
-inline const QString kDraftBodyRTFKey = QStringLiteral("draftBodyRTF");
-inline const QString kDraftTagsKey = QStringLiteral("draftTags");
-inline const QString kDraftTypeKey = QStringLiteral("draftType");
-
 struct ComposeDraft {
     /// Exactly as typed, not trimmed.
     QString title;
@@ -29,16 +22,16 @@ struct ComposeDraft {
     QString type;
 };
 
-/// Writes the draft (its tags as a JSON array of texts in a data value), or removes any stored one
-/// when the setting "autoSaveDraft" is off or title and body are both exactly empty (a single space
-/// counts as text). A draft without rich text removes the stored rich text.
+/// Writes the draft to the settings in one write of the file, or removes any stored one when draft
+/// saving is off or title and body are both exactly empty (a single space counts as text). A draft
+/// without rich text removes the stored rich text.
 void saveDraft(const ComposeDraft& draft, bool autoSaveDraft);
 
 /// The stored draft, or nothing when title and body are both empty or absent. Tags that are not a list
 /// of texts read as none; the type is returned as stored (empty when absent).
 std::optional<ComposeDraft> readDraft();
 
-/// Removes the five draft keys.
+/// Removes the stored draft, all five values at once.
 void clearDraft();
 
 /// Whether a draft is stored that "Continue Draft" can offer: non-empty title or body text.

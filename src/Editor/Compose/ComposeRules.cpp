@@ -1,7 +1,7 @@
 #include "Editor/Compose/ComposeRules.h"
 
 #include "Model/Dates.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QDateTime>
 #include <QTextBoundaryFinder>
@@ -132,8 +132,7 @@ QString entryDateText(double date, const QLocale& locale)
 
 JournalEntry::EntryType initialEntryType()
 {
-    const QString raw = UserDefaults::instance().string(QStringLiteral("defaultEntryType"), QStringLiteral("Journal"));
-    return entryTypeFromRawValue(raw).value_or(JournalEntry::EntryType::Journal);
+    return AppSettings::instance().resolvedDefaultEntryType();
 }
 
 std::optional<quint32> typeColor(JournalEntry::EntryType type)

@@ -52,8 +52,8 @@ QPointF floatingBarOffset(const QRectF& selection);
 /// "г.", 2026 "m.") go with it.
 QString entryDateText(double date, const QLocale& locale = QLocale());
 
-/// The type a new entry starts with: the raw value stored under "defaultEntryType", Journal when there
-/// is none or it names no type.
+/// The type a new entry starts with: the settings' default entry type, Journal when there is none or it
+/// names no type.
 JournalEntry::EntryType initialEntryType();
 
 /// The colour of an entry type's chip as 0xRRGGBB; Journal has none of its own (it takes the accent).

@@ -81,8 +81,8 @@ private:
 /// window; Escape closes without saving.
 ///
 /// The window is reused between openings, so every opening starts as a new form (showEvent); closing
-/// without saving keeps the title, body, tags and type as a draft in the settings when "autoSaveDraft"
-/// is on, and the next opening resumes it only when JournalStore::restoreDraftOnCompose was raised
+/// without saving keeps the title, body, tags and type as a draft in the settings when
+/// `AppSettings::autoSaveDraft` is on, and the next opening resumes it only when JournalStore::restoreDraftOnCompose was raised
 /// ("Continue Draft"). Quitting the application with the window open keeps the draft too. While the
 /// window is open, the draft is also written kDraftKeepMs after an edit (when the form holds text), so
 /// a crash or a killed session loses at most the last moments of writing.

@@ -6,7 +6,7 @@
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -27,9 +27,6 @@
 using vsp::Color;
 
 namespace {
-
-const QString kOnboardingKey = QStringLiteral("hasCompletedOnboarding");
-const QString kAppLockKey = QStringLiteral("appLockEnabled");
 
 /// The switch between the split view and the full-window detail.
 constexpr vsp::Spring kFocusSpring{0.4, 1.0};
@@ -249,11 +246,11 @@ void ContentView::showEvent(QShowEvent* event)
     if (event->spontaneous()) {
         return;
     }
-    auto& defaults = UserDefaults::instance();
-    if (defaults.boolean(kAppLockKey, false)) {
+    const AppSettings& settings = AppSettings::instance();
+    if (settings.appLockEnabled()) {
         m_store.setIsLocked(true);
     }
-    if (!defaults.boolean(kOnboardingKey, false) && !m_onboardingScheduled && !m_onboarding) {
+    if (!settings.hasCompletedOnboarding() && !m_onboardingScheduled && !m_onboarding) {
         m_onboardingScheduled = true;
         QTimer::singleShot(400, this, &ContentView::presentOnboarding);
     }
@@ -262,13 +259,13 @@ void ContentView::showEvent(QShowEvent* event)
 void ContentView::presentOnboarding()
 {
     m_onboardingScheduled = false;
-    if (m_onboarding || UserDefaults::instance().boolean(kOnboardingKey, false)) {
+    if (m_onboarding || AppSettings::instance().hasCompletedOnboarding()) {
         return;
     }
     m_onboarding = new OnboardingView(window());
     m_onboarding->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_onboarding, &QDialog::finished, this, [this] {
-        UserDefaults::instance().setValue(kOnboardingKey, true);
+        AppSettings::instance().setHasCompletedOnboarding(true);
         m_onboarding = nullptr;
     });
     m_onboarding->open();

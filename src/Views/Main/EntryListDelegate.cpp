@@ -6,7 +6,7 @@
 #include "Theme/Spring.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/OnThisDaySection.h"
@@ -249,7 +249,7 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0) |
                 (AppearanceManager::instance().isDark() ? 8 : 0) | (selected ? 16 : 0);
     key.devicePixelRatio = devicePixelRatio;
-    key.accent = UserDefaults::instance().string(QStringLiteral("accentColorPreset"), QStringLiteral("yellow"));
+    key.accent = AppSettings::instance().accentColorPreset();
     if (const QPixmap* cached = m_contentCache.object(key)) {
         return *cached;
     }

@@ -56,7 +56,7 @@ public:
     void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
     /// The motion of the rows, asked for each row's place and opacity while rows move (none: at rest).
     void setMotion(const EntryListMotion* motion) { m_motion = motion; }
-    /// Re-reads the row settings ("showEntryPreviews", "compactListView").
+    /// Re-reads the row settings (entry previews, compact list).
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
     const EntryRow::Options& options() const { return m_options; }
 

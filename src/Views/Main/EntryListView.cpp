@@ -6,7 +6,7 @@
 #include "Model/AppNotifications.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
@@ -91,13 +91,13 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     }
     connect(&store, &JournalStore::showCalendarChanged, this, &EntryListView::refreshCalendar);
     connect(m_list->listModel(), &EntryListModel::refreshed, this, &EntryListView::refreshEmptyState);
-    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, this, [this](const QString& key) {
-        if (key == EntryRow::showEntryPreviewsKey() || key == EntryRow::compactListViewKey()) {
+    for (auto signal : {&AppSettings::showEntryPreviewsChanged, &AppSettings::compactListViewChanged}) {
+        connect(&AppSettings::instance(), signal, this, [this] {
             m_list->listDelegate()->reloadOptions();
             m_list->relayout();
             m_list->viewport()->update();
-        }
-    });
+        });
+    }
 
     // "Today", the date under the title and On This Day change at midnight. A computer that slept
     // through it wakes with its timers' clocks behind: the date is also looked at once a minute and

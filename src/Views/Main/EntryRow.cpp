@@ -5,7 +5,7 @@
 #include "Theme/Glass.h"
 #include "Theme/SymbolIcons.h"
 #include "Model/Dates.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -165,8 +165,8 @@ QString dayMonthPattern(const QLocale& locale, bool withYear)
 
 EntryRow::Options EntryRow::currentOptions()
 {
-    const auto& defaults = UserDefaults::instance();
-    return Options{defaults.boolean(showEntryPreviewsKey(), true), defaults.boolean(compactListViewKey(), false)};
+    const AppSettings& settings = AppSettings::instance();
+    return Options{settings.showEntryPreviews(), settings.compactListView()};
 }
 
 QString EntryRow::dateLabel(double date, double now, const QLocale& locale)

@@ -29,9 +29,6 @@ public:
         bool compactListView = false;
     };
 
-    /// Settings keys read by every row, with their defaults (true and false).
-    static QString showEntryPreviewsKey() { return QStringLiteral("showEntryPreviews"); }
-    static QString compactListViewKey() { return QStringLiteral("compactListView"); }
     /// The two settings as stored now.
     static Options currentOptions();
 

@@ -8,7 +8,7 @@
 #include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,15 +35,9 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     auto* header = new QHBoxLayout;
     auto* name = new QLabel(this);
     name->setFont(vsp::fonts::system(15, QFont::DemiBold));
-    auto refreshName = [name] {
-        name->setText(UserDefaults::instance().string(QStringLiteral("journalName"), QStringLiteral("Vesperlog")));
-    };
+    auto refreshName = [name] { name->setText(AppSettings::instance().journalName()); };
     refreshName();
-    connect(&UserDefaults::instance(), &UserDefaults::valueChanged, name, [refreshName](const QString& key) {
-        if (key == QLatin1String("journalName")) {
-            refreshName();
-        }
-    });
+    connect(&AppSettings::instance(), &AppSettings::journalNameChanged, name, refreshName);
     header->addWidget(name, 1);
     auto* hide = new vsp::GlassButton(this);
     hide->setSymbol(QStringLiteral("sidebar.left"), 13);

@@ -8,7 +8,7 @@
 #include "Theme/TransitionOverlay.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -117,8 +117,8 @@ void ContentViewTest::lock_coversAndDisablesEverything()
 
 void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
 {
-    UserDefaults::instance().setValue(QStringLiteral("appLockEnabled"), true);
-    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), false);
+    AppSettings::instance().setAppLockEnabled(true);
+    AppSettings::instance().setHasCompletedOnboarding(false);
     Window w(true, false);
     QVERIFY(!w.store.isLocked());
     w.window.show();
@@ -131,11 +131,11 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
     // Escape does not dismiss it.
     QTest::keyClick(onboarding, Qt::Key_Escape);
     QVERIFY(onboarding->isVisible());
-    QVERIFY(!UserDefaults::instance().boolean(QStringLiteral("hasCompletedOnboarding"), false));
+    QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
     auto* start = onboarding->findChild<QPushButton*>();
     QVERIFY(start);
     QTest::mouseClick(start, Qt::LeftButton);
-    QVERIFY(UserDefaults::instance().boolean(QStringLiteral("hasCompletedOnboarding"), false));
+    QVERIFY(AppSettings::instance().hasCompletedOnboarding());
     QTRY_VERIFY(!w.content().onboarding());
 }
 
@@ -191,7 +191,7 @@ void ContentViewTest::accentChange_closesSearch_keepsSidebarState()
     w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     list->setShowSearch(true);
     w.store.setSearchQuery(QStringLiteral("alp"));
-    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("teal"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("teal"));
     QVERIFY(!list->showSearch());
     QCOMPARE(w.store.searchQuery(), QString());
     QCOMPARE(w.content().columns().visibility(), ColumnVisibilityHolder::Visibility::DoubleColumn);

@@ -10,7 +10,7 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
@@ -613,10 +613,10 @@ void EntryListViewTest::rowSettings_changeRowsAtOnce()
     Column c;
     const QUuid id = c.byTitle(QStringLiteral("B")).id;
     const int normal = c.list()->rectOf(id).height();
-    UserDefaults::instance().setValue(QStringLiteral("compactListView"), true);
+    AppSettings::instance().setCompactListView(true);
     c.settle();
     QCOMPARE(c.list()->rectOf(id).height(), normal - 6);
-    UserDefaults::instance().setValue(QStringLiteral("showEntryPreviews"), false);
+    AppSettings::instance().setShowEntryPreviews(false);
     c.settle();
     QVERIFY(c.list()->rectOf(id).height() < normal - 6);
 }

@@ -4,7 +4,7 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Views/Main/EntryRow.h"
 
@@ -180,7 +180,7 @@ void EntryRowTest::paint_moodReadsInBothAppearances()
 {
     QFETCH(QString, appearance);
     QFETCH(QString, mood);
-    UserDefaults::instance().setValue(AppearanceManager::modeKey(), appearance);
+    AppSettings::instance().setAppearanceMode(appearance);
     const QColor background = vsp::Color::vspBackground().resolve();
     JournalEntry plain = viewfixtures::entry(QStringLiteral("Title"), vsp::now() - 3600, QStringLiteral("Body"));
     JournalEntry withMood = plain;

@@ -5,7 +5,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
 #include "Model/Dates.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 
 #include <QDateTime>
 
@@ -34,7 +34,7 @@ JournalEntry entry(const QString& title, double date, const QString& body, const
 void resetState()
 {
     vsp::test::resetUserFolders();
-    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    AppSettings::instance().setHasCompletedOnboarding(true);
     AppearanceManager::instance().refresh();
     vsp::setAnimationsEnabled(false);
 }
