@@ -97,7 +97,7 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
         types.append({entryTypeRawValue(type), entryTypeRawValue(type)});
     }
     QComboBox* type = choice(types, settings, &AppSettings::defaultEntryType, this);
-    type->setObjectName(QStringLiteral("defaultEntryType"));
+    type->setObjectName(QStringLiteral("entryTypePicker"));
     connect(type, &QComboBox::activated, this,
             [type, &settings](int index) { settings.setDefaultEntryType(type->itemData(index).toString()); });
     connect(&settings, &AppSettings::defaultEntryTypeChanged, type,
@@ -106,7 +106,7 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
 
     QComboBox* sort = choice({{tr("Newest first"), QStringLiteral("newest")}, {tr("Oldest first"), QStringLiteral("oldest")}},
                              settings, &AppSettings::sortOrder, this);
-    sort->setObjectName(QStringLiteral("sortOrder"));
+    sort->setObjectName(QStringLiteral("sortOrderPicker"));
     connect(sort, &QComboBox::activated, this, [this, sort](int index) {
         const QString order = sort->itemData(index).toString();
         m_settings.setSortOrder(order);

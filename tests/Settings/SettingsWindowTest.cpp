@@ -223,7 +223,7 @@ void SettingsWindowTest::control_writesItsSetting_data()
     auto click = [](const QString& name) {
         return Action([name](QWidget* tab) { child<QAbstractButton>(tab, name)->click(); });
     };
-    QTest::newRow("entry type") << int(General) << combo(QStringLiteral("defaultEntryType"))
+    QTest::newRow("entry type") << int(General) << combo(QStringLiteral("entryTypePicker"))
                                 << QStringLiteral("defaultEntryType") << QStringLiteral("Note");
     QTest::newRow("word goal") << int(General) << Action([](QWidget* tab) { child<QSpinBox>(tab, QStringLiteral("wordGoal"))->stepUp(); })
                                << QStringLiteral("dailyWordGoal") << QStringLiteral("50");
@@ -303,7 +303,7 @@ void SettingsWindowTest::sortOrder_reordersListAndFollowsHeaderToggle()
     m_store->addEntry(older);
     m_store->addEntry(newer);
     QCOMPARE(m_store->filteredEntries().first().id, newer.id);
-    auto* sort = child<QComboBox>(window().tab(General), QStringLiteral("sortOrder"));
+    auto* sort = child<QComboBox>(window().tab(General), QStringLiteral("sortOrderPicker"));
     QSignalSpy resorted(m_store.get(), &JournalStore::sortNewestFirstChanged);
 
     QTest::keyClick(sort, Qt::Key_Down);
