@@ -1,0 +1,75 @@
+#include "common/BenchResults.h"
+
+#include "Model/FileIO.h"
+#include "Model/Log.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace vsp::bench {
+
+QString resultsPath()
+{
+    const QString fromEnvironment = qEnvironmentVariable("VESPERLOG_BENCH_RESULTS");
+    return fromEnvironment.isEmpty() ? QStringLiteral(VESPERLOG_BENCH_RESULTS_FILE) : fromEnvironment;
+}
+
+QList<Result> readResults(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QList<Result> results;
+    for (const QJsonValue& value : QJsonDocument::fromJson(file.readAll()).array()) {
+        const QJsonObject o = value.toObject();
+        if (o.value(QLatin1String("name")).isString()) {
+            results.append({o.value(QLatin1String("name")).toString(), o.value(QLatin1String("entries")).toInt(),
+                            o.value(QLatin1String("value")).toDouble(), o.value(QLatin1String("unit")).toString()});
+        }
+    }
+    return results;
+}
+
+const Result* findResult(const QList<Result>& results, const QString& name, int entries)
+{
+    for (const Result& r : results) {
+        if (r.name == name && r.entries == entries) {
+            return &r;
+        }
+    }
+    return nullptr;
+}
+
+bool recordResults(const QList<Result>& results, const QString& path)
+{
+    QList<Result> merged = readResults(path);
+    for (const Result& r : results) {
+        const auto same = [&](const Result& o) { return o.name == r.name && o.entries == r.entries; };
+        const auto it = std::find_if(merged.begin(), merged.end(), same);
+        if (it != merged.end()) {
+            *it = r;
+        } else {
+            merged.append(r);
+        }
+    }
+    QJsonArray array;
+    for (const Result& r : std::as_const(merged)) {
+        array.append(QJsonObject{{QLatin1String("name"), r.name},
+                                 {QLatin1String("entries"), r.entries},
+                                 {QLatin1String("value"), r.value},
+                                 {QLatin1String("unit"), r.unit}});
+    }
+    QString error;
+    if (!writeFileAtomically(path, QJsonDocument(array).toJson(QJsonDocument::Indented), &error)) {
+        vsp::logFailure(QStringLiteral("bench results write"), error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace vsp::bench
