@@ -146,25 +146,44 @@ QByteArray foldForSearch(QStringView text)
     return out;
 }
 
-const EntrySearchText& JournalEntry::searchText() const
+std::shared_ptr<const EntrySearchText> makeSearchText(const JournalEntry& entry)
 {
-    const EntrySearchText* cached = m_searchText.get();
-    if (cached && sameSource(cached->titleSource, title) && sameSource(cached->bodySource, body)
-        && sameSource(cached->tagsSource, tags)) {
-        return *cached;
-    }
     auto fresh = std::make_shared<EntrySearchText>();
-    fresh->titleSource = title;
-    fresh->bodySource = body;
-    fresh->tagsSource = tags;
-    fresh->title = foldForSearch(title);
-    fresh->body = foldForSearch(body);
-    fresh->tags.reserve(tags.size());
-    for (const QString& tag : tags) {
+    fresh->titleSource = entry.title;
+    fresh->bodySource = entry.body;
+    fresh->tagsSource = entry.tags;
+    fresh->title = foldForSearch(entry.title);
+    fresh->body = foldForSearch(entry.body);
+    fresh->tags.reserve(entry.tags.size());
+    for (const QString& tag : entry.tags) {
         fresh->tags.append(foldForSearch(tag));
     }
-    m_searchText = std::move(fresh);
+    return fresh;
+}
+
+namespace {
+
+bool madeFrom(const EntrySearchText* text, const JournalEntry& entry)
+{
+    return text && sameSource(text->titleSource, entry.title) && sameSource(text->bodySource, entry.body)
+        && sameSource(text->tagsSource, entry.tags);
+}
+
+} // namespace
+
+const EntrySearchText& JournalEntry::searchText() const
+{
+    if (!madeFrom(m_searchText.get(), *this)) {
+        m_searchText = makeSearchText(*this);
+    }
     return *m_searchText;
+}
+
+void JournalEntry::adoptSearchText(std::shared_ptr<const EntrySearchText> text) const
+{
+    if (madeFrom(text.get(), *this)) {
+        m_searchText = std::move(text);
+    }
 }
 
 QString entryTypeRawValue(JournalEntry::EntryType type)

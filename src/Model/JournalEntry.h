@@ -61,6 +61,9 @@ struct JournalEntry {
     /// Case-folded title, body and tags for searching, made on first use and shared by copies. Rebuilt
     /// when any of the three has been changed since.
     const EntrySearchText& searchText() const;
+    /// Takes a search form made by `makeSearchText` (on any thread) from a copy of this entry; ignored
+    /// when the title, body or tags have been changed since.
+    void adoptSearchText(std::shared_ptr<const EntrySearchText> text) const;
 
 private:
     mutable std::shared_ptr<const EntrySearchText> m_searchText;
@@ -101,3 +104,7 @@ struct TrashedEntry {
 
 /// Folds text for case-insensitive containment tests, as UTF-8.
 QByteArray foldForSearch(QStringView text);
+
+/// The search form of an entry, made without touching the entry's own cache: safe on another thread
+/// while the entry is only read.
+std::shared_ptr<const EntrySearchText> makeSearchText(const JournalEntry& entry);

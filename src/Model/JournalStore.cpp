@@ -76,7 +76,6 @@ JournalStore::JournalStore(QObject* parent)
     loadTagColors();
     loadPinned();
     purgeExpiredTrash();
-    warmSearchText();
 
     // The settings window sets the sort order too: follow it so the list and the stored value never
     // disagree.
@@ -85,28 +84,6 @@ JournalStore::JournalStore(QObject* parent)
 }
 
 JournalStore::~JournalStore() = default;
-
-void JournalStore::warmSearchText()
-{
-    // Folds the entries' text for searching a slice at a time while the app is idle, so the first
-    // keystroke in the search field does not pay for the whole journal.
-    auto* timer = new QTimer(this);
-    timer->setInterval(0);
-    auto next = std::make_shared<qsizetype>(0);
-    connect(timer, &QTimer::timeout, this, [this, timer, next] {
-        constexpr qsizetype kSlice = 200;
-        const qsizetype end = std::min(*next + kSlice, m_entries.size());
-        for (qsizetype i = *next; i < end; ++i) {
-            // Read-only: a write would copy a list the writer may still be saving.
-            std::as_const(m_entries)[i].searchText();
-        }
-        *next = end;
-        if (end >= m_entries.size()) {
-            timer->deleteLater();
-        }
-    });
-    timer->start();
-}
 
 QString JournalStore::storeFolder()
 {

@@ -153,6 +153,12 @@ public:
     // ------------------------------------------------------------ list queries
     /// What the list shows, in display order: search, else mood filter, else tag filter, else section.
     QList<JournalEntry> filteredEntries() const;
+    /// The same list as positions in `entries()`, without copying an entry. A search whose query only
+    /// grew since the last one (and with the same entries) looks only through that one's matches.
+    QList<qsizetype> filteredEntryIndices() const;
+    /// Folds every entry's text for searching on another thread, so no keystroke pays for it; entries
+    /// changed meanwhile fold when first searched. Without it, search folds on first use.
+    void prepareSearch();
     /// Non-archived entries of today's month and day in earlier years, newest first.
     QList<JournalEntry> onThisDayEntries() const;
     std::optional<JournalEntry> selectedEntry() const;
@@ -273,7 +279,6 @@ private:
     void savePinned();
     void saveTagColors();
     void purgeExpiredTrash();
-    void warmSearchText();
     void requestReviewIfAppropriate();
     void scheduleReminder(const JournalEntry& entry);
     void cancelReminder(const QUuid& id);
@@ -334,4 +339,7 @@ private:
     bool m_loadedCleanly = true;
     /// Pins, tag colours, sort order and the save count live in the settings.
     AppSettings m_settings;
+    /// The last search's matches and the folding under way on another thread.
+    struct SearchState;
+    mutable std::shared_ptr<SearchState> m_search;
 };
