@@ -3,9 +3,6 @@
 set -euo pipefail
 build_dir=${1:-build-bench}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-# The app restarts itself with this allocator setting at launch (src/Platform/MemoryTuning.h); measure
-# the same configuration.
-export GLIBC_TUNABLES=${GLIBC_TUNABLES:-glibc.malloc.hugetlb=1}
 runtime=$(mktemp -d /tmp/vesperlog-bench-rt-XXXXXX)
 trap 'rm -rf "$runtime"' EXIT
 chmod 700 "$runtime"

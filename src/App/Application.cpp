@@ -5,7 +5,6 @@
 #include "Model/JournalStore.h"
 #include "Model/JournalStoreLock.h"
 #include "Model/Log.h"
-#include "Platform/MemoryTuning.h"
 #include "Platform/SingleInstance.h"
 #include "Views/Main/MainWindow.h"
 
@@ -94,7 +93,6 @@ void keepLargeAllocationsInHeap()
 
 int runVesperlog(int argc, char** argv)
 {
-    vsp::relaunchWithHugePagesIfNeeded(argv);
     keepLargeAllocationsInHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
@@ -120,6 +118,9 @@ int runVesperlog(int argc, char** argv)
 
     VesperlogApp vesperlog;
     QObject::connect(&instance, &SingleInstance::activationRequested, &vesperlog, &VesperlogApp::showMainWindow);
+    // Search folds the journal's text on another thread once the window is on screen, not before.
+    QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &vesperlog.store(), &JournalStore::prepareSearch,
+                     Qt::SingleShotConnection);
 
     // For the start-up benchmark: report when the main window has first been painted, then end.
     if (qEnvironmentVariableIsSet("VESPERLOG_EXIT_AFTER_FIRST_PAINT")) {
