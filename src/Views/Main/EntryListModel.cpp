@@ -5,15 +5,74 @@
 
 #include <QTimer>
 
+#include <vector>
+
 namespace {
 
-/// What a row looks like at a glance: what it is, which entry it shows and in which group.
-struct RowLook {
-    EntryListModel::RowKind kind;
-    QUuid id;
-    bool pinned;
-    bool operator==(const RowLook&) const = default;
+/// Where the entries of one list of rows sit in another, by entry. Rows of one shared list of entries
+/// are told apart by their address in it, which needs no hashing (a search keystroke); otherwise by id.
+class EntryPlaces {
+public:
+    EntryPlaces(const QList<JournalEntry>& source, bool byAddress) : m_base(source.constData()), m_byAddress(byAddress)
+    {
+        if (m_byAddress) {
+            m_at.assign(size_t(source.size()), -1);
+        }
+    }
+    void add(const JournalEntry* entry, int row)
+    {
+        if (m_byAddress) {
+            m_at[size_t(entry - m_base)] = row;
+        } else {
+            m_byId.insert(entry->id, row);
+        }
+    }
+    /// The row of the entry, or -1.
+    int rowOf(const JournalEntry* entry) const
+    {
+        if (m_byAddress) {
+            const qsizetype i = entry - m_base;
+            return i >= 0 && size_t(i) < m_at.size() ? m_at[size_t(i)] : -1;
+        }
+        return m_byId.value(entry->id, -1);
+    }
+
+private:
+    const JournalEntry* m_base;
+    bool m_byAddress;
+    std::vector<int> m_at;
+    QHash<QUuid, int> m_byId;
 };
+
+/// Which of `sequence` form one longest increasing run (not necessarily adjacent): those rows keep
+/// their places while the others move around them.
+std::vector<bool> longestIncreasing(const std::vector<int>& sequence)
+{
+    const size_t n = sequence.size();
+    std::vector<bool> kept(n, false);
+    if (std::is_sorted(sequence.cbegin(), sequence.cend())) {
+        kept.assign(n, true);
+        return kept;
+    }
+    std::vector<size_t> tails;     // index into sequence of the smallest tail of each length
+    std::vector<long> previous(n, -1);
+    for (size_t i = 0; i < n; ++i) {
+        const auto at = std::lower_bound(tails.begin(), tails.end(), sequence[i],
+                                         [&](size_t t, int value) { return sequence[t] < value; });
+        if (at != tails.begin()) {
+            previous[i] = long(*(at - 1));
+        }
+        if (at == tails.end()) {
+            tails.push_back(i);
+        } else {
+            *at = i;
+        }
+    }
+    for (long i = tails.empty() ? -1 : long(tails.back()); i >= 0; i = previous[size_t(i)]) {
+        kept[size_t(i)] = true;
+    }
+    return kept;
+}
 
 } // namespace
 
@@ -39,6 +98,12 @@ void EntryListModel::scheduleRefresh()
     QMetaObject::invokeMethod(this, &EntryListModel::refresh, Qt::QueuedConnection);
 }
 
+void EntryListModel::invalidate()
+{
+    m_allDataChanged = true;
+    scheduleRefresh();
+}
+
 void EntryListModel::refresh()
 {
     if (!m_pending) {
@@ -46,7 +111,10 @@ void EntryListModel::refresh()
     }
     m_pending = false;
 
-    QList<JournalEntry> entries = m_store.filteredEntries();
+    // A copy of the store's list shares its entries: rows point into it and stay valid whatever the
+    // store does next.
+    const QList<JournalEntry> source = m_store.entries();
+    const QList<qsizetype> filtered = m_store.filteredEntryIndices();
     // The block shows only on Today without tag or search: skip the walk over the journal otherwise (it
     // would cost every search keystroke).
     const bool onThisDayPossible =
@@ -55,64 +123,57 @@ void EntryListModel::refresh()
     const bool showOnThisDay = onThisDayPossible && !onThisDay.isEmpty();
 
     const QSet<QUuid> pinnedIDs = m_store.pinnedIDs();
+    const JournalEntry* entries = source.constData();
     QList<Row> rows;
-    rows.reserve(entries.size() + 3);
-    QList<int> others;
-    others.reserve(entries.size());
-    QList<int> pinned;
-    for (int i = 0; i < entries.size(); ++i) {
-        if (!pinnedIDs.isEmpty() && pinnedIDs.contains(entries[i].id)) {
-            pinned.append(i);
-        } else {
-            others.append(i);
+    rows.reserve(filtered.size() + 3);
+    QList<const JournalEntry*> pinned;
+    if (!pinnedIDs.isEmpty()) {
+        for (const qsizetype i : filtered) {
+            if (pinnedIDs.contains(entries[i].id)) {
+                pinned.append(&entries[i]);
+            }
         }
     }
     if (!pinned.isEmpty()) {
-        rows.append({RowKind::Caption, -1, true});
-        for (const int i : pinned) {
-            rows.append({RowKind::Entry, i, true});
+        rows.append({RowKind::Caption, nullptr, true});
+        for (const JournalEntry* e : std::as_const(pinned)) {
+            rows.append({RowKind::Entry, e, true});
+        }
+        if (pinned.size() < filtered.size()) {
+            rows.append({RowKind::Caption, nullptr, false});
         }
     }
-    if (!others.isEmpty()) {
-        if (!pinned.isEmpty()) {
-            rows.append({RowKind::Caption, -1, false});
-        }
-        for (const int i : others) {
-            rows.append({RowKind::Entry, i, false});
+    for (const qsizetype i : filtered) {
+        if (pinned.isEmpty() || !pinnedIDs.contains(entries[i].id)) {
+            rows.append({RowKind::Entry, &entries[i], false});
         }
     }
     if (showOnThisDay) {
-        rows.append({RowKind::OnThisDay, -1, false});
+        rows.append({RowKind::OnThisDay, nullptr, false});
     }
 
-    const auto lookOf = [](const QList<Row>& list, const QList<JournalEntry>& source, int r) {
-        const Row& row = list[r];
-        return RowLook{row.kind, row.index >= 0 ? source[row.index].id : QUuid(), row.pinned};
-    };
-    bool sameRows = rows.size() == m_rows.size();
-    for (int r = 0; sameRows && r < rows.size(); ++r) {
-        sameRows = lookOf(rows, entries, r) == lookOf(m_rows, m_entries, r);
-    }
-
+    // The rows as they were, and the list they point into, stay alive until every signal is out.
+    const QList<JournalEntry> sourceBefore = m_source;
+    const QList<Row> rowsBefore = m_rows;
+    const QList<JournalEntry> onThisDayBefore = m_onThisDay;
+    m_source = source;
+    m_onThisDay = std::move(onThisDay);
+    m_entryCount = int(filtered.size());
     const bool onThisDayReturns = showOnThisDay && !m_showOnThisDay;
-    if (sameRows) {
-        m_entries = std::move(entries);
-        m_onThisDay = std::move(onThisDay);
-        if (!m_rows.isEmpty()) {
-            Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1));
-        }
-    } else {
-        if (m_changeLimit > 0 && vsp::animationsEnabled()) {
-            Q_EMIT rowsAboutToChange(changeTo(rows, entries));
-        }
-        beginResetModel();
-        m_entries = std::move(entries);
-        m_onThisDay = std::move(onThisDay);
-        m_rows = std::move(rows);
-        m_showOnThisDay = showOnThisDay;
-        endResetModel();
-    }
     m_showOnThisDay = showOnThisDay;
+
+    const bool sameSource = sourceBefore.constData() == m_source.constData();
+    const bool kept = moveTo(rows, sameSource);
+    if (!kept) {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    } else {
+        // Same rows in the same order: let every row point into the new list, then say which changed.
+        m_rows = std::move(rows);
+        announceChangedData(rowsBefore, onThisDayBefore, sameSource);
+    }
+    m_allDataChanged = false;
     if (onThisDayReturns && !m_onThisDayExpanded) {
         m_onThisDayExpanded = true;
         Q_EMIT onThisDayExpandedChanged();
@@ -120,11 +181,172 @@ void EntryListModel::refresh()
     Q_EMIT refreshed();
 }
 
-EntryListModel::RowKey EntryListModel::keyOf(const Row& row, const QList<JournalEntry>& entries)
+bool EntryListModel::moveTo(const QList<Row>& rows, bool sameSource)
+{
+    // Captions and the block, at most three rows, are found by looking; entries through EntryPlaces.
+    EntryPlaces newPlaces(m_source, sameSource);
+    EntryPlaces oldPlaces(m_source, sameSource);
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows[i].entry) {
+            newPlaces.add(rows[i].entry, i);
+        }
+    }
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].entry) {
+            oldPlaces.add(m_rows[i].entry, i);
+        }
+    }
+    const auto placeIn = [](const QList<Row>& list, const EntryPlaces& places, const Row& row) {
+        if (row.entry) {
+            return places.rowOf(row.entry);
+        }
+        for (int i = 0; i < list.size(); ++i) {
+            if (!list[i].entry && keyOf(list[i]) == keyOf(row)) {
+                return i;
+            }
+        }
+        return -1;
+    };
+
+    // The plan: ranges removed, rows moved, ranges inserted. Too many steps and the model resets.
+    int steps = 0;
+    std::vector<int> newRowOfOld(size_t(m_rows.size()));
+    QList<std::pair<int, int>> removals;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        newRowOfOld[size_t(i)] = placeIn(rows, newPlaces, m_rows[i]);
+        if (newRowOfOld[size_t(i)] < 0) {
+            if (!removals.isEmpty() && removals.last().second == i - 1) {
+                removals.last().second = i;
+            } else if (++steps > kMaxChangeSteps) {
+                return false;
+            } else {
+                removals.append({i, i});
+            }
+        }
+    }
+    QList<std::pair<int, int>> insertions;
+    for (int j = 0; j < rows.size(); ++j) {
+        if (placeIn(m_rows, oldPlaces, rows[j]) < 0) {
+            if (!insertions.isEmpty() && insertions.last().second == j - 1) {
+                insertions.last().second = j;
+            } else if (++steps > kMaxChangeSteps) {
+                return false;
+            } else {
+                insertions.append({j, j});
+            }
+        }
+    }
+    std::vector<int> targets; // new rows of the rows that stay, in their present order
+    targets.reserve(m_rows.size());
+    for (const int target : newRowOfOld) {
+        if (target >= 0) {
+            targets.push_back(target);
+        }
+    }
+    const std::vector<bool> staying = longestIncreasing(targets);
+    steps += int(std::count(staying.cbegin(), staying.cend(), false));
+    if (steps > kMaxChangeSteps) {
+        return false;
+    }
+
+    for (auto it = removals.crbegin(); it != removals.crend(); ++it) {
+        beginRemoveRows(QModelIndex(), it->first, it->second);
+        m_rows.remove(it->first, it->second - it->first + 1);
+        endRemoveRows();
+    }
+    // Each moving row goes right after the row that precedes it in the new order, taken in that order.
+    std::vector<int> byTarget(targets.size());
+    for (size_t k = 0; k < targets.size(); ++k) {
+        byTarget[k] = int(k);
+    }
+    std::sort(byTarget.begin(), byTarget.end(), [&](int a, int b) { return targets[size_t(a)] < targets[size_t(b)]; });
+    std::vector<int> targetAt(targets); // the target of each row as the rows stand now
+    const auto find = [&](int target) {
+        return int(std::find(targetAt.cbegin(), targetAt.cend(), target) - targetAt.cbegin());
+    };
+    for (size_t t = 0; t < byTarget.size(); ++t) {
+        const int k = byTarget[t];
+        if (staying[size_t(k)]) {
+            continue;
+        }
+        const int from = find(targets[size_t(k)]);
+        const int to = t == 0 ? 0 : find(targets[size_t(byTarget[t - 1])]) + 1;
+        if (to == from || to == from + 1) {
+            continue;
+        }
+        beginMoveRows(QModelIndex(), from, from, QModelIndex(), to);
+        const int landing = from < to ? to - 1 : to;
+        m_rows.move(from, landing);
+        const int moved = targetAt[size_t(from)];
+        targetAt.erase(targetAt.begin() + from);
+        targetAt.insert(targetAt.begin() + landing, moved);
+        endMoveRows();
+    }
+    for (const auto& [first, last] : std::as_const(insertions)) {
+        beginInsertRows(QModelIndex(), first, last);
+        for (int j = first; j <= last; ++j) {
+            m_rows.insert(j, rows[j]);
+        }
+        endInsertRows();
+    }
+    return true;
+}
+
+void EntryListModel::announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore,
+                                         bool sameSource)
+{
+    if (m_rows.isEmpty()) {
+        return;
+    }
+    if (m_allDataChanged) {
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1));
+        return;
+    }
+    // The rows before, by entry, to compare each row that stayed with what it showed.
+    EntryPlaces places(m_source, sameSource);
+    int special = -1;
+    for (int i = 0; i < before.size(); ++i) {
+        if (before[i].entry) {
+            places.add(before[i].entry, i);
+        } else if (before[i].kind == RowKind::OnThisDay) {
+            special = i;
+        }
+    }
+    const auto changed = [&](int r) {
+        const Row& row = m_rows[r];
+        if (row.kind == RowKind::OnThisDay) {
+            return special >= 0 && m_onThisDay != onThisDayBefore;
+        }
+        if (!row.entry) {
+            return false;
+        }
+        const int was = places.rowOf(row.entry);
+        if (was < 0) {
+            return false; // inserted: already announced
+        }
+        const Row& old = before[was];
+        return old.pinned != row.pinned || (old.entry != row.entry && *old.entry != *row.entry);
+    };
+    int first = -1;
+    for (int r = 0; r <= m_rows.size(); ++r) {
+        if (r < m_rows.size() && changed(r)) {
+            if (first < 0) {
+                first = r;
+            }
+            continue;
+        }
+        if (first >= 0) {
+            Q_EMIT dataChanged(index(first), index(r - 1));
+            first = -1;
+        }
+    }
+}
+
+EntryListModel::RowKey EntryListModel::keyOf(const Row& row)
 {
     switch (row.kind) {
     case RowKind::Entry:
-        return {RowKind::Entry, entries[row.index].id, false};
+        return {RowKind::Entry, row.entry->id, false};
     case RowKind::Caption:
         return {RowKind::Caption, QUuid(), row.pinned};
     case RowKind::OnThisDay:
@@ -133,46 +355,12 @@ EntryListModel::RowKey EntryListModel::keyOf(const Row& row, const QList<Journal
     return {RowKind::OnThisDay, QUuid(), false};
 }
 
-EntryListModel::RowChange EntryListModel::changeTo(const QList<Row>& rows, const QList<JournalEntry>& entries) const
-{
-    RowChange change;
-    // A search that narrows a long list changes thousands of rows: tell that from the counts alone,
-    // before hashing anything, so the keystroke stays cheap.
-    if (std::abs(rows.size() - m_rows.size()) > m_changeLimit) {
-        change.large = true;
-        return change;
-    }
-    QSet<RowKey> before;
-    before.reserve(m_rows.size());
-    for (const Row& row : m_rows) {
-        before.insert(keyOf(row, m_entries));
-    }
-    QSet<RowKey> after;
-    after.reserve(rows.size());
-    for (const Row& row : rows) {
-        const RowKey key = keyOf(row, entries);
-        after.insert(key);
-        if (!before.contains(key)) {
-            change.inserted.insert(key);
-        }
-    }
-    for (const RowKey& key : std::as_const(before)) {
-        if (!after.contains(key)) {
-            change.removed.insert(key);
-        }
-    }
-    if (change.inserted.size() + change.removed.size() > m_changeLimit) {
-        return RowChange{{}, {}, true};
-    }
-    return change;
-}
-
 EntryListModel::RowKey EntryListModel::keyAt(int row) const
 {
     if (row < 0 || row >= m_rows.size()) {
         return {};
     }
-    return keyOf(m_rows[row], m_entries);
+    return keyOf(m_rows[row]);
 }
 
 int EntryListModel::rowOf(const RowKey& key) const
@@ -214,10 +402,10 @@ EntryListModel::RowKind EntryListModel::kind(int row) const
 
 const JournalEntry* EntryListModel::entryAt(int row) const
 {
-    if (row < 0 || row >= m_rows.size() || m_rows[row].index < 0) {
+    if (row < 0 || row >= m_rows.size()) {
         return nullptr;
     }
-    return &m_entries[m_rows[row].index];
+    return m_rows[row].entry;
 }
 
 bool EntryListModel::isPinnedRow(int row) const
@@ -236,7 +424,7 @@ QString EntryListModel::caption(int row) const
 int EntryListModel::rowOf(const QUuid& id) const
 {
     for (int r = 0; r < m_rows.size(); ++r) {
-        if (m_rows[r].index >= 0 && m_entries[m_rows[r].index].id == id) {
+        if (m_rows[r].entry && m_rows[r].entry->id == id) {
             return r;
         }
     }
@@ -258,11 +446,11 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const
         if (row.kind == RowKind::OnThisDay) {
             return QStringLiteral("ON THIS DAY");
         }
-        return m_entries[row.index].title;
+        return row.entry->title;
     case KindRole:
         return int(row.kind);
     case EntryIdRole:
-        return row.index >= 0 ? QVariant::fromValue(m_entries[row.index].id) : QVariant();
+        return row.entry ? QVariant::fromValue(row.entry->id) : QVariant();
     case PinnedRole:
         return row.pinned;
     case CaptionRole:

@@ -18,8 +18,11 @@ class JournalStore;
 ///
 /// It follows the store by itself: changes of the entries, the navigation state, the sort order and the
 /// pins are gathered and applied once on the next turn of the event loop (or at once by `refresh()`).
-/// When the rows stay the same entries in the same order only their data is announced as changed, so
-/// the view keeps its place; otherwise the model is reset. Main thread only.
+/// A refresh announces what changed in Qt's terms: rows removed, moved and inserted (by identity, see
+/// `RowKey`), then `dataChanged` for the rows whose entry or look changed. A change that would take more
+/// than `kMaxChangeSteps` such steps (a search narrowing a long list, a reversed sort) resets the model
+/// instead, which views take in one go. Rows read the store's entries through a shared copy of its list
+/// and never copy an entry. Main thread only.
 class EntryListModel final : public QAbstractListModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EntryListModel)
@@ -45,14 +48,8 @@ public:
         return qHashMulti(seed, int(key.kind), key.id, key.pinnedCaption);
     }
 
-    /// What a refresh that replaces the rows changes, by identity.
-    struct RowChange {
-        /// Rows that leave the list and rows that join it (both empty when the change is large).
-        QSet<RowKey> removed;
-        QSet<RowKey> inserted;
-        /// More rows come and go than the change limit: the rows are simply replaced.
-        bool large = false;
-    };
+    /// Most removed ranges, moved rows and inserted ranges one refresh announces before it resets.
+    static constexpr int kMaxChangeSteps = 64;
 
     explicit EntryListModel(JournalStore& store, QObject* parent = nullptr);
 
@@ -71,36 +68,30 @@ public:
     RowKey keyAt(int row) const;
     int rowOf(const RowKey& key) const;
 
-    /// How many rows may come and go in one refresh for the change to be worked out and announced by
-    /// `rowsAboutToChange` (default 0: never; it is also skipped while animations are off). Above it
-    /// the change is announced as large, without its rows.
-    void setChangeLimit(int limit) { m_changeLimit = std::max(0, limit); }
-
-    /// The store's filtered list and, while the block can show, its On This Day entries, as last applied.
-    const QList<JournalEntry>& entries() const { return m_entries; }
+    /// The number of entry rows (the store's filtered list), and the On This Day entries while the
+    /// block can show, as last applied.
+    int entryCount() const { return m_entryCount; }
     const QList<JournalEntry>& onThisDayEntries() const { return m_onThisDay; }
     /// Whether the On This Day block is part of the rows.
     bool showsOnThisDay() const { return m_showOnThisDay; }
     /// True when the list has nothing to show: no filtered entries and no On This Day block. (On This Day
     /// entries that the block does not show, during a search for instance, leave the list empty.)
-    bool isEmpty() const { return m_entries.isEmpty() && !m_showOnThisDay; }
+    bool isEmpty() const { return m_entryCount == 0 && !m_showOnThisDay; }
 
     /// Whether the On This Day block lists its entries. It starts expanded and starts expanded again
     /// whenever the block leaves the list and comes back.
     bool onThisDayExpanded() const { return m_onThisDayExpanded; }
     void setOnThisDayExpanded(bool expanded);
 
-    /// Works the rows out again on the next turn of the event loop (the day changed, for example).
-    void invalidate() { scheduleRefresh(); }
+    /// Works the rows out again on the next turn of the event loop, and repaints every row even when
+    /// none changed (the day changed, for example: the date marks depend on it).
+    void invalidate();
     /// Applies pending store changes now.
     void refresh();
     /// Whether store changes wait to be applied.
     bool isRefreshPending() const { return m_pending; }
 
 Q_SIGNALS:
-    /// Just before the rows are replaced by others, while the old rows can still be read: which rows
-    /// leave and which join. Only emitted with a change limit set and animations on.
-    void rowsAboutToChange(const EntryListModel::RowChange& change);
     /// After every refresh that changed the rows or their data.
     void refreshed();
     void onThisDayExpandedChanged();
@@ -108,20 +99,30 @@ Q_SIGNALS:
 private:
     struct Row {
         RowKind kind;
-        int index; // into m_entries for entries; -1 otherwise
+        /// The entry shown (in the shared copy of the store's list); null for captions and the block.
+        const JournalEntry* entry;
         bool pinned;
     };
 
     void scheduleRefresh();
-    static RowKey keyOf(const Row& row, const QList<JournalEntry>& entries);
-    RowChange changeTo(const QList<Row>& rows, const QList<JournalEntry>& entries) const;
+    static RowKey keyOf(const Row& row);
+    /// Turns the rows into `rows` through removals, moves and insertions; false (nothing changed) when
+    /// that takes more than kMaxChangeSteps steps. `sameSource`: both point into the same list.
+    bool moveTo(const QList<Row>& rows, bool sameSource);
+    /// After the rows took their new entries: dataChanged for those that show something else than in
+    /// `before` (all of them after `invalidate()`).
+    void announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore,
+                             bool sameSource);
 
     JournalStore& m_store;
-    QList<JournalEntry> m_entries;
+    /// The store's list as last applied, shared with it until either changes.
+    QList<JournalEntry> m_source;
     QList<JournalEntry> m_onThisDay;
     QList<Row> m_rows;
+    int m_entryCount = 0;
     bool m_showOnThisDay = false;
     bool m_onThisDayExpanded = true;
     bool m_pending = false;
-    int m_changeLimit = 0;
+    /// Every row repaints at the next refresh.
+    bool m_allDataChanged = false;
 };

@@ -19,8 +19,27 @@ constexpr vsp::Spring kListSpring{0.3, 1.0};
 EntryListMotion::EntryListMotion(QListView& view, EntryListModel& model, EntryListDelegate& delegate)
     : QObject(&view), m_view(view), m_model(model), m_delegate(delegate), m_animation(new QVariantAnimation(this))
 {
-    m_model.setChangeLimit(kMaxAnimatedChanges);
-    connect(&m_model, &EntryListModel::rowsAboutToChange, this, &EntryListMotion::capture);
+    // The rows' own signals tell what changes, while the rows that leave can still be read. The motion
+    // connects before the view does, so it sees the rows where the view last laid them out.
+    connect(&m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (seeChange()) {
+                    noteRemoved(first, last);
+                }
+            });
+    connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] { seeChange(); });
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        if (m_pending && !m_large) {
+            noteInserted(first, last);
+        }
+    });
+    connect(&m_model, &QAbstractItemModel::rowsAboutToBeMoved, this, [this] { seeChange(); });
+    // A reset is a change too large to follow row by row.
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        if (seeChange()) {
+            landAtOnce();
+        }
+    });
 
     m_animation->setStartValue(0.0);
     m_animation->setEndValue(1.0);
@@ -113,42 +132,26 @@ void EntryListMotion::seeRow(int row)
     Seen seen;
     seen.rect = m_view.visualRect(m_model.index(row));
     seen.look = lookOf(key);
-    if (m_removed.contains(key)) {
-        seen.picture = pictureOf(row, seen.rect.size());
-    }
     m_seen.insert(key, seen);
 }
 
-void EntryListMotion::capture(const EntryListModel::RowChange& change)
+bool EntryListMotion::seeChange()
 {
-    if (change.large || !m_view.isVisible()) {
-        stop();
-        return;
-    }
     if (m_pending) {
-        // A second change before the first was painted: the screen still shows what was seen first.
-        for (const RowKey& key : change.removed) {
-            if (m_inserted.remove(key)) {
-                continue; // came and went without being painted
-            }
-            m_removed.insert(key);
-            const auto seen = m_seen.find(key);
-            const int row = m_model.rowOf(key);
-            if (seen != m_seen.end() && seen->picture.isNull() && row >= 0) {
-                seen->picture = pictureOf(row, seen->rect.size());
-            }
-        }
-        for (const RowKey& key : change.inserted) {
-            // A row that left and came back before any paint simply moves.
-            if (!m_removed.remove(key)) {
-                m_inserted.insert(key);
-            }
-        }
-        return;
+        // Already seen since the last paint: the screen still shows what was seen first.
+        return !m_large;
+    }
+    if (!vsp::animationsEnabled()) {
+        return false;
+    }
+    if (!m_view.isVisible()) {
+        stop();
+        return false;
     }
     m_pending = true;
-    m_inserted = change.inserted;
-    m_removed = change.removed;
+    m_large = false;
+    m_inserted.clear();
+    m_removed.clear();
     m_seen.clear();
     const int height = m_view.viewport()->height();
     const int rows = m_model.rowCount();
@@ -170,11 +173,58 @@ void EntryListMotion::capture(const EntryListModel::RowChange& change)
             seeRow(it->row);
         }
     }
+    return true;
+}
+
+void EntryListMotion::landAtOnce()
+{
+    stop();
+    // Whatever else changes before the next paint lands at once too.
+    m_pending = true;
+    m_large = true;
+}
+
+void EntryListMotion::noteRemoved(int first, int last)
+{
+    for (int row = first; row <= last; ++row) {
+        const RowKey key = m_model.keyAt(row);
+        if (m_inserted.remove(key)) {
+            continue; // came and went without being painted
+        }
+        m_removed.insert(key);
+        // Seen rows that leave are kept as pictures, painted while they fade.
+        const auto seen = m_seen.find(key);
+        if (seen != m_seen.end() && seen->picture.isNull()) {
+            seen->picture = pictureOf(row, seen->rect.size());
+        }
+    }
+    if (m_inserted.size() + m_removed.size() > kMaxAnimatedChanges) {
+        landAtOnce();
+    }
+}
+
+void EntryListMotion::noteInserted(int first, int last)
+{
+    for (int row = first; row <= last; ++row) {
+        const RowKey key = m_model.keyAt(row);
+        // A row that left and came back before any paint simply moves.
+        if (!m_removed.remove(key)) {
+            m_inserted.insert(key);
+        }
+    }
+    if (m_inserted.size() + m_removed.size() > kMaxAnimatedChanges) {
+        landAtOnce();
+    }
 }
 
 void EntryListMotion::resolve()
 {
     if (!m_pending) {
+        return;
+    }
+    if (m_large) {
+        m_pending = false;
+        m_large = false;
         return;
     }
     m_pending = false;
@@ -299,6 +349,7 @@ void EntryListMotion::stop()
     m_inserted.clear();
     m_removed.clear();
     m_pending = false;
+    m_large = false;
     m_entering = false;
     m_progress = 1;
     if (wasMoving) {

@@ -20,7 +20,8 @@ class QVariantAnimation;
 /// block sinks to the bottom edge), all with the list's spring (response 0.3, damping fraction 1.0).
 ///
 /// Only what is on screen moves, and nothing moves when more than `kMaxAnimatedChanges` rows come and
-/// go at once (a search narrowing a long journal): such changes land at once. One animation drives
+/// go before the next paint, or the model resets (a search narrowing a long journal): such changes land
+/// at once. The change is read from the model's row signals. One animation drives
 /// every row; the delegate asks `lookOf` for the row it paints, the view paints the leaving rows and the
 /// rows gliding out of view. The model is read through its identities (`EntryListModel::RowKey`), never
 /// copied. Main thread only.
@@ -44,7 +45,8 @@ public:
         bool operator==(const Look&) const = default;
     };
 
-    /// Follows `model` (its `rowsAboutToChange`) for the rows of `view`, painted by `delegate`.
+    /// Follows `model` (its row signals) for the rows of `view`, painted by `delegate`. Construct it
+    /// before the view gets the model, so it sees each change before the view does.
     EntryListMotion(QListView& view, EntryListModel& model, EntryListDelegate& delegate);
 
     /// The look of a listed row now (at rest when it does not move).
@@ -52,7 +54,7 @@ public:
     /// Whether any row moves or fades.
     bool isRunning() const { return !m_tracks.isEmpty() || !m_leaving.isEmpty(); }
     /// Whether a change has been seen whose motion starts at the next paint.
-    bool isPending() const { return m_pending; }
+    bool isPending() const { return m_pending && !m_large; }
     /// The spring's eased progress since the last change, 0 to 1 (1 at rest).
     qreal progress() const { return m_progress; }
 
@@ -101,7 +103,14 @@ private:
         QPixmap picture;
     };
 
-    void capture(const EntryListModel::RowChange& change);
+    /// The first change since the last paint: what is on screen is seen now. False when the change
+    /// is not followed (animations off, a large change under way).
+    bool seeChange();
+    /// Rows that are about to leave, and rows that have just come.
+    void noteRemoved(int first, int last);
+    void noteInserted(int first, int last);
+    /// Ends the motion; the rest of the change lands at the next paint without moving.
+    void landAtOnce();
     void seeRow(int row);
     QPixmap pictureOf(int row, const QSize& size);
     Look lookAt(const Track& track) const;
@@ -120,6 +129,8 @@ private:
     QSet<RowKey> m_inserted;
     QSet<RowKey> m_removed;
     bool m_pending = false;
+    /// The change since the last paint is too large to animate: it lands at once.
+    bool m_large = false;
     /// The next paint brings in every row on screen as a new one.
     bool m_entering = false;
     /// Rows are being drawn into pictures: every look is at rest.

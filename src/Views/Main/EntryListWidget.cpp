@@ -47,7 +47,9 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     connect(m_motion, &EntryListMotion::frame, viewport(), qOverload<>(&QWidget::update));
     m_delegate->setRepaint([this] { viewport()->update(); });
     m_delegate->setRelayout([this] { relayout(); });
-    connect(m_model, &EntryListModel::refreshed, this, [this] { relayout(); });
+    // Inserted, removed and moved rows lay the list out again by themselves; a row whose entry changed
+    // may have changed height (QListView keeps the heights it measured).
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this] { relayout(); });
     connect(m_model, &EntryListModel::onThisDayExpandedChanged, this, [this] {
         m_delegate->setOnThisDayExpanded(m_model->onThisDayExpanded(), true);
         relayout();

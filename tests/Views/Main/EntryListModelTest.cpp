@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 using viewfixtures::entry;
 using viewfixtures::localMoment;
 using Kind = EntryListModel::RowKind;
@@ -155,22 +157,105 @@ void EntryListModelTest::onThisDay_startsExpandedWhenItReturns()
     QVERIFY(model.onThisDayExpanded());
 }
 
-void EntryListModelTest::dataChange_keepsRows_orderChange_resets()
+void EntryListModelTest::storeChange_announcesRowSignals_data()
 {
+    // Each case changes the store of A (newest) to D in the Journal section, then expects the rows and
+    // exactly these Qt signals: rows inserted, removed, moved (one signal each), data changed, resets.
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QList<int>>("signalCounts");
+    QTest::newRow("title edited: its row changes")
+        << "edit B" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
+    QTest::newRow("entry added: one row inserted")
+        << "add E" << names("E,A,B,C,D") << QList<int>{1, 0, 0, 0, 0};
+    QTest::newRow("entry deleted: one row removed")
+        << "delete C" << names("A,B,D") << QList<int>{0, 1, 0, 0, 0};
+    QTest::newRow("pinned: row moves up, captions come")
+        << "pin C" << names("PINNED,C*,ENTRIES,A,B,D") << QList<int>{2, 0, 1, 1, 0};
+    QTest::newRow("sort reversed: rows move")
+        << "reverse" << names("D,C,B,A") << QList<int>{0, 0, 3, 0, 0};
+    QTest::newRow("search: rows around the match leave")
+        << "search B" << names("B") << QList<int>{0, 2, 0, 0, 0};
+    QTest::newRow("day changed: every row repaints")
+        << "invalidate" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
+    QTest::newRow("nothing changed: no signal")
+        << "same entries" << names("A,B,C,D") << QList<int>{0, 0, 0, 0, 0};
+}
+
+void EntryListModelTest::storeChange_announcesRowSignals()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, rows);
+    QFETCH(QList<int>, signalCounts);
     JournalStore store;
     fill(store);
     EntryListModel model(store);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
-    store.toggleFavorite(store.entries().at(1));
+    const auto byTitle = [&](const QString& title) {
+        return *std::find_if(store.entries().cbegin(), store.entries().cend(),
+                             [&](const JournalEntry& e) { return e.title == title; });
+    };
+    if (change == u"edit B") {
+        JournalEntry b = byTitle(QStringLiteral("B"));
+        b.body = QStringLiteral("edited");
+        store.updateEntry(b);
+    } else if (change == u"add E") {
+        QList<JournalEntry> entries = store.entries();
+        entries.prepend(entry(QStringLiteral("E"), localMoment(-1, 13)));
+        store.setEntries(entries);
+    } else if (change == u"delete C") {
+        store.deleteEntry(byTitle(QStringLiteral("C")));
+    } else if (change == u"pin C") {
+        store.togglePin(byTitle(QStringLiteral("C")));
+    } else if (change == u"reverse") {
+        store.toggleSortOrder();
+    } else if (change == u"search B") {
+        store.setSearchQuery(QStringLiteral("B"));
+    } else if (change == u"invalidate") {
+        model.invalidate();
+    } else {
+        store.setEntries(QList<JournalEntry>(store.entries().cbegin(), store.entries().cend()));
+    }
     model.refresh();
-    QCOMPARE(resets.count(), 0);
-    QCOMPARE(changes.count(), 1);
-    QVERIFY(model.entryAt(1)->isFavorite);
-    store.toggleSortOrder();
+    QCOMPARE(describe(model), rows);
+    QCOMPARE((QList<int>{int(inserted.count()), int(removed.count()), int(moved.count()), int(changed.count()),
+                         int(resets.count())}),
+             signalCounts);
+}
+
+void EntryListModelTest::largeChange_resetsOnce()
+{
+    // A search that keeps every other entry of 200 would take a hundred removals.
+    JournalStore store;
+    QList<JournalEntry> entries;
+    for (int i = 0; i < 200; ++i) {
+        entries << entry(QStringLiteral("E%1").arg(i), localMoment(-1 - i), i % 2 ? u"odd"_qs : u"even"_qs);
+    }
+    store.setEntries(entries);
+    store.setSelectedSection(NavSection::Journal);
+    EntryListModel model(store);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    store.setSearchQuery(QStringLiteral("odd"));
     model.refresh();
+    QCOMPARE(model.rowCount(), 100);
+    QCOMPARE(model.entryAt(0)->title, QStringLiteral("E1"));
     QCOMPARE(resets.count(), 1);
-    QCOMPARE(model.entryAt(0)->title, QStringLiteral("D"));
+    QCOMPARE(removed.count(), 0);
+    // An edited entry that no longer matches leaves alone: row signals again.
+    JournalEntry last = *model.entryAt(99);
+    last.body = QStringLiteral("even");
+    store.updateEntry(last);
+    model.refresh();
+    QCOMPARE(model.rowCount(), 99);
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(removed.count(), 1);
 }
 
 void EntryListModelTest::storeChanges_areAppliedOnce()

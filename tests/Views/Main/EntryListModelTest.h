@@ -14,7 +14,9 @@ private Q_SLOTS:
     void onThisDay_showsOnlyOnPlainToday_data();
     void onThisDay_showsOnlyOnPlainToday();
     void onThisDay_startsExpandedWhenItReturns();
-    void dataChange_keepsRows_orderChange_resets();
+    void storeChange_announcesRowSignals_data();
+    void storeChange_announcesRowSignals();
+    void largeChange_resetsOnce();
     void storeChanges_areAppliedOnce();
     void model_passesItemModelChecks();
 };

@@ -257,43 +257,35 @@ void EntryListMotionTest::largeChange_landsAtOnce()
     QCOMPARE(frames.count(), 0);
 }
 
-void EntryListMotionTest::rowChange_countsRowsThatComeAndGo()
+void EntryListMotionTest::rowSignals_countRowsThatComeAndGo()
 {
-    JournalStore store;
     QList<JournalEntry> entries;
     for (int i = 0; i < 60; ++i) {
         entries << entry(QStringLiteral("E%1").arg(i), localMoment(-1 - i), i < 10 ? u"ten"_qs : u"rest"_qs);
     }
-    store.setEntries(entries);
-    store.setSelectedSection(NavSection::Journal);
-    EntryListModel model(store);
-    vsp::setAnimationsEnabled(true);
-    model.setChangeLimit(EntryListMotion::kMaxAnimatedChanges);
-    QList<EntryListModel::RowChange> changes;
-    connect(&model, &EntryListModel::rowsAboutToChange, this,
-            [&](const EntryListModel::RowChange& change) { changes << change; });
+    Column c(entries, NavSection::Journal);
 
-    // Pinning one entry: the entry moves (it is no new row), the two captions come.
-    store.togglePin(entries[20]);
-    model.refresh();
-    QCOMPARE(changes.size(), 1);
-    QVERIFY(!changes[0].large);
-    QCOMPARE(changes[0].inserted, (QSet<Key>{Key{Kind::Caption, QUuid(), true}, Key{Kind::Caption, QUuid(), false}}));
-    QVERIFY(changes[0].removed.isEmpty());
+    // Pinning one entry: the entry moves, the two captions come in.
+    c.store.togglePin(c.byTitle(QStringLiteral("E20")));
+    c.change();
+    QVERIFY(c.motion()->isRunning());
+    QCOMPARE(c.motion()->lookOf(Key{Kind::Caption, QUuid(), true}).opacity, 0.0);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.motion()->isRunning(), kSettle);
 
-    // Fifty rows leave (the others and a caption): more than the limit.
-    store.setSearchQuery(QStringLiteral("ten"));
-    model.refresh();
-    QCOMPARE(changes.size(), 2);
-    QVERIFY(changes[1].large);
-    QVERIFY(changes[1].removed.isEmpty() && changes[1].inserted.isEmpty());
+    // Fifty rows leave (the others and a caption): more than the motion follows.
+    c.store.setSearchQuery(QStringLiteral("ten"));
+    c.model()->refresh();
+    QVERIFY(!c.motion()->isPending());
+    c.motion()->resolve();
+    QVERIFY(!c.motion()->isRunning());
+    QVERIFY(c.motion()->leavingRows().isEmpty());
 
-    // A change of data alone (same rows) announces nothing.
-    JournalEntry edited = entries[0];
-    edited.title = QStringLiteral("E0 edited");
-    store.updateEntry(edited);
-    model.refresh();
-    QCOMPARE(changes.size(), 2);
+    // A change of data alone (same rows) moves nothing.
+    JournalEntry edited = c.byTitle(QStringLiteral("E1"));
+    edited.title = QStringLiteral("E1 edited");
+    c.store.updateEntry(edited);
+    c.model()->refresh();
+    QVERIFY(!c.motion()->isPending());
 }
 
 void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()

@@ -20,7 +20,7 @@ private Q_SLOTS:
     void onThisDay_risesFromBottomEdge_andSinksWhenLeaving();
     void largeChange_landsAtOnce_data();
     void largeChange_landsAtOnce();
-    void rowChange_countsRowsThatComeAndGo();
+    void rowSignals_countRowsThatComeAndGo();
     void emptyState_listFadesIntoIt_andRowsEnterWhenBack();
     void hiddenList_forgetsWhatItSaw();
 };
