@@ -90,14 +90,10 @@ const FirstLine& firstLineOf(const JournalEntry& entry)
     static QHash<QUuid, FirstLine> cache;
     auto it = cache.find(entry.id);
     if (it != cache.end()) {
-        if (it->body.constData() == entry.body.constData()) {
+        if (it->body.constData() == entry.body.constData() && it->body.size() == entry.body.size()) {
             return *it;
         }
-        if (it->body == entry.body) {
-            // Same text in another string (a store loaded again): share it so the next look is quick.
-            it->body = entry.body;
-            return *it;
-        }
+        // Measuring again reads no further than the first line's start, unlike comparing the texts.
         *it = measureFirstLine(entry.body);
         return *it;
     }

@@ -57,8 +57,12 @@ qreal rowHeight()
 
 QString firstLine(const QString& text)
 {
+    // Only the start of a line fits the block's width: a body of millions of characters on one line
+    // costs no more than a short one.
+    constexpr qsizetype kLongest = 300;
+    const qsizetype size = std::min(text.size(), kLongest);
     qsizetype end = 0;
-    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r' && text[end] != QChar::LineSeparator &&
+    while (end < size && text[end] != u'\n' && text[end] != u'\r' && text[end] != QChar::LineSeparator &&
            text[end] != QChar::ParagraphSeparator) {
         ++end;
     }

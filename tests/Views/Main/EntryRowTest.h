@@ -18,6 +18,7 @@ private Q_SLOTS:
     void height_followsSettingsAndContent();
     void previewLines_data();
     void previewLines();
+    void longBody_rowReadsOnlyItsStart();
     void paint_selectionDotOnlyOnSelectedRow();
     void paint_moodReadsInBothAppearances_data();
     void paint_moodReadsInBothAppearances();
