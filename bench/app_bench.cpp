@@ -19,10 +19,11 @@
 #include "common/JournalGenerator.h"
 
 #include "App/Application.h"
-#include "App/Theme/Spring.h"
+#include "Theme/Spring.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
 #include "Model/JournalStore.h"
+#include "Model/AppSettings.h"
 #include "Model/UserDefaults.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Main/SearchField.h"
@@ -307,7 +308,8 @@ int main(int argc, char** argv)
         QApplication qapp(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Vesperlog"));
         QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
-        UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+        AppSettings::instance().setHasCompletedOnboarding(true);
+        // The app processes started below read the settings file.
         UserDefaults::instance().sync();
 
         double rss = 0;
