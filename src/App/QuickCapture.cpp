@@ -5,6 +5,7 @@
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
 #include "Views/Sidebar/VesperlogMark.h"
 
 #include <QGuiApplication>
@@ -105,15 +106,16 @@ void QuickCapturePanel::save()
 
 QIcon QuickCapturePanel::trayIcon()
 {
-    static const QIcon icon = [] {
-        // The desktop's panel is dark on most Linux desktops; a light mark reads on it.
-        const QImage image = vsp::renderVesperlogMenuBarShape(16, 2.0, QColor(0xE8, 0xE8, 0xE8));
-        if (!image.isNull()) {
-            return QIcon(QPixmap::fromImage(image));
-        }
-        return vsp::symbols::icon(u"book.closed.fill", QColor(0xE8, 0xE8, 0xE8));
-    }();
-    return icon;
+    // The panel's colours are not known on Linux: its text is taken to be dark on a desktop that prefers
+    // light and light otherwise (most panels are dark), and the mark's rim in the opposite lightness keeps
+    // it visible when the guess is wrong.
+    const bool lightPanel = AppearanceManager::instance().desktopScheme() == AppearanceManager::DesktopScheme::Light;
+    const QColor panelText = lightPanel ? QColor(0x1F, 0x1F, 0x1F) : QColor(0xF2, 0xF2, 0xF2);
+    const QImage image = vsp::renderTrayMark(16, 2.0, panelText);
+    if (!image.isNull()) {
+        return QIcon(QPixmap::fromImage(image));
+    }
+    return vsp::symbols::icon(u"book.closed.fill", panelText);
 }
 
 void QuickCapturePanel::paintEvent(QPaintEvent*)

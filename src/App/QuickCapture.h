@@ -24,8 +24,9 @@ public:
 
     QPlainTextEdit* editor() const { return m_text; }
 
-    /// The tray image: the application's mark drawn at 16 pixels and scale 2, or the "book.closed.fill"
-    /// symbol when the mark cannot be drawn. Built once.
+    /// The tray image: the mark drawn at 16 pixels and scale 2 in the panel's likely text colour with a
+    /// contrasting rim, or the "book.closed.fill" symbol when the mark cannot be drawn. Drawn anew at
+    /// each call, for the desktop's colour scheme of the moment.
     static QIcon trayIcon();
 
 protected:

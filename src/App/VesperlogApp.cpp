@@ -123,6 +123,8 @@ void VesperlogApp::setUpTray()
         return;
     }
     m_tray = new QSystemTrayIcon(QuickCapturePanel::trayIcon());
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, m_tray,
+            [this] { m_tray->setIcon(QuickCapturePanel::trayIcon()); });
     m_tray->setToolTip(QStringLiteral("Vesperlog"));
     auto* menu = new QMenu;
     menu->addAction(tr("Quick Capture"), this, [this] { openWindow(QStringLiteral("quick-capture")); });

@@ -38,7 +38,7 @@ constexpr vsp::Spring kSidebarSpring{0.35, 1.0};
 ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent)
     : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(new ColumnVisibilityHolder(this)),
       m_splitter(new QSplitter(Qt::Horizontal, this)),
-      m_sidebar(new SidebarView(store, moodStore, *m_columns, m_splitter)),
+      m_sidebar(new SidebarView(store, moodStore, *m_columns, openWindow, m_splitter)),
       m_list(new EntryListView(store, moodStore, *m_columns, openWindow, m_splitter)),
       m_detailStack(new QStackedWidget(m_splitter)), m_emptyDetail(new EmptyDetailView(store, m_detailStack)),
       m_detail(new EntryDetailView(store, moodStore, JournalEntry{}, m_detailStack)),

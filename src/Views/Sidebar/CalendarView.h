@@ -2,35 +2,156 @@
 
 #include "Theme/OpenWindow.h"
 
+#include <QAbstractListModel>
+#include <QDate>
+#include <QList>
+#include <QStyledItemDelegate>
 #include <QWidget>
 
-class JournalStore;
-class QCalendarWidget;
-class QLabel;
-class QPushButton;
+#include <optional>
 
-/// The month calendar shown in the list column while `JournalStore::showCalendar` is true: the month of
-/// `calendarMonth` with `selectedDate` picked, the number of entries of the picked day, "Back to list",
-/// and "Write today's entry" when today has none.
+#include "Model/JournalEntry.h"
+
+class GlassChipButton;
+class JournalStore;
+class QLabel;
+class QListView;
+class QStackedWidget;
+namespace vsp {
+class GlassButton;
+}
+
+/// The month grid of the calendar: the weekday row from the locale's first weekday, then 4 to 6 rows of
+/// day cells with a dot on days with entries, a ring on today and the accent fill on the picked day.
+class CalendarGrid final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CalendarGrid(QWidget* parent = nullptr);
+
+    static constexpr int kCellHeight = 44;
+    static constexpr int kGap = 4;
+
+    void setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday);
+    void setCounts(const QMap<QDate, int>& counts);
+    void setToday(const QDate& today);
+    void setSelected(const std::optional<QDate>& day);
+
+    const QList<std::optional<QDate>>& cells() const { return m_cells; }
+    QStringList weekdayLabels() const { return m_weekdays; }
+    /// The cell rectangle of a day shown in the grid; null when the day is not in the month.
+    QRectF cellRect(const QDate& day) const;
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void dayClicked(const QDate& day);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    int cellAt(const QPointF& pos) const;
+    QRectF cellRectAt(int index) const;
+    qreal weekdayRowHeight() const;
+
+    QList<std::optional<QDate>> m_cells;
+    QStringList m_weekdays;
+    QMap<QDate, int> m_counts;
+    QDate m_today;
+    std::optional<QDate> m_selected;
+    int m_hovered = -1;
+};
+
+/// The picked day's entries for the calendar's day list.
+class CalendarDayModel final : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    using QAbstractListModel::QAbstractListModel;
+    void setEntries(const QList<JournalEntry>& entries);
+    const JournalEntry& entryAt(int row) const { return m_entries.at(row); }
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    QList<JournalEntry> m_entries;
+};
+
+/// Paints the day list's rows with the entry list's own row (EntryRow), never pinned.
+class CalendarDayDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    CalendarDayDelegate(JournalStore& store, QObject* parent = nullptr);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setHoveredRow(int row) { m_hovered = row; }
+
+private:
+    JournalStore& m_store;
+    int m_hovered = -1;
+};
+
+/// The month calendar shown in the list column while `JournalStore::showCalendar` is true: "Back to
+/// list", the month's title, "Today" and the month buttons; the grid; then the picked day's entries,
+/// or "Nothing written this day" (with "Write today's entry" on an empty today). Its state is the
+/// store's `calendarMonth` and `selectedDate`; days are calendar days, so daylight-saving changes and
+/// month ends never shift one.
 class CalendarView final : public QWidget {
     Q_OBJECT
 
 public:
     CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
 
-    QPushButton* backButton() const { return m_back; }
-    QPushButton* writeTodayButton() const { return m_writeToday; }
+    vsp::GlassButton* backButton() const { return m_back; }
+    GlassChipButton* todayButton() const { return m_today; }
+    vsp::GlassButton* previousButton() const { return m_previous; }
+    vsp::GlassButton* nextButton() const { return m_next; }
+    GlassChipButton* writeTodayButton() const { return m_writeToday; }
+    CalendarGrid* grid() const { return m_grid; }
+    QListView* dayList() const { return m_dayList; }
+    CalendarDayModel* dayModel() const { return m_dayModel; }
+    QLabel* monthTitleLabel() const { return m_title; }
+    /// The month's whole title, before any elision.
+    QString monthTitle() const { return m_monthTitle; }
+    QLabel* dayTitleLabel() const { return m_dayTitle; }
+    QLabel* dayCountLabel() const { return m_dayCount; }
+    /// Whether the empty day ("Nothing written this day") shows in place of the list.
+    bool showsEmptyDay() const;
+
+    /// Moves the shown month by `months` (the day is clamped to the new month's length).
+    void changeMonth(int months);
+    void jumpToToday();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();
+    void refreshColors();
+    void refreshTitle();
 
     JournalStore& m_store;
     vsp::OpenWindowAction m_openWindow;
-    QCalendarWidget* m_calendar;
-    QLabel* m_dayInfo;
-    QPushButton* m_back;
-    QPushButton* m_writeToday;
+    vsp::GlassButton* m_back;
+    QLabel* m_title;
+    QString m_monthTitle;
+    GlassChipButton* m_today;
+    vsp::GlassButton* m_previous;
+    vsp::GlassButton* m_next;
+    CalendarGrid* m_grid;
+    QLabel* m_dayTitle;
+    QLabel* m_dayCount;
+    QStackedWidget* m_dayPages;
+    QListView* m_dayList;
+    CalendarDayModel* m_dayModel;
+    CalendarDayDelegate* m_dayDelegate;
+    QWidget* m_emptyDay;
+    QLabel* m_emptyText;
+    GlassChipButton* m_writeToday;
 };

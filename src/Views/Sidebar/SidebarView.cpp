@@ -1,155 +1,386 @@
 #include "Views/Sidebar/SidebarView.h"
 
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/NavSection.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/ColumnVisibilityHolder.h"
-#include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/JournalStore.h"
-#include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
+#include "Views/Sidebar/SidebarFooter.h"
+#include "Views/Sidebar/SidebarHeader.h"
+#include "Views/Sidebar/SidebarRows.h"
+#include "Views/Sidebar/TagColors.h"
+#include "Views/Sidebar/TrashView.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QListWidget>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using vsp::Color;
 
 namespace {
 
-enum ItemRole { KindRole = Qt::UserRole + 1, ValueRole };
-enum class ItemKind { Section, Mood, Tag, Caption };
+struct SectionInfo {
+    NavSection section;
+    const char16_t* symbol;
+};
+constexpr SectionInfo kSections[] = {{NavSection::Today, u"sun.max.fill"},
+                                     {NavSection::Journal, u"book.closed.fill"},
+                                     {NavSection::Archive, u"archivebox.fill"},
+                                     {NavSection::Favorites, u"star.fill"}};
+
+/// A group: its caption, then its rows, 4 pixels apart.
+QVBoxLayout* makeGroup(QWidget* group, SidebarCaption* caption)
+{
+    auto* layout = new QVBoxLayout(group);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(caption);
+    return layout;
+}
+
+/// A dot of a tag colour for the "Set color" menu.
+QIcon dotIcon(const QColor& color)
+{
+    QPixmap pm(32, 32);
+    pm.setDevicePixelRatio(2);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawEllipse(QRectF(3, 3, 10, 10));
+    p.end();
+    return QIcon(pm);
+}
 
 } // namespace
 
 SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns), m_list(new QListWidget(this))
+    : SidebarView(store, moodStore, columns, {}, parent)
+{
+}
+
+SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
+                         vsp::OpenWindowAction openWindow, QWidget* parent)
+    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns), m_openWindow(std::move(openWindow)),
+      m_settings(std::make_unique<AppSettings>()), m_header(new SidebarHeader(store, *m_settings, this)),
+      m_groups(new QWidget), m_stats(new SidebarStats(store, *m_settings, this)),
+      m_footer(new SidebarFooter(store, *m_settings, this)), m_shield(new QWidget(this)),
+      m_launcher(new ComposeLauncherPanel(store, m_openWindow, this))
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 14, 10, 10);
-    layout->setSpacing(8);
-    auto* header = new QHBoxLayout;
-    auto* name = new QLabel(this);
-    name->setFont(vsp::fonts::system(15, QFont::DemiBold));
-    auto refreshName = [name] { name->setText(AppSettings::instance().journalName()); };
-    refreshName();
-    connect(&AppSettings::instance(), &AppSettings::journalNameChanged, name, refreshName);
-    header->addWidget(name, 1);
-    auto* hide = new vsp::GlassButton(this);
-    hide->setSymbol(QStringLiteral("sidebar.left"), 13);
-    hide->setSide(26);
-    hide->setToolTip(tr("Hide Sidebar"));
-    connect(hide, &QAbstractButton::clicked, this,
-            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn); });
-    header->addWidget(hide);
-    layout->addLayout(header);
+    layout->setContentsMargins(0, 0, 1, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_header);
 
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setFocusPolicy(Qt::NoFocus);
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"));
-    layout->addWidget(m_list, 1);
-    connect(m_list, &QListWidget::itemClicked, this, &SidebarView::activate);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    auto* groups = new QVBoxLayout(m_groups);
+    groups->setContentsMargins(0, 4, 0, 16);
+    groups->setSpacing(20);
 
-    auto queueRebuild = [this] {
-        if (!m_rebuildQueued) {
-            m_rebuildQueued = true;
-            QTimer::singleShot(0, this, [this] {
-                m_rebuildQueued = false;
-                rebuild();
-            });
-        }
-    };
-    for (auto signal : {&JournalStore::entriesChanged, &JournalStore::selectedSectionChanged,
-                        &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged}) {
-        connect(&store, signal, this, queueRebuild);
+    auto* capture = new QWidget(m_groups);
+    QVBoxLayout* captureLayout = makeGroup(capture, new SidebarCaption(QStringLiteral("CAPTURE"), capture));
+    for (const SectionInfo& info : kSections) {
+        auto* row = new SidebarRow(SidebarRow::Kind::Section, capture);
+        row->setValue(navSectionRawValue(info.section));
+        row->setTitle(navSectionRawValue(info.section));
+        row->setSymbol(QString::fromUtf16(info.symbol));
+        const NavSection section = info.section;
+        connect(row, &SidebarRow::clicked, this, [this, section] { selectSection(section); });
+        captureLayout->addWidget(row);
+        m_sectionRows.append(row);
     }
-    connect(&moodStore, &MoodStore::moodsChanged, this, queueRebuild);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, queueRebuild);
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, queueRebuild);
-    rebuild();
+    groups->addWidget(capture);
+    m_moodsGroup = new QWidget(m_groups);
+    m_moodsCaption = new SidebarCaption(QStringLiteral("MOODS"), m_moodsGroup);
+    m_moodsLayout = makeGroup(m_moodsGroup, m_moodsCaption);
+    groups->addWidget(m_moodsGroup);
+    m_tagsGroup = new QWidget(m_groups);
+    m_tagsCaption = new SidebarCaption(QStringLiteral("TAGS"), m_tagsGroup);
+    m_tagsLayout = makeGroup(m_tagsGroup, m_tagsCaption);
+    groups->addWidget(m_tagsGroup);
+    groups->addStretch(1);
+    scroll->setWidget(m_groups);
+    // setWidget() turns the background on; the column paints its own surface under the rows.
+    m_groups->setAutoFillBackground(false);
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(m_stats);
+    layout->addWidget(m_footer);
+
+    connect(m_header->hideButton(), &QAbstractButton::clicked, this,
+            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn); });
+    connect(m_header->plusButton(), &QAbstractButton::clicked, this, [this] { setLauncherOpen(!m_launcherOpen); });
+    connect(m_launcher, &ComposeLauncherPanel::closeRequested, this, [this] { setLauncherOpen(false); });
+    connect(m_footer, &SidebarFooter::trashRequested, this, [this] { openTrash(); });
+    connect(m_footer, &SidebarFooter::settingsRequested, this, [this] {
+        if (m_openWindow) {
+            m_openWindow(QStringLiteral("settings"));
+        }
+    });
+
+    // The transparent layer that catches every click outside the launcher while it is open.
+    m_shield->hide();
+    m_shield->installEventFilter(this);
+    m_launcher->hide();
+
+    connect(&store, &JournalStore::entriesChanged, this, &SidebarView::rebuildGroups);
+    connect(&moodStore, &MoodStore::moodsChanged, this, &SidebarView::rebuildGroups);
+    for (auto signal :
+         {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged}) {
+        connect(&store, signal, this, &SidebarView::refreshSelection);
+    }
+    connect(&store, &JournalStore::tagColorsChanged, this, [this] {
+        for (SidebarRow* row : std::as_const(m_tagRows)) {
+            row->update();
+        }
+    });
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, [this] {
+        for (QWidget* w : findChildren<QWidget*>()) {
+            w->update();
+        }
+    });
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
+        for (QWidget* w : findChildren<QWidget*>()) {
+            w->update();
+        }
+    });
+    rebuildGroups();
 }
 
-void SidebarView::rebuild()
+SidebarView::~SidebarView()
 {
-    m_list->clear();
-    const QColor secondary = Color::secondaryStyle().resolve();
-    const QColor accent = Color::resolvedAccent().resolve();
-    auto add = [this](const QString& text, ItemKind kind, const QString& value, const QIcon& icon, bool current) {
-        auto* item = new QListWidgetItem(icon, text, m_list);
-        item->setData(KindRole, int(kind));
-        item->setData(ValueRole, value);
-        if (current) {
-            item->setForeground(Color::resolvedAccent().resolve());
-            QFont f = vsp::fonts::system(13, QFont::DemiBold);
-            item->setFont(f);
-        } else {
-            item->setFont(vsp::fonts::system(13));
+    delete m_trash;
+}
+
+QList<SidebarRow*> SidebarView::moodRows() const
+{
+    QList<SidebarRow*> shown;
+    for (SidebarRow* row : m_moodRows) {
+        if (!row->isHidden()) {
+            shown.append(row);
         }
-        item->setSizeHint(QSize(0, 28));
-        return item;
-    };
-    auto caption = [this](const QString& text) {
-        auto* item = new QListWidgetItem(text, m_list);
-        item->setData(KindRole, int(ItemKind::Caption));
-        item->setFlags(Qt::NoItemFlags);
-        item->setFont(vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.2));
-        item->setSizeHint(QSize(0, 30));
-    };
-    const bool noFilter = !m_store.selectedTag() && !m_store.moodFilter();
-    const std::pair<NavSection, const char16_t*> sections[] = {{NavSection::Today, u"sun.max"},
-                                                               {NavSection::Journal, u"book"},
-                                                               {NavSection::Archive, u"archivebox"},
-                                                               {NavSection::Favorites, u"star"}};
-    for (const auto& [section, symbol] : sections) {
-        const bool current = noFilter && m_store.selectedSection() == section;
-        add(navSectionRawValue(section), ItemKind::Section, navSectionRawValue(section),
-            vsp::symbols::icon(QStringView(symbol), current ? accent : secondary), current);
     }
-    if (!m_moodStore.moods().isEmpty()) {
-        caption(tr("MOODS"));
+    return shown;
+}
+
+QList<SidebarRow*> SidebarView::tagRows() const
+{
+    QList<SidebarRow*> shown;
+    for (SidebarRow* row : m_tagRows) {
+        if (!row->isHidden()) {
+            shown.append(row);
+        }
+    }
+    return shown;
+}
+
+SidebarRow* SidebarView::makeRow(int kind, QWidget* parent)
+{
+    auto* row = new SidebarRow(SidebarRow::Kind(kind), parent);
+    if (row->kind() == SidebarRow::Kind::Mood) {
+        connect(row, &SidebarRow::clicked, this, [this, row] { toggleMood(row->value()); });
+    } else {
+        connect(row, &SidebarRow::clicked, this, [this, row] { selectTag(row->value()); });
+        row->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(row, &QWidget::customContextMenuRequested, this, [this, row](const QPoint& at) {
+            QMenu* menu = makeTagMenu(row->value(), row);
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(row->mapToGlobal(at));
+        });
+        row->setDotColor([this, row] { return vsp::tags::colorOf(row->value(), m_store.tagColors()); });
+    }
+    return row;
+}
+
+void SidebarView::rebuildGroups()
+{
+    // Rows are reused in place; only the surplus is hidden, so a journal of hundreds of tags does not
+    // rebuild hundreds of widgets at every save.
+    struct Item {
+        QString value;
+        QString title;
+        int count;
+    };
+    QList<Item> moods;
+    const bool hasMoods = m_store.hasMoodEntries();
+    if (hasMoods) {
         for (const MoodItem& mood : m_moodStore.moods()) {
             const int n = m_store.count(mood.emoji);
-            const bool current = m_store.moodFilter() == mood.emoji;
-            add(mood.emoji + u"  " + mood.label + (n ? QStringLiteral("  %1").arg(n) : QString()), ItemKind::Mood,
-                mood.emoji, QIcon(), current);
+            if (n >= 1) {
+                moods.append({mood.emoji, mood.label, n});
+            }
         }
     }
-    const QList<TagCount> tags = m_store.allTags();
-    if (!tags.isEmpty()) {
-        caption(tr("TAGS"));
-        for (const TagCount& tag : tags) {
-            const bool current = m_store.selectedTag() == tag.name;
-            add(QStringLiteral("%1  %2").arg(tag.name).arg(tag.count), ItemKind::Tag, tag.name,
-                vsp::symbols::icon(u"number", current ? accent : secondary), current);
+    QList<Item> tags;
+    const QList<TagCount> allTags = m_store.allTags();
+    tags.reserve(allTags.size());
+    for (const TagCount& tag : allTags) {
+        tags.append({tag.name, tag.name, tag.count});
+    }
+    auto fill = [this](QList<SidebarRow*>& rows, QVBoxLayout* layout, QWidget* group, SidebarRow::Kind kind,
+                       const QList<Item>& items) {
+        while (rows.size() < items.size()) {
+            SidebarRow* row = makeRow(int(kind), group);
+            layout->addWidget(row);
+            rows.append(row);
         }
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            SidebarRow* row = rows[i];
+            if (i < items.size()) {
+                row->setValue(items[i].value);
+                if (kind == SidebarRow::Kind::Mood) {
+                    row->setEmoji(items[i].value);
+                }
+                row->setTitle(items[i].title);
+                row->setCount(items[i].count);
+                row->update();
+                row->setHidden(false);
+            } else {
+                row->setHidden(true);
+            }
+        }
+    };
+    fill(m_moodRows, m_moodsLayout, m_moodsGroup, SidebarRow::Kind::Mood, moods);
+    fill(m_tagRows, m_tagsLayout, m_tagsGroup, SidebarRow::Kind::Tag, tags);
+    m_moodsGroup->setHidden(!hasMoods);
+    m_tagsGroup->setHidden(tags.isEmpty());
+    const int today = m_store.todayCount();
+    m_sectionRows[0]->setCount(today > 0 ? today : -1);
+    refreshSelection();
+}
+
+void SidebarView::refreshSelection()
+{
+    const bool noFilter = !m_store.selectedTag() && !m_store.moodFilter();
+    for (SidebarRow* row : std::as_const(m_sectionRows)) {
+        row->setSelected(noFilter && navSectionRawValue(m_store.selectedSection()) == row->value());
+    }
+    for (SidebarRow* row : std::as_const(m_moodRows)) {
+        row->setSelected(m_store.moodFilter() && *m_store.moodFilter() == row->value());
+    }
+    for (SidebarRow* row : std::as_const(m_tagRows)) {
+        row->setSelected(m_store.selectedTag() && *m_store.selectedTag() == row->value());
     }
 }
 
-void SidebarView::activate(QListWidgetItem* item)
+void SidebarView::selectFirstEntry()
 {
-    const auto kind = ItemKind(item->data(KindRole).toInt());
-    const QString value = item->data(ValueRole).toString();
-    switch (kind) {
-    case ItemKind::Section:
-        m_store.setSelectedTag(std::nullopt);
+    const QList<JournalEntry> list = m_store.filteredEntries();
+    m_store.setSelectedEntryID(list.isEmpty() ? std::nullopt : std::optional<QUuid>(list.first().id));
+}
+
+void SidebarView::selectSection(NavSection section)
+{
+    m_store.setShowCalendar(false);
+    m_store.setSelectedSection(section);
+    m_store.setSelectedTag(std::nullopt);
+    m_store.setMoodFilter(std::nullopt);
+    m_store.setSearchQuery(QString());
+    selectFirstEntry();
+}
+
+void SidebarView::toggleMood(const QString& emoji)
+{
+    m_store.setShowCalendar(false);
+    if (m_store.moodFilter() && *m_store.moodFilter() == emoji) {
         m_store.setMoodFilter(std::nullopt);
-        m_store.setSelectedSection(navSectionFromRawValue(value).value_or(NavSection::Today));
-        break;
-    case ItemKind::Mood:
+        m_store.setSelectedSection(NavSection::Journal);
+    } else {
+        m_store.setMoodFilter(emoji);
         m_store.setSelectedTag(std::nullopt);
-        m_store.setMoodFilter(m_store.moodFilter() == value ? std::nullopt : std::optional<QString>(value));
-        break;
-    case ItemKind::Tag:
-        m_store.setMoodFilter(std::nullopt);
-        m_store.setSelectedTag(m_store.selectedTag() == value ? std::nullopt : std::optional<QString>(value));
-        break;
-    case ItemKind::Caption:
-        break;
     }
+    m_store.setSearchQuery(QString());
+    selectFirstEntry();
+}
+
+void SidebarView::selectTag(const QString& tag)
+{
+    m_store.setShowCalendar(false);
+    m_store.setSelectedTag(tag);
+    m_store.setMoodFilter(std::nullopt);
+    m_store.setSearchQuery(QString());
+    selectFirstEntry();
+}
+
+QMenu* SidebarView::makeTagMenu(const QString& tag, QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    QMenu* colors = menu->addMenu(tr("Set color"));
+    for (const vsp::tags::PaletteColor& row : vsp::tags::palette()) {
+        QAction* action = colors->addAction(dotIcon(row.color), row.name);
+        action->setData(row.hex);
+        const QString hex = row.hex;
+        connect(action, &QAction::triggered, this, [this, hex, tag] { m_store.setTagColor(hex, tag); });
+    }
+    colors->addSeparator();
+    colors->addAction(tr("Reset to default"), this, [this, tag] { m_store.clearTagColor(tag); });
+    menu->addSeparator();
+    menu->addAction(vsp::symbols::icon(u"trash", QColor(0xF8, 0x71, 0x71)), tr("Remove tag from all entries"), this,
+                    [this, tag] { m_store.deleteTag(tag); });
+    return menu;
+}
+
+void SidebarView::setLauncherOpen(bool open)
+{
+    if (m_launcherOpen == open) {
+        return;
+    }
+    m_launcherOpen = open;
+    m_header->setLauncherOpen(open);
+    m_shield->setVisible(open);
+    if (open) {
+        m_launcher->present();
+        placeLauncher();
+        m_shield->raise();
+        m_launcher->show();
+        m_launcher->raise();
+    } else {
+        m_launcher->hide();
+    }
+}
+
+void SidebarView::placeLauncher()
+{
+    m_shield->setGeometry(rect());
+    m_launcher->move(std::max(0, width() - 12 - ComposeLauncherPanel::kWidth), 56);
+}
+
+TrashView* SidebarView::openTrash()
+{
+    if (!m_trash) {
+        m_trash = new TrashView(m_store, window());
+        m_trash->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_trash->open();
+    return m_trash;
+}
+
+void SidebarView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeLauncher();
+}
+
+bool SidebarView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_shield && event->type() == QEvent::MouseButtonPress) {
+        setLauncherOpen(false);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SidebarView::paintEvent(QPaintEvent*)

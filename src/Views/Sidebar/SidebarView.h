@@ -1,36 +1,103 @@
 #pragma once
 
+#include "Theme/OpenWindow.h"
+#include "Views/Sidebar/TrashView.h"
+
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class AppSettings;
 class ColumnVisibilityHolder;
+class ComposeLauncherPanel;
 class JournalStore;
 class MoodStore;
-class QListWidget;
-class QListWidgetItem;
+class QMenu;
+class QVBoxLayout;
+class SidebarCaption;
+class SidebarFooter;
+class SidebarHeader;
+class SidebarRow;
+class SidebarStats;
+enum class NavSection;
 
-/// The main window's left column: the journal's sections with their counts, the moods and the tags in
-/// use, and a button to hide the column. It changes what the list shows only through the store's
-/// navigation state: a section clears the tag and mood filters, a tag clears the mood filter and a mood
-/// clears the tag.
+/// The main window's left column: the header with the compose launcher, the groups "CAPTURE" (the four
+/// sections, Today with its count), "MOODS" (moods in use) and "TAGS" (every tag with its colour), the
+/// daily word goal and the footer with the trash and settings buttons.
+///
+/// A click on a section, mood or tag closes the calendar, empties the search and selects the first
+/// entry of the new list, writing the store's navigation state in one fixed order. While the launcher
+/// is open, a click anywhere else on the column only closes it.
 class SidebarView final : public QWidget {
     Q_OBJECT
 
 public:
     SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
-                QWidget* parent = nullptr);
+                vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
+    SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent = nullptr);
+    ~SidebarView() override;
 
-    QListWidget* list() const { return m_list; }
+    SidebarHeader* header() const { return m_header; }
+    SidebarStats* stats() const { return m_stats; }
+    SidebarFooter* footer() const { return m_footer; }
+    /// The four section rows, in order.
+    const QList<SidebarRow*>& sectionRows() const { return m_sectionRows; }
+    /// The mood and tag rows shown now (hidden surplus rows excluded).
+    QList<SidebarRow*> moodRows() const;
+    QList<SidebarRow*> tagRows() const;
+    SidebarCaption* moodsCaption() const { return m_moodsCaption; }
+    SidebarCaption* tagsCaption() const { return m_tagsCaption; }
+
+    // The clicks, as the rows run them.
+    void selectSection(NavSection section);
+    void toggleMood(const QString& emoji);
+    void selectTag(const QString& tag);
+
+    /// The context menu of a tag row: "Set color" (the nine colours, "Reset to default"), "Remove tag
+    /// from all entries". The caller owns it.
+    QMenu* makeTagMenu(const QString& tag, QWidget* parent);
+
+    void setLauncherOpen(bool open);
+    bool isLauncherOpen() const { return m_launcherOpen; }
+    ComposeLauncherPanel* launcher() const { return m_launcher; }
+    /// Opens the "Recently Deleted" sheet over the window (window-modal); returns it.
+    TrashView* openTrash();
+    TrashView* trashView() const { return m_trash; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void rebuild();
-    void activate(QListWidgetItem* item);
+    void rebuildGroups();
+    void refreshSelection();
+    void placeLauncher();
+    void selectFirstEntry();
+    SidebarRow* makeRow(int kind, QWidget* parent);
 
     JournalStore& m_store;
     MoodStore& m_moodStore;
     ColumnVisibilityHolder& m_columns;
-    QListWidget* m_list;
-    bool m_rebuildQueued = false;
+    vsp::OpenWindowAction m_openWindow;
+    std::unique_ptr<AppSettings> m_settings;
+    SidebarHeader* m_header;
+    QWidget* m_groups;
+    QVBoxLayout* m_moodsLayout = nullptr;
+    QVBoxLayout* m_tagsLayout = nullptr;
+    QWidget* m_moodsGroup = nullptr;
+    QWidget* m_tagsGroup = nullptr;
+    SidebarCaption* m_moodsCaption = nullptr;
+    SidebarCaption* m_tagsCaption = nullptr;
+    QList<SidebarRow*> m_sectionRows;
+    QList<SidebarRow*> m_moodRows;
+    QList<SidebarRow*> m_tagRows;
+    SidebarStats* m_stats;
+    SidebarFooter* m_footer;
+    QWidget* m_shield;
+    ComposeLauncherPanel* m_launcher;
+    bool m_launcherOpen = false;
+    QPointer<TrashView> m_trash;
 };

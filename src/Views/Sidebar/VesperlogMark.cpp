@@ -1,59 +1,112 @@
 #include "Views/Sidebar/VesperlogMark.h"
 
+#include "Theme/AppearanceManager.h"
+
 #include <QPainter>
-#include <QPainterPath>
+#include <QTransform>
+
+#include <cmath>
 
 namespace vsp {
 
-void paintVesperlogMark(QPainter& painter, const QRectF& rect, const QColor& color)
+namespace {
+
+/// One page: a rounded rectangle of `w` by `h` centred on the square's centre, turned by `degrees`
+/// (clockwise on screen) about its own centre and moved `dx` sideways.
+QPainterPath page(qreal size, qreal w, qreal h, qreal radius, qreal degrees, qreal dx)
 {
-    const qreal s = std::min(rect.width(), rect.height());
+    QPainterPath path;
+    path.addRoundedRect(QRectF(-w / 2, -h / 2, w, h), radius, radius);
+    QTransform t;
+    t.translate(size / 2 + dx, size / 2);
+    t.rotate(degrees);
+    return t.map(path);
+}
+
+} // namespace
+
+void paintVesperlogBookLogo(QPainter& painter, const QPointF& topLeft, qreal s, Appearance appearance)
+{
     if (s <= 0) {
         return;
     }
-    const QPointF o(rect.center().x() - s / 2, rect.center().y() - s / 2);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(o);
-    painter.scale(s / 16.0, s / 16.0);
-
-    // Crescent: a disc with a smaller disc taken out of it.
-    QPainterPath moon;
-    moon.addEllipse(QPointF(8, 4.2), 3.4, 3.4);
-    QPainterPath bite;
-    bite.addEllipse(QPointF(9.7, 3.2), 2.9, 2.9);
-    painter.fillPath(moon.subtracted(bite), color);
-
-    // Open pages.
-    QPainterPath pages;
-    pages.moveTo(1.2, 9.0);
-    pages.quadTo(4.8, 8.0, 8.0, 9.6);
-    pages.quadTo(11.2, 8.0, 14.8, 9.0);
-    pages.lineTo(14.8, 14.6);
-    pages.quadTo(11.2, 13.6, 8.0, 15.0);
-    pages.quadTo(4.8, 13.6, 1.2, 14.6);
-    pages.closeSubpath();
-    QPainterPath spine;
-    spine.addRect(QRectF(7.6, 9.6, 0.8, 5.2));
-    painter.fillPath(pages.subtracted(spine), color);
+    painter.translate(topLeft);
+    painter.setPen(Qt::NoPen);
+    QColor muted = Color::vspFgMuted().resolve(appearance);
+    muted.setAlphaF(muted.alphaF() * 0.55f);
+    painter.setBrush(muted);
+    painter.drawPath(page(s, 0.35 * s, 0.54 * s, 2, 7, 0.12 * s));
+    painter.setBrush(Color::resolvedAccent().resolve(appearance));
+    painter.drawPath(page(s, 0.35 * s, 0.54 * s, 2, -7, -0.12 * s));
+    QColor spine = Color::vspBackground().resolve(appearance);
+    spine.setAlphaF(0.5f);
+    painter.setBrush(spine);
+    painter.drawRect(QRectF(s / 2 - 0.6, s / 2 - 0.25 * s, 1.2, 0.5 * s));
     painter.restore();
 }
 
-QImage renderVesperlogMenuBarShape(qreal size, qreal scale, const QColor& color)
+void paintVesperlogBookLogo(QPainter& painter, const QPointF& topLeft, qreal size)
 {
-    const int px = int(std::ceil(size * scale));
-    if (px <= 0) {
+    paintVesperlogBookLogo(painter, topLeft, size, AppearanceManager::instance().current());
+}
+
+QPainterPath vesperlogMenuBarPath(qreal s)
+{
+    QPainterPath pages =
+        page(s, 0.36 * s, 0.58 * s, 1.5, 8, 0.12 * s).united(page(s, 0.36 * s, 0.58 * s, 1.5, -8, -0.12 * s));
+    QPainterPath spine;
+    spine.addRect(QRectF(s / 2 - 0.75, s / 2 - 0.29 * s, 1.5, 0.58 * s));
+    return pages.subtracted(spine);
+}
+
+namespace {
+
+QImage blankImage(qreal size, qreal scale)
+{
+    if (!(size > 0) || !(scale > 0)) {
         return {};
     }
+    const int px = int(std::ceil(size * scale));
     QImage image(px, px, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         return {};
     }
     image.fill(Qt::transparent);
-    QPainter p(&image);
-    paintVesperlogMark(p, QRectF(0, 0, px, px), color);
-    p.end();
     image.setDevicePixelRatio(scale);
+    return image;
+}
+
+} // namespace
+
+QImage renderVesperlogMenuBarShape(qreal size, qreal scale, const QColor& color)
+{
+    QImage image = blankImage(size, scale);
+    if (image.isNull()) {
+        return image;
+    }
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(vesperlogMenuBarPath(size), color);
+    return image;
+}
+
+QImage renderTrayMark(qreal size, qreal scale, const QColor& panelText)
+{
+    QImage image = blankImage(size, scale);
+    if (image.isNull()) {
+        return image;
+    }
+    const QPainterPath mark = vesperlogMenuBarPath(size);
+    QColor rim = panelText.lightnessF() > 0.5 ? QColor(0, 0, 0, 200) : QColor(255, 255, 255, 210);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The rim lies under the fill and shows only outside it: one device pixel around the mark.
+    p.setPen(QPen(rim, 2.0 / scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(mark);
+    p.fillPath(mark, panelText);
     return image;
 }
 

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QWidget>
+
+class AppSettings;
+class GlassChipButton;
+class JournalStore;
+class QHBoxLayout;
+class QLabel;
+namespace vsp {
+class GlassButton;
+}
+
+/// The daily word goal meter: "TODAY", today's words against the goal and a thin bar that fills up to
+/// the goal. Takes no space while the goal ("dailyWordGoal") is below 1.
+class SidebarStats final : public QWidget {
+    Q_OBJECT
+
+public:
+    SidebarStats(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
+
+    /// Today's words over the goal, 0 to 1 (exactly 1 at or past the goal; 0 without a goal).
+    static double goalProgress(int todayWords, int goal);
+    /// "250 / 500".
+    QString numbersText() const;
+    double progress() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+
+    JournalStore& m_store;
+    AppSettings& m_settings;
+    int m_words = 0;
+};
+
+/// The sidebar's last row: the user's name (plain text, only when set), the update badge's place, the
+/// trash button with the number of trashed entries (only while the trash holds any) and the settings
+/// button.
+class SidebarFooter final : public QWidget {
+    Q_OBJECT
+
+public:
+    SidebarFooter(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
+
+    QLabel* nameLabel() const { return m_name; }
+    GlassChipButton* trashButton() const { return m_trash; }
+    vsp::GlassButton* settingsButton() const { return m_settings; }
+    /// Puts the updater's badge in its place between the name and the trash button. The badge takes no
+    /// space while it has nothing to show (it hides itself); without one the place is empty.
+    void setUpdateBadge(QWidget* badge);
+    QWidget* updateBadgeSlot() const { return m_badgeSlot; }
+
+Q_SIGNALS:
+    void trashRequested();
+    void settingsRequested();
+
+private:
+    void refresh();
+
+    JournalStore& m_store;
+    AppSettings& m_appSettings;
+    QLabel* m_name;
+    QWidget* m_badgeSlot;
+    GlassChipButton* m_trash;
+    vsp::GlassButton* m_settings;
+};

@@ -1,0 +1,297 @@
+#include "Views/Sidebar/SidebarHeader.h"
+
+#include "Editor/Compose/ComposeDrafts.h"
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/SymbolIcons.h"
+#include "Views/Sidebar/VesperlogMark.h"
+
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using vsp::Color;
+
+namespace {
+
+constexpr qreal kLogoSize = 22;
+constexpr vsp::Spring kLauncherSpring{0.3, 1.0};
+
+QFont badgeFont()
+{
+    return vsp::fonts::system(10, QFont::DemiBold);
+}
+
+} // namespace
+
+SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget* parent)
+    : QWidget(parent), m_store(store), m_settings(settings), m_name(new QLabel(this)),
+      m_hide(new vsp::GlassButton(this)), m_plus(new vsp::GlassButton(this)),
+      m_badgePresence(new vsp::SpringValue(0, vsp::Spring{0.3, 1.0}, this))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(12, 16, 12, 8);
+    layout->setSpacing(8);
+    layout->addSpacing(int(kLogoSize));
+    // Journal names are the user's text: never read as markup.
+    m_name->setTextFormat(Qt::PlainText);
+    m_name->setFont(vsp::fonts::system(17, QFont::DemiBold));
+    m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_name->setMinimumWidth(20);
+    layout->addWidget(m_name, 1);
+    // Room for the streak badge, painted by the header itself.
+    layout->addSpacing(0);
+    m_hide->setSymbol(QStringLiteral("sidebar.left"), 13);
+    m_hide->setSide(26);
+    m_hide->setToolTip(tr("Hide Sidebar"));
+    m_hide->setAccessibleName(tr("Hide Sidebar"));
+    layout->addWidget(m_hide);
+    m_plus->setSymbol(QStringLiteral("plus"), 13);
+    m_plus->setSide(26);
+    m_plus->setSymbolColor([] { return Color::primaryStyle().resolve(); });
+    m_plus->setGlass([this] {
+        vsp::Glass g = vsp::Glass::regular().makeInteractive();
+        return m_launcherOpen ? g.tinted(Color::resolvedAccent(0.18)) : g;
+    });
+    m_plus->setAccessibleName(tr("New entry"));
+    m_plus->setToolTip(tr("New entry — Ctrl+N writes one directly"));
+    layout->addWidget(m_plus);
+
+    connect(&settings, &AppSettings::journalNameChanged, this, &SidebarHeader::refreshName);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &SidebarHeader::refreshColors);
+    refreshColors();
+    m_name->installEventFilter(this);
+    refreshName();
+    connect(&store, &JournalStore::entriesChanged, this, &SidebarHeader::refreshStreak);
+    connect(m_badgePresence, &vsp::SpringValue::valueChanged, this, [this] {
+        updateGeometry();
+        update();
+    });
+    refreshStreak();
+    m_badgePresence->setValue(m_streak > 0 ? 1.0 : 0.0);
+}
+
+void SidebarHeader::refreshName()
+{
+    const QString name = m_settings.journalName();
+    // One line: a long name ends in an ellipsis at the label's width.
+    m_name->setText(QFontMetricsF(m_name->font()).elidedText(name, Qt::ElideRight, std::max(20, m_name->width())));
+    m_name->setToolTip(name);
+    if (m_streak > 0) {
+        update();
+    }
+}
+
+void SidebarHeader::refreshColors()
+{
+    QPalette pal = m_name->palette();
+    pal.setColor(QPalette::WindowText, Color::primaryStyle().resolve());
+    m_name->setPalette(pal);
+    update();
+}
+
+bool SidebarHeader::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_name && event->type() == QEvent::Resize) {
+        refreshName();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SidebarHeader::setLauncherOpen(bool open)
+{
+    m_launcherOpen = open;
+    vsp::animateProperty(m_plus, "symbolRotation", open ? 45.0 : 0.0, kLauncherSpring);
+    m_plus->update();
+}
+
+void SidebarHeader::refreshStreak()
+{
+    const int streak = m_store.currentStreak();
+    if (streak == m_streak) {
+        return;
+    }
+    m_streak = streak;
+    auto* layout = static_cast<QHBoxLayout*>(this->layout());
+    // The spacer after the name holds the badge's width.
+    if (auto* spacer = layout->itemAt(2)->spacerItem()) {
+        spacer->changeSize(streak > 0 ? int(std::ceil(badgeRect().width())) : 0, 0);
+        layout->invalidate();
+    }
+    m_badgePresence->animateTo(streak > 0 ? 1.0 : 0.0);
+    update();
+}
+
+QRectF SidebarHeader::badgeRect() const
+{
+    const QString number = QString::number(std::max(m_streak, 1));
+    const qreal fire = QFontMetricsF(vsp::fonts::system(10)).horizontalAdvance(QStringLiteral("\U0001F525"));
+    const qreal w = 7 + fire + 3 + QFontMetricsF(badgeFont()).horizontalAdvance(number) + 7;
+    const qreal h = 3 + QFontMetricsF(badgeFont()).height() + 3;
+    const QRect name = m_name->geometry();
+    return {name.left() +
+                std::min<qreal>(name.width(), QFontMetricsF(m_name->font()).horizontalAdvance(m_name->text())) + 8,
+            name.center().y() - h / 2 + 0.5, w, h};
+}
+
+void SidebarHeader::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRect name = m_name->geometry();
+    vsp::paintVesperlogBookLogo(p, QPointF(12, name.center().y() - kLogoSize / 2 + 0.5), kLogoSize);
+
+    const qreal presence = m_badgePresence->value();
+    if (m_streak <= 0 && presence <= 0.001) {
+        return;
+    }
+    const QRectF badge = badgeRect();
+    p.save();
+    p.translate(badge.center());
+    p.scale(std::max(presence, 0.00001), std::max(presence, 0.00001));
+    p.translate(-badge.center());
+    p.setOpacity(presence);
+    vsp::paintGlass(p, badge, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)), vsp::GlassShape::Capsule, 0);
+    const QFont fireFont = vsp::fonts::system(10);
+    const qreal fireWidth = QFontMetricsF(fireFont).horizontalAdvance(QStringLiteral("\U0001F525"));
+    p.setFont(fireFont);
+    p.setPen(Color::primaryStyle().resolve());
+    p.drawText(QRectF(badge.left() + 7, badge.top(), fireWidth, badge.height()), Qt::AlignCenter,
+               QStringLiteral("\U0001F525"));
+    p.setFont(badgeFont());
+    p.setPen(Color::resolvedAccent().resolve());
+    p.drawText(QRectF(badge.left() + 7 + fireWidth + 3, badge.top(), badge.width(), badge.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, QString::number(std::max(m_streak, 1)));
+    p.restore();
+}
+
+LauncherOptionRow::LauncherOptionRow(const QString& symbol, const QString& title, const QString& subtitle,
+                                     QWidget* parent)
+    : QWidget(parent), m_symbol(symbol), m_title(title), m_subtitle(subtitle),
+      m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this))
+{
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(title);
+    setFixedHeight(6 + 32 + 6);
+    connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+}
+
+void LauncherOptionRow::setEntrance(qreal value)
+{
+    m_entrance = value;
+    update();
+}
+
+void LauncherOptionRow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setOpacity(std::clamp(m_entrance, 0.0, 1.0));
+    p.translate(14 * (1 - m_entrance), 0);
+    const QRectF r(rect());
+    if (m_hover->value() > 0.001) {
+        QPainterPath bg;
+        bg.addRoundedRect(r, 10, 10);
+        p.fillPath(bg, Color::primaryStyle().withOpacity(0.06 * m_hover->value()).resolve());
+    }
+    const QRectF tile(r.left() + 8, r.top() + 6, 32, 32);
+    QPainterPath tilePath;
+    tilePath.addRoundedRect(tile, 9, 9);
+    p.fillPath(tilePath, Color::resolvedAccent(0.14).resolve());
+    vsp::symbols::paint(p, m_symbol, tile.adjusted(9, 9, -9, -9), Color::resolvedAccent().resolve());
+    const QFont titleFont = vsp::fonts::system(12, QFont::Medium);
+    const QFont subFont = vsp::fonts::system(10);
+    const qreal textLeft = tile.right() + 12;
+    const qreal th = QFontMetricsF(titleFont).height();
+    const qreal sh = QFontMetricsF(subFont).height();
+    const qreal top = r.center().y() - (th + 1 + sh) / 2;
+    p.setFont(titleFont);
+    p.setPen(Color::primaryStyle().resolve());
+    p.drawText(QRectF(textLeft, top, r.right() - textLeft - 8, th), Qt::AlignLeft | Qt::AlignVCenter, m_title);
+    p.setFont(subFont);
+    p.setPen(Color::secondaryStyle().resolve());
+    p.drawText(QRectF(textLeft, top + th + 1, r.right() - textLeft - 8, sh), Qt::AlignLeft | Qt::AlignVCenter,
+               m_subtitle);
+}
+
+void LauncherOptionRow::enterEvent(QEnterEvent*)
+{
+    m_hover->animateTo(1);
+}
+
+void LauncherOptionRow::leaveEvent(QEvent*)
+{
+    m_hover->animateTo(0);
+}
+
+void LauncherOptionRow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        Q_EMIT clicked();
+    }
+}
+
+ComposeLauncherPanel::ComposeLauncherPanel(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent)
+    : QWidget(parent), m_store(store), m_openWindow(std::move(openWindow)),
+      m_newEntry(new LauncherOptionRow(QStringLiteral("square.and.pencil"), tr("New Entry"), tr("Start fresh"), this)),
+      m_continueDraft(new LauncherOptionRow(QStringLiteral("doc.text"), tr("Continue Draft"),
+                                            tr("Resume where you left off"), this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(2);
+    layout->addWidget(m_newEntry);
+    layout->addWidget(m_continueDraft);
+    setFixedWidth(kWidth);
+    connect(m_newEntry, &LauncherOptionRow::clicked, this, [this] { launch(false); });
+    connect(m_continueDraft, &LauncherOptionRow::clicked, this, [this] { launch(true); });
+}
+
+void ComposeLauncherPanel::present()
+{
+    m_hasDraft = vsp::compose::hasDraft();
+    m_continueDraft->setVisible(m_hasDraft);
+    adjustSize();
+    setFixedHeight(sizeHint().height());
+    const std::pair<LauncherOptionRow*, int> stages[] = {{m_newEntry, 50}, {m_continueDraft, 120}};
+    for (const auto& [row, delay] : stages) {
+        if (!vsp::animationsEnabled()) {
+            row->setEntrance(1);
+            continue;
+        }
+        row->setEntrance(0);
+        QTimer::singleShot(delay, row, [row] { vsp::animateProperty(row, "entrance", 1.0, kLauncherSpring); });
+    }
+}
+
+void ComposeLauncherPanel::launch(bool restoreDraft)
+{
+    m_store.setRestoreDraftOnCompose(restoreDraft);
+    Q_EMIT closeRequested();
+    if (m_openWindow) {
+        m_openWindow(vsp::composeWindowID());
+    }
+}
+
+void ComposeLauncherPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // An opaque base under the glass: the panel floats over the sidebar's rows.
+    QPainterPath path;
+    path.addRoundedRect(r, 16, 16);
+    p.fillPath(path, Color::vspSurface().resolve());
+    vsp::paintGlass(p, r, vsp::Glass::regular(), vsp::GlassShape::RoundedRect, 16);
+}

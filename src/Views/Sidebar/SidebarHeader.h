@@ -1,0 +1,113 @@
+#pragma once
+
+#include "Theme/OpenWindow.h"
+
+#include <QWidget>
+
+class AppSettings;
+class JournalStore;
+class QLabel;
+namespace vsp {
+class GlassButton;
+class SpringValue;
+} // namespace vsp
+
+/// The top of the sidebar: the book logo, the journal's name (plain text, one line), the streak badge
+/// while the streak is at least one day, and the plus button that opens and closes the compose
+/// launcher (its symbol turns by 45 degrees while the launcher is open).
+class SidebarHeader final : public QWidget {
+    Q_OBJECT
+
+public:
+    SidebarHeader(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
+
+    vsp::GlassButton* plusButton() const { return m_plus; }
+    /// The button that hides the sidebar column.
+    vsp::GlassButton* hideButton() const { return m_hide; }
+    QLabel* nameLabel() const { return m_name; }
+    /// The streak shown in the badge; 0 when the badge is hidden.
+    int shownStreak() const { return m_streak; }
+    /// Turns the plus symbol and tints its glass for the launcher's state.
+    void setLauncherOpen(bool open);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void refreshName();
+    void refreshColors();
+    void refreshStreak();
+    QRectF badgeRect() const;
+
+    JournalStore& m_store;
+    AppSettings& m_settings;
+    QLabel* m_name;
+    vsp::GlassButton* m_hide;
+    vsp::GlassButton* m_plus;
+    bool m_launcherOpen = false;
+    int m_streak = 0;
+    vsp::SpringValue* m_badgePresence;
+};
+
+/// One row of the compose launcher: an accent symbol tile, a title over a subtitle, hover glass.
+class LauncherOptionRow final : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(qreal entrance READ entrance WRITE setEntrance)
+
+public:
+    LauncherOptionRow(const QString& symbol, const QString& title, const QString& subtitle, QWidget* parent = nullptr);
+    QString title() const { return m_title; }
+    /// 0 (faded out, 14 pixels to the right) to 1 (in place).
+    qreal entrance() const { return m_entrance; }
+    void setEntrance(qreal value);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString m_symbol;
+    QString m_title;
+    QString m_subtitle;
+    qreal m_entrance = 1;
+    vsp::SpringValue* m_hover;
+};
+
+/// The floating panel under the plus button: "New Entry" always, "Continue Draft" while the New Entry
+/// window has a stored draft. A row sets whether the window restores that draft, asks for the panel to
+/// close and opens the window. The rows slide in 0.05 s and 0.12 s after the panel appears.
+class ComposeLauncherPanel final : public QWidget {
+    Q_OBJECT
+
+public:
+    ComposeLauncherPanel(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
+
+    static constexpr int kWidth = 230;
+
+    /// Rebuilds the rows for the draft stored now and replays the entrance.
+    void present();
+    LauncherOptionRow* newEntryRow() const { return m_newEntry; }
+    /// Null while no draft is stored.
+    LauncherOptionRow* continueDraftRow() const { return m_hasDraft ? m_continueDraft : nullptr; }
+
+Q_SIGNALS:
+    void closeRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void launch(bool restoreDraft);
+
+    JournalStore& m_store;
+    vsp::OpenWindowAction m_openWindow;
+    LauncherOptionRow* m_newEntry;
+    LauncherOptionRow* m_continueDraft;
+    bool m_hasDraft = false;
+};

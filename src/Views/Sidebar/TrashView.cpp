@@ -1,0 +1,406 @@
+#include "Views/Sidebar/TrashView.h"
+
+#include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+using vsp::Color;
+
+namespace {
+
+constexpr int kHeaderHeight = 56;
+constexpr qreal kPadding = 12;
+const QColor kRed(0xFF, 0x45, 0x3A);
+const QColor kOrange(0xFF, 0x9F, 0x0A);
+
+bool sameRecord(const TrashedEntry& a, const TrashedEntry& b)
+{
+    return a.entry.id == b.entry.id && a.deletedAt == b.deletedAt;
+}
+
+} // namespace
+
+TrashListModel::TrashListModel(JournalStore& store, QObject* parent)
+    : QAbstractListModel(parent), m_store(store), m_rows(store.trashedEntries())
+{
+    connect(&store, &JournalStore::trashedEntriesChanged, this, &TrashListModel::sync);
+}
+
+int TrashListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant TrashListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size()) {
+        return {};
+    }
+    const TrashedEntry& t = m_rows[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+        return t.entry.title.isEmpty() ? QObject::tr("Untitled") : t.entry.title;
+    case DaysLeftRole:
+        return m_store.daysUntilPurge(t);
+    default:
+        return {};
+    }
+}
+
+void TrashListModel::sync()
+{
+    const QList<TrashedEntry>& next = m_store.trashedEntries();
+    // Removals first: every old record missing from the new list, as runs of rows.
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
+        const bool kept =
+            std::any_of(next.begin(), next.end(), [&](const TrashedEntry& t) { return sameRecord(t, m_rows[i]); });
+        if (!kept) {
+            beginRemoveRows({}, i, i);
+            m_rows.removeAt(i);
+            endRemoveRows();
+        }
+    }
+    // Then insertions where the new list has a record the model lacks.
+    for (int i = 0; i < next.size(); ++i) {
+        if (i < m_rows.size() && sameRecord(m_rows[i], next[i])) {
+            if (!(m_rows[i] == next[i])) {
+                m_rows[i] = next[i];
+                Q_EMIT dataChanged(index(i), index(i));
+            }
+            continue;
+        }
+        const bool later = std::any_of(m_rows.begin() + i, m_rows.end(),
+                                       [&](const TrashedEntry& t) { return sameRecord(t, next[i]); });
+        if (later) {
+            // Reordered: not something the store does; start over rather than guess.
+            beginResetModel();
+            m_rows = next;
+            endResetModel();
+            return;
+        }
+        beginInsertRows({}, i, i);
+        m_rows.insert(i, next[i]);
+        endInsertRows();
+    }
+}
+
+QRectF TrashRowDelegate::restoreRect(const QRect& item)
+{
+    const QRectF r = QRectF(item).adjusted(0, 0, 0, -kSpacing);
+    const qreal w = 12 + QFontMetricsF(vsp::fonts::system(11, QFont::Medium)).horizontalAdvance(tr("Restore")) + 12;
+    return {r.right() - kPadding - 26 - 12 - w, r.center().y() - 13, w, 26};
+}
+
+QRectF TrashRowDelegate::deleteRect(const QRect& item)
+{
+    const QRectF r = QRectF(item).adjusted(0, 0, 0, -kSpacing);
+    return {r.right() - kPadding - 26, r.center().y() - 13, 26, 26};
+}
+
+QString TrashRowDelegate::countdownText(int days)
+{
+    if (days <= 0) {
+        return tr("Deletes today");
+    }
+    return tr("Deletes in %1 day%2").arg(days).arg(days == 1 ? QString() : QStringLiteral("s"));
+}
+
+QSize TrashRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return {option.rect.width(), kRowHeight + kSpacing};
+}
+
+void TrashRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const auto* model = static_cast<const TrashListModel*>(index.model());
+    const TrashedEntry& t = model->record(index.row());
+    const int days = index.data(TrashListModel::DaysLeftRole).toInt();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(option.rect).adjusted(0, 0, 0, -kSpacing);
+    vsp::paintGlass(*painter, r, vsp::Glass::regular(), vsp::GlassShape::RoundedRect, 12);
+
+    const QRectF restore = restoreRect(option.rect);
+    const QRectF del = deleteRect(option.rect);
+    const bool hoverRow = m_hoveredRow == index.row();
+    vsp::paintGlass(*painter, restore, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)).makeInteractive(),
+                    vsp::GlassShape::Capsule, 0, vsp::GlassState{hoverRow && m_hoveredButton == 1, false});
+    painter->setFont(vsp::fonts::system(11, QFont::Medium));
+    painter->setPen(Color::resolvedAccent().resolve());
+    painter->drawText(restore, Qt::AlignCenter, tr("Restore"));
+    vsp::paintGlass(*painter, del, vsp::Glass::regular().makeInteractive(), vsp::GlassShape::RoundedRect, 8,
+                    vsp::GlassState{hoverRow && m_hoveredButton == 2, false});
+    vsp::symbols::paint(*painter, u"trash", del.adjusted(7.5, 7.5, -7.5, -7.5), Color::secondaryStyle().resolve());
+
+    // Titles and bodies are the user's text, drawn as plain text on one line each.
+    const qreal left = r.left() + kPadding;
+    const qreal textWidth = restore.left() - 12 - left;
+    const QFont titleFont = vsp::fonts::system(13, QFont::Medium);
+    const QFont bodyFont = vsp::fonts::system(11);
+    const QFont countFont = vsp::fonts::monospaced(10);
+    const QFontMetricsF tm(titleFont), bm(bodyFont), cm(countFont);
+    const bool hasBody = !t.entry.body.isEmpty();
+    const qreal total = tm.height() + 3 + (hasBody ? bm.height() + 3 : 0) + cm.height();
+    qreal y = r.center().y() - total / 2;
+    painter->setFont(titleFont);
+    painter->setPen(Color::primaryStyle().resolve());
+    const QString title = index.data(Qt::DisplayRole).toString();
+    painter->drawText(QRectF(left, y, textWidth, tm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                      tm.elidedText(title.simplified().isEmpty() ? title : title, Qt::ElideRight, textWidth));
+    y += tm.height() + 3;
+    if (hasBody) {
+        QString line = t.entry.body.left(400);
+        line.replace(u'\n', u' ');
+        painter->setFont(bodyFont);
+        painter->setPen(Color::secondaryStyle().resolve());
+        painter->drawText(QRectF(left, y, textWidth, bm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                          bm.elidedText(line, Qt::ElideRight, textWidth));
+        y += bm.height() + 3;
+    }
+    painter->setFont(countFont);
+    painter->setPen(isUrgent(days) ? kOrange : Color::tertiaryStyle().resolve());
+    painter->drawText(QRectF(left, y, textWidth, cm.height()), Qt::AlignLeft | Qt::AlignVCenter, countdownText(days));
+    painter->restore();
+}
+
+TrashView::TrashView(JournalStore& store, QWidget* parent)
+    : QDialog(parent), m_store(store), m_model(new TrashListModel(store, this)), m_delegate(new TrashRowDelegate(this)),
+      m_pages(new QStackedWidget(this)), m_list(new QListView(m_pages)), m_emptyButton(new GlassChipButton(this)),
+      m_close(new vsp::GlassButton(this))
+{
+    setWindowTitle(tr("Recently Deleted"));
+    setWindowModality(Qt::WindowModal);
+    setFixedSize(460, 520);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* header = new QWidget(this);
+    header->setFixedHeight(kHeaderHeight);
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(18, 0, 18, 0);
+    headerLayout->setSpacing(10);
+    // The trash symbol is painted by the sheet in this room.
+    headerLayout->addSpacing(14 + 10);
+    auto* title = new QLabel(tr("Recently Deleted"), header);
+    title->setObjectName(QStringLiteral("title"));
+    title->setTextFormat(Qt::PlainText);
+    title->setFont(vsp::fonts::system(15, QFont::DemiBold));
+    headerLayout->addWidget(title);
+    headerLayout->addStretch(1);
+    m_emptyButton->setText(tr("Empty Trash"));
+    m_emptyButton->setTextFont(vsp::fonts::system(11, QFont::Medium));
+    m_emptyButton->setMetrics(12, 26);
+    m_emptyButton->setShape(vsp::GlassShape::Capsule, 0);
+    m_emptyButton->setForeground([](bool) { return kRed; });
+    headerLayout->addWidget(m_emptyButton);
+    m_close->setSymbol(QStringLiteral("xmark"), 11);
+    m_close->setSide(26);
+    m_close->setAccessibleName(tr("Close"));
+    headerLayout->addWidget(m_close);
+    layout->addWidget(header);
+
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setMouseTracking(true);
+    m_list->viewport()->setAutoFillBackground(false);
+    m_list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    m_list->viewport()->installEventFilter(this);
+
+    auto* empty = new QWidget(m_pages);
+    auto* emptyLayout = new QVBoxLayout(empty);
+    emptyLayout->setSpacing(14);
+    emptyLayout->addStretch(1);
+    auto* emptyIcon = new QLabel(empty);
+    emptyIcon->setObjectName(QStringLiteral("emptyIcon"));
+    emptyIcon->setFixedSize(60, 60);
+    emptyLayout->addWidget(emptyIcon, 0, Qt::AlignHCenter);
+    auto* emptyTitle = new QLabel(tr("Trash is empty"), empty);
+    emptyTitle->setObjectName(QStringLiteral("emptyTitle"));
+    emptyTitle->setFont(vsp::fonts::system(13, QFont::Medium));
+    emptyTitle->setAlignment(Qt::AlignCenter);
+    emptyLayout->addWidget(emptyTitle);
+    auto* note =
+        new QLabel(tr("Deleted entries appear here for %1 days\nbefore they're removed for good.").arg(30), empty);
+    note->setObjectName(QStringLiteral("emptyNote"));
+    note->setFont(vsp::fonts::system(11));
+    note->setAlignment(Qt::AlignCenter);
+    emptyLayout->addWidget(note);
+    emptyLayout->addStretch(1);
+    emptyIcon->installEventFilter(this);
+    m_pages->addWidget(empty);
+    // The list's rows keep 16 pixels from the sheet's edges.
+    auto* listPage = new QWidget(m_pages);
+    auto* listLayout = new QVBoxLayout(listPage);
+    listLayout->setContentsMargins(16, 16, 16, 8);
+    listLayout->addWidget(m_list);
+    m_pages->addWidget(listPage);
+    layout->addWidget(m_pages, 1);
+
+    connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_emptyButton, &QAbstractButton::clicked, this, &TrashView::requestEmptyTrash);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TrashView::refresh);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TrashView::refresh);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TrashView::refresh);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &TrashView::refresh);
+    refresh();
+}
+
+bool TrashView::showsEmptyState() const
+{
+    return m_pages->currentIndex() == 0;
+}
+
+void TrashView::refresh()
+{
+    const bool empty = m_model->rowCount() == 0;
+    m_pages->setCurrentIndex(empty ? 0 : 1);
+    m_emptyButton->setVisible(!empty);
+    for (QLabel* label : findChildren<QLabel*>()) {
+        QPalette pal = label->palette();
+        const bool secondary = label->objectName() == QLatin1String("emptyTitle");
+        const bool tertiary = label->objectName() == QLatin1String("emptyNote");
+        pal.setColor(QPalette::WindowText, (secondary  ? Color::secondaryStyle()
+                                            : tertiary ? Color::tertiaryStyle()
+                                                       : Color::primaryStyle())
+                                               .resolve());
+        label->setPalette(pal);
+    }
+    update();
+    m_list->viewport()->update();
+}
+
+void TrashView::restore(int row)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    m_store.restoreFromTrash(m_model->record(row));
+}
+
+QMessageBox* TrashView::ask(const QString& title, const QString& message, const QString& destructive)
+{
+    if (m_question) {
+        m_question->close();
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::NoButton, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    QPushButton* yes = box->addButton(destructive, QMessageBox::DestructiveRole);
+    box->setDefaultButton(box->addButton(QMessageBox::Cancel));
+    yes->setObjectName(QStringLiteral("destructive"));
+    m_question = box;
+    return box;
+}
+
+void TrashView::requestDelete(int row)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    m_pendingDelete = m_model->record(row);
+    QMessageBox* box = ask(tr("Delete permanently?"), tr("This entry and its attachments will be removed for good."),
+                           tr("Delete Permanently"));
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        if (box->buttonRole(box->clickedButton()) == QMessageBox::DestructiveRole && m_pendingDelete) {
+            m_store.deletePermanently(*m_pendingDelete);
+        }
+        m_pendingDelete.reset();
+    });
+    box->open();
+}
+
+void TrashView::requestEmptyTrash()
+{
+    const int n = int(m_store.trashedEntries().size());
+    QMessageBox* box =
+        ask(tr("Empty Trash?"), tr("This permanently deletes everything in the Trash. This cannot be undone."),
+            tr("Delete %1 Entries Permanently").arg(n));
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        if (box->buttonRole(box->clickedButton()) == QMessageBox::DestructiveRole) {
+            m_store.emptyTrash();
+        }
+    });
+    box->open();
+}
+
+bool TrashView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched->objectName() == QLatin1String("emptyIcon") && event->type() == QEvent::Paint) {
+        auto* w = static_cast<QWidget*>(watched);
+        QPainter p(w);
+        p.setRenderHint(QPainter::Antialiasing);
+        vsp::paintGlass(p, QRectF(w->rect()), vsp::Glass::regular(), vsp::GlassShape::Circle, 0);
+        vsp::symbols::paint(p, u"trash", QRectF(w->rect()).adjusted(15, 15, -15, -15),
+                            Color::tertiaryStyle().resolve());
+        return true;
+    }
+    if (watched == m_list->viewport()) {
+        if (event->type() == QEvent::Leave) {
+            m_delegate->setHovered(-1, 0);
+            m_list->viewport()->update();
+        } else if (event->type() == QEvent::MouseMove) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const QModelIndex at = m_list->indexAt(me->position().toPoint());
+            int button = 0;
+            if (at.isValid()) {
+                const QRect item = m_list->visualRect(at);
+                const QPointF pos = me->position();
+                button = TrashRowDelegate::restoreRect(item).contains(pos)  ? 1
+                         : TrashRowDelegate::deleteRect(item).contains(pos) ? 2
+                                                                            : 0;
+            }
+            m_delegate->setHovered(at.isValid() ? at.row() : -1, button);
+            m_list->viewport()->update();
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const QModelIndex at = m_list->indexAt(me->position().toPoint());
+            if (at.isValid()) {
+                const QRect item = m_list->visualRect(at);
+                if (TrashRowDelegate::restoreRect(item).contains(me->position())) {
+                    restore(at.row());
+                    return true;
+                }
+                if (TrashRowDelegate::deleteRect(item).contains(me->position())) {
+                    requestDelete(at.row());
+                    return true;
+                }
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TrashView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), Color::vspBackground().resolve());
+    const QRectF icon(18, kHeaderHeight / 2.0 - 7, 14, 14);
+    vsp::symbols::paint(p, u"trash", icon, Color::resolvedAccent().resolve());
+    p.fillRect(QRectF(0, kHeaderHeight - 1, width(), 1), Color::vspBorder().resolve());
+}

@@ -1,0 +1,399 @@
+#include "SidebarViewTest.h"
+
+#include "../Main/ViewFixtures.h"
+
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/UserDefaults.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/ColumnVisibilityHolder.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Views/Sidebar/SidebarFooter.h"
+#include "Views/Sidebar/SidebarHeader.h"
+#include "Views/Sidebar/SidebarRows.h"
+#include "Views/Sidebar/SidebarView.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QTest>
+
+using viewfixtures::entry;
+using viewfixtures::localMoment;
+
+namespace {
+
+/// Today: two entries (one tagged "work" with a mood), yesterday one; an archived entry with its own
+/// tag and mood that must count nowhere.
+struct Fixture {
+    JournalStore store;
+    MoodStore moods;
+    ColumnVisibilityHolder columns;
+    QStringList opened;
+    SidebarView view{store, moods, columns, [this](const QString& id) { opened.append(id); }};
+
+    explicit Fixture(bool withEntries = true)
+    {
+        if (withEntries) {
+            JournalEntry a = entry(QStringLiteral("A"), localMoment(0, 9), QStringLiteral("one two three"),
+                                   {QStringLiteral("work")});
+            a.mood = moods.moods().first().emoji;
+            JournalEntry b = entry(QStringLiteral("B"), localMoment(0, 8), QStringLiteral("four"),
+                                   {QStringLiteral("home"), QStringLiteral("work")});
+            JournalEntry c = entry(QStringLiteral("C"), localMoment(-1), QStringLiteral("five"));
+            c.isFavorite = true;
+            JournalEntry archived = entry(QStringLiteral("Old"), localMoment(0, 7), QStringLiteral("six seven"),
+                                          {QStringLiteral("secret")});
+            archived.isArchived = true;
+            archived.mood = moods.moods().last().emoji;
+            store.setEntries({a, b, c, archived});
+        }
+        view.resize(250, 700);
+        view.show();
+        (void)QTest::qWaitForWindowExposed(&view);
+    }
+    const JournalEntry& byTitle(const QString& title) const
+    {
+        for (const JournalEntry& e : store.entries()) {
+            if (e.title == title) {
+                return e;
+            }
+        }
+        qFatal("no entry titled %s", qPrintable(title));
+    }
+};
+
+QStringList titles(const QList<SidebarRow*>& rows)
+{
+    QStringList out;
+    for (const SidebarRow* row : rows) {
+        out.append(row->title() + u':' + QString::number(row->count()));
+    }
+    return out;
+}
+
+QJsonArray storedEntries()
+{
+    QFile f(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QJsonDocument::fromJson(f.readAll()).array();
+}
+
+} // namespace
+
+void SidebarViewTest::init()
+{
+    viewfixtures::resetState();
+}
+
+void SidebarViewTest::emptyJournal_showsCaptureAlone()
+{
+    Fixture f(false);
+    QVERIFY(f.view.moodsCaption()->isHidden() || !f.view.moodsCaption()->isVisibleTo(&f.view));
+    QVERIFY(!f.view.tagsCaption()->isVisibleTo(&f.view));
+    QCOMPARE(titles(f.view.sectionRows()),
+             (QStringList{u"Today:-1"_qs, u"Journal:-1"_qs, u"Archive:-1"_qs, u"Favorites:-1"_qs}));
+    QVERIFY(!f.view.footer()->trashButton()->isVisibleTo(&f.view));
+    QVERIFY(!f.view.stats()->isVisibleTo(&f.view));
+    // A click on an empty section leaves nothing selected.
+    f.store.setSelectedEntryID(QUuid::createUuid());
+    QTest::mouseClick(f.view.sectionRows().at(1), Qt::LeftButton);
+    QCOMPARE(f.store.selectedEntryID(), std::nullopt);
+}
+
+void SidebarViewTest::fixture_countsIgnoreArchivedEntries()
+{
+    Fixture f;
+    QCOMPARE(f.view.sectionRows().first()->count(), 2);
+    QVERIFY(f.view.moodsCaption()->isVisibleTo(&f.view));
+    const MoodItem first = f.moods.moods().first();
+    QCOMPARE(titles(f.view.moodRows()), QStringList{first.label + u":1"});
+    QCOMPARE(titles(f.view.tagRows()), (QStringList{u"home:1"_qs, u"work:2"_qs}));
+
+    // Archiving the last mood entry removes the group's rows; a new tag appears in code-point order.
+    JournalEntry a = f.byTitle(QStringLiteral("A"));
+    a.isArchived = true;
+    f.store.updateEntry(a);
+    QVERIFY(!f.view.moodsCaption()->isVisibleTo(&f.view));
+    JournalEntry c = f.byTitle(QStringLiteral("C"));
+    c.tags = {QStringLiteral("Zebra")};
+    f.store.updateEntry(c);
+    QCOMPARE(titles(f.view.tagRows()), (QStringList{u"Zebra:1"_qs, u"home:1"_qs, u"work:1"_qs}));
+    QCOMPARE(f.view.sectionRows().first()->count(), 1);
+}
+
+void SidebarViewTest::click_writesNavigationState_data()
+{
+    QTest::addColumn<QString>("clicks");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<bool>("mood");
+    QTest::addColumn<QString>("selected");
+    // Each click is "s:<section>", "m" (the first mood) or "t:<tag>".
+    QTest::newRow("section") << "s:Favorites"
+                             << "Favorites"
+                             << "" << false << "C";
+    QTest::newRow("archive") << "s:Archive"
+                             << "Archive"
+                             << "" << false << "Old";
+    QTest::newRow("tag keeps section") << "s:Journal,t:home"
+                                       << "Journal"
+                                       << "home" << false << "B";
+    QTest::newRow("tag twice stays") << "t:work,t:work"
+                                     << "Today"
+                                     << "work" << false << "A";
+    QTest::newRow("mood clears tag") << "t:home,m"
+                                     << "Today"
+                                     << "" << true << "A";
+    QTest::newRow("mood twice goes to Journal") << "s:Favorites,m,m"
+                                                << "Journal"
+                                                << "" << false << "A";
+    QTest::newRow("tag clears mood") << "m,t:home"
+                                     << "Today"
+                                     << "home" << false << "B";
+    QTest::newRow("section clears both") << "t:home,s:Today"
+                                         << "Today"
+                                         << "" << false << "A";
+}
+
+void SidebarViewTest::click_writesNavigationState()
+{
+    QFETCH(QString, clicks);
+    QFETCH(QString, section);
+    QFETCH(QString, tag);
+    QFETCH(bool, mood);
+    QFETCH(QString, selected);
+    Fixture f;
+    for (const QString& click : clicks.split(u',')) {
+        // The calendar and a search are left by every click.
+        f.store.setShowCalendar(true);
+        f.store.setSearchQuery(QStringLiteral("zzz"));
+        SidebarRow* row = nullptr;
+        const QString value = click.mid(2);
+        const QList<SidebarRow*> rows = click.startsWith(u's')   ? f.view.sectionRows()
+                                        : click.startsWith(u't') ? f.view.tagRows()
+                                                                 : f.view.moodRows();
+        for (SidebarRow* r : rows) {
+            if (click == u"m" || r->value() == value) {
+                row = r;
+            }
+        }
+        QVERIFY2(row, qPrintable(click));
+        QTest::mouseClick(row, Qt::LeftButton);
+        QCOMPARE(f.store.showCalendar(), false);
+        QCOMPARE(f.store.searchQuery(), QString());
+    }
+    QCOMPARE(navSectionRawValue(f.store.selectedSection()), section);
+    QCOMPARE(f.store.selectedTag().value_or(QString()), tag);
+    QCOMPARE(f.store.moodFilter().has_value(), mood);
+    QCOMPARE(f.store.selectedEntryID().has_value(), !selected.isEmpty());
+    if (!selected.isEmpty()) {
+        QCOMPARE(f.store.selectedEntryID(), std::optional<QUuid>(f.byTitle(selected).id));
+    }
+    // Only the row of the filter in effect is highlighted.
+    int highlighted = 0;
+    for (const auto& rows : {f.view.sectionRows(), f.view.moodRows(), f.view.tagRows()}) {
+        for (SidebarRow* r : rows) {
+            highlighted += r->isSelected() ? 1 : 0;
+        }
+    }
+    QCOMPARE(highlighted, 1);
+}
+
+void SidebarViewTest::appearanceSwitch_repaintsRowsAtOnce()
+{
+    Fixture f;
+    SidebarRow* journal = f.view.sectionRows().at(1);
+    auto titlePixels = [&f, journal] {
+        const QImage image = f.view.grab(QRect(journal->mapTo(&f.view, QPoint(0, 0)), journal->size())).toImage();
+        // The darkest and the lightest pixel of the row: its title against its background.
+        int darkest = 255;
+        int lightest = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const int l = QColor(image.pixel(x, y)).lightness();
+                darkest = std::min(darkest, l);
+                lightest = std::max(lightest, l);
+            }
+        }
+        return std::pair{darkest, lightest};
+    };
+    UserDefaults::instance().setValue(QStringLiteral("appearanceMode"), QStringLiteral("dark"));
+    const auto dark = titlePixels();
+    UserDefaults::instance().setValue(QStringLiteral("appearanceMode"), QStringLiteral("light"));
+    QVERIFY(!AppearanceManager::instance().isDark());
+    const auto light = titlePixels();
+    // Dark: light text on a dark column; light: dark text on a light one.
+    QVERIFY2(dark.first < 60 && light.second > 200,
+             qPrintable(QStringLiteral("%1 %2").arg(dark.first).arg(light.second)));
+    QVERIFY(light.first < dark.second);
+}
+
+void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow_data()
+{
+    QTest::addColumn<QString>("draftTitle");
+    QTest::addColumn<QString>("draftBody");
+    QTest::addColumn<bool>("continueDraft");
+    QTest::newRow("no draft") << QString() << QString() << false;
+    QTest::newRow("spaces count as a draft") << QString() << QStringLiteral("  ") << true;
+    QTest::newRow("title draft, new entry") << QStringLiteral("T") << QString() << false;
+    QTest::newRow("title draft, continue") << QStringLiteral("T") << QString() << true;
+}
+
+void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow()
+{
+    QFETCH(QString, draftTitle);
+    QFETCH(QString, draftBody);
+    QFETCH(bool, continueDraft);
+    if (!draftTitle.isEmpty()) {
+        UserDefaults::instance().setValue(QStringLiteral("draftTitle"), draftTitle);
+    }
+    if (!draftBody.isEmpty()) {
+        UserDefaults::instance().setValue(QStringLiteral("draftBody"), draftBody);
+    }
+    Fixture f;
+    f.store.setRestoreDraftOnCompose(!continueDraft);
+    QTest::mouseClick(f.view.header()->plusButton(), Qt::LeftButton);
+    QVERIFY(f.view.isLauncherOpen());
+    QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 45.0);
+    const bool hasDraft = !draftTitle.isEmpty() || !draftBody.isEmpty();
+    QCOMPARE(f.view.launcher()->continueDraftRow() != nullptr, hasDraft);
+    QWidget* row =
+        continueDraft ? static_cast<QWidget*>(f.view.launcher()->continueDraftRow()) : f.view.launcher()->newEntryRow();
+    QVERIFY(row && row->isVisible());
+    QTest::mouseClick(row, Qt::LeftButton);
+    QCOMPARE(f.store.restoreDraftOnCompose(), continueDraft);
+    QCOMPARE(f.opened, QStringList{QStringLiteral("compose-window")});
+    QVERIFY(!f.view.isLauncherOpen());
+    QVERIFY(!f.view.launcher()->isVisible());
+    QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 0.0);
+    // Neither row touches the draft itself.
+    QCOMPARE(UserDefaults::instance().contains(QStringLiteral("draftTitle")), !draftTitle.isEmpty());
+}
+
+void SidebarViewTest::launcherOpen_clickElsewhere_onlyCloses()
+{
+    Fixture f;
+    f.store.setSelectedSection(NavSection::Journal);
+    f.view.setLauncherOpen(true);
+    SidebarRow* favorites = f.view.sectionRows().at(3);
+    QTest::mouseClick(f.view.window()->childAt(favorites->mapTo(&f.view, favorites->rect().center())), Qt::LeftButton,
+                      {}, QPoint(5, 5));
+    QVERIFY(!f.view.isLauncherOpen());
+    QCOMPARE(f.store.selectedSection(), NavSection::Journal);
+    // Where the plus button lies, too.
+    f.view.setLauncherOpen(true);
+    QWidget* over = f.view.childAt(f.view.header()->plusButton()->mapTo(&f.view, QPoint(13, 13)));
+    QVERIFY(over != f.view.header()->plusButton());
+    QTest::mouseClick(over, Qt::LeftButton);
+    QVERIFY(!f.view.isLauncherOpen());
+    QVERIFY(f.opened.isEmpty());
+}
+
+void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
+{
+    AppSettings settings;
+    settings.setJournalName(QStringLiteral("<b>Night</b> & <i>day</i>"));
+    Fixture f(false);
+    QCOMPARE(f.view.header()->nameLabel()->textFormat(), Qt::PlainText);
+    QCOMPARE(f.view.header()->nameLabel()->toolTip(), QStringLiteral("<b>Night</b> & <i>day</i>"));
+    QCOMPARE(f.view.header()->shownStreak(), 0);
+    f.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
+    QCOMPARE(f.view.header()->shownStreak(), 1);
+    settings.setJournalName(QStringLiteral("Pages"));
+    QCOMPARE(f.view.header()->nameLabel()->text(), QStringLiteral("Pages"));
+}
+
+void SidebarViewTest::stats_goalProgress_data()
+{
+    QTest::addColumn<int>("words");
+    QTest::addColumn<int>("goal");
+    QTest::addColumn<double>("progress");
+    QTest::newRow("no goal") << 300 << 0 << 0.0;
+    QTest::newRow("negative goal") << 300 << -5 << 0.0;
+    QTest::newRow("nothing yet") << 0 << 500 << 0.0;
+    QTest::newRow("half") << 250 << 500 << 0.5;
+    QTest::newRow("reached") << 500 << 500 << 1.0;
+    QTest::newRow("past") << 750 << 500 << 1.0;
+}
+
+void SidebarViewTest::stats_goalProgress()
+{
+    QFETCH(int, words);
+    QFETCH(int, goal);
+    QFETCH(double, progress);
+    QCOMPARE(SidebarStats::goalProgress(words, goal), progress);
+}
+
+void SidebarViewTest::footer_trashButtonOnlyWithTrash_nameIsPlainText()
+{
+    Fixture f;
+    AppSettings settings;
+    QVERIFY(!f.view.stats()->isVisibleTo(&f.view));
+    settings.setDailyWordGoal(10);
+    QVERIFY(f.view.stats()->isVisibleTo(&f.view));
+    // Today's words, archived entries included: 3 + 1 + 2.
+    QCOMPARE(f.view.stats()->numbersText(), QStringLiteral("6 / 10"));
+
+    settings.setUserName(QStringLiteral("<img src=x>Ada"));
+    QCOMPARE(f.view.footer()->nameLabel()->textFormat(), Qt::PlainText);
+    QCOMPARE(f.view.footer()->nameLabel()->text(), QStringLiteral("<img src=x>Ada"));
+    GlassChipButton* trash = f.view.footer()->trashButton();
+    QVERIFY(!trash->isVisibleTo(&f.view));
+    f.store.deleteEntry(f.byTitle(QStringLiteral("C")));
+    QVERIFY(trash->isVisibleTo(&f.view));
+    QCOMPARE(trash->text(), QStringLiteral("1"));
+    QCOMPARE(trash->accessibleName(), QStringLiteral("Trash — 1 entries"));
+    QCOMPARE(trash->toolTip(), QStringLiteral("Recently deleted"));
+    QTest::mouseClick(f.view.footer()->settingsButton(), Qt::LeftButton);
+    QCOMPARE(f.opened, QStringList{QStringLiteral("settings")});
+    f.store.emptyTrash();
+    QVERIFY(!trash->isVisibleTo(&f.view));
+}
+
+void SidebarViewTest::tagMenu_actionsWriteEntriesAndSettings()
+{
+    Fixture f;
+    f.store.setSelectedTag(QStringLiteral("work"));
+    std::unique_ptr<QMenu> menu(f.view.makeTagMenu(QStringLiteral("work"), &f.view));
+    const QList<QAction*> top = menu->actions();
+    QCOMPARE(top.size(), 3);
+    QCOMPARE(top[0]->text(), QStringLiteral("Set color"));
+    QVERIFY(top[1]->isSeparator());
+    QCOMPARE(top[2]->text(), QStringLiteral("Remove tag from all entries"));
+    const QList<QAction*> colors = top[0]->menu()->actions();
+    QCOMPARE(colors.size(), 11);
+    QCOMPARE(colors[5]->text(), QStringLiteral("Blue"));
+    QCOMPARE(colors.last()->text(), QStringLiteral("Reset to default"));
+
+    auto storedColors = [] {
+        UserDefaults::instance().sync();
+        QSettings file(UserDefaults::instance().fileName(), QSettings::IniFormat);
+        return QJsonDocument::fromJson(file.value(QStringLiteral("tagColors")).toByteArray()).object();
+    };
+    colors[5]->trigger();
+    QCOMPARE(storedColors().value(QStringLiteral("work")).toString(), QStringLiteral("#60A5FA"));
+    QCOMPARE(f.view.tagRows().last()->value(), QStringLiteral("work"));
+    colors.last()->trigger();
+    QVERIFY(!storedColors().contains(QStringLiteral("work")));
+    colors[3]->trigger();
+
+    top[2]->trigger();
+    for (const QJsonValue& e : storedEntries()) {
+        QVERIFY(!e.toObject().value(QStringLiteral("tags")).toArray().contains(QStringLiteral("work")));
+    }
+    QCOMPARE(storedEntries().size(), 4);
+    QCOMPARE(titles(f.view.tagRows()), QStringList{u"home:1"_qs});
+    QVERIFY(!f.store.selectedTag().has_value());
+    // The chosen colour stays under the name for a tag of that name added later.
+    QCOMPARE(storedColors().value(QStringLiteral("work")).toString(), QStringLiteral("#34D399"));
+}

@@ -1,0 +1,267 @@
+#include "TrashViewTest.h"
+
+#include "../Main/ViewFixtures.h"
+
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Views/Sidebar/TrashView.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTest>
+
+using viewfixtures::entry;
+using viewfixtures::localMoment;
+
+namespace {
+
+/// Titles of the records in trash.json, in file order.
+QStringList trashFileTitles()
+{
+    QFile f(JournalStore::storeFolder() + QStringLiteral("/trash.json"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {QStringLiteral("<no file>")};
+    }
+    QStringList titles;
+    for (const QJsonValue& v : QJsonDocument::fromJson(f.readAll()).array()) {
+        titles.append(v.toObject().value(QStringLiteral("entry")).toObject().value(QStringLiteral("title")).toString());
+    }
+    return titles;
+}
+
+QStringList entriesFileTitles()
+{
+    QFile f(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {QStringLiteral("<no file>")};
+    }
+    QStringList titles;
+    for (const QJsonValue& v : QJsonDocument::fromJson(f.readAll()).array()) {
+        titles.append(v.toObject().value(QStringLiteral("title")).toString());
+    }
+    return titles;
+}
+
+/// Puts a file in the entry's images and audio folders.
+void giveAttachments(const QUuid& id)
+{
+    for (const QString& dir : {JournalStore::imagesDirectory(id), JournalStore::audioDirectory(id)}) {
+        QFile f(dir + QStringLiteral("/a.bin"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+}
+
+bool hasAttachments(const QUuid& id)
+{
+    return QFile::exists(JournalStore::imagesDirectory(id) + QStringLiteral("/a.bin")) &&
+           QFile::exists(JournalStore::audioDirectory(id) + QStringLiteral("/a.bin"));
+}
+
+/// A journal of "Keep" (live) and, in the trash, "Old", an untitled entry and "Newest" (in that order:
+/// the last deletion comes first).
+struct Trash {
+    JournalStore store;
+    QWidget host;
+    TrashView* sheet = nullptr;
+
+    Trash()
+    {
+        for (const QString& title :
+             {QStringLiteral("Old"), QString(), QStringLiteral("Newest"), QStringLiteral("Keep")}) {
+            store.addEntry(entry(title, localMoment(-2), QStringLiteral("body of ") + title));
+        }
+        for (const JournalEntry& e : QList<JournalEntry>(store.entries())) {
+            if (e.title != QLatin1String("Keep")) {
+                giveAttachments(e.id);
+                store.deleteEntry(e);
+            }
+        }
+        host.resize(800, 600);
+        host.show();
+        sheet = new TrashView(store, &host);
+        sheet->open();
+        (void)QTest::qWaitForWindowExposed(sheet);
+    }
+    int rowOf(const QString& title) const
+    {
+        for (int i = 0; i < store.trashedEntries().size(); ++i) {
+            if (store.trashedEntries()[i].entry.title == title) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    /// Clicks the row's button ("restore" or "delete") where the delegate paints it.
+    void clickButton(int row, bool restore)
+    {
+        const QRect item = sheet->list()->visualRect(sheet->model()->index(row));
+        const QRectF button = restore ? TrashRowDelegate::restoreRect(item) : TrashRowDelegate::deleteRect(item);
+        QTest::mouseClick(sheet->list()->viewport(), Qt::LeftButton, {}, button.center().toPoint());
+    }
+    void answer(bool destructive)
+    {
+        QMessageBox* box = sheet->pendingQuestion();
+        QVERIFY(box && box->isVisible());
+        for (QAbstractButton* b : box->buttons()) {
+            if ((box->buttonRole(b) == QMessageBox::DestructiveRole) == destructive) {
+                b->click();
+                return;
+            }
+        }
+        QFAIL("no such button");
+    }
+};
+
+} // namespace
+
+void TrashViewTest::init()
+{
+    viewfixtures::resetState();
+}
+
+void TrashViewTest::countdown_textAndUrgency_data()
+{
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("urgent");
+    QTest::newRow("deleted today") << 0 << "Deletes in 30 days" << false;
+    QTest::newRow("four left") << 26 << "Deletes in 4 days" << false;
+    QTest::newRow("three left") << 27 << "Deletes in 3 days" << true;
+    QTest::newRow("one left") << 29 << "Deletes in 1 day" << true;
+    QTest::newRow("due") << 30 << "Deletes today" << true;
+    QTest::newRow("overdue") << 45 << "Deletes today" << true;
+}
+
+void TrashViewTest::countdown_textAndUrgency()
+{
+    QFETCH(int, daysAgo);
+    QFETCH(QString, text);
+    QFETCH(bool, urgent);
+    JournalStore store;
+    const TrashedEntry record{entry(QStringLiteral("T"), localMoment(-60)), localMoment(-daysAgo, 12)};
+    const int days = store.daysUntilPurge(record);
+    QCOMPARE(TrashRowDelegate::countdownText(days), text);
+    QCOMPARE(TrashRowDelegate::isUrgent(days), urgent);
+}
+
+void TrashViewTest::emptyTrash_showsEmptyStateWithoutEmptyButton()
+{
+    JournalStore store;
+    TrashView sheet(store);
+    sheet.show();
+    QVERIFY(sheet.showsEmptyState());
+    QVERIFY(!sheet.emptyTrashButton()->isVisible());
+    QVERIFY(sheet.closeButton()->isVisible());
+    QCOMPARE(sheet.size(), QSize(460, 520));
+    QCOMPARE(sheet.windowModality(), Qt::WindowModal);
+}
+
+void TrashViewTest::restore_writesBothFiles_sheetStaysOpen()
+{
+    Trash t;
+    QCOMPARE(t.sheet->model()->rowCount(), 3);
+    QCOMPARE(t.sheet->model()->index(t.rowOf(QString())).data().toString(), QStringLiteral("Untitled"));
+    t.clickButton(t.rowOf(QStringLiteral("Old")), true);
+    QCOMPARE(trashFileTitles(), (QStringList{QString(), u"Newest"_qs}));
+    QVERIFY(entriesFileTitles().contains(QStringLiteral("Old")));
+    QCOMPARE(t.store.selectedSection(), NavSection::Journal);
+    QVERIFY(t.sheet->isVisible());
+    t.clickButton(0, true);
+    t.clickButton(0, true);
+    QCOMPARE(trashFileTitles(), QStringList());
+    QVERIFY(t.sheet->showsEmptyState());
+    QVERIFY(!t.sheet->emptyTrashButton()->isVisible());
+    QVERIFY(t.sheet->isVisible());
+}
+
+void TrashViewTest::deletePermanently_asksFirst_thenRemovesRecordAndFolders_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<bool>("liveCopy");
+    QTest::newRow("cancel") << false << false;
+    QTest::newRow("confirm") << true << false;
+    // An id both live and trashed (an import brought it back): its folders belong to the live entry.
+    QTest::newRow("confirm, id still live") << true << true;
+}
+
+void TrashViewTest::deletePermanently_asksFirst_thenRemovesRecordAndFolders()
+{
+    QFETCH(bool, confirm);
+    QFETCH(bool, liveCopy);
+    Trash t;
+    const TrashedEntry old = t.store.trashedEntries().at(t.rowOf(QStringLiteral("Old")));
+    if (liveCopy) {
+        QList<JournalEntry> live = t.store.entries();
+        live.append(old.entry);
+        t.store.setEntries(live);
+    }
+    t.clickButton(t.rowOf(QStringLiteral("Old")), false);
+    QCOMPARE(t.sheet->pendingPermanentDelete(), std::optional<TrashedEntry>(old));
+    QCOMPARE(t.sheet->pendingQuestion()->text(),
+             QStringLiteral("This entry and its attachments will be removed for good."));
+    QCOMPARE(t.store.trashedEntries().size(), 3);
+    t.answer(confirm);
+    QVERIFY(!t.sheet->pendingPermanentDelete());
+    QCOMPARE(trashFileTitles(),
+             confirm ? (QStringList{QString(), u"Newest"_qs}) : (QStringList{u"Old"_qs, QString(), u"Newest"_qs}));
+    QCOMPARE(hasAttachments(old.entry.id), !confirm || liveCopy);
+    QVERIFY(hasAttachments(t.store.trashedEntries().first().entry.id));
+    QVERIFY(t.sheet->isVisible());
+}
+
+void TrashViewTest::emptyTrash_keepsFoldersOfLiveIds()
+{
+    Trash t;
+    const QList<TrashedEntry> records = t.store.trashedEntries();
+    QList<JournalEntry> live = t.store.entries();
+    live.append(records.first().entry);
+    t.store.setEntries(live);
+
+    QTest::mouseClick(t.sheet->emptyTrashButton(), Qt::LeftButton);
+    QMessageBox* box = t.sheet->pendingQuestion();
+    QVERIFY(box);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Empty Trash?"));
+    QStringList labels;
+    for (QAbstractButton* b : box->buttons()) {
+        labels.append(b->text());
+    }
+    QVERIFY2(labels.contains(QStringLiteral("Delete 3 Entries Permanently")), qPrintable(labels.join(u'|')));
+    t.answer(false);
+    QCOMPARE(trashFileTitles().size(), 3);
+
+    QTest::mouseClick(t.sheet->emptyTrashButton(), Qt::LeftButton);
+    t.answer(true);
+    QCOMPARE(trashFileTitles(), QStringList());
+    QVERIFY(hasAttachments(records.first().entry.id));
+    QVERIFY(!hasAttachments(records.at(1).entry.id));
+    QVERIFY(!hasAttachments(records.at(2).entry.id));
+    QVERIFY(t.sheet->showsEmptyState());
+}
+
+void TrashViewTest::model_followsStoreWithRowSignals()
+{
+    Trash t;
+    QAbstractItemModelTester tester(t.sheet->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy removed(t.sheet->model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(t.sheet->model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(t.sheet->model(), &QAbstractItemModel::modelReset);
+    t.store.restoreFromTrash(t.store.trashedEntries().at(1));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.first().at(1).toInt(), 1);
+    const JournalEntry keep = t.store.entries().first();
+    t.store.deleteEntry(keep);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 0);
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(t.sheet->model()->rowCount(), 3);
+}
