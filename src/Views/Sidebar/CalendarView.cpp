@@ -11,6 +11,7 @@
 #include "Views/Main/EntryRow.h"
 #include "Views/Sidebar/CalendarGrid.h"
 
+#include <QCache>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -237,6 +238,46 @@ QSize CalendarDayDelegate::sizeHint(const QStyleOptionViewItem& option, const QM
             int(std::ceil(EntryRow::height(model->entryAt(index.row()), width, EntryRow::currentOptions()))) + kRowGap};
 }
 
+namespace {
+
+/// Pictures of day-list row contents, kept across visits of the calendar (each visit builds a new view):
+/// what a row shows depends only on the entry, the size, the day, the settings and the theme.
+QCache<QString, QPixmap>& dayRowCache()
+{
+    static QCache<QString, QPixmap> cache(4 * 1024);
+    return cache;
+}
+
+QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const EntryRow::Options& options, qreal dpr)
+{
+    const QSize size = rect.size().toSize();
+    const size_t contentHash = qHashMulti(0, entry.title, QStringView(entry.body).left(1000), entry.tags,
+                                          entry.mood.value_or(QString()), entry.date,
+                                          entry.expirationDate.value_or(-1.0));
+    const QString key = entry.id.toString(QUuid::WithoutBraces) + u'|' + QString::number(contentHash) + u'|' +
+                        QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|' +
+                        QString::number(dpr) + u'|' + QString::number(QDate::currentDate().toJulianDay()) + u'|' +
+                        QString::number((options.showEntryPreviews ? 1 : 0) | (options.compactListView ? 2 : 0) |
+                                        (AppearanceManager::instance().isDark() ? 4 : 0)) +
+                        u'|' + Color::resolvedAccent().resolve().name();
+    if (const QPixmap* cached = dayRowCache().object(key)) {
+        return *cached;
+    }
+    QImage image((QSizeF(size) * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, options, false, vsp::now());
+    }
+    auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
+    const QPixmap result = *pixmap;
+    dayRowCache().insert(key, pixmap, std::max(1, int(qint64(size.width()) * size.height() * 4 * dpr * dpr / 1024)));
+    return result;
+}
+
+} // namespace
+
 void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const auto* model = static_cast<const CalendarDayModel*>(index.model());
@@ -247,8 +288,13 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     state.hover = m_hovered == index.row() ? 1.0 : 0.0;
     state.now = vsp::now();
     const QRectF rect = QRectF(option.rect).adjusted(kRowInset, 0, -kRowInset, -kRowGap);
+    const EntryRow::Options options = EntryRow::currentOptions();
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    // The list's own row: its glass, its content (kept as a picture) and its selection dot.
     painter->save();
-    EntryRow::paint(*painter, rect, entry, EntryRow::currentOptions(), state);
+    EntryRow::paintBackground(*painter, rect, state);
+    painter->drawPixmap(rect.topLeft(), dayRowContent(entry, rect, options, dpr));
+    EntryRow::paintSelectionDot(*painter, rect, options, state.selection);
     painter->restore();
 }
 

@@ -6,6 +6,7 @@
 #include "Theme/SymbolIcons.h"
 
 #include <QFontMetricsF>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -95,18 +96,35 @@ QSize SidebarRow::sizeHint() const
 void SidebarRow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    Look look;
+    look.kind = m_kind;
+    look.symbol = m_symbol;
+    look.emoji = m_emoji;
+    look.dot = m_dotColor ? m_dotColor() : QColor();
+    look.title = m_title;
+    look.count = m_count;
+    look.selected = m_selected;
+    look.selection = m_selection->value();
+    look.hover = m_hover->value();
+    paintRow(p, QRectF(rect()), look);
+}
+
+void SidebarRow::paintRow(QPainter& p, const QRectF& rect, const Look& look)
+{
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF chrome = QRectF(rect()).adjusted(kOuterPadding, 0, -kOuterPadding, 0);
-    const qreal sel = m_selection->value();
-    const qreal hover = m_hover->value() * (1.0 - sel);
+    const QRectF chrome = rect.adjusted(kOuterPadding, 0, -kOuterPadding, 0);
+    const qreal sel = look.selection;
+    const qreal hover = look.hover * (1.0 - sel);
     QPainterPath shape;
     shape.addRoundedRect(chrome, 8, 8);
     if (sel > 0.001) {
-        const Color fill = m_kind == Kind::Tag ? Color::primaryStyle().withOpacity(0.10) : Color::resolvedAccent(0.13);
+        const Color fill =
+            look.kind == Kind::Tag ? Color::primaryStyle().withOpacity(0.10) : Color::resolvedAccent(0.13);
         p.fillPath(shape, fill.withOpacity(sel).resolve());
     }
     if (hover > 0.001) {
-        const double alpha = m_kind == Kind::Section ? 0.06 : 0.05;
+        const double alpha = look.kind == Kind::Section ? 0.06 : 0.05;
         p.fillPath(shape, Color::primaryStyle().withOpacity(alpha * hover).resolve());
     }
 
@@ -114,49 +132,51 @@ void SidebarRow::paintEvent(QPaintEvent*)
     const QRectF icon(content.left(), content.top(), kIconFrame, content.height());
     const QColor secondary = Color::secondaryStyle().resolve();
     const QColor primary = Color::primaryStyle().resolve();
-    switch (m_kind) {
+    switch (look.kind) {
     case Kind::Section: {
-        const QColor c = m_selected ? Color::resolvedAccent().resolve() : secondary;
+        const QColor c = look.selected ? Color::resolvedAccent().resolve() : secondary;
         const qreal side = 13;
-        vsp::symbols::paint(p, m_symbol, QRectF(icon.center().x() - side / 2, icon.center().y() - side / 2, side, side),
-                            c);
+        vsp::symbols::paint(p, look.symbol,
+                            QRectF(icon.center().x() - side / 2, icon.center().y() - side / 2, side, side), c);
         break;
     }
     case Kind::Mood:
         p.setFont(vsp::fonts::system(13));
         p.setPen(primary);
-        p.drawText(icon, Qt::AlignCenter | Qt::TextSingleLine, m_emoji);
+        p.drawText(icon, Qt::AlignCenter | Qt::TextSingleLine, look.emoji);
         break;
-    case Kind::Tag: {
+    case Kind::Tag:
         p.setPen(Qt::NoPen);
-        p.setBrush(m_dotColor ? m_dotColor() : secondary);
+        p.setBrush(look.dot.isValid() ? look.dot : secondary);
         p.drawEllipse(QRectF(icon.center().x() - 4, icon.center().y() - 4, 8, 8));
         break;
-    }
     }
 
     QString countText;
     QFont countFont;
-    if (m_count >= 0) {
-        countText = QString::number(m_count);
-        countFont = m_kind == Kind::Section ? vsp::fonts::monospaced(10, QFont::Medium) : vsp::fonts::monospaced(11);
+    if (look.count >= 0) {
+        countText = QString::number(look.count);
+        countFont =
+            look.kind == Kind::Section ? vsp::fonts::monospaced(10, QFont::Medium) : vsp::fonts::monospaced(11);
     }
     const qreal countWidth = countText.isEmpty() ? 0 : QFontMetricsF(countFont).horizontalAdvance(countText);
     const QFont titleFont =
-        vsp::fonts::system(m_kind == Kind::Section ? 13 : 12, m_selected ? QFont::Medium : QFont::Normal);
+        vsp::fonts::system(look.kind == Kind::Section ? 13 : 12, look.selected ? QFont::Medium : QFont::Normal);
     const QRectF titleRect(icon.right() + kSpacing, content.top(),
                            content.width() - kIconFrame - kSpacing - (countWidth > 0 ? countWidth + kSpacing : 0),
                            content.height());
+    // User text (mood labels, tag names) is drawn as it is: plain text, never markup.
     p.setFont(titleFont);
-    p.setPen(m_selected ? primary : secondary);
+    p.setPen(look.selected ? primary : secondary);
     p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               QFontMetricsF(titleFont).elidedText(m_title, Qt::ElideRight, titleRect.width()));
+               QFontMetricsF(titleFont).elidedText(look.title, Qt::ElideRight, titleRect.width()));
     if (!countText.isEmpty()) {
         p.setFont(countFont);
         p.setPen(Color::tertiaryStyle().resolve());
         p.drawText(QRectF(content.right() - countWidth, content.top(), countWidth, content.height()),
                    Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, countText);
     }
+    p.restore();
 }
 
 void SidebarRow::enterEvent(QEnterEvent*)
@@ -202,4 +222,136 @@ void SidebarCaption::paintEvent(QPaintEvent*)
     p.setFont(captionFont());
     p.setPen(Color::tertiaryStyle().resolve());
     p.drawText(QRectF(rect()).adjusted(14, 0, -14, -2), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
+}
+
+SidebarRowList::SidebarRowList(SidebarRow::Kind kind, QWidget* parent)
+    : QWidget(parent), m_kind(kind), m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
+      m_selection(new vsp::SpringValue(1, vsp::Spring{0.25, 1.0}, this))
+{
+    setMouseTracking(true);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+}
+
+void SidebarRowList::setItems(const QList<Item>& items)
+{
+    m_items = items;
+    if (m_hovered >= m_items.size()) {
+        m_hovered = -1;
+    }
+    setFixedHeight(int(m_items.size()) * (kRowHeight + kRowSpacing) - (m_items.isEmpty() ? 0 : kRowSpacing));
+    update();
+}
+
+void SidebarRowList::setSelectedValue(const std::optional<QString>& value)
+{
+    if (m_selected == value) {
+        return;
+    }
+    m_selected = value;
+    // The new row's highlight glides in; the old one goes at once.
+    if (isVisible()) {
+        m_selection->setValue(0);
+        m_selection->animateTo(1);
+    }
+    update();
+}
+
+int SidebarRowList::selectedIndex() const
+{
+    if (!m_selected) {
+        return -1;
+    }
+    for (int i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].value == *m_selected) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QRect SidebarRowList::rowRect(int index) const
+{
+    return {0, index * (kRowHeight + kRowSpacing), width(), kRowHeight};
+}
+
+int SidebarRowList::indexAt(const QPoint& pos) const
+{
+    const int index = pos.y() / (kRowHeight + kRowSpacing);
+    return index >= 0 && index < m_items.size() && rowRect(index).contains(pos) ? index : -1;
+}
+
+QSize SidebarRowList::sizeHint() const
+{
+    return {200, height()};
+}
+
+void SidebarRowList::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    const int selected = selectedIndex();
+    const int first = std::max(0, event->rect().top() / (kRowHeight + kRowSpacing));
+    const int last = std::min(int(m_items.size()) - 1, event->rect().bottom() / (kRowHeight + kRowSpacing));
+    for (int i = first; i <= last; ++i) {
+        const Item& item = m_items[i];
+        SidebarRow::Look look;
+        look.kind = m_kind;
+        look.emoji = item.value;
+        look.dot = m_kind == SidebarRow::Kind::Tag && m_dotColor ? m_dotColor(item.value) : QColor();
+        look.title = item.title;
+        look.count = item.count;
+        look.selected = i == selected;
+        look.selection = i == selected ? m_selection->value() : 0;
+        look.hover = i == m_hovered ? m_hover->value() : 0;
+        SidebarRow::paintRow(p, QRectF(rowRect(i)), look);
+    }
+}
+
+void SidebarRowList::mouseMoveEvent(QMouseEvent* event)
+{
+    const int at = indexAt(event->position().toPoint());
+    if (at != m_hovered) {
+        if (m_hovered >= 0) {
+            update(rowRect(m_hovered));
+        }
+        m_hovered = at;
+        setCursor(at >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        m_hover->setValue(0);
+        if (at >= 0) {
+            m_hover->animateTo(1);
+        }
+    }
+}
+
+void SidebarRowList::leaveEvent(QEvent*)
+{
+    if (m_hovered >= 0) {
+        update(rowRect(m_hovered));
+    }
+    m_hovered = -1;
+}
+
+void SidebarRowList::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton ? indexAt(event->position().toPoint()) : -1;
+    event->accept();
+}
+
+void SidebarRowList::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int at = event->button() == Qt::LeftButton ? indexAt(event->position().toPoint()) : -1;
+    const int pressed = std::exchange(m_pressed, -1);
+    if (at >= 0 && at == pressed) {
+        Q_EMIT rowClicked(m_items[at].value);
+    }
+}
+
+void SidebarRowList::contextMenuEvent(QContextMenuEvent* event)
+{
+    const int at = indexAt(event->pos());
+    if (at >= 0) {
+        Q_EMIT rowContextMenuRequested(m_items[at].value, event->globalPos());
+    }
 }

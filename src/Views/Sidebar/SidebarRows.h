@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+
+class QPainter;
 
 namespace vsp {
 class SpringValue;
@@ -41,6 +45,23 @@ public:
     bool isSelected() const { return m_selected; }
 
     QSize sizeHint() const override;
+
+    /// What one row shows, for painting it outside a SidebarRow too.
+    struct Look {
+        Kind kind = Kind::Section;
+        QString symbol;
+        QString emoji;
+        /// Tag rows: the dot's colour.
+        QColor dot;
+        QString title;
+        int count = -1;
+        bool selected = false;
+        /// 0 to 1: how far the selection highlight and the hover glass have come in.
+        qreal selection = 0;
+        qreal hover = 0;
+    };
+    /// Paints a row filling `rect` (its outer padding included).
+    static void paintRow(QPainter& painter, const QRectF& rect, const Look& look);
 
 Q_SIGNALS:
     void clicked();
@@ -80,4 +101,57 @@ protected:
 
 private:
     QString m_text;
+};
+
+/// The rows of a long group (moods, tags) painted by one widget, so a journal of hundreds of tags
+/// costs one widget rather than hundreds. Rows are 28 pixels high, 4 apart, and look like SidebarRow.
+class SidebarRowList final : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Item {
+        /// The mood emoji or the tag name.
+        QString value;
+        QString title;
+        int count = 0;
+        bool operator==(const Item&) const = default;
+    };
+    static constexpr int kRowHeight = 28;
+    static constexpr int kRowSpacing = 4;
+
+    explicit SidebarRowList(SidebarRow::Kind kind, QWidget* parent = nullptr);
+
+    void setItems(const QList<Item>& items);
+    const QList<Item>& items() const { return m_items; }
+    /// The row whose value is highlighted; none for no highlight.
+    void setSelectedValue(const std::optional<QString>& value);
+    int selectedIndex() const;
+    /// Tag rows: the dot colour of a tag, asked for at every paint.
+    void setDotColor(std::function<QColor(const QString&)> color) { m_dotColor = std::move(color); }
+    QRect rowRect(int index) const;
+    int indexAt(const QPoint& pos) const;
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void rowClicked(const QString& value);
+    void rowContextMenuRequested(const QString& value, const QPoint& globalPos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    SidebarRow::Kind m_kind;
+    QList<Item> m_items;
+    std::optional<QString> m_selected;
+    std::function<QColor(const QString&)> m_dotColor;
+    int m_hovered = -1;
+    int m_pressed = -1;
+    vsp::SpringValue* m_hover;
+    vsp::SpringValue* m_selection;
 };

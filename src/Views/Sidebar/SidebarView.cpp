@@ -104,12 +104,22 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     groups->addWidget(capture);
     m_moodsGroup = new QWidget(m_groups);
     m_moodsCaption = new SidebarCaption(QStringLiteral("MOODS"), m_moodsGroup);
-    m_moodsLayout = makeGroup(m_moodsGroup, m_moodsCaption);
+    m_moodList = new SidebarRowList(SidebarRow::Kind::Mood, m_moodsGroup);
+    makeGroup(m_moodsGroup, m_moodsCaption)->addWidget(m_moodList);
     groups->addWidget(m_moodsGroup);
     m_tagsGroup = new QWidget(m_groups);
     m_tagsCaption = new SidebarCaption(QStringLiteral("TAGS"), m_tagsGroup);
-    m_tagsLayout = makeGroup(m_tagsGroup, m_tagsCaption);
+    m_tagList = new SidebarRowList(SidebarRow::Kind::Tag, m_tagsGroup);
+    makeGroup(m_tagsGroup, m_tagsCaption)->addWidget(m_tagList);
     groups->addWidget(m_tagsGroup);
+    connect(m_moodList, &SidebarRowList::rowClicked, this, &SidebarView::toggleMood);
+    connect(m_tagList, &SidebarRowList::rowClicked, this, &SidebarView::selectTag);
+    m_tagList->setDotColor([this](const QString& tag) { return vsp::tags::colorOf(tag, m_store.tagColors()); });
+    connect(m_tagList, &SidebarRowList::rowContextMenuRequested, this, [this](const QString& tag, const QPoint& at) {
+        QMenu* menu = makeTagMenu(tag, m_tagList);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(at);
+    });
     groups->addStretch(1);
     scroll->setWidget(m_groups);
     // setWidget() turns the background on; the column paints its own surface under the rows.
@@ -142,11 +152,7 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
          {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged}) {
         connect(&store, signal, this, &SidebarView::refreshSelection);
     }
-    connect(&store, &JournalStore::tagColorsChanged, this, [this] {
-        for (SidebarRow* row : std::as_const(m_tagRows)) {
-            row->update();
-        }
-    });
+    connect(&store, &JournalStore::tagColorsChanged, m_tagList, qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, [this] {
         for (QWidget* w : findChildren<QWidget*>()) {
             w->update();
@@ -165,56 +171,9 @@ SidebarView::~SidebarView()
     delete m_trash;
 }
 
-QList<SidebarRow*> SidebarView::moodRows() const
-{
-    QList<SidebarRow*> shown;
-    for (SidebarRow* row : m_moodRows) {
-        if (!row->isHidden()) {
-            shown.append(row);
-        }
-    }
-    return shown;
-}
-
-QList<SidebarRow*> SidebarView::tagRows() const
-{
-    QList<SidebarRow*> shown;
-    for (SidebarRow* row : m_tagRows) {
-        if (!row->isHidden()) {
-            shown.append(row);
-        }
-    }
-    return shown;
-}
-
-SidebarRow* SidebarView::makeRow(int kind, QWidget* parent)
-{
-    auto* row = new SidebarRow(SidebarRow::Kind(kind), parent);
-    if (row->kind() == SidebarRow::Kind::Mood) {
-        connect(row, &SidebarRow::clicked, this, [this, row] { toggleMood(row->value()); });
-    } else {
-        connect(row, &SidebarRow::clicked, this, [this, row] { selectTag(row->value()); });
-        row->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(row, &QWidget::customContextMenuRequested, this, [this, row](const QPoint& at) {
-            QMenu* menu = makeTagMenu(row->value(), row);
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            menu->popup(row->mapToGlobal(at));
-        });
-        row->setDotColor([this, row] { return vsp::tags::colorOf(row->value(), m_store.tagColors()); });
-    }
-    return row;
-}
-
 void SidebarView::rebuildGroups()
 {
-    // Rows are reused in place; only the surplus is hidden, so a journal of hundreds of tags does not
-    // rebuild hundreds of widgets at every save.
-    struct Item {
-        QString value;
-        QString title;
-        int count;
-    };
-    QList<Item> moods;
+    QList<SidebarRowList::Item> moods;
     const bool hasMoods = m_store.hasMoodEntries();
     if (hasMoods) {
         for (const MoodItem& mood : m_moodStore.moods()) {
@@ -224,37 +183,14 @@ void SidebarView::rebuildGroups()
             }
         }
     }
-    QList<Item> tags;
     const QList<TagCount> allTags = m_store.allTags();
+    QList<SidebarRowList::Item> tags;
     tags.reserve(allTags.size());
     for (const TagCount& tag : allTags) {
         tags.append({tag.name, tag.name, tag.count});
     }
-    auto fill = [this](QList<SidebarRow*>& rows, QVBoxLayout* layout, QWidget* group, SidebarRow::Kind kind,
-                       const QList<Item>& items) {
-        while (rows.size() < items.size()) {
-            SidebarRow* row = makeRow(int(kind), group);
-            layout->addWidget(row);
-            rows.append(row);
-        }
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            SidebarRow* row = rows[i];
-            if (i < items.size()) {
-                row->setValue(items[i].value);
-                if (kind == SidebarRow::Kind::Mood) {
-                    row->setEmoji(items[i].value);
-                }
-                row->setTitle(items[i].title);
-                row->setCount(items[i].count);
-                row->update();
-                row->setHidden(false);
-            } else {
-                row->setHidden(true);
-            }
-        }
-    };
-    fill(m_moodRows, m_moodsLayout, m_moodsGroup, SidebarRow::Kind::Mood, moods);
-    fill(m_tagRows, m_tagsLayout, m_tagsGroup, SidebarRow::Kind::Tag, tags);
+    m_moodList->setItems(moods);
+    m_tagList->setItems(tags);
     m_moodsGroup->setHidden(!hasMoods);
     m_tagsGroup->setHidden(tags.isEmpty());
     const int today = m_store.todayCount();
@@ -268,12 +204,8 @@ void SidebarView::refreshSelection()
     for (SidebarRow* row : std::as_const(m_sectionRows)) {
         row->setSelected(noFilter && navSectionRawValue(m_store.selectedSection()) == row->value());
     }
-    for (SidebarRow* row : std::as_const(m_moodRows)) {
-        row->setSelected(m_store.moodFilter() && *m_store.moodFilter() == row->value());
-    }
-    for (SidebarRow* row : std::as_const(m_tagRows)) {
-        row->setSelected(m_store.selectedTag() && *m_store.selectedTag() == row->value());
-    }
+    m_moodList->setSelectedValue(m_store.moodFilter());
+    m_tagList->setSelectedValue(m_store.selectedTag());
 }
 
 void SidebarView::selectFirstEntry()

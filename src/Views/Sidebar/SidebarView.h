@@ -20,6 +20,7 @@ class SidebarCaption;
 class SidebarFooter;
 class SidebarHeader;
 class SidebarRow;
+class SidebarRowList;
 class SidebarStats;
 enum class NavSection;
 
@@ -44,9 +45,9 @@ public:
     SidebarFooter* footer() const { return m_footer; }
     /// The four section rows, in order.
     const QList<SidebarRow*>& sectionRows() const { return m_sectionRows; }
-    /// The mood and tag rows shown now (hidden surplus rows excluded).
-    QList<SidebarRow*> moodRows() const;
-    QList<SidebarRow*> tagRows() const;
+    /// The rows of the moods in use and of the tags.
+    SidebarRowList* moodList() const { return m_moodList; }
+    SidebarRowList* tagList() const { return m_tagList; }
     SidebarCaption* moodsCaption() const { return m_moodsCaption; }
     SidebarCaption* tagsCaption() const { return m_tagsCaption; }
 
@@ -76,7 +77,6 @@ private:
     void refreshSelection();
     void placeLauncher();
     void selectFirstEntry();
-    SidebarRow* makeRow(int kind, QWidget* parent);
 
     JournalStore& m_store;
     MoodStore& m_moodStore;
@@ -85,15 +85,13 @@ private:
     std::unique_ptr<AppSettings> m_settings;
     SidebarHeader* m_header;
     QWidget* m_groups;
-    QVBoxLayout* m_moodsLayout = nullptr;
-    QVBoxLayout* m_tagsLayout = nullptr;
     QWidget* m_moodsGroup = nullptr;
     QWidget* m_tagsGroup = nullptr;
     SidebarCaption* m_moodsCaption = nullptr;
     SidebarCaption* m_tagsCaption = nullptr;
     QList<SidebarRow*> m_sectionRows;
-    QList<SidebarRow*> m_moodRows;
-    QList<SidebarRow*> m_tagRows;
+    SidebarRowList* m_moodList = nullptr;
+    SidebarRowList* m_tagList = nullptr;
     SidebarStats* m_stats;
     SidebarFooter* m_footer;
     QWidget* m_shield;
