@@ -1,0 +1,143 @@
+// Grabs PNGs of the sidebar, its compose launcher, the trash sheet, the month calendar and the tray
+// mark, for looking at: a generated journal of 120 entries with a few trashed, a word goal and a user
+// name, in the appearance asked for.
+//
+//   sidebar_screenshots OUT_DIR [--appearance=dark|light]
+//
+// Writes OUT_DIR/{window,sidebar,launcher,trash,calendar,tray}-<appearance>.png.
+
+#include "common/JournalGenerator.h"
+
+#include "App/VesperlogApp.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/UserDefaults.h"
+#include "Theme/AppearanceManager.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/MainWindow.h"
+#include "Views/Sidebar/SidebarView.h"
+#include "Views/Sidebar/TrashView.h"
+#include "Views/Sidebar/VesperlogMark.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+bool save(const QPixmap& pixmap, const QString& path)
+{
+    const bool ok = pixmap.save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
+    return ok;
+}
+
+/// The tray mark at 16 pixels (scale 2) on a dark and a light panel, enlarged four times.
+QPixmap trayPicture()
+{
+    const QImage mark = vsp::renderTrayMark(16, 2.0, QColor(0xF2, 0xF2, 0xF2));
+    const QImage markOnLight = vsp::renderTrayMark(16, 2.0, QColor(0x1F, 0x1F, 0x1F));
+    QPixmap out(4 * 4 * 32, 4 * 32);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    const QColor panels[] = {QColor(0x20, 0x20, 0x20), QColor(0xEE, 0xEE, 0xEE), QColor(0x20, 0x20, 0x20),
+                             QColor(0xEE, 0xEE, 0xEE)};
+    for (int i = 0; i < 4; ++i) {
+        const QRect cell(i * 128, 0, 128, 128);
+        p.fillRect(cell, panels[i]);
+        // The first two use the dark-panel guess, the last two the light-panel one.
+        QImage img = (i < 2 ? mark : markOnLight);
+        img.setDevicePixelRatio(1);
+        p.drawImage(cell.adjusted(32, 32, -32, -32), img);
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QList<JournalEntry> journal = vsp::bench::generateJournal(120, 7);
+    // A few entries today, so the streak, the Today badge and the word goal show.
+    for (int i = 0; i < 3; ++i) {
+        journal[i].date = vsp::now() - 600.0 * (i + 1);
+        journal[i].isArchived = false;
+    }
+    vsp::bench::installJournal(journal);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vesperlog"));
+    QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: sidebar_screenshots OUT_DIR [--appearance=dark|light]\n");
+        return 2;
+    }
+    QString appearance = QStringLiteral("dark");
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("--appearance="))) {
+            appearance = a.mid(13);
+        }
+    }
+    const QDir out(args.at(1));
+    auto& defaults = UserDefaults::instance();
+    defaults.setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    defaults.setValue(QStringLiteral("appearanceMode"), appearance);
+    defaults.setValue(QStringLiteral("dailyWordGoal"), 1500);
+    defaults.setValue(QStringLiteral("userName"), QStringLiteral("Ada <b>Lovelace</b>"));
+    defaults.setValue(QStringLiteral("journalName"), QStringLiteral("Evening Pages"));
+    defaults.setValue(QStringLiteral("draftTitle"), QStringLiteral("Half a thought"));
+
+    VesperlogApp::Options options;
+    options.useTray = false;
+    options.startNotifications = false;
+    options.followDesktopScheme = false;
+    VesperlogApp vesperlog(options);
+    JournalStore& store = vesperlog.store();
+    const QList<JournalEntry> listed = store.entries();
+    for (int i = 10; i < 14; ++i) {
+        store.deleteEntry(listed[i]);
+    }
+    const QStringList tags = [&] {
+        QStringList names;
+        for (const TagCount& t : store.allTags()) {
+            names.append(t.name);
+        }
+        return names;
+    }();
+    if (!tags.isEmpty()) {
+        store.setTagColor(QStringLiteral("#60A5FA"), tags.first());
+        store.setSelectedTag(tags.value(2));
+    }
+    MainWindow* window = vesperlog.mainWindow();
+    window->resize(1200, 820);
+    vesperlog.showMainWindow();
+    SidebarView* sidebar = window->contentView()->sidebar();
+    const QString suffix = u'-' + appearance + QStringLiteral(".png");
+
+    QTimer::singleShot(1200, &app, [&] {
+        save(window->grab(), out.filePath(u"window" + suffix));
+        save(sidebar->grab(), out.filePath(u"sidebar" + suffix));
+        sidebar->setLauncherOpen(true);
+        QTimer::singleShot(800, &app, [&] {
+            save(sidebar->grab(), out.filePath(u"launcher" + suffix));
+            sidebar->setLauncherOpen(false);
+            TrashView* trash = sidebar->openTrash();
+            QTimer::singleShot(800, &app, [&, trash] {
+                save(trash->grab(), out.filePath(u"trash" + suffix));
+                trash->close();
+                store.setCalendarMonth(vsp::now());
+                store.setSelectedDate(vsp::startOfDayOf(vsp::now()));
+                store.setShowCalendar(true);
+                QTimer::singleShot(1200, &app, [&] {
+                    save(window->grab(), out.filePath(u"calendar" + suffix));
+                    save(trayPicture(), out.filePath(u"tray" + suffix));
+                    QCoreApplication::exit(0);
+                });
+            });
+        });
+    });
+    return QApplication::exec();
+}
