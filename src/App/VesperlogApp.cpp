@@ -123,8 +123,8 @@ void VesperlogApp::setUpTray()
         return;
     }
     m_tray = new QSystemTrayIcon(QuickCapturePanel::trayIcon());
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, m_tray,
-            [this] { m_tray->setIcon(QuickCapturePanel::trayIcon()); });
+    // The desktop's colour scheme decides the mark's colour: drawn again when it changes.
+    vsp::onThemeChange(m_tray, [this] { m_tray->setIcon(QuickCapturePanel::trayIcon()); });
     m_tray->setToolTip(QStringLiteral("Vesperlog"));
     auto* menu = new QMenu;
     menu->addAction(tr("Quick Capture"), this, [this] { openWindow(QStringLiteral("quick-capture")); });

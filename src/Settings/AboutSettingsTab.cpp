@@ -82,7 +82,7 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        vsp::paintVesperlogMark(p, QRectF(rect()), vsp::Color::resolvedAccent(1).resolve());
+        vsp::paintVesperlogBookLogo(p, QPointF(0, 0), std::min(width(), height()));
     }
 };
 

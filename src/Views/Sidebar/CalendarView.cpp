@@ -45,9 +45,7 @@ vsp::GlassButton* navButton(QWidget* parent, const QString& symbol, qreal size, 
 
 void setColor(QLabel* label, const Color& color)
 {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color.resolve());
-    label->setPalette(pal);
+    vsp::setThemeColor(label, QPalette::WindowText, color);
 }
 
 } // namespace
@@ -138,8 +136,12 @@ void CalendarGrid::paintEvent(QPaintEvent*)
                    m_weekdays[c].toUpper());
     }
     const QColor accent = Color::resolvedAccent().resolve();
+    const QColor accentText = Color::resolvedAccentText().resolve();
     const QColor primary = Color::primaryStyle().resolve();
-    const QColor background = Color::vspBackground().resolve();
+    // The picked day's number on the accent fill: the background colour reads on dark accents only (on a
+    // light accent in the light appearance it would be near-white on yellow), so it takes whichever of
+    // near-black and white contrasts with the fill.
+    const QColor onAccent = vsp::textColorOn(accent);
     const QFont regular = vsp::fonts::system(13);
     const QFont bold = vsp::fonts::system(13, QFont::DemiBold);
     const qreal numberHeight = QFontMetricsF(regular).height();
@@ -166,7 +168,7 @@ void CalendarGrid::paintEvent(QPaintEvent*)
         }
         const qreal top = r.center().y() - (numberHeight + 3 + 5) / 2;
         p.setFont(look.boldNumber ? bold : regular);
-        p.setPen(look.accentFill ? background : look.accentNumber ? accent : primary);
+        p.setPen(look.accentFill ? onAccent : look.accentNumber ? accentText : primary);
         p.drawText(QRectF(r.left(), top, r.width(), numberHeight), Qt::AlignCenter, QString::number(day.day()));
         if (look.dot) {
             p.setPen(Qt::NoPen);
@@ -387,7 +389,7 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     m_writeToday->setTextFont(vsp::fonts::system(11, QFont::Medium));
     m_writeToday->setMetrics(14, 30);
     m_writeToday->setShape(vsp::GlassShape::Capsule, 0);
-    m_writeToday->setForeground([](bool) { return Color::resolvedAccent().resolve(); });
+    m_writeToday->setForeground([](bool) { return Color::resolvedAccentText().resolve(); });
     m_writeToday->setGlass([] { return vsp::Glass::regular().tinted(Color::resolvedAccent(0.16)).makeInteractive(); });
     empty->addWidget(m_writeToday, 0, Qt::AlignHCenter);
     empty->addStretch(1);
@@ -416,8 +418,6 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
         connect(&store, signal, this, &CalendarView::refresh);
     }
     connect(&store, &JournalStore::selectedEntryIDChanged, m_dayList->viewport(), qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &CalendarView::refreshColors);
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, &CalendarView::refreshColors);
     refreshColors();
     refresh();
 }
@@ -468,10 +468,6 @@ void CalendarView::refreshColors()
     setColor(m_dayTitle, Color::secondaryStyle());
     setColor(m_dayCount, Color::tertiaryStyle());
     setColor(m_emptyText, Color::secondaryStyle());
-    for (QWidget* w : findChildren<QWidget*>()) {
-        w->update();
-    }
-    update();
 }
 
 void CalendarView::refreshTitle()

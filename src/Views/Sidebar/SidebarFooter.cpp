@@ -22,7 +22,6 @@ SidebarStats::SidebarStats(JournalStore& store, AppSettings& settings, QWidget* 
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(&store, &JournalStore::entriesChanged, this, &SidebarStats::refresh);
     connect(&settings, &AppSettings::dailyWordGoalChanged, this, &SidebarStats::refresh);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     refresh();
 }
 
@@ -68,7 +67,7 @@ void SidebarStats::paintEvent(QPaintEvent*)
     p.setPen(Color::tertiaryStyle().resolve());
     p.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TODAY"));
     p.setFont(numbersFont);
-    p.setPen(progress >= 1 ? Color::resolvedAccent().resolve() : Color::tertiaryStyle().resolve());
+    p.setPen(progress >= 1 ? Color::resolvedAccentText().resolve() : Color::tertiaryStyle().resolve());
     p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, numbersText());
     const QRectF track(r.left(), line.bottom() + 5, r.width(), 3);
     QPainterPath trackPath;
@@ -92,6 +91,7 @@ SidebarFooter::SidebarFooter(JournalStore& store, AppSettings& settings, QWidget
     m_name->setTextFormat(Qt::PlainText);
     m_name->setFont(vsp::fonts::system(12, QFont::Medium));
     m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    vsp::setThemeColor(m_name, QPalette::WindowText, Color::secondaryStyle());
     layout->addWidget(m_name, 1);
     layout->addStretch(0);
     auto* slotLayout = new QHBoxLayout(m_badgeSlot);
@@ -115,7 +115,6 @@ SidebarFooter::SidebarFooter(JournalStore& store, AppSettings& settings, QWidget
     connect(m_settings, &QAbstractButton::clicked, this, &SidebarFooter::settingsRequested);
     connect(&store, &JournalStore::trashedEntriesChanged, this, &SidebarFooter::refresh);
     connect(&settings, &AppSettings::userNameChanged, this, &SidebarFooter::refresh);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &SidebarFooter::refresh);
     refresh();
 }
 
@@ -129,9 +128,6 @@ void SidebarFooter::refresh()
     const QString name = m_appSettings.userName();
     m_name->setText(name);
     m_name->setToolTip(name);
-    QPalette pal = m_name->palette();
-    pal.setColor(QPalette::WindowText, Color::secondaryStyle().resolve());
-    m_name->setPalette(pal);
     const int n = int(m_store.trashedEntries().size());
     m_trash->setText(QString::number(n));
     m_trash->setAccessibleName(tr("Trash — %1 entries").arg(n));

@@ -68,8 +68,7 @@ SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget
     layout->addWidget(m_plus);
 
     connect(&settings, &AppSettings::journalNameChanged, this, &SidebarHeader::refreshName);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &SidebarHeader::refreshColors);
-    refreshColors();
+    vsp::setThemeColor(m_name, QPalette::WindowText, Color::primaryStyle());
     m_name->installEventFilter(this);
     refreshName();
     connect(&store, &JournalStore::entriesChanged, this, &SidebarHeader::refreshStreak);
@@ -90,14 +89,6 @@ void SidebarHeader::refreshName()
     if (m_streak > 0) {
         update();
     }
-}
-
-void SidebarHeader::refreshColors()
-{
-    QPalette pal = m_name->palette();
-    pal.setColor(QPalette::WindowText, Color::primaryStyle().resolve());
-    m_name->setPalette(pal);
-    update();
 }
 
 bool SidebarHeader::eventFilter(QObject* watched, QEvent* event)
@@ -169,7 +160,7 @@ void SidebarHeader::paintEvent(QPaintEvent*)
     p.drawText(QRectF(badge.left() + 7, badge.top(), fireWidth, badge.height()), Qt::AlignCenter,
                QStringLiteral("\U0001F525"));
     p.setFont(badgeFont());
-    p.setPen(Color::resolvedAccent().resolve());
+    p.setPen(Color::resolvedAccentText().resolve());
     p.drawText(QRectF(badge.left() + 7 + fireWidth + 3, badge.top(), badge.width(), badge.height()),
                Qt::AlignLeft | Qt::AlignVCenter, QString::number(std::max(m_streak, 1)));
     p.restore();
@@ -209,7 +200,7 @@ void LauncherOptionRow::paintEvent(QPaintEvent*)
     QPainterPath tilePath;
     tilePath.addRoundedRect(tile, 9, 9);
     p.fillPath(tilePath, Color::resolvedAccent(0.14).resolve());
-    vsp::symbols::paint(p, m_symbol, tile.adjusted(9, 9, -9, -9), Color::resolvedAccent().resolve());
+    vsp::symbols::paint(p, m_symbol, tile.adjusted(9, 9, -9, -9), Color::resolvedAccentText().resolve());
     const QFont titleFont = vsp::fonts::system(12, QFont::Medium);
     const QFont subFont = vsp::fonts::system(10);
     const qreal textLeft = tile.right() + 12;

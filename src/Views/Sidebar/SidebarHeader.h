@@ -36,7 +36,6 @@ protected:
 
 private:
     void refreshName();
-    void refreshColors();
     void refreshStreak();
     QRectF badgeRect() const;
 

@@ -134,7 +134,7 @@ void SidebarRow::paintRow(QPainter& p, const QRectF& rect, const Look& look)
     const QColor primary = Color::primaryStyle().resolve();
     switch (look.kind) {
     case Kind::Section: {
-        const QColor c = look.selected ? Color::resolvedAccent().resolve() : secondary;
+        const QColor c = look.selected ? Color::resolvedAccentText().resolve() : secondary;
         const qreal side = 13;
         vsp::symbols::paint(p, look.symbol,
                             QRectF(icon.center().x() - side / 2, icon.center().y() - side / 2, side, side), c);

@@ -4,7 +4,6 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/NavSection.h"
-#include "Theme/AppearanceManager.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
@@ -153,16 +152,6 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
         connect(&store, signal, this, &SidebarView::refreshSelection);
     }
     connect(&store, &JournalStore::tagColorsChanged, m_tagList, qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, [this] {
-        for (QWidget* w : findChildren<QWidget*>()) {
-            w->update();
-        }
-    });
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
-        for (QWidget* w : findChildren<QWidget*>()) {
-            w->update();
-        }
-    });
     rebuildGroups();
 }
 

@@ -141,7 +141,7 @@ void TrashRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     vsp::paintGlass(*painter, restore, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)).makeInteractive(),
                     vsp::GlassShape::Capsule, 0, vsp::GlassState{hoverRow && m_hoveredButton == 1, false});
     painter->setFont(vsp::fonts::system(11, QFont::Medium));
-    painter->setPen(Color::resolvedAccent().resolve());
+    painter->setPen(Color::resolvedAccentText().resolve());
     painter->drawText(restore, Qt::AlignCenter, tr("Restore"));
     vsp::paintGlass(*painter, del, vsp::Glass::regular().makeInteractive(), vsp::GlassShape::RoundedRect, 8,
                     vsp::GlassState{hoverRow && m_hoveredButton == 2, false});
@@ -201,6 +201,7 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     title->setObjectName(QStringLiteral("title"));
     title->setTextFormat(Qt::PlainText);
     title->setFont(vsp::fonts::system(15, QFont::DemiBold));
+    vsp::setThemeColor(title, QPalette::WindowText, Color::primaryStyle());
     headerLayout->addWidget(title);
     headerLayout->addStretch(1);
     m_emptyButton->setText(tr("Empty Trash"));
@@ -240,12 +241,14 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     auto* emptyTitle = new QLabel(tr("Trash is empty"), empty);
     emptyTitle->setObjectName(QStringLiteral("emptyTitle"));
     emptyTitle->setFont(vsp::fonts::system(13, QFont::Medium));
+    vsp::setThemeColor(emptyTitle, QPalette::WindowText, Color::secondaryStyle());
     emptyTitle->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(emptyTitle);
     auto* note =
         new QLabel(tr("Deleted entries appear here for %1 days\nbefore they're removed for good.").arg(30), empty);
     note->setObjectName(QStringLiteral("emptyNote"));
     note->setFont(vsp::fonts::system(11));
+    vsp::setThemeColor(note, QPalette::WindowText, Color::tertiaryStyle());
     note->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(note);
     emptyLayout->addStretch(1);
@@ -264,7 +267,6 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &TrashView::refresh);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TrashView::refresh);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TrashView::refresh);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &TrashView::refresh);
     refresh();
 }
 
@@ -278,16 +280,6 @@ void TrashView::refresh()
     const bool empty = m_model->rowCount() == 0;
     m_pages->setCurrentIndex(empty ? 0 : 1);
     m_emptyButton->setVisible(!empty);
-    for (QLabel* label : findChildren<QLabel*>()) {
-        QPalette pal = label->palette();
-        const bool secondary = label->objectName() == QLatin1String("emptyTitle");
-        const bool tertiary = label->objectName() == QLatin1String("emptyNote");
-        pal.setColor(QPalette::WindowText, (secondary  ? Color::secondaryStyle()
-                                            : tertiary ? Color::tertiaryStyle()
-                                                       : Color::primaryStyle())
-                                               .resolve());
-        label->setPalette(pal);
-    }
     update();
     m_list->viewport()->update();
 }
@@ -401,6 +393,6 @@ void TrashView::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), Color::vspBackground().resolve());
     const QRectF icon(18, kHeaderHeight / 2.0 - 7, 14, 14);
-    vsp::symbols::paint(p, u"trash", icon, Color::resolvedAccent().resolve());
+    vsp::symbols::paint(p, u"trash", icon, Color::resolvedAccentText().resolve());
     p.fillRect(QRectF(0, kHeaderHeight - 1, width(), 1), Color::vspBorder().resolve());
 }

@@ -61,6 +61,19 @@ QPainterPath vesperlogMenuBarPath(qreal s)
     return pages.subtracted(spine);
 }
 
+void paintVesperlogMark(QPainter& painter, const QRectF& rect, const QColor& color)
+{
+    const qreal s = std::min(rect.width(), rect.height());
+    if (s <= 0) {
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(rect.center().x() - s / 2, rect.center().y() - s / 2);
+    painter.fillPath(vesperlogMenuBarPath(s), color);
+    painter.restore();
+}
+
 namespace {
 
 QImage blankImage(qreal size, qreal scale)

@@ -24,6 +24,9 @@ void paintVesperlogBookLogo(QPainter& painter, const QPointF& topLeft, qreal siz
 /// 1.5 pixels wide whatever the size) taken out of them.
 QPainterPath vesperlogMenuBarPath(qreal size);
 
+/// The one-colour mark (the tray mark's figure) in `color`, centred in the largest square of `rect`.
+void paintVesperlogMark(QPainter& painter, const QRectF& rect, const QColor& color);
+
 /// The tray mark filled with `color` on transparency, `size` logical pixels at `scale` device pixels per
 /// pixel (the tray icon uses 16 at scale 2). A null image when `size` or `scale` is not positive.
 QImage renderVesperlogMenuBarShape(qreal size, qreal scale, const QColor& color = Qt::black);

@@ -2,6 +2,7 @@
 
 #include "../Main/ViewFixtures.h"
 
+#include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Theme/Glass.h"
@@ -190,6 +191,37 @@ void CalendarViewTest::dayClick_picksDay_listsItsEntries()
     QCOMPARE(c.view->dayCountLabel()->text(), QString());
     QVERIFY(!c.view->writeTodayButton()->isVisible());
     QVERIFY(c.store.showCalendar());
+}
+
+void CalendarViewTest::pickedDay_numberReadsOnTheAccent_data()
+{
+    QTest::addColumn<QString>("appearance");
+    QTest::addColumn<QString>("accent");
+    QTest::newRow("dark, yellow") << "dark" << "yellow";
+    // The background colour on a light accent would be near-white on yellow.
+    QTest::newRow("light, yellow") << "light" << "yellow";
+    QTest::newRow("light, blue") << "light" << "blue";
+}
+
+void CalendarViewTest::pickedDay_numberReadsOnTheAccent()
+{
+    QFETCH(QString, appearance);
+    QFETCH(QString, accent);
+    AppSettings settings;
+    settings.setAppearanceMode(appearance);
+    settings.setAccentColorPreset(accent);
+    Calendar c(QDate(2025, 3, 20));
+    c.clickDay(QDate(2025, 3, 18));
+    const QImage image = c.view->grid()->grab().toImage();
+    const QRectF cell = c.view->grid()->cellRect(QDate(2025, 3, 18));
+    const QColor fill = vsp::Color::resolvedAccent().resolve();
+    double best = 1;
+    for (int y = int(cell.top()) + 4; y < int(cell.bottom()) - 4; ++y) {
+        for (int x = int(cell.left()) + 4; x < int(cell.right()) - 4; ++x) {
+            best = std::max(best, vsp::contrastRatio(image.pixelColor(x, y), fill));
+        }
+    }
+    QVERIFY2(best >= vsp::kTextContrast, qPrintable(QString::number(best)));
 }
 
 void CalendarViewTest::monthButtons_moveByWholeMonths_keepPickedDay()

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void cellLook();
     void grid_dotsOnlyForLiveEntriesOfTheMonth();
     void dayClick_picksDay_listsItsEntries();
+    void pickedDay_numberReadsOnTheAccent_data();
+    void pickedDay_numberReadsOnTheAccent();
     void monthButtons_moveByWholeMonths_keepPickedDay();
     void emptyToday_writeButtonOpensFreshEntry();
     void rowClick_selectsEntry_staysInCalendar();
