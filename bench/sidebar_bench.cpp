@@ -12,6 +12,7 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
+#include "Model/AppSettings.h"
 #include "Model/UserDefaults.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
@@ -157,8 +158,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
     vsp::setAnimationsEnabled(false);
-    UserDefaults::instance().setValue(QStringLiteral("hasCompletedOnboarding"), true);
-    UserDefaults::instance().setValue(QStringLiteral("dailyWordGoal"), 500);
+    AppSettings::instance().setHasCompletedOnboarding(true);
+    AppSettings::instance().setDailyWordGoal(500);
     UserDefaults::instance().sync();
 
     benchmark::RegisterBenchmark("SidebarBuild", BM_SidebarBuild)->Unit(benchmark::kMillisecond);

@@ -11,7 +11,7 @@
 #include "App/VesperlogApp.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
@@ -82,13 +82,13 @@ int main(int argc, char** argv)
         }
     }
     const QDir out(args.at(1));
-    auto& defaults = UserDefaults::instance();
-    defaults.setValue(QStringLiteral("hasCompletedOnboarding"), true);
-    defaults.setValue(QStringLiteral("appearanceMode"), appearance);
-    defaults.setValue(QStringLiteral("dailyWordGoal"), 1500);
-    defaults.setValue(QStringLiteral("userName"), QStringLiteral("Ada <b>Lovelace</b>"));
-    defaults.setValue(QStringLiteral("journalName"), QStringLiteral("Evening Pages"));
-    defaults.setValue(QStringLiteral("draftTitle"), QStringLiteral("Half a thought"));
+    AppSettings& settings = AppSettings::instance();
+    settings.setHasCompletedOnboarding(true);
+    settings.setAppearanceMode(appearance);
+    settings.setDailyWordGoal(1500);
+    settings.setUserName(QStringLiteral("Ada <b>Lovelace</b>"));
+    settings.setJournalName(QStringLiteral("Evening Pages"));
+    settings.setDraftTitle(QStringLiteral("Half a thought"));
 
     VesperlogApp::Options options;
     options.useTray = false;

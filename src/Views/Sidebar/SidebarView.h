@@ -82,7 +82,7 @@ private:
     MoodStore& m_moodStore;
     ColumnVisibilityHolder& m_columns;
     vsp::OpenWindowAction m_openWindow;
-    std::unique_ptr<AppSettings> m_settings;
+    AppSettings& m_settings;
     SidebarHeader* m_header;
     QWidget* m_groups;
     QWidget* m_moodsGroup = nullptr;

@@ -207,7 +207,7 @@ void CalendarViewTest::pickedDay_numberReadsOnTheAccent()
 {
     QFETCH(QString, appearance);
     QFETCH(QString, accent);
-    AppSettings settings;
+    AppSettings& settings = AppSettings::instance();
     settings.setAppearanceMode(appearance);
     settings.setAccentColorPreset(accent);
     Calendar c(QDate(2025, 3, 20));

@@ -2,7 +2,7 @@
 
 #include "../Main/ViewFixtures.h"
 
-#include "Model/UserDefaults.h"
+#include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Views/Sidebar/TagColors.h"
 #include "Views/Sidebar/VesperlogMark.h"
@@ -106,9 +106,9 @@ void MarksTest::bookLogo_followsAccentAndAppearance()
     };
     // The left page is in the accent colour.
     const QPoint leftPage(20, 32);
-    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("yellow"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("yellow"));
     const QColor yellow = draw(vsp::Appearance::Dark).pixelColor(leftPage);
-    UserDefaults::instance().setValue(QStringLiteral("accentColorPreset"), QStringLiteral("teal"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("teal"));
     const QColor teal = draw(vsp::Appearance::Dark).pixelColor(leftPage);
     QCOMPARE(yellow, vsp::Color::accent(u"yellow").resolve(vsp::Appearance::Dark));
     QCOMPARE(teal, vsp::Color::accent(u"teal").resolve(vsp::Appearance::Dark));

@@ -256,9 +256,9 @@ void SidebarViewTest::appearanceSwitch_repaintsRowsAtOnce()
         }
         return std::pair{darkest, lightest};
     };
-    UserDefaults::instance().setValue(QStringLiteral("appearanceMode"), QStringLiteral("dark"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
     const auto dark = titlePixels();
-    UserDefaults::instance().setValue(QStringLiteral("appearanceMode"), QStringLiteral("light"));
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
     QVERIFY(!AppearanceManager::instance().isDark());
     const auto light = titlePixels();
     // Dark: light text on a dark column; light: dark text on a light one.
@@ -284,10 +284,10 @@ void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow()
     QFETCH(QString, draftBody);
     QFETCH(bool, continueDraft);
     if (!draftTitle.isEmpty()) {
-        UserDefaults::instance().setValue(QStringLiteral("draftTitle"), draftTitle);
+        AppSettings::instance().setDraftTitle(draftTitle);
     }
     if (!draftBody.isEmpty()) {
-        UserDefaults::instance().setValue(QStringLiteral("draftBody"), draftBody);
+        AppSettings::instance().setDraftBody(draftBody);
     }
     Fixture f;
     f.store.setRestoreDraftOnCompose(!continueDraft);
@@ -306,7 +306,7 @@ void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow()
     QVERIFY(!f.view.launcher()->isVisible());
     QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 0.0);
     // Neither row touches the draft itself.
-    QCOMPARE(UserDefaults::instance().contains(QStringLiteral("draftTitle")), !draftTitle.isEmpty());
+    QCOMPARE(AppSettings::instance().draftTitle(), draftTitle);
 }
 
 void SidebarViewTest::launcherOpen_clickElsewhere_onlyCloses()
@@ -330,7 +330,7 @@ void SidebarViewTest::launcherOpen_clickElsewhere_onlyCloses()
 
 void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
 {
-    AppSettings settings;
+    AppSettings& settings = AppSettings::instance();
     settings.setJournalName(QStringLiteral("<b>Night</b> & <i>day</i>"));
     Fixture f(false);
     QCOMPARE(f.view.header()->nameLabel()->textFormat(), Qt::PlainText);
@@ -366,7 +366,7 @@ void SidebarViewTest::stats_goalProgress()
 void SidebarViewTest::footer_trashButtonOnlyWithTrash_nameIsPlainText()
 {
     Fixture f;
-    AppSettings settings;
+    AppSettings& settings = AppSettings::instance();
     QVERIFY(!f.view.stats()->isVisibleTo(&f.view));
     settings.setDailyWordGoal(10);
     QVERIFY(f.view.stats()->isVisibleTo(&f.view));
