@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
@@ -146,7 +147,10 @@ void AppearanceManager::apply()
         }
         m_applied = true;
     }
-    QApplication::setPalette(paletteFor(m_current, Color::resolvedAccent(1.0).resolve(m_current)));
+    const QPalette palette = paletteFor(m_current, Color::resolvedAccent(1.0).resolve(m_current));
+    QApplication::setPalette(palette);
+    // Tooltips keep a palette of their own, copied from the application's at their first use.
+    QToolTip::setPalette(palette);
     // Polishing a widget that has a style sheet makes every role of its palette its own, so it would
     // keep the colours of the appearance it was polished in: polish those again. Roles set on them
     // through setThemeColor come back with the change signals that follow.

@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWidget>
 
 using vsp::Appearance;
@@ -271,6 +272,10 @@ void ThemeTest::appearanceChange_repaintsApplicationPalette()
     AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
     QCOMPARE(changed.count(), 2);
     QCOMPARE(QApplication::palette().color(QPalette::Window).rgb(), QColor(0x1E1E1E).rgb());
+    // Tooltips too, though Qt gives them a copy of the palette of their first use.
+    QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase).rgb(), QColor(0x2E2E2E).rgb());
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
+    QCOMPARE(QToolTip::palette().color(QPalette::ToolTipText).rgb(), QColor(0x1E1C19).rgb());
 }
 
 void ThemeTest::themeColor_followsEveryChange_andLeavesOtherRolesInherited()
