@@ -13,6 +13,8 @@
 #include "Update/Updater.h"
 
 #include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QAbstractButton>
 
 #include <cstdio>
@@ -63,6 +65,13 @@ int main(int argc, char** argv)
         if (!window.grab().save(path)) {
             std::fprintf(stderr, "could not write %s\n", qPrintable(path));
             ++failures;
+        }
+        // A long tab once more, scrolled to its end.
+        if (auto* scroll = window.tab(i)->findChild<QScrollArea*>(); scroll && scroll->verticalScrollBar()->maximum() > 0) {
+            scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+            QApplication::processEvents();
+            const QString end = QString(path).replace(QStringLiteral(".png"), QStringLiteral("-end.png"));
+            failures += window.grab().save(end) ? 0 : 1;
         }
     }
     return failures == 0 ? 0 : 1;

@@ -2,6 +2,7 @@
 #include "Settings/SettingsTabs.h"
 
 #include "Model/AppSettings.h"
+#include "Model/Dates.h"
 #include "Model/JournalEntry.h"
 #include "Model/JournalStore.h"
 #include "Model/NotificationManager.h"
@@ -143,7 +144,7 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
     reminder->addRow(remind);
     auto* time = new QTimeEdit(this);
     time->setObjectName(QStringLiteral("reminderTime"));
-    time->setDisplayFormat(QLocale().timeFormat(QLocale::ShortFormat));
+    time->setDisplayFormat(vsp::shortTimeFormat(QLocale()));
     time->setTime(QTime(settings.dailyReminderHour(), settings.dailyReminderMinute()));
     time->setKeyboardTracking(false);
     QWidget* timeRow = reminder->addLabelledRow(tr("Reminder time"), time);
@@ -184,7 +185,7 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
                                   &AppSettings::setShowMoodSelector, &AppSettings::showMoodSelectorChanged));
 
     FormSection* context = page->addSection(tr("Context"));
-    context->addRow(bindCheckBox(new QCheckBox(tr("Add weather & location to new entries")), settings,
+    context->addRow(bindCheckBox(new QCheckBox(tr("Add weather && location to new entries")), settings,
                                  &AppSettings::captureWeatherLocation, &AppSettings::setCaptureWeatherLocation,
                                  &AppSettings::captureWeatherLocationChanged));
     context->addRow(caption(tr("When on, Vesperlog quietly notes the place and weather as you start an entry. It uses "

@@ -146,6 +146,10 @@ void SettingsWindowTest::window_isFixedSizeWithSevenTabs()
                                   QStringLiteral("Shortcuts"), QStringLiteral("Data"), QStringLiteral("Security"),
                                   QStringLiteral("About")}));
     QCOMPARE(window().currentTab(), 0);
+    // A lone "&" in a button's text would turn the next letter into an underlined access key.
+    for (QAbstractButton* button : window().findChildren<QAbstractButton*>()) {
+        QVERIFY2(!QString(button->text()).remove(QStringLiteral("&&")).contains(u'&'), qPrintable(button->text()));
+    }
     // Wording of this desktop throughout: no other desktop's names or key glyphs.
     for (QLabel* label : window().findChildren<QLabel*>()) {
         for (const QString& foreign : {QStringLiteral("Mac"), QStringLiteral("Touch ID"), QStringLiteral("⌘")}) {
@@ -181,7 +185,7 @@ void SettingsWindowTest::checkBox_writesItsSettingOnly_data()
     QTest::newRow("auto-save draft") << int(General) << QStringLiteral("Auto-save draft") << QStringLiteral("autoSaveDraft") << true;
     QTest::newRow("word count") << int(General) << QStringLiteral("Show word count") << QStringLiteral("showWordCount") << true;
     QTest::newRow("mood selector") << int(General) << QStringLiteral("Show mood selector") << QStringLiteral("showMoodSelector") << true;
-    QTest::newRow("weather") << int(General) << QStringLiteral("Add weather & location to new entries")
+    QTest::newRow("weather") << int(General) << QStringLiteral("Add weather && location to new entries")
                              << QStringLiteral("captureWeatherLocation") << true;
     QTest::newRow("compact list") << int(Appearance) << QStringLiteral("Compact list view") << QStringLiteral("compactListView") << false;
     QTest::newRow("previews") << int(Appearance) << QStringLiteral("Show entry previews") << QStringLiteral("showEntryPreviews") << true;
