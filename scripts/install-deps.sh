@@ -17,7 +17,7 @@ packages=(
     fonts-dejavu-core fonts-inter fonts-comfortaa fonts-jetbrains-mono fonts-sil-charis
     fonts-noto-color-emoji fonts-wqy-microhei bootstrap-icons
     # headless runs, D-Bus and test tools
-    xvfb xauth dbus dbus-x11 libreoffice-writer-nogui espeak-ng sox
+    xvfb xauth openbox dbus dbus-x11 libreoffice-writer-nogui espeak-ng sox
     desktop-file-utils
 )
 

@@ -25,6 +25,8 @@ public:
     explicit UpdateButton(QWidget* parent) : QAbstractButton(parent), m_press(new vsp::SpringPress(this))
     {
         setObjectName(QStringLiteral("updateButton"));
+        // A click does not move the focus ring here; Tab does.
+        setFocusPolicy(Qt::TabFocus);
         setCursor(Qt::PointingHandCursor);
         setFont(vsp::fonts::system(12, QFont::DemiBold));
         connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,

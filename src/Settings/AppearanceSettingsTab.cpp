@@ -29,6 +29,8 @@ public:
         setCheckable(true);
         setCursor(Qt::PointingHandCursor);
         setMinimumHeight(26);
+        // A click does not move the focus ring here; Tab does.
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
                 qOverload<>(&QWidget::update));

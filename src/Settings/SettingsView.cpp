@@ -7,6 +7,7 @@
 #include "Theme/SymbolIcons.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -165,6 +166,20 @@ void SettingsView::setCurrentTab(int index)
     }
     m_pages->setCurrentIndex(index);
     m_buttons->button(index)->setChecked(true);
+}
+
+void SettingsView::showEvent(QShowEvent* event)
+{
+    // The first time it opens, over the window it was opened from rather than wherever the window
+    // manager finds room; after that it stays where the user puts it.
+    if (!m_placed) {
+        m_placed = true;
+        QWidget* anchor = QApplication::activeWindow();
+        if (anchor && anchor != this) {
+            move(anchor->frameGeometry().center() - rect().center());
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 void SettingsView::paintEvent(QPaintEvent*)

@@ -31,8 +31,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QButtonGroup* m_buttons;
     QStackedWidget* m_pages;
+    bool m_placed = false;
 };
