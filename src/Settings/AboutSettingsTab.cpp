@@ -182,7 +182,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
         value->setObjectName(QStringLiteral("statValue"));
         value->setAlignment(Qt::AlignCenter);
         value->setFont(vsp::fonts::monospaced(22, QFont::Bold));
-        tintText(value, [] { return vsp::Color::resolvedAccent(1); });
+        tintText(value, [] { return vsp::Color::resolvedAccentText(); });
         tile->addWidget(value);
         QLabel* text = plainLabel(label, this);
         text->setAlignment(Qt::AlignCenter);

@@ -103,7 +103,7 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     path->setFont(vsp::fonts::monospaced(11));
     path->setWordWrap(true);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    tintText(path, [] { return vsp::Color::resolvedAccent(1); });
+    tintText(path, [] { return vsp::Color::resolvedAccentText(); });
     storage->addRow(path);
     page->finish();
 }

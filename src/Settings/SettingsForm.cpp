@@ -56,19 +56,7 @@ protected:
 
 void tintText(QWidget* widget, std::function<Color()> color)
 {
-    auto apply = [widget, color] {
-        const QColor c = color().resolve();
-        QPalette palette = widget->palette();
-        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-            palette.setColor(QPalette::Active, role, c);
-            palette.setColor(QPalette::Inactive, role, c);
-        }
-        widget->setPalette(palette);
-    };
-    apply();
-    AppearanceManager& appearance = AppearanceManager::instance();
-    QObject::connect(&appearance, &AppearanceManager::appearanceChanged, widget, apply);
-    QObject::connect(&appearance, &AppearanceManager::accentChanged, widget, apply);
+    setThemeColor(widget, QPalette::WindowText, std::move(color));
 }
 
 QLabel* caption(const QString& text, QWidget* parent, qreal pixelSize)

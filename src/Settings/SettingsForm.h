@@ -19,7 +19,8 @@ class QVBoxLayout;
 /// window follows a switch between dark and light at once.
 namespace vsp::settings {
 
-/// Gives `widget` a text colour from `color`, asked again whenever the appearance or the accent changes.
+/// Gives `widget` a text colour from `color`, asked again whenever the appearance or the accent changes
+/// (through vsp::setThemeColor).
 void tintText(QWidget* widget, std::function<Color()> color);
 
 /// A caption of the given size in pixels in the muted text colour, word-wrapped, plain text.

@@ -68,7 +68,7 @@ ShortcutsSettingsTab::ShortcutsSettingsTab(QWidget* parent) : QWidget(parent)
         keyLabel->setFont(vsp::fonts::monospaced(12));
         // Wide enough for "Ctrl+Backspace", which the other desktop writes as two symbols.
         keyLabel->setFixedWidth(128);
-        tintText(keyLabel, [] { return vsp::Color::resolvedAccent(1); });
+        tintText(keyLabel, [] { return vsp::Color::resolvedAccentText(); });
         rowLayout->addWidget(keyLabel);
         QLabel* text = plainLabel(description, row);
         text->setFont(vsp::fonts::system(13));

@@ -334,6 +334,10 @@ void SettingsWindowTest::appearance_switchesEveryOpenWindowAtOnce()
     child<QAbstractButton>(&window(), QStringLiteral("appearance-light"))->click();
     QCOMPARE(AppearanceManager::instance().current(), vsp::Appearance::Light);
     QCOMPARE(caption->palette().color(QPalette::WindowText), vsp::Color::vspFgMuted().resolve(vsp::Appearance::Light));
+    QCheckBox* standard = checkBox(window(), QStringLiteral("Compact list view"));
+    // Qt hands a new application palette to top-level windows on the next turn of the event loop.
+    QCoreApplication::processEvents();
+    QCOMPARE(standard->palette().color(QPalette::WindowText), vsp::Color::vspForeground().resolve(vsp::Appearance::Light));
     const QImage picture = window().grab().toImage();
     QCOMPARE(picture.pixelColor(2, picture.height() - 2).rgb(),
              vsp::Color::vspBackground().resolve(vsp::Appearance::Light).rgb());
