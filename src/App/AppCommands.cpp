@@ -3,9 +3,9 @@
 #include "Theme/OpenWindow.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
+#include "Model/EntryText.h"
 #include "Model/JournalStore.h"
 #include "Views/Main/EntryContextMenu.h"
-#include "Views/Main/EntryRow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -162,7 +162,7 @@ void AppCommands::runDuplicateEntry()
 void AppCommands::runCopyPlainText()
 {
     if (const auto entry = entryToActOn()) {
-        EntryContextMenu::copyToClipboard(EntryRow::plainText(*entry));
+        EntryContextMenu::copyToClipboard(vsp::entryPlainText(*entry));
     }
 }
 

@@ -210,26 +210,6 @@ Color EntryRow::expirationColor(ExpirationMark mark)
     return Color::secondaryStyle();
 }
 
-QString EntryRow::plainText(const JournalEntry& entry)
-{
-    return entry.title + QStringLiteral("\n\n") + entry.body;
-}
-
-QString EntryRow::markdown(const JournalEntry& entry)
-{
-    QStringList tags;
-    tags.reserve(entry.tags.size());
-    for (const QString& tag : entry.tags) {
-        tags.append(u'#' + tag);
-    }
-    const QString tagLine = tags.join(u' ');
-    QString text = QStringLiteral("# ") + entry.title;
-    if (!tagLine.isEmpty()) {
-        text += QStringLiteral("\n\n") + tagLine;
-    }
-    return text + QStringLiteral("\n\n") + entry.body;
-}
-
 QFont EntryRow::dateFont()
 {
     return vsp::fonts::monospaced(10);

@@ -42,12 +42,6 @@ public:
     /// The bell's colour: secondary for past, orange for today, the accent at 75 % for later.
     static vsp::Color expirationColor(ExpirationMark mark);
 
-    /// "Copy as Plain Text": title, two line feeds, body.
-    static QString plainText(const JournalEntry& entry);
-    /// "Copy as Markdown": "# " + title, then (only with tags) two line feeds and the tags as "#a #b",
-    /// then two line feeds and the body.
-    static QString markdown(const JournalEntry& entry);
-
     /// Fonts of the row's parts.
     static QFont dateFont();
     static QFont moodFont();

@@ -6,6 +6,7 @@
 #include "Theme/Palette.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
+#include "Model/EntryText.h"
 #include "Views/Main/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
 
@@ -104,8 +105,8 @@ void EntryRowTest::copyTexts()
     QFETCH(QString, plain);
     QFETCH(QString, markdown);
     const JournalEntry e = viewfixtures::entry(title, vsp::now(), QStringLiteral("by the river"), tags);
-    QCOMPARE(EntryRow::plainText(e), plain);
-    QCOMPARE(EntryRow::markdown(e), markdown);
+    QCOMPARE(vsp::entryPlainText(e), plain);
+    QCOMPARE(vsp::entryMarkdown(e), markdown);
 }
 
 void EntryRowTest::height_followsSettingsAndContent()
