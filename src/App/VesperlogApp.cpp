@@ -18,6 +18,8 @@
 #include "Settings/SettingsView.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QApplication>
@@ -178,6 +180,10 @@ void VesperlogApp::connectReactions()
 
 void VesperlogApp::applicationWillTerminate()
 {
+    // Words still being edited belong in the journal, and in the backup taken next.
+    if (m_mainWindow) {
+        m_mainWindow->contentView()->detail()->commitPendingEdits();
+    }
     if (m_settings->autoBackup()) {
         m_store->performAutoBackup();
     }

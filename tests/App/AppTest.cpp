@@ -554,7 +554,7 @@ void AppTest::editCommand_startsAndSavesEditing()
     QVERIFY(detail->isVisible());
     f.commands().editEntry()->trigger();
     QVERIFY(detail->isEditing());
-    auto* title = detail->findChild<QLineEdit*>();
+    auto* title = detail->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
     QVERIFY(title && !title->isReadOnly());
     title->selectAll();
     QTest::keyClicks(title, QStringLiteral("Renamed"));

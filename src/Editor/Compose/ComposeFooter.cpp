@@ -61,8 +61,8 @@ protected:
 
 } // namespace
 
-TagChip::TagChip(const QString& tag, QWidget* parent)
-    : QWidget(parent), m_tag(tag), m_label(new QLabel(tag, this)), m_remove(new ChipCross(this))
+TagChip::TagChip(const QString& tag, QWidget* parent, const QString& prefix)
+    : QWidget(parent), m_tag(tag), m_label(new QLabel(prefix + tag, this)), m_remove(new ChipCross(this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 0, 8, 0);

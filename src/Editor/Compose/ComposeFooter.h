@@ -16,12 +16,13 @@ namespace vsp {
 struct Spring;
 }
 
-/// One chosen tag: its text in the accent colour and a small cross that removes it.
+/// One chosen tag: its text in the accent colour (after `prefix`, "#" in the entry detail) and a small
+/// cross that removes it.
 class TagChip final : public QWidget {
     Q_OBJECT
 
 public:
-    TagChip(const QString& tag, QWidget* parent = nullptr);
+    TagChip(const QString& tag, QWidget* parent = nullptr, const QString& prefix = QString());
     QString tag() const { return m_tag; }
     QAbstractButton* removeButton() const { return m_remove; }
 

@@ -1,51 +1,156 @@
 #include "Views/Detail/EntryDetailView.h"
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/Fonts.h"
-#include "Theme/Palette.h"
+#include "Editor/Compose/ComposeRules.h"
+#include "Editor/Compose/TagRules.h"
+#include "Editor/EditorPalette.h"
+#include "Editor/FloatingFormatBar.h"
+#include "Editor/FormatBar.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/RichTextHandle.h"
+#include "Editor/SelectionState.h"
+#include "Editor/VesperlogTextView.h"
+#include "Media/AudioClipsView.h"
+#include "Media/AudioRecordControl.h"
+#include "Media/ImageGalleryView.h"
+#include "Media/ImagePickerButton.h"
+#include "Media/SpeechTranscriber.h"
+#include "Media/WeatherLocationChips.h"
 #include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
+#include "Views/Detail/BodyTextView.h"
+#include "Views/Detail/DetailToolbar.h"
+#include "Views/Detail/EditableTagsView.h"
 
-#include <QLabel>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
-using vsp::Color;
+#include <algorithm>
+#include <cmath>
 
-EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, const JournalEntry& entry,
-                                 QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_entry(entry), m_date(new QLabel(this)),
-      m_title(new QLineEdit(this)), m_body(new QPlainTextEdit(this))
+using vsp::Color;
+using namespace vsp::detail;
+
+namespace {
+
+/// A piece of a column with room above and below it; hiding the box hides the room too.
+QWidget* padded(QWidget* parent, QWidget* content, int top, int bottom)
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(48, 40, 48, 32);
-    layout->setSpacing(10);
-    m_date->setFont(vsp::fonts::system(12));
-    layout->addWidget(m_date);
-    m_title->setFont(vsp::fonts::system(26, QFont::DemiBold));
-    m_title->setFrame(false);
-    m_title->setReadOnly(true);
-    m_title->setPlaceholderText(tr("Untitled"));
-    m_title->setStyleSheet(QStringLiteral("background: transparent;"));
-    layout->addWidget(m_title);
-    m_body->setReadOnly(true);
-    m_body->setFrameShape(QFrame::NoFrame);
-    m_body->setFont(vsp::fonts::system(15));
-    m_body->setStyleSheet(QStringLiteral("background: transparent;"));
-    layout->addWidget(m_body, 1);
+    auto* box = new QWidget(parent);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, top, 0, bottom);
+    layout->setSpacing(0);
+    content->setParent(box);
+    layout->addWidget(content, 0, Qt::AlignLeft);
+    return box;
+}
+
+QScrollArea* makeScroller(QWidget* parent, QWidget* content)
+{
+    auto* scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    scroll->setWidget(content);
+    return scroll;
+}
+
+QLineEdit* makeTitleField(QWidget* parent, qreal size, qreal tracking)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QStringLiteral("detailTitleField"));
+    field->setPlaceholderText(QObject::tr("Title"));
+    field->setFrame(false);
+    field->setFont(vsp::fonts::tracked(vsp::fonts::system(size, QFont::Bold), tracking));
+    field->setStyleSheet(QStringLiteral("background: transparent;"));
+    return field;
+}
+
+/// Removes every widget of a box's layout. They go once control returns to the event loop: one of
+/// them may be the button whose click is being handled.
+void clearBox(QWidget* box)
+{
+    while (QLayoutItem* item = box->layout()->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+}
+
+constexpr int kColumnWidth = 860;
+constexpr int kFocusReadWidth = 640;
+constexpr int kFocusEditWidth = 700;
+
+} // namespace
+
+EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, const JournalEntry& entry, QWidget* parent)
+    : QWidget(parent), m_store(store), m_storeAlive(&store), m_moodStore(moodStore), m_settings(new AppSettings(this)),
+      m_clock([] { return vsp::now(); }), m_entry(entry), m_handle(new RichTextHandle(this)),
+      m_selection(new SelectionState(this))
+{
+    setObjectName(QStringLiteral("entryDetail"));
+    setAcceptDrops(true);
+    setMouseTracking(true);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_toolbar = new DetailToolbar(
+        store, moodStore, [this] { startEditing(); }, [this] { saveEdits(); }, [this] { requestDelete(); }, this);
+    column->addWidget(m_toolbar);
+    m_pages = new QStackedWidget(this);
+    column->addWidget(m_pages, 1);
+    buildEditorArea();
+    m_pages->addWidget(buildReadPage());
+    m_pages->addWidget(buildEditPage());
+    m_pages->addWidget(buildFocusPage());
+    m_overlay = new FocusOverlay(this);
+    m_overlay->hide();
+    connect(m_overlay, &FocusOverlay::leaveRequested, this, [this] {
+        // Leaving focus mode commits the edits and ends editing (see onFocusModeChanged): one update.
+        m_store.setFocusMode(false);
+    });
+
     m_confirm = [this](const QString& question) {
-        return QMessageBox::question(this, tr("Delete Entry"), question, QMessageBox::Cancel | QMessageBox::Yes,
-                                     QMessageBox::Cancel) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Warning, question, question, QMessageBox::NoButton, this);
+        box.setWindowModality(Qt::WindowModal);
+        box.setInformativeText(tr("You can restore it from Trash within %1 days.").arg(30));
+        QPushButton* trash = box.addButton(tr("Move to Trash"), QMessageBox::DestructiveRole);
+        box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        box.exec();
+        return box.clickedButton() == trash;
     };
+
     auto& notifications = AppNotifications::instance();
     connect(&notifications, &AppNotifications::VspToggleEdit, this, [this] {
-        if (isVisible()) {
+        if (isVisible() && m_store.entry(m_entry.id)) {
             toggleEdit();
         }
     });
@@ -54,35 +159,377 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
             requestDelete();
         }
     });
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &EntryDetailView::refresh);
-    refresh();
+    connect(&store, &JournalStore::focusModeChanged, this, &EntryDetailView::onFocusModeChanged);
+    // Ctrl+Backspace is also the menu's Delete Entry: in a text field it deletes the previous word.
+    qApp->installEventFilter(this);
+    auto& appearance = AppearanceManager::instance();
+    connect(&appearance, &AppearanceManager::appearanceChanged, this, &EntryDetailView::applyTheme);
+    connect(&appearance, &AppearanceManager::accentChanged, this, &EntryDetailView::applyTheme);
+    connect(m_settings, &AppSettings::readingFontSizeChanged, this, [this] {
+        m_readStale = true;
+        showLayout();
+    });
+    connect(m_settings, &AppSettings::writingFontSizeChanged, this, [this] {
+        const double size = m_settings->writingFontSize();
+        m_editor->setFontSize(size);
+        m_formatBar->setWritingFontSize(size);
+        m_focusFormatBar->setWritingFontSize(size);
+        m_readStale = true;
+        showLayout();
+    });
+    // Another entry's tags change what is related to this one.
+    connect(&store, &JournalStore::entriesChanged, this, [this] {
+        if (!m_editing) {
+            m_related->setCurrentEntry(m_entry);
+            m_relatedBox->setVisible(!m_focusLayout && m_related->isVisibleTo(m_relatedBox));
+        }
+    });
+
+    syncEditState();
+    applyTheme();
+    m_focusLayout = m_store.focusMode();
+    if (m_focusLayout && m_store.entry(m_entry.id)) {
+        m_editing = true;
+        loadEditors();
+    }
+    showLayout();
+}
+
+EntryDetailView::~EntryDetailView()
+{
+    if (m_editing && m_storeAlive) {
+        commitEdits(m_entry.id);
+    }
+}
+
+// ------------------------------------------------------------------------------------------ building
+
+void EntryDetailView::buildEditorArea()
+{
+    m_editorArea = new QWidget(this);
+    m_editorArea->setObjectName(QStringLiteral("detailEditorArea"));
+    auto* layout = new QVBoxLayout(m_editorArea);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_editor = new FormattableTextEditor(m_editorArea);
+    m_editor->setObjectName(QStringLiteral("detailBody"));
+    m_editor->setPlaceholder(QString());
+    m_editor->setRichTextHandle(m_handle);
+    m_editor->setSelectionState(m_selection);
+    m_editor->setFontSize(m_settings->writingFontSize());
+    layout->addWidget(m_editor);
+    m_editorArea->setMinimumHeight(120);
+    m_floatingBar = new FloatingFormatBar(m_selection, m_editorArea);
+    m_floatingBar->hide();
+    connect(m_floatingBar, &FloatingFormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
+    connect(m_selection, &SelectionState::hasSelectionChanged, this, &EntryDetailView::refreshFloatingBar);
+    connect(m_selection, &SelectionState::selectionRectChanged, this, &EntryDetailView::refreshFloatingBar);
+    connect(m_editor->textView()->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (m_selection->hasSelection()) {
+            m_selection->update(*m_editor->textView(), m_editor);
+        }
+    });
+    connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this](const QString& text) {
+        m_edit.body = text;
+        m_overlay->setWordCount(vsp::compose::wordCount(text));
+    });
+    connect(m_editor, &FormattableTextEditor::richTextChanged, this,
+            [this](const std::optional<QByteArray>& rtf) { m_edit.bodyRTF = rtf; });
+    connect(m_editor, &FormattableTextEditor::contentHeightChanged, this, [this](int height) {
+        m_focusContentHeight = height;
+        if (m_focusLayout) {
+            m_editorArea->setFixedHeight(height);
+        }
+    });
+}
+
+QWidget* EntryDetailView::buildReadPage()
+{
+    auto* content = new QWidget;
+    auto* outer = new QHBoxLayout(content);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_readColumn = new QWidget(content);
+    m_readColumn->setObjectName(QStringLiteral("detailReadColumn"));
+    m_readColumn->setMaximumWidth(kColumnWidth);
+    m_readLayout = new QVBoxLayout(m_readColumn);
+    m_readLayout->setSpacing(0);
+    outer->addWidget(m_readColumn, 1, Qt::AlignLeft | Qt::AlignTop);
+
+    m_status = new StatusLineView;
+    m_readLayout->addWidget(padded(m_readColumn, m_status, 0, 0));
+    m_badge = new ExpirationBadge;
+    m_badgeBox = padded(m_readColumn, m_badge, 8, 0);
+    m_readLayout->addWidget(m_badgeBox);
+    m_chips = new WeatherLocationChips;
+    m_chipsBox = padded(m_readColumn, m_chips, 10, 0);
+    m_readLayout->addWidget(m_chipsBox);
+    m_titleGap = new QWidget(m_readColumn);
+    m_titleGap->setFixedHeight(22);
+    m_readLayout->addWidget(m_titleGap);
+    m_title = new ThemedLabel([] { return Color::primaryStyle().resolve(); }, m_readColumn);
+    m_title->setObjectName(QStringLiteral("detailTitle"));
+    m_title->setWordWrap(true);
+    m_title->setFont(vsp::fonts::tracked(vsp::fonts::system(36, QFont::Bold), -0.6));
+    m_title->setContentsMargins(0, 0, 0, 12);
+    m_readLayout->addWidget(m_title);
+    m_tagRow = new QWidget;
+    auto* tagRow = new QHBoxLayout(m_tagRow);
+    tagRow->setContentsMargins(0, 0, 0, 0);
+    tagRow->setSpacing(8);
+    m_tagRowBox = padded(m_readColumn, m_tagRow, 0, 32);
+    m_readLayout->addWidget(m_tagRowBox);
+    m_body = new BodyTextView(m_readColumn);
+    m_body->setObjectName(QStringLiteral("detailBodyText"));
+    m_readLayout->addWidget(m_body);
+    m_readImages = new QWidget(m_readColumn);
+    new QVBoxLayout(m_readImages);
+    m_readImages->layout()->setContentsMargins(0, 20, 0, 0);
+    m_readLayout->addWidget(m_readImages);
+    m_readAudio = new QWidget(m_readColumn);
+    new QVBoxLayout(m_readAudio);
+    m_readAudio->layout()->setContentsMargins(0, 20, 0, 0);
+    m_readLayout->addWidget(m_readAudio);
+    m_related = new RelatedEntriesView(m_store);
+    m_relatedBox = new QWidget(m_readColumn);
+    auto* relatedLayout = new QVBoxLayout(m_relatedBox);
+    relatedLayout->setContentsMargins(0, 48, 0, 0);
+    m_related->setParent(m_relatedBox);
+    relatedLayout->addWidget(m_related);
+    m_readLayout->addWidget(m_relatedBox);
+    m_readLayout->addStretch(1);
+
+    m_readScroll = makeScroller(this, content);
+    return m_readScroll;
+}
+
+QWidget* EntryDetailView::buildEditPage()
+{
+    m_editPage = new QWidget(this);
+    auto* outer = new QHBoxLayout(m_editPage);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* columnWidget = new QWidget(m_editPage);
+    columnWidget->setMaximumWidth(kColumnWidth);
+    auto* column = new QVBoxLayout(columnWidget);
+    column->setContentsMargins(64, 36, 64, 36);
+    column->setSpacing(0);
+    outer->addWidget(columnWidget, 1, Qt::AlignLeft);
+
+    m_editStatus = new StatusLineView(columnWidget);
+    column->addWidget(m_editStatus);
+    m_expirationRow = new ExpirationEditRow([this] { return m_clock(); });
+    column->addWidget(padded(columnWidget, m_expirationRow, 8, 0));
+    connect(m_expirationRow, &ExpirationEditRow::hasExpirationEdited, this, [this](bool on) { m_edit.hasExpiration = on; });
+    connect(m_expirationRow, &ExpirationEditRow::dateEdited, this, [this](double date) { m_edit.expirationDate = date; });
+    column->addSpacing(22);
+    m_editTitle = makeTitleField(columnWidget, 36, -0.6);
+    column->addWidget(m_editTitle);
+    column->addSpacing(12);
+    m_tags = new EditableTagsView(m_store, columnWidget);
+    column->addWidget(m_tags);
+    column->addSpacing(28);
+    connect(m_tags, &EditableTagsView::tagsEdited, this, [this](const QStringList& tags) { m_edit.tags = tags; });
+    connect(m_tags, &EditableTagsView::tagInputEdited, this, [this](const QString& text) { m_edit.tagInput = text; });
+    m_formatBar = new FormatBar(false, columnWidget);
+    m_formatBar->setWritingFontSize(m_settings->writingFontSize());
+    column->addWidget(m_formatBar, 0, Qt::AlignLeft);
+    column->addSpacing(12);
+    m_editorSlot = new QVBoxLayout;
+    m_editorSlot->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(m_editorSlot, 1);
+
+    auto* photos = new QWidget(columnWidget);
+    auto* photoColumn = new QVBoxLayout(photos);
+    photoColumn->setContentsMargins(0, 20, 0, 0);
+    photoColumn->setSpacing(10);
+    m_editImages = new QWidget(photos);
+    new QVBoxLayout(m_editImages);
+    m_editImages->layout()->setContentsMargins(0, 0, 0, 0);
+    photoColumn->addWidget(m_editImages);
+    photoColumn->addWidget(new ImagePickerButton([this](const QList<QUrl>& files) { addImages(files); }, photos), 0,
+                           Qt::AlignLeft);
+    column->addWidget(photos);
+    auto* voice = new QWidget(columnWidget);
+    auto* voiceColumn = new QVBoxLayout(voice);
+    voiceColumn->setContentsMargins(0, 16, 0, 0);
+    voiceColumn->setSpacing(10);
+    m_editAudio = new QWidget(voice);
+    new QVBoxLayout(m_editAudio);
+    m_editAudio->layout()->setContentsMargins(0, 0, 0, 0);
+    voiceColumn->addWidget(m_editAudio);
+    voiceColumn->addWidget(new AudioRecordControl([this](const QString& path, double duration) {
+                               addRecording(path, duration);
+                           }, voice),
+                           0, Qt::AlignLeft);
+    column->addWidget(voice);
+
+    for (FormatBar* bar : {m_formatBar}) {
+        connect(bar, &FormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
+    }
+    connect(m_formatBar, &FormatBar::selectedFontDesignChanged, this, [this](const QString& design) {
+        m_edit.fontDesign = design;
+        m_editor->setFontDesign(design);
+        m_focusFormatBar->setSelectedFontDesign(design);
+    });
+    connect(m_editTitle, &QLineEdit::textEdited, this, [this](const QString& text) { m_edit.title = text; });
+    return m_editPage;
+}
+
+QWidget* EntryDetailView::buildFocusPage()
+{
+    auto* content = new QWidget;
+    auto* outer = new QHBoxLayout(content);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* columnWidget = new QWidget(content);
+    columnWidget->setMaximumWidth(kFocusEditWidth);
+    auto* column = new QVBoxLayout(columnWidget);
+    column->setContentsMargins(48, 0, 48, 0);
+    column->setSpacing(0);
+    outer->addWidget(columnWidget, 1, Qt::AlignHCenter | Qt::AlignTop);
+    column->addSpacing(52);
+    m_focusTitle = makeTitleField(columnWidget, 32, -0.5);
+    m_focusTitle->setTextMargins(6, 0, 6, 0);
+    column->addWidget(m_focusTitle);
+    column->addSpacing(16);
+    m_focusFormatBar = new FormatBar(false, columnWidget);
+    m_focusFormatBar->setWritingFontSize(m_settings->writingFontSize());
+    column->addWidget(m_focusFormatBar, 0, Qt::AlignLeft);
+    column->addSpacing(8);
+    m_focusEditorSlot = new QVBoxLayout;
+    m_focusEditorSlot->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(m_focusEditorSlot);
+    column->addSpacing(300);
+    column->addStretch(1);
+    connect(m_focusFormatBar, &FormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
+    connect(m_focusFormatBar, &FormatBar::selectedFontDesignChanged, this, [this](const QString& design) {
+        m_edit.fontDesign = design;
+        m_editor->setFontDesign(design);
+        m_formatBar->setSelectedFontDesign(design);
+    });
+    connect(m_focusTitle, &QLineEdit::textEdited, this, [this](const QString& text) { m_edit.title = text; });
+    m_focusScroll = makeScroller(this, content);
+    return m_focusScroll;
+}
+
+// ------------------------------------------------------------------------------------------ state
+
+EntryDetailView::Layout EntryDetailView::layout() const
+{
+    if (!m_editing) {
+        return Layout::Read;
+    }
+    return m_focusLayout ? Layout::Focus : Layout::Edit;
+}
+
+QLineEdit* EntryDetailView::titleField() const
+{
+    return layout() == Layout::Focus ? m_focusTitle : m_editTitle;
+}
+
+void EntryDetailView::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+    m_readStale = true;
+    refreshEditStatus();
+    showLayout();
+}
+
+void EntryDetailView::syncEditState()
+{
+    m_edit.title = m_entry.title;
+    m_edit.body = m_entry.body;
+    m_edit.bodyRTF = m_entry.bodyRTF;
+    m_edit.tags = m_entry.tags;
+    m_edit.tagInput.clear();
+    m_edit.hasExpiration = m_entry.expirationDate.has_value();
+    m_edit.expirationDate = m_entry.expirationDate.value_or(vsp::addDays(m_clock(), 7));
+    m_edit.fontDesign = m_entry.fontDesign;
+    m_edit.imageFilenames = m_entry.imageFilenames;
+    m_edit.audioClips = m_entry.audioClips;
+    m_addedImages.clear();
+    m_removedImages.clear();
+    m_addedAudio.clear();
+    m_removedAudio.clear();
+}
+
+void EntryDetailView::loadEditors()
+{
+    m_editTitle->setText(m_edit.title);
+    m_focusTitle->setText(m_edit.title);
+    m_tags->setState(m_edit.tags, m_edit.tagInput);
+    m_expirationRow->setValues(m_edit.hasExpiration, m_edit.expirationDate);
+    m_formatBar->setSelectedFontDesign(m_edit.fontDesign);
+    m_focusFormatBar->setSelectedFontDesign(m_edit.fontDesign);
+    m_editor->setContent(m_edit.body, m_edit.bodyRTF, m_edit.fontDesign);
+    m_editorLoadedFor = m_entry.id;
+    m_overlay->setWordCount(vsp::compose::wordCount(m_edit.body));
+    refreshEditStatus();
+    refreshEditAttachments();
 }
 
 void EntryDetailView::setEntry(const JournalEntry& entry)
 {
-    if (m_editing && entry.id != m_entry.id) {
-        commitEdits();
-    }
-    if (m_editing && entry.id == m_entry.id) {
-        // Keep the text being edited; take the rest of the entry as stored.
-        const QString title = m_title->text();
+    if (entry.id != m_entry.id) {
+        const QUuid previous = m_entry.id;
+        // The new entry is taken first: the commit's own change notice then finds it shown already.
         m_entry = entry;
-        m_title->setText(title);
+        if (m_editing) {
+            commitEdits(previous);
+            if (!m_focusLayout) {
+                m_editing = false;
+            }
+        }
+        syncEditState();
+        if (m_editing) {
+            loadEditors();
+        } else {
+            // The editor still holds the previous entry's document: it is loaded afresh before the
+            // next edit, and nothing of it is ever committed to this entry.
+            m_editorLoadedFor.reset();
+        }
+        if (m_lightbox) {
+            m_lightbox->deleteLater();
+            m_lightbox = nullptr;
+        }
+    } else {
+        m_entry = entry;
+        if (!m_editing) {
+            // The next edit starts from the entry as stored now (a tag deleted elsewhere, a mood).
+            syncEditState();
+        }
+    }
+    m_readStale = true;
+    refreshEditStatus();
+    showLayout();
+}
+
+void EntryDetailView::startEditing()
+{
+    if (m_editing || !m_store.entry(m_entry.id)) {
         return;
     }
-    m_entry = entry;
-    refresh();
+    m_editing = true;
+    loadEditors();
+    showLayout();
+    m_editor->textView()->setFocus();
 }
 
 void EntryDetailView::toggleEdit()
 {
     if (m_editing) {
-        commitEdits();
-        return;
+        saveEdits();
+    } else {
+        startEditing();
     }
-    m_editing = true;
-    m_title->setReadOnly(false);
-    m_title->setFocus();
+}
+
+void EntryDetailView::saveEdits()
+{
+    commitEdits(m_entry.id);
+    if (!m_store.focusMode()) {
+        m_editing = false;
+        // The next edit starts from what was stored.
+        syncEditState();
+    }
+    showLayout();
 }
 
 void EntryDetailView::commitEdits()
@@ -90,46 +537,482 @@ void EntryDetailView::commitEdits()
     if (!m_editing) {
         return;
     }
+    commitEdits(m_entry.id);
     m_editing = false;
-    m_title->setReadOnly(true);
-    const QString title = m_title->text().trimmed();
-    if (title != m_entry.title) {
-        JournalEntry changed = m_entry;
-        changed.title = title;
-        m_entry = changed;
-        m_store.updateEntry(changed);
+    showLayout();
+}
+
+void EntryDetailView::commitBeforeTeardown()
+{
+    if (m_editing) {
+        commitEdits(m_entry.id);
+        m_editing = false;
+    }
+}
+
+void EntryDetailView::commitPendingEdits()
+{
+    if (m_editing) {
+        commitEdits(m_entry.id);
+    }
+}
+
+bool EntryDetailView::commitEdits(const QUuid& id)
+{
+    // A tag left in the field counts when it is new; one already chosen stays in the field.
+    {
+        QString input = m_edit.tagInput;
+        QStringList tags = m_edit.tags;
+        if (vsp::tags::commit(input, tags)) {
+            m_edit.tags = tags;
+            m_edit.tagInput = input;
+            m_tags->setState(m_edit.tags, m_edit.tagInput);
+        }
+    }
+    const bool editorHoldsEntry = m_editorLoadedFor == id;
+    if (editorHoldsEntry) {
+        // The editor's coalesced RTF write lands now, so the copy is the document on screen.
+        m_editor->flushEdits();
+    }
+    const JournalEntry* stored = m_store.entry(id);
+    if (!stored) {
+        // The entry went to the trash with its stored content: files added to this edit belong to
+        // nothing, and the ones removed from it still belong to the trashed entry.
+        forgetAddedFiles(id);
+        return false;
+    }
+    JournalEntry changed = *stored;
+    changed.title = vsp::compose::trimBlanks(m_edit.title);
+    changed.body = vsp::compose::trimBlanksAndLineBreaks(m_edit.body);
+    std::optional<QByteArray> rtf = editorHoldsEntry ? m_handle->currentRTF() : std::nullopt;
+    changed.bodyRTF = rtf ? rtf : m_edit.bodyRTF;
+    if (editorHoldsEntry && !rtf) {
+        // An emptied document has no RTF: the stored one must not come back.
+        changed.bodyRTF.reset();
+    }
+    changed.tags = m_edit.tags;
+    changed.expirationDate = m_edit.hasExpiration ? std::optional<double>(m_edit.expirationDate) : std::nullopt;
+    changed.fontDesign = m_edit.fontDesign;
+    changed.imageFilenames = m_edit.imageFilenames;
+    changed.audioClips = m_edit.audioClips;
+    m_store.updateEntry(changed);
+    for (const QString& name : std::as_const(m_removedImages)) {
+        if (!changed.imageFilenames.contains(name)) {
+            m_store.deleteImage(name, id);
+        }
+    }
+    for (const QString& name : std::as_const(m_removedAudio)) {
+        const bool kept = std::any_of(changed.audioClips.begin(), changed.audioClips.end(),
+                                      [&](const AudioClip& clip) { return clip.filename == name; });
+        if (!kept) {
+            m_store.deleteAudio(name, id);
+        }
+    }
+    m_addedImages.clear();
+    m_removedImages.clear();
+    m_addedAudio.clear();
+    m_removedAudio.clear();
+    return true;
+}
+
+void EntryDetailView::forgetAddedFiles(const QUuid& id)
+{
+    for (const QString& name : std::as_const(m_addedImages)) {
+        m_store.deleteImage(name, id);
+    }
+    for (const QString& name : std::as_const(m_addedAudio)) {
+        m_store.deleteAudio(name, id);
+    }
+    m_addedImages.clear();
+    m_removedImages.clear();
+    m_addedAudio.clear();
+    m_removedAudio.clear();
+}
+
+void EntryDetailView::onFocusModeChanged()
+{
+    const bool on = m_store.focusMode();
+    if (on == m_focusLayout) {
+        return;
+    }
+    m_focusLayout = on;
+    if (on) {
+        if (!m_editing && m_store.entry(m_entry.id)) {
+            syncEditState();
+            m_editing = true;
+            loadEditors();
+        } else if (m_editing) {
+            // Edits in progress move along with the editor: nothing is reloaded, nothing is lost.
+            m_focusTitle->setText(m_edit.title);
+        }
+        showLayout();
+    } else if (m_editing) {
+        saveEdits();
+    } else {
+        showLayout();
     }
 }
 
 void EntryDetailView::requestDelete()
 {
+    const JournalEntry* stored = m_store.entry(m_entry.id);
+    if (!stored) {
+        return;
+    }
+    const JournalEntry target = *stored;
     if (m_confirm && m_confirm(tr("Delete this entry?"))) {
-        m_editing = false;
-        m_store.deleteEntry(m_entry);
+        m_store.deleteEntry(target);
     }
 }
 
-void EntryDetailView::refresh()
+bool EntryDetailView::textFieldHasFocus() const
 {
-    const QPalette pal = palette();
-    const QLocale locale;
-    const QDateTime moment = vsp::toDateTime(m_entry.date);
-    QString date = locale.toString(moment.date(), QLocale::LongFormat) + QStringLiteral("  ·  ") +
-                   locale.toString(moment.time(), vsp::shortTimeFormat(locale));
-    if (m_entry.mood) {
-        // A mood that is not in the palette has no label of its own: its symbol says it all.
-        const QString label = m_moodStore.label(*m_entry.mood);
-        date += QStringLiteral("  ·  ") + *m_entry.mood;
-        if (label != *m_entry.mood) {
-            date += u' ' + label;
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused) {
+        return false;
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(focused)) {
+        return !line->isReadOnly();
+    }
+    if (auto* text = qobject_cast<QTextEdit*>(focused)) {
+        return !text->isReadOnly();
+    }
+    return qobject_cast<QPlainTextEdit*>(focused) || qobject_cast<QAbstractSpinBox*>(focused);
+}
+
+// ------------------------------------------------------------------------------------------ attachments
+
+void EntryDetailView::addImages(const QList<QUrl>& files)
+{
+    const QUuid id = m_entry.id;
+    for (const QUrl& url : files) {
+        QFile file(url.toLocalFile());
+        if (!url.isLocalFile() || !file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray data = file.readAll();
+        const std::optional<QString> name = m_store.saveImage(data, id, QFileInfo(file.fileName()).fileName());
+        if (!name) {
+            continue;
+        }
+        m_edit.imageFilenames.append(*name);
+        m_addedImages.insert(*name);
+    }
+    refreshEditAttachments();
+}
+
+void EntryDetailView::removeImage(const QString& filename)
+{
+    m_edit.imageFilenames.removeAll(filename);
+    if (m_addedImages.remove(filename)) {
+        // Never part of the stored entry: nothing else refers to the file.
+        m_store.deleteImage(filename, m_entry.id);
+    } else {
+        m_removedImages.insert(filename);
+    }
+    refreshEditAttachments();
+}
+
+void EntryDetailView::addRecording(const QString& path, double duration)
+{
+    const QUuid id = m_entry.id;
+    const std::optional<QString> name = m_store.storeAudio(path, id);
+    if (!name) {
+        return;
+    }
+    QFile::remove(path);
+    AudioClip clip{QUuid::createUuid(), *name, duration, std::nullopt};
+    m_edit.audioClips.append(clip);
+    m_addedAudio.insert(*name);
+    refreshEditAttachments();
+    const QString stored = JournalStore::audioFilePath(id, *name).value_or(QString());
+    const QUuid clipID = clip.id;
+    SpeechTranscriber::transcribe(stored, this, [this, id, clipID](std::optional<QString> text) {
+        onTranscript(id, clipID, text);
+    });
+}
+
+void EntryDetailView::onTranscript(const QUuid& entryID, const QUuid& clipID, const std::optional<QString>& text)
+{
+    if (!text) {
+        return;
+    }
+    auto hasClip = [&](const AudioClip& clip) { return clip.id == clipID; };
+    if (m_editing && m_entry.id == entryID) {
+        const auto it = std::find_if(m_edit.audioClips.begin(), m_edit.audioClips.end(), hasClip);
+        if (it != m_edit.audioClips.end()) {
+            it->transcript = text;
+            refreshEditAttachments();
+        }
+        // A clip removed from the edit takes its transcript with it.
+        return;
+    }
+    // Editing ended before the transcript came: it goes into the stored entry, if the clip is there.
+    const JournalEntry* stored = m_store.entry(entryID);
+    if (!stored) {
+        return;
+    }
+    JournalEntry changed = *stored;
+    const auto it = std::find_if(changed.audioClips.begin(), changed.audioClips.end(), hasClip);
+    if (it == changed.audioClips.end()) {
+        return;
+    }
+    it->transcript = text;
+    m_store.updateEntry(changed);
+}
+
+void EntryDetailView::removeAudioClip(const AudioClip& clip)
+{
+    const qsizetype before = m_edit.audioClips.size();
+    m_edit.audioClips.removeIf([&](const AudioClip& c) { return c.id == clip.id; });
+    if (before == m_edit.audioClips.size()) {
+        return;
+    }
+    if (m_addedAudio.remove(clip.filename)) {
+        m_store.deleteAudio(clip.filename, m_entry.id);
+    } else {
+        m_removedAudio.insert(clip.filename);
+    }
+    refreshEditAttachments();
+}
+
+QStringList EntryDetailView::acceptableImageFiles(const QMimeData* mime)
+{
+    QStringList files;
+    if (!mime || !mime->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) {
+            continue;
+        }
+        const QString path = url.toLocalFile();
+        QImageReader reader(path);
+        if (QFileInfo(path).isFile() && reader.canRead()) {
+            files.append(path);
         }
     }
-    m_date->setText(date);
-    QPalette datePalette = pal;
-    datePalette.setColor(QPalette::WindowText, Color::vspFgDim().resolve());
-    m_date->setPalette(datePalette);
-    m_title->setText(m_entry.title);
-    m_body->setPlainText(m_entry.body);
+    return files;
+}
+
+void EntryDetailView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_editing && !acceptableImageFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void EntryDetailView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (m_editing) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+bool EntryDetailView::takeDrop(const QMimeData* mime)
+{
+    const QStringList files = m_editing ? acceptableImageFiles(mime) : QStringList();
+    if (files.isEmpty()) {
+        return false;
+    }
+    QList<QUrl> urls;
+    for (const QString& path : files) {
+        urls.append(QUrl::fromLocalFile(path));
+    }
+    addImages(urls);
+    return true;
+}
+
+void EntryDetailView::dropEvent(QDropEvent* event)
+{
+    if (takeDrop(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+// ------------------------------------------------------------------------------------------ showing
+
+void EntryDetailView::refreshEditStatus()
+{
+    m_editStatus->setPieces(vsp::detail::statusLine(m_entry, m_moodStore, m_clock()));
+}
+
+void EntryDetailView::refreshEditAttachments()
+{
+    clearBox(m_editImages);
+    if (!m_edit.imageFilenames.isEmpty()) {
+        auto* gallery = new ImageGalleryView(
+            m_entry.id, m_edit.imageFilenames, true, [this](const QString& name) { removeImage(name); }, nullptr,
+            m_editImages);
+        gallery->setMaximumWidth(680);
+        m_editImages->layout()->addWidget(gallery);
+    }
+    m_editImages->setVisible(!m_edit.imageFilenames.isEmpty());
+    clearBox(m_editAudio);
+    if (!m_edit.audioClips.isEmpty()) {
+        auto* clips = new AudioClipsView(m_entry.id, m_edit.audioClips, true,
+                                         [this](const AudioClip& clip) { removeAudioClip(clip); }, m_editAudio);
+        clips->setMaximumWidth(680);
+        m_editAudio->layout()->addWidget(clips);
+    }
+    m_editAudio->setVisible(!m_edit.audioClips.isEmpty());
+}
+
+void EntryDetailView::refreshRead()
+{
+    m_readStale = false;
+    const bool focus = m_focusLayout;
+    const JournalEntry& e = m_entry;
+    m_readColumn->setMaximumWidth(focus ? kFocusReadWidth : kColumnWidth);
+    m_readLayout->setContentsMargins(focus ? 0 : 64, focus ? 64 : 36, focus ? 0 : 64, focus ? 64 : 36);
+    static_cast<QHBoxLayout*>(m_readColumn->parentWidget()->layout())
+        ->setAlignment(m_readColumn, (focus ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+
+    m_status->setPieces(vsp::detail::statusLine(e, m_moodStore, m_clock()));
+    m_status->parentWidget()->setVisible(!focus);
+    if (e.expirationDate) {
+        m_badge->setDate(*e.expirationDate, m_clock());
+    }
+    m_badgeBox->setVisible(!focus && e.expirationDate.has_value());
+    const bool chips = !focus && (e.placeName || e.weatherSymbol);
+    if (chips) {
+        m_chips->setValues(e.weatherSymbol, e.weatherTemp, e.weatherText, e.placeName);
+    }
+    m_chipsBox->setVisible(chips);
+    m_titleGap->setFixedHeight(focus ? 0 : 22);
+    m_title->setText(e.title);
+
+    clearBox(m_tagRow);
+    for (const QString& tag : e.tags) {
+        auto* chip = new GlassChipButton(m_tagRow);
+        chip->setText(u'#' + tag);
+        chip->setTextFont(vsp::fonts::system(11));
+        chip->setMetrics(12, 22, 0);
+        chip->setShape(vsp::GlassShape::Capsule, 0);
+        chip->setForeground([](bool) { return Color::secondaryStyle().resolve(); });
+        connect(chip, &QAbstractButton::clicked, this, [this, tag] { m_store.setSelectedTag(tag); });
+        m_tagRow->layout()->addWidget(chip);
+    }
+    m_tagRowBox->setVisible(!focus && !e.tags.isEmpty());
+
+    m_body->setContent(e.body, e.bodyRTF, e.fontDesign, m_settings->readingFontSize(), m_settings->writingFontSize());
+
+    clearBox(m_readImages);
+    if (!e.imageFilenames.isEmpty()) {
+        auto* gallery = new ImageGalleryView(e.id, e.imageFilenames, false, nullptr, [this](const QString& name) {
+            if (m_lightbox) {
+                m_lightbox->deleteLater();
+            }
+            auto* box = new ImageLightbox(m_entry.id, name, [this] {
+                if (m_lightbox) {
+                    m_lightbox->deleteLater();
+                    m_lightbox = nullptr;
+                }
+            }, this);
+            m_lightbox = box;
+            box->show();
+            box->raise();
+            box->setFocus();
+        }, m_readImages);
+        gallery->setMaximumWidth(680);
+        m_readImages->layout()->addWidget(gallery);
+    }
+    m_readImages->setVisible(!e.imageFilenames.isEmpty());
+    clearBox(m_readAudio);
+    if (!e.audioClips.isEmpty()) {
+        auto* clips = new AudioClipsView(e.id, e.audioClips, false, nullptr, m_readAudio);
+        clips->setMaximumWidth(680);
+        m_readAudio->layout()->addWidget(clips);
+    }
+    m_readAudio->setVisible(!e.audioClips.isEmpty());
+    m_related->setCurrentEntry(e);
+    m_relatedBox->setVisible(!focus && m_related->isVisibleTo(m_relatedBox));
+}
+
+void EntryDetailView::showLayout()
+{
+    m_toolbar->setVisible(!m_focusLayout);
+    m_toolbar->setEntry(m_entry, m_editing);
+    m_overlay->setVisible(m_focusLayout);
+    m_overlay->raise();
+    const Layout current = layout();
+    if (current == Layout::Read) {
+        if (m_readStale) {
+            refreshRead();
+        }
+        m_floatingBar->dismiss(false);
+        m_pages->setCurrentIndex(0);
+        return;
+    }
+    // The one editor moves to the layout on screen with its document, so nothing typed is lost.
+    QVBoxLayout* slot = current == Layout::Focus ? m_focusEditorSlot : m_editorSlot;
+    if (m_editorArea->parentWidget() == nullptr || slot->indexOf(m_editorArea) < 0) {
+        slot->addWidget(m_editorArea);
+    }
+    if (current == Layout::Focus) {
+        m_editor->setAutoHeight(true);
+        m_editorArea->setFixedHeight(std::max(m_focusContentHeight, FormattableTextEditor::kMinimumContentHeight));
+        m_focusTitle->setText(m_edit.title);
+        m_pages->setCurrentIndex(2);
+    } else {
+        m_editor->setAutoHeight(false);
+        m_editorArea->setMinimumHeight(120);
+        m_editorArea->setMaximumHeight(QWIDGETSIZE_MAX);
+        m_editTitle->setText(m_edit.title);
+        m_pages->setCurrentIndex(1);
+    }
+    m_editorArea->show();
+    refreshFloatingBar();
+}
+
+void EntryDetailView::refreshFloatingBar()
+{
+    if (!m_editing || !m_selection->hasSelection()) {
+        m_floatingBar->dismiss(vsp::animationsEnabled() && isVisible());
+        return;
+    }
+    const QRectF selection = m_selection->selectionRect();
+    const QPointF offset =
+        m_focusLayout ? vsp::compose::floatingBarOffset(selection) : vsp::detail::editBarOffset(selection);
+    // Kept inside the editor, so none of the bar's buttons is cut off at its edges.
+    const int glassWidth = m_floatingBar->width() - 2 * FloatingFormatBar::kShadowMargin;
+    const int glassHeight = m_floatingBar->height() - 2 * FloatingFormatBar::kShadowMargin;
+    const int x = std::max(0, std::min(int(std::lround(offset.x())), m_editorArea->width() - glassWidth));
+    const int y = std::max(0, std::min(int(std::lround(offset.y())), m_editorArea->height() - glassHeight));
+    m_floatingBar->placeAt(QPoint(x, y));
+    m_floatingBar->present();
+    m_floatingBar->raise();
+}
+
+void EntryDetailView::applyTheme()
+{
+    const bool dark = AppearanceManager::instance().isDark();
+    EditorPalette palette = dark ? EditorPalette::dark() : EditorPalette::light();
+    palette.caret = Color::resolvedAccent(1.0).resolve();
+    palette.selection = Color::resolvedAccent(dark ? 0.28 : 0.3).resolve();
+    m_editor->setEditorPalette(palette);
+    for (QLineEdit* field : {m_editTitle, m_focusTitle}) {
+        QPalette pal = field->palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            pal.setColor(group, QPalette::Base, Qt::transparent);
+            pal.setColor(group, QPalette::Text, Color::primaryStyle().resolve());
+            pal.setColor(group, QPalette::PlaceholderText, Color::tertiaryStyle().resolve());
+            pal.setColor(group, QPalette::Highlight, palette.selection);
+            pal.setColor(group, QPalette::HighlightedText, Color::primaryStyle().resolve());
+        }
+        field->setPalette(pal);
+    }
+    QLineEdit* tagField = m_tags->tagField();
+    QPalette pal = tagField->palette();
+    pal.setColor(QPalette::Text, Color::secondaryStyle().resolve());
+    pal.setColor(QPalette::PlaceholderText, Color::tertiaryStyle().resolve());
+    tagField->setPalette(pal);
     update();
 }
 
@@ -137,4 +1020,47 @@ void EntryDetailView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Color::vspBackground().resolve());
+}
+
+void EntryDetailView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_overlay->setGeometry(0, 0, width(), m_overlay->sizeHint().height());
+    if (m_lightbox) {
+        m_lightbox->setGeometry(rect());
+    }
+}
+
+bool EntryDetailView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::DeleteStartOfWord) && watched == QApplication::focusWidget() &&
+            textFieldHasFocus()) {
+            key->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EntryDetailView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // The window closing (or the detail giving way) keeps the words typed so far.
+    if (!event->spontaneous()) {
+        commitPendingEdits();
+    }
+}
+
+void EntryDetailView::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    m_overlay->setHovered(true);
+}
+
+void EntryDetailView::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    m_overlay->setHovered(false);
 }

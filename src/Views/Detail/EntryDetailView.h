@@ -1,50 +1,233 @@
 #pragma once
 
+#include "Model/AudioClip.h"
 #include "Model/JournalEntry.h"
+#include "Views/Detail/DetailWidgets.h"
 
+#include <QPointer>
+#include <QSet>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
+class AppSettings;
+class BodyTextView;
+class DetailToolbar;
+class EditableTagsView;
+class FloatingFormatBar;
+class FormatBar;
+class FormattableTextEditor;
+class GlassChipButton;
 class JournalStore;
 class MoodStore;
-class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class QMimeData;
+class QScrollArea;
+class QStackedWidget;
+class QVBoxLayout;
+class RichTextHandle;
+class SelectionState;
+class WeatherLocationChips;
 
-/// One entry for reading, with its title editable in place. While shown it answers "VspToggleEdit"
-/// (start editing, or save the edits through JournalStore::updateEntry) and "VspRequestDelete" (ask
-/// "Delete this entry?" and move the entry to the trash only when confirmed).
+/// The right-hand column of the main window: one entry for reading, or edited in place in the column
+/// or in focus mode. One long-lived view whose entry changes (never one per entry), so moving between
+/// the layouts never loses what is being typed.
+///
+/// Edits are made on copies and written only by commitEdits, as one JournalStore::updateEntry: on
+/// Done, "VspToggleEdit" (Ctrl+E), a change of the shown entry, focus mode off, the focus overlay's
+/// buttons, and when the app quits, the view is hidden or destroyed. Nothing is written while the user
+/// types. Photos and voice notes added while editing are stored at once; removed ones are deleted from
+/// disk only when the edit is committed, and files added to an edit that cannot be committed (its
+/// entry went to the trash) are removed again.
+///
+/// "VspRequestDelete" (Ctrl+Backspace) asks "Delete this entry?" and moves the entry to the trash only
+/// when confirmed. While a text field has the keyboard focus, Ctrl+Backspace is that field's: it
+/// deletes the previous word and the menu's command does not fire.
 class EntryDetailView final : public QWidget {
     Q_OBJECT
 
 public:
+    /// The three layouts.
+    enum class Layout { Read, Edit, Focus };
+
+    /// The copies an edit works on.
+    struct EditCopies {
+        QString title;
+        QString body;
+        std::optional<QByteArray> bodyRTF;
+        QStringList tags;
+        QString tagInput;
+        bool hasExpiration = false;
+        /// Record date; used only while hasExpiration is on.
+        double expirationDate = 0;
+        QString fontDesign = QStringLiteral("default");
+        QStringList imageFilenames;
+        QList<AudioClip> audioClips;
+    };
+
     EntryDetailView(JournalStore& store, MoodStore& moodStore, const JournalEntry& entry, QWidget* parent = nullptr);
+    /// Commits an edit in progress.
+    ~EntryDetailView() override;
 
     const JournalEntry& entry() const { return m_entry; }
-    /// Shows another entry (or the same one changed); unsaved edits of the previous one are saved first.
+    /// Shows another entry, or the same one as stored now. When the id changes while editing, the edits
+    /// are first committed to the entry they belong to; editing then ends unless focus mode is on, and
+    /// the copies are loaded from the new entry.
     void setEntry(const JournalEntry& entry);
+
     bool isEditing() const { return m_editing; }
-    /// Starts editing, or saves and stops when editing.
+    Layout layout() const;
+    const EditCopies& editCopies() const { return m_edit; }
+
+    /// Starts editing the copies as they stand (they are not reloaded).
+    void startEditing();
+    /// Ctrl+E: saves when editing, else starts editing.
     void toggleEdit();
-    /// Saves the edits, if any, and stops editing.
+    /// Commits to the shown entry, then stops editing unless focus mode is on.
+    void saveEdits();
+    /// Commits and stops editing (nothing happens when not editing).
     void commitEdits();
+    /// Writes the copies into the stored entry with this id, as one update. Returns false, writing
+    /// nothing, when no stored entry has the id.
+    bool commitEdits(const QUuid& id);
+    /// Commits an edit in progress and goes on editing (quit, closing the window).
+    void commitPendingEdits();
+    /// Commits an edit in progress and ends it without laying anything out (the parent is going away).
+    void commitBeforeTeardown();
+
     /// Asks for confirmation, then deletes. The question is answered by `confirm` (a dialog by default).
     void requestDelete();
     void setConfirmation(std::function<bool(const QString& question)> confirm) { m_confirm = std::move(confirm); }
 
+    /// The current moment (record date); vsp::now by default.
+    void setClock(vsp::detail::Clock clock);
+
+    // ------------------------------------------------------------ attachments while editing
+    /// Stores each readable file for the edited entry and appends its name, in order; unreadable files
+    /// and failed stores are skipped.
+    void addImages(const QList<QUrl>& files);
+    void removeImage(const QString& filename);
+    /// Takes a finished recording: stores it, removes the temporary file, appends the clip and asks for
+    /// its transcript. Nothing is added when the store fails.
+    void addRecording(const QString& path, double duration);
+    void removeAudioClip(const AudioClip& clip);
+    /// Takes a drop onto the view: only while editing, only local files this build can read as images,
+    /// for the entry being edited now. Returns whether the drop was taken.
+    bool takeDrop(const QMimeData* mime);
+    /// The local files of a drop that this build can read as images.
+    static QStringList acceptableImageFiles(const QMimeData* mime);
+
+    // ------------------------------------------------------------ parts, for tests and tools
+    DetailToolbar* toolbar() const { return m_toolbar; }
+    /// The title field of the layout on screen (the column's or the focus layout's).
+    QLineEdit* titleField() const;
+    FormattableTextEditor* editor() const { return m_editor; }
+    FloatingFormatBar* floatingBar() const { return m_floatingBar; }
+    EditableTagsView* tagsView() const { return m_tags; }
+    vsp::detail::ExpirationEditRow* expirationRow() const { return m_expirationRow; }
+    vsp::detail::ExpirationBadge* expirationBadge() const { return m_badge; }
+    vsp::detail::StatusLineView* statusLine() const { return m_status; }
+    BodyTextView* bodyView() const { return m_body; }
+    vsp::detail::RelatedEntriesView* relatedView() const { return m_related; }
+    vsp::detail::FocusOverlay* focusOverlay() const { return m_overlay; }
+    QWidget* readTagRow() const { return m_tagRow; }
+    QLabel* readTitle() const { return m_title; }
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    void refresh();
+    QWidget* buildReadPage();
+    QWidget* buildEditPage();
+    QWidget* buildFocusPage();
+    void buildEditorArea();
+
+    void syncEditState();
+    /// Puts the copies into the edit layouts and the editor.
+    void loadEditors();
+    void refreshRead();
+    void refreshEditStatus();
+    void refreshEditAttachments();
+    void showLayout();
+    void onFocusModeChanged();
+    void refreshFloatingBar();
+    void applyTheme();
+    void onTranscript(const QUuid& entryID, const QUuid& clipID, const std::optional<QString>& text);
+    void forgetAddedFiles(const QUuid& id);
+    bool textFieldHasFocus() const;
 
     JournalStore& m_store;
+    QPointer<JournalStore> m_storeAlive;
     MoodStore& m_moodStore;
+    AppSettings* m_settings;
+    vsp::detail::Clock m_clock;
     JournalEntry m_entry;
     bool m_editing = false;
-    QLabel* m_date;
-    QLineEdit* m_title;
-    QPlainTextEdit* m_body;
+    bool m_focusLayout = false;
+    EditCopies m_edit;
+    /// The entry the editor's document was loaded from.
+    std::optional<QUuid> m_editorLoadedFor;
+    bool m_readStale = true;
+    /// Files stored during this edit, and stored ones removed from it (deleted when it is committed).
+    QSet<QString> m_addedImages;
+    QSet<QString> m_removedImages;
+    QSet<QString> m_addedAudio;
+    QSet<QString> m_removedAudio;
     std::function<bool(const QString&)> m_confirm;
+
+    DetailToolbar* m_toolbar = nullptr;
+    QStackedWidget* m_pages = nullptr;
+    vsp::detail::FocusOverlay* m_overlay = nullptr;
+
+    // Read layout.
+    QScrollArea* m_readScroll = nullptr;
+    QWidget* m_readColumn = nullptr;
+    QVBoxLayout* m_readLayout = nullptr;
+    vsp::detail::StatusLineView* m_status = nullptr;
+    QWidget* m_badgeBox = nullptr;
+    vsp::detail::ExpirationBadge* m_badge = nullptr;
+    QWidget* m_chipsBox = nullptr;
+    WeatherLocationChips* m_chips = nullptr;
+    QWidget* m_titleGap = nullptr;
+    QLabel* m_title = nullptr;
+    QWidget* m_tagRowBox = nullptr;
+    QWidget* m_tagRow = nullptr;
+    BodyTextView* m_body = nullptr;
+    QWidget* m_readImages = nullptr;
+    QWidget* m_readAudio = nullptr;
+    QWidget* m_relatedBox = nullptr;
+    vsp::detail::RelatedEntriesView* m_related = nullptr;
+    QPointer<QWidget> m_lightbox;
+
+    // Edit layouts.
+    QWidget* m_editPage = nullptr;
+    vsp::detail::StatusLineView* m_editStatus = nullptr;
+    vsp::detail::ExpirationEditRow* m_expirationRow = nullptr;
+    QLineEdit* m_editTitle = nullptr;
+    EditableTagsView* m_tags = nullptr;
+    FormatBar* m_formatBar = nullptr;
+    QVBoxLayout* m_editorSlot = nullptr;
+    QWidget* m_editImages = nullptr;
+    QWidget* m_editAudio = nullptr;
+    QScrollArea* m_focusScroll = nullptr;
+    QLineEdit* m_focusTitle = nullptr;
+    FormatBar* m_focusFormatBar = nullptr;
+    QVBoxLayout* m_focusEditorSlot = nullptr;
+
+    QWidget* m_editorArea = nullptr;
+    FormattableTextEditor* m_editor = nullptr;
+    FloatingFormatBar* m_floatingBar = nullptr;
+    RichTextHandle* m_handle = nullptr;
+    SelectionState* m_selection = nullptr;
+    int m_focusContentHeight = 500;
 };

@@ -108,7 +108,13 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     refreshLock();
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView()
+{
+    // An edit in progress is kept, while the columns can still hear of the change; after that the
+    // store's signals no longer reach this half-destroyed view.
+    m_detail->commitBeforeTeardown();
+    disconnect(&m_store, nullptr, this, nullptr);
+}
 
 bool ContentView::isFocusLayout() const
 {

@@ -1,0 +1,143 @@
+// Grabs PNGs of the main window showing the entry detail, for looking at its layouts:
+//
+//   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
+//
+// The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
+// mood, an expiration date, weather and related entries. --select also selects a few words so the
+// floating format bar shows.
+
+#include "common/JournalGenerator.h"
+
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/Rtf/RtfWriter.h"
+#include "Editor/VesperlogTextView.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/AppSettings.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+JournalEntry shownEntry()
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat heading;
+    heading.setFontPointSize(20);
+    heading.setFontWeight(QFont::Bold);
+    QTextCharFormat body;
+    body.setFontPointSize(15);
+    QTextCharFormat bold = body;
+    bold.setFontWeight(QFont::Bold);
+    QTextCharFormat italic = body;
+    italic.setFontItalic(true);
+    cursor.insertText(QStringLiteral("The river at dawn"), heading);
+    cursor.insertText(QStringLiteral("\n\n"), body);
+    cursor.insertText(QStringLiteral("Walked down before anyone else was up. The water was "), body);
+    cursor.insertText(QStringLiteral("perfectly still"), bold);
+    cursor.insertText(QStringLiteral(" and the swifts were already out, low over the surface. I kept thinking about "
+                                     "the letter I still owe Anna."),
+                      body);
+    cursor.insertText(QStringLiteral("\n\n"), body);
+    cursor.insertText(QStringLiteral("•\tbring the small notebook next time\n•\tcoffee first, then the bridge"), body);
+    cursor.insertText(QStringLiteral("\n\n"), body);
+    cursor.insertText(QStringLiteral("Something about the light made the whole morning feel "), body);
+    cursor.insertText(QStringLiteral("unhurried"), italic);
+    cursor.insertText(QStringLiteral("."), body);
+    JournalEntry e = JournalEntry::create();
+    e.title = QStringLiteral("Morning by the river");
+    e.body = document.toPlainText();
+    e.bodyRTF = vsp::rtf::writeRtf(document);
+    e.tags = {QStringLiteral("walks"), QStringLiteral("river"), QStringLiteral("mornings")};
+    e.mood = QStringLiteral("🌿");
+    e.expirationDate = vsp::addDays(vsp::now(), 12);
+    e.weatherSymbol = QStringLiteral("sun.max.fill");
+    e.weatherTemp = 14;
+    e.weatherText = QStringLiteral("Clear");
+    e.placeName = QStringLiteral("Riverside Park");
+    e.isFavorite = true;
+    return e;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QList<JournalEntry> journal = vsp::bench::generateJournal(40);
+    const JournalEntry shown = shownEntry();
+    for (int i = 0; i < 4; ++i) {
+        journal[i * 3].tags.append(QStringLiteral("walks"));
+    }
+    journal.prepend(shown);
+    vsp::bench::installJournal(journal);
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: detail_screenshots OUT.png [--appearance=light|dark] [--mode=...] [--select]\n");
+        return 2;
+    }
+    auto option = [&](const QString& name) -> std::optional<QString> {
+        for (const QString& a : args) {
+            if (a == u"--" + name) {
+                return QString();
+            }
+            if (a.startsWith(u"--" + name + u'=')) {
+                return a.mid(name.size() + 3);
+            }
+        }
+        return std::nullopt;
+    };
+    AppSettings settings;
+    settings.setHasCompletedOnboarding(true);
+    settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
+    AppearanceManager::instance().refresh();
+    AppearanceManager::instance().apply();
+    vsp::setAnimationsEnabled(false);
+
+    JournalStore store;
+    MoodStore moods;
+    MainWindow window(store, moods, {});
+    window.resize(1440, 900);
+    store.setSelectedSection(NavSection::Journal);
+    store.setSelectedEntryID(shown.id);
+    window.show();
+    EntryDetailView& detail = *window.contentView()->detail();
+    const QString mode = option(QStringLiteral("mode")).value_or(QStringLiteral("read"));
+    if (mode == u"edit") {
+        detail.startEditing();
+    } else if (mode == u"focus") {
+        store.setFocusMode(true);
+    } else if (mode == u"focus-read") {
+        store.setFocusMode(true);
+        detail.commitEdits();
+    }
+    if (option(QStringLiteral("select")) && detail.isEditing()) {
+        QTimer::singleShot(300, &app, [&detail] {
+            QTextEdit* view = detail.editor()->textView();
+            view->setFocus();
+            QTextCursor cursor = view->textCursor();
+            cursor.setPosition(60);
+            cursor.setPosition(75, QTextCursor::KeepAnchor);
+            view->setTextCursor(cursor);
+        });
+    }
+    const QString out = args.at(1);
+    QTimer::singleShot(900, &app, [&window, out] {
+        const bool ok = window.grab().save(out);
+        std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));
+        QCoreApplication::exit(ok ? 0 : 1);
+    });
+    return QApplication::exec();
+}

@@ -1,0 +1,228 @@
+#include "Views/Detail/DetailToolbar.h"
+
+#include "Model/EntryText.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+
+#include <cmath>
+
+using vsp::Color;
+
+namespace {
+
+/// The type chip: a dot and the type's stored value in capitals, in the type's colour, on glass tinted
+/// with it at 10 %. It takes no clicks.
+class TypeChip final : public QWidget {
+public:
+    explicit TypeChip(QWidget* parent) : QWidget(parent)
+    {
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    void setType(JournalEntry::EntryType type)
+    {
+        m_type = type;
+        setAccessibleName(text());
+        updateGeometry();
+        update();
+    }
+    QString text() const { return entryTypeRawValue(m_type).toUpper(); }
+    QSize sizeHint() const override
+    {
+        const QFontMetricsF metrics(font());
+        return {int(std::ceil(12 + 6 + 5 + metrics.horizontalAdvance(text()) + 12)), int(std::ceil(metrics.height() + 10))};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor color = DetailToolbar::typeColor(m_type);
+        QColor tint = color;
+        tint.setAlphaF(0.1f);
+        vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color(tint)), vsp::GlassShape::Capsule, 0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(color);
+        p.drawEllipse(QRectF(12, height() / 2.0 - 3, 6, 6));
+        p.setPen(color);
+        p.setFont(font());
+        p.drawText(QRectF(12 + 6 + 5, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+
+private:
+    JournalEntry::EntryType m_type = JournalEntry::EntryType::Journal;
+};
+
+vsp::GlassButton* makeIconButton(QWidget* parent, const QString& symbol, qreal size)
+{
+    auto* button = new vsp::GlassButton(parent);
+    button->setSymbol(symbol, size);
+    button->setShape(vsp::GlassShape::RoundedRect, 8);
+    button->setSide(28);
+    return button;
+}
+
+} // namespace
+
+DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::function<void()> onEdit,
+                             std::function<void()> onEditDone, std::function<void()> onDelete, QWidget* parent)
+    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_onEdit(std::move(onEdit)),
+      m_onEditDone(std::move(onEditDone)), m_onDelete(std::move(onDelete)), m_typeChip(new TypeChip(this)),
+      m_edit(new GlassChipButton(this)), m_focus(makeIconButton(this, QStringLiteral("arrow.up.left.and.arrow.down.right"), 11)),
+      m_favorite(makeIconButton(this, QStringLiteral("star"), 12)), m_more(makeIconButton(this, QStringLiteral("ellipsis"), 12))
+{
+    setObjectName(QStringLiteral("detailToolbar"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(24, 14, 24, 14);
+    row->setSpacing(8);
+    m_typeChip->setFont(vsp::fonts::tracked(vsp::fonts::system(10, QFont::DemiBold), 1));
+    row->addWidget(m_typeChip);
+    row->addStretch(1);
+    auto* group = new QHBoxLayout;
+    group->setSpacing(6);
+    m_edit->setTextFont(vsp::fonts::system(11, QFont::Medium));
+    m_edit->setMetrics(16, 28);
+    m_edit->setShape(vsp::GlassShape::Capsule, 0);
+    m_edit->setForeground([this](bool) {
+        return m_editing ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
+    });
+    m_edit->setGlass([this] {
+        return m_editing ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
+                         : vsp::Glass::regular().makeInteractive();
+    });
+    m_focus->setToolTip(tr("Enter focus mode"));
+    m_focus->setAccessibleName(tr("Enter focus mode"));
+    m_favorite->setSymbolColor([this] {
+        return m_entry.isFavorite ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
+    });
+    m_favorite->setGlass([this] {
+        return m_entry.isFavorite ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
+                                  : vsp::Glass::regular().makeInteractive();
+    });
+    m_more->setAccessibleName(tr("More actions"));
+    for (QWidget* w : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_focus),
+                       static_cast<QWidget*>(m_favorite), static_cast<QWidget*>(m_more)}) {
+        group->addWidget(w);
+    }
+    row->addLayout(group);
+
+    connect(m_edit, &QAbstractButton::clicked, this, [this] {
+        if (m_editing) {
+            m_onEditDone();
+        } else {
+            m_onEdit();
+        }
+    });
+    connect(m_focus, &QAbstractButton::clicked, this, [this] { m_store.setFocusMode(!m_store.focusMode()); });
+    connect(m_favorite, &QAbstractButton::clicked, this, [this] { m_store.toggleFavorite(m_entry); });
+    connect(m_more, &QAbstractButton::clicked, this, [this] {
+        QMenu* menu = buildMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_more->mapToGlobal(QPoint(0, m_more->height() + 4)));
+    });
+    auto& appearance = AppearanceManager::instance();
+    connect(&appearance, &AppearanceManager::accentChanged, this, [this] { m_typeChip->update(); });
+    refresh();
+}
+
+QColor DetailToolbar::typeColor(JournalEntry::EntryType type)
+{
+    switch (type) {
+    case JournalEntry::EntryType::Note:
+        return vsp::rgb(0x63B3ED);
+    case JournalEntry::EntryType::Link:
+        return vsp::rgb(0x9A75EA);
+    case JournalEntry::EntryType::Idea:
+        return vsp::rgb(0x48C78E);
+    case JournalEntry::EntryType::Journal:
+        break;
+    }
+    return Color::resolvedAccent(1.0).resolve();
+}
+
+void DetailToolbar::setEntry(const JournalEntry& entry, bool isEditing)
+{
+    m_entry = entry;
+    m_editing = isEditing;
+    refresh();
+}
+
+void DetailToolbar::refresh()
+{
+    static_cast<TypeChip*>(m_typeChip)->setType(m_entry.type);
+    m_edit->setText(m_editing ? tr("Done") : tr("Edit"));
+    m_edit->updateGeometry();
+    m_edit->update();
+    m_favorite->setSymbol(m_entry.isFavorite ? QStringLiteral("star.fill") : QStringLiteral("star"), 12);
+    const QString favoriteHelp = m_entry.isFavorite ? tr("Remove from favorites") : tr("Add to favorites");
+    m_favorite->setToolTip(favoriteHelp);
+    m_favorite->setAccessibleName(favoriteHelp);
+    m_favorite->update();
+}
+
+void DetailToolbar::copyText(const QString& text)
+{
+    // A fresh mime data object holds the one text and nothing else that was on the clipboard before.
+    auto* data = new QMimeData;
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+QMenu* DetailToolbar::buildMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("detailMoreMenu"));
+    const QColor iconColor = Color::primaryStyle().resolve();
+    const JournalEntry entry = m_entry;
+    QMenu* moods = menu->addMenu(tr("Set Mood"));
+    for (const MoodItem& mood : m_moodStore.moods()) {
+        QAction* action = moods->addAction(mood.emoji + QStringLiteral("  ") + mood.label);
+        const QString emoji = mood.emoji;
+        connect(action, &QAction::triggered, this, [this, entry, emoji] {
+            JournalEntry changed = entry;
+            changed.mood = emoji;
+            m_store.updateEntry(changed);
+        });
+    }
+    moods->addSeparator();
+    QAction* clear = moods->addAction(tr("Clear Mood"));
+    clear->setEnabled(entry.mood.has_value());
+    connect(clear, &QAction::triggered, this, [this, entry] {
+        JournalEntry changed = entry;
+        changed.mood.reset();
+        m_store.updateEntry(changed);
+    });
+    menu->addSeparator();
+    connect(menu->addAction(vsp::symbols::icon(u"doc.on.clipboard", iconColor), tr("Copy as Plain Text")),
+            &QAction::triggered, this, [entry] { copyText(vsp::entryPlainText(entry)); });
+    connect(menu->addAction(vsp::symbols::icon(u"doc.text", iconColor), tr("Copy as Markdown")), &QAction::triggered,
+            this, [entry] { copyText(vsp::entryMarkdown(entry)); });
+    menu->addSeparator();
+    connect(menu->addAction(vsp::symbols::icon(u"doc.on.doc", iconColor), tr("Duplicate Entry")), &QAction::triggered,
+            this, [this, entry] { m_store.duplicateEntry(entry); });
+    menu->addSeparator();
+    QAction* archive = menu->addAction(
+        vsp::symbols::icon(entry.isArchived ? u"tray.and.arrow.up" : u"archivebox", iconColor),
+        entry.isArchived ? tr("Unarchive") : tr("Archive"));
+    connect(archive, &QAction::triggered, this, [this, entry] { m_store.toggleArchive(entry); });
+    QAction* remove = menu->addAction(vsp::symbols::icon(u"trash", QColor(0xFF, 0x45, 0x3A)), tr("Delete Entry"));
+    remove->setObjectName(QStringLiteral("destructive"));
+    remove->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backspace));
+    connect(remove, &QAction::triggered, this, [this] { m_onDelete(); });
+    return menu;
+}

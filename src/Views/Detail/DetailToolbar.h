@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Model/JournalEntry.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class GlassChipButton;
+class JournalStore;
+class MoodStore;
+class QMenu;
+namespace vsp {
+class GlassButton;
+}
+
+/// The strip across the top of the entry detail: the entry's type chip on the left; Edit/Done, focus
+/// mode, favourite and "More actions" on the right. It acts on the stored entry it is given (never on
+/// edits in progress) through the store's operations, and on editing through the detail's callbacks.
+///
+/// "More actions": Set Mood (the moods, then Clear Mood, disabled without a mood), Copy as Plain Text,
+/// Copy as Markdown, Duplicate Entry, Archive/Unarchive and Delete Entry (which asks first, through
+/// `onDelete`).
+class DetailToolbar final : public QWidget {
+    Q_OBJECT
+
+public:
+    DetailToolbar(JournalStore& store, MoodStore& moodStore, std::function<void()> onEdit,
+                  std::function<void()> onEditDone, std::function<void()> onDelete, QWidget* parent = nullptr);
+
+    /// The stored entry and whether it is being edited.
+    void setEntry(const JournalEntry& entry, bool isEditing);
+    const JournalEntry& entry() const { return m_entry; }
+
+    /// The type chip's colour: the accent for journal entries, fixed blue, violet and green otherwise.
+    static QColor typeColor(JournalEntry::EntryType type);
+
+    GlassChipButton* editButton() const { return m_edit; }
+    vsp::GlassButton* focusButton() const { return m_focus; }
+    vsp::GlassButton* favoriteButton() const { return m_favorite; }
+    vsp::GlassButton* moreButton() const { return m_more; }
+    /// Builds the "More actions" menu for the entry shown now (the caller shows and deletes it).
+    QMenu* buildMenu(QWidget* parent);
+
+    /// Replaces the clipboard's content with one plain text.
+    static void copyText(const QString& text);
+
+private:
+    void refresh();
+
+    JournalStore& m_store;
+    MoodStore& m_moodStore;
+    std::function<void()> m_onEdit;
+    std::function<void()> m_onEditDone;
+    std::function<void()> m_onDelete;
+    JournalEntry m_entry;
+    bool m_editing = false;
+    QWidget* m_typeChip;
+    GlassChipButton* m_edit;
+    vsp::GlassButton* m_focus;
+    vsp::GlassButton* m_favorite;
+    vsp::GlassButton* m_more;
+};

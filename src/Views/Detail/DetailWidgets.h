@@ -1,0 +1,185 @@
+#pragma once
+
+#include "Model/JournalEntry.h"
+#include "Theme/Palette.h"
+#include "Views/Detail/DetailRules.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QWidget>
+
+#include <functional>
+
+class GlassChipButton;
+class JournalStore;
+class QDateEdit;
+class QGraphicsOpacityEffect;
+class QVariantAnimation;
+
+/// The small widgets of the entry detail. Every colour is taken from the theme when painting, so a
+/// change of appearance or accent shows at once.
+namespace vsp::detail {
+
+/// The current moment as a record date; the detail asks it for every date it classifies or shows.
+using Clock = std::function<double()>;
+
+/// A label of plain text whose colour is a theme colour, resolved when painting.
+class ThemedLabel final : public QLabel {
+    Q_OBJECT
+
+public:
+    ThemedLabel(std::function<QColor()> color, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::function<QColor()> m_color;
+};
+
+/// The status line: date, word count, reading time and mood in the tertiary style, separators at
+/// 40 % opacity, in the monospaced font of 11 pixels (the emoji at 12).
+class StatusLineView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StatusLineView(QWidget* parent = nullptr);
+    void setPieces(const QList<StatusPiece>& pieces);
+    QList<StatusPiece> pieces() const { return m_pieces; }
+    /// The line as one text, pieces joined by single spaces.
+    QString text() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return {0, sizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QList<StatusPiece> m_pieces;
+};
+
+/// The expiration capsule of the read layout: "Expired" in grey with a struck bell, "Expires today" in
+/// orange, or "Expires <medium date>" in the accent colour, on glass tinted with that colour at 10 %.
+/// It is classified when it is given a date; it does not refresh itself at midnight.
+class ExpirationBadge final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ExpirationBadge(QWidget* parent = nullptr);
+    void setDate(double expirationDate, double now);
+    Expiration status() const { return m_status; }
+    QString text() const { return m_text; }
+    QString symbol() const { return expirationSymbol(m_status); }
+    /// Grey, orange or the accent, for the appearance in effect.
+    static QColor color(Expiration status);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Expiration m_status = Expiration::Later;
+    QString m_text;
+};
+
+/// The expiration control of the edit layout: a bell button ("Add expiration" / "Expires") that
+/// switches the expiration on and off and, while on, a date editor for the day. The day editor starts
+/// at the earlier of today and the given date, so a stored date in the past is shown and kept.
+class ExpirationEditRow final : public QWidget {
+    Q_OBJECT
+
+public:
+    ExpirationEditRow(Clock clock, QWidget* parent = nullptr);
+
+    /// Shows the values; emits nothing.
+    void setValues(bool hasExpiration, double date);
+    bool hasExpiration() const { return m_has; }
+    /// The chosen date, at the time of day it was given with.
+    double date() const { return m_date; }
+
+    GlassChipButton* toggleButton() const { return m_toggle; }
+    QDateEdit* dateEdit() const { return m_edit; }
+
+Q_SIGNALS:
+    void hasExpirationEdited(bool on);
+    void dateEdited(double date);
+
+private:
+    void refresh();
+
+    Clock m_clock;
+    bool m_has = false;
+    double m_date = 0;
+    bool m_setting = false;
+    GlassChipButton* m_toggle;
+    QDateEdit* m_edit;
+};
+
+/// One related entry: an accent bar, the title and the medium date on interactive glass.
+class RelatedEntryRow final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    RelatedEntryRow(const JournalEntry& entry, QWidget* parent = nullptr);
+    QUuid entryID() const { return m_id; }
+    QString title() const { return m_title; }
+    QString dateText() const { return m_date; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QUuid m_id;
+    QString m_title;
+    QString m_date;
+    bool m_hovered = false;
+};
+
+/// "RELATED ENTRIES": a hairline, the heading and up to three rows of entries sharing a tag with the
+/// shown one; a click selects that entry. Hidden entirely when there is nothing to list.
+class RelatedEntriesView final : public QWidget {
+    Q_OBJECT
+
+public:
+    RelatedEntriesView(JournalStore& store, QWidget* parent = nullptr);
+    void setCurrentEntry(const JournalEntry& entry);
+    QList<RelatedEntryRow*> rows() const { return m_rows; }
+
+private:
+    JournalStore& m_store;
+    QList<RelatedEntryRow*> m_rows;
+    QWidget* m_rowBox;
+};
+
+/// The strip over the focus layout: the live word count and the Done and exit buttons. Fully opaque
+/// while the pointer is over the detail, at 15 % otherwise (ease in and out over 0.25 s).
+class FocusOverlay final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FocusOverlay(QWidget* parent = nullptr);
+    void setWordCount(int words);
+    int wordCount() const { return m_words; }
+    /// Whether the pointer is over the detail.
+    void setHovered(bool hovered);
+    double opacity() const;
+    QAbstractButton* doneButton() const { return m_done; }
+    QAbstractButton* exitButton() const { return m_exit; }
+
+Q_SIGNALS:
+    /// Done or exit was clicked.
+    void leaveRequested();
+
+private:
+    int m_words = 0;
+    QLabel* m_count;
+    QAbstractButton* m_done;
+    QAbstractButton* m_exit;
+    QGraphicsOpacityEffect* m_opacity;
+    QVariantAnimation* m_fade = nullptr;
+};
+
+} // namespace vsp::detail

@@ -1,0 +1,295 @@
+#include "DetailRulesTest.h"
+
+#include "Editor/Rtf/RtfWriter.h"
+#include "Model/Dates.h"
+#include "Model/MoodStore.h"
+#include "Views/Detail/BodyTextView.h"
+#include "Views/Detail/DetailRules.h"
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace vsp::detail;
+
+namespace {
+
+double at(const QDate& day, int hour, int minute = 0)
+{
+    return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
+}
+
+JournalEntry tagged(const QString& title, const QStringList& tags, bool archived = false)
+{
+    JournalEntry e = JournalEntry::create();
+    e.title = title;
+    e.tags = tags;
+    e.isArchived = archived;
+    return e;
+}
+
+QByteArray rtfOf(const QList<std::pair<QString, double>>& runs)
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    for (const auto& [text, size] : runs) {
+        QTextCharFormat format;
+        format.setFontPointSize(size);
+        cursor.insertText(text, format);
+    }
+    return vsp::rtf::writeRtf(document);
+}
+
+/// The point sizes of the rendered body's runs, in order.
+QList<double> sizesOf(const QTextDocument& document)
+{
+    QList<double> sizes;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            sizes.append(it.fragment().charFormat().fontPointSize());
+        }
+    }
+    return sizes;
+}
+
+} // namespace
+
+void DetailRulesTest::readingMinutes_data()
+{
+    QTest::addColumn<int>("words");
+    QTest::addColumn<int>("minutes");
+    QTest::newRow("none") << 0 << 1;
+    QTest::newRow("199") << 199 << 1;
+    QTest::newRow("399") << 399 << 1;
+    QTest::newRow("400") << 400 << 2;
+    QTest::newRow("599") << 599 << 2;
+}
+
+void DetailRulesTest::readingMinutes()
+{
+    QFETCH(int, words);
+    QFETCH(int, minutes);
+    QCOMPARE(vsp::detail::readingMinutes(words), minutes);
+}
+
+void DetailRulesTest::metaDate_showsTheYearOnlyForAnotherYear()
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QDate today = QDate::currentDate();
+    const double now = at(today, 12);
+    const QString thisYear = metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, english);
+    QVERIFY2(thisYear.contains(QStringLiteral("March")) && thisYear.contains(QStringLiteral("9:05")), qPrintable(thisYear));
+    QVERIFY2(!thisYear.contains(QString::number(today.year())), qPrintable(thisYear));
+    for (int year : {today.year() - 1, today.year() + 1}) {
+        const QString other = metaDate(at(QDate(year, 3, 4), 9, 5), now, english);
+        QVERIFY2(other.contains(QString::number(year)), qPrintable(other));
+    }
+    // The locale decides words and order: German writes the day before the month, with its own words.
+    const QString german = metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, QLocale(QLocale::German, QLocale::Germany));
+    QVERIFY2(german.contains(QStringLiteral("März")) && german.indexOf(u'4') < german.indexOf(QStringLiteral("März")),
+             qPrintable(german));
+}
+
+void DetailRulesTest::statusLine_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("mood");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("empty body: no reading time") << QString() << QString() << QStringList{QStringLiteral("0 words")};
+    QTest::newRow("words and a known mood") << QStringLiteral("one two  three\n\nfour") << QStringLiteral("🌿")
+                                           << QStringList{QStringLiteral("4 words"), QStringLiteral("~1 min"),
+                                                          QStringLiteral("🌿"), QStringLiteral("Calm")};
+    QTest::newRow("a mood outside the palette shows twice")
+        << QStringLiteral("x") << QStringLiteral("🦄")
+        << QStringList{QStringLiteral("1 words"), QStringLiteral("~1 min"), QStringLiteral("🦄"), QStringLiteral("🦄")};
+}
+
+void DetailRulesTest::statusLine()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, mood);
+    QFETCH(QStringList, texts);
+    MoodStore moods;
+    JournalEntry e = JournalEntry::create();
+    e.body = body;
+    if (!mood.isEmpty()) {
+        e.mood = mood;
+    }
+    QStringList shown;
+    int separators = 0;
+    const QList<StatusPiece> pieces = vsp::detail::statusLine(e, moods, vsp::now());
+    QCOMPARE(pieces.first().kind, StatusPiece::Kind::Date);
+    for (const StatusPiece& piece : pieces.mid(1)) {
+        if (piece.kind == StatusPiece::Kind::Separator) {
+            ++separators;
+        } else {
+            shown.append(piece.text);
+        }
+    }
+    QCOMPARE(shown, texts);
+    QCOMPARE(separators, texts.size() - (mood.isEmpty() ? 0 : 1));
+}
+
+void DetailRulesTest::expiration_eitherSideOfMidnight_data()
+{
+    QTest::addColumn<double>("date");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("symbol");
+    const QDate today = QDate::currentDate();
+    QTest::newRow("23:59 yesterday") << at(today.addDays(-1), 23, 59) << int(Expiration::Past)
+                                     << QStringLiteral("bell.slash.fill");
+    QTest::newRow("00:00 today") << at(today, 0) << int(Expiration::Today) << QStringLiteral("bell.fill");
+    QTest::newRow("an hour before now") << at(today, 11) << int(Expiration::Today) << QStringLiteral("bell.fill");
+    QTest::newRow("00:00 tomorrow") << at(today.addDays(1), 0) << int(Expiration::Later) << QStringLiteral("bell.fill");
+}
+
+void DetailRulesTest::expiration_eitherSideOfMidnight()
+{
+    QFETCH(double, date);
+    QFETCH(int, status);
+    QFETCH(QString, symbol);
+    const double now = at(QDate::currentDate(), 12);
+    QCOMPARE(int(expirationStatus(date, now)), status);
+    QCOMPARE(expirationSymbol(expirationStatus(date, now)), symbol);
+    const QString text = expirationText(date, now, QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString expected = status == int(Expiration::Past)    ? QStringLiteral("Expired")
+                             : status == int(Expiration::Today) ? QStringLiteral("Expires today")
+                                                                : QStringLiteral("Expires ") +
+                                                                      mediumDate(date, QLocale(QLocale::English, QLocale::UnitedStates));
+    QCOMPARE(text, expected);
+}
+
+void DetailRulesTest::relatedEntries_data()
+{
+    QTest::addColumn<QStringList>("currentTags");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("no tags") << QStringList{} << QStringList{};
+    QTest::newRow("a tag nobody else has") << QStringList{QStringLiteral("solo")} << QStringList{};
+    QTest::newRow("first three in store order, archived too")
+        << QStringList{QStringLiteral("walk")} << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    QTest::newRow("case matters") << QStringList{QStringLiteral("Work")} << QStringList{QStringLiteral("W")};
+}
+
+void DetailRulesTest::relatedEntries()
+{
+    QFETCH(QStringList, currentTags);
+    QFETCH(QStringList, expected);
+    JournalEntry current = tagged(QStringLiteral("Me"), currentTags);
+    const QList<JournalEntry> entries{current,
+                                      tagged(QStringLiteral("A"), {QStringLiteral("walk")}, true),
+                                      tagged(QStringLiteral("W"), {QStringLiteral("Work")}),
+                                      tagged(QStringLiteral("w"), {QStringLiteral("work")}),
+                                      tagged(QStringLiteral("B"), {QStringLiteral("x"), QStringLiteral("walk")}),
+                                      tagged(QStringLiteral("C"), {QStringLiteral("walk")}),
+                                      tagged(QStringLiteral("D"), {QStringLiteral("walk")})};
+    QStringList titles;
+    for (const JournalEntry& e : vsp::detail::relatedEntries(entries, current)) {
+        titles.append(e.title);
+    }
+    QCOMPARE(titles, expected);
+}
+
+void DetailRulesTest::paragraphs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("rich");
+    QTest::addColumn<QStringList>("plain");
+    QTest::newRow("three newlines") << QStringLiteral("First\n\n\nSecond")
+                                    << QStringList{QStringLiteral("First"), QStringLiteral("\nSecond")}
+                                    << QStringList{QStringLiteral("First"), QStringLiteral("Second")};
+    QTest::newRow("no blank line") << QStringLiteral("one\ntwo") << QStringList{QStringLiteral("one\ntwo")}
+                                   << QStringList{QStringLiteral("one\ntwo")};
+    QTest::newRow("runs of newlines make no empty block")
+        << QStringLiteral("a\n\n\n\n\n\nb\n\n") << QStringList{QStringLiteral("a"), QStringLiteral("b")}
+        << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    QTest::newRow("blank") << QStringLiteral(" \n\n \n") << QStringList{} << QStringList{};
+}
+
+void DetailRulesTest::paragraphs()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, rich);
+    QFETCH(QStringList, plain);
+    QStringList richTexts;
+    for (const TextRange& range : richParagraphs(text)) {
+        richTexts.append(text.mid(range.start, range.length));
+    }
+    QCOMPARE(richTexts, rich);
+    QCOMPARE(plainParagraphs(text), plain);
+}
+
+void DetailRulesTest::flowPlacement_data()
+{
+    QTest::addColumn<QList<QSize>>("sizes");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QList<QRect>>("rects");
+    QTest::addColumn<int>("height");
+    QTest::newRow("nothing") << QList<QSize>{} << 100 << QList<QRect>{} << 0;
+    QTest::newRow("wraps below the tallest of the row")
+        << QList<QSize>{{40, 20}, {40, 24}, {40, 20}} << 100
+        << QList<QRect>{{0, 0, 40, 20}, {46, 0, 40, 24}, {0, 30, 40, 20}} << 50;
+    QTest::newRow("exactly filling a row does not wrap")
+        << QList<QSize>{{47, 10}, {47, 10}} << 100 << QList<QRect>{{0, 0, 47, 10}, {53, 0, 47, 10}} << 10;
+    QTest::newRow("too wide stands alone, first or not")
+        << QList<QSize>{{150, 10}, {20, 10}, {150, 12}} << 100
+        << QList<QRect>{{0, 0, 150, 10}, {0, 16, 20, 10}, {0, 32, 150, 12}} << 44;
+}
+
+void DetailRulesTest::flowPlacement()
+{
+    QFETCH(QList<QSize>, sizes);
+    QFETCH(int, width);
+    QFETCH(QList<QRect>, rects);
+    QFETCH(int, height);
+    int answered = -1;
+    QCOMPARE(vsp::detail::flowPlacement(sizes, width, 6, &answered), rects);
+    QCOMPARE(answered, height);
+}
+
+void DetailRulesTest::editBarOffset_data()
+{
+    QTest::addColumn<QRectF>("selection");
+    QTest::addColumn<QPointF>("offset");
+    QTest::newRow("near the top stays at the top") << QRectF(50, 20, 100, 16) << QPointF(10, 0);
+    QTest::newRow("centred at 600") << QRectF(550, 100, 100, 16) << QPointF(300, 56);
+    QTest::newRow("centred at 300") << QRectF(250, 44, 100, 16) << QPointF(150, 0);
+}
+
+void DetailRulesTest::editBarOffset()
+{
+    QFETCH(QRectF, selection);
+    QFETCH(QPointF, offset);
+    QCOMPARE(vsp::detail::editBarOffset(selection), offset);
+}
+
+void DetailRulesTest::body_scalesRichTextToTheReadingSize()
+{
+    BodyTextView view;
+    const QByteArray rtf = rtfOf({{QStringLiteral("Heading"), 26}, {QStringLiteral(" body"), 15}, {QStringLiteral(" tiny"), 6}});
+    view.setContent(QStringLiteral("Heading body tiny"), rtf, QStringLiteral("default"), 20, 15);
+    QVERIFY(view.isRich());
+    const QList<double> sizes = sizesOf(view.document());
+    QCOMPARE(sizes.size(), 3);
+    QVERIFY(qAbs(sizes[0] - 26.0 * 20 / 15) < 0.01);
+    QCOMPARE(sizes[1], 20.0);
+    QCOMPARE(sizes[2], 10.0);
+    // Equal sizes still raise small runs to 10 points; a writing size below 1 counts as 1.
+    view.setContent(QString(), rtfOf({{QStringLiteral("tiny"), 6}}), QStringLiteral("default"), 15, 15);
+    QCOMPARE(sizesOf(view.document()), QList<double>{10.0});
+    view.setContent(QString(), rtfOf({{QStringLiteral("x"), 12}}), QStringLiteral("default"), 15, 0.2);
+    QCOMPARE(sizesOf(view.document()), QList<double>{180.0});
+}
+
+void DetailRulesTest::body_blankRichText_showsThePlainBody()
+{
+    BodyTextView view;
+    view.setContent(QStringLiteral("First\n\n\nSecond"), rtfOf({{QStringLiteral("  \n "), 15}}), QStringLiteral("serif"), 15, 15);
+    QVERIFY(!view.isRich());
+    QCOMPARE(view.paragraphTexts(), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+    view.setContent(QStringLiteral("First\n\n\nSecond"), rtfOf({{QStringLiteral("First\n\n\nSecond"), 15}}),
+                    QStringLiteral("serif"), 15, 15);
+    QVERIFY(view.isRich());
+    QCOMPARE(view.paragraphTexts(), (QStringList{QStringLiteral("First"), QStringLiteral("\nSecond")}));
+    QVERIFY(view.heightForWidth(600) > 0);
+}

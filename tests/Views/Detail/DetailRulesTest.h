@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+/// The entry detail's rules without widgets: reading time, dates, expiration, related entries,
+/// paragraphs, the flow of chips and the floating bar's place; and the body's rendering rules.
+class DetailRulesTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readingMinutes_data();
+    void readingMinutes();
+    void metaDate_showsTheYearOnlyForAnotherYear();
+    void statusLine_data();
+    void statusLine();
+    void expiration_eitherSideOfMidnight_data();
+    void expiration_eitherSideOfMidnight();
+    void relatedEntries_data();
+    void relatedEntries();
+    void paragraphs_data();
+    void paragraphs();
+    void flowPlacement_data();
+    void flowPlacement();
+    void editBarOffset_data();
+    void editBarOffset();
+    void body_scalesRichTextToTheReadingSize();
+    void body_blankRichText_showsThePlainBody();
+};

@@ -1,0 +1,579 @@
+#include "EntryDetailViewTest.h"
+
+#include "common/TestSupport.h"
+
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/Rtf/RtfWriter.h"
+#include "Editor/VesperlogTextView.h"
+#include "Editor/Compose/ComposeFooter.h"
+#include "Media/SpeechTranscriber.h"
+#include "Model/AppNotifications.h"
+#include "Model/Dates.h"
+#include "Model/EntryCodec.h"
+#include "Model/EntryText.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Model/AppSettings.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
+#include "Views/Detail/BodyTextView.h"
+#include "Views/Detail/DetailToolbar.h"
+#include "Views/Detail/EditableTagsView.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextDocument>
+
+namespace {
+
+QString entriesPath()
+{
+    return JournalStore::storeFolder() + QStringLiteral("/entries.json");
+}
+
+QByteArray entriesFile()
+{
+    QFile file(entriesPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// The entry with this id as entries.json holds it.
+std::optional<JournalEntry> onDisk(const QUuid& id)
+{
+    const auto decoded = vsp::decodeEntries(entriesFile());
+    if (!decoded.value) {
+        return std::nullopt;
+    }
+    for (const JournalEntry& e : *decoded.value) {
+        if (e.id == id) {
+            return e;
+        }
+    }
+    return std::nullopt;
+}
+
+JournalEntry makeEntry(const QString& title, const QString& body, const QStringList& tags = {}, int daysAgo = 0)
+{
+    JournalEntry e = JournalEntry::create();
+    e.title = title;
+    e.body = body;
+    e.tags = tags;
+    e.date = vsp::now() - daysAgo * vsp::kSecondsPerDay;
+    return e;
+}
+
+/// A main window over a stored journal of two entries, A selected; the detail as the app has it.
+struct Journal {
+    JournalStore store;
+    MoodStore moods;
+    MainWindow window{store, moods, {}};
+    JournalEntry a;
+    JournalEntry b;
+
+    Journal()
+    {
+        b = makeEntry(QStringLiteral("Bravo"), QStringLiteral("second body"), {QStringLiteral("walk")}, 1);
+        a = makeEntry(QStringLiteral("Alpha"), QStringLiteral("first body"), {QStringLiteral("walk")});
+        store.addEntry(b);
+        store.addEntry(a);
+        store.setSelectedEntryID(a.id);
+        window.resize(1300, 850);
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+    }
+    EntryDetailView& detail() const { return *window.contentView()->detail(); }
+    void typeTitle(const QString& text) const
+    {
+        QLineEdit* field = detail().titleField();
+        field->setFocus();
+        field->end(false);
+        QTest::keyClicks(field, text);
+    }
+    void typeBody(const QString& text) const
+    {
+        QWidget* view = detail().editor()->textView();
+        view->setFocus();
+        QTest::keyClicks(view, text);
+    }
+    QString storedTitle(const QUuid& id) const { return onDisk(id) ? onDisk(id)->title : QStringLiteral("<none>"); }
+};
+
+} // namespace
+
+void EntryDetailViewTest::init()
+{
+    vsp::test::resetUserFolders();
+    AppSettings().setHasCompletedOnboarding(true);
+    AppearanceManager::instance().refresh();
+    vsp::setAnimationsEnabled(false);
+}
+
+void EntryDetailViewTest::cleanup()
+{
+    SpeechTranscriber::setBackend({});
+}
+
+void EntryDetailViewTest::typing_writesNothing_untilCommitted_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<bool>("editingAfter");
+    QTest::newRow("Done") << QStringLiteral("done") << false;
+    QTest::newRow("Ctrl+E") << QStringLiteral("toggle") << false;
+    QTest::newRow("another entry selected") << QStringLiteral("select") << false;
+    QTest::newRow("focus mode off") << QStringLiteral("focusOff") << false;
+    QTest::newRow("focus overlay's Done") << QStringLiteral("overlay") << false;
+}
+
+void EntryDetailViewTest::typing_writesNothing_untilCommitted()
+{
+    QFETCH(QString, trigger);
+    QFETCH(bool, editingAfter);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    if (trigger == u"focusOff" || trigger == u"overlay") {
+        j.store.setFocusMode(true);
+        QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
+    } else {
+        d.toolbar()->editButton()->click();
+        QCOMPARE(d.layout(), EntryDetailView::Layout::Edit);
+    }
+    const QByteArray before = entriesFile();
+    j.typeTitle(QStringLiteral(" edited"));
+    j.typeBody(QStringLiteral("more words "));
+    QTest::qWait(FormattableTextEditor::kRichTextDelayMs + 50);
+    QCOMPARE(entriesFile(), before);
+
+    QSignalSpy writes(&j.store, &JournalStore::entriesChanged);
+    if (trigger == u"done") {
+        d.toolbar()->editButton()->click();
+    } else if (trigger == u"toggle") {
+        AppNotifications::instance().post(QStringLiteral("VspToggleEdit"));
+    } else if (trigger == u"select") {
+        j.store.setSelectedEntryID(j.b.id);
+        QCOMPARE(d.entry().id, j.b.id);
+    } else if (trigger == u"focusOff") {
+        j.store.setFocusMode(false);
+    } else {
+        d.focusOverlay()->doneButton()->click();
+        QVERIFY(!j.store.focusMode());
+    }
+    QCOMPARE(writes.count(), 1);
+    QCOMPARE(d.isEditing(), editingAfter);
+    const auto stored = onDisk(j.a.id);
+    QVERIFY(stored);
+    QCOMPARE(stored->title, QStringLiteral("Alpha edited"));
+    QCOMPARE(stored->body, QStringLiteral("more words first body"));
+    QVERIFY(stored->bodyRTF && stored->bodyRTF->contains("more words"));
+    QCOMPARE(stored->tags, QStringList{QStringLiteral("walk")});
+    QCOMPARE(stored->date, j.a.date);
+}
+
+void EntryDetailViewTest::focusModeOn_whileEditing_keepsWhatIsTyped()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    AppNotifications::instance().post(QStringLiteral("VspToggleEdit"));
+    j.typeTitle(QStringLiteral(" one"));
+    j.typeBody(QStringLiteral("typed "));
+    const QByteArray before = entriesFile();
+    j.store.setFocusMode(true);
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
+    QCOMPARE(d.titleField()->text(), QStringLiteral("Alpha one"));
+    QCOMPARE(d.editor()->plainText(), QStringLiteral("typed first body"));
+    QCOMPARE(d.focusOverlay()->wordCount(), 3);
+    QCOMPARE(entriesFile(), before);
+    // Ctrl+E in focus mode commits and stays in focus mode, editing.
+    AppNotifications::instance().post(QStringLiteral("VspToggleEdit"));
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
+    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha one"));
+    j.typeTitle(QStringLiteral(" two"));
+    j.store.setFocusMode(false);
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha one two"));
+    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha one two"));
+}
+
+void EntryDetailViewTest::focusModeOn_whenReading_editsInTheFocusLayout()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    QVERIFY(d.toolbar()->isVisible());
+    d.toolbar()->focusButton()->click();
+    QVERIFY(j.store.focusMode());
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
+    QVERIFY(!d.toolbar()->isVisible());
+    QVERIFY(d.focusOverlay()->isVisible());
+    QCOMPARE(d.editor()->plainText(), QStringLiteral("first body"));
+    // The overlay dims while the pointer is away.
+    d.focusOverlay()->setHovered(false);
+    QCOMPARE(d.focusOverlay()->opacity(), 0.15);
+    d.focusOverlay()->setHovered(true);
+    QCOMPARE(d.focusOverlay()->opacity(), 1.0);
+}
+
+void EntryDetailViewTest::commit_takesPendingTag_andTrims()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    QLineEdit* tagField = d.tagsView()->tagField();
+    QTest::keyClicks(tagField, QStringLiteral("  Work "));
+    d.titleField()->setText(QString());
+    QTest::keyClicks(d.titleField(), QStringLiteral("   "));
+    d.editor()->setContent(QStringLiteral("\n\nbody\n\n"), std::nullopt);
+    QTest::keyClicks(d.editor()->textView(), QStringLiteral(" "));
+    d.saveEdits();
+    auto stored = onDisk(j.a.id);
+    QVERIFY(stored);
+    QCOMPARE(stored->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("work")}));
+    QCOMPARE(stored->title, QString());
+    QCOMPARE(stored->body.trimmed(), stored->body);
+    QVERIFY(stored->body.contains(QStringLiteral("body")));
+    // A tag already chosen is not added twice and stays in the field.
+    d.startEditing();
+    QCOMPARE(d.editCopies().tagInput, QString());
+    QTest::keyClicks(tagField, QStringLiteral("walk"));
+    QVERIFY(d.commitEdits(j.a.id));
+    QCOMPARE(onDisk(j.a.id)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("work")}));
+    QCOMPARE(d.editCopies().tagInput, QStringLiteral("walk"));
+}
+
+void EntryDetailViewTest::delete_asksFirst_andEditingTheDeletedEntryWritesNothing()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QStringList questions;
+    bool answer = false;
+    d.setConfirmation([&](const QString& question) {
+        questions.append(question);
+        return answer;
+    });
+    d.startEditing();
+    j.typeTitle(QStringLiteral(" unsaved"));
+    auto* menu = d.toolbar()->buildMenu(&d);
+    QAction* remove = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->text() == QStringLiteral("Delete Entry")) {
+            remove = action;
+        }
+    }
+    QVERIFY(remove);
+    remove->trigger();
+    QCOMPARE(questions, QStringList{QStringLiteral("Delete this entry?")});
+    QVERIFY(onDisk(j.a.id));
+    answer = true;
+    remove->trigger();
+    QVERIFY(!onDisk(j.a.id));
+    QVERIFY(!j.store.entry(j.a.id));
+    QCOMPARE(j.store.trashedEntries().size(), 1);
+    // The trashed entry keeps its stored title: the edit in progress went nowhere.
+    QCOMPARE(j.store.trashedEntries().first().entry.title, QStringLiteral("Alpha"));
+    QVERIFY(j.store.selectedEntryID() != std::optional<QUuid>(j.a.id));
+    QVERIFY(!d.isEditing());
+    delete menu;
+}
+
+void EntryDetailViewTest::copies_useTheStoredEntry()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    j.typeTitle(QStringLiteral(" not yet saved"));
+    std::unique_ptr<QMenu> menu(d.toolbar()->buildMenu(&d));
+    auto trigger = [&](const QString& text) {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) {
+                action->trigger();
+                return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(trigger(QStringLiteral("Copy as Plain Text")));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Alpha\n\nfirst body"));
+    QVERIFY(trigger(QStringLiteral("Copy as Markdown")));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("# Alpha\n\n#walk\n\nfirst body"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), vsp::entryMarkdown(*j.store.entry(j.a.id)));
+    // A mood is written at once, while the edit goes on.
+    QMenu* moods = menu->actions().first()->menu();
+    QVERIFY(moods);
+    moods->actions().first()->trigger();
+    QCOMPARE(onDisk(j.a.id)->mood, j.moods.moods().first().emoji);
+    QVERIFY(d.isEditing());
+    QCOMPARE(d.titleField()->text(), QStringLiteral("Alpha not yet saved"));
+}
+
+void EntryDetailViewTest::tagEditor_suggestsStoredTags()
+{
+    Journal j;
+    JournalEntry other = makeEntry(QStringLiteral("Other"), QString(), {QStringLiteral("walking"), QStringLiteral("wine")}, 3);
+    j.store.addEntry(other);
+    j.store.setSelectedEntryID(j.a.id);
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    EditableTagsView* tags = d.tagsView();
+    QTest::keyClicks(tags->tagField(), QStringLiteral("Wa"));
+    QCOMPARE(tags->tagSuggestions(), (QStringList{QStringLiteral("walking")}));
+    tags->suggestionChips().first()->click();
+    QCOMPARE(tags->tagInput(), QString());
+    QCOMPARE(tags->tagSuggestions(), QStringList{});
+    QCOMPARE(tags->tagChips().size(), 2);
+    tags->tagChips().first()->removeButton()->click();
+    d.saveEdits();
+    QCOMPARE(onDisk(j.a.id)->tags, QStringList{QStringLiteral("walking")});
+}
+
+void EntryDetailViewTest::relatedEntries_clickSelects()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QCOMPARE(d.relatedView()->rows().size(), 1);
+    QCOMPARE(d.relatedView()->rows().first()->title(), QStringLiteral("Bravo"));
+    d.relatedView()->rows().first()->click();
+    QCOMPARE(j.store.selectedEntryID(), std::optional<QUuid>(j.b.id));
+    QCOMPARE(d.entry().id, j.b.id);
+    QCOMPARE(d.relatedView()->rows().first()->title(), QStringLiteral("Alpha"));
+}
+
+void EntryDetailViewTest::expirationBadge_followsTheClockAcrossMidnight()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const QDate day = QDate::currentDate().addDays(5);
+    JournalEntry expiring = *j.store.entry(j.a.id);
+    expiring.expirationDate = vsp::startOfDay(day) + 9 * 3600;
+    j.store.updateEntry(expiring);
+    double now = vsp::startOfDay(day) - 60; // 23:59 the evening before
+    d.setClock([&] { return now; });
+    QVERIFY(d.expirationBadge()->isVisibleTo(&d));
+    QCOMPARE(d.expirationBadge()->status(), vsp::detail::Expiration::Later);
+    QVERIFY(d.expirationBadge()->text().startsWith(QStringLiteral("Expires ")));
+    now = vsp::startOfDay(day) + 60;
+    d.setClock([&] { return now; });
+    QCOMPARE(d.expirationBadge()->text(), QStringLiteral("Expires today"));
+    now = vsp::startOfDay(day.addDays(1)) + 1;
+    d.setClock([&] { return now; });
+    QCOMPARE(d.expirationBadge()->text(), QStringLiteral("Expired"));
+    QCOMPARE(d.expirationBadge()->symbol(), QStringLiteral("bell.slash.fill"));
+}
+
+void EntryDetailViewTest::pastExpiration_isKeptAsStored()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    JournalEntry expired = *j.store.entry(j.a.id);
+    const double past = vsp::addDays(vsp::now(), -10);
+    expired.expirationDate = past;
+    j.store.updateEntry(expired);
+    d.startEditing();
+    QCOMPARE(d.expirationRow()->dateEdit()->date(), vsp::localDate(past));
+    d.saveEdits();
+    QCOMPARE(onDisk(j.a.id)->expirationDate, std::optional<double>(past));
+    // Switched off, the entry has none; switched on again, the day is seven days ahead for a new one.
+    d.startEditing();
+    d.expirationRow()->toggleButton()->click();
+    d.saveEdits();
+    QCOMPARE(onDisk(j.a.id)->expirationDate, std::nullopt);
+    d.startEditing();
+    d.expirationRow()->toggleButton()->click();
+    QCOMPARE(vsp::localDate(d.editCopies().expirationDate), QDate::currentDate().addDays(7));
+}
+
+void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    j.store.setFocusMode(true);
+    j.typeBody(QStringLiteral("alpha only "));
+    j.store.setSelectedEntryID(j.b.id);
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
+    QCOMPARE(d.editor()->plainText(), QStringLiteral("second body"));
+    QVERIFY(onDisk(j.a.id)->body.startsWith(QStringLiteral("alpha only")));
+    j.typeTitle(QStringLiteral("!"));
+    j.store.setFocusMode(false);
+    const auto b = onDisk(j.b.id);
+    QCOMPARE(b->title, QStringLiteral("Bravo!"));
+    QCOMPARE(b->body, QStringLiteral("second body"));
+    QVERIFY(!b->bodyRTF || !b->bodyRTF->contains("alpha only"));
+    // An entry saved from New Entry is selected and shown as it is.
+    JournalEntry fresh = makeEntry(QStringLiteral("Fresh"), QStringLiteral("new words"));
+    j.store.addEntry(fresh);
+    QCOMPARE(d.entry().id, fresh.id);
+    QCOMPARE(d.readTitle()->text(), QStringLiteral("Fresh"));
+}
+
+void EntryDetailViewTest::transcriptAfterEditingEnded_reachesTheStoredEntry()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    SpeechTranscriber::Completion pending;
+    SpeechTranscriber::setBackend([&](const QString&, SpeechTranscriber::Completion done) { pending = std::move(done); });
+    const QString recording = vsp::test::testHome() + QStringLiteral("/note.m4a");
+    QFile file(recording);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("audio");
+    file.close();
+    d.startEditing();
+    d.addRecording(recording, 3.5);
+    QVERIFY(!QFile::exists(recording));
+    QCOMPARE(d.editCopies().audioClips.size(), 1);
+    d.saveEdits();
+    QTRY_VERIFY(pending);
+    pending(QStringLiteral("hello there"));
+    const auto stored = onDisk(j.a.id);
+    QCOMPARE(stored->audioClips.size(), 1);
+    QCOMPARE(stored->audioClips.first().transcript, std::optional<QString>(QStringLiteral("hello there")));
+    QCOMPARE(stored->audioClips.first().duration, 3.5);
+}
+
+void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const auto name = j.store.saveImage(QByteArrayLiteral("png"), j.a.id, QStringLiteral("a.png"));
+    QVERIFY(name);
+    JournalEntry withPhoto = *j.store.entry(j.a.id);
+    withPhoto.imageFilenames = {*name};
+    j.store.updateEntry(withPhoto);
+    const QString path = *JournalStore::imageFilePath(j.a.id, *name);
+    d.startEditing();
+    d.removeImage(*name);
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{*name});
+    d.saveEdits();
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{});
+}
+
+void EntryDetailViewTest::photoAddedToADeletedEntry_isRemoved()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.setConfirmation([](const QString&) { return true; });
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString source = vsp::test::testHome() + QStringLiteral("/red.png");
+    QVERIFY(image.save(source));
+    d.startEditing();
+    d.addImages({QUrl::fromLocalFile(source), QUrl::fromLocalFile(source + QStringLiteral(".missing"))});
+    QCOMPARE(d.editCopies().imageFilenames.size(), 1);
+    const QString stored = *JournalStore::imageFilePath(j.a.id, d.editCopies().imageFilenames.first());
+    QVERIFY(QFile::exists(stored));
+    d.requestDelete();
+    QVERIFY(!QFile::exists(stored));
+    QVERIFY(j.store.trashedEntries().first().entry.imageFilenames.isEmpty());
+}
+
+void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    const QString picture = vsp::test::testHome() + QStringLiteral("/blue.png");
+    QVERIFY(image.save(picture));
+    const QString text = vsp::test::testHome() + QStringLiteral("/notes.png");
+    QFile fake(text);
+    QVERIFY(fake.open(QIODevice::WriteOnly));
+    fake.write("not an image at all");
+    fake.close();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(picture), QUrl(QStringLiteral("https://example.org/x.png"))});
+    QCOMPARE(EntryDetailView::acceptableImageFiles(&mime), QStringList{picture});
+    auto drop = [&] { return d.takeDrop(&mime); };
+    QVERIFY(!drop());
+    QVERIFY(d.editCopies().imageFilenames.isEmpty());
+    d.startEditing();
+    QVERIFY(drop());
+    QCOMPARE(d.editCopies().imageFilenames.size(), 1);
+    d.saveEdits();
+    QCOMPARE(onDisk(j.a.id)->imageFilenames, d.editCopies().imageFilenames);
+}
+
+void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    int asked = 0;
+    d.setConfirmation([&](const QString&) {
+        ++asked;
+        return false;
+    });
+    // The menu's command, as the application installs it.
+    QAction remove(QStringLiteral("Delete Entry"), &j.window);
+    remove.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backspace));
+    j.window.addAction(&remove);
+    QObject::connect(&remove, &QAction::triggered, [] { AppNotifications::instance().post(QStringLiteral("VspRequestDelete")); });
+    d.startEditing();
+    j.window.activateWindow();
+    QLineEdit* title = d.titleField();
+    title->setFocus();
+    title->setText(QStringLiteral("Alpha beta"));
+    title->end(false);
+    QTest::keyClick(title, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(title->text(), QStringLiteral("Alpha "));
+    QWidget* body = d.editor()->textView();
+    body->setFocus();
+    QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(body, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(d.editor()->plainText(), QStringLiteral("first "));
+    QCOMPARE(asked, 0);
+    d.saveEdits();
+    d.toolbar()->setFocus();
+    QTest::keyClick(d.toolbar(), Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(asked, 1);
+}
+
+void EntryDetailViewTest::windowClosing_andTeardown_commit()
+{
+    {
+        Journal j;
+        j.detail().startEditing();
+        j.typeTitle(QStringLiteral(" closed"));
+        j.window.close();
+        QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha closed"));
+    }
+    JournalStore store;
+    MoodStore moods;
+    const JournalEntry stored = *store.entry(store.entries().first().id);
+    {
+        EntryDetailView detail(store, moods, stored);
+        detail.startEditing();
+        detail.titleField()->setText(QString());
+        QTest::keyClicks(detail.titleField(), QStringLiteral("Torn down"));
+    }
+    QCOMPARE(onDisk(stored.id)->title, QStringLiteral("Torn down"));
+}
+
+void EntryDetailViewTest::readLayout_showsPiecesOfTheStoredEntry()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha"));
+    QVERIFY(d.statusLine()->text().contains(QStringLiteral("2 words")));
+    QVERIFY(d.statusLine()->text().contains(QStringLiteral("~1 min")));
+    QVERIFY(!d.expirationBadge()->isVisibleTo(&d));
+    QVERIFY(d.readTagRow()->isVisibleTo(&d));
+    auto* chip = d.readTagRow()->findChild<GlassChipButton*>();
+    QCOMPARE(chip->text(), QStringLiteral("#walk"));
+    chip->click();
+    QCOMPARE(j.store.selectedTag(), std::optional<QString>(QStringLiteral("walk")));
+    // In focus mode without editing the tags, status line and related entries leave.
+    QCOMPARE(d.bodyView()->paragraphTexts(), QStringList{QStringLiteral("first body")});
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+/// The entry detail driven end to end over a temporary journal: every trigger of the edit cycle, focus
+/// mode, deletion, copying, tags, related entries, expiration and attachments, each checked in
+/// entries.json.
+class EntryDetailViewTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void typing_writesNothing_untilCommitted_data();
+    void typing_writesNothing_untilCommitted();
+    void focusModeOn_whileEditing_keepsWhatIsTyped();
+    void focusModeOn_whenReading_editsInTheFocusLayout();
+    void commit_takesPendingTag_andTrims();
+    void delete_asksFirst_andEditingTheDeletedEntryWritesNothing();
+    void copies_useTheStoredEntry();
+    void tagEditor_suggestsStoredTags();
+    void relatedEntries_clickSelects();
+    void expirationBadge_followsTheClockAcrossMidnight();
+    void pastExpiration_isKeptAsStored();
+    void anotherEntryWhileEditingInFocus_loadsItsDocument();
+    void transcriptAfterEditingEnded_reachesTheStoredEntry();
+    void removedPhoto_isDeletedOnlyOnCommit();
+    void photoAddedToADeletedEntry_isRemoved();
+    void imageDrop_onlyWhileEditing_onlyReadableImages();
+    void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
+    void windowClosing_andTeardown_commit();
+    void readLayout_showsPiecesOfTheStoredEntry();
+};
