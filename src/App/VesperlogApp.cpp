@@ -202,6 +202,10 @@ bool VesperlogApp::eventFilter(QObject* watched, QEvent* event)
 
 bool VesperlogApp::confirmQuit()
 {
+    // Words still being edited are saved first, so a save that fails now is asked about too.
+    if (m_mainWindow) {
+        m_mainWindow->contentView()->detail()->commitPendingEdits();
+    }
     if (!m_store->hasUnsavedChanges()) {
         return true;
     }

@@ -17,6 +17,7 @@
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
 #include "Settings/OnboardingView.h"
+#include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Views/Main/ContentView.h"
@@ -782,8 +783,8 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
         {"sidebar", content->sidebar()},
         {"list", content->entryList()},
         {"detail", content->detail()},
-        {"detail title", content->detail()->findChild<QLineEdit*>()},
-        {"detail body", content->detail()->findChild<QPlainTextEdit*>()},
+        {"detail title", content->detail()->readTitle()},
+        {"detail body", content->detail()->bodyView()},
         {"compose window", compose},
         {"compose title", compose->titleField()},
     };
