@@ -46,6 +46,10 @@ BodyTextView::BodyTextView(QWidget* parent) : QWidget(parent), m_document(std::m
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     m_document->setDocumentMargin(0);
     m_document->setUndoRedoEnabled(false);
+    // List markers are followed by a tab: the same stops as in the editor.
+    QTextOption option = m_document->defaultTextOption();
+    option.setTabStopDistance(vsp::editor::kTabStopPoints * vsp::editor::kPixelsPerPoint);
+    m_document->setDefaultTextOption(option);
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &BodyTextView::rebuild);
 }
 

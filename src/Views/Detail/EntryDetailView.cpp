@@ -380,10 +380,14 @@ QWidget* EntryDetailView::buildFocusPage()
     outer->setContentsMargins(0, 0, 0, 0);
     auto* columnWidget = new QWidget(content);
     columnWidget->setMaximumWidth(kFocusEditWidth);
+    columnWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* column = new QVBoxLayout(columnWidget);
     column->setContentsMargins(48, 0, 48, 0);
     column->setSpacing(0);
-    outer->addWidget(columnWidget, 1, Qt::AlignHCenter | Qt::AlignTop);
+    // As wide as it may be, with the room left shared on either side.
+    outer->addStretch(1);
+    outer->addWidget(columnWidget, 100, Qt::AlignTop);
+    outer->addStretch(1);
     column->addSpacing(52);
     m_focusTitle = makeTitleField(columnWidget, 32, -0.5);
     m_focusTitle->setTextMargins(6, 0, 6, 0);
