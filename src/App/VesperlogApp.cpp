@@ -56,7 +56,8 @@ VesperlogApp::VesperlogApp(Options options)
     }
     m_store->setFileChooser(m_options.fileChooser ? m_options.fileChooser : m_ownChooser.get());
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
-    connect(m_mainWindow, &MainWindow::firstShown, this, [this] { m_updater->checkQuietly(m_settings->autoUpdates()); });
+    connect(m_mainWindow, &MainWindow::firstShown, this,
+            [this] { m_updater->checkQuietly(m_settings->autoUpdates()); });
 
     setUpTray();
     connectReactions();

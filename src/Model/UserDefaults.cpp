@@ -2,6 +2,7 @@
 
 #include "Model/Log.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLockFile>
 
@@ -24,6 +25,14 @@ UserDefaults::UserDefaults()
     m_retry->setSingleShot(true);
     m_retry->setInterval(kRetryMs);
     connect(m_retry, &QTimer::timeout, this, &UserDefaults::writeThrough);
+    // A write postponed by a held lock would otherwise wait for a timer that no longer fires.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            if (m_unwritten) {
+                writeThrough();
+            }
+        });
+    }
 }
 
 bool UserDefaults::eventFilter(QObject* watched, QEvent* event)

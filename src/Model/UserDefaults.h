@@ -18,7 +18,8 @@
 /// The file is written at once after every change, or once at the end of a batch. A write never waits
 /// more than kLockWaitMs for the file's lock ("Vesperlog.conf.lock"): an empty or unreadable lock, which
 /// a process killed while writing leaves behind, is removed as stale; a lock a live process keeps holding
-/// postpones the write, which is tried again kRetryMs later and at the next change.
+/// postpones the write, which is tried again kRetryMs later, at the next change and when the application
+/// quits.
 class UserDefaults final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UserDefaults)

@@ -24,7 +24,8 @@ AppearanceManager& AppearanceManager::instance()
 AppearanceManager::AppearanceManager()
 {
     connect(&AppSettings::instance(), &AppSettings::appearanceModeChanged, this, &AppearanceManager::recompute);
-    connect(&AppSettings::instance(), &AppSettings::accentColorPresetChanged, this, &AppearanceManager::onAccentChanged);
+    connect(&AppSettings::instance(), &AppSettings::accentColorPresetChanged, this,
+            &AppearanceManager::onAccentChanged);
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         const QColor window = QGuiApplication::palette().color(QPalette::Window);
         m_platformPaletteDark = window.lightnessF() < 0.5;

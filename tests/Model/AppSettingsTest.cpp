@@ -5,6 +5,7 @@
 #include "Model/AppSettings.h"
 #include "Model/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -218,7 +219,8 @@ void AppSettingsTest::wrongType_readsDefault_data()
     };
     more("font size not finite", "readingFontSize", QStringLiteral("readingFontSize"), 15.0, qInf());
     more("font size as nan text", "writingFontSize", QStringLiteral("writingFontSize"), 15.0, QStringLiteral("nan"));
-    more("hour as text out of range", "dailyReminderHour", QStringLiteral("dailyReminderHour"), 20, QStringLiteral("25"));
+    more("hour as text out of range", "dailyReminderHour", QStringLiteral("dailyReminderHour"), 20,
+         QStringLiteral("25"));
     more("negative minute", "dailyReminderMinute", QStringLiteral("dailyReminderMinute"), 0, -1);
     more("negative count", "totalSaveCount", QStringLiteral("totalSaveCount"), qint64(0), -3);
     more("pins not a list", "pinnedIDs", QStringLiteral("pinnedIDs"), QVariant::fromValue(QList<QUuid>()),
@@ -242,14 +244,18 @@ void AppSettingsTest::wrongType_readsDefault()
 
 void AppSettingsTest::writeOfUnchangedValue_announcesNothing()
 {
+    const QString a = QStringLiteral("a");
+    const QString b = QStringLiteral("b");
+    const QString black = QStringLiteral("#000000");
+    const QString white = QStringLiteral("#FFFFFF");
     AppSettings settings;
     settings.setWritingFontSize(17);
-    settings.setTagColors({{QStringLiteral("b"), QStringLiteral("#000000")}, {QStringLiteral("a"), QStringLiteral("#FFFFFF")}});
+    settings.setTagColors({{b, black}, {a, white}});
     QSignalSpy sizeSpy(&settings, &AppSettings::writingFontSizeChanged);
     QSignalSpy colorSpy(&settings, &AppSettings::tagColorsChanged);
 
     settings.setWritingFontSize(17);
-    settings.setTagColors({{QStringLiteral("a"), QStringLiteral("#FFFFFF")}, {QStringLiteral("b"), QStringLiteral("#000000")}});
+    settings.setTagColors({{a, white}, {b, black}});
     QCOMPARE(sizeSpy.count(), 0);
     QCOMPARE(colorSpy.count(), 0);
 
@@ -401,8 +407,10 @@ void AppSettingsTest::lockHeldByALiveProcess_postponesTheWrite_andLosesNothing()
              qPrintable(out.lines().first()));
 
     held.reset();
-    settings.setUserName(QStringLiteral("Grace"));
+    // What the application emits when it is about to end.
+    QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
     QVERIFY(fileBytes().contains("journalName=Held"));
+    settings.setUserName(QStringLiteral("Grace"));
     QVERIFY(fileBytes().contains("userName=Grace"));
     QCOMPARE(out.lines().size(), 1);
 }

@@ -82,10 +82,11 @@ private:
 ///
 /// The window is reused between openings, so every opening starts as a new form (showEvent); closing
 /// without saving keeps the title, body, tags and type as a draft in the settings when
-/// `AppSettings::autoSaveDraft` is on, and the next opening resumes it only when JournalStore::restoreDraftOnCompose was raised
-/// ("Continue Draft"). Quitting the application with the window open keeps the draft too. While the
-/// window is open, the draft is also written kDraftKeepMs after an edit (when the form holds text), so
-/// a crash or a killed session loses at most the last moments of writing.
+/// `AppSettings::autoSaveDraft` is on, and the next opening resumes it only when
+/// JournalStore::restoreDraftOnCompose was raised ("Continue Draft"). Quitting the application with the
+/// window open keeps the draft too. While the window is open, the draft is also written kDraftKeepMs
+/// after an edit (when the form holds text), so a crash or a killed session loses at most the last
+/// moments of writing.
 ///
 /// Only local files that can be read as images are taken from drops; other drops (web links, text) are
 /// refused. A voice note whose copy into the journal fails keeps its recording in place and prints one
