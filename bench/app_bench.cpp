@@ -24,7 +24,6 @@
 #include "Model/AppNotifications.h"
 #include "Model/JournalStore.h"
 #include "Model/AppSettings.h"
-#include "Model/UserDefaults.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Main/SearchField.h"
 
@@ -308,9 +307,8 @@ int main(int argc, char** argv)
         QApplication qapp(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Vesperlog"));
         QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
+        // Written to the file at once: the app processes started below read it.
         AppSettings::instance().setHasCompletedOnboarding(true);
-        // The app processes started below read the settings file.
-        UserDefaults::instance().sync();
 
         double rss = 0;
         results.append({QStringLiteral("start_to_idle"), size, startToIdle(&rss), QStringLiteral("s")});
