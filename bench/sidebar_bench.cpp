@@ -13,7 +13,6 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/AppSettings.h"
-#include "Model/UserDefaults.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Sidebar/SidebarRows.h"
@@ -160,7 +159,6 @@ int main(int argc, char** argv)
     vsp::setAnimationsEnabled(false);
     AppSettings::instance().setHasCompletedOnboarding(true);
     AppSettings::instance().setDailyWordGoal(500);
-    UserDefaults::instance().sync();
 
     benchmark::RegisterBenchmark("SidebarBuild", BM_SidebarBuild)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("TagClick", BM_TagClick)->Unit(benchmark::kMillisecond);

@@ -12,7 +12,7 @@ class GlassButton;
 }
 
 /// The daily word goal meter: "TODAY", today's words against the goal and a thin bar that fills up to
-/// the goal. Takes no space while the goal ("dailyWordGoal") is below 1.
+/// the goal. Takes no space while the goal (`AppSettings::dailyWordGoal`) is below 1.
 class SidebarStats final : public QWidget {
     Q_OBJECT
 

@@ -13,7 +13,7 @@ namespace vsp::tags {
 struct PaletteColor {
     /// Menu label only; never stored.
     QString name;
-    /// What "tagColors" stores: "#RRGGBB".
+    /// What the stored tag colours hold: "#RRGGBB".
     QString hex;
     QColor color;
 };

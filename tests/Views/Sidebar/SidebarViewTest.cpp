@@ -6,7 +6,6 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/UserDefaults.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
@@ -269,8 +268,8 @@ void SidebarViewTest::appearanceSwitch_repaintsRowsAtOnce()
 
 void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow_data()
 {
-    QTest::addColumn<QString>("draftTitle");
-    QTest::addColumn<QString>("draftBody");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("body");
     QTest::addColumn<bool>("continueDraft");
     QTest::newRow("no draft") << QString() << QString() << false;
     QTest::newRow("spaces count as a draft") << QString() << QStringLiteral("  ") << true;
@@ -280,21 +279,21 @@ void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow_data()
 
 void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow()
 {
-    QFETCH(QString, draftTitle);
-    QFETCH(QString, draftBody);
+    QFETCH(QString, title);
+    QFETCH(QString, body);
     QFETCH(bool, continueDraft);
-    if (!draftTitle.isEmpty()) {
-        AppSettings::instance().setDraftTitle(draftTitle);
+    if (!title.isEmpty()) {
+        AppSettings::instance().setDraftTitle(title);
     }
-    if (!draftBody.isEmpty()) {
-        AppSettings::instance().setDraftBody(draftBody);
+    if (!body.isEmpty()) {
+        AppSettings::instance().setDraftBody(body);
     }
     Fixture f;
     f.store.setRestoreDraftOnCompose(!continueDraft);
     QTest::mouseClick(f.view.header()->plusButton(), Qt::LeftButton);
     QVERIFY(f.view.isLauncherOpen());
     QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 45.0);
-    const bool hasDraft = !draftTitle.isEmpty() || !draftBody.isEmpty();
+    const bool hasDraft = !title.isEmpty() || !body.isEmpty();
     QCOMPARE(f.view.launcher()->continueDraftRow() != nullptr, hasDraft);
     QWidget* row =
         continueDraft ? static_cast<QWidget*>(f.view.launcher()->continueDraftRow()) : f.view.launcher()->newEntryRow();
@@ -306,7 +305,7 @@ void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow()
     QVERIFY(!f.view.launcher()->isVisible());
     QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 0.0);
     // Neither row touches the draft itself.
-    QCOMPARE(AppSettings::instance().draftTitle(), draftTitle);
+    QCOMPARE(AppSettings::instance().draftTitle(), title);
 }
 
 void SidebarViewTest::launcherOpen_clickElsewhere_onlyCloses()
@@ -404,13 +403,9 @@ void SidebarViewTest::tagMenu_actionsWriteEntriesAndSettings()
     QCOMPARE(colors[5]->text(), QStringLiteral("Blue"));
     QCOMPARE(colors.last()->text(), QStringLiteral("Reset to default"));
 
-    auto storedColors = [] {
-        UserDefaults::instance().sync();
-        QSettings file(UserDefaults::instance().fileName(), QSettings::IniFormat);
-        return QJsonDocument::fromJson(file.value(QStringLiteral("tagColors")).toByteArray()).object();
-    };
+    auto storedColors = [] { return AppSettings::instance().tagColors(); };
     colors[5]->trigger();
-    QCOMPARE(storedColors().value(QStringLiteral("work")).toString(), QStringLiteral("#60A5FA"));
+    QCOMPARE(storedColors().value(QStringLiteral("work")), QStringLiteral("#60A5FA"));
     colors.last()->trigger();
     QVERIFY(!storedColors().contains(QStringLiteral("work")));
     colors[3]->trigger();
@@ -423,5 +418,5 @@ void SidebarViewTest::tagMenu_actionsWriteEntriesAndSettings()
     QCOMPARE(titles(f.view.tagList()), QStringList{u"home:1"_qs});
     QVERIFY(!f.store.selectedTag().has_value());
     // The chosen colour stays under the name for a tag of that name added later.
-    QCOMPARE(storedColors().value(QStringLiteral("work")).toString(), QStringLiteral("#34D399"));
+    QCOMPARE(storedColors().value(QStringLiteral("work")), QStringLiteral("#34D399"));
 }
