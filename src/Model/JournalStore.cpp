@@ -96,12 +96,12 @@ QString JournalStore::storeFolder()
     return folder;
 }
 
-QString JournalStore::entriesURL()
+QString JournalStore::entriesPath()
 {
     return storeFolder() + QStringLiteral("/entries.json");
 }
 
-QString JournalStore::trashURL()
+QString JournalStore::trashPath()
 {
     return storeFolder() + QStringLiteral("/trash.json");
 }
@@ -147,7 +147,7 @@ QString JournalStore::writeTarget(const QString& path, const QString& name, QStr
 
 QList<JournalEntry> JournalStore::load()
 {
-    const QString path = entriesURL();
+    const QString path = entriesPath();
     m_entriesTarget = writeTarget(path, QStringLiteral("entries.json"), &m_entriesSaveBlock);
     if (!m_entriesSaveBlock.isEmpty()) {
         m_loadedCleanly = false;
@@ -193,7 +193,7 @@ QList<JournalEntry> JournalStore::load()
 
 void JournalStore::loadTrash()
 {
-    const QString path = trashURL();
+    const QString path = trashPath();
     m_trashTarget = writeTarget(path, QStringLiteral("trash.json"), &m_trashSaveBlock);
     if (!m_trashSaveBlock.isEmpty()) {
         vsp::logFailure(QStringLiteral("trash load"), m_trashSaveBlock);

@@ -127,8 +127,9 @@ public:
     // ------------------------------------------------------------ attachments
     /// $XDG_DATA_HOME/Vesperlog; created when missing.
     static QString storeFolder();
-    static QString imagesBaseURL();
-    static QString audioBaseURL();
+    /// The folders that hold one folder per entry: images/ and audio/; created when missing.
+    static QString imagesBasePath();
+    static QString audioBasePath();
     /// The entry's image folder, images/<ID>; created when missing.
     static QString imagesDirectory(const QUuid& id);
     /// The entry's voice-note folder, audio/<ID>; created when missing.
@@ -267,8 +268,8 @@ Q_SIGNALS:
     void reviewRequested();
 
 private:
-    static QString entriesURL();
-    static QString trashURL();
+    static QString entriesPath();
+    static QString trashPath();
 
     QList<JournalEntry> load();
     void loadTrash();

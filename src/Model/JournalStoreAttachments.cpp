@@ -29,14 +29,14 @@ QString pathExtension(const QString& path)
 
 } // namespace
 
-QString JournalStore::imagesBaseURL()
+QString JournalStore::imagesBasePath()
 {
     const QString folder = storeFolder() + QStringLiteral("/images");
     vsp::ensureFolder(folder);
     return folder;
 }
 
-QString JournalStore::audioBaseURL()
+QString JournalStore::audioBasePath()
 {
     const QString folder = storeFolder() + QStringLiteral("/audio");
     vsp::ensureFolder(folder);
@@ -45,14 +45,14 @@ QString JournalStore::audioBaseURL()
 
 QString JournalStore::imagesDirectory(const QUuid& id)
 {
-    const QString folder = imagesBaseURL() + u'/' + vsp::uuidText(id);
+    const QString folder = imagesBasePath() + u'/' + vsp::uuidText(id);
     vsp::ensureFolder(folder);
     return folder;
 }
 
 QString JournalStore::audioDirectory(const QUuid& id)
 {
-    const QString folder = audioBaseURL() + u'/' + vsp::uuidText(id);
+    const QString folder = audioBasePath() + u'/' + vsp::uuidText(id);
     vsp::ensureFolder(folder);
     return folder;
 }

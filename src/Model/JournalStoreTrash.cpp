@@ -108,12 +108,12 @@ void JournalStore::purgeExpiredTrash()
 
 void JournalStore::deleteAllImages(const QUuid& id)
 {
-    QDir(imagesBaseURL() + u'/' + vsp::uuidText(id)).removeRecursively();
+    QDir(imagesBasePath() + u'/' + vsp::uuidText(id)).removeRecursively();
 }
 
 void JournalStore::deleteAllAudio(const QUuid& id)
 {
-    QDir(audioBaseURL() + u'/' + vsp::uuidText(id)).removeRecursively();
+    QDir(audioBasePath() + u'/' + vsp::uuidText(id)).removeRecursively();
 }
 
 int JournalStore::daysUntilPurge(const TrashedEntry& item) const

@@ -282,7 +282,7 @@ void AttachmentsTest::saveImage_failure_isReported()
     JournalStore store;
     const QUuid id = vsp::newUuid();
     // A file where the entry's folder should be.
-    writeFile(JournalStore::imagesBaseURL() + u'/' + vsp::uuidText(id), "blocking");
+    writeFile(JournalStore::imagesBasePath() + u'/' + vsp::uuidText(id), "blocking");
     vsp::test::StdoutCapture out;
     QVERIFY(!store.saveImage("data", id, QStringLiteral("a.png")));
     QCOMPARE(out.lines().size(), 1);
@@ -371,7 +371,7 @@ void AttachmentsTest::unsafeFileNames_areNeverUsed()
     JournalStore store;
     const QUuid id = vsp::newUuid();
     // A file beside the entry folders that a crafted name could reach.
-    const QString victim = JournalStore::imagesBaseURL() + QStringLiteral("/victim.txt");
+    const QString victim = JournalStore::imagesBasePath() + QStringLiteral("/victim.txt");
     writeFile(victim, "keep me");
     QVERIFY(!JournalStore::imageFilePath(id, name));
     QVERIFY(!JournalStore::audioFilePath(id, name));

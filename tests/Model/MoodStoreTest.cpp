@@ -16,7 +16,7 @@ namespace {
 
 QString moodsPath()
 {
-    return MoodStore::fileURL();
+    return MoodStore::filePath();
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
