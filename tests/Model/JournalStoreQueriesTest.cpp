@@ -1,6 +1,6 @@
 #include "JournalStoreQueriesTest.h"
 
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/JournalStore.h"

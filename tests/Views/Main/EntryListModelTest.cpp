@@ -1,6 +1,7 @@
 #include "EntryListModelTest.h"
 
-#include "ViewFixtures.h"
+#include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/JournalStore.h"
 #include "Views/Main/EntryListModel.h"
