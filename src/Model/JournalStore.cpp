@@ -54,11 +54,13 @@ JournalEntry sanitized(JournalEntry entry, double fallbackDate)
 
 // ---------------------------------------------------------------- construction and files
 
-JournalStore::JournalStore(QObject* parent)
-    : QObject(parent)
+JournalStore::JournalStore(QObject* parent) : JournalStore(Clock{}, parent) {}
+
+JournalStore::JournalStore(Clock clock, QObject* parent)
+    : QObject(parent), m_clock(std::move(clock))
 {
-    m_calendarMonth = vsp::now();
-    m_selectedDate = vsp::startOfDay(QDate::currentDate());
+    m_calendarMonth = now();
+    m_selectedDate = vsp::startOfDay(today());
 
     // The journal is private: its folder is its owner's alone.
     vsp::ensurePrivateFolder(storeFolder());
@@ -84,6 +86,16 @@ JournalStore::JournalStore(QObject* parent)
 }
 
 JournalStore::~JournalStore() = default;
+
+double JournalStore::now() const
+{
+    return m_clock ? m_clock() : vsp::now();
+}
+
+QDate JournalStore::today() const
+{
+    return vsp::localDate(now());
+}
 
 QString JournalStore::storeFolder()
 {
@@ -117,7 +129,7 @@ std::optional<QString> JournalStore::preserveCopy(const QByteArray& bytes, const
             return copy.filePath();
         }
     }
-    const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString stamp = vsp::formatLocal(now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
     const QString wanted = storeFolder() + u'/' + prefix + stamp + QStringLiteral(".json");
     const QString target = vsp::uniquePath(wanted);
     if (target.isEmpty()) {
@@ -494,8 +506,7 @@ void JournalStore::deleteEntry(const JournalEntry& entry)
     // Only a live entry goes to the trash: a second delete, or one after the record was destroyed for
     // good, must not bring the entry back as a record.
     if (live) {
-        const double now = vsp::now();
-        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, m_entries[index].date), now});
+        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, m_entries[index].date), now()});
         Q_EMIT trashedEntriesChanged();
     }
     if (live) {
@@ -519,6 +530,7 @@ void JournalStore::deleteEntry(const JournalEntry& entry)
 void JournalStore::duplicateEntry(const JournalEntry& source)
 {
     JournalEntry copy = JournalEntry::create();
+    copy.date = now();
     copy.title = source.title + QStringLiteral(" (copy)");
     copy.body = source.body;
     copy.bodyRTF = source.bodyRTF;

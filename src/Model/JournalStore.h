@@ -11,8 +11,10 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -63,10 +65,20 @@ class JournalStore final : public QObject {
     Q_PROPERTY(QString lastSaveError READ lastSaveError NOTIFY lastSaveErrorChanged)
 
 public:
+    /// Where the store reads the current moment: seconds since 2001-01-01 UTC.
+    using Clock = std::function<double()>;
+
     /// Loads entries.json, trash.json, the pins, tag colours and sort order, selects the first entry and
     /// purges trash older than 30 days. Never fails: damaged files are kept aside and reported.
     explicit JournalStore(QObject* parent = nullptr);
+    /// The same, with every "now" of the store read from `clock`, the launch purge's included; an empty
+    /// clock is the system clock.
+    explicit JournalStore(Clock clock, QObject* parent = nullptr);
     ~JournalStore() override;
+
+    /// The store's current moment (seconds since 2001-01-01 UTC) and the local day it falls on.
+    double now() const;
+    QDate today() const;
 
     // ------------------------------------------------------------ published state
     const QList<JournalEntry>& entries() const { return m_entries; }
@@ -315,6 +327,7 @@ private:
     double m_calendarMonth = 0;
     std::optional<double> m_selectedDate;
 
+    Clock m_clock;
     ReminderScheduler* m_reminders = nullptr;
     FileChooser* m_fileChooser = nullptr;
     /// Why entries.json must not be overwritten; empty when it may.

@@ -176,19 +176,20 @@ void JournalStoreOperationsTest::deleteEntry_movesToTrashUnpinsAndWritesTrashFir
     const JournalEntry keep = entry(QStringLiteral("keep"));
     JournalEntry gone = entry(QStringLiteral("gone"));
     writeJournal({gone, keep});
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 15);
+    JournalStore store(clock.function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
     store.togglePin(gone);
 
     // The trash keeps the value as given, with the caller's unsaved edits.
     gone.body = QStringLiteral("unsaved edit");
-    const double before = vsp::now();
     store.deleteEntry(gone);
     QCOMPARE(store.entries().size(), 1);
     QCOMPARE(store.trashedEntries().size(), 1);
     QCOMPARE(store.trashedEntries().first().entry.body, QStringLiteral("unsaved edit"));
-    QVERIFY(store.trashedEntries().first().deletedAt >= before);
+    QCOMPARE(store.trashedEntries().first().deletedAt, *clock.now);
     QVERIFY(!store.pinnedIDs().contains(gone.id));
     QVERIFY(!UserDefaults::instance().data(QStringLiteral("pinnedIDs"))->contains(vsp::uuidUtf8(gone.id)));
     QCOMPARE(reminders.cancelled, QList<QUuid>{gone.id});
@@ -227,19 +228,20 @@ void JournalStoreOperationsTest::deleteEntry_twice_addsOneTrashRecord()
 {
     const JournalEntry e = entry(QStringLiteral("once"));
     writeJournal({e});
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 10);
+    JournalStore store(clock.function());
     store.deleteEntry(e);
     store.deleteEntry(e);
     QCOMPARE(store.trashedEntries().size(), 1);
     QCOMPARE(readTrash().size(), 1);
 
     // Deleted, restored and deleted again: once, with the newer date.
-    const double first = store.trashedEntries().first().deletedAt;
     store.restoreFromTrash(store.trashedEntries().first());
-    QTest::qWait(5);
+    *clock.now += 60;
     store.deleteEntry(e);
     QCOMPARE(store.trashedEntries().size(), 1);
-    QVERIFY(store.trashedEntries().first().deletedAt > first);
+    QCOMPARE(store.trashedEntries().first().deletedAt, *clock.now);
 }
 
 void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
@@ -257,10 +259,11 @@ void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
     source.latitude = 1;
     source.placeName = QStringLiteral("Lisbon");
     writeJournal({source});
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 11);
+    JournalStore store(clock.function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
-    const double before = vsp::now();
     store.duplicateEntry(source);
     store.duplicateEntry(store.entries().first());
 
@@ -270,7 +273,7 @@ void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
     QCOMPARE(copy.title, QStringLiteral("Trip (copy)"));
     QCOMPARE(twice.title, QStringLiteral("Trip (copy) (copy)"));
     QVERIFY(copy.id != source.id);
-    QVERIFY(copy.date >= before);
+    QCOMPARE(copy.date, *clock.now);
     QCOMPARE(copy.body, source.body);
     QCOMPARE(copy.bodyRTF, source.bodyRTF);
     QCOMPARE(copy.tags, source.tags);
