@@ -470,13 +470,35 @@ void JournalStore::cancelReminder(const QUuid& id)
 
 void JournalStore::addEntry(const JournalEntry& given)
 {
-    const JournalEntry entry = sanitized(given, vsp::now());
+    const JournalEntry entry = sanitized(given, now());
     m_entries.prepend(entry);
-    Q_EMIT entriesChanged();
-    setSelectedEntryID(entry.id);
-    setSelectedSection(NavSection::Today);
-    setSelectedTag(std::nullopt);
+    const bool selectionMoves = m_selectedEntryID != entry.id;
+    const bool sectionMoves = m_selectedSection != NavSection::Today;
+    const bool tagDropped = m_selectedTag.has_value();
+    // The list ends its search when its section or tag changes. Ending it here too leaves the list
+    // nothing to write back into the store while the new entry is announced.
+    const bool searchEnds = (sectionMoves || tagDropped) && !m_searchQuery.isEmpty();
+    m_selectedEntryID = entry.id;
+    m_selectedSection = NavSection::Today;
+    m_selectedTag.reset();
+    if (searchEnds) {
+        m_searchQuery.clear();
+    }
     save();
+    // Announced once the file holds the entry: a window that reacts, or closes, finds it saved.
+    Q_EMIT entriesChanged();
+    if (selectionMoves) {
+        Q_EMIT selectedEntryIDChanged();
+    }
+    if (sectionMoves) {
+        Q_EMIT selectedSectionChanged();
+    }
+    if (tagDropped) {
+        Q_EMIT selectedTagChanged();
+    }
+    if (searchEnds) {
+        Q_EMIT searchQueryChanged();
+    }
     scheduleReminder(entry);
     requestReviewIfAppropriate();
 }

@@ -3,6 +3,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalEntry.h"
 #include "Model/NavSection.h"
+#include "Model/PendingAudio.h"
 
 #include <QDate>
 #include <QHash>
@@ -117,9 +118,18 @@ public:
     void setSelectedDate(const std::optional<double>& date);
 
     // ------------------------------------------------------------ entry operations
-    /// Puts the entry at the front, selects it, shows Today without a tag filter, saves, schedules its
-    /// reminder and counts the save for the review prompt.
+    /// Puts the entry at the front, selects it, shows Today without a tag filter (ending a search when
+    /// that moves the list), saves, schedules its reminder and counts the save for the review prompt.
+    /// The change signals fire after the write, so whoever reacts finds the entry in entries.json.
     void addEntry(const JournalEntry& entry);
+    /// Adds a new entry with the attachments written for it: copies each image file (a local path)
+    /// into images/<entry id>/ and each voice note's recording into audio/<entry id>/, records the
+    /// stored names in the entry in the given order, deletes each copied recording, then adds the entry
+    /// as addEntry() does. An image that cannot be read or stored is left out after its "Vesperlog:
+    /// image save failed — …" line; a recording that cannot be copied stays where it is and
+    /// "Vesperlog: voice note attach failed — recording kept at <path>" says where. Returns the entry
+    /// as stored.
+    JournalEntry addNewEntry(JournalEntry entry, const QStringList& imagePaths, const QList<PendingAudio>& voiceNotes);
     /// Replaces the stored entry with the same id, saves and reschedules or cancels its reminder.
     /// Nothing happens when no entry has that id.
     void updateEntry(const JournalEntry& entry);

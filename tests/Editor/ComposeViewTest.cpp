@@ -283,7 +283,7 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     QVERIFY(view->imagesPreview()->isVisible());
     QCOMPARE(view->imagesPreview()->captionText(), QStringLiteral("2 images"));
 
-    QSignalSpy saved(view, &ComposeView::entrySaved);
+    QSignalSpy saved(&f.store(), &JournalStore::entriesChanged);
     QTest::keyClick(view->editor()->textView(), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(saved.count(), 1);
     QVERIFY(!f.window()->isVisible());

@@ -7,6 +7,7 @@
 #include "Model/UserDefaults.h"
 #include "Model/Uuid.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
@@ -61,9 +62,84 @@ void JournalStoreOperationsTest::addEntry_keepsMoodFilterAndSearch()
     QCOMPARE(store.searchQuery(), QStringLiteral("river"));
 }
 
-void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
+void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFailedRecording()
+{
+    const QString home = vsp::test::testHome();
+    const QString photo = home + QStringLiteral("/Pictures/Heron.JPG");
+    const QString scan = home + QStringLiteral("/Pictures/scan");
+    const QString gone = home + QStringLiteral("/Pictures/gone.png");
+    writeFile(photo, "jpeg bytes");
+    writeFile(scan, "png bytes");
+    const QString recording = home + QStringLiteral("/recorder/take1.m4a");
+    writeFile(recording, "voice");
+    const PendingAudio said{vsp::newUuid(), recording, 4.5, QStringLiteral("herons at dawn")};
+    const PendingAudio lost{vsp::newUuid(), home + QStringLiteral("/recorder/never.m4a"), 2, std::nullopt};
+
+    JournalStore store;
+    const JournalEntry given = entry(QStringLiteral("walk"));
+    vsp::test::StdoutCapture out;
+    const JournalEntry stored = store.addNewEntry(given, {photo, gone, scan}, {lost, said});
+
+    QCOMPARE(stored.id, given.id);
+    QCOMPARE(store.entries().first(), stored);
+    QCOMPARE(readJournal().first(), stored);
+    // In the given order, the unreadable one left out; the bytes are stored unchanged.
+    QCOMPARE(stored.imageFilenames.size(), 2);
+    QVERIFY(stored.imageFilenames.at(0).endsWith(QStringLiteral(".jpg")));
+    QVERIFY(stored.imageFilenames.at(1).endsWith(QStringLiteral(".png")));
+    QCOMPARE(readFile(*JournalStore::imageFilePath(given.id, stored.imageFilenames.at(0))), QByteArray("jpeg bytes"));
+    QCOMPARE(readFile(*JournalStore::imageFilePath(given.id, stored.imageFilenames.at(1))), QByteArray("png bytes"));
+    QVERIFY(QFile::exists(photo) && QFile::exists(scan));
+
+    QCOMPARE(stored.audioClips.size(), 1);
+    const AudioClip& clip = stored.audioClips.first();
+    QVERIFY(!clip.id.isNull() && clip.id != said.id);
+    QCOMPARE(clip.duration, 4.5);
+    QCOMPARE(clip.transcript, said.transcript);
+    QCOMPARE(readFile(*JournalStore::audioFilePath(given.id, clip.filename)), QByteArray("voice"));
+    // The copied recording is the store's now; the temporary file goes.
+    QVERIFY(!QFile::exists(recording));
+
+    QCOMPARE(out.lines(),
+             (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 no image at ") + gone,
+                          QStringLiteral("Vesperlog: audio store failed \u2014 no recording at ") + lost.path,
+                          QStringLiteral("Vesperlog: voice note attach failed \u2014 recording kept at ") + lost.path}));
+}
+
+void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToWriteBack()
 {
     JournalStore store;
+    store.setSelectedSection(NavSection::Archive);
+    store.setSelectedTag(QStringLiteral("work"));
+    store.setSearchQuery(QStringLiteral("river"));
+    const JournalEntry given = entry(QStringLiteral("new"));
+
+    // Every change signal finds the entry in entries.json already. A list that ends its search when
+    // the section changes (as the entry list does) finds the search ended.
+    QStringList seen;
+    const auto watch = [&](auto signal, const QString& name) {
+        connect(&store, signal, &store, [&, name] {
+            const QList<JournalEntry> onDisk = readJournal();
+            seen << name + (onDisk.size() == 1 && onDisk.first().id == given.id ? u" saved"_qs : u" unsaved"_qs);
+            store.setSearchQuery(QString());
+        });
+    };
+    watch(&JournalStore::entriesChanged, u"entries"_qs);
+    watch(&JournalStore::selectedEntryIDChanged, u"selection"_qs);
+    watch(&JournalStore::selectedSectionChanged, u"section"_qs);
+    watch(&JournalStore::selectedTagChanged, u"tag"_qs);
+    watch(&JournalStore::searchQueryChanged, u"search"_qs);
+    store.addNewEntry(given, {}, {});
+    QCOMPARE(seen, (QStringList{u"entries saved"_qs, u"selection saved"_qs, u"section saved"_qs, u"tag saved"_qs,
+                                u"search saved"_qs}));
+    QVERIFY(store.searchQuery().isEmpty());
+}
+
+void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
+{
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 9);
+    JournalStore store(clock.function());
     JournalEntry bad = entry(QStringLiteral("nan place"));
     bad.latitude = std::numeric_limits<double>::quiet_NaN();
     bad.longitude = 13.4;
@@ -78,11 +154,10 @@ void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
 
     // A date JSON cannot hold would fail every later save of the journal: a new entry is dated now,
     // an edited one keeps its stored date.
-    const double before = vsp::now();
     JournalEntry undated = entry(QStringLiteral("no date"));
     undated.date = std::numeric_limits<double>::quiet_NaN();
     store.addEntry(undated);
-    QVERIFY(store.entries().first().date >= before && store.entries().first().date <= vsp::now());
+    QCOMPARE(store.entries().first().date, *clock.now);
     JournalEntry edited = store.entries().last();
     const double storedDate = edited.date;
     edited.date = std::numeric_limits<double>::infinity();
@@ -345,5 +420,7 @@ void JournalStoreOperationsTest::changeSignals_firePerProperty()
     QCOMPARE(entries.count(), 1);
     QCOMPARE(selection.count(), 1);
     QCOMPARE(section.count(), 2);
-    QCOMPARE(search.count(), 1);
+    // Moving the list to Today ends the search, once.
+    QCOMPARE(search.count(), 2);
+    QVERIFY(store.searchQuery().isEmpty());
 }

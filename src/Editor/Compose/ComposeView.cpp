@@ -27,9 +27,7 @@
 #include "Media/WeatherLocationChips.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
-#include "Model/FileIO.h"
 #include "Model/JournalStore.h"
-#include "Model/Log.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 
@@ -885,31 +883,6 @@ void ComposeView::saveEntry()
     const std::optional<QByteArray> liveRTF = m_bodyHandle->currentRTF();
     entry.bodyRTF = liveRTF ? liveRTF : m_bodyRTF;
 
-    for (const QUrl& url : std::as_const(m_pendingImageURLs)) {
-        const vsp::FileRead read = vsp::readWholeFile(url.toLocalFile());
-        if (read.status != vsp::FileRead::Status::Ok) {
-            continue;
-        }
-        if (const auto name = m_store.saveImage(read.bytes, entry.id, url.fileName())) {
-            entry.imageFilenames.append(*name);
-        }
-    }
-    for (const PendingAudio& pending : std::as_const(m_pendingAudio)) {
-        if (const auto name = m_store.storeAudio(pending.path, entry.id)) {
-            AudioClip clip;
-            clip.id = vsp::newUuid();
-            clip.filename = *name;
-            clip.duration = pending.duration;
-            clip.transcript = pending.transcript;
-            entry.audioClips.append(clip);
-            QFile::remove(pending.path);
-        } else {
-            // The recording is the only copy of what was said: it stays where it is, and the user can
-            // find it from this line.
-            vsp::logFailure(QStringLiteral("voice note attach"),
-                            QStringLiteral("recording kept at %1").arg(pending.path));
-        }
-    }
     if (m_weatherSnapshot) {
         entry.latitude = m_weatherSnapshot->latitude;
         entry.longitude = m_weatherSnapshot->longitude;
@@ -925,8 +898,12 @@ void ComposeView::saveEntry()
     // The window closes right after: the emptied form need not move.
     m_settingUp = true;
     compose::clearDraft();
-    m_store.addEntry(entry);
-    Q_EMIT entrySaved(entry.id);
+    QStringList imagePaths;
+    imagePaths.reserve(m_pendingImageURLs.size());
+    for (const QUrl& url : std::as_const(m_pendingImageURLs)) {
+        imagePaths.append(url.toLocalFile());
+    }
+    m_store.addNewEntry(entry, imagePaths, m_pendingAudio);
 
     setTitleText(QString());
     setBody(QString(), std::nullopt);

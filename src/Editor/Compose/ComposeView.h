@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Media/PendingAudio.h"
 #include "Media/WeatherSnapshot.h"
 #include "Model/JournalEntry.h"
+#include "Model/PendingAudio.h"
 
 #include <QAbstractButton>
 #include <QByteArray>
@@ -188,8 +188,6 @@ public:
 
 Q_SIGNALS:
     void appearedChanged(bool appeared);
-    /// An entry was saved into the store.
-    void entrySaved(const QUuid& id);
 
 protected:
     void showEvent(QShowEvent* event) override;
