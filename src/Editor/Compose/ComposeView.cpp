@@ -79,14 +79,12 @@ QWidget* paddedRow(QWidget* parent, QLayout* content, const QMargins& margins)
 // ---------------------------------------------------------------------------------------------------
 
 TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent)
-    : QAbstractButton(parent), m_type(type), m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
+    : PaintedButton(parent), m_type(type), m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
 {
     connect(m_level, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     setText(entryTypeRawValue(type));
     setObjectName(QStringLiteral("type:") + text());
     setAccessibleName(text());
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -124,20 +122,6 @@ QSize TypeChip::sizeHint() const
     return {int(std::ceil(12 + 5 + 5 + textWidth + 12)), 26};
 }
 
-void TypeChip::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void TypeChip::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void TypeChip::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -147,7 +131,7 @@ void TypeChip::paintEvent(QPaintEvent*)
     // Between the two looks while the choice glides: the clear glass gives way to the tinted one, the dot
     // fades in and pushes the name aside, the name takes the type's colour.
     const qreal level = std::clamp(m_level->value(), 0.0, 1.0);
-    const vsp::GlassState state{m_hovered, isDown()};
+    const vsp::GlassState state{isHovered(), isDown()};
     if (level < 1.0) {
         p.setOpacity(1.0 - level);
         vsp::paintGlass(p, r, vsp::Glass::clear().makeInteractive(), vsp::GlassShape::RoundedRect, 7, state);
