@@ -233,7 +233,7 @@ int memoryChild()
     // As the app does once its window is painted.
     app.store().prepareSearch();
     watch.runUntilQuiet(100);
-    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    Q_EMIT AppNotifications::instance().VspToggleSearch();
     watch.runUntilQuiet(100);
     QLineEdit* edit = searchEdit(app);
     const QStringList queries = {QStringLiteral("light"), QStringLiteral("river"), QStringLiteral("über"),
@@ -324,7 +324,7 @@ int main(int argc, char** argv)
         // Opening the search field: every frame of its slide, from the command on.
         watch.clear();
         const long long open = nowNs();
-        AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+        Q_EMIT AppNotifications::instance().VspToggleSearch();
         watch.runUntilQuiet(150);
         const std::vector<double> frames = watch.framesSince(open);
         const bool verbose = qEnvironmentVariableIsSet("VESPERLOG_BENCH_VERBOSE");

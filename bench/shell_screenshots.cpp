@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     }
     vesperlog.showMainWindow();
     if (const auto search = option(QStringLiteral("search"))) {
-        AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+        Q_EMIT AppNotifications::instance().VspToggleSearch();
         store.setSearchQuery(*search);
     }
     if (option(QStringLiteral("hide-sidebar"))) {
@@ -141,7 +141,7 @@ int main(int argc, char** argv)
         } else if (action == QLatin1String("calendar") || action == QLatin1String("list")) {
             store.setShowCalendar(action == QLatin1String("calendar"));
         } else if (action == QLatin1String("search")) {
-            AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+            Q_EMIT AppNotifications::instance().VspToggleSearch();
         }
         QTimer::singleShot(after, &app, grab);
     });

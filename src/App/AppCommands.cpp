@@ -64,7 +64,7 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
 
     connect(m_about, &QAction::triggered, this, [this] { m_app.showAbout(); });
     connect(m_checkForUpdates, &QAction::triggered, this,
-            [] { AppNotifications::instance().post(QStringLiteral("VspUpdateRequested")); });
+            [] { Q_EMIT AppNotifications::instance().VspUpdateRequested(); });
     connect(m_settings, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("settings")); });
     // Queued: the menu closes before the windows go.
     connect(m_quit, &QAction::triggered, this, [this] { m_app.quit(); }, Qt::QueuedConnection);
@@ -77,9 +77,9 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     });
     connect(m_focusMode, &QAction::triggered, this, [&store] { store.setFocusMode(!store.focusMode()); });
     connect(m_toggleSearch, &QAction::triggered, this,
-            [] { AppNotifications::instance().post(QStringLiteral("VspToggleSearch")); });
+            [] { Q_EMIT AppNotifications::instance().VspToggleSearch(); });
     connect(m_editEntry, &QAction::triggered, this,
-            [] { AppNotifications::instance().post(QStringLiteral("VspToggleEdit")); });
+            [] { Q_EMIT AppNotifications::instance().VspToggleEdit(); });
     connect(m_toggleFavorite, &QAction::triggered, this, &AppCommands::runToggleFavorite);
     connect(m_duplicateEntry, &QAction::triggered, this, &AppCommands::runDuplicateEntry);
     connect(m_copyPlainText, &QAction::triggered, this, &AppCommands::runCopyPlainText);
@@ -169,6 +169,6 @@ void AppCommands::runCopyPlainText()
 void AppCommands::runDeleteEntry()
 {
     if (entryToActOn()) {
-        AppNotifications::instance().post(QStringLiteral("VspRequestDelete"));
+        Q_EMIT AppNotifications::instance().VspRequestDelete();
     }
 }

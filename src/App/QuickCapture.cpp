@@ -99,7 +99,7 @@ void QuickCapturePanel::save()
     JournalEntry entry = JournalEntry::create();
     entry.title = text.section(u'\n', 0, 0).left(80);
     entry.body = text;
-    m_store.addEntry(entry);
+    m_store.addNewEntry(entry, {}, {});
     m_text->clear();
     close();
 }

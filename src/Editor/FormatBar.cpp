@@ -39,16 +39,12 @@ protected:
 
 // ---------------------------------------------------------------------------------------------------
 
-FormatSaveButton::FormatSaveButton(QWidget* parent) : QAbstractButton(parent), m_press(new vsp::SpringPress(this))
+FormatSaveButton::FormatSaveButton(QWidget* parent) : PaintedButton(parent)
 {
     setText(tr("Save"));
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setPressFeedback(0.94, 0.85, vsp::Spring{0.18, 1.0});
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setToolTip(tr("Save (%1)").arg(QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText)));
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
 }
 
 QString FormatSaveButton::shortcutText()
@@ -65,20 +61,12 @@ QSize FormatSaveButton::sizeHint() const
     return {int(std::ceil(width)) + 8, 28 + 8};
 }
 
-void FormatSaveButton::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::EnabledChange) {
-        update();
-    }
-    QAbstractButton::changeEvent(event);
-}
-
 void FormatSaveButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body = QRectF(rect()).adjusted(4, 4, -4, -4);
-    m_press->applyTo(p, body);
+    applyPress(p, body);
     const bool enabled = isEnabled();
     p.setPen(Qt::NoPen);
     if (enabled) {

@@ -1,19 +1,18 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "Theme/PaintedButton.h"
+
 #include <QHash>
 #include <QString>
 #include <QWidget>
 
 class FormatButton;
 class QShortcut;
-namespace vsp {
-class SpringPress;
-}
 
 /// The "Save" button of the docked format bar: "Save" and its shortcut on the accent colour while
-/// saving is possible, on the muted colour with dim text otherwise.
-class FormatSaveButton final : public QAbstractButton {
+/// saving is possible, on the muted colour with dim text otherwise. While pressed it shrinks to 0.94 and
+/// dims to 0.85 (spring 0.18).
+class FormatSaveButton final : public vsp::PaintedButton {
     Q_OBJECT
 
 public:
@@ -26,10 +25,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
-    vsp::SpringPress* m_press;
 };
 
 /// The docked strip of block formatting beside a rich-text editor: heading and body sizes, lists,

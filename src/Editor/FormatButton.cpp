@@ -1,6 +1,5 @@
 #include "Editor/FormatButton.h"
 
-#include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
@@ -12,20 +11,12 @@
 using vsp::Color;
 
 FormatButton::FormatButton(QWidget* parent)
-    : QAbstractButton(parent), m_press(new vsp::SpringValue(1.0, vsp::Spring{0.15, 0.6}, this)),
-      m_hover(new vsp::SpringValue(0.0, vsp::Spring{0.2, 0.7}, this))
+    : PaintedButton(parent), m_hover(new vsp::SpringValue(0.0, vsp::Spring{0.2, 0.7}, this))
 {
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setPressFeedback(0.9, 1.0, vsp::Spring{0.15, 0.6});
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFixedSize(m_width, m_height);
-    connect(m_press, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(this, &QAbstractButton::pressed, m_press, [this] { m_press->animateTo(0.9); });
-    connect(this, &QAbstractButton::released, m_press, [this] { m_press->animateTo(1.0); });
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
 }
 
 void FormatButton::setSymbol(const QString& symbol, qreal pixelSize)
@@ -111,18 +102,9 @@ qreal FormatButton::activeLevel() const
     return isActive() ? 1.0 : 0.0;
 }
 
-void FormatButton::enterEvent(QEnterEvent* event)
+void FormatButton::hoverChanged(bool hovered)
 {
-    m_hovered = true;
-    m_hover->animateTo(1.0);
-    QAbstractButton::enterEvent(event);
-}
-
-void FormatButton::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    m_hover->animateTo(0.0);
-    QAbstractButton::leaveEvent(event);
+    m_hover->animateTo(hovered ? 1.0 : 0.0);
 }
 
 void FormatButton::paintEvent(QPaintEvent*)
@@ -131,10 +113,7 @@ void FormatButton::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF r(rect());
-    const qreal s = m_press->value();
-    p.translate(r.center());
-    p.scale(s, s);
-    p.translate(-r.center());
+    applyPress(p, r);
 
     const qreal level = activeLevel();
     const bool active = level >= 0.5;
@@ -174,39 +153,27 @@ void FormatButton::paintEvent(QPaintEvent*)
 }
 
 ColorSwatchButton::ColorSwatchButton(std::function<QColor()> color, QWidget* parent)
-    : QAbstractButton(parent), m_color(std::move(color)),
+    : PaintedButton(parent), m_color(std::move(color)),
       m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.2, 0.6}, this))
 {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setFixedSize(sizeHint());
     connect(m_scale, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    // Its own press look: shrinking only while the pointer is not over it (then it has grown).
     connect(this, &QAbstractButton::pressed, m_scale, [this] { m_scale->animateTo(targetScale()); });
     connect(this, &QAbstractButton::released, m_scale, [this] { m_scale->animateTo(targetScale()); });
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
 }
 
 qreal ColorSwatchButton::targetScale() const
 {
-    if (m_hovered) {
+    if (isHovered()) {
         return 1.3;
     }
     return isDown() ? 0.8 : 1.0;
 }
 
-void ColorSwatchButton::enterEvent(QEnterEvent* event)
+void ColorSwatchButton::hoverChanged(bool)
 {
-    m_hovered = true;
     m_scale->animateTo(targetScale());
-    QAbstractButton::enterEvent(event);
-}
-
-void ColorSwatchButton::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    m_scale->animateTo(targetScale());
-    QAbstractButton::leaveEvent(event);
 }
 
 void ColorSwatchButton::paintEvent(QPaintEvent*)

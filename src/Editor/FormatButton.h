@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "Theme/PaintedButton.h"
+#include "Theme/Spring.h"
+
 #include <QFont>
 
 #include <functional>
-
-#include "Theme/Spring.h"
 
 /// A button of the format bars: a symbol or a short label in a fixed frame. While the pointer is over
 /// it a faint accent background fades in (spring 0.2, damping 0.7), and pressing shrinks it to 90 %
 /// (spring 0.15, damping 0.6). An "active" look (accent content on a tinted background) marks a style
 /// that holds at the selection, or the chosen font design.
-class FormatButton final : public QAbstractButton {
+class FormatButton final : public vsp::PaintedButton {
     Q_OBJECT
 
 public:
@@ -41,15 +41,13 @@ public:
     void syncActive(bool animate);
     /// How active the button looks: 0 … 1, between while the look glides.
     qreal activeLevel() const;
-    bool isHovered() const { return m_hovered; }
 
     QSize sizeHint() const override { return {m_width, m_height}; }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    void hoverChanged(bool hovered) override;
 
 private:
     QString m_symbol;
@@ -65,8 +63,6 @@ private:
     bool m_inactiveSecondary = false;
     qreal m_activeOpacity = 0.15;
     qreal m_activeRadius = 6;
-    bool m_hovered = false;
-    vsp::SpringValue* m_press;
     vsp::SpringValue* m_hover;
     /// The active look's level when it glides; none when it follows the active test directly.
     vsp::SpringValue* m_activeLevel = nullptr;
@@ -74,7 +70,7 @@ private:
 
 /// One colour swatch of the floating bar: a 12-pixel circle with a faint white rim that grows to 1.3
 /// times its size under the pointer and shrinks to 0.8 while pressed (when not hovered).
-class ColorSwatchButton final : public QAbstractButton {
+class ColorSwatchButton final : public vsp::PaintedButton {
     Q_OBJECT
 
 public:
@@ -88,11 +84,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    void hoverChanged(bool hovered) override;
 
 private:
     std::function<QColor()> m_color;
-    bool m_hovered = false;
     vsp::SpringValue* m_scale;
 };

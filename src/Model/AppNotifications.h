@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 
-/// The application-wide notifications: plain names posted by menus and settings and observed by the
-/// windows, with nothing attached. One signal per name; `post(name)` raises the one with that name.
+/// The application-wide notifications, posted by menus and settings and observed by the windows, with
+/// nothing attached: one signal per notification, named as the notification. Posting is emitting the
+/// signal (`Q_EMIT AppNotifications::instance().VspToggleSearch()`), so a misspelt name does not compile.
 class AppNotifications final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AppNotifications)
@@ -12,8 +12,10 @@ class AppNotifications final : public QObject {
 public:
     static AppNotifications& instance();
 
-    /// Raises the signal of that name ("VspExportJSON", …); returns false for an unknown name.
-    bool post(const QString& name);
+    /// One of the signals, for code that chooses a notification at run time (a row of buttons).
+    using Notification = void (AppNotifications::*)();
+    /// Emits that notification's signal.
+    void post(Notification notification) { (this->*notification)(); }
 
 Q_SIGNALS:
     void VspExportJSON();

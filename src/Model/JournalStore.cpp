@@ -54,11 +54,13 @@ JournalEntry sanitized(JournalEntry entry, double fallbackDate)
 
 // ---------------------------------------------------------------- construction and files
 
-JournalStore::JournalStore(QObject* parent)
-    : QObject(parent)
+JournalStore::JournalStore(QObject* parent) : JournalStore(Clock{}, parent) {}
+
+JournalStore::JournalStore(Clock clock, QObject* parent)
+    : QObject(parent), m_clock(std::move(clock))
 {
-    m_calendarMonth = vsp::now();
-    m_selectedDate = vsp::startOfDay(QDate::currentDate());
+    m_calendarMonth = now();
+    m_selectedDate = vsp::startOfDay(today());
 
     // The journal is private: its folder is its owner's alone.
     vsp::ensurePrivateFolder(storeFolder());
@@ -85,6 +87,16 @@ JournalStore::JournalStore(QObject* parent)
 
 JournalStore::~JournalStore() = default;
 
+double JournalStore::now() const
+{
+    return m_clock ? m_clock() : vsp::now();
+}
+
+QDate JournalStore::today() const
+{
+    return vsp::localDate(now());
+}
+
 QString JournalStore::storeFolder()
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -96,12 +108,12 @@ QString JournalStore::storeFolder()
     return folder;
 }
 
-QString JournalStore::entriesURL()
+QString JournalStore::entriesPath()
 {
     return storeFolder() + QStringLiteral("/entries.json");
 }
 
-QString JournalStore::trashURL()
+QString JournalStore::trashPath()
 {
     return storeFolder() + QStringLiteral("/trash.json");
 }
@@ -117,7 +129,7 @@ std::optional<QString> JournalStore::preserveCopy(const QByteArray& bytes, const
             return copy.filePath();
         }
     }
-    const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString stamp = vsp::formatLocal(now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
     const QString wanted = storeFolder() + u'/' + prefix + stamp + QStringLiteral(".json");
     const QString target = vsp::uniquePath(wanted);
     if (target.isEmpty()) {
@@ -147,7 +159,7 @@ QString JournalStore::writeTarget(const QString& path, const QString& name, QStr
 
 QList<JournalEntry> JournalStore::load()
 {
-    const QString path = entriesURL();
+    const QString path = entriesPath();
     m_entriesTarget = writeTarget(path, QStringLiteral("entries.json"), &m_entriesSaveBlock);
     if (!m_entriesSaveBlock.isEmpty()) {
         m_loadedCleanly = false;
@@ -193,7 +205,7 @@ QList<JournalEntry> JournalStore::load()
 
 void JournalStore::loadTrash()
 {
-    const QString path = trashURL();
+    const QString path = trashPath();
     m_trashTarget = writeTarget(path, QStringLiteral("trash.json"), &m_trashSaveBlock);
     if (!m_trashSaveBlock.isEmpty()) {
         vsp::logFailure(QStringLiteral("trash load"), m_trashSaveBlock);
@@ -458,13 +470,35 @@ void JournalStore::cancelReminder(const QUuid& id)
 
 void JournalStore::addEntry(const JournalEntry& given)
 {
-    const JournalEntry entry = sanitized(given, vsp::now());
+    const JournalEntry entry = sanitized(given, now());
     m_entries.prepend(entry);
-    Q_EMIT entriesChanged();
-    setSelectedEntryID(entry.id);
-    setSelectedSection(NavSection::Today);
-    setSelectedTag(std::nullopt);
+    const bool selectionMoves = m_selectedEntryID != entry.id;
+    const bool sectionMoves = m_selectedSection != NavSection::Today;
+    const bool tagDropped = m_selectedTag.has_value();
+    // The list ends its search when its section or tag changes. Ending it here too leaves the list
+    // nothing to write back into the store while the new entry is announced.
+    const bool searchEnds = (sectionMoves || tagDropped) && !m_searchQuery.isEmpty();
+    m_selectedEntryID = entry.id;
+    m_selectedSection = NavSection::Today;
+    m_selectedTag.reset();
+    if (searchEnds) {
+        m_searchQuery.clear();
+    }
     save();
+    // Announced once the file holds the entry: a window that reacts, or closes, finds it saved.
+    Q_EMIT entriesChanged();
+    if (selectionMoves) {
+        Q_EMIT selectedEntryIDChanged();
+    }
+    if (sectionMoves) {
+        Q_EMIT selectedSectionChanged();
+    }
+    if (tagDropped) {
+        Q_EMIT selectedTagChanged();
+    }
+    if (searchEnds) {
+        Q_EMIT searchQueryChanged();
+    }
     scheduleReminder(entry);
     requestReviewIfAppropriate();
 }
@@ -494,8 +528,7 @@ void JournalStore::deleteEntry(const JournalEntry& entry)
     // Only a live entry goes to the trash: a second delete, or one after the record was destroyed for
     // good, must not bring the entry back as a record.
     if (live) {
-        const double now = vsp::now();
-        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, m_entries[index].date), now});
+        m_trashedEntries.prepend(TrashedEntry{sanitized(entry, m_entries[index].date), now()});
         Q_EMIT trashedEntriesChanged();
     }
     if (live) {
@@ -519,6 +552,7 @@ void JournalStore::deleteEntry(const JournalEntry& entry)
 void JournalStore::duplicateEntry(const JournalEntry& source)
 {
     JournalEntry copy = JournalEntry::create();
+    copy.date = now();
     copy.title = source.title + QStringLiteral(" (copy)");
     copy.body = source.body;
     copy.bodyRTF = source.bodyRTF;

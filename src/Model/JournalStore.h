@@ -3,6 +3,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalEntry.h"
 #include "Model/NavSection.h"
+#include "Model/PendingAudio.h"
 
 #include <QDate>
 #include <QHash>
@@ -11,8 +12,10 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -63,10 +66,20 @@ class JournalStore final : public QObject {
     Q_PROPERTY(QString lastSaveError READ lastSaveError NOTIFY lastSaveErrorChanged)
 
 public:
+    /// Where the store reads the current moment: seconds since 2001-01-01 UTC.
+    using Clock = std::function<double()>;
+
     /// Loads entries.json, trash.json, the pins, tag colours and sort order, selects the first entry and
     /// purges trash older than 30 days. Never fails: damaged files are kept aside and reported.
     explicit JournalStore(QObject* parent = nullptr);
+    /// The same, with every "now" of the store read from `clock`, the launch purge's included; an empty
+    /// clock is the system clock.
+    explicit JournalStore(Clock clock, QObject* parent = nullptr);
     ~JournalStore() override;
+
+    /// The store's current moment (seconds since 2001-01-01 UTC) and the local day it falls on.
+    double now() const;
+    QDate today() const;
 
     // ------------------------------------------------------------ published state
     const QList<JournalEntry>& entries() const { return m_entries; }
@@ -105,9 +118,18 @@ public:
     void setSelectedDate(const std::optional<double>& date);
 
     // ------------------------------------------------------------ entry operations
-    /// Puts the entry at the front, selects it, shows Today without a tag filter, saves, schedules its
-    /// reminder and counts the save for the review prompt.
+    /// Puts the entry at the front, selects it, shows Today without a tag filter (ending a search when
+    /// that moves the list), saves, schedules its reminder and counts the save for the review prompt.
+    /// The change signals fire after the write, so whoever reacts finds the entry in entries.json.
     void addEntry(const JournalEntry& entry);
+    /// Adds a new entry with the attachments written for it: copies each image file (a local path)
+    /// into images/<entry id>/ and each voice note's recording into audio/<entry id>/, records the
+    /// stored names in the entry in the given order, deletes each copied recording, then adds the entry
+    /// as addEntry() does. An image that cannot be read or stored is left out after its "Vesperlog:
+    /// image save failed — …" line; a recording that cannot be copied stays where it is and
+    /// "Vesperlog: voice note attach failed — recording kept at <path>" says where. Returns the entry
+    /// as stored.
+    JournalEntry addNewEntry(JournalEntry entry, const QStringList& imagePaths, const QList<PendingAudio>& voiceNotes);
     /// Replaces the stored entry with the same id, saves and reschedules or cancels its reminder.
     /// Nothing happens when no entry has that id.
     void updateEntry(const JournalEntry& entry);
@@ -127,8 +149,9 @@ public:
     // ------------------------------------------------------------ attachments
     /// $XDG_DATA_HOME/Vesperlog; created when missing.
     static QString storeFolder();
-    static QString imagesBaseURL();
-    static QString audioBaseURL();
+    /// The folders that hold one folder per entry: images/ and audio/; created when missing.
+    static QString imagesBasePath();
+    static QString audioBasePath();
     /// The entry's image folder, images/<ID>; created when missing.
     static QString imagesDirectory(const QUuid& id);
     /// The entry's voice-note folder, audio/<ID>; created when missing.
@@ -267,8 +290,8 @@ Q_SIGNALS:
     void reviewRequested();
 
 private:
-    static QString entriesURL();
-    static QString trashURL();
+    static QString entriesPath();
+    static QString trashPath();
 
     QList<JournalEntry> load();
     void loadTrash();
@@ -314,6 +337,7 @@ private:
     double m_calendarMonth = 0;
     std::optional<double> m_selectedDate;
 
+    Clock m_clock;
     ReminderScheduler* m_reminders = nullptr;
     FileChooser* m_fileChooser = nullptr;
     /// Why entries.json must not be overwritten; empty when it may.

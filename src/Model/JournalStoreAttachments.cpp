@@ -29,14 +29,14 @@ QString pathExtension(const QString& path)
 
 } // namespace
 
-QString JournalStore::imagesBaseURL()
+QString JournalStore::imagesBasePath()
 {
     const QString folder = storeFolder() + QStringLiteral("/images");
     vsp::ensureFolder(folder);
     return folder;
 }
 
-QString JournalStore::audioBaseURL()
+QString JournalStore::audioBasePath()
 {
     const QString folder = storeFolder() + QStringLiteral("/audio");
     vsp::ensureFolder(folder);
@@ -45,14 +45,14 @@ QString JournalStore::audioBaseURL()
 
 QString JournalStore::imagesDirectory(const QUuid& id)
 {
-    const QString folder = imagesBaseURL() + u'/' + vsp::uuidText(id);
+    const QString folder = imagesBasePath() + u'/' + vsp::uuidText(id);
     vsp::ensureFolder(folder);
     return folder;
 }
 
 QString JournalStore::audioDirectory(const QUuid& id)
 {
-    const QString folder = audioBaseURL() + u'/' + vsp::uuidText(id);
+    const QString folder = audioBasePath() + u'/' + vsp::uuidText(id);
     vsp::ensureFolder(folder);
     return folder;
 }
@@ -126,4 +126,34 @@ void JournalStore::deleteAudio(const QString& filename, const QUuid& entryID)
     if (const auto path = audioFilePath(entryID, filename)) {
         QFile::remove(*path);
     }
+}
+
+JournalEntry JournalStore::addNewEntry(JournalEntry entry, const QStringList& imagePaths,
+                                       const QList<PendingAudio>& voiceNotes)
+{
+    for (const QString& path : imagePaths) {
+        const vsp::FileRead read = vsp::readWholeFile(path);
+        if (read.status != vsp::FileRead::Status::Ok) {
+            vsp::logFailure(QStringLiteral("image save"), read.status == vsp::FileRead::Status::Missing
+                                                              ? QStringLiteral("no image at %1").arg(path)
+                                                              : read.error);
+            continue;
+        }
+        if (const auto name = saveImage(read.bytes, entry.id, QFileInfo(path).fileName())) {
+            entry.imageFilenames.append(*name);
+        }
+    }
+    for (const PendingAudio& pending : voiceNotes) {
+        if (const auto name = storeAudio(pending.path, entry.id)) {
+            entry.audioClips.append(AudioClip{vsp::newUuid(), *name, pending.duration, pending.transcript});
+            QFile::remove(pending.path);
+        } else {
+            // The recording is the only copy of what was said: it stays where it is, and the user can
+            // find it from this line.
+            vsp::logFailure(QStringLiteral("voice note attach"),
+                            QStringLiteral("recording kept at %1").arg(pending.path));
+        }
+    }
+    addEntry(entry);
+    return m_entries.first();
 }

@@ -217,7 +217,7 @@ void JournalStore::performAutoBackup()
     }
     const QString folder = documents + QStringLiteral("/Vesperlog Backups");
     vsp::ensureFolder(folder);
-    const QString path = folder + QStringLiteral("/Vesperlog-") + vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd"))
+    const QString path = folder + QStringLiteral("/Vesperlog-") + vsp::formatLocal(now(), QStringLiteral("yyyy-MM-dd"))
                          + QStringLiteral(".json");
     if (m_entries.isEmpty() && QFileInfo::exists(path)) {
         // An empty journal (its folder gone missing, perhaps) must not replace what today's earlier

@@ -94,11 +94,6 @@ QList<JournalEntry> entriesAt(const QList<JournalEntry>& entries, const QList<qs
     return result;
 }
 
-vsp::DayRange today()
-{
-    return vsp::dayRange(QDate::currentDate());
-}
-
 } // namespace
 
 QList<qsizetype> JournalStore::filteredEntryIndices() const
@@ -149,7 +144,7 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
             m_search->hasMatches = false;
         }
         result.reserve(m_selectedSection == NavSection::Journal ? count : 64);
-        const vsp::DayRange day = today();
+        const vsp::DayRange day = vsp::dayRange(today());
         for (qsizetype i = 0; i < count; ++i) {
             const JournalEntry& e = entries[i];
             bool include = false;
@@ -238,7 +233,7 @@ QList<JournalEntry> JournalStore::onThisDayEntries() const
 {
     // Each earlier year's instance of today's date is one range of moments: testing dates against
     // those ranges avoids turning every entry's date into a calendar day.
-    const QDate now = QDate::currentDate();
+    const QDate now = today();
     double earliest = 0;
     bool any = false;
     for (const JournalEntry& e : m_entries) {
@@ -322,7 +317,7 @@ QList<TagCount> JournalStore::allTags() const
 
 int JournalStore::todayCount() const
 {
-    const vsp::DayRange day = today();
+    const vsp::DayRange day = vsp::dayRange(today());
     return int(std::count_if(m_entries.cbegin(), m_entries.cend(),
                              [&](const JournalEntry& e) { return !e.isArchived && day.contains(e.date); }));
 }
@@ -350,7 +345,7 @@ int JournalStore::currentStreak() const
     }
     std::sort(dates.begin(), dates.end());
     int streak = 0;
-    QDate day = QDate::currentDate();
+    QDate day = today();
     double end = vsp::startOfDay(day.addDays(1));
     while (day.isValid()) {
         const double start = vsp::startOfDay(day);
@@ -376,7 +371,7 @@ int JournalStore::totalWordCount() const
 
 int JournalStore::todayWordCount() const
 {
-    const vsp::DayRange day = today();
+    const vsp::DayRange day = vsp::dayRange(today());
     int total = 0;
     for (const JournalEntry& e : m_entries) {
         if (day.contains(e.date)) {

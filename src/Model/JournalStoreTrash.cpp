@@ -88,7 +88,7 @@ void JournalStore::emptyTrash()
 
 void JournalStore::purgeExpiredTrash()
 {
-    const double cutoff = vsp::addDays(vsp::now(), -kTrashDays);
+    const double cutoff = vsp::addDays(now(), -kTrashDays);
     QList<QUuid> expired;
     for (const TrashedEntry& r : m_trashedEntries) {
         if (r.deletedAt < cutoff) {
@@ -108,17 +108,17 @@ void JournalStore::purgeExpiredTrash()
 
 void JournalStore::deleteAllImages(const QUuid& id)
 {
-    QDir(imagesBaseURL() + u'/' + vsp::uuidText(id)).removeRecursively();
+    QDir(imagesBasePath() + u'/' + vsp::uuidText(id)).removeRecursively();
 }
 
 void JournalStore::deleteAllAudio(const QUuid& id)
 {
-    QDir(audioBaseURL() + u'/' + vsp::uuidText(id)).removeRecursively();
+    QDir(audioBasePath() + u'/' + vsp::uuidText(id)).removeRecursively();
 }
 
 int JournalStore::daysUntilPurge(const TrashedEntry& item) const
 {
     const double due = vsp::addDays(item.deletedAt, kTrashDays);
-    const qint64 days = QDate::currentDate().daysTo(vsp::localDate(due));
+    const qint64 days = today().daysTo(vsp::localDate(due));
     return days < 0 ? 0 : int(days);
 }

@@ -112,14 +112,14 @@ const QList<MoodItem>& MoodStore::defaultMoods()
     return moods;
 }
 
-QString MoodStore::fileURL()
+QString MoodStore::filePath()
 {
     return JournalStore::storeFolder() + QStringLiteral("/moods.json");
 }
 
 void MoodStore::load()
 {
-    const vsp::FileRead read = vsp::readWholeFile(fileURL());
+    const vsp::FileRead read = vsp::readWholeFile(filePath());
     if (read.status == vsp::FileRead::Status::Ok) {
         if (auto decoded = vsp::decodeMoods(read.bytes)) {
             if (!decoded->isEmpty()) {
@@ -154,7 +154,7 @@ QString MoodStore::label(const QString& emoji) const
 
 void MoodStore::save()
 {
-    const QString path = fileURL();
+    const QString path = filePath();
     if (m_preserveBeforeSave && QFile::exists(path)) {
         const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
         const QString copy = vsp::uniquePath(JournalStore::storeFolder() + QStringLiteral("/moods-corrupt-") + stamp

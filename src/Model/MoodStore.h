@@ -58,7 +58,7 @@ public:
     static const QList<MoodItem>& defaultMoods();
 
     /// The path of moods.json; forming it creates the store folder.
-    static QString fileURL();
+    static QString filePath();
 
 Q_SIGNALS:
     void moodsChanged();

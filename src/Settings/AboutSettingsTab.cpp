@@ -7,6 +7,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
+#include "Theme/PaintedButton.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
 #include "Views/Sidebar/VesperlogMark.h"
@@ -20,18 +21,15 @@
 using namespace vsp::settings;
 
 /// The update box's button: a capsule, quiet while no release is known, in the accent colour once one is.
-class UpdateButton final : public QAbstractButton {
+class UpdateButton final : public vsp::PaintedButton {
 public:
-    explicit UpdateButton(QWidget* parent) : QAbstractButton(parent), m_press(new vsp::SpringPress(this))
+    explicit UpdateButton(QWidget* parent) : PaintedButton(parent)
     {
         setObjectName(QStringLiteral("updateButton"));
         // A click does not move the focus ring here; Tab does.
         setFocusPolicy(Qt::TabFocus);
-        setCursor(Qt::PointingHandCursor);
         setFont(vsp::fonts::system(12, QFont::DemiBold));
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
-        connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
+        setPressFeedback(0.94, 0.85, vsp::Spring{0.18, 1.0});
     }
 
     void setOffer(bool offer)
@@ -49,7 +47,7 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        m_press->applyTo(p, rect());
+        applyPress(p, rect());
         QPainterPath capsule;
         capsule.addRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
         p.fillPath(capsule, (m_offer ? vsp::Color::resolvedAccent(1) : vsp::Color::vspSurfaceAlt()).resolve());
@@ -63,7 +61,6 @@ protected:
     }
 
 private:
-    vsp::SpringPress* m_press;
     bool m_offer = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include "Model/AppSettings.h"
 #include "Theme/Fonts.h"
+#include "Theme/PaintedButton.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -21,19 +22,16 @@ using namespace vsp::settings;
 namespace {
 
 /// One segment of the theme picker: a rounded plate under the chosen one, colours read at every paint.
-class Segment final : public QAbstractButton {
+class Segment final : public vsp::PaintedButton {
 public:
-    Segment(const QString& text, QWidget* parent) : QAbstractButton(parent)
+    Segment(const QString& text, QWidget* parent) : PaintedButton(parent)
     {
         setText(text);
         setCheckable(true);
-        setCursor(Qt::PointingHandCursor);
         setMinimumHeight(26);
         // A click does not move the focus ring here; Tab does.
         setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
     }
 
     QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(text()) + 24, 26}; }

@@ -51,7 +51,7 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     layout->addWidget(page);
 
     QList<QPushButton*> buttons;
-    auto postButton = [&buttons, this](const QString& text, const QString& notification) {
+    auto postButton = [&buttons, this](const QString& text, AppNotifications::Notification notification) {
         auto* button = new QPushButton(text, this);
         connect(button, &QPushButton::clicked, this, [notification] { AppNotifications::instance().post(notification); });
         buttons.append(button);
@@ -64,8 +64,8 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     auto* exportLayout = new QHBoxLayout(exportRow);
     exportLayout->setContentsMargins(0, 0, 0, 0);
     exportLayout->setSpacing(10);
-    exportLayout->addWidget(postButton(tr("Export as JSON"), QStringLiteral("VspExportJSON")));
-    exportLayout->addWidget(postButton(tr("Export as Markdown"), QStringLiteral("VspExportMarkdown")));
+    exportLayout->addWidget(postButton(tr("Export as JSON"), &AppNotifications::VspExportJSON));
+    exportLayout->addWidget(postButton(tr("Export as Markdown"), &AppNotifications::VspExportMarkdown));
     exportLayout->addStretch(1);
     exportSection->addRow(exportRow);
 
@@ -75,7 +75,7 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     auto* importRow = new QWidget;
     auto* importLayout = new QHBoxLayout(importRow);
     importLayout->setContentsMargins(0, 0, 0, 0);
-    importLayout->addWidget(postButton(tr("Import from JSON…"), QStringLiteral("VspImportJSON")));
+    importLayout->addWidget(postButton(tr("Import from JSON…"), &AppNotifications::VspImportJSON));
     importLayout->addStretch(1);
     importSection->addRow(importRow);
 

@@ -5,6 +5,7 @@
 #include "Settings/SettingsForm.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/SymbolIcons.h"
 
 #include <QAbstractButton>
@@ -21,18 +22,15 @@ using namespace vsp::settings;
 namespace {
 
 /// A round symbol button without a frame, its colour asked for at every paint.
-class SymbolButton final : public QAbstractButton {
+class SymbolButton final : public vsp::PaintedButton {
 public:
     SymbolButton(const QString& symbol, std::function<QColor()> color, const QString& name, QWidget* parent)
-        : QAbstractButton(parent), m_symbol(symbol), m_color(std::move(color))
+        : PaintedButton(parent), m_symbol(symbol), m_color(std::move(color))
     {
         setAccessibleName(name);
         setToolTip(name);
-        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::StrongFocus);
         setFixedSize(22, 22);
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
-        connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
     }
 
 protected:

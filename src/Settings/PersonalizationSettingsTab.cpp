@@ -4,6 +4,7 @@
 #include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Spring.h"
 
 #include <QAbstractButton>
@@ -35,19 +36,17 @@ constexpr SwatchPreset kSwatches[] = {
 
 /// One accent swatch: a 32-pixel disc in the preset's colour for the current appearance, a ring and a
 /// checkmark while selected (gliding in and out with a spring), and the preset's name under it.
-class AccentSwatch final : public QAbstractButton {
+class AccentSwatch final : public vsp::PaintedButton {
 public:
     AccentSwatch(const SwatchPreset& preset, QWidget* parent)
-        : QAbstractButton(parent), m_preset(preset), m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 0.7}, this))
+        : PaintedButton(parent), m_preset(preset), m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 0.7}, this))
     {
         setObjectName(QStringLiteral("swatch-") + preset.id.toString());
         setAccessibleName(preset.label.toString());
         setToolTip(preset.label.toString());
-        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::StrongFocus);
         setFixedSize(56, 58);
         connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
     }
 
     QStringView id() const { return m_preset.id; }

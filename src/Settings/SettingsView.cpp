@@ -3,6 +3,7 @@
 #include "Settings/SettingsTabs.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 
@@ -20,18 +21,17 @@ namespace {
 
 /// One toolbar button: the tab's symbol above its label; the current tab sits on a rounded plate with
 /// its symbol in the accent colour. Colours are read at every paint.
-class TabButton final : public QAbstractButton {
+class TabButton final : public vsp::PaintedButton {
 public:
-    TabButton(const QString& text, const QString& symbol, QWidget* parent) : QAbstractButton(parent), m_symbol(symbol)
+    TabButton(const QString& text, const QString& symbol, QWidget* parent) : PaintedButton(parent), m_symbol(symbol)
     {
         setText(text);
         setCheckable(true);
         setFocusPolicy(Qt::TabFocus);
+        // A toolbar tab keeps the plain pointer.
+        unsetCursor();
         setFont(vsp::fonts::system(11));
         setFixedSize(70, 50);
-        AppearanceManager& appearance = AppearanceManager::instance();
-        connect(&appearance, &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
-        connect(&appearance, &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
     }
 
 protected:
@@ -40,7 +40,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF plate = QRectF(rect()).adjusted(2, 2, -2, -2);
-        if (isChecked() || isDown() || underMouse()) {
+        if (isChecked() || isDown() || isHovered()) {
             QPainterPath path;
             path.addRoundedRect(plate, 7, 7);
             p.fillPath(path, (isChecked() ? vsp::Color::vspMuted() : vsp::Color::vspSurfaceAlt()).resolve());
@@ -54,17 +54,6 @@ protected:
         p.setPen((isChecked() ? vsp::Color::vspForeground() : vsp::Color::vspFgMuted()).resolve());
         p.setFont(font());
         p.drawText(QRectF(0, 29, width(), 16), Qt::AlignHCenter | Qt::AlignTop, text());
-    }
-
-    void enterEvent(QEnterEvent* event) override
-    {
-        QAbstractButton::enterEvent(event);
-        update();
-    }
-    void leaveEvent(QEvent* event) override
-    {
-        QAbstractButton::leaveEvent(event);
-        update();
     }
 
 private:

@@ -3,7 +3,6 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/SymbolIcons.h"
 
-#include <QEnterEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -121,46 +120,13 @@ void GlassPanel::paintEvent(QPaintEvent*)
     paintGlass(p, QRectF(rect()), m_glass, m_shape, m_radius);
 }
 
-SpringPress::SpringPress(QAbstractButton* button)
-    : QObject(button), m_progress(new SpringValue(0.0, Spring{0.18, 1.0}, this))
-{
-    connect(button, &QAbstractButton::pressed, m_progress, [this] { m_progress->animateTo(1.0); });
-    connect(button, &QAbstractButton::released, m_progress, [this] { m_progress->animateTo(0.0); });
-    connect(m_progress, &SpringValue::valueChanged, button, qOverload<>(&QWidget::update));
-}
-
-qreal SpringPress::scale() const
-{
-    return 1.0 - 0.06 * m_progress->value();
-}
-
-qreal SpringPress::opacity() const
-{
-    return 1.0 - 0.15 * m_progress->value();
-}
-
-void SpringPress::applyTo(QPainter& painter, const QRectF& rect) const
-{
-    const qreal s = scale();
-    const QPointF c = rect.center();
-    painter.translate(c);
-    painter.scale(s, s);
-    painter.translate(-c);
-    painter.setOpacity(painter.opacity() * opacity());
-}
-
 GlassButton::GlassButton(QWidget* parent)
-    : QAbstractButton(parent),
+    : PaintedButton(parent),
       m_color([] { return Color::secondaryStyle().resolve(); }),
-      m_glass([] { return Glass::regular().makeInteractive(); }),
-      m_press(new SpringPress(this))
+      m_glass([] { return Glass::regular().makeInteractive(); })
 {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setPressFeedback(0.94, 0.85, Spring{0.18, 1.0});
     setFixedSize(m_side, m_side);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
 }
 
 void GlassButton::setSymbol(const QString& symbol, qreal pixelSize)
@@ -213,20 +179,6 @@ QSize GlassButton::sizeHint() const
     return {m_side, m_side};
 }
 
-void GlassButton::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void GlassButton::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void GlassButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -242,8 +194,8 @@ void GlassButton::paintEvent(QPaintEvent*)
         p.translate(-r.center());
         p.setOpacity(m_presence);
     }
-    m_press->applyTo(p, r);
-    paintGlass(p, r, m_glass(), m_shape, m_radius, GlassState{m_hovered, isDown()});
+    applyPress(p, r);
+    paintGlass(p, r, m_glass(), m_shape, m_radius, GlassState{isHovered(), isDown()});
     QColor color = m_color();
     if (!isEnabled()) {
         color.setAlphaF(color.alphaF() * 0.4f);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 
@@ -75,26 +76,10 @@ private:
     qreal m_radius = 10;
 };
 
-/// The press feedback used by buttons across the application: while pressed the content is scaled to
-/// 0.94 about its centre and drawn at opacity 0.85, moving with a spring of response 0.18.
-class SpringPress final : public QObject {
-    Q_OBJECT
-
-public:
-    explicit SpringPress(QAbstractButton* button);
-    /// Current scale (1.0 at rest, 0.94 fully pressed) and opacity (1.0 at rest, 0.85 pressed).
-    qreal scale() const;
-    qreal opacity() const;
-    /// Applies the scale about the centre of `rect` and the opacity to a painter.
-    void applyTo(QPainter& painter, const QRectF& rect) const;
-
-private:
-    SpringValue* m_progress;
-};
-
 /// A small button drawing a symbol on glass: the header's calendar, search and sort buttons and the
 /// like. The symbol's colour is asked for on every paint, so accent or appearance changes show at once.
-class GlassButton : public QAbstractButton {
+/// While pressed the content shrinks to 0.94 and dims to 0.85 (spring 0.18).
+class GlassButton : public PaintedButton {
     Q_OBJECT
     Q_PROPERTY(qreal symbolRotation READ symbolRotation WRITE setSymbolRotation)
     Q_PROPERTY(qreal presence READ presence WRITE setPresence)
@@ -125,8 +110,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QString m_symbol;
@@ -138,8 +121,6 @@ private:
     qreal m_rotation = 0;
     qreal m_presence = 1;
     int m_side = 28;
-    bool m_hovered = false;
-    SpringPress* m_press;
 };
 
 } // namespace vsp

@@ -1,11 +1,9 @@
 #include "Theme/GlassChipButton.h"
 
-#include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -15,7 +13,7 @@
 using vsp::Color;
 
 GlassChipButton::GlassChipButton(QWidget* parent)
-    : QAbstractButton(parent), m_font(vsp::fonts::system(11)),
+    : PaintedButton(parent), m_font(vsp::fonts::system(11)),
       m_color([](bool hovered) {
           return hovered ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
       }),
@@ -26,12 +24,7 @@ GlassChipButton::GlassChipButton(QWidget* parent)
         updateGeometry();
         update();
     });
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
 }
 
 void GlassChipButton::setSymbol(const QString& symbol, qreal pixelSize)
@@ -111,28 +104,6 @@ QSize GlassChipButton::sizeHint() const
     return {int(std::ceil(width)), m_height};
 }
 
-void GlassChipButton::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void GlassChipButton::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
-bool GlassChipButton::event(QEvent* event)
-{
-    if (event->type() == QEvent::EnabledChange) {
-        update();
-    }
-    return QAbstractButton::event(event);
-}
-
 void GlassChipButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -148,8 +119,8 @@ void GlassChipButton::paintEvent(QPaintEvent*)
         p.drawPixmap(QPointF(0, 0), m_oldLook);
         p.setOpacity(t);
     }
-    vsp::paintGlass(p, r, m_glass(), m_shape, m_radius, vsp::GlassState{m_hovered && isEnabled(), isDown()});
-    QColor color = m_color(m_hovered && isEnabled());
+    vsp::paintGlass(p, r, m_glass(), m_shape, m_radius, vsp::GlassState{isHovered() && isEnabled(), isDown()});
+    QColor color = m_color(isHovered() && isEnabled());
     if (!isEnabled()) {
         color.setAlphaF(color.alphaF() * 0.45f);
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Theme/Glass.h"
+#include "Theme/PaintedButton.h"
 
-#include <QAbstractButton>
 #include <QPixmap>
 
 #include <functional>
@@ -10,7 +10,7 @@
 /// A small button of a symbol beside a short text on a glass rounded rectangle or capsule: the
 /// "Images" and "Voice" buttons, the expiration chip and the like. Colours and glass are asked for on
 /// every paint, so accent and appearance changes show at once.
-class GlassChipButton : public QAbstractButton {
+class GlassChipButton : public vsp::PaintedButton {
     Q_OBJECT
 
 public:
@@ -29,8 +29,6 @@ public:
     /// Padding left and right of the content and the fixed height, pixels.
     void setMetrics(qreal paddingX, int height, qreal spacing = 5);
 
-    bool isHovered() const { return m_hovered; }
-
     /// Call before changing the button's look (text, symbol, colours): the old look then fades into the
     /// new one and the width glides to the new size, with `spring`. Does nothing while the button is
     /// not visible or animations are off.
@@ -43,9 +41,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     QString m_symbol;
@@ -58,7 +53,6 @@ private:
     qreal m_padX = 10;
     int m_height = 26;
     qreal m_spacing = 5;
-    bool m_hovered = false;
     vsp::SpringValue* m_look;
     QPixmap m_oldLook;
     int m_oldWidth = 0;

@@ -51,6 +51,10 @@
 
 namespace {
 
+/// The Data tab's notifications, by the row numbers of the export and import tests.
+const AppNotifications::Notification kDataNotifications[] = {
+    &AppNotifications::VspExportJSON, &AppNotifications::VspExportMarkdown, &AppNotifications::VspImportJSON};
+
 /// Answers the file panels with paths in the test home and counts the questions.
 class CountingChooser final : public FileChooser {
 public:
@@ -194,27 +198,28 @@ void AppTest::firstLaunch_usesDefaultsAndWritesNothing()
 
 void AppTest::exportImport_runOncePerRequest_withMainWindowClosed_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("notification");
     QTest::addColumn<int>("exports");
     QTest::addColumn<int>("imports");
-    QTest::newRow("json") << "VspExportJSON" << 1 << 0;
-    QTest::newRow("markdown") << "VspExportMarkdown" << 1 << 0;
-    QTest::newRow("import") << "VspImportJSON" << 0 << 1;
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("json") << 0 << 1 << 0 << "json";
+    QTest::newRow("markdown") << 1 << 1 << 0 << "md";
+    QTest::newRow("import") << 2 << 0 << 1 << "";
 }
 
 void AppTest::exportImport_runOncePerRequest_withMainWindowClosed()
 {
-    QFETCH(QString, name);
+    QFETCH(int, notification);
     QFETCH(int, exports);
     QFETCH(int, imports);
+    QFETCH(QString, suffix);
     AppFixture f;
     f.app->mainWindow()->close();
     QVERIFY(!f.app->mainWindow()->isVisible());
-    QVERIFY(AppNotifications::instance().post(name));
+    AppNotifications::instance().post(kDataNotifications[notification]);
     QCOMPARE(f.chooser.exports, exports);
     QCOMPARE(f.chooser.imports, imports);
     if (exports) {
-        const QString suffix = name == QLatin1String("VspExportJSON") ? QStringLiteral("json") : QStringLiteral("md");
         QVERIFY(QFileInfo::exists(vsp::test::testHome() + QStringLiteral("/Documents/Vesperlog Export.") + suffix));
     }
 }
@@ -226,14 +231,14 @@ void AppTest::exportImport_doNothingWhileLocked_data()
 
 void AppTest::exportImport_doNothingWhileLocked()
 {
-    QFETCH(QString, name);
+    QFETCH(int, notification);
     AppFixture f;
     f.store().setIsLocked(true);
-    AppNotifications::instance().post(name);
+    AppNotifications::instance().post(kDataNotifications[notification]);
     QCOMPARE(f.chooser.exports, 0);
     QCOMPARE(f.chooser.imports, 0);
     f.store().setIsLocked(false);
-    AppNotifications::instance().post(name);
+    AppNotifications::instance().post(kDataNotifications[notification]);
     QCOMPARE(f.chooser.exports + f.chooser.imports, 1);
 }
 
@@ -405,7 +410,7 @@ void AppTest::updateRequest_showsOneSheet_andDismissesOnClose()
     QCOMPARE(sheet->statusText(), QStringLiteral("Vesperlog is up to date."));
     // A second request while the sheet is up opens the updater again and keeps the same sheet.
     const int checks = f.app->updater().checkCount();
-    AppNotifications::instance().post(QStringLiteral("VspUpdateRequested"));
+    Q_EMIT AppNotifications::instance().VspUpdateRequested();
     QCOMPARE(shown.count(), 1);
     QCOMPARE(f.app->updateSheet(), sheet);
     QCOMPARE(f.app->updater().checkCount(), checks + 1);

@@ -1,5 +1,5 @@
 #include "ComposeMotionTest.h"
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
 
 #include "common/TestSupport.h"
 

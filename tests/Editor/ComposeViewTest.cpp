@@ -1,5 +1,6 @@
 #include "ComposeViewTest.h"
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
+#include "common/StoreFixtures.h"
 
 #include "common/TestSupport.h"
 
@@ -58,6 +59,7 @@
 
 #include <memory>
 
+using fixtures::writeFile;
 using vsp::test::writeImage;
 
 using namespace vsp;
@@ -120,24 +122,6 @@ QJsonArray entriesFile()
         return {};
     }
     return QJsonDocument::fromJson(file.readAll()).array();
-}
-
-QString writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(bytes);
-    }
-    return path;
-}
-
-void selectText(FormattableTextEditor* editor, const QString& needle)
-{
-    const qsizetype at = editor->plainText().indexOf(needle);
-    QTextCursor cursor(editor->textView()->document());
-    cursor.setPosition(int(at));
-    cursor.setPosition(int(at + needle.size()), QTextCursor::KeepAnchor);
-    editor->textView()->setTextCursor(cursor);
 }
 
 void typeBody(ComposeView* view, const QString& text)
@@ -256,7 +240,7 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     click(view->typeChips().at(2)); // Link
     QTest::keyClicks(view->titleField(), QStringLiteral("  Morning walk  "));
     typeBody(view, QStringLiteral("Herons in the shallows"));
-    selectText(view->editor(), QStringLiteral("Herons"));
+    test::select(*view->editor(), QStringLiteral("Herons"));
     QVERIFY(view->floatingBar()->isVisible());
     click(view->floatingBar()->button(QStringLiteral("bold")));
     QVERIFY(editor::isBold(editor::charFormatAt(*view->editor()->textView()->document(), 0)));
@@ -299,7 +283,7 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     QVERIFY(view->imagesPreview()->isVisible());
     QCOMPARE(view->imagesPreview()->captionText(), QStringLiteral("2 images"));
 
-    QSignalSpy saved(view, &ComposeView::entrySaved);
+    QSignalSpy saved(&f.store(), &JournalStore::entriesChanged);
     QTest::keyClick(view->editor()->textView(), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(saved.count(), 1);
     QVERIFY(!f.window()->isVisible());
@@ -425,7 +409,7 @@ void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
     QVERIFY(!bar->isWindow());
     QVERIFY(view->editor()->isAncestorOf(bar) || bar->parentWidget()->isAncestorOf(view->editor()));
 
-    selectText(view->editor(), QStringLiteral("words"));
+    test::select(*view->editor(), QStringLiteral("words"));
     QVERIFY(bar->isVisible());
     const QRectF rect = view->selectionState()->selectionRect();
     // The selection is on the first line, too close to the top: the bar goes below it.
@@ -436,7 +420,7 @@ void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
     QVERIFY(bar->anchor().x() >= 0);
     QVERIFY(bar->anchor().x() + bar->width() - 2 * FloatingFormatBar::kShadowMargin <= bar->parentWidget()->width());
 
-    selectText(view->editor(), QStringLiteral("follow"));
+    test::select(*view->editor(), QStringLiteral("follow"));
     QVERIFY(bar->isVisible());
     QVERIFY(bar->anchor() != firstAnchor);
 
@@ -476,7 +460,7 @@ void ComposeViewTest::floatingBar_staysInsideTheEditorForATallSelection()
     QVERIFY(bar->anchor().y() + glassHeight <= area->height());
 
     // A selection with room above it keeps its place 44 pixels above the text.
-    selectText(view->editor(), QStringLiteral("Line 60 "));
+    test::select(*view->editor(), QStringLiteral("Line 60 "));
     const QRectF rect = view->selectionState()->selectionRect();
     QVERIFY(rect.top() >= 44);
     QCOMPARE(bar->anchor().y(), int(std::lround(rect.top() - 44)));
@@ -490,7 +474,7 @@ void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
     click(view->typeChips().at(3)); // Idea
     QTest::keyClicks(view->titleField(), QStringLiteral("Half a thought "));
     typeBody(view, QStringLiteral("to finish later"));
-    selectText(view->editor(), QStringLiteral("finish"));
+    test::select(*view->editor(), QStringLiteral("finish"));
     view->onFormat(QStringLiteral("italic"));
     QTest::keyClicks(view->footer()->tagField(), QStringLiteral("ideas"));
     QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);

@@ -1,6 +1,6 @@
 #include "ComposeWidgetsTest.h"
 
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
 #include "common/TestSupport.h"
 
 #include "Theme/Spring.h"

@@ -1,6 +1,6 @@
 #include "EditorWidgetTest.h"
 
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
 
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/RichTextHandle.h"

@@ -1,6 +1,6 @@
 #include "FormattingCommandsTest.h"
 
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
 
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/FormattingCommands.h"

@@ -1,6 +1,6 @@
 #include "ParagraphCommandsTest.h"
 
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
 
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/ParagraphCommands.h"

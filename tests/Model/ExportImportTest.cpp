@@ -1,6 +1,7 @@
 #include "ExportImportTest.h"
 
 #include "common/FixedFileChooser.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/Dates.h"
@@ -19,41 +20,18 @@
 #include <QTest>
 
 using namespace vsp;
+using fixtures::entriesPath;
+using fixtures::readFile;
+using fixtures::writeFile;
+using fixtures::writeJournal;
 
 namespace {
 
 using vsp::test::FixedFileChooser;
 
-QString entriesPath()
-{
-    return JournalStore::storeFolder() + QStringLiteral("/entries.json");
-}
-
 QString documents()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
-void writeJournal(const QList<JournalEntry>& entries)
-{
-    writeFile(entriesPath(), encodeEntries(entries).bytes);
 }
 
 QUuid uuid(const char* text)

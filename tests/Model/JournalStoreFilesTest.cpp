@@ -1,6 +1,6 @@
 #include "JournalStoreFilesTest.h"
 
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/EntryCodec.h"
@@ -276,16 +276,17 @@ void JournalStoreFilesTest::selection_isFirstEntryInFileOrder()
 
 void JournalStoreFilesTest::navigationState_startsFresh()
 {
-    const double before = vsp::now();
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(QDate(2028, 2, 29), 23, 59);
+    JournalStore store(clock.function());
     QCOMPARE(store.selectedSection(), NavSection::Today);
     QVERIFY(!store.selectedTag());
     QVERIFY(!store.moodFilter());
     QVERIFY(store.searchQuery().isEmpty());
     QVERIFY(!store.focusMode() && !store.isLocked() && !store.showCalendar() && !store.restoreDraftOnCompose());
     QVERIFY(store.selectedDate());
-    QCOMPARE(*store.selectedDate(), vsp::startOfDay(QDate::currentDate()));
-    QVERIFY(store.calendarMonth() >= before - 1 && store.calendarMonth() <= vsp::now() + 1);
+    QCOMPARE(*store.selectedDate(), vsp::startOfDay(QDate(2028, 2, 29)));
+    QCOMPARE(store.calendarMonth(), *clock.now);
 }
 
 void JournalStoreFilesTest::pinsAndTagColors_roundTripThroughSettings()

@@ -1,12 +1,13 @@
 #include "JournalStoreOperationsTest.h"
 
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/JournalStore.h"
 #include "Model/UserDefaults.h"
 #include "Model/Uuid.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
@@ -61,9 +62,84 @@ void JournalStoreOperationsTest::addEntry_keepsMoodFilterAndSearch()
     QCOMPARE(store.searchQuery(), QStringLiteral("river"));
 }
 
-void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
+void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFailedRecording()
+{
+    const QString home = vsp::test::testHome();
+    const QString photo = home + QStringLiteral("/Pictures/Heron.JPG");
+    const QString scan = home + QStringLiteral("/Pictures/scan");
+    const QString gone = home + QStringLiteral("/Pictures/gone.png");
+    writeFile(photo, "jpeg bytes");
+    writeFile(scan, "png bytes");
+    const QString recording = home + QStringLiteral("/recorder/take1.m4a");
+    writeFile(recording, "voice");
+    const PendingAudio said{vsp::newUuid(), recording, 4.5, QStringLiteral("herons at dawn")};
+    const PendingAudio lost{vsp::newUuid(), home + QStringLiteral("/recorder/never.m4a"), 2, std::nullopt};
+
+    JournalStore store;
+    const JournalEntry given = entry(QStringLiteral("walk"));
+    vsp::test::StdoutCapture out;
+    const JournalEntry stored = store.addNewEntry(given, {photo, gone, scan}, {lost, said});
+
+    QCOMPARE(stored.id, given.id);
+    QCOMPARE(store.entries().first(), stored);
+    QCOMPARE(readJournal().first(), stored);
+    // In the given order, the unreadable one left out; the bytes are stored unchanged.
+    QCOMPARE(stored.imageFilenames.size(), 2);
+    QVERIFY(stored.imageFilenames.at(0).endsWith(QStringLiteral(".jpg")));
+    QVERIFY(stored.imageFilenames.at(1).endsWith(QStringLiteral(".png")));
+    QCOMPARE(readFile(*JournalStore::imageFilePath(given.id, stored.imageFilenames.at(0))), QByteArray("jpeg bytes"));
+    QCOMPARE(readFile(*JournalStore::imageFilePath(given.id, stored.imageFilenames.at(1))), QByteArray("png bytes"));
+    QVERIFY(QFile::exists(photo) && QFile::exists(scan));
+
+    QCOMPARE(stored.audioClips.size(), 1);
+    const AudioClip& clip = stored.audioClips.first();
+    QVERIFY(!clip.id.isNull() && clip.id != said.id);
+    QCOMPARE(clip.duration, 4.5);
+    QCOMPARE(clip.transcript, said.transcript);
+    QCOMPARE(readFile(*JournalStore::audioFilePath(given.id, clip.filename)), QByteArray("voice"));
+    // The copied recording is the store's now; the temporary file goes.
+    QVERIFY(!QFile::exists(recording));
+
+    QCOMPARE(out.lines(),
+             (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 no image at ") + gone,
+                          QStringLiteral("Vesperlog: audio store failed \u2014 no recording at ") + lost.path,
+                          QStringLiteral("Vesperlog: voice note attach failed \u2014 recording kept at ") + lost.path}));
+}
+
+void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToWriteBack()
 {
     JournalStore store;
+    store.setSelectedSection(NavSection::Archive);
+    store.setSelectedTag(QStringLiteral("work"));
+    store.setSearchQuery(QStringLiteral("river"));
+    const JournalEntry given = entry(QStringLiteral("new"));
+
+    // Every change signal finds the entry in entries.json already. A list that ends its search when
+    // the section changes (as the entry list does) finds the search ended.
+    QStringList seen;
+    const auto watch = [&](auto signal, const QString& name) {
+        connect(&store, signal, &store, [&, name] {
+            const QList<JournalEntry> onDisk = readJournal();
+            seen << name + (onDisk.size() == 1 && onDisk.first().id == given.id ? u" saved"_qs : u" unsaved"_qs);
+            store.setSearchQuery(QString());
+        });
+    };
+    watch(&JournalStore::entriesChanged, u"entries"_qs);
+    watch(&JournalStore::selectedEntryIDChanged, u"selection"_qs);
+    watch(&JournalStore::selectedSectionChanged, u"section"_qs);
+    watch(&JournalStore::selectedTagChanged, u"tag"_qs);
+    watch(&JournalStore::searchQueryChanged, u"search"_qs);
+    store.addNewEntry(given, {}, {});
+    QCOMPARE(seen, (QStringList{u"entries saved"_qs, u"selection saved"_qs, u"section saved"_qs, u"tag saved"_qs,
+                                u"search saved"_qs}));
+    QVERIFY(store.searchQuery().isEmpty());
+}
+
+void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
+{
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 9);
+    JournalStore store(clock.function());
     JournalEntry bad = entry(QStringLiteral("nan place"));
     bad.latitude = std::numeric_limits<double>::quiet_NaN();
     bad.longitude = 13.4;
@@ -78,11 +154,10 @@ void JournalStoreOperationsTest::addEntry_dropsValuesJsonCannotHold()
 
     // A date JSON cannot hold would fail every later save of the journal: a new entry is dated now,
     // an edited one keeps its stored date.
-    const double before = vsp::now();
     JournalEntry undated = entry(QStringLiteral("no date"));
     undated.date = std::numeric_limits<double>::quiet_NaN();
     store.addEntry(undated);
-    QVERIFY(store.entries().first().date >= before && store.entries().first().date <= vsp::now());
+    QCOMPARE(store.entries().first().date, *clock.now);
     JournalEntry edited = store.entries().last();
     const double storedDate = edited.date;
     edited.date = std::numeric_limits<double>::infinity();
@@ -176,19 +251,20 @@ void JournalStoreOperationsTest::deleteEntry_movesToTrashUnpinsAndWritesTrashFir
     const JournalEntry keep = entry(QStringLiteral("keep"));
     JournalEntry gone = entry(QStringLiteral("gone"));
     writeJournal({gone, keep});
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 15);
+    JournalStore store(clock.function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
     store.togglePin(gone);
 
     // The trash keeps the value as given, with the caller's unsaved edits.
     gone.body = QStringLiteral("unsaved edit");
-    const double before = vsp::now();
     store.deleteEntry(gone);
     QCOMPARE(store.entries().size(), 1);
     QCOMPARE(store.trashedEntries().size(), 1);
     QCOMPARE(store.trashedEntries().first().entry.body, QStringLiteral("unsaved edit"));
-    QVERIFY(store.trashedEntries().first().deletedAt >= before);
+    QCOMPARE(store.trashedEntries().first().deletedAt, *clock.now);
     QVERIFY(!store.pinnedIDs().contains(gone.id));
     QVERIFY(!UserDefaults::instance().data(QStringLiteral("pinnedIDs"))->contains(vsp::uuidUtf8(gone.id)));
     QCOMPARE(reminders.cancelled, QList<QUuid>{gone.id});
@@ -227,19 +303,20 @@ void JournalStoreOperationsTest::deleteEntry_twice_addsOneTrashRecord()
 {
     const JournalEntry e = entry(QStringLiteral("once"));
     writeJournal({e});
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 10);
+    JournalStore store(clock.function());
     store.deleteEntry(e);
     store.deleteEntry(e);
     QCOMPARE(store.trashedEntries().size(), 1);
     QCOMPARE(readTrash().size(), 1);
 
     // Deleted, restored and deleted again: once, with the newer date.
-    const double first = store.trashedEntries().first().deletedAt;
     store.restoreFromTrash(store.trashedEntries().first());
-    QTest::qWait(5);
+    *clock.now += 60;
     store.deleteEntry(e);
     QCOMPARE(store.trashedEntries().size(), 1);
-    QVERIFY(store.trashedEntries().first().deletedAt > first);
+    QCOMPARE(store.trashedEntries().first().deletedAt, *clock.now);
 }
 
 void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
@@ -257,10 +334,11 @@ void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
     source.latitude = 1;
     source.placeName = QStringLiteral("Lisbon");
     writeJournal({source});
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(0, 11);
+    JournalStore store(clock.function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
-    const double before = vsp::now();
     store.duplicateEntry(source);
     store.duplicateEntry(store.entries().first());
 
@@ -270,7 +348,7 @@ void JournalStoreOperationsTest::duplicateEntry_copiesTextOnly()
     QCOMPARE(copy.title, QStringLiteral("Trip (copy)"));
     QCOMPARE(twice.title, QStringLiteral("Trip (copy) (copy)"));
     QVERIFY(copy.id != source.id);
-    QVERIFY(copy.date >= before);
+    QCOMPARE(copy.date, *clock.now);
     QCOMPARE(copy.body, source.body);
     QCOMPARE(copy.bodyRTF, source.bodyRTF);
     QCOMPARE(copy.tags, source.tags);
@@ -342,5 +420,7 @@ void JournalStoreOperationsTest::changeSignals_firePerProperty()
     QCOMPARE(entries.count(), 1);
     QCOMPARE(selection.count(), 1);
     QCOMPARE(section.count(), 2);
-    QCOMPARE(search.count(), 1);
+    // Moving the list to Today ends the search, once.
+    QCOMPARE(search.count(), 2);
+    QVERIFY(store.searchQuery().isEmpty());
 }

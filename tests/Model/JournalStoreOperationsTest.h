@@ -10,6 +10,8 @@ private Q_SLOTS:
     void init();
     void addEntry_goesToFrontSelectsAndShowsToday();
     void addEntry_keepsMoodFilterAndSearch();
+    void addNewEntry_storesAttachmentsUnderItsId_keepsFailedRecording();
+    void addNewEntry_announcesAfterSaving_withNothingToWriteBack();
     void addEntry_dropsValuesJsonCannotHold();
     void reviewRequest_countsAddedEntries_data();
     void reviewRequest_countsAddedEntries();

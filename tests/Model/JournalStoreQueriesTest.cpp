@@ -1,6 +1,6 @@
 #include "JournalStoreQueriesTest.h"
 
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/JournalStore.h"
@@ -162,32 +162,34 @@ void JournalStoreQueriesTest::sort_isStableInBothDirections()
     QCOMPARE(titles(store.filteredEntries()), (QStringList{u"a"_qs, u"b"_qs, u"newer"_qs}));
 }
 
+void JournalStoreQueriesTest::onThisDay_earlierYearsOnlyNewestFirst_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("15 June") << QDate(2026, 6, 15)
+                             << QStringList{u"1 years ago"_qs, u"2 years ago"_qs, u"3 years ago"_qs, u"8 years ago"_qs};
+    // 29 February comes back only in leap years: the 28th of the years between is another day.
+    QTest::newRow("29 February") << QDate(2028, 2, 29) << QStringList{u"8 years ago"_qs};
+}
+
 void JournalStoreQueriesTest::onThisDay_earlierYearsOnlyNewestFirst()
 {
-    const QDate today = QDate::currentDate();
+    QFETCH(QDate, today);
+    QFETCH(QStringList, expected);
     QList<JournalEntry> entries;
-    for (int years : {1, 3, 2}) {
-        const QDate day = today.addYears(-years);
-        // 29 February only maps to itself.
-        if (day.day() != today.day()) {
-            continue;
-        }
-        entries << entry(QStringLiteral("%1 years ago").arg(years), localMoment(day, 8));
+    for (int years : {1, 3, 8, 2}) {
+        entries << entry(QStringLiteral("%1 years ago").arg(years), localMoment(today.addYears(-years), 8));
     }
-    entries << entry(QStringLiteral("today"), localMoment(0));
+    entries << entry(QStringLiteral("today"), localMoment(today, 7));
     entries << entry(QStringLiteral("a year ago tomorrow"), localMoment(today.addYears(-1).addDays(1)));
     JournalEntry archived = entry(QStringLiteral("archived"), localMoment(today.addYears(-4)));
     archived.isArchived = true;
     entries << archived;
     writeJournal(entries);
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(today, 12);
+    JournalStore store(clock.function());
     store.toggleSortOrder(); // the list order does not apply
-    QStringList expected;
-    for (int years : {1, 2, 3}) {
-        if (today.addYears(-years).day() == today.day()) {
-            expected << QStringLiteral("%1 years ago").arg(years);
-        }
-    }
     QCOMPARE(titles(store.onThisDayEntries()), expected);
 }
 

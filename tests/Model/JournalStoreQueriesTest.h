@@ -15,6 +15,7 @@ private Q_SLOTS:
     void search_followsEditedText();
     void today_excludesArchivedAndYesterday();
     void sort_isStableInBothDirections();
+    void onThisDay_earlierYearsOnlyNewestFirst_data();
     void onThisDay_earlierYearsOnlyNewestFirst();
     void allTags_countsExactNamesInCodePointOrder();
     void selectedEntry_findsArchivedEntry();

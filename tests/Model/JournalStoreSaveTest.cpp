@@ -1,6 +1,6 @@
 #include "JournalStoreSaveTest.h"
 
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/FixedFileChooser.h"
 #include "common/TestSupport.h"
 

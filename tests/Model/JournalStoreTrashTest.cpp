@@ -1,6 +1,6 @@
 #include "JournalStoreTrashTest.h"
 
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/EntryCodec.h"
@@ -9,6 +9,7 @@
 #include "Model/Uuid.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -183,22 +184,31 @@ void JournalStoreTrashTest::folders_stayWhileAnotherEntryUsesTheId()
 
 void JournalStoreTrashTest::purge_atLaunch_data()
 {
-    QTest::addColumn<int>("minutesAgo");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<int>("secondsMore");
     QTest::addColumn<bool>("purged");
-    QTest::newRow("30 days and a minute") << 30 * 24 * 60 + 1 << true;
-    QTest::newRow("29 days 23 hours") << 30 * 24 * 60 - 60 << false;
-    QTest::newRow("yesterday") << 24 * 60 << false;
+    const QDate june(2026, 6, 15);
+    QTest::newRow("30 days and a second") << june << 30 << 1 << true;
+    QTest::newRow("exactly 30 days") << june << 30 << 0 << false;
+    QTest::newRow("yesterday") << june << 1 << 0 << false;
+    QTest::newRow("29 February, 30 days and a second") << QDate(2028, 2, 29) << 30 << 1 << true;
+    QTest::newRow("29 February, exactly 30 days") << QDate(2028, 2, 29) << 30 << 0 << false;
 }
 
 void JournalStoreTrashTest::purge_atLaunch()
 {
-    QFETCH(int, minutesAgo);
+    QFETCH(QDate, today);
+    QFETCH(int, daysAgo);
+    QFETCH(int, secondsMore);
     QFETCH(bool, purged);
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(today, 12);
     const JournalEntry e = entry(QStringLiteral("old"));
-    const double deletedAt = vsp::fromDateTime(QDateTime::currentDateTime().addSecs(-60LL * minutesAgo));
-    writeTrash({TrashedEntry{e, deletedAt}, TrashedEntry{entry(QStringLiteral("fresh")), vsp::now()}});
+    const double deletedAt = vsp::addDays(*clock.now, -daysAgo) - secondsMore;
+    writeTrash({TrashedEntry{e, deletedAt}, TrashedEntry{entry(QStringLiteral("fresh")), *clock.now}});
     const QStringList folders = giveAttachments(e.id);
-    JournalStore store;
+    JournalStore store(clock.function());
     QCOMPARE(store.trashedEntries().size(), purged ? 1 : 2);
     QCOMPARE(readTrash().size(), purged ? 1 : 2);
     QCOMPARE(noneExists(folders), purged);
@@ -207,9 +217,14 @@ void JournalStoreTrashTest::purge_atLaunch()
 void JournalStoreTrashTest::purge_nothingExpired_leavesFileUntouched()
 {
     writeTrash({TrashedEntry{entry(QStringLiteral("fresh")), vsp::now()}});
+    // Dated an hour back, so a rewrite at launch shows in the modification time.
+    {
+        QFile file(trashPath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
     const QDateTime before = QFileInfo(trashPath()).lastModified();
     const QByteArray bytes = readFile(trashPath());
-    QTest::qWait(20);
     JournalStore store;
     QCOMPARE(QFileInfo(trashPath()).lastModified(), before);
     QCOMPARE(readFile(trashPath()), bytes);
@@ -229,8 +244,11 @@ void JournalStoreTrashTest::daysUntilPurge()
 {
     QFETCH(int, daysAgo);
     QFETCH(int, left);
-    JournalStore store;
-    const TrashedEntry record{entry(QStringLiteral("x")), localMoment(-daysAgo, 0, 30)};
+    const QDate today(2026, 3, 30);
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(today, 23, 50);
+    JournalStore store(clock.function());
+    const TrashedEntry record{entry(QStringLiteral("x")), localMoment(today.addDays(-daysAgo), 0, 30)};
     QCOMPARE(store.daysUntilPurge(record), left);
 }
 
@@ -282,7 +300,7 @@ void AttachmentsTest::saveImage_failure_isReported()
     JournalStore store;
     const QUuid id = vsp::newUuid();
     // A file where the entry's folder should be.
-    writeFile(JournalStore::imagesBaseURL() + u'/' + vsp::uuidText(id), "blocking");
+    writeFile(JournalStore::imagesBasePath() + u'/' + vsp::uuidText(id), "blocking");
     vsp::test::StdoutCapture out;
     QVERIFY(!store.saveImage("data", id, QStringLiteral("a.png")));
     QCOMPARE(out.lines().size(), 1);
@@ -371,7 +389,7 @@ void AttachmentsTest::unsafeFileNames_areNeverUsed()
     JournalStore store;
     const QUuid id = vsp::newUuid();
     // A file beside the entry folders that a crafted name could reach.
-    const QString victim = JournalStore::imagesBaseURL() + QStringLiteral("/victim.txt");
+    const QString victim = JournalStore::imagesBasePath() + QStringLiteral("/victim.txt");
     writeFile(victim, "keep me");
     QVERIFY(!JournalStore::imageFilePath(id, name));
     QVERIFY(!JournalStore::audioFilePath(id, name));

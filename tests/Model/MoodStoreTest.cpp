@@ -1,5 +1,6 @@
 #include "MoodStoreTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/MoodStore.h"
@@ -12,25 +13,14 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using fixtures::readFile;
+using fixtures::writeFile;
+
 namespace {
 
 QString moodsPath()
 {
-    return MoodStore::fileURL();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return MoodStore::filePath();
 }
 
 MoodItem mood(const char* id, const QString& emoji, const QString& label)

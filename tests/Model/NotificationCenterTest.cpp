@@ -44,15 +44,6 @@ double local(const QDate& day, int hour, int minute = 0, int second = 0)
     return fromDateTime(QDateTime(day, QTime(hour, minute, second)));
 }
 
-/// A fixed clock that tests move by hand.
-struct ManualClock {
-    std::shared_ptr<double> now = std::make_shared<double>(0);
-    std::function<double()> function() const
-    {
-        return [now = now] { return *now; };
-    }
-};
-
 DateComponents daily(int hour, int minute)
 {
     DateComponents c;
@@ -341,7 +332,7 @@ void NotificationCenterTest::expiration_alreadyPastToday_isAddedButNeverFires()
     NotificationCenter& centre = NotificationCenter::instance();
     FakeDelivery delivery;
     centre.setDelivery(&delivery);
-    ManualClock clock;
+    vsp::test::ManualClock clock;
     *clock.now = local(kDay, 10, 15);
     centre.setClock(clock.function());
     centre.start();
@@ -476,7 +467,7 @@ void NotificationCenterTest::launch_handlesRequestsMissedWhileNotRunning()
     QFETCH(bool, shownAtLaunch);
     QFETCH(bool, stillPending);
     const QString file = stateFileIn(QStringLiteral("launch"));
-    ManualClock clock;
+    vsp::test::ManualClock clock;
     const NotificationRequest r = triggerDay == -100
                                       ? request(QStringLiteral("r"), daily(triggerHour, 0), true)
                                       : request(QStringLiteral("r"), onDay(kDay.addDays(triggerDay), triggerHour), false);
@@ -519,7 +510,7 @@ void NotificationCenterTest::clockSetBack_remindersKeepFiring()
     // A clock that was a year ahead once (set by hand, or a machine restored from a snapshot) and is
     // then put right must not silence the reminders until that year has passed.
     const QString file = stateFileIn(QStringLiteral("clock"));
-    ManualClock clock;
+    vsp::test::ManualClock clock;
     FakeDelivery delivery;
     NotificationCenter centre;
     centre.setStateFile(file);
@@ -639,7 +630,7 @@ void NotificationCenterTest::presentationOptions()
     FakeDelivery delivery;
     centre.setDelivery(&delivery);
     centre.setPresentationOptions(options);
-    ManualClock clock;
+    vsp::test::ManualClock clock;
     *clock.now = local(kDay, 8);
     centre.setClock(clock.function());
     centre.start();
@@ -661,7 +652,7 @@ void NotificationCenterTest::firing_withoutDelivery_printsOneLine()
 {
     NotificationCenter centre;
     centre.setStateFile(stateFileIn(QStringLiteral("nodelivery")));
-    ManualClock clock;
+    vsp::test::ManualClock clock;
     *clock.now = local(kDay, 8);
     centre.setClock(clock.function());
     centre.start();

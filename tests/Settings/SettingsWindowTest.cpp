@@ -117,7 +117,7 @@ void SettingsWindowTest::openingEveryTabAndClosing_writesNoKey()
 {
     AppSettings().setJournalName(QStringLiteral("Notes"));
     const QByteArray settingsBefore = fileBytes(AppSettings::fileName());
-    const QByteArray moodsBefore = fileBytes(MoodStore::fileURL());
+    const QByteArray moodsBefore = fileBytes(MoodStore::filePath());
     const QByteArray notificationsBefore = fileBytes(NotificationCenter::defaultStateFile());
 
     window().show();
@@ -130,7 +130,7 @@ void SettingsWindowTest::openingEveryTabAndClosing_writesNoKey()
 
     QCOMPARE(fileBytes(AppSettings::fileName()), settingsBefore);
     QCOMPARE(storedFile().allKeys(), QStringList{QStringLiteral("journalName")});
-    QCOMPARE(fileBytes(MoodStore::fileURL()), moodsBefore);
+    QCOMPARE(fileBytes(MoodStore::filePath()), moodsBefore);
     QCOMPARE(fileBytes(NotificationCenter::defaultStateFile()), notificationsBefore);
 }
 
@@ -414,7 +414,7 @@ void SettingsWindowTest::moods_addRemoveRestore_saveEachChange()
 {
     auto* editor = window().findChild<MoodEditorSection*>();
     QVERIFY(editor);
-    auto savedMoods = [] { return vsp::decodeMoods(fileBytes(MoodStore::fileURL())).value_or(QList<MoodItem>{}); };
+    auto savedMoods = [] { return vsp::decodeMoods(fileBytes(MoodStore::filePath())).value_or(QList<MoodItem>{}); };
     QCOMPARE(m_moods->moods().size(), 4);
 
     QTest::keyClicks(editor->emojiField(), QStringLiteral("so"));

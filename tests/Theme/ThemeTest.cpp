@@ -4,6 +4,8 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
@@ -11,6 +13,7 @@
 #include "Model/AppSettings.h"
 
 #include <QApplication>
+#include <QEnterEvent>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -20,6 +23,8 @@
 #include <QTest>
 #include <QToolTip>
 #include <QWidget>
+
+#include <memory>
 
 using vsp::Appearance;
 using vsp::Color;
@@ -495,6 +500,46 @@ void ThemeTest::springValue_saysOnceWhenItArrives()
     value.animateTo(0.0);
     QCOMPARE(arrived.count(), 3);
     QCOMPARE(value.value(), 0.0);
+    vsp::setAnimationsEnabled(true);
+}
+
+void ThemeTest::paintedButtons_followPointerAndPress_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qreal>("pressedScale");
+    QTest::addColumn<qreal>("pressedOpacity");
+    QTest::newRow("glass button") << 0 << 0.94 << 0.85;
+    QTest::newRow("glass chip") << 1 << 1.0 << 1.0;
+    QTest::newRow("remove cross") << 2 << 1.0 << 1.0;
+}
+
+void ThemeTest::paintedButtons_followPointerAndPress()
+{
+    QFETCH(int, kind);
+    QFETCH(qreal, pressedScale);
+    QFETCH(qreal, pressedOpacity);
+    vsp::setAnimationsEnabled(false);
+    std::unique_ptr<vsp::PaintedButton> button;
+    switch (kind) {
+    case 0: button = std::make_unique<vsp::GlassButton>(); break;
+    case 1: button = std::make_unique<GlassChipButton>(); break;
+    default: button = std::make_unique<vsp::RemoveButton>(vsp::RemoveButton::Look::CrossOnDisc); break;
+    }
+    QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(button.get(), &enter);
+    QVERIFY(button->isHovered());
+    QTest::mousePress(button.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(button->isDown());
+    QCOMPARE(button->pressScale(), pressedScale);
+    QCOMPARE(button->pressOpacity(), pressedOpacity);
+    QTest::mouseRelease(button.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(button->pressScale(), 1.0);
+    QCOMPARE(button->pressOpacity(), 1.0);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(button.get(), &leave);
+    QVERIFY(!button->isHovered());
     vsp::setAnimationsEnabled(true);
 }
 

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void transitionOverlay_endsWhenHostIsResized();
     void glassButton_presenceScalesAndFades_data();
     void glassButton_presenceScalesAndFades();
+    void paintedButtons_followPointerAndPress_data();
+    void paintedButtons_followPointerAndPress();
 
     void symbols_mapToInstalledIcons_data();
     void symbols_mapToInstalledIcons();

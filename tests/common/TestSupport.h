@@ -76,6 +76,16 @@ private:
     bool m_mounted = false;
 };
 
+/// A clock that stands still until a test moves it: seconds since 2001-01-01 UTC, for the store's and
+/// the notification centre's clocks.
+struct ManualClock {
+    std::shared_ptr<double> now = std::make_shared<double>(0);
+    std::function<double()> function() const
+    {
+        return [now = now] { return *now; };
+    }
+};
+
 /// Runs every test object in turn; returns the number of failed objects.
 int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories);
 

@@ -3,6 +3,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/Transitions.h"
@@ -18,7 +19,6 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -40,29 +40,11 @@ QScrollArea* makeStripScroller(QWidget* parent, QWidget* content)
     return scroll;
 }
 
-/// The chip's cross: "xmark", bold, accent at 60 %.
-class ChipCross final : public QToolButton {
-public:
-    explicit ChipCross(QWidget* parent) : QToolButton(parent)
-    {
-        setFixedSize(14, 14);
-        setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        vsp::symbols::paint(p, u"xmark", QRectF(3, 3, 8, 8), Color::resolvedAccent(isDown() ? 0.9 : 0.6).resolve());
-    }
-};
-
 } // namespace
 
 TagChip::TagChip(const QString& tag, QWidget* parent, const QString& prefix)
-    : QWidget(parent), m_tag(tag), m_label(new QLabel(prefix + tag, this)), m_remove(new ChipCross(this))
+    : QWidget(parent), m_tag(tag), m_label(new QLabel(prefix + tag, this)),
+      m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::AccentCross, this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 0, 8, 0);
@@ -91,11 +73,9 @@ void TagChip::paintEvent(QPaintEvent*)
     }
 }
 
-TagSuggestionChip::TagSuggestionChip(const QString& tag, QWidget* parent) : QAbstractButton(parent)
+TagSuggestionChip::TagSuggestionChip(const QString& tag, QWidget* parent) : PaintedButton(parent)
 {
     setText(tag);
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(tr("Add tag %1").arg(tag));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Theme/PaintedButton.h"
+
 #include <QAbstractButton>
 #include <QString>
 #include <QStringList>
@@ -39,7 +41,7 @@ private:
 };
 
 /// A stored tag offered under the tag field: a return arrow and the tag, on an accent-tinted capsule.
-class TagSuggestionChip final : public QAbstractButton {
+class TagSuggestionChip final : public vsp::PaintedButton {
     Q_OBJECT
 
 public:

@@ -27,9 +27,7 @@
 #include "Media/WeatherLocationChips.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
-#include "Model/FileIO.h"
 #include "Model/JournalStore.h"
-#include "Model/Log.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 
@@ -81,14 +79,12 @@ QWidget* paddedRow(QWidget* parent, QLayout* content, const QMargins& margins)
 // ---------------------------------------------------------------------------------------------------
 
 TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent)
-    : QAbstractButton(parent), m_type(type), m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
+    : PaintedButton(parent), m_type(type), m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
 {
     connect(m_level, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     setText(entryTypeRawValue(type));
     setObjectName(QStringLiteral("type:") + text());
     setAccessibleName(text());
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -126,20 +122,6 @@ QSize TypeChip::sizeHint() const
     return {int(std::ceil(12 + 5 + 5 + textWidth + 12)), 26};
 }
 
-void TypeChip::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void TypeChip::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void TypeChip::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -149,7 +131,7 @@ void TypeChip::paintEvent(QPaintEvent*)
     // Between the two looks while the choice glides: the clear glass gives way to the tinted one, the dot
     // fades in and pushes the name aside, the name takes the type's colour.
     const qreal level = std::clamp(m_level->value(), 0.0, 1.0);
-    const vsp::GlassState state{m_hovered, isDown()};
+    const vsp::GlassState state{isHovered(), isDown()};
     if (level < 1.0) {
         p.setOpacity(1.0 - level);
         vsp::paintGlass(p, r, vsp::Glass::clear().makeInteractive(), vsp::GlassShape::RoundedRect, 7, state);
@@ -885,31 +867,6 @@ void ComposeView::saveEntry()
     const std::optional<QByteArray> liveRTF = m_bodyHandle->currentRTF();
     entry.bodyRTF = liveRTF ? liveRTF : m_bodyRTF;
 
-    for (const QUrl& url : std::as_const(m_pendingImageURLs)) {
-        const vsp::FileRead read = vsp::readWholeFile(url.toLocalFile());
-        if (read.status != vsp::FileRead::Status::Ok) {
-            continue;
-        }
-        if (const auto name = m_store.saveImage(read.bytes, entry.id, url.fileName())) {
-            entry.imageFilenames.append(*name);
-        }
-    }
-    for (const PendingAudio& pending : std::as_const(m_pendingAudio)) {
-        if (const auto name = m_store.storeAudio(pending.path, entry.id)) {
-            AudioClip clip;
-            clip.id = vsp::newUuid();
-            clip.filename = *name;
-            clip.duration = pending.duration;
-            clip.transcript = pending.transcript;
-            entry.audioClips.append(clip);
-            QFile::remove(pending.path);
-        } else {
-            // The recording is the only copy of what was said: it stays where it is, and the user can
-            // find it from this line.
-            vsp::logFailure(QStringLiteral("voice note attach"),
-                            QStringLiteral("recording kept at %1").arg(pending.path));
-        }
-    }
     if (m_weatherSnapshot) {
         entry.latitude = m_weatherSnapshot->latitude;
         entry.longitude = m_weatherSnapshot->longitude;
@@ -925,8 +882,12 @@ void ComposeView::saveEntry()
     // The window closes right after: the emptied form need not move.
     m_settingUp = true;
     compose::clearDraft();
-    m_store.addEntry(entry);
-    Q_EMIT entrySaved(entry.id);
+    QStringList imagePaths;
+    imagePaths.reserve(m_pendingImageURLs.size());
+    for (const QUrl& url : std::as_const(m_pendingImageURLs)) {
+        imagePaths.append(url.toLocalFile());
+    }
+    m_store.addNewEntry(entry, imagePaths, m_pendingAudio);
 
     setTitleText(QString());
     setBody(QString(), std::nullopt);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Media/PendingAudio.h"
 #include "Media/WeatherSnapshot.h"
 #include "Model/JournalEntry.h"
+#include "Model/PendingAudio.h"
+#include "Theme/PaintedButton.h"
 
 #include <QAbstractButton>
 #include <QByteArray>
@@ -44,7 +45,7 @@ class SpringValue;
 }
 
 /// One chip of the type picker: a dot in the type's colour (while chosen) and the type's name.
-class TypeChip final : public QAbstractButton {
+class TypeChip final : public vsp::PaintedButton {
     Q_OBJECT
 
 public:
@@ -64,13 +65,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     JournalEntry::EntryType m_type;
     bool m_chosen = false;
-    bool m_hovered = false;
     vsp::SpringValue* m_level;
 };
 
@@ -189,8 +187,6 @@ public:
 
 Q_SIGNALS:
     void appearedChanged(bool appeared);
-    /// An entry was saved into the store.
-    void entrySaved(const QUuid& id);
 
 protected:
     void showEvent(QShowEvent* event) override;

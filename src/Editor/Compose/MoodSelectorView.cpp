@@ -30,10 +30,8 @@ QFont emojiFont(qreal size)
 } // namespace
 
 MoodChip::MoodChip(const QString& emoji, QWidget* parent)
-    : QAbstractButton(parent), m_emoji(emoji), m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this))
+    : PaintedButton(parent), m_emoji(emoji), m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this))
 {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setFixedSize(sizeHint());
     connect(m_scale, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
 }
@@ -53,20 +51,6 @@ qreal MoodChip::drawnScale() const
     return m_scale->value();
 }
 
-void MoodChip::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void MoodChip::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void MoodChip::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -83,7 +67,7 @@ void MoodChip::paintEvent(QPaintEvent*)
     if (tint > 0.0) {
         glass = glass.tinted(Color::resolvedAccent(0.18 * tint));
     }
-    vsp::paintGlass(p, circle, glass, vsp::GlassShape::Circle, 0, vsp::GlassState{m_hovered, isDown()});
+    vsp::paintGlass(p, circle, glass, vsp::GlassShape::Circle, 0, vsp::GlassState{isHovered(), isDown()});
     p.setFont(emojiFont(13));
     p.setPen(Color::primaryStyle().resolve());
     p.drawText(circle, Qt::AlignCenter, m_emoji);

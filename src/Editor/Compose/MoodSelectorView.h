@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Theme/PaintedButton.h"
+
 #include <QAbstractButton>
 #include <QList>
 #include <QString>
@@ -16,7 +18,7 @@ class SpringValue;
 
 /// One mood chip: the emoji on a glass circle; the chosen one is tinted with the accent and drawn at
 /// 1.08 times its size.
-class MoodChip final : public QAbstractButton {
+class MoodChip final : public vsp::PaintedButton {
     Q_OBJECT
 
 public:
@@ -33,13 +35,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QString m_emoji;
     bool m_chosen = false;
-    bool m_hovered = false;
     vsp::SpringValue* m_scale;
 };
 

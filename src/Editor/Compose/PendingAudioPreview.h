@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Media/PendingAudio.h"
+#include "Model/PendingAudio.h"
 
 #include <QList>
 #include <QWidget>

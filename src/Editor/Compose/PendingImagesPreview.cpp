@@ -2,6 +2,7 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/Transitions.h"
@@ -13,7 +14,6 @@
 #include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QToolButton>
 #include <QWheelEvent>
 
 #include <cstdlib>
@@ -25,33 +25,10 @@ namespace {
 constexpr int kThumbWidth = 80;
 constexpr int kThumbHeight = 60;
 
-/// The remove button: a white cross on a dark translucent circle.
-class RemoveDot final : public QToolButton {
-public:
-    explicit RemoveDot(QWidget* parent) : QToolButton(parent)
-    {
-        setFixedSize(22, 22);
-        setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF circle(3, 3, 16, 16);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgbF(0, 0, 0, isDown() ? 0.75f : 0.6f));
-        p.drawEllipse(circle);
-        vsp::symbols::paint(p, u"xmark", circle.adjusted(4.5, 4.5, -4.5, -4.5), Qt::white);
-    }
-};
-
 } // namespace
 
 PendingImageThumb::PendingImageThumb(const QUrl& url, QWidget* parent)
-    : QWidget(parent), m_url(url), m_remove(new RemoveDot(this))
+    : QWidget(parent), m_url(url), m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::CrossOnDisc, this))
 {
     setFixedSize(kThumbWidth, kThumbHeight);
     m_image = readThumbnail(url.toLocalFile(), QSize(kThumbWidth * 2, kThumbHeight * 2));
@@ -59,7 +36,7 @@ PendingImageThumb::PendingImageThumb(const QUrl& url, QWidget* parent)
     m_remove->setToolTip(tr("Remove image"));
     m_remove->setAccessibleName(tr("Remove image"));
     setToolTip(url.fileName());
-    connect(m_remove, &QToolButton::clicked, this, [this] { Q_EMIT removeRequested(m_url); });
+    connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_url); });
 }
 
 QImage PendingImageThumb::readThumbnail(const QString& path, const QSize& size)

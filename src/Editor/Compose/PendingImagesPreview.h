@@ -5,10 +5,10 @@
 #include <QUrl>
 #include <QWidget>
 
+class QAbstractButton;
 class QHBoxLayout;
 class QLabel;
 class QScrollArea;
-class QToolButton;
 class TransitionSlot;
 
 /// One waiting image: its thumbnail (80 × 60, filled and clipped to a rounded rectangle) with a small
@@ -21,7 +21,7 @@ public:
 
     QUrl url() const { return m_url; }
     bool hasThumbnail() const { return !m_image.isNull(); }
-    QToolButton* removeButton() const { return m_remove; }
+    QAbstractButton* removeButton() const { return m_remove; }
 
     /// Reads an image file scaled to cover `size` (device pixels), keeping its proportions; a null image
     /// when the file is missing or is not an image.
@@ -36,7 +36,7 @@ protected:
 private:
     QUrl m_url;
     QImage m_image;
-    QToolButton* m_remove;
+    QAbstractButton* m_remove;
 };
 
 /// The strip of images dropped on or picked in the compose window that wait for the entry to be

@@ -3,6 +3,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Model/JournalStore.h"
 #include "Platform/FileReveal.h"
@@ -44,13 +45,15 @@ protected:
 };
 
 /// A text button on interactive glass, with the application's press spring.
-class BannerButton final : public QAbstractButton {
+class BannerButton final : public vsp::PaintedButton {
 public:
-    BannerButton(const QString& text, QWidget* parent) : QAbstractButton(parent), m_press(new vsp::SpringPress(this))
+    BannerButton(const QString& text, QWidget* parent) : PaintedButton(parent)
     {
         setText(text);
         setFont(vsp::fonts::system(12, QFont::DemiBold));
-        setCursor(Qt::PointingHandCursor);
+        setPressFeedback(0.94, 0.85, vsp::Spring{0.18, 1.0});
+        // Unlike the small painted buttons, these answer the keyboard too.
+        setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_Hover);
     }
 
@@ -66,16 +69,13 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        m_press->applyTo(painter, box);
+        applyPress(painter, box);
         vsp::paintGlass(painter, box, vsp::Glass::regular().makeInteractive(), vsp::GlassShape::Capsule, 0,
-                        {underMouse(), isDown()});
+                        {isHovered(), isDown()});
         painter.setPen(Color::vspForeground().resolve());
         painter.setFont(font());
         painter.drawText(box, Qt::AlignCenter, text());
     }
-
-private:
-    vsp::SpringPress* m_press;
 };
 
 QLabel* bannerLabel(QWidget* parent, qreal pixelSize)

@@ -162,7 +162,7 @@ void EntryDetailViewTest::typing_writesNothing_untilCommitted()
     if (trigger == u"done") {
         d.toolbar()->editButton()->click();
     } else if (trigger == u"toggle") {
-        AppNotifications::instance().post(QStringLiteral("VspToggleEdit"));
+        Q_EMIT AppNotifications::instance().VspToggleEdit();
     } else if (trigger == u"select") {
         j.store.setSelectedEntryID(j.b.id);
         QCOMPARE(d.entry().id, j.b.id);
@@ -187,7 +187,7 @@ void EntryDetailViewTest::focusModeOn_whileEditing_keepsWhatIsTyped()
 {
     Journal j;
     EntryDetailView& d = j.detail();
-    AppNotifications::instance().post(QStringLiteral("VspToggleEdit"));
+    Q_EMIT AppNotifications::instance().VspToggleEdit();
     j.typeTitle(QStringLiteral(" one"));
     j.typeBody(QStringLiteral("typed "));
     const QByteArray before = entriesFile();
@@ -198,7 +198,7 @@ void EntryDetailViewTest::focusModeOn_whileEditing_keepsWhatIsTyped()
     QCOMPARE(d.focusOverlay()->wordCount(), 3);
     QCOMPARE(entriesFile(), before);
     // Ctrl+E in focus mode commits and stays in focus mode, editing.
-    AppNotifications::instance().post(QStringLiteral("VspToggleEdit"));
+    Q_EMIT AppNotifications::instance().VspToggleEdit();
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
     QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha one"));
     j.typeTitle(QStringLiteral(" two"));
@@ -519,7 +519,7 @@ void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()
     QAction remove(QStringLiteral("Delete Entry"), &j.window);
     remove.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backspace));
     j.window.addAction(&remove);
-    QObject::connect(&remove, &QAction::triggered, [] { AppNotifications::instance().post(QStringLiteral("VspRequestDelete")); });
+    QObject::connect(&remove, &QAction::triggered, [] { Q_EMIT AppNotifications::instance().VspRequestDelete(); });
     d.startEditing();
     j.window.activateWindow();
     QLineEdit* title = d.titleField();

@@ -1,6 +1,6 @@
 #include "ContentViewTest.h"
 
-#include "ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"

@@ -1,6 +1,7 @@
 #include "EntryListModelTest.h"
 
-#include "ViewFixtures.h"
+#include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/JournalStore.h"
 #include "Views/Main/EntryListModel.h"
@@ -115,11 +116,11 @@ void EntryListModelTest::onThisDay_showsOnlyOnPlainToday()
     QFETCH(QString, mood);
     QFETCH(QString, query);
     QFETCH(bool, shown);
-    JournalStore store;
-    const QDate lastYear = QDate::currentDate().addYears(-1);
-    if (lastYear.day() != QDate::currentDate().day()) {
-        QSKIP("today has no date one year ago (29 February)");
-    }
+    // A day that has a date one year back (29 February has none).
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(QDate(2026, 6, 15), 12);
+    JournalStore store(clock.function());
+    const QDate lastYear = store.today().addYears(-1);
     JournalEntry old = entry(QStringLiteral("A year ago"), localMoment(lastYear, 10), QStringLiteral("memory"),
                              {QStringLiteral("old")});
     store.setEntries({old});
@@ -139,11 +140,11 @@ void EntryListModelTest::onThisDay_showsOnlyOnPlainToday()
 
 void EntryListModelTest::onThisDay_startsExpandedWhenItReturns()
 {
-    JournalStore store;
-    const QDate lastYear = QDate::currentDate().addYears(-1);
-    if (lastYear.day() != QDate::currentDate().day()) {
-        QSKIP("today has no date one year ago (29 February)");
-    }
+    // A day that has a date one year back (29 February has none).
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(QDate(2026, 6, 15), 12);
+    JournalStore store(clock.function());
+    const QDate lastYear = store.today().addYears(-1);
     store.setEntries({entry(QStringLiteral("Old"), localMoment(lastYear, 10), QStringLiteral("x"), {QStringLiteral("t")})});
     EntryListModel model(store);
     QVERIFY(model.onThisDayExpanded());

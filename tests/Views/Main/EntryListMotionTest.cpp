@@ -1,6 +1,6 @@
 #include "EntryListMotionTest.h"
 
-#include "ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"

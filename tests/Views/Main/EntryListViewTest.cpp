@@ -1,6 +1,6 @@
 #include "EntryListViewTest.h"
 
-#include "ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
@@ -329,12 +329,12 @@ void EntryListViewTest::toggleSearch_leavesCalendar_thenClosesAndClears()
     c.store.setShowCalendar(true);
     QVERIFY(c.view.calendar());
     QVERIFY(c.view.calendar()->isVisible());
-    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    Q_EMIT AppNotifications::instance().VspToggleSearch();
     QVERIFY(!c.store.showCalendar());
     QVERIFY(!c.view.calendar());
     QVERIFY(c.view.showSearch());
     QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("alpha"));
-    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    Q_EMIT AppNotifications::instance().VspToggleSearch();
     QVERIFY(!c.view.showSearch());
     QCOMPARE(c.store.searchQuery(), QString());
 }
@@ -664,7 +664,7 @@ void EntryListViewTest::calendarAndList_fadeIntoEachOther()
     QVERIFY(c.view.calendar()->isVisible());
 
     // Toggle Search leads back to the list with the same fade.
-    AppNotifications::instance().post(QStringLiteral("VspToggleSearch"));
+    Q_EMIT AppNotifications::instance().VspToggleSearch();
     fade = c.view.pageTransition();
     QVERIFY(fade);
     QVERIFY(c.view.header()->isVisible());

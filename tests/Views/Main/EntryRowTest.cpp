@@ -1,6 +1,6 @@
 #include "EntryRowTest.h"
 
-#include "ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"

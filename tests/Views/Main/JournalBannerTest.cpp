@@ -1,6 +1,6 @@
 #include "JournalBannerTest.h"
 
-#include "ViewFixtures.h"
+#include "common/ViewFixtures.h"
 #include "common/FixedFileChooser.h"
 #include "common/TestSupport.h"
 
@@ -13,26 +13,18 @@
 #include "Views/Main/MainWindow.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
 
+using fixtures::writeFile;
+
 QString storeFile(const QString& name)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Vesperlog/") + name;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    return fixtures::storeFolder() + u'/' + name;
 }
 
 // A store whose last change could not be written: files may grow by no more than a few bytes.

@@ -1,6 +1,6 @@
 #include "CalendarViewTest.h"
 
-#include "../Main/ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"

@@ -1,6 +1,6 @@
 #include "MarksTest.h"
 
-#include "../Main/ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"

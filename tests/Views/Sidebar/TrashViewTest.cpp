@@ -1,6 +1,6 @@
 #include "TrashViewTest.h"
 
-#include "../Main/ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"

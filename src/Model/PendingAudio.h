@@ -7,7 +7,7 @@
 
 /// A voice note recorded in a compose window (or quick capture) and not yet stored with an entry. Its
 /// file is the recorder's temporary file; whoever holds the record deletes that file when the note is
-/// removed, saved or abandoned.
+/// removed or abandoned, and JournalStore::addNewEntry() deletes it once it has copied it.
 struct PendingAudio {
     /// Identity of the record, used to find it again when its transcript arrives.
     QUuid id;

@@ -1,4 +1,4 @@
-#include "EditorTestSupport.h"
+#include "common/EditorTestSupport.h"
 
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/TextAttributes.h"
@@ -29,6 +29,12 @@ void select(FormattableTextEditor& editor, int anchor, int position)
     cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);
     editor.textView()->setTextCursor(cursor);
+}
+
+void select(FormattableTextEditor& editor, const QString& needle)
+{
+    const int at = indexOf(editor, needle);
+    select(editor, at, at + int(needle.size()));
 }
 
 void caret(FormattableTextEditor& editor, int position)

@@ -1,4 +1,4 @@
-#include "StoreFixtures.h"
+#include "common/StoreFixtures.h"
 
 #include "Model/EntryCodec.h"
 
@@ -24,14 +24,14 @@ QString trashPath()
     return storeFolder() + QStringLiteral("/trash.json");
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
+QString writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         qFatal("cannot write test file %s", qPrintable(path));
     }
-    file.write(bytes);
+    return path;
 }
 
 QByteArray readFile(const QString& path)

@@ -15,6 +15,8 @@ std::unique_ptr<FormattableTextEditor> makeEditor(const QString& text = {});
 
 /// Selects [anchor, position) in the editor's text view.
 void select(FormattableTextEditor& editor, int anchor, int position);
+/// Selects the first occurrence of `needle`.
+void select(FormattableTextEditor& editor, const QString& needle);
 /// Puts the caret at `position`.
 void caret(FormattableTextEditor& editor, int position);
 /// Position of the first occurrence of `needle` in the editor's text.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/StoreFixtures.h"
+
 #include "Model/JournalEntry.h"
 
 #include <QDate>
@@ -11,11 +13,9 @@ class QWidget;
 /// Helpers shared by the main window's tests.
 namespace viewfixtures {
 
-/// A moment of the local day `daysFromToday` away from today at hh:mm (seconds since 2001).
-double localMoment(int daysFromToday, int hour = 12, int minute = 0);
-double localMoment(const QDate& day, int hour = 12, int minute = 0);
+using fixtures::localMoment;
 
-/// A plain entry.
+/// A plain entry; unlike fixtures::entry() its body is empty unless given.
 JournalEntry entry(const QString& title, double date, const QString& body = QString(), const QStringList& tags = {});
 
 /// Starts every test from a first launch with animations off and the introduction already seen.

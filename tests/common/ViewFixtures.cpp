@@ -1,4 +1,4 @@
-#include "ViewFixtures.h"
+#include "common/ViewFixtures.h"
 
 #include "common/TestSupport.h"
 
@@ -7,19 +7,7 @@
 #include "Model/Dates.h"
 #include "Model/AppSettings.h"
 
-#include <QDateTime>
-
 namespace viewfixtures {
-
-double localMoment(const QDate& day, int hour, int minute)
-{
-    return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
-}
-
-double localMoment(int daysFromToday, int hour, int minute)
-{
-    return localMoment(QDate::currentDate().addDays(daysFromToday), hour, minute);
-}
 
 JournalEntry entry(const QString& title, double date, const QString& body, const QStringList& tags)
 {

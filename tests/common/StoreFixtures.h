@@ -10,7 +10,7 @@
 #include <QString>
 #include <QUuid>
 
-/// Helpers shared by the store's tests.
+/// Journals and files written and read back by tests, in the test home.
 namespace fixtures {
 
 /// The store folder of the test home ($XDG_DATA_HOME/Vesperlog).
@@ -18,8 +18,9 @@ QString storeFolder();
 QString entriesPath();
 QString trashPath();
 
-/// Writes bytes to a file, creating its folder.
-void writeFile(const QString& path, const QByteArray& bytes);
+/// Writes bytes to a file, creating its folder; returns the path. A file that cannot be written ends
+/// the test run.
+QString writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 /// Writes the entries as entries.json in the journal's own form.
 void writeJournal(const QList<JournalEntry>& entries);

@@ -1,0 +1,112 @@
+#include "Theme/PaintedButton.h"
+
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace vsp {
+
+PaintedButton::PaintedButton(QWidget* parent) : QAbstractButton(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    // Colours are asked for on every paint: a repaint is all an appearance or accent change needs.
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
+}
+
+void PaintedButton::setPressFeedback(qreal scale, qreal opacity, Spring spring)
+{
+    m_pressScale = scale;
+    m_pressOpacity = opacity;
+    if (m_press) {
+        m_press->setSpring(spring);
+        return;
+    }
+    m_press = new SpringValue(0.0, spring, this);
+    connect(m_press, &SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, m_press, [this] { m_press->animateTo(1.0); });
+    connect(this, &QAbstractButton::released, m_press, [this] { m_press->animateTo(0.0); });
+}
+
+qreal PaintedButton::pressLevel() const
+{
+    return m_press ? m_press->value() : 0.0;
+}
+
+qreal PaintedButton::pressScale() const
+{
+    return 1.0 - (1.0 - m_pressScale) * pressLevel();
+}
+
+qreal PaintedButton::pressOpacity() const
+{
+    return 1.0 - (1.0 - m_pressOpacity) * pressLevel();
+}
+
+void PaintedButton::applyPress(QPainter& painter, const QRectF& rect) const
+{
+    if (!m_press) {
+        return;
+    }
+    const qreal s = pressScale();
+    const QPointF c = rect.center();
+    painter.translate(c);
+    painter.scale(s, s);
+    painter.translate(-c);
+    painter.setOpacity(painter.opacity() * pressOpacity());
+}
+
+void PaintedButton::hoverChanged(bool)
+{
+    update();
+}
+
+void PaintedButton::enterEvent(QEnterEvent* event)
+{
+    m_hovered = true;
+    hoverChanged(true);
+    QAbstractButton::enterEvent(event);
+}
+
+void PaintedButton::leaveEvent(QEvent* event)
+{
+    m_hovered = false;
+    hoverChanged(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void PaintedButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        update();
+    }
+    QAbstractButton::changeEvent(event);
+}
+
+RemoveButton::RemoveButton(Look look, QWidget* parent) : PaintedButton(parent), m_look(look)
+{
+    const int side = look == Look::AccentCross ? 14 : 22;
+    setFixedSize(side, side);
+}
+
+void RemoveButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (m_look == Look::AccentCross) {
+        symbols::paint(p, u"xmark", QRectF(3, 3, 8, 8), Color::resolvedAccent(isDown() ? 0.9 : 0.6).resolve());
+        return;
+    }
+    const QRectF disc(3, 3, 16, 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgbF(0, 0, 0, isDown() ? 0.75f : 0.6f));
+    p.drawEllipse(disc);
+    symbols::paint(p, u"xmark", disc.adjusted(4.5, 4.5, -4.5, -4.5), Qt::white);
+}
+
+} // namespace vsp
