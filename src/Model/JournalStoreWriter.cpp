@@ -66,9 +66,12 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
     }
     QString error = snapshot.entriesBlock;
     if (error.isEmpty()) {
-        const Encoded encoded = encodeEntries(kept.isEmpty() ? snapshot.entries : snapshot.entries + kept);
-        error = encoded.error;
-        if (encoded.ok() && writeFileAtomically(snapshot.entriesPath, encoded.bytes, &error)) {
+        // Written while it is encoded, a few megabytes at a time: the disk starts at once, and no copy of
+        // the whole text is ever held.
+        constexpr qsizetype kPieceBytes = 4 << 20;
+        const QList<JournalEntry> written = kept.isEmpty() ? snapshot.entries : snapshot.entries + kept;
+        const auto produce = [&](const ByteSink& sink) { return encodeEntriesInPieces(written, kPieceBytes, sink); };
+        if (writeFileAtomically(snapshot.entriesPath, produce, &error)) {
             m_entriesHoldTrashed = !kept.isEmpty();
             result.entriesWritten = true;
         }
