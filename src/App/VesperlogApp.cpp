@@ -38,6 +38,8 @@ VesperlogApp::VesperlogApp(Options options)
       m_updater(std::make_unique<Updater>())
 {
     m_store->setReminderScheduler(&NotificationManager::reminderScheduler());
+    // No change waits for the disk: the journal is written on a thread of its own.
+    m_store->setBackgroundWriting(true);
     if (m_options.startNotifications) {
         // Reminders are shown by the desktop, also while they arrive with the application in front.
         m_notifications = new DesktopNotifications(this);
@@ -207,7 +209,11 @@ bool VesperlogApp::confirmQuit()
     if (m_mainWindow) {
         m_mainWindow->contentView()->detail()->commitPendingEdits();
     }
-    if (!m_store->hasUnsavedChanges()) {
+    // A write under way normally ends within a second; one that hangs (a stalled network folder) must
+    // not keep the app from asking.
+    constexpr int kWriteWaitMs = 5000;
+    const bool written = m_store->waitForSaves(kWriteWaitMs);
+    if (written && !m_store->hasUnsavedChanges()) {
         return true;
     }
     m_askingToQuit = true;
@@ -220,7 +226,9 @@ bool VesperlogApp::confirmQuit()
         box.setWindowModality(Qt::WindowModal);
         box.setInformativeText(tr("Vesperlog could not save your journal — %1. Changes made since then are lost "
                                   "when the app quits, unless you save a copy.%2")
-                                   .arg(m_store->lastSaveError(), problem));
+                                   .arg(m_store->hasUnsavedChanges() ? m_store->lastSaveError()
+                                                                     : tr("the last write has not finished"),
+                                        problem));
         QPushButton* copy = box.addButton(tr("Save a Copy…"), QMessageBox::AcceptRole);
         QPushButton* quit = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
         QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);

@@ -543,6 +543,29 @@ Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& o
     return {w.take(), {}};
 }
 
+QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype pieceBytes,
+                              const std::function<bool(const QByteArray&)>& sink)
+{
+    JsonWriter w(JsonWriter::Style::Compact, pieceBytes + pieceBytes / 4);
+    const EncodeOptions options;
+    w.beginArray();
+    for (const JournalEntry& e : entries) {
+        writeEntry(w, e, options);
+        if (w.failed()) {
+            return w.error();
+        }
+        if (w.bytes().size() >= pieceBytes) {
+            if (!sink(w.bytes())) {
+                return {};
+            }
+            w.discardWritten();
+        }
+    }
+    w.endArray();
+    sink(w.bytes());
+    return {};
+}
+
 Encoded encodeTrash(const QList<TrashedEntry>& records)
 {
     qsizetype estimate = 16;

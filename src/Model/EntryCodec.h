@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 /// Reading and writing the JSON form of entries, trash records and lists of them.
@@ -46,6 +47,12 @@ struct Decoded {
 
 Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options = {});
 Encoded encodeTrash(const QList<TrashedEntry>& records);
+
+/// Makes the same bytes as encodeEntries() (journal form) in pieces of about `pieceBytes`, handing each
+/// to `sink` as soon as it is made, so writing can start before the whole text exists. Stops at the first
+/// piece the sink refuses. Returns the encoding error, or empty.
+QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype pieceBytes,
+                              const std::function<bool(const QByteArray&)>& sink);
 
 /// Reads a JSON array of entries. The bytes need not be padded.
 Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates = DateEncoding::ReferenceSeconds);

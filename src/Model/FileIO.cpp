@@ -93,6 +93,18 @@ QString resolveLinks(const QString& path)
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
+    return writeFileAtomically(
+        path,
+        [&](const ByteSink& sink) {
+            sink(bytes);
+            return QString();
+        },
+        error);
+}
+
+bool writeFileAtomically(const QString& path, const std::function<QString(const ByteSink& sink)>& produce,
+                         QString* error)
+{
     const QString target = resolveLinks(path);
     if (target.isEmpty()) {
         return fail(error, systemError(ELOOP));
@@ -110,20 +122,30 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         ::unlink(pattern.constData());
         return fail(error, systemError(code));
     };
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
+    int writeError = 0;
+    const ByteSink sink = [&](const QByteArray& bytes) {
+        qsizetype written = 0;
+        while (written < bytes.size() && writeError == 0) {
+            const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+            if (n < 0 && errno != EINTR) {
+                writeError = errno;
+            } else if (n == 0) {
+                // A write that makes no progress and sets no error: the device is full.
+                writeError = ENOSPC;
+            } else if (n > 0) {
+                written += qsizetype(n);
             }
-            return abandon(errno);
         }
-        if (n == 0) {
-            // A write that makes no progress and sets no error: the device is full.
-            return abandon(ENOSPC);
-        }
-        written += qsizetype(n);
+        return writeError == 0;
+    };
+    const QString produceError = produce(sink);
+    if (writeError != 0) {
+        return abandon(writeError);
+    }
+    if (!produceError.isEmpty()) {
+        ::close(fd);
+        ::unlink(pattern.constData());
+        return fail(error, produceError);
     }
     if (::fsync(fd) != 0) {
         return abandon(errno);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace vsp {
@@ -25,6 +26,14 @@ FileRead readWholeFile(const QString& path);
 /// stays. On failure the old file stays, no temporary file is left and `error` names the cause as the
 /// system does ("No space left on device", "Permission denied", ...).
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+/// Takes one piece of a file's bytes; false when it could not be written (then nothing more is wanted).
+using ByteSink = std::function<bool(const QByteArray& piece)>;
+/// The same, with the bytes made while the file is written: `produce` hands them to the sink in order
+/// and returns why it could not make them all (empty when it could). A failure of either leaves the old
+/// file.
+bool writeFileAtomically(const QString& path, const std::function<QString(const ByteSink& sink)>& produce,
+                         QString* error = nullptr);
 
 /// The file a path finally leads to: the path itself when it is no symbolic link, else the end of its
 /// chain of links (which need not exist). Empty for a chain that loops or runs longer than 32 links.

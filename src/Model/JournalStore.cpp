@@ -8,6 +8,7 @@
 #include "Model/ReminderScheduler.h"
 #include "Model/Uuid.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,7 +86,56 @@ JournalStore::JournalStore(Clock clock, QObject* parent)
             [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
 }
 
-JournalStore::~JournalStore() = default;
+JournalStore::~JournalStore()
+{
+    // Whatever is still being written reaches the disk before the store goes.
+    m_writer.reset();
+}
+
+void JournalStore::setBackgroundWriting(bool on)
+{
+    if (on == bool(m_writer)) {
+        return;
+    }
+    if (on) {
+        m_writer = std::make_unique<vsp::BackgroundJournalWriter>(*m_files, [this] {
+            QMetaObject::invokeMethod(this, &JournalStore::takeWriteResults, Qt::QueuedConnection);
+        });
+        return;
+    }
+    waitForSaves();
+    m_writer.reset();
+}
+
+bool JournalStore::waitForSaves(int timeoutMs)
+{
+    if (!m_writer) {
+        return true;
+    }
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
+    for (;;) {
+        const qint64 left = deadline.isForever() ? -1 : deadline.remainingTime();
+        const bool idle = m_writer->waitUntilIdle(int(left));
+        takeWriteResults();
+        // Taking in a result may ask for one more write (see applyWriteResult()).
+        if (idle && m_writer->waitUntilIdle(0)) {
+            return true;
+        }
+        if (!idle || deadline.hasExpired()) {
+            return false;
+        }
+    }
+}
+
+void JournalStore::takeWriteResults()
+{
+    if (!m_writer) {
+        return;
+    }
+    for (const vsp::JournalWriteResult& result : m_writer->takeResults()) {
+        applyWriteResult(result);
+    }
+}
 
 double JournalStore::now() const
 {
@@ -297,6 +347,10 @@ void JournalStore::requestWrite()
     snapshot.trashPath = m_trashTarget;
     snapshot.entriesBlock = m_entriesSaveBlock;
     snapshot.trashBlock = m_trashSaveBlock;
+    if (m_writer) {
+        m_writer->submit(std::move(snapshot));
+        return;
+    }
     applyWriteResult(m_files->write(snapshot));
 }
 

@@ -23,6 +23,7 @@
 class FileChooser;
 class ReminderScheduler;
 namespace vsp {
+class BackgroundJournalWriter;
 class JournalFileWriter;
 struct JournalWriteResult;
 } // namespace vsp
@@ -244,6 +245,15 @@ public:
     QString lastSaveError() const { return m_lastSaveError; }
     /// Writes every change that is not on disk yet, as the next change would.
     void retrySave();
+    /// Hands the writes to one thread of their own, so no change waits for the disk: each change passes
+    /// an implicitly shared snapshot of the lists, changes that come while a write runs are written
+    /// together next, and the outcome comes back through the event loop (`hasUnsavedChanges`). Off by
+    /// default: then every write happens in the operation that asks for it.
+    void setBackgroundWriting(bool on);
+    /// Waits until every change made so far has been written (or has failed) and takes in the outcome;
+    /// at most `timeoutMs` milliseconds (negative: as long as it takes). True when nothing is left to
+    /// write.
+    bool waitForSaves(int timeoutMs = -1);
 
     enum class CopyResult { Written, Cancelled, Failed };
     /// Asks the file chooser where to put a copy and writes every entry in memory there in the form of
@@ -318,6 +328,8 @@ private:
     /// Hands what changed to the writer.
     void requestWrite();
     void applyWriteResult(const vsp::JournalWriteResult& result);
+    /// Takes in the outcomes the background writer has finished.
+    void takeWriteResults();
     void setSaveError(const QString& error);
 
     QList<JournalEntry> m_entries;
@@ -358,6 +370,8 @@ private:
     quint64 m_trashSavedGeneration = 0;
     QString m_lastSaveError;
     std::unique_ptr<vsp::JournalFileWriter> m_files;
+    /// While background writing is on: the thread that alone uses m_files.
+    std::unique_ptr<vsp::BackgroundJournalWriter> m_writer;
     QString m_damagedJournalCopy;
     QString m_damagedTrashCopy;
     bool m_loadedCleanly = true;

@@ -66,9 +66,12 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
     }
     QString error = snapshot.entriesBlock;
     if (error.isEmpty()) {
-        const Encoded encoded = encodeEntries(kept.isEmpty() ? snapshot.entries : snapshot.entries + kept);
-        error = encoded.error;
-        if (encoded.ok() && writeFileAtomically(snapshot.entriesPath, encoded.bytes, &error)) {
+        // Written while it is encoded, a few megabytes at a time: the disk starts at once, and no copy of
+        // the whole text is ever held.
+        constexpr qsizetype kPieceBytes = 4 << 20;
+        const QList<JournalEntry> written = kept.isEmpty() ? snapshot.entries : snapshot.entries + kept;
+        const auto produce = [&](const ByteSink& sink) { return encodeEntriesInPieces(written, kPieceBytes, sink); };
+        if (writeFileAtomically(snapshot.entriesPath, produce, &error)) {
             m_entriesHoldTrashed = !kept.isEmpty();
             result.entriesWritten = true;
         }
@@ -77,6 +80,72 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         failed(QStringLiteral("save"), error);
     }
     return result;
+}
+
+BackgroundJournalWriter::BackgroundJournalWriter(JournalFileWriter& files, std::function<void()> resultReady)
+    : m_files(files), m_resultReady(std::move(resultReady)), m_thread([this] { run(); })
+{
+}
+
+BackgroundJournalWriter::~BackgroundJournalWriter()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void BackgroundJournalWriter::submit(JournalSnapshot snapshot)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_waiting = std::move(snapshot);
+    }
+    m_wake.notify_one();
+}
+
+QList<JournalWriteResult> BackgroundJournalWriter::takeResults()
+{
+    const std::lock_guard lock(m_mutex);
+    return std::exchange(m_results, {});
+}
+
+bool BackgroundJournalWriter::waitUntilIdle(int timeoutMs)
+{
+    std::unique_lock lock(m_mutex);
+    const auto idle = [this] { return !m_writing && !m_waiting; };
+    if (timeoutMs < 0) {
+        m_idle.wait(lock, idle);
+        return true;
+    }
+    return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), idle);
+}
+
+void BackgroundJournalWriter::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_waiting || m_stopping; });
+        if (!m_waiting) {
+            return;
+        }
+        JournalSnapshot snapshot = std::move(*m_waiting);
+        m_waiting.reset();
+        m_writing = true;
+        lock.unlock();
+        JournalWriteResult result = m_files.write(snapshot);
+        // The snapshot's lists are let go of here, off the GUI thread.
+        snapshot = {};
+        lock.lock();
+        m_writing = false;
+        m_results.append(std::move(result));
+        lock.unlock();
+        m_resultReady();
+        m_idle.notify_all();
+        lock.lock();
+    }
 }
 
 } // namespace vsp

@@ -7,6 +7,12 @@
 #include <QString>
 #include <QUuid>
 
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 
 /// The part of the store that puts the journal on disk: it turns a snapshot of the entries and the trash
@@ -72,6 +78,41 @@ private:
     QSet<TrashKey> m_trashOnDisk;
     /// entries.json holds entries that are in the trash (kept there while trash.json could not be written).
     bool m_entriesHoldTrashed = false;
+};
+
+/// One thread that writes snapshots in the order they come, through one JournalFileWriter. A snapshot
+/// handed over while another is being written waits; a newer one replaces a waiting one (it holds all
+/// of it), so a burst of changes costs one more write, not one per change.
+class BackgroundJournalWriter final {
+public:
+    /// Writes through `files` (which no other thread may use while this writer lives). `resultReady` is
+    /// called on the writer thread after each write; the results wait in takeResults().
+    BackgroundJournalWriter(JournalFileWriter& files, std::function<void()> resultReady);
+    /// Writes what is still waiting, then ends the thread.
+    ~BackgroundJournalWriter();
+    BackgroundJournalWriter(const BackgroundJournalWriter&) = delete;
+    BackgroundJournalWriter& operator=(const BackgroundJournalWriter&) = delete;
+
+    void submit(JournalSnapshot snapshot);
+    /// The results of the writes finished since the last call, oldest first.
+    QList<JournalWriteResult> takeResults();
+    /// Waits until nothing is waiting or being written; at most `timeoutMs` milliseconds (negative: as
+    /// long as it takes). True when the writer is idle.
+    bool waitUntilIdle(int timeoutMs);
+
+private:
+    void run();
+
+    JournalFileWriter& m_files;
+    std::function<void()> m_resultReady;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::optional<JournalSnapshot> m_waiting;
+    bool m_writing = false;
+    bool m_stopping = false;
+    QList<JournalWriteResult> m_results;
+    std::thread m_thread;
 };
 
 } // namespace vsp

@@ -42,6 +42,9 @@ public:
 
     const QByteArray& bytes() const { return m_out; }
     QByteArray take() { return std::move(m_out); }
+    /// Forgets the text written so far but keeps its room and the nesting, so a long text can be handed
+    /// on piece by piece.
+    void discardWritten() { m_out.resize(0); }
 
 private:
     void beforeValue();

@@ -281,6 +281,8 @@ void AppTest::quitWithUnsavedChanges_asksFirst()
     {
         const vsp::test::FileSizeLimit limit(8);
         f.store().addEntry(makeEntry(QStringLiteral("unsaved"), QStringLiteral("only in memory")));
+        // The app writes on a thread of its own; the limit holds until that write is over.
+        QVERIFY(f.store().waitForSaves(10000));
     }
     QVERIFY(f.store().hasUnsavedChanges());
     QStringList asked;
@@ -618,6 +620,8 @@ void AppTest::newEntry_fromShortcutToSavedSelectedRow()
     QVERIFY(saved);
     QCOMPARE(saved->title, QStringLiteral("Harbour at dusk"));
     QCOMPARE(saved->body, QStringLiteral("Gulls over the water"));
+    // The app writes on a thread of its own.
+    QVERIFY(store.waitForSaves(10000));
     QFile file(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("Harbour at dusk"));

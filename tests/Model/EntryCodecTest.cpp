@@ -67,6 +67,38 @@ QList<JournalEntry> decodeOk(const QByteArray& json)
 
 } // namespace
 
+void EntryCodecTest::encodeInPieces_makesTheSameBytes_data()
+{
+    QTest::addColumn<qsizetype>("pieceBytes");
+    QTest::newRow("every entry its own piece") << qsizetype(1);
+    QTest::newRow("a few entries a piece") << qsizetype(3000);
+    QTest::newRow("one piece") << qsizetype(1 << 20);
+}
+
+void EntryCodecTest::encodeInPieces_makesTheSameBytes()
+{
+    QFETCH(qsizetype, pieceBytes);
+    QList<JournalEntry> entries;
+    for (int i = 0; i < 12; ++i) {
+        JournalEntry e = fullEntry();
+        e.id = newUuid();
+        e.body = QString(i * 100, u'\u00e9');
+        entries << e;
+    }
+    for (const QList<JournalEntry>& list : {QList<JournalEntry>{}, entries}) {
+        QByteArray joined;
+        int pieces = 0;
+        const QString error = encodeEntriesInPieces(list, pieceBytes, [&](const QByteArray& piece) {
+            joined += piece;
+            ++pieces;
+            return true;
+        });
+        QVERIFY(error.isEmpty());
+        QCOMPARE(joined, encodeEntries(list).bytes);
+        QVERIFY(pieces >= (pieceBytes == 1 ? list.size() : 1));
+    }
+}
+
 void EntryCodecTest::decode_oldFileWithoutLaterKeys_usesDefaults()
 {
     const auto entries = decodeOk('[' + minimalEntry() + ']');

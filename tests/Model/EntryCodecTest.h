@@ -6,6 +6,8 @@ class EntryCodecTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void encodeInPieces_makesTheSameBytes_data();
+    void encodeInPieces_makesTheSameBytes();
     void decode_oldFileWithoutLaterKeys_usesDefaults();
     void decode_invalidEntry_failsWholeList_data();
     void decode_invalidEntry_failsWholeList();

@@ -12,9 +12,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -364,4 +367,75 @@ void JournalStoreSaveTest::journalLock_leftByCrash_isTakenOver()
     }
     writeFile(probe.lockPath(), contents);
     QCOMPARE(probe.acquire(QString()), JournalLock::Result::Acquired);
+}
+
+void JournalStoreSaveTest::backgroundWriting_writesTodaysBytes()
+{
+    QList<JournalEntry> start;
+    for (int i = 0; i < 40; ++i) {
+        start << entry(QStringLiteral("entry %1").arg(i), localMoment(-i));
+    }
+    writeJournal(start);
+    JournalStore store;
+    store.setBackgroundWriting(true);
+    // A burst of changes, each handed over while earlier ones may still be written.
+    for (int i = 0; i + 1 < 40; i += 3) {
+        store.toggleFavorite(start[i]);
+        store.deleteEntry(start[i + 1]);
+    }
+    store.restoreFromTrash(store.trashedEntries().last());
+    store.deletePermanently(store.trashedEntries().first());
+    QVERIFY(store.waitForSaves(30000));
+    QVERIFY(!store.hasUnsavedChanges());
+    QCOMPARE(readFile(entriesPath()), vsp::encodeEntries(store.entries()).bytes);
+    QCOMPARE(readFile(trashPath()), vsp::encodeTrash(store.trashedEntries()).bytes);
+}
+
+void JournalStoreSaveTest::backgroundWriting_reportsFailureThroughEventLoop()
+{
+    writeJournal({bigEntry(QStringLiteral("old"), 20000)});
+    JournalStore store;
+    store.setBackgroundWriting(true);
+    QSignalSpy unsaved(&store, &JournalStore::hasUnsavedChangesChanged);
+    {
+        const vsp::test::FileSizeLimit limit(4096);
+        store.addEntry(entry(QStringLiteral("new")));
+        // The operation returns before the disk is touched; the outcome arrives with the event loop.
+        QTRY_VERIFY_WITH_TIMEOUT(store.hasUnsavedChanges(), 30000);
+    }
+    QCOMPARE(store.lastSaveError(), QStringLiteral("File too large"));
+    store.retrySave();
+    QTRY_VERIFY_WITH_TIMEOUT(!store.hasUnsavedChanges(), 30000);
+    QCOMPARE(unsaved.size(), 2);
+    QCOMPARE(readJournal().size(), 2);
+}
+
+void JournalStoreSaveTest::killedDuringSave_losesNothingReportedSaved()
+{
+    for (int round = 0; round < 4; ++round) {
+        QProcess child;
+        child.start(QStringLiteral(VESPERLOG_SAVE_CHILD), {});
+        QVERIFY(child.waitForStarted());
+        const int wanted = 2 + int(QRandomGenerator::global()->bounded(4));
+        QStringList saved;
+        while (saved.size() < wanted) {
+            QVERIFY(child.waitForReadyRead(30000));
+            while (child.canReadLine()) {
+                const QString line = QString::fromUtf8(child.readLine()).trimmed();
+                if (line.startsWith(QStringLiteral("saved "))) {
+                    saved << line.mid(6);
+                }
+            }
+        }
+        // Somewhere in the write that follows the last report.
+        QTest::qSleep(int(QRandomGenerator::global()->bounded(40)));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+        saved << QString::fromUtf8(child.readAllStandardOutput()).split(u'\n').filter(QStringLiteral("saved ")).replaceInStrings(QStringLiteral("saved "), QString());
+        JournalStore relaunched;
+        QVERIFY(relaunched.loadedCleanly());
+        for (const QString& id : std::as_const(saved)) {
+            QVERIFY2(relaunched.entry(QUuid::fromString(id)), qPrintable(id));
+        }
+    }
 }

@@ -23,6 +23,9 @@ private Q_SLOTS:
     void saveCopy_writesBackupForm();
     void trashRecords_sameId_areToldApartByDeletionDate();
     void deleteOfEntryNoLongerLive_addsNothing();
+    void backgroundWriting_writesTodaysBytes();
+    void backgroundWriting_reportsFailureThroughEventLoop();
+    void killedDuringSave_losesNothingReportedSaved();
     void journalLock_isHeldOncePerFolder();
     void journalLock_leftByCrash_isTakenOver_data();
     void journalLock_leftByCrash_isTakenOver();
