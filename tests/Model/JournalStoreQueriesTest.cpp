@@ -6,6 +6,7 @@
 #include "Model/JournalStore.h"
 
 #include <QTest>
+#include <QThreadPool>
 
 using namespace fixtures;
 
@@ -138,6 +139,39 @@ void JournalStoreQueriesTest::search_followsEditedText()
     QCOMPARE(store.filteredEntries().size(), 1);
     store.setSearchQuery(QStringLiteral("fresh"));
     QCOMPARE(store.filteredEntries().size(), 1);
+}
+
+void JournalStoreQueriesTest::search_narrowing_seesChangesAndPreparedText()
+{
+    JournalEntry a = entry(QStringLiteral("river walk"));
+    JournalEntry b = entry(QStringLiteral("rain"));
+    a.body.clear();
+    b.body.clear();
+    writeJournal({a, b});
+    JournalStore store;
+    // Folded on the other thread while "rain" was the title; the edit comes before the first search.
+    store.prepareSearch();
+    b.title = QStringLiteral("riverside");
+    store.updateEntry(b);
+    QThreadPool::globalInstance()->waitForDone();
+    store.setSearchQuery(QStringLiteral("riverside"));
+    QCOMPARE(store.filteredEntries().size(), 1);
+    store.setSearchQuery(QStringLiteral("rain"));
+    QCOMPARE(store.filteredEntries().size(), 0);
+
+    // A growing query looks only through the last matches, unless the entries changed in between.
+    store.setSearchQuery(QStringLiteral("ri"));
+    QCOMPARE(store.filteredEntries().size(), 2);
+    a.title = QStringLiteral("walk");
+    store.updateEntry(a);
+    b.title = QStringLiteral("rive");
+    store.updateEntry(b);
+    store.setSearchQuery(QStringLiteral("riv"));
+    QCOMPARE(store.filteredEntries().size(), 1);
+    a.title = QStringLiteral("river again");
+    store.updateEntry(a);
+    store.setSearchQuery(QStringLiteral("rive"));
+    QCOMPARE(store.filteredEntryIndices().size(), 2);
 }
 
 void JournalStoreQueriesTest::today_excludesArchivedAndYesterday()

@@ -13,6 +13,7 @@ private Q_SLOTS:
     void search_isCaseInsensitiveOverTitleBodyTags_data();
     void search_isCaseInsensitiveOverTitleBodyTags();
     void search_followsEditedText();
+    void search_narrowing_seesChangesAndPreparedText();
     void today_excludesArchivedAndYesterday();
     void sort_isStableInBothDirections();
     void onThisDay_earlierYearsOnlyNewestFirst_data();

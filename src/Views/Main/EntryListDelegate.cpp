@@ -180,8 +180,7 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
         return;
     }
     case EntryListModel::RowKind::OnThisDay:
-        OnThisDaySection::paint(*painter, QRectF(option.rect), model->onThisDayEntries(), m_onThisDayReveal->value(),
-                                m_hoveredOnThisDay);
+        paintOnThisDay(painter, option.rect, model->onThisDayEntries());
         return;
     case EntryListModel::RowKind::Entry:
         break;
@@ -210,6 +209,37 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     }
     painter->drawPixmap(rect.topLeft(), contentPixmap(*entry, rect, state.pinned, state.selection > 0.5, dpr));
     EntryRow::paintSelectionDot(*painter, rect, m_options, state.selection);
+}
+
+void EntryListDelegate::paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const
+{
+    const qreal reveal = m_onThisDayReveal->value();
+    if (reveal > 0.001 && reveal < 0.999) {
+        // Folding or unfolding: every frame shows another height.
+        OnThisDaySection::paint(*painter, QRectF(rect), entries, reveal, m_hoveredOnThisDay);
+        return;
+    }
+    // At rest the block is drawn once and kept, so a list that only moves (the search field sliding in
+    // above it) does not shape its texts again on every frame.
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    size_t key = qHashMulti(0, rect.width(), rect.height(), reveal > 0.5, m_hoveredOnThisDay, dpr,
+                            AppearanceManager::instance().isDark(), AppSettings::instance().accentColorPreset(),
+                            QDate::currentDate().toJulianDay());
+    for (const JournalEntry& e : entries) {
+        key = qHashMulti(key, e.id, e.title, e.date, QStringView(e.body).left(300));
+    }
+    if (m_onThisDayPicture.isNull() || key != m_onThisDayKey) {
+        QImage image((QSizeF(rect.size()) * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            OnThisDaySection::paint(p, QRectF(QPointF(0, 0), QSizeF(rect.size())), entries, reveal, m_hoveredOnThisDay);
+        }
+        m_onThisDayPicture = QPixmap::fromImage(std::move(image));
+        m_onThisDayKey = key;
+    }
+    painter->drawPixmap(rect.topLeft(), m_onThisDayPicture);
 }
 
 QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio) const

@@ -65,6 +65,7 @@ public:
     {
         m_contentCache.clear();
         m_backgroundCache.clear();
+        m_onThisDayPicture = QPixmap();
     }
 
 private:
@@ -95,6 +96,7 @@ private:
     };
     RowAnimation& animationFor(const QUuid& id) const;
     void paintRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    void paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const;
     void prune() const;
 
     JournalStore& m_store;
@@ -110,4 +112,7 @@ private:
     mutable QCache<ContentKey, QPixmap> m_contentCache{12 * 1024};
     /// Resting glass pictures by size and appearance (a few distinct row heights).
     mutable QCache<QString, QPixmap> m_backgroundCache{64};
+    /// The On This Day block as last drawn at rest, and what it showed.
+    mutable QPixmap m_onThisDayPicture;
+    mutable size_t m_onThisDayKey = 0;
 };

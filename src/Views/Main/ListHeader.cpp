@@ -64,9 +64,11 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     m_sidebarSlot->setFixedHeight(kSidebarButtonSide);
     layout->addWidget(m_sidebarSlot, 0, Qt::AlignTop);
     connect(m_sidebarPresence, &vsp::SpringValue::valueChanged, this, [this](double v) {
-        m_showSidebar->setPresence(v);
-        m_sidebarSlot->setFixedWidth(int(std::lround(kSidebarButtonRoom * v)));
-        m_sidebarSlot->setVisible(v > 0.001 || m_sidebarPresence->target() > 0);
+        const bool shown = v > 0.001 || m_sidebarPresence->target() > 0;
+        // A button hidden on the spring's last visible step is gone, not left at a trace of presence.
+        m_showSidebar->setPresence(shown ? v : 0.0);
+        m_sidebarSlot->setFixedWidth(shown ? int(std::lround(kSidebarButtonRoom * v)) : 0);
+        m_sidebarSlot->setVisible(shown);
     });
     m_showSidebar->setPresence(m_sidebarPresence->value());
     m_sidebarSlot->setFixedWidth(int(std::lround(kSidebarButtonRoom * m_sidebarPresence->value())));
