@@ -19,11 +19,11 @@
 #include "common/JournalGenerator.h"
 
 #include "App/Application.h"
-#include "Theme/Spring.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
-#include "Model/JournalStore.h"
 #include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Theme/Spring.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Main/SearchField.h"
 

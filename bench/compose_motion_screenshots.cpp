@@ -4,21 +4,20 @@
 // compose_motion_screenshots <output folder>. Run under xvfb-run. Also prints how long the entrance's
 // picture of the window took to take.
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/Spring.h"
 #include "Editor/Compose/ComposeFooter.h"
-#include "Theme/Transitions.h"
 #include "Editor/Compose/ComposeView.h"
+#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/VesperlogTextView.h"
-#include "Theme/GlassChipButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -115,7 +114,8 @@ int main(int argc, char** argv)
     g_window = &window;
     window.setWindowTitle(QStringLiteral("New Entry"));
     window.resize(720, 600);
-    auto* view = new ComposeView(store, settings, moods, [&window] { window.close(); }, &window);
+    auto* view = new ComposeView(
+        store, settings, moods, [&window] { window.close(); }, &window);
     view->setGeometry(window.rect());
 
     QElapsedTimer clock;

@@ -2,8 +2,6 @@
 // user would (type, title, body with formatting, a selection under the floating bar, tags, mood,
 // expiration, an image and weather): compose_screenshots <output folder>. Run under xvfb-run.
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/Spring.h"
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/FloatingFormatBar.h"
@@ -13,7 +11,8 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
 
 #include <QApplication>
 #include <QDir>
@@ -77,7 +76,8 @@ void shoot(const QString& mode, const QString& outFolder, const QString& imagePa
     QWidget window;
     window.setWindowTitle(QStringLiteral("New Entry"));
     window.resize(720, 600);
-    auto* view = new ComposeView(store, settings, moods, [&window] { window.close(); }, &window);
+    auto* view = new ComposeView(
+        store, settings, moods, [&window] { window.close(); }, &window);
     view->setGeometry(window.rect());
     window.show();
     QTest::qWait(400);

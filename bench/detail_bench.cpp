@@ -10,9 +10,9 @@
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
+#include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
 #include "Theme/Spring.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
@@ -37,9 +37,9 @@ QUuid g_second;
 /// A 2,000-word body with headings, bold and italic words, as the editor writes it.
 JournalEntry richEntry(const QString& title, int seed)
 {
-    static const QStringList words = {QStringLiteral("morning"), QStringLiteral("river"), QStringLiteral("light"),
+    static const QStringList words = {QStringLiteral("morning"), QStringLiteral("river"),  QStringLiteral("light"),
                                       QStringLiteral("thought"), QStringLiteral("garden"), QStringLiteral("letters"),
-                                      QStringLiteral("quiet"), QStringLiteral("walked")};
+                                      QStringLiteral("quiet"),   QStringLiteral("walked")};
     QTextDocument document;
     QTextCursor cursor(&document);
     QString plain;

@@ -34,11 +34,11 @@ QString g_plain;
 void buildDocument(QTextDocument& doc)
 {
     static const QStringList words = {
-        QStringLiteral("morning"), QStringLiteral("coffee"), QStringLiteral("walked"), QStringLiteral("river"),
-        QStringLiteral("thought"), QStringLiteral("about"), QStringLiteral("the"), QStringLiteral("project"),
-        QStringLiteral("and"), QStringLiteral("café"), QStringLiteral("quiet"), QStringLiteral("evening"),
-        QStringLiteral("wrote"), QStringLiteral("letters"), QStringLiteral("friends"), QStringLiteral("rain"),
-        QStringLiteral("light"), QStringLiteral("garden"), QStringLiteral("日記"), QStringLiteral("books")};
+        QStringLiteral("morning"), QStringLiteral("coffee"),  QStringLiteral("walked"),  QStringLiteral("river"),
+        QStringLiteral("thought"), QStringLiteral("about"),   QStringLiteral("the"),     QStringLiteral("project"),
+        QStringLiteral("and"),     QStringLiteral("café"),    QStringLiteral("quiet"),   QStringLiteral("evening"),
+        QStringLiteral("wrote"),   QStringLiteral("letters"), QStringLiteral("friends"), QStringLiteral("rain"),
+        QStringLiteral("light"),   QStringLiteral("garden"),  QStringLiteral("日記"),    QStringLiteral("books")};
     const EditorPalette palette;
     doc.setDefaultFont(vsp::editor::resolveFont(15, QStringLiteral("default")));
     QRandomGenerator random(42);
@@ -71,23 +71,12 @@ void buildDocument(QTextDocument& doc)
         for (int i = 0; i < length && written < kWords; ++i, ++written) {
             QTextCharFormat f = body;
             switch (random.bounded(14)) {
-            case 0:
-                f.setFontWeight(QFont::Bold);
-                break;
-            case 1:
-                f.setFontItalic(true);
-                break;
-            case 2:
-                f.setFontUnderline(true);
-                break;
-            case 3:
-                f.setBackground(palette.highlight);
-                break;
-            case 4:
-                vsp::editor::setForegroundColor(f, QColor(0xF8, 0x71, 0x71));
-                break;
-            default:
-                break;
+            case 0: f.setFontWeight(QFont::Bold); break;
+            case 1: f.setFontItalic(true); break;
+            case 2: f.setFontUnderline(true); break;
+            case 3: f.setBackground(palette.highlight); break;
+            case 4: vsp::editor::setForegroundColor(f, QColor(0xF8, 0x71, 0x71)); break;
+            default: break;
             }
             c.insertText(words[random.bounded(words.size())], f);
             c.insertText(QStringLiteral(" "), body);

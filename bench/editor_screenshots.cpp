@@ -36,19 +36,19 @@ void format(FormattableTextEditor& editor, const QString& needle, const QString&
 
 void fill(FormattableTextEditor& editor)
 {
-    editor.setContent(QStringLiteral(
-                          "A quiet Sunday\n"
-                          "Morning walk\n"
-                          "The river was high after the rain. Bold words, italic words, underlined words and "
-                          "struck words sit beside highlighted ones.\n"
-                          "Colours: red orange yellow green blue purple default\n"
-                          "Things to pack\n"
-                          "Things to do\n"
-                          "Steps\n"
-                          "Memory is a way of holding onto the things you love.\n"
-                          "An indented thought\n"
-                          "Unicode: café, 日本語, Ελληνικά, emoji 🌿"),
-                      std::nullopt);
+    editor.setContent(
+        QStringLiteral("A quiet Sunday\n"
+                       "Morning walk\n"
+                       "The river was high after the rain. Bold words, italic words, underlined words and "
+                       "struck words sit beside highlighted ones.\n"
+                       "Colours: red orange yellow green blue purple default\n"
+                       "Things to pack\n"
+                       "Things to do\n"
+                       "Steps\n"
+                       "Memory is a way of holding onto the things you love.\n"
+                       "An indented thought\n"
+                       "Unicode: café, 日本語, Ελληνικά, emoji 🌿"),
+        std::nullopt);
     format(editor, QStringLiteral("A quiet Sunday"), QStringLiteral("size:26"));
     format(editor, QStringLiteral("Morning walk"), QStringLiteral("size:20"));
     format(editor, QStringLiteral("Bold words"), QStringLiteral("bold"));
@@ -81,7 +81,8 @@ void fill(FormattableTextEditor& editor)
     typeList(QStringLiteral("Things to do"), QStringLiteral("checklist"),
              {QStringLiteral("Water the plants"), QStringLiteral("Call Anna")});
     format(editor, QStringLiteral("Things to do"), QStringLiteral("checklist"));
-    typeList(QStringLiteral("Steps"), QStringLiteral("numbered"), {QStringLiteral("Boil water"), QStringLiteral("Wait")});
+    typeList(QStringLiteral("Steps"), QStringLiteral("numbered"),
+             {QStringLiteral("Boil water"), QStringLiteral("Wait")});
     format(editor, QStringLiteral("Memory is a way"), QStringLiteral("quote"));
     format(editor, QStringLiteral("An indented thought"), QStringLiteral("indent"));
     format(editor, QStringLiteral("Warm jacket"), QStringLiteral("indent"));
@@ -125,10 +126,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(folder);
-    shoot(EditorPalette::dark(), QColor(0x1E, 0x1E, 0x1E), QStringLiteral("default"), folder + QStringLiteral("/editor-dark.png"));
-    shoot(EditorPalette::light(), QColor(0xF5, 0xF4, 0xF1), QStringLiteral("serif"), folder + QStringLiteral("/editor-light-serif.png"));
-    shoot(EditorPalette::dark(), QColor(0x1E, 0x1E, 0x1E), QStringLiteral("rounded"), folder + QStringLiteral("/editor-dark-rounded.png"));
-    shoot(EditorPalette::dark(), QColor(0x1E, 0x1E, 0x1E), QStringLiteral("mono"), folder + QStringLiteral("/editor-dark-mono.png"));
+    shoot(EditorPalette::dark(), QColor(0x1E, 0x1E, 0x1E), QStringLiteral("default"),
+          folder + QStringLiteral("/editor-dark.png"));
+    shoot(EditorPalette::light(), QColor(0xF5, 0xF4, 0xF1), QStringLiteral("serif"),
+          folder + QStringLiteral("/editor-light-serif.png"));
+    shoot(EditorPalette::dark(), QColor(0x1E, 0x1E, 0x1E), QStringLiteral("rounded"),
+          folder + QStringLiteral("/editor-dark-rounded.png"));
+    shoot(EditorPalette::dark(), QColor(0x1E, 0x1E, 0x1E), QStringLiteral("mono"),
+          folder + QStringLiteral("/editor-dark-mono.png"));
     {
         QWidget window;
         window.setAutoFillBackground(true);

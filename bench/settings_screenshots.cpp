@@ -12,10 +12,10 @@
 #include "Theme/Spring.h"
 #include "Update/Updater.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QAbstractButton>
 
 #include <cstdio>
 
@@ -51,9 +51,9 @@ int main(int argc, char** argv)
     MoodStore moods;
     Updater updater;
     store.setIsLocked(option(QStringLiteral("locked")).has_value());
-    SettingsView window(store, settings, moods, updater, QApplication::applicationVersion().isEmpty()
-                                                             ? QStringLiteral("0.1.0")
-                                                             : QApplication::applicationVersion(),
+    SettingsView window(store, settings, moods, updater,
+                        QApplication::applicationVersion().isEmpty() ? QStringLiteral("0.1.0")
+                                                                     : QApplication::applicationVersion(),
                         QStringLiteral("1"));
     window.show();
     const QString out = args.at(1);
@@ -61,13 +61,15 @@ int main(int argc, char** argv)
     for (int i = 0; i < window.tabCount(); ++i) {
         window.setCurrentTab(i);
         QApplication::processEvents();
-        const QString path = QStringLiteral("%1-%2-%3.png").arg(out).arg(i + 1).arg(window.tabButton(i)->text().toLower());
+        const QString path =
+            QStringLiteral("%1-%2-%3.png").arg(out).arg(i + 1).arg(window.tabButton(i)->text().toLower());
         if (!window.grab().save(path)) {
             std::fprintf(stderr, "could not write %s\n", qPrintable(path));
             ++failures;
         }
         // A long tab once more, scrolled to its end.
-        if (auto* scroll = window.tab(i)->findChild<QScrollArea*>(); scroll && scroll->verticalScrollBar()->maximum() > 0) {
+        if (auto* scroll = window.tab(i)->findChild<QScrollArea*>();
+            scroll && scroll->verticalScrollBar()->maximum() > 0) {
             scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
             QApplication::processEvents();
             const QString end = QString(path).replace(QStringLiteral(".png"), QStringLiteral("-end.png"));

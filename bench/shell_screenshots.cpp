@@ -11,12 +11,12 @@
 // 1500: at rest; a small number shows the motion midway). ACTION is one of add, delete-second,
 // pin-third, sort, focus, unfocus, hide-sidebar, show-sidebar, calendar, list, search.
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/ColumnVisibilityHolder.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
-#include "Model/JournalStore.h"
 #include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/ColumnVisibilityHolder.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
 

@@ -9,9 +9,9 @@
 #include "common/JournalGenerator.h"
 
 #include "App/VesperlogApp.h"
+#include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
-#include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"

@@ -115,7 +115,7 @@ void BM_Memory(benchmark::State& state)
 
 ino_t inodeOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
@@ -170,7 +170,8 @@ void reportSaves()
                 before.stallMax);
     std::printf("save_to_disk (%d entries): median %.1f ms, longest %.1f ms (before: median %.1f ms, longest %.1f ms; "
                 "target %s)\n",
-                g_size, after.toDisk, after.toDiskMax, before.toDisk, before.toDiskMax, g_size <= 10000 ? "150 ms" : "1 s");
+                g_size, after.toDisk, after.toDiskMax, before.toDisk, before.toDiskMax,
+                g_size <= 10000 ? "150 ms" : "1 s");
     vsp::bench::recordResults({{QStringLiteral("save_stall_max"), g_size, after.stallMax, QStringLiteral("ms")},
                                {QStringLiteral("save_to_disk"), g_size, after.toDisk, QStringLiteral("ms")}});
 }

@@ -22,11 +22,11 @@ namespace {
 
 bool sameParagraphStyle(const QTextBlockFormat& a, const QTextBlockFormat& b)
 {
-    return a.lineHeightType() == b.lineHeightType() && std::abs(a.lineHeight() - b.lineHeight()) < 0.01 &&
-           a.leftMargin() == b.leftMargin() && a.rightMargin() == b.rightMargin() && a.textIndent() == b.textIndent() &&
-           a.topMargin() == b.topMargin() && a.bottomMargin() == b.bottomMargin() &&
-           (a.alignment() & Qt::AlignHorizontal_Mask) == (b.alignment() & Qt::AlignHorizontal_Mask) &&
-           a.tabPositions().size() == b.tabPositions().size();
+    return a.lineHeightType() == b.lineHeightType() && std::abs(a.lineHeight() - b.lineHeight()) < 0.01
+           && a.leftMargin() == b.leftMargin() && a.rightMargin() == b.rightMargin() && a.textIndent() == b.textIndent()
+           && a.topMargin() == b.topMargin() && a.bottomMargin() == b.bottomMargin()
+           && (a.alignment() & Qt::AlignHorizontal_Mask) == (b.alignment() & Qt::AlignHorizontal_Mask)
+           && a.tabPositions().size() == b.tabPositions().size();
 }
 
 // Families are left out: the first read drops the editor's own family, which the writer then names.
@@ -35,11 +35,11 @@ bool sameCharacterStyle(const QTextCharFormat& a, const QTextCharFormat& b)
     auto rgb = [](const QTextCharFormat& f, QTextFormat::Property brush) {
         return f.hasProperty(brush) ? f.brushProperty(brush).color().rgb() : 0u;
     };
-    return vsp::editor::isBold(a) == vsp::editor::isBold(b) && a.fontItalic() == b.fontItalic() &&
-           a.fontUnderline() == b.fontUnderline() && a.fontStrikeOut() == b.fontStrikeOut() &&
-           a.fontPointSize() == b.fontPointSize() &&
-           rgb(a, QTextFormat::ForegroundBrush) == rgb(b, QTextFormat::ForegroundBrush) &&
-           rgb(a, QTextFormat::BackgroundBrush) == rgb(b, QTextFormat::BackgroundBrush);
+    return vsp::editor::isBold(a) == vsp::editor::isBold(b) && a.fontItalic() == b.fontItalic()
+           && a.fontUnderline() == b.fontUnderline() && a.fontStrikeOut() == b.fontStrikeOut()
+           && a.fontPointSize() == b.fontPointSize()
+           && rgb(a, QTextFormat::ForegroundBrush) == rgb(b, QTextFormat::ForegroundBrush)
+           && rgb(a, QTextFormat::BackgroundBrush) == rgb(b, QTextFormat::BackgroundBrush);
 }
 
 } // namespace
@@ -93,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     for (int i = 0; i < int(text.size()); ++i) {
-        if (text[i] != u'\n' &&
-            !sameCharacterStyle(vsp::editor::charFormatAt(document, i), vsp::editor::charFormatAt(again, i))) {
+        if (text[i] != u'\n'
+            && !sameCharacterStyle(vsp::editor::charFormatAt(document, i), vsp::editor::charFormatAt(again, i))) {
             std::fprintf(stderr, "character style changed through our own writer at %d\n", i);
             std::abort();
         }

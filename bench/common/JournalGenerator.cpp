@@ -14,14 +14,17 @@ namespace vsp::bench {
 namespace {
 
 const char* const kWords[] = {
-    "the", "morning", "light", "came", "through", "window", "and", "I", "thought", "about", "what", "we", "said",
-    "yesterday", "coffee", "walk", "river", "quiet", "meeting", "project", "deadline", "friend", "called", "late",
-    "dinner", "book", "chapter", "idea", "maybe", "tomorrow", "garden", "rain", "again", "slowly", "remember",
-    "felt", "tired", "but", "happy", "work", "long", "day", "music", "evening", "plan", "write", "more", "less",
-    "travel", "train", "station", "city", "small", "café", "notes", "list", "grateful", "for", "little", "things",
-    "sleep", "early", "run", "park", "autumn", "winter", "snow", "summer", "sea", "mountain", "family", "mother",
-    "brother", "sister", "child", "laughed", "cried", "learned", "code", "design", "draft", "review", "finished",
-    "started", "question", "answer", "why", "how", "when", "where", "Überraschung", "naïve", "résumé", "über",
+    "the",          "morning",  "light",    "came",     "through",   "window",  "and",      "I",        "thought",
+    "about",        "what",     "we",       "said",     "yesterday", "coffee",  "walk",     "river",    "quiet",
+    "meeting",      "project",  "deadline", "friend",   "called",    "late",    "dinner",   "book",     "chapter",
+    "idea",         "maybe",    "tomorrow", "garden",   "rain",      "again",   "slowly",   "remember", "felt",
+    "tired",        "but",      "happy",    "work",     "long",      "day",     "music",    "evening",  "plan",
+    "write",        "more",     "less",     "travel",   "train",     "station", "city",     "small",    "café",
+    "notes",        "list",     "grateful", "for",      "little",    "things",  "sleep",    "early",    "run",
+    "park",         "autumn",   "winter",   "snow",     "summer",    "sea",     "mountain", "family",   "mother",
+    "brother",      "sister",   "child",    "laughed",  "cried",     "learned", "code",     "design",   "draft",
+    "review",       "finished", "started",  "question", "answer",    "why",     "how",      "when",     "where",
+    "Überraschung", "naïve",    "résumé",   "über",
 };
 constexpr int kWordCount = int(sizeof kWords / sizeof kWords[0]);
 
@@ -138,7 +141,8 @@ QList<JournalEntry> generateJournal(int count, unsigned seed)
         }
         entries.append(std::move(e));
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
     return entries;
 }
 

@@ -1,10 +1,10 @@
 #include "App/AppCommands.h"
 
-#include "Theme/OpenWindow.h"
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
+#include "Theme/OpenWindow.h"
 #include "Views/Main/EntryContextMenu.h"
 
 #include <QAction>
@@ -67,7 +67,8 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
             [] { Q_EMIT AppNotifications::instance().VspUpdateRequested(); });
     connect(m_settings, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("settings")); });
     // Queued: the menu closes before the windows go.
-    connect(m_quit, &QAction::triggered, this, [this] { m_app.quit(); }, Qt::QueuedConnection);
+    connect(
+        m_quit, &QAction::triggered, this, [this] { m_app.quit(); }, Qt::QueuedConnection);
     connect(m_newEntry, &QAction::triggered, this, [this] { m_app.openWindow(vsp::composeWindowID()); });
     connect(m_quickCapture, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("quick-capture")); });
     connect(m_closeWindow, &QAction::triggered, this, [] {
@@ -76,10 +77,8 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
         }
     });
     connect(m_focusMode, &QAction::triggered, this, [&store] { store.setFocusMode(!store.focusMode()); });
-    connect(m_toggleSearch, &QAction::triggered, this,
-            [] { Q_EMIT AppNotifications::instance().VspToggleSearch(); });
-    connect(m_editEntry, &QAction::triggered, this,
-            [] { Q_EMIT AppNotifications::instance().VspToggleEdit(); });
+    connect(m_toggleSearch, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleSearch(); });
+    connect(m_editEntry, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleEdit(); });
     connect(m_toggleFavorite, &QAction::triggered, this, &AppCommands::runToggleFavorite);
     connect(m_duplicateEntry, &QAction::triggered, this, &AppCommands::runDuplicateEntry);
     connect(m_copyPlainText, &QAction::triggered, this, &AppCommands::runCopyPlainText);
@@ -110,8 +109,8 @@ void AppCommands::reachFrom(QWidget* window)
     // Popups (menus, combo lists) pass their keys on to the window they belong to; the main window
     // has the menu bar.
     const auto* menuBar = qobject_cast<QWidget*>(parent());
-    if (window->windowType() == Qt::Popup || (menuBar && menuBar->window() == window) ||
-        window->actions().contains(m_quit)) {
+    if (window->windowType() == Qt::Popup || (menuBar && menuBar->window() == window)
+        || window->actions().contains(m_quit)) {
         return;
     }
     window->addActions(appWideActions());

@@ -39,10 +39,11 @@ long long residentBytes()
 
 void reportJournalOpenElsewhere(const JournalLock& lock)
 {
-    const QString holder = lock.holderPid() > 0 ? QStringLiteral("process %1 on %2").arg(lock.holderPid()).arg(lock.holderHost())
-                                                : QStringLiteral("another process");
-    vsp::logFailure(QStringLiteral("start"), QStringLiteral("the journal is open in another Vesperlog (%1); nothing was changed")
-                                                 .arg(holder));
+    const QString holder = lock.holderPid() > 0
+                               ? QStringLiteral("process %1 on %2").arg(lock.holderPid()).arg(lock.holderHost())
+                               : QStringLiteral("another process");
+    vsp::logFailure(QStringLiteral("start"),
+                    QStringLiteral("the journal is open in another Vesperlog (%1); nothing was changed").arg(holder));
     QMessageBox box(QMessageBox::Information, QStringLiteral("Vesperlog"),
                     QStringLiteral("Your journal is open in another copy of Vesperlog."), QMessageBox::Ok);
     box.setInformativeText(QStringLiteral("It is open in %1, which this copy cannot reach. Use that copy, or quit it "
@@ -119,8 +120,8 @@ int runVesperlog(int argc, char** argv)
     VesperlogApp vesperlog;
     QObject::connect(&instance, &SingleInstance::activationRequested, &vesperlog, &VesperlogApp::showMainWindow);
     // Search folds the journal's text on another thread once the window is on screen, not before.
-    QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &vesperlog.store(), &JournalStore::prepareSearch,
-                     Qt::SingleShotConnection);
+    QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &vesperlog.store(),
+                     &JournalStore::prepareSearch, Qt::SingleShotConnection);
 
     // For the start-up benchmark: report when the main window has first been painted, then end.
     if (qEnvironmentVariableIsSet("VESPERLOG_EXIT_AFTER_FIRST_PAINT")) {
@@ -131,8 +132,9 @@ int runVesperlog(int argc, char** argv)
         });
     }
     if (qEnvironmentVariableIsSet("VESPERLOG_EXIT_WHEN_IDLE")) {
-        QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &app, [&app] { exitWhenIdle(&app); },
-                         Qt::SingleShotConnection);
+        QObject::connect(
+            vesperlog.mainWindow(), &MainWindow::firstPainted, &app, [&app] { exitWhenIdle(&app); },
+            Qt::SingleShotConnection);
     }
     vesperlog.showMainWindow();
     return QApplication::exec();

@@ -6,7 +6,8 @@
 
 ComposeWindow::ComposeWindow(JournalStore& store, AppSettings& settings, MoodStore& moodStore, ContentFactory factory,
                              QWidget* parent)
-    : QWidget(parent, Qt::Window), m_content(nullptr)
+    : QWidget(parent, Qt::Window),
+      m_content(nullptr)
 {
     setObjectName(QStringLiteral("compose-window"));
     setWindowTitle(tr("New Entry"));
@@ -15,7 +16,8 @@ ComposeWindow::ComposeWindow(JournalStore& store, AppSettings& settings, MoodSto
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     const ContentFactory make = factory ? factory : ContentFactory(&ComposeWindow::makeComposeView);
-    m_content = make(store, settings, moodStore, [this] { close(); }, this);
+    m_content = make(
+        store, settings, moodStore, [this] { close(); }, this);
     layout->addWidget(m_content);
 }
 

@@ -27,8 +27,8 @@ public:
     QWidget* content() const { return m_content; }
 
     /// The window's content by default: the composer (ComposeView).
-    static QWidget* makeComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
-                                    CloseAction close, QWidget* parent);
+    static QWidget* makeComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, CloseAction close,
+                                    QWidget* parent);
 
 private:
     QWidget* m_content;

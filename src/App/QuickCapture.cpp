@@ -1,11 +1,11 @@
 #include "App/QuickCapture.h"
 
+#include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/JournalStore.h"
-#include "Theme/AppearanceManager.h"
 #include "Views/Sidebar/VesperlogMark.h"
 
 #include <QGuiApplication>
@@ -21,8 +21,10 @@
 using vsp::Color;
 
 QuickCapturePanel::QuickCapturePanel(JournalStore& store, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_store(store),
-      m_text(new QPlainTextEdit(this)), m_save(new QPushButton(tr("Save"), this))
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_store(store),
+      m_text(new QPlainTextEdit(this)),
+      m_save(new QPushButton(tr("Save"), this))
 {
     setObjectName(QStringLiteral("quickCapture"));
     setWindowTitle(tr("Quick Capture"));

@@ -4,18 +4,18 @@
 #include "App/BundleInfo.h"
 #include "App/QuickCapture.h"
 #include "App/WindowPlacement.h"
-#include "Theme/AppearanceManager.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/FileChooser.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/NotificationManager.h"
 #include "Model/NotificationCenter.h"
+#include "Model/NotificationManager.h"
 #include "Platform/ColorSchemePortal.h"
 #include "Platform/DesktopNotifications.h"
 #include "Platform/FileDialogChooser.h"
 #include "Settings/SettingsView.h"
+#include "Theme/AppearanceManager.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -30,11 +30,14 @@
 #include <QScopeGuard>
 #include <QSystemTrayIcon>
 
-VesperlogApp::VesperlogApp() : VesperlogApp(Options{}) {}
+VesperlogApp::VesperlogApp() : VesperlogApp(Options{})
+{ }
 
 VesperlogApp::VesperlogApp(Options options)
-    : m_options(std::move(options)), m_store(std::make_unique<JournalStore>()),
-      m_settings(std::make_unique<AppSettings>()), m_moodStore(std::make_unique<MoodStore>()),
+    : m_options(std::move(options)),
+      m_store(std::make_unique<JournalStore>()),
+      m_settings(std::make_unique<AppSettings>()),
+      m_moodStore(std::make_unique<MoodStore>()),
       m_updater(std::make_unique<Updater>())
 {
     m_store->setReminderScheduler(&NotificationManager::reminderScheduler());
@@ -221,14 +224,14 @@ bool VesperlogApp::confirmQuit()
     showMainWindow();
     QString problem;
     for (;;) {
-        QMessageBox box(QMessageBox::Warning, tr("Quit without saving?"),
-                        tr("Quit without saving?"), QMessageBox::NoButton, m_mainWindow);
+        QMessageBox box(QMessageBox::Warning, tr("Quit without saving?"), tr("Quit without saving?"),
+                        QMessageBox::NoButton, m_mainWindow);
         box.setWindowModality(Qt::WindowModal);
-        box.setInformativeText(tr("Vesperlog could not save your journal — %1. Changes made since then are lost "
-                                  "when the app quits, unless you save a copy.%2")
-                                   .arg(m_store->hasUnsavedChanges() ? m_store->lastSaveError()
-                                                                     : tr("the last write has not finished"),
-                                        problem));
+        box.setInformativeText(
+            tr("Vesperlog could not save your journal — %1. Changes made since then are lost "
+               "when the app quits, unless you save a copy.%2")
+                .arg(m_store->hasUnsavedChanges() ? m_store->lastSaveError() : tr("the last write has not finished"),
+                     problem));
         QPushButton* copy = box.addButton(tr("Save a Copy…"), QMessageBox::AcceptRole);
         QPushButton* quit = box.addButton(tr("Quit Anyway"), QMessageBox::DestructiveRole);
         QPushButton* cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
@@ -243,14 +246,9 @@ bool VesperlogApp::confirmQuit()
         }
         QString error;
         switch (m_store->saveCopy(&error)) {
-        case JournalStore::CopyResult::Written:
-            return true;
-        case JournalStore::CopyResult::Failed:
-            problem = tr("\n\nThe copy could not be saved — %1.").arg(error);
-            break;
-        case JournalStore::CopyResult::Cancelled:
-            problem.clear();
-            break;
+        case JournalStore::CopyResult::Written: return true;
+        case JournalStore::CopyResult::Failed: problem = tr("\n\nThe copy could not be saved — %1.").arg(error); break;
+        case JournalStore::CopyResult::Cancelled: problem.clear(); break;
         }
     }
 }
@@ -334,10 +332,9 @@ bool VesperlogApp::quit()
 
 void VesperlogApp::showAbout()
 {
-    const QString text =
-        tr("<h3>Vesperlog</h3><p>Version %1 (%2)</p>"
-           "<p style='font-size:12px'>A private journal that stays on this computer.<br>"
-           "Made by the Vesperlog developers.</p>")
-            .arg(BundleInfo::shortVersion(), BundleInfo::buildNumber());
+    const QString text = tr("<h3>Vesperlog</h3><p>Version %1 (%2)</p>"
+                            "<p style='font-size:12px'>A private journal that stays on this computer.<br>"
+                            "Made by the Vesperlog developers.</p>")
+                             .arg(BundleInfo::shortVersion(), BundleInfo::buildNumber());
     QMessageBox::about(m_mainWindow, tr("About Vesperlog"), text);
 }

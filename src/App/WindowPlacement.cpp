@@ -13,7 +13,9 @@ namespace {
 class PlacementKeeper final : public QObject {
 public:
     PlacementKeeper(QWidget* window, std::function<void(const QByteArray&)> store)
-        : QObject(window), m_window(window), m_store(std::move(store))
+        : QObject(window),
+          m_window(window),
+          m_store(std::move(store))
     {
         window->installEventFilter(this);
         // Quitting does not close the windows: take the placement while they still stand.

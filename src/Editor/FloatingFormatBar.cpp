@@ -1,14 +1,14 @@
 #include "Editor/FloatingFormatBar.h"
 
+#include "Editor/FormatButton.h"
+#include "Editor/SelectionState.h"
+#include "Editor/TextColorPresets.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/Transitions.h"
-#include "Editor/FormatButton.h"
-#include "Editor/SelectionState.h"
-#include "Editor/TextColorPresets.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -43,9 +43,11 @@ protected:
 } // namespace
 
 FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* parent)
-    : QWidget(parent), m_selectionState(selectionState),
+    : QWidget(parent),
+      m_selectionState(selectionState),
       m_entrance(new vsp::SpringValue(0.0, vsp::Spring{0.35, 0.65}, this)),
-      m_exit(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this)), m_face(new QWidget(this))
+      m_exit(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this)),
+      m_face(new QWidget(this))
 {
     setObjectName(QStringLiteral("floatingFormatBar"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -132,8 +134,7 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
             hide();
         }
     });
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
         for (QAbstractButton* button : std::as_const(m_buttons)) {
             button->update();

@@ -1,10 +1,10 @@
 #include "Editor/FormatBar.h"
 
+#include "Editor/FormatButton.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
-#include "Editor/FormatButton.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -55,8 +55,8 @@ QString FormatSaveButton::shortcutText()
 
 QSize FormatSaveButton::sizeHint() const
 {
-    const qreal width = QFontMetricsF(vsp::fonts::system(11, QFont::DemiBold)).horizontalAdvance(text()) + 5 +
-                        QFontMetricsF(vsp::fonts::monospaced(9)).horizontalAdvance(shortcutText()) + 2 * 14;
+    const qreal width = QFontMetricsF(vsp::fonts::system(11, QFont::DemiBold)).horizontalAdvance(text()) + 5
+                        + QFontMetricsF(vsp::fonts::monospaced(9)).horizontalAdvance(shortcutText()) + 2 * 14;
     // Room around the button for its accent glow.
     return {int(std::ceil(width)) + 8, 28 + 8};
 }

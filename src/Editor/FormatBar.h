@@ -34,8 +34,8 @@ protected:
 /// and the host hands it to its editor. The font design is a property the host follows.
 class FormatBar final : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(QString selectedFontDesign READ selectedFontDesign WRITE setSelectedFontDesign NOTIFY
-                   selectedFontDesignChanged)
+    Q_PROPERTY(
+        QString selectedFontDesign READ selectedFontDesign WRITE setSelectedFontDesign NOTIFY selectedFontDesignChanged)
     Q_PROPERTY(bool canSave READ canSave WRITE setCanSave)
 
 public:

@@ -11,7 +11,8 @@
 using vsp::Color;
 
 FormatButton::FormatButton(QWidget* parent)
-    : PaintedButton(parent), m_hover(new vsp::SpringValue(0.0, vsp::Spring{0.2, 0.7}, this))
+    : PaintedButton(parent),
+      m_hover(new vsp::SpringValue(0.0, vsp::Spring{0.2, 0.7}, this))
 {
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     setPressFeedback(0.9, 1.0, vsp::Spring{0.15, 0.6});
@@ -153,7 +154,8 @@ void FormatButton::paintEvent(QPaintEvent*)
 }
 
 ColorSwatchButton::ColorSwatchButton(std::function<QColor()> color, QWidget* parent)
-    : PaintedButton(parent), m_color(std::move(color)),
+    : PaintedButton(parent),
+      m_color(std::move(color)),
       m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.2, 0.6}, this))
 {
     setFixedSize(sizeHint());

@@ -38,9 +38,9 @@ bool hasVisibleText(QStringView text)
 } // namespace
 
 FormattableTextEditor::FormattableTextEditor(QWidget* parent)
-    : QWidget(parent)
-    , m_view(new VesperlogTextView(this))
-    , m_fontSize(sanitizedFontSize(AppSettings::instance().writingFontSize()))
+    : QWidget(parent),
+      m_view(new VesperlogTextView(this)),
+      m_fontSize(sanitizedFontSize(AppSettings::instance().writingFontSize()))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -369,8 +369,7 @@ void FormattableTextEditor::updateContentHeight()
         return;
     }
     const QTextDocument& document = *m_view->document();
-    const int height =
-        std::max(kMinimumContentHeight, int(std::ceil(document.size().height())) + 20);
+    const int height = std::max(kMinimumContentHeight, int(std::ceil(document.size().height())) + 20);
     if (height != m_contentHeight) {
         m_contentHeight = height;
         Q_EMIT contentHeightChanged(height);
@@ -383,8 +382,9 @@ void FormattableTextEditor::grabFocusIfFree()
         return;
     }
     QWidget* focus = window()->focusWidget();
-    if (focus && (qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
-                  qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus))) {
+    if (focus
+        && (qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus)
+            || qobject_cast<QAbstractSpinBox*>(focus))) {
         return;
     }
     m_view->setFocus(Qt::OtherFocusReason);

@@ -84,8 +84,8 @@ std::vector<QTextBlock> blocksBetween(const QTextBlock& first, const QTextBlock&
 // The format a new marker takes: that of the text it stands before, without line decorations.
 QTextCharFormat markerFormat(const QTextDocument& document, const QTextBlock& block, int offset)
 {
-    QTextCharFormat format = offset < block.length() - 1 ? charFormatAt(document, block.position() + offset)
-                                                          : block.charFormat();
+    QTextCharFormat format =
+        offset < block.length() - 1 ? charFormatAt(document, block.position() + offset) : block.charFormat();
     format.setFontUnderline(false);
     format.setFontStrikeOut(false);
     format.clearBackground();
@@ -96,11 +96,11 @@ QTextCharFormat markerFormat(const QTextDocument& document, const QTextBlock& bl
 }
 
 struct LineParts {
-    int lead = 0;          // indentation length
-    QStringView content;   // the line after its indentation (valid while the line's text lives)
-    LineMarker marker;     // marker after the indentation
-    int restStart = 0;     // offset of the text after the marker
-    int restEnd = 0;       // offset where the trailing blanks start
+    int lead = 0; // indentation length
+    QStringView content; // the line after its indentation (valid while the line's text lives)
+    LineMarker marker; // marker after the indentation
+    int restStart = 0; // offset of the text after the marker
+    int restEnd = 0; // offset where the trailing blanks start
     bool emptyAfterTrim = false;
 };
 
@@ -176,8 +176,8 @@ std::vector<int> lineStartsOf(const std::vector<QTextBlock>& blocks)
         starts.push_back(block.position());
         const QString text = block.text();
         for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] == QChar::LineSeparator || text[i] == u'\r' || text[i] == QChar(0x0B) ||
-                text[i] == QChar(0x0C) || text[i] == QChar(0x85)) {
+            if (text[i] == QChar::LineSeparator || text[i] == u'\r' || text[i] == QChar(0x0B) || text[i] == QChar(0x0C)
+                || text[i] == QChar(0x85)) {
                 starts.push_back(block.position() + int(i) + 1);
             }
         }
@@ -187,8 +187,8 @@ std::vector<int> lineStartsOf(const std::vector<QTextBlock>& blocks)
 
 bool isLineBreak(QChar c)
 {
-    return c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == u'\n' || c == u'\r' ||
-           c == QChar(0x0B) || c == QChar(0x0C) || c == QChar(0x85);
+    return c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == u'\n' || c == u'\r' || c == QChar(0x0B)
+           || c == QChar(0x0C) || c == QChar(0x85);
 }
 
 } // namespace
@@ -232,8 +232,8 @@ void applyListPrefix(const QString& prefix, QTextEdit& view)
     // A bare "•" (its tab gone) still counts as the bullet.
     const LineMarker::Kind kind = markerAt(prefix).kind;
     rewriteLineStarts(view, [&](const LineParts& parts) {
-        const bool carries = parts.content.startsWith(prefix) ||
-                             (kind == LineMarker::Kind::Bullet && parts.marker.kind == kind);
+        const bool carries =
+            parts.content.startsWith(prefix) || (kind == LineMarker::Kind::Bullet && parts.marker.kind == kind);
         return carries ? QString() : prefix;
     });
 }
@@ -266,12 +266,9 @@ void applyChecklist(QTextEdit& view)
 {
     rewriteLineStarts(view, [](const LineParts& parts) {
         switch (parts.marker.kind) {
-        case LineMarker::Kind::Checked:
-            return QString();
-        case LineMarker::Kind::Unchecked:
-            return kChecked;
-        default:
-            return kUnchecked;
+        case LineMarker::Kind::Checked: return QString();
+        case LineMarker::Kind::Unchecked: return kChecked;
+        default: return kUnchecked;
         }
     });
 }
@@ -325,8 +322,8 @@ void applyOutdent(QTextEdit& view)
         int remove = 0;
         if (document.characterAt(start) == u'\t') {
             remove = 1;
-        } else if (document.characterAt(start) == u' ' && document.characterAt(start + 1) == u' ' &&
-                   document.characterAt(start + 2) == u' ' && document.characterAt(start + 3) == u' ') {
+        } else if (document.characterAt(start) == u' ' && document.characterAt(start + 1) == u' '
+                   && document.characterAt(start + 2) == u' ' && document.characterAt(start + 3) == u' ') {
             remove = 4;
         }
         if (remove > 0) {
@@ -359,21 +356,16 @@ ReturnAction returnActionFor(QStringView line, int caretOffset)
     }
     QString continuation;
     switch (marker.kind) {
-    case LineMarker::Kind::Bullet:
-        continuation = kBullet;
-        break;
+    case LineMarker::Kind::Bullet: continuation = kBullet; break;
     case LineMarker::Kind::Unchecked:
-    case LineMarker::Kind::Checked:
-        continuation = kUnchecked;
-        break;
+    case LineMarker::Kind::Checked: continuation = kUnchecked; break;
     case LineMarker::Kind::Number: {
         // Beyond the largest 64-bit number the list starts again at 1.
         const qint64 next = marker.number < std::numeric_limits<qint64>::max() ? marker.number + 1 : 1;
         continuation = QString::number(next) + QStringLiteral(".\t");
         break;
     }
-    case LineMarker::Kind::None:
-        break;
+    case LineMarker::Kind::None: break;
     }
     action.kind = ReturnAction::Kind::Continue;
     action.insertion = line.first(lead).toString() + continuation;

@@ -4,10 +4,8 @@
 
 #include <QTextDocument>
 
-RichTextHandle::RichTextHandle(QObject* parent)
-    : QObject(parent)
-{
-}
+RichTextHandle::RichTextHandle(QObject* parent) : QObject(parent)
+{ }
 
 std::optional<QByteArray> RichTextHandle::currentRTF() const
 {

@@ -39,7 +39,7 @@ QRectF selectionBounds(const QTextDocument& document, int start, int end)
                 x2 = std::max(x2, line.naturalTextRect().right());
             }
             const QRectF segment(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
-                               line.height());
+                                 line.height());
             bounds = bounds.isNull() ? segment : bounds.united(segment);
         }
     }
@@ -48,10 +48,8 @@ QRectF selectionBounds(const QTextDocument& document, int start, int end)
 
 } // namespace
 
-SelectionState::SelectionState(QObject* parent)
-    : QObject(parent)
-{
-}
+SelectionState::SelectionState(QObject* parent) : QObject(parent)
+{ }
 
 void SelectionState::update(const QTextEdit& view, const QWidget* coordinateSpace)
 {
@@ -64,8 +62,8 @@ void SelectionState::update(const QTextEdit& view, const QWidget* coordinateSpac
         if (coordinateSpace) {
             QRectF rect = selectionBounds(document, start, end);
             rect.translate(-view.horizontalScrollBar()->value(), -view.verticalScrollBar()->value());
-            const QPoint offset = view.viewport()->mapTo(view.window(), QPoint(0, 0)) -
-                                  coordinateSpace->mapTo(coordinateSpace->window(), QPoint(0, 0));
+            const QPoint offset = view.viewport()->mapTo(view.window(), QPoint(0, 0))
+                                  - coordinateSpace->mapTo(coordinateSpace->window(), QPoint(0, 0));
             rect.translate(offset);
             if (rect != m_selectionRect) {
                 m_selectionRect = rect;

@@ -102,16 +102,11 @@ QTextBlockFormat quoteBlockFormat()
 QColor colorForRole(ColorRole role, const EditorPalette& palette)
 {
     switch (role) {
-    case ColorRole::Body:
-        return palette.body;
-    case ColorRole::Title:
-        return palette.title;
-    case ColorRole::Quote:
-        return palette.quote;
-    case ColorRole::Highlight:
-        return palette.highlight;
-    case ColorRole::None:
-        break;
+    case ColorRole::Body: return palette.body;
+    case ColorRole::Title: return palette.title;
+    case ColorRole::Quote: return palette.quote;
+    case ColorRole::Highlight: return palette.highlight;
+    case ColorRole::None: break;
     }
     return {};
 }

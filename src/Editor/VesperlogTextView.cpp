@@ -10,8 +10,7 @@
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 
-VesperlogTextView::VesperlogTextView(QWidget* parent)
-    : QTextEdit(parent)
+VesperlogTextView::VesperlogTextView(QWidget* parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
     setFrameShape(QFrame::NoFrame);
@@ -56,14 +55,10 @@ QString formatCommandOf(const QKeyEvent* event)
         return {};
     }
     switch (event->key()) {
-    case Qt::Key_B:
-        return QStringLiteral("bold");
-    case Qt::Key_I:
-        return QStringLiteral("italic");
-    case Qt::Key_U:
-        return QStringLiteral("underline");
-    default:
-        return {};
+    case Qt::Key_B: return QStringLiteral("bold");
+    case Qt::Key_I: return QStringLiteral("italic");
+    case Qt::Key_U: return QStringLiteral("underline");
+    default: return {};
     }
 }
 
@@ -72,8 +67,8 @@ QString formatCommandOf(const QKeyEvent* event)
 bool VesperlogTextView::event(QEvent* event)
 {
     // While the text has the focus these keys format it, whatever the window's shortcuts.
-    if (event->type() == QEvent::ShortcutOverride && !isReadOnly() &&
-        !formatCommandOf(static_cast<QKeyEvent*>(event)).isEmpty()) {
+    if (event->type() == QEvent::ShortcutOverride && !isReadOnly()
+        && !formatCommandOf(static_cast<QKeyEvent*>(event)).isEmpty()) {
         event->accept();
         return true;
     }
@@ -129,9 +124,7 @@ void VesperlogTextView::insertNewline()
     const vsp::editor::ReturnAction action =
         vsp::editor::returnActionFor(QStringView(text).sliced(lineStart, lineEnd - lineStart), caret - lineStart);
     switch (action.kind) {
-    case vsp::editor::ReturnAction::Kind::Newline:
-        ordinaryNewline();
-        return;
+    case vsp::editor::ReturnAction::Kind::Newline: ordinaryNewline(); return;
     case vsp::editor::ReturnAction::Kind::Continue:
         cursor.beginEditBlock();
         cursor.insertBlock();

@@ -29,8 +29,12 @@ void setTextColor(QLabel* label, const QColor& color)
 
 AudioClipRow::AudioClipRow(const QString& path, double duration, const std::optional<QString>& transcript,
                            bool isEditing, std::function<void()> onRemove, QWidget* parent)
-    : QWidget(parent), m_path(path), m_onRemove(std::move(onRemove)), m_duration(new QLabel(this)),
-      m_transcript(new QLabel(this)), m_play(new QToolButton(this))
+    : QWidget(parent),
+      m_path(path),
+      m_onRemove(std::move(onRemove)),
+      m_duration(new QLabel(this)),
+      m_transcript(new QLabel(this)),
+      m_play(new QToolButton(this))
 {
     setMaximumWidth(680);
     auto* column = new QVBoxLayout(this);

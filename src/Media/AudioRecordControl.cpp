@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 
 AudioRecordControl::AudioRecordControl(OnComplete onComplete, QWidget* parent)
-    : QWidget(parent), m_onComplete(std::move(onComplete)), m_voice(new GlassChipButton(this))
+    : QWidget(parent),
+      m_onComplete(std::move(onComplete)),
+      m_voice(new GlassChipButton(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -42,7 +42,9 @@ class Thumbnail final : public QToolButton {
 public:
     Thumbnail(const QImage& image, QWidget* parent) : QToolButton(parent), m_image(image)
     {
-        const int width = image.isNull() ? kThumbHeight : std::clamp(image.width() * kThumbHeight / std::max(1, image.height()), 48, 220);
+        const int width = image.isNull()
+                              ? kThumbHeight
+                              : std::clamp(image.width() * kThumbHeight / std::max(1, image.height()), 48, 220);
         setFixedSize(width, kThumbHeight);
         setCursor(Qt::PointingHandCursor);
     }
@@ -70,7 +72,8 @@ private:
 
 ImageGalleryView::ImageGalleryView(const QUuid& entryID, const QStringList& filenames, bool isEditing, Action onRemove,
                                    Action onImageTap, QWidget* parent)
-    : QWidget(parent), m_filenames(filenames)
+    : QWidget(parent),
+      m_filenames(filenames)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -113,7 +116,9 @@ ImageGalleryView::ImageGalleryView(const QUuid& entryID, const QStringList& file
 
 ImageLightbox::ImageLightbox(const QUuid& entryID, const QString& filename, std::function<void()> onDismiss,
                              QWidget* parent)
-    : QWidget(parent), m_filename(filename), m_image(readImage(entryID, filename, 0)),
+    : QWidget(parent),
+      m_filename(filename),
+      m_image(readImage(entryID, filename, 0)),
       m_onDismiss(std::move(onDismiss))
 {
     setFocusPolicy(Qt::StrongFocus);

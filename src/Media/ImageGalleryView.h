@@ -44,8 +44,7 @@ class ImageLightbox final : public QWidget {
     Q_OBJECT
 
 public:
-    ImageLightbox(const QUuid& entryID, const QString& filename, std::function<void()> onDismiss,
-                  QWidget* parent);
+    ImageLightbox(const QUuid& entryID, const QString& filename, std::function<void()> onDismiss, QWidget* parent);
     QString filename() const { return m_filename; }
 
 protected:

@@ -6,7 +6,8 @@
 #include <QStandardPaths>
 
 ImagePickerButton::ImagePickerButton(OnImagesPicked onImagesPicked, QWidget* parent)
-    : GlassChipButton(parent), m_onImagesPicked(std::move(onImagesPicked))
+    : GlassChipButton(parent),
+      m_onImagesPicked(std::move(onImagesPicked))
 {
     setObjectName(QStringLiteral("imagePickerButton"));
     setSymbol(QStringLiteral("photo.on.rectangle.angled"), 10);

@@ -43,10 +43,7 @@ struct Piece {
     /// A text that may be shortened with "…" when room is short (the condition and the place name).
     bool elidable = false;
 
-    qreal width() const
-    {
-        return symbol.isEmpty() ? QFontMetricsF(font).horizontalAdvance(text) : symbolSize;
-    }
+    qreal width() const { return symbol.isEmpty() ? QFontMetricsF(font).horizontalAdvance(text) : symbolSize; }
 };
 
 QList<QList<Piece>> chipsOf(const std::optional<QString>& symbol, const std::optional<double>& temp,
@@ -127,8 +124,7 @@ WeatherLocationChips::WeatherLocationChips(QWidget* parent) : QWidget(parent)
 {
     // Never wider than it asks, narrower (shortening its texts) when its row is short of room.
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -147,8 +143,8 @@ void WeatherLocationChips::setValues(const std::optional<QString>& symbol, const
 QString WeatherLocationChips::temperatureText(double celsius)
 {
     const double rounded = std::round(celsius); // halves away from zero
-    if (!std::isfinite(rounded) || rounded < double(std::numeric_limits<qint64>::min()) ||
-        rounded >= double(std::numeric_limits<qint64>::max())) {
+    if (!std::isfinite(rounded) || rounded < double(std::numeric_limits<qint64>::min())
+        || rounded >= double(std::numeric_limits<qint64>::max())) {
         return QStringLiteral("—°");
     }
     // Negative zero (from -0.4) reads as plain 0.

@@ -14,15 +14,42 @@
 namespace {
 
 enum Key {
-    DefaultEntryType, AutoSaveDraft, ShowWordCount, ShowMoodSelector, UserName, JournalName, AppearanceMode,
-    ReadingFontSize, WritingFontSize, CompactListView, ShowEntryPreviews, AccentColorPreset,
+    DefaultEntryType,
+    AutoSaveDraft,
+    ShowWordCount,
+    ShowMoodSelector,
+    UserName,
+    JournalName,
+    AppearanceMode,
+    ReadingFontSize,
+    WritingFontSize,
+    CompactListView,
+    ShowEntryPreviews,
+    AccentColorPreset,
     CaptureWeatherLocation,
-    AutoBackup, HasCompletedOnboarding, AppLockEnabled, LockOnBackground, AutoUpdates,
-    DailyWordGoal, DailyReminderEnabled, DailyReminderHour, DailyReminderMinute,
-    SortOrder, PinnedIDs, TagColors, TotalSaveCount,
-    DraftTitle, DraftBody, DraftBodyRTF, DraftTags, DraftType,
-    UpdateChecked, UpdatePending, UpdateFeed,
-    MainWindowGeometry, ComposeWindowGeometry,
+    AutoBackup,
+    HasCompletedOnboarding,
+    AppLockEnabled,
+    LockOnBackground,
+    AutoUpdates,
+    DailyWordGoal,
+    DailyReminderEnabled,
+    DailyReminderHour,
+    DailyReminderMinute,
+    SortOrder,
+    PinnedIDs,
+    TagColors,
+    TotalSaveCount,
+    DraftTitle,
+    DraftBody,
+    DraftBodyRTF,
+    DraftTags,
+    DraftType,
+    UpdateChecked,
+    UpdatePending,
+    UpdateFeed,
+    MainWindowGeometry,
+    ComposeWindowGeometry,
     KeyCount
 };
 
@@ -152,8 +179,7 @@ AppSettings::Batch::~Batch()
     defaults().endBatch();
 }
 
-AppSettings::AppSettings(QObject* parent)
-    : QObject(parent)
+AppSettings::AppSettings(QObject* parent) : QObject(parent)
 {
     connect(&defaults(), &UserDefaults::valueChanged, this, &AppSettings::announce);
 }
@@ -184,61 +210,199 @@ void AppSettings::announce(const QString& key)
     }
 }
 
-QString AppSettings::defaultEntryType() const { return readString(DefaultEntryType, QStringLiteral("Journal")); }
-void AppSettings::setDefaultEntryType(const QString& value) { write(DefaultEntryType, value); }
+QString AppSettings::defaultEntryType() const
+{
+    return readString(DefaultEntryType, QStringLiteral("Journal"));
+}
+void AppSettings::setDefaultEntryType(const QString& value)
+{
+    write(DefaultEntryType, value);
+}
 
 JournalEntry::EntryType AppSettings::resolvedDefaultEntryType() const
 {
     return entryTypeFromRawValue(defaultEntryType()).value_or(JournalEntry::EntryType::Journal);
 }
 
-bool AppSettings::autoSaveDraft() const { return readBool(AutoSaveDraft, true); }
-void AppSettings::setAutoSaveDraft(bool value) { write(AutoSaveDraft, value); }
-bool AppSettings::showWordCount() const { return readBool(ShowWordCount, true); }
-void AppSettings::setShowWordCount(bool value) { write(ShowWordCount, value); }
-bool AppSettings::showMoodSelector() const { return readBool(ShowMoodSelector, true); }
-void AppSettings::setShowMoodSelector(bool value) { write(ShowMoodSelector, value); }
-QString AppSettings::userName() const { return readString(UserName); }
-void AppSettings::setUserName(const QString& value) { write(UserName, value); }
-QString AppSettings::journalName() const { return readString(JournalName, QStringLiteral("Vesperlog")); }
-void AppSettings::setJournalName(const QString& value) { write(JournalName, value); }
-QString AppSettings::appearanceMode() const { return readString(AppearanceMode, QStringLiteral("dark")); }
-void AppSettings::setAppearanceMode(const QString& value) { write(AppearanceMode, value); }
-double AppSettings::readingFontSize() const { return readDouble(ReadingFontSize, 15.0); }
-void AppSettings::setReadingFontSize(double points) { write(ReadingFontSize, points); }
-double AppSettings::writingFontSize() const { return readDouble(WritingFontSize, 15.0); }
-void AppSettings::setWritingFontSize(double points) { write(WritingFontSize, points); }
-bool AppSettings::compactListView() const { return readBool(CompactListView, false); }
-void AppSettings::setCompactListView(bool value) { write(CompactListView, value); }
-bool AppSettings::showEntryPreviews() const { return readBool(ShowEntryPreviews, true); }
-void AppSettings::setShowEntryPreviews(bool value) { write(ShowEntryPreviews, value); }
-QString AppSettings::accentColorPreset() const { return readString(AccentColorPreset, QStringLiteral("yellow")); }
-void AppSettings::setAccentColorPreset(const QString& value) { write(AccentColorPreset, value); }
-bool AppSettings::captureWeatherLocation() const { return readBool(CaptureWeatherLocation, true); }
-void AppSettings::setCaptureWeatherLocation(bool value) { write(CaptureWeatherLocation, value); }
+bool AppSettings::autoSaveDraft() const
+{
+    return readBool(AutoSaveDraft, true);
+}
+void AppSettings::setAutoSaveDraft(bool value)
+{
+    write(AutoSaveDraft, value);
+}
+bool AppSettings::showWordCount() const
+{
+    return readBool(ShowWordCount, true);
+}
+void AppSettings::setShowWordCount(bool value)
+{
+    write(ShowWordCount, value);
+}
+bool AppSettings::showMoodSelector() const
+{
+    return readBool(ShowMoodSelector, true);
+}
+void AppSettings::setShowMoodSelector(bool value)
+{
+    write(ShowMoodSelector, value);
+}
+QString AppSettings::userName() const
+{
+    return readString(UserName);
+}
+void AppSettings::setUserName(const QString& value)
+{
+    write(UserName, value);
+}
+QString AppSettings::journalName() const
+{
+    return readString(JournalName, QStringLiteral("Vesperlog"));
+}
+void AppSettings::setJournalName(const QString& value)
+{
+    write(JournalName, value);
+}
+QString AppSettings::appearanceMode() const
+{
+    return readString(AppearanceMode, QStringLiteral("dark"));
+}
+void AppSettings::setAppearanceMode(const QString& value)
+{
+    write(AppearanceMode, value);
+}
+double AppSettings::readingFontSize() const
+{
+    return readDouble(ReadingFontSize, 15.0);
+}
+void AppSettings::setReadingFontSize(double points)
+{
+    write(ReadingFontSize, points);
+}
+double AppSettings::writingFontSize() const
+{
+    return readDouble(WritingFontSize, 15.0);
+}
+void AppSettings::setWritingFontSize(double points)
+{
+    write(WritingFontSize, points);
+}
+bool AppSettings::compactListView() const
+{
+    return readBool(CompactListView, false);
+}
+void AppSettings::setCompactListView(bool value)
+{
+    write(CompactListView, value);
+}
+bool AppSettings::showEntryPreviews() const
+{
+    return readBool(ShowEntryPreviews, true);
+}
+void AppSettings::setShowEntryPreviews(bool value)
+{
+    write(ShowEntryPreviews, value);
+}
+QString AppSettings::accentColorPreset() const
+{
+    return readString(AccentColorPreset, QStringLiteral("yellow"));
+}
+void AppSettings::setAccentColorPreset(const QString& value)
+{
+    write(AccentColorPreset, value);
+}
+bool AppSettings::captureWeatherLocation() const
+{
+    return readBool(CaptureWeatherLocation, true);
+}
+void AppSettings::setCaptureWeatherLocation(bool value)
+{
+    write(CaptureWeatherLocation, value);
+}
 
-bool AppSettings::autoBackup() const { return readBool(AutoBackup, false); }
-void AppSettings::setAutoBackup(bool value) { write(AutoBackup, value); }
-bool AppSettings::hasCompletedOnboarding() const { return readBool(HasCompletedOnboarding, false); }
-void AppSettings::setHasCompletedOnboarding(bool value) { write(HasCompletedOnboarding, value); }
-bool AppSettings::appLockEnabled() const { return readBool(AppLockEnabled, false); }
-void AppSettings::setAppLockEnabled(bool value) { write(AppLockEnabled, value); }
-bool AppSettings::lockOnBackground() const { return readBool(LockOnBackground, false); }
-void AppSettings::setLockOnBackground(bool value) { write(LockOnBackground, value); }
-bool AppSettings::autoUpdates() const { return readBool(AutoUpdates, true); }
-void AppSettings::setAutoUpdates(bool value) { write(AutoUpdates, value); }
+bool AppSettings::autoBackup() const
+{
+    return readBool(AutoBackup, false);
+}
+void AppSettings::setAutoBackup(bool value)
+{
+    write(AutoBackup, value);
+}
+bool AppSettings::hasCompletedOnboarding() const
+{
+    return readBool(HasCompletedOnboarding, false);
+}
+void AppSettings::setHasCompletedOnboarding(bool value)
+{
+    write(HasCompletedOnboarding, value);
+}
+bool AppSettings::appLockEnabled() const
+{
+    return readBool(AppLockEnabled, false);
+}
+void AppSettings::setAppLockEnabled(bool value)
+{
+    write(AppLockEnabled, value);
+}
+bool AppSettings::lockOnBackground() const
+{
+    return readBool(LockOnBackground, false);
+}
+void AppSettings::setLockOnBackground(bool value)
+{
+    write(LockOnBackground, value);
+}
+bool AppSettings::autoUpdates() const
+{
+    return readBool(AutoUpdates, true);
+}
+void AppSettings::setAutoUpdates(bool value)
+{
+    write(AutoUpdates, value);
+}
 
-int AppSettings::dailyWordGoal() const { return int(readInteger(DailyWordGoal, 0, INT_MIN, INT_MAX)); }
-void AppSettings::setDailyWordGoal(int words) { write(DailyWordGoal, words); }
-bool AppSettings::dailyReminderEnabled() const { return readBool(DailyReminderEnabled, false); }
-void AppSettings::setDailyReminderEnabled(bool value) { write(DailyReminderEnabled, value); }
-int AppSettings::dailyReminderHour() const { return int(readInteger(DailyReminderHour, 20, 0, 23)); }
-void AppSettings::setDailyReminderHour(int hour) { write(DailyReminderHour, hour); }
-int AppSettings::dailyReminderMinute() const { return int(readInteger(DailyReminderMinute, 0, 0, 59)); }
-void AppSettings::setDailyReminderMinute(int minute) { write(DailyReminderMinute, minute); }
+int AppSettings::dailyWordGoal() const
+{
+    return int(readInteger(DailyWordGoal, 0, INT_MIN, INT_MAX));
+}
+void AppSettings::setDailyWordGoal(int words)
+{
+    write(DailyWordGoal, words);
+}
+bool AppSettings::dailyReminderEnabled() const
+{
+    return readBool(DailyReminderEnabled, false);
+}
+void AppSettings::setDailyReminderEnabled(bool value)
+{
+    write(DailyReminderEnabled, value);
+}
+int AppSettings::dailyReminderHour() const
+{
+    return int(readInteger(DailyReminderHour, 20, 0, 23));
+}
+void AppSettings::setDailyReminderHour(int hour)
+{
+    write(DailyReminderHour, hour);
+}
+int AppSettings::dailyReminderMinute() const
+{
+    return int(readInteger(DailyReminderMinute, 0, 0, 59));
+}
+void AppSettings::setDailyReminderMinute(int minute)
+{
+    write(DailyReminderMinute, minute);
+}
 
-QString AppSettings::sortOrder() const { return readString(SortOrder, QStringLiteral("newest")); }
-void AppSettings::setSortOrder(const QString& value) { write(SortOrder, value); }
+QString AppSettings::sortOrder() const
+{
+    return readString(SortOrder, QStringLiteral("newest"));
+}
+void AppSettings::setSortOrder(const QString& value)
+{
+    write(SortOrder, value);
+}
 
 QList<QUuid> AppSettings::pinnedIDs() const
 {
@@ -273,14 +437,35 @@ void AppSettings::setTagColors(const QHash<QString, QString>& colors)
     write(TagColors, vsp::encodeStringMap(pairs));
 }
 
-qint64 AppSettings::totalSaveCount() const { return readInteger(TotalSaveCount, 0, 0, INT64_MAX); }
-void AppSettings::setTotalSaveCount(qint64 count) { write(TotalSaveCount, count); }
+qint64 AppSettings::totalSaveCount() const
+{
+    return readInteger(TotalSaveCount, 0, 0, INT64_MAX);
+}
+void AppSettings::setTotalSaveCount(qint64 count)
+{
+    write(TotalSaveCount, count);
+}
 
-QString AppSettings::draftTitle() const { return readString(DraftTitle); }
-void AppSettings::setDraftTitle(const QString& value) { write(DraftTitle, value); }
-QString AppSettings::draftBody() const { return readString(DraftBody); }
-void AppSettings::setDraftBody(const QString& value) { write(DraftBody, value); }
-QByteArray AppSettings::draftBodyRTF() const { return readData(DraftBodyRTF); }
+QString AppSettings::draftTitle() const
+{
+    return readString(DraftTitle);
+}
+void AppSettings::setDraftTitle(const QString& value)
+{
+    write(DraftTitle, value);
+}
+QString AppSettings::draftBody() const
+{
+    return readString(DraftBody);
+}
+void AppSettings::setDraftBody(const QString& value)
+{
+    write(DraftBody, value);
+}
+QByteArray AppSettings::draftBodyRTF() const
+{
+    return readData(DraftBodyRTF);
+}
 
 void AppSettings::setDraftBodyRTF(const QByteArray& rtf)
 {
@@ -320,8 +505,14 @@ void AppSettings::setDraftTags(const QStringList& tags)
     write(DraftTags, QJsonDocument(QJsonArray::fromStringList(tags)).toJson(QJsonDocument::Compact));
 }
 
-QString AppSettings::draftType() const { return readString(DraftType); }
-void AppSettings::setDraftType(const QString& value) { write(DraftType, value); }
+QString AppSettings::draftType() const
+{
+    return readString(DraftType);
+}
+void AppSettings::setDraftType(const QString& value)
+{
+    write(DraftType, value);
+}
 
 void AppSettings::clearDraft()
 {
@@ -346,7 +537,10 @@ void AppSettings::setUpdateChecked(const QDateTime& moment)
     }
 }
 
-QString AppSettings::updatePending() const { return readString(UpdatePending); }
+QString AppSettings::updatePending() const
+{
+    return readString(UpdatePending);
+}
 
 void AppSettings::setUpdatePending(const QString& version)
 {
@@ -357,9 +551,24 @@ void AppSettings::setUpdatePending(const QString& version)
     }
 }
 
-QString AppSettings::updateFeed() const { return readString(UpdateFeed); }
+QString AppSettings::updateFeed() const
+{
+    return readString(UpdateFeed);
+}
 
-QByteArray AppSettings::mainWindowGeometry() const { return readData(MainWindowGeometry); }
-void AppSettings::setMainWindowGeometry(const QByteArray& geometry) { write(MainWindowGeometry, geometry); }
-QByteArray AppSettings::composeWindowGeometry() const { return readData(ComposeWindowGeometry); }
-void AppSettings::setComposeWindowGeometry(const QByteArray& geometry) { write(ComposeWindowGeometry, geometry); }
+QByteArray AppSettings::mainWindowGeometry() const
+{
+    return readData(MainWindowGeometry);
+}
+void AppSettings::setMainWindowGeometry(const QByteArray& geometry)
+{
+    write(MainWindowGeometry, geometry);
+}
+QByteArray AppSettings::composeWindowGeometry() const
+{
+    return readData(ComposeWindowGeometry);
+}
+void AppSettings::setComposeWindowGeometry(const QByteArray& geometry)
+{
+    write(ComposeWindowGeometry, geometry);
+}

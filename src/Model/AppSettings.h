@@ -42,16 +42,16 @@ class AppSettings final : public QObject {
     Q_PROPERTY(bool compactListView READ compactListView WRITE setCompactListView NOTIFY compactListViewChanged)
     Q_PROPERTY(bool showEntryPreviews READ showEntryPreviews WRITE setShowEntryPreviews NOTIFY showEntryPreviewsChanged)
     /// An accent preset name; unknown names resolve like "yellow".
-    Q_PROPERTY(QString accentColorPreset READ accentColorPreset WRITE setAccentColorPreset
-                   NOTIFY accentColorPresetChanged)
-    Q_PROPERTY(bool captureWeatherLocation READ captureWeatherLocation WRITE setCaptureWeatherLocation
-                   NOTIFY captureWeatherLocationChanged)
+    Q_PROPERTY(
+        QString accentColorPreset READ accentColorPreset WRITE setAccentColorPreset NOTIFY accentColorPresetChanged)
+    Q_PROPERTY(bool captureWeatherLocation READ captureWeatherLocation WRITE setCaptureWeatherLocation NOTIFY
+                   captureWeatherLocationChanged)
 
     // The application's flags.
     /// Back the journal up when the application quits.
     Q_PROPERTY(bool autoBackup READ autoBackup WRITE setAutoBackup NOTIFY autoBackupChanged)
-    Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE setHasCompletedOnboarding
-                   NOTIFY hasCompletedOnboardingChanged)
+    Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE setHasCompletedOnboarding NOTIFY
+                   hasCompletedOnboardingChanged)
     Q_PROPERTY(bool appLockEnabled READ appLockEnabled WRITE setAppLockEnabled NOTIFY appLockEnabledChanged)
     /// Lock when another application becomes active (with the app lock on).
     Q_PROPERTY(bool lockOnBackground READ lockOnBackground WRITE setLockOnBackground NOTIFY lockOnBackgroundChanged)
@@ -61,13 +61,13 @@ class AppSettings final : public QObject {
     // Writing goal and the daily reminder.
     /// Words per day; below 1 means no goal.
     Q_PROPERTY(int dailyWordGoal READ dailyWordGoal WRITE setDailyWordGoal NOTIFY dailyWordGoalChanged)
-    Q_PROPERTY(bool dailyReminderEnabled READ dailyReminderEnabled WRITE setDailyReminderEnabled
-                   NOTIFY dailyReminderEnabledChanged)
+    Q_PROPERTY(bool dailyReminderEnabled READ dailyReminderEnabled WRITE setDailyReminderEnabled NOTIFY
+                   dailyReminderEnabledChanged)
     /// 0-23, local time; a stored hour outside that range reads as the default.
     Q_PROPERTY(int dailyReminderHour READ dailyReminderHour WRITE setDailyReminderHour NOTIFY dailyReminderHourChanged)
     /// 0-59; a stored minute outside that range reads as the default.
-    Q_PROPERTY(int dailyReminderMinute READ dailyReminderMinute WRITE setDailyReminderMinute
-                   NOTIFY dailyReminderMinuteChanged)
+    Q_PROPERTY(
+        int dailyReminderMinute READ dailyReminderMinute WRITE setDailyReminderMinute NOTIFY dailyReminderMinuteChanged)
 
     // The journal store's values.
     /// "newest" lists the newest entry first; any other text the oldest.
@@ -103,10 +103,10 @@ class AppSettings final : public QObject {
     Q_PROPERTY(QString updateFeed READ updateFeed NOTIFY updateFeedChanged)
 
     // Window placement, as QWidget::saveGeometry() gives it; empty when never stored.
-    Q_PROPERTY(QByteArray mainWindowGeometry READ mainWindowGeometry WRITE setMainWindowGeometry
-                   NOTIFY mainWindowGeometryChanged)
-    Q_PROPERTY(QByteArray composeWindowGeometry READ composeWindowGeometry WRITE setComposeWindowGeometry
-                   NOTIFY composeWindowGeometryChanged)
+    Q_PROPERTY(QByteArray mainWindowGeometry READ mainWindowGeometry WRITE setMainWindowGeometry NOTIFY
+                   mainWindowGeometryChanged)
+    Q_PROPERTY(QByteArray composeWindowGeometry READ composeWindowGeometry WRITE setComposeWindowGeometry NOTIFY
+                   composeWindowGeometryChanged)
 
 public:
     /// Groups writes: while one lives, setters change and announce values at once but the settings file

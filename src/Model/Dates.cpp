@@ -93,7 +93,7 @@ QString formatISO8601(double timestamp)
     // Four-digit years only: a date beyond them would be written as text that no reader of ISO 8601
     // (this one included) accepts, and one such entry would make a whole export or backup unreadable.
     constexpr double kFirstSecond = -62135596800.0; // 0001-01-01T00:00:00Z, Unix time
-    constexpr double kLastSecond = 253402300799.0;  // 9999-12-31T23:59:59Z, Unix time
+    constexpr double kLastSecond = 253402300799.0; // 9999-12-31T23:59:59Z, Unix time
     const double unixSeconds = std::floor(timestamp + kReferenceDateOffset);
     const qint64 seconds =
         qint64(std::isfinite(unixSeconds) ? std::clamp(unixSeconds, kFirstSecond, kLastSecond) : kReferenceDateOffset);

@@ -18,26 +18,46 @@ using simdjson::dom::element;
 using simdjson::dom::object;
 
 enum Field {
-    Id, Title, Body, BodyRTF, Date, Tags, Mood, IsFavorite, Type, ExpirationDate, FontDesign, IsArchived,
-    ImageFilenames, AudioClips, Latitude, Longitude, PlaceName, WeatherSymbol, WeatherTemp, WeatherText,
+    Id,
+    Title,
+    Body,
+    BodyRTF,
+    Date,
+    Tags,
+    Mood,
+    IsFavorite,
+    Type,
+    ExpirationDate,
+    FontDesign,
+    IsArchived,
+    ImageFilenames,
+    AudioClips,
+    Latitude,
+    Longitude,
+    PlaceName,
+    WeatherSymbol,
+    WeatherTemp,
+    WeatherText,
     FieldCount
 };
 
 constexpr std::array<std::string_view, FieldCount> kFieldNames = {
-    "id", "title", "body", "bodyRTF", "date", "tags", "mood", "isFavorite", "type", "expirationDate",
-    "fontDesign", "isArchived", "imageFilenames", "audioClips", "latitude", "longitude", "placeName",
-    "weatherSymbol", "weatherTemp", "weatherText",
+    "id",         "title",     "body",           "bodyRTF",       "date",        "tags",           "mood",
+    "isFavorite", "type",      "expirationDate", "fontDesign",    "isArchived",  "imageFilenames", "audioClips",
+    "latitude",   "longitude", "placeName",      "weatherSymbol", "weatherTemp", "weatherText",
 };
 
 constexpr std::array<Field, FieldCount> kFieldOrder = {
-    Id, Title, Body, BodyRTF, Date, Tags, Mood, IsFavorite, Type, ExpirationDate, FontDesign, IsArchived,
-    ImageFilenames, AudioClips, Latitude, Longitude, PlaceName, WeatherSymbol, WeatherTemp, WeatherText,
+    Id,         Title,     Body,           BodyRTF,       Date,        Tags,           Mood,
+    IsFavorite, Type,      ExpirationDate, FontDesign,    IsArchived,  ImageFilenames, AudioClips,
+    Latitude,   Longitude, PlaceName,      WeatherSymbol, WeatherTemp, WeatherText,
 };
 
 // Code-point order of the key names.
 constexpr std::array<Field, FieldCount> kSortedOrder = {
-    AudioClips, Body, BodyRTF, Date, ExpirationDate, FontDesign, Id, ImageFilenames, IsArchived, IsFavorite,
-    Latitude, Longitude, Mood, PlaceName, Tags, Title, Type, WeatherSymbol, WeatherTemp, WeatherText,
+    AudioClips,     Body,       BodyRTF,    Date,          ExpirationDate, FontDesign,  Id,
+    ImageFilenames, IsArchived, IsFavorite, Latitude,      Longitude,      Mood,        PlaceName,
+    Tags,           Title,      Type,       WeatherSymbol, WeatherTemp,    WeatherText,
 };
 
 int fieldOf(std::string_view key)
@@ -81,9 +101,18 @@ void writeClip(JsonWriter& w, const AudioClip& clip, bool sorted)
 {
     const double duration = std::isfinite(clip.duration) ? clip.duration : 0.0;
     w.beginObject();
-    auto id = [&] { w.key("id"); w.value(std::string_view(uuidUtf8(clip.id).constData(), 36)); };
-    auto filename = [&] { w.key("filename"); w.value(QStringView(clip.filename)); };
-    auto dur = [&] { w.key("duration"); w.value(duration); };
+    auto id = [&] {
+        w.key("id");
+        w.value(std::string_view(uuidUtf8(clip.id).constData(), 36));
+    };
+    auto filename = [&] {
+        w.key("filename");
+        w.value(QStringView(clip.filename));
+    };
+    auto dur = [&] {
+        w.key("duration");
+        w.value(duration);
+    };
     auto transcript = [&] {
         if (clip.transcript) {
             w.key("transcript");
@@ -91,9 +120,15 @@ void writeClip(JsonWriter& w, const AudioClip& clip, bool sorted)
         }
     };
     if (sorted) {
-        dur(); filename(); id(); transcript();
+        dur();
+        filename();
+        id();
+        transcript();
     } else {
-        id(); filename(); dur(); transcript();
+        id();
+        filename();
+        dur();
+        transcript();
     }
     w.endObject();
 }
@@ -129,28 +164,55 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
         w.value(std::string_view(id.constData(), size_t(id.size())));
         break;
     }
-    case Title: w.key(name); w.value(QStringView(e.title)); break;
-    case Body: w.key(name); w.value(QStringView(e.body)); break;
+    case Title:
+        w.key(name);
+        w.value(QStringView(e.title));
+        break;
+    case Body:
+        w.key(name);
+        w.value(QStringView(e.body));
+        break;
     case BodyRTF:
         if (e.bodyRTF) {
             w.key(name);
             w.base64Value(*e.bodyRTF);
         }
         break;
-    case Date: w.key(name); writeDate(w, e.date, o.dates); break;
-    case Tags: w.key(name); writeStrings(w, e.tags); break;
+    case Date:
+        w.key(name);
+        writeDate(w, e.date, o.dates);
+        break;
+    case Tags:
+        w.key(name);
+        writeStrings(w, e.tags);
+        break;
     case Mood: optionalText(e.mood); break;
-    case IsFavorite: w.key(name); w.value(e.isFavorite); break;
-    case Type: w.key(name); w.value(QStringView(entryTypeRawValue(e.type))); break;
+    case IsFavorite:
+        w.key(name);
+        w.value(e.isFavorite);
+        break;
+    case Type:
+        w.key(name);
+        w.value(QStringView(entryTypeRawValue(e.type)));
+        break;
     case ExpirationDate:
         if (isStorable(e.expirationDate)) {
             w.key(name);
             writeDate(w, *e.expirationDate, o.dates);
         }
         break;
-    case FontDesign: w.key(name); w.value(QStringView(e.fontDesign)); break;
-    case IsArchived: w.key(name); w.value(e.isArchived); break;
-    case ImageFilenames: w.key(name); writeStrings(w, e.imageFilenames); break;
+    case FontDesign:
+        w.key(name);
+        w.value(QStringView(e.fontDesign));
+        break;
+    case IsArchived:
+        w.key(name);
+        w.value(e.isArchived);
+        break;
+    case ImageFilenames:
+        w.key(name);
+        writeStrings(w, e.imageFilenames);
+        break;
     case AudioClips:
         w.key(name);
         w.beginArray();
@@ -196,10 +258,7 @@ struct Failure {
 
 class EntryReader {
 public:
-    explicit EntryReader(DateEncoding dates)
-        : m_dates(dates)
-    {
-    }
+    explicit EntryReader(DateEncoding dates) : m_dates(dates) { }
 
     bool read(element value, JournalEntry& out, QString& error);
 
@@ -347,7 +406,8 @@ bool EntryReader::readClips(element v, std::string_view key, QList<AudioClip>& o
         }
         const char* absent = !hasId ? "id" : !hasName ? "filename" : !hasDuration ? "duration" : nullptr;
         if (absent) {
-            return fail(error, key, QStringLiteral("item %1: key \"%2\" is missing").arg(index).arg(QLatin1String(absent)));
+            return fail(error, key,
+                        QStringLiteral("item %1: key \"%2\" is missing").arg(index).arg(QLatin1String(absent)));
         }
         out.append(std::move(clip));
         ++index;
@@ -495,8 +555,8 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         }
     }
     return optionalNumber(Latitude, e.latitude) && optionalNumber(Longitude, e.longitude)
-        && optionalString(PlaceName, e.placeName) && optionalString(WeatherSymbol, e.weatherSymbol)
-        && optionalNumber(WeatherTemp, e.weatherTemp) && optionalString(WeatherText, e.weatherText);
+           && optionalString(PlaceName, e.placeName) && optionalString(WeatherSymbol, e.weatherSymbol)
+           && optionalNumber(WeatherTemp, e.weatherTemp) && optionalString(WeatherText, e.weatherText);
 }
 
 // Parses bytes into a DOM without copying them when they already carry simdjson's padding.

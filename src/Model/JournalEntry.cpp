@@ -69,12 +69,12 @@ int JournalEntry::wordCount() const
 
 bool JournalEntry::operator==(const JournalEntry& o) const
 {
-    return id == o.id && title == o.title && body == o.body && bodyRTF == o.bodyRTF && date == o.date
-        && tags == o.tags && mood == o.mood && isFavorite == o.isFavorite && type == o.type
-        && expirationDate == o.expirationDate && fontDesign == o.fontDesign && isArchived == o.isArchived
-        && imageFilenames == o.imageFilenames && audioClips == o.audioClips && latitude == o.latitude
-        && longitude == o.longitude && placeName == o.placeName && weatherSymbol == o.weatherSymbol
-        && weatherTemp == o.weatherTemp && weatherText == o.weatherText;
+    return id == o.id && title == o.title && body == o.body && bodyRTF == o.bodyRTF && date == o.date && tags == o.tags
+           && mood == o.mood && isFavorite == o.isFavorite && type == o.type && expirationDate == o.expirationDate
+           && fontDesign == o.fontDesign && isArchived == o.isArchived && imageFilenames == o.imageFilenames
+           && audioClips == o.audioClips && latitude == o.latitude && longitude == o.longitude
+           && placeName == o.placeName && weatherSymbol == o.weatherSymbol && weatherTemp == o.weatherTemp
+           && weatherText == o.weatherText;
 }
 
 size_t qHash(const JournalEntry& e, size_t seed) noexcept
@@ -166,7 +166,7 @@ namespace {
 bool madeFrom(const EntrySearchText* text, const JournalEntry& entry)
 {
     return text && sameSource(text->titleSource, entry.title) && sameSource(text->bodySource, entry.body)
-        && sameSource(text->tagsSource, entry.tags);
+           && sameSource(text->tagsSource, entry.tags);
 }
 
 } // namespace

@@ -55,10 +55,10 @@ JournalEntry sanitized(JournalEntry entry, double fallbackDate)
 
 // ---------------------------------------------------------------- construction and files
 
-JournalStore::JournalStore(QObject* parent) : JournalStore(Clock{}, parent) {}
+JournalStore::JournalStore(QObject* parent) : JournalStore(Clock{}, parent)
+{ }
 
-JournalStore::JournalStore(Clock clock, QObject* parent)
-    : QObject(parent), m_clock(std::move(clock))
+JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_clock(std::move(clock))
 {
     m_calendarMonth = now();
     m_selectedDate = vsp::startOfDay(today());
@@ -172,8 +172,8 @@ std::optional<QString> JournalStore::preserveCopy(const QByteArray& bytes, const
 {
     // One copy per distinct content: a journal left damaged is not copied again at every launch. The
     // newest copy is the likeliest match, so it is compared first.
-    const QFileInfoList earlier = QDir(storeFolder()).entryInfoList({prefix + QStringLiteral("*.json")}, QDir::Files,
-                                                                    QDir::Time);
+    const QFileInfoList earlier =
+        QDir(storeFolder()).entryInfoList({prefix + QStringLiteral("*.json")}, QDir::Files, QDir::Time);
     for (const QFileInfo& copy : earlier) {
         if (copy.size() == bytes.size() && vsp::readWholeFile(copy.filePath()).bytes == bytes) {
             return copy.filePath();
@@ -223,8 +223,8 @@ QList<JournalEntry> JournalStore::load()
     if (read.status == vsp::FileRead::Status::Unreadable) {
         // The journal is there but out of reach: never write over it.
         m_loadedCleanly = false;
-        m_entriesSaveBlock = QStringLiteral("entries.json could not be read at launch (%1); it is left unchanged")
-                                 .arg(read.error);
+        m_entriesSaveBlock =
+            QStringLiteral("entries.json could not be read at launch (%1); it is left unchanged").arg(read.error);
         vsp::logFailure(QStringLiteral("load"), QStringLiteral("entries.json could not be read — %1").arg(read.error));
         return {};
     }
@@ -266,8 +266,10 @@ void JournalStore::loadTrash()
         return;
     }
     if (read.status == vsp::FileRead::Status::Unreadable) {
-        m_trashSaveBlock = QStringLiteral("trash.json could not be read at launch (%1); it is left unchanged").arg(read.error);
-        vsp::logFailure(QStringLiteral("trash load"), QStringLiteral("trash.json could not be read — %1").arg(read.error));
+        m_trashSaveBlock =
+            QStringLiteral("trash.json could not be read at launch (%1); it is left unchanged").arg(read.error);
+        vsp::logFailure(QStringLiteral("trash load"),
+                        QStringLiteral("trash.json could not be read — %1").arg(read.error));
         return;
     }
     auto decoded = vsp::decodeTrash(read.bytes);

@@ -48,11 +48,14 @@ class JournalStore final : public QObject {
     Q_DISABLE_COPY_MOVE(JournalStore)
 
     Q_PROPERTY(QList<JournalEntry> entries READ entries WRITE setEntries NOTIFY entriesChanged)
-    Q_PROPERTY(QList<TrashedEntry> trashedEntries READ trashedEntries WRITE setTrashedEntries NOTIFY trashedEntriesChanged)
+    Q_PROPERTY(
+        QList<TrashedEntry> trashedEntries READ trashedEntries WRITE setTrashedEntries NOTIFY trashedEntriesChanged)
     Q_PROPERTY(NavSection selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
     Q_PROPERTY(std::optional<QString> selectedTag READ selectedTag WRITE setSelectedTag NOTIFY selectedTagChanged)
-    Q_PROPERTY(std::optional<QUuid> selectedEntryID READ selectedEntryID WRITE setSelectedEntryID NOTIFY selectedEntryIDChanged)
-    Q_PROPERTY(bool restoreDraftOnCompose READ restoreDraftOnCompose WRITE setRestoreDraftOnCompose NOTIFY restoreDraftOnComposeChanged)
+    Q_PROPERTY(std::optional<QUuid> selectedEntryID READ selectedEntryID WRITE setSelectedEntryID NOTIFY
+                   selectedEntryIDChanged)
+    Q_PROPERTY(bool restoreDraftOnCompose READ restoreDraftOnCompose WRITE setRestoreDraftOnCompose NOTIFY
+                   restoreDraftOnComposeChanged)
     Q_PROPERTY(bool isLocked READ isLocked WRITE setIsLocked NOTIFY isLockedChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
     Q_PROPERTY(bool focusMode READ focusMode WRITE setFocusMode NOTIFY focusModeChanged)

@@ -73,7 +73,8 @@ std::optional<QString> JournalStore::audioFilePath(const QUuid& id, const QStrin
     return audioDirectory(id) + u'/' + filename;
 }
 
-std::optional<QString> JournalStore::saveImage(const QByteArray& data, const QUuid& entryID, const QString& originalName)
+std::optional<QString> JournalStore::saveImage(const QByteArray& data, const QUuid& entryID,
+                                               const QString& originalName)
 {
     QString ext = pathExtension(originalName).toLower();
     if (!kImageExtensions.contains(ext)) {

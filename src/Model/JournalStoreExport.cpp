@@ -85,7 +85,8 @@ bool isJournalFile(const QString& path)
     if (folder.isEmpty() || targetFolder != folder) {
         return false;
     }
-    static const QStringList names{QStringLiteral("entries.json"), QStringLiteral("trash.json"), QStringLiteral("moods.json")};
+    static const QStringList names{QStringLiteral("entries.json"), QStringLiteral("trash.json"),
+                                   QStringLiteral("moods.json")};
     return names.contains(target.fileName());
 }
 
@@ -105,16 +106,17 @@ void JournalStore::exportEntries(ExportFormat format)
     }
     if (isJournalFile(*destination)) {
         // Writing an export over entries.json would replace the journal with a file it cannot load.
-        vsp::logFailure(QStringLiteral("export"),
-                        QStringLiteral("%1 is one of the journal's own files; choose another destination").arg(*destination));
+        vsp::logFailure(
+            QStringLiteral("export"),
+            QStringLiteral("%1 is one of the journal's own files; choose another destination").arg(*destination));
         return;
     }
     QByteArray bytes;
     if (format == ExportFormat::Markdown) {
         bytes = markdownExport(m_entries).toUtf8();
     } else {
-        vsp::Encoded encoded = vsp::encodeEntries(
-            m_entries, {.dates = vsp::DateEncoding::ISO8601, .pretty = true, .sortedKeys = true});
+        vsp::Encoded encoded =
+            vsp::encodeEntries(m_entries, {.dates = vsp::DateEncoding::ISO8601, .pretty = true, .sortedKeys = true});
         if (!encoded.ok()) {
             vsp::logFailure(QStringLiteral("export"), encoded.error);
             return;
@@ -192,7 +194,8 @@ JournalStore::CopyResult JournalStore::saveCopy(QString* error)
         return CopyResult::Cancelled;
     }
     if (isJournalFile(*destination)) {
-        return failed(QStringLiteral("%1 is one of the journal's own files; choose another destination").arg(*destination));
+        return failed(
+            QStringLiteral("%1 is one of the journal's own files; choose another destination").arg(*destination));
     }
     const vsp::Encoded encoded = vsp::encodeEntries(m_entries, {.dates = vsp::DateEncoding::ISO8601});
     QString why = encoded.error;

@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QLockFile>
 
-JournalLock::JournalLock(const QString& folder) : m_folder(folder) {}
+JournalLock::JournalLock(const QString& folder) : m_folder(folder)
+{ }
 
 JournalLock::~JournalLock()
 {

@@ -111,9 +111,8 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
         const QByteArray folded = foldForSearch(m_searchQuery);
         // Every entry that holds the longer query holds the shorter one: a growing query only has to
         // look through the last matches.
-        const bool narrows = last.hasMatches && last.inArchive == inArchive &&
-                             last.entries.constData() == entries && last.entries.size() == count &&
-                             folded.contains(last.foldedQuery);
+        const bool narrows = last.hasMatches && last.inArchive == inArchive && last.entries.constData() == entries
+                             && last.entries.size() == count && folded.contains(last.foldedQuery);
         const auto test = [&](qsizetype i) {
             const JournalEntry& e = entries[i];
             if ((!e.isArchived || inArchive) && matchesSearch(e, folded)) {
@@ -206,8 +205,7 @@ void JournalStore::prepareSearch()
 
 void JournalStore::SearchState::adoptPrepared(const QList<JournalEntry>& entries)
 {
-    if (!prepared || !preparing.valid() ||
-        preparing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    if (!prepared || !preparing.valid() || preparing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         return; // not yet: entries fold on first use meanwhile
     }
     const QList<JournalEntry>& snapshot = prepared->entries;
@@ -268,9 +266,8 @@ QList<JournalEntry> JournalStore::onThisDayEntries() const
     QList<qsizetype> result;
     for (qsizetype i = 0; i < m_entries.size() && !days.isEmpty(); ++i) {
         const JournalEntry& e = m_entries[i];
-        if (!e.isArchived && std::any_of(days.cbegin(), days.cend(), [&](const vsp::DayRange& d) {
-                return d.contains(e.date);
-            })) {
+        if (!e.isArchived
+            && std::any_of(days.cbegin(), days.cend(), [&](const vsp::DayRange& d) { return d.contains(e.date); })) {
             result.append(i);
         }
     }

@@ -16,8 +16,8 @@ constexpr int kTrashDays = 30;
 bool JournalStore::isIdInUse(const QUuid& id) const
 {
     return indexOf(id) >= 0
-        || std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
-                       [&](const TrashedEntry& r) { return r.entry.id == id; });
+           || std::any_of(m_trashedEntries.cbegin(), m_trashedEntries.cend(),
+                          [&](const TrashedEntry& r) { return r.entry.id == id; });
 }
 
 void JournalStore::removeFoldersIfUnused(const QUuid& id)

@@ -83,9 +83,10 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
 }
 
 BackgroundJournalWriter::BackgroundJournalWriter(JournalFileWriter& files, std::function<void()> resultReady)
-    : m_files(files), m_resultReady(std::move(resultReady)), m_thread([this] { run(); })
-{
-}
+    : m_files(files),
+      m_resultReady(std::move(resultReady)),
+      m_thread([this] { run(); })
+{ }
 
 BackgroundJournalWriter::~BackgroundJournalWriter()
 {

@@ -66,7 +66,7 @@ struct JournalWriteResult {
 class JournalFileWriter final {
 public:
     /// `trashOnDisk` are the records trash.json held at launch.
-    explicit JournalFileWriter(QSet<TrashKey> trashOnDisk = {}) : m_trashOnDisk(std::move(trashOnDisk)) {}
+    explicit JournalFileWriter(QSet<TrashKey> trashOnDisk = {}) : m_trashOnDisk(std::move(trashOnDisk)) { }
 
     /// Writes what the snapshot asks for: trash.json, then entries.json. Entries whose trash record could
     /// not be written stay in entries.json, so a deletion is in at least one file; once the trash holds

@@ -67,8 +67,7 @@ QByteArray formatDouble(double number)
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-JsonWriter::JsonWriter(Style style, qsizetype reserve)
-    : m_style(style)
+JsonWriter::JsonWriter(Style style, qsizetype reserve) : m_style(style)
 {
     if (reserve > 0) {
         m_out.reserve(reserve);
@@ -208,7 +207,8 @@ void JsonWriter::value(QStringView text)
         while (end - p >= 8) {
             const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
             // 0xFFFF where the unit is ASCII (below 0x80).
-            const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+            const __m128i ascii =
+                _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
             const __m128i control = _mm_cmplt_epi16(units, _mm_set1_epi16(0x20));
             const __m128i quote = _mm_cmpeq_epi16(units, _mm_set1_epi16('"'));
             const __m128i backslash = _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'));
@@ -232,8 +232,14 @@ void JsonWriter::value(QStringView text)
                 continue;
             }
             // The common escapes take two bytes, within the three budgeted for the unit.
-            const char escaped = c == '"' ? '"' : c == '\\' ? '\\' : c == '\n' ? 'n' : c == '\r' ? 'r'
-                               : c == '\t' ? 't' : c == '\b' ? 'b' : c == '\f' ? 'f' : 0;
+            const char escaped = c == '"'    ? '"'
+                                 : c == '\\' ? '\\'
+                                 : c == '\n' ? 'n'
+                                 : c == '\r' ? 'r'
+                                 : c == '\t' ? 't'
+                                 : c == '\b' ? 'b'
+                                 : c == '\f' ? 'f'
+                                             : 0;
             if (escaped) {
                 *o++ = '\\';
                 *o++ = static_cast<unsigned char>(escaped);

@@ -51,7 +51,8 @@ std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* erro
     simdjson::dom::element root;
     const std::string_view text = withoutByteOrderMark(json);
     if (const auto code = parser.parse(text.data(), text.size(), true).get(root)) {
-        return fail(QStringLiteral("the data is not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(code))));
+        return fail(
+            QStringLiteral("the data is not valid JSON (%1)").arg(QString::fromUtf8(simdjson::error_message(code))));
     }
     simdjson::dom::array items;
     if (root.get_array().get(items)) {
@@ -65,9 +66,7 @@ std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* erro
         if (item.get_object().get(object)) {
             return fail(QStringLiteral("mood %1 is not an object").arg(index));
         }
-        auto text = [&](const char* key, std::string_view& out) {
-            return !object.at_key(key).get_string().get(out);
-        };
+        auto text = [&](const char* key, std::string_view& out) { return !object.at_key(key).get_string().get(out); };
         std::string_view id;
         std::string_view emoji;
         std::string_view label;
@@ -93,8 +92,7 @@ std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* erro
 
 } // namespace vsp
 
-MoodStore::MoodStore(QObject* parent)
-    : QObject(parent)
+MoodStore::MoodStore(QObject* parent) : QObject(parent)
 {
     load();
 }

@@ -111,7 +111,8 @@ std::optional<QDateTime> nextMatchingTime(const DateComponents& c, const QDateTi
         if (c.year && date.year() > *c.year) {
             break;
         }
-        if ((c.year && date.year() != *c.year) || (month != 0 && date.month() != month) || (day != 0 && date.day() != day)) {
+        if ((c.year && date.year() != *c.year) || (month != 0 && date.month() != month)
+            || (day != 0 && date.day() != day)) {
             continue;
         }
         if (auto moment = firstOnDay(date)) {
@@ -224,9 +225,10 @@ bool decodeState(const QByteArray& json, QList<NotificationRequest>& requests, d
         simdjson::dom::object info;
         simdjson::dom::object trigger;
         bool repeats = false;
-        if (item.get_object().get(o) || o["identifier"].get_string().get(identifier) || o["title"].get_string().get(title)
-            || o["body"].get_string().get(body) || o["userInfo"].get_object().get(info)
-            || o["trigger"].get_object().get(trigger) || o["repeats"].get_bool().get(repeats)) {
+        if (item.get_object().get(o) || o["identifier"].get_string().get(identifier)
+            || o["title"].get_string().get(title) || o["body"].get_string().get(body)
+            || o["userInfo"].get_object().get(info) || o["trigger"].get_object().get(trigger)
+            || o["repeats"].get_bool().get(repeats)) {
             error = QStringLiteral("request %1 is incomplete").arg(result.size());
             return false;
         }
@@ -259,7 +261,8 @@ bool decodeState(const QByteArray& json, QList<NotificationRequest>& requests, d
             else if (key == "second") r.trigger.second = v;
         }
         // One request per identifier, the first kept, as adding would have left it.
-        if (std::none_of(result.cbegin(), result.cend(), [&](const NotificationRequest& x) { return x.identifier == r.identifier; })) {
+        if (std::none_of(result.cbegin(), result.cend(),
+                         [&](const NotificationRequest& x) { return x.identifier == r.identifier; })) {
             result.append(std::move(r));
         }
     }
@@ -272,8 +275,7 @@ bool decodeState(const QByteArray& json, QList<NotificationRequest>& requests, d
 
 // ---------------------------------------------------------------- the centre
 
-NotificationCenter::NotificationCenter(QObject* parent)
-    : QObject(parent)
+NotificationCenter::NotificationCenter(QObject* parent) : QObject(parent)
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::CoarseTimer);
@@ -549,8 +551,8 @@ void NotificationCenter::removePendingRequests(const QStringList& identifiers)
     if (m_running) {
         processDueRequests();
     }
-    const qsizetype removed = m_requests.removeIf(
-        [&](const NotificationRequest& r) { return identifiers.contains(r.identifier); });
+    const qsizetype removed =
+        m_requests.removeIf([&](const NotificationRequest& r) { return identifiers.contains(r.identifier); });
     if (removed == 0) {
         return;
     }

@@ -184,14 +184,9 @@ double UserDefaults::number(const QString& key, double fallback) const
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        result = v.toDouble(&ok);
-        break;
-    case QMetaType::QString:
-        result = v.toString().toDouble(&ok);
-        break;
-    default:
-        break;
+    case QMetaType::ULongLong: result = v.toDouble(&ok); break;
+    case QMetaType::QString: result = v.toString().toDouble(&ok); break;
+    default: break;
     }
     return ok && std::isfinite(result) ? result : fallback;
 }
@@ -207,14 +202,9 @@ qint64 UserDefaults::integer(const QString& key, qint64 fallback) const
     switch (v.typeId()) {
     case QMetaType::Int:
     case QMetaType::LongLong:
-    case QMetaType::UInt:
-        result = v.toLongLong(&ok);
-        break;
-    case QMetaType::QString:
-        result = v.toString().toLongLong(&ok);
-        break;
-    default:
-        break;
+    case QMetaType::UInt: result = v.toLongLong(&ok); break;
+    case QMetaType::QString: result = v.toString().toLongLong(&ok); break;
+    default: break;
     }
     return ok ? result : fallback;
 }

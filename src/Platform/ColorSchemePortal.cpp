@@ -17,7 +17,8 @@ const QString kKey = QStringLiteral("color-scheme");
 
 } // namespace
 
-ColorSchemePortal::ColorSchemePortal(QObject* parent) : QObject(parent) {}
+ColorSchemePortal::ColorSchemePortal(QObject* parent) : QObject(parent)
+{ }
 
 ColorSchemePortal::Scheme ColorSchemePortal::schemeFromValue(const QVariant& value)
 {
@@ -41,12 +42,9 @@ ColorSchemePortal::Scheme ColorSchemePortal::schemeFromValue(const QVariant& val
         return Scheme::NoPreference;
     }
     switch (n) {
-    case 1:
-        return Scheme::Dark;
-    case 2:
-        return Scheme::Light;
-    default:
-        return Scheme::NoPreference;
+    case 1: return Scheme::Dark;
+    case 2: return Scheme::Light;
+    default: return Scheme::NoPreference;
     }
 }
 

@@ -16,19 +16,17 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 QString noBus(const QDBusConnection& bus)
 {
     const QString why = bus.lastError().message();
-    return why.isEmpty() ? QStringLiteral("no D-Bus session bus") : QStringLiteral("no D-Bus session bus (%1)").arg(why);
+    return why.isEmpty() ? QStringLiteral("no D-Bus session bus")
+                         : QStringLiteral("no D-Bus session bus (%1)").arg(why);
 }
 
 } // namespace
 
 DesktopNotifications::DesktopNotifications(QObject* parent)
     : DesktopNotifications(QDBusConnection::sessionBus(), parent)
-{
-}
+{ }
 
-DesktopNotifications::DesktopNotifications(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent)
-    , m_bus(bus)
+DesktopNotifications::DesktopNotifications(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_bus(bus)
 {
     if (m_bus.isConnected()) {
         m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
@@ -75,7 +73,8 @@ void DesktopNotifications::checkAvailability(std::function<void(bool, const QStr
         done(false, noBus(m_bus));
         return;
     }
-    const QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [done = std::move(done)](QDBusPendingCallWatcher* w) {
         w->deleteLater();

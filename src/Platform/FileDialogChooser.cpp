@@ -26,10 +26,8 @@ std::optional<QString> run(QFileDialog& dialog)
 
 } // namespace
 
-FileDialogChooser::FileDialogChooser(QWidget* parent)
-    : m_parent(parent)
-{
-}
+FileDialogChooser::FileDialogChooser(QWidget* parent) : m_parent(parent)
+{ }
 
 std::optional<QString> FileDialogChooser::chooseExportDestination(JournalStore::ExportFormat format,
                                                                   const QString& suggestedName)

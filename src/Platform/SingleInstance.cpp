@@ -19,9 +19,9 @@ const QByteArray kAcknowledge = "ok\n";
 } // namespace
 
 SingleInstance::SingleInstance(const QString& serverName, QObject* parent)
-    : QObject(parent), m_name(serverName.isEmpty() ? defaultServerName() : serverName)
-{
-}
+    : QObject(parent),
+      m_name(serverName.isEmpty() ? defaultServerName() : serverName)
+{ }
 
 SingleInstance::~SingleInstance()
 {
@@ -70,21 +70,19 @@ bool SingleInstance::acquire(int timeoutMs)
         return true;
     }
     // Serialise concurrent launches: the check and the listen must happen as one step.
-    const QString lockPath = (QFileInfo(m_name).isAbsolute() ? m_name : QDir::temp().filePath(m_name)) +
-                             QStringLiteral(".lock");
+    const QString lockPath =
+        (QFileInfo(m_name).isAbsolute() ? m_name : QDir::temp().filePath(m_name)) + QStringLiteral(".lock");
     QLockFile lock(lockPath);
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(timeoutMs);
 
     switch (signalRunningInstance(m_name, timeoutMs)) {
-    case Answer::Acknowledged:
-        return false;
+    case Answer::Acknowledged: return false;
     case Answer::Busy:
         vsp::logFailure(QStringLiteral("single-instance check"),
                         QStringLiteral("the running instance did not answer in time"));
         return false;
-    case Answer::Nobody:
-        break;
+    case Answer::Nobody: break;
     }
 
     auto* server = new QLocalServer(this);

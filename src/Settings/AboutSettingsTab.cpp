@@ -109,9 +109,12 @@ QString AboutSettingsTab::wordsFigure(qint64 words)
     return QString::number(words / 1000) + u'.' + QString::number((words % 1000) / 100) + u'k';
 }
 
-AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, Updater& updater,
-                                   const QString& version, const QString& build, QWidget* parent)
-    : QWidget(parent), m_store(store), m_updater(updater), m_version(version)
+AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, Updater& updater, const QString& version,
+                                   const QString& build, QWidget* parent)
+    : QWidget(parent),
+      m_store(store),
+      m_updater(updater),
+      m_version(version)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(28, 28, 28, 28);

@@ -5,9 +5,9 @@
 #include "Theme/Fonts.h"
 #include "Theme/PaintedButton.h"
 
+#include "Theme/AppearanceManager.h"
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include "Theme/AppearanceManager.h"
 
 #include <QAbstractButton>
 #include <QPainter>
@@ -138,8 +138,9 @@ AppearanceSettingsTab::AppearanceSettingsTab(AppSettings& settings, QWidget* par
     segmentsLayout->setContentsMargins(1, 1, 1, 1);
     segmentsLayout->setSpacing(0);
     auto* group = new QButtonGroup(segments);
-    const std::pair<QString, QString> modes[] = {
-        {tr("Dark"), QStringLiteral("dark")}, {tr("Light"), QStringLiteral("light")}, {tr("System"), QStringLiteral("system")}};
+    const std::pair<QString, QString> modes[] = {{tr("Dark"), QStringLiteral("dark")},
+                                                 {tr("Light"), QStringLiteral("light")},
+                                                 {tr("System"), QStringLiteral("system")}};
     for (const auto& [label, mode] : modes) {
         auto* button = new Segment(label, segments);
         button->setObjectName(QStringLiteral("appearance-") + mode);
@@ -156,9 +157,8 @@ AppearanceSettingsTab::AppearanceSettingsTab(AppSettings& settings, QWidget* par
         }
     };
     syncMode();
-    connect(group, &QButtonGroup::buttonClicked, this, [&settings](QAbstractButton* button) {
-        settings.setAppearanceMode(button->property("mode").toString());
-    });
+    connect(group, &QButtonGroup::buttonClicked, this,
+            [&settings](QAbstractButton* button) { settings.setAppearanceMode(button->property("mode").toString()); });
     connect(&settings, &AppSettings::appearanceModeChanged, this, syncMode);
     theme->addRow(segments);
     theme->addRow(caption(tr("Changes apply immediately across all windows."), this));

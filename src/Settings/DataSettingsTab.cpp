@@ -53,7 +53,8 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     QList<QPushButton*> buttons;
     auto postButton = [&buttons, this](const QString& text, AppNotifications::Notification notification) {
         auto* button = new QPushButton(text, this);
-        connect(button, &QPushButton::clicked, this, [notification] { AppNotifications::instance().post(notification); });
+        connect(button, &QPushButton::clicked, this,
+                [notification] { AppNotifications::instance().post(notification); });
         buttons.append(button);
         return button;
     };

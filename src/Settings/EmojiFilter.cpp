@@ -34,8 +34,8 @@ QString filterEmoji(const QString& text)
     }
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<UBreakIterator, void (*)(UBreakIterator*)> characters(
-        ubrk_open(UBRK_CHARACTER, nullptr, reinterpret_cast<const UChar*>(candidate.utf16()),
-                  int32_t(candidate.size()), &status),
+        ubrk_open(UBRK_CHARACTER, nullptr, reinterpret_cast<const UChar*>(candidate.utf16()), int32_t(candidate.size()),
+                  &status),
         &ubrk_close);
     if (U_FAILURE(status) || !characters) {
         // Without ICU's rules, keep one scalar: never more than one character.

@@ -85,7 +85,9 @@ QString GeneralSettingsTab::goalCaption(int words)
 }
 
 GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& settings, MoodStore& moods, QWidget* parent)
-    : QWidget(parent), m_store(store), m_settings(settings)
+    : QWidget(parent),
+      m_store(store),
+      m_settings(settings)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -105,8 +107,9 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
             [type, &settings] { syncChoice(type, settings.defaultEntryType()); });
     entries->addLabelledRow(tr("Default entry type"), type);
 
-    QComboBox* sort = choice({{tr("Newest first"), QStringLiteral("newest")}, {tr("Oldest first"), QStringLiteral("oldest")}},
-                             settings, &AppSettings::sortOrder, this);
+    QComboBox* sort =
+        choice({{tr("Newest first"), QStringLiteral("newest")}, {tr("Oldest first"), QStringLiteral("oldest")}},
+               settings, &AppSettings::sortOrder, this);
     sort->setObjectName(QStringLiteral("sortOrderPicker"));
     connect(sort, &QComboBox::activated, this, [this, sort](int index) {
         const QString order = sort->itemData(index).toString();
@@ -119,7 +122,8 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
         syncChoice(sort, store.sortNewestFirst() ? QStringLiteral("newest") : QStringLiteral("oldest"));
     };
     connect(&store, &JournalStore::sortNewestFirstChanged, sort, syncSort);
-    connect(&settings, &AppSettings::sortOrderChanged, sort, [sort, &settings] { syncChoice(sort, settings.sortOrder()); });
+    connect(&settings, &AppSettings::sortOrderChanged, sort,
+            [sort, &settings] { syncChoice(sort, settings.sortOrder()); });
     entries->addLabelledRow(tr("Sort entries by"), sort);
 
     FormSection* goal = page->addSection(tr("Writing goal"));

@@ -1,11 +1,11 @@
 #include "Settings/LockScreenView.h"
 
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/JournalStore.h"
-#include "Model/AppSettings.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -16,7 +16,10 @@
 using vsp::Color;
 
 LockScreenView::LockScreenView(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_name(new QLabel(this)), m_message(new QLabel(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_name(new QLabel(this)),
+      m_message(new QLabel(this)),
       m_unlock(new QPushButton(tr("Unlock"), this))
 {
     setAutoFillBackground(false);

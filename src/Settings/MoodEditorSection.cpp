@@ -25,7 +25,9 @@ namespace {
 class SymbolButton final : public vsp::PaintedButton {
 public:
     SymbolButton(const QString& symbol, std::function<QColor()> color, const QString& name, QWidget* parent)
-        : PaintedButton(parent), m_symbol(symbol), m_color(std::move(color))
+        : PaintedButton(parent),
+          m_symbol(symbol),
+          m_color(std::move(color))
     {
         setAccessibleName(name);
         setToolTip(name);
@@ -75,10 +77,14 @@ QString MoodEditorSection::trimmedSpaces(const QString& text)
 }
 
 MoodEditorSection::MoodEditorSection(MoodStore& moods, QWidget* parent)
-    : QWidget(parent), m_moods(moods), m_rows(new QVBoxLayout), m_emoji(new QLineEdit(this)),
+    : QWidget(parent),
+      m_moods(moods),
+      m_rows(new QVBoxLayout),
+      m_emoji(new QLineEdit(this)),
       m_label(new QLineEdit(this)),
-      m_add(new SymbolButton(QStringLiteral("plus.circle.fill"), [] { return vsp::Color::resolvedAccent(1).resolve(); },
-                             tr("Add mood"), this)),
+      m_add(new SymbolButton(
+          QStringLiteral("plus.circle.fill"), [] { return vsp::Color::resolvedAccent(1).resolve(); }, tr("Add mood"),
+          this)),
       m_restore(new QPushButton(tr("Restore defaults"), this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -179,8 +185,8 @@ void MoodEditorSection::rebuildRows()
         label->setFont(vsp::fonts::system(13));
         tintText(label, &vsp::Color::vspForeground);
         layout->addWidget(label, 1);
-        auto* remove = new SymbolButton(QStringLiteral("minus.circle.fill"), removeColor,
-                                        tr("Remove %1").arg(mood.label), row);
+        auto* remove =
+            new SymbolButton(QStringLiteral("minus.circle.fill"), removeColor, tr("Remove %1").arg(mood.label), row);
         remove->setObjectName(QStringLiteral("removeMood"));
         connect(remove, &QAbstractButton::clicked, this, [this, id = mood.id] {
             QList<MoodItem> list = m_moods.moods();

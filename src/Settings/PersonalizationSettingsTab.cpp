@@ -26,11 +26,11 @@ struct SwatchPreset {
 };
 
 constexpr SwatchPreset kSwatches[] = {
-    {u"yellow", u"Gold"},      {u"amber", u"Amber"},   {u"orange", u"Orange"}, {u"red", u"Red"},
-    {u"rose", u"Rose"},        {u"pink", u"Pink"},     {u"fuchsia", u"Fuchsia"}, {u"purple", u"Purple"},
-    {u"violet", u"Violet"},    {u"indigo", u"Indigo"}, {u"blue", u"Blue"},     {u"sky", u"Sky"},
-    {u"cyan", u"Cyan"},        {u"teal", u"Teal"},     {u"emerald", u"Emerald"}, {u"green", u"Green"},
-    {u"lime", u"Lime"},        {u"stone", u"Stone"},   {u"slate", u"Slate"},   {u"zinc", u"Zinc"},
+    {u"yellow", u"Gold"},   {u"amber", u"Amber"},   {u"orange", u"Orange"},   {u"red", u"Red"},
+    {u"rose", u"Rose"},     {u"pink", u"Pink"},     {u"fuchsia", u"Fuchsia"}, {u"purple", u"Purple"},
+    {u"violet", u"Violet"}, {u"indigo", u"Indigo"}, {u"blue", u"Blue"},       {u"sky", u"Sky"},
+    {u"cyan", u"Cyan"},     {u"teal", u"Teal"},     {u"emerald", u"Emerald"}, {u"green", u"Green"},
+    {u"lime", u"Lime"},     {u"stone", u"Stone"},   {u"slate", u"Slate"},     {u"zinc", u"Zinc"},
     {u"cream", u"Cream"},
 };
 
@@ -39,7 +39,9 @@ constexpr SwatchPreset kSwatches[] = {
 class AccentSwatch final : public vsp::PaintedButton {
 public:
     AccentSwatch(const SwatchPreset& preset, QWidget* parent)
-        : PaintedButton(parent), m_preset(preset), m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 0.7}, this))
+        : PaintedButton(parent),
+          m_preset(preset),
+          m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 0.7}, this))
     {
         setObjectName(QStringLiteral("swatch-") + preset.id.toString());
         setAccessibleName(preset.label.toString());
@@ -109,7 +111,8 @@ QLineEdit* textField(AppSettings& settings, QString (AppSettings::*get)() const,
 {
     auto* field = new QLineEdit(parent);
     field->setText((settings.*get)());
-    QObject::connect(field, &QLineEdit::textEdited, field, [&settings, set](const QString& text) { (settings.*set)(text); });
+    QObject::connect(field, &QLineEdit::textEdited, field,
+                     [&settings, set](const QString& text) { (settings.*set)(text); });
     QObject::connect(&settings, changed, field, [field, &settings, get] {
         const QString value = (settings.*get)();
         if (field->text() != value) {
@@ -133,8 +136,8 @@ PersonalizationSettingsTab::PersonalizationSettingsTab(AppSettings& settings, QW
                                    &AppSettings::journalNameChanged, this);
     journal->setObjectName(QStringLiteral("journalNameField"));
     identity->addLabelledRow(tr("Journal name"), journal);
-    QLineEdit* user = textField(settings, &AppSettings::userName, &AppSettings::setUserName,
-                                &AppSettings::userNameChanged, this);
+    QLineEdit* user =
+        textField(settings, &AppSettings::userName, &AppSettings::setUserName, &AppSettings::userNameChanged, this);
     user->setObjectName(QStringLiteral("userNameField"));
     identity->addLabelledRow(tr("Your name"), user);
     for (QLineEdit* field : {journal, user}) {
@@ -172,6 +175,7 @@ PersonalizationSettingsTab::PersonalizationSettingsTab(AppSettings& settings, QW
     accent->addRow(caption(tr("Restart the app after changing color for it to apply everywhere."), this));
 
     FormSection* font = page->addSection(tr("Font style"));
-    font->addRow(caption(tr("Font style is now set per entry — look for the font picker in the editor toolbar."), this));
+    font->addRow(
+        caption(tr("Font style is now set per entry — look for the font picker in the editor toolbar."), this));
     page->finish();
 }

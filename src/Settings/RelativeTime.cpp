@@ -28,13 +28,34 @@ QString phrase(Unit unit, qint64 n, bool past)
     const char* one = "";
     const char* many = "";
     switch (unit) {
-    case Unit::Year: one = "1 year"; many = "%1 years"; break;
-    case Unit::Month: one = "1 month"; many = "%1 months"; break;
-    case Unit::Week: one = "1 week"; many = "%1 weeks"; break;
-    case Unit::Day: one = "1 day"; many = "%1 days"; break;
-    case Unit::Hour: one = "1 hour"; many = "%1 hours"; break;
-    case Unit::Minute: one = "1 minute"; many = "%1 minutes"; break;
-    case Unit::Second: one = "1 second"; many = "%1 seconds"; break;
+    case Unit::Year:
+        one = "1 year";
+        many = "%1 years";
+        break;
+    case Unit::Month:
+        one = "1 month";
+        many = "%1 months";
+        break;
+    case Unit::Week:
+        one = "1 week";
+        many = "%1 weeks";
+        break;
+    case Unit::Day:
+        one = "1 day";
+        many = "%1 days";
+        break;
+    case Unit::Hour:
+        one = "1 hour";
+        many = "%1 hours";
+        break;
+    case Unit::Minute:
+        one = "1 minute";
+        many = "%1 minutes";
+        break;
+    case Unit::Second:
+        one = "1 second";
+        many = "%1 seconds";
+        break;
     }
     const QString amount = n == 1 ? tr(one) : tr(many).arg(n);
     return past ? tr("%1 ago").arg(amount) : tr("in %1").arg(amount);

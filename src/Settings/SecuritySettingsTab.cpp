@@ -25,14 +25,14 @@ SecuritySettingsTab::SecuritySettingsTab(AppSettings& settings, QWidget* parent)
     layout->addWidget(page);
 
     FormSection* lock = page->addSection(tr("App lock"));
-    QCheckBox* onLaunch = bindCheckBox(new QCheckBox(tr("Lock Vesperlog on launch")), settings,
-                                       &AppSettings::appLockEnabled, &AppSettings::setAppLockEnabled,
-                                       &AppSettings::appLockEnabledChanged);
+    QCheckBox* onLaunch =
+        bindCheckBox(new QCheckBox(tr("Lock Vesperlog on launch")), settings, &AppSettings::appLockEnabled,
+                     &AppSettings::setAppLockEnabled, &AppSettings::appLockEnabledChanged);
     lock->addRow(onLaunch);
     lock->addRow(caption(tr("Requires your login password to unlock the journal."), this));
-    QCheckBox* onLeaving = bindCheckBox(new QCheckBox(tr("Lock when leaving Vesperlog")), settings,
-                                        &AppSettings::lockOnBackground, &AppSettings::setLockOnBackground,
-                                        &AppSettings::lockOnBackgroundChanged);
+    QCheckBox* onLeaving =
+        bindCheckBox(new QCheckBox(tr("Lock when leaving Vesperlog")), settings, &AppSettings::lockOnBackground,
+                     &AppSettings::setLockOnBackground, &AppSettings::lockOnBackgroundChanged);
     lock->addRow(onLeaving);
     lock->addRow(caption(tr("Locks the journal again every time you switch to another app."), this));
     // Disabled, it keeps showing its stored value: switching the lock off changes nothing stored.

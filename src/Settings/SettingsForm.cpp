@@ -77,7 +77,10 @@ QLabel* plainLabel(const QString& text, QWidget* parent)
 }
 
 FormSection::FormSection(const QString& header, QWidget* parent)
-    : QWidget(parent), m_header(plainLabel(header, this)), m_card(new Card(this)), m_rows(new QVBoxLayout(m_card))
+    : QWidget(parent),
+      m_header(plainLabel(header, this)),
+      m_card(new Card(this)),
+      m_rows(new QVBoxLayout(m_card))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

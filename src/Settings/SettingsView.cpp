@@ -78,7 +78,9 @@ protected:
 
 SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, Updater& updater,
                            const QString& version, const QString& build, QWidget* parent)
-    : QWidget(parent), m_buttons(new QButtonGroup(this)), m_pages(new QStackedWidget(this))
+    : QWidget(parent),
+      m_buttons(new QButtonGroup(this)),
+      m_pages(new QStackedWidget(this))
 {
     setWindowTitle(tr("Settings"));
     setFixedSize(540, 480);

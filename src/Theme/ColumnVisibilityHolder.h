@@ -14,7 +14,7 @@ public:
     enum class Visibility { All, DoubleColumn, DetailOnly };
     Q_ENUM(Visibility)
 
-    explicit ColumnVisibilityHolder(QObject* parent = nullptr) : QObject(parent) {}
+    explicit ColumnVisibilityHolder(QObject* parent = nullptr) : QObject(parent) { }
 
     Visibility visibility() const { return m_visibility; }
     void setVisibility(Visibility visibility)

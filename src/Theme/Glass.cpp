@@ -17,17 +17,13 @@ QPainterPath shapePath(const QRectF& rect, GlassShape shape, qreal radius)
 {
     QPainterPath path;
     switch (shape) {
-    case GlassShape::RoundedRect:
-        path.addRoundedRect(rect, radius, radius);
-        break;
+    case GlassShape::RoundedRect: path.addRoundedRect(rect, radius, radius); break;
     case GlassShape::Capsule: {
         const qreal r = std::min(rect.width(), rect.height()) / 2;
         path.addRoundedRect(rect, r, r);
         break;
     }
-    case GlassShape::Circle:
-        path.addEllipse(rect);
-        break;
+    case GlassShape::Circle: path.addEllipse(rect); break;
     }
     return path;
 }
@@ -97,8 +93,7 @@ void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, Glass
 GlassPanel::GlassPanel(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground, false);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
 }
 
 void GlassPanel::setGlass(const Glass& glass)

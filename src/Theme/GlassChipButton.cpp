@@ -13,7 +13,8 @@
 using vsp::Color;
 
 GlassChipButton::GlassChipButton(QWidget* parent)
-    : PaintedButton(parent), m_font(vsp::fonts::system(11)),
+    : PaintedButton(parent),
+      m_font(vsp::fonts::system(11)),
       m_color([](bool hovered) {
           return hovered ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
       }),

@@ -1,8 +1,8 @@
 #include "Theme/Palette.h"
 
-#include "Theme/AppearanceManager.h"
-#include "Model/HexColor.h"
 #include "Model/AppSettings.h"
+#include "Model/HexColor.h"
+#include "Theme/AppearanceManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,13 +116,13 @@ const Color& Color::vspEditorTitle()
 const std::array<AccentPreset, 21>& accentPresets()
 {
     static const std::array<AccentPreset, 21> presets = {{
-        {u"amber", 0xD97706, 0xFBBF24},   {u"orange", 0xEA580C, 0xFB923C}, {u"red", 0xDC2626, 0xF87171},
-        {u"rose", 0xE11D48, 0xFB7185},    {u"pink", 0xDB2777, 0xF472B6},   {u"fuchsia", 0xC026D3, 0xE879F9},
-        {u"purple", 0x7C3AED, 0xA78BFA},  {u"violet", 0x6D28D9, 0x8B5CF6}, {u"indigo", 0x4F46E5, 0x818CF8},
-        {u"blue", 0x2563EB, 0x4DA6FF},    {u"sky", 0x0284C7, 0x38BDF8},    {u"cyan", 0x0891B2, 0x22D3EE},
-        {u"teal", 0x0D9488, 0x2DD4BF},    {u"emerald", 0x059669, 0x34D399}, {u"green", 0x16A34A, 0x4ADE80},
-        {u"lime", 0x65A30D, 0xA3E635},    {u"stone", 0x78716C, 0xA8A29E},  {u"slate", 0x475569, 0x94A3B8},
-        {u"zinc", 0x52525B, 0xA1A1AA},    {u"cream", 0xCA8A04, 0xFDE68A},  {u"yellow", 0xCCAB00, 0xFFDB00},
+        {u"amber", 0xD97706, 0xFBBF24},  {u"orange", 0xEA580C, 0xFB923C},  {u"red", 0xDC2626, 0xF87171},
+        {u"rose", 0xE11D48, 0xFB7185},   {u"pink", 0xDB2777, 0xF472B6},    {u"fuchsia", 0xC026D3, 0xE879F9},
+        {u"purple", 0x7C3AED, 0xA78BFA}, {u"violet", 0x6D28D9, 0x8B5CF6},  {u"indigo", 0x4F46E5, 0x818CF8},
+        {u"blue", 0x2563EB, 0x4DA6FF},   {u"sky", 0x0284C7, 0x38BDF8},     {u"cyan", 0x0891B2, 0x22D3EE},
+        {u"teal", 0x0D9488, 0x2DD4BF},   {u"emerald", 0x059669, 0x34D399}, {u"green", 0x16A34A, 0x4ADE80},
+        {u"lime", 0x65A30D, 0xA3E635},   {u"stone", 0x78716C, 0xA8A29E},   {u"slate", 0x475569, 0x94A3B8},
+        {u"zinc", 0x52525B, 0xA1A1AA},   {u"cream", 0xCA8A04, 0xFDE68A},   {u"yellow", 0xCCAB00, 0xFFDB00},
     }};
     return presets;
 }

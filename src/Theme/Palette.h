@@ -22,8 +22,8 @@ class Color final {
 public:
     /// A colour that is the same in both appearances (fully opaque black when default-constructed).
     Color() = default;
-    explicit Color(const QColor& both) : m_dark(both), m_light(both) {}
-    Color(const QColor& dark, const QColor& light) : m_dark(dark), m_light(light) {}
+    explicit Color(const QColor& both) : m_dark(both), m_light(both) { }
+    Color(const QColor& dark, const QColor& light) : m_dark(dark), m_light(light) { }
 
     /// The colour of a hex text, the same in both appearances. Every "#" at either end is removed; the
     /// rest is read as an unsigned 32-bit hexadecimal number (an optional leading "+" is allowed) whose
@@ -98,7 +98,6 @@ struct AccentPreset {
 const std::array<AccentPreset, 21>& accentPresets();
 /// The preset with exactly this name; the "yellow" row for any other name.
 const AccentPreset& accentPreset(QStringView name);
-
 
 /// A QColor from 24-bit RGB (0xRRGGBB) with an opacity in [0, 1].
 QColor rgb(quint32 value, double alpha = 1.0);

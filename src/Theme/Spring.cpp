@@ -85,9 +85,11 @@ QPropertyAnimation* animateProperty(QObject* target, const QByteArray& property,
 }
 
 SpringValue::SpringValue(double initial, Spring spring, QObject* parent)
-    : QObject(parent), m_value(initial), m_target(initial), m_spring(spring)
-{
-}
+    : QObject(parent),
+      m_value(initial),
+      m_target(initial),
+      m_spring(spring)
+{ }
 
 bool SpringValue::isMoving() const
 {

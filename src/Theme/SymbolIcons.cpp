@@ -267,7 +267,7 @@ namespace {
 /// lists show dozens of icons of which few sizes are ever used.
 class SymbolIconEngine final : public QIconEngine {
 public:
-    SymbolIconEngine(QString symbol, QColor color) : m_symbol(std::move(symbol)), m_color(std::move(color)) {}
+    SymbolIconEngine(QString symbol, QColor color) : m_symbol(std::move(symbol)), m_color(std::move(color)) { }
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {

@@ -11,7 +11,10 @@
 namespace vsp {
 
 TransitionOverlay::TransitionOverlay(QWidget* host, QPixmap from, Spring spring, Painter painter)
-    : QWidget(host), m_from(std::move(from)), m_spring(spring), m_painter(std::move(painter))
+    : QWidget(host),
+      m_from(std::move(from)),
+      m_spring(spring),
+      m_painter(std::move(painter))
 {
     // Clicks and the wheel reach the real widgets underneath: the motion never swallows input.
     setAttribute(Qt::WA_TransparentForMouseEvents);

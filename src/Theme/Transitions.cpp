@@ -31,7 +31,10 @@ QSize effectiveHint(const QWidget* widget)
 // ---------------------------------------------------------------------------------------------------
 
 TransitionSlot::TransitionSlot(QWidget* content, Transition transition, vsp::Spring spring, QWidget* parent)
-    : QWidget(parent), m_content(content), m_transition(transition), m_spring(spring),
+    : QWidget(parent),
+      m_content(content),
+      m_transition(transition),
+      m_spring(spring),
       m_progress(new vsp::SpringValue(content->isHidden() ? 0.0 : 1.0, spring, this))
 {
     m_present = !content->isHidden();
@@ -288,7 +291,10 @@ void TransitionSlot::paintEvent(QPaintEvent*)
 
 EntranceOverlay::EntranceOverlay(QWidget* content, const QPixmap& picture, const QColor& background, double scaleFrom,
                                  vsp::Spring spring)
-    : QWidget(content), m_picture(picture), m_background(background), m_scaleFrom(scaleFrom),
+    : QWidget(content),
+      m_picture(picture),
+      m_background(background),
+      m_scaleFrom(scaleFrom),
       m_progress(new vsp::SpringValue(0.0, spring, this))
 {
     setObjectName(QStringLiteral("entranceOverlay"));

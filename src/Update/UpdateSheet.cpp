@@ -7,7 +7,9 @@
 #include <QVBoxLayout>
 
 UpdateSheet::UpdateSheet(Updater& updater, QWidget* parent)
-    : QDialog(parent), m_updater(updater), m_status(new QLabel(this))
+    : QDialog(parent),
+      m_updater(updater),
+      m_status(new QLabel(this))
 {
     setWindowTitle(tr("Software Update"));
     setWindowModality(Qt::WindowModal);

@@ -2,27 +2,20 @@
 
 #include <QTimer>
 
-Updater::Updater(QObject* parent) : QObject(parent) {}
+Updater::Updater(QObject* parent) : QObject(parent)
+{ }
 
 QString Updater::statusText() const
 {
     switch (m_phase) {
-    case Phase::Idle:
-        return tr("Check for a newer version of Vesperlog.");
-    case Phase::Checking:
-        return tr("Checking for updates…");
-    case Phase::Current:
-        return tr("Vesperlog is up to date.");
-    case Phase::Found:
-        return m_available ? tr("Vesperlog %1 is available.").arg(m_available->version) : QString();
-    case Phase::Downloading:
-        return tr("Downloading…");
-    case Phase::Installing:
-        return tr("Installing…");
-    case Phase::Manual:
-        return tr("The new version is in your Downloads folder.");
-    case Phase::Failed:
-        return tr("The update check failed.");
+    case Phase::Idle: return tr("Check for a newer version of Vesperlog.");
+    case Phase::Checking: return tr("Checking for updates…");
+    case Phase::Current: return tr("Vesperlog is up to date.");
+    case Phase::Found: return m_available ? tr("Vesperlog %1 is available.").arg(m_available->version) : QString();
+    case Phase::Downloading: return tr("Downloading…");
+    case Phase::Installing: return tr("Installing…");
+    case Phase::Manual: return tr("The new version is in your Downloads folder.");
+    case Phase::Failed: return tr("The update check failed.");
     }
     return {};
 }
@@ -71,8 +64,7 @@ void Updater::open()
             startCheck();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

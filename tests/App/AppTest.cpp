@@ -5,30 +5,30 @@
 #include "App/AppCommands.h"
 #include "App/ComposeWindow.h"
 #include "App/QuickCapture.h"
-#include "Theme/AppearanceManager.h"
-#include "Theme/Palette.h"
-#include "Theme/Spring.h"
 #include "App/VesperlogApp.h"
-#include "Model/AppNotifications.h"
-#include "Model/Dates.h"
-#include "Model/FileChooser.h"
-#include "Model/JournalStore.h"
-#include "Model/AppSettings.h"
-#include "Update/UpdateSheet.h"
-#include "Update/Updater.h"
-#include "Settings/OnboardingView.h"
-#include "Views/Detail/BodyTextView.h"
-#include "Views/Detail/EntryDetailView.h"
-#include "Views/Sidebar/SidebarView.h"
-#include "Views/Main/ContentView.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/VesperlogTextView.h"
+#include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/FileChooser.h"
+#include "Model/JournalStore.h"
+#include "Settings/OnboardingView.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Update/UpdateSheet.h"
+#include "Update/Updater.h"
+#include "Views/Detail/BodyTextView.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Main/EntryRow.h"
 #include "Views/Main/MainWindow.h"
+#include "Views/Sidebar/SidebarView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,15 +39,15 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QSettings>
-#include <QTimer>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -151,9 +151,9 @@ Picture lookAt(QWidget* widget)
 
 QString backupPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-           QStringLiteral("/Vesperlog Backups/Vesperlog-") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
-           QStringLiteral(".json");
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+           + QStringLiteral("/Vesperlog Backups/Vesperlog-")
+           + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
 }
 
 } // namespace
@@ -313,7 +313,8 @@ void AppTest::quitWithUnsavedChanges_asksFirst()
     QVERIFY(!asked.isEmpty());
     QCOMPARE(asked.takeFirst(), QStringLiteral("Quit without saving?"));
     asked.sort();
-    QCOMPARE(asked, (QStringList{QStringLiteral("Cancel"), QStringLiteral("Quit Anyway"), QStringLiteral("Save a Copy\u2026")}));
+    QCOMPARE(asked, (QStringList{QStringLiteral("Cancel"), QStringLiteral("Quit Anyway"),
+                                 QStringLiteral("Save a Copy\u2026")}));
     const QString copy = vsp::test::testHome() + QStringLiteral("/Documents/Vesperlog Copy.json");
     QCOMPARE(QFileInfo::exists(copy), answer.startsWith(QStringLiteral("Save")));
     QCOMPARE(f.chooser.exports, answer.startsWith(QStringLiteral("Save")) ? 1 : 0);
@@ -803,10 +804,9 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
         // The ground is the new appearance's, and what is written on it stands out from it.
         QVERIFY2(std::abs(vsp::relativeLuminance(picture.ground) - vsp::relativeLuminance(background)) < 0.1,
                  qPrintable(QStringLiteral("%1: ground %2").arg(QLatin1String(name), picture.ground.name())));
-        QVERIFY2(picture.strongestContrast >= 4.5,
-                 qPrintable(QStringLiteral("%1: text contrast %2 on %3")
-                                .arg(QLatin1String(name))
-                                .arg(picture.strongestContrast)
-                                .arg(picture.ground.name())));
+        QVERIFY2(picture.strongestContrast >= 4.5, qPrintable(QStringLiteral("%1: text contrast %2 on %3")
+                                                                  .arg(QLatin1String(name))
+                                                                  .arg(picture.strongestContrast)
+                                                                  .arg(picture.ground.name())));
     }
 }

@@ -101,8 +101,8 @@ void PlatformLayersTest::portal_readsSchemeValues_data()
     QTest::newRow("no preference") << QVariant(0u) << S::NoPreference;
     QTest::newRow("unknown number") << QVariant(7u) << S::NoPreference;
     QTest::newRow("wrapped") << QVariant::fromValue(QDBusVariant(QVariant(1u))) << S::Dark;
-    QTest::newRow("wrapped twice")
-        << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant(2u))))) << S::Light;
+    QTest::newRow("wrapped twice") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant(2u)))))
+                                   << S::Light;
     QTest::newRow("text") << QVariant(QStringLiteral("dark")) << S::NoPreference;
     QTest::newRow("nothing") << QVariant() << S::NoPreference;
 }

@@ -3,24 +3,19 @@
 
 #include "common/TestSupport.h"
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/Palette.h"
-#include "Theme/Spring.h"
 #include "Editor/Compose/ComposeFooter.h"
-#include "Theme/Transitions.h"
-#include "Editor/Compose/WordCountLabel.h"
 #include "Editor/Compose/ComposeView.h"
+#include "Editor/Compose/MoodSelectorView.h"
+#include "Editor/Compose/PendingAudioPreview.h"
+#include "Editor/Compose/PendingImagesPreview.h"
+#include "Editor/Compose/WordCountLabel.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
 #include "Editor/FormatButton.h"
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/Compose/MoodSelectorView.h"
-#include "Editor/Compose/PendingAudioPreview.h"
-#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/SelectionState.h"
 #include "Editor/VesperlogTextView.h"
 #include "Media/AudioClipRow.h"
-#include "Theme/GlassChipButton.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Media/SpeechTranscriber.h"
@@ -28,6 +23,11 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 
 #include <QDateEdit>
 #include <QFile>
@@ -62,10 +62,7 @@ void click(QWidget* widget)
 /// A painted block of one colour, for pieces whose pixels are checked.
 class Block final : public QWidget {
 public:
-    Block(QColor color, QSize size) : m_color(color)
-    {
-        setFixedSize(size);
-    }
+    Block(QColor color, QSize size) : m_color(color) { setFixedSize(size); }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -118,7 +115,8 @@ struct Compose {
     {
         window = std::make_unique<QWidget>();
         window->resize(720, 600);
-        view = new ComposeView(store, settings, moods, [this] { window->close(); }, window.get());
+        view = new ComposeView(
+            store, settings, moods, [this] { window->close(); }, window.get());
         auto* layout = new QHBoxLayout(window.get());
         layout->setSizeConstraint(QLayout::SetNoConstraint);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -281,8 +279,8 @@ void ComposeMotionTest::entrance_overlayDrawsNoBlackAndLeavesWindowInteractive()
     // editor on the window's background, never black, and the title where it will be.
     const QColor background = Color::vspBackground().resolve();
     const auto isBackground = [&background](const QColor& seen) {
-        return std::abs(seen.red() - background.red()) < 12 && std::abs(seen.green() - background.green()) < 12 &&
-               std::abs(seen.blue() - background.blue()) < 12;
+        return std::abs(seen.red() - background.red()) < 12 && std::abs(seen.green() - background.green()) < 12
+               && std::abs(seen.blue() - background.blue()) < 12;
     };
     const QImage picture = static_cast<EntranceOverlay*>(overlay)->picture().toImage();
     QCOMPARE(picture.size() / picture.devicePixelRatio(), c.view->size());
@@ -328,8 +326,7 @@ void ComposeMotionTest::entrance_weatherArrivingDuringItWaitsThenComesIn()
         QVERIFY(c.view->weatherSlot()->isHidden());
     }
     QTRY_VERIFY_WITH_TIMEOUT(!c.view->entranceOverlay(), kSettle);
-    QTRY_VERIFY_WITH_TIMEOUT(c.view->weatherSlot()->isVisible() && !c.view->weatherSlot()->isTransitioning(),
-                             kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(c.view->weatherSlot()->isVisible() && !c.view->weatherSlot()->isTransitioning(), kSettle);
     QCOMPARE(c.view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Here")});
 }
 
@@ -391,8 +388,8 @@ void ComposeMotionTest::expiration_pickerGrowsAndNeighboursGlide()
     QCOMPARE(chip->text(), QStringLiteral("Expires"));
     QVERIFY(chip->isChangingLook());
     QVERIFY(c.view->expirationSlot()->isTransitioning());
-    QVERIFY(!c.view->expirationPicker()->isVisible() ||
-            !c.view->expirationSlot()->rect().intersects(c.view->expirationPicker()->geometry()));
+    QVERIFY(!c.view->expirationPicker()->isVisible()
+            || !c.view->expirationSlot()->rect().intersects(c.view->expirationPicker()->geometry()));
     QTRY_VERIFY_WITH_TIMEOUT(!chip->isChangingLook() && !c.view->expirationSlot()->isTransitioning(), kSettle);
     QTRY_VERIFY_WITH_TIMEOUT(images->x() > c.view->expirationSlot()->geometry().right(), kSettle);
     QVERIFY(images->x() > imagesAtStart);

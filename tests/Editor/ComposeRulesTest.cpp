@@ -4,10 +4,10 @@
 
 #include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeRules.h"
-#include "Editor/FormatBar.h"
 #include "Editor/Compose/TagRules.h"
-#include "Model/Dates.h"
+#include "Editor/FormatBar.h"
 #include "Model/AppSettings.h"
+#include "Model/Dates.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -112,9 +112,8 @@ void ComposeRulesTest::derivedTitle_data()
     QTest::newRow("joined emoji are one character") << repeat(family, 85) << repeat(family, 80);
     const QString accented = QStringLiteral("e\u0301\u0323"); // e with two combining marks
     QTest::newRow("combining marks stay with their letter") << repeat(accented, 100) << repeat(accented, 80);
-    QTest::newRow("cut right after a sequence")
-        << repeat(QStringLiteral("x"), 79) + family + QStringLiteral("tail")
-        << repeat(QStringLiteral("x"), 79) + family;
+    QTest::newRow("cut right after a sequence") << repeat(QStringLiteral("x"), 79) + family + QStringLiteral("tail")
+                                                << repeat(QStringLiteral("x"), 79) + family;
 }
 
 void ComposeRulesTest::derivedTitle()
@@ -154,9 +153,8 @@ void ComposeRulesTest::tagSuggestions_data()
     QTest::newRow("empty field") << QString() << stored << QStringList() << QStringList();
     QTest::newRow("prefix") << QStringLiteral("wa") << stored << QStringList()
                             << QStringList{QStringLiteral("walk"), QStringLiteral("walks"), QStringLiteral("water")};
-    QTest::newRow("capitals find lower-case tags")
-        << QStringLiteral("WAL") << stored << QStringList()
-        << QStringList{QStringLiteral("walk"), QStringLiteral("walks")};
+    QTest::newRow("capitals find lower-case tags") << QStringLiteral("WAL") << stored << QStringList()
+                                                   << QStringList{QStringLiteral("walk"), QStringLiteral("walks")};
     QTest::newRow("chosen tags are not offered")
         << QStringLiteral("wa") << stored << QStringList{QStringLiteral("walk")}
         << QStringList{QStringLiteral("walks"), QStringLiteral("water")};
@@ -190,8 +188,8 @@ void ComposeRulesTest::commitTag_data()
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QStringList>("after");
     const QStringList some = {QStringLiteral("home")};
-    QTest::newRow("trimmed and lower-cased") << QStringLiteral("  Garden\t") << some
-                                             << QStringList{QStringLiteral("home"), QStringLiteral("garden")};
+    QTest::newRow("trimmed and lower-cased")
+        << QStringLiteral("  Garden\t") << some << QStringList{QStringLiteral("home"), QStringLiteral("garden")};
     QTest::newRow("only spaces add nothing") << QStringLiteral("   ") << some << some;
     QTest::newRow("a chosen tag adds nothing") << QStringLiteral("HOME") << some << some;
     QTest::newRow("inner spaces stay") << QStringLiteral("road trip") << QStringList()
@@ -243,7 +241,8 @@ void ComposeRulesTest::entryDateText_data()
     QTest::newRow("lt_LT year first with 'm'.")
         << QStringLiteral("lt_LT") << QStringLiteral("gruodžio 9 d., trečiadienis · 08:59");
     QTest::newRow("ja_JP year first") << QStringLiteral("ja_JP") << QStringLiteral("12月9日水曜日 · 8:59");
-    QTest::newRow("hu_HU year first with a dot") << QStringLiteral("hu_HU") << QStringLiteral("december 9., szerda · 8:59");
+    QTest::newRow("hu_HU year first with a dot")
+        << QStringLiteral("hu_HU") << QStringLiteral("december 9., szerda · 8:59");
 }
 
 void ComposeRulesTest::entryDateText()
@@ -337,8 +336,11 @@ void ComposeRulesTest::draft_withoutRichText_removesStoredRichText()
 
 void ComposeRulesTest::draft_keptAgain_rewritesOnlyWhatChanged()
 {
-    compose::ComposeDraft draft{QStringLiteral("Title"), QStringLiteral("Body"), QByteArray("{\\rtf1 Body}"),
-                                {QStringLiteral("a")}, QStringLiteral("Note")};
+    compose::ComposeDraft draft{QStringLiteral("Title"),
+                                QStringLiteral("Body"),
+                                QByteArray("{\\rtf1 Body}"),
+                                {QStringLiteral("a")},
+                                QStringLiteral("Note")};
     compose::saveDraft(draft, true);
     AppSettings& settings = AppSettings::instance();
     QSignalSpy body(&settings, &AppSettings::draftBodyChanged);

@@ -5,27 +5,23 @@
 #include "common/TestSupport.h"
 
 #include "App/ComposeWindow.h"
-#include "Theme/AppearanceManager.h"
-#include "Theme/Spring.h"
 #include "App/VesperlogApp.h"
 #include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeFooter.h"
-#include "Theme/Transitions.h"
 #include "Editor/Compose/ComposeView.h"
+#include "Editor/Compose/MoodSelectorView.h"
+#include "Editor/Compose/PendingAudioPreview.h"
+#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/Compose/WordCountLabel.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
 #include "Editor/FormatButton.h"
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/Compose/MoodSelectorView.h"
-#include "Editor/Compose/PendingAudioPreview.h"
-#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/SelectionState.h"
 #include "Editor/TextAttributes.h"
 #include "Editor/VesperlogTextView.h"
 #include "Media/AudioClipRow.h"
 #include "Media/AudioRecordControl.h"
-#include "Theme/GlassChipButton.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Media/SpeechTranscriber.h"
@@ -34,7 +30,10 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QApplication>
@@ -349,8 +348,8 @@ void ComposeViewTest::save_derivesTitleAndLeavesOutWhatWasNotChosen()
     QCOMPARE(entry.tags, QStringList());
     QCOMPARE(entry.expirationDate, std::optional<double>());
     QCOMPARE(entry.mood, std::optional<QString>());
-    QVERIFY(!entry.latitude && !entry.longitude && !entry.placeName && !entry.weatherSymbol && !entry.weatherTemp &&
-            !entry.weatherText);
+    QVERIFY(!entry.latitude && !entry.longitude && !entry.placeName && !entry.weatherSymbol && !entry.weatherTemp
+            && !entry.weatherText);
     QVERIFY(entry.imageFilenames.isEmpty() && entry.audioClips.isEmpty());
     QVERIFY(view->didSave());
 }
@@ -454,7 +453,8 @@ void ComposeViewTest::floatingBar_staysInsideTheEditorForATallSelection()
     QVERIFY(bar->anchor().y() + glassHeight <= area->height());
 
     // Scrolled to the end with the selection still standing: its top is far above the editor.
-    view->editor()->textView()->verticalScrollBar()->setValue(view->editor()->textView()->verticalScrollBar()->maximum());
+    view->editor()->textView()->verticalScrollBar()->setValue(
+        view->editor()->textView()->verticalScrollBar()->maximum());
     QVERIFY(view->selectionState()->selectionRect().top() < 0);
     QVERIFY(bar->anchor().y() >= 0);
     QVERIFY(bar->anchor().y() + glassHeight <= area->height());
@@ -544,8 +544,8 @@ void ComposeViewTest::escape_withSettingOffOrEmptiedDraft_leavesNoDraft()
 void ComposeViewTest::escape_onAnEmptyNewForm_keepsTheEarlierDraft()
 {
     Fixture f;
-    compose::saveDraft({QStringLiteral("Half a letter"), QStringLiteral("Dear"), std::nullopt, {}, QStringLiteral("Note")},
-                       true);
+    compose::saveDraft(
+        {QStringLiteral("Half a letter"), QStringLiteral("Dear"), std::nullopt, {}, QStringLiteral("Note")}, true);
     // New Entry opened and closed again, with nothing written or with a tag alone.
     ComposeView* view = f.open();
     QVERIFY(view && view->title().isEmpty());
@@ -568,9 +568,9 @@ void ComposeViewTest::escape_onAnEmptyNewForm_keepsTheEarlierDraft()
 void ComposeViewTest::continueDraft_withSettingOff_restoresNothing()
 {
     Fixture f;
-    compose::saveDraft({QStringLiteral("Kept"), QStringLiteral("body"), std::nullopt, {QStringLiteral("t")},
-                        QStringLiteral("Poem")},
-                       true);
+    compose::saveDraft(
+        {QStringLiteral("Kept"), QStringLiteral("body"), std::nullopt, {QStringLiteral("t")}, QStringLiteral("Poem")},
+        true);
     f.app->appSettings().setAutoSaveDraft(false);
     ComposeView* view = f.continueDraft();
     QVERIFY(view && view->isVisible());
@@ -580,9 +580,9 @@ void ComposeViewTest::continueDraft_withSettingOff_restoresNothing()
 
     // With the setting on again, an unknown stored type leaves the type as it was.
     f.app->appSettings().setAutoSaveDraft(true);
-    compose::saveDraft({QStringLiteral("Kept"), QStringLiteral("body"), std::nullopt, {QStringLiteral("t")},
-                        QStringLiteral("Poem")},
-                       true);
+    compose::saveDraft(
+        {QStringLiteral("Kept"), QStringLiteral("body"), std::nullopt, {QStringLiteral("t")}, QStringLiteral("Poem")},
+        true);
     view = f.continueDraft();
     QCOMPARE(view->title(), QStringLiteral("Kept"));
     QCOMPARE(view->bodyPlain(), QStringLiteral("body"));
@@ -723,8 +723,9 @@ void ComposeViewTest::pickedImages_missingOneIsLeftOut()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    view->imagePicker()->setChooser(
-        [&](QWidget*) { return QList<QUrl>{QUrl::fromLocalFile(gone), QUrl::fromLocalFile(kept)}; });
+    view->imagePicker()->setChooser([&](QWidget*) {
+        return QList<QUrl>{QUrl::fromLocalFile(gone), QUrl::fromLocalFile(kept)};
+    });
     click(view->imagePicker());
     QVERIFY(QFile::remove(gone));
     QTest::keyClicks(view->titleField(), QStringLiteral("Pictures"));
@@ -744,8 +745,9 @@ void ComposeViewTest::voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordin
 {
     QTemporaryDir dir;
     QList<std::pair<QString, SpeechTranscriber::Completion>> requests;
-    SpeechTranscriber::setBackend(
-        [&](const QString& path, SpeechTranscriber::Completion done) { requests.append({path, std::move(done)}); });
+    SpeechTranscriber::setBackend([&](const QString& path, SpeechTranscriber::Completion done) {
+        requests.append({path, std::move(done)});
+    });
     const QString one = writeFile(dir.path() + QStringLiteral("/one.m4a"), "a");
     const QString two = writeFile(dir.path() + QStringLiteral("/two.m4a"), "b");
     const QString three = writeFile(dir.path() + QStringLiteral("/three.m4a"), "c");
@@ -810,8 +812,8 @@ void ComposeViewTest::voiceNote_whoseCopyFails_keepsRecordingAndNamesIt()
     QVERIFY(QFile::exists(precious));
     QVERIFY(!f.window()->isVisible());
     QVERIFY(QFile::exists(precious));
-    const qsizetype naming = std::count_if(lines.cbegin(), lines.cend(),
-                                           [&](const QString& line) { return line.contains(precious); });
+    const qsizetype naming =
+        std::count_if(lines.cbegin(), lines.cend(), [&](const QString& line) { return line.contains(precious); });
     QCOMPARE(naming, qsizetype(1));
     QVERIFY(lines.filter(QStringLiteral("Vesperlog: audio store failed — ")).size() == 1);
 }

@@ -3,22 +3,22 @@
 #include "common/EditorTestSupport.h"
 #include "common/TestSupport.h"
 
-#include "Theme/Spring.h"
 #include "Editor/Compose/ComposeFooter.h"
-#include "Theme/Transitions.h"
+#include "Editor/Compose/MoodSelectorView.h"
+#include "Editor/Compose/PendingAudioPreview.h"
+#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
 #include "Editor/FormatButton.h"
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/Compose/MoodSelectorView.h"
-#include "Editor/Compose/PendingAudioPreview.h"
-#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/SelectionState.h"
 #include "Editor/VesperlogTextView.h"
 #include "Media/AudioClipRow.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
+#include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 
 #include <QFile>
 #include <QImage>
@@ -27,8 +27,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWheelEvent>
 #include <QToolButton>
+#include <QWheelEvent>
 
 using vsp::test::writeImage;
 
@@ -78,9 +78,9 @@ void ComposeWidgetsTest::formatBar_buttonsSendTheirCommands()
     bar.setWritingFontSize(15.9);
     bar.show();
     QSignalSpy spy(&bar, &FormatBar::formatRequested);
-    const QStringList keys = {QStringLiteral("size:26"), QStringLiteral("size:20"), QStringLiteral("size:body"),
+    const QStringList keys = {QStringLiteral("size:26"), QStringLiteral("size:20"),  QStringLiteral("size:body"),
                               QStringLiteral("bullet"),  QStringLiteral("numbered"), QStringLiteral("checklist"),
-                              QStringLiteral("quote"),   QStringLiteral("indent"),  QStringLiteral("outdent")};
+                              QStringLiteral("quote"),   QStringLiteral("indent"),   QStringLiteral("outdent")};
     for (const QString& key : keys) {
         click(bar.commandButton(key));
     }
@@ -132,8 +132,8 @@ void ComposeWidgetsTest::formatBar_designButtons_selectAndNeverDeselect()
     QCOMPARE(bar.designButton(QStringLiteral("rounded"))->toolTip(), QStringLiteral("Round"));
 
     bar.setSelectedFontDesign(QStringLiteral("Mono"));
-    for (const QString& design : {QStringLiteral("default"), QStringLiteral("serif"), QStringLiteral("rounded"),
-                                  QStringLiteral("mono")}) {
+    for (const QString& design :
+         {QStringLiteral("default"), QStringLiteral("serif"), QStringLiteral("rounded"), QStringLiteral("mono")}) {
         QVERIFY2(!bar.designButton(design)->isActive(), qPrintable(design));
     }
     QCOMPARE(bar.selectedFontDesign(), QStringLiteral("Mono"));
@@ -159,13 +159,12 @@ void ComposeWidgetsTest::floatingBar_buttonsSendTheirCommands()
     FloatingFormatBar bar(&state);
     bar.show();
     QSignalSpy spy(&bar, &FloatingFormatBar::formatRequested);
-    const QStringList commands = {QStringLiteral("bold"),          QStringLiteral("italic"),
-                                  QStringLiteral("underline"),     QStringLiteral("strikethrough"),
-                                  QStringLiteral("highlight"),     QStringLiteral("size:26"),
-                                  QStringLiteral("size:20"),       QStringLiteral("color:reset"),
-                                  QStringLiteral("color:F87171"),  QStringLiteral("color:FB923C"),
-                                  QStringLiteral("color:FBBF24"),  QStringLiteral("color:4ADE80"),
-                                  QStringLiteral("color:60A5FA"),  QStringLiteral("color:A78BFA")};
+    const QStringList commands = {
+        QStringLiteral("bold"),          QStringLiteral("italic"),       QStringLiteral("underline"),
+        QStringLiteral("strikethrough"), QStringLiteral("highlight"),    QStringLiteral("size:26"),
+        QStringLiteral("size:20"),       QStringLiteral("color:reset"),  QStringLiteral("color:F87171"),
+        QStringLiteral("color:FB923C"),  QStringLiteral("color:FBBF24"), QStringLiteral("color:4ADE80"),
+        QStringLiteral("color:60A5FA"),  QStringLiteral("color:A78BFA")};
     for (const QString& command : commands) {
         click(bar.button(command));
     }

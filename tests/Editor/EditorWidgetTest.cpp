@@ -23,9 +23,9 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -99,7 +99,8 @@ void EditorWidgetTest::newEditor_typesWithDefaultAttributes()
     QCOMPARE(vsp::test::sizeAt(*editor, 0), 15.0);
     QVERIFY(!editor::isBold(f));
     QCOMPARE(f.foreground().color(), EditorPalette().body);
-    QCOMPARE(editor->textView()->document()->defaultFont().family(), editor::familyForDesign(QStringLiteral("default")));
+    QCOMPARE(editor->textView()->document()->defaultFont().family(),
+             editor::familyForDesign(QStringLiteral("default")));
     const QTextBlockFormat block = editor->textView()->document()->begin().blockFormat();
     QCOMPARE(block.lineHeightType(), int(QTextBlockFormat::LineDistanceHeight));
     QCOMPARE(block.lineHeight(), editor::kLineSpacingPoints * editor::kPixelsPerPoint);
@@ -191,7 +192,8 @@ void EditorWidgetTest::setContent_readableRtfWins_elsePlainText()
     editor->setContent(QStringLiteral("plain\nbody"), QByteArray("not rtf at all"));
     QCOMPARE(editor->plainText(), QStringLiteral("plain\nbody"));
     QCOMPARE(vsp::test::sizeAt(*editor, 7), 15.0);
-    QCOMPARE(editor->textView()->document()->lastBlock().blockFormat().lineHeight(), editor::kLineSpacingPoints * editor::kPixelsPerPoint);
+    QCOMPARE(editor->textView()->document()->lastBlock().blockFormat().lineHeight(),
+             editor::kLineSpacingPoints * editor::kPixelsPerPoint);
 
     editor->setContent(QStringLiteral("deep"), QByteArray("{\\rtf1 ") + QByteArray(10000, '{'));
     QCOMPARE(editor->plainText(), QStringLiteral("deep"));
@@ -282,7 +284,9 @@ void EditorWidgetTest::fontDesignChange_keepsSizesAndTraits_andWritesRtfOnly()
     QTextDocument read;
     QVERIFY(rtf::readRtf(written, read));
     const QString text = editor::plainTextOf(read);
-    const auto at = [&](const char* word) { return editor::charFormatAt(read, int(text.indexOf(QLatin1String(word)))); };
+    const auto at = [&](const char* word) {
+        return editor::charFormatAt(read, int(text.indexOf(QLatin1String(word))));
+    };
     QCOMPARE(at("Title").fontPointSize(), 26.0);
     QVERIFY(editor::isBold(at("Title")));
     QVERIFY(at("slanted").fontItalic());
@@ -413,7 +417,7 @@ void EditorWidgetTest::randomEditingSessions_reloadAsShown_andUndoToTheStart()
             .arg(f.fontStrikeOut())
             .arg(vsp::test::sizeAt(editor, i))
             .arg(f.hasProperty(QTextFormat::BackgroundBrush) ? f.background().color().name(QColor::HexArgb)
-                                                              : QString());
+                                                             : QString());
     };
     for (int session = 0; session < 40; ++session) {
         auto editor = makeEditor(start);
@@ -465,13 +469,14 @@ void EditorWidgetTest::randomEditingSessions_reloadAsShown_andUndoToTheStart()
         QVERIFY2(reloaded->plainText() == text, trail.constData());
         for (int i = 0; i < int(text.size()); ++i) {
             if (text[i] != u'\n') {
-                QVERIFY2(style(*reloaded, i) == style(*editor, i), QByteArray(QByteArray::number(i) + ": " + trail).constData());
+                QVERIFY2(style(*reloaded, i) == style(*editor, i),
+                         QByteArray(QByteArray::number(i) + ": " + trail).constData());
             }
         }
         // An empty document has no RTF, so the paragraph style of its one empty line is not kept.
         QTextBlock shown = editor->textView()->document()->begin();
-        for (QTextBlock block = reloaded->textView()->document()->begin(); !text.isEmpty() && block.isValid() && shown.isValid();
-             block = block.next(), shown = shown.next()) {
+        for (QTextBlock block = reloaded->textView()->document()->begin();
+             !text.isEmpty() && block.isValid() && shown.isValid(); block = block.next(), shown = shown.next()) {
             QVERIFY2(block.blockFormat().leftMargin() == shown.blockFormat().leftMargin(), trail.constData());
             QVERIFY2(block.blockFormat().lineHeight() == shown.blockFormat().lineHeight(), trail.constData());
         }
@@ -728,7 +733,8 @@ void EditorWidgetTest::typing_repaintsTheChangedLine_andThePlaceholderWhenItCome
     vsp::test::caret(*editor, 5);
     const QRegion typed = paintedBy([&] { QTest::keyClicks(editor->textView(), QStringLiteral("x")); });
     QVERIFY(!typed.isEmpty());
-    QVERIFY2(typed.boundingRect().height() < viewport->height() / 4, qPrintable(QString::number(typed.boundingRect().height())));
+    QVERIFY2(typed.boundingRect().height() < viewport->height() / 4,
+             qPrintable(QString::number(typed.boundingRect().height())));
     // Emptying the document brings the placeholder back.
     QVERIFY((whole - paintedBy([&] {
                  QTest::keySequence(editor->textView(), QKeySequence::SelectAll);

@@ -26,9 +26,9 @@ void FormattingCommandsTest::init()
 void FormattingCommandsTest::unknownOrInvalidCommands_changeNothing_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char* command : {"Bold", "bold ", " bold", "size", "size:", "size:abc", "size: 18", "size:18 ",
-                                "size:nan", "size:inf", "size:-3", "size:0", "size:401", "size:1e400", "size:0x12",
-                                "colour:red", "", "BULLET", "quote!"}) {
+    for (const char* command :
+         {"Bold", "bold ", " bold", "size", "size:", "size:abc", "size: 18", "size:18 ", "size:nan", "size:inf",
+          "size:-3", "size:0", "size:401", "size:1e400", "size:0x12", "colour:red", "", "BULLET", "quote!"}) {
         QTest::newRow(command[0] ? command : "empty") << QString::fromLatin1(command);
     }
 }

@@ -49,20 +49,20 @@ void ParagraphCommandsTest::listCommands_rewriteLineStarts_data()
         << QStringLiteral("a\n   \nb") << 0 << 7 << bullet << B + QStringLiteral("a\n\n") + B + QStringLiteral("b");
     QTest::newRow("blank lines stay empty, numbered")
         << QStringLiteral("a\n\t \nb") << 0 << 6 << numbered << QStringLiteral("1.\ta\n\n2.\tb");
-    QTest::newRow("blank lines stay empty, checklist")
-        << QStringLiteral("a\n \nb") << 0 << 5 << checklist << Open + QStringLiteral("a\n\n") + Open + QStringLiteral("b");
-    QTest::newRow("numbered twice removes") << QStringLiteral("a\n\nb") << 0 << 4 << (numbered + numbered)
-                                            << QStringLiteral("a\n\nb");
+    QTest::newRow("blank lines stay empty, checklist") << QStringLiteral("a\n \nb") << 0 << 5 << checklist
+                                                       << Open + QStringLiteral("a\n\n") + Open + QStringLiteral("b");
+    QTest::newRow("numbered twice removes")
+        << QStringLiteral("a\n\nb") << 0 << 4 << (numbered + numbered) << QStringLiteral("a\n\nb");
     QTest::newRow("numbered renumbers from 1")
         << QStringLiteral("7.\tseven\neight") << 0 << 14 << numbered << QStringLiteral("1.\tseven\n2.\teight");
     QTest::newRow("numbered starts at 1 whatever precedes")
         << QStringLiteral("1.\tone\ntwo") << 7 << 7 << numbered << QStringLiteral("1.\tone\n1.\ttwo");
     QTest::newRow("checklist cycles from bullet")
         << B + QStringLiteral("task") << 0 << 0 << checklist << Open + QStringLiteral("task");
-    QTest::newRow("checklist open to done") << Open + QStringLiteral("task") << 0 << 0 << checklist
-                                            << Done + QStringLiteral("task");
-    QTest::newRow("checklist done to none") << Done + QStringLiteral("task") << 0 << 0 << checklist
-                                            << QStringLiteral("task");
+    QTest::newRow("checklist open to done")
+        << Open + QStringLiteral("task") << 0 << 0 << checklist << Done + QStringLiteral("task");
+    QTest::newRow("checklist done to none")
+        << Done + QStringLiteral("task") << 0 << 0 << checklist << QStringLiteral("task");
     // A line holding only a marker is that marker, not text to be marked again.
     QTest::newRow("marker-only bullet line") << B << 2 << 2 << bullet << QString();
     QTest::newRow("bare bullet") << QStringLiteral("\u2022") << 1 << 1 << bullet << QString();
@@ -71,20 +71,19 @@ void ParagraphCommandsTest::listCommands_rewriteLineStarts_data()
     // Digits and a full stop without the tab are typed text (a year, a list written by hand): kept.
     QTest::newRow("numbers without tab are text")
         << QStringLiteral("1.\n2024.") << 0 << 8 << numbered << QStringLiteral("1.\t1.\n2.\t2024.");
-    QTest::newRow("bullet keeps a lone number")
-        << QStringLiteral("7.") << 0 << 0 << bullet << B + QStringLiteral("7.");
-    QTest::newRow("indent skips empty lines") << QStringLiteral("a\n\nb") << 0 << 4 << QStringList{QStringLiteral("indent")}
-                                              << QStringLiteral("\ta\n\n\tb");
+    QTest::newRow("bullet keeps a lone number") << QStringLiteral("7.") << 0 << 0 << bullet << B + QStringLiteral("7.");
+    QTest::newRow("indent skips empty lines")
+        << QStringLiteral("a\n\nb") << 0 << 4 << QStringList{QStringLiteral("indent")} << QStringLiteral("\ta\n\n\tb");
     QTest::newRow("indent keeps markers") << B + QStringLiteral("a") << 0 << 0 << QStringList{QStringLiteral("indent")}
                                           << QStringLiteral("\t") + B + QStringLiteral("a");
     QTest::newRow("indent each soft line") << QStringLiteral("a\u2028b") << 0 << 0
                                            << QStringList{QStringLiteral("indent")} << QStringLiteral("\ta\u2028\tb");
-    QTest::newRow("outdent two blanks unchanged") << QStringLiteral("  x") << 0 << 0
-                                                  << QStringList{QStringLiteral("outdent")} << QStringLiteral("  x");
+    QTest::newRow("outdent two blanks unchanged")
+        << QStringLiteral("  x") << 0 << 0 << QStringList{QStringLiteral("outdent")} << QStringLiteral("  x");
     QTest::newRow("outdent four blanks") << QStringLiteral("     x") << 0 << 0 << QStringList{QStringLiteral("outdent")}
                                          << QStringLiteral(" x");
-    QTest::newRow("outdent one of two tabs") << QStringLiteral("\t\tx\n\ty") << 0 << 6
-                                             << QStringList{QStringLiteral("outdent")} << QStringLiteral("\tx\ny");
+    QTest::newRow("outdent one of two tabs")
+        << QStringLiteral("\t\tx\n\ty") << 0 << 6 << QStringList{QStringLiteral("outdent")} << QStringLiteral("\tx\ny");
 }
 
 void ParagraphCommandsTest::listCommands_rewriteLineStarts()
@@ -122,7 +121,8 @@ void ParagraphCommandsTest::listPrefix_otherMarker_togglesThatMarker()
     auto editor = makeEditor(Open + QStringLiteral("open\nplain\n") + B + QStringLiteral("bullet"));
     select(*editor, 0, int(editor->plainText().size()));
     editor::applyListPrefix(Open, *editor->textView());
-    QCOMPARE(editor->plainText(), QStringLiteral("open\n") + Open + QStringLiteral("plain\n") + Open + QStringLiteral("bullet"));
+    QCOMPARE(editor->plainText(),
+             QStringLiteral("open\n") + Open + QStringLiteral("plain\n") + Open + QStringLiteral("bullet"));
 }
 
 void ParagraphCommandsTest::listCommands_keepFormattingInsideLines_data()
@@ -207,24 +207,24 @@ void ParagraphCommandsTest::returnKey_data()
     QTest::addColumn<int>("caret");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("expectedCaret");
-    QTest::newRow("indented bullet continues")
-        << QStringLiteral("\t") + B + QStringLiteral("Item") << 7 << QStringLiteral("\t") + B + QStringLiteral("Item\n\t") + B << 11;
-    QTest::newRow("done box continues open") << Done + QStringLiteral("done") << 6 << Done + QStringLiteral("done\n") + Open
-                                             << 9;
+    QTest::newRow("indented bullet continues") << QStringLiteral("\t") + B + QStringLiteral("Item") << 7
+                                               << QStringLiteral("\t") + B + QStringLiteral("Item\n\t") + B << 11;
+    QTest::newRow("done box continues open")
+        << Done + QStringLiteral("done") << 6 << Done + QStringLiteral("done\n") + Open << 9;
     QTest::newRow("nine becomes ten") << QStringLiteral("9.\tnine") << 7 << QStringLiteral("9.\tnine\n10.\t") << 12;
     QTest::newRow("largest number starts again")
         << QStringLiteral("9223372036854775807.\tmax") << 24 << QStringLiteral("9223372036854775807.\tmax\n1.\t") << 28;
-    QTest::newRow("digits of another script") << QStringLiteral("\u0663.\tx") << 4 << QStringLiteral("\u0663.\tx\n1.\t")
-                                              << 8;
-    QTest::newRow("rest moves behind the marker") << B + QStringLiteral("abcd") << 4
-                                                  << B + QStringLiteral("ab\n") + B + QStringLiteral("cd") << 7;
+    QTest::newRow("digits of another script")
+        << QStringLiteral("\u0663.\tx") << 4 << QStringLiteral("\u0663.\tx\n1.\t") << 8;
+    QTest::newRow("rest moves behind the marker")
+        << B + QStringLiteral("abcd") << 4 << B + QStringLiteral("ab\n") + B + QStringLiteral("cd") << 7;
     QTest::newRow("plain line") << QStringLiteral("plain") << 5 << QStringLiteral("plain\n") << 6;
     QTest::newRow("year with full stop is text") << QStringLiteral("2024.") << 5 << QStringLiteral("2024.\n") << 6;
-    QTest::newRow("caret in indentation") << QStringLiteral("\t") + B + QStringLiteral("x") << 1
-                                          << QStringLiteral("\t\n") + B + QStringLiteral("x") << 2;
+    QTest::newRow("caret in indentation")
+        << QStringLiteral("\t") + B + QStringLiteral("x") << 1 << QStringLiteral("\t\n") + B + QStringLiteral("x") << 2;
     QTest::newRow("caret inside marker") << QStringLiteral("12.\tx") << 2 << QStringLiteral("12\n.\tx") << 3;
-    QTest::newRow("caret before marker") << B + QStringLiteral("x") << 0 << QStringLiteral("\n") + B + QStringLiteral("x")
-                                         << 1;
+    QTest::newRow("caret before marker") << B + QStringLiteral("x") << 0
+                                         << QStringLiteral("\n") + B + QStringLiteral("x") << 1;
     QTest::newRow("soft line inside a paragraph")
         << QStringLiteral("intro\u2028") + B + QStringLiteral("x") << 9
         << QStringLiteral("intro\u2028") + B + QStringLiteral("x\n") + B << 12;

@@ -289,8 +289,9 @@ void RtfCodecTest::reader_cocoaDialect_readsListsColoursAndEscapes()
     QTextDocument doc;
     doc.setDefaultFont(editor::resolveFont(15, QStringLiteral("default")));
     QVERIFY(rtf::readRtf(cocoa, doc));
-    QCOMPARE(editor::plainTextOf(doc),
-             QStringLiteral("Hello world\n\t\u2022\tItem one\n\t\u2022\tItem two\ncaf\u00E9 \u2014 marked \U0001F600end"));
+    QCOMPARE(
+        editor::plainTextOf(doc),
+        QStringLiteral("Hello world\n\t\u2022\tItem one\n\t\u2022\tItem two\ncaf\u00E9 \u2014 marked \U0001F600end"));
     const int world = int(editor::plainTextOf(doc).indexOf(u"world"));
     const QTextCharFormat worldFormat = editor::charFormatAt(doc, world);
     QVERIFY(editor::isBold(worldFormat));
@@ -327,10 +328,10 @@ void RtfCodecTest::reader_backgroundOne_offOnlyInCocoaDialect()
 {
     QFETCH(QByteArray, header);
     QFETCH(QString, plainBackground);
-    const QByteArray rtf = header +
-                           "{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;}\n"
-                           "{\\colortbl;\\red255\\green255\\blue255;\\red255\\green251\\blue0;}\n"
-                           "\\f0\\fs24 \\cf0 \\cb2 marked\\cb1  plain}";
+    const QByteArray rtf = header
+                           + "{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;}\n"
+                             "{\\colortbl;\\red255\\green255\\blue255;\\red255\\green251\\blue0;}\n"
+                             "\\f0\\fs24 \\cf0 \\cb2 marked\\cb1  plain}";
     QTextDocument doc;
     QVERIFY(rtf::readRtf(rtf, doc));
     QCOMPARE(editor::plainTextOf(doc), QStringLiteral("marked plain"));
@@ -439,8 +440,8 @@ void RtfCodecTest::reader_badInput_data()
     QTest::newRow("too deep") << (QByteArray("{\\rtf1 ") + QByteArray(100000, '{') + "x") << false << QString();
     QTest::newRow("deep but allowed") << (QByteArray("{\\rtf1 ") + QByteArray(150, '{') + "x" + QByteArray(150, '}'))
                                       << true << QStringLiteral("x");
-    QTest::newRow("unicode out of range") << QByteArray("{\\rtf1\\uc0 \\u99999999999 \\u-99999999 x}") << true
-                                          << QStringLiteral("\uFFFD\uFFFDx");
+    QTest::newRow("unicode out of range")
+        << QByteArray("{\\rtf1\\uc0 \\u99999999999 \\u-99999999 x}") << true << QStringLiteral("\uFFFD\uFFFDx");
 }
 
 void RtfCodecTest::reader_badInput()
@@ -496,18 +497,10 @@ void RtfCodecTest::reader_mutatedDocuments_neverCrashOrCorrupt()
         for (int e = 0; e < edits && !data.isEmpty(); ++e) {
             const int at = int(random.bounded(data.size()));
             switch (random.bounded(4)) {
-            case 0:
-                data[at] = alphabet[random.bounded(alphabet.size())];
-                break;
-            case 1:
-                data.insert(at, alphabet[random.bounded(alphabet.size())]);
-                break;
-            case 2:
-                data.remove(at, 1 + int(random.bounded(6)));
-                break;
-            default:
-                data.insert(at, data.mid(int(random.bounded(data.size())), int(random.bounded(40))));
-                break;
+            case 0: data[at] = alphabet[random.bounded(alphabet.size())]; break;
+            case 1: data.insert(at, alphabet[random.bounded(alphabet.size())]); break;
+            case 2: data.remove(at, 1 + int(random.bounded(6))); break;
+            default: data.insert(at, data.mid(int(random.bounded(data.size())), int(random.bounded(40)))); break;
             }
         }
         QTextDocument doc;
@@ -589,8 +582,8 @@ void RtfCodecTest::libreOffice_opensOurRtfWithTheSameFormatting()
              qPrintable(spanBefore(QStringLiteral("red"), QStringLiteral("highlighted"))));
     QVERIFY(spanBefore(QStringLiteral("red"), QStringLiteral("highlighted")).contains(u"#f87171"));
     const QString all = spanBefore(QStringLiteral("all"), QStringLiteral("red"));
-    QVERIFY2(all.contains(u"Charis SIL") && all.contains(u"font-size: 20pt") && all.contains(u"<i>") &&
-                 all.contains(u"<u>") && all.contains(u"<b>"),
+    QVERIFY2(all.contains(u"Charis SIL") && all.contains(u"font-size: 20pt") && all.contains(u"<i>")
+                 && all.contains(u"<u>") && all.contains(u"<b>"),
              qPrintable(all));
     const QString quote = spanBefore(QStringLiteral("A quoted line"));
     QVERIFY2(quote.contains(u"margin-left: 0.19in") && quote.contains(u"#dcc882"), qPrintable(quote));

@@ -2,14 +2,14 @@
 
 #include "common/TestSupport.h"
 
-#include "Theme/Spring.h"
 #include "Media/AudioClipRow.h"
 #include "Media/AudioRecordControl.h"
-#include "Theme/GlassChipButton.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Media/SpeechTranscriber.h"
 #include "Media/WeatherLocationChips.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
 
 #include <QHBoxLayout>
 #include <QTest>
@@ -63,15 +63,15 @@ void MediaTest::weatherChips_whichChipsShow_data()
     QTest::addColumn<QStringList>("shown");
     const OptText sun = QStringLiteral("sun.max");
     const OptText vienna = QStringLiteral("Vienna");
-    QTest::newRow("weather and place")
-        << sun << OptNumber(21.5) << OptText(QStringLiteral("Clear")) << vienna
-        << QStringList{QStringLiteral("22°"), QStringLiteral("Clear"), QStringLiteral("Vienna")};
-    QTest::newRow("dash text is left out") << sun << OptNumber(3.0) << OptText(QStringLiteral("—")) << OptText()
-                                           << QStringList{QStringLiteral("3°")};
-    QTest::newRow("text without symbol is no chip") << OptText() << OptNumber(3.0) << OptText(QStringLiteral("Rain"))
-                                                    << OptText() << QStringList();
-    QTest::newRow("place only")
-        << OptText() << OptNumber() << OptText() << vienna << QStringList{QStringLiteral("Vienna")};
+    QTest::newRow("weather and place") << sun << OptNumber(21.5) << OptText(QStringLiteral("Clear")) << vienna
+                                       << QStringList{QStringLiteral("22°"), QStringLiteral("Clear"),
+                                                      QStringLiteral("Vienna")};
+    QTest::newRow("dash text is left out")
+        << sun << OptNumber(3.0) << OptText(QStringLiteral("—")) << OptText() << QStringList{QStringLiteral("3°")};
+    QTest::newRow("text without symbol is no chip")
+        << OptText() << OptNumber(3.0) << OptText(QStringLiteral("Rain")) << OptText() << QStringList();
+    QTest::newRow("place only") << OptText() << OptNumber() << OptText() << vienna
+                                << QStringList{QStringLiteral("Vienna")};
     QTest::newRow("nothing") << OptText() << OptNumber() << OptText() << OptText() << QStringList();
 }
 

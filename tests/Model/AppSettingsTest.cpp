@@ -73,15 +73,15 @@ const std::vector<Row>& rows()
                                                      {QStringLiteral("art"), QStringLiteral("#60A5FA")}}),
          QByteArray(R"({"art":"#60A5FA","work":"#F87171"})"), QByteArray(R"({"a":1})")},
         {"totalSaveCount", L("totalSaveCount"), qint64(0), qint64(7), QStringLiteral("7"), QStringLiteral("lots")},
-        {"draftTitle", L("draftTitle"), QString(), QStringLiteral(" Half a thought"),
-         QStringLiteral(" Half a thought"), 3},
+        {"draftTitle", L("draftTitle"), QString(), QStringLiteral(" Half a thought"), QStringLiteral(" Half a thought"),
+         3},
         {"draftBody", L("draftBody"), QString(), QStringLiteral("line one\nline two"),
          QStringLiteral("line one\nline two"), QByteArray("body")},
         {"draftBodyRTF", L("draftBodyRTF"), QByteArray(), QByteArray("{\\rtf1 x}"), QByteArray("{\\rtf1 x}"),
          QStringLiteral("{\\rtf1 x}")},
         // One tag: the INI file would read a plain list of one text back as a text.
-        {"draftTags", L("draftTags"), QStringList(), QStringList{QStringLiteral("work")},
-         QByteArray("[\"work\"]"), QByteArray("[1]")},
+        {"draftTags", L("draftTags"), QStringList(), QStringList{QStringLiteral("work")}, QByteArray("[\"work\"]"),
+         QByteArray("[1]")},
         {"draftType", L("draftType"), QString(), QStringLiteral("Note"), QStringLiteral("Note"), 1},
         {"updateChecked", L("vesperlog.updateChecked"), QDateTime(),
          QDateTime(QDate(2026, 3, 1), QTime(9, 30), Qt::UTC), QDateTime(QDate(2026, 3, 1), QTime(9, 30), Qt::UTC),
@@ -354,8 +354,8 @@ void AppSettingsTest::batch_writesTheFileOnce_andAnnouncesAtOnce()
         QCOMPARE(fileBytes(), before);
     }
     const QByteArray after = fileBytes();
-    for (const char* line : {"draftTitle=Title", "draftBody=Body", "draftBodyRTF=", "draftTags=", "draftType=Idea",
-                             "userName=Ada"}) {
+    for (const char* line :
+         {"draftTitle=Title", "draftBody=Body", "draftBodyRTF=", "draftTags=", "draftType=Idea", "userName=Ada"}) {
         QVERIFY2(after.contains(line), line);
     }
 

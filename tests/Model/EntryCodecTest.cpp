@@ -19,7 +19,8 @@ const QByteArray kId = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
 
 QByteArray minimalEntry(const QByteArray& extra = {})
 {
-    QByteArray json = R"({"id":")" + kId + R"(","title":"T","body":"B","date":100.5,"tags":["a"],"isFavorite":false,"type":"Note")";
+    QByteArray json =
+        R"({"id":")" + kId + R"(","title":"T","body":"B","date":100.5,"tags":["a"],"isFavorite":false,"type":"Note")";
     if (!extra.isEmpty()) {
         json += ',' + extra;
     }
@@ -120,18 +121,21 @@ void EntryCodecTest::decode_invalidEntry_failsWholeList_data()
 {
     QTest::addColumn<QByteArray>("bad");
     QTest::addColumn<QString>("key");
-    const QByteArray base = R"({"id":")" + kId + R"(","title":"T","body":"B","date":1,"isFavorite":false,"type":"Note")";
+    const QByteArray base =
+        R"({"id":")" + kId + R"(","title":"T","body":"B","date":1,"isFavorite":false,"type":"Note")";
     QTest::newRow("tags missing") << QByteArray(base + "}") << "tags";
     QTest::newRow("tags null") << QByteArray(base + R"(,"tags":null})") << "tags";
     QTest::newRow("type lower case") << minimalEntry().replace("\"Note\"", "\"journal\"") << "type";
     QTest::newRow("title wrong type") << minimalEntry().replace("\"title\":\"T\"", "\"title\":5") << "title";
     QTest::newRow("id not uuid") << minimalEntry().replace(kId, "not-a-uuid") << "id";
     QTest::newRow("date as text") << minimalEntry().replace("100.5", "\"100.5\"") << "date";
-    QTest::newRow("favourite as number") << minimalEntry().replace("\"isFavorite\":false", "\"isFavorite\":0") << "isFavorite";
+    QTest::newRow("favourite as number") << minimalEntry().replace("\"isFavorite\":false", "\"isFavorite\":0")
+                                         << "isFavorite";
     QTest::newRow("fontDesign wrong type") << minimalEntry(R"("fontDesign":3)") << "fontDesign";
     QTest::newRow("bad base64") << minimalEntry(R"("bodyRTF":"%%%")") << "bodyRTF";
     QTest::newRow("clip without duration")
-        << minimalEntry(R"("audioClips":[{"id":"11111111-2222-3333-4444-555555555555","filename":"a.m4a"}])") << "duration";
+        << minimalEntry(R"("audioClips":[{"id":"11111111-2222-3333-4444-555555555555","filename":"a.m4a"}])")
+        << "duration";
     QTest::newRow("tag not text") << minimalEntry().replace("[\"a\"]", "[\"a\",1]") << "tags";
     QTest::newRow("latitude text") << minimalEntry(R"("latitude":"north")") << "latitude";
 }
@@ -149,8 +153,10 @@ void EntryCodecTest::decode_invalidEntry_failsWholeList()
 void EntryCodecTest::decode_nullOptionals_areAbsent()
 {
     const auto entries = decodeOk(
-        '[' + minimalEntry(R"("fontDesign":null,"isArchived":null,"mood":null,"latitude":null,"bodyRTF":null,)"
-                           R"("audioClips":[{"id":"11111111-2222-3333-4444-555555555555","filename":"a","duration":2,"transcript":null}])")
+        '['
+        + minimalEntry(
+            R"("fontDesign":null,"isArchived":null,"mood":null,"latitude":null,"bodyRTF":null,)"
+            R"("audioClips":[{"id":"11111111-2222-3333-4444-555555555555","filename":"a","duration":2,"transcript":null}])")
         + ']');
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries[0].fontDesign, QStringLiteral("default"));
@@ -184,10 +190,11 @@ void EntryCodecTest::encode_absentOptionals_writeNoKeys()
 void EntryCodecTest::encode_keysInFieldOrder()
 {
     const QByteArray json = encodeEntries({fullEntry()}).bytes;
-    const char* order[] = {"\"id\"", "\"title\"", "\"body\"", "\"bodyRTF\"", "\"date\"", "\"tags\"", "\"mood\"",
-                           "\"isFavorite\"", "\"type\"", "\"expirationDate\"", "\"fontDesign\"", "\"isArchived\"",
-                           "\"imageFilenames\"", "\"audioClips\"", "\"latitude\"", "\"longitude\"", "\"placeName\"",
-                           "\"weatherSymbol\"", "\"weatherTemp\"", "\"weatherText\""};
+    const char* order[] = {
+        "\"id\"",         "\"title\"",      "\"body\"",           "\"bodyRTF\"",     "\"date\"",
+        "\"tags\"",       "\"mood\"",       "\"isFavorite\"",     "\"type\"",        "\"expirationDate\"",
+        "\"fontDesign\"", "\"isArchived\"", "\"imageFilenames\"", "\"audioClips\"",  "\"latitude\"",
+        "\"longitude\"",  "\"placeName\"",  "\"weatherSymbol\"",  "\"weatherTemp\"", "\"weatherText\""};
     qsizetype last = -1;
     for (const char* key : order) {
         const qsizetype at = json.indexOf(key);
@@ -197,7 +204,8 @@ void EntryCodecTest::encode_keysInFieldOrder()
     QVERIFY(json.startsWith(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":)"));
     QVERIFY(!json.contains('\n'));
     QVERIFY(!json.contains(": "));
-    QVERIFY(json.contains(R"({"id":"11111111-2222-3333-4444-555555555555","filename":"x.m4a","duration":3.25,"transcript":"hello"})"));
+    QVERIFY(json.contains(
+        R"({"id":"11111111-2222-3333-4444-555555555555","filename":"x.m4a","duration":3.25,"transcript":"hello"})"));
 }
 
 void EntryCodecTest::encode_nonFiniteNumbers_areLeftOut()
@@ -444,7 +452,8 @@ void EntryCodecTest::hostileInput_neverCrashes_data()
     QTest::newRow("truncated") << QByteArray('[' + minimalEntry()).left(60);
     QTest::newRow("object not array") << minimalEntry();
     QTest::newRow("deep nesting") << QByteArray(100000, '[');
-    QTest::newRow("deep unknown key") << QByteArray('[' + minimalEntry("\"x\":" + QByteArray(5000, '[') + QByteArray(5000, ']')) + ']');
+    QTest::newRow("deep unknown key") << QByteArray(
+        '[' + minimalEntry("\"x\":" + QByteArray(5000, '[') + QByteArray(5000, ']')) + ']');
     QTest::newRow("huge number") << QByteArray('[' + minimalEntry().replace("100.5", "1e400") + ']');
     QTest::newRow("invalid utf8") << QByteArray("[{\"id\":\"\xff\xfe\"}]");
     QTest::newRow("nul bytes") << QByteArray("[\0\0\0]", 5);

@@ -299,7 +299,8 @@ void ExportImportTest::export_unwritableDestination_printsFailureAndLeavesNoFile
         store.exportEntries(format);
         const QStringList lines = out.lines();
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: export failed \u2014 ")), qPrintable(lines.first()));
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: export failed \u2014 ")),
+                 qPrintable(lines.first()));
         QCOMPARE(readFile(blocker), QByteArray("x"));
         QVERIFY(!QFileInfo::exists(*chooser.exportPath));
     }
@@ -331,13 +332,14 @@ void ExportImportTest::export_overTheJournalsOwnFiles_isRefused()
 
     // The same file through another spelling of its folder, and the trash.
     for (const QString& path : QStringList{JournalStore::storeFolder() + QStringLiteral("/../Vesperlog/entries.json"),
-                                JournalStore::storeFolder() + QStringLiteral("/trash.json")}) {
+                                           JournalStore::storeFolder() + QStringLiteral("/trash.json")}) {
         chooser.exportPath = path;
         test::StdoutCapture out;
         store.exportEntries(JournalStore::ExportFormat::Json);
         const QStringList lines = out.lines();
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: export failed \u2014 ")), qPrintable(lines.first()));
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: export failed \u2014 ")),
+                 qPrintable(lines.first()));
     }
     QCOMPARE(readFile(entriesPath()), journal);
     QVERIFY(!QFileInfo::exists(JournalStore::storeFolder() + QStringLiteral("/trash.json")));
@@ -559,25 +561,26 @@ void ExportImportTest::import_badInput_failsWithoutChange_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("createFile");
 
-    const QByteArray valid = encodeEntries({plain(QStringLiteral("x"), 700000000)}, {.dates = DateEncoding::ISO8601}).bytes;
+    const QByteArray valid =
+        encodeEntries({plain(QStringLiteral("x"), 700000000)}, {.dates = DateEncoding::ISO8601}).bytes;
     QTest::newRow("missing file") << QByteArray() << false;
     QTest::newRow("empty file") << QByteArray() << true;
     QTest::newRow("not JSON") << QByteArray("Dear diary, today I") << true;
     QTest::newRow("truncated") << valid.left(valid.size() / 2) << true;
     QTest::newRow("object instead of array") << QByteArray(R"({"entries":[]})") << true;
     QTest::newRow("array of numbers") << QByteArray("[1,2,3]") << true;
-    QTest::newRow("title missing")
-        << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","body":"b","date":"2026-01-01T00:00:00Z","tags":[],"isFavorite":false,"type":"Note"}])")
-        << true;
-    QTest::newRow("title is a number")
-        << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":5,"body":"b","date":"2026-01-01T00:00:00Z","tags":[],"isFavorite":false,"type":"Note"}])")
-        << true;
-    QTest::newRow("bad id")
-        << QByteArray(R"([{"id":"../../etc","title":"t","body":"b","date":"2026-01-01T00:00:00Z","tags":[],"isFavorite":false,"type":"Note"}])")
-        << true;
-    QTest::newRow("date neither form")
-        << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","body":"b","date":"yesterday","tags":[],"isFavorite":false,"type":"Note"}])")
-        << true;
+    QTest::newRow("title missing") << QByteArray(
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","body":"b","date":"2026-01-01T00:00:00Z","tags":[],"isFavorite":false,"type":"Note"}])")
+                                   << true;
+    QTest::newRow("title is a number") << QByteArray(
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":5,"body":"b","date":"2026-01-01T00:00:00Z","tags":[],"isFavorite":false,"type":"Note"}])")
+                                       << true;
+    QTest::newRow("bad id") << QByteArray(
+        R"([{"id":"../../etc","title":"t","body":"b","date":"2026-01-01T00:00:00Z","tags":[],"isFavorite":false,"type":"Note"}])")
+                            << true;
+    QTest::newRow("date neither form") << QByteArray(
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"t","body":"b","date":"yesterday","tags":[],"isFavorite":false,"type":"Note"}])")
+                                       << true;
     QTest::newRow("deep nesting") << QByteArray(100000, '[') << true;
     QTest::newRow("nul bytes") << QByteArray(64, '\0') << true;
     QTest::newRow("one good one bad") << QByteArray(valid.chopped(1) + R"(,{"id":1}])") << true;
@@ -708,7 +711,8 @@ void ExportImportTest::backup_afterFailedLoad_keepsExistingBackup()
 
         const QStringList lines = out.lines();
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: backup failed \u2014 ")), qPrintable(lines.first()));
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: backup failed \u2014 ")),
+                 qPrintable(lines.first()));
     }
     QCOMPARE(readFile(todaysBackup()), QByteArray("[\"good backup\"]"));
 }

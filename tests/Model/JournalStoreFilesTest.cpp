@@ -74,7 +74,8 @@ void JournalStoreFilesTest::emptyArray_loadsWithoutCopy()
 
 void JournalStoreFilesTest::undecodableJournal_isCopiedAsideThenReplaced()
 {
-    const QByteArray damaged = R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","body":"no title","date":1,"tags":[],"isFavorite":false,"type":"Note"}])";
+    const QByteArray damaged =
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","body":"no title","date":1,"tags":[],"isFavorite":false,"type":"Note"}])";
     writeFile(entriesPath(), damaged);
     vsp::test::StdoutCapture out;
     JournalStore store;
@@ -83,10 +84,14 @@ void JournalStoreFilesTest::undecodableJournal_isCopiedAsideThenReplaced()
 
     const QStringList copies = corruptCopies(QStringLiteral("entries-corrupt-"));
     QCOMPARE(copies.size(), 1);
-    QVERIFY(QRegularExpression(QStringLiteral(R"(^entries-corrupt-\d{4}-\d\d-\d\d-\d{6}\.json$)")).match(copies[0]).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral(R"(^entries-corrupt-\d{4}-\d\d-\d\d-\d{6}\.json$)"))
+                .match(copies[0])
+                .hasMatch());
     const QString copyPath = storeFolder() + u'/' + copies[0];
     QCOMPARE(readFile(copyPath), damaged);
-    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: entries.json could not be decoded \u2014 copy preserved at ") + copyPath});
+    QCOMPARE(out.lines(),
+             QStringList{QStringLiteral("Vesperlog: entries.json could not be decoded \u2014 copy preserved at ")
+                         + copyPath});
     // Nothing is written until the first change.
     QCOMPARE(readFile(entriesPath()), damaged);
 
@@ -131,7 +136,8 @@ void JournalStoreFilesTest::undecodableJournal_withoutCopy_isNeverOverwritten()
     QVERIFY(!store.canSaveEntries());
     QVERIFY(corruptCopies(QStringLiteral("entries-corrupt-")).isEmpty());
     QCOMPARE(out.lines().size(), 1);
-    QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: entries.json could not be decoded \u2014 no copy could be made")),
+    QVERIFY2(out.lines().first().startsWith(
+                 QStringLiteral("Vesperlog: entries.json could not be decoded \u2014 no copy could be made")),
              qPrintable(out.lines().first()));
 
     store.addEntry(entry(QStringLiteral("kept in memory")));
@@ -169,7 +175,8 @@ void JournalStoreFilesTest::undecodableTrash_isCopiedAside()
     QCOMPARE(copies.size(), 1);
     QCOMPARE(readFile(storeFolder() + u'/' + copies[0]), QByteArray("[{\"entry\":1}]"));
     QCOMPARE(out.lines().size(), 1);
-    QVERIFY(out.lines().first().startsWith(QStringLiteral("Vesperlog: trash.json could not be decoded \u2014 copy preserved at ")));
+    QVERIFY(out.lines().first().startsWith(
+        QStringLiteral("Vesperlog: trash.json could not be decoded \u2014 copy preserved at ")));
 
     // With the copy made, the next trash save may replace the file.
     const JournalEntry e = entry(QStringLiteral("to trash"));

@@ -100,10 +100,11 @@ void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFa
     // The copied recording is the store's now; the temporary file goes.
     QVERIFY(!QFile::exists(recording));
 
-    QCOMPARE(out.lines(),
-             (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 no image at ") + gone,
-                          QStringLiteral("Vesperlog: audio store failed \u2014 no recording at ") + lost.path,
-                          QStringLiteral("Vesperlog: voice note attach failed \u2014 recording kept at ") + lost.path}));
+    QCOMPARE(
+        out.lines(),
+        (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 no image at ") + gone,
+                     QStringLiteral("Vesperlog: audio store failed \u2014 no recording at ") + lost.path,
+                     QStringLiteral("Vesperlog: voice note attach failed \u2014 recording kept at ") + lost.path}));
 }
 
 void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToWriteBack()

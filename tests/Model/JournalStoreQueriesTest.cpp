@@ -60,14 +60,16 @@ void JournalStoreQueriesTest::filter_precedence_data()
                              << QStringList{u"today plain"_qs, u"yesterday late"_qs};
     QTest::newRow("archive") << int(NavSection::Archive) << none << none << none
                              << QStringList{u"today archived"_qs, u"favourite archived"_qs};
-    QTest::newRow("favourites") << int(NavSection::Favorites) << none << none << none << QStringList{u"yesterday late"_qs};
+    QTest::newRow("favourites") << int(NavSection::Favorites) << none << none << none
+                                << QStringList{u"yesterday late"_qs};
     QTest::newRow("search in journal skips archived")
         << int(NavSection::Journal) << u"TODAY"_qs << none << none << QStringList{u"today plain"_qs};
-    QTest::newRow("search in archive finds both")
-        << int(NavSection::Archive) << u"today"_qs << none << none << QStringList{u"today archived"_qs, u"today plain"_qs};
-    QTest::newRow("search wins over tag") << int(NavSection::Journal) << u"yesterday"_qs << none << u"work"_qs
-                                          << QStringList{u"yesterday late"_qs};
-    QTest::newRow("tag is exact") << int(NavSection::Journal) << none << none << u"work"_qs << QStringList{u"today plain"_qs};
+    QTest::newRow("search in archive finds both") << int(NavSection::Archive) << u"today"_qs << none << none
+                                                  << QStringList{u"today archived"_qs, u"today plain"_qs};
+    QTest::newRow("search wins over tag")
+        << int(NavSection::Journal) << u"yesterday"_qs << none << u"work"_qs << QStringList{u"yesterday late"_qs};
+    QTest::newRow("tag is exact") << int(NavSection::Journal) << none << none << u"work"_qs
+                                  << QStringList{u"today plain"_qs};
     QTest::newRow("upper-case tag filter matches only that tag")
         << int(NavSection::Journal) << none << none << u"Work"_qs << QStringList{u"yesterday late"_qs};
     QTest::newRow("mood wins over tag") << int(NavSection::Journal) << none << u"\U0001F33F"_qs << u"Work"_qs

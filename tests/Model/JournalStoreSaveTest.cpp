@@ -1,7 +1,7 @@
 #include "JournalStoreSaveTest.h"
 
-#include "common/StoreFixtures.h"
 #include "common/FixedFileChooser.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/EntryCodec.h"
@@ -35,7 +35,7 @@ JournalEntry bigEntry(const QString& title, qsizetype bytes)
 
 mode_t modeOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     ::lstat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 0777;
 }
@@ -90,7 +90,8 @@ void JournalStoreSaveTest::failedSave_isReportedUntilAWriteCatchesUp()
     QCOMPARE(unsaved.size(), 2);
     const QList<JournalEntry> onDisk = readJournal();
     QCOMPARE(onDisk.size(), byRetry ? 2 : 3);
-    QVERIFY(std::any_of(onDisk.cbegin(), onDisk.cend(), [&](const JournalEntry& e) { return e.id == kept.id && e.isFavorite; }));
+    QVERIFY(std::any_of(onDisk.cbegin(), onDisk.cend(),
+                        [&](const JournalEntry& e) { return e.id == kept.id && e.isFavorite; }));
 }
 
 void JournalStoreSaveTest::fullDisk_namesTheCause()
@@ -240,9 +241,11 @@ void JournalStoreSaveTest::saveCopy_writesBackupForm_data()
     QTest::addColumn<QString>("destination");
     QTest::addColumn<int>("expected");
     const QString home = vsp::test::testHome();
-    QTest::newRow("chosen file") << home + QStringLiteral("/Documents/copy.json") << int(JournalStore::CopyResult::Written);
+    QTest::newRow("chosen file") << home + QStringLiteral("/Documents/copy.json")
+                                 << int(JournalStore::CopyResult::Written);
     QTest::newRow("cancelled") << QString() << int(JournalStore::CopyResult::Cancelled);
-    QTest::newRow("missing folder") << home + QStringLiteral("/nowhere/copy.json") << int(JournalStore::CopyResult::Failed);
+    QTest::newRow("missing folder") << home + QStringLiteral("/nowhere/copy.json")
+                                    << int(JournalStore::CopyResult::Failed);
     QTest::newRow("the journal itself") << entriesPath() << int(JournalStore::CopyResult::Failed);
 }
 
@@ -284,7 +287,8 @@ void JournalStoreSaveTest::trashRecords_sameId_areToldApartByDeletionDate()
     newer.title = QStringLiteral("newer version");
     // The id is also live, with photos of its own.
     writeJournal({newer});
-    writeFile(trashPath(), vsp::encodeTrash({TrashedEntry{newer, vsp::now() - 20}, TrashedEntry{older, vsp::now() - 90}}).bytes);
+    writeFile(trashPath(),
+              vsp::encodeTrash({TrashedEntry{newer, vsp::now() - 20}, TrashedEntry{older, vsp::now() - 90}}).bytes);
     const QString photo = JournalStore::imagesDirectory(newer.id) + QStringLiteral("/photo.png");
     writeFile(photo, "png");
     JournalStore store;
@@ -431,7 +435,10 @@ void JournalStoreSaveTest::killedDuringSave_losesNothingReportedSaved()
         QTest::qSleep(int(QRandomGenerator::global()->bounded(40)));
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished());
-        saved << QString::fromUtf8(child.readAllStandardOutput()).split(u'\n').filter(QStringLiteral("saved ")).replaceInStrings(QStringLiteral("saved "), QString());
+        saved << QString::fromUtf8(child.readAllStandardOutput())
+                     .split(u'\n')
+                     .filter(QStringLiteral("saved "))
+                     .replaceInStrings(QStringLiteral("saved "), QString());
         JournalStore relaunched;
         QVERIFY(relaunched.loadedCleanly());
         for (const QString& id : std::as_const(saved)) {

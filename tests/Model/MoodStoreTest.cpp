@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 using fixtures::readFile;
@@ -79,11 +79,13 @@ void MoodStoreTest::unusableFile_givesDefaults_data()
     QTest::newRow("empty array") << QByteArray("[]");
     QTest::newRow("not JSON") << QByteArray("calm, tired");
     QTest::newRow("object") << QByteArray(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"x","label":"y"})");
-    QTest::newRow("label missing")
-        << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"x","label":"y"},)"
-                      R"({"id":"7C9E6679-7425-40DE-944B-E07FC1F90AE7","emoji":"z"}])");
-    QTest::newRow("emoji null") << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":null,"label":"y"}])");
-    QTest::newRow("label a number") << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"x","label":3}])");
+    QTest::newRow("label missing") << QByteArray(
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"x","label":"y"},)"
+        R"({"id":"7C9E6679-7425-40DE-944B-E07FC1F90AE7","emoji":"z"}])");
+    QTest::newRow("emoji null") << QByteArray(
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":null,"label":"y"}])");
+    QTest::newRow("label a number") << QByteArray(
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"x","label":3}])");
     QTest::newRow("id not a UUID") << QByteArray(R"([{"id":"calm","emoji":"x","label":"y"}])");
     QTest::newRow("truncated") << QByteArray(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"x","lab)");
 }
@@ -121,8 +123,9 @@ void MoodStoreTest::saveThenLoad_roundTrip()
 void MoodStoreTest::save_writesCompactArrayInPaletteOrder()
 {
     MoodStore store;
-    store.setMoods({mood("E621E1F8-C36C-495A-93FC-0C247A3E6E5F", QStringLiteral("\U0001F3AF"), QStringLiteral("Focused")),
-                    mood("7c9e6679-7425-40de-944b-e07fc1f90ae7", QStringLiteral("x"), QStringLiteral("Sad\\"))});
+    store.setMoods(
+        {mood("E621E1F8-C36C-495A-93FC-0C247A3E6E5F", QStringLiteral("\U0001F3AF"), QStringLiteral("Focused")),
+         mood("7c9e6679-7425-40de-944b-e07fc1f90ae7", QStringLiteral("x"), QStringLiteral("Sad\\"))});
     store.save();
 
     QCOMPARE(QString::fromUtf8(readFile(moodsPath())),
@@ -180,7 +183,8 @@ void MoodStoreTest::emptiedPalette_isSaved_andNextLaunchFallsBack()
 
 void MoodStoreTest::undecodableFile_isCopiedBeforeFirstSave()
 {
-    const QByteArray damaged = R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"🦊","label":"Sly"},{"emoji":"x"}])";
+    const QByteArray damaged =
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"🦊","label":"Sly"},{"emoji":"x"}])";
     writeFile(moodsPath(), damaged);
     MoodStore store;
     QCOMPARE(store.moods(), MoodStore::defaultMoods());
@@ -191,11 +195,14 @@ void MoodStoreTest::undecodableFile_isCopiedBeforeFirstSave()
 
     const QStringList copies = corruptCopies();
     QCOMPARE(copies.size(), 1);
-    QVERIFY(QRegularExpression(QStringLiteral(R"(^moods-corrupt-\d{4}-\d{2}-\d{2}-\d{6}\.json$)")).match(copies.first()).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral(R"(^moods-corrupt-\d{4}-\d{2}-\d{2}-\d{6}\.json$)"))
+                .match(copies.first())
+                .hasMatch());
     const QString copyPath = QFileInfo(moodsPath()).path() + u'/' + copies.first();
     QCOMPARE(readFile(copyPath), damaged);
-    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: moods.json could not be decoded \u2014 copy preserved at ")
-                                      + copyPath});
+    QCOMPARE(
+        out.lines(),
+        QStringList{QStringLiteral("Vesperlog: moods.json could not be decoded \u2014 copy preserved at ") + copyPath});
     MoodStore reloaded;
     QCOMPARE(reloaded.moods(), MoodStore::defaultMoods());
     QCOMPARE(*vsp::decodeMoods(readFile(moodsPath())), MoodStore::defaultMoods());
@@ -206,7 +213,8 @@ void MoodStoreTest::saveFailure_printsOneLine_andKeepsMoods()
     // A folder where the file belongs: the write cannot replace it.
     QDir().mkpath(moodsPath());
     MoodStore store;
-    const QList<MoodItem> palette{mood("E621E1F8-C36C-495A-93FC-0C247A3E6E5F", QStringLiteral("x"), QStringLiteral("X"))};
+    const QList<MoodItem> palette{
+        mood("E621E1F8-C36C-495A-93FC-0C247A3E6E5F", QStringLiteral("x"), QStringLiteral("X"))};
     store.setMoods(palette);
 
     vsp::test::StdoutCapture out;
@@ -214,7 +222,8 @@ void MoodStoreTest::saveFailure_printsOneLine_andKeepsMoods()
 
     const QStringList lines = out.lines();
     QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: mood save failed \u2014 ")), qPrintable(lines.first()));
+    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: mood save failed \u2014 ")),
+             qPrintable(lines.first()));
     QCOMPARE(store.moods(), palette);
     QVERIFY(QFileInfo(moodsPath()).isDir());
 }

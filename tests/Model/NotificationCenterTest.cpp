@@ -12,8 +12,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <ctime>
@@ -126,8 +126,8 @@ void NotificationCenterTest::nextMatchingTime_data()
     QTest::newRow("one day, yesterday") << onDay(kDay.addDays(-1), 9) << morning << QDateTime();
     DateComponents minuteOnly;
     minuteOnly.minute = 30;
-    QTest::newRow("minute only: every hour") << minuteOnly << QDateTime(kDay, QTime(10, 45))
-                                             << QDateTime(kDay, QTime(11, 30));
+    QTest::newRow("minute only: every hour")
+        << minuteOnly << QDateTime(kDay, QTime(10, 45)) << QDateTime(kDay, QTime(11, 30));
     DateComponents hourOnly;
     hourOnly.hour = 9;
     QTest::newRow("hour only: on the hour") << hourOnly << morning << QDateTime(kDay, QTime(9, 0));
@@ -167,7 +167,7 @@ void NotificationCenterTest::nextMatchingTime_acrossDaylightSavingChanges_data()
 {
     QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<DateComponents>("components");
-    QTest::addColumn<QString>("after");    // with its offset
+    QTest::addColumn<QString>("after"); // with its offset
     QTest::addColumn<QString>("expected"); // with its offset
 
     // Europe/Berlin skips 02:00-03:00 on 29 March 2026 and repeats 02:00-03:00 on 25 October 2026.
@@ -441,11 +441,11 @@ void NotificationCenterTest::timer_firesDueRequests_keepsRepeatingOnes()
 
 void NotificationCenterTest::launch_handlesRequestsMissedWhileNotRunning_data()
 {
-    QTest::addColumn<int>("addedDay");    // days from kDay when the request was added
+    QTest::addColumn<int>("addedDay"); // days from kDay when the request was added
     QTest::addColumn<int>("addedHour");
-    QTest::addColumn<int>("triggerDay");  // days from kDay of the trigger; -100: daily
+    QTest::addColumn<int>("triggerDay"); // days from kDay of the trigger; -100: daily
     QTest::addColumn<int>("triggerHour");
-    QTest::addColumn<int>("launchHour");  // on kDay
+    QTest::addColumn<int>("launchHour"); // on kDay
     QTest::addColumn<bool>("shownAtLaunch");
     QTest::addColumn<bool>("stillPending");
 
@@ -468,9 +468,9 @@ void NotificationCenterTest::launch_handlesRequestsMissedWhileNotRunning()
     QFETCH(bool, stillPending);
     const QString file = stateFileIn(QStringLiteral("launch"));
     vsp::test::ManualClock clock;
-    const NotificationRequest r = triggerDay == -100
-                                      ? request(QStringLiteral("r"), daily(triggerHour, 0), true)
-                                      : request(QStringLiteral("r"), onDay(kDay.addDays(triggerDay), triggerHour), false);
+    const NotificationRequest r =
+        triggerDay == -100 ? request(QStringLiteral("r"), daily(triggerHour, 0), true)
+                           : request(QStringLiteral("r"), onDay(kDay.addDays(triggerDay), triggerHour), false);
     {
         NotificationCenter earlier;
         earlier.setStateFile(file);
@@ -577,9 +577,11 @@ void NotificationCenterTest::authorization_data()
     QTest::newRow("service present") << true << true << QString();
     QTest::newRow("service missing")
         << true << false
-        << QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service on the session bus");
+        << QStringLiteral(
+               "Vesperlog: notification permission failed \u2014 no notification service on the session bus");
     QTest::newRow("no delivery")
-        << false << false << QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service is set up");
+        << false << false
+        << QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service is set up");
 }
 
 void NotificationCenterTest::authorization()
@@ -662,7 +664,8 @@ void NotificationCenterTest::firing_withoutDelivery_printsOneLine()
     test::StdoutCapture out;
     centre.processDueRequests();
 
-    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: notification failed \u2014 no notification service is set up")});
+    QCOMPARE(out.lines(),
+             QStringList{QStringLiteral("Vesperlog: notification failed \u2014 no notification service is set up")});
     QVERIFY(centre.pendingRequests().isEmpty());
     centre.stop();
 }

@@ -54,8 +54,10 @@ void DesktopNotificationsTest::initTestCase()
     }
     m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     QVERIFY2(!m_address.isEmpty(), "the private bus reported no address");
-    m_client = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("vsp-client")));
-    m_serviceBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("vsp-service")));
+    m_client =
+        std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("vsp-client")));
+    m_serviceBus =
+        std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("vsp-service")));
     QVERIFY(m_client->isConnected());
     QVERIFY(m_serviceBus->isConnected());
 }
@@ -203,8 +205,9 @@ void DesktopNotificationsTest::noService_deniesAndPrintsOneLinePerAttempt()
     QVERIFY(!*answer);
     QCOMPARE(centre.authorizationStatus(), NotificationCenter::AuthorizationStatus::Denied);
     const QStringList lines = out.lines();
-    QVERIFY2(lines[0].startsWith(QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service")),
-             qPrintable(lines[0]));
+    QVERIFY2(
+        lines[0].startsWith(QStringLiteral("Vesperlog: notification permission failed \u2014 no notification service")),
+        qPrintable(lines[0]));
     QVERIFY2(lines[1].startsWith(QStringLiteral("Vesperlog: notification failed \u2014 ")), qPrintable(lines[1]));
     QVERIFY(m_service->received.isEmpty());
 }
@@ -228,7 +231,8 @@ void DesktopNotificationsTest::noBus_deniesAndPrintsOneLinePerAttempt()
         QCOMPARE(answer, false);
         const QStringList lines = out.lines();
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].startsWith(QStringLiteral("Vesperlog: notification permission failed \u2014 no D-Bus session bus")),
+        QVERIFY2(lines[0].startsWith(
+                     QStringLiteral("Vesperlog: notification permission failed \u2014 no D-Bus session bus")),
                  qPrintable(lines[0]));
         QVERIFY2(lines[1].startsWith(QStringLiteral("Vesperlog: notification failed \u2014 no D-Bus session bus")),
                  qPrintable(lines[1]));

@@ -30,7 +30,7 @@ public Q_SLOTS:
         return replacesId != 0 ? replacesId : uint(received.size()) + 100;
     }
     QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("actions")}; }
-    void CloseNotification(uint) {}
+    void CloseNotification(uint) { }
 
 Q_SIGNALS:
     void ActionInvoked(uint id, const QString& action);

@@ -113,8 +113,8 @@ void FileDialogChooserTest::exportDialog_typedNameWithoutExtension_getsTheFormat
         QTest::keyClick(edit, Qt::Key_Return);
     });
 
-    const auto chosen = chooser.chooseExportDestination(JournalStore::ExportFormat::Markdown,
-                                                        QStringLiteral("Vesperlog Export.md"));
+    const auto chosen =
+        chooser.chooseExportDestination(JournalStore::ExportFormat::Markdown, QStringLiteral("Vesperlog Export.md"));
 
     QCOMPARE(chosen, std::optional<QString>(documents() + QStringLiteral("/december.md")));
 }
@@ -139,8 +139,8 @@ void FileDialogChooserTest::importDialog_showsMessageAndButton_andReturnsTheType
         QTest::keyClick(fileNameEdit(dialog), Qt::Key_Return);
     });
 
-    const auto chosen = chooser.chooseImportFile(QStringLiteral("Choose a Vesperlog JSON backup to import"),
-                                                 QStringLiteral("Import"));
+    const auto chosen =
+        chooser.chooseImportFile(QStringLiteral("Choose a Vesperlog JSON backup to import"), QStringLiteral("Import"));
 
     QCOMPARE(title, QStringLiteral("Choose a Vesperlog JSON backup to import"));
     QCOMPARE(buttonText, QStringLiteral("Import"));

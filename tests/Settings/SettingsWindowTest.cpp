@@ -142,9 +142,9 @@ void SettingsWindowTest::window_isFixedSizeWithSevenTabs()
     for (int i = 0; i < window().tabCount(); ++i) {
         labels << window().tabButton(i)->text();
     }
-    QCOMPARE(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Appearance"), QStringLiteral("Personalize"),
-                                  QStringLiteral("Shortcuts"), QStringLiteral("Data"), QStringLiteral("Security"),
-                                  QStringLiteral("About")}));
+    QCOMPARE(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Appearance"),
+                                  QStringLiteral("Personalize"), QStringLiteral("Shortcuts"), QStringLiteral("Data"),
+                                  QStringLiteral("Security"), QStringLiteral("About")}));
     QCOMPARE(window().currentTab(), 0);
     // A lone "&" in a button's text would turn the next letter into an underlined access key.
     for (QAbstractButton* button : window().findChildren<QAbstractButton*>()) {
@@ -182,16 +182,24 @@ void SettingsWindowTest::checkBox_writesItsSettingOnly_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("before");
-    QTest::newRow("auto-save draft") << int(General) << QStringLiteral("Auto-save draft") << QStringLiteral("autoSaveDraft") << true;
-    QTest::newRow("word count") << int(General) << QStringLiteral("Show word count") << QStringLiteral("showWordCount") << true;
-    QTest::newRow("mood selector") << int(General) << QStringLiteral("Show mood selector") << QStringLiteral("showMoodSelector") << true;
+    QTest::newRow("auto-save draft") << int(General) << QStringLiteral("Auto-save draft")
+                                     << QStringLiteral("autoSaveDraft") << true;
+    QTest::newRow("word count") << int(General) << QStringLiteral("Show word count") << QStringLiteral("showWordCount")
+                                << true;
+    QTest::newRow("mood selector") << int(General) << QStringLiteral("Show mood selector")
+                                   << QStringLiteral("showMoodSelector") << true;
     QTest::newRow("weather") << int(General) << QStringLiteral("Add weather && location to new entries")
                              << QStringLiteral("captureWeatherLocation") << true;
-    QTest::newRow("compact list") << int(Appearance) << QStringLiteral("Compact list view") << QStringLiteral("compactListView") << false;
-    QTest::newRow("previews") << int(Appearance) << QStringLiteral("Show entry previews") << QStringLiteral("showEntryPreviews") << true;
-    QTest::newRow("auto-backup") << int(Data) << QStringLiteral("Auto-backup on quit") << QStringLiteral("autoBackup") << false;
-    QTest::newRow("app lock") << int(Security) << QStringLiteral("Lock Vesperlog on launch") << QStringLiteral("appLockEnabled") << false;
-    QTest::newRow("auto updates") << int(About) << QStringLiteral("Check for updates automatically") << QStringLiteral("autoUpdates") << true;
+    QTest::newRow("compact list") << int(Appearance) << QStringLiteral("Compact list view")
+                                  << QStringLiteral("compactListView") << false;
+    QTest::newRow("previews") << int(Appearance) << QStringLiteral("Show entry previews")
+                              << QStringLiteral("showEntryPreviews") << true;
+    QTest::newRow("auto-backup") << int(Data) << QStringLiteral("Auto-backup on quit") << QStringLiteral("autoBackup")
+                                 << false;
+    QTest::newRow("app lock") << int(Security) << QStringLiteral("Lock Vesperlog on launch")
+                              << QStringLiteral("appLockEnabled") << false;
+    QTest::newRow("auto updates") << int(About) << QStringLiteral("Check for updates automatically")
+                                  << QStringLiteral("autoUpdates") << true;
 }
 
 void SettingsWindowTest::checkBox_writesItsSettingOnly()
@@ -229,23 +237,26 @@ void SettingsWindowTest::control_writesItsSetting_data()
     };
     QTest::newRow("entry type") << int(General) << combo(QStringLiteral("entryTypePicker"))
                                 << QStringLiteral("defaultEntryType") << QStringLiteral("Note");
-    QTest::newRow("word goal") << int(General) << Action([](QWidget* tab) { child<QSpinBox>(tab, QStringLiteral("wordGoal"))->stepUp(); })
+    QTest::newRow("word goal") << int(
+        General) << Action([](QWidget* tab) { child<QSpinBox>(tab, QStringLiteral("wordGoal"))->stepUp(); })
                                << QStringLiteral("dailyWordGoal") << QStringLiteral("50");
-    QTest::newRow("light") << int(Appearance) << click(QStringLiteral("appearance-light")) << QStringLiteral("appearanceMode")
-                           << QStringLiteral("light");
+    QTest::newRow("light") << int(Appearance) << click(QStringLiteral("appearance-light"))
+                           << QStringLiteral("appearanceMode") << QStringLiteral("light");
     QTest::newRow("system") << int(Appearance) << click(QStringLiteral("appearance-system"))
                             << QStringLiteral("appearanceMode") << QStringLiteral("system");
-    QTest::newRow("reading size") << int(Appearance)
-                                  << Action([](QWidget* tab) { child<QSlider>(tab, QStringLiteral("readingSlider"))->setValue(20); })
+    QTest::newRow("reading size") << int(
+        Appearance) << Action([](QWidget* tab) { child<QSlider>(tab, QStringLiteral("readingSlider"))->setValue(20); })
                                   << QStringLiteral("readingFontSize") << QStringLiteral("20");
     QTest::newRow("writing size") << int(Appearance) << Action([](QWidget* tab) {
         child<QSlider>(tab, QStringLiteral("writingSlider"))->triggerAction(QAbstractSlider::SliderToMinimum);
-    }) << QStringLiteral("writingFontSize") << QStringLiteral("13");
-    QTest::newRow("accent") << int(Personalize) << click(QStringLiteral("swatch-teal")) << QStringLiteral("accentColorPreset")
-                            << QStringLiteral("teal");
+    }) << QStringLiteral("writingFontSize")
+                                  << QStringLiteral("13");
+    QTest::newRow("accent") << int(Personalize) << click(QStringLiteral("swatch-teal"))
+                            << QStringLiteral("accentColorPreset") << QStringLiteral("teal");
     QTest::newRow("user name") << int(Personalize) << Action([](QWidget* tab) {
         QTest::keyClicks(child<QLineEdit>(tab, QStringLiteral("userNameField")), QStringLiteral("Ann"));
-    }) << QStringLiteral("userName") << QStringLiteral("Ann");
+    }) << QStringLiteral("userName")
+                               << QStringLiteral("Ann");
     QTest::newRow("journal name cleared") << int(Personalize) << Action([](QWidget* tab) {
         auto* field = child<QLineEdit>(tab, QStringLiteral("journalNameField"));
         field->selectAll();
@@ -279,7 +290,8 @@ void SettingsWindowTest::changeElsewhere_showsInControls()
     QVERIFY(checkBox(*appearance, QStringLiteral("Compact list view"))->isChecked());
     QCOMPARE(child<QLabel>(appearance, QStringLiteral("readingValue"))->text(), QStringLiteral("15 pt"));
     QCOMPARE(child<QLineEdit>(personalize, QStringLiteral("userNameField"))->text(), QStringLiteral("Robin"));
-    QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-rose"))->accessibleDescription(), QStringLiteral("Selected"));
+    QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-rose"))->accessibleDescription(),
+             QStringLiteral("Selected"));
     QCOMPARE(child<QWidget>(personalize, QStringLiteral("swatch-yellow"))->accessibleDescription(), QString());
 }
 
@@ -337,7 +349,8 @@ void SettingsWindowTest::appearance_switchesEveryOpenWindowAtOnce()
     QCheckBox* standard = checkBox(window(), QStringLiteral("Compact list view"));
     // Qt hands a new application palette to top-level windows on the next turn of the event loop.
     QCoreApplication::processEvents();
-    QCOMPARE(standard->palette().color(QPalette::WindowText), vsp::Color::vspForeground().resolve(vsp::Appearance::Light));
+    QCOMPARE(standard->palette().color(QPalette::WindowText),
+             vsp::Color::vspForeground().resolve(vsp::Appearance::Light));
     const QImage picture = window().grab().toImage();
     QCOMPARE(picture.pixelColor(2, picture.height() - 2).rgb(),
              vsp::Color::vspBackground().resolve(vsp::Appearance::Light).rgb());
@@ -523,10 +536,12 @@ void SettingsWindowTest::about_showsStatisticsFromStore()
         }
         return values;
     };
-    QCOMPARE(figures(), (QStringList{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}));
+    QCOMPARE(figures(),
+             (QStringList{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}));
     m_store->addEntry(entry(QStringLiteral("one two three"), 60, {QStringLiteral("a"), QStringLiteral("b")}));
     m_store->addEntry(entry(QString(QStringLiteral("word ")).repeated(1100), 0, {QStringLiteral("a")}));
-    QCOMPARE(figures(), (QStringList{QStringLiteral("2"), QStringLiteral("1.1k"), QStringLiteral("1"), QStringLiteral("2")}));
+    QCOMPARE(figures(),
+             (QStringList{QStringLiteral("2"), QStringLiteral("1.1k"), QStringLiteral("1"), QStringLiteral("2")}));
     QCOMPARE(child<QLabel>(about, QStringLiteral("versionLine"))->text(), QStringLiteral("Version 9.9 (42)"));
 }
 

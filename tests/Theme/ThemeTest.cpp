@@ -2,6 +2,7 @@
 
 #include "common/TestSupport.h"
 
+#include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
@@ -10,7 +11,6 @@
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TransitionOverlay.h"
-#include "Model/AppSettings.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -49,20 +49,34 @@ void ThemeTest::hexText_givesColour_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("with #") << "#F87171" << "#f87171";
-    QTest::newRow("without #") << "F87171" << "#f87171";
-    QTest::newRow("several # at both ends") << "##F87171##" << "#f87171";
-    QTest::newRow("lower case") << "#f87171" << "#f87171";
-    QTest::newRow("plus sign") << "+F87171" << "#f87171";
-    QTest::newRow("eight digits ignore the first two") << "80F87171" << "#f87171";
-    QTest::newRow("leading zeros") << "0000000000F87171" << "#f87171";
-    QTest::newRow("short value") << "FF" << "#0000ff";
-    QTest::newRow("leading space is black") << " F87171" << "#000000";
-    QTest::newRow("inner # is black") << "F8#7171" << "#000000";
-    QTest::newRow("empty is black") << "" << "#000000";
-    QTest::newRow("colour name is black") << "red" << "#000000";
-    QTest::newRow("above 32 bits is black") << "1FFFFFFFF" << "#000000";
-    QTest::newRow("only a sign is black") << "+" << "#000000";
+    QTest::newRow("with #") << "#F87171"
+                            << "#f87171";
+    QTest::newRow("without #") << "F87171"
+                               << "#f87171";
+    QTest::newRow("several # at both ends") << "##F87171##"
+                                            << "#f87171";
+    QTest::newRow("lower case") << "#f87171"
+                                << "#f87171";
+    QTest::newRow("plus sign") << "+F87171"
+                               << "#f87171";
+    QTest::newRow("eight digits ignore the first two") << "80F87171"
+                                                       << "#f87171";
+    QTest::newRow("leading zeros") << "0000000000F87171"
+                                   << "#f87171";
+    QTest::newRow("short value") << "FF"
+                                 << "#0000ff";
+    QTest::newRow("leading space is black") << " F87171"
+                                            << "#000000";
+    QTest::newRow("inner # is black") << "F8#7171"
+                                      << "#000000";
+    QTest::newRow("empty is black") << ""
+                                    << "#000000";
+    QTest::newRow("colour name is black") << "red"
+                                          << "#000000";
+    QTest::newRow("above 32 bits is black") << "1FFFFFFFF"
+                                            << "#000000";
+    QTest::newRow("only a sign is black") << "+"
+                                          << "#000000";
 }
 
 void ThemeTest::hexText_givesColour()
@@ -219,16 +233,16 @@ void ThemeTest::accentPresets_readableInBothAppearances()
         const QColor ground = background->resolve(appearance);
         const double ratio = vsp::contrastRatio(vsp::composite(text, ground), ground);
         QVERIFY2(ratio >= vsp::kTextContrast, qPrintable(QString::number(ratio)));
-        QVERIFY(vsp::contrastRatio(palette.color(QPalette::Link), background->resolve(appearance)) >=
-                vsp::kTextContrast);
+        QVERIFY(vsp::contrastRatio(palette.color(QPalette::Link), background->resolve(appearance))
+                >= vsp::kTextContrast);
     }
     if (accent.hslSaturationF() > 0.1f) {
         QVERIFY(std::abs(text.hslHueF() - accent.hslHueF()) < 0.02f);
     }
     // A preset that reads already is left as the table has it.
     const QColor opaque = Color::resolvedAccentText(1.0).resolve(appearance);
-    if (vsp::contrastRatio(accent, Color::vspSurface().resolve(appearance)) >= vsp::kTextContrast &&
-        vsp::contrastRatio(accent, Color::vspBackground().resolve(appearance)) >= vsp::kTextContrast) {
+    if (vsp::contrastRatio(accent, Color::vspSurface().resolve(appearance)) >= vsp::kTextContrast
+        && vsp::contrastRatio(accent, Color::vspBackground().resolve(appearance)) >= vsp::kTextContrast) {
         QCOMPARE(opaque.rgb(), accent.rgb());
     }
 }
@@ -243,7 +257,8 @@ void ThemeTest::appearanceMode_choosesAppearance_data()
     QTest::newRow("light") << QVariant(QStringLiteral("light")) << D::Dark << Appearance::Light;
     QTest::newRow("dark") << QVariant(QStringLiteral("dark")) << D::Light << Appearance::Dark;
     QTest::newRow("system follows dark desktop") << QVariant(QStringLiteral("system")) << D::Dark << Appearance::Dark;
-    QTest::newRow("system follows light desktop") << QVariant(QStringLiteral("system")) << D::Light << Appearance::Light;
+    QTest::newRow("system follows light desktop")
+        << QVariant(QStringLiteral("system")) << D::Light << Appearance::Light;
     QTest::newRow("other case follows desktop") << QVariant(QStringLiteral("Dark")) << D::Light << Appearance::Light;
     QTest::newRow("empty follows desktop") << QVariant(QString()) << D::Dark << Appearance::Dark;
 }
@@ -399,8 +414,7 @@ void ThemeTest::transitionOverlay_showsOldLook_thenPaintsProgressToNewLook()
     const qreal t = overlay->progress();
     QVERIFY(t > 0.5 && t < 1.0);
     const QColor mid = overlay->grab().toImage().pixelColor(60, 40);
-    QVERIFY2(std::abs(mid.red() - 255 * (1 - t)) <= 3 && std::abs(mid.blue() - 255 * t) <= 3,
-             qPrintable(mid.name()));
+    QVERIFY2(std::abs(mid.red() - 255 * (1 - t)) <= 3 && std::abs(mid.blue() - 255 * t) <= 3, qPrintable(mid.name()));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
     QTRY_VERIFY(!overlay);
     QCOMPARE(snapshots, 1);
@@ -548,17 +562,38 @@ void ThemeTest::symbols_mapToInstalledIcons_data()
     QTest::addColumn<QString>("symbol");
     QTest::addColumn<QString>("icon");
     const std::pair<const char*, const char*> rows[] = {
-        {"star.fill", "star-fill"}, {"star", "star"}, {"pin", "pin"}, {"pin.fill", "pin-fill"},
-        {"pin.slash", "pin-angle"}, {"calendar", "calendar3"}, {"magnifyingglass", "search"},
-        {"bell.fill", "bell-fill"}, {"sun.max", "sun"}, {"sun.max.fill", "sun-fill"}, {"tag", "tag"},
-        {"face.smiling", "emoji-smile"}, {"doc.text", "file-text"}, {"archivebox", "archive"},
-        {"tray.and.arrow.up", "box-arrow-up"}, {"doc.on.doc", "files"}, {"doc.on.clipboard", "clipboard"},
-        {"trash", "trash"}, {"clock.arrow.circlepath", "clock-history"}, {"chevron.up", "chevron-up"},
-        {"sidebar.left", "layout-sidebar"}, {"arrow.down", "arrow-down"}, {"arrow.up", "arrow-up"},
-        {"text.alignleft", "text-left"}, {"xmark.circle.fill", "x-circle-fill"},
-        {"book.closed.fill", "journal-bookmark-fill"}, {"cloud.rain.fill", "cloud-rain-fill"},
-        {"cloud.sun.fill", "cloud-sun-fill"}, {"mappin.and.ellipse", "geo-alt"}, {"star.slash", "star-half"},
-        {"square.and.pencil", "pencil-square"}, {"checkmark.circle.fill", "check-circle-fill"},
+        {"star.fill", "star-fill"},
+        {"star", "star"},
+        {"pin", "pin"},
+        {"pin.fill", "pin-fill"},
+        {"pin.slash", "pin-angle"},
+        {"calendar", "calendar3"},
+        {"magnifyingglass", "search"},
+        {"bell.fill", "bell-fill"},
+        {"sun.max", "sun"},
+        {"sun.max.fill", "sun-fill"},
+        {"tag", "tag"},
+        {"face.smiling", "emoji-smile"},
+        {"doc.text", "file-text"},
+        {"archivebox", "archive"},
+        {"tray.and.arrow.up", "box-arrow-up"},
+        {"doc.on.doc", "files"},
+        {"doc.on.clipboard", "clipboard"},
+        {"trash", "trash"},
+        {"clock.arrow.circlepath", "clock-history"},
+        {"chevron.up", "chevron-up"},
+        {"sidebar.left", "layout-sidebar"},
+        {"arrow.down", "arrow-down"},
+        {"arrow.up", "arrow-up"},
+        {"text.alignleft", "text-left"},
+        {"xmark.circle.fill", "x-circle-fill"},
+        {"book.closed.fill", "journal-bookmark-fill"},
+        {"cloud.rain.fill", "cloud-rain-fill"},
+        {"cloud.sun.fill", "cloud-sun-fill"},
+        {"mappin.and.ellipse", "geo-alt"},
+        {"star.slash", "star-half"},
+        {"square.and.pencil", "pencil-square"},
+        {"checkmark.circle.fill", "check-circle-fill"},
     };
     for (const auto& [symbol, icon] : rows) {
         QTest::newRow(symbol) << QString::fromLatin1(symbol) << QString::fromLatin1(icon);

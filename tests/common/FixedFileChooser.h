@@ -21,7 +21,8 @@ public:
     QStringList importMessages;
     QStringList importButtons;
 
-    std::optional<QString> chooseExportDestination(JournalStore::ExportFormat format, const QString& suggestedName) override
+    std::optional<QString> chooseExportDestination(JournalStore::ExportFormat format,
+                                                   const QString& suggestedName) override
     {
         exportRequests.append({format, suggestedName});
         return exportPath;

@@ -12,10 +12,10 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace vsp::test {
@@ -89,7 +89,7 @@ SmallDisk::~SmallDisk()
 
 qint64 SmallDisk::freeBytes() const
 {
-    struct statvfs info {};
+    struct statvfs info { };
     if (::statvfs(QFile::encodeName(m_folder).constData(), &info) != 0) {
         return 0;
     }
@@ -198,7 +198,8 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         for (int i = 1; i < argc; ++i) {
             const QByteArray arg(argv[i]);
             const bool isOption = arg.startsWith('-');
-            const bool takesValue = i > 1 && QByteArray(argv[i - 1]).startsWith('-')
+            const bool takesValue =
+                i > 1 && QByteArray(argv[i - 1]).startsWith('-')
                 && (QByteArray(argv[i - 1]) == "-o" || QByteArray(argv[i - 1]) == "-maxwarnings"
                     || QByteArray(argv[i - 1]) == "-eventdelay" || QByteArray(argv[i - 1]) == "-keydelay"
                     || QByteArray(argv[i - 1]) == "-mousedelay");

@@ -93,12 +93,12 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
 
 /// Defines main() for a test executable: isolate, start the application of type AppType, run the
 /// listed test classes.
-#define VESPERLOG_TEST_MAIN(AppType, ...)                                                                        \
-    int main(int argc, char** argv)                                                                              \
-    {                                                                                                            \
-        vsp::test::isolateEnvironment();                                                                         \
-        AppType app(argc, argv);                                                                                 \
-        return vsp::test::runTests(argc, argv, vsp::test::factoriesOf<__VA_ARGS__>());                          \
+#define VESPERLOG_TEST_MAIN(AppType, ...)                                                                              \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        vsp::test::isolateEnvironment();                                                                               \
+        AppType app(argc, argv);                                                                                       \
+        return vsp::test::runTests(argc, argv, vsp::test::factoriesOf<__VA_ARGS__>());                                 \
     }
 
 namespace vsp::test {

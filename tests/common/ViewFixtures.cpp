@@ -2,10 +2,10 @@
 
 #include "common/TestSupport.h"
 
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
-#include "Model/Dates.h"
-#include "Model/AppSettings.h"
 
 namespace viewfixtures {
 

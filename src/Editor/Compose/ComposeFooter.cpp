@@ -1,5 +1,8 @@
 #include "Editor/Compose/ComposeFooter.h"
 
+#include "Editor/Compose/TagRules.h"
+#include "Editor/FormatBar.h"
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
@@ -7,9 +10,6 @@
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/Transitions.h"
-#include "Editor/FormatBar.h"
-#include "Editor/Compose/TagRules.h"
-#include "Model/JournalStore.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -43,7 +43,9 @@ QScrollArea* makeStripScroller(QWidget* parent, QWidget* content)
 } // namespace
 
 TagChip::TagChip(const QString& tag, QWidget* parent, const QString& prefix)
-    : QWidget(parent), m_tag(tag), m_label(new QLabel(prefix + tag, this)),
+    : QWidget(parent),
+      m_tag(tag),
+      m_label(new QLabel(prefix + tag, this)),
       m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::AccentCross, this))
 {
     auto* row = new QHBoxLayout(this);
@@ -102,9 +104,14 @@ void TagSuggestionChip::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------------------------------
 
 ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_suggestionRow(new QWidget(this)), m_suggestionSlot(nullptr),
+    : QWidget(parent),
+      m_store(store),
+      m_suggestionRow(new QWidget(this)),
+      m_suggestionSlot(nullptr),
       m_suggestionLayout(nullptr),
-      m_hash(new QLabel(QStringLiteral("#"), this)), m_chipLayout(nullptr), m_tagField(new QLineEdit),
+      m_hash(new QLabel(QStringLiteral("#"), this)),
+      m_chipLayout(nullptr),
+      m_tagField(new QLineEdit),
       m_formatBar(new FormatBar(true, this))
 {
     setObjectName(QStringLiteral("composeFooter"));

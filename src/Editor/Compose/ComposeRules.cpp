@@ -1,7 +1,7 @@
 #include "Editor/Compose/ComposeRules.h"
 
-#include "Model/Dates.h"
 #include "Model/AppSettings.h"
+#include "Model/Dates.h"
 
 #include <QDateTime>
 #include <QTextBoundaryFinder>
@@ -24,10 +24,8 @@ bool isLineBreak(QChar c)
     case 0x000D:
     case 0x0085:
     case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
+    case 0x2029: return true;
+    default: return false;
     }
 }
 
@@ -126,8 +124,8 @@ QString entryDateText(double date, const QLocale& locale)
     const QDateTime moment = vsp::toDateTime(date);
     // The locale's long date without its year, then its short time.
     const QString pattern = vsp::longDateFormatWithoutYear(locale);
-    return locale.toString(moment, pattern) + QStringLiteral(" · ") +
-           locale.toString(moment.time(), vsp::shortTimeFormat(locale));
+    return locale.toString(moment, pattern) + QStringLiteral(" · ")
+           + locale.toString(moment.time(), vsp::shortTimeFormat(locale));
 }
 
 JournalEntry::EntryType initialEntryType()
@@ -138,14 +136,10 @@ JournalEntry::EntryType initialEntryType()
 std::optional<quint32> typeColor(JournalEntry::EntryType type)
 {
     switch (type) {
-    case JournalEntry::EntryType::Journal:
-        return std::nullopt;
-    case JournalEntry::EntryType::Note:
-        return 0x63B3ED;
-    case JournalEntry::EntryType::Link:
-        return 0x9A75EA;
-    case JournalEntry::EntryType::Idea:
-        return 0x48C78E;
+    case JournalEntry::EntryType::Journal: return std::nullopt;
+    case JournalEntry::EntryType::Note: return 0x63B3ED;
+    case JournalEntry::EntryType::Link: return 0x9A75EA;
+    case JournalEntry::EntryType::Idea: return 0x48C78E;
     }
     return std::nullopt;
 }

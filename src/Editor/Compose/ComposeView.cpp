@@ -1,26 +1,19 @@
 #include "Editor/Compose/ComposeView.h"
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/Fonts.h"
-#include "Theme/Glass.h"
-#include "Theme/Palette.h"
-#include "Theme/Spring.h"
 #include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeFooter.h"
-#include "Theme/Transitions.h"
 #include "Editor/Compose/ComposeRules.h"
+#include "Editor/Compose/MoodSelectorView.h"
+#include "Editor/Compose/PendingAudioPreview.h"
+#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/Compose/WordCountLabel.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormatBar.h"
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/Compose/MoodSelectorView.h"
-#include "Editor/Compose/PendingAudioPreview.h"
-#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/RichTextHandle.h"
 #include "Editor/SelectionState.h"
 #include "Editor/VesperlogTextView.h"
 #include "Media/AudioRecordControl.h"
-#include "Theme/GlassChipButton.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Media/SpeechTranscriber.h"
@@ -30,6 +23,13 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 
 #include <QCoreApplication>
 #include <QDateEdit>
@@ -79,7 +79,9 @@ QWidget* paddedRow(QWidget* parent, QLayout* content, const QMargins& margins)
 // ---------------------------------------------------------------------------------------------------
 
 TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent)
-    : PaintedButton(parent), m_type(type), m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
+    : PaintedButton(parent),
+      m_type(type),
+      m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
 {
     connect(m_level, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     setText(entryTypeRawValue(type));
@@ -164,11 +166,16 @@ void TypeChip::paintEvent(QPaintEvent*)
 
 // ---------------------------------------------------------------------------------------------------
 
-ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore,
-                         DismissAction dismissWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_settings(settings), m_moodStore(moodStore),
-      m_dismissWindow(std::move(dismissWindow)), m_draftTimer(new QTimer(this)),
-      m_bodyHandle(new RichTextHandle(this)), m_selectionState(new SelectionState(this))
+ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, DismissAction dismissWindow,
+                         QWidget* parent)
+    : QWidget(parent),
+      m_store(store),
+      m_settings(settings),
+      m_moodStore(moodStore),
+      m_dismissWindow(std::move(dismissWindow)),
+      m_draftTimer(new QTimer(this)),
+      m_bodyHandle(new RichTextHandle(this)),
+      m_selectionState(new SelectionState(this))
 {
     setObjectName(QStringLiteral("composeView"));
     setAcceptDrops(true);
@@ -322,9 +329,8 @@ QWidget* ComposeView::buildDateRow()
     m_weatherChips = new WeatherLocationChips(this);
     m_weatherChips->setObjectName(QStringLiteral("weatherChips"));
     m_weatherChips->hide();
-    m_weatherSlot =
-        new TransitionSlot(m_weatherChips, Transition{0.85, Qt::AlignCenter, false, Qt::Horizontal},
-                           vsp::Spring{0.35, 1.0}, this);
+    m_weatherSlot = new TransitionSlot(m_weatherChips, Transition{0.85, Qt::AlignCenter, false, Qt::Horizontal},
+                                       vsp::Spring{0.35, 1.0}, this);
     row->addWidget(m_weatherSlot);
     m_moodBadge = new MoodBadge(m_moodStore, this);
     m_moodBadge->hide();
@@ -980,8 +986,7 @@ bool ComposeView::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

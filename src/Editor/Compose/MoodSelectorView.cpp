@@ -1,11 +1,11 @@
 #include "Editor/Compose/MoodSelectorView.h"
 
+#include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
-#include "Model/MoodStore.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -30,7 +30,9 @@ QFont emojiFont(qreal size)
 } // namespace
 
 MoodChip::MoodChip(const QString& emoji, QWidget* parent)
-    : PaintedButton(parent), m_emoji(emoji), m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this))
+    : PaintedButton(parent),
+      m_emoji(emoji),
+      m_scale(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this))
 {
     setFixedSize(sizeHint());
     connect(m_scale, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
@@ -76,7 +78,10 @@ void MoodChip::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------------------------------
 
 MoodSelectorView::MoodSelectorView(MoodStore& moodStore, QWidget* parent)
-    : QWidget(parent), m_moodStore(moodStore), m_caption(new QLabel(tr("MOOD"), this)), m_chipRow(new QHBoxLayout)
+    : QWidget(parent),
+      m_moodStore(moodStore),
+      m_caption(new QLabel(tr("MOOD"), this)),
+      m_chipRow(new QHBoxLayout)
 {
     setObjectName(QStringLiteral("moodSelector"));
     auto* layout = new QHBoxLayout(this);
@@ -147,8 +152,7 @@ MoodBadge::MoodBadge(MoodStore& moodStore, QWidget* parent) : QWidget(parent), m
         updateGeometry();
         update();
     });
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -167,8 +171,8 @@ QString MoodBadge::label() const
 
 QSize MoodBadge::sizeHint() const
 {
-    const qreal width = QFontMetricsF(emojiFont(11)).horizontalAdvance(m_emoji) + 4 +
-                        QFontMetricsF(vsp::fonts::system(10, QFont::Medium)).horizontalAdvance(label()) + 2 * 8;
+    const qreal width = QFontMetricsF(emojiFont(11)).horizontalAdvance(m_emoji) + 4
+                        + QFontMetricsF(vsp::fonts::system(10, QFont::Medium)).horizontalAdvance(label()) + 2 * 8;
     const qreal height = QFontMetricsF(emojiFont(11)).height() + 2 * 3;
     return {int(std::ceil(width)), int(std::ceil(height))};
 }

@@ -1,10 +1,10 @@
 #include "Editor/Compose/PendingAudioPreview.h"
 
+#include "Media/AudioClipRow.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/Transitions.h"
-#include "Media/AudioClipRow.h"
 
 #include <QFile>
 #include <QLabel>
@@ -13,7 +13,9 @@
 using vsp::Color;
 
 PendingAudioPreview::PendingAudioPreview(QWidget* parent)
-    : QWidget(parent), m_caption(new QLabel(tr("VOICE NOTES"), this)), m_column(new QVBoxLayout)
+    : QWidget(parent),
+      m_caption(new QLabel(tr("VOICE NOTES"), this)),
+      m_column(new QVBoxLayout)
 {
     setObjectName(QStringLiteral("pendingAudio"));
     auto* layout = new QVBoxLayout(this);

@@ -28,7 +28,9 @@ constexpr int kThumbHeight = 60;
 } // namespace
 
 PendingImageThumb::PendingImageThumb(const QUrl& url, QWidget* parent)
-    : QWidget(parent), m_url(url), m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::CrossOnDisc, this))
+    : QWidget(parent),
+      m_url(url),
+      m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::CrossOnDisc, this))
 {
     setFixedSize(kThumbWidth, kThumbHeight);
     m_image = readThumbnail(url.toLocalFile(), QSize(kThumbWidth * 2, kThumbHeight * 2));
@@ -81,7 +83,10 @@ void PendingImageThumb::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------------------------------------------
 
 PendingImagesPreview::PendingImagesPreview(QWidget* parent)
-    : QWidget(parent), m_scroll(new QScrollArea(this)), m_strip(new QWidget), m_row(new QHBoxLayout(m_strip)),
+    : QWidget(parent),
+      m_scroll(new QScrollArea(this)),
+      m_strip(new QWidget),
+      m_row(new QHBoxLayout(m_strip)),
       m_caption(new QLabel)
 {
     setObjectName(QStringLiteral("pendingImages"));

@@ -6,7 +6,8 @@
 #include <algorithm>
 
 WordCountLabel::WordCountLabel(QWidget* parent)
-    : QLabel(parent), m_roll(new vsp::SpringValue(1.0, vsp::Spring{0.3, 1.0}, this))
+    : QLabel(parent),
+      m_roll(new vsp::SpringValue(1.0, vsp::Spring{0.3, 1.0}, this))
 {
     connect(m_roll, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_roll, &vsp::SpringValue::arrived, this, [this] {
@@ -47,8 +48,8 @@ void WordCountLabel::paintEvent(QPaintEvent* event)
     const QString now = text();
     const qreal t = std::clamp(m_roll->value(), 0.0, 1.0);
     // Both texts end at the same place, the end of the new one, so units stay under units.
-    const qreal right = alignment().testFlag(Qt::AlignRight) ? area.right()
-                                                              : area.left() + metrics.horizontalAdvance(now);
+    const qreal right =
+        alignment().testFlag(Qt::AlignRight) ? area.right() : area.left() + metrics.horizontalAdvance(now);
     const qreal baseline = area.center().y() + (metrics.ascent() - metrics.descent()) / 2;
     const qreal travel = metrics.height() * 0.6;
     const QColor color = palette().color(foregroundRole());

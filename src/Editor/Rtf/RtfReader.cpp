@@ -26,10 +26,10 @@ constexpr int kMaxParameter = 1'000'000'000;
 constexpr int kMaxUnicodeSkip = 16;
 
 // Windows-1252 bytes 0x80-0x9F; the rest of the code page is Latin-1.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                                  0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 enum class Destination { Text, Skip, FontTable, ColorTable, ExpandedColorTable };
 
@@ -53,7 +53,7 @@ struct ParaState {
     int spaceBefore = 0;
     int spaceAfter = 0;
     int leading = -1; // \slleading, twips; -1 when absent
-    int lineSpacing = 0;  // \sl
+    int lineSpacing = 0; // \sl
     bool lineMultiple = false;
     Qt::Alignment alignment = Qt::AlignLeft;
     QList<QTextOption::Tab> tabs;
@@ -78,15 +78,41 @@ struct FontEntry {
 // Control words that start a destination whose content is never text.
 bool isSkippedDestination(QByteArrayView word)
 {
-    static const QList<QByteArrayView> words = {
-        "stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-        "footerr", "footerf", "footnote", "annotation", "xe", "tc", "txe", "rxe", "shp", "shpinst", "nonshppict",
-        "fldinst", "themedata", "colorschememapping", "datastore", "latentstyles", "listtable", "listoverridetable",
-        "revtbl", "rsidtbl", "pgdsctbl", "pn", "atnid", "atnauthor", "bkmkstart", "bkmkend", "sp", "sn", "sv",
-        "objdata", "generator", "userprops", "docvar", "filetbl", "listpicture", "password", "protusertbl",
-        "template", "xmlnstbl", "wgrffmtfilter", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn",
-        "fchars", "lchars", "do", "mmathPr", "panose", "falt", "NeXTGraphic", "pgdsc", "formfield", "datafield",
-        "blipuid", "picprop", "shppict", "ud"};
+    static const QList<QByteArrayView> words = {"stylesheet",  "info",
+                                                "pict",        "object",
+                                                "header",      "headerl",
+                                                "headerr",     "headerf",
+                                                "footer",      "footerl",
+                                                "footerr",     "footerf",
+                                                "footnote",    "annotation",
+                                                "xe",          "tc",
+                                                "txe",         "rxe",
+                                                "shp",         "shpinst",
+                                                "nonshppict",  "fldinst",
+                                                "themedata",   "colorschememapping",
+                                                "datastore",   "latentstyles",
+                                                "listtable",   "listoverridetable",
+                                                "revtbl",      "rsidtbl",
+                                                "pgdsctbl",    "pn",
+                                                "atnid",       "atnauthor",
+                                                "bkmkstart",   "bkmkend",
+                                                "sp",          "sn",
+                                                "sv",          "objdata",
+                                                "generator",   "userprops",
+                                                "docvar",      "filetbl",
+                                                "listpicture", "password",
+                                                "protusertbl", "template",
+                                                "xmlnstbl",    "wgrffmtfilter",
+                                                "ftnsep",      "ftnsepc",
+                                                "ftncn",       "aftnsep",
+                                                "aftnsepc",    "aftncn",
+                                                "fchars",      "lchars",
+                                                "do",          "mmathPr",
+                                                "panose",      "falt",
+                                                "NeXTGraphic", "pgdsc",
+                                                "formfield",   "datafield",
+                                                "blipuid",     "picprop",
+                                                "shppict",     "ud"};
     return words.contains(word);
 }
 
@@ -94,64 +120,38 @@ int codepageOfCharset(int charset, int fallback)
 {
     switch (charset) {
     case 0:
-    case 1:
-        return fallback;
-    case 2:
-        return 0; // symbol fonts: bytes stand for themselves
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    default:
-        return fallback;
+    case 1: return fallback;
+    case 2: return 0; // symbol fonts: bytes stand for themselves
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    default: return fallback;
     }
 }
 
 QString decoderNameOf(int codepage)
 {
     switch (codepage) {
-    case 932:
-        return QStringLiteral("Shift_JIS");
-    case 936:
-        return QStringLiteral("GBK");
-    case 949:
-        return QStringLiteral("EUC-KR");
-    case 950:
-        return QStringLiteral("Big5");
-    case 10000:
-        return QStringLiteral("macintosh");
-    case 437:
-        return QStringLiteral("IBM437");
-    case 850:
-        return QStringLiteral("IBM850");
-    case 65001:
-        return QStringLiteral("UTF-8");
-    default:
-        return QStringLiteral("windows-") + QString::number(codepage);
+    case 932: return QStringLiteral("Shift_JIS");
+    case 936: return QStringLiteral("GBK");
+    case 949: return QStringLiteral("EUC-KR");
+    case 950: return QStringLiteral("Big5");
+    case 10000: return QStringLiteral("macintosh");
+    case 437: return QStringLiteral("IBM437");
+    case 850: return QStringLiteral("IBM850");
+    case 65001: return QStringLiteral("UTF-8");
+    default: return QStringLiteral("windows-") + QString::number(codepage);
     }
 }
 
@@ -169,14 +169,15 @@ FontEntry fontEntryOf(QString name, int charset)
     if (dash > 0 && !name.contains(u' ')) {
         const QString style = name.mid(dash + 1);
         static const QStringList styles = {
-            QStringLiteral("Bold"), QStringLiteral("Italic"), QStringLiteral("Oblique"), QStringLiteral("BoldItalic"),
-            QStringLiteral("BoldOblique"), QStringLiteral("Regular"), QStringLiteral("Roman"), QStringLiteral("Light"),
-            QStringLiteral("Medium"), QStringLiteral("Semibold"), QStringLiteral("SemiBold"), QStringLiteral("Heavy"),
-            QStringLiteral("Black"), QStringLiteral("Thin"), QStringLiteral("LightItalic"),
+            QStringLiteral("Bold"),         QStringLiteral("Italic"),         QStringLiteral("Oblique"),
+            QStringLiteral("BoldItalic"),   QStringLiteral("BoldOblique"),    QStringLiteral("Regular"),
+            QStringLiteral("Roman"),        QStringLiteral("Light"),          QStringLiteral("Medium"),
+            QStringLiteral("Semibold"),     QStringLiteral("SemiBold"),       QStringLiteral("Heavy"),
+            QStringLiteral("Black"),        QStringLiteral("Thin"),           QStringLiteral("LightItalic"),
             QStringLiteral("MediumItalic"), QStringLiteral("SemiboldItalic"), QStringLiteral("Book")};
         if (styles.contains(style)) {
-            entry.bold = style.contains(QLatin1String("Bold")) || style == QLatin1String("Heavy") ||
-                         style == QLatin1String("Black");
+            entry.bold = style.contains(QLatin1String("Bold")) || style == QLatin1String("Heavy")
+                         || style == QLatin1String("Black");
             entry.italic = style.contains(QLatin1String("Italic")) || style.contains(QLatin1String("Oblique"));
             name.truncate(dash);
         }
@@ -189,12 +190,11 @@ class Reader {
 public:
     Reader(const QByteArray& data, QTextDocument& document, const ReadLimits& limits,
            const std::function<void(QTextCharFormat&)>& adjust)
-        : m_data(data)
-        , m_limits(limits)
-        , m_adjust(adjust)
-        , m_cursor(&document)
-    {
-    }
+        : m_data(data),
+          m_limits(limits),
+          m_adjust(adjust),
+          m_cursor(&document)
+    { }
 
     bool read()
     {
@@ -277,8 +277,8 @@ private:
 
     bool canTakeTextRun() const
     {
-        return !m_stack.empty() && m_bytes.isEmpty() && !m_highSurrogate &&
-               m_stack.back().destination == Destination::Text && !m_stack.back().chars.hidden;
+        return !m_stack.empty() && m_bytes.isEmpty() && !m_highSurrogate
+               && m_stack.back().destination == Destination::Text && !m_stack.back().chars.hidden;
     }
 
     void textRun(QLatin1StringView run)
@@ -327,29 +327,15 @@ private:
             switch (c) {
             case '\\':
             case '{':
-            case '}':
-                character(char16_t(c));
-                break;
-            case '~':
-                character(u'\u00A0');
-                break;
-            case '_':
-                character(u'\u2011');
-                break;
-            case '-':
-                break; // optional hyphen
-            case '*':
-                group().starred = true;
-                break;
+            case '}': character(char16_t(c)); break;
+            case '~': character(u'\u00A0'); break;
+            case '_': character(u'\u2011'); break;
+            case '-': break; // optional hyphen
+            case '*': group().starred = true; break;
             case '\n':
-            case '\r':
-                paragraph();
-                break;
-            case '\t':
-                character(u'\t');
-                break;
-            default:
-                break;
+            case '\r': paragraph(); break;
+            case '\t': character(u'\t'); break;
+            default: break;
             }
             return p;
         }
@@ -485,10 +471,10 @@ private:
             ch.bold = on;
         } else if (name == "i") {
             ch.italic = on;
-        } else if (name == "ul" || name == "uld" || name == "uldb" || name == "ulw" || name == "ulwave" ||
-                   name == "uldash" || name == "uldashd" || name == "uldashdd" || name == "ulth" ||
-                   name == "ulhwave" || name == "ululdbwave" || name == "ulthd" || name == "ulthdash" ||
-                   name == "ulldash" || name == "ulthldash" || name == "ulthdashd" || name == "ulthdashdd") {
+        } else if (name == "ul" || name == "uld" || name == "uldb" || name == "ulw" || name == "ulwave"
+                   || name == "uldash" || name == "uldashd" || name == "uldashdd" || name == "ulth" || name == "ulhwave"
+                   || name == "ululdbwave" || name == "ulthd" || name == "ulthdash" || name == "ulldash"
+                   || name == "ulthldash" || name == "ulthdashd" || name == "ulthdashdd") {
             ch.underline = on;
         } else if (name == "ulnone") {
             ch.underline = false;
@@ -538,7 +524,8 @@ private:
             pa.pendingTabType = QTextOption::DelimiterTab;
         } else if (name == "tx" || name == "tb") {
             if (pa.tabs.size() < 256) {
-                pa.tabs.append(QTextOption::Tab(std::max(0, clampTwips(param)) / vsp::editor::kTwipsPerPixel, pa.pendingTabType));
+                pa.tabs.append(
+                    QTextOption::Tab(std::max(0, clampTwips(param)) / vsp::editor::kTwipsPerPixel, pa.pendingTabType));
             }
             pa.pendingTabType = QTextOption::LeftTab;
         } else if (name == "deff") {
@@ -612,7 +599,8 @@ private:
             m_lastChars = m_stack.back().chars;
         }
         m_stack.pop_back();
-        if (!m_stack.empty() && ended == Destination::FontTable && m_stack.back().destination != Destination::FontTable) {
+        if (!m_stack.empty() && ended == Destination::FontTable
+            && m_stack.back().destination != Destination::FontTable) {
             finishFontEntry();
         }
     }
@@ -661,8 +649,7 @@ private:
         }
         Group& g = group();
         switch (g.destination) {
-        case Destination::Skip:
-            return;
+        case Destination::Skip: return;
         case Destination::FontTable:
             if (c == u';') {
                 finishFontEntry();
@@ -688,8 +675,7 @@ private:
                 m_expandedGray = false;
             }
             return;
-        case Destination::Text:
-            break;
+        case Destination::Text: break;
         }
         if (g.chars.hidden) {
             return;
@@ -725,13 +711,14 @@ private:
             decoded.reserve(bytes.size());
             for (const char b : bytes) {
                 const auto byte = static_cast<unsigned char>(b);
-                decoded.append(QChar(codepage == 1252 && byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80]
-                                                                                     : char16_t(byte)));
+                decoded.append(
+                    QChar(codepage == 1252 && byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte)));
             }
         } else {
             auto found = m_decoders.find(codepage);
             if (found == m_decoders.end()) {
-                found = m_decoders.emplace(codepage, QStringDecoder(decoderNameOf(codepage).toLatin1().constData())).first;
+                found =
+                    m_decoders.emplace(codepage, QStringDecoder(decoderNameOf(codepage).toLatin1().constData())).first;
             }
             QStringDecoder& decoder = found->second;
             decoded = decoder.isValid() ? QString(decoder.decode(bytes)) : QString::fromLatin1(bytes);

@@ -42,10 +42,7 @@ struct RunProps {
 
 class Writer {
 public:
-    explicit Writer(const QFont& defaultFont)
-        : m_defaultFont(defaultFont)
-    {
-    }
+    explicit Writer(const QFont& defaultFont) : m_defaultFont(defaultFont) { }
 
     QByteArray write(const QTextDocument& document)
     {
@@ -103,7 +100,8 @@ private:
             family = m_defaultFont.family();
         }
         props.font = fontIndex(family);
-        double size = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : m_defaultFont.pointSizeF();
+        double size =
+            format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : m_defaultFont.pointSizeF();
         if (!std::isfinite(size) || size <= 0) {
             size = 12;
         }
@@ -195,22 +193,14 @@ private:
                 word("\\slmult0");
             }
             break;
-        default:
-            break;
+        default: break;
         }
         for (const QTextOption::Tab& tab : format.tabPositions()) {
             switch (tab.type) {
-            case QTextOption::RightTab:
-                word("\\tqr");
-                break;
-            case QTextOption::CenterTab:
-                word("\\tqc");
-                break;
-            case QTextOption::DelimiterTab:
-                word("\\tqdec");
-                break;
-            case QTextOption::LeftTab:
-                break;
+            case QTextOption::RightTab: word("\\tqr"); break;
+            case QTextOption::CenterTab: word("\\tqc"); break;
+            case QTextOption::DelimiterTab: word("\\tqdec"); break;
+            case QTextOption::LeftTab: break;
             }
             word("\\tx", twipsOfPixels(tab.position));
         }
@@ -339,8 +329,8 @@ private:
         out += "}\n{\\colortbl;";
         bool anyTranslucent = false;
         for (const QColor& color : m_colorList) {
-            out += "\\red" + QByteArray::number(color.red()) + "\\green" + QByteArray::number(color.green()) +
-                   "\\blue" + QByteArray::number(color.blue()) + ';';
+            out += "\\red" + QByteArray::number(color.red()) + "\\green" + QByteArray::number(color.green()) + "\\blue"
+                   + QByteArray::number(color.blue()) + ';';
             anyTranslucent = anyTranslucent || color.alpha() != 255;
         }
         out += "}\n";
@@ -349,10 +339,10 @@ private:
             out += "{\\*\\expandedcolortbl;";
             for (const QColor& color : m_colorList) {
                 if (color.alpha() != 255) {
-                    out += "\\csgenericrgb\\c" + QByteArray::number(std::lround(color.redF() * 100000)) + "\\c" +
-                           QByteArray::number(std::lround(color.greenF() * 100000)) + "\\c" +
-                           QByteArray::number(std::lround(color.blueF() * 100000)) + "\\c" +
-                           QByteArray::number(std::lround(color.alphaF() * 100000));
+                    out += "\\csgenericrgb\\c" + QByteArray::number(std::lround(color.redF() * 100000)) + "\\c"
+                           + QByteArray::number(std::lround(color.greenF() * 100000)) + "\\c"
+                           + QByteArray::number(std::lround(color.blueF() * 100000)) + "\\c"
+                           + QByteArray::number(std::lround(color.alphaF() * 100000));
                 }
                 out += ';';
             }

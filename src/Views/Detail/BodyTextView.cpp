@@ -111,8 +111,8 @@ void BodyTextView::rebuild()
             const int first = out.block().blockNumber();
             out.insertFragment(pick.selection());
             const int last = out.block().blockNumber();
-            for (QTextBlock block = m_document->findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
-                 block = block.next()) {
+            for (QTextBlock block = m_document->findBlockByNumber(first);
+                 block.isValid() && block.blockNumber() <= last; block = block.next()) {
                 QTextCursor c(block);
                 QTextBlockFormat format = block.blockFormat();
                 const QTextBlockFormat spacing = paragraphFormat(block.blockNumber() == last, i + 1 == ranges.size());

@@ -144,12 +144,9 @@ Expiration expirationStatus(double expirationDate, double now)
 QString expirationText(double expirationDate, double now, const QLocale& locale)
 {
     switch (expirationStatus(expirationDate, now)) {
-    case Expiration::Past:
-        return QObject::tr("Expired");
-    case Expiration::Today:
-        return QObject::tr("Expires today");
-    case Expiration::Later:
-        break;
+    case Expiration::Past: return QObject::tr("Expired");
+    case Expiration::Today: return QObject::tr("Expires today");
+    case Expiration::Later: break;
     }
     return QObject::tr("Expires ") + mediumDate(expirationDate, locale);
 }
@@ -169,8 +166,9 @@ QList<JournalEntry> relatedEntries(const QList<JournalEntry>& entries, const Jou
         if (other.id == current.id) {
             continue;
         }
-        const bool shares = std::any_of(other.tags.begin(), other.tags.end(),
-                                        [&](const QString& tag) { return current.tags.contains(tag, Qt::CaseSensitive); });
+        const bool shares = std::any_of(other.tags.begin(), other.tags.end(), [&](const QString& tag) {
+            return current.tags.contains(tag, Qt::CaseSensitive);
+        });
         if (shares) {
             result.append(other);
             if (result.size() == 3) {

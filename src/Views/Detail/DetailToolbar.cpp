@@ -44,7 +44,8 @@ public:
     QSize sizeHint() const override
     {
         const QFontMetricsF metrics(font());
-        return {int(std::ceil(12 + 6 + 5 + metrics.horizontalAdvance(text()) + 12)), int(std::ceil(metrics.height() + 10))};
+        return {int(std::ceil(12 + 6 + 5 + metrics.horizontalAdvance(text()) + 12)),
+                int(std::ceil(metrics.height() + 10))};
     }
 
 protected:
@@ -81,10 +82,17 @@ vsp::GlassButton* makeIconButton(QWidget* parent, const QString& symbol, qreal s
 
 DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::function<void()> onEdit,
                              std::function<void()> onEditDone, std::function<void()> onDelete, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_onEdit(std::move(onEdit)),
-      m_onEditDone(std::move(onEditDone)), m_onDelete(std::move(onDelete)), m_typeChip(new TypeChip(this)),
-      m_edit(new GlassChipButton(this)), m_focus(makeIconButton(this, QStringLiteral("arrow.up.left.and.arrow.down.right"), 11)),
-      m_favorite(makeIconButton(this, QStringLiteral("star"), 12)), m_more(makeIconButton(this, QStringLiteral("ellipsis"), 12))
+    : QWidget(parent),
+      m_store(store),
+      m_moodStore(moodStore),
+      m_onEdit(std::move(onEdit)),
+      m_onEditDone(std::move(onEditDone)),
+      m_onDelete(std::move(onDelete)),
+      m_typeChip(new TypeChip(this)),
+      m_edit(new GlassChipButton(this)),
+      m_focus(makeIconButton(this, QStringLiteral("arrow.up.left.and.arrow.down.right"), 11)),
+      m_favorite(makeIconButton(this, QStringLiteral("star"), 12)),
+      m_more(makeIconButton(this, QStringLiteral("ellipsis"), 12))
 {
     setObjectName(QStringLiteral("detailToolbar"));
     auto* row = new QHBoxLayout(this);
@@ -98,9 +106,8 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     m_edit->setTextFont(vsp::fonts::system(11, QFont::Medium));
     m_edit->setMetrics(16, 28);
     m_edit->setShape(vsp::GlassShape::Capsule, 0);
-    m_edit->setForeground([this](bool) {
-        return m_editing ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
-    });
+    m_edit->setForeground(
+        [this](bool) { return m_editing ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve(); });
     m_edit->setGlass([this] {
         return m_editing ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
                          : vsp::Glass::regular().makeInteractive();
@@ -115,8 +122,8 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
                                   : vsp::Glass::regular().makeInteractive();
     });
     m_more->setAccessibleName(tr("More actions"));
-    for (QWidget* w : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_focus),
-                       static_cast<QWidget*>(m_favorite), static_cast<QWidget*>(m_more)}) {
+    for (QWidget* w : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_focus), static_cast<QWidget*>(m_favorite),
+                       static_cast<QWidget*>(m_more)}) {
         group->addWidget(w);
     }
     row->addLayout(group);
@@ -143,14 +150,10 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
 QColor DetailToolbar::typeColor(JournalEntry::EntryType type)
 {
     switch (type) {
-    case JournalEntry::EntryType::Note:
-        return vsp::rgb(0x63B3ED);
-    case JournalEntry::EntryType::Link:
-        return vsp::rgb(0x9A75EA);
-    case JournalEntry::EntryType::Idea:
-        return vsp::rgb(0x48C78E);
-    case JournalEntry::EntryType::Journal:
-        break;
+    case JournalEntry::EntryType::Note: return vsp::rgb(0x63B3ED);
+    case JournalEntry::EntryType::Link: return vsp::rgb(0x9A75EA);
+    case JournalEntry::EntryType::Idea: return vsp::rgb(0x48C78E);
+    case JournalEntry::EntryType::Journal: break;
     }
     return Color::resolvedAccent(1.0).resolve();
 }
@@ -216,9 +219,9 @@ QMenu* DetailToolbar::buildMenu(QWidget* parent)
     connect(menu->addAction(vsp::symbols::icon(u"doc.on.doc", iconColor), tr("Duplicate Entry")), &QAction::triggered,
             this, [this, entry] { m_store.duplicateEntry(entry); });
     menu->addSeparator();
-    QAction* archive = menu->addAction(
-        vsp::symbols::icon(entry.isArchived ? u"tray.and.arrow.up" : u"archivebox", iconColor),
-        entry.isArchived ? tr("Unarchive") : tr("Archive"));
+    QAction* archive =
+        menu->addAction(vsp::symbols::icon(entry.isArchived ? u"tray.and.arrow.up" : u"archivebox", iconColor),
+                        entry.isArchived ? tr("Unarchive") : tr("Archive"));
     connect(archive, &QAction::triggered, this, [this, entry] { m_store.toggleArchive(entry); });
     QAction* remove = menu->addAction(vsp::symbols::icon(u"trash", QColor(0xFF, 0x45, 0x3A)), tr("Delete Entry"));
     remove->setObjectName(QStringLiteral("destructive"));

@@ -14,8 +14,8 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QVariantAnimation>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include <cmath>
 
@@ -131,12 +131,9 @@ void ExpirationBadge::setDate(double expirationDate, double now)
 QColor ExpirationBadge::color(Expiration status)
 {
     switch (status) {
-    case Expiration::Past:
-        return Color::adaptive(0x8E8E93, 0x8E8E93).resolve();
-    case Expiration::Today:
-        return Color::adaptive(0xFF9F0A, 0xFF9500).resolve();
-    case Expiration::Later:
-        break;
+    case Expiration::Past: return Color::adaptive(0x8E8E93, 0x8E8E93).resolve();
+    case Expiration::Today: return Color::adaptive(0xFF9F0A, 0xFF9500).resolve();
+    case Expiration::Later: break;
     }
     return Color::resolvedAccent(1.0).resolve();
 }
@@ -144,7 +141,8 @@ QColor ExpirationBadge::color(Expiration status)
 QSize ExpirationBadge::sizeHint() const
 {
     const QFontMetricsF metrics(fonts::system(11, QFont::Medium));
-    return {int(std::ceil(10 + 10 + 5 + metrics.horizontalAdvance(m_text) + 10)), int(std::ceil(metrics.height() + 10))};
+    return {int(std::ceil(10 + 10 + 5 + metrics.horizontalAdvance(m_text) + 10)),
+            int(std::ceil(metrics.height() + 10))};
 }
 
 void ExpirationBadge::paintEvent(QPaintEvent*)
@@ -165,16 +163,18 @@ void ExpirationBadge::paintEvent(QPaintEvent*)
 // ------------------------------------------------------------------------------------------ ExpirationEditRow
 
 ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
-    : QWidget(parent), m_clock(std::move(clock)), m_toggle(new GlassChipButton(this)), m_edit(new QDateEdit(this))
+    : QWidget(parent),
+      m_clock(std::move(clock)),
+      m_toggle(new GlassChipButton(this)),
+      m_edit(new QDateEdit(this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     m_toggle->setMetrics(10, 26);
     m_toggle->setShape(GlassShape::RoundedRect, 8);
-    m_toggle->setForeground([this](bool) {
-        return m_has ? Color::resolvedAccent(1.0).resolve() : Color::tertiaryStyle().resolve();
-    });
+    m_toggle->setForeground(
+        [this](bool) { return m_has ? Color::resolvedAccent(1.0).resolve() : Color::tertiaryStyle().resolve(); });
     m_toggle->setGlass([this] {
         return m_has ? Glass::regular().tinted(Color::resolvedAccent(0.12)).makeInteractive()
                      : Glass::regular().makeInteractive();
@@ -227,7 +227,10 @@ void ExpirationEditRow::refresh()
 // ------------------------------------------------------------------------------------------ related
 
 RelatedEntryRow::RelatedEntryRow(const JournalEntry& entry, QWidget* parent)
-    : QAbstractButton(parent), m_id(entry.id), m_title(entry.title), m_date(mediumDate(entry.date))
+    : QAbstractButton(parent),
+      m_id(entry.id),
+      m_title(entry.title),
+      m_date(mediumDate(entry.date))
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
@@ -284,7 +287,9 @@ void RelatedEntryRow::paintEvent(QPaintEvent*)
 }
 
 RelatedEntriesView::RelatedEntriesView(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_rowBox(new QWidget(this))
+    : QWidget(parent),
+      m_store(store),
+      m_rowBox(new QWidget(this))
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -354,8 +359,11 @@ GlassChipButton* makeDoneButton(QWidget* parent)
 } // namespace
 
 FocusOverlay::FocusOverlay(QWidget* parent)
-    : QWidget(parent), m_count(new ThemedLabel([] { return Color::tertiaryStyle().resolve().darker(110); }, this)),
-      m_done(makeDoneButton(this)), m_exit(new GlassButton(this)), m_opacity(new QGraphicsOpacityEffect(this))
+    : QWidget(parent),
+      m_count(new ThemedLabel([] { return Color::tertiaryStyle().resolve().darker(110); }, this)),
+      m_done(makeDoneButton(this)),
+      m_exit(new GlassButton(this)),
+      m_opacity(new QGraphicsOpacityEffect(this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(20, 12, 20, 0);

@@ -91,7 +91,7 @@ namespace {
 /// The field's capsule: untinted glass behind a "plus" and the field.
 class FieldCapsule final : public QWidget {
 public:
-    explicit FieldCapsule(QWidget* parent) : QWidget(parent) {}
+    explicit FieldCapsule(QWidget* parent) : QWidget(parent) { }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -106,8 +106,13 @@ protected:
 } // namespace
 
 EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_suggestionRow(new QWidget(this)), m_flowBox(new QWidget(this)),
-      m_flow(new FlowLayout(m_flowBox, 6)), m_fieldCapsule(new FieldCapsule(m_flowBox)), m_field(new QLineEdit(m_fieldCapsule))
+    : QWidget(parent),
+      m_store(store),
+      m_suggestionRow(new QWidget(this)),
+      m_flowBox(new QWidget(this)),
+      m_flow(new FlowLayout(m_flowBox, 6)),
+      m_fieldCapsule(new FieldCapsule(m_flowBox)),
+      m_field(new QLineEdit(m_fieldCapsule))
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

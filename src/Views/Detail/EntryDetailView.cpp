@@ -112,8 +112,14 @@ constexpr int kFocusEditWidth = 700;
 } // namespace
 
 EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, const JournalEntry& entry, QWidget* parent)
-    : QWidget(parent), m_store(store), m_storeAlive(&store), m_moodStore(moodStore), m_settings(new AppSettings(this)),
-      m_clock([] { return vsp::now(); }), m_entry(entry), m_handle(new RichTextHandle(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_storeAlive(&store),
+      m_moodStore(moodStore),
+      m_settings(new AppSettings(this)),
+      m_clock([] { return vsp::now(); }),
+      m_entry(entry),
+      m_handle(new RichTextHandle(this)),
       m_selection(new SelectionState(this))
 {
     setObjectName(QStringLiteral("entryDetail"));
@@ -317,8 +323,10 @@ QWidget* EntryDetailView::buildEditPage()
     column->addWidget(m_editStatus);
     m_expirationRow = new ExpirationEditRow([this] { return m_clock(); });
     column->addWidget(padded(columnWidget, m_expirationRow, 8, 0));
-    connect(m_expirationRow, &ExpirationEditRow::hasExpirationEdited, this, [this](bool on) { m_edit.hasExpiration = on; });
-    connect(m_expirationRow, &ExpirationEditRow::dateEdited, this, [this](double date) { m_edit.expirationDate = date; });
+    connect(m_expirationRow, &ExpirationEditRow::hasExpirationEdited, this,
+            [this](bool on) { m_edit.hasExpiration = on; });
+    connect(m_expirationRow, &ExpirationEditRow::dateEdited, this,
+            [this](double date) { m_edit.expirationDate = date; });
     column->addSpacing(22);
     m_editTitle = makeTitleField(columnWidget, 36, -0.6);
     column->addWidget(m_editTitle);
@@ -355,10 +363,9 @@ QWidget* EntryDetailView::buildEditPage()
     new QVBoxLayout(m_editAudio);
     m_editAudio->layout()->setContentsMargins(0, 0, 0, 0);
     voiceColumn->addWidget(m_editAudio);
-    voiceColumn->addWidget(new AudioRecordControl([this](const QString& path, double duration) {
-                               addRecording(path, duration);
-                           }, voice),
-                           0, Qt::AlignLeft);
+    voiceColumn->addWidget(
+        new AudioRecordControl([this](const QString& path, double duration) { addRecording(path, duration); }, voice),
+        0, Qt::AlignLeft);
     column->addWidget(voice);
 
     for (FormatBar* bar : {m_formatBar}) {
@@ -731,9 +738,8 @@ void EntryDetailView::addRecording(const QString& path, double duration)
     refreshEditAttachments();
     const QString stored = JournalStore::audioFilePath(id, *name).value_or(QString());
     const QUuid clipID = clip.id;
-    SpeechTranscriber::transcribe(stored, this, [this, id, clipID](std::optional<QString> text) {
-        onTranscript(id, clipID, text);
-    });
+    SpeechTranscriber::transcribe(stored, this,
+                                  [this, id, clipID](std::optional<QString> text) { onTranscript(id, clipID, text); });
 }
 
 void EntryDetailView::onTranscript(const QUuid& entryID, const QUuid& clipID, const std::optional<QString>& text)
@@ -860,8 +866,8 @@ void EntryDetailView::refreshEditAttachments()
     m_editImages->setVisible(!m_edit.imageFilenames.isEmpty());
     clearBox(m_editAudio);
     if (!m_edit.audioClips.isEmpty()) {
-        auto* clips = new AudioClipsView(m_entry.id, m_edit.audioClips, true,
-                                         [this](const AudioClip& clip) { removeAudioClip(clip); }, m_editAudio);
+        auto* clips = new AudioClipsView(
+            m_entry.id, m_edit.audioClips, true, [this](const AudioClip& clip) { removeAudioClip(clip); }, m_editAudio);
         clips->setMaximumWidth(680);
         m_editAudio->layout()->addWidget(clips);
     }
@@ -909,21 +915,27 @@ void EntryDetailView::refreshRead()
 
     clearBox(m_readImages);
     if (!e.imageFilenames.isEmpty()) {
-        auto* gallery = new ImageGalleryView(e.id, e.imageFilenames, false, nullptr, [this](const QString& name) {
-            if (m_lightbox) {
-                m_lightbox->deleteLater();
-            }
-            auto* box = new ImageLightbox(m_entry.id, name, [this] {
+        auto* gallery = new ImageGalleryView(
+            e.id, e.imageFilenames, false, nullptr,
+            [this](const QString& name) {
                 if (m_lightbox) {
                     m_lightbox->deleteLater();
-                    m_lightbox = nullptr;
                 }
-            }, this);
-            m_lightbox = box;
-            box->show();
-            box->raise();
-            box->setFocus();
-        }, m_readImages);
+                auto* box = new ImageLightbox(
+                    m_entry.id, name,
+                    [this] {
+                        if (m_lightbox) {
+                            m_lightbox->deleteLater();
+                            m_lightbox = nullptr;
+                        }
+                    },
+                    this);
+                m_lightbox = box;
+                box->show();
+                box->raise();
+                box->setFocus();
+            },
+            m_readImages);
         gallery->setMaximumWidth(680);
         m_readImages->layout()->addWidget(gallery);
     }
@@ -1039,8 +1051,8 @@ bool EntryDetailView::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::DeleteStartOfWord) && watched == QApplication::focusWidget() &&
-            textFieldHasFocus()) {
+        if (key->matches(QKeySequence::DeleteStartOfWord) && watched == QApplication::focusWidget()
+            && textFieldHasFocus()) {
             key->accept();
             return true;
         }

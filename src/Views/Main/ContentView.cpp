@@ -1,21 +1,21 @@
 #include "Views/Main/ContentView.h"
 
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Settings/LockScreenView.h"
+#include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
-#include "Model/JournalStore.h"
-#include "Model/AppSettings.h"
-#include "Settings/LockScreenView.h"
-#include "Settings/OnboardingView.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/EmptyDetailView.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Sidebar/SidebarView.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -36,11 +36,15 @@ constexpr vsp::Spring kSidebarSpring{0.35, 1.0};
 } // namespace
 
 ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(new ColumnVisibilityHolder(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_moodStore(moodStore),
+      m_columns(new ColumnVisibilityHolder(this)),
       m_splitter(new QSplitter(Qt::Horizontal, this)),
       m_sidebar(new SidebarView(store, moodStore, *m_columns, openWindow, m_splitter)),
       m_list(new EntryListView(store, moodStore, *m_columns, openWindow, m_splitter)),
-      m_detailStack(new QStackedWidget(m_splitter)), m_emptyDetail(new EmptyDetailView(store, m_detailStack)),
+      m_detailStack(new QStackedWidget(m_splitter)),
+      m_emptyDetail(new EmptyDetailView(store, m_detailStack)),
       m_detail(new EntryDetailView(store, moodStore, JournalEntry{}, m_detailStack)),
       m_lock(new LockScreenView(store, this))
 {
@@ -86,9 +90,8 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     lockOpacity->setOpacity(1.0);
     m_lock->setGraphicsEffect(lockOpacity);
 
-    connect(m_columns, &ColumnVisibilityHolder::visibilityChanged, this, [this] {
-        refreshColumns(m_draggingSidebar ? std::nullopt : std::optional<vsp::Spring>(kSidebarSpring));
-    });
+    connect(m_columns, &ColumnVisibilityHolder::visibilityChanged, this,
+            [this] { refreshColumns(m_draggingSidebar ? std::nullopt : std::optional<vsp::Spring>(kSidebarSpring)); });
     connect(&store, &JournalStore::focusModeChanged, this, [this] { refreshColumns(kFocusSpring); });
     connect(&store, &JournalStore::selectedEntryIDChanged, this, &ContentView::refreshDetail);
     connect(&store, &JournalStore::entriesChanged, this, &ContentView::refreshDetail);

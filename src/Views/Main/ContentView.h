@@ -36,8 +36,7 @@ class ContentView final : public QWidget {
     Q_OBJECT
 
 public:
-    ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow,
-                QWidget* parent = nullptr);
+    ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
     ~ContentView() override;
 
     ColumnVisibilityHolder& columns() const { return *m_columns; }

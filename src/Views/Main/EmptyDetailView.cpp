@@ -1,12 +1,12 @@
 #include "Views/Main/EmptyDetailView.h"
 
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/JournalStore.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -15,7 +15,9 @@
 using vsp::Color;
 
 EmptyDetailView::EmptyDetailView(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_appeared(new vsp::SpringValue(0.0, vsp::Spring{0.5, 1.0}, this))
+    : QWidget(parent),
+      m_store(store),
+      m_appeared(new vsp::SpringValue(0.0, vsp::Spring{0.5, 1.0}, this))
 {
     connect(m_appeared, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(&store, &JournalStore::entriesChanged, this, qOverload<>(&QWidget::update));
@@ -91,5 +93,6 @@ void EmptyDetailView::paintEvent(QPaintEvent*)
     y += tm.height() + 6;
     p.setFont(hintFont);
     p.setPen(Color::secondaryStyle().resolve());
-    p.drawText(QRectF(16, y, width() - 32, hm.height() * 3), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, hint());
+    p.drawText(QRectF(16, y, width() - 32, hm.height() * 3), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+               hint());
 }

@@ -1,12 +1,12 @@
 #include "Views/Main/EmptyListView.h"
 
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/JournalStore.h"
-#include "Model/MoodStore.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -14,7 +14,9 @@
 using vsp::Color;
 
 EmptyListView::EmptyListView(JournalStore& store, MoodStore& moodStore, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore)
+    : QWidget(parent),
+      m_store(store),
+      m_moodStore(moodStore)
 {
     for (auto signal : {&JournalStore::searchQueryChanged, &JournalStore::moodFilterChanged,
                         &JournalStore::selectedTagChanged, &JournalStore::selectedSectionChanged}) {
@@ -36,12 +38,9 @@ QString EmptyListView::message() const
         return QStringLiteral("No entries tagged #") + *tag;
     }
     switch (m_store.selectedSection()) {
-    case NavSection::Favorites:
-        return QStringLiteral("No favorites yet");
-    case NavSection::Today:
-        return QStringLiteral("Nothing written today");
-    default:
-        return QStringLiteral("No entries");
+    case NavSection::Favorites: return QStringLiteral("No favorites yet");
+    case NavSection::Today: return QStringLiteral("Nothing written today");
+    default: return QStringLiteral("No entries");
     }
 }
 
@@ -57,12 +56,9 @@ QString EmptyListView::icon() const
         return QStringLiteral("tag");
     }
     switch (m_store.selectedSection()) {
-    case NavSection::Favorites:
-        return QStringLiteral("star");
-    case NavSection::Today:
-        return QStringLiteral("sun.max");
-    default:
-        return QStringLiteral("doc.text");
+    case NavSection::Favorites: return QStringLiteral("star");
+    case NavSection::Today: return QStringLiteral("sun.max");
+    default: return QStringLiteral("doc.text");
     }
 }
 

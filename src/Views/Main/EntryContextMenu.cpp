@@ -1,9 +1,9 @@
 #include "Views/Main/EntryContextMenu.h"
 
-#include "Theme/Palette.h"
-#include "Theme/SymbolIcons.h"
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
 #include "Views/Main/EntryRow.h"
 
 #include <QClipboard>
@@ -51,7 +51,8 @@ QMenu* build(JournalStore& store, const JournalEntry& entry, QWidget* parent)
         current.isArchived ? u"tray.and.arrow.up" : u"archivebox", act(&JournalStore::toggleArchive));
     add(QObject::tr("Duplicate Entry"), u"doc.on.doc", act(&JournalStore::duplicateEntry));
     menu->addSeparator();
-    add(QObject::tr("Copy as Plain Text"), u"doc.on.clipboard", [current] { copyToClipboard(vsp::entryPlainText(current)); });
+    add(QObject::tr("Copy as Plain Text"), u"doc.on.clipboard",
+        [current] { copyToClipboard(vsp::entryPlainText(current)); });
     add(QObject::tr("Copy as Markdown"), u"doc.text", [current] { copyToClipboard(vsp::entryMarkdown(current)); });
     menu->addSeparator();
     QAction* remove = add(QObject::tr("Delete Entry"), u"trash", act(&JournalStore::deleteEntry));

@@ -1,18 +1,18 @@
 #include "Views/Main/EntryListDelegate.h"
 
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
-#include "Model/Dates.h"
-#include "Model/JournalStore.h"
-#include "Model/AppSettings.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/OnThisDaySection.h"
 
-#include <QFontMetricsF>
 #include <QDate>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <cmath>
@@ -33,7 +33,9 @@ const EntryListModel* listModel(const QModelIndex& index)
 } // namespace
 
 EntryListDelegate::EntryListDelegate(JournalStore& store, QObject* parent)
-    : QStyledItemDelegate(parent), m_store(store), m_options(EntryRow::currentOptions()),
+    : QStyledItemDelegate(parent),
+      m_store(store),
+      m_options(EntryRow::currentOptions()),
       m_onThisDayReveal(new vsp::SpringValue(1.0, vsp::Spring{0.3, 1.0}, this))
 {
     connect(m_onThisDayReveal, &vsp::SpringValue::valueChanged, this, [this] {
@@ -107,8 +109,8 @@ void EntryListDelegate::prune() const
 {
     for (auto it = m_animations.begin(); it != m_animations.end();) {
         const RowAnimation& a = *it;
-        const bool atRest = a.selection->value() == 0 && a.selection->target() == 0 && a.hover->value() == 0 &&
-                            a.hover->target() == 0;
+        const bool atRest =
+            a.selection->value() == 0 && a.selection->target() == 0 && a.hover->value() == 0 && a.hover->target() == 0;
         if (atRest) {
             a.selection->deleteLater();
             a.hover->deleteLater();
@@ -179,11 +181,8 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
         painter->restore();
         return;
     }
-    case EntryListModel::RowKind::OnThisDay:
-        paintOnThisDay(painter, option.rect, model->onThisDayEntries());
-        return;
-    case EntryListModel::RowKind::Entry:
-        break;
+    case EntryListModel::RowKind::OnThisDay: paintOnThisDay(painter, option.rect, model->onThisDayEntries()); return;
+    case EntryListModel::RowKind::Entry: break;
     }
     const JournalEntry* entry = model->entryAt(index.row());
     const bool selected = m_store.selectedEntryID() == entry->id;
@@ -252,7 +251,8 @@ QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixe
     if (const QPixmap* cached = m_backgroundCache.object(key)) {
         return *cached;
     }
-    QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
+                 QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     {
@@ -276,8 +276,8 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     key.size = size;
     // The date label and the bell depend on today.
     key.day = QDate::currentDate().toJulianDay();
-    key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0) |
-                (AppearanceManager::instance().isDark() ? 8 : 0) | (selected ? 16 : 0);
+    key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0)
+                | (AppearanceManager::instance().isDark() ? 8 : 0) | (selected ? 16 : 0);
     key.devicePixelRatio = devicePixelRatio;
     key.accent = AppSettings::instance().accentColorPreset();
     if (const QPixmap* cached = m_contentCache.object(key)) {
@@ -293,7 +293,8 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;
-    m_contentCache.insert(key, pixmap, int(std::max<qint64>(1, qint64(size.width()) * size.height() * 4 *
-                                                                      devicePixelRatio * devicePixelRatio / 1024)));
+    m_contentCache.insert(key, pixmap,
+                          int(std::max<qint64>(1, qint64(size.width()) * size.height() * 4 * devicePixelRatio
+                                                      * devicePixelRatio / 1024)));
     return result;
 }

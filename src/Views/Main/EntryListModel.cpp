@@ -1,7 +1,7 @@
 #include "Views/Main/EntryListModel.h"
 
-#include "Theme/Spring.h"
 #include "Model/JournalStore.h"
+#include "Theme/Spring.h"
 
 #include <QTimer>
 
@@ -54,7 +54,7 @@ std::vector<bool> longestIncreasing(const std::vector<int>& sequence)
         kept.assign(n, true);
         return kept;
     }
-    std::vector<size_t> tails;     // index into sequence of the smallest tail of each length
+    std::vector<size_t> tails; // index into sequence of the smallest tail of each length
     std::vector<long> previous(n, -1);
     for (size_t i = 0; i < n; ++i) {
         const auto at = std::lower_bound(tails.begin(), tails.end(), sequence[i],
@@ -78,10 +78,10 @@ std::vector<bool> longestIncreasing(const std::vector<int>& sequence)
 
 EntryListModel::EntryListModel(JournalStore& store, QObject* parent) : QAbstractListModel(parent), m_store(store)
 {
-    for (auto signal : {&JournalStore::entriesChanged, &JournalStore::selectedSectionChanged,
-                        &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged,
-                        &JournalStore::searchQueryChanged, &JournalStore::sortNewestFirstChanged,
-                        &JournalStore::pinnedIDsChanged}) {
+    for (auto signal :
+         {&JournalStore::entriesChanged, &JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged,
+          &JournalStore::moodFilterChanged, &JournalStore::searchQueryChanged, &JournalStore::sortNewestFirstChanged,
+          &JournalStore::pinnedIDsChanged}) {
         connect(&store, signal, this, &EntryListModel::scheduleRefresh);
     }
     m_pending = true;
@@ -345,12 +345,9 @@ void EntryListModel::announceChangedData(const QList<Row>& before, const QList<J
 EntryListModel::RowKey EntryListModel::keyOf(const Row& row)
 {
     switch (row.kind) {
-    case RowKind::Entry:
-        return {RowKind::Entry, row.entry->id, false};
-    case RowKind::Caption:
-        return {RowKind::Caption, QUuid(), row.pinned};
-    case RowKind::OnThisDay:
-        break;
+    case RowKind::Entry: return {RowKind::Entry, row.entry->id, false};
+    case RowKind::Caption: return {RowKind::Caption, QUuid(), row.pinned};
+    case RowKind::OnThisDay: break;
     }
     return {RowKind::OnThisDay, QUuid(), false};
 }
@@ -447,16 +444,11 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const
             return QStringLiteral("ON THIS DAY");
         }
         return row.entry->title;
-    case KindRole:
-        return int(row.kind);
-    case EntryIdRole:
-        return row.entry ? QVariant::fromValue(row.entry->id) : QVariant();
-    case PinnedRole:
-        return row.pinned;
-    case CaptionRole:
-        return caption(r);
-    default:
-        return {};
+    case KindRole: return int(row.kind);
+    case EntryIdRole: return row.entry ? QVariant::fromValue(row.entry->id) : QVariant();
+    case PinnedRole: return row.pinned;
+    case CaptionRole: return caption(r);
+    default: return {};
     }
 }
 

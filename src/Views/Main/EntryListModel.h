@@ -111,8 +111,7 @@ private:
     bool moveTo(const QList<Row>& rows, bool sameSource);
     /// After the rows took their new entries: dataChanged for those that show something else than in
     /// `before` (all of them after `invalidate()`).
-    void announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore,
-                             bool sameSource);
+    void announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore, bool sameSource);
 
     JournalStore& m_store;
     /// The store's list as last applied, shared with it until either changes.

@@ -17,16 +17,19 @@ constexpr vsp::Spring kListSpring{0.3, 1.0};
 } // namespace
 
 EntryListMotion::EntryListMotion(QListView& view, EntryListModel& model, EntryListDelegate& delegate)
-    : QObject(&view), m_view(view), m_model(model), m_delegate(delegate), m_animation(new QVariantAnimation(this))
+    : QObject(&view),
+      m_view(view),
+      m_model(model),
+      m_delegate(delegate),
+      m_animation(new QVariantAnimation(this))
 {
     // The rows' own signals tell what changes, while the rows that leave can still be read. The motion
     // connects before the view does, so it sees the rows where the view last laid them out.
-    connect(&m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex&, int first, int last) {
-                if (seeChange()) {
-                    noteRemoved(first, last);
-                }
-            });
+    connect(&m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex&, int first, int last) {
+        if (seeChange()) {
+            noteRemoved(first, last);
+        }
+    });
     connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] { seeChange(); });
     connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
         if (m_pending && !m_large) {

@@ -1,12 +1,12 @@
 #include "Views/Main/EntryListView.h"
 
+#include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
-#include "Model/AppNotifications.h"
-#include "Model/Dates.h"
-#include "Model/JournalStore.h"
-#include "Model/AppSettings.h"
 #include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
@@ -41,13 +41,20 @@ constexpr vsp::Spring kListSpring{0.3, 1.0};
 
 EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
                              vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_openWindow(std::move(openWindow)),
-      m_pages(new QStackedWidget(this)), m_listPage(new QWidget(m_pages)),
-      m_header(new ListHeader(store, moodStore, columns, m_listPage)), m_searchHolder(new QWidget(m_listPage)),
-      m_searchField(new SearchField(store, m_searchHolder)), m_body(new QStackedWidget(m_listPage)),
-      m_list(new EntryListWidget(store, m_body)), m_empty(new EmptyListView(store, moodStore, m_body)),
+    : QWidget(parent),
+      m_store(store),
+      m_openWindow(std::move(openWindow)),
+      m_pages(new QStackedWidget(this)),
+      m_listPage(new QWidget(m_pages)),
+      m_header(new ListHeader(store, moodStore, columns, m_listPage)),
+      m_searchHolder(new QWidget(m_listPage)),
+      m_searchField(new SearchField(store, m_searchHolder)),
+      m_body(new QStackedWidget(m_listPage)),
+      m_list(new EntryListWidget(store, m_body)),
+      m_empty(new EmptyListView(store, moodStore, m_body)),
       m_searchReveal(new vsp::SpringValue(0.0, kListSpring, this)),
-      m_searchOpacity(new QGraphicsOpacityEffect(m_searchField)), m_dayCheck(new QTimer(this)),
+      m_searchOpacity(new QGraphicsOpacityEffect(m_searchField)),
+      m_dayCheck(new QTimer(this)),
       m_shownDay(QDate::currentDate())
 {
     auto* outer = new QVBoxLayout(this);
@@ -85,8 +92,8 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
 
     connect(m_header, &ListHeader::searchToggled, this, [this] { setShowSearch(!m_showSearch); });
     connect(&AppNotifications::instance(), &AppNotifications::VspToggleSearch, this, &EntryListView::toggleSearch);
-    for (auto signal : {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged,
-                        &JournalStore::moodFilterChanged}) {
+    for (auto signal :
+         {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged}) {
         connect(&store, signal, this, &EntryListView::clearSearchAndQuery);
     }
     connect(&store, &JournalStore::showCalendarChanged, this, &EntryListView::refreshCalendar);
@@ -183,15 +190,15 @@ void EntryListView::refreshEmptyState()
     }
     if (animate && next == m_empty) {
         // The list, painted as it was (its leaving rows at full strength), fades into the message.
-        m_emptyTransition = new vsp::TransitionOverlay(
-            m_body, vsp::TransitionOverlay::translucentSnapshot(m_body), kListSpring,
-            [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
-                p.fillRect(m_body->rect(), Color::vspBackground().resolve());
-                p.setOpacity(t);
-                p.drawPixmap(0, 0, newLook);
-                p.setOpacity(1 - t);
-                p.drawPixmap(0, 0, oldLook);
-            });
+        m_emptyTransition =
+            new vsp::TransitionOverlay(m_body, vsp::TransitionOverlay::translucentSnapshot(m_body), kListSpring,
+                                       [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+                                           p.fillRect(m_body->rect(), Color::vspBackground().resolve());
+                                           p.setOpacity(t);
+                                           p.drawPixmap(0, 0, newLook);
+                                           p.setOpacity(1 - t);
+                                           p.drawPixmap(0, 0, oldLook);
+                                       });
         m_body->setCurrentWidget(next);
         m_emptyTransition->start([this] { return vsp::TransitionOverlay::translucentSnapshot(m_body); });
         return;
@@ -205,8 +212,8 @@ void EntryListView::refreshEmptyState()
 void EntryListView::refreshCalendar()
 {
     const bool toCalendar = m_store.showCalendar();
-    const bool changes = toCalendar ? (!m_calendar || m_pages->currentWidget() != m_calendar)
-                                    : m_pages->currentWidget() != m_listPage;
+    const bool changes =
+        toCalendar ? (!m_calendar || m_pages->currentWidget() != m_calendar) : m_pages->currentWidget() != m_listPage;
     if (changes && vsp::animationsEnabled() && isVisible()) {
         // The calendar and the list fade into each other, painted from pictures of both.
         QPixmap from;

@@ -1,7 +1,7 @@
 #include "Views/Main/EntryListWidget.h"
 
-#include "Theme/AppearanceManager.h"
 #include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
 #include "Views/Main/EntryContextMenu.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
@@ -16,8 +16,11 @@
 #include <QScrollBar>
 
 EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
-    : QListView(parent), m_store(store), m_model(new EntryListModel(store, this)),
-      m_delegate(new EntryListDelegate(store, this)), m_motion(new EntryListMotion(*this, *m_model, *m_delegate))
+    : QListView(parent),
+      m_store(store),
+      m_model(new EntryListModel(store, this)),
+      m_delegate(new EntryListDelegate(store, this)),
+      m_motion(new EntryListMotion(*this, *m_model, *m_delegate))
 {
     setModel(m_model);
     setItemDelegate(m_delegate);
@@ -80,9 +83,8 @@ void EntryListWidget::updateHover(const QPoint& pos)
                 hovered = m_model->entryAt(row)->id;
             }
         } else if (m_model->kind(row) == EntryListModel::RowKind::OnThisDay) {
-            const auto hit = OnThisDaySection::hitTest(QRectF(visualRect(index)), pos,
-                                                       int(m_model->onThisDayEntries().size()),
-                                                       m_model->onThisDayExpanded());
+            const auto hit = OnThisDaySection::hitTest(
+                QRectF(visualRect(index)), pos, int(m_model->onThisDayEntries().size()), m_model->onThisDayExpanded());
             if (hit.kind == OnThisDaySection::Hit::Kind::Entry) {
                 onThisDayRow = hit.entryIndex;
             }
@@ -149,9 +151,8 @@ void EntryListWidget::onRowClicked(const QPoint& pos)
         }
         break;
     case EntryListModel::RowKind::OnThisDay: {
-        const auto hit = OnThisDaySection::hitTest(QRectF(visualRect(index)), pos,
-                                                   int(m_model->onThisDayEntries().size()),
-                                                   m_model->onThisDayExpanded());
+        const auto hit = OnThisDaySection::hitTest(
+            QRectF(visualRect(index)), pos, int(m_model->onThisDayEntries().size()), m_model->onThisDayExpanded());
         if (hit.kind == OnThisDaySection::Hit::Kind::Header) {
             m_model->setOnThisDayExpanded(!m_model->onThisDayExpanded());
         } else if (hit.kind == OnThisDaySection::Hit::Kind::Entry) {
@@ -159,8 +160,7 @@ void EntryListWidget::onRowClicked(const QPoint& pos)
         }
         break;
     }
-    case EntryListModel::RowKind::Caption:
-        break;
+    case EntryListModel::RowKind::Caption: break;
     }
 }
 

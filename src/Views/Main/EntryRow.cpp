@@ -1,11 +1,11 @@
 #include "Views/Main/EntryRow.h"
 
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/Dates.h"
-#include "Model/AppSettings.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -33,14 +33,13 @@ bool isLineBreak(QChar c)
 /// 10,000-entry list lays out every row.
 class CharAdvances {
 public:
-    explicit CharAdvances(const QFont& font) : m_metrics(font), m_table(0x10000, -1.0f) {}
+    explicit CharAdvances(const QFont& font) : m_metrics(font), m_table(0x10000, -1.0f) { }
 
     qreal advance(QChar c)
     {
         float& slot = m_table[c.unicode()];
         if (slot < 0) {
-            slot = c.isSurrogate() ? float(m_metrics.averageCharWidth())
-                                   : float(m_metrics.horizontalAdvance(c));
+            slot = c.isSurrogate() ? float(m_metrics.averageCharWidth()) : float(m_metrics.horizontalAdvance(c));
         }
         return slot;
     }
@@ -201,11 +200,9 @@ Color EntryRow::expirationColor(ExpirationMark mark)
     case ExpirationMark::Today:
         // The platform's orange in each appearance.
         return Color::adaptive(0xFF9F0A, 0xFF9500);
-    case ExpirationMark::Later:
-        return Color::resolvedAccent(1.0).withOpacity(0.75);
+    case ExpirationMark::Later: return Color::resolvedAccent(1.0).withOpacity(0.75);
     case ExpirationMark::None:
-    case ExpirationMark::Past:
-        break;
+    case ExpirationMark::Past: break;
     }
     return Color::secondaryStyle();
 }

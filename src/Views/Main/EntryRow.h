@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Theme/Palette.h"
 #include "Model/JournalEntry.h"
+#include "Theme/Palette.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,12 +1,12 @@
 #include "Views/Main/JournalBanner.h"
 
+#include "Model/JournalStore.h"
+#include "Platform/FileReveal.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
-#include "Model/JournalStore.h"
-#include "Platform/FileReveal.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>
@@ -29,15 +29,15 @@ const Color& bannerTint()
 /// One notice: a tinted glass panel behind its text and buttons.
 class BannerRow final : public QWidget {
 public:
-    explicit BannerRow(QWidget* parent) : QWidget(parent) {}
+    explicit BannerRow(QWidget* parent) : QWidget(parent) { }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        vsp::paintGlass(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), vsp::Glass::regular().tinted(bannerTint()),
-                        vsp::GlassShape::RoundedRect, 10);
+        vsp::paintGlass(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5),
+                        vsp::Glass::regular().tinted(bannerTint()), vsp::GlassShape::RoundedRect, 10);
         painter.setPen(QPen(Color::vspBorderEmphasis().resolve(), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
@@ -116,7 +116,8 @@ void colourLabels(const QList<QLabel*>& labels, const QList<QLabel*>& muted)
 {
     for (QLabel* label : labels) {
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, (muted.contains(label) ? Color::vspFgMuted() : Color::vspForeground()).resolve());
+        palette.setColor(QPalette::WindowText,
+                         (muted.contains(label) ? Color::vspFgMuted() : Color::vspForeground()).resolve());
         label->setPalette(palette);
     }
 }
@@ -124,7 +125,9 @@ void colourLabels(const QList<QLabel*>& labels, const QList<QLabel*>& muted)
 } // namespace
 
 JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_reveal([](const QString& path) { vsp::revealInFiles(path); })
+    : QWidget(parent),
+      m_store(store),
+      m_reveal([](const QString& path) { vsp::revealInFiles(path); })
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 8, 12, 12);

@@ -1,14 +1,14 @@
 #include "Views/Main/ListHeader.h"
 
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
-#include "Model/Dates.h"
-#include "Model/JournalStore.h"
-#include "Model/MoodStore.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,12 +44,18 @@ QColor mix(const QColor& from, const QColor& to, qreal t)
 } // namespace
 
 ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns), m_sidebarSlot(new QWidget(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_moodStore(moodStore),
+      m_columns(columns),
+      m_sidebarSlot(new QWidget(this)),
       m_showSidebar(makeButton(m_sidebarSlot, QStringLiteral("sidebar.left"), 13, kSidebarButtonSide)),
       m_sidebarPresence(new vsp::SpringValue(
           columns.visibility() == ColumnVisibilityHolder::Visibility::All ? 0.0 : 1.0, vsp::Spring{0.35, 1.0}, this)),
-      m_searchEmphasis(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this)), m_title(new QLabel(this)),
-      m_subtitle(new QLabel(this)), m_calendar(makeButton(this, QStringLiteral("calendar"), 12, 28)),
+      m_searchEmphasis(new vsp::SpringValue(0.0, vsp::Spring{0.3, 1.0}, this)),
+      m_title(new QLabel(this)),
+      m_subtitle(new QLabel(this)),
+      m_calendar(makeButton(this, QStringLiteral("calendar"), 12, 28)),
       m_search(makeButton(this, QStringLiteral("magnifyingglass"), 12, 28)),
       m_sort(makeButton(this, QStringLiteral("arrow.down"), 11, 28))
 {
@@ -118,8 +124,8 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     connect(m_search, &QAbstractButton::clicked, this, &ListHeader::searchToggled);
     connect(m_sort, &QAbstractButton::clicked, this, [this] { m_store.toggleSortOrder(); });
 
-    for (auto signal : {&JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged,
-                        &JournalStore::selectedSectionChanged}) {
+    for (auto signal :
+         {&JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged, &JournalStore::selectedSectionChanged}) {
         connect(&store, signal, this, &ListHeader::refresh);
     }
     connect(&store, &JournalStore::sortNewestFirstChanged, this, [this] { refreshSort(true); });
@@ -190,4 +196,3 @@ void ListHeader::refreshSort(bool animated)
     }
     m_lastSortNewestFirst = newest;
 }
-

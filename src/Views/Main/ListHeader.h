@@ -9,7 +9,7 @@ class QLabel;
 namespace vsp {
 class GlassButton;
 class SpringValue;
-}
+} // namespace vsp
 
 /// The head of the entry list: the title of what the list shows ("#tag", a mood, or the section),
 /// today's date under "Today", a button bringing back a hidden sidebar, and the calendar, search and sort

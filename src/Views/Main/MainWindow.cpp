@@ -6,7 +6,8 @@
 #include <QShowEvent>
 
 MainWindow::MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QMainWindow(parent), m_content(new ContentView(store, moodStore, std::move(openWindow), this))
+    : QMainWindow(parent),
+      m_content(new ContentView(store, moodStore, std::move(openWindow), this))
 {
     setWindowTitle(QStringLiteral("Vesperlog"));
     setObjectName(QStringLiteral("mainWindow"));

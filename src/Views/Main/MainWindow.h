@@ -15,8 +15,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
 public:
-    MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow,
-               QWidget* parent = nullptr);
+    MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
 
     ContentView* contentView() const { return m_content; }
 

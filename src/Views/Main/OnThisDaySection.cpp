@@ -1,11 +1,11 @@
 #include "Views/Main/OnThisDaySection.h"
 
+#include "Model/Dates.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/Dates.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -50,8 +50,8 @@ qreal headerHeight()
 
 qreal rowHeight()
 {
-    static const qreal h = 2 * kRowPaddingV + std::ceil(QFontMetricsF(titleFont()).height()) + 2 +
-                           std::ceil(QFontMetricsF(bodyFont()).height());
+    static const qreal h = 2 * kRowPaddingV + std::ceil(QFontMetricsF(titleFont()).height()) + 2
+                           + std::ceil(QFontMetricsF(bodyFont()).height());
     return h;
 }
 
@@ -62,8 +62,8 @@ QString firstLine(const QString& text)
     constexpr qsizetype kLongest = 300;
     const qsizetype size = std::min(text.size(), kLongest);
     qsizetype end = 0;
-    while (end < size && text[end] != u'\n' && text[end] != u'\r' && text[end] != QChar::LineSeparator &&
-           text[end] != QChar::ParagraphSeparator) {
+    while (end < size && text[end] != u'\n' && text[end] != u'\r' && text[end] != QChar::LineSeparator
+           && text[end] != QChar::ParagraphSeparator) {
         ++end;
     }
     return text.left(end);
@@ -90,8 +90,7 @@ QRectF OnThisDaySection::panelRect(const QRectF& rect)
     return rect.adjusted(kOuterHorizontal, kOuterTop, -kOuterHorizontal, 0);
 }
 
-OnThisDaySection::Hit OnThisDaySection::hitTest(const QRectF& rect, const QPointF& point, int entryCount,
-                                                bool expanded)
+OnThisDaySection::Hit OnThisDaySection::hitTest(const QRectF& rect, const QPointF& point, int entryCount, bool expanded)
 {
     const QRectF panel = panelRect(rect);
     if (!panel.contains(point)) {

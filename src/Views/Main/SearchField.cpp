@@ -1,9 +1,9 @@
 #include "Views/Main/SearchField.h"
 
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/SymbolIcons.h"
-#include "Model/JournalStore.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,7 +13,10 @@
 using vsp::Color;
 
 SearchField::SearchField(JournalStore& store, QWidget* parent)
-    : vsp::GlassPanel(parent), m_store(store), m_edit(new QLineEdit(this)), m_clear(new vsp::GlassButton(this))
+    : vsp::GlassPanel(parent),
+      m_store(store),
+      m_edit(new QLineEdit(this)),
+      m_clear(new vsp::GlassButton(this))
 {
     setShape(vsp::GlassShape::RoundedRect, 10);
     setFixedHeight(36);
@@ -23,8 +26,8 @@ SearchField::SearchField(JournalStore& store, QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setFixedSize(11, 11);
     auto paintIcon = [icon] {
-        icon->setPixmap(vsp::symbols::pixmap(u"magnifyingglass", Color::secondaryStyle().resolve(), 11,
-                                             icon->devicePixelRatioF()));
+        icon->setPixmap(
+            vsp::symbols::pixmap(u"magnifyingglass", Color::secondaryStyle().resolve(), 11, icon->devicePixelRatioF()));
     };
     paintIcon();
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, icon, paintIcon);

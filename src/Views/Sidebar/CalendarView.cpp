@@ -228,9 +228,9 @@ QVariant CalendarDayModel::data(const QModelIndex& index, int role) const
 }
 
 CalendarDayDelegate::CalendarDayDelegate(JournalStore& store, QObject* parent)
-    : QStyledItemDelegate(parent), m_store(store)
-{
-}
+    : QStyledItemDelegate(parent),
+      m_store(store)
+{ }
 
 QSize CalendarDayDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
@@ -253,15 +253,15 @@ QCache<QString, QPixmap>& dayRowCache()
 QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const EntryRow::Options& options, qreal dpr)
 {
     const QSize size = rect.size().toSize();
-    const size_t contentHash = qHashMulti(0, entry.title, QStringView(entry.body).left(1000), entry.tags,
-                                          entry.mood.value_or(QString()), entry.date,
-                                          entry.expirationDate.value_or(-1.0));
-    const QString key = entry.id.toString(QUuid::WithoutBraces) + u'|' + QString::number(contentHash) + u'|' +
-                        QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|' +
-                        QString::number(dpr) + u'|' + QString::number(QDate::currentDate().toJulianDay()) + u'|' +
-                        QString::number((options.showEntryPreviews ? 1 : 0) | (options.compactListView ? 2 : 0) |
-                                        (AppearanceManager::instance().isDark() ? 4 : 0)) +
-                        u'|' + Color::resolvedAccent().resolve().name();
+    const size_t contentHash =
+        qHashMulti(0, entry.title, QStringView(entry.body).left(1000), entry.tags, entry.mood.value_or(QString()),
+                   entry.date, entry.expirationDate.value_or(-1.0));
+    const QString key = entry.id.toString(QUuid::WithoutBraces) + u'|' + QString::number(contentHash) + u'|'
+                        + QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|'
+                        + QString::number(dpr) + u'|' + QString::number(QDate::currentDate().toJulianDay()) + u'|'
+                        + QString::number((options.showEntryPreviews ? 1 : 0) | (options.compactListView ? 2 : 0)
+                                          | (AppearanceManager::instance().isDark() ? 4 : 0))
+                        + u'|' + Color::resolvedAccent().resolve().name();
     if (const QPixmap* cached = dayRowCache().object(key)) {
         return *cached;
     }
@@ -303,15 +303,24 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
 // ------------------------------------------------------------------------------------------ view
 
 CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_openWindow(std::move(openWindow)),
-      m_back(navButton(this, QStringLiteral("list.bullet"), 12, tr("Back to list"))), m_title(new QLabel(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_openWindow(std::move(openWindow)),
+      m_back(navButton(this, QStringLiteral("list.bullet"), 12, tr("Back to list"))),
+      m_title(new QLabel(this)),
       m_today(new GlassChipButton(this)),
       m_previous(navButton(this, QStringLiteral("chevron.left"), 11, tr("Previous month"))),
-      m_next(navButton(this, QStringLiteral("chevron.right"), 11, tr("Next month"))), m_grid(new CalendarGrid(this)),
-      m_dayTitle(new QLabel(this)), m_dayCount(new QLabel(this)), m_dayPages(new QStackedWidget(this)),
-      m_dayList(new QListView(m_dayPages)), m_dayModel(new CalendarDayModel(this)),
-      m_dayDelegate(new CalendarDayDelegate(store, this)), m_emptyDay(new QWidget(m_dayPages)),
-      m_emptyText(new QLabel(tr("Nothing written this day"), m_emptyDay)), m_writeToday(new GlassChipButton(m_emptyDay))
+      m_next(navButton(this, QStringLiteral("chevron.right"), 11, tr("Next month"))),
+      m_grid(new CalendarGrid(this)),
+      m_dayTitle(new QLabel(this)),
+      m_dayCount(new QLabel(this)),
+      m_dayPages(new QStackedWidget(this)),
+      m_dayList(new QListView(m_dayPages)),
+      m_dayModel(new CalendarDayModel(this)),
+      m_dayDelegate(new CalendarDayDelegate(store, this)),
+      m_emptyDay(new QWidget(m_dayPages)),
+      m_emptyText(new QLabel(tr("Nothing written this day"), m_emptyDay)),
+      m_writeToday(new GlassChipButton(m_emptyDay))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -17,7 +17,9 @@
 using vsp::Color;
 
 SidebarStats::SidebarStats(JournalStore& store, AppSettings& settings, QWidget* parent)
-    : QWidget(parent), m_store(store), m_settings(settings)
+    : QWidget(parent),
+      m_store(store),
+      m_settings(settings)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(&store, &JournalStore::entriesChanged, this, &SidebarStats::refresh);
@@ -81,8 +83,13 @@ void SidebarStats::paintEvent(QPaintEvent*)
 }
 
 SidebarFooter::SidebarFooter(JournalStore& store, AppSettings& settings, QWidget* parent)
-    : QWidget(parent), m_store(store), m_appSettings(settings), m_name(new QLabel(this)),
-      m_badgeSlot(new QWidget(this)), m_trash(new GlassChipButton(this)), m_settings(new vsp::GlassButton(this))
+    : QWidget(parent),
+      m_store(store),
+      m_appSettings(settings),
+      m_name(new QLabel(this)),
+      m_badgeSlot(new QWidget(this)),
+      m_trash(new GlassChipButton(this)),
+      m_settings(new vsp::GlassButton(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 0, 14, 12);

@@ -35,8 +35,12 @@ QFont badgeFont()
 } // namespace
 
 SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget* parent)
-    : QWidget(parent), m_store(store), m_settings(settings), m_name(new QLabel(this)),
-      m_hide(new vsp::GlassButton(this)), m_plus(new vsp::GlassButton(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_settings(settings),
+      m_name(new QLabel(this)),
+      m_hide(new vsp::GlassButton(this)),
+      m_plus(new vsp::GlassButton(this)),
       m_badgePresence(new vsp::SpringValue(0, vsp::Spring{0.3, 1.0}, this))
 {
     auto* layout = new QHBoxLayout(this);
@@ -130,8 +134,8 @@ QRectF SidebarHeader::badgeRect() const
     const qreal w = 7 + fire + 3 + QFontMetricsF(badgeFont()).horizontalAdvance(number) + 7;
     const qreal h = 3 + QFontMetricsF(badgeFont()).height() + 3;
     const QRect name = m_name->geometry();
-    return {name.left() +
-                std::min<qreal>(name.width(), QFontMetricsF(m_name->font()).horizontalAdvance(m_name->text())) + 8,
+    return {name.left() + std::min<qreal>(name.width(), QFontMetricsF(m_name->font()).horizontalAdvance(m_name->text()))
+                + 8,
             name.center().y() - h / 2 + 0.5, w, h};
 }
 
@@ -168,7 +172,10 @@ void SidebarHeader::paintEvent(QPaintEvent*)
 
 LauncherOptionRow::LauncherOptionRow(const QString& symbol, const QString& title, const QString& subtitle,
                                      QWidget* parent)
-    : QWidget(parent), m_symbol(symbol), m_title(title), m_subtitle(subtitle),
+    : QWidget(parent),
+      m_symbol(symbol),
+      m_title(title),
+      m_subtitle(subtitle),
       m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this))
 {
     setAttribute(Qt::WA_Hover);
@@ -234,7 +241,9 @@ void LauncherOptionRow::mouseReleaseEvent(QMouseEvent* event)
 }
 
 ComposeLauncherPanel::ComposeLauncherPanel(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_openWindow(std::move(openWindow)),
+    : QWidget(parent),
+      m_store(store),
+      m_openWindow(std::move(openWindow)),
       m_newEntry(new LauncherOptionRow(QStringLiteral("square.and.pencil"), tr("New Entry"), tr("Start fresh"), this)),
       m_continueDraft(new LauncherOptionRow(QStringLiteral("doc.text"), tr("Continue Draft"),
                                             tr("Resume where you left off"), this))

@@ -5,8 +5,8 @@
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 
-#include <QFontMetricsF>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -28,7 +28,9 @@ QFont captionFont()
 } // namespace
 
 SidebarRow::SidebarRow(Kind kind, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
+    : QWidget(parent),
+      m_kind(kind),
+      m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
       m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 1.0}, this))
 {
     setAttribute(Qt::WA_Hover);
@@ -156,8 +158,7 @@ void SidebarRow::paintRow(QPainter& p, const QRectF& rect, const Look& look)
     QFont countFont;
     if (look.count >= 0) {
         countText = QString::number(look.count);
-        countFont =
-            look.kind == Kind::Section ? vsp::fonts::monospaced(10, QFont::Medium) : vsp::fonts::monospaced(11);
+        countFont = look.kind == Kind::Section ? vsp::fonts::monospaced(10, QFont::Medium) : vsp::fonts::monospaced(11);
     }
     const qreal countWidth = countText.isEmpty() ? 0 : QFontMetricsF(countFont).horizontalAdvance(countText);
     const QFont titleFont =
@@ -225,7 +226,9 @@ void SidebarCaption::paintEvent(QPaintEvent*)
 }
 
 SidebarRowList::SidebarRowList(SidebarRow::Kind kind, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
+    : QWidget(parent),
+      m_kind(kind),
+      m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
       m_selection(new vsp::SpringValue(1, vsp::Spring{0.25, 1.0}, this))
 {
     setMouseTracking(true);

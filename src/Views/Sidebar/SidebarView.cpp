@@ -63,15 +63,21 @@ QIcon dotIcon(const QColor& color)
 
 SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
     : SidebarView(store, moodStore, columns, {}, parent)
-{
-}
+{ }
 
 SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns,
                          vsp::OpenWindowAction openWindow, QWidget* parent)
-    : QWidget(parent), m_store(store), m_moodStore(moodStore), m_columns(columns), m_openWindow(std::move(openWindow)),
-      m_settings(AppSettings::instance()), m_header(new SidebarHeader(store, m_settings, this)),
-      m_groups(new QWidget), m_stats(new SidebarStats(store, m_settings, this)),
-      m_footer(new SidebarFooter(store, m_settings, this)), m_shield(new QWidget(this)),
+    : QWidget(parent),
+      m_store(store),
+      m_moodStore(moodStore),
+      m_columns(columns),
+      m_openWindow(std::move(openWindow)),
+      m_settings(AppSettings::instance()),
+      m_header(new SidebarHeader(store, m_settings, this)),
+      m_groups(new QWidget),
+      m_stats(new SidebarStats(store, m_settings, this)),
+      m_footer(new SidebarFooter(store, m_settings, this)),
+      m_shield(new QWidget(this)),
       m_launcher(new ComposeLauncherPanel(store, m_openWindow, this))
 {
     auto* layout = new QVBoxLayout(this);

@@ -36,7 +36,9 @@ bool sameRecord(const TrashedEntry& a, const TrashedEntry& b)
 } // namespace
 
 TrashListModel::TrashListModel(JournalStore& store, QObject* parent)
-    : QAbstractListModel(parent), m_store(store), m_rows(store.trashedEntries())
+    : QAbstractListModel(parent),
+      m_store(store),
+      m_rows(store.trashedEntries())
 {
     connect(&store, &JournalStore::trashedEntriesChanged, this, &TrashListModel::sync);
 }
@@ -53,12 +55,9 @@ QVariant TrashListModel::data(const QModelIndex& index, int role) const
     }
     const TrashedEntry& t = m_rows[index.row()];
     switch (role) {
-    case Qt::DisplayRole:
-        return t.entry.title.isEmpty() ? QObject::tr("Untitled") : t.entry.title;
-    case DaysLeftRole:
-        return m_store.daysUntilPurge(t);
-    default:
-        return {};
+    case Qt::DisplayRole: return t.entry.title.isEmpty() ? QObject::tr("Untitled") : t.entry.title;
+    case DaysLeftRole: return m_store.daysUntilPurge(t);
+    default: return {};
     }
 }
 
@@ -179,8 +178,13 @@ void TrashRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 }
 
 TrashView::TrashView(JournalStore& store, QWidget* parent)
-    : QDialog(parent), m_store(store), m_model(new TrashListModel(store, this)), m_delegate(new TrashRowDelegate(this)),
-      m_pages(new QStackedWidget(this)), m_list(new QListView(m_pages)), m_emptyButton(new GlassChipButton(this)),
+    : QDialog(parent),
+      m_store(store),
+      m_model(new TrashListModel(store, this)),
+      m_delegate(new TrashRowDelegate(this)),
+      m_pages(new QStackedWidget(this)),
+      m_list(new QListView(m_pages)),
+      m_emptyButton(new GlassChipButton(this)),
       m_close(new vsp::GlassButton(this))
 {
     setWindowTitle(tr("Recently Deleted"));
@@ -367,8 +371,8 @@ bool TrashView::eventFilter(QObject* watched, QEvent* event)
             }
             m_delegate->setHovered(at.isValid() ? at.row() : -1, button);
             m_list->viewport()->update();
-        } else if (event->type() == QEvent::MouseButtonRelease &&
-                   static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        } else if (event->type() == QEvent::MouseButtonRelease
+                   && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             auto* me = static_cast<QMouseEvent*>(event);
             const QModelIndex at = m_list->indexAt(me->position().toPoint());
             if (at.isValid()) {

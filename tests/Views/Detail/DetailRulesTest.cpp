@@ -79,14 +79,16 @@ void DetailRulesTest::metaDate_showsTheYearOnlyForAnotherYear()
     const QDate today = QDate::currentDate();
     const double now = at(today, 12);
     const QString thisYear = metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, english);
-    QVERIFY2(thisYear.contains(QStringLiteral("March")) && thisYear.contains(QStringLiteral("9:05")), qPrintable(thisYear));
+    QVERIFY2(thisYear.contains(QStringLiteral("March")) && thisYear.contains(QStringLiteral("9:05")),
+             qPrintable(thisYear));
     QVERIFY2(!thisYear.contains(QString::number(today.year())), qPrintable(thisYear));
     for (int year : {today.year() - 1, today.year() + 1}) {
         const QString other = metaDate(at(QDate(year, 3, 4), 9, 5), now, english);
         QVERIFY2(other.contains(QString::number(year)), qPrintable(other));
     }
     // The locale decides words and order: German writes the day before the month, with its own words.
-    const QString german = metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, QLocale(QLocale::German, QLocale::Germany));
+    const QString german =
+        metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, QLocale(QLocale::German, QLocale::Germany));
     QVERIFY2(german.contains(QStringLiteral("März")) && german.indexOf(u'4') < german.indexOf(QStringLiteral("März")),
              qPrintable(german));
 }
@@ -98,11 +100,12 @@ void DetailRulesTest::statusLine_data()
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("empty body: no reading time") << QString() << QString() << QStringList{QStringLiteral("0 words")};
     QTest::newRow("words and a known mood") << QStringLiteral("one two  three\n\nfour") << QStringLiteral("🌿")
-                                           << QStringList{QStringLiteral("4 words"), QStringLiteral("~1 min"),
-                                                          QStringLiteral("🌿"), QStringLiteral("Calm")};
+                                            << QStringList{QStringLiteral("4 words"), QStringLiteral("~1 min"),
+                                                           QStringLiteral("🌿"), QStringLiteral("Calm")};
     QTest::newRow("a mood outside the palette shows twice")
         << QStringLiteral("x") << QStringLiteral("🦄")
-        << QStringList{QStringLiteral("1 words"), QStringLiteral("~1 min"), QStringLiteral("🦄"), QStringLiteral("🦄")};
+        << QStringList{QStringLiteral("1 words"), QStringLiteral("~1 min"), QStringLiteral("🦄"),
+                       QStringLiteral("🦄")};
 }
 
 void DetailRulesTest::statusLine()
@@ -153,10 +156,11 @@ void DetailRulesTest::expiration_eitherSideOfMidnight()
     QCOMPARE(int(expirationStatus(date, now)), status);
     QCOMPARE(expirationSymbol(expirationStatus(date, now)), symbol);
     const QString text = expirationText(date, now, QLocale(QLocale::English, QLocale::UnitedStates));
-    const QString expected = status == int(Expiration::Past)    ? QStringLiteral("Expired")
-                             : status == int(Expiration::Today) ? QStringLiteral("Expires today")
-                                                                : QStringLiteral("Expires ") +
-                                                                      mediumDate(date, QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString expected =
+        status == int(Expiration::Past) ? QStringLiteral("Expired")
+        : status == int(Expiration::Today)
+            ? QStringLiteral("Expires today")
+            : QStringLiteral("Expires ") + mediumDate(date, QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(text, expected);
 }
 
@@ -167,7 +171,8 @@ void DetailRulesTest::relatedEntries_data()
     QTest::newRow("no tags") << QStringList{} << QStringList{};
     QTest::newRow("a tag nobody else has") << QStringList{QStringLiteral("solo")} << QStringList{};
     QTest::newRow("first three in store order, archived too")
-        << QStringList{QStringLiteral("walk")} << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+        << QStringList{QStringLiteral("walk")}
+        << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
     QTest::newRow("case matters") << QStringList{QStringLiteral("Work")} << QStringList{QStringLiteral("W")};
 }
 
@@ -266,7 +271,8 @@ void DetailRulesTest::editBarOffset()
 void DetailRulesTest::body_scalesRichTextToTheReadingSize()
 {
     BodyTextView view;
-    const QByteArray rtf = rtfOf({{QStringLiteral("Heading"), 26}, {QStringLiteral(" body"), 15}, {QStringLiteral(" tiny"), 6}});
+    const QByteArray rtf =
+        rtfOf({{QStringLiteral("Heading"), 26}, {QStringLiteral(" body"), 15}, {QStringLiteral(" tiny"), 6}});
     view.setContent(QStringLiteral("Heading body tiny"), rtf, QStringLiteral("default"), 20, 15);
     QVERIFY(view.isRich());
     const QList<double> sizes = sizesOf(view.document());
@@ -284,7 +290,8 @@ void DetailRulesTest::body_scalesRichTextToTheReadingSize()
 void DetailRulesTest::body_blankRichText_showsThePlainBody()
 {
     BodyTextView view;
-    view.setContent(QStringLiteral("First\n\n\nSecond"), rtfOf({{QStringLiteral("  \n "), 15}}), QStringLiteral("serif"), 15, 15);
+    view.setContent(QStringLiteral("First\n\n\nSecond"), rtfOf({{QStringLiteral("  \n "), 15}}),
+                    QStringLiteral("serif"), 15, 15);
     QVERIFY(!view.isRich());
     QCOMPARE(view.paragraphTexts(), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
     view.setContent(QStringLiteral("First\n\n\nSecond"), rtfOf({{QStringLiteral("First\n\n\nSecond"), 15}}),

@@ -2,18 +2,18 @@
 
 #include "common/TestSupport.h"
 
+#include "Editor/Compose/ComposeFooter.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
-#include "Editor/Compose/ComposeFooter.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
@@ -322,7 +322,8 @@ void EntryDetailViewTest::copies_useTheStoredEntry()
 void EntryDetailViewTest::tagEditor_suggestsStoredTags()
 {
     Journal j;
-    JournalEntry other = makeEntry(QStringLiteral("Other"), QString(), {QStringLiteral("walking"), QStringLiteral("wine")}, 3);
+    JournalEntry other =
+        makeEntry(QStringLiteral("Other"), QString(), {QStringLiteral("walking"), QStringLiteral("wine")}, 3);
     j.store.addEntry(other);
     j.store.setSelectedEntryID(j.a.id);
     EntryDetailView& d = j.detail();
@@ -423,7 +424,8 @@ void EntryDetailViewTest::transcriptAfterEditingEnded_reachesTheStoredEntry()
     Journal j;
     EntryDetailView& d = j.detail();
     SpeechTranscriber::Completion pending;
-    SpeechTranscriber::setBackend([&](const QString&, SpeechTranscriber::Completion done) { pending = std::move(done); });
+    SpeechTranscriber::setBackend(
+        [&](const QString&, SpeechTranscriber::Completion done) { pending = std::move(done); });
     const QString recording = vsp::test::testHome() + QStringLiteral("/note.m4a");
     QFile file(recording);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -494,7 +496,8 @@ void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
     fake.write("not an image at all");
     fake.close();
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(picture), QUrl(QStringLiteral("https://example.org/x.png"))});
+    mime.setUrls(
+        {QUrl::fromLocalFile(text), QUrl::fromLocalFile(picture), QUrl(QStringLiteral("https://example.org/x.png"))});
     QCOMPARE(EntryDetailView::acceptableImageFiles(&mime), QStringList{picture});
     auto drop = [&] { return d.takeDrop(&mime); };
     QVERIFY(!drop());

@@ -30,12 +30,8 @@ QStringList describe(const EntryListModel& model)
     QStringList rows;
     for (int r = 0; r < model.rowCount(); ++r) {
         switch (model.kind(r)) {
-        case Kind::Caption:
-            rows << model.caption(r);
-            break;
-        case Kind::OnThisDay:
-            rows << QStringLiteral("OTD");
-            break;
+        case Kind::Caption: rows << model.caption(r); break;
+        case Kind::OnThisDay: rows << QStringLiteral("OTD"); break;
         case Kind::Entry:
             rows << model.entryAt(r)->title + (model.isPinnedRow(r) ? QStringLiteral("*") : QString());
             break;
@@ -64,14 +60,11 @@ void EntryListModelTest::captions_dependOnPinnedEntries_data()
     QTest::addColumn<QStringList>("pinned");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("oldestFirst");
-    QTest::newRow("none pinned: no captions") << names("") << names("A,B,C,D")
-                                              << names("D,C,B,A");
-    QTest::newRow("some pinned keep list order") << names("C,A")
-                                                 << names("PINNED,A*,C*,ENTRIES,B,D")
-                                                 << names("PINNED,C*,A*,ENTRIES,D,B");
-    QTest::newRow("all pinned: only PINNED") << names("A,B,C,D")
-                                             << names("PINNED,A*,B*,C*,D*")
-                                             << names("PINNED,D*,C*,B*,A*");
+    QTest::newRow("none pinned: no captions") << names("") << names("A,B,C,D") << names("D,C,B,A");
+    QTest::newRow("some pinned keep list order")
+        << names("C,A") << names("PINNED,A*,C*,ENTRIES,B,D") << names("PINNED,C*,A*,ENTRIES,D,B");
+    QTest::newRow("all pinned: only PINNED")
+        << names("A,B,C,D") << names("PINNED,A*,B*,C*,D*") << names("PINNED,D*,C*,B*,A*");
 }
 
 void EntryListModelTest::captions_dependOnPinnedEntries()
@@ -102,11 +95,21 @@ void EntryListModelTest::onThisDay_showsOnlyOnPlainToday_data()
     QTest::addColumn<QString>("mood");
     QTest::addColumn<QString>("query");
     QTest::addColumn<bool>("shown");
-    QTest::newRow("today") << int(NavSection::Today) << "" << "" << "" << true;
-    QTest::newRow("today with mood filter") << int(NavSection::Today) << "" << "⚡" << "" << true;
-    QTest::newRow("today with tag") << int(NavSection::Today) << "old" << "" << "" << false;
-    QTest::newRow("today with search") << int(NavSection::Today) << "" << "" << "memory" << false;
-    QTest::newRow("journal") << int(NavSection::Journal) << "" << "" << "" << false;
+    QTest::newRow("today") << int(NavSection::Today) << ""
+                           << ""
+                           << "" << true;
+    QTest::newRow("today with mood filter") << int(NavSection::Today) << ""
+                                            << "⚡"
+                                            << "" << true;
+    QTest::newRow("today with tag") << int(NavSection::Today) << "old"
+                                    << ""
+                                    << "" << false;
+    QTest::newRow("today with search") << int(NavSection::Today) << ""
+                                       << ""
+                                       << "memory" << false;
+    QTest::newRow("journal") << int(NavSection::Journal) << ""
+                             << ""
+                             << "" << false;
 }
 
 void EntryListModelTest::onThisDay_showsOnlyOnPlainToday()
@@ -145,7 +148,8 @@ void EntryListModelTest::onThisDay_startsExpandedWhenItReturns()
     *clock.now = localMoment(QDate(2026, 6, 15), 12);
     JournalStore store(clock.function());
     const QDate lastYear = store.today().addYears(-1);
-    store.setEntries({entry(QStringLiteral("Old"), localMoment(lastYear, 10), QStringLiteral("x"), {QStringLiteral("t")})});
+    store.setEntries(
+        {entry(QStringLiteral("Old"), localMoment(lastYear, 10), QStringLiteral("x"), {QStringLiteral("t")})});
     EntryListModel model(store);
     QVERIFY(model.onThisDayExpanded());
     model.setOnThisDayExpanded(false);
@@ -165,22 +169,15 @@ void EntryListModelTest::storeChange_announcesRowSignals_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QList<int>>("signalCounts");
-    QTest::newRow("title edited: its row changes")
-        << "edit B" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
-    QTest::newRow("entry added: one row inserted")
-        << "add E" << names("E,A,B,C,D") << QList<int>{1, 0, 0, 0, 0};
-    QTest::newRow("entry deleted: one row removed")
-        << "delete C" << names("A,B,D") << QList<int>{0, 1, 0, 0, 0};
+    QTest::newRow("title edited: its row changes") << "edit B" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
+    QTest::newRow("entry added: one row inserted") << "add E" << names("E,A,B,C,D") << QList<int>{1, 0, 0, 0, 0};
+    QTest::newRow("entry deleted: one row removed") << "delete C" << names("A,B,D") << QList<int>{0, 1, 0, 0, 0};
     QTest::newRow("pinned: row moves up, captions come")
         << "pin C" << names("PINNED,C*,ENTRIES,A,B,D") << QList<int>{2, 0, 1, 1, 0};
-    QTest::newRow("sort reversed: rows move")
-        << "reverse" << names("D,C,B,A") << QList<int>{0, 0, 3, 0, 0};
-    QTest::newRow("search: rows around the match leave")
-        << "search B" << names("B") << QList<int>{0, 2, 0, 0, 0};
-    QTest::newRow("day changed: every row repaints")
-        << "invalidate" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
-    QTest::newRow("nothing changed: no signal")
-        << "same entries" << names("A,B,C,D") << QList<int>{0, 0, 0, 0, 0};
+    QTest::newRow("sort reversed: rows move") << "reverse" << names("D,C,B,A") << QList<int>{0, 0, 3, 0, 0};
+    QTest::newRow("search: rows around the match leave") << "search B" << names("B") << QList<int>{0, 2, 0, 0, 0};
+    QTest::newRow("day changed: every row repaints") << "invalidate" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
+    QTest::newRow("nothing changed: no signal") << "same entries" << names("A,B,C,D") << QList<int>{0, 0, 0, 0, 0};
 }
 
 void EntryListModelTest::storeChange_announcesRowSignals()

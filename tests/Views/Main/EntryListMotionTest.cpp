@@ -2,11 +2,11 @@
 
 #include "common/ViewFixtures.h"
 
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
-#include "Model/JournalStore.h"
-#include "Model/MoodStore.h"
 #include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
@@ -295,7 +295,8 @@ void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()
     const QRect inBody(c.list()->viewport()->mapTo(c.list()->parentWidget(), rowA.topLeft()), rowA.size());
     const auto opaque = [](const QPixmap& picture) { return picture.toImage().convertToFormat(QImage::Format_RGB32); };
     // The list over the column's background, as the user sees it.
-    const QImage before = opaque(c.view.grab(QRect(c.list()->parentWidget()->mapTo(&c.view, inBody.topLeft()), inBody.size())));
+    const QImage before =
+        opaque(c.view.grab(QRect(c.list()->parentWidget()->mapTo(&c.view, inBody.topLeft()), inBody.size())));
     c.store.setSearchQuery(QStringLiteral("nothing like it"));
     c.change();
     QPointer<vsp::TransitionOverlay> fade = c.view.emptyStateTransition();
@@ -310,8 +311,8 @@ void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()
         for (int x = 0; x < before.width(); ++x) {
             const QColor a = before.pixelColor(x, y);
             const QColor b = fading.pixelColor(x, y);
-            largest = std::max({largest, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                                std::abs(a.blue() - b.blue())});
+            largest = std::max(
+                {largest, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
         }
     }
     QVERIFY2(largest <= 24, qPrintable(QString::number(largest)));

@@ -2,15 +2,15 @@
 
 #include "common/ViewFixtures.h"
 
+#include "Model/AppNotifications.h"
+#include "Model/AppSettings.h"
+#include "Model/Dates.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
-#include "Model/AppNotifications.h"
-#include "Model/Dates.h"
-#include "Model/JournalStore.h"
-#include "Model/MoodStore.h"
-#include "Model/AppSettings.h"
 #include "Views/Main/EmptyListView.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
@@ -24,10 +24,10 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGraphicsOpacityEffect>
-#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -375,12 +375,36 @@ void EntryListViewTest::emptyState_saysWhy_data()
     QTest::addColumn<QString>("icon");
     QTest::addColumn<bool>("hint");
     const int journal = int(NavSection::Journal);
-    QTest::newRow("search") << journal << "" << "" << "zzz" << "No results for \"zzz\"" << "magnifyingglass" << false;
-    QTest::newRow("mood") << journal << "" << "⚡" << "" << "No energized entries" << "face.smiling" << true;
-    QTest::newRow("tag") << journal << "none" << "" << "" << "No entries tagged #none" << "tag" << false;
-    QTest::newRow("favorites") << int(NavSection::Favorites) << "" << "" << "" << "No favorites yet" << "star" << true;
-    QTest::newRow("today") << int(NavSection::Today) << "" << "" << "" << "Nothing written today" << "sun.max" << true;
-    QTest::newRow("archive") << int(NavSection::Archive) << "" << "" << "" << "No entries" << "doc.text" << true;
+    QTest::newRow("search") << journal << ""
+                            << ""
+                            << "zzz"
+                            << "No results for \"zzz\""
+                            << "magnifyingglass" << false;
+    QTest::newRow("mood") << journal << ""
+                          << "⚡"
+                          << ""
+                          << "No energized entries"
+                          << "face.smiling" << true;
+    QTest::newRow("tag") << journal << "none"
+                         << ""
+                         << ""
+                         << "No entries tagged #none"
+                         << "tag" << false;
+    QTest::newRow("favorites") << int(NavSection::Favorites) << ""
+                               << ""
+                               << ""
+                               << "No favorites yet"
+                               << "star" << true;
+    QTest::newRow("today") << int(NavSection::Today) << ""
+                           << ""
+                           << ""
+                           << "Nothing written today"
+                           << "sun.max" << true;
+    QTest::newRow("archive") << int(NavSection::Archive) << ""
+                             << ""
+                             << ""
+                             << "No entries"
+                             << "doc.text" << true;
 }
 
 void EntryListViewTest::emptyState_saysWhy()
@@ -433,13 +457,27 @@ void EntryListViewTest::header_titleAndSubtitle_data()
     QTest::addColumn<QString>("mood");
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("subtitle");
-    QTest::newRow("today") << int(NavSection::Today) << "" << "" << "Today" << true;
-    QTest::newRow("journal") << int(NavSection::Journal) << "" << "" << "Journal" << false;
-    QTest::newRow("archive") << int(NavSection::Archive) << "" << "" << "Archive" << false;
-    QTest::newRow("favorites") << int(NavSection::Favorites) << "" << "" << "Favorites" << false;
-    QTest::newRow("tag wins over mood") << int(NavSection::Today) << "work" << "⚡" << "#work" << false;
-    QTest::newRow("mood") << int(NavSection::Today) << "" << "⚡" << "⚡ Energized" << false;
-    QTest::newRow("mood without a mood item") << int(NavSection::Today) << "" << "🙃" << "🙃 🙃" << false;
+    QTest::newRow("today") << int(NavSection::Today) << ""
+                           << ""
+                           << "Today" << true;
+    QTest::newRow("journal") << int(NavSection::Journal) << ""
+                             << ""
+                             << "Journal" << false;
+    QTest::newRow("archive") << int(NavSection::Archive) << ""
+                             << ""
+                             << "Archive" << false;
+    QTest::newRow("favorites") << int(NavSection::Favorites) << ""
+                               << ""
+                               << "Favorites" << false;
+    QTest::newRow("tag wins over mood") << int(NavSection::Today) << "work"
+                                        << "⚡"
+                                        << "#work" << false;
+    QTest::newRow("mood") << int(NavSection::Today) << ""
+                          << "⚡"
+                          << "⚡ Energized" << false;
+    QTest::newRow("mood without a mood item") << int(NavSection::Today) << ""
+                                              << "🙃"
+                                              << "🙃 🙃" << false;
 }
 
 void EntryListViewTest::header_titleAndSubtitle()
@@ -470,14 +508,22 @@ void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale_data()
     // The weekday, month and day the locale's long date shows, in its order, without the year and
     // without the words that belong to the year.
     QTest::addColumn<QString>("format");
-    QTest::newRow("en_US") << "en_US" << "dddd, MMMM d";
-    QTest::newRow("de_DE") << "de_DE" << "dddd, d. MMMM";
-    QTest::newRow("es_ES") << "es_ES" << "dddd, d 'de' MMMM";
-    QTest::newRow("pt_BR") << "pt_BR" << "dddd, d 'de' MMMM";
-    QTest::newRow("ru_RU") << "ru_RU" << "dddd, d MMMM";
-    QTest::newRow("ja_JP") << "ja_JP" << "M月d日dddd";
-    QTest::newRow("ko_KR") << "ko_KR" << "M월 d일 dddd";
-    QTest::newRow("hu_HU") << "hu_HU" << "MMMM d., dddd";
+    QTest::newRow("en_US") << "en_US"
+                           << "dddd, MMMM d";
+    QTest::newRow("de_DE") << "de_DE"
+                           << "dddd, d. MMMM";
+    QTest::newRow("es_ES") << "es_ES"
+                           << "dddd, d 'de' MMMM";
+    QTest::newRow("pt_BR") << "pt_BR"
+                           << "dddd, d 'de' MMMM";
+    QTest::newRow("ru_RU") << "ru_RU"
+                           << "dddd, d MMMM";
+    QTest::newRow("ja_JP") << "ja_JP"
+                           << "M月d日dddd";
+    QTest::newRow("ko_KR") << "ko_KR"
+                           << "M월 d일 dddd";
+    QTest::newRow("hu_HU") << "hu_HU"
+                           << "MMMM d., dddd";
 }
 
 void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale()
@@ -566,7 +612,8 @@ void EntryListViewTest::onThisDay_foldsAndSelects()
     }
     Column c(false);
     const JournalEntry old = entry(QStringLiteral("Old"), localMoment(lastYear, 9), QStringLiteral("then"));
-    const JournalEntry older = entry(QStringLiteral("Older"), localMoment(lastYear.addYears(-9), 9), QStringLiteral("x"));
+    const JournalEntry older =
+        entry(QStringLiteral("Older"), localMoment(lastYear.addYears(-9), 9), QStringLiteral("x"));
     c.store.setEntries({entry(QStringLiteral("Now"), localMoment(0, 8)), old, older});
     c.settle();
     EntryListModel* model = c.list()->listModel();

@@ -2,11 +2,11 @@
 
 #include "common/ViewFixtures.h"
 
-#include "Theme/AppearanceManager.h"
-#include "Theme/Palette.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/EntryText.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
 #include "Views/Main/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
 
@@ -41,10 +41,10 @@ void EntryRowTest::dateLabel_dependsOnDay_data()
     const QString sameYearGB = sameYear.month() == 1 ? QStringLiteral("1 Jan") : QStringLiteral("31 Dec");
     QTest::newRow("today: time only") << us << localMoment(0, 9, 5) << "9:05 AM";
     QTest::newRow("today, 24-hour locale") << gb << localMoment(0, 21, 40) << "21:40";
-    QTest::newRow("this year: day, month and time") << us << localMoment(sameYear, 9, 5)
-                                                   << sameYearUS + QStringLiteral(" \u00B7 9:05 AM");
-    QTest::newRow("this year, day first") << gb << localMoment(sameYear, 9, 5)
-                                          << sameYearGB + QStringLiteral(" \u00B7 09:05");
+    QTest::newRow("this year: day, month and time")
+        << us << localMoment(sameYear, 9, 5) << sameYearUS + QStringLiteral(" \u00B7 9:05 AM");
+    QTest::newRow("this year, day first")
+        << gb << localMoment(sameYear, 9, 5) << sameYearGB + QStringLiteral(" \u00B7 09:05");
     QTest::newRow("earlier year: no time") << us << localMoment(QDate(2020, 3, 5), 9, 5) << "Mar 5, 2020";
     QTest::newRow("later year: no time") << us << localMoment(QDate(year + 1, 3, 5), 9, 5)
                                          << QStringLiteral("Mar 5, %1").arg(year + 1);
@@ -76,7 +76,8 @@ void EntryRowTest::expirationMark_comparesWithToday()
 {
     QFETCH(QVariant, expiration);
     QFETCH(EntryRow::ExpirationMark, expected);
-    const std::optional<double> date = expiration.isValid() ? std::optional<double>(expiration.toDouble()) : std::nullopt;
+    const std::optional<double> date =
+        expiration.isValid() ? std::optional<double>(expiration.toDouble()) : std::nullopt;
     QCOMPARE(EntryRow::expirationMark(date, localMoment(0, 15)), expected);
     // Past marks are drawn in the secondary colour, later ones in the accent at 75 %.
     if (expected == EntryRow::ExpirationMark::Past) {
@@ -92,10 +93,13 @@ void EntryRowTest::copyTexts_data()
     QTest::addColumn<QStringList>("tags");
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QString>("markdown");
-    QTest::newRow("no tags") << "Walk" << QStringList{} << "Walk\n\nby the river" << "# Walk\n\nby the river";
+    QTest::newRow("no tags") << "Walk" << QStringList{} << "Walk\n\nby the river"
+                             << "# Walk\n\nby the river";
     QTest::newRow("two tags") << "Walk" << QStringList{QStringLiteral("a"), QStringLiteral("b")}
-                              << "Walk\n\nby the river" << "# Walk\n\n#a #b\n\nby the river";
-    QTest::newRow("empty title") << "" << QStringList{} << "\n\nby the river" << "# \n\nby the river";
+                              << "Walk\n\nby the river"
+                              << "# Walk\n\n#a #b\n\nby the river";
+    QTest::newRow("empty title") << "" << QStringList{} << "\n\nby the river"
+                                 << "# \n\nby the river";
 }
 
 void EntryRowTest::copyTexts()
@@ -274,8 +278,8 @@ void EntryRowTest::paint_moodReadsInBothAppearances()
                 continue;
             }
             ++changed;
-            const qreal contrast = std::abs(a.lightnessF() - background.lightnessF()) +
-                                   std::abs(a.hueF() >= 0 ? a.saturationF() - background.saturationF() : 0);
+            const qreal contrast = std::abs(a.lightnessF() - background.lightnessF())
+                                   + std::abs(a.hueF() >= 0 ? a.saturationF() - background.saturationF() : 0);
             strongest = std::max(strongest, contrast);
         }
     }

@@ -1,8 +1,8 @@
 #include "JournalBannerTest.h"
 
-#include "common/ViewFixtures.h"
 #include "common/FixedFileChooser.h"
 #include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
@@ -48,9 +48,10 @@ void JournalBannerTest::failedSave_showsUntilTryAgainWrites()
     QVERIFY(banner.isHidden());
     failOneSave(store);
     QVERIFY(!banner.isHidden());
-    QCOMPARE(banner.messages(),
-             QStringList{QStringLiteral("Vesperlog could not save your journal \u2014 File too large. Your changes are kept "
-                                        "while the app is open.")});
+    QCOMPARE(
+        banner.messages(),
+        QStringList{QStringLiteral("Vesperlog could not save your journal \u2014 File too large. Your changes are kept "
+                                   "while the app is open.")});
     banner.tryAgainButton()->click();
     QVERIFY(banner.isHidden());
     QCOMPARE(vsp::decodeEntries(vsp::readWholeFile(storeFile(QStringLiteral("entries.json"))).bytes).value->size(), 1);
@@ -92,7 +93,8 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("opening");
-    QTest::newRow("journal") << QStringLiteral("entries.json") << QStringLiteral("Your journal file could not be read.");
+    QTest::newRow("journal") << QStringLiteral("entries.json")
+                             << QStringLiteral("Your journal file could not be read.");
     QTest::newRow("trash") << QStringLiteral("trash.json") << QStringLiteral("Your trash file could not be read.");
 }
 
@@ -109,7 +111,8 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
     banner.setRevealAction([&](const QString& path) { revealed << path; });
     QVERIFY(!banner.isHidden());
     QCOMPARE(banner.messages(), QStringList{opening + QStringLiteral(" A copy was kept at ") + copy + u'.'});
-    QAbstractButton* show = file == QLatin1String("trash.json") ? banner.showTrashCopyButton() : banner.showJournalCopyButton();
+    QAbstractButton* show =
+        file == QLatin1String("trash.json") ? banner.showTrashCopyButton() : banner.showJournalCopyButton();
     QVERIFY(show);
     QCOMPARE(show->text(), QStringLiteral("Show in Files"));
     show->click();

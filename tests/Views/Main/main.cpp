@@ -9,5 +9,5 @@
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListMotionTest, EntryListViewTest, ContentViewTest,
-                    JournalBannerTest)
+VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListMotionTest, EntryListViewTest,
+                    ContentViewTest, JournalBannerTest)

@@ -53,9 +53,9 @@ struct Calendar {
         for (int y = int(cell.center().y()) + 2; y < int(cell.bottom()); ++y) {
             for (int x = int(cell.left()); x < int(cell.right()); ++x) {
                 const QColor c = image.pixelColor(x, y);
-                n += std::abs(c.red() - accent.red()) + std::abs(c.green() - accent.green()) +
-                                 std::abs(c.blue() - accent.blue()) <
-                             40
+                n += std::abs(c.red() - accent.red()) + std::abs(c.green() - accent.green())
+                                 + std::abs(c.blue() - accent.blue())
+                             < 40
                          ? 1
                          : 0;
             }
@@ -149,8 +149,8 @@ void CalendarViewTest::cellLook()
     QFETCH(int, count);
     QFETCH(QString, look);
     const auto l = vsp::calendar::cellLook(today, selected, count);
-    const QString got = QString(l.accentFill ? u'f' : u'-') + (l.accentNumber ? u'a' : u'-') +
-                        (l.boldNumber ? u'b' : u'-') + (l.dot ? u'd' : u'-') + (l.ring ? u'r' : u'-');
+    const QString got = QString(l.accentFill ? u'f' : u'-') + (l.accentNumber ? u'a' : u'-')
+                        + (l.boldNumber ? u'b' : u'-') + (l.dot ? u'd' : u'-') + (l.ring ? u'r' : u'-');
     QCOMPARE(got, look);
 }
 
@@ -197,10 +197,13 @@ void CalendarViewTest::pickedDay_numberReadsOnTheAccent_data()
 {
     QTest::addColumn<QString>("appearance");
     QTest::addColumn<QString>("accent");
-    QTest::newRow("dark, yellow") << "dark" << "yellow";
+    QTest::newRow("dark, yellow") << "dark"
+                                  << "yellow";
     // The background colour on a light accent would be near-white on yellow.
-    QTest::newRow("light, yellow") << "light" << "yellow";
-    QTest::newRow("light, blue") << "light" << "blue";
+    QTest::newRow("light, yellow") << "light"
+                                   << "yellow";
+    QTest::newRow("light, blue") << "light"
+                                 << "blue";
 }
 
 void CalendarViewTest::pickedDay_numberReadsOnTheAccent()

@@ -63,8 +63,8 @@ void giveAttachments(const QUuid& id)
 
 bool hasAttachments(const QUuid& id)
 {
-    return QFile::exists(JournalStore::imagesDirectory(id) + QStringLiteral("/a.bin")) &&
-           QFile::exists(JournalStore::audioDirectory(id) + QStringLiteral("/a.bin"));
+    return QFile::exists(JournalStore::imagesDirectory(id) + QStringLiteral("/a.bin"))
+           && QFile::exists(JournalStore::audioDirectory(id) + QStringLiteral("/a.bin"));
 }
 
 /// A journal of "Keep" (live) and, in the trash, "Old", an untitled entry and "Newest" (in that order:
