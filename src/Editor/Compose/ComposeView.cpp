@@ -46,7 +46,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -422,13 +421,6 @@ QWidget* ComposeView::buildEditorArea()
     connect(m_floatingBar, &FloatingFormatBar::formatRequested, this, &ComposeView::onFormat);
     connect(m_selectionState, &SelectionState::hasSelectionChanged, this, &ComposeView::refreshFloatingBar);
     connect(m_selectionState, &SelectionState::selectionRectChanged, this, &ComposeView::refreshFloatingBar);
-    // The editor publishes the rectangle on selection changes only; scrolling moves the text under a
-    // standing selection, so the bar is placed again then.
-    connect(m_editor->textView()->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (m_selectionState->hasSelection()) {
-            m_selectionState->update(*m_editor->textView(), m_editor);
-        }
-    });
     return outer;
 }
 

@@ -43,7 +43,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -229,11 +228,6 @@ void EntryDetailView::buildEditorArea()
     connect(m_floatingBar, &FloatingFormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
     connect(m_selection, &SelectionState::hasSelectionChanged, this, &EntryDetailView::refreshFloatingBar);
     connect(m_selection, &SelectionState::selectionRectChanged, this, &EntryDetailView::refreshFloatingBar);
-    connect(m_editor->textView()->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (m_selection->hasSelection()) {
-            m_selection->update(*m_editor->textView(), m_editor);
-        }
-    });
     connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this](const QString& text) {
         m_edit.body = text;
         m_overlay->setWordCount(vsp::compose::wordCount(text));
