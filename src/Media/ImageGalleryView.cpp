@@ -1,154 +1,493 @@
 #include "Media/ImageGalleryView.h"
 
+#include "Media/ImageLoading.h"
 #include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Theme/Glass.h"
 #include "Theme/Palette.h"
-#include "Theme/SymbolIcons.h"
+#include "Theme/Spring.h"
 
-#include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QToolButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
+
+#include <cmath>
 
 using vsp::Color;
 
 namespace {
 
-constexpr int kThumbHeight = 96;
+constexpr int kPlaceholderHeight = 120;
+constexpr int kThumbnailMaxHeight = 400;
+constexpr double kThumbnailRadius = 12;
+// Room around a thumbnail's photo for its shadow (radius 6, 3 down) and its 1 % growth on hover; the
+// room above and below makes the 8-pixel gap between photos.
+constexpr int kShadowSide = 6;
+constexpr int kShadowTop = 2;
+constexpr int kShadowBottom = 6;
+constexpr int kRemoveInset = 6;
+constexpr int kLightboxPadding = 60;
+constexpr double kLightboxRadius = 16;
+constexpr int kDismissDelayMs = 300;
 
-QImage readImage(const QUuid& entryID, const QString& filename, int maxHeight)
+/// A soft shadow under a rounded rectangle: layers of growing, fainter outlines.
+void paintShadow(QPainter& p, const QRectF& rect, double radius, double blur, QPointF offset, double alpha)
 {
-    const std::optional<QString> path = JournalStore::imageFilePath(entryID, filename);
-    if (!path) {
-        return {};
+    p.save();
+    p.setPen(Qt::NoPen);
+    const int steps = std::max(3, int(blur / 2));
+    for (int i = steps; i >= 1; --i) {
+        const double grow = blur * i / steps;
+        QColor c(0, 0, 0);
+        c.setAlphaF(float(alpha * 2.0 / (steps + 1) * (1.0 - double(i - 1) / steps)));
+        p.setBrush(c);
+        p.drawRoundedRect(rect.translated(offset).adjusted(-grow / 2, -grow / 2, grow / 2, grow / 2),
+                          radius + grow / 2, radius + grow / 2);
     }
-    QImageReader reader(*path);
-    reader.setAutoTransform(true);
-    if (maxHeight > 0) {
-        const QSize size = reader.size();
-        if (size.isValid() && size.height() > maxHeight) {
-            reader.setScaledSize(size.scaled(size.width(), maxHeight, Qt::KeepAspectRatio));
-        }
-    }
-    return reader.read();
+    p.restore();
 }
 
-class Thumbnail final : public QToolButton {
-public:
-    Thumbnail(const QImage& image, QWidget* parent) : QToolButton(parent), m_image(image)
-    {
-        const int width = image.isNull()
-                              ? kThumbHeight
-                              : std::clamp(image.width() * kThumbHeight / std::max(1, image.height()), 48, 220);
-        setFixedSize(width, kThumbHeight);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QPainterPath clip;
-        clip.addRoundedRect(QRectF(rect()), 10, 10);
-        p.setClipPath(clip);
-        p.fillRect(rect(), Color::vspSurface().resolve());
-        if (!m_image.isNull()) {
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(QRectF(rect()), m_image);
-        }
-    }
-
-private:
-    QImage m_image;
-};
+QString photoPath(const QUuid& entryID, const QString& filename)
+{
+    // Only a plain name inside the entry's own folder is ever read.
+    return JournalStore::imageFilePath(entryID, filename).value_or(QString());
+}
 
 } // namespace
+
+// ------------------------------------------------------------------------------------------ cached image
+
+CachedImageView::CachedImageView(const QString& path, bool useThumbnail, int maxHeight, ImageContentMode mode,
+                                 QWidget* parent)
+    : QWidget(parent),
+      m_path(path),
+      m_useThumbnail(useThumbnail),
+      m_maxHeight(maxHeight),
+      m_mode(mode)
+{
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
+            qOverload<>(&QWidget::update));
+    startLoad();
+}
+
+void CachedImageView::setPath(const QString& path)
+{
+    if (path == m_path) {
+        return;
+    }
+    m_path = path;
+    startLoad();
+}
+
+void CachedImageView::setCornerRadius(double radius)
+{
+    m_cornerRadius = radius;
+    update();
+}
+
+void CachedImageView::startLoad()
+{
+    // A newer load makes the one under way stale: its watcher goes, and with it its result.
+    delete m_watcher;
+    m_watcher = nullptr;
+    const QImage held = m_path.isEmpty() ? QImage()
+                        : m_useThumbnail ? vsp::photos::cachedThumbnail(m_path)
+                                         : vsp::photos::cachedImage(m_path);
+    if (!held.isNull() || m_path.isEmpty()) {
+        apply(held);
+        return;
+    }
+    m_watcher = new QFutureWatcher<QImage>(this);
+    QFutureWatcher<QImage>* watcher = m_watcher;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        if (watcher != m_watcher) {
+            return;
+        }
+        const QImage result = watcher->future().resultCount() > 0 ? watcher->result() : QImage();
+        m_watcher = nullptr;
+        watcher->deleteLater();
+        apply(result);
+    });
+    watcher->setFuture(m_useThumbnail ? vsp::photos::loadThumbnail(m_path) : vsp::photos::loadImage(m_path));
+    updateSpinner();
+}
+
+void CachedImageView::apply(const QImage& image)
+{
+    const bool sizeChanged = image.isNull() != m_image.isNull() || image.size() != m_image.size();
+    m_image = image;
+    m_scaled = QPixmap();
+    if (sizeChanged) {
+        updateGeometry();
+    }
+    updateSpinner();
+    update();
+    Q_EMIT loadFinished();
+}
+
+int CachedImageView::heightForWidth(int width) const
+{
+    if (m_image.isNull() || m_image.width() <= 0) {
+        return kPlaceholderHeight;
+    }
+    const int natural = int(std::lround(double(width) * m_image.height() / m_image.width()));
+    return std::max(1, std::min(m_maxHeight, natural));
+}
+
+QSize CachedImageView::sizeHint() const
+{
+    return {680, heightForWidth(680)};
+}
+
+void CachedImageView::showEvent(QShowEvent*)
+{
+    updateSpinner();
+}
+
+void CachedImageView::hideEvent(QHideEvent*)
+{
+    updateSpinner();
+}
+
+void CachedImageView::updateSpinner()
+{
+    const bool spin = m_image.isNull() && isVisible() && vsp::animationsEnabled();
+    if (spin && !m_spinner) {
+        m_spinner = new QVariantAnimation(this);
+        m_spinner->setStartValue(0.0);
+        m_spinner->setEndValue(360.0);
+        m_spinner->setDuration(900);
+        m_spinner->setLoopCount(-1);
+        connect(m_spinner, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+        m_spinner->start();
+    } else if (!spin && m_spinner) {
+        delete m_spinner;
+        m_spinner = nullptr;
+    }
+}
+
+void CachedImageView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF frame(rect());
+    QPainterPath clip;
+    clip.addRoundedRect(frame, m_cornerRadius, m_cornerRadius);
+    p.setClipPath(clip);
+    if (m_image.isNull()) {
+        p.fillRect(frame, Color::vspMuted().resolve());
+        // The platform's small spinner: an arc turning about the centre.
+        const double side = 32 * 0.6;
+        const QRectF ring(frame.center().x() - side / 2, frame.center().y() - side / 2, side, side);
+        QPen pen(Color::vspFgMuted().resolve(), 2.2, Qt::SolidLine, Qt::RoundCap);
+        p.setPen(pen);
+        const double angle = m_spinner ? m_spinner->currentValue().toDouble() : 0.0;
+        p.drawArc(ring.adjusted(1, 1, -1, -1), int(-angle * 16), 270 * 16);
+        return;
+    }
+    const QSizeF natural(m_image.size());
+    const QSizeF shown = natural.scaled(frame.size(), m_mode == ImageContentMode::Fill ? Qt::KeepAspectRatioByExpanding
+                                                                                        : Qt::KeepAspectRatio);
+    const QRectF target(frame.center().x() - shown.width() / 2, frame.center().y() - shown.height() / 2,
+                        shown.width(), shown.height());
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (shown * dpr).toSize();
+    // A hover's 1 % growth redraws the picture at hand; only a real change of size scales afresh.
+    const bool close = !m_scaled.isNull() && std::abs(m_scaled.width() - pixels.width()) <= pixels.width() / 40 &&
+                       std::abs(m_scaled.height() - pixels.height()) <= pixels.height() / 40;
+    if (!close) {
+        m_scaled = QPixmap::fromImage(m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_scaled.setDevicePixelRatio(dpr);
+    }
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(target, m_scaled, QRectF(QPointF(0, 0), QSizeF(m_scaled.size())));
+}
+
+// ------------------------------------------------------------------------------------------ thumbnail
+
+ImageThumbnail::ImageThumbnail(const QString& path, bool isEditing, QWidget* parent)
+    : vsp::PaintedButton(parent),
+      m_image(new CachedImageView(path, true, kThumbnailMaxHeight, ImageContentMode::Fill, this)),
+      m_hover(new vsp::SpringValue(1.0, {0.25, 0.8}, this))
+{
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    // Clicks on the photo are the button's.
+    m_image->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_image->setCornerRadius(kThumbnailRadius);
+    connect(m_image, &CachedImageView::loadFinished, this, [this] {
+        updateGeometry();
+        place();
+    });
+    connect(m_hover, &vsp::SpringValue::valueChanged, this, &ImageThumbnail::place);
+    if (isEditing) {
+        m_remove = new vsp::RemoveButton(vsp::RemoveButton::Look::CrossOnDisc, this);
+        m_remove->setToolTip(tr("Remove image"));
+        m_remove->setAccessibleName(tr("Remove image"));
+        connect(m_remove, &QAbstractButton::clicked, this, &ImageThumbnail::removeClicked);
+    }
+}
+
+QAbstractButton* ImageThumbnail::removeButton() const
+{
+    return m_remove;
+}
+
+int ImageThumbnail::heightForWidth(int width) const
+{
+    return m_image->heightForWidth(width - 2 * kShadowSide) + kShadowTop + kShadowBottom;
+}
+
+QSize ImageThumbnail::sizeHint() const
+{
+    return {680, heightForWidth(680)};
+}
+
+QRectF ImageThumbnail::imageFrame() const
+{
+    return QRectF(rect()).adjusted(kShadowSide, kShadowTop, -kShadowSide, -kShadowBottom);
+}
+
+void ImageThumbnail::place()
+{
+    const QRectF frame = imageFrame();
+    const double scale = m_hover->value();
+    const QSizeF size = frame.size() * scale;
+    const QRectF grown(frame.center().x() - size.width() / 2, frame.center().y() - size.height() / 2, size.width(),
+                       size.height());
+    m_image->setGeometry(grown.toAlignedRect());
+    if (m_remove) {
+        m_remove->move(int(grown.right()) - kRemoveInset - m_remove->width(), int(grown.top()) + kRemoveInset);
+        m_remove->raise();
+    }
+    update();
+}
+
+void ImageThumbnail::resizeEvent(QResizeEvent*)
+{
+    place();
+}
+
+void ImageThumbnail::hoverChanged(bool hovered)
+{
+    m_hover->animateTo(hovered ? 1.01 : 1.0);
+}
+
+void ImageThumbnail::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintShadow(p, QRectF(m_image->geometry()), kThumbnailRadius, 6, QPointF(0, 3), 0.15);
+}
+
+// ------------------------------------------------------------------------------------------ gallery
 
 ImageGalleryView::ImageGalleryView(const QUuid& entryID, const QStringList& filenames, bool isEditing, Action onRemove,
                                    Action onImageTap, QWidget* parent)
     : QWidget(parent),
       m_filenames(filenames)
 {
+    setObjectName(QStringLiteral("imageGallery"));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(10);
+    if (filenames.isEmpty()) {
+        setVisible(false);
+        return;
+    }
     auto* caption = new QLabel(tr("IMAGES"), this);
+    caption->setObjectName(QStringLiteral("imagesCaption"));
     caption->setFont(vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.4));
-    QPalette pal = caption->palette();
-    pal.setColor(QPalette::WindowText, Color::tertiaryStyle().resolve());
-    caption->setPalette(pal);
+    const auto colorCaption = [caption] {
+        QPalette pal = caption->palette();
+        pal.setColor(QPalette::WindowText, Color::tertiaryStyle().resolve());
+        caption->setPalette(pal);
+    };
+    colorCaption();
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, caption, colorCaption);
     column->addWidget(caption);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(10);
+    auto* stack = new QVBoxLayout;
+    stack->setSpacing(8 - kShadowTop - kShadowBottom);
     for (const QString& name : filenames) {
-        auto* thumb = new Thumbnail(readImage(entryID, name, kThumbHeight), this);
+        auto* thumb = new ImageThumbnail(photoPath(entryID, name), isEditing, this);
         thumb->setAccessibleName(name);
+        thumb->setObjectName(QStringLiteral("imageThumbnail"));
         connect(thumb, &QAbstractButton::clicked, this, [onImageTap, name] {
             if (onImageTap) {
                 onImageTap(name);
             }
         });
+        connect(thumb, &ImageThumbnail::removeClicked, this, [onRemove, name] {
+            if (onRemove) {
+                onRemove(name);
+            }
+        });
         m_thumbs.append(thumb);
-        if (isEditing) {
-            auto* remove = new QToolButton(thumb);
-            remove->setText(QStringLiteral("×"));
-            remove->setToolTip(tr("Remove image"));
-            remove->setFixedSize(20, 20);
-            remove->move(thumb->width() - 24, 4);
-            connect(remove, &QAbstractButton::clicked, this, [onRemove, name] {
-                if (onRemove) {
-                    onRemove(name);
-                }
-            });
-            m_removes.append(remove);
-        }
-        row->addWidget(thumb);
+        stack->addWidget(thumb);
     }
-    row->addStretch(1);
-    column->addLayout(row);
+    column->addLayout(stack);
 }
+
+QList<QAbstractButton*> ImageGalleryView::thumbnails() const
+{
+    QList<QAbstractButton*> buttons;
+    for (ImageThumbnail* thumb : m_thumbs) {
+        buttons.append(thumb);
+    }
+    return buttons;
+}
+
+QList<QAbstractButton*> ImageGalleryView::removeButtons() const
+{
+    QList<QAbstractButton*> buttons;
+    for (ImageThumbnail* thumb : m_thumbs) {
+        if (QAbstractButton* remove = thumb->removeButton()) {
+            buttons.append(remove);
+        }
+    }
+    return buttons;
+}
+
+// ------------------------------------------------------------------------------------------ lightbox
 
 ImageLightbox::ImageLightbox(const QUuid& entryID, const QString& filename, std::function<void()> onDismiss,
                              QWidget* parent)
     : QWidget(parent),
       m_filename(filename),
-      m_image(readImage(entryID, filename, 0)),
-      m_onDismiss(std::move(onDismiss))
+      m_path(photoPath(entryID, filename)),
+      m_onDismiss(std::move(onDismiss)),
+      m_appeared(new vsp::SpringValue(0.0, {0.35, 0.82}, this))
 {
+    setObjectName(QStringLiteral("imageLightbox"));
     setFocusPolicy(Qt::StrongFocus);
-    setGeometry(parent->rect());
+    connect(m_appeared, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    if (parent) {
+        setGeometry(parent->rect());
+        parent->installEventFilter(this);
+    }
+    m_appeared->animateTo(1.0);
+    load();
+}
+
+bool ImageLightbox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize) {
+        setGeometry(parentWidget()->rect());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QSize ImageLightbox::wantedPixels() const
+{
+    const QSize room = size() - QSize(2 * kLightboxPadding, 2 * kLightboxPadding);
+    return (QSizeF(room.expandedTo(QSize(1, 1))) * devicePixelRatioF()).toSize();
+}
+
+void ImageLightbox::load()
+{
+    if (m_path.isEmpty()) {
+        Q_EMIT loadFinished();
+        return;
+    }
+    // A resize asks again for a sharper copy; only the newest answer is shown.
+    delete m_watcher;
+    m_watcher = new QFutureWatcher<QImage>(this);
+    QFutureWatcher<QImage>* watcher = m_watcher;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        if (watcher != m_watcher) {
+            return;
+        }
+        m_image = watcher->future().resultCount() > 0 ? watcher->result() : QImage();
+        m_pixmap = m_image.isNull() ? QPixmap() : QPixmap::fromImage(m_image);
+        m_pixmap.setDevicePixelRatio(devicePixelRatioF());
+        m_watcher = nullptr;
+        watcher->deleteLater();
+        update();
+        Q_EMIT loadFinished();
+    });
+    watcher->setFuture(vsp::photos::loadImageFitting(m_path, wantedPixels()));
+}
+
+void ImageLightbox::resizeEvent(QResizeEvent*)
+{
+    const QSize wanted = wantedPixels();
+    // Larger than what was scaled for: fetch a sharper copy (the full image is cached by then).
+    if (!m_image.isNull() && (m_image.width() < wanted.width() && m_image.height() < wanted.height())) {
+        load();
+    }
+}
+
+QRectF ImageLightbox::photoRect() const
+{
+    if (m_image.isNull()) {
+        return {};
+    }
+    const QRectF room = QRectF(rect()).adjusted(kLightboxPadding, kLightboxPadding, -kLightboxPadding,
+                                                -kLightboxPadding);
+    const QSizeF shown = QSizeF(m_image.size()).scaled(room.size(), Qt::KeepAspectRatio);
+    return {room.center().x() - shown.width() / 2, room.center().y() - shown.height() / 2, shown.width(),
+            shown.height()};
 }
 
 void ImageLightbox::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), QColor(0, 0, 0, 200));
-    if (!m_image.isNull()) {
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QSize size = m_image.size().scaled(rect().size() - QSize(80, 80), Qt::KeepAspectRatio);
-        const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-        p.drawImage(target, m_image);
+    const double appeared = std::clamp(m_appeared->value(), 0.0, 1.2);
+    p.fillRect(rect(), QColor::fromRgbF(0, 0, 0, float(0.75 * std::clamp(appeared, 0.0, 1.0))));
+    const QRectF photo = photoRect();
+    if (photo.isEmpty() || appeared <= 0) {
+        return;
     }
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const double scale = 0.85 + 0.15 * appeared;
+    p.translate(photo.center());
+    p.scale(scale, scale);
+    p.translate(-photo.center());
+    p.setOpacity(std::clamp(appeared, 0.0, 1.0));
+    paintShadow(p, photo, kLightboxRadius, 30, QPointF(0, 10), 0.5);
+    QPainterPath clip;
+    clip.addRoundedRect(photo, kLightboxRadius, kLightboxRadius);
+    p.setClipPath(clip);
+    p.drawPixmap(photo, m_pixmap, QRectF(QPointF(0, 0), QSizeF(m_pixmap.size())));
 }
 
-void ImageLightbox::mousePressEvent(QMouseEvent*)
+void ImageLightbox::mousePressEvent(QMouseEvent* event)
 {
-    if (m_onDismiss) {
-        m_onDismiss();
+    // The photo itself takes no click; the backdrop around it closes.
+    if (!photoRect().contains(event->position())) {
+        dismiss();
     }
 }
 
 void ImageLightbox::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && m_onDismiss) {
-        m_onDismiss();
+    if (event->key() == Qt::Key_Escape) {
+        dismiss();
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void ImageLightbox::dismiss()
+{
+    if (m_dismissing) {
+        return;
+    }
+    m_dismissing = true;
+    m_appeared->setSpring({0.3, 0.82});
+    m_appeared->animateTo(0.0);
+    QTimer::singleShot(kDismissDelayMs, this, [this] {
+        if (m_onDismiss) {
+            m_onDismiss();
+        }
+    });
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "Theme/PaintedButton.h"
+
+#include <QFutureWatcher>
 #include <QImage>
 #include <QList>
+#include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -9,51 +14,171 @@
 
 #include <functional>
 
-class QAbstractButton;
+class QVariantAnimation;
 
-/// An entry's photos: the caption "IMAGES" and one thumbnail per file of the entry's image folder, in
-/// order. A click on a thumbnail calls `onImageTap` with its file name; only while editing does each
-/// thumbnail carry a remove control, which calls `onRemove`.
+namespace vsp {
+class RemoveButton;
+class SpringValue;
+} // namespace vsp
+
+/// How a picture meets its frame: whole inside it (`Fit`) or covering it, cut at the edges (`Fill`).
+enum class ImageContentMode { Fit, Fill };
+
+/// One photo file, drawn from the image cache: the 800-pixel thumbnail or the full image. What the cache
+/// holds shows at once; anything else is decoded on the photo threads, never on the GUI thread, while a
+/// muted placeholder with a spinning indicator stands in (it stays when the file cannot be decoded).
 ///
-/// Stand-in until the photo work lands: thumbnails are decoded on the main thread, at most 96 pixels
-/// high, and files that cannot be read show an empty tile. The interface is the final one.
+/// Every load is tagged with the file it was for: after `setPath` only the newest load's result is shown,
+/// whatever order the decodes end in; the earlier picture stays until then.
+class CachedImageView final : public QWidget {
+    Q_OBJECT
+
+public:
+    /// `path` is a local file (the view reads nothing else); `maxHeight` in pixels.
+    CachedImageView(const QString& path, bool useThumbnail, int maxHeight, ImageContentMode mode,
+                    QWidget* parent = nullptr);
+
+    QString path() const { return m_path; }
+    /// Shows another file: starts its load and keeps the current picture until that load ends.
+    void setPath(const QString& path);
+    /// The picture shown; null while the placeholder shows.
+    QImage image() const { return m_image; }
+    /// Whether a load has not ended yet.
+    bool isLoading() const { return m_watcher != nullptr; }
+    /// Rounds the frame's corners (pixels, 0 for square ones).
+    void setCornerRadius(double radius);
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    /// A load ended and its result is shown (a picture, or the placeholder when it found none).
+    void loadFinished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void startLoad();
+    void apply(const QImage& image);
+    void updateSpinner();
+
+    QString m_path;
+    bool m_useThumbnail;
+    int m_maxHeight;
+    ImageContentMode m_mode;
+    double m_cornerRadius = 0;
+    QImage m_image;
+    /// m_image scaled for the frame last painted, so a repaint scales nothing.
+    QPixmap m_scaled;
+    QFutureWatcher<QImage>* m_watcher = nullptr;
+    QVariantAnimation* m_spinner = nullptr;
+};
+
+/// One photo of a gallery: a button showing the photo's thumbnail (at most 400 pixels high, cut to its
+/// frame) in rounded corners over a soft shadow, a little larger while the pointer is over it; while
+/// editing it carries a remove cross in its top trailing corner. A click on the cross removes, a click
+/// anywhere else opens.
+class ImageThumbnail final : public vsp::PaintedButton {
+    Q_OBJECT
+
+public:
+    ImageThumbnail(const QString& path, bool isEditing, QWidget* parent = nullptr);
+
+    CachedImageView* imageView() const { return m_image; }
+    /// The remove cross; null when not editing.
+    QAbstractButton* removeButton() const;
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void removeClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hoverChanged(bool hovered) override;
+
+private:
+    void place();
+    QRectF imageFrame() const;
+
+    CachedImageView* m_image;
+    vsp::RemoveButton* m_remove = nullptr;
+    vsp::SpringValue* m_hover;
+};
+
+/// An entry's photos: the caption "IMAGES" above one thumbnail per file name, in order; nothing at all
+/// when there are no names. A click on a thumbnail calls `onImageTap` with its file name; while editing
+/// every thumbnail carries a remove cross, which calls `onRemove`. Either action may be empty.
 class ImageGalleryView final : public QWidget {
     Q_OBJECT
 
 public:
     using Action = std::function<void(const QString& filename)>;
 
+    /// The files are the names in the entry's images folder; a name that is not a plain file name shows
+    /// the placeholder and reads nothing.
     ImageGalleryView(const QUuid& entryID, const QStringList& filenames, bool isEditing, Action onRemove,
                      Action onImageTap, QWidget* parent = nullptr);
 
     QStringList filenames() const { return m_filenames; }
-    /// The thumbnail buttons and (while editing) the remove buttons, in file order.
-    QList<QAbstractButton*> thumbnails() const { return m_thumbs; }
-    QList<QAbstractButton*> removeButtons() const { return m_removes; }
+    /// The thumbnail buttons and (while editing) their remove buttons, in file order.
+    QList<QAbstractButton*> thumbnails() const;
+    QList<QAbstractButton*> removeButtons() const;
+    QList<ImageThumbnail*> thumbnailViews() const { return m_thumbs; }
 
 private:
     QStringList m_filenames;
-    QList<QAbstractButton*> m_thumbs;
-    QList<QAbstractButton*> m_removes;
+    QList<ImageThumbnail*> m_thumbs;
 };
 
-/// A photo over the view that hosts it, on a dimmed backdrop; Escape or a click closes it.
-///
-/// Stand-in until the photo work lands: the whole image, scaled to fit. The interface is the final one.
+/// A photo shown large over the view that hosts it, which it covers: the backdrop darkens to 75 % black
+/// and the photo grows in, whole and as large as fits within 60 pixels of every edge. The full image is
+/// decoded off the GUI thread; until it arrives (or when the file cannot be decoded) only the backdrop
+/// shows. Escape or a click outside the photo closes it: it fades out and calls `onDismiss` once, 0.3 s
+/// later; the host then removes it.
 class ImageLightbox final : public QWidget {
     Q_OBJECT
 
 public:
     ImageLightbox(const QUuid& entryID, const QString& filename, std::function<void()> onDismiss, QWidget* parent);
+
     QString filename() const { return m_filename; }
+    /// The picture shown; null until the decode ends, and after a failed one.
+    QImage image() const { return m_image; }
+    /// Where the photo is drawn at rest, in this widget's pixels; empty without a picture.
+    QRectF photoRect() const;
+    /// Whether it is closing (Escape or a click came).
+    bool isDismissing() const { return m_dismissing; }
+
+Q_SIGNALS:
+    /// The full image's decode ended (with a picture or none).
+    void loadFinished();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void dismiss();
+    void load();
+    QSize wantedPixels() const;
+
     QString m_filename;
-    QImage m_image;
+    QString m_path;
     std::function<void()> m_onDismiss;
+    vsp::SpringValue* m_appeared;
+    QImage m_image;
+    QPixmap m_pixmap;
+    QFutureWatcher<QImage>* m_watcher = nullptr;
+    bool m_dismissing = false;
 };

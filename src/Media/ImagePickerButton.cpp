@@ -49,7 +49,13 @@ QList<QUrl> ImagePickerButton::chooseWithDialog(QWidget* parent)
 
 void ImagePickerButton::pick()
 {
-    const QList<QUrl> files = m_chooser ? m_chooser(window()) : chooseWithDialog(window());
+    QList<QUrl> files;
+    // Only local files are handed on: nothing downstream fetches a remote address.
+    for (const QUrl& url : m_chooser ? m_chooser(window()) : chooseWithDialog(window())) {
+        if (url.isLocalFile()) {
+            files.append(url);
+        }
+    }
     if (!files.isEmpty() && m_onImagesPicked) {
         m_onImagesPicked(files);
     }

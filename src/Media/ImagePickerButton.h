@@ -8,7 +8,8 @@
 #include <functional>
 
 /// The "Images" button: opens a file dialog for image files (several at once) and hands the chosen
-/// files to its owner, in the dialog's order. Cancelling hands over nothing and makes no call.
+/// files to its owner, in the dialog's order. Cancelling hands over nothing and makes no call; only local
+/// files are handed over (a remote address from the dialog is dropped).
 class ImagePickerButton final : public GlassChipButton {
     Q_OBJECT
 

@@ -1,7 +1,8 @@
 #include "common/TestSupport.h"
 
+#include "ImagesTest.h"
 #include "MediaTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, MediaTest)
+VESPERLOG_TEST_MAIN(QApplication, MediaTest, ImagesTest)

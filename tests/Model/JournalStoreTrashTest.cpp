@@ -355,20 +355,21 @@ void AttachmentsTest::deleteImage_evictsCacheAndRemovesFile()
     const QUuid id = vsp::newUuid();
     const QString name = *store.saveImage("x", id, QStringLiteral("a.png"));
     const QString path = JournalStore::imagesDirectory(id) + u'/' + name;
-    ImageCache::shared().cache.insert(path, 1);
-    ImageCache::shared().thumbnailCache.insert(path + QStringLiteral("_thumb_800"), 2);
-    ImageCache::shared().thumbnailCache.insert(QStringLiteral("other_thumb_800"), 3);
+    ImageCache& cache = ImageCache::shared();
+    cache.storeImage(path, {1, 0});
+    cache.storeThumbnail(path, 800, {2, 0});
+    cache.storeThumbnail(QStringLiteral("other"), 800, {3, 0});
     store.deleteImage(name, id);
     QVERIFY(!QFileInfo::exists(path));
-    QVERIFY(!ImageCache::shared().cache.contains(path));
-    QVERIFY(!ImageCache::shared().thumbnailCache.contains(path + QStringLiteral("_thumb_800")));
-    QVERIFY(ImageCache::shared().thumbnailCache.contains(QStringLiteral("other_thumb_800")));
+    QVERIFY(cache.cachedImage(path).isNull());
+    QVERIFY(cache.cachedThumbnail(path, 800).isNull());
+    QCOMPARE(cache.cachedThumbnail(QStringLiteral("other"), 800), QVariant(3));
 
     // A missing file is no error and still evicts.
-    ImageCache::shared().cache.insert(path, 1);
+    cache.storeImage(path, {1, 0});
     store.deleteImage(name, id);
-    QVERIFY(!ImageCache::shared().cache.contains(path));
-    ImageCache::shared().thumbnailCache.clear();
+    QVERIFY(cache.cachedImage(path).isNull());
+    cache.clear();
 }
 
 void AttachmentsTest::unsafeFileNames_areNeverUsed_data()

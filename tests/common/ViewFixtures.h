@@ -5,6 +5,7 @@
 #include "Model/JournalEntry.h"
 
 #include <QDate>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -20,5 +21,9 @@ JournalEntry entry(const QString& title, double date, const QString& body = QStr
 
 /// Starts every test from a first launch with animations off and the introduction already seen.
 void resetState();
+
+/// Writes a JPEG photo of `size` pixels (a colour gradient) to `path`, making its folder; false when
+/// the file cannot be written.
+bool writePhoto(const QString& path, QSize size);
 
 } // namespace viewfixtures

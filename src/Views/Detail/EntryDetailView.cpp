@@ -706,6 +706,26 @@ void EntryDetailView::addImages(const QList<QUrl>& files)
     refreshEditAttachments();
 }
 
+void EntryDetailView::showLightbox(const QString& filename)
+{
+    if (m_lightbox) {
+        m_lightbox->deleteLater();
+    }
+    auto* box = new ImageLightbox(
+        m_entry.id, filename,
+        [this] {
+            if (m_lightbox) {
+                m_lightbox->deleteLater();
+                m_lightbox = nullptr;
+            }
+        },
+        this);
+    m_lightbox = box;
+    box->show();
+    box->raise();
+    box->setFocus();
+}
+
 void EntryDetailView::removeImage(const QString& filename)
 {
     m_edit.imageFilenames.removeAll(filename);
@@ -852,8 +872,8 @@ void EntryDetailView::refreshEditAttachments()
     clearBox(m_editImages);
     if (!m_edit.imageFilenames.isEmpty()) {
         auto* gallery = new ImageGalleryView(
-            m_entry.id, m_edit.imageFilenames, true, [this](const QString& name) { removeImage(name); }, nullptr,
-            m_editImages);
+            m_entry.id, m_edit.imageFilenames, true, [this](const QString& name) { removeImage(name); },
+            [this](const QString& name) { showLightbox(name); }, m_editImages);
         gallery->setMaximumWidth(680);
         m_editImages->layout()->addWidget(gallery);
     }
@@ -910,26 +930,7 @@ void EntryDetailView::refreshRead()
     clearBox(m_readImages);
     if (!e.imageFilenames.isEmpty()) {
         auto* gallery = new ImageGalleryView(
-            e.id, e.imageFilenames, false, nullptr,
-            [this](const QString& name) {
-                if (m_lightbox) {
-                    m_lightbox->deleteLater();
-                }
-                auto* box = new ImageLightbox(
-                    m_entry.id, name,
-                    [this] {
-                        if (m_lightbox) {
-                            m_lightbox->deleteLater();
-                            m_lightbox = nullptr;
-                        }
-                    },
-                    this);
-                m_lightbox = box;
-                box->show();
-                box->raise();
-                box->setFocus();
-            },
-            m_readImages);
+            e.id, e.imageFilenames, false, nullptr, [this](const QString& name) { showLightbox(name); }, m_readImages);
         gallery->setMaximumWidth(680);
         m_readImages->layout()->addWidget(gallery);
     }

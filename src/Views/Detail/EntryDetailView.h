@@ -108,6 +108,8 @@ public:
     /// Stores each readable file for the edited entry and appends its name, in order; unreadable files
     /// and failed stores are skipped.
     void addImages(const QList<QUrl>& files);
+    /// Shows the entry's photo large over the detail, replacing one already shown.
+    void showLightbox(const QString& filename);
     void removeImage(const QString& filename);
     /// Takes a finished recording: stores it, removes the temporary file, appends the clip and asks for
     /// its transcript. Nothing is added when the store fails.
