@@ -29,15 +29,28 @@ for p in "${packages[@]}"; do
     [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
-if ((${#missing[@]} == 0)); then
-    exit 0
-fi
+install_pam_service() {
+    # The lock screen's PAM service "vesperlog" (the system's common authentication); an existing
+    # file, perhaps edited by the administrator, is left alone.
+    local target=/etc/pam.d/vesperlog
+    [[ -e "$target" || ! -d /etc/pam.d ]] && return 0
+    local here
+    here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+    "${sudo[@]}" install -m 644 "$here/../src/Platform/pam/vesperlog" "$target"
+}
 
-echo "Installing: ${missing[*]}"
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
     sudo=(sudo)
 fi
+
+if ((${#missing[@]} == 0)); then
+    install_pam_service
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -q
 "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+install_pam_service

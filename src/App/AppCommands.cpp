@@ -129,7 +129,9 @@ void AppCommands::refreshFocusTitle()
 void AppCommands::refreshLocked()
 {
     const bool enabled = !m_app.store().isLocked();
-    for (QAction* action : {m_editEntry, m_toggleFavorite, m_duplicateEntry, m_copyPlainText, m_deleteEntry}) {
+    // Search opens in the list under the cover: it waits for the unlock like the entry commands.
+    for (QAction* action :
+         {m_editEntry, m_toggleFavorite, m_duplicateEntry, m_copyPlainText, m_deleteEntry, m_toggleSearch}) {
         action->setEnabled(enabled);
     }
 }

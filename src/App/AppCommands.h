@@ -15,7 +15,7 @@ class VesperlogApp;
 ///
 /// - "Vesperlog": About Vesperlog, Check for Updates…, Settings… (Ctrl+,), Quit (Ctrl+Q);
 /// - "File": New Entry (Ctrl+N), Quick Capture (Ctrl+Shift+N), Close Window (Ctrl+W);
-/// - "View": Enter / Exit Focus Mode (F11), Toggle Search (Ctrl+K);
+/// - "View": Enter / Exit Focus Mode (F11), Toggle Search (Ctrl+K, disabled while the journal is locked);
 /// - "Entry", acting on the selected entry and disabled while the journal is locked: Edit Entry (Ctrl+E),
 ///   Toggle Favorite (Ctrl+Shift+F), Duplicate Entry (Ctrl+Shift+D), Copy as Plain Text (Ctrl+Shift+C),
 ///   Delete Entry (Ctrl+Backspace).

@@ -14,6 +14,8 @@
 #include "Platform/ColorSchemePortal.h"
 #include "Platform/DesktopNotifications.h"
 #include "Platform/FileDialogChooser.h"
+#include "Platform/ReduceMotion.h"
+#include "Settings/LockScreenView.h"
 #include "Settings/SettingsView.h"
 #include "Theme/AppearanceManager.h"
 #include "Update/UpdateSheet.h"
@@ -29,6 +31,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 VesperlogApp::VesperlogApp() : VesperlogApp(Options{})
 { }
@@ -54,6 +57,9 @@ VesperlogApp::VesperlogApp(Options options)
     setUpAppearance();
 
     m_mainWindow = new MainWindow(*m_store, *m_moodStore, [this](const QString& id) { openWindow(id); });
+    if (m_options.authenticator) {
+        m_mainWindow->contentView()->lockScreen()->setAuthenticatorFactory(m_options.authenticator);
+    }
     WindowPlacement::remember(m_mainWindow, m_settings->mainWindowGeometry(),
                               [this](const QByteArray& geometry) { m_settings->setMainWindowGeometry(geometry); });
     if (!m_options.fileChooser) {
@@ -119,6 +125,7 @@ void VesperlogApp::setUpAppearance()
             AppearanceManager::instance().setDesktopScheme(AppearanceManager::DesktopScheme(int(scheme)));
         });
         m_portal->start();
+        ReduceMotion::instance().start();
     }
 }
 
@@ -177,11 +184,20 @@ void VesperlogApp::connectReactions()
     connect(qApp, &QCoreApplication::aboutToQuit, this, &VesperlogApp::applicationWillTerminate);
     // Every way of quitting (menu, tray, the last window closed) arrives as the application's Quit event.
     qApp->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationInactive) {
-            applicationDidResignActive();
-        }
-    });
+    m_leaveCheck = new QTimer(this);
+    m_leaveCheck->setSingleShot(true);
+    m_leaveCheck->setInterval(kLeaveCheckMs);
+    connect(m_leaveCheck, &QTimer::timeout, this, &VesperlogApp::applicationDidResignActive);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &VesperlogApp::applicationStateChanged);
+}
+
+void VesperlogApp::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state == Qt::ApplicationActive) {
+        m_leaveCheck->stop();
+    } else if (!m_leaveCheck->isActive()) {
+        m_leaveCheck->start();
+    }
 }
 
 void VesperlogApp::applicationWillTerminate()

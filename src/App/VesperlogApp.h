@@ -1,6 +1,7 @@
 #pragma once
 
 #include "App/ComposeWindow.h"
+#include "Platform/DeviceOwnerAuthenticator.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,6 +19,7 @@ class JournalStore;
 class MainWindow;
 class MoodStore;
 class QSystemTrayIcon;
+class QTimer;
 class QuickCapturePanel;
 class SettingsView;
 class UpdateSheet;
@@ -54,6 +56,8 @@ public:
         ComposeWindow::ContentFactory composeContent;
         /// Ends the process's event loop; empty means QCoreApplication::exit(0) (tests count instead).
         std::function<void()> endEventLoop;
+        /// Makes the lock cover's device-owner checks; empty means PAM's "vesperlog" service.
+        DeviceOwnerAuthenticator::Factory authenticator;
     };
 
     explicit VesperlogApp(Options options);
@@ -92,6 +96,11 @@ public:
     /// The reactions to the application quitting and to losing the active state (public for tests).
     void applicationWillTerminate();
     void applicationDidResignActive();
+    /// Follows the application's state: leaving counts only when the application is still inactive
+    /// `kLeaveCheckMs` later, since focus passing between its own windows (opening New Entry or
+    /// Settings) goes through a moment with no active window.
+    void applicationStateChanged(Qt::ApplicationState state);
+    static constexpr int kLeaveCheckMs = 300;
     /// Whether quitting may go on now: true when every change is on disk, else the user's answer to the
     /// quit question (a copy saved also lets the quit go on).
     bool confirmQuit();
@@ -125,4 +134,5 @@ private:
     ColorSchemePortal* m_portal = nullptr;
     DesktopNotifications* m_notifications = nullptr;
     bool m_askingToQuit = false;
+    QTimer* m_leaveCheck = nullptr;
 };

@@ -1,36 +1,96 @@
 #pragma once
 
+#include "Platform/DeviceOwnerAuthenticator.h"
+
+#include <QDialog>
+#include <QPointer>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
 class JournalStore;
+class QAbstractButton;
 class QLabel;
-class QPushButton;
+class QLineEdit;
 
-/// The cover of the main window while the journal is locked: opaque, so nothing of the journal shows
-/// through, with the journal's name and an "Unlock" button. It only ever unlocks (sets
-/// `JournalStore::isLocked` to false); it never locks.
-///
-/// Authentication is pluggable: an authenticator receives a completion to call with (success, message).
-/// Without one, "Unlock" unlocks at once (the account-password check comes with the lock settings).
-class LockScreenView final : public QWidget {
+namespace vsp::intro {
+class AccentButton;
+}
+
+/// The password dialog of an unlock attempt, window-modal over the main window and headed "Unlock "
+/// and the journal's name. It shows the check's prompt with a field (hidden characters unless the
+/// prompt may echo) and every line the check passes on. "Unlock" hands the typed secret over and
+/// waits for the next prompt or the end; "Cancel", Escape or closing it refuses the prompt.
+class PasswordDialog final : public QDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PasswordDialog)
 
 public:
-    using Completion = std::function<void(bool success, const QString& message)>;
-    using Authenticator = std::function<void(Completion)>;
+    PasswordDialog(const QString& journalName, QWidget* parent);
 
+    QString heading() const;
+    QLineEdit* field() const { return m_field; }
+    QAbstractButton* unlockButton() const;
+    /// The lines shown so far, one per line.
+    QString lines() const;
+
+    /// Opens the field for a prompt ("Password:", say).
+    void ask(const QString& prompt, bool echo);
+    void addLine(const QString& text, bool isError);
+    /// The typed secret as UTF-8, taken out of the field (which is emptied).
+    QByteArray takeSecret();
+
+    /// "Unlock": emits `answered` and waits; no effect while no prompt is open.
+    void accept() override;
+    /// Emits `refused` and closes.
+    void reject() override;
+    /// Closes without a signal (the attempt has ended).
+    void finish();
+
+Q_SIGNALS:
+    void answered();
+    void refused();
+
+private:
+    QLabel* m_heading;
+    QLabel* m_prompt;
+    QLineEdit* m_field;
+    QLabel* m_lines;
+    QAbstractButton* m_unlock;
+    bool m_asking = false;
+    bool m_finishing = false;
+};
+
+/// The cover of the main window while the journal is locked: opaque, so nothing of the journal shows
+/// through, with the book logo, the journal's name, "This journal is locked" and an "Unlock" button. It
+/// only ever unlocks (sets `JournalStore::isLocked` to false); it never locks.
+///
+/// Each time it comes on screen (or, when that happens while another application is active, once the
+/// user is back), and on "Unlock", it starts one attempt of a fresh device-owner check
+/// (PAM by default); the check's prompts and lines appear in a `PasswordDialog`. Success unlocks. A
+/// check that cannot be made on this system at all unlocks too; every failed, refused or cancelled
+/// attempt keeps the cover and shows "Authentication failed — try again" under the button.
+class LockScreenView final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LockScreenView)
+
+public:
     LockScreenView(JournalStore& store, QWidget* parent = nullptr);
+    ~LockScreenView() override;
 
-    /// With an authenticator set, it is asked when the cover appears and on "Unlock".
-    void setAuthenticator(Authenticator authenticator);
+    /// Makes the check of every later attempt (tests give fakes). An empty factory restores PAM.
+    void setAuthenticatorFactory(DeviceOwnerAuthenticator::Factory factory);
+    /// The factory new lock screens start with; an empty one means PAM's "vesperlog" service.
+    static void setDefaultAuthenticatorFactory(DeviceOwnerAuthenticator::Factory factory);
+
     QString journalName() const;
     QString failMessage() const { return m_failMessage; }
-    bool isAuthenticating() const { return m_isAuthenticating; }
-    QPushButton* unlockButton() const { return m_unlock; }
+    bool isAuthenticating() const { return m_attempt != nullptr; }
+    QAbstractButton* unlockButton() const;
+    /// The password dialog while an attempt shows it, else null.
+    PasswordDialog* passwordDialog() const { return m_dialog; }
 
-    /// Starts an authentication unless one is running.
+    /// Starts an attempt unless one is running.
     void authenticate();
 
 protected:
@@ -39,12 +99,19 @@ protected:
 
 private:
     void refreshName();
+    PasswordDialog* ensureDialog();
+    void finishAttempt(DeviceOwnerAuthenticator::Outcome outcome);
+    void setFailMessage(const QString& text);
 
     JournalStore& m_store;
-    Authenticator m_authenticator;
+    DeviceOwnerAuthenticator::Factory m_factory;
+    std::unique_ptr<DeviceOwnerAuthenticator> m_attempt;
+    QPointer<PasswordDialog> m_dialog;
     QLabel* m_name;
+    QLabel* m_caption;
     QLabel* m_message;
-    QPushButton* m_unlock;
+    vsp::intro::AccentButton* m_unlock;
     QString m_failMessage;
-    bool m_isAuthenticating = false;
+    /// Shown while another application was active: the first attempt starts when the user is back.
+    bool m_waitingForReturn = false;
 };

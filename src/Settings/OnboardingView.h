@@ -1,23 +1,99 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 
-/// The first-run introduction, presented window-modal over the main window. Only its own "Get
-/// Started" button closes it: Escape and the window's close button are ignored. When it closes it
-/// emits `finished`, on which the main window records that onboarding is complete.
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace vsp {
+class TransitionOverlay;
+namespace intro {
+class AccentButton;
+class BookLogoView;
+} // namespace intro
+} // namespace vsp
+
+/// The first-run introduction: a window-modal sheet of 640 by 560 with seven pages walked with "Back"
+/// and "Next" (Return acts as "Next"): a welcome with the breathing logo, five pages each showing one
+/// feature with a self-running illustration, and "Make it yours" (name, accent colour, evening
+/// reminder). Each visit to a page makes it anew, so its illustration starts over.
+///
+/// Choices on the last page are stored as they are made ("accentColorPreset" on each swatch,
+/// "dailyReminderEnabled" on each flip); "Start writing" stores the trimmed name ("userName", only when
+/// not empty), asks for notification permission and schedules the reminder at the stored reminder time
+/// when the switch is on, and closes the sheet. Escape and the window's close button do nothing; the
+/// presenter records that the introduction was completed when it closes.
 class OnboardingView final : public QDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(OnboardingView)
 
 public:
+    static constexpr int kLast = 6;
+
     explicit OnboardingView(QWidget* parent = nullptr);
 
-    /// Closes the introduction (the last page's button).
+    int step() const { return m_step; }
+    bool isForward() const { return m_forward; }
+    /// The page shown now.
+    QWidget* page() const { return m_page; }
+    QAbstractButton* backButton() const;
+    QAbstractButton* forwardButton() const;
+    /// The last page's name field, accent swatches (in order: "yellow", "orange", "rose", "violet",
+    /// "blue", "green") and reminder switch; null or empty on other pages.
+    QLineEdit* nameField() const { return m_nameField; }
+    QList<QAbstractButton*> swatches() const { return m_swatches; }
+    QAbstractButton* reminderSwitch() const { return m_reminderSwitch; }
+    /// The welcome page's logo, else null.
+    vsp::intro::BookLogoView* logo() const { return m_logo; }
+    bool isBreathing() const;
+
+    /// One page on (+1) or back (-1); beyond the last page it finishes.
+    void advance(int delta);
+    /// Stores the choices, schedules the reminder when it is on, and closes.
     void finish();
+
+    /// The six accent swatches: preset identifier, name, colour.
+    struct Swatch {
+        QString id;
+        QString label;
+        QColor color;
+    };
+    static const QList<Swatch>& swatchTable();
 
 protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showPage(bool animate);
+    QWidget* makePage(int step);
+    QWidget* makeWelcome();
+    QWidget* makeFeature(int step);
+    QWidget* makeYours();
+    QWidget* header(QWidget* parent, const QString& headline, const QString& summary);
+    QWidget* bullet(QWidget* parent, const QString& symbol, const QString& text);
+    void refreshNav();
+
+    int m_step = 0;
+    bool m_forward = true;
     bool m_finishing = false;
+    bool m_appeared = false;
+    QWidget* m_content;
+    QVBoxLayout* m_pageSlot;
+    QWidget* m_page = nullptr;
+    QAbstractButton* m_back;
+    QWidget* m_dots;
+    vsp::intro::AccentButton* m_next;
+    QLineEdit* m_nameField = nullptr;
+    QList<QAbstractButton*> m_swatches;
+    QAbstractButton* m_reminderSwitch = nullptr;
+    vsp::intro::BookLogoView* m_logo = nullptr;
+    QPointer<vsp::TransitionOverlay> m_transition;
 };

@@ -77,6 +77,7 @@ constexpr Mapping kMappings[] = {
     {u"list.bullet", u"list-ul"},
     {u"list.number", u"list-ol"},
     {u"lock", u"lock"},
+    {u"lock.open", u"unlock"},
     {u"lock.laptopcomputer", u"laptop"},
     {u"magnifyingglass", u"search"},
     {u"mappin.and.ellipse", u"geo-alt"},

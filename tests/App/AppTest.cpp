@@ -1,5 +1,6 @@
 #include "AppTest.h"
 
+#include "common/FakeAuthenticator.h"
 #include "common/TestSupport.h"
 
 #include "App/AppCommands.h"
@@ -14,6 +15,7 @@
 #include "Model/Dates.h"
 #include "Model/FileChooser.h"
 #include "Model/JournalStore.h"
+#include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
@@ -95,6 +97,8 @@ struct AppFixture {
         options.startNotifications = false;
         options.followDesktopScheme = false;
         options.endEventLoop = [this] { ++quits; };
+        // The lock cover's check waits for the test: no real PAM prompt.
+        options.authenticator = vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Silent);
         app = std::make_unique<VesperlogApp>(options);
         // Tests close windows without ending the test run.
         QApplication::setQuitOnLastWindowClosed(false);
@@ -401,6 +405,58 @@ void AppTest::resignActive_locksOnlyWithBothFlags()
     QCOMPARE(f.store().isLocked(), locked);
 }
 
+void AppTest::leavingForOwnWindow_locksOnlyWhenStillAway_data()
+{
+    QTest::addColumn<bool>("comesBack");
+    QTest::newRow("focus moves to New Entry") << true;
+    QTest::newRow("another app takes over") << false;
+}
+
+void AppTest::leavingForOwnWindow_locksOnlyWhenStillAway()
+{
+    QFETCH(bool, comesBack);
+    AppFixture f(false);
+    AppSettings::instance().setAppLockEnabled(true);
+    AppSettings::instance().setLockOnBackground(true);
+    f.store().setIsLocked(false);
+    // Between two of its own windows the application is briefly without an active window.
+    f.app->applicationStateChanged(Qt::ApplicationInactive);
+    QVERIFY(!f.store().isLocked());
+    if (comesBack) {
+        f.app->applicationStateChanged(Qt::ApplicationActive);
+    }
+    QTest::qWait(VesperlogApp::kLeaveCheckMs * 2);
+    QCOMPARE(f.store().isLocked(), !comesBack);
+}
+
+void AppTest::shortcutsUnderTheCover_reachNothing()
+{
+    AppFixture f;
+    MainWindow* window = f.app->mainWindow();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    ContentView* content = window->contentView();
+    EntryListView* list = content->entryList();
+    f.store().setIsLocked(true);
+    QVERIFY(content->lockScreen()->isVisible());
+    const QList<JournalEntry> before = f.store().entries();
+    QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_Backspace, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("typed under the cover"));
+    QVERIFY(!list->showSearch());
+    QVERIFY(!content->detail()->isEditing());
+    QCOMPARE(f.store().entries(), before);
+    QVERIFY(!QApplication::activeModalWidget());
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(!focus || focus == content->lockScreen() || content->lockScreen()->isAncestorOf(focus));
+    // The same key opens the search once the journal is open again.
+    f.store().setIsLocked(false);
+    QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(list->showSearch());
+}
+
 void AppTest::updateRequest_showsOneSheet_andDismissesOnClose()
 {
     AppFixture f;
@@ -451,10 +507,12 @@ void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
     AppCommands& c = f.commands();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     f.store().setIsLocked(true);
-    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry()}) {
+    // Search would open in the list under the cover: it waits for the unlock too.
+    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry(),
+                       c.toggleSearch()}) {
         QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
     }
-    for (QAction* a : {c.focusMode(), c.toggleSearch(), c.newEntry(), c.about(), c.checkForUpdates()}) {
+    for (QAction* a : {c.focusMode(), c.newEntry(), c.about(), c.checkForUpdates()}) {
         QVERIFY2(a->isEnabled(), qPrintable(a->text()));
     }
     const QList<JournalEntry> before = f.store().entries();
@@ -468,7 +526,8 @@ void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     QCOMPARE(deleteRequests.count(), 0);
     f.store().setIsLocked(false);
-    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry()}) {
+    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry(),
+                       c.toggleSearch()}) {
         QVERIFY(a->isEnabled());
     }
 }

@@ -23,6 +23,9 @@ private Q_SLOTS:
     void secondCopyOnSameJournal_handsOverOrQuitsUntouched();
     void resignActive_locksOnlyWithBothFlags_data();
     void resignActive_locksOnlyWithBothFlags();
+    void leavingForOwnWindow_locksOnlyWhenStillAway_data();
+    void leavingForOwnWindow_locksOnlyWhenStillAway();
+    void shortcutsUnderTheCover_reachNothing();
     void updateRequest_showsOneSheet_andDismissesOnClose();
     void quietUpdateCheck_followsAutoUpdates_data();
     void quietUpdateCheck_followsAutoUpdates();

@@ -1,8 +1,9 @@
 #include "common/TestSupport.h"
 
 #include "DesktopNotificationsTest.h"
+#include "DeviceOwnerCheckTest.h"
 #include "FileDialogChooserTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, DesktopNotificationsTest, FileDialogChooserTest)
+VESPERLOG_TEST_MAIN(QApplication, DesktopNotificationsTest, DeviceOwnerCheckTest, FileDialogChooserTest)
