@@ -102,7 +102,10 @@ int main(int argc, char** argv)
         QPixmap both = window->grab();
         QPainter p(&both);
         const QPixmap sheet = dialog->grab();
-        p.drawPixmap((both.width() - sheet.width()) / 2, 40, sheet);
+        const QRect at((both.width() - sheet.width()) / 2, 40, sheet.width(), sheet.height());
+        p.drawPixmap(at.topLeft(), sheet);
+        p.setPen(QColor(128, 128, 128, 120));
+        p.drawRect(at.adjusted(0, 0, -1, -1));
         p.end();
         both.save(QStringLiteral("%1-lock-asking.png").arg(out));
         dialog->reject();

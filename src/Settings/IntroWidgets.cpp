@@ -142,9 +142,12 @@ void AccentButton::paintEvent(QPaintEvent*)
     painter.setBrush(Color::resolvedAccent().resolve());
     painter.drawRoundedRect(box, radius, radius);
     if (hasFocus()) {
-        painter.setPen(QPen(Color::vspForeground().resolve(), 1.5));
+        // Inside the fill, in the text's colour: the keyboard focus without a dark frame around the button.
+        QColor ring = Color::vspBackground().resolve();
+        ring.setAlphaF(0.55f);
+        painter.setPen(QPen(ring, 1.5));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
+        painter.drawRoundedRect(box.adjusted(2.5, 2.5, -2.5, -2.5), radius - 2.5, radius - 2.5);
     }
     const QColor ink = Color::vspBackground().resolve();
     const QFontMetricsF metrics(font());
@@ -179,6 +182,12 @@ QLabel* label(const QString& text, const QFont& font, const Color& color, QWidge
     l->setWordWrap(wrap);
     setThemeColor(l, QPalette::WindowText, color);
     return l;
+}
+
+void fitToWidth(QLabel* label, int width)
+{
+    label->setFixedWidth(width);
+    label->setMinimumHeight(label->heightForWidth(width));
 }
 
 } // namespace vsp::intro

@@ -85,5 +85,8 @@ private:
 /// A plain-text label in `color` (a theme colour, followed as the appearance changes), centred and
 /// wrapping when `wrap` is true.
 QLabel* label(const QString& text, const QFont& font, const Color& color, QWidget* parent, bool wrap = false);
+/// Gives a wrapping label a fixed `width` (logical pixels) and the height its text needs there, so a
+/// layout short of room cannot cut its lines off.
+void fitToWidth(QLabel* label, int width);
 
 } // namespace vsp::intro

@@ -33,6 +33,8 @@ DeviceOwnerAuthenticator::Factory pamFactory()
     return [] { return std::make_unique<PamAuthenticator>(); };
 }
 
+constexpr int kDialogWidth = 380;
+
 QString failureText()
 {
     return LockScreenView::tr("Authentication failed — try again");
@@ -51,7 +53,10 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
 {
     setWindowTitle(m_heading->text());
     setWindowModality(Qt::WindowModal);
-    setMinimumWidth(360);
+    setFixedWidth(kDialogWidth);
+    // A sheet of its own over the cover, which has the background colour.
+    setAutoFillBackground(true);
+    vsp::setThemeColor(this, QPalette::Window, Color::vspSurface());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 18);
     layout->setSpacing(10);
@@ -61,6 +66,7 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
         user.isEmpty() ? tr("Prove that you are this computer's user to open the journal.")
                        : tr("Enter the password of the account \u201C%1\u201D on this computer.").arg(user),
         vsp::fonts::system(12), Color::vspFgMuted(), this, true);
+    vsp::intro::fitToWidth(explain, kDialogWidth - 48);
     layout->addWidget(explain);
     m_prompt->setTextFormat(Qt::PlainText);
     m_prompt->setFont(vsp::fonts::system(12, QFont::Medium));
@@ -71,6 +77,7 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
     m_field->setPlaceholderText(tr("Waiting for the system…"));
     layout->addWidget(m_field);
     m_lines->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_lines->setFixedWidth(kDialogWidth - 48);
     m_lines->hide();
     layout->addWidget(m_lines);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -121,7 +128,9 @@ void PasswordDialog::addLine(const QString& text, bool isError)
     }
     const QString line = isError ? QStringLiteral("⚠ ") + text : text;
     m_lines->setText(m_lines->text().isEmpty() ? line : m_lines->text() + u'\n' + line);
+    vsp::intro::fitToWidth(m_lines, kDialogWidth - 48);
     m_lines->show();
+    adjustSize();
 }
 
 QByteArray PasswordDialog::takeSecret()

@@ -566,7 +566,10 @@ void CaptureStage::paintEvent(QPaintEvent*)
         p.translate(panel.center().x(), panel.top());
         p.scale(scale, scale);
         p.translate(-panel.center().x(), -panel.top());
-        bar(p, panel.translated(0, 6), QColor(0, 0, 0, 50), 12);
+        // A soft shadow under the panel: rings of faint black, wider and fainter outwards.
+        for (int i = 1; i <= 6; ++i) {
+            bar(p, panel.translated(0, 6).adjusted(-i * 1.5, -i * 1.0, i * 1.5, i * 2.0), QColor(0, 0, 0, 10), 12 + i);
+        }
         bar(p, panel, Color::vspSurface().resolve(), 12);
         p.setPen(QPen(Color::vspBorder().resolve(), 1));
         p.setBrush(Qt::NoBrush);

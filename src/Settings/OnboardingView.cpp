@@ -34,6 +34,9 @@ namespace intro = vsp::intro;
 namespace {
 
 constexpr vsp::Spring kPageSpring{0.42, 0.84};
+/// The sheet's 640 less its padding of 42 at each side.
+constexpr int kPageWidth = 556;
+constexpr int kBulletWidth = 460;
 
 /// "Back": plain text in the muted colour; invisible while disabled (on the first page).
 class PlainTextButton final : public vsp::PaintedButton {
@@ -437,15 +440,19 @@ QWidget* OnboardingView::header(QWidget* parent, const QString& headline, const 
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    layout->addWidget(intro::label(headline, vsp::fonts::system(24, QFont::Bold), Color::vspForeground(), box, true));
-    layout->addWidget(intro::label(summary, vsp::fonts::system(13), Color::vspFgMuted(), box, true));
+    QLabel* title = intro::label(headline, vsp::fonts::system(24, QFont::Bold), Color::vspForeground(), box, true);
+    QLabel* line = intro::label(summary, vsp::fonts::system(13), Color::vspFgMuted(), box, true);
+    for (QLabel* label : {title, line}) {
+        intro::fitToWidth(label, kPageWidth);
+        layout->addWidget(label, 0, Qt::AlignHCenter);
+    }
     return box;
 }
 
 QWidget* OnboardingView::bullet(QWidget* parent, const QString& symbol, const QString& text)
 {
     auto* row = new QWidget(parent);
-    row->setMaximumWidth(460);
+    row->setFixedWidth(kBulletWidth);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(11);
@@ -467,7 +474,8 @@ QWidget* OnboardingView::bullet(QWidget* parent, const QString& symbol, const QS
     layout->addWidget(icon, 0, Qt::AlignTop);
     QLabel* label = intro::label(text, vsp::fonts::system(12.5), Color::vspFgMuted(), row, true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setMinimumHeight(22);
+    intro::fitToWidth(label, kBulletWidth - 24 - 11);
+    label->setMinimumHeight(std::max(22, label->minimumHeight()));
     layout->addWidget(label, 1);
     return row;
 }
@@ -506,7 +514,7 @@ QWidget* OnboardingView::makeWelcome()
         intro::label(tr("A journal that lives on this computer and nowhere else. Two minutes here and you'll "
                         "know everything it does — there's nothing to configure and nothing to learn."),
                      vsp::fonts::system(13), Color::vspFgDim(), page, true);
-    text->setMaximumWidth(430);
+    intro::fitToWidth(text, 430);
     layout->addWidget(text, 0, Qt::AlignHCenter);
     return page;
 }

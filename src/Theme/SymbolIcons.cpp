@@ -110,6 +110,7 @@ constexpr Mapping kMappings[] = {
     {u"sun.max", u"sun"},
     {u"tag", u"tag"},
     {u"text.alignleft", u"text-left"},
+    {u"textformat", u"type-bold"},
     {u"textformat.size", u"fonts"},
     {u"touchid", u"fingerprint"},
     {u"trash", u"trash"},
