@@ -21,6 +21,8 @@ packages=(
     # headless runs, D-Bus and test tools
     xvfb xauth openbox dbus dbus-x11 libreoffice-writer-nogui espeak-ng sox
     desktop-file-utils
+    # place and weather for new entries: GeoClue through Qt Positioning, place names from geonames
+    geoclue-2.0 libqt6positioning6-plugins libgeonames-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "App/BundleInfo.h"
 #include "App/VesperlogApp.h"
+#include "Media/LocationWeatherManager.h"
 #include "Model/JournalStore.h"
 #include "Model/JournalStoreLock.h"
 #include "Model/Log.h"
@@ -117,6 +118,8 @@ int runVesperlog(int argc, char** argv)
         return 1;
     }
 
+    // New entries note the place and the weather through the desktop's location service.
+    LocationWeatherManager::shared().setServices(LocationWeatherManager::liveServices());
     VesperlogApp vesperlog;
     QObject::connect(&instance, &SingleInstance::activationRequested, &vesperlog, &VesperlogApp::showMainWindow);
     // Search folds the journal's text on another thread once the window is on screen, not before.

@@ -2,7 +2,8 @@
 
 #include "ImagesTest.h"
 #include "MediaTest.h"
+#include "WeatherCaptureTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, MediaTest, ImagesTest)
+VESPERLOG_TEST_MAIN(QApplication, MediaTest, ImagesTest, WeatherCaptureTest)
