@@ -22,6 +22,13 @@
 #define VESPERLOG_FORECAST_HOST "api.open-meteo.com"
 #endif
 
+LocationWeatherManager::LocationWeatherManager()
+{
+    // The network manager and a waiting location source go while the application still exists: Qt's
+    // network and D-Bus classes need it to end cleanly.
+    qAddPostRoutine(&LocationWeatherManager::releaseAtExit);
+}
+
 LocationWeatherManager& LocationWeatherManager::shared()
 {
     static LocationWeatherManager manager;
@@ -128,9 +135,7 @@ void LocationWeatherManager::requestLocation(const Services& services, LocationD
 {
     // One slot for a waiting request: the earlier one gives up rather than wait for ever.
     finishLocation(0, std::nullopt);
-    // Owned by the application, so a source still waiting at the end goes before the desktop bus does.
-    QGeoPositionInfoSource* source
-        = services.positionSource ? services.positionSource(QCoreApplication::instance()) : nullptr;
+    QGeoPositionInfoSource* source = services.positionSource ? services.positionSource(this) : nullptr;
     if (!source) {
         done(std::nullopt);
         return;
@@ -245,11 +250,20 @@ void LocationWeatherManager::fetchWeather(const Services& services, double latit
 QNetworkAccessManager* LocationWeatherManager::network()
 {
     if (!m_network) {
-        // Owned by the application, so it ends with the event loop it works in.
-        m_network = new QNetworkAccessManager(QCoreApplication::instance());
-        connect(m_network, &QObject::destroyed, this, [this] { m_network = nullptr; });
+        m_network = new QNetworkAccessManager;
     }
     return m_network;
+}
+
+void LocationWeatherManager::releaseAtExit()
+{
+    LocationWeatherManager& manager = shared();
+    delete manager.m_network;
+    manager.m_network = nullptr;
+    if (manager.m_location) {
+        delete manager.m_location->source.data();
+        manager.m_location.reset();
+    }
 }
 
 LocationWeatherManager::WeatherInfo LocationWeatherManager::weatherInfo(int code)

@@ -116,7 +116,7 @@ private:
         QPointer<QGeoPositionInfoSource> source;
     };
 
-    LocationWeatherManager() = default;
+    LocationWeatherManager();
     void capture(Completion done);
     void requestLocation(const Services& services, LocationDone done);
     void startWatchdog(const Services& services, quint64 id);
@@ -128,6 +128,7 @@ private:
     void fetchWeather(const Services& services, double latitude, double longitude,
                       std::function<void(std::optional<Weather>)> done);
     QNetworkAccessManager* network();
+    static void releaseAtExit();
 
     Backend m_backend;
     Services m_services;

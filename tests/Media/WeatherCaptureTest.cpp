@@ -1,5 +1,6 @@
 #include "WeatherCaptureTest.h"
 
+#include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
 
 #include "Media/LocationWeatherManager.h"
@@ -204,6 +205,73 @@ void WeatherCaptureTest::decodeForecast_rejectsWhatIsNotAForecast()
                             R"("temperature_2m":11.6,"weather_code":3.0}})";
     QCOMPARE(Manager::decodeForecast(good, &why),
              std::optional<Manager::Weather>(Manager::Weather{QStringLiteral("cloud.fill"), 11.6, QStringLiteral("Cloudy")}));
+}
+
+void WeatherCaptureTest::forecast_exactQueryAndItsReplies_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("stall");
+    QTest::addColumn<bool>("hasWeather");
+    QTest::addColumn<QString>("failure");
+    const QByteArray cloudy = R"({"current":{"temperature_2m":11.6,"weather_code":3}})";
+    QTest::newRow("forecast") << 200 << cloudy << false << true << QString();
+    QTest::newRow("error status with a forecast body") << 503 << cloudy << false << true << QString();
+    QTest::newRow("error status with garbage")
+        << 500 << QByteArray("Internal Server Error") << false << false
+        << QStringLiteral("the reply is not JSON (illegal value at byte 1) (HTTP status 500)");
+    QTest::newRow("garbage") << 200 << QByteArray("{\"current\": [") << false << false
+                             << QStringLiteral("the reply is not JSON");
+    QTest::newRow("no weather code") << 200 << QByteArray(R"({"current":{"temperature_2m":11.6}})") << false << false
+                                     << QStringLiteral("\"current\" has no number \"weather_code\"");
+    QTest::newRow("stall") << 200 << cloudy << true << false << QStringLiteral("no answer from 127.0.0.1 within 1.5 s");
+}
+
+void WeatherCaptureTest::forecast_exactQueryAndItsReplies()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, stall);
+    QFETCH(bool, hasWeather);
+    QFETCH(QString, failure);
+    vsp::test::LocalHttpsServer server;
+    QVERIFY(server.start());
+    server.route(QStringLiteral("/v1/forecast"), {status, "application/json", body, stall});
+    Rig rig;
+    rig.place = QStringLiteral("Paris");
+    Manager::Services services = rig.services();
+    services.forecastHost = QStringLiteral("127.0.0.1");
+    services.forecastPort = server.port();
+    services.sslConfiguration = server.sslConfiguration();
+    services.transferTimeoutMs = 1500;
+    Manager::shared().setServices(services);
+
+    QObject context;
+    vsp::test::StdoutCapture out;
+    const auto answer = fetch(&context);
+    QTRY_COMPARE(rig.sources.size(), 1);
+    rig.sources.first()->deliver(48.8566, 2.0);
+    QTRY_COMPARE_WITH_TIMEOUT(answer->calls, 1, 10000);
+    QCOMPARE(server.requests(),
+             QList<QUrl>{QUrl(QStringLiteral("/v1/forecast?latitude=48.8566&longitude=2.0"
+                                             "&current=temperature_2m,weather_code&temperature_unit=celsius"))});
+
+    WeatherSnapshot expected = placeOnly(48.8566, 2.0, QStringLiteral("Paris"));
+    if (hasWeather) {
+        expected.symbol = QStringLiteral("cloud.fill");
+        expected.temp = 11.6;
+        expected.text = QStringLiteral("Cloudy");
+    }
+    // Without the weather the place still makes a snapshot.
+    QCOMPARE(answer->snapshot, std::optional<WeatherSnapshot>(expected));
+    const QStringList lines = out.lines();
+    if (failure.isEmpty()) {
+        QCOMPARE(lines, QStringList());
+    } else {
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: weather fetch failed — ") + failure),
+                 qPrintable(lines.first()));
+    }
 }
 
 void WeatherCaptureTest::location_refusedOrMissing_endsAtOnceWithNothing_data()

@@ -19,6 +19,9 @@ private Q_SLOTS:
     void decodeForecast_rejectsWhatIsNotAForecast_data();
     void decodeForecast_rejectsWhatIsNotAForecast();
 
+    void forecast_exactQueryAndItsReplies_data();
+    void forecast_exactQueryAndItsReplies();
+
     void location_refusedOrMissing_endsAtOnceWithNothing_data();
     void location_refusedOrMissing_endsAtOnceWithNothing();
     void location_watchdog_endsTheRequestAndALateFixChangesNothing();
