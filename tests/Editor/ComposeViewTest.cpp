@@ -1,5 +1,7 @@
 #include "ComposeViewTest.h"
 #include "common/EditorTestSupport.h"
+#include "common/FakePositionSource.h"
+#include "common/LocalHttpsServer.h"
 #include "common/StoreFixtures.h"
 
 #include "common/TestSupport.h"
@@ -173,6 +175,7 @@ void ComposeViewTest::init()
 void ComposeViewTest::cleanup()
 {
     LocationWeatherManager::shared().setBackend({});
+    LocationWeatherManager::shared().setServices({});
     SpeechTranscriber::setBackend({});
 }
 
@@ -847,4 +850,45 @@ void ComposeViewTest::weather_fromAnEarlierOpening_isDropped()
     view = f.open();
     QTest::qWait(10);
     QCOMPARE(pending.size(), 2);
+}
+
+void ComposeViewTest::weather_stalledForecast_timesOutOnceWhileTheWindowWorks()
+{
+    test::LocalHttpsServer server;
+    QVERIFY(server.start());
+    server.route(QStringLiteral("/v1/forecast"), {200, "application/json", {}, true});
+    LocationWeatherManager::Services services;
+    services.positionSource = [](QObject* parent) {
+        auto* source = new test::FakePositionSource(parent);
+        source->fixOnRequest = QGeoCoordinate(48.21, 16.37);
+        return source;
+    };
+    services.placeName = [](double, double) { return std::optional<QString>(QStringLiteral("Vienna")); };
+    services.forecastHost = QStringLiteral("127.0.0.1");
+    services.forecastPort = server.port();
+    services.sslConfiguration = server.sslConfiguration();
+    services.transferTimeoutMs = 2000;
+    LocationWeatherManager::shared().setServices(services);
+    test::StdoutCapture out;
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QTRY_COMPARE(server.requests().size(), 1);
+
+    // The forecast hangs; the window answers all the same.
+    QTest::keyClicks(view->titleField(), QStringLiteral("Waiting"));
+    QCOMPARE(view->title(), QStringLiteral("Waiting"));
+    QVERIFY(view->footer()->formatBar()->saveButton()->isEnabled());
+    QVERIFY(!view->weatherSnapshot());
+
+    // Given up after its time-out: the place without the weather, and one line saying why.
+    QTRY_VERIFY_WITH_TIMEOUT(view->weatherSnapshot().has_value(), 10000);
+    QCOMPARE(view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Vienna")});
+    QCOMPARE(out.lines().filter(QStringLiteral("Vesperlog: weather fetch failed — ")),
+             QStringList{QStringLiteral("Vesperlog: weather fetch failed — no answer from 127.0.0.1 within 2 s")});
+    view->saveEntry();
+    const JournalEntry entry = f.store().entries().first();
+    QCOMPARE(entry.title, QStringLiteral("Waiting"));
+    QCOMPARE(entry.placeName, std::optional<QString>(QStringLiteral("Vienna")));
+    QCOMPARE(entry.weatherTemp, std::optional<double>());
 }

@@ -34,4 +34,5 @@ private Q_SLOTS:
     void voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordings();
     void voiceNote_whoseCopyFails_keepsRecordingAndNamesIt();
     void weather_fromAnEarlierOpening_isDropped();
+    void weather_stalledForecast_timesOutOnceWhileTheWindowWorks();
 };

@@ -1,12 +1,12 @@
 #include "WeatherCaptureTest.h"
 
+#include "common/FakePositionSource.h"
 #include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
 
 #include "Media/LocationWeatherManager.h"
 #include "Media/PlaceNames.h"
 
-#include <QGeoPositionInfoSource>
 #include <QPointer>
 #include <QTest>
 
@@ -17,39 +17,7 @@ namespace {
 
 using Manager = LocationWeatherManager;
 
-/// A location source that answers only when the test says so.
-class FakePositionSource final : public QGeoPositionInfoSource {
-public:
-    explicit FakePositionSource(bool refuses, QObject* parent) : QGeoPositionInfoSource(parent), m_refuses(refuses) {}
-
-    void setUpdateInterval(int) override {}
-    QGeoPositionInfo lastKnownPosition(bool) const override { return {}; }
-    PositioningMethods supportedPositioningMethods() const override { return AllPositioningMethods; }
-    int minimumUpdateInterval() const override { return 0; }
-    Error error() const override { return m_error; }
-    void startUpdates() override {}
-    void stopUpdates() override {}
-    void requestUpdate(int timeout) override
-    {
-        requestedTimeout = timeout;
-        if (m_refuses) {
-            // As GeoClue answers when the user or the administrator said no.
-            m_error = AccessError;
-            Q_EMIT errorOccurred(m_error);
-        }
-    }
-
-    void deliver(double latitude, double longitude)
-    {
-        Q_EMIT positionUpdated(QGeoPositionInfo(QGeoCoordinate(latitude, longitude), QDateTime::currentDateTime()));
-    }
-
-    int requestedTimeout = -1;
-
-private:
-    bool m_refuses = false;
-    Error m_error = NoError;
-};
+using vsp::test::FakePositionSource;
 
 /// What one fetchCurrent() call was answered with.
 struct Answer {
@@ -76,7 +44,7 @@ struct Rig {
             if (noSource) {
                 return nullptr;
             }
-            auto* source = new FakePositionSource(refuses, parent);
+            auto* source = new FakePositionSource(parent, refuses);
             sources.append(source);
             return source;
         };
