@@ -1,109 +1,143 @@
 #include "App/QuickCapture.h"
 
-#include "Model/JournalStore.h"
+#include "App/QuickCaptureView.h"
 #include "Theme/AppearanceManager.h"
-#include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Views/Sidebar/VesperlogMark.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using vsp::Color;
 
-QuickCapturePanel::QuickCapturePanel(JournalStore& store, QWidget* parent)
+namespace {
+
+/// The clear margin around the glass panel, pixels.
+constexpr int kMargin = 8;
+constexpr qreal kCornerRadius = 14;
+/// A tray click this soon after the panel hid because of it only closes the panel.
+constexpr qint64 kToggleGraceMs = 300;
+
+} // namespace
+
+QuickCapturePanel::QuickCapturePanel(JournalStore& store, AppSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_store(store),
-      m_text(new QPlainTextEdit(this)),
-      m_save(new QPushButton(tr("Save"), this))
+      m_view(new QuickCaptureView(store, settings, this))
 {
     setObjectName(QStringLiteral("quickCapture"));
     setWindowTitle(tr("Quick Capture"));
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(340, 220);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 14, 16, 14);
-    layout->setSpacing(8);
-    auto* caption = new QLabel(tr("Quick Capture"), this);
-    caption->setFont(vsp::fonts::system(13, QFont::DemiBold));
-    layout->addWidget(caption);
-    m_text->setPlaceholderText(tr("Capture a thought…"));
-    m_text->setFrameShape(QFrame::NoFrame);
-    m_text->setFont(vsp::fonts::system(13));
-    layout->addWidget(m_text, 1);
-    m_save->setToolTip(tr("Save (Ctrl+Return)"));
-    layout->addWidget(m_save, 0, Qt::AlignRight);
-    connect(m_save, &QPushButton::clicked, this, &QuickCapturePanel::save);
-    connect(m_text, &QPlainTextEdit::textChanged, this,
-            [this] { m_save->setEnabled(!m_text->toPlainText().trimmed().isEmpty()); });
-    m_save->setEnabled(false);
-    // The panel may show without becoming the active window (a tray popup), where window shortcuts do
-    // not reach it: the text field handles its keys itself.
-    m_text->installEventFilter(this);
-}
-
-bool QuickCapturePanel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_text && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && (key->modifiers() & Qt::ControlModifier)) {
-            save();
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            close();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    // The panel grows and shrinks with its content (voice notes, the kept-recordings note).
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_view);
+    connect(m_view, &QuickCaptureView::dismissRequested, this, &QWidget::hide);
+    connect(m_view, &QuickCaptureView::unlockRequested, this, [this] {
+        hide();
+        Q_EMIT unlockRequested();
+    });
 }
 
 void QuickCapturePanel::present(const QRect& anchor)
 {
-    QScreen* screen = anchor.isEmpty() ? QGuiApplication::primaryScreen() : QGuiApplication::screenAt(anchor.center());
+    m_anchor = anchor;
+    ++m_presentations;
+    adjustSize();
+    place();
+    show();
+    raise();
+    activateWindow();
+    m_view->focusTitle();
+}
+
+void QuickCapturePanel::toggle(const QRect& anchor)
+{
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    if (m_sinceFocusLeft.isValid() && m_sinceFocusLeft.elapsed() < kToggleGraceMs) {
+        return;
+    }
+    present(anchor);
+}
+
+void QuickCapturePanel::place()
+{
+    QScreen* screen =
+        m_anchor.isEmpty() ? QGuiApplication::primaryScreen() : QGuiApplication::screenAt(m_anchor.center());
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     QPoint topLeft;
-    if (anchor.isEmpty()) {
+    if (m_anchor.isEmpty()) {
         topLeft = area.center() - QPoint(width() / 2, height() / 2);
     } else {
-        // Below the icon when it sits at the top of the screen, above it otherwise.
-        const bool top = anchor.center().y() < area.center().y();
-        topLeft = QPoint(anchor.center().x() - width() / 2, top ? anchor.bottom() + 6 : anchor.top() - height() - 6);
+        const bool top = m_anchor.center().y() < area.center().y();
+        topLeft = QPoint(m_anchor.center().x() - width() / 2,
+                         top ? m_anchor.bottom() + 6 - kMargin : m_anchor.top() - height() - 6 + kMargin);
     }
-    topLeft.setX(std::clamp(topLeft.x(), area.left(), area.right() - width()));
-    topLeft.setY(std::clamp(topLeft.y(), area.top(), area.bottom() - height()));
+    topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - height())));
     move(topLeft);
-    show();
-    raise();
-    activateWindow();
-    m_text->setFocus();
 }
 
-void QuickCapturePanel::save()
+void QuickCapturePanel::hideAfterFocusLeft()
 {
-    const QString text = m_text->toPlainText().trimmed();
-    if (text.isEmpty()) {
+    if (!isVisible() || isActiveWindow()) {
         return;
     }
-    JournalEntry entry = JournalEntry::create();
-    entry.title = text.section(u'\n', 0, 0).left(80);
-    entry.body = text;
-    m_store.addNewEntry(entry, {}, {});
-    m_text->clear();
-    close();
+    // A dialog the panel opened (the microphone question) keeps it up.
+    for (QWidget* active = QApplication::activeWindow(); active; active = active->parentWidget()) {
+        if (active == this) {
+            return;
+        }
+    }
+    m_sinceFocusLeft.start();
+    hide();
+}
+
+bool QuickCapturePanel::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate && isVisible()) {
+        // Like a menu: it goes away when the user turns to something else. Looked at once the new
+        // window is active, unless the panel was hidden and shown again meanwhile.
+        const int presentation = m_presentations;
+        QTimer::singleShot(0, this, [this, presentation] {
+            if (presentation == m_presentations) {
+                hideAfterFocusLeft();
+            }
+        });
+    }
+    return QWidget::event(event);
+}
+
+void QuickCapturePanel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void QuickCapturePanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Growing above a tray at the bottom of the screen must not push the panel over the icon.
+    if (isVisible()) {
+        place();
+    }
 }
 
 QIcon QuickCapturePanel::trayIcon()
@@ -124,9 +158,10 @@ void QuickCapturePanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    const QRectF panel = QRectF(rect()).adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    // An opaque ground under the glass: without a compositor nothing behind the window shows through.
     QPainterPath path;
-    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    path.addRoundedRect(r, 14, 14);
+    path.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
     p.fillPath(path, Color::vspSurface().resolve());
-    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular(), vsp::GlassShape::RoundedRect, 14);
+    vsp::paintGlass(p, panel, vsp::Glass::regular(), vsp::GlassShape::RoundedRect, kCornerRadius);
 }

@@ -151,8 +151,8 @@ void VesperlogApp::setUpTray()
     connect(m_tray, &QObject::destroyed, menu, &QObject::deleteLater);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) {
-            if (m_quickCapture && m_quickCapture->isVisible()) {
-                m_quickCapture->close();
+            if (m_quickCapture) {
+                m_quickCapture->toggle(m_tray->geometry());
             } else {
                 openWindow(QStringLiteral("quick-capture"));
             }
@@ -325,7 +325,8 @@ void VesperlogApp::openWindow(const QString& id)
         m_settingsWindow->activateWindow();
     } else if (id == QLatin1String("quick-capture")) {
         if (!m_quickCapture) {
-            m_quickCapture = new QuickCapturePanel(*m_store);
+            m_quickCapture = new QuickCapturePanel(*m_store, *m_settings);
+            connect(m_quickCapture, &QuickCapturePanel::unlockRequested, this, &VesperlogApp::showMainWindow);
         }
         m_quickCapture->present(m_tray ? m_tray->geometry() : QRect());
     }

@@ -6,6 +6,7 @@
 #include "App/AppCommands.h"
 #include "App/ComposeWindow.h"
 #include "App/QuickCapture.h"
+#include "App/QuickCaptureView.h"
 #include "App/VesperlogApp.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/FormattableTextEditor.h"
@@ -701,11 +702,12 @@ void AppTest::quickCapture_fromFileMenu_addsEntry()
     f.commands().quickCapture()->trigger();
     QuickCapturePanel* panel = f.app->quickCapture();
     QVERIFY(panel && panel->isVisible());
-    QTest::keyClicks(panel->editor(), QStringLiteral("Buy stamps"));
-    QTest::keyClick(panel->editor(), Qt::Key_Return);
-    QTest::keyClicks(panel->editor(), QStringLiteral("and envelopes"));
-    QTest::keyClick(panel->editor(), Qt::Key_Return, Qt::ControlModifier);
-    QCOMPARE(f.store().entries().first().title, QStringLiteral("Buy stamps"));
+    QPlainTextEdit* body = panel->view()->bodyEditor();
+    QTest::keyClicks(body, QStringLiteral("Buy stamps"));
+    QTest::keyClick(body, Qt::Key_Return);
+    QTest::keyClicks(body, QStringLiteral("and envelopes"));
+    QTest::keyClick(body, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(f.store().entries().first().title, QStringLiteral("Quick Note"));
     QCOMPARE(f.store().entries().first().body, QStringLiteral("Buy stamps\nand envelopes"));
     QVERIFY(!panel->isVisible());
 }

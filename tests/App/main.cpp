@@ -2,7 +2,8 @@
 
 #include "AppTest.h"
 #include "PlatformLayersTest.h"
+#include "QuickCaptureTest.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, PlatformLayersTest, AppTest)
+VESPERLOG_TEST_MAIN(QApplication, PlatformLayersTest, AppTest, QuickCaptureTest)

@@ -1,0 +1,99 @@
+// Writes PNG pictures of the quick-capture popup in the dark and the light appearance, filled in as a
+// user would (title, body, a type, tags, two voice notes, one transcribed), and of its locked face:
+// capture_screenshots <output folder>. Run under xvfb-run with a private HOME and XDG folders.
+
+#include "App/QuickCapture.h"
+#include "App/QuickCaptureView.h"
+#include "Media/SpeechTranscriber.h"
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Theme/AppearanceManager.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+/// The popup over a desktop-like background, so its margin and corners show as they would.
+void save(QWidget& panel, const QString& file)
+{
+    const QPixmap shot = panel.grab();
+    QImage picture(shot.size() + QSize(40, 40), QImage::Format_RGB32);
+    QPainter p(&picture);
+    QLinearGradient wall(0, 0, picture.width(), picture.height());
+    wall.setColorAt(0, QColor(0x3A, 0x5A, 0x80));
+    wall.setColorAt(1, QColor(0xC0, 0x8A, 0x6A));
+    p.fillRect(picture.rect(), wall);
+    p.drawPixmap(20, 20, shot);
+    p.end();
+    picture.save(file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+QString writeRecording(const QString& folder, const QString& name)
+{
+    QFile file(folder + u'/' + name);
+    file.open(QIODevice::WriteOnly);
+    file.write("audio");
+    return file.fileName();
+}
+
+void shoot(const QString& mode, const QString& out, const QString& scratch)
+{
+    AppSettings::instance().setAppearanceMode(mode);
+    AppearanceManager::instance().refresh();
+    AppearanceManager::instance().apply();
+    JournalStore store;
+    AppSettings settings;
+    QuickCapturePanel panel(store, settings);
+    QuickCaptureView* view = panel.view();
+    panel.present();
+    QTest::qWait(200);
+    save(panel, out + QStringLiteral("/capture-empty-") + mode + QStringLiteral(".png"));
+
+    QTest::keyClicks(view->titleField(), QStringLiteral("Idea for the garden"));
+    view->bodyEditor()->setFocus();
+    QTest::keyClicks(view->bodyEditor(), QStringLiteral("Plant the lavender along the south wall, where the "
+                                                        "afternoon sun stays longest."));
+    view->typeChips().at(3)->click();
+    for (const QString& tag : {QStringLiteral("garden"), QStringLiteral("spring")}) {
+        QTest::keyClicks(view->tagField(), tag);
+        QTest::keyClick(view->tagField(), Qt::Key_Return);
+    }
+    QTest::keyClicks(view->tagField(), QStringLiteral("plan"));
+    SpeechTranscriber::setBackend([](const QString& path, SpeechTranscriber::Completion done) {
+        done(path.endsWith(QStringLiteral("one.m4a")) ? std::optional<QString>(QStringLiteral("lavender and thyme"))
+                                                      : std::nullopt);
+    });
+    view->addRecording(writeRecording(scratch, QStringLiteral("one.m4a")), 12.4);
+    view->addRecording(writeRecording(scratch, QStringLiteral("two.m4a")), 65);
+    view->bodyEditor()->setFocus();
+    QTest::qWait(300);
+    save(panel, out + QStringLiteral("/capture-") + mode + QStringLiteral(".png"));
+
+    store.setIsLocked(true);
+    QTest::qWait(100);
+    save(panel, out + QStringLiteral("/capture-locked-") + mode + QStringLiteral(".png"));
+    SpeechTranscriber::setBackend({});
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(out);
+    QTemporaryDir scratch;
+    shoot(QStringLiteral("dark"), out, scratch.path());
+    shoot(QStringLiteral("light"), out, scratch.path());
+    return 0;
+}

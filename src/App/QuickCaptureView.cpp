@@ -1,0 +1,753 @@
+#include "App/QuickCaptureView.h"
+
+#include "Editor/Compose/ComposeRules.h"
+#include "Editor/Compose/TagRules.h"
+#include "Editor/FormatBar.h"
+#include "Media/AudioClipRow.h"
+#include "Media/AudioRecordControl.h"
+#include "Media/SpeechTranscriber.h"
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Model/Log.h"
+#include "Model/Uuid.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Fonts.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using vsp::Color;
+
+namespace {
+
+/// The panel's content width, pixels.
+constexpr int kContentWidth = 360;
+/// Tallest the list of waiting voice notes grows before it scrolls, pixels.
+constexpr int kClipListMaxHeight = 132;
+constexpr int kBodyHeight = 140;
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+/// A text field drawn on the panel's glass: no frame or ground of its own.
+void makeBare(QWidget* field, const Color& text)
+{
+    QPalette palette = field->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, Qt::transparent);
+        palette.setColor(group, QPalette::Text, text.resolve());
+        palette.setColor(group, QPalette::PlaceholderText, Color::tertiaryStyle().resolve());
+        palette.setColor(group, QPalette::Highlight, Color::resolvedAccent(0.3).resolve());
+        palette.setColor(group, QPalette::HighlightedText, Color::primaryStyle().resolve());
+    }
+    field->setPalette(palette);
+}
+
+bool isCaptureKey(const QKeyEvent* key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::ControlModifier);
+}
+
+QString voiceNoteCountText(qsizetype count)
+{
+    return count == 1 ? QuickCaptureView::tr("1 voice note") : QuickCaptureView::tr("%1 voice notes").arg(count);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+
+CaptureTypeChip::CaptureTypeChip(JournalEntry::EntryType type, QWidget* parent)
+    : PaintedButton(parent),
+      m_type(type),
+      m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
+{
+    connect(m_level, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    setText(entryTypeRawValue(type));
+    setObjectName(QStringLiteral("type:") + text());
+    setAccessibleName(text());
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void CaptureTypeChip::setChosen(bool chosen, bool animate)
+{
+    m_chosen = chosen;
+    if (animate && isVisible()) {
+        m_level->animateTo(chosen ? 1.0 : 0.0);
+    } else {
+        m_level->setValue(chosen ? 1.0 : 0.0);
+    }
+    update();
+}
+
+QColor CaptureTypeChip::typeColor() const
+{
+    if (const auto own = vsp::compose::typeColor(m_type)) {
+        return vsp::rgb(*own);
+    }
+    return Color::resolvedAccent(1.0).resolve();
+}
+
+QSize CaptureTypeChip::sizeHint() const
+{
+    // Room for the semibold name and the dot, so choosing a chip does not move its neighbours.
+    const qreal textWidth = QFontMetricsF(vsp::fonts::system(10, QFont::DemiBold)).horizontalAdvance(text());
+    return {int(std::ceil(9 + 4 + 4 + textWidth + 9)), 22};
+}
+
+void CaptureTypeChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(rect());
+    const QColor color = typeColor();
+    const qreal level = std::clamp(m_level->value(), 0.0, 1.0);
+    const vsp::GlassState state{isHovered(), isDown()};
+    if (level < 1.0) {
+        p.setOpacity(1.0 - level);
+        vsp::paintGlass(p, r, vsp::Glass::regular().makeInteractive(), vsp::GlassShape::RoundedRect, 6, state);
+    }
+    if (level > 0.0) {
+        p.setOpacity(level);
+        vsp::paintGlass(p, r, vsp::Glass::regular().tinted(Color(color).withOpacity(0.16)).makeInteractive(),
+                        vsp::GlassShape::RoundedRect, 6, state);
+    }
+    p.setOpacity(1.0);
+    const QFont font = vsp::fonts::system(10, level >= 0.5 ? QFont::DemiBold : QFont::Normal);
+    const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
+    qreal x = r.center().x() - (textWidth + 8 * level) / 2;
+    if (level > 0.0) {
+        QColor dot = color;
+        dot.setAlphaF(dot.alphaF() * float(level));
+        p.setPen(Qt::NoPen);
+        p.setBrush(dot);
+        p.drawEllipse(QRectF(x, r.center().y() - 2, 4, 4));
+        x += 8 * level;
+    }
+    // The name takes the type's colour, made readable on the panel (the accent may be pale).
+    const QColor chosenText = vsp::withContrast(color, {Color::vspSurface().resolve()});
+    QColor ink = Color::secondaryStyle().resolve();
+    if (level > 0.0) {
+        ink = QColor::fromRgbF(float(ink.redF() + (chosenText.redF() - ink.redF()) * level),
+                               float(ink.greenF() + (chosenText.greenF() - ink.greenF()) * level),
+                               float(ink.blueF() + (chosenText.blueF() - ink.blueF()) * level));
+    }
+    p.setFont(font);
+    p.setPen(ink);
+    p.drawText(QRectF(x, r.top(), textWidth + 2, r.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+CaptureTagChip::CaptureTagChip(const QString& tag, QWidget* parent)
+    : QWidget(parent),
+      m_tag(tag),
+      m_label(new QLabel(tag, this)),
+      m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::AccentCross, this))
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 0, 6, 0);
+    row->setSpacing(3);
+    m_label->setFont(vsp::fonts::system(10));
+    m_label->setTextFormat(Qt::PlainText);
+    row->addWidget(m_label);
+    row->addWidget(m_remove);
+    setFixedHeight(20);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_remove->setToolTip(tr("Remove tag"));
+    m_remove->setAccessibleName(tr("Remove tag %1").arg(tag));
+    connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_tag); });
+}
+
+void CaptureTagChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color::resolvedAccent(0.1)),
+                    vsp::GlassShape::Capsule, 0);
+    const QColor accent = Color::resolvedAccentText(1.0).resolve();
+    if (m_label->palette().color(QPalette::WindowText) != accent) {
+        setTextColor(m_label, accent);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+CaptureButton::CaptureButton(QWidget* parent) : PaintedButton(parent)
+{
+    setText(tr("Capture"));
+    setObjectName(QStringLiteral("captureButton"));
+    setPressFeedback(0.94, 0.85, vsp::Spring{0.18, 1.0});
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setToolTip(tr("Capture (%1)").arg(QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText)));
+}
+
+QSize CaptureButton::sizeHint() const
+{
+    const qreal width = QFontMetricsF(vsp::fonts::system(11, QFont::DemiBold)).horizontalAdvance(text()) + 5
+                        + QFontMetricsF(vsp::fonts::system(9)).horizontalAdvance(FormatSaveButton::shortcutText())
+                        + 2 * 12;
+    return {int(std::ceil(width)), 26};
+}
+
+void CaptureButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body(rect());
+    applyPress(p, body);
+    const bool enabled = isEnabled();
+    const QColor fill = enabled ? Color::resolvedAccent(1.0).resolve() : Color::vspMuted().resolve();
+    QPainterPath shape;
+    shape.addRoundedRect(body, 7, 7);
+    p.fillPath(shape, fill);
+    // The page colour on the accent, as the design has it, unless that is unreadable on a pale accent.
+    QColor ink = Color::tertiaryStyle().resolve();
+    if (enabled) {
+        ink = Color::vspBackground().resolve();
+        if (vsp::contrastRatio(ink, fill) < vsp::kTextContrast) {
+            ink = vsp::textColorOn(fill);
+        }
+    }
+    const QFont nameFont = vsp::fonts::system(11, QFont::DemiBold);
+    const QFont keyFont = vsp::fonts::system(9);
+    const qreal nameWidth = QFontMetricsF(nameFont).horizontalAdvance(text());
+    const qreal keyWidth = QFontMetricsF(keyFont).horizontalAdvance(FormatSaveButton::shortcutText());
+    const qreal x = body.center().x() - (nameWidth + 5 + keyWidth) / 2;
+    p.setPen(ink);
+    p.setFont(nameFont);
+    p.drawText(QRectF(x, body.top(), nameWidth + 1, body.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    p.setFont(keyFont);
+    p.setOpacity(p.opacity() * 0.6);
+    p.drawText(QRectF(x + nameWidth + 5, body.top(), keyWidth + 1, body.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               FormatSaveButton::shortcutText());
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+QuickCaptureView::QuickCaptureView(JournalStore& store, AppSettings& settings, QWidget* parent)
+    : QWidget(parent),
+      m_store(store),
+      m_settings(settings)
+{
+    setObjectName(QStringLiteral("quickCaptureView"));
+    setFixedWidth(kContentWidth);
+    m_faces = new QStackedLayout(this);
+    m_faces->setContentsMargins(0, 0, 0, 0);
+
+    m_captureFace = new QWidget(this);
+    auto* column = new QVBoxLayout(m_captureFace);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildHeader());
+    column->addWidget(buildTypeChips());
+
+    m_titleField = new QLineEdit(m_captureFace);
+    m_titleField->setObjectName(QStringLiteral("captureTitle"));
+    m_titleField->setFrame(false);
+    m_titleField->setPlaceholderText(tr("Title (optional)"));
+    m_titleField->setFont(vsp::fonts::system(14, QFont::Medium));
+    m_titleField->installEventFilter(this);
+    auto* titleBox = new QHBoxLayout;
+    titleBox->setContentsMargins(16, 8, 16, 2);
+    titleBox->addWidget(m_titleField);
+    column->addLayout(titleBox);
+
+    m_divider = new QWidget(m_captureFace);
+    m_divider->setFixedHeight(1);
+    auto* dividerBox = new QHBoxLayout;
+    dividerBox->setContentsMargins(14, 0, 14, 0);
+    dividerBox->addWidget(m_divider);
+    column->addLayout(dividerBox);
+
+    m_body = new QPlainTextEdit(m_captureFace);
+    m_body->setObjectName(QStringLiteral("captureBody"));
+    m_body->setFrameShape(QFrame::NoFrame);
+    m_body->setFont(vsp::fonts::system(13));
+    m_body->setTabChangesFocus(true);
+    m_body->viewport()->setAutoFillBackground(false);
+    m_body->setFixedHeight(kBodyHeight - 2 * 10);
+    m_body->installEventFilter(this);
+    auto* bodyBox = new QHBoxLayout;
+    bodyBox->setContentsMargins(12, 10, 12, 10);
+    bodyBox->addWidget(m_body);
+    column->addLayout(bodyBox);
+
+    column->addWidget(buildVoiceNotes());
+    column->addWidget(buildFooter());
+    m_faces->addWidget(m_captureFace);
+    m_faces->addWidget(buildLockedFace());
+
+    connect(m_body, &QPlainTextEdit::textChanged, this, &QuickCaptureView::refreshCounts);
+    connect(&m_settings, &AppSettings::showWordCountChanged, this, &QuickCaptureView::refreshCounts);
+    connect(&m_store, &JournalStore::isLockedChanged, this, &QuickCaptureView::refreshLock);
+    vsp::onThemeChange(this, [this] { applyTheme(); });
+    setSelectedType(JournalEntry::EntryType::Note);
+    refreshCounts();
+    refreshLock();
+}
+
+QWidget* QuickCaptureView::buildHeader()
+{
+    auto* header = new QWidget(m_captureFace);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(16, 14, 16, 10);
+    row->setSpacing(8);
+    m_bolt = new QLabel(header);
+    m_bolt->setFixedSize(11, 11);
+    row->addWidget(m_bolt);
+    m_caption = new QLabel(tr("QUICK CAPTURE"), header);
+    m_caption->setFont(vsp::fonts::tracked(vsp::fonts::system(10, QFont::DemiBold), 1.4));
+    row->addWidget(m_caption);
+    row->addStretch(1);
+    m_wordCount = new QLabel(header);
+    m_wordCount->setObjectName(QStringLiteral("captureWordCount"));
+    m_wordCount->setFont(vsp::fonts::monospaced(10));
+    row->addWidget(m_wordCount);
+    return header;
+}
+
+QWidget* QuickCaptureView::buildTypeChips()
+{
+    auto* strip = new QWidget(m_captureFace);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(14, 0, 14, 10);
+    row->setSpacing(4);
+    for (const JournalEntry::EntryType type : allEntryTypes()) {
+        auto* chip = new CaptureTypeChip(type, strip);
+        connect(chip, &QAbstractButton::clicked, this, [this, type] { setSelectedType(type, true); });
+        row->addWidget(chip);
+        m_typeChips.append(chip);
+    }
+    row->addStretch(1);
+    return strip;
+}
+
+QWidget* QuickCaptureView::buildVoiceNotes()
+{
+    auto* section = new QWidget(m_captureFace);
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(14, 2, 14, 0);
+    column->setSpacing(7);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    m_record =
+        new AudioRecordControl([this](const QString& path, double duration) { addRecording(path, duration); }, section);
+    row->addWidget(m_record);
+    row->addStretch(1);
+    m_voiceNote = new QLabel(section);
+    m_voiceNote->setObjectName(QStringLiteral("captureVoiceNoteCount"));
+    row->addWidget(m_voiceNote);
+    column->addLayout(row);
+
+    auto* list = new QWidget;
+    list->setAutoFillBackground(false);
+    m_clipColumn = new QVBoxLayout(list);
+    m_clipColumn->setContentsMargins(0, 0, 0, 0);
+    m_clipColumn->setSpacing(6);
+    m_clipScroll = new QScrollArea(section);
+    m_clipScroll->setFrameShape(QFrame::NoFrame);
+    m_clipScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_clipScroll->setWidgetResizable(true);
+    m_clipScroll->viewport()->setAutoFillBackground(false);
+    m_clipScroll->setWidget(list);
+    m_clipScroll->hide();
+    column->addWidget(m_clipScroll);
+
+    m_kept = new QLabel(section);
+    m_kept->setObjectName(QStringLiteral("captureKeptRecordings"));
+    m_kept->setWordWrap(true);
+    m_kept->setFont(vsp::fonts::system(10));
+    m_kept->hide();
+    column->addWidget(m_kept);
+    return section;
+}
+
+QWidget* QuickCaptureView::buildFooter()
+{
+    auto* footer = new QWidget(m_captureFace);
+    footer->setFixedHeight(44);
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(14, 6, 14, 0);
+    row->setSpacing(6);
+    m_hash = new QLabel(footer);
+    m_hash->setFixedSize(10, 10);
+    row->addWidget(m_hash);
+
+    auto* strip = new QWidget;
+    strip->setAutoFillBackground(false);
+    m_chipRow = new QHBoxLayout(strip);
+    m_chipRow->setContentsMargins(0, 0, 0, 0);
+    m_chipRow->setSpacing(5);
+    m_tagField = new QLineEdit(strip);
+    m_tagField->setObjectName(QStringLiteral("captureTagField"));
+    m_tagField->setFrame(false);
+    m_tagField->setPlaceholderText(tr("tag"));
+    m_tagField->setFont(vsp::fonts::system(10));
+    m_tagField->setFixedWidth(60);
+    m_tagField->installEventFilter(this);
+    m_chipRow->addWidget(m_tagField);
+    m_chipRow->addStretch(1);
+    connect(m_tagField, &QLineEdit::returnPressed, this, &QuickCaptureView::commitTag);
+    auto* scroll = new QScrollArea(footer);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setWidget(strip);
+    scroll->setFixedHeight(24);
+    row->addWidget(scroll, 1);
+
+    m_capture = new CaptureButton(footer);
+    connect(m_capture, &QAbstractButton::clicked, this, &QuickCaptureView::save);
+    row->addWidget(m_capture);
+    return footer;
+}
+
+QWidget* QuickCaptureView::buildLockedFace()
+{
+    m_lockedFace = new QWidget(this);
+    m_lockedFace->setObjectName(QStringLiteral("captureLocked"));
+    auto* column = new QVBoxLayout(m_lockedFace);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(10);
+    column->addStretch(1);
+    m_lockSymbol = new QLabel(m_lockedFace);
+    m_lockSymbol->setFixedSize(22, 22);
+    column->addWidget(m_lockSymbol, 0, Qt::AlignHCenter);
+    m_lockText = new QLabel(tr("Vesperlog is locked"), m_lockedFace);
+    m_lockText->setFont(vsp::fonts::system(13, QFont::DemiBold));
+    column->addWidget(m_lockText, 0, Qt::AlignHCenter);
+    auto* unlock = new GlassChipButton(m_lockedFace);
+    unlock->setObjectName(QStringLiteral("captureUnlock"));
+    unlock->setText(tr("Unlock…"));
+    unlock->setForeground([](bool hovered) {
+        return hovered ? Color::resolvedAccentText(1.0).resolve() : Color::secondaryStyle().resolve();
+    });
+    connect(unlock, &QAbstractButton::clicked, this, &QuickCaptureView::unlockRequested);
+    column->addWidget(unlock, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return m_lockedFace;
+}
+
+QString QuickCaptureView::title() const
+{
+    return m_titleField->text();
+}
+
+void QuickCaptureView::setTitle(const QString& title)
+{
+    m_titleField->setText(title);
+}
+
+QString QuickCaptureView::bodyText() const
+{
+    return m_body->toPlainText();
+}
+
+void QuickCaptureView::setBodyText(const QString& body)
+{
+    m_body->setPlainText(body);
+}
+
+QString QuickCaptureView::tagInput() const
+{
+    return m_tagField->text();
+}
+
+void QuickCaptureView::setSelectedType(JournalEntry::EntryType type, bool animate)
+{
+    m_selectedType = type;
+    for (CaptureTypeChip* chip : std::as_const(m_typeChips)) {
+        chip->setChosen(chip->type() == type, animate);
+    }
+}
+
+int QuickCaptureView::wordCount() const
+{
+    return vsp::compose::wordCount(bodyText());
+}
+
+bool QuickCaptureView::canSave() const
+{
+    if (m_store.isLocked()) {
+        return false;
+    }
+    return !vsp::compose::trimBlanksAndLineBreaks(bodyText()).isEmpty() || !m_pendingAudio.isEmpty();
+}
+
+void QuickCaptureView::commitTag()
+{
+    QString input = m_tagField->text();
+    if (vsp::tags::commit(input, m_tags)) {
+        rebuildTagChips();
+    }
+    m_tagField->setText(input);
+}
+
+void QuickCaptureView::removeTag(const QString& tag)
+{
+    if (m_tags.removeAll(tag) > 0) {
+        rebuildTagChips();
+    }
+}
+
+void QuickCaptureView::rebuildTagChips()
+{
+    for (CaptureTagChip* chip : std::as_const(m_tagChips)) {
+        // Later: the chip's own cross may still be handling the click that removed it.
+        chip->hide();
+        chip->deleteLater();
+    }
+    m_tagChips.clear();
+    for (qsizetype i = 0; i < m_tags.size(); ++i) {
+        auto* chip = new CaptureTagChip(m_tags.at(i));
+        connect(chip, &CaptureTagChip::removeRequested, this, &QuickCaptureView::removeTag);
+        m_chipRow->insertWidget(int(i), chip);
+        m_tagChips.append(chip);
+    }
+}
+
+void QuickCaptureView::addRecording(const QString& path, double duration)
+{
+    PendingAudio note;
+    note.id = vsp::newUuid();
+    note.path = path;
+    note.duration = duration;
+    QList<PendingAudio> clips = m_pendingAudio;
+    clips.append(note);
+    setPendingAudio(clips);
+    const QUuid id = note.id;
+    SpeechTranscriber::transcribe(path, this, [this, id](std::optional<QString> text) {
+        if (!text) {
+            return;
+        }
+        // Found again by id: the note may have been removed, or captured, meanwhile.
+        QList<PendingAudio> current = m_pendingAudio;
+        for (PendingAudio& pending : current) {
+            if (pending.id == id) {
+                pending.transcript = *text;
+                setPendingAudio(current);
+                return;
+            }
+        }
+    });
+}
+
+void QuickCaptureView::removeRecording(const QUuid& id)
+{
+    QList<PendingAudio> clips = m_pendingAudio;
+    for (qsizetype i = clips.size() - 1; i >= 0; --i) {
+        if (clips.at(i).id == id) {
+            QFile::remove(clips.at(i).path);
+            clips.removeAt(i);
+        }
+    }
+    m_keptIds.removeAll(id);
+    setPendingAudio(clips);
+}
+
+void QuickCaptureView::setPendingAudio(const QList<PendingAudio>& clips)
+{
+    bool sameRows = clips.size() == m_clipRows.size();
+    for (qsizetype i = 0; sameRows && i < clips.size(); ++i) {
+        sameRows = m_pendingAudio.at(i).id == clips.at(i).id;
+    }
+    m_pendingAudio = clips;
+    if (sameRows) {
+        for (qsizetype i = 0; i < clips.size(); ++i) {
+            m_clipRows.at(i)->setTranscript(clips.at(i).transcript);
+        }
+    } else {
+        for (AudioClipRow* row : std::as_const(m_clipRows)) {
+            // Later: the row's remove button may still be handling the click that removed it.
+            row->hide();
+            row->deleteLater();
+        }
+        m_clipRows.clear();
+        for (const PendingAudio& note : clips) {
+            const QUuid id = note.id;
+            auto* row =
+                new AudioClipRow(note.path, note.duration, note.transcript, true, [this, id] { removeRecording(id); });
+            m_clipColumn->addWidget(row);
+            m_clipRows.append(row);
+        }
+        m_clipScroll->setVisible(!clips.isEmpty());
+    }
+    // As tall as the rows, up to the limit; then it scrolls.
+    int rowsHeight = 0;
+    for (AudioClipRow* row : std::as_const(m_clipRows)) {
+        rowsHeight += row->sizeHint().height();
+    }
+    rowsHeight += int(std::max<qsizetype>(0, m_clipRows.size() - 1)) * m_clipColumn->spacing();
+    m_clipScroll->setFixedHeight(std::min(rowsHeight, kClipListMaxHeight));
+    refreshCounts();
+}
+
+void QuickCaptureView::refreshCounts()
+{
+    m_wordCount->setVisible(m_settings.showWordCount());
+    m_wordCount->setText(QString::number(wordCount()) + u'w');
+    if (m_pendingAudio.isEmpty()) {
+        m_voiceNote->setText(tr("Keep this open while recording"));
+        m_voiceNote->setFont(vsp::fonts::system(9.5));
+    } else {
+        m_voiceNote->setText(voiceNoteCountText(m_pendingAudio.size()));
+        m_voiceNote->setFont(vsp::fonts::system(10));
+    }
+    qsizetype kept = 0;
+    for (const PendingAudio& note : std::as_const(m_pendingAudio)) {
+        kept += m_keptIds.contains(note.id) ? 1 : 0;
+    }
+    m_kept->setVisible(kept > 0);
+    m_kept->setText(kept == 1 ? tr("1 recording could not be copied into the journal. It is kept here: "
+                                   "capture again, or remove it.")
+                              : tr("%1 recordings could not be copied into the journal. They are kept here: "
+                                   "capture again, or remove them.")
+                                    .arg(kept));
+    m_capture->setEnabled(canSave());
+    applyCountColors();
+}
+
+void QuickCaptureView::refreshLock()
+{
+    const bool locked = m_store.isLocked();
+    // Hidden, not just covered: nothing typed may show or take keys while the journal is locked.
+    m_faces->setCurrentWidget(locked ? m_lockedFace : m_captureFace);
+    m_capture->setEnabled(canSave());
+    if (!locked && isVisible()) {
+        focusTitle();
+    }
+}
+
+void QuickCaptureView::focusTitle()
+{
+    if (!m_store.isLocked()) {
+        m_titleField->setFocus(Qt::PopupFocusReason);
+    }
+}
+
+void QuickCaptureView::save()
+{
+    if (m_store.isLocked()) {
+        return;
+    }
+    commitTag();
+    const QString body = vsp::compose::trimBlanksAndLineBreaks(bodyText());
+    if (body.isEmpty() && m_pendingAudio.isEmpty()) {
+        return;
+    }
+    const QString title = vsp::compose::trimBlanksAndLineBreaks(m_titleField->text());
+    JournalEntry entry;
+    entry.id = vsp::newUuid();
+    if (title.isEmpty()) {
+        entry.title = m_pendingAudio.isEmpty() ? tr("Quick Note") : tr("Voice Note");
+    } else {
+        entry.title = vsp::compose::leftGraphemes(title, 80);
+    }
+    entry.body = body;
+    entry.date = m_store.now();
+    entry.tags = m_tags;
+    entry.type = m_selectedType;
+    entry.fontDesign = QStringLiteral("default");
+
+    // The copies are made before the entry exists in the store. A recording that cannot be copied is
+    // the only copy of what was said: it stays, with its file, for another try.
+    QList<PendingAudio> kept;
+    for (const PendingAudio& note : std::as_const(m_pendingAudio)) {
+        if (const auto name = m_store.storeAudio(note.path, entry.id)) {
+            entry.audioClips.append(AudioClip{vsp::newUuid(), *name, note.duration, note.transcript});
+            QFile::remove(note.path);
+        } else {
+            vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(note.path));
+            kept.append(note);
+        }
+    }
+    const bool somethingToSave = !body.isEmpty() || !entry.audioClips.isEmpty();
+    if (somethingToSave) {
+        m_store.addEntry(entry);
+        m_titleField->clear();
+        m_body->clear();
+        m_tags.clear();
+        rebuildTagChips();
+    } else {
+        // Nothing was stored for it: no empty entry, and no empty folder left behind.
+        m_store.deleteAllAudio(entry.id);
+    }
+    m_keptIds.clear();
+    for (const PendingAudio& note : std::as_const(kept)) {
+        m_keptIds.append(note.id);
+    }
+    setPendingAudio(kept);
+    if (kept.isEmpty()) {
+        Q_EMIT dismissRequested();
+    }
+}
+
+bool QuickCaptureView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The popup may show without being the active window, where window shortcuts do not reach it: its
+    // fields handle Ctrl+Return themselves.
+    if (event->type() == QEvent::KeyPress && (watched == m_titleField || watched == m_body || watched == m_tagField)) {
+        if (isCaptureKey(static_cast<QKeyEvent*>(event))) {
+            if (canSave()) {
+                save();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void QuickCaptureView::applyTheme()
+{
+    m_bolt->setPixmap(
+        vsp::symbols::pixmap(u"bolt.fill", Color::resolvedAccentText(1.0).resolve(), 11, devicePixelRatioF()));
+    setTextColor(m_caption, Color::resolvedAccentText(1.0).resolve());
+    setTextColor(m_wordCount, Color::tertiaryStyle().resolve());
+    applyCountColors();
+    setTextColor(m_kept, Color::secondaryStyle().resolve());
+    m_hash->setPixmap(vsp::symbols::pixmap(u"number", Color::tertiaryStyle().resolve(), 10, devicePixelRatioF()));
+    m_lockSymbol->setPixmap(
+        vsp::symbols::pixmap(u"lock.fill", Color::secondaryStyle().resolve(), 22, devicePixelRatioF()));
+    setTextColor(m_lockText, Color::primaryStyle().resolve());
+    makeBare(m_titleField, Color::primaryStyle());
+    makeBare(m_body, Color::primaryStyle());
+    makeBare(m_tagField, Color::secondaryStyle());
+    update();
+}
+
+void QuickCaptureView::applyCountColors()
+{
+    // The hint in the quaternary style, the count in the tertiary one.
+    setTextColor(m_voiceNote,
+                 m_pendingAudio.isEmpty() ? Color::vspFgSubtle().resolve() : Color::tertiaryStyle().resolve());
+}
+
+void QuickCaptureView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (m_divider->isVisible()) {
+        p.fillRect(QRect(m_divider->mapTo(this, QPoint(0, 0)), m_divider->size()), Color::vspBorder().resolve());
+    }
+}

@@ -1,0 +1,208 @@
+#pragma once
+
+#include "Model/JournalEntry.h"
+#include "Model/PendingAudio.h"
+#include "Theme/PaintedButton.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class AppSettings;
+class AudioClipRow;
+class AudioRecordControl;
+class JournalStore;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QScrollArea;
+class QStackedLayout;
+class QVBoxLayout;
+namespace vsp {
+class SpringValue;
+}
+
+/// One entry-type chip of quick capture: a dot in the type's colour (while chosen) and the type's name
+/// on glass, tinted with the type's colour while chosen. The choice glides over (spring 0.22).
+class CaptureTypeChip final : public vsp::PaintedButton {
+    Q_OBJECT
+
+public:
+    explicit CaptureTypeChip(JournalEntry::EntryType type, QWidget* parent = nullptr);
+
+    JournalEntry::EntryType type() const { return m_type; }
+    void setChosen(bool chosen, bool animate);
+    bool isChosen() const { return m_chosen; }
+    /// The accent for Journal, the type's own colour for the others.
+    QColor typeColor() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    JournalEntry::EntryType m_type;
+    bool m_chosen = false;
+    vsp::SpringValue* m_level;
+};
+
+/// One chosen tag of quick capture: the tag in the accent colour and a small cross that removes it.
+class CaptureTagChip final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CaptureTagChip(const QString& tag, QWidget* parent = nullptr);
+    QString tag() const { return m_tag; }
+    QAbstractButton* removeButton() const { return m_remove; }
+
+Q_SIGNALS:
+    void removeRequested(const QString& tag);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_tag;
+    QLabel* m_label;
+    QAbstractButton* m_remove;
+};
+
+/// The "Capture" button: accent-filled while there is something to capture, muted otherwise, with the
+/// shortcut written after its name; shrinks and dims while pressed (spring 0.18).
+class CaptureButton final : public vsp::PaintedButton {
+    Q_OBJECT
+
+public:
+    explicit CaptureButton(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+/// The content of the quick-capture popup: a new entry jotted down without the main window. It takes
+/// an optional title, a plain body, one of the four entry types (Note at first), tags and voice notes,
+/// and "Capture" (Ctrl+Return) saves them in one store step as a new entry, then empties the fields
+/// (the type stays) and asks to be dismissed.
+///
+/// Its state lives as long as the widget: closing the popup without capturing keeps everything typed
+/// and recorded. Recordings wait as temporary files it owns until they are captured or removed.
+///
+/// A recording the store cannot copy into the journal is never lost: the entry is saved with the rest,
+/// the recording stays in the list with its file, a line under the list says so, and the popup stays
+/// open. While the journal is locked it shows only that the journal is locked: nothing typed is shown,
+/// and nothing is captured.
+class QuickCaptureView final : public QWidget {
+    Q_OBJECT
+
+public:
+    QuickCaptureView(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
+
+    QString title() const;
+    void setTitle(const QString& title);
+    QString bodyText() const;
+    void setBodyText(const QString& body);
+    QStringList tags() const { return m_tags; }
+    QString tagInput() const;
+    JournalEntry::EntryType selectedType() const { return m_selectedType; }
+    void setSelectedType(JournalEntry::EntryType type, bool animate = false);
+    QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
+
+    /// Words of the body: pieces between white space and line breaks.
+    int wordCount() const;
+    /// Whether Capture may run: the body has more than white space, or a voice note waits. The title
+    /// alone is not enough. Always false while the journal is locked.
+    bool canSave() const;
+
+    /// Folds the tag field into the tags (trimmed, lower-cased, once) and empties it.
+    void commitTag();
+    /// Removes the tag from the chosen tags.
+    void removeTag(const QString& tag);
+    /// Takes a finished recording (a temporary file, its length in seconds) as a pending voice note and
+    /// starts its transcription.
+    void addRecording(const QString& path, double duration);
+    /// Deletes the note's temporary file (a failure is ignored) and takes it out of the list.
+    void removeRecording(const QUuid& id);
+    /// Captures: see the class comment. Does nothing but commit the tag field when there is nothing to
+    /// capture, and nothing at all while the journal is locked.
+    void save();
+
+    /// Puts the keyboard focus into the title field (on every appearance).
+    void focusTitle();
+
+    QLineEdit* titleField() const { return m_titleField; }
+    QPlainTextEdit* bodyEditor() const { return m_body; }
+    QLineEdit* tagField() const { return m_tagField; }
+    CaptureButton* captureButton() const { return m_capture; }
+    QList<CaptureTypeChip*> typeChips() const { return m_typeChips; }
+    QList<CaptureTagChip*> tagChips() const { return m_tagChips; }
+    QList<AudioClipRow*> clipRows() const { return m_clipRows; }
+    AudioRecordControl* recordControl() const { return m_record; }
+    QLabel* wordCountLabel() const { return m_wordCount; }
+    /// "Keep this open while recording", or the number of waiting voice notes.
+    QLabel* voiceNoteLabel() const { return m_voiceNote; }
+    /// Says which recordings could not be copied into the journal; hidden while there are none.
+    QLabel* keptRecordingsLabel() const { return m_kept; }
+    /// The face shown while the journal is locked.
+    QWidget* lockedFace() const { return m_lockedFace; }
+
+Q_SIGNALS:
+    /// A capture succeeded: the popup should close.
+    void dismissRequested();
+    /// "Unlock…" on the locked face: the main window, with its lock cover, should come forward.
+    void unlockRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildTypeChips();
+    QWidget* buildVoiceNotes();
+    QWidget* buildFooter();
+    QWidget* buildLockedFace();
+    void rebuildTagChips();
+    void setPendingAudio(const QList<PendingAudio>& clips);
+    void refreshCounts();
+    void refreshLock();
+    void applyTheme();
+    void applyCountColors();
+
+    JournalStore& m_store;
+    AppSettings& m_settings;
+    QStringList m_tags;
+    JournalEntry::EntryType m_selectedType = JournalEntry::EntryType::Note;
+    QList<PendingAudio> m_pendingAudio;
+    /// Ids of the notes whose recording the store could not copy at the last capture.
+    QList<QUuid> m_keptIds;
+
+    QStackedLayout* m_faces = nullptr;
+    QWidget* m_captureFace = nullptr;
+    QWidget* m_lockedFace = nullptr;
+    QLabel* m_bolt = nullptr;
+    QLabel* m_caption = nullptr;
+    QLabel* m_wordCount = nullptr;
+    QList<CaptureTypeChip*> m_typeChips;
+    QLineEdit* m_titleField = nullptr;
+    QWidget* m_divider = nullptr;
+    QPlainTextEdit* m_body = nullptr;
+    AudioRecordControl* m_record = nullptr;
+    QLabel* m_voiceNote = nullptr;
+    QScrollArea* m_clipScroll = nullptr;
+    QVBoxLayout* m_clipColumn = nullptr;
+    QList<AudioClipRow*> m_clipRows;
+    QLabel* m_kept = nullptr;
+    QLabel* m_hash = nullptr;
+    QHBoxLayout* m_chipRow = nullptr;
+    QList<CaptureTagChip*> m_tagChips;
+    QLineEdit* m_tagField = nullptr;
+    CaptureButton* m_capture = nullptr;
+    QLabel* m_lockSymbol = nullptr;
+    QLabel* m_lockText = nullptr;
+};
