@@ -27,6 +27,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -41,6 +42,12 @@ constexpr int kContentWidth = 360;
 /// Tallest the list of waiting voice notes grows before it scrolls, pixels.
 constexpr int kClipListMaxHeight = 132;
 constexpr int kBodyHeight = 140;
+/// A slim bar in a grey that reads on both appearances, as the entry list has.
+constexpr char kThinScrollBar[] =
+    "QScrollBar:vertical { background: transparent; width: 6px; margin: 2px; }"
+    "QScrollBar::handle:vertical { background: rgba(128,128,128,0.35); border-radius: 3px; min-height: 24px; }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }";
 
 void setTextColor(QWidget* widget, const QColor& color)
 {
@@ -286,6 +293,7 @@ QuickCaptureView::QuickCaptureView(JournalStore& store, AppSettings& settings, Q
     m_body->setTabChangesFocus(true);
     m_body->viewport()->setAutoFillBackground(false);
     m_body->setFixedHeight(kBodyHeight - 2 * 10);
+    m_body->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kThinScrollBar));
     m_body->installEventFilter(this);
     auto* bodyBox = new QHBoxLayout;
     bodyBox->setContentsMargins(12, 10, 12, 10);
@@ -370,6 +378,9 @@ QWidget* QuickCaptureView::buildVoiceNotes()
     m_clipScroll->setWidgetResizable(true);
     m_clipScroll->viewport()->setAutoFillBackground(false);
     m_clipScroll->setWidget(list);
+    // setWidget() gives the content a ground of its own; the rows stand on the panel's glass.
+    list->setAutoFillBackground(false);
+    m_clipScroll->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kThinScrollBar));
     m_clipScroll->hide();
     column->addWidget(m_clipScroll);
 
@@ -415,6 +426,7 @@ QWidget* QuickCaptureView::buildFooter()
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
     scroll->setWidget(strip);
+    strip->setAutoFillBackground(false);
     scroll->setFixedHeight(24);
     row->addWidget(scroll, 1);
 
@@ -438,6 +450,9 @@ QWidget* QuickCaptureView::buildLockedFace()
     m_lockText = new QLabel(tr("Vesperlog is locked"), m_lockedFace);
     m_lockText->setFont(vsp::fonts::system(13, QFont::DemiBold));
     column->addWidget(m_lockText, 0, Qt::AlignHCenter);
+    m_lockHint = new QLabel(tr("Unlock the journal to capture a thought."), m_lockedFace);
+    m_lockHint->setFont(vsp::fonts::system(11));
+    column->addWidget(m_lockHint, 0, Qt::AlignHCenter);
     auto* unlock = new GlassChipButton(m_lockedFace);
     unlock->setObjectName(QStringLiteral("captureUnlock"));
     unlock->setText(tr("Unlock…"));
@@ -731,6 +746,7 @@ void QuickCaptureView::applyTheme()
     m_lockSymbol->setPixmap(
         vsp::symbols::pixmap(u"lock.fill", Color::secondaryStyle().resolve(), 22, devicePixelRatioF()));
     setTextColor(m_lockText, Color::primaryStyle().resolve());
+    setTextColor(m_lockHint, Color::secondaryStyle().resolve());
     makeBare(m_titleField, Color::primaryStyle());
     makeBare(m_body, Color::primaryStyle());
     makeBare(m_tagField, Color::secondaryStyle());

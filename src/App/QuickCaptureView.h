@@ -205,4 +205,5 @@ private:
     CaptureButton* m_capture = nullptr;
     QLabel* m_lockSymbol = nullptr;
     QLabel* m_lockText = nullptr;
+    QLabel* m_lockHint = nullptr;
 };
