@@ -6,7 +6,6 @@
 #include "Theme/SymbolIcons.h"
 #include "Views/Sidebar/VesperlogMark.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -14,33 +13,58 @@
 
 namespace vsp::intro {
 
+namespace {
+
+/// A soft glow of `color` around `shape` moved down by `yOffset`: rings of the colour, wider and fainter
+/// outwards over `radius` pixels. Painted, not a graphics effect: the cover sits in an opacity effect
+/// of its own, and Qt cannot nest effects.
+void paintGlow(QPainter& painter, const QPainterPath& shape, const QColor& color, qreal radius, qreal yOffset)
+{
+    if (color.alphaF() <= 0 || radius <= 0) {
+        return;
+    }
+    painter.save();
+    painter.translate(0, yOffset);
+    constexpr int kRings = 8;
+    QColor ring = color;
+    // Each ring adds to those inside it: together they reach about the colour's opacity at the core.
+    ring.setAlphaF(color.alphaF() / kRings * 1.6f);
+    painter.setBrush(Qt::NoBrush);
+    for (int i = kRings; i >= 1; --i) {
+        const qreal spread = radius * i / kRings;
+        painter.setPen(QPen(ring, spread * 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPath(shape);
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ring);
+    painter.drawPath(shape);
+    painter.restore();
+}
+
+} // namespace
+
 BookLogoView::BookLogoView(qreal size, Glow restGlow, qreal yOffset, QWidget* parent)
     : QWidget(parent),
       m_size(size),
       m_rest(restGlow),
       m_full(restGlow),
-      m_shadow(new QGraphicsDropShadowEffect(this))
+      m_yOffset(yOffset)
 {
-    m_shadow->setOffset(0, yOffset);
-    setGraphicsEffect(m_shadow);
     setAttribute(Qt::WA_TranslucentBackground);
-    onThemeChange(this, [this] {
-        refreshGlow();
-        update();
-    });
+    onThemeChange(this, [this] { update(); });
 }
 
 void BookLogoView::setFullLook(Glow fullGlow, qreal fullScale)
 {
     m_full = fullGlow;
     m_fullScale = fullScale;
-    refreshGlow();
+    updateGeometry();
+    update();
 }
 
 void BookLogoView::setBreath(qreal breath)
 {
     m_breath = breath;
-    refreshGlow();
     update();
 }
 
@@ -54,17 +78,10 @@ qreal BookLogoView::glowOpacity() const
     return m_rest.opacity + (m_full.opacity - m_rest.opacity) * m_breath;
 }
 
-void BookLogoView::refreshGlow()
-{
-    const qreal radius = m_rest.radius + (m_full.radius - m_rest.radius) * m_breath;
-    // Qt's blur radius spreads about half as far as the radius of the shapes' shadows it stands for.
-    m_shadow->setBlurRadius(radius * 2);
-    m_shadow->setColor(Color::resolvedAccent(std::clamp(glowOpacity(), 0.0, 1.0)).resolve());
-}
-
 QSize BookLogoView::sizeHint() const
 {
-    const int side = int(std::ceil(m_size * std::max<qreal>(1, m_fullScale)));
+    const qreal glow = std::max(m_rest.radius, m_full.radius) + std::abs(m_yOffset);
+    const int side = int(std::ceil(m_size * std::max<qreal>(1, m_fullScale) + 2 * glow));
     return {side, side};
 }
 
@@ -75,6 +92,12 @@ void BookLogoView::paintEvent(QPaintEvent*)
     const QPointF centre = QRectF(rect()).center();
     painter.translate(centre);
     painter.scale(scale(), scale());
+    // The glow follows the mark's outline.
+    const qreal radius = m_rest.radius + (m_full.radius - m_rest.radius) * m_breath;
+    QPainterPath outline = vesperlogMenuBarPath(m_size).simplified();
+    outline.translate(-m_size / 2, -m_size / 2);
+    paintGlow(painter, outline, Color::resolvedAccent(std::clamp(glowOpacity(), 0.0, 1.0) * 0.5).resolve(),
+              radius * 0.6, m_yOffset);
     paintVesperlogBookLogo(painter, QPointF(-m_size / 2, -m_size / 2), m_size);
 }
 
@@ -107,15 +130,25 @@ void AccentButton::setSymbol(const QString& symbol, qreal size)
 
 void AccentButton::setGlow(qreal opacity, qreal radius, qreal yOffset)
 {
-    if (opacity <= 0) {
-        setGraphicsEffect(nullptr);
-        return;
+    m_glowOpacity = std::max<qreal>(0, opacity);
+    m_glowRadius = radius;
+    m_glowOffset = yOffset;
+    updateGeometry();
+    update();
+}
+
+QMargins AccentButton::glowMargins() const
+{
+    if (m_glowOpacity <= 0) {
+        return {};
     }
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setOffset(0, yOffset);
-    shadow->setBlurRadius(radius * 2);
-    setGraphicsEffect(shadow);
-    onThemeChange(shadow, [shadow, opacity] { shadow->setColor(Color::resolvedAccent(opacity).resolve()); });
+    const int r = int(std::ceil(m_glowRadius * 0.6));
+    return {r, r, r, r + int(std::ceil(m_glowOffset))};
+}
+
+bool AccentButton::hitButton(const QPoint& pos) const
+{
+    return rect().marginsRemoved(glowMargins()).contains(pos);
 }
 
 QSize AccentButton::sizeHint() const
@@ -125,19 +158,25 @@ QSize AccentButton::sizeHint() const
     if (!m_symbol.isEmpty()) {
         width += int(std::ceil(m_symbolSize)) + 8;
     }
-    return {width, m_height};
+    return QSize(width, m_height).grownBy(glowMargins());
 }
 
 void AccentButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box = rect();
+    const QRectF box = rect().marginsRemoved(glowMargins());
     applyPress(painter, box);
     if (!isEnabled()) {
         painter.setOpacity(painter.opacity() * 0.5);
     }
     const qreal radius = m_shape == Shape::Capsule ? box.height() / 2 : 9;
+    if (m_glowOpacity > 0) {
+        QPainterPath shape;
+        shape.addRoundedRect(box, radius, radius);
+        paintGlow(painter, shape, Color::resolvedAccent(m_glowOpacity * 0.5).resolve(), m_glowRadius * 0.6,
+                  m_glowOffset);
+    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(Color::resolvedAccent().resolve());
     painter.drawRoundedRect(box, radius, radius);

@@ -6,14 +6,14 @@
 #include <QString>
 #include <QWidget>
 
-class QGraphicsDropShadowEffect;
 class QLabel;
 
 /// Pieces the lock cover and the introduction share: the book logo with its accent glow, an accent
 /// button, and a text label in the interface's colours.
 namespace vsp::intro {
 
-/// The book logo at `size` (logical pixels) with a glow of the accent colour under it. `setBreath`
+/// The book logo at `size` (logical pixels) with a glow of the accent colour under it, painted in the
+/// room around the mark. `setBreath`
 /// moves it between its resting look (0) and a fuller one (1): `restGlow` to `fullGlow` in opacity and
 /// radius, and a scale of 1 to `fullScale` about the centre.
 class BookLogoView final : public QWidget {
@@ -40,14 +40,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void refreshGlow();
-
     qreal m_size;
     Glow m_rest;
     Glow m_full;
     qreal m_fullScale = 1;
     qreal m_breath = 0;
-    QGraphicsDropShadowEffect* m_shadow;
+    qreal m_yOffset = 0;
 };
 
 /// A button filled with the accent colour, its text (and optional symbol before it) in the background
@@ -73,8 +71,15 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
 
 private:
+    /// Room around the button for its glow.
+    QMargins glowMargins() const;
+
+    qreal m_glowOpacity = 0;
+    qreal m_glowRadius = 0;
+    qreal m_glowOffset = 0;
     Shape m_shape = Shape::Capsule;
     int m_padding = 20;
     int m_height = 34;

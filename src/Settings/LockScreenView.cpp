@@ -83,6 +83,10 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_unlock = buttons->button(QDialogButtonBox::Ok);
     m_unlock->setText(tr("Unlock"));
+    // Text only, as the cover's own button: some styles put stock icons on dialog buttons.
+    for (QAbstractButton* button : buttons->buttons()) {
+        button->setIcon(QIcon());
+    }
     m_unlock->setEnabled(false);
     static_cast<QPushButton*>(m_unlock)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &PasswordDialog::accept);

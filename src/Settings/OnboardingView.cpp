@@ -14,7 +14,6 @@
 #include "Theme/TransitionOverlay.h"
 
 #include <QCloseEvent>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -316,9 +315,6 @@ OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new
     connect(m_next, &QAbstractButton::clicked, this, [this] { advance(+1); });
     vsp::onThemeChange(this, [this] { update(); });
 
-    auto* fade = new QGraphicsOpacityEffect(m_content);
-    fade->setOpacity(0);
-    m_content->setGraphicsEffect(fade);
     showPage(false);
 }
 
@@ -488,7 +484,6 @@ QWidget* OnboardingView::makeWelcome()
     layout->setSpacing(22);
     m_logo = new intro::BookLogoView(76, {0.18, 18}, 8, page);
     m_logo->setFullLook({0.42, 34}, 1.03);
-    m_logo->setFixedSize(110, 110);
     layout->addWidget(m_logo, 0, Qt::AlignHCenter);
     // Read when the logo comes on screen; a later change shows the next time the page does.
     if (!ReduceMotion::instance().isOn()) {
@@ -628,15 +623,20 @@ void OnboardingView::showEvent(QShowEvent* event)
         return;
     }
     m_appeared = true;
-    auto* fade = static_cast<QGraphicsOpacityEffect*>(m_content->graphicsEffect());
-    QPropertyAnimation* animation = vsp::animateProperty(fade, "opacity", 1.0, vsp::Spring{0.5, 1.0});
-    // Whole, the content draws without the effect's extra pass.
-    auto drop = [this] { m_content->setGraphicsEffect(nullptr); };
-    if (animation) {
-        connect(animation, &QAbstractAnimation::finished, this, drop);
-    } else {
-        drop();
+    // The whole sheet fades in. A window's opacity, not a graphics effect: the illustrations draw
+    // their shadows with effects, which do not nest. Without a compositor it shows at once.
+    if (!vsp::animationsEnabled()) {
+        return;
     }
+    setWindowOpacity(0);
+    auto* fade = new QVariantAnimation(this);
+    const vsp::Spring spring{0.5, 1.0};
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    fade->setDuration(spring.durationMs());
+    fade->setEasingCurve(spring.easing());
+    connect(fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) { setWindowOpacity(v.toReal()); });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void OnboardingView::keyPressEvent(QKeyEvent* event)
