@@ -16,6 +16,7 @@
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -69,6 +70,18 @@ void makeBare(QWidget* field, const Color& text)
     }
     field->setPalette(palette);
 }
+
+/// The list of waiting voice notes: as tall as its rows, up to kClipListMaxHeight; then it scrolls.
+class ClipList final : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override
+    {
+        const int content = widget() ? widget()->sizeHint().height() : 0;
+        return {QScrollArea::sizeHint().width(), std::min(content, kClipListMaxHeight)};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
 
 bool isCaptureKey(const QKeyEvent* key)
 {
@@ -372,7 +385,7 @@ QWidget* QuickCaptureView::buildVoiceNotes()
     m_clipColumn = new QVBoxLayout(list);
     m_clipColumn->setContentsMargins(0, 0, 0, 0);
     m_clipColumn->setSpacing(6);
-    m_clipScroll = new QScrollArea(section);
+    m_clipScroll = new ClipList(section);
     m_clipScroll->setFrameShape(QFrame::NoFrame);
     m_clipScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_clipScroll->setWidgetResizable(true);
@@ -382,6 +395,8 @@ QWidget* QuickCaptureView::buildVoiceNotes()
     list->setAutoFillBackground(false);
     m_clipScroll->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kThinScrollBar));
     m_clipScroll->hide();
+    // Rows coming and going change the list's height as they move.
+    list->installEventFilter(this);
     column->addWidget(m_clipScroll);
 
     m_kept = new QLabel(section);
@@ -527,20 +542,46 @@ void QuickCaptureView::removeTag(const QString& tag)
     }
 }
 
-void QuickCaptureView::rebuildTagChips()
+void QuickCaptureView::rebuildTagChips(bool animate)
 {
-    for (CaptureTagChip* chip : std::as_const(m_tagChips)) {
-        // Later: the chip's own cross may still be handling the click that removed it.
-        chip->hide();
-        chip->deleteLater();
+    const vsp::Spring spring{0.25, 1.0};
+    // Chips of tags still chosen stay; the others leave, and new ones come in after their predecessor.
+    QList<CaptureTagChip*> chips;
+    for (const QString& tag : std::as_const(m_tags)) {
+        CaptureTagChip* match = nullptr;
+        for (CaptureTagChip* chip : std::as_const(m_tagChips)) {
+            if (chip->tag() == tag) {
+                match = chip;
+                break;
+            }
+        }
+        chips.append(match);
     }
-    m_tagChips.clear();
+    for (CaptureTagChip* old : std::as_const(m_tagChips)) {
+        if (!chips.contains(old)) {
+            // Deleted once gone: the chip's own cross may still be handling the click that removed it.
+            static_cast<TransitionSlot*>(old->parentWidget())->retire(m_tagSlots, animate, spring);
+        }
+    }
+    TransitionSlot* previous = nullptr;
     for (qsizetype i = 0; i < m_tags.size(); ++i) {
+        if (CaptureTagChip* chip = chips.at(i)) {
+            previous = static_cast<TransitionSlot*>(chip->parentWidget());
+            continue;
+        }
         auto* chip = new CaptureTagChip(m_tags.at(i));
         connect(chip, &CaptureTagChip::removeRequested, this, &QuickCaptureView::removeTag);
-        m_chipRow->insertWidget(int(i), chip);
-        m_tagChips.append(chip);
+        chip->hide();
+        // Grows from (almost) nothing about its centre, its neighbours making way.
+        auto* slot = new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, Qt::Horizontal}, spring,
+                                        m_tagField->parentWidget());
+        m_chipRow->insertWidget(previous ? m_chipRow->indexOf(previous) + 1 : 0, slot);
+        m_tagSlots.append(slot);
+        slot->setPresent(true, animate);
+        chips[i] = chip;
+        previous = slot;
     }
+    m_tagChips = chips;
 }
 
 void QuickCaptureView::addRecording(const QString& path, double duration)
@@ -582,40 +623,53 @@ void QuickCaptureView::removeRecording(const QUuid& id)
     setPendingAudio(clips);
 }
 
-void QuickCaptureView::setPendingAudio(const QList<PendingAudio>& clips)
+void QuickCaptureView::setPendingAudio(const QList<PendingAudio>& clips, bool animate)
 {
-    bool sameRows = clips.size() == m_clipRows.size();
-    for (qsizetype i = 0; sameRows && i < clips.size(); ++i) {
-        sameRows = m_pendingAudio.at(i).id == clips.at(i).id;
+    const vsp::Spring spring{0.35, 0.82};
+    // Rows of notes still listed stay (by id, showing the newest transcript); the others leave.
+    QList<AudioClipRow*> rows;
+    for (const PendingAudio& note : clips) {
+        AudioClipRow* match = nullptr;
+        for (qsizetype i = 0; i < m_pendingAudio.size() && i < m_clipRows.size(); ++i) {
+            if (m_pendingAudio.at(i).id == note.id) {
+                match = m_clipRows.at(i);
+                match->setTranscript(note.transcript);
+                break;
+            }
+        }
+        rows.append(match);
     }
+    for (AudioClipRow* old : std::as_const(m_clipRows)) {
+        if (!rows.contains(old)) {
+            // Deleted once gone: the row's remove button may still be handling the click.
+            static_cast<TransitionSlot*>(old->parentWidget())->retire(m_clipSlots, animate, spring);
+        }
+    }
+    TransitionSlot* previous = nullptr;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        if (AudioClipRow* row = rows.at(i)) {
+            previous = static_cast<TransitionSlot*>(row->parentWidget());
+            continue;
+        }
+        const PendingAudio& note = clips.at(i);
+        const QUuid id = note.id;
+        auto* row =
+            new AudioClipRow(note.path, note.duration, note.transcript, true, [this, id] { removeRecording(id); });
+        row->hide();
+        auto* slot = new TransitionSlot(row, Transition{0.92, Qt::AlignCenter, false, Qt::Vertical}, spring,
+                                        m_clipScroll->widget());
+        m_clipColumn->insertWidget(previous ? m_clipColumn->indexOf(previous) + 1 : 0, slot);
+        m_clipSlots.append(slot);
+        slot->setPresent(true, animate);
+        rows[i] = row;
+        previous = slot;
+    }
+    m_clipRows = rows;
     m_pendingAudio = clips;
-    if (sameRows) {
-        for (qsizetype i = 0; i < clips.size(); ++i) {
-            m_clipRows.at(i)->setTranscript(clips.at(i).transcript);
-        }
-    } else {
-        for (AudioClipRow* row : std::as_const(m_clipRows)) {
-            // Later: the row's remove button may still be handling the click that removed it.
-            row->hide();
-            row->deleteLater();
-        }
-        m_clipRows.clear();
-        for (const PendingAudio& note : clips) {
-            const QUuid id = note.id;
-            auto* row =
-                new AudioClipRow(note.path, note.duration, note.transcript, true, [this, id] { removeRecording(id); });
-            m_clipColumn->addWidget(row);
-            m_clipRows.append(row);
-        }
-        m_clipScroll->setVisible(!clips.isEmpty());
+    if (!m_clipSlots.isEmpty()) {
+        m_clipScroll->show();
     }
-    // As tall as the rows, up to the limit; then it scrolls.
-    int rowsHeight = 0;
-    for (AudioClipRow* row : std::as_const(m_clipRows)) {
-        rowsHeight += row->sizeHint().height();
-    }
-    rowsHeight += int(std::max<qsizetype>(0, m_clipRows.size() - 1)) * m_clipColumn->spacing();
-    m_clipScroll->setFixedHeight(std::min(rowsHeight, kClipListMaxHeight));
+    m_clipScroll->updateGeometry();
     refreshCounts();
 }
 
@@ -704,7 +758,7 @@ void QuickCaptureView::save()
         m_titleField->clear();
         m_body->clear();
         m_tags.clear();
-        rebuildTagChips();
+        rebuildTagChips(false);
     } else {
         // Nothing was stored for it: no empty entry, and no empty folder left behind.
         m_store.deleteAllAudio(entry.id);
@@ -713,7 +767,7 @@ void QuickCaptureView::save()
     for (const PendingAudio& note : std::as_const(kept)) {
         m_keptIds.append(note.id);
     }
-    setPendingAudio(kept);
+    setPendingAudio(kept, false);
     if (kept.isEmpty()) {
         Q_EMIT dismissRequested();
     }
@@ -721,6 +775,10 @@ void QuickCaptureView::save()
 
 bool QuickCaptureView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::LayoutRequest && watched == m_clipScroll->widget()) {
+        m_clipScroll->setVisible(!m_clipSlots.isEmpty());
+        m_clipScroll->updateGeometry();
+    }
     // The popup may show without being the active window, where window shortcuts do not reach it: its
     // fields handle Ctrl+Return themselves.
     if (event->type() == QEvent::KeyPress && (watched == m_titleField || watched == m_body || watched == m_tagField)) {

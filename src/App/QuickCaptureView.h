@@ -20,6 +20,7 @@ class QPlainTextEdit;
 class QScrollArea;
 class QStackedLayout;
 class QVBoxLayout;
+class TransitionSlot;
 namespace vsp {
 class SpringValue;
 }
@@ -167,8 +168,8 @@ private:
     QWidget* buildVoiceNotes();
     QWidget* buildFooter();
     QWidget* buildLockedFace();
-    void rebuildTagChips();
-    void setPendingAudio(const QList<PendingAudio>& clips);
+    void rebuildTagChips(bool animate = true);
+    void setPendingAudio(const QList<PendingAudio>& clips, bool animate = true);
     void refreshCounts();
     void refreshLock();
     void applyTheme();
@@ -197,10 +198,13 @@ private:
     QScrollArea* m_clipScroll = nullptr;
     QVBoxLayout* m_clipColumn = nullptr;
     QList<AudioClipRow*> m_clipRows;
+    /// The places of the rows still in the list, leaving ones included.
+    QList<TransitionSlot*> m_clipSlots;
     QLabel* m_kept = nullptr;
     QLabel* m_hash = nullptr;
     QHBoxLayout* m_chipRow = nullptr;
     QList<CaptureTagChip*> m_tagChips;
+    QList<TransitionSlot*> m_tagSlots;
     QLineEdit* m_tagField = nullptr;
     CaptureButton* m_capture = nullptr;
     QLabel* m_lockSymbol = nullptr;
