@@ -729,11 +729,7 @@ void QuickCaptureView::save()
     const QString title = vsp::compose::trimBlanksAndLineBreaks(m_titleField->text());
     JournalEntry entry;
     entry.id = vsp::newUuid();
-    if (title.isEmpty()) {
-        entry.title = m_pendingAudio.isEmpty() ? tr("Quick Note") : tr("Voice Note");
-    } else {
-        entry.title = vsp::compose::leftGraphemes(title, 80);
-    }
+    entry.title = vsp::compose::leftGraphemes(title, 80);
     entry.body = body;
     entry.date = m_store.now();
     entry.tags = m_tags;
@@ -751,6 +747,10 @@ void QuickCaptureView::save()
             vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(note.path));
             kept.append(note);
         }
+    }
+    if (title.isEmpty()) {
+        // Named after what the entry holds: a recording left behind does not make it a voice note.
+        entry.title = entry.audioClips.isEmpty() ? tr("Quick Note") : tr("Voice Note");
     }
     const bool somethingToSave = !body.isEmpty() || !entry.audioClips.isEmpty();
     if (somethingToSave) {

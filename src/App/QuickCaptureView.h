@@ -129,8 +129,10 @@ public:
     void addRecording(const QString& path, double duration);
     /// Deletes the note's temporary file (a failure is ignored) and takes it out of the list.
     void removeRecording(const QUuid& id);
-    /// Captures: see the class comment. Does nothing but commit the tag field when there is nothing to
-    /// capture, and nothing at all while the journal is locked.
+    /// Captures: see the class comment. Without a title the entry is called "Voice Note" when it holds
+    /// a voice note and "Quick Note" otherwise; a longer title is cut to 80 characters. Does nothing but
+    /// commit the tag field when there is nothing to capture, and nothing at all while the journal is
+    /// locked.
     void save();
 
     /// Puts the keyboard focus into the title field (on every appearance).

@@ -304,6 +304,8 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
     QCOMPARE(journal.size(), 1);
     QCOMPARE(journal.first().body, QStringLiteral("Said at the pier"));
     QVERIFY(journal.first().audioClips.isEmpty());
+    // Not called a voice note, since it holds none.
+    QCOMPARE(journal.first().title, QStringLiteral("Quick Note"));
     QCOMPARE(view->bodyText(), QString());
     QCOMPARE(view->pendingAudio().size(), 1);
     QCOMPARE(fixtures::readFile(precious), QByteArray("only copy"));
