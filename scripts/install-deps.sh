@@ -23,6 +23,8 @@ packages=(
     desktop-file-utils
     # place and weather for new entries: GeoClue through Qt Positioning, place names from geonames
     geoclue-2.0 libqt6positioning6-plugins libgeonames-dev
+    # a private sound server with a virtual microphone for the voice-note tests
+    pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -4,9 +4,12 @@ set -euo pipefail
 build_dir=${1:-build-bench}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 runtime=$(mktemp -d /tmp/vesperlog-bench-rt-XXXXXX)
-trap 'rm -rf "$runtime"' EXIT
+# shellcheck source=sound-server.sh
+source "$(dirname "$0")/sound-server.sh"
+trap 'stop_sound_server; rm -rf "$runtime"' EXIT
 chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime"
+start_sound_server "$runtime/sound"
 for program in "$build_dir"/bench/bench_*; do
     [[ -f "$program" && -x "$program" ]] || continue
     for size in ${VESPERLOG_BENCH_SIZES:-1000 10000 50000}; do

@@ -5,11 +5,15 @@ set -euo pipefail
 build_dir=${1:-build-test}
 
 home=$(mktemp -d /tmp/vesperlog-tests-XXXXXX)
-trap 'rm -rf "$home"' EXIT
+# shellcheck source=sound-server.sh
+source "$(dirname "$0")/sound-server.sh"
+trap 'stop_sound_server; rm -rf "$home"' EXIT
 mkdir -p "$home"/{data,config,state,cache,runtime,Documents,Downloads}
 chmod 700 "$home/runtime"
 export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" \
        XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen
+
+start_sound_server "$home/sound"
 
 run() { ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"; }
 if command -v dbus-run-session >/dev/null 2>&1; then

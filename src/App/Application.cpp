@@ -3,6 +3,7 @@
 #include "App/BundleInfo.h"
 #include "App/VesperlogApp.h"
 #include "Media/LocationWeatherManager.h"
+#include "Media/MediaEnvironment.h"
 #include "Model/JournalStore.h"
 #include "Model/JournalStoreLock.h"
 #include "Model/Log.h"
@@ -96,6 +97,7 @@ void keepLargeAllocationsInHeap()
 int runVesperlog(int argc, char** argv)
 {
     keepLargeAllocationsInHeap();
+    vsp::prepareMediaEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));

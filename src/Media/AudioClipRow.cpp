@@ -1,5 +1,7 @@
 #include "Media/AudioClipRow.h"
 
+#include "Media/ClipPlayer.h"
+#include "Model/ClipDuration.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
@@ -12,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 using vsp::Color;
@@ -31,6 +34,7 @@ AudioClipRow::AudioClipRow(const QString& path, double duration, const std::opti
                            bool isEditing, std::function<void()> onRemove, QWidget* parent)
     : QWidget(parent),
       m_path(path),
+      m_player(new ClipPlayer(path, this)),
       m_onRemove(std::move(onRemove)),
       m_duration(new QLabel(this)),
       m_transcript(new QLabel(this)),
@@ -47,8 +51,14 @@ AudioClipRow::AudioClipRow(const QString& path, double duration, const std::opti
     m_play->setObjectName(QStringLiteral("playButton"));
     m_play->setFixedSize(34, 34);
     m_play->setAutoRaise(true);
-    m_play->setEnabled(false);
-    m_play->setToolTip(tr("Playback is not available in this version yet"));
+    m_play->setCursor(Qt::PointingHandCursor);
+    m_play->setAccessibleName(tr("Play voice note"));
+    connect(m_play, &QToolButton::clicked, this, &AudioClipRow::togglePlayback);
+    connect(m_player, &ClipPlayer::isPlayingChanged, this, [this](bool playing) {
+        m_play->setAccessibleName(playing ? tr("Pause voice note") : tr("Play voice note"));
+        applyColors();
+    });
+    connect(m_player, &ClipPlayer::progressChanged, this, qOverload<>(&QWidget::update));
     row->addWidget(m_play);
 
     auto* info = new QVBoxLayout;
@@ -59,7 +69,14 @@ AudioClipRow::AudioClipRow(const QString& path, double duration, const std::opti
     info->addWidget(track);
     m_duration->setFont(vsp::fonts::monospaced(10));
     m_duration->setText(formatClipDuration(duration));
-    info->addWidget(m_duration);
+    auto* length = new QHBoxLayout;
+    length->setSpacing(6);
+    m_waveIcon = new QLabel(this);
+    m_waveIcon->setFixedSize(9, 9);
+    length->addWidget(m_waveIcon);
+    length->addWidget(m_duration);
+    length->addStretch(1);
+    info->addLayout(length);
     row->addLayout(info, 1);
 
     if (isEditing) {
@@ -96,25 +113,26 @@ void AudioClipRow::setTranscript(const std::optional<QString>& transcript)
     m_transcript->setVisible(show);
 }
 
-QString AudioClipRow::formatClipDuration(double seconds)
+void AudioClipRow::togglePlayback()
 {
-    if (!std::isfinite(seconds) || seconds < 0) {
-        seconds = 0;
+    if (m_player->isPlaying()) {
+        m_player->pause();
+    } else {
+        m_player->play();
     }
-    const qint64 whole = qint64(std::min(seconds, 1e12));
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
 void AudioClipRow::applyColors()
 {
     const QColor accent = Color::resolvedAccent(1.0).resolve();
-    m_play->setIcon(vsp::symbols::icon(u"play.fill", accent));
+    m_play->setIcon(vsp::symbols::icon(m_player->isPlaying() ? u"pause.fill" : u"play.fill", accent));
     m_play->setIconSize(QSize(12, 12));
     if (m_remove) {
         m_remove->setIcon(vsp::symbols::icon(u"trash", Color::secondaryStyle().resolve()));
         m_remove->setIconSize(QSize(11, 11));
     }
     setTextColor(m_duration, Color::tertiaryStyle().resolve());
+    m_waveIcon->setPixmap(vsp::symbols::pixmap(u"waveform", Color::tertiaryStyle().resolve(), 9, devicePixelRatioF()));
     setTextColor(m_transcript, Color::secondaryStyle().resolve());
     update();
 }
@@ -128,7 +146,7 @@ void AudioClipRow::paintEvent(QPaintEvent*)
     // The play button's tinted glass circle.
     const QRectF play(m_play->geometry());
     vsp::paintGlass(p, play, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)), vsp::GlassShape::Circle, 0);
-    // Progress track with its 4-pixel starting dot (nothing plays yet).
+    // The track, and the played part over it: never narrower than a 4-pixel dot.
     if (auto* track = findChild<QWidget*>(QStringLiteral("progressTrack"))) {
         const QRectF t(track->mapTo(this, QPoint(0, 0)), track->size());
         p.setPen(Qt::NoPen);
@@ -137,6 +155,7 @@ void AudioClipRow::paintEvent(QPaintEvent*)
         p.setBrush(trackColor);
         p.drawRoundedRect(t, 2, 2);
         p.setBrush(accent);
-        p.drawRoundedRect(QRectF(t.left(), t.top(), 4, t.height()), 2, 2);
+        const double played = std::max(t.width() * std::clamp(m_player->progress(), 0.0, 1.0), 4.0);
+        p.drawRoundedRect(QRectF(t.left(), t.top(), played, t.height()), 2, 2);
     }
 }

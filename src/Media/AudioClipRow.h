@@ -6,14 +6,13 @@
 #include <functional>
 #include <optional>
 
+class ClipPlayer;
 class QLabel;
 class QToolButton;
 
-/// The row of one voice note: a round play button, a progress bar, the duration, the transcript when
-/// there is one and, while editing, a remove button ("Remove voice note").
-///
-/// Stand-in: this build cannot play audio yet, so the play button is disabled. The interface is the
-/// final one.
+/// The row of one voice note: a round play/pause button, a progress bar, the duration, the transcript
+/// when there is one and, while editing, a remove button ("Remove voice note"). Each row plays its file
+/// with a ClipPlayer of its own; no file is opened before the first press of play.
 class AudioClipRow final : public QWidget {
     Q_OBJECT
 
@@ -26,10 +25,11 @@ public:
     void setTranscript(const std::optional<QString>& transcript);
 
     QString path() const { return m_path; }
-    /// "m:ss", minutes unbounded ("61:05"); negative or non-finite lengths show as "0:00".
-    static QString formatClipDuration(double seconds);
 
+    ClipPlayer* player() const { return m_player; }
+    QToolButton* playButton() const { return m_play; }
     QToolButton* removeButton() const { return m_remove; }
+    QLabel* durationLabel() const { return m_duration; }
     QLabel* transcriptLabel() const { return m_transcript; }
 
 protected:
@@ -37,10 +37,13 @@ protected:
 
 private:
     void applyColors();
+    void togglePlayback();
 
     QString m_path;
+    ClipPlayer* m_player;
     std::function<void()> m_onRemove;
     QLabel* m_duration;
+    QLabel* m_waveIcon = nullptr;
     QLabel* m_transcript;
     QToolButton* m_play;
     QToolButton* m_remove = nullptr;

@@ -1,36 +1,80 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
+class AudioRecorder;
 class GlassChipButton;
+class QLabel;
+class QMessageBox;
+class RecordingWaveform;
 
-/// The voice-note record control: a "Voice" button that, with a recorder, turns into a recording bar
-/// whose "Stop & save" hands the temporary recording to the host.
+namespace vsp {
+class GlassButton;
+class SpringValue;
+} // namespace vsp
+
+/// The one control that records a voice note. At rest a "Voice" button; while recording a compact bar
+/// with a red dot that brightens with the input level, the elapsed time, a live waveform, "Stop & save"
+/// and "Discard". Without a usable microphone it shows the alert "Microphone access needed".
 ///
-/// Stand-in: this build has no recorder yet, so the "Voice" button is shown disabled and says so in
-/// its tooltip. The interface is the final one.
+/// The control owns its recorder for its lifetime. Destroying the control while it records discards the
+/// recording (its file is removed); `onComplete` is never called after that.
 class AudioRecordControl final : public QWidget {
     Q_OBJECT
 
 public:
-    /// Receives the temporary recording's local path and its length in seconds, on the main thread.
+    /// Receives the temporary recording's local path and its length in seconds, on the main thread. The
+    /// file then belongs to the host.
     using OnComplete = std::function<void(const QString& path, double duration)>;
 
     explicit AudioRecordControl(OnComplete onComplete, QWidget* parent = nullptr);
+    ~AudioRecordControl() override;
 
-    /// Whether recording is possible in this build.
-    static bool isAvailable() { return false; }
-
-    /// What "Stop & save" does with a finished recording: hands it to the host. The file then belongs
-    /// to the host.
+    /// What "Stop & save" does with a finished recording: hands it to the host.
     void completeRecording(const QString& path, double duration);
 
+    /// "Voice": starts recording (or shows the alert when no microphone can be opened).
+    void startRecording();
+    /// "Stop & save": the recording goes to `onComplete` once its file is finished; nothing when there
+    /// was none.
+    void stopAndSave();
+    /// "Discard": ends the recording and deletes its file; `onComplete` is not called.
+    void discard();
+
+    AudioRecorder* recorder() const { return m_recorder; }
     GlassChipButton* voiceButton() const { return m_voice; }
+    QWidget* recordingBar() const { return m_bar; }
+    vsp::GlassButton* stopButton() const { return m_stop; }
+    vsp::GlassButton* discardButton() const { return m_discard; }
+    RecordingWaveform* waveform() const { return m_waveform; }
+    QLabel* elapsedLabel() const { return m_elapsed; }
+    /// The open "Microphone access needed" alert, if any.
+    QMessageBox* alert() const;
+    /// The opacity of the recording dot, 0.6 in silence to 1.0 at full level.
+    double dotOpacity() const;
+
+    /// The program and arguments that open this desktop's sound input settings, when one is installed.
+    static std::optional<QStringList> soundSettingsCommand();
 
 private:
+    void showFace();
+    void showAlert();
+
     OnComplete m_onComplete;
+    AudioRecorder* m_recorder;
     GlassChipButton* m_voice;
+    QWidget* m_bar;
+    QLabel* m_elapsed;
+    RecordingWaveform* m_waveform;
+    vsp::GlassButton* m_stop;
+    vsp::GlassButton* m_discard;
+    vsp::SpringValue* m_barPresence;
+    QPointer<QMessageBox> m_alert;
+    bool m_closing = false;
 };

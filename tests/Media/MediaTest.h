@@ -2,9 +2,9 @@
 
 #include <QObject>
 
-/// The attachment pieces the compose window uses: the weather chips, the image picker, and the
-/// stand-ins for the recorder, the transcriber and the weather service (their answers come later,
-/// once, and never to a destroyed receiver).
+/// The attachment pieces the compose window uses: the weather chips, the image picker, the clip length
+/// format, and the answers of the transcriber and the weather service (later, once, and never to a
+/// destroyed receiver).
 class MediaTest final : public QObject {
     Q_OBJECT
 
@@ -22,5 +22,5 @@ private Q_SLOTS:
     void weatherAndTranscriber_answerLaterAndOnce();
     void weatherAndTranscriber_destroyedReceiver_getsNothing();
     void imagePicker_handsOverChosenFilesOnly();
-    void recordControl_withoutRecorder_isDisabledAndForwardsFinishedRecordings();
+    void recordControl_forwardsFinishedRecordings();
 };

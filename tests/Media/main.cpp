@@ -2,8 +2,18 @@
 
 #include "ImagesTest.h"
 #include "MediaTest.h"
+#include "VoiceNoteTest.h"
 #include "WeatherCaptureTest.h"
+
+#include "Media/MediaEnvironment.h"
 
 #include <QApplication>
 
-VESPERLOG_TEST_MAIN(QApplication, MediaTest, ImagesTest, WeatherCaptureTest)
+int main(int argc, char** argv)
+{
+    vsp::test::isolateEnvironment();
+    vsp::prepareMediaEnvironment();
+    QApplication app(argc, argv);
+    return vsp::test::runTests(argc, argv,
+                               vsp::test::factoriesOf<MediaTest, ImagesTest, WeatherCaptureTest, VoiceNoteTest>());
+}

@@ -1,0 +1,349 @@
+#include "VoiceNoteTest.h"
+
+#include "common/SoundFixtures.h"
+#include "common/TestSupport.h"
+
+#include "Media/AudioClipRow.h"
+#include "Media/AudioClipsView.h"
+#include "Media/AudioRecordControl.h"
+#include "Media/AudioRecorder.h"
+#include "Media/ClipPlayer.h"
+#include "Media/RecordingWaveform.h"
+#include "Media/SpeechTranscriber.h"
+#include "Model/JournalStore.h"
+#include "Model/Uuid.h"
+#include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace {
+
+#define REQUIRE_SOUND_SERVER()                                                                                         \
+    if (!vsp::test::hasSoundServer()) {                                                                                \
+        QSKIP("needs the test sound server that scripts/run-tests.sh starts");                                         \
+    }
+
+QStringList recordingsIn(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("vsp-rec-*")}, QDir::Files);
+}
+
+/// Records for at least `seconds` through `recorder` while a tone plays into the test speaker; returns
+/// what stop() handed over.
+std::optional<AudioRecorder::Recording> recordTone(AudioRecorder& recorder, const QString& tone, double seconds)
+{
+    std::unique_ptr<QProcess> player(vsp::test::playIntoSpeaker(tone));
+    recorder.start();
+    if (!recorder.isRecording()) {
+        return std::nullopt;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (recorder.elapsed() < seconds && clock.elapsed() < 20'000) {
+        QTest::qWait(20);
+    }
+    if (player) {
+        player->kill();
+        player->waitForFinished();
+    }
+    bool handed = false;
+    std::optional<AudioRecorder::Recording> result;
+    recorder.stop([&](std::optional<AudioRecorder::Recording> r) {
+        handed = true;
+        result = r;
+    });
+    // isRecording falls at once; the file follows when the recorder has finished it.
+    if (recorder.isRecording()) {
+        return std::nullopt;
+    }
+    clock.restart();
+    while (!handed && clock.elapsed() < 10'000) {
+        QTest::qWait(20);
+    }
+    return result;
+}
+
+} // namespace
+
+void VoiceNoteTest::init()
+{
+    vsp::setAnimationsEnabled(false);
+    vsp::test::resetUserFolders();
+    SpeechTranscriber::setBackend({});
+    AudioRecorder::setInputDevice(std::nullopt);
+    QVERIFY(m_recordings.isValid());
+    AudioRecorder::setRecordingFolder(m_recordings.path());
+}
+
+void VoiceNoteTest::cleanup()
+{
+    AudioRecorder::setRecordingFolder({});
+    AudioRecorder::setInputDevice(std::nullopt);
+    for (const QString& name : recordingsIn(m_recordings.path())) {
+        QFile::remove(m_recordings.filePath(name));
+    }
+}
+
+void VoiceNoteTest::levelForPower_data()
+{
+    QTest::addColumn<double>("decibels");
+    QTest::addColumn<double>("level");
+    QTest::newRow("-60 dB is below the scale") << -60.0 << 0.0;
+    QTest::newRow("-50 dB is its floor") << -50.0 << 0.0;
+    QTest::newRow("-25 dB is half way") << -25.0 << 0.5;
+    QTest::newRow("0 dB is full") << 0.0 << 1.0;
+    QTest::newRow("+3 dB stays full") << 3.0 << 1.0;
+    QTest::newRow("digital silence") << -std::numeric_limits<double>::infinity() << 0.0;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0.0;
+}
+
+void VoiceNoteTest::levelForPower()
+{
+    QFETCH(double, decibels);
+    QFETCH(double, level);
+    QCOMPARE(AudioRecorder::levelForPower(decibels), level);
+}
+
+void VoiceNoteTest::waveformBars_followLevel()
+{
+    for (double t : {0.0, 0.13, 1.7, 1000.25}) {
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(RecordingWaveform::barHeight(i, t, 0), 3.0);
+            const double loud = RecordingWaveform::barHeight(i, t, 1);
+            QVERIFY2(loud >= 9 - 1e-9 && loud <= 18 + 1e-9, qPrintable(QString::number(loud)));
+        }
+    }
+    // Neighbouring bars are a radian apart, so they are not all the same height.
+    QVERIFY(RecordingWaveform::barHeight(0, 0.5, 1) != RecordingWaveform::barHeight(1, 0.5, 1));
+}
+
+void VoiceNoteTest::recording_savedIntoEntry_playsToTheEnd()
+{
+    REQUIRE_SOUND_SERVER();
+    const QString tone = m_recordings.filePath(QStringLiteral("tone.wav"));
+    QVERIFY(vsp::test::writeTone(tone, 4));
+
+    AudioRecorder recorder;
+    QSignalSpy levels(&recorder, &AudioRecorder::levelChanged);
+    double lastElapsed = 0;
+    connect(&recorder, &AudioRecorder::elapsedChanged, this, [&](double e) { lastElapsed = e; });
+    const std::optional<AudioRecorder::Recording> recording = recordTone(recorder, tone, 2.0);
+    QVERIFY(recording);
+    QVERIFY2(QFileInfo(recording->path).fileName().startsWith(QStringLiteral("vsp-rec-")), qPrintable(recording->path));
+    QVERIFY(recording->path.endsWith(QStringLiteral(".m4a")));
+    QCOMPARE(QFileInfo(recording->path).absolutePath(), QDir(m_recordings.path()).absolutePath());
+    QVERIFY(QFileInfo(recording->path).size() > 0);
+    QVERIFY(recording->duration >= 2.0);
+    QVERIFY(recording->duration >= lastElapsed);
+    // The microphone heard the tone, and the meter fell back to 0 when recording ended.
+    QVERIFY(
+        std::any_of(levels.begin(), levels.end(), [](const QList<QVariant>& a) { return a.at(0).toDouble() > 0.2; }));
+    QCOMPARE(recorder.level(), 0.0);
+    QCOMPARE(recorder.elapsed(), lastElapsed);
+
+    JournalStore store;
+    PendingAudio pending{vsp::newUuid(), recording->path, recording->duration, std::nullopt};
+    const JournalEntry saved = store.addNewEntry(JournalEntry::create(), {}, {pending});
+    QCOMPARE(saved.audioClips.size(), 1);
+    QVERIFY(!QFileInfo::exists(recording->path));
+
+    AudioClipsView clips(saved.id, saved.audioClips, false, nullptr);
+    clips.show();
+    QCOMPARE(clips.rows().size(), 1);
+    ClipPlayer* player = clips.rows().first()->player();
+    QVERIFY(QFileInfo::exists(player->path()));
+    QTest::mouseClick(clips.rows().first()->playButton(), Qt::LeftButton);
+    QVERIFY(player->isPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(player->progress() > 0.2, 10'000);
+    // Pause keeps the position; playing on continues from it.
+    player->pause();
+    const double pausedAt = player->progress();
+    QTest::qWait(200);
+    QCOMPARE(player->progress(), pausedAt);
+    player->play();
+    QTRY_VERIFY_WITH_TIMEOUT(player->progress() > pausedAt, 5'000);
+    QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 10'000);
+    QCOMPARE(player->progress(), 0.0);
+}
+
+void VoiceNoteTest::recorder_secondStart_isIgnored()
+{
+    REQUIRE_SOUND_SERVER();
+    AudioRecorder recorder;
+    QSignalSpy started(&recorder, &AudioRecorder::isRecordingChanged);
+    recorder.start();
+    recorder.start();
+    QVERIFY(recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.elapsed() > 0.3, 10'000);
+    recorder.start();
+    QCOMPARE(started.size(), 1);
+    QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
+    int handed = 0;
+    recorder.stop([&](std::optional<AudioRecorder::Recording> r) { handed += r ? 1 : 100; });
+    // While the file is being finished a press on "Voice" starts nothing either.
+    recorder.start();
+    QVERIFY(!recorder.isRecording());
+    QTRY_COMPARE_WITH_TIMEOUT(handed, 1, 10'000);
+    // A second stop has nothing to hand over.
+    recorder.stop([&](std::optional<AudioRecorder::Recording> r) { handed += r ? 100 : 10; });
+    QCOMPARE(handed, 11);
+    QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
+}
+
+void VoiceNoteTest::recorder_thatCannotWrite_printsFailureAndHandsOverNothing()
+{
+    REQUIRE_SOUND_SERVER();
+    AudioRecorder::setRecordingFolder(m_recordings.filePath(QStringLiteral("missing/folder")));
+    vsp::test::StdoutCapture out;
+    int handed = 0;
+    {
+        AudioRecordControl control([&](const QString&, double) { ++handed; });
+        control.show();
+        QTest::mouseClick(control.voiceButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!control.recorder()->isRecording(), 10'000);
+        QVERIFY(control.voiceButton()->isVisible());
+        control.stopAndSave();
+        QTest::qWait(100);
+    }
+    QCOMPARE(handed, 0);
+    const QStringList lines = out.lines().filter(QStringLiteral("recording failed"));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: recording failed — ")), qPrintable(lines.first()));
+    QVERIFY(recordingsIn(m_recordings.filePath(QStringLiteral("missing/folder"))).isEmpty());
+}
+
+void VoiceNoteTest::control_discardOrDestroy_removesRecording()
+{
+    REQUIRE_SOUND_SERVER();
+    int handed = 0;
+    auto control = std::make_unique<AudioRecordControl>([&](const QString&, double) { ++handed; });
+    control->show();
+    QTest::mouseClick(control->voiceButton(), Qt::LeftButton);
+    QVERIFY(control->recordingBar()->isVisible());
+    QVERIFY(!control->voiceButton()->isVisible());
+    QCOMPARE(control->dotOpacity(), 0.6 + 0.4 * control->recorder()->level());
+    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 10'000);
+    QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
+    QTest::mouseClick(control->discardButton(), Qt::LeftButton);
+    QVERIFY(control->voiceButton()->isVisible());
+    QTRY_VERIFY(recordingsIn(m_recordings.path()).isEmpty());
+
+    // Closing the window while recording: the control goes, and so does the file.
+    QTest::mouseClick(control->voiceButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 10'000);
+    QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
+    control.reset();
+    QTRY_VERIFY(recordingsIn(m_recordings.path()).isEmpty());
+    QCOMPARE(handed, 0);
+}
+
+void VoiceNoteTest::control_withoutMicrophone_alertsEveryPress()
+{
+    AudioRecorder::setInputDevice(QAudioDevice());
+    AudioRecordControl control([](const QString&, double) {});
+    control.show();
+    for (int press = 0; press < 2; ++press) {
+        QTest::mouseClick(control.voiceButton(), Qt::LeftButton);
+        QMessageBox* alert = control.alert();
+        QVERIFY(alert);
+        QCOMPARE(alert->windowTitle(), QStringLiteral("Microphone access needed"));
+        QVERIFY(control.recorder()->permissionDenied());
+        QVERIFY(!control.recorder()->isRecording());
+        // The offer to open the settings is there only where a settings tool is installed.
+        QCOMPARE(bool(alert->findChild<QPushButton*>(QStringLiteral("openSoundSettings"))),
+                 AudioRecordControl::soundSettingsCommand().has_value());
+        alert->reject();
+        QVERIFY(!control.recorder()->permissionDenied());
+    }
+    QVERIFY(recordingsIn(m_recordings.path()).isEmpty());
+}
+
+void VoiceNoteTest::player_missingFile_staysIdleAndSilent()
+{
+    vsp::test::StdoutCapture out;
+    AudioClipRow row(m_recordings.filePath(QStringLiteral("gone.m4a")), 3, QString(), false, nullptr);
+    row.show();
+    QSignalSpy playing(row.player(), &ClipPlayer::isPlayingChanged);
+    QTest::mouseClick(row.playButton(), Qt::LeftButton);
+    QTest::mouseClick(row.playButton(), Qt::LeftButton);
+    QTest::qWait(50);
+    QCOMPARE(playing.size(), 0);
+    QCOMPARE(out.lines().filter(QStringLiteral("Vesperlog")), QStringList());
+    // An empty transcript shows no line, and without editing there is no remove button.
+    QVERIFY(!row.transcriptLabel()->isVisibleTo(&row));
+    QVERIFY(!row.removeButton());
+}
+
+void VoiceNoteTest::clipsView_keepsRowsOfRemainingClips()
+{
+    const QUuid entry = vsp::newUuid();
+    const AudioClip a{vsp::newUuid(), QStringLiteral("a.m4a"), 1, std::nullopt};
+    const AudioClip b{vsp::newUuid(), QStringLiteral("b.m4a"), 2, QStringLiteral("hello")};
+    const AudioClip c{vsp::newUuid(), QStringLiteral("c.m4a"), 3, std::nullopt};
+    QList<AudioClip> removed;
+    AudioClipsView view(entry, {a, b, c}, true, [&](const AudioClip& clip) { removed.append(clip); });
+    view.show();
+    QVERIFY(view.caption()->isVisible());
+    const QList<AudioClipRow*> before = view.rows();
+    QCOMPARE(before.size(), 3);
+    QTest::mouseClick(before.at(1)->removeButton(), Qt::LeftButton);
+    QCOMPARE(removed, QList<AudioClip>{b});
+    view.setClips({a, c});
+    QCOMPARE(view.rows(), (QList<AudioClipRow*>{before.at(0), before.at(2)}));
+    view.setClips({});
+    QVERIFY(view.rows().isEmpty());
+    QVERIFY(!view.caption()->isVisible());
+}
+
+void VoiceNoteTest::transcriber_speech_containsItsWords()
+{
+    const QString speech = m_recordings.filePath(QStringLiteral("speech.wav"));
+    QVERIFY(vsp::test::writeSpeech(QStringLiteral("Tomorrow I will walk through the park."), speech));
+    std::optional<QString> text;
+    int calls = 0;
+    QObject receiver;
+    SpeechTranscriber::transcribe(speech, &receiver, [&](std::optional<QString> t) {
+        ++calls;
+        text = t;
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 30'000);
+    QVERIFY(text);
+    // The general language model gets about half the words of synthetic speech right; these two it
+    // has always heard.
+    QVERIFY2(text->contains(QStringLiteral("through")) && text->contains(QStringLiteral("park")), qPrintable(*text));
+}
+
+void VoiceNoteTest::transcriber_silenceIsEmpty_otherLanguagesGiveNothing()
+{
+    const QString silence = m_recordings.filePath(QStringLiteral("silence.wav"));
+    QVERIFY(vsp::test::writeTone(silence, 2, true));
+    std::optional<QString> text;
+    int calls = 0;
+    QObject receiver;
+    SpeechTranscriber::transcribe(silence, &receiver, [&](std::optional<QString> t) {
+        ++calls;
+        text = t;
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 30'000);
+    QCOMPARE(text, std::optional<QString>(QString()));
+
+    QVERIFY(SpeechTranscriber::modelFolder(QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()));
+    QVERIFY(SpeechTranscriber::modelFolder(QLocale(QLocale::German), QLocale(QLocale::English)));
+    QCOMPARE(SpeechTranscriber::modelFolder(QLocale(QLocale::German), QLocale(QLocale::French)),
+             std::optional<QString>());
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+/// Voice notes end to end: recording from the test sound server into a clip of an entry, its playback,
+/// the recording control's faces and failures, and on-device transcription of espeak-ng speech.
+class VoiceNoteTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void levelForPower_data();
+    void levelForPower();
+    void waveformBars_followLevel();
+
+    void recording_savedIntoEntry_playsToTheEnd();
+    void recorder_secondStart_isIgnored();
+    void recorder_thatCannotWrite_printsFailureAndHandsOverNothing();
+    void control_discardOrDestroy_removesRecording();
+    void control_withoutMicrophone_alertsEveryPress();
+
+    void player_missingFile_staysIdleAndSilent();
+    void clipsView_keepsRowsOfRemainingClips();
+
+    void transcriber_speech_containsItsWords();
+    void transcriber_silenceIsEmpty_otherLanguagesGiveNothing();
+
+private:
+    QTemporaryDir m_recordings;
+};
