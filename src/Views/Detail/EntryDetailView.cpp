@@ -19,6 +19,7 @@
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
+#include "Model/Log.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
@@ -743,6 +744,9 @@ void EntryDetailView::addRecording(const QString& path, double duration)
     const QUuid id = m_entry.id;
     const std::optional<QString> name = m_store.storeAudio(path, id);
     if (!name) {
+        // The recording is the only copy of what was said: it stays where it is, and the user can find
+        // it from this line.
+        vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(path));
         return;
     }
     QFile::remove(path);
@@ -878,8 +882,17 @@ void EntryDetailView::refreshEditAttachments()
         m_editImages->layout()->addWidget(gallery);
     }
     m_editImages->setVisible(!m_edit.imageFilenames.isEmpty());
-    clearBox(m_editAudio);
-    if (!m_edit.audioClips.isEmpty()) {
+    // The same entry's list is updated in place, so a note that plays goes on playing when another
+    // one is added or removed.
+    QLayoutItem* first = m_editAudio->layout()->itemAt(0);
+    auto* shown = first ? qobject_cast<AudioClipsView*>(first->widget()) : nullptr;
+    if (shown && shown->entryID() == m_entry.id && !m_edit.audioClips.isEmpty()) {
+        shown->setClips(m_edit.audioClips);
+    } else {
+        clearBox(m_editAudio);
+        shown = nullptr;
+    }
+    if (!shown && !m_edit.audioClips.isEmpty()) {
         auto* clips = new AudioClipsView(
             m_entry.id, m_edit.audioClips, true, [this](const AudioClip& clip) { removeAudioClip(clip); }, m_editAudio);
         clips->setMaximumWidth(680);

@@ -29,6 +29,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -442,6 +443,29 @@ void EntryDetailViewTest::transcriptAfterEditingEnded_reachesTheStoredEntry()
     QCOMPARE(stored->audioClips.size(), 1);
     QCOMPARE(stored->audioClips.first().transcript, std::optional<QString>(QStringLiteral("hello there")));
     QCOMPARE(stored->audioClips.first().duration, 3.5);
+}
+
+void EntryDetailViewTest::recordingThatCannotBeStored_isKeptAndNamed()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const QString recording = vsp::test::testHome() + QStringLiteral("/kept.m4a");
+    QFile file(recording);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(64 * 1024, 'a'));
+    file.close();
+    d.startEditing();
+    vsp::test::StdoutCapture out;
+    {
+        // The copy into the journal fails part way; the printed lines stay far below the limit.
+        vsp::test::FileSizeLimit limit(8 * 1024);
+        d.addRecording(recording, 2);
+    }
+    QVERIFY(QFile::exists(recording));
+    QCOMPARE(QFileInfo(recording).size(), 64 * 1024);
+    QVERIFY(d.editCopies().audioClips.isEmpty());
+    QCOMPARE(out.lines().filter(QStringLiteral("voice note attach failed")),
+             QStringList{QStringLiteral("Vesperlog: voice note attach failed — recording kept at ") + recording});
 }
 
 void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit()

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void pastExpiration_isKeptAsStored();
     void anotherEntryWhileEditingInFocus_loadsItsDocument();
     void transcriptAfterEditingEnded_reachesTheStoredEntry();
+    void recordingThatCannotBeStored_isKeptAndNamed();
     void removedPhoto_isDeletedOnlyOnCommit();
     void photoAddedToADeletedEntry_isRemoved();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
