@@ -3,7 +3,7 @@
 #include "Theme/Spring.h"
 #include "Views/Main/EntryListDelegate.h"
 
-#include <QListView>
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
@@ -16,7 +16,7 @@ constexpr vsp::Spring kListSpring{0.3, 1.0};
 
 } // namespace
 
-EntryListMotion::EntryListMotion(QListView& view, EntryListModel& model, EntryListDelegate& delegate)
+EntryListMotion::EntryListMotion(QAbstractItemView& view, EntryListModel& model, EntryListDelegate& delegate)
     : QObject(&view),
       m_view(view),
       m_model(model),

@@ -10,7 +10,7 @@
 #include <QSet>
 
 class EntryListDelegate;
-class QListView;
+class QAbstractItemView;
 class QPainter;
 class QVariantAnimation;
 
@@ -47,7 +47,7 @@ public:
 
     /// Follows `model` (its row signals) for the rows of `view`, painted by `delegate`. Construct it
     /// before the view gets the model, so it sees each change before the view does.
-    EntryListMotion(QListView& view, EntryListModel& model, EntryListDelegate& delegate);
+    EntryListMotion(QAbstractItemView& view, EntryListModel& model, EntryListDelegate& delegate);
 
     /// The look of a listed row now (at rest when it does not move).
     Look lookOf(const RowKey& key) const;
@@ -118,7 +118,7 @@ private:
     int scrollOffset() const;
     void startSpring();
 
-    QListView& m_view;
+    QAbstractItemView& m_view;
     EntryListModel& m_model;
     EntryListDelegate& m_delegate;
     QVariantAnimation* m_animation;

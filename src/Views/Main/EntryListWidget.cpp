@@ -13,10 +13,23 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
+#include <algorithm>
+
+namespace {
+
+/// Rows measured beyond the view, above and below it, as a share of its height: rows about to scroll
+/// into view are ready before they show.
+constexpr double kMeasureMargin = 0.5;
+/// The stand-in height of unmeasured rows until the first rows have been measured.
+constexpr int kFirstEstimate = 100;
+
+} // namespace
+
 EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
-    : QListView(parent),
+    : QAbstractItemView(parent),
       m_store(store),
       m_model(new EntryListModel(store, this)),
       m_delegate(new EntryListDelegate(store, this)),
@@ -28,18 +41,16 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFocusPolicy(Qt::NoFocus);
+    setAutoScroll(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setUniformItemSizes(false);
     setMouseTracking(true);
-    setResizeMode(QListView::Adjust);
-    setLayoutMode(QListView::SinglePass);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(24);
     // A slim scroll bar that stays out of the way, like the overlay indicators of touch-pad scrolling.
     setStyleSheet(QStringLiteral(
-        "QListView { background: transparent; }"
+        "QAbstractItemView { background: transparent; }"
         "QScrollBar:vertical { background: transparent; width: 6px; margin: 2px; }"
         "QScrollBar::handle:vertical { background: rgba(128,128,128,0.35); border-radius: 3px; min-height: 32px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
@@ -50,9 +61,31 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     connect(m_motion, &EntryListMotion::frame, viewport(), qOverload<>(&QWidget::update));
     m_delegate->setRepaint([this] { viewport()->update(); });
     m_delegate->setRelayout([this] { relayout(); });
-    // Inserted, removed and moved rows lay the list out again by themselves; a row whose entry changed
-    // may have changed height (QListView keeps the heights it measured).
-    connect(m_model, &QAbstractItemModel::dataChanged, this, [this] { relayout(); });
+    // The row heights follow the rows (insertions and data changes arrive through the overrides).
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+        if (first >= 0 && size_t(last) < m_heights.size() && first <= last) {
+            m_heights.erase(m_heights.begin() + first, m_heights.begin() + last + 1);
+        }
+        m_topsDirty = true;
+        scheduleDelayedItemsLayout();
+    });
+    connect(m_model, &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex&, int first, int last, const QModelIndex&, int before) {
+                if (first < 0 || size_t(last) >= m_heights.size() || first > last) {
+                    return;
+                }
+                const std::vector<RowHeight> moving(m_heights.begin() + first, m_heights.begin() + last + 1);
+                m_heights.erase(m_heights.begin() + first, m_heights.begin() + last + 1);
+                const int to = before > last ? before - int(moving.size()) : before;
+                m_heights.insert(m_heights.begin() + std::clamp(to, 0, int(m_heights.size())), moving.cbegin(),
+                                 moving.cend());
+                m_topsDirty = true;
+                scheduleDelayedItemsLayout();
+            });
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        resetHeights();
+        scheduleDelayedItemsLayout();
+    });
     connect(m_model, &EntryListModel::onThisDayExpandedChanged, this, [this] {
         m_delegate->setOnThisDayExpanded(m_model->onThisDayExpanded(), true);
         relayout();
@@ -62,6 +95,290 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
             qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, viewport(),
             qOverload<>(&QWidget::update));
+    resetHeights();
+}
+
+void EntryListWidget::resetHeights()
+{
+    m_heights.assign(size_t(m_model->rowCount()), RowHeight{});
+    m_topsDirty = true;
+}
+
+void EntryListWidget::staleRows(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, int(m_heights.size()) - 1);
+    for (int r = first; r <= last; ++r) {
+        m_heights[size_t(r)].fresh = false;
+    }
+}
+
+void EntryListWidget::relayout()
+{
+    staleRows(0, int(m_heights.size()) - 1);
+    // What rows measure at now (another width, other row settings) is learnt again from the next ones;
+    // until then the old figure stands in, so rows never measured keep their places.
+    m_estimateStale = true;
+    m_topsDirty = true;
+    scheduleDelayedItemsLayout();
+}
+
+int EntryListWidget::measuredRowCount() const
+{
+    return int(std::count_if(m_heights.cbegin(), m_heights.cend(), [](const RowHeight& h) { return h.height >= 0; }));
+}
+
+int EntryListWidget::heightOf(int row) const
+{
+    const int h = m_heights[size_t(row)].height;
+    if (h >= 0) {
+        return h;
+    }
+    return m_estimate > 0 ? m_estimate : kFirstEstimate;
+}
+
+const std::vector<int>& EntryListWidget::tops() const
+{
+    if (m_topsDirty || m_tops.size() != m_heights.size() + 1) {
+        m_tops.resize(m_heights.size() + 1);
+        int y = 0;
+        for (size_t r = 0; r < m_heights.size(); ++r) {
+            m_tops[r] = y;
+            y += heightOf(int(r));
+        }
+        m_tops.back() = y;
+        m_topsDirty = false;
+    }
+    return m_tops;
+}
+
+int EntryListWidget::contentHeight() const
+{
+    return tops().back();
+}
+
+int EntryListWidget::rowAtContentY(int y) const
+{
+    const std::vector<int>& t = tops();
+    const int rows = int(t.size()) - 1;
+    if (rows <= 0) {
+        return -1;
+    }
+    const auto after = std::upper_bound(t.cbegin(), t.cbegin() + rows, y);
+    return std::clamp(int(after - t.cbegin()) - 1, 0, rows - 1);
+}
+
+int EntryListWidget::measure(int row) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = QRect(0, 0, viewport()->width(), 0);
+    const QModelIndex index = m_model->index(row);
+    return std::max(0, itemDelegateForIndex(index)->sizeHint(option, index).height());
+}
+
+bool EntryListWidget::layoutRows()
+{
+    const int rows = int(m_heights.size());
+    // Between a change of the rows and its signal reaching this view the counts differ: the layout
+    // follows once the heights are in step again.
+    if (m_layingOut || rows != m_model->rowCount()) {
+        return false;
+    }
+    QScopedValueRollback<bool> guard(m_layingOut, true);
+    const int viewHeight = viewport()->height();
+    const int margin = int(viewHeight * kMeasureMargin);
+    int y = verticalScrollBar()->value();
+
+    // The first row in view that is measured already stays where it is on screen while rows above it
+    // get their real heights.
+    int anchor = -1;
+    int anchorOffset = 0;
+    {
+        const std::vector<int>& t = tops();
+        for (int r = std::max(0, rowAtContentY(y)); r < rows && t[size_t(r)] < y + viewHeight; ++r) {
+            if (m_heights[size_t(r)].height >= 0) {
+                anchor = r;
+                anchorOffset = t[size_t(r)] - y;
+                break;
+            }
+        }
+    }
+
+    bool changed = false;
+    // Measured rows may be shorter than thought and bring further rows into reach: a few rounds.
+    for (int round = 0; round < 8; ++round) {
+        const std::vector<int>& t = tops();
+        int measuredNow = 0;
+        long long measuredSum = 0;
+        for (int r = std::max(0, rowAtContentY(y - margin)); r < rows && t[size_t(r)] < y + viewHeight + margin; ++r) {
+            RowHeight& h = m_heights[size_t(r)];
+            if (h.fresh) {
+                continue;
+            }
+            const int was = heightOf(r);
+            const bool known = h.height >= 0;
+            h.height = measure(r);
+            h.fresh = true;
+            ++measuredNow;
+            measuredSum += h.height;
+            const bool inView = t[size_t(r)] < y + viewHeight && t[size_t(r)] + std::max(was, h.height) > y;
+            if (h.height != was) {
+                m_topsDirty = true;
+                changed = changed || inView;
+            } else if (!known) {
+                changed = changed || inView;
+            }
+        }
+        if (measuredNow == 0) {
+            break;
+        }
+        if (m_estimate == 0 || m_estimateStale) {
+            m_estimate = std::max(1, int(measuredSum / measuredNow));
+            m_estimateStale = false;
+            m_topsDirty = true;
+        }
+        if (anchor >= 0) {
+            const int anchored = tops()[size_t(anchor)] - anchorOffset;
+            if (anchored != y) {
+                y = anchored;
+                changed = true;
+            }
+        }
+    }
+    updateScrollRange();
+    const int wanted = std::clamp(y, 0, verticalScrollBar()->maximum());
+    if (wanted != verticalScrollBar()->value()) {
+        setScrollValue(wanted);
+        changed = true;
+    }
+    return changed;
+}
+
+void EntryListWidget::updateScrollRange()
+{
+    QScrollBar* bar = verticalScrollBar();
+    const int viewHeight = viewport()->height();
+    bar->setPageStep(std::max(1, viewHeight));
+    const int maximum = std::max(0, contentHeight() - viewHeight);
+    if (bar->minimum() != 0 || bar->maximum() != maximum) {
+        // A shorter list may pull the value back: that is the layout's move, not the user's.
+        const QScopedValueRollback<bool> adjusting(m_adjustingScroll, true);
+        bar->setRange(0, maximum);
+    }
+}
+
+void EntryListWidget::setScrollValue(int value)
+{
+    const QScopedValueRollback<bool> adjusting(m_adjustingScroll, true);
+    verticalScrollBar()->setValue(value);
+}
+
+void EntryListWidget::doItemsLayout()
+{
+    if (int(m_heights.size()) != m_model->rowCount()) {
+        resetHeights();
+    }
+    QAbstractItemView::doItemsLayout();
+}
+
+void EntryListWidget::reset()
+{
+    QAbstractItemView::reset();
+    resetHeights();
+    scheduleDelayedItemsLayout();
+}
+
+void EntryListWidget::updateGeometries()
+{
+    layoutRows();
+    QAbstractItemView::updateGeometries();
+}
+
+void EntryListWidget::scrollContentsBy(int dx, int dy)
+{
+    if (m_adjustingScroll) {
+        // The rows moved under a still view (the layout kept the first row in place): paint them anew.
+        viewport()->update();
+        return;
+    }
+    if (layoutRows()) {
+        viewport()->update();
+        return;
+    }
+    QAbstractItemView::scrollContentsBy(dx, dy);
+}
+
+void EntryListWidget::rowsInserted(const QModelIndex& parent, int first, int last)
+{
+    if (!parent.isValid() && first >= 0 && first <= int(m_heights.size()) && first <= last) {
+        m_heights.insert(m_heights.begin() + first, size_t(last - first + 1), RowHeight{});
+        m_topsDirty = true;
+    }
+    QAbstractItemView::rowsInserted(parent, first, last);
+    scheduleDelayedItemsLayout();
+}
+
+void EntryListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+{
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    // A row whose entry changed may have changed height.
+    staleRows(topLeft.row(), bottomRight.row());
+    scheduleDelayedItemsLayout();
+}
+
+int EntryListWidget::verticalOffset() const
+{
+    return verticalScrollBar()->value();
+}
+
+QRect EntryListWidget::visualRect(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != m_model || index.row() >= int(m_heights.size())) {
+        return {};
+    }
+    return QRect(0, tops()[size_t(index.row())] - verticalOffset(), viewport()->width(), heightOf(index.row()));
+}
+
+QModelIndex EntryListWidget::indexAt(const QPoint& point) const
+{
+    const int y = point.y() + verticalOffset();
+    if (point.x() < 0 || point.x() >= viewport()->width() || y < 0 || y >= contentHeight()
+        || int(m_heights.size()) != m_model->rowCount()) {
+        return {};
+    }
+    return m_model->index(rowAtContentY(y));
+}
+
+void EntryListWidget::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    const QRect rect = visualRect(index);
+    if (rect.isNull()) {
+        return;
+    }
+    const int viewHeight = viewport()->height();
+    const int top = rect.top() + verticalOffset();
+    const int bottom = top + rect.height();
+    int value = verticalOffset();
+    switch (hint) {
+    case PositionAtTop: value = top; break;
+    case PositionAtBottom: value = bottom - viewHeight; break;
+    case PositionAtCenter: value = top - (viewHeight - rect.height()) / 2; break;
+    case EnsureVisible:
+        if (top < value) {
+            value = top;
+        } else if (bottom > value + viewHeight) {
+            value = std::min(top, bottom - viewHeight);
+        }
+        break;
+    }
+    verticalScrollBar()->setValue(std::clamp(value, 0, verticalScrollBar()->maximum()));
+}
+
+QModelIndex EntryListWidget::moveCursor(CursorAction, Qt::KeyboardModifiers)
+{
+    // No keyboard navigation of rows: the selection is the store's.
+    return {};
 }
 
 QRect EntryListWidget::rectOf(const QUuid& id) const
@@ -102,7 +419,7 @@ void EntryListWidget::updateHover(const QPoint& pos)
 void EntryListWidget::mouseMoveEvent(QMouseEvent* event)
 {
     updateHover(event->position().toPoint());
-    QListView::mouseMoveEvent(event);
+    QAbstractItemView::mouseMoveEvent(event);
 }
 
 void EntryListWidget::leaveEvent(QEvent* event)
@@ -110,7 +427,7 @@ void EntryListWidget::leaveEvent(QEvent* event)
     m_delegate->setHoveredEntry({});
     m_delegate->setHoveredOnThisDayRow(-1);
     viewport()->update();
-    QListView::leaveEvent(event);
+    QAbstractItemView::leaveEvent(event);
 }
 
 void EntryListWidget::mousePressEvent(QMouseEvent* event)
@@ -185,36 +502,50 @@ void EntryListWidget::contextMenuEvent(QContextMenuEvent* event)
 
 void EntryListWidget::resizeEvent(QResizeEvent* event)
 {
-    if (event->size().width() == event->oldSize().width()) {
-        // Row heights depend on the width alone: a column that only grows or shrinks in height (the
-        // search field sliding in above it) keeps its layout instead of laying out every row again on
-        // each frame of the motion.
-        QAbstractItemView::resizeEvent(event);
-        return;
+    QAbstractItemView::resizeEvent(event);
+    // Row heights depend on the width alone: a column that only grows or shrinks in height (the search
+    // field sliding in above it) keeps its rows' heights and only measures the rows it newly shows.
+    if (event->size().width() != event->oldSize().width()) {
+        relayout();
     }
-    QListView::resizeEvent(event);
-    // Preview line counts depend on the width.
-    relayout();
 }
 
 void EntryListWidget::hideEvent(QHideEvent* event)
 {
     // What was seen on screen means nothing once the list comes back.
     m_motion->stop();
-    QListView::hideEvent(event);
+    QAbstractItemView::hideEvent(event);
 }
 
 void EntryListWidget::paintEvent(QPaintEvent* event)
 {
+    executeDelayedItemsLayout();
+    if (layoutRows()) {
+        // The rows moved under this paint's area: the rest of the view follows.
+        viewport()->update();
+    }
     // The rows of the last change start moving from where they were seen, now that they are laid out.
     m_motion->resolve();
+    QPainter painter(viewport());
     if (m_motion->isRunning()) {
-        QPainter painter(viewport());
         m_motion->paintLeaving(painter);
     }
-    QListView::paintEvent(event);
+    const QRect area = event->rect();
+    const int rows = int(m_heights.size());
+    if (rows == m_model->rowCount() && rows > 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const std::vector<int>& t = tops();
+        const int offset = verticalOffset();
+        for (int r = rowAtContentY(area.top() + offset); r < rows && t[size_t(r)] - offset <= area.bottom(); ++r) {
+            const QModelIndex index = m_model->index(r);
+            option.rect = visualRect(index);
+            if (option.rect.intersects(area)) {
+                itemDelegateForIndex(index)->paint(&painter, option, index);
+            }
+        }
+    }
     if (m_motion->isRunning()) {
-        QPainter painter(viewport());
         m_motion->paintEscaping(painter);
     }
 }

@@ -20,6 +20,7 @@
 #include "Views/Main/OnThisDaySection.h"
 #include "Views/Main/SearchField.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -125,6 +126,26 @@ QAction* actionNamed(QMenu* menu, const QString& text)
     }
     return nullptr;
 }
+
+/// Passes painting and measuring on to the list's own delegate and notes the rows it was asked to
+/// measure.
+class MeasureCounter final : public QAbstractItemDelegate {
+public:
+    explicit MeasureCounter(QAbstractItemDelegate& inner) : m_inner(inner) { }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        m_inner.paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        measured.insert(index.row());
+        return m_inner.sizeHint(option, index);
+    }
+    mutable QSet<int> measured;
+
+private:
+    QAbstractItemDelegate& m_inner;
+};
 
 } // namespace
 
@@ -602,6 +623,92 @@ void EntryListViewTest::list_neverScrollsByItself()
     c.settle();
     QCoreApplication::processEvents();
     QCOMPARE(bar->value(), 2000);
+}
+
+void EntryListViewTest::longList_measuresOnlyRowsNearTheView_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QList<int>>("signalCounts"); // data changed, inserted, removed, reset
+    QTest::newRow("first paint") << "none" << QList<int>{0, 0, 0, 0};
+    QTest::newRow("edit an entry in view") << "edit 2" << QList<int>{1, 0, 0, 0};
+    QTest::newRow("edit an entry far below") << "edit 1500" << QList<int>{1, 0, 0, 0};
+    QTest::newRow("new entry on top") << "add" << QList<int>{0, 1, 0, 0};
+    QTest::newRow("search keeping every other entry") << "search" << QList<int>{0, 0, 0, 1};
+    QTest::newRow("scroll to the middle") << "scroll" << QList<int>{0, 0, 0, 0};
+}
+
+void EntryListViewTest::longList_measuresOnlyRowsNearTheView()
+{
+    QFETCH(QString, change);
+    QFETCH(QList<int>, signalCounts);
+    Column c(false);
+    QList<JournalEntry> many;
+    for (int i = 0; i < 2000; ++i) {
+        many << entry(QStringLiteral("Entry %1").arg(i), localMoment(-1 - i),
+                      i % 2 ? QStringLiteral("odd body") : QStringLiteral("even body"),
+                      i % 3 ? QStringList() : QStringList{QStringLiteral("tag")});
+    }
+    c.store.setEntries(many);
+    c.store.setSelectedSection(NavSection::Journal);
+    EntryListWidget* list = c.list();
+    EntryListModel* model = list->listModel();
+    MeasureCounter counter(*list->listDelegate());
+    list->setItemDelegate(&counter);
+    c.settle();
+    QCOMPARE(model->rowCount(), 2000);
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    const int viewHeight = list->viewport()->height();
+    const QSet<int> firstMeasured = counter.measured;
+    counter.measured.clear();
+
+    QSet<int> expected; // rows that must be measured again, beyond those coming into view
+    if (change == u"edit 2" || change == u"edit 1500") {
+        JournalEntry e = *model->entryAt(change == u"edit 2" ? 2 : 1500);
+        e.body = QStringLiteral("edited body");
+        c.store.updateEntry(e);
+        if (change == u"edit 2") {
+            expected = {2};
+        }
+    } else if (change == u"add") {
+        c.store.setEntries(QList<JournalEntry>{entry(QStringLiteral("Newest"), localMoment(0))} + many);
+        expected = {0};
+    } else if (change == u"search") {
+        c.store.setSearchQuery(QStringLiteral("odd"));
+    } else if (change == u"scroll") {
+        list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+    }
+    c.settle();
+    QCoreApplication::processEvents();
+
+    QCOMPARE((QList<int>{int(changed.count()), int(inserted.count()), int(removed.count()), int(resets.count())}),
+             signalCounts);
+    // Whatever changed, only rows in view or within half a screen of it were ever measured.
+    const QSet<int> measured = change == u"none" ? firstMeasured : counter.measured;
+    QVERIFY(!firstMeasured.isEmpty());
+    for (const int row : measured) {
+        const QRect rect = list->visualRect(model->index(row));
+        QVERIFY2(rect.bottom() >= -viewHeight && rect.top() <= 2 * viewHeight, qPrintable(QString::number(row)));
+    }
+    QVERIFY(measured.contains(expected));
+    QVERIFY(list->measuredRowCount() < 100);
+    // Every row in view has its real height: it sits right under the row above it.
+    const QModelIndex top = list->indexAt(QPoint(10, 0));
+    QVERIFY(top.isValid());
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, list->viewport()->width(), 0);
+    for (int row = top.row(); row < model->rowCount() - 1; ++row) {
+        const QRect rect = list->visualRect(model->index(row));
+        if (rect.top() >= viewHeight) {
+            break;
+        }
+        QCOMPARE(rect.height(), counter.sizeHint(option, model->index(row)).height());
+        QCOMPARE(list->visualRect(model->index(row + 1)).top(), rect.bottom() + 1);
+    }
+    list->setItemDelegate(list->listDelegate());
 }
 
 void EntryListViewTest::onThisDay_foldsAndSelects()

@@ -31,6 +31,8 @@ private Q_SLOTS:
     void calendarButton_opensCalendarAtToday();
     void showSidebarButton_onlyWhileSidebarHidden();
     void list_neverScrollsByItself();
+    void longList_measuresOnlyRowsNearTheView_data();
+    void longList_measuresOnlyRowsNearTheView();
     void onThisDay_foldsAndSelects();
     void rowSettings_changeRowsAtOnce();
     void searchField_slidesInFromTopEdgeAndFades();
