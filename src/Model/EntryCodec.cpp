@@ -4,10 +4,13 @@
 #include "Model/JsonWriter.h"
 #include "Model/Uuid.h"
 
+#include <QIODevice>
+
 #include <simdjson.h>
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace vsp {
 
@@ -693,6 +696,214 @@ Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding 
         }
         return QString();
     });
+}
+
+namespace {
+
+bool isJsonSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+/// The text of a device taken in pieces: a window of bytes that grows at its end by reading and
+/// drops what has been consumed. Keeps simdjson's padding readable after the bytes it holds.
+class PieceSource {
+public:
+    PieceSource(QIODevice& device, qsizetype pieceBytes) : m_device(device), m_piece(std::max<qsizetype>(1, pieceBytes))
+    { }
+
+    const char* data() const { return m_bytes.constData(); }
+    qsizetype size() const { return m_bytes.size(); }
+    const QString& error() const { return m_error; }
+
+    /// Reads the next piece onto the end; false at the end of the text or on a read error (see error()).
+    bool more()
+    {
+        const qsizetype had = m_bytes.size();
+        m_bytes.reserve(had + m_piece + qsizetype(simdjson::SIMDJSON_PADDING));
+        m_bytes.resize(had + m_piece);
+        const qint64 got = m_device.read(m_bytes.data() + had, m_piece);
+        m_bytes.resize(had + std::max<qint64>(0, got));
+        if (got < 0) {
+            m_error = m_device.errorString();
+        }
+        return got > 0;
+    }
+    /// Forgets the bytes before `at` once they make up half a piece (moving the rest down costs a copy);
+    /// returns how far the bytes after `at` moved down.
+    qsizetype drop(qsizetype at)
+    {
+        if (at < m_piece / 2 && at < m_bytes.size()) {
+            return 0;
+        }
+        // Erasing at the front keeps the end of the allocation, and with it the padding after the bytes.
+        m_bytes.remove(0, at);
+        return at;
+    }
+
+private:
+    QIODevice& m_device;
+    qsizetype m_piece;
+    QByteArray m_bytes;
+    QString m_error;
+};
+
+/// Finds the end of the JSON value starting at `at` (not space), reading more as needed: one past its
+/// last byte, or -1 when the text ends first. Strings are skipped whole (a quote counts when an even
+/// number of backslashes precede it); only brackets outside strings nest. The value itself is checked by
+/// the parser afterwards.
+qsizetype endOfValue(PieceSource& source, qsizetype at)
+{
+    const char first = source.data()[at];
+    const bool container = first == '{' || first == '[';
+    const bool string = first == '"';
+    int depth = 0;
+    bool inString = false;
+    qsizetype i = at;
+    for (;;) {
+        if (i >= source.size() && !source.more()) {
+            // A number or literal may end with the text; anything else is cut short.
+            return container || string || inString ? -1 : i;
+        }
+        const char* d = source.data();
+        const qsizetype n = source.size();
+        if (inString) {
+            const void* quote = std::memchr(d + i, '"', size_t(n - i));
+            if (!quote) {
+                i = n;
+                continue;
+            }
+            const qsizetype q = static_cast<const char*>(quote) - d;
+            qsizetype slashes = 0;
+            while (q - slashes - 1 > at && d[q - slashes - 1] == '\\') {
+                ++slashes;
+            }
+            i = q + 1;
+            if (slashes % 2 == 0) {
+                inString = false;
+                if (string || depth == 0) {
+                    return i;
+                }
+            }
+            continue;
+        }
+        if (!container && !string) {
+            // A number or literal: up to the next separator.
+            while (i < n && !isJsonSpace(d[i]) && d[i] != ',' && d[i] != ']') {
+                ++i;
+            }
+            if (i < n) {
+                return i;
+            }
+            continue;
+        }
+        for (; i < n; ++i) {
+            const char c = d[i];
+            if (c == '"') {
+                inString = true;
+                ++i;
+                break;
+            }
+            if (c == '{' || c == '[') {
+                ++depth;
+            } else if ((c == '}' || c == ']') && --depth == 0) {
+                return i + 1;
+            }
+        }
+    }
+}
+
+} // namespace
+
+Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates, qsizetype pieceBytes)
+{
+    PieceSource source(device, pieceBytes);
+    qsizetype at = 0;
+    // The next byte that is not space, reading on as needed; -1 at the end of the text.
+    const auto nextByte = [&]() -> int {
+        for (;;) {
+            while (at < source.size() && isJsonSpace(source.data()[at])) {
+                ++at;
+            }
+            if (at < source.size()) {
+                return static_cast<unsigned char>(source.data()[at]);
+            }
+            if (!source.more()) {
+                return -1;
+            }
+        }
+    };
+    const auto invalid = [&](const QString& where) -> Decoded<QList<JournalEntry>> {
+        if (!source.error().isEmpty()) {
+            return {std::nullopt, QStringLiteral("the data could not be read (%1)").arg(source.error())};
+        }
+        return {std::nullopt, QStringLiteral("the data is not valid JSON (%1)").arg(where)};
+    };
+
+    // A byte order mark may come first, as decodeEntries() allows.
+    while (source.size() < 3 && source.more()) { }
+    if (source.size() >= 3 && std::memcmp(source.data(), "\xEF\xBB\xBF", 3) == 0) {
+        at = 3;
+    }
+    if (nextByte() != '[') {
+        return invalid(QStringLiteral("no list at the start"));
+    }
+    ++at;
+
+    simdjson::dom::parser parser;
+    // One level below the list: the same depth as the whole text allows.
+    if (parser.allocate(1 << 16, simdjson::DEFAULT_MAX_DEPTH - 1)) {
+        return {std::nullopt, QStringLiteral("no memory to read the journal")};
+    }
+    EntryReader reader(dates);
+    QList<JournalEntry> list;
+    // Journals hold entries of some kilobytes: room for one per kilobyte of text costs address space
+    // only (pages never written are never resident) and saves copying the list as it grows.
+    if (const qint64 total = device.size() - device.pos(); total > 0 && !device.isSequential()) {
+        list.reserve(qsizetype(std::min<qint64>(total / 1024 + 16, qint64(1) << 24)));
+    }
+    if (nextByte() == ']') {
+        ++at;
+    } else {
+        for (int index = 0;; ++index) {
+            if (nextByte() < 0) {
+                return invalid(QStringLiteral("the list ends early"));
+            }
+            const qsizetype end = endOfValue(source, at);
+            if (end < 0) {
+                return invalid(QStringLiteral("entry %1 ends early").arg(index));
+            }
+            element item;
+            // The bytes after the entry serve as the parser's padding (PieceSource keeps it readable).
+            if (const auto code = parser.parse(source.data() + at, size_t(end - at), false).get(item)) {
+                return invalid(
+                    QStringLiteral("entry %1: %2").arg(index).arg(QString::fromUtf8(simdjson::error_message(code))));
+            }
+            JournalEntry entry;
+            QString error;
+            if (!reader.read(item, entry, error)) {
+                return {std::nullopt, QStringLiteral("entry %1: %2").arg(index).arg(error)};
+            }
+            list.append(std::move(entry));
+            at = end - source.drop(end);
+            const int separator = nextByte();
+            if (separator == ']') {
+                ++at;
+                break;
+            }
+            if (separator != ',') {
+                return invalid(QStringLiteral("no comma after entry %1").arg(index));
+            }
+            ++at;
+        }
+    }
+    if (nextByte() >= 0) {
+        return invalid(QStringLiteral("text after the list"));
+    }
+    if (!source.error().isEmpty()) {
+        return invalid(QString());
+    }
+    return {std::move(list), {}};
 }
 
 Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json)

@@ -28,7 +28,7 @@ FileRead readWholeFile(const QString& path)
     }
     const qint64 size = file.size();
     constexpr qint64 kPadding = 64;
-    if (size < 0 || size > qint64(1) << 34) {
+    if (size < 0 || size > kMaxReadableFileBytes) {
         result.status = FileRead::Status::Unreadable;
         result.error = QStringLiteral("the file is too large");
         return result;

@@ -17,6 +17,9 @@ struct FileRead {
     QString error;
 };
 
+/// The largest file readWholeFile() reads (16 GiB); a larger one is unreadable.
+inline constexpr qint64 kMaxReadableFileBytes = qint64(1) << 34;
+
 /// Reads a whole file. A missing file is told apart from one that exists but cannot be read.
 FileRead readWholeFile(const QString& path);
 

@@ -216,6 +216,18 @@ QList<JournalEntry> JournalStore::load()
         vsp::logFailure(QStringLiteral("load"), m_entriesSaveBlock);
         return {};
     }
+    {
+        // Entry by entry: neither the whole file nor a tree of it is held while the entries are made.
+        QFile file(path);
+        if (file.size() <= vsp::kMaxReadableFileBytes && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            auto streamed = vsp::decodeEntries(file);
+            if (streamed.ok()) {
+                return std::move(*streamed.value);
+            }
+        }
+    }
+    // Whatever failed is read again whole, as the rest of this function always did: a missing or
+    // unreadable file is told apart, the error names the failing key and a damaged journal is copied.
     vsp::FileRead read = vsp::readWholeFile(path);
     if (read.status == vsp::FileRead::Status::Missing) {
         return {};

@@ -6,6 +6,7 @@
 #include "Model/JournalStore.h"
 
 #include <QMetaObject>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -16,28 +17,40 @@
 #include <vector>
 
 struct JournalStore::SearchState {
-    /// Search forms folded on another thread for a copy of the entries, by position in that copy.
+    /// Search forms folded on other threads for a copy of the entries, by position in that copy (null
+    /// where a thread was cancelled first).
     struct Prepared {
         QList<JournalEntry> entries;
         std::vector<std::shared_ptr<const EntrySearchText>> texts;
     };
+    /// The matches of one query, as positions in `entries` in journal order.
+    struct Result {
+        QByteArray foldedQuery;
+        bool inArchive = false;
+        QList<qsizetype> matches;
+    };
+    /// Results kept: typing a word and taking it back finds each shorter query's matches here.
+    static constexpr int kKeptResults = 16;
 
-    /// The entries the matches index into (a shared copy: any change of the store's list leaves it
-    /// behind, so a mismatch of the two tells that the matches are stale).
+    /// The entries the results index into (a shared copy: any change of the store's list leaves it
+    /// behind, so a mismatch of the two tells that the results are stale).
     QList<JournalEntry> entries;
-    QByteArray foldedQuery;
-    bool inArchive = false;
-    /// Positions of the matching entries in `entries`, in journal order.
-    QList<qsizetype> matches;
-    bool hasMatches = false;
+    /// The latest last.
+    QList<Result> results;
 
-    /// The folding thread; it checks `cancelled` between entries and is waited for on destruction.
-    std::future<void> preparing;
+    /// The folding threads; they check `cancelled` between entries and are waited for on destruction.
+    std::shared_future<void> preparing;
     std::shared_ptr<Prepared> prepared;
     std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
 
-    /// Gives `entries` the forms the thread folded, once it has finished.
+    /// Gives `entries` the forms the threads folded; waits for them when they are still at work (they
+    /// are part-way through: folding here as well would only do their work twice).
     void adoptPrepared(const QList<JournalEntry>& entries);
+    void forgetResults()
+    {
+        entries = {};
+        results.clear();
+    }
 
     ~SearchState()
     {
@@ -105,42 +118,60 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
         if (!m_search) {
             m_search = std::make_shared<SearchState>();
         }
-        SearchState& last = *m_search;
-        last.adoptPrepared(m_entries);
+        SearchState& search = *m_search;
+        search.adoptPrepared(m_entries);
         const bool inArchive = m_selectedSection == NavSection::Archive;
         const QByteArray folded = foldForSearch(m_searchQuery);
-        // Every entry that holds the longer query holds the shorter one: a growing query only has to
-        // look through the last matches.
-        const bool narrows = last.hasMatches && last.inArchive == inArchive && last.entries.constData() == entries
-                             && last.entries.size() == count && folded.contains(last.foldedQuery);
-        const auto test = [&](qsizetype i) {
-            const JournalEntry& e = entries[i];
-            if ((!e.isArchived || inArchive) && matchesSearch(e, folded)) {
-                result.append(i);
+        if (search.entries.constData() != entries || search.entries.size() != count) {
+            search.forgetResults();
+            search.entries = m_entries;
+        }
+        // The same query again (a word taken back) is answered from before; every entry that holds a
+        // longer query holds the shorter one, so a growing query only looks through the fewest matches
+        // of a query it contains.
+        const SearchState::Result* exact = nullptr;
+        const SearchState::Result* narrowest = nullptr;
+        for (const SearchState::Result& r : std::as_const(search.results)) {
+            if (r.inArchive != inArchive) {
+                continue;
             }
-        };
-        if (narrows) {
-            result.reserve(last.matches.size());
-            for (const qsizetype i : std::as_const(last.matches)) {
-                test(i);
+            if (r.foldedQuery == folded) {
+                exact = &r;
+                break;
             }
-        } else {
-            result.reserve(count);
-            for (qsizetype i = 0; i < count; ++i) {
-                test(i);
+            if (folded.contains(r.foldedQuery) && (!narrowest || r.matches.size() < narrowest->matches.size())) {
+                narrowest = &r;
             }
         }
-        last.entries = m_entries;
-        last.foldedQuery = folded;
-        last.inArchive = inArchive;
-        last.matches = result;
-        last.hasMatches = true;
+        if (exact) {
+            result = exact->matches;
+        } else {
+            const auto test = [&](qsizetype i) {
+                const JournalEntry& e = entries[i];
+                if ((!e.isArchived || inArchive) && matchesSearch(e, folded)) {
+                    result.append(i);
+                }
+            };
+            if (narrowest) {
+                result.reserve(narrowest->matches.size());
+                for (const qsizetype i : std::as_const(narrowest->matches)) {
+                    test(i);
+                }
+            } else {
+                result.reserve(count);
+                for (qsizetype i = 0; i < count; ++i) {
+                    test(i);
+                }
+            }
+            if (search.results.size() >= SearchState::kKeptResults) {
+                search.results.removeFirst();
+            }
+            search.results.append({folded, inArchive, result});
+        }
     } else {
-        if (m_search && m_search->hasMatches) {
+        if (m_search && !m_search->results.isEmpty()) {
             // The remembered matches would keep an old list of entries alive.
-            m_search->entries = {};
-            m_search->matches = {};
-            m_search->hasMatches = false;
+            m_search->forgetResults();
         }
         result.reserve(m_selectedSection == NavSection::Journal ? count : 64);
         const vsp::DayRange day = vsp::dayRange(today());
@@ -181,33 +212,41 @@ void JournalStore::prepareSearch()
     if (m_search->preparing.valid() || m_entries.isEmpty()) {
         return;
     }
-    // The thread folds its own copy of the list (sharing the texts); the first search hands the folded
-    // forms to the entries, each taking its form only if its text is still the one folded. Nothing
-    // comes back to this thread before then, so the app rests while the thread works.
+    // The threads fold their own copy of the list (sharing the texts), each a slice of it; the first
+    // search hands the folded forms to the entries, each taking its form only if its text is still the
+    // one folded. Nothing comes back to this thread before then, so the app rests while they work.
     const QList<JournalEntry> snapshot = m_entries;
     const std::shared_ptr<std::atomic_bool> cancelled = m_search->cancelled;
     auto prepared = std::make_shared<SearchState::Prepared>();
+    prepared->entries = snapshot;
+    prepared->texts.resize(size_t(snapshot.size()));
     m_search->prepared = prepared;
     auto done = std::make_shared<std::promise<void>>();
-    m_search->preparing = done->get_future();
-    QThreadPool::globalInstance()->start([snapshot, cancelled, prepared, done] {
-        prepared->entries = snapshot;
-        prepared->texts.reserve(size_t(snapshot.size()));
-        for (const JournalEntry& e : snapshot) {
-            if (cancelled->load()) {
-                break;
+    m_search->preparing = done->get_future().share();
+    const qsizetype parts = std::clamp<qsizetype>(QThread::idealThreadCount() - 1, 1, 4);
+    const qsizetype slice = (snapshot.size() + parts - 1) / parts;
+    auto working = std::make_shared<std::atomic<qsizetype>>(parts);
+    for (qsizetype part = 0; part < parts; ++part) {
+        const qsizetype first = part * slice;
+        const qsizetype last = std::min(snapshot.size(), first + slice);
+        QThreadPool::globalInstance()->start([prepared, cancelled, done, working, first, last] {
+            // Each thread writes its own slots of the vector: no two touch the same one.
+            for (qsizetype i = first; i < last && !cancelled->load(); ++i) {
+                prepared->texts[size_t(i)] = makeSearchText(prepared->entries[i]);
             }
-            prepared->texts.push_back(makeSearchText(e));
-        }
-        done->set_value();
-    });
+            if (working->fetch_sub(1) == 1) {
+                done->set_value();
+            }
+        });
+    }
 }
 
 void JournalStore::SearchState::adoptPrepared(const QList<JournalEntry>& entries)
 {
-    if (!prepared || !preparing.valid() || preparing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-        return; // not yet: entries fold on first use meanwhile
+    if (!prepared || !preparing.valid()) {
+        return;
     }
+    preparing.wait();
     const QList<JournalEntry>& snapshot = prepared->entries;
     const bool sameList = entries.constData() == snapshot.constData();
     QHash<QUuid, qsizetype> at;
@@ -219,7 +258,7 @@ void JournalStore::SearchState::adoptPrepared(const QList<JournalEntry>& entries
     }
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const qsizetype from = sameList ? i : at.value(entries[i].id, -1);
-        if (from >= 0 && size_t(from) < prepared->texts.size()) {
+        if (from >= 0 && size_t(from) < prepared->texts.size() && prepared->texts[size_t(from)]) {
             entries[i].adoptSearchText(prepared->texts[size_t(from)]);
         }
     }

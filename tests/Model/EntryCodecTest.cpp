@@ -6,6 +6,7 @@
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 
+#include <QBuffer>
 #include <QTest>
 
 #include <cmath>
@@ -486,6 +487,57 @@ void EntryCodecTest::decode_leadingByteOrderMark_isIgnored()
     // Only at the very start, and only the whole mark.
     QVERIFY(!decodeEntries(" " + bom + "[]").ok());
     QVERIFY(!decodeEntries(bom.left(2) + "[]").ok());
+}
+
+void EntryCodecTest::decodeFromDevice_agreesWithWholeText_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    const QByteArray e = minimalEntry();
+    const QByteArray tricky = minimalEntry(R"("x":"a \"}] ,[{ \\","y":"\\\\\"","z":[{"q":"]"}])");
+    const QByteArray full = encodeEntries({fullEntry(), fullEntry()}).bytes;
+    QTest::newRow("entries") << full;
+    QTest::newRow("empty list") << QByteArray("[]");
+    QTest::newRow("spaces everywhere") << QByteArray(" \n[ \t" + e + " ,\r\n" + e + " ]\n ");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[" + e + "]");
+    QTest::newRow("quotes and brackets in strings") << QByteArray('[' + tricky + ',' + e + ']');
+    QTest::newRow("trailing comma") << QByteArray('[' + e + ",]");
+    QTest::newRow("missing comma") << QByteArray('[' + e + ' ' + e + ']');
+    QTest::newRow("double comma") << QByteArray('[' + e + ",," + e + ']');
+    QTest::newRow("text after the list") << QByteArray('[' + e + "] x");
+    QTest::newRow("second list") << QByteArray("[][]");
+    QTest::newRow("cut in a string") << full.left(full.indexOf("Title") + 3);
+    QTest::newRow("cut after an entry") << QByteArray('[' + e);
+    QTest::newRow("not a list") << e;
+    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("numbers") << QByteArray("[1, 2]");
+    QTest::newRow("bare words") << QByteArray("[true false]");
+    QTest::newRow("unclosed string entry") << QByteArray("[\"abc]");
+    QTest::newRow("invalid utf8") << QByteArray("[{\"id\":\"\xff\xfe\"}]");
+    // As deep as the whole text may nest, and one level deeper.
+    for (const int depth : {1021, 1022, 1023, 1024}) {
+        QTest::addRow("nested %d deep", depth)
+            << QByteArray('[' + minimalEntry("\"x\":" + QByteArray(depth - 2, '[') + QByteArray(depth - 2, ']')) + ']');
+    }
+}
+
+void EntryCodecTest::decodeFromDevice_agreesWithWholeText()
+{
+    QFETCH(QByteArray, json);
+    const auto whole = decodeEntries(json);
+    // Pieces of every size, down to single bytes, split the text anywhere.
+    for (const qsizetype piece : {qsizetype(1), qsizetype(3), qsizetype(64), qsizetype(4 << 20)}) {
+        QBuffer buffer(&json);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const auto streamed = decodeEntries(buffer, DateEncoding::ReferenceSeconds, piece);
+        QVERIFY2(streamed.ok() == whole.ok(), qPrintable(QStringLiteral("piece %1: %2 / %3")
+                                                              .arg(piece)
+                                                              .arg(streamed.error, whole.error)));
+        if (whole.ok()) {
+            QCOMPARE(*streamed.value, *whole.value);
+        } else {
+            QVERIFY(!streamed.error.isEmpty());
+        }
+    }
 }
 
 void EntryCodecTest::shortTimeFormat_keepsHoursAndMinutesOnly_data()

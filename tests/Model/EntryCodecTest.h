@@ -29,6 +29,8 @@ private Q_SLOTS:
     void entryType_rawValues();
     void trash_decodeRequiresBothKeys();
     void decode_leadingByteOrderMark_isIgnored();
+    void decodeFromDevice_agreesWithWholeText_data();
+    void decodeFromDevice_agreesWithWholeText();
     void addDays_keepsTimeOfDayAndFraction_data();
     void addDays_keepsTimeOfDayAndFraction();
     void shortTimeFormat_keepsHoursAndMinutesOnly_data();
