@@ -187,8 +187,19 @@ void EntryListMotion::landAtOnce()
     m_large = true;
 }
 
+bool EntryListMotion::tooManyToFollow(int rows) const
+{
+    // Each row at most cancels one noted before: more than this many leave more than the limit noted,
+    // and a search over a long journal need not look at each of its rows.
+    return rows > 2 * int(m_inserted.size() + m_removed.size()) + kMaxAnimatedChanges;
+}
+
 void EntryListMotion::noteRemoved(int first, int last)
 {
+    if (tooManyToFollow(last - first + 1)) {
+        landAtOnce();
+        return;
+    }
     for (int row = first; row <= last; ++row) {
         const RowKey key = m_model.keyAt(row);
         if (m_inserted.remove(key)) {
@@ -208,6 +219,10 @@ void EntryListMotion::noteRemoved(int first, int last)
 
 void EntryListMotion::noteInserted(int first, int last)
 {
+    if (tooManyToFollow(last - first + 1)) {
+        landAtOnce();
+        return;
+    }
     for (int row = first; row <= last; ++row) {
         const RowKey key = m_model.keyAt(row);
         // A row that left and came back before any paint simply moves.

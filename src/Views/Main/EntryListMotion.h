@@ -109,6 +109,8 @@ private:
     /// Rows that are about to leave, and rows that have just come.
     void noteRemoved(int first, int last);
     void noteInserted(int first, int last);
+    /// Whether `rows` more rows coming or going surely take the change past kMaxAnimatedChanges.
+    bool tooManyToFollow(int rows) const;
     /// Ends the motion; the rest of the change lands at the next paint without moving.
     void landAtOnce();
     void seeRow(int row);
