@@ -4,13 +4,19 @@
 #include "Model/JsonWriter.h"
 #include "Model/Uuid.h"
 
+#include <QHash>
 #include <QIODevice>
 
 #include <simdjson.h>
 
+#include <QThread>
+#include <QThreadPool>
+
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <deque>
+#include <future>
 
 namespace vsp {
 
@@ -277,23 +283,46 @@ private:
         return fail(error, key, QStringLiteral("is not %1").arg(QLatin1String(expected)));
     }
 
-    bool readString(element v, std::string_view key, QString& out, QString& error);
+    bool readString(element v, std::string_view key, QString& out, QString& error, bool share = false);
     bool readNumber(element v, std::string_view key, double& out, QString& error);
     bool readBool(element v, std::string_view key, bool& out, QString& error);
     bool readDate(element v, std::string_view key, double& out, QString& error);
-    bool readStrings(element v, std::string_view key, QStringList& out, QString& error);
+    bool readStrings(element v, std::string_view key, QStringList& out, QString& error, bool share = false);
     bool readClips(element v, std::string_view key, QList<AudioClip>& out, QString& error);
 
+    /// One text for all equal short values of the keys that repeat across entries (tags, mood, font,
+    /// weather), as the entries of a journal share them: each copy would cost an allocation per entry.
+    QString shared(std::string_view text);
+
     DateEncoding m_dates;
+    QHash<QByteArray, QString> m_shared;
 };
 
-bool EntryReader::readString(element v, std::string_view key, QString& out, QString& error)
+QString EntryReader::shared(std::string_view text)
+{
+    constexpr size_t kLongestShared = 48;
+    constexpr qsizetype kMostShared = 4096;
+    if (text.size() > kLongestShared) {
+        return toQString(text);
+    }
+    const auto it = m_shared.constFind(QByteArray::fromRawData(text.data(), qsizetype(text.size())));
+    if (it != m_shared.cend()) {
+        return *it;
+    }
+    QString value = toQString(text);
+    if (m_shared.size() < kMostShared) {
+        m_shared.insert(QByteArray(text.data(), qsizetype(text.size())), value);
+    }
+    return value;
+}
+
+bool EntryReader::readString(element v, std::string_view key, QString& out, QString& error, bool share)
 {
     std::string_view text;
     if (v.get_string().get(text)) {
         return wrongType(error, key, "text");
     }
-    out = toQString(text);
+    out = share ? shared(text) : toQString(text);
     return true;
 }
 
@@ -330,7 +359,7 @@ bool EntryReader::readDate(element v, std::string_view key, double& out, QString
     return true;
 }
 
-bool EntryReader::readStrings(element v, std::string_view key, QStringList& out, QString& error)
+bool EntryReader::readStrings(element v, std::string_view key, QStringList& out, QString& error, bool share)
 {
     array items;
     if (v.get_array().get(items)) {
@@ -342,7 +371,7 @@ bool EntryReader::readStrings(element v, std::string_view key, QStringList& out,
         if (item.get_string().get(text)) {
             return wrongType(error, key, "a list of texts");
         }
-        out.append(toQString(text));
+        out.append(share ? shared(text) : toQString(text));
     }
     return true;
 }
@@ -458,10 +487,11 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         }
         return missing(error, name(f));
     };
+    // Mood, place and weather repeat across entries: their texts are shared.
     auto optionalString = [&](Field f, std::optional<QString>& out) {
         if (auto v = present(f)) {
             QString text;
-            if (!readString(*v, name(f), text, error)) {
+            if (!readString(*v, name(f), text, error, true)) {
                 return false;
             }
             out = std::move(text);
@@ -501,7 +531,7 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         return missing(error, name(Date));
     }
     if (auto v = present(Tags)) {
-        if (!readStrings(*v, name(Tags), e.tags, error)) {
+        if (!readStrings(*v, name(Tags), e.tags, error, true)) {
             return false;
         }
     } else {
@@ -538,7 +568,7 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         e.expirationDate = date;
     }
     if (auto v = present(FontDesign)) {
-        if (!readString(*v, name(FontDesign), e.fontDesign, error)) {
+        if (!readString(*v, name(FontDesign), e.fontDesign, error, true)) {
             return false;
         }
     }
@@ -706,7 +736,7 @@ bool isJsonSpace(char c)
 }
 
 /// The text of a device taken in pieces: a window of bytes that grows at its end by reading and
-/// drops what has been consumed. Keeps simdjson's padding readable after the bytes it holds.
+/// drops what has been consumed.
 class PieceSource {
 public:
     PieceSource(QIODevice& device, qsizetype pieceBytes) : m_device(device), m_piece(std::max<qsizetype>(1, pieceBytes))
@@ -720,7 +750,6 @@ public:
     bool more()
     {
         const qsizetype had = m_bytes.size();
-        m_bytes.reserve(had + m_piece + qsizetype(simdjson::SIMDJSON_PADDING));
         m_bytes.resize(had + m_piece);
         const qint64 got = m_device.read(m_bytes.data() + had, m_piece);
         m_bytes.resize(had + std::max<qint64>(0, got));
@@ -736,7 +765,6 @@ public:
         if (at < m_piece / 2 && at < m_bytes.size()) {
             return 0;
         }
-        // Erasing at the front keeps the end of the allocation, and with it the padding after the bytes.
         m_bytes.remove(0, at);
         return at;
     }
@@ -850,52 +878,112 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
     }
     ++at;
 
-    simdjson::dom::parser parser;
-    // One level below the list: the same depth as the whole text allows.
-    if (parser.allocate(1 << 16, simdjson::DEFAULT_MAX_DEPTH - 1)) {
-        return {std::nullopt, QStringLiteral("no memory to read the journal")};
-    }
-    EntryReader reader(dates);
-    QList<JournalEntry> list;
-    // Journals hold entries of some kilobytes: room for one per kilobyte of text costs address space
-    // only (pages never written are never resident) and saves copying the list as it grows.
-    if (const qint64 total = device.size() - device.pos(); total > 0 && !device.isSequential()) {
-        list.reserve(qsizetype(std::min<qint64>(total / 1024 + 16, qint64(1) << 24)));
-    }
+    // The entries are parsed on other threads a batch of about a piece at a time, each batch as the list
+    // of its entries (so the parser checks it exactly as it checks the whole text); this thread only
+    // finds where the entries end. Batches are taken back in order.
+    struct Batch {
+        std::future<Decoded<QList<JournalEntry>>> result;
+    };
+    std::deque<Batch> pending;
+    QList<QList<JournalEntry>> done;
+    QString failure;
+    const auto takeOldest = [&] {
+        Decoded<QList<JournalEntry>> batch = pending.front().result.get();
+        pending.pop_front();
+        if (!batch.ok() && failure.isEmpty()) {
+            failure = batch.error;
+        }
+        if (batch.ok()) {
+            done.append(std::move(*batch.value));
+        }
+    };
+    const int inFlight = std::max(2, QThread::idealThreadCount());
+    const auto submit = [&](QByteArray text) {
+        auto promise = std::make_shared<std::promise<Decoded<QList<JournalEntry>>>>();
+        pending.push_back({promise->get_future()});
+        auto parse = [promise, text = std::move(text), dates]() mutable {
+            promise->set_value(decodeEntries(text, dates));
+            text = QByteArray();
+        };
+        // Inline when the pool is busy: the text is parsed either way.
+        if (!QThreadPool::globalInstance()->tryStart(parse)) {
+            parse();
+        }
+        while (int(pending.size()) > inFlight) {
+            takeOldest();
+        }
+    };
+    const auto batchOf = [&](qsizetype first, qsizetype end) {
+        QByteArray text;
+        text.reserve(end - first + 2 + qsizetype(simdjson::SIMDJSON_PADDING));
+        text.append('[');
+        text.append(source.data() + first, end - first);
+        text.append(']');
+        return text;
+    };
+    const auto finish = [&]() -> Decoded<QList<JournalEntry>> {
+        while (!pending.empty()) {
+            takeOldest();
+        }
+        if (!failure.isEmpty()) {
+            return {std::nullopt, failure};
+        }
+        qsizetype total = 0;
+        for (const QList<JournalEntry>& batch : std::as_const(done)) {
+            total += batch.size();
+        }
+        QList<JournalEntry> list;
+        list.reserve(total);
+        for (QList<JournalEntry>& batch : done) {
+            for (JournalEntry& e : batch) {
+                list.append(std::move(e));
+            }
+            batch = QList<JournalEntry>();
+        }
+        return {std::move(list), {}};
+    };
+
     if (nextByte() == ']') {
         ++at;
     } else {
+        qsizetype batchStart = at;
         for (int index = 0;; ++index) {
             if (nextByte() < 0) {
+                finish();
                 return invalid(QStringLiteral("the list ends early"));
             }
             const qsizetype end = endOfValue(source, at);
             if (end < 0) {
+                finish();
                 return invalid(QStringLiteral("entry %1 ends early").arg(index));
             }
-            element item;
-            // The bytes after the entry serve as the parser's padding (PieceSource keeps it readable).
-            if (const auto code = parser.parse(source.data() + at, size_t(end - at), false).get(item)) {
-                return invalid(
-                    QStringLiteral("entry %1: %2").arg(index).arg(QString::fromUtf8(simdjson::error_message(code))));
+            if (end == at) {
+                // A comma or bracket where an entry belongs ("[,", ",]").
+                finish();
+                return invalid(QStringLiteral("entry %1 is missing").arg(index));
             }
-            JournalEntry entry;
-            QString error;
-            if (!reader.read(item, entry, error)) {
-                return {std::nullopt, QStringLiteral("entry %1: %2").arg(index).arg(error)};
-            }
-            list.append(std::move(entry));
-            at = end - source.drop(end);
+            at = end;
             const int separator = nextByte();
-            if (separator == ']') {
-                ++at;
-                break;
-            }
-            if (separator != ',') {
+            if (separator != ']' && separator != ',') {
+                finish();
                 return invalid(QStringLiteral("no comma after entry %1").arg(index));
             }
-            ++at;
+            if (separator == ']' || at - batchStart >= pieceBytes) {
+                submit(batchOf(batchStart, end));
+                ++at;
+                at -= source.drop(at);
+                batchStart = at;
+            } else {
+                ++at;
+            }
+            if (separator == ']') {
+                break;
+            }
         }
+    }
+    auto decoded = finish();
+    if (!decoded.ok()) {
+        return decoded;
     }
     if (nextByte() >= 0) {
         return invalid(QStringLiteral("text after the list"));
@@ -903,7 +991,7 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
     if (!source.error().isEmpty()) {
         return invalid(QString());
     }
-    return {std::move(list), {}};
+    return decoded;
 }
 
 Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json)

@@ -60,14 +60,14 @@ QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype piec
 Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates = DateEncoding::ReferenceSeconds);
 Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json);
 
-/// Reads a JSON array of entries from `device`, from its position to its end, `pieceBytes` at a time:
-/// only the entries read so far and the text of the entry being read are held, never the whole text
-/// or a tree of it (a journal of 200 MB loads in the memory its entries take). Accepts exactly what
+/// Reads a JSON array of entries from `device`, from its position to its end, `pieceBytes` at a time,
+/// and parses the entries on the global thread pool a batch of about `pieceBytes` each: only the
+/// entries read so far and the text of the batches being parsed are held, never the whole text or a
+/// tree of it (a journal of 200 MB loads in the memory its entries take). Accepts exactly what
 /// decodeEntries() accepts for the same bytes and makes the same entries. On failure the error says
-/// only where reading stopped (a read error, or the entry or place that is not valid): decodeEntries()
-/// on the bytes names the offending key.
+/// only roughly where reading stopped: decodeEntries() on the bytes names the offending key.
 Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates = DateEncoding::ReferenceSeconds,
-                                           qsizetype pieceBytes = 4 << 20);
+                                           qsizetype pieceBytes = 1 << 20);
 
 /// Values kept in the settings as JSON data.
 QByteArray encodeUuidArray(const QList<QUuid>& ids);
