@@ -181,8 +181,8 @@ void LocationWeatherManager::finishLocation(quint64 id, std::optional<Fix> fix)
     PendingLocation pending = std::move(*m_location);
     m_location.reset();
     if (pending.source) {
+        // Deleting the source stops whatever it still has under way.
         pending.source->disconnect(this);
-        pending.source->stopUpdates();
         pending.source->deleteLater();
     }
     pending.done(fix);
