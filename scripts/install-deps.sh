@@ -25,6 +25,8 @@ packages=(
     geoclue-2.0 libqt6positioning6-plugins libgeonames-dev
     # a private sound server with a virtual microphone for the voice-note tests
     pulseaudio pulseaudio-utils
+    # self-updater: unpacking release archives, building them, validating the metainfo
+    libarchive-dev zip appstream
 )
 
 missing=()

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-/// The running build's version texts, as the About panel and the settings' About tab show them.
+/// The running build's version texts, as the About panel, the settings' About tab and the updater use
+/// them: the running bundle's "bundle.json" when the program runs from a bundle, else the compiled-in ones.
 namespace BundleInfo {
 
 /// The release version ("0.1.0"); "1.0" when the build carries none.

@@ -4,6 +4,7 @@
 #include "App/BundleInfo.h"
 #include "App/QuickCapture.h"
 #include "App/WindowPlacement.h"
+#include "Editor/Compose/ComposeView.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/FileChooser.h"
@@ -18,11 +19,14 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/SettingsView.h"
 #include "Theme/AppearanceManager.h"
+#include "Update/UpdateBadge.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
+#include "Views/Sidebar/SidebarFooter.h"
+#include "Views/Sidebar/SidebarView.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -40,9 +44,15 @@ VesperlogApp::VesperlogApp(Options options)
     : m_options(std::move(options)),
       m_store(std::make_unique<JournalStore>()),
       m_settings(std::make_unique<AppSettings>()),
-      m_moodStore(std::make_unique<MoodStore>()),
-      m_updater(std::make_unique<Updater>())
+      m_moodStore(std::make_unique<MoodStore>())
 {
+    Updater::Options updater = m_options.updater;
+    if (updater.currentVersion.isEmpty()) {
+        updater.currentVersion = BundleInfo::shortVersion();
+    }
+    updater.prepareToQuit = [this] { return prepareToQuitForUpdate(); };
+    updater.quit = [this] { quitForUpdate(); };
+    m_updater = std::make_unique<Updater>(std::move(updater));
     m_store->setReminderScheduler(&NotificationManager::reminderScheduler());
     // No change waits for the disk: the journal is written on a thread of its own.
     m_store->setBackgroundWriting(true);
@@ -67,6 +77,7 @@ VesperlogApp::VesperlogApp(Options options)
     }
     m_store->setFileChooser(m_options.fileChooser ? m_options.fileChooser : m_ownChooser.get());
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
+    m_mainWindow->contentView()->sidebar()->footer()->setUpdateBadge(new UpdateBadge(*m_updater));
     connect(m_mainWindow, &MainWindow::firstShown, this,
             [this] { m_updater->checkQuietly(m_settings->autoUpdates()); });
 
@@ -266,6 +277,27 @@ bool VesperlogApp::confirmQuit()
         case JournalStore::CopyResult::Failed: problem = tr("\n\nThe copy could not be saved — %1.").arg(error); break;
         case JournalStore::CopyResult::Cancelled: problem.clear(); break;
         }
+    }
+}
+
+bool VesperlogApp::prepareToQuitForUpdate()
+{
+    // The new version starts from what is on disk: words being written must be there first.
+    if (m_composeWindow) {
+        if (auto* compose = qobject_cast<ComposeView*>(m_composeWindow->content())) {
+            compose->keepDraftNow();
+        }
+    }
+    return confirmQuit();
+}
+
+void VesperlogApp::quitForUpdate()
+{
+    delete m_updateSheet;
+    if (m_options.endEventLoop) {
+        m_options.endEventLoop();
+    } else {
+        Updater::quitFromUpdate();
     }
 }
 

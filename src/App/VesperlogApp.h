@@ -2,6 +2,7 @@
 
 #include "App/ComposeWindow.h"
 #include "Platform/DeviceOwnerAuthenticator.h"
+#include "Update/Updater.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,7 +24,6 @@ class QTimer;
 class QuickCapturePanel;
 class SettingsView;
 class UpdateSheet;
-class Updater;
 
 /// The application: the four long-lived objects every window shares (journal store, settings, moods,
 /// updater), the scenes (main window, the single "New Entry" window, the tray's quick capture, the
@@ -58,6 +58,8 @@ public:
         std::function<void()> endEventLoop;
         /// Makes the lock cover's device-owner checks; empty means PAM's "vesperlog" service.
         DeviceOwnerAuthenticator::Factory authenticator;
+        /// The updater's feed, network and folders; the application adds its version and quit steps.
+        Updater::Options updater;
     };
 
     explicit VesperlogApp(Options options);
@@ -104,6 +106,11 @@ public:
     /// Whether quitting may go on now: true when every change is on disk, else the user's answer to the
     /// quit question (a copy saved also lets the quit go on).
     bool confirmQuit();
+    /// Before an update takes over: the compose draft and the detail's edits are saved, and the user is
+    /// asked, as on quitting, when the journal could not be saved. Whether the application may quit.
+    bool prepareToQuitForUpdate();
+    /// After the hand-over started: closes the update sheet and ends the application.
+    void quitForUpdate();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,46 +1,143 @@
 #include "Update/Updater.h"
 
-#include <QTimer>
+#include "Model/AppSettings.h"
+#include "Model/Log.h"
+#include "Platform/FileReveal.h"
+#include "Update/AppBundle.h"
+#include "Update/PackageInstaller.h"
+#include "Update/UpdateFeed.h"
 
-Updater::Updater(QObject* parent) : QObject(parent)
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUuid>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+using namespace vsp::update;
+
+namespace {
+
+/// A manifest is a few kilobytes; a feed that sends more is not one.
+constexpr qint64 kMostFeedBytes = 1024 * 1024;
+constexpr qint64 kDaySeconds = 86400;
+
+QString defaultVersion()
+{
+    if (const std::optional<vsp::bundle::BundleManifest> manifest =
+            vsp::bundle::readManifest(vsp::bundle::runningBundlePath());
+        manifest && !manifest->shortVersion.isEmpty()) {
+        return manifest->shortVersion;
+    }
+    const QString version = QCoreApplication::applicationVersion();
+    return version.isEmpty() ? QStringLiteral("0.0") : version;
+}
+
+QString replyError(QNetworkReply* reply)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 0 && status != 200) {
+        return QStringLiteral("%1 answered HTTP %2").arg(reply->url().toString()).arg(status);
+    }
+    if (reply->error() == QNetworkReply::OperationCanceledError) {
+        return QStringLiteral("no answer in time from %1").arg(reply->url().toString());
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        return reply->errorString();
+    }
+    return QStringLiteral("%1 answered HTTP %2").arg(reply->url().toString()).arg(status);
+}
+
+} // namespace
+
+Updater::Updater(QObject* parent) : Updater(Options{}, parent)
 { }
 
-QString Updater::statusText() const
+Updater::Updater(Options options, QObject* parent)
+    : QObject(parent),
+      m_options(std::move(options)),
+      m_settings(std::make_unique<AppSettings>())
 {
-    switch (m_phase) {
-    case Phase::Idle: return tr("Check for a newer version of Vesperlog.");
-    case Phase::Checking: return tr("Checking for updates…");
-    case Phase::Current: return tr("Vesperlog is up to date.");
-    case Phase::Found: return m_available ? tr("Vesperlog %1 is available.").arg(m_available->version) : QString();
-    case Phase::Downloading: return tr("Downloading…");
-    case Phase::Installing: return tr("Installing…");
-    case Phase::Manual: return tr("The new version is in your Downloads folder.");
-    case Phase::Failed: return tr("The update check failed.");
+    m_currentVersion = m_options.currentVersion.isEmpty() ? defaultVersion() : m_options.currentVersion;
+    if (m_options.bundleIdentifier.isEmpty()) {
+        m_options.bundleIdentifier = vsp::bundle::identifier();
     }
-    return {};
+    m_runningBundle = !m_options.runningBundle.isEmpty() ? m_options.runningBundle
+                      : m_options.findRunningBundle      ? vsp::bundle::runningBundlePath()
+                                                         : QString();
+    if (m_options.systemVersion.isEmpty()) {
+        m_options.systemVersion = runningSystemVersion();
+    }
+}
+
+Updater::~Updater()
+{
+    if (m_reply) {
+        // Ended with the updater: no answer is wanted any more.
+        m_reply->disconnect(this);
+        m_reply->abort();
+    }
+}
+
+QNetworkAccessManager& Updater::network()
+{
+    if (m_options.network) {
+        return *m_options.network;
+    }
+    if (!m_ownNetwork) {
+        m_ownNetwork = std::make_unique<QNetworkAccessManager>();
+    }
+    return *m_ownNetwork;
+}
+
+QDateTime Updater::now() const
+{
+    return m_options.clock ? m_options.clock() : QDateTime::currentDateTime();
+}
+
+std::optional<QDateTime> Updater::lastCheck() const
+{
+    const QDateTime checked = m_settings->updateChecked();
+    if (!checked.isValid()) {
+        return std::nullopt;
+    }
+    return checked;
+}
+
+std::optional<QUrl> Updater::feed() const
+{
+    return feedAddress(m_options.feedOverride.value_or(m_settings->updateFeed()));
+}
+
+QString Updater::failureMessage(UpdateFailure failure)
+{
+    switch (failure) {
+    case UpdateFailure::Download: return tr("The download was cut short. Try again.");
+    case UpdateFailure::Integrity:
+        return tr("What I downloaded doesn't match what's published, so I'm not installing it. Try again, or "
+                  "download it by hand from %1.")
+            .arg(websiteHost());
+    case UpdateFailure::Package: return tr("The downloaded package isn't Vesperlog. Not installing it.");
+    case UpdateFailure::Other: break;
+    }
+    return tr("Couldn't install the update. You can download it by hand from %1.").arg(websiteHost());
+}
+
+QString Updater::checkFailureMessage()
+{
+    return tr("Couldn't check for a new version. Check your connection and try again.");
 }
 
 void Updater::setPhase(Phase phase)
 {
-    if (m_phase == phase) {
-        return;
-    }
     m_phase = phase;
     Q_EMIT phaseChanged();
-}
-
-void Updater::startCheck()
-{
-    ++m_checkCount;
-    setPhase(Phase::Checking);
-    // Without an update feed there is nothing newer to find; finish on the next turn of the event loop
-    // so the sheet shows the check as it would with a network answer.
-    QTimer::singleShot(0, this, [this] {
-        if (m_phase == Phase::Checking) {
-            m_lastCheck = QDateTime::currentDateTime();
-            setPhase(Phase::Current);
-        }
-    });
 }
 
 void Updater::checkQuietly(bool enabled)
@@ -48,7 +145,101 @@ void Updater::checkQuietly(bool enabled)
     if (!enabled) {
         return;
     }
+    const QString pending = m_settings->updatePending();
+    if (!pending.isEmpty() && isNewer(pending, m_currentVersion)) {
+        check(false);
+        return;
+    }
+    const QDateTime current = now();
+    const std::optional<QDateTime> last = lastCheck();
+    // A last check in the future (a clock set back, a copied settings file) would hold every check off
+    // until that day: it counts as long ago.
+    if (!last || *last > current || last->secsTo(current) > kDaySeconds) {
+        check(false);
+    }
+}
+
+void Updater::check(bool manual)
+{
+    if (m_task == Task::QuietCheck && manual) {
+        // The quiet check's answer becomes this check's answer, so the sheet never waits for nothing.
+        m_task = Task::ManualCheck;
+        setPhase(Phase::Checking);
+        return;
+    }
+    if (m_task != Task::None) {
+        return;
+    }
+    m_task = manual ? Task::ManualCheck : Task::QuietCheck;
     ++m_checkCount;
+    if (manual) {
+        setPhase(Phase::Checking);
+    }
+    const std::optional<QUrl> address = feed();
+    if (!address) {
+        // Answered on the next turn, as a network answer would be: callers see one order of events.
+        QTimer::singleShot(0, this, [this] {
+            finishCheck(std::nullopt, UpdateError{UpdateFailure::Integrity,
+                                                  QStringLiteral("the feed address is not an https address: %1")
+                                                      .arg(m_options.feedOverride.value_or(m_settings->updateFeed()))});
+        });
+        return;
+    }
+    QNetworkRequest request(*address);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString(QStringLiteral("Vesperlog/") + m_currentVersion));
+    request.setTransferTimeout(m_options.feedTimeoutMs);
+    if (m_options.ssl) {
+        request.setSslConfiguration(*m_options.ssl);
+    }
+    QNetworkReply* reply = network().get(request);
+    m_reply = reply;
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMostFeedBytes) {
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        reply->deleteLater();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() != QNetworkReply::NoError || status != 200) {
+            finishCheck(std::nullopt, UpdateError{UpdateFailure::Download, replyError(reply)});
+            return;
+        }
+        const ManifestAnswer answer = readManifest(reply->readAll(), m_currentVersion, m_options.systemVersion);
+        if (const auto* error = std::get_if<UpdateError>(&answer)) {
+            finishCheck(std::nullopt, *error);
+        } else if (const auto* release = std::get_if<UpdateRelease>(&answer)) {
+            finishCheck(*release, std::nullopt);
+        } else {
+            finishCheck(std::nullopt, std::nullopt);
+        }
+    });
+}
+
+void Updater::finishCheck(const std::optional<UpdateRelease>& release, const std::optional<UpdateError>& error)
+{
+    const bool manual = m_task == Task::ManualCheck;
+    m_task = Task::None;
+    if (error) {
+        vsp::logFailure(QStringLiteral("update check"), error->error);
+        if (manual) {
+            m_failureMessage = checkFailureMessage();
+            setPhase(Phase::Failed);
+        }
+        Q_EMIT checkFinished();
+        return;
+    }
+    m_settings->setUpdateChecked(now());
+    m_settings->setUpdatePending(release ? release->version : QString());
+    m_available = release;
+    Q_EMIT availableChanged();
+    if (manual) {
+        m_offered = release;
+        setPhase(release ? Phase::Found : Phase::Current);
+    }
+    Q_EMIT checkFinished();
 }
 
 void Updater::open()
@@ -59,12 +250,16 @@ void Updater::open()
     case Phase::Manual:
     case Phase::Failed:
         if (m_available) {
+            m_offered = m_available;
             setPhase(Phase::Found);
         } else {
-            startCheck();
+            check(true);
         }
         break;
-    default: break;
+    case Phase::Found:
+    case Phase::Checking:
+    case Phase::Downloading:
+    case Phase::Installing: break;
     }
 }
 
@@ -74,4 +269,175 @@ void Updater::dismiss()
         return;
     }
     setPhase(Phase::Idle);
+}
+
+void Updater::reveal(const QString& path) const
+{
+    if (m_options.reveal) {
+        m_options.reveal(path);
+    } else {
+        vsp::revealInFiles(path);
+    }
+}
+
+void Updater::install(const UpdateRelease& release)
+{
+    if (m_task != Task::None) {
+        return;
+    }
+    m_task = Task::Install;
+    m_installing = release;
+    m_progress = 0;
+    setPhase(Phase::Downloading);
+    // The release came from a manifest that was checked, but a caller may hand in any value.
+    if (!secureUrl(release.url.toString())) {
+        failInstall({UpdateFailure::Integrity,
+                     QStringLiteral("the archive address is not an https address: %1").arg(release.url.toString())});
+        return;
+    }
+    QString error;
+    m_work = makeWorkFolder(m_options.workBase.isEmpty() ? workFolderBase() : m_options.workBase, &error);
+    if (m_work.isEmpty()) {
+        failInstall({UpdateFailure::Other, error});
+        return;
+    }
+    m_archivePath = m_work + QStringLiteral("/vesperlog-")
+                    + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".zip");
+    m_archive = std::make_unique<QFile>(m_archivePath);
+    if (!m_archive->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        failInstall({UpdateFailure::Other, m_archive->errorString()});
+        return;
+    }
+    QNetworkRequest request(release.url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QString(QStringLiteral("Vesperlog/") + m_currentVersion));
+    request.setTransferTimeout(m_options.downloadTimeoutMs);
+    if (m_options.ssl) {
+        request.setSslConfiguration(*m_options.ssl);
+    }
+    QNetworkReply* reply = network().get(request);
+    m_reply = reply;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+        if (m_archive && m_archive->write(reply->readAll()) < 0) {
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        // A late report never overwrites what came after the download.
+        if (total < 1 || m_phase != Phase::Downloading) {
+            return;
+        }
+        m_progress = std::min(1.0, double(received) / double(total));
+        setPhase(Phase::Downloading);
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { archiveDownloaded(reply); });
+}
+
+void Updater::archiveDownloaded(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() != QNetworkReply::NoError || status != 200) {
+        failInstall({UpdateFailure::Download, replyError(reply)});
+        return;
+    }
+    if (m_archive->write(reply->readAll()) < 0 || !m_archive->flush()) {
+        failInstall({UpdateFailure::Download, m_archive->errorString()});
+        return;
+    }
+    m_archive->close();
+    setPhase(Phase::Installing);
+    // The sheet shows "Installing…" before the archive is checked and unpacked on this thread.
+    QTimer::singleShot(0, this, &Updater::installArchive);
+}
+
+void Updater::installArchive()
+{
+    if (std::optional<UpdateError> error = verifyArchive(m_archivePath, m_installing.sha256)) {
+        failInstall(*error);
+        return;
+    }
+    const QString unpacked = m_work + QStringLiteral("/package");
+    if (!QDir().mkdir(unpacked)) {
+        failInstall({UpdateFailure::Other, QStringLiteral("cannot make %1").arg(unpacked)});
+        return;
+    }
+    if (std::optional<UpdateError> error = unpackArchive(m_archivePath, unpacked)) {
+        failInstall(*error);
+        return;
+    }
+    UpdateError error;
+    const std::optional<FoundBundle> fresh = findBundle(unpacked, m_options.bundleIdentifier, &error);
+    if (!fresh) {
+        failInstall(error);
+        return;
+    }
+    QFile::remove(m_archivePath);
+
+    const QString target = replaceableBundle(m_runningBundle);
+    if (target.isEmpty()) {
+        QString why;
+        const QString downloads = m_options.downloads.isEmpty() ? downloadsFolder() : m_options.downloads;
+        const QString parked = parkBundle(fresh->path, m_installing.version, downloads, &why);
+        if (parked.isEmpty()) {
+            failInstall({UpdateFailure::Other, why});
+            return;
+        }
+        QDir(m_work).removeRecursively();
+        m_work.clear();
+        m_manualLocation = parked;
+        reveal(parked);
+        endInstall();
+        setPhase(Phase::Manual);
+        return;
+    }
+    // What is being edited is saved before anything is handed over; a user who keeps the app open stays.
+    if (m_options.prepareToQuit && !m_options.prepareToQuit()) {
+        failInstall({UpdateFailure::Other, QStringLiteral("the application was kept open")});
+        return;
+    }
+    QString why;
+    if (!startHandOver(m_work, m_options.pid ? m_options.pid : QCoreApplication::applicationPid(), fresh->path, target,
+                       fresh->executable, &why)) {
+        failInstall({UpdateFailure::Other, why});
+        return;
+    }
+    // The script now owns the work folder; the phase stays Installing until the process ends.
+    vsp::logLine(QStringLiteral("installing version %1; restarting").arg(m_installing.version));
+    if (m_options.quit) {
+        m_options.quit();
+    } else {
+        quitFromUpdate();
+    }
+}
+
+void Updater::failInstall(const UpdateError& error)
+{
+    vsp::logFailure(QStringLiteral("update installation"), error.error);
+    m_failureMessage = failureMessage(error.kind);
+    if (!m_work.isEmpty()) {
+        QDir(m_work).removeRecursively();
+        m_work.clear();
+    }
+    endInstall();
+    setPhase(Phase::Failed);
+}
+
+void Updater::endInstall()
+{
+    m_archive.reset();
+    m_archivePath.clear();
+    m_task = Task::None;
+}
+
+void Updater::quitFromUpdate()
+{
+    // Should the rest of the shutdown hang, the script would wait ten seconds and then end us by signal,
+    // skipping whatever is left; ending ourselves sooner is kinder to the user waiting for the new copy.
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        std::_Exit(0);
+    }).detach();
+    QCoreApplication::exit(0);
 }

@@ -1,6 +1,7 @@
 #include "AppTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
 
 #include "App/AppCommands.h"
@@ -19,6 +20,7 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/OpenWindow.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Update/UpdateSheet.h"
@@ -86,6 +88,8 @@ JournalEntry makeEntry(const QString& title, const QString& body)
 /// An application on a journal of three entries, the first selected, with its main window shown.
 struct AppFixture {
     CountingChooser chooser;
+    // The update feed: it offers nothing newer than the running version.
+    vsp::test::LocalHttpsServer feed;
     std::unique_ptr<VesperlogApp> app;
     /// How often the application asked its event loop to end.
     int quits = 0;
@@ -100,6 +104,12 @@ struct AppFixture {
         options.endEventLoop = [this] { ++quits; };
         // The lock cover's check waits for the test: no real PAM prompt.
         options.authenticator = vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Silent);
+        QVERIFY(feed.start());
+        feed.route(
+            QStringLiteral("/update.json"),
+            {200, "application/json", R"({"version": "0.0.1", "url": "https://vesperlog.app/a.zip", "sha256": "ab"})"});
+        options.updater.feedOverride = feed.url(QStringLiteral("/update.json")).toString();
+        options.updater.ssl = feed.sslConfiguration();
         app = std::make_unique<VesperlogApp>(options);
         // Tests close windows without ending the test run.
         QApplication::setQuitOnLastWindowClosed(false);
@@ -467,7 +477,7 @@ void AppTest::updateRequest_showsOneSheet_andDismissesOnClose()
     QVERIFY(f.app->showUpdate());
     UpdateSheet* sheet = f.app->updateSheet();
     QTRY_COMPARE(f.app->updater().phase(), Updater::Phase::Current);
-    QCOMPARE(sheet->statusText(), QStringLiteral("Vesperlog is up to date."));
+    QCOMPARE(sheet->statusText(), QStringLiteral("You're up to date"));
     // A second request while the sheet is up opens the updater again and keeps the same sheet.
     const int checks = f.app->updater().checkCount();
     Q_EMIT AppNotifications::instance().VspUpdateRequested();
@@ -870,4 +880,29 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
                                                                   .arg(picture.strongestContrast)
                                                                   .arg(picture.ground.name())));
     }
+}
+
+void AppTest::quitForUpdate_savesTheDetailsEditsAndTheDraftFirst()
+{
+    AppFixture f;
+    JournalStore& store = f.store();
+    EntryDetailView* detail = f.app->mainWindow()->contentView()->detail();
+    const QUuid first = store.entries().first().id;
+    f.commands().editEntry()->trigger();
+    auto* title = detail->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
+    QVERIFY(title);
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Renamed"));
+    f.app->openWindow(vsp::composeWindowID());
+    auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
+    QVERIFY(QTest::qWaitForWindowExposed(f.app->composeWindow()));
+    QTest::keyClicks(compose->titleField(), QStringLiteral("Half a thought"));
+
+    // The hand-over is started only once this said yes; the new version reads what is on disk.
+    QVERIFY(f.app->prepareToQuitForUpdate());
+    QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed"));
+    QVERIFY(store.waitForSaves(10000));
+    QCOMPARE(f.app->appSettings().draftTitle(), QStringLiteral("Half a thought"));
+    f.app->quitForUpdate();
+    QCOMPARE(f.quits, 1);
 }

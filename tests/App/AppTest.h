@@ -43,6 +43,7 @@ private Q_SLOTS:
     void composePlacement_rememberedOntoAVisibleScreen();
     void appWideShortcuts_workFromNewEntryWindow();
     void quit_whileIntroductionIsOpen_stillQuits();
+    void quitForUpdate_savesTheDetailsEditsAndTheDraftFirst();
     void selectedRowDate_readableOnEveryAccent_data();
     void selectedRowDate_readableOnEveryAccent();
     void appearanceSwitch_recoloursEveryWindowAtOnce_data();

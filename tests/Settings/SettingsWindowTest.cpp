@@ -1,5 +1,6 @@
 #include "SettingsWindowTest.h"
 
+#include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
 
 #include "Model/AppNotifications.h"
@@ -92,7 +93,16 @@ void SettingsWindowTest::init()
     m_store = std::make_unique<JournalStore>();
     m_settings = std::make_unique<AppSettings>();
     m_moods = std::make_unique<MoodStore>();
-    m_updater = std::make_unique<Updater>();
+    m_feed = std::make_unique<vsp::test::LocalHttpsServer>();
+    QVERIFY(m_feed->start());
+    m_feed->route(
+        QStringLiteral("/update.json"),
+        {200, "application/json", R"({"version": "0.0.1", "url": "https://vesperlog.app/a.zip", "sha256": "ab"})"});
+    Updater::Options updater;
+    updater.currentVersion = QStringLiteral("9.9");
+    updater.feedOverride = m_feed->url(QStringLiteral("/update.json")).toString();
+    updater.ssl = m_feed->sslConfiguration();
+    m_updater = std::make_unique<Updater>(updater);
 }
 
 void SettingsWindowTest::cleanup()

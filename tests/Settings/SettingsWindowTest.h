@@ -9,6 +9,9 @@ class JournalStore;
 class MoodStore;
 class SettingsView;
 class Updater;
+namespace vsp::test {
+class LocalHttpsServer;
+}
 
 /// The settings window as a user meets it: every control changes its setting, which shows in another
 /// object reading it and in the settings file; opening and closing writes nothing; the reminder, moods,
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<JournalStore> m_store;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<MoodStore> m_moods;
+    std::unique_ptr<vsp::test::LocalHttpsServer> m_feed;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<SettingsView> m_window;
 };

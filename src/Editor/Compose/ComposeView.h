@@ -112,6 +112,10 @@ public:
                 QWidget* parent = nullptr);
     ~ComposeView() override;
 
+    /// Writes the draft of the open form now when it holds unsaved text, as the draft timer would (the
+    /// application calls it before it quits for an update).
+    void keepDraftNow() { keepDraft(); }
+
     // ------------------------------------------------------------ the form
     QString title() const;
     QString bodyPlain() const;

@@ -1,0 +1,502 @@
+#include "Update/PackageInstaller.h"
+
+#include "Update/AppBundle.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+#include <QUuid>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vsp::update {
+
+namespace {
+
+UpdateError packageError(const QString& why)
+{
+    return {UpdateFailure::Package, why};
+}
+
+QString upperUuid()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+struct ArchiveReader {
+    ArchiveReader() : handle(archive_read_new()) { }
+    ~ArchiveReader() { archive_read_free(handle); }
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
+    struct archive* handle;
+};
+
+QString archiveText(struct archive* a)
+{
+    const char* text = archive_error_string(a);
+    return text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
+}
+
+/// Opens the zip for one pass over its entries; libarchive's zip reader only (no other formats).
+bool openZip(ArchiveReader& reader, const QString& archive, QString* error)
+{
+    archive_read_support_format_zip(reader.handle);
+    if (archive_read_open_filename(reader.handle, QFile::encodeName(archive).constData(), 64 * 1024) != ARCHIVE_OK) {
+        *error = archiveText(reader.handle);
+        return false;
+    }
+    return true;
+}
+
+/// An entry's name as a list of parts without "." and empty ones; nothing when it is absolute or has a
+/// ".." part.
+std::optional<QStringList> safeParts(const QString& name)
+{
+    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') || name.contains(QChar(0))) {
+        return std::nullopt;
+    }
+    QStringList parts;
+    for (const QString& part : name.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            return std::nullopt;
+        }
+        if (part != QLatin1String(".")) {
+            parts.append(part);
+        }
+    }
+    if (parts.isEmpty()) {
+        return std::nullopt;
+    }
+    return parts;
+}
+
+/// Whether a link at `linkParts` pointing at `target` stays inside the archive's tree.
+bool linkStaysInside(const QStringList& linkParts, const QString& target)
+{
+    if (target.isEmpty() || target.startsWith(u'/')) {
+        return false;
+    }
+    qsizetype depth = linkParts.size() - 1;
+    for (const QString& part : target.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            if (--depth < 0) {
+                return false;
+            }
+        } else if (part != QLatin1String(".")) {
+            ++depth;
+        }
+    }
+    return true;
+}
+
+QString entryName(struct archive_entry* entry)
+{
+    if (const char* utf8 = archive_entry_pathname_utf8(entry)) {
+        return QString::fromUtf8(utf8);
+    }
+    const char* raw = archive_entry_pathname(entry);
+    return raw ? QFile::decodeName(raw) : QString();
+}
+
+/// The first pass: every entry is looked at before anything is written, so a hostile entry late in the
+/// archive cannot follow harmless ones onto the disk.
+std::optional<UpdateError> checkEntries(const QString& archive)
+{
+    ArchiveReader reader;
+    QString error;
+    if (!openZip(reader, archive, &error)) {
+        return packageError(QStringLiteral("the archive cannot be read: %1").arg(error));
+    }
+    QSet<QString> links;
+    QList<QStringList> names;
+    struct archive_entry* entry = nullptr;
+    int result = ARCHIVE_OK;
+    while ((result = archive_read_next_header(reader.handle, &entry)) == ARCHIVE_OK) {
+        const QString name = entryName(entry);
+        const std::optional<QStringList> parts = safeParts(name);
+        if (!parts) {
+            return packageError(QStringLiteral("the archive holds an unsafe name: %1").arg(name));
+        }
+        if (archive_entry_hardlink(entry)) {
+            return packageError(QStringLiteral("the archive holds a hard link: %1").arg(name));
+        }
+        const mode_t type = archive_entry_filetype(entry);
+        if (type == AE_IFLNK) {
+            const char* target = archive_entry_symlink(entry);
+            if (!target || !linkStaysInside(*parts, QFile::decodeName(target))) {
+                return packageError(QStringLiteral("the archive holds a link out of its folder: %1").arg(name));
+            }
+            links.insert(parts->join(u'/'));
+        } else if (type != AE_IFREG && type != AE_IFDIR) {
+            return packageError(QStringLiteral("the archive holds a special file: %1").arg(name));
+        }
+        names.append(*parts);
+        if (archive_read_data_skip(reader.handle) != ARCHIVE_OK) {
+            return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(reader.handle)));
+        }
+    }
+    if (result != ARCHIVE_EOF) {
+        return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(reader.handle)));
+    }
+    if (names.isEmpty()) {
+        return packageError(QStringLiteral("the archive is empty"));
+    }
+    // A write below a link of the archive would land wherever the link points.
+    for (const QStringList& parts : names) {
+        for (qsizetype n = 1; n < parts.size(); ++n) {
+            if (links.contains(parts.first(n).join(u'/'))) {
+                return packageError(QStringLiteral("the archive writes through a link: %1").arg(parts.join(u'/')));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool runTool(const QString& program, const QStringList& arguments, int timeoutMs, QString* error)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        *error = process.error() == QProcess::Timedout ? QStringLiteral("%1 took too long").arg(program)
+                                                       : process.errorString();
+        process.kill();
+        process.waitForFinished(1000);
+        return false;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        *error = QString::fromLocal8Bit(process.readAll()).trimmed();
+        return false;
+    }
+    return true;
+}
+
+bool isWritableHere(const QString& path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+} // namespace
+
+QString workFolderBase()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Vesperlog");
+}
+
+QString makeWorkFolder(const QString& base, QString* error)
+{
+    if (!QDir().mkpath(base)) {
+        *error = QStringLiteral("cannot make %1").arg(base);
+        return {};
+    }
+    const QString folder = base + u'/' + workFolderPrefix() + upperUuid();
+    // Made with its mode at once: nobody else may look into it, not even for a moment.
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0) {
+        *error = QStringLiteral("cannot make %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return {};
+    }
+    return folder;
+}
+
+QString sha256Of(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    constexpr qint64 kChunk = 1024 * 1024;
+    for (;;) {
+        const QByteArray chunk = file.read(kChunk);
+        if (chunk.isEmpty()) {
+            break;
+        }
+        hash.addData(chunk);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        return {};
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+std::optional<UpdateError> verifyArchive(const QString& archive, const QString& sha256)
+{
+    QFile file(archive);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return UpdateError{UpdateFailure::Download, file.errorString()};
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    constexpr qint64 kChunk = 1024 * 1024;
+    for (;;) {
+        const QByteArray chunk = file.read(kChunk);
+        if (chunk.isEmpty()) {
+            break;
+        }
+        hash.addData(chunk);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        return UpdateError{UpdateFailure::Other, file.errorString()};
+    }
+    const QString digest = QString::fromLatin1(hash.result().toHex());
+    if (digest != sha256) {
+        return UpdateError{UpdateFailure::Integrity,
+                           QStringLiteral("the archive's SHA-256 is %1, the feed gives %2").arg(digest, sha256)};
+    }
+    return std::nullopt;
+}
+
+std::optional<UpdateError> unpackArchive(const QString& archive, const QString& folder)
+{
+    if (std::optional<UpdateError> refused = checkEntries(archive)) {
+        return refused;
+    }
+    // The folder's own path is resolved, so the check for links applies to the archive's entries only.
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty()) {
+        return UpdateError{UpdateFailure::Other, QStringLiteral("the unpack folder is missing")};
+    }
+    ArchiveReader reader;
+    QString error;
+    if (!openZip(reader, archive, &error)) {
+        return packageError(QStringLiteral("the archive cannot be read: %1").arg(error));
+    }
+    std::unique_ptr<struct archive, int (*)(struct archive*)> disk(archive_write_disk_new(), archive_write_free);
+    archive_write_disk_set_options(disk.get(), ARCHIVE_EXTRACT_PERM | ARCHIVE_EXTRACT_TIME
+                                                   | ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NODOTDOT
+                                                   | ARCHIVE_EXTRACT_NO_OVERWRITE);
+    struct archive_entry* entry = nullptr;
+    int result = ARCHIVE_OK;
+    while ((result = archive_read_next_header(reader.handle, &entry)) == ARCHIVE_OK) {
+        const QString name = safeParts(entryName(entry))->join(u'/');
+        archive_entry_set_pathname(entry, QFile::encodeName(root + u'/' + name).constData());
+        // No set-user-id or sticky bits from a download; folders stay enterable for their owner.
+        mode_t mode = archive_entry_perm(entry) & 0777;
+        if (archive_entry_filetype(entry) == AE_IFDIR) {
+            mode |= 0700;
+        }
+        archive_entry_set_perm(entry, mode);
+        if (archive_write_header(disk.get(), entry) != ARCHIVE_OK) {
+            return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(disk.get())));
+        }
+        const void* block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        int read = ARCHIVE_OK;
+        while ((read = archive_read_data_block(reader.handle, &block, &size, &offset)) == ARCHIVE_OK) {
+            if (archive_write_data_block(disk.get(), block, size, offset) != ARCHIVE_OK) {
+                return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(disk.get())));
+            }
+        }
+        if (read != ARCHIVE_EOF) {
+            return packageError(QStringLiteral("%1 is damaged: %2").arg(name, archiveText(reader.handle)));
+        }
+        if (archive_write_finish_entry(disk.get()) != ARCHIVE_OK) {
+            return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(disk.get())));
+        }
+    }
+    if (result != ARCHIVE_EOF) {
+        return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(reader.handle)));
+    }
+    if (archive_write_close(disk.get()) != ARCHIVE_OK) {
+        return packageError(QStringLiteral("the archive cannot be unpacked: %1").arg(archiveText(disk.get())));
+    }
+    return std::nullopt;
+}
+
+std::optional<FoundBundle> findBundle(const QString& folder, const QString& identifier, UpdateError* error)
+{
+    const QFileInfoList items =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& item : items) {
+        if (!item.fileName().endsWith(QLatin1String(".app"))) {
+            continue;
+        }
+        if (item.isSymLink() || !item.isDir()) {
+            break;
+        }
+        const std::optional<bundle::BundleManifest> manifest = bundle::readManifest(item.filePath());
+        if (!manifest || manifest->identifier != identifier) {
+            *error = packageError(QStringLiteral("%1 is not a Vesperlog bundle").arg(item.fileName()));
+            return std::nullopt;
+        }
+        const QString program = item.filePath() + u'/' + manifest->executable;
+        struct stat status { };
+        // lstat: the program itself, never what a link would name.
+        if (::lstat(QFile::encodeName(program).constData(), &status) != 0 || !S_ISREG(status.st_mode)
+            || (status.st_mode & S_IXUSR) == 0) {
+            *error = packageError(QStringLiteral("%1 is not an executable file").arg(manifest->executable));
+            return std::nullopt;
+        }
+        return FoundBundle{item.filePath(), manifest->executable};
+    }
+    *error = packageError(QStringLiteral("the archive holds no .app folder"));
+    return std::nullopt;
+}
+
+QString replaceableBundle(const QString& runningBundle)
+{
+    if (runningBundle.isEmpty() || qEnvironmentVariableIsSet("APPIMAGE")) {
+        return {};
+    }
+    const QString parent = QFileInfo(runningBundle).absolutePath();
+    if (!isWritableHere(runningBundle) || !isWritableHere(parent)) {
+        return {};
+    }
+    return runningBundle;
+}
+
+QString fileNameSafeVersion(const QString& version)
+{
+    QString safe = version;
+    safe.replace(u'/', u'-');
+    safe.replace(QChar(0), u'-');
+    while (safe.startsWith(u'.')) {
+        safe.remove(0, 1);
+    }
+    safe.truncate(64);
+    return safe.isEmpty() ? QStringLiteral("unknown") : safe;
+}
+
+QString downloadsFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (!folder.isEmpty() && folder != QDir::homePath()) {
+        return folder;
+    }
+    return QDir::homePath() + QStringLiteral("/Downloads");
+}
+
+QString parkBundle(const QString& bundle, const QString& version, const QString& downloads, QString* error)
+{
+    if (!QDir().mkpath(downloads)) {
+        *error = QStringLiteral("cannot make %1").arg(downloads);
+        return {};
+    }
+    const QString home = QFileInfo(downloads).canonicalFilePath();
+    const QString stem = QStringLiteral("Vesperlog ") + fileNameSafeVersion(version);
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = n == 1 ? stem + QStringLiteral(".app") : stem + QStringLiteral(" (%1).app").arg(n);
+        const QString target = home + u'/' + name;
+        const QFileInfo info(target);
+        // The name came from the feed: whatever it holds, the result lies directly in Downloads.
+        if (QFileInfo(info.absolutePath()).canonicalFilePath() != home) {
+            *error = QStringLiteral("%1 is not in %2").arg(target, home);
+            return {};
+        }
+        if (info.exists() || info.isSymLink()) {
+            continue;
+        }
+        const QByteArray from = QFile::encodeName(bundle);
+        const QByteArray to = QFile::encodeName(target);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+            return target;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        if (errno != EXDEV) {
+            *error = QStringLiteral("cannot move %1 to %2: %3")
+                         .arg(bundle, target, QString::fromLocal8Bit(std::strerror(errno)));
+            return {};
+        }
+        // Another file system: copy, and delete the original only once the copy is whole.
+        QString copyError;
+        if (!runTool(QStringLiteral("cp"), {QStringLiteral("-a"), QStringLiteral("--"), bundle, target}, 120000,
+                     &copyError)) {
+            QDir(target).removeRecursively();
+            *error = QStringLiteral("cannot copy %1 to %2: %3").arg(bundle, target, copyError);
+            return {};
+        }
+        QDir(bundle).removeRecursively();
+        return target;
+    }
+    *error = QStringLiteral("no free name for %1 in %2").arg(stem, home);
+    return {};
+}
+
+QString installScript()
+{
+    return QStringLiteral(R"SH(#!/bin/sh
+# Hands Vesperlog over to its new version: waits for the running copy to end, moves it aside, copies
+# the new one into its place (putting the old one back when that fails), starts whichever is in place,
+# and removes the update's work folder.
+# Arguments: pid, new bundle, bundle to replace, work folder holding the new bundle, executable path.
+set -u
+[ "$#" -eq 5 ] || exit 2
+pid=$1 fresh=$2 target=$3 work=$4 program=$5
+case $pid in '' | *[!0-9]*) exit 2 ;; esac
+for path in "$fresh" "$target" "$work"; do
+    case $path in '' | / | *//* | */ | */./* | */../* | */.. | [!/]*) exit 2 ;; esac
+done
+case $target in *.app) ;; *) exit 2 ;; esac
+case ${work##*/} in vesperlog-update-?*) ;; *) exit 2 ;; esac
+case $fresh in "$work"/*) ;; *) exit 2 ;; esac
+case $program in '' | /* | ../* | */../* | */..) exit 2 ;; esac
+
+wait_for() {
+    n=0
+    while kill -0 "$pid" 2>/dev/null && [ "$n" -lt "$1" ]; do
+        sleep 0.1
+        n=$((n + 1))
+    done
+}
+# Replacing a copy that still runs is pointless: it would go on running the old version.
+wait_for 100
+if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null
+    wait_for 100
+    if kill -0 "$pid" 2>/dev/null; then exit 1; fi
+fi
+
+old=$(dirname -- "$target")/.Vesperlog-previous-$$.app
+rm -rf -- "$old"
+if ! mv -- "$target" "$old"; then
+    setsid -f -- "$target/$program" </dev/null >/dev/null 2>&1
+    exit 1
+fi
+if cp -a -- "$fresh" "$target"; then
+    rm -rf -- "$old"
+else
+    rm -rf -- "$target"
+    mv -- "$old" "$target"
+fi
+setsid -f -- "$target/$program" </dev/null >/dev/null 2>&1
+rm -rf -- "$work")SH");
+}
+
+bool startHandOver(const QString& workFolder, qint64 pid, const QString& fresh, const QString& target,
+                   const QString& executable, QString* error)
+{
+    const QString script = workFolder + QStringLiteral("/vesperlog-install-") + upperUuid() + QStringLiteral(".sh");
+    QSaveFile file(script);
+    if (!file.open(QIODevice::WriteOnly) || file.write(installScript().toUtf8()) < 0 || !file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(script, file.errorString());
+        return false;
+    }
+    QProcess process;
+    process.setProgram(QStringLiteral("/bin/sh"));
+    process.setArguments({script, QString::number(pid), fresh, target, workFolder, executable});
+    // Out of the work folder, which the script removes at its end.
+    process.setWorkingDirectory(QStringLiteral("/"));
+    if (!process.startDetached()) {
+        *error = QStringLiteral("cannot start the install script: %1").arg(process.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vsp::update

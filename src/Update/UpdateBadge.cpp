@@ -1,0 +1,84 @@
+#include "Update/UpdateBadge.h"
+
+#include "Model/AppNotifications.h"
+#include "Theme/Fonts.h"
+#include "Theme/Palette.h"
+#include "Theme/SymbolIcons.h"
+#include "Update/Updater.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr qreal kPadding = 9;
+constexpr qreal kSpacing = 5;
+constexpr qreal kSymbol = 11;
+constexpr int kHeight = 26;
+constexpr qreal kRadius = 8;
+
+QColor mix(const QColor& a, const QColor& b, qreal t)
+{
+    return QColor::fromRgbF(
+        float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+        float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+}
+} // namespace
+
+UpdateBadge::UpdateBadge(Updater& updater, QWidget* parent)
+    : PaintedButton(parent),
+      m_updater(updater),
+      m_hover(new vsp::SpringValue(0, vsp::Spring{0.18, 1.0}, this))
+{
+    setObjectName(QStringLiteral("updateBadge"));
+    setFont(vsp::fonts::monospaced(11, QFont::Medium));
+    connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::clicked, this, [] { Q_EMIT AppNotifications::instance().VspUpdateRequested(); });
+    connect(&updater, &Updater::availableChanged, this, &UpdateBadge::refresh);
+    refresh();
+}
+
+void UpdateBadge::refresh()
+{
+    const std::optional<UpdateRelease> release = m_updater.available();
+    m_version = release ? release->version : QString();
+    setText(m_version);
+    setToolTip(release ? tr("Vesperlog %1 is available").arg(m_version) : QString());
+    setAccessibleName(release ? tr("Update to Vesperlog %1").arg(m_version) : QString());
+    updateGeometry();
+    setVisible(release.has_value());
+    update();
+}
+
+QSize UpdateBadge::sizeHint() const
+{
+    const qreal text = QFontMetricsF(font()).horizontalAdvance(m_version);
+    return {int(std::ceil(kPadding * 2 + kSymbol + kSpacing + text)), kHeight};
+}
+
+qreal UpdateBadge::hoverLevel() const
+{
+    return m_hover->value();
+}
+
+void UpdateBadge::hoverChanged(bool hovered)
+{
+    m_hover->animateTo(hovered ? 1 : 0);
+}
+
+void UpdateBadge::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal t = std::clamp(m_hover->value(), 0.0, 1.0);
+    const QColor accent = vsp::Color::resolvedAccent(1).resolve();
+    const QColor fill = mix(vsp::Color::resolvedAccent(0.12).resolve(), accent, t);
+    const QColor ink = mix(vsp::Color::resolvedAccentText(1).resolve(), vsp::Color::vspBackground().resolve(), t);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), kRadius, kRadius);
+    p.fillPath(shape, fill);
+    const QRectF symbol(kPadding, (height() - kSymbol) / 2.0, kSymbol, kSymbol);
+    vsp::symbols::paint(p, QStringLiteral("arrow.down.circle.fill"), symbol, ink);
+    p.setPen(ink);
+    p.setFont(font());
+    p.drawText(QRectF(symbol.right() + kSpacing, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter, m_version);
+}

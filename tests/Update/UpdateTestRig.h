@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Update/AppBundle.h"
+#include "Update/Updater.h"
+#include "common/LocalHttpsServer.h"
+#include "common/TestSupport.h"
+#include "common/ZipWriter.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+
+/// What the updater's tests share: a local feed and archive server with options that use it, and
+/// release archives.
+namespace vsp::test::update {
+
+inline const QDateTime kNow(QDate(2026, 12, 9), QTime(12, 0));
+
+/// A local feed and archive server, and updater options that use it: running version 1.0, no bundle
+/// of its own, work folders and Downloads in the test home, nothing revealed or quit for real.
+struct Rig {
+    LocalHttpsServer server;
+    QStringList revealed;
+    int quits = 0;
+    QString home = vsp::test::testHome();
+
+    Updater::Options options()
+    {
+        Updater::Options o;
+        o.currentVersion = QStringLiteral("1.0");
+        o.findRunningBundle = false;
+        o.systemVersion = QStringLiteral("6.4.2");
+        o.workBase = home + QStringLiteral("/cache/Vesperlog");
+        o.downloads = home + QStringLiteral("/Downloads");
+        o.clock = [] { return kNow; };
+        o.ssl = server.sslConfiguration();
+        o.feedOverride = server.url(QStringLiteral("/update.json")).toString();
+        o.feedTimeoutMs = 500;
+        o.downloadTimeoutMs = 500;
+        o.reveal = [this](const QString& path) { revealed.append(path); };
+        o.quit = [this] { ++quits; };
+        return o;
+    }
+
+    /// Serves a manifest for `version` whose archive is `zip`, published with the archive's own hash
+    /// unless `sha256` is given.
+    void publish(const QString& version, const QByteArray& zip = {}, const QString& sha256 = {},
+                 const QStringList& notes = {QStringLiteral("Faster search")})
+    {
+        const QString hash =
+            !sha256.isEmpty() ? sha256
+                              : QString::fromLatin1(QCryptographicHash::hash(zip, QCryptographicHash::Sha256).toHex());
+        const QJsonObject manifest{{QStringLiteral("version"), version},
+                                   {QStringLiteral("url"), server.url(QStringLiteral("/Vesperlog.zip")).toString()},
+                                   {QStringLiteral("sha256"), hash},
+                                   {QStringLiteral("bytes"), qint64(zip.size())},
+                                   {QStringLiteral("notes"), QJsonArray::fromStringList(notes)}};
+        server.route(QStringLiteral("/update.json"), {200, "application/json", QJsonDocument(manifest).toJson()});
+        server.route(QStringLiteral("/Vesperlog.zip"), {200, "application/zip", zip});
+    }
+
+    int feedRequests() const
+    {
+        int n = 0;
+        for (const QUrl& seen : server.requests()) {
+            n += seen.path() == QLatin1String("/update.json");
+        }
+        return n;
+    }
+};
+
+inline QByteArray releaseArchive(const QString& identifier = vsp::bundle::identifier(),
+                                 const QString& version = QStringLiteral("1.1"))
+{
+    ZipWriter zip;
+    zip.addBundle(QStringLiteral("Vesperlog.app"), identifier, version,
+                  "#!/bin/sh\necho \"new $$\" > \"$VESPERLOG_TEST_MARKER\"\n");
+    zip.addFile(QStringLiteral("Vesperlog.app/version"), version.toUtf8());
+    return zip.bytes();
+}
+
+inline bool waitForCheck(Updater& updater)
+{
+    QSignalSpy finished(&updater, &Updater::checkFinished);
+    return finished.wait(5000);
+}
+
+} // namespace vsp::test::update

@@ -1,0 +1,372 @@
+#include "UpdaterTest.h"
+
+#include "UpdateTestRig.h"
+
+#include "Model/AppSettings.h"
+#include "Update/AppBundle.h"
+#include "Update/Updater.h"
+#include "common/LocalHttpsServer.h"
+#include "common/TestSupport.h"
+#include "common/ZipWriter.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using vsp::test::LocalHttpsServer;
+using vsp::test::ZipWriter;
+using Phase = Updater::Phase;
+
+Q_DECLARE_METATYPE(vsp::test::LocalHttpsServer::Response)
+
+using namespace vsp::test::update;
+
+namespace {
+
+QString checkMessage()
+{
+    return QStringLiteral("Couldn't check for a new version. Check your connection and try again.");
+}
+
+bool workFoldersGone(const Rig& rig)
+{
+    return QDir(rig.home + QStringLiteral("/cache/Vesperlog")).isEmpty();
+}
+
+} // namespace
+
+void UpdaterTest::init()
+{
+    vsp::test::resetUserFolders();
+    QDir(vsp::test::testHome() + QStringLiteral("/cache/Vesperlog")).removeRecursively();
+    QDir(vsp::test::testHome() + QStringLiteral("/Downloads")).removeRecursively();
+}
+
+void UpdaterTest::quietCheck_runsOnlyWhenDue_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("secondsAgo"); // -1: never checked
+    QTest::addColumn<QString>("pending");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("first launch") << true << -1 << "" << true;
+    QTest::newRow("exactly a day ago") << true << 86400 << "" << false;
+    QTest::newRow("more than a day ago") << true << 86401 << "" << true;
+    QTest::newRow("a check in the future") << true << -3600 << "" << true;
+    QTest::newRow("a newer version pending") << true << 60 << "1.1" << true;
+    QTest::newRow("the running version pending") << true << 60 << "1.0" << false;
+    QTest::newRow("automatic checks off") << false << -1 << "" << false;
+}
+
+void UpdaterTest::quietCheck_runsOnlyWhenDue()
+{
+    QFETCH(bool, enabled);
+    QFETCH(int, secondsAgo);
+    QFETCH(QString, pending);
+    QFETCH(bool, asks);
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.0"));
+    AppSettings settings;
+    if (secondsAgo != -1) {
+        settings.setUpdateChecked(kNow.addSecs(-secondsAgo));
+    }
+    settings.setUpdatePending(pending);
+    Updater updater(rig.options());
+    updater.checkQuietly(enabled);
+    QCOMPARE(updater.checkCount(), asks ? 1 : 0);
+    if (asks) {
+        QVERIFY(waitForCheck(updater));
+        QCOMPARE(rig.feedRequests(), 1);
+        QCOMPARE(rig.server.requestHeader(0, "user-agent"), QByteArray("Vesperlog/1.0"));
+        QCOMPARE(settings.updateChecked(), kNow);
+    }
+    QCOMPARE(updater.phase(), Phase::Idle);
+}
+
+void UpdaterTest::check_remembersTheAnswer_data()
+{
+    QTest::addColumn<QString>("published");
+    QTest::addColumn<Phase>("phase");
+    QTest::newRow("a newer release") << "1.1" << Phase::Found;
+    QTest::newRow("nothing newer") << "1.0" << Phase::Current;
+}
+
+void UpdaterTest::check_remembersTheAnswer()
+{
+    QFETCH(QString, published);
+    QFETCH(Phase, phase);
+    Rig rig;
+    QVERIFY(rig.server.start());
+    AppSettings settings;
+    Updater updater(rig.options());
+    // An earlier check found 1.1; the badge shows it until a check says otherwise.
+    rig.publish(QStringLiteral("1.1"));
+    updater.check(false);
+    QVERIFY(waitForCheck(updater));
+    QCOMPARE(updater.available()->version, QStringLiteral("1.1"));
+
+    rig.publish(published);
+    QSignalSpy available(&updater, &Updater::availableChanged);
+    updater.check(true);
+    QCOMPARE(updater.phase(), Phase::Checking);
+    QVERIFY(waitForCheck(updater));
+    QCOMPARE(updater.phase(), phase);
+    QCOMPARE(available.count(), 1);
+    QCOMPARE(updater.available().has_value(), phase == Phase::Found);
+    QCOMPARE(settings.updatePending(), phase == Phase::Found ? QStringLiteral("1.1") : QString());
+    QCOMPARE(updater.lastCheck(), std::optional<QDateTime>(kNow));
+    if (phase == Phase::Found) {
+        QCOMPARE(updater.offered()->notes, QStringList{QStringLiteral("Faster search")});
+    }
+}
+
+void UpdaterTest::check_failures_data()
+{
+    QTest::addColumn<LocalHttpsServer::Response>("feed");
+    QTest::addColumn<QString>("override"); // "server": the local feed
+    QTest::addColumn<QString>("logged");
+    const QByteArray sound = R"({"version": "2", "url": "https://vesperlog.app/v.zip", "sha256": "ab"})";
+    const QString server = QStringLiteral("server");
+    QTest::newRow("not found") << LocalHttpsServer::Response{404, "text/html", "gone"} << server << "HTTP 404";
+    QTest::newRow("server error") << LocalHttpsServer::Response{500, "text/html", ""} << server << "HTTP 500";
+    QTest::newRow("not a manifest") << LocalHttpsServer::Response{200, "text/html", "<html>"} << server << "unreadable";
+    QTest::newRow("an http archive")
+        << LocalHttpsServer::Response{200, "application/json",
+                                      R"({"version": "2", "url": "http://vesperlog.app/v.zip", "sha256": "ab"})"}
+        << server << "not an https address";
+    QTest::newRow("a stalled feed") << LocalHttpsServer::Response{200, "application/json", sound, true} << server
+                                    << "no answer in time";
+    QTest::newRow("an http feed") << LocalHttpsServer::Response{200, "application/json", sound}
+                                  << "http://127.0.0.1:9/update.json"
+                                  << "the feed address is not an https address";
+}
+
+void UpdaterTest::check_failures()
+{
+    QFETCH(LocalHttpsServer::Response, feed);
+    QFETCH(QString, override);
+    QFETCH(QString, logged);
+    for (const bool manual : {true, false}) {
+        Rig rig;
+        QVERIFY(rig.server.start());
+        rig.server.route(QStringLiteral("/update.json"), feed);
+        Updater::Options options = rig.options();
+        if (override != QLatin1String("server")) {
+            options.feedOverride = override;
+        }
+        AppSettings settings;
+        Updater updater(options);
+        vsp::test::StdoutCapture out;
+        updater.check(manual);
+        QVERIFY(waitForCheck(updater));
+        QCOMPARE(updater.phase(), manual ? Phase::Failed : Phase::Idle);
+        QCOMPARE(updater.failureMessage(), manual ? checkMessage() : QString());
+        QVERIFY(!settings.updateChecked().isValid());
+        QVERIFY(!updater.available());
+        QVERIFY2(out.text().startsWith(QStringLiteral("Vesperlog: update check failed — ")), qPrintable(out.text()));
+        QVERIFY2(out.text().contains(logged), qPrintable(out.text()));
+    }
+}
+
+void UpdaterTest::manualCheck_duringQuietCheck_showsThatChecksAnswer()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"));
+    Updater updater(rig.options());
+    updater.checkQuietly(true);
+    // The sheet opens while the quiet check runs: it shows that check's answer, not a spinner for ever.
+    updater.open();
+    QCOMPARE(updater.phase(), Phase::Checking);
+    QVERIFY(waitForCheck(updater));
+    QCOMPARE(updater.phase(), Phase::Found);
+    QCOMPARE(updater.offered()->version, QStringLiteral("1.1"));
+    QCOMPARE(rig.feedRequests(), 1);
+}
+
+void UpdaterTest::open_andDismiss_keepWorkUnderWay()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    rig.server.route(QStringLiteral("/Vesperlog.zip"), {200, "application/zip", "", true});
+    Updater updater(rig.options());
+    updater.check(false);
+    QVERIFY(waitForCheck(updater));
+    // A known release opens at once, without asking the feed again.
+    updater.open();
+    QCOMPARE(updater.phase(), Phase::Found);
+    QCOMPARE(rig.feedRequests(), 1);
+
+    updater.install(*updater.offered());
+    QCOMPARE(updater.phase(), Phase::Downloading);
+    updater.open();
+    updater.dismiss();
+    updater.check(true);
+    updater.install(*updater.available());
+    QCOMPARE(updater.phase(), Phase::Downloading);
+    QCOMPARE(rig.feedRequests(), 1);
+    QTRY_COMPARE(updater.phase(), Phase::Failed);
+    updater.dismiss();
+    QCOMPARE(updater.phase(), Phase::Idle);
+}
+
+void UpdaterTest::install_parksInDownloads_whenTheBundleCannotReplaceItself()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    Updater updater(rig.options());
+    updater.check(true);
+    QVERIFY(waitForCheck(updater));
+    QList<Phase> phases;
+    QList<double> fractions;
+    connect(&updater, &Updater::phaseChanged, this, [&] {
+        phases.append(updater.phase());
+        fractions.append(updater.progress());
+    });
+    updater.install(*updater.offered());
+    QTRY_COMPARE(updater.phase(), Phase::Manual);
+
+    const QString parked = rig.home + QStringLiteral("/Downloads/Vesperlog 1.1.app");
+    QCOMPARE(updater.manualLocation(), parked);
+    QVERIFY(QFileInfo(parked + QStringLiteral("/bin/vesperlog")).isExecutable());
+    QCOMPARE(rig.revealed, QStringList{parked});
+    QCOMPARE(phases.first(), Phase::Downloading);
+    QCOMPARE(phases.mid(phases.size() - 2), (QList<Phase>{Phase::Installing, Phase::Manual}));
+    QCOMPARE(fractions.at(phases.size() - 3), 1.0);
+    QVERIFY(updater.available());
+    QVERIFY(workFoldersGone(rig));
+    QCOMPARE(rig.quits, 0);
+}
+
+void UpdaterTest::install_failures_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<LocalHttpsServer::Response>("served");
+    QTest::addColumn<QString>("message");
+    const QString integrity = QStringLiteral("What I downloaded doesn't match what's published, so I'm not installing "
+                                             "it. Try again, or download it by hand from vesperlog.app.");
+    const QString download = QStringLiteral("The download was cut short. Try again.");
+    const QString package = QStringLiteral("The downloaded package isn't Vesperlog. Not installing it.");
+    const QByteArray good = releaseArchive();
+    QByteArray tampered = good;
+    tampered[tampered.size() / 2] = char(tampered[tampered.size() / 2] ^ 1);
+    QTest::newRow("tampered") << good << LocalHttpsServer::Response{200, "application/zip", tampered} << integrity;
+    QTest::newRow("not found") << good << LocalHttpsServer::Response{404, "text/html", "gone"} << download;
+    QTest::newRow("stalled") << good << LocalHttpsServer::Response{200, "application/zip", good, true} << download;
+    ZipWriter hostile;
+    hostile.addBundle(QStringLiteral("Vesperlog.app"), vsp::bundle::identifier(), QStringLiteral("1.1"));
+    hostile.addFile(QStringLiteral("../../evil"), "x");
+    QTest::newRow("hostile") << hostile.bytes() << LocalHttpsServer::Response{200, "application/zip", hostile.bytes()}
+                             << package;
+    const QByteArray other = releaseArchive(QStringLiteral("org.example.Other"));
+    QTest::newRow("another application") << other << LocalHttpsServer::Response{200, "application/zip", other}
+                                         << package;
+}
+
+void UpdaterTest::install_failures()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(LocalHttpsServer::Response, served);
+    QFETCH(QString, message);
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), archive);
+    rig.server.route(QStringLiteral("/Vesperlog.zip"), served);
+    Updater updater(rig.options());
+    updater.check(true);
+    QVERIFY(waitForCheck(updater));
+    vsp::test::StdoutCapture out;
+    updater.install(*updater.offered());
+    QTRY_COMPARE(updater.phase(), Phase::Failed);
+    QCOMPARE(updater.failureMessage(), message);
+    QVERIFY2(out.text().startsWith(QStringLiteral("Vesperlog: update installation failed — ")), qPrintable(out.text()));
+    QVERIFY(workFoldersGone(rig));
+    QVERIFY(!QFileInfo::exists(rig.home + QStringLiteral("/evil")));
+    QVERIFY(!QFileInfo::exists(rig.home + QStringLiteral("/Downloads/Vesperlog 1.1.app")));
+    // Nothing runs any more: a new attempt may start.
+    updater.check(true);
+    QCOMPARE(updater.phase(), Phase::Checking);
+}
+
+void UpdaterTest::install_replacesAWritableBundle_relaunches_andQuits()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    QTemporaryDir apps;
+    const QString installed = apps.filePath(QStringLiteral("Vesperlog.app"));
+    QVERIFY(QDir().mkpath(installed + QStringLiteral("/bin")));
+    QFile manifest(installed + QStringLiteral("/bundle.json"));
+    QVERIFY(manifest.open(QIODevice::WriteOnly));
+    manifest.write(vsp::test::bundleManifest(vsp::bundle::identifier(), QStringLiteral("1.0")));
+    manifest.close();
+    // The running old copy is a stand-in process; quitting ends it, as the application would end.
+    qint64 pid = 0;
+    QVERIFY(QProcess::startDetached(QStringLiteral("/bin/sleep"), {QStringLiteral("30")}, QString(), &pid));
+    const QString marker = apps.filePath(QStringLiteral("started"));
+    QStringList order;
+    Updater::Options options = rig.options();
+    options.runningBundle = installed;
+    options.pid = pid;
+    options.prepareToQuit = [&] {
+        order.append(QStringLiteral("prepare"));
+        return true;
+    };
+    options.quit = [&] {
+        order.append(QStringLiteral("quit"));
+        ::kill(pid_t(pid), SIGTERM);
+    };
+    Updater updater(options);
+    updater.check(true);
+    QVERIFY(waitForCheck(updater));
+    qputenv("VESPERLOG_TEST_MARKER", QFile::encodeName(marker));
+    updater.install(*updater.offered());
+    QTRY_COMPARE(order, (QStringList{QStringLiteral("prepare"), QStringLiteral("quit")}));
+    qunsetenv("VESPERLOG_TEST_MARKER");
+    QCOMPARE(updater.phase(), Phase::Installing);
+
+    QFile started(marker);
+    QTRY_VERIFY_WITH_TIMEOUT(started.exists() && started.size() > 0, 10000);
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QVERIFY(started.readAll().startsWith("new "));
+    QCOMPARE(vsp::bundle::readManifest(installed)->shortVersion, QStringLiteral("1.1"));
+    QCOMPARE(::kill(pid_t(pid), 0), -1);
+    QTRY_VERIFY(workFoldersGone(rig));
+    QCOMPARE(QDir(apps.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{QStringLiteral("Vesperlog.app"), QStringLiteral("started")}));
+}
+
+void UpdaterTest::install_userKeepsTheAppOpen_changesNothing()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    QTemporaryDir apps;
+    const QString installed = apps.filePath(QStringLiteral("Vesperlog.app"));
+    QVERIFY(QDir().mkpath(installed));
+    Updater::Options options = rig.options();
+    options.runningBundle = installed;
+    options.prepareToQuit = [] { return false; };
+    Updater updater(options);
+    updater.check(true);
+    QVERIFY(waitForCheck(updater));
+    updater.install(*updater.offered());
+    QTRY_COMPARE(updater.phase(), Phase::Failed);
+    QCOMPARE(updater.failureMessage(),
+             QStringLiteral("Couldn't install the update. You can download it by hand from vesperlog.app."));
+    QCOMPARE(rig.quits, 0);
+    QVERIFY(QDir(installed).isEmpty());
+    QVERIFY(workFoldersGone(rig));
+}
