@@ -5,9 +5,10 @@ BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
 BENCH_BUILD_DIR ?= build-bench
 FUZZ_BUILD_DIR ?= build-fuzz
+PACKAGE_BUILD_DIR ?= build-package
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz package clean
 
 all: build
 
@@ -48,5 +49,15 @@ fuzz: deps
 	$(FUZZ_BUILD_DIR)/journal_json_fuzz -max_total_time=$(or $(FUZZ_SECONDS),60) -max_len=4096 \
 		$(FUZZ_BUILD_DIR)/corpus-journal fuzz/corpus-journal
 
+# The release: Vesperlog-<version>.zip of the Vesperlog.app bundle with its SHA-256 (for the update
+# feed's manifest), and the .deb that installs into /usr.
+$(PACKAGE_BUILD_DIR)/build.ninja:
+	cmake -S . -B $(PACKAGE_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVESPERLOG_TESTS=OFF
+
+package: deps $(PACKAGE_BUILD_DIR)/build.ninja
+	cmake --build $(PACKAGE_BUILD_DIR) -j $(JOBS)
+	cmake --build $(PACKAGE_BUILD_DIR) --target release-zip
+	cd $(PACKAGE_BUILD_DIR) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(BENCH_BUILD_DIR) $(FUZZ_BUILD_DIR) $(PACKAGE_BUILD_DIR)
