@@ -225,11 +225,10 @@ void LocationWeatherManager::fetchWeather(const Services& services, double latit
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         // An HTTP error status still comes with a body, which is used when it reads as a forecast.
         if (reply->error() != QNetworkReply::NoError && !status.isValid()) {
-            const QString why = reply->error() == QNetworkReply::OperationCanceledError
-                                    ? QStringLiteral("no answer from %1 within %2 s")
-                                          .arg(reply->url().host())
-                                          .arg(timeoutMs / 1000.0)
-                                    : reply->errorString();
+            const QString why =
+                reply->error() == QNetworkReply::OperationCanceledError
+                    ? QStringLiteral("no answer from %1 within %2 s").arg(reply->url().host()).arg(timeoutMs / 1000.0)
+                    : reply->errorString();
             vsp::logFailure(QStringLiteral("weather fetch"), why);
             done(std::nullopt);
             return;
@@ -347,7 +346,7 @@ QUrl LocationWeatherManager::forecastUrl(const QString& host, int port, double l
 }
 
 std::optional<LocationWeatherManager::Weather> LocationWeatherManager::decodeForecast(const QByteArray& body,
-                                                                                       QString* error)
+                                                                                      QString* error)
 {
     auto fail = [error](const QString& why) -> std::optional<Weather> {
         if (error) {

@@ -42,9 +42,9 @@ double distanceKm(double latitude1, double longitude1, double latitude2, double 
     // Haversine: exact enough at every distance, and well-behaved for nearby points.
     const double dLat = radians(latitude2 - latitude1);
     const double dLon = radians(longitude2 - longitude1);
-    const double a = std::sin(dLat / 2) * std::sin(dLat / 2)
-                     + std::cos(radians(latitude1)) * std::cos(radians(latitude2)) * std::sin(dLon / 2)
-                           * std::sin(dLon / 2);
+    const double a =
+        std::sin(dLat / 2) * std::sin(dLat / 2)
+        + std::cos(radians(latitude1)) * std::cos(radians(latitude2)) * std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2 * kEarthRadiusKm * std::asin(std::sqrt(std::clamp(a, 0.0, 1.0)));
 }
 

@@ -49,7 +49,9 @@ struct Rig {
             return source;
         };
         s.placeName = [place = place](double, double) { return place; };
-        s.startTimer = [this](int ms, QObject*, std::function<void()> fire) { watchdogs.append({ms, std::move(fire)}); };
+        s.startTimer = [this](int ms, QObject*, std::function<void()> fire) {
+            watchdogs.append({ms, std::move(fire)});
+        };
         return s;
     }
 };
@@ -171,8 +173,8 @@ void WeatherCaptureTest::decodeForecast_rejectsWhatIsNotAForecast()
     // The keys the service adds beside the two asked for are ignored.
     const QByteArray good = R"({"current_units":{"temperature_2m":"°C"},"current":{"time":"2026-12-09T15:00",)"
                             R"("temperature_2m":11.6,"weather_code":3.0}})";
-    QCOMPARE(Manager::decodeForecast(good, &why),
-             std::optional<Manager::Weather>(Manager::Weather{QStringLiteral("cloud.fill"), 11.6, QStringLiteral("Cloudy")}));
+    QCOMPARE(Manager::decodeForecast(good, &why), std::optional<Manager::Weather>(Manager::Weather{
+                                                      QStringLiteral("cloud.fill"), 11.6, QStringLiteral("Cloudy")}));
 }
 
 void WeatherCaptureTest::forecast_exactQueryAndItsReplies_data()

@@ -12,20 +12,23 @@ namespace vsp::test {
 /// test delivers, or a fix of its own on the next turn of the event loop.
 class FakePositionSource final : public QGeoPositionInfoSource {
 public:
-    explicit FakePositionSource(QObject* parent, bool refuses = false) : QGeoPositionInfoSource(parent), m_refuses(refuses) {}
+    explicit FakePositionSource(QObject* parent, bool refuses = false)
+        : QGeoPositionInfoSource(parent),
+          m_refuses(refuses)
+    { }
 
     /// Answered with on the next turn of the event loop after each requestUpdate().
     std::optional<QGeoCoordinate> fixOnRequest;
     /// The time-out of the last requestUpdate() in milliseconds; -1 before any.
     int requestedTimeout = -1;
 
-    void setUpdateInterval(int) override {}
+    void setUpdateInterval(int) override { }
     QGeoPositionInfo lastKnownPosition(bool) const override { return {}; }
     PositioningMethods supportedPositioningMethods() const override { return AllPositioningMethods; }
     int minimumUpdateInterval() const override { return 0; }
     Error error() const override { return m_error; }
-    void startUpdates() override {}
-    void stopUpdates() override {}
+    void startUpdates() override { }
+    void stopUpdates() override { }
     void requestUpdate(int timeout) override
     {
         requestedTimeout = timeout;
