@@ -77,6 +77,20 @@ CachedImageView::CachedImageView(const QString& path, bool useThumbnail, int max
     startLoad();
 }
 
+CachedImageView::~CachedImageView()
+{
+    dropLoad();
+}
+
+void CachedImageView::dropLoad()
+{
+    if (m_watcher) {
+        m_watcher->cancel();
+        delete m_watcher;
+        m_watcher = nullptr;
+    }
+}
+
 void CachedImageView::setPath(const QString& path)
 {
     if (path == m_path) {
@@ -95,8 +109,7 @@ void CachedImageView::setCornerRadius(double radius)
 void CachedImageView::startLoad()
 {
     // A newer load makes the one under way stale: its watcher goes, and with it its result.
-    delete m_watcher;
-    m_watcher = nullptr;
+    dropLoad();
     const QImage held = m_path.isEmpty() ? QImage()
                         : m_useThumbnail ? vsp::photos::cachedThumbnail(m_path)
                                          : vsp::photos::cachedImage(m_path);
@@ -330,10 +343,39 @@ ImageGalleryView::ImageGalleryView(const QUuid& entryID, const QStringList& file
                 onRemove(name);
             }
         });
+        connect(thumb->imageView(), &CachedImageView::loadFinished, this, &ImageGalleryView::fitHeights);
         m_thumbs.append(thumb);
         stack->addWidget(thumb);
     }
     column->addLayout(stack);
+    fitHeights();
+}
+
+void ImageGalleryView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitHeights();
+}
+
+void ImageGalleryView::fitHeights()
+{
+    // Not every layout the gallery sits in asks for heights by width (the edit page squeezes its
+    // children): each thumbnail takes the height its photo needs at the gallery's width.
+    const int width = std::min(this->width() > 1 ? this->width() : 680, maximumWidth());
+    int total = 0;
+    for (ImageThumbnail* thumb : std::as_const(m_thumbs)) {
+        const int height = thumb->heightForWidth(width);
+        thumb->setFixedHeight(height);
+        total += height;
+    }
+    if (!m_thumbs.isEmpty()) {
+        const auto* caption = findChild<QLabel*>(QStringLiteral("imagesCaption"));
+        total += caption->sizeHint().height() + 10 + (8 - kShadowTop - kShadowBottom) * int(m_thumbs.size() - 1);
+    }
+    if (total != m_contentHeight) {
+        m_contentHeight = total;
+        Q_EMIT contentHeightChanged(total);
+    }
 }
 
 QList<QAbstractButton*> ImageGalleryView::thumbnails() const
@@ -398,6 +440,9 @@ void ImageLightbox::load()
         return;
     }
     // A resize asks again for a sharper copy; only the newest answer is shown.
+    if (m_watcher) {
+        m_watcher->cancel();
+    }
     delete m_watcher;
     m_watcher = new QFutureWatcher<QImage>(this);
     QFutureWatcher<QImage>* watcher = m_watcher;
@@ -407,6 +452,7 @@ void ImageLightbox::load()
         }
         m_image = watcher->future().resultCount() > 0 ? watcher->result() : QImage();
         m_pixmap = m_image.isNull() ? QPixmap() : QPixmap::fromImage(m_image);
+        m_cardFor = QRectF();
         m_pixmap.setDevicePixelRatio(devicePixelRatioF());
         m_watcher = nullptr;
         watcher->deleteLater();
@@ -414,6 +460,13 @@ void ImageLightbox::load()
         Q_EMIT loadFinished();
     });
     watcher->setFuture(vsp::photos::loadImageFitting(m_path, wantedPixels()));
+}
+
+ImageLightbox::~ImageLightbox()
+{
+    if (m_watcher) {
+        m_watcher->cancel();
+    }
 }
 
 void ImageLightbox::resizeEvent(QResizeEvent*)
@@ -446,18 +499,31 @@ void ImageLightbox::paintEvent(QPaintEvent*)
     if (photo.isEmpty() || appeared <= 0) {
         return;
     }
-    p.setRenderHint(QPainter::Antialiasing);
+    // The photo with its shadow is drawn once per size; each frame of the animation only places it.
+    constexpr int margin = 44;
+    if (m_cardFor != photo) {
+        const qreal dpr = devicePixelRatioF();
+        m_card = QPixmap((QSizeF(photo.width() + 2 * margin, photo.height() + 2 * margin) * dpr).toSize());
+        m_card.setDevicePixelRatio(dpr);
+        m_card.fill(Qt::transparent);
+        QPainter card(&m_card);
+        card.setRenderHint(QPainter::Antialiasing);
+        card.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QRectF local(margin, margin, photo.width(), photo.height());
+        paintShadow(card, local, kLightboxRadius, 30, QPointF(0, 10), 0.5);
+        QPainterPath clip;
+        clip.addRoundedRect(local, kLightboxRadius, kLightboxRadius);
+        card.setClipPath(clip);
+        card.drawPixmap(local, m_pixmap, QRectF(QPointF(0, 0), QSizeF(m_pixmap.size())));
+        m_cardFor = photo;
+    }
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const double scale = 0.85 + 0.15 * appeared;
     p.translate(photo.center());
     p.scale(scale, scale);
     p.translate(-photo.center());
     p.setOpacity(std::clamp(appeared, 0.0, 1.0));
-    paintShadow(p, photo, kLightboxRadius, 30, QPointF(0, 10), 0.5);
-    QPainterPath clip;
-    clip.addRoundedRect(photo, kLightboxRadius, kLightboxRadius);
-    p.setClipPath(clip);
-    p.drawPixmap(photo, m_pixmap, QRectF(QPointF(0, 0), QSizeF(m_pixmap.size())));
+    p.drawPixmap(QPointF(photo.left() - margin, photo.top() - margin), m_card);
 }
 
 void ImageLightbox::mousePressEvent(QMouseEvent* event)

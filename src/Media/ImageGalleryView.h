@@ -37,6 +37,7 @@ public:
     /// `path` is a local file (the view reads nothing else); `maxHeight` in pixels.
     CachedImageView(const QString& path, bool useThumbnail, int maxHeight, ImageContentMode mode,
                     QWidget* parent = nullptr);
+    ~CachedImageView() override;
 
     QString path() const { return m_path; }
     /// Shows another file: starts its load and keeps the current picture until that load ends.
@@ -63,6 +64,8 @@ protected:
 
 private:
     void startLoad();
+    /// Cancels the load under way, if any: its decode is skipped when it has not begun.
+    void dropLoad();
     void apply(const QImage& image);
     void updateSpinner();
 
@@ -133,7 +136,20 @@ public:
     QList<QAbstractButton*> removeButtons() const;
     QList<ImageThumbnail*> thumbnailViews() const { return m_thumbs; }
 
+    /// The height the caption and every thumbnail take at the gallery's width (pixels).
+    int contentHeight() const { return m_contentHeight; }
+
+Q_SIGNALS:
+    /// The thumbnails' heights changed (a photo arrived, the width changed).
+    void contentHeightChanged(int height);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void fitHeights();
+
+    int m_contentHeight = 0;
     QStringList m_filenames;
     QList<ImageThumbnail*> m_thumbs;
 };
@@ -148,6 +164,7 @@ class ImageLightbox final : public QWidget {
 
 public:
     ImageLightbox(const QUuid& entryID, const QString& filename, std::function<void()> onDismiss, QWidget* parent);
+    ~ImageLightbox() override;
 
     QString filename() const { return m_filename; }
     /// The picture shown; null until the decode ends, and after a failed one.
@@ -179,6 +196,9 @@ private:
     vsp::SpringValue* m_appeared;
     QImage m_image;
     QPixmap m_pixmap;
+    /// The photo in its rounded corners over its shadow, for `m_cardFor` (the photo's rectangle).
+    QPixmap m_card;
+    QRectF m_cardFor;
     QFutureWatcher<QImage>* m_watcher = nullptr;
     bool m_dismissing = false;
 };

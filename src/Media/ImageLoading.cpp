@@ -25,7 +25,11 @@ QFuture<QImage> runOnPool(Work work)
     QFuture<QImage> future = promise->future();
     promise->start();
     decodePool().start([promise, work = std::move(work)]() mutable {
-        promise->addResult(work());
+        // Nobody waits for a cancelled load any more (its view went or asked for another file): the
+        // threads go on to the photos still wanted.
+        if (!promise->isCanceled()) {
+            promise->addResult(work());
+        }
         promise->finish();
     });
     return future;

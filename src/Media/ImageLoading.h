@@ -28,7 +28,8 @@ ImageCache& cache();
 QThreadPool& decodePool();
 
 /// Starts decoding on the pool: the 800-pixel thumbnail, or the full image, through the cache. The
-/// future's one result is a null image when the file cannot be decoded.
+/// future's one result is a null image when the file cannot be decoded; a future cancelled before its
+/// turn decodes nothing and has no result.
 QFuture<QImage> loadThumbnail(const QString& path);
 QFuture<QImage> loadImage(const QString& path);
 /// Starts decoding the full image through the cache and scales it on the pool to fit `size` (pixels),

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <list>
 
-/// A count-limited cache that drops the least recently used entry first.
+/// A cache limited in count and bytes that drops the least recently used entry first.
 class ImageCache::Lru final {
 public:
-    explicit Lru(int limit) : m_limit(limit) {}
+    Lru(int limit, qint64 byteLimit) : m_limit(limit), m_byteLimit(byteLimit) {}
 
     std::optional<Decoded> take(const QString& key)
     {
@@ -36,7 +36,7 @@ public:
         m_order.push_front(key);
         m_bytes += decoded.bytes;
         m_items.insert(key, {std::move(decoded), m_order.begin()});
-        while (m_items.size() > m_limit) {
+        while (m_items.size() > m_limit || (m_bytes > m_byteLimit && m_items.size() > 1)) {
             remove(m_order.back());
         }
     }
@@ -64,14 +64,15 @@ public:
 
 private:
     int m_limit;
+    qint64 m_byteLimit;
     std::list<QString> m_order;
     QHash<QString, std::pair<Decoded, std::list<QString>::iterator>> m_items;
     qint64 m_bytes = 0;
 };
 
 ImageCache::ImageCache()
-    : m_images(std::make_unique<Lru>(kImageLimit)),
-      m_thumbnails(std::make_unique<Lru>(kThumbnailLimit))
+    : m_images(std::make_unique<Lru>(kImageLimit, kImageBytesLimit)),
+      m_thumbnails(std::make_unique<Lru>(kThumbnailLimit, kThumbnailBytesLimit))
 {
 }
 

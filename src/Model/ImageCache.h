@@ -9,7 +9,12 @@
 #include <optional>
 
 /// The one process-wide memory cache of decoded photos: full-size images (at most 30) and thumbnails
-/// (at most 60), keyed by file path. It keeps nothing on disk, prints nothing and reports no errors.
+/// (at most 60), keyed by file path, the least recently used going first. It keeps nothing on disk,
+/// prints nothing and reports no errors.
+///
+/// Each cache also has a byte budget, standing in for the eviction under memory pressure that this
+/// desktop does not signal: 30 camera photos of 4000 x 3000 would otherwise hold 1.4 GB. Over budget,
+/// the oldest pictures go until it fits again (the newest always stays).
 ///
 /// The model layer needs no GUI types, so the pictures are held as variants and the decoding is given
 /// to the cache by the photo views (src/Media installs a QImageReader decoder; tests install fakes).
@@ -19,6 +24,8 @@ class ImageCache final {
 public:
     static constexpr int kImageLimit = 30;
     static constexpr int kThumbnailLimit = 60;
+    static constexpr qint64 kImageBytesLimit = 384LL << 20;
+    static constexpr qint64 kThumbnailBytesLimit = 128LL << 20;
 
     /// A decoded picture and what it costs in memory (bytes). A null `image` means the file could not be
     /// decoded.

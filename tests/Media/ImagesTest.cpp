@@ -22,15 +22,18 @@
 namespace {
 
 /// A decoder that makes a picture of the size named by the file ("/w x h") and counts its calls; the
-/// file "/slow" waits for `gate` first, and "/none" decodes to nothing.
+/// file "/slow" waits for `gate` first (counted in `waiting`), and "/none" decodes to nothing.
 struct FakeDecoder {
     std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> waiting = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<QSemaphore> gate = std::make_shared<QSemaphore>(0);
 
     ImageCache::Decoder function() const
     {
-        return [calls = calls, gate = gate](const QString& path, double maxDimension) -> ImageCache::Decoded {
+        return [calls = calls, waiting = waiting, gate = gate](const QString& path,
+                                                               double maxDimension) -> ImageCache::Decoded {
             if (path == QStringLiteral("/slow")) {
+                ++*waiting;
                 gate->acquire();
             }
             ++*calls;
@@ -206,6 +209,23 @@ void ImagesTest::cache_limit_dropsLeastRecentlyUsed()
     QVERIFY(cache.bytesHeld() > 0);
 }
 
+void ImagesTest::cache_overByteBudget_dropsOldestButKeepsNewest()
+{
+    ImageCache& cache = ImageCache::shared();
+    const qint64 camera = 48'000'000; // a decoded 4000 x 3000 photo
+    for (int i = 0; i < 10; ++i) {
+        cache.storeImage(QStringLiteral("/photo%1").arg(i), {i, camera});
+    }
+    QCOMPARE(cache.imageCount(), int(ImageCache::kImageBytesLimit / camera));
+    QVERIFY(cache.cachedImage(QStringLiteral("/photo0")).isNull());
+    QCOMPARE(cache.cachedImage(QStringLiteral("/photo9")), QVariant(9));
+    QVERIFY(cache.bytesHeld() <= ImageCache::kImageBytesLimit);
+    // One picture larger than the whole budget still stays while it is the newest.
+    cache.storeImage(QStringLiteral("/panorama"), {10, ImageCache::kImageBytesLimit * 2});
+    QCOMPARE(cache.imageCount(), 1);
+    QCOMPARE(cache.cachedImage(QStringLiteral("/panorama")), QVariant(10));
+}
+
 // ------------------------------------------------------------------------------------------ cached image
 
 void ImagesTest::cachedImage_heldThumbnail_showsAtOnce()
@@ -231,6 +251,7 @@ void ImagesTest::cachedImage_slowEarlierLoad_neverReplacesNewer()
     // The earlier picture stays while the next one decodes...
     view.setPath(QStringLiteral("/slow"));
     QVERIFY(view.isLoading());
+    QTRY_COMPARE(fake.waiting->load(), 1);
     QCOMPARE(view.image().size(), QSize(40, 30));
     // ...and a slow decode that ends after a newer one never replaces it.
     view.setPath(QStringLiteral("/60x20"));
@@ -241,6 +262,26 @@ void ImagesTest::cachedImage_slowEarlierLoad_neverReplacesNewer()
     QCOMPARE(fake.calls->load(), 3);
     QCOMPARE(view.image().size(), QSize(60, 20));
     QCOMPARE(view.path(), QStringLiteral("/60x20"));
+}
+
+void ImagesTest::cachedImage_goneBeforeItsTurn_decodesNothing()
+{
+    FakeDecoder fake;
+    ImageCache::shared().setDecoder(fake.function());
+    // Both photo threads wait on slow files; the third load waits for a thread.
+    CachedImageView first(QStringLiteral("/slow"), true, 400, ImageContentMode::Fill);
+    CachedImageView second(QStringLiteral("/slow"), false, 400, ImageContentMode::Fill);
+    QTRY_COMPARE(fake.waiting->load(), 2);
+    auto gone = std::make_unique<CachedImageView>(QStringLiteral("/30x30"), true, 400, ImageContentMode::Fill);
+    auto moved = std::make_unique<CachedImageView>(QStringLiteral("/31x31"), true, 400, ImageContentMode::Fill);
+    gone.reset();
+    moved->setPath(QStringLiteral("/32x32"));
+    fake.gate->release(2);
+    QTRY_VERIFY(!moved->isLoading());
+    waitForDecodes();
+    QCOMPARE(fake.calls->load(), 3);
+    QCOMPARE(moved->image().size(), QSize(32, 32));
+    QVERIFY(ImageCache::shared().cachedThumbnail(QStringLiteral("/30x30"), 800).isNull());
 }
 
 void ImagesTest::cachedImage_undecodableFile_keepsPlaceholder()

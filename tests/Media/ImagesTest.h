@@ -19,9 +19,11 @@ private Q_SLOTS:
     void cache_undecodableFile_isReadAgain();
     void cache_limit_dropsLeastRecentlyUsed_data();
     void cache_limit_dropsLeastRecentlyUsed();
+    void cache_overByteBudget_dropsOldestButKeepsNewest();
 
     void cachedImage_heldThumbnail_showsAtOnce();
     void cachedImage_slowEarlierLoad_neverReplacesNewer();
+    void cachedImage_goneBeforeItsTurn_decodesNothing();
     void cachedImage_undecodableFile_keepsPlaceholder();
 
     void gallery_noNames_showsNothing();

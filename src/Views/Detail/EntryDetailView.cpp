@@ -108,6 +108,7 @@ void clearBox(QWidget* box)
 constexpr int kColumnWidth = 860;
 constexpr int kFocusReadWidth = 640;
 constexpr int kFocusEditWidth = 700;
+constexpr int kEditPhotosHeight = 300;
 
 } // namespace
 
@@ -346,7 +347,12 @@ QWidget* EntryDetailView::buildEditPage()
     m_editImages = new QWidget(photos);
     new QVBoxLayout(m_editImages);
     m_editImages->layout()->setContentsMargins(0, 0, 0, 0);
-    photoColumn->addWidget(m_editImages);
+    // The edit page does not scroll as a whole (the editor scrolls itself): full-width photos get a
+    // strip of their own that scrolls, so they never squeeze the editor away.
+    m_editImagesScroll = makeScroller(photos, m_editImages);
+    m_editImagesScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_editImagesScroll->setMaximumHeight(kEditPhotosHeight);
+    photoColumn->addWidget(m_editImagesScroll);
     photoColumn->addWidget(new ImagePickerButton([this](const QList<QUrl>& files) { addImages(files); }, photos), 0,
                            Qt::AlignLeft);
     column->addWidget(photos);
@@ -880,8 +886,12 @@ void EntryDetailView::refreshEditAttachments()
             [this](const QString& name) { showLightbox(name); }, m_editImages);
         gallery->setMaximumWidth(680);
         m_editImages->layout()->addWidget(gallery);
+        const auto fit = [this](int height) { m_editImagesScroll->setFixedHeight(std::min(kEditPhotosHeight, height)); };
+        connect(gallery, &ImageGalleryView::contentHeightChanged, m_editImagesScroll, fit);
+        fit(gallery->contentHeight());
     }
     m_editImages->setVisible(!m_edit.imageFilenames.isEmpty());
+    m_editImagesScroll->setVisible(!m_edit.imageFilenames.isEmpty());
     // The same entry's list is updated in place, so a note that plays goes on playing when another
     // one is added or removed.
     QLayoutItem* first = m_editAudio->layout()->itemAt(0);

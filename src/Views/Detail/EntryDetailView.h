@@ -209,6 +209,7 @@ private:
     QWidget* m_readAudio = nullptr;
     QWidget* m_relatedBox = nullptr;
     vsp::detail::RelatedEntriesView* m_related = nullptr;
+    QScrollArea* m_editImagesScroll = nullptr;
     QPointer<QWidget> m_lightbox;
 
     // Edit layouts.
