@@ -41,8 +41,10 @@ PA
 }
 
 stop_sound_server() {
-    local pid
-    for pid in "${sound_server_pids[@]}"; do
+    local pid i
+    # The feeder first: it would complain of a broken pipe once the server is gone.
+    for ((i = ${#sound_server_pids[@]} - 1; i >= 0; i--)); do
+        pid=${sound_server_pids[i]}
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
