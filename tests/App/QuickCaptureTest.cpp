@@ -1,5 +1,6 @@
 #include "QuickCaptureTest.h"
 
+#include "common/SoundFixtures.h"
 #include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
@@ -9,10 +10,12 @@
 #include "App/VesperlogApp.h"
 #include "Media/AudioClipRow.h"
 #include "Media/AudioRecordControl.h"
+#include "Media/AudioRecorder.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Views/Main/MainWindow.h"
 
@@ -23,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -149,6 +153,44 @@ void QuickCaptureTest::capture_typeTagRecordCtrlReturn_intoJournalAndAudioFolder
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Link);
     // The panel's own focus: the offscreen platform does not make a window shown again active.
     QCOMPARE(c.panel()->focusWidget(), view->titleField());
+}
+
+void QuickCaptureTest::capture_fromTheMicrophone_intoAudioFolder()
+{
+    if (!vsp::test::hasSoundServer()) {
+        QSKIP("needs the test sound server that scripts/run-tests.sh starts");
+    }
+    QTemporaryDir dir;
+    const QString tone = dir.path() + QStringLiteral("/tone.wav");
+    QVERIFY(vsp::test::writeTone(tone, 2));
+    Capture c;
+    QuickCaptureView* view = c.view();
+    AudioRecordControl* control = view->recordControl();
+    QTest::keyClicks(view->tagField(), QStringLiteral("heard"));
+    const std::unique_ptr<QProcess> player(vsp::test::playIntoSpeaker(tone));
+    QTest::mouseClick(control->voiceButton(), Qt::LeftButton);
+    QTRY_VERIFY(control->recorder()->isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() >= 0.5, 15000);
+    QTest::mouseClick(control->stopButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(view->pendingAudio().size(), 1, 15000);
+    const PendingAudio recorded = view->pendingAudio().first();
+    const QByteArray recording = fixtures::readFile(recorded.path);
+    QVERIFY(!recording.isEmpty());
+    QVERIFY(recorded.duration >= 0.5);
+    QVERIFY(view->captureButton()->isEnabled());
+
+    c.ctrlReturn();
+    const QList<JournalEntry> journal = c.journal();
+    QCOMPARE(journal.size(), 1);
+    QCOMPARE(journal.first().title, QStringLiteral("Voice Note"));
+    QCOMPARE(journal.first().body, QString());
+    QCOMPARE(journal.first().tags, QStringList{QStringLiteral("heard")});
+    QCOMPARE(journal.first().audioClips.size(), 1);
+    QCOMPARE(journal.first().audioClips.first().duration, recorded.duration);
+    const auto stored = JournalStore::audioFilePath(journal.first().id, journal.first().audioClips.first().filename);
+    QVERIFY(stored);
+    QCOMPARE(fixtures::readFile(*stored), recording);
+    QVERIFY(!QFile::exists(recorded.path));
 }
 
 void QuickCaptureTest::capture_derivesTitleAndTrimsBody_data()

@@ -14,6 +14,7 @@ private Q_SLOTS:
     void cleanup();
 
     void capture_typeTagRecordCtrlReturn_intoJournalAndAudioFolder();
+    void capture_fromTheMicrophone_intoAudioFolder();
     void capture_derivesTitleAndTrimsBody_data();
     void capture_derivesTitleAndTrimsBody();
     void countsTagsAndClosing_keepWhatWasTyped();
