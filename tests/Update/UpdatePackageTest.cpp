@@ -66,6 +66,32 @@ QString UpdatePackageTest::path(const QString& name) const
     return m_dir->filePath(name);
 }
 
+void UpdatePackageTest::bundleManifest_readsOnlySoundManifests_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("complete") << vsp::test::bundleManifest(vsp::bundle::identifier(), QStringLiteral("2.0")) << true;
+    QTest::newRow("no version texts") << QByteArray(R"({"identifier": "a", "executable": "bin/x"})") << true;
+    QTest::newRow("no executable") << QByteArray(R"({"identifier": "a"})") << false;
+    QTest::newRow("an absolute executable") << QByteArray(R"({"identifier": "a", "executable": "/bin/sh"})") << false;
+    QTest::newRow("an executable climbing out")
+        << QByteArray(R"({"identifier": "a", "executable": "bin/../../x"})") << false;
+    QTest::newRow("an identifier that is no text")
+        << QByteArray(R"({"identifier": 1, "executable": "bin/x"})") << false;
+    QTest::newRow("not JSON") << QByteArray("identifier=a") << false;
+}
+
+void UpdatePackageTest::bundleManifest_readsOnlySoundManifests()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, read);
+    QVERIFY(writeFile(path(QStringLiteral("B.app/bundle.json")), json));
+    QCOMPARE(vsp::bundle::readManifest(path(QStringLiteral("B.app"))).has_value(), read);
+    QVERIFY(!vsp::bundle::readManifest(QString()));
+    // A test program runs from a build tree, not from a bundle.
+    QCOMPARE(vsp::bundle::runningBundlePath(), QString());
+}
+
 void UpdatePackageTest::verifyArchive_comparesTheSha256_data()
 {
     QTest::addColumn<QByteArray>("content");

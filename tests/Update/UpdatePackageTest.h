@@ -11,6 +11,8 @@ class UpdatePackageTest final : public QObject {
 
 private Q_SLOTS:
     void init();
+    void bundleManifest_readsOnlySoundManifests_data();
+    void bundleManifest_readsOnlySoundManifests();
     void verifyArchive_comparesTheSha256_data();
     void verifyArchive_comparesTheSha256();
     void unpack_refusesHostileArchives_data();

@@ -50,9 +50,7 @@ void shoot(const QString& out)
         return;
     }
     int n = 0;
-    const auto name = [&](const QString& phase) {
-        return QStringLiteral("%1-%2-%3.png").arg(out).arg(++n).arg(phase);
-    };
+    const auto name = [&](const QString& phase) { return QStringLiteral("%1-%2-%3.png").arg(out).arg(++n).arg(phase); };
     rig.server.route(QStringLiteral("/update.json"), {200, "application/json", "", true});
     Updater updater(rig.options());
     UpdateSheet sheet(updater);
@@ -78,7 +76,8 @@ void shoot(const QString& out)
 
     QObject::connect(&updater, &Updater::phaseChanged, &sheet, [&] {
         static Phase last = Phase::Idle;
-        if (updater.phase() != last && (updater.phase() == Phase::Downloading || updater.phase() == Phase::Installing)) {
+        if (updater.phase() != last
+            && (updater.phase() == Phase::Downloading || updater.phase() == Phase::Installing)) {
             save(sheet, name(updater.phase() == Phase::Downloading ? QStringLiteral("downloading")
                                                                    : QStringLiteral("installing")));
         }
