@@ -1,9 +1,12 @@
 // Writes PNG pictures of the quick-capture popup in the dark and the light appearance, filled in as a
 // user would (title, body, a type, tags, two voice notes, one transcribed), and of its locked face:
-// capture_screenshots <output folder>. Run under xvfb-run with a private HOME and XDG folders.
+// capture_screenshots <output folder>. Run under xvfb-run with a private HOME and XDG folders; with a
+// sound server (scripts/sound-server.sh) it also pictures a recording under way.
 
 #include "App/QuickCapture.h"
 #include "App/QuickCaptureView.h"
+#include "Media/AudioRecordControl.h"
+#include "Media/AudioRecorder.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
@@ -13,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMediaDevices>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -78,6 +82,17 @@ void shoot(const QString& mode, const QString& out, const QString& scratch)
     view->bodyEditor()->setFocus();
     QTest::qWait(300);
     save(panel, out + QStringLiteral("/capture-") + mode + QStringLiteral(".png"));
+
+    // While recording, where there is a microphone (a test sound server will do).
+    if (!QMediaDevices::audioInputs().isEmpty()) {
+        view->recordControl()->startRecording();
+        QTest::qWait(1500);
+        if (view->recordControl()->recorder()->isRecording()) {
+            save(panel, out + QStringLiteral("/capture-recording-") + mode + QStringLiteral(".png"));
+        }
+        view->recordControl()->discard();
+        QTest::qWait(300);
+    }
 
     store.setIsLocked(true);
     QTest::qWait(100);
