@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHash>
 #include <QLockFile>
 
 #include <cmath>
@@ -14,14 +15,24 @@ UserDefaults& UserDefaults::instance()
     return *defaults;
 }
 
-UserDefaults::UserDefaults()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vesperlog"),
-                                             QStringLiteral("Vesperlog"))),
-      m_retry(new QTimer(this))
+namespace {
+
+std::unique_ptr<QSettings> openSettings(QObject* filter)
 {
+    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                QStringLiteral("Vesperlog"), QStringLiteral("Vesperlog"));
     // Every write of the file goes through writeThrough(): QSettings's own deferred write would wait on
     // the lock with none of its checks.
-    m_settings->installEventFilter(this);
+    settings->installEventFilter(filter);
+    return settings;
+}
+
+} // namespace
+
+UserDefaults::UserDefaults()
+    : m_settings(openSettings(this)),
+      m_retry(new QTimer(this))
+{
     m_retry->setSingleShot(true);
     m_retry->setInterval(kRetryMs);
     connect(m_retry, &QTimer::timeout, this, &UserDefaults::writeThrough);
@@ -106,11 +117,40 @@ void UserDefaults::writeThrough()
     m_retry->stop();
     m_lockReported = false;
     m_unwritten = false;
+    if (m_writeFailed) {
+        reopen();
+    }
     m_settings->sync();
-    if (m_settings->status() == QSettings::AccessError) {
+    m_writeFailed = m_settings->status() == QSettings::AccessError;
+    if (m_writeFailed) {
         vsp::logFailure(QStringLiteral("settings save"),
                         QStringLiteral("%1 could not be written").arg(m_settings->fileName()));
     }
+}
+
+void UserDefaults::reopen()
+{
+    // A QSettings object keeps its first failure for good: its status never returns to NoError, so
+    // every later write would be reported as failed although the file can be written again. A fresh
+    // object starts clean. It is made while the old one still lives, so the unwritten values Qt keeps
+    // per file are carried over (the fresh object's first read writes them); the copy below makes the
+    // fresh object hold exactly this run's values in any case.
+    QHash<QString, QVariant> values;
+    for (const QString& key : m_settings->allKeys()) {
+        values.insert(key, m_settings->value(key));
+    }
+    std::unique_ptr<QSettings> fresh = openSettings(this);
+    for (const QString& key : fresh->allKeys()) {
+        if (!values.contains(key)) {
+            fresh->remove(key);
+        }
+    }
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (fresh->value(it.key()) != it.value()) {
+            fresh->setValue(it.key(), it.value());
+        }
+    }
+    m_settings = std::move(fresh);
 }
 
 bool UserDefaults::freeLock(QString* holder)

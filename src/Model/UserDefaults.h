@@ -19,7 +19,8 @@
 /// more than kLockWaitMs for the file's lock ("Vesperlog.conf.lock"): an empty or unreadable lock, which
 /// a process killed while writing leaves behind, is removed as stale; a lock a live process keeps holding
 /// postpones the write, which is tried again kRetryMs later, at the next change and when the application
-/// quits.
+/// quits. A write that failed (a full disk, a folder in the way) is tried again at the next change and
+/// succeeds once the file can be written again; nothing set meanwhile is lost.
 class UserDefaults final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UserDefaults)
@@ -70,10 +71,13 @@ private:
     void writeThrough();
     /// Whether the file may be written now; when a live process holds its lock, false and `holder` names it.
     bool freeLock(QString* holder);
+    /// Replaces m_settings by a fresh object holding exactly the same values.
+    void reopen();
 
     std::unique_ptr<QSettings> m_settings;
     QTimer* m_retry = nullptr;
     int m_batchDepth = 0;
     bool m_unwritten = false;
     bool m_lockReported = false;
+    bool m_writeFailed = false;
 };

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QMetaProperty>
 #include <QScopeGuard>
@@ -415,20 +416,58 @@ void AppSettingsTest::lockHeldByALiveProcess_postponesTheWrite_andLosesNothing()
     QCOMPARE(out.lines().size(), 1);
 }
 
-void AppSettingsTest::unwritableSettingsFile_printsOneLine_andKeepsTheValue()
+void AppSettingsTest::unwritableSettingsFile_printsOneLine_keepsTheValue_andRecovers_data()
 {
-    const QString path = AppSettings::fileName();
-    QFile::remove(path);
+    QTest::addColumn<bool>("fullDisk");
     // A folder where the file should be cannot be replaced, even by an all-powerful user.
-    QVERIFY(QDir().mkpath(path));
-    const auto removeFolder = qScopeGuard([&] { QDir(path).removeRecursively(); });
-    vsp::test::StdoutCapture out;
+    QTest::newRow("folder in the file's place") << false;
+    QTest::newRow("full disk") << true;
+}
+
+void AppSettingsTest::unwritableSettingsFile_printsOneLine_keepsTheValue_andRecovers()
+{
+    QFETCH(bool, fullDisk);
+    const QString path = AppSettings::fileName();
+    const QString folder = QFileInfo(path).absolutePath();
+    QFile::remove(path);
+    std::unique_ptr<vsp::test::SmallDisk> disk;
+    if (fullDisk) {
+        disk = std::make_unique<vsp::test::SmallDisk>(folder, 64);
+        if (!disk->mounted()) {
+            QSKIP("no right to mount a small disk here");
+        }
+        disk->fillLeaving(0);
+    } else {
+        QVERIFY(QDir().mkpath(path));
+    }
+    const auto removeFolder = qScopeGuard([&] {
+        if (!fullDisk) {
+            QDir(path).removeRecursively();
+        }
+    });
     AppSettings settings;
-
-    settings.setUserName(QStringLiteral("Ada"));
-
-    QCOMPARE(out.lines().size(), 1);
-    QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: settings save failed \u2014 ")),
-             qPrintable(out.lines().first()));
+    {
+        vsp::test::StdoutCapture out;
+        settings.setUserName(QStringLiteral("Ada"));
+        QCOMPARE(out.lines().size(), 1);
+        QVERIFY2(out.lines().first().startsWith(QStringLiteral("Vesperlog: settings save failed \u2014 ")),
+                 qPrintable(out.lines().first()));
+    }
     QCOMPARE(settings.userName(), QStringLiteral("Ada"));
+
+    if (fullDisk) {
+        QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
+    } else {
+        QVERIFY(QDir(path).removeRecursively());
+    }
+    vsp::test::StdoutCapture out;
+    settings.setJournalName(QStringLiteral("Night Book"));
+
+    QCOMPARE(out.lines(), QStringList());
+    // Read the bytes: another QSettings object over the same path would share the unwritten values.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY2(lines.contains("userName=Ada"), qPrintable(path));
+    QVERIFY(lines.contains("journalName=Night Book"));
 }

@@ -24,5 +24,6 @@ private Q_SLOTS:
     void batch_writesTheFileOnce_andAnnouncesAtOnce();
     void emptyLockLeftByACrash_doesNotDelayAWrite();
     void lockHeldByALiveProcess_postponesTheWrite_andLosesNothing();
-    void unwritableSettingsFile_printsOneLine_andKeepsTheValue();
+    void unwritableSettingsFile_printsOneLine_keepsTheValue_andRecovers_data();
+    void unwritableSettingsFile_printsOneLine_keepsTheValue_andRecovers();
 };
