@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -168,6 +170,30 @@ bool writeFileAtomically(const QString& path, const std::function<QString(const 
         ::close(folder);
     }
     return true;
+}
+
+int removeStaleTemporaries(const QString& path)
+{
+    const QString target = resolveLinks(path);
+    if (target.isEmpty()) {
+        return 0;
+    }
+    const QFileInfo info(target);
+    const QString prefix = u'.' + info.fileName() + u'.';
+    QDir folder(info.absolutePath());
+    int removed = 0;
+    const QStringList candidates =
+        folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : candidates) {
+        // mkostemp's six characters: anything else of this shape is not ours.
+        const bool ours = std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) {
+            return c.unicode() < 128 && std::isalnum(static_cast<unsigned char>(c.unicode()));
+        });
+        if (ours && folder.remove(name)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 void ensureFolder(const QString& path)

@@ -38,6 +38,12 @@ using ByteSink = std::function<bool(const QByteArray& piece)>;
 bool writeFileAtomically(const QString& path, const std::function<QString(const ByteSink& sink)>& produce,
                          QString* error = nullptr);
 
+/// Removes the temporary files that writeFileAtomically() leaves beside the file `path` leads to when the
+/// process is killed while writing: "." + its file name + "." + six letters or digits (".entries.json.
+/// a1B2c3"). Only for files no other process can be writing at the time. Returns how many were removed;
+/// a file that cannot be removed is skipped silently.
+int removeStaleTemporaries(const QString& path);
+
 /// The file a path finally leads to: the path itself when it is no symbolic link, else the end of its
 /// chain of links (which need not exist). Empty for a chain that loops or runs longer than 32 links.
 QString resolveLinks(const QString& path);

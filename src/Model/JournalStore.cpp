@@ -65,6 +65,10 @@ JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_cl
 
     // The journal is private: its folder is its owner's alone.
     vsp::ensurePrivateFolder(storeFolder());
+    // A copy of the app killed while saving leaves its half-written temporary file behind; the store
+    // starts only once this process holds the journal, so none of them is still being written.
+    vsp::removeStaleTemporaries(entriesPath());
+    vsp::removeStaleTemporaries(trashPath());
     m_entries = load();
     loadTrash();
     QSet<vsp::TrashKey> trashOnDisk;

@@ -117,6 +117,8 @@ QString MoodStore::filePath()
 
 void MoodStore::load()
 {
+    // Left by a copy of the app killed while saving (the journal's lock is held by now).
+    vsp::removeStaleTemporaries(filePath());
     const vsp::FileRead read = vsp::readWholeFile(filePath());
     if (read.status == vsp::FileRead::Status::Ok) {
         if (auto decoded = vsp::decodeMoods(read.bytes)) {

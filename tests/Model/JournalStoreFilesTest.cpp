@@ -62,6 +62,29 @@ void JournalStoreFilesTest::firstLaunch_createsFolderAndWritesNothing()
     QVERIFY(store.loadedCleanly());
 }
 
+void JournalStoreFilesTest::temporaryFilesLeftByAKilledSave_areRemovedAtStart()
+{
+    writeJournal({entry(QStringLiteral("kept"))});
+    const QString folder = storeFolder() + u'/';
+    const QStringList stale = {QStringLiteral(".entries.json.a1B2c3"), QStringLiteral(".trash.json.ZZ09zz")};
+    // Not the shape of our own temporary files: someone else's, left alone.
+    const QStringList foreign = {QStringLiteral(".entries.json.a1B2c"), QStringLiteral(".entries.json.a1-2c3"),
+                                 QStringLiteral("entries.json.a1B2c3"), QStringLiteral(".entries.json.a1B2c3.bak")};
+    for (const QString& name : stale + foreign) {
+        writeFile(folder + name, "[{\"half");
+    }
+
+    JournalStore store;
+
+    for (const QString& name : stale) {
+        QVERIFY2(!QFileInfo::exists(folder + name), qPrintable(name));
+    }
+    for (const QString& name : foreign) {
+        QVERIFY2(QFileInfo::exists(folder + name), qPrintable(name));
+    }
+    QCOMPARE(store.entries().size(), 1);
+}
+
 void JournalStoreFilesTest::emptyArray_loadsWithoutCopy()
 {
     writeFile(entriesPath(), "[]");

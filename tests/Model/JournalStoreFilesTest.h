@@ -9,6 +9,7 @@ class JournalStoreFilesTest final : public QObject {
 private Q_SLOTS:
     void init();
     void firstLaunch_createsFolderAndWritesNothing();
+    void temporaryFilesLeftByAKilledSave_areRemovedAtStart();
     void emptyArray_loadsWithoutCopy();
     void undecodableJournal_isCopiedAsideThenReplaced();
     void undecodableJournal_keepsOneCopyPerContent();
