@@ -69,6 +69,11 @@ JournalEntry entry(const QString& title, double date)
     return e;
 }
 
+QDate dayWithAYearBack()
+{
+    return {2026, 6, 15};
+}
+
 double localMoment(const QDate& day, int hour, int minute)
 {
     return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));

@@ -30,6 +30,8 @@ QList<TrashedEntry> readTrash();
 
 /// A plain entry with the given title, dated at `date` (seconds since 2001).
 JournalEntry entry(const QString& title, double date = vsp::now());
+/// A day that has a date one year back (29 February has none), for clocks of On This Day tests.
+QDate dayWithAYearBack();
 /// A moment of the local day `daysFromToday` away from today, at hh:mm.
 double localMoment(int daysFromToday, int hour = 12, int minute = 0);
 double localMoment(const QDate& day, int hour = 12, int minute = 0);

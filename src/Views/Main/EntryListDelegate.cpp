@@ -189,7 +189,7 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     const bool hovered = m_hovered == entry->id;
     EntryRow::PaintState state;
     state.pinned = model->isPinnedRow(index.row());
-    state.now = vsp::now();
+    state.now = m_store.now();
     if (selected || hovered || m_animations.contains(entry->id)) {
         RowAnimation& animation = animationFor(entry->id);
         animation.selection->animateTo(selected ? 1.0 : 0.0);
@@ -223,7 +223,7 @@ void EntryListDelegate::paintOnThisDay(QPainter* painter, const QRect& rect, con
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
     size_t key = qHashMulti(0, rect.width(), rect.height(), reveal > 0.5, m_hoveredOnThisDay, dpr,
                             AppearanceManager::instance().isDark(), AppSettings::instance().accentColorPreset(),
-                            QDate::currentDate().toJulianDay());
+                            m_store.today().toJulianDay());
     for (const JournalEntry& e : entries) {
         key = qHashMulti(key, e.id, e.title, e.date, QStringView(e.body).left(300));
     }
@@ -275,7 +275,7 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
                                  entry.mood.value_or(QString()), entry.date, entry.expirationDate.value_or(-1.0));
     key.size = size;
     // The date label and the bell depend on today.
-    key.day = QDate::currentDate().toJulianDay();
+    key.day = m_store.today().toJulianDay();
     key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0)
                 | (AppearanceManager::instance().isDark() ? 8 : 0) | (selected ? 16 : 0);
     key.devicePixelRatio = devicePixelRatio;
@@ -289,7 +289,7 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, vsp::now(), selected);
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, m_store.now(), selected);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;

@@ -55,7 +55,7 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
       m_searchReveal(new vsp::SpringValue(0.0, kListSpring, this)),
       m_searchOpacity(new QGraphicsOpacityEffect(m_searchField)),
       m_dayCheck(new QTimer(this)),
-      m_shownDay(QDate::currentDate())
+      m_shownDay(store.today())
 {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -111,12 +111,12 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     // when the application comes back to the front.
     m_dayCheck->setSingleShot(true);
     connect(m_dayCheck, &QTimer::timeout, this, [this] {
-        showDay(QDate::currentDate());
+        showDay(m_store.today());
         scheduleDayCheck();
     });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) {
-            showDay(QDate::currentDate());
+            showDay(m_store.today());
         }
     });
     scheduleDayCheck();

@@ -117,8 +117,8 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     connect(m_showSidebar, &QAbstractButton::clicked, this,
             [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
     connect(m_calendar, &QAbstractButton::clicked, this, [this] {
-        m_store.setCalendarMonth(vsp::now());
-        m_store.setSelectedDate(vsp::startOfDayOf(vsp::now()));
+        m_store.setCalendarMonth(m_store.now());
+        m_store.setSelectedDate(vsp::startOfDayOf(m_store.now()));
         m_store.setShowCalendar(true);
     });
     connect(m_search, &QAbstractButton::clicked, this, &ListHeader::searchToggled);
@@ -155,7 +155,7 @@ QString ListHeader::subtitle() const
         return {};
     }
     const QLocale locale;
-    return locale.toString(QDate::currentDate(), vsp::longDateFormatWithoutYear(locale));
+    return locale.toString(m_store.today(), vsp::longDateFormatWithoutYear(locale));
 }
 
 void ListHeader::setShowSearch(bool shown)

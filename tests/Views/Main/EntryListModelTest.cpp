@@ -119,9 +119,8 @@ void EntryListModelTest::onThisDay_showsOnlyOnPlainToday()
     QFETCH(QString, mood);
     QFETCH(QString, query);
     QFETCH(bool, shown);
-    // A day that has a date one year back (29 February has none).
     vsp::test::ManualClock clock;
-    *clock.now = localMoment(QDate(2026, 6, 15), 12);
+    *clock.now = localMoment(fixtures::dayWithAYearBack(), 12);
     JournalStore store(clock.function());
     const QDate lastYear = store.today().addYears(-1);
     JournalEntry old = entry(QStringLiteral("A year ago"), localMoment(lastYear, 10), QStringLiteral("memory"),
@@ -143,9 +142,8 @@ void EntryListModelTest::onThisDay_showsOnlyOnPlainToday()
 
 void EntryListModelTest::onThisDay_startsExpandedWhenItReturns()
 {
-    // A day that has a date one year back (29 February has none).
     vsp::test::ManualClock clock;
-    *clock.now = localMoment(QDate(2026, 6, 15), 12);
+    *clock.now = localMoment(fixtures::dayWithAYearBack(), 12);
     JournalStore store(clock.function());
     const QDate lastYear = store.today().addYears(-1);
     store.setEntries(

@@ -1,5 +1,6 @@
 #include "EntryListMotionTest.h"
 
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/JournalStore.h"
@@ -36,7 +37,10 @@ struct Column {
     ColumnVisibilityHolder columns;
     EntryListView view{store, moods, columns, {}};
 
-    explicit Column(const QList<JournalEntry>& entries = defaultEntries(), NavSection section = NavSection::Today)
+    /// `clock` is the store's (empty: the system's).
+    explicit Column(const QList<JournalEntry>& entries = defaultEntries(), NavSection section = NavSection::Today,
+                    JournalStore::Clock clock = {})
+        : store(std::move(clock))
     {
         store.setEntries(entries);
         store.setSelectedSection(section);
@@ -199,13 +203,13 @@ void EntryListMotionTest::twoChangesBeforePaint_bothAnimate()
 
 void EntryListMotionTest::onThisDay_risesFromBottomEdge_andSinksWhenLeaving()
 {
-    const QDate lastYear = QDate::currentDate().addYears(-1);
-    if (lastYear.day() != QDate::currentDate().day()) {
-        QSKIP("today has no date one year ago (29 February)");
-    }
-    Column c({entry(QStringLiteral("Now"), localMoment(0, 0, 1)),
+    vsp::test::ManualClock clock;
+    const QDate today = fixtures::dayWithAYearBack();
+    *clock.now = localMoment(today, 12);
+    const QDate lastYear = today.addYears(-1);
+    Column c({entry(QStringLiteral("Now"), localMoment(today, 0, 1)),
               entry(QStringLiteral("Old"), localMoment(lastYear, 9), QStringLiteral("then"))},
-             NavSection::Journal);
+             NavSection::Journal, clock.function());
     const Key block{Kind::OnThisDay, QUuid(), false};
     QCOMPARE(c.model()->rowOf(block), -1);
     c.store.setSelectedSection(NavSection::Today);

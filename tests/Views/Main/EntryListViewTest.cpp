@@ -1,5 +1,6 @@
 #include "EntryListViewTest.h"
 
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/AppNotifications.h"
@@ -52,7 +53,8 @@ struct Column {
     QStringList opened;
     EntryListView view{store, moods, columns, [this](const QString& id) { opened << id; }};
 
-    explicit Column(bool withEntries = true)
+    /// `clock` is the store's (empty: the system's).
+    explicit Column(bool withEntries = true, JournalStore::Clock clock = {}) : store(std::move(clock))
     {
         if (withEntries) {
             store.setEntries({entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha")),
@@ -455,11 +457,10 @@ void EntryListViewTest::emptyState_saysWhy()
 
 void EntryListViewTest::emptyState_neverHidesOnThisDay()
 {
-    const QDate lastYear = QDate::currentDate().addYears(-1);
-    if (lastYear.day() != QDate::currentDate().day()) {
-        QSKIP("today has no date one year ago (29 February)");
-    }
-    Column c(false);
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(fixtures::dayWithAYearBack(), 12);
+    Column c(false, clock.function());
+    const QDate lastYear = c.store.today().addYears(-1);
     c.store.setEntries({entry(QStringLiteral("Old"), localMoment(lastYear, 9), QStringLiteral("then"))});
     c.settle();
     QVERIFY(!c.view.showsEmptyState());
@@ -713,15 +714,14 @@ void EntryListViewTest::longList_measuresOnlyRowsNearTheView()
 
 void EntryListViewTest::onThisDay_foldsAndSelects()
 {
-    const QDate lastYear = QDate::currentDate().addYears(-1);
-    if (lastYear.day() != QDate::currentDate().day()) {
-        QSKIP("today has no date one year ago (29 February)");
-    }
-    Column c(false);
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(fixtures::dayWithAYearBack(), 12);
+    Column c(false, clock.function());
+    const QDate lastYear = c.store.today().addYears(-1);
     const JournalEntry old = entry(QStringLiteral("Old"), localMoment(lastYear, 9), QStringLiteral("then"));
     const JournalEntry older =
         entry(QStringLiteral("Older"), localMoment(lastYear.addYears(-9), 9), QStringLiteral("x"));
-    c.store.setEntries({entry(QStringLiteral("Now"), localMoment(0, 8)), old, older});
+    c.store.setEntries({entry(QStringLiteral("Now"), localMoment(c.store.today(), 8)), old, older});
     c.settle();
     EntryListModel* model = c.list()->listModel();
     const int row = model->rowCount() - 1;
