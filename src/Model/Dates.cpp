@@ -83,6 +83,15 @@ DayRange dayRange(const QDate& day)
     return {startOfDay(day), startOfDay(day.addDays(1))};
 }
 
+Expiration expirationStatus(double expirationDate, double now)
+{
+    const DayRange today = dayRange(localDate(now));
+    if (expirationDate < today.start) {
+        return Expiration::Past;
+    }
+    return today.contains(expirationDate) ? Expiration::Today : Expiration::Later;
+}
+
 QString formatLocal(double timestamp, const QString& pattern)
 {
     return toDateTime(timestamp).toString(pattern);

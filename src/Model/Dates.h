@@ -42,6 +42,11 @@ struct DayRange {
 };
 DayRange dayRange(const QDate& day);
 
+/// How an entry's expiration date stands at `now`: before the start of today's local day is past;
+/// within today (also earlier today than now) is today; a later day is later.
+enum class Expiration { Past, Today, Later };
+Expiration expirationStatus(double expirationDate, double now);
+
 /// The local date and time formatted with a fixed pattern ("yyyy-MM-dd-HHmmss", "yyyy-MM-dd").
 QString formatLocal(double timestamp, const QString& pattern);
 

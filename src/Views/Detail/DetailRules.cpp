@@ -132,15 +132,6 @@ QList<StatusPiece> statusLine(const JournalEntry& entry, const MoodStore& moods,
     return pieces;
 }
 
-Expiration expirationStatus(double expirationDate, double now)
-{
-    const QDate today = localDate(now);
-    if (expirationDate < startOfDay(today)) {
-        return Expiration::Past;
-    }
-    return localDate(expirationDate) == today ? Expiration::Today : Expiration::Later;
-}
-
 QString expirationText(double expirationDate, double now, const QLocale& locale)
 {
     switch (expirationStatus(expirationDate, now)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Dates.h"
 #include "Model/JournalEntry.h"
 
 #include <QList>
@@ -43,10 +44,6 @@ struct StatusPiece {
 QList<StatusPiece> statusLine(const JournalEntry& entry, const MoodStore& moods, double now,
                               const QLocale& locale = QLocale());
 
-/// How an expiration date stands at `now`: before the start of today is past; within today (also
-/// earlier today than now) is today; a later day is later.
-enum class Expiration { Past, Today, Later };
-Expiration expirationStatus(double expirationDate, double now);
 /// The badge's words: "Expired", "Expires today", or "Expires " and the medium date.
 QString expirationText(double expirationDate, double now, const QLocale& locale = QLocale());
 /// The badge's symbol: "bell.slash.fill" when past, else "bell.fill".

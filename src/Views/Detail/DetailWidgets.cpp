@@ -227,17 +227,14 @@ void ExpirationEditRow::refresh()
 // ------------------------------------------------------------------------------------------ related
 
 RelatedEntryRow::RelatedEntryRow(const JournalEntry& entry, QWidget* parent)
-    : QAbstractButton(parent),
+    : PaintedButton(parent),
       m_id(entry.id),
       m_title(entry.title),
       m_date(mediumDate(entry.date))
 {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     setMaximumWidth(680);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(m_title);
-    updateOnThemeChange(this);
 }
 
 QSize RelatedEntryRow::sizeHint() const
@@ -245,26 +242,12 @@ QSize RelatedEntryRow::sizeHint() const
     return {680, 14 + 36 + 14};
 }
 
-void RelatedEntryRow::enterEvent(QEnterEvent* event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void RelatedEntryRow::leaveEvent(QEvent* event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void RelatedEntryRow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     paintGlass(p, QRectF(rect()), Glass::regular().makeInteractive(), GlassShape::RoundedRect, 14,
-               GlassState{m_hovered, isDown()});
+               GlassState{isHovered(), isDown()});
     p.setPen(Qt::NoPen);
     p.setBrush(Color::resolvedAccent(0.5).resolve());
     p.drawRoundedRect(QRectF(14, 14, 2, 36), 1, 1);

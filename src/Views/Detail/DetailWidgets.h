@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/JournalEntry.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Views/Detail/DetailRules.h"
 
@@ -116,7 +117,7 @@ private:
 };
 
 /// One related entry: an accent bar, the title and the medium date on interactive glass.
-class RelatedEntryRow final : public QAbstractButton {
+class RelatedEntryRow final : public PaintedButton {
     Q_OBJECT
 
 public:
@@ -128,14 +129,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QUuid m_id;
     QString m_title;
     QString m_date;
-    bool m_hovered = false;
 };
 
 /// "RELATED ENTRIES": a hairline, the heading and up to three rows of entries sharing a tag with the

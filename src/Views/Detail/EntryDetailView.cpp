@@ -117,8 +117,7 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
       m_store(store),
       m_storeAlive(&store),
       m_moodStore(moodStore),
-      m_settings(new AppSettings(this)),
-      m_clock([] { return vsp::now(); }),
+      m_settings(&AppSettings::instance()),
       m_entry(entry),
       m_handle(new RichTextHandle(this)),
       m_selection(new SelectionState(this))
@@ -317,7 +316,7 @@ QWidget* EntryDetailView::buildEditPage()
 
     m_editStatus = new StatusLineView(columnWidget);
     column->addWidget(m_editStatus);
-    m_expirationRow = new ExpirationEditRow([this] { return m_clock(); });
+    m_expirationRow = new ExpirationEditRow([this] { return m_store.now(); });
     column->addWidget(padded(columnWidget, m_expirationRow, 8, 0));
     connect(m_expirationRow, &ExpirationEditRow::hasExpirationEdited, this,
             [this](bool on) { m_edit.hasExpiration = on; });
@@ -436,9 +435,8 @@ QLineEdit* EntryDetailView::titleField() const
     return layout() == Layout::Focus ? m_focusTitle : m_editTitle;
 }
 
-void EntryDetailView::setClock(Clock clock)
+void EntryDetailView::refreshTimes()
 {
-    m_clock = std::move(clock);
     m_readStale = true;
     refreshEditStatus();
     showLayout();
@@ -452,7 +450,7 @@ void EntryDetailView::syncEditState()
     m_edit.tags = m_entry.tags;
     m_edit.tagInput.clear();
     m_edit.hasExpiration = m_entry.expirationDate.has_value();
-    m_edit.expirationDate = m_entry.expirationDate.value_or(vsp::addDays(m_clock(), 7));
+    m_edit.expirationDate = m_entry.expirationDate.value_or(vsp::addDays(m_store.now(), 7));
     m_edit.fontDesign = m_entry.fontDesign;
     m_edit.imageFilenames = m_entry.imageFilenames;
     m_edit.audioClips = m_entry.audioClips;
@@ -874,7 +872,7 @@ void EntryDetailView::dropEvent(QDropEvent* event)
 
 void EntryDetailView::refreshEditStatus()
 {
-    m_editStatus->setPieces(vsp::detail::statusLine(m_entry, m_moodStore, m_clock()));
+    m_editStatus->setPieces(vsp::detail::statusLine(m_entry, m_moodStore, m_store.now()));
 }
 
 void EntryDetailView::refreshEditAttachments()
@@ -921,10 +919,10 @@ void EntryDetailView::refreshRead()
     static_cast<QHBoxLayout*>(m_readColumn->parentWidget()->layout())
         ->setAlignment(m_readColumn, (focus ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
 
-    m_status->setPieces(vsp::detail::statusLine(e, m_moodStore, m_clock()));
+    m_status->setPieces(vsp::detail::statusLine(e, m_moodStore, m_store.now()));
     m_status->parentWidget()->setVisible(!focus);
     if (e.expirationDate) {
-        m_badge->setDate(*e.expirationDate, m_clock());
+        m_badge->setDate(*e.expirationDate, m_store.now());
     }
     m_badgeBox->setVisible(!focus && e.expirationDate.has_value());
     const bool chips = !focus && (e.placeName || e.weatherSymbol);

@@ -101,8 +101,9 @@ public:
     void requestDelete();
     void setConfirmation(std::function<bool(const QString& question)> confirm) { m_confirm = std::move(confirm); }
 
-    /// The current moment (record date); vsp::now by default.
-    void setClock(vsp::detail::Clock clock);
+    /// Shows the dates again against the store's clock (the status line's day, the expiration badge):
+    /// called when the day changes.
+    void refreshTimes();
 
     // ------------------------------------------------------------ attachments while editing
     /// Stores each readable file for the edited entry and appends its name, in order; unreadable files
@@ -172,7 +173,6 @@ private:
     QPointer<JournalStore> m_storeAlive;
     MoodStore& m_moodStore;
     AppSettings* m_settings;
-    vsp::detail::Clock m_clock;
     JournalEntry m_entry;
     bool m_editing = false;
     bool m_focusLayout = false;

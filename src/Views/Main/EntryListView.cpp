@@ -146,6 +146,7 @@ void EntryListView::showDay(const QDate& today)
     m_header->refresh();
     // The rows' date marks are drawn against the day too: the refresh repaints them.
     m_list->listModel()->invalidate();
+    Q_EMIT dayChanged();
 }
 
 qreal EntryListView::searchReveal() const

@@ -74,6 +74,10 @@ public:
     /// Milliseconds until the view next looks at the date (at most a minute).
     int dayCheckInterval() const;
 
+Q_SIGNALS:
+    /// showDay() found another day: whatever else shows dates relative to today follows.
+    void dayChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

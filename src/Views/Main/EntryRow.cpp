@@ -184,12 +184,10 @@ EntryRow::ExpirationMark EntryRow::expirationMark(const std::optional<double>& e
     if (!expiration) {
         return ExpirationMark::None;
     }
-    const vsp::DayRange today = vsp::dayRange(vsp::localDate(now));
-    if (*expiration < today.start) {
-        return ExpirationMark::Past;
-    }
-    if (today.contains(*expiration)) {
-        return ExpirationMark::Today;
+    switch (vsp::expirationStatus(*expiration, now)) {
+    case vsp::Expiration::Past: return ExpirationMark::Past;
+    case vsp::Expiration::Today: return ExpirationMark::Today;
+    case vsp::Expiration::Later: break;
     }
     return ExpirationMark::Later;
 }

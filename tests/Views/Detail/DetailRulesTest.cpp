@@ -12,6 +12,8 @@
 #include <QTextDocument>
 
 using namespace vsp::detail;
+using vsp::Expiration;
+using vsp::expirationStatus;
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "Views/Detail/EditableTagsView.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
+#include "Views/Main/EntryListView.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QAction>
@@ -86,7 +87,8 @@ struct Journal {
     JournalEntry a;
     JournalEntry b;
 
-    Journal()
+    /// `clock` is the store's (empty: the system's).
+    explicit Journal(JournalStore::Clock clock = {}) : store(std::move(clock))
     {
         b = makeEntry(QStringLiteral("Bravo"), QStringLiteral("second body"), {QStringLiteral("walk")}, 1);
         a = makeEntry(QStringLiteral("Alpha"), QStringLiteral("first body"), {QStringLiteral("walk")});
@@ -355,22 +357,28 @@ void EntryDetailViewTest::relatedEntries_clickSelects()
 
 void EntryDetailViewTest::expirationBadge_followsTheClockAcrossMidnight()
 {
-    Journal j;
+    vsp::test::ManualClock clock;
+    *clock.now = vsp::now();
+    Journal j(clock.function());
     EntryDetailView& d = j.detail();
-    const QDate day = QDate::currentDate().addDays(5);
+    auto* list = j.window.findChild<EntryListView*>();
+    QVERIFY(list);
+    // As at each midnight: the list looks at the date and the detail follows.
+    const auto moveClock = [&](double moment) {
+        *clock.now = moment;
+        list->showDay(j.store.today());
+    };
+    const QDate day = j.store.today().addDays(5);
     JournalEntry expiring = *j.store.entry(j.a.id);
     expiring.expirationDate = vsp::startOfDay(day) + 9 * 3600;
     j.store.updateEntry(expiring);
-    double now = vsp::startOfDay(day) - 60; // 23:59 the evening before
-    d.setClock([&] { return now; });
+    moveClock(vsp::startOfDay(day) - 60); // 23:59 the evening before
     QVERIFY(d.expirationBadge()->isVisibleTo(&d));
-    QCOMPARE(d.expirationBadge()->status(), vsp::detail::Expiration::Later);
+    QCOMPARE(d.expirationBadge()->status(), vsp::Expiration::Later);
     QVERIFY(d.expirationBadge()->text().startsWith(QStringLiteral("Expires ")));
-    now = vsp::startOfDay(day) + 60;
-    d.setClock([&] { return now; });
+    moveClock(vsp::startOfDay(day) + 60);
     QCOMPARE(d.expirationBadge()->text(), QStringLiteral("Expires today"));
-    now = vsp::startOfDay(day.addDays(1)) + 1;
-    d.setClock([&] { return now; });
+    moveClock(vsp::startOfDay(day.addDays(1)) + 1);
     QCOMPARE(d.expirationBadge()->text(), QStringLiteral("Expired"));
     QCOMPARE(d.expirationBadge()->symbol(), QStringLiteral("bell.slash.fill"));
 }
