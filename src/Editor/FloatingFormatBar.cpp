@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 using vsp::Color;
@@ -146,6 +147,22 @@ void FloatingFormatBar::placeAt(const QPoint& glassTopLeft)
 {
     m_anchor = glassTopLeft;
     setEntrance(m_entrance->value());
+}
+
+void FloatingFormatBar::presentWithin(const QPointF& glassTopLeft)
+{
+    // The bar is wider than the room the placement rules assume: kept inside its host (the editor), none
+    // of its buttons is cut off at the right edge. Likewise at the lower and upper edges: a selection
+    // taller than the editor (Select All in a long entry) would put the bar below its end, where the
+    // editor clips it away; it waits at the edge instead.
+    const QWidget* host = parentWidget();
+    const int glassWidth = width() - 2 * kShadowMargin;
+    const int glassHeight = height() - 2 * kShadowMargin;
+    const int x = std::max(0, std::min(int(std::lround(glassTopLeft.x())), host->width() - glassWidth));
+    const int y = std::max(0, std::min(int(std::lround(glassTopLeft.y())), host->height() - glassHeight));
+    placeAt(QPoint(x, y));
+    present();
+    raise();
 }
 
 bool FloatingFormatBar::isMarked(const QString& command) const

@@ -50,6 +50,9 @@ public:
     /// entrance may still hold it a few pixels lower for a moment).
     void placeAt(const QPoint& glassTopLeft);
     QPoint anchor() const { return m_anchor; }
+    /// Places the glass at `glassTopLeft` (parent's coordinates), moved back inside the parent where it
+    /// would stick out at any edge, then presents and raises the bar.
+    void presentWithin(const QPointF& glassTopLeft);
 
     /// The button that sends `command` ("bold", …, "size:26", "color:F87171").
     QAbstractButton* button(const QString& command) const { return m_buttons.value(command); }

@@ -1002,18 +1002,7 @@ void ComposeView::refreshFloatingBar()
         m_floatingBar->dismiss(animatesChanges());
         return;
     }
-    const QPointF offset = compose::floatingBarOffset(m_selectionState->selectionRect());
-    // The bar is wider than the room the placement rule assumes: keep it inside the editor so none of
-    // its buttons is cut off at the right edge. Likewise at the lower and upper edges: a selection
-    // taller than the editor (Select All in a long entry) would put the bar below its end, where the
-    // editor clips it away; it waits at the edge instead.
-    const int glassWidth = m_floatingBar->width() - 2 * FloatingFormatBar::kShadowMargin;
-    const int glassHeight = m_floatingBar->height() - 2 * FloatingFormatBar::kShadowMargin;
-    const int x = std::max(0, std::min(int(std::lround(offset.x())), m_editorArea->width() - glassWidth));
-    const int y = std::max(0, std::min(int(std::lround(offset.y())), m_editorArea->height() - glassHeight));
-    m_floatingBar->placeAt(QPoint(x, y));
-    m_floatingBar->present();
-    m_floatingBar->raise();
+    m_floatingBar->presentWithin(compose::floatingBarOffset(m_selectionState->selectionRect()));
 }
 
 void ComposeView::refreshExpiration()

@@ -1010,16 +1010,8 @@ void EntryDetailView::refreshFloatingBar()
         return;
     }
     const QRectF selection = m_selection->selectionRect();
-    const QPointF offset =
-        m_focusLayout ? vsp::compose::floatingBarOffset(selection) : vsp::detail::editBarOffset(selection);
-    // Kept inside the editor, so none of the bar's buttons is cut off at its edges.
-    const int glassWidth = m_floatingBar->width() - 2 * FloatingFormatBar::kShadowMargin;
-    const int glassHeight = m_floatingBar->height() - 2 * FloatingFormatBar::kShadowMargin;
-    const int x = std::max(0, std::min(int(std::lround(offset.x())), m_editorArea->width() - glassWidth));
-    const int y = std::max(0, std::min(int(std::lround(offset.y())), m_editorArea->height() - glassHeight));
-    m_floatingBar->placeAt(QPoint(x, y));
-    m_floatingBar->present();
-    m_floatingBar->raise();
+    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection)
+                                               : vsp::detail::editBarOffset(selection));
 }
 
 void EntryDetailView::applyTheme()
