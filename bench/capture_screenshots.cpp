@@ -26,7 +26,7 @@
 
 namespace {
 
-/// The popup over a desktop-like background, so its margin and corners show as they would.
+/// The popup over a desktop-like background, so its corners show as they would.
 void save(QWidget& panel, const QString& file)
 {
     const QPixmap shot = panel.grab();
@@ -36,6 +36,8 @@ void save(QWidget& panel, const QString& file)
     wall.setColorAt(0, QColor(0x3A, 0x5A, 0x80));
     wall.setColorAt(1, QColor(0xC0, 0x8A, 0x6A));
     p.fillRect(picture.rect(), wall);
+    // The window's own outline: its mask.
+    p.setClipRegion(panel.mask().translated(20, 20));
     p.drawPixmap(20, 20, shot);
     p.end();
     picture.save(file);

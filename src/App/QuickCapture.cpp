@@ -20,8 +20,6 @@ using vsp::Color;
 
 namespace {
 
-/// The clear margin around the glass panel, pixels.
-constexpr int kMargin = 8;
 constexpr qreal kCornerRadius = 14;
 /// A tray click this soon after the panel hid because of it only closes the panel.
 constexpr qint64 kToggleGraceMs = 300;
@@ -34,9 +32,8 @@ QuickCapturePanel::QuickCapturePanel(JournalStore& store, AppSettings& settings,
 {
     setObjectName(QStringLiteral("quickCapture"));
     setWindowTitle(tr("Quick Capture"));
-    setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->setContentsMargins(0, 0, 0, 0);
     // The panel grows and shrinks with its content (voice notes, the kept-recordings note).
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_view);
@@ -84,8 +81,8 @@ void QuickCapturePanel::place()
         topLeft = area.center() - QPoint(width() / 2, height() / 2);
     } else {
         const bool top = m_anchor.center().y() < area.center().y();
-        topLeft = QPoint(m_anchor.center().x() - width() / 2,
-                         top ? m_anchor.bottom() + 6 - kMargin : m_anchor.top() - height() - 6 + kMargin);
+        topLeft =
+            QPoint(m_anchor.center().x() - width() / 2, top ? m_anchor.bottom() + 6 : m_anchor.top() - height() - 6);
     }
     topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - width())));
     topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - height())));
@@ -134,6 +131,11 @@ void QuickCapturePanel::keyPressEvent(QKeyEvent* event)
 void QuickCapturePanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // Rounded by a mask, not by a translucent window: without a compositor (plain X11 desktops) the
+    // clear corners of a translucent window show black.
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    setMask(QRegion(outline.toFillPolygon().toPolygon()));
     // Growing above a tray at the bottom of the screen must not push the panel over the icon.
     if (isVisible()) {
         place();
@@ -158,10 +160,8 @@ void QuickCapturePanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF panel = QRectF(rect()).adjusted(kMargin, kMargin, -kMargin, -kMargin);
-    // An opaque ground under the glass: without a compositor nothing behind the window shows through.
-    QPainterPath path;
-    path.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
-    p.fillPath(path, Color::vspSurface().resolve());
+    const QRectF panel(rect());
+    // An opaque ground under the glass, to the mask's edge: nothing behind the window shows through.
+    p.fillRect(panel, Color::vspSurface().resolve());
     vsp::paintGlass(p, panel, vsp::Glass::regular(), vsp::GlassShape::RoundedRect, kCornerRadius);
 }
