@@ -510,7 +510,17 @@ void ImageLightbox::paintEvent(QPaintEvent*)
         card.setRenderHint(QPainter::Antialiasing);
         card.setRenderHint(QPainter::SmoothPixmapTransform);
         const QRectF local(margin, margin, photo.width(), photo.height());
-        paintShadow(card, local, kLightboxRadius, 30, QPointF(0, 10), 0.5);
+        // The soft shadow is drawn at a quarter of the size and stretched: as soft, a sixteenth of the work.
+        const QSizeF cardSize(photo.width() + 2 * margin, photo.height() + 2 * margin);
+        QImage shadow((cardSize / 4).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        shadow.fill(Qt::transparent);
+        {
+            QPainter small(&shadow);
+            small.setRenderHint(QPainter::Antialiasing);
+            small.scale(0.25, 0.25);
+            paintShadow(small, local, kLightboxRadius, 30, QPointF(0, 10), 0.5);
+        }
+        card.drawImage(QRectF(QPointF(0, 0), cardSize), shadow);
         QPainterPath clip;
         clip.addRoundedRect(local, kLightboxRadius, kLightboxRadius);
         card.setClipPath(clip);

@@ -6,6 +6,7 @@
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
+#include "Media/ImageGalleryView.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
@@ -493,6 +494,45 @@ void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit()
     d.saveEdits();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{});
+}
+
+void EntryDetailViewTest::photoClicked_opensLightbox_escapeClosesIt_data()
+{
+    QTest::addColumn<bool>("editing");
+    QTest::newRow("reading") << false;
+    QTest::newRow("editing") << true;
+}
+
+void EntryDetailViewTest::photoClicked_opensLightbox_escapeClosesIt()
+{
+    QFETCH(bool, editing);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const auto name = j.store.saveImage(QByteArrayLiteral("not decodable"), j.a.id, QStringLiteral("a.heic"));
+    QVERIFY(name);
+    JournalEntry withPhoto = *j.store.entry(j.a.id);
+    withPhoto.imageFilenames = {*name};
+    j.store.updateEntry(withPhoto);
+    if (editing) {
+        d.startEditing();
+    }
+    ImageGalleryView* gallery = nullptr;
+    QTRY_VERIFY((gallery = [&]() -> ImageGalleryView* {
+        for (ImageGalleryView* g : d.findChildren<ImageGalleryView*>()) {
+            if (g->isVisible() && !g->thumbnails().isEmpty()) {
+                return g;
+            }
+        }
+        return nullptr;
+    }()));
+    QTest::mouseClick(gallery->thumbnails().first(), Qt::LeftButton);
+    auto* box = d.findChild<ImageLightbox*>();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->filename(), *name);
+    QCOMPARE(box->geometry(), d.rect());
+    QTest::keyClick(box, Qt::Key_Escape);
+    QTRY_VERIFY(!d.findChild<ImageLightbox*>());
+    QCOMPARE(d.isEditing(), editing);
 }
 
 void EntryDetailViewTest::photoAddedToADeletedEntry_isRemoved()

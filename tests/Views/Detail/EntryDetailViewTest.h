@@ -27,6 +27,8 @@ private Q_SLOTS:
     void transcriptAfterEditingEnded_reachesTheStoredEntry();
     void recordingThatCannotBeStored_isKeptAndNamed();
     void removedPhoto_isDeletedOnlyOnCommit();
+    void photoClicked_opensLightbox_escapeClosesIt_data();
+    void photoClicked_opensLightbox_escapeClosesIt();
     void photoAddedToADeletedEntry_isRemoved();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
