@@ -67,7 +67,7 @@ Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json);
 /// decodeEntries() accepts for the same bytes and makes the same entries. On failure the error says
 /// only roughly where reading stopped: decodeEntries() on the bytes names the offending key.
 Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates = DateEncoding::ReferenceSeconds,
-                                           qsizetype pieceBytes = 1 << 20);
+                                           qsizetype pieceBytes = 64 << 10);
 
 /// Values kept in the settings as JSON data.
 QByteArray encodeUuidArray(const QList<QUuid>& ids);
