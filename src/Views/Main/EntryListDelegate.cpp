@@ -190,8 +190,15 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     EntryRow::PaintState state;
     state.pinned = model->isPinnedRow(index.row());
     state.now = m_store.now();
-    if (selected || hovered || m_animations.contains(entry->id)) {
+    const bool seenBefore = m_animations.contains(entry->id);
+    if (selected || hovered || seenBefore) {
         RowAnimation& animation = animationFor(entry->id);
+        if (!seenBefore && !m_listShown) {
+            // The list's first picture: the selection was there before anything was seen, it does not
+            // arrive.
+            animation.selection->setValue(selected ? 1.0 : 0.0);
+            animation.hover->setValue(hovered ? 1.0 : 0.0);
+        }
         animation.selection->animateTo(selected ? 1.0 : 0.0);
         animation.hover->animateTo(hovered ? 1.0 : 0.0);
         state.selection = animation.selection->value();

@@ -56,6 +56,9 @@ public:
     void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
     /// The motion of the rows, asked for each row's place and opacity while rows move (none: at rest).
     void setMotion(const EntryListMotion* motion) { m_motion = motion; }
+    /// Called once the list has been on screen: from then on a row's selection and hover move in with
+    /// their springs; before, rows are drawn at rest.
+    void setListShown() { m_listShown = true; }
     /// Re-reads the row settings (entry previews, compact list).
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
     const EntryRow::Options& options() const { return m_options; }
@@ -104,6 +107,7 @@ private:
     EntryRow::Options m_options;
     QUuid m_hovered;
     int m_hoveredOnThisDay = -1;
+    bool m_listShown = false;
     vsp::SpringValue* m_onThisDayReveal;
     std::function<void()> m_repaint;
     std::function<void()> m_relayout;

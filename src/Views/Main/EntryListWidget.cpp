@@ -548,4 +548,7 @@ void EntryListWidget::paintEvent(QPaintEvent* event)
     if (m_motion->isRunning()) {
         m_motion->paintEscaping(painter);
     }
+    if (rows > 0) {
+        m_delegate->setListShown();
+    }
 }
