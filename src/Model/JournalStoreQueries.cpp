@@ -230,9 +230,11 @@ void JournalStore::prepareSearch()
         const qsizetype first = part * slice;
         const qsizetype last = std::min(snapshot.size(), first + slice);
         QThreadPool::globalInstance()->start([prepared, cancelled, done, working, first, last] {
-            // Each thread writes its own slots of the vector: no two touch the same one.
+            // Each thread writes its own slots of the vector: no two touch the same one. The entries
+            // are only read (at(), never operator[]): the list shares its data with the store's, and a
+            // detaching copy made by several threads at once frees it under the others.
             for (qsizetype i = first; i < last && !cancelled->load(); ++i) {
-                prepared->texts[size_t(i)] = makeSearchText(prepared->entries[i]);
+                prepared->texts[size_t(i)] = makeSearchText(prepared->entries.at(i));
             }
             if (working->fetch_sub(1) == 1) {
                 done->set_value();
