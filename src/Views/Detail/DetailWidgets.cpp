@@ -95,20 +95,57 @@ QSize StatusLineView::sizeHint() const
     return {int(std::ceil(width)), int(std::ceil(height))};
 }
 
+QList<QRectF> StatusLineView::pieceRects(qreal width) const
+{
+    const qreal lineHeight = height() > 0 ? height() : sizeHint().height();
+    QList<QRectF> rects;
+    qreal x = 0;
+    bool full = false;
+    for (const StatusPiece& piece : m_pieces) {
+        const qreal w = QFontMetricsF(pieceFont(piece.kind)).horizontalAdvance(piece.text) + 1;
+        if (full || x >= width) {
+            full = true;
+            rects.append(QRectF());
+            continue;
+        }
+        if (x + w > width) {
+            full = true;
+            // A separator with nothing after it says nothing.
+            rects.append(piece.kind == StatusPiece::Kind::Separator ? QRectF() : QRectF(x, 0, width - x, lineHeight));
+            continue;
+        }
+        rects.append(QRectF(x, 0, w, lineHeight));
+        x += w + 5;
+    }
+    // The line ends with a separator when the piece after it had no room at all.
+    for (qsizetype i = rects.size() - 1; i >= 0; --i) {
+        if (rects[i].isEmpty()) {
+            continue;
+        }
+        if (m_pieces[i].kind == StatusPiece::Kind::Separator) {
+            rects[i] = QRectF();
+        }
+        break;
+    }
+    return rects;
+}
+
 void StatusLineView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QColor color = Color::tertiaryStyle().resolve();
-    qreal x = 0;
-    for (const StatusPiece& piece : m_pieces) {
+    const QList<QRectF> rects = pieceRects(width());
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        const StatusPiece& piece = m_pieces[i];
+        if (rects[i].isEmpty()) {
+            continue;
+        }
         const QFont font = pieceFont(piece.kind);
-        const QFontMetricsF metrics(font);
         p.setFont(font);
         p.setOpacity(piece.kind == StatusPiece::Kind::Separator ? 0.4 : 1.0);
         p.setPen(color);
-        const qreal w = metrics.horizontalAdvance(piece.text);
-        p.drawText(QRectF(x, 0, w + 1, height()), Qt::AlignLeft | Qt::AlignVCenter, piece.text);
-        x += w + 6;
+        const QString text = QFontMetricsF(font).elidedText(piece.text, Qt::ElideRight, rects[i].width());
+        p.drawText(rects[i], Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 }
 

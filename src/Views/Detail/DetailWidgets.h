@@ -51,6 +51,10 @@ public:
     QString text() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return {0, sizeHint().height()}; }
+    /// Where each piece is drawn at `width` pixels, in order. Too narrow for the whole line, the piece
+    /// that reaches the edge gets what room is left (its text is elided) and the pieces after it, as a
+    /// separator before it, get an empty rectangle: nothing is cut off at the edge.
+    QList<QRectF> pieceRects(qreal width) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

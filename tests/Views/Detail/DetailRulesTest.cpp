@@ -5,8 +5,10 @@
 #include "Model/MoodStore.h"
 #include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/DetailRules.h"
+#include "Views/Detail/DetailWidgets.h"
 
 #include <QTest>
+#include <algorithm>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -134,6 +136,28 @@ void DetailRulesTest::statusLine()
     }
     QCOMPARE(shown, texts);
     QCOMPARE(separators, texts.size() - (mood.isEmpty() ? 0 : 1));
+}
+
+void DetailRulesTest::statusLine_tooNarrow_endsInsideTheWidth()
+{
+    using Kind = StatusPiece::Kind;
+    StatusLineView line;
+    line.setPieces({{Kind::Date, QStringLiteral("Wednesday, December 9 at 4:40 PM")},
+                    {Kind::Separator, QStringLiteral("\u00B7")},
+                    {Kind::Words, QStringLiteral("18 words")},
+                    {Kind::Separator, QStringLiteral("\u00B7")},
+                    {Kind::ReadingTime, QStringLiteral("~1 min")}});
+    const QList<QRectF> wide = line.pieceRects(line.sizeHint().width());
+    QVERIFY(std::none_of(wide.cbegin(), wide.cend(), [](const QRectF& r) { return r.isEmpty(); }));
+
+    // The words reach the edge: they get the room left, and the separator and time after them none.
+    const qreal narrow = wide[2].left() + wide[2].width() / 2;
+    const QList<QRectF> rects = line.pieceRects(narrow);
+    QCOMPARE(rects[0], wide[0]);
+    QCOMPARE(rects[2].right(), narrow);
+    QVERIFY(rects[3].isEmpty() && rects[4].isEmpty());
+    // Ending just after a separator: the separator goes too.
+    QVERIFY(line.pieceRects(wide[1].right() + 2)[1].isEmpty());
 }
 
 void DetailRulesTest::expiration_eitherSideOfMidnight_data()

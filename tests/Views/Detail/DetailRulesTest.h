@@ -13,6 +13,7 @@ private Q_SLOTS:
     void metaDate_showsTheYearOnlyForAnotherYear();
     void statusLine_data();
     void statusLine();
+    void statusLine_tooNarrow_endsInsideTheWidth();
     void expiration_eitherSideOfMidnight_data();
     void expiration_eitherSideOfMidnight();
     void relatedEntries_data();
