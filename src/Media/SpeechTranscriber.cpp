@@ -4,8 +4,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
@@ -116,18 +114,6 @@ private:
     bool m_finished = false;
 };
 
-struct Decoder {
-    QMutex mutex;
-    QString folder;
-    ps_decoder_t* ps = nullptr;
-};
-
-Decoder& sharedDecoder()
-{
-    static Decoder decoder;
-    return decoder;
-}
-
 } // namespace
 
 void SpeechTranscriber::setBackend(Backend replacement)
@@ -138,7 +124,8 @@ void SpeechTranscriber::setBackend(Backend replacement)
 std::optional<QString> SpeechTranscriber::modelFolder(const QLocale& current, const QLocale& system)
 {
     const QString folder = QStringLiteral(VESPERLOG_SPEECH_MODEL_DIR "/en-us");
-    auto serves = [&](const QLocale& l) { return l.language() == QLocale::English; };
+    // The C locale of a session without LANG speaks English too.
+    auto serves = [&](const QLocale& l) { return l.language() == QLocale::English || l.language() == QLocale::C; };
     if (!serves(current) && !serves(system)) {
         return std::nullopt;
     }
@@ -151,50 +138,39 @@ std::optional<QString> SpeechTranscriber::modelFolder(const QLocale& current, co
 
 std::optional<QString> SpeechTranscriber::recognise(const std::vector<std::int16_t>& samples, const QString& folder)
 {
-    Decoder& d = sharedDecoder();
-    QMutexLocker lock(&d.mutex);
-    if (!d.ps || d.folder != folder) {
-        if (d.ps) {
-            ps_free(d.ps);
-            d.ps = nullptr;
-        }
-        const QByteArray hmm = QFile::encodeName(folder + QStringLiteral("/en-us"));
-        const QByteArray lm = QFile::encodeName(folder + QStringLiteral("/en-us.lm.bin"));
-        const QByteArray dict = QFile::encodeName(folder + QStringLiteral("/cmudict-en-us.dict"));
-        // One forward pass without the flat-lexicon and best-path passes, and a bounded number of active
-        // models: about twice as fast for the same words on this model, which keeps 10 s of speech well
-        // under 5 s of recognition.
-        cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(),
-                                       "-dict", dict.constData(), "-logfn", "/dev/null", "-fwdflat", "no", "-bestpath",
-                                       "no", "-maxhmmpf", "3000", "-pl_window", "10", nullptr);
-        if (!config) {
-            return std::nullopt;
-        }
-        d.ps = ps_init(config);
-        cmd_ln_free_r(config);
-        if (!d.ps) {
-            return std::nullopt;
-        }
-        d.folder = folder;
-    }
-    if (ps_start_utt(d.ps) < 0) {
+    const QByteArray hmm = QFile::encodeName(folder + QStringLiteral("/en-us"));
+    const QByteArray lm = QFile::encodeName(folder + QStringLiteral("/en-us.lm.bin"));
+    const QByteArray dict = QFile::encodeName(folder + QStringLiteral("/cmudict-en-us.dict"));
+    // One forward pass without the flat-lexicon and best-path passes, and a bounded number of active
+    // models: about twice as fast for the same words on this model.
+    cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(), "-dict",
+                                   dict.constData(), "-logfn", "/dev/null", "-fwdflat", "no", "-bestpath", "no",
+                                   "-maxhmmpf", "3000", "-pl_window", "10", nullptr);
+    if (!config) {
         return std::nullopt;
     }
+    // A decoder of its own for every recording (half a second to load): one kept between recordings
+    // carries its running loudness estimate over and hears the next recording worse.
+    ps_decoder_t* ps = ps_init(config);
+    cmd_ln_free_r(config);
+    if (!ps) {
+        return std::nullopt;
+    }
+    std::optional<QString> result;
+    bool ok = ps_start_utt(ps) >= 0;
     constexpr size_t kChunk = 4096;
-    for (size_t at = 0; at < samples.size(); at += kChunk) {
+    for (size_t at = 0; ok && at < samples.size(); at += kChunk) {
         const size_t n = std::min(kChunk, samples.size() - at);
-        if (ps_process_raw(d.ps, samples.data() + at, n, FALSE, FALSE) < 0) {
-            ps_end_utt(d.ps);
-            return std::nullopt;
-        }
+        ok = ps_process_raw(ps, samples.data() + at, n, FALSE, FALSE) >= 0;
     }
-    if (ps_end_utt(d.ps) < 0) {
-        return std::nullopt;
+    if (ps_end_utt(ps) >= 0 && ok) {
+        int score = 0;
+        const char* hypothesis = ps_get_hyp(ps, &score);
+        // No hypothesis is what silence gives: a finished recognition that heard nothing.
+        result = hypothesis ? QString::fromUtf8(hypothesis).simplified() : QString();
     }
-    int score = 0;
-    const char* hypothesis = ps_get_hyp(d.ps, &score);
-    // No hypothesis is what silence gives: a finished recognition that heard nothing.
-    return hypothesis ? QString::fromUtf8(hypothesis).simplified() : QString();
+    ps_free(ps);
+    return result;
 }
 
 void SpeechTranscriber::transcribe(const QString& audioPath, QObject* context, Completion done)

@@ -37,8 +37,8 @@ public:
     /// installed.
     static std::optional<QString> modelFolder(const QLocale& current, const QLocale& system = QLocale::system());
 
-    /// Recognises 16 kHz mono signed 16-bit samples with the model in `folder`. Blocking and thread-safe
-    /// (one recognition at a time; the model is loaded once, on first use). Nothing when the model cannot
-    /// be loaded.
+    /// Recognises 16 kHz mono signed 16-bit samples with the model in `folder`. Blocking (about half a
+    /// second to load the model, then roughly a quarter of the audio's length on one core); calls on
+    /// several threads at once are independent. Nothing when the model cannot be loaded.
     static std::optional<QString> recognise(const std::vector<std::int16_t>& samples, const QString& folder);
 };

@@ -344,6 +344,8 @@ void VoiceNoteTest::transcriber_silenceIsEmpty_otherLanguagesGiveNothing()
 
     QVERIFY(SpeechTranscriber::modelFolder(QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()));
     QVERIFY(SpeechTranscriber::modelFolder(QLocale(QLocale::German), QLocale(QLocale::English)));
+    // A session without LANG runs in the C locale, whose language is English.
+    QVERIFY(SpeechTranscriber::modelFolder(QLocale::c(), QLocale::c()));
     QCOMPARE(SpeechTranscriber::modelFolder(QLocale(QLocale::German), QLocale(QLocale::French)),
              std::optional<QString>());
 }
