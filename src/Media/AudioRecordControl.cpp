@@ -9,6 +9,7 @@
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
+#include "Theme/SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,6 +61,27 @@ protected:
 private:
     AudioRecorder* m_recorder;
     vsp::SpringValue* m_presence;
+};
+
+/// "Discard": the cross alone, without glass, shrinking a little while pressed.
+class PlainSymbolButton final : public vsp::PaintedButton {
+public:
+    explicit PlainSymbolButton(QWidget* parent) : vsp::PaintedButton(parent)
+    {
+        setFixedSize(24, 24);
+        setPressFeedback(0.94, 0.85, vsp::Spring{0.18, 1.0});
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        applyPress(p, QRectF(rect()));
+        constexpr qreal kSide = 9;
+        const QRectF symbol((width() - kSide) / 2.0, (height() - kSide) / 2.0, kSide, kSide);
+        vsp::symbols::paint(p, u"xmark", symbol, Color::secondaryStyle().resolve());
+    }
 };
 
 void setTextColor(QLabel* label, const QColor& color)
@@ -116,13 +138,8 @@ AudioRecordControl::AudioRecordControl(OnComplete onComplete, QWidget* parent)
     connect(m_stop, &QAbstractButton::clicked, this, &AudioRecordControl::stopAndSave);
     bar->addWidget(m_stop);
 
-    m_discard = new vsp::GlassButton(m_bar);
+    m_discard = new PlainSymbolButton(m_bar);
     m_discard->setObjectName(QStringLiteral("discard"));
-    m_discard->setSide(24);
-    m_discard->setSymbol(QStringLiteral("xmark"), 9);
-    m_discard->setSymbolColor([] { return Color::secondaryStyle().resolve(); });
-    // No glass: a transparent tint over clear glass draws nothing behind the cross.
-    m_discard->setGlass([] { return vsp::Glass::clear().tinted(Color(QColor(0, 0, 0, 0))); });
     m_discard->setToolTip(tr("Discard"));
     m_discard->setAccessibleName(tr("Discard"));
     connect(m_discard, &QAbstractButton::clicked, this, &AudioRecordControl::discard);

@@ -9,6 +9,7 @@
 #include <optional>
 
 class AudioRecorder;
+class QAbstractButton;
 class GlassChipButton;
 class QLabel;
 class QMessageBox;
@@ -51,7 +52,7 @@ public:
     GlassChipButton* voiceButton() const { return m_voice; }
     QWidget* recordingBar() const { return m_bar; }
     vsp::GlassButton* stopButton() const { return m_stop; }
-    vsp::GlassButton* discardButton() const { return m_discard; }
+    QAbstractButton* discardButton() const { return m_discard; }
     RecordingWaveform* waveform() const { return m_waveform; }
     QLabel* elapsedLabel() const { return m_elapsed; }
     /// The open "Microphone access needed" alert, if any.
@@ -73,7 +74,7 @@ private:
     QLabel* m_elapsed;
     RecordingWaveform* m_waveform;
     vsp::GlassButton* m_stop;
-    vsp::GlassButton* m_discard;
+    QAbstractButton* m_discard;
     vsp::SpringValue* m_barPresence;
     QPointer<QMessageBox> m_alert;
     bool m_closing = false;
