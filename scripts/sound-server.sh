@@ -34,7 +34,9 @@ PA
         pactl info >/dev/null 2>&1 && break
         sleep 0.1
     done
-    parec -d vsp_speaker.monitor --raw --format=s16le --rate=44100 --channels=1 >"$folder/mic.pipe" &
+    parec -d vsp_speaker.monitor --raw --format=s16le --rate=44100 --channels=1 --latency-msec=10 \
+        >"$folder/mic.pipe" \
+        2>>"$folder/feeder.log" &
     sound_server_pids+=($!)
     # The pipe source reads nothing until the feeder has opened its end.
     sleep 0.5
