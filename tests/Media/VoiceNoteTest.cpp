@@ -189,7 +189,7 @@ void VoiceNoteTest::recorder_secondStart_isIgnored()
     recorder.start();
     recorder.start();
     QVERIFY(recorder.isRecording());
-    QTRY_VERIFY_WITH_TIMEOUT(recorder.elapsed() > 0.3, 10'000);
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.elapsed() > 0.3, 30'000);
     recorder.start();
     QCOMPARE(started.size(), 1);
     QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
@@ -237,7 +237,7 @@ void VoiceNoteTest::control_discardOrDestroy_removesRecording()
     QVERIFY(control->recordingBar()->isVisible());
     QVERIFY(!control->voiceButton()->isVisible());
     QCOMPARE(control->dotOpacity(), 0.6 + 0.4 * control->recorder()->level());
-    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 10'000);
+    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 30'000);
     QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
     QTest::mouseClick(control->discardButton(), Qt::LeftButton);
     QVERIFY(control->voiceButton()->isVisible());
@@ -245,7 +245,7 @@ void VoiceNoteTest::control_discardOrDestroy_removesRecording()
 
     // Closing the window while recording: the control goes, and so does the file.
     QTest::mouseClick(control->voiceButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 10'000);
+    QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 30'000);
     QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
     control.reset();
     QTRY_VERIFY(recordingsIn(m_recordings.path()).isEmpty());
