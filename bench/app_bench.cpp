@@ -179,6 +179,8 @@ double startToIdle(double* rssOut)
 {
     QTemporaryDir runtime;
     std::vector<double> seconds;
+    // A start that never reports going idle is shown and run again, at most three times in all.
+    int failures = 0;
     for (int run = 0; run < 6; ++run) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -195,8 +197,13 @@ double startToIdle(double* rssOut)
         const QByteArray out = process.readAllStandardOutput();
         const qsizetype at = out.indexOf("idle at=");
         if (at < 0) {
-            std::fprintf(stderr, "the app did not report going idle:\n%s\n", out.constData());
-            return -1;
+            std::fprintf(stderr, "the app did not report going idle (exit code %d):\n%s\n", process.exitCode(),
+                         out.constData());
+            if (++failures > 3) {
+                return -1;
+            }
+            --run;
+            continue;
         }
         const QList<QByteArray> fields = out.mid(at).split('\n').value(0).split(' ');
         const long long idleAt = fields.value(1).mid(3).toLongLong();
