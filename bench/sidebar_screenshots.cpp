@@ -4,7 +4,7 @@
 //
 //   sidebar_screenshots OUT_DIR [--appearance=dark|light]
 //
-// Writes OUT_DIR/{window,sidebar,launcher,trash,calendar,tray}-<appearance>.png.
+// Writes OUT_DIR/{window,sidebar,launcher-opening,launcher,trash,calendar,tray}-<appearance>.png.
 
 #include "common/JournalGenerator.h"
 
@@ -121,6 +121,8 @@ int main(int argc, char** argv)
         save(window->grab(), out.filePath(u"window" + suffix));
         save(sidebar->grab(), out.filePath(u"sidebar" + suffix));
         sidebar->setLauncherOpen(true);
+        // Half-way in: the panel grows from its top-trailing corner, its rows slide in from the right.
+        QTimer::singleShot(110, &app, [&] { save(sidebar->grab(), out.filePath(u"launcher-opening" + suffix)); });
         QTimer::singleShot(800, &app, [&] {
             save(sidebar->grab(), out.filePath(u"launcher" + suffix));
             sidebar->setLauncherOpen(false);

@@ -19,6 +19,7 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/SettingsView.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/Spring.h"
 #include "Update/UpdateBadge.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
@@ -138,6 +139,9 @@ void VesperlogApp::setUpAppearance()
         m_portal->start();
         ReduceMotion::instance().start();
     }
+    // Every spring and transition lands at once while the desktop asks for reduced motion.
+    vsp::setMotionReduced(ReduceMotion::instance().isOn());
+    connect(&ReduceMotion::instance(), &ReduceMotion::changed, this, [](bool on) { vsp::setMotionReduced(on); });
 }
 
 void VesperlogApp::setUpTray()

@@ -14,6 +14,7 @@ namespace {
 constexpr double kSettleU = 7.43;
 
 bool g_animationsEnabled = true;
+bool g_motionReduced = false;
 
 qreal criticallyDamped(qreal progress)
 {
@@ -55,7 +56,17 @@ void setAnimationsEnabled(bool enabled)
 
 bool animationsEnabled()
 {
-    return g_animationsEnabled;
+    return g_animationsEnabled && !g_motionReduced;
+}
+
+void setMotionReduced(bool reduced)
+{
+    g_motionReduced = reduced;
+}
+
+bool motionReduced()
+{
+    return g_motionReduced;
 }
 
 QPropertyAnimation* animateProperty(QObject* target, const QByteArray& property, const QVariant& to, Spring spring)
@@ -65,7 +76,7 @@ QPropertyAnimation* animateProperty(QObject* target, const QByteArray& property,
         previous->stop(); // deletes itself when stopped
         target->setProperty(tag.constData(), QVariant());
     }
-    if (!g_animationsEnabled) {
+    if (!animationsEnabled()) {
         target->setProperty(property.constData(), to);
         return nullptr;
     }
@@ -113,7 +124,7 @@ void SpringValue::animateTo(double target)
     if (target == m_target && isMoving()) {
         return;
     }
-    if (!g_animationsEnabled || (m_value == target && !isMoving())) {
+    if (!animationsEnabled() || (m_value == target && !isMoving())) {
         setValue(target);
         Q_EMIT arrived(target);
         return;

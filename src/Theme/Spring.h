@@ -30,9 +30,14 @@ struct Spring {
 /// animations are off (the property is then set at once).
 QPropertyAnimation* animateProperty(QObject* target, const QByteArray& property, const QVariant& to, Spring spring);
 
-/// Whether animations run. Tests and benchmarks turn them off: changes then land at once.
+/// Whether animations run: neither switched off (tests and benchmarks do that) nor held still by the
+/// desktop's reduced-motion preference. Otherwise changes land at once, in their end state.
 void setAnimationsEnabled(bool enabled);
 bool animationsEnabled();
+/// The desktop's reduced-motion preference as the application follows it; apart from the switch above,
+/// so neither overrides the other.
+void setMotionReduced(bool reduced);
+bool motionReduced();
 
 /// A number that glides to its target with a spring. Views that paint themselves hold one per moving
 /// quantity (a rotation, a scale, a tint's strength) and repaint on `valueChanged`.

@@ -280,10 +280,16 @@ void TransitionSlot::paintEvent(QPaintEvent*)
     if (m_transition.anchor.testFlag(Qt::AlignLeft)) {
         pivot.setX(at.left());
     }
+    if (m_transition.anchor.testFlag(Qt::AlignRight)) {
+        pivot.setX(at.right());
+    }
     if (m_transition.anchor.testFlag(Qt::AlignBottom)) {
         pivot.setY(at.bottom());
+    } else if (m_transition.anchor.testFlag(Qt::AlignTop)) {
+        pivot.setY(at.top());
     }
-    const double scale = m_transition.scaleFrom + (1.0 - m_transition.scaleFrom) * t;
+    const double absent = m_present ? m_transition.scaleFrom : m_scaleOnRemoval.value_or(m_transition.scaleFrom);
+    const double scale = absent + (1.0 - absent) * t;
     vsp::motion::paintPicture(p, m_snapshot, origin, scale, pivot, t);
 }
 

@@ -12,8 +12,8 @@
 struct Transition {
     /// Scale at the absent end (1 = none, 0 = from nothing), about `anchor`.
     double scaleFrom = 1.0;
-    /// The point of the piece the scale is about: centre, leading edge (AlignLeft | AlignVCenter) or
-    /// bottom edge (AlignBottom | AlignHCenter).
+    /// The point of the piece the scale is about: centre, leading edge (AlignLeft | AlignVCenter),
+    /// bottom edge (AlignBottom | AlignHCenter) or top-trailing corner (AlignTop | AlignRight).
     Qt::Alignment anchor = Qt::AlignCenter;
     /// Enters rising from below its place by its own height (and leaves sinking back), clipped at its
     /// lower edge; combined with the fade.
@@ -37,6 +37,9 @@ public:
 
     QWidget* content() const { return m_content; }
     void setSpring(vsp::Spring spring) { m_spring = spring; }
+    /// The scale the piece shrinks to while it leaves, where that differs from the transition's
+    /// `scaleFrom` (which then applies to its entrance only).
+    void setScaleOnRemoval(double scale) { m_scaleOnRemoval = scale; }
 
     /// Brings the piece in or takes it out: with the slot's spring when `animate` is true, animations
     /// are on and the window is visible; at once otherwise (stopping a move under way).
@@ -80,6 +83,7 @@ private:
 
     QWidget* m_content;
     Transition m_transition;
+    std::optional<double> m_scaleOnRemoval;
     vsp::Spring m_spring;
     vsp::SpringValue* m_progress;
     bool m_present = true;

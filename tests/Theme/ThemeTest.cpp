@@ -353,15 +353,31 @@ void ThemeTest::spring_settlesWithoutOvershoot()
     QVERIFY(slower.durationMs() > spring.durationMs());
 }
 
+void ThemeTest::springValue_withoutAnimations_jumps_data()
+{
+    QTest::addColumn<bool>("switchedOff");
+    QTest::addColumn<bool>("motionReduced");
+    QTest::newRow("switched off") << true << false;
+    QTest::newRow("desktop reduces motion") << false << true;
+}
+
 void ThemeTest::springValue_withoutAnimations_jumps()
 {
-    vsp::setAnimationsEnabled(false);
+    QFETCH(bool, switchedOff);
+    QFETCH(bool, motionReduced);
+    vsp::setAnimationsEnabled(!switchedOff);
+    vsp::setMotionReduced(motionReduced);
     vsp::SpringValue value(0.0, vsp::Spring{0.3, 1.0});
     QSignalSpy moved(&value, &vsp::SpringValue::valueChanged);
     value.animateTo(1.0);
     QCOMPARE(value.value(), 1.0);
     QCOMPARE(moved.count(), 1);
+    QObject target;
+    target.setProperty("level", 0.0);
+    QCOMPARE(vsp::animateProperty(&target, "level", 1.0, vsp::Spring{0.3, 1.0}), nullptr);
+    QCOMPARE(target.property("level").toDouble(), 1.0);
     vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(false);
     value.animateTo(0.0);
     QVERIFY(value.isMoving());
     QTRY_COMPARE_WITH_TIMEOUT(value.value(), 0.0, 2000);

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void themeColor_followsEveryChange_andLeavesOtherRolesInherited();
 
     void spring_settlesWithoutOvershoot();
+    void springValue_withoutAnimations_jumps_data();
     void springValue_withoutAnimations_jumps();
     void springValue_turningBack_neverJumpsToTarget();
     void springValue_saysOnceWhenItArrives();

@@ -7,6 +7,7 @@
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
+#include "Theme/Transitions.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -89,6 +90,8 @@ SidebarFooter::SidebarFooter(JournalStore& store, AppSettings& settings, QWidget
       m_name(new QLabel(this)),
       m_badgeSlot(new QWidget(this)),
       m_trash(new GlassChipButton(this)),
+      m_trashSlot(new TransitionSlot(m_trash, Transition{0.00001, Qt::AlignCenter, false, Qt::Horizontal},
+                                     vsp::Spring{0.25, 1.0}, this)),
       m_settings(new vsp::GlassButton(this))
 {
     auto* layout = new QHBoxLayout(this);
@@ -111,7 +114,7 @@ SidebarFooter::SidebarFooter(JournalStore& store, AppSettings& settings, QWidget
     m_trash->setMetrics(9, 26, 4);
     m_trash->setForeground([](bool) { return Color::secondaryStyle().resolve(); });
     m_trash->setToolTip(tr("Recently deleted"));
-    layout->addWidget(m_trash);
+    layout->addWidget(m_trashSlot);
     m_settings->setSymbol(QStringLiteral("gearshape"), 13);
     m_settings->setSide(26);
     m_settings->setAccessibleName(tr("Settings"));
@@ -136,8 +139,11 @@ void SidebarFooter::refresh()
     m_name->setText(name);
     m_name->setToolTip(name);
     const int n = int(m_store.trashedEntries().size());
-    m_trash->setText(QString::number(n));
-    m_trash->setAccessibleName(tr("Trash — %1 entries").arg(n));
-    m_trash->setVisible(n > 0);
-    m_trash->update();
+    // A button on its way out keeps its last number rather than showing 0.
+    if (n > 0) {
+        m_trash->setText(QString::number(n));
+        m_trash->setAccessibleName(tr("Trash — %1 entries").arg(n));
+        m_trash->update();
+    }
+    m_trashSlot->setPresent(n > 0);
 }

@@ -7,6 +7,7 @@ class GlassChipButton;
 class JournalStore;
 class QHBoxLayout;
 class QLabel;
+class TransitionSlot;
 namespace vsp {
 class GlassButton;
 }
@@ -65,5 +66,7 @@ private:
     QLabel* m_name;
     QWidget* m_badgeSlot;
     GlassChipButton* m_trash;
+    /// Brings the trash button in and out, scaled from nothing about its centre and faded (spring 0.25).
+    TransitionSlot* m_trashSlot;
     vsp::GlassButton* m_settings;
 };

@@ -9,10 +9,12 @@
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 #include "Views/Sidebar/VesperlogMark.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -189,6 +191,7 @@ void LauncherOptionRow::setEntrance(qreal value)
 {
     m_entrance = value;
     update();
+    Q_EMIT entranceChanged();
 }
 
 void LauncherOptionRow::paintEvent(QPaintEvent*)
@@ -249,13 +252,15 @@ ComposeLauncherPanel::ComposeLauncherPanel(JournalStore& store, vsp::OpenWindowA
                                             tr("Resume where you left off"), this))
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setContentsMargins(QMargins(8, 8, 8, 8) + kShadowMargins);
     layout->setSpacing(2);
     layout->addWidget(m_newEntry);
     layout->addWidget(m_continueDraft);
-    setFixedWidth(kWidth);
+    setFixedWidth(kWidth + kShadowMargins.left() + kShadowMargins.right());
     connect(m_newEntry, &LauncherOptionRow::clicked, this, [this] { launch(false); });
     connect(m_continueDraft, &LauncherOptionRow::clicked, this, [this] { launch(true); });
+    connect(m_newEntry, &LauncherOptionRow::entranceChanged, this, &ComposeLauncherPanel::entranceMoved);
+    connect(m_continueDraft, &LauncherOptionRow::entranceChanged, this, &ComposeLauncherPanel::entranceMoved);
 }
 
 void ComposeLauncherPanel::present()
@@ -284,11 +289,36 @@ void ComposeLauncherPanel::launch(bool restoreDraft)
     }
 }
 
+void ComposeLauncherPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Drawn once per size, not per frame: the blur is the costly part.
+    QImage shape(size(), QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    {
+        QPainter p(&shape);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(panelRect()).translated(0, 10), 16, 16);
+        p.fillPath(path, QColor(0, 0, 0, int(0.35 * 255)));
+    }
+    m_shadow = vsp::motion::blurred(QPixmap::fromImage(shape), 11);
+}
+
+void ComposeLauncherPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (!panelRect().contains(event->position().toPoint())) {
+        Q_EMIT pressedOutside();
+    }
+    event->accept();
+}
+
 void ComposeLauncherPanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.drawPixmap(0, 0, m_shadow);
+    const QRectF r = QRectF(panelRect()).adjusted(0.5, 0.5, -0.5, -0.5);
     // An opaque base under the glass: the panel floats over the sidebar's rows.
     QPainterPath path;
     path.addRoundedRect(r, 16, 16);

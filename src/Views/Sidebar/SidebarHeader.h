@@ -2,6 +2,8 @@
 
 #include "Theme/OpenWindow.h"
 
+#include <QMargins>
+#include <QPixmap>
 #include <QWidget>
 
 class AppSettings;
@@ -63,6 +65,7 @@ public:
 
 Q_SIGNALS:
     void clicked();
+    void entranceChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,6 +91,11 @@ public:
     ComposeLauncherPanel(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
 
     static constexpr int kWidth = 230;
+    /// Room around the glass for its shadow (black at 0.35, 22 pixels of blur, 10 down): the widget is
+    /// this much larger than the panel it draws.
+    static constexpr QMargins kShadowMargins{22, 12, 22, 32};
+    /// Where the glass lies in the widget.
+    QRect panelRect() const { return rect().marginsRemoved(kShadowMargins); }
 
     /// Rebuilds the rows for the draft stored now and replays the entrance.
     void present();
@@ -97,9 +105,15 @@ public:
 
 Q_SIGNALS:
     void closeRequested();
+    /// A press landed on the shadow, outside the glass: it counts as a press beside the panel.
+    void pressedOutside();
+    /// A row moved on its way in; a picture of the panel taken before is out of date.
+    void entranceMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void launch(bool restoreDraft);
@@ -109,4 +123,6 @@ private:
     LauncherOptionRow* m_newEntry;
     LauncherOptionRow* m_continueDraft;
     bool m_hasDraft = false;
+    /// The blurred shadow for the widget's current size, drawn beneath the glass.
+    QPixmap m_shadow;
 };

@@ -5,6 +5,7 @@
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -31,7 +32,8 @@ SidebarRow::SidebarRow(Kind kind, QWidget* parent)
     : QWidget(parent),
       m_kind(kind),
       m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
-      m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 1.0}, this))
+      m_selection(new vsp::SpringValue(0, vsp::Spring{0.25, 1.0}, this)),
+      m_roll(new vsp::SpringValue(1, vsp::Spring{0.4, 1.0}, this))
 {
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
@@ -39,6 +41,7 @@ SidebarRow::SidebarRow(Kind kind, QWidget* parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_roll, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
 }
 
 void SidebarRow::setSymbol(const QString& symbol)
@@ -70,10 +73,25 @@ void SidebarRow::setTitle(const QString& title)
 
 void SidebarRow::setCount(int count)
 {
-    if (m_count != count) {
-        m_count = count;
-        update();
+    if (m_count == count) {
+        return;
     }
+    // Only a number replacing a number rolls; one that appears or goes does so at once.
+    const bool roll = m_kind == Kind::Section && m_count >= 0 && count >= 0 && isVisible() && vsp::animationsEnabled();
+    m_previousCount = roll ? m_count : -1;
+    m_count = count;
+    if (roll) {
+        m_roll->setValue(0.0);
+        m_roll->animateTo(1.0);
+    } else {
+        m_roll->setValue(1.0);
+    }
+    update();
+}
+
+bool SidebarRow::isCountRolling() const
+{
+    return m_roll->isMoving();
 }
 
 void SidebarRow::setSelected(bool selected)
@@ -108,6 +126,10 @@ void SidebarRow::paintEvent(QPaintEvent*)
     look.selected = m_selected;
     look.selection = m_selection->value();
     look.hover = m_hover->value();
+    if (m_roll->isMoving()) {
+        look.previousCount = m_previousCount;
+        look.roll = m_roll->value();
+    }
     paintRow(p, QRectF(rect()), look);
 }
 
@@ -174,8 +196,23 @@ void SidebarRow::paintRow(QPainter& p, const QRectF& rect, const Look& look)
     if (!countText.isEmpty()) {
         p.setFont(countFont);
         p.setPen(Color::tertiaryStyle().resolve());
-        p.drawText(QRectF(content.right() - countWidth, content.top(), countWidth, content.height()),
-                   Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, countText);
+        const QRectF countRect(content.right() - countWidth, content.top(), countWidth, content.height());
+        if (look.previousCount >= 0 && look.roll < 1.0) {
+            // The numbers travel half a line and are clipped to the row, so they roll rather than slide.
+            const qreal travel = QFontMetricsF(countFont).height() * 0.6;
+            const qreal t = std::clamp(look.roll, 0.0, 1.0);
+            const QString before = QString::number(look.previousCount);
+            const qreal beforeWidth = QFontMetricsF(countFont).horizontalAdvance(before);
+            p.setClipRect(chrome);
+            p.setOpacity(1.0 - t);
+            p.drawText(QRectF(content.right() - beforeWidth, content.top() - t * travel, beforeWidth, content.height()),
+                       Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, before);
+            p.setOpacity(t);
+            p.drawText(countRect.translated(0, (1.0 - t) * travel), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                       countText);
+        } else {
+            p.drawText(countRect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, countText);
+        }
     }
     p.restore();
 }

@@ -37,9 +37,12 @@ public:
     void setDotColor(std::function<QColor()> color);
     void setTitle(const QString& title);
     QString title() const { return m_title; }
-    /// The number at the trailing edge; below 0 shows none.
+    /// The number at the trailing edge; below 0 shows none. On a section row a shown number changing to
+    /// another rolls: the new one rises from below as the old one leaves upwards (spring 0.4).
     void setCount(int count);
     int count() const { return m_count; }
+    /// Whether the number is rolling from an old value to the new one.
+    bool isCountRolling() const;
     /// Sections and moods are highlighted in the accent colour, tags in a neutral one.
     void setSelected(bool selected);
     bool isSelected() const { return m_selected; }
@@ -59,6 +62,9 @@ public:
         /// 0 to 1: how far the selection highlight and the hover glass have come in.
         qreal selection = 0;
         qreal hover = 0;
+        /// The number leaving while `roll` goes from 0 to 1; below 0 none.
+        int previousCount = -1;
+        qreal roll = 1;
     };
     /// Paints a row filling `rect` (its outer padding included).
     static void paintRow(QPainter& painter, const QRectF& rect, const Look& look);
@@ -81,10 +87,12 @@ private:
     std::function<QColor()> m_dotColor;
     QString m_title;
     int m_count = -1;
+    int m_previousCount = -1;
     bool m_selected = false;
     bool m_pressed = false;
     vsp::SpringValue* m_hover;
     vsp::SpringValue* m_selection;
+    vsp::SpringValue* m_roll;
 };
 
 /// A group's title ("CAPTURE", "MOODS", "TAGS"): small tracked capitals in the tertiary colour.

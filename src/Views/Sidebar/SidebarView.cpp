@@ -8,6 +8,7 @@
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 #include "Views/Sidebar/SidebarFooter.h"
 #include "Views/Sidebar/SidebarHeader.h"
 #include "Views/Sidebar/SidebarRows.h"
@@ -150,6 +151,11 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     m_shield->hide();
     m_shield->installEventFilter(this);
     m_launcher->hide();
+    m_launcherSlot = new TransitionSlot(m_launcher, Transition{0.6, Qt::AlignTop | Qt::AlignRight, false, std::nullopt},
+                                        vsp::Spring{0.3, 1.0}, this);
+    m_launcherSlot->setScaleOnRemoval(0.85);
+    connect(m_launcher, &ComposeLauncherPanel::entranceMoved, m_launcherSlot, &TransitionSlot::refreshSnapshot);
+    connect(m_launcher, &ComposeLauncherPanel::pressedOutside, this, [this] { closeLauncherBeside(); });
 
     connect(&store, &JournalStore::entriesChanged, this, &SidebarView::rebuildGroups);
     connect(&moodStore, &MoodStore::moodsChanged, this, &SidebarView::rebuildGroups);
@@ -262,6 +268,11 @@ QMenu* SidebarView::makeTagMenu(const QString& tag, QWidget* parent)
 
 void SidebarView::setLauncherOpen(bool open)
 {
+    setLauncherOpen(open, open);
+}
+
+void SidebarView::setLauncherOpen(bool open, bool animate)
+{
     if (m_launcherOpen == open) {
         return;
     }
@@ -272,17 +283,28 @@ void SidebarView::setLauncherOpen(bool open)
         m_launcher->present();
         placeLauncher();
         m_shield->raise();
-        m_launcher->show();
-        m_launcher->raise();
+        m_launcherSlot->raise();
+        m_launcherSlot->setPresent(true, vsp::Spring{0.3, 1.0});
     } else {
-        m_launcher->hide();
+        m_launcherSlot->setPresent(false, animate);
+    }
+}
+
+void SidebarView::closeLauncherBeside()
+{
+    if (m_launcherOpen) {
+        m_launcherSlot->setSpring(vsp::Spring{0.25, 1.0});
+        setLauncherOpen(false, true);
     }
 }
 
 void SidebarView::placeLauncher()
 {
     m_shield->setGeometry(rect());
-    m_launcher->move(std::max(0, width() - 12 - ComposeLauncherPanel::kWidth), 56);
+    const QMargins shadow = ComposeLauncherPanel::kShadowMargins;
+    const QPoint panelAt(std::max(0, width() - 12 - ComposeLauncherPanel::kWidth), 56);
+    // The panel has a fixed size (its width, and the height of the rows present() chose).
+    m_launcherSlot->setGeometry(QRect(panelAt - QPoint(shadow.left(), shadow.top()), m_launcher->minimumSize()));
 }
 
 TrashView* SidebarView::openTrash()
@@ -304,7 +326,7 @@ void SidebarView::resizeEvent(QResizeEvent* event)
 bool SidebarView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_shield && event->type() == QEvent::MouseButtonPress) {
-        setLauncherOpen(false);
+        closeLauncherBeside();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -22,6 +22,7 @@ class SidebarHeader;
 class SidebarRow;
 class SidebarRowList;
 class SidebarStats;
+class TransitionSlot;
 enum class NavSection;
 
 /// The main window's left column: the header with the compose launcher, the groups "CAPTURE" (the four
@@ -76,6 +77,10 @@ private:
     void rebuildGroups();
     void refreshSelection();
     void placeLauncher();
+    /// Opens or closes the launcher; closing without `animate` takes it away at once (a row's action).
+    void setLauncherOpen(bool open, bool animate);
+    /// A press beside the open launcher closes it with the spring of 0.25.
+    void closeLauncherBeside();
     void selectFirstEntry();
 
     JournalStore& m_store;
@@ -96,6 +101,9 @@ private:
     SidebarFooter* m_footer;
     QWidget* m_shield;
     ComposeLauncherPanel* m_launcher;
+    /// Brings the launcher in grown from 0.6 and takes it out shrunk to 0.85, about its top-trailing
+    /// corner, fading either way.
+    TransitionSlot* m_launcherSlot = nullptr;
     bool m_launcherOpen = false;
     QPointer<TrashView> m_trash;
 };

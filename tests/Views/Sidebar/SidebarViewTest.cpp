@@ -10,6 +10,7 @@
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
 #include "Views/Sidebar/SidebarFooter.h"
 #include "Views/Sidebar/SidebarHeader.h"
 #include "Views/Sidebar/SidebarRows.h"
@@ -419,4 +420,36 @@ void SidebarViewTest::tagMenu_actionsWriteEntriesAndSettings()
     QVERIFY(!f.store.selectedTag().has_value());
     // The chosen colour stays under the name for a tag of that name added later.
     QCOMPARE(storedColors().value(QStringLiteral("work")), QStringLiteral("#34D399"));
+}
+
+void SidebarViewTest::todayCount_rollsOnlyFromNumberToNumber_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("motionReduced");
+    QTest::addColumn<bool>("rolls");
+    QTest::newRow("number to number") << 2 << 3 << false << true;
+    QTest::newRow("unchanged") << 2 << 2 << false << false;
+    QTest::newRow("appears") << -1 << 1 << false << false;
+    QTest::newRow("goes") << 1 << -1 << false << false;
+    QTest::newRow("desktop reduces motion") << 2 << 3 << true << false;
+}
+
+void SidebarViewTest::todayCount_rollsOnlyFromNumberToNumber()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(bool, motionReduced);
+    QFETCH(bool, rolls);
+    SidebarRow row(SidebarRow::Kind::Section);
+    row.setCount(from);
+    row.show();
+    vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(motionReduced);
+    row.setCount(to);
+    const bool rolling = row.isCountRolling();
+    vsp::setAnimationsEnabled(false);
+    vsp::setMotionReduced(false);
+    QCOMPARE(rolling, rolls);
+    QCOMPARE(row.count(), to);
 }

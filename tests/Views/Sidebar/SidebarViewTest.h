@@ -22,4 +22,6 @@ private Q_SLOTS:
     void stats_goalProgress();
     void footer_trashButtonOnlyWithTrash_nameIsPlainText();
     void tagMenu_actionsWriteEntriesAndSettings();
+    void todayCount_rollsOnlyFromNumberToNumber_data();
+    void todayCount_rollsOnlyFromNumberToNumber();
 };
