@@ -106,6 +106,9 @@ void clearBox(QWidget* box)
 }
 
 constexpr int kColumnWidth = 860;
+/// The edit column's side margins: full from a comfortable width, narrower in a small window.
+constexpr int kEditSideMargin = 64;
+constexpr int kEditNarrowSideMargin = 20;
 constexpr int kFocusReadWidth = 640;
 constexpr int kFocusEditWidth = 700;
 constexpr int kEditPhotosHeight = 300;
@@ -310,7 +313,8 @@ QWidget* EntryDetailView::buildEditPage()
     auto* columnWidget = new QWidget(m_editPage);
     columnWidget->setMaximumWidth(kColumnWidth);
     auto* column = new QVBoxLayout(columnWidget);
-    column->setContentsMargins(64, 36, 64, 36);
+    m_editColumn = column;
+    column->setContentsMargins(kEditSideMargin, 36, kEditSideMargin, 36);
     column->setSpacing(0);
     outer->addWidget(columnWidget, 1, Qt::AlignLeft);
 
@@ -377,7 +381,12 @@ QWidget* EntryDetailView::buildEditPage()
         m_focusFormatBar->setSelectedFontDesign(design);
     });
     connect(m_editTitle, &QLineEdit::textEdited, this, [this](const QString& text) { m_edit.title = text; });
-    return m_editPage;
+    // In a small window the column would otherwise be squeezed below what its pieces need and draw
+    // them over one another; it scrolls instead (the editor still takes all the height there is).
+    auto* scroll = makeScroller(this, m_editPage);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return scroll;
 }
 
 QWidget* EntryDetailView::buildFocusPage()
@@ -884,7 +893,9 @@ void EntryDetailView::refreshEditAttachments()
             [this](const QString& name) { showLightbox(name); }, m_editImages);
         gallery->setMaximumWidth(680);
         m_editImages->layout()->addWidget(gallery);
-        const auto fit = [this](int height) { m_editImagesScroll->setFixedHeight(std::min(kEditPhotosHeight, height)); };
+        const auto fit = [this](int height) {
+            m_editImagesScroll->setFixedHeight(std::min(kEditPhotosHeight, height));
+        };
         connect(gallery, &ImageGalleryView::contentHeightChanged, m_editImagesScroll, fit);
         fit(gallery->contentHeight());
     }
@@ -1050,6 +1061,8 @@ void EntryDetailView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_overlay->setGeometry(0, 0, width(), m_overlay->sizeHint().height());
+    const int side = std::clamp((width() - 400) / 5, kEditNarrowSideMargin, kEditSideMargin);
+    m_editColumn->setContentsMargins(side, 36, side, 36);
     if (m_lightbox) {
         m_lightbox->setGeometry(rect());
     }

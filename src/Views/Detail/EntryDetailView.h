@@ -214,6 +214,7 @@ private:
 
     // Edit layouts.
     QWidget* m_editPage = nullptr;
+    QVBoxLayout* m_editColumn = nullptr;
     vsp::detail::StatusLineView* m_editStatus = nullptr;
     vsp::detail::ExpirationEditRow* m_expirationRow = nullptr;
     QLineEdit* m_editTitle = nullptr;
