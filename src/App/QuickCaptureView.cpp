@@ -97,86 +97,6 @@ QString voiceNoteCountText(qsizetype count)
 
 // ---------------------------------------------------------------------------------------------------
 
-CaptureTypeChip::CaptureTypeChip(JournalEntry::EntryType type, QWidget* parent)
-    : PaintedButton(parent),
-      m_type(type),
-      m_level(new vsp::SpringValue(0.0, vsp::Spring{0.22, 1.0}, this))
-{
-    connect(m_level, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
-    setText(entryTypeRawValue(type));
-    setObjectName(QStringLiteral("type:") + text());
-    setAccessibleName(text());
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-void CaptureTypeChip::setChosen(bool chosen, bool animate)
-{
-    m_chosen = chosen;
-    if (animate && isVisible()) {
-        m_level->animateTo(chosen ? 1.0 : 0.0);
-    } else {
-        m_level->setValue(chosen ? 1.0 : 0.0);
-    }
-    update();
-}
-
-QColor CaptureTypeChip::typeColor() const
-{
-    if (const auto own = vsp::compose::typeColor(m_type)) {
-        return vsp::rgb(*own);
-    }
-    return Color::resolvedAccent(1.0).resolve();
-}
-
-QSize CaptureTypeChip::sizeHint() const
-{
-    // Room for the semibold name and the dot, so choosing a chip does not move its neighbours.
-    const qreal textWidth = QFontMetricsF(vsp::fonts::system(10, QFont::DemiBold)).horizontalAdvance(text());
-    return {int(std::ceil(9 + 4 + 4 + textWidth + 9)), 22};
-}
-
-void CaptureTypeChip::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(rect());
-    const QColor color = typeColor();
-    const qreal level = std::clamp(m_level->value(), 0.0, 1.0);
-    const vsp::GlassState state{isHovered(), isDown()};
-    if (level < 1.0) {
-        p.setOpacity(1.0 - level);
-        vsp::paintGlass(p, r, vsp::Glass::regular().makeInteractive(), vsp::GlassShape::RoundedRect, 6, state);
-    }
-    if (level > 0.0) {
-        p.setOpacity(level);
-        vsp::paintGlass(p, r, vsp::Glass::regular().tinted(Color(color).withOpacity(0.16)).makeInteractive(),
-                        vsp::GlassShape::RoundedRect, 6, state);
-    }
-    p.setOpacity(1.0);
-    const QFont font = vsp::fonts::system(10, level >= 0.5 ? QFont::DemiBold : QFont::Normal);
-    const qreal textWidth = QFontMetricsF(font).horizontalAdvance(text());
-    qreal x = r.center().x() - (textWidth + 8 * level) / 2;
-    if (level > 0.0) {
-        QColor dot = color;
-        dot.setAlphaF(dot.alphaF() * float(level));
-        p.setPen(Qt::NoPen);
-        p.setBrush(dot);
-        p.drawEllipse(QRectF(x, r.center().y() - 2, 4, 4));
-        x += 8 * level;
-    }
-    // The name takes the type's colour, made readable on the panel (the accent may be pale).
-    const QColor chosenText = vsp::withContrast(color, {Color::vspSurface().resolve()});
-    QColor ink = Color::secondaryStyle().resolve();
-    if (level > 0.0) {
-        ink = QColor::fromRgbF(float(ink.redF() + (chosenText.redF() - ink.redF()) * level),
-                               float(ink.greenF() + (chosenText.greenF() - ink.greenF()) * level),
-                               float(ink.blueF() + (chosenText.blueF() - ink.blueF()) * level));
-    }
-    p.setFont(font);
-    p.setPen(ink);
-    p.drawText(QRectF(x, r.top(), textWidth + 2, r.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
-}
-
 // ---------------------------------------------------------------------------------------------------
 
 CaptureTagChip::CaptureTagChip(const QString& tag, QWidget* parent)
@@ -354,7 +274,7 @@ QWidget* QuickCaptureView::buildTypeChips()
     row->setContentsMargins(14, 0, 14, 10);
     row->setSpacing(4);
     for (const JournalEntry::EntryType type : allEntryTypes()) {
-        auto* chip = new CaptureTypeChip(type, strip);
+        auto* chip = new TypeChip(type, strip, TypeChip::Size::Compact);
         connect(chip, &QAbstractButton::clicked, this, [this, type] { setSelectedType(type, true); });
         row->addWidget(chip);
         m_typeChips.append(chip);
@@ -508,7 +428,7 @@ QString QuickCaptureView::tagInput() const
 void QuickCaptureView::setSelectedType(JournalEntry::EntryType type, bool animate)
 {
     m_selectedType = type;
-    for (CaptureTypeChip* chip : std::as_const(m_typeChips)) {
+    for (TypeChip* chip : std::as_const(m_typeChips)) {
         chip->setChosen(chip->type() == type, animate);
     }
 }

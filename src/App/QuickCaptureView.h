@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/Compose/TypeChip.h"
 #include "Model/JournalEntry.h"
 #include "Model/PendingAudio.h"
 #include "Theme/PaintedButton.h"
@@ -24,32 +25,6 @@ class TransitionSlot;
 namespace vsp {
 class SpringValue;
 }
-
-/// One entry-type chip of quick capture: a dot in the type's colour (while chosen) and the type's name
-/// on glass, tinted with the type's colour while chosen. The choice glides over (spring 0.22).
-class CaptureTypeChip final : public vsp::PaintedButton {
-    Q_OBJECT
-
-public:
-    explicit CaptureTypeChip(JournalEntry::EntryType type, QWidget* parent = nullptr);
-
-    JournalEntry::EntryType type() const { return m_type; }
-    void setChosen(bool chosen, bool animate);
-    bool isChosen() const { return m_chosen; }
-    /// The accent for Journal, the type's own colour for the others.
-    QColor typeColor() const;
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    JournalEntry::EntryType m_type;
-    bool m_chosen = false;
-    vsp::SpringValue* m_level;
-};
 
 /// One chosen tag of quick capture: the tag in the accent colour and a small cross that removes it.
 class CaptureTagChip final : public QWidget {
@@ -142,7 +117,7 @@ public:
     QPlainTextEdit* bodyEditor() const { return m_body; }
     QLineEdit* tagField() const { return m_tagField; }
     CaptureButton* captureButton() const { return m_capture; }
-    QList<CaptureTypeChip*> typeChips() const { return m_typeChips; }
+    QList<TypeChip*> typeChips() const { return m_typeChips; }
     QList<CaptureTagChip*> tagChips() const { return m_tagChips; }
     QList<AudioClipRow*> clipRows() const { return m_clipRows; }
     AudioRecordControl* recordControl() const { return m_record; }
@@ -191,7 +166,7 @@ private:
     QLabel* m_bolt = nullptr;
     QLabel* m_caption = nullptr;
     QLabel* m_wordCount = nullptr;
-    QList<CaptureTypeChip*> m_typeChips;
+    QList<TypeChip*> m_typeChips;
     QLineEdit* m_titleField = nullptr;
     QWidget* m_divider = nullptr;
     QPlainTextEdit* m_body = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/Compose/TypeChip.h"
 #include "Media/WeatherSnapshot.h"
 #include "Model/JournalEntry.h"
 #include "Model/PendingAudio.h"
@@ -43,34 +44,6 @@ class WordCountLabel;
 namespace vsp {
 class SpringValue;
 }
-
-/// One chip of the type picker: a dot in the type's colour (while chosen) and the type's name.
-class TypeChip final : public vsp::PaintedButton {
-    Q_OBJECT
-
-public:
-    TypeChip(JournalEntry::EntryType type, QWidget* parent = nullptr);
-
-    JournalEntry::EntryType type() const { return m_type; }
-    /// Chooses or unchooses the chip; with `animate` its look glides over with a spring of response 0.22.
-    void setChosen(bool chosen, bool animate = false);
-    bool isChosen() const { return m_chosen; }
-    /// How chosen the chip looks now: 0 not at all … 1 fully (between while it glides).
-    double chosenLevel() const;
-    /// The type's colour: the accent for Journal, its own colour for the others.
-    QColor typeColor() const;
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    JournalEntry::EntryType m_type;
-    bool m_chosen = false;
-    vsp::SpringValue* m_level;
-};
 
 /// The content of the "New Entry" window, in which one new entry is written: its type, the date with
 /// the weather, place and mood captured for it, an expiration, images and voice notes, a title, the
