@@ -6,6 +6,7 @@
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
 // floating format bar shows.
 
+#include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
 
 #include "Editor/FormattableTextEditor.h"
@@ -84,21 +85,12 @@ int main(int argc, char** argv)
     vsp::bench::installJournal(journal);
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: detail_screenshots OUT.png [--appearance=light|dark] [--mode=...] [--select]\n");
+    const vsp::bench::ToolArguments tool(
+        args, "detail_screenshots OUT.png [--appearance=light|dark] [--mode=...] [--select]");
+    if (!tool.ok()) {
         return 2;
     }
-    auto option = [&](const QString& name) -> std::optional<QString> {
-        for (const QString& a : args) {
-            if (a == u"--" + name) {
-                return QString();
-            }
-            if (a.startsWith(u"--" + name + u'=')) {
-                return a.mid(name.size() + 3);
-            }
-        }
-        return std::nullopt;
-    };
+    auto option = [&](const QString& name) { return tool.option(name); };
     AppSettings settings;
     settings.setHasCompletedOnboarding(true);
     settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
@@ -133,7 +125,7 @@ int main(int argc, char** argv)
             view->setTextCursor(cursor);
         });
     }
-    const QString out = args.at(1);
+    const QString out = tool.out();
     QTimer::singleShot(900, &app, [&window, out] {
         const bool ok = window.grab().save(out);
         std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));

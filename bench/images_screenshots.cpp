@@ -7,6 +7,7 @@
 // scroll the detail to its photos; "lightbox" opens the first photo large; "missing" opens the one
 // that cannot be decoded.
 
+#include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
 
 #include "Media/ImageGalleryView.h"
@@ -69,30 +70,24 @@ int main(int argc, char** argv)
     shown.body = QStringLiteral("The ferry was late, so we walked the long way round the headland. "
                                 "Photos from the first evening below.");
     shown.tags = {QStringLiteral("travel")};
-    shown.imageFilenames = {QStringLiteral("evening.jpg"), QStringLiteral("cliffs.jpg"),
-                            QStringLiteral("phone.heic")};
+    shown.imageFilenames = {QStringLiteral("evening.jpg"), QStringLiteral("cliffs.jpg"), QStringLiteral("phone.heic")};
     journal.prepend(shown);
     vsp::bench::installJournal(journal);
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: images_screenshots OUT.png [--appearance=light|dark] [--mode=...]\n");
+    const vsp::bench::ToolArguments tool(args, "images_screenshots OUT.png [--appearance=light|dark] [--mode=...]");
+    if (!tool.ok()) {
         return 2;
     }
-    auto option = [&](const QString& name) -> std::optional<QString> {
-        for (const QString& a : args) {
-            if (a.startsWith(u"--" + name + u'=')) {
-                return a.mid(name.size() + 3);
-            }
-        }
-        return std::nullopt;
-    };
+    auto option = [&](const QString& name) { return tool.option(name); };
     const QString folder = JournalStore::imagesDirectory(shown.id);
     landscape(QSize(4000, 3000), true).save(folder + QStringLiteral("/evening.jpg"), "JPEG", 90);
     landscape(QSize(2000, 2600), false).save(folder + QStringLiteral("/cliffs.jpg"), "JPEG", 90);
     QFile heic(folder + QStringLiteral("/phone.heic"));
     if (heic.open(QIODevice::WriteOnly)) {
-        heic.write(QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24));
+        heic.write(QByteArray("\0\0\0\x18"
+                              "ftypheic\0\0\0\0mif1heic",
+                              24));
     }
 
     AppSettings settings;
@@ -132,7 +127,7 @@ int main(int argc, char** argv)
             }
         }
     });
-    const QString out = args.at(1);
+    const QString out = tool.out();
     QTimer::singleShot(2500, &app, [&window, out] {
         const bool ok = window.grab().save(out);
         std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));

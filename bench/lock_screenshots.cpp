@@ -13,6 +13,7 @@
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
+#include "common/BenchSupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -57,24 +58,17 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: lock_screenshots OUT [--appearance=light|dark] [--accent=NAME]\n");
+    const vsp::bench::ToolArguments tool(args, "lock_screenshots OUT [--appearance=light|dark] [--accent=NAME]");
+    if (!tool.ok()) {
         return 2;
     }
-    auto option = [&](const QString& name, const QString& fallback) {
-        for (const QString& a : args) {
-            if (a.startsWith(u"--" + name + u'=')) {
-                return a.mid(name.size() + 3);
-            }
-        }
-        return fallback;
-    };
+    auto option = [&](const QString& name, const QString& fallback) { return tool.option(name, fallback); };
     vsp::setAnimationsEnabled(false);
     AppSettings& settings = AppSettings::instance();
     settings.setAppearanceMode(option(QStringLiteral("appearance"), QStringLiteral("dark")));
     settings.setAccentColorPreset(option(QStringLiteral("accent"), QStringLiteral("yellow")));
     AppearanceManager::instance().apply();
-    const QString out = args.at(1);
+    const QString out = tool.out();
     int failures = 0;
     auto save = [&](QWidget* widget, const QString& name) {
         const QString path = QStringLiteral("%1-%2.png").arg(out, name);

@@ -11,6 +11,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
 #include "Update/Updater.h"
+#include "common/BenchSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,21 +26,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: settings_screenshots OUT [options]\n");
+    const vsp::bench::ToolArguments tool(args, "settings_screenshots OUT [options]");
+    if (!tool.ok()) {
         return 2;
     }
-    auto option = [&](const QString& name) -> std::optional<QString> {
-        for (const QString& a : args) {
-            if (a == u"--" + name) {
-                return QString();
-            }
-            if (a.startsWith(u"--" + name + u'=')) {
-                return a.mid(name.size() + 3);
-            }
-        }
-        return std::nullopt;
-    };
+    auto option = [&](const QString& name) { return tool.option(name); };
     vsp::setAnimationsEnabled(false);
     AppSettings settings;
     settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
@@ -56,7 +47,7 @@ int main(int argc, char** argv)
                                                                      : QApplication::applicationVersion(),
                         QStringLiteral("1"));
     window.show();
-    const QString out = args.at(1);
+    const QString out = tool.out();
     int failures = 0;
     for (int i = 0; i < window.tabCount(); ++i) {
         window.setCurrentTab(i);

@@ -5,4 +5,4 @@ target_compile_definitions(bench_shell PRIVATE VESPERLOG_APP_BINARY="$<TARGET_FI
 add_dependencies(bench_shell vesperlog)
 
 add_executable(shell_screenshots shell_screenshots.cpp)
-target_link_libraries(shell_screenshots PRIVATE vesperlog_app Qt6::Widgets)
+target_link_libraries(shell_screenshots PRIVATE vesperlog_benchsupport vesperlog_app Qt6::Widgets)

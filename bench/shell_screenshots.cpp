@@ -19,6 +19,7 @@
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
+#include "common/BenchSupport.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -31,21 +32,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: shell_screenshots OUT.png [options]\n");
+    const vsp::bench::ToolArguments tool(args, "shell_screenshots OUT.png [options]");
+    if (!tool.ok()) {
         return 2;
     }
-    auto option = [&](const QString& name) -> std::optional<QString> {
-        for (const QString& a : args) {
-            if (a == u"--" + name) {
-                return QString();
-            }
-            if (a.startsWith(u"--" + name + u'=')) {
-                return a.mid(name.size() + 3);
-            }
-        }
-        return std::nullopt;
-    };
+    auto option = [&](const QString& name) { return tool.option(name); };
     AppSettings& settings = AppSettings::instance();
     settings.setHasCompletedOnboarding(true);
     settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
@@ -105,7 +96,7 @@ int main(int argc, char** argv)
     if (option(QStringLiteral("locked"))) {
         store.setIsLocked(true);
     }
-    const QString out = args.at(1);
+    const QString out = tool.out();
     const auto grab = [window, out] {
         const bool ok = window->grab().save(out);
         std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));

@@ -6,6 +6,7 @@
 //
 // Writes OUT_DIR/{window,sidebar,launcher-opening,launcher,trash,calendar,tray}-<appearance>.png.
 
+#include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
 
 #include "App/VesperlogApp.h"
@@ -71,17 +72,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: sidebar_screenshots OUT_DIR [--appearance=dark|light]\n");
+    const vsp::bench::ToolArguments tool(args, "sidebar_screenshots OUT_DIR [--appearance=dark|light]");
+    if (!tool.ok()) {
         return 2;
     }
-    QString appearance = QStringLiteral("dark");
-    for (const QString& a : args) {
-        if (a.startsWith(QLatin1String("--appearance="))) {
-            appearance = a.mid(13);
-        }
-    }
-    const QDir out(args.at(1));
+    const QString appearance = tool.option(QStringLiteral("appearance"), QStringLiteral("dark"));
+    const QDir out(tool.out());
     AppSettings& settings = AppSettings::instance();
     settings.setHasCompletedOnboarding(true);
     settings.setAppearanceMode(appearance);

@@ -6,6 +6,7 @@
 #include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
+#include "common/BenchSupport.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,16 +23,11 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: weather_screenshots OUT.png [--appearance=light|dark]\n");
+    const vsp::bench::ToolArguments tool(args, "weather_screenshots OUT.png [--appearance=light|dark]");
+    if (!tool.ok()) {
         return 2;
     }
-    QString appearance = QStringLiteral("dark");
-    for (const QString& a : args) {
-        if (a.startsWith(u"--appearance=")) {
-            appearance = a.mid(13);
-        }
-    }
+    const QString appearance = tool.option(QStringLiteral("appearance"), QStringLiteral("dark"));
     AppSettings settings;
     settings.setAppearanceMode(appearance);
     AppearanceManager::instance().refresh();
@@ -72,7 +68,7 @@ int main(int argc, char** argv)
     column->addWidget(narrow, 0, Qt::AlignLeft);
     window.resize(420, window.sizeHint().height());
     window.show();
-    const QString out = args.at(1);
+    const QString out = tool.out();
     const bool ok = window.grab().save(out);
     std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));
     return ok ? 0 : 1;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <cstdio>
 #include <cstring>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -49,6 +50,26 @@ int takeJournalSize(int& argc, char** argv, int fallback)
     }
     argc = out;
     return size;
+}
+
+ToolArguments::ToolArguments(const QStringList& arguments, const char* usage) : m_arguments(arguments)
+{
+    if (!ok()) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+    }
+}
+
+std::optional<QString> ToolArguments::option(const QString& name) const
+{
+    for (const QString& a : m_arguments.mid(2)) {
+        if (a == u"--" + name) {
+            return QString();
+        }
+        if (a.startsWith(u"--" + name + u'=')) {
+            return a.mid(name.size() + 3);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace vsp::bench
