@@ -22,9 +22,9 @@ class BookLogoView;
 /// feature with a self-running illustration, and "Make it yours" (name, accent colour, evening
 /// reminder). Each visit to a page makes it anew, so its illustration starts over.
 ///
-/// Choices on the last page are stored as they are made ("accentColorPreset" on each swatch,
-/// "dailyReminderEnabled" on each flip); "Start writing" stores the trimmed name ("userName", only when
-/// not empty), asks for notification permission and schedules the reminder at the stored reminder time
+/// Choices on the last page are stored as they are made (the accent colour preset on each swatch, the
+/// daily reminder switch on each flip); "Start writing" stores the trimmed user name (only when not
+/// empty), asks for notification permission and schedules the reminder at the stored reminder time
 /// when the switch is on, and closes the sheet. Escape and the window's close button do nothing; the
 /// presenter records that the introduction was completed when it closes.
 class OnboardingView final : public QDialog {
