@@ -20,6 +20,8 @@
 using vsp::Color;
 
 namespace {
+/// The least contrast of a symbol against what it is drawn on (WCAG 2, non-text contrast).
+constexpr double kSymbolContrast = 3.0;
 
 void setTextColor(QLabel* label, const QColor& color)
 {
@@ -124,7 +126,10 @@ void AudioClipRow::togglePlayback()
 
 void AudioClipRow::applyColors()
 {
-    const QColor accent = Color::resolvedAccent(1.0).resolve();
+    // A pale accent (yellow in the light appearance) would vanish on its own tint: darken it until it shows.
+    const QColor accent = vsp::withContrast(
+        Color::resolvedAccent(1.0).resolve(),
+        {vsp::composite(Color::resolvedAccent(0.14).resolve(), Color::vspSurface().resolve())}, kSymbolContrast);
     m_play->setIcon(vsp::symbols::icon(m_player->isPlaying() ? u"pause.fill" : u"play.fill", accent));
     m_play->setIconSize(QSize(12, 12));
     if (m_remove) {

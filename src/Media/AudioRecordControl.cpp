@@ -22,6 +22,8 @@
 using vsp::Color;
 
 namespace {
+/// The least contrast of a symbol against what it is drawn on (WCAG 2, non-text contrast).
+constexpr double kSymbolContrast = 3.0;
 
 const QColor kRed(255, 59, 48);
 
@@ -130,7 +132,11 @@ AudioRecordControl::AudioRecordControl(OnComplete onComplete, QWidget* parent)
     m_stop->setObjectName(QStringLiteral("stopAndSave"));
     m_stop->setSide(24);
     m_stop->setSymbol(QStringLiteral("checkmark"), 10);
-    m_stop->setSymbolColor([] { return Color::resolvedAccent(1.0).resolve(); });
+    m_stop->setSymbolColor([] {
+        return vsp::withContrast(Color::resolvedAccent(1.0).resolve(),
+                                 {vsp::composite(Color::resolvedAccent(0.18).resolve(), Color::vspSurface().resolve())},
+                                 kSymbolContrast);
+    });
     m_stop->setShape(vsp::GlassShape::Circle);
     m_stop->setGlass([] { return vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive(); });
     m_stop->setToolTip(tr("Stop & save"));
