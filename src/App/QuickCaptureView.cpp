@@ -506,26 +506,17 @@ void QuickCaptureView::rebuildTagChips(bool animate)
 
 void QuickCaptureView::addRecording(const QString& path, double duration)
 {
-    PendingAudio note;
-    note.id = vsp::newUuid();
-    note.path = path;
-    note.duration = duration;
-    QList<PendingAudio> clips = m_pendingAudio;
-    clips.append(note);
+    const QList<PendingAudio> clips = withRecording(m_pendingAudio, path, duration);
     setPendingAudio(clips);
-    const QUuid id = note.id;
+    const QUuid id = clips.last().id;
     SpeechTranscriber::transcribe(path, this, [this, id](std::optional<QString> text) {
         if (!text) {
             return;
         }
         // Found again by id: the note may have been removed, or captured, meanwhile.
         QList<PendingAudio> current = m_pendingAudio;
-        for (PendingAudio& pending : current) {
-            if (pending.id == id) {
-                pending.transcript = *text;
-                setPendingAudio(current);
-                return;
-            }
+        if (setTranscript(current, id, *text)) {
+            setPendingAudio(current);
         }
     });
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Model/Uuid.h"
+
+#include <QList>
 #include <QString>
 #include <QUuid>
 
@@ -18,3 +21,23 @@ struct PendingAudio {
     /// Recognised text; absent until the transcriber delivers some.
     std::optional<QString> transcript;
 };
+
+/// `clips` with a new note for the recording at `path` (a fresh id) appended.
+inline QList<PendingAudio> withRecording(QList<PendingAudio> clips, const QString& path, double duration)
+{
+    clips.append(PendingAudio{vsp::newUuid(), path, duration, std::nullopt});
+    return clips;
+}
+
+/// Gives the note `id` its transcript; false when the note is no longer in `clips` (removed, or saved
+/// with an entry, while the transcriber worked).
+inline bool setTranscript(QList<PendingAudio>& clips, const QUuid& id, const QString& text)
+{
+    for (PendingAudio& clip : clips) {
+        if (clip.id == id) {
+            clip.transcript = text;
+            return true;
+        }
+    }
+    return false;
+}

@@ -730,26 +730,17 @@ void ComposeView::addPendingImages(const QList<QUrl>& urls)
 
 void ComposeView::addRecording(const QString& path, double duration)
 {
-    PendingAudio clip;
-    clip.id = vsp::newUuid();
-    clip.path = path;
-    clip.duration = duration;
-    QList<PendingAudio> clips = m_pendingAudio;
-    clips.append(clip);
+    const QList<PendingAudio> clips = withRecording(m_pendingAudio, path, duration);
     setPendingAudio(clips);
-    const QUuid id = clip.id;
+    const QUuid id = clips.last().id;
     SpeechTranscriber::transcribe(path, this, [this, id](std::optional<QString> text) {
         if (!text) {
             return;
         }
         // Found again by id: the note may have been removed, or the entry saved, meanwhile.
         QList<PendingAudio> current = m_pendingAudio;
-        for (PendingAudio& pending : current) {
-            if (pending.id == id) {
-                pending.transcript = *text;
-                setPendingAudio(current);
-                return;
-            }
+        if (setTranscript(current, id, *text)) {
+            setPendingAudio(current);
         }
     });
 }
