@@ -7,6 +7,7 @@
 // floating format bar shows.
 
 #include "common/BenchSupport.h"
+#include "common/DetailShot.h"
 #include "common/JournalGenerator.h"
 
 #include "Editor/FormattableTextEditor.h"
@@ -91,21 +92,10 @@ int main(int argc, char** argv)
         return 2;
     }
     auto option = [&](const QString& name) { return tool.option(name); };
-    AppSettings settings;
-    settings.setHasCompletedOnboarding(true);
-    settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
-    AppearanceManager::instance().refresh();
-    AppearanceManager::instance().apply();
-    vsp::setAnimationsEnabled(false);
-
-    JournalStore store;
-    MoodStore moods;
-    MainWindow window(store, moods, {});
-    window.resize(1440, 900);
-    store.setSelectedSection(NavSection::Journal);
-    store.setSelectedEntryID(shown.id);
-    window.show();
-    EntryDetailView& detail = *window.contentView()->detail();
+    vsp::bench::DetailShot shot(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")), shown.id);
+    JournalStore& store = shot.store;
+    MainWindow& window = shot.window;
+    EntryDetailView& detail = shot.detail();
     const QString mode = option(QStringLiteral("mode")).value_or(QStringLiteral("read"));
     if (mode == u"edit") {
         detail.startEditing();

@@ -8,6 +8,7 @@
 // that cannot be decoded.
 
 #include "common/BenchSupport.h"
+#include "common/DetailShot.h"
 #include "common/JournalGenerator.h"
 
 #include "Media/ImageGalleryView.h"
@@ -90,21 +91,9 @@ int main(int argc, char** argv)
                               24));
     }
 
-    AppSettings settings;
-    settings.setHasCompletedOnboarding(true);
-    settings.setAppearanceMode(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")));
-    AppearanceManager::instance().refresh();
-    AppearanceManager::instance().apply();
-    vsp::setAnimationsEnabled(false);
-
-    JournalStore store;
-    MoodStore moods;
-    MainWindow window(store, moods, {});
-    window.resize(1440, 900);
-    store.setSelectedSection(NavSection::Journal);
-    store.setSelectedEntryID(shown.id);
-    window.show();
-    EntryDetailView& detail = *window.contentView()->detail();
+    vsp::bench::DetailShot shot(option(QStringLiteral("appearance")).value_or(QStringLiteral("dark")), shown.id);
+    MainWindow& window = shot.window;
+    EntryDetailView& detail = shot.detail();
     const QString mode = option(QStringLiteral("mode")).value_or(QStringLiteral("gallery"));
     if (mode == u"edit") {
         detail.startEditing();
