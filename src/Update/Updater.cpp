@@ -82,6 +82,12 @@ Updater::~Updater()
         // Ended with the updater: no answer is wanted any more.
         m_reply->disconnect(this);
         m_reply->abort();
+        // A download cut short by quitting leaves nothing behind; once the hand-over script runs, the
+        // reply is gone and the folder is the script's.
+        m_archive.reset();
+        if (!m_work.isEmpty()) {
+            QDir(m_work).removeRecursively();
+        }
     }
 }
 

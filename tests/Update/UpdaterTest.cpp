@@ -300,6 +300,23 @@ void UpdaterTest::install_failures()
     QCOMPARE(updater.phase(), Phase::Checking);
 }
 
+void UpdaterTest::install_endedByQuitting_leavesNoWorkFolder()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    rig.server.route(QStringLiteral("/Vesperlog.zip"), {200, "application/zip", "", true});
+    {
+        Updater updater(rig.options());
+        updater.check(true);
+        QVERIFY(waitForCheck(updater));
+        updater.install(*updater.offered());
+        QCOMPARE(updater.phase(), Phase::Downloading);
+        QVERIFY(!workFoldersGone(rig));
+    }
+    QVERIFY(workFoldersGone(rig));
+}
+
 void UpdaterTest::install_replacesAWritableBundle_relaunches_andQuits()
 {
     Rig rig;
