@@ -45,6 +45,10 @@ void TransitionOverlay::takeNewLook()
     // Hidden while the new look is taken, so a snapshot of the host never holds the overlay itself.
     hide();
     m_to = m_snapshot ? m_snapshot() : QPixmap();
+    if (m_done) {
+        // The host was resized while its new look was taken: the motion ended there.
+        return;
+    }
     show();
     raise();
     m_animation = new QVariantAnimation(this);

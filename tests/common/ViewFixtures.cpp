@@ -7,11 +7,14 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
 
+#include <QAbstractAnimation>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPointer>
 
 namespace viewfixtures {
 
@@ -44,6 +47,29 @@ bool writePhoto(const QString& path, QSize size)
     painter.end();
     QDir().mkpath(QFileInfo(path).absolutePath());
     return image.save(path, "JPEG", 80);
+}
+
+void finishAnimations(QObject* root)
+{
+    for (int round = 0; round < 20; ++round) {
+        // Motions that start on the next turn (a picture taken once the new layout stands) start here.
+        QCoreApplication::processEvents();
+        QList<QPointer<QAbstractAnimation>> running;
+        for (QAbstractAnimation* animation : root->findChildren<QAbstractAnimation*>()) {
+            if (animation->state() == QAbstractAnimation::Running && animation->totalDuration() >= 0) {
+                running.append(animation);
+            }
+        }
+        if (running.isEmpty()) {
+            break;
+        }
+        for (const QPointer<QAbstractAnimation>& animation : std::as_const(running)) {
+            if (animation && animation->state() == QAbstractAnimation::Running) {
+                animation->setCurrentTime(animation->totalDuration());
+            }
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace viewfixtures

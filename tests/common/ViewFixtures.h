@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+class QObject;
 class QWidget;
 
 /// Helpers shared by the main window's tests.
@@ -25,5 +26,9 @@ void resetState();
 /// Writes a JPEG photo of `size` pixels (a colour gradient) to `path`, making its folder; false when
 /// the file cannot be written.
 bool writePhoto(const QString& path, QSize size);
+
+/// Drives every running animation under `root` to its last frame, then the ones those ends start (the
+/// next turn's included), and delivers the deletions they leave: end states without waiting.
+void finishAnimations(QObject* root);
 
 } // namespace viewfixtures

@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 using vsp::Color;
@@ -69,6 +70,18 @@ private:
     JournalEntry::EntryType m_type = JournalEntry::EntryType::Journal;
 };
 
+/// Edit/Done and the favourite change their look with this spring.
+constexpr vsp::Spring kToolbarSpring{0.25, 1.0};
+
+QColor mixed(const QColor& from, const QColor& to, qreal t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * t),
+                            float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
+}
+
 vsp::GlassButton* makeIconButton(QWidget* parent, const QString& symbol, qreal size)
 {
     auto* button = new vsp::GlassButton(parent);
@@ -92,7 +105,8 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
       m_edit(new GlassChipButton(this)),
       m_focus(makeIconButton(this, QStringLiteral("arrow.up.left.and.arrow.down.right"), 11)),
       m_favorite(makeIconButton(this, QStringLiteral("star"), 12)),
-      m_more(makeIconButton(this, QStringLiteral("ellipsis"), 12))
+      m_more(makeIconButton(this, QStringLiteral("ellipsis"), 12)),
+      m_favoriteLevel(new vsp::SpringValue(0.0, kToolbarSpring, this))
 {
     setObjectName(QStringLiteral("detailToolbar"));
     auto* row = new QHBoxLayout(this);
@@ -114,13 +128,18 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     });
     m_focus->setToolTip(tr("Enter focus mode"));
     m_focus->setAccessibleName(tr("Enter focus mode"));
+    // Colour and tint glide between the two looks with the favourite level; the star itself changes
+    // at once.
     m_favorite->setSymbolColor([this] {
-        return m_entry.isFavorite ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve();
+        return mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(),
+                     m_favoriteLevel->value());
     });
     m_favorite->setGlass([this] {
-        return m_entry.isFavorite ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
-                                  : vsp::Glass::regular().makeInteractive();
+        const qreal level = std::clamp(m_favoriteLevel->value(), 0.0, 1.0);
+        return level <= 0 ? vsp::Glass::regular().makeInteractive()
+                          : vsp::Glass::regular().tinted(Color::resolvedAccent(0.18 * level)).makeInteractive();
     });
+    connect(m_favoriteLevel, &vsp::SpringValue::valueChanged, m_favorite, qOverload<>(&QWidget::update));
     m_more->setAccessibleName(tr("More actions"));
     for (QWidget* w : {static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_focus), static_cast<QWidget*>(m_favorite),
                        static_cast<QWidget*>(m_more)}) {
@@ -158,8 +177,19 @@ QColor DetailToolbar::typeColor(JournalEntry::EntryType type)
     return Color::resolvedAccent(1.0).resolve();
 }
 
-void DetailToolbar::setEntry(const JournalEntry& entry, bool isEditing)
+void DetailToolbar::setEntry(const JournalEntry& entry, bool isEditing, bool animate)
 {
+    // Only the shown entry changing its state moves; another entry is simply shown as it is.
+    const bool sameEntry = entry.id == m_entry.id;
+    if (animate && sameEntry && isEditing != m_editing) {
+        m_edit->beginLookChange(kToolbarSpring);
+    }
+    const double favorite = entry.isFavorite ? 1.0 : 0.0;
+    if (sameEntry && entry.isFavorite != m_entry.isFavorite && isVisible()) {
+        m_favoriteLevel->animateTo(favorite);
+    } else if (!m_favoriteLevel->isMoving() || !sameEntry) {
+        m_favoriteLevel->setValue(favorite);
+    }
     m_entry = entry;
     m_editing = isEditing;
     refresh();

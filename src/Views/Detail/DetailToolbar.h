@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/JournalEntry.h"
+#include "Theme/Spring.h"
 
 #include <QWidget>
 
@@ -28,8 +29,12 @@ public:
     DetailToolbar(JournalStore& store, MoodStore& moodStore, std::function<void()> onEdit,
                   std::function<void()> onEditDone, std::function<void()> onDelete, QWidget* parent = nullptr);
 
-    /// The stored entry and whether it is being edited.
-    void setEntry(const JournalEntry& entry, bool isEditing);
+    /// The stored entry and whether it is being edited. For the same entry, Edit/Done changes its look
+    /// with a spring when `animate` is true, and a change of the favourite mark always glides (both land
+    /// at once with animations off or the toolbar hidden); another entry is shown at rest.
+    void setEntry(const JournalEntry& entry, bool isEditing, bool animate = false);
+    /// How far the favourite look has gone: 0 not a favourite … 1 a favourite.
+    double favoriteLevel() const { return m_favoriteLevel->value(); }
     const JournalEntry& entry() const { return m_entry; }
 
     /// The type chip's colour: the accent for journal entries, fixed blue, violet and green otherwise.
@@ -60,4 +65,5 @@ private:
     vsp::GlassButton* m_focus;
     vsp::GlassButton* m_favorite;
     vsp::GlassButton* m_more;
+    vsp::SpringValue* m_favoriteLevel;
 };

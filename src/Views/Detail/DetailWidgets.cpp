@@ -8,6 +8,7 @@
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 
 #include <QDateEdit>
 #include <QFontMetricsF>
@@ -22,6 +23,9 @@
 namespace vsp::detail {
 
 namespace {
+
+/// Switching the expiration on or off.
+constexpr Spring kExpirationSpring{0.25, 1.0};
 
 void updateOnThemeChange(QWidget* widget)
 {
@@ -203,7 +207,8 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
     : QWidget(parent),
       m_clock(std::move(clock)),
       m_toggle(new GlassChipButton(this)),
-      m_edit(new QDateEdit(this))
+      m_edit(new QDateEdit(this)),
+      m_editSlot(nullptr)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -220,11 +225,20 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
     m_edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     m_edit->setFont(fonts::system(11));
     row->addWidget(m_toggle);
-    row->addWidget(m_edit);
+    m_edit->hide();
+    // The day editor grows in from the bell's side as it fades in, and leaves the same way.
+    m_editSlot = new TransitionSlot(m_edit, Transition{0.8, Qt::AlignLeft | Qt::AlignVCenter, false, std::nullopt},
+                                    kExpirationSpring, this);
+    m_editSlot->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    row->addWidget(m_editSlot);
     row->addStretch(1);
     connect(m_toggle, &QAbstractButton::clicked, this, [this] {
+        const bool animate = animationsEnabled() && isVisible();
+        if (animate) {
+            m_toggle->beginLookChange(kExpirationSpring);
+        }
         m_has = !m_has;
-        refresh();
+        refresh(animate);
         Q_EMIT hasExpirationEdited(m_has);
     });
     connect(m_edit, &QDateEdit::dateChanged, this, [this](const QDate& day) {
@@ -236,17 +250,17 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
         m_date = startOfDay(day) + offset;
         Q_EMIT dateEdited(m_date);
     });
-    refresh();
+    refresh(false);
 }
 
 void ExpirationEditRow::setValues(bool hasExpiration, double date)
 {
     m_has = hasExpiration;
     m_date = date;
-    refresh();
+    refresh(false);
 }
 
-void ExpirationEditRow::refresh()
+void ExpirationEditRow::refresh(bool animate)
 {
     m_toggle->setSymbol(m_has ? QStringLiteral("bell.fill") : QStringLiteral("bell"), 10);
     m_toggle->setText(m_has ? tr("Expires") : tr("Add expiration"));
@@ -258,7 +272,7 @@ void ExpirationEditRow::refresh()
     m_edit->setMinimumDate(std::min(localDate(m_clock()), day));
     m_edit->setDate(day);
     m_setting = false;
-    m_edit->setVisible(m_has);
+    m_editSlot->setPresent(m_has, animate);
 }
 
 // ------------------------------------------------------------------------------------------ related

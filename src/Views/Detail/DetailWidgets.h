@@ -16,6 +16,7 @@ class JournalStore;
 class QDateEdit;
 class QGraphicsOpacityEffect;
 class QVariantAnimation;
+class TransitionSlot;
 
 /// The small widgets of the entry detail. Every colour is taken from the theme when painting, so a
 /// change of appearance or accent shows at once.
@@ -89,7 +90,8 @@ private:
 
 /// The expiration control of the edit layout: a bell button ("Add expiration" / "Expires") that
 /// switches the expiration on and off and, while on, a date editor for the day. The day editor starts
-/// at the earlier of today and the given date, so a stored date in the past is shown and kept.
+/// at the earlier of today and the given date, so a stored date in the past is shown and kept. A click
+/// on the bell changes its look and brings the day editor in or out with a spring (0.25).
 class ExpirationEditRow final : public QWidget {
     Q_OBJECT
 
@@ -104,13 +106,16 @@ public:
 
     GlassChipButton* toggleButton() const { return m_toggle; }
     QDateEdit* dateEdit() const { return m_edit; }
+    /// The day editor's place, which brings it in and out.
+    TransitionSlot* dateSlot() const { return m_editSlot; }
 
 Q_SIGNALS:
     void hasExpirationEdited(bool on);
     void dateEdited(double date);
 
 private:
-    void refresh();
+    /// Shows the values; the day editor comes or goes with a spring when `animate` is true.
+    void refresh(bool animate);
 
     Clock m_clock;
     bool m_has = false;
@@ -118,6 +123,7 @@ private:
     bool m_setting = false;
     GlassChipButton* m_toggle;
     QDateEdit* m_edit;
+    TransitionSlot* m_editSlot;
 };
 
 /// One related entry: an accent bar, the title and the medium date on interactive glass.

@@ -6,7 +6,9 @@
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
+#include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/Transitions.h"
 #include "Views/Detail/DetailRules.h"
 #include "Views/Detail/DetailWidgets.h"
 
@@ -15,7 +17,17 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using vsp::Color;
+
+namespace {
+
+/// Chips come, go and re-flow with this spring; the suggestion row with its own.
+constexpr vsp::Spring kChipSpring{0.3, 1.0};
+constexpr vsp::Spring kSuggestionSpring{0.25, 1.0};
+
+} // namespace
 
 // ------------------------------------------------------------------------------------------ FlowLayout
 
@@ -41,15 +53,87 @@ QLayoutItem* FlowLayout::takeAt(int index)
     if (index < 0 || index >= m_items.size()) {
         return nullptr;
     }
-    return m_items.takeAt(index);
+    QLayoutItem* item = m_items.takeAt(index);
+    if (QWidget* widget = item->widget()) {
+        m_leaving.removeAll(widget);
+        m_glideFrom.remove(widget);
+    }
+    m_leaving.removeAll(nullptr);
+    return item;
+}
+
+void FlowLayout::setOrder(const QList<QWidget*>& widgets)
+{
+    // A stable sort: listed widgets in their order, the rest (leaving ones) after them as they were.
+    auto rank = [&](QLayoutItem* item) {
+        const qsizetype at = widgets.indexOf(item->widget());
+        return at < 0 ? widgets.size() : at;
+    };
+    std::stable_sort(m_items.begin(), m_items.end(),
+                     [&](QLayoutItem* a, QLayoutItem* b) { return rank(a) < rank(b); });
+    invalidate();
+}
+
+void FlowLayout::setLeaving(QWidget* widget)
+{
+    m_leaving.removeAll(nullptr);
+    if (!m_leaving.contains(widget)) {
+        m_leaving.append(widget);
+    }
+    invalidate();
+}
+
+void FlowLayout::glide(const vsp::Spring& spring)
+{
+    if (!vsp::animationsEnabled()) {
+        return;
+    }
+    if (!m_glide) {
+        m_glide = new vsp::SpringValue(1.0, spring, this);
+        connect(m_glide, &vsp::SpringValue::valueChanged, this, [this] { setGeometry(geometry()); });
+        connect(m_glide, &vsp::SpringValue::arrived, this, [this] {
+            m_glideFrom.clear();
+            setGeometry(geometry());
+        });
+    }
+    // From where each item stands now, which is midway when a glide is already under way.
+    m_glideFrom.clear();
+    for (QLayoutItem* item : std::as_const(m_items)) {
+        if (QWidget* widget = item->widget(); widget && widget->isVisible()) {
+            m_glideFrom.insert(widget, widget->geometry());
+        }
+    }
+    m_glide->setSpring(spring);
+    m_glide->setValue(0.0);
+    m_glide->animateTo(1.0);
+}
+
+bool FlowLayout::isGliding() const
+{
+    return m_glide && m_glide->isMoving();
+}
+
+QList<QLayoutItem*> FlowLayout::placedItems() const
+{
+    QList<QLayoutItem*> placed;
+    placed.reserve(m_items.size());
+    for (QLayoutItem* item : m_items) {
+        QWidget* widget = item->widget();
+        if (item->isEmpty() || (widget && m_leaving.contains(widget))) {
+            continue;
+        }
+        placed.append(item);
+    }
+    return placed;
 }
 
 QList<QSize> FlowLayout::itemSizes() const
 {
     QList<QSize> sizes;
-    sizes.reserve(m_items.size());
-    for (QLayoutItem* item : m_items) {
-        sizes.append(item->isEmpty() ? QSize(0, 0) : item->sizeHint());
+    const QList<QLayoutItem*> placed = placedItems();
+    sizes.reserve(placed.size());
+    for (QLayoutItem* item : placed) {
+        sizes.append(item->sizeHint());
     }
     return sizes;
 }
@@ -78,9 +162,18 @@ QSize FlowLayout::minimumSize() const
 void FlowLayout::setGeometry(const QRect& rect)
 {
     QLayout::setGeometry(rect);
+    const QList<QLayoutItem*> placed = placedItems();
     const QList<QRect> places = vsp::detail::flowPlacement(itemSizes(), rect.width(), m_gap);
-    for (qsizetype i = 0; i < m_items.size(); ++i) {
-        m_items[i]->setGeometry(places[i].translated(rect.topLeft()));
+    const bool gliding = isGliding();
+    const double t = gliding ? m_glide->value() : 1.0;
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        QRect target = places[i].translated(rect.topLeft());
+        const auto from = gliding ? m_glideFrom.constFind(placed[i]->widget()) : m_glideFrom.constEnd();
+        if (from != m_glideFrom.constEnd()) {
+            const QPointF step = QPointF(target.topLeft() - from->topLeft()) * t;
+            target.moveTopLeft(from->topLeft() + step.toPoint());
+        }
+        placed[i]->setGeometry(target);
     }
 }
 
@@ -126,7 +219,11 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     suggestions->setSpacing(5);
     suggestions->addStretch(1);
     m_suggestionRow->hide();
-    column->addWidget(m_suggestionRow);
+    // The row comes down from the header's edge as it opens its room, pushing the chips down.
+    m_suggestionSlot = new TransitionSlot(m_suggestionRow,
+                                          Transition{1.0, Qt::AlignBottom | Qt::AlignHCenter, false, Qt::Vertical},
+                                          kSuggestionSpring, this);
+    column->addWidget(m_suggestionSlot);
     column->addWidget(m_flowBox);
 
     auto* capsule = new QHBoxLayout(m_fieldCapsule);
@@ -141,7 +238,7 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     m_flow->addWidget(m_fieldCapsule);
 
     connect(m_field, &QLineEdit::textEdited, this, [this](const QString& text) {
-        refreshSuggestions();
+        refreshSuggestions(animates());
         Q_EMIT tagInputEdited(text);
     });
     connect(m_field, &QLineEdit::returnPressed, this, &EditableTagsView::commitTag);
@@ -159,9 +256,14 @@ void EditableTagsView::setState(const QStringList& tags, const QString& input)
     }
     if (tags != m_tags || m_chips.size() != tags.size()) {
         m_tags = tags;
-        rebuildChips();
+        rebuildChips(false);
     }
-    refreshSuggestions();
+    refreshSuggestions(false);
+}
+
+bool EditableTagsView::animates() const
+{
+    return vsp::animationsEnabled() && isVisible();
 }
 
 void EditableTagsView::commitTag()
@@ -170,45 +272,89 @@ void EditableTagsView::commitTag()
     const bool added = vsp::tags::commit(input, m_tags);
     m_field->setText(input);
     if (added) {
-        rebuildChips();
+        rebuildChips(animates());
         Q_EMIT tagsEdited(m_tags);
     }
-    refreshSuggestions();
+    refreshSuggestions(animates());
     Q_EMIT tagInputEdited(input);
 }
 
-void EditableTagsView::rebuildChips()
+void EditableTagsView::rebuildChips(bool animate)
 {
-    for (TagChip* chip : std::as_const(m_chips)) {
-        m_flow->removeWidget(chip);
-        chip->hide();
-        chip->deleteLater();
+    if (animate) {
+        m_flow->glide(kChipSpring);
     }
-    m_chips.clear();
-    m_flow->removeWidget(m_fieldCapsule);
+    // Chips of tags still chosen stay; the others leave where they stand, new ones grow in at their place.
+    QList<TagChip*> chips;
     for (const QString& tag : std::as_const(m_tags)) {
-        auto* chip = new TagChip(tag, m_flowBox, QStringLiteral("#"));
+        TagChip* match = nullptr;
+        for (TagChip* chip : std::as_const(m_chips)) {
+            if (chip->tag() == tag && !chips.contains(chip)) {
+                match = chip;
+                break;
+            }
+        }
+        chips.append(match);
+    }
+    for (TagChip* old : std::as_const(m_chips)) {
+        if (chips.contains(old)) {
+            continue;
+        }
+        auto* slot = static_cast<TransitionSlot*>(old->parentWidget());
+        m_flow->setLeaving(slot);
+        connect(slot, &TransitionSlot::transitionFinished, slot, [slot](bool present) {
+            if (!present) {
+                // Later, not now: the chip whose cross asked for this may still be handling its click.
+                slot->deleteLater();
+            }
+        });
+        slot->setPresent(false, animate);
+    }
+    QList<TransitionSlot*> entering;
+    for (qsizetype i = 0; i < m_tags.size(); ++i) {
+        if (chips.at(i)) {
+            continue;
+        }
+        auto* chip = new TagChip(m_tags.at(i), nullptr, QStringLiteral("#"));
         connect(chip, &TagChip::removeRequested, this, [this](const QString& removed) {
             m_tags.removeAll(removed);
-            rebuildChips();
-            refreshSuggestions();
+            rebuildChips(animates());
+            refreshSuggestions(animates());
             Q_EMIT tagsEdited(m_tags);
         });
-        m_flow->addWidget(chip);
-        chip->show();
-        m_chips.append(chip);
+        chip->hide();
+        // Grows from (almost) nothing about its centre.
+        auto* slot = new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, std::nullopt}, kChipSpring,
+                                        m_flowBox);
+        m_flow->addWidget(slot);
+        entering.append(slot);
+        chips[i] = chip;
     }
-    m_flow->addWidget(m_fieldCapsule);
+    m_chips = chips;
+    QList<QWidget*> order;
+    for (TagChip* chip : std::as_const(m_chips)) {
+        order.append(chip->parentWidget());
+    }
+    order.append(m_fieldCapsule);
+    m_flow->setOrder(order);
+    for (TransitionSlot* slot : std::as_const(entering)) {
+        slot->setPresent(true, animate);
+    }
     m_flowBox->updateGeometry();
 }
 
-void EditableTagsView::refreshSuggestions()
+void EditableTagsView::refreshSuggestions(bool animate)
 {
     const QStringList next = vsp::tags::suggestions(m_field->text(), m_store.allTags(), m_tags);
-    if (next == m_suggestions && m_suggestionChips.size() == next.size()) {
+    if (next == m_suggestions && m_suggestionChips.size() == next.size()
+        && m_suggestionSlot->isPresent() == !next.isEmpty()) {
         return;
     }
     m_suggestions = next;
+    if (next.isEmpty()) {
+        // Pictured before its chips go, so the row leaves showing what it showed.
+        m_suggestionSlot->setPresent(false, animate);
+    }
     // The suggestion being clicked may be among them: they go once its click has been handled.
     for (TagSuggestionChip* chip : std::as_const(m_suggestionChips)) {
         chip->hide();
@@ -223,13 +369,21 @@ void EditableTagsView::refreshSuggestions()
                 m_tags.append(tag);
             }
             m_field->clear();
-            rebuildChips();
-            refreshSuggestions();
+            rebuildChips(animates());
+            refreshSuggestions(animates());
             Q_EMIT tagsEdited(m_tags);
             Q_EMIT tagInputEdited(QString());
         });
         row->insertWidget(row->count() - 1, chip);
         m_suggestionChips.append(chip);
     }
-    m_suggestionRow->setVisible(!m_suggestions.isEmpty());
+    if (m_suggestions.isEmpty()) {
+        return;
+    }
+    if (m_suggestionSlot->isPresent()) {
+        // Coming in still: pictured again with its new chips.
+        m_suggestionSlot->refreshSnapshot();
+    } else {
+        m_suggestionSlot->setPresent(true, animate);
+    }
 }

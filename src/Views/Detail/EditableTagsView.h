@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QLayout>
 #include <QList>
+#include <QPointer>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 
@@ -9,10 +12,19 @@ class JournalStore;
 class QLineEdit;
 class TagChip;
 class TagSuggestionChip;
+class TransitionSlot;
+namespace vsp {
+class SpringValue;
+struct Spring;
+}
 
 /// A layout that fills rows from left to right and starts a new row when the next item would pass the
 /// right edge (see vsp::detail::flowPlacement). Items keep their size hints; a row's items align at
-/// their tops. Its height follows its width; asked without a width it answers 680 wide.
+/// their tops. Its height follows its width; asked without a width it answers 680 wide. Hidden items and
+/// items that are leaving take no place.
+///
+/// After `glide`, items move from where they stand to their new places with the spring instead of
+/// jumping there (items that had no place yet start at theirs).
 class FlowLayout final : public QLayout {
     Q_OBJECT
 
@@ -31,10 +43,23 @@ public:
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;
 
+    /// Call before changing the items: the next placements glide from the present ones.
+    void glide(const vsp::Spring& spring);
+    bool isGliding() const;
+    /// The widget stays where it is, out of the flow, while it leaves (its own transition plays).
+    void setLeaving(QWidget* widget);
+    /// Puts the items of these widgets first, in this order; the others keep their order after them.
+    void setOrder(const QList<QWidget*>& widgets);
+
 private:
+    /// The items that take a place, in order.
+    QList<QLayoutItem*> placedItems() const;
     QList<QSize> itemSizes() const;
     QList<QLayoutItem*> m_items;
     int m_gap;
+    QList<QPointer<QWidget>> m_leaving;
+    QHash<QWidget*, QRect> m_glideFrom;
+    vsp::SpringValue* m_glide = nullptr;
 };
 
 /// The tag editor of the edit layout: "TAGS", stored tags matching the field (when any), then the
@@ -57,7 +82,11 @@ public:
     void commitTag();
 
     QLineEdit* tagField() const { return m_field; }
+    /// The chips of the chosen tags, in order (not the ones still leaving).
     QList<TagChip*> tagChips() const { return m_chips; }
+    FlowLayout* flow() const { return m_flow; }
+    /// The suggestion row's place, which brings the row in and out.
+    TransitionSlot* suggestionSlot() const { return m_suggestionSlot; }
     QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
 
 Q_SIGNALS:
@@ -65,13 +94,18 @@ Q_SIGNALS:
     void tagInputEdited(const QString& text);
 
 private:
-    void rebuildChips();
-    void refreshSuggestions();
+    /// Keeps the chips of tags still chosen; the others leave and new ones come in, with the flow's
+    /// spring when `animate` is true.
+    void rebuildChips(bool animate);
+    void refreshSuggestions(bool animate);
+    /// Whether changes move: the editor is on screen and animations run.
+    bool animates() const;
 
     JournalStore& m_store;
     QStringList m_tags;
     QStringList m_suggestions;
     QWidget* m_suggestionRow;
+    TransitionSlot* m_suggestionSlot;
     QWidget* m_flowBox;
     FlowLayout* m_flow;
     QWidget* m_fieldCapsule;

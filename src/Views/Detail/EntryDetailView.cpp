@@ -25,6 +25,8 @@
 #include "Theme/Fonts.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
 #include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/DetailToolbar.h"
 #include "Views/Detail/EditableTagsView.h"
@@ -112,6 +114,8 @@ constexpr int kEditNarrowSideMargin = 20;
 constexpr int kFocusReadWidth = 640;
 constexpr int kFocusEditWidth = 700;
 constexpr int kEditPhotosHeight = 300;
+/// Starting and ending an edit in the column.
+constexpr vsp::Spring kEditSpring{0.25, 1.0};
 
 } // namespace
 
@@ -527,7 +531,7 @@ void EntryDetailView::startEditing()
     }
     m_editing = true;
     loadEditors();
-    showLayout();
+    showLayout(kEditSpring);
     m_editor->textView()->setFocus();
 }
 
@@ -542,13 +546,19 @@ void EntryDetailView::toggleEdit()
 
 void EntryDetailView::saveEdits()
 {
+    saveEditsWith(kEditSpring);
+}
+
+void EntryDetailView::saveEditsWith(std::optional<vsp::Spring> spring)
+{
+    // The store has the words before anything moves on screen.
     commitEdits(m_entry.id);
     if (!m_store.focusMode()) {
         m_editing = false;
         // The next edit starts from what was stored.
         syncEditState();
     }
-    showLayout();
+    showLayout(spring);
 }
 
 void EntryDetailView::commitEdits()
@@ -666,7 +676,8 @@ void EntryDetailView::onFocusModeChanged()
         }
         showLayout();
     } else if (m_editing) {
-        saveEdits();
+        // The window's columns move with this change and carry the detail's new layout with them.
+        saveEditsWith(std::nullopt);
     } else {
         showLayout();
     }
@@ -978,10 +989,42 @@ void EntryDetailView::refreshRead()
     m_relatedBox->setVisible(!focus && m_related->isVisibleTo(m_relatedBox));
 }
 
-void EntryDetailView::showLayout()
+void EntryDetailView::beginPageTransition(vsp::Spring spring)
 {
+    if (!vsp::animationsEnabled() || !m_pages->isVisible()) {
+        return;
+    }
+    QPixmap from;
+    if (m_pageTransition) {
+        // A switch while the last one still moves starts from the frame on screen.
+        from = m_pageTransition->grab();
+        m_pageTransition->finish();
+    } else {
+        from = vsp::TransitionOverlay::translucentSnapshot(m_pages);
+    }
+    // The layout that goes fades out while the one that comes fades in, on the detail's background.
+    auto paint = [](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+        t = std::clamp(t, 0.0, 1.0);
+        p.fillRect(QRect(0, 0, p.device()->width(), p.device()->height()), Color::vspBackground().resolve());
+        p.setOpacity(1.0 - t);
+        p.drawPixmap(QPointF(0, 0), oldLook);
+        p.setOpacity(t);
+        p.drawPixmap(QPointF(0, 0), newLook);
+    };
+    m_pageTransition = new vsp::TransitionOverlay(m_pages, from, spring, paint);
+    m_pageTransition->start([this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        return vsp::TransitionOverlay::translucentSnapshot(m_pages);
+    });
+}
+
+void EntryDetailView::showLayout(std::optional<vsp::Spring> spring)
+{
+    if (spring && m_pages->currentIndex() != int(layout())) {
+        beginPageTransition(*spring);
+    }
     m_toolbar->setVisible(!m_focusLayout);
-    m_toolbar->setEntry(m_entry, m_editing);
+    m_toolbar->setEntry(m_entry, m_editing, spring.has_value() && isVisible());
     m_overlay->setVisible(m_focusLayout);
     m_overlay->raise();
     const Layout current = layout();

@@ -2,6 +2,8 @@
 
 #include "Model/AudioClip.h"
 #include "Model/JournalEntry.h"
+#include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
 #include "Views/Detail/DetailWidgets.h"
 
 #include <QPointer>
@@ -49,7 +51,7 @@ class EntryDetailView final : public QWidget {
     Q_OBJECT
 
 public:
-    /// The three layouts.
+    /// The three layouts, in the order of their pages.
     enum class Layout { Read, Edit, Focus };
 
     /// The copies an edit works on.
@@ -137,6 +139,8 @@ public:
     vsp::detail::FocusOverlay* focusOverlay() const { return m_overlay; }
     QWidget* readTagRow() const { return m_tagRow; }
     QLabel* readTitle() const { return m_title; }
+    /// The cross-fade between two layouts while it runs, else null.
+    vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -161,7 +165,11 @@ private:
     void refreshRead();
     void refreshEditStatus();
     void refreshEditAttachments();
-    void showLayout();
+    /// Shows the layout of the current state. With a spring, a change of layout cross-fades (when
+    /// animations run and the detail is on screen); the state itself has changed already.
+    void showLayout(std::optional<vsp::Spring> spring = std::nullopt);
+    void beginPageTransition(vsp::Spring spring);
+    void saveEditsWith(std::optional<vsp::Spring> spring);
     void onFocusModeChanged();
     void refreshFloatingBar();
     void applyTheme();
@@ -211,6 +219,8 @@ private:
     vsp::detail::RelatedEntriesView* m_related = nullptr;
     QScrollArea* m_editImagesScroll = nullptr;
     QPointer<QWidget> m_lightbox;
+    /// The cross-fade between layouts while it runs.
+    QPointer<vsp::TransitionOverlay> m_pageTransition;
 
     // Edit layouts.
     QWidget* m_editPage = nullptr;

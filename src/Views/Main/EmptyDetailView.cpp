@@ -10,7 +10,9 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
 using vsp::Color;
 
@@ -44,14 +46,15 @@ qreal EmptyDetailView::appeared() const
 void EmptyDetailView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_hasAppeared) {
-        return;
-    }
-    m_hasAppeared = true;
-    if (!vsp::animationsEnabled()) {
+    // It grows in only when it takes an entry's place in a window already on screen. Shown with its
+    // window (start-up, the window opened again, restored) nothing changed in the column: it is at rest.
+    const QWindow* handle = window()->windowHandle();
+    const bool onScreen = handle && handle->isExposed();
+    if (event->spontaneous() || !onScreen || !vsp::animationsEnabled()) {
         m_appeared->setValue(1.0);
         return;
     }
+    m_appeared->setValue(0.0);
     QTimer::singleShot(80, m_appeared, [this] { m_appeared->animateTo(1.0); });
 }
 

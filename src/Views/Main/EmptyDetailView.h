@@ -8,7 +8,8 @@ class SpringValue;
 }
 
 /// The detail column while no entry is selected: an icon on accent-tinted glass with a title and a hint
-/// pointing to the New Entry command. Its content grows and fades in when it appears.
+/// pointing to the New Entry command. Its content grows and fades in when it takes an entry's place in
+/// a window on screen; shown together with its window (at start-up) it is at rest at once.
 class EmptyDetailView final : public QWidget {
     Q_OBJECT
 
@@ -19,7 +20,7 @@ public:
     /// "Select an entry".
     QString title() const;
     QString hint() const;
-    /// 0 before the appear animation, 1 after it.
+    /// 0 before the appear animation, 1 after it (and at rest).
     qreal appeared() const;
 
 protected:
@@ -29,5 +30,4 @@ protected:
 private:
     JournalStore& m_store;
     vsp::SpringValue* m_appeared;
-    bool m_hasAppeared = false;
 };

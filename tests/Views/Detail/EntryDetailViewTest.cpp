@@ -1,6 +1,7 @@
 #include "EntryDetailViewTest.h"
 
 #include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/FormattableTextEditor.h"
@@ -18,6 +19,8 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
+#include "Theme/Transitions.h"
 #include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/DetailToolbar.h"
 #include "Views/Detail/EditableTagsView.h"
@@ -130,6 +133,8 @@ void EntryDetailViewTest::init()
 void EntryDetailViewTest::cleanup()
 {
     SpeechTranscriber::setBackend({});
+    vsp::setMotionReduced(false);
+    vsp::setAnimationsEnabled(false);
 }
 
 void EntryDetailViewTest::typing_writesNothing_untilCommitted_data()
@@ -651,4 +656,94 @@ void EntryDetailViewTest::readLayout_showsPiecesOfTheStoredEntry()
     QCOMPARE(j.store.selectedTag(), std::optional<QString>(QStringLiteral("walk")));
     // In focus mode without editing the tags, status line and related entries leave.
     QCOMPARE(d.bodyView()->paragraphTexts(), QStringList{QStringLiteral("first body")});
+}
+
+void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("motion") << false;
+    QTest::newRow("reduced motion") << true;
+}
+
+void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText()
+{
+    QFETCH(bool, reduced);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(reduced);
+    QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Edit);
+    QCOMPARE(d.pageTransition() != nullptr, !reduced);
+    QCOMPARE(d.toolbar()->editButton()->isChangingLook(), !reduced);
+    // Typed while the layouts still cross-fade: the words go into the field under the picture.
+    j.typeTitle(QStringLiteral(" typed"));
+    QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
+    // Saved before anything has moved.
+    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed"));
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(!d.pageTransition());
+    QVERIFY(!d.toolbar()->editButton()->isChangingLook());
+    QCOMPARE(d.toolbar()->editButton()->text(), QStringLiteral("Edit"));
+    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha typed"));
+    // A change that leaves the layout as it is starts no motion.
+    d.setEntry(*j.store.entry(j.a.id));
+    QVERIFY(!d.pageTransition());
+}
+
+void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    EditableTagsView* tags = d.tagsView();
+    vsp::setAnimationsEnabled(true);
+    QTest::keyClicks(tags->tagField(), QStringLiteral("garden"));
+    QTest::keyClick(tags->tagField(), Qt::Key_Return);
+    viewfixtures::finishAnimations(&j.window);
+    QCOMPARE(tags->tagChips().size(), 2);
+    QWidget* second = tags->tagChips().at(1)->parentWidget();
+    const QPoint firstPlace = tags->tagChips().at(0)->parentWidget()->pos();
+    QVERIFY(second->x() > firstPlace.x());
+    tags->tagChips().first()->removeButton()->click();
+    // The copies change at once; the chip leaves and the others glide.
+    QCOMPARE(d.editCopies().tags, QStringList{QStringLiteral("garden")});
+    QCOMPARE(tags->tagChips().size(), 1);
+    QVERIFY(tags->flow()->isGliding());
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(!tags->flow()->isGliding());
+    QCOMPARE(tags->flow()->count(), 2);
+    QCOMPARE(second->pos(), firstPlace);
+    d.saveEdits();
+    QCOMPARE(onDisk(j.a.id)->tags, QStringList{QStringLiteral("garden")});
+}
+
+void EntryDetailViewTest::expirationUnderMotion_dayEditorEndsShownThenGone_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("motion") << false;
+    QTest::newRow("reduced motion") << true;
+}
+
+void EntryDetailViewTest::expirationUnderMotion_dayEditorEndsShownThenGone()
+{
+    QFETCH(bool, reduced);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(reduced);
+    vsp::detail::ExpirationEditRow* row = d.expirationRow();
+    QTest::mouseClick(row->toggleButton(), Qt::LeftButton);
+    QVERIFY(d.editCopies().hasExpiration);
+    QCOMPARE(row->dateSlot()->isTransitioning(), !reduced);
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(row->dateEdit()->isVisible());
+    QVERIFY(!row->dateSlot()->isTransitioning());
+    QTest::mouseClick(row->toggleButton(), Qt::LeftButton);
+    QVERIFY(!d.editCopies().hasExpiration);
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(row->dateSlot()->isHidden());
+    QCOMPARE(row->toggleButton()->text(), QStringLiteral("Add expiration"));
 }

@@ -34,4 +34,9 @@ private Q_SLOTS:
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void windowClosing_andTeardown_commit();
     void readLayout_showsPiecesOfTheStoredEntry();
+    void editUnderMotion_savesAtOnce_keepsTypedText_data();
+    void editUnderMotion_savesAtOnce_keepsTypedText();
+    void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
+    void expirationUnderMotion_dayEditorEndsShownThenGone_data();
+    void expirationUnderMotion_dayEditorEndsShownThenGone();
 };

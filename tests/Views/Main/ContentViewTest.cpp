@@ -160,6 +160,21 @@ void ContentViewTest::emptyDetail_textsDependOnJournal()
     QTRY_COMPARE(empty->appeared(), 1.0);
 }
 
+void ContentViewTest::emptyDetail_atRestAtStart_growsInOnlyWhenReplacingAnEntry()
+{
+    vsp::setAnimationsEnabled(true);
+    Window w;
+    EmptyDetailView* empty = w.content().emptyDetail();
+    // Shown with its window: nothing changed in the column, so nothing moves.
+    QVERIFY(empty->isVisible());
+    QCOMPARE(empty->appeared(), 1.0);
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    w.store.setSelectedEntryID(std::nullopt);
+    QVERIFY(empty->isVisible());
+    QCOMPARE(empty->appeared(), 0.0);
+    QTRY_COMPARE_WITH_TIMEOUT(empty->appeared(), 1.0, kSettle);
+}
+
 void ContentViewTest::detail_followsSelection()
 {
     Window w;

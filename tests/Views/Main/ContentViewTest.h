@@ -14,6 +14,7 @@ private Q_SLOTS:
     void lock_coversAndDisablesEverything();
     void firstShow_locksAtOnce_thenPresentsIntroduction();
     void emptyDetail_textsDependOnJournal();
+    void emptyDetail_atRestAtStart_growsInOnlyWhenReplacingAnEntry();
     void detail_followsSelection();
     void sidebar_hidesAndReturns();
     void accentChange_closesSearch_keepsSidebarState();
