@@ -27,25 +27,40 @@ QColor mix(const QColor& a, const QColor& b, qreal t)
 UpdateBadge::UpdateBadge(Updater& updater, QWidget* parent)
     : PaintedButton(parent),
       m_updater(updater),
-      m_hover(new vsp::SpringValue(0, vsp::Spring{0.18, 1.0}, this))
+      m_hover(new vsp::SpringValue(0, vsp::Spring{0.18, 1.0}, this)),
+      m_presence(new vsp::SpringValue(0, vsp::Spring{}, this))
 {
     setObjectName(QStringLiteral("updateBadge"));
     setFont(vsp::fonts::monospaced(11, QFont::Medium));
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_presence, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    // A badge on its way out keeps its place until it has shrunk away, then takes no space.
+    connect(m_presence, &vsp::SpringValue::arrived, this, [this](double target) {
+        if (target == 0) {
+            setVisible(false);
+        }
+    });
     connect(this, &QAbstractButton::clicked, this, [] { Q_EMIT AppNotifications::instance().VspUpdateRequested(); });
     connect(&updater, &Updater::availableChanged, this, &UpdateBadge::refresh);
     refresh();
+    // What is known at start is simply there.
+    m_presence->setValue(m_updater.available() ? 1 : 0);
 }
 
 void UpdateBadge::refresh()
 {
     const std::optional<UpdateRelease> release = m_updater.available();
-    m_version = release ? release->version : QString();
-    setText(m_version);
+    if (release) {
+        // The leaving badge keeps the version it showed.
+        m_version = release->version;
+        setText(m_version);
+        setVisible(true);
+    }
     setToolTip(release ? tr("Vesperlog %1 is available").arg(m_version) : QString());
     setAccessibleName(release ? tr("Update to Vesperlog %1").arg(m_version) : QString());
+    setEnabled(release.has_value());
     updateGeometry();
-    setVisible(release.has_value());
+    m_presence->animateTo(release ? 1 : 0);
     update();
 }
 
@@ -53,6 +68,11 @@ QSize UpdateBadge::sizeHint() const
 {
     const qreal text = QFontMetricsF(font()).horizontalAdvance(m_version);
     return {int(std::ceil(kPadding * 2 + kSymbol + kSpacing + text)), kHeight};
+}
+
+qreal UpdateBadge::presence() const
+{
+    return m_presence->value();
 }
 
 qreal UpdateBadge::hoverLevel() const
@@ -69,6 +89,12 @@ void UpdateBadge::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    const qreal grown = std::clamp(m_presence->value(), 0.0, 1.0);
+    const QPointF centre = QRectF(rect()).center();
+    p.translate(centre);
+    p.scale(std::max(grown, 0.00001), std::max(grown, 0.00001));
+    p.translate(-centre);
+    p.setOpacity(grown);
     const qreal t = std::clamp(m_hover->value(), 0.0, 1.0);
     const QColor accent = vsp::Color::resolvedAccent(1).resolve();
     const QColor fill = mix(vsp::Color::resolvedAccent(0.12).resolve(), accent, t);

@@ -17,6 +17,9 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
     /// How far the hover fill has come, 0 to 1.
     qreal hoverLevel() const;
+    /// How far the badge has grown in, 0 (gone) to 1 (full size); it scales and fades about its centre
+    /// as a release appears or goes.
+    qreal presence() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -28,4 +31,5 @@ private:
     Updater& m_updater;
     QString m_version;
     vsp::SpringValue* m_hover;
+    vsp::SpringValue* m_presence;
 };

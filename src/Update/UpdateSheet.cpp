@@ -11,12 +11,14 @@
 
 #include <QDesktopServices>
 #include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPropertyAnimation>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -24,15 +26,21 @@ using vsp::Color;
 
 namespace vsp::update {
 
+/// Every change of phase, and every new download fraction, moves with this spring.
+constexpr Spring kPhaseSpring{0.3, 1.0};
+
 /// The download's bar: 250 by 6 pixels, the track muted, the done part in the accent.
 class ProgressTrack final : public QWidget {
 public:
-    explicit ProgressTrack(QWidget* parent) : QWidget(parent) { setFixedSize(250, 6); }
-    void setFraction(double fraction)
+    explicit ProgressTrack(double fraction, QWidget* parent)
+        : QWidget(parent),
+          m_fraction(new SpringValue(std::clamp(fraction, 0.0, 1.0), kPhaseSpring, this))
     {
-        m_fraction = std::clamp(fraction, 0.0, 1.0);
-        update();
+        setFixedSize(250, 6);
+        connect(m_fraction, &SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     }
+    /// Glides the done part to `fraction`, 0 to 1.
+    void setFraction(double fraction) { m_fraction->animateTo(std::clamp(fraction, 0.0, 1.0)); }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -43,12 +51,12 @@ protected:
         track.addRoundedRect(QRectF(rect()), 3, 3);
         p.fillPath(track, Color::vspMuted().resolve());
         QPainterPath done;
-        done.addRoundedRect(QRectF(0, 0, width() * m_fraction, height()), 3, 3);
+        done.addRoundedRect(QRectF(0, 0, width() * std::clamp(m_fraction->value(), 0.0, 1.0), height()), 3, 3);
         p.fillPath(done, Color::resolvedAccent(1).resolve());
     }
 
 private:
-    double m_fraction = 0;
+    SpringValue* m_fraction;
 };
 
 } // namespace vsp::update
@@ -341,8 +349,23 @@ void UpdateSheet::refresh()
         && m_updater.phase() != Updater::Phase::Failed && m_updater.phase() != Updater::Phase::Manual) {
         return;
     }
+    // The new panel fades in with the spring. A picture crossfade would not do: panels differ in height
+    // and the sheet takes each one's size at once.
+    const bool moving = m_panel && isVisible() && vsp::animationsEnabled();
     build();
     m_panelPhase = phase;
+    if (!moving) {
+        return;
+    }
+    auto* fade = new QGraphicsOpacityEffect(m_panel);
+    fade->setOpacity(0);
+    m_panel->setGraphicsEffect(fade);
+    if (QPropertyAnimation* motion = vsp::animateProperty(fade, "opacity", 1.0, vsp::update::kPhaseSpring)) {
+        QWidget* panel = m_panel;
+        connect(motion, &QAbstractAnimation::finished, panel, [panel] { panel->setGraphicsEffect(nullptr); });
+    } else {
+        m_panel->setGraphicsEffect(nullptr);
+    }
 }
 
 void UpdateSheet::build()
@@ -440,8 +463,7 @@ void UpdateSheet::build()
         add(new Mark(52, m_panel));
         m_headline = text(tr("Downloading the new version…"), 18, QFont::DemiBold, Color::vspForeground(), m_panel);
         add(m_headline);
-        m_track = new vsp::update::ProgressTrack(m_panel);
-        m_track->setFraction(m_updater.progress());
+        m_track = new vsp::update::ProgressTrack(m_updater.progress(), m_panel);
         add(m_track);
         m_percent = text(percentText(m_updater.progress()), 11.5, QFont::Normal, Color::vspFgDim(), m_panel, true);
         m_percent->setObjectName(QStringLiteral("percent"));

@@ -17,6 +17,7 @@
 #include <QEnterEvent>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPropertyAnimation>
 #include <QTest>
 
 #include <cstdio>
@@ -70,8 +71,18 @@ void shoot(const QString& out)
                  QStringLiteral("The calendar marks days with entries in your accent colour"),
                  QStringLiteral("Faster start with large journals"),
                  QStringLiteral("Exports keep images beside the Markdown file")});
+    // The "found" panel with motion, caught halfway through its fade-in.
+    vsp::setAnimationsEnabled(true);
     updater.check(true);
     waitForCheck(updater);
+    const QList<QPropertyAnimation*> fades = sheet.findChildren<QPropertyAnimation*>();
+    if (!fades.isEmpty()) {
+        fades.last()->pause();
+        fades.last()->setCurrentTime(fades.last()->duration() / 4);
+        save(sheet, name(QStringLiteral("found-midway")));
+        fades.last()->setCurrentTime(fades.last()->duration());
+    }
+    vsp::setAnimationsEnabled(false);
     save(sheet, name(QStringLiteral("found")));
 
     QObject::connect(&updater, &Updater::phaseChanged, &sheet, [&] {

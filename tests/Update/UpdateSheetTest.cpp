@@ -5,7 +5,9 @@
 #include "Model/AppNotifications.h"
 #include "Theme/Spring.h"
 #include "Update/UpdateBadge.h"
+
 #include "Update/UpdateSheet.h"
+#include <QGraphicsOpacityEffect>
 
 #include <QAbstractButton>
 #include <QDir>
@@ -148,6 +150,13 @@ void UpdateSheetTest::sheet_followsEveryPhase()
     QVERIFY(waitForCheck(updater));
     QCOMPARE(sheet.statusText(),
              QStringLiteral("Couldn't check for a new version. Check your connection and try again."));
+    // With motion, each new panel fades in and ends fully drawn.
+    vsp::setAnimationsEnabled(true);
+    button(&sheet, "tryAgain")->click();
+    QVERIFY(waitForCheck(updater));
+    QVERIFY(sheet.findChild<QGraphicsOpacityEffect*>());
+    QTRY_VERIFY(!sheet.findChild<QGraphicsOpacityEffect*>());
+    vsp::setAnimationsEnabled(false);
     button(&sheet, "close")->click();
     QVERIFY(!sheet.isVisible());
 }
@@ -224,8 +233,16 @@ void UpdateSheetTest::badge_showsTheAvailableRelease_andPostsTheRequest()
     QCOMPARE(requested.count(), 1);
     QCOMPARE(updater.phase(), Phase::Idle);
 
+    // With motion, a release known at start is simply there; a leaving badge shrinks before it goes.
+    vsp::setAnimationsEnabled(true);
+    UpdateBadge known(updater, &footer);
+    QCOMPARE(known.presence(), 1.0);
     rig.publish(QStringLiteral("1.0"));
     updater.check(false);
     QVERIFY(waitForCheck(updater));
-    QVERIFY(!badge->isVisible());
+    QVERIFY(badge->isVisible());
+    QVERIFY(!badge->isEnabled());
+    QTRY_VERIFY(!badge->isVisible());
+    QCOMPARE(badge->presence(), 0.0);
+    vsp::setAnimationsEnabled(false);
 }
