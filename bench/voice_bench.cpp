@@ -5,21 +5,29 @@
 // - transcribe_gui_stall_max: the longest the GUI thread was kept from its events meanwhile, seen as the
 //   largest lateness of a 4 ms timer;
 // - record_first_level: from start() until the meter first shows sound, while a tone plays into the
-//   test speaker that the microphone hears; the median and the worst of five.
-// Targets: 5 s, 16 ms and 300 ms. Voice notes do not depend on the journal, so only the smallest journal
+//   test speaker that the microphone hears; the median and the worst of five;
+// - first_use_stall / later_stall: the longest GUI-thread stall while a fresh process presses "Voice",
+//   records, saves and plays the clip for the first time, and then a second time; each in three fresh
+//   processes, with the backend warmed up beforehand (as the app does once its window is shown) and
+//   without.
+// Targets: 5 s, 16 ms, 300 ms and 16 ms. Voice notes do not depend on the journal, so only the smallest journal
 // size is measured.
 
 #include "common/BenchResults.h"
 #include "common/BenchSupport.h"
 #include "common/SoundFixtures.h"
 
+#include "Media/AudioClipRow.h"
+#include "Media/AudioRecordControl.h"
 #include "Media/AudioRecorder.h"
+#include "Media/ClipPlayer.h"
 #include "Media/MediaEnvironment.h"
 #include "Media/SpeechTranscriber.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -100,6 +108,144 @@ Transcription transcribeOnce(const QString& path)
     return t;
 }
 
+/// The largest lateness of a 4 ms timer on the GUI thread between start() and stop().
+class StallMeter {
+public:
+    StallMeter()
+    {
+        m_ticker.setTimerType(Qt::PreciseTimer);
+        m_ticker.setInterval(4);
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            m_maxMs = std::max(m_maxMs, double(m_sinceTick.nsecsElapsed()) / 1e6 - 4.0);
+            m_sinceTick.restart();
+        });
+    }
+    void start()
+    {
+        m_maxMs = 0;
+        m_sinceTick.start();
+        m_ticker.start();
+    }
+    double stop()
+    {
+        m_ticker.stop();
+        // A stall still under way when the window closes counts too.
+        return std::max(m_maxMs, double(m_sinceTick.nsecsElapsed()) / 1e6 - 4.0);
+    }
+
+private:
+    QTimer m_ticker;
+    QElapsedTimer m_sinceTick;
+    double m_maxMs = 0;
+};
+
+struct UseStalls {
+    double start = -1;
+    double stop = -1;
+    double play = -1;
+};
+
+/// Presses "Voice", records half a second, presses "Stop & save" and plays the clip for a second,
+/// measuring the GUI thread's longest stall around each press.
+UseStalls useOnce()
+{
+    UseStalls stalls;
+    StallMeter meter;
+    QString saved;
+    AudioRecordControl control([&](const QString& path, double) { saved = path; });
+    control.show();
+    waitUntil([] { return false; }, 50);
+    meter.start();
+    control.startRecording();
+    waitUntil([&] { return control.recorder()->elapsed() >= 0.5; }, 5000);
+    stalls.start = meter.stop();
+    meter.start();
+    control.stopAndSave();
+    waitUntil([&] { return !saved.isEmpty(); }, 5000);
+    waitUntil([] { return false; }, 100);
+    stalls.stop = meter.stop();
+    if (saved.isEmpty()) {
+        return stalls;
+    }
+    AudioClipRow row(saved, 0.5, std::nullopt, false, nullptr);
+    row.show();
+    waitUntil([] { return false; }, 50);
+    meter.start();
+    row.player()->play();
+    waitUntil([&] { return row.player()->progress() > 0.3 || !row.player()->isPlaying(); }, 5000);
+    row.player()->pause();
+    stalls.play = meter.stop();
+    QFile::remove(saved);
+    return stalls;
+}
+
+/// The child process of the first-use measurement: prints "first-use <start> <stop> <play> later <…>
+/// warm-up <the longest stall while warming up>", in ms.
+int measureFirstUse(bool warm)
+{
+    QTemporaryDir folder;
+    AudioRecorder::setRecordingFolder(folder.path());
+    double warmUpStall = 0;
+    if (warm) {
+        StallMeter meter;
+        meter.start();
+        bool ready = false;
+        vsp::warmUpMedia(nullptr, [&] { ready = true; });
+        waitUntil([&] { return ready; }, 10'000);
+        warmUpStall = meter.stop();
+    }
+    // The same quiet moment in both, so only the warm-up differs.
+    waitUntil([] { return false; }, 300);
+    const UseStalls first = useOnce();
+    const UseStalls later = useOnce();
+    std::printf("first-use %.1f %.1f %.1f later %.1f %.1f %.1f warm-up %.1f\n", first.start, first.stop, first.play,
+                later.start, later.stop, later.play, warmUpStall);
+    return 0;
+}
+
+struct FirstUse {
+    std::vector<double> first;
+    std::vector<double> later;
+    QString detail;
+};
+
+FirstUse runFirstUse(const char* program, bool warm)
+{
+    FirstUse result;
+    for (int run = 0; run < 3; ++run) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QString::fromLocal8Bit(program), {warm ? QStringLiteral("--first-use=warm") : QStringLiteral("--first-use=cold")});
+        child.waitForFinished(60'000);
+        const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
+        const QStringList fields = out.mid(out.indexOf(QStringLiteral("first-use"))).simplified().split(u' ');
+        if (fields.size() < 10) {
+            continue;
+        }
+        const double f = std::max({fields[1].toDouble(), fields[2].toDouble(), fields[3].toDouble()});
+        const double l = std::max({fields[5].toDouble(), fields[6].toDouble(), fields[7].toDouble()});
+        result.first.push_back(f);
+        result.later.push_back(l);
+        result.detail += QStringLiteral("  [start %1, stop %2, play %3 | later %4, %5, %6 | warm-up %7]")
+                             .arg(fields[1], fields[2], fields[3], fields[5], fields[6], fields[7], fields[9]);
+    }
+    return result;
+}
+
+QString listOf(const std::vector<double>& values)
+{
+    QStringList parts;
+    for (double v : values) {
+        parts.append(QString::number(v, 'f', 0));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+double largest(const std::vector<double>& values)
+{
+    return values.empty() ? -1 : *std::max_element(values.begin(), values.end());
+}
+
 double firstLevelMs(const QString& tone)
 {
     std::unique_ptr<QProcess> player(vsp::test::playIntoSpeaker(tone));
@@ -137,6 +283,18 @@ int main(int argc, char** argv)
     }
     vsp::prepareMediaEnvironment();
     QApplication app(argc, argv);
+    for (const QString& argument : QCoreApplication::arguments()) {
+        if (argument.startsWith(QStringLiteral("--first-use="))) {
+            return measureFirstUse(argument.endsWith(QStringLiteral("warm")));
+        }
+    }
+    // Before anything here loads the multimedia backend: each run is a fresh process.
+    FirstUse unwarmed;
+    FirstUse warmed;
+    if (qEnvironmentVariableIsSet("PULSE_SERVER")) {
+        unwarmed = runFirstUse(argv[0], false);
+        warmed = runFirstUse(argv[0], true);
+    }
     QTemporaryDir folder;
     AudioRecorder::setRecordingFolder(folder.path());
     const QString raw = folder.filePath(QStringLiteral("speech-raw.wav"));
@@ -180,6 +338,15 @@ int main(int argc, char** argv)
                     levels.back());
         results.append({QStringLiteral("record_first_level_median"), 0, levels[2], QStringLiteral("ms")});
         results.append({QStringLiteral("record_first_level_max"), 0, levels.back(), QStringLiteral("ms")});
+        std::printf("first use (record, save, play) longest GUI stall, three fresh processes: without warm-up %s ms, "
+                    "warmed up %s ms (target 16 ms)\n",
+                    qPrintable(listOf(unwarmed.first)), qPrintable(listOf(warmed.first)));
+        std::printf("later uses: without warm-up %s ms, warmed up %s ms\n", qPrintable(listOf(unwarmed.later)),
+                    qPrintable(listOf(warmed.later)));
+        std::printf("per press (ms):\n without%s\n warmed%s\n", qPrintable(unwarmed.detail),
+                    qPrintable(warmed.detail));
+        results.append({QStringLiteral("first_use_stall_max"), 0, largest(warmed.first), QStringLiteral("ms")});
+        results.append({QStringLiteral("later_use_stall_max"), 0, largest(warmed.later), QStringLiteral("ms")});
     } else {
         std::printf("record start → first level: no sound server (run through scripts/run-bench.sh)\n");
     }

@@ -1,10 +1,23 @@
 #pragma once
 
+#include <functional>
+
+class QObject;
+
 namespace vsp {
 
 /// Pins Qt Multimedia to its GStreamer backend and makes GStreamer's AAC encoder the libav one, each
 /// only where the environment does not already choose. Call before the application object exists:
 /// both are read once, when the multimedia backend first loads.
 void prepareMediaEnvironment();
+
+/// Readies the multimedia backend before its first use, so the first press of "Voice" or play does not
+/// wait for it: GStreamer and the plugins that recording, playback and decoding use are loaded on a
+/// worker thread (a few hundred milliseconds), then Qt Multimedia's device list is made on the GUI
+/// thread (about 10 ms). Call from the GUI thread once a window is on screen; calls after the first do
+/// nothing more. `ready`, when given, is called on the GUI thread once all is loaded (at once when it
+/// already is), unless `context` is destroyed first. A backend that fails to load leaves the first use
+/// to load it, as without this call.
+void warmUpMedia(QObject* context = nullptr, std::function<void()> ready = {});
 
 } // namespace vsp

@@ -8,6 +8,7 @@
 #include "Media/AudioRecordControl.h"
 #include "Media/AudioRecorder.h"
 #include "Media/ClipPlayer.h"
+#include "Media/MediaEnvironment.h"
 #include "Media/RecordingWaveform.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/JournalStore.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QToolButton>
 
 #include <cmath>
@@ -271,6 +273,64 @@ void VoiceNoteTest::control_withoutMicrophone_alertsEveryPress()
         QVERIFY(!control.recorder()->permissionDenied());
     }
     QVERIFY(recordingsIn(m_recordings.path()).isEmpty());
+}
+
+void VoiceNoteTest::quitting_whileRecording_keepsNoFile_data()
+{
+    QTest::addColumn<bool>("savePressed");
+    QTest::newRow("recording") << false;
+    // "Stop & save" pressed, the file not yet finished: quitting must not leave it half-written.
+    QTest::newRow("file being finished") << true;
+}
+
+void VoiceNoteTest::quitting_whileRecording_keepsNoFile()
+{
+    REQUIRE_SOUND_SERVER();
+    QFETCH(bool, savePressed);
+    int handed = 0;
+    AudioRecordControl control([&](const QString&, double) { ++handed; });
+    control.show();
+    QTest::mouseClick(control.voiceButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(control.recorder()->elapsed() > 0.2, 30'000);
+    QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
+    if (savePressed) {
+        QTest::mouseClick(control.stopButton(), Qt::LeftButton);
+        QVERIFY(control.recorder()->isBusy());
+    }
+    // What the application emits as its event loop ends; nothing runs after it, so all must be done
+    // by the time it returns.
+    QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+    QVERIFY(!control.recorder()->isRecording());
+    QVERIFY(!control.recorder()->isBusy());
+    QCOMPARE(recordingsIn(m_recordings.path()), QStringList());
+    // A recording the user never kept is not handed to the window as if it were, not even later.
+    QTest::qWait(200);
+    QCOMPARE(handed, 0);
+    QCOMPARE(recordingsIn(m_recordings.path()), QStringList());
+}
+
+void VoiceNoteTest::warmUp_answersOnceOnTheGuiThread()
+{
+    int forGone = 0;
+    auto* gone = new QObject;
+    vsp::warmUpMedia(gone, [&] { ++forGone; });
+    delete gone;
+    int calls = 0;
+    QThread* thread = nullptr;
+    vsp::warmUpMedia(nullptr, [&] {
+        ++calls;
+        thread = QThread::currentThread();
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 30'000);
+    QCOMPARE(thread, qApp->thread());
+    QCOMPARE(forGone, 0);
+    // Once loaded, a later caller is answered at once.
+    int later = 0;
+    vsp::warmUpMedia(this, [&] { ++later; });
+    QCOMPARE(later, 1);
+    QTest::qWait(50);
+    QCOMPARE(calls, 1);
+    QCOMPARE(later, 1);
 }
 
 void VoiceNoteTest::player_missingFile_staysIdleAndSilent()

@@ -21,6 +21,9 @@ private Q_SLOTS:
     void recorder_thatCannotWrite_printsFailureAndHandsOverNothing();
     void control_discardOrDestroy_removesRecording();
     void control_withoutMicrophone_alertsEveryPress();
+    void quitting_whileRecording_keepsNoFile_data();
+    void quitting_whileRecording_keepsNoFile();
+    void warmUp_answersOnceOnTheGuiThread();
 
     void player_missingFile_staysIdleAndSilent();
     void clipsView_keepsRowsOfRemainingClips();
