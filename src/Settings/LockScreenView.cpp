@@ -306,6 +306,7 @@ void LockScreenView::finishAttempt(Outcome outcome)
         return;
     }
     // Only a check that could not start at all opens the journal without proof.
+    m_unlockedWithoutCheck = outcome == Outcome::Unavailable;
     m_store.setIsLocked(false);
 }
 

@@ -92,6 +92,9 @@ public:
 
     /// Starts an attempt unless one is running.
     void authenticate();
+    /// Whether the last unlock came from a check that could not start: the cover then goes at once,
+    /// without its fade, as nothing was asked of the user.
+    bool unlockedWithoutCheck() const { return m_unlockedWithoutCheck; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -114,4 +117,5 @@ private:
     QString m_failMessage;
     /// Shown while another application was active: the first attempt starts when the user is back.
     bool m_waitingForReturn = false;
+    bool m_unlockedWithoutCheck = false;
 };

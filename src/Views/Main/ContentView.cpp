@@ -234,7 +234,7 @@ void ContentView::refreshLock()
         m_lock->setFocus();
     } else if (m_lock->isVisible()) {
         m_splitter->setEnabled(true);
-        if (!vsp::animationsEnabled()) {
+        if (!vsp::animationsEnabled() || m_lock->unlockedWithoutCheck()) {
             m_lock->hide();
             return;
         }

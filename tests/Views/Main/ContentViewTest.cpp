@@ -356,3 +356,27 @@ void ContentViewTest::lockedAgainWhileCoverFades_staysOpaque()
     QVERIFY(lock->isVisible());
     QCOMPARE(effect->opacity(), 1.0);
 }
+
+void ContentViewTest::unlock_fadesOnlyAfterACheck_data()
+{
+    using Stack = vsp::test::FakeAuthenticator::Stack;
+    QTest::addColumn<Stack>("stack");
+    QTest::addColumn<bool>("fades");
+    QTest::newRow("owner proved") << Stack::Permit << true;
+    // Nothing was asked of the user, so nothing is shown going away.
+    QTest::newRow("check cannot start") << Stack::Unavailable << false;
+}
+
+void ContentViewTest::unlock_fadesOnlyAfterACheck()
+{
+    QFETCH(vsp::test::FakeAuthenticator::Stack, stack);
+    QFETCH(bool, fades);
+    Window w;
+    LockScreenView* lock = w.content().lockScreen();
+    lock->setAuthenticatorFactory(vsp::test::FakeAuthenticator::factory(stack));
+    vsp::setAnimationsEnabled(true);
+    w.store.setIsLocked(true);
+    QTRY_VERIFY(!w.store.isLocked());
+    QCOMPARE(lock->isVisible(), fades);
+    QTRY_VERIFY_WITH_TIMEOUT(!lock->isVisible(), kSettle);
+}

@@ -24,4 +24,6 @@ private Q_SLOTS:
     void columnChanges_withoutAnimations_landAtOnce();
     void columnMotionWhileLocked_neverShowsOverTheCover();
     void lockedAgainWhileCoverFades_staysOpaque();
+    void unlock_fadesOnlyAfterACheck_data();
+    void unlock_fadesOnlyAfterACheck();
 };
