@@ -292,6 +292,11 @@ void ComposeLauncherPanel::launch(bool restoreDraft)
 void ComposeLauncherPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (size().isEmpty()) {
+        // Not laid out yet: nothing to cast a shadow.
+        m_shadow = QPixmap();
+        return;
+    }
     // Drawn once per size, not per frame: the blur is the costly part.
     QImage shape(size(), QImage::Format_ARGB32_Premultiplied);
     shape.fill(Qt::transparent);
