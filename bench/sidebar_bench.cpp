@@ -34,6 +34,9 @@ constexpr int kTrash = 1000;
 /// Lays out what changed and paints `w` once, as the next frame would.
 void paintNow(QWidget& w)
 {
+    // The list works out its new rows in a queued call after the store's change: that call is part of
+    // what the user waits for, and runs before the next frame.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     w.repaint();
