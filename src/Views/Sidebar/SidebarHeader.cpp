@@ -34,6 +34,20 @@ QFont badgeFont()
     return vsp::fonts::system(10, QFont::DemiBold);
 }
 
+const QString& fireEmoji()
+{
+    static const QString fire = QStringLiteral("\U0001F525");
+    return fire;
+}
+
+/// The fire's advance: a colour emoji is a compressed bitmap that the font engine decodes at every
+/// measurement, so it is measured once.
+qreal fireWidth()
+{
+    static const qreal width = QFontMetricsF(vsp::fonts::system(10)).horizontalAdvance(fireEmoji());
+    return width;
+}
+
 } // namespace
 
 SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget* parent)
@@ -77,13 +91,13 @@ SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget
     vsp::setThemeColor(m_name, QPalette::WindowText, Color::primaryStyle());
     m_name->installEventFilter(this);
     refreshName();
-    connect(&store, &JournalStore::entriesChanged, this, &SidebarHeader::refreshStreak);
+    connect(&store, &JournalStore::entriesChanged, this, [this] { refreshStreak(true); });
     connect(m_badgePresence, &vsp::SpringValue::valueChanged, this, [this] {
         updateGeometry();
         update();
     });
-    refreshStreak();
-    m_badgePresence->setValue(m_streak > 0 ? 1.0 : 0.0);
+    // The badge starts where it belongs: nothing has changed yet, so nothing moves.
+    refreshStreak(false);
 }
 
 void SidebarHeader::refreshName()
@@ -112,12 +126,13 @@ void SidebarHeader::setLauncherOpen(bool open)
     m_plus->update();
 }
 
-void SidebarHeader::refreshStreak()
+void SidebarHeader::refreshStreak(bool animate)
 {
     const int streak = m_store.currentStreak();
     if (streak == m_streak) {
         return;
     }
+    const bool appears = (streak > 0) != (m_streak > 0);
     m_streak = streak;
     auto* layout = static_cast<QHBoxLayout*>(this->layout());
     // The spacer after the name holds the badge's width.
@@ -125,15 +140,19 @@ void SidebarHeader::refreshStreak()
         spacer->changeSize(streak > 0 ? int(std::ceil(badgeRect().width())) : 0, 0);
         layout->invalidate();
     }
-    m_badgePresence->animateTo(streak > 0 ? 1.0 : 0.0);
+    // A new number in a badge already shown only redraws; the badge itself comes and goes.
+    if (appears && animate && isVisible()) {
+        m_badgePresence->animateTo(streak > 0 ? 1.0 : 0.0);
+    } else if (appears) {
+        m_badgePresence->setValue(streak > 0 ? 1.0 : 0.0);
+    }
     update();
 }
 
 QRectF SidebarHeader::badgeRect() const
 {
     const QString number = QString::number(std::max(m_streak, 1));
-    const qreal fire = QFontMetricsF(vsp::fonts::system(10)).horizontalAdvance(QStringLiteral("\U0001F525"));
-    const qreal w = 7 + fire + 3 + QFontMetricsF(badgeFont()).horizontalAdvance(number) + 7;
+    const qreal w = 7 + fireWidth() + 3 + QFontMetricsF(badgeFont()).horizontalAdvance(number) + 7;
     const qreal h = 3 + QFontMetricsF(badgeFont()).height() + 3;
     const QRect name = m_name->geometry();
     return {name.left() + std::min<qreal>(name.width(), QFontMetricsF(m_name->font()).horizontalAdvance(m_name->text()))
@@ -159,17 +178,35 @@ void SidebarHeader::paintEvent(QPaintEvent*)
     p.translate(-badge.center());
     p.setOpacity(presence);
     vsp::paintGlass(p, badge, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)), vsp::GlassShape::Capsule, 0);
-    const QFont fireFont = vsp::fonts::system(10);
-    const qreal fireWidth = QFontMetricsF(fireFont).horizontalAdvance(QStringLiteral("\U0001F525"));
-    p.setFont(fireFont);
-    p.setPen(Color::primaryStyle().resolve());
-    p.drawText(QRectF(badge.left() + 7, badge.top(), fireWidth, badge.height()), Qt::AlignCenter,
-               QStringLiteral("\U0001F525"));
+    p.drawPixmap(QPointF(badge.left() + 7, badge.top()), firePicture(badge.height()));
     p.setFont(badgeFont());
     p.setPen(Color::resolvedAccentText().resolve());
-    p.drawText(QRectF(badge.left() + 7 + fireWidth + 3, badge.top(), badge.width(), badge.height()),
+    p.drawText(QRectF(badge.left() + 7 + fireWidth() + 3, badge.top(), badge.width(), badge.height()),
                Qt::AlignLeft | Qt::AlignVCenter, QString::number(std::max(m_streak, 1)));
     p.restore();
+}
+
+QPixmap SidebarHeader::firePicture(qreal height)
+{
+    const qreal dpr = devicePixelRatioF();
+    const QSizeF size(fireWidth(), height);
+    // The colour matters only where no colour-emoji font draws the fire.
+    const QColor color = Color::primaryStyle().resolve();
+    if (m_fire.isNull() || m_fire.devicePixelRatio() != dpr || m_fireSize != size || m_fireColor != color) {
+        m_fireColor = color;
+        m_fireSize = size;
+        // Drawn once: decoding the emoji's bitmap at every paint costs more than the rest of the header.
+        QImage image((size * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setFont(vsp::fonts::system(10));
+        p.setPen(color);
+        p.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter, fireEmoji());
+        p.end();
+        m_fire = QPixmap::fromImage(std::move(image));
+    }
+    return m_fire;
 }
 
 LauncherOptionRow::LauncherOptionRow(const QString& symbol, const QString& title, const QString& subtitle,

@@ -2,6 +2,7 @@
 
 #include "Theme/OpenWindow.h"
 
+#include <QColor>
 #include <QMargins>
 #include <QPixmap>
 #include <QWidget>
@@ -38,8 +39,11 @@ protected:
 
 private:
     void refreshName();
-    void refreshStreak();
+    /// Follows the streak; the badge grows in or shrinks away only when `animate` and shown.
+    void refreshStreak(bool animate);
     QRectF badgeRect() const;
+    /// The fire of the badge, `height` pixels high, kept between paints.
+    QPixmap firePicture(qreal height);
 
     JournalStore& m_store;
     AppSettings& m_settings;
@@ -49,6 +53,9 @@ private:
     bool m_launcherOpen = false;
     int m_streak = 0;
     vsp::SpringValue* m_badgePresence;
+    QPixmap m_fire;
+    QColor m_fireColor;
+    QSizeF m_fireSize;
 };
 
 /// One row of the compose launcher: an accent symbol tile, a title over a subtitle, hover glass.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -135,6 +136,12 @@ void SidebarRow::paintEvent(QPaintEvent*)
 
 void SidebarRow::paintRow(QPainter& p, const QRectF& rect, const Look& look)
 {
+    paintChrome(p, rect, look);
+    paintContent(p, rect, look);
+}
+
+void SidebarRow::paintChrome(QPainter& p, const QRectF& rect, const Look& look)
+{
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF chrome = rect.adjusted(kOuterPadding, 0, -kOuterPadding, 0);
@@ -151,7 +158,14 @@ void SidebarRow::paintRow(QPainter& p, const QRectF& rect, const Look& look)
         const double alpha = look.kind == Kind::Section ? 0.06 : 0.05;
         p.fillPath(shape, Color::primaryStyle().withOpacity(alpha * hover).resolve());
     }
+    p.restore();
+}
 
+void SidebarRow::paintContent(QPainter& p, const QRectF& rect, const Look& look)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF chrome = rect.adjusted(kOuterPadding, 0, -kOuterPadding, 0);
     const QRectF content = chrome.adjusted(kInnerPadding, 0, -kInnerPadding, 0);
     const QRectF icon(content.left(), content.top(), kIconFrame, content.height());
     const QColor secondary = Color::secondaryStyle().resolve();
@@ -345,8 +359,36 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
         look.selected = i == selected;
         look.selection = i == selected ? m_selection->value() : 0;
         look.hover = i == m_hovered ? m_hover->value() : 0;
-        SidebarRow::paintRow(p, QRectF(rowRect(i)), look);
+        const QRect r = rowRect(i);
+        SidebarRow::paintChrome(p, QRectF(r), look);
+        p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
     }
+}
+
+QPixmap SidebarRowList::contentPicture(const SidebarRow::Look& look, QSize size, qreal dpr) const
+{
+    // Everything the content's pixels depend on; the theme enters through the colours it resolves to.
+    const QString key = look.title + u'\x1f' + look.emoji + u'\x1f' + QString::number(look.count) + u'\x1f'
+                        + QString::number(look.selected ? 1 : 0) + u'\x1f' + QString::number(size.width()) + u'x'
+                        + QString::number(size.height()) + u'@' + QString::number(dpr) + u'\x1f'
+                        + QString::number(look.dot.rgba(), 16) + u'\x1f'
+                        + QString::number(Color::primaryStyle().resolve().rgba(), 16) + u'\x1f'
+                        + QString::number(Color::secondaryStyle().resolve().rgba(), 16) + u'\x1f'
+                        + QString::number(Color::tertiaryStyle().resolve().rgba(), 16);
+    if (const QPixmap* cached = m_pictures.object(key)) {
+        return *cached;
+    }
+    QImage image((QSizeF(size) * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        SidebarRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), look);
+    }
+    auto* picture = new QPixmap(QPixmap::fromImage(std::move(image)));
+    const QPixmap result = *picture;
+    m_pictures.insert(key, picture, std::max(1, int(qint64(size.width()) * size.height() * 4 * dpr * dpr / 1024)));
+    return result;
 }
 
 void SidebarRowList::mouseMoveEvent(QMouseEvent* event)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QCache>
 #include <QColor>
 #include <QList>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 
@@ -68,6 +70,9 @@ public:
     };
     /// Paints a row filling `rect` (its outer padding included).
     static void paintRow(QPainter& painter, const QRectF& rect, const Look& look);
+    /// The two layers of a row: the highlight and hover glass, then the symbol, title and number.
+    static void paintChrome(QPainter& painter, const QRectF& rect, const Look& look);
+    static void paintContent(QPainter& painter, const QRectF& rect, const Look& look);
 
 Q_SIGNALS:
     void clicked();
@@ -129,6 +134,7 @@ public:
 
     explicit SidebarRowList(SidebarRow::Kind kind, QWidget* parent = nullptr);
 
+    /// Rows whose title, number, highlight and colours stay as they were keep their pictures.
     void setItems(const QList<Item>& items);
     const QList<Item>& items() const { return m_items; }
     /// The row whose value is highlighted; none for no highlight.
@@ -154,8 +160,13 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    /// The row's symbol, title and number as last drawn for this look (width, scale and colours
+    /// included): a click repaints a few hundred rows, and laying out their text is the costly part.
+    QPixmap contentPicture(const SidebarRow::Look& look, QSize size, qreal dpr) const;
+
     SidebarRow::Kind m_kind;
     QList<Item> m_items;
+    mutable QCache<QString, QPixmap> m_pictures{4 * 1024};
     std::optional<QString> m_selected;
     std::function<QColor(const QString&)> m_dotColor;
     int m_hovered = -1;

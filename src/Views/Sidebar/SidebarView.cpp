@@ -211,8 +211,10 @@ void SidebarView::refreshSelection()
 
 void SidebarView::selectFirstEntry()
 {
-    const QList<JournalEntry> list = m_store.filteredEntries();
-    m_store.setSelectedEntryID(list.isEmpty() ? std::nullopt : std::optional<QUuid>(list.first().id));
+    // Positions, not copies: only the first entry's id is wanted.
+    const QList<qsizetype> list = m_store.filteredEntryIndices();
+    m_store.setSelectedEntryID(list.isEmpty() ? std::nullopt
+                                              : std::optional<QUuid>(m_store.entries().at(list.first()).id));
 }
 
 void SidebarView::selectSection(NavSection section)
