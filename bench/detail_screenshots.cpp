@@ -1,15 +1,18 @@
 // Grabs PNGs of the main window showing the entry detail, for looking at its layouts:
 //
 //   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
+//                      [--motion=edit|done|tag-removed|tag-added|expiration|favorite --at=0.5]
 //
 // The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
-// floating format bar shows.
+// floating format bar shows. --motion starts that change with animations on and holds every motion
+// at the fraction --at of its way (0 start, 1 rest) for the picture.
 
 #include "common/BenchSupport.h"
 #include "common/DetailShot.h"
 #include "common/JournalGenerator.h"
 
+#include "Editor/Compose/ComposeFooter.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
@@ -18,12 +21,18 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
+#include "Views/Detail/DetailToolbar.h"
+#include "Views/Detail/DetailWidgets.h"
+#include "Views/Detail/EditableTagsView.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
 
+#include <QAbstractAnimation>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -73,6 +82,37 @@ JournalEntry shownEntry()
     return e;
 }
 
+/// Holds every running motion of the window at `fraction` of its duration.
+void holdMotions(QWidget* window, double fraction)
+{
+    for (QAbstractAnimation* animation : window->findChildren<QAbstractAnimation*>()) {
+        if (animation->state() == QAbstractAnimation::Running) {
+            animation->pause();
+            animation->setCurrentTime(int(animation->totalDuration() * fraction));
+        }
+    }
+}
+
+/// Starts the named change with animations on.
+void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& store)
+{
+    vsp::setAnimationsEnabled(true);
+    if (motion == u"edit") {
+        detail.startEditing();
+    } else if (motion == u"done") {
+        detail.saveEdits();
+    } else if (motion == u"tag-removed") {
+        detail.tagsView()->tagChips().first()->removeButton()->click();
+    } else if (motion == u"tag-added") {
+        detail.tagsView()->tagField()->setText(QStringLiteral("evenings"));
+        detail.tagsView()->commitTag();
+    } else if (motion == u"expiration") {
+        detail.expirationRow()->toggleButton()->click();
+    } else if (motion == u"favorite") {
+        store.toggleFavorite(detail.entry());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,6 +154,16 @@ int main(int argc, char** argv)
             cursor.setPosition(75, QTextCursor::KeepAnchor);
             view->setTextCursor(cursor);
         });
+    }
+    if (const auto motion = option(QStringLiteral("motion"))) {
+        const bool editing = *motion != u"edit" && *motion != u"favorite";
+        if (editing && !detail.isEditing()) {
+            detail.startEditing();
+        }
+        const double at = option(QStringLiteral("at")).value_or(QStringLiteral("0.5")).toDouble();
+        QTimer::singleShot(500, &app, [&, motion = *motion] { startMotion(motion, detail, store); });
+        // Motions that take their new picture on the next turn have started by then.
+        QTimer::singleShot(560, &app, [&window, at] { holdMotions(&window, at); });
     }
     const QString out = tool.out();
     QTimer::singleShot(900, &app, [&window, out] {

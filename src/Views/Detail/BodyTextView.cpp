@@ -82,8 +82,10 @@ void BodyTextView::rebuild()
     const double factor = m_readingSize / std::max(m_writingSize, 1.0);
     m_rich = false;
     m_paragraphs.clear();
+    m_heights.clear();
     m_document->clear();
     m_document->setDefaultFont(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
+    m_document->setTextWidth(std::min(width() > 0 ? width() : kMaxWidth, kMaxWidth));
 
     QTextDocument source;
     if (m_rtf && !m_rtf->isEmpty()) {
@@ -95,6 +97,9 @@ void BodyTextView::rebuild()
     }
 
     QTextCursor out(m_document.get());
+    // One edit block: the document is laid out once, when it is asked for its size, instead of again
+    // after every paragraph and block format put in.
+    out.beginEditBlock();
     if (m_rich) {
         // Runs without a family of their own follow the entry's design, as in the editor.
         source.setDefaultFont(m_document->defaultFont());
@@ -139,7 +144,7 @@ void BodyTextView::rebuild()
             }
         }
     }
-    m_document->setTextWidth(std::min(width() > 0 ? width() : kMaxWidth, kMaxWidth));
+    out.endEditBlock();
     updateGeometry();
     update();
 }
@@ -149,26 +154,42 @@ int BodyTextView::heightForWidth(int width) const
     if (m_paragraphs.isEmpty()) {
         return 0;
     }
+    // A long body takes milliseconds to lay out: each width is laid out once per content, however often
+    // the layouts ask.
     const int textWidth = std::min(width, kMaxWidth);
+    if (const auto known = m_heights.constFind(textWidth); known != m_heights.constEnd()) {
+        return *known;
+    }
+    layOut(textWidth);
+    return m_heights.value(textWidth);
+}
+
+void BodyTextView::layOut(int textWidth) const
+{
     if (m_document->textWidth() != textWidth) {
         m_document->setTextWidth(textWidth);
     }
-    return int(std::ceil(m_document->size().height()));
+    m_heights.insert(textWidth, int(std::ceil(m_document->size().height())));
 }
 
 QSize BodyTextView::sizeHint() const
 {
-    return {kMaxWidth, heightForWidth(kMaxWidth)};
+    // At the width it is laid out for already (680 before it has one), not forcing another layout.
+    const qreal laidOut = m_document->textWidth();
+    return {kMaxWidth, heightForWidth(laidOut > 0 ? int(laidOut) : kMaxWidth)};
 }
 
 void BodyTextView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    m_document->setTextWidth(std::min(width(), kMaxWidth));
+    layOut(std::min(width(), kMaxWidth));
 }
 
 void BodyTextView::paintEvent(QPaintEvent* event)
 {
+    if (const int textWidth = std::min(width(), kMaxWidth); m_document->textWidth() != textWidth) {
+        layOut(textWidth);
+    }
     QPainter p(this);
     QAbstractTextDocumentLayout::PaintContext context;
     context.clip = QRectF(event->rect());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -50,6 +51,8 @@ protected:
 
 private:
     void rebuild();
+    /// Lays the document out at `textWidth` pixels and notes its height there.
+    void layOut(int textWidth) const;
 
     QString m_text;
     std::optional<QByteArray> m_rtf;
@@ -59,4 +62,6 @@ private:
     bool m_rich = false;
     QStringList m_paragraphs;
     std::unique_ptr<QTextDocument> m_document;
+    /// Height at each text width laid out since the content was set, pixels.
+    mutable QHash<int, int> m_heights;
 };

@@ -624,7 +624,11 @@ bool EntryDetailView::commitEdits(const QUuid& id)
     changed.fontDesign = m_edit.fontDesign;
     changed.imageFilenames = m_edit.imageFilenames;
     changed.audioClips = m_edit.audioClips;
-    m_store.updateEntry(changed);
+    // An edit that changed nothing leaves the journal file alone: there is nothing to write, and at
+    // 10,000 entries writing it again would be most of the cost of moving to another entry.
+    if (changed != *stored) {
+        m_store.updateEntry(changed);
+    }
     for (const QString& name : std::as_const(m_removedImages)) {
         if (!changed.imageFilenames.contains(name)) {
             m_store.deleteImage(name, id);

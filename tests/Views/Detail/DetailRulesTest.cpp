@@ -326,3 +326,21 @@ void DetailRulesTest::body_blankRichText_showsThePlainBody()
     QCOMPARE(view.paragraphTexts(), (QStringList{QStringLiteral("First"), QStringLiteral("\nSecond")}));
     QVERIFY(view.heightForWidth(600) > 0);
 }
+
+void DetailRulesTest::body_heightFollowsNewContent_atWidthsAskedBefore()
+{
+    BodyTextView view;
+    view.setContent(QStringLiteral("one line"), std::nullopt, QStringLiteral("default"), 15, 15);
+    const int narrowShort = view.heightForWidth(300);
+    const int wideShort = view.heightForWidth(680);
+    QCOMPARE(view.heightForWidth(300), narrowShort);
+    QString longer;
+    for (int i = 0; i < 40; ++i) {
+        longer += QStringLiteral("a paragraph of several words\n\n");
+    }
+    view.setContent(longer, std::nullopt, QStringLiteral("default"), 15, 15);
+    // Heights remembered for the old body are not the new body's.
+    QVERIFY(view.heightForWidth(680) > wideShort * 20);
+    QVERIFY(view.heightForWidth(300) >= view.heightForWidth(680));
+    QCOMPARE(view.sizeHint().height(), view.heightForWidth(int(view.document().textWidth())));
+}

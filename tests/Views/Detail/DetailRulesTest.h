@@ -26,4 +26,5 @@ private Q_SLOTS:
     void editBarOffset();
     void body_scalesRichTextToTheReadingSize();
     void body_blankRichText_showsThePlainBody();
+    void body_heightFollowsNewContent_atWidthsAskedBefore();
 };

@@ -747,3 +747,27 @@ void EntryDetailViewTest::expirationUnderMotion_dayEditorEndsShownThenGone()
     QVERIFY(row->dateSlot()->isHidden());
     QCOMPARE(row->toggleButton()->text(), QStringLiteral("Add expiration"));
 }
+
+void EntryDetailViewTest::unchangedEdit_leavesTheJournalFileAlone()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    j.typeTitle(QStringLiteral("!"));
+    d.saveEdits();
+    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha!"));
+    const QByteArray before = entriesFile();
+    QSignalSpy changes(&j.store, &JournalStore::entriesChanged);
+    // Edited and saved again without a change, by Done and by moving to another entry.
+    d.startEditing();
+    d.saveEdits();
+    d.startEditing();
+    j.store.setSelectedEntryID(j.b.id);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(entriesFile(), before);
+    // A tag is a change like any other.
+    d.startEditing();
+    QTest::keyClicks(d.tagsView()->tagField(), QStringLiteral("new"));
+    d.saveEdits();
+    QCOMPARE(onDisk(j.b.id)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("new")}));
+}

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void windowClosing_andTeardown_commit();
     void readLayout_showsPiecesOfTheStoredEntry();
+    void unchangedEdit_leavesTheJournalFileAlone();
     void editUnderMotion_savesAtOnce_keepsTypedText_data();
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
