@@ -51,6 +51,38 @@ void paintShadow(QPainter& p, const QRectF& rect, double radius, double blur, QP
     p.restore();
 }
 
+/// Room the lightbox card leaves around its photo for the shadow (radius 30, 10 down), logical pixels.
+constexpr int kCardMargin = 44;
+
+/// The lightbox's photo, drawn `photo` logical pixels large in its rounded corners over its soft shadow,
+/// with `kCardMargin` around it; `dpr` device pixels to the logical one. Runs on the photo threads.
+QImage lightboxCard(const QImage& image, QSizeF photo, qreal dpr)
+{
+    const QSizeF cardSize(photo.width() + 2 * kCardMargin, photo.height() + 2 * kCardMargin);
+    QImage card((cardSize * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    card.setDevicePixelRatio(dpr);
+    card.fill(Qt::transparent);
+    QPainter p(&card);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF local(kCardMargin, kCardMargin, photo.width(), photo.height());
+    // The soft shadow is drawn at a quarter of the size and stretched: as soft, a sixteenth of the work.
+    QImage shadow((cardSize / 4).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    shadow.fill(Qt::transparent);
+    {
+        QPainter small(&shadow);
+        small.setRenderHint(QPainter::Antialiasing);
+        small.scale(0.25, 0.25);
+        paintShadow(small, local, kLightboxRadius, 30, QPointF(0, 10), 0.5);
+    }
+    p.drawImage(QRectF(QPointF(0, 0), cardSize), shadow);
+    QPainterPath clip;
+    clip.addRoundedRect(local, kLightboxRadius, kLightboxRadius);
+    p.setClipPath(clip);
+    p.drawImage(local, image, QRectF(image.rect()));
+    return card;
+}
+
 QString photoPath(const QUuid& entryID, const QString& filename)
 {
     // Only a plain name inside the entry's own folder is ever read.
@@ -80,6 +112,10 @@ CachedImageView::CachedImageView(const QString& path, bool useThumbnail, int max
 CachedImageView::~CachedImageView()
 {
     dropLoad();
+    if (m_framer) {
+        m_framer->cancel();
+        delete m_framer;
+    }
 }
 
 void CachedImageView::dropLoad()
@@ -102,8 +138,18 @@ void CachedImageView::setPath(const QString& path)
 
 void CachedImageView::setCornerRadius(double radius)
 {
+    if (radius == m_cornerRadius) {
+        return;
+    }
     m_cornerRadius = radius;
+    m_framed = QImage();
+    m_framedFor = QSize();
     update();
+}
+
+QSize CachedImageView::framePixels() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
 }
 
 void CachedImageView::startLoad()
@@ -117,26 +163,33 @@ void CachedImageView::startLoad()
         apply(held);
         return;
     }
-    m_watcher = new QFutureWatcher<QImage>(this);
-    QFutureWatcher<QImage>* watcher = m_watcher;
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+    m_watcher = new QFutureWatcher<vsp::photos::FramedLoad>(this);
+    auto* watcher = m_watcher;
+    const double radius = m_cornerRadius;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, radius] {
         if (watcher != m_watcher) {
             return;
         }
-        const QImage result = watcher->future().resultCount() > 0 ? watcher->result() : QImage();
+        const vsp::photos::FramedLoad result =
+            watcher->future().resultCount() > 0 ? watcher->result() : vsp::photos::FramedLoad();
         m_watcher = nullptr;
         watcher->deleteLater();
-        apply(result);
+        // Corners rounded for another radius (given after the load began) are made again.
+        apply(result.source, radius == m_cornerRadius ? result.framed : QImage(), result.frame);
     });
-    watcher->setFuture(m_useThumbnail ? vsp::photos::loadThumbnail(m_path) : vsp::photos::loadImage(m_path));
+    const qreal dpr = devicePixelRatioF();
+    watcher->setFuture(vsp::photos::loadFramed(m_path, m_useThumbnail, m_width, int(std::lround(m_maxHeight * dpr)),
+                                               m_mode, m_cornerRadius * dpr));
     updateSpinner();
 }
 
-void CachedImageView::apply(const QImage& image)
+void CachedImageView::apply(const QImage& image, const QImage& framed, QSize framedFor)
 {
     const bool sizeChanged = image.isNull() != m_image.isNull() || image.size() != m_image.size();
     m_image = image;
-    m_scaled = QPixmap();
+    m_framed = framed;
+    m_framedFor = framed.isNull() ? QSize() : framedFor;
+    m_framed.setDevicePixelRatio(devicePixelRatioF());
     if (sizeChanged) {
         updateGeometry();
     }
@@ -145,13 +198,53 @@ void CachedImageView::apply(const QImage& image)
     Q_EMIT loadFinished();
 }
 
+void CachedImageView::frameFor(QSize pixels)
+{
+    if (m_image.isNull() || pixels.isEmpty() || (m_framer && m_framingFor == pixels)) {
+        return;
+    }
+    if (m_framer) {
+        m_framer->cancel();
+        delete m_framer;
+    }
+    m_framer = new QFutureWatcher<QImage>(this);
+    m_framingFor = pixels;
+    auto* framer = m_framer;
+    const qint64 source = m_image.cacheKey();
+    const double radius = m_cornerRadius;
+    connect(framer, &QFutureWatcherBase::finished, this, [this, framer, source, pixels, radius] {
+        if (framer != m_framer) {
+            return;
+        }
+        m_framer = nullptr;
+        framer->deleteLater();
+        // Made from a picture shown no more (another file came meanwhile): the next paint asks again.
+        if (framer->future().resultCount() == 0 || m_image.cacheKey() != source || radius != m_cornerRadius) {
+            update();
+            return;
+        }
+        m_framed = framer->result();
+        m_framed.setDevicePixelRatio(devicePixelRatioF());
+        m_framedFor = pixels;
+        update();
+    });
+    framer->setFuture(vsp::photos::frameOnPool(m_image, pixels, m_mode, m_cornerRadius * devicePixelRatioF()));
+}
+
+bool CachedImageView::isFramed() const
+{
+    const QSize pixels = framePixels();
+    // A hover's 1 % growth draws the copy at hand; only a real change of size asks for another.
+    return !m_framed.isNull() && std::abs(m_framedFor.width() - pixels.width()) <= pixels.width() / 40 &&
+           std::abs(m_framedFor.height() - pixels.height()) <= pixels.height() / 40;
+}
+
 int CachedImageView::heightForWidth(int width) const
 {
     if (m_image.isNull() || m_image.width() <= 0) {
         return kPlaceholderHeight;
     }
-    const int natural = int(std::lround(double(width) * m_image.height() / m_image.width()));
-    return std::max(1, std::min(m_maxHeight, natural));
+    return vsp::photos::frameFor(m_image.size(), width, m_maxHeight).height();
 }
 
 QSize CachedImageView::sizeHint() const
@@ -167,6 +260,11 @@ void CachedImageView::showEvent(QShowEvent*)
 void CachedImageView::hideEvent(QHideEvent*)
 {
     updateSpinner();
+}
+
+void CachedImageView::resizeEvent(QResizeEvent*)
+{
+    m_width->store(int(std::lround(width() * devicePixelRatioF())));
 }
 
 void CachedImageView::updateSpinner()
@@ -191,10 +289,10 @@ void CachedImageView::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF frame(rect());
-    QPainterPath clip;
-    clip.addRoundedRect(frame, m_cornerRadius, m_cornerRadius);
-    p.setClipPath(clip);
     if (m_image.isNull()) {
+        QPainterPath clip;
+        clip.addRoundedRect(frame, m_cornerRadius, m_cornerRadius);
+        p.setClipPath(clip);
         p.fillRect(frame, Color::vspMuted().resolve());
         // The platform's small spinner: an arc turning about the centre.
         const double side = 32 * 0.6;
@@ -205,22 +303,22 @@ void CachedImageView::paintEvent(QPaintEvent*)
         p.drawArc(ring.adjusted(1, 1, -1, -1), int(-angle * 16), 270 * 16);
         return;
     }
-    const QSizeF natural(m_image.size());
+    const bool framed = isFramed();
+    if (!framed) {
+        // Until the copy for this size comes, the one at hand (or the picture itself) is stretched.
+        frameFor(framePixels());
+        QPainterPath clip;
+        clip.addRoundedRect(frame, m_cornerRadius, m_cornerRadius);
+        p.setClipPath(clip);
+    }
+    const QImage& picture = m_framed.isNull() ? m_image : m_framed;
+    const QSizeF natural = QSizeF(picture.size()) / picture.devicePixelRatio();
     const QSizeF shown = natural.scaled(frame.size(), m_mode == ImageContentMode::Fill ? Qt::KeepAspectRatioByExpanding
                                                                                         : Qt::KeepAspectRatio);
     const QRectF target(frame.center().x() - shown.width() / 2, frame.center().y() - shown.height() / 2,
                         shown.width(), shown.height());
-    const qreal dpr = devicePixelRatioF();
-    const QSize pixels = (shown * dpr).toSize();
-    // A hover's 1 % growth redraws the picture at hand; only a real change of size scales afresh.
-    const bool close = !m_scaled.isNull() && std::abs(m_scaled.width() - pixels.width()) <= pixels.width() / 40 &&
-                       std::abs(m_scaled.height() - pixels.height()) <= pixels.height() / 40;
-    if (!close) {
-        m_scaled = QPixmap::fromImage(m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        m_scaled.setDevicePixelRatio(dpr);
-    }
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(target, m_scaled, QRectF(QPointF(0, 0), QSizeF(m_scaled.size())));
+    p.drawImage(target, picture, QRectF(picture.rect()));
 }
 
 // ------------------------------------------------------------------------------------------ thumbnail
@@ -433,33 +531,59 @@ QSize ImageLightbox::wantedPixels() const
     return (QSizeF(room.expandedTo(QSize(1, 1))) * devicePixelRatioF()).toSize();
 }
 
+QRectF ImageLightbox::room() const
+{
+    return QRectF(rect()).adjusted(kLightboxPadding, kLightboxPadding, -kLightboxPadding, -kLightboxPadding);
+}
+
 void ImageLightbox::load()
 {
     if (m_path.isEmpty()) {
         Q_EMIT loadFinished();
         return;
     }
-    // A resize asks again for a sharper copy; only the newest answer is shown.
+    // A resize asks again for a copy of the new size; only the newest answer is shown.
     if (m_watcher) {
         m_watcher->cancel();
     }
     delete m_watcher;
-    m_watcher = new QFutureWatcher<QImage>(this);
-    QFutureWatcher<QImage>* watcher = m_watcher;
+    m_watcher = new QFutureWatcher<vsp::photos::FramedLoad>(this);
+    auto* watcher = m_watcher;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
         if (watcher != m_watcher) {
             return;
         }
-        m_image = watcher->future().resultCount() > 0 ? watcher->result() : QImage();
-        m_pixmap = m_image.isNull() ? QPixmap() : QPixmap::fromImage(m_image);
-        m_cardFor = QRectF();
-        m_pixmap.setDevicePixelRatio(devicePixelRatioF());
+        const vsp::photos::FramedLoad result =
+            watcher->future().resultCount() > 0 ? watcher->result() : vsp::photos::FramedLoad();
+        m_image = result.source;
+        m_card = result.framed;
+        m_cardFor = QSizeF(result.frame) / std::max(1.0, m_card.devicePixelRatio());
         m_watcher = nullptr;
         watcher->deleteLater();
         update();
         Q_EMIT loadFinished();
     });
-    watcher->setFuture(vsp::photos::loadImageFitting(m_path, wantedPixels()));
+    const QString path = m_path;
+    const QSize wanted = wantedPixels();
+    const QSizeF roomSize = room().size();
+    const qreal dpr = devicePixelRatioF();
+    // Decoding, scaling and the card with its shadow are all made on the photo threads: the GUI thread
+    // only copies the finished card, however large the photo.
+    watcher->setFuture(vsp::photos::runOnDecodePool([path, wanted, roomSize, dpr] {
+        vsp::photos::FramedLoad load;
+        QImage full = vsp::photos::cache().image(path).value<QImage>();
+        if (full.isNull()) {
+            return load;
+        }
+        if (!wanted.isEmpty() && (full.width() > wanted.width() || full.height() > wanted.height())) {
+            full = full.scaled(wanted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        load.source = full;
+        const QSizeF photo = QSizeF(full.size()).scaled(roomSize, Qt::KeepAspectRatio);
+        load.framed = lightboxCard(full, photo, dpr);
+        load.frame = (photo * dpr).toSize();
+        return load;
+    }));
 }
 
 ImageLightbox::~ImageLightbox()
@@ -471,9 +595,10 @@ ImageLightbox::~ImageLightbox()
 
 void ImageLightbox::resizeEvent(QResizeEvent*)
 {
-    const QSize wanted = wantedPixels();
-    // Larger than what was scaled for: fetch a sharper copy (the full image is cached by then).
-    if (!m_image.isNull() && (m_image.width() < wanted.width() && m_image.height() < wanted.height())) {
+    // Another size of photo: its card is made again, the one at hand stretched meanwhile.
+    const QRectF photo = photoRect();
+    if (!m_image.isNull() && (std::abs(photo.width() - m_cardFor.width()) > 0.5 ||
+                              std::abs(photo.height() - m_cardFor.height()) > 0.5)) {
         load();
     }
 }
@@ -483,8 +608,7 @@ QRectF ImageLightbox::photoRect() const
     if (m_image.isNull()) {
         return {};
     }
-    const QRectF room = QRectF(rect()).adjusted(kLightboxPadding, kLightboxPadding, -kLightboxPadding,
-                                                -kLightboxPadding);
+    const QRectF room = this->room();
     const QSizeF shown = QSizeF(m_image.size()).scaled(room.size(), Qt::KeepAspectRatio);
     return {room.center().x() - shown.width() / 2, room.center().y() - shown.height() / 2, shown.width(),
             shown.height()};
@@ -496,44 +620,26 @@ void ImageLightbox::paintEvent(QPaintEvent*)
     const double appeared = std::clamp(m_appeared->value(), 0.0, 1.2);
     p.fillRect(rect(), QColor::fromRgbF(0, 0, 0, float(0.75 * std::clamp(appeared, 0.0, 1.0))));
     const QRectF photo = photoRect();
-    if (photo.isEmpty() || appeared <= 0) {
+    if (photo.isEmpty() || appeared <= 0 || m_card.isNull() || m_cardFor.isEmpty()) {
         return;
     }
-    // The photo with its shadow is drawn once per size; each frame of the animation only places it.
-    constexpr int margin = 44;
-    if (m_cardFor != photo) {
-        const qreal dpr = devicePixelRatioF();
-        m_card = QPixmap((QSizeF(photo.width() + 2 * margin, photo.height() + 2 * margin) * dpr).toSize());
-        m_card.setDevicePixelRatio(dpr);
-        m_card.fill(Qt::transparent);
-        QPainter card(&m_card);
-        card.setRenderHint(QPainter::Antialiasing);
-        card.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QRectF local(margin, margin, photo.width(), photo.height());
-        // The soft shadow is drawn at a quarter of the size and stretched: as soft, a sixteenth of the work.
-        const QSizeF cardSize(photo.width() + 2 * margin, photo.height() + 2 * margin);
-        QImage shadow((cardSize / 4).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        shadow.fill(Qt::transparent);
-        {
-            QPainter small(&shadow);
-            small.setRenderHint(QPainter::Antialiasing);
-            small.scale(0.25, 0.25);
-            paintShadow(small, local, kLightboxRadius, 30, QPointF(0, 10), 0.5);
-        }
-        card.drawImage(QRectF(QPointF(0, 0), cardSize), shadow);
-        QPainterPath clip;
-        clip.addRoundedRect(local, kLightboxRadius, kLightboxRadius);
-        card.setClipPath(clip);
-        card.drawPixmap(local, m_pixmap, QRectF(QPointF(0, 0), QSizeF(m_pixmap.size())));
-        m_cardFor = photo;
+    // The card was made for `m_cardFor`; after a resize it is stretched to the photo until its new copy
+    // comes. At rest it is copied as it is.
+    const bool sized =
+        std::abs(photo.width() - m_cardFor.width()) < 1 && std::abs(photo.height() - m_cardFor.height()) < 1;
+    const double fit = sized ? 1.0 : photo.width() / m_cardFor.width();
+    const double scale = (0.85 + 0.15 * appeared) * fit;
+    const QPointF middle(m_cardFor.width() / 2 + kCardMargin, m_cardFor.height() / 2 + kCardMargin);
+    p.setOpacity(std::clamp(appeared, 0.0, 1.0));
+    if (std::abs(scale - 1.0) < 1e-4) {
+        p.drawImage((photo.center() - middle).toPoint(), m_card);
+        return;
     }
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const double scale = 0.85 + 0.15 * appeared;
     p.translate(photo.center());
     p.scale(scale, scale);
-    p.translate(-photo.center());
-    p.setOpacity(std::clamp(appeared, 0.0, 1.0));
-    p.drawPixmap(QPointF(photo.left() - margin, photo.top() - margin), m_card);
+    p.translate(-middle);
+    p.drawImage(QPointF(0, 0), m_card);
 }
 
 void ImageLightbox::mousePressEvent(QMouseEvent* event)

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "Media/ImageLoading.h"
 #include "Theme/PaintedButton.h"
 
 #include <QFutureWatcher>
 #include <QImage>
 #include <QList>
-#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -21,15 +21,15 @@ class RemoveButton;
 class SpringValue;
 } // namespace vsp
 
-/// How a picture meets its frame: whole inside it (`Fit`) or covering it, cut at the edges (`Fill`).
-enum class ImageContentMode { Fit, Fill };
-
 /// One photo file, drawn from the image cache: the 800-pixel thumbnail or the full image. What the cache
 /// holds shows at once; anything else is decoded on the photo threads, never on the GUI thread, while a
 /// muted placeholder with a spinning indicator stands in (it stays when the file cannot be decoded).
 ///
 /// Every load is tagged with the file it was for: after `setPath` only the newest load's result is shown,
 /// whatever order the decodes end in; the earlier picture stays until then.
+///
+/// The photo threads also scale the picture to the size it is shown at and round its corners, so a
+/// paint only copies pixels; after a resize the picture at hand is stretched until its new copy comes.
 class CachedImageView final : public QWidget {
     Q_OBJECT
 
@@ -46,6 +46,8 @@ public:
     QImage image() const { return m_image; }
     /// Whether a load has not ended yet.
     bool isLoading() const { return m_watcher != nullptr; }
+    /// Whether the picture ready for the current frame has come (what a paint copies as it is).
+    bool isFramed() const;
     /// Rounds the frame's corners (pixels, 0 for square ones).
     void setCornerRadius(double radius);
 
@@ -61,12 +63,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void startLoad();
+    /// Asks the photo threads for the picture made ready for a frame of `pixels`.
+    void frameFor(QSize pixels);
+    QSize framePixels() const;
     /// Cancels the load under way, if any: its decode is skipped when it has not begun.
     void dropLoad();
-    void apply(const QImage& image);
+    void apply(const QImage& image, const QImage& framed = {}, QSize framedFor = {});
     void updateSpinner();
 
     QString m_path;
@@ -75,9 +81,14 @@ private:
     ImageContentMode m_mode;
     double m_cornerRadius = 0;
     QImage m_image;
-    /// m_image scaled for the frame last painted, so a repaint scales nothing.
-    QPixmap m_scaled;
-    QFutureWatcher<QImage>* m_watcher = nullptr;
+    /// m_image scaled, cut and rounded on the photo threads for a frame of `m_framedFor` pixels.
+    QImage m_framed;
+    QSize m_framedFor;
+    /// The frame's width in device pixels, read by a load once its decode is done.
+    std::shared_ptr<std::atomic<int>> m_width = std::make_shared<std::atomic<int>>(0);
+    QFutureWatcher<vsp::photos::FramedLoad>* m_watcher = nullptr;
+    QFutureWatcher<QImage>* m_framer = nullptr;
+    QSize m_framingFor;
     QVariantAnimation* m_spinner = nullptr;
 };
 
@@ -189,16 +200,18 @@ private:
     void dismiss();
     void load();
     QSize wantedPixels() const;
+    /// The space the photo may take: all but 60 pixels on every side.
+    QRectF room() const;
 
     QString m_filename;
     QString m_path;
     std::function<void()> m_onDismiss;
     vsp::SpringValue* m_appeared;
     QImage m_image;
-    QPixmap m_pixmap;
-    /// The photo in its rounded corners over its shadow, for `m_cardFor` (the photo's rectangle).
-    QPixmap m_card;
-    QRectF m_cardFor;
-    QFutureWatcher<QImage>* m_watcher = nullptr;
+    /// The photo in its rounded corners over its shadow, made on the photo threads for a photo of
+    /// `m_cardFor` (logical pixels), with a margin around it for the shadow.
+    QImage m_card;
+    QSizeF m_cardFor;
+    QFutureWatcher<vsp::photos::FramedLoad>* m_watcher = nullptr;
     bool m_dismissing = false;
 };

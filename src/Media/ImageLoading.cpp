@@ -2,37 +2,26 @@
 
 #include <QCoreApplication>
 #include <QImageReader>
-#include <QPromise>
+#include <QPainter>
+#include <QPainterPath>
 #include <QThreadPool>
 
 #include <cmath>
 #include <memory>
 #include <mutex>
 
+#include <sys/resource.h>
+
 namespace vsp::photos {
 
 namespace {
 
+/// How far below the GUI thread the photo threads run (Linux niceness of the thread, 0…19).
+constexpr int kDecodeNiceness = 10;
+
 QImage toImage(const QVariant& value)
 {
     return value.value<QImage>();
-}
-
-template <typename Work>
-QFuture<QImage> runOnPool(Work work)
-{
-    auto promise = std::make_shared<QPromise<QImage>>();
-    QFuture<QImage> future = promise->future();
-    promise->start();
-    decodePool().start([promise, work = std::move(work)]() mutable {
-        // Nobody waits for a cancelled load any more (its view went or asked for another file): the
-        // threads go on to the photos still wanted.
-        if (!promise->isCanceled()) {
-            promise->addResult(work());
-        }
-        promise->finish();
-    });
-    return future;
 }
 
 } // namespace
@@ -81,24 +70,79 @@ QThreadPool& decodePool()
     return *pool;
 }
 
-QFuture<QImage> loadThumbnail(const QString& path)
+QSize frameFor(QSize source, int width, int maxHeight)
 {
-    return runOnPool([path] { return toImage(cache().thumbnail(path, kThumbnailSize)); });
+    if (source.isEmpty() || width <= 0) {
+        return {};
+    }
+    const int natural = int(std::lround(double(width) * source.height() / source.width()));
+    return {width, std::max(1, std::min(maxHeight, natural))};
 }
 
-QFuture<QImage> loadImage(const QString& path)
+QImage framedImage(const QImage& source, QSize frame, ImageContentMode mode, double cornerRadius)
 {
-    return runOnPool([path] { return toImage(cache().image(path)); });
-}
-
-QFuture<QImage> loadImageFitting(const QString& path, QSize size)
-{
-    return runOnPool([path, size] {
-        const QImage full = toImage(cache().image(path));
-        if (full.isNull() || size.isEmpty() || (full.width() <= size.width() && full.height() <= size.height())) {
-            return full;
+    if (source.isNull() || frame.isEmpty()) {
+        return {};
+    }
+    const Qt::AspectRatioMode aspect =
+        mode == ImageContentMode::Fill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio;
+    const QSize shown = source.size().scaled(frame, aspect).expandedTo(QSize(1, 1));
+    QImage scaled = shown == source.size() ? source
+                                           : source.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (mode == ImageContentMode::Fill && (shown.width() > frame.width() || shown.height() > frame.height())) {
+        const QSize cut = shown.boundedTo(frame);
+        const QPoint corner((shown.width() - cut.width()) / 2, (shown.height() - cut.height()) / 2);
+        scaled = scaled.copy(QRect(corner, cut));
+    }
+    // The backing store's own formats: drawing these is a copy, anything else converts on every paint.
+    const QImage::Format fast =
+        scaled.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (cornerRadius <= 0) {
+        if (scaled.format() != fast) {
+            scaled.convertTo(fast);
         }
-        return full.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return scaled;
+    }
+    QImage rounded(scaled.size(), QImage::Format_ARGB32_Premultiplied);
+    rounded.fill(Qt::transparent);
+    QPainter p(&rounded);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(rounded.rect()), cornerRadius, cornerRadius);
+    p.setClipPath(clip);
+    p.drawImage(0, 0, scaled);
+    p.end();
+    return rounded;
+}
+
+QFuture<FramedLoad> loadFramed(const QString& path, bool thumbnail, std::shared_ptr<const std::atomic<int>> width,
+                               int maxHeight, ImageContentMode mode, double cornerRadius)
+{
+    return runOnDecodePool([path, thumbnail, width = std::move(width), maxHeight, mode, cornerRadius] {
+        FramedLoad load;
+        load.source = toImage(thumbnail ? cache().thumbnail(path, kThumbnailSize) : cache().image(path));
+        const int wide = width ? width->load() : 0;
+        load.frame = frameFor(load.source.size(), wide, maxHeight);
+        load.framed = framedImage(load.source, load.frame, mode, cornerRadius);
+        return load;
+    });
+}
+
+QFuture<QImage> frameOnPool(const QImage& source, QSize frame, ImageContentMode mode, double cornerRadius)
+{
+    return runOnDecodePool(
+        [source, frame, mode, cornerRadius] { return framedImage(source, frame, mode, cornerRadius); });
+}
+
+void startOnDecodePool(std::function<void()> work)
+{
+    decodePool().start([work = std::move(work)] {
+        // Decoding yields to the GUI thread: on a busy machine a woken GUI thread otherwise waits its turn
+        // behind the photo threads, and the window stutters while a gallery decodes. (On Linux the
+        // niceness belongs to the calling thread; failing to lower it only loses that.)
+        thread_local const bool yielding = setpriority(PRIO_PROCESS, 0, kDecodeNiceness) == 0;
+        Q_UNUSED(yielding);
+        work();
     });
 }
 

@@ -502,7 +502,10 @@ void ComposeMotionTest::images_addedWhileTheStripLeaves_comesBackShowingTheNewIm
         return n;
     };
     // While it comes back, the strip shows the image it now holds (beside the one taken back, which
-    // fades on its own), not only a picture of the strip as it was.
+    // fades on its own), not only a picture of the strip as it was: the thumbnail, decoded on the photo
+    // threads, is drawn into the moving picture when it arrives.
+    QTRY_VERIFY_WITH_TIMEOUT(count(false) > 0 || !strip->isTransitioning(), kSettle);
+    QVERIFY(strip->isTransitioning());
     QVERIFY(count(false) > 0);
     QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
     QTRY_COMPARE_WITH_TIMEOUT(c.view->imagesPreview()->slots().size(), 1, kSettle);

@@ -362,6 +362,8 @@ void ComposeWidgetsTest::imagesPreview_captionAndUnreadableFile()
     preview.setUrls({good, missing});
     QCOMPARE(preview.captionText(), QStringLiteral("2 images"));
     QCOMPARE(preview.thumbs().size(), 2);
+    // Decoded on the photo threads: the strip is there before its thumbnails.
+    QTRY_VERIFY(!preview.thumbs().at(0)->isLoading() && !preview.thumbs().at(1)->isLoading());
     QVERIFY(preview.thumbs().at(0)->hasThumbnail());
     QVERIFY(!preview.thumbs().at(1)->hasThumbnail());
     QVERIFY(!preview.thumbs().at(1)->removeButton()->isHidden());

@@ -297,6 +297,31 @@ void ImagesTest::cachedImage_undecodableFile_keepsPlaceholder()
     QCOMPARE(view.heightForWidth(400), 120);
 }
 
+void ImagesTest::cachedImage_pictureIsMadeForItsFrameOffTheGuiThread()
+{
+    FakeDecoder fake;
+    ImageCache::shared().setDecoder(fake.function());
+    QWidget host;
+    auto* view = new CachedImageView(QStringLiteral("/600x450"), true, 400, ImageContentMode::Fill, &host);
+    view->setGeometry(0, 0, 300, 225);
+    host.show();
+    QTRY_VERIFY(!view->isLoading());
+    // The load came with the copy for the frame it found once decoded: a paint copies it as it is.
+    QVERIFY(view->isFramed());
+    QCOMPARE(view->image().size(), QSize(600, 450));
+    // Another size: the copy at hand is stretched until the photo threads send one for it.
+    view->setGeometry(0, 0, 500, 375);
+    QVERIFY(!view->isFramed());
+    view->repaint();
+    QTRY_VERIFY(view->isFramed());
+    // Corners given after the load began are made again too.
+    view->setCornerRadius(12);
+    QVERIFY(!view->isFramed());
+    view->repaint();
+    QTRY_VERIFY(view->isFramed());
+    QCOMPARE(fake.calls->load(), 1);
+}
+
 // ------------------------------------------------------------------------------------------ gallery
 
 void ImagesTest::gallery_noNames_showsNothing()

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void cachedImage_slowEarlierLoad_neverReplacesNewer();
     void cachedImage_goneBeforeItsTurn_decodesNothing();
     void cachedImage_undecodableFile_keepsPlaceholder();
+    void cachedImage_pictureIsMadeForItsFrameOffTheGuiThread();
 
     void gallery_noNames_showsNothing();
     void gallery_clicks_data();

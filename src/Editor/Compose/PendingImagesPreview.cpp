@@ -1,5 +1,6 @@
 #include "Editor/Compose/PendingImagesPreview.h"
 
+#include "Media/ImageLoading.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/PaintedButton.h"
@@ -33,12 +34,32 @@ PendingImageThumb::PendingImageThumb(const QUrl& url, QWidget* parent)
       m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::CrossOnDisc, this))
 {
     setFixedSize(kThumbWidth, kThumbHeight);
-    m_image = readThumbnail(url.toLocalFile(), QSize(kThumbWidth * 2, kThumbHeight * 2));
+    if (url.isLocalFile()) {
+        m_watcher = new QFutureWatcher<QImage>(this);
+        connect(m_watcher, &QFutureWatcherBase::finished, this, [this] {
+            m_image = m_watcher->future().resultCount() > 0 ? m_watcher->result() : QImage();
+            m_watcher->deleteLater();
+            m_watcher = nullptr;
+            update();
+            Q_EMIT thumbnailArrived();
+        });
+        // Twice the frame, for sharp pixels on a doubled screen.
+        m_watcher->setFuture(vsp::photos::runOnDecodePool(
+            [path = url.toLocalFile()] { return readThumbnail(path, QSize(kThumbWidth * 2, kThumbHeight * 2)); }));
+    }
     m_remove->move(kThumbWidth - m_remove->width(), 0);
     m_remove->setToolTip(tr("Remove image"));
     m_remove->setAccessibleName(tr("Remove image"));
     setToolTip(url.fileName());
     connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_url); });
+}
+
+PendingImageThumb::~PendingImageThumb()
+{
+    // A thumbnail removed before its turn is never decoded.
+    if (m_watcher) {
+        m_watcher->cancel();
+    }
 }
 
 QImage PendingImageThumb::readThumbnail(const QString& path, const QSize& size)
@@ -185,6 +206,7 @@ void PendingImagesPreview::rebuild(bool animate, bool removal)
             thumb = new PendingImageThumb(m_urls.at(i), nullptr);
             thumb->hide();
             slot = new TransitionSlot(thumb, Transition{0.8, Qt::AlignCenter, false, Qt::Horizontal}, spring, m_strip);
+            connect(thumb, &PendingImageThumb::thumbnailArrived, this, [this, thumb] { refreshPictures(thumb); });
             connect(thumb, &PendingImageThumb::removeRequested, this, [this](const QUrl& gone) {
                 // Every copy of the file goes: the same file listed twice is one picture to the user.
                 QList<QUrl> next = m_urls;
@@ -206,6 +228,17 @@ void PendingImagesPreview::rebuild(bool animate, bool removal)
         m_thumbs.append(thumb);
     }
     m_caption->setText(captionText());
+}
+
+void PendingImagesPreview::refreshPictures(QWidget* thumb)
+{
+    // Its own place while it comes in, and the strip's while the strip comes back: both took their
+    // pictures before the thumbnail was there. Each only retakes its picture while it moves.
+    for (QWidget* up = thumb->parentWidget(); up; up = up->parentWidget()) {
+        if (auto* slot = qobject_cast<TransitionSlot*>(up)) {
+            slot->refreshSnapshot();
+        }
+    }
 }
 
 void PendingImagesPreview::applyColors()

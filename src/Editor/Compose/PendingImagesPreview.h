@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QImage>
 #include <QList>
 #include <QUrl>
@@ -12,23 +13,30 @@ class QScrollArea;
 class TransitionSlot;
 
 /// One waiting image: its thumbnail (80 × 60, filled and clipped to a rounded rectangle) with a small
-/// remove button in the top-right corner. A file that cannot be read as an image shows only the button.
+/// remove button in the top-right corner. The thumbnail is decoded on the photo threads, never on the
+/// GUI thread; until it comes, and for a file that cannot be read as an image (or is not a local file),
+/// only the button shows.
 class PendingImageThumb final : public QWidget {
     Q_OBJECT
 
 public:
     PendingImageThumb(const QUrl& url, QWidget* parent = nullptr);
+    ~PendingImageThumb() override;
 
     QUrl url() const { return m_url; }
     bool hasThumbnail() const { return !m_image.isNull(); }
+    /// Whether the thumbnail's decode has not ended yet.
+    bool isLoading() const { return m_watcher != nullptr; }
     QAbstractButton* removeButton() const { return m_remove; }
 
     /// Reads an image file scaled to cover `size` (device pixels), keeping its proportions; a null image
-    /// when the file is missing or is not an image.
+    /// when the file is missing or is not an image. Runs on any thread.
     static QImage readThumbnail(const QString& path, const QSize& size);
 
 Q_SIGNALS:
     void removeRequested(const QUrl& url);
+    /// The decode ended (with a thumbnail or none) and the thumbnail shows.
+    void thumbnailArrived();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -37,6 +45,7 @@ private:
     QUrl m_url;
     QImage m_image;
     QAbstractButton* m_remove;
+    QFutureWatcher<QImage>* m_watcher = nullptr;
 };
 
 /// The strip of images dropped on or picked in the compose window that wait for the entry to be
@@ -47,7 +56,8 @@ private:
 /// an ordinary mouse wheel.
 ///
 /// Thumbnails come and go growing from and shrinking to 80 % about their centres as they fade, and the
-/// others close up: a removal moves with a spring of response 0.25, an addition with one of 0.3.
+/// others close up: a removal moves with a spring of response 0.25, an addition with one of 0.3. A
+/// thumbnail that arrives while the strip, or a thumbnail, is moving is drawn into the moving picture.
 class PendingImagesPreview final : public QWidget {
     Q_OBJECT
 
@@ -74,6 +84,8 @@ protected:
 
 private:
     void rebuild(bool animate, bool removal);
+    /// Every moving place that pictures `thumb` takes its picture again, the innermost first.
+    void refreshPictures(QWidget* thumb);
     void applyColors();
 
     QList<QUrl> m_urls;
