@@ -1,7 +1,7 @@
 // Grabs PNGs of the main window showing the entry detail, for looking at its layouts:
 //
 //   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
-//                      [--motion=edit|done|tag-removed|tag-added|expiration|favorite --at=0.5]
+//                      [--motion=edit|done|focus|tag-removed|tag-added|expiration|favorite --at=0.5]
 //
 // The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
@@ -108,6 +108,8 @@ void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& s
         detail.tagsView()->commitTag();
     } else if (motion == u"expiration") {
         detail.expirationRow()->toggleButton()->click();
+    } else if (motion == u"focus") {
+        store.setFocusMode(true);
     } else if (motion == u"favorite") {
         store.toggleFavorite(detail.entry());
     }
@@ -156,7 +158,7 @@ int main(int argc, char** argv)
         });
     }
     if (const auto motion = option(QStringLiteral("motion"))) {
-        const bool editing = *motion != u"edit" && *motion != u"favorite";
+        const bool editing = *motion != u"edit" && *motion != u"favorite" && *motion != u"focus";
         if (editing && !detail.isEditing()) {
             detail.startEditing();
         }

@@ -110,7 +110,8 @@ void FlowLayout::glide(const vsp::Spring& spring)
 
 bool FlowLayout::isGliding() const
 {
-    return m_glide && m_glide->isMoving();
+    // Until the spring arrives, also while its motion is held (a picture of it midway).
+    return !m_glideFrom.isEmpty();
 }
 
 QList<QLayoutItem*> FlowLayout::placedItems() const
@@ -301,6 +302,8 @@ void EditableTagsView::rebuildChips(bool animate)
             continue;
         }
         auto* slot = static_cast<TransitionSlot*>(old->parentWidget());
+        // Below the chips gliding over its place.
+        slot->lower();
         m_flow->setLeaving(slot);
         connect(slot, &TransitionSlot::transitionFinished, slot, [slot](bool present) {
             if (!present) {

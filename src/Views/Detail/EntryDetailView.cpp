@@ -47,6 +47,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -667,6 +668,12 @@ void EntryDetailView::onFocusModeChanged()
     const bool on = m_store.focusMode();
     if (on == m_focusLayout) {
         return;
+    }
+    if (vsp::animationsEnabled() && isVisible()) {
+        // The window moves its columns for this change from a picture taken once its reaction runs,
+        // after this one: it takes the detail's old layout from here. Kept for this turn only.
+        m_lookBeforeChange = grab();
+        QTimer::singleShot(0, this, [this] { m_lookBeforeChange = QPixmap(); });
     }
     m_focusLayout = on;
     if (on) {

@@ -11,8 +11,11 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <QPixmap>
+
 #include <functional>
 #include <optional>
+#include <utility>
 
 class AppSettings;
 class BodyTextView;
@@ -139,6 +142,9 @@ public:
     vsp::detail::FocusOverlay* focusOverlay() const { return m_overlay; }
     QWidget* readTagRow() const { return m_tagRow; }
     QLabel* readTitle() const { return m_title; }
+    /// A picture of the detail as it was before focus mode changed its layout (null when nothing
+    /// changed this turn, the detail is hidden or animations are off); handing it out forgets it.
+    QPixmap takeLookBeforeChange() { return std::exchange(m_lookBeforeChange, QPixmap()); }
     /// The cross-fade between two layouts while it runs, else null.
     vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
 
@@ -221,6 +227,7 @@ private:
     QPointer<QWidget> m_lightbox;
     /// The cross-fade between layouts while it runs.
     QPointer<vsp::TransitionOverlay> m_pageTransition;
+    QPixmap m_lookBeforeChange;
 
     // Edit layouts.
     QWidget* m_editPage = nullptr;

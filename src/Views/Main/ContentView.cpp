@@ -182,6 +182,11 @@ void ContentView::beginColumnTransition(vsp::Spring spring)
     } else {
         from = m_splitter->grab();
         m_transitionFromLeft = detailLeft();
+        // Focus mode has already changed the detail's layout; it kept a picture of the one before.
+        if (const QPixmap before = m_detail->takeLookBeforeChange(); !before.isNull() && m_detail->isVisible()) {
+            QPainter p(&from);
+            p.drawPixmap(m_detail->mapTo(m_splitter, QPoint(0, 0)), before);
+        }
     }
     m_transitionToLeft = m_transitionFromLeft;
     // The detail (the new layout under the old one fading out) and the columns left of it (entering

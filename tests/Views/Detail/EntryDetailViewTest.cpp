@@ -678,15 +678,25 @@ void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText()
     QCOMPARE(d.toolbar()->editButton()->isChangingLook(), !reduced);
     // Typed while the layouts still cross-fade: the words go into the field under the picture.
     j.typeTitle(QStringLiteral(" typed"));
+    // Into focus mode while that still moves: the window's columns carry the old layout's picture away.
+    j.store.setFocusMode(true);
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
+    QVERIFY(d.takeLookBeforeChange().isNull());
+    j.typeTitle(QStringLiteral(" more"));
+    j.store.setFocusMode(false);
+    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed more"));
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
+    j.typeTitle(QStringLiteral("!"));
     QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
     // Saved before anything has moved.
-    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed"));
+    QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed more!"));
     QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
     viewfixtures::finishAnimations(&j.window);
     QVERIFY(!d.pageTransition());
     QVERIFY(!d.toolbar()->editButton()->isChangingLook());
     QCOMPARE(d.toolbar()->editButton()->text(), QStringLiteral("Edit"));
-    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha typed"));
+    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha typed more!"));
     // A change that leaves the layout as it is starts no motion.
     d.setEntry(*j.store.entry(j.a.id));
     QVERIFY(!d.pageTransition());
