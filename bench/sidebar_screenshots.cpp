@@ -4,7 +4,9 @@
 //
 //   sidebar_screenshots OUT_DIR [--appearance=dark|light]
 //
-// Writes OUT_DIR/{window,sidebar,launcher-opening,launcher,trash,calendar,tray}-<appearance>.png.
+// Writes OUT_DIR/{window,sidebar,launcher-opening,launcher,trash,calendar,tray}-<appearance>.png, and
+// calendar-month-changing, calendar-today-changing, calendar-today and calendar-day-changing: a month
+// change, the way back to today and another day picked, mid-way and at rest.
 
 #include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
@@ -16,6 +18,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
+#include "Views/Sidebar/CalendarView.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Views/Sidebar/TrashView.h"
 #include "Views/Sidebar/VesperlogMark.h"
@@ -132,7 +135,32 @@ int main(int argc, char** argv)
                 QTimer::singleShot(1200, &app, [&] {
                     save(window->grab(), out.filePath(u"calendar" + suffix));
                     save(trayPicture(), out.filePath(u"tray" + suffix));
-                    QCoreApplication::exit(0);
+                    auto* calendar = window->findChild<CalendarView*>();
+                    if (!calendar) {
+                        QCoreApplication::exit(1);
+                        return;
+                    }
+                    // Next month: the old grid fades and shrinks as the new one grows in.
+                    calendar->changeMonth(1);
+                    QTimer::singleShot(70, &app, [&, calendar] {
+                        save(calendar->grab(), out.filePath(u"calendar-month-changing" + suffix));
+                        // Back to today from there: the month and the day's rows change together.
+                        QTimer::singleShot(800, &app, [&, calendar] {
+                            calendar->jumpToToday();
+                            QTimer::singleShot(70, &app, [&, calendar] {
+                                save(calendar->grab(), out.filePath(u"calendar-today-changing" + suffix));
+                                QTimer::singleShot(800, &app, [&, calendar] {
+                                    save(calendar->grab(), out.filePath(u"calendar-today" + suffix));
+                                    // Another day picked: its fill moves over, the day's rows fade.
+                                    store.setSelectedDate(vsp::startOfDay(QDate::currentDate().addDays(-1)));
+                                    QTimer::singleShot(90, &app, [&, calendar] {
+                                        save(calendar->grab(), out.filePath(u"calendar-day-changing" + suffix));
+                                        QCoreApplication::exit(0);
+                                    });
+                                });
+                            });
+                        });
+                    });
                 });
             });
         });

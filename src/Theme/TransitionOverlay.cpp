@@ -91,7 +91,11 @@ bool TransitionOverlay::eventFilter(QObject* watched, QEvent* event)
 {
     // The snapshots hold the host at its old size: a resize ends the motion rather than stretch them.
     if (watched == parent() && event->type() == QEvent::Resize) {
-        finish();
+        if (m_keepsOnResize) {
+            setGeometry(static_cast<QWidget*>(watched)->rect());
+        } else {
+            finish();
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -38,6 +38,9 @@ public:
     void start(Snapshot snapshot);
     /// Ends the motion at once and removes the overlay.
     void finish();
+    /// Goes on when the host is resized, covering its new rectangle, instead of ending at once (for a
+    /// host whose content only moves at its lower edge, so that the pictures still fit at the top).
+    void setKeepsOnResize(bool keeps) { m_keepsOnResize = keeps; }
     /// Moves a started motion to a point of its duration, 0 to 1 (for pictures of the motion midway);
     /// it goes on from there. Does nothing before the new look has been taken.
     void seek(qreal fraction);
@@ -73,6 +76,7 @@ private:
     QVariantAnimation* m_animation = nullptr;
     qreal m_progress = 0;
     bool m_done = false;
+    bool m_keepsOnResize = false;
 };
 
 } // namespace vsp

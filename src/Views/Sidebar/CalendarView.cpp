@@ -7,13 +7,17 @@
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
+#include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/TransitionOverlay.h"
+#include "Theme/Transitions.h"
 #include "Views/Main/EntryRow.h"
 #include "Views/Sidebar/CalendarGrid.h"
 
 #include <QCache>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -27,6 +31,8 @@ using vsp::Color;
 namespace {
 
 constexpr qreal kRowInset = 10;
+/// Month changes and the day list's changes.
+constexpr vsp::Spring kMonthSpring{0.3, 1.0};
 constexpr int kRowGap = 6;
 
 QFont weekdayFont()
@@ -52,36 +58,116 @@ void setColor(QLabel* label, const Color& color)
 
 // ------------------------------------------------------------------------------------------ grid
 
-CalendarGrid::CalendarGrid(QWidget* parent) : QWidget(parent)
+CalendarGrid::CalendarGrid(QWidget* parent)
+    : QWidget(parent),
+      m_monthChange(new vsp::SpringValue(1, kMonthSpring, this)),
+      m_hover(new vsp::SpringValue(0, vsp::Spring{0.18, 1.0}, this)),
+      m_selection(new vsp::SpringValue(1, vsp::Spring{0.25, 1.0}, this))
 {
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(m_monthChange, &vsp::SpringValue::valueChanged, this, [this](double t) {
+        if (!m_leaving.isNull()) {
+            // The rows below follow the grid's edge as it glides to the new month's height.
+            setFixedHeight(int(std::lround(m_leavingHeight + (restingHeight() - m_leavingHeight) * t)));
+        }
+        update();
+    });
+    connect(m_monthChange, &vsp::SpringValue::arrived, this, &CalendarGrid::finishMonthChange);
+    connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
 }
 
-void CalendarGrid::setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday)
+void CalendarGrid::setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday, bool animate)
 {
+    const bool sameMonth = m_month.isValid() && inMonth.isValid() && m_month.year() == inMonth.year()
+                           && m_month.month() == inMonth.month() && m_firstWeekday == firstWeekday;
+    if (sameMonth) {
+        return;
+    }
+    const bool glide = animate && vsp::animationsEnabled() && isVisible() && !m_cells.isEmpty();
+    QPixmap leaving;
+    if (glide) {
+        // The picture holds whatever is on screen now, a month still fading out included.
+        const qreal dpr = devicePixelRatioF();
+        QImage image((QSizeF(size()) * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        paintMonth(p);
+        p.end();
+        leaving = QPixmap::fromImage(std::move(image));
+    }
+    m_month = inMonth;
+    m_firstWeekday = firstWeekday;
     m_cells = vsp::calendar::gridDays(inMonth, firstWeekday);
     m_weekdays = vsp::calendar::weekdaySymbols(locale(), firstWeekday);
     m_hovered = -1;
-    setFixedHeight(sizeHint().height());
+    m_previousHovered = -1;
+    m_hover->setValue(0);
+    if (glide) {
+        m_leavingHeight = height();
+        m_leaving = leaving;
+        m_monthChange->setValue(0);
+        m_monthChange->animateTo(1);
+    } else {
+        finishMonthChange();
+    }
+    update();
+}
+
+void CalendarGrid::finishMonthChange()
+{
+    m_leaving = QPixmap();
+    m_monthChange->setValue(1);
+    setFixedHeight(restingHeight());
     update();
 }
 
 void CalendarGrid::setCounts(const QMap<QDate, int>& counts)
 {
-    m_counts = counts;
-    update();
+    if (counts != m_counts) {
+        m_counts = counts;
+        update();
+    }
 }
 
 void CalendarGrid::setToday(const QDate& today)
 {
-    m_today = today;
+    if (today != m_today) {
+        m_today = today;
+        update();
+    }
+}
+
+void CalendarGrid::setSelected(const std::optional<QDate>& day, bool animate)
+{
+    if (day == m_selected) {
+        return;
+    }
+    m_previousSelected = m_selected;
+    m_selected = day;
+    if (animate && isVisible()) {
+        m_selection->setValue(0);
+        m_selection->animateTo(1);
+    } else {
+        m_selection->setValue(1);
+    }
     update();
 }
 
-void CalendarGrid::setSelected(const std::optional<QDate>& day)
+void CalendarGrid::setHovered(int index)
 {
-    m_selected = day;
+    if (index == m_hovered) {
+        return;
+    }
+    // The cell left fades out while the one entered fades in; a third cell left mid-way goes at once.
+    m_previousHovered = m_hovered;
+    m_hovered = index;
+    m_hover->setValue(0);
+    m_hover->animateTo(1);
+    setCursor(index >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
     update();
 }
 
@@ -90,10 +176,15 @@ qreal CalendarGrid::weekdayRowHeight() const
     return std::ceil(QFontMetricsF(weekdayFont()).height());
 }
 
-QSize CalendarGrid::sizeHint() const
+int CalendarGrid::restingHeight() const
 {
     const int rows = int(m_cells.size() / 7);
-    return {300, int(weekdayRowHeight()) + 8 + rows * kCellHeight + std::max(0, rows - 1) * kGap};
+    return int(weekdayRowHeight()) + 8 + rows * kCellHeight + std::max(0, rows - 1) * kGap;
+}
+
+QSize CalendarGrid::sizeHint() const
+{
+    return {300, restingHeight()};
 }
 
 QRectF CalendarGrid::cellRectAt(int index) const
@@ -128,6 +219,7 @@ void CalendarGrid::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    // The weekday row stays put: only the month's cells come and go.
     const qreal colWidth = (width() - 6.0 * kGap) / 7.0;
     p.setFont(weekdayFont());
     p.setPen(Color::tertiaryStyle().resolve());
@@ -135,6 +227,32 @@ void CalendarGrid::paintEvent(QPaintEvent*)
         p.drawText(QRectF(c * (colWidth + kGap), 0, colWidth, weekdayRowHeight()), Qt::AlignCenter,
                    m_weekdays[c].toUpper());
     }
+    paintMonth(p);
+}
+
+void CalendarGrid::paintMonth(QPainter& p) const
+{
+    if (m_leaving.isNull()) {
+        paintCells(p);
+        return;
+    }
+    const qreal t = std::clamp(m_monthChange->value(), 0.0, 1.0);
+    const qreal top = weekdayRowHeight() + 8;
+    const QPointF oldPivot(width() / 2.0, (top + m_leavingHeight) / 2.0);
+    const QPointF newPivot(width() / 2.0, (top + restingHeight()) / 2.0);
+    vsp::motion::paintPicture(p, m_leaving, QPointF(0, 0), 1.0 - 0.03 * t, oldPivot, 1.0 - t);
+    p.save();
+    const qreal scale = 0.97 + 0.03 * t;
+    p.translate(newPivot);
+    p.scale(scale, scale);
+    p.translate(-newPivot);
+    p.setOpacity(t);
+    paintCells(p);
+    p.restore();
+}
+
+void CalendarGrid::paintCells(QPainter& p) const
+{
     const QColor accent = Color::resolvedAccent().resolve();
     const QColor accentText = Color::resolvedAccentText().resolve();
     const QColor primary = Color::primaryStyle().resolve();
@@ -145,34 +263,54 @@ void CalendarGrid::paintEvent(QPaintEvent*)
     const QFont regular = vsp::fonts::system(13);
     const QFont bold = vsp::fonts::system(13, QFont::DemiBold);
     const qreal numberHeight = QFontMetricsF(regular).height();
+    const auto mix = [](const QColor& a, const QColor& b, qreal t) {
+        return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                                float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                                float(a.blueF() + (b.blueF() - a.blueF()) * t),
+                                float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+    };
+    const qreal selectionIn = std::clamp(m_selection->value(), 0.0, 1.0);
+    const qreal hoverIn = std::clamp(m_hover->value(), 0.0, 1.0);
     for (int i = 0; i < m_cells.size(); ++i) {
         if (!m_cells[i]) {
             continue;
         }
         const QDate day = *m_cells[i];
-        const auto look = vsp::calendar::cellLook(day == m_today, m_selected == day, m_counts.value(day));
+        const bool isToday = day == m_today;
+        const int count = m_counts.value(day);
+        // How far the picked look has come in: the new pick grows in as the old one gives way.
+        const qreal sel = m_selected == day ? selectionIn : m_previousSelected == day ? 1.0 - selectionIn : 0.0;
+        const qreal hover = i == m_hovered ? hoverIn : i == m_previousHovered ? 1.0 - hoverIn : 0.0;
+        const auto rest = vsp::calendar::cellLook(isToday, false, count);
+        const auto picked = vsp::calendar::cellLook(isToday, true, count);
         const QRectF r = cellRectAt(i);
         QPainterPath shape;
         shape.addRoundedRect(r, 10, 10);
-        if (look.accentFill) {
-            p.fillPath(shape, accent);
-        } else if (m_hovered == i) {
-            p.fillPath(shape, Color::primaryStyle().withOpacity(0.06).resolve());
+        if (hover * (1 - sel) > 0.001) {
+            p.fillPath(shape, Color::primaryStyle().withOpacity(0.06 * hover * (1 - sel)).resolve());
         }
-        if (look.ring) {
+        if (sel > 0.001) {
+            QColor fill = accent;
+            fill.setAlphaF(float(accent.alphaF() * sel));
+            p.fillPath(shape, fill);
+        }
+        if (rest.ring && sel < 0.999) {
             QColor ring = accent;
-            ring.setAlphaF(0.6f);
+            ring.setAlphaF(float(0.6 * (1 - sel)));
             p.setPen(QPen(ring, 1.2));
             p.setBrush(Qt::NoBrush);
             p.drawRoundedRect(r.adjusted(0.6, 0.6, -0.6, -0.6), 9.4, 9.4);
         }
         const qreal top = r.center().y() - (numberHeight + 3 + 5) / 2;
-        p.setFont(look.boldNumber ? bold : regular);
-        p.setPen(look.accentFill ? onAccent : look.accentNumber ? accentText : primary);
+        const bool boldNumber = sel >= 0.5 ? picked.boldNumber : rest.boldNumber;
+        p.setFont(boldNumber ? bold : regular);
+        p.setPen(mix(rest.accentNumber ? accentText : primary, onAccent, sel));
         p.drawText(QRectF(r.left(), top, r.width(), numberHeight), Qt::AlignCenter, QString::number(day.day()));
-        if (look.dot) {
+        if (rest.dot && sel < 0.999) {
+            QColor dot = accent;
+            dot.setAlphaF(float(accent.alphaF() * (1 - sel)));
             p.setPen(Qt::NoPen);
-            p.setBrush(accent);
+            p.setBrush(dot);
             p.drawEllipse(QRectF(r.center().x() - 2.5, top + numberHeight + 3, 5, 5));
         }
     }
@@ -180,18 +318,12 @@ void CalendarGrid::paintEvent(QPaintEvent*)
 
 void CalendarGrid::mouseMoveEvent(QMouseEvent* event)
 {
-    const int at = cellAt(event->position());
-    if (at != m_hovered) {
-        m_hovered = at;
-        setCursor(at >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-        update();
-    }
+    setHovered(cellAt(event->position()));
 }
 
 void CalendarGrid::leaveEvent(QEvent*)
 {
-    m_hovered = -1;
-    update();
+    setHovered(-1);
 }
 
 void CalendarGrid::mouseReleaseEvent(QMouseEvent* event)
@@ -454,21 +586,58 @@ void CalendarView::refresh()
 {
     const QDate month = vsp::localDate(m_store.calendarMonth());
     const QDate today = QDate::currentDate();
+    // What the calendar first shows stands still; later changes move, where motion is on.
+    const bool animate = m_refreshed && isVisible();
     m_monthTitle = vsp::calendar::monthTitle(month, locale());
     refreshTitle();
-    m_grid->setMonth(month, locale().firstDayOfWeek());
+    m_grid->setMonth(month, locale().firstDayOfWeek(), animate);
     m_grid->setCounts(m_store.entryDayCounts(m_store.calendarMonth()));
     m_grid->setToday(today);
     const std::optional<double> picked = m_store.selectedDate();
-    m_grid->setSelected(picked ? std::optional<QDate>(vsp::localDate(*picked)) : std::nullopt);
+    m_grid->setSelected(picked ? std::optional<QDate>(vsp::localDate(*picked)) : std::nullopt, animate);
 
     const QDate day = picked ? vsp::localDate(*picked) : today;
     const QList<JournalEntry> entries = m_store.entriesOn(vsp::startOfDay(day));
+    QList<QUuid> ids;
+    ids.reserve(entries.size());
+    for (const JournalEntry& e : entries) {
+        ids.append(e.id);
+    }
+    if (animate && ids != m_shownIDs && vsp::animationsEnabled()) {
+        fadeDayList();
+    }
+    m_shownIDs = ids;
+    m_refreshed = true;
     m_dayTitle->setText(vsp::calendar::dayTitle(day, locale()));
     m_dayCount->setText(entries.isEmpty() ? QString() : QString::number(entries.size()));
     m_dayModel->setEntries(entries);
     m_dayPages->setCurrentIndex(entries.isEmpty() ? 1 : 0);
     m_writeToday->setVisible(entries.isEmpty() && day == today);
+}
+
+void CalendarView::fadeDayList()
+{
+    // The day's rows, as seen now (a fade under way included), give way to the new ones, which are
+    // pictured once laid out. The pictures are top-aligned, so the list may shrink or grow at its lower
+    // edge meanwhile, as it does while the grid glides to another month's height.
+    QPixmap from;
+    if (m_dayTransition) {
+        from = m_dayTransition->grab();
+        m_dayTransition->finish();
+    } else {
+        from = vsp::TransitionOverlay::translucentSnapshot(m_dayPages);
+    }
+    auto* overlay = new vsp::TransitionOverlay(
+        m_dayPages, from, kMonthSpring, [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+            p.fillRect(QRect(QPoint(0, 0), m_dayPages->size()), Color::vspBackground().resolve());
+            p.setOpacity(1 - t);
+            p.drawPixmap(0, 0, oldLook);
+            p.setOpacity(t);
+            p.drawPixmap(0, 0, newLook);
+        });
+    overlay->setKeepsOnResize(true);
+    m_dayTransition = overlay;
+    overlay->start([this] { return vsp::TransitionOverlay::translucentSnapshot(m_dayPages); });
 }
 
 void CalendarView::refreshColors()

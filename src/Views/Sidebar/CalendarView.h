@@ -5,6 +5,8 @@
 #include <QAbstractListModel>
 #include <QDate>
 #include <QList>
+#include <QPixmap>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QWidget>
 
@@ -19,7 +21,9 @@ class QListView;
 class QStackedWidget;
 namespace vsp {
 class GlassButton;
-}
+class SpringValue;
+class TransitionOverlay;
+} // namespace vsp
 
 /// The month grid of the calendar: the weekday row from the locale's first weekday, then 4 to 6 rows of
 /// day cells with a dot on days with entries, a ring on today and the accent fill on the picked day.
@@ -32,10 +36,22 @@ public:
     static constexpr int kCellHeight = 44;
     static constexpr int kGap = 4;
 
-    void setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday);
+    /// Shows the month containing `inMonth`. With `animate` (and animations on, the grid shown and another
+    /// month shown before) the old month fades out shrinking to 0.97 as the new one fades in growing from
+    /// 0.97, and the grid's height glides to the new number of rows (spring 0.3). The same month again
+    /// changes nothing.
+    void setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday, bool animate = false);
     void setCounts(const QMap<QDate, int>& counts);
     void setToday(const QDate& today);
-    void setSelected(const std::optional<QDate>& day);
+    /// Marks the picked day; with `animate` the accent fill moves over from the day picked before (spring
+    /// 0.25).
+    void setSelected(const std::optional<QDate>& day, bool animate = false);
+    /// Whether the old month is still fading out.
+    bool isChangingMonth() const { return !m_leaving.isNull(); }
+    /// Ends a month change at once, in its end state.
+    void finishMonthChange();
+    /// The height of the shown month's rows and the weekday row, which the grid takes at rest.
+    int restingHeight() const;
 
     const QList<std::optional<QDate>>& cells() const { return m_cells; }
     QStringList weekdayLabels() const { return m_weekdays; }
@@ -57,13 +73,27 @@ private:
     int cellAt(const QPointF& pos) const;
     QRectF cellRectAt(int index) const;
     qreal weekdayRowHeight() const;
+    /// The day cells, the leaving month included while it fades (not the weekday row).
+    void paintMonth(QPainter& p) const;
+    void paintCells(QPainter& p) const;
+    void setHovered(int index);
 
     QList<std::optional<QDate>> m_cells;
     QStringList m_weekdays;
+    QDate m_month;
+    Qt::DayOfWeek m_firstWeekday = Qt::Monday;
     QMap<QDate, int> m_counts;
     QDate m_today;
     std::optional<QDate> m_selected;
+    std::optional<QDate> m_previousSelected;
     int m_hovered = -1;
+    int m_previousHovered = -1;
+    /// The month shown before, as it looked when the change began, and the grid's height then.
+    QPixmap m_leaving;
+    int m_leavingHeight = 0;
+    vsp::SpringValue* m_monthChange;
+    vsp::SpringValue* m_hover;
+    vsp::SpringValue* m_selection;
 };
 
 /// The picked day's entries for the calendar's day list.
@@ -135,6 +165,8 @@ private:
     void refresh();
     void refreshColors();
     void refreshTitle();
+    /// The day list's change of rows: the old rows fade out as the new ones fade in (spring 0.3).
+    void fadeDayList();
 
     JournalStore& m_store;
     vsp::OpenWindowAction m_openWindow;
@@ -154,4 +186,8 @@ private:
     QWidget* m_emptyDay;
     QLabel* m_emptyText;
     GlassChipButton* m_writeToday;
+    /// The ids of the day's rows as last shown, and whether anything has been shown yet.
+    QList<QUuid> m_shownIDs;
+    bool m_refreshed = false;
+    QPointer<vsp::TransitionOverlay> m_dayTransition;
 };
