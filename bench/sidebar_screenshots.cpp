@@ -6,7 +6,8 @@
 //
 // Writes OUT_DIR/{window,sidebar,launcher-opening,launcher,trash,calendar,tray}-<appearance>.png, and
 // calendar-month-changing, calendar-today-changing, calendar-today and calendar-day-changing: a month
-// change, the way back to today and another day picked, mid-way and at rest.
+// change, the way back to today and another day picked, mid-way and at rest; trash-restoring and
+// trash-restored: a trash record restored, mid-way and at rest.
 
 #include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
@@ -128,6 +129,14 @@ int main(int argc, char** argv)
             TrashView* trash = sidebar->openTrash();
             QTimer::singleShot(800, &app, [&, trash] {
                 save(trash->grab(), out.filePath(u"trash" + suffix));
+                // A record restored: it shrinks and fades where it was as the rows below close up.
+                trash->restore(1);
+                QTimer::singleShot(110, &app, [&, trash] {
+                    save(trash->grab(), out.filePath(u"trash-restoring" + suffix));
+                });
+            });
+            QTimer::singleShot(2000, &app, [&, trash] {
+                save(trash->grab(), out.filePath(u"trash-restored" + suffix));
                 trash->close();
                 store.setCalendarMonth(vsp::now());
                 store.setSelectedDate(vsp::startOfDayOf(vsp::now()));

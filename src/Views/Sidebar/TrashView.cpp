@@ -6,7 +6,10 @@
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
+#include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/TransitionOverlay.h"
+#include "Theme/Transitions.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -16,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -64,15 +68,23 @@ QVariant TrashListModel::data(const QModelIndex& index, int role) const
 void TrashListModel::sync()
 {
     const QList<TrashedEntry>& next = m_store.trashedEntries();
-    // Removals first: every old record missing from the new list, as runs of rows.
-    for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
-        const bool kept =
-            std::any_of(next.begin(), next.end(), [&](const TrashedEntry& t) { return sameRecord(t, m_rows[i]); });
-        if (!kept) {
-            beginRemoveRows({}, i, i);
-            m_rows.removeAt(i);
-            endRemoveRows();
+    // Removals first: every old record missing from the new list, as runs of rows (emptying the trash
+    // is one removal of every row).
+    const auto kept = [&](int i) {
+        return std::any_of(next.begin(), next.end(), [&](const TrashedEntry& t) { return sameRecord(t, m_rows[i]); });
+    };
+    for (int last = int(m_rows.size()) - 1; last >= 0; --last) {
+        if (kept(last)) {
+            continue;
         }
+        int first = last;
+        while (first > 0 && !kept(first - 1)) {
+            --first;
+        }
+        beginRemoveRows({}, first, last);
+        m_rows.remove(first, last - first + 1);
+        endRemoveRows();
+        last = first;
     }
     // Then insertions where the new list has a record the model lacks.
     for (int i = 0; i < next.size(); ++i) {
@@ -95,6 +107,136 @@ void TrashListModel::sync()
         beginInsertRows({}, i, i);
         m_rows.insert(i, next[i]);
         endInsertRows();
+    }
+}
+
+namespace {
+
+constexpr vsp::Spring kRowSpring{0.3, 1.0};
+constexpr int kRowPitch = TrashRowDelegate::kRowHeight + TrashRowDelegate::kSpacing;
+
+/// The trash list, with the leaving rows of its motion painted over its own rows.
+class TrashListView final : public QListView {
+public:
+    using QListView::QListView;
+    const TrashRowMotion* motion = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QListView::paintEvent(event);
+        if (motion && motion->isRunning()) {
+            QPainter p(viewport());
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            motion->paintLeaving(p);
+        }
+    }
+};
+
+} // namespace
+
+TrashRowMotion::TrashRowMotion(QListView* list, TrashRowDelegate* delegate)
+    : QObject(list),
+      m_list(list),
+      m_delegate(delegate),
+      m_progress(new vsp::SpringValue(1, kRowSpring, this))
+{
+    connect(m_progress, &vsp::SpringValue::valueChanged, list->viewport(), qOverload<>(&QWidget::update));
+    connect(m_progress, &vsp::SpringValue::arrived, this, &TrashRowMotion::finish);
+    QAbstractItemModel* model = list->model();
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex& parent, int first, int last) {
+        if (!parent.isValid()) {
+            aboutToRemove(first, last);
+        }
+    });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+        if (!parent.isValid()) {
+            inserted(first, last);
+        }
+    });
+    connect(model, &QAbstractItemModel::modelReset, this, &TrashRowMotion::finish);
+}
+
+bool TrashRowMotion::isRunning() const
+{
+    return m_progress->isMoving();
+}
+
+void TrashRowMotion::finish()
+{
+    m_leaving.clear();
+    m_shiftFrom = -1;
+    m_shift = 0;
+    m_enterFirst = -1;
+    m_enterLast = -1;
+    m_progress->setValue(1);
+    m_list->viewport()->update();
+}
+
+qreal TrashRowMotion::offset(int row) const
+{
+    return m_shiftFrom >= 0 && row >= m_shiftFrom ? m_shift * (1.0 - m_progress->value()) : 0.0;
+}
+
+qreal TrashRowMotion::presence(int row) const
+{
+    return row >= m_enterFirst && row <= m_enterLast ? std::clamp(m_progress->value(), 0.0, 1.0) : 1.0;
+}
+
+void TrashRowMotion::aboutToRemove(int first, int last)
+{
+    // A motion under way ends at its place first: the pictures are of rows at rest.
+    finish();
+    if (!vsp::animationsEnabled() || !m_list->isVisible()) {
+        return;
+    }
+    const QRect visible = m_list->viewport()->rect();
+    const qreal dpr = m_list->devicePixelRatioF();
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = m_list->model()->index(row, 0);
+        // The view has already given up its layout of the rows going; they are of one height.
+        const QRect rect(0, row * kRowPitch - m_list->verticalScrollBar()->value(), visible.width(), kRowPitch);
+        if (!rect.intersects(visible)) {
+            continue;
+        }
+        QPixmap picture(rect.size() * dpr);
+        picture.setDevicePixelRatio(dpr);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        QStyleOptionViewItem option;
+        option.rect = QRect(QPoint(0, 0), rect.size());
+        m_delegate->paintRecord(&p, option, index);
+        p.end();
+        m_leaving.append({picture, rect});
+    }
+    // The rows below start where they were and close up.
+    m_shiftFrom = first;
+    m_shift = qreal(last - first + 1) * kRowPitch;
+    m_progress->setValue(0);
+    m_progress->animateTo(1);
+}
+
+void TrashRowMotion::inserted(int first, int last)
+{
+    finish();
+    if (!vsp::animationsEnabled() || !m_list->isVisible()) {
+        return;
+    }
+    // The rows below start where they were and make room.
+    m_enterFirst = first;
+    m_enterLast = last;
+    m_shiftFrom = last + 1;
+    m_shift = -qreal(last - first + 1) * kRowPitch;
+    m_progress->setValue(0);
+    m_progress->animateTo(1);
+}
+
+void TrashRowMotion::paintLeaving(QPainter& painter) const
+{
+    const qreal t = std::clamp(m_progress->value(), 0.0, 1.0);
+    for (const Leaving& leaving : m_leaving) {
+        const QPointF pivot = QRectF(leaving.rect).adjusted(0, 0, 0, -TrashRowDelegate::kSpacing).center();
+        vsp::motion::paintPicture(painter, leaving.picture, leaving.rect.topLeft(), 1.0 - 0.05 * t, pivot, 1.0 - t);
     }
 }
 
@@ -125,6 +267,28 @@ QSize TrashRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 }
 
 void TrashRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const qreal presence = m_motion ? m_motion->presence(index.row()) : 1.0;
+    const qreal dy = m_motion ? m_motion->offset(index.row()) : 0.0;
+    if (presence >= 1.0 && dy == 0.0) {
+        paintRecord(painter, option, index);
+        return;
+    }
+    // A row on its way: where the motion has it, growing in from 0.95 as it fades in.
+    painter->save();
+    painter->translate(0, dy);
+    const QPointF pivot = QRectF(option.rect).adjusted(0, 0, 0, -kSpacing).center();
+    const qreal scale = 0.95 + 0.05 * presence;
+    painter->translate(pivot);
+    painter->scale(scale, scale);
+    painter->translate(-pivot);
+    painter->setOpacity(painter->opacity() * presence);
+    paintRecord(painter, option, index);
+    painter->restore();
+}
+
+void TrashRowDelegate::paintRecord(QPainter* painter, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const
 {
     const auto* model = static_cast<const TrashListModel*>(index.model());
     const TrashedEntry& t = model->record(index.row());
@@ -183,7 +347,7 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
       m_model(new TrashListModel(store, this)),
       m_delegate(new TrashRowDelegate(this)),
       m_pages(new QStackedWidget(this)),
-      m_list(new QListView(m_pages)),
+      m_list(new TrashListView(m_pages)),
       m_emptyButton(new GlassChipButton(this)),
       m_close(new vsp::GlassButton(this))
 {
@@ -233,6 +397,14 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     m_list->viewport()->installEventFilter(this);
+    m_motion = new TrashRowMotion(m_list, m_delegate);
+    m_delegate->setMotion(m_motion);
+    static_cast<TrashListView*>(m_list)->motion = m_motion;
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex&, int first, int last) {
+        if (first == 0 && last == m_model->rowCount() - 1 && vsp::animationsEnabled() && isVisible()) {
+            m_beforeEmpty = vsp::TransitionOverlay::translucentSnapshot(m_pages);
+        }
+    });
 
     auto* empty = new QWidget(m_pages);
     auto* emptyLayout = new QVBoxLayout(empty);
@@ -282,7 +454,29 @@ bool TrashView::showsEmptyState() const
 void TrashView::refresh()
 {
     const bool empty = m_model->rowCount() == 0;
-    m_pages->setCurrentIndex(empty ? 0 : 1);
+    const int page = empty ? 0 : 1;
+    if (page != m_pages->currentIndex() && vsp::animationsEnabled() && isVisible()) {
+        // The list and the empty state fade into each other; the rows that just went are in the picture.
+        const QPixmap from =
+            empty && !m_beforeEmpty.isNull() ? m_beforeEmpty : vsp::TransitionOverlay::translucentSnapshot(m_pages);
+        if (m_pageTransition) {
+            m_pageTransition->finish();
+        }
+        m_motion->finish();
+        m_pageTransition = new vsp::TransitionOverlay(
+            m_pages, from, kRowSpring, [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+                p.fillRect(QRect(QPoint(0, 0), m_pages->size()), Color::vspBackground().resolve());
+                p.setOpacity(1 - t);
+                p.drawPixmap(0, 0, oldLook);
+                p.setOpacity(t);
+                p.drawPixmap(0, 0, newLook);
+            });
+        m_pages->setCurrentIndex(page);
+        m_pageTransition->start([this] { return vsp::TransitionOverlay::translucentSnapshot(m_pages); });
+    } else {
+        m_pages->setCurrentIndex(page);
+    }
+    m_beforeEmpty = QPixmap();
     m_emptyButton->setVisible(!empty);
     update();
     m_list->viewport()->update();

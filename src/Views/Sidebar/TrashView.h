@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPointer>
 #include <QStyledItemDelegate>
 
@@ -16,7 +17,9 @@ class QListView;
 class QStackedWidget;
 namespace vsp {
 class GlassButton;
-}
+class SpringValue;
+class TransitionOverlay;
+} // namespace vsp
 
 /// The trash's records as list rows, most recent deletion first, following the store with row
 /// inserts and removes (a record is known by its entry id and its deletion date).
@@ -37,6 +40,48 @@ private:
 
     JournalStore& m_store;
     QList<TrashedEntry> m_rows;
+};
+
+class TrashRowDelegate;
+
+/// The rows' comings and goings in the trash list (spring 0.3): a record restored or deleted for good
+/// shrinks to 0.95 and fades where it was while the rows below close up; a record added grows in from
+/// 0.95 as the rows below make room. A leaving row is painted from a picture taken before it went, the
+/// others by the delegate at their moving place. With animations off nothing moves.
+class TrashRowMotion final : public QObject {
+    Q_OBJECT
+
+public:
+    TrashRowMotion(QListView* list, TrashRowDelegate* delegate);
+
+    bool isRunning() const;
+    /// Ends the motion at once, every row at its place.
+    void finish();
+    /// How far a row is drawn below its place now, in pixels (negative: above).
+    qreal offset(int row) const;
+    /// 0 to 1: how far an entering row has come in; 1 for every other row.
+    qreal presence(int row) const;
+    /// Paints the leaving rows over the list's viewport.
+    void paintLeaving(QPainter& painter) const;
+
+private:
+    void aboutToRemove(int first, int last);
+    void inserted(int first, int last);
+    void start();
+
+    struct Leaving {
+        QPixmap picture;
+        QRect rect;
+    };
+    QListView* m_list;
+    TrashRowDelegate* m_delegate;
+    QList<Leaving> m_leaving;
+    /// Rows from this one on start `m_shift` pixels from their place.
+    int m_shiftFrom = -1;
+    qreal m_shift = 0;
+    int m_enterFirst = -1;
+    int m_enterLast = -1;
+    vsp::SpringValue* m_progress;
 };
 
 /// Paints one trash record: title ("Untitled" when empty), the body's line, the countdown, "Restore" and
@@ -67,8 +112,13 @@ public:
         m_hoveredRow = row;
         m_hoveredButton = button;
     }
+    /// Rows are drawn where the motion has them; none: at their place.
+    void setMotion(const TrashRowMotion* motion) { m_motion = motion; }
+    /// A row at rest, at `option.rect`.
+    void paintRecord(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
 private:
+    const TrashRowMotion* m_motion = nullptr;
     int m_hoveredRow = -1;
     int m_hoveredButton = 0;
 };
@@ -85,6 +135,7 @@ public:
 
     QListView* list() const { return m_list; }
     TrashListModel* model() const { return m_model; }
+    TrashRowMotion* motion() const { return m_motion; }
     GlassChipButton* emptyTrashButton() const { return m_emptyButton; }
     vsp::GlassButton* closeButton() const { return m_close; }
     /// Whether the empty state ("Trash is empty") shows.
@@ -112,6 +163,10 @@ private:
     TrashRowDelegate* m_delegate;
     QStackedWidget* m_pages;
     QListView* m_list;
+    TrashRowMotion* m_motion = nullptr;
+    /// The list as it looked before its last rows went, for fading into the empty state.
+    QPixmap m_beforeEmpty;
+    QPointer<vsp::TransitionOverlay> m_pageTransition;
     GlassChipButton* m_emptyButton;
     vsp::GlassButton* m_close;
     QPointer<QMessageBox> m_question;

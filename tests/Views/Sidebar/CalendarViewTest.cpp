@@ -8,6 +8,8 @@
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
+#include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
 #include "Views/Sidebar/CalendarGrid.h"
 #include "Views/Sidebar/CalendarView.h"
 
@@ -245,6 +247,36 @@ void CalendarViewTest::monthButtons_moveByWholeMonths_keepPickedDay()
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate::currentDate())));
     QTest::mouseClick(c.view->backButton(), Qt::LeftButton);
     QVERIFY(!c.store.showCalendar());
+}
+
+void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("motion") << false;
+    QTest::newRow("reduced motion") << true;
+}
+
+void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced()
+{
+    QFETCH(bool, reduced);
+    vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(reduced);
+    // February 2026 starts on a Sunday and March on a Sunday too: 28 days take one row fewer than 31
+    // whichever day the week starts on.
+    Calendar c(QDate(2026, 2, 10), {entry(QStringLiteral("March"), localMoment(QDate(2026, 3, 4), 9))});
+    CalendarGrid* grid = c.view->grid();
+    const int februaryHeight = grid->height();
+    QTest::mouseClick(c.view->nextButton(), Qt::LeftButton);
+    QCOMPARE(grid->isChangingMonth(), !reduced);
+    c.clickDay(QDate(2026, 3, 4));
+    QCOMPARE(c.view->findChildren<vsp::TransitionOverlay*>().size(), reduced ? 0 : 1);
+    viewfixtures::finishAnimations(c.view.get());
+    QVERIFY(!grid->isChangingMonth());
+    QCOMPARE(grid->height(), grid->restingHeight());
+    QCOMPARE_GT(grid->height(), februaryHeight);
+    QVERIFY(c.view->findChildren<vsp::TransitionOverlay*>().isEmpty());
+    QCOMPARE(c.view->dayModel()->rowCount(), 1);
+    vsp::setMotionReduced(false);
 }
 
 void CalendarViewTest::emptyToday_writeButtonOpensFreshEntry()

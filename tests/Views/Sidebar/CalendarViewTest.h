@@ -22,6 +22,8 @@ private Q_SLOTS:
     void rowClick_selectsEntry_staysInCalendar();
     void daylightSaving_inTwoZones_data();
     void daylightSaving_inTwoZones();
+    void monthAndDayChanges_endAtRest_standStillWhenReduced_data();
+    void monthAndDayChanges_endAtRest_standStillWhenReduced();
 };
 
 /// Runs in a child process started with TZ set: every day of the months with a daylight-saving change

@@ -6,6 +6,8 @@
 #include "Model/JournalStore.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
+#include "Theme/Spring.h"
+#include "Theme/TransitionOverlay.h"
 #include "Views/Sidebar/TrashView.h"
 
 #include <QAbstractButton>
@@ -264,4 +266,42 @@ void TrashViewTest::model_followsStoreWithRowSignals()
     QCOMPARE(inserted.first().at(1).toInt(), 0);
     QCOMPARE(reset.count(), 0);
     QCOMPARE(t.sheet->model()->rowCount(), 3);
+    // Emptying is one removal of every row, so the rows leave together.
+    t.store.emptyTrash();
+    QCOMPARE(removed.count(), 2);
+    QCOMPARE(removed.last().at(1).toInt(), 0);
+    QCOMPARE(removed.last().at(2).toInt(), 2);
+}
+
+void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("motion") << false;
+    QTest::newRow("reduced motion") << true;
+}
+
+void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced()
+{
+    QFETCH(bool, reduced);
+    vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(reduced);
+    Trash t;
+    TrashRowMotion* motion = t.sheet->motion();
+    t.store.restoreFromTrash(t.store.trashedEntries().at(0));
+    QCOMPARE(motion->isRunning(), !reduced);
+    if (!reduced) {
+        // The row that took the restored one's place starts where it was, a row lower.
+        QCOMPARE_GT(motion->offset(0), 0.0);
+    }
+    viewfixtures::finishAnimations(t.sheet);
+    QVERIFY(!motion->isRunning());
+    for (int row = 0; row < t.sheet->model()->rowCount(); ++row) {
+        QCOMPARE(motion->offset(row), 0.0);
+        QCOMPARE(motion->presence(row), 1.0);
+    }
+    t.store.emptyTrash();
+    viewfixtures::finishAnimations(t.sheet);
+    QVERIFY(t.sheet->showsEmptyState());
+    QVERIFY(t.sheet->findChildren<vsp::TransitionOverlay*>().isEmpty());
+    vsp::setMotionReduced(false);
 }

@@ -16,4 +16,6 @@ private Q_SLOTS:
     void deletePermanently_asksFirst_thenRemovesRecordAndFolders();
     void emptyTrash_keepsFoldersOfLiveIds();
     void model_followsStoreWithRowSignals();
+    void rowMotion_endsAtRest_standsStillWhenReduced_data();
+    void rowMotion_endsAtRest_standsStillWhenReduced();
 };
