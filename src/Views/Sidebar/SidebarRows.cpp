@@ -295,6 +295,9 @@ void SidebarRowList::setItems(const QList<Item>& items)
     if (m_hovered >= m_items.size()) {
         m_hovered = -1;
     }
+    if (m_previousHovered >= m_items.size()) {
+        m_previousHovered = -1;
+    }
     setFixedHeight(int(m_items.size()) * (kRowHeight + kRowSpacing) - (m_items.isEmpty() ? 0 : kRowSpacing));
     update();
 }
@@ -304,22 +307,29 @@ void SidebarRowList::setSelectedValue(const std::optional<QString>& value)
     if (m_selected == value) {
         return;
     }
-    m_selected = value;
-    // The new row's highlight glides in; the old one goes at once.
+    m_previousSelected = std::exchange(m_selected, value);
+    // The new row's highlight glides in as the old one's fades.
     if (isVisible()) {
         m_selection->setValue(0);
         m_selection->animateTo(1);
+    } else {
+        m_selection->setValue(1);
     }
     update();
 }
 
 int SidebarRowList::selectedIndex() const
 {
-    if (!m_selected) {
+    return indexOf(m_selected);
+}
+
+int SidebarRowList::indexOf(const std::optional<QString>& value) const
+{
+    if (!value) {
         return -1;
     }
     for (int i = 0; i < m_items.size(); ++i) {
-        if (m_items[i].value == *m_selected) {
+        if (m_items[i].value == *value) {
             return i;
         }
     }
@@ -346,6 +356,7 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     const int selected = selectedIndex();
+    const int previous = m_selection->isMoving() ? indexOf(m_previousSelected) : -1;
     const int first = std::max(0, event->rect().top() / (kRowHeight + kRowSpacing));
     const int last = std::min(int(m_items.size()) - 1, event->rect().bottom() / (kRowHeight + kRowSpacing));
     for (int i = first; i <= last; ++i) {
@@ -357,8 +368,8 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
         look.title = item.title;
         look.count = item.count;
         look.selected = i == selected;
-        look.selection = i == selected ? m_selection->value() : 0;
-        look.hover = i == m_hovered ? m_hover->value() : 0;
+        look.selection = i == selected ? m_selection->value() : i == previous ? 1.0 - m_selection->value() : 0;
+        look.hover = i == m_hovered ? m_hover->value() : i == m_previousHovered ? 1.0 - m_hover->value() : 0;
         const QRect r = rowRect(i);
         SidebarRow::paintChrome(p, QRectF(r), look);
         p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
@@ -398,21 +409,21 @@ void SidebarRowList::mouseMoveEvent(QMouseEvent* event)
         if (m_hovered >= 0) {
             update(rowRect(m_hovered));
         }
-        m_hovered = at;
+        // The row left fades out as the one entered fades in.
+        m_previousHovered = std::exchange(m_hovered, at);
         setCursor(at >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
         m_hover->setValue(0);
-        if (at >= 0) {
-            m_hover->animateTo(1);
-        }
+        m_hover->animateTo(1);
     }
 }
 
 void SidebarRowList::leaveEvent(QEvent*)
 {
     if (m_hovered >= 0) {
-        update(rowRect(m_hovered));
+        m_previousHovered = std::exchange(m_hovered, -1);
+        m_hover->setValue(0);
+        m_hover->animateTo(1);
     }
-    m_hovered = -1;
 }
 
 void SidebarRowList::mousePressEvent(QMouseEvent* event)

@@ -167,9 +167,14 @@ private:
     SidebarRow::Kind m_kind;
     QList<Item> m_items;
     mutable QCache<QString, QPixmap> m_pictures{4 * 1024};
+    int indexOf(const std::optional<QString>& value) const;
+
     std::optional<QString> m_selected;
+    /// The row whose highlight fades while the selected one's comes in.
+    std::optional<QString> m_previousSelected;
     std::function<QColor(const QString&)> m_dotColor;
     int m_hovered = -1;
+    int m_previousHovered = -1;
     int m_pressed = -1;
     vsp::SpringValue* m_hover;
     vsp::SpringValue* m_selection;
