@@ -1,7 +1,8 @@
 // Grabs PNGs of the main window showing the entry detail, for looking at its layouts:
 //
 //   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
-//                      [--motion=edit|done|focus|tag-removed|tag-added|expiration|favorite --at=0.5]
+//                      [--motion=edit|done|focus|tag-removed|tag-added|expiration|favorite|photo-added
+//                       --at=0.5]
 //
 // The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
@@ -32,6 +33,11 @@
 
 #include <QAbstractAnimation>
 #include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QUrl>
 #include <QLineEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -108,6 +114,17 @@ void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& s
         detail.tagsView()->commitTag();
     } else if (motion == u"expiration") {
         detail.expirationRow()->toggleButton()->click();
+    } else if (motion == u"photo-added") {
+        QImage photo(1200, 800, QImage::Format_RGB32);
+        QPainter painter(&photo);
+        QLinearGradient gradient(0, 0, 1200, 800);
+        gradient.setColorAt(0, QColor(0x2f, 0x6f, 0x9f));
+        gradient.setColorAt(1, QColor(0xe8, 0xb0, 0x4a));
+        painter.fillRect(photo.rect(), gradient);
+        painter.end();
+        const QString path = QDir::temp().filePath(QStringLiteral("detail-shot-photo.jpg"));
+        photo.save(path, "JPEG", 85);
+        detail.addImages({QUrl::fromLocalFile(path)});
     } else if (motion == u"focus") {
         store.setFocusMode(true);
     } else if (motion == u"favorite") {

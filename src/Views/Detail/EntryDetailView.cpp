@@ -27,6 +27,7 @@
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
+#include "Theme/Transitions.h"
 #include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/DetailToolbar.h"
 #include "Views/Detail/EditableTagsView.h"
@@ -117,6 +118,10 @@ constexpr int kFocusEditWidth = 700;
 constexpr int kEditPhotosHeight = 300;
 /// Starting and ending an edit in the column.
 constexpr vsp::Spring kEditSpring{0.25, 1.0};
+/// Photos and voice notes coming into and leaving an edit.
+constexpr vsp::Spring kAttachmentSpring{0.3, 1.0};
+/// The photo strip and the voice notes open and close their room as they fade.
+constexpr Transition kSectionTransition{1.0, Qt::AlignTop | Qt::AlignHCenter, false, Qt::Vertical};
 
 } // namespace
 
@@ -360,7 +365,9 @@ QWidget* EntryDetailView::buildEditPage()
     m_editImagesScroll = makeScroller(photos, m_editImages);
     m_editImagesScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_editImagesScroll->setMaximumHeight(kEditPhotosHeight);
-    photoColumn->addWidget(m_editImagesScroll);
+    m_editImagesScroll->hide();
+    m_editImagesSlot = new TransitionSlot(m_editImagesScroll, kSectionTransition, kAttachmentSpring, photos);
+    photoColumn->addWidget(m_editImagesSlot);
     photoColumn->addWidget(new ImagePickerButton([this](const QList<QUrl>& files) { addImages(files); }, photos), 0,
                            Qt::AlignLeft);
     column->addWidget(photos);
@@ -371,7 +378,9 @@ QWidget* EntryDetailView::buildEditPage()
     m_editAudio = new QWidget(voice);
     new QVBoxLayout(m_editAudio);
     m_editAudio->layout()->setContentsMargins(0, 0, 0, 0);
-    voiceColumn->addWidget(m_editAudio);
+    m_editAudio->hide();
+    m_editAudioSlot = new TransitionSlot(m_editAudio, kSectionTransition, kAttachmentSpring, voice);
+    voiceColumn->addWidget(m_editAudioSlot);
     voiceColumn->addWidget(
         new AudioRecordControl([this](const QString& path, double duration) { addRecording(path, duration); }, voice),
         0, Qt::AlignLeft);
@@ -442,6 +451,11 @@ EntryDetailView::Layout EntryDetailView::layout() const
         return Layout::Read;
     }
     return m_focusLayout ? Layout::Focus : Layout::Edit;
+}
+
+QWidget* EntryDetailView::editPhotoSection() const
+{
+    return m_editImagesSlot;
 }
 
 QLineEdit* EntryDetailView::titleField() const
@@ -739,7 +753,7 @@ void EntryDetailView::addImages(const QList<QUrl>& files)
         m_edit.imageFilenames.append(*name);
         m_addedImages.insert(*name);
     }
-    refreshEditAttachments();
+    refreshEditAttachments(kAttachmentSpring);
 }
 
 void EntryDetailView::showLightbox(const QString& filename)
@@ -771,7 +785,7 @@ void EntryDetailView::removeImage(const QString& filename)
     } else {
         m_removedImages.insert(filename);
     }
-    refreshEditAttachments();
+    refreshEditAttachments(kAttachmentSpring);
 }
 
 void EntryDetailView::addRecording(const QString& path, double duration)
@@ -788,7 +802,7 @@ void EntryDetailView::addRecording(const QString& path, double duration)
     AudioClip clip{QUuid::createUuid(), *name, duration, std::nullopt};
     m_edit.audioClips.append(clip);
     m_addedAudio.insert(*name);
-    refreshEditAttachments();
+    refreshEditAttachments(kAttachmentSpring);
     const QString stored = JournalStore::audioFilePath(id, *name).value_or(QString());
     const QUuid clipID = clip.id;
     SpeechTranscriber::transcribe(stored, this,
@@ -836,7 +850,7 @@ void EntryDetailView::removeAudioClip(const AudioClip& clip)
     } else {
         m_removedAudio.insert(clip.filename);
     }
-    refreshEditAttachments();
+    refreshEditAttachments(kAttachmentSpring);
 }
 
 QStringList EntryDetailView::acceptableImageFiles(const QMimeData* mime)
@@ -906,8 +920,23 @@ void EntryDetailView::refreshEditStatus()
     m_editStatus->setPieces(vsp::detail::statusLine(m_entry, m_moodStore, m_store.now()));
 }
 
-void EntryDetailView::refreshEditAttachments()
+void EntryDetailView::refreshEditAttachments(std::optional<vsp::Spring> spring)
 {
+    const bool animate = spring && m_editPage->isVisible();
+    const auto present = [&](TransitionSlot* slot, bool shown) {
+        if (animate) {
+            slot->setPresent(shown, *spring);
+        } else {
+            slot->setPresent(shown, false);
+        }
+    };
+    // A section that empties leaves pictured with what it showed, before its content goes.
+    if (m_edit.imageFilenames.isEmpty() && m_editImagesSlot->isPresent()) {
+        present(m_editImagesSlot, false);
+    }
+    if (m_edit.audioClips.isEmpty() && m_editAudioSlot->isPresent()) {
+        present(m_editAudioSlot, false);
+    }
     clearBox(m_editImages);
     if (!m_edit.imageFilenames.isEmpty()) {
         auto* gallery = new ImageGalleryView(
@@ -922,7 +951,9 @@ void EntryDetailView::refreshEditAttachments()
         fit(gallery->contentHeight());
     }
     m_editImages->setVisible(!m_edit.imageFilenames.isEmpty());
-    m_editImagesScroll->setVisible(!m_edit.imageFilenames.isEmpty());
+    if (!m_edit.imageFilenames.isEmpty()) {
+        present(m_editImagesSlot, true);
+    }
     // The same entry's list is updated in place, so a note that plays goes on playing when another
     // one is added or removed.
     QLayoutItem* first = m_editAudio->layout()->itemAt(0);
@@ -939,7 +970,9 @@ void EntryDetailView::refreshEditAttachments()
         clips->setMaximumWidth(680);
         m_editAudio->layout()->addWidget(clips);
     }
-    m_editAudio->setVisible(!m_edit.audioClips.isEmpty());
+    if (!m_edit.audioClips.isEmpty()) {
+        present(m_editAudioSlot, true);
+    }
 }
 
 void EntryDetailView::refreshRead()

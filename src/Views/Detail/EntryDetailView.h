@@ -34,6 +34,7 @@ class QStackedWidget;
 class QVBoxLayout;
 class RichTextHandle;
 class SelectionState;
+class TransitionSlot;
 class WeatherLocationChips;
 
 /// The right-hand column of the main window: one entry for reading, or edited in place in the column
@@ -145,6 +146,8 @@ public:
     /// A picture of the detail as it was before focus mode changed its layout (null when nothing
     /// changed this turn, the detail is hidden or animations are off); handing it out forgets it.
     QPixmap takeLookBeforeChange() { return std::exchange(m_lookBeforeChange, QPixmap()); }
+    /// The edit layout's photo strip (hidden while the edit has no photos).
+    QWidget* editPhotoSection() const;
     /// The cross-fade between two layouts while it runs, else null.
     vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
 
@@ -170,7 +173,9 @@ private:
     void loadEditors();
     void refreshRead();
     void refreshEditStatus();
-    void refreshEditAttachments();
+    /// Shows the edit copies' photos and voice notes; a section that appears or empties comes or goes
+    /// with `spring` while the edit layout is on screen.
+    void refreshEditAttachments(std::optional<vsp::Spring> spring = std::nullopt);
     /// Shows the layout of the current state. With a spring, a change of layout cross-fades (when
     /// animations run and the detail is on screen); the state itself has changed already.
     void showLayout(std::optional<vsp::Spring> spring = std::nullopt);
@@ -239,7 +244,9 @@ private:
     FormatBar* m_formatBar = nullptr;
     QVBoxLayout* m_editorSlot = nullptr;
     QWidget* m_editImages = nullptr;
+    TransitionSlot* m_editImagesSlot = nullptr;
     QWidget* m_editAudio = nullptr;
+    TransitionSlot* m_editAudioSlot = nullptr;
     QScrollArea* m_focusScroll = nullptr;
     QLineEdit* m_focusTitle = nullptr;
     FormatBar* m_focusFormatBar = nullptr;

@@ -482,8 +482,16 @@ void EntryDetailViewTest::recordingThatCannotBeStored_isKeptAndNamed()
              QStringList{QStringLiteral("Vesperlog: voice note attach failed — recording kept at ") + recording});
 }
 
+void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit_data()
+{
+    QTest::addColumn<bool>("motion");
+    QTest::newRow("at once") << false;
+    QTest::newRow("under motion") << true;
+}
+
 void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit()
 {
+    QFETCH(bool, motion);
     Journal j;
     EntryDetailView& d = j.detail();
     const auto name = j.store.saveImage(QByteArrayLiteral("png"), j.a.id, QStringLiteral("a.png"));
@@ -493,9 +501,15 @@ void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit()
     j.store.updateEntry(withPhoto);
     const QString path = *JournalStore::imageFilePath(j.a.id, *name);
     d.startEditing();
+    vsp::setAnimationsEnabled(motion);
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(d.editPhotoSection()->isVisible());
     d.removeImage(*name);
     QVERIFY(QFile::exists(path));
     QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{*name});
+    // The strip closes once its last photo has gone.
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(d.editPhotoSection()->isHidden());
     d.saveEdits();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{});

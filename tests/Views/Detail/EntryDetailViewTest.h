@@ -26,6 +26,7 @@ private Q_SLOTS:
     void anotherEntryWhileEditingInFocus_loadsItsDocument();
     void transcriptAfterEditingEnded_reachesTheStoredEntry();
     void recordingThatCannotBeStored_isKeptAndNamed();
+    void removedPhoto_isDeletedOnlyOnCommit_data();
     void removedPhoto_isDeletedOnlyOnCommit();
     void photoClicked_opensLightbox_escapeClosesIt_data();
     void photoClicked_opensLightbox_escapeClosesIt();
