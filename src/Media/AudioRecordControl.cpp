@@ -2,6 +2,7 @@
 
 #include "Media/AudioRecorder.h"
 #include "Media/RecordingWaveform.h"
+#include "Media/SpeechTranscriber.h"
 #include "Model/ClipDuration.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
@@ -190,6 +191,10 @@ void AudioRecordControl::completeRecording(const QString& path, double duration)
 void AudioRecordControl::startRecording()
 {
     m_recorder->start();
+    if (m_recorder->isRecording()) {
+        // Every host transcribes what it keeps: the recogniser loads while the user speaks.
+        SpeechTranscriber::prepare();
+    }
 }
 
 void AudioRecordControl::stopAndSave()

@@ -9,9 +9,13 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 #include <pocketsphinx.h>
+#include <sphinxbase/cmn.h>
+#include <sphinxbase/feat.h>
 
 namespace {
 
@@ -23,6 +27,166 @@ SpeechTranscriber::Backend& backend()
     static SpeechTranscriber::Backend instance;
     return instance;
 }
+
+/// A loaded recogniser (about 90 MB) with the loudness estimate it starts from.
+struct LoadedDecoder {
+    ps_decoder_t* ps = nullptr;
+    QString folder;
+    std::vector<mfcc_t> mean;
+    std::vector<mfcc_t> sum;
+    int32 frames = 0;
+
+    ~LoadedDecoder()
+    {
+        if (ps) {
+            ps_free(ps);
+        }
+    }
+
+    static std::unique_ptr<LoadedDecoder> load(const QString& folder)
+    {
+        const QByteArray hmm = QFile::encodeName(folder + QStringLiteral("/en-us"));
+        const QByteArray lm = QFile::encodeName(folder + QStringLiteral("/en-us.lm.bin"));
+        const QByteArray dict = QFile::encodeName(folder + QStringLiteral("/cmudict-en-us.dict"));
+        // One forward pass without the flat-lexicon and best-path passes, and a bounded number of
+        // active models: about twice as fast for the same words on this model.
+        cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(),
+                                       "-dict", dict.constData(), "-logfn", "/dev/null", "-fwdflat", "no", "-bestpath",
+                                       "no", "-maxhmmpf", "3000", "-pl_window", "10", nullptr);
+        if (!config) {
+            return nullptr;
+        }
+        auto decoder = std::make_unique<LoadedDecoder>();
+        decoder->ps = ps_init(config);
+        cmd_ln_free_r(config);
+        if (!decoder->ps) {
+            return nullptr;
+        }
+        decoder->folder = folder;
+        const cmn_t* cmn = ps_get_feat(decoder->ps)->cmn_struct;
+        decoder->mean.assign(cmn->cmn_mean, cmn->cmn_mean + cmn->veclen);
+        decoder->sum.assign(cmn->sum, cmn->sum + cmn->veclen);
+        decoder->frames = cmn->nframe;
+        return decoder;
+    }
+
+    /// The recogniser follows the loudness of what it hears and carries it into the next recording,
+    /// which it then hears worse; every recording starts from the estimate it was loaded with.
+    void forgetLoudness()
+    {
+        cmn_t* cmn = ps_get_feat(ps)->cmn_struct;
+        std::copy(mean.begin(), mean.end(), cmn->cmn_mean);
+        std::copy(sum.begin(), sum.end(), cmn->sum);
+        cmn->nframe = frames;
+    }
+};
+
+/// Keeps one loaded recogniser between recordings, since loading takes about half a second, and lets
+/// it go after a minute unused, since it holds about 90 MB. Thread-safe; recognitions at the same time
+/// each get a recogniser of their own.
+class DecoderStore final {
+public:
+    static DecoderStore& shared()
+    {
+        static DecoderStore store;
+        return store;
+    }
+
+    /// The kept recogniser for `folder` (waiting for one being loaded), or a newly loaded one; nothing
+    /// when the model cannot be loaded. Blocking.
+    std::unique_ptr<LoadedDecoder> take(const QString& folder)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            m_loaded.wait(lock, [this] { return !m_loading; });
+            ++m_generation;
+            if (m_kept && m_kept->folder == folder) {
+                return std::move(m_kept);
+            }
+        }
+        return LoadedDecoder::load(folder);
+    }
+
+    /// Keeps `decoder` for the next recording, unless one is kept already.
+    void give(std::unique_ptr<LoadedDecoder> decoder)
+    {
+        std::unique_ptr<LoadedDecoder> spare;
+        quint64 generation = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_kept) {
+                spare = std::move(decoder);
+            } else {
+                m_kept = std::move(decoder);
+            }
+            generation = ++m_generation;
+        }
+        releaseLater(generation);
+    }
+
+    /// Claims the one loading slot; false when a recogniser is kept or being loaded already.
+    bool startLoading()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_kept || m_loading) {
+            return false;
+        }
+        m_loading = true;
+        return true;
+    }
+
+    /// After startLoading(): loads a recogniser and keeps it. Blocking.
+    void load(const QString& folder)
+    {
+        std::unique_ptr<LoadedDecoder> decoder = LoadedDecoder::load(folder);
+        quint64 generation = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            m_loading = false;
+            if (!m_kept) {
+                m_kept = std::move(decoder);
+            }
+            generation = ++m_generation;
+        }
+        m_loaded.notify_all();
+        releaseLater(generation);
+    }
+
+private:
+    void releaseLater(quint64 generation)
+    {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            app,
+            [this, generation] {
+                QTimer::singleShot(kKeepMs, QCoreApplication::instance(), [this, generation] {
+                    // Freeing 90 MB is not for the GUI thread.
+                    QThreadPool::globalInstance()->start([this, generation] { releaseIfUnused(generation); });
+                });
+            },
+            Qt::QueuedConnection);
+    }
+
+    void releaseIfUnused(quint64 generation)
+    {
+        std::unique_ptr<LoadedDecoder> unused;
+        std::lock_guard lock(m_mutex);
+        if (m_generation == generation) {
+            unused = std::move(m_kept);
+        }
+    }
+
+    static constexpr int kKeepMs = 60'000;
+    std::mutex m_mutex;
+    std::condition_variable m_loaded;
+    std::unique_ptr<LoadedDecoder> m_kept;
+    bool m_loading = false;
+    // Counts every use, so a release meant for an earlier one does nothing.
+    quint64 m_generation = 0;
+};
 
 /// One request to the on-device recogniser: decodes on the GUI thread (GStreamer does the work on its
 /// own threads), recognises on the thread pool, answers once.
@@ -138,24 +302,12 @@ std::optional<QString> SpeechTranscriber::modelFolder(const QLocale& current, co
 
 std::optional<QString> SpeechTranscriber::recognise(const std::vector<std::int16_t>& samples, const QString& folder)
 {
-    const QByteArray hmm = QFile::encodeName(folder + QStringLiteral("/en-us"));
-    const QByteArray lm = QFile::encodeName(folder + QStringLiteral("/en-us.lm.bin"));
-    const QByteArray dict = QFile::encodeName(folder + QStringLiteral("/cmudict-en-us.dict"));
-    // One forward pass without the flat-lexicon and best-path passes, and a bounded number of active
-    // models: about twice as fast for the same words on this model.
-    cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(), "-dict",
-                                   dict.constData(), "-logfn", "/dev/null", "-fwdflat", "no", "-bestpath", "no",
-                                   "-maxhmmpf", "3000", "-pl_window", "10", nullptr);
-    if (!config) {
+    std::unique_ptr<LoadedDecoder> decoder = DecoderStore::shared().take(folder);
+    if (!decoder) {
         return std::nullopt;
     }
-    // A decoder of its own for every recording (half a second to load): one kept between recordings
-    // carries its running loudness estimate over and hears the next recording worse.
-    ps_decoder_t* ps = ps_init(config);
-    cmd_ln_free_r(config);
-    if (!ps) {
-        return std::nullopt;
-    }
+    decoder->forgetLoudness();
+    ps_decoder_t* ps = decoder->ps;
     std::optional<QString> result;
     bool ok = ps_start_utt(ps) >= 0;
     constexpr size_t kChunk = 4096;
@@ -168,9 +320,18 @@ std::optional<QString> SpeechTranscriber::recognise(const std::vector<std::int16
         const char* hypothesis = ps_get_hyp(ps, &score);
         // No hypothesis is what silence gives: a finished recognition that heard nothing.
         result = hypothesis ? QString::fromUtf8(hypothesis).simplified() : QString();
+        DecoderStore::shared().give(std::move(decoder));
     }
-    ps_free(ps);
     return result;
+}
+
+void SpeechTranscriber::prepare()
+{
+    const std::optional<QString> folder = backend() ? std::nullopt : modelFolder(QLocale());
+    if (!folder || !DecoderStore::shared().startLoading()) {
+        return;
+    }
+    QThreadPool::globalInstance()->start([folder = *folder] { DecoderStore::shared().load(folder); });
 }
 
 void SpeechTranscriber::transcribe(const QString& audioPath, QObject* context, Completion done)

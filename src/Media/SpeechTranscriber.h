@@ -37,8 +37,14 @@ public:
     /// installed.
     static std::optional<QString> modelFolder(const QLocale& current, const QLocale& system = QLocale::system());
 
-    /// Recognises 16 kHz mono signed 16-bit samples with the model in `folder`. Blocking (about half a
-    /// second to load the model, then roughly a quarter of the audio's length on one core); calls on
-    /// several threads at once are independent. Nothing when the model cannot be loaded.
+    /// Loads the recogniser for the current locale on a worker thread (about half a second), so that a
+    /// transcription soon after does not wait for it; called when a recording starts. It is kept a
+    /// minute after its last use. Nothing when no model serves the locale or a recogniser is loaded.
+    static void prepare();
+
+    /// Recognises 16 kHz mono signed 16-bit samples with the model in `folder`. Blocking (half a second
+    /// to load the model unless one is kept from an earlier call or prepare(), then roughly a quarter
+    /// of the audio's length on one core); calls on several threads at once are independent, and each
+    /// recording is heard as if it were the first. Nothing when the model cannot be loaded.
     static std::optional<QString> recognise(const std::vector<std::int16_t>& samples, const QString& folder);
 };

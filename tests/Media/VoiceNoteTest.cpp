@@ -374,18 +374,22 @@ void VoiceNoteTest::transcriber_speech_containsItsWords()
 {
     const QString speech = m_recordings.filePath(QStringLiteral("speech.wav"));
     QVERIFY(vsp::test::writeSpeech(QStringLiteral("Tomorrow I will walk through the park."), speech));
-    std::optional<QString> text;
-    int calls = 0;
+    QStringList heard;
     QObject receiver;
-    SpeechTranscriber::transcribe(speech, &receiver, [&](std::optional<QString> t) {
-        ++calls;
-        text = t;
-    });
-    QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 30'000);
-    QVERIFY(text);
+    // The second time with the recogniser kept from the first, which must hear it the same way.
+    for (int time = 0; time < 2; ++time) {
+        int calls = 0;
+        SpeechTranscriber::transcribe(speech, &receiver, [&](std::optional<QString> t) {
+            ++calls;
+            heard.append(t.value_or(QStringLiteral("(nothing)")));
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 30'000);
+    }
     // The general language model gets about half the words of synthetic speech right; these two it
     // has always heard.
-    QVERIFY2(text->contains(QStringLiteral("through")) && text->contains(QStringLiteral("park")), qPrintable(*text));
+    const QString& text = heard.first();
+    QVERIFY2(text.contains(QStringLiteral("through")) && text.contains(QStringLiteral("park")), qPrintable(text));
+    QCOMPARE(heard.last(), text);
 }
 
 void VoiceNoteTest::transcriber_silenceIsEmpty_otherLanguagesGiveNothing()
