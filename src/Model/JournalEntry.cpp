@@ -7,26 +7,6 @@
 
 namespace {
 
-bool sameSource(const QString& a, const QString& b)
-{
-    // Strings that share one buffer hold the same text; the cached copy keeps that buffer alive, so a
-    // matching address cannot belong to a newer string.
-    return a.size() == b.size() && (a.isEmpty() || a.constData() == b.constData());
-}
-
-bool sameSource(const QStringList& a, const QStringList& b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (!sameSource(a[i], b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 template <typename T>
 size_t hashOptional(const std::optional<T>& value, size_t seed)
 {
@@ -102,16 +82,20 @@ size_t qHash(const JournalEntry& e, size_t seed) noexcept
     return hashOptional(e.weatherText, seed);
 }
 
-QByteArray foldForSearch(QStringView text)
+qsizetype foldedSizeBound(QStringView text)
 {
-    // Simple case folding per code point, written straight to UTF-8; ASCII (most of any journal) takes
-    // the short road.
     qsizetype bound = 0;
     for (const QChar c : text) {
         bound += c.unicode() < 0x80 ? 1 : 3;
     }
-    QByteArray out(bound, Qt::Uninitialized);
-    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    return bound;
+}
+
+char* foldForSearch(QStringView text, char* out)
+{
+    // Simple case folding per code point, written straight to UTF-8; ASCII (most of any journal) takes
+    // the short road.
+    auto* o = reinterpret_cast<unsigned char*>(out);
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
     while (p < end) {
@@ -142,48 +126,14 @@ QByteArray foldForSearch(QStringView text)
             *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
         }
     }
-    out.truncate(qsizetype(o - reinterpret_cast<unsigned char*>(out.data())));
+    return reinterpret_cast<char*>(o);
+}
+
+QByteArray foldForSearch(QStringView text)
+{
+    QByteArray out(foldedSizeBound(text), Qt::Uninitialized);
+    out.truncate(qsizetype(foldForSearch(text, out.data()) - out.constData()));
     return out;
-}
-
-std::shared_ptr<const EntrySearchText> makeSearchText(const JournalEntry& entry)
-{
-    auto fresh = std::make_shared<EntrySearchText>();
-    fresh->titleSource = entry.title;
-    fresh->bodySource = entry.body;
-    fresh->tagsSource = entry.tags;
-    fresh->title = foldForSearch(entry.title);
-    fresh->body = foldForSearch(entry.body);
-    fresh->tags.reserve(entry.tags.size());
-    for (const QString& tag : entry.tags) {
-        fresh->tags.append(foldForSearch(tag));
-    }
-    return fresh;
-}
-
-namespace {
-
-bool madeFrom(const EntrySearchText* text, const JournalEntry& entry)
-{
-    return text && sameSource(text->titleSource, entry.title) && sameSource(text->bodySource, entry.body)
-           && sameSource(text->tagsSource, entry.tags);
-}
-
-} // namespace
-
-const EntrySearchText& JournalEntry::searchText() const
-{
-    if (!madeFrom(m_searchText.get(), *this)) {
-        m_searchText = makeSearchText(*this);
-    }
-    return *m_searchText;
-}
-
-void JournalEntry::adoptSearchText(std::shared_ptr<const EntrySearchText> text) const
-{
-    if (madeFrom(text.get(), *this)) {
-        m_searchText = std::move(text);
-    }
 }
 
 QString entryTypeRawValue(JournalEntry::EntryType type)

@@ -12,8 +12,6 @@
 #include <memory>
 #include <optional>
 
-struct EntrySearchText;
-
 /// One journal entry: a note, idea, link or journal entry. A plain value; copies are independent.
 /// Dates are seconds since 2001-01-01 00:00:00 UTC.
 struct JournalEntry {
@@ -57,16 +55,6 @@ struct JournalEntry {
     /// All 20 fields equal.
     bool operator==(const JournalEntry& other) const;
     bool operator!=(const JournalEntry& other) const { return !(*this == other); }
-
-    /// Case-folded title, body and tags for searching, made on first use and shared by copies. Rebuilt
-    /// when any of the three has been changed since.
-    const EntrySearchText& searchText() const;
-    /// Takes a search form made by `makeSearchText` (on any thread) from a copy of this entry; ignored
-    /// when the title, body or tags have been changed since.
-    void adoptSearchText(std::shared_ptr<const EntrySearchText> text) const;
-
-private:
-    mutable std::shared_ptr<const EntrySearchText> m_searchText;
 };
 
 size_t qHash(const JournalEntry& entry, size_t seed = 0) noexcept;
@@ -82,17 +70,6 @@ constexpr std::array<JournalEntry::EntryType, 4> allEntryTypes()
             JournalEntry::EntryType::Idea};
 }
 
-/// The case-folded search form of an entry. Folding keeps the UTF-8 text, so containment of a folded
-/// query is a byte search.
-struct EntrySearchText {
-    QString titleSource;
-    QString bodySource;
-    QStringList tagsSource;
-    QByteArray title;
-    QByteArray body;
-    QList<QByteArray> tags;
-};
-
 /// A deleted entry with the moment it went to the trash. Identified by its entry's id.
 struct TrashedEntry {
     JournalEntry entry;
@@ -104,7 +81,8 @@ struct TrashedEntry {
 
 /// Folds text for case-insensitive containment tests, as UTF-8.
 QByteArray foldForSearch(QStringView text);
-
-/// The search form of an entry, made without touching the entry's own cache: safe on another thread
-/// while the entry is only read.
-std::shared_ptr<const EntrySearchText> makeSearchText(const JournalEntry& entry);
+/// The most bytes folding `text` can give: one per ASCII code unit, three per other unit.
+qsizetype foldedSizeBound(QStringView text);
+/// Folds `text` into `out`, which has room for `foldedSizeBound(text)` bytes; returns one past the last
+/// byte written.
+char* foldForSearch(QStringView text, char* out);

@@ -3,6 +3,7 @@
 // so the next keystroke can narrow them.
 
 #include "Model/Dates.h"
+#include "Model/JournalSearchIndex.h"
 #include "Model/JournalStore.h"
 
 #include <QMetaObject>
@@ -17,40 +18,57 @@
 #include <vector>
 
 struct JournalStore::SearchState {
-    /// Search forms folded on other threads for a copy of the entries, by position in that copy (null
-    /// where a thread was cancelled first).
-    struct Prepared {
-        QList<JournalEntry> entries;
-        std::vector<std::shared_ptr<const EntrySearchText>> texts;
-    };
-    /// The matches of one query, as positions in `entries` in journal order.
+    /// The matches of one query, as positions in the index's list in journal order.
     struct Result {
         QByteArray foldedQuery;
         bool inArchive = false;
-        QList<qsizetype> matches;
+        vsp::JournalSearchIndex::Matches matches;
     };
     /// Results kept: typing a word and taking it back finds each shorter query's matches here.
     static constexpr int kKeptResults = 16;
 
-    /// The entries the results index into (a shared copy: any change of the store's list leaves it
-    /// behind, so a mismatch of the two tells that the results are stale).
-    QList<JournalEntry> entries;
-    /// The latest last.
+    /// The folded text of the entries, once made (on another thread by `preparing`, or by the first
+    /// search that needs it).
+    std::unique_ptr<vsp::JournalSearchIndex> index;
+    std::future<std::unique_ptr<vsp::JournalSearchIndex>> preparing;
+    std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
+    /// The latest last; they refer to the index's list as it stood when they were found.
     QList<Result> results;
 
-    /// The folding threads; they check `cancelled` between entries and are waited for on destruction.
-    std::shared_future<void> preparing;
-    std::shared_ptr<Prepared> prepared;
-    std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
-
-    /// Gives `entries` the forms the threads folded; waits for them when they are still at work (they
-    /// are part-way through: folding here as well would only do their work twice).
-    void adoptPrepared(const QList<JournalEntry>& entries);
-    void forgetResults()
+    /// The index brought in step with `entries`: taken from the folding thread (waiting for it; it is
+    /// part-way through, folding here as well would only do its work twice) or made now. Results of
+    /// another list are dropped.
+    vsp::JournalSearchIndex& indexFor(const QList<JournalEntry>& entries)
     {
-        entries = {};
-        results.clear();
+        if (preparing.valid()) {
+            index = preparing.get();
+        }
+        if (!index) {
+            index = std::make_unique<vsp::JournalSearchIndex>(entries, searchThreads());
+            results.clear();
+            return *index;
+        }
+        const JournalEntry* before = index->entries().constData();
+        index->follow(entries);
+        if (index->entries().constData() != before) {
+            results.clear();
+        }
+        return *index;
     }
+
+    /// Brings a finished index in step with `entries` without waiting for one being made: the next
+    /// search then starts at once, and the index holds no old list of entries.
+    void keepInStep(const QList<JournalEntry>& entries)
+    {
+        if (preparing.valid() && preparing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            return;
+        }
+        if (index || preparing.valid()) {
+            indexFor(entries);
+        }
+    }
+
+    static int searchThreads() { return std::clamp(QThread::idealThreadCount() - 1, 1, 4); }
 
     ~SearchState()
     {
@@ -62,24 +80,6 @@ struct JournalStore::SearchState {
 };
 
 namespace {
-
-bool containsFolded(const QByteArray& haystack, const QByteArray& needle)
-{
-    if (needle.isEmpty()) {
-        return true;
-    }
-    return memmem(haystack.constData(), size_t(haystack.size()), needle.constData(), size_t(needle.size())) != nullptr;
-}
-
-bool matchesSearch(const JournalEntry& e, const QByteArray& foldedQuery)
-{
-    const EntrySearchText& text = e.searchText();
-    if (containsFolded(text.title, foldedQuery) || containsFolded(text.body, foldedQuery)) {
-        return true;
-    }
-    return std::any_of(text.tags.cbegin(), text.tags.cend(),
-                       [&](const QByteArray& tag) { return containsFolded(tag, foldedQuery); });
-}
 
 /// Orders positions in `entries` by date, keeping the journal's order among equal dates.
 void sortByDate(QList<qsizetype>& indices, const QList<JournalEntry>& entries, bool newestFirst)
@@ -119,13 +119,9 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
             m_search = std::make_shared<SearchState>();
         }
         SearchState& search = *m_search;
-        search.adoptPrepared(m_entries);
+        const vsp::JournalSearchIndex& index = search.indexFor(m_entries);
         const bool inArchive = m_selectedSection == NavSection::Archive;
         const QByteArray folded = foldForSearch(m_searchQuery);
-        if (search.entries.constData() != entries || search.entries.size() != count) {
-            search.forgetResults();
-            search.entries = m_entries;
-        }
         // The same query again (a word taken back) is answered from before; every entry that holds a
         // longer query holds the shorter one, so a growing query only looks through the fewest matches
         // of a query it contains.
@@ -139,39 +135,27 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
                 exact = &r;
                 break;
             }
-            if (folded.contains(r.foldedQuery) && (!narrowest || r.matches.size() < narrowest->matches.size())) {
+            if (folded.contains(r.foldedQuery)
+                && (!narrowest || r.matches.positions.size() < narrowest->matches.positions.size())) {
                 narrowest = &r;
             }
         }
         if (exact) {
-            result = exact->matches;
+            result = exact->matches.positions;
         } else {
-            const auto test = [&](qsizetype i) {
-                const JournalEntry& e = entries[i];
-                if ((!e.isArchived || inArchive) && matchesSearch(e, folded)) {
-                    result.append(i);
-                }
-            };
-            if (narrowest) {
-                result.reserve(narrowest->matches.size());
-                for (const qsizetype i : std::as_const(narrowest->matches)) {
-                    test(i);
-                }
-            } else {
-                result.reserve(count);
-                for (qsizetype i = 0; i < count; ++i) {
-                    test(i);
-                }
-            }
+            // Typing on: each entry is looked at from where the shorter query was found in it.
+            vsp::JournalSearchIndex::Matches found =
+                index.matches(folded, inArchive, narrowest ? &narrowest->matches : nullptr,
+                              narrowest ? folded.indexOf(narrowest->foldedQuery) : 0, SearchState::searchThreads());
+            result = found.positions;
             if (search.results.size() >= SearchState::kKeptResults) {
                 search.results.removeFirst();
             }
-            search.results.append({folded, inArchive, result});
+            search.results.append({folded, inArchive, std::move(found)});
         }
     } else {
-        if (m_search && !m_search->results.isEmpty()) {
-            // The remembered matches would keep an old list of entries alive.
-            m_search->forgetResults();
+        if (m_search) {
+            m_search->keepInStep(m_entries);
         }
         result.reserve(m_selectedSection == NavSection::Journal ? count : 64);
         const vsp::DayRange day = vsp::dayRange(today());
@@ -209,63 +193,19 @@ void JournalStore::prepareSearch()
     if (!m_search) {
         m_search = std::make_shared<SearchState>();
     }
-    if (m_search->preparing.valid() || m_entries.isEmpty()) {
+    if (m_search->preparing.valid() || m_search->index || m_entries.isEmpty()) {
         return;
     }
-    // The threads fold their own copy of the list (sharing the texts), each a slice of it; the first
-    // search hands the folded forms to the entries, each taking its form only if its text is still the
-    // one folded. Nothing comes back to this thread before then, so the app rests while they work.
-    const QList<JournalEntry> snapshot = m_entries;
-    const std::shared_ptr<std::atomic_bool> cancelled = m_search->cancelled;
-    auto prepared = std::make_shared<SearchState::Prepared>();
-    prepared->entries = snapshot;
-    prepared->texts.resize(size_t(snapshot.size()));
-    m_search->prepared = prepared;
-    auto done = std::make_shared<std::promise<void>>();
-    m_search->preparing = done->get_future().share();
-    const qsizetype parts = std::clamp<qsizetype>(QThread::idealThreadCount() - 1, 1, 4);
-    const qsizetype slice = (snapshot.size() + parts - 1) / parts;
-    auto working = std::make_shared<std::atomic<qsizetype>>(parts);
-    for (qsizetype part = 0; part < parts; ++part) {
-        const qsizetype first = part * slice;
-        const qsizetype last = std::min(snapshot.size(), first + slice);
-        QThreadPool::globalInstance()->start([prepared, cancelled, done, working, first, last] {
-            // Each thread writes its own slots of the vector: no two touch the same one. The entries
-            // are only read (at(), never operator[]): the list shares its data with the store's, and a
-            // detaching copy made by several threads at once frees it under the others.
-            for (qsizetype i = first; i < last && !cancelled->load(); ++i) {
-                prepared->texts[size_t(i)] = makeSearchText(prepared->entries.at(i));
-            }
-            if (working->fetch_sub(1) == 1) {
-                done->set_value();
-            }
+    // The folding works on a copy of the list (sharing the texts); the first search takes the index and
+    // brings it in step with whatever changed meanwhile. Nothing comes back to this thread before then,
+    // so the app rests while the threads work.
+    auto promise = std::make_shared<std::promise<std::unique_ptr<vsp::JournalSearchIndex>>>();
+    m_search->preparing = promise->get_future();
+    QThreadPool::globalInstance()->start(
+        [promise, snapshot = QList<JournalEntry>(m_entries), cancelled = m_search->cancelled] {
+            promise->set_value(
+                std::make_unique<vsp::JournalSearchIndex>(snapshot, SearchState::searchThreads(), cancelled.get()));
         });
-    }
-}
-
-void JournalStore::SearchState::adoptPrepared(const QList<JournalEntry>& entries)
-{
-    if (!prepared || !preparing.valid()) {
-        return;
-    }
-    preparing.wait();
-    const QList<JournalEntry>& snapshot = prepared->entries;
-    const bool sameList = entries.constData() == snapshot.constData();
-    QHash<QUuid, qsizetype> at;
-    if (!sameList) {
-        at.reserve(snapshot.size());
-        for (qsizetype i = 0; i < snapshot.size(); ++i) {
-            at.insert(snapshot[i].id, i);
-        }
-    }
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const qsizetype from = sameList ? i : at.value(entries[i].id, -1);
-        if (from >= 0 && size_t(from) < prepared->texts.size() && prepared->texts[size_t(from)]) {
-            entries[i].adoptSearchText(prepared->texts[size_t(from)]);
-        }
-    }
-    // Taken once; what changes later folds when it is next searched.
-    prepared.reset();
 }
 
 QList<JournalEntry> JournalStore::onThisDayEntries() const

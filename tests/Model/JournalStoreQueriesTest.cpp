@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QThreadPool>
 
+#include <algorithm>
+
 using namespace fixtures;
 
 namespace {
@@ -174,6 +176,69 @@ void JournalStoreQueriesTest::search_narrowing_seesChangesAndPreparedText()
     store.updateEntry(a);
     store.setSearchQuery(QStringLiteral("rive"));
     QCOMPARE(store.filteredEntryIndices().size(), 2);
+}
+
+void JournalStoreQueriesTest::search_typedQueries_matchAFreshSearch_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<bool>("inArchive");
+    QTest::newRow("a word typed") << QStringList{u"l"_qs, u"li"_qs, u"lig"_qs, u"ligh"_qs, u"light"_qs} << false;
+    QTest::newRow("growing at the front") << QStringList{u"ight"_qs, u"light"_qs, u"flight"_qs} << false;
+    QTest::newRow("taken back, typed on")
+        << QStringList{u"river"_qs, u"rive"_qs, u"riv"_qs, u"rivet"_qs, u"river"_qs, u"river s"_qs} << false;
+    QTest::newRow("case and accents") << QStringList{u"Ü"_qs, u"üB"_qs, u"ÜBER"_qs, u"überS"_qs} << false;
+    QTest::newRow("across words") << QStringList{u"a"_qs, u"a "_qs, u"a l"_qs, u"a li"_qs, u"ha li"_qs} << false;
+    QTest::newRow("in the archive") << QStringList{u"s"_qs, u"st"_qs, u"straße"_qs} << true;
+}
+
+void JournalStoreQueriesTest::search_typedQueries_matchAFreshSearch()
+{
+    // Enough entries for a search to be split over threads; words chosen so that queries recur at
+    // every depth of a text.
+    QFETCH(QStringList, typed);
+    QFETCH(bool, inArchive);
+    const QStringList words = {u"Light"_qs, u"flight"_qs, u"LIGHT"_qs, u"ri"_qs,     u"river"_qs, u"rivet"_qs,
+                               u"Über"_qs,  u"übers"_qs,  u"a"_qs,     u"ha"_qs,     u"la"_qs,    u"straße"_qs,
+                               u"été"_qs,   u"sea"_qs,    u"l"_qs,     u"ligature"_qs};
+    QList<JournalEntry> journal;
+    quint32 seed = 7;
+    const auto next = [&seed](quint32 bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % bound;
+    };
+    for (int i = 0; i < 5000; ++i) {
+        JournalEntry e = entry(words[next(quint32(words.size()))], localMoment(-1 - int(next(900))));
+        for (quint32 w = next(24); w > 0; --w) {
+            e.body += words[next(quint32(words.size()))] + (next(5) == 0 ? u"\n"_qs : u" "_qs);
+        }
+        if (next(3) == 0) {
+            e.tags = {words[next(quint32(words.size()))]};
+        }
+        e.isArchived = next(8) == 0;
+        journal.append(e);
+    }
+    writeJournal(journal);
+    JournalStore store;
+    store.setSelectedSection(inArchive ? NavSection::Archive : NavSection::Journal);
+    store.prepareSearch();
+    for (const QString& query : std::as_const(typed)) {
+        store.setSearchQuery(query);
+        const QList<JournalEntry> found = store.filteredEntries();
+        // The same search done the long way: every entry, every field folded afresh.
+        QList<JournalEntry> expected;
+        const QByteArray folded = foldForSearch(query);
+        for (const JournalEntry& e : store.entries()) {
+            const auto holds = [&](const QString& text) { return foldForSearch(text).contains(folded); };
+            if ((inArchive || !e.isArchived)
+                && (holds(e.title) || holds(e.body) || std::any_of(e.tags.cbegin(), e.tags.cend(), holds))) {
+                expected.append(e);
+            }
+        }
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
+        QVERIFY2(!expected.isEmpty(), qPrintable(query));
+        QCOMPARE(found, expected);
+    }
 }
 
 void JournalStoreQueriesTest::today_excludesArchivedAndYesterday()

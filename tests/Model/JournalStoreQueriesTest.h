@@ -14,6 +14,8 @@ private Q_SLOTS:
     void search_isCaseInsensitiveOverTitleBodyTags();
     void search_followsEditedText();
     void search_narrowing_seesChangesAndPreparedText();
+    void search_typedQueries_matchAFreshSearch_data();
+    void search_typedQueries_matchAFreshSearch();
     void today_excludesArchivedAndYesterday();
     void sort_isStableInBothDirections();
     void onThisDay_earlierYearsOnlyNewestFirst_data();

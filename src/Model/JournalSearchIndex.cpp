@@ -1,0 +1,311 @@
+#include "Model/JournalSearchIndex.h"
+
+#include <QHash>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cstring>
+#include <latch>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vsp {
+
+/// Memory handed out front to back from blocks of 1 MB (a text larger than that gets a block of its
+/// own); nothing is freed before the whole.
+class JournalSearchIndex::Blocks {
+public:
+    static constexpr size_t kBlockBytes = size_t(1) << 20;
+
+    /// Room for `bound` bytes; `finish` then says how many were used.
+    char* reserve(size_t bound)
+    {
+        if (bound > m_left) {
+            const size_t size = std::max(bound, kBlockBytes);
+            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+            m_at = m_blocks.back().get();
+            m_left = size;
+        }
+        return m_at;
+    }
+    void finish(size_t used)
+    {
+        m_at += used;
+        m_left -= used;
+    }
+private:
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_at = nullptr;
+    size_t m_left = 0;
+};
+
+namespace {
+
+bool sameSource(const QString& a, const QString& b)
+{
+    // Strings that share one buffer hold the same text; the index's copy of the list keeps that buffer
+    // alive, so a matching address cannot belong to a newer string.
+    return a.size() == b.size() && (a.isEmpty() || a.constData() == b.constData());
+}
+
+bool sameSource(const QStringList& a, const QStringList& b)
+{
+    if (a.constData() == b.constData() && a.size() == b.size()) {
+        return true;
+    }
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (!sameSource(a[i], b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool sameText(const JournalEntry& a, const JournalEntry& b)
+{
+    return sameSource(a.title, b.title) && sameSource(a.body, b.body) && sameSource(a.tags, b.tags);
+}
+
+/// Where `needle` first occurs in the `size` bytes at `haystack`, or -1.
+qsizetype findBytes(const char* haystack, size_t size, const QByteArray& needle)
+{
+    const size_t n = size_t(needle.size());
+    const char* const q = needle.constData();
+    if (n <= 1) {
+        const void* at = n == 0 ? haystack : std::memchr(haystack, q[0], size);
+        return at ? static_cast<const char*>(at) - haystack : -1;
+    }
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen places at a time: where both the first and the last byte of the query fit, compare the
+    // rest. The C library's memmem sets up tables on every call, which costs more than a short text.
+    const __m128i first = _mm_set1_epi8(q[0]);
+    const __m128i last = _mm_set1_epi8(q[n - 1]);
+    for (; i + n - 1 + 16 <= size; i += 16) {
+        const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(haystack + i));
+        const __m128i atLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(haystack + i + n - 1));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, atFirst),
+                                                                 _mm_cmpeq_epi8(last, atLast))));
+        while (mask != 0) {
+            const unsigned bit = unsigned(__builtin_ctz(mask));
+            if (std::memcmp(haystack + i + bit + 1, q + 1, n - 2) == 0) {
+                return qsizetype(i + bit);
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    const void* at = i + n <= size ? memmem(haystack + i, size - i, q, n) : nullptr;
+    return at ? static_cast<const char*>(at) - haystack : -1;
+}
+
+/// Runs `work(first, last)` on `count` items in up to `threads` slices, the first on this thread, the
+/// others on the global pool when it has threads free (else here too); returns when all are done.
+template <typename Work>
+void inSlices(qsizetype count, int threads, const Work& work)
+{
+    // Below this a slice costs more to hand over than to do.
+    constexpr qsizetype kSmallest = 2048;
+    const qsizetype parts = std::clamp<qsizetype>(count / kSmallest, 1, std::max(threads, 1));
+    const qsizetype slice = (count + parts - 1) / parts;
+    std::latch done(parts - 1);
+    for (qsizetype part = 1; part < parts; ++part) {
+        const qsizetype first = part * slice;
+        const qsizetype last = std::min(count, first + slice);
+        const auto run = [&work, &done, part, first, last] {
+            work(part, first, last);
+            done.count_down();
+        };
+        if (!QThreadPool::globalInstance()->tryStart(run)) {
+            run();
+        }
+    }
+    work(0, 0, std::min(count, slice));
+    done.wait();
+}
+
+} // namespace
+
+JournalSearchIndex::JournalSearchIndex(const QList<JournalEntry>& entries, int threads,
+                                       const std::atomic_bool* cancelled)
+    : m_entries(entries), m_texts(size_t(entries.size()))
+{
+    const int parts = std::max(threads, 1);
+    for (int part = 0; part < parts; ++part) {
+        m_blocks.push_back(std::make_unique<Blocks>());
+    }
+    // Each slice folds into blocks of its own and writes only its own texts.
+    std::vector<qsizetype> bytes(size_t(parts), 0);
+    inSlices(m_entries.size(), parts, [&](qsizetype part, qsizetype first, qsizetype last) {
+        Blocks& blocks = *m_blocks[size_t(part)];
+        for (qsizetype i = first; i < last && !(cancelled && cancelled->load()); ++i) {
+            foldAt(i, blocks);
+            bytes[size_t(part)] += m_texts[size_t(i)].size;
+        }
+    });
+    for (const qsizetype b : bytes) {
+        m_liveBytes += b;
+    }
+}
+
+JournalSearchIndex::~JournalSearchIndex() = default;
+
+void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
+{
+    // Read through constData(): the list is shared with the store, and a detaching read from several
+    // threads at once would free it under the others.
+    const JournalEntry& e = m_entries.constData()[i];
+    size_t bound = size_t(foldedSizeBound(e.title) + foldedSizeBound(e.body)) + 2;
+    for (const QString& tag : e.tags) {
+        bound += size_t(foldedSizeBound(tag)) + 1;
+    }
+    char* const start = blocks.reserve(bound);
+    char* o = foldForSearch(e.title, start);
+    *o++ = '\0';
+    o = foldForSearch(e.body, o);
+    *o++ = '\0';
+    for (const QString& tag : e.tags) {
+        o = foldForSearch(tag, o);
+        *o++ = '\0';
+    }
+    const size_t used = size_t(o - start);
+    blocks.finish(used);
+    m_texts[size_t(i)] = {start, std::uint32_t(used), true, e.isArchived};
+}
+
+void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
+{
+    if (entries.constData() == m_entries.constData() && entries.size() == m_entries.size()) {
+        return;
+    }
+    const QList<JournalEntry> before = std::exchange(m_entries, entries);
+    std::vector<Text> texts(size_t(entries.size()));
+    // Most changes keep the entries in place or shift them by one (an entry added at the top or
+    // removed): look there first, by id only when that fails.
+    QHash<QUuid, qsizetype> at;
+    qsizetype shift = 0;
+    const auto placeBefore = [&](const JournalEntry& e, qsizetype i) -> qsizetype {
+        for (const qsizetype j : {i + shift, i, i + 1, i - 1}) {
+            if (j >= 0 && j < before.size() && before.constData()[j].id == e.id) {
+                shift = j - i;
+                return j;
+            }
+        }
+        if (at.isEmpty()) {
+            at.reserve(before.size());
+            for (qsizetype j = 0; j < before.size(); ++j) {
+                at.insert(before.constData()[j].id, j);
+            }
+        }
+        return at.value(e.id, -1);
+    };
+    std::vector<bool> kept(m_texts.size(), false);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const JournalEntry& e = entries.constData()[i];
+        const qsizetype j = placeBefore(e, i);
+        if (j >= 0 && !kept[size_t(j)] && m_texts[size_t(j)].ready && sameText(before.constData()[j], e)) {
+            texts[size_t(i)] = m_texts[size_t(j)];
+            texts[size_t(i)].archived = e.isArchived;
+            kept[size_t(j)] = true;
+        }
+    }
+    for (size_t j = 0; j < m_texts.size(); ++j) {
+        if (!kept[j] && m_texts[j].ready) {
+            m_deadBytes += m_texts[j].size;
+            m_liveBytes -= m_texts[j].size;
+        }
+    }
+    m_texts = std::move(texts);
+    Blocks& blocks = *m_blocks.back();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!m_texts[size_t(i)].ready) {
+            foldAt(i, blocks);
+            m_liveBytes += m_texts[size_t(i)].size;
+        }
+    }
+    compactIfWasteful();
+}
+
+void JournalSearchIndex::compactIfWasteful()
+{
+    if (m_deadBytes < qsizetype(Blocks::kBlockBytes) || m_deadBytes < m_liveBytes) {
+        return;
+    }
+    auto fresh = std::make_unique<Blocks>();
+    for (Text& text : m_texts) {
+        char* to = fresh->reserve(text.size);
+        std::memcpy(to, text.data, text.size);
+        fresh->finish(text.size);
+        text.data = to;
+    }
+    m_blocks.clear();
+    m_blocks.push_back(std::move(fresh));
+    m_deadBytes = 0;
+}
+
+qsizetype JournalSearchIndex::find(qsizetype i, const QByteArray& q, std::uint32_t from) const
+{
+    const Text& text = m_texts[size_t(i)];
+    if (!q.contains('\0')) {
+        if (from >= text.size) {
+            return -1;
+        }
+        const qsizetype at = findBytes(text.data + from, text.size - from, q);
+        return at < 0 ? -1 : at + from;
+    }
+    // A query with a zero byte could run across two fields: look at each on its own.
+    const JournalEntry& e = m_entries.constData()[i];
+    const auto holds = [&](const QString& field) { return foldForSearch(field).contains(q); };
+    return holds(e.title) || holds(e.body) || std::any_of(e.tags.cbegin(), e.tags.cend(), holds) ? 0 : -1;
+}
+
+JournalSearchIndex::Matches JournalSearchIndex::matches(const QByteArray& foldedQuery, bool withArchived,
+                                                        const Matches* within, qsizetype back, int threads) const
+{
+    const qsizetype count = within ? within->positions.size() : m_entries.size();
+    std::vector<Matches> found(size_t(std::max(threads, 1)));
+    inSlices(count, threads, [&](qsizetype part, qsizetype first, qsizetype last) {
+        Matches& out = found[size_t(part)];
+        out.positions.reserve(last - first);
+        out.offsets.reserve(size_t(last - first));
+        const auto positionAt = [&](qsizetype k) { return within ? within->positions.at(k) : k; };
+        for (qsizetype k = first; k < last; ++k) {
+            // The texts lie far apart: ask for the ones a few entries on while this one is read.
+            constexpr qsizetype kAhead = 8;
+            if (k + kAhead < last) {
+                const Text& ahead = m_texts[size_t(positionAt(k + kAhead))];
+                __builtin_prefetch(ahead.data + (within ? within->offsets[size_t(k + kAhead)] : 0));
+            }
+            const qsizetype i = positionAt(k);
+            if (!withArchived && m_texts[size_t(i)].archived) {
+                continue;
+            }
+            const std::uint32_t from =
+                within ? std::uint32_t(std::max<qsizetype>(0, qsizetype(within->offsets[size_t(k)]) - back)) : 0;
+            const qsizetype at = find(i, foldedQuery, from);
+            if (at >= 0) {
+                out.positions.append(i);
+                out.offsets.push_back(std::uint32_t(at));
+            }
+        }
+    });
+    Matches result = std::move(found[0]);
+    qsizetype total = 0;
+    for (const Matches& part : found) {
+        total += part.positions.size();
+    }
+    result.positions.reserve(total);
+    result.offsets.reserve(size_t(total));
+    for (size_t part = 1; part < found.size(); ++part) {
+        result.positions.append(found[part].positions);
+        result.offsets.insert(result.offsets.end(), found[part].offsets.cbegin(), found[part].offsets.cend());
+    }
+    return result;
+}
+
+} // namespace vsp
