@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace {
@@ -123,6 +125,16 @@ void EntryListModel::refresh()
     const bool showOnThisDay = onThisDayPossible && !onThisDay.isEmpty();
 
     const QSet<QUuid> pinnedIDs = m_store.pinnedIDs();
+    // A keystroke that keeps the same matches (typing on through a common word) changes nothing: skip
+    // the walk over every row.
+    const bool sameFiltered = filtered.size() == m_filtered.size()
+                              && std::equal(filtered.cbegin(), filtered.cend(), m_filtered.cbegin());
+    if (!m_allDataChanged && source.constData() == m_source.constData() && sameFiltered
+        && pinnedIDs == m_pinnedIDs && showOnThisDay == m_showOnThisDay && onThisDay == m_onThisDay) {
+        return;
+    }
+    m_filtered = filtered;
+    m_pinnedIDs = pinnedIDs;
     const JournalEntry* entries = source.constData();
     QList<Row> rows;
     rows.reserve(filtered.size() + 3);

@@ -117,6 +117,9 @@ private:
     /// The store's list as last applied, shared with it until either changes.
     QList<JournalEntry> m_source;
     QList<JournalEntry> m_onThisDay;
+    /// The store's filtered list and pins the rows were made from.
+    QList<qsizetype> m_filtered;
+    QSet<QUuid> m_pinnedIDs;
     QList<Row> m_rows;
     int m_entryCount = 0;
     bool m_showOnThisDay = false;
