@@ -18,6 +18,8 @@
 #include <deque>
 #include <future>
 #include <malloc.h>
+#include <memory>
+#include <mutex>
 
 namespace vsp {
 
@@ -910,14 +912,36 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
     };
     // A few threads make most of the gain; every parser holds about ten times the text it parses.
     const int inFlight = std::clamp(QThread::idealThreadCount() - 1, 2, 4);
+    // One parser per batch in flight, reused: making one per batch left dozens of them alive at once,
+    // and parsers kept by the threads held megabytes for the rest of the run. These go with the load.
+    struct Parsers {
+        std::mutex lock;
+        std::vector<std::unique_ptr<simdjson::dom::parser>> idle;
+    };
+    const auto parsers = std::make_shared<Parsers>();
     const auto submit = [&](QByteArray text) {
         auto promise = std::make_shared<std::promise<Decoded<QList<JournalEntry>>>>();
         pending.push_back({promise->get_future()});
-        auto parse = [promise, text = std::move(text), dates]() mutable {
-            // One parser per thread, kept: making one per batch left dozens of them alive at once.
-            thread_local simdjson::dom::parser parser;
-            promise->set_value(decodeEntries(parser, text, dates));
+        auto parse = [promise, parsers, text = std::move(text), dates]() mutable {
+            std::unique_ptr<simdjson::dom::parser> parser;
+            {
+                const std::lock_guard hold(parsers->lock);
+                if (!parsers->idle.empty()) {
+                    parser = std::move(parsers->idle.back());
+                    parsers->idle.pop_back();
+                }
+            }
+            if (!parser) {
+                parser = std::make_unique<simdjson::dom::parser>();
+            }
+            auto decoded = decodeEntries(*parser, text, dates);
             text = QByteArray();
+            {
+                const std::lock_guard hold(parsers->lock);
+                parsers->idle.push_back(std::move(parser));
+            }
+            // Set last: the load may end (and free the parsers) as soon as the last batch is in.
+            promise->set_value(std::move(decoded));
         };
         // Inline when the pool is busy: the text is parsed either way.
         if (!QThreadPool::globalInstance()->tryStart(parse)) {
@@ -938,6 +962,11 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
     const auto finish = [&]() -> Decoded<QList<JournalEntry>> {
         while (!pending.empty()) {
             takeOldest();
+        }
+        {
+            // Every parser is back by now: free them here, before the heap is trimmed below.
+            const std::lock_guard hold(parsers->lock);
+            parsers->idle.clear();
         }
         if (!failure.isEmpty()) {
             return {std::nullopt, failure};

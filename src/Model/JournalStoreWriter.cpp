@@ -66,9 +66,9 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
     }
     QString error = snapshot.entriesBlock;
     if (error.isEmpty()) {
-        // Written while it is encoded, a few megabytes at a time: the disk starts at once, and no copy of
-        // the whole text is ever held.
-        constexpr qsizetype kPieceBytes = 4 << 20;
+        // Written while it is encoded, a megabyte at a time: the disk starts at once, and no copy of the
+        // whole text is ever held (a larger piece only holds more memory).
+        constexpr qsizetype kPieceBytes = 1 << 20;
         const QList<JournalEntry> written = kept.isEmpty() ? snapshot.entries : snapshot.entries + kept;
         const auto produce = [&](const ByteSink& sink) { return encodeEntriesInPieces(written, kPieceBytes, sink); };
         if (writeFileAtomically(snapshot.entriesPath, produce, &error)) {
