@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vsp::detail {
@@ -376,6 +377,76 @@ void RelatedEntriesView::setCurrentEntry(const JournalEntry& entry)
 
 namespace {
 
+/// "N words" in the quaternary style, whose number rolls up to the new one when it changes: the old
+/// number rises and fades while the new one rises into its place.
+class RollingCount final : public QWidget {
+public:
+    explicit RollingCount(QWidget* parent)
+        : QWidget(parent),
+          m_roll(new SpringValue(1.0, Spring{0.3, 1.0}, this))
+    {
+        setFont(fonts::monospaced(10));
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        connect(m_roll, &SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+        updateOnThemeChange(this);
+    }
+    void setCount(int count)
+    {
+        if (count == m_count) {
+            return;
+        }
+        const bool roll = animationsEnabled() && isVisible();
+        m_previous = m_count;
+        m_count = count;
+        if (roll) {
+            m_roll->setValue(0.0);
+            m_roll->animateTo(1.0);
+        } else {
+            m_roll->setValue(1.0);
+        }
+        updateGeometry();
+        update();
+    }
+    bool isRolling() const { return m_roll->value() < 1.0; }
+    QSize sizeHint() const override
+    {
+        const QFontMetricsF metrics(font());
+        return {int(std::ceil(metrics.horizontalAdvance(text(std::max(m_count, m_previous))))) + 2,
+                int(std::ceil(metrics.height()))};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setFont(font());
+        QColor color = Color::tertiaryStyle().resolve().darker(110);
+        const QFontMetricsF metrics(font());
+        const QString number = QString::number(m_count);
+        const QString words = QObject::tr(" words");
+        const qreal t = std::clamp(m_roll->value(), 0.0, 1.0);
+        const qreal h = height();
+        p.setPen(color);
+        const qreal numberWidth = std::max(metrics.horizontalAdvance(number),
+                                           t < 1.0 ? metrics.horizontalAdvance(QString::number(m_previous)) : 0.0);
+        p.drawText(QRectF(numberWidth, 0, width(), h), Qt::AlignLeft | Qt::AlignVCenter, words);
+        if (t < 1.0) {
+            p.setOpacity(1.0 - t);
+            p.drawText(QRectF(0, -t * h / 2, numberWidth, h), Qt::AlignRight | Qt::AlignVCenter,
+                       QString::number(m_previous));
+            p.setOpacity(t);
+        }
+        p.drawText(QRectF(0, (1.0 - t) * h / 2, numberWidth, h), Qt::AlignRight | Qt::AlignVCenter, number);
+    }
+
+private:
+    QString text(int count) const { return QString::number(count) + QObject::tr(" words"); }
+
+    SpringValue* m_roll;
+    int m_count = 0;
+    int m_previous = 0;
+};
+
 /// The overlay's Done: a check mark and "Done" in the accent colour on accent-tinted glass.
 GlassChipButton* makeDoneButton(QWidget* parent)
 {
@@ -394,14 +465,13 @@ GlassChipButton* makeDoneButton(QWidget* parent)
 
 FocusOverlay::FocusOverlay(QWidget* parent)
     : QWidget(parent),
-      m_count(new ThemedLabel([] { return Color::tertiaryStyle().resolve().darker(110); }, this)),
+      m_count(new RollingCount(this)),
       m_done(makeDoneButton(this)),
       m_exit(new GlassButton(this)),
       m_opacity(new QGraphicsOpacityEffect(this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(20, 12, 20, 0);
-    m_count->setFont(fonts::monospaced(10));
     row->addWidget(m_count);
     row->addStretch(1);
     auto* exit = static_cast<GlassButton*>(m_exit);
@@ -422,7 +492,12 @@ FocusOverlay::FocusOverlay(QWidget* parent)
 void FocusOverlay::setWordCount(int words)
 {
     m_words = words;
-    m_count->setText(tr("%1 words").arg(words));
+    static_cast<RollingCount*>(m_count)->setCount(words);
+}
+
+bool FocusOverlay::isCountRolling() const
+{
+    return static_cast<RollingCount*>(m_count)->isRolling();
 }
 
 double FocusOverlay::opacity() const

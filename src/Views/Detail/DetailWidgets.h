@@ -163,7 +163,8 @@ private:
 };
 
 /// The strip over the focus layout: the live word count and the Done and exit buttons. Fully opaque
-/// while the pointer is over the detail, at 15 % otherwise (ease in and out over 0.25 s).
+/// while the pointer is over the detail, at 15 % otherwise (ease in and out over 0.25 s). A new count
+/// rolls up into place.
 class FocusOverlay final : public QWidget {
     Q_OBJECT
 
@@ -171,6 +172,8 @@ public:
     explicit FocusOverlay(QWidget* parent = nullptr);
     void setWordCount(int words);
     int wordCount() const { return m_words; }
+    /// Whether the number is rolling to a new count (a spring of 0.3).
+    bool isCountRolling() const;
     /// Whether the pointer is over the detail.
     void setHovered(bool hovered);
     double opacity() const;
@@ -183,7 +186,7 @@ Q_SIGNALS:
 
 private:
     int m_words = 0;
-    QLabel* m_count;
+    QWidget* m_count;
     QAbstractButton* m_done;
     QAbstractButton* m_exit;
     QGraphicsOpacityEffect* m_opacity;

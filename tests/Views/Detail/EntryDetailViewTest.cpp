@@ -328,8 +328,16 @@ void EntryDetailViewTest::copies_useTheStoredEntry()
     QCOMPARE(d.titleField()->text(), QStringLiteral("Alpha not yet saved"));
 }
 
+void EntryDetailViewTest::tagEditor_suggestsStoredTags_data()
+{
+    QTest::addColumn<bool>("motion");
+    QTest::newRow("at once") << false;
+    QTest::newRow("under motion") << true;
+}
+
 void EntryDetailViewTest::tagEditor_suggestsStoredTags()
 {
+    QFETCH(bool, motion);
     Journal j;
     JournalEntry other =
         makeEntry(QStringLiteral("Other"), QString(), {QStringLiteral("walking"), QStringLiteral("wine")}, 3);
@@ -338,12 +346,18 @@ void EntryDetailViewTest::tagEditor_suggestsStoredTags()
     EntryDetailView& d = j.detail();
     d.startEditing();
     EditableTagsView* tags = d.tagsView();
+    vsp::setAnimationsEnabled(motion);
     QTest::keyClicks(tags->tagField(), QStringLiteral("Wa"));
     QCOMPARE(tags->tagSuggestions(), (QStringList{QStringLiteral("walking")}));
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(tags->suggestionSlot()->isVisible());
     tags->suggestionChips().first()->click();
     QCOMPARE(tags->tagInput(), QString());
     QCOMPARE(tags->tagSuggestions(), QStringList{});
     QCOMPARE(tags->tagChips().size(), 2);
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(tags->suggestionSlot()->isHidden());
+    QVERIFY(tags->tagChips().last()->isVisible());
     tags->tagChips().first()->removeButton()->click();
     d.saveEdits();
     QCOMPARE(onDisk(j.a.id)->tags, QStringList{QStringLiteral("walking")});

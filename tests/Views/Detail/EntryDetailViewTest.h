@@ -19,6 +19,7 @@ private Q_SLOTS:
     void commit_takesPendingTag_andTrims();
     void delete_asksFirst_andEditingTheDeletedEntryWritesNothing();
     void copies_useTheStoredEntry();
+    void tagEditor_suggestsStoredTags_data();
     void tagEditor_suggestsStoredTags();
     void relatedEntries_clickSelects();
     void expirationBadge_followsTheClockAcrossMidnight();
