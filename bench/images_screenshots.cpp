@@ -1,11 +1,12 @@
 // Grabs PNGs of the entry detail's photos, for looking at them:
 //
-//   images_screenshots OUT.png [--appearance=light|dark] [--mode=gallery|edit|lightbox|missing]
+//   images_screenshots OUT.png [--appearance=light|dark] [--mode=gallery|edit|removing|lightbox|missing]
 //
 // The journal is made up here (a temporary data folder): a selected entry with three generated photos
 // (one wide, one tall, one that cannot be decoded, which keeps its placeholder). "gallery" and "edit"
 // scroll the detail to its photos; "lightbox" opens the first photo large; "missing" opens the one
-// that cannot be decoded.
+// that cannot be decoded; "removing" takes the first photo out while editing and grabs while it leaves
+// (after --after-ms, 150 by default).
 
 #include "common/BenchSupport.h"
 #include "common/DetailShot.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv)
     MainWindow& window = shot.window;
     EntryDetailView& detail = shot.detail();
     const QString mode = option(QStringLiteral("mode")).value_or(QStringLiteral("gallery"));
-    if (mode == u"edit") {
+    if (mode == u"edit" || mode == u"removing") {
         detail.startEditing();
     }
     QTimer::singleShot(600, &app, [&] {
@@ -106,6 +107,17 @@ int main(int argc, char** argv)
             }
             if (mode == u"lightbox" || mode == u"missing") {
                 gallery->thumbnails().at(mode == u"lightbox" ? 0 : 2)->click();
+                return;
+            }
+            if (mode == u"removing") {
+                vsp::setAnimationsEnabled(true);
+                gallery->removeButtons().at(0)->click();
+                const int after = option(QStringLiteral("after-ms")).value_or(QStringLiteral("150")).toInt();
+                QTimer::singleShot(after, &app, [&window, out = tool.out()] {
+                    const bool ok = window.grab().save(out);
+                    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));
+                    QCoreApplication::exit(ok ? 0 : 1);
+                });
                 return;
             }
             for (QWidget* w = gallery->parentWidget(); w; w = w->parentWidget()) {

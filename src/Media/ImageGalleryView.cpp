@@ -6,7 +6,9 @@
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -30,6 +32,7 @@ constexpr int kShadowSide = 6;
 constexpr int kShadowTop = 2;
 constexpr int kShadowBottom = 6;
 constexpr int kRemoveInset = 6;
+constexpr int kThumbnailGap = 8 - kShadowTop - kShadowBottom;
 constexpr int kLightboxPadding = 60;
 constexpr double kLightboxRadius = 16;
 constexpr int kDismissDelayMs = 300;
@@ -404,7 +407,10 @@ void ImageThumbnail::paintEvent(QPaintEvent*)
 ImageGalleryView::ImageGalleryView(const QUuid& entryID, const QStringList& filenames, bool isEditing, Action onRemove,
                                    Action onImageTap, QWidget* parent)
     : QWidget(parent),
-      m_filenames(filenames)
+      m_entryID(entryID),
+      m_isEditing(isEditing),
+      m_onRemove(std::move(onRemove)),
+      m_onImageTap(std::move(onImageTap))
 {
     setObjectName(QStringLiteral("imageGallery"));
     auto* column = new QVBoxLayout(this);
@@ -414,39 +420,102 @@ ImageGalleryView::ImageGalleryView(const QUuid& entryID, const QStringList& file
         setVisible(false);
         return;
     }
-    auto* caption = new QLabel(tr("IMAGES"), this);
-    caption->setObjectName(QStringLiteral("imagesCaption"));
-    caption->setFont(vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.4));
-    const auto colorCaption = [caption] {
+    m_caption = new QLabel(tr("IMAGES"), this);
+    m_caption->setObjectName(QStringLiteral("imagesCaption"));
+    m_caption->setFont(vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.4));
+    const auto colorCaption = [caption = m_caption] {
         QPalette pal = caption->palette();
         pal.setColor(QPalette::WindowText, Color::tertiaryStyle().resolve());
         caption->setPalette(pal);
     };
     colorCaption();
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, caption, colorCaption);
-    column->addWidget(caption);
-    auto* stack = new QVBoxLayout;
-    stack->setSpacing(8 - kShadowTop - kShadowBottom);
-    for (const QString& name : filenames) {
-        auto* thumb = new ImageThumbnail(photoPath(entryID, name), isEditing, this);
-        thumb->setAccessibleName(name);
-        thumb->setObjectName(QStringLiteral("imageThumbnail"));
-        connect(thumb, &QAbstractButton::clicked, this, [onImageTap, name] {
-            if (onImageTap) {
-                onImageTap(name);
-            }
-        });
-        connect(thumb, &ImageThumbnail::removeClicked, this, [onRemove, name] {
-            if (onRemove) {
-                onRemove(name);
-            }
-        });
-        connect(thumb->imageView(), &CachedImageView::loadFinished, this, &ImageGalleryView::fitHeights);
-        m_thumbs.append(thumb);
-        stack->addWidget(thumb);
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, m_caption, colorCaption);
+    column->addWidget(m_caption);
+    m_stack = new QVBoxLayout;
+    m_stack->setSpacing(kThumbnailGap);
+    column->addLayout(m_stack);
+    setFilenames(filenames, false);
+}
+
+ImageThumbnail* ImageGalleryView::makeThumbnail(const QString& name)
+{
+    auto* thumb = new ImageThumbnail(photoPath(m_entryID, name), m_isEditing);
+    thumb->setAccessibleName(name);
+    thumb->setObjectName(QStringLiteral("imageThumbnail"));
+    connect(thumb, &QAbstractButton::clicked, this, [this, name] {
+        if (m_onImageTap) {
+            m_onImageTap(name);
+        }
+    });
+    connect(thumb, &ImageThumbnail::removeClicked, this, [this, name] {
+        if (m_onRemove) {
+            m_onRemove(name);
+        }
+    });
+    connect(thumb->imageView(), &CachedImageView::loadFinished, this, [this, thumb] {
+        fitHeights();
+        // A photo that arrives while its thumbnail comes in is drawn into the moving picture.
+        if (auto* slot = qobject_cast<TransitionSlot*>(thumb->parentWidget()); slot && slot->isTransitioning()) {
+            slot->refreshSnapshot();
+            slot->updateGeometry();
+        }
+    });
+    return thumb;
+}
+
+void ImageGalleryView::setFilenames(const QStringList& filenames, bool animate)
+{
+    if (!m_stack || filenames.isEmpty() || filenames == m_filenames) {
+        return;
     }
-    column->addLayout(stack);
+    m_filenames = filenames;
+    const vsp::Spring spring{0.35, 0.8};
+    QHash<QString, ImageThumbnail*> staying;
+    for (ImageThumbnail* thumb : std::as_const(m_thumbs)) {
+        if (filenames.contains(thumb->accessibleName())) {
+            staying.insert(thumb->accessibleName(), thumb);
+        } else {
+            static_cast<TransitionSlot*>(thumb->parentWidget())->retire(m_slots, animate, spring);
+        }
+    }
+    m_thumbs.clear();
+    const int width = std::min(this->width() > 1 ? this->width() : 680, maximumWidth());
+    TransitionSlot* previous = nullptr;
+    for (const QString& name : filenames) {
+        ImageThumbnail* thumb = staying.value(name);
+        TransitionSlot* slot = nullptr;
+        if (thumb) {
+            slot = static_cast<TransitionSlot*>(thumb->parentWidget());
+        } else {
+            thumb = makeThumbnail(name);
+            thumb->setFixedHeight(thumb->heightForWidth(width));
+            thumb->hide();
+            slot = new TransitionSlot(thumb, Transition{0.8, Qt::AlignCenter, false, Qt::Vertical}, spring, this);
+            // Right after the photo before it, leaving ones included, so the order is the list's.
+            m_stack->insertWidget(previous ? m_stack->indexOf(previous) + 1 : 0, slot);
+            m_slots.append(slot);
+            connect(slot, &TransitionSlot::transitionFinished, this, &ImageGalleryView::fitHeights);
+            // Pictured at the width it will have, not at its own wish.
+            slot->resize(width, 0);
+            if (animate) {
+                slot->setPresent(true, spring);
+            } else {
+                slot->setPresent(true, false);
+            }
+        }
+        previous = slot;
+        m_thumbs.append(thumb);
+    }
     fitHeights();
+}
+
+bool ImageGalleryView::event(QEvent* event)
+{
+    // A moving thumbnail's place grows or shrinks a little on every frame.
+    if (event->type() == QEvent::LayoutRequest) {
+        fitHeights();
+    }
+    return QWidget::event(event);
 }
 
 void ImageGalleryView::resizeEvent(QResizeEvent* event)
@@ -461,14 +530,19 @@ void ImageGalleryView::fitHeights()
     // children): each thumbnail takes the height its photo needs at the gallery's width.
     const int width = std::min(this->width() > 1 ? this->width() : 680, maximumWidth());
     int total = 0;
-    for (ImageThumbnail* thumb : std::as_const(m_thumbs)) {
+    int shown = 0;
+    for (TransitionSlot* slot : std::as_const(m_slots)) {
+        auto* thumb = static_cast<ImageThumbnail*>(slot->content());
         const int height = thumb->heightForWidth(width);
         thumb->setFixedHeight(height);
-        total += height;
+        if (slot->isHidden()) {
+            continue;
+        }
+        total += slot->isTransitioning() ? slot->sizeHint().height() : height;
+        ++shown;
     }
-    if (!m_thumbs.isEmpty()) {
-        const auto* caption = findChild<QLabel*>(QStringLiteral("imagesCaption"));
-        total += caption->sizeHint().height() + 10 + (8 - kShadowTop - kShadowBottom) * int(m_thumbs.size() - 1);
+    if (m_caption && shown > 0) {
+        total += m_caption->sizeHint().height() + 10 + kThumbnailGap * (shown - 1);
     }
     if (total != m_contentHeight) {
         m_contentHeight = total;

@@ -14,7 +14,10 @@
 
 #include <functional>
 
+class QLabel;
+class QVBoxLayout;
 class QVariantAnimation;
+class TransitionSlot;
 
 namespace vsp {
 class RemoveButton;
@@ -130,6 +133,10 @@ private:
 /// An entry's photos: the caption "IMAGES" above one thumbnail per file name, in order; nothing at all
 /// when there are no names. A click on a thumbnail calls `onImageTap` with its file name; while editing
 /// every thumbnail carries a remove cross, which calls `onRemove`. Either action may be empty.
+///
+/// A changed list of names keeps the thumbnails of the names that stay: a removed photo shrinks to 80 %
+/// and fades while the ones below move up, an added one does the reverse (a spring of response 0.35 and
+/// damping 0.8), unless animations are off.
 class ImageGalleryView final : public QWidget {
     Q_OBJECT
 
@@ -141,28 +148,44 @@ public:
     ImageGalleryView(const QUuid& entryID, const QStringList& filenames, bool isEditing, Action onRemove,
                      Action onImageTap, QWidget* parent = nullptr);
 
+    QUuid entryID() const { return m_entryID; }
     QStringList filenames() const { return m_filenames; }
-    /// The thumbnail buttons and (while editing) their remove buttons, in file order.
+    /// Shows these names (no name twice; not empty, since an empty gallery is no gallery), thumbnails
+    /// coming and going with their transitions when `animate` is set.
+    void setFilenames(const QStringList& filenames, bool animate = true);
+    /// The thumbnail buttons and (while editing) their remove buttons, in file order; not those leaving.
     QList<QAbstractButton*> thumbnails() const;
     QList<QAbstractButton*> removeButtons() const;
     QList<ImageThumbnail*> thumbnailViews() const { return m_thumbs; }
+    /// The places of the thumbnails, leaving ones included, in the order they stand.
+    QList<TransitionSlot*> thumbnailSlots() const { return m_slots; }
 
-    /// The height the caption and every thumbnail take at the gallery's width (pixels).
+    /// The height the caption and every thumbnail take at the gallery's width (pixels); while photos come
+    /// and go, the height they take at that moment.
     int contentHeight() const { return m_contentHeight; }
 
 Q_SIGNALS:
-    /// The thumbnails' heights changed (a photo arrived, the width changed).
+    /// The thumbnails' heights changed (a photo arrived, came, went, or the width changed).
     void contentHeightChanged(int height);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    ImageThumbnail* makeThumbnail(const QString& filename);
     void fitHeights();
 
+    QUuid m_entryID;
+    bool m_isEditing;
+    Action m_onRemove;
+    Action m_onImageTap;
     int m_contentHeight = 0;
     QStringList m_filenames;
     QList<ImageThumbnail*> m_thumbs;
+    QList<TransitionSlot*> m_slots;
+    QLabel* m_caption = nullptr;
+    QVBoxLayout* m_stack = nullptr;
 };
 
 /// A photo shown large over the view that hosts it, which it covers: the backdrop darkens to 75 % black

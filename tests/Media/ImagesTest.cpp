@@ -9,6 +9,8 @@
 #include "Model/ImageCache.h"
 #include "Model/JournalStore.h"
 #include "Model/Uuid.h"
+#include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -381,6 +383,59 @@ void ImagesTest::gallery_clicks()
         QTest::mouseClick(gallery.thumbnails().at(1), Qt::LeftButton);
     }
     QCOMPARE(calls, expected);
+}
+
+void ImagesTest::gallery_namesChange_keepStayingThumbnails_data()
+{
+    QTest::addColumn<bool>("animations");
+    QTest::newRow("springs") << true;
+    QTest::newRow("animations off") << false;
+}
+
+void ImagesTest::gallery_namesChange_keepStayingThumbnails()
+{
+    QFETCH(bool, animations);
+    const QUuid id = vsp::newUuid();
+    const QStringList names{QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg"),
+                            QStringLiteral("d.jpg")};
+    for (const QString& name : names) {
+        photoIn(id, name, QSize(90, 60));
+    }
+    QWidget host;
+    host.resize(400, 900);
+    auto* gallery = new ImageGalleryView(id, names.mid(0, 3), true, nullptr, nullptr, &host);
+    gallery->setGeometry(0, 0, 400, 900);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    const QList<ImageThumbnail*> before = gallery->thumbnailViews();
+    const auto loading = [](ImageThumbnail* t) { return t->imageView()->isLoading(); };
+    QTRY_VERIFY(std::none_of(before.begin(), before.end(), loading));
+    const int fullHeight = gallery->contentHeight();
+    vsp::setAnimationsEnabled(animations);
+    const auto settled = [gallery] {
+        const QList<TransitionSlot*> slots = gallery->thumbnailSlots();
+        return std::none_of(slots.begin(), slots.end(), [](TransitionSlot* s) { return s->isTransitioning(); });
+    };
+
+    // Removed: the others stay the same thumbnails; the removed one leaves, with a spring or at once.
+    gallery->setFilenames({names[0], names[2]});
+    QCOMPARE(gallery->thumbnailViews(), (QList<ImageThumbnail*>{before[0], before[2]}));
+    QCOMPARE(gallery->thumbnailSlots().size() == 3 && !settled(), animations);
+    QTRY_VERIFY(settled() && gallery->thumbnailSlots().size() == 2);
+    const int twoHigh = gallery->contentHeight();
+    QVERIFY(twoHigh < fullHeight);
+
+    // Added: it comes in after the ones before it in the list, taking its room as it grows.
+    gallery->setFilenames({names[0], names[2], names[3]});
+    QCOMPARE(gallery->thumbnailViews().mid(0, 2), (QList<ImageThumbnail*>{before[0], before[2]}));
+    QCOMPARE(gallery->thumbnailViews().at(2)->accessibleName(), names[3]);
+    QCOMPARE(!settled(), animations);
+    if (animations) {
+        QVERIFY(gallery->contentHeight() < fullHeight);
+    }
+    QTRY_VERIFY(settled() && !gallery->thumbnailViews().at(2)->imageView()->isLoading());
+    QTRY_COMPARE(gallery->contentHeight(), fullHeight);
+    QCOMPARE(gallery->thumbnailSlots().at(2)->content(), gallery->thumbnailViews().at(2));
 }
 
 // ------------------------------------------------------------------------------------------ lightbox

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void gallery_noNames_showsNothing();
     void gallery_clicks_data();
     void gallery_clicks();
+    void gallery_namesChange_keepStayingThumbnails_data();
+    void gallery_namesChange_keepStayingThumbnails();
 
     void lightbox_fitsPhotoWithinPadding();
     void lightbox_closes_data();

@@ -937,8 +937,16 @@ void EntryDetailView::refreshEditAttachments(std::optional<vsp::Spring> spring)
     if (m_edit.audioClips.isEmpty() && m_editAudioSlot->isPresent()) {
         present(m_editAudioSlot, false);
     }
-    clearBox(m_editImages);
-    if (!m_edit.imageFilenames.isEmpty()) {
+    // The same entry's photos are updated in place, so the ones added or removed move as they come and go.
+    QLayoutItem* firstImage = m_editImages->layout()->itemAt(0);
+    auto* shownGallery = firstImage ? qobject_cast<ImageGalleryView*>(firstImage->widget()) : nullptr;
+    if (shownGallery && shownGallery->entryID() == m_entry.id && !m_edit.imageFilenames.isEmpty()) {
+        shownGallery->setFilenames(m_edit.imageFilenames, animate);
+    } else {
+        clearBox(m_editImages);
+        shownGallery = nullptr;
+    }
+    if (!shownGallery && !m_edit.imageFilenames.isEmpty()) {
         auto* gallery = new ImageGalleryView(
             m_entry.id, m_edit.imageFilenames, true, [this](const QString& name) { removeImage(name); },
             [this](const QString& name) { showLightbox(name); }, m_editImages);
