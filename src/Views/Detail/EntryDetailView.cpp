@@ -227,6 +227,9 @@ void EntryDetailView::buildEditorArea()
 {
     m_editorArea = new QWidget(this);
     m_editorArea->setObjectName(QStringLiteral("detailEditorArea"));
+    // Hidden until an edit puts it into a layout: shown here, behind the read layout, it would take the
+    // keyboard focus, and keys meant for the list would change the body that the next edit commits.
+    m_editorArea->hide();
     auto* layout = new QVBoxLayout(m_editorArea);
     layout->setContentsMargins(0, 0, 0, 0);
     m_editor = new FormattableTextEditor(m_editorArea);

@@ -809,3 +809,20 @@ void EntryDetailViewTest::unchangedEdit_leavesTheJournalFileAlone()
     d.saveEdits();
     QCOMPARE(onDisk(j.b.id)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("new")}));
 }
+
+void EntryDetailViewTest::keysWhileReading_neverReachTheEditor()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    j.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&j.window));
+    QVERIFY(!d.editor()->isVisible());
+    // Keys go wherever the window's focus is: never into the body of the next edit.
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return, Qt::Key_X}) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &j.window, key);
+    }
+    d.startEditing();
+    QCOMPARE(d.editor()->plainText(), j.a.body);
+    d.saveEdits();
+    QCOMPARE(onDisk(j.a.id)->body, j.a.body);
+}

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void windowClosing_andTeardown_commit();
     void readLayout_showsPiecesOfTheStoredEntry();
     void unchangedEdit_leavesTheJournalFileAlone();
+    void keysWhileReading_neverReachTheEditor();
     void editUnderMotion_savesAtOnce_keepsTypedText_data();
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
