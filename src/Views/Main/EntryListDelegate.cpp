@@ -207,9 +207,12 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     Q_UNUSED(appearance);
     const QRectF rect = rowRect(option.rect);
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    if (state.selection <= 0.001 && state.hover <= 0.001) {
-        // Rows at rest share one picture of their glass per size.
-        painter->drawPixmap(rect.topLeft(), restingBackground(rect.size().toSize(), dpr));
+    const auto resting = [](qreal v) { return v <= 0.001 || v == 1.0; };
+    if (resting(state.selection) && resting(state.hover)) {
+        // Rows at rest share one picture of their glass per size and look: a list that only moves (the
+        // search field sliding in above it) paints no glass on its frames.
+        painter->drawPixmap(rect.topLeft(), restingBackground(rect.size().toSize(), dpr, state.selection > 0.5,
+                                                              state.hover > 0.5));
     } else {
         EntryRow::paintBackground(*painter, rect, state);
     }
@@ -248,13 +251,16 @@ void EntryListDelegate::paintOnThisDay(QPainter* painter, const QRect& rect, con
     painter->drawPixmap(rect.topLeft(), m_onThisDayPicture);
 }
 
-QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio) const
+QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio, bool selected,
+                                             bool hovered) const
 {
-    const QString key = QStringLiteral("%1x%2|%3|%4")
+    const QString key = QStringLiteral("%1x%2|%3|%4|%5|%6")
                             .arg(size.width())
                             .arg(size.height())
                             .arg(devicePixelRatio)
-                            .arg(AppearanceManager::instance().isDark() ? 1 : 0);
+                            .arg(AppearanceManager::instance().isDark() ? 1 : 0)
+                            .arg(int(selected) + 2 * int(hovered))
+                            .arg(selected ? AppSettings::instance().accentColorPreset() : QString());
     if (const QPixmap* cached = m_backgroundCache.object(key)) {
         return *cached;
     }
@@ -264,7 +270,10 @@ QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixe
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintBackground(p, QRectF(QPointF(0, 0), QSizeF(size)), EntryRow::PaintState{});
+        EntryRow::PaintState state;
+        state.selection = selected ? 1.0 : 0.0;
+        state.hover = hovered ? 1.0 : 0.0;
+        EntryRow::paintBackground(p, QRectF(QPointF(0, 0), QSizeF(size)), state);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;

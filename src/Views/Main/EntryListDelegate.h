@@ -90,8 +90,8 @@ private:
     }
     QPixmap contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, bool selected,
                           qreal devicePixelRatio) const;
-    /// The glass of a row at rest (neither selected nor hovered) of this size.
-    QPixmap restingBackground(const QSize& size, qreal devicePixelRatio) const;
+    /// The glass of a row of this size whose selection and hover are at rest (fully on or off).
+    QPixmap restingBackground(const QSize& size, qreal devicePixelRatio, bool selected, bool hovered) const;
 
     struct RowAnimation {
         vsp::SpringValue* selection = nullptr;
