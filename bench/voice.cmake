@@ -3,7 +3,7 @@
 # scripts/run-bench.sh starts.
 vesperlog_bench(bench_voice SOURCES ${CMAKE_CURRENT_LIST_DIR}/voice_bench.cpp
     ${PROJECT_SOURCE_DIR}/tests/common/SoundFixtures.cpp
-    LIBS vesperlog_media Qt6::Widgets Qt6::Multimedia)
+    LIBS vesperlog_editor vesperlog_media Qt6::Widgets Qt6::Multimedia)
 target_include_directories(bench_voice PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 
 add_executable(voice_screenshots ${CMAKE_CURRENT_LIST_DIR}/voice_screenshots.cpp)

@@ -40,7 +40,10 @@ public:
     explicit AudioRecorder(QObject* parent = nullptr);
     ~AudioRecorder() override;
 
-    /// Starts recording, or raises `permissionDenied` when no microphone can be opened. Ignored while a
+    /// Starts recording, or raises `permissionDenied` when no microphone can be opened. `isRecording` is
+    /// true when this returns; the platform recorder is made and started in the next turn of the event
+    /// loop, so a press shows the recording bar without waiting for it (a recorder that fails then
+    /// prints "Vesperlog: recording failed — …" and the recorder returns to idle). Ignored while a
     /// recording is starting, running or being finished, so one press never starts two recordings.
     void start();
     /// Ends the recording. The platform recorder finishes its file asynchronously: `done` is called once
@@ -81,9 +84,11 @@ Q_SIGNALS:
     void permissionDeniedChanged(bool permissionDenied);
 
 private:
-    enum class Phase { Idle, Recording, Stopping };
+    enum class Phase { Idle, Starting, Recording, Stopping };
 
-    bool beginRecording(const QAudioDevice& device);
+    /// Makes the platform recorder, then (in the next turn, or at once when `atOnce`) starts it.
+    void beginPending(bool atOnce);
+    bool buildRecorder(const QAudioDevice& device);
     bool startMeter(const QAudioDevice& device);
     void readMeter();
     void tick();
@@ -110,6 +115,8 @@ private:
     double m_sumOfSquares = 0;
     qint64 m_samples = 0;
     QTimer m_ticks;
+    QTimer m_begin;
+    QAudioDevice m_device;
     QTimer m_stopLimit;
     QString m_path;
     double m_durationAtStop = 0;

@@ -207,6 +207,35 @@ void VoiceNoteTest::recorder_secondStart_isIgnored()
     QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
 }
 
+void VoiceNoteTest::recorder_stopAtOnce_answersOnceAndLeavesNoStrayFile()
+{
+    REQUIRE_SOUND_SERVER();
+    AudioRecorder recorder;
+    // "Stop & save" in the same instant as "Voice", before the platform recorder has been started.
+    recorder.start();
+    QVERIFY(recorder.isRecording());
+    int answers = 0;
+    std::optional<AudioRecorder::Recording> handed;
+    recorder.stop([&](std::optional<AudioRecorder::Recording> r) {
+        ++answers;
+        handed = r;
+    });
+    QVERIFY(!recorder.isRecording());
+    QTRY_COMPARE_WITH_TIMEOUT(answers, 1, 10'000);
+    QVERIFY(!recorder.isBusy());
+    // Either the short recording, whole, or nothing and no file.
+    const QStringList files = recordingsIn(m_recordings.path());
+    if (handed) {
+        QCOMPARE(files, QStringList{QFileInfo(handed->path).fileName()});
+        QVERIFY(QFileInfo(handed->path).size() > 0);
+        QVERIFY(handed->duration >= 0);
+    } else {
+        QCOMPARE(files, QStringList());
+    }
+    QTest::qWait(100);
+    QCOMPARE(answers, 1);
+}
+
 void VoiceNoteTest::recorder_thatCannotWrite_printsFailureAndHandsOverNothing()
 {
     REQUIRE_SOUND_SERVER();

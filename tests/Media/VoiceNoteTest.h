@@ -18,6 +18,7 @@ private Q_SLOTS:
 
     void recording_savedIntoEntry_playsToTheEnd();
     void recorder_secondStart_isIgnored();
+    void recorder_stopAtOnce_answersOnceAndLeavesNoStrayFile();
     void recorder_thatCannotWrite_printsFailureAndHandsOverNothing();
     void control_discardOrDestroy_removesRecording();
     void control_withoutMicrophone_alertsEveryPress();
