@@ -157,8 +157,11 @@ QList<JournalEntry> relatedEntries(const QList<JournalEntry>& entries, const Jou
         if (other.id == current.id) {
             continue;
         }
+        // The whole journal may be walked: operator== looks at the lengths before the characters,
+        // which QStringList::contains does not.
         const bool shares = std::any_of(other.tags.begin(), other.tags.end(), [&](const QString& tag) {
-            return current.tags.contains(tag, Qt::CaseSensitive);
+            return std::any_of(current.tags.begin(), current.tags.end(),
+                               [&](const QString& mine) { return mine == tag; });
         });
         if (shares) {
             result.append(other);
