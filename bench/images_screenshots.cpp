@@ -1,12 +1,12 @@
 // Grabs PNGs of the entry detail's photos, for looking at them:
 //
-//   images_screenshots OUT.png [--appearance=light|dark] [--mode=gallery|edit|removing|lightbox|missing]
+//   images_screenshots OUT.png [--appearance=light|dark] [--mode=gallery|edit|removing|lightbox|opening|missing]
 //
 // The journal is made up here (a temporary data folder): a selected entry with three generated photos
 // (one wide, one tall, one that cannot be decoded, which keeps its placeholder). "gallery" and "edit"
 // scroll the detail to its photos; "lightbox" opens the first photo large; "missing" opens the one
-// that cannot be decoded; "removing" takes the first photo out while editing and grabs while it leaves
-// (after --after-ms, 150 by default).
+// that cannot be decoded; "removing" takes the first photo out while editing and grabs while it leaves,
+// "opening" grabs the first photo growing in large (both after --after-ms, 150 by default).
 
 #include "common/BenchSupport.h"
 #include "common/DetailShot.h"
@@ -109,9 +109,13 @@ int main(int argc, char** argv)
                 gallery->thumbnails().at(mode == u"lightbox" ? 0 : 2)->click();
                 return;
             }
-            if (mode == u"removing") {
+            if (mode == u"removing" || mode == u"opening") {
                 vsp::setAnimationsEnabled(true);
-                gallery->removeButtons().at(0)->click();
+                if (mode == u"removing") {
+                    gallery->removeButtons().at(0)->click();
+                } else {
+                    gallery->thumbnails().at(0)->click();
+                }
                 const int after = option(QStringLiteral("after-ms")).value_or(QStringLiteral("150")).toInt();
                 QTimer::singleShot(after, &app, [&window, out = tool.out()] {
                     const bool ok = window.grab().save(out);
