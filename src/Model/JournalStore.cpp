@@ -88,6 +88,8 @@ JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_cl
     // disagree.
     connect(&m_settings, &AppSettings::sortOrderChanged, this,
             [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
+    // Entries changed in place keep their list's buffer: the remembered filter goes with every change.
+    connect(this, &JournalStore::entriesChanged, this, [this] { m_filterMemo.reset(); });
 }
 
 JournalStore::~JournalStore()

@@ -383,4 +383,17 @@ private:
     /// The last search's matches and the folding under way on another thread.
     struct SearchState;
     mutable std::shared_ptr<SearchState> m_search;
+    /// The last section, tag or mood filter's positions: a click's selection and the list's rows ask
+    /// for the same ones. Valid while the entries are the very list they were found in (the copy kept
+    /// here gives any change of the list a new buffer) and the filter and the day are the same.
+    struct FilterMemo {
+        QList<JournalEntry> entries;
+        NavSection section = NavSection::Today;
+        std::optional<QString> tag;
+        std::optional<QString> mood;
+        bool newestFirst = true;
+        QDate day;
+        QList<qsizetype> positions;
+    };
+    mutable std::optional<FilterMemo> m_filterMemo;
 };

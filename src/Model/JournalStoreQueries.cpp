@@ -157,8 +157,15 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
         if (m_search) {
             m_search->keepInStep(m_entries);
         }
+        const QDate currentDay = today();
+        const FilterMemo* memo = m_filterMemo ? &*m_filterMemo : nullptr;
+        if (memo && memo->entries.constData() == entries && memo->entries.size() == count
+            && memo->section == m_selectedSection && memo->tag == m_selectedTag && memo->mood == m_moodFilter
+            && memo->newestFirst == m_sortNewestFirst && memo->day == currentDay) {
+            return memo->positions;
+        }
         result.reserve(m_selectedSection == NavSection::Journal ? count : 64);
-        const vsp::DayRange day = vsp::dayRange(today());
+        const vsp::DayRange day = vsp::dayRange(currentDay);
         for (qsizetype i = 0; i < count; ++i) {
             const JournalEntry& e = entries[i];
             bool include = false;
@@ -178,6 +185,10 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
                 result.append(i);
             }
         }
+        sortByDate(result, m_entries, m_sortNewestFirst);
+        m_filterMemo =
+            FilterMemo{m_entries, m_selectedSection, m_selectedTag, m_moodFilter, m_sortNewestFirst, currentDay, result};
+        return result;
     }
     sortByDate(result, m_entries, m_sortNewestFirst);
     return result;

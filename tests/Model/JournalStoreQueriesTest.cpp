@@ -99,6 +99,45 @@ void JournalStoreQueriesTest::filter_precedence()
     QCOMPARE(titles(store.filteredEntries()), expected);
 }
 
+void JournalStoreQueriesTest::filter_askedAgain_followsChangesInPlace_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("archived") << u"work"_qs << u"archive"_qs << QStringList();
+    QTest::newRow("favourite") << QString() << u"favorite"_qs << QStringList{u"today plain"_qs, u"yesterday late"_qs};
+    QTest::newRow("edited") << u"work"_qs << u"untag"_qs << QStringList();
+}
+
+void JournalStoreQueriesTest::filter_askedAgain_followsChangesInPlace()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, change);
+    QFETCH(QStringList, expected);
+    writeJournal(sampleJournal());
+    JournalStore store;
+    if (tag.isEmpty()) {
+        store.setSelectedSection(NavSection::Favorites);
+    } else {
+        store.setSelectedTag(tag);
+    }
+    const QStringList before = titles(store.filteredEntries());
+    QVERIFY(before != expected);
+    // The entry changes where it lies in the journal's list, which keeps its size.
+    const JournalEntry plain = *store.entry(store.entries().first().id);
+    QCOMPARE(plain.title, u"today plain"_qs);
+    if (change == u"archive") {
+        store.toggleArchive(plain);
+    } else if (change == u"favorite") {
+        store.toggleFavorite(plain);
+    } else {
+        JournalEntry edited = plain;
+        edited.tags.clear();
+        store.updateEntry(edited);
+    }
+    QCOMPARE(titles(store.filteredEntries()), expected);
+}
+
 void JournalStoreQueriesTest::search_isCaseInsensitiveOverTitleBodyTags_data()
 {
     QTest::addColumn<QString>("query");

@@ -10,6 +10,8 @@ private Q_SLOTS:
     void init();
     void filter_precedence_data();
     void filter_precedence();
+    void filter_askedAgain_followsChangesInPlace_data();
+    void filter_askedAgain_followsChangesInPlace();
     void search_isCaseInsensitiveOverTitleBodyTags_data();
     void search_isCaseInsensitiveOverTitleBodyTags();
     void search_followsEditedText();
