@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSet>
 
 using vsp::Color;
 
@@ -280,17 +282,44 @@ SidebarRowList::SidebarRowList(SidebarRow::Kind kind, QWidget* parent)
     : QWidget(parent),
       m_kind(kind),
       m_hover(new vsp::SpringValue(0, vsp::Spring{0.15, 1.0}, this)),
-      m_selection(new vsp::SpringValue(1, vsp::Spring{0.25, 1.0}, this))
+      m_selection(new vsp::SpringValue(1, vsp::Spring{0.25, 1.0}, this)),
+      m_rowChange(new vsp::SpringValue(1, vsp::Spring{0.3, 1.0}, this))
 {
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(m_rowChange, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_rowChange, &vsp::SpringValue::arrived, this, &SidebarRowList::finishRowChange);
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
 }
 
-void SidebarRowList::setItems(const QList<Item>& items)
+void SidebarRowList::setItems(const QList<Item>& items, bool animate)
 {
+    if (items == m_items) {
+        return;
+    }
+    finishRowChange();
+    if (animate && vsp::animationsEnabled() && isVisible()) {
+        QHash<QString, int> before;
+        for (int i = 0; i < m_items.size(); ++i) {
+            before.insert(m_items[i].value, i);
+        }
+        QSet<QString> staying;
+        m_placeBefore.clear();
+        for (const Item& item : items) {
+            m_placeBefore.append(before.value(item.value, -1));
+            staying.insert(item.value);
+        }
+        for (int i = 0; i < m_items.size(); ++i) {
+            if (!staying.contains(m_items[i].value)) {
+                m_leaving.append({m_items[i], i});
+            }
+        }
+        m_rowChange->setValue(0);
+        m_rowChange->animateTo(1);
+    }
+    const qsizetype rowsBefore = m_items.size();
     m_items = items;
     if (m_hovered >= m_items.size()) {
         m_hovered = -1;
@@ -298,8 +327,27 @@ void SidebarRowList::setItems(const QList<Item>& items)
     if (m_previousHovered >= m_items.size()) {
         m_previousHovered = -1;
     }
-    setFixedHeight(int(m_items.size()) * (kRowHeight + kRowSpacing) - (m_items.isEmpty() ? 0 : kRowSpacing));
+    // Rows leaving at the end keep their room until they have gone.
+    const qsizetype rows = isChangingRows() ? std::max(rowsBefore, m_items.size()) : m_items.size();
+    setFixedHeight(int(rows) * (kRowHeight + kRowSpacing) - (rows == 0 ? 0 : kRowSpacing));
     update();
+}
+
+bool SidebarRowList::isChangingRows() const
+{
+    return m_rowChange->isMoving();
+}
+
+void SidebarRowList::finishRowChange()
+{
+    const bool changing = !m_placeBefore.isEmpty() || !m_leaving.isEmpty();
+    m_placeBefore.clear();
+    m_leaving.clear();
+    m_rowChange->setValue(1);
+    if (changing) {
+        setFixedHeight(int(m_items.size()) * (kRowHeight + kRowSpacing) - (m_items.isEmpty() ? 0 : kRowSpacing));
+        update();
+    }
 }
 
 void SidebarRowList::setSelectedValue(const std::optional<QString>& value)
@@ -357,9 +405,32 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
     QPainter p(this);
     const int selected = selectedIndex();
     const int previous = m_selection->isMoving() ? indexOf(m_previousSelected) : -1;
-    const int first = std::max(0, event->rect().top() / (kRowHeight + kRowSpacing));
-    const int last = std::min(int(m_items.size()) - 1, event->rect().bottom() / (kRowHeight + kRowSpacing));
+    const bool changing = isChangingRows();
+    const qreal t = changing ? std::clamp(m_rowChange->value(), 0.0, 1.0) : 1.0;
+    constexpr int pitch = kRowHeight + kRowSpacing;
+    // Moving rows may be drawn some rows away from their places: look that much further.
+    const int reach = changing ? int(m_leaving.size()) + 1 + int(std::abs(m_items.size() - m_placeBefore.size())) : 0;
+    const int first = std::max(0, event->rect().top() / pitch - reach);
+    const int last = std::min(int(m_items.size()) - 1, event->rect().bottom() / pitch + reach);
+    if (changing) {
+        for (const auto& [item, place] : std::as_const(m_leaving)) {
+            SidebarRow::Look look;
+            look.kind = m_kind;
+            look.emoji = item.value;
+            look.dot = m_kind == SidebarRow::Kind::Tag && m_dotColor ? m_dotColor(item.value) : QColor();
+            look.title = item.title;
+            look.count = item.count;
+            p.setOpacity(1.0 - t);
+            const QRect r = rowRect(place);
+            SidebarRow::paintChrome(p, QRectF(r), look);
+            p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
+        }
+    }
     for (int i = first; i <= last; ++i) {
+        // A row glides from its old place to its new one; a new row fades in at its place.
+        const int before = changing && i < m_placeBefore.size() ? m_placeBefore[i] : i;
+        const qreal dy = before >= 0 ? (before - i) * pitch * (1.0 - t) : 0.0;
+        p.setOpacity(before >= 0 ? 1.0 : t);
         const Item& item = m_items[i];
         SidebarRow::Look look;
         look.kind = m_kind;
@@ -370,7 +441,7 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
         look.selected = i == selected;
         look.selection = i == selected ? m_selection->value() : i == previous ? 1.0 - m_selection->value() : 0;
         look.hover = i == m_hovered ? m_hover->value() : i == m_previousHovered ? 1.0 - m_hover->value() : 0;
-        const QRect r = rowRect(i);
+        const QRect r = rowRect(i).translated(0, int(std::lround(dy)));
         SidebarRow::paintChrome(p, QRectF(r), look);
         p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
     }

@@ -134,8 +134,12 @@ public:
 
     explicit SidebarRowList(SidebarRow::Kind kind, QWidget* parent = nullptr);
 
-    /// Rows whose title, number, highlight and colours stay as they were keep their pictures.
-    void setItems(const QList<Item>& items);
+    /// Rows whose title, number, highlight and colours stay as they were keep their pictures. With
+    /// `animate` (and animations on, the list shown), rows that went fade out where they were, new ones
+    /// fade in, and the others glide to their new places (spring 0.3).
+    void setItems(const QList<Item>& items, bool animate = false);
+    /// Whether rows are on their way to or from their places.
+    bool isChangingRows() const;
     const QList<Item>& items() const { return m_items; }
     /// The row whose value is highlighted; none for no highlight.
     void setSelectedValue(const std::optional<QString>& value);
@@ -168,6 +172,7 @@ private:
     QList<Item> m_items;
     mutable QCache<QString, QPixmap> m_pictures{4 * 1024};
     int indexOf(const std::optional<QString>& value) const;
+    void finishRowChange();
 
     std::optional<QString> m_selected;
     /// The row whose highlight fades while the selected one's comes in.
@@ -178,4 +183,9 @@ private:
     int m_pressed = -1;
     vsp::SpringValue* m_hover;
     vsp::SpringValue* m_selection;
+    /// A change of rows under way: each row's place before it (none for a new row), and the rows that
+    /// went with theirs.
+    QList<int> m_placeBefore;
+    QList<std::pair<Item, int>> m_leaving;
+    vsp::SpringValue* m_rowChange;
 };

@@ -190,8 +190,8 @@ void SidebarView::rebuildGroups()
     for (const TagCount& tag : allTags) {
         tags.append({tag.name, tag.name, tag.count});
     }
-    m_moodList->setItems(moods);
-    m_tagList->setItems(tags);
+    m_moodList->setItems(moods, m_rowsGlide);
+    m_tagList->setItems(tags, m_rowsGlide);
     m_moodsGroup->setHidden(!hasMoods);
     m_tagsGroup->setHidden(tags.isEmpty());
     const int today = m_store.todayCount();
@@ -264,7 +264,12 @@ QMenu* SidebarView::makeTagMenu(const QString& tag, QWidget* parent)
     colors->addAction(tr("Reset to default"), this, [this, tag] { m_store.clearTagColor(tag); });
     menu->addSeparator();
     menu->addAction(vsp::symbols::icon(u"trash", QColor(0xF8, 0x71, 0x71)), tr("Remove tag from all entries"), this,
-                    [this, tag] { m_store.deleteTag(tag); });
+                    [this, tag] {
+                        // The row fades out and the rows below close up: the one change here that moves.
+                        m_rowsGlide = true;
+                        m_store.deleteTag(tag);
+                        m_rowsGlide = false;
+                    });
     return menu;
 }
 

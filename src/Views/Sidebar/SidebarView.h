@@ -105,5 +105,7 @@ private:
     /// corner, fading either way.
     TransitionSlot* m_launcherSlot = nullptr;
     bool m_launcherOpen = false;
+    /// The groups' rows glide to their new places (set while a tag is removed from every entry).
+    bool m_rowsGlide = false;
     QPointer<TrashView> m_trash;
 };

@@ -422,6 +422,31 @@ void SidebarViewTest::tagMenu_actionsWriteEntriesAndSettings()
     QCOMPARE(storedColors().value(QStringLiteral("work")), QStringLiteral("#34D399"));
 }
 
+void SidebarViewTest::tagRemoval_rowsEndAtRest_standStillWhenReduced_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("motion") << false;
+    QTest::newRow("reduced motion") << true;
+}
+
+void SidebarViewTest::tagRemoval_rowsEndAtRest_standStillWhenReduced()
+{
+    QFETCH(bool, reduced);
+    vsp::setAnimationsEnabled(true);
+    vsp::setMotionReduced(reduced);
+    Fixture f;
+    SidebarRowList* tags = f.view.tagList();
+    std::unique_ptr<QMenu> menu(f.view.makeTagMenu(QStringLiteral("home"), &f.view));
+    menu->actions().last()->trigger();
+    // "home" fades out where it was while "work" glides up into its place.
+    QCOMPARE(tags->isChangingRows(), !reduced);
+    viewfixtures::finishAnimations(&f.view);
+    QVERIFY(!tags->isChangingRows());
+    QCOMPARE(titles(tags), QStringList{u"work:2"_qs});
+    QCOMPARE(tags->height(), SidebarRowList::kRowHeight);
+    vsp::setMotionReduced(false);
+}
+
 void SidebarViewTest::todayCount_rollsOnlyFromNumberToNumber_data()
 {
     QTest::addColumn<int>("from");

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void stats_goalProgress();
     void footer_trashButtonOnlyWithTrash_nameIsPlainText();
     void tagMenu_actionsWriteEntriesAndSettings();
+    void tagRemoval_rowsEndAtRest_standStillWhenReduced_data();
+    void tagRemoval_rowsEndAtRest_standStillWhenReduced();
     void todayCount_rollsOnlyFromNumberToNumber_data();
     void todayCount_rollsOnlyFromNumberToNumber();
 };
