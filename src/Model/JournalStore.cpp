@@ -94,7 +94,12 @@ JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_cl
 
 JournalStore::~JournalStore()
 {
-    // Whatever is still being written reaches the disk before the store goes.
+    // Whatever is still being written reaches the disk before the store goes, and so does a change
+    // that waited for that write.
+    if (m_writer && m_writeDeferred) {
+        m_writer->waitUntilIdle(-1);
+        requestWrite();
+    }
     m_writer.reset();
 }
 
@@ -140,6 +145,9 @@ void JournalStore::takeWriteResults()
     }
     for (const vsp::JournalWriteResult& result : m_writer->takeResults()) {
         applyWriteResult(result);
+    }
+    if (m_writeDeferred) {
+        requestWrite();
     }
 }
 
@@ -348,6 +356,14 @@ void JournalStore::requestWrite()
     snapshot.writeEntries = m_entriesSavedGeneration < m_entriesGeneration;
     snapshot.writeTrash = m_trashSavedGeneration < m_trashGeneration;
     if (!snapshot.writeEntries && !snapshot.writeTrash) {
+        return;
+    }
+    m_writeDeferred = false;
+    if (m_writer && !m_writer->waitUntilIdle(0)) {
+        // A write is under way: the snapshot is taken once it is done (takeWriteResults()), holding every
+        // change made meanwhile. A snapshot taken now would keep one more copy of the list of entries
+        // alive, and make the next change copy the list again, only to be replaced by a newer one.
+        m_writeDeferred = true;
         return;
     }
     snapshot.entriesGeneration = m_entriesGeneration;

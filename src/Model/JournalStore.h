@@ -375,6 +375,8 @@ private:
     std::unique_ptr<vsp::JournalFileWriter> m_files;
     /// While background writing is on: the thread that alone uses m_files.
     std::unique_ptr<vsp::BackgroundJournalWriter> m_writer;
+    /// Changes wait for the write under way to finish before they are handed to the writer.
+    bool m_writeDeferred = false;
     QString m_damagedJournalCopy;
     QString m_damagedTrashCopy;
     bool m_loadedCleanly = true;

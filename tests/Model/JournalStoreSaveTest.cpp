@@ -373,26 +373,46 @@ void JournalStoreSaveTest::journalLock_leftByCrash_isTakenOver()
     QCOMPARE(probe.acquire(QString()), JournalLock::Result::Acquired);
 }
 
+void JournalStoreSaveTest::backgroundWriting_writesTodaysBytes_data()
+{
+    QTest::addColumn<bool>("closeAtOnce");
+    QTest::newRow("waited for") << false;
+    // Changes that waited for an earlier write still reach the disk when the store goes.
+    QTest::newRow("store closed at once") << true;
+}
+
 void JournalStoreSaveTest::backgroundWriting_writesTodaysBytes()
 {
+    QFETCH(bool, closeAtOnce);
     QList<JournalEntry> start;
     for (int i = 0; i < 40; ++i) {
         start << entry(QStringLiteral("entry %1").arg(i), localMoment(-i));
     }
     writeJournal(start);
-    JournalStore store;
-    store.setBackgroundWriting(true);
-    // A burst of changes, each handed over while earlier ones may still be written.
-    for (int i = 0; i + 1 < 40; i += 3) {
-        store.toggleFavorite(start[i]);
-        store.deleteEntry(start[i + 1]);
+    QByteArray entries;
+    QByteArray trash;
+    {
+        JournalStore store;
+        store.setBackgroundWriting(true);
+        // A burst of changes, each handed over while earlier ones may still be written.
+        for (int i = 0; i + 1 < 40; i += 3) {
+            store.toggleFavorite(start[i]);
+            store.deleteEntry(start[i + 1]);
+        }
+        store.restoreFromTrash(store.trashedEntries().last());
+        store.deletePermanently(store.trashedEntries().first());
+        entries = vsp::encodeEntries(store.entries()).bytes;
+        trash = vsp::encodeTrash(store.trashedEntries()).bytes;
+        if (!closeAtOnce) {
+            QVERIFY(store.waitForSaves(30000));
+            QVERIFY(!store.hasUnsavedChanges());
+        }
     }
-    store.restoreFromTrash(store.trashedEntries().last());
-    store.deletePermanently(store.trashedEntries().first());
-    QVERIFY(store.waitForSaves(30000));
-    QVERIFY(!store.hasUnsavedChanges());
-    QCOMPARE(readFile(entriesPath()), vsp::encodeEntries(store.entries()).bytes);
-    QCOMPARE(readFile(trashPath()), vsp::encodeTrash(store.trashedEntries()).bytes);
+    QCOMPARE(readFile(entriesPath()), entries);
+    if (!closeAtOnce) {
+        // Closed at once, trash.json may still hold the restored record: the next launch keeps both.
+        QCOMPARE(readFile(trashPath()), trash);
+    }
 }
 
 void JournalStoreSaveTest::backgroundWriting_reportsFailureThroughEventLoop()

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void saveCopy_writesBackupForm();
     void trashRecords_sameId_areToldApartByDeletionDate();
     void deleteOfEntryNoLongerLive_addsNothing();
+    void backgroundWriting_writesTodaysBytes_data();
     void backgroundWriting_writesTodaysBytes();
     void backgroundWriting_reportsFailureThroughEventLoop();
     void killedDuringSave_losesNothingReportedSaved();
