@@ -7,7 +7,8 @@
 // Writes OUT_DIR/{window,sidebar,launcher-opening,launcher,trash,calendar,tray}-<appearance>.png, and
 // calendar-month-changing, calendar-today-changing, calendar-today and calendar-day-changing: a month
 // change, the way back to today and another day picked, mid-way and at rest; trash-restoring and
-// trash-restored: a trash record restored, mid-way and at rest.
+// trash-restored: a trash record restored, mid-way and at rest; tag-removing: a tag removed from every
+// entry, mid-way.
 
 #include "common/BenchSupport.h"
 #include "common/JournalGenerator.h"
@@ -26,10 +27,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -164,7 +167,13 @@ int main(int argc, char** argv)
                                     store.setSelectedDate(vsp::startOfDay(QDate::currentDate().addDays(-1)));
                                     QTimer::singleShot(90, &app, [&, calendar] {
                                         save(calendar->grab(), out.filePath(u"calendar-day-changing" + suffix));
-                                        QCoreApplication::exit(0);
+                                        // A tag removed from every entry: its row fades, the rest close up.
+                                        std::unique_ptr<QMenu> menu(sidebar->makeTagMenu(tags.value(1), sidebar));
+                                        menu->actions().last()->trigger();
+                                        QTimer::singleShot(90, &app, [&] {
+                                            save(sidebar->grab(), out.filePath(u"tag-removing" + suffix));
+                                            QCoreApplication::exit(0);
+                                        });
                                     });
                                 });
                             });
