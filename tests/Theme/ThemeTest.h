@@ -34,6 +34,7 @@ private Q_SLOTS:
     void springValue_turningBack_neverJumpsToTarget();
     void springValue_saysOnceWhenItArrives();
     void transitionOverlay_showsOldLook_thenPaintsProgressToNewLook();
+    void transitionOverlay_endsWhenHostIsResized_data();
     void transitionOverlay_endsWhenHostIsResized();
     void glassButton_presenceScalesAndFades_data();
     void glassButton_presenceScalesAndFades();
