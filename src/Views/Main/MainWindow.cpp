@@ -1,5 +1,6 @@
 #include "Views/Main/MainWindow.h"
 
+#include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
 
 #include <QEvent>
@@ -16,6 +17,13 @@ MainWindow::MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindo
     // The three columns at their smallest.
     setMinimumSize(220 + 300 + 320 + 2, 520);
     resize(1440, 900);
+}
+
+MainWindow::~MainWindow()
+{
+    // Before QWidget's destructor hides a shown window: committing then (a tag left in the field
+    // becomes a chip) would build widgets inside a window half torn down.
+    m_content->detail()->commitBeforeTeardown();
 }
 
 void MainWindow::showEvent(QShowEvent* event)

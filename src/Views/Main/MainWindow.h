@@ -16,6 +16,8 @@ class MainWindow final : public QMainWindow {
 
 public:
     MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
+    /// Commits an edit in progress while the window is still whole.
+    ~MainWindow() override;
 
     ContentView* contentView() const { return m_content; }
 

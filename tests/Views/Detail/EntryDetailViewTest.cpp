@@ -657,6 +657,15 @@ void EntryDetailViewTest::windowClosing_andTeardown_commit()
         j.window.close();
         QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha closed"));
     }
+    QUuid shownID;
+    {
+        // A shown window destroyed with a tag left in the field.
+        Journal j;
+        shownID = j.a.id;
+        j.detail().startEditing();
+        QTest::keyClicks(j.detail().tagsView()->tagField(), QStringLiteral("left"));
+    }
+    QCOMPARE(onDisk(shownID)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("left")}));
     JournalStore store;
     MoodStore moods;
     const JournalEntry stored = *store.entry(store.entries().first().id);
