@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 using vsp::Color;
 
@@ -72,6 +73,17 @@ void FlowLayout::setOrder(const QList<QWidget*>& widgets)
     std::stable_sort(m_items.begin(), m_items.end(),
                      [&](QLayoutItem* a, QLayoutItem* b) { return rank(a) < rank(b); });
     invalidate();
+}
+
+void FlowLayout::setWraps(bool wraps)
+{
+    m_wraps = wraps;
+    invalidate();
+}
+
+int FlowLayout::rowWidth(int width) const
+{
+    return m_wraps ? width : std::numeric_limits<int>::max() / 2;
 }
 
 void FlowLayout::setLeaving(QWidget* widget)
@@ -142,7 +154,7 @@ QList<QSize> FlowLayout::itemSizes() const
 int FlowLayout::heightForWidth(int width) const
 {
     int height = 0;
-    vsp::detail::flowPlacement(itemSizes(), width, m_gap, &height);
+    vsp::detail::flowPlacement(itemSizes(), rowWidth(width), m_gap, &height);
     return height;
 }
 
@@ -164,7 +176,7 @@ void FlowLayout::setGeometry(const QRect& rect)
 {
     QLayout::setGeometry(rect);
     const QList<QLayoutItem*> placed = placedItems();
-    const QList<QRect> places = vsp::detail::flowPlacement(itemSizes(), rect.width(), m_gap);
+    const QList<QRect> places = vsp::detail::flowPlacement(itemSizes(), rowWidth(rect.width()), m_gap);
     const bool gliding = isGliding();
     const double t = gliding ? m_glide->value() : 1.0;
     for (qsizetype i = 0; i < placed.size(); ++i) {
@@ -203,6 +215,7 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     : QWidget(parent),
       m_store(store),
       m_suggestionRow(new QWidget(this)),
+      m_suggestionFlow(new FlowLayout(m_suggestionRow, 5)),
       m_flowBox(new QWidget(this)),
       m_flow(new FlowLayout(m_flowBox, 6)),
       m_fieldCapsule(new FieldCapsule(m_flowBox)),
@@ -215,10 +228,8 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     header->setText(tr("TAGS"));
     header->setFont(vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.4));
     column->addWidget(header);
-    auto* suggestions = new QHBoxLayout(m_suggestionRow);
-    suggestions->setContentsMargins(0, 0, 0, 0);
-    suggestions->setSpacing(5);
-    suggestions->addStretch(1);
+    // One row, as wide as its suggestions, never wrapping.
+    m_suggestionFlow->setWraps(false);
     m_suggestionRow->hide();
     // The row comes down from the header's edge as it opens its room, pushing the chips down.
     m_suggestionSlot = new TransitionSlot(m_suggestionRow,
@@ -353,20 +364,58 @@ void EditableTagsView::refreshSuggestions(bool animate)
         && m_suggestionSlot->isPresent() == !next.isEmpty()) {
         return;
     }
+    const bool countChanged = next.size() != m_suggestions.size();
     m_suggestions = next;
     if (next.isEmpty()) {
         // Pictured before its chips go, so the row leaves showing what it showed.
         m_suggestionSlot->setPresent(false, animate);
+        placeSuggestionChips(false);
+        return;
     }
-    // The suggestion being clicked may be among them: they go once its click has been handled.
-    for (TagSuggestionChip* chip : std::as_const(m_suggestionChips)) {
-        chip->hide();
-        chip->deleteLater();
+    // On a row that stays on screen a new number of suggestions moves them; the same number of other
+    // suggestions takes their places at once. A row still coming in or going is pictured afresh instead.
+    const bool rowAtRest = m_suggestionSlot->isPresent() && !m_suggestionSlot->isTransitioning();
+    placeSuggestionChips(animate && countChanged && rowAtRest);
+    if (m_suggestionSlot->isPresent()) {
+        m_suggestionSlot->refreshSnapshot();
+    } else {
+        m_suggestionSlot->setPresent(true, animate);
     }
-    m_suggestionChips.clear();
-    auto* row = static_cast<QHBoxLayout*>(m_suggestionRow->layout());
+}
+
+void EditableTagsView::placeSuggestionChips(bool animate)
+{
+    if (animate) {
+        m_suggestionFlow->glide(kSuggestionSpring);
+    }
+    QList<TagSuggestionChip*> chips;
     for (const QString& tag : std::as_const(m_suggestions)) {
-        auto* chip = new TagSuggestionChip(tag, m_suggestionRow);
+        const auto match = std::find_if(m_suggestionChips.cbegin(), m_suggestionChips.cend(),
+                                        [&](const TagSuggestionChip* chip) { return chip->text() == tag; });
+        chips.append(match != m_suggestionChips.cend() ? *match : nullptr);
+    }
+    for (TagSuggestionChip* old : std::as_const(m_suggestionChips)) {
+        if (chips.contains(old)) {
+            continue;
+        }
+        auto* slot = static_cast<TransitionSlot*>(old->parentWidget());
+        slot->lower();
+        m_suggestionFlow->setLeaving(slot);
+        connect(slot, &TransitionSlot::transitionFinished, slot, [slot](bool present) {
+            if (!present) {
+                // Later, not now: the suggestion being clicked may be this one.
+                slot->deleteLater();
+            }
+        });
+        slot->setPresent(false, animate);
+    }
+    QList<TransitionSlot*> entering;
+    for (qsizetype i = 0; i < m_suggestions.size(); ++i) {
+        if (chips.at(i)) {
+            continue;
+        }
+        const QString tag = m_suggestions.at(i);
+        auto* chip = new TagSuggestionChip(tag);
         connect(chip, &QAbstractButton::clicked, this, [this, tag] {
             if (!m_tags.contains(tag)) {
                 m_tags.append(tag);
@@ -377,16 +426,21 @@ void EditableTagsView::refreshSuggestions(bool animate)
             Q_EMIT tagsEdited(m_tags);
             Q_EMIT tagInputEdited(QString());
         });
-        row->insertWidget(row->count() - 1, chip);
-        m_suggestionChips.append(chip);
+        chip->hide();
+        auto* slot = new TransitionSlot(chip, Transition{1.0, Qt::AlignCenter, false, std::nullopt}, kSuggestionSpring,
+                                        m_suggestionRow);
+        m_suggestionFlow->addWidget(slot);
+        entering.append(slot);
+        chips[i] = chip;
     }
-    if (m_suggestions.isEmpty()) {
-        return;
+    m_suggestionChips = chips;
+    QList<QWidget*> order;
+    for (TagSuggestionChip* chip : std::as_const(m_suggestionChips)) {
+        order.append(chip->parentWidget());
     }
-    if (m_suggestionSlot->isPresent()) {
-        // Coming in still: pictured again with its new chips.
-        m_suggestionSlot->refreshSnapshot();
-    } else {
-        m_suggestionSlot->setPresent(true, animate);
+    m_suggestionFlow->setOrder(order);
+    for (TransitionSlot* slot : std::as_const(entering)) {
+        slot->setPresent(true, animate);
     }
+    m_suggestionRow->updateGeometry();
 }

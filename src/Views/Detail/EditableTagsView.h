@@ -21,7 +21,8 @@ struct Spring;
 /// A layout that fills rows from left to right and starts a new row when the next item would pass the
 /// right edge (see vsp::detail::flowPlacement). Items keep their size hints; a row's items align at
 /// their tops. Its height follows its width; asked without a width it answers 680 wide. Hidden items and
-/// items that are leaving take no place.
+/// items that are leaving take no place. A flow that does not wrap keeps all its items on one row,
+/// the ones past the right edge overflowing it.
 ///
 /// After `glide`, items move from where they stand to their new places with the spring instead of
 /// jumping there (items that had no place yet start at theirs).
@@ -50,13 +51,17 @@ public:
     void setLeaving(QWidget* widget);
     /// Puts the items of these widgets first, in this order; the others keep their order after them.
     void setOrder(const QList<QWidget*>& widgets);
+    void setWraps(bool wraps);
 
 private:
+    /// The width rows are filled against.
+    int rowWidth(int width) const;
     /// The items that take a place, in order.
     QList<QLayoutItem*> placedItems() const;
     QList<QSize> itemSizes() const;
     QList<QLayoutItem*> m_items;
     int m_gap;
+    bool m_wraps = true;
     QList<QPointer<QWidget>> m_leaving;
     QHash<QWidget*, QRect> m_glideFrom;
     vsp::SpringValue* m_glide = nullptr;
@@ -87,7 +92,10 @@ public:
     FlowLayout* flow() const { return m_flow; }
     /// The suggestion row's place, which brings the row in and out.
     TransitionSlot* suggestionSlot() const { return m_suggestionSlot; }
+    /// The suggestions on the row, in order (not the ones still leaving).
     QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
+    /// The row's layout: one row that glides when the number of suggestions changes.
+    FlowLayout* suggestionFlow() const { return m_suggestionFlow; }
 
 Q_SIGNALS:
     void tagsEdited(const QStringList& tags);
@@ -98,6 +106,9 @@ private:
     /// spring when `animate` is true.
     void rebuildChips(bool animate);
     void refreshSuggestions(bool animate);
+    /// Shows `m_suggestions` on the row, keeping the chips of suggestions still offered; with
+    /// `animate` the others fade out where they stand, new ones fade in and the rest glide.
+    void placeSuggestionChips(bool animate);
     /// Whether changes move: the editor is on screen and animations run.
     bool animates() const;
 
@@ -105,6 +116,7 @@ private:
     QStringList m_tags;
     QStringList m_suggestions;
     QWidget* m_suggestionRow;
+    FlowLayout* m_suggestionFlow;
     TransitionSlot* m_suggestionSlot;
     QWidget* m_flowBox;
     FlowLayout* m_flow;

@@ -347,8 +347,30 @@ void EntryDetailViewTest::tagEditor_suggestsStoredTags()
     d.startEditing();
     EditableTagsView* tags = d.tagsView();
     vsp::setAnimationsEnabled(motion);
-    QTest::keyClicks(tags->tagField(), QStringLiteral("Wa"));
+    QTest::keyClicks(tags->tagField(), QStringLiteral("W"));
+    viewfixtures::finishAnimations(&j.window);
+    QCOMPARE(tags->suggestionChips().size(), 2);
+    QPointer<QWidget> walking = tags->suggestionChips().at(0)->parentWidget();
+    QWidget* wine = tags->suggestionChips().at(1)->parentWidget();
+    QVERIFY(wine->x() > 0);
+    // Fewer suggestions: the one that goes fades where it stands while the other glides to its place.
+    QTest::keyClicks(tags->tagField(), QStringLiteral("i"));
+    QCOMPARE(tags->tagSuggestions(), (QStringList{QStringLiteral("wine")}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(tags->suggestionFlow()->isGliding(), motion);
+    QCOMPARE(walking && walking->isVisible(), motion);
+    QCOMPARE(wine->x() > 0, motion);
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(!walking);
+    QCOMPARE(wine->x(), 0);
+    // As many suggestions as before: the new one takes the place at once.
+    QTest::keyClick(tags->tagField(), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClicks(tags->tagField(), QStringLiteral("a"));
     QCOMPARE(tags->tagSuggestions(), (QStringList{QStringLiteral("walking")}));
+    QVERIFY(!tags->suggestionFlow()->isGliding());
+    QVERIFY(wine->isHidden());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(tags->suggestionChips().first()->parentWidget()->pos(), QPoint(0, 0));
     viewfixtures::finishAnimations(&j.window);
     QVERIFY(tags->suggestionSlot()->isVisible());
     tags->suggestionChips().first()->click();
