@@ -1,8 +1,8 @@
 // Grabs PNGs of the main window showing the entry detail, for looking at its layouts:
 //
 //   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
-//                      [--motion=edit|done|focus|tag-removed|tag-added|expiration|favorite|photo-added
-//                       --at=0.5]
+//                      [--motion=edit|done|focus|tag-removed|tag-added|suggestions|expiration|favorite|
+//                       photo-added --at=0.5]
 //
 // The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
@@ -112,6 +112,9 @@ void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& s
     } else if (motion == u"tag-added") {
         detail.tagsView()->tagField()->setText(QStringLiteral("evenings"));
         detail.tagsView()->commitTag();
+    } else if (motion == u"suggestions") {
+        // From five suggestions to the one of them that stays.
+        detail.tagsView()->tagField()->insert(QStringLiteral("2"));
     } else if (motion == u"expiration") {
         detail.expirationRow()->toggleButton()->click();
     } else if (motion == u"photo-added") {
@@ -178,6 +181,9 @@ int main(int argc, char** argv)
         const bool editing = *motion != u"edit" && *motion != u"favorite" && *motion != u"focus";
         if (editing && !detail.isEditing()) {
             detail.startEditing();
+        }
+        if (*motion == u"suggestions") {
+            detail.tagsView()->tagField()->insert(QStringLiteral("tag2"));
         }
         const double at = option(QStringLiteral("at")).value_or(QStringLiteral("0.5")).toDouble();
         QTimer::singleShot(500, &app, [&, motion = *motion] { startMotion(motion, detail, store); });
