@@ -89,7 +89,10 @@ JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_cl
     connect(&m_settings, &AppSettings::sortOrderChanged, this,
             [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
     // Entries changed in place keep their list's buffer: the remembered filter goes with every change.
-    connect(this, &JournalStore::entriesChanged, this, [this] { m_filterMemo.reset(); });
+    connect(this, &JournalStore::entriesChanged, this, [this] {
+        m_filterMemo.reset();
+        m_tagMemo.reset();
+    });
 }
 
 JournalStore::~JournalStore()

@@ -398,4 +398,11 @@ private:
         QList<qsizetype> positions;
     };
     mutable std::optional<FilterMemo> m_filterMemo;
+    /// The tag counts of the last `allTags`: the sidebar, the tag field's suggestions and the About tab
+    /// ask for them often; valid, like the filter's, while the entries are the very list they came from.
+    struct TagMemo {
+        QList<JournalEntry> entries;
+        QList<TagCount> tags;
+    };
+    mutable std::optional<TagMemo> m_tagMemo;
 };

@@ -280,6 +280,10 @@ std::optional<JournalEntry> JournalStore::selectedEntry() const
 
 QList<TagCount> JournalStore::allTags() const
 {
+    if (m_tagMemo && m_tagMemo->entries.constData() == m_entries.constData()
+        && m_tagMemo->entries.size() == m_entries.size()) {
+        return m_tagMemo->tags;
+    }
     QHash<QString, int> counts;
     for (const JournalEntry& e : m_entries) {
         if (e.isArchived) {
@@ -301,6 +305,7 @@ QList<TagCount> JournalStore::allTags() const
     for (auto& [key, tag] : keyed) {
         result.append(std::move(tag));
     }
+    m_tagMemo = TagMemo{m_entries, result};
     return result;
 }
 

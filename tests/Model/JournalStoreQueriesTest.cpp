@@ -347,6 +347,16 @@ void JournalStoreQueriesTest::allTags_countsExactNamesInCodePointOrder()
     const QList<TagCount> expected = {{u"Alpha"_qs, 1}, {u"alpha"_qs, 1}, {u"zeta"_qs, 2}, {u"émoi"_qs, 1}};
     QCOMPARE(store.allTags(), expected);
 
+    // Counts asked for again follow every kind of change since.
+    store.toggleArchive(archived);
+    a.tags = {QStringLiteral("zeta")};
+    store.updateEntry(a);
+    store.deleteEntry(b);
+    store.deleteTag(QStringLiteral("hidden"));
+    QCOMPARE(store.allTags(), (QList<TagCount>{{u"zeta"_qs, 1}}));
+    store.restoreFromTrash(store.trashedEntries().first());
+    QCOMPARE(store.allTags().size(), 3);
+
     writeJournal({entry(QStringLiteral("untagged"))});
     JournalStore empty;
     QVERIFY(empty.allTags().isEmpty());
