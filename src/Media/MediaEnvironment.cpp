@@ -2,10 +2,14 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QList>
 #include <QAudioDevice>
+#include <QLibrary>
+#include <QLibraryInfo>
+#include <QList>
 #include <QMediaDevices>
+#include <QMediaFormat>
 #include <QMediaRecorder>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QThreadPool>
 #include <QtGlobal>
@@ -35,11 +39,12 @@ QList<Waiter>& waiters()
 }
 
 /// Loads the plugins and makes one of each element that a recording, a playback and a decoding build,
-/// so their libraries (libav's above all, about 150 ms) and their classes are ready. Worker thread.
-void loadGStreamer()
+/// so their libraries (libav's above all, about 150 ms) and their classes are ready; false when GStreamer
+/// cannot start. Worker thread.
+bool loadGStreamer()
 {
     if (!gst_init_check(nullptr, nullptr, nullptr)) {
-        return;
+        return false;
     }
     static const char* const plugins[] = {
         "coreelements", "pulseaudio",   "autodetect", "audiotestsrc",      "volume", "encoding",
@@ -64,6 +69,67 @@ void loadGStreamer()
             gst_object_unref(element);
         }
     }
+    return true;
+}
+
+/// What Qt Multimedia's backend reads when it is made on the GUI thread, read here first so it finds
+/// it done: the device providers' plugins (its device monitor loads them), and the capabilities of
+/// every encoder, decoder, muxer and demuxer (its list of formats parses them; GStreamer keeps them
+/// once parsed). Worker thread, after loadGStreamer().
+void readBackendCapabilities()
+{
+    GList* providers = gst_device_provider_factory_list_get_device_providers(GST_RANK_NONE);
+    for (GList* p = providers; p; p = p->next) {
+        if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(p->data))) {
+            gst_object_unref(loaded);
+        }
+    }
+    gst_plugin_feature_list_free(providers);
+    const GstElementFactoryListType kinds[] = {GST_ELEMENT_FACTORY_TYPE_ENCODER, GST_ELEMENT_FACTORY_TYPE_DECODER,
+                                               GST_ELEMENT_FACTORY_TYPE_MUXER, GST_ELEMENT_FACTORY_TYPE_DEMUXER};
+    for (GstElementFactoryListType kind : kinds) {
+        GList* factories = gst_element_factory_list_get_elements(kind, GST_RANK_MARGINAL);
+        for (GList* f = factories; f; f = f->next) {
+            const GList* templates = gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(f->data));
+            for (const GList* t = templates; t; t = t->next) {
+                auto* pad = static_cast<GstStaticPadTemplate*>(t->data);
+                gst_caps_unref(gst_static_caps_get(&pad->static_caps));
+            }
+        }
+        gst_plugin_feature_list_free(factories);
+    }
+}
+
+/// The parts of Qt Multimedia's first use that belong to no thread: the MIME database (read from XML
+/// the first time; a recorder names its format by MIME type) and the backend's library, which the GUI
+/// thread then finds mapped and relocated. Worker thread.
+void preloadBackendLibrary()
+{
+    (void)QMimeDatabase().mimeTypeForName(QStringLiteral("audio/mp4"));
+    const QString backend = QString::fromLocal8Bit(qgetenv("QT_MEDIA_BACKEND"));
+    if (backend.isEmpty()) {
+        return;
+    }
+    // Never unloaded: Qt's plugin loader opens the same file and keeps it.
+    QLibrary plugin(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/multimedia/lib") + backend
+                    + QStringLiteral("mediaplugin"));
+    (void)plugin.load();
+}
+
+/// Runs `steps` on `app`'s thread, one a turn of its event loop, so no turn waits for all of them.
+void runInTurns(QObject* app, QList<std::function<void()>> steps)
+{
+    if (steps.isEmpty()) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        app,
+        [app, steps = std::move(steps)]() mutable {
+            const std::function<void()> step = steps.takeFirst();
+            step();
+            runInTurns(app, std::move(steps));
+        },
+        Qt::QueuedConnection);
 }
 
 void finishWarmUp()
@@ -111,22 +177,19 @@ void warmUpMedia(QObject* context, std::function<void()> ready)
     // The global pool: the application waits for its tasks before it ends, so no plugin is still
     // loading while the process unwinds.
     QThreadPool::globalInstance()->start([app] {
-        loadGStreamer();
-        // Qt Multimedia's backend, its device monitor and what the first recorder sets up once belong
-        // to the GUI thread: each about 10 ms with GStreamer loaded, made in turns of their own.
-        QMetaObject::invokeMethod(
-            app,
-            [app] {
-                (void)QMediaDevices::audioInputs();
-                QMetaObject::invokeMethod(
-                    app,
-                    [] {
-                        delete new QMediaRecorder;
-                        finishWarmUp();
-                    },
-                    Qt::QueuedConnection);
-            },
-            Qt::QueuedConnection);
+        if (loadGStreamer()) {
+            readBackendCapabilities();
+            preloadBackendLibrary();
+        }
+        // Qt Multimedia's device list, its backend (with the backend's device monitor and list of
+        // formats) and what the first recorder sets up once belong to the GUI thread: a few
+        // milliseconds each with the above done, made in turns of their own.
+        runInTurns(app, {
+                            [] { (void)QMediaDevices::audioInputs(); },
+                            [] { (void)QMediaFormat(QMediaFormat::MPEG4).isSupported(QMediaFormat::Encode); },
+                            [] { delete new QMediaRecorder; },
+                            finishWarmUp,
+                        });
     });
 }
 
