@@ -49,6 +49,15 @@ bool writePhoto(const QString& path, QSize size)
     return image.save(path, "JPEG", 80);
 }
 
+int runningAnimations(QObject* root)
+{
+    int n = 0;
+    for (const QAbstractAnimation* animation : root->findChildren<QAbstractAnimation*>()) {
+        n += animation->state() == QAbstractAnimation::Running ? 1 : 0;
+    }
+    return n;
+}
+
 void finishAnimations(QObject* root)
 {
     for (int round = 0; round < 20; ++round) {

@@ -31,4 +31,7 @@ bool writePhoto(const QString& path, QSize size);
 /// next turn's included), and delivers the deletions they leave: end states without waiting.
 void finishAnimations(QObject* root);
 
+/// The animations under `root` running now (none: every moving value is at rest).
+int runningAnimations(QObject* root);
+
 } // namespace viewfixtures

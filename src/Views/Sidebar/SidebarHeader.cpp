@@ -57,6 +57,7 @@ SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget
       m_name(new QLabel(this)),
       m_hide(new vsp::GlassButton(this)),
       m_plus(new vsp::GlassButton(this)),
+      m_plusTint(new vsp::SpringValue(0, kLauncherSpring, this)),
       m_badgePresence(new vsp::SpringValue(0, vsp::Spring{0.3, 1.0}, this))
 {
     auto* layout = new QHBoxLayout(this);
@@ -80,8 +81,13 @@ SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget
     m_plus->setSide(26);
     m_plus->setSymbolColor([] { return Color::primaryStyle().resolve(); });
     m_plus->setGlass([this] {
-        vsp::Glass g = vsp::Glass::regular().makeInteractive();
-        return m_launcherOpen ? g.tinted(Color::resolvedAccent(0.18)) : g;
+        const vsp::Glass g = vsp::Glass::regular().makeInteractive();
+        const qreal tint = plusTint();
+        return tint > 0.001 ? g.tinted(Color::resolvedAccent(0.18 * tint)) : g;
+    });
+    connect(m_plusTint, &vsp::SpringValue::valueChanged, m_plus, [this](double t) {
+        m_plus->setSymbolRotation(45.0 * t);
+        m_plus->update();
     });
     m_plus->setAccessibleName(tr("New entry"));
     m_plus->setToolTip(tr("New entry — Ctrl+N writes one directly"));
@@ -119,11 +125,22 @@ bool SidebarHeader::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void SidebarHeader::setLauncherOpen(bool open)
+void SidebarHeader::setLauncherOpen(bool open, std::optional<vsp::Spring> spring)
 {
     m_launcherOpen = open;
-    vsp::animateProperty(m_plus, "symbolRotation", open ? 45.0 : 0.0, kLauncherSpring);
-    m_plus->update();
+    // One value drives both the symbol's turn (0 to 45 degrees) and the glass's tint.
+    const qreal target = open ? 1.0 : 0.0;
+    if (spring && isVisible()) {
+        m_plusTint->setSpring(*spring);
+        m_plusTint->animateTo(target);
+    } else {
+        m_plusTint->setValue(target);
+    }
+}
+
+qreal SidebarHeader::plusTint() const
+{
+    return std::clamp(m_plusTint->value(), 0.0, 1.0);
 }
 
 void SidebarHeader::refreshStreak(bool animate)

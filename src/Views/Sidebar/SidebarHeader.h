@@ -1,18 +1,20 @@
 #pragma once
 
 #include "Theme/OpenWindow.h"
+#include "Theme/Spring.h"
 
 #include <QColor>
 #include <QMargins>
 #include <QPixmap>
 #include <QWidget>
 
+#include <optional>
+
 class AppSettings;
 class JournalStore;
 class QLabel;
 namespace vsp {
 class GlassButton;
-class SpringValue;
 } // namespace vsp
 
 /// The top of the sidebar: the book logo, the journal's name (plain text, one line), the streak badge
@@ -30,8 +32,11 @@ public:
     QLabel* nameLabel() const { return m_name; }
     /// The streak shown in the badge; 0 when the badge is hidden.
     int shownStreak() const { return m_streak; }
-    /// Turns the plus symbol and tints its glass for the launcher's state.
-    void setLauncherOpen(bool open);
+    /// Turns the plus symbol and tints its glass for the launcher's state, gliding with `spring`, or at
+    /// once without one (a launcher row closes the panel without motion).
+    void setLauncherOpen(bool open, std::optional<vsp::Spring> spring);
+    /// 0 (untinted) to 1 (the accent tint of an open launcher) on the plus button's glass.
+    qreal plusTint() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,6 +56,7 @@ private:
     vsp::GlassButton* m_hide;
     vsp::GlassButton* m_plus;
     bool m_launcherOpen = false;
+    vsp::SpringValue* m_plusTint;
     int m_streak = 0;
     vsp::SpringValue* m_badgePresence;
     QPixmap m_fire;

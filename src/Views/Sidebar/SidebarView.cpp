@@ -117,7 +117,10 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     m_tagsCaption = new SidebarCaption(QStringLiteral("TAGS"), m_tagsGroup);
     m_tagList = new SidebarRowList(SidebarRow::Kind::Tag, m_tagsGroup);
     makeGroup(m_tagsGroup, m_tagsCaption)->addWidget(m_tagList);
-    groups->addWidget(m_tagsGroup);
+    // Removing the last tag fades the whole group out with its row.
+    m_tagsSlot = new TransitionSlot(m_tagsGroup, Transition{1.0, Qt::AlignCenter, false, Qt::Vertical},
+                                    vsp::Spring{0.3, 1.0}, m_groups);
+    groups->addWidget(m_tagsSlot);
     connect(m_moodList, &SidebarRowList::rowClicked, this, &SidebarView::toggleMood);
     connect(m_tagList, &SidebarRowList::rowClicked, this, &SidebarView::selectTag);
     m_tagList->setDotColor([this](const QString& tag) { return vsp::tags::colorOf(tag, m_store.tagColors()); });
@@ -193,7 +196,7 @@ void SidebarView::rebuildGroups()
     m_moodList->setItems(moods, m_rowsGlide);
     m_tagList->setItems(tags, m_rowsGlide);
     m_moodsGroup->setHidden(!hasMoods);
-    m_tagsGroup->setHidden(tags.isEmpty());
+    m_tagsSlot->setPresent(!tags.isEmpty(), m_rowsGlide);
     const int today = m_store.todayCount();
     m_sectionRows[0]->setCount(today > 0 ? today : -1);
     refreshSelection();
@@ -275,33 +278,35 @@ QMenu* SidebarView::makeTagMenu(const QString& tag, QWidget* parent)
 
 void SidebarView::setLauncherOpen(bool open)
 {
-    setLauncherOpen(open, open);
+    // The plus button opens with the spring of 0.3; a launcher row closes at once.
+    setLauncherOpen(open, open ? std::optional<vsp::Spring>(vsp::Spring{0.3, 1.0}) : std::nullopt);
 }
 
-void SidebarView::setLauncherOpen(bool open, bool animate)
+void SidebarView::setLauncherOpen(bool open, std::optional<vsp::Spring> spring)
 {
     if (m_launcherOpen == open) {
         return;
     }
     m_launcherOpen = open;
-    m_header->setLauncherOpen(open);
+    m_header->setLauncherOpen(open, spring);
     m_shield->setVisible(open);
     if (open) {
         m_launcher->present();
         placeLauncher();
         m_shield->raise();
         m_launcherSlot->raise();
-        m_launcherSlot->setPresent(true, vsp::Spring{0.3, 1.0});
+    }
+    if (spring) {
+        m_launcherSlot->setPresent(open, *spring);
     } else {
-        m_launcherSlot->setPresent(false, animate);
+        m_launcherSlot->setPresent(open, false);
     }
 }
 
 void SidebarView::closeLauncherBeside()
 {
     if (m_launcherOpen) {
-        m_launcherSlot->setSpring(vsp::Spring{0.25, 1.0});
-        setLauncherOpen(false, true);
+        setLauncherOpen(false, vsp::Spring{0.25, 1.0});
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Theme/OpenWindow.h"
+#include "Theme/Spring.h"
 #include "Views/Sidebar/TrashView.h"
 
 #include <QList>
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class AppSettings;
 class ColumnVisibilityHolder;
@@ -77,8 +79,8 @@ private:
     void rebuildGroups();
     void refreshSelection();
     void placeLauncher();
-    /// Opens or closes the launcher; closing without `animate` takes it away at once (a row's action).
-    void setLauncherOpen(bool open, bool animate);
+    /// Opens or closes the launcher with `spring`; without one it comes or goes at once (a row's action).
+    void setLauncherOpen(bool open, std::optional<vsp::Spring> spring);
     /// A press beside the open launcher closes it with the spring of 0.25.
     void closeLauncherBeside();
     void selectFirstEntry();
@@ -104,6 +106,7 @@ private:
     /// Brings the launcher in grown from 0.6 and takes it out shrunk to 0.85, about its top-trailing
     /// corner, fading either way.
     TransitionSlot* m_launcherSlot = nullptr;
+    TransitionSlot* m_tagsSlot = nullptr;
     bool m_launcherOpen = false;
     /// The groups' rows glide to their new places (set while a tag is removed from every entry).
     bool m_rowsGlide = false;

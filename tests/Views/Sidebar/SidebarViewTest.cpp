@@ -11,6 +11,7 @@
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
+#include "Theme/Transitions.h"
 #include "Views/Sidebar/SidebarFooter.h"
 #include "Views/Sidebar/SidebarHeader.h"
 #include "Views/Sidebar/SidebarRows.h"
@@ -328,6 +329,70 @@ void SidebarViewTest::launcherOpen_clickElsewhere_onlyCloses()
     QVERIFY(f.opened.isEmpty());
 }
 
+void SidebarViewTest::launcherClose_byRowAtOnce_besideWithSpring_data()
+{
+    QTest::addColumn<bool>("byRow");
+    QTest::newRow("a row closes at once") << true;
+    QTest::newRow("a click beside glides") << false;
+}
+
+void SidebarViewTest::launcherClose_byRowAtOnce_besideWithSpring()
+{
+    QFETCH(bool, byRow);
+    vsp::setAnimationsEnabled(true);
+    Fixture f;
+    SidebarHeader* header = f.view.header();
+    auto* slot = qobject_cast<TransitionSlot*>(f.view.launcher()->parentWidget());
+    QVERIFY(slot);
+    QTest::mouseClick(header->plusButton(), Qt::LeftButton);
+    // The plus turns and takes the accent tint with the panel's spring.
+    QVERIFY(slot->isTransitioning());
+    QCOMPARE_LT(header->plusTint(), 1.0);
+    viewfixtures::finishAnimations(&f.view);
+    QCOMPARE(header->plusTint(), 1.0);
+    QCOMPARE(header->plusButton()->symbolRotation(), 45.0);
+    if (byRow) {
+        QTest::mouseClick(f.view.launcher()->newEntryRow(), Qt::LeftButton);
+        QVERIFY(!slot->isTransitioning());
+        QVERIFY(!f.view.launcher()->isVisible());
+        QCOMPARE(header->plusTint(), 0.0);
+        QCOMPARE(header->plusButton()->symbolRotation(), 0.0);
+    } else {
+        QTest::mouseClick(f.view.childAt(f.view.sectionRows().at(2)->mapTo(&f.view, QPoint(20, 10))), Qt::LeftButton);
+        QVERIFY(slot->isTransitioning());
+        QCOMPARE_GT(header->plusTint(), 0.0);
+        viewfixtures::finishAnimations(&f.view);
+        QVERIFY(!slot->isVisible());
+        QCOMPARE(header->plusButton()->symbolRotation(), 0.0);
+    }
+    vsp::setAnimationsEnabled(false);
+}
+
+void SidebarViewTest::firstShow_everyMovingValueAtRest()
+{
+    // Everything that moves when it changes is already there on the first picture: a selected tag,
+    // Today's count, the streak badge and the trash button.
+    vsp::setAnimationsEnabled(true);
+    JournalStore store;
+    MoodStore moods;
+    ColumnVisibilityHolder columns;
+    const JournalEntry gone = entry(QStringLiteral("B"), localMoment(-1, 9));
+    store.setEntries({entry(QStringLiteral("A"), localMoment(0, 9), QString(), {QStringLiteral("work")}), gone});
+    store.deleteEntry(gone);
+    store.setSelectedTag(QStringLiteral("work"));
+    SidebarView view(store, moods, columns);
+    view.resize(250, 700);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QCoreApplication::processEvents();
+    QCOMPARE(viewfixtures::runningAnimations(&view), 0);
+    QCOMPARE(view.header()->shownStreak(), 1);
+    QCOMPARE(view.tagList()->selectedIndex(), 0);
+    QVERIFY(view.footer()->trashButton()->isVisible());
+    QCOMPARE(view.sectionRows().first()->count(), 1);
+    vsp::setAnimationsEnabled(false);
+}
+
 void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
 {
     AppSettings& settings = AppSettings::instance();
@@ -444,6 +509,14 @@ void SidebarViewTest::tagRemoval_rowsEndAtRest_standStillWhenReduced()
     QVERIFY(!tags->isChangingRows());
     QCOMPARE(titles(tags), QStringList{u"work:2"_qs});
     QCOMPARE(tags->height(), SidebarRowList::kRowHeight);
+    // The last tag takes its group with it, fading.
+    auto* group = qobject_cast<TransitionSlot*>(f.view.tagsCaption()->parentWidget()->parentWidget());
+    QVERIFY(group);
+    std::unique_ptr<QMenu> last(f.view.makeTagMenu(QStringLiteral("work"), &f.view));
+    last->actions().last()->trigger();
+    QCOMPARE(group->isTransitioning(), !reduced);
+    viewfixtures::finishAnimations(&f.view);
+    QVERIFY(!f.view.tagsCaption()->isVisibleTo(&f.view));
     vsp::setMotionReduced(false);
 }
 

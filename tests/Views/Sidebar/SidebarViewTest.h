@@ -17,6 +17,9 @@ private Q_SLOTS:
     void launcher_rowsSetRestoreFlagAndOpenComposeWindow_data();
     void launcher_rowsSetRestoreFlagAndOpenComposeWindow();
     void launcherOpen_clickElsewhere_onlyCloses();
+    void launcherClose_byRowAtOnce_besideWithSpring_data();
+    void launcherClose_byRowAtOnce_besideWithSpring();
+    void firstShow_everyMovingValueAtRest();
     void header_nameIsPlainText_streakBadgeFollowsToday();
     void stats_goalProgress_data();
     void stats_goalProgress();
