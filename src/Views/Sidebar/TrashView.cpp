@@ -377,7 +377,9 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     m_emptyButton->setMetrics(12, 26);
     m_emptyButton->setShape(vsp::GlassShape::Capsule, 0);
     m_emptyButton->setForeground([](bool) { return kRed; });
-    headerLayout->addWidget(m_emptyButton);
+    // The button fades in and out with the trash's emptiness, as the list and the empty state do.
+    m_emptySlot = new TransitionSlot(m_emptyButton, Transition{}, kRowSpring, header);
+    headerLayout->addWidget(m_emptySlot);
     m_close->setSymbol(QStringLiteral("xmark"), 11);
     m_close->setSide(26);
     m_close->setAccessibleName(tr("Close"));
@@ -477,7 +479,7 @@ void TrashView::refresh()
         m_pages->setCurrentIndex(page);
     }
     m_beforeEmpty = QPixmap();
-    m_emptyButton->setVisible(!empty);
+    m_emptySlot->setPresent(!empty);
     update();
     m_list->viewport()->update();
 }

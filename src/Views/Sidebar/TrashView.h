@@ -15,6 +15,7 @@ class GlassChipButton;
 class JournalStore;
 class QListView;
 class QStackedWidget;
+class TransitionSlot;
 namespace vsp {
 class GlassButton;
 class SpringValue;
@@ -168,6 +169,7 @@ private:
     QPixmap m_beforeEmpty;
     QPointer<vsp::TransitionOverlay> m_pageTransition;
     GlassChipButton* m_emptyButton;
+    TransitionSlot* m_emptySlot = nullptr;
     vsp::GlassButton* m_close;
     QPointer<QMessageBox> m_question;
     std::optional<TrashedEntry> m_pendingDelete;

@@ -8,6 +8,7 @@
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
+#include "Theme/Transitions.h"
 #include "Views/Sidebar/TrashView.h"
 
 #include <QAbstractButton>
@@ -286,6 +287,8 @@ void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced()
     vsp::setAnimationsEnabled(true);
     vsp::setMotionReduced(reduced);
     Trash t;
+    // Opening the sheet moves nothing.
+    QCOMPARE(viewfixtures::runningAnimations(t.sheet), 0);
     TrashRowMotion* motion = t.sheet->motion();
     t.store.restoreFromTrash(t.store.trashedEntries().at(0));
     QCOMPARE(motion->isRunning(), !reduced);
@@ -300,7 +303,12 @@ void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced()
         QCOMPARE(motion->presence(row), 1.0);
     }
     t.store.emptyTrash();
+    // "Empty Trash" fades out with the last rows.
+    auto* emptyButton = qobject_cast<TransitionSlot*>(t.sheet->emptyTrashButton()->parentWidget());
+    QVERIFY(emptyButton);
+    QCOMPARE(emptyButton->isTransitioning(), !reduced);
     viewfixtures::finishAnimations(t.sheet);
+    QVERIFY(!t.sheet->emptyTrashButton()->isVisible());
     QVERIFY(t.sheet->showsEmptyState());
     QVERIFY(t.sheet->findChildren<vsp::TransitionOverlay*>().isEmpty());
     vsp::setMotionReduced(false);
