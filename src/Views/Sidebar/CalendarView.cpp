@@ -359,10 +359,30 @@ QVariant CalendarDayModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
-CalendarDayDelegate::CalendarDayDelegate(JournalStore& store, QObject* parent)
+CalendarDayDelegate::CalendarDayDelegate(JournalStore& store, QWidget* viewport, QObject* parent)
     : QStyledItemDelegate(parent),
-      m_store(store)
+      m_store(store),
+      m_viewport(viewport)
 { }
+
+void CalendarDayDelegate::keepOnly(const QList<QUuid>& ids)
+{
+    for (auto it = m_motions.begin(); it != m_motions.end();) {
+        if (ids.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        delete it->selection;
+        delete it->hover;
+        it = m_motions.erase(it);
+    }
+}
+
+qreal CalendarDayDelegate::selectionOf(const QUuid& id) const
+{
+    const auto it = m_motions.constFind(id);
+    return it == m_motions.cend() ? 0.0 : it->selection->value();
+}
 
 QSize CalendarDayDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
@@ -382,7 +402,8 @@ QCache<QString, QPixmap>& dayRowCache()
     return cache;
 }
 
-QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const EntryRow::Options& options, qreal dpr)
+QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const EntryRow::Options& options, bool selected,
+                      qreal dpr)
 {
     const QSize size = rect.size().toSize();
     const size_t contentHash =
@@ -392,7 +413,7 @@ QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const Entry
                         + QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|'
                         + QString::number(dpr) + u'|' + QString::number(QDate::currentDate().toJulianDay()) + u'|'
                         + QString::number((options.showEntryPreviews ? 1 : 0) | (options.compactListView ? 2 : 0)
-                                          | (AppearanceManager::instance().isDark() ? 4 : 0))
+                                          | (AppearanceManager::instance().isDark() ? 4 : 0) | (selected ? 8 : 0))
                         + u'|' + Color::resolvedAccent().resolve().name();
     if (const QPixmap* cached = dayRowCache().object(key)) {
         return *cached;
@@ -402,7 +423,7 @@ QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const Entry
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, options, false, vsp::now());
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, options, false, vsp::now(), selected);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;
@@ -416,10 +437,30 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
 {
     const auto* model = static_cast<const CalendarDayModel*>(index.model());
     const JournalEntry& entry = model->entryAt(index.row());
+    const bool selected = m_store.selectedEntryID() == entry.id;
+    const bool hovered = m_hovered == index.row();
+    auto it = m_motions.find(entry.id);
+    if (it == m_motions.end()) {
+        // A row's first picture: its selection and hover were there before it was seen, they do not
+        // arrive.
+        auto* self = const_cast<CalendarDayDelegate*>(this);
+        RowMotion motion{new vsp::SpringValue(selected ? 1.0 : 0.0, vsp::Spring{0.25, 1.0}, self),
+                         new vsp::SpringValue(hovered ? 1.0 : 0.0, vsp::Spring{0.15, 1.0}, self)};
+        for (vsp::SpringValue* value : {motion.selection, motion.hover}) {
+            connect(value, &vsp::SpringValue::valueChanged, self, [self] {
+                if (self->m_viewport) {
+                    self->m_viewport->update();
+                }
+            });
+        }
+        it = m_motions.insert(entry.id, motion);
+    }
+    it->selection->animateTo(selected ? 1.0 : 0.0);
+    it->hover->animateTo(hovered ? 1.0 : 0.0);
     EntryRow::PaintState state;
     state.pinned = false;
-    state.selection = m_store.selectedEntryID() == entry.id ? 1.0 : 0.0;
-    state.hover = m_hovered == index.row() ? 1.0 : 0.0;
+    state.selection = it->selection->value();
+    state.hover = it->hover->value();
     state.now = vsp::now();
     const QRectF rect = QRectF(option.rect).adjusted(kRowInset, 0, -kRowInset, -kRowGap);
     const EntryRow::Options options = EntryRow::currentOptions();
@@ -427,7 +468,7 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     // The list's own row: its glass, its content (kept as a picture) and its selection dot.
     painter->save();
     EntryRow::paintBackground(*painter, rect, state);
-    painter->drawPixmap(rect.topLeft(), dayRowContent(entry, rect, options, dpr));
+    painter->drawPixmap(rect.topLeft(), dayRowContent(entry, rect, options, state.selection > 0.5, dpr));
     EntryRow::paintSelectionDot(*painter, rect, options, state.selection);
     painter->restore();
 }
@@ -449,7 +490,7 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
       m_dayPages(new QStackedWidget(this)),
       m_dayList(new QListView(m_dayPages)),
       m_dayModel(new CalendarDayModel(this)),
-      m_dayDelegate(new CalendarDayDelegate(store, this)),
+      m_dayDelegate(new CalendarDayDelegate(store, m_dayList->viewport(), this)),
       m_emptyDay(new QWidget(m_dayPages)),
       m_emptyText(new QLabel(tr("Nothing written this day"), m_emptyDay)),
       m_writeToday(new GlassChipButton(m_emptyDay))
@@ -611,6 +652,7 @@ void CalendarView::refresh()
     m_dayTitle->setText(vsp::calendar::dayTitle(day, locale()));
     m_dayCount->setText(entries.isEmpty() ? QString() : QString::number(entries.size()));
     m_dayModel->setEntries(entries);
+    m_dayDelegate->keepOnly(ids);
     m_dayPages->setCurrentIndex(entries.isEmpty() ? 1 : 0);
     m_writeToday->setVisible(entries.isEmpty() && day == today);
 }

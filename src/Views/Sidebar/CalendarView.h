@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
@@ -111,19 +112,31 @@ private:
     QList<JournalEntry> m_entries;
 };
 
-/// Paints the day list's rows with the entry list's own row (EntryRow), never pinned.
+/// Paints the day list's rows with the entry list's own row (EntryRow), never pinned. As in the list, a
+/// row's selection tint and hover glass glide (springs 0.25 and 0.15); a row is first drawn at rest.
 class CalendarDayDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    CalendarDayDelegate(JournalStore& store, QObject* parent = nullptr);
+    CalendarDayDelegate(JournalStore& store, QWidget* viewport, QObject* parent = nullptr);
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setHoveredRow(int row) { m_hovered = row; }
+    /// Forgets the motion of rows no longer listed.
+    void keepOnly(const QList<QUuid>& ids);
+    /// How far the row of `id` shows as selected (0 to 1); 0 for a row not drawn yet.
+    qreal selectionOf(const QUuid& id) const;
 
 private:
+    struct RowMotion {
+        vsp::SpringValue* selection = nullptr;
+        vsp::SpringValue* hover = nullptr;
+    };
+
     JournalStore& m_store;
+    QPointer<QWidget> m_viewport;
     int m_hovered = -1;
+    mutable QHash<QUuid, RowMotion> m_motions;
 };
 
 /// The month calendar shown in the list column while `JournalStore::showCalendar` is true: "Back to
@@ -145,6 +158,7 @@ public:
     CalendarGrid* grid() const { return m_grid; }
     QListView* dayList() const { return m_dayList; }
     CalendarDayModel* dayModel() const { return m_dayModel; }
+    CalendarDayDelegate* dayDelegate() const { return m_dayDelegate; }
     QLabel* monthTitleLabel() const { return m_title; }
     /// The month's whole title, before any elision.
     QString monthTitle() const { return m_monthTitle; }

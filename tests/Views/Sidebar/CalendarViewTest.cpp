@@ -263,7 +263,10 @@ void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced()
     vsp::setMotionReduced(reduced);
     // February 2026 starts on a Sunday and March on a Sunday too: 28 days take one row fewer than 31
     // whichever day the week starts on.
-    Calendar c(QDate(2026, 2, 10), {entry(QStringLiteral("March"), localMoment(QDate(2026, 3, 4), 9))});
+    const JournalEntry march = entry(QStringLiteral("March"), localMoment(QDate(2026, 3, 4), 9));
+    Calendar c(QDate(2026, 2, 10), {march});
+    // The first picture moves nothing.
+    QCOMPARE(viewfixtures::runningAnimations(c.view.get()), 0);
     CalendarGrid* grid = c.view->grid();
     const int februaryHeight = grid->height();
     QTest::mouseClick(c.view->nextButton(), Qt::LeftButton);
@@ -276,6 +279,13 @@ void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced()
     QCOMPARE_GT(grid->height(), februaryHeight);
     QVERIFY(c.view->findChildren<vsp::TransitionOverlay*>().isEmpty());
     QCOMPARE(c.view->dayModel()->rowCount(), 1);
+    // A row's selection glides in as the list's rows do.
+    QListView* list = c.view->dayList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(c.view->dayModel()->index(0)).center());
+    list->viewport()->repaint();
+    QCOMPARE(c.view->dayDelegate()->selectionOf(march.id) < 1.0, !reduced);
+    viewfixtures::finishAnimations(c.view.get());
+    QCOMPARE(c.view->dayDelegate()->selectionOf(march.id), 1.0);
     vsp::setMotionReduced(false);
 }
 
