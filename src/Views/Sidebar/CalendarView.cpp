@@ -141,7 +141,7 @@ void CalendarGrid::setToday(const QDate& today)
     }
 }
 
-void CalendarGrid::setSelected(const std::optional<QDate>& day, bool animate)
+void CalendarGrid::setSelected(const std::optional<QDate>& day, bool animate, vsp::Spring spring)
 {
     if (day == m_selected) {
         return;
@@ -149,6 +149,7 @@ void CalendarGrid::setSelected(const std::optional<QDate>& day, bool animate)
     m_previousSelected = m_selected;
     m_selected = day;
     if (animate && isVisible()) {
+        m_selection->setSpring(spring);
         m_selection->setValue(0);
         m_selection->animateTo(1);
     } else {
@@ -619,8 +620,10 @@ void CalendarView::changeMonth(int months)
 
 void CalendarView::jumpToToday()
 {
+    m_pickSpring = kMonthSpring;
     m_store.setCalendarMonth(vsp::now());
     m_store.setSelectedDate(vsp::startOfDay(QDate::currentDate()));
+    m_pickSpring = vsp::Spring{0.25, 1.0};
 }
 
 void CalendarView::refresh()
@@ -635,7 +638,7 @@ void CalendarView::refresh()
     m_grid->setCounts(m_store.entryDayCounts(m_store.calendarMonth()));
     m_grid->setToday(today);
     const std::optional<double> picked = m_store.selectedDate();
-    m_grid->setSelected(picked ? std::optional<QDate>(vsp::localDate(*picked)) : std::nullopt, animate);
+    m_grid->setSelected(picked ? std::optional<QDate>(vsp::localDate(*picked)) : std::nullopt, animate, m_pickSpring);
 
     const QDate day = picked ? vsp::localDate(*picked) : today;
     const QList<JournalEntry> entries = m_store.entriesOn(vsp::startOfDay(day));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Theme/OpenWindow.h"
+#include "Theme/Spring.h"
 
 #include <QAbstractListModel>
 #include <QDate>
@@ -44,9 +45,9 @@ public:
     void setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday, bool animate = false);
     void setCounts(const QMap<QDate, int>& counts);
     void setToday(const QDate& today);
-    /// Marks the picked day; with `animate` the accent fill moves over from the day picked before (spring
-    /// 0.25).
-    void setSelected(const std::optional<QDate>& day, bool animate = false);
+    /// Marks the picked day; with `animate` the accent fill moves over from the day picked before (with
+    /// `spring`: 0.25 for a click on a day, 0.3 for "Today").
+    void setSelected(const std::optional<QDate>& day, bool animate = false, vsp::Spring spring = {0.25, 1.0});
     /// Whether the old month is still fading out.
     bool isChangingMonth() const { return !m_leaving.isNull(); }
     /// Ends a month change at once, in its end state.
@@ -203,5 +204,7 @@ private:
     /// The ids of the day's rows as last shown, and whether anything has been shown yet.
     QList<QUuid> m_shownIDs;
     bool m_refreshed = false;
+    /// The spring the picked day moves with: "Today" moves it with the month's.
+    vsp::Spring m_pickSpring{0.25, 1.0};
     QPointer<vsp::TransitionOverlay> m_dayTransition;
 };
