@@ -62,6 +62,23 @@ TagChip::TagChip(const QString& tag, QWidget* parent, const QString& prefix)
     connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_tag); });
 }
 
+QList<TagChip*> TagChip::keptFor(const QStringList& tags, const QList<TagChip*>& chips)
+{
+    QList<TagChip*> kept;
+    kept.reserve(tags.size());
+    for (const QString& tag : tags) {
+        TagChip* match = nullptr;
+        for (TagChip* chip : chips) {
+            if (chip->tag() == tag && !kept.contains(chip)) {
+                match = chip;
+                break;
+            }
+        }
+        kept.append(match);
+    }
+    return kept;
+}
+
 void TagChip::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -272,17 +289,7 @@ void ComposeFooter::removeTag(const QString& tag)
 void ComposeFooter::rebuildChips(const vsp::Spring* spring)
 {
     // Chips of tags still chosen stay; the others leave, and new ones come in after their predecessor.
-    QList<TagChip*> chips;
-    for (const QString& tag : std::as_const(m_tags)) {
-        TagChip* match = nullptr;
-        for (TagChip* chip : std::as_const(m_chips)) {
-            if (chip->tag() == tag && !chips.contains(chip)) {
-                match = chip;
-                break;
-            }
-        }
-        chips.append(match);
-    }
+    QList<TagChip*> chips = TagChip::keptFor(m_tags, m_chips);
     for (TagChip* old : std::as_const(m_chips)) {
         if (chips.contains(old)) {
             continue;

@@ -28,6 +28,10 @@ public:
     QString tag() const { return m_tag; }
     QAbstractButton* removeButton() const { return m_remove; }
 
+    /// For each of `tags`, the first chip of `chips` showing it that no earlier tag took, or null where
+    /// a new chip must come: chips of tags still chosen stay when the tags change.
+    static QList<TagChip*> keptFor(const QStringList& tags, const QList<TagChip*>& chips);
+
 Q_SIGNALS:
     void removeRequested(const QString& tag);
 

@@ -297,17 +297,7 @@ void EditableTagsView::rebuildChips(bool animate)
         m_flow->glide(kChipSpring);
     }
     // Chips of tags still chosen stay; the others leave where they stand, new ones grow in at their place.
-    QList<TagChip*> chips;
-    for (const QString& tag : std::as_const(m_tags)) {
-        TagChip* match = nullptr;
-        for (TagChip* chip : std::as_const(m_chips)) {
-            if (chip->tag() == tag && !chips.contains(chip)) {
-                match = chip;
-                break;
-            }
-        }
-        chips.append(match);
-    }
+    QList<TagChip*> chips = TagChip::keptFor(m_tags, m_chips);
     for (TagChip* old : std::as_const(m_chips)) {
         if (chips.contains(old)) {
             continue;
