@@ -60,6 +60,7 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     m_detailStack->addWidget(m_emptyDetail);
     m_detailStack->addWidget(m_detail);
     connect(m_list, &EntryListView::dayChanged, m_detail, &EntryDetailView::refreshTimes);
+    connect(m_list, &EntryListView::dayChanged, m_sidebar, &SidebarView::refreshDay);
     m_splitter->addWidget(m_sidebar);
     m_splitter->addWidget(m_list);
     m_splitter->addWidget(m_detailStack);

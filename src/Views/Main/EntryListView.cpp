@@ -146,6 +146,9 @@ void EntryListView::showDay(const QDate& today)
     m_header->refresh();
     // The rows' date marks are drawn against the day too: the refresh repaints them.
     m_list->listModel()->invalidate();
+    if (m_calendar) {
+        static_cast<CalendarView*>(m_calendar)->refreshDay();
+    }
     Q_EMIT dayChanged();
 }
 

@@ -404,7 +404,7 @@ QCache<QString, QPixmap>& dayRowCache()
 }
 
 QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const EntryRow::Options& options, bool selected,
-                      qreal dpr)
+                      qreal dpr, double now, const QDate& today)
 {
     const QSize size = rect.size().toSize();
     const size_t contentHash =
@@ -412,7 +412,7 @@ QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const Entry
                    entry.date, entry.expirationDate.value_or(-1.0));
     const QString key = entry.id.toString(QUuid::WithoutBraces) + u'|' + QString::number(contentHash) + u'|'
                         + QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|'
-                        + QString::number(dpr) + u'|' + QString::number(QDate::currentDate().toJulianDay()) + u'|'
+                        + QString::number(dpr) + u'|' + QString::number(today.toJulianDay()) + u'|'
                         + QString::number((options.showEntryPreviews ? 1 : 0) | (options.compactListView ? 2 : 0)
                                           | (AppearanceManager::instance().isDark() ? 4 : 0) | (selected ? 8 : 0))
                         + u'|' + Color::resolvedAccent().resolve().name();
@@ -424,7 +424,7 @@ QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const Entry
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, options, false, vsp::now(), selected);
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, options, false, now, selected);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;
@@ -462,14 +462,14 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     state.pinned = false;
     state.selection = it->selection->value();
     state.hover = it->hover->value();
-    state.now = vsp::now();
+    state.now = m_store.now();
     const QRectF rect = QRectF(option.rect).adjusted(kRowInset, 0, -kRowInset, -kRowGap);
     const EntryRow::Options options = EntryRow::currentOptions();
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
     // The list's own row: its glass, its content (kept as a picture) and its selection dot.
     painter->save();
     EntryRow::paintBackground(*painter, rect, state);
-    painter->drawPixmap(rect.topLeft(), dayRowContent(entry, rect, options, state.selection > 0.5, dpr));
+    painter->drawPixmap(rect.topLeft(), dayRowContent(entry, rect, options, state.selection > 0.5, dpr, state.now, m_store.today()));
     EntryRow::paintSelectionDot(*painter, rect, options, state.selection);
     painter->restore();
 }
@@ -621,15 +621,20 @@ void CalendarView::changeMonth(int months)
 void CalendarView::jumpToToday()
 {
     m_pickSpring = kMonthSpring;
-    m_store.setCalendarMonth(vsp::now());
-    m_store.setSelectedDate(vsp::startOfDay(QDate::currentDate()));
+    m_store.setCalendarMonth(m_store.now());
+    m_store.setSelectedDate(vsp::startOfDay(m_store.today()));
     m_pickSpring = vsp::Spring{0.25, 1.0};
+}
+
+void CalendarView::refreshDay()
+{
+    refresh();
 }
 
 void CalendarView::refresh()
 {
     const QDate month = vsp::localDate(m_store.calendarMonth());
-    const QDate today = QDate::currentDate();
+    const QDate today = m_store.today();
     // What the calendar first shows stands still; later changes move, where motion is on.
     const bool animate = m_refreshed && isVisible();
     m_monthTitle = vsp::calendar::monthTitle(month, locale());

@@ -168,6 +168,8 @@ public:
     /// Whether the empty day ("Nothing written this day") shows in place of the list.
     bool showsEmptyDay() const;
 
+    /// Follows a new day: today's ring, and "Write today's entry" on an empty today.
+    void refreshDay();
     /// Moves the shown month by `months` (the day is clamped to the new month's length).
     void changeMonth(int months);
     void jumpToToday();

@@ -25,12 +25,13 @@ public:
     /// "250 / 500".
     QString numbersText() const;
     double progress() const;
+    /// Reads today's words and the goal again.
+    void refresh();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void refresh();
 
     JournalStore& m_store;
     AppSettings& m_settings;

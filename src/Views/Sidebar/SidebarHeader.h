@@ -37,6 +37,8 @@ public:
     void setLauncherOpen(bool open, std::optional<vsp::Spring> spring);
     /// 0 (untinted) to 1 (the accent tint of an open launcher) on the plus button's glass.
     qreal plusTint() const;
+    /// Follows the streak; the badge grows in or shrinks away only when `animate` and shown.
+    void refreshStreak(bool animate);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,8 +46,6 @@ protected:
 
 private:
     void refreshName();
-    /// Follows the streak; the badge grows in or shrinks away only when `animate` and shown.
-    void refreshStreak(bool animate);
     QRectF badgeRect() const;
     /// The fire of the badge, `height` pixels high, kept between paints.
     QPixmap firePicture(qreal height);

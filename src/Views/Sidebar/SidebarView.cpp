@@ -202,6 +202,13 @@ void SidebarView::rebuildGroups()
     refreshSelection();
 }
 
+void SidebarView::refreshDay()
+{
+    rebuildGroups();
+    m_header->refreshStreak(true);
+    m_stats->refresh();
+}
+
 void SidebarView::refreshSelection()
 {
     const bool noFilter = !m_store.selectedTag() && !m_store.moodFilter();

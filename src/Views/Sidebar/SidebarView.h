@@ -54,6 +54,9 @@ public:
     SidebarCaption* moodsCaption() const { return m_moodsCaption; }
     SidebarCaption* tagsCaption() const { return m_tagsCaption; }
 
+    /// Follows a new day: Today's count, the streak and today's words are worked out again.
+    void refreshDay();
+
     // The clicks, as the rows run them.
     void selectSection(NavSection section);
     void toggleMood(const QString& emoji);

@@ -10,6 +10,7 @@
 #include "Settings/OnboardingView.h"
 #include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
+#include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -19,6 +20,10 @@
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Main/ListHeader.h"
 #include "Views/Main/MainWindow.h"
+#include "Views/Sidebar/CalendarView.h"
+#include "Views/Sidebar/SidebarFooter.h"
+#include "Views/Sidebar/SidebarHeader.h"
+#include "Views/Sidebar/SidebarRows.h"
 #include "Views/Sidebar/SidebarView.h"
 
 #include <QGraphicsOpacityEffect>
@@ -379,4 +384,34 @@ void ContentViewTest::unlock_fadesOnlyAfterACheck()
     QTRY_VERIFY(!w.store.isLocked());
     QCOMPARE(lock->isVisible(), fades);
     QTRY_VERIFY_WITH_TIMEOUT(!lock->isVisible(), kSettle);
+}
+
+void ContentViewTest::newDay_sidebarAndCalendarFollow()
+{
+    // Midnight passes with the window open: nothing in the journal changes, but "today" does.
+    double clock = localMoment(0, 22);
+    JournalStore store([&clock] { return clock; });
+    MoodStore moods;
+    store.setEntries({entry(QStringLiteral("Late"), localMoment(0, 21), QStringLiteral("three more words"))});
+    AppSettings::instance().setDailyWordGoal(10);
+    MainWindow window(store, moods, {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    store.setShowCalendar(true);
+    store.setSelectedDate(std::nullopt);
+    SidebarView* sidebar = window.contentView()->sidebar();
+    auto* calendar = window.findChild<CalendarView*>();
+    QVERIFY(calendar);
+    QCOMPARE(sidebar->sectionRows().first()->count(), 1);
+    QCOMPARE(sidebar->header()->shownStreak(), 1);
+    QCOMPARE(sidebar->stats()->numbersText(), QStringLiteral("3 / 10"));
+    QVERIFY(!calendar->showsEmptyDay());
+
+    clock = localMoment(1, 0, 5);
+    window.contentView()->entryList()->showDay(store.today());
+    QCOMPARE(sidebar->sectionRows().first()->count(), -1);
+    QCOMPARE(sidebar->header()->shownStreak(), 0);
+    QCOMPARE(sidebar->stats()->numbersText(), QStringLiteral("0 / 10"));
+    QVERIFY(calendar->showsEmptyDay());
+    QVERIFY(calendar->writeTodayButton()->isVisibleTo(calendar));
 }

@@ -26,4 +26,5 @@ private Q_SLOTS:
     void lockedAgainWhileCoverFades_staysOpaque();
     void unlock_fadesOnlyAfterACheck_data();
     void unlock_fadesOnlyAfterACheck();
+    void newDay_sidebarAndCalendarFollow();
 };
