@@ -17,6 +17,18 @@
 
 using vsp::Color;
 
+namespace {
+
+/// A tooltip that shows `text` exactly: Qt reads a tooltip that looks like markup as rich text, and
+/// names are the user's text.
+QString plainToolTip(const QString& text)
+{
+    return text.isEmpty() ? QString()
+                          : QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
+}
+
+} // namespace
+
 SidebarStats::SidebarStats(JournalStore& store, AppSettings& settings, QWidget* parent)
     : QWidget(parent),
       m_store(store),
@@ -137,7 +149,7 @@ void SidebarFooter::refresh()
 {
     const QString name = m_appSettings.userName();
     m_name->setText(name);
-    m_name->setToolTip(name);
+    m_name->setToolTip(plainToolTip(name));
     const int n = int(m_store.trashedEntries().size());
     // A button on its way out keeps its last number rather than showing 0.
     if (n > 0) {

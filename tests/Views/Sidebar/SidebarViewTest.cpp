@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 using viewfixtures::entry;
 using viewfixtures::localMoment;
@@ -399,7 +400,9 @@ void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
     settings.setJournalName(QStringLiteral("<b>Night</b> & <i>day</i>"));
     Fixture f(false);
     QCOMPARE(f.view.header()->nameLabel()->textFormat(), Qt::PlainText);
-    QCOMPARE(f.view.header()->nameLabel()->toolTip(), QStringLiteral("<b>Night</b> & <i>day</i>"));
+    // The tooltip shows the name as typed too, not as markup.
+    QCOMPARE(QTextDocumentFragment::fromHtml(f.view.header()->nameLabel()->toolTip()).toPlainText(),
+             QStringLiteral("<b>Night</b> & <i>day</i>"));
     QCOMPARE(f.view.header()->shownStreak(), 0);
     f.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
     QCOMPARE(f.view.header()->shownStreak(), 1);
@@ -441,6 +444,8 @@ void SidebarViewTest::footer_trashButtonOnlyWithTrash_nameIsPlainText()
     settings.setUserName(QStringLiteral("<img src=x>Ada"));
     QCOMPARE(f.view.footer()->nameLabel()->textFormat(), Qt::PlainText);
     QCOMPARE(f.view.footer()->nameLabel()->text(), QStringLiteral("<img src=x>Ada"));
+    QCOMPARE(QTextDocumentFragment::fromHtml(f.view.footer()->nameLabel()->toolTip()).toPlainText(),
+             QStringLiteral("<img src=x>Ada"));
     GlassChipButton* trash = f.view.footer()->trashButton();
     QVERIFY(!trash->isVisibleTo(&f.view));
     f.store.deleteEntry(f.byTitle(QStringLiteral("C")));
