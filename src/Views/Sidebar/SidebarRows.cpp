@@ -29,6 +29,19 @@ QFont captionFont()
     return vsp::fonts::tracked(vsp::fonts::system(10, QFont::DemiBold), 1.4);
 }
 
+QColor mix(const QColor& a, const QColor& b, qreal t)
+{
+    if (t <= 0) {
+        return a;
+    }
+    if (t >= 1) {
+        return b;
+    }
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * t),
+                            float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+}
+
 } // namespace
 
 SidebarRow::SidebarRow(Kind kind, QWidget* parent)
@@ -172,9 +185,12 @@ void SidebarRow::paintContent(QPainter& p, const QRectF& rect, const Look& look)
     const QRectF icon(content.left(), content.top(), kIconFrame, content.height());
     const QColor secondary = Color::secondaryStyle().resolve();
     const QColor primary = Color::primaryStyle().resolve();
+    // The symbol's and the title's colours come and go with the highlight; the weight turns half-way.
+    const qreal sel = std::clamp(look.selection, 0.0, 1.0);
+    const bool strong = sel >= 0.5;
     switch (look.kind) {
     case Kind::Section: {
-        const QColor c = look.selected ? Color::resolvedAccentText().resolve() : secondary;
+        const QColor c = mix(secondary, Color::resolvedAccentText().resolve(), sel);
         const qreal side = 13;
         vsp::symbols::paint(p, look.symbol,
                             QRectF(icon.center().x() - side / 2, icon.center().y() - side / 2, side, side), c);
@@ -200,13 +216,13 @@ void SidebarRow::paintContent(QPainter& p, const QRectF& rect, const Look& look)
     }
     const qreal countWidth = countText.isEmpty() ? 0 : QFontMetricsF(countFont).horizontalAdvance(countText);
     const QFont titleFont =
-        vsp::fonts::system(look.kind == Kind::Section ? 13 : 12, look.selected ? QFont::Medium : QFont::Normal);
+        vsp::fonts::system(look.kind == Kind::Section ? 13 : 12, strong ? QFont::Medium : QFont::Normal);
     const QRectF titleRect(icon.right() + kSpacing, content.top(),
                            content.width() - kIconFrame - kSpacing - (countWidth > 0 ? countWidth + kSpacing : 0),
                            content.height());
     // User text (mood labels, tag names) is drawn as it is: plain text, never markup.
     p.setFont(titleFont);
-    p.setPen(look.selected ? primary : secondary);
+    p.setPen(mix(secondary, primary, sel));
     p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                QFontMetricsF(titleFont).elidedText(look.title, Qt::ElideRight, titleRect.width()));
     if (!countText.isEmpty()) {
@@ -443,15 +459,23 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
         look.hover = i == m_hovered ? m_hover->value() : i == m_previousHovered ? 1.0 - m_hover->value() : 0;
         const QRect r = rowRect(i).translated(0, int(std::lround(dy)));
         SidebarRow::paintChrome(p, QRectF(r), look);
-        p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
+        if (look.selection > 0.001 && look.selection < 0.999) {
+            // Its colours are on their way: drawn afresh rather than kept (two rows at most).
+            SidebarRow::paintContent(p, QRectF(r), look);
+        } else {
+            p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
+        }
     }
 }
 
-QPixmap SidebarRowList::contentPicture(const SidebarRow::Look& look, QSize size, qreal dpr) const
+QPixmap SidebarRowList::contentPicture(const SidebarRow::Look& shown, QSize size, qreal dpr) const
 {
+    // Pictures are of rows at rest: highlighted or not.
+    SidebarRow::Look look = shown;
+    look.selection = shown.selection >= 0.5 ? 1.0 : 0.0;
     // Everything the content's pixels depend on; the theme enters through the colours it resolves to.
     const QString key = look.title + u'\x1f' + look.emoji + u'\x1f' + QString::number(look.count) + u'\x1f'
-                        + QString::number(look.selected ? 1 : 0) + u'\x1f' + QString::number(size.width()) + u'x'
+                        + QString::number(look.selection > 0.5 ? 1 : 0) + u'\x1f' + QString::number(size.width()) + u'x'
                         + QString::number(size.height()) + u'@' + QString::number(dpr) + u'\x1f'
                         + QString::number(look.dot.rgba(), 16) + u'\x1f'
                         + QString::number(Color::primaryStyle().resolve().rgba(), 16) + u'\x1f'

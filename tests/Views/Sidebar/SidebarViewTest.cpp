@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
+#include <QPainter>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -559,4 +560,34 @@ void SidebarViewTest::todayCount_rollsOnlyFromNumberToNumber()
     vsp::setMotionReduced(false);
     QCOMPARE(rolling, rolls);
     QCOMPARE(row.count(), to);
+}
+
+void SidebarViewTest::rowHighlight_titleColourGlidesWithIt()
+{
+    // Half-way through a highlight's arrival the title lies between its resting colours.
+    AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
+    auto brightestText = [](qreal selection) {
+        SidebarRow::Look look;
+        look.kind = SidebarRow::Kind::Section;
+        look.title = QStringLiteral("Journal");
+        look.selected = selection >= 0.5;
+        look.selection = selection;
+        QImage image(200, 30, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        SidebarRow::paintContent(p, QRectF(image.rect()), look);
+        p.end();
+        int brightest = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 40; x < image.width(); ++x) {
+                brightest = std::max(brightest, QColor(image.pixel(x, y)).lightness());
+            }
+        }
+        return brightest;
+    };
+    const int resting = brightestText(0);
+    const int halfway = brightestText(0.5);
+    const int highlighted = brightestText(1);
+    QVERIFY2(resting < halfway && halfway < highlighted,
+             qPrintable(QStringLiteral("%1 %2 %3").arg(resting).arg(halfway).arg(highlighted)));
 }

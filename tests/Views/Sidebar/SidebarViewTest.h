@@ -29,4 +29,5 @@ private Q_SLOTS:
     void tagRemoval_rowsEndAtRest_standStillWhenReduced();
     void todayCount_rollsOnlyFromNumberToNumber_data();
     void todayCount_rollsOnlyFromNumberToNumber();
+    void rowHighlight_titleColourGlidesWithIt();
 };
