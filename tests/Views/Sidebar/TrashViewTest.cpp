@@ -174,9 +174,12 @@ void TrashViewTest::restore_writesBothFiles_sheetStaysOpen()
     Trash t;
     QCOMPARE(t.sheet->model()->rowCount(), 3);
     QCOMPARE(t.sheet->model()->index(t.rowOf(QString())).data().toString(), QStringLiteral("Untitled"));
+    const QUuid old = t.store.trashedEntries().at(t.rowOf(QStringLiteral("Old"))).entry.id;
     t.clickButton(t.rowOf(QStringLiteral("Old")), true);
     QCOMPARE(trashFileTitles(), (QStringList{QString(), u"Newest"_qs}));
     QVERIFY(entriesFileTitles().contains(QStringLiteral("Old")));
+    // The restored entry comes back with its photos and voice notes.
+    QVERIFY(hasAttachments(old));
     QCOMPARE(t.store.selectedSection(), NavSection::Journal);
     QVERIFY(t.sheet->isVisible());
     t.clickButton(0, true);
