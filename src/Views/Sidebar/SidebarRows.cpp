@@ -363,6 +363,7 @@ void SidebarRowList::finishRowChange()
     if (changing) {
         setFixedHeight(int(m_items.size()) * (kRowHeight + kRowSpacing) - (m_items.isEmpty() ? 0 : kRowSpacing));
         update();
+        Q_EMIT rowsSettled();
     }
 }
 

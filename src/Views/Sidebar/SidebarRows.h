@@ -154,6 +154,8 @@ public:
 Q_SIGNALS:
     void rowClicked(const QString& value);
     void rowContextMenuRequested(const QString& value, const QPoint& globalPos);
+    /// Rows that were on their way have reached their places, and the list its resting height.
+    void rowsSettled();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -121,6 +121,8 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     m_tagsSlot = new TransitionSlot(m_tagsGroup, Transition{1.0, Qt::AlignCenter, false, Qt::Vertical},
                                     vsp::Spring{0.3, 1.0}, m_groups);
     groups->addWidget(m_tagsSlot);
+    // The group asks for less room once removed rows have gone; its slot lays it out again.
+    connect(m_tagList, &SidebarRowList::rowsSettled, m_tagsSlot, qOverload<>(&QWidget::updateGeometry));
     connect(m_moodList, &SidebarRowList::rowClicked, this, &SidebarView::toggleMood);
     connect(m_tagList, &SidebarRowList::rowClicked, this, &SidebarView::selectTag);
     m_tagList->setDotColor([this](const QString& tag) { return vsp::tags::colorOf(tag, m_store.tagColors()); });
