@@ -395,6 +395,14 @@ QSize CalendarDayDelegate::sizeHint(const QStyleOptionViewItem& option, const QM
 
 namespace {
 
+constexpr int kTitleSize = 18;
+constexpr int kSmallestTitleSize = 14;
+
+QFont titleFont(int size)
+{
+    return vsp::fonts::tracked(vsp::fonts::system(size, QFont::DemiBold), -0.3);
+}
+
 /// Pictures of day-list row contents, kept across visits of the calendar (each visit builds a new view):
 /// what a row shows depends only on the entry, the size, the day, the settings and the theme.
 QCache<QString, QPixmap>& dayRowCache()
@@ -505,8 +513,9 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     header->setSpacing(10);
     m_back->setToolTip(tr("Back to list"));
     header->addWidget(m_back);
+    m_title->setObjectName(QStringLiteral("monthTitle"));
     m_title->setTextFormat(Qt::PlainText);
-    m_title->setFont(vsp::fonts::tracked(vsp::fonts::system(18, QFont::DemiBold), -0.3));
+    m_title->setFont(titleFont(kTitleSize));
     // Long month names in narrow columns are cut rather than widening the column.
     m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_title->setMinimumWidth(40);
@@ -700,8 +709,15 @@ void CalendarView::refreshColors()
 
 void CalendarView::refreshTitle()
 {
-    // A long month name in a narrow column ends in an ellipsis rather than being cut.
-    m_title->setText(QFontMetricsF(m_title->font()).elidedText(m_monthTitle, Qt::ElideRight, m_title->width()));
+    // A long month name in a narrow column first steps down a few points, so "December 2026" reads
+    // whole at the list's default width; only below that does it end in an ellipsis.
+    QFont font = titleFont(kTitleSize);
+    for (int size = kTitleSize - 1;
+         size >= kSmallestTitleSize && QFontMetricsF(font).horizontalAdvance(m_monthTitle) > m_title->width(); --size) {
+        font = titleFont(size);
+    }
+    m_title->setFont(font);
+    m_title->setText(QFontMetricsF(font).elidedText(m_monthTitle, Qt::ElideRight, m_title->width()));
     m_title->setToolTip(m_title->text() == m_monthTitle ? QString() : m_monthTitle);
 }
 

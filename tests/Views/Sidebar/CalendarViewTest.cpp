@@ -177,6 +177,29 @@ void CalendarViewTest::grid_dotsOnlyForLiveEntriesOfTheMonth()
     QCOMPARE(c.view->monthTitle(), vsp::calendar::monthTitle(QDate(2025, 3, 1), c.view->locale()));
 }
 
+void CalendarViewTest::monthTitle_shrinksBeforeItIsCut_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("list column's default width") << 340 << true;
+    QTest::newRow("far too narrow") << 220 << false;
+}
+
+void CalendarViewTest::monthTitle_shrinksBeforeItIsCut()
+{
+    QFETCH(int, width);
+    QFETCH(bool, whole);
+    Calendar c(QDate(2026, 9, 1));
+    c.view->resize(width, 800);
+    QCoreApplication::processEvents();
+    auto* title = c.view->findChild<QLabel*>(QStringLiteral("monthTitle"));
+    QVERIFY(title);
+    const QString full = c.view->monthTitle();
+    QCOMPARE(title->text() == full, whole);
+    QCOMPARE(title->toolTip(), whole ? QString() : full);
+    QVERIFY(QFontMetricsF(title->font()).horizontalAdvance(title->text()) <= title->width());
+}
+
 void CalendarViewTest::dayClick_picksDay_listsItsEntries()
 {
     Calendar c(QDate(2025, 3, 20), {entry(QStringLiteral("Late"), localMoment(QDate(2025, 3, 10), 20)),

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void cellLook_data();
     void cellLook();
     void grid_dotsOnlyForLiveEntriesOfTheMonth();
+    void monthTitle_shrinksBeforeItIsCut_data();
+    void monthTitle_shrinksBeforeItIsCut();
     void dayClick_picksDay_listsItsEntries();
     void pickedDay_numberReadsOnTheAccent_data();
     void pickedDay_numberReadsOnTheAccent();
