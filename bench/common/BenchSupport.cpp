@@ -5,16 +5,24 @@
 #include <cstdio>
 #include <cstring>
 #include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vsp::bench {
 
 long long peakResidentBytes()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<long long>(usage.ru_maxrss) * 1024;
+    // VmHWM, not getrusage(): a process started by fork and exec keeps in ru_maxrss the resident size of
+    // the parent it was forked from, so a child started by a large benchmark would report the parent's.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+        }
+    }
+    return 0;
 }
 
 long long currentResidentBytes()

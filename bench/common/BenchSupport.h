@@ -7,7 +7,7 @@
 
 namespace vsp::bench {
 
-/// The peak resident memory of the process so far, in bytes.
+/// The peak resident memory of the process so far, in bytes (its own, not a forking parent's).
 long long peakResidentBytes();
 /// The current resident memory of the process, in bytes.
 long long currentResidentBytes();
