@@ -322,13 +322,21 @@ void TrashRowDelegate::paintRecord(QPainter* painter, const QStyleOptionViewItem
     qreal y = r.center().y() - total / 2;
     painter->setFont(titleFont);
     painter->setPen(Color::primaryStyle().resolve());
-    const QString title = index.data(Qt::DisplayRole).toString();
+    // An imported title may hold line breaks; a row shows it on its one line all the same.
+    const auto oneLine = [](QString text) {
+        for (QChar& c : text) {
+            if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+                c = u' ';
+            }
+        }
+        return text;
+    };
+    const QString title = oneLine(index.data(Qt::DisplayRole).toString());
     painter->drawText(QRectF(left, y, textWidth, tm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                      tm.elidedText(title.simplified().isEmpty() ? title : title, Qt::ElideRight, textWidth));
+                      tm.elidedText(title, Qt::ElideRight, textWidth));
     y += tm.height() + 3;
     if (hasBody) {
-        QString line = t.entry.body.left(400);
-        line.replace(u'\n', u' ');
+        const QString line = oneLine(t.entry.body.left(400));
         painter->setFont(bodyFont);
         painter->setPen(Color::secondaryStyle().resolve());
         painter->drawText(QRectF(left, y, textWidth, bm.height()), Qt::AlignLeft | Qt::AlignVCenter,
