@@ -13,10 +13,12 @@
 #include <QMediaDevices>
 #include <QMediaFormat>
 #include <QMediaRecorder>
+#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -39,6 +41,93 @@ std::optional<QAudioDevice>& inputOverride()
 
 } // namespace
 
+/// The level meter's input: a second source on the microphone, opened, read and closed on the meter's
+/// own thread. Opening it waits for the sound server, and every read takes a lock its client thread
+/// holds meanwhile: under load either kept the GUI thread waiting for many milliseconds. The GUI thread
+/// only takes the sums read since it last looked.
+class LevelMeter final : public QObject {
+public:
+    struct Sums {
+        double sumOfSquares = 0;
+        qint64 samples = 0;
+    };
+
+    /// Meter thread. Opens `device`; calls `failed` (on the meter thread) when it cannot.
+    void open(const QAudioDevice& device, const std::function<void()>& failed)
+    {
+        close();
+        QAudioFormat format;
+        format.setSampleRate(44100);
+        format.setChannelCount(1);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!device.isFormatSupported(format)) {
+            format = device.preferredFormat();
+        }
+        m_source = new QAudioSource(device, format, this);
+        m_source->setBufferSize(format.bytesForDuration(kTickMs * 1000));
+        m_input = m_source->start();
+        if (!m_input || m_source->error() != QAudio::NoError) {
+            close();
+            failed();
+            return;
+        }
+        connect(m_input, &QIODevice::readyRead, this, &LevelMeter::read);
+    }
+
+    /// Meter thread.
+    void close()
+    {
+        if (!m_source) {
+            return;
+        }
+        m_source->disconnect(this);
+        if (m_input) {
+            m_input->disconnect(this);
+        }
+        m_source->stop();
+        delete m_source;
+        m_source = nullptr;
+        m_input = nullptr;
+        take();
+    }
+
+    /// Any thread: the sums since the last call.
+    Sums take()
+    {
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_sums, Sums{});
+    }
+
+private:
+    void read()
+    {
+        if (!m_source || !m_input) {
+            return;
+        }
+        const QByteArray bytes = m_input->readAll();
+        const QAudioFormat format = m_source->format();
+        const int frame = format.bytesPerFrame();
+        if (frame <= 0 || format.bytesPerSample() <= 0) {
+            return;
+        }
+        Sums sums;
+        // The first channel only, as the level of a mono note.
+        for (qsizetype at = 0; at + frame <= bytes.size(); at += frame) {
+            const double v = format.normalizedSampleValue(bytes.constData() + at);
+            sums.sumOfSquares += v * v;
+            ++sums.samples;
+        }
+        std::lock_guard lock(m_mutex);
+        m_sums.sumOfSquares += sums.sumOfSquares;
+        m_sums.samples += sums.samples;
+    }
+
+    QAudioSource* m_source = nullptr;
+    QIODevice* m_input = nullptr;
+    std::mutex m_mutex;
+    Sums m_sums;
+};
+
 AudioRecorder::AudioRecorder(QObject* parent) : QObject(parent)
 {
     m_ticks.setInterval(kTickMs);
@@ -60,6 +149,11 @@ AudioRecorder::AudioRecorder(QObject* parent) : QObject(parent)
 AudioRecorder::~AudioRecorder()
 {
     cancel();
+    if (m_meterThread) {
+        // The meter goes with its thread, closing its source there.
+        m_meterThread->quit();
+        m_meterThread->wait();
+    }
 }
 
 void AudioRecorder::setRecordingFolder(const QString& folder)
@@ -100,14 +194,19 @@ void AudioRecorder::start()
     if (m_phase != Phase::Idle) {
         return;
     }
-    const QAudioDevice device = inputOverride().value_or(QMediaDevices::defaultAudioInput());
-    if (device.isNull() || !startMeter(device)) {
-        // No device, or one that cannot be opened: all this desktop's "denied" can mean. The flag may
-        // still be up from an earlier press whose alert is open; lower it first so this press is seen.
+    // Asked for even when a test chose the device: the sound system's client is made here, on the GUI
+    // thread, and not on the meter's.
+    const QAudioDevice systemDefault = QMediaDevices::defaultAudioInput();
+    const QAudioDevice device = inputOverride().value_or(systemDefault);
+    if (device.isNull()) {
+        // No device (or, found by the meter, one that cannot be opened): all this desktop's "denied"
+        // can mean. The flag may still be up from an earlier press whose alert is open; lower it first
+        // so this press is seen.
         setPermissionDenied(false);
         setPermissionDenied(true);
         return;
     }
+    startMeter(device);
     // Building and starting the platform recorder takes 5–20 ms of this thread: in turns of their own,
     // after the bar has been shown, so neither the press nor a frame waits for all of it.
     m_device = device;
@@ -147,48 +246,44 @@ void AudioRecorder::beginPending(bool atOnce)
     m_phase = Phase::Recording;
 }
 
-bool AudioRecorder::startMeter(const QAudioDevice& device)
+void AudioRecorder::startMeter(const QAudioDevice& device)
 {
-    QAudioFormat format;
-    format.setSampleRate(44100);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (!device.isFormatSupported(format)) {
-        format = device.preferredFormat();
+    if (!m_meterThread) {
+        m_meterThread = new QThread(this);
+        m_meterThread->setObjectName(QStringLiteral("vsp-level-meter"));
+        m_meter = new LevelMeter;
+        m_meter->moveToThread(m_meterThread);
+        connect(m_meterThread, &QThread::finished, m_meter, &QObject::deleteLater);
+        m_meterThread->start();
     }
-    m_meter = new QAudioSource(device, format, this);
-    m_meter->setBufferSize(format.bytesForDuration(kTickMs * 1000));
-    m_meterInput = m_meter->start();
-    if (!m_meterInput || m_meter->error() != QAudio::NoError) {
-        delete m_meter;
-        m_meter = nullptr;
-        m_meterInput = nullptr;
-        return false;
-    }
-    m_sumOfSquares = 0;
-    m_samples = 0;
-    connect(m_meterInput, &QIODevice::readyRead, this, &AudioRecorder::readMeter);
-    return true;
+    const quint64 session = ++m_meterSession;
+    m_metering = true;
+    // The recorder outlives every call it queues here: its destructor waits for the meter's thread.
+    LevelMeter* meter = m_meter;
+    QMetaObject::invokeMethod(meter, [this, meter, device, session] {
+        meter->open(device, [this, session] {
+            QMetaObject::invokeMethod(this, [this, session] { onMeterFailed(session); }, Qt::QueuedConnection);
+        });
+    });
 }
 
-void AudioRecorder::readMeter()
+void AudioRecorder::stopMeter()
 {
-    if (!m_meter || !m_meterInput) {
+    if (!m_metering) {
         return;
     }
-    const QByteArray bytes = m_meterInput->readAll();
-    const QAudioFormat format = m_meter->format();
-    const int frame = format.bytesPerFrame();
-    const int sample = format.bytesPerSample();
-    if (frame <= 0 || sample <= 0) {
+    m_metering = false;
+    QMetaObject::invokeMethod(m_meter, [meter = m_meter] { meter->close(); });
+}
+
+void AudioRecorder::onMeterFailed(quint64 session)
+{
+    if (session != m_meterSession || (m_phase != Phase::Starting && m_phase != Phase::Recording)) {
         return;
     }
-    // The first channel only, as the level of a mono note.
-    for (qsizetype at = 0; at + frame <= bytes.size(); at += frame) {
-        const double v = format.normalizedSampleValue(bytes.constData() + at);
-        m_sumOfSquares += v * v;
-        ++m_samples;
-    }
+    cancel();
+    setPermissionDenied(false);
+    setPermissionDenied(true);
 }
 
 bool AudioRecorder::buildRecorder(const QAudioDevice& device)
@@ -225,11 +320,10 @@ void AudioRecorder::tick()
         return;
     }
     setElapsed(double(m_recorder->duration()) / 1000.0);
-    if (m_samples > 0) {
-        const double rms = std::sqrt(m_sumOfSquares / double(m_samples));
+    const LevelMeter::Sums sums = m_meter ? m_meter->take() : LevelMeter::Sums{};
+    if (sums.samples > 0) {
+        const double rms = std::sqrt(sums.sumOfSquares / double(sums.samples));
         setLevel(levelForPower(rms > 0 ? 20.0 * std::log10(rms) : -HUGE_VAL));
-        m_sumOfSquares = 0;
-        m_samples = 0;
     }
 }
 
@@ -306,7 +400,7 @@ void AudioRecorder::onRecorderError(const QString& error)
 
 void AudioRecorder::cancel()
 {
-    if (m_phase == Phase::Idle && !m_recorder && !m_meter) {
+    if (m_phase == Phase::Idle && !m_recorder && !m_metering) {
         return;
     }
     StopCompletion done = std::move(m_stopDone);
@@ -324,16 +418,7 @@ void AudioRecorder::cancel()
 void AudioRecorder::quiet()
 {
     m_ticks.stop();
-    if (m_meter) {
-        m_meter->disconnect(this);
-        if (m_meterInput) {
-            m_meterInput->disconnect(this);
-        }
-        m_meter->stop();
-        m_meter->deleteLater();
-        m_meter = nullptr;
-        m_meterInput = nullptr;
-    }
+    stopMeter();
     setRecording(false);
     setLevel(0);
 }

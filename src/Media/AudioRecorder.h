@@ -9,9 +9,9 @@
 #include <functional>
 #include <optional>
 
-class QAudioSource;
-class QIODevice;
+class LevelMeter;
 class QMediaRecorder;
+class QThread;
 
 /// Records one voice note at a time from the default microphone into a temporary file ("vsp-rec-<UUID>.m4a",
 /// AAC in MPEG-4, 44,100 Hz, mono) and publishes, while it records, the elapsed time and the input level.
@@ -40,10 +40,12 @@ public:
     explicit AudioRecorder(QObject* parent = nullptr);
     ~AudioRecorder() override;
 
-    /// Starts recording, or raises `permissionDenied` when no microphone can be opened. `isRecording` is
-    /// true when this returns; the platform recorder is made and started in the next turn of the event
-    /// loop, so a press shows the recording bar without waiting for it (a recorder that fails then
-    /// prints "Vesperlog: recording failed — …" and the recorder returns to idle). Ignored while a
+    /// Starts recording, or raises `permissionDenied` when there is no microphone. `isRecording` is true
+    /// when this returns; the platform recorder is made and started in the next turn of the event loop,
+    /// so a press shows the recording bar without waiting for it (a recorder that fails then prints
+    /// "Vesperlog: recording failed — …" and the recorder returns to idle). The level meter opens the
+    /// microphone on a thread of its own: one that cannot be opened ends the recording moments later,
+    /// removing its file, and raises `permissionDenied` then. Ignored while a
     /// recording is starting, running or being finished, so one press never starts two recordings.
     void start();
     /// Ends the recording. The platform recorder finishes its file asynchronously: `done` is called once
@@ -89,8 +91,9 @@ private:
     /// Makes the platform recorder, then (in the next turn, or at once when `atOnce`) starts it.
     void beginPending(bool atOnce);
     bool buildRecorder(const QAudioDevice& device);
-    bool startMeter(const QAudioDevice& device);
-    void readMeter();
+    void startMeter(const QAudioDevice& device);
+    void stopMeter();
+    void onMeterFailed(quint64 session);
     void tick();
     void onRecorderError(const QString& error);
     void finishStop(bool timedOut);
@@ -110,10 +113,12 @@ private:
     bool m_permissionDenied = false;
 
     QPointer<QMediaRecorder> m_recorder;
-    QAudioSource* m_meter = nullptr;
-    QIODevice* m_meterInput = nullptr;
-    double m_sumOfSquares = 0;
-    qint64 m_samples = 0;
+    // The meter and its thread live as long as the recorder once it first starts; each start opens
+    // a new session, so a late report from an earlier one is told apart.
+    QThread* m_meterThread = nullptr;
+    LevelMeter* m_meter = nullptr;
+    quint64 m_meterSession = 0;
+    bool m_metering = false;
     QTimer m_ticks;
     QTimer m_begin;
     QAudioDevice m_device;
