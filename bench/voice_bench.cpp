@@ -12,6 +12,8 @@
 //   without.
 // - new_entry_stall: the same in a "New Entry" window, the way a user records a note: the longest stall
 //   at each press and while recording, after the backend and model are loaded.
+// Each stall figure comes with the longest stall of the same thread left idle meanwhile ("idle"): on a
+// loaded machine the scheduler alone keeps a waiting thread from running for that long.
 // Targets: 5 s, 16 ms, 300 ms and 16 ms. Voice notes do not depend on the journal, so only the smallest journal
 // size is measured.
 
@@ -191,7 +193,7 @@ UseStalls useOnce()
 }
 
 /// The child process of the first-use measurement: prints "first-use <start> <stop> <play> later <…>
-/// warm-up <the longest stall while warming up>", in ms.
+/// warm-up <the longest stall while warming up> idle <the longest while idle>", in ms.
 int measureFirstUse(bool warm)
 {
     QTemporaryDir folder;
@@ -205,12 +207,16 @@ int measureFirstUse(bool warm)
         waitUntil([&] { return ready; }, 10'000);
         warmUpStall = meter.stop();
     }
-    // The same quiet moment in both, so only the warm-up differs.
+    // The same quiet moment in both, so only the warm-up differs; the longest stall meanwhile is the
+    // machine's own, with nothing to do on this thread.
+    StallMeter idle;
+    idle.start();
     waitUntil([] { return false; }, 300);
+    const double idleStall = idle.stop();
     const UseStalls first = useOnce();
     const UseStalls later = useOnce();
-    std::printf("first-use %.1f %.1f %.1f later %.1f %.1f %.1f warm-up %.1f\n", first.start, first.stop, first.play,
-                later.start, later.stop, later.play, warmUpStall);
+    std::printf("first-use %.1f %.1f %.1f later %.1f %.1f %.1f warm-up %.1f idle %.1f\n", first.start, first.stop,
+                first.play, later.start, later.stop, later.play, warmUpStall, idleStall);
     return 0;
 }
 
@@ -230,15 +236,16 @@ FirstUse runFirstUse(const char* program, bool warm)
         child.waitForFinished(60'000);
         const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
         const QStringList fields = out.mid(out.indexOf(QStringLiteral("first-use"))).simplified().split(u' ');
-        if (fields.size() < 10) {
+        if (fields.size() < 12) {
             continue;
         }
         const double f = std::max({fields[1].toDouble(), fields[2].toDouble(), fields[3].toDouble()});
         const double l = std::max({fields[5].toDouble(), fields[6].toDouble(), fields[7].toDouble()});
         result.first.push_back(f);
         result.later.push_back(l);
-        result.detail += QStringLiteral("  [start %1, stop %2, play %3 | later %4, %5, %6 | warm-up %7]")
-                             .arg(fields[1], fields[2], fields[3], fields[5], fields[6], fields[7], fields[9]);
+        result.detail += QStringLiteral("  [start %1, stop %2, play %3 | later %4, %5, %6 | warm-up %7 | idle %8]")
+                             .arg(fields[1], fields[2], fields[3], fields[5], fields[6], fields[7], fields[9],
+                                  fields[11]);
     }
     return result;
 }
@@ -258,6 +265,7 @@ double largest(const std::vector<double>& values)
 }
 
 struct NewEntryStalls {
+    double idle = -1;
     double press = -1;
     double recording = -1;
     double save = -1;
@@ -279,6 +287,10 @@ NewEntryStalls newEntryStalls()
     waitUntil([] { return false; }, 500);
     NewEntryStalls worst;
     StallMeter meter;
+    // The window with nothing to do: what the machine's load alone costs the GUI thread.
+    meter.start();
+    waitUntil([] { return false; }, 2000);
+    worst.idle = meter.stop();
     for (int round = 0; round < 2; ++round) {
         AudioRecorder* recorder = view->recordControl()->recorder();
         const qsizetype notes = view->pendingAudio().size();
@@ -417,8 +429,8 @@ int main(int argc, char** argv)
                     qPrintable(warmed.detail));
         const NewEntryStalls entry = newEntryStalls();
         std::printf("in New Entry, longest GUI stall: pressing Voice %.1f ms, while recording %.1f ms, Stop & save "
-                    "%.1f ms, playing the note %.1f ms (target 16 ms)\n",
-                    entry.press, entry.recording, entry.save, entry.play);
+                    "%.1f ms, playing the note %.1f ms (target 16 ms); idle for 2 s %.1f ms\n",
+                    entry.press, entry.recording, entry.save, entry.play, entry.idle);
         results.append({QStringLiteral("new_entry_stall_max"), 0,
                         std::max({entry.press, entry.recording, entry.save, entry.play}), QStringLiteral("ms")});
         results.append({QStringLiteral("first_use_stall_max"), 0, largest(warmed.first), QStringLiteral("ms")});
