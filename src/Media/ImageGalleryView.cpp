@@ -8,6 +8,7 @@
 #include "Theme/Spring.h"
 #include "Theme/Transitions.h"
 
+#include <QCache>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,6 +53,34 @@ void paintShadow(QPainter& p, const QRectF& rect, double radius, double blur, QP
                           radius + grow / 2, radius + grow / 2);
     }
     p.restore();
+}
+
+/// Room a thumbnail's shadow picture leaves around the photo: the blur's reach plus the drop.
+constexpr int kThumbnailShadowMargin = 8;
+
+/// The soft shadow under a thumbnail's photo of `photo` pixels, with `kThumbnailShadowMargin` around it.
+/// Layered outlines of this size cost milliseconds a paint, and every paint of whatever lies over the
+/// gallery (the lightbox's backdrop) repaints the thumbnails beneath: the picture is made once a size.
+/// GUI thread only.
+const QImage& thumbnailShadow(QSize photo, qreal dpr)
+{
+    // A few sizes at once: the gallery's width, and the steps of a hover's growth.
+    static QCache<QString, QImage> pictures(24);
+    const QString key = QStringLiteral("%1x%2@%3").arg(photo.width()).arg(photo.height()).arg(dpr);
+    if (const QImage* held = pictures.object(key)) {
+        return *held;
+    }
+    const QSize logical = photo + QSize(2 * kThumbnailShadowMargin, 2 * kThumbnailShadowMargin);
+    auto* picture = new QImage((QSizeF(logical) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture->setDevicePixelRatio(dpr);
+    picture->fill(Qt::transparent);
+    QPainter p(picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintShadow(p, QRectF(QPointF(kThumbnailShadowMargin, kThumbnailShadowMargin), QSizeF(photo)), kThumbnailRadius, 6,
+                QPointF(0, 3), 0.15);
+    p.end();
+    pictures.insert(key, picture);
+    return *pictures.object(key);
 }
 
 /// Room the lightbox card leaves around its photo for the shadow (radius 30, 10 down), logical pixels.
@@ -397,9 +426,13 @@ void ImageThumbnail::hoverChanged(bool hovered)
 
 void ImageThumbnail::paintEvent(QPaintEvent*)
 {
+    const QRect photo = m_image->geometry();
+    if (photo.isEmpty()) {
+        return;
+    }
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintShadow(p, QRectF(m_image->geometry()), kThumbnailRadius, 6, QPointF(0, 3), 0.15);
+    p.drawImage(photo.topLeft() - QPoint(kThumbnailShadowMargin, kThumbnailShadowMargin),
+                thumbnailShadow(photo.size(), devicePixelRatioF()));
 }
 
 // ------------------------------------------------------------------------------------------ gallery
