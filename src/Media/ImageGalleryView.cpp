@@ -115,6 +115,18 @@ QImage lightboxCard(const QImage& image, QSizeF photo, qreal dpr)
     return card;
 }
 
+/// Whether `widget` is drawn only into the picture of a place that moves (its content is out of sight
+/// meanwhile).
+bool insideMovingPicture(const QWidget* widget)
+{
+    for (const QWidget* up = widget->parentWidget(); up; up = up->parentWidget()) {
+        if (auto* slot = qobject_cast<const TransitionSlot*>(up); slot && slot->isTransitioning()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QString photoPath(const QUuid& entryID, const QString& filename)
 {
     // Only a plain name inside the entry's own folder is ever read.
@@ -326,6 +338,11 @@ void CachedImageView::paintEvent(QPaintEvent*)
         clip.addRoundedRect(frame, m_cornerRadius, m_cornerRadius);
         p.setClipPath(clip);
         p.fillRect(frame, Color::vspMuted().resolve());
+        // A picture of a place that moves would hold the spinner still for the whole move, then lose it
+        // at once: it shows the plain placeholder.
+        if (insideMovingPicture(this)) {
+            return;
+        }
         // The platform's small spinner: an arc turning about the centre.
         const double side = 32 * 0.6;
         const QRectF ring(frame.center().x() - side / 2, frame.center().y() - side / 2, side, side);
@@ -492,6 +509,7 @@ ImageThumbnail* ImageGalleryView::makeThumbnail(const QString& name)
             slot->refreshSnapshot();
             slot->updateGeometry();
         }
+        refreshOuterPictures();
     });
     return thumb;
 }
@@ -540,6 +558,28 @@ void ImageGalleryView::setFilenames(const QStringList& filenames, bool animate)
         m_thumbs.append(thumb);
     }
     fitHeights();
+}
+
+void ImageGalleryView::refreshOuterPictures()
+{
+    // Photos arriving together are pictured once, after their heights have settled.
+    if (m_outerRefreshQueued || !insideMovingPicture(this)) {
+        return;
+    }
+    m_outerRefreshQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_outerRefreshQueued = false;
+            // The places that hold the gallery (an edit page's photo section coming in) took their
+            // pictures before the photos were there; each retakes its own, the innermost first.
+            for (QWidget* up = parentWidget(); up; up = up->parentWidget()) {
+                if (auto* slot = qobject_cast<TransitionSlot*>(up)) {
+                    slot->refreshSnapshot();
+                }
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 bool ImageGalleryView::event(QEvent* event)

@@ -175,6 +175,8 @@ protected:
 private:
     ImageThumbnail* makeThumbnail(const QString& filename);
     void fitHeights();
+    /// Has every moving place that holds the gallery take its picture again (soon, once).
+    void refreshOuterPictures();
 
     QUuid m_entryID;
     bool m_isEditing;
@@ -186,6 +188,7 @@ private:
     QList<TransitionSlot*> m_slots;
     QLabel* m_caption = nullptr;
     QVBoxLayout* m_stack = nullptr;
+    bool m_outerRefreshQueued = false;
 };
 
 /// A photo shown large over the view that hosts it, which it covers: the backdrop darkens to 75 % black

@@ -2,6 +2,7 @@
 #include "common/EditorTestSupport.h"
 
 #include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/ComposeView.h"
@@ -512,6 +513,50 @@ void ComposeMotionTest::images_addedWhileTheStripLeaves_comesBackShowingTheNewIm
     QCOMPARE(c.view->imagesPreview()->thumbs().at(0)->url(), blue);
     QCOMPARE(count(true), 0);
     QVERIFY(count(false) > 0);
+}
+
+void ComposeMotionTest::images_slowDecode_stripMovesWithAPlaceholderThenTheThumbnail()
+{
+    QTemporaryDir folder;
+    QImage red(40, 30, QImage::Format_RGB32);
+    red.fill(QColor(230, 20, 20));
+    const QString path = folder.path() + QStringLiteral("/red.png");
+    QVERIFY(red.save(path));
+    Compose c;
+    QVERIFY(c.open());
+    TransitionSlot* strip = c.view->imagesSlot();
+    // Red pixels in the strip's moving picture.
+    const auto reds = [strip] {
+        const QImage image = strip->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                n += p.alpha() > 60 && p.red() > 150 && p.green() < 100 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+
+    viewfixtures::PhotoThreadsHeld held;
+    c.view->addPendingImages({QUrl::fromLocalFile(path)});
+    // The decode waits on the photo threads, not on this one: the strip already moves, its thumbnail
+    // pictured as a frame that keeps its place.
+    PendingImageThumb* thumb = c.view->imagesPreview()->thumbs().at(0);
+    QVERIFY(thumb->isLoading());
+    QVERIFY(strip->isTransitioning());
+    QCOMPARE(reds(), 0);
+    const QImage waiting = thumb->grab().toImage();
+    QCOMPARE(waiting.pixelColor(waiting.rect().center()).rgb(), Color::vspMuted().resolve().rgb());
+
+    // Ready while the strip still moves, the thumbnail is drawn into its picture.
+    held.release();
+    QTRY_VERIFY_WITH_TIMEOUT(thumb->hasThumbnail() || !strip->isTransitioning(), kSettle);
+    QVERIFY(thumb->hasThumbnail());
+    QTRY_VERIFY_WITH_TIMEOUT(reds() > 0 || !strip->isTransitioning(), kSettle);
+    QVERIFY(strip->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
+    QVERIFY(reds() > 0);
 }
 
 void ComposeMotionTest::voiceNotes_removedRowLeavesThenColumnClosesUp()

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void wordCount_rollsFromOldToNewCount();
     void images_stripSlidesInThumbnailsComeAndGo();
     void images_addedWhileTheStripLeaves_comesBackShowingTheNewImage();
+    void images_slowDecode_stripMovesWithAPlaceholderThenTheThumbnail();
     void voiceNotes_removedRowLeavesThenColumnClosesUp();
     void floatingBar_entersTakesClicksAtRestAndFadesAway();
     void floatingBar_windowClosedWhileItFades_isGoneOnReopening();

@@ -9,6 +9,7 @@
 #include "Model/ImageCache.h"
 #include "Model/JournalStore.h"
 #include "Model/Uuid.h"
+#include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/Transitions.h"
 
@@ -18,8 +19,11 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
+#include <QVBoxLayout>
 
 #include <atomic>
+
+using vsp::Color;
 
 namespace {
 
@@ -436,6 +440,89 @@ void ImagesTest::gallery_namesChange_keepStayingThumbnails()
     QTRY_VERIFY(settled() && !gallery->thumbnailViews().at(2)->imageView()->isLoading());
     QTRY_COMPARE(gallery->contentHeight(), fullHeight);
     QCOMPARE(gallery->thumbnailSlots().at(2)->content(), gallery->thumbnailViews().at(2));
+}
+
+void ImagesTest::gallery_comingInWhilePhotosDecode_picturesPlaceholderThenPhotos()
+{
+    const QUuid id = vsp::newUuid();
+    photoIn(id, QStringLiteral("a.jpg"), QSize(90, 60));
+    QWidget host;
+    host.resize(400, 700);
+    auto* column = new QVBoxLayout(&host);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    vsp::setAnimationsEnabled(true);
+    viewfixtures::PhotoThreadsHeld held;
+    // An edit page's photo section coming in with a photo not decoded yet.
+    auto* gallery = new ImageGalleryView(id, {QStringLiteral("a.jpg")}, true, nullptr, nullptr);
+    gallery->hide();
+    auto* section = new TransitionSlot(gallery, Transition{1.0, Qt::AlignTop | Qt::AlignHCenter, false, Qt::Vertical},
+                                       vsp::Spring{1.0, 1.0}, &host);
+    column->addWidget(section);
+    section->setPresent(true);
+    QVERIFY(section->isTransitioning());
+    CachedImageView* photo = gallery->thumbnailViews().at(0)->imageView();
+    QVERIFY(photo->isLoading());
+    // Pixels unlike the plain placeholder (its spinner's), and pixels of the photo's colours.
+    const auto unlikePlaceholder = [photo] {
+        const QImage image = photo->grab().toImage();
+        const QColor muted = Color::vspMuted().resolve();
+        int n = 0;
+        for (int y = 12; y < image.height() - 12; ++y) {
+            for (int x = 12; x < image.width() - 12; ++x) {
+                const QColor p = image.pixelColor(x, y);
+                n += std::abs(p.red() - muted.red()) + std::abs(p.green() - muted.green()) > 30 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    const auto photoColoured = [section] {
+        const QImage image = section->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                n += p.alpha() > 60 && p.hsvSaturation() > 100 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    // The moving picture holds the placeholder without a spinner frozen in it.
+    QCOMPARE(unlikePlaceholder(), 0);
+    QCOMPARE(photoColoured(), 0);
+
+    // The photo arrives while the section still comes in: the picture shows it.
+    held.release();
+    QTRY_VERIFY(!photo->isLoading());
+    QTRY_VERIFY(photoColoured() > 0 || !section->isTransitioning());
+    QVERIFY(section->isTransitioning());
+    QTRY_VERIFY(!section->isTransitioning());
+    QVERIFY(photoColoured() > 0);
+}
+
+void ImagesTest::cachedImage_atRest_spinsWhileLoading()
+{
+    QWidget host;
+    host.resize(300, 200);
+    auto* view = new CachedImageView(QString(), true, 400, ImageContentMode::Fill, &host);
+    view->setGeometry(0, 0, 300, 120);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    vsp::setAnimationsEnabled(true);
+    viewfixtures::PhotoThreadsHeld held;
+    view->setPath(photoIn(vsp::newUuid(), QStringLiteral("a.jpg"), QSize(90, 60)));
+    QVERIFY(view->isLoading());
+    // Out of any moving picture the placeholder carries its spinner.
+    const QImage image = view->grab().toImage();
+    const QColor muted = Color::vspMuted().resolve();
+    int ring = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            ring += std::abs(p.red() - muted.red()) + std::abs(p.green() - muted.green()) > 30 ? 1 : 0;
+        }
+    }
+    QVERIFY(ring > 20);
 }
 
 // ------------------------------------------------------------------------------------------ lightbox

@@ -26,12 +26,14 @@ private Q_SLOTS:
     void cachedImage_goneBeforeItsTurn_decodesNothing();
     void cachedImage_undecodableFile_keepsPlaceholder();
     void cachedImage_pictureIsMadeForItsFrameOffTheGuiThread();
+    void cachedImage_atRest_spinsWhileLoading();
 
     void gallery_noNames_showsNothing();
     void gallery_clicks_data();
     void gallery_clicks();
     void gallery_namesChange_keepStayingThumbnails_data();
     void gallery_namesChange_keepStayingThumbnails();
+    void gallery_comingInWhilePhotosDecode_picturesPlaceholderThenPhotos();
 
     void lightbox_fitsPhotoWithinPadding();
     void lightbox_closes_data();

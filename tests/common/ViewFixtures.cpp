@@ -2,6 +2,7 @@
 
 #include "common/TestSupport.h"
 
+#include "Media/ImageLoading.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Theme/AppearanceManager.h"
@@ -15,6 +16,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPointer>
+#include <QSemaphore>
+#include <QThreadPool>
 
 namespace viewfixtures {
 
@@ -34,6 +37,31 @@ void resetState()
     AppSettings::instance().setHasCompletedOnboarding(true);
     AppearanceManager::instance().refresh();
     vsp::setAnimationsEnabled(false);
+}
+
+PhotoThreadsHeld::PhotoThreadsHeld() : m_gate(std::make_shared<QSemaphore>(0))
+{
+    auto started = std::make_shared<QSemaphore>(0);
+    m_threads = vsp::photos::decodePool().maxThreadCount();
+    for (int i = 0; i < m_threads; ++i) {
+        vsp::photos::startOnDecodePool([started, gate = m_gate] {
+            started->release();
+            gate->acquire();
+        });
+    }
+    // Every thread is held before the test goes on.
+    started->acquire(m_threads);
+}
+
+PhotoThreadsHeld::~PhotoThreadsHeld()
+{
+    release();
+}
+
+void PhotoThreadsHeld::release()
+{
+    m_gate->release(m_threads);
+    m_threads = 0;
 }
 
 bool writePhoto(const QString& path, QSize size)

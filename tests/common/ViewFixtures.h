@@ -9,7 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QObject;
+class QSemaphore;
 class QWidget;
 
 /// Helpers shared by the main window's tests.
@@ -26,6 +29,19 @@ void resetState();
 /// Writes a JPEG photo of `size` pixels (a colour gradient) to `path`, making its folder; false when
 /// the file cannot be written.
 bool writePhoto(const QString& path, QSize size);
+
+/// Keeps every photo thread busy while it lives, so photo decodes wait their turn: a slow decode, with
+/// the GUI thread free. `release()` lets them go earlier.
+class PhotoThreadsHeld {
+public:
+    PhotoThreadsHeld();
+    ~PhotoThreadsHeld();
+    void release();
+
+private:
+    std::shared_ptr<QSemaphore> m_gate;
+    int m_threads = 0;
+};
 
 /// Drives every running animation under `root` to its last frame, then the ones those ends start (the
 /// next turn's included), and delivers the deletions they leave: end states without waiting.

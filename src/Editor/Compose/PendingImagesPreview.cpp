@@ -80,13 +80,20 @@ QImage PendingImageThumb::readThumbnail(const QString& path, const QSize& size)
 
 void PendingImageThumb::paintEvent(QPaintEvent*)
 {
-    if (m_image.isNull()) {
+    if (m_image.isNull() && !isLoading()) {
         return;
     }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF frame(rect());
+    if (m_image.isNull()) {
+        // Until the decode ends the frame holds its place, in the strip and in a picture of it that moves.
+        p.setPen(Qt::NoPen);
+        p.setBrush(Color::vspMuted().resolve());
+        p.drawRoundedRect(frame, 8, 8);
+        return;
+    }
     QPainterPath clip;
     clip.addRoundedRect(frame, 8, 8);
     p.setClipPath(clip);

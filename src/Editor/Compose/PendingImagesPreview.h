@@ -14,8 +14,8 @@ class TransitionSlot;
 
 /// One waiting image: its thumbnail (80 × 60, filled and clipped to a rounded rectangle) with a small
 /// remove button in the top-right corner. The thumbnail is decoded on the photo threads, never on the
-/// GUI thread; until it comes, and for a file that cannot be read as an image (or is not a local file),
-/// only the button shows.
+/// GUI thread; until it comes a muted frame stands in. For a file that cannot be read as an image (or is
+/// not a local file) only the button shows.
 class PendingImageThumb final : public QWidget {
     Q_OBJECT
 
