@@ -1,13 +1,14 @@
 // Grabs PNGs of the main window showing the entry detail, for looking at its layouts:
 //
 //   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
-//                      [--motion=edit|done|focus|tag-removed|tag-added|suggestions|expiration|favorite|
-//                       photo-added --at=0.5]
+//                      [--motion=edit|done|focus|focus-done|tag-removed|tag-added|suggestions|expiration|
+//                       favorite|photo-added --at=0.5]
 //
 // The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
 // floating format bar shows. --motion starts that change with animations on and holds every motion
-// at the fraction --at of its way (0 start, 1 rest) for the picture.
+// at the fraction --at of its way (0 start, 1 rest) for the picture. focus clicks the toolbar's focus
+// button; focus-done the focus overlay's Done (with --mode=focus).
 
 #include "common/BenchSupport.h"
 #include "common/DetailShot.h"
@@ -22,6 +23,7 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Views/Detail/DetailToolbar.h"
@@ -32,6 +34,7 @@
 #include "Views/Main/MainWindow.h"
 
 #include <QAbstractAnimation>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -129,7 +132,9 @@ void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& s
         photo.save(path, "JPEG", 85);
         detail.addImages({QUrl::fromLocalFile(path)});
     } else if (motion == u"focus") {
-        store.setFocusMode(true);
+        detail.toolbar()->focusButton()->click();
+    } else if (motion == u"focus-done") {
+        detail.focusOverlay()->doneButton()->click();
     } else if (motion == u"favorite") {
         store.toggleFavorite(detail.entry());
     }

@@ -49,6 +49,15 @@ QEasingCurve Spring::easing() const
     return curve;
 }
 
+double Spring::progressAt(double elapsedMs) const
+{
+    const double duration = durationMs();
+    if (elapsedMs >= duration) {
+        return 1.0;
+    }
+    return elapsedMs <= 0 ? 0.0 : easing().valueForProgress(elapsedMs / duration);
+}
+
 void setAnimationsEnabled(bool enabled)
 {
     g_animationsEnabled = enabled;

@@ -22,6 +22,9 @@ struct Spring {
     /// The spring's motion over that duration, from 0 to 1. Critically damped springs follow the exact
     /// curve 1 - (1 + wt)·e^(-wt); under-damped ones an overshooting curve of similar feel.
     QEasingCurve easing() const;
+    /// Where the motion stands `elapsedMs` after it started: 0 at the start, 1 from `durationMs()` on
+    /// (under-damped springs pass 1 for a while before).
+    double progressAt(double elapsedMs) const;
 };
 
 /// Animates a Qt property of `target` to `to` with the spring; the animation deletes itself when done.

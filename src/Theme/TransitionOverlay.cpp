@@ -31,6 +31,14 @@ bool TransitionOverlay::isMoving() const
     return m_animation != nullptr;
 }
 
+int TransitionOverlay::elapsedMs() const
+{
+    if (m_done) {
+        return m_spring.durationMs();
+    }
+    return m_animation ? m_animation->currentTime() : 0;
+}
+
 void TransitionOverlay::start(Snapshot snapshot)
 {
     m_snapshot = std::move(snapshot);

@@ -47,6 +47,9 @@ public:
 
     /// Eased progress of the motion, 0 to 1.
     qreal progress() const { return m_progress; }
+    /// Milliseconds since the motion started (0 before the new look has been taken), for painters that
+    /// move parts of the picture with springs of their own; the overlay's spring must be the longest.
+    int elapsedMs() const;
     /// Whether the spring has started moving (the new look has been taken).
     bool isMoving() const;
 

@@ -72,6 +72,8 @@ private:
 
 /// Edit/Done and the favourite change their look with this spring.
 constexpr vsp::Spring kToolbarSpring{0.25, 1.0};
+/// The focus button switches focus mode with this spring.
+constexpr vsp::Spring kFocusSpring{0.4, 1.0};
 
 QColor mixed(const QColor& from, const QColor& to, qreal t)
 {
@@ -154,7 +156,10 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
             m_onEdit();
         }
     });
-    connect(m_focus, &QAbstractButton::clicked, this, [this] { m_store.setFocusMode(!m_store.focusMode()); });
+    connect(m_focus, &QAbstractButton::clicked, this, [this] {
+        Q_EMIT focusModeToggling(kFocusSpring);
+        m_store.setFocusMode(!m_store.focusMode());
+    });
     connect(m_favorite, &QAbstractButton::clicked, this, [this] { m_store.toggleFavorite(m_entry); });
     connect(m_more, &QAbstractButton::clicked, this, [this] {
         QMenu* menu = buildMenu(this);

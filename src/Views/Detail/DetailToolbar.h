@@ -50,6 +50,10 @@ public:
     /// Replaces the clipboard's content with one plain text.
     static void copyText(const QString& text);
 
+Q_SIGNALS:
+    /// The focus button is about to switch focus mode, with this spring.
+    void focusModeToggling(vsp::Spring spring);
+
 private:
     void refresh();
 

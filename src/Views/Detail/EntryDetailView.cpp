@@ -120,6 +120,16 @@ constexpr int kEditPhotosHeight = 300;
 constexpr vsp::Spring kEditSpring{0.25, 1.0};
 /// Photos and voice notes coming into and leaving an edit.
 constexpr vsp::Spring kAttachmentSpring{0.3, 1.0};
+/// Focus mode coming on starts an edit with this spring: the read layout goes with it.
+constexpr vsp::Spring kFocusEditSpring{0.45, 0.82};
+/// The focus layout fades in and out with its own spring.
+constexpr vsp::Spring kFocusLayoutSpring{0.3, 1.0};
+/// The read layout follows focus mode with its own spring (an entry read in focus mode).
+constexpr vsp::Spring kReadFocusSpring{0.4, 1.0};
+/// The focus overlay's Done and exit leave focus mode with this spring.
+constexpr vsp::Spring kOverlayLeaveSpring{0.35, 0.78};
+/// Focus mode switched by the View menu, or by anything but the detail's own buttons.
+constexpr vsp::Spring kMenuFocusSpring{0.35, 1.0};
 /// The photo strip and the voice notes open and close their room as they fade.
 constexpr Transition kSectionTransition{1.0, Qt::AlignTop | Qt::AlignHCenter, false, Qt::Vertical};
 
@@ -154,8 +164,10 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
     m_overlay->hide();
     connect(m_overlay, &FocusOverlay::leaveRequested, this, [this] {
         // Leaving focus mode commits the edits and ends editing (see onFocusModeChanged): one update.
+        m_focusTrigger = kOverlayLeaveSpring;
         m_store.setFocusMode(false);
     });
+    connect(m_toolbar, &DetailToolbar::focusModeToggling, this, [this](vsp::Spring spring) { m_focusTrigger = spring; });
 
     m_confirm = [this](const QString& question) {
         QMessageBox box(QMessageBox::Warning, question, question, QMessageBox::NoButton, this);
@@ -683,14 +695,29 @@ void EntryDetailView::forgetAddedFiles(const QUuid& id)
 void EntryDetailView::onFocusModeChanged()
 {
     const bool on = m_store.focusMode();
+    const vsp::Spring trigger = std::exchange(m_focusTrigger, std::nullopt).value_or(kMenuFocusSpring);
     if (on == m_focusLayout) {
         return;
     }
     if (vsp::animationsEnabled() && isVisible()) {
-        // The window moves its columns for this change from a picture taken once its reaction runs,
-        // after this one: it takes the detail's old layout from here. Kept for this turn only.
-        m_lookBeforeChange = grab();
-        QTimer::singleShot(0, this, [this] { m_lookBeforeChange = QPixmap(); });
+        // Pictured as it stands before anything changes (a change still moving as it shows), and handed
+        // to the window before the commit below can make it move its columns.
+        auto motion = std::make_shared<FocusChangeMotion>(m_toolbar, m_pages, m_overlay, [this]() -> std::optional<QRect> {
+            if (m_pages->currentIndex() != int(Layout::Focus) || m_focusFormatBar->isHidden()) {
+                return std::nullopt;
+            }
+            return QRect(m_focusFormatBar->mapTo(m_pages, QPoint()), m_focusFormatBar->size());
+        });
+        if (m_focusTransition) {
+            motion->replaceOldLook(m_focusTransition->grab());
+            m_focusTransition->finish();
+        }
+        if (m_pageTransition) {
+            m_pageTransition->finish();
+        }
+        const bool editsAfter = on && (m_editing || m_store.entry(m_entry.id));
+        setFocusChangeSprings(*motion, layout(), editsAfter ? Layout::Focus : Layout::Read, trigger);
+        playFocusChange(std::move(motion));
     }
     m_focusLayout = on;
     if (on) {
@@ -704,11 +731,72 @@ void EntryDetailView::onFocusModeChanged()
         }
         showLayout();
     } else if (m_editing) {
-        // The window's columns move with this change and carry the detail's new layout with them.
+        // The store has the words before anything moves.
         saveEditsWith(std::nullopt);
     } else {
         showLayout();
     }
+    if (m_focusTransition) {
+        // Above the focus overlay, which the new layout raised.
+        m_focusTransition->raise();
+    }
+}
+
+void EntryDetailView::setFocusChangeSprings(FocusChangeMotion& motion, Layout before, Layout after,
+                                            vsp::Spring trigger) const
+{
+    using Part = FocusChangeMotion::Part;
+    // The toolbar and the overlay come and go with the change of focus mode itself.
+    motion.setSprings(Part::Toolbar, trigger, trigger);
+    motion.setSprings(Part::Overlay, trigger, trigger);
+    vsp::Spring out = kReadFocusSpring;
+    vsp::Spring in = kReadFocusSpring;
+    if (after == Layout::Focus) {
+        // Reading: the edit that focus mode starts takes the read layout away. Editing in the column:
+        // focus mode does.
+        out = before == Layout::Read ? kFocusEditSpring : trigger;
+        in = kFocusLayoutSpring;
+    } else if (before == Layout::Focus) {
+        // The edit ends as focus mode goes: the read layout comes with the end of the edit.
+        out = kFocusLayoutSpring;
+        in = kEditSpring;
+    }
+    motion.setSprings(Part::Page, out, in);
+}
+
+void EntryDetailView::playFocusChange(std::shared_ptr<FocusChangeMotion> motion)
+{
+    m_focusMotion = motion;
+    m_lastFocusChange = motion;
+    auto self = std::make_shared<QPointer<vsp::TransitionOverlay>>();
+    auto paint = [motion, self](QPainter& p, qreal, const QPixmap&, const QPixmap&) {
+        p.fillRect(QRect(0, 0, p.device()->width(), p.device()->height()), Color::vspBackground().resolve());
+        motion->paint(p, QPointF(0, 0), *self ? (*self)->elapsedMs() : 0);
+    };
+    m_focusTransition = new vsp::TransitionOverlay(this, QPixmap(), motion->longestSpring(), paint);
+    *self = m_focusTransition;
+    connect(m_focusTransition, &vsp::TransitionOverlay::finished, this, [this, motion] {
+        if (m_focusMotion == motion) {
+            m_focusMotion.reset();
+        }
+    });
+    m_focusTransition->start([motion] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        motion->takeNewLook();
+        return QPixmap();
+    });
+}
+
+std::shared_ptr<FocusChangeMotion> EntryDetailView::takeFocusChange()
+{
+    // Only a change of this turn: one already moving over the detail goes on as it is.
+    if (!m_focusTransition || m_focusTransition->isMoving() || !m_focusMotion) {
+        return nullptr;
+    }
+    std::shared_ptr<FocusChangeMotion> motion = std::exchange(m_focusMotion, nullptr);
+    m_focusTransition->finish();
+    m_focusTransition = nullptr;
+    return motion;
 }
 
 void EntryDetailView::requestDelete()

@@ -5,6 +5,7 @@
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/DetailWidgets.h"
+#include "Views/Detail/FocusChangeMotion.h"
 
 #include <QPointer>
 #include <QSet>
@@ -14,6 +15,7 @@
 #include <QPixmap>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -143,9 +145,14 @@ public:
     vsp::detail::FocusOverlay* focusOverlay() const { return m_overlay; }
     QWidget* readTagRow() const { return m_tagRow; }
     QLabel* readTitle() const { return m_title; }
-    /// A picture of the detail as it was before focus mode changed its layout (null when nothing
-    /// changed this turn, the detail is hidden or animations are off); handing it out forgets it.
-    QPixmap takeLookBeforeChange() { return std::exchange(m_lookBeforeChange, QPixmap()); }
+    /// The detail's motion for the change of focus mode made this turn, for the window to paint as its
+    /// columns move: the detail then stops playing it over itself. Null when focus mode did not change
+    /// this turn, the detail is hidden or animations are off.
+    std::shared_ptr<vsp::detail::FocusChangeMotion> takeFocusChange();
+    /// The detail's own motion of a change of focus mode (when the window moves no columns), else null.
+    vsp::TransitionOverlay* focusTransition() const { return m_focusTransition; }
+    /// The last change of focus mode's motion while it is being painted (by the detail or the window).
+    std::shared_ptr<const vsp::detail::FocusChangeMotion> lastFocusChange() const { return m_lastFocusChange.lock(); }
     /// The edit layout's photo strip (hidden while the edit has no photos).
     QWidget* editPhotoSection() const;
     /// The cross-fade between two layouts while it runs, else null.
@@ -182,6 +189,11 @@ private:
     void beginPageTransition(vsp::Spring spring);
     void saveEditsWith(std::optional<vsp::Spring> spring);
     void onFocusModeChanged();
+    /// Gives each part of a change of focus mode from layout `before` to `after` its springs: `trigger`
+    /// is the one the change was made with (the toolbar's, the overlay's or the menu's).
+    void setFocusChangeSprings(vsp::detail::FocusChangeMotion& motion, Layout before, Layout after,
+                               vsp::Spring trigger) const;
+    void playFocusChange(std::shared_ptr<vsp::detail::FocusChangeMotion> motion);
     void refreshFloatingBar();
     void applyTheme();
     void onTranscript(const QUuid& entryID, const QUuid& clipID, const std::optional<QString>& text);
@@ -232,7 +244,12 @@ private:
     QPointer<QWidget> m_lightbox;
     /// The cross-fade between layouts while it runs.
     QPointer<vsp::TransitionOverlay> m_pageTransition;
-    QPixmap m_lookBeforeChange;
+    /// A change of focus mode played over the detail, and what it paints.
+    QPointer<vsp::TransitionOverlay> m_focusTransition;
+    std::shared_ptr<vsp::detail::FocusChangeMotion> m_focusMotion;
+    std::weak_ptr<vsp::detail::FocusChangeMotion> m_lastFocusChange;
+    /// The spring the next change of focus mode is made with, when the detail's own controls make it.
+    std::optional<vsp::Spring> m_focusTrigger;
 
     // Edit layouts.
     QWidget* m_editPage = nullptr;

@@ -173,48 +173,73 @@ void ContentView::refreshColumns(std::optional<vsp::Spring> spring)
 
 void ContentView::beginColumnTransition(vsp::Spring spring)
 {
+    // A change of focus mode has changed the detail already; it pictured its parts as they were.
+    std::shared_ptr<vsp::detail::FocusChangeMotion> detailMotion =
+        m_detail->isVisible() ? m_detail->takeFocusChange() : nullptr;
+    const int detailTop = m_detailStack->mapTo(this, QPoint(0, 0)).y();
     QPixmap from;
     if (m_columnTransition) {
         // A change while the last one still moves starts from the frame on screen.
         from = m_columnTransition->grab();
-        const qreal t = m_columnTransition->progress();
+        const qreal t = m_columnSpring.progressAt(m_columnTransition->elapsedMs());
         m_transitionFromLeft = int(std::lround(m_transitionFromLeft + (m_transitionToLeft - m_transitionFromLeft) * t));
         m_columnTransition->finish();
+        if (detailMotion) {
+            const qreal dpr = from.devicePixelRatio();
+            QPixmap shown = from.copy(QRectF(m_transitionFromLeft * dpr, detailTop * dpr,
+                                             (width() - m_transitionFromLeft) * dpr, (height() - detailTop) * dpr)
+                                          .toRect());
+            shown.setDevicePixelRatio(dpr);
+            detailMotion->replaceOldLook(shown);
+        }
     } else {
         from = m_splitter->grab();
         m_transitionFromLeft = detailLeft();
-        // Focus mode has already changed the detail's layout; it kept a picture of the one before.
-        if (const QPixmap before = m_detail->takeLookBeforeChange(); !before.isNull() && m_detail->isVisible()) {
-            QPainter p(&from);
-            p.drawPixmap(m_detail->mapTo(m_splitter, QPoint(0, 0)), before);
-        }
     }
     m_transitionToLeft = m_transitionFromLeft;
-    // The detail (the new layout under the old one fading out) and the columns left of it (entering
-    // ones drawn whole, leaving ones fading) follow the detail's left edge as it moves.
-    auto paint = [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
+    // The detail's parts move with springs of their own: the motion lasts as long as the longest.
+    vsp::Spring carrier = spring;
+    if (detailMotion && detailMotion->longestSpring().durationMs() > spring.durationMs()) {
+        carrier = detailMotion->longestSpring();
+    }
+    auto self = std::make_shared<QPointer<vsp::TransitionOverlay>>();
+    // The detail (the new layout under the old one fading out, or its own parts) and the columns left
+    // of it (entering ones drawn whole, leaving ones fading) follow the detail's left edge as it moves.
+    m_columnSpring = spring;
+    auto paint = [this, spring, detailMotion, detailTop, self](QPainter& p, qreal, const QPixmap& oldLook,
+                                                              const QPixmap& newLook) {
+        const double elapsed = *self ? (*self)->elapsedMs() : 0;
+        const qreal t = spring.progressAt(elapsed);
         const qreal w = width();
         const qreal h = height();
         const qreal a = m_transitionFromLeft;
         const qreal b = m_transitionToLeft;
         const qreal edge = a + (b - a) * t;
         p.fillRect(rect(), Color::vspBackground().resolve());
-        vsp::TransitionOverlay::drawPart(p, QPointF(edge, 0), newLook, QRectF(b, 0, w - b, h));
-        p.setOpacity(1 - t);
-        vsp::TransitionOverlay::drawPart(p, QPointF(edge, 0), oldLook, QRectF(a, 0, w - a, h));
+        if (detailMotion) {
+            detailMotion->paint(p, QPointF(edge, detailTop), elapsed);
+        } else {
+            vsp::TransitionOverlay::drawPart(p, QPointF(edge, 0), newLook, QRectF(b, 0, w - b, h));
+            p.setOpacity(1 - t);
+            vsp::TransitionOverlay::drawPart(p, QPointF(edge, 0), oldLook, QRectF(a, 0, w - a, h));
+        }
         p.setOpacity(1);
         vsp::TransitionOverlay::drawPart(p, QPointF(edge - b, 0), newLook, QRectF(0, 0, b, h));
         p.setOpacity(1 - t);
         vsp::TransitionOverlay::drawPart(p, QPointF(edge - a, 0), oldLook, QRectF(0, 0, a, h));
     };
-    m_columnTransition = new vsp::TransitionOverlay(this, from, spring, paint);
+    m_columnTransition = new vsp::TransitionOverlay(this, from, carrier, paint);
+    *self = m_columnTransition;
     if (m_lock->isVisible()) {
         m_lock->raise();
     }
-    m_columnTransition->start([this] {
+    m_columnTransition->start([this, detailMotion] {
         // The splitter places its columns when its layout request arrives: take the new look after it.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         m_transitionToLeft = detailLeft();
+        if (detailMotion) {
+            detailMotion->takeNewLook();
+        }
         return m_splitter->grab();
     });
 }

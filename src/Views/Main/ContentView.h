@@ -83,6 +83,8 @@ private:
     bool m_onboardingScheduled = false;
     int m_sidebarWidth = 250;
     QPointer<vsp::TransitionOverlay> m_columnTransition;
+    /// The spring the columns of the running transition move with.
+    vsp::Spring m_columnSpring;
     /// The lock cover fading away after an unlock, while it runs.
     QPointer<QPropertyAnimation> m_lockFade;
     /// Where the detail column starts in the old and the new layout of the running transition.

@@ -17,6 +17,7 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/ColumnVisibilityHolder.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
@@ -740,7 +741,7 @@ void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText()
     // Into focus mode while that still moves: the window's columns carry the old layout's picture away.
     j.store.setFocusMode(true);
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
-    QVERIFY(d.takeLookBeforeChange().isNull());
+    QVERIFY(!d.takeFocusChange());
     j.typeTitle(QStringLiteral(" more"));
     j.store.setFocusMode(false);
     QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed more"));
@@ -759,6 +760,75 @@ void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText()
     // A change that leaves the layout as it is starts no motion.
     d.setEntry(*j.store.entry(j.a.id));
     QVERIFY(!d.pageTransition());
+}
+
+void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<bool>("columnsMove");
+    QTest::addColumn<QList<double>>("springs"); // toolbar, overlay, page out, page in: response, damping
+    QTest::newRow("toolbar, reading") << "toolbar" << false << true << QList<double>{0.4, 1, 0.4, 1, 0.45, 0.82, 0.3, 1};
+    QTest::newRow("menu, editing, detail alone")
+        << "menu on" << true << false << QList<double>{0.35, 1, 0.35, 1, 0.35, 1, 0.3, 1};
+    QTest::newRow("overlay done") << "overlay" << true << true << QList<double>{0.35, 0.78, 0.35, 0.78, 0.3, 1, 0.25, 1};
+    QTest::newRow("menu off, detail alone")
+        << "menu off" << true << false << QList<double>{0.35, 1, 0.35, 1, 0.3, 1, 0.25, 1};
+}
+
+void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
+{
+    QFETCH(QString, trigger);
+    QFETCH(bool, editing);
+    QFETCH(bool, columnsMove);
+    QFETCH(QList<double>, springs);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    ContentView& content = *j.window.contentView();
+    if (!columnsMove) {
+        content.columns().setVisibility(ColumnVisibilityHolder::Visibility::DetailOnly);
+    }
+    if (editing) {
+        d.startEditing();
+    }
+    const bool leaving = trigger == u"overlay" || trigger == u"menu off";
+    j.store.setFocusMode(leaving);
+    viewfixtures::finishAnimations(&j.window);
+    vsp::setAnimationsEnabled(true);
+    if (trigger == u"toolbar") {
+        d.toolbar()->focusButton()->click();
+    } else if (trigger == u"overlay") {
+        d.focusOverlay()->doneButton()->click();
+    } else {
+        j.store.setFocusMode(!leaving);
+    }
+    // The store has the change and the layout stands at once; the parts move over it.
+    QCOMPARE(d.layout(), leaving ? EntryDetailView::Layout::Read : EntryDetailView::Layout::Focus);
+    QCOMPARE(content.columnTransition() != nullptr, columnsMove);
+    QCOMPARE(d.focusTransition() != nullptr, !columnsMove);
+    // Painted by whichever shows it: with the columns, the window carries it on its own.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto motion = d.lastFocusChange();
+    QVERIFY(motion);
+    using Part = vsp::detail::FocusChangeMotion::Part;
+    const QList<vsp::Spring> expected{{springs[0], springs[1]}, {springs[2], springs[3]}, {springs[4], springs[5]},
+                                      {springs[6], springs[7]}};
+    const QList<vsp::Spring> actual{motion->outSpring(Part::Toolbar), motion->outSpring(Part::Overlay),
+                                    motion->outSpring(Part::Page), motion->inSpring(Part::Page)};
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QCOMPARE(actual[i].response, expected[i].response);
+        QCOMPARE(actual[i].dampingFraction, expected[i].dampingFraction);
+    }
+    // Midway the layout that goes and the one that comes each stand where their own spring has them.
+    QTRY_VERIFY(columnsMove ? content.columnTransition()->isMoving() : d.focusTransition()->isMoving());
+    QVERIFY(motion->oldOpacity(Part::Page, 150) != 1.0 - motion->newOpacity(Part::Page, 150));
+    motion.reset();
+    viewfixtures::finishAnimations(&j.window);
+    QVERIFY(!content.columnTransition());
+    QVERIFY(!d.focusTransition());
+    QVERIFY(!d.lastFocusChange());
+    QCOMPARE(d.toolbar()->isVisible(), leaving);
+    QCOMPARE(d.focusOverlay()->isVisible(), !leaving);
 }
 
 void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()

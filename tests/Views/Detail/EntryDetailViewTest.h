@@ -40,6 +40,8 @@ private Q_SLOTS:
     void keysWhileReading_neverReachTheEditor();
     void editUnderMotion_savesAtOnce_keepsTypedText_data();
     void editUnderMotion_savesAtOnce_keepsTypedText();
+    void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
+    void focusModeUnderMotion_partsMoveWithTheirOwnSprings();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
     void expirationUnderMotion_dayEditorEndsShownThenGone_data();
     void expirationUnderMotion_dayEditorEndsShownThenGone();

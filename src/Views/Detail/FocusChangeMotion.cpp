@@ -1,0 +1,122 @@
+#include "Views/Detail/FocusChangeMotion.h"
+
+#include "Theme/TransitionOverlay.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace vsp::detail {
+
+PicturedLook PicturedLook::of(const QWidget* widget, std::optional<QRect> piece)
+{
+    PicturedLook look;
+    if (!widget || widget->isHidden()) {
+        return look;
+    }
+    look.rest = TransitionOverlay::translucentSnapshot(const_cast<QWidget*>(widget));
+    look.at = widget->pos();
+    if (piece && piece->isValid()) {
+        const qreal dpr = look.rest.devicePixelRatio();
+        const QRect pixels(QPointF(piece->topLeft() * dpr).toPoint(), QSizeF(piece->size() * dpr).toSize());
+        look.piece = look.rest.copy(pixels);
+        look.piece.setDevicePixelRatio(dpr);
+        look.pieceRect = *piece;
+        // The piece travels on its own: the rest of the picture has a hole where it stood.
+        QPainter clear(&look.rest);
+        clear.setCompositionMode(QPainter::CompositionMode_Clear);
+        clear.fillRect(QRectF(*piece), Qt::transparent);
+    }
+    return look;
+}
+
+void PicturedLook::paint(QPainter& painter, QPointF origin, double opacity, double pieceProgress) const
+{
+    opacity = std::clamp(opacity, 0.0, 1.0);
+    if (rest.isNull() || opacity <= 0.0) {
+        return;
+    }
+    painter.save();
+    painter.setOpacity(opacity);
+    const QPointF topLeft = origin + QPointF(at);
+    painter.drawPixmap(topLeft, rest);
+    if (!piece.isNull()) {
+        // From just above the look's top edge (its whole height above its place) to its place.
+        const qreal rise = (pieceRect.y() + pieceRect.height()) * (1.0 - pieceProgress);
+        painter.setClipRect(QRectF(topLeft, QSizeF(rest.deviceIndependentSize())));
+        painter.drawPixmap(topLeft + QPointF(pieceRect.topLeft()) - QPointF(0, rise), piece);
+    }
+    painter.restore();
+}
+
+FocusChangeMotion::FocusChangeMotion(QWidget* toolbar, QWidget* pages, QWidget* overlay,
+                                     std::function<std::optional<QRect>()> movingPiece)
+    : m_widgets{toolbar, pages, overlay},
+      m_movingPiece(std::move(movingPiece))
+{
+    for (std::size_t i = 0; i < m_widgets.size(); ++i) {
+        const bool page = i == index(Part::Page);
+        m_parts[i].from = PicturedLook::of(m_widgets[i], page && m_movingPiece ? m_movingPiece() : std::nullopt);
+    }
+}
+
+void FocusChangeMotion::setSprings(Part part, Spring out, Spring in)
+{
+    m_parts[index(part)].out = out;
+    m_parts[index(part)].in = in;
+}
+
+void FocusChangeMotion::replaceOldLook(const QPixmap& picture, QPoint at)
+{
+    for (PartMotion& part : m_parts) {
+        part.from = PicturedLook();
+    }
+    PicturedLook& page = m_parts[index(Part::Page)].from;
+    page.rest = picture;
+    page.at = at;
+}
+
+void FocusChangeMotion::takeNewLook()
+{
+    for (std::size_t i = 0; i < m_widgets.size(); ++i) {
+        const bool page = i == index(Part::Page);
+        m_parts[i].to = PicturedLook::of(m_widgets[i], page && m_movingPiece ? m_movingPiece() : std::nullopt);
+    }
+}
+
+Spring FocusChangeMotion::longestSpring() const
+{
+    Spring longest = m_parts.front().out;
+    for (const PartMotion& part : m_parts) {
+        for (const Spring& spring : {part.out, part.in}) {
+            if (spring.durationMs() > longest.durationMs()) {
+                longest = spring;
+            }
+        }
+    }
+    return longest;
+}
+
+double FocusChangeMotion::oldOpacity(Part part, double elapsedMs) const
+{
+    return std::clamp(1.0 - m_parts[index(part)].out.progressAt(elapsedMs), 0.0, 1.0);
+}
+
+double FocusChangeMotion::newOpacity(Part part, double elapsedMs) const
+{
+    return std::clamp(m_parts[index(part)].in.progressAt(elapsedMs), 0.0, 1.0);
+}
+
+void FocusChangeMotion::paint(QPainter& painter, QPointF origin, double elapsedMs) const
+{
+    // The layout beneath, the toolbar and the overlay above it, as they stand on screen.
+    for (const Part part : {Part::Page, Part::Toolbar, Part::Overlay}) {
+        const PartMotion& motion = m_parts[index(part)];
+        const double out = motion.out.progressAt(elapsedMs);
+        const double in = motion.in.progressAt(elapsedMs);
+        motion.from.paint(painter, origin, 1.0 - out, 1.0 - out);
+        motion.to.paint(painter, origin, in, in);
+    }
+}
+
+} // namespace vsp::detail
