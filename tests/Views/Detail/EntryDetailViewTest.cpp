@@ -610,6 +610,43 @@ void EntryDetailViewTest::photoAddedToADeletedEntry_isRemoved()
     QVERIFY(j.store.trashedEntries().first().entry.imageFilenames.isEmpty());
 }
 
+void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QImage image(60, 40, QImage::Format_RGB32);
+    image.fill(QColor(230, 20, 20));
+    const QString source = vsp::test::testHome() + QStringLiteral("/red.png");
+    QVERIFY(image.save(source));
+    d.startEditing();
+    viewfixtures::finishAnimations(&j.window);
+    vsp::setAnimationsEnabled(true);
+    auto* section = qobject_cast<TransitionSlot*>(d.editPhotoSection());
+    QVERIFY(section);
+    const auto reds = [section] {
+        const QImage shot = section->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor p = shot.pixelColor(x, y);
+                n += p.alpha() > 60 && p.red() > 150 && p.green() < 100 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    // The photo decodes slowly: the section comes in pictured with the placeholder, and shows the
+    // photo as soon as it is there, before the motion ends.
+    viewfixtures::PhotoThreadsHeld held;
+    d.addImages({QUrl::fromLocalFile(source)});
+    QVERIFY(section->isTransitioning());
+    QCOMPARE(reds(), 0);
+    held.release();
+    QTRY_VERIFY(reds() > 0 || !section->isTransitioning());
+    QVERIFY(section->isTransitioning());
+    QTRY_VERIFY(!section->isTransitioning());
+    QVERIFY(reds() > 0);
+}
+
 void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
 {
     Journal j;

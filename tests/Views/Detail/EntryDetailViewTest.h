@@ -32,6 +32,7 @@ private Q_SLOTS:
     void photoClicked_opensLightbox_escapeClosesIt_data();
     void photoClicked_opensLightbox_escapeClosesIt();
     void photoAddedToADeletedEntry_isRemoved();
+    void photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void windowClosing_andTeardown_commit();
