@@ -1137,27 +1137,36 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
     if (!vsp::animationsEnabled() || !m_pages->isVisible()) {
         return;
     }
-    QPixmap from;
+    // The edit layout's format bar comes down from the top edge as the layout comes in, and goes back
+    // up as it leaves.
+    auto formatBar = [this]() -> std::optional<QRect> {
+        if (m_pages->currentIndex() != int(Layout::Edit) || m_formatBar->isHidden()) {
+            return std::nullopt;
+        }
+        return QRect(m_formatBar->mapTo(m_pages, QPoint()), m_formatBar->size());
+    };
+    auto from = std::make_shared<PicturedLook>();
     if (m_pageTransition) {
         // A switch while the last one still moves starts from the frame on screen.
-        from = m_pageTransition->grab();
+        from->rest = m_pageTransition->grab();
         m_pageTransition->finish();
     } else {
-        from = vsp::TransitionOverlay::translucentSnapshot(m_pages);
+        *from = PicturedLook::of(m_pages, formatBar());
+        from->at = QPoint();
     }
+    auto to = std::make_shared<PicturedLook>();
     // The layout that goes fades out while the one that comes fades in, on the detail's background.
-    auto paint = [](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
-        t = std::clamp(t, 0.0, 1.0);
+    auto paint = [from, to](QPainter& p, qreal t, const QPixmap&, const QPixmap&) {
         p.fillRect(QRect(0, 0, p.device()->width(), p.device()->height()), Color::vspBackground().resolve());
-        p.setOpacity(1.0 - t);
-        p.drawPixmap(QPointF(0, 0), oldLook);
-        p.setOpacity(t);
-        p.drawPixmap(QPointF(0, 0), newLook);
+        from->paint(p, QPointF(0, 0), 1.0 - t, 1.0 - t);
+        to->paint(p, QPointF(0, 0), t, t);
     };
-    m_pageTransition = new vsp::TransitionOverlay(m_pages, from, spring, paint);
-    m_pageTransition->start([this] {
+    m_pageTransition = new vsp::TransitionOverlay(m_pages, QPixmap(), spring, paint);
+    m_pageTransition->start([this, to, formatBar] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        return vsp::TransitionOverlay::translucentSnapshot(m_pages);
+        *to = PicturedLook::of(m_pages, formatBar());
+        to->at = QPoint();
+        return QPixmap();
     });
 }
 

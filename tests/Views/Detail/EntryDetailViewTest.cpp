@@ -42,6 +42,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
@@ -866,6 +867,40 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     QVERIFY(!d.lastFocusChange());
     QCOMPARE(d.toolbar()->isVisible(), leaving);
     QCOMPARE(d.focusOverlay()->isVisible(), !leaving);
+}
+
+void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge_data()
+{
+    QTest::addColumn<double>("progress");
+    QTest::addColumn<int>("pieceTop"); // -1: out of sight
+    QTest::newRow("above the edge") << 0.0 << -1;
+    QTest::newRow("halfway") << 0.5 << 10;
+    QTest::newRow("in place") << 1.0 << 40;
+}
+
+void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge()
+{
+    // A format bar 20 high standing 40 below the layout's top travels its whole reach, 60, above it.
+    QFETCH(double, progress);
+    QFETCH(int, pieceTop);
+    QWidget page;
+    page.resize(100, 100);
+    auto* piece = new QWidget(&page);
+    piece->setGeometry(10, 40, 30, 20);
+    piece->setStyleSheet(QStringLiteral("background: red;"));
+    piece->setAttribute(Qt::WA_StyledBackground);
+    page.show();
+    const auto look = vsp::detail::PicturedLook::of(&page, piece->geometry());
+    QImage frame(page.size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    {
+        QPainter p(&frame);
+        look.paint(p, QPointF(0, 0), 1.0, progress);
+    }
+    for (const int y : {5, 15, 45, 55}) {
+        const bool red = pieceTop >= 0 && y >= pieceTop && y < pieceTop + 20;
+        QCOMPARE(frame.pixelColor(20, y) == QColor(Qt::red), red);
+    }
 }
 
 void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()

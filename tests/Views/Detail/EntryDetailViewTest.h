@@ -43,6 +43,8 @@ private Q_SLOTS:
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings();
+    void picturedLook_pieceComesDownFromTheTopEdge_data();
+    void picturedLook_pieceComesDownFromTheTopEdge();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
     void expirationUnderMotion_dayEditorEndsShownThenGone_data();
     void expirationUnderMotion_dayEditorEndsShownThenGone();
