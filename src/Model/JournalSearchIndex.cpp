@@ -175,7 +175,7 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
     }
     const size_t used = size_t(o - start);
     blocks.finish(used);
-    m_texts[size_t(i)] = {start, std::uint32_t(used), true, e.isArchived};
+    m_texts[size_t(i)] = {start, std::uint32_t(used), true, e.isArchived, e.date};
 }
 
 void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
@@ -211,6 +211,7 @@ void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
         if (j >= 0 && !kept[size_t(j)] && m_texts[size_t(j)].ready && sameText(before.constData()[j], e)) {
             texts[size_t(i)] = m_texts[size_t(j)];
             texts[size_t(i)].archived = e.isArchived;
+            texts[size_t(i)].date = e.date;
             kept[size_t(j)] = true;
         }
     }

@@ -32,6 +32,8 @@ public:
 
     /// The list the positions of `matches` refer to.
     const QList<JournalEntry>& entries() const { return m_entries; }
+    /// The `date` of entry i of `entries()`, from the index's own compact records.
+    double dateAt(qsizetype i) const { return m_texts[size_t(i)].date; }
 
     /// Makes the index describe `entries`: texts are taken over by entry id where the entry's title, body
     /// and tags are unchanged, everything else is folded now. Cheap when `entries` shares the list held.
@@ -60,6 +62,8 @@ private:
         bool ready = false;
         /// The entry's `isArchived`, kept here so a search reads nothing but the texts.
         bool archived = false;
+        /// The entry's `date`, kept here so ordering the matches reads no entry either.
+        double date = 0;
     };
     class Blocks;
 

@@ -182,6 +182,14 @@ void JournalStoreQueriesTest::search_followsEditedText()
     QCOMPARE(store.filteredEntries().size(), 1);
     store.setSearchQuery(QStringLiteral("fresh"));
     QCOMPARE(store.filteredEntries().size(), 1);
+
+    // A new date with the same text reorders the matches.
+    JournalEntry older = entry(QStringLiteral("fresh older"), e.date - 3600);
+    store.addEntry(older);
+    QCOMPARE(titles(store.filteredEntries()), QStringList({e.title, older.title}));
+    older.date = e.date + 3600;
+    store.updateEntry(older);
+    QCOMPARE(titles(store.filteredEntries()), QStringList({older.title, e.title}));
 }
 
 void JournalStoreQueriesTest::search_narrowing_seesChangesAndPreparedText()
