@@ -48,6 +48,7 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
       m_selectionState(selectionState),
       m_entrance(new vsp::SpringValue(0.0, vsp::Spring{0.35, 0.65}, this)),
       m_exit(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this)),
+      m_hostIn(new vsp::SpringValue(1.0, vsp::Spring{0.25, 1.0}, this)),
       m_face(new QWidget(this))
 {
     setObjectName(QStringLiteral("floatingFormatBar"));
@@ -130,6 +131,7 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         }
     });
     connect(m_exit, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(m_hostIn, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_exit, &vsp::SpringValue::arrived, this, [this](double target) {
         if (target <= 0.0 && m_leaving) {
             hide();
@@ -141,6 +143,23 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
             button->update();
         }
     });
+}
+
+void FloatingFormatBar::setHostTransition(double scaleFrom, vsp::Spring spring)
+{
+    m_hostScaleFrom = std::clamp(scaleFrom, 0.0, 1.0);
+    const bool hosted = m_hostScaleFrom < 1.0;
+    m_hostIn->setSpring(spring);
+    m_exit->setSpring(hosted ? spring : vsp::Spring{0.25, 1.0});
+    if (!hosted) {
+        m_hostIn->setValue(1.0);
+    }
+}
+
+double FloatingFormatBar::hostScale() const
+{
+    const double way = m_leaving ? m_exit->value() : m_hostIn->value();
+    return m_hostScaleFrom + (1.0 - m_hostScaleFrom) * way;
 }
 
 void FloatingFormatBar::placeAt(const QPoint& glassTopLeft)
@@ -220,10 +239,12 @@ void FloatingFormatBar::startEntrance()
 {
     m_exit->setValue(1.0);
     m_entrance->setValue(0.0);
+    m_hostIn->setValue(m_hostScaleFrom < 1.0 ? 0.0 : 1.0);
     m_appeared = true;
     Q_EMIT appearedChanged(true);
     if (!vsp::animationsEnabled()) {
         m_entrance->setValue(1.0);
+        m_hostIn->setValue(1.0);
         settle();
         return;
     }
@@ -232,6 +253,7 @@ void FloatingFormatBar::startEntrance()
     }
     setEntrance(m_entrance->value());
     m_entrance->animateTo(1.0);
+    m_hostIn->animateTo(1.0);
 }
 
 void FloatingFormatBar::hideEvent(QHideEvent* event)
@@ -242,6 +264,7 @@ void FloatingFormatBar::hideEvent(QHideEvent* event)
     m_leaving = false;
     m_entrance->setValue(0.0);
     m_exit->setValue(1.0);
+    m_hostIn->setValue(1.0);
     settle();
     if (wasAppeared) {
         Q_EMIT appearedChanged(false);
@@ -285,11 +308,13 @@ void FloatingFormatBar::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const double entrance = m_entrance->value();
-    const double shown = std::clamp(entrance, 0.0, 1.0) * std::clamp(m_exit->value(), 0.0, 1.0);
+    const double shown = std::clamp(entrance, 0.0, 1.0) * std::clamp(m_exit->value(), 0.0, 1.0)
+                         * std::clamp(m_leaving ? 1.0 : m_hostIn->value(), 0.0, 1.0);
     const bool moving = !m_picture.isNull();
     QRectF glass = QRectF(rect()).adjusted(kShadowMargin, kShadowMargin, -kShadowMargin, -kShadowMargin);
-    // Entering: from 70 % about the middle of the lower edge, 8 pixels below its place.
-    const double scale = m_leaving || !moving ? 1.0 : 0.7 + 0.3 * entrance;
+    // Entering: from 70 % about the middle of the lower edge, 8 pixels below its place; the host's own
+    // scale (about the same point) on top, also while leaving.
+    const double scale = !moving ? 1.0 : (m_leaving ? 1.0 : 0.7 + 0.3 * entrance) * hostScale();
     if (moving && !m_leaving) {
         glass.translate(0, (1.0 - entrance) * 8);
     }

@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include "Theme/Spring.h"
+
 #include <QWidget>
 
 class FormatButton;
@@ -41,6 +43,12 @@ public:
     void dismiss(bool animate = true);
     /// Whether the bar is fading away.
     bool isLeaving() const { return m_leaving; }
+    /// The host's own way in and out, on top of the bar's entrance: a scale from `scaleFrom` about the
+    /// middle of the lower edge combined with a fade, moved by `spring`, both ways. A `scaleFrom` of 1
+    /// (the default) leaves the bar's own entrance alone, and it fades away with a spring of 0.25.
+    void setHostTransition(double scaleFrom, vsp::Spring spring);
+    /// How far the host's scale has come: its `scaleFrom` … 1.
+    double hostScale() const;
     /// Whether the entrance or the fade is playing.
     bool isMoving() const { return !m_picture.isNull(); }
     /// How far the entrance has come: 0 … 1 (passing 1 for a moment, the spring being under-damped).
@@ -79,6 +87,9 @@ private:
     QHash<QString, FormatButton*> m_styleButtons;
     vsp::SpringValue* m_entrance;
     vsp::SpringValue* m_exit;
+    /// The host's way in, 0 … 1 (1 at once without a host transition).
+    vsp::SpringValue* m_hostIn;
+    double m_hostScaleFrom = 1.0;
     bool m_appeared = false;
     bool m_leaving = false;
     QPoint m_anchor;

@@ -128,6 +128,8 @@ constexpr vsp::Spring kFocusLayoutSpring{0.3, 1.0};
 constexpr vsp::Spring kReadFocusSpring{0.4, 1.0};
 /// The focus overlay's Done and exit leave focus mode with this spring.
 constexpr vsp::Spring kOverlayLeaveSpring{0.35, 0.78};
+/// The floating format bar comes and goes in the column's edit layout with this spring.
+constexpr vsp::Spring kFloatingBarSpring{0.25, 0.8};
 /// Focus mode switched by the View menu, or by anything but the detail's own buttons.
 constexpr vsp::Spring kMenuFocusSpring{0.35, 1.0};
 /// The photo strip and the voice notes open and close their room as they fade.
@@ -1211,8 +1213,11 @@ void EntryDetailView::showLayout(std::optional<vsp::Spring> spring)
 
 void EntryDetailView::refreshFloatingBar()
 {
+    // In the column the bar also grows from 92 % about its lower edge as it fades in, and shrinks back
+    // as it fades out; the focus layout takes it away at once.
+    m_floatingBar->setHostTransition(m_focusLayout ? 1.0 : 0.92, kFloatingBarSpring);
     if (!m_editing || !m_selection->hasSelection()) {
-        m_floatingBar->dismiss(vsp::animationsEnabled() && isVisible());
+        m_floatingBar->dismiss(!m_focusLayout && vsp::animationsEnabled() && isVisible());
         return;
     }
     const QRectF selection = m_selection->selectionRect();

@@ -4,6 +4,7 @@
 #include "common/ViewFixtures.h"
 
 #include "Editor/Compose/ComposeFooter.h"
+#include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
@@ -45,6 +46,8 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTextDocument>
 
 namespace {
@@ -867,6 +870,45 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     QVERIFY(!d.lastFocusChange());
     QCOMPARE(d.toolbar()->isVisible(), leaving);
     QCOMPARE(d.focusOverlay()->isVisible(), !leaving);
+}
+
+void EntryDetailViewTest::floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data()
+{
+    QTest::addColumn<bool>("focus");
+    QTest::newRow("column") << false;
+    QTest::newRow("focus mode") << true;
+}
+
+void EntryDetailViewTest::floatingBar_columnScalesItsWayOut_focusTakesItAtOnce()
+{
+    QFETCH(bool, focus);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    j.store.setFocusMode(focus);
+    viewfixtures::finishAnimations(&j.window);
+    vsp::setAnimationsEnabled(true);
+    QTextEdit* view = d.editor()->textView();
+    view->setFocus();
+    const auto select = [view](int from, int to) {
+        QTextCursor cursor = view->textCursor();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        view->setTextCursor(cursor);
+    };
+    select(0, 5);
+    QTRY_VERIFY(d.floatingBar()->isVisible());
+    QCOMPARE(d.floatingBar()->hostScale() < 1.0, !focus);
+    viewfixtures::finishAnimations(&j.window);
+    QCOMPARE(d.floatingBar()->hostScale(), 1.0);
+    select(3, 3);
+    QTRY_VERIFY(d.floatingBar()->isLeaving() || d.floatingBar()->isHidden());
+    QCOMPARE(d.floatingBar()->isHidden(), focus);
+    if (!focus) {
+        QTRY_VERIFY(d.floatingBar()->hostScale() < 1.0);
+        viewfixtures::finishAnimations(&j.window);
+        QVERIFY(d.floatingBar()->isHidden());
+    }
 }
 
 void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge_data()

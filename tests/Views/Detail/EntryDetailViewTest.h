@@ -43,6 +43,8 @@ private Q_SLOTS:
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings();
+    void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data();
+    void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce();
     void picturedLook_pieceComesDownFromTheTopEdge_data();
     void picturedLook_pieceComesDownFromTheTopEdge();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
