@@ -1165,6 +1165,8 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
     };
     m_pageTransition = new vsp::TransitionOverlay(m_pages, QPixmap(), spring, paint);
     m_pageTransition->start([this, to, formatBar] {
+        // Twice: the read page's scroll area sizes its column only once the column has laid itself out.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         *to = PicturedLook::of(m_pages, formatBar());
         to->at = QPoint();
