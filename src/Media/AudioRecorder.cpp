@@ -224,13 +224,21 @@ void AudioRecorder::beginPending(bool atOnce)
     }
     m_begin.stop();
     if (!m_recorder) {
-        if (!buildRecorder(m_device)) {
+        if (!buildRecorder()) {
             m_phase = Phase::Idle;
             quiet();
             return;
         }
         if (!atOnce) {
-            // Setting the pipeline going is the other half of the work: a turn of its own too.
+            // Connecting the microphone and setting the pipeline going are the rest of the work: each a
+            // turn of its own too.
+            m_begin.start();
+            return;
+        }
+    }
+    if (!m_recorder->captureSession()) {
+        attachInput(m_device);
+        if (!atOnce) {
             m_begin.start();
             return;
         }
@@ -286,16 +294,14 @@ void AudioRecorder::onMeterFailed(quint64 session)
     setPermissionDenied(true);
 }
 
-bool AudioRecorder::buildRecorder(const QAudioDevice& device)
+bool AudioRecorder::buildRecorder()
 {
     m_path = recordingFolder() + QStringLiteral("/vsp-rec-") + vsp::uuidText(vsp::newUuid()) + QStringLiteral(".m4a");
     // The session and the input belong to the recorder, so deleting the recorder takes the whole
     // pipeline down before its `destroyed` signal: files are removed only once nothing writes them.
+    // The session is joined to the recorder once it has its input (attachInput).
     auto* recorder = new QMediaRecorder(this);
-    auto* session = new QMediaCaptureSession(recorder);
-    auto* input = new QAudioInput(device, recorder);
-    session->setAudioInput(input);
-    session->setRecorder(recorder);
+    new QMediaCaptureSession(recorder);
     QMediaFormat format(QMediaFormat::MPEG4);
     format.setAudioCodec(QMediaFormat::AudioCodec::AAC);
     recorder->setMediaFormat(format);
@@ -312,6 +318,14 @@ bool AudioRecorder::buildRecorder(const QAudioDevice& device)
     });
     m_recorder = recorder;
     return true;
+}
+
+void AudioRecorder::attachInput(const QAudioDevice& device)
+{
+    auto* session = m_recorder->findChild<QMediaCaptureSession*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* input = new QAudioInput(device, m_recorder);
+    session->setAudioInput(input);
+    session->setRecorder(m_recorder);
 }
 
 void AudioRecorder::tick()

@@ -88,9 +88,11 @@ Q_SIGNALS:
 private:
     enum class Phase { Idle, Starting, Recording, Stopping };
 
-    /// Makes the platform recorder, then (in the next turn, or at once when `atOnce`) starts it.
+    /// Makes the platform recorder, then gives it the microphone, then starts it: each in a turn of its
+    /// own, or all at once when `atOnce`.
     void beginPending(bool atOnce);
-    bool buildRecorder(const QAudioDevice& device);
+    bool buildRecorder();
+    void attachInput(const QAudioDevice& device);
     void startMeter(const QAudioDevice& device);
     void stopMeter();
     void onMeterFailed(quint64 session);

@@ -105,7 +105,11 @@ void readBackendCapabilities()
 /// thread then finds mapped and relocated. Worker thread.
 void preloadBackendLibrary()
 {
-    (void)QMimeDatabase().mimeTypeForName(QStringLiteral("audio/mp4"));
+    // A recorder asks for its format's file suffix too, which the database reads per type.
+    const QMimeDatabase mime;
+    for (const QString& name : {QStringLiteral("audio/mp4"), QStringLiteral("video/mp4")}) {
+        (void)mime.mimeTypeForName(name).preferredSuffix();
+    }
     const QString backend = QString::fromLocal8Bit(qgetenv("QT_MEDIA_BACKEND"));
     if (backend.isEmpty()) {
         return;
