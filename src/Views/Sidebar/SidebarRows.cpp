@@ -429,14 +429,18 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
     const int reach = changing ? int(m_leaving.size()) + 1 + int(std::abs(m_items.size() - m_placeBefore.size())) : 0;
     const int first = std::max(0, event->rect().top() / pitch - reach);
     const int last = std::min(int(m_items.size()) - 1, event->rect().bottom() / pitch + reach);
+    const auto restingLook = [this](const Item& item) {
+        SidebarRow::Look look;
+        look.kind = m_kind;
+        look.emoji = item.value;
+        look.dot = m_kind == SidebarRow::Kind::Tag && m_dotColor ? m_dotColor(item.value) : QColor();
+        look.title = item.title;
+        look.count = item.count;
+        return look;
+    };
     if (changing) {
         for (const auto& [item, place] : std::as_const(m_leaving)) {
-            SidebarRow::Look look;
-            look.kind = m_kind;
-            look.emoji = item.value;
-            look.dot = m_kind == SidebarRow::Kind::Tag && m_dotColor ? m_dotColor(item.value) : QColor();
-            look.title = item.title;
-            look.count = item.count;
+            const SidebarRow::Look look = restingLook(item);
             p.setOpacity(1.0 - t);
             const QRect r = rowRect(place);
             SidebarRow::paintChrome(p, QRectF(r), look);
@@ -448,13 +452,7 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
         const int before = changing && i < m_placeBefore.size() ? m_placeBefore[i] : i;
         const qreal dy = before >= 0 ? (before - i) * pitch * (1.0 - t) : 0.0;
         p.setOpacity(before >= 0 ? 1.0 : t);
-        const Item& item = m_items[i];
-        SidebarRow::Look look;
-        look.kind = m_kind;
-        look.emoji = item.value;
-        look.dot = m_kind == SidebarRow::Kind::Tag && m_dotColor ? m_dotColor(item.value) : QColor();
-        look.title = item.title;
-        look.count = item.count;
+        SidebarRow::Look look = restingLook(m_items[i]);
         look.selected = i == selected;
         look.selection = i == selected ? m_selection->value() : i == previous ? 1.0 - m_selection->value() : 0;
         look.hover = i == m_hovered ? m_hover->value() : i == m_previousHovered ? 1.0 - m_hover->value() : 0;
