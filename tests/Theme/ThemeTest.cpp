@@ -352,6 +352,11 @@ void ThemeTest::spring_settlesWithoutOvershoot()
     QVERIFY(curve.valueForProgress(0.25) > 0.5);
     const vsp::Spring slower{0.6, 1.0};
     QVERIFY(slower.durationMs() > spring.durationMs());
+    // Where it stands at a moment of its motion: the curve over its duration, then at rest.
+    QCOMPARE(spring.progressAt(0), 0.0);
+    QCOMPARE(spring.progressAt(spring.durationMs() / 4.0), curve.valueForProgress(0.25));
+    QCOMPARE(spring.progressAt(spring.durationMs() + 100), 1.0);
+    QVERIFY(slower.progressAt(100) < spring.progressAt(100));
 }
 
 void ThemeTest::springValue_withoutAnimations_jumps_data()
