@@ -26,6 +26,9 @@ constexpr int kTickMs = 50;
 // The GStreamer recorder writes the MPEG-4 index when it reaches the stopped state; a file handed
 // over before that cannot be played. A recorder that has not finished after this long never will.
 constexpr int kStopLimitMs = 5000;
+// A platform recorder that has received no sound this long after it started never will: now and then
+// its microphone is never set going. Made anew once, then given up.
+constexpr int kNoSoundLimitMs = 2000;
 
 QString& folderOverride()
 {
@@ -211,6 +214,7 @@ void AudioRecorder::start()
     // after the bar has been shown, so neither the press nor a frame waits for all of it.
     m_device = device;
     m_phase = Phase::Starting;
+    m_remade = false;
     setElapsed(0);
     setRecording(true);
     m_ticks.start();
@@ -252,6 +256,7 @@ void AudioRecorder::beginPending(bool atOnce)
         return;
     }
     m_phase = Phase::Recording;
+    m_silentTicks = 0;
 }
 
 void AudioRecorder::startMeter(const QAudioDevice& device)
@@ -333,12 +338,29 @@ void AudioRecorder::tick()
     if (!m_recorder || m_phase != Phase::Recording) {
         return;
     }
+    if (m_recorder->duration() <= 0 && ++m_silentTicks * kTickMs >= kNoSoundLimitMs) {
+        remakeRecorder();
+        return;
+    }
     setElapsed(double(m_recorder->duration()) / 1000.0);
     const LevelMeter::Sums sums = m_meter ? m_meter->take() : LevelMeter::Sums{};
     if (sums.samples > 0) {
         const double rms = std::sqrt(sums.sumOfSquares / double(sums.samples));
         setLevel(levelForPower(rms > 0 ? 20.0 * std::log10(rms) : -HUGE_VAL));
     }
+}
+
+void AudioRecorder::remakeRecorder()
+{
+    if (m_remade) {
+        vsp::logFailure(QStringLiteral("recording"), QStringLiteral("the recorder received no sound"));
+        cancel();
+        return;
+    }
+    m_remade = true;
+    dropRecorder(true);
+    m_phase = Phase::Starting;
+    m_begin.start();
 }
 
 void AudioRecorder::stop(StopCompletion done)

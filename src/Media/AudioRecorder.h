@@ -45,7 +45,9 @@ public:
     /// so a press shows the recording bar without waiting for it (a recorder that fails then prints
     /// "Vesperlog: recording failed — …" and the recorder returns to idle). The level meter opens the
     /// microphone on a thread of its own: one that cannot be opened ends the recording moments later,
-    /// removing its file, and raises `permissionDenied` then. Ignored while a
+    /// removing its file, and raises `permissionDenied` then. A platform recorder that receives no
+    /// sound within two seconds is replaced once; a second one that does not either ends the
+    /// recording with "Vesperlog: recording failed — the recorder received no sound". Ignored while a
     /// recording is starting, running or being finished, so one press never starts two recordings.
     void start();
     /// Ends the recording. The platform recorder finishes its file asynchronously: `done` is called once
@@ -97,6 +99,8 @@ private:
     void stopMeter();
     void onMeterFailed(quint64 session);
     void tick();
+    /// Replaces a platform recorder that receives no sound with a new one, once a recording.
+    void remakeRecorder();
     void onRecorderError(const QString& error);
     void finishStop(bool timedOut);
     /// Stops the metering and the ticks and publishes the idle state.
@@ -123,6 +127,8 @@ private:
     bool m_metering = false;
     QTimer m_ticks;
     QTimer m_begin;
+    int m_silentTicks = 0;
+    bool m_remade = false;
     QAudioDevice m_device;
     QTimer m_stopLimit;
     QString m_path;
