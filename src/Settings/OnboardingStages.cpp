@@ -27,13 +27,6 @@ namespace {
 
 constexpr int kWidth = 430;
 
-QColor mix(const QColor& a, const QColor& b, qreal t)
-{
-    return QColor::fromRgbF(
-        float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
-        float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
-
 QColor accent(qreal alpha = 1)
 {
     return Color::resolvedAccent(alpha).resolve();
@@ -444,7 +437,7 @@ void FocusStage::paintEvent(QPaintEvent*)
         const qreal bw = QFontMetricsF(badge).horizontalAdvance(QStringLiteral("F11")) + 14;
         const qreal bh = QFontMetricsF(badge).height() + 8;
         capsule(p, QPointF(width() - 10 - bw, height() - 10 - bh), QStringLiteral("F11"), badge,
-                mix(Color::vspFgDim().resolve(), accent(), std::clamp(f, 0.0, 1.0)), Color::vspMuted().resolve(), 7, 4);
+                vsp::mixed(Color::vspFgDim().resolve(), accent(), std::clamp(f, 0.0, 1.0)), Color::vspMuted().resolve(), 7, 4);
     });
 }
 

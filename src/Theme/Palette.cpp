@@ -193,6 +193,14 @@ double contrastRatio(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+QColor mixed(const QColor& from, const QColor& to, double t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    const auto lerp = [t](float a, float b) { return float(a + (b - a) * t); };
+    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
+                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
+}
+
 QColor composite(const QColor& top, const QColor& bottom)
 {
     const float a = top.alphaF();

@@ -108,6 +108,9 @@ inline constexpr double kTextContrast = 4.5;
 double relativeLuminance(const QColor& color);
 /// WCAG 2 contrast ratio of two colours (opacity ignored), from 1 (the same) to 21 (black on white).
 double contrastRatio(const QColor& a, const QColor& b);
+/// The colour `t` of the way from `from` to `to`, alpha included; `t` is held to 0…1 (a spring that
+/// overshoots never leaves the two).
+QColor mixed(const QColor& from, const QColor& to, double t);
 /// `top` painted with its opacity over an opaque `bottom`: the opaque colour that shows.
 QColor composite(const QColor& top, const QColor& bottom);
 /// `color` with its HSL lightness moved away from every one of `backgrounds` (towards black when they

@@ -16,12 +16,6 @@ constexpr qreal kSymbol = 11;
 constexpr int kHeight = 26;
 constexpr qreal kRadius = 8;
 
-QColor mix(const QColor& a, const QColor& b, qreal t)
-{
-    return QColor::fromRgbF(
-        float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
-        float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
 } // namespace
 
 UpdateBadge::UpdateBadge(Updater& updater, QWidget* parent)
@@ -97,8 +91,8 @@ void UpdateBadge::paintEvent(QPaintEvent*)
     p.setOpacity(grown);
     const qreal t = std::clamp(m_hover->value(), 0.0, 1.0);
     const QColor accent = vsp::Color::resolvedAccent(1).resolve();
-    const QColor fill = mix(vsp::Color::resolvedAccent(0.12).resolve(), accent, t);
-    const QColor ink = mix(vsp::Color::resolvedAccentText(1).resolve(), vsp::Color::vspBackground().resolve(), t);
+    const QColor fill = vsp::mixed(vsp::Color::resolvedAccent(0.12).resolve(), accent, t);
+    const QColor ink = vsp::mixed(vsp::Color::resolvedAccentText(1).resolve(), vsp::Color::vspBackground().resolve(), t);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), kRadius, kRadius);
     p.fillPath(shape, fill);

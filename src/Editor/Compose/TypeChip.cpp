@@ -34,13 +34,6 @@ ChipMetrics metrics(TypeChip::Size size)
     return {11, QFont::Medium, 12, 5, 26, 7};
 }
 
-QColor mixed(const QColor& from, const QColor& to, qreal level)
-{
-    const auto mix = [level](float a, float b) { return a + (b - a) * float(level); };
-    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()), mix(from.blueF(), to.blueF()),
-                            mix(from.alphaF(), to.alphaF()));
-}
-
 } // namespace
 
 TypeChip::TypeChip(JournalEntry::EntryType type, QWidget* parent, Size size)
@@ -127,6 +120,6 @@ void TypeChip::paintEvent(QPaintEvent*)
     const QColor chosenInk =
         m_size == Size::Compact ? vsp::withContrast(color, {Color::vspSurface().resolve()}) : color;
     p.setFont(font);
-    p.setPen(mixed(Color::secondaryStyle().resolve(), chosenInk, level));
+    p.setPen(vsp::mixed(Color::secondaryStyle().resolve(), chosenInk, level));
     p.drawText(QRectF(x, r.top(), textWidth + 2, r.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
 }

@@ -75,15 +75,6 @@ constexpr vsp::Spring kToolbarSpring{0.25, 1.0};
 /// The focus button switches focus mode with this spring.
 constexpr vsp::Spring kFocusSpring{0.4, 1.0};
 
-QColor mixed(const QColor& from, const QColor& to, qreal t)
-{
-    t = std::clamp(t, 0.0, 1.0);
-    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                            float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            float(from.blueF() + (to.blueF() - from.blueF()) * t),
-                            float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
-}
-
 vsp::GlassButton* makeIconButton(QWidget* parent, const QString& symbol, qreal size)
 {
     auto* button = new vsp::GlassButton(parent);
@@ -133,7 +124,7 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     // Colour and tint glide between the two looks with the favourite level; the star itself changes
     // at once.
     m_favorite->setSymbolColor([this] {
-        return mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(),
+        return vsp::mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(),
                      m_favoriteLevel->value());
     });
     m_favorite->setGlass([this] {

@@ -34,13 +34,6 @@ GlassButton* makeButton(QWidget* parent, const QString& symbol, qreal size, int 
 constexpr int kSidebarButtonSide = 26;
 constexpr int kSidebarButtonRoom = kSidebarButtonSide + 10;
 
-QColor mix(const QColor& from, const QColor& to, qreal t)
-{
-    const auto lerp = [t](float a, float b) { return a + (b - a) * float(t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
 } // namespace
 
 ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent)
@@ -105,7 +98,7 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
 
     // The accent look of the search button comes and goes with the field's spring.
     m_search->setSymbolColor([this] {
-        return mix(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(), m_searchEmphasis->value());
+        return vsp::mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(), m_searchEmphasis->value());
     });
     m_search->setGlass([this] {
         const qreal v = m_searchEmphasis->value();

@@ -1,4 +1,5 @@
 #include "Views/Sidebar/SidebarFooter.h"
+#include "Views/Sidebar/SidebarRows.h"
 
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
@@ -16,18 +17,6 @@
 #include <QPainterPath>
 
 using vsp::Color;
-
-namespace {
-
-/// A tooltip that shows `text` exactly: Qt reads a tooltip that looks like markup as rich text, and
-/// names are the user's text.
-QString plainToolTip(const QString& text)
-{
-    return text.isEmpty() ? QString()
-                          : QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
-}
-
-} // namespace
 
 SidebarStats::SidebarStats(JournalStore& store, AppSettings& settings, QWidget* parent)
     : QWidget(parent),
@@ -149,7 +138,7 @@ void SidebarFooter::refresh()
 {
     const QString name = m_appSettings.userName();
     m_name->setText(name);
-    m_name->setToolTip(plainToolTip(name));
+    m_name->setToolTip(vsp::plainToolTip(name));
     const int n = int(m_store.trashedEntries().size());
     // A button on its way out keeps its last number rather than showing 0.
     if (n > 0) {

@@ -1,4 +1,5 @@
 #include "Views/Sidebar/SidebarHeader.h"
+#include "Views/Sidebar/SidebarRows.h"
 
 #include "Editor/Compose/ComposeDrafts.h"
 #include "Model/AppSettings.h"
@@ -48,13 +49,6 @@ qreal fireWidth()
     return width;
 }
 
-/// A tooltip that shows `text` exactly: Qt reads a tooltip that looks like markup as rich text, and
-/// names are the user's text.
-QString plainToolTip(const QString& text)
-{
-    return text.isEmpty() ? QString()
-                          : QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
-}
 
 } // namespace
 
@@ -119,7 +113,7 @@ void SidebarHeader::refreshName()
     const QString name = m_settings.journalName();
     // One line: a long name ends in an ellipsis at the label's width.
     m_name->setText(QFontMetricsF(m_name->font()).elidedText(name, Qt::ElideRight, std::max(20, m_name->width())));
-    m_name->setToolTip(plainToolTip(name));
+    m_name->setToolTip(vsp::plainToolTip(name));
     if (m_streak > 0) {
         update();
     }

@@ -29,19 +29,6 @@ QFont captionFont()
     return vsp::fonts::tracked(vsp::fonts::system(10, QFont::DemiBold), 1.4);
 }
 
-QColor mix(const QColor& a, const QColor& b, qreal t)
-{
-    if (t <= 0) {
-        return a;
-    }
-    if (t >= 1) {
-        return b;
-    }
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * t),
-                            float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
-}
-
 } // namespace
 
 SidebarRow::SidebarRow(Kind kind, QWidget* parent)
@@ -190,7 +177,7 @@ void SidebarRow::paintContent(QPainter& p, const QRectF& rect, const Look& look)
     const bool strong = sel >= 0.5;
     switch (look.kind) {
     case Kind::Section: {
-        const QColor c = mix(secondary, Color::resolvedAccentText().resolve(), sel);
+        const QColor c = vsp::mixed(secondary, Color::resolvedAccentText().resolve(), sel);
         const qreal side = 13;
         vsp::symbols::paint(p, look.symbol,
                             QRectF(icon.center().x() - side / 2, icon.center().y() - side / 2, side, side), c);
@@ -222,7 +209,7 @@ void SidebarRow::paintContent(QPainter& p, const QRectF& rect, const Look& look)
                            content.height());
     // User text (mood labels, tag names) is drawn as it is: plain text, never markup.
     p.setFont(titleFont);
-    p.setPen(mix(secondary, primary, sel));
+    p.setPen(vsp::mixed(secondary, primary, sel));
     p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                QFontMetricsF(titleFont).elidedText(look.title, Qt::ElideRight, titleRect.width()));
     if (!countText.isEmpty()) {
@@ -541,4 +528,10 @@ void SidebarRowList::contextMenuEvent(QContextMenuEvent* event)
     if (at >= 0) {
         Q_EMIT rowContextMenuRequested(m_items[at].value, event->globalPos());
     }
+}
+
+QString vsp::plainToolTip(const QString& text)
+{
+    return text.isEmpty() ? QString()
+                          : QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
 }
