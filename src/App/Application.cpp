@@ -71,8 +71,17 @@ void exitWhenIdle(QObject* context)
     constexpr long long kQuietNs = 150LL * 1000 * 1000;
     auto* dispatcher = QAbstractEventDispatcher::instance();
     auto blockedAt = std::make_shared<long long>(monotonicNanoseconds());
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, context,
-                     [blockedAt] { *blockedAt = monotonicNanoseconds(); });
+    // Something must wake the loop after a quiet stretch for it to be seen. The wake-up is armed anew
+    // each time the loop goes to sleep, so it only ever ends a rest of the full length and never
+    // counts as work itself (a periodic timer would report its own wake-ups as the last moment busy).
+    auto* wake = new QTimer(context);
+    wake->setSingleShot(true);
+    wake->setTimerType(Qt::PreciseTimer);
+    wake->setInterval(int(kQuietNs / 1000000) + 1);
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, context, [blockedAt, wake] {
+        *blockedAt = monotonicNanoseconds();
+        wake->start();
+    });
     QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, context, [blockedAt] {
         if (monotonicNanoseconds() - *blockedAt < kQuietNs) {
             return;
@@ -81,9 +90,7 @@ void exitWhenIdle(QObject* context)
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });
-    // Something must wake the loop after a quiet stretch for it to be seen.
-    auto* tick = new QTimer(context);
-    tick->start(int(kQuietNs / 1000000) + 20);
+    wake->start();
 }
 
 } // namespace
