@@ -255,7 +255,7 @@ int memoryChild()
     JournalStore& store = app.store();
     for (int i = 0; i < 20; ++i) {
         JournalEntry entry = store.entries().at(i % store.entries().size());
-        entry.body += QStringLiteral(" One more line.");
+        entry.body = entry.body.toString() + QStringLiteral(" One more line.");
         store.updateEntry(entry);
         watch.runUntilQuiet(50);
     }

@@ -106,10 +106,11 @@ QList<JournalEntry> generateJournal(int count, unsigned seed)
     for (int i = 0; i < count; ++i) {
         JournalEntry e = JournalEntry::create();
         e.date = now - age(rng);
-        e.body = makeBody(rng, words(rng));
-        e.title = e.body.left(e.body.indexOf(u' ', 30)).trimmed();
+        const QString body = makeBody(rng, words(rng));
+        e.body = body;
+        e.title = body.left(body.indexOf(u' ', 30)).trimmed();
         if (percent(rng) < 50) {
-            e.bodyRTF = makeRtf(e.body);
+            e.bodyRTF = makeRtf(body);
         }
         const int tags = tagCount(rng);
         for (int t = 0; t < tags; ++t) {

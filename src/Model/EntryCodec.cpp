@@ -180,10 +180,12 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
         w.key(name);
         w.value(QStringView(e.title));
         break;
-    case Body:
+    case Body: {
         w.key(name);
-        w.value(QStringView(e.body));
+        const QString body = e.body.toString();
+        w.value(QStringView(body));
         break;
+    }
     case BodyRTF:
         if (e.bodyRTF) {
             w.key(name);
@@ -512,8 +514,18 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         return true;
     };
 
-    if (!requiredString(Title, e.title) || !requiredString(Body, e.body)) {
+    if (!requiredString(Title, e.title)) {
         return false;
+    }
+    // The body is folded straight from the file's UTF-8, never held as a QString.
+    if (auto v = present(Body)) {
+        std::string_view text;
+        if (v->get_string().get(text)) {
+            return wrongType(error, name(Body), "text");
+        }
+        e.body = FoldedText::fromUtf8(text);
+    } else {
+        return missing(error, name(Body));
     }
     if (auto v = present(BodyRTF)) {
         std::string_view text;

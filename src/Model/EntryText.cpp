@@ -6,7 +6,7 @@ namespace vsp {
 
 QString entryPlainText(const JournalEntry& entry)
 {
-    return entry.title + QStringLiteral("\n\n") + entry.body;
+    return entry.title + QStringLiteral("\n\n") + entry.body.toString();
 }
 
 QString entryMarkdown(const JournalEntry& entry)
@@ -20,7 +20,7 @@ QString entryMarkdown(const JournalEntry& entry)
     if (!tags.isEmpty()) {
         text += QStringLiteral("\n\n") + tags.join(u' ');
     }
-    return text + QStringLiteral("\n\n") + entry.body;
+    return text + QStringLiteral("\n\n") + entry.body.toString();
 }
 
 } // namespace vsp

@@ -36,7 +36,8 @@ int JournalEntry::wordCount() const
 {
     int count = 0;
     bool inWord = false;
-    for (const QChar c : body) {
+    const QString text = body.toString();
+    for (const QChar c : text) {
         if (c.isSpace()) {
             inWord = false;
         } else if (!inWord) {
@@ -80,60 +81,6 @@ size_t qHash(const JournalEntry& e, size_t seed) noexcept
     seed = hashOptional(e.weatherSymbol, seed);
     seed = hashOptional(e.weatherTemp, seed);
     return hashOptional(e.weatherText, seed);
-}
-
-qsizetype foldedSizeBound(QStringView text)
-{
-    qsizetype bound = 0;
-    for (const QChar c : text) {
-        bound += c.unicode() < 0x80 ? 1 : 3;
-    }
-    return bound;
-}
-
-char* foldForSearch(QStringView text, char* out)
-{
-    // Simple case folding per code point, written straight to UTF-8; ASCII (most of any journal) takes
-    // the short road.
-    auto* o = reinterpret_cast<unsigned char*>(out);
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
-    while (p < end) {
-        char32_t c = *p++;
-        if (c < 0x80) {
-            *o++ = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-            continue;
-        }
-        if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
-            c = QChar::surrogateToUcs4(char16_t(c), *p++);
-        } else if (QChar::isSurrogate(c)) {
-            c = 0xFFFD;
-        }
-        c = QChar::toCaseFolded(c);
-        if (c < 0x80) {
-            *o++ = static_cast<unsigned char>(c);
-        } else if (c < 0x800) {
-            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-            *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        } else {
-            *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-            *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-            *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        }
-    }
-    return reinterpret_cast<char*>(o);
-}
-
-QByteArray foldForSearch(QStringView text)
-{
-    QByteArray out(foldedSizeBound(text), Qt::Uninitialized);
-    out.truncate(qsizetype(foldForSearch(text, out.data()) - out.constData()));
-    return out;
 }
 
 QString entryTypeRawValue(JournalEntry::EntryType type)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/AudioClip.h"
+#include "Model/FoldedText.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,8 +20,9 @@ struct JournalEntry {
 
     QUuid id;
     QString title;
-    /// The body as plain text: searched, counted and shown when no rich text is available.
-    QString body;
+    /// The body as plain text: searched, counted and shown when no rich text is available. Kept folded
+    /// for search; reads as a QString.
+    FoldedText body;
     /// The body as an RTF document, absent for plain entries.
     std::optional<QByteArray> bodyRTF;
     double date = 0;
@@ -78,11 +80,3 @@ struct TrashedEntry {
     QUuid id() const { return entry.id; }
     bool operator==(const TrashedEntry&) const = default;
 };
-
-/// Folds text for case-insensitive containment tests, as UTF-8.
-QByteArray foldForSearch(QStringView text);
-/// The most bytes folding `text` can give: one per ASCII code unit, three per other unit.
-qsizetype foldedSizeBound(QStringView text);
-/// Folds `text` into `out`, which has room for `foldedSizeBound(text)` bytes; returns one past the last
-/// byte written.
-char* foldForSearch(QStringView text, char* out);

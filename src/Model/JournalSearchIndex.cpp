@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <latch>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -68,7 +69,7 @@ bool sameSource(const QStringList& a, const QStringList& b)
 
 bool sameText(const JournalEntry& a, const JournalEntry& b)
 {
-    return sameSource(a.title, b.title) && sameSource(a.body, b.body) && sameSource(a.tags, b.tags);
+    return sameSource(a.title, b.title) && a.body.identity() == b.body.identity() && sameSource(a.tags, b.tags);
 }
 
 /// Where `needle` first occurs in the `size` bytes at `haystack`, or -1.
@@ -145,7 +146,7 @@ JournalSearchIndex::JournalSearchIndex(const QList<JournalEntry>& entries, int t
         Blocks& blocks = *m_blocks[size_t(part)];
         for (qsizetype i = first; i < last && !(cancelled && cancelled->load()); ++i) {
             foldAt(i, blocks);
-            bytes[size_t(part)] += m_texts[size_t(i)].size;
+            bytes[size_t(part)] += m_texts[size_t(i)].titleSize + m_texts[size_t(i)].tagsSize;
         }
     });
     for (const qsizetype b : bytes) {
@@ -160,14 +161,14 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
     // Read through constData(): the list is shared with the store, and a detaching read from several
     // threads at once would free it under the others.
     const JournalEntry& e = m_entries.constData()[i];
-    size_t bound = size_t(foldedSizeBound(e.title) + foldedSizeBound(e.body)) + 2;
+    size_t bound = size_t(foldedSizeBound(e.title)) + 2;
     for (const QString& tag : e.tags) {
         bound += size_t(foldedSizeBound(tag)) + 1;
     }
     char* const start = blocks.reserve(bound);
     char* o = foldForSearch(e.title, start);
     *o++ = '\0';
-    o = foldForSearch(e.body, o);
+    const auto titleSize = std::uint32_t(o - start);
     *o++ = '\0';
     for (const QString& tag : e.tags) {
         o = foldForSearch(tag, o);
@@ -175,7 +176,9 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
     }
     const size_t used = size_t(o - start);
     blocks.finish(used);
-    m_texts[size_t(i)] = {start, std::uint32_t(used), true, e.isArchived, e.date};
+    const QByteArrayView body = e.body.folded();
+    m_texts[size_t(i)] = {start,          body.constData(), titleSize, std::uint32_t(body.size()),
+                          std::uint32_t(used) - titleSize, true, e.isArchived, e.date};
 }
 
 void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
@@ -217,8 +220,8 @@ void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
     }
     for (size_t j = 0; j < m_texts.size(); ++j) {
         if (!kept[j] && m_texts[j].ready) {
-            m_deadBytes += m_texts[j].size;
-            m_liveBytes -= m_texts[j].size;
+            m_deadBytes += m_texts[j].titleSize + m_texts[j].tagsSize;
+            m_liveBytes -= m_texts[j].titleSize + m_texts[j].tagsSize;
         }
     }
     m_texts = std::move(texts);
@@ -226,7 +229,7 @@ void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
     for (qsizetype i = 0; i < entries.size(); ++i) {
         if (!m_texts[size_t(i)].ready) {
             foldAt(i, blocks);
-            m_liveBytes += m_texts[size_t(i)].size;
+            m_liveBytes += m_texts[size_t(i)].titleSize + m_texts[size_t(i)].tagsSize;
         }
     }
     compactIfWasteful();
@@ -239,10 +242,11 @@ void JournalSearchIndex::compactIfWasteful()
     }
     auto fresh = std::make_unique<Blocks>();
     for (Text& text : m_texts) {
-        char* to = fresh->reserve(text.size);
-        std::memcpy(to, text.data, text.size);
-        fresh->finish(text.size);
-        text.data = to;
+        const size_t size = text.titleSize + text.tagsSize;
+        char* to = fresh->reserve(size);
+        std::memcpy(to, text.head, size);
+        fresh->finish(size);
+        text.head = to;
     }
     m_blocks.clear();
     m_blocks.push_back(std::move(fresh));
@@ -253,16 +257,39 @@ qsizetype JournalSearchIndex::find(qsizetype i, const QByteArray& q, std::uint32
 {
     const Text& text = m_texts[size_t(i)];
     if (!q.contains('\0')) {
-        if (from >= text.size) {
-            return -1;
+        // The three pieces in the order of "title\0body\0tag\0…", with where each starts in it; a
+        // query without a zero byte cannot run from one into the next.
+        const struct {
+            const char* data;
+            std::uint32_t size;
+            std::uint32_t start;
+        } pieces[] = {{text.head, text.titleSize, 0},
+                      {text.body, text.bodySize, text.titleSize},
+                      {text.head + text.titleSize, text.tagsSize, text.titleSize + text.bodySize}};
+        for (const auto& piece : pieces) {
+            if (piece.size == 0 || from >= piece.start + piece.size) {
+                continue;
+            }
+            const std::uint32_t skip = from > piece.start ? from - piece.start : 0;
+            const qsizetype at = findBytes(piece.data + skip, piece.size - skip, q);
+            if (at >= 0) {
+                return at + piece.start + skip;
+            }
         }
-        const qsizetype at = findBytes(text.data + from, text.size - from, q);
-        return at < 0 ? -1 : at + from;
+        return -1;
     }
     // A query with a zero byte could run across two fields: look at each on its own.
     const JournalEntry& e = m_entries.constData()[i];
-    const auto holds = [&](const QString& field) { return foldForSearch(field).contains(q); };
-    return holds(e.title) || holds(e.body) || std::any_of(e.tags.cbegin(), e.tags.cend(), holds) ? 0 : -1;
+    const std::string_view query(q.constData(), size_t(q.size()));
+    const auto holds = [&](const QString& field) {
+        const QByteArray folded = foldForSearch(field);
+        return std::string_view(folded.constData(), size_t(folded.size())).find(query) != std::string_view::npos;
+    };
+    const QByteArrayView body = e.body.folded();
+    return holds(e.title) || std::string_view(body.constData(), size_t(body.size())).find(query) != std::string_view::npos
+                   || std::any_of(e.tags.cbegin(), e.tags.cend(), holds)
+               ? 0
+               : -1;
 }
 
 JournalSearchIndex::Matches JournalSearchIndex::matches(const QByteArray& foldedQuery, bool withArchived,
@@ -280,7 +307,10 @@ JournalSearchIndex::Matches JournalSearchIndex::matches(const QByteArray& folded
             constexpr qsizetype kAhead = 8;
             if (k + kAhead < last) {
                 const Text& ahead = m_texts[size_t(positionAt(k + kAhead))];
-                __builtin_prefetch(ahead.data + (within ? within->offsets[size_t(k + kAhead)] : 0));
+                const std::uint32_t offset = within ? within->offsets[size_t(k + kAhead)] : 0;
+                __builtin_prefetch(offset > ahead.titleSize && offset - ahead.titleSize < ahead.bodySize
+                                       ? ahead.body + (offset - ahead.titleSize)
+                                       : ahead.body);
             }
             const qsizetype i = positionAt(k);
             if (!withArchived && m_texts[size_t(i)].archived) {

@@ -12,10 +12,11 @@
 
 namespace vsp {
 
-/// The case-folded title, body and tags of every entry of one list, laid end to end in large blocks of
-/// memory, so that a search walks a few contiguous blocks rather than three small allocations per
-/// entry. Each entry's text is "title\0body\0tag\0tag\0…" (folded by `foldForSearch`): a query without a
-/// zero byte that occurs in it occurs in one of the fields.
+/// The case-folded title, body and tags of every entry of one list. Bodies are searched where the
+/// entries keep them (already folded); titles and tags are folded into large blocks of memory rather
+/// than small allocations per entry. Each entry's text reads as "title\0body\0tag\0tag\0…" (folded by
+/// `foldForSearch`), and offsets count in it: a query without a zero byte that occurs in it occurs in
+/// one of the fields.
 ///
 /// The index keeps a shared copy of the list it was made for; `follow()` brings it to another list,
 /// keeping the text of every entry whose title, body and tags are still the same strings and folding
@@ -56,8 +57,13 @@ public:
 
 private:
     struct Text {
-        const char* data = nullptr;
-        std::uint32_t size = 0;
+        /// "title\0" and then "\0tag\0tag\0…", in the blocks.
+        const char* head = nullptr;
+        /// The folded body, in the entry's own buffer (which the index's copy of the list keeps).
+        const char* body = nullptr;
+        std::uint32_t titleSize = 0;
+        std::uint32_t bodySize = 0;
+        std::uint32_t tagsSize = 0;
         /// Whether `data` holds the entry's text (false until folded).
         bool ready = false;
         /// The entry's `isArchived`, kept here so a search reads nothing but the texts.

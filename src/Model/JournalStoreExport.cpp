@@ -44,7 +44,7 @@ QString markdownSection(const JournalEntry& e)
             text += u'#' + e.tags[i];
         }
     }
-    text += QStringLiteral("\n\n") + e.body;
+    text += QStringLiteral("\n\n") + e.body.toString();
     return text;
 }
 

@@ -347,7 +347,7 @@ void ComposeViewTest::save_derivesTitleAndLeavesOutWhatWasNotChosen()
 
     const JournalEntry entry = f.store().entries().first();
     QCOMPARE(entry.title, QString(QStringLiteral("🇦🇹")).repeated(80));
-    QCOMPARE(entry.body, flags + QStringLiteral("\nSecond line"));
+    QCOMPARE(entry.body.toString(), flags + QStringLiteral("\nSecond line"));
     QCOMPARE(entry.tags, QStringList());
     QCOMPARE(entry.expirationDate, std::optional<double>());
     QCOMPARE(entry.mood, std::optional<QString>());

@@ -376,7 +376,7 @@ void EntryCodecTest::equality_coversEveryField()
     const std::vector<std::function<void(JournalEntry&)>> changes = {
         [](JournalEntry& e) { e.id = newUuid(); },
         [](JournalEntry& e) { e.title += u'x'; },
-        [](JournalEntry& e) { e.body += u'x'; },
+        [](JournalEntry& e) { e.body = e.body.toString() + u'x'; },
         [](JournalEntry& e) { e.bodyRTF->append('x'); },
         [](JournalEntry& e) { e.date += 1; },
         [](JournalEntry& e) { e.tags.append(QStringLiteral("x")); },
@@ -581,4 +581,46 @@ void EntryCodecTest::addDays_keepsTimeOfDayAndFraction()
     const QDateTime expected(QDate(2026, 7, 8).addDays(days), QTime(23, 59, 59));
     QCOMPARE(std::floor(moved), fromDateTime(expected));
     QVERIFY(std::abs((moved - std::floor(moved)) - fraction) < 1e-6);
+}
+
+void EntryCodecTest::foldedText_givesBackTheText_data()
+{
+    QTest::addColumn<QString>("text");
+    const auto units = [](std::initializer_list<char16_t> list) { return QString(reinterpret_cast<const QChar*>(list.begin()), qsizetype(list.size())); };
+    QTest::newRow("empty") << QString();
+    QTest::newRow("lower ASCII") << QStringLiteral("walk by the river");
+    QTest::newRow("capitals") << QStringLiteral("I Met ANNA at NOON.");
+    QTest::newRow("Latin") << QStringLiteral("Überraschung: naïve RÉSUMÉ, Straße, ẞ");
+    QTest::newRow("Greek and Cyrillic") << QStringLiteral("ΣΊΣΥΦΟΣ σίσυφος ς Москва МОСКВА");
+    QTest::newRow("folds to ASCII") << QStringLiteral("\u212A is K, \u017F is s, \u0130 stays");
+    QTest::newRow("grows when folded") << QStringLiteral("\u023A\u023E and more");
+    QTest::newRow("emoji and other planes") << QStringLiteral("🌿 \U00010400\U00010428 done");
+    QTest::newRow("zero and controls") << units({u'a', 0, u'B', u'\n', u'\t', 0x1F, u'C'});
+    QTest::newRow("lone surrogates") << units({u'A', 0xD800, u'b', 0xDC00, 0xDBFF});
+    QTest::newRow("surrogate pair last") << units({u'x', 0xD83C, 0xDF3F});
+}
+
+void EntryCodecTest::foldedText_givesBackTheText()
+{
+    QFETCH(QString, text);
+    const FoldedText folded(text);
+    QCOMPARE(folded.toString(), text);
+    QCOMPARE(folded.size(), text.size());
+    QCOMPARE(folded.isEmpty(), text.isEmpty());
+    QCOMPARE(folded.folded().toByteArray(), foldForSearch(text));
+    for (qsizetype n = 0; n <= text.size() + 1; ++n) {
+        QCOMPARE(folded.left(n), text.left(n));
+    }
+    // Folded from UTF-8 it is the same, byte for byte; bytes that are not UTF-8 read as QString reads them.
+    QByteArray utf8 = text.toUtf8();
+    QVERIFY(FoldedText::fromUtf8({utf8.constData(), size_t(utf8.size())}) == FoldedText(QString::fromUtf8(utf8)));
+    utf8 += "\xC3(\xED\xA0\x80Z\xF4\x90\x80\x80\xE2\x82";
+    QVERIFY(FoldedText::fromUtf8({utf8.constData(), size_t(utf8.size())}) == FoldedText(QString::fromUtf8(utf8)));
+    // Copies share the text; a text given anew is told apart even when equal.
+    const FoldedText copy = folded;
+    QCOMPARE(copy.identity(), folded.identity());
+    if (!text.isEmpty()) {
+        QVERIFY(FoldedText(text).identity() != folded.identity());
+        QVERIFY(FoldedText(text) == folded);
+    }
 }

@@ -38,4 +38,6 @@ private Q_SLOTS:
     void iso8601_roundTrip();
     void hostileInput_neverCrashes_data();
     void hostileInput_neverCrashes();
+    void foldedText_givesBackTheText_data();
+    void foldedText_givesBackTheText();
 };

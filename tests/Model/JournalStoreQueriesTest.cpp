@@ -255,9 +255,11 @@ void JournalStoreQueriesTest::search_typedQueries_matchAFreshSearch()
     };
     for (int i = 0; i < 5000; ++i) {
         JournalEntry e = entry(words[next(quint32(words.size()))], localMoment(-1 - int(next(900))));
+        QString body = e.body;
         for (quint32 w = next(24); w > 0; --w) {
-            e.body += words[next(quint32(words.size()))] + (next(5) == 0 ? u"\n"_qs : u" "_qs);
+            body += words[next(quint32(words.size()))] + (next(5) == 0 ? u"\n"_qs : u" "_qs);
         }
+        e.body = body;
         if (next(3) == 0) {
             e.tags = {words[next(quint32(words.size()))]};
         }

@@ -235,7 +235,7 @@ void EntryListDelegate::paintOnThisDay(QPainter* painter, const QRect& rect, con
                             AppearanceManager::instance().isDark(), AppSettings::instance().accentColorPreset(),
                             m_store.today().toJulianDay());
     for (const JournalEntry& e : entries) {
-        key = qHashMulti(key, e.id, e.title, e.date, QStringView(e.body).left(300));
+        key = qHashMulti(key, e.id, e.title, e.date, e.body.left(300));
     }
     if (m_onThisDayPicture.isNull() || key != m_onThisDayKey) {
         QImage image((QSizeF(rect.size()) * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
@@ -287,7 +287,7 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     const QSize size = rect.size().toSize();
     ContentKey key;
     key.id = entry.id;
-    key.contentHash = qHashMulti(0, entry.title, QStringView(entry.body).left(1000), entry.tags,
+    key.contentHash = qHashMulti(0, entry.title, entry.body.left(1000), entry.tags,
                                  entry.mood.value_or(QString()), entry.date, entry.expirationDate.value_or(-1.0));
     key.size = size;
     // The date label and the bell depend on today.

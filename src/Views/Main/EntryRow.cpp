@@ -58,18 +58,20 @@ CharAdvances& previewAdvances()
 /// What the preview needs to know of a body, independent of the width: whether its first line ends in a
 /// line break and how wide that first line is (capped).
 struct FirstLine {
-    QString body;
+    /// The body measured, kept so that a later look sees whether it is still the entry's.
+    FoldedText body;
     qreal advance = 0;
     bool hasBreak = false;
 };
 
-FirstLine measureFirstLine(const QString& body)
+FirstLine measureFirstLine(const FoldedText& body)
 {
     FirstLine m;
     m.body = body;
     CharAdvances& table = previewAdvances();
     constexpr qreal cap = 5000;
-    for (const QChar c : body) {
+    const QString text = body.left(EntryRow::kPreviewUnits);
+    for (const QChar c : text) {
         if (isLineBreak(c)) {
             m.hasBreak = true;
             break;
@@ -89,7 +91,7 @@ const FirstLine& firstLineOf(const JournalEntry& entry)
     static QHash<QUuid, FirstLine> cache;
     auto it = cache.find(entry.id);
     if (it != cache.end()) {
-        if (it->body.constData() == entry.body.constData() && it->body.size() == entry.body.size()) {
+        if (it->body.identity() == entry.body.identity()) {
             return *it;
         }
         // Measuring again reads no further than the first line's start, unlike comparing the texts.
@@ -468,7 +470,7 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
         const int lines = previewLineCount(entry, rect.width());
         if (lines > 0) {
             p.setPen(secondary);
-            drawWrapped(p, entry.body, previewFont(), QPointF(content.left(), y), content.width(), lines, m.previewLine,
+            drawWrapped(p, entry.body.left(kPreviewUnits), previewFont(), QPointF(content.left(), y), content.width(), lines, m.previewLine,
                         kPreviewLineSpacing);
             y += lines * m.previewLine + (lines - 1) * kPreviewLineSpacing;
         }

@@ -32,6 +32,10 @@ public:
     /// The two settings as stored now.
     static Options currentOptions();
 
+    /// How much of a body a row (and its line in On This Day) ever reads: a preview is two lines, and a
+    /// body of millions of characters is not rebuilt whole to draw them.
+    static constexpr qsizetype kPreviewUnits = 4096;
+
     /// The date mark: the short time alone for a date in today; day, abbreviated month, " · " and the
     /// short time for another day of the current year; day, abbreviated month and year for any other
     /// year. Field order follows `locale`. `now` and `date` are record dates (seconds since 2001).

@@ -1,6 +1,7 @@
 #include "Views/Main/OnThisDaySection.h"
 
 #include "Model/Dates.h"
+#include "Views/Main/EntryRow.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
@@ -172,7 +173,7 @@ void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<Journa
             p.setFont(bodyFont());
             p.setPen(secondary);
             p.drawText(QPointF(textLeft, stackTop + std::ceil(tm.height()) + 2 + bm.ascent()),
-                       bm.elidedText(firstLine(e.body), Qt::ElideRight, textWidth));
+                       bm.elidedText(firstLine(e.body.left(EntryRow::kPreviewUnits)), Qt::ElideRight, textWidth));
             y += rowHeight();
         }
     }

@@ -416,7 +416,7 @@ QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const Entry
 {
     const QSize size = rect.size().toSize();
     const size_t contentHash =
-        qHashMulti(0, entry.title, QStringView(entry.body).left(1000), entry.tags, entry.mood.value_or(QString()),
+        qHashMulti(0, entry.title, entry.body.left(1000), entry.tags, entry.mood.value_or(QString()),
                    entry.date, entry.expirationDate.value_or(-1.0));
     const QString key = entry.id.toString(QUuid::WithoutBraces) + u'|' + QString::number(contentHash) + u'|'
                         + QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|'

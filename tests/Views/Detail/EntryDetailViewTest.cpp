@@ -257,8 +257,8 @@ void EntryDetailViewTest::commit_takesPendingTag_andTrims()
     QVERIFY(stored);
     QCOMPARE(stored->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("work")}));
     QCOMPARE(stored->title, QString());
-    QCOMPARE(stored->body.trimmed(), stored->body);
-    QVERIFY(stored->body.contains(QStringLiteral("body")));
+    QCOMPARE(stored->body.toString().trimmed(), stored->body.toString());
+    QVERIFY(stored->body.toString().contains(QStringLiteral("body")));
     // A tag already chosen is not added twice and stays in the field.
     d.startEditing();
     QCOMPARE(d.editCopies().tagInput, QString());
@@ -461,7 +461,7 @@ void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
     j.store.setSelectedEntryID(j.b.id);
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
     QCOMPARE(d.editor()->plainText(), QStringLiteral("second body"));
-    QVERIFY(onDisk(j.a.id)->body.startsWith(QStringLiteral("alpha only")));
+    QVERIFY(onDisk(j.a.id)->body.toString().startsWith(QStringLiteral("alpha only")));
     j.typeTitle(QStringLiteral("!"));
     j.store.setFocusMode(false);
     const auto b = onDisk(j.b.id);
