@@ -4,9 +4,10 @@
 #include "Theme/Spring.h"
 
 #include <QTimer>
+#include <QVarLengthArray>
 
 #include <algorithm>
-
+#include <utility>
 #include <vector>
 
 namespace {
@@ -133,6 +134,7 @@ void EntryListModel::refresh()
         && pinnedIDs == m_pinnedIDs && showOnThisDay == m_showOnThisDay && onThisDay == m_onThisDay) {
         return;
     }
+    const bool pinsChanged = pinnedIDs != m_pinnedIDs;
     m_filtered = filtered;
     m_pinnedIDs = pinnedIDs;
     const JournalEntry* entries = source.constData();
@@ -175,15 +177,12 @@ void EntryListModel::refresh()
     m_showOnThisDay = showOnThisDay;
 
     const bool sameSource = sourceBefore.constData() == m_source.constData();
-    const bool kept = moveTo(rows, sameSource);
-    if (!kept) {
+    if (moveTo(rows, sameSource)) {
+        announceChangedData(rowsBefore, onThisDayBefore, sameSource, pinsChanged);
+    } else {
         beginResetModel();
         m_rows = std::move(rows);
         endResetModel();
-    } else {
-        // Same rows in the same order: let every row point into the new list, then say which changed.
-        m_rows = std::move(rows);
-        announceChangedData(rowsBefore, onThisDayBefore, sameSource);
     }
     m_allDataChanged = false;
     if (onThisDayReturns && !m_onThisDayExpanded) {
@@ -193,63 +192,70 @@ void EntryListModel::refresh()
     Q_EMIT refreshed();
 }
 
-bool EntryListModel::moveTo(const QList<Row>& rows, bool sameSource)
+bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
 {
-    // Captions and the block, at most three rows, are found by looking; entries through EntryPlaces.
-    EntryPlaces newPlaces(m_source, sameSource);
-    EntryPlaces oldPlaces(m_source, sameSource);
-    for (int i = 0; i < rows.size(); ++i) {
-        if (rows[i].entry) {
-            newPlaces.add(rows[i].entry, i);
-        }
-    }
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].entry) {
-            oldPlaces.add(m_rows[i].entry, i);
-        }
-    }
-    const auto placeIn = [](const QList<Row>& list, const EntryPlaces& places, const Row& row) {
-        if (row.entry) {
-            return places.rowOf(row.entry);
-        }
-        for (int i = 0; i < list.size(); ++i) {
-            if (!list[i].entry && keyOf(list[i]) == keyOf(row)) {
-                return i;
+    const int oldCount = int(m_rows.size());
+    const int newCount = int(rows.size());
+    // Where each present row goes (-1: it leaves) and which new rows were there before. Captions and
+    // the block, at most three rows, are found by looking; entries through EntryPlaces.
+    std::vector<int> newRowOfOld(size_t(oldCount), -1);
+    std::vector<char> stays(size_t(newCount), 0);
+    {
+        EntryPlaces newPlaces(m_source, sameSource);
+        QVarLengthArray<int, 4> others;
+        for (int j = 0; j < newCount; ++j) {
+            if (rows[j].entry) {
+                newPlaces.add(rows[j].entry, j);
+            } else {
+                others.append(j);
             }
         }
-        return -1;
-    };
+        for (int i = 0; i < oldCount; ++i) {
+            const Row& row = m_rows[i];
+            int target = -1;
+            if (row.entry) {
+                target = newPlaces.rowOf(row.entry);
+            } else {
+                for (const int j : std::as_const(others)) {
+                    if (keyOf(rows[j]) == keyOf(row)) {
+                        target = j;
+                        break;
+                    }
+                }
+            }
+            newRowOfOld[size_t(i)] = target;
+            if (target >= 0) {
+                stays[size_t(target)] = 1;
+            }
+        }
+    }
 
-    // The plan: ranges removed, rows moved, ranges inserted. Too many steps and the model resets.
+    // The plan: runs of rows removed and inserted, and rows moved. Too many steps and the model resets.
     int steps = 0;
-    std::vector<int> newRowOfOld(size_t(m_rows.size()));
-    QList<std::pair<int, int>> removals;
-    for (int i = 0; i < m_rows.size(); ++i) {
-        newRowOfOld[size_t(i)] = placeIn(rows, newPlaces, m_rows[i]);
-        if (newRowOfOld[size_t(i)] < 0) {
-            if (!removals.isEmpty() && removals.last().second == i - 1) {
-                removals.last().second = i;
-            } else if (++steps > kMaxChangeSteps) {
-                return false;
-            } else {
-                removals.append({i, i});
-            }
+    bool ordered = true;
+    int lastTarget = -1;
+    for (int i = 0; i < oldCount; ++i) {
+        const int target = newRowOfOld[size_t(i)];
+        if (target < 0) {
+            steps += i == 0 || newRowOfOld[size_t(i) - 1] >= 0 ? 1 : 0;
+        } else {
+            ordered = ordered && target > lastTarget;
+            lastTarget = target;
         }
     }
-    QList<std::pair<int, int>> insertions;
-    for (int j = 0; j < rows.size(); ++j) {
-        if (placeIn(m_rows, oldPlaces, rows[j]) < 0) {
-            if (!insertions.isEmpty() && insertions.last().second == j - 1) {
-                insertions.last().second = j;
-            } else if (++steps > kMaxChangeSteps) {
-                return false;
-            } else {
-                insertions.append({j, j});
-            }
-        }
+    for (int j = 0; j < newCount; ++j) {
+        steps += !stays[size_t(j)] && (j == 0 || stays[size_t(j) - 1]) ? 1 : 0;
     }
+    if (steps > kMaxChangeSteps) {
+        return false;
+    }
+    if (ordered) {
+        sweepTo(rows, newRowOfOld, stays);
+        return true;
+    }
+
     std::vector<int> targets; // new rows of the rows that stay, in their present order
-    targets.reserve(m_rows.size());
+    targets.reserve(size_t(oldCount));
     for (const int target : newRowOfOld) {
         if (target >= 0) {
             targets.push_back(target);
@@ -261,10 +267,18 @@ bool EntryListModel::moveTo(const QList<Row>& rows, bool sameSource)
         return false;
     }
 
-    for (auto it = removals.crbegin(); it != removals.crend(); ++it) {
-        beginRemoveRows(QModelIndex(), it->first, it->second);
-        m_rows.remove(it->first, it->second - it->first + 1);
+    for (int last = oldCount - 1; last >= 0; --last) {
+        if (newRowOfOld[size_t(last)] >= 0) {
+            continue;
+        }
+        int first = last;
+        while (first > 0 && newRowOfOld[size_t(first) - 1] < 0) {
+            --first;
+        }
+        beginRemoveRows(QModelIndex(), first, last);
+        m_rows.remove(first, last - first + 1);
         endRemoveRows();
+        last = first;
     }
     // Each moving row goes right after the row that precedes it in the new order, taken in that order.
     std::vector<int> byTarget(targets.size());
@@ -294,24 +308,97 @@ bool EntryListModel::moveTo(const QList<Row>& rows, bool sameSource)
         targetAt.insert(targetAt.begin() + landing, moved);
         endMoveRows();
     }
-    for (const auto& [first, last] : std::as_const(insertions)) {
-        beginInsertRows(QModelIndex(), first, last);
-        for (int j = first; j <= last; ++j) {
-            m_rows.insert(j, rows[j]);
+    for (int first = 0; first < newCount; ++first) {
+        if (stays[size_t(first)]) {
+            continue;
         }
+        int last = first;
+        while (last + 1 < newCount && !stays[size_t(last) + 1]) {
+            ++last;
+        }
+        beginInsertRows(QModelIndex(), first, last);
+        m_rows.insert(first, last - first + 1, Row{});
+        std::copy(rows.cbegin() + first, rows.cbegin() + last + 1, m_rows.begin() + first);
         endInsertRows();
+        first = last;
     }
+    // Same rows in the same order: let every row point into the new list.
+    m_rows = std::move(rows);
     return true;
 }
 
+void EntryListModel::sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfOld, const std::vector<char>& stays)
+{
+    const int oldCount = int(m_rows.size());
+    const int newCount = int(rows.size());
+    // Rows above the pass are new rows, rows below it still the old ones: no signal moves a row in memory.
+    m_sweepOld = std::exchange(m_rows, std::move(rows));
+    m_sweepAt = 0;
+    m_sweepFrom = 0;
+    m_sweeping = true;
+    int i = 0; // the next old row
+    int j = 0; // the next new row, and the row of the pass in the model
+    while (i < oldCount || j < newCount) {
+        if (i < oldCount && newRowOfOld[size_t(i)] < 0) {
+            int last = i;
+            while (last + 1 < oldCount && newRowOfOld[size_t(last) + 1] < 0) {
+                ++last;
+            }
+            beginRemoveRows(QModelIndex(), j, j + last - i);
+            m_sweepFrom = last + 1;
+            endRemoveRows();
+            i = last + 1;
+        } else if (j < newCount && !stays[size_t(j)]) {
+            int last = j;
+            while (last + 1 < newCount && !stays[size_t(last) + 1]) {
+                ++last;
+            }
+            beginInsertRows(QModelIndex(), j, last);
+            m_sweepAt = last + 1;
+            endInsertRows();
+            j = last + 1;
+        } else {
+            // Rows that stay: the new rows stand for them from here on (what they show is compared after).
+            const int from = i;
+            while (i < oldCount && j < newCount && newRowOfOld[size_t(i)] == j) {
+                ++i;
+                ++j;
+            }
+            if (i == from) {
+                // The rows that stay were not in order after all: the views start over.
+                beginResetModel();
+                m_sweeping = false;
+                m_sweepOld.clear();
+                endResetModel();
+                return;
+            }
+            m_sweepAt = j;
+            m_sweepFrom = i;
+        }
+    }
+    m_sweeping = false;
+    m_sweepOld.clear();
+}
+
 void EntryListModel::announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore,
-                                         bool sameSource)
+                                         bool sameSource, bool pinsChanged)
 {
     if (m_rows.isEmpty()) {
         return;
     }
     if (m_allDataChanged) {
         Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1));
+        return;
+    }
+    if (sameSource && !pinsChanged) {
+        // The same entries at the same addresses with the same pins (a search keystroke): only the block,
+        // always the last row, may show something else.
+        const bool blockStayed = !before.isEmpty() && before.constLast().kind == RowKind::OnThisDay
+                                 && m_rows.constLast().kind == RowKind::OnThisDay;
+        if (blockStayed && m_onThisDay != onThisDayBefore) {
+            const QModelIndex block = index(int(m_rows.size()) - 1);
+            Q_EMIT dataChanged(block, block);
+        }
         return;
     }
     // The rows before, by entry, to compare each row that stayed with what it showed.
@@ -366,10 +453,10 @@ EntryListModel::RowKey EntryListModel::keyOf(const Row& row)
 
 EntryListModel::RowKey EntryListModel::keyAt(int row) const
 {
-    if (row < 0 || row >= m_rows.size()) {
+    if (row < 0 || row >= count()) {
         return {};
     }
-    return keyOf(m_rows[row]);
+    return keyOf(rowAt(row));
 }
 
 int EntryListModel::rowOf(const RowKey& key) const
@@ -377,8 +464,8 @@ int EntryListModel::rowOf(const RowKey& key) const
     if (key.kind == RowKind::Entry) {
         return rowOf(key.id);
     }
-    for (int r = 0; r < m_rows.size(); ++r) {
-        if (m_rows[r].kind == key.kind && (key.kind != RowKind::Caption || m_rows[r].pinned == key.pinnedCaption)) {
+    for (int r = 0; r < count(); ++r) {
+        if (rowAt(r).kind == key.kind && (key.kind != RowKind::Caption || rowAt(r).pinned == key.pinnedCaption)) {
             return r;
         }
     }
@@ -392,8 +479,8 @@ void EntryListModel::setOnThisDayExpanded(bool expanded)
     }
     m_onThisDayExpanded = expanded;
     Q_EMIT onThisDayExpandedChanged();
-    for (int r = 0; r < m_rows.size(); ++r) {
-        if (m_rows[r].kind == RowKind::OnThisDay) {
+    for (int r = 0; r < count(); ++r) {
+        if (rowAt(r).kind == RowKind::OnThisDay) {
             Q_EMIT dataChanged(index(r), index(r), {Qt::SizeHintRole});
         }
     }
@@ -401,39 +488,40 @@ void EntryListModel::setOnThisDayExpanded(bool expanded)
 
 int EntryListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : count();
 }
 
 EntryListModel::RowKind EntryListModel::kind(int row) const
 {
-    return m_rows.at(row).kind;
+    Q_ASSERT(row >= 0 && row < count());
+    return rowAt(row).kind;
 }
 
 const JournalEntry* EntryListModel::entryAt(int row) const
 {
-    if (row < 0 || row >= m_rows.size()) {
+    if (row < 0 || row >= count()) {
         return nullptr;
     }
-    return m_rows[row].entry;
+    return rowAt(row).entry;
 }
 
 bool EntryListModel::isPinnedRow(int row) const
 {
-    return row >= 0 && row < m_rows.size() && m_rows[row].pinned;
+    return row >= 0 && row < count() && rowAt(row).pinned;
 }
 
 QString EntryListModel::caption(int row) const
 {
-    if (row < 0 || row >= m_rows.size() || m_rows[row].kind != RowKind::Caption) {
+    if (row < 0 || row >= count() || rowAt(row).kind != RowKind::Caption) {
         return {};
     }
-    return m_rows[row].pinned ? QStringLiteral("PINNED") : QStringLiteral("ENTRIES");
+    return rowAt(row).pinned ? QStringLiteral("PINNED") : QStringLiteral("ENTRIES");
 }
 
 int EntryListModel::rowOf(const QUuid& id) const
 {
-    for (int r = 0; r < m_rows.size(); ++r) {
-        if (m_rows[r].entry && m_rows[r].entry->id == id) {
+    for (int r = 0; r < count(); ++r) {
+        if (rowAt(r).entry && rowAt(r).entry->id == id) {
             return r;
         }
     }
@@ -442,11 +530,11 @@ int EntryListModel::rowOf(const QUuid& id) const
 
 QVariant EntryListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size()) {
+    if (!index.isValid() || index.row() >= count()) {
         return {};
     }
     const int r = index.row();
-    const Row& row = m_rows[r];
+    const Row& row = rowAt(r);
     switch (role) {
     case Qt::DisplayRole:
         if (row.kind == RowKind::Caption) {

@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <vector>
 
 class JournalStore;
 
@@ -19,10 +20,12 @@ class JournalStore;
 /// It follows the store by itself: changes of the entries, the navigation state, the sort order and the
 /// pins are gathered and applied once on the next turn of the event loop (or at once by `refresh()`).
 /// A refresh announces what changed in Qt's terms: rows removed, moved and inserted (by identity, see
-/// `RowKey`), then `dataChanged` for the rows whose entry or look changed. A change that would take more
-/// than `kMaxChangeSteps` such steps (a search narrowing a long list, a reversed sort) resets the model
-/// instead, which views take in one go. Rows read the store's entries through a shared copy of its list
-/// and never copy an entry. Main thread only.
+/// `RowKey`), then `dataChanged` for the rows whose entry or look changed. A change that keeps the order
+/// of the rows that stay (a search narrowing or widening) is announced in one pass from the top, each
+/// run of rows that leave or come as one signal, at a cost that does not grow with the number of
+/// signals. A change that would take more than `kMaxChangeSteps` steps (a search that thins a long list
+/// out all over, a reversed sort) resets the model instead, which views take in one go. Rows read the
+/// store's entries through a shared copy of its list and never copy an entry. Main thread only.
 class EntryListModel final : public QAbstractListModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EntryListModel)
@@ -106,12 +109,26 @@ private:
 
     void scheduleRefresh();
     static RowKey keyOf(const Row& row);
-    /// Turns the rows into `rows` through removals, moves and insertions; false (nothing changed) when
-    /// that takes more than kMaxChangeSteps steps. `sameSource`: both point into the same list.
-    bool moveTo(const QList<Row>& rows, bool sameSource);
+    /// The row as the model stands now, also between the signals of a sweep.
+    const Row& rowAt(int row) const
+    {
+        return !m_sweeping || row < m_sweepAt ? m_rows[row] : m_sweepOld[row - m_sweepAt + m_sweepFrom];
+    }
+    int count() const
+    {
+        return m_sweeping ? m_sweepAt + int(m_sweepOld.size()) - m_sweepFrom : int(m_rows.size());
+    }
+    /// Turns the rows into `rows` through removals, moves and insertions and makes them the model's
+    /// rows; false (nothing changed) when that takes more than kMaxChangeSteps steps. `sameSource`: both
+    /// point into the same list.
+    bool moveTo(QList<Row>& rows, bool sameSource);
+    /// The rows that stay keep their order: one pass from the top, the rows before the pass taken from
+    /// `rows`, the others still from the rows as they were.
+    void sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfOld, const std::vector<char>& stays);
     /// After the rows took their new entries: dataChanged for those that show something else than in
-    /// `before` (all of them after `invalidate()`).
-    void announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore, bool sameSource);
+    /// `before` (all of them after `invalidate()`). `pinsChanged`: whether the pins differ from before.
+    void announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore, bool sameSource,
+                             bool pinsChanged);
 
     JournalStore& m_store;
     /// The store's list as last applied, shared with it until either changes.
@@ -121,6 +138,11 @@ private:
     QList<qsizetype> m_filtered;
     QSet<QUuid> m_pinnedIDs;
     QList<Row> m_rows;
+    /// During a sweep the model lists m_rows up to m_sweepAt, then m_sweepOld from m_sweepFrom on.
+    bool m_sweeping = false;
+    int m_sweepAt = 0;
+    int m_sweepFrom = 0;
+    QList<Row> m_sweepOld;
     int m_entryCount = 0;
     bool m_showOnThisDay = false;
     bool m_onThisDayExpanded = true;

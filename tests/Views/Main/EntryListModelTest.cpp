@@ -224,6 +224,50 @@ void EntryListModelTest::storeChange_announcesRowSignals()
              signalCounts);
 }
 
+void EntryListModelTest::searchChange_announcesRuns_data()
+{
+    // 100 entries, E0 (newest) to E99: every fifth holds "aab", every tenth "aabb".
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("keptEvery");
+    QTest::addColumn<QList<int>>("signalCounts");
+    QTest::newRow("narrowing: each gap one removal") << "" << "aab" << 5 << QList<int>{0, 20, 0};
+    QTest::newRow("narrowing further") << "aab" << "aabb" << 10 << QList<int>{0, 10, 0};
+    QTest::newRow("widening: each gap one insertion") << "aabb" << "aab" << 5 << QList<int>{10, 0, 0};
+    QTest::newRow("back to every entry") << "aab" << "" << 1 << QList<int>{20, 0, 0};
+    QTest::newRow("no match left") << "aab" << "zzz" << 0 << QList<int>{0, 1, 0};
+}
+
+void EntryListModelTest::searchChange_announcesRuns()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, keptEvery);
+    QFETCH(QList<int>, signalCounts);
+    JournalStore store;
+    QList<JournalEntry> entries;
+    for (int i = 0; i < 100; ++i) {
+        const QString body = i % 10 == 0 ? u"aabb"_qs : i % 5 == 0 ? u"aab"_qs : u"c"_qs;
+        entries << entry(QStringLiteral("E%1").arg(i), localMoment(-1 - i), body);
+    }
+    store.setEntries(entries);
+    store.setSelectedSection(NavSection::Journal);
+    store.setSearchQuery(from);
+    EntryListModel model(store);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    store.setSearchQuery(to);
+    model.refresh();
+    QStringList expected;
+    for (int i = 0; keptEvery > 0 && i < 100; i += keptEvery) {
+        expected << QStringLiteral("E%1").arg(i);
+    }
+    QCOMPARE(describe(model), expected);
+    QCOMPARE((QList<int>{int(inserted.count()), int(removed.count()), int(resets.count())}), signalCounts);
+}
+
 void EntryListModelTest::largeChange_resetsOnce()
 {
     // A search that keeps every other entry of 200 would take a hundred removals.

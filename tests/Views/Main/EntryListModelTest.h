@@ -16,6 +16,8 @@ private Q_SLOTS:
     void onThisDay_startsExpandedWhenItReturns();
     void storeChange_announcesRowSignals_data();
     void storeChange_announcesRowSignals();
+    void searchChange_announcesRuns_data();
+    void searchChange_announcesRuns();
     void largeChange_resetsOnce();
     void storeChanges_areAppliedOnce();
     void model_passesItemModelChecks();
