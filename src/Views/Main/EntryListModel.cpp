@@ -104,6 +104,7 @@ void EntryListModel::scheduleRefresh()
 void EntryListModel::invalidate()
 {
     m_allDataChanged = true;
+    m_onThisDayMemo.reset();
     scheduleRefresh();
 }
 
@@ -122,7 +123,19 @@ void EntryListModel::refresh()
     // would cost every search keystroke).
     const bool onThisDayPossible =
         m_store.selectedSection() == NavSection::Today && !m_store.selectedTag() && m_store.searchQuery().isEmpty();
-    QList<JournalEntry> onThisDay = onThisDayPossible ? m_store.onThisDayEntries() : QList<JournalEntry>();
+    // Going back to the whole list after a search asks for the block again: its entries are known while
+    // the journal and the day stay the same.
+    if (m_onThisDayMemo && m_onThisDayMemo->source.constData() != source.constData()) {
+        m_onThisDayMemo.reset();
+    }
+    QList<JournalEntry> onThisDay;
+    if (onThisDayPossible) {
+        const QDate day = m_store.today();
+        if (!m_onThisDayMemo || m_onThisDayMemo->source.size() != source.size() || m_onThisDayMemo->day != day) {
+            m_onThisDayMemo = OnThisDayMemo{source, day, m_store.onThisDayEntries()};
+        }
+        onThisDay = m_onThisDayMemo->entries;
+    }
     const bool showOnThisDay = onThisDayPossible && !onThisDay.isEmpty();
 
     const QSet<QUuid> pinnedIDs = m_store.pinnedIDs();

@@ -3,12 +3,14 @@
 #include "Model/JournalEntry.h"
 
 #include <QAbstractListModel>
+#include <QDate>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QUuid>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 class JournalStore;
@@ -143,6 +145,14 @@ private:
     int m_sweepAt = 0;
     int m_sweepFrom = 0;
     QList<Row> m_sweepOld;
+    /// The On This Day entries as last asked of the store, for the list and the day they were worked out
+    /// for (the list is held so that its address stands for it).
+    struct OnThisDayMemo {
+        QList<JournalEntry> source;
+        QDate day;
+        QList<JournalEntry> entries;
+    };
+    std::optional<OnThisDayMemo> m_onThisDayMemo;
     int m_entryCount = 0;
     bool m_showOnThisDay = false;
     bool m_onThisDayExpanded = true;

@@ -160,6 +160,48 @@ void EntryListModelTest::onThisDay_startsExpandedWhenItReturns()
     QVERIFY(model.onThisDayExpanded());
 }
 
+void EntryListModelTest::onThisDay_followsEntriesAndDay_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("search and back") << "search" << names("Old");
+    QTest::newRow("entry added") << "add" << names("Old,Also old");
+    QTest::newRow("entry archived") << "archive" << names("");
+    QTest::newRow("next day") << "next day" << names("Day after");
+}
+
+void EntryListModelTest::onThisDay_followsEntriesAndDay()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, titles);
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(fixtures::dayWithAYearBack(), 12);
+    JournalStore store(clock.function());
+    const QDate lastYear = store.today().addYears(-1);
+    store.setEntries({entry(QStringLiteral("Old"), localMoment(lastYear, 10)),
+                      entry(QStringLiteral("Day after"), localMoment(lastYear.addDays(1), 10))});
+    EntryListModel model(store);
+    QCOMPARE(model.onThisDayEntries().size(), 1);
+    if (change == u"search") {
+        store.setSearchQuery(QStringLiteral("old"));
+        model.refresh();
+        store.setSearchQuery(QString());
+    } else if (change == u"add") {
+        store.addEntry(entry(QStringLiteral("Also old"), localMoment(lastYear, 9)));
+    } else if (change == u"archive") {
+        store.toggleArchive(store.entries().at(0));
+    } else {
+        *clock.now = localMoment(store.today().addDays(1), 12);
+        model.invalidate();
+    }
+    model.refresh();
+    QStringList shown;
+    for (const JournalEntry& e : model.onThisDayEntries()) {
+        shown << e.title;
+    }
+    QCOMPARE(shown, titles);
+}
+
 void EntryListModelTest::storeChange_announcesRowSignals_data()
 {
     // Each case changes the store of A (newest) to D in the Journal section, then expects the rows and

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void onThisDay_showsOnlyOnPlainToday_data();
     void onThisDay_showsOnlyOnPlainToday();
     void onThisDay_startsExpandedWhenItReturns();
+    void onThisDay_followsEntriesAndDay_data();
+    void onThisDay_followsEntriesAndDay();
     void storeChange_announcesRowSignals_data();
     void storeChange_announcesRowSignals();
     void searchChange_announcesRuns_data();
