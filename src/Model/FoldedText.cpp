@@ -345,3 +345,22 @@ QString FoldedText::decode(qsizetype units) const
     }
     return out;
 }
+
+int FoldedText::wordCount() const
+{
+    const QByteArrayView text = folded();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.constData());
+    const auto* const end = p + text.size();
+    int count = 0;
+    bool inWord = false;
+    while (p < end) {
+        const bool space = *p < 0x80 ? QChar::isSpace(char32_t(*p++)) : QChar::isSpace(takeUtf8(p));
+        if (space) {
+            inWord = false;
+        } else if (!inWord) {
+            inWord = true;
+            ++count;
+        }
+    }
+    return count;
+}

@@ -49,6 +49,10 @@ public:
     qsizetype size() const;
     void clear() { m_data.clear(); }
 
+    /// Pieces between Unicode white space (QChar::isSpace), counted in the folded text: folding only
+    /// changes letters, so the count is the text's own.
+    int wordCount() const;
+
     /// The folded UTF-8 text, what a search looks in.
     QByteArrayView folded() const;
     /// The same for copies that share one text, different for texts given apart (equal or not): a

@@ -34,18 +34,7 @@ JournalEntry JournalEntry::create()
 
 int JournalEntry::wordCount() const
 {
-    int count = 0;
-    bool inWord = false;
-    const QString text = body.toString();
-    for (const QChar c : text) {
-        if (c.isSpace()) {
-            inWord = false;
-        } else if (!inWord) {
-            inWord = true;
-            ++count;
-        }
-    }
-    return count;
+    return body.wordCount();
 }
 
 bool JournalEntry::operator==(const JournalEntry& o) const

@@ -356,6 +356,7 @@ void EntryCodecTest::wordCount_data()
     QTest::newRow("line and paragraph separators") << QStringLiteral("a\u2028b\u2029c\u0085d") << 4;
     QTest::newRow("punctuation") << QStringLiteral("Hello, world!") << 2;
     QTest::newRow("ideographic space") << QStringLiteral("a\u3000b") << 2;
+    QTest::newRow("capitals and other planes") << QStringLiteral("ÜBER \U00010400x 🌿") << 3;
 }
 
 void EntryCodecTest::wordCount()
