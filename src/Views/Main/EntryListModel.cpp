@@ -224,7 +224,8 @@ bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
             }
         }
         for (int i = 0; i < oldCount; ++i) {
-            const Row& row = m_rows[i];
+            // Read only: the rows are shared with the caller's copy of them, which writing would copy.
+            const Row& row = std::as_const(m_rows)[i];
             int target = -1;
             if (row.entry) {
                 target = newPlaces.rowOf(row.entry);
@@ -425,7 +426,7 @@ void EntryListModel::announceChangedData(const QList<Row>& before, const QList<J
         }
     }
     const auto changed = [&](int r) {
-        const Row& row = m_rows[r];
+        const Row& row = std::as_const(m_rows)[r];
         if (row.kind == RowKind::OnThisDay) {
             return special >= 0 && m_onThisDay != onThisDayBefore;
         }
