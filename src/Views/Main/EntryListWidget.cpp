@@ -86,6 +86,13 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
         resetHeights();
         scheduleDelayedItemsLayout();
     });
+    // The rows of a refresh are laid out at once rather than on the next turn of the event loop, so the
+    // list shows them in the same frame as what changed them (the search field's text), not one later.
+    connect(m_model, &EntryListModel::refreshed, this, [this] {
+        if (isVisible()) {
+            executeDelayedItemsLayout();
+        }
+    });
     connect(m_model, &EntryListModel::onThisDayExpandedChanged, this, [this] {
         m_delegate->setOnThisDayExpanded(m_model->onThisDayExpanded(), true);
         relayout();

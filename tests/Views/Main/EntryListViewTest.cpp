@@ -712,6 +712,18 @@ void EntryListViewTest::longList_measuresOnlyRowsNearTheView()
     list->setItemDelegate(list->listDelegate());
 }
 
+void EntryListViewTest::refresh_laysOutComingRowsAtOnce()
+{
+    Column c;
+    c.store.setSearchQuery(QStringLiteral("bravo"));
+    c.settle();
+    QCOMPARE(c.list()->measuredRowCount(), 1);
+    c.store.setSearchQuery(QString());
+    c.list()->listModel()->refresh();
+    // Before any further turn of the event loop: the next paint shows the rows, not the one after.
+    QCOMPARE(c.list()->measuredRowCount(), 4);
+}
+
 void EntryListViewTest::onThisDay_foldsAndSelects()
 {
     vsp::test::ManualClock clock;

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void list_neverScrollsByItself();
     void longList_measuresOnlyRowsNearTheView_data();
     void longList_measuresOnlyRowsNearTheView();
+    void refresh_laysOutComingRowsAtOnce();
     void onThisDay_foldsAndSelects();
     void rowSettings_changeRowsAtOnce();
     void searchField_slidesInFromTopEdgeAndFades();
