@@ -198,10 +198,15 @@ void EntryListView::refreshEmptyState()
             new vsp::TransitionOverlay(m_body, vsp::TransitionOverlay::translucentSnapshot(m_body), kListSpring,
                                        [this](QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook) {
                                            p.fillRect(m_body->rect(), Color::vspBackground().resolve());
-                                           p.setOpacity(t);
-                                           p.drawPixmap(0, 0, newLook);
-                                           p.setOpacity(1 - t);
-                                           p.drawPixmap(0, 0, oldLook);
+                                           // A look at (nearly) no strength is left out rather than blended in.
+                                           if (t > 0.001) {
+                                               p.setOpacity(t);
+                                               p.drawPixmap(0, 0, newLook);
+                                           }
+                                           if (t < 0.999) {
+                                               p.setOpacity(1 - t);
+                                               p.drawPixmap(0, 0, oldLook);
+                                           }
                                        });
         m_body->setCurrentWidget(next);
         m_emptyTransition->start([this] { return vsp::TransitionOverlay::translucentSnapshot(m_body); });
