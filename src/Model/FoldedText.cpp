@@ -143,9 +143,6 @@ public:
     QByteArray finish()
     {
         const quint32 foldedBytes = quint32(m_o - m_start);
-        if (m_units == 0) {
-            return {};
-        }
         // Each record takes at most five bytes for the gap and three for the code point.
         t_records.resize(t_changes.size() * 8);
         char* r = t_records.data();

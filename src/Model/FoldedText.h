@@ -58,8 +58,6 @@ public:
     /// The same for copies that share one text, different for texts given apart (equal or not): a
     /// cheap test that a text has not been replaced since it was last looked at.
     const void* identity() const { return m_data.constData(); }
-    /// Bytes held.
-    qsizetype storedBytes() const { return m_data.size(); }
 
     friend bool operator==(const FoldedText& a, const FoldedText& b) { return a.m_data == b.m_data; }
     friend bool operator!=(const FoldedText& a, const FoldedText& b) { return !(a == b); }

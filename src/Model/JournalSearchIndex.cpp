@@ -281,13 +281,11 @@ qsizetype JournalSearchIndex::find(qsizetype i, const QByteArray& q, std::uint32
     // A query with a zero byte could run across two fields: look at each on its own.
     const JournalEntry& e = m_entries.constData()[i];
     const std::string_view query(q.constData(), size_t(q.size()));
-    const auto holds = [&](const QString& field) {
-        const QByteArray folded = foldForSearch(field);
+    const auto holds = [&](QByteArrayView folded) {
         return std::string_view(folded.constData(), size_t(folded.size())).find(query) != std::string_view::npos;
     };
-    const QByteArrayView body = e.body.folded();
-    return holds(e.title) || std::string_view(body.constData(), size_t(body.size())).find(query) != std::string_view::npos
-                   || std::any_of(e.tags.cbegin(), e.tags.cend(), holds)
+    const auto fieldHolds = [&](const QString& field) { return holds(foldForSearch(field)); };
+    return fieldHolds(e.title) || holds(e.body.folded()) || std::any_of(e.tags.cbegin(), e.tags.cend(), fieldHolds)
                ? 0
                : -1;
 }

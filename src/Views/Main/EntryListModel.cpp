@@ -12,6 +12,18 @@
 
 namespace {
 
+/// The last place of the run that starts at `first` (which `in` holds for) and goes on while `in`
+/// holds, below `count`.
+template <typename In>
+int runEnd(int first, int count, const In& in)
+{
+    int last = first;
+    while (last + 1 < count && in(last + 1)) {
+        ++last;
+    }
+    return last;
+}
+
 /// Where the entries of one list of rows sit in another, by entry. Rows of one shared list of entries
 /// are told apart by their address in it, which needs no hashing (a search keystroke); otherwise by id.
 class EntryPlaces {
@@ -326,10 +338,7 @@ bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
         if (stays[size_t(first)]) {
             continue;
         }
-        int last = first;
-        while (last + 1 < newCount && !stays[size_t(last) + 1]) {
-            ++last;
-        }
+        const int last = runEnd(first, newCount, [&](int j) { return !stays[size_t(j)]; });
         beginInsertRows(QModelIndex(), first, last);
         m_rows.insert(first, last - first + 1, Row{});
         std::copy(rows.cbegin() + first, rows.cbegin() + last + 1, m_rows.begin() + first);
@@ -354,19 +363,13 @@ void EntryListModel::sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfO
     int j = 0; // the next new row, and the row of the pass in the model
     while (i < oldCount || j < newCount) {
         if (i < oldCount && newRowOfOld[size_t(i)] < 0) {
-            int last = i;
-            while (last + 1 < oldCount && newRowOfOld[size_t(last) + 1] < 0) {
-                ++last;
-            }
+            const int last = runEnd(i, oldCount, [&](int k) { return newRowOfOld[size_t(k)] < 0; });
             beginRemoveRows(QModelIndex(), j, j + last - i);
             m_sweepFrom = last + 1;
             endRemoveRows();
             i = last + 1;
         } else if (j < newCount && !stays[size_t(j)]) {
-            int last = j;
-            while (last + 1 < newCount && !stays[size_t(last) + 1]) {
-                ++last;
-            }
+            const int last = runEnd(j, newCount, [&](int k) { return !stays[size_t(k)]; });
             beginInsertRows(QModelIndex(), j, last);
             m_sweepAt = last + 1;
             endInsertRows();
