@@ -222,33 +222,53 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
 
 void EntryListDelegate::paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const
 {
+    const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QPixmap picture = onThisDayPicture(rect.size(), dpr, entries);
+    if (picture.isNull()) {
+        // Folding or unfolding: every frame shows another height.
+        OnThisDaySection::paint(*painter, QRectF(rect), entries, m_onThisDayReveal->value(), m_hoveredOnThisDay);
+        return;
+    }
+    painter->drawPixmap(rect.topLeft(), picture);
+}
+
+QPixmap EntryListDelegate::onThisDayPicture(const QSize& size, qreal devicePixelRatio,
+                                            const QList<JournalEntry>& entries) const
+{
     const qreal reveal = m_onThisDayReveal->value();
     if (reveal > 0.001 && reveal < 0.999) {
-        // Folding or unfolding: every frame shows another height.
-        OnThisDaySection::paint(*painter, QRectF(rect), entries, reveal, m_hoveredOnThisDay);
-        return;
+        return {};
     }
     // At rest the block is drawn once and kept, so a list that only moves (the search field sliding in
     // above it) does not shape its texts again on every frame.
-    const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    size_t key = qHashMulti(0, rect.width(), rect.height(), reveal > 0.5, m_hoveredOnThisDay, dpr,
+    size_t key = qHashMulti(0, size.width(), size.height(), reveal > 0.5, m_hoveredOnThisDay, devicePixelRatio,
                             AppearanceManager::instance().isDark(), AppSettings::instance().accentColorPreset(),
                             m_store.today().toJulianDay());
     for (const JournalEntry& e : entries) {
         key = qHashMulti(key, e.id, e.title, e.date, e.body.left(300));
     }
     if (m_onThisDayPicture.isNull() || key != m_onThisDayKey) {
-        QImage image((QSizeF(rect.size()) * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
+        QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
+                     QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(devicePixelRatio);
         image.fill(Qt::transparent);
         {
             QPainter p(&image);
-            OnThisDaySection::paint(p, QRectF(QPointF(0, 0), QSizeF(rect.size())), entries, reveal, m_hoveredOnThisDay);
+            OnThisDaySection::paint(p, QRectF(QPointF(0, 0), QSizeF(size)), entries, reveal, m_hoveredOnThisDay);
         }
         m_onThisDayPicture = QPixmap::fromImage(std::move(image));
         m_onThisDayKey = key;
     }
-    painter->drawPixmap(rect.topLeft(), m_onThisDayPicture);
+    return m_onThisDayPicture;
+}
+
+QPixmap EntryListDelegate::restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio) const
+{
+    const EntryListModel* model = listModel(index);
+    if (!model || model->kind(index.row()) != EntryListModel::RowKind::OnThisDay) {
+        return {};
+    }
+    return onThisDayPicture(size, devicePixelRatio, model->onThisDayEntries());
 }
 
 QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio, bool selected,

@@ -35,6 +35,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    /// The picture kept of a row at rest that is drawn as one (the On This Day block), shared rather
+    /// than drawn again; null for other rows and while the block folds or unfolds.
+    QPixmap restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio) const;
+
     /// The row's glass rectangle inside its item rectangle.
     static QRectF rowRect(const QRect& itemRect);
     /// The caption's font: size 9, semibold, tracking 1.2.
@@ -100,6 +104,8 @@ private:
     RowAnimation& animationFor(const QUuid& id) const;
     void paintRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const;
+    /// The block as drawn at rest, kept while nothing it shows changes; null while it folds or unfolds.
+    QPixmap onThisDayPicture(const QSize& size, qreal devicePixelRatio, const QList<JournalEntry>& entries) const;
     void prune() const;
 
     JournalStore& m_store;

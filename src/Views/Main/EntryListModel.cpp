@@ -196,7 +196,11 @@ void EntryListModel::refresh()
     const QList<Row> rowsBefore = m_rows;
     const QList<JournalEntry> onThisDayBefore = m_onThisDay;
     m_source = source;
-    m_onThisDay = std::move(onThisDay);
+    // A block that leaves is pictured while its removal is announced, to fade out: it shows what it
+    // showed until then.
+    if (showOnThisDay) {
+        m_onThisDay = onThisDay;
+    }
     m_entryCount = int(filtered.size());
     const bool onThisDayReturns = showOnThisDay && !m_showOnThisDay;
     m_showOnThisDay = showOnThisDay;
@@ -209,6 +213,7 @@ void EntryListModel::refresh()
         m_rows = std::move(rows);
         endResetModel();
     }
+    m_onThisDay = std::move(onThisDay);
     m_allDataChanged = false;
     if (onThisDayReturns && !m_onThisDayExpanded) {
         m_onThisDayExpanded = true;

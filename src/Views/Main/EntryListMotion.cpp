@@ -115,6 +115,10 @@ int EntryListMotion::firstVisibleRow() const
 QPixmap EntryListMotion::pictureOf(int row, const QSize& size)
 {
     const qreal dpr = m_view.viewport()->devicePixelRatioF();
+    // The block is kept as one picture already: fading it out needs no copy.
+    if (QPixmap kept = m_delegate.restingPicture(m_model.index(row), size, dpr); !kept.isNull()) {
+        return kept;
+    }
     QPixmap picture((QSizeF(size) * dpr).toSize().expandedTo(QSize(1, 1)));
     picture.setDevicePixelRatio(dpr);
     picture.fill(Qt::transparent);

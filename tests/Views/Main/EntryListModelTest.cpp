@@ -151,9 +151,17 @@ void EntryListModelTest::onThisDay_startsExpandedWhenItReturns()
     EntryListModel model(store);
     QVERIFY(model.onThisDayExpanded());
     model.setOnThisDayExpanded(false);
+    // While its removal is announced (when the list pictures it to fade out) it shows what it showed.
+    qsizetype shownWhileLeaving = -1;
+    QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, &model, [&](const QModelIndex&, int, int last) {
+        if (model.kind(last) == EntryListModel::RowKind::OnThisDay) {
+            shownWhileLeaving = model.onThisDayEntries().size();
+        }
+    });
     store.setSelectedTag(QStringLiteral("t"));
     model.refresh();
     QVERIFY(!model.showsOnThisDay());
+    QCOMPARE(shownWhileLeaving, 1);
     store.setSelectedTag(std::nullopt);
     model.refresh();
     QVERIFY(model.showsOnThisDay());
