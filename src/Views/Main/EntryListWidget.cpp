@@ -91,6 +91,9 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     connect(m_model, &EntryListModel::refreshed, this, [this] {
         if (isVisible()) {
             executeDelayedItemsLayout();
+            // The scroll bar shows or hides for the new length on a later turn, narrowing or widening the
+            // rows just painted: settle it now, so the frame is painted once, at its final width.
+            QMetaObject::invokeMethod(this, "_q_showOrHideScrollBars", Qt::DirectConnection);
         }
     });
     connect(m_model, &EntryListModel::onThisDayExpandedChanged, this, [this] {

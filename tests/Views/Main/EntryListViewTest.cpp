@@ -715,13 +715,19 @@ void EntryListViewTest::longList_measuresOnlyRowsNearTheView()
 void EntryListViewTest::refresh_laysOutComingRowsAtOnce()
 {
     Column c;
+    // One row fits, four need the scroll bar.
+    c.view.resize(340, 360);
     c.store.setSearchQuery(QStringLiteral("bravo"));
     c.settle();
+    QCoreApplication::processEvents();
     QCOMPARE(c.list()->measuredRowCount(), 1);
+    QVERIFY(!c.list()->verticalScrollBar()->isVisible());
     c.store.setSearchQuery(QString());
     c.list()->listModel()->refresh();
-    // Before any further turn of the event loop: the next paint shows the rows, not the one after.
+    // Before any further turn of the event loop: the next paint shows the rows, not the one after, at the
+    // width they keep.
     QCOMPARE(c.list()->measuredRowCount(), 4);
+    QVERIFY(c.list()->verticalScrollBar()->isVisible());
 }
 
 void EntryListViewTest::onThisDay_foldsAndSelects()
