@@ -68,7 +68,9 @@ struct JournalStore::SearchState {
         }
     }
 
-    static int searchThreads() { return std::clamp(QThread::idealThreadCount() - 1, 1, 4); }
+    // Most keystrokes match so many entries that handing out slices costs less than one thread walking
+    // them all; a core is left to the GUI thread's own painting and the rest of the desktop.
+    static int searchThreads() { return std::clamp(QThread::idealThreadCount() - 1, 1, 8); }
 
     ~SearchState()
     {
