@@ -197,9 +197,9 @@ void EntryListModel::refresh()
     const QList<JournalEntry> onThisDayBefore = m_onThisDay;
     m_source = source;
     // A block that leaves is pictured while its removal is announced, to fade out: it shows what it
-    // showed until then.
+    // showed until then, and is emptied below.
     if (showOnThisDay) {
-        m_onThisDay = onThisDay;
+        m_onThisDay = std::move(onThisDay);
     }
     m_entryCount = int(filtered.size());
     const bool onThisDayReturns = showOnThisDay && !m_showOnThisDay;
@@ -213,7 +213,9 @@ void EntryListModel::refresh()
         m_rows = std::move(rows);
         endResetModel();
     }
-    m_onThisDay = std::move(onThisDay);
+    if (!showOnThisDay) {
+        m_onThisDay.clear();
+    }
     m_allDataChanged = false;
     if (onThisDayReturns && !m_onThisDayExpanded) {
         m_onThisDayExpanded = true;
