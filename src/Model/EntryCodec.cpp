@@ -2,6 +2,7 @@
 
 #include "Model/Dates.h"
 #include "Model/JsonWriter.h"
+#include "Model/Log.h"
 #include "Model/Uuid.h"
 
 #include <QHash>
@@ -154,7 +155,36 @@ void writeStrings(JsonWriter& w, const QStringList& list)
     w.endArray();
 }
 
-void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeOptions& o)
+/// Notes where each rich text goes in the file being written, so it can be read from there afterwards.
+struct Placing {
+    std::vector<StoredPlacement>* placements = nullptr;
+    /// The bytes handed on (and discarded by the writer) before its current text.
+    qint64 emitted = 0;
+};
+
+void writeRichText(JsonWriter& w, const JournalEntry& e, std::string_view name, Placing* placing)
+{
+    if (!e.bodyRTF) {
+        return;
+    }
+    QString error;
+    const std::optional<QByteArray> text = e.bodyRTF.base64(&error);
+    if (!text) {
+        // The file it was left in no longer holds it (changed by another program): the entry is written
+        // with its plain body rather than every save failing from now on.
+        logFailure(QStringLiteral("reading the rich text of \"%1\"").arg(e.title.left(60)), error);
+        return;
+    }
+    const std::string_view base64(text->constData(), size_t(text->size()));
+    w.key(name);
+    w.base64Text(base64);
+    if (placing) {
+        const qint64 end = placing->emitted + w.bytes().size() - 1;
+        placing->placements->push_back({e.bodyRTF, end - text->size(), text->size(), storedCheck(base64)});
+    }
+}
+
+void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeOptions& o, Placing* placing)
 {
     const std::string_view name = kFieldNames[size_t(field)];
     auto optionalText = [&](const std::optional<QString>& v) {
@@ -186,12 +216,7 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
         w.value(QStringView(body));
         break;
     }
-    case BodyRTF:
-        if (e.bodyRTF) {
-            w.key(name);
-            w.base64Value(*e.bodyRTF);
-        }
-        break;
+    case BodyRTF: writeRichText(w, e, name, placing); break;
     case Date:
         w.key(name);
         writeDate(w, e.date, o.dates);
@@ -245,11 +270,11 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
     }
 }
 
-void writeEntry(JsonWriter& w, const JournalEntry& e, const EncodeOptions& o)
+void writeEntry(JsonWriter& w, const JournalEntry& e, const EncodeOptions& o, Placing* placing = nullptr)
 {
     w.beginObject();
     for (const Field field : o.sortedKeys ? kSortedOrder : kFieldOrder) {
-        writeField(w, e, field, o);
+        writeField(w, e, field, o, placing);
     }
     w.endObject();
 }
@@ -258,7 +283,7 @@ qsizetype estimateSize(const JournalEntry& e)
 {
     qsizetype size = 400 + (e.title.size() + e.body.size()) * 11 / 10;
     if (e.bodyRTF) {
-        size += e.bodyRTF->size() * 4 / 3 + 4;
+        size += e.bodyRTF.size() * 4 / 3 + 4;
     }
     return size;
 }
@@ -270,9 +295,38 @@ struct Failure {
     QString message;
 };
 
+/// The text being parsed as a piece of a file whose rich text is left there: where each Base64 text
+/// lies in the file is found by looking for it in the text, entry after entry.
+struct RichTextSource {
+    std::shared_ptr<StoredFile> file;
+    /// The file offset of the first byte of `text`.
+    qint64 fileOffset = 0;
+    std::string_view text;
+    size_t cursor = 0;
+
+    /// The bytes of `base64` left in the file, or nothing when the text does not hold it as it is (a
+    /// string with escapes, or a form that encoding its bytes would not give).
+    StoredBytes find(std::string_view base64)
+    {
+        if (!isCanonicalBase64(base64)) {
+            return {};
+        }
+        for (const size_t from : {cursor, size_t(0)}) {
+            const void* at = memmem(text.data() + from, text.size() - from, base64.data(), base64.size());
+            if (at) {
+                const size_t pos = size_t(static_cast<const char*>(at) - text.data());
+                cursor = pos + base64.size();
+                return StoredBytes::inFile(file, fileOffset + qint64(pos), base64);
+            }
+        }
+        return {};
+    }
+};
+
 class EntryReader {
 public:
-    explicit EntryReader(DateEncoding dates) : m_dates(dates) { }
+    explicit EntryReader(DateEncoding dates, RichTextSource* richText = nullptr) : m_dates(dates), m_richText(richText)
+    { }
 
     bool read(element value, JournalEntry& out, QString& error);
 
@@ -300,6 +354,7 @@ private:
     QString shared(std::string_view text);
 
     DateEncoding m_dates;
+    RichTextSource* m_richText;
     QHash<QByteArray, QString> m_shared;
 };
 
@@ -532,11 +587,16 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         if (v->get_string().get(text)) {
             return wrongType(error, name(BodyRTF), "Base64 text");
         }
-        auto bytes = decodeBase64(text);
-        if (!bytes) {
-            return wrongType(error, name(BodyRTF), "valid Base64 text");
+        if (m_richText) {
+            e.bodyRTF = m_richText->find(text);
         }
-        e.bodyRTF = std::move(*bytes);
+        if (!e.bodyRTF) {
+            auto bytes = decodeBase64(text);
+            if (!bytes) {
+                return wrongType(error, name(BodyRTF), "valid Base64 text");
+            }
+            e.bodyRTF = std::move(*bytes);
+        }
     }
     if (auto v = present(Date)) {
         if (!readDate(*v, name(Date), e.date, error)) {
@@ -652,13 +712,15 @@ Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& o
 }
 
 QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype pieceBytes,
-                              const std::function<bool(const QByteArray&)>& sink)
+                              const std::function<bool(const QByteArray&)>& sink,
+                              std::vector<StoredPlacement>* placements)
 {
     JsonWriter w(JsonWriter::Style::Compact, pieceBytes + pieceBytes / 4);
     const EncodeOptions options;
+    Placing placing{placements, 0};
     w.beginArray();
     for (const JournalEntry& e : entries) {
-        writeEntry(w, e, options);
+        writeEntry(w, e, options, placements ? &placing : nullptr);
         if (w.failed()) {
             return w.error();
         }
@@ -666,6 +728,7 @@ QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype piec
             if (!sink(w.bytes())) {
                 return {};
             }
+            placing.emitted += w.bytes().size();
             w.discardWritten();
         }
     }
@@ -674,7 +737,7 @@ QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype piec
     return {};
 }
 
-Encoded encodeTrash(const QList<TrashedEntry>& records)
+Encoded encodeTrash(const QList<TrashedEntry>& records, std::vector<StoredPlacement>* placements)
 {
     qsizetype estimate = 16;
     for (const TrashedEntry& r : records) {
@@ -682,11 +745,12 @@ Encoded encodeTrash(const QList<TrashedEntry>& records)
     }
     JsonWriter w(JsonWriter::Style::Compact, estimate);
     const EncodeOptions options;
+    Placing placing{placements, 0};
     w.beginArray();
     for (const TrashedEntry& r : records) {
         w.beginObject();
         w.key("entry");
-        writeEntry(w, r.entry, options);
+        writeEntry(w, r.entry, options, placements ? &placing : nullptr);
         w.key("deletedAt");
         w.value(r.deletedAt);
         w.endObject();
@@ -703,8 +767,7 @@ namespace {
 // Reads a JSON array whole: each element through `readItem`, which returns an error text (empty on
 // success). The first failing element fails the list.
 template <typename T, typename ReadItem>
-Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& json, const char* what,
-                             ReadItem readItem)
+Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& json, const char* what, ReadItem readItem)
 {
     element root;
     if (const auto code = parse(parser, json, root)) {
@@ -733,9 +796,10 @@ Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& js
 
 namespace {
 
-Decoded<QList<JournalEntry>> decodeEntries(simdjson::dom::parser& parser, const QByteArray& json, DateEncoding dates)
+Decoded<QList<JournalEntry>> decodeEntries(simdjson::dom::parser& parser, const QByteArray& json, DateEncoding dates,
+                                           RichTextSource* richText = nullptr)
 {
-    EntryReader reader(dates);
+    EntryReader reader(dates, richText);
     return decodeList<JournalEntry>(parser, json, "entries", [&](element item, int index, JournalEntry& entry) {
         QString error;
         if (!reader.read(item, entry, error)) {
@@ -769,6 +833,8 @@ public:
 
     const char* data() const { return m_bytes.constData(); }
     qsizetype size() const { return m_bytes.size(); }
+    /// How many bytes came before data().
+    qint64 dropped() const { return m_dropped; }
     const QString& error() const { return m_error; }
 
     /// Reads the next piece onto the end; false at the end of the text or on a read error (see error()).
@@ -791,6 +857,7 @@ public:
             return 0;
         }
         m_bytes.remove(0, at);
+        m_dropped += at;
         return at;
     }
 
@@ -798,6 +865,7 @@ private:
     QIODevice& m_device;
     qsizetype m_piece;
     QByteArray m_bytes;
+    qint64 m_dropped = 0;
     QString m_error;
 };
 
@@ -868,8 +936,10 @@ qsizetype endOfValue(PieceSource& source, qsizetype at)
 
 } // namespace
 
-Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates, qsizetype pieceBytes)
+Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates, qsizetype pieceBytes,
+                                           std::shared_ptr<StoredFile> richTextFile)
 {
+    const qint64 start = device.pos();
     PieceSource source(device, pieceBytes);
     qsizetype at = 0;
     // The next byte that is not space, reading on as needed; -1 at the end of the text.
@@ -894,7 +964,8 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
     };
 
     // A byte order mark may come first, as decodeEntries() allows.
-    while (source.size() < 3 && source.more()) { }
+    while (source.size() < 3 && source.more()) {
+    }
     if (source.size() >= 3 && std::memcmp(source.data(), "\xEF\xBB\xBF", 3) == 0) {
         at = 3;
     }
@@ -931,10 +1002,10 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
         std::vector<std::unique_ptr<simdjson::dom::parser>> idle;
     };
     const auto parsers = std::make_shared<Parsers>();
-    const auto submit = [&](QByteArray text) {
+    const auto submit = [&](QByteArray text, qint64 fileOffset) {
         auto promise = std::make_shared<std::promise<Decoded<QList<JournalEntry>>>>();
         pending.push_back({promise->get_future()});
-        auto parse = [promise, parsers, text = std::move(text), dates]() mutable {
+        auto parse = [promise, parsers, text = std::move(text), dates, richTextFile, fileOffset]() mutable {
             std::unique_ptr<simdjson::dom::parser> parser;
             {
                 const std::lock_guard hold(parsers->lock);
@@ -946,7 +1017,9 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
             if (!parser) {
                 parser = std::make_unique<simdjson::dom::parser>();
             }
-            auto decoded = decodeEntries(*parser, text, dates);
+            RichTextSource richText{richTextFile, fileOffset, std::string_view(text.constData(), size_t(text.size()))};
+            auto decoded = decodeEntries(*parser, text, dates, richTextFile ? &richText : nullptr);
+            richText = {};
             text = QByteArray();
             {
                 const std::lock_guard hold(parsers->lock);
@@ -1024,7 +1097,8 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
                 return invalid(QStringLiteral("no comma after entry %1").arg(index));
             }
             if (separator == ']' || at - batchStart >= pieceBytes) {
-                submit(batchOf(batchStart, end));
+                // The batch's text starts with the '[' put before the entries.
+                submit(batchOf(batchStart, end), start + source.dropped() + batchStart - 1);
                 ++at;
                 at -= source.drop(at);
                 batchStart = at;

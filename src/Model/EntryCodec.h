@@ -9,6 +9,8 @@
 class QIODevice;
 
 #include <functional>
+#include <memory>
+#include <vector>
 #include <optional>
 
 /// Reading and writing the JSON form of entries, trash records and lists of them.
@@ -48,13 +50,15 @@ struct Decoded {
 };
 
 Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options = {});
-Encoded encodeTrash(const QList<TrashedEntry>& records);
+/// `placements`, when given, is told where each rich text went (see placeStoredBytes()).
+Encoded encodeTrash(const QList<TrashedEntry>& records, std::vector<StoredPlacement>* placements = nullptr);
 
 /// Makes the same bytes as encodeEntries() (journal form) in pieces of about `pieceBytes`, handing each
 /// to `sink` as soon as it is made, so writing can start before the whole text exists. Stops at the first
 /// piece the sink refuses. Returns the encoding error, or empty.
 QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype pieceBytes,
-                              const std::function<bool(const QByteArray&)>& sink);
+                              const std::function<bool(const QByteArray&)>& sink,
+                              std::vector<StoredPlacement>* placements = nullptr);
 
 /// Reads a JSON array of entries. The bytes need not be padded.
 Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates = DateEncoding::ReferenceSeconds);
@@ -66,8 +70,12 @@ Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json);
 /// tree of it (a journal of 200 MB loads in the memory its entries take). Accepts exactly what
 /// decodeEntries() accepts for the same bytes and makes the same entries. On failure the error says
 /// only roughly where reading stopped: decodeEntries() on the bytes names the offending key.
+///
+/// With `richTextFile`, the file the device reads (a position in the device being the same in the
+/// file), rich text stored in its usual form is left there and read when asked for (StoredBytes).
 Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates = DateEncoding::ReferenceSeconds,
-                                           qsizetype pieceBytes = 64 << 10);
+                                           qsizetype pieceBytes = 64 << 10,
+                                           std::shared_ptr<StoredFile> richTextFile = {});
 
 /// Values kept in the settings as JSON data.
 QByteArray encodeUuidArray(const QList<QUuid>& ids);

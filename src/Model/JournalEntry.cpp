@@ -53,7 +53,7 @@ size_t qHash(const JournalEntry& e, size_t seed) noexcept
     seed = combine(seed, e.id);
     seed = combine(seed, e.title);
     seed = combine(seed, e.body);
-    seed = hashOptional(e.bodyRTF, seed);
+    seed = combine(seed, e.bodyRTF);
     seed = combine(seed, e.date);
     seed = combine(seed, e.tags);
     seed = hashOptional(e.mood, seed);

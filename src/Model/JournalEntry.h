@@ -2,6 +2,7 @@
 
 #include "Model/AudioClip.h"
 #include "Model/FoldedText.h"
+#include "Model/StoredBytes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,8 +24,8 @@ struct JournalEntry {
     /// The body as plain text: searched, counted and shown when no rich text is available. Kept folded
     /// for search; reads as a QString.
     FoldedText body;
-    /// The body as an RTF document, absent for plain entries.
-    std::optional<QByteArray> bodyRTF;
+    /// The body as an RTF document, absent for plain entries; read from the journal file when asked for.
+    StoredBytes bodyRTF;
     double date = 0;
     QStringList tags;
     /// The emoji of the chosen mood.

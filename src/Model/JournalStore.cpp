@@ -237,7 +237,10 @@ QList<JournalEntry> JournalStore::load()
         // Entry by entry: neither the whole file nor a tree of it is held while the entries are made.
         QFile file(path);
         if (file.size() <= vsp::kMaxReadableFileBytes && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            auto streamed = vsp::decodeEntries(file);
+            // Rich text stays in the file until it is shown or written again: at 10,000 entries that is
+            // about a third of what the entries would hold.
+            auto streamed = vsp::decodeEntries(file, vsp::DateEncoding::ReferenceSeconds, 64 << 10,
+                                               vsp::StoredFile::duplicate(file.handle(), m_entriesTarget));
             if (streamed.ok()) {
                 return std::move(*streamed.value);
             }

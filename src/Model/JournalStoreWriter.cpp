@@ -24,9 +24,11 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         result.trashAttempted = true;
         QString error = snapshot.trashBlock;
         if (error.isEmpty()) {
-            const Encoded encoded = encodeTrash(snapshot.trash);
+            std::vector<StoredPlacement> placements;
+            const Encoded encoded = encodeTrash(snapshot.trash, &placements);
             error = encoded.error;
             if (encoded.ok() && writeFileAtomically(snapshot.trashPath, encoded.bytes, &error)) {
+                placeStoredBytes(snapshot.trashPath, placements);
                 m_trashOnDisk.clear();
                 for (const TrashedEntry& r : snapshot.trash) {
                     m_trashOnDisk.insert(trashKey(r));
@@ -72,8 +74,14 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         // whole text is ever held (a larger piece only holds more memory).
         constexpr qsizetype kPieceBytes = 1 << 20;
         const QList<JournalEntry> written = kept.isEmpty() ? snapshot.entries : snapshot.entries + kept;
-        const auto produce = [&](const ByteSink& sink) { return encodeEntriesInPieces(written, kPieceBytes, sink); };
+        std::vector<StoredPlacement> placements;
+        const auto produce = [&](const ByteSink& sink) {
+            placements.clear();
+            return encodeEntriesInPieces(written, kPieceBytes, sink, &placements);
+        };
         if (writeFileAtomically(snapshot.entriesPath, produce, &error)) {
+            // The rich text is read from the new file from now on, and the old one is let go of.
+            placeStoredBytes(snapshot.entriesPath, placements);
             m_entriesHoldTrashed = !kept.isEmpty();
             result.entriesWritten = true;
         }

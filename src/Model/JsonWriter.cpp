@@ -304,6 +304,14 @@ void JsonWriter::base64Value(const QByteArray& bytes)
     m_out.append('"');
 }
 
+void JsonWriter::base64Text(std::string_view base64)
+{
+    beforeValue();
+    m_out.append('"');
+    m_out.append(base64.data(), qsizetype(base64.size()));
+    m_out.append('"');
+}
+
 void JsonWriter::value(qint64 number)
 {
     beforeValue();

@@ -34,6 +34,8 @@ public:
     void value(bool flag);
     /// Binary data as standard Base64 text with padding.
     void base64Value(const QByteArray& bytes);
+    /// Text already in standard Base64, written as it is.
+    void base64Text(std::string_view base64);
     void null();
 
     /// True once a value could not be written (a non-finite double); the text is then not usable.

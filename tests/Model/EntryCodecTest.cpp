@@ -378,7 +378,7 @@ void EntryCodecTest::equality_coversEveryField()
         [](JournalEntry& e) { e.id = newUuid(); },
         [](JournalEntry& e) { e.title += u'x'; },
         [](JournalEntry& e) { e.body = e.body.toString() + u'x'; },
-        [](JournalEntry& e) { e.bodyRTF->append('x'); },
+        [](JournalEntry& e) { e.bodyRTF = QByteArray(e.bodyRTF.value() + 'x'); },
         [](JournalEntry& e) { e.date += 1; },
         [](JournalEntry& e) { e.tags.append(QStringLiteral("x")); },
         [](JournalEntry& e) { e.mood.reset(); },

@@ -415,6 +415,94 @@ void JournalStoreSaveTest::backgroundWriting_writesTodaysBytes()
     }
 }
 
+namespace {
+
+// The journal's own bytes for the entries, rich text read into memory first.
+QByteArray encodedInMemory(QList<JournalEntry> entries)
+{
+    for (JournalEntry& e : entries) {
+        e.bodyRTF = std::optional<QByteArray>(e.bodyRTF);
+    }
+    return vsp::encodeEntries(entries).bytes;
+}
+
+} // namespace
+
+void JournalStoreSaveTest::richText_isReadFromTheFileAcrossSaves_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("leftInFile");
+    // "{\rtf1 a?}" is "e1xydGYxIGE/fQ==": its "/" may be written escaped, and its last character may
+    // carry stray bits that read the same.
+    QTest::newRow("usual form") << QByteArray("e1xydGYxIGE/fQ==") << true;
+    QTest::newRow("escaped") << QByteArray("e1xydGYxIGE\\/fQ==") << false;
+    QTest::newRow("stray bits") << QByteArray("e1xydGYxIGE/fR==") << false;
+}
+
+void JournalStoreSaveTest::richText_isReadFromTheFileAcrossSaves()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, leftInFile);
+    const QByteArray rtf("{\\rtf1 a?}");
+    QList<JournalEntry> start = {entry(QStringLiteral("a")), entry(QStringLiteral("b")), entry(QStringLiteral("c"))};
+    start[0].bodyRTF = rtf;
+    start[1].bodyRTF = QByteArray("{\\rtf1 b}");
+    writeFile(entriesPath(), vsp::encodeEntries(start).bytes.replace("e1xydGYxIGE/fQ==", stored));
+
+    JournalStore store;
+    QCOMPARE(store.entries()[0].bodyRTF.isInFile(), leftInFile);
+    QCOMPARE(store.entries()[0].bodyRTF.value(), rtf);
+    QVERIFY(store.entries()[1].bodyRTF.isInFile());
+    // An earlier text of an edited entry, still held after its file is replaced.
+    const JournalEntry before = store.entries()[1];
+    JournalEntry edited = before;
+    edited.bodyRTF = QByteArray("{\\rtf1 b2}");
+    store.updateEntry(edited);
+    QVERIFY(store.waitForSaves(30000));
+    QVERIFY(!store.hasUnsavedChanges());
+
+    QCOMPARE(readFile(entriesPath()), encodedInMemory(store.entries()));
+    QCOMPARE(vsp::openStoredFileCount(), 1);
+    for (const JournalEntry& e : store.entries()) {
+        QCOMPARE(e.bodyRTF.isInFile(), e.bodyRTF.has_value());
+    }
+    QCOMPARE(store.entries()[1].bodyRTF.value(), QByteArray("{\\rtf1 b2}"));
+    QVERIFY(!before.bodyRTF.isInFile());
+    QCOMPARE(before.bodyRTF.value(), QByteArray("{\\rtf1 b}"));
+    // A second save reads what the first one wrote.
+    store.toggleFavorite(store.entries()[2]);
+    QVERIFY(store.waitForSaves(30000));
+    QCOMPARE(readFile(entriesPath()), encodedInMemory(store.entries()));
+}
+
+void JournalStoreSaveTest::richTextChangedInPlace_stillSavesThePlainBody()
+{
+    JournalEntry rich = entry(QStringLiteral("rich"));
+    rich.body = QStringLiteral("every word");
+    rich.bodyRTF = QByteArray("{\\rtf1 every word}");
+    writeJournal({rich});
+    JournalStore store;
+    QVERIFY(store.entries()[0].bodyRTF.isInFile());
+    {
+        // Another program writes over the file itself rather than replacing it.
+        QFile file(entriesPath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(file.seek(bytes.indexOf(vsp::encodeBase64(*rich.bodyRTF))));
+        file.write("AAAA");
+    }
+    vsp::test::StdoutCapture out;
+    QCOMPARE(store.entries()[0].bodyRTF.value(), QByteArray());
+    store.toggleFavorite(store.entries()[0]);
+    QVERIFY(store.waitForSaves(30000));
+    QVERIFY(!store.hasUnsavedChanges());
+    const QList<JournalEntry> saved = readJournal();
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(saved[0].body.toString(), QStringLiteral("every word"));
+    QVERIFY(!saved[0].bodyRTF);
+    QVERIFY(out.text().contains(QStringLiteral("Vesperlog: reading rich text failed")));
+}
+
 void JournalStoreSaveTest::backgroundWriting_reportsFailureThroughEventLoop()
 {
     writeJournal({bigEntry(QStringLiteral("old"), 20000)});

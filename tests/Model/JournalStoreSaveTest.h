@@ -27,6 +27,9 @@ private Q_SLOTS:
     void backgroundWriting_writesTodaysBytes();
     void backgroundWriting_reportsFailureThroughEventLoop();
     void killedDuringSave_losesNothingReportedSaved();
+    void richText_isReadFromTheFileAcrossSaves_data();
+    void richText_isReadFromTheFileAcrossSaves();
+    void richTextChangedInPlace_stillSavesThePlainBody();
     void journalLock_isHeldOncePerFolder();
     void journalLock_leftByCrash_isTakenOver_data();
     void journalLock_leftByCrash_isTakenOver();
