@@ -70,9 +70,9 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
     }
     QString error = snapshot.entriesBlock;
     if (error.isEmpty()) {
-        // Written while it is encoded, a megabyte at a time: the disk starts at once, and no copy of the
-        // whole text is ever held (a larger piece only holds more memory).
-        constexpr qsizetype kPieceBytes = 1 << 20;
+        // Written while it is encoded, a quarter of a megabyte at a time: the disk starts at once, and no
+        // copy of the whole text is ever held (a larger piece only holds more memory).
+        constexpr qsizetype kPieceBytes = 256 << 10;
         const QList<JournalEntry> written = kept.isEmpty() ? snapshot.entries : snapshot.entries + kept;
         std::vector<StoredPlacement> placements;
         const auto produce = [&](const ByteSink& sink) {
