@@ -1287,4 +1287,23 @@ std::optional<QByteArray> decodeBase64(std::string_view text)
     return out;
 }
 
+bool isCanonicalBase64(std::string_view text)
+{
+    const size_t n = text.size();
+    if (n == 0 || n % 4 != 0) {
+        return false;
+    }
+    const size_t padding = text[n - 1] != '=' ? 0 : text[n - 2] == '=' ? 2 : 1;
+    int8_t any = 0;
+    for (size_t i = 0; i < n - padding; ++i) {
+        any |= kDecodeTable[static_cast<unsigned char>(text[i])];
+    }
+    if (any < 0) {
+        return false;
+    }
+    // The bits past the last byte must be zero: "QR==" reads as "QQ==" but is written as the latter.
+    const int last = kDecodeTable[static_cast<unsigned char>(text[n - 1 - padding])];
+    return padding == 0 || (last & (padding == 1 ? 0x03 : 0x0f)) == 0;
+}
+
 } // namespace vsp

@@ -10,8 +10,8 @@ class QIODevice;
 
 #include <functional>
 #include <memory>
-#include <vector>
 #include <optional>
+#include <vector>
 
 /// Reading and writing the JSON form of entries, trash records and lists of them.
 ///
@@ -90,5 +90,8 @@ std::string_view withoutByteOrderMark(const QByteArray& json);
 /// Standard Base64 with padding, and its strict reader (nothing for malformed text).
 QByteArray encodeBase64(const QByteArray& bytes);
 std::optional<QByteArray> decodeBase64(std::string_view text);
+/// True for standard Base64 with padding in the one form that encoding its bytes gives (no stray bits
+/// in the last character): such a text can be copied instead of decoded and encoded again.
+bool isCanonicalBase64(std::string_view text);
 
 } // namespace vsp

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QHashFunctions>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -208,34 +207,6 @@ bool StoredFile::read(qint64 offset, char* out, qsizetype size, QString* error) 
 quint64 storedCheck(std::string_view base64)
 {
     return quint64(qHashBits(base64.data(), base64.size(), 0x9e3779b97f4a7c15ull));
-}
-
-bool isCanonicalBase64(std::string_view text)
-{
-    static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    static const auto table = [] {
-        std::array<int8_t, 256> t{};
-        t.fill(-1);
-        for (size_t i = 0; i < alphabet.size(); ++i) {
-            t[static_cast<unsigned char>(alphabet[i])] = int8_t(i);
-        }
-        return t;
-    }();
-    const size_t n = text.size();
-    if (n == 0 || n % 4 != 0) {
-        return false;
-    }
-    const size_t padding = text[n - 1] != '=' ? 0 : text[n - 2] == '=' ? 2 : 1;
-    int8_t any = 0;
-    for (size_t i = 0; i < n - padding; ++i) {
-        any |= table[static_cast<unsigned char>(text[i])];
-    }
-    if (any < 0) {
-        return false;
-    }
-    // The bits past the last byte must be zero: "QR==" reads as "QQ==" but is written as the latter.
-    const int last = table[static_cast<unsigned char>(text[n - 1 - padding])];
-    return padding == 0 || (last & (padding == 1 ? 0x03 : 0x0f)) == 0;
 }
 
 void placeStoredBytes(const QString& path, const std::vector<StoredPlacement>& placements)

@@ -103,10 +103,6 @@ struct StoredPlacement {
 /// The check kept with a text left in a file, to tell that the file still holds it.
 quint64 storedCheck(std::string_view base64);
 
-/// True for standard Base64 with padding in the one form that encoding its bytes gives (no stray bits
-/// in the last character): such a text can be copied instead of decoded and encoded again.
-bool isCanonicalBase64(std::string_view text);
-
 /// Once `path` has been replaced by a file holding each placement's text at its offset: the bytes are
 /// read from that file from now on (held ones are let go of), and the bytes still left in the files it
 /// replaced are read into memory, so those files are closed and their disk space freed. Nothing changes
