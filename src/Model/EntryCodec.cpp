@@ -767,7 +767,8 @@ namespace {
 // Reads a JSON array whole: each element through `readItem`, which returns an error text (empty on
 // success). The first failing element fails the list.
 template <typename T, typename ReadItem>
-Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& json, const char* what, ReadItem readItem)
+Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& json, const char* what,
+                             ReadItem readItem)
 {
     element root;
     if (const auto code = parse(parser, json, root)) {
@@ -964,8 +965,7 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
     };
 
     // A byte order mark may come first, as decodeEntries() allows.
-    while (source.size() < 3 && source.more()) {
-    }
+    while (source.size() < 3 && source.more()) { }
     if (source.size() >= 3 && std::memcmp(source.data(), "\xEF\xBB\xBF", 3) == 0) {
         at = 3;
     }

@@ -63,12 +63,12 @@ FileRead readWholeFile(const QString& path)
     return result;
 }
 
-namespace {
-
 QString systemError(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
 }
+
+namespace {
 
 bool fail(QString* error, const QString& text)
 {

@@ -48,6 +48,9 @@ int removeStaleTemporaries(const QString& path);
 /// chain of links (which need not exist). Empty for a chain that loops or runs longer than 32 links.
 QString resolveLinks(const QString& path);
 
+/// The system's text for an errno value ("No space left on device").
+QString systemError(int code);
+
 /// Makes the folder and its missing parents; an existing folder or a failure is not reported.
 void ensureFolder(const QString& path);
 

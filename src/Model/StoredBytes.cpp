@@ -3,11 +3,12 @@
 #include "Model/EntryCodec.h"
 #include "Model/Log.h"
 
+#include "Model/FileIO.h"
+
 #include <QFile>
 #include <QHashFunctions>
 
 #include <cerrno>
-#include <cstring>
 #include <mutex>
 
 #include <fcntl.h>
@@ -15,18 +16,9 @@
 
 namespace vsp {
 
-/// Where a slot's bytes are: held, or as Base64 text in a file. Only changed under the registry's lock.
-struct StoredSlot {
-    QByteArray bytes;
-    std::shared_ptr<StoredFile> file;
-    qint64 offset = 0;
-    qint64 textSize = 0;
-    quint64 check = 0;
-    qsizetype size = 0;
-};
-
 namespace {
 
+/// Where Base64 text lies in a file, and the check of it.
 struct Place {
     std::shared_ptr<StoredFile> file;
     qint64 offset = 0;
@@ -34,10 +26,17 @@ struct Place {
     quint64 check = 0;
 };
 
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
+} // namespace
+
+/// Where a slot's bytes are: held, or in a file (when `place.file` is set). Only changed under the
+/// registry's lock.
+struct StoredSlot {
+    QByteArray bytes;
+    Place place;
+    qsizetype size = 0;
+};
+
+namespace {
 
 std::optional<QByteArray> readText(const Place& place, QString* error)
 {
@@ -87,48 +86,28 @@ struct StoredRegistry {
         return file;
     }
 
-    static std::optional<Place> placeOf(const StoredSlot& slot)
+    static void moveTo(const std::shared_ptr<StoredSlot>& slot, Place place)
     {
-        if (!slot.file) {
-            return std::nullopt;
-        }
-        return Place{slot.file, slot.offset, slot.textSize, slot.check};
-    }
-
-    static void moveTo(StoredSlot& slot, const std::shared_ptr<StoredSlot>& owner,
-                       const std::shared_ptr<StoredFile>& file, qint64 offset, qint64 textSize, quint64 check)
-    {
-        slot.bytes = QByteArray();
-        slot.file = file;
-        slot.offset = offset;
-        slot.textSize = textSize;
-        slot.check = check;
-        file->m_slots.push_back(owner);
+        slot->bytes = QByteArray();
+        place.file->m_slots.push_back(slot);
+        slot->place = std::move(place);
     }
 
     static void place(const QString& path, const std::vector<StoredPlacement>& placements)
     {
-        std::shared_ptr<StoredFile> file;
-        {
-            QFile opened(path);
-            if (!opened.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-                logFailure(QStringLiteral("reopening %1").arg(path), opened.errorString());
-                return;
-            }
-            file = StoredFile::duplicate(opened.handle(), path);
-        }
-        if (!file) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             logFailure(QStringLiteral("reopening %1").arg(path), systemError(errno));
             return;
         }
+        const std::shared_ptr<StoredFile> file = make(fd, path);
         StoredRegistry& r = StoredRegistry::instance();
         std::vector<std::pair<std::shared_ptr<StoredSlot>, Place>> left;
         {
             const std::lock_guard hold(r.lock);
             for (const StoredPlacement& p : placements) {
-                const auto& slot = StoredRegistry::slotOf(p.bytes);
-                if (slot) {
-                    StoredRegistry::moveTo(*slot, slot, file, p.offset, p.size, p.check);
+                if (const auto& slot = p.bytes.m_slot) {
+                    moveTo(slot, {file, p.offset, p.size, p.check});
                 }
             }
             // What the replaced files still hold was not written again (entries kept elsewhere, such as an
@@ -139,8 +118,8 @@ struct StoredRegistry {
                     continue;
                 }
                 for (const std::weak_ptr<StoredSlot>& s : old->m_slots) {
-                    if (auto slot = s.lock(); slot && slot->file == old) {
-                        left.emplace_back(slot, *StoredRegistry::placeOf(*slot));
+                    if (auto slot = s.lock(); slot && slot->place.file == old) {
+                        left.emplace_back(slot, slot->place);
                     }
                 }
                 old->m_slots.clear();
@@ -155,19 +134,11 @@ struct StoredRegistry {
                 continue;
             }
             const std::lock_guard hold(r.lock);
-            if (slot->file == place.file) {
-                slot->file.reset();
+            if (slot->place.file == place.file) {
+                slot->place = {};
                 slot->bytes = std::move(*bytes);
             }
         }
-    }
-
-    static const std::shared_ptr<StoredSlot>& slotOf(const StoredBytes& b) { return b.m_slot; }
-    static StoredBytes withSlot(std::shared_ptr<StoredSlot> slot)
-    {
-        StoredBytes b;
-        b.m_slot = std::move(slot);
-        return b;
     }
 };
 
@@ -245,13 +216,13 @@ StoredBytes::StoredBytes(const std::optional<QByteArray>& bytes)
 
 StoredBytes StoredBytes::inFile(std::shared_ptr<vsp::StoredFile> file, qint64 offset, std::string_view base64)
 {
-    std::shared_ptr<StoredSlot> slot(new StoredSlot);
+    StoredBytes stored;
+    stored.m_slot.reset(new StoredSlot);
     const size_t n = base64.size();
-    slot->size = qsizetype(n / 4 * 3) - (n > 0 && base64[n - 1] == '=') - (n > 1 && base64[n - 2] == '=');
-    StoredRegistry& r = StoredRegistry::instance();
-    const std::lock_guard hold(r.lock);
-    StoredRegistry::moveTo(*slot, slot, file, offset, qint64(n), vsp::storedCheck(base64));
-    return StoredRegistry::withSlot(std::move(slot));
+    stored.m_slot->size = qsizetype(n / 4 * 3) - (n > 0 && base64[n - 1] == '=') - (n > 1 && base64[n - 2] == '=');
+    const std::lock_guard hold(StoredRegistry::instance().lock);
+    StoredRegistry::moveTo(stored.m_slot, {std::move(file), offset, qint64(n), vsp::storedCheck(base64)});
+    return stored;
 }
 
 QByteArray StoredBytes::value() const
@@ -259,16 +230,16 @@ QByteArray StoredBytes::value() const
     if (!m_slot) {
         return {};
     }
-    std::optional<vsp::Place> place;
+    vsp::Place place;
     {
         const std::lock_guard hold(StoredRegistry::instance().lock);
-        place = StoredRegistry::placeOf(*m_slot);
-        if (!place) {
+        if (!m_slot->place.file) {
             return m_slot->bytes;
         }
+        place = m_slot->place;
     }
     QString error;
-    std::optional<QByteArray> bytes = vsp::readBytes(*place, &error);
+    std::optional<QByteArray> bytes = vsp::readBytes(place, &error);
     if (!bytes) {
         vsp::logFailure(QStringLiteral("reading rich text"), error);
         return {};
@@ -295,7 +266,7 @@ bool StoredBytes::isInFile() const
         return false;
     }
     const std::lock_guard hold(StoredRegistry::instance().lock);
-    return bool(m_slot->file);
+    return bool(m_slot->place.file);
 }
 
 std::optional<QByteArray> StoredBytes::base64(QString* error) const
@@ -303,17 +274,17 @@ std::optional<QByteArray> StoredBytes::base64(QString* error) const
     if (!m_slot) {
         return std::nullopt;
     }
-    std::optional<vsp::Place> place;
+    vsp::Place place;
     QByteArray held;
     {
         const std::lock_guard hold(StoredRegistry::instance().lock);
-        place = StoredRegistry::placeOf(*m_slot);
+        place = m_slot->place;
         held = m_slot->bytes;
     }
-    if (!place) {
+    if (!place.file) {
         return vsp::encodeBase64(held);
     }
-    return vsp::readText(*place, error);
+    return vsp::readText(place, error);
 }
 
 bool operator==(const StoredBytes& a, const StoredBytes& b)
