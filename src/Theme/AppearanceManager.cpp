@@ -1,9 +1,11 @@
 #include "Theme/AppearanceManager.h"
 
 #include "Model/AppSettings.h"
+#include "Theme/SymbolIcons.h"
 
 #include <QApplication>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolTip>
@@ -14,6 +16,27 @@
 
 using vsp::Appearance;
 using vsp::Color;
+
+namespace {
+
+/// Fusion, with the menu bar's overflow arrows drawn as symbols. Qt's own are image files, and reading
+/// the first image file makes Qt load every image-format plugin with its libraries (over a megabyte),
+/// which the main window would otherwise do at start for a button that is rarely shown.
+class AppStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override
+    {
+        switch (icon) {
+        case SP_ToolBarHorizontalExtensionButton: return vsp::symbols::icon(u"chevron.right", QColor());
+        case SP_ToolBarVerticalExtensionButton: return vsp::symbols::icon(u"chevron.down", QColor());
+        default: return QProxyStyle::standardIcon(icon, option, widget);
+        }
+    }
+};
+
+} // namespace
 
 AppearanceManager& AppearanceManager::instance()
 {
@@ -144,7 +167,7 @@ void AppearanceManager::apply()
         // Fusion draws every standard control from the palette alone, so both appearances look alike
         // on every desktop.
         if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
-            QApplication::setStyle(fusion);
+            QApplication::setStyle(new AppStyle(fusion));
         }
         m_applied = true;
     }

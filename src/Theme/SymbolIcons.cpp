@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmapCache>
 #include <QSvgRenderer>
 
@@ -273,11 +275,7 @@ public:
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {
-        QColor color = m_color;
-        if (mode == QIcon::Disabled) {
-            color.setAlphaF(color.alphaF() * 0.4f);
-        }
-        symbols::paint(*painter, m_symbol, QRectF(rect), color);
+        symbols::paint(*painter, m_symbol, QRectF(rect), colorFor(mode));
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
@@ -287,17 +285,22 @@ public:
 
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
     {
-        QColor color = m_color;
-        if (mode == QIcon::Disabled) {
-            color.setAlphaF(color.alphaF() * 0.4f);
-        }
-        return symbols::pixmap(m_symbol, color, std::min(size.width(), size.height()), scale);
+        return symbols::pixmap(m_symbol, colorFor(mode), std::min(size.width(), size.height()), scale);
     }
 
     QIconEngine* clone() const override { return new SymbolIconEngine(m_symbol, m_color); }
     QString key() const override { return QStringLiteral("vsp-symbol"); }
 
 private:
+    QColor colorFor(QIcon::Mode mode) const
+    {
+        QColor color = m_color.isValid() ? m_color : QGuiApplication::palette().color(QPalette::ButtonText);
+        if (mode == QIcon::Disabled) {
+            color.setAlphaF(color.alphaF() * 0.4f);
+        }
+        return color;
+    }
+
     QString m_symbol;
     QColor m_color;
 };

@@ -35,7 +35,8 @@ QString iconPath(QStringView symbol);
 QPixmap pixmap(QStringView symbol, const QColor& color, qreal size, qreal devicePixelRatio = 1.0);
 /// Draws the symbol tinted with `color`, fitted and centred in `rect`.
 void paint(QPainter& painter, QStringView symbol, const QRectF& rect, const QColor& color);
-/// A QIcon of the symbol for menus and tool buttons, tinted with `color` (normal and disabled modes).
+/// A QIcon of the symbol for menus and tool buttons, tinted with `color` (normal and disabled modes);
+/// an invalid `color` tints it with the application palette's button text when it is drawn.
 QIcon icon(QStringView symbol, const QColor& color);
 
 } // namespace vsp::symbols
