@@ -164,6 +164,8 @@ VesperlogApp::Options appOptions()
     options.useTray = false;
     options.followDesktopScheme = false;
     options.startNotifications = false;
+    // As the app itself asks for the update feed: through a copy of its program.
+    options.updater.feedHelper = QStringLiteral(VESPERLOG_APP_BINARY);
     return options;
 }
 

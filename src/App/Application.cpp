@@ -8,6 +8,7 @@
 #include "Model/JournalStoreLock.h"
 #include "Model/Log.h"
 #include "Platform/SingleInstance.h"
+#include "Update/FeedFetch.h"
 #include "Views/Main/MainWindow.h"
 
 #include <QAbstractEventDispatcher>
@@ -21,6 +22,7 @@
 #include <ctime>
 #include <malloc.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -103,6 +105,9 @@ void keepLargeAllocationsInHeap()
 
 int runVesperlog(int argc, char** argv)
 {
+    if (argc > 1 && qstrcmp(argv[1], vsp::update::kFeedHelperArgument) == 0) {
+        return vsp::update::runFeedHelper(argc, argv);
+    }
     keepLargeAllocationsInHeap();
     vsp::prepareMediaEnvironment();
     QApplication app(argc, argv);
@@ -129,7 +134,10 @@ int runVesperlog(int argc, char** argv)
 
     // New entries note the place and the weather through the desktop's location service.
     LocationWeatherManager::shared().setServices(LocationWeatherManager::liveServices());
-    VesperlogApp vesperlog;
+    VesperlogApp::Options options;
+    // The update check asks for the feed through a copy of this program, which ends after it.
+    options.updater.feedHelper = QCoreApplication::applicationFilePath();
+    VesperlogApp vesperlog(std::move(options));
     QObject::connect(&instance, &SingleInstance::activationRequested, &vesperlog, &VesperlogApp::showMainWindow);
     // Search folds the journal's text on another thread once the window is on screen, not before.
     QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &vesperlog.store(),

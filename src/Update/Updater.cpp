@@ -4,6 +4,7 @@
 #include "Model/Log.h"
 #include "Platform/FileReveal.h"
 #include "Update/AppBundle.h"
+#include "Update/FeedFetch.h"
 #include "Update/PackageInstaller.h"
 #include "Update/UpdateFeed.h"
 
@@ -13,6 +14,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QProcess>
 #include <QTimer>
 #include <QUuid>
 
@@ -24,8 +26,6 @@ using namespace vsp::update;
 
 namespace {
 
-/// A manifest is a few kilobytes; a feed that sends more is not one.
-constexpr qint64 kMostFeedBytes = 1024 * 1024;
 constexpr qint64 kDaySeconds = 86400;
 
 QString defaultVersion()
@@ -37,21 +37,6 @@ QString defaultVersion()
     }
     const QString version = QCoreApplication::applicationVersion();
     return version.isEmpty() ? QStringLiteral("0.0") : version;
-}
-
-QString replyError(QNetworkReply* reply)
-{
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 0 && status != 200) {
-        return QStringLiteral("%1 answered HTTP %2").arg(reply->url().toString()).arg(status);
-    }
-    if (reply->error() == QNetworkReply::OperationCanceledError) {
-        return QStringLiteral("no answer in time from %1").arg(reply->url().toString());
-    }
-    if (reply->error() != QNetworkReply::NoError) {
-        return reply->errorString();
-    }
-    return QStringLiteral("%1 answered HTTP %2").arg(reply->url().toString()).arg(status);
 }
 
 } // namespace
@@ -78,9 +63,14 @@ Updater::Updater(Options options, QObject* parent)
 
 Updater::~Updater()
 {
+    if (m_feedHelper) {
+        m_feedHelper->disconnect();
+        m_feedHelper->kill();
+        m_feedHelper->waitForFinished(1000);
+    }
     if (m_reply) {
         // Ended with the updater: no answer is wanted any more.
-        m_reply->disconnect(this);
+        m_reply->disconnect();
         m_reply->abort();
         // A download cut short by quitting leaves nothing behind; once the hand-over script runs, the
         // reply is gone and the folder is the script's.
@@ -100,6 +90,11 @@ QNetworkAccessManager& Updater::network()
         m_ownNetwork = std::make_unique<QNetworkAccessManager>();
     }
     return *m_ownNetwork;
+}
+
+QString Updater::userAgent() const
+{
+    return QStringLiteral("Vesperlog/") + m_currentVersion;
 }
 
 QDateTime Updater::now() const
@@ -191,37 +186,26 @@ void Updater::check(bool manual)
         });
         return;
     }
-    QNetworkRequest request(*address);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QString(QStringLiteral("Vesperlog/") + m_currentVersion));
-    request.setTransferTimeout(m_options.feedTimeoutMs);
-    if (m_options.ssl) {
-        request.setSslConfiguration(*m_options.ssl);
-    }
-    QNetworkReply* reply = network().get(request);
-    m_reply = reply;
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > kMostFeedBytes) {
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() != QNetworkReply::NoError || status != 200) {
-            finishCheck(std::nullopt, UpdateError{UpdateFailure::Download, replyError(reply)});
+    const FeedRequest request{*address, userAgent(), m_options.feedTimeoutMs, m_options.ssl};
+    auto answered = [this](const FeedAnswer& answer) {
+        if (!answer.body) {
+            finishCheck(std::nullopt, UpdateError{UpdateFailure::Download, answer.error});
             return;
         }
-        const ManifestAnswer answer = readManifest(reply->readAll(), m_currentVersion, m_options.systemVersion);
-        if (const auto* error = std::get_if<UpdateError>(&answer)) {
+        const ManifestAnswer manifest = readManifest(*answer.body, m_currentVersion, m_options.systemVersion);
+        if (const auto* error = std::get_if<UpdateError>(&manifest)) {
             finishCheck(std::nullopt, *error);
-        } else if (const auto* release = std::get_if<UpdateRelease>(&answer)) {
+        } else if (const auto* release = std::get_if<UpdateRelease>(&manifest)) {
             finishCheck(*release, std::nullopt);
         } else {
             finishCheck(std::nullopt, std::nullopt);
         }
-    });
+    };
+    if (m_options.feedHelper.isEmpty()) {
+        m_reply = requestFeed(network(), request, answered);
+    } else {
+        m_feedHelper = requestFeedInHelper(m_options.feedHelper, request, this, answered);
+    }
 }
 
 void Updater::finishCheck(const std::optional<UpdateRelease>& release, const std::optional<UpdateError>& error)
@@ -314,15 +298,8 @@ void Updater::install(const UpdateRelease& release)
         failInstall({UpdateFailure::Other, m_archive->errorString()});
         return;
     }
-    QNetworkRequest request(release.url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QString(QStringLiteral("Vesperlog/") + m_currentVersion));
-    request.setTransferTimeout(m_options.downloadTimeoutMs);
-    if (m_options.ssl) {
-        request.setSslConfiguration(*m_options.ssl);
-    }
-    QNetworkReply* reply = network().get(request);
+    QNetworkReply* reply =
+        network().get(updaterRequest(release.url, userAgent(), m_options.downloadTimeoutMs, m_options.ssl));
     m_reply = reply;
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (m_archive && m_archive->write(reply->readAll()) < 0) {
@@ -345,7 +322,7 @@ void Updater::archiveDownloaded(QNetworkReply* reply)
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || status != 200) {
-        failInstall({UpdateFailure::Download, replyError(reply)});
+        failInstall({UpdateFailure::Download, replyFailure(reply)});
         return;
     }
     if (m_archive->write(reply->readAll()) < 0 || !m_archive->flush()) {

@@ -17,6 +17,7 @@ class AppSettings;
 class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QProcess;
 
 /// The one object through which the application finds, fetches and installs its new versions. Views
 /// render `phase` (with its payload: the offered release, the download fraction, the parked location or
@@ -69,6 +70,10 @@ public:
         QNetworkAccessManager* network = nullptr;
         /// TLS settings for every request (tests trust their own certificate this way); none means Qt's.
         std::optional<QSslConfiguration> ssl;
+        /// The program that asks for the feed (this application's, started with the feed helper
+        /// argument), so that the TLS libraries never load into the application for a check; empty
+        /// means the request is made in this process.
+        QString feedHelper;
         /// Longest time without data, in ms, for the feed and for the archive.
         int feedTimeoutMs = 15000;
         int downloadTimeoutMs = 60000;
@@ -144,6 +149,7 @@ private:
 
     QNetworkAccessManager& network();
     QDateTime now() const;
+    QString userAgent() const;
     void setPhase(Phase phase);
     void finishCheck(const std::optional<UpdateRelease>& release, const std::optional<UpdateError>& error);
     void archiveDownloaded(QNetworkReply* reply);
@@ -170,4 +176,5 @@ private:
     QString m_archivePath;
     std::unique_ptr<QFile> m_archive;
     QPointer<QNetworkReply> m_reply;
+    QPointer<QProcess> m_feedHelper;
 };

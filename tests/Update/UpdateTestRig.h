@@ -6,6 +6,7 @@
 #include "common/TestSupport.h"
 #include "common/ZipWriter.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -70,6 +71,12 @@ struct Rig {
         return n;
     }
 };
+
+/// The feed helper: this test program, whose main runs the helper when started as one.
+inline QString feedHelper()
+{
+    return QCoreApplication::applicationFilePath();
+}
 
 inline QByteArray releaseArchive(const QString& identifier = vsp::bundle::identifier(),
                                  const QString& version = QStringLiteral("1.1"))

@@ -81,7 +81,10 @@ void UpdaterTest::quietCheck_runsOnlyWhenDue()
         settings.setUpdateChecked(kNow.addSecs(-secondsAgo));
     }
     settings.setUpdatePending(pending);
-    Updater updater(rig.options());
+    // As the application checks at launch: through the feed helper.
+    Updater::Options options = rig.options();
+    options.feedHelper = feedHelper();
+    Updater updater(options);
     updater.checkQuietly(enabled);
     QCOMPARE(updater.checkCount(), asks ? 1 : 0);
     if (asks) {
@@ -163,6 +166,10 @@ void UpdaterTest::check_failures()
         Updater::Options options = rig.options();
         if (override != QLatin1String("server")) {
             options.feedOverride = override;
+        }
+        // Quiet checks ask through the helper, as at launch; checks on request in this process.
+        if (!manual) {
+            options.feedHelper = feedHelper();
         }
         AppSettings settings;
         Updater updater(options);
