@@ -1,5 +1,7 @@
 #include "Media/SpeechTranscriber.h"
 
+#include "Media/SpeechLibrary.h"
+
 #include <QAudioDecoder>
 #include <QCoreApplication>
 #include <QFile>
@@ -13,7 +15,6 @@
 #include <memory>
 #include <mutex>
 
-#include <pocketsphinx.h>
 #include <sphinxbase/cmn.h>
 #include <sphinxbase/feat.h>
 
@@ -30,6 +31,7 @@ SpeechTranscriber::Backend& backend()
 
 /// A loaded recogniser (about 90 MB) with the loudness estimate it starts from.
 struct LoadedDecoder {
+    const SpeechLibrary* library = nullptr;
     ps_decoder_t* ps = nullptr;
     QString folder;
     std::vector<mfcc_t> mean;
@@ -39,31 +41,37 @@ struct LoadedDecoder {
     ~LoadedDecoder()
     {
         if (ps) {
-            ps_free(ps);
+            library->free(ps);
         }
     }
 
     static std::unique_ptr<LoadedDecoder> load(const QString& folder)
     {
+        const SpeechLibrary* library = SpeechLibrary::installed();
+        if (!library) {
+            return nullptr;
+        }
         const QByteArray hmm = QFile::encodeName(folder + QStringLiteral("/en-us"));
         const QByteArray lm = QFile::encodeName(folder + QStringLiteral("/en-us.lm.bin"));
         const QByteArray dict = QFile::encodeName(folder + QStringLiteral("/cmudict-en-us.dict"));
         // One forward pass without the flat-lexicon and best-path passes, and a bounded number of
         // active models: about twice as fast for the same words on this model.
-        cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(),
-                                       "-dict", dict.constData(), "-logfn", "/dev/null", "-fwdflat", "no", "-bestpath",
-                                       "no", "-maxhmmpf", "3000", "-pl_window", "10", nullptr);
+        cmd_ln_t* config =
+            library->cmdLnInit(nullptr, library->args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(), "-dict",
+                               dict.constData(), "-logfn", "/dev/null", "-fwdflat", "no", "-bestpath", "no",
+                               "-maxhmmpf", "3000", "-pl_window", "10", nullptr);
         if (!config) {
             return nullptr;
         }
         auto decoder = std::make_unique<LoadedDecoder>();
-        decoder->ps = ps_init(config);
-        cmd_ln_free_r(config);
+        decoder->library = library;
+        decoder->ps = library->init(config);
+        library->cmdLnFree(config);
         if (!decoder->ps) {
             return nullptr;
         }
         decoder->folder = folder;
-        const cmn_t* cmn = ps_get_feat(decoder->ps)->cmn_struct;
+        const cmn_t* cmn = library->getFeat(decoder->ps)->cmn_struct;
         decoder->mean.assign(cmn->cmn_mean, cmn->cmn_mean + cmn->veclen);
         decoder->sum.assign(cmn->sum, cmn->sum + cmn->veclen);
         decoder->frames = cmn->nframe;
@@ -74,7 +82,7 @@ struct LoadedDecoder {
     /// which it then hears worse; every recording starts from the estimate it was loaded with.
     void forgetLoudness()
     {
-        cmn_t* cmn = ps_get_feat(ps)->cmn_struct;
+        cmn_t* cmn = library->getFeat(ps)->cmn_struct;
         std::copy(mean.begin(), mean.end(), cmn->cmn_mean);
         std::copy(sum.begin(), sum.end(), cmn->sum);
         cmn->nframe = frames;
@@ -307,17 +315,18 @@ std::optional<QString> SpeechTranscriber::recognise(const std::vector<std::int16
         return std::nullopt;
     }
     decoder->forgetLoudness();
+    const SpeechLibrary* library = decoder->library;
     ps_decoder_t* ps = decoder->ps;
     std::optional<QString> result;
-    bool ok = ps_start_utt(ps) >= 0;
+    bool ok = library->startUtt(ps) >= 0;
     constexpr size_t kChunk = 4096;
     for (size_t at = 0; ok && at < samples.size(); at += kChunk) {
         const size_t n = std::min(kChunk, samples.size() - at);
-        ok = ps_process_raw(ps, samples.data() + at, n, FALSE, FALSE) >= 0;
+        ok = library->processRaw(ps, samples.data() + at, n, FALSE, FALSE) >= 0;
     }
-    if (ps_end_utt(ps) >= 0 && ok) {
+    if (library->endUtt(ps) >= 0 && ok) {
         int score = 0;
-        const char* hypothesis = ps_get_hyp(ps, &score);
+        const char* hypothesis = library->getHyp(ps, &score);
         // No hypothesis is what silence gives: a finished recognition that heard nothing.
         result = hypothesis ? QString::fromUtf8(hypothesis).simplified() : QString();
         DecoderStore::shared().give(std::move(decoder));

@@ -10,6 +10,7 @@
 #include "Media/ClipPlayer.h"
 #include "Media/MediaEnvironment.h"
 #include "Media/RecordingWaveform.h"
+#include "Media/SpeechLibrary.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/JournalStore.h"
 #include "Model/Uuid.h"
@@ -441,4 +442,27 @@ void VoiceNoteTest::transcriber_silenceIsEmpty_otherLanguagesGiveNothing()
     QVERIFY(SpeechTranscriber::modelFolder(QLocale::c(), QLocale::c()));
     QCOMPARE(SpeechTranscriber::modelFolder(QLocale(QLocale::German), QLocale(QLocale::French)),
              std::optional<QString>());
+}
+
+void VoiceNoteTest::speechLibrary_missingPart_givesNothingWithLoaderText_data()
+{
+    QTest::addColumn<QByteArray>("pocketsphinx");
+    QTest::addColumn<QByteArray>("sphinxbase");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no pocketsphinx") << QByteArray("libvesperlog-absent.so.3") << QByteArray("libsphinxbase.so.3")
+                                     << "libvesperlog-absent.so.3";
+    QTest::newRow("no sphinxbase") << QByteArray("libpocketsphinx.so.3") << QByteArray("libvesperlog-absent.so.3")
+                                   << "libvesperlog-absent.so.3";
+    QTest::newRow("without its functions")
+        << QByteArray("libsphinxbase.so.3") << QByteArray("libsphinxbase.so.3") << "ps_args";
+}
+
+void VoiceNoteTest::speechLibrary_missingPart_givesNothingWithLoaderText()
+{
+    QFETCH(QByteArray, pocketsphinx);
+    QFETCH(QByteArray, sphinxbase);
+    QFETCH(QString, named);
+    QString error;
+    QVERIFY(!SpeechLibrary::open(pocketsphinx.constData(), sphinxbase.constData(), &error));
+    QVERIFY2(error.contains(named), qPrintable(error));
 }

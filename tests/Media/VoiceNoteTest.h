@@ -31,6 +31,8 @@ private Q_SLOTS:
 
     void transcriber_speech_containsItsWords();
     void transcriber_silenceIsEmpty_otherLanguagesGiveNothing();
+    void speechLibrary_missingPart_givesNothingWithLoaderText_data();
+    void speechLibrary_missingPart_givesNothingWithLoaderText();
 
 private:
     QTemporaryDir m_recordings;
