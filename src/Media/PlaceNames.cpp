@@ -1,6 +1,6 @@
 #include "Media/PlaceNames.h"
 
-#include <geonames/geonames.h>
+#include "Media/GeonamesLibrary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,17 +20,22 @@ double radians(double degrees)
 QList<Town> readDatabase()
 {
     QList<Town> towns;
-    const gint count = geonames_get_n_cities();
+    // Without the library no town is known, as with an unreadable database.
+    const GeonamesLibrary* geonames = GeonamesLibrary::installed();
+    if (!geonames) {
+        return towns;
+    }
+    const gint count = geonames->getNCities();
     towns.reserve(std::max(count, 0));
     for (gint i = 0; i < count; ++i) {
-        GeonamesCity* city = geonames_get_city(i);
+        GeonamesCity* city = geonames->getCity(i);
         if (!city) {
             continue;
         }
-        towns.append({QString::fromUtf8(geonames_city_get_name(city)), QString::fromUtf8(geonames_city_get_state(city)),
-                      QString::fromUtf8(geonames_city_get_country(city)), geonames_city_get_latitude(city),
-                      geonames_city_get_longitude(city)});
-        geonames_city_free(city);
+        towns.append({QString::fromUtf8(geonames->cityName(city)), QString::fromUtf8(geonames->cityState(city)),
+                      QString::fromUtf8(geonames->cityCountry(city)), geonames->cityLatitude(city),
+                      geonames->cityLongitude(city)});
+        geonames->cityFree(city);
     }
     return towns;
 }

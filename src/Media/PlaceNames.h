@@ -36,7 +36,7 @@ double distanceKm(double latitude1, double longitude1, double latitude2, double 
 std::optional<QString> nameNear(const QList<Town>& towns, double latitude, double longitude);
 
 /// Every town of Debian's geonames database (towns of 15,000 people or more), read on first use and kept
-/// for the process; empty when the database cannot be read. Safe on any thread; the first call takes a
+/// for the process; empty when the database or its library cannot be read. Safe on any thread; the first call takes a
 /// few tens of milliseconds, so make it off the GUI thread.
 const QList<Town>& databaseTowns();
 

@@ -4,6 +4,7 @@
 
 #include "Media/AudioClipRow.h"
 #include "Media/AudioRecordControl.h"
+#include "Media/GeonamesLibrary.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
 #include "Media/SpeechTranscriber.h"
@@ -247,4 +248,27 @@ void MediaTest::recordControl_forwardsFinishedRecordings()
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first, QStringLiteral("/tmp/rec.m4a"));
     QCOMPARE(finished.first().second, 2.5);
+}
+
+void MediaTest::openedLibrary_missingPart_givesNothingWithLoaderText_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no geonames") << "geonames" << QByteArray("libvesperlog-absent.so.0") << "libvesperlog-absent.so.0";
+    QTest::newRow("geonames without its functions") << "geonames" << QByteArray("libm.so.6") << "geonames_get_n_cities";
+}
+
+void MediaTest::openedLibrary_missingPart_givesNothingWithLoaderText()
+{
+    QFETCH(QString, table);
+    QFETCH(QByteArray, fileName);
+    QFETCH(QString, named);
+    QString error;
+    bool opened = true;
+    if (table == QLatin1String("geonames")) {
+        opened = GeonamesLibrary::open(fileName.constData(), &error) != nullptr;
+    }
+    QVERIFY(!opened);
+    QVERIFY2(error.contains(named), qPrintable(error));
 }

@@ -4,7 +4,7 @@
 
 /// The attachment pieces the compose window uses: the weather chips, the image picker, the clip length
 /// format, and the answers of the transcriber and the weather service (later, once, and never to a
-/// destroyed receiver).
+/// destroyed receiver), and the libraries opened at run time when one is missing.
 class MediaTest final : public QObject {
     Q_OBJECT
 
@@ -23,4 +23,6 @@ private Q_SLOTS:
     void weatherAndTranscriber_destroyedReceiver_getsNothing();
     void imagePicker_handsOverChosenFilesOnly();
     void recordControl_forwardsFinishedRecordings();
+    void openedLibrary_missingPart_givesNothingWithLoaderText_data();
+    void openedLibrary_missingPart_givesNothingWithLoaderText();
 };
