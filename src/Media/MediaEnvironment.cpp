@@ -1,5 +1,7 @@
 #include "Media/MediaEnvironment.h"
 
+#include "Media/GStreamerLibrary.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QAudioDevice>
@@ -13,8 +15,6 @@
 #include <QPointer>
 #include <QThreadPool>
 #include <QtGlobal>
-
-#include <gst/gst.h>
 
 #include <utility>
 
@@ -39,12 +39,13 @@ QList<Waiter>& waiters()
 }
 
 /// Loads the plugins and makes one of each element that a recording, a playback and a decoding build,
-/// so their libraries (libav's above all, about 150 ms) and their classes are ready; false when GStreamer
-/// cannot start. Worker thread.
-bool loadGStreamer()
+/// so their libraries (libav's above all, about 150 ms) and their classes are ready. Gives GStreamer's
+/// functions, or nothing when it cannot be opened or cannot start. Worker thread.
+const GStreamerLibrary* loadGStreamer()
 {
-    if (!gst_init_check(nullptr, nullptr, nullptr)) {
-        return false;
+    const GStreamerLibrary* gst = GStreamerLibrary::installed();
+    if (!gst || !gst->initCheck(nullptr, nullptr, nullptr)) {
+        return nullptr;
     }
     static const char* const plugins[] = {
         "coreelements", "pulseaudio",   "autodetect", "audiotestsrc",      "volume", "encoding",
@@ -52,8 +53,8 @@ bool loadGStreamer()
         "playback",     "typefindfunctions", "app",   "videoconvertscale",
     };
     for (const char* name : plugins) {
-        if (GstPlugin* plugin = gst_plugin_load_by_name(name)) {
-            gst_object_unref(plugin);
+        if (GstPlugin* plugin = gst->pluginLoadByName(name)) {
+            gst->objectUnref(plugin);
         }
     }
     // Not the sound server's source and sink: making those opens nothing, but their plugin is all
@@ -65,38 +66,40 @@ bool loadGStreamer()
         "appsink",  "videoconvert",
     };
     for (const char* name : elements) {
-        if (GstElement* element = gst_element_factory_make(name, nullptr)) {
-            gst_object_unref(element);
+        if (GstElement* element = gst->elementFactoryMake(name, nullptr)) {
+            gst->objectUnref(element);
         }
     }
-    return true;
+    return gst;
 }
 
 /// What Qt Multimedia's backend reads when it is made on the GUI thread, read here first so it finds
 /// it done: the device providers' plugins (its device monitor loads them), and the capabilities of
 /// every encoder, decoder, muxer and demuxer (its list of formats parses them; GStreamer keeps them
-/// once parsed). Worker thread, after loadGStreamer().
-void readBackendCapabilities()
+/// once parsed). Worker thread, after loadGStreamer(). The lists' items are taken as what they are
+/// listed as: GStreamer's checked casts would call its type functions too.
+void readBackendCapabilities(const GStreamerLibrary* gst)
 {
-    GList* providers = gst_device_provider_factory_list_get_device_providers(GST_RANK_NONE);
+    GList* providers = gst->deviceProviderFactories(GST_RANK_NONE);
     for (GList* p = providers; p; p = p->next) {
-        if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(p->data))) {
-            gst_object_unref(loaded);
+        if (GstPluginFeature* loaded = gst->pluginFeatureLoad(static_cast<GstPluginFeature*>(p->data))) {
+            gst->objectUnref(loaded);
         }
     }
-    gst_plugin_feature_list_free(providers);
+    gst->pluginFeatureListFree(providers);
     const GstElementFactoryListType kinds[] = {GST_ELEMENT_FACTORY_TYPE_ENCODER, GST_ELEMENT_FACTORY_TYPE_DECODER,
                                                GST_ELEMENT_FACTORY_TYPE_MUXER, GST_ELEMENT_FACTORY_TYPE_DEMUXER};
     for (GstElementFactoryListType kind : kinds) {
-        GList* factories = gst_element_factory_list_get_elements(kind, GST_RANK_MARGINAL);
+        GList* factories = gst->elementFactories(kind, GST_RANK_MARGINAL);
         for (GList* f = factories; f; f = f->next) {
-            const GList* templates = gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(f->data));
+            const GList* templates = gst->staticPadTemplates(static_cast<GstElementFactory*>(f->data));
             for (const GList* t = templates; t; t = t->next) {
                 auto* pad = static_cast<GstStaticPadTemplate*>(t->data);
-                gst_caps_unref(gst_static_caps_get(&pad->static_caps));
+                // What gst_caps_unref() does, inline, through the opened library.
+                gst->miniObjectUnref(GST_MINI_OBJECT_CAST(gst->staticCapsGet(&pad->static_caps)));
             }
         }
-        gst_plugin_feature_list_free(factories);
+        gst->pluginFeatureListFree(factories);
     }
 }
 
@@ -181,8 +184,8 @@ void warmUpMedia(QObject* context, std::function<void()> ready)
     // The global pool: the application waits for its tasks before it ends, so no plugin is still
     // loading while the process unwinds.
     QThreadPool::globalInstance()->start([app] {
-        if (loadGStreamer()) {
-            readBackendCapabilities();
+        if (const GStreamerLibrary* gst = loadGStreamer()) {
+            readBackendCapabilities(gst);
             preloadBackendLibrary();
         }
         // Qt Multimedia's device list, its backend (with the backend's device monitor and list of

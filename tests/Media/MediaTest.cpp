@@ -4,6 +4,7 @@
 
 #include "Media/AudioClipRow.h"
 #include "Media/AudioRecordControl.h"
+#include "Media/GStreamerLibrary.h"
 #include "Media/GeonamesLibrary.h"
 #include "Media/ImagePickerButton.h"
 #include "Media/LocationWeatherManager.h"
@@ -257,6 +258,9 @@ void MediaTest::openedLibrary_missingPart_givesNothingWithLoaderText_data()
     QTest::addColumn<QString>("named");
     QTest::newRow("no geonames") << "geonames" << QByteArray("libvesperlog-absent.so.0") << "libvesperlog-absent.so.0";
     QTest::newRow("geonames without its functions") << "geonames" << QByteArray("libm.so.6") << "geonames_get_n_cities";
+    QTest::newRow("no GStreamer") << "gstreamer" << QByteArray("libvesperlog-absent.so.0")
+                                  << "libvesperlog-absent.so.0";
+    QTest::newRow("GStreamer without its functions") << "gstreamer" << QByteArray("libm.so.6") << "gst_init_check";
 }
 
 void MediaTest::openedLibrary_missingPart_givesNothingWithLoaderText()
@@ -268,6 +272,8 @@ void MediaTest::openedLibrary_missingPart_givesNothingWithLoaderText()
     bool opened = true;
     if (table == QLatin1String("geonames")) {
         opened = GeonamesLibrary::open(fileName.constData(), &error) != nullptr;
+    } else if (table == QLatin1String("gstreamer")) {
+        opened = GStreamerLibrary::open(fileName.constData(), &error) != nullptr;
     }
     QVERIFY(!opened);
     QVERIFY2(error.contains(named), qPrintable(error));
