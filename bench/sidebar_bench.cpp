@@ -135,7 +135,7 @@ void BM_TrashOpen(benchmark::State& state)
 {
     Columns c;
     QList<TrashedEntry> trash;
-    const QList<JournalEntry>& entries = c.store.entries();
+    const EntryList& entries = c.store.entries();
     for (int i = 0; i < kTrash && i < entries.size(); ++i) {
         trash.append(TrashedEntry{entries[i], vsp::now() - i * 2000.0});
     }

@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     options.followDesktopScheme = false;
     VesperlogApp vesperlog(options);
     JournalStore& store = vesperlog.store();
-    const QList<JournalEntry> listed = store.entries();
+    const EntryList listed = store.entries();
     for (int i = 10; i < 14; ++i) {
         store.deleteEntry(listed[i]);
     }

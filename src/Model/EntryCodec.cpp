@@ -693,7 +693,7 @@ std::string_view withoutByteOrderMark(const QByteArray& json)
     return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
 }
 
-Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options)
+Encoded encodeEntries(const EntryList& entries, const EncodeOptions& options)
 {
     qsizetype estimate = 16;
     for (const JournalEntry& e : entries) {
@@ -711,7 +711,7 @@ Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& o
     return {w.take(), {}};
 }
 
-QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype pieceBytes,
+QString encodeEntriesInPieces(const EntryList& entries, qsizetype pieceBytes,
                               const std::function<bool(const QByteArray&)>& sink,
                               std::vector<StoredPlacement>* placements)
 {
@@ -937,7 +937,7 @@ qsizetype endOfValue(PieceSource& source, qsizetype at)
 
 } // namespace
 
-Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates, qsizetype pieceBytes,
+Decoded<EntryList> decodeEntries(QIODevice& device, DateEncoding dates, qsizetype pieceBytes,
                                            std::shared_ptr<StoredFile> richTextFile)
 {
     const qint64 start = device.pos();
@@ -957,7 +957,7 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
             }
         }
     };
-    const auto invalid = [&](const QString& where) -> Decoded<QList<JournalEntry>> {
+    const auto invalid = [&](const QString& where) -> Decoded<EntryList> {
         if (!source.error().isEmpty()) {
             return {std::nullopt, QStringLiteral("the data could not be read (%1)").arg(source.error())};
         }
@@ -1044,7 +1044,7 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
         text.append(']');
         return text;
     };
-    const auto finish = [&]() -> Decoded<QList<JournalEntry>> {
+    const auto finish = [&]() -> Decoded<EntryList> {
         while (!pending.empty()) {
             takeOldest();
         }
@@ -1060,7 +1060,7 @@ Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates
         for (const QList<JournalEntry>& batch : std::as_const(done)) {
             total += batch.size();
         }
-        QList<JournalEntry> list;
+        EntryList list;
         list.reserve(total);
         for (QList<JournalEntry>& batch : done) {
             for (JournalEntry& e : batch) {

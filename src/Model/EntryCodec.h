@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
 #include <QByteArray>
@@ -49,14 +50,14 @@ struct Decoded {
     bool ok() const { return value.has_value(); }
 };
 
-Encoded encodeEntries(const QList<JournalEntry>& entries, const EncodeOptions& options = {});
+Encoded encodeEntries(const EntryList& entries, const EncodeOptions& options = {});
 /// `placements`, when given, is told where each rich text went (see placeStoredBytes()).
 Encoded encodeTrash(const QList<TrashedEntry>& records, std::vector<StoredPlacement>* placements = nullptr);
 
 /// Makes the same bytes as encodeEntries() (journal form) in pieces of about `pieceBytes`, handing each
 /// to `sink` as soon as it is made, so writing can start before the whole text exists. Stops at the first
 /// piece the sink refuses. Returns the encoding error, or empty.
-QString encodeEntriesInPieces(const QList<JournalEntry>& entries, qsizetype pieceBytes,
+QString encodeEntriesInPieces(const EntryList& entries, qsizetype pieceBytes,
                               const std::function<bool(const QByteArray&)>& sink,
                               std::vector<StoredPlacement>* placements = nullptr);
 
@@ -73,9 +74,8 @@ Decoded<QList<TrashedEntry>> decodeTrash(const QByteArray& json);
 ///
 /// With `richTextFile`, the file the device reads (a position in the device being the same in the
 /// file), rich text stored in its usual form is left there and read when asked for (StoredBytes).
-Decoded<QList<JournalEntry>> decodeEntries(QIODevice& device, DateEncoding dates = DateEncoding::ReferenceSeconds,
-                                           qsizetype pieceBytes = 64 << 10,
-                                           std::shared_ptr<StoredFile> richTextFile = {});
+Decoded<EntryList> decodeEntries(QIODevice& device, DateEncoding dates = DateEncoding::ReferenceSeconds,
+                                 qsizetype pieceBytes = 64 << 10, std::shared_ptr<StoredFile> richTextFile = {});
 
 /// Values kept in the settings as JSON data.
 QByteArray encodeUuidArray(const QList<QUuid>& ids);

@@ -132,7 +132,7 @@ void inSlices(qsizetype count, int threads, const Work& work)
 
 } // namespace
 
-JournalSearchIndex::JournalSearchIndex(const QList<JournalEntry>& entries, int threads,
+JournalSearchIndex::JournalSearchIndex(const EntryList& entries, int threads,
                                        const std::atomic_bool* cancelled)
     : m_entries(entries), m_texts(size_t(entries.size()))
 {
@@ -160,7 +160,7 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
 {
     // Read through constData(): the list is shared with the store, and a detaching read from several
     // threads at once would free it under the others.
-    const JournalEntry& e = m_entries.constData()[i];
+    const JournalEntry& e = m_entries[i];
     size_t bound = size_t(foldedSizeBound(e.title)) + 2;
     for (const QString& tag : e.tags) {
         bound += size_t(foldedSizeBound(tag)) + 1;
@@ -181,12 +181,12 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
                           std::uint32_t(used) - titleSize, true, e.isArchived, e.date};
 }
 
-void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
+void JournalSearchIndex::follow(const EntryList& entries)
 {
     if (entries.constData() == m_entries.constData() && entries.size() == m_entries.size()) {
         return;
     }
-    const QList<JournalEntry> before = std::exchange(m_entries, entries);
+    const EntryList before = std::exchange(m_entries, entries);
     std::vector<Text> texts(size_t(entries.size()));
     // Most changes keep the entries in place or shift them by one (an entry added at the top or
     // removed): look there first, by id only when that fails.
@@ -194,7 +194,7 @@ void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
     qsizetype shift = 0;
     const auto placeBefore = [&](const JournalEntry& e, qsizetype i) -> qsizetype {
         for (const qsizetype j : {i + shift, i, i + 1, i - 1}) {
-            if (j >= 0 && j < before.size() && before.constData()[j].id == e.id) {
+            if (j >= 0 && j < before.size() && before[j].id == e.id) {
                 shift = j - i;
                 return j;
             }
@@ -202,16 +202,16 @@ void JournalSearchIndex::follow(const QList<JournalEntry>& entries)
         if (at.isEmpty()) {
             at.reserve(before.size());
             for (qsizetype j = 0; j < before.size(); ++j) {
-                at.insert(before.constData()[j].id, j);
+                at.insert(before[j].id, j);
             }
         }
         return at.value(e.id, -1);
     };
     std::vector<bool> kept(m_texts.size(), false);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const JournalEntry& e = entries.constData()[i];
+        const JournalEntry& e = entries[i];
         const qsizetype j = placeBefore(e, i);
-        if (j >= 0 && !kept[size_t(j)] && m_texts[size_t(j)].ready && sameText(before.constData()[j], e)) {
+        if (j >= 0 && !kept[size_t(j)] && m_texts[size_t(j)].ready && sameText(before[j], e)) {
             texts[size_t(i)] = m_texts[size_t(j)];
             texts[size_t(i)].archived = e.isArchived;
             texts[size_t(i)].date = e.date;
@@ -279,7 +279,7 @@ qsizetype JournalSearchIndex::find(qsizetype i, const QByteArray& q, std::uint32
         return -1;
     }
     // A query with a zero byte could run across two fields: look at each on its own.
-    const JournalEntry& e = m_entries.constData()[i];
+    const JournalEntry& e = m_entries[i];
     const std::string_view query(q.constData(), size_t(q.size()));
     const auto holds = [&](QByteArrayView folded) {
         return std::string_view(folded.constData(), size_t(folded.size())).find(query) != std::string_view::npos;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
 #include <QByteArray>
@@ -26,19 +27,19 @@ public:
     /// Folds every entry of `entries`, a slice on each of up to `threads` threads (the caller's among
     /// them) and returns when all are done. Stops early, leaving the rest unfolded, once `cancelled` is
     /// set; `follow()` folds those later.
-    JournalSearchIndex(const QList<JournalEntry>& entries, int threads, const std::atomic_bool* cancelled = nullptr);
+    JournalSearchIndex(const EntryList& entries, int threads, const std::atomic_bool* cancelled = nullptr);
     ~JournalSearchIndex();
     JournalSearchIndex(const JournalSearchIndex&) = delete;
     JournalSearchIndex& operator=(const JournalSearchIndex&) = delete;
 
     /// The list the positions of `matches` refer to.
-    const QList<JournalEntry>& entries() const { return m_entries; }
+    const EntryList& entries() const { return m_entries; }
     /// The `date` of entry i of `entries()`, from the index's own compact records.
     double dateAt(qsizetype i) const { return m_texts[size_t(i)].date; }
 
     /// Makes the index describe `entries`: texts are taken over by entry id where the entry's title, body
     /// and tags are unchanged, everything else is folded now. Cheap when `entries` shares the list held.
-    void follow(const QList<JournalEntry>& entries);
+    void follow(const EntryList& entries);
 
     /// The entries a query was found in: positions in `entries()`, ascending, and for each the byte
     /// offset in its folded text ("title\0body\0tags…") where the query first occurs.
@@ -79,7 +80,7 @@ private:
     /// Copies the live texts into fresh blocks once changed entries have left as much dead text.
     void compactIfWasteful();
 
-    QList<JournalEntry> m_entries;
+    EntryList m_entries;
     std::vector<Text> m_texts;
     std::vector<std::unique_ptr<Blocks>> m_blocks;
     qsizetype m_liveBytes = 0;

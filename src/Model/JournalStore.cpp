@@ -224,7 +224,7 @@ QString JournalStore::writeTarget(const QString& path, const QString& name, QStr
     return target;
 }
 
-QList<JournalEntry> JournalStore::load()
+EntryList JournalStore::load()
 {
     const QString path = entriesPath();
     m_entriesTarget = writeTarget(path, QStringLiteral("entries.json"), &m_entriesSaveBlock);
@@ -450,7 +450,7 @@ void JournalStore::saveTagColors()
 
 // ---------------------------------------------------------------- published state
 
-void JournalStore::setEntries(const QList<JournalEntry>& entries)
+void JournalStore::setEntries(const EntryList& entries)
 {
     m_entries = entries;
     Q_EMIT entriesChanged();
@@ -606,7 +606,7 @@ void JournalStore::updateEntry(const JournalEntry& given)
         return;
     }
     const JournalEntry entry = sanitized(given, m_entries[i].date);
-    m_entries[i] = entry;
+    m_entries.replace(i, entry);
     Q_EMIT entriesChanged();
     save();
     if (entry.expirationDate) {
@@ -664,7 +664,7 @@ void JournalStore::toggleFavorite(const JournalEntry& entry)
     if (i < 0) {
         return;
     }
-    m_entries[i].isFavorite = !m_entries[i].isFavorite;
+    m_entries.edit(i).isFavorite = !m_entries[i].isFavorite;
     Q_EMIT entriesChanged();
     save();
 }
@@ -675,7 +675,7 @@ void JournalStore::toggleArchive(const JournalEntry& entry)
     if (i < 0) {
         return;
     }
-    m_entries[i].isArchived = !m_entries[i].isArchived;
+    m_entries.edit(i).isArchived = !m_entries[i].isArchived;
     Q_EMIT entriesChanged();
     save();
 }
@@ -698,9 +698,9 @@ void JournalStore::toggleSortOrder()
 void JournalStore::deleteTag(const QString& tag)
 {
     bool changed = false;
-    for (JournalEntry& e : m_entries) {
-        if (e.tags.contains(tag)) {
-            e.tags.removeAll(tag);
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].tags.contains(tag)) {
+            m_entries.edit(i).tags.removeAll(tag);
             changed = true;
         }
     }
@@ -740,10 +740,8 @@ void JournalStore::requestReviewIfAppropriate()
 void JournalStore::sortEntries(bool newestFirst)
 {
     if (newestFirst) {
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
+        m_entries.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
     } else {
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [](const JournalEntry& a, const JournalEntry& b) { return a.date < b.date; });
+        m_entries.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date < b.date; });
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/AppSettings.h"
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 #include "Model/NavSection.h"
 #include "Model/PendingAudio.h"
@@ -47,7 +48,7 @@ class JournalStore final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(JournalStore)
 
-    Q_PROPERTY(QList<JournalEntry> entries READ entries WRITE setEntries NOTIFY entriesChanged)
+    Q_PROPERTY(EntryList entries READ entries WRITE setEntries NOTIFY entriesChanged)
     Q_PROPERTY(
         QList<TrashedEntry> trashedEntries READ trashedEntries WRITE setTrashedEntries NOTIFY trashedEntriesChanged)
     Q_PROPERTY(NavSection selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
@@ -86,8 +87,8 @@ public:
     QDate today() const;
 
     // ------------------------------------------------------------ published state
-    const QList<JournalEntry>& entries() const { return m_entries; }
-    void setEntries(const QList<JournalEntry>& entries);
+    const EntryList& entries() const { return m_entries; }
+    void setEntries(const EntryList& entries);
     const QList<TrashedEntry>& trashedEntries() const { return m_trashedEntries; }
     void setTrashedEntries(const QList<TrashedEntry>& records);
     NavSection selectedSection() const { return m_selectedSection; }
@@ -306,7 +307,7 @@ private:
     static QString entriesPath();
     static QString trashPath();
 
-    QList<JournalEntry> load();
+    EntryList load();
     void loadTrash();
     void loadTagColors();
     void loadPinned();
@@ -335,7 +336,7 @@ private:
     void takeWriteResults();
     void setSaveError(const QString& error);
 
-    QList<JournalEntry> m_entries;
+    EntryList m_entries;
     QList<TrashedEntry> m_trashedEntries;
     NavSection m_selectedSection = NavSection::Today;
     std::optional<QString> m_selectedTag;
@@ -389,7 +390,7 @@ private:
     /// for the same ones. Valid while the entries are the very list they were found in (the copy kept
     /// here gives any change of the list a new buffer) and the filter and the day are the same.
     struct FilterMemo {
-        QList<JournalEntry> entries;
+        EntryList entries;
         NavSection section = NavSection::Today;
         std::optional<QString> tag;
         std::optional<QString> mood;
@@ -401,7 +402,7 @@ private:
     /// The tag counts of the last `allTags`: the sidebar, the tag field's suggestions and the About tab
     /// ask for them often; valid, like the filter's, while the entries are the very list they came from.
     struct TagMemo {
-        QList<JournalEntry> entries;
+        EntryList entries;
         QList<TagCount> tags;
     };
     mutable std::optional<TagMemo> m_tagMemo;

@@ -16,10 +16,9 @@
 
 namespace {
 
-QList<JournalEntry> newestFirst(QList<JournalEntry> entries)
+EntryList newestFirst(EntryList entries)
 {
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
+    entries.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
     return entries;
 }
 
@@ -65,10 +64,10 @@ vsp::Decoded<QList<JournalEntry>> decodeImport(const QByteArray& data)
     return numeric;
 }
 
-QString markdownExport(const QList<JournalEntry>& entries)
+QString markdownExport(const EntryList& entries)
 {
     QStringList sections;
-    const QList<JournalEntry> sorted = newestFirst(entries);
+    const EntryList sorted = newestFirst(entries);
     sections.reserve(sorted.size());
     for (const JournalEntry& e : sorted) {
         sections.append(markdownSection(e));

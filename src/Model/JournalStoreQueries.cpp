@@ -38,7 +38,7 @@ struct JournalStore::SearchState {
     /// The index brought in step with `entries`: taken from the folding thread (waiting for it; it is
     /// part-way through, folding here as well would only do its work twice) or made now. Results of
     /// another list are dropped.
-    vsp::JournalSearchIndex& indexFor(const QList<JournalEntry>& entries)
+    vsp::JournalSearchIndex& indexFor(const EntryList& entries)
     {
         if (preparing.valid()) {
             index = preparing.get();
@@ -48,7 +48,7 @@ struct JournalStore::SearchState {
             results.clear();
             return *index;
         }
-        const JournalEntry* before = index->entries().constData();
+        const void* before = index->entries().constData();
         index->follow(entries);
         if (index->entries().constData() != before) {
             results.clear();
@@ -58,7 +58,7 @@ struct JournalStore::SearchState {
 
     /// Brings a finished index in step with `entries` without waiting for one being made: the next
     /// search then starts at once, and the index holds no old list of entries.
-    void keepInStep(const QList<JournalEntry>& entries)
+    void keepInStep(const EntryList& entries)
     {
         if (preparing.valid() && preparing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
             return;
@@ -99,13 +99,12 @@ void sortByDate(QList<qsizetype>& indices, DateOf dateOf, bool newestFirst)
     }
 }
 
-void sortByDate(QList<qsizetype>& indices, const QList<JournalEntry>& entries, bool newestFirst)
+void sortByDate(QList<qsizetype>& indices, const EntryList& entries, bool newestFirst)
 {
-    const JournalEntry* e = entries.constData();
-    sortByDate(indices, [e](qsizetype i) { return e[i].date; }, newestFirst);
+    sortByDate(indices, [&entries](qsizetype i) { return entries[i].date; }, newestFirst);
 }
 
-QList<JournalEntry> entriesAt(const QList<JournalEntry>& entries, const QList<qsizetype>& indices)
+QList<JournalEntry> entriesAt(const EntryList& entries, const QList<qsizetype>& indices)
 {
     QList<JournalEntry> result;
     result.reserve(indices.size());
@@ -121,7 +120,7 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
 {
     QList<qsizetype> result;
     const qsizetype count = m_entries.size();
-    const JournalEntry* entries = m_entries.constData();
+    const EntryList& entries = m_entries;
     if (!m_searchQuery.isEmpty()) {
         if (!m_search) {
             m_search = std::make_shared<SearchState>();
@@ -170,7 +169,7 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
         }
         const QDate currentDay = today();
         const FilterMemo* memo = m_filterMemo ? &*m_filterMemo : nullptr;
-        if (memo && memo->entries.constData() == entries && memo->entries.size() == count
+        if (memo && memo->entries.constData() == entries.constData() && memo->entries.size() == count
             && memo->section == m_selectedSection && memo->tag == m_selectedTag && memo->mood == m_moodFilter
             && memo->newestFirst == m_sortNewestFirst && memo->day == currentDay) {
             return memo->positions;
@@ -222,7 +221,7 @@ void JournalStore::prepareSearch()
     auto promise = std::make_shared<std::promise<std::unique_ptr<vsp::JournalSearchIndex>>>();
     m_search->preparing = promise->get_future();
     QThreadPool::globalInstance()->start(
-        [promise, snapshot = QList<JournalEntry>(m_entries), cancelled = m_search->cancelled] {
+        [promise, snapshot = m_entries, cancelled = m_search->cancelled] {
             promise->set_value(
                 std::make_unique<vsp::JournalSearchIndex>(snapshot, SearchState::searchThreads(), cancelled.get()));
         });

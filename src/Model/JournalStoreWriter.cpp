@@ -49,7 +49,7 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         return result;
     }
     result.entriesAttempted = true;
-    QList<JournalEntry> kept;
+    EntryList kept;
     QSet<QUuid> live;
     for (const TrashedEntry& r : snapshot.trash) {
         if (m_trashOnDisk.contains(trashKey(r))) {
@@ -73,7 +73,8 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         // Written while it is encoded, a quarter of a megabyte at a time: the disk starts at once, and no
         // copy of the whole text is ever held (a larger piece only holds more memory).
         constexpr qsizetype kPieceBytes = 256 << 10;
-        const QList<JournalEntry> written = kept.isEmpty() ? snapshot.entries : snapshot.entries + kept;
+        EntryList written = snapshot.entries;
+        written.append(kept);
         std::vector<StoredPlacement> placements;
         const auto produce = [&](const ByteSink& sink) {
             placements.clear();

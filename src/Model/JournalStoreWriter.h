@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
 #include <QList>
@@ -35,7 +36,7 @@ struct JournalSnapshot {
     /// The store's count of changes to each file when the snapshot was taken.
     quint64 entriesGeneration = 0;
     quint64 trashGeneration = 0;
-    QList<JournalEntry> entries;
+    EntryList entries;
     /// The trash records in store order, followed by the restored ones entries.json may not hold yet.
     QList<TrashedEntry> trash;
     /// `trash` ends with restored records.

@@ -450,7 +450,7 @@ void AppTest::shortcutsUnderTheCover_reachNothing()
     EntryListView* list = content->entryList();
     f.store().setIsLocked(true);
     QVERIFY(content->lockScreen()->isVisible());
-    const QList<JournalEntry> before = f.store().entries();
+    const EntryList before = f.store().entries();
     QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
     QTest::keyClick(window, Qt::Key_E, Qt::ControlModifier);
     QTest::keyClick(window, Qt::Key_Backspace, Qt::ControlModifier);
@@ -526,7 +526,7 @@ void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
     for (QAction* a : {c.focusMode(), c.newEntry(), c.about(), c.checkForUpdates()}) {
         QVERIFY2(a->isEnabled(), qPrintable(a->text()));
     }
-    const QList<JournalEntry> before = f.store().entries();
+    const EntryList before = f.store().entries();
     QSignalSpy deleteRequests(&AppNotifications::instance(), &AppNotifications::VspRequestDelete);
     // The commands check the lock themselves too.
     c.runToggleFavorite();

@@ -118,7 +118,7 @@ void JournalStoreSaveTest::fullDisk_deletedAndPurgedEntriesNeverComeBack()
     disk.fillLeaving(3 * 4096);
     {
         JournalStore store;
-        const QList<JournalEntry> all = store.entries();
+        const EntryList all = store.entries();
         for (const JournalEntry& e : all) {
             store.deleteEntry(e);
         }
@@ -461,7 +461,7 @@ void JournalStoreSaveTest::richText_isReadFromTheFileAcrossSaves()
     QVERIFY(store.waitForSaves(30000));
     QVERIFY(!store.hasUnsavedChanges());
 
-    QCOMPARE(readFile(entriesPath()), encodedInMemory(store.entries()));
+    QCOMPARE(readFile(entriesPath()), encodedInMemory(store.entries().toList()));
     QCOMPARE(vsp::openStoredFileCount(), 1);
     for (const JournalEntry& e : store.entries()) {
         QCOMPARE(e.bodyRTF.isInFile(), e.bodyRTF.has_value());
@@ -472,7 +472,7 @@ void JournalStoreSaveTest::richText_isReadFromTheFileAcrossSaves()
     // A second save reads what the first one wrote.
     store.toggleFavorite(store.entries()[2]);
     QVERIFY(store.waitForSaves(30000));
-    QCOMPARE(readFile(entriesPath()), encodedInMemory(store.entries()));
+    QCOMPARE(readFile(entriesPath()), encodedInMemory(store.entries().toList()));
 }
 
 void JournalStoreSaveTest::richTextChangedInPlace_stillSavesThePlainBody()

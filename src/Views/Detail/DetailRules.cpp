@@ -147,7 +147,7 @@ QString expirationSymbol(Expiration status)
     return status == Expiration::Past ? QStringLiteral("bell.slash.fill") : QStringLiteral("bell.fill");
 }
 
-QList<JournalEntry> relatedEntries(const QList<JournalEntry>& entries, const JournalEntry& current)
+QList<JournalEntry> relatedEntries(const EntryList& entries, const JournalEntry& current)
 {
     QList<JournalEntry> result;
     if (current.tags.isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Dates.h"
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
 #include <QList>
@@ -51,7 +52,7 @@ QString expirationSymbol(Expiration status);
 
 /// Up to three entries of `entries` (in that order) other than `current` sharing at least one tag
 /// with it exactly (case matters). Archived entries count like any other.
-QList<JournalEntry> relatedEntries(const QList<JournalEntry>& entries, const JournalEntry& current);
+QList<JournalEntry> relatedEntries(const EntryList& entries, const JournalEntry& current);
 
 /// Where the rich paragraphs of a body lie: the text is split at every "\n\n"; each piece that has
 /// more than white space is one paragraph, untrimmed, as (start, length) in UTF-16 units.

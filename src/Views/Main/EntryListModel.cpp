@@ -25,36 +25,37 @@ int runEnd(int first, int count, const In& in)
 }
 
 /// Where the entries of one list of rows sit in another, by entry. Rows of one shared list of entries
-/// are told apart by their address in it, which needs no hashing (a search keystroke); otherwise by id.
+/// are told apart by their place in it, which needs no hashing (a search keystroke); otherwise by id.
 class EntryPlaces {
 public:
-    EntryPlaces(const QList<JournalEntry>& source, bool byAddress) : m_base(source.constData()), m_byAddress(byAddress)
+    EntryPlaces(const EntryList& source, bool byPosition) : m_byPosition(byPosition)
     {
-        if (m_byAddress) {
+        if (m_byPosition) {
             m_at.assign(size_t(source.size()), -1);
         }
     }
-    void add(const JournalEntry* entry, int row)
+    template <typename Row>
+    void add(const Row& entryRow, int row)
     {
-        if (m_byAddress) {
-            m_at[size_t(entry - m_base)] = row;
+        if (m_byPosition) {
+            m_at[size_t(entryRow.position)] = row;
         } else {
-            m_byId.insert(entry->id, row);
+            m_byId.insert(entryRow.entry->id, row);
         }
     }
     /// The row of the entry, or -1.
-    int rowOf(const JournalEntry* entry) const
+    template <typename Row>
+    int rowOf(const Row& entryRow) const
     {
-        if (m_byAddress) {
-            const qsizetype i = entry - m_base;
+        if (m_byPosition) {
+            const qsizetype i = entryRow.position;
             return i >= 0 && size_t(i) < m_at.size() ? m_at[size_t(i)] : -1;
         }
-        return m_byId.value(entry->id, -1);
+        return m_byId.value(entryRow.entry->id, -1);
     }
 
 private:
-    const JournalEntry* m_base;
-    bool m_byAddress;
+    bool m_byPosition;
     std::vector<int> m_at;
     QHash<QUuid, int> m_byId;
 };
@@ -129,7 +130,7 @@ void EntryListModel::refresh()
 
     // A copy of the store's list shares its entries: rows point into it and stay valid whatever the
     // store does next.
-    const QList<JournalEntry> source = m_store.entries();
+    const EntryList source = m_store.entries();
     const QList<qsizetype> filtered = m_store.filteredEntryIndices();
     // The block shows only on Today without tag or search: skip the walk over the journal otherwise (it
     // would cost every search keystroke).
@@ -162,21 +163,21 @@ void EntryListModel::refresh()
     const bool pinsChanged = pinnedIDs != m_pinnedIDs;
     m_filtered = filtered;
     m_pinnedIDs = pinnedIDs;
-    const JournalEntry* entries = source.constData();
+    const EntryList& entries = source;
     QList<Row> rows;
     rows.reserve(filtered.size() + 3);
-    QList<const JournalEntry*> pinned;
+    QList<qsizetype> pinned;
     if (!pinnedIDs.isEmpty()) {
         for (const qsizetype i : filtered) {
             if (pinnedIDs.contains(entries[i].id)) {
-                pinned.append(&entries[i]);
+                pinned.append(i);
             }
         }
     }
     if (!pinned.isEmpty()) {
         rows.append({RowKind::Caption, nullptr, true});
-        for (const JournalEntry* e : std::as_const(pinned)) {
-            rows.append({RowKind::Entry, e, true});
+        for (const qsizetype i : std::as_const(pinned)) {
+            rows.append({RowKind::Entry, &entries[i], true, i});
         }
         if (pinned.size() < filtered.size()) {
             rows.append({RowKind::Caption, nullptr, false});
@@ -184,7 +185,7 @@ void EntryListModel::refresh()
     }
     for (const qsizetype i : filtered) {
         if (pinned.isEmpty() || !pinnedIDs.contains(entries[i].id)) {
-            rows.append({RowKind::Entry, &entries[i], false});
+            rows.append({RowKind::Entry, &entries[i], false, i});
         }
     }
     if (showOnThisDay) {
@@ -192,7 +193,7 @@ void EntryListModel::refresh()
     }
 
     // The rows as they were, and the list they point into, stay alive until every signal is out.
-    const QList<JournalEntry> sourceBefore = m_source;
+    const EntryList sourceBefore = m_source;
     const QList<Row> rowsBefore = m_rows;
     const QList<JournalEntry> onThisDayBefore = m_onThisDay;
     m_source = source;
@@ -237,7 +238,7 @@ bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
         QVarLengthArray<int, 4> others;
         for (int j = 0; j < newCount; ++j) {
             if (rows[j].entry) {
-                newPlaces.add(rows[j].entry, j);
+                newPlaces.add(rows[j], j);
             } else {
                 others.append(j);
             }
@@ -247,7 +248,7 @@ bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
             const Row& row = std::as_const(m_rows)[i];
             int target = -1;
             if (row.entry) {
-                target = newPlaces.rowOf(row.entry);
+                target = newPlaces.rowOf(row);
             } else {
                 for (const int j : std::as_const(others)) {
                     if (keyOf(rows[j]) == keyOf(row)) {
@@ -430,7 +431,7 @@ void EntryListModel::announceChangedData(const QList<Row>& before, const QList<J
     int special = -1;
     for (int i = 0; i < before.size(); ++i) {
         if (before[i].entry) {
-            places.add(before[i].entry, i);
+            places.add(before[i], i);
         } else if (before[i].kind == RowKind::OnThisDay) {
             special = i;
         }
@@ -443,7 +444,7 @@ void EntryListModel::announceChangedData(const QList<Row>& before, const QList<J
         if (!row.entry) {
             return false;
         }
-        const int was = places.rowOf(row.entry);
+        const int was = places.rowOf(row);
         if (was < 0) {
             return false; // inserted: already announced
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
 #include <QAbstractListModel>
@@ -107,6 +108,8 @@ private:
         /// The entry shown (in the shared copy of the store's list); null for captions and the block.
         const JournalEntry* entry;
         bool pinned;
+        /// The entry's place in that list; -1 for captions and the block.
+        qsizetype position = -1;
     };
 
     void scheduleRefresh();
@@ -134,7 +137,7 @@ private:
 
     JournalStore& m_store;
     /// The store's list as last applied, shared with it until either changes.
-    QList<JournalEntry> m_source;
+    EntryList m_source;
     QList<JournalEntry> m_onThisDay;
     /// The store's filtered list and pins the rows were made from.
     QList<qsizetype> m_filtered;
@@ -148,7 +151,7 @@ private:
     /// The On This Day entries as last asked of the store, for the list and the day they were worked out
     /// for (the list is held so that its address stands for it).
     struct OnThisDayMemo {
-        QList<JournalEntry> source;
+        EntryList source;
         QDate day;
         QList<JournalEntry> entries;
     };

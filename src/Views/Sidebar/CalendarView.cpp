@@ -337,7 +337,7 @@ void CalendarGrid::mouseReleaseEvent(QMouseEvent* event)
 
 // ------------------------------------------------------------------------------------------ day list
 
-void CalendarDayModel::setEntries(const QList<JournalEntry>& entries)
+void CalendarDayModel::setEntries(const EntryList& entries)
 {
     beginResetModel();
     m_entries = entries;

@@ -14,6 +14,7 @@
 
 #include <optional>
 
+#include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
 class GlassChipButton;
@@ -104,13 +105,13 @@ class CalendarDayModel final : public QAbstractListModel {
 
 public:
     using QAbstractListModel::QAbstractListModel;
-    void setEntries(const QList<JournalEntry>& entries);
+    void setEntries(const EntryList& entries);
     const JournalEntry& entryAt(int row) const { return m_entries.at(row); }
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    QList<JournalEntry> m_entries;
+    EntryList m_entries;
 };
 
 /// Paints the day list's rows with the entry list's own row (EntryRow), never pinned. As in the list, a

@@ -251,7 +251,7 @@ void EntryListModelTest::storeChange_announcesRowSignals()
         b.body = QStringLiteral("edited");
         store.updateEntry(b);
     } else if (change == u"add E") {
-        QList<JournalEntry> entries = store.entries();
+        QList<JournalEntry> entries = store.entries().toList();
         entries.prepend(entry(QStringLiteral("E"), localMoment(-1, 13)));
         store.setEntries(entries);
     } else if (change == u"delete C") {

@@ -83,7 +83,7 @@ struct Trash {
              {QStringLiteral("Old"), QString(), QStringLiteral("Newest"), QStringLiteral("Keep")}) {
             store.addEntry(entry(title, localMoment(-2), QStringLiteral("body of ") + title));
         }
-        for (const JournalEntry& e : QList<JournalEntry>(store.entries())) {
+        for (const JournalEntry& e : EntryList(store.entries())) {
             if (e.title != QLatin1String("Keep")) {
                 giveAttachments(e.id);
                 store.deleteEntry(e);
@@ -207,7 +207,7 @@ void TrashViewTest::deletePermanently_asksFirst_thenRemovesRecordAndFolders()
     Trash t;
     const TrashedEntry old = t.store.trashedEntries().at(t.rowOf(QStringLiteral("Old")));
     if (liveCopy) {
-        QList<JournalEntry> live = t.store.entries();
+        QList<JournalEntry> live = t.store.entries().toList();
         live.append(old.entry);
         t.store.setEntries(live);
     }
@@ -229,7 +229,7 @@ void TrashViewTest::emptyTrash_keepsFoldersOfLiveIds()
 {
     Trash t;
     const QList<TrashedEntry> records = t.store.trashedEntries();
-    QList<JournalEntry> live = t.store.entries();
+    QList<JournalEntry> live = t.store.entries().toList();
     live.append(records.first().entry);
     t.store.setEntries(live);
 
