@@ -247,6 +247,45 @@ void JournalStoreOperationsTest::updateEntry_unknownId_changesNothing()
     QCOMPARE(readFile(entriesPath()), before);
 }
 
+void JournalStoreOperationsTest::changes_leaveCopiesOfTheListAsTheyWere_data()
+{
+    QTest::addColumn<QString>("change");
+    for (const char* change : {"add", "update", "favorite", "archive", "delete tag", "delete"}) {
+        QTest::newRow(change) << QString::fromLatin1(change);
+    }
+}
+
+void JournalStoreOperationsTest::changes_leaveCopiesOfTheListAsTheyWere()
+{
+    // The writer and the views read copies of the list while the store changes it: a change must never
+    // reach into a copy taken before it.
+    QFETCH(QString, change);
+    JournalEntry older = entry(QStringLiteral("older"), localMoment(-2));
+    older.tags = {QStringLiteral("walk")};
+    writeJournal({entry(QStringLiteral("newer"), localMoment(-1)), older});
+    JournalStore store;
+    const EntryList copy = store.entries();
+    const QList<JournalEntry> was = copy.toList();
+    const JournalEntry& first = store.entries().at(0);
+    if (change == QLatin1String("update")) {
+        JournalEntry edited = first;
+        edited.title = QStringLiteral("edited");
+        store.updateEntry(edited);
+    } else if (change == QLatin1String("favorite")) {
+        store.toggleFavorite(first);
+    } else if (change == QLatin1String("archive")) {
+        store.toggleArchive(first);
+    } else if (change == QLatin1String("delete tag")) {
+        store.deleteTag(QStringLiteral("walk"));
+    } else if (change == QLatin1String("add")) {
+        store.addEntry(entry(QStringLiteral("added")));
+    } else {
+        store.deleteEntry(first);
+    }
+    QVERIFY(store.entries() != copy);
+    QCOMPARE(copy.toList(), was);
+}
+
 void JournalStoreOperationsTest::deleteEntry_movesToTrashUnpinsAndWritesTrashFirst()
 {
     const JournalEntry keep = entry(QStringLiteral("keep"));

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void reviewRequest_countsAddedEntries();
     void updateEntry_replacesWholeEntryAndKeepsReminderInStep();
     void updateEntry_unknownId_changesNothing();
+    void changes_leaveCopiesOfTheListAsTheyWere_data();
+    void changes_leaveCopiesOfTheListAsTheyWere();
     void deleteEntry_movesToTrashUnpinsAndWritesTrashFirst();
     void deleteEntry_selectsFirstOfCurrentList();
     void deleteEntry_twice_addsOneTrashRecord();
