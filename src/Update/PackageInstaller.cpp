@@ -1,5 +1,6 @@
 #include "Update/PackageInstaller.h"
 
+#include "Platform/SharedLibrary.h"
 #include "Update/AppBundle.h"
 
 #include <QCryptographicHash>
@@ -37,26 +38,91 @@ QString upperUuid()
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
+/// The libarchive functions unpacking calls. The library is opened by the first unpacking rather than
+/// linked: it brings libxml2, libacl and nettle into every start, for an update most runs never install.
+struct ArchiveLibrary final {
+    decltype(&archive_read_new) readNew = nullptr;
+    decltype(&archive_read_free) readFree = nullptr;
+    decltype(&archive_read_support_format_zip) readSupportFormatZip = nullptr;
+    decltype(&archive_read_open_filename) readOpenFilename = nullptr;
+    decltype(&archive_read_next_header) readNextHeader = nullptr;
+    decltype(&archive_read_data_skip) readDataSkip = nullptr;
+    decltype(&archive_read_data_block) readDataBlock = nullptr;
+    decltype(&archive_error_string) errorString = nullptr;
+    decltype(&archive_entry_pathname) entryPathname = nullptr;
+    decltype(&archive_entry_pathname_utf8) entryPathnameUtf8 = nullptr;
+    decltype(&archive_entry_set_pathname) entrySetPathname = nullptr;
+    decltype(&archive_entry_hardlink) entryHardlink = nullptr;
+    decltype(&archive_entry_symlink) entrySymlink = nullptr;
+    decltype(&archive_entry_filetype) entryFiletype = nullptr;
+    decltype(&archive_entry_perm) entryPerm = nullptr;
+    decltype(&archive_entry_set_perm) entrySetPerm = nullptr;
+    decltype(&archive_write_disk_new) writeDiskNew = nullptr;
+    decltype(&archive_write_disk_set_options) writeDiskSetOptions = nullptr;
+    decltype(&archive_write_header) writeHeader = nullptr;
+    decltype(&archive_write_data_block) writeDataBlock = nullptr;
+    decltype(&archive_write_finish_entry) writeFinishEntry = nullptr;
+    decltype(&archive_write_close) writeClose = nullptr;
+    decltype(&archive_write_free) writeFree = nullptr;
+
+    static std::unique_ptr<const ArchiveLibrary> open(const char* fileName, QString* error)
+    {
+        return openTable<ArchiveLibrary>(fileName, error, [error](const SharedLibrary& library, ArchiveLibrary& t) {
+            return library.find("archive_read_new", t.readNew, error)
+                   && library.find("archive_read_free", t.readFree, error)
+                   && library.find("archive_read_support_format_zip", t.readSupportFormatZip, error)
+                   && library.find("archive_read_open_filename", t.readOpenFilename, error)
+                   && library.find("archive_read_next_header", t.readNextHeader, error)
+                   && library.find("archive_read_data_skip", t.readDataSkip, error)
+                   && library.find("archive_read_data_block", t.readDataBlock, error)
+                   && library.find("archive_error_string", t.errorString, error)
+                   && library.find("archive_entry_pathname", t.entryPathname, error)
+                   && library.find("archive_entry_pathname_utf8", t.entryPathnameUtf8, error)
+                   && library.find("archive_entry_set_pathname", t.entrySetPathname, error)
+                   && library.find("archive_entry_hardlink", t.entryHardlink, error)
+                   && library.find("archive_entry_symlink", t.entrySymlink, error)
+                   && library.find("archive_entry_filetype", t.entryFiletype, error)
+                   && library.find("archive_entry_perm", t.entryPerm, error)
+                   && library.find("archive_entry_set_perm", t.entrySetPerm, error)
+                   && library.find("archive_write_disk_new", t.writeDiskNew, error)
+                   && library.find("archive_write_disk_set_options", t.writeDiskSetOptions, error)
+                   && library.find("archive_write_header", t.writeHeader, error)
+                   && library.find("archive_write_data_block", t.writeDataBlock, error)
+                   && library.find("archive_write_finish_entry", t.writeFinishEntry, error)
+                   && library.find("archive_write_close", t.writeClose, error)
+                   && library.find("archive_write_free", t.writeFree, error);
+        });
+    }
+
+    /// Opened by the first call; nothing when it cannot be, which is printed once.
+    static const ArchiveLibrary* installed()
+    {
+        return openOnce<ArchiveLibrary>(QStringLiteral("unpacking updates"),
+                                        [](QString* error) { return open("libarchive.so.13", error); });
+    }
+};
+
 struct ArchiveReader {
-    ArchiveReader() : handle(archive_read_new()) { }
-    ~ArchiveReader() { archive_read_free(handle); }
+    explicit ArchiveReader(const ArchiveLibrary& library) : a(library), handle(library.readNew()) { }
+    ~ArchiveReader() { a.readFree(handle); }
     ArchiveReader(const ArchiveReader&) = delete;
     ArchiveReader& operator=(const ArchiveReader&) = delete;
+    const ArchiveLibrary& a;
     struct archive* handle;
 };
 
-QString archiveText(struct archive* a)
+QString archiveText(const ArchiveLibrary& a, struct archive* handle)
 {
-    const char* text = archive_error_string(a);
+    const char* text = a.errorString(handle);
     return text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
 }
 
 /// Opens the zip for one pass over its entries; libarchive's zip reader only (no other formats).
 bool openZip(ArchiveReader& reader, const QString& archive, QString* error)
 {
-    archive_read_support_format_zip(reader.handle);
-    if (archive_read_open_filename(reader.handle, QFile::encodeName(archive).constData(), 64 * 1024) != ARCHIVE_OK) {
-        *error = archiveText(reader.handle);
+    reader.a.readSupportFormatZip(reader.handle);
+    if (reader.a.readOpenFilename(reader.handle, QFile::encodeName(archive).constData(), 64 * 1024) != ARCHIVE_OK) {
+        *error = archiveText(reader.a, reader.handle);
         return false;
     }
     return true;
@@ -103,20 +169,20 @@ bool linkStaysInside(const QStringList& linkParts, const QString& target)
     return true;
 }
 
-QString entryName(struct archive_entry* entry)
+QString entryName(const ArchiveLibrary& a, struct archive_entry* entry)
 {
-    if (const char* utf8 = archive_entry_pathname_utf8(entry)) {
+    if (const char* utf8 = a.entryPathnameUtf8(entry)) {
         return QString::fromUtf8(utf8);
     }
-    const char* raw = archive_entry_pathname(entry);
+    const char* raw = a.entryPathname(entry);
     return raw ? QFile::decodeName(raw) : QString();
 }
 
 /// The first pass: every entry is looked at before anything is written, so a hostile entry late in the
 /// archive cannot follow harmless ones onto the disk.
-std::optional<UpdateError> checkEntries(const QString& archive)
+std::optional<UpdateError> checkEntries(const ArchiveLibrary& a, const QString& archive)
 {
-    ArchiveReader reader;
+    ArchiveReader reader(a);
     QString error;
     if (!openZip(reader, archive, &error)) {
         return packageError(QStringLiteral("the archive cannot be read: %1").arg(error));
@@ -125,18 +191,18 @@ std::optional<UpdateError> checkEntries(const QString& archive)
     QList<QStringList> names;
     struct archive_entry* entry = nullptr;
     int result = ARCHIVE_OK;
-    while ((result = archive_read_next_header(reader.handle, &entry)) == ARCHIVE_OK) {
-        const QString name = entryName(entry);
+    while ((result = a.readNextHeader(reader.handle, &entry)) == ARCHIVE_OK) {
+        const QString name = entryName(a, entry);
         const std::optional<QStringList> parts = safeParts(name);
         if (!parts) {
             return packageError(QStringLiteral("the archive holds an unsafe name: %1").arg(name));
         }
-        if (archive_entry_hardlink(entry)) {
+        if (a.entryHardlink(entry)) {
             return packageError(QStringLiteral("the archive holds a hard link: %1").arg(name));
         }
-        const mode_t type = archive_entry_filetype(entry);
+        const mode_t type = a.entryFiletype(entry);
         if (type == AE_IFLNK) {
-            const char* target = archive_entry_symlink(entry);
+            const char* target = a.entrySymlink(entry);
             if (!target || !linkStaysInside(*parts, QFile::decodeName(target))) {
                 return packageError(QStringLiteral("the archive holds a link out of its folder: %1").arg(name));
             }
@@ -145,12 +211,12 @@ std::optional<UpdateError> checkEntries(const QString& archive)
             return packageError(QStringLiteral("the archive holds a special file: %1").arg(name));
         }
         names.append(*parts);
-        if (archive_read_data_skip(reader.handle) != ARCHIVE_OK) {
-            return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(reader.handle)));
+        if (a.readDataSkip(reader.handle) != ARCHIVE_OK) {
+            return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(a, reader.handle)));
         }
     }
     if (result != ARCHIVE_EOF) {
-        return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(reader.handle)));
+        return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(a, reader.handle)));
     }
     if (names.isEmpty()) {
         return packageError(QStringLiteral("the archive is empty"));
@@ -261,7 +327,13 @@ std::optional<UpdateError> verifyArchive(const QString& archive, const QString& 
 
 std::optional<UpdateError> unpackArchive(const QString& archive, const QString& folder)
 {
-    if (std::optional<UpdateError> refused = checkEntries(archive)) {
+    // Without libarchive nothing can be unpacked; why is printed once when it is first looked for.
+    const ArchiveLibrary* library = ArchiveLibrary::installed();
+    if (!library) {
+        return UpdateError{UpdateFailure::Other, QStringLiteral("the archive library cannot be opened")};
+    }
+    const ArchiveLibrary& a = *library;
+    if (std::optional<UpdateError> refused = checkEntries(a, archive)) {
         return refused;
     }
     // The folder's own path is resolved, so the check for links applies to the archive's entries only.
@@ -269,50 +341,49 @@ std::optional<UpdateError> unpackArchive(const QString& archive, const QString& 
     if (root.isEmpty()) {
         return UpdateError{UpdateFailure::Other, QStringLiteral("the unpack folder is missing")};
     }
-    ArchiveReader reader;
+    ArchiveReader reader(a);
     QString error;
     if (!openZip(reader, archive, &error)) {
         return packageError(QStringLiteral("the archive cannot be read: %1").arg(error));
     }
-    std::unique_ptr<struct archive, int (*)(struct archive*)> disk(archive_write_disk_new(), archive_write_free);
-    archive_write_disk_set_options(disk.get(), ARCHIVE_EXTRACT_PERM | ARCHIVE_EXTRACT_TIME
-                                                   | ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NODOTDOT
-                                                   | ARCHIVE_EXTRACT_NO_OVERWRITE);
+    std::unique_ptr<struct archive, int (*)(struct archive*)> disk(a.writeDiskNew(), a.writeFree);
+    a.writeDiskSetOptions(disk.get(), ARCHIVE_EXTRACT_PERM | ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS
+                                          | ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_NO_OVERWRITE);
     struct archive_entry* entry = nullptr;
     int result = ARCHIVE_OK;
-    while ((result = archive_read_next_header(reader.handle, &entry)) == ARCHIVE_OK) {
-        const QString name = safeParts(entryName(entry))->join(u'/');
-        archive_entry_set_pathname(entry, QFile::encodeName(root + u'/' + name).constData());
+    while ((result = a.readNextHeader(reader.handle, &entry)) == ARCHIVE_OK) {
+        const QString name = safeParts(entryName(a, entry))->join(u'/');
+        a.entrySetPathname(entry, QFile::encodeName(root + u'/' + name).constData());
         // No set-user-id or sticky bits from a download; folders stay enterable for their owner.
-        mode_t mode = archive_entry_perm(entry) & 0777;
-        if (archive_entry_filetype(entry) == AE_IFDIR) {
+        mode_t mode = a.entryPerm(entry) & 0777;
+        if (a.entryFiletype(entry) == AE_IFDIR) {
             mode |= 0700;
         }
-        archive_entry_set_perm(entry, mode);
-        if (archive_write_header(disk.get(), entry) != ARCHIVE_OK) {
-            return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(disk.get())));
+        a.entrySetPerm(entry, mode);
+        if (a.writeHeader(disk.get(), entry) != ARCHIVE_OK) {
+            return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(a, disk.get())));
         }
         const void* block = nullptr;
         size_t size = 0;
         la_int64_t offset = 0;
         int read = ARCHIVE_OK;
-        while ((read = archive_read_data_block(reader.handle, &block, &size, &offset)) == ARCHIVE_OK) {
-            if (archive_write_data_block(disk.get(), block, size, offset) != ARCHIVE_OK) {
-                return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(disk.get())));
+        while ((read = a.readDataBlock(reader.handle, &block, &size, &offset)) == ARCHIVE_OK) {
+            if (a.writeDataBlock(disk.get(), block, size, offset) != ARCHIVE_OK) {
+                return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(a, disk.get())));
             }
         }
         if (read != ARCHIVE_EOF) {
-            return packageError(QStringLiteral("%1 is damaged: %2").arg(name, archiveText(reader.handle)));
+            return packageError(QStringLiteral("%1 is damaged: %2").arg(name, archiveText(a, reader.handle)));
         }
-        if (archive_write_finish_entry(disk.get()) != ARCHIVE_OK) {
-            return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(disk.get())));
+        if (a.writeFinishEntry(disk.get()) != ARCHIVE_OK) {
+            return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(a, disk.get())));
         }
     }
     if (result != ARCHIVE_EOF) {
-        return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(reader.handle)));
+        return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(a, reader.handle)));
     }
-    if (archive_write_close(disk.get()) != ARCHIVE_OK) {
-        return packageError(QStringLiteral("the archive cannot be unpacked: %1").arg(archiveText(disk.get())));
+    if (a.writeClose(disk.get()) != ARCHIVE_OK) {
+        return packageError(QStringLiteral("the archive cannot be unpacked: %1").arg(archiveText(a, disk.get())));
     }
     return std::nullopt;
 }
