@@ -616,8 +616,10 @@ void JournalStore::updateEntry(const JournalEntry& given)
     }
 }
 
-void JournalStore::deleteEntry(const JournalEntry& entry)
+void JournalStore::deleteEntry(const JournalEntry& given)
 {
+    // Callers may pass the stored entry itself, which removing it below frees: work from a copy.
+    const JournalEntry entry = given;
     cancelReminder(entry.id);
     const int index = indexOf(entry.id);
     const bool live = index >= 0;
