@@ -95,23 +95,17 @@ public:
     EntryList(std::initializer_list<JournalEntry> entries) : EntryList(QList<JournalEntry>(entries)) { }
 
     qsizetype size() const { return m_nodes.size(); }
-    qsizetype count() const { return m_nodes.size(); }
     bool isEmpty() const { return m_nodes.isEmpty(); }
 
     const JournalEntry& at(qsizetype i) const { return m_nodes.at(i)->entry; }
     const JournalEntry& operator[](qsizetype i) const { return at(i); }
     const JournalEntry& first() const { return at(0); }
-    const JournalEntry& constFirst() const { return at(0); }
     const JournalEntry& last() const { return at(size() - 1); }
-    const JournalEntry& constLast() const { return at(size() - 1); }
-    JournalEntry value(qsizetype i) const { return i >= 0 && i < size() ? at(i) : JournalEntry(); }
 
     const_iterator begin() const { return const_iterator(m_nodes.cbegin()); }
     const_iterator end() const { return const_iterator(m_nodes.cend()); }
     const_iterator cbegin() const { return begin(); }
     const_iterator cend() const { return end(); }
-    const_iterator constBegin() const { return begin(); }
-    const_iterator constEnd() const { return end(); }
 
     /// The `i`th entry for changing it; only that entry is copied when others share it.
     JournalEntry& edit(qsizetype i) { return m_nodes[i]->entry; }
@@ -119,14 +113,11 @@ public:
     void append(JournalEntry entry) { m_nodes.append(QSharedDataPointer(new Node(std::move(entry)))); }
     void append(const EntryList& other) { m_nodes.append(other.m_nodes); }
     void prepend(JournalEntry entry) { m_nodes.prepend(QSharedDataPointer(new Node(std::move(entry)))); }
-    void insert(qsizetype i, JournalEntry entry) { m_nodes.insert(i, QSharedDataPointer(new Node(std::move(entry)))); }
-    void removeAt(qsizetype i) { m_nodes.removeAt(i); }
     template <typename Predicate>
     qsizetype removeIf(Predicate pred)
     {
         return m_nodes.removeIf([&](const QSharedDataPointer<Node>& node) { return pred(std::as_const(node)->entry); });
     }
-    void clear() { m_nodes.clear(); }
     void reserve(qsizetype n) { m_nodes.reserve(n); }
     /// Reorders the entries (stably) without copying any of them.
     template <typename Less>
@@ -142,11 +133,6 @@ public:
 
     /// The same for copies of one list until either changes: a cheap test that nothing changed.
     const void* constData() const { return m_nodes.constData(); }
-    /// Whether the `i`th entries of this list and `other` are one shared entry (so certainly equal).
-    bool sharesEntry(qsizetype i, const EntryList& other, qsizetype j) const
-    {
-        return std::as_const(m_nodes[i]).constData() == std::as_const(other.m_nodes[j]).constData();
-    }
 
     friend bool operator==(const EntryList& a, const EntryList& b)
     {
@@ -163,5 +149,11 @@ public:
     friend bool operator!=(const EntryList& a, const EntryList& b) { return !(a == b); }
 
 private:
+    /// Whether the `i`th entries of this list and `other` are one shared entry (so certainly equal).
+    bool sharesEntry(qsizetype i, const EntryList& other, qsizetype j) const
+    {
+        return std::as_const(m_nodes[i]).constData() == std::as_const(other.m_nodes[j]).constData();
+    }
+
     Nodes m_nodes;
 };
