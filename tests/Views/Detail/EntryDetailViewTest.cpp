@@ -50,6 +50,8 @@
 #include <QTextEdit>
 #include <QTextDocument>
 
+#include <limits>
+
 namespace {
 
 QString entriesPath()
@@ -649,6 +651,47 @@ void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsT
     QVERIFY(section->isTransitioning());
     QTRY_VERIFY(!section->isTransitioning());
     QVERIFY(reds() > 0);
+}
+
+void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    // Paragraphs of a thousand characters, and one of short lines longer than a slice.
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (int p = 0; p < 160; ++p) {
+        cursor.insertText(QStringLiteral("Heading %1 ").arg(p), bold);
+        cursor.insertText(QStringLiteral("one more quiet morning by the river ").repeated(27), QTextCharFormat());
+        cursor.insertText(p == 80 ? QStringLiteral("\nshort line of a long list").repeated(1000) : QString());
+        cursor.insertText(QStringLiteral("\n\n"));
+    }
+    JournalEntry huge = makeEntry(QStringLiteral("Huge"), document.toPlainText());
+    huge.bodyRTF = vsp::rtf::writeRtf(document);
+    QVERIFY(huge.body.size() > 10 * BodyTextView::kSliceCharacters);
+    j.store.addEntry(huge);
+    j.store.setSelectedEntryID(huge.id);
+    BodyTextView* body = d.bodyView();
+    QVERIFY(body->isRich());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    j.window.repaint();
+    QVERIFY(body->laidOutCharacters() > 0);
+    QVERIFY(body->laidOutCharacters() < body->characterCount() / 4);
+
+    // The rest comes between frames.
+    for (int turn = 0; turn < 10000 && body->laidOutCharacters() < body->characterCount(); ++turn) {
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(body->laidOutCharacters(), body->characterCount());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    BodyTextView whole;
+    whole.setSliceCharacters(std::numeric_limits<int>::max());
+    AppSettings settings;
+    whole.setContent(huge.body, huge.bodyRTF, huge.fontDesign, settings.readingFontSize(),
+                     settings.writingFontSize());
+    QCOMPARE(body->height(), whole.heightForWidth(body->width()));
 }
 
 void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
