@@ -11,11 +11,15 @@
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThread>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
@@ -77,41 +81,84 @@ void BodyTextView::scaleFont(QTextCharFormat& format, double factor)
     }
 }
 
+BodyTextView::RichBody BodyTextView::readRich(const QByteArray& rtf, double factor, const EditorPalette& palette,
+                                              QThread* gui)
+{
+    RichBody body;
+    auto source = std::make_unique<QTextDocument>();
+    const bool read = vsp::rtf::readRtf(rtf, *source, {}, [&](QTextCharFormat& format) {
+        scaleFont(format, factor);
+        vsp::editor::adaptColors(format, palette);
+    });
+    const QString characters = read ? vsp::editor::plainTextOf(*source) : QString();
+    if (!read || characters.trimmed().isEmpty()) {
+        return body;
+    }
+    for (const vsp::detail::TextRange& range : vsp::detail::richParagraphs(characters)) {
+        body.paragraphs.append(characters.mid(range.start, range.length));
+        body.starts.append(range.start);
+    }
+    // Handed to the GUI thread, which lays its slices out.
+    source->moveToThread(gui);
+    body.source = std::move(source);
+    return body;
+}
+
 void BodyTextView::rebuild()
 {
     const EditorPalette palette = currentEditorPalette();
     const double factor = m_readingSize / std::max(m_writingSize, 1.0);
     m_layoutTimer->stop();
-    m_rich = false;
-    m_paragraphs.clear();
+    m_readingAside = false;
     m_heights.clear();
-    m_source.reset();
-
-    QList<qsizetype> richStarts;
-    QString characters;
-    if (m_rtf && !m_rtf->isEmpty()) {
-        auto source = std::make_unique<QTextDocument>();
-        const bool read = vsp::rtf::readRtf(*m_rtf, *source, {}, [&](QTextCharFormat& format) {
-            scaleFont(format, factor);
-            vsp::editor::adaptColors(format, palette);
+    if (m_reader) {
+        // A read under way is for content shown no more.
+        m_reader->disconnect(this);
+        m_reader->deleteLater();
+        m_reader = nullptr;
+    }
+    QThread* gui = QThread::currentThread();
+    if (m_rtf && m_rtf->size() > kReadAsideBytes) {
+        // Reading a few megabytes of RTF takes longer than a frame: it is read on another thread while
+        // the body keeps a height estimated from its length, and shows once read.
+        m_readingAside = true;
+        useBody({});
+        using Result = std::shared_ptr<RichBody>;
+        auto* reader = new QFutureWatcher<Result>(this);
+        m_reader = reader;
+        connect(reader, &QFutureWatcherBase::finished, this, [this, reader] {
+            m_reader = nullptr;
+            reader->deleteLater();
+            if (reader->future().resultCount() > 0) {
+                m_readingAside = false;
+                useBody(std::move(*reader->result()));
+            }
         });
-        characters = read ? vsp::editor::plainTextOf(*source) : QString();
-        m_rich = read && !characters.trimmed().isEmpty();
-        if (m_rich) {
-            // Runs without a family of their own follow the entry's design, as in the editor.
-            source->setDefaultFont(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
-            m_source = std::move(source);
-        }
+        // Only the promise is shared with the other thread: it outlives the view and the application.
+        auto promise = std::make_shared<QPromise<Result>>();
+        reader->setFuture(promise->future());
+        promise->start();
+        QThreadPool::globalInstance()->start([promise, rtf = *m_rtf, factor, palette, gui] {
+            promise->addResult(std::make_shared<RichBody>(readRich(rtf, factor, palette, gui)));
+            promise->finish();
+        });
+        return;
     }
+    useBody(m_rtf && !m_rtf->isEmpty() ? readRich(*m_rtf, factor, palette, gui) : RichBody{});
+}
+
+void BodyTextView::useBody(RichBody body)
+{
+    m_rich = body.source != nullptr;
+    m_source = std::move(body.source);
     if (m_rich) {
-        for (const vsp::detail::TextRange& range : vsp::detail::richParagraphs(characters)) {
-            m_paragraphs.append(characters.mid(range.start, range.length));
-            richStarts.append(range.start);
-        }
+        // Runs without a family of their own follow the entry's design, as in the editor.
+        m_source->setDefaultFont(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
+        m_paragraphs = std::move(body.paragraphs);
     } else {
-        m_paragraphs = vsp::detail::plainParagraphs(m_text);
+        m_paragraphs = m_readingAside ? QStringList() : vsp::detail::plainParagraphs(m_text);
     }
-    slice(richStarts);
+    slice(body.starts);
     updateGeometry();
     update();
 }
@@ -275,10 +322,15 @@ qreal BodyTextView::sliceHeight(qsizetype index) const
     if (m_laidOutCharacters > 0) {
         return m_laidOutHeight * qreal(slice.characters) / qreal(m_laidOutCharacters);
     }
+    return estimatedHeight(slice.characters, m_layoutWidth);
+}
+
+qreal BodyTextView::estimatedHeight(qsizetype characters, int textWidth) const
+{
     // Nothing laid out at this width yet: lines of average characters.
     const QFontMetricsF metrics(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
-    const qreal perLine = std::max(1.0, m_layoutWidth / std::max(1.0, metrics.averageCharWidth()));
-    return std::ceil(qreal(slice.characters) / perLine) * (metrics.lineSpacing() + kLineSpacing);
+    const qreal perLine = std::max(1.0, textWidth / std::max(1.0, metrics.averageCharWidth()));
+    return std::ceil(qreal(characters) / perLine) * (metrics.lineSpacing() + kLineSpacing);
 }
 
 qreal BodyTextView::totalHeight() const
@@ -316,6 +368,9 @@ void BodyTextView::layOutMore()
 
 int BodyTextView::heightForWidth(int width) const
 {
+    if (m_readingAside) {
+        return int(std::ceil(estimatedHeight(m_text.size(), std::min(width, kMaxWidth))));
+    }
     if (m_paragraphs.isEmpty()) {
         return 0;
     }

@@ -13,6 +13,7 @@
 
 class QTextCharFormat;
 class QTextDocument;
+class QThread;
 class QTimer;
 struct EditorPalette;
 
@@ -34,6 +35,9 @@ class BodyTextView final : public QWidget {
 public:
     /// The most characters (UTF-16 units) one slice holds, unless a single line is longer.
     static constexpr int kSliceCharacters = 16000;
+    /// Rich text longer than this (bytes of RTF) is read on another thread; until it has been read the
+    /// body draws nothing and keeps a height estimated from the plain body's length.
+    static constexpr qsizetype kReadAsideBytes = 1024 * 1024;
 
     explicit BodyTextView(QWidget* parent = nullptr);
     ~BodyTextView() override;
@@ -88,7 +92,20 @@ private:
         qreal height = -1;
     };
 
+    /// A body as read from RTF: no source when there is no rich text that shows anything.
+    struct RichBody {
+        std::unique_ptr<QTextDocument> source;
+        QStringList paragraphs;
+        /// Where each paragraph starts in the source's characters.
+        QList<qsizetype> starts;
+    };
+    /// Any thread; the source is handed to `gui`.
+    static RichBody readRich(const QByteArray& rtf, double factor, const EditorPalette& palette, QThread* gui);
+
     void rebuild();
+    /// Shows `body` (without a source, the plain body, unless RTF is still being read).
+    void useBody(RichBody body);
+    qreal estimatedHeight(qsizetype characters, int textWidth) const;
     /// Cuts the paragraphs into pieces and groups them into slices; `richStarts` holds where each rich
     /// paragraph starts in the source.
     void slice(const QList<qsizetype>& richStarts);
@@ -122,6 +139,9 @@ private:
     mutable qsizetype m_laidOutCharacters = 0;
     mutable qreal m_laidOutHeight = 0;
     QTimer* m_layoutTimer;
+    bool m_readingAside = false;
+    /// The read on another thread, while one is under way.
+    QObject* m_reader = nullptr;
     /// Height of the whole body at each text width it was wholly laid out at since the content was set,
     /// pixels.
     mutable QHash<int, int> m_heights;
