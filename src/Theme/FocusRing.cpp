@@ -265,15 +265,30 @@ QWidget* focusNeighbour(const QList<QWidget*>& regions, QWidget* current, bool f
     if (regionOf(current) < 0) {
         return nullptr;
     }
+    const auto reachable = [current](const QWidget* w) {
+        return w == current
+               || ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() && !w->focusProxy());
+    };
     QList<QList<QWidget*>> buckets(regions.size());
     QWidget* window = current->window();
     for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
-        const bool reachable = w == current
-                               || ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()
-                                   && !w->focusProxy());
-        if (reachable) {
+        if (reachable(w)) {
             if (const int region = regionOf(w); region >= 0) {
                 buckets[region].append(w);
+            }
+        }
+    }
+    // Widgets made without a parent and put in later can sit in a loop of the focus chain of their own,
+    // which the walk from the window misses: they follow in the order they were made.
+    for (int i = 0; i < regions.size(); ++i) {
+        if (!regions[i]) {
+            continue;
+        }
+        QList<QWidget*> all{regions[i]};
+        all += regions[i]->findChildren<QWidget*>();
+        for (QWidget* w : std::as_const(all)) {
+            if (reachable(w) && regionOf(w) == i && !buckets[i].contains(w)) {
+                buckets[i].append(w);
             }
         }
     }

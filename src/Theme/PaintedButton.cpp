@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
 
@@ -92,6 +93,18 @@ void PaintedButton::keyPressEvent(QKeyEvent* event)
         return;
     }
     QAbstractButton::keyPressEvent(event);
+}
+
+bool PaintedButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty()
+        && (accessibleName().isEmpty() || accessibleName() == m_toolTipName)) {
+        // A symbol-only button is announced by what its tooltip says.
+        const QString tip = toolTip();
+        m_toolTipName = Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+        setAccessibleName(m_toolTipName);
+    }
+    return QAbstractButton::event(event);
 }
 
 void PaintedButton::enterEvent(QEnterEvent* event)

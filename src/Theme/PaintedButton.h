@@ -14,8 +14,8 @@ namespace vsp {
 /// another shape), is pressed by Space and Return, repaints when the appearance, the accent or the
 /// enabled state changes, and tracks the pointer: whether it is over the button, and (when asked for) a
 /// spring-eased press that shrinks and dims the content while the button is down. Subclasses paint and
-/// read that state. Its accessible name is its text unless set otherwise: a button showing only a
-/// symbol must be given one.
+/// read that state. Its accessible name is its text unless set otherwise; a button with neither text
+/// nor a name of its own is named by its tooltip.
 class PaintedButton : public QAbstractButton {
     Q_OBJECT
 
@@ -47,6 +47,7 @@ protected:
     virtual void hoverChanged(bool hovered);
 
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -54,6 +55,8 @@ protected:
 private:
     bool m_hovered = false;
     bool m_default = false;
+    /// The accessible name last taken from the tooltip (it follows the tooltip until set otherwise).
+    QString m_toolTipName;
     SpringValue* m_press = nullptr;
     qreal m_pressScale = 1;
     qreal m_pressOpacity = 1;
