@@ -356,6 +356,8 @@ QWidget* QuickCaptureView::buildFooter()
     connect(m_tagField, &QLineEdit::returnPressed, this, &QuickCaptureView::commitTag);
     auto* scroll = new QScrollArea(footer);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab stops at the chips inside; the strip is no stop itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);

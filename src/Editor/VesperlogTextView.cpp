@@ -14,7 +14,9 @@ VesperlogTextView::VesperlogTextView(QWidget* parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
     setFrameShape(QFrame::NoFrame);
-    setTabChangesFocus(false);
+    // A tab typed by Tab is a gap the reader barely tells from spaces, and it traps keyboard users in
+    // the text: Tab leaves the field, Ctrl+Tab types one.
+    setTabChangesFocus(true);
 }
 
 void VesperlogTextView::setPlaceholderString(const QString& text)
@@ -62,15 +64,23 @@ QString formatCommandOf(const QKeyEvent* event)
     }
 }
 
+/// Ctrl+Tab: the key that types a tab character, now that Tab moves the focus.
+bool isTabCharacterKey(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Tab && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 } // namespace
 
 bool VesperlogTextView::event(QEvent* event)
 {
-    // While the text has the focus these keys format it, whatever the window's shortcuts.
-    if (event->type() == QEvent::ShortcutOverride && !isReadOnly()
-        && !formatCommandOf(static_cast<QKeyEvent*>(event)).isEmpty()) {
-        event->accept();
-        return true;
+    // While the text has the focus these keys format it (or type a tab), whatever the window's shortcuts.
+    if (event->type() == QEvent::ShortcutOverride && !isReadOnly()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!formatCommandOf(key).isEmpty() || isTabCharacterKey(key)) {
+            event->accept();
+            return true;
+        }
     }
     return QTextEdit::event(event);
 }
@@ -83,6 +93,12 @@ void VesperlogTextView::keyPressEvent(QKeyEvent* event)
             event->accept();
             return;
         }
+    }
+    if (isTabCharacterKey(event) && !isReadOnly()) {
+        textCursor().insertText(QStringLiteral("\t"));
+        ensureCursorVisible();
+        event->accept();
+        return;
     }
     const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;

@@ -10,7 +10,8 @@ class QMimeData;
 
 /// The text view inside FormattableTextEditor: a QTextEdit that draws a placeholder while empty,
 /// pastes RTF (then plain text) and nothing else, copies RTF and plain text, and continues lists
-/// when Return is pressed.
+/// when Return is pressed. Tab and Shift+Tab move the focus on and back, as in every other field, so the
+/// keyboard can leave the text; Ctrl+Tab types a tab character.
 class VesperlogTextView final : public QTextEdit {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(VesperlogTextView)

@@ -100,6 +100,7 @@ QWidget* sizeRow(const QString& text, const QString& name, AppSettings& settings
     column->addLayout(top);
     auto* slider = new QSlider(Qt::Horizontal, row);
     slider->setObjectName(name + QStringLiteral("Slider"));
+    slider->setAccessibleName(text);
     slider->setRange(13, 20);
     slider->setSingleStep(1);
     slider->setPageStep(1);

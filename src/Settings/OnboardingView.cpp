@@ -305,6 +305,8 @@ OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new
     m_dots = new PageDots(m_content);
     m_next = new intro::AccentButton(tr("Next"), m_content);
     m_next->setLook(intro::AccentButton::Shape::Capsule, 20, 34, vsp::fonts::system(13, QFont::DemiBold));
+    // Return goes forward whichever control has the focus (Space presses the focused one).
+    m_next->setDefault(true);
     nav->addWidget(m_back);
     nav->addStretch(1);
     nav->addWidget(m_dots);

@@ -109,6 +109,10 @@ QWidget* FormSection::addLabelledRow(const QString& text, QWidget* control)
     layout->addWidget(plainLabel(text, row));
     layout->addStretch(1);
     control->setParent(row);
+    // A screen reader names the control by its row's label (a spin box has no text of its own).
+    if (control->accessibleName().isEmpty()) {
+        control->setAccessibleName(text);
+    }
     layout->addWidget(control);
     addRow(row);
     return row;
@@ -119,6 +123,8 @@ FormPage::FormPage(QWidget* parent) : QWidget(parent), m_scroll(new QScrollArea(
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    // Tab stops at the form's controls, which the page scrolls into view; the page is no stop itself.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The page shows the window's background, not the scroll area's base colour.

@@ -2,6 +2,7 @@
 
 #include "Settings/SettingsTabs.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
@@ -11,11 +12,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -27,12 +31,18 @@ public:
     {
         setText(text);
         setCheckable(true);
+        // In the exclusive group only the current tab takes Tab: the bar is one stop, the arrows move on it.
         setFocusPolicy(Qt::TabFocus);
+        // The ring goes round the plate, inside the button's 2-pixel margin.
+        vsp::setFocusRing(this, 9, 0);
         // A toolbar tab keeps the plain pointer.
         unsetCursor();
         setFont(vsp::fonts::system(11));
         setFixedSize(70, 50);
     }
+
+    /// Called with -1 or 1 by the arrow keys: the tab before or after the current one.
+    std::function<void(int)> step;
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -45,15 +55,23 @@ protected:
             path.addRoundedRect(plate, 7, 7);
             p.fillPath(path, (isChecked() ? vsp::Color::vspMuted() : vsp::Color::vspSurfaceAlt()).resolve());
         }
-        if (hasFocus()) {
-            p.setPen(QPen(vsp::Color::resolvedAccent(0.7).resolve(), 1.5));
-            p.drawRoundedRect(plate, 7, 7);
-        }
         const QColor ink = isChecked() ? vsp::Color::resolvedAccent(1).resolve() : vsp::Color::vspFgMuted().resolve();
         vsp::symbols::paint(p, m_symbol, QRectF(width() / 2.0 - 9, 7, 18, 18), ink);
         p.setPen((isChecked() ? vsp::Color::vspForeground() : vsp::Color::vspFgMuted()).resolve());
         p.setFont(font());
         p.drawText(QRectF(0, 29, width(), 16), Qt::AlignHCenter | Qt::AlignTop, text());
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && step && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Up)) {
+            step(-1);
+        } else if (plain && step && (event->key() == Qt::Key_Right || event->key() == Qt::Key_Down)) {
+            step(1);
+        } else {
+            PaintedButton::keyPressEvent(event);
+        }
     }
 
 private:
@@ -126,6 +144,25 @@ SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore
     for (const QKeySequence& keys : closeKeys) {
         auto* shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
+    // Ctrl+Tab and Ctrl+Shift+Tab go round the tabs, as in every tabbed window; Shift+Tab arrives as
+    // Backtab. On the tab bar the arrow keys move between the tabs too.
+    const auto stepTab = [this](int step) {
+        const int next = (currentTab() + step + tabCount()) % tabCount();
+        setCurrentTab(next);
+        // On the tab bar the focus goes along with the tab.
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (focused && m_buttons->buttons().contains(focused)) {
+            tabButton(next)->setFocus(Qt::TabFocusReason);
+        }
+    };
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this), &QShortcut::activated, this,
+            [stepTab] { stepTab(1); });
+    for (const QKeyCombination keys : {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, Qt::CTRL | Qt::SHIFT | Qt::Key_Tab}) {
+        connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, [stepTab] { stepTab(-1); });
+    }
+    for (QAbstractButton* button : m_buttons->buttons()) {
+        static_cast<TabButton*>(button)->step = stepTab;
     }
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
 }

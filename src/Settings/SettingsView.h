@@ -13,7 +13,9 @@ class Updater;
 /// The settings window: a fixed 540 by 480 window of seven tabs (General, Appearance, Personalize,
 /// Shortcuts, Data, Security, About) chosen from a toolbar of symbols with labels, opening on General.
 /// It keeps no state: every control reads and writes its AppSettings property, so opening and closing
-/// the window writes nothing and there is no saving step. Ctrl+W and Escape close it. Not modal.
+/// the window writes nothing and there is no saving step. Ctrl+W and Escape close it. Ctrl+Tab and
+/// Ctrl+Shift+Tab go to the next and previous tab (round the end), as do the arrow keys on the toolbar,
+/// whose current tab is its one Tab stop. Not modal.
 class SettingsView final : public QWidget {
     Q_OBJECT
 

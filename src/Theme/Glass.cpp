@@ -1,6 +1,7 @@
 #include "Theme/Glass.h"
 
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/SymbolIcons.h"
 
 #include <QLinearGradient>
@@ -147,6 +148,8 @@ void GlassButton::setShape(GlassShape shape, qreal cornerRadius)
 {
     m_shape = shape;
     m_radius = cornerRadius;
+    // The ring follows the glass: a circle or capsule gets a round one (the radius is clamped to it).
+    setFocusRing(this, shape == GlassShape::RoundedRect ? cornerRadius + 2 : 1000);
     update();
 }
 

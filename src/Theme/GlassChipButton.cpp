@@ -1,5 +1,6 @@
 #include "Theme/GlassChipButton.h"
 
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
@@ -26,6 +27,7 @@ GlassChipButton::GlassChipButton(QWidget* parent)
         update();
     });
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    vsp::setFocusRing(this, m_radius + 2);
 }
 
 void GlassChipButton::setSymbol(const QString& symbol, qreal pixelSize)
@@ -59,6 +61,7 @@ void GlassChipButton::setShape(vsp::GlassShape shape, qreal cornerRadius)
 {
     m_shape = shape;
     m_radius = cornerRadius;
+    vsp::setFocusRing(this, shape == vsp::GlassShape::RoundedRect ? cornerRadius + 2 : 1000);
     update();
 }
 

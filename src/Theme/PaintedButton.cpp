@@ -1,18 +1,25 @@
 #include "Theme/PaintedButton.h"
 
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QTextDocumentFragment>
+
+#include <algorithm>
 
 namespace vsp {
 
 PaintedButton::PaintedButton(QWidget* parent) : QAbstractButton(parent)
 {
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches every button; a click does not take the focus from the field being typed in.
+    setFocusPolicy(Qt::TabFocus);
+    setFocusRing(this, 10);
     // Colours are asked for on every paint: a repaint is all an appearance or accent change needs.
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
@@ -65,6 +72,41 @@ void PaintedButton::hoverChanged(bool)
     update();
 }
 
+void PaintedButton::keyPressEvent(QKeyEvent* event)
+{
+    // Space is the button's own key; Return presses it too, as it does a focused push button.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        const QList<PaintedButton*> buttons = window()->findChildren<PaintedButton*>();
+        const bool otherDefault = std::any_of(buttons.cbegin(), buttons.cend(), [this](const PaintedButton* b) {
+            return b != this && b->isDefault() && b->isVisibleTo(window()) && b->isEnabled();
+        });
+        if (otherDefault) {
+            // The window's default action, not this button's.
+            event->ignore();
+            return;
+        }
+        if (!event->isAutoRepeat()) {
+            click();
+        }
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+bool PaintedButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty()
+        && (accessibleName().isEmpty() || accessibleName() == m_toolTipName)) {
+        // A symbol-only button is announced by what its tooltip says.
+        const QString tip = toolTip();
+        m_toolTipName = Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+        setAccessibleName(m_toolTipName);
+    }
+    return QAbstractButton::event(event);
+}
+
 void PaintedButton::enterEvent(QEnterEvent* event)
 {
     m_hovered = true;
@@ -91,6 +133,7 @@ RemoveButton::RemoveButton(Look look, QWidget* parent) : PaintedButton(parent), 
 {
     const int side = look == Look::AccentCross ? 14 : 22;
     setFixedSize(side, side);
+    setFocusRing(this, side / 2.0 + 1, 1);
 }
 
 void RemoveButton::paintEvent(QPaintEvent*)

@@ -5,6 +5,7 @@
 #include "common/StoreFixtures.h"
 
 #include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "App/ComposeWindow.h"
 #include "App/VesperlogApp.h"
@@ -222,6 +223,37 @@ void ComposeViewTest::defaultEntryType_choosesTheInitialChip()
     click(view->typeChips().at(1));
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Note);
     QVERIFY(!view->typeChips().at(3)->isChosen());
+}
+
+void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
+{
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    QWidget* body = view->editor()->textView();
+    typeBody(view, QStringLiteral("one"));
+    QTest::keyClick(body, Qt::Key_Tab);
+    QCOMPARE(view->bodyPlain(), QStringLiteral("one"));
+    QVERIFY2(view->footer()->isAncestorOf(QApplication::focusWidget()),
+             qPrintable(viewfixtures::describe(QApplication::focusWidget())));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(body->hasFocus());
+    QTest::keyClick(body, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->bodyPlain(), QStringLiteral("one\t"));
+    QVERIFY(body->hasFocus());
+
+    // Round the form from the body: tags and the footer, the mood, the type, the attachments, the title.
+    const QList<QWidget*> chain = viewfixtures::tabChain(view->window());
+    for (QWidget* w : chain) {
+        QVERIFY2(!viewfixtures::accessibleName(w).trimmed().isEmpty(), qPrintable(viewfixtures::describe(w)));
+    }
+    const auto at = [&chain](QWidget* w) { return chain.indexOf(w); };
+    QVERIFY(at(view->footer()->tagField()) >= 0);
+    QVERIFY(at(view->footer()->tagField()) < at(view->moodSelector()->chips().first()));
+    QVERIFY(at(view->moodSelector()->chips().first()) < at(view->typeChips().first()));
+    QVERIFY(at(view->typeChips().last()) < at(view->imagePicker()));
+    // Round to the title, whose next stop is the body again.
+    QCOMPARE(chain.last(), static_cast<QWidget*>(view->titleField()));
 }
 
 void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()

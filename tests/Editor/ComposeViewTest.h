@@ -20,6 +20,7 @@ private Q_SLOTS:
     void save_derivesTitleAndLeavesOutWhatWasNotChosen();
     void save_withWeather_copiesPlaceAndWeather();
     void wordCount_followsBodyAndSetting();
+    void keyboard_tabLeavesBodyOnward_ctrlTabTypesTab();
     void floatingBar_isAChildThatFollowsTheSelection();
     void floatingBar_staysInsideTheEditorForATallSelection();
     void escape_keepsDraft_continueDraftResumesIt();

@@ -2,6 +2,7 @@
 
 #include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
@@ -201,6 +202,68 @@ void SettingsWindowTest::closeKeys_closeTheWindow()
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window(), keys.key(),
                     keys.keyboardModifiers());
     QVERIFY(window().isHidden());
+}
+
+void SettingsWindowTest::tabKeys_switchTabs_data()
+{
+    QTest::addColumn<bool>("onTabBar");
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<int>("tab");
+    QTest::newRow("ctrl+tab") << false << (Qt::CTRL | Qt::Key_Tab) << 1;
+    // Shift+Tab arrives as Backtab from the desktop; going back from the first tab goes round.
+    QTest::newRow("ctrl+shift+backtab") << false << (Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab) << 6;
+    QTest::newRow("ctrl+shift+tab") << false << (Qt::CTRL | Qt::SHIFT | Qt::Key_Tab) << 6;
+    QTest::newRow("right on the bar") << true << QKeyCombination(Qt::Key_Right) << 1;
+    QTest::newRow("left on the bar") << true << QKeyCombination(Qt::Key_Left) << 6;
+    QTest::newRow("ctrl+tab on the bar") << true << (Qt::CTRL | Qt::Key_Tab) << 1;
+}
+
+void SettingsWindowTest::tabKeys_switchTabs()
+{
+    QFETCH(bool, onTabBar);
+    QFETCH(QKeyCombination, keys);
+    QFETCH(int, tab);
+    window().show();
+    QApplication::setActiveWindow(&window());
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    QCOMPARE(window().currentTab(), 0);
+    window().tabButton(0)->setFocus(Qt::TabFocusReason);
+    if (!onTabBar) {
+        // On into the General tab's form.
+        QTest::keyClick(window().tabButton(0), Qt::Key_Tab);
+        QVERIFY(window().tab(0)->isAncestorOf(QApplication::focusWidget()));
+    }
+    QWidget* focused = QApplication::focusWidget();
+    QTest::keyClick(focused, keys.key(), keys.keyboardModifiers());
+    QCOMPARE(window().currentTab(), tab);
+    QVERIFY(window().tabButton(tab)->isChecked());
+    // On the bar the focus goes along with the tab; in a form it stays (or leaves the hidden page).
+    if (onTabBar) {
+        QVERIFY(window().tabButton(tab)->hasFocus());
+    }
+}
+
+void SettingsWindowTest::everyTab_tabReachesNamedControls()
+{
+    window().show();
+    QApplication::setActiveWindow(&window());
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    for (int i = 0; i < window().tabCount(); ++i) {
+        window().setCurrentTab(i);
+        window().tabButton(i)->setFocus(Qt::TabFocusReason);
+        const QList<QWidget*> chain = viewfixtures::tabChain(&window());
+        int inPage = 0;
+        for (QWidget* w : chain) {
+            QVERIFY2(!viewfixtures::accessibleName(w).trimmed().isEmpty(),
+                     qPrintable(QString::number(i) + u' ' + viewfixtures::describe(w)));
+            inPage += window().tab(i)->isAncestorOf(w) ? 1 : 0;
+        }
+        // The bar is one Tab stop, its current tab; then the page's own controls (Shortcuts has none).
+        for (int b = 0; b < window().tabCount(); ++b) {
+            QVERIFY(!chain.contains(window().tabButton(b)));
+        }
+        QVERIFY2(i == 3 || inPage > 0, qPrintable(QString::number(i)));
+    }
 }
 
 void SettingsWindowTest::checkBox_writesItsSettingOnly_data()

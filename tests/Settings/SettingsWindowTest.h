@@ -31,6 +31,9 @@ private Q_SLOTS:
     void window_isFixedSizeWithSevenTabs();
     void closeKeys_closeTheWindow_data();
     void closeKeys_closeTheWindow();
+    void tabKeys_switchTabs_data();
+    void tabKeys_switchTabs();
+    void everyTab_tabReachesNamedControls();
 
     void checkBox_writesItsSettingOnly_data();
     void checkBox_writesItsSettingOnly();

@@ -4,6 +4,7 @@
 
 #include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/PaintedButton.h"
@@ -16,6 +17,7 @@
 #include <QEnterEvent>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QSettings>
@@ -589,7 +591,7 @@ void ThemeTest::paintedButtons_followPointerAndPress()
     default: button = std::make_unique<vsp::RemoveButton>(vsp::RemoveButton::Look::CrossOnDisc); break;
     }
     QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(button->focusPolicy(), Qt::TabFocus);
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(button.get(), &enter);
     QVERIFY(button->isHovered());
@@ -604,6 +606,69 @@ void ThemeTest::paintedButtons_followPointerAndPress()
     QCoreApplication::sendEvent(button.get(), &leave);
     QVERIFY(!button->isHovered());
     vsp::setAnimationsEnabled(true);
+}
+
+void ThemeTest::paintedButtons_takeTabAndKeys_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("otherDefault");
+    QTest::addColumn<int>("keyClicks");
+    QTest::newRow("glass button, space") << 0 << int(Qt::Key_Space) << false << 1;
+    QTest::newRow("glass chip, return") << 1 << int(Qt::Key_Return) << false << 1;
+    QTest::newRow("remove cross, enter") << 2 << int(Qt::Key_Enter) << false << 1;
+    // Return belongs to the window's default button; Space still presses the focused one.
+    QTest::newRow("return, another default") << 0 << int(Qt::Key_Return) << true << 0;
+    QTest::newRow("space, another default") << 1 << int(Qt::Key_Space) << true << 1;
+}
+
+void ThemeTest::paintedButtons_takeTabAndKeys()
+{
+    QFETCH(int, kind);
+    QFETCH(int, key);
+    QFETCH(bool, otherDefault);
+    QFETCH(int, keyClicks);
+    QWidget window;
+    auto* field = new QLineEdit(&window);
+    vsp::PaintedButton* button = nullptr;
+    switch (kind) {
+    case 0: button = new vsp::GlassButton(&window); break;
+    case 1: button = new GlassChipButton(&window); break;
+    default: button = new vsp::RemoveButton(vsp::RemoveButton::Look::CrossOnDisc, &window); break;
+    }
+    button->move(40, 40);
+    auto* fallback = new vsp::GlassButton(&window);
+    fallback->move(100, 40);
+    fallback->setDefault(otherDefault);
+    window.resize(200, 100);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+
+    // A click presses it and leaves the focus in the field.
+    field->setFocus();
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(field->hasFocus());
+    QVERIFY(!vsp::shownFocusRing());
+
+    // Tab reaches it, with the ring round it.
+    QTest::keyClick(field, Qt::Key_Tab);
+    QVERIFY(button->hasFocus());
+    QWidget* ring = vsp::shownFocusRing();
+    QVERIFY(ring);
+    QVERIFY(ring->geometry().contains(button->geometry()));
+    QVERIFY(ring->geometry() != button->geometry());
+
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(button, Qt::Key(key), modifiers);
+    QCOMPARE(clicks.count(), 1 + keyClicks);
+
+    QTest::keyClick(button, Qt::Key_Tab);
+    QVERIFY(fallback->hasFocus());
+    QCOMPARE(vsp::shownFocusRing() ? vsp::shownFocusRing()->geometry().center() : QPoint(),
+             fallback->geometry().center());
 }
 
 void ThemeTest::symbols_mapToInstalledIcons_data()

@@ -40,6 +40,8 @@ private Q_SLOTS:
     void glassButton_presenceScalesAndFades();
     void paintedButtons_followPointerAndPress_data();
     void paintedButtons_followPointerAndPress();
+    void paintedButtons_takeTabAndKeys_data();
+    void paintedButtons_takeTabAndKeys();
 
     void symbols_mapToInstalledIcons_data();
     void symbols_mapToInstalledIcons();

@@ -9,6 +9,8 @@
 #include "Theme/Spring.h"
 
 #include <QAbstractAnimation>
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +19,9 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSemaphore>
+#include <QTest>
 #include <QThreadPool>
+#include <QWidget>
 
 namespace viewfixtures {
 
@@ -107,6 +111,37 @@ void finishAnimations(QObject* root)
         }
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QList<QWidget*> tabChain(QWidget* window, int limit)
+{
+    QList<QWidget*> chain;
+    QWidget* start = QApplication::focusWidget();
+    for (int i = 0; i < limit; ++i) {
+        QWidget* from = QApplication::focusWidget();
+        QTest::keyClick(from ? from : window, Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        if (!now || now == from || now == start || chain.contains(now)) {
+            break;
+        }
+        chain.append(now);
+    }
+    return chain;
+}
+
+QString accessibleName(QWidget* widget)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+QString describe(const QWidget* widget)
+{
+    if (!widget) {
+        return QStringLiteral("(none)");
+    }
+    return QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName() + u" \""
+           + accessibleName(const_cast<QWidget*>(widget)) + u'"';
 }
 
 } // namespace viewfixtures

@@ -5,6 +5,7 @@
 #include "Model/JournalEntry.h"
 
 #include <QDate>
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -49,5 +50,17 @@ void finishAnimations(QObject* root);
 
 /// The animations under `root` running now (none: every moving value is at rest).
 int runningAnimations(QObject* root);
+
+/// The widgets Tab visits in `window`, each reached by a real Tab key press on the focused widget,
+/// starting from the widget focused now (not listed first) or, with none, from the window; it stops
+/// when the focus comes round again, stays where it was (a widget that keeps Tab for itself is then
+/// last), or after `limit` presses. The window must be active.
+QList<QWidget*> tabChain(QWidget* window, int limit = 300);
+
+/// What a screen reader announces as the widget's name: its accessible interface's Name text.
+QString accessibleName(QWidget* widget);
+
+/// A short description of a widget for failure messages: class, object name and accessible name.
+QString describe(const QWidget* widget);
 
 } // namespace viewfixtures

@@ -35,6 +35,8 @@ QScrollArea* makeStripScroller(QWidget* parent, QWidget* content)
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
+    // Tab stops at the chips inside, which the strip scrolls into view; the strip is no stop itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     content->setAutoFillBackground(false);
     scroll->setWidget(content);
     return scroll;

@@ -24,6 +24,7 @@
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
@@ -96,9 +97,12 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(buildTypeRow());
-    layout->addWidget(buildDateRow());
-    layout->addWidget(buildAttachmentRow());
+    QWidget* typeRow = buildTypeRow();
+    QWidget* dateRow = buildDateRow();
+    QWidget* attachmentRow = buildAttachmentRow();
+    layout->addWidget(typeRow);
+    layout->addWidget(dateRow);
+    layout->addWidget(attachmentRow);
 
     m_titleField = new QLineEdit(this);
     m_titleField->setObjectName(QStringLiteral("composeTitle"));
@@ -134,6 +138,7 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
 
     m_footer = new ComposeFooter(m_store, this);
     layout->addWidget(m_footer);
+    m_tabRegions = {m_titleField, m_editorArea, m_imagesSlot, m_audioSlot, m_footer, dateRow, typeRow, attachmentRow};
 
     // Escape closes without saving; what becomes a draft is decided as the window disappears.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -190,6 +195,15 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
     initializeState();
     applySettings();
     applyTheme();
+}
+
+bool ComposeView::focusNextPrevChild(bool next)
+{
+    if (QWidget* to = vsp::focusNeighbour(m_tabRegions, focusWidget(), next)) {
+        to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 ComposeView::~ComposeView()

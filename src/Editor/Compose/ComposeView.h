@@ -173,12 +173,18 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Tab goes title, body, the pending attachments, the footer (tags, formatting), the date row (mood),
+    /// the type chips, then the attachment buttons: from the text onward rather than back to the top.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QWidget* buildTypeRow();
     QWidget* buildDateRow();
     QWidget* buildAttachmentRow();
     QWidget* buildEditorArea();
+
+    /// The form's parts in Tab order (see focusNextPrevChild).
+    QList<QWidget*> m_tabRegions;
 
     /// The state of a freshly made window: empty form, default type, expiration a week ahead, random
     /// prompt.

@@ -122,6 +122,8 @@ PendingImagesPreview::PendingImagesPreview(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     QScrollArea* scroll = m_scroll;
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab stops at the thumbnails' buttons, which the strip scrolls into view; the strip is no stop.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);

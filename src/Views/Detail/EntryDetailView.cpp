@@ -22,6 +22,7 @@
 #include "Model/Log.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
@@ -80,6 +81,8 @@ QScrollArea* makeScroller(QWidget* parent, QWidget* content)
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
+    // Tab stops at the controls inside, which the area scrolls into view; the area is no stop itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     content->setAutoFillBackground(false);
     scroll->setWidget(content);
     return scroll;
@@ -329,6 +332,11 @@ QWidget* EntryDetailView::buildReadPage()
     m_readLayout->addStretch(1);
 
     m_readScroll = makeScroller(this, content);
+    // The read layout has no control to stop at in its text: the area itself takes Tab, so the arrow and
+    // page keys scroll a long entry.
+    m_readScroll->setFocusPolicy(Qt::TabFocus);
+    m_readScroll->setAccessibleName(tr("Entry text"));
+    vsp::setFocusRing(m_readScroll, 12, -3);
     return m_readScroll;
 }
 
@@ -403,6 +411,9 @@ QWidget* EntryDetailView::buildEditPage()
         0, Qt::AlignLeft);
     column->addWidget(voice);
 
+    // The body's editor is made before the pages and would come first in Tab order: it goes after the
+    // format bar, so Tab from the body moves on to the photos and voice notes below it.
+    setTabOrder(vsp::lastFocusable(m_formatBar), m_editor->textView());
     for (FormatBar* bar : {m_formatBar}) {
         connect(bar, &FormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
     }

@@ -91,6 +91,12 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     });
 
     connect(m_header, &ListHeader::searchToggled, this, [this] { setShowSearch(!m_showSearch); });
+    // Down from the search field goes on to the first result, the way it leaves a platform search box.
+    connect(m_searchField, &SearchField::downFromField, this, [this] {
+        if (!showsEmptyState() && m_list->selectFirstEntry()) {
+            m_list->setFocus(Qt::OtherFocusReason);
+        }
+    });
     connect(&AppNotifications::instance(), &AppNotifications::VspToggleSearch, this, &EntryListView::toggleSearch);
     connect(&store, &JournalStore::navigationChanged, this, &EntryListView::followNavigation);
     connect(m_list->listModel(), &EntryListModel::refreshed, this, &EntryListView::refreshEmptyState);

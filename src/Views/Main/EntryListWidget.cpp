@@ -2,13 +2,17 @@
 
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Views/Main/EntryContextMenu.h"
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
+#include "Views/Main/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -40,7 +44,7 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
     setAutoScroll(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -387,8 +391,86 @@ void EntryListWidget::scrollTo(const QModelIndex& index, ScrollHint hint)
 
 QModelIndex EntryListWidget::moveCursor(CursorAction, Qt::KeyboardModifiers)
 {
-    // No keyboard navigation of rows: the selection is the store's.
+    // The view's own cursor is unused: keys move the store's selection (keyPressEvent).
     return {};
+}
+
+int EntryListWidget::keyTargetRow(int key)
+{
+    m_model->refresh();
+    executeDelayedItemsLayout();
+    const int rows = m_model->rowCount();
+    const auto isEntry = [this](int row) { return m_model->kind(row) == EntryListModel::RowKind::Entry; };
+    int current = -1;
+    if (const std::optional<QUuid> selected = m_store.selectedEntryID()) {
+        const int row = m_model->rowOf(*selected);
+        current = row >= 0 && isEntry(row) ? row : -1;
+    }
+    // The first entry row at or after `from` going by `step`, else -1.
+    const auto entryFrom = [&](int from, int step) {
+        for (int r = from; r >= 0 && r < rows; r += step) {
+            if (isEntry(r)) {
+                return r;
+            }
+        }
+        return -1;
+    };
+    const auto first = [&] { return entryFrom(0, 1); };
+    switch (key) {
+    case Qt::Key_Down: return current < 0 ? first() : entryFrom(current + 1, 1);
+    case Qt::Key_Up: return current < 0 ? first() : entryFrom(current - 1, -1);
+    case Qt::Key_Home: return first();
+    case Qt::Key_End: return entryFrom(rows - 1, -1);
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp: {
+        if (current < 0) {
+            return first();
+        }
+        const bool down = key == Qt::Key_PageDown;
+        const int top = tops()[size_t(current)];
+        const int page = std::max(1, viewport()->height());
+        const int landing = rowAtContentY(down ? top + page : top - page);
+        // The entry row nearest that place on this side of it; at least one row on.
+        int row = entryFrom(landing, down ? -1 : 1);
+        if (row < 0 || (down ? row <= current : row >= current)) {
+            row = entryFrom(down ? current + 1 : current - 1, down ? 1 : -1);
+        }
+        return row;
+    }
+    default: return -1;
+    }
+}
+
+void EntryListWidget::selectRow(int row)
+{
+    const JournalEntry* entry = m_model->entryAt(row);
+    if (!entry) {
+        return;
+    }
+    m_store.setSelectedEntryID(entry->id);
+    // The store's change may have changed the rows (a refresh): find the entry's row again.
+    m_model->refresh();
+    const int now = m_model->rowOf(entry->id);
+    if (now >= 0) {
+        executeDelayedItemsLayout();
+        scrollTo(m_model->index(now));
+    }
+    viewport()->update();
+}
+
+bool EntryListWidget::selectFirstEntry()
+{
+    const int row = keyTargetRow(Qt::Key_Home);
+    if (row < 0) {
+        return false;
+    }
+    selectRow(row);
+    return true;
+}
+
+bool EntryListWidget::showsFocusRing() const
+{
+    return hasFocus() && m_keyboardFocus;
 }
 
 QRect EntryListWidget::rectOf(const QUuid& id) const
@@ -443,6 +525,7 @@ void EntryListWidget::leaveEvent(QEvent* event)
 void EntryListWidget::mousePressEvent(QMouseEvent* event)
 {
     // Selection is the store's, not the view's: remember the row and act on release, like a tap.
+    m_keyboardFocus = false;
     m_pressed = event->button() == Qt::LeftButton ? QPersistentModelIndex(indexAt(event->position().toPoint()))
                                                   : QPersistentModelIndex();
     event->accept();
@@ -493,8 +576,44 @@ void EntryListWidget::onRowClicked(const QPoint& pos)
 
 void EntryListWidget::keyPressEvent(QKeyEvent* event)
 {
-    // The list has no keyboard handling of its own; scrolling keys still scroll.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: {
+            m_keyboardFocus = true;
+            const int row = keyTargetRow(event->key());
+            // Selecting the row already selected would announce nothing new: the list stays as it is.
+            if (row >= 0 && m_model->entryAt(row)->id != m_store.selectedEntryID()) {
+                selectRow(row);
+            }
+            viewport()->update();
+            event->accept();
+            return;
+        }
+        default: break;
+        }
+    }
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void EntryListWidget::focusInEvent(QFocusEvent* event)
+{
+    // A click selects and keeps the pointer user's look; focus from the keyboard shows where it is.
+    if (event->reason() != Qt::PopupFocusReason) {
+        m_keyboardFocus = event->reason() != Qt::MouseFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+    }
+    viewport()->update();
+    QAbstractItemView::focusInEvent(event);
+}
+
+void EntryListWidget::focusOutEvent(QFocusEvent* event)
+{
+    viewport()->update();
+    QAbstractItemView::focusOutEvent(event);
 }
 
 void EntryListWidget::contextMenuEvent(QContextMenuEvent* event)
@@ -557,6 +676,17 @@ void EntryListWidget::paintEvent(QPaintEvent* event)
     }
     if (m_motion->isRunning()) {
         m_motion->paintEscaping(painter);
+    }
+    if (showsFocusRing()) {
+        const std::optional<QUuid> selected = m_store.selectedEntryID();
+        const int row = selected && rows == m_model->rowCount() ? m_model->rowOf(*selected) : -1;
+        if (row >= 0 && m_model->kind(row) == EntryListModel::RowKind::Entry) {
+            const QRectF ring = EntryListDelegate::rowRect(visualRect(m_model->index(row))).adjusted(-3, -3, 3, 3);
+            vsp::paintFocusRing(painter, ring, EntryRow::kCornerRadius + 3);
+        } else {
+            // Nothing selected yet: the ring goes round the list, which Down or Home will start in.
+            vsp::paintFocusRing(painter, QRectF(viewport()->rect()).adjusted(3, 1, -3, -1), 12);
+        }
     }
     if (rows > 0) {
         m_delegate->setListShown();

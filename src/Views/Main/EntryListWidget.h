@@ -13,8 +13,11 @@ class JournalStore;
 /// The scrolling list of the entry column: one column of rows of EntryListModel painted by
 /// EntryListDelegate. A click on an entry row selects its entry in the store; a click on the On This Day
 /// header folds the block, one on its rows selects that entry; the context menu of a row acts on the
-/// row's entry. It never scrolls by itself and has no keyboard handling of its own. When the listed
-/// rows change, they move into their new places with the list's spring (EntryListMotion).
+/// row's entry. It never scrolls by itself. It takes the keyboard focus (Tab or a click): Up and Down
+/// select the entry row before or after the selected one, Home and End the first and last, Page Up and
+/// Page Down the entry a view's height away, each as a click on that row would, and bring it into view;
+/// the selected row has the focus ring while the focus came from the keyboard. When the listed rows
+/// change, they move into their new places with the list's spring (EntryListMotion).
 ///
 /// Rows are laid out lazily: only the rows in view and half a screen above and below it are measured
 /// (the delegate's sizeHint). Every other row keeps the height it was last measured at, or, never
@@ -30,6 +33,11 @@ public:
     EntryListModel* listModel() const { return m_model; }
     EntryListDelegate* listDelegate() const { return m_delegate; }
     EntryListMotion* motion() const { return m_motion; }
+
+    /// Selects the first entry row (as a click on it) and brings it into view; false when none is listed.
+    bool selectFirstEntry();
+    /// Whether the focus ring shows around the selected row.
+    bool showsFocusRing() const;
 
     /// Measures the rows again as they come into view (their heights changed: width, row settings).
     void relayout();
@@ -65,6 +73,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -79,6 +89,9 @@ private:
     };
 
     void updateHover(const QPoint& pos);
+    /// The entry row a navigation key leads to from the selected one; -1 for none or another key.
+    int keyTargetRow(int key);
+    void selectRow(int row);
     void onRowClicked(const QPoint& pos);
 
     /// Row heights for every row of the model, all unknown.
@@ -113,4 +126,6 @@ private:
     /// The scroll bar is being moved by the layout, not by the user.
     bool m_adjustingScroll = false;
     bool m_layingOut = false;
+    /// The focus came from the keyboard (or a key moved the selection) rather than a click.
+    bool m_keyboardFocus = false;
 };

@@ -3,6 +3,7 @@
 #include "Model/JournalStore.h"
 #include "Platform/FileReveal.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/PaintedButton.h"
@@ -52,8 +53,7 @@ public:
         setText(text);
         setFont(vsp::fonts::system(12, QFont::DemiBold));
         setPressFeedback(0.94, 0.85, vsp::Spring{0.18, 1.0});
-        // Unlike the small painted buttons, these answer the keyboard too.
-        setFocusPolicy(Qt::StrongFocus);
+        vsp::setFocusRing(this, 1000);
         setAttribute(Qt::WA_Hover);
     }
 

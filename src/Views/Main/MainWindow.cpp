@@ -2,6 +2,8 @@
 
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
+#include "Views/Main/EntryListView.h"
+#include "Views/Main/EntryListWidget.h"
 
 #include <QEvent>
 #include <QShowEvent>
@@ -17,6 +19,9 @@ MainWindow::MainWindow(JournalStore& store, MoodStore& moodStore, vsp::OpenWindo
     // The three columns at their smallest.
     setMinimumSize(220 + 300 + 320 + 2, 520);
     resize(1440, 900);
+    // The window opens with the keys on the entry list (rather than on whichever button Tab reaches
+    // first, where Space would press it unseen).
+    m_content->entryList()->list()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 MainWindow::~MainWindow()

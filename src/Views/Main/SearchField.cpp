@@ -2,6 +2,7 @@
 
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/SymbolIcons.h"
 
@@ -38,6 +39,10 @@ SearchField::SearchField(JournalStore& store, QWidget* parent)
     m_edit->setPlaceholderText(tr("Search entries…"));
     m_edit->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_edit->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
+    m_edit->setAccessibleName(tr("Search entries"));
+    // The field has no frame of its own: the ring traces the glass box's edge (its holder leaves no room
+    // outside it).
+    vsp::setFocusRing(m_edit, 10, QMarginsF(0, 0, 0, 0), this);
     layout->addWidget(m_edit, 1);
 
     m_clear->setSymbol(QStringLiteral("xmark.circle.fill"), 11);
@@ -78,6 +83,13 @@ bool SearchField::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_K && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
             event->ignore();
+            return true;
+        }
+    }
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Down && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            Q_EMIT downFromField();
             return true;
         }
     }

@@ -7,7 +7,8 @@ class QLineEdit;
 
 /// The search box under the list header, bound directly to `JournalStore::searchQuery`: every keystroke
 /// changes the query and so the list at once. A clear button shows while the query is not empty; it
-/// empties the query and leaves the field open. Showing the field puts the caret in it.
+/// empties the query and leaves the field open. Showing the field puts the caret in it. Down in the
+/// field asks to go on to the results (downFromField).
 class SearchField final : public vsp::GlassPanel {
     Q_OBJECT
 
@@ -16,6 +17,10 @@ public:
 
     QLineEdit* lineEdit() const { return m_edit; }
     vsp::GlassButton* clearButton() const { return m_clear; }
+
+Q_SIGNALS:
+    /// Down was pressed in the field: the results below should take the focus.
+    void downFromField();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -3,6 +3,7 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
@@ -17,9 +18,12 @@
 #include <QCache>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QFocusEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -66,6 +70,7 @@ CalendarGrid::CalendarGrid(QWidget* parent)
 {
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
     connect(m_monthChange, &vsp::SpringValue::valueChanged, this, [this](double t) {
         if (!m_leaving.isNull()) {
             // The rows below follow the grid's edge as it glides to the new month's height.
@@ -100,6 +105,13 @@ void CalendarGrid::setMonth(const QDate& inMonth, Qt::DayOfWeek firstWeekday, bo
         leaving = QPixmap::fromImage(std::move(image));
     }
     m_month = inMonth;
+    // The keyboard's day keeps its number in the new month (the 31st becomes the month's last day).
+    if (m_keyDay.isValid()) {
+        const QDate first(m_month.year(), m_month.month(), 1);
+        const int day = std::min(m_keyDay.day(), first.daysInMonth());
+        m_keyDay = QDate();
+        setKeyDay(first.addDays(day - 1));
+    }
     m_firstWeekday = firstWeekday;
     m_cells = vsp::calendar::gridDays(inMonth, firstWeekday);
     m_weekdays = vsp::calendar::weekdaySymbols(locale(), firstWeekday);
@@ -229,6 +241,72 @@ void CalendarGrid::paintEvent(QPaintEvent*)
                    m_weekdays[c].toUpper());
     }
     paintMonth(p);
+    if (hasFocus() && m_keyboardFocus && m_leaving.isNull()) {
+        const QRectF cell = cellRect(m_keyDay);
+        if (!cell.isNull()) {
+            vsp::paintFocusRing(p, cell.adjusted(-2, -2, 2, 2), 12);
+        }
+    }
+}
+
+void CalendarGrid::setKeyDay(const QDate& day)
+{
+    if (!day.isValid() || day.year() != m_month.year() || day.month() != m_month.month()) {
+        return;
+    }
+    m_keyDay = day;
+    setAccessibleName(QLocale().toString(day, QLocale::LongFormat));
+    update();
+}
+
+void CalendarGrid::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || !m_keyDay.isValid()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_keyboardFocus = true;
+    const QDate first(m_month.year(), m_month.month(), 1);
+    switch (event->key()) {
+    case Qt::Key_Left: setKeyDay(m_keyDay.addDays(layoutDirection() == Qt::RightToLeft ? 1 : -1)); break;
+    case Qt::Key_Right: setKeyDay(m_keyDay.addDays(layoutDirection() == Qt::RightToLeft ? -1 : 1)); break;
+    case Qt::Key_Up: setKeyDay(m_keyDay.addDays(-7)); break;
+    case Qt::Key_Down: setKeyDay(m_keyDay.addDays(7)); break;
+    case Qt::Key_Home: setKeyDay(first); break;
+    case Qt::Key_End: setKeyDay(first.addDays(first.daysInMonth() - 1)); break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat()) {
+            Q_EMIT dayClicked(m_keyDay);
+        }
+        break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void CalendarGrid::focusInEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::PopupFocusReason) {
+        m_keyboardFocus = event->reason() != Qt::MouseFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+    }
+    // The ring starts on the picked day, else today, else the month's first day.
+    if (!m_keyDay.isValid()) {
+        setKeyDay(QDate(m_month.year(), m_month.month(), 1));
+        setKeyDay(m_today);
+        if (m_selected) {
+            setKeyDay(*m_selected);
+        }
+    }
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CalendarGrid::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void CalendarGrid::paintMonth(QPainter& p) const

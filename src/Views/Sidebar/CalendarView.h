@@ -30,6 +30,9 @@ class TransitionOverlay;
 
 /// The month grid of the calendar: the weekday row from the locale's first weekday, then 4 to 6 rows of
 /// day cells with a dot on days with entries, a ring on today and the accent fill on the picked day.
+/// From the keyboard the grid is one Tab stop: the arrow keys move the focus ring a day or a week within
+/// the month, Home and End to its first and last day, Space and Return pick the ringed day as a click
+/// does; the accessible name is the ringed day's date.
 class CalendarGrid final : public QWidget {
     Q_OBJECT
 
@@ -62,12 +65,17 @@ public:
     QRectF cellRect(const QDate& day) const;
 
     QSize sizeHint() const override;
+    /// The day the keyboard is on; invalid before the grid had the focus in this month.
+    QDate keyDay() const { return m_keyDay; }
 
 Q_SIGNALS:
     void dayClicked(const QDate& day);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -80,6 +88,8 @@ private:
     void paintMonth(QPainter& p) const;
     void paintCells(QPainter& p) const;
     void setHovered(int index);
+    /// Moves the keyboard's day, kept within the month shown.
+    void setKeyDay(const QDate& day);
 
     QList<std::optional<QDate>> m_cells;
     QStringList m_weekdays;
@@ -89,6 +99,9 @@ private:
     QDate m_today;
     std::optional<QDate> m_selected;
     std::optional<QDate> m_previousSelected;
+    QDate m_keyDay;
+    /// The focus came from the keyboard, not a click: the ring shows.
+    bool m_keyboardFocus = false;
     int m_hovered = -1;
     int m_previousHovered = -1;
     /// The month shown before, as it looked when the change began, and the grid's height then.

@@ -5,6 +5,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
@@ -241,6 +242,7 @@ LauncherOptionRow::LauncherOptionRow(const QString& symbol, const QString& title
     setAccessibleName(title);
     setFixedHeight(6 + 32 + 6);
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    vsp::makeKeyboardControl(this, [this] { Q_EMIT clicked(); }, 10, QMarginsF(0, 0, 0, 0));
 }
 
 void LauncherOptionRow::setEntrance(qreal value)

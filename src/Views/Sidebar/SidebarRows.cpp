@@ -1,5 +1,6 @@
 #include "Views/Sidebar/SidebarRows.h"
 
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
@@ -7,6 +8,8 @@
 
 #include <algorithm>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
@@ -45,6 +48,9 @@ SidebarRow::SidebarRow(Kind kind, QWidget* parent)
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_roll, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    // The ring hugs the highlight, which sits inside the row's side padding.
+    vsp::makeKeyboardControl(this, [this] { Q_EMIT clicked(); }, 10,
+                             QMarginsF(2 - kOuterPadding, 1, 2 - kOuterPadding, 1));
 }
 
 void SidebarRow::setSymbol(const QString& symbol)
@@ -295,6 +301,7 @@ SidebarRowList::SidebarRowList(SidebarRow::Kind kind, QWidget* parent)
     connect(m_rowChange, &vsp::SpringValue::arrived, this, &SidebarRowList::finishRowChange);
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void SidebarRowList::setItems(const QList<Item>& items, bool animate)
@@ -303,6 +310,12 @@ void SidebarRowList::setItems(const QList<Item>& items, bool animate)
         return;
     }
     finishRowChange();
+    // One Tab stop while there are rows to reach; the keyboard's row stays in the list.
+    setFocusPolicy(items.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
+    if (m_keyRow >= 0) {
+        m_keyRow = items.isEmpty() ? -1 : std::min<int>(m_keyRow, int(items.size()) - 1);
+        setAccessibleName(m_keyRow >= 0 ? items[m_keyRow].title : QString());
+    }
     if (animate && vsp::animationsEnabled() && isVisible()) {
         QHash<QString, int> before;
         for (int i = 0; i < m_items.size(); ++i) {
@@ -452,6 +465,10 @@ void SidebarRowList::paintEvent(QPaintEvent* event)
             p.drawPixmap(r.topLeft(), contentPicture(look, r.size(), devicePixelRatioF()));
         }
     }
+    if (hasFocus() && m_keyboardFocus && m_keyRow >= 0 && m_keyRow < m_items.size()) {
+        p.setOpacity(1);
+        vsp::paintFocusRing(p, QRectF(rowRect(m_keyRow)).adjusted(kOuterPadding - 2, -1, 2 - kOuterPadding, 1), 10);
+    }
 }
 
 QPixmap SidebarRowList::contentPicture(const SidebarRow::Look& shown, QSize size, qreal dpr) const
@@ -520,6 +537,62 @@ void SidebarRowList::mouseReleaseEvent(QMouseEvent* event)
     if (at >= 0 && at == pressed) {
         Q_EMIT rowClicked(m_items[at].value);
     }
+}
+
+void SidebarRowList::setKeyRow(int row)
+{
+    if (m_items.isEmpty()) {
+        return;
+    }
+    row = std::clamp(row, 0, int(m_items.size()) - 1);
+    if (m_keyRow >= 0) {
+        update(rowRect(m_keyRow).adjusted(0, -kRowSpacing, 0, kRowSpacing));
+    }
+    m_keyRow = row;
+    setAccessibleName(m_items[row].title);
+    update(rowRect(row).adjusted(0, -kRowSpacing, 0, kRowSpacing));
+}
+
+void SidebarRowList::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || m_items.isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_keyboardFocus = true;
+    switch (event->key()) {
+    case Qt::Key_Up: setKeyRow(m_keyRow - 1); break;
+    case Qt::Key_Down: setKeyRow(m_keyRow + 1); break;
+    case Qt::Key_Home: setKeyRow(0); break;
+    case Qt::Key_End: setKeyRow(int(m_items.size()) - 1); break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_keyRow >= 0 && !event->isAutoRepeat()) {
+            Q_EMIT rowClicked(m_items[m_keyRow].value);
+        }
+        break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void SidebarRowList::focusInEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::PopupFocusReason) {
+        m_keyboardFocus = event->reason() != Qt::MouseFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+    }
+    if (m_keyRow < 0) {
+        setKeyRow(std::max(0, selectedIndex()));
+    }
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void SidebarRowList::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void SidebarRowList::contextMenuEvent(QContextMenuEvent* event)

@@ -122,6 +122,9 @@ private:
 
 /// The rows of a long group (moods, tags) painted by one widget, so a journal of hundreds of tags
 /// costs one widget rather than hundreds. Rows are 28 pixels high, 4 apart, and look like SidebarRow.
+/// From the keyboard the list is one Tab stop: Up, Down, Home and End move the focus ring from row to
+/// row (starting on the highlighted row), Space and Return click the ringed row; the accessible name
+/// is the ringed row's title.
 class SidebarRowList final : public QWidget {
     Q_OBJECT
 
@@ -152,6 +155,8 @@ public:
     void setDotColor(std::function<QColor(const QString&)> color) { m_dotColor = std::move(color); }
     QRect rowRect(int index) const;
     int indexAt(const QPoint& pos) const;
+    /// The row the keyboard is on; -1 before the list first had the focus.
+    int keyRow() const { return m_keyRow; }
 
     QSize sizeHint() const override;
 
@@ -168,8 +173,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void setKeyRow(int row);
+
     /// The row's symbol, title and number as last drawn for this look (width, scale and colours
     /// included): a click repaints a few hundred rows, and laying out their text is the costly part.
     QPixmap contentPicture(const SidebarRow::Look& look, QSize size, qreal dpr) const;
@@ -187,6 +197,9 @@ private:
     int m_hovered = -1;
     int m_previousHovered = -1;
     int m_pressed = -1;
+    int m_keyRow = -1;
+    /// The focus came from the keyboard, not a click: the ring shows.
+    bool m_keyboardFocus = false;
     vsp::SpringValue* m_hover;
     vsp::SpringValue* m_selection;
     /// A change of rows under way: each row's place before it (none for a new row), and the rows that

@@ -15,6 +15,7 @@
 #include "Views/Sidebar/TagColors.h"
 #include "Views/Sidebar/TrashView.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -88,6 +89,8 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
 
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab stops at the rows inside, which the area scrolls into view; the area is no stop itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
@@ -260,6 +263,12 @@ void SidebarView::setLauncherOpen(bool open, std::optional<vsp::Spring> spring)
         placeLauncher();
         m_shield->raise();
         m_launcherSlot->raise();
+        // Opened from the keyboard (the plus button had the focus): the keys go on into the panel.
+        if (m_header->plusButton()->hasFocus()) {
+            m_launcher->newEntryRow()->setFocus(Qt::TabFocusReason);
+        }
+    } else if (m_launcherSlot->isAncestorOf(QApplication::focusWidget())) {
+        m_header->plusButton()->setFocus(Qt::BacktabFocusReason);
     }
     if (spring) {
         m_launcherSlot->setPresent(open, *spring);

@@ -2,6 +2,7 @@
 
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
@@ -14,6 +15,7 @@
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -22,6 +24,8 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using vsp::Color;
 
@@ -309,6 +313,13 @@ void TrashRowDelegate::paintRecord(QPainter* painter, const QStyleOptionViewItem
     vsp::paintGlass(*painter, del, vsp::Glass::regular().makeInteractive(), vsp::GlassShape::RoundedRect, 8,
                     vsp::GlassState{hoverRow && m_hoveredButton == 2, false});
     vsp::symbols::paint(*painter, u"trash", del.adjusted(7.5, 7.5, -7.5, -7.5), Color::secondaryStyle().resolve());
+    if (m_ringShown && m_keyRow == index.row()) {
+        if (m_keyButton == 1) {
+            vsp::paintFocusRing(*painter, restore.adjusted(-3, -3, 3, 3), 1000);
+        } else {
+            vsp::paintFocusRing(*painter, del.adjusted(-3, -3, 3, 3), 11);
+        }
+    }
 
     // Titles and bodies are the user's text, drawn as plain text on one line each.
     const qreal left = r.left() + kPadding;
@@ -402,7 +413,10 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
+    // One Tab stop for the rows; a click acts on the row's buttons and leaves the focus where it was.
+    m_list->setFocusPolicy(Qt::TabFocus);
+    m_list->installEventFilter(this);
+    m_list->setAccessibleName(tr("Deleted entries"));
     m_list->setMouseTracking(true);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
@@ -448,6 +462,9 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     m_pages->addWidget(listPage);
     layout->addWidget(m_pages, 1);
 
+    // The header's buttons come first, then the rows.
+    setTabOrder(m_emptyButton, m_close);
+    setTabOrder(m_close, m_list);
     connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_emptyButton, &QAbstractButton::clicked, this, &TrashView::requestEmptyTrash);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &TrashView::refresh);
@@ -487,6 +504,9 @@ void TrashView::refresh()
         m_pages->setCurrentIndex(page);
     }
     m_beforeEmpty = QPixmap();
+    if (m_delegate->keyRow() >= 0) {
+        setKeyFocus(m_delegate->keyRow(), m_delegate->keyButton());
+    }
     m_emptySlot->setPresent(!empty);
     update();
     m_list->viewport()->update();
@@ -547,8 +567,67 @@ void TrashView::requestEmptyTrash()
     box->open();
 }
 
+void TrashView::setKeyFocus(int row, int button)
+{
+    const int rows = m_model->rowCount();
+    row = rows == 0 ? -1 : std::clamp(row, 0, rows - 1);
+    m_delegate->setKeyFocus(row, button, m_list->hasFocus());
+    if (row >= 0) {
+        const QString title = m_model->record(row).entry.title.isEmpty() ? tr("Untitled")
+                                                                          : m_model->record(row).entry.title;
+        m_list->setAccessibleName(button == 1 ? tr("Restore %1").arg(title) : tr("Delete permanently %1").arg(title));
+        m_list->scrollTo(m_model->index(row, 0));
+    } else {
+        m_list->setAccessibleName(tr("Deleted entries"));
+    }
+    m_list->viewport()->update();
+}
+
+bool TrashView::listKeyEvent(QEvent* event)
+{
+    const int row = m_delegate->keyRow();
+    const int button = m_delegate->keyButton();
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        setKeyFocus(std::max(row, 0), button);
+        return false;
+    case QEvent::FocusOut:
+        m_delegate->setKeyFocus(row, button, false);
+        m_list->viewport()->update();
+        return false;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || row < 0) {
+            return false;
+        }
+        switch (key->key()) {
+        case Qt::Key_Up: setKeyFocus(row - 1, button); return true;
+        case Qt::Key_Down: setKeyFocus(row + 1, button); return true;
+        case Qt::Key_Left: setKeyFocus(row, 1); return true;
+        case Qt::Key_Right: setKeyFocus(row, 2); return true;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!key->isAutoRepeat()) {
+                if (button == 1) {
+                    restore(row);
+                } else {
+                    requestDelete(row);
+                }
+            }
+            return true;
+        default: return false;
+        }
+    }
+    default: return false;
+    }
+}
+
 bool TrashView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_list && listKeyEvent(event)) {
+        return true;
+    }
     if (watched->objectName() == QLatin1String("emptyIcon") && event->type() == QEvent::Paint) {
         auto* w = static_cast<QWidget*>(watched);
         QPainter p(w);

@@ -113,6 +113,16 @@ public:
         m_hoveredRow = row;
         m_hoveredButton = button;
     }
+    /// The row and button (1 Restore, 2 delete) the keyboard is on; the focus ring is drawn round that
+    /// button while `ringShown`.
+    void setKeyFocus(int row, int button, bool ringShown)
+    {
+        m_keyRow = row;
+        m_keyButton = button;
+        m_ringShown = ringShown;
+    }
+    int keyRow() const { return m_keyRow; }
+    int keyButton() const { return m_keyButton; }
     /// Rows are drawn where the motion has them; none: at their place.
     void setMotion(const TrashRowMotion* motion) { m_motion = motion; }
     /// A row at rest, at `option.rect`.
@@ -122,12 +132,17 @@ private:
     const TrashRowMotion* m_motion = nullptr;
     int m_hoveredRow = -1;
     int m_hoveredButton = 0;
+    int m_keyRow = -1;
+    int m_keyButton = 1;
+    bool m_ringShown = false;
 };
 
 /// "Recently Deleted": the trash as a window-modal sheet of 460 by 520 pixels. Each record can be
 /// restored or, after "Delete permanently?", deleted for good; "Empty Trash" asks first too. Every
 /// change goes through the store, which keeps the photo and voice-note folders of an id that a live
-/// entry still uses. The sheet follows the store while it is open.
+/// entry still uses. The sheet follows the store while it is open. From the keyboard the list is one Tab
+/// stop after the header's buttons: Up and Down choose the row, Left and Right its Restore or delete
+/// button, Space and Return press it; the list's accessible name says which.
 class TrashView final : public QDialog {
     Q_OBJECT
 
@@ -157,6 +172,9 @@ protected:
 
 private:
     void refresh();
+    /// Moves the keyboard to a row and button (clamped to the rows) and names them for screen readers.
+    void setKeyFocus(int row, int button);
+    bool listKeyEvent(QEvent* event);
     QMessageBox* ask(const QString& title, const QString& message, const QString& destructive);
 
     JournalStore& m_store;

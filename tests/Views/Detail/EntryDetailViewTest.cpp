@@ -10,6 +10,7 @@
 #include "Editor/VesperlogTextView.h"
 #include "Media/ImageGalleryView.h"
 #include "Media/ImageLoading.h"
+#include "Media/ImagePickerButton.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
@@ -33,6 +34,7 @@
 #include "Views/Main/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QDir>
@@ -782,6 +784,27 @@ void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
     QCOMPARE(d.editCopies().imageFilenames.size(), 1);
     d.saveEdits();
     QCOMPARE(onDisk(j.a.id)->imageFilenames, d.editCopies().imageFilenames);
+}
+
+void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    QApplication::setActiveWindow(&j.window);
+    QVERIFY(QTest::qWaitForWindowActive(&j.window));
+    QWidget* body = d.editor()->textView();
+    body->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+    // Tab leaves the text for what lies below it (the photos' button), not for the fields above.
+    QTest::keyClick(body, Qt::Key_Tab);
+    QCOMPARE(d.editor()->plainText(), QStringLiteral("first body"));
+    QVERIFY2(qobject_cast<ImagePickerButton*>(QApplication::focusWidget()),
+             qPrintable(viewfixtures::describe(QApplication::focusWidget())));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(body->hasFocus());
+    QTest::keyClick(body, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(d.editor()->plainText(), QStringLiteral("first body\t"));
 }
 
 void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
+    void editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab();
     void windowClosing_andTeardown_commit();
     void readLayout_showsPiecesOfTheStoredEntry();
     void unchangedEdit_leavesTheJournalFileAlone();

@@ -6,8 +6,9 @@
 #include "EntryListViewTest.h"
 #include "EntryRowTest.h"
 #include "JournalBannerTest.h"
+#include "KeyboardAccessTest.h"
 
 #include <QApplication>
 
 VESPERLOG_TEST_MAIN(QApplication, EntryRowTest, EntryListModelTest, EntryListMotionTest, EntryListViewTest,
-                    ContentViewTest, JournalBannerTest)
+                    ContentViewTest, JournalBannerTest, KeyboardAccessTest)
