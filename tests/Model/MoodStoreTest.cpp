@@ -186,10 +186,9 @@ void MoodStoreTest::undecodableFile_isCopiedBeforeFirstSave()
     const QByteArray damaged =
         R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"🦊","label":"Sly"},{"emoji":"x"}])";
     writeFile(moodsPath(), damaged);
+    vsp::test::StdoutCapture out;
     MoodStore store;
     QCOMPARE(store.moods(), MoodStore::defaultMoods());
-
-    vsp::test::StdoutCapture out;
     store.save();
     store.save();
 
@@ -200,6 +199,8 @@ void MoodStoreTest::undecodableFile_isCopiedBeforeFirstSave()
                 .hasMatch());
     const QString copyPath = QFileInfo(moodsPath()).path() + u'/' + copies.first();
     QCOMPARE(readFile(copyPath), damaged);
+    // Kept at launch, so the notice on screen can name it.
+    QCOMPARE(store.damagedCopy(), copyPath);
     QCOMPARE(
         out.lines(),
         QStringList{QStringLiteral("Vesperlog: moods.json could not be decoded \u2014 copy preserved at ") + copyPath});
