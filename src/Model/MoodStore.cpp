@@ -127,7 +127,7 @@ void MoodStore::load()
                 m_moods = std::move(*decoded);
                 return;
             }
-        } else {
+        } else if (!read.bytes.trimmed().isEmpty()) {
             // The user's own palette may be in there: kept now, so it can be named on screen and no save
             // can replace the only copy.
             QString error;

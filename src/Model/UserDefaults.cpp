@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
@@ -18,6 +19,9 @@ UserDefaults& UserDefaults::instance()
 }
 
 namespace {
+
+constexpr QFileDevice::Permissions ownerPermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                      | QFileDevice::ExeOwner;
 
 std::unique_ptr<QSettings> openSettings(QObject* filter)
 {
@@ -127,8 +131,16 @@ void UserDefaults::writeThrough()
     }
     // Made by hand first: QSettings would make the folder readable by everyone.
     vsp::ensurePrivateFolder(QFileInfo(m_settings->fileName()).path());
+    const QString file = m_settings->fileName();
+    const bool existed = QFileInfo::exists(file);
+    const QFileDevice::Permissions owner = QFile::permissions(file) & ownerPermissions;
     m_settings->sync();
     m_writeFailed = m_settings->status() == QSettings::AccessError;
+    // The new file QSettings puts in place gets the owner's rights of the old one back: a file the user
+    // made read-only stays so.
+    if (existed && (QFile::permissions(file) & ownerPermissions) != owner) {
+        QFile::setPermissions(file, owner);
+    }
     keepPrivate();
     if (m_writeFailed) {
         vsp::logFailure(QStringLiteral("settings save"),

@@ -492,7 +492,7 @@ void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly()
         path =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Vesperlog Backups");
     } else if (file == QLatin1String("lock")) {
-        JournalLock lock(storeFolder());
+        JournalLock lock(JournalStore::storeFolder());
         QCOMPARE(lock.acquire(QString()), JournalLock::Result::Acquired);
         path = storeFolder() + QStringLiteral("/.vesperlog.lock");
         QCOMPARE(modeOf(path), expected);
