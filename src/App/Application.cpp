@@ -56,6 +56,18 @@ void reportJournalOpenElsewhere(const JournalLock& lock)
     box.exec();
 }
 
+void reportInstanceNotAnswering()
+{
+    // The name stays with the copy that holds it, and the journal is not opened: two writers could
+    // otherwise meet in one journal once the first copy wakes up.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vesperlog"),
+                    QStringLiteral("Vesperlog is already running but not answering."), QMessageBox::Ok);
+    box.setInformativeText(QStringLiteral("Another copy of Vesperlog is open but did not reply. It may be busy with a "
+                                          "large journal: wait a moment and start Vesperlog again, or quit that copy. "
+                                          "This copy quits without changing anything."));
+    box.exec();
+}
+
 /// CLOCK_MONOTONIC in nanoseconds: the clock a benchmark that starts this process reads too.
 long long monotonicNanoseconds()
 {
@@ -118,8 +130,10 @@ int runVesperlog(int argc, char** argv)
 
     // One process per user writes the journal: a second launch brings the first one forward and ends.
     SingleInstance instance(qEnvironmentVariable("VESPERLOG_INSTANCE_NAME"));
-    if (!instance.acquire()) {
-        return 0;
+    switch (instance.acquire()) {
+    case SingleInstance::Outcome::Primary: break;
+    case SingleInstance::Outcome::HandedOver: return 0;
+    case SingleInstance::Outcome::NotAnswering: reportInstanceNotAnswering(); return 1;
     }
     // One process per journal, too: a copy with other runtime folders (another session, `su`) finds the
     // journal's lock, hands over to its holder when it can reach it, and otherwise ends untouched.
@@ -161,6 +175,8 @@ int runVesperlog(int argc, char** argv)
             vesperlog.mainWindow(), &MainWindow::firstPainted, &app, [&app] { exitWhenIdle(&app); },
             Qt::SingleShotConnection);
     }
+    // A logout, a closed terminal or `kill` keeps the words being typed, as quitting does.
+    vesperlog.followSessionEnd();
     vesperlog.showMainWindow();
     return QApplication::exec();
 }

@@ -3,12 +3,15 @@
 #include "App/AppCommands.h"
 #include "App/BundleInfo.h"
 #include "App/QuickCapture.h"
+#include "App/QuickCaptureView.h"
 #include "App/WindowPlacement.h"
+#include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/FileChooser.h"
 #include "Model/JournalStore.h"
+#include "Model/Log.h"
 #include "Model/MoodStore.h"
 #include "Model/NotificationCenter.h"
 #include "Model/NotificationManager.h"
@@ -16,6 +19,7 @@
 #include "Platform/DesktopNotifications.h"
 #include "Platform/FileDialogChooser.h"
 #include "Platform/ReduceMotion.h"
+#include "Platform/TerminationSignals.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/SettingsView.h"
 #include "Theme/AppearanceManager.h"
@@ -35,8 +39,33 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QTimer>
+
+#include <csignal>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+// The application whose open edits a process exit must keep; null when none runs.
+VesperlogApp* g_sessionApp = nullptr;
+
+void keepEditsAtExit()
+{
+    // Qt's display connection ends the process with exit() when the display goes away (a logout, a
+    // crashed X server): no event loop runs after that, but the GUI thread still has every window.
+    if (g_sessionApp && QCoreApplication::instance() && QThread::currentThread() == qApp->thread()) {
+        VesperlogApp* app = std::exchange(g_sessionApp, nullptr);
+        vsp::logLine(
+            QStringLiteral("ending without the event loop (the display may have gone away); keeping open edits"));
+        app->keepOpenEdits();
+    }
+}
+
+} // namespace
 
 VesperlogApp::VesperlogApp() : VesperlogApp(Options{})
 { }
@@ -88,6 +117,10 @@ VesperlogApp::VesperlogApp(Options options)
 
 VesperlogApp::~VesperlogApp()
 {
+    if (g_sessionApp == this) {
+        g_sessionApp = nullptr;
+    }
+    delete m_signals;
     // Windows first: they read the stores until they are gone.
     delete m_updateSheet;
     delete m_quickCapture;
@@ -302,6 +335,89 @@ void VesperlogApp::quitForUpdate()
         m_options.endEventLoop();
     } else {
         Updater::quitFromUpdate();
+    }
+}
+
+void VesperlogApp::followSessionEnd()
+{
+    if (m_signals) {
+        return;
+    }
+    m_signals = new TerminationSignals(this);
+    connect(m_signals, &TerminationSignals::received, this, [this](int signalNumber) {
+        const char* name = signalNumber == SIGTERM ? "SIGTERM" : signalNumber == SIGHUP ? "SIGHUP" : "SIGINT";
+        endWithSession(QString::fromLatin1(name));
+    });
+    // Either request of the session manager means the desktop is going away: nothing can be asked about
+    // any more, and the words typed must be on disk before it kills what is left.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { endWithSession(QStringLiteral("the session manager asked to save")); });
+    connect(qApp, &QGuiApplication::saveStateRequest, this,
+            [this](QSessionManager&) { endWithSession(QStringLiteral("the session manager asked to save")); });
+    static bool registered = false;
+    if (!registered) {
+        registered = std::atexit(keepEditsAtExit) == 0;
+    }
+    g_sessionApp = this;
+}
+
+void VesperlogApp::keepOpenEdits()
+{
+    if (m_mainWindow) {
+        m_mainWindow->contentView()->detail()->commitPendingEdits();
+    }
+    if (m_composeWindow) {
+        if (auto* compose = qobject_cast<ComposeView*>(m_composeWindow->content())) {
+            compose->keepDraftNow();
+        }
+    }
+    if (m_quickCapture && m_settings->autoSaveDraft()) {
+        QuickCaptureView* capture = m_quickCapture->view();
+        const QString title = capture->title();
+        const QString body = capture->bodyText();
+        if (!title.trimmed().isEmpty() || !body.trimmed().isEmpty()) {
+            std::optional<vsp::compose::ComposeDraft> draft = vsp::compose::readDraft();
+            if (!draft) {
+                draft = vsp::compose::ComposeDraft{title, body, std::nullopt, capture->tags(), QString()};
+            } else {
+                // New Entry's words are kept too; the rich text of its draft could not hold the addition.
+                const QString added = title.trimmed().isEmpty() ? body : title + u'\n' + body;
+                draft->body += (draft->body.isEmpty() ? QString() : QStringLiteral("\n\n")) + added;
+                draft->bodyRTF.reset();
+            }
+            vsp::compose::saveDraft(*draft, true);
+            // Taken into the draft: a second ending must not add the same words again.
+            capture->setTitle(QString());
+            capture->setBodyText(QString());
+        }
+    }
+    if (!m_store->waitForSaves(kSessionEndWaitMs)) {
+        vsp::logFailure(
+            QStringLiteral("session end"),
+            QStringLiteral("the journal's writer did not finish within %1 s").arg(kSessionEndWaitMs / 1000));
+    }
+}
+
+void VesperlogApp::endWithSession(const QString& reason)
+{
+    if (m_endingWithSession) {
+        return;
+    }
+    m_endingWithSession = true;
+    vsp::logLine(QStringLiteral("ending with the session: ") + reason);
+    // Hidden first, so the draft it keeps on closing is the one taken here, before quick capture's words
+    // join it.
+    if (m_composeWindow) {
+        if (auto* compose = qobject_cast<ComposeView*>(m_composeWindow->content())) {
+            compose->keepDraftNow();
+        }
+        m_composeWindow->hide();
+    }
+    keepOpenEdits();
+    if (m_options.endEventLoop) {
+        m_options.endEventLoop();
+    } else {
+        QCoreApplication::exit(0);
     }
 }
 

@@ -23,6 +23,7 @@ class QSystemTrayIcon;
 class QTimer;
 class QuickCapturePanel;
 class SettingsView;
+class TerminationSignals;
 class UpdateSheet;
 
 /// The application: the four long-lived objects every window shares (journal store, settings, moods,
@@ -112,6 +113,20 @@ public:
     /// After the hand-over started: closes the update sheet and ends the application.
     void quitForUpdate();
 
+    /// Ends the application with the session, without asking, whenever the session ends it: on SIGTERM,
+    /// SIGHUP and SIGINT, on the session manager's requests to save (commitDataRequest,
+    /// saveStateRequest) and when the display connection is lost (the platform then ends the process
+    /// itself: what is being written is kept while it exits). Call once, after the windows exist.
+    void followSessionEnd();
+    /// Keeps what is being written without asking: the detail's in-place edit goes to the store as an
+    /// update, New Entry's text and quick capture's text become the draft (quick capture's is added to
+    /// the end of a draft already kept, as plain text) when draft saving is on, and the journal's writer
+    /// is waited for, at most kSessionEndWaitMs (a writer still busy then prints one line).
+    void keepOpenEdits();
+    /// keepOpenEdits(), then the event loop ends without asking anything. `reason` is printed.
+    void endWithSession(const QString& reason);
+    static constexpr int kSessionEndWaitMs = 10000;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -142,4 +157,6 @@ private:
     DesktopNotifications* m_notifications = nullptr;
     bool m_askingToQuit = false;
     QTimer* m_leaveCheck = nullptr;
+    TerminationSignals* m_signals = nullptr;
+    bool m_endingWithSession = false;
 };

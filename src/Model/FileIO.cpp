@@ -204,7 +204,19 @@ void ensureFolder(const QString& path)
 void ensurePrivateFolder(const QString& path)
 {
     QDir().mkpath(path);
-    ::chmod(QFile::encodeName(path).constData(), S_IRWXU);
+    restrictToOwner(path);
+}
+
+bool restrictToOwner(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info { };
+    if (::stat(name.constData(), &info) != 0) {
+        return false;
+    }
+    const mode_t mode = info.st_mode & 07777;
+    // Only ever bits taken away: owner bits the user cleared stay cleared.
+    return (mode & (S_IRWXG | S_IRWXO)) == 0 || ::chmod(name.constData(), mode & ~mode_t(S_IRWXG | S_IRWXO)) == 0;
 }
 
 bool makePrivate(const QString& path)

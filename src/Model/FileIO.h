@@ -54,9 +54,14 @@ QString systemError(int code);
 /// Makes the folder and its missing parents; an existing folder or a failure is not reported.
 void ensureFolder(const QString& path);
 
-/// Makes the folder and its missing parents and restricts the folder itself to its owner (0700);
-/// failures are not reported.
+/// Makes the folder and its missing parents and keeps the folder itself to its owner (see
+/// restrictToOwner(); a new folder ends up 0700); failures are not reported.
 void ensurePrivateFolder(const QString& path);
+
+/// Takes every permission of the group and of others away from an existing file or folder, and leaves
+/// the owner's as they are: the app never loosens what the user set (a folder made read-only stays
+/// read-only). False when the mode could not be read or changed.
+bool restrictToOwner(const QString& path);
 
 /// Restricts an existing file to its owner (0600); false when the mode could not be changed.
 bool makePrivate(const QString& path);

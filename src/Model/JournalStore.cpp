@@ -1,5 +1,6 @@
 #include "Model/JournalStore.h"
 
+#include "Model/DamagedFiles.h"
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
 #include "Model/FileIO.h"
@@ -187,26 +188,7 @@ QString JournalStore::trashPath()
 
 std::optional<QString> JournalStore::preserveCopy(const QByteArray& bytes, const QString& prefix, QString* error)
 {
-    // One copy per distinct content: a journal left damaged is not copied again at every launch. The
-    // newest copy is the likeliest match, so it is compared first.
-    const QFileInfoList earlier =
-        QDir(storeFolder()).entryInfoList({prefix + QStringLiteral("*.json")}, QDir::Files, QDir::Time);
-    for (const QFileInfo& copy : earlier) {
-        if (copy.size() == bytes.size() && vsp::readWholeFile(copy.filePath()).bytes == bytes) {
-            return copy.filePath();
-        }
-    }
-    const QString stamp = vsp::formatLocal(now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
-    const QString wanted = storeFolder() + u'/' + prefix + stamp + QStringLiteral(".json");
-    const QString target = vsp::uniquePath(wanted);
-    if (target.isEmpty()) {
-        *error = QStringLiteral("no free name for a copy beside %1").arg(wanted);
-        return std::nullopt;
-    }
-    if (!vsp::writeFileAtomically(target, bytes, error)) {
-        return std::nullopt;
-    }
-    return target;
+    return vsp::keepDamagedCopy(storeFolder(), bytes, prefix, now(), error);
 }
 
 QString JournalStore::writeTarget(const QString& path, const QString& name, QString* block)

@@ -32,14 +32,14 @@ QString pathExtension(const QString& path)
 QString JournalStore::imagesBasePath()
 {
     const QString folder = storeFolder() + QStringLiteral("/images");
-    vsp::ensureFolder(folder);
+    vsp::ensurePrivateFolder(folder);
     return folder;
 }
 
 QString JournalStore::audioBasePath()
 {
     const QString folder = storeFolder() + QStringLiteral("/audio");
-    vsp::ensureFolder(folder);
+    vsp::ensurePrivateFolder(folder);
     return folder;
 }
 

@@ -218,7 +218,7 @@ void JournalStore::performAutoBackup()
         return;
     }
     const QString folder = documents + QStringLiteral("/Vesperlog Backups");
-    vsp::ensureFolder(folder);
+    vsp::ensurePrivateFolder(folder);
     const QString path = folder + QStringLiteral("/Vesperlog-") + vsp::formatLocal(now(), QStringLiteral("yyyy-MM-dd"))
                          + QStringLiteral(".json");
     if (m_entries.isEmpty() && QFileInfo::exists(path)) {

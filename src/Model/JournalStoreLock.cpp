@@ -45,6 +45,8 @@ JournalLock::Result JournalLock::acquire(const QString& address)
         }
     }
     if (locked) {
+        // It names this host and process; QLockFile makes it readable by everyone.
+        vsp::restrictToOwner(lockPath());
         if (!address.isEmpty()) {
             QString error;
             if (!vsp::writeFileAtomically(addressPath(), address.toUtf8(), &error)) {

@@ -1,5 +1,6 @@
 #include "Model/MoodStore.h"
 
+#include "Model/DamagedFiles.h"
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
 #include "Model/FileIO.h"
@@ -126,9 +127,20 @@ void MoodStore::load()
                 m_moods = std::move(*decoded);
                 return;
             }
-        } else {
-            // The user's own palette may be in there: keep it before a save replaces it.
-            m_preserveBeforeSave = true;
+        } else if (!read.bytes.trimmed().isEmpty()) {
+            // The user's own palette may be in there: kept now, so it can be named on screen and no save
+            // can replace the only copy.
+            QString error;
+            if (const auto copy = vsp::keepDamagedCopy(JournalStore::storeFolder(), read.bytes,
+                                                       QStringLiteral("moods-corrupt-"), vsp::now(), &error)) {
+                vsp::logLine(QStringLiteral("moods.json could not be decoded \u2014 copy preserved at ") + *copy);
+                m_damagedCopy = *copy;
+            } else {
+                vsp::logFailure(
+                    QStringLiteral("mood load"),
+                    QStringLiteral("moods.json could not be decoded and no copy of it could be made (%1)").arg(error));
+                m_preserveBeforeSave = true;
+            }
         }
     } else if (read.status == vsp::FileRead::Status::Unreadable) {
         m_preserveBeforeSave = true;

@@ -31,8 +31,11 @@ std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* erro
 /// The user's mood palette, kept in $XDG_DATA_HOME/Vesperlog/moods.json.
 ///
 /// Construction reads the file; a missing, unreadable or undecodable file, or an empty list, gives the
-/// four default moods without writing anything. An undecodable file is copied aside as
-/// "moods-corrupt-<yyyy-MM-dd-HHmmss>.json" just before the first save replaces it. Main thread only.
+/// four default moods without writing moods.json. An undecodable file is copied aside at once as
+/// "moods-corrupt-<yyyy-MM-dd-HHmmss>.json" (one copy per distinct content, like the journal's damaged
+/// files; `damagedCopy()` names it for the notice on screen). When that copy cannot be made, the file is
+/// copied again just before the first save replaces it, and left alone when that fails too. Main thread
+/// only.
 class MoodStore final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MoodStore)
@@ -60,6 +63,9 @@ public:
     /// The path of moods.json; forming it creates the store folder.
     static QString filePath();
 
+    /// The copy kept at launch of a moods.json that could not be decoded; empty otherwise.
+    QString damagedCopy() const { return m_damagedCopy; }
+
 Q_SIGNALS:
     void moodsChanged();
 
@@ -69,4 +75,5 @@ private:
     QList<MoodItem> m_moods;
     /// Set when the file on disk could not be decoded: it is copied aside before it is first replaced.
     bool m_preserveBeforeSave = false;
+    QString m_damagedCopy;
 };

@@ -1,5 +1,6 @@
 #include "Model/NotificationCenter.h"
 
+#include "Model/DamagedFiles.h"
 #include "Model/Dates.h"
 #include "Model/FileIO.h"
 #include "Model/JsonWriter.h"
@@ -345,6 +346,18 @@ void NotificationCenter::ensureLoaded()
     m_requests.clear();
     m_checkedUntil = currentTime();
     vsp::logFailure(QStringLiteral("notification load"), error + QStringLiteral("; pending reminders start empty"));
+    if (read.status == vsp::FileRead::Status::Ok) {
+        // The next save replaces the file: what it held is kept beside it first, once per content.
+        QString copyError;
+        const QString folder = QFileInfo(stateFile()).path();
+        if (const auto copy = vsp::keepDamagedCopy(folder, read.bytes, QStringLiteral("notifications-corrupt-"),
+                                                   currentTime(), &copyError)) {
+            vsp::logLine(QStringLiteral("notifications.json could not be decoded \u2014 copy preserved at ") + *copy);
+        } else {
+            vsp::logFailure(QStringLiteral("notification load"),
+                            QStringLiteral("no copy of the damaged file could be made (%1)").arg(copyError));
+        }
+    }
 }
 
 void NotificationCenter::save()

@@ -1,9 +1,12 @@
 #include "Model/UserDefaults.h"
 
+#include "Model/FileIO.h"
 #include "Model/Log.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
 
@@ -16,6 +19,9 @@ UserDefaults& UserDefaults::instance()
 }
 
 namespace {
+
+constexpr QFileDevice::Permissions ownerPermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                      | QFileDevice::ExeOwner;
 
 std::unique_ptr<QSettings> openSettings(QObject* filter)
 {
@@ -33,6 +39,9 @@ UserDefaults::UserDefaults()
     : m_settings(openSettings(this)),
       m_retry(new QTimer(this))
 {
+    // The file holds the unsaved New Entry draft, the user's name and the pins: an older copy of the app
+    // left it readable by everyone.
+    keepPrivate();
     m_retry->setSingleShot(true);
     m_retry->setInterval(kRetryMs);
     connect(m_retry, &QTimer::timeout, this, &UserDefaults::writeThrough);
@@ -120,11 +129,33 @@ void UserDefaults::writeThrough()
     if (m_writeFailed) {
         reopen();
     }
+    // Made by hand first: QSettings would make the folder readable by everyone.
+    vsp::ensurePrivateFolder(QFileInfo(m_settings->fileName()).path());
+    const QString file = m_settings->fileName();
+    const bool existed = QFileInfo::exists(file);
+    const QFileDevice::Permissions owner = QFile::permissions(file) & ownerPermissions;
     m_settings->sync();
     m_writeFailed = m_settings->status() == QSettings::AccessError;
+    // The new file QSettings puts in place gets the owner's rights of the old one back: a file the user
+    // made read-only stays so.
+    if (existed && (QFile::permissions(file) & ownerPermissions) != owner) {
+        QFile::setPermissions(file, owner);
+    }
+    keepPrivate();
     if (m_writeFailed) {
         vsp::logFailure(QStringLiteral("settings save"),
                         QStringLiteral("%1 could not be written").arg(m_settings->fileName()));
+    }
+}
+
+void UserDefaults::keepPrivate()
+{
+    // QSettings replaces the file at each write (a new file, by the system's default mode, when none was
+    // there): it is kept to its owner after every write.
+    const QString file = m_settings->fileName();
+    if (QFileInfo::exists(file)) {
+        vsp::restrictToOwner(QFileInfo(file).path());
+        vsp::restrictToOwner(file);
     }
 }
 

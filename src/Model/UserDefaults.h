@@ -21,6 +21,9 @@
 /// postpones the write, which is tried again kRetryMs later, at the next change and when the application
 /// quits. A write that failed (a full disk, a folder in the way) is tried again at the next change and
 /// succeeds once the file can be written again; nothing set meanwhile is lost.
+///
+/// The file and its folder are their owner's alone (0600 and 0700 when this object makes them; an
+/// existing one loses the group's and others' permissions, after every write too).
 class UserDefaults final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UserDefaults)
@@ -71,6 +74,8 @@ private:
     void writeThrough();
     /// Whether the file may be written now; when a live process holds its lock, false and `holder` names it.
     bool freeLock(QString* holder);
+    /// Takes the group's and others' permissions away from the file and its folder, when the file exists.
+    void keepPrivate();
     /// Replaces m_settings by a fresh object holding exactly the same values.
     void reopen();
 

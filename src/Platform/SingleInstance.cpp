@@ -61,13 +61,13 @@ SingleInstance::Answer SingleInstance::signalRunningInstance(const QString& name
 
 bool SingleInstance::askToComeForward(const QString& serverName, int timeoutMs)
 {
-    return signalRunningInstance(serverName, timeoutMs) != Answer::Nobody;
+    return signalRunningInstance(serverName, timeoutMs) == Answer::Acknowledged;
 }
 
-bool SingleInstance::acquire(int timeoutMs)
+SingleInstance::Outcome SingleInstance::acquire(int timeoutMs)
 {
     if (m_server) {
-        return true;
+        return Outcome::Primary;
     }
     // Serialise concurrent launches: the check and the listen must happen as one step.
     const QString lockPath =
@@ -77,11 +77,12 @@ bool SingleInstance::acquire(int timeoutMs)
     const bool locked = lock.tryLock(timeoutMs);
 
     switch (signalRunningInstance(m_name, timeoutMs)) {
-    case Answer::Acknowledged: return false;
+    case Answer::Acknowledged: return Outcome::HandedOver;
     case Answer::Busy:
-        vsp::logFailure(QStringLiteral("single-instance check"),
-                        QStringLiteral("the running instance did not answer in time"));
-        return false;
+        vsp::logFailure(
+            QStringLiteral("single-instance check"),
+            QStringLiteral("Vesperlog is already running but not answering (no reply within %1 ms)").arg(timeoutMs));
+        return Outcome::NotAnswering;
     case Answer::Nobody: break;
     }
 
@@ -93,7 +94,7 @@ bool SingleInstance::acquire(int timeoutMs)
         if (!server->listen(m_name)) {
             vsp::logFailure(QStringLiteral("single-instance check"), server->errorString());
             delete server;
-            return true;
+            return Outcome::Primary;
         }
     }
     if (!locked) {
@@ -114,5 +115,5 @@ bool SingleInstance::acquire(int timeoutMs)
             });
         }
     });
-    return true;
+    return Outcome::Primary;
 }

@@ -25,18 +25,30 @@ public:
     /// that is impossible.
     static QString defaultServerName();
 
-    /// Becomes the running instance and returns true; or, when another instance answers, asks it to
-    /// come forward (waiting up to `timeoutMs` milliseconds for its acknowledgement) and returns false.
-    /// An instance that accepts the connection but is too busy to answer in time still counts as
-    /// running (false). A socket left behind by a crashed process is removed and taken over. When
-    /// listening fails for another reason, returns true (the journal must stay usable) after printing
-    /// one line.
-    bool acquire(int timeoutMs = 2000);
+    /// What acquire() found.
+    enum class Outcome {
+        /// This process is the running instance now.
+        Primary,
+        /// Another instance acknowledged the request to come forward: this launch should end.
+        HandedOver,
+        /// Another instance holds the name but did not answer within the time-out (hung, or busy for
+        /// that long): this launch must neither take the name over nor open the journal.
+        NotAnswering,
+    };
+    Q_ENUM(Outcome)
+
+    /// Becomes the running instance (Primary); or, when another instance listens, asks it to come
+    /// forward, waiting up to `timeoutMs` milliseconds for its acknowledgement (HandedOver). An instance
+    /// that accepts the connection but does not answer in time is not counted as reached
+    /// (NotAnswering, with one line printed); its name is left to it. A socket left behind by a crashed
+    /// process is removed and taken over. When listening fails for another reason, returns Primary (the
+    /// journal must stay usable) after printing one line.
+    Outcome acquire(int timeoutMs = 2000);
 
     bool isPrimary() const { return m_server != nullptr; }
 
     /// Asks the instance listening under `serverName` to come forward; true when it acknowledged within
-    /// `timeoutMs` milliseconds (or accepted the request but was too busy to answer in time).
+    /// `timeoutMs` milliseconds. A connection that is accepted but never answered is not counted.
     static bool askToComeForward(const QString& serverName, int timeoutMs = 2000);
     QString serverName() const { return m_name; }
 

@@ -42,6 +42,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -390,6 +391,37 @@ void AppTest::secondCopyOnSameJournal_handsOverOrQuitsUntouched()
     QVERIFY(journal.open(QIODevice::ReadOnly));
     QCOMPARE(journal.readAll(), QByteArray("[]"));
     QCOMPARE(first.state(), QProcess::Running);
+}
+
+void AppTest::secondCopy_withHungFirst_saysSoAndTouchesNothing()
+{
+    // A first copy that hangs: its socket takes the connection, and no answer ever comes.
+    const QString home = vsp::test::testHome() + QStringLiteral("/hung-first");
+    QDir().mkpath(home + QStringLiteral("/runtime"));
+    QFile::setPermissions(home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QLocalServer hung;
+    QVERIFY(hung.listen(home + QStringLiteral("/runtime/vesperlog.sock")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("VESPERLOG_INSTANCE_NAME"));
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(VESPERLOG_APP_BINARY), {});
+    QVERIFY(second.waitForStarted());
+    const auto stop = qScopeGuard([&] {
+        second.kill();
+        second.waitForFinished();
+    });
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += second.readAllStandardOutput()).contains("already running but not answering"),
+                             60000);
+    // It stays up with its notice on screen instead of quitting silently.
+    QCOMPARE(second.state(), QProcess::Running);
+    QVERIFY(!QFileInfo::exists(home + QStringLiteral("/data")));
+    QVERIFY(!QFileInfo::exists(home + QStringLiteral("/config")));
 }
 
 void AppTest::resignActive_locksOnlyWithBothFlags_data()
@@ -799,6 +831,38 @@ void AppTest::quit_whileIntroductionIsOpen_stillQuits()
     QTRY_COMPARE(f.quits, 2);
     // Quitting is not completing the introduction: it comes again at the next launch.
     QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
+}
+
+void AppTest::sessionEnd_keepsEditsAndBothDrafts_withoutAsking()
+{
+    AppFixture f;
+    JournalStore& store = f.store();
+    const QUuid first = store.entries().first().id;
+    f.commands().editEntry()->trigger();
+    auto* title =
+        f.app->mainWindow()->contentView()->detail()->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
+    QVERIFY(title);
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Renamed"));
+    f.app->openWindow(vsp::composeWindowID());
+    auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
+    QTest::keyClicks(compose->titleField(), QStringLiteral("Half a thought"));
+    f.commands().quickCapture()->trigger();
+    QTest::keyClicks(f.app->quickCapture()->view()->titleField(), QStringLiteral("Errands"));
+    QTest::keyClicks(f.app->quickCapture()->view()->bodyEditor(), QStringLiteral("Buy stamps"));
+    f.app->followSessionEnd();
+    f.app->endWithSession(QStringLiteral("a test"));
+    QCOMPARE(f.quits, 1);
+    QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed"));
+    QVERIFY(!store.hasUnsavedChanges());
+    // Quick capture's words follow New Entry's in the one draft.
+    QCOMPARE(f.app->appSettings().draftTitle(), QStringLiteral("Half a thought"));
+    QCOMPARE(f.app->appSettings().draftBody(), QStringLiteral("Errands\nBuy stamps"));
+    QVERIFY(f.app->quickCapture()->view()->bodyText().isEmpty());
+    // Asked again (the second request of the session manager), nothing is added twice.
+    f.app->keepOpenEdits();
+    QCOMPARE(f.app->appSettings().draftBody(), QStringLiteral("Errands\nBuy stamps"));
+    QCOMPARE(f.quits, 1);
 }
 
 void AppTest::selectedRowDate_readableOnEveryAccent_data()

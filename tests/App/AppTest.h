@@ -21,6 +21,7 @@ private Q_SLOTS:
     void quitWithUnsavedChanges_asksFirst_data();
     void quitWithUnsavedChanges_asksFirst();
     void secondCopyOnSameJournal_handsOverOrQuitsUntouched();
+    void secondCopy_withHungFirst_saysSoAndTouchesNothing();
     void resignActive_locksOnlyWithBothFlags_data();
     void resignActive_locksOnlyWithBothFlags();
     void leavingForOwnWindow_locksOnlyWhenStillAway_data();
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void appWideShortcuts_workFromNewEntryWindow();
     void quit_whileIntroductionIsOpen_stillQuits();
     void quitForUpdate_savesTheDetailsEditsAndTheDraftFirst();
+    void sessionEnd_keepsEditsAndBothDrafts_withoutAsking();
     void selectedRowDate_readableOnEveryAccent_data();
     void selectedRowDate_readableOnEveryAccent();
     void appearanceSwitch_recoloursEveryWindowAtOnce_data();

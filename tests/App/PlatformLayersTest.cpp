@@ -22,7 +22,7 @@ void PlatformLayersTest::singleInstance_secondLaunchActivatesFirst()
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("instance.sock"));
     SingleInstance first(name);
-    QVERIFY(first.acquire());
+    QCOMPARE(first.acquire(), SingleInstance::Outcome::Primary);
     QVERIFY(first.isPrimary());
     QSignalSpy activated(&first, &SingleInstance::activationRequested);
 
@@ -31,7 +31,7 @@ void PlatformLayersTest::singleInstance_secondLaunchActivatesFirst()
     std::atomic<int> result{-1};
     QThread* second = QThread::create([&] {
         SingleInstance other(name);
-        result = other.acquire(5000) ? 1 : 0;
+        result = other.acquire(5000) == SingleInstance::Outcome::HandedOver ? 0 : 1;
     });
     second->start();
     QTRY_VERIFY_WITH_TIMEOUT(result != -1, 10000);
@@ -50,7 +50,7 @@ void PlatformLayersTest::singleInstance_takesOverLeftoverSocket()
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
     SingleInstance instance(name);
-    QVERIFY(instance.acquire(500));
+    QCOMPARE(instance.acquire(500), SingleInstance::Outcome::Primary);
     QVERIFY(instance.isPrimary());
 }
 
@@ -59,14 +59,14 @@ void PlatformLayersTest::singleInstance_busyFirstIsNotReplaced()
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("instance.sock"));
     SingleInstance first(name);
-    QVERIFY(first.acquire());
+    QCOMPARE(first.acquire(), SingleInstance::Outcome::Primary);
     QSignalSpy activated(&first, &SingleInstance::activationRequested);
 
     // The first instance is busy (still loading a long journal, say) and cannot answer in time: its
     // socket accepts the connection but no acknowledgement comes. The second launch must not take the
     // name over, or two processes would write one journal.
     SingleInstance second(name);
-    QVERIFY(!second.acquire(300));
+    QCOMPARE(second.acquire(300), SingleInstance::Outcome::NotAnswering);
     QVERIFY(!second.isPrimary());
 
     // Once the first one gets to its event loop it still owns the name and comes forward.
@@ -74,7 +74,7 @@ void PlatformLayersTest::singleInstance_busyFirstIsNotReplaced()
     std::atomic<int> result{-1};
     QThread* third = QThread::create([&] {
         SingleInstance other(name);
-        result = other.acquire(5000) ? 1 : 0;
+        result = other.acquire(5000) == SingleInstance::Outcome::HandedOver ? 0 : 1;
     });
     third->start();
     QTRY_VERIFY_WITH_TIMEOUT(result != -1, 10000);

@@ -3,15 +3,20 @@
 #include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
+#include "Model/AppSettings.h"
 #include "Model/EntryCodec.h"
 #include "Model/JournalStore.h"
+#include "Model/JournalStoreLock.h"
 #include "Model/UserDefaults.h"
 #include "Model/Uuid.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace fixtures;
 
@@ -39,6 +44,13 @@ QString deepDataFolder(qsizetype entriesPathLength)
         path += u'e';
     }
     return path;
+}
+
+/// The permission bits of a file or folder as the system reports them; -1 when it is missing.
+int modeOf(const QString& path)
+{
+    struct stat info { };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
 } // namespace
@@ -437,4 +449,66 @@ void JournalStoreFilesTest::damagedJournal_neverCrashesNorLosesFile()
         QCOMPARE(readFile(storeFolder() + u'/' + copies.first()), bytes);
     }
     QVERIFY(loadedAnyway < damaged.size() / 2);
+}
+
+void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly_data()
+{
+    QTest::addColumn<QString>("file");
+    // The mode it had before the app wrote again (an older copy's, or the user's own); 0: the app makes it.
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("settings folder") << QStringLiteral("settings folder") << 0 << 0700;
+    QTest::newRow("settings file") << QStringLiteral("settings file") << 0 << 0600;
+    QTest::newRow("settings folder left open") << QStringLiteral("settings folder") << 0755 << 0700;
+    QTest::newRow("settings file rewritten") << QStringLiteral("settings file") << 0644 << 0600;
+    QTest::newRow("settings file the user made read-only") << QStringLiteral("settings file") << 0440 << 0400;
+    QTest::newRow("backups folder") << QStringLiteral("backups") << 0 << 0700;
+    QTest::newRow("journal lock") << QStringLiteral("lock") << 0 << 0600;
+    QTest::newRow("images folder") << QStringLiteral("images") << 0 << 0700;
+    QTest::newRow("audio folder") << QStringLiteral("audio") << 0 << 0700;
+    // Read-only stays read-only: nothing is added to the owner's bits.
+    QTest::newRow("read-only journal folder") << QStringLiteral("journal folder") << 0555 << 0500;
+}
+
+void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly()
+{
+    QFETCH(QString, file);
+    QFETCH(int, before);
+    QFETCH(int, expected);
+    AppSettings& settings = AppSettings::instance();
+    const QString settingsFile = UserDefaults::instance().fileName();
+    QString path;
+    if (file.startsWith(QLatin1String("settings"))) {
+        settings.setUserName(QStringLiteral("Ada"));
+        path = file == QLatin1String("settings file") ? settingsFile : QFileInfo(settingsFile).path();
+        if (before) {
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
+            // QSettings writes the whole file anew.
+            settings.setJournalName(QStringLiteral("Evenings"));
+        }
+    } else if (file == QLatin1String("backups")) {
+        JournalStore store;
+        store.performAutoBackup();
+        path =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Vesperlog Backups");
+    } else if (file == QLatin1String("lock")) {
+        JournalLock lock(JournalStore::storeFolder());
+        QCOMPARE(lock.acquire(QString()), JournalLock::Result::Acquired);
+        path = storeFolder() + QStringLiteral("/.vesperlog.lock");
+        QCOMPARE(modeOf(path), expected);
+        return;
+    } else if (file == QLatin1String("images")) {
+        path = JournalStore::imagesBasePath();
+    } else if (file == QLatin1String("audio")) {
+        path = JournalStore::audioBasePath();
+    } else {
+        path = storeFolder();
+        QDir().mkpath(path);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
+        const JournalStore store;
+    }
+    const int mode = modeOf(path);
+    // Writable again for the next test's clean-up.
+    ::chmod(QFile::encodeName(path).constData(), mode_t(mode | 0700));
+    QCOMPARE(mode, expected);
 }

@@ -29,4 +29,6 @@ private Q_SLOTS:
     void saveFailure_keepsChangeInMemory();
     void fileOrder_isKeptOnLoad();
     void damagedJournal_neverCrashesNorLosesFile();
+    void privateFiles_loseGroupAndOtherBitsOnly_data();
+    void privateFiles_loseGroupAndOtherBitsOnly();
 };

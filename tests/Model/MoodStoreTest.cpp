@@ -99,9 +99,15 @@ void MoodStoreTest::unusableFile_givesDefaults()
     MoodStore store;
 
     QCOMPARE(store.moods(), MoodStore::defaultMoods());
-    // Loading is silent and leaves the file as it is.
-    QVERIFY(out.lines().isEmpty());
+    // Loading leaves the file as it is. What cannot be decoded is copied aside and said once;
+    // an empty list or an empty file holds nothing to keep.
     QCOMPARE(readFile(moodsPath()), content);
+    const bool nothingToKeep = content.isEmpty() || vsp::decodeMoods(content);
+    QCOMPARE(out.lines().size(), nothingToKeep ? 0 : 1);
+    QCOMPARE(store.damagedCopy().isEmpty(), nothingToKeep);
+    if (!nothingToKeep) {
+        QCOMPARE(readFile(store.damagedCopy()), content);
+    }
 }
 
 void MoodStoreTest::saveThenLoad_roundTrip()
@@ -186,10 +192,9 @@ void MoodStoreTest::undecodableFile_isCopiedBeforeFirstSave()
     const QByteArray damaged =
         R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","emoji":"🦊","label":"Sly"},{"emoji":"x"}])";
     writeFile(moodsPath(), damaged);
+    vsp::test::StdoutCapture out;
     MoodStore store;
     QCOMPARE(store.moods(), MoodStore::defaultMoods());
-
-    vsp::test::StdoutCapture out;
     store.save();
     store.save();
 
@@ -200,6 +205,8 @@ void MoodStoreTest::undecodableFile_isCopiedBeforeFirstSave()
                 .hasMatch());
     const QString copyPath = QFileInfo(moodsPath()).path() + u'/' + copies.first();
     QCOMPARE(readFile(copyPath), damaged);
+    // Kept at launch, so the notice on screen can name it.
+    QCOMPARE(store.damagedCopy(), copyPath);
     QCOMPARE(
         out.lines(),
         QStringList{QStringLiteral("Vesperlog: moods.json could not be decoded \u2014 copy preserved at ") + copyPath});

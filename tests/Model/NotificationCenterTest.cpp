@@ -544,8 +544,13 @@ void NotificationCenterTest::damagedStateFile_startsEmpty_withOneLine()
 {
     const QString file = stateFileIn(QStringLiteral("damaged"));
     QDir().mkpath(QFileInfo(file).path());
+    const auto copies = [&] {
+        return QDir(QFileInfo(file).path())
+            .entryInfoList({QStringLiteral("notifications-corrupt-*.json")}, QDir::Files, QDir::Name);
+    };
+    qsizetype kept = 0;
     for (const QByteArray& content : {QByteArray("{\"checkedUntil\":1,\"requests\":[{\"identifier\":5}]}"),
-                                      QByteArray("not json"), QByteArray("[]")}) {
+                                      QByteArray("not json"), QByteArray("[]"), QByteArray("not json")}) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
@@ -558,9 +563,18 @@ void NotificationCenterTest::damagedStateFile_startsEmpty_withOneLine()
 
         QVERIFY(centre.pendingRequests().isEmpty());
         const QStringList lines = out.lines();
-        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.size(), 2);
         QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: notification load failed \u2014 ")),
                  qPrintable(lines.first()));
+        // What the file held is kept beside it, once per content (the last round repeats an earlier one).
+        const QString said =
+            QStringLiteral("Vesperlog: notifications.json could not be decoded \u2014 copy preserved at ");
+        QVERIFY2(lines.last().startsWith(said), qPrintable(lines.last()));
+        QFile copy(lines.last().mid(said.size()));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), content);
+        kept = qMin<qsizetype>(kept + 1, 3);
+        QCOMPARE(copies().size(), kept);
         // A new request replaces the damaged file.
         centre.add(request(QStringLiteral("new"), daily(9, 0), true));
         centre.stop();

@@ -13,6 +13,8 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
@@ -84,6 +86,43 @@ SmallDisk::~SmallDisk()
 {
     if (m_mounted) {
         ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+    }
+}
+
+namespace {
+
+bool threadCapabilities(__user_cap_data_struct (&data)[2], bool set)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(set ? SYS_capset : SYS_capget, &header, data) == 0;
+}
+
+constexpr quint32 kPermissionOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+} // namespace
+
+PermissionsEnforced::PermissionsEnforced()
+{
+    __user_cap_data_struct data[2]{};
+    if (!threadCapabilities(data, false)) {
+        m_active = ::geteuid() != 0;
+        return;
+    }
+    if ((data[0].effective & kPermissionOverrides) == 0) {
+        m_active = true;
+        return;
+    }
+    data[0].effective &= ~kPermissionOverrides;
+    m_changed = m_active = threadCapabilities(data, true);
+}
+
+PermissionsEnforced::~PermissionsEnforced()
+{
+    __user_cap_data_struct data[2]{};
+    if (m_changed && threadCapabilities(data, false)) {
+        // Still permitted: only the effective set was narrowed.
+        data[0].effective |= data[0].permitted & kPermissionOverrides;
+        threadCapabilities(data, true);
     }
 }
 

@@ -76,6 +76,24 @@ private:
     bool m_mounted = false;
 };
 
+/// While it lives, this thread obeys file permissions even as root (CAP_DAC_OVERRIDE and
+/// CAP_DAC_READ_SEARCH are taken out of its effective capabilities, and put back afterwards): a folder
+/// made read-only really refuses writes. Other threads keep their rights. `active()` says whether the
+/// permission checks apply now (always true for an ordinary user).
+class PermissionsEnforced final {
+public:
+    PermissionsEnforced();
+    ~PermissionsEnforced();
+    PermissionsEnforced(const PermissionsEnforced&) = delete;
+    PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+    bool active() const { return m_active; }
+
+private:
+    bool m_active = false;
+    bool m_changed = false;
+};
+
 /// A clock that stands still until a test moves it: seconds since 2001-01-01 UTC, for the store's and
 /// the notification centre's clocks.
 struct ManualClock {

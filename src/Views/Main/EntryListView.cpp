@@ -4,6 +4,7 @@
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
@@ -62,6 +63,7 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     outer->addWidget(m_pages);
     // Under the list and the calendar alike: the notices stay in sight whichever the column shows.
     m_banner = new JournalBanner(store, this);
+    m_banner->showDamagedMoods(moodStore.damagedCopy());
     outer->addWidget(m_banner);
     m_pages->addWidget(m_listPage);
 

@@ -140,22 +140,9 @@ JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
     m_saveCopy = new BannerButton(QStringLiteral("Save a Copy\u2026"), this);
     m_saveRow = makeRow(this, m_saveText, m_copyNote, {m_saveCopy, m_tryAgain});
     layout->addWidget(m_saveRow);
-    QList<QLabel*> labels{m_saveText, m_copyNote};
-
-    const auto addDamagedRow = [&](const QString& copy, bool trash, QWidget*& row, QAbstractButton*& show) {
-        if (copy.isEmpty()) {
-            return;
-        }
-        QLabel* text = bannerLabel(this, 13);
-        text->setText(damagedFileText(copy, trash));
-        labels.append(text);
-        show = new BannerButton(QStringLiteral("Show in Files"), this);
-        row = makeRow(this, text, nullptr, {show});
-        layout->addWidget(row);
-        connect(show, &QAbstractButton::clicked, this, [this, copy] { m_reveal(copy); });
-    };
-    addDamagedRow(store.damagedJournalCopy(), false, m_journalRow, m_showJournal);
-    addDamagedRow(store.damagedTrashCopy(), true, m_trashRow, m_showTrash);
+    m_labels = {m_saveText, m_copyNote};
+    addDamagedRow(store.damagedJournalCopy(), DamagedFile::Journal, m_journalRow, m_showJournal);
+    addDamagedRow(store.damagedTrashCopy(), DamagedFile::Trash, m_trashRow, m_showTrash);
 
     connect(m_tryAgain, &QAbstractButton::clicked, this, [this] {
         m_copyNote->hide();
@@ -173,12 +160,33 @@ JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
     });
     connect(&store, &JournalStore::hasUnsavedChangesChanged, this, &JournalBanner::refresh);
     connect(&store, &JournalStore::lastSaveErrorChanged, this, &JournalBanner::refresh);
-    const auto recolour = [this, labels, muted = QList<QLabel*>{m_copyNote}] {
-        colourLabels(labels, muted);
+    const auto recolour = [this] {
+        colourLabels(m_labels, {m_copyNote});
         update();
     };
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, recolour);
     recolour();
+    refresh();
+}
+
+void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row, QAbstractButton*& show)
+{
+    if (copy.isEmpty() || row) {
+        return;
+    }
+    QLabel* text = bannerLabel(this, 13);
+    text->setText(damagedFileText(copy, file));
+    m_labels.append(text);
+    show = new BannerButton(QStringLiteral("Show in Files"), this);
+    row = makeRow(this, text, nullptr, {show});
+    layout()->addWidget(row);
+    connect(show, &QAbstractButton::clicked, this, [this, copy] { m_reveal(copy); });
+}
+
+void JournalBanner::showDamagedMoods(const QString& copyPath)
+{
+    addDamagedRow(copyPath, DamagedFile::Moods, m_moodsRow, m_showMoods);
+    colourLabels(m_labels, {m_copyNote});
     refresh();
 }
 
@@ -192,17 +200,18 @@ QString JournalBanner::saveFailureText(const QString& reason)
            + QStringLiteral(". Your changes are kept while the app is open.");
 }
 
-QString JournalBanner::damagedFileText(const QString& copyPath, bool trash)
+QString JournalBanner::damagedFileText(const QString& copyPath, DamagedFile file)
 {
-    return (trash ? QStringLiteral("Your trash file could not be read. A copy was kept at ")
-                  : QStringLiteral("Your journal file could not be read. A copy was kept at "))
-           + copyPath + u'.';
+    const QString what = file == DamagedFile::Trash   ? QStringLiteral("trash")
+                         : file == DamagedFile::Moods ? QStringLiteral("moods")
+                                                      : QStringLiteral("journal");
+    return QStringLiteral("Your %1 file could not be read. A copy was kept at ").arg(what) + copyPath + u'.';
 }
 
 QStringList JournalBanner::messages() const
 {
     QStringList texts;
-    for (QWidget* row : {m_saveRow, m_journalRow, m_trashRow}) {
+    for (QWidget* row : {m_saveRow, m_journalRow, m_trashRow, m_moodsRow}) {
         if (row && !row->isHidden()) {
             texts << row->findChild<QLabel*>()->text();
         }
@@ -219,5 +228,5 @@ void JournalBanner::refresh()
         m_copyNote->hide();
     }
     m_saveRow->setHidden(!unsaved);
-    setHidden(!unsaved && !m_journalRow && !m_trashRow);
+    setHidden(!unsaved && !m_journalRow && !m_trashRow && !m_moodsRow);
 }

@@ -15,7 +15,8 @@ class QLabel;
 ///   changes are kept while the app is open." with "Try Again" (the store writes again) and "Save a
 ///   Copy…" (the journal in memory to a file the user picks; a failure is told under the text);
 /// - when entries.json or trash.json could not be read at launch and a copy was kept: "Your journal file
-///   could not be read. A copy was kept at <path>." (or "Your trash file …") with "Show in Files".
+///   could not be read. A copy was kept at <path>." (or "Your trash file …") with "Show in Files"; the
+///   same for moods.json ("Your moods file …") once showDamagedMoods() names its copy.
 class JournalBanner final : public QWidget {
     Q_OBJECT
 
@@ -28,8 +29,12 @@ public:
     /// Replaces the desktop's file manager (tests record the path instead).
     void setRevealAction(RevealAction reveal) { m_reveal = std::move(reveal); }
 
+    /// Adds the row for a moods.json that could not be read at launch; nothing when `copyPath` is empty.
+    void showDamagedMoods(const QString& copyPath);
+
+    enum class DamagedFile { Journal, Trash, Moods };
     static QString saveFailureText(const QString& reason);
-    static QString damagedFileText(const QString& copyPath, bool trash);
+    static QString damagedFileText(const QString& copyPath, DamagedFile file);
 
     /// The texts of the rows shown now, top to bottom.
     QStringList messages() const;
@@ -38,9 +43,11 @@ public:
     /// "Show in Files" of the journal's and the trash's row.
     QAbstractButton* showJournalCopyButton() const { return m_showJournal; }
     QAbstractButton* showTrashCopyButton() const { return m_showTrash; }
+    QAbstractButton* showMoodsCopyButton() const { return m_showMoods; }
 
 private:
     void refresh();
+    void addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row, QAbstractButton*& show);
 
     JournalStore& m_store;
     RevealAction m_reveal;
@@ -51,6 +58,9 @@ private:
     QAbstractButton* m_saveCopy;
     QWidget* m_journalRow = nullptr;
     QWidget* m_trashRow = nullptr;
+    QWidget* m_moodsRow = nullptr;
     QAbstractButton* m_showJournal = nullptr;
     QAbstractButton* m_showTrash = nullptr;
+    QAbstractButton* m_showMoods = nullptr;
+    QList<QLabel*> m_labels;
 };

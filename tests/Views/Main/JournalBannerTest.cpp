@@ -13,9 +13,11 @@
 #include "Views/Main/MainWindow.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -96,6 +98,7 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles_data()
     QTest::newRow("journal") << QStringLiteral("entries.json")
                              << QStringLiteral("Your journal file could not be read.");
     QTest::newRow("trash") << QStringLiteral("trash.json") << QStringLiteral("Your trash file could not be read.");
+    QTest::newRow("moods") << QStringLiteral("moods.json") << QStringLiteral("Your moods file could not be read.");
 }
 
 void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
@@ -104,19 +107,51 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
     QFETCH(QString, opening);
     writeFile(storeFile(file), "{damaged");
     JournalStore store;
-    const QString copy = file == QLatin1String("trash.json") ? store.damagedTrashCopy() : store.damagedJournalCopy();
+    MoodStore moods;
+    const QString copy = file == QLatin1String("trash.json")   ? store.damagedTrashCopy()
+                         : file == QLatin1String("moods.json") ? moods.damagedCopy()
+                                                               : store.damagedJournalCopy();
     QVERIFY(QFileInfo::exists(copy));
-    JournalBanner banner(store);
+    // The notice as the main window's list column holds it.
+    MainWindow window(store, moods, [](const QString&) {});
+    auto* banner = window.findChild<JournalBanner*>();
+    QVERIFY(banner);
     QStringList revealed;
-    banner.setRevealAction([&](const QString& path) { revealed << path; });
-    QVERIFY(!banner.isHidden());
-    QCOMPARE(banner.messages(), QStringList{opening + QStringLiteral(" A copy was kept at ") + copy + u'.'});
-    QAbstractButton* show =
-        file == QLatin1String("trash.json") ? banner.showTrashCopyButton() : banner.showJournalCopyButton();
+    banner->setRevealAction([&](const QString& path) { revealed << path; });
+    QVERIFY(!banner->isHidden());
+    QCOMPARE(banner->messages(), QStringList{opening + QStringLiteral(" A copy was kept at ") + copy + u'.'});
+    QAbstractButton* show = file == QLatin1String("trash.json")   ? banner->showTrashCopyButton()
+                            : file == QLatin1String("moods.json") ? banner->showMoodsCopyButton()
+                                                                  : banner->showJournalCopyButton();
     QVERIFY(show);
     QCOMPARE(show->text(), QStringLiteral("Show in Files"));
     show->click();
     QCOMPARE(revealed, QStringList{copy});
+}
+
+void JournalBannerTest::readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy()
+{
+    const QString folder = fixtures::storeFolder();
+    QDir().mkpath(folder);
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                              | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(folder, readOnly));
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    JournalStore store;
+    // The user's choice holds: the group and others lose their access, the owner gains nothing.
+    const QFileDevice::Permissions forThisUser = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    QCOMPARE(QFileInfo(folder).permissions() & ~forThisUser, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+    const vsp::test::PermissionsEnforced enforced;
+    QVERIFY(enforced.active());
+    JournalBanner banner(store);
+    store.addEntry(viewfixtures::entry(QStringLiteral("kept in memory"), vsp::now()));
+    QVERIFY(store.hasUnsavedChanges());
+    QVERIFY2(store.lastSaveError().contains(QStringLiteral("Permission denied")), qPrintable(store.lastSaveError()));
+    QVERIFY(!banner.isHidden());
+    QCOMPARE(banner.messages(), QStringList{JournalBanner::saveFailureText(store.lastSaveError())});
 }
 
 void JournalBannerTest::listColumn_holdsTheBanner()

@@ -14,5 +14,6 @@ private Q_SLOTS:
     void saveCopy_writesTheJournal_orTellsWhyNot();
     void damagedFile_namesItsCopy_andShowsItInFiles_data();
     void damagedFile_namesItsCopy_andShowsItInFiles();
+    void readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy();
     void listColumn_holdsTheBanner();
 };
