@@ -4,7 +4,7 @@
 #include "Model/AppNotifications.h"
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Views/Main/EntryContextMenu.h"
 
 #include <QAction>

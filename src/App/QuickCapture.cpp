@@ -5,7 +5,7 @@
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QApplication>
 #include <QGuiApplication>

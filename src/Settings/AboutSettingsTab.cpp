@@ -10,7 +10,7 @@
 #include "Theme/PaintedButton.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>

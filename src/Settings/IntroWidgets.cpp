@@ -4,7 +4,7 @@
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QKeyEvent>
 #include <QLabel>

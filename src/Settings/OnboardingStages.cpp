@@ -7,7 +7,7 @@
 #include "Theme/Fonts.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QDate>
 #include <QDir>

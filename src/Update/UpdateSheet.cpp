@@ -7,7 +7,7 @@
 #include "Theme/SymbolIcons.h"
 #include "Update/UpdateFeed.h"
 #include "Update/Updater.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QDesktopServices>
 #include <QGraphicsDropShadowEffect>

@@ -20,7 +20,7 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Update/UpdateSheet.h"
@@ -31,7 +31,7 @@
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Sidebar/SidebarView.h"
 

@@ -5,7 +5,7 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
-#include "Theme/ColumnVisibilityHolder.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"

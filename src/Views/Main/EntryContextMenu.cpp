@@ -4,7 +4,7 @@
 #include "Model/JournalStore.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 
 #include <QCache>
 #include <QHash>

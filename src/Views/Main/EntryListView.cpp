@@ -13,7 +13,7 @@
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/EntryListWidget.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 #include "Views/Main/JournalBanner.h"
 #include "Views/Main/ListHeader.h"
 #include "Views/Main/SearchField.h"

@@ -1,7 +1,7 @@
 #include "Views/Main/OnThisDaySection.h"
 
 #include "Model/Dates.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"

@@ -12,7 +12,7 @@
 #include "Theme/SymbolIcons.h"
 #include "Theme/TransitionOverlay.h"
 #include "Theme/Transitions.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 #include "Views/Sidebar/CalendarGrid.h"
 
 #include <QCache>

@@ -12,7 +12,7 @@
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/Transitions.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>

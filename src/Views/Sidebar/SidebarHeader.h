@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Theme/Spring.h"
 
 #include <QColor>

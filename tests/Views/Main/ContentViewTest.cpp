@@ -8,7 +8,7 @@
 #include "Model/MoodStore.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
-#include "Theme/ColumnVisibilityHolder.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"

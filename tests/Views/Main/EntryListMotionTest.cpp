@@ -5,7 +5,7 @@
 
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Theme/ColumnVisibilityHolder.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Main/EmptyListView.h"

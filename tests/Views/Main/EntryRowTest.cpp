@@ -7,7 +7,7 @@
 #include "Model/EntryText.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
 
 #include <QImage>

@@ -5,7 +5,7 @@
 #include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
 #include "Views/Sidebar/TagColors.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QImage>
 #include <QPainter>

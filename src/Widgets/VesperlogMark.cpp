@@ -1,4 +1,4 @@
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include "Theme/AppearanceManager.h"
 

@@ -1,4 +1,4 @@
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
