@@ -10,7 +10,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Theme/ColumnVisibilityHolder.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"

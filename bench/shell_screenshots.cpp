@@ -16,7 +16,7 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
-#include "Theme/ColumnVisibilityHolder.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
 #include "common/BenchSupport.h"

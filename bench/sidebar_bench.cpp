@@ -11,7 +11,7 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Theme/ColumnVisibilityHolder.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"

@@ -23,7 +23,7 @@
 #include "Views/Sidebar/CalendarView.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Views/Sidebar/TrashView.h"
-#include "Views/Sidebar/VesperlogMark.h"
+#include "Widgets/VesperlogMark.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
-#include "Views/Main/EntryRow.h"
+#include "Widgets/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
 
 #include <QContextMenuEvent>
