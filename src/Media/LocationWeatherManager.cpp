@@ -254,8 +254,12 @@ void LocationWeatherManager::fetchWeather(const Services& services, double latit
     });
     // The transfer time-out restarts with every byte: a server trickling one byte a second would keep
     // the request open for ever. The deadline covers the whole request.
-    auto deadline = [cut, host = url.host(), timeoutMs] {
-        cut(QStringLiteral("the reply from %1 did not complete within %2 s").arg(host).arg(timeoutMs / 1000.0));
+    auto deadline = [cut, guarded, host = url.host(), timeoutMs] {
+        const bool started = guarded && guarded->bytesAvailable() > 0;
+        cut((started ? QStringLiteral("the reply from %1 did not complete within %2 s")
+                     : QStringLiteral("no answer from %1 within %2 s"))
+                .arg(host)
+                .arg(timeoutMs / 1000.0));
     };
     if (services.startTimer) {
         services.startTimer(timeoutMs, reply, deadline);
