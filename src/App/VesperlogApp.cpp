@@ -7,6 +7,7 @@
 #include "App/WindowPlacement.h"
 #include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeView.h"
+#include "Media/ImageLoading.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/FileChooser.h"
@@ -106,6 +107,7 @@ VesperlogApp::VesperlogApp(Options options)
         m_ownChooser = std::make_unique<FileDialogChooser>(m_mainWindow);
     }
     m_store->setFileChooser(m_options.fileChooser ? m_options.fileChooser : m_ownChooser.get());
+    m_store->setImageCheck(vsp::photos::pictureProblem);
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
     m_mainWindow->contentView()->sidebar()->footer()->setUpdateBadge(new UpdateBadge(*m_updater));
     connect(m_mainWindow, &MainWindow::firstShown, this,

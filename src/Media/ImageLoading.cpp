@@ -1,5 +1,8 @@
 #include "Media/ImageLoading.h"
 
+#include "Model/FileIO.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QPainter>
@@ -26,9 +29,30 @@ QImage toImage(const QVariant& value)
 
 } // namespace
 
+QString pictureProblem(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // The header alone: the format and the picture's size, without decoding its pixels.
+    if (!reader.canRead() || !reader.size().isValid()) {
+        return QStringLiteral("the file is not a picture Vesperlog can read");
+    }
+    return {};
+}
+
 ImageCache::Decoded decodeFile(const QString& path, double maxDimension)
 {
-    QImageReader reader(path);
+    // Read through the bounded reader: a FIFO or a device among the photos never holds a decode thread.
+    const vsp::FileRead read = vsp::readFileBounded(path, vsp::kMaxPhotoBytes);
+    if (read.status != vsp::FileRead::Status::Ok) {
+        return {};
+    }
+    QBuffer buffer;
+    buffer.setData(read.bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     if (maxDimension > 0) {
         // The reader decodes straight to the smaller size (a JPEG at a fraction of the work): the limit

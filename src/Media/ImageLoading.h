@@ -23,11 +23,15 @@ namespace vsp::photos {
 /// The one size of thumbnail the image views ask for: at most 800 pixels on the longer side.
 inline constexpr double kThumbnailSize = 800;
 
-/// Decodes a local file with QImageReader, turned upright by its orientation tag: the whole image when
+/// Decodes a local regular file of at most 200 MiB with QImageReader, turned upright by its orientation tag: the whole image when
 /// `maxDimension` is 0, else scaled down (never up) to fit `maxDimension` pixels on either side, keeping
 /// its proportions. A missing, unreadable or undecodable file (HEIC has no decoder here) gives a null
 /// image; nothing is printed. Runs on any thread.
 ImageCache::Decoded decodeFile(const QString& path, double maxDimension);
+
+/// Why `bytes` are no picture QImageReader can read (its format and size from the header alone), or
+/// empty when they are one: the image check the journal store applies to picked files. Any thread.
+QString pictureProblem(const QByteArray& bytes);
 
 /// The shared cache, with decodeFile as its decoder unless another one was given (tests).
 ImageCache& cache();

@@ -1,6 +1,7 @@
 #include "Media/LocationWeatherManager.h"
 
 #include "Media/PlaceNames.h"
+#include "Model/FileIO.h"
 #include "Model/Log.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrlQuery>
@@ -17,6 +19,13 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+
+namespace {
+
+/// The forecast reply is a few hundred bytes; anything past this is refused unparsed.
+constexpr qint64 kMaxForecastBytes = qint64(1) << 20;
+
+} // namespace
 
 #ifndef VESPERLOG_FORECAST_HOST
 #define VESPERLOG_FORECAST_HOST "api.open-meteo.com"
@@ -219,9 +228,51 @@ void LocationWeatherManager::fetchWeather(const Services& services, double latit
         request.setSslConfiguration(*services.sslConfiguration);
     }
     QNetworkReply* reply = network()->get(request);
+    // Qt holds no more than this of the reply, however fast it comes.
+    reply->setReadBufferSize(kMaxForecastBytes + 1);
     const int timeoutMs = services.transferTimeoutMs;
-    connect(reply, &QNetworkReply::finished, this, [reply, timeoutMs, done = std::move(done)] {
+    // Why the reply was cut off by this side; empty while it runs or when it ended by itself.
+    auto cutOff = std::make_shared<QString>();
+    const QPointer<QNetworkReply> guarded(reply);
+    const auto cut = [guarded, cutOff](const QString& why) {
+        if (guarded && guarded->isRunning() && cutOff->isEmpty()) {
+            *cutOff = why;
+            guarded->abort();
+        }
+    };
+    const QString tooLarge = QStringLiteral("the reply is larger than %1").arg(vsp::megabytesText(kMaxForecastBytes));
+    // The byte limit holds whether or not the server announces a length, before anything is parsed.
+    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, cut, tooLarge] {
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > kMaxForecastBytes) {
+            cut(tooLarge);
+        }
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply, cut, tooLarge] {
+        if (reply->bytesAvailable() > kMaxForecastBytes) {
+            cut(tooLarge);
+        }
+    });
+    // The transfer time-out restarts with every byte: a server trickling one byte a second would keep
+    // the request open for ever. The deadline covers the whole request.
+    auto deadline = [cut, guarded, host = url.host(), timeoutMs] {
+        const bool started = guarded && guarded->bytesAvailable() > 0;
+        cut((started ? QStringLiteral("the reply from %1 did not complete within %2 s")
+                     : QStringLiteral("no answer from %1 within %2 s"))
+                .arg(host)
+                .arg(timeoutMs / 1000.0));
+    };
+    if (services.startTimer) {
+        services.startTimer(timeoutMs, reply, deadline);
+    } else {
+        QTimer::singleShot(timeoutMs, reply, deadline);
+    }
+    connect(reply, &QNetworkReply::finished, this, [reply, timeoutMs, cutOff, done = std::move(done)] {
         reply->deleteLater();
+        if (!cutOff->isEmpty()) {
+            vsp::logFailure(QStringLiteral("weather fetch"), *cutOff);
+            done(std::nullopt);
+            return;
+        }
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         // An HTTP error status still comes with a body, which is used when it reads as a forecast.
         if (reply->error() != QNetworkReply::NoError && !status.isValid()) {

@@ -43,12 +43,14 @@ public:
         /// The TLS settings of the forecast request (tests trust their own certificate this way);
         /// nothing means the system's.
         std::optional<QSslConfiguration> sslConfiguration;
-        /// Milliseconds the whole forecast transfer may take before it is given up.
+        /// Milliseconds the forecast request may go without data, and the deadline of the whole request
+        /// (a reply still arriving then is cut off). A reply over 1 MiB is cut off as well, unparsed.
         int transferTimeoutMs = 15000;
         /// Milliseconds a location request may wait for its fix, a permission prompt included.
         int locationTimeoutMs = 8000;
         /// Calls `fire` once, on the main thread, `ms` milliseconds from now, unless `context` is gone by
-        /// then; empty means a QTimer. Tests fire watchdogs themselves through this.
+        /// then; empty means a QTimer. The location watchdog and the forecast deadline start through it;
+        /// tests fire them themselves.
         std::function<void(int ms, QObject* context, std::function<void()> fire)> startTimer;
     };
 

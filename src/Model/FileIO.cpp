@@ -15,52 +15,86 @@
 
 namespace vsp {
 
-FileRead readWholeFile(const QString& path)
+FileRead readFileBounded(const QString& path, qint64 maxBytes)
 {
     FileRead result;
-    QFile file(path);
-    if (!file.exists()) {
-        result.status = FileRead::Status::Missing;
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto refuse = [&](const QString& why) {
         result.status = FileRead::Status::Unreadable;
-        result.error = file.errorString();
+        result.error = why;
         return result;
-    }
-    const qint64 size = file.size();
-    constexpr qint64 kPadding = 64;
-    if (size < 0 || size > kMaxReadableFileBytes) {
-        result.status = FileRead::Status::Unreadable;
-        result.error = QStringLiteral("the file is too large");
-        return result;
-    }
-    QByteArray bytes;
-    bytes.reserve(qsizetype(size + kPadding));
-    bytes.resize(qsizetype(size));
-    qint64 total = 0;
-    while (total < size) {
-        const qint64 got = file.read(bytes.data() + total, size - total);
-        if (got < 0) {
-            result.status = FileRead::Status::Unreadable;
-            result.error = file.errorString();
+    };
+    // Without O_NONBLOCK, opening a FIFO nobody writes to waits for ever; a regular file reads the same
+    // either way, and anything else is refused below before a byte is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int code = errno;
+        if (code == ENOENT || code == ENOTDIR) {
+            result.status = FileRead::Status::Missing;
             return result;
+        }
+        return refuse(systemError(code));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat status { };
+    if (::fstat(fd, &status) != 0) {
+        return refuse(systemError(errno));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return refuse(QStringLiteral("%1 is not a regular file").arg(QFileInfo(path).fileName()));
+    }
+    const auto tooLarge = [&] {
+        return refuse(QStringLiteral("the file is larger than %1").arg(megabytesText(maxBytes)));
+    };
+    if (status.st_size > maxBytes) {
+        return tooLarge();
+    }
+    constexpr qint64 kPadding = 64;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(status.st_size + kPadding));
+    // The size may be wrong (a file still growing, /proc files report none): read to the end, never
+    // holding more than one byte past the limit.
+    bytes.resize(qsizetype(std::min(maxBytes + 1, qint64(status.st_size) + 1)));
+    qint64 total = 0;
+    for (;;) {
+        if (total == bytes.size()) {
+            if (total > maxBytes) {
+                return tooLarge();
+            }
+            bytes.resize(qsizetype(std::min(maxBytes + 1, total + std::max<qint64>(total, 64 << 10))));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + total, size_t(bytes.size() - total));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return refuse(systemError(errno));
         }
         if (got == 0) {
             break;
         }
         total += got;
     }
-    bytes.resize(qsizetype(total));
-    // A file that grew while reading (or reports no size, like /proc files) is read to its end.
-    const QByteArray rest = file.readAll();
-    if (!rest.isEmpty()) {
-        bytes.append(rest);
-        bytes.reserve(bytes.size() + kPadding);
+    if (total > maxBytes) {
+        return tooLarge();
     }
+    bytes.resize(qsizetype(total));
+    bytes.reserve(qsizetype(total + kPadding));
     result.status = FileRead::Status::Ok;
     result.bytes = std::move(bytes);
     return result;
+}
+
+FileRead readWholeFile(const QString& path)
+{
+    return readFileBounded(path, kMaxReadableFileBytes);
+}
+
+QString megabytesText(qint64 bytes)
+{
+    return QStringLiteral("%1 MB").arg(bytes >> 20);
 }
 
 QString systemError(int code)

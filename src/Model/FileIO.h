@@ -17,11 +17,26 @@ struct FileRead {
     QString error;
 };
 
-/// The largest file readWholeFile() reads (16 GiB); a larger one is unreadable.
+/// The largest file readWholeFile() reads (16 GiB): the journal's own files; a larger one is unreadable.
 inline constexpr qint64 kMaxReadableFileBytes = qint64(1) << 34;
+/// The largest photo and the largest recording taken into the journal (200 MiB).
+inline constexpr qint64 kMaxPhotoBytes = qint64(200) << 20;
+inline constexpr qint64 kMaxRecordingBytes = qint64(200) << 20;
+/// The largest file an import reads (1 GiB).
+inline constexpr qint64 kMaxImportBytes = qint64(1) << 30;
 
-/// Reads a whole file. A missing file is told apart from one that exists but cannot be read.
+/// Reads a whole regular file of at most `maxBytes` bytes. The file is opened without blocking, so a
+/// FIFO, a device (/dev/zero), a socket or a folder is refused at once as Unreadable ("… is not a
+/// regular file") instead of hanging; a file larger than `maxBytes`, or one that grows past it while
+/// being read, is refused as Unreadable ("the file is larger than N MB") before more than `maxBytes` + 1
+/// bytes are held. A missing file (or a link leading nowhere) is Missing. `error` is set for Unreadable.
+FileRead readFileBounded(const QString& path, qint64 maxBytes);
+
+/// readFileBounded() with the journal's own limit, kMaxReadableFileBytes.
 FileRead readWholeFile(const QString& path);
+
+/// "N MB" for a byte count (whole mebibytes, rounded down).
+QString megabytesText(qint64 bytes);
 
 /// Writes the bytes to `path` atomically: a temporary file beside it is written, flushed to the disk and
 /// renamed over the target, so a reader never sees half a file. The new file is readable by its owner

@@ -218,7 +218,9 @@ EntryList JournalStore::load()
     {
         // Entry by entry: neither the whole file nor a tree of it is held while the entries are made.
         QFile file(path);
-        if (file.size() <= vsp::kMaxReadableFileBytes && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        // Only a regular file is opened here: a FIFO would block the open for ever.
+        if (QFileInfo(path).isFile() && file.size() <= vsp::kMaxReadableFileBytes
+            && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
             // Rich text stays in the file until it is shown or written again: at 10,000 entries that is
             // about a third of what the entries would hold.
             auto streamed = vsp::decodeEntries(file, vsp::DateEncoding::ReferenceSeconds, 64 << 10,

@@ -149,7 +149,7 @@ public:
     /// Adds a new entry with the attachments written for it: copies each image file (a local path)
     /// into images/<entry id>/ and each voice note's recording into audio/<entry id>/, records the
     /// stored names in the entry in the given order, deletes each copied recording, then adds the entry
-    /// as addEntry() does. An image that cannot be read or stored is left out after its "Vesperlog:
+    /// as addEntry() does. An image that attachImageFile() refuses is left out after its "Vesperlog:
     /// image save failed — …" line; a recording that cannot be copied stays where it is and
     /// "Vesperlog: voice note attach failed — recording kept at <path>" says where. Returns the entry
     /// as stored.
@@ -189,8 +189,24 @@ public:
     /// `originalName` when it is a known image type, "png" otherwise. Returns the name, or nothing after
     /// printing "Vesperlog: image save failed — …".
     std::optional<QString> saveImage(const QByteArray& data, const QUuid& entryID, const QString& originalName);
-    /// Copies a recording into the entry's audio folder; the source stays. Returns the new name, or
-    /// nothing after printing "Vesperlog: audio store failed — …".
+    /// Says why bytes are no picture the app can show ("the file is not a picture Vesperlog can read");
+    /// empty when they are one. Called on the main thread.
+    using ImageCheck = std::function<QString(const QByteArray& bytes)>;
+    /// The check attachImageFile() applies; the application gives one that reads the header with
+    /// QImageReader. Without one, any regular file within the size limit is taken.
+    void setImageCheck(ImageCheck check) { m_imageCheck = std::move(check); }
+    /// Why the picture file at `path` cannot be attached, empty when it can: it must be a regular file
+    /// (a FIFO or a device is refused without waiting) of at most 200 MiB that passes the image check.
+    /// `bytes` receives the file's content when it can. Prints nothing.
+    QString imageFileProblem(const QString& path, QByteArray* bytes = nullptr) const;
+    /// Copies a picture file the user picked into the entry's image folder, named as saveImage() names
+    /// it, and returns the new name. A file imageFileProblem() refuses, or one that cannot be written,
+    /// stores nothing: "Vesperlog: image save failed — <path>: <why>" is printed and `why` receives
+    /// the reason.
+    std::optional<QString> attachImageFile(const QString& path, const QUuid& entryID, QString* why = nullptr);
+    /// Copies a recording (a regular file of at most 200 MiB) into the entry's audio folder, readable by
+    /// its owner only; the source stays. Returns the new name, or nothing after printing "Vesperlog:
+    /// audio store failed — …".
     std::optional<QString> storeAudio(const QString& sourcePath, const QUuid& entryID);
     /// Removes one image file and its cached images; failures are ignored.
     void deleteImage(const QString& filename, const QUuid& entryID);
@@ -248,8 +264,9 @@ public:
     /// "Vesperlog: export failed — …" and leaves no file behind.
     void exportEntries(ExportFormat format);
     /// Asks for a JSON file of entries and adds those whose id the journal does not have yet, then sorts
-    /// newest first and saves. A file that cannot be read or decoded prints "Vesperlog: import failed — …"
-    /// and changes nothing.
+    /// newest first and saves. A file that cannot be read (not a regular file, over 1 GiB: refused before
+    /// it is read) or decoded prints "Vesperlog: import failed — …", emits importFailed() and changes
+    /// nothing.
     void importEntries();
     /// Writes Documents/Vesperlog Backups/Vesperlog-<yyyy-MM-dd>.json, replacing the day's earlier
     /// backup. Skipped, with one printed line, when the journal did not load cleanly this run, or when
@@ -315,6 +332,8 @@ Q_SIGNALS:
     void sortNewestFirstChanged();
     void hasUnsavedChangesChanged();
     void lastSaveErrorChanged();
+    /// An import read or added nothing; `why` as in its printed line.
+    void importFailed(const QString& why);
     /// 1.5 s after the 5th, 50th, 100th, … added entry: the moment to ask for a review, if ever.
     void reviewRequested();
 
@@ -393,6 +412,7 @@ private:
     Clock m_clock;
     ReminderScheduler* m_reminders = nullptr;
     FileChooser* m_fileChooser = nullptr;
+    ImageCheck m_imageCheck;
     /// Why entries.json must not be overwritten; empty when it may.
     QString m_entriesSaveBlock;
     QString m_trashSaveBlock;

@@ -89,26 +89,68 @@ std::optional<QString> JournalStore::saveImage(const QByteArray& data, const QUu
     return name;
 }
 
+QString JournalStore::imageFileProblem(const QString& path, QByteArray* bytes) const
+{
+    vsp::FileRead read = vsp::readFileBounded(path, vsp::kMaxPhotoBytes);
+    if (read.status == vsp::FileRead::Status::Missing) {
+        return QStringLiteral("the file does not exist");
+    }
+    if (read.status != vsp::FileRead::Status::Ok) {
+        return read.error;
+    }
+    if (read.bytes.isEmpty()) {
+        return QStringLiteral("the file is empty");
+    }
+    if (m_imageCheck) {
+        if (QString problem = m_imageCheck(read.bytes); !problem.isEmpty()) {
+            return problem;
+        }
+    }
+    if (bytes) {
+        *bytes = std::move(read.bytes);
+    }
+    return {};
+}
+
+std::optional<QString> JournalStore::attachImageFile(const QString& path, const QUuid& entryID, QString* why)
+{
+    QByteArray bytes;
+    QString problem = imageFileProblem(path, &bytes);
+    if (problem.isEmpty()) {
+        if (auto name = saveImage(bytes, entryID, QFileInfo(path).fileName())) {
+            return name;
+        }
+        // saveImage() printed its own line.
+        problem = QStringLiteral("it could not be stored");
+    } else {
+        vsp::logFailure(QStringLiteral("image save"), path + QStringLiteral(": ") + problem);
+    }
+    if (why) {
+        *why = problem;
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> JournalStore::storeAudio(const QString& sourcePath, const QUuid& entryID)
 {
     QString ext = pathExtension(sourcePath);
     if (ext.isEmpty()) {
         ext = QStringLiteral("m4a");
     }
+    const vsp::FileRead read = vsp::readFileBounded(sourcePath, vsp::kMaxRecordingBytes);
+    if (read.status != vsp::FileRead::Status::Ok) {
+        vsp::logFailure(QStringLiteral("audio store"), read.status == vsp::FileRead::Status::Missing
+                                                           ? QStringLiteral("no recording at %1").arg(sourcePath)
+                                                           : read.error);
+        return std::nullopt;
+    }
     const QString name = vsp::uuidText(vsp::newUuid()) + u'.' + ext;
-    const QString target = audioDirectory(entryID) + u'/' + name;
-    QFile source(sourcePath);
-    if (!QFileInfo(sourcePath).isFile()) {
-        vsp::logFailure(QStringLiteral("audio store"), QStringLiteral("no recording at %1").arg(sourcePath));
+    // Written as the journal's files are: whole or not at all, readable by its owner only.
+    QString error;
+    if (!vsp::writeFileAtomically(audioDirectory(entryID) + u'/' + name, read.bytes, &error)) {
+        vsp::logFailure(QStringLiteral("audio store"), error);
         return std::nullopt;
     }
-    if (!source.copy(target)) {
-        vsp::logFailure(QStringLiteral("audio store"), source.errorString());
-        QFile::remove(target);
-        return std::nullopt;
-    }
-    // The copy keeps the recording's mode; the journal's files are its owner's alone.
-    vsp::makePrivate(target);
     return name;
 }
 
@@ -133,14 +175,7 @@ JournalEntry JournalStore::addNewEntry(JournalEntry entry, const QStringList& im
                                        const QList<PendingAudio>& voiceNotes)
 {
     for (const QString& path : imagePaths) {
-        const vsp::FileRead read = vsp::readWholeFile(path);
-        if (read.status != vsp::FileRead::Status::Ok) {
-            vsp::logFailure(QStringLiteral("image save"), read.status == vsp::FileRead::Status::Missing
-                                                              ? QStringLiteral("no image at %1").arg(path)
-                                                              : read.error);
-            continue;
-        }
-        if (const auto name = saveImage(read.bytes, entry.id, QFileInfo(path).fileName())) {
+        if (const auto name = attachImageFile(path, entry.id)) {
             entry.imageFilenames.append(*name);
         }
     }

@@ -140,16 +140,20 @@ void JournalStore::importEntries()
     if (!source || source->isEmpty()) {
         return;
     }
-    const vsp::FileRead read = vsp::readWholeFile(*source);
+    // The limit is checked before a byte is read, and a FIFO or a device is refused without waiting.
+    const auto fail = [this](const QString& why) {
+        vsp::logFailure(QStringLiteral("import"), why);
+        Q_EMIT importFailed(why);
+    };
+    const vsp::FileRead read = vsp::readFileBounded(*source, vsp::kMaxImportBytes);
     if (read.status != vsp::FileRead::Status::Ok) {
-        vsp::logFailure(QStringLiteral("import"), read.status == vsp::FileRead::Status::Missing
-                                                      ? QStringLiteral("the file %1 does not exist").arg(*source)
-                                                      : read.error);
+        fail(read.status == vsp::FileRead::Status::Missing ? QStringLiteral("the file %1 does not exist").arg(*source)
+                                                           : read.error);
         return;
     }
     auto decoded = decodeImport(read.bytes);
     if (!decoded.ok()) {
-        vsp::logFailure(QStringLiteral("import"), decoded.error);
+        fail(decoded.error);
         return;
     }
     QSet<QUuid> known;

@@ -76,9 +76,22 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     auto* importRow = new QWidget;
     auto* importLayout = new QHBoxLayout(importRow);
     importLayout->setContentsMargins(0, 0, 0, 0);
-    importLayout->addWidget(postButton(tr("Import from JSON…"), &AppNotifications::VspImportJSON));
+    QPushButton* importButton = postButton(tr("Import from JSON…"), &AppNotifications::VspImportJSON);
+    importLayout->addWidget(importButton);
     importLayout->addStretch(1);
     importSection->addRow(importRow);
+    // Why the last import took nothing in; the printed line alone would leave the user guessing.
+    QLabel* importNotice = caption(QString(), this, 12);
+    importNotice->setObjectName(QStringLiteral("importNotice"));
+    importNotice->setWordWrap(true);
+    importNotice->hide();
+    importSection->addRow(importNotice);
+    // Hidden before the import runs (the button's own post comes after this), shown again if it fails.
+    connect(importButton, &QPushButton::pressed, importNotice, &QWidget::hide);
+    connect(&store, &JournalStore::importFailed, importNotice, [importNotice](const QString& why) {
+        importNotice->setText(tr("Nothing was imported: %1.").arg(why));
+        importNotice->show();
+    });
 
     // A locked journal hands nothing to files and takes nothing in; the application refuses too.
     QLabel* lockedNote = caption(tr("Unlock the journal to export or import."), this);

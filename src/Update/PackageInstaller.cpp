@@ -1,5 +1,6 @@
 #include "Update/PackageInstaller.h"
 
+#include "Model/FileIO.h"
 #include "Platform/SharedLibrary.h"
 #include "Update/AppBundle.h"
 
@@ -180,7 +181,7 @@ QString entryName(const ArchiveLibrary& a, struct archive_entry* entry)
 
 /// The first pass: every entry is looked at before anything is written, so a hostile entry late in the
 /// archive cannot follow harmless ones onto the disk.
-std::optional<UpdateError> checkEntries(const ArchiveLibrary& a, const QString& archive)
+std::optional<UpdateError> checkEntries(const ArchiveLibrary& a, const QString& archive, const UnpackLimits& limits)
 {
     ArchiveReader reader(a);
     QString error;
@@ -211,6 +212,9 @@ std::optional<UpdateError> checkEntries(const ArchiveLibrary& a, const QString& 
             return packageError(QStringLiteral("the archive holds a special file: %1").arg(name));
         }
         names.append(*parts);
+        if (names.size() > limits.entries) {
+            return packageError(QStringLiteral("the archive holds more than %1 entries").arg(limits.entries));
+        }
         if (a.readDataSkip(reader.handle) != ARCHIVE_OK) {
             return packageError(QStringLiteral("the archive is damaged: %1").arg(archiveText(a, reader.handle)));
         }
@@ -325,7 +329,7 @@ std::optional<UpdateError> verifyArchive(const QString& archive, const QString& 
     return std::nullopt;
 }
 
-std::optional<UpdateError> unpackArchive(const QString& archive, const QString& folder)
+std::optional<UpdateError> unpackArchive(const QString& archive, const QString& folder, const UnpackLimits& limits)
 {
     // Without libarchive nothing can be unpacked; why is printed once when it is first looked for.
     const ArchiveLibrary* library = ArchiveLibrary::installed();
@@ -333,7 +337,7 @@ std::optional<UpdateError> unpackArchive(const QString& archive, const QString& 
         return UpdateError{UpdateFailure::Other, QStringLiteral("the archive library cannot be opened")};
     }
     const ArchiveLibrary& a = *library;
-    if (std::optional<UpdateError> refused = checkEntries(a, archive)) {
+    if (std::optional<UpdateError> refused = checkEntries(a, archive, limits)) {
         return refused;
     }
     // The folder's own path is resolved, so the check for links applies to the archive's entries only.
@@ -351,6 +355,7 @@ std::optional<UpdateError> unpackArchive(const QString& archive, const QString& 
                                           | ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_NO_OVERWRITE);
     struct archive_entry* entry = nullptr;
     int result = ARCHIVE_OK;
+    qint64 total = 0;
     while ((result = a.readNextHeader(reader.handle, &entry)) == ARCHIVE_OK) {
         const QString name = safeParts(entryName(a, entry))->join(u'/');
         a.entrySetPathname(entry, QFile::encodeName(root + u'/' + name).constData());
@@ -368,6 +373,17 @@ std::optional<UpdateError> unpackArchive(const QString& archive, const QString& 
         la_int64_t offset = 0;
         int read = ARCHIVE_OK;
         while ((read = a.readDataBlock(reader.handle, &block, &size, &offset)) == ARCHIVE_OK) {
+            // The sizes the archive's headers announce may lie: what is unpacked is counted, before it
+            // is written.
+            total += qint64(size);
+            if (qint64(offset) + qint64(size) > limits.fileBytes) {
+                return packageError(
+                    QStringLiteral("%1 unpacks to more than %2").arg(name, vsp::megabytesText(limits.fileBytes)));
+            }
+            if (total > limits.totalBytes) {
+                return packageError(
+                    QStringLiteral("the archive unpacks to more than %1").arg(vsp::megabytesText(limits.totalBytes)));
+            }
             if (a.writeDataBlock(disk.get(), block, size, offset) != ARCHIVE_OK) {
                 return packageError(QStringLiteral("%1 cannot be unpacked: %2").arg(name, archiveText(a, disk.get())));
             }

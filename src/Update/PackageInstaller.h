@@ -8,7 +8,8 @@
 
 /// The file work of an installation: the private work folder, verifying and unpacking the archive,
 /// finding the new bundle in it, and putting that bundle where it goes, either in place of the running
-/// copy through the hand-over script or parked in the Downloads folder. QtCore only; main thread.
+/// copy through the hand-over script or parked in the Downloads folder. QtCore only; main thread, except
+/// verifyArchive(), unpackArchive() and findBundle(), which the updater runs on a worker thread.
 namespace vsp::update {
 
 /// Work folders are named this prefix and a new UUID; the hand-over script deletes no other folder.
@@ -30,12 +31,25 @@ std::optional<UpdateError> verifyArchive(const QString& archive, const QString& 
 /// The SHA-256 of a file as 64 lower-case hex digits; empty when it cannot be read.
 QString sha256Of(const QString& path);
 
+/// The most an archive may unpack to. A bundle of this application is a few hundred files and well
+/// under 200 MB; the limits leave room for growth and stop an archive that expands without end.
+struct UnpackLimits {
+    /// Bytes of all files together, and of any one file.
+    qint64 totalBytes = qint64(2) << 30;
+    qint64 fileBytes = qint64(1) << 30;
+    /// Entries of every kind (files, folders, links).
+    int entries = 50000;
+};
+
 /// Unpacks the zip `archive` into the existing folder `folder`. Before anything is written every entry is
 /// checked: a name that is absolute or has a ".." part, an entry below a symbolic link of the archive, a
-/// link pointing outside the archive's tree or to an absolute path, a hard link or a device refuses the
-/// whole package, as does any warning while reading or writing. Permissions keep only the 0777 bits.
-/// A Package failure on any refusal.
-std::optional<UpdateError> unpackArchive(const QString& archive, const QString& folder);
+/// link pointing outside the archive's tree or to an absolute path, a hard link, a device or more entries
+/// than `limits` allow refuses the whole package, as does any warning while reading or writing. While
+/// writing, the bytes actually unpacked are counted: a file or a total past `limits` refuses the package
+/// at once (what was written stays in `folder` for the caller to remove). Permissions keep only the 0777
+/// bits. A Package failure on any refusal. Any thread; the caller's thread is busy until it returns.
+std::optional<UpdateError> unpackArchive(const QString& archive, const QString& folder,
+                                         const UnpackLimits& limits = {});
 
 /// The bundle unpacked into `folder`: its first top-level folder (by name) whose name ends in ".app"
 /// (case-sensitive), whose manifest carries `identifier` and whose executable is a regular file with the

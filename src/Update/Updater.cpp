@@ -1,6 +1,7 @@
 #include "Update/Updater.h"
 
 #include "Model/AppSettings.h"
+#include "Model/FileIO.h"
 #include "Model/Log.h"
 #include "Platform/FileReveal.h"
 #include "Update/AppBundle.h"
@@ -67,6 +68,13 @@ Updater::~Updater()
         m_feedHelper->disconnect();
         m_feedHelper->kill();
         m_feedHelper->waitForFinished(1000);
+    }
+    if (m_unpacker.joinable()) {
+        m_unpacker.join();
+    }
+    if (m_unpacking && !m_work.isEmpty()) {
+        // An unpacking whose outcome nobody takes in any more: its folder goes with the updater.
+        QDir(m_work).removeRecursively();
     }
     if (m_reply) {
         // Ended with the updater: no answer is wanted any more.
@@ -301,12 +309,40 @@ void Updater::install(const UpdateRelease& release)
     QNetworkReply* reply =
         network().get(updaterRequest(release.url, userAgent(), m_options.downloadTimeoutMs, m_options.ssl));
     m_reply = reply;
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+    m_downloadCutOff.clear();
+    const QPointer<QNetworkReply> guarded(reply);
+    const auto cut = [this, guarded](const QString& why) {
+        if (guarded && guarded.data() == m_reply.data() && guarded->isRunning() && m_downloadCutOff.isEmpty()) {
+            m_downloadCutOff = why;
+            guarded->abort();
+        }
+    };
+    const qint64 most = m_options.downloadMaxBytes;
+    const QString tooLarge = QStringLiteral("the archive is larger than %1").arg(vsp::megabytesText(most));
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, cut, most, tooLarge] {
+        // Counted before it is written: the disk never holds more than the limit.
+        if (m_archive && m_archive->size() + reply->bytesAvailable() > most) {
+            cut(tooLarge);
+            return;
+        }
         if (m_archive && m_archive->write(reply->readAll()) < 0) {
             reply->abort();
         }
     });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+    // The transfer time-out restarts with every byte; the deadline covers the whole download.
+    auto deadline = [cut, ms = m_options.downloadDeadlineMs] {
+        cut(QStringLiteral("the download did not complete within %1 s").arg(ms / 1000.0));
+    };
+    if (m_options.startTimer) {
+        m_options.startTimer(m_options.downloadDeadlineMs, reply, deadline);
+    } else {
+        QTimer::singleShot(m_options.downloadDeadlineMs, reply, deadline);
+    }
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, cut, most, tooLarge](qint64 received, qint64 total) {
+        if (total > most) {
+            cut(tooLarge);
+            return;
+        }
         // A late report never overwrites what came after the download.
         if (total < 1 || m_phase != Phase::Downloading) {
             return;
@@ -320,9 +356,18 @@ void Updater::install(const UpdateRelease& release)
 void Updater::archiveDownloaded(QNetworkReply* reply)
 {
     reply->deleteLater();
+    if (!m_downloadCutOff.isEmpty()) {
+        failInstall({UpdateFailure::Download, m_downloadCutOff});
+        return;
+    }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || status != 200) {
         failInstall({UpdateFailure::Download, replyFailure(reply)});
+        return;
+    }
+    if (m_archive->size() + reply->bytesAvailable() > m_options.downloadMaxBytes) {
+        failInstall({UpdateFailure::Download, QStringLiteral("the archive is larger than %1")
+                                                  .arg(vsp::megabytesText(m_options.downloadMaxBytes))});
         return;
     }
     if (m_archive->write(reply->readAll()) < 0 || !m_archive->flush()) {
@@ -331,31 +376,55 @@ void Updater::archiveDownloaded(QNetworkReply* reply)
     }
     m_archive->close();
     setPhase(Phase::Installing);
-    // The sheet shows "Installing…" before the archive is checked and unpacked on this thread.
-    QTimer::singleShot(0, this, &Updater::installArchive);
+    installArchive();
 }
+
+struct Updater::Unpacked {
+    std::optional<FoundBundle> bundle;
+    UpdateError error;
+};
 
 void Updater::installArchive()
 {
-    if (std::optional<UpdateError> error = verifyArchive(m_archivePath, m_installing.sha256)) {
-        failInstall(*error);
+    // Hashing and unpacking take long for a large archive, and a hostile one runs until a limit stops
+    // it: on a thread of their own, so the window goes on drawing and answering meanwhile.
+    auto work = [archive = m_archivePath, folder = m_work, sha256 = m_installing.sha256,
+                 identifier = m_options.bundleIdentifier, unpack = m_options.unpack]() -> Unpacked {
+        if (std::optional<UpdateError> error = verifyArchive(archive, sha256)) {
+            return {std::nullopt, *error};
+        }
+        const QString unpacked = folder + QStringLiteral("/package");
+        if (!QDir().mkdir(unpacked)) {
+            return {std::nullopt, {UpdateFailure::Other, QStringLiteral("cannot make %1").arg(unpacked)}};
+        }
+        if (std::optional<UpdateError> error = unpack ? unpack(archive, unpacked) : unpackArchive(archive, unpacked)) {
+            return {std::nullopt, *error};
+        }
+        Unpacked result;
+        result.bundle = findBundle(unpacked, identifier, &result.error);
+        return result;
+    };
+    if (m_unpacker.joinable()) {
+        m_unpacker.join();
+    }
+    m_unpacking = true;
+    m_unpacker = std::thread([this, work = std::move(work)] {
+        Unpacked result = work();
+        // Taken in by the event loop; should the updater go first, its destructor waits for this thread
+        // and the posted call is dropped with it.
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)] { archiveUnpacked(result); }, Qt::QueuedConnection);
+    });
+}
+
+void Updater::archiveUnpacked(const Unpacked& result)
+{
+    m_unpacking = false;
+    if (!result.bundle) {
+        failInstall(result.error);
         return;
     }
-    const QString unpacked = m_work + QStringLiteral("/package");
-    if (!QDir().mkdir(unpacked)) {
-        failInstall({UpdateFailure::Other, QStringLiteral("cannot make %1").arg(unpacked)});
-        return;
-    }
-    if (std::optional<UpdateError> error = unpackArchive(m_archivePath, unpacked)) {
-        failInstall(*error);
-        return;
-    }
-    UpdateError error;
-    const std::optional<FoundBundle> fresh = findBundle(unpacked, m_options.bundleIdentifier, &error);
-    if (!fresh) {
-        failInstall(error);
-        return;
-    }
+    const FoundBundle* fresh = &*result.bundle;
     QFile::remove(m_archivePath);
 
     const QString target = replaceableBundle(m_runningBundle);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 
 class AppSettings;
 class QFile;
@@ -25,8 +26,9 @@ class QProcess;
 ///
 /// A check asks the feed (an https address only, never with TLS errors ignored, 15 s without data ends
 /// it) and remembers the answer in "vesperlog.updateChecked" and "vesperlog.updatePending". An
-/// installation downloads the archive (60 s without data ends it) into a private work folder, checks its
-/// SHA-256 against the feed's, unpacks it safely and checks that it holds a Vesperlog bundle; then it
+/// installation downloads the archive (60 s without data, 30 minutes in all or more than 1 GiB end it)
+/// into a private work folder, checks its SHA-256 against the feed's, unpacks it safely within size limits
+/// on a worker thread (the window stays responsive) and checks that it holds a Vesperlog bundle; then it
 /// either hands over to a detached script that swaps the running bundle and starts the new one (the
 /// application quits), or, where the running copy may not replace itself, parks the new bundle in the
 /// Downloads folder and shows it there. Failures end in phase Failed with one message per kind and one
@@ -77,6 +79,17 @@ public:
         /// Longest time without data, in ms, for the feed and for the archive.
         int feedTimeoutMs = 15000;
         int downloadTimeoutMs = 60000;
+        /// The longest the whole archive download may take, in ms, however steadily data comes: a server
+        /// sending a byte now and then cannot hold it open for ever.
+        int downloadDeadlineMs = 30 * 60 * 1000;
+        /// The largest archive downloaded, in bytes; a larger one, announced or arriving, ends the download.
+        qint64 downloadMaxBytes = qint64(1) << 30;
+        /// Calls `fire` once, on the main thread, `ms` milliseconds from now, unless `context` is gone by
+        /// then; empty means a QTimer. Tests fire the download deadline themselves through this.
+        std::function<void(int ms, QObject* context, std::function<void()> fire)> startTimer;
+        /// Unpacks the archive into the folder, as vsp::update::unpackArchive() does (the default, with its
+        /// limits); runs on a worker thread.
+        std::function<std::optional<UpdateError>(const QString& archive, const QString& folder)> unpack;
         /// Shows a parked bundle in the file manager; empty means the desktop's.
         std::function<void(const QString& path)> reveal;
         /// Asked before the hand-over: saves what is pending and says whether the application may quit.
@@ -153,7 +166,10 @@ private:
     void setPhase(Phase phase);
     void finishCheck(const std::optional<UpdateRelease>& release, const std::optional<UpdateError>& error);
     void archiveDownloaded(QNetworkReply* reply);
+    /// Checks and unpacks the archive on a worker thread; the outcome comes back to archiveUnpacked().
     void installArchive();
+    struct Unpacked;
+    void archiveUnpacked(const Unpacked& result);
     void failInstall(const UpdateError& error);
     void endInstall();
 
@@ -176,5 +192,10 @@ private:
     QString m_archivePath;
     std::unique_ptr<QFile> m_archive;
     QPointer<QNetworkReply> m_reply;
+    /// Why this side cut the download off (too large, past its deadline); empty otherwise.
+    QString m_downloadCutOff;
+    /// The thread checking and unpacking the archive; `m_unpacking` while its outcome is not taken in.
+    std::thread m_unpacker;
+    bool m_unpacking = false;
     QPointer<QProcess> m_feedHelper;
 };

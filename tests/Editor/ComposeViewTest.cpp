@@ -44,6 +44,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -774,6 +775,32 @@ void ComposeViewTest::pickedImages_missingOneIsLeftOut()
     view->imagePicker()->setChooser([](QWidget*) { return QList<QUrl>{}; });
     click(view->imagePicker());
     QVERIFY(view->pendingImageURLs().isEmpty());
+}
+
+void ComposeViewTest::pickedImages_refusedOnesAreToldAtOnce()
+{
+    QTemporaryDir dir;
+    const QString fifo = vsp::test::makeHostileFile(vsp::test::HostileFile::Fifo);
+    const QString empty = writeFile(dir.path() + QStringLiteral("/empty.png"), "");
+    const QString kept = writeImage(dir.path(), QStringLiteral("kept.png"));
+    Fixture f;
+    ComposeView* view = f.open();
+    QVERIFY(view);
+    view->imagePicker()->setChooser([&](QWidget*) {
+        return QList<QUrl>{QUrl::fromLocalFile(fifo), QUrl::fromLocalFile(empty), QUrl::fromLocalFile(kept)};
+    });
+    vsp::test::StdoutCapture out;
+    click(view->imagePicker());
+    QCOMPARE(view->pendingImageURLs(), QList<QUrl>{QUrl::fromLocalFile(kept)});
+    auto* notice = view->findChild<QLabel*>(QStringLiteral("imageNotice"));
+    QVERIFY(notice && notice->isVisible());
+    const QString fifoName = QFileInfo(fifo).fileName();
+    QCOMPARE(notice->text(), QStringLiteral("“%1” was not added: %1 is not a regular file.\n"
+                                            "“empty.png” was not added: the file is empty.")
+                                 .arg(fifoName));
+    QCOMPARE(out.lines(),
+             (QStringList{QStringLiteral("Vesperlog: image save failed — %1: %2 is not a regular file").arg(fifo, fifoName),
+                          QStringLiteral("Vesperlog: image save failed — %1: the file is empty").arg(empty)}));
 }
 
 void ComposeViewTest::voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordings()

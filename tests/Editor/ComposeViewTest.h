@@ -32,6 +32,7 @@ private Q_SLOTS:
     void writing_keepsTheDraftOnDiskWhileTheWindowIsOpen();
     void drops_takeOnlyLocalReadableImages();
     void pickedImages_missingOneIsLeftOut();
+    void pickedImages_refusedOnesAreToldAtOnce();
     void voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordings();
     void voiceNote_whoseCopyFails_keepsRecordingAndNamesIt();
     void weather_fromAnEarlierOpening_isDropped();

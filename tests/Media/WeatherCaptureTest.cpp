@@ -244,6 +244,60 @@ void WeatherCaptureTest::forecast_exactQueryAndItsReplies()
     }
 }
 
+void WeatherCaptureTest::forecast_floodOrTrickle_isCutOff_data()
+{
+    QTest::addColumn<bool>("withoutLength");
+    QTest::addColumn<int>("trickleMs");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("flood, length announced") << false << 0 << QStringLiteral("the reply is larger than 1 MB");
+    QTest::newRow("flood, no length") << true << 0 << QStringLiteral("the reply is larger than 1 MB");
+    // A byte every 50 ms never lets the 1.5 s transfer time-out run out; only the deadline ends it.
+    QTest::newRow("trickle") << false << 50
+                             << QStringLiteral("the reply from 127.0.0.1 did not complete within 1.5 s");
+}
+
+void WeatherCaptureTest::forecast_floodOrTrickle_isCutOff()
+{
+    QFETCH(bool, withoutLength);
+    QFETCH(int, trickleMs);
+    QFETCH(QString, failure);
+    // A real forecast, padded with blanks the JSON reader would skip: only the limits refuse it.
+    const QByteArray cloudy = R"({"current":{"temperature_2m":11.6,"weather_code":3}})";
+    vsp::test::LocalHttpsServer server;
+    QVERIFY(server.start());
+    // Flooded past the limit; trickled, well under it (at 50 ms a byte it would take minutes).
+    const QByteArray body = cloudy + QByteArray(trickleMs > 0 ? 4096 : 2 << 20, ' ');
+    vsp::test::LocalHttpsServer::Response response{200, "application/json", body, false};
+    response.withoutLength = withoutLength;
+    response.trickleMs = trickleMs;
+    server.route(QStringLiteral("/v1/forecast"), response);
+    Rig rig;
+    rig.place = QStringLiteral("Paris");
+    Manager::Services services = rig.services();
+    services.forecastHost = QStringLiteral("127.0.0.1");
+    services.forecastPort = server.port();
+    services.sslConfiguration = server.sslConfiguration();
+    services.transferTimeoutMs = 1500;
+    Manager::shared().setServices(services);
+
+    QObject context;
+    vsp::test::StdoutCapture out;
+    const auto answer = fetch(&context);
+    QTRY_COMPARE(rig.sources.size(), 1);
+    rig.sources.first()->deliver(48.8566, 2.0);
+    if (trickleMs > 0) {
+        // The deadline is the watchdog started after the location's.
+        QTRY_VERIFY(server.trickledBytes() > 3);
+        QCOMPARE(rig.watchdogs.size(), 2);
+        QCOMPARE(rig.watchdogs.last().ms, 1500);
+        QCOMPARE(answer->calls, 0);
+        rig.watchdogs.last().fire();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(answer->calls, 1, 10000);
+    QCOMPARE(answer->snapshot, std::optional<WeatherSnapshot>(placeOnly(48.8566, 2.0, QStringLiteral("Paris"))));
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: weather fetch failed — ") + failure});
+}
+
 void WeatherCaptureTest::location_refusedOrMissing_endsAtOnceWithNothing_data()
 {
     QTest::addColumn<bool>("refuses");

@@ -21,6 +21,8 @@ private Q_SLOTS:
 
     void forecast_exactQueryAndItsReplies_data();
     void forecast_exactQueryAndItsReplies();
+    void forecast_floodOrTrickle_isCutOff_data();
+    void forecast_floodOrTrickle_isCutOff();
 
     void location_refusedOrMissing_endsAtOnceWithNothing_data();
     void location_refusedOrMissing_endsAtOnceWithNothing();

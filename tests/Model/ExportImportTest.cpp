@@ -614,6 +614,38 @@ void ExportImportTest::import_badInput_failsWithoutChange()
     QCOMPARE(readFile(entriesPath()), before);
 }
 
+void ExportImportTest::import_hostileFile_isRefusedBeforeReading_data()
+{
+    QTest::addColumn<test::HostileFile>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("FIFO") << test::HostileFile::Fifo << QStringLiteral("is not a regular file");
+    QTest::newRow("/dev/zero") << test::HostileFile::ZeroDevice << QStringLiteral("zero is not a regular file");
+    QTest::newRow("over 1 GB, sparse") << test::HostileFile::Oversize
+                                       << QStringLiteral("the file is larger than 1024 MB");
+}
+
+void ExportImportTest::import_hostileFile_isRefusedBeforeReading()
+{
+    QFETCH(test::HostileFile, kind);
+    QFETCH(QString, why);
+    const JournalEntry existing = plain(QStringLiteral("existing"), 600000000);
+    writeJournal({existing});
+    JournalStore store;
+    FixedFileChooser chooser;
+    const QString path = test::makeHostileFile(kind, kMaxImportBytes);
+    QVERIFY(!path.isEmpty());
+    chooser.importPath = path;
+    store.setFileChooser(&chooser);
+
+    test::StdoutCapture out;
+    store.importEntries();
+    const QStringList lines = out.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: import failed \u2014 ")) && lines.first().endsWith(why),
+             qPrintable(lines.first()));
+    QCOMPARE(store.entries(), QList<JournalEntry>{existing});
+}
+
 void ExportImportTest::import_largeInput_succeeds_data()
 {
     QTest::addColumn<int>("count");

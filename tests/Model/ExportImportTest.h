@@ -30,6 +30,8 @@ private Q_SLOTS:
     void import_passesPanelTexts_andCancelDoesNothing();
     void import_badInput_failsWithoutChange_data();
     void import_badInput_failsWithoutChange();
+    void import_hostileFile_isRefusedBeforeReading_data();
+    void import_hostileFile_isRefusedBeforeReading();
     void import_largeInput_succeeds_data();
     void import_largeInput_succeeds();
 

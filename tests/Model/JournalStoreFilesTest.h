@@ -14,6 +14,7 @@ private Q_SLOTS:
     void undecodableJournal_isCopiedAsideThenReplaced();
     void undecodableJournal_keepsOneCopyPerContent();
     void undecodableJournal_withoutCopy_isNeverOverwritten();
+    void unreadableJournal_isNeverOverwritten_data();
     void unreadableJournal_isNeverOverwritten();
     void undecodableTrash_isCopiedAside();
     void trashThatCannotBeWritten_keepsDeletedEntryInJournal();

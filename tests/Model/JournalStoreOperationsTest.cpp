@@ -102,7 +102,8 @@ void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFa
 
     QCOMPARE(
         out.lines(),
-        (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 no image at ") + gone,
+        (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 ") + gone
+                         + QStringLiteral(": the file does not exist"),
                      QStringLiteral("Vesperlog: audio store failed \u2014 no recording at ") + lost.path,
                      QStringLiteral("Vesperlog: voice note attach failed \u2014 recording kept at ") + lost.path}));
 }

@@ -4,6 +4,7 @@
 #include "common/TestSupport.h"
 
 #include "Model/EntryCodec.h"
+#include "Model/FileIO.h"
 #include "Model/ImageCache.h"
 #include "Model/JournalStore.h"
 #include "Model/Uuid.h"
@@ -338,6 +339,65 @@ void AttachmentsTest::storeAudio_missingSource_isReported()
     vsp::test::StdoutCapture out;
     QVERIFY(!store.storeAudio(vsp::test::testHome() + QStringLiteral("/nothing.m4a"), vsp::newUuid()));
     QVERIFY(out.text().startsWith(QStringLiteral("Vesperlog: audio store failed \u2014 ")));
+}
+
+void AttachmentsTest::hostileFiles_areRefusedAtOnce_data()
+{
+    using vsp::test::HostileFile;
+    QTest::addColumn<HostileFile>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("FIFO") << HostileFile::Fifo << u"is not a regular file"_qs;
+    QTest::newRow("/dev/zero") << HostileFile::ZeroDevice << u"zero is not a regular file"_qs;
+    QTest::newRow("over 200 MB") << HostileFile::Oversize << u"the file is larger than 200 MB"_qs;
+}
+
+void AttachmentsTest::hostileFiles_areRefusedAtOnce()
+{
+    QFETCH(vsp::test::HostileFile, kind);
+    QFETCH(QString, why);
+    // Photos and recordings share the 200 MB limit: one file serves as both.
+    const QString path = vsp::test::makeHostileFile(kind, vsp::kMaxPhotoBytes);
+    QVERIFY(!path.isEmpty());
+    JournalStore store;
+    const QUuid id = vsp::newUuid();
+    vsp::test::StdoutCapture out;
+    QString imageWhy;
+    QVERIFY(!store.attachImageFile(path, id, &imageWhy));
+    QVERIFY2(imageWhy.endsWith(why), qPrintable(imageWhy));
+    QVERIFY(!store.storeAudio(path, id));
+    QCOMPARE(out.lines(), (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 ") + path + u": " + imageWhy,
+                                       QStringLiteral("Vesperlog: audio store failed \u2014 ") + imageWhy}));
+    QCOMPARE(QDir(JournalStore::imagesDirectory(id)).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(JournalStore::audioDirectory(id)).entryList(QDir::Files), QStringList());
+}
+
+void AttachmentsTest::attachImageFile_refusedByCheck_storesNothing()
+{
+    const QString text = vsp::test::testHome() + QStringLiteral("/notes.png");
+    writeFile(text, "Dear diary");
+    const QString empty = vsp::test::testHome() + QStringLiteral("/empty.png");
+    writeFile(empty, "");
+    const QString picture = vsp::test::testHome() + QStringLiteral("/real.png");
+    writeFile(picture, "PICTURE");
+    JournalStore store;
+    store.setImageCheck([](const QByteArray& bytes) {
+        return bytes.startsWith("PICTURE") ? QString() : QStringLiteral("not a picture");
+    });
+    const QUuid id = vsp::newUuid();
+    vsp::test::StdoutCapture out;
+    QString why;
+    QVERIFY(!store.attachImageFile(text, id, &why));
+    QCOMPARE(why, QStringLiteral("not a picture"));
+    // An empty file is refused before the check is asked.
+    QVERIFY(!store.attachImageFile(empty, id, &why));
+    QCOMPARE(why, QStringLiteral("the file is empty"));
+    QCOMPARE(out.lines(), (QStringList{QStringLiteral("Vesperlog: image save failed \u2014 ") + text
+                                           + QStringLiteral(": not a picture"),
+                                       QStringLiteral("Vesperlog: image save failed \u2014 ") + empty
+                                           + QStringLiteral(": the file is empty")}));
+    const auto name = store.attachImageFile(picture, id);
+    QVERIFY(name);
+    QCOMPARE(QDir(JournalStore::imagesDirectory(id)).entryList(QDir::Files), QStringList{*name});
 }
 
 void AttachmentsTest::folders_areCreatedOnRequest()

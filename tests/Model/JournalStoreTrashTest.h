@@ -36,6 +36,9 @@ private Q_SLOTS:
     void storeAudio_copiesAndKeepsSource_data();
     void storeAudio_copiesAndKeepsSource();
     void storeAudio_missingSource_isReported();
+    void hostileFiles_areRefusedAtOnce_data();
+    void hostileFiles_areRefusedAtOnce();
+    void attachImageFile_refusedByCheck_storesNothing();
     void folders_areCreatedOnRequest();
     void deleteImage_evictsCacheAndRemovesFile();
     void unsafeFileNames_areNeverUsed_data();

@@ -1,5 +1,6 @@
 #include "SettingsWindowTest.h"
 
+#include "common/FixedFileChooser.h"
 #include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
@@ -23,6 +24,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -587,6 +589,22 @@ void SettingsWindowTest::dataButtons_postOnce_andAreDisabledWhileLocked()
         m_store->setIsLocked(false);
         QVERIFY(button->isEnabled());
     }
+}
+
+void SettingsWindowTest::importFailure_isToldUnderTheImportButton()
+{
+    QWidget* data = window().tab(Data);
+    vsp::test::FixedFileChooser chooser;
+    const QString fifo = vsp::test::makeHostileFile(vsp::test::HostileFile::Fifo);
+    chooser.importPath = fifo;
+    m_store->setFileChooser(&chooser);
+    auto* notice = child<QLabel>(data, QStringLiteral("importNotice"));
+    QVERIFY(notice->isHidden());
+    m_store->importEntries();
+    m_store->setFileChooser(nullptr);
+    QVERIFY(notice->isVisibleTo(data));
+    QCOMPARE(notice->text(), QStringLiteral("Nothing was imported: %1 is not a regular file.")
+                                 .arg(QFileInfo(fifo).fileName()));
 }
 
 void SettingsWindowTest::dataTab_showsRealFolders()

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void moodLabels_arePlainText();
 
     void dataButtons_postOnce_andAreDisabledWhileLocked();
+    void importFailure_isToldUnderTheImportButton();
     void dataTab_showsRealFolders();
     void privacyText_namesBothNetworkUses();
 

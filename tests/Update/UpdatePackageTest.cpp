@@ -7,6 +7,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -167,6 +168,56 @@ void UpdatePackageTest::unpack_refusesHostileArchives()
     if (!QTest::currentDataTag() || QByteArray(QTest::currentDataTag()) != "one name twice") {
         QVERIFY(QDir(out).isEmpty());
     }
+}
+
+void UpdatePackageTest::unpack_stopsAtItsLimits_data()
+{
+    QTest::addColumn<ZipWriter>("zip");
+    QTest::addColumn<QString>("why");
+    constexpr qint64 kMiB = qint64(1) << 20;
+    const auto bundle = [] {
+        ZipWriter zip;
+        zip.addBundle(kApp, vsp::bundle::identifier(), QStringLiteral("2.0"));
+        return zip;
+    };
+    // Deflated, each of these is a few kilobytes in the archive.
+    ZipWriter large = bundle();
+    large.addDeflatedFile(kApp + QStringLiteral("/big"), QByteArray(2 * kMiB + 1, '\0'));
+    QTest::newRow("one file too large") << large << kApp + QStringLiteral("/big unpacks to more than 2 MB");
+    ZipWriter many = bundle();
+    for (int n = 0; n < 4; ++n) {
+        many.addDeflatedFile(kApp + QStringLiteral("/part%1").arg(n), QByteArray(2 * kMiB, '\0'));
+    }
+    QTest::newRow("all files too large") << many << QStringLiteral("the archive unpacks to more than 6 MB");
+    ZipWriter crowded = bundle();
+    for (int n = 0; n < 20; ++n) {
+        crowded.addFile(kApp + QStringLiteral("/f%1").arg(n), "x");
+    }
+    QTest::newRow("too many entries") << crowded << QStringLiteral("the archive holds more than 16 entries");
+}
+
+void UpdatePackageTest::unpack_stopsAtItsLimits()
+{
+    QFETCH(ZipWriter, zip);
+    QFETCH(QString, why);
+    const QString out = path(QStringLiteral("package"));
+    QVERIFY(QDir().mkpath(out));
+    QVERIFY(zip.write(path(QStringLiteral("a.zip"))));
+    const UnpackLimits limits{qint64(6) << 20, qint64(2) << 20, 16};
+    const std::optional<UpdateError> error = unpackArchive(path(QStringLiteral("a.zip")), out, limits);
+    QVERIFY(error);
+    QCOMPARE(error->kind, UpdateFailure::Package);
+    QCOMPARE(error->error, why);
+    // Stopped at the limit: never more than it on the disk. The blocks count, not the sizes: the
+    // unpacker gives a file cut short its announced length as a hole.
+    qint64 written = 0;
+    QDirIterator files(out, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        struct stat status { };
+        QCOMPARE(::stat(QFile::encodeName(files.next()).constData(), &status), 0);
+        written += qint64(status.st_blocks) * 512;
+    }
+    QVERIFY2(written <= limits.totalBytes, qPrintable(QString::number(written)));
 }
 
 void UpdatePackageTest::unpack_keepsInnerLinks_andDropsSpecialBits()

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void verifyArchive_comparesTheSha256();
     void unpack_refusesHostileArchives_data();
     void unpack_refusesHostileArchives();
+    void unpack_stopsAtItsLimits_data();
+    void unpack_stopsAtItsLimits();
     void unpack_keepsInnerLinks_andDropsSpecialBits();
     void findBundle_takesOnlyAVesperlogBundle_data();
     void findBundle_takesOnlyAVesperlogBundle();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Update/AppBundle.h"
+#include "Update/PackageInstaller.h"
 #include "Update/Updater.h"
 #include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
@@ -25,6 +26,11 @@ struct Rig {
     LocalHttpsServer server;
     QStringList revealed;
     int quits = 0;
+    /// The download deadlines started, newest last; the test fires them.
+    QList<std::function<void()>> deadlines;
+    /// Small enough that a test archive of a few kilobytes can exceed them.
+    static constexpr qint64 kMostDownloadBytes = qint64(1) << 20;
+    static constexpr vsp::update::UnpackLimits kLimits{qint64(8) << 20, qint64(4) << 20, 200};
     QString home = vsp::test::testHome();
 
     Updater::Options options()
@@ -40,6 +46,11 @@ struct Rig {
         o.feedOverride = server.url(QStringLiteral("/update.json")).toString();
         o.feedTimeoutMs = 500;
         o.downloadTimeoutMs = 500;
+        o.downloadMaxBytes = kMostDownloadBytes;
+        o.startTimer = [this](int, QObject*, std::function<void()> fire) { deadlines.append(std::move(fire)); };
+        o.unpack = [](const QString& archive, const QString& folder) {
+            return vsp::update::unpackArchive(archive, folder, kLimits);
+        };
         o.reveal = [this](const QString& path) { revealed.append(path); };
         o.quit = [this] { ++quits; };
         return o;

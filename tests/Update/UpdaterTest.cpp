@@ -17,9 +17,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
 
 #include <csignal>
 
@@ -280,6 +285,19 @@ void UpdaterTest::install_failures_data()
     const QByteArray other = releaseArchive(QStringLiteral("org.example.Other"));
     QTest::newRow("another application") << other << LocalHttpsServer::Response{200, "application/zip", other}
                                          << package;
+    // A few kilobytes that unpack past the limit of any one file.
+    ZipWriter bomb;
+    bomb.addBundle(QStringLiteral("Vesperlog.app"), vsp::bundle::identifier(), QStringLiteral("1.1"));
+    bomb.addDeflatedFile(QStringLiteral("Vesperlog.app/data"), QByteArray(Rig::kLimits.fileBytes + 1, '\0'));
+    QTest::newRow("expands past the limit") << bomb.bytes()
+                                            << LocalHttpsServer::Response{200, "application/zip", bomb.bytes()}
+                                            << package;
+    const QByteArray flood(Rig::kMostDownloadBytes + 1, 'z');
+    QTest::newRow("larger than the limit") << good << LocalHttpsServer::Response{200, "application/zip", flood}
+                                           << download;
+    LocalHttpsServer::Response unannounced{200, "application/zip", flood};
+    unannounced.withoutLength = true;
+    QTest::newRow("larger than the limit, unannounced") << good << unannounced << download;
 }
 
 void UpdaterTest::install_failures()
@@ -305,6 +323,63 @@ void UpdaterTest::install_failures()
     // Nothing runs any more: a new attempt may start.
     updater.check(true);
     QCOMPARE(updater.phase(), Phase::Checking);
+}
+
+void UpdaterTest::install_trickledDownload_endsAtTheDeadline()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    const QByteArray archive = releaseArchive();
+    rig.publish(QStringLiteral("1.1"), archive);
+    // A byte every 50 ms: the 500 ms time-out without data never runs out.
+    LocalHttpsServer::Response trickle{200, "application/zip", archive};
+    trickle.trickleMs = 50;
+    rig.server.route(QStringLiteral("/Vesperlog.zip"), trickle);
+    Updater updater(rig.options());
+    updater.check(true);
+    QVERIFY(waitForCheck(updater));
+    vsp::test::StdoutCapture out;
+    updater.install(*updater.offered());
+    QTRY_VERIFY(rig.server.trickledBytes() > 20);
+    QCOMPARE(updater.phase(), Phase::Downloading);
+    QCOMPARE(rig.deadlines.size(), 1);
+    rig.deadlines.first()();
+    QTRY_COMPARE(updater.phase(), Phase::Failed);
+    QCOMPARE(updater.failureMessage(), QStringLiteral("The download was cut short. Try again."));
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: update installation failed — the download did not "
+                                                     "complete within 1800 s")});
+    QVERIFY(workFoldersGone(rig));
+}
+
+void UpdaterTest::install_unpacksOffTheMainThread()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    Updater::Options options = rig.options();
+    QSemaphore release;
+    std::atomic<QThread*> unpackedOn = nullptr;
+    options.unpack = [&, unpack = options.unpack](const QString& archive, const QString& folder) {
+        unpackedOn = QThread::currentThread();
+        // Bounded, so that an unpacking that blocks the main thread fails this test instead of hanging it.
+        if (!release.tryAcquire(1, 5000)) {
+            return std::optional<UpdateError>(UpdateError{UpdateFailure::Other, QStringLiteral("held")});
+        }
+        return unpack(archive, folder);
+    };
+    Updater updater(options);
+    updater.check(true);
+    QVERIFY(waitForCheck(updater));
+    updater.install(*updater.offered());
+    QTRY_VERIFY(unpackedOn.load() != nullptr);
+    QVERIFY(unpackedOn.load() != QThread::currentThread());
+    // The event loop goes on while the archive is unpacked.
+    bool turned = false;
+    QTimer::singleShot(0, &updater, [&] { turned = true; });
+    QTRY_VERIFY(turned);
+    QCOMPARE(updater.phase(), Phase::Installing);
+    release.release();
+    QTRY_COMPARE(updater.phase(), Phase::Manual);
 }
 
 void UpdaterTest::install_endedByQuitting_leavesNoWorkFolder()

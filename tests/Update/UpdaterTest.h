@@ -20,6 +20,8 @@ private Q_SLOTS:
     void install_parksInDownloads_whenTheBundleCannotReplaceItself();
     void install_failures_data();
     void install_failures();
+    void install_trickledDownload_endsAtTheDeadline();
+    void install_unpacksOffTheMainThread();
     void install_endedByQuitting_leavesNoWorkFolder();
     void install_replacesAWritableBundle_relaunches_andQuits();
     void install_userKeepsTheAppOpen_changesNothing();

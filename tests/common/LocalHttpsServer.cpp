@@ -6,6 +6,9 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
+#include <QTimer>
+
+#include <memory>
 
 namespace vsp::test {
 
@@ -136,8 +139,26 @@ void LocalHttpsServer::answer(QSslSocket* socket, const QByteArray& request)
     if (response.stall) return;
     QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     reply += "Content-Type: " + response.contentType + "\r\n";
-    reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!response.withoutLength) {
+        reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    }
     reply += "Connection: close\r\n\r\n";
+    if (response.trickleMs > 0) {
+        socket->write(reply);
+        auto* timer = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, body = response.body] {
+            if (*sent == body.size()) {
+                timer->stop();
+                socket->disconnectFromHost();
+                return;
+            }
+            socket->write(body.mid((*sent)++, 1));
+            ++m_trickled;
+        });
+        timer->start(response.trickleMs);
+        return;
+    }
     reply += response.body;
     socket->write(reply);
     connect(socket, &QIODevice::bytesWritten, socket, [socket] {

@@ -27,6 +27,10 @@ public:
         QByteArray body;
         /// Accept the request and never answer: the client's transfer time-out must end it.
         bool stall = false;
+        /// Send no Content-Length: the body ends when the connection closes.
+        bool withoutLength = false;
+        /// When above 0: the headers at once, then the body one byte every `trickleMs` milliseconds.
+        int trickleMs = 0;
     };
 
     explicit LocalHttpsServer(QObject* parent = nullptr);
@@ -47,6 +51,9 @@ public:
     /// A header of the `index`th request, lower-case name (e.g. "user-agent"); empty when absent.
     QByteArray requestHeader(int index, const QByteArray& name) const;
 
+    /// Body bytes of trickled answers sent so far.
+    qint64 trickledBytes() const { return m_trickled; }
+
     /// A client configuration that trusts the test certificate and nothing else. A network manager
     /// that once connected with it may resume that TLS session later, so a test proving that an
     /// untrusted client is refused uses a manager of its own.
@@ -65,6 +72,7 @@ private:
     QSslConfiguration m_serverConfiguration;
     QHash<QString, Response> m_routes;
     QList<Seen> m_seen;
+    qint64 m_trickled = 0;
 };
 
 } // namespace vsp::test

@@ -17,6 +17,7 @@
 #include <sys/syscall.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -145,6 +146,28 @@ void SmallDisk::fillLeaving(qint64 leaveBytes)
     while (freeBytes() > leaveBytes && filler.write(block) == block.size()) {
         filler.flush();
     }
+}
+
+QString makeHostileFile(HostileFile kind, qint64 limitBytes)
+{
+    static int made = 0;
+    const QString folder = testHome() + QStringLiteral("/hostile");
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/file-%1.png").arg(++made);
+    const QByteArray name = QFile::encodeName(path);
+    switch (kind) {
+    case HostileFile::Fifo: return ::mkfifo(name.constData(), 0600) == 0 ? path : QString();
+    case HostileFile::ZeroDevice: return QStringLiteral("/dev/zero");
+    case HostileFile::Oversize: {
+        const int fd = ::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        const bool sized = fd >= 0 && ::ftruncate(fd, limitBytes + 1) == 0;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return sized ? path : QString();
+    }
+    }
+    return {};
 }
 
 QString testHome()

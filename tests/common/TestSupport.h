@@ -94,6 +94,19 @@ private:
     bool m_changed = false;
 };
 
+/// The files a user may pick that are no ordinary file, for tests of every read made on the user's behalf.
+enum class HostileFile {
+    /// A FIFO nobody writes to: a blocking open or read waits for ever.
+    Fifo,
+    /// /dev/zero itself: endless bytes.
+    ZeroDevice,
+    /// A sparse regular file one byte larger than the limit given (no disk space is used).
+    Oversize,
+};
+/// Makes the hostile file of that kind under the test home (a new name each call) and returns its path;
+/// `limitBytes` is the size limit an Oversize file exceeds. Empty when it could not be made.
+QString makeHostileFile(HostileFile kind, qint64 limitBytes = 0);
+
 /// A clock that stands still until a test moves it: seconds since 2001-01-01 UTC, for the store's and
 /// the notification centre's clocks.
 struct ManualClock {

@@ -48,6 +48,15 @@ void ZipWriter::addFile(const QString& name, const QByteArray& content, int mode
     m_entries.append({name.toUtf8(), content, (0100000u | quint32(mode)) << 16});
 }
 
+void ZipWriter::addDeflatedFile(const QString& name, const QByteArray& content, int mode)
+{
+    // qCompress gives a 4-byte length, a 2-byte zlib header, the raw deflate stream and a 4-byte
+    // checksum; a zip entry holds the raw stream only.
+    const QByteArray zlib = qCompress(content, 9);
+    m_entries.append({name.toUtf8(), zlib.mid(6, zlib.size() - 10), (0100000u | quint32(mode)) << 16, 8,
+                      qint64(content.size()), crc32(content)});
+}
+
 void ZipWriter::addFolder(const QString& name, int mode)
 {
     m_entries.append(
@@ -83,16 +92,17 @@ QByteArray ZipWriter::bytes() const
     QByteArray directory;
     for (const Entry& e : m_entries) {
         const quint32 offset = quint32(out.size());
-        const quint32 crc = crc32(e.data);
+        const quint32 crc = e.size < 0 ? crc32(e.data) : e.crc;
+        const quint32 size = quint32(e.size < 0 ? e.data.size() : e.size);
         // Local header: stored, no data descriptor, UTF-8 names.
         put32(out, 0x04034b50);
         put16(out, 20);
         put16(out, 0x0800);
-        put16(out, 0);
+        put16(out, e.method);
         put32(out, 0);
         put32(out, crc);
         put32(out, quint32(e.data.size()));
-        put32(out, quint32(e.data.size()));
+        put32(out, size);
         put16(out, quint32(e.name.size()));
         put16(out, 0);
         out.append(e.name).append(e.data);
@@ -101,11 +111,11 @@ QByteArray ZipWriter::bytes() const
         put16(directory, (3u << 8) | 20);
         put16(directory, 20);
         put16(directory, 0x0800);
-        put16(directory, 0);
+        put16(directory, e.method);
         put32(directory, 0);
         put32(directory, crc);
         put32(directory, quint32(e.data.size()));
-        put32(directory, quint32(e.data.size()));
+        put32(directory, size);
         put16(directory, quint32(e.name.size()));
         put16(directory, 0);
         put16(directory, 0);

@@ -12,6 +12,8 @@ class ZipWriter final {
 public:
     /// A regular file with Unix permissions `mode` (0644, 0755, …).
     void addFile(const QString& name, const QByteArray& content, int mode = 0644);
+    /// A regular file compressed with deflate: a few kilobytes in the archive can unpack to megabytes.
+    void addDeflatedFile(const QString& name, const QByteArray& content, int mode = 0644);
     /// A folder; `name` gets a trailing "/".
     void addFolder(const QString& name, int mode = 0755);
     /// A symbolic link named `name` pointing at `target`.
@@ -28,8 +30,14 @@ public:
 private:
     struct Entry {
         QByteArray name;
+        /// The bytes as they stand in the archive.
         QByteArray data;
         quint32 attributes;
+        /// 0 stored, 8 deflated.
+        quint16 method = 0;
+        /// The unpacked size and its CRC-32; for stored entries those of `data`.
+        qint64 size = -1;
+        quint32 crc = 0;
     };
     QList<Entry> m_entries;
 };

@@ -21,6 +21,7 @@
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
+#include "Model/Log.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 #include "Theme/AppearanceManager.h"
@@ -103,6 +104,14 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
     layout->addWidget(typeRow);
     layout->addWidget(dateRow);
     layout->addWidget(attachmentRow);
+    // Why picked photos were left out: told here, where the user is writing.
+    m_imageNotice = new QLabel(this);
+    m_imageNotice->setObjectName(QStringLiteral("imageNotice"));
+    m_imageNotice->setWordWrap(true);
+    m_imageNotice->setFont(vsp::fonts::system(12));
+    m_imageNotice->setContentsMargins(28, 0, 28, 8);
+    m_imageNotice->hide();
+    layout->addWidget(m_imageNotice);
 
     m_titleField = new QLineEdit(this);
     m_titleField->setObjectName(QStringLiteral("composeTitle"));
@@ -739,7 +748,26 @@ void ComposeView::addPendingImages(const QList<QUrl>& urls)
     if (urls.isEmpty()) {
         return;
     }
-    setPendingImages(m_pendingImageURLs + urls);
+    // Checked as the store will check them when the entry is saved, so a refusal is seen while the
+    // window is still open.
+    QList<QUrl> accepted;
+    QStringList refused;
+    for (const QUrl& url : urls) {
+        const QString path = url.toLocalFile();
+        const QString why =
+            url.isLocalFile() ? m_store.imageFileProblem(path) : QStringLiteral("it is not a local file");
+        if (why.isEmpty()) {
+            accepted.append(url);
+            continue;
+        }
+        vsp::logFailure(QStringLiteral("image save"), (url.isLocalFile() ? path : url.toString()) + u": " + why);
+        refused.append(tr("“%1” was not added: %2.").arg(url.fileName(), why));
+    }
+    m_imageNotice->setText(refused.join(u'\n'));
+    m_imageNotice->setVisible(!refused.isEmpty());
+    if (!accepted.isEmpty()) {
+        setPendingImages(m_pendingImageURLs + accepted);
+    }
 }
 
 void ComposeView::addRecording(const QString& path, double duration)
@@ -985,6 +1013,7 @@ void ComposeView::applyTheme()
     m_expirationPicker->setPalette(picker);
     setTextColor(m_wordCount, Color::tertiaryStyle().resolve());
     setTextColor(m_dateLabel, Color::tertiaryStyle().resolve());
+    setTextColor(m_imageNotice, Color::secondaryStyle().resolve());
     for (TypeChip* chip : std::as_const(m_typeChips)) {
         chip->update();
     }

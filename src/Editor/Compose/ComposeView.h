@@ -121,8 +121,9 @@ public:
     // ------------------------------------------------------------ actions
     /// Carries a formatting command (from either format bar) to the editor.
     void onFormat(const QString& command);
-    /// Adds images to the waiting list, in order. Files that are not local readable images are skipped
-    /// (when dropped) or kept and skipped at saving (when picked).
+    /// Adds images to the waiting list, in order. A file the store would refuse (not a regular file, over
+    /// 200 MiB, no picture) is left out with a "Vesperlog: image save failed — …" line, and the notice
+    /// under the attachment row says why until the next pick.
     void addPendingImages(const QList<QUrl>& urls);
     /// What the record control does with a finished recording: a new waiting voice note, whose
     /// transcription starts at once.
@@ -275,6 +276,7 @@ private:
     QDateEdit* m_expirationPicker = nullptr;
     TransitionSlot* m_expirationSlot = nullptr;
     ImagePickerButton* m_imagePicker = nullptr;
+    QLabel* m_imageNotice = nullptr;
     AudioRecordControl* m_recordControl = nullptr;
     QLineEdit* m_titleField = nullptr;
     QWidget* m_editorArea = nullptr;

@@ -9,6 +9,7 @@
 #include "Theme/Transitions.h"
 
 #include <QHBoxLayout>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QPainter>
@@ -64,7 +65,8 @@ PendingImageThumb::~PendingImageThumb()
 
 QImage PendingImageThumb::readThumbnail(const QString& path, const QSize& size)
 {
-    if (path.isEmpty()) {
+    // A FIFO or a device would hold this decode thread for ever.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return {};
     }
     QImageReader reader(path);

@@ -395,6 +395,13 @@ QWidget* EntryDetailView::buildEditPage()
     photoColumn->addWidget(m_editImagesSlot);
     photoColumn->addWidget(new ImagePickerButton([this](const QList<QUrl>& files) { addImages(files); }, photos), 0,
                            Qt::AlignLeft);
+    // Why picked files were not added: the store's line alone would leave the user guessing.
+    m_imageNotice = new ThemedLabel([] { return Color::secondaryStyle().resolve(); }, photos);
+    m_imageNotice->setObjectName(QStringLiteral("imageNotice"));
+    m_imageNotice->setWordWrap(true);
+    m_imageNotice->setFont(vsp::fonts::system(12));
+    m_imageNotice->hide();
+    photoColumn->addWidget(m_imageNotice);
     column->addWidget(photos);
     auto* voice = new QWidget(columnWidget);
     auto* voiceColumn = new QVBoxLayout(voice);
@@ -510,6 +517,7 @@ void EntryDetailView::syncEditState()
     m_edit.fontDesign = m_entry.fontDesign;
     m_edit.imageFilenames = m_entry.imageFilenames;
     m_edit.audioClips = m_entry.audioClips;
+    m_imageNotice->hide();
     m_addedImages.clear();
     m_removedImages.clear();
     m_addedAudio.clear();
@@ -844,19 +852,20 @@ bool EntryDetailView::textFieldHasFocus() const
 void EntryDetailView::addImages(const QList<QUrl>& files)
 {
     const QUuid id = m_entry.id;
+    QStringList refused;
     for (const QUrl& url : files) {
-        QFile file(url.toLocalFile());
-        if (!url.isLocalFile() || !file.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        const QByteArray data = file.readAll();
-        const std::optional<QString> name = m_store.saveImage(data, id, QFileInfo(file.fileName()).fileName());
+        QString why = QStringLiteral("it is not a local file");
+        const std::optional<QString> name =
+            url.isLocalFile() ? m_store.attachImageFile(url.toLocalFile(), id, &why) : std::nullopt;
         if (!name) {
+            refused.append(tr("“%1” was not added: %2.").arg(url.fileName(), why));
             continue;
         }
         m_edit.imageFilenames.append(*name);
         m_addedImages.insert(*name);
     }
+    m_imageNotice->setText(refused.join(u'\n'));
+    m_imageNotice->setVisible(!refused.isEmpty());
     refreshEditAttachments(kAttachmentSpring);
 }
 

@@ -114,8 +114,8 @@ public:
     void refreshTimes();
 
     // ------------------------------------------------------------ attachments while editing
-    /// Stores each readable file for the edited entry and appends its name, in order; unreadable files
-    /// and failed stores are skipped.
+    /// Stores each picture file for the edited entry through the store and appends its name, in order;
+    /// a file the store refuses is left out and the notice under the photos says why.
     void addImages(const QList<QUrl>& files);
     /// Shows the entry's photo large over the detail, replacing one already shown.
     void showLightbox(const QString& filename);
@@ -262,6 +262,8 @@ private:
     QVBoxLayout* m_editorSlot = nullptr;
     QWidget* m_editImages = nullptr;
     TransitionSlot* m_editImagesSlot = nullptr;
+    /// Why the last picked photos were not added; hidden when all were.
+    QLabel* m_imageNotice = nullptr;
     QWidget* m_editAudio = nullptr;
     TransitionSlot* m_editAudioSlot = nullptr;
     QScrollArea* m_focusScroll = nullptr;

@@ -104,6 +104,7 @@ struct Journal {
     /// `clock` is the store's (empty: the system's).
     explicit Journal(JournalStore::Clock clock = {}) : store(std::move(clock))
     {
+        store.setImageCheck(vsp::photos::pictureProblem);
         b = makeEntry(QStringLiteral("Bravo"), QStringLiteral("second body"), {QStringLiteral("walk")}, 1);
         a = makeEntry(QStringLiteral("Alpha"), QStringLiteral("first body"), {QStringLiteral("walk")});
         store.addEntry(b);
@@ -617,6 +618,51 @@ void EntryDetailViewTest::photoAddedToADeletedEntry_isRemoved()
     d.requestDelete();
     QVERIFY(!QFile::exists(stored));
     QVERIFY(j.store.trashedEntries().first().entry.imageFilenames.isEmpty());
+}
+
+void EntryDetailViewTest::addImages_refusedFile_isExplainedOnScreen_data()
+{
+    using vsp::test::HostileFile;
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("why");
+    const QString text = vsp::test::testHome() + QStringLiteral("/notes.png");
+    const QString empty = vsp::test::testHome() + QStringLiteral("/empty.png");
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Dear diary") > 0);
+    file.close();
+    QFile zero(empty);
+    QVERIFY(zero.open(QIODevice::WriteOnly));
+    zero.close();
+    QTest::newRow("text") << text << QStringLiteral("the file is not a picture Vesperlog can read");
+    QTest::newRow("empty") << empty << QStringLiteral("the file is empty");
+    const QString fifo = vsp::test::makeHostileFile(HostileFile::Fifo);
+    QTest::newRow("FIFO") << fifo << QFileInfo(fifo).fileName() + QStringLiteral(" is not a regular file");
+    QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero") << QStringLiteral("zero is not a regular file");
+}
+
+void EntryDetailViewTest::addImages_refusedFile_isExplainedOnScreen()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, why);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    d.startEditing();
+    vsp::test::StdoutCapture out;
+    d.addImages({QUrl::fromLocalFile(path)});
+    QVERIFY(d.editCopies().imageFilenames.isEmpty());
+    QCOMPARE(QDir(JournalStore::imagesDirectory(j.a.id)).entryList(QDir::Files), QStringList());
+    auto* notice = d.findChild<QLabel*>(QStringLiteral("imageNotice"));
+    QVERIFY(notice && notice->isVisible());
+    QCOMPARE(notice->text(), QStringLiteral("“%1” was not added: %2.").arg(QFileInfo(path).fileName(), why));
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: image save failed — ") + path + u": " + why});
+    // The next pick that goes through clears it.
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString picture = vsp::test::testHome() + QStringLiteral("/red.png");
+    QVERIFY(image.save(picture));
+    d.addImages({QUrl::fromLocalFile(picture)});
+    QCOMPARE(d.editCopies().imageFilenames.size(), 1);
+    QVERIFY(notice->isHidden());
 }
 
 void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive()

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void photoClicked_opensLightbox_escapeClosesIt_data();
     void photoClicked_opensLightbox_escapeClosesIt();
     void photoAddedToADeletedEntry_isRemoved();
+    void addImages_refusedFile_isExplainedOnScreen_data();
+    void addImages_refusedFile_isExplainedOnScreen();
     void photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
