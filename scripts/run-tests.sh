@@ -15,10 +15,12 @@ export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XD
 
 start_sound_server "$home/sound"
 
-run() { ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"; }
+# JOBS (as `make test JOBS=n` passes it) bounds the tests run at once, as it bounds the build.
+jobs=${JOBS:-$(nproc)}
+run() { ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"; }
 if command -v dbus-run-session >/dev/null 2>&1; then
     export -f run
-    export build_dir
+    export build_dir jobs
     dbus-run-session -- bash -c run
 else
     run

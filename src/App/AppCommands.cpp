@@ -4,6 +4,7 @@
 #include "Model/AppNotifications.h"
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
+#include "Update/Updater.h"
 #include "Widgets/OpenWindow.h"
 #include "Views/Main/EntryContextMenu.h"
 
@@ -34,6 +35,8 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     m_about = addAction(appMenu, tr("About Vesperlog"));
     m_about->setMenuRole(QAction::AboutRole);
     m_checkForUpdates = addAction(appMenu, tr("Check for Updates…"));
+    // The package manager updates a copy it installed.
+    m_checkForUpdates->setVisible(!app.updater().packageManaged());
     appMenu->addSeparator();
     m_settings = addAction(appMenu, tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_settings->setMenuRole(QAction::PreferencesRole);

@@ -8,6 +8,7 @@
 #include "Model/JournalStoreLock.h"
 #include "Model/Log.h"
 #include "Platform/SingleInstance.h"
+#include "Update/AppBundle.h"
 #include "Update/FeedFetch.h"
 #include "Views/Main/MainWindow.h"
 
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
 
@@ -144,6 +146,13 @@ int runVesperlog(int argc, char** argv)
         }
         reportJournalOpenElsewhere(journalLock);
         return 1;
+    }
+
+    // An unpacked bundle has no launcher until it runs once: its own desktop entry, naming this copy's
+    // program by its absolute path, goes to the user's applications (and follows the bundle if moved).
+    if (const QString bundle = vsp::bundle::runningBundlePath(); !bundle.isEmpty()) {
+        vsp::bundle::installDesktopEntry(
+            bundle, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications"));
     }
 
     // New entries note the place and the weather through the desktop's location service.

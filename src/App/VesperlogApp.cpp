@@ -503,9 +503,12 @@ bool VesperlogApp::quit()
 
 void VesperlogApp::showAbout()
 {
-    const QString text = tr("<h3>Vesperlog</h3><p>Version %1 (%2)</p>"
-                            "<p style='font-size:12px'>A private journal that stays on this computer.<br>"
-                            "Made by the Vesperlog developers.</p>")
-                             .arg(BundleInfo::shortVersion(), BundleInfo::buildNumber());
+    QString text = tr("<h3>Vesperlog</h3><p>Version %1 (%2)</p>"
+                      "<p style='font-size:12px'>A private journal that stays on this computer.<br>"
+                      "Made by the Vesperlog developers.</p>")
+                       .arg(BundleInfo::shortVersion(), BundleInfo::buildNumber());
+    if (m_updater->packageManaged()) {
+        text += tr("<p style='font-size:12px'>Updates come from your package manager.</p>");
+    }
     QMessageBox::about(m_mainWindow, tr("About Vesperlog"), text);
 }

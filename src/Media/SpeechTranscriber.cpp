@@ -358,7 +358,12 @@ void SpeechTranscriber::transcribe(const QString& audioPath, QObject* context, C
         }
         const std::optional<QString> folder = modelFolder(QLocale());
         if (!folder) {
+            // GCC 12 at -O2 takes the empty optional's QString for uninitialised once `done` is inlined
+            // here (a false positive: an empty optional's value is never read).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
             deliver(std::nullopt);
+#pragma GCC diagnostic pop
             return;
         }
         new Recognition(audioPath, *folder, std::move(deliver));

@@ -2,34 +2,62 @@
 
 #include "Model/Log.h"
 
-#include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace vsp {
 
-bool revealInFiles(const QString& path)
+namespace {
+
+constexpr int kAnswerTimeoutMs = 2000;
+
+void openFolderInstead(const QString& path, const std::function<bool(const QUrl&)>& openFolder,
+                       const std::function<void(bool)>& done)
 {
-    const QUrl file = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-        call << QStringList{file.toString()} << QString();
-        // A desktop without a file manager service answers at once; a slow one gets two seconds.
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
-        if (reply.type() == QDBusMessage::ReplyMessage) {
-            return true;
-        }
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
+    const bool opened = openFolder ? openFolder(folder) : QDesktopServices::openUrl(folder);
+    if (!opened) {
+        logFailure(QStringLiteral("show in files"), QStringLiteral("no file manager could show %1").arg(path));
     }
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()))) {
-        return true;
+    if (done) {
+        done(opened);
     }
-    logFailure(QStringLiteral("show in files"), QStringLiteral("no file manager could show %1").arg(path));
-    return false;
+}
+
+} // namespace
+
+QString fileUri(const QString& path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+void revealInFiles(const QString& path, const QDBusConnection& bus, std::function<bool(const QUrl&)> openFolder,
+                   std::function<void(bool)> done)
+{
+    if (!bus.isConnected()) {
+        openFolderInstead(path, openFolder, done);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{fileUri(path)} << QString();
+    // A file manager that starts on demand may take a while: the window must not freeze meanwhile.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kAnswerTimeoutMs));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [watcher, path, openFolder = std::move(openFolder), done = std::move(done)] {
+                         watcher->deleteLater();
+                         if (!watcher->isError()) {
+                             if (done) {
+                                 done(true);
+                             }
+                             return;
+                         }
+                         openFolderInstead(path, openFolder, done);
+                     });
 }
 
 } // namespace vsp

@@ -168,6 +168,8 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     bindCheckBox(autoCheck, settings, &AppSettings::autoUpdates, &AppSettings::setAutoUpdates,
                  &AppSettings::autoUpdatesChanged);
     updateBox->addWidget(autoCheck);
+    // A copy the package manager installed is updated by it: nothing here would do anything.
+    autoCheck->setVisible(!updater.packageManaged());
     column->addLayout(updateBox);
     column->addWidget(new Divider(this));
 
@@ -219,6 +221,12 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
 
 void AboutSettingsTab::refreshUpdateBox()
 {
+    if (m_updater.packageManaged()) {
+        m_status->setText(tr("You have version %1. Updates come from your package manager.").arg(m_version));
+        m_lastChecked->hide();
+        m_updateButton->hide();
+        return;
+    }
     const std::optional<UpdateRelease> release = m_updater.available();
     m_status->setText(release ? tr("Vesperlog %1 is available.").arg(release->version)
                               : tr("You have version %1.").arg(m_version));

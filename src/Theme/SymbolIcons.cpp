@@ -1,13 +1,19 @@
 #include "Theme/SymbolIcons.h"
 
+#include "Model/Log.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmapCache>
+#include <QSet>
 #include <QSvgRenderer>
 
 #include <memory>
@@ -140,13 +146,50 @@ const QHash<QString, QString>& mappingTable()
 bool iconExists(const QString& name)
 {
     static QHash<QString, bool> known;
-    auto it = known.constFind(name);
+    const QString path = iconFolder() + u'/' + name + QStringLiteral(".svg");
+    auto it = known.constFind(path);
     if (it != known.constEnd()) {
         return *it;
     }
-    const bool exists = QFileInfo::exists(iconFolder() + u'/' + name + QStringLiteral(".svg"));
-    known.insert(name, exists);
+    const bool exists = QFileInfo::exists(path);
+    known.insert(path, exists);
     return exists;
+}
+
+/// Whether the symbol is one the application draws with (listed in the table, itself or by its base
+/// name), so that its not loading is a fault of the installation rather than an unknown stored name.
+bool isOwnSymbol(QStringView symbol)
+{
+    const QString name = symbol.toString();
+    return mappingTable().contains(name)
+           || (name.endsWith(QLatin1String(".fill")) && mappingTable().contains(name.left(name.size() - 5)));
+}
+
+/// Says once per icon folder, in one line, that symbols are missing: every button of a machine without
+/// the icon set would otherwise be blank without a word.
+void reportMissing(QStringView symbol)
+{
+    static QSet<QString> reported;
+    const QString folder = iconFolder();
+    if (reported.contains(folder)) {
+        return;
+    }
+    reported.insert(folder);
+    vsp::logFailure(QStringLiteral("loading the symbol icons"),
+                    QStringLiteral("no readable icon for \"%1\" in %2 (is the bootstrap-icons package installed?)")
+                        .arg(symbol, folder));
+}
+
+/// What stands for a symbol that cannot be loaded: its first letter, so the control still shows
+/// something to press.
+void paintTextFallback(QPainter& painter, QStringView symbol, const QRectF& rect, const QColor& color)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(std::max(1, int(rect.height() * 0.7)));
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(rect, Qt::AlignCenter, symbol.left(1).toString().toUpper());
 }
 
 /// The SVG text of an icon with its "currentColor" replaced by a colour; renderers are cached per
@@ -154,7 +197,7 @@ bool iconExists(const QString& name)
 QSvgRenderer* renderer(const QString& name, const QColor& color)
 {
     static QHash<QString, std::shared_ptr<QSvgRenderer>> renderers;
-    const QString key = name + u'|' + color.name(QColor::HexArgb);
+    const QString key = iconFolder() + u'/' + name + u'|' + color.name(QColor::HexArgb);
     auto it = renderers.constFind(key);
     if (it != renderers.constEnd()) {
         return it->get();
@@ -186,7 +229,17 @@ QSvgRenderer* renderer(const QString& name, const QColor& color)
 QString iconFolder()
 {
     const QString overridden = qEnvironmentVariable("VESPERLOG_ICON_DIR");
-    return overridden.isEmpty() ? QStringLiteral("/usr/share/bootstrap-icons/svg") : overridden;
+    if (!overridden.isEmpty()) {
+        return overridden;
+    }
+    // A bundle carries its own copy beside its program; for the .deb that same place is the system's.
+    if (QCoreApplication::instance()) {
+        const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/bootstrap-icons/svg");
+        if (QFileInfo(own).isDir()) {
+            return QDir::cleanPath(own);
+        }
+    }
+    return QStringLiteral("/usr/share/bootstrap-icons/svg");
 }
 
 QString iconName(QStringView symbol)
@@ -241,12 +294,16 @@ QPixmap pixmap(QStringView symbol, const QColor& color, qreal size, qreal device
     result = QPixmap(px, px);
     result.fill(Qt::transparent);
     const QString name = iconName(symbol);
-    if (!name.isEmpty()) {
-        if (QSvgRenderer* r = renderer(name, color)) {
-            QPainter p(&result);
-            p.setRenderHint(QPainter::Antialiasing);
-            r->render(&p, QRectF(0, 0, px, px));
-        }
+    QSvgRenderer* r = name.isEmpty() ? nullptr : renderer(name, color);
+    if (r) {
+        QPainter p(&result);
+        p.setRenderHint(QPainter::Antialiasing);
+        r->render(&p, QRectF(0, 0, px, px));
+    } else if (!name.isEmpty() || isOwnSymbol(symbol) || !QFileInfo(iconFolder()).isDir()) {
+        reportMissing(symbol);
+        QPainter p(&result);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        paintTextFallback(p, symbol, QRectF(0, 0, px, px), color);
     }
     result.setDevicePixelRatio(devicePixelRatio);
     QPixmapCache::insert(key, result);

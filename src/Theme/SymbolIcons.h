@@ -16,10 +16,14 @@ class QRectF;
 /// only when drawing.
 ///
 /// A name ending in ".fill" uses the icon's "-fill" variant when the set has one. Unknown names draw
-/// nothing (and `isKnown` says so); they never fail.
+/// nothing (and `isKnown` says so); they never fail. A symbol the application draws with that cannot be
+/// loaded (the set is not installed, or its file is missing or unreadable) draws its first letter
+/// instead, and the first such symbol of an icon folder prints one "Vesperlog: … failed — …" line.
 namespace vsp::symbols {
 
-/// The folder of the SVG files; overridable with VESPERLOG_ICON_DIR for tests.
+/// The folder of the SVG files: VESPERLOG_ICON_DIR when set (tests); else share/bootstrap-icons/svg beside
+/// the program's folder when that exists (a bundle's own copy; for the .deb the system's); else
+/// /usr/share/bootstrap-icons/svg.
 QString iconFolder();
 
 /// The bootstrap icon's base name for a symbol name ("star.fill" -> "star-fill"), or an empty text when

@@ -36,4 +36,25 @@ std::optional<BundleManifest> readManifest(const QString& bundlePath);
 /// in ".app" and it holds a readable manifest; empty otherwise (a build tree, a system install).
 QString runningBundlePath();
 
+/// Whether the program at `executable` (an absolute path) belongs to Debian's package manager: it lies
+/// under "/usr/" (not "/usr/local/") and the file list dpkg keeps for the "vesperlog" package in
+/// `dpkgInfo` names it. A list that is missing, unreadable or larger than 4 MiB counts as not. Such a copy
+/// is updated by the package manager, never by the updater.
+bool isPackageManaged(const QString& executable, const QString& dpkgInfo = QStringLiteral("/var/lib/dpkg/info"));
+
+/// The "Exec" value that runs `program` (an absolute path): the path in double quotes with the characters
+/// the desktop entry format reserves escaped, so spaces and "$" in folder names survive. Empty when the
+/// path holds a control character (a line break cannot be written into an entry).
+QString desktopExec(const QString& program);
+
+/// The desktop entry of a bundle install: `entry` (the bundle's own desktop entry text) with its "Exec"
+/// running `program` and its "Icon" the absolute path `icon`. Empty when desktopExec is.
+QString bundleDesktopEntry(const QString& entry, const QString& program, const QString& icon);
+
+/// Gives the bundle at `bundlePath` a launcher: writes `applications`/vesperlog.desktop (normally
+/// `$XDG_DATA_HOME/applications`), made from the bundle's share/applications/vesperlog.desktop, unless it
+/// already says the same. The user's entry of that name takes the place of a system one in menus. Returns
+/// false, after printing one line, when the bundle's entry cannot be read or the new one not written.
+bool installDesktopEntry(const QString& bundlePath, const QString& applications);
+
 } // namespace vsp::bundle

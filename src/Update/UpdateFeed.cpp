@@ -75,6 +75,23 @@ std::optional<QUrl> feedAddress(const QString& override)
     return secureUrl(override);
 }
 
+bool isVersionText(QStringView text)
+{
+    if (text.isEmpty() || text.size() > kMaxVersionLength || !text.front().isDigit() || text.back() == u'.') {
+        return false;
+    }
+    QChar previous;
+    for (const QChar c : text) {
+        const bool ascii = c.unicode() < 0x80;
+        const bool allowed = ascii && (c.isLetterOrNumber() || c == u'-' || c == u'+' || c == u'~' || c == u'.');
+        if (!allowed || (c == u'.' && previous == u'.')) {
+            return false;
+        }
+        previous = c;
+    }
+    return true;
+}
+
 bool isNewer(QStringView a, QStringView b)
 {
     return compareParts(versionParts(a), versionParts(b), 0) > 0;
@@ -123,6 +140,9 @@ ManifestAnswer readManifest(const QByteArray& body, const QString& currentVersio
         if (!text(key, required, out)) {
             return unreadable(QStringLiteral("\"%1\" is missing or not a text").arg(key));
         }
+    }
+    if (!isVersionText(version)) {
+        return unreadable(QStringLiteral("\"version\" is not a short dotted version"));
     }
     qint64 bytes = 0;
     const QJsonValue size = manifest.value(QLatin1String("bytes"));

@@ -60,6 +60,8 @@ Updater::Updater(Options options, QObject* parent)
     if (m_options.systemVersion.isEmpty()) {
         m_options.systemVersion = runningSystemVersion();
     }
+    m_packageManaged = m_options.packageManaged.value_or(
+        m_runningBundle.isEmpty() && vsp::bundle::isPackageManaged(QCoreApplication::applicationFilePath()));
 }
 
 Updater::~Updater()
@@ -151,7 +153,7 @@ void Updater::setPhase(Phase phase)
 
 void Updater::checkQuietly(bool enabled)
 {
-    if (!enabled) {
+    if (!enabled || m_packageManaged) {
         return;
     }
     const QString pending = m_settings->updatePending();
@@ -176,7 +178,8 @@ void Updater::check(bool manual)
         setPhase(Phase::Checking);
         return;
     }
-    if (m_task != Task::None) {
+    // Its new versions come from the package manager; the feed's would only be parked in Downloads.
+    if (m_task != Task::None || m_packageManaged) {
         return;
     }
     m_task = manual ? Task::ManualCheck : Task::QuietCheck;
@@ -291,6 +294,11 @@ void Updater::install(const UpdateRelease& release)
     if (!secureUrl(release.url.toString())) {
         failInstall({UpdateFailure::Integrity,
                      QStringLiteral("the archive address is not an https address: %1").arg(release.url.toString())});
+        return;
+    }
+    // The version becomes the parked bundle's folder name.
+    if (!isVersionText(release.version)) {
+        failInstall({UpdateFailure::Other, QStringLiteral("the version is not a short dotted version")});
         return;
     }
     QString error;

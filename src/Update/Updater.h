@@ -56,6 +56,9 @@ public:
         /// The running bundle folder; empty means the one the program runs from (if any).
         QString runningBundle;
         bool findRunningBundle = true;
+        /// Whether the package manager installed this copy; none means found from the running program
+        /// (bundle::isPackageManaged).
+        std::optional<bool> packageManaged;
         /// Compared with a release's "minimumSystem"; empty means the Qt runtime's version.
         QString systemVersion;
         /// Where work folders are made; empty means the user's cache folder.
@@ -103,6 +106,9 @@ public:
     ~Updater() override;
 
     Phase phase() const { return m_phase; }
+    /// Whether this copy was installed by the package manager, which then brings its new versions: the
+    /// updater never asks the feed for it.
+    bool packageManaged() const { return m_packageManaged; }
     /// The release of phase Found.
     std::optional<UpdateRelease> offered() const { return m_offered; }
     /// The download fraction of phase Downloading, 0 to 1.
@@ -126,12 +132,12 @@ public:
     /// The message of a failed check on request.
     static QString checkFailureMessage();
 
-    /// The quiet check at launch: nothing when `enabled` is false; otherwise a check without interface
+    /// The quiet check at launch: nothing when `enabled` is false or the copy is package-managed; otherwise a check without interface
     /// when a pending version newer than the running one is stored, or when the last check is more than
     /// 86400 s ago (never, or a time in the future, count as long ago). Failures leave no trace.
     void checkQuietly(bool enabled);
     /// One check of the feed; `manual` when the user asked, which shows Checking and then Found, Current or
-    /// Failed. Ends with checkFinished().
+    /// Failed. Ends with checkFinished(). Nothing at all for a package-managed copy.
     void check(bool manual);
     /// Downloads, verifies and installs `release`: Downloading, Installing, then Manual, Failed, or the
     /// hand-over and the application's end.
@@ -178,6 +184,7 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_ownNetwork;
     QString m_currentVersion;
     QString m_runningBundle;
+    bool m_packageManaged = false;
     Phase m_phase = Phase::Idle;
     std::optional<UpdateRelease> m_offered;
     double m_progress = 0;

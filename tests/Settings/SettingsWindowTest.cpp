@@ -652,6 +652,24 @@ void SettingsWindowTest::about_showsStatisticsFromStore()
     QCOMPARE(child<QLabel>(about, QStringLiteral("versionLine"))->text(), QStringLiteral("Version 9.9 (42)"));
 }
 
+void SettingsWindowTest::about_packageManagedCopy_leavesUpdatesToThePackageManager()
+{
+    Updater::Options options;
+    options.currentVersion = QStringLiteral("9.9");
+    options.packageManaged = true;
+    m_updater = std::make_unique<Updater>(options);
+    window().show();
+    window().setCurrentTab(About);
+    QWidget* about = window().tab(About);
+    QCOMPARE(child<QLabel>(about, QStringLiteral("updateStatus"))->text(),
+             QStringLiteral("You have version 9.9. Updates come from your package manager."));
+    QVERIFY(child<QLabel>(about, QStringLiteral("lastChecked"))->isHidden());
+    QVERIFY(child<QAbstractButton>(about, QStringLiteral("updateButton"))->isHidden());
+    for (QCheckBox* box : about->findChildren<QCheckBox*>()) {
+        QVERIFY2(box->isHidden(), qPrintable(box->text()));
+    }
+}
+
 void SettingsWindowTest::about_updateButtonOpensSheet_andShowsLastCheck()
 {
     window().show();

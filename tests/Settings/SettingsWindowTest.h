@@ -58,6 +58,7 @@ private Q_SLOTS:
 
     void about_showsStatisticsFromStore();
     void about_updateButtonOpensSheet_andShowsLastCheck();
+    void about_packageManagedCopy_leavesUpdatesToThePackageManager();
 
 private:
     SettingsView& window();

@@ -15,13 +15,17 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -741,4 +745,32 @@ void ThemeTest::symbols_areTintedWithTheirColour()
     const QColor centre = image.pixelColor(16, 16);
     QCOMPARE(centre.alpha(), 255);
     QCOMPARE(centre.rgb(), QColor(0x12, 0x80, 0xEE).rgb());
+}
+
+void ThemeTest::symbols_withoutTheIconSet_drawTheirLetterAndSayOnce()
+{
+    QTemporaryDir empty;
+    qputenv("VESPERLOG_ICON_DIR", QFile::encodeName(empty.path()));
+    const auto restore = qScopeGuard([] {
+        qunsetenv("VESPERLOG_ICON_DIR");
+        QPixmapCache::clear();
+    });
+    QPixmapCache::clear();
+    vsp::test::StdoutCapture out;
+    const QImage star = vsp::symbols::pixmap(u"star.fill", Qt::red, 32).toImage();
+    const QImage trash = vsp::symbols::pixmap(u"trash", Qt::red, 32).toImage();
+    for (const QImage& image : {star, trash}) {
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                inked += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+            }
+        }
+        // A letter, not a blank square.
+        QVERIFY2(inked > 20, qPrintable(QString::number(inked)));
+    }
+    const QStringList lines = out.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: loading the symbol icons failed — ")),
+             qPrintable(lines.first()));
 }

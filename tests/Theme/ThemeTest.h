@@ -47,4 +47,5 @@ private Q_SLOTS:
     void symbols_mapToInstalledIcons();
     void symbols_unknownDrawNothing();
     void symbols_areTintedWithTheirColour();
+    void symbols_withoutTheIconSet_drawTheirLetterAndSayOnce();
 };

@@ -100,6 +100,14 @@ void UpdateFeedTest::readManifest_offersOnlyNewerSoundReleases_data()
         << QByteArray(R"({"version": "2", "url": "https:///v.zip", "sha256": "ab"})") << "integrity";
     QTest::newRow("file archive") << QByteArray(R"({"version": "2", "url": "file:///etc/passwd", "sha256": "ab"})")
                                   << "integrity";
+    // The version names a folder in Downloads: nothing but a short dotted text passes.
+    QTest::newRow("a pre-release version") << QByteArray(R"({"version": "2.0-rc1", )" + good + "}") << "release";
+    QTest::newRow("a line break in the version") << QByteArray(R"({"version": "2\n.0", )" + good + "}") << "other";
+    QTest::newRow("a path as the version") << QByteArray(R"({"version": "2/../x", )" + good + "}") << "other";
+    QTest::newRow("a space in the version") << QByteArray(R"({"version": "2 beta", )" + good + "}") << "other";
+    QTest::newRow("an empty version") << QByteArray(R"({"version": "", )" + good + "}") << "other";
+    QTest::newRow("a long version") << QByteArray(R"({"version": "2.)" + QByteArray(31, '1') + "\", " + good + "}")
+                                    << "other";
     QTest::newRow("version as a number") << QByteArray(R"({"version": 2, )" + good + "}") << "other";
     QTest::newRow("bytes as text") << QByteArray(R"({"version": "2", "bytes": "12", )" + good + "}") << "other";
     QTest::newRow("bytes with a fraction") << QByteArray(R"({"version": "2", "bytes": 1.5, )" + good + "}") << "other";

@@ -475,3 +475,68 @@ void UpdatePackageTest::handOver_copyFails_putsTheOldCopyBack()
     QCOMPARE(readFile(target + QStringLiteral("/version")), QByteArray("1.0"));
     QCOMPARE(QDir(apps).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{kApp});
 }
+
+void UpdatePackageTest::packageManaged_onlyDpkgsOwnCopyUnderUsr_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("executable");
+    QTest::addColumn<bool>("managed");
+    QTest::newRow("listed by the package") << "vesperlog.list" << "/usr/bin/vesperlog" << true;
+    QTest::newRow("listed for one architecture") << "vesperlog:amd64.list" << "/usr/bin/vesperlog" << true;
+    QTest::newRow("not in the list") << "vesperlog.list" << "/usr/games/vesperlog" << false;
+    QTest::newRow("another package's list") << "vesperlog-extra.list" << "/usr/bin/vesperlog" << false;
+    QTest::newRow("a local install") << "vesperlog.list" << "/usr/local/bin/vesperlog" << false;
+    QTest::newRow("a bundle") << "vesperlog.list" << "/home/u/Vesperlog.app/bin/vesperlog" << false;
+}
+
+void UpdatePackageTest::packageManaged_onlyDpkgsOwnCopyUnderUsr()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, executable);
+    QFETCH(bool, managed);
+    const QByteArray files = "/.\n/usr\n/usr/bin\n/usr/bin/vesperlog\n/usr/local/bin/vesperlog\n"
+                             "/home/u/Vesperlog.app/bin/vesperlog\n/usr/share/applications/vesperlog.desktop\n";
+    QVERIFY(writeFile(path(QStringLiteral("info/") + list), files));
+    QCOMPARE(vsp::bundle::isPackageManaged(executable, path(QStringLiteral("info"))), managed);
+}
+
+void UpdatePackageTest::desktopEntry_runsTheBundlesOwnProgram_data()
+{
+    QTest::addColumn<QString>("folder");
+    // The Exec line expected after the bundle's parent folder; empty when no entry may be written.
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("plain") << "Apps/Vesperlog.app" << "Apps/Vesperlog.app/bin/vesperlog\"";
+    QTest::newRow("a space") << "My Apps/Vesperlog.app" << "My Apps/Vesperlog.app/bin/vesperlog\"";
+    QTest::newRow("reserved characters") << "a$b\"c`d%e/Vesperlog.app"
+                                         << "a\\\\$b\\\\\"c\\\\`d%%e/Vesperlog.app/bin/vesperlog\"";
+    QTest::newRow("a line break") << "a\nExec=rm/Vesperlog.app" << "";
+}
+
+void UpdatePackageTest::desktopEntry_runsTheBundlesOwnProgram()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, exec);
+    const QString bundle = path(folder);
+    makeBundle(bundle, "2.0", "#!/bin/sh\n");
+    QFile own(QStringLiteral(VESPERLOG_DESKTOP_ENTRY));
+    QVERIFY(own.open(QIODevice::ReadOnly));
+    QVERIFY(writeFile(bundle + QStringLiteral("/share/applications/vesperlog.desktop"), own.readAll()));
+    const QString applications = path(QStringLiteral("data/applications"));
+    vsp::test::StdoutCapture out;
+    const bool written = vsp::bundle::installDesktopEntry(bundle, applications);
+    QCOMPARE(written, !exec.isEmpty());
+    const QString entry = QString::fromUtf8(readFile(applications + QStringLiteral("/vesperlog.desktop")));
+    if (exec.isEmpty()) {
+        QVERIFY(entry.isEmpty());
+        QCOMPARE(out.lines().size(), 1);
+        return;
+    }
+    QVERIFY2(entry.contains(u'\n' + QStringLiteral("Exec=\"") + m_dir->path() + u'/' + exec + u'\n'), qPrintable(entry));
+    QVERIFY(entry.contains(QStringLiteral("\nIcon=") + bundle + QStringLiteral("/share/icons/")));
+    QProcess validate;
+    validate.start(QStringLiteral(DESKTOP_FILE_VALIDATE), {applications + QStringLiteral("/vesperlog.desktop")});
+    QVERIFY(validate.waitForFinished(10000));
+    QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+    QVERIFY(out.lines().isEmpty());
+}
+

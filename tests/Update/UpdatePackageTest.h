@@ -31,6 +31,10 @@ private Q_SLOTS:
     void installScript_refusesUnsafeArguments();
     void handOver_swapsTheInstalledCopy_andStartsTheNewOne();
     void handOver_copyFails_putsTheOldCopyBack();
+    void packageManaged_onlyDpkgsOwnCopyUnderUsr_data();
+    void packageManaged_onlyDpkgsOwnCopyUnderUsr();
+    void desktopEntry_runsTheBundlesOwnProgram_data();
+    void desktopEntry_runsTheBundlesOwnProgram();
 
 private:
     QString path(const QString& name) const;

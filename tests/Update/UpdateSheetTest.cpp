@@ -165,7 +165,8 @@ void UpdateSheetTest::sheet_showsFeedTextsAsPlainText()
 {
     Rig rig;
     QVERIFY(rig.server.start());
-    rig.publish(QStringLiteral("2.<b>1</b>"), {}, {}, {QStringLiteral("<img src=x>"), QStringLiteral("a & b")});
+    // A version with markup is refused by the feed's rules; the notes may hold any text.
+    rig.publish(QStringLiteral("2.1"), {}, {}, {QStringLiteral("<img src=x>"), QStringLiteral("a & b")});
     Updater updater(rig.options());
     UpdateSheet sheet(updater);
     updater.open();
@@ -175,7 +176,7 @@ void UpdateSheetTest::sheet_showsFeedTextsAsPlainText()
     for (QLabel* label : labels) {
         QCOMPARE(label->textFormat(), Qt::PlainText);
     }
-    QCOMPARE(sheet.statusText(), QStringLiteral("Vesperlog 2.<b>1</b> is ready"));
+    QCOMPARE(sheet.statusText(), QStringLiteral("Vesperlog 2.1 is ready"));
     QStringList notes;
     for (QLabel* note : sheet.findChildren<QLabel*>(QStringLiteral("note"))) {
         notes.append(note->text());

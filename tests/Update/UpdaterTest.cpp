@@ -206,6 +206,25 @@ void UpdaterTest::manualCheck_duringQuietCheck_showsThatChecksAnswer()
     QCOMPARE(rig.feedRequests(), 1);
 }
 
+void UpdaterTest::packageManagedCopy_neverAsksTheFeed()
+{
+    Rig rig;
+    QVERIFY(rig.server.start());
+    rig.publish(QStringLiteral("1.1"));
+    Updater::Options options = rig.options();
+    options.packageManaged = true;
+    Updater updater(options);
+    QVERIFY(updater.packageManaged());
+    // Never checked, so the launch check is due; the user asks too.
+    updater.checkQuietly(true);
+    updater.check(true);
+    updater.open();
+    QCOMPARE(updater.checkCount(), 0);
+    QCOMPARE(updater.phase(), Phase::Idle);
+    QVERIFY(!updater.available());
+    QCOMPARE(rig.feedRequests(), 0);
+}
+
 void UpdaterTest::open_andDismiss_keepWorkUnderWay()
 {
     Rig rig;

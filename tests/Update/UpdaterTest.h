@@ -16,6 +16,7 @@ private Q_SLOTS:
     void check_failures_data();
     void check_failures();
     void manualCheck_duringQuietCheck_showsThatChecksAnswer();
+    void packageManagedCopy_neverAsksTheFeed();
     void open_andDismiss_keepWorkUnderWay();
     void install_parksInDownloads_whenTheBundleCannotReplaceItself();
     void install_failures_data();

@@ -3,6 +3,7 @@
 #include "Model/AppSettings.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMetaMethod>
 #include <QObject>
@@ -168,6 +169,21 @@ QString makeHostileFile(HostileFile kind, qint64 limitBytes)
     }
     }
     return {};
+}
+
+QString startPrivateBus(QProcess& daemon)
+{
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    if (!daemon.waitForStarted(5000)) {
+        return {};
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!daemon.canReadLine() && waited.elapsed() < 5000) {
+        daemon.waitForReadyRead(100);
+    }
+    return QString::fromUtf8(daemon.readLine()).trimmed();
 }
 
 QString testHome()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,11 @@ QString testHome();
 /// Removes everything under the data, config, state and documents folders of the test home and
 /// forgets the settings, so each test function starts from a first launch.
 void resetUserFolders();
+
+/// Starts a private session bus in `daemon` (dbus-daemon --session) and returns its address; empty when
+/// dbus-daemon cannot be started or reports no address within 5 s. Tests that stand in for desktop
+/// services use it, so they never depend on nor disturb a session the machine may have.
+QString startPrivateBus(QProcess& daemon);
 
 /// Captures what the process writes to standard output while it lives (the "Vesperlog: … failed — …"
 /// lines go there).
