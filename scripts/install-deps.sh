@@ -13,6 +13,8 @@ packages=(
     libbenchmark-dev libgtest-dev
     # media runtime (GStreamer backend of Qt Multimedia)
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+    # test: real recorded speech with reference transcripts for the word-error-rate benchmark
+    pocketsphinx-testdata
     # GStreamer itself, to load the recording and playback plugins off the GUI thread before first use
     libgstreamer1.0-dev
     # photo decoders beyond Qt's own (WebP, TIFF and more) for the image views and the picker's filter

@@ -1,8 +1,10 @@
 #include "VoiceNoteTest.h"
 
+#include "common/Mp4Probe.h"
 #include "common/SoundFixtures.h"
 #include "common/TestSupport.h"
 
+#include "Media/AacEncoding.h"
 #include "Media/AudioClipRow.h"
 #include "Media/AudioClipsView.h"
 #include "Media/AudioRecordControl.h"
@@ -28,6 +30,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -95,6 +98,7 @@ void VoiceNoteTest::init()
 
 void VoiceNoteTest::cleanup()
 {
+    vsp::setAacEncoderName({});
     AudioRecorder::setRecordingFolder({});
     AudioRecorder::setInputDevice(std::nullopt);
     for (const QString& name : recordingsIn(m_recordings.path())) {
@@ -153,6 +157,15 @@ void VoiceNoteTest::recording_savedIntoEntry_playsToTheEnd()
     QVERIFY(QFileInfo(recording->path).size() > 0);
     QVERIFY(recording->duration >= 2.0);
     QVERIFY(recording->duration >= lastElapsed);
+    // What the name and the clip rows claim: AAC-LC, 44,100 Hz, mono, in an MPEG-4 file.
+    const std::optional<vsp::test::Mp4Audio> format = vsp::test::probeMp4Audio(recording->path);
+    QVERIFY(format);
+    QCOMPARE(format->sampleEntry, QStringLiteral("mp4a"));
+    QCOMPARE(format->objectType, 0x40);
+    QCOMPARE(format->audioObjectType, 2);
+    QCOMPARE(format->sampleRate, 44100);
+    QCOMPARE(format->channels, 1);
+    QVERIFY2(std::abs(format->seconds - recording->duration) < 0.2, qPrintable(QString::number(format->seconds)));
     // The microphone heard the tone, and the meter fell back to 0 when recording ended.
     QVERIFY(
         std::any_of(levels.begin(), levels.end(), [](const QList<QVariant>& a) { return a.at(0).toDouble() > 0.2; }));
@@ -182,6 +195,120 @@ void VoiceNoteTest::recording_savedIntoEntry_playsToTheEnd()
     QTRY_VERIFY_WITH_TIMEOUT(player->progress() > pausedAt, 5'000);
     QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 10'000);
     QCOMPARE(player->progress(), 0.0);
+}
+
+void VoiceNoteTest::recorder_slowMicrophone_keepsEverySecondRecorded_data()
+{
+    QTest::addColumn<int>("delayMs");
+    QTest::newRow("first sound at once") << 0;
+    QTest::newRow("first sound after 1.5 s") << 1500;
+    // Longer than any guard against a stuck microphone may wait before it restarts.
+    QTest::newRow("first sound after 2.5 s") << 2500;
+}
+
+void VoiceNoteTest::recorder_slowMicrophone_keepsEverySecondRecorded()
+{
+    REQUIRE_SOUND_SERVER();
+    QFETCH(int, delayMs);
+    vsp::test::SlowMicrophone microphone;
+    QVERIFY(!microphone.device().isNull());
+    AudioRecorder::setInputDevice(microphone.device());
+    const QString tone = m_recordings.filePath(QStringLiteral("tone.wav"));
+    QVERIFY(vsp::test::writeTone(tone, 8));
+    std::unique_ptr<QProcess> player(vsp::test::playIntoSpeaker(tone));
+    QVERIFY(player);
+    // The backend loaded first, so the microphone is opened as soon as "Voice" is pressed: the test
+    // server's pipe would otherwise store what it is fed meanwhile and hand it all over at once.
+    bool loaded = false;
+    vsp::warmUpMedia(this, [&] { loaded = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(loaded, 30'000);
+    QVERIFY(microphone.arm(delayMs));
+
+    AudioRecordControl control([](const QString&, double) {});
+    control.show();
+    AudioRecorder* recorder = control.recorder();
+    QElapsedTimer sinceFirstSound;
+    connect(recorder, &AudioRecorder::isStartingChanged, this, [&](bool starting) {
+        if (!starting) {
+            sinceFirstSound.start();
+        }
+    });
+    control.startRecording();
+    // The bar is there at once, and says the clock has not started until sound arrives.
+    QVERIFY(control.recordingBar()->isVisible());
+    QVERIFY(recorder->isStarting());
+    QCOMPARE(control.elapsedLabel()->text(), QStringLiteral("Starting…"));
+    QTRY_VERIFY_WITH_TIMEOUT(!recorder->isStarting(), 20'000);
+    QVERIFY(recorder->isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(recorder->elapsed() >= 1.5, 20'000);
+    QVERIFY(control.elapsedLabel()->text() != QStringLiteral("Starting…"));
+    std::optional<AudioRecorder::Recording> recording;
+    bool handed = false;
+    const double recordedSeconds = double(sinceFirstSound.nsecsElapsed()) / 1e9;
+    recorder->stop([&](std::optional<AudioRecorder::Recording> r) {
+        handed = true;
+        recording = r;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(handed, 20'000);
+    QVERIFY(recording);
+    const std::optional<vsp::test::Mp4Audio> format = vsp::test::probeMp4Audio(recording->path);
+    QVERIFY(format);
+    const QString figures = QStringLiteral("recorded %1 s, handed %2 s, file %3 s")
+                                .arg(recordedSeconds)
+                                .arg(recording->duration)
+                                .arg(format->seconds);
+    QVERIFY2(std::abs(format->seconds - recordedSeconds) < 0.2, qPrintable(figures));
+    QVERIFY2(std::abs(recording->duration - recordedSeconds) < 0.2, qPrintable(figures));
+    QCOMPARE(recordingsIn(m_recordings.path()), QStringList{QFileInfo(recording->path).fileName()});
+}
+
+void VoiceNoteTest::recorder_withoutAacEncoder_saysSoAndRecordsNothing()
+{
+    REQUIRE_SOUND_SERVER();
+    vsp::setAacEncoderName(QStringLiteral("vsp_absent_aac_encoder"));
+    vsp::test::StdoutCapture out;
+    AudioRecordControl control([](const QString&, double) {});
+    control.show();
+    QTest::mouseClick(control.voiceButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(control.failureMessage(), 20'000);
+    QVERIFY2(control.failureMessage()->text().contains(QStringLiteral("no AAC encoder")),
+             qPrintable(control.failureMessage()->text()));
+    QVERIFY(!control.recorder()->isRecording());
+    QVERIFY(!control.recorder()->isBusy());
+    QVERIFY(control.voiceButton()->isVisible());
+    const QStringList lines = out.lines().filter(QStringLiteral("recording failed"));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: recording failed — no AAC encoder")),
+             qPrintable(lines.first()));
+    QCOMPARE(recordingsIn(m_recordings.path()), QStringList());
+}
+
+void VoiceNoteTest::recorder_microphoneThatNeverDelivers_saysSoWithoutRestarting()
+{
+    REQUIRE_SOUND_SERVER();
+    vsp::test::SlowMicrophone microphone;
+    QVERIFY(!microphone.device().isNull());
+    AudioRecorder::setInputDevice(microphone.device());
+    QVERIFY(microphone.arm(600'000));
+    vsp::test::StdoutCapture out;
+    AudioRecordControl control([](const QString&, double) {});
+    control.show();
+    QSignalSpy recording(control.recorder(), &AudioRecorder::isRecordingChanged);
+    control.startRecording();
+    auto* limit = control.recorder()->findChild<QTimer*>(QStringLiteral("noSoundLimit"));
+    QVERIFY(limit);
+    QTRY_VERIFY_WITH_TIMEOUT(limit->isActive(), 20'000);
+    // The limit's time is up now rather than in five seconds.
+    limit->start(0);
+    QTRY_VERIFY_WITH_TIMEOUT(control.failureMessage(), 5'000);
+    QVERIFY2(control.failureMessage()->text().contains(QStringLiteral("the microphone delivered no sound")),
+             qPrintable(control.failureMessage()->text()));
+    QCOMPARE(out.lines().filter(QStringLiteral("Vesperlog: recording failed — the microphone delivered no sound")).size(),
+             1);
+    // Over, not started again behind the user's back.
+    QCOMPARE(recording.size(), 2);
+    QVERIFY(!control.recorder()->isBusy());
+    QCOMPARE(recordingsIn(m_recordings.path()), QStringList());
 }
 
 void VoiceNoteTest::recorder_secondStart_isIgnored()
