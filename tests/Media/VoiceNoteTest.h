@@ -36,6 +36,7 @@ private Q_SLOTS:
 
     void transcriber_speech_containsItsWords();
     void transcriber_silenceIsEmpty_otherLanguagesGiveNothing();
+    void transcriberInput_trimsSilenceAndNeverClips();
     void speechLibrary_missingPart_givesNothingWithLoaderText_data();
     void speechLibrary_missingPart_givesNothingWithLoaderText();
 

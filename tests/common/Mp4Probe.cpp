@@ -92,6 +92,20 @@ std::optional<Mp4Audio> probeMp4Audio(const QString& path)
             const quint64 duration = wide ? be64(b, mdhd->first + 24) : be32(b, mdhd->first + 16);
             audio.seconds = scale > 0 ? double(duration) / scale : -1;
         }
+        // What a player plays: the edit list leaves out the encoder's priming samples, in the movie's
+        // time scale.
+        const auto mvhd = findBox(b, moov->first, moov->second, "mvhd");
+        const auto edts = findBox(b, trak->first, trak->second, "edts");
+        const auto elst = edts ? findBox(b, edts->first, edts->second, "elst") : std::nullopt;
+        if (mvhd && elst && be32(b, elst->first + 4) == 1) {
+            const bool wideMovie = b.at(mvhd->first) == 1;
+            const quint32 movieScale = be32(b, mvhd->first + (wideMovie ? 20 : 12));
+            const bool wideEdit = b.at(elst->first) == 1;
+            const quint64 segment = wideEdit ? be64(b, elst->first + 8) : be32(b, elst->first + 8);
+            if (movieScale > 0 && segment > 0) {
+                audio.seconds = double(segment) / movieScale;
+            }
+        }
         const auto minf = findBox(b, mdia->first, mdia->second, "minf");
         const auto stbl = minf ? findBox(b, minf->first, minf->second, "stbl") : std::nullopt;
         const auto stsd = stbl ? findBox(b, stbl->first, stbl->second, "stsd") : std::nullopt;

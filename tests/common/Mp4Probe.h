@@ -14,7 +14,7 @@ struct Mp4Audio {
     int audioObjectType = 0; ///< from the AudioSpecificConfig: 2 is AAC-LC
     int sampleRate = 0;   ///< Hz, from the AudioSpecificConfig
     int channels = 0;     ///< from the AudioSpecificConfig
-    double seconds = -1;  ///< the track's media duration (mdhd)
+    double seconds = -1;  ///< the track's playing time: its edit (elst) when it has one, else its media (mdhd)
 };
 
 /// Reads `path`'s boxes; nothing when it is not an MPEG-4 file with an audio track.
