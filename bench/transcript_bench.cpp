@@ -104,8 +104,8 @@ int wordErrors(const QStringList& reference, const QStringList& hypothesis)
         row[0] = int(i);
         for (qsizetype j = 1; j <= hypothesis.size(); ++j) {
             const int above = row[size_t(j)];
-            row[size_t(j)] = std::min({above + 1, row[size_t(j) - 1] + 1,
-                                       diagonal + (reference[i - 1] == hypothesis[j - 1] ? 0 : 1)});
+            row[size_t(j)] = std::min(
+                {above + 1, row[size_t(j) - 1] + 1, diagonal + (reference[i - 1] == hypothesis[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }
@@ -211,8 +211,8 @@ int main(int argc, char** argv)
                     qPrintable(heard.value_or(QStringLiteral("(nothing)"))),
                     qPrintable(noteHeard.value_or(QStringLiteral("(nothing)"))));
         const QString suffix = clip.id.section(u'-', -1);
-        results.append({QStringLiteral("transcript_wer_direct_") + suffix, 0, 100.0 * directErrors / words,
-                        QStringLiteral("%")});
+        results.append(
+            {QStringLiteral("transcript_wer_direct_") + suffix, 0, 100.0 * directErrors / words, QStringLiteral("%")});
         results.append(
             {QStringLiteral("transcript_wer_app_") + suffix, 0, 100.0 * noteErrors / words, QStringLiteral("%")});
     }
@@ -231,8 +231,8 @@ int main(int argc, char** argv)
     Tally bestTally = directErrors(tuning, *model, shipped);
     // The language weight around pocketsphinx's default, then the insertion penalty at the default weight:
     // each setting loads the model anew, so the grid is kept small.
-    const QList<SpeechTranscriber::SearchWeights> grid = {{5.0, 0.65}, {6.0, 0.65}, {7.0, 0.65}, {8.0, 0.65},
-                                                          {6.5, 0.2},  {6.5, 2.0}};
+    const QList<SpeechTranscriber::SearchWeights> grid = {{5.0, 0.65}, {6.0, 0.65}, {7.0, 0.65},
+                                                          {8.0, 0.65}, {6.5, 0.2},  {6.5, 2.0}};
     for (const SpeechTranscriber::SearchWeights& weights : grid) {
         const Tally tally = directErrors(tuning, *model, weights);
         // Ties keep the shipped weights: they were there first.
@@ -250,8 +250,7 @@ int main(int argc, char** argv)
                 bestTally.percent(), shipped.languageWeight, shipped.wordInsertionPenalty);
     std::printf("held out, %lld clips (%d words): %.1f %% with the shipped weights, %.1f %% with the tuned ones\n",
                 qlonglong(heldOut.size()), heldShipped.words, heldShipped.percent(), heldTuned.percent());
-    results.append(
-        {QStringLiteral("transcript_wer_held_out_shipped"), 0, heldShipped.percent(), QStringLiteral("%")});
+    results.append({QStringLiteral("transcript_wer_held_out_shipped"), 0, heldShipped.percent(), QStringLiteral("%")});
     results.append({QStringLiteral("transcript_wer_held_out_tuned"), 0, heldTuned.percent(), QStringLiteral("%")});
     vsp::bench::recordResults(results);
     return 0;

@@ -58,9 +58,12 @@ std::optional<QString> aacEncodingUnavailable()
         return QStringLiteral("GStreamer could not be started");
     }
     const QString encoder = aacEncoderName();
-    const QStringList elements = {QStringLiteral("filesrc"),      QStringLiteral("rawaudioparse"),
-                                  QStringLiteral("audioconvert"), QStringLiteral("audioresample"),
-                                  encoder,                        QStringLiteral("mp4mux"),
+    const QStringList elements = {QStringLiteral("filesrc"),
+                                  QStringLiteral("rawaudioparse"),
+                                  QStringLiteral("audioconvert"),
+                                  QStringLiteral("audioresample"),
+                                  encoder,
+                                  QStringLiteral("mp4mux"),
                                   QStringLiteral("filesink")};
     for (const QString& name : elements) {
         GstElementFactory* factory = gst->elementFactoryFind(name.toUtf8().constData());
@@ -90,15 +93,15 @@ std::optional<QString> encodePcmToAac(const QString& pcmPath, const PcmLayout& l
         || layout.sampleRate <= 0 || layout.channels <= 0) {
         return QStringLiteral("the recording's sample format is not understood");
     }
-    const QString description
-        = QStringLiteral("filesrc name=source ! rawaudioparse use-sink-caps=false format=pcm pcm-format=%1 "
-                         "sample-rate=%2 num-channels=%3 ! audioconvert ! audioresample ! "
-                         "audio/x-raw,rate=44100,channels=1 ! %4 ! audio/mpeg,mpegversion=4 ! mp4mux ! "
-                         "filesink name=sink")
-              .arg(layout.sampleFormat.toLower())
-              .arg(layout.sampleRate)
-              .arg(layout.channels)
-              .arg(encoder);
+    const QString description =
+        QStringLiteral("filesrc name=source ! rawaudioparse use-sink-caps=false format=pcm pcm-format=%1 "
+                       "sample-rate=%2 num-channels=%3 ! audioconvert ! audioresample ! "
+                       "audio/x-raw,rate=44100,channels=1 ! %4 ! audio/mpeg,mpegversion=4 ! mp4mux ! "
+                       "filesink name=sink")
+            .arg(layout.sampleFormat.toLower())
+            .arg(layout.sampleRate)
+            .arg(layout.channels)
+            .arg(encoder);
     GError* parseError = nullptr;
     GstElement* pipeline = gst->parseLaunch(description.toUtf8().constData(), &parseError);
     if (!pipeline) {
@@ -115,9 +118,9 @@ std::optional<QString> encodePcmToAac(const QString& pcmPath, const PcmLayout& l
         gst->objectUnref(element);
     }
     const qint64 bytesPerSecond = qint64(layout.sampleRate) * layout.channels
-                                  * (layout.sampleFormat == QLatin1String("U8")    ? 1
+                                  * (layout.sampleFormat == QLatin1String("U8")      ? 1
                                      : layout.sampleFormat == QLatin1String("S16LE") ? 2
-                                                                                      : 4);
+                                                                                     : 4);
     const double seconds = double(QFileInfo(pcmPath).size()) / double(bytesPerSecond);
     const qint64 limitMs = qint64((30.0 + seconds / 10.0) * 1000.0);
     constexpr qint64 kPollMs = 50;
@@ -136,7 +139,8 @@ std::optional<QString> encodePcmToAac(const QString& pcmPath, const PcmLayout& l
                                                GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
         }
         if (!message) {
-            failure = abort && abort->load() ? QStringLiteral("cancelled") : QStringLiteral("the encoder did not finish");
+            failure =
+                abort && abort->load() ? QStringLiteral("cancelled") : QStringLiteral("the encoder did not finish");
         } else {
             if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
                 GError* error = nullptr;

@@ -41,16 +41,11 @@ std::optional<QAudioDevice>& inputOverride()
 QString gstreamerSampleFormat(QAudioFormat::SampleFormat format)
 {
     switch (format) {
-    case QAudioFormat::UInt8:
-        return QStringLiteral("U8");
-    case QAudioFormat::Int16:
-        return QStringLiteral("S16LE");
-    case QAudioFormat::Int32:
-        return QStringLiteral("S32LE");
-    case QAudioFormat::Float:
-        return QStringLiteral("F32LE");
-    default:
-        return {};
+    case QAudioFormat::UInt8: return QStringLiteral("U8");
+    case QAudioFormat::Int16: return QStringLiteral("S16LE");
+    case QAudioFormat::Int32: return QStringLiteral("S32LE");
+    case QAudioFormat::Float: return QStringLiteral("F32LE");
+    default: return {};
     }
 }
 
@@ -100,8 +95,8 @@ public:
         if (!device.isFormatSupported(format)) {
             format = device.preferredFormat();
         }
-        m_layout = vsp::PcmLayout{gstreamerSampleFormat(format.sampleFormat()), format.sampleRate(),
-                                  format.channelCount()};
+        m_layout =
+            vsp::PcmLayout{gstreamerSampleFormat(format.sampleFormat()), format.sampleRate(), format.channelCount()};
         if (m_layout.sampleFormat.isEmpty()) {
             m_reports.failed(QStringLiteral("the microphone's sample format is not supported"), false);
             return;
@@ -342,7 +337,8 @@ void AudioRecorder::begin(quint64 session)
     // The recorder outlives every call it queues there: its destructor waits for the capture's thread.
     AudioCapture::Reports reports;
     reports.firstSound = [this, session](int rate) {
-        QMetaObject::invokeMethod(this, [this, session, rate] { onFirstSound(session, rate); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, session, rate] { onFirstSound(session, rate); }, Qt::QueuedConnection);
     };
     reports.failed = [this, session](const QString& reason, bool denied) {
         QMetaObject::invokeMethod(
@@ -463,8 +459,7 @@ void AudioRecorder::cancel()
         // is told to end first.
         m_capture->setAbort(true);
         QMetaObject::invokeMethod(
-            m_capture, [capture = m_capture, path = m_path] { capture->discard(path); },
-            Qt::BlockingQueuedConnection);
+            m_capture, [capture = m_capture, path = m_path] { capture->discard(path); }, Qt::BlockingQueuedConnection);
         m_capture->setAbort(false);
     }
     m_path.clear();

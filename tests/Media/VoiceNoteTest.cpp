@@ -304,8 +304,9 @@ void VoiceNoteTest::recorder_microphoneThatNeverDelivers_saysSoWithoutRestarting
     QTRY_VERIFY_WITH_TIMEOUT(control.failureMessage(), 5'000);
     QVERIFY2(control.failureMessage()->text().contains(QStringLiteral("the microphone delivered no sound")),
              qPrintable(control.failureMessage()->text()));
-    QCOMPARE(out.lines().filter(QStringLiteral("Vesperlog: recording failed — the microphone delivered no sound")).size(),
-             1);
+    QCOMPARE(
+        out.lines().filter(QStringLiteral("Vesperlog: recording failed — the microphone delivered no sound")).size(),
+        1);
     // Over, not started again behind the user's back.
     QCOMPARE(recording.size(), 2);
     QVERIFY(!control.recorder()->isBusy());
@@ -532,8 +533,8 @@ void VoiceNoteTest::transcriber_speech_containsItsWords()
 {
     // Real recorded speech (LibriVox, from pocketsphinx-testdata): "he might even have been made
     // amiable himself".
-    const QString speech
-        = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/sense_and_sensibility_01_austen_64kb-0930.wav");
+    const QString speech =
+        QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/sense_and_sensibility_01_austen_64kb-0930.wav");
     if (!QFileInfo::exists(speech)) {
         QSKIP("needs the package pocketsphinx-testdata");
     }
@@ -550,8 +551,7 @@ void VoiceNoteTest::transcriber_speech_containsItsWords()
     }
     // bench_transcript measures how many words it gets right; these it has always heard.
     const QString& text = heard.first();
-    QVERIFY2(text.contains(QStringLiteral("might even")) && text.contains(QStringLiteral("amiable")),
-             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("might even")) && text.contains(QStringLiteral("amiable")), qPrintable(text));
     QCOMPARE(heard.last(), text);
 }
 

@@ -128,7 +128,8 @@ std::optional<Mp4Audio> probeMp4Audio(const QString& path)
             if (tag == 0x03) {
                 // ES_Descriptor: ES_ID, flags (no optional fields from GStreamer's or libav's muxers).
                 const uchar flags = uchar(b[p + 2]);
-                p += 3 + ((flags & 0x80) ? 2 : 0) + ((flags & 0x20) ? 1 + uchar(b[p + 3]) : 0) + ((flags & 0x40) ? 2 : 0);
+                p += 3 + ((flags & 0x80) ? 2 : 0) + ((flags & 0x20) ? 1 + uchar(b[p + 3]) : 0)
+                     + ((flags & 0x40) ? 2 : 0);
             } else if (tag == 0x04) {
                 audio.objectType = uchar(b[p]);
                 p += 13;
