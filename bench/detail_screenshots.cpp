@@ -3,12 +3,17 @@
 //   detail_screenshots OUT.png [--appearance=light|dark] [--mode=read|edit|focus|focus-read] [--select]
 //                      [--motion=edit|done|focus|focus-done|tag-removed|tag-added|suggestions|expiration|
 //                       favorite|photo-added --at=0.5]
+//                      [--huge=CHARACTERS] [--photo] [--cycle=edit-done|focus-done] [--scroll=end] [--wait=MS]
 //
 // The journal is made up here (a temporary data folder): a selected entry with a rich body, tags, a
 // mood, an expiration date, weather and related entries. --select also selects a few words so the
 // floating format bar shows. --motion starts that change with animations on and holds every motion
 // at the fraction --at of its way (0 start, 1 rest) for the picture. focus clicks the toolbar's focus
-// button; focus-done the focus overlay's Done (with --mode=focus).
+// button; focus-done the focus overlay's Done (with --mode=focus). --huge makes the body that many
+// characters long (paragraphs of about 700); --photo gives the entry a photo; --cycle empties the photo
+// cache, then goes through Edit and Done (or focus mode on and off) before the picture; --scroll=end
+// scrolls the read page to its end first. The picture is taken --wait milliseconds after the start
+// (900 by default).
 
 #include "common/BenchSupport.h"
 #include "common/DetailShot.h"
@@ -18,6 +23,7 @@
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
+#include "Media/ImageLoading.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
@@ -36,10 +42,13 @@
 #include <QAbstractAnimation>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QUrl>
 #include <QLineEdit>
 #include <QTextCursor>
@@ -50,7 +59,7 @@
 
 namespace {
 
-JournalEntry shownEntry()
+JournalEntry shownEntry(qsizetype hugeCharacters)
 {
     QTextDocument document;
     QTextCursor cursor(&document);
@@ -76,6 +85,12 @@ JournalEntry shownEntry()
     cursor.insertText(QStringLiteral("Something about the light made the whole morning feel "), body);
     cursor.insertText(QStringLiteral("unhurried"), italic);
     cursor.insertText(QStringLiteral("."), body);
+    for (int p = 0; document.characterCount() < hugeCharacters; ++p) {
+        cursor.insertText(QStringLiteral("\n\n"), body);
+        cursor.insertText(QStringLiteral("Paragraph %1. ").arg(p + 1), bold);
+        cursor.insertText(QStringLiteral("The swifts were low over the water again and the bridge was empty. ").repeated(10),
+                          body);
+    }
     JournalEntry e = JournalEntry::create();
     e.title = QStringLiteral("Morning by the river");
     e.body = document.toPlainText();
@@ -144,8 +159,14 @@ void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& s
 
 int main(int argc, char** argv)
 {
+    qsizetype huge = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrncmp(argv[i], "--huge=", 7) == 0) {
+            huge = QByteArray(argv[i] + 7).toLongLong();
+        }
+    }
     QList<JournalEntry> journal = vsp::bench::generateJournal(40);
-    const JournalEntry shown = shownEntry();
+    const JournalEntry shown = shownEntry(huge);
     for (int i = 0; i < 4; ++i) {
         journal[i * 3].tags.append(QStringLiteral("walks"));
     }
@@ -163,6 +184,43 @@ int main(int argc, char** argv)
     JournalStore& store = shot.store;
     MainWindow& window = shot.window;
     EntryDetailView& detail = shot.detail();
+    if (option(QStringLiteral("photo"))) {
+        QImage photo(1200, 800, QImage::Format_RGB32);
+        QPainter painter(&photo);
+        QLinearGradient gradient(0, 0, 1200, 800);
+        gradient.setColorAt(0, QColor(0x2f, 0x6f, 0x9f));
+        gradient.setColorAt(1, QColor(0xe8, 0xb0, 0x4a));
+        painter.fillRect(photo.rect(), gradient);
+        painter.end();
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        photo.save(&buffer, "JPEG", 85);
+        JournalEntry withPhoto = *store.entry(shown.id);
+        withPhoto.imageFilenames = {store.saveImage(bytes, shown.id, QStringLiteral("river.jpg")).value_or(QString())};
+        store.updateEntry(withPhoto);
+    }
+    if (const auto cycle = option(QStringLiteral("cycle"))) {
+        QTimer::singleShot(300, &app, [&detail, &store, cycle = *cycle] {
+            vsp::photos::cache().clear();
+            if (cycle == u"focus-done") {
+                store.setFocusMode(true);
+                store.setFocusMode(false);
+            } else {
+                detail.startEditing();
+                detail.saveEdits();
+            }
+        });
+    }
+    if (option(QStringLiteral("scroll")).value_or(QString()) == u"end") {
+        QTimer::singleShot(600, &app, [&detail] {
+            for (QScrollArea* area : detail.findChildren<QScrollArea*>()) {
+                if (area->isVisible()) {
+                    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+                }
+            }
+        });
+    }
     const QString mode = option(QStringLiteral("mode")).value_or(QStringLiteral("read"));
     if (mode == u"edit") {
         detail.startEditing();
@@ -196,7 +254,8 @@ int main(int argc, char** argv)
         QTimer::singleShot(560, &app, [&window, at] { holdMotions(&window, at); });
     }
     const QString out = tool.out();
-    QTimer::singleShot(900, &app, [&window, out] {
+    const int grabAt = option(QStringLiteral("wait")).value_or(QStringLiteral("900")).toInt();
+    QTimer::singleShot(grabAt, &app, [&window, out] {
         const bool ok = window.grab().save(out);
         std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(out));
         QCoreApplication::exit(ok ? 0 : 1);

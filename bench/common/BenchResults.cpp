@@ -29,7 +29,8 @@ QList<Result> readResults(const QString& path)
         const QJsonObject o = value.toObject();
         if (o.value(QLatin1String("name")).isString()) {
             results.append({o.value(QLatin1String("name")).toString(), o.value(QLatin1String("entries")).toInt(),
-                            o.value(QLatin1String("value")).toDouble(), o.value(QLatin1String("unit")).toString()});
+                            o.value(QLatin1String("value")).toDouble(), o.value(QLatin1String("unit")).toString(),
+                            o.value(QLatin1String("mix")).toString()});
         }
     }
     return results;
@@ -62,7 +63,8 @@ bool recordResults(const QList<Result>& results, const QString& path)
         array.append(QJsonObject{{QLatin1String("name"), r.name},
                                  {QLatin1String("entries"), r.entries},
                                  {QLatin1String("value"), r.value},
-                                 {QLatin1String("unit"), r.unit}});
+                                 {QLatin1String("unit"), r.unit},
+                                 {QLatin1String("mix"), r.mix}});
     }
     QString error;
     if (!writeFileAtomically(path, QJsonDocument(array).toJson(QJsonDocument::Indented), &error)) {

@@ -11,6 +11,8 @@ struct Result {
     int entries = 0;
     double value = 0;
     QString unit;
+    /// What the journal held beyond the generator's entries, in a few words; empty for just those.
+    QString mix;
 };
 
 /// The results file every benchmark program adds to: $VESPERLOG_BENCH_RESULTS, else results.json in

@@ -608,6 +608,13 @@ void ImageGalleryView::fitHeights()
         auto* thumb = static_cast<ImageThumbnail*>(slot->content());
         const int height = thumb->heightForWidth(width);
         thumb->setFixedHeight(height);
+        // The place takes its piece's limits on a layout request, which Qt posts only while both are
+        // shown: a height fixed out of sight (the read page rebuilt behind the edit page, the photo
+        // arriving meanwhile) would stay the place's limit and cut the photo to a strip.
+        if (slot->maximumSize() != thumb->maximumSize()) {
+            slot->setMaximumSize(thumb->maximumSize());
+            slot->updateGeometry();
+        }
         if (slot->isHidden()) {
             continue;
         }

@@ -9,11 +9,18 @@
 #include "Views/Detail/DetailRules.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QFontMetricsF>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThread>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -41,16 +48,14 @@ QTextBlockFormat paragraphFormat(bool lastLineOfParagraph, bool lastParagraph)
 
 } // namespace
 
-BodyTextView::BodyTextView(QWidget* parent) : QWidget(parent), m_document(std::make_unique<QTextDocument>())
+BodyTextView::BodyTextView(QWidget* parent) : QWidget(parent), m_layoutTimer(new QTimer(this))
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    m_document->setDocumentMargin(0);
-    m_document->setUndoRedoEnabled(false);
-    // List markers are followed by a tab: the same stops as in the editor.
-    QTextOption option = m_document->defaultTextOption();
-    option.setTabStopDistance(vsp::editor::kTabStopPoints * vsp::editor::kPixelsPerPoint);
-    m_document->setDefaultTextOption(option);
+    m_layoutTimer->setSingleShot(true);
+    m_layoutTimer->setInterval(0);
+    connect(m_layoutTimer, &QTimer::timeout, this, &BodyTextView::layOutMore);
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &BodyTextView::rebuild);
+    rebuild();
 }
 
 BodyTextView::~BodyTextView() = default;
@@ -76,81 +81,296 @@ void BodyTextView::scaleFont(QTextCharFormat& format, double factor)
     }
 }
 
+BodyTextView::RichBody BodyTextView::readRich(const QByteArray& rtf, double factor, const EditorPalette& palette,
+                                              QThread* gui)
+{
+    RichBody body;
+    auto source = std::make_unique<QTextDocument>();
+    const bool read = vsp::rtf::readRtf(rtf, *source, {}, [&](QTextCharFormat& format) {
+        scaleFont(format, factor);
+        vsp::editor::adaptColors(format, palette);
+    });
+    const QString characters = read ? vsp::editor::plainTextOf(*source) : QString();
+    if (!read || characters.trimmed().isEmpty()) {
+        return body;
+    }
+    for (const vsp::detail::TextRange& range : vsp::detail::richParagraphs(characters)) {
+        body.paragraphs.append(characters.mid(range.start, range.length));
+        body.starts.append(range.start);
+    }
+    // Handed to the GUI thread, which lays its slices out.
+    source->moveToThread(gui);
+    body.source = std::move(source);
+    return body;
+}
+
 void BodyTextView::rebuild()
 {
     const EditorPalette palette = currentEditorPalette();
     const double factor = m_readingSize / std::max(m_writingSize, 1.0);
-    m_rich = false;
-    m_paragraphs.clear();
+    m_layoutTimer->stop();
+    m_readingAside = false;
     m_heights.clear();
-    m_document->clear();
-    m_document->setDefaultFont(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
-    m_document->setTextWidth(std::min(width() > 0 ? width() : kMaxWidth, kMaxWidth));
-
-    QTextDocument source;
-    if (m_rtf && !m_rtf->isEmpty()) {
-        const bool read = vsp::rtf::readRtf(*m_rtf, source, {}, [&](QTextCharFormat& format) {
-            scaleFont(format, factor);
-            vsp::editor::adaptColors(format, palette);
-        });
-        m_rich = read && !vsp::editor::plainTextOf(source).trimmed().isEmpty();
+    if (m_reader) {
+        // A read under way is for content shown no more.
+        m_reader->disconnect(this);
+        m_reader->deleteLater();
+        m_reader = nullptr;
     }
+    QThread* gui = QThread::currentThread();
+    if (m_rtf && m_rtf->size() > kReadAsideBytes) {
+        // Reading a few megabytes of RTF takes longer than a frame: it is read on another thread while
+        // the body keeps a height estimated from its length, and shows once read.
+        m_readingAside = true;
+        useBody({});
+        using Result = std::shared_ptr<RichBody>;
+        auto* reader = new QFutureWatcher<Result>(this);
+        m_reader = reader;
+        connect(reader, &QFutureWatcherBase::finished, this, [this, reader] {
+            m_reader = nullptr;
+            reader->deleteLater();
+            if (reader->future().resultCount() > 0) {
+                m_readingAside = false;
+                useBody(std::move(*reader->result()));
+            }
+        });
+        // Only the promise is shared with the other thread: it outlives the view and the application.
+        auto promise = std::make_shared<QPromise<Result>>();
+        reader->setFuture(promise->future());
+        promise->start();
+        QThreadPool::globalInstance()->start([promise, rtf = *m_rtf, factor, palette, gui] {
+            promise->addResult(std::make_shared<RichBody>(readRich(rtf, factor, palette, gui)));
+            promise->finish();
+        });
+        return;
+    }
+    useBody(m_rtf && !m_rtf->isEmpty() ? readRich(*m_rtf, factor, palette, gui) : RichBody{});
+}
 
-    QTextCursor out(m_document.get());
+void BodyTextView::useBody(RichBody body)
+{
+    m_rich = body.source != nullptr;
+    m_source = std::move(body.source);
+    if (m_rich) {
+        // Runs without a family of their own follow the entry's design, as in the editor.
+        m_source->setDefaultFont(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
+        m_paragraphs = std::move(body.paragraphs);
+    } else {
+        m_paragraphs = m_readingAside ? QStringList() : vsp::detail::plainParagraphs(m_text);
+    }
+    slice(body.starts);
+    updateGeometry();
+    update();
+}
+
+void BodyTextView::slice(const QList<qsizetype>& richStarts)
+{
+    m_pieces.clear();
+    m_slices.clear();
+    m_characters = 0;
+    m_layoutWidth = 0;
+    m_laidOutCharacters = 0;
+    m_laidOutHeight = 0;
+    // A paragraph longer than a slice is cut at line breaks, which are block breaks in either path, so
+    // the pieces lay out as the whole paragraph would.
+    for (qsizetype p = 0; p < m_paragraphs.size(); ++p) {
+        const QString& text = m_paragraphs[p];
+        const qsizetype base = m_rich ? richStarts[p] : 0;
+        qsizetype from = 0;
+        while (from < text.size()) {
+            qsizetype to = text.size();
+            if (to - from > m_sliceCharacters) {
+                const qsizetype cut = text.lastIndexOf(u'\n', from + m_sliceCharacters);
+                to = cut > from ? cut : text.indexOf(u'\n', from + m_sliceCharacters);
+                if (to < 0) {
+                    to = text.size();
+                }
+            }
+            m_pieces.append({p, base + from, to - from, to == text.size()});
+            from = to + 1;
+        }
+    }
+    Slice current;
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        // Each piece is one character longer for the block break before or after it.
+        const qsizetype length = m_pieces[i].length + 1;
+        if (current.pieceCount > 0 && current.characters + length > m_sliceCharacters) {
+            m_slices.push_back(std::move(current));
+            current = Slice{};
+            current.firstPiece = i;
+        }
+        ++current.pieceCount;
+        current.characters += length;
+        m_characters += length;
+    }
+    m_slices.push_back(std::move(current));
+}
+
+QTextDocument& BodyTextView::sliceDocument(qsizetype index) const
+{
+    Slice& slice = m_slices[size_t(index)];
+    if (!slice.document) {
+        slice.document = std::make_unique<QTextDocument>();
+        fill(*slice.document, slice);
+    }
+    return *slice.document;
+}
+
+const QTextDocument& BodyTextView::document() const
+{
+    return sliceDocument(0);
+}
+
+void BodyTextView::fill(QTextDocument& document, const Slice& slice) const
+{
+    document.setDocumentMargin(0);
+    document.setUndoRedoEnabled(false);
+    // List markers are followed by a tab: the same stops as in the editor.
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(vsp::editor::kTabStopPoints * vsp::editor::kPixelsPerPoint);
+    document.setDefaultTextOption(option);
+    document.setDefaultFont(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
+    document.setTextWidth(m_layoutWidth > 0 ? m_layoutWidth : kMaxWidth);
+
+    QTextCursor out(&document);
     // One edit block: the document is laid out once, when it is asked for its size, instead of again
     // after every paragraph and block format put in.
     out.beginEditBlock();
-    if (m_rich) {
-        // Runs without a family of their own follow the entry's design, as in the editor.
-        source.setDefaultFont(m_document->defaultFont());
-        const QString characters = vsp::editor::plainTextOf(source);
-        const QList<vsp::detail::TextRange> ranges = vsp::detail::richParagraphs(characters);
-        for (qsizetype i = 0; i < ranges.size(); ++i) {
-            const auto& range = ranges[i];
-            QTextCursor pick(&source);
-            pick.setPosition(range.start);
-            pick.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
-            if (i > 0) {
-                out.insertBlock();
-            }
+    QTextCharFormat plainFormat;
+    if (!m_rich) {
+        plainFormat.setFont(
+            vsp::fonts::font(m_readingSize, QFont::Normal, vsp::fonts::designFromName(m_fontDesign)));
+        plainFormat.setForeground(Color::secondaryStyle().resolve());
+    }
+    const qsizetype paragraphCount = m_paragraphs.size();
+    for (qsizetype i = slice.firstPiece; i < slice.firstPiece + slice.pieceCount; ++i) {
+        const Piece& piece = m_pieces[i];
+        const bool lastParagraph = piece.paragraph + 1 == paragraphCount;
+        if (i > slice.firstPiece) {
+            out.insertBlock();
+        }
+        if (m_rich) {
+            QTextCursor pick(m_source.get());
+            pick.setPosition(int(piece.start));
+            pick.setPosition(int(piece.start + piece.length), QTextCursor::KeepAnchor);
             const int first = out.block().blockNumber();
             out.insertFragment(pick.selection());
             const int last = out.block().blockNumber();
-            for (QTextBlock block = m_document->findBlockByNumber(first);
-                 block.isValid() && block.blockNumber() <= last; block = block.next()) {
+            for (QTextBlock block = document.findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
+                 block = block.next()) {
                 QTextCursor c(block);
                 QTextBlockFormat format = block.blockFormat();
-                const QTextBlockFormat spacing = paragraphFormat(block.blockNumber() == last, i + 1 == ranges.size());
+                const QTextBlockFormat spacing =
+                    paragraphFormat(block.blockNumber() == last && piece.endsParagraph, lastParagraph);
                 format.setLineHeight(spacing.lineHeight(), spacing.lineHeightType());
                 format.setBottomMargin(spacing.bottomMargin());
                 format.setTopMargin(0);
                 c.setBlockFormat(format);
             }
-            m_paragraphs.append(characters.mid(range.start, range.length));
-        }
-    } else {
-        m_paragraphs = vsp::detail::plainParagraphs(m_text);
-        QTextCharFormat format;
-        format.setFont(vsp::fonts::font(m_readingSize, QFont::Normal, vsp::fonts::designFromName(m_fontDesign)));
-        format.setForeground(Color::secondaryStyle().resolve());
-        for (qsizetype i = 0; i < m_paragraphs.size(); ++i) {
-            const QStringList lines = m_paragraphs[i].split(u'\n');
+        } else {
+            const QStringList lines = m_paragraphs[piece.paragraph].mid(piece.start, piece.length).split(u'\n');
             for (qsizetype l = 0; l < lines.size(); ++l) {
-                if (i > 0 || l > 0) {
+                if (l > 0) {
                     out.insertBlock();
                 }
-                out.setBlockFormat(paragraphFormat(l + 1 == lines.size(), i + 1 == m_paragraphs.size()));
-                out.insertText(lines[l], format);
+                out.setBlockFormat(paragraphFormat(l + 1 == lines.size() && piece.endsParagraph, lastParagraph));
+                out.insertText(lines[l], plainFormat);
             }
         }
     }
     out.endEditBlock();
+}
+
+void BodyTextView::setLayoutWidth(int textWidth) const
+{
+    if (textWidth == m_layoutWidth) {
+        return;
+    }
+    m_layoutWidth = textWidth;
+    m_laidOutCharacters = 0;
+    m_laidOutHeight = 0;
+    for (Slice& slice : m_slices) {
+        slice.height = -1;
+    }
+}
+
+void BodyTextView::layOutSlice(qsizetype index) const
+{
+    Slice& slice = m_slices[size_t(index)];
+    if (slice.height >= 0) {
+        return;
+    }
+    QTextDocument& document = sliceDocument(index);
+    if (document.textWidth() != m_layoutWidth) {
+        document.setTextWidth(m_layoutWidth);
+    }
+    // A document ends at its last line: the spacing after a slice's last paragraph is the slice's own.
+    slice.height = document.size().height() + document.lastBlock().blockFormat().bottomMargin();
+    m_laidOutCharacters += slice.characters;
+    m_laidOutHeight += slice.height;
+    if (m_laidOutCharacters == m_characters) {
+        m_heights.insert(m_layoutWidth, int(std::ceil(totalHeight())));
+    }
+}
+
+qreal BodyTextView::sliceHeight(qsizetype index) const
+{
+    const Slice& slice = m_slices[size_t(index)];
+    if (slice.height >= 0) {
+        return slice.height;
+    }
+    if (m_laidOutCharacters > 0) {
+        return m_laidOutHeight * qreal(slice.characters) / qreal(m_laidOutCharacters);
+    }
+    return estimatedHeight(slice.characters, m_layoutWidth);
+}
+
+qreal BodyTextView::estimatedHeight(qsizetype characters, int textWidth) const
+{
+    // Nothing laid out at this width yet: lines of average characters.
+    const QFontMetricsF metrics(vsp::editor::resolveFont(m_readingSize, m_fontDesign));
+    const qreal perLine = std::max(1.0, textWidth / std::max(1.0, metrics.averageCharWidth()));
+    return std::ceil(qreal(characters) / perLine) * (metrics.lineSpacing() + kLineSpacing);
+}
+
+qreal BodyTextView::totalHeight() const
+{
+    qreal total = 0;
+    for (qsizetype i = 0; i < qsizetype(m_slices.size()); ++i) {
+        total += sliceHeight(i);
+    }
+    return total;
+}
+
+void BodyTextView::scheduleLayout() const
+{
+    if (m_laidOutCharacters < m_characters && !m_layoutTimer->isActive()) {
+        m_layoutTimer->start();
+    }
+}
+
+void BodyTextView::layOutMore()
+{
+    if (m_layoutWidth <= 0) {
+        return;
+    }
+    // Short enough that scrolling and typing elsewhere stay smooth; a slice is laid out whole, though.
+    constexpr qint64 kBudgetMs = 8;
+    QElapsedTimer spent;
+    spent.start();
+    for (qsizetype i = 0; i < qsizetype(m_slices.size()) && spent.elapsed() < kBudgetMs; ++i) {
+        layOutSlice(i);
+    }
     updateGeometry();
     update();
+    scheduleLayout();
 }
 
 int BodyTextView::heightForWidth(int width) const
 {
+    if (m_readingAside) {
+        return int(std::ceil(estimatedHeight(m_text.size(), std::min(width, kMaxWidth))));
+    }
     if (m_paragraphs.isEmpty()) {
         return 0;
     }
@@ -160,40 +380,65 @@ int BodyTextView::heightForWidth(int width) const
     if (const auto known = m_heights.constFind(textWidth); known != m_heights.constEnd()) {
         return *known;
     }
-    layOut(textWidth);
-    return m_heights.value(textWidth);
-}
-
-void BodyTextView::layOut(int textWidth) const
-{
-    if (m_document->textWidth() != textWidth) {
-        m_document->setTextWidth(textWidth);
+    if (m_slices.size() == 1 || m_layoutWidth <= 0) {
+        setLayoutWidth(textWidth);
     }
-    m_heights.insert(textWidth, int(std::ceil(m_document->size().height())));
+    if (textWidth != m_layoutWidth) {
+        // Asked about another width while the body is laid out at one: lines grow as the width shrinks.
+        return int(std::ceil(totalHeight() * m_layoutWidth / std::max(textWidth, 1)));
+    }
+    layOutSlice(0);
+    scheduleLayout();
+    return int(std::ceil(totalHeight()));
 }
 
 QSize BodyTextView::sizeHint() const
 {
     // At the width it is laid out for already (680 before it has one), not forcing another layout.
-    const qreal laidOut = m_document->textWidth();
-    return {kMaxWidth, heightForWidth(laidOut > 0 ? int(laidOut) : kMaxWidth)};
+    return {kMaxWidth, heightForWidth(m_layoutWidth > 0 ? m_layoutWidth : kMaxWidth)};
 }
 
 void BodyTextView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    layOut(std::min(width(), kMaxWidth));
+    const int textWidth = std::min(width(), kMaxWidth);
+    if (textWidth != m_layoutWidth && !m_paragraphs.isEmpty()) {
+        setLayoutWidth(textWidth);
+        layOutSlice(0);
+        scheduleLayout();
+        updateGeometry();
+    }
 }
 
 void BodyTextView::paintEvent(QPaintEvent* event)
 {
-    if (const int textWidth = std::min(width(), kMaxWidth); m_document->textWidth() != textWidth) {
-        layOut(textWidth);
+    if (m_paragraphs.isEmpty()) {
+        return;
     }
+    setLayoutWidth(std::min(width(), kMaxWidth));
     QPainter p(this);
     QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = QRectF(event->rect());
     context.palette = palette();
     context.palette.setColor(QPalette::Text, currentEditorPalette().body);
-    m_document->documentLayout()->draw(&p, context);
+    const QRectF clip(event->rect());
+    const qsizetype before = m_laidOutCharacters;
+    qreal top = 0;
+    for (qsizetype i = 0; i < qsizetype(m_slices.size()) && top < clip.bottom(); ++i) {
+        if (top + sliceHeight(i) <= clip.top()) {
+            top += sliceHeight(i);
+            continue;
+        }
+        // A slice in sight is laid out now; those above it keep their estimates until their turn.
+        layOutSlice(i);
+        p.save();
+        p.translate(0, top);
+        context.clip = clip.translated(0, -top);
+        m_slices[size_t(i)].document->documentLayout()->draw(&p, context);
+        p.restore();
+        top += m_slices[size_t(i)].height;
+    }
+    if (m_laidOutCharacters != before) {
+        updateGeometry();
+        scheduleLayout();
+    }
 }

@@ -9,6 +9,7 @@
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
 #include "Media/ImageGalleryView.h"
+#include "Media/ImageLoading.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
@@ -49,6 +50,8 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextDocument>
+
+#include <limits>
 
 namespace {
 
@@ -649,6 +652,109 @@ void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsT
     QVERIFY(section->isTransitioning());
     QTRY_VERIFY(!section->isTransitioning());
     QVERIFY(reds() > 0);
+}
+
+void EntryDetailViewTest::readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data()
+{
+    QTest::addColumn<bool>("focus");
+    QTest::newRow("Edit, Done") << false;
+    QTest::newRow("focus mode on, off") << true;
+}
+
+void EntryDetailViewTest::readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight()
+{
+    QFETCH(bool, focus);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const QString source = vsp::test::testHome() + QStringLiteral("/wide.jpg");
+    QVERIFY(viewfixtures::writePhoto(source, QSize(1200, 900)));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto name = j.store.saveImage(file.readAll(), j.a.id, QStringLiteral("wide.jpg"));
+    QVERIFY(name);
+    JournalEntry withPhoto = *j.store.entry(j.a.id);
+    withPhoto.imageFilenames = {*name};
+    j.store.updateEntry(withPhoto);
+    // The read page's thumbnail heights once its photo has arrived and the page has laid out again.
+    const auto settledHeights = [&d] {
+        ImageGalleryView* gallery = nullptr;
+        for (ImageGalleryView* g : d.findChildren<ImageGalleryView*>()) {
+            gallery = g->isVisible() && !g->thumbnailViews().isEmpty() ? g : gallery;
+        }
+        if (!gallery) {
+            return QList<int>{};
+        }
+        ImageThumbnail* thumb = gallery->thumbnailViews().first();
+        if (!QTest::qWaitFor([thumb] { return !thumb->imageView()->isLoading(); })) {
+            return QList<int>{};
+        }
+        // Each layout that holds the gallery settles in a round of its own.
+        for (int round = 0; round < 6; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+        // The place the thumbnail stands in is what shows of it.
+        return QList<int>{thumb->parentWidget()->height(), thumb->height(), thumb->imageView()->height()};
+    };
+    const QList<int> before = settledHeights();
+    QCOMPARE(before.size(), 3);
+    QVERIFY(before[2] > 300);
+    vsp::photos::cache().clear();
+    const QString path = *JournalStore::imageFilePath(j.a.id, *name);
+    if (focus) {
+        j.store.setFocusMode(true);
+    } else {
+        d.startEditing();
+    }
+    // The edit layout's own thumbnail fills the cache again before Done.
+    (void)QTest::qWaitFor([&path] { return !vsp::photos::cachedThumbnail(path).isNull(); });
+    if (focus) {
+        j.store.setFocusMode(false);
+    } else {
+        d.saveEdits();
+    }
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    QCOMPARE(settledHeights(), before);
+}
+
+void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    // Paragraphs of a thousand characters, and one of short lines longer than a slice.
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (int p = 0; p < 160; ++p) {
+        cursor.insertText(QStringLiteral("Heading %1 ").arg(p), bold);
+        cursor.insertText(QStringLiteral("one more quiet morning by the river ").repeated(27), QTextCharFormat());
+        cursor.insertText(p == 80 ? QStringLiteral("\nshort line of a long list").repeated(1000) : QString());
+        cursor.insertText(QStringLiteral("\n\n"));
+    }
+    JournalEntry huge = makeEntry(QStringLiteral("Huge"), document.toPlainText());
+    huge.bodyRTF = vsp::rtf::writeRtf(document);
+    QVERIFY(huge.body.size() > 10 * BodyTextView::kSliceCharacters);
+    j.store.addEntry(huge);
+    j.store.setSelectedEntryID(huge.id);
+    BodyTextView* body = d.bodyView();
+    QVERIFY(body->isRich());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    j.window.repaint();
+    QVERIFY(body->laidOutCharacters() > 0);
+    QVERIFY(body->laidOutCharacters() < body->characterCount() / 4);
+
+    // The rest comes between frames.
+    for (int turn = 0; turn < 10000 && body->laidOutCharacters() < body->characterCount(); ++turn) {
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(body->laidOutCharacters(), body->characterCount());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    BodyTextView whole;
+    whole.setSliceCharacters(std::numeric_limits<int>::max());
+    AppSettings settings;
+    whole.setContent(huge.body, huge.bodyRTF, huge.fontDesign, settings.readingFontSize(),
+                     settings.writingFontSize());
+    QCOMPARE(body->height(), whole.heightForWidth(body->width()));
 }
 
 void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()

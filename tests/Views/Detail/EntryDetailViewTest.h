@@ -33,6 +33,9 @@ private Q_SLOTS:
     void photoClicked_opensLightbox_escapeClosesIt();
     void photoAddedToADeletedEntry_isRemoved();
     void photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive();
+    void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data();
+    void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
+    void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void windowClosing_andTeardown_commit();

@@ -1,0 +1,146 @@
+// The main window's first frame with a huge entry selected, over a generated journal (10,000 entries by
+// default) plus one entry of rich text written as the editor writes it: paragraphs of about 700
+// characters with a bold word each, 100,000 / 1,000,000 / 5,000,000 characters long. Each figure is the
+// time from building the window (the journal already loaded, the entry selected) through show() to the
+// end of the first frame that draws the entry's body, in seconds, the median of five windows; target
+// ≤ 0.3 s whatever the size.
+// Merged into results.json as first_paint_100k_entry, first_paint_1m_entry and first_paint_5m_entry.
+
+#include "common/BenchResults.h"
+#include "common/BenchSupport.h"
+#include "common/JournalGenerator.h"
+
+#include "Editor/Rtf/RtfWriter.h"
+#include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
+#include "Model/MoodStore.h"
+#include "Theme/Spring.h"
+#include "Views/Detail/BodyTextView.h"
+#include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/ContentView.h"
+#include "Views/Main/MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using vsp::bench::Result;
+
+/// A rich entry of at least `characters` characters: paragraphs of about 700 characters, "\n\n" apart.
+JournalEntry hugeEntry(qsizetype characters)
+{
+    static const QStringList words = {QStringLiteral("morning"), QStringLiteral("river"),  QStringLiteral("light"),
+                                      QStringLiteral("thought"), QStringLiteral("garden"), QStringLiteral("letters"),
+                                      QStringLiteral("quiet"),   QStringLiteral("walked")};
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    QString plain;
+    QTextCharFormat normal;
+    normal.setFontPointSize(15);
+    QTextCharFormat bold = normal;
+    bold.setFontWeight(QFont::Bold);
+    for (int p = 0; plain.size() < characters; ++p) {
+        if (p > 0) {
+            cursor.insertText(QStringLiteral("\n\n"), normal);
+            plain += QStringLiteral("\n\n");
+        }
+        QString paragraph;
+        for (int w = 0; paragraph.size() < 700; ++w) {
+            paragraph += words[(w * 7 + p) % words.size()] + u' ';
+        }
+        cursor.insertText(words[p % words.size()] + u' ', bold);
+        cursor.insertText(paragraph, normal);
+        plain += words[p % words.size()] + u' ' + paragraph;
+    }
+    JournalEntry e = JournalEntry::create();
+    e.title = QStringLiteral("Everything, at length");
+    e.body = plain;
+    e.bodyRTF = vsp::rtf::writeRtf(document);
+    return e;
+}
+
+/// Seconds from building the main window over the installed journal, `selected` chosen, to the end of
+/// its first frame with the body drawn; -1 when no such frame came within ten minutes.
+double firstPaint(const QUuid& selected)
+{
+    JournalStore store;
+    MoodStore moods;
+    store.setSelectedEntryID(selected);
+    QEventLoop loop;
+    qint64 painted = -1;
+    QElapsedTimer clock;
+    // Every widget of a frame paints within one event; the first turn of the loop after the body's first
+    // paint comes once that frame is done.
+    struct PaintWatch final : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint && onPaint) {
+                QTimer::singleShot(0, this, std::exchange(onPaint, nullptr));
+            }
+            return QObject::eventFilter(watched, event);
+        }
+    } watch;
+    watch.onPaint = [&] {
+        painted = clock.nsecsElapsed();
+        loop.quit();
+    };
+    clock.start();
+    MainWindow window(store, moods, {});
+    window.contentView()->detail()->bodyView()->installEventFilter(&watch);
+    window.resize(1440, 900);
+    window.show();
+    QTimer::singleShot(600000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return painted < 0 ? -1 : double(painted) / 1e9;
+}
+
+/// The median of five first paints with an entry of `characters` selected in a journal of `size`.
+double medianFirstPaint(int size, qsizetype characters)
+{
+    QList<JournalEntry> journal = vsp::bench::generateJournal(size);
+    const JournalEntry huge = hugeEntry(characters);
+    journal.prepend(huge);
+    vsp::bench::installJournal(journal);
+    std::vector<double> seconds;
+    for (int run = 0; run < 5; ++run) {
+        seconds.push_back(firstPaint(huge.id));
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int size = vsp::bench::takeJournalSize(argc, argv, 10000);
+    QApplication app(argc, argv);
+    AppSettings().setHasCompletedOnboarding(true);
+    const struct {
+        const char* name;
+        qsizetype characters;
+        const char* mix;
+    } cases[] = {{"first_paint_100k_entry", 100000, "one rich entry of 100,000 characters selected"},
+                 {"first_paint_1m_entry", 1000000, "one rich entry of 1,000,000 characters selected"},
+                 {"first_paint_5m_entry", 5000000, "one rich entry of 5,000,000 characters selected"}};
+    QList<Result> results;
+    for (const auto& c : cases) {
+        const double seconds = medianFirstPaint(size, c.characters);
+        std::printf("%-24s %6d entries  %7.3f s (target <= 0.3 s)\n", c.name, size, seconds);
+        std::fflush(stdout);
+        results.append({QString::fromLatin1(c.name), size, seconds, QStringLiteral("s"), QString::fromLatin1(c.mix)});
+    }
+    return vsp::bench::recordResults(results) ? 0 : 1;
+}
