@@ -1,5 +1,5 @@
 // Writes PNG pictures of the voice-note pieces in the dark and the light appearance: the "Voice" button,
-// the recording bar while it records a tone, and an entry's voice notes (one playing, one with a
+// the recording bar while it starts ("voice-starting-<mode>.png") and while it records a tone, and an entry's voice notes (one playing, one with a
 // transcript, one in edit mode): voice_screenshots <output folder> <tone.wav>. Needs a sound server
 // (scripts/sound-server.sh) and a display (xvfb-run).
 
@@ -81,6 +81,10 @@ void shoot(const QString& mode, const QString& out, const QString& tone)
     player.start(QStringLiteral("paplay"), {tone});
     pause(300);
     recording->startRecording();
+    // Until the microphone's first sound reaches this thread the bar says it is starting.
+    if (recording->recorder()->isStarting()) {
+        recording->grab().save(out + QStringLiteral("/voice-starting-") + mode + QStringLiteral(".png"));
+    }
     reading->rows().first()->player()->play();
     pause(2300);
     const QString path = out + QStringLiteral("/voice-") + mode + QStringLiteral(".png");

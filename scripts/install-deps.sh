@@ -33,7 +33,11 @@ run_packages=(
 test_packages=(
     dbus libreoffice-writer-nogui espeak-ng sox
     pulseaudio pulseaudio-utils
+    # a display the session-end test can take away
+    xvfb xauth
     desktop-file-utils appstream lintian dpkg-dev file
+    # real recorded speech with reference transcripts (the transcriber's test, the word-error-rate bench)
+    pocketsphinx-testdata
 )
 
 # libFuzzer and its sanitizers come with clang.

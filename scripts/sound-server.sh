@@ -38,6 +38,12 @@ PA
         >"$folder/mic.pipe" \
         2>>"$folder/feeder.log" &
     sound_server_pids+=($!)
+    # The microphone is read all the time, as a sound card's is: the pipe source reads its pipe only
+    # while something records, and would otherwise store up what it is fed meanwhile and hand seconds
+    # of it to the next recording at once.
+    parec -d vsp_mic --raw --format=s16le --rate=44100 --channels=1 --latency-msec=10 >/dev/null \
+        2>>"$folder/feeder.log" &
+    sound_server_pids+=($!)
     # The pipe source reads nothing until the feeder has opened its end.
     sleep 0.5
 }

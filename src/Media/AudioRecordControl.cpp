@@ -159,8 +159,9 @@ AudioRecordControl::AudioRecordControl(OnComplete onComplete, QWidget* parent)
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, applyColors);
 
     connect(m_recorder, &AudioRecorder::isRecordingChanged, this, &AudioRecordControl::showFace);
-    connect(m_recorder, &AudioRecorder::elapsedChanged, this,
-            [this](double seconds) { m_elapsed->setText(formatClipDuration(seconds)); });
+    connect(m_recorder, &AudioRecorder::isStartingChanged, this, &AudioRecordControl::showElapsed);
+    connect(m_recorder, &AudioRecorder::elapsedChanged, this, &AudioRecordControl::showElapsed);
+    connect(m_recorder, &AudioRecorder::failed, this, &AudioRecordControl::showFailure);
     connect(m_recorder, &AudioRecorder::levelChanged, this, [this](double level) {
         m_waveform->setLevel(level);
         m_bar->update();
@@ -217,6 +218,11 @@ QMessageBox* AudioRecordControl::alert() const
     return m_alert;
 }
 
+QMessageBox* AudioRecordControl::failureMessage() const
+{
+    return m_failure;
+}
+
 double AudioRecordControl::dotOpacity() const
 {
     return 0.6 + 0.4 * std::clamp(m_recorder->level(), 0.0, 1.0);
@@ -226,7 +232,7 @@ void AudioRecordControl::showFace()
 {
     const bool recording = m_recorder->isRecording();
     if (recording) {
-        m_elapsed->setText(formatClipDuration(m_recorder->elapsed()));
+        showElapsed();
         m_waveform->setLevel(m_recorder->level());
         m_barPresence->setValue(0);
         m_voice->hide();
@@ -238,6 +244,31 @@ void AudioRecordControl::showFace()
         m_voice->show();
     }
     updateGeometry();
+}
+
+void AudioRecordControl::showElapsed()
+{
+    // Until the microphone delivers, no time is counted: a clock standing at 0:00 would look like a
+    // recording that hears nothing.
+    m_elapsed->setText(m_recorder->isStarting() ? tr("Starting…") : formatClipDuration(m_recorder->elapsed()));
+}
+
+void AudioRecordControl::showFailure(const QString& reason)
+{
+    if (m_closing) {
+        return;
+    }
+    if (m_failure) {
+        m_failure->close();
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Recording failed"),
+                                tr("The voice note could not be recorded: %1.").arg(reason), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("recordingFailed"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    m_failure = box;
+    box->open();
 }
 
 std::optional<QStringList> AudioRecordControl::soundSettingsCommand()

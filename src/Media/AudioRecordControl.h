@@ -21,8 +21,9 @@ class SpringValue;
 } // namespace vsp
 
 /// The one control that records a voice note. At rest a "Voice" button; while recording a compact bar
-/// with a red dot that brightens with the input level, the elapsed time, a live waveform, "Stop & save"
-/// and "Discard". Without a usable microphone it shows the alert "Microphone access needed".
+/// with a red dot that brightens with the input level, the elapsed time ("Starting…" until the microphone
+/// delivers), a live waveform, "Stop & save" and "Discard". Without a usable microphone it shows the alert
+/// "Microphone access needed"; a recording that fails otherwise shows "Recording failed" with the reason.
 ///
 /// The control owns its recorder for its lifetime. Destroying the control while it records discards the
 /// recording (its file is removed); `onComplete` is never called after that.
@@ -57,6 +58,8 @@ public:
     QLabel* elapsedLabel() const { return m_elapsed; }
     /// The open "Microphone access needed" alert, if any.
     QMessageBox* alert() const;
+    /// The open "Recording failed" message (no AAC encoder, no sound, a file that cannot be written), if any.
+    QMessageBox* failureMessage() const;
     /// The opacity of the recording dot, 0.6 in silence to 1.0 at full level.
     double dotOpacity() const;
 
@@ -65,7 +68,9 @@ public:
 
 private:
     void showFace();
+    void showElapsed();
     void showAlert();
+    void showFailure(const QString& reason);
 
     OnComplete m_onComplete;
     AudioRecorder* m_recorder;
@@ -77,5 +82,6 @@ private:
     QAbstractButton* m_discard;
     vsp::SpringValue* m_barPresence;
     QPointer<QMessageBox> m_alert;
+    QPointer<QMessageBox> m_failure;
     bool m_closing = false;
 };

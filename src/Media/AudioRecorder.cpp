@@ -1,34 +1,29 @@
 #include "Media/AudioRecorder.h"
 
+#include "Media/AacEncoding.h"
+#include "Media/MediaEnvironment.h"
 #include "Model/Log.h"
 #include "Model/Uuid.h"
 
-#include <QAudioInput>
 #include <QAudioSource>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaCaptureSession>
 #include <QMediaDevices>
-#include <QMediaFormat>
-#include <QMediaRecorder>
 #include <QThread>
-#include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
 namespace {
 
 constexpr int kTickMs = 50;
-// The GStreamer recorder writes the MPEG-4 index when it reaches the stopped state; a file handed
-// over before that cannot be played. A recorder that has not finished after this long never will.
-constexpr int kStopLimitMs = 5000;
-// A platform recorder that has received no sound this long after it started never will: now and then
-// its microphone is never set going. Made anew once, then given up.
-constexpr int kNoSoundLimitMs = 2000;
+// A microphone that has delivered nothing this long after it was opened is taken to deliver nothing:
+// the user is told rather than shown a clock that does not move.
+constexpr int kNoSoundLimitMs = 5000;
 
 QString& folderOverride()
 {
@@ -42,23 +37,57 @@ std::optional<QAudioDevice>& inputOverride()
     return device;
 }
 
+/// GStreamer's name of a sample format as this (little-endian) machine holds it; empty for none.
+QString gstreamerSampleFormat(QAudioFormat::SampleFormat format)
+{
+    switch (format) {
+    case QAudioFormat::UInt8: return QStringLiteral("U8");
+    case QAudioFormat::Int16: return QStringLiteral("S16LE");
+    case QAudioFormat::Int32: return QStringLiteral("S32LE");
+    case QAudioFormat::Float: return QStringLiteral("F32LE");
+    default: return {};
+    }
+}
+
+QString rawPathFor(const QString& notePath)
+{
+    return notePath + QStringLiteral(".pcm");
+}
+
 } // namespace
 
-/// The level meter's input: a second source on the microphone, opened, read and closed on the meter's
-/// own thread. Opening it waits for the sound server, and every read takes a lock its client thread
-/// holds meanwhile: under load either kept the GUI thread waiting for many milliseconds. The GUI thread
-/// only takes the sums read since it last looked.
-class LevelMeter final : public QObject {
+/// The microphone's samples, read on a thread of their own: opening the source waits for the sound
+/// server, and every read takes a lock its client thread holds meanwhile, which under load kept the GUI
+/// thread waiting for many milliseconds. Every sample read is written at once to the raw file, and
+/// counted; the GUI thread only takes the count and the level sums.
+class AudioCapture final : public QObject {
 public:
     struct Sums {
         double sumOfSquares = 0;
         qint64 samples = 0;
     };
+    /// Called on the capture thread: the first samples arrived (with their rate); the capture failed
+    /// (`denied` when the microphone could not be opened).
+    struct Reports {
+        std::function<void(int sampleRate)> firstSound;
+        std::function<void(const QString& reason, bool denied)> failed;
+    };
 
-    /// Meter thread. Opens `device`; calls `failed` (on the meter thread) when it cannot.
-    void open(const QAudioDevice& device, const std::function<void()>& failed)
+    ~AudioCapture() override { close(); }
+
+    /// Capture thread. Checks that the note can be encoded, then opens the raw file and `device`.
+    void open(const QAudioDevice& device, const QString& rawPath, const Reports& reports)
     {
         close();
+        m_reports = reports;
+        m_frames = 0;
+        m_heard = false;
+        m_failure.reset();
+        take();
+        if (const std::optional<QString> why = vsp::aacEncodingUnavailable()) {
+            m_reports.failed(*why, false);
+            return;
+        }
         QAudioFormat format;
         format.setSampleRate(44100);
         format.setChannelCount(1);
@@ -66,35 +95,84 @@ public:
         if (!device.isFormatSupported(format)) {
             format = device.preferredFormat();
         }
+        m_layout =
+            vsp::PcmLayout{gstreamerSampleFormat(format.sampleFormat()), format.sampleRate(), format.channelCount()};
+        if (m_layout.sampleFormat.isEmpty()) {
+            m_reports.failed(QStringLiteral("the microphone's sample format is not supported"), false);
+            return;
+        }
+        m_file.setFileName(rawPath);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_reports.failed(QStringLiteral("cannot write %1: %2").arg(rawPath, m_file.errorString()), false);
+            return;
+        }
         m_source = new QAudioSource(device, format, this);
         m_source->setBufferSize(format.bytesForDuration(kTickMs * 1000));
         m_input = m_source->start();
         if (!m_input || m_source->error() != QAudio::NoError) {
             close();
-            failed();
+            m_file.remove();
+            m_reports.failed(QStringLiteral("the microphone could not be opened"), true);
             return;
         }
-        connect(m_input, &QIODevice::readyRead, this, &LevelMeter::read);
+        connect(m_input, &QIODevice::readyRead, this, &AudioCapture::read);
     }
 
-    /// Meter thread.
+    /// Capture thread. Keeps what the source still holds, then closes it and the raw file.
     void close()
     {
-        if (!m_source) {
-            return;
+        if (m_source) {
+            read();
+            m_source->disconnect(this);
+            if (m_input) {
+                m_input->disconnect(this);
+            }
+            m_source->stop();
+            delete m_source;
+            m_source = nullptr;
+            m_input = nullptr;
         }
-        m_source->disconnect(this);
-        if (m_input) {
-            m_input->disconnect(this);
+        if (m_file.isOpen()) {
+            m_file.close();
         }
-        m_source->stop();
-        delete m_source;
-        m_source = nullptr;
-        m_input = nullptr;
-        take();
     }
 
-    /// Any thread: the sums since the last call.
+    /// Capture thread. Closes the source and encodes the raw file into `notePath`, then removes the raw
+    /// file. Gives the error, or nothing, and the seconds recorded.
+    std::pair<std::optional<QString>, double> finish(const QString& notePath)
+    {
+        close();
+        const QString rawPath = m_file.fileName();
+        const double seconds = m_layout.sampleRate > 0 ? double(m_frames.load()) / m_layout.sampleRate : 0;
+        std::optional<QString> error = m_failure;
+        if (!error && m_frames.load() == 0) {
+            error = QStringLiteral("nothing was recorded");
+        }
+        if (!error) {
+            error = vsp::encodePcmToAac(rawPath, m_layout, notePath, &m_abort);
+        }
+        QFile::remove(rawPath);
+        if (error) {
+            QFile::remove(notePath);
+        }
+        return {error, seconds};
+    }
+
+    /// Capture thread. Ends the capture and removes its files.
+    void discard(const QString& notePath)
+    {
+        close();
+        QFile::remove(m_file.fileName());
+        QFile::remove(notePath);
+    }
+
+    /// Any thread: ends an encoding under way (see encodePcmToAac) or lets the next one run.
+    void setAbort(bool abort) { m_abort = abort; }
+
+    /// Any thread: the frames kept so far.
+    qint64 frames() const { return m_frames.load(); }
+
+    /// Any thread: the level sums since the last call.
     Sums take()
     {
         std::lock_guard lock(m_mutex);
@@ -110,7 +188,13 @@ private:
         const QByteArray bytes = m_input->readAll();
         const QAudioFormat format = m_source->format();
         const int frame = format.bytesPerFrame();
-        if (frame <= 0 || format.bytesPerSample() <= 0) {
+        if (bytes.isEmpty() || frame <= 0 || format.bytesPerSample() <= 0) {
+            return;
+        }
+        if (!m_failure && m_file.write(bytes) != bytes.size()) {
+            // A full disk: what came before is kept, and the user is told the recording ended there.
+            m_failure = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+            m_reports.failed(*m_failure, false);
             return;
         }
         Sums sums;
@@ -120,13 +204,27 @@ private:
             sums.sumOfSquares += v * v;
             ++sums.samples;
         }
-        std::lock_guard lock(m_mutex);
-        m_sums.sumOfSquares += sums.sumOfSquares;
-        m_sums.samples += sums.samples;
+        {
+            std::lock_guard lock(m_mutex);
+            m_sums.sumOfSquares += sums.sumOfSquares;
+            m_sums.samples += sums.samples;
+        }
+        m_frames += bytes.size() / frame;
+        if (!m_heard) {
+            m_heard = true;
+            m_reports.firstSound(format.sampleRate());
+        }
     }
 
     QAudioSource* m_source = nullptr;
     QIODevice* m_input = nullptr;
+    QFile m_file;
+    vsp::PcmLayout m_layout;
+    Reports m_reports;
+    std::optional<QString> m_failure;
+    bool m_heard = false;
+    std::atomic<qint64> m_frames = 0;
+    std::atomic<bool> m_abort = false;
     std::mutex m_mutex;
     Sums m_sums;
 };
@@ -136,14 +234,14 @@ AudioRecorder::AudioRecorder(QObject* parent) : QObject(parent)
     m_ticks.setInterval(kTickMs);
     m_ticks.setTimerType(Qt::PreciseTimer);
     connect(&m_ticks, &QTimer::timeout, this, &AudioRecorder::tick);
-    m_begin.setSingleShot(true);
-    m_begin.setInterval(0);
-    connect(&m_begin, &QTimer::timeout, this, [this] { beginPending(false); });
-    m_stopLimit.setSingleShot(true);
-    m_stopLimit.setInterval(kStopLimitMs);
-    connect(&m_stopLimit, &QTimer::timeout, this, [this] { finishStop(true); });
+    // A child, so tests find it and end its wait at once rather than waiting five seconds.
+    m_noSound.setParent(this);
+    m_noSound.setObjectName(QStringLiteral("noSoundLimit"));
+    m_noSound.setSingleShot(true);
+    m_noSound.setInterval(kNoSoundLimitMs);
+    connect(&m_noSound, &QTimer::timeout, this, [this] { fail(QStringLiteral("the microphone delivered no sound")); });
     // Quitting skips the destructors of windows that are never closed; a recording left running would
-    // leave its file behind in the temporary folder.
+    // leave its files behind in the temporary folder.
     if (auto* app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, &AudioRecorder::cancel);
     }
@@ -152,10 +250,10 @@ AudioRecorder::AudioRecorder(QObject* parent) : QObject(parent)
 AudioRecorder::~AudioRecorder()
 {
     cancel();
-    if (m_meterThread) {
-        // The meter goes with its thread, closing its source there.
-        m_meterThread->quit();
-        m_meterThread->wait();
+    if (m_captureThread) {
+        // The capture goes with its thread, closing its source there.
+        m_captureThread->quit();
+        m_captureThread->wait();
     }
 }
 
@@ -197,255 +295,174 @@ void AudioRecorder::start()
     if (m_phase != Phase::Idle) {
         return;
     }
+    const quint64 session = ++m_session;
+    m_phase = Phase::Starting;
+    m_sampleRate = 0;
+    setElapsed(0);
+    setStarting(true);
+    setRecording(true);
+    // Qt Multimedia's device list loads the whole multimedia backend, for a few hundred milliseconds, the
+    // first time: the warm-up loads it off the GUI thread, and the microphone is looked for once it has.
+    // Already loaded, this continues at once.
+    vsp::warmUpMedia(this, [this, session] { begin(session); });
+}
+
+void AudioRecorder::begin(quint64 session)
+{
+    if (session != m_session || m_phase != Phase::Starting) {
+        return;
+    }
     // Asked for even when a test chose the device: the sound system's client is made here, on the GUI
-    // thread, and not on the meter's.
+    // thread, and not on the capture's.
     const QAudioDevice systemDefault = QMediaDevices::defaultAudioInput();
     const QAudioDevice device = inputOverride().value_or(systemDefault);
     if (device.isNull()) {
-        // No device (or, found by the meter, one that cannot be opened): all this desktop's "denied"
+        // No device (or, found by the capture, one that cannot be opened): all this desktop's "denied"
         // can mean. The flag may still be up from an earlier press whose alert is open; lower it first
         // so this press is seen.
+        cancel();
         setPermissionDenied(false);
         setPermissionDenied(true);
         return;
     }
-    startMeter(device);
-    // Building and starting the platform recorder takes 5–20 ms of this thread: in turns of their own,
-    // after the bar has been shown, so neither the press nor a frame waits for all of it.
-    m_device = device;
-    m_phase = Phase::Starting;
-    m_remade = false;
-    setElapsed(0);
-    setRecording(true);
-    m_ticks.start();
-    m_begin.start();
-}
-
-void AudioRecorder::beginPending(bool atOnce)
-{
-    if (m_phase != Phase::Starting) {
-        return;
+    if (!m_captureThread) {
+        m_captureThread = new QThread(this);
+        m_captureThread->setObjectName(QStringLiteral("vsp-audio-capture"));
+        m_capture = new AudioCapture;
+        m_capture->moveToThread(m_captureThread);
+        connect(m_captureThread, &QThread::finished, m_capture, &QObject::deleteLater);
+        m_captureThread->start();
     }
-    m_begin.stop();
-    if (!m_recorder) {
-        if (!buildRecorder()) {
-            m_phase = Phase::Idle;
-            quiet();
-            return;
-        }
-        if (!atOnce) {
-            // Connecting the microphone and setting the pipeline going are the rest of the work: each a
-            // turn of its own too.
-            m_begin.start();
-            return;
-        }
-    }
-    if (!m_recorder->captureSession()) {
-        attachInput(m_device);
-        if (!atOnce) {
-            m_begin.start();
-            return;
-        }
-    }
-    m_recorder->record();
-    // record() may fail at once, reporting through errorOccurred before it returns.
-    if (!m_recorder || m_recorder->error() != QMediaRecorder::NoError) {
-        m_phase = Phase::Idle;
-        quiet();
-        dropRecorder(true);
-        return;
-    }
-    m_phase = Phase::Recording;
-    m_silentTicks = 0;
-}
-
-void AudioRecorder::startMeter(const QAudioDevice& device)
-{
-    if (!m_meterThread) {
-        m_meterThread = new QThread(this);
-        m_meterThread->setObjectName(QStringLiteral("vsp-level-meter"));
-        m_meter = new LevelMeter;
-        m_meter->moveToThread(m_meterThread);
-        connect(m_meterThread, &QThread::finished, m_meter, &QObject::deleteLater);
-        m_meterThread->start();
-    }
-    const quint64 session = ++m_meterSession;
-    m_metering = true;
-    // The recorder outlives every call it queues here: its destructor waits for the meter's thread.
-    LevelMeter* meter = m_meter;
-    QMetaObject::invokeMethod(meter, [this, meter, device, session] {
-        meter->open(device, [this, session] {
-            QMetaObject::invokeMethod(this, [this, session] { onMeterFailed(session); }, Qt::QueuedConnection);
-        });
-    });
-}
-
-void AudioRecorder::stopMeter()
-{
-    if (!m_metering) {
-        return;
-    }
-    m_metering = false;
-    QMetaObject::invokeMethod(m_meter, [meter = m_meter] { meter->close(); });
-}
-
-void AudioRecorder::onMeterFailed(quint64 session)
-{
-    if (session != m_meterSession || (m_phase != Phase::Starting && m_phase != Phase::Recording)) {
-        return;
-    }
-    cancel();
-    setPermissionDenied(false);
-    setPermissionDenied(true);
-}
-
-bool AudioRecorder::buildRecorder()
-{
     m_path = recordingFolder() + QStringLiteral("/vsp-rec-") + vsp::uuidText(vsp::newUuid()) + QStringLiteral(".m4a");
-    // The session and the input belong to the recorder, so deleting the recorder takes the whole
-    // pipeline down before its `destroyed` signal: files are removed only once nothing writes them.
-    // The session is joined to the recorder once it has its input (attachInput).
-    auto* recorder = new QMediaRecorder(this);
-    new QMediaCaptureSession(recorder);
-    QMediaFormat format(QMediaFormat::MPEG4);
-    format.setAudioCodec(QMediaFormat::AudioCodec::AAC);
-    recorder->setMediaFormat(format);
-    recorder->setAudioSampleRate(44100);
-    recorder->setAudioChannelCount(1);
-    recorder->setQuality(QMediaRecorder::HighQuality);
-    recorder->setOutputLocation(QUrl::fromLocalFile(m_path));
-    connect(recorder, &QMediaRecorder::errorOccurred, this,
-            [this](QMediaRecorder::Error, const QString& text) { onRecorderError(text); });
-    connect(recorder, &QMediaRecorder::recorderStateChanged, this, [this](QMediaRecorder::RecorderState state) {
-        if (state == QMediaRecorder::StoppedState && m_phase == Phase::Stopping) {
-            finishStop(false);
-        }
+    // The recorder outlives every call it queues there: its destructor waits for the capture's thread.
+    AudioCapture::Reports reports;
+    reports.firstSound = [this, session](int rate) {
+        QMetaObject::invokeMethod(
+            this, [this, session, rate] { onFirstSound(session, rate); }, Qt::QueuedConnection);
+    };
+    reports.failed = [this, session](const QString& reason, bool denied) {
+        QMetaObject::invokeMethod(
+            this, [this, session, reason, denied] { onCaptureFailed(session, reason, denied); }, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(m_capture, [capture = m_capture, device, raw = rawPathFor(m_path), reports] {
+        capture->open(device, raw, reports);
     });
-    m_recorder = recorder;
-    return true;
+    m_noSound.start();
+    m_ticks.start();
 }
 
-void AudioRecorder::attachInput(const QAudioDevice& device)
+void AudioRecorder::onFirstSound(quint64 session, int sampleRate)
 {
-    auto* session = m_recorder->findChild<QMediaCaptureSession*>(QString(), Qt::FindDirectChildrenOnly);
-    auto* input = new QAudioInput(device, m_recorder);
-    session->setAudioInput(input);
-    session->setRecorder(m_recorder);
+    if (session != m_session || m_phase != Phase::Starting) {
+        return;
+    }
+    m_noSound.stop();
+    m_sampleRate = sampleRate;
+    m_phase = Phase::Recording;
+    setStarting(false);
+    tick();
+}
+
+void AudioRecorder::onCaptureFailed(quint64 session, const QString& reason, bool denied)
+{
+    if (session != m_session || (m_phase != Phase::Starting && m_phase != Phase::Recording)) {
+        return;
+    }
+    if (denied) {
+        cancel();
+        setPermissionDenied(false);
+        setPermissionDenied(true);
+        return;
+    }
+    fail(reason);
+}
+
+void AudioRecorder::fail(const QString& reason)
+{
+    vsp::logFailure(QStringLiteral("recording"), reason);
+    cancel();
+    Q_EMIT failed(reason);
 }
 
 void AudioRecorder::tick()
 {
-    if (!m_recorder || m_phase != Phase::Recording) {
+    if (!m_capture || m_phase != Phase::Recording || m_sampleRate <= 0) {
         return;
     }
-    if (m_recorder->duration() <= 0 && ++m_silentTicks * kTickMs >= kNoSoundLimitMs) {
-        remakeRecorder();
-        return;
-    }
-    setElapsed(double(m_recorder->duration()) / 1000.0);
-    const LevelMeter::Sums sums = m_meter ? m_meter->take() : LevelMeter::Sums{};
+    setElapsed(double(m_capture->frames()) / m_sampleRate);
+    const AudioCapture::Sums sums = m_capture->take();
     if (sums.samples > 0) {
         const double rms = std::sqrt(sums.sumOfSquares / double(sums.samples));
         setLevel(levelForPower(rms > 0 ? 20.0 * std::log10(rms) : -HUGE_VAL));
     }
 }
 
-void AudioRecorder::remakeRecorder()
-{
-    if (m_remade) {
-        vsp::logFailure(QStringLiteral("recording"), QStringLiteral("the recorder received no sound"));
-        cancel();
-        return;
-    }
-    m_remade = true;
-    dropRecorder(true);
-    m_phase = Phase::Starting;
-    m_begin.start();
-}
-
 void AudioRecorder::stop(StopCompletion done)
 {
-    // "Stop & save" at once after the press still hands over the (short) recording.
-    beginPending(true);
-    if (m_phase != Phase::Recording || !m_recorder) {
+    if (m_phase != Phase::Recording) {
+        // Still starting: nothing has been recorded, so nothing is kept.
+        if (m_phase == Phase::Starting) {
+            cancel();
+        }
         if (done) {
             done(std::nullopt);
         }
         return;
     }
-    const double t = double(m_recorder->duration()) / 1000.0;
-    m_durationAtStop = std::max(t, m_elapsed);
     m_stopDone = std::move(done);
     m_phase = Phase::Stopping;
+    tick();
     quiet();
-    m_stopLimit.start();
-    m_recorder->stop();
-    if (m_recorder && m_recorder->recorderState() == QMediaRecorder::StoppedState && m_phase == Phase::Stopping) {
-        finishStop(false);
-    }
+    const quint64 session = m_session;
+    QMetaObject::invokeMethod(m_capture, [this, capture = m_capture, session, path = m_path] {
+        const auto [error, seconds] = capture->finish(path);
+        QMetaObject::invokeMethod(
+            this, [this, session, error, seconds] { onFinished(session, error, seconds); }, Qt::QueuedConnection);
+    });
 }
 
-void AudioRecorder::finishStop(bool timedOut)
+void AudioRecorder::onFinished(quint64 session, const std::optional<QString>& error, double seconds)
 {
-    if (m_phase != Phase::Stopping) {
+    if (session != m_session || m_phase != Phase::Stopping) {
         return;
     }
-    m_stopLimit.stop();
-    std::optional<Recording> result;
-    if (timedOut) {
-        vsp::logFailure(QStringLiteral("recording"), QStringLiteral("the recorder did not finish %1").arg(m_path));
-    } else if (m_recorder) {
-        m_durationAtStop = std::max(m_durationAtStop, double(m_recorder->duration()) / 1000.0);
-        // The recorder may add the container's own extension; the note keeps the name it was given.
-        const QString actual = m_recorder->actualLocation().toLocalFile();
-        if (!actual.isEmpty() && actual != m_path && QFileInfo::exists(actual)) {
-            QFile::remove(m_path);
-            QFile::rename(actual, m_path);
-        }
-        if (QFileInfo(m_path).size() > 0) {
-            result = Recording{m_path, m_durationAtStop};
-        } else {
-            vsp::logFailure(QStringLiteral("recording"), QStringLiteral("nothing was recorded"));
-        }
-    }
     m_phase = Phase::Idle;
-    dropRecorder(!result, !timedOut);
     StopCompletion done = std::move(m_stopDone);
     m_stopDone = nullptr;
+    std::optional<Recording> result;
+    if (error) {
+        vsp::logFailure(QStringLiteral("recording"), *error);
+        Q_EMIT failed(*error);
+    } else {
+        result = Recording{m_path, seconds};
+    }
+    m_path.clear();
     if (done) {
         done(result);
     }
 }
 
-void AudioRecorder::onRecorderError(const QString& error)
-{
-    if (m_phase == Phase::Idle && !m_recorder) {
-        return;
-    }
-    vsp::logFailure(QStringLiteral("recording"), error.isEmpty() ? QStringLiteral("unknown error") : error);
-    StopCompletion done = std::move(m_stopDone);
-    m_stopDone = nullptr;
-    m_stopLimit.stop();
-    m_phase = Phase::Idle;
-    quiet();
-    dropRecorder(true, true);
-    if (done) {
-        done(std::nullopt);
-    }
-}
-
 void AudioRecorder::cancel()
 {
-    if (m_phase == Phase::Idle && !m_recorder && !m_metering) {
+    if (m_phase == Phase::Idle) {
         return;
     }
+    const bool opened = !m_path.isEmpty();
+    ++m_session;
     StopCompletion done = std::move(m_stopDone);
     m_stopDone = nullptr;
-    m_stopLimit.stop();
-    m_begin.stop();
+    m_noSound.stop();
     m_phase = Phase::Idle;
     quiet();
-    dropRecorder(true);
+    if (opened && m_capture) {
+        // Waited for, so no file is left when the application quits right after: an encoding under way
+        // is told to end first.
+        m_capture->setAbort(true);
+        QMetaObject::invokeMethod(
+            m_capture, [capture = m_capture, path = m_path] { capture->discard(path); }, Qt::BlockingQueuedConnection);
+        m_capture->setAbort(false);
+    }
+    m_path.clear();
     if (done) {
         done(std::nullopt);
     }
@@ -454,47 +471,9 @@ void AudioRecorder::cancel()
 void AudioRecorder::quiet()
 {
     m_ticks.stop();
-    stopMeter();
+    setStarting(false);
     setRecording(false);
     setLevel(0);
-}
-
-void AudioRecorder::dropRecorder(bool removeFiles, bool later)
-{
-    QMediaRecorder* recorder = m_recorder;
-    m_recorder = nullptr;
-    const QString path = m_path;
-    m_path.clear();
-    if (!recorder) {
-        if (removeFiles && !path.isEmpty()) {
-            QFile::remove(path);
-        }
-        return;
-    }
-    recorder->disconnect(this);
-    if (removeFiles) {
-        const QString actual = recorder->actualLocation().toLocalFile();
-        connect(recorder, &QObject::destroyed, [path, actual] {
-            QFile::remove(path);
-            if (!actual.isEmpty()) {
-                QFile::remove(actual);
-            }
-        });
-    }
-    if (recorder->recorderState() != QMediaRecorder::StoppedState) {
-        recorder->stop();
-    }
-    if (later) {
-        // Inside the recorder's own signal: it may still use itself once the signal returns. The file is
-        // unlinked now as well, in case the event loop never comes back.
-        if (removeFiles) {
-            QFile::remove(path);
-        }
-        recorder->deleteLater();
-    } else {
-        // Not deleteLater(): on quit the event loop never comes back to delete it.
-        delete recorder;
-    }
 }
 
 void AudioRecorder::setElapsed(double seconds)
@@ -522,4 +501,13 @@ void AudioRecorder::setRecording(bool recording)
     }
     m_isRecording = recording;
     Q_EMIT isRecordingChanged(recording);
+}
+
+void AudioRecorder::setStarting(bool starting)
+{
+    if (starting == m_isStarting) {
+        return;
+    }
+    m_isStarting = starting;
+    Q_EMIT isStartingChanged(starting);
 }

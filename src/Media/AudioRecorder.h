@@ -2,28 +2,31 @@
 
 #include <QAudioDevice>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
 #include <optional>
 
-class LevelMeter;
-class QMediaRecorder;
+class AudioCapture;
 class QThread;
 
 /// Records one voice note at a time from the default microphone into a temporary file ("vsp-rec-<UUID>.m4a",
-/// AAC in MPEG-4, 44,100 Hz, mono) and publishes, while it records, the elapsed time and the input level.
+/// AAC-LC in MPEG-4, 44,100 Hz, mono) and publishes, while it records, the elapsed time and the input level.
+///
+/// Every sample the microphone delivers from the first to the stop is kept: the samples are written as
+/// they arrive to a raw file beside the note ("<note>.pcm"), which is encoded when the recording stops.
+/// The clock starts with the first sample, so the elapsed time is the length of what is kept.
 ///
 /// This desktop has no per-app microphone permission: `permissionDenied` is raised when there is no input
 /// device or the one there cannot be opened. Every change is made and signalled on the GUI thread.
 /// Destroying the recorder, or quitting the application, while it records stops the recording and removes
-/// its file.
+/// its files.
 class AudioRecorder final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AudioRecorder)
     Q_PROPERTY(bool isRecording READ isRecording NOTIFY isRecordingChanged)
+    Q_PROPERTY(bool isStarting READ isStarting NOTIFY isStartingChanged)
     Q_PROPERTY(double elapsed READ elapsed NOTIFY elapsedChanged)
     Q_PROPERTY(double level READ level NOTIFY levelChanged)
     Q_PROPERTY(bool permissionDenied READ permissionDenied WRITE setPermissionDenied NOTIFY permissionDeniedChanged)
@@ -40,28 +43,32 @@ public:
     explicit AudioRecorder(QObject* parent = nullptr);
     ~AudioRecorder() override;
 
-    /// Starts recording, or raises `permissionDenied` when there is no microphone. `isRecording` is true
-    /// when this returns; the platform recorder is made and started in the next turn of the event loop,
-    /// so a press shows the recording bar without waiting for it (a recorder that fails then prints
-    /// "Vesperlog: recording failed — …" and the recorder returns to idle). The level meter opens the
-    /// microphone on a thread of its own: one that cannot be opened ends the recording moments later,
-    /// removing its file, and raises `permissionDenied` then. A platform recorder that receives no
-    /// sound within two seconds is replaced once; a second one that does not either ends the
-    /// recording with "Vesperlog: recording failed — the recorder received no sound". Ignored while a
-    /// recording is starting, running or being finished, so one press never starts two recordings.
+    /// Starts recording, or raises `permissionDenied` when there is no microphone. `isRecording` and
+    /// `isStarting` are true when this returns, so a press shows the recording bar at once; the multimedia
+    /// backend (when the warm-up has not loaded it yet), the AAC encoder's presence and the microphone are
+    /// seen to off the GUI thread, and `isStarting` falls when the first samples arrive, which is when
+    /// the clock starts. A microphone that cannot be opened ends the recording and raises
+    /// `permissionDenied`; no AAC encoder, a file that cannot be written or no sound within five seconds
+    /// end it with `failed` and "Vesperlog: recording failed — …". Nothing is ever restarted behind the
+    /// user's back. Ignored while a recording is starting, running or being finished, so one press never
+    /// starts two recordings.
     void start();
-    /// Ends the recording. The platform recorder finishes its file asynchronously: `done` is called once
-    /// the file is complete (at most a few seconds later) with the file and the larger of the recorder's
-    /// and the published time; with nothing when there was no recording, when the file could not be
-    /// finished, or when it holds nothing (those failures print "Vesperlog: recording failed — …" and
-    /// leave no file). `isRecording` is false as soon as this returns.
+    /// Ends the recording. The samples are encoded off the GUI thread: `done` is called once the file is
+    /// complete (about a second per five minutes recorded) with the file and the length of what was
+    /// recorded; with nothing when there was no recording (a stop while still starting), when the file
+    /// could not be made, or when it holds nothing (those failures print "Vesperlog: recording failed —
+    /// …", raise `failed` and leave no file). `isRecording` is false as soon as this returns.
     void stop(StopCompletion done);
-    /// Ends the recording under way and deletes its file; nothing when idle. A stop() still finishing
-    /// receives nothing.
+    /// Ends the recording under way and deletes its files; nothing when idle. A stop() still finishing
+    /// receives nothing. Blocks until the files are gone (a few milliseconds; up to 50 ms more while a
+    /// file is being encoded).
     void cancel();
 
     bool isRecording() const { return m_isRecording; }
-    /// Seconds recorded so far, refreshed every 50 ms; keeps its value after stop until the next start.
+    /// Whether the recording waits for its first samples ("Starting…"); the clock has not started.
+    bool isStarting() const { return m_isStarting; }
+    /// Seconds recorded so far (samples kept ÷ their rate), refreshed every 50 ms; keeps its value after
+    /// stop until the next start.
     double elapsed() const { return m_elapsed; }
     /// Input level 0...1 over the last 50 ms (see levelForPower); 0 while idle.
     double level() const { return m_level; }
@@ -83,55 +90,46 @@ public:
 
 Q_SIGNALS:
     void isRecordingChanged(bool isRecording);
+    void isStartingChanged(bool isStarting);
     void elapsedChanged(double elapsed);
     void levelChanged(double level);
     void permissionDeniedChanged(bool permissionDenied);
+    /// A recording ended or never began for `reason` (a sentence fragment, as printed): the user is to
+    /// be told.
+    void failed(const QString& reason);
 
 private:
     enum class Phase { Idle, Starting, Recording, Stopping };
 
-    /// Makes the platform recorder, then gives it the microphone, then starts it: each in a turn of its
-    /// own, or all at once when `atOnce`.
-    void beginPending(bool atOnce);
-    bool buildRecorder();
-    void attachInput(const QAudioDevice& device);
-    void startMeter(const QAudioDevice& device);
-    void stopMeter();
-    void onMeterFailed(quint64 session);
+    /// Opens the microphone, once the multimedia backend is loaded.
+    void begin(quint64 session);
+    void onFirstSound(quint64 session, int sampleRate);
+    void onCaptureFailed(quint64 session, const QString& reason, bool denied);
+    void onFinished(quint64 session, const std::optional<QString>& error, double seconds);
+    void fail(const QString& reason);
     void tick();
-    /// Replaces a platform recorder that receives no sound with a new one, once a recording.
-    void remakeRecorder();
-    void onRecorderError(const QString& error);
-    void finishStop(bool timedOut);
-    /// Stops the metering and the ticks and publishes the idle state.
+    /// Stops the ticks and publishes the idle state.
     void quiet();
-    /// Tears the platform recorder down and, when asked, removes the files it wrote once it is gone;
-    /// `later` when called from one of the recorder's own signals.
-    void dropRecorder(bool removeFiles, bool later = false);
     void setElapsed(double seconds);
     void setLevel(double level);
     void setRecording(bool recording);
+    void setStarting(bool starting);
 
     Phase m_phase = Phase::Idle;
     bool m_isRecording = false;
+    bool m_isStarting = false;
     double m_elapsed = 0;
     double m_level = 0;
     bool m_permissionDenied = false;
 
-    QPointer<QMediaRecorder> m_recorder;
-    // The meter and its thread live as long as the recorder once it first starts; each start opens
-    // a new session, so a late report from an earlier one is told apart.
-    QThread* m_meterThread = nullptr;
-    LevelMeter* m_meter = nullptr;
-    quint64 m_meterSession = 0;
-    bool m_metering = false;
+    // The capture and its thread live as long as the recorder once it first starts; each start opens a
+    // new session, so a late report from an earlier one is told apart.
+    QThread* m_captureThread = nullptr;
+    AudioCapture* m_capture = nullptr;
+    quint64 m_session = 0;
+    int m_sampleRate = 0;
     QTimer m_ticks;
-    QTimer m_begin;
-    int m_silentTicks = 0;
-    bool m_remade = false;
-    QAudioDevice m_device;
-    QTimer m_stopLimit;
+    QTimer m_noSound;
     QString m_path;
-    double m_durationAtStop = 0;
     StopCompletion m_stopDone;
 };

@@ -9,9 +9,6 @@
 #include <QLibraryInfo>
 #include <QList>
 #include <QMediaDevices>
-#include <QMediaFormat>
-#include <QMediaRecorder>
-#include <QMimeDatabase>
 #include <QPointer>
 #include <QThreadPool>
 #include <QtGlobal>
@@ -38,7 +35,8 @@ QList<Waiter>& waiters()
     return list;
 }
 
-/// Loads the plugins and makes one of each element that a recording, a playback and a decoding build,
+/// Loads the plugins and makes one of each element that a recording's encoding, a playback and a decoding
+/// build,
 /// so their libraries (libav's above all, about 150 ms) and their classes are ready. Gives GStreamer's
 /// functions, or nothing when it cannot be opened or cannot start. Worker thread.
 const GStreamerLibrary* loadGStreamer()
@@ -48,9 +46,9 @@ const GStreamerLibrary* loadGStreamer()
         return nullptr;
     }
     static const char* const plugins[] = {
-        "coreelements", "pulseaudio",   "autodetect", "audiotestsrc",      "volume", "encoding",
-        "isomp4",       "libav",        "audioparsers", "audiorate",       "audioconvert", "audioresample",
-        "playback",     "typefindfunctions", "app",   "videoconvertscale",
+        "coreelements", "pulseaudio",   "autodetect", "volume",       "rawparse",     "isomp4",
+        "libav",        "audioparsers", "audioconvert", "audioresample", "playback", "typefindfunctions",
+        "app",          "videoconvertscale",
     };
     for (const char* name : plugins) {
         if (GstPlugin* plugin = gst->pluginLoadByName(name)) {
@@ -60,10 +58,10 @@ const GStreamerLibrary* loadGStreamer()
     // Not the sound server's source and sink: making those opens nothing, but their plugin is all
     // the time they take.
     static const char* const elements[] = {
-        "pipeline", "bin",      "queue",     "tee",       "capsfilter",   "fakesink",     "filesink",
-        "filesrc",  "volume",   "encodebin", "mp4mux",    "avenc_aac",    "aacparse",     "audiorate",
-        "audioconvert", "audioresample", "decodebin", "uridecodebin", "typefind", "qtdemux", "avdec_aac",
-        "appsink",  "videoconvert",
+        "pipeline",     "bin",      "queue",        "capsfilter",    "fakesink",   "filesink",  "filesrc",
+        "rawaudioparse", "volume",  "mp4mux",       "avenc_aac",     "aacparse",   "audioconvert",
+        "audioresample", "decodebin", "uridecodebin", "typefind",    "qtdemux",    "avdec_aac", "appsink",
+        "videoconvert",
     };
     for (const char* name : elements) {
         if (GstElement* element = gst->elementFactoryMake(name, nullptr)) {
@@ -74,10 +72,10 @@ const GStreamerLibrary* loadGStreamer()
 }
 
 /// What Qt Multimedia's backend reads when it is made on the GUI thread, read here first so it finds
-/// it done: the device providers' plugins (its device monitor loads them), and the capabilities of
-/// every encoder, decoder, muxer and demuxer (its list of formats parses them; GStreamer keeps them
-/// once parsed). Worker thread, after loadGStreamer(). The lists' items are taken as what they are
-/// listed as: GStreamer's checked casts would call its type functions too.
+/// it done: the device providers' plugins, which its device monitor loads. (Its list of formats, which
+/// parses every encoder's capabilities, serves only Qt's own recorder, which voice notes do not use.)
+/// Worker thread, after loadGStreamer(). The list's items are taken as what they are listed as:
+/// GStreamer's checked casts would call its type functions too.
 void readBackendCapabilities(const GStreamerLibrary* gst)
 {
     GList* providers = gst->deviceProviderFactories(GST_RANK_NONE);
@@ -87,32 +85,11 @@ void readBackendCapabilities(const GStreamerLibrary* gst)
         }
     }
     gst->pluginFeatureListFree(providers);
-    const GstElementFactoryListType kinds[] = {GST_ELEMENT_FACTORY_TYPE_ENCODER, GST_ELEMENT_FACTORY_TYPE_DECODER,
-                                               GST_ELEMENT_FACTORY_TYPE_MUXER, GST_ELEMENT_FACTORY_TYPE_DEMUXER};
-    for (GstElementFactoryListType kind : kinds) {
-        GList* factories = gst->elementFactories(kind, GST_RANK_MARGINAL);
-        for (GList* f = factories; f; f = f->next) {
-            const GList* templates = gst->staticPadTemplates(static_cast<GstElementFactory*>(f->data));
-            for (const GList* t = templates; t; t = t->next) {
-                auto* pad = static_cast<GstStaticPadTemplate*>(t->data);
-                // What gst_caps_unref() does, inline, through the opened library.
-                gst->miniObjectUnref(GST_MINI_OBJECT_CAST(gst->staticCapsGet(&pad->static_caps)));
-            }
-        }
-        gst->pluginFeatureListFree(factories);
-    }
 }
 
-/// The parts of Qt Multimedia's first use that belong to no thread: the MIME database (read from XML
-/// the first time; a recorder names its format by MIME type) and the backend's library, which the GUI
-/// thread then finds mapped and relocated. Worker thread.
+/// The backend's library, which the GUI thread then finds mapped and relocated. Worker thread.
 void preloadBackendLibrary()
 {
-    // A recorder asks for its format's file suffix too, which the database reads per type.
-    const QMimeDatabase mime;
-    for (const QString& name : {QStringLiteral("audio/mp4"), QStringLiteral("video/mp4")}) {
-        (void)mime.mimeTypeForName(name).preferredSuffix();
-    }
     const QString backend = QString::fromLocal8Bit(qgetenv("QT_MEDIA_BACKEND"));
     if (backend.isEmpty()) {
         return;
@@ -158,8 +135,8 @@ void prepareMediaEnvironment()
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) {
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
     }
-    // Without this rank GStreamer picks no AAC encoder and the recorder quietly writes MP3 into the
-    // MPEG-4 file, which other players read poorly.
+    // Voice notes name their AAC encoder themselves; this rank only keeps anything chosen by rank (a
+    // future use of Qt's own recorder, say) from writing MP3 into an MPEG-4 file.
     if (qEnvironmentVariableIsEmpty("GST_PLUGIN_FEATURE_RANK")) {
         qputenv("GST_PLUGIN_FEATURE_RANK", "avenc_aac:PRIMARY");
     }
@@ -188,13 +165,10 @@ void warmUpMedia(QObject* context, std::function<void()> ready)
             readBackendCapabilities(gst);
             preloadBackendLibrary();
         }
-        // Qt Multimedia's device list, its backend (with the backend's device monitor and list of
-        // formats) and what the first recorder sets up once belong to the GUI thread: a few
-        // milliseconds each with the above done, made in turns of their own.
+        // Qt Multimedia's device list and its backend (with the backend's device monitor) belong to
+        // the GUI thread: a few milliseconds with the above done, in a turn of its own.
         runInTurns(app, {
                             [] { (void)QMediaDevices::audioInputs(); },
-                            [] { (void)QMediaFormat(QMediaFormat::MPEG4).isSupported(QMediaFormat::Encode); },
-                            [] { delete new QMediaRecorder; },
                             finishWarmUp,
                         });
     });

@@ -13,8 +13,9 @@ void prepareMediaEnvironment();
 
 /// Readies the multimedia backend before its first use, so the first press of "Voice" or play does not
 /// wait for it: GStreamer and the plugins that recording, playback and decoding use are loaded on a
-/// worker thread (a few hundred milliseconds), then Qt Multimedia's device list, backend and first
-/// recorder are made on the GUI thread, in turns of a few milliseconds each. Call from the GUI thread once a window is on screen; calls after the first do
+/// worker thread (a few hundred milliseconds), then Qt Multimedia's device list and backend are made on
+/// the GUI thread, in a turn of a few milliseconds. Call from the GUI thread once a window is on screen (the
+/// recorder calls it too, and waits for it, before it looks for the microphone); calls after the first do
 /// nothing more. `ready`, when given, is called on the GUI thread once all is loaded (at once when it
 /// already is), unless `context` is destroyed first. A backend that fails to load leaves the first use
 /// to load it, as without this call.

@@ -15,8 +15,14 @@ private Q_SLOTS:
     void levelForPower_data();
     void levelForPower();
     void waveformBars_followLevel();
+    // Before anything that records: a recording loads the backend through the warm-up too.
+    void warmUp_answersOnceOnTheGuiThread();
 
     void recording_savedIntoEntry_playsToTheEnd();
+    void recorder_slowMicrophone_keepsEverySecondRecorded_data();
+    void recorder_slowMicrophone_keepsEverySecondRecorded();
+    void recorder_withoutAacEncoder_saysSoAndRecordsNothing();
+    void recorder_microphoneThatNeverDelivers_saysSoWithoutRestarting();
     void recorder_secondStart_isIgnored();
     void recorder_stopAtOnce_answersOnceAndLeavesNoStrayFile();
     void recorder_thatCannotWrite_printsFailureAndHandsOverNothing();
@@ -24,13 +30,13 @@ private Q_SLOTS:
     void control_withoutMicrophone_alertsEveryPress();
     void quitting_whileRecording_keepsNoFile_data();
     void quitting_whileRecording_keepsNoFile();
-    void warmUp_answersOnceOnTheGuiThread();
 
     void player_missingFile_staysIdleAndSilent();
     void clipsView_keepsRowsOfRemainingClips();
 
     void transcriber_speech_containsItsWords();
     void transcriber_silenceIsEmpty_otherLanguagesGiveNothing();
+    void transcriberInput_trimsSilenceAndNeverClips();
     void speechLibrary_missingPart_givesNothingWithLoaderText_data();
     void speechLibrary_missingPart_givesNothingWithLoaderText();
 
