@@ -284,6 +284,9 @@ const QList<OnboardingView::Swatch>& OnboardingView::swatchTable()
 OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new QWidget(this))
 {
     setWindowTitle(tr("Welcome to Vesperlog"));
+    // Only finishing the last page ends the introduction: its frame offers no close button that would
+    // do nothing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowModality(Qt::WindowModal);
     setFixedSize(640, 560);
     setAttribute(Qt::WA_OpaquePaintEvent);

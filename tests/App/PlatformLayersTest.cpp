@@ -1,5 +1,7 @@
 #include "PlatformLayersTest.h"
 
+#include "FakeSettingsPortal.h"
+
 #include "common/TestSupport.h"
 
 #include "Platform/ColorSchemePortal.h"
@@ -112,4 +114,22 @@ void PlatformLayersTest::portal_readsSchemeValues()
     QFETCH(QVariant, value);
     QFETCH(ColorSchemePortal::Scheme, expected);
     QCOMPARE(ColorSchemePortal::schemeFromValue(value), expected);
+}
+
+void PlatformLayersTest::portal_followsSchemeChangesLive()
+{
+    FakeSettingsPortal portal(1);
+    if (!portal.publish()) {
+        QSKIP("no session bus: the suite runs inside dbus-run-session");
+    }
+    using S = ColorSchemePortal::Scheme;
+    ColorSchemePortal reader;
+    QSignalSpy changed(&reader, &ColorSchemePortal::schemeChanged);
+    reader.start();
+    QTRY_COMPARE(reader.scheme(), S::Dark);
+    portal.changeColorScheme(2);
+    QTRY_COMPARE(reader.scheme(), S::Light);
+    portal.changeColorScheme(0);
+    QTRY_COMPARE(reader.scheme(), S::NoPreference);
+    QCOMPARE(changed.count(), 3);
 }

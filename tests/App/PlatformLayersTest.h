@@ -13,4 +13,5 @@ private Q_SLOTS:
     void singleInstance_defaultNameIsPerUser();
     void portal_readsSchemeValues_data();
     void portal_readsSchemeValues();
+    void portal_followsSchemeChangesLive();
 };

@@ -251,6 +251,19 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
     QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
 }
 
+void LockAndIntroductionTest::introduction_offersNoCloseButton()
+{
+    OnboardingView view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // Closing does not end it, so the window manager is asked for a frame without a close button.
+    QVERIFY(view.windowFlags() & Qt::CustomizeWindowHint);
+    QVERIFY(!(view.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(view.windowFlags() & Qt::WindowTitleHint);
+    QVERIFY(!view.close());
+    QVERIFY(view.isVisible());
+}
+
 void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen_data()
 {
     QTest::addColumn<QString>("typed");

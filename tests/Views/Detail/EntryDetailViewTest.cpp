@@ -32,6 +32,7 @@
 #include "Views/Main/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QDir>
@@ -42,11 +43,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <QTextEdit>
 #include <QTextDocument>
 
@@ -301,6 +304,29 @@ void EntryDetailViewTest::delete_asksFirst_andEditingTheDeletedEntryWritesNothin
     QVERIFY(j.store.selectedEntryID() != std::optional<QUuid>(j.a.id));
     QVERIFY(!d.isEditing());
     delete menu;
+}
+
+void EntryDetailViewTest::deleteQuestion_titleBarHoldsItsWholeTitle()
+{
+    Journal j;
+    QString title;
+    int width = 0;
+    QTimer::singleShot(0, &j.detail(), [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            width = box->width();
+            box->reject();
+        }
+    });
+    j.detail().requestDelete();
+    QCOMPARE(title, QStringLiteral("Delete this entry?"));
+    QVERIFY(j.store.entry(j.a.id));
+    // The window manager writes the title in bold, beside the window's icon and its three buttons,
+    // each at least a line high.
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    QVERIFY2(width >= metrics.horizontalAdvance(title) + 4 * metrics.height(), qPrintable(QString::number(width)));
 }
 
 void EntryDetailViewTest::copies_useTheStoredEntry()
