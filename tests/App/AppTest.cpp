@@ -757,10 +757,14 @@ void AppTest::composePlacement_rememberedOntoAVisibleScreen()
         QCOMPARE(window->geometry(), placed);
     } else {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        // Its top left corner on the screen, and no larger than it (the desktop's frame may add a few pixels).
-        QVERIFY2(screen.contains(window->geometry().topLeft()),
-                 qPrintable(QStringLiteral("%1,%2").arg(window->geometry().x()).arg(window->geometry().y())));
-        QCOMPARE(window->size(), placed.size().boundedTo(screen.size()));
+        // Wholly on the screen, frame included, and only as much smaller as that takes.
+        const QRect frame = window->frameGeometry();
+        QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                        .arg(frame.x())
+                                                        .arg(frame.y())
+                                                        .arg(frame.width())
+                                                        .arg(frame.height())));
+        QCOMPARE(frame.size(), (placed.size() + frame.size() - window->size()).boundedTo(screen.size()));
     }
 }
 
