@@ -4,22 +4,24 @@
 #include <QDBusContext>
 #include <QDBusError>
 #include <QDBusVariant>
+#include <QHash>
 #include <QObject>
 
 #include <memory>
 
-/// A stand-in for the desktop portal's settings (org.freedesktop.portal.Settings) that knows one
-/// setting, "org.freedesktop.appearance" / "color-scheme"; reading any other answers with an error, as
-/// the portal does for a setting it does not have.
+/// A stand-in for the desktop portal's settings (org.freedesktop.portal.Settings) that knows the
+/// settings of the "org.freedesktop.appearance" group it is given; reading any other answers with an
+/// error, as the portal does for a setting it does not have.
 class FakeSettingsPortal final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
 
 public:
-    /// 0 no preference, 1 dark, 2 light.
-    uint colorScheme = 0;
+    /// "org.freedesktop.appearance" settings by key ("color-scheme": 0 no preference, 1 dark, 2 light;
+    /// "reduced-motion": 0 no preference, 1 reduce).
+    QHash<QString, uint> appearance;
 
-    explicit FakeSettingsPortal(uint scheme) : colorScheme(scheme) { }
+    explicit FakeSettingsPortal(uint colorScheme) { appearance.insert(QStringLiteral("color-scheme"), colorScheme); }
     ~FakeSettingsPortal() override
     {
         if (m_bus) {
@@ -42,23 +44,23 @@ public:
                && m_bus->registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
     }
 
-    /// Changes the scheme and announces it, as the portal does when the desktop's scheme changes.
-    void changeColorScheme(uint scheme)
+    /// Changes a setting and announces it, as the portal does when the desktop's setting changes.
+    void change(const QString& key, uint value)
     {
-        colorScheme = scheme;
-        Q_EMIT SettingChanged(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
-                              QDBusVariant(scheme));
+        appearance.insert(key, value);
+        Q_EMIT SettingChanged(QStringLiteral("org.freedesktop.appearance"), key, QDBusVariant(value));
     }
+    void changeColorScheme(uint scheme) { change(QStringLiteral("color-scheme"), scheme); }
 
 public Q_SLOTS:
     QDBusVariant Read(const QString& group, const QString& key)
     {
-        if (group != QLatin1String("org.freedesktop.appearance") || key != QLatin1String("color-scheme")) {
+        if (group != QLatin1String("org.freedesktop.appearance") || !appearance.contains(key)) {
             sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"), QStringLiteral("no such setting"));
             return {};
         }
         // The portal's Read wraps the value in a second variant.
-        return QDBusVariant(QVariant::fromValue(QDBusVariant(colorScheme)));
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(appearance.value(key))));
     }
 
 Q_SIGNALS:

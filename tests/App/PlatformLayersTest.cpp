@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 
 #include "Platform/ColorSchemePortal.h"
+#include "Platform/ReduceMotion.h"
 #include "Platform/SingleInstance.h"
 
 #include <QDBusArgument>
@@ -132,4 +133,22 @@ void PlatformLayersTest::portal_followsSchemeChangesLive()
     portal.changeColorScheme(0);
     QTRY_COMPARE(reader.scheme(), S::NoPreference);
     QCOMPARE(changed.count(), 3);
+}
+
+void PlatformLayersTest::reduceMotion_followsPortalChangesLive()
+{
+    if (ReduceMotion::fromEnvironment()) {
+        QSKIP("VESPERLOG_REDUCE_MOTION overrides the desktop");
+    }
+    FakeSettingsPortal portal(0);
+    portal.appearance.insert(QStringLiteral("reduced-motion"), 0);
+    if (!portal.publish()) {
+        QSKIP("no session bus: the suite runs inside dbus-run-session");
+    }
+    ReduceMotion& motion = ReduceMotion::instance();
+    motion.start();
+    portal.change(QStringLiteral("reduced-motion"), 1);
+    QTRY_VERIFY(motion.isOn());
+    portal.change(QStringLiteral("reduced-motion"), 0);
+    QTRY_VERIFY(!motion.isOn());
 }

@@ -14,4 +14,5 @@ private Q_SLOTS:
     void portal_readsSchemeValues_data();
     void portal_readsSchemeValues();
     void portal_followsSchemeChangesLive();
+    void reduceMotion_followsPortalChangesLive();
 };
