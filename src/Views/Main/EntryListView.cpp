@@ -97,7 +97,7 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     // The fade into the empty state shows a picture of its message: when the message changes meanwhile
     // (more letters typed into the search field, which leave the rows as they are) the fade ends, so the
     // message always matches the field.
-    connect(&store, &JournalStore::searchQueryChanged, this, [this] {
+    connect(&store, &JournalStore::navigationChanged, this, [this] {
         if (m_emptyTransition && m_body->currentWidget() == m_empty && m_empty->message() != m_emptyTransitionMessage) {
             m_emptyTransition->finish();
         }
