@@ -188,8 +188,11 @@ void VesperlogApp::setUpTray()
         return;
     }
     m_tray = new QSystemTrayIcon(QuickCapturePanel::trayIcon());
-    // The desktop's colour scheme decides the mark's colour: drawn again when it changes.
+    // The desktop's colour scheme decides the mark's colour: drawn again when it changes, also while the
+    // application keeps an appearance of its own.
     vsp::onThemeChange(m_tray, [this] { m_tray->setIcon(QuickCapturePanel::trayIcon()); });
+    connect(&AppearanceManager::instance(), &AppearanceManager::desktopSchemeChanged, m_tray,
+            [this] { m_tray->setIcon(QuickCapturePanel::trayIcon()); });
     m_tray->setToolTip(QStringLiteral("Vesperlog"));
     auto* menu = new QMenu;
     menu->addAction(tr("Quick Capture"), this, [this] { openWindow(QStringLiteral("quick-capture")); });

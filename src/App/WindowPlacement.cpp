@@ -1,12 +1,10 @@
 #include "App/WindowPlacement.h"
 
+#include "Theme/WindowFit.h"
+
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
-
-#include <algorithm>
 
 namespace {
 
@@ -26,8 +24,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == m_window) {
-            if (event->type() == QEvent::Show) {
+            if (event->type() == QEvent::Show && !m_shown) {
                 m_shown = true;
+                // Before the window appears: its default size may be larger than a small or scaled screen.
+                vsp::fitToScreen(m_window);
+            } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_shown
+                       && !m_framed && m_window->frameGeometry() != m_window->geometry()) {
+                // The window manager has framed the window: the frame must fit too.
+                m_framed = true;
+                vsp::fitToScreen(m_window);
             } else if (event->type() == QEvent::Hide || event->type() == QEvent::Close) {
                 keep();
             }
@@ -46,36 +51,8 @@ private:
     QWidget* m_window;
     std::function<void(const QByteArray&)> m_store;
     bool m_shown = false;
+    bool m_framed = false;
 };
-
-/// Qt's own correction of a restored placement leaves windows larger than the screen, or partly off
-/// it: bring the window wholly onto the free area of the screen it overlaps most (the primary one when
-/// none), no larger than that area unless its minimum size demands it.
-void keepOnScreen(QWidget* window)
-{
-    QRect placed = window->geometry();
-    const QScreen* best = QGuiApplication::primaryScreen();
-    qint64 bestArea = 0;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect shared = screen->availableGeometry().intersected(placed);
-        const qint64 area = shared.isEmpty() ? 0 : qint64(shared.width()) * shared.height();
-        if (area > bestArea) {
-            best = screen;
-            bestArea = area;
-        }
-    }
-    if (!best) {
-        return;
-    }
-    const QRect free = best->availableGeometry();
-    placed.setSize(placed.size().boundedTo(free.size()).expandedTo(window->minimumSize()));
-    // Where the window is larger than the area, its top left corner stays on it.
-    placed.moveLeft(std::clamp(placed.left(), free.left(), std::max(free.left(), free.right() + 1 - placed.width())));
-    placed.moveTop(std::clamp(placed.top(), free.top(), std::max(free.top(), free.bottom() + 1 - placed.height())));
-    if (placed != window->geometry()) {
-        window->setGeometry(placed);
-    }
-}
 
 } // namespace
 
@@ -85,7 +62,7 @@ void remember(QWidget* window, const QByteArray& stored, std::function<void(cons
 {
     if (!stored.isEmpty()) {
         if (window->restoreGeometry(stored)) {
-            keepOnScreen(window);
+            vsp::fitToScreen(window);
         }
     }
     new PlacementKeeper(window, std::move(store));

@@ -11,8 +11,10 @@ class QWidget;
 /// `store` each time it is hidden or closed and when the application is about to quit.
 ///
 /// A stored placement is moved and shrunk onto the free area of a screen that is there now (a monitor
-/// unplugged, a smaller resolution); the window's minimum size still holds. Empty or unreadable bytes
-/// leave the window's default size and position. A window never shown stores nothing.
+/// unplugged, a smaller resolution, a larger scale factor), and so is the default size at the first
+/// show and once the window manager has put its frame around the window (see vsp::fitToScreen); the
+/// window's minimum size still holds. Empty or unreadable bytes leave the window's default size and
+/// position. A window never shown stores nothing.
 namespace WindowPlacement {
 
 void remember(QWidget* window, const QByteArray& stored, std::function<void(const QByteArray&)> store);

@@ -54,8 +54,11 @@ void ColorSchemePortal::start()
     if (!bus.isConnected()) {
         return;
     }
+    // The slot takes the whole message: a slot with a QDBusVariant parameter is refused when that type
+    // has not yet been registered by name in the process (nothing else on the way to here does), and
+    // the subscription then silently never happened.
     bus.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
-                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+                SLOT(onSettingChanged(QDBusMessage)));
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Read"));
     call << kGroup << kKey;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 2000), this);
@@ -69,10 +72,11 @@ void ColorSchemePortal::start()
     });
 }
 
-void ColorSchemePortal::onSettingChanged(const QString& group, const QString& key, const QDBusVariant& value)
+void ColorSchemePortal::onSettingChanged(const QDBusMessage& message)
 {
-    if (group == kGroup && key == kKey) {
-        setScheme(schemeFromValue(value.variant()));
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() == 3 && arguments.at(0).toString() == kGroup && arguments.at(1).toString() == kKey) {
+        setScheme(schemeFromValue(arguments.at(2)));
     }
 }
 

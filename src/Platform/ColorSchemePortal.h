@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDBusVariant>
+#include <QDBusMessage>
 #include <QObject>
 #include <QVariant>
 
@@ -29,7 +29,7 @@ Q_SIGNALS:
     void schemeChanged(ColorSchemePortal::Scheme scheme);
 
 private Q_SLOTS:
-    void onSettingChanged(const QString& group, const QString& key, const QDBusVariant& value);
+    void onSettingChanged(const QDBusMessage& message);
 
 private:
     void setScheme(Scheme scheme);

@@ -111,8 +111,10 @@ void ReduceMotion::start()
         readFromGsettings();
         return;
     }
+    // The slot takes the whole message: QtDBus refuses a slot with a QDBusVariant parameter while that
+    // type is not yet registered by name, and the changes then never arrived.
     bus.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
-                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+                SLOT(onSettingChanged(QDBusMessage)));
     readFromPortal(kAppearance, kReducedMotion, [this](bool found) {
         if (!found) {
             readFromPortal(kGnomeInterface, kEnableAnimations, [this](bool found) {
@@ -166,8 +168,15 @@ void ReduceMotion::readFromGsettings()
     process->start(program, {QStringLiteral("get"), kGnomeInterface, kEnableAnimations});
 }
 
-void ReduceMotion::onSettingChanged(const QString& group, const QString& key, const QDBusVariant& value)
+void ReduceMotion::onSettingChanged(const QDBusMessage& message)
 {
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() != 3) {
+        return;
+    }
+    const QString group = arguments.at(0).toString();
+    const QString key = arguments.at(1).toString();
+    const QDBusVariant value = qvariant_cast<QDBusVariant>(arguments.at(2));
     std::optional<bool> on;
     if (group == kAppearance && key == kReducedMotion) {
         on = fromReducedMotionValue(value.variant());

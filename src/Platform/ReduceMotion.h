@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QObject>
 #include <QString>
@@ -35,7 +36,7 @@ Q_SIGNALS:
     void changed(bool on);
 
 private Q_SLOTS:
-    void onSettingChanged(const QString& group, const QString& key, const QDBusVariant& value);
+    void onSettingChanged(const QDBusMessage& message);
 
 private:
     ReduceMotion() = default;

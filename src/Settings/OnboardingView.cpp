@@ -284,6 +284,10 @@ const QList<OnboardingView::Swatch>& OnboardingView::swatchTable()
 OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new QWidget(this))
 {
     setWindowTitle(tr("Welcome to Vesperlog"));
+    // Only finishing the last page ends the introduction, so it has no title bar: a close button there
+    // would do nothing (some window managers, Openbox among them, keep the button whatever the window
+    // asks). It stands over the main window as a sheet, outlined where it meets it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint);
     setWindowModality(Qt::WindowModal);
     setFixedSize(640, 560);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -658,6 +662,8 @@ void OnboardingView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Color::vspBackground().resolve());
+    p.setPen(Color::vspBorder().resolve());
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void OnboardingView::reject()

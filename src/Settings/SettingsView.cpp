@@ -7,6 +7,7 @@
 #include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
+#include "Theme/WindowFit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -206,6 +207,8 @@ void SettingsView::showEvent(QShowEvent* event)
         if (anchor && anchor != this) {
             move(anchor->frameGeometry().center() - rect().center());
         }
+        // Over a window near the screen's edge, or on a small or scaled screen, it stays wholly on it.
+        vsp::fitToScreen(this);
     }
     QWidget::showEvent(event);
 }

@@ -80,6 +80,7 @@ void AppearanceManager::setDesktopScheme(DesktopScheme scheme)
     }
     m_desktop = scheme;
     recompute();
+    Q_EMIT desktopSchemeChanged();
 }
 
 void AppearanceManager::onAccentChanged()

@@ -65,6 +65,9 @@ Q_SIGNALS:
     void appearanceChanged();
     /// The accent preset changed; colours made earlier by Color::resolvedAccent keep the old preset.
     void accentChanged();
+    /// The desktop's colour scheme changed, whether or not the appearance follows it (the desktop's
+    /// own panels do).
+    void desktopSchemeChanged();
 
 private:
     AppearanceManager();

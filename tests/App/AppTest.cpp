@@ -1,4 +1,5 @@
 #include "AppTest.h"
+#include "FakeSettingsPortal.h"
 
 #include "common/FakeAuthenticator.h"
 #include "common/LocalHttpsServer.h"
@@ -39,6 +40,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
@@ -52,6 +54,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -95,13 +98,13 @@ struct AppFixture {
     /// How often the application asked its event loop to end.
     int quits = 0;
 
-    explicit AppFixture(bool show = true)
+    explicit AppFixture(bool show = true, bool followDesktopScheme = false)
     {
         VesperlogApp::Options options;
         options.fileChooser = &chooser;
         options.useTray = false;
         options.startNotifications = false;
-        options.followDesktopScheme = false;
+        options.followDesktopScheme = followDesktopScheme;
         options.endEventLoop = [this] { ++quits; };
         // The lock cover's check waits for the test: no real PAM prompt.
         options.authenticator = vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Silent);
@@ -786,10 +789,59 @@ void AppTest::composePlacement_rememberedOntoAVisibleScreen()
         QCOMPARE(window->geometry(), placed);
     } else {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        // Its top left corner on the screen, and no larger than it (the desktop's frame may add a few pixels).
-        QVERIFY2(screen.contains(window->geometry().topLeft()),
-                 qPrintable(QStringLiteral("%1,%2").arg(window->geometry().x()).arg(window->geometry().y())));
-        QCOMPARE(window->size(), placed.size().boundedTo(screen.size()));
+        // Wholly on the screen, frame included, and only as much smaller as that takes.
+        const QRect frame = window->frameGeometry();
+        QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                        .arg(frame.x())
+                                                        .arg(frame.y())
+                                                        .arg(frame.width())
+                                                        .arg(frame.height())));
+        QCOMPARE(frame.size(), (placed.size() + frame.size() - window->size()).boundedTo(screen.size()));
+    }
+}
+
+void AppTest::windows_fitAScaledScreen_data()
+{
+    // The arguments of a launch at scale 1 before the one at scale 2 (none: a first launch).
+    QTest::addColumn<QStringList>("before");
+    QTest::newRow("first launch") << QStringList{};
+    QTest::newRow("placed at scale 1") << QStringList{QStringLiteral("--place"), QStringLiteral("300"), QStringLiteral("200")};
+    QTest::newRow("placed far right at scale 1")
+        << QStringList{QStringLiteral("--place"), QStringLiteral("1700"), QStringLiteral("900")};
+}
+
+void AppTest::windows_fitAScaledScreen()
+{
+    QFETCH(QStringList, before);
+    // One screen of 1920×1200 device pixels, as Xvfb gives.
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"screens": [{"name": "S", "x": 0, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96}]})");
+    file.close();
+    const auto launch = [&](const QString& scale, const QStringList& arguments) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
+        child.setProcessEnvironment(environment);
+        child.start(QStringLiteral(VESPERLOG_WINDOW_FIT_CHILD), arguments);
+        child.waitForFinished(120000);
+        return QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    };
+    if (!before.isEmpty()) {
+        QCOMPARE(launch(QStringLiteral("1"), before).size(), 3);
+    }
+    const QStringList windows = launch(QStringLiteral("2"), {});
+    QCOMPARE(windows.size(), 3);
+    for (const QString& line : windows) {
+        const QStringList f = line.split(u' ');
+        QCOMPARE(f.size(), 9);
+        const QRect frame(f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toInt());
+        const QRect free(f[5].toInt(), f[6].toInt(), f[7].toInt(), f[8].toInt());
+        QCOMPARE(free, QRect(0, 0, 960, 600));
+        QVERIFY2(free.contains(frame), qPrintable(line));
     }
 }
 
@@ -944,6 +996,37 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
                                                                   .arg(picture.strongestContrast)
                                                                   .arg(picture.ground.name())));
     }
+}
+
+void AppTest::systemAppearance_followsDesktopSchemeLive()
+{
+    FakeSettingsPortal portal(1);
+    if (!portal.publish()) {
+        QSKIP("no session bus: the suite runs inside dbus-run-session");
+    }
+    AppearanceManager& appearance = AppearanceManager::instance();
+    const auto restore = qScopeGuard([&] { appearance.setDesktopScheme(AppearanceManager::DesktopScheme::NoPreference); });
+    const auto mark = [] { return QuickCapturePanel::trayIcon().pixmap(16).toImage(); };
+    AppSettings::instance().setAppearanceMode(QStringLiteral("system"));
+    AppFixture f(true, true);
+    QTRY_VERIFY(appearance.isDark());
+    const QImage darkDesktopMark = mark();
+
+    portal.changeColorScheme(2);
+    QTRY_VERIFY(!appearance.isDark());
+    QCOMPARE(QApplication::palette().color(QPalette::Window),
+             vsp::Color::vspBackground().resolve(vsp::Appearance::Light));
+    QVERIFY(mark() != darkDesktopMark);
+
+    // An appearance of the application's own stays, while the tray's mark still follows the desktop.
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
+    QSignalSpy desktopChanged(&appearance, &AppearanceManager::desktopSchemeChanged);
+    QSignalSpy appearanceChanged(&appearance, &AppearanceManager::appearanceChanged);
+    portal.changeColorScheme(1);
+    QTRY_COMPARE(desktopChanged.count(), 1);
+    QCOMPARE(appearanceChanged.count(), 0);
+    QVERIFY(!appearance.isDark());
+    QCOMPARE(mark(), darkDesktopMark);
 }
 
 void AppTest::quitForUpdate_savesTheDetailsEditsAndTheDraftFirst()

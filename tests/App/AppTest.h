@@ -42,6 +42,8 @@ private Q_SLOTS:
 
     void composePlacement_rememberedOntoAVisibleScreen_data();
     void composePlacement_rememberedOntoAVisibleScreen();
+    void windows_fitAScaledScreen_data();
+    void windows_fitAScaledScreen();
     void appWideShortcuts_workFromNewEntryWindow();
     void quit_whileIntroductionIsOpen_stillQuits();
     void quitForUpdate_savesTheDetailsEditsAndTheDraftFirst();
@@ -50,4 +52,5 @@ private Q_SLOTS:
     void selectedRowDate_readableOnEveryAccent();
     void appearanceSwitch_recoloursEveryWindowAtOnce_data();
     void appearanceSwitch_recoloursEveryWindowAtOnce();
+    void systemAppearance_followsDesktopSchemeLive();
 };

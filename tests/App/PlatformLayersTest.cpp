@@ -1,8 +1,11 @@
 #include "PlatformLayersTest.h"
 
+#include "FakeSettingsPortal.h"
+
 #include "common/TestSupport.h"
 
 #include "Platform/ColorSchemePortal.h"
+#include "Platform/ReduceMotion.h"
 #include "Platform/SingleInstance.h"
 
 #include <QDBusArgument>
@@ -112,4 +115,40 @@ void PlatformLayersTest::portal_readsSchemeValues()
     QFETCH(QVariant, value);
     QFETCH(ColorSchemePortal::Scheme, expected);
     QCOMPARE(ColorSchemePortal::schemeFromValue(value), expected);
+}
+
+void PlatformLayersTest::portal_followsSchemeChangesLive()
+{
+    FakeSettingsPortal portal(1);
+    if (!portal.publish()) {
+        QSKIP("no session bus: the suite runs inside dbus-run-session");
+    }
+    using S = ColorSchemePortal::Scheme;
+    ColorSchemePortal reader;
+    QSignalSpy changed(&reader, &ColorSchemePortal::schemeChanged);
+    reader.start();
+    QTRY_COMPARE(reader.scheme(), S::Dark);
+    portal.changeColorScheme(2);
+    QTRY_COMPARE(reader.scheme(), S::Light);
+    portal.changeColorScheme(0);
+    QTRY_COMPARE(reader.scheme(), S::NoPreference);
+    QCOMPARE(changed.count(), 3);
+}
+
+void PlatformLayersTest::reduceMotion_followsPortalChangesLive()
+{
+    if (ReduceMotion::fromEnvironment()) {
+        QSKIP("VESPERLOG_REDUCE_MOTION overrides the desktop");
+    }
+    FakeSettingsPortal portal(0);
+    portal.appearance.insert(QStringLiteral("reduced-motion"), 0);
+    if (!portal.publish()) {
+        QSKIP("no session bus: the suite runs inside dbus-run-session");
+    }
+    ReduceMotion& motion = ReduceMotion::instance();
+    motion.start();
+    portal.change(QStringLiteral("reduced-motion"), 1);
+    QTRY_VERIFY(motion.isOn());
+    portal.change(QStringLiteral("reduced-motion"), 0);
+    QTRY_VERIFY(!motion.isOn());
 }

@@ -13,4 +13,6 @@ private Q_SLOTS:
     void singleInstance_defaultNameIsPerUser();
     void portal_readsSchemeValues_data();
     void portal_readsSchemeValues();
+    void portal_followsSchemeChangesLive();
+    void reduceMotion_followsPortalChangesLive();
 };

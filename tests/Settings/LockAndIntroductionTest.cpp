@@ -251,6 +251,18 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
     QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
 }
 
+void LockAndIntroductionTest::introduction_offersNoCloseButton()
+{
+    OnboardingView view;
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // Closing does not end it, so it has no title bar whose close button would do nothing.
+    QVERIFY(view.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!(view.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!view.close());
+    QVERIFY(view.isVisible());
+}
+
 void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen_data()
 {
     QTest::addColumn<QString>("typed");

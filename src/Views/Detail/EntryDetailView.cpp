@@ -29,6 +29,7 @@
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Theme/Transitions.h"
+#include "Theme/WindowFit.h"
 #include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/DetailToolbar.h"
 #include "Views/Detail/EditableTagsView.h"
@@ -180,6 +181,7 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
         box.setInformativeText(tr("You can restore it from Trash within %1 days.").arg(30));
         QPushButton* trash = box.addButton(tr("Move to Trash"), QMessageBox::DestructiveRole);
         box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+        vsp::makeRoomForTitle(box);
         box.exec();
         return box.clickedButton() == trash;
     };

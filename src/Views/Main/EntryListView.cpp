@@ -102,6 +102,14 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     connect(&AppNotifications::instance(), &AppNotifications::VspToggleSearch, this, &EntryListView::toggleSearch);
     connect(&store, &JournalStore::navigationChanged, this, &EntryListView::followNavigation);
     connect(m_list->listModel(), &EntryListModel::refreshed, this, &EntryListView::refreshEmptyState);
+    // The fade into the empty state shows a picture of its message: when the message changes meanwhile
+    // (more letters typed into the search field, which leave the rows as they are) the fade ends, so the
+    // message always matches the field.
+    connect(&store, &JournalStore::navigationChanged, this, [this] {
+        if (m_emptyTransition && m_body->currentWidget() == m_empty && m_empty->message() != m_emptyTransitionMessage) {
+            m_emptyTransition->finish();
+        }
+    });
     for (auto signal : {&AppSettings::showEntryPreviewsChanged, &AppSettings::compactListViewChanged}) {
         connect(&AppSettings::instance(), signal, this, [this] {
             m_list->listDelegate()->reloadOptions();
@@ -213,6 +221,7 @@ void EntryListView::refreshEmptyState()
                                                p.drawPixmap(0, 0, oldLook);
                                            }
                                        });
+        m_emptyTransitionMessage = m_empty->message();
         m_body->setCurrentWidget(next);
         m_emptyTransition->start([this] { return vsp::TransitionOverlay::translucentSnapshot(m_body); });
         return;

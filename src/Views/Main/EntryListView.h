@@ -114,6 +114,8 @@ private:
     QGraphicsOpacityEffect* m_searchOpacity;
     QPointer<vsp::TransitionOverlay> m_pageTransition;
     QPointer<vsp::TransitionOverlay> m_emptyTransition;
+    /// The message the fade into the empty state shows a picture of.
+    QString m_emptyTransitionMessage;
     QTimer* m_dayCheck;
     QDate m_shownDay;
     bool m_showSearch = false;

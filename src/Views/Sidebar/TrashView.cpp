@@ -11,6 +11,7 @@
 #include "Theme/SymbolIcons.h"
 #include "Theme/TransitionOverlay.h"
 #include "Theme/Transitions.h"
+#include "Theme/WindowFit.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -532,6 +533,7 @@ QMessageBox* TrashView::ask(const QString& title, const QString& message, const 
     QPushButton* yes = box->addButton(destructive, QMessageBox::DestructiveRole);
     box->setDefaultButton(box->addButton(QMessageBox::Cancel));
     yes->setObjectName(QStringLiteral("destructive"));
+    vsp::makeRoomForTitle(*box);
     m_question = box;
     return box;
 }

@@ -45,11 +45,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <QTextEdit>
 #include <QTextDocument>
 
@@ -307,6 +309,29 @@ void EntryDetailViewTest::delete_asksFirst_andEditingTheDeletedEntryWritesNothin
     QVERIFY(j.store.selectedEntryID() != std::optional<QUuid>(j.a.id));
     QVERIFY(!d.isEditing());
     delete menu;
+}
+
+void EntryDetailViewTest::deleteQuestion_titleBarHoldsItsWholeTitle()
+{
+    Journal j;
+    QString title;
+    int width = 0;
+    QTimer::singleShot(0, &j.detail(), [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            width = box->width();
+            box->reject();
+        }
+    });
+    j.detail().requestDelete();
+    QCOMPARE(title, QStringLiteral("Delete this entry?"));
+    QVERIFY(j.store.entry(j.a.id));
+    // The window manager writes the title in bold, beside the window's icon and its three buttons,
+    // each a line high and spaced apart (a stock box leaves 50 pixels for all of them).
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    QVERIFY2(width >= metrics.horizontalAdvance(title) + 4 * (metrics.height() + 6), qPrintable(QString::number(width)));
 }
 
 void EntryDetailViewTest::copies_useTheStoredEntry()

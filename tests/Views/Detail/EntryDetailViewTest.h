@@ -18,6 +18,7 @@ private Q_SLOTS:
     void focusModeOn_whenReading_editsInTheFocusLayout();
     void commit_takesPendingTag_andTrims();
     void delete_asksFirst_andEditingTheDeletedEntryWritesNothing();
+    void deleteQuestion_titleBarHoldsItsWholeTitle();
     void copies_useTheStoredEntry();
     void tagEditor_suggestsStoredTags_data();
     void tagEditor_suggestsStoredTags();

@@ -336,6 +336,24 @@ void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()
     QCOMPARE(c.look(QStringLiteral("A")), Look{});
 }
 
+void EntryListMotionTest::emptyState_messageFollowsTheFieldDuringItsFade()
+{
+    Column c;
+    c.store.setSearchQuery(QStringLiteral("z"));
+    c.change();
+    QPointer<vsp::TransitionOverlay> fade = c.view.emptyStateTransition();
+    QVERIFY(fade);
+    // The fade takes its picture of the message for "z".
+    QCoreApplication::processEvents();
+    QVERIFY(fade && fade->isMoving());
+    c.store.setSearchQuery(QStringLiteral("zzz"));
+    c.change();
+    // Nothing covers the message for the text now in the field.
+    QVERIFY(!fade || !fade->isVisible());
+    QVERIFY(c.view.emptyView()->isVisible());
+    QCOMPARE(c.view.emptyView()->message(), QStringLiteral("No results for \"zzz\""));
+}
+
 void EntryListMotionTest::hiddenList_forgetsWhatItSaw()
 {
     Column c;

@@ -22,5 +22,6 @@ private Q_SLOTS:
     void largeChange_landsAtOnce();
     void rowSignals_countRowsThatComeAndGo();
     void emptyState_listFadesIntoIt_andRowsEnterWhenBack();
+    void emptyState_messageFollowsTheFieldDuringItsFade();
     void hiddenList_forgetsWhatItSaw();
 };
