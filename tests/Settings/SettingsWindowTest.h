@@ -49,6 +49,7 @@ private Q_SLOTS:
     void moodLabels_arePlainText();
 
     void dataButtons_postOnce_andAreDisabledWhileLocked();
+    void lockedJournal_settingsShowAndChangeNothingOfIt();
     void dataTab_showsRealFolders();
     void privacyText_namesBothNetworkUses();
 
