@@ -47,8 +47,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vesperlog"));
     QApplication::setOrganizationName(QStringLiteral("Vesperlog"));
-    const vsp::bench::ToolArguments tool(QApplication::arguments(),
-                                         "lock_sheet_screenshots OUT_DIR [--appearance=dark|light] [--update] [--linger=MS]");
+    const vsp::bench::ToolArguments tool(
+        QApplication::arguments(), "lock_sheet_screenshots OUT_DIR [--appearance=dark|light] [--update] [--linger=MS]");
     if (!tool.ok()) {
         return 2;
     }
@@ -75,7 +75,8 @@ int main(int argc, char** argv)
     window->resize(940, 580);
     vesperlog.showMainWindow();
     ContentView* content = window->contentView();
-    const QString suffix = u'-' + appearance + (tool.option(QStringLiteral("update")) ? QStringLiteral("-update") : QString())
+    const QString suffix = u'-' + appearance
+                           + (tool.option(QStringLiteral("update")) ? QStringLiteral("-update") : QString())
                            + QStringLiteral(".png");
 
     QTimer::singleShot(1200, &app, [&] {

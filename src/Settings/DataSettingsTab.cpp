@@ -85,9 +85,8 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     importSection->addRow(lockedNote);
 
     FormSection* backup = page->addSection(tr("Backup"));
-    QCheckBox* autoBackup =
-        bindCheckBox(new QCheckBox(tr("Auto-backup on quit")), settings, &AppSettings::autoBackup,
-                     &AppSettings::setAutoBackup, &AppSettings::autoBackupChanged);
+    QCheckBox* autoBackup = bindCheckBox(new QCheckBox(tr("Auto-backup on quit")), settings, &AppSettings::autoBackup,
+                                         &AppSettings::setAutoBackup, &AppSettings::autoBackupChanged);
     autoBackup->setObjectName(QStringLiteral("autoBackupSwitch"));
     backup->addRow(autoBackup);
     backup->addRow(caption(tr("Saves a copy to %1 when you close the app.").arg(backupFolder()), this));

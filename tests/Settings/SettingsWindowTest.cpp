@@ -557,7 +557,8 @@ void SettingsWindowTest::lockedJournal_settingsShowAndChangeNothingOfIt()
         }
         return values;
     };
-    QCOMPARE(figures(), (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("1")}));
+    QCOMPARE(figures(),
+             (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("1")}));
 
     m_store->setIsLocked(true);
     for (QWidget* control : switches) {

@@ -337,8 +337,8 @@ void ComposeFooter::rebuildChips(const vsp::Spring* spring)
 void ComposeFooter::refreshSuggestions()
 {
     // The journal's tags are its content: a locked journal suggests none.
-    const QStringList next = m_store.isLocked() ? QStringList()
-                                                : vsp::tags::suggestions(m_tagField->text(), m_store.allTags(), m_tags);
+    const QStringList next =
+        m_store.isLocked() ? QStringList() : vsp::tags::suggestions(m_tagField->text(), m_store.allTags(), m_tags);
     if (next == m_suggestions && m_suggestionSlot->isPresent() == !next.isEmpty()) {
         return;
     }

@@ -273,11 +273,10 @@ void EntryDetailView::buildEditorArea()
         m_edit.body = text;
         m_overlay->setWordCount(vsp::compose::wordCount(text));
     });
-    connect(m_editor, &FormattableTextEditor::richTextChanged, this,
-            [this](const std::optional<QByteArray>& rtf) {
-                m_bodyEdited = true;
-                m_edit.bodyRTF = rtf;
-            });
+    connect(m_editor, &FormattableTextEditor::richTextChanged, this, [this](const std::optional<QByteArray>& rtf) {
+        m_bodyEdited = true;
+        m_edit.bodyRTF = rtf;
+    });
     connect(m_editor, &FormattableTextEditor::contentHeightChanged, this, [this](int height) {
         m_focusContentHeight = height;
         if (m_focusLayout) {

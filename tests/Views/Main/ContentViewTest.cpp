@@ -161,8 +161,8 @@ void ContentViewTest::lockedWindow_showsAssistiveTechnologyOnlyTheCover()
     }
     QVERIFY(reachedUnlock);
     // Asked for directly, the covered columns are not shown either.
-    for (QWidget* covered : std::initializer_list<QWidget*>{w.content().sidebar(), w.content().entryList(),
-                                                            w.content().detail()}) {
+    for (QWidget* covered :
+         std::initializer_list<QWidget*>{w.content().sidebar(), w.content().entryList(), w.content().detail()}) {
         QVERIFY(QAccessible::queryAccessibleInterface(covered)->state().invisible);
     }
     w.store.setIsLocked(false);
@@ -210,7 +210,8 @@ void ContentViewTest::returnOnTheCover_pressesUnlock()
     Window w;
     LockScreenView* lock = w.content().lockScreen();
     auto record = std::make_shared<vsp::test::FakeAuthenticator::Record>();
-    lock->setAuthenticatorFactory(vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Deny, record));
+    lock->setAuthenticatorFactory(
+        vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Deny, record));
     w.store.setIsLocked(true);
     QTRY_VERIFY(!lock->isAuthenticating());
     const int before = record->started;
