@@ -125,7 +125,9 @@ public:
     // ------------------------------------------------------------ entry operations
     /// Puts the entry at the front, selects it, shows Today without a tag filter (ending a search when
     /// that moves the list), saves, schedules its reminder and counts the save for the review prompt.
-    /// The change signals fire after the write, so whoever reacts finds the entry in entries.json.
+    /// The change signals fire once the entry is in the store's lists. With background writing off they
+    /// also follow the write, so whoever reacts finds the entry in entries.json; with it on (as in the
+    /// app) the write may still be under way: `waitForSaves` waits for it.
     void addEntry(const JournalEntry& entry);
     /// Adds a new entry with the attachments written for it: copies each image file (a local path)
     /// into images/<entry id>/ and each voice note's recording into audio/<entry id>/, records the

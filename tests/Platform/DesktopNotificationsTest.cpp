@@ -34,6 +34,25 @@ NotificationRequest simpleRequest(const QString& identifier)
     return r;
 }
 
+/// Hands the centre a delivery that lives on the test's stack, and takes it back however the test ends:
+/// a failed wait returns early, and the centre must never be left pointing at a destroyed delivery.
+class DeliveryGuard {
+public:
+    DeliveryGuard(NotificationCenter& centre, NotificationDelivery* delivery) : m_centre(centre)
+    {
+        m_centre.setDelivery(delivery);
+    }
+    ~DeliveryGuard()
+    {
+        m_centre.stop();
+        m_centre.setDelivery(nullptr);
+    }
+    Q_DISABLE_COPY_MOVE(DeliveryGuard)
+
+private:
+    NotificationCenter& m_centre;
+};
+
 } // namespace
 
 DesktopNotificationsTest::DesktopNotificationsTest() = default;
@@ -98,15 +117,16 @@ void DesktopNotificationsTest::scheduledReminder_reachesTheService()
 {
     DesktopNotifications desktop(*m_client);
     NotificationCenter& centre = NotificationCenter::instance();
-    centre.setDelivery(&desktop);
-    // A clock running from half a second before 20:00.
-    const double start = local(kDay, 20) - 0.5;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    centre.setClock([start, elapsed] { return start + double(elapsed.elapsed()) / 1000.0; });
+    const DeliveryGuard guard(centre, &desktop);
+    // Half a second before 20:00; the clock is then moved on to the reminder's time.
+    std::shared_ptr<double> now = std::make_shared<double>(local(kDay, 20) - 0.5);
+    centre.setClock([now] { return *now; });
     centre.start();
 
     NotificationManager::scheduleReminder(20, 0);
+    QVERIFY(m_service->received.isEmpty());
+    *now = local(kDay, 20);
+    centre.processDueRequests();
 
     QTRY_COMPARE_WITH_TIMEOUT(m_service->received.size(), 1, 5000);
     const FakeNotificationService::Received& got = m_service->received.first();
@@ -139,7 +159,7 @@ void DesktopNotificationsTest::expirationReminder_missedToday_isShownAtLaunch()
     // The application was closed from 07:00 to 10:00.
     *now = local(kDay, 10);
     DesktopNotifications desktop(*m_client);
-    centre.setDelivery(&desktop);
+    const DeliveryGuard guard(centre, &desktop);
 
     centre.start();
 

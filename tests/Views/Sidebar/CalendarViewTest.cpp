@@ -13,6 +13,7 @@
 #include "Views/Sidebar/CalendarGrid.h"
 #include "Views/Sidebar/CalendarView.h"
 
+#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QListView>
 #include <QProcess>
@@ -204,6 +205,7 @@ void CalendarViewTest::dayClick_picksDay_listsItsEntries()
 {
     Calendar c(QDate(2025, 3, 20), {entry(QStringLiteral("Late"), localMoment(QDate(2025, 3, 10), 20)),
                                     entry(QStringLiteral("Early"), localMoment(QDate(2025, 3, 10), 7))});
+    QAbstractItemModelTester tester(c.view->dayModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     c.clickDay(QDate(2025, 3, 10));
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate(2025, 3, 10))));
     QCOMPARE(c.view->dayModel()->rowCount(), 2);
