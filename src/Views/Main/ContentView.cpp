@@ -376,8 +376,13 @@ void ContentView::closeJournalWindows()
 {
     QToolTip::hideText();
     const QWidget* main = window();
+    // Closing one window may delete another (a question with its sheet): each is checked when reached.
+    QList<QPointer<QWidget>> windows;
     for (QWidget* other : QApplication::topLevelWidgets()) {
-        if (other == main || !other->isVisible() || !belongsTo(other, main)) {
+        windows.append(other);
+    }
+    for (const QPointer<QWidget>& other : std::as_const(windows)) {
+        if (!other || other == main || !other->isVisible() || !belongsTo(other, main)) {
             continue;
         }
         if (vsp::showsNoJournalData(other)) {
