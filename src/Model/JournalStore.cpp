@@ -464,12 +464,12 @@ void JournalStore::setTrashedEntries(const QList<TrashedEntry>& records)
 
 void JournalStore::setSelectedSection(NavSection section)
 {
-    assign(this, m_selectedSection, section, &JournalStore::selectedSectionChanged);
+    navigate([&] { m_selectedSection = section; });
 }
 
 void JournalStore::setSelectedTag(const std::optional<QString>& tag)
 {
-    assign(this, m_selectedTag, tag, &JournalStore::selectedTagChanged);
+    navigate([&] { m_selectedTag = tag; });
 }
 
 void JournalStore::setSelectedEntryID(const std::optional<QUuid>& id)
@@ -489,7 +489,7 @@ void JournalStore::setIsLocked(bool locked)
 
 void JournalStore::setSearchQuery(const QString& query)
 {
-    assign(this, m_searchQuery, query, &JournalStore::searchQueryChanged);
+    navigate([&] { m_searchQuery = query; });
 }
 
 void JournalStore::setFocusMode(bool on)
@@ -509,7 +509,7 @@ void JournalStore::setPinnedIDs(const QSet<QUuid>& ids)
 
 void JournalStore::setMoodFilter(const std::optional<QString>& mood)
 {
-    assign(this, m_moodFilter, mood, &JournalStore::moodFilterChanged);
+    navigate([&] { m_moodFilter = mood; });
 }
 
 void JournalStore::setSortNewestFirst(bool newestFirst)
@@ -519,17 +519,109 @@ void JournalStore::setSortNewestFirst(bool newestFirst)
 
 void JournalStore::setShowCalendar(bool on)
 {
-    assign(this, m_showCalendar, on, &JournalStore::showCalendarChanged);
+    navigate([&] { m_showCalendar = on; });
 }
 
 void JournalStore::setCalendarMonth(double date)
 {
-    assign(this, m_calendarMonth, date, &JournalStore::calendarMonthChanged);
+    navigate([&] { m_calendarMonth = date; });
 }
 
 void JournalStore::setSelectedDate(const std::optional<double>& date)
 {
-    assign(this, m_selectedDate, date, &JournalStore::selectedDateChanged);
+    navigate([&] { m_selectedDate = date; });
+}
+
+// ---------------------------------------------------------------- navigation
+
+JournalStore::NavigationState JournalStore::navigationState() const
+{
+    return {m_selectedSection, m_selectedTag,   m_moodFilter,   m_searchQuery,
+            m_showCalendar,    m_calendarMonth, m_selectedDate, m_selectedEntryID};
+}
+
+void JournalStore::endSearchIfListMoved(const NavigationState& before)
+{
+    // A list that moves to another section, tag or mood starts without a search: the query typed
+    // for the old list would hide the new one.
+    if (before.section != m_selectedSection || before.tag != m_selectedTag || before.mood != m_moodFilter) {
+        m_searchQuery.clear();
+    }
+}
+
+void JournalStore::announceNavigation(const NavigationState& before)
+{
+    if (before.section != m_selectedSection || before.tag != m_selectedTag || before.mood != m_moodFilter
+        || before.query != m_searchQuery || before.calendar != m_showCalendar || before.month != m_calendarMonth
+        || before.day != m_selectedDate) {
+        Q_EMIT navigationChanged();
+    }
+    if (before.selected != m_selectedEntryID) {
+        Q_EMIT selectedEntryIDChanged();
+    }
+}
+
+void JournalStore::navigate(const std::function<void()>& change)
+{
+    const NavigationState before = navigationState();
+    change();
+    endSearchIfListMoved(before);
+    announceNavigation(before);
+}
+
+void JournalStore::selectFirstListedEntry()
+{
+    // Positions, not copies: only the first entry's id is wanted.
+    const QList<qsizetype> listed = filteredEntryIndices();
+    m_selectedEntryID = listed.isEmpty() ? std::nullopt : std::optional<QUuid>(m_entries.at(listed.first()).id);
+}
+
+void JournalStore::showSection(NavSection section)
+{
+    navigate([&] {
+        m_showCalendar = false;
+        m_selectedSection = section;
+        m_selectedTag.reset();
+        m_moodFilter.reset();
+        m_searchQuery.clear();
+        selectFirstListedEntry();
+    });
+}
+
+void JournalStore::showTag(const QString& tag)
+{
+    navigate([&] {
+        m_showCalendar = false;
+        m_selectedTag = tag;
+        m_moodFilter.reset();
+        m_searchQuery.clear();
+        selectFirstListedEntry();
+    });
+}
+
+void JournalStore::toggleMoodFilter(const QString& emoji)
+{
+    navigate([&] {
+        m_showCalendar = false;
+        if (m_moodFilter == emoji) {
+            m_moodFilter.reset();
+            m_selectedSection = NavSection::Journal;
+        } else {
+            m_moodFilter = emoji;
+            m_selectedTag.reset();
+        }
+        m_searchQuery.clear();
+        selectFirstListedEntry();
+    });
+}
+
+void JournalStore::showCalendarToday()
+{
+    navigate([&] {
+        m_calendarMonth = now();
+        m_selectedDate = vsp::startOfDay(today());
+        m_showCalendar = true;
+    });
 }
 
 // ---------------------------------------------------------------- entry operations
@@ -567,34 +659,16 @@ void JournalStore::cancelReminder(const QUuid& id)
 void JournalStore::addEntry(const JournalEntry& given)
 {
     const JournalEntry entry = sanitized(given, now());
+    const NavigationState before = navigationState();
     m_entries.prepend(entry);
-    const bool selectionMoves = m_selectedEntryID != entry.id;
-    const bool sectionMoves = m_selectedSection != NavSection::Today;
-    const bool tagDropped = m_selectedTag.has_value();
-    // The list ends its search when its section or tag changes. Ending it here too leaves the list
-    // nothing to write back into the store while the new entry is announced.
-    const bool searchEnds = (sectionMoves || tagDropped) && !m_searchQuery.isEmpty();
     m_selectedEntryID = entry.id;
     m_selectedSection = NavSection::Today;
     m_selectedTag.reset();
-    if (searchEnds) {
-        m_searchQuery.clear();
-    }
+    endSearchIfListMoved(before);
     save();
-    // Announced once the file holds the entry: a window that reacts, or closes, finds it saved.
+    // Announced once every property is set and the write is handed on.
     Q_EMIT entriesChanged();
-    if (selectionMoves) {
-        Q_EMIT selectedEntryIDChanged();
-    }
-    if (sectionMoves) {
-        Q_EMIT selectedSectionChanged();
-    }
-    if (tagDropped) {
-        Q_EMIT selectedTagChanged();
-    }
-    if (searchEnds) {
-        Q_EMIT searchQueryChanged();
-    }
+    announceNavigation(before);
     scheduleReminder(entry);
     requestReviewIfAppropriate();
 }

@@ -51,22 +51,22 @@ class JournalStore final : public QObject {
     Q_PROPERTY(EntryList entries READ entries WRITE setEntries NOTIFY entriesChanged)
     Q_PROPERTY(
         QList<TrashedEntry> trashedEntries READ trashedEntries WRITE setTrashedEntries NOTIFY trashedEntriesChanged)
-    Q_PROPERTY(NavSection selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
-    Q_PROPERTY(std::optional<QString> selectedTag READ selectedTag WRITE setSelectedTag NOTIFY selectedTagChanged)
+    Q_PROPERTY(NavSection selectedSection READ selectedSection WRITE setSelectedSection NOTIFY navigationChanged)
+    Q_PROPERTY(std::optional<QString> selectedTag READ selectedTag WRITE setSelectedTag NOTIFY navigationChanged)
     Q_PROPERTY(std::optional<QUuid> selectedEntryID READ selectedEntryID WRITE setSelectedEntryID NOTIFY
                    selectedEntryIDChanged)
     Q_PROPERTY(bool restoreDraftOnCompose READ restoreDraftOnCompose WRITE setRestoreDraftOnCompose NOTIFY
                    restoreDraftOnComposeChanged)
     Q_PROPERTY(bool isLocked READ isLocked WRITE setIsLocked NOTIFY isLockedChanged)
-    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY navigationChanged)
     Q_PROPERTY(bool focusMode READ focusMode WRITE setFocusMode NOTIFY focusModeChanged)
     Q_PROPERTY(QHash<QString, QString> tagColors READ tagColors WRITE setTagColors NOTIFY tagColorsChanged)
     Q_PROPERTY(QSet<QUuid> pinnedIDs READ pinnedIDs WRITE setPinnedIDs NOTIFY pinnedIDsChanged)
-    Q_PROPERTY(std::optional<QString> moodFilter READ moodFilter WRITE setMoodFilter NOTIFY moodFilterChanged)
+    Q_PROPERTY(std::optional<QString> moodFilter READ moodFilter WRITE setMoodFilter NOTIFY navigationChanged)
     Q_PROPERTY(bool sortNewestFirst READ sortNewestFirst WRITE setSortNewestFirst NOTIFY sortNewestFirstChanged)
-    Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY showCalendarChanged)
-    Q_PROPERTY(double calendarMonth READ calendarMonth WRITE setCalendarMonth NOTIFY calendarMonthChanged)
-    Q_PROPERTY(std::optional<double> selectedDate READ selectedDate WRITE setSelectedDate NOTIFY selectedDateChanged)
+    Q_PROPERTY(bool showCalendar READ showCalendar WRITE setShowCalendar NOTIFY navigationChanged)
+    Q_PROPERTY(double calendarMonth READ calendarMonth WRITE setCalendarMonth NOTIFY navigationChanged)
+    Q_PROPERTY(std::optional<double> selectedDate READ selectedDate WRITE setSelectedDate NOTIFY navigationChanged)
     Q_PROPERTY(bool hasUnsavedChanges READ hasUnsavedChanges NOTIFY hasUnsavedChangesChanged)
     Q_PROPERTY(QString lastSaveError READ lastSaveError NOTIFY lastSaveErrorChanged)
 
@@ -121,6 +121,23 @@ public:
     void setCalendarMonth(double date);
     std::optional<double> selectedDate() const { return m_selectedDate; }
     void setSelectedDate(const std::optional<double>& date);
+
+    // ------------------------------------------------------------ navigation
+    // One operation per user action: it sets every property the action implies and announces
+    // navigationChanged once, and selectedEntryIDChanged when the selection moves. Whatever changes the
+    // section, the tag or the mood filter (these operations, the setters above, adding or restoring an
+    // entry) also ends the search.
+    /// A section in the sidebar: leaves the calendar, drops the tag and mood filters, ends the search and
+    /// selects the first entry listed (none when the list is empty).
+    void showSection(NavSection section);
+    /// A tag in the sidebar: leaves the calendar, drops the mood filter, ends the search and selects the
+    /// first entry listed.
+    void showTag(const QString& tag);
+    /// A mood in the sidebar: filters by it (dropping the tag filter), or, when it is the filter already,
+    /// drops it and shows Journal; leaves the calendar, ends the search and selects the first entry listed.
+    void toggleMoodFilter(const QString& emoji);
+    /// Shows the calendar on the current month with today picked.
+    void showCalendarToday();
 
     // ------------------------------------------------------------ entry operations
     /// Puts the entry at the front, selects it, shows Today without a tag filter (ending a search when
@@ -286,26 +303,44 @@ public:
 Q_SIGNALS:
     void entriesChanged();
     void trashedEntriesChanged();
-    void selectedSectionChanged();
-    void selectedTagChanged();
     void selectedEntryIDChanged();
+    /// What the list shows has changed: its section, tag, mood filter, search, or the calendar's
+    /// visibility, month or picked day. Fired once per operation, after every property it sets.
+    void navigationChanged();
     void restoreDraftOnComposeChanged();
     void isLockedChanged();
-    void searchQueryChanged();
     void focusModeChanged();
     void tagColorsChanged();
     void pinnedIDsChanged();
-    void moodFilterChanged();
     void sortNewestFirstChanged();
-    void showCalendarChanged();
-    void calendarMonthChanged();
-    void selectedDateChanged();
     void hasUnsavedChangesChanged();
     void lastSaveErrorChanged();
     /// 1.5 s after the 5th, 50th, 100th, … added entry: the moment to ask for a review, if ever.
     void reviewRequested();
 
 private:
+    /// The navigation properties and the selection, as they were before an operation.
+    struct NavigationState {
+        NavSection section;
+        std::optional<QString> tag;
+        std::optional<QString> mood;
+        QString query;
+        bool calendar;
+        double month;
+        std::optional<double> day;
+        std::optional<QUuid> selected;
+    };
+    NavigationState navigationState() const;
+    /// Ends the search when the section, tag or mood filter differ from `before`.
+    void endSearchIfListMoved(const NavigationState& before);
+    /// Announces what differs from `before`: navigationChanged once, selectedEntryIDChanged once.
+    void announceNavigation(const NavigationState& before);
+    /// Runs `change` on the navigation properties, ends the search where the list moved and announces.
+    void navigate(const std::function<void()>& change);
+    void selectFirstListedEntry();
+    /// Shows a restored entry where it lives: its section, no filters, the entry selected.
+    void showRestored(const JournalEntry& entry);
+
     static QString entriesPath();
     static QString trashPath();
 

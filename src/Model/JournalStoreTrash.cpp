@@ -31,6 +31,16 @@ void JournalStore::removeFoldersIfUnused(const QUuid& id)
     deleteAllAudio(id);
 }
 
+void JournalStore::showRestored(const JournalEntry& entry)
+{
+    navigate([&] {
+        m_selectedSection = entry.isArchived ? NavSection::Archive : NavSection::Journal;
+        m_selectedTag.reset();
+        m_moodFilter.reset();
+        m_selectedEntryID = entry.id;
+    });
+}
+
 void JournalStore::restoreFromTrash(const TrashedEntry& item)
 {
     // A record is its id and its deletion date: the same entry may be in the trash twice.
@@ -42,10 +52,7 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
     const JournalEntry entry = record->entry;
     if (const JournalEntry* live = this->entry(entry.id)) {
         // Restoring would replace a live entry that may hold newer work: keep both and show the live one.
-        setSelectedSection(live->isArchived ? NavSection::Archive : NavSection::Journal);
-        setSelectedTag(std::nullopt);
-        setMoodFilter(std::nullopt);
-        setSelectedEntryID(entry.id);
+        showRestored(*live);
         return;
     }
     // Until entries.json holds the entry, trash.json keeps its record; the save() below carries it.
@@ -56,10 +63,7 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
     sortEntries(m_sortNewestFirst);
     Q_EMIT entriesChanged();
     scheduleReminder(entry);
-    setSelectedSection(entry.isArchived ? NavSection::Archive : NavSection::Journal);
-    setSelectedTag(std::nullopt);
-    setMoodFilter(std::nullopt);
-    setSelectedEntryID(entry.id);
+    showRestored(entry);
     save();
     saveTrash();
 }

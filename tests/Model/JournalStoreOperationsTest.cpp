@@ -115,8 +115,8 @@ void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToW
     store.setSearchQuery(QStringLiteral("river"));
     const JournalEntry given = entry(QStringLiteral("new"));
 
-    // Every change signal finds the entry in entries.json already. A list that ends its search when
-    // the section changes (as the entry list does) finds the search ended.
+    // Every change signal finds the entry in entries.json already, and the search already ended: a
+    // view that would write it back finds nothing to change (no further announcement).
     QStringList seen;
     const auto watch = [&](auto signal, const QString& name) {
         connect(&store, signal, &store, [&, name] {
@@ -127,12 +127,9 @@ void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToW
     };
     watch(&JournalStore::entriesChanged, u"entries"_qs);
     watch(&JournalStore::selectedEntryIDChanged, u"selection"_qs);
-    watch(&JournalStore::selectedSectionChanged, u"section"_qs);
-    watch(&JournalStore::selectedTagChanged, u"tag"_qs);
-    watch(&JournalStore::searchQueryChanged, u"search"_qs);
+    watch(&JournalStore::navigationChanged, u"navigation"_qs);
     store.addNewEntry(given, {}, {});
-    QCOMPARE(seen, (QStringList{u"entries saved"_qs, u"selection saved"_qs, u"section saved"_qs, u"tag saved"_qs,
-                                u"search saved"_qs}));
+    QCOMPARE(seen, (QStringList{u"entries saved"_qs, u"navigation saved"_qs, u"selection saved"_qs}));
     QVERIFY(store.searchQuery().isEmpty());
 }
 
@@ -451,16 +448,81 @@ void JournalStoreOperationsTest::changeSignals_firePerProperty()
     JournalStore store;
     QSignalSpy entries(&store, &JournalStore::entriesChanged);
     QSignalSpy selection(&store, &JournalStore::selectedEntryIDChanged);
-    QSignalSpy section(&store, &JournalStore::selectedSectionChanged);
-    QSignalSpy search(&store, &JournalStore::searchQueryChanged);
+    QSignalSpy navigation(&store, &JournalStore::navigationChanged);
     store.setSelectedSection(NavSection::Journal);
     store.setSearchQuery(QStringLiteral("a"));
     store.setSearchQuery(QStringLiteral("a"));
+    QCOMPARE(navigation.count(), 2);
     store.addEntry(entry(QStringLiteral("x")));
     QCOMPARE(entries.count(), 1);
     QCOMPARE(selection.count(), 1);
-    QCOMPARE(section.count(), 2);
-    // Moving the list to Today ends the search, once.
-    QCOMPARE(search.count(), 2);
+    // Moving the list to Today and ending the search is one announcement.
+    QCOMPARE(navigation.count(), 3);
     QVERIFY(store.searchQuery().isEmpty());
+}
+
+void JournalStoreOperationsTest::navigation_announcesOncePerAction_andEndsTheSearch_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<NavSection>("section");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("mood");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("calendar");
+    // Before each action: Journal, tag "home", the search "o", the calendar shown, "second" selected.
+    QTest::newRow("section") << "section" << NavSection::Archive << "" << "" << "archived" << false;
+    QTest::newRow("tag") << "tag" << NavSection::Journal << "work" << "" << "first" << false;
+    QTest::newRow("mood") << "mood" << NavSection::Journal << "" << "\U0001F600" << "second" << false;
+    QTest::newRow("setter") << "setter" << NavSection::Favorites << "home" << "" << "second" << true;
+    QTest::newRow("calendar") << "calendar" << NavSection::Journal << "home" << "" << "second" << true;
+}
+
+void JournalStoreOperationsTest::navigation_announcesOncePerAction_andEndsTheSearch()
+{
+    QFETCH(QString, action);
+    QFETCH(NavSection, section);
+    QFETCH(QString, tag);
+    QFETCH(QString, mood);
+    QFETCH(QString, selected);
+    QFETCH(bool, calendar);
+    const QString happy = QStringLiteral("\U0001F600");
+    JournalStore store;
+    JournalEntry first = entry(QStringLiteral("first"));
+    first.tags = {QStringLiteral("work")};
+    JournalEntry second = entry(QStringLiteral("second"));
+    second.tags = {QStringLiteral("home")};
+    second.mood = happy;
+    JournalEntry archived = entry(QStringLiteral("archived"));
+    archived.isArchived = true;
+    store.setEntries(EntryList({first, second, archived}));
+    store.setSelectedSection(NavSection::Journal);
+    store.setSelectedTag(QStringLiteral("home"));
+    store.setSearchQuery(QStringLiteral("o"));
+    store.setShowCalendar(true);
+    store.setSelectedEntryID(second.id);
+    QSignalSpy navigation(&store, &JournalStore::navigationChanged);
+    QSignalSpy selection(&store, &JournalStore::selectedEntryIDChanged);
+
+    if (action == QLatin1String("section")) {
+        store.showSection(NavSection::Archive);
+    } else if (action == QLatin1String("tag")) {
+        store.showTag(QStringLiteral("work"));
+    } else if (action == QLatin1String("mood")) {
+        store.toggleMoodFilter(happy);
+    } else if (action == QLatin1String("setter")) {
+        store.setSelectedSection(NavSection::Favorites);
+    } else {
+        store.showCalendarToday();
+    }
+
+    QCOMPARE(navigation.count(), 1);
+    QCOMPARE(store.selectedSection(), section);
+    QCOMPARE(store.selectedTag().value_or(QString()), tag);
+    QCOMPARE(store.moodFilter().value_or(QString()), mood);
+    QCOMPARE(store.showCalendar(), calendar);
+    const JournalEntry* shown = store.selectedEntryID() ? store.entry(*store.selectedEntryID()) : nullptr;
+    QCOMPARE(shown ? shown->title : QString(), selected);
+    QCOMPARE(selection.count(), selected == QLatin1String("second") ? 0 : 1);
+    // Only the calendar keeps the search: the other actions move the list.
+    QCOMPARE(store.searchQuery(), action == QLatin1String("calendar") ? QStringLiteral("o") : QString());
 }

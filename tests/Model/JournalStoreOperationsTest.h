@@ -26,4 +26,6 @@ private Q_SLOTS:
     void toggles_invertStoredValue();
     void deleteTag_removesEveryExactOccurrence();
     void changeSignals_firePerProperty();
+    void navigation_announcesOncePerAction_andEndsTheSearch_data();
+    void navigation_announcesOncePerAction_andEndsTheSearch();
 };

@@ -18,10 +18,7 @@ EmptyListView::EmptyListView(JournalStore& store, MoodStore& moodStore, QWidget*
       m_store(store),
       m_moodStore(moodStore)
 {
-    for (auto signal : {&JournalStore::searchQueryChanged, &JournalStore::moodFilterChanged,
-                        &JournalStore::selectedTagChanged, &JournalStore::selectedSectionChanged}) {
-        connect(&store, signal, this, qOverload<>(&QWidget::update));
-    }
+    connect(&store, &JournalStore::navigationChanged, this, qOverload<>(&QWidget::update));
     connect(&moodStore, &MoodStore::moodsChanged, this, qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
 }

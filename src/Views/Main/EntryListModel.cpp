@@ -95,13 +95,21 @@ std::vector<bool> longestIncreasing(const std::vector<int>& sequence)
 EntryListModel::EntryListModel(JournalStore& store, QObject* parent) : QAbstractListModel(parent), m_store(store)
 {
     for (auto signal :
-         {&JournalStore::entriesChanged, &JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged,
-          &JournalStore::moodFilterChanged, &JournalStore::searchQueryChanged, &JournalStore::sortNewestFirstChanged,
-          &JournalStore::pinnedIDsChanged}) {
+         {&JournalStore::entriesChanged, &JournalStore::sortNewestFirstChanged, &JournalStore::pinnedIDsChanged}) {
         connect(&store, signal, this, &EntryListModel::scheduleRefresh);
     }
+    connect(&store, &JournalStore::navigationChanged, this, [this] {
+        if (currentFilter() != m_shownFilter) {
+            scheduleRefresh();
+        }
+    });
     m_pending = true;
     refresh();
+}
+
+EntryListModel::ListFilter EntryListModel::currentFilter() const
+{
+    return {m_store.selectedSection(), m_store.selectedTag(), m_store.moodFilter(), m_store.searchQuery()};
 }
 
 void EntryListModel::scheduleRefresh()
@@ -127,6 +135,7 @@ void EntryListModel::refresh()
         return;
     }
     m_pending = false;
+    m_shownFilter = currentFilter();
 
     // A copy of the store's list shares its entries: rows point into it and stay valid whatever the
     // store does next.

@@ -2,6 +2,7 @@
 
 #include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
+#include "Model/NavSection.h"
 
 #include <QAbstractListModel>
 #include <QDate>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 class JournalStore;
@@ -113,6 +115,9 @@ private:
     };
 
     void scheduleRefresh();
+    /// What decides the rows among the store's navigation: section, tag, mood filter and search.
+    using ListFilter = std::tuple<NavSection, std::optional<QString>, std::optional<QString>, QString>;
+    ListFilter currentFilter() const;
     static RowKey keyOf(const Row& row);
     /// The row as the model stands now, also between the signals of a sweep.
     const Row& rowAt(int row) const
@@ -160,6 +165,8 @@ private:
     bool m_showOnThisDay = false;
     bool m_onThisDayExpanded = true;
     bool m_pending = false;
+    /// The filter of the last refresh: a navigation that leaves it alone (the calendar) keeps the rows.
+    std::optional<ListFilter> m_shownFilter;
     /// Every row repaints at the next refresh.
     bool m_allDataChanged = false;
 };

@@ -92,11 +92,7 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
 
     connect(m_header, &ListHeader::searchToggled, this, [this] { setShowSearch(!m_showSearch); });
     connect(&AppNotifications::instance(), &AppNotifications::VspToggleSearch, this, &EntryListView::toggleSearch);
-    for (auto signal :
-         {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged}) {
-        connect(&store, signal, this, &EntryListView::clearSearchAndQuery);
-    }
-    connect(&store, &JournalStore::showCalendarChanged, this, &EntryListView::refreshCalendar);
+    connect(&store, &JournalStore::navigationChanged, this, &EntryListView::followNavigation);
     connect(m_list->listModel(), &EntryListModel::refreshed, this, &EntryListView::refreshEmptyState);
     for (auto signal : {&AppSettings::showEntryPreviewsChanged, &AppSettings::compactListViewChanged}) {
         connect(&AppSettings::instance(), signal, this, [this] {
@@ -122,6 +118,7 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     scheduleDayCheck();
 
     refreshEmptyState();
+    m_shownPlace = {m_store.selectedSection(), m_store.selectedTag(), m_store.moodFilter()};
     refreshCalendar();
 }
 
@@ -218,12 +215,27 @@ void EntryListView::refreshEmptyState()
     }
 }
 
+void EntryListView::followNavigation()
+{
+    // The store has ended the search if the list moved to another section, tag or mood; the field
+    // closes with it.
+    const ListPlace place{m_store.selectedSection(), m_store.selectedTag(), m_store.moodFilter()};
+    if (place != m_shownPlace) {
+        m_shownPlace = place;
+        closeSearchField();
+    }
+    refreshCalendar();
+}
+
 void EntryListView::refreshCalendar()
 {
     const bool toCalendar = m_store.showCalendar();
     const bool changes =
         toCalendar ? (!m_calendar || m_pages->currentWidget() != m_calendar) : m_pages->currentWidget() != m_listPage;
-    if (changes && vsp::animationsEnabled() && isVisible()) {
+    if (!changes) {
+        return;
+    }
+    if (vsp::animationsEnabled() && isVisible()) {
         // The calendar and the list fade into each other, painted from pictures of both.
         QPixmap from;
         if (m_pageTransition) {
@@ -261,35 +273,43 @@ void EntryListView::refreshCalendar()
 
 void EntryListView::setShowSearch(bool shown)
 {
-    if (m_showSearch == shown) {
-        if (!shown && !m_store.searchQuery().isEmpty()) {
-            m_store.setSearchQuery(QString());
-        }
+    if (!shown) {
+        closeSearchField();
+        m_store.setSearchQuery(QString());
         return;
     }
-    m_showSearch = shown;
-    m_header->setShowSearch(shown);
-    if (shown) {
-        placeSearchField();
-        m_searchHolder->show();
-        m_searchField->lineEdit()->setFocus(Qt::OtherFocusReason);
-        m_searchReveal->animateTo(1.0);
-    } else {
-        m_searchReveal->animateTo(0.0);
-        m_store.setSearchQuery(QString());
+    if (m_showSearch) {
+        return;
     }
+    m_showSearch = true;
+    m_header->setShowSearch(true);
+    placeSearchField();
+    m_searchHolder->show();
+    m_searchField->lineEdit()->setFocus(Qt::OtherFocusReason);
+    m_searchReveal->animateTo(1.0);
+}
+
+void EntryListView::closeSearchField()
+{
+    if (!m_showSearch) {
+        return;
+    }
+    m_showSearch = false;
+    m_header->setShowSearch(false);
+    m_searchReveal->animateTo(0.0);
 }
 
 void EntryListView::toggleSearch()
 {
-    m_store.setShowCalendar(false);
+    if (m_store.showCalendar()) {
+        m_store.setShowCalendar(false);
+    }
     setShowSearch(!m_showSearch);
 }
 
 void EntryListView::clearSearchAndQuery()
 {
     setShowSearch(false);
-    m_store.setSearchQuery(QString());
 }
 
 void EntryListView::paintEvent(QPaintEvent*)

@@ -3,9 +3,14 @@
 #include "Theme/OpenWindow.h"
 #include "Theme/TransitionOverlay.h"
 
+#include "Model/NavSection.h"
+
 #include <QDate>
 #include <QPointer>
 #include <QWidget>
+
+#include <optional>
+#include <tuple>
 
 class ColumnVisibilityHolder;
 class EmptyListView;
@@ -83,7 +88,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Follows the store's navigation: closes the search field when the list moved, shows or hides the
+    /// calendar. Writes nothing back.
+    void followNavigation();
     void refreshCalendar();
+    /// Closes the field without touching the query.
+    void closeSearchField();
     void placeSearchField();
     void refreshEmptyState();
     void scheduleDayCheck();
@@ -107,4 +117,7 @@ private:
     QTimer* m_dayCheck;
     QDate m_shownDay;
     bool m_showSearch = false;
+    /// The section, tag and mood filter the list last showed.
+    using ListPlace = std::tuple<NavSection, std::optional<QString>, std::optional<QString>>;
+    ListPlace m_shownPlace;
 };

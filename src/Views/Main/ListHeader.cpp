@@ -110,17 +110,12 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     connect(m_showSidebar, &QAbstractButton::clicked, this,
             [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
     connect(m_calendar, &QAbstractButton::clicked, this, [this] {
-        m_store.setCalendarMonth(m_store.now());
-        m_store.setSelectedDate(vsp::startOfDayOf(m_store.now()));
-        m_store.setShowCalendar(true);
+        m_store.showCalendarToday();
     });
     connect(m_search, &QAbstractButton::clicked, this, &ListHeader::searchToggled);
     connect(m_sort, &QAbstractButton::clicked, this, [this] { m_store.toggleSortOrder(); });
 
-    for (auto signal :
-         {&JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged, &JournalStore::selectedSectionChanged}) {
-        connect(&store, signal, this, &ListHeader::refresh);
-    }
+    connect(&store, &JournalStore::navigationChanged, this, &ListHeader::refresh);
     connect(&store, &JournalStore::sortNewestFirstChanged, this, [this] { refreshSort(true); });
     connect(&moodStore, &MoodStore::moodsChanged, this, &ListHeader::refresh);
     connect(&columns, &ColumnVisibilityHolder::visibilityChanged, this, &ListHeader::refresh);

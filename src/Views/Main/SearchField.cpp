@@ -51,7 +51,7 @@ SearchField::SearchField(JournalStore& store, QWidget* parent)
     m_edit->installEventFilter(this);
     connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& text) { m_store.setSearchQuery(text); });
     connect(m_clear, &QAbstractButton::clicked, this, [this] { m_store.setSearchQuery(QString()); });
-    connect(&store, &JournalStore::searchQueryChanged, this, &SearchField::syncFromStore);
+    connect(&store, &JournalStore::navigationChanged, this, &SearchField::syncFromStore);
     syncFromStore();
 }
 

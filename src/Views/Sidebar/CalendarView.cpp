@@ -605,10 +605,12 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
             m_openWindow(vsp::composeWindowID());
         }
     });
-    for (auto signal :
-         {&JournalStore::calendarMonthChanged, &JournalStore::selectedDateChanged, &JournalStore::entriesChanged}) {
-        connect(&store, signal, this, &CalendarView::refresh);
-    }
+    connect(&store, &JournalStore::entriesChanged, this, &CalendarView::refresh);
+    connect(&store, &JournalStore::navigationChanged, this, [this] {
+        if (m_store.calendarMonth() != m_shownMonth || m_store.selectedDate() != m_shownDay) {
+            refresh();
+        }
+    });
     connect(&store, &JournalStore::selectedEntryIDChanged, m_dayList->viewport(), qOverload<>(&QWidget::update));
     refreshColors();
     refresh();
@@ -630,8 +632,7 @@ void CalendarView::changeMonth(int months)
 void CalendarView::jumpToToday()
 {
     m_pickSpring = kMonthSpring;
-    m_store.setCalendarMonth(m_store.now());
-    m_store.setSelectedDate(vsp::startOfDay(m_store.today()));
+    m_store.showCalendarToday();
     m_pickSpring = vsp::Spring{0.25, 1.0};
 }
 
@@ -642,6 +643,8 @@ void CalendarView::refreshDay()
 
 void CalendarView::refresh()
 {
+    m_shownMonth = m_store.calendarMonth();
+    m_shownDay = m_store.selectedDate();
     const QDate month = vsp::localDate(m_store.calendarMonth());
     const QDate today = m_store.today();
     // What the calendar first shows stands still; later changes move, where motion is on.

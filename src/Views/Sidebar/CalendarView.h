@@ -206,6 +206,9 @@ private:
     GlassChipButton* m_writeToday;
     /// The ids of the day's rows as last shown, and whether anything has been shown yet.
     QList<QUuid> m_shownIDs;
+    /// The month and picked day of the last refresh: other navigation leaves the calendar as it is.
+    double m_shownMonth = 0;
+    std::optional<double> m_shownDay;
     bool m_refreshed = false;
     /// The spring the picked day moves with: "Today" moves it with the month's.
     vsp::Spring m_pickSpring{0.25, 1.0};

@@ -103,7 +103,7 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
         row->setTitle(navSectionRawValue(info.section));
         row->setSymbol(QString::fromUtf16(info.symbol));
         const NavSection section = info.section;
-        connect(row, &SidebarRow::clicked, this, [this, section] { selectSection(section); });
+        connect(row, &SidebarRow::clicked, this, [this, section] { m_store.showSection(section); });
         captureLayout->addWidget(row);
         m_sectionRows.append(row);
     }
@@ -123,8 +123,8 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     groups->addWidget(m_tagsSlot);
     // The group asks for less room once removed rows have gone; its slot lays it out again.
     connect(m_tagList, &SidebarRowList::rowsSettled, m_tagsSlot, qOverload<>(&QWidget::updateGeometry));
-    connect(m_moodList, &SidebarRowList::rowClicked, this, &SidebarView::toggleMood);
-    connect(m_tagList, &SidebarRowList::rowClicked, this, &SidebarView::selectTag);
+    connect(m_moodList, &SidebarRowList::rowClicked, &m_store, &JournalStore::toggleMoodFilter);
+    connect(m_tagList, &SidebarRowList::rowClicked, &m_store, &JournalStore::showTag);
     m_tagList->setDotColor([this](const QString& tag) { return vsp::tags::colorOf(tag, m_store.tagColors()); });
     connect(m_tagList, &SidebarRowList::rowContextMenuRequested, this, [this](const QString& tag, const QPoint& at) {
         QMenu* menu = makeTagMenu(tag, m_tagList);
@@ -164,10 +164,7 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
 
     connect(&store, &JournalStore::entriesChanged, this, &SidebarView::rebuildGroups);
     connect(&moodStore, &MoodStore::moodsChanged, this, &SidebarView::rebuildGroups);
-    for (auto signal :
-         {&JournalStore::selectedSectionChanged, &JournalStore::selectedTagChanged, &JournalStore::moodFilterChanged}) {
-        connect(&store, signal, this, &SidebarView::refreshSelection);
-    }
+    connect(&store, &JournalStore::navigationChanged, this, &SidebarView::refreshSelection);
     connect(&store, &JournalStore::tagColorsChanged, m_tagList, qOverload<>(&QWidget::update));
     rebuildGroups();
 }
@@ -219,47 +216,6 @@ void SidebarView::refreshSelection()
     }
     m_moodList->setSelectedValue(m_store.moodFilter());
     m_tagList->setSelectedValue(m_store.selectedTag());
-}
-
-void SidebarView::selectFirstEntry()
-{
-    // Positions, not copies: only the first entry's id is wanted.
-    const QList<qsizetype> list = m_store.filteredEntryIndices();
-    m_store.setSelectedEntryID(list.isEmpty() ? std::nullopt
-                                              : std::optional<QUuid>(m_store.entries().at(list.first()).id));
-}
-
-void SidebarView::selectSection(NavSection section)
-{
-    m_store.setShowCalendar(false);
-    m_store.setSelectedSection(section);
-    m_store.setSelectedTag(std::nullopt);
-    m_store.setMoodFilter(std::nullopt);
-    m_store.setSearchQuery(QString());
-    selectFirstEntry();
-}
-
-void SidebarView::toggleMood(const QString& emoji)
-{
-    m_store.setShowCalendar(false);
-    if (m_store.moodFilter() && *m_store.moodFilter() == emoji) {
-        m_store.setMoodFilter(std::nullopt);
-        m_store.setSelectedSection(NavSection::Journal);
-    } else {
-        m_store.setMoodFilter(emoji);
-        m_store.setSelectedTag(std::nullopt);
-    }
-    m_store.setSearchQuery(QString());
-    selectFirstEntry();
-}
-
-void SidebarView::selectTag(const QString& tag)
-{
-    m_store.setShowCalendar(false);
-    m_store.setSelectedTag(tag);
-    m_store.setMoodFilter(std::nullopt);
-    m_store.setSearchQuery(QString());
-    selectFirstEntry();
 }
 
 QMenu* SidebarView::makeTagMenu(const QString& tag, QWidget* parent)

@@ -57,11 +57,6 @@ public:
     /// Follows a new day: Today's count, the streak and today's words are worked out again.
     void refreshDay();
 
-    // The clicks, as the rows run them.
-    void selectSection(NavSection section);
-    void toggleMood(const QString& emoji);
-    void selectTag(const QString& tag);
-
     /// The context menu of a tag row: "Set color" (the nine colours, "Reset to default"), "Remove tag
     /// from all entries". The caller owns it.
     QMenu* makeTagMenu(const QString& tag, QWidget* parent);
@@ -86,7 +81,6 @@ private:
     void setLauncherOpen(bool open, std::optional<vsp::Spring> spring);
     /// A press beside the open launcher closes it with the spring of 0.25.
     void closeLauncherBeside();
-    void selectFirstEntry();
 
     JournalStore& m_store;
     MoodStore& m_moodStore;

@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -207,6 +208,7 @@ void SidebarViewTest::click_writesNavigationState()
         f.store.setShowCalendar(true);
         f.store.setSearchQuery(QStringLiteral("zzz"));
         const QString value = click.mid(2);
+        QSignalSpy announced(&f.store, &JournalStore::navigationChanged);
         bool clicked = false;
         if (click.startsWith(u's')) {
             for (SidebarRow* r : f.view.sectionRows()) {
@@ -221,6 +223,8 @@ void SidebarViewTest::click_writesNavigationState()
             clicked = clickRow(f.view.moodList(), f.moods.moods().first().emoji);
         }
         QVERIFY2(clicked, qPrintable(click));
+        // One click, one announcement of all it changed.
+        QCOMPARE(announced.count(), 1);
         QCOMPARE(f.store.showCalendar(), false);
         QCOMPARE(f.store.searchQuery(), QString());
     }
