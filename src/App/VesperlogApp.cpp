@@ -259,7 +259,8 @@ void VesperlogApp::applicationWillTerminate()
     if (m_mainWindow) {
         m_mainWindow->contentView()->detail()->commitPendingEdits();
     }
-    if (m_settings->autoBackup()) {
+    // A locked journal is copied nowhere: the switch may have been turned on by whoever found it open.
+    if (m_settings->autoBackup() && !m_store->isLocked()) {
         m_store->performAutoBackup();
     }
 }

@@ -35,7 +35,7 @@ class UpdateSheet;
 /// - "VspUpdateRequested" opens the updater and its sheet on the main window;
 /// - quitting first waits (a few seconds at most) for the journal's writes; with changes still unsaved it
 ///   asks "Quit without saving?" ("Save a Copy…", "Quit Anyway", "Cancel"); it then runs the automatic
-///   backup when `AppSettings::autoBackup` is on;
+///   backup when `AppSettings::autoBackup` is on and the journal is not locked;
 /// - losing the active state locks the journal when both `appLockEnabled` and `lockOnBackground` are on.
 ///
 /// They are connected once, here, so they work while the main window is closed and never run twice.

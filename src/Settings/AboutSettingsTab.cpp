@@ -215,6 +215,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     connect(&updater, &Updater::phaseChanged, this, &AboutSettingsTab::refreshUpdateBox);
     connect(&updater, &Updater::availableChanged, this, &AboutSettingsTab::refreshUpdateBox);
     connect(&store, &JournalStore::entriesChanged, this, &AboutSettingsTab::refreshStatistics);
+    connect(&store, &JournalStore::isLockedChanged, this, &AboutSettingsTab::refreshStatistics);
     refreshUpdateBox();
     refreshStatistics();
 }
@@ -240,6 +241,13 @@ void AboutSettingsTab::refreshUpdateBox()
 
 void AboutSettingsTab::refreshStatistics()
 {
+    // The figures tell about the journal: a dash for each while it is locked.
+    if (m_store.isLocked()) {
+        for (QLabel* value : std::as_const(m_statValues)) {
+            value->setText(QStringLiteral("–"));
+        }
+        return;
+    }
     const QString values[] = {QString::number(m_store.entries().size()), wordsFigure(m_store.totalWordCount()),
                               QString::number(m_store.currentStreak()), QString::number(m_store.allTags().size())};
     for (qsizetype i = 0; i < m_statValues.size(); ++i) {

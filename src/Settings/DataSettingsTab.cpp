@@ -94,21 +94,26 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     });
 
     // A locked journal hands nothing to files and takes nothing in; the application refuses too.
-    QLabel* lockedNote = caption(tr("Unlock the journal to export or import."), this);
+    QLabel* lockedNote = caption(tr("Unlock the journal to export, import or change the backup."), this);
     importSection->addRow(lockedNote);
-    auto syncLocked = [buttons, lockedNote, &store] {
+
+    FormSection* backup = page->addSection(tr("Backup"));
+    QCheckBox* autoBackup = bindCheckBox(new QCheckBox(tr("Auto-backup on quit")), settings, &AppSettings::autoBackup,
+                                         &AppSettings::setAutoBackup, &AppSettings::autoBackupChanged);
+    autoBackup->setObjectName(QStringLiteral("autoBackupSwitch"));
+    backup->addRow(autoBackup);
+    backup->addRow(caption(tr("Saves a copy to %1 when you close the app.").arg(backupFolder()), this));
+
+    // Switched on under the lock, the backup would write the whole journal to Documents at quit.
+    auto syncLocked = [buttons, autoBackup, lockedNote, &store] {
         for (QPushButton* button : buttons) {
             button->setEnabled(!store.isLocked());
         }
+        autoBackup->setEnabled(!store.isLocked());
         lockedNote->setVisible(store.isLocked());
     };
     syncLocked();
     connect(&store, &JournalStore::isLockedChanged, this, syncLocked);
-
-    FormSection* backup = page->addSection(tr("Backup"));
-    backup->addRow(bindCheckBox(new QCheckBox(tr("Auto-backup on quit")), settings, &AppSettings::autoBackup,
-                                &AppSettings::setAutoBackup, &AppSettings::autoBackupChanged));
-    backup->addRow(caption(tr("Saves a copy to %1 when you close the app.").arg(backupFolder()), this));
 
     FormSection* storage = page->addSection(tr("Storage"));
     storage->addRow(caption(tr("Entries are saved locally on this computer in:"), this));

@@ -6,10 +6,12 @@
 #include "Settings/IntroWidgets.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/OpenWindow.h"
 #include "Theme/Palette.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -53,6 +55,8 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
 {
     setWindowTitle(m_heading->text());
     setWindowModality(Qt::WindowModal);
+    // It is how the cover is lifted: locking never closes it.
+    vsp::markShowsNoJournalData(this);
     setFixedWidth(kDialogWidth);
     // A sheet of its own over the cover, which has the background colour.
     setAutoFillBackground(true);
@@ -325,6 +329,16 @@ void LockScreenView::showEvent(QShowEvent* event)
         return;
     }
     authenticate();
+}
+
+void LockScreenView::keyPressEvent(QKeyEvent* event)
+{
+    // Unlock is the cover's default button: Return works wherever the focus is on the cover.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_unlock->isEnabled()) {
+        m_unlock->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void LockScreenView::paintEvent(QPaintEvent*)

@@ -69,7 +69,8 @@ private:
 /// user is back), and on "Unlock", it starts one attempt of a fresh device-owner check
 /// (PAM by default); the check's prompts and lines appear in a `PasswordDialog`. Success unlocks. A
 /// check that cannot be made on this system at all unlocks too; every failed, refused or cancelled
-/// attempt keeps the cover and shows "Authentication failed — try again" under the button.
+/// attempt keeps the cover and shows "Authentication failed — try again" under the button. "Unlock" is
+/// the cover's default button: Return or Enter anywhere on the cover presses it.
 class LockScreenView final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LockScreenView)
@@ -99,6 +100,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refreshName();

@@ -8,6 +8,7 @@
 #include "Settings/OnboardingStages.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/OpenWindow.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
@@ -289,6 +290,8 @@ OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new
     // asks). It stands over the main window as a sheet, outlined where it meets it.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint);
     setWindowModality(Qt::WindowModal);
+    // Nothing of the journal is in it, and it must be completed: locking leaves it open.
+    vsp::markShowsNoJournalData(this);
     setFixedSize(640, 560);
     setAttribute(Qt::WA_OpaquePaintEvent);
     auto* outer = new QVBoxLayout(this);

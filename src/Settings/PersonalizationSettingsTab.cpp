@@ -2,6 +2,7 @@
 #include "Settings/SettingsTabs.h"
 
 #include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/PaintedButton.h"
@@ -115,7 +116,8 @@ QLineEdit* textField(AppSettings& settings, QString (AppSettings::*get)() const,
                      [&settings, set](const QString& text) { (settings.*set)(text); });
     QObject::connect(&settings, changed, field, [field, &settings, get] {
         const QString value = (settings.*get)();
-        if (field->text() != value) {
+        // Disabled, the field shows nothing (the journal is locked).
+        if (field->isEnabled() && field->text() != value) {
             field->setText(value);
         }
     });
@@ -124,7 +126,8 @@ QLineEdit* textField(AppSettings& settings, QString (AppSettings::*get)() const,
 
 } // namespace
 
-PersonalizationSettingsTab::PersonalizationSettingsTab(AppSettings& settings, QWidget* parent) : QWidget(parent)
+PersonalizationSettingsTab::PersonalizationSettingsTab(JournalStore& store, AppSettings& settings, QWidget* parent)
+    : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -143,6 +146,20 @@ PersonalizationSettingsTab::PersonalizationSettingsTab(AppSettings& settings, QW
     for (QLineEdit* field : {journal, user}) {
         field->setMinimumWidth(240);
     }
+    // The names are the user's: someone at a locked journal sees neither, nor can change the one the
+    // cover shows.
+    auto syncLocked = [journal, user, &settings, &store] {
+        const bool locked = store.isLocked();
+        journal->setEnabled(!locked);
+        user->setEnabled(!locked);
+        journal->setText(locked ? QString() : settings.journalName());
+        user->setText(locked ? QString() : settings.userName());
+        for (QLineEdit* field : {journal, user}) {
+            field->setPlaceholderText(locked ? tr("Unlock the journal to see this") : QString());
+        }
+    };
+    syncLocked();
+    connect(&store, &JournalStore::isLockedChanged, this, syncLocked);
 
     FormSection* accent = page->addSection(tr("Accent color"));
     auto* grid = new QWidget;

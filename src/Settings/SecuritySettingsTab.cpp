@@ -2,6 +2,7 @@
 #include "Settings/SettingsTabs.h"
 
 #include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
 
 #include <QVBoxLayout>
 
@@ -17,7 +18,7 @@ QString SecuritySettingsTab::privacyText()
               "off, Vesperlog stays fully offline.");
 }
 
-SecuritySettingsTab::SecuritySettingsTab(AppSettings& settings, QWidget* parent) : QWidget(parent)
+SecuritySettingsTab::SecuritySettingsTab(JournalStore& store, AppSettings& settings, QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -35,10 +36,18 @@ SecuritySettingsTab::SecuritySettingsTab(AppSettings& settings, QWidget* parent)
                      &AppSettings::setLockOnBackground, &AppSettings::lockOnBackgroundChanged);
     lock->addRow(onLeaving);
     lock->addRow(caption(tr("Locks the journal again every time you switch to another app."), this));
-    // Disabled, it keeps showing its stored value: switching the lock off changes nothing stored.
-    auto syncEnabled = [onLeaving, &settings] { onLeaving->setEnabled(settings.appLockEnabled()); };
+    QLabel* lockedNote = caption(tr("Unlock the journal to change the lock."), this);
+    lock->addRow(lockedNote);
+    // Disabled, it keeps showing its stored value: switching the lock off changes nothing stored. Under
+    // the lock neither switch moves, or the next launch would open the journal unasked.
+    auto syncEnabled = [onLaunch, onLeaving, lockedNote, &settings, &store] {
+        onLaunch->setEnabled(!store.isLocked());
+        onLeaving->setEnabled(settings.appLockEnabled() && !store.isLocked());
+        lockedNote->setVisible(store.isLocked());
+    };
     syncEnabled();
     connect(&settings, &AppSettings::appLockEnabledChanged, this, syncEnabled);
+    connect(&store, &JournalStore::isLockedChanged, this, syncEnabled);
 
     FormSection* privacy = page->addSection(tr("Privacy"));
     QLabel* text = caption(privacyText(), this);

@@ -49,12 +49,13 @@ public:
     static QString pointsText(double points);
 };
 
-/// Journal name, user name, the 21 accent swatches and the note on font styles.
+/// Journal name, user name, the 21 accent swatches and the note on font styles. While the journal is
+/// locked the two names are neither shown nor editable.
 class PersonalizationSettingsTab final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit PersonalizationSettingsTab(AppSettings& settings, QWidget* parent = nullptr);
+    PersonalizationSettingsTab(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
 };
 
 /// The read-only table of the application's keyboard shortcuts, in this desktop's notation.
@@ -69,7 +70,8 @@ public:
 };
 
 /// Export and import (posted as "VspExportJSON", "VspExportMarkdown", "VspImportJSON"), the backup on
-/// quit and where the journal lives. The buttons are disabled while the journal is locked.
+/// quit and where the journal lives. The buttons and the backup switch are disabled while the journal
+/// is locked.
 class DataSettingsTab final : public QWidget {
     Q_OBJECT
 
@@ -82,18 +84,18 @@ public:
     static QString backupFolder();
 };
 
-/// The app lock switches and the privacy promise.
+/// The app lock switches and the privacy promise. The switches are disabled while the journal is locked.
 class SecuritySettingsTab final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SecuritySettingsTab(AppSettings& settings, QWidget* parent = nullptr);
+    SecuritySettingsTab(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
 
     static QString privacyText();
 };
 
-/// The mark, version and build, the update box, the automatic check switch, four statistics and the
-/// credit line.
+/// The mark, version and build, the update box, the automatic check switch, four statistics (dashes
+/// while the journal is locked) and the credit line.
 class AboutSettingsTab final : public QWidget {
     Q_OBJECT
 

@@ -117,10 +117,10 @@ SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore
     const std::pair<QWidget*, std::pair<QString, QString>> tabs[] = {
         {new GeneralSettingsTab(store, settings, moodStore), {tr("General"), QStringLiteral("gearshape")}},
         {new AppearanceSettingsTab(settings), {tr("Appearance"), QStringLiteral("paintbrush")}},
-        {new PersonalizationSettingsTab(settings), {tr("Personalize"), QStringLiteral("wand.and.stars")}},
+        {new PersonalizationSettingsTab(store, settings), {tr("Personalize"), QStringLiteral("wand.and.stars")}},
         {new ShortcutsSettingsTab, {tr("Shortcuts"), QStringLiteral("keyboard")}},
         {new DataSettingsTab(store, settings), {tr("Data"), QStringLiteral("externaldrive")}},
-        {new SecuritySettingsTab(settings), {tr("Security"), QStringLiteral("lock")}},
+        {new SecuritySettingsTab(store, settings), {tr("Security"), QStringLiteral("lock")}},
         {new AboutSettingsTab(store, settings, updater, version, build), {tr("About"), QStringLiteral("info.circle")}},
     };
     int index = 0;

@@ -2,6 +2,7 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Theme/OpenWindow.h"
 #include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
@@ -301,6 +302,8 @@ UpdateSheet::UpdateSheet(Updater& updater, QWidget* parent)
     setObjectName(QStringLiteral("updateSheet"));
     setWindowTitle(tr("Software Update"));
     setWindowModality(Qt::WindowModal);
+    // It shows nothing of the journal: locking leaves it open.
+    vsp::markShowsNoJournalData(this);
     setFixedWidth(490);
     m_column->setContentsMargins(30, 30, 30, 30);
     m_column->setSpacing(0);

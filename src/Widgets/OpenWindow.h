@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
+#include <QWidget>
 
 #include <functional>
 
@@ -14,6 +16,19 @@ using OpenWindowAction = std::function<void(const QString& id)>;
 inline QString composeWindowID()
 {
     return QStringLiteral("compose-window");
+}
+
+/// Marks a window of the main window (a sheet, a dialog) as showing nothing of the journal, as the
+/// update sheet and the unlock dialog do: locking the journal leaves it open. Locking closes every
+/// other window that belongs to the main window.
+inline void markShowsNoJournalData(QWidget* window)
+{
+    window->setProperty("vspShowsNoJournalData", true);
+}
+
+inline bool showsNoJournalData(const QWidget* window)
+{
+    return window->property("vspShowsNoJournalData").toBool();
 }
 
 } // namespace vsp

@@ -264,21 +264,26 @@ void AppTest::exportImport_doNothingWhileLocked()
 void AppTest::quit_backsUpOnlyWhenAsked_data()
 {
     QTest::addColumn<bool>("backUp");
-    QTest::newRow("off") << false;
-    QTest::newRow("on") << true;
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("off") << false << false;
+    QTest::newRow("on") << true << false;
+    // Whoever found the journal open could have switched it on: a locked journal is copied nowhere.
+    QTest::newRow("on, locked") << true << true;
 }
 
 void AppTest::quit_backsUpOnlyWhenAsked()
 {
     QFETCH(bool, backUp);
+    QFETCH(bool, locked);
     if (backUp) {
         AppSettings::instance().setAutoBackup(true);
     }
     AppFixture f;
+    f.store().setIsLocked(locked);
     f.app->mainWindow()->close();
     // What the application emits when it is about to end.
     QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
-    QCOMPARE(QFileInfo::exists(backupPath()), backUp);
+    QCOMPARE(QFileInfo::exists(backupPath()), backUp && !locked);
 }
 
 void AppTest::quitWithUnsavedChanges_asksFirst_data()

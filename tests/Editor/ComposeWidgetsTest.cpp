@@ -275,6 +275,23 @@ void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen(
     QVERIFY(footer.suggestionRow()->isHidden());
 }
 
+void ComposeWidgetsTest::footer_lockedJournal_suggestsNoTags()
+{
+    JournalStore store;
+    store.setEntries({entryWithTags({QStringLiteral("walk"), QStringLiteral("work")})});
+    store.setIsLocked(true);
+    ComposeFooter footer(store);
+    footer.show();
+    QTest::keyClicks(footer.tagField(), QStringLiteral("w"));
+    QVERIFY(footer.tagSuggestions().isEmpty());
+    QVERIFY(footer.suggestionRow()->isHidden());
+    // Unlocked, the same field offers the journal's tags; locked again, they go.
+    store.setIsLocked(false);
+    QCOMPARE(footer.tagSuggestions(), (QStringList{QStringLiteral("walk"), QStringLiteral("work")}));
+    store.setIsLocked(true);
+    QVERIFY(footer.tagSuggestions().isEmpty());
+}
+
 void ComposeWidgetsTest::footer_suggestionClick_addsTagAndEmptiesField()
 {
     JournalStore store;

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void footer_returnCommitsTrimmedLowerCaseTagOnce();
     void footer_manyTags_keepTheFieldInSight();
     void footer_suggestions_followFieldAndSkipArchivedAndChosen();
+    void footer_lockedJournal_suggestsNoTags();
     void footer_suggestionClick_addsTagAndEmptiesField();
     void footer_chipCross_removesOnlyThatTag();
 

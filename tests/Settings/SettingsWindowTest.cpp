@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -605,6 +606,61 @@ void SettingsWindowTest::importFailure_isToldUnderTheImportButton()
     QVERIFY(notice->isVisibleTo(data));
     QCOMPARE(notice->text(), QStringLiteral("Nothing was imported: %1 is not a regular file.")
                                  .arg(QFileInfo(fifo).fileName()));
+}
+
+void SettingsWindowTest::lockedJournal_settingsShowAndChangeNothingOfIt()
+{
+    m_settings->setJournalName(QStringLiteral("Harbour Log"));
+    m_settings->setUserName(QStringLiteral("Ada"));
+    m_settings->setAppLockEnabled(true);
+    m_store->addEntry(entry(QStringLiteral("one two three"), 0, {QStringLiteral("a")}));
+    QWidget* security = window().tab(Security);
+    const QList<QWidget*> switches{checkBox(*window().tab(Data), QStringLiteral("Auto-backup on quit")),
+                                   checkBox(*security, QStringLiteral("Lock Vesperlog on launch")),
+                                   checkBox(*security, QStringLiteral("Lock when leaving Vesperlog"))};
+    QWidget* personalize = window().tab(Personalize);
+    const QList<QLineEdit*> names{child<QLineEdit>(personalize, QStringLiteral("journalNameField")),
+                                  child<QLineEdit>(personalize, QStringLiteral("userNameField"))};
+    auto shown = [this] {
+        QStringList texts;
+        for (QLabel* label : window().findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        for (QLineEdit* field : window().findChildren<QLineEdit*>()) {
+            texts << field->text();
+        }
+        return texts.join(u'\n');
+    };
+    auto figures = [this] {
+        QStringList values;
+        for (QLabel* label : window().tab(About)->findChildren<QLabel*>(QStringLiteral("statValue"))) {
+            values << label->text();
+        }
+        return values;
+    };
+    QCOMPARE(figures(),
+             (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("1")}));
+
+    m_store->setIsLocked(true);
+    for (QWidget* control : switches) {
+        QVERIFY(!control->isEnabled());
+    }
+    for (QLineEdit* field : names) {
+        QVERIFY(!field->isEnabled());
+    }
+    QVERIFY(!shown().contains(QStringLiteral("Harbour Log")));
+    QVERIFY(!shown().contains(QStringLiteral("Ada")));
+    for (const QString& figure : figures()) {
+        QVERIFY2(!figure.contains(QRegularExpression(QStringLiteral("\\d"))), qPrintable(figure));
+    }
+
+    m_store->setIsLocked(false);
+    for (QWidget* control : switches) {
+        QVERIFY(control->isEnabled());
+    }
+    QCOMPARE(names[0]->text(), QStringLiteral("Harbour Log"));
+    QCOMPARE(names[1]->text(), QStringLiteral("Ada"));
+    QCOMPARE(figures().first(), QStringLiteral("1"));
 }
 
 void SettingsWindowTest::dataTab_showsRealFolders()

@@ -53,6 +53,7 @@ private Q_SLOTS:
 
     void dataButtons_postOnce_andAreDisabledWhileLocked();
     void importFailure_isToldUnderTheImportButton();
+    void lockedJournal_settingsShowAndChangeNothingOfIt();
     void dataTab_showsRealFolders();
     void privacyText_namesBothNetworkUses();
 

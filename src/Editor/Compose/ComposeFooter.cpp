@@ -193,6 +193,7 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     connect(m_tagField, &QLineEdit::returnPressed, this, &ComposeFooter::commitTag);
     connect(m_tagField, &QLineEdit::textChanged, this, &ComposeFooter::refreshSuggestions);
     connect(&m_store, &JournalStore::entriesChanged, this, &ComposeFooter::refreshSuggestions);
+    connect(&m_store, &JournalStore::isLockedChanged, this, &ComposeFooter::refreshSuggestions);
     applyColors();
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, &ComposeFooter::applyColors);
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, &ComposeFooter::applyColors);
@@ -337,7 +338,9 @@ void ComposeFooter::rebuildChips(const vsp::Spring* spring)
 
 void ComposeFooter::refreshSuggestions()
 {
-    const QStringList next = vsp::tags::suggestions(m_tagField->text(), m_store.allTags(), m_tags);
+    // The journal's tags are its content: a locked journal suggests none.
+    const QStringList next =
+        m_store.isLocked() ? QStringList() : vsp::tags::suggestions(m_tagField->text(), m_store.allTags(), m_tags);
     if (next == m_suggestions && m_suggestionSlot->isPresent() == !next.isEmpty()) {
         return;
     }

@@ -57,8 +57,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-/// The bottom strip of the "New Entry" window: stored tags that match the tag field (when any), the
-/// chosen tags with the tag field, and the docked format bar with Save.
+/// The bottom strip of the "New Entry" window: stored tags that match the tag field (when any, and never
+/// while the journal is locked), the chosen tags with the tag field, and the docked format bar with Save.
 ///
 /// Return in the tag field adds its text as a tag (trimmed, lower-cased, once) and empties the field; a
 /// suggestion adds itself; a chip's cross removes its tag. Text left in the field without Return is not

@@ -198,6 +198,15 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
         }
     });
     connect(&store, &JournalStore::focusModeChanged, this, &EntryDetailView::onFocusModeChanged);
+    connect(&store, &JournalStore::isLockedChanged, this, [this] {
+        if (!m_store.isLocked()) {
+            onFocusModeChanged();
+        } else if (m_lightbox) {
+            // A photo of the entry is journal data: the lock closes it.
+            m_lightbox->deleteLater();
+            m_lightbox = nullptr;
+        }
+    });
     // Ctrl+Backspace is also the menu's Delete Entry: in a text field it deletes the previous word.
     qApp->installEventFilter(this);
     auto& appearance = AppearanceManager::instance();
@@ -265,11 +274,14 @@ void EntryDetailView::buildEditorArea()
     connect(m_selection, &SelectionState::hasSelectionChanged, this, &EntryDetailView::refreshFloatingBar);
     connect(m_selection, &SelectionState::selectionRectChanged, this, &EntryDetailView::refreshFloatingBar);
     connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this](const QString& text) {
+        m_bodyEdited = true;
         m_edit.body = text;
         m_overlay->setWordCount(vsp::compose::wordCount(text));
     });
-    connect(m_editor, &FormattableTextEditor::richTextChanged, this,
-            [this](const std::optional<QByteArray>& rtf) { m_edit.bodyRTF = rtf; });
+    connect(m_editor, &FormattableTextEditor::richTextChanged, this, [this](const std::optional<QByteArray>& rtf) {
+        m_bodyEdited = true;
+        m_edit.bodyRTF = rtf;
+    });
     connect(m_editor, &FormattableTextEditor::contentHeightChanged, this, [this](int height) {
         m_focusContentHeight = height;
         if (m_focusLayout) {
@@ -536,6 +548,7 @@ void EntryDetailView::loadEditors()
     m_focusFormatBar->setSelectedFontDesign(m_edit.fontDesign);
     m_editor->setContent(m_edit.body, m_edit.bodyRTF, m_edit.fontDesign);
     m_editorLoadedFor = m_entry.id;
+    m_bodyEdited = false;
     m_overlay->setWordCount(vsp::compose::wordCount(m_edit.body));
     refreshEditStatus();
     refreshEditAttachments();
@@ -664,13 +677,19 @@ bool EntryDetailView::commitEdits(const QUuid& id)
         return false;
     }
     JournalEntry changed = *stored;
-    changed.title = vsp::compose::trimBlanks(m_edit.title);
-    changed.body = vsp::compose::trimBlanksAndLineBreaks(m_edit.body);
-    std::optional<QByteArray> rtf = editorHoldsEntry ? m_handle->currentRTF() : std::nullopt;
-    changed.bodyRTF = rtf ? rtf : m_edit.bodyRTF;
-    if (editorHoldsEntry && !rtf) {
-        // An emptied document has no RTF: the stored one must not come back.
-        changed.bodyRTF.reset();
+    if (m_edit.title != stored->title) {
+        changed.title = vsp::compose::trimBlanks(m_edit.title);
+    }
+    // A document nobody touched keeps the stored body: RTF made afresh from it would differ from the
+    // stored RTF (or give a plain entry RTF) and rewrite an entry that was only looked at.
+    if (!editorHoldsEntry || m_bodyEdited) {
+        changed.body = vsp::compose::trimBlanksAndLineBreaks(m_edit.body);
+        std::optional<QByteArray> rtf = editorHoldsEntry ? m_handle->currentRTF() : std::nullopt;
+        changed.bodyRTF = rtf ? rtf : m_edit.bodyRTF;
+        if (editorHoldsEntry && !rtf) {
+            // An emptied document has no RTF: the stored one must not come back.
+            changed.bodyRTF.reset();
+        }
     }
     changed.tags = m_edit.tags;
     changed.expirationDate = m_edit.hasExpiration ? std::optional<double>(m_edit.expirationDate) : std::nullopt;
@@ -719,7 +738,9 @@ void EntryDetailView::onFocusModeChanged()
 {
     const bool on = m_store.focusMode();
     const vsp::Spring trigger = std::exchange(m_focusTrigger, std::nullopt).value_or(kMenuFocusSpring);
-    if (on == m_focusLayout) {
+    // Under the lock cover focus mode neither opens the entry for editing nor commits it: the detail
+    // follows once the journal is unlocked.
+    if (on == m_focusLayout || m_store.isLocked()) {
         return;
     }
     if (vsp::animationsEnabled() && isVisible()) {

@@ -210,6 +210,8 @@ private:
     EditCopies m_edit;
     /// The entry the editor's document was loaded from.
     std::optional<QUuid> m_editorLoadedFor;
+    /// The user changed the editor's document since it was loaded: only then is its RTF written back.
+    bool m_bodyEdited = false;
     bool m_readStale = true;
     /// Files stored during this edit, and stored ones removed from it (deleted when it is committed).
     QSet<QString> m_addedImages;

@@ -14,7 +14,10 @@
 #include "Views/Main/EntryListView.h"
 #include "Views/Sidebar/SidebarView.h"
 
+#include <QAccessibleWidget>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -23,6 +26,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QToolTip>
 
 using vsp::Color;
 
@@ -32,6 +36,70 @@ namespace {
 constexpr vsp::Spring kFocusSpring{0.4, 1.0};
 /// Showing and hiding the sidebar.
 constexpr vsp::Spring kSidebarSpring{0.35, 1.0};
+
+/// What assistive technology sees of the content: while the journal is locked only the cover is a
+/// child, so a screen reader walking the window never reaches the covered columns.
+class ContentAccessible final : public QAccessibleWidget {
+public:
+    explicit ContentAccessible(ContentView* view) : QAccessibleWidget(view, QAccessible::Client) { }
+
+    int childCount() const override
+    {
+        if (const QWidget* cover = coverShown()) {
+            return cover->isVisible() ? 1 : 0;
+        }
+        return QAccessibleWidget::childCount();
+    }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (QWidget* cover = coverShown()) {
+            return index == 0 && cover->isVisible() ? QAccessible::queryAccessibleInterface(cover) : nullptr;
+        }
+        return QAccessibleWidget::child(index);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        if (QWidget* cover = coverShown()) {
+            return child && child->object() == cover ? 0 : -1;
+        }
+        return QAccessibleWidget::indexOfChild(child);
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        if (QWidget* cover = coverShown()) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(cover);
+            return iface && iface->rect().contains(x, y) ? iface : nullptr;
+        }
+        return QAccessibleWidget::childAt(x, y);
+    }
+
+private:
+    /// The cover while the journal is locked, else null.
+    QWidget* coverShown() const
+    {
+        auto* view = static_cast<ContentView*>(widget());
+        return view->isCovered() ? static_cast<QWidget*>(view->lockScreen()) : nullptr;
+    }
+};
+
+QAccessibleInterface* contentAccessibleFactory(const QString&, QObject* object)
+{
+    if (auto* view = qobject_cast<ContentView*>(object)) {
+        return new ContentAccessible(view);
+    }
+    return nullptr;
+}
+
+/// Whether `window` belongs to `main`: a sheet, dialog or menu opened over it or over one of its windows.
+bool belongsTo(const QWidget* window, const QWidget* main)
+{
+    for (const QWidget* parent = window->parentWidget(); parent; parent = parent->parentWidget()) {
+        if (parent == main) {
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -48,6 +116,12 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
       m_detail(new EntryDetailView(store, moodStore, JournalEntry{}, m_detailStack)),
       m_lock(new LockScreenView(store, this))
 {
+    // Before anything asks for this view's interface: interfaces are made once per object.
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(contentAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_splitter);
@@ -121,6 +195,11 @@ ContentView::~ContentView()
     disconnect(&m_store, nullptr, this, nullptr);
 }
 
+bool ContentView::isCovered() const
+{
+    return m_store.isLocked();
+}
+
 bool ContentView::isFocusLayout() const
 {
     return m_store.focusMode() && m_store.selectedEntry().has_value();
@@ -144,7 +223,7 @@ void ContentView::refreshDetail()
 
 int ContentView::detailLeft() const
 {
-    return m_detailStack->isVisibleTo(this) ? m_detailStack->mapTo(this, QPoint(0, 0)).x() : 0;
+    return m_detailStack->isVisibleTo(m_splitter) ? m_detailStack->mapTo(this, QPoint(0, 0)).x() : 0;
 }
 
 void ContentView::refreshColumns(std::optional<vsp::Spring> spring)
@@ -153,8 +232,9 @@ void ContentView::refreshColumns(std::optional<vsp::Spring> spring)
     const auto visibility = m_columns->visibility();
     const bool showSidebar = !focus && visibility == ColumnVisibilityHolder::Visibility::All;
     const bool showList = !focus && visibility != ColumnVisibilityHolder::Visibility::DetailOnly;
-    const bool sidebarWasHidden = !m_sidebar->isVisibleTo(this);
-    const bool changes = showSidebar == sidebarWasHidden || showList != m_list->isVisibleTo(this);
+    // Measured within the splitter, which is hidden while the cover is up.
+    const bool sidebarWasHidden = !m_sidebar->isVisibleTo(m_splitter);
+    const bool changes = showSidebar == sidebarWasHidden || showList != m_list->isVisibleTo(m_splitter);
     // The motion is painted from pictures of the columns above everything else: never while locked.
     if (changes && spring && vsp::animationsEnabled() && isVisible() && !m_store.isLocked()) {
         beginColumnTransition(*spring);
@@ -258,13 +338,23 @@ void ContentView::refreshLock()
             m_lockFade->stop();
         }
         effect->setOpacity(1.0);
+        closeJournalWindows();
         m_lock->setGeometry(rect());
         m_lock->raise();
         m_lock->show();
+        // Hidden, not only covered: nothing of the journal is drawn, takes input or is shown to
+        // assistive technology (a disabled widget stays "showing" to a screen reader).
         m_splitter->setEnabled(false);
+        m_splitter->hide();
         m_lock->setFocus();
+        QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&changed);
     } else if (m_lock->isVisible()) {
         m_splitter->setEnabled(true);
+        m_splitter->show();
+        restoreSetAsideWindows();
+        QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&changed);
         if (!vsp::animationsEnabled() || m_lock->unlockedWithoutCheck()) {
             m_lock->hide();
             return;
@@ -278,6 +368,45 @@ void ContentView::refreshLock()
         });
     } else {
         m_splitter->setEnabled(true);
+        m_splitter->show();
+    }
+}
+
+void ContentView::closeJournalWindows()
+{
+    QToolTip::hideText();
+    const QWidget* main = window();
+    // Closing one window may delete another (a question with its sheet): each is checked when reached.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        windows.append(other);
+    }
+    for (const QPointer<QWidget>& other : std::as_const(windows)) {
+        if (!other || other == main || !other->isVisible() || !belongsTo(other, main)) {
+            continue;
+        }
+        if (vsp::showsNoJournalData(other)) {
+            // Kept, but out of the way until the unlock: over the cover it would hide Unlock, and as a
+            // window-modal sheet it would keep every click and key from it.
+            m_setAside.append(other);
+            other->hide();
+            continue;
+        }
+        // A dialog is refused (a question run in a loop of its own returns "no"); anything else closes.
+        if (auto* dialog = qobject_cast<QDialog*>(other)) {
+            dialog->reject();
+        } else {
+            other->close();
+        }
+    }
+}
+
+void ContentView::restoreSetAsideWindows()
+{
+    for (const QPointer<QWidget>& other : std::exchange(m_setAside, {})) {
+        if (other) {
+            other->show();
+        }
     }
 }
 

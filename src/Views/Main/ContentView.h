@@ -24,9 +24,10 @@ class SidebarView;
 
 /// The root of the main window: the sidebar, the entry list and the entry detail side by side in a
 /// splitter. In focus mode (with an entry selected) the detail fills the window. While the journal is
-/// locked an opaque lock screen covers everything and nothing under it takes input. The first time the
-/// window shows, the journal is locked when app lock is on and the introduction follows 0.4 s later
-/// until it has been completed once.
+/// locked an opaque lock screen takes the place of everything: the columns are hidden, nothing under it
+/// takes input or reaches assistive technology, and the windows over it that show journal data close
+/// (see closeJournalWindows). The first time the window shows, the journal is locked when app lock is
+/// on and the introduction follows 0.4 s later until it has been completed once.
 ///
 /// Columns come and go with a spring: entering focus mode slides the sidebar and the list away while
 /// the detail fades into its full-window layout (response 0.4), leaving it brings them back, and hiding
@@ -48,6 +49,8 @@ public:
     LockScreenView* lockScreen() const { return m_lock; }
     /// The introduction while it is shown, else null.
     OnboardingView* onboarding() const { return m_onboarding; }
+    /// Whether the lock cover is up: the journal is locked and the columns are hidden under it.
+    bool isCovered() const;
     /// Whether the detail fills the window (focus mode with an entry selected).
     bool isFocusLayout() const;
     /// The motion of the columns while it runs, else null.
@@ -67,6 +70,11 @@ private:
     int detailLeft() const;
     void beginColumnTransition(vsp::Spring spring);
     void refreshLock();
+    /// Closes the windows over the main window that may show journal data (the trash, a question
+    /// about an entry, a menu); the ones marked as showing none (the update sheet) are hidden until
+    /// the unlock shows them again.
+    void closeJournalWindows();
+    void restoreSetAsideWindows();
     void presentOnboarding();
 
     JournalStore& m_store;
@@ -87,6 +95,8 @@ private:
     vsp::Spring m_columnSpring;
     /// The lock cover fading away after an unlock, while it runs.
     QPointer<QPropertyAnimation> m_lockFade;
+    /// Windows showing no journal data, hidden while the cover is up.
+    QList<QPointer<QWidget>> m_setAside;
     /// Where the detail column starts in the old and the new layout of the running transition.
     int m_transitionFromLeft = 0;
     int m_transitionToLeft = 0;

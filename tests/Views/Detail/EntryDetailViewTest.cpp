@@ -1,5 +1,6 @@
 #include "EntryDetailViewTest.h"
 
+#include "common/FakeAuthenticator.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -19,6 +20,7 @@
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
+#include "Settings/LockScreenView.h"
 #include "Theme/AppearanceManager.h"
 #include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/GlassChipButton.h"
@@ -117,6 +119,13 @@ struct Journal {
         (void)QTest::qWaitForWindowExposed(&window);
     }
     EntryDetailView& detail() const { return *window.contentView()->detail(); }
+    /// Locks the journal behind a cover whose check never answers.
+    void lock()
+    {
+        window.contentView()->lockScreen()->setAuthenticatorFactory(
+            vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Silent));
+        store.setIsLocked(true);
+    }
     void typeTitle(const QString& text) const
     {
         QLineEdit* field = detail().titleField();
@@ -624,6 +633,11 @@ void EntryDetailViewTest::photoClicked_opensLightbox_escapeClosesIt()
     QTest::keyClick(box, Qt::Key_Escape);
     QTRY_VERIFY(!d.findChild<ImageLightbox*>());
     QCOMPARE(d.isEditing(), editing);
+    // Locking the journal closes the photo too.
+    QTest::mouseClick(gallery->thumbnails().first(), Qt::LeftButton);
+    QVERIFY(d.findChild<ImageLightbox*>());
+    j.lock();
+    QTRY_VERIFY(!d.findChild<ImageLightbox*>());
 }
 
 void EntryDetailViewTest::photoAddedToADeletedEntry_isRemoved()
@@ -1223,6 +1237,55 @@ void EntryDetailViewTest::unchangedEdit_leavesTheJournalFileAlone()
     QTest::keyClicks(d.tagsView()->tagField(), QStringLiteral("new"));
     d.saveEdits();
     QCOMPARE(onDisk(j.b.id)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("new")}));
+}
+
+void EntryDetailViewTest::leavingAnUntouchedEdit_neverRewritesTheEntry_data()
+{
+    QTest::addColumn<bool>("focusMode");
+    QTest::newRow("Edit, Done") << false;
+    QTest::newRow("focus mode on and off") << true;
+}
+
+void EntryDetailViewTest::leavingAnUntouchedEdit_neverRewritesTheEntry()
+{
+    QFETCH(bool, focusMode);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QSignalSpy changes(&j.store, &JournalStore::entriesChanged);
+    // A plain entry, as quick capture or an import leaves it: the editor makes RTF for it on loading.
+    QVERIFY(!j.store.entry(j.a.id)->bodyRTF);
+    if (focusMode) {
+        j.store.setFocusMode(true);
+        QVERIFY(d.isEditing());
+        j.store.setFocusMode(false);
+    } else {
+        d.startEditing();
+        d.saveEdits();
+    }
+    QVERIFY(!d.isEditing());
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(*j.store.entry(j.a.id), j.a);
+}
+
+void EntryDetailViewTest::focusModeUnderTheLock_neitherEditsNorWrites()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    QSignalSpy changes(&j.store, &JournalStore::entriesChanged);
+    j.lock();
+    // F11 twice under the cover: the covered detail is neither opened for editing nor committed.
+    j.store.setFocusMode(true);
+    QVERIFY(!d.isEditing());
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    j.store.setFocusMode(false);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(*j.store.entry(j.a.id), j.a);
+    // Focus mode chosen under the cover takes effect once the journal is open.
+    j.store.setFocusMode(true);
+    QVERIFY(!d.isEditing());
+    j.store.setIsLocked(false);
+    QVERIFY(d.isEditing());
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
 }
 
 void EntryDetailViewTest::keysWhileReading_neverReachTheEditor()

@@ -45,6 +45,9 @@ private Q_SLOTS:
     void windowClosing_andTeardown_commit();
     void readLayout_showsPiecesOfTheStoredEntry();
     void unchangedEdit_leavesTheJournalFileAlone();
+    void leavingAnUntouchedEdit_neverRewritesTheEntry_data();
+    void leavingAnUntouchedEdit_neverRewritesTheEntry();
+    void focusModeUnderTheLock_neitherEditsNorWrites();
     void keysWhileReading_neverReachTheEditor();
     void editUnderMotion_savesAtOnce_keepsTypedText_data();
     void editUnderMotion_savesAtOnce_keepsTypedText();

@@ -11,6 +11,7 @@
 #include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
+#include "Theme/OpenWindow.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -25,7 +26,10 @@
 #include "Views/Sidebar/SidebarHeader.h"
 #include "Views/Sidebar/SidebarRows.h"
 #include "Views/Sidebar/SidebarView.h"
+#include "Views/Sidebar/TrashView.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QPointer>
@@ -122,6 +126,99 @@ void ContentViewTest::lock_coversAndDisablesEverything()
     QTRY_VERIFY(!w.store.isLocked());
     QVERIFY(!lock->isVisible());
     QVERIFY(w.content().splitter()->isEnabled());
+}
+
+namespace {
+
+/// Every interface reachable from `root` through children, as a screen reader walks a window.
+QList<QAccessibleInterface*> accessibleTree(QAccessibleInterface* root)
+{
+    QList<QAccessibleInterface*> found{root};
+    for (qsizetype i = 0; i < found.size() && found.size() < 10000; ++i) {
+        for (int c = 0; c < found[i]->childCount(); ++c) {
+            if (QAccessibleInterface* child = found[i]->child(c)) {
+                found.append(child);
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+void ContentViewTest::lockedWindow_showsAssistiveTechnologyOnlyTheCover()
+{
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    w.store.setIsLocked(true);
+    LockScreenView* lock = w.content().lockScreen();
+    bool reachedUnlock = false;
+    for (QAccessibleInterface* iface : accessibleTree(QAccessible::queryAccessibleInterface(&w.window))) {
+        auto* widget = qobject_cast<QWidget*>(iface->object());
+        QVERIFY2(!widget || !w.content().splitter()->isAncestorOf(widget),
+                 qPrintable(QStringLiteral("reached under the cover: ") + iface->text(QAccessible::Name)));
+        reachedUnlock = reachedUnlock || widget == lock->unlockButton();
+    }
+    QVERIFY(reachedUnlock);
+    // Asked for directly, the covered columns are not shown either.
+    for (QWidget* covered :
+         std::initializer_list<QWidget*>{w.content().sidebar(), w.content().entryList(), w.content().detail()}) {
+        QVERIFY(QAccessible::queryAccessibleInterface(covered)->state().invisible);
+    }
+    w.store.setIsLocked(false);
+    QVERIFY(!QAccessible::queryAccessibleInterface(w.content().entryList())->state().invisible);
+    QVERIFY(QAccessible::queryAccessibleInterface(&w.content())->childCount() > 1);
+}
+
+void ContentViewTest::lock_closesTheWindowsThatShowTheJournal()
+{
+    Window w;
+    w.store.deleteEntry(w.store.entries().last());
+    QPointer<TrashView> trash = w.content().sidebar()->openTrash();
+    QVERIFY(QTest::qWaitForWindowExposed(trash));
+    trash->requestEmptyTrash();
+    QPointer<QMessageBox> question = trash->pendingQuestion();
+    QVERIFY(question && question->isVisible());
+    // A second sheet with nothing of the journal in it, as the update sheet.
+    QDialog update(&w.window);
+    vsp::markShowsNoJournalData(&update);
+    update.open();
+    w.store.setIsLocked(true);
+    QVERIFY(!trash || !trash->isVisible());
+    QVERIFY(!question || !question->isVisible());
+    // Closing the question answered it "no".
+    QCOMPARE(w.store.trashedEntries().size(), 1);
+    // The other sheet waits out of the way: over the cover it would hide Unlock and take its clicks.
+    QVERIFY(!update.isVisible());
+    QVERIFY(w.content().lockScreen()->unlockButton()->isVisible());
+    QVERIFY(!QApplication::activeModalWidget());
+    w.store.setIsLocked(false);
+    QVERIFY(update.isVisible());
+    QVERIFY(!trash || !trash->isVisible());
+}
+
+void ContentViewTest::returnOnTheCover_pressesUnlock_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+}
+
+void ContentViewTest::returnOnTheCover_pressesUnlock()
+{
+    QFETCH(int, key);
+    Window w;
+    LockScreenView* lock = w.content().lockScreen();
+    auto record = std::make_shared<vsp::test::FakeAuthenticator::Record>();
+    lock->setAuthenticatorFactory(
+        vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Deny, record));
+    w.store.setIsLocked(true);
+    QTRY_VERIFY(!lock->isAuthenticating());
+    const int before = record->started;
+    QTest::keyClick(lock, Qt::Key(key));
+    QCOMPARE(record->started, before + 1);
+    QTRY_VERIFY(!lock->failMessage().isEmpty());
+    QVERIFY(w.store.isLocked());
 }
 
 void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()

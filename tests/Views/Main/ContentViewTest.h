@@ -12,6 +12,10 @@ private Q_SLOTS:
 
     void focusMode_needsASelectedEntry();
     void lock_coversAndDisablesEverything();
+    void lockedWindow_showsAssistiveTechnologyOnlyTheCover();
+    void lock_closesTheWindowsThatShowTheJournal();
+    void returnOnTheCover_pressesUnlock_data();
+    void returnOnTheCover_pressesUnlock();
     void firstShow_locksAtOnce_thenPresentsIntroduction();
     void emptyDetail_textsDependOnJournal();
     void emptyDetail_atRestAtStart_growsInOnlyWhenReplacingAnEntry();
