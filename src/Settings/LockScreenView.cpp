@@ -6,7 +6,7 @@
 #include "Settings/IntroWidgets.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Theme/Palette.h"
 
 #include <QDialogButtonBox>

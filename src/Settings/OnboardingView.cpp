@@ -8,7 +8,7 @@
 #include "Settings/OnboardingStages.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"

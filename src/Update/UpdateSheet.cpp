@@ -2,7 +2,7 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"

@@ -11,7 +11,7 @@
 #include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
-#include "Theme/OpenWindow.h"
+#include "Widgets/OpenWindow.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/EntryDetailView.h"
