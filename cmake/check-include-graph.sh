@@ -6,25 +6,33 @@ set -euo pipefail
 src=${1:?usage: check-include-graph.sh <src folder>}
 cd "$src"
 
-library_of() {
-    local dir
-    dir=$(dirname "$1")
-    while [[ "$dir" != "." && ! -f "$dir/CMakeLists.txt" ]]; do
-        dir=$(dirname "$dir")
-    done
-    printf '%s' "$dir"
-}
-
-edges=$(
-    find . \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort | while IFS= read -r file; do
-        from=$(library_of "$file")
-        sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file" | while IFS= read -r inc; do
-            [[ -f "$inc" ]] || continue
-            to=$(library_of "$inc")
-            [[ "$to" == "$from" || "$to" == "." || "$from" == "." ]] || printf '%s %s\n' "$from" "$to"
-        done
-    done | sort -u
-)
+list=$(mktemp)
+trap 'rm -f "$list"' EXIT
+find . \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort > "$list"
+libraries=$(find . -mindepth 2 -name CMakeLists.txt | sed 's|^\./||; s|/CMakeLists.txt$||')
+# One awk pass over every source, knowing which files exist (only those includes are followed).
+edges=$(xargs awk -v sources="$list" -v libraries="$libraries" '
+    function library(path,    dir) {
+        dir = path
+        while (sub(/\/[^\/]*$/, "", dir)) {
+            if (dir in isLibrary) return dir
+        }
+        return "."
+    }
+    BEGIN {
+        n = split(libraries, list, "\n")
+        for (i = 1; i <= n; i++) isLibrary[list[i]] = 1
+        while ((getline line < sources) > 0) exists[line] = 1
+    }
+    FNR == 1 { from = library(FILENAME) }
+    /^[ \t]*#[ \t]*include[ \t]*"/ {
+        inc = $0
+        sub(/^[^"]*"/, "", inc)
+        sub(/".*/, "", inc)
+        if (!(inc in exists)) next
+        to = library(inc)
+        if (to != from && to != "." && from != ".") print from, to
+    }' < "$list" | sort -u)
 if ! order=$(printf '%s\n' "$edges" | tsort 2>&1 >/dev/null); then
     echo "The libraries under src/ include each other in a circle:" >&2
     printf '%s\n' "$order" >&2
