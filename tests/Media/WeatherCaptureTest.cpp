@@ -54,6 +54,17 @@ struct Rig {
         };
         return s;
     }
+    /// Places every fix in Paris and asks `server` for the forecast, with a 1.5 s transfer time-out.
+    void useForecastServer(const vsp::test::LocalHttpsServer& server)
+    {
+        place = QStringLiteral("Paris");
+        Manager::Services s = services();
+        s.forecastHost = QStringLiteral("127.0.0.1");
+        s.forecastPort = server.port();
+        s.sslConfiguration = server.sslConfiguration();
+        s.transferTimeoutMs = 1500;
+        Manager::shared().setServices(s);
+    }
 };
 
 std::shared_ptr<Answer> fetch(QObject* context)
@@ -208,13 +219,7 @@ void WeatherCaptureTest::forecast_exactQueryAndItsReplies()
     QVERIFY(server.start());
     server.route(QStringLiteral("/v1/forecast"), {status, "application/json", body, stall});
     Rig rig;
-    rig.place = QStringLiteral("Paris");
-    Manager::Services services = rig.services();
-    services.forecastHost = QStringLiteral("127.0.0.1");
-    services.forecastPort = server.port();
-    services.sslConfiguration = server.sslConfiguration();
-    services.transferTimeoutMs = 1500;
-    Manager::shared().setServices(services);
+    rig.useForecastServer(server);
 
     QObject context;
     vsp::test::StdoutCapture out;
@@ -272,13 +277,7 @@ void WeatherCaptureTest::forecast_floodOrTrickle_isCutOff()
     response.trickleMs = trickleMs;
     server.route(QStringLiteral("/v1/forecast"), response);
     Rig rig;
-    rig.place = QStringLiteral("Paris");
-    Manager::Services services = rig.services();
-    services.forecastHost = QStringLiteral("127.0.0.1");
-    services.forecastPort = server.port();
-    services.sslConfiguration = server.sslConfiguration();
-    services.transferTimeoutMs = 1500;
-    Manager::shared().setServices(services);
+    rig.useForecastServer(server);
 
     QObject context;
     vsp::test::StdoutCapture out;
