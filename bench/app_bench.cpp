@@ -160,10 +160,7 @@ private:
 
 VesperlogApp::Options appOptions()
 {
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.followDesktopScheme = false;
-    options.startNotifications = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     // As the app itself asks for the update feed: through a copy of its program.
     options.updater.feedHelper = QStringLiteral(VESPERLOG_APP_BINARY);
     return options;

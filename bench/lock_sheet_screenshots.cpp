@@ -60,10 +60,7 @@ int main(int argc, char** argv)
     settings.setAppearanceMode(appearance);
     settings.setJournalName(QStringLiteral("Evening Pages"));
 
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.startNotifications = false;
-    options.followDesktopScheme = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     VesperlogApp vesperlog(options);
     JournalStore& store = vesperlog.store();
     const EntryList listed = store.entries();

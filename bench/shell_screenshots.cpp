@@ -44,10 +44,7 @@ int main(int argc, char** argv)
     settings.setCompactListView(option(QStringLiteral("compact")).has_value());
     settings.setShowEntryPreviews(!option(QStringLiteral("no-previews")).has_value());
 
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.startNotifications = false;
-    options.followDesktopScheme = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     VesperlogApp vesperlog(options);
     JournalStore& store = vesperlog.store();
     MainWindow* window = vesperlog.mainWindow();

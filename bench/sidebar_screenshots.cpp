@@ -93,10 +93,7 @@ int main(int argc, char** argv)
     settings.setJournalName(QStringLiteral("Evening Pages"));
     settings.setDraftTitle(QStringLiteral("Half a thought"));
 
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.startNotifications = false;
-    options.followDesktopScheme = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     VesperlogApp vesperlog(options);
     JournalStore& store = vesperlog.store();
     const EntryList listed = store.entries();

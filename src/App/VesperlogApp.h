@@ -61,6 +61,17 @@ public:
         DeviceOwnerAuthenticator::Factory authenticator;
         /// The updater's feed, network and folders; the application adds its version and quit steps.
         Updater::Options updater;
+
+        /// An application that keeps to itself, for tests, benchmarks and screenshots: no tray icon, no
+        /// desktop notifications, and the desktop's colour scheme not followed.
+        static Options withoutDesktop()
+        {
+            Options options;
+            options.useTray = false;
+            options.followDesktopScheme = false;
+            options.startNotifications = false;
+            return options;
+        }
     };
 
     explicit VesperlogApp(Options options);

@@ -194,10 +194,7 @@ void AppTest::firstLaunch_usesDefaultsAndWritesNothing()
 {
     AppSettings::clearAll();
     AppearanceManager::instance().refresh();
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.startNotifications = false;
-    options.followDesktopScheme = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     VesperlogApp app(options);
     QApplication::setQuitOnLastWindowClosed(false);
     const AppSettings& settings = app.appSettings();

@@ -41,10 +41,7 @@ struct Capture {
 
     Capture()
     {
-        VesperlogApp::Options options;
-        options.useTray = false;
-        options.startNotifications = false;
-        options.followDesktopScheme = false;
+        VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
         options.endEventLoop = [] {};
         app = std::make_unique<VesperlogApp>(options);
         QApplication::setQuitOnLastWindowClosed(false);

@@ -45,10 +45,7 @@ int SessionEndTest::runChild()
 {
     AppSettings::instance().setHasCompletedOnboarding(true);
     AppSettings::instance().setAutoUpdates(false);
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.startNotifications = false;
-    options.followDesktopScheme = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     VesperlogApp app(options);
     JournalStore& store = app.store();
     JournalEntry entry = JournalEntry::create();

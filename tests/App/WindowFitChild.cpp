@@ -33,10 +33,7 @@ int main(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     AppSettings::instance().setHasCompletedOnboarding(true);
     AppSettings::instance().setAutoUpdates(false);
-    VesperlogApp::Options options;
-    options.useTray = false;
-    options.startNotifications = false;
-    options.followDesktopScheme = false;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
     VesperlogApp app(options);
     QApplication::setQuitOnLastWindowClosed(false);
     app.showMainWindow();
