@@ -4,11 +4,17 @@
 #include "Theme/FocusRing.h"
 #include "Theme/SymbolIcons.h"
 
+#include <QCache>
+#include <QCoreApplication>
 #include <QLinearGradient>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
+#include <QThread>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vsp {
 
@@ -37,8 +43,8 @@ QColor withAlpha(QColor c, qreal alpha)
 
 } // namespace
 
-void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
-                Appearance appearance, GlassState state)
+void paintGlassUncached(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                        Appearance appearance, GlassState state)
 {
     if (rect.isEmpty()) {
         return;
@@ -83,6 +89,123 @@ void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, Glass
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
     painter.restore();
+}
+
+namespace {
+
+/// What makes one picture of glass differ from another: everything paintGlassUncached reads, with the
+/// surface's size and its offset within the first device pixel.
+struct GlassKey {
+    qreal width = 0;
+    qreal height = 0;
+    int fractionX = 0;
+    int fractionY = 0;
+    qreal radius = 0;
+    qreal devicePixelRatio = 1;
+    QRgb tint = 0;
+    quint8 flags = 0;
+
+    bool operator==(const GlassKey&) const = default;
+};
+
+size_t qHash(const GlassKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.width, key.height, key.fractionX, key.fractionY, key.radius, key.devicePixelRatio,
+                      key.tint, key.flags);
+}
+
+// Sub-pixel offsets are told apart in 1/64 of a device pixel, finer than antialiasing shows.
+constexpr int kFractionSteps = 64;
+// Enough for the rows, panels and capsules of a few windows at twice the pixel density.
+constexpr int kGlassCacheKilobytes = 6 * 1024;
+
+/// The pictures of glass painted so far, for the GUI thread. Emptied when the appearance changes: a
+/// picture of the other appearance is not asked for again until it changes back.
+QCache<GlassKey, QPixmap>& glassCache()
+{
+    static QCache<GlassKey, QPixmap>* cache = [] {
+        auto* c = new QCache<GlassKey, QPixmap>(kGlassCacheKilobytes);
+        QObject::connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged,
+                         &AppearanceManager::instance(), [c] { c->clear(); });
+        return c;
+    }();
+    return *cache;
+}
+
+/// Draws the glass from a picture painted once per size, shape and look, which gives the pixels of painting
+/// it (its layers are composed once, so a channel may round a few levels apart): the picture is painted at
+/// the surface's own offset within a device pixel and copied to whole device pixels. False, drawing nothing, where a copy would not match: another paint engine or
+/// thread, a transformation beyond a translation, another composition mode, or a size beyond any row.
+bool paintGlassCached(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                      Appearance appearance, GlassState state)
+{
+    const QPaintDevice* device = painter.device();
+    if (!device || !painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster
+        || painter.transform().type() > QTransform::TxTranslate
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver || !QCoreApplication::instance()
+        || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        return false;
+    }
+    const qreal dpr = device->devicePixelRatioF();
+    const QPointF origin = (rect.topLeft() + QPointF(painter.transform().dx(), painter.transform().dy())) * dpr;
+    const QPointF whole(std::floor(origin.x()), std::floor(origin.y()));
+    const QSizeF size = rect.size() * dpr;
+    if (size.width() * size.height() > 4096.0 * 1024.0) {
+        return false;
+    }
+    GlassKey key;
+    key.width = rect.width();
+    key.height = rect.height();
+    key.fractionX = int(std::lround((origin.x() - whole.x()) * kFractionSteps));
+    key.fractionY = int(std::lround((origin.y() - whole.y()) * kFractionSteps));
+    key.radius = shape == GlassShape::RoundedRect ? cornerRadius : 0;
+    key.devicePixelRatio = dpr;
+    key.tint = glass.tint ? glass.tint->resolve(appearance).rgba() : 0;
+    key.flags = quint8(int(shape) | (glass.kind == Glass::Kind::Clear ? 4 : 0) | (glass.tint ? 8 : 0)
+                       | (appearance == Appearance::Dark ? 16 : 0) | (glass.interactive && state.hovered ? 32 : 0)
+                       | (glass.interactive && state.pressed ? 64 : 0));
+    QCache<GlassKey, QPixmap>& cache = glassCache();
+    const QPixmap* picture = cache.object(key);
+    if (!picture) {
+        const QPointF fraction(qreal(key.fractionX) / kFractionSteps, qreal(key.fractionY) / kFractionSteps);
+        QImage image(int(std::ceil(fraction.x() + size.width())), int(std::ceil(fraction.y() + size.height())),
+                     QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) {
+            return false;
+        }
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            paintGlassUncached(p, QRectF(fraction / dpr, rect.size()), glass, shape, cornerRadius, appearance, state);
+        }
+        const int kilobytes = int(std::max<qint64>(1, qint64(image.width()) * image.height() * 4 / 1024));
+        auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
+        if (!cache.insert(key, pixmap, kilobytes)) {
+            return false;
+        }
+        picture = cache.object(key);
+    }
+    painter.save();
+    // Copied pixel for pixel: without smoothing, a position a rounding error away from a whole device
+    // pixel still lands on it.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawPixmap(whole / dpr - QPointF(painter.transform().dx(), painter.transform().dy()), *picture);
+    painter.restore();
+    return true;
+}
+
+} // namespace
+
+void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
+                Appearance appearance, GlassState state)
+{
+    if (rect.isEmpty()) {
+        return;
+    }
+    if (!paintGlassCached(painter, rect, glass, shape, cornerRadius, appearance, state)) {
+        paintGlassUncached(painter, rect, glass, shape, cornerRadius, appearance, state);
+    }
 }
 
 void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,

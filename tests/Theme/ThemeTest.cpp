@@ -492,6 +492,133 @@ void ThemeTest::transitionOverlay_endsWhenHostIsResized()
     QTRY_VERIFY(!overlay);
 }
 
+namespace {
+
+// A kept picture is the glass's layers composed once, then laid on the background: each channel may round
+// a few levels apart from laying the layers on one by one. A picture placed a pixel off, or of another
+// look, is tens of levels apart at its edge.
+constexpr int kCompositingRounding = 3;
+
+/// The largest difference of one colour channel between two images of one size, 0 to 255.
+int largestChannelDifference(const QImage& a, const QImage& b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
+}
+
+/// Glass painted twice on a background (the second time from whatever the first kept) or once without
+/// the kept pictures, at `devicePixelRatio`.
+QImage paintedGlass(const QRectF& rect, const vsp::Glass& glass, vsp::GlassShape shape, Appearance appearance,
+                    vsp::GlassState state, qreal devicePixelRatio, bool cached)
+{
+    QImage image(QSize(120, 60) * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Color::vspBackground().resolve(appearance));
+    QPainter p(&image);
+    if (cached) {
+        QImage scratch(image.size(), image.format());
+        scratch.setDevicePixelRatio(devicePixelRatio);
+        QPainter warm(&scratch);
+        vsp::paintGlass(warm, rect, glass, shape, 9, appearance, state);
+        vsp::paintGlass(p, rect, glass, shape, 9, appearance, state);
+    } else {
+        vsp::paintGlassUncached(p, rect, glass, shape, 9, appearance, state);
+    }
+    return image;
+}
+
+} // namespace
+
+void ThemeTest::glass_cachedPaint_matchesUncached_data()
+{
+    QTest::addColumn<Appearance>("appearance");
+    QTest::addColumn<qreal>("devicePixelRatio");
+    QTest::addColumn<QRectF>("rect");
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<bool>("tinted");
+    for (const Appearance appearance : {Appearance::Light, Appearance::Dark}) {
+        for (const qreal dpr : {1.0, 2.0}) {
+            const QByteArray look =
+                (appearance == Appearance::Dark ? "dark" : "light") + QByteArray("@") + QByteArray::number(dpr);
+            QTest::newRow(QByteArray(look + " row").constData())
+                << appearance << dpr << QRectF(4, 3, 100, 50) << int(vsp::GlassShape::RoundedRect) << false;
+            // A tag capsule: its width follows the text, so it starts and ends within pixels.
+            QTest::newRow(QByteArray(look + " capsule off the pixel grid").constData())
+                << appearance << dpr << QRectF(10.3, 7.6, 57.45, 19) << int(vsp::GlassShape::Capsule) << true;
+            QTest::newRow(QByteArray(look + " circle").constData())
+                << appearance << dpr << QRectF(20, 5, 40, 40) << int(vsp::GlassShape::Circle) << true;
+        }
+    }
+}
+
+void ThemeTest::glass_cachedPaint_matchesUncached()
+{
+    QFETCH(Appearance, appearance);
+    QFETCH(qreal, devicePixelRatio);
+    QFETCH(QRectF, rect);
+    QFETCH(int, shape);
+    QFETCH(bool, tinted);
+    vsp::Glass glass = vsp::Glass::regular().makeInteractive();
+    if (tinted) {
+        glass = glass.tinted(Color(QColor(30, 140, 250, 90)));
+    }
+    for (const vsp::GlassState state : {vsp::GlassState{}, vsp::GlassState{true, false}, vsp::GlassState{true, true}}) {
+        const QImage cached =
+            paintedGlass(rect, glass, vsp::GlassShape(shape), appearance, state, devicePixelRatio, true);
+        const QImage uncached =
+            paintedGlass(rect, glass, vsp::GlassShape(shape), appearance, state, devicePixelRatio, false);
+        QCOMPARE(cached.size(), uncached.size());
+        QCOMPARE_LE(largestChannelDifference(cached, uncached), kCompositingRounding);
+    }
+    // Clear glass is a look of its own, not the regular one from before.
+    QCOMPARE_LE(
+        largestChannelDifference(
+            paintedGlass(rect, vsp::Glass::clear(), vsp::GlassShape(shape), appearance, {}, devicePixelRatio, true),
+            paintedGlass(rect, vsp::Glass::clear(), vsp::GlassShape(shape), appearance, {}, devicePixelRatio, false)),
+        kCompositingRounding);
+}
+
+void ThemeTest::glass_cachedPaint_followsAppearanceAndAccent()
+{
+    const QRectF rect(4, 3, 100, 50);
+    const auto same = [](const QImage& a, const QImage& b) {
+        return largestChannelDifference(a, b) <= kCompositingRounding;
+    };
+    const auto paintCurrent = [&rect](const vsp::Glass& glass) {
+        QImage image(120, 60, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        vsp::paintGlass(p, rect, glass, vsp::GlassShape::RoundedRect, 9);
+        return image;
+    };
+    const auto paintUncached = [&rect](const vsp::Glass& glass, Appearance appearance) {
+        QImage image(120, 60, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        vsp::paintGlassUncached(p, rect, glass, vsp::GlassShape::RoundedRect, 9, appearance);
+        return image;
+    };
+    AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("blue"));
+    QVERIFY(same(paintCurrent(vsp::Glass::regular().tinted(Color::resolvedAccent(0.3))),
+                 paintUncached(vsp::Glass::regular().tinted(Color::accent(u"blue", 0.3)), Appearance::Dark)));
+
+    AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
+    QVERIFY(same(paintCurrent(vsp::Glass::regular().tinted(Color::resolvedAccent(0.3))),
+                 paintUncached(vsp::Glass::regular().tinted(Color::accent(u"blue", 0.3)), Appearance::Light)));
+    AppSettings::instance().setAccentColorPreset(QStringLiteral("pink"));
+    QVERIFY(same(paintCurrent(vsp::Glass::regular().tinted(Color::resolvedAccent(0.3))),
+                 paintUncached(vsp::Glass::regular().tinted(Color::accent(u"pink", 0.3)), Appearance::Light)));
+}
+
 void ThemeTest::glassButton_presenceScalesAndFades_data()
 {
     QTest::addColumn<qreal>("presence");

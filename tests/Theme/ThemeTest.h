@@ -36,6 +36,9 @@ private Q_SLOTS:
     void transitionOverlay_showsOldLook_thenPaintsProgressToNewLook();
     void transitionOverlay_endsWhenHostIsResized_data();
     void transitionOverlay_endsWhenHostIsResized();
+    void glass_cachedPaint_matchesUncached_data();
+    void glass_cachedPaint_matchesUncached();
+    void glass_cachedPaint_followsAppearanceAndAccent();
     void glassButton_presenceScalesAndFades_data();
     void glassButton_presenceScalesAndFades();
     void paintedButtons_followPointerAndPress_data();
