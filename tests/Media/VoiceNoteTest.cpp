@@ -22,6 +22,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -30,10 +32,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 
@@ -497,6 +501,41 @@ void VoiceNoteTest::warmUp_answersOnceOnTheGuiThread()
     QTest::qWait(50);
     QCOMPARE(calls, 1);
     QCOMPARE(later, 1);
+}
+
+namespace {
+
+bool codecLibraryMapped()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libavcodec.so");
+}
+
+} // namespace
+
+int VoiceNoteTest::reportWarmUpLibraries()
+{
+    QEventLoop loop;
+    vsp::warmUpMedia(nullptr, [&loop] { loop.quit(); });
+    QTimer::singleShot(30'000, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::printf("warmed up: codecs %s\n", codecLibraryMapped() ? "mapped" : "not mapped");
+    vsp::warmUpCodecs();
+    QThreadPool::globalInstance()->waitForDone(30'000);
+    std::printf("codecs warmed up: codecs %s\n", codecLibraryMapped() ? "mapped" : "not mapped");
+    return 0;
+}
+
+void VoiceNoteTest::warmUp_leavesCodecsUntilFirstUse()
+{
+    // A fresh process: this one may have loaded them already.
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kWarmUpChildArgument)});
+    QVERIFY(child.waitForFinished(90'000));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+             QStringList(
+                 {QStringLiteral("warmed up: codecs not mapped"), QStringLiteral("codecs warmed up: codecs mapped")}));
 }
 
 void VoiceNoteTest::player_missingFile_staysIdleAndSilent()

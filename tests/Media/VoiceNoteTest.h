@@ -8,6 +8,13 @@
 class VoiceNoteTest final : public QObject {
     Q_OBJECT
 
+public:
+    /// The argument that makes the test program run reportWarmUpLibraries instead of its tests.
+    static constexpr const char* kWarmUpChildArgument = "--report-warm-up-libraries";
+    /// Child of warmUp_leavesCodecsUntilFirstUse, in a process of its own: warms the backend up, then the
+    /// codecs, and prints after each whether FFmpeg's codec library is mapped. Returns the exit code.
+    static int reportWarmUpLibraries();
+
 private Q_SLOTS:
     void init();
     void cleanup();
@@ -17,6 +24,7 @@ private Q_SLOTS:
     void waveformBars_followLevel();
     // Before anything that records: a recording loads the backend through the warm-up too.
     void warmUp_answersOnceOnTheGuiThread();
+    void warmUp_leavesCodecsUntilFirstUse();
 
     void recording_savedIntoEntry_playsToTheEnd();
     void recorder_slowMicrophone_keepsEverySecondRecorded_data();

@@ -14,6 +14,9 @@ int main(int argc, char** argv)
     vsp::test::isolateEnvironment();
     vsp::prepareMediaEnvironment();
     QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], VoiceNoteTest::kWarmUpChildArgument) == 0) {
+        return VoiceNoteTest::reportWarmUpLibraries();
+    }
     return vsp::test::runTests(argc, argv,
                                vsp::test::factoriesOf<MediaTest, ImagesTest, WeatherCaptureTest, VoiceNoteTest>());
 }
