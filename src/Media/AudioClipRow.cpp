@@ -1,6 +1,7 @@
 #include "Media/AudioClipRow.h"
 
 #include "Media/ClipPlayer.h"
+#include "Media/MediaEnvironment.h"
 #include "Model/ClipDuration.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
@@ -140,6 +141,13 @@ void AudioClipRow::applyColors()
     m_waveIcon->setPixmap(vsp::symbols::pixmap(u"waveform", Color::tertiaryStyle().resolve(), 9, devicePixelRatioF()));
     setTextColor(m_transcript, Color::secondaryStyle().resolve());
     update();
+}
+
+void AudioClipRow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The sound plugins load once a note could be played, on another thread (see AudioRecordControl).
+    vsp::warmUpMedia();
 }
 
 void AudioClipRow::paintEvent(QPaintEvent*)

@@ -12,7 +12,8 @@ class QToolButton;
 
 /// The row of one voice note: a round play/pause button, a progress bar, the duration, the transcript
 /// when there is one and, while editing, a remove button ("Remove voice note"). Each row plays its file
-/// with a ClipPlayer of its own; no file is opened before the first press of play.
+/// with a ClipPlayer of its own; no file is opened before the first press of play. Shown, it starts the
+/// media warm-up (vsp::warmUpMedia), so that press finds the backend loaded.
 class AudioClipRow final : public QWidget {
     Q_OBJECT
 
@@ -34,6 +35,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void applyColors();

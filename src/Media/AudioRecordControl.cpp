@@ -1,6 +1,7 @@
 #include "Media/AudioRecordControl.h"
 
 #include "Media/AudioRecorder.h"
+#include "Media/MediaEnvironment.h"
 #include "Media/RecordingWaveform.h"
 #include "Media/SpeechTranscriber.h"
 #include "Model/ClipDuration.h"
@@ -187,6 +188,14 @@ void AudioRecordControl::completeRecording(const QString& path, double duration)
     if (m_onComplete && !m_closing) {
         m_onComplete(path, duration);
     }
+}
+
+void AudioRecordControl::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The sound plugins load once someone could record, on another thread, rather than in every session:
+    // with FFmpeg's they hold about 45 MB. Calls after the first do nothing.
+    vsp::warmUpMedia();
 }
 
 void AudioRecordControl::startRecording()

@@ -25,6 +25,7 @@ class SpringValue;
 /// delivers), a live waveform, "Stop & save" and "Discard". Without a usable microphone it shows the alert
 /// "Microphone access needed"; a recording that fails otherwise shows "Recording failed" with the reason.
 ///
+/// Shown, it starts the media warm-up (vsp::warmUpMedia), so the first press finds the backend loaded.
 /// The control owns its recorder for its lifetime. Destroying the control while it records discards the
 /// recording (its file is removed); `onComplete` is never called after that.
 class AudioRecordControl final : public QWidget {
@@ -65,6 +66,9 @@ public:
 
     /// The program and arguments that open this desktop's sound input settings, when one is installed.
     static std::optional<QStringList> soundSettingsCommand();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showFace();

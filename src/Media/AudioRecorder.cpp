@@ -325,8 +325,6 @@ void AudioRecorder::begin(quint64 session)
         setPermissionDenied(true);
         return;
     }
-    // The encoder that saves the recording loads meanwhile, so Stop does not wait for it.
-    vsp::warmUpCodecs();
     if (!m_captureThread) {
         m_captureThread = new QThread(this);
         m_captureThread->setObjectName(QStringLiteral("vsp-audio-capture"));

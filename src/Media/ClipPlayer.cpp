@@ -1,7 +1,5 @@
 #include "Media/ClipPlayer.h"
 
-#include "Media/MediaEnvironment.h"
-
 #include <QAudioOutput>
 #include <QFileInfo>
 #include <QMediaPlayer>
@@ -30,8 +28,6 @@ void ClipPlayer::play()
         if (m_path.isEmpty() || !file.isFile() || !file.isReadable()) {
             return;
         }
-        // The decoder loads beside the player's own start, off this thread.
-        vsp::warmUpCodecs();
         m_player = new QMediaPlayer(this);
         m_output = new QAudioOutput(m_player);
         m_player->setAudioOutput(m_output);

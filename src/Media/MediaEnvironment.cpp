@@ -13,7 +13,6 @@
 #include <QThreadPool>
 #include <QtGlobal>
 
-#include <atomic>
 #include <utility>
 
 namespace vsp {
@@ -36,32 +35,20 @@ QList<Waiter>& waiters()
     return list;
 }
 
-/// GStreamer's functions once it has started, or nothing when it cannot be opened or cannot start. Any
-/// thread.
-const GStreamerLibrary* startedGStreamer()
+/// Loads the plugins and makes one of each element that a recording's encoding, a playback and a decoding
+/// build,
+/// so their libraries (libav's above all, about 150 ms) and their classes are ready. Gives GStreamer's
+/// functions, or nothing when it cannot be opened or cannot start. Worker thread.
+const GStreamerLibrary* loadGStreamer()
 {
     const GStreamerLibrary* gst = GStreamerLibrary::installed();
     if (!gst || !gst->initCheck(nullptr, nullptr, nullptr)) {
         return nullptr;
     }
-    return gst;
-}
-
-/// Loads the plugins and makes one of each element that a recording's encoding, a playback and a decoding
-/// build, so their libraries and their classes are ready; all but FFmpeg's codecs (see warmUpCodecs).
-/// Gives GStreamer's functions, or nothing when it cannot be opened or cannot start. Worker thread.
-const GStreamerLibrary* loadGStreamer()
-{
-    const GStreamerLibrary* gst = startedGStreamer();
-    if (!gst) {
-        return nullptr;
-    }
-    // Not "libav": FFmpeg brings about 35 MB of libraries with it (its video codecs, speech synthesis
-    // voices, SVG and TLS libraries), which a journal that never records or plays a note need not hold.
     static const char* const plugins[] = {
-        "coreelements",      "pulseaudio",   "autodetect",    "volume",   "rawparse",          "isomp4",
-        "audioparsers",      "audioconvert", "audioresample", "playback", "typefindfunctions", "app",
-        "videoconvertscale",
+        "coreelements", "pulseaudio",   "autodetect", "volume",       "rawparse",     "isomp4",
+        "libav",        "audioparsers", "audioconvert", "audioresample", "playback", "typefindfunctions",
+        "app",          "videoconvertscale",
     };
     for (const char* name : plugins) {
         if (GstPlugin* plugin = gst->pluginLoadByName(name)) {
@@ -71,9 +58,10 @@ const GStreamerLibrary* loadGStreamer()
     // Not the sound server's source and sink: making those opens nothing, but their plugin is all
     // the time they take.
     static const char* const elements[] = {
-        "pipeline",      "bin",      "queue",   "capsfilter", "fakesink",     "filesink",      "filesrc",
-        "rawaudioparse", "volume",   "mp4mux",  "aacparse",   "audioconvert", "audioresample", "decodebin",
-        "uridecodebin",  "typefind", "qtdemux", "appsink",    "videoconvert",
+        "pipeline",     "bin",      "queue",        "capsfilter",    "fakesink",   "filesink",  "filesrc",
+        "rawaudioparse", "volume",  "mp4mux",       "avenc_aac",     "aacparse",   "audioconvert",
+        "audioresample", "decodebin", "uridecodebin", "typefind",    "qtdemux",    "avdec_aac", "appsink",
+        "videoconvert",
     };
     for (const char* name : elements) {
         if (GstElement* element = gst->elementFactoryMake(name, nullptr)) {
@@ -140,29 +128,6 @@ void finishWarmUp()
 }
 
 } // namespace
-
-void warmUpCodecs()
-{
-    static std::atomic_bool started = false;
-    if (started.exchange(true) || !QCoreApplication::instance()) {
-        return;
-    }
-    // The global pool, so the application waits for it before it ends.
-    QThreadPool::globalInstance()->start([] {
-        const GStreamerLibrary* gst = startedGStreamer();
-        if (!gst) {
-            return;
-        }
-        if (GstPlugin* plugin = gst->pluginLoadByName("libav")) {
-            gst->objectUnref(plugin);
-        }
-        for (const char* name : {"avenc_aac", "avdec_aac"}) {
-            if (GstElement* element = gst->elementFactoryMake(name, nullptr)) {
-                gst->objectUnref(element);
-            }
-        }
-    });
-}
 
 void prepareMediaEnvironment()
 {

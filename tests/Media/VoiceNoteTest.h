@@ -11,8 +11,9 @@ class VoiceNoteTest final : public QObject {
 public:
     /// The argument that makes the test program run reportWarmUpLibraries instead of its tests.
     static constexpr const char* kWarmUpChildArgument = "--report-warm-up-libraries";
-    /// Child of warmUp_leavesCodecsUntilFirstUse, in a process of its own: warms the backend up, then the
-    /// codecs, and prints after each whether FFmpeg's codec library is mapped. Returns the exit code.
+    /// Child of the warm-up tests, in a process of its own: makes a Voice button, then shows it, and
+    /// prints after each step, once the threads' work is done, whether GStreamer's library is mapped; then
+    /// how the warm-up answered its callers. Returns the exit code.
     static int reportWarmUpLibraries();
 
 private Q_SLOTS:
@@ -22,9 +23,8 @@ private Q_SLOTS:
     void levelForPower_data();
     void levelForPower();
     void waveformBars_followLevel();
-    // Before anything that records: a recording loads the backend through the warm-up too.
     void warmUp_answersOnceOnTheGuiThread();
-    void warmUp_leavesCodecsUntilFirstUse();
+    void warmUp_startsWhenVoiceButtonShows();
 
     void recording_savedIntoEntry_playsToTheEnd();
     void recorder_slowMicrophone_keepsEverySecondRecorded_data();
