@@ -135,7 +135,7 @@ QCache<GlassKey, QPixmap>& glassCache()
 /// Draws the glass from a picture painted once per size, shape and look, which gives the pixels of painting
 /// it (its layers are composed once, so a channel may round a few levels apart): the picture is painted at
 /// the surface's own offset within a device pixel and copied to whole device pixels. False, drawing nothing, where a copy would not match: another paint engine or
-/// thread, a transformation beyond a translation, another composition mode, or a size beyond any row.
+/// thread, a transformation beyond a translation, another composition mode, or a surface too large to keep.
 bool paintGlassCached(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
                       Appearance appearance, GlassState state)
 {
@@ -150,7 +150,8 @@ bool paintGlassCached(QPainter& painter, const QRectF& rect, const Glass& glass,
     const QPointF origin = (rect.topLeft() + QPointF(painter.transform().dx(), painter.transform().dy())) * dpr;
     const QPointF whole(std::floor(origin.x()), std::floor(origin.y()));
     const QSizeF size = rect.size() * dpr;
-    if (size.width() * size.height() > 4096.0 * 1024.0) {
+    // A surface larger than a quarter of the pictures kept (a panel many rows tall) is painted each time.
+    if ((size.width() + 1) * (size.height() + 1) * 4 / 1024 > kGlassCacheKilobytes / 4) {
         return false;
     }
     GlassKey key;

@@ -51,8 +51,9 @@ struct GlassState {
 /// Paints glass filling `rect` in the given shape (`cornerRadius` in pixels applies to rounded
 /// rectangles) for an appearance. On the GUI thread, with the raster engine and at most a translation,
 /// the glass is copied from a picture painted once per size, shape, offset within a device pixel and look
-/// (up to 6 MB are kept, emptied when the appearance changes): the pixels of painting it, each channel
-/// within a few levels of rounding. At an opacity below 1 the glass then fades as one layer.
+/// (up to 6 MB are kept, 1.5 MB at most per surface, emptied when the appearance changes): the pixels of
+/// painting it, each channel within a few levels of rounding. At an opacity below 1 the glass then fades
+/// as one layer.
 void paintGlass(QPainter& painter, const QRectF& rect, const Glass& glass, GlassShape shape, qreal cornerRadius,
                 Appearance appearance, GlassState state = {});
 /// Paints glass as paintGlass does, always with the painter and never from the pictures kept.

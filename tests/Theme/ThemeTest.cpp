@@ -1,6 +1,7 @@
 #include "ThemeTest.h"
 
 #include "common/TestSupport.h"
+#include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
 #include "Theme/AppearanceManager.h"
@@ -499,21 +500,6 @@ namespace {
 // look, is tens of levels apart at its edge.
 constexpr int kCompositingRounding = 3;
 
-/// The largest difference of one colour channel between two images of one size, 0 to 255.
-int largestChannelDifference(const QImage& a, const QImage& b)
-{
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-        }
-    }
-    return largest;
-}
-
 /// Glass painted twice on a background (the second time from whatever the first kept) or once without
 /// the kept pictures, at `devicePixelRatio`.
 QImage paintedGlass(const QRectF& rect, const vsp::Glass& glass, vsp::GlassShape shape, Appearance appearance,
@@ -576,11 +562,11 @@ void ThemeTest::glass_cachedPaint_matchesUncached()
         const QImage uncached =
             paintedGlass(rect, glass, vsp::GlassShape(shape), appearance, state, devicePixelRatio, false);
         QCOMPARE(cached.size(), uncached.size());
-        QCOMPARE_LE(largestChannelDifference(cached, uncached), kCompositingRounding);
+        QCOMPARE_LE(viewfixtures::largestChannelDifference(cached, uncached), kCompositingRounding);
     }
     // Clear glass is a look of its own, not the regular one from before.
     QCOMPARE_LE(
-        largestChannelDifference(
+        viewfixtures::largestChannelDifference(
             paintedGlass(rect, vsp::Glass::clear(), vsp::GlassShape(shape), appearance, {}, devicePixelRatio, true),
             paintedGlass(rect, vsp::Glass::clear(), vsp::GlassShape(shape), appearance, {}, devicePixelRatio, false)),
         kCompositingRounding);
@@ -590,7 +576,7 @@ void ThemeTest::glass_cachedPaint_followsAppearanceAndAccent()
 {
     const QRectF rect(4, 3, 100, 50);
     const auto same = [](const QImage& a, const QImage& b) {
-        return largestChannelDifference(a, b) <= kCompositingRounding;
+        return viewfixtures::largestChannelDifference(a, b) <= kCompositingRounding;
     };
     const auto paintCurrent = [&rect](const vsp::Glass& glass) {
         QImage image(120, 60, QImage::Format_ARGB32_Premultiplied);

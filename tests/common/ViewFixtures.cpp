@@ -23,7 +23,27 @@
 #include <QThreadPool>
 #include <QWidget>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace viewfixtures {
+
+int largestChannelDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size()) {
+        return 255;
+    }
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
+}
 
 JournalEntry entry(const QString& title, double date, const QString& body, const QStringList& tags)
 {

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class QImage;
 class QObject;
 class QSemaphore;
 class QWidget;
@@ -20,6 +21,10 @@ class QWidget;
 namespace viewfixtures {
 
 using fixtures::localMoment;
+
+/// The largest difference of one channel (red, green, blue or alpha, 0 to 255) between two images of one
+/// size and format; 255 when their sizes differ.
+int largestChannelDifference(const QImage& a, const QImage& b);
 
 /// A plain entry; unlike fixtures::entry() its body is empty unless given.
 JournalEntry entry(const QString& title, double date, const QString& body = QString(), const QStringList& tags = {});

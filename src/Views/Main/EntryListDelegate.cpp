@@ -223,17 +223,30 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
 void EntryListDelegate::paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const
 {
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    const QPixmap picture = onThisDayPicture(rect.size(), dpr, entries);
+    // Only the part of the block on screen is kept: with many earlier years it is many screens tall, and
+    // a picture of all of it would hold megabytes for the few rows shown. A picture made for something
+    // else (a row fading out) is drawn once, so it is not kept at all.
+    const QPaintDevice* device = painter->device();
+    QPixmap picture;
+    QRect shown;
+    if (device && device->devType() == QInternal::Widget && painter->transform().type() <= QTransform::TxTranslate) {
+        const QPoint offset(qRound(painter->transform().dx()), qRound(painter->transform().dy()));
+        shown = rect & QRect(-offset, QSize(device->width(), device->height()));
+        if (shown.isEmpty()) {
+            return;
+        }
+        picture = onThisDayPicture(rect.size(), dpr, entries, shown.translated(-rect.topLeft()));
+    }
     if (picture.isNull()) {
         // Folding or unfolding: every frame shows another height.
         OnThisDaySection::paint(*painter, QRectF(rect), entries, m_onThisDayReveal->value(), m_hoveredOnThisDay);
         return;
     }
-    painter->drawPixmap(rect.topLeft(), picture);
+    painter->drawPixmap(shown.topLeft(), picture);
 }
 
 QPixmap EntryListDelegate::onThisDayPicture(const QSize& size, qreal devicePixelRatio,
-                                            const QList<JournalEntry>& entries) const
+                                            const QList<JournalEntry>& entries, const QRect& part) const
 {
     const qreal reveal = m_onThisDayReveal->value();
     if (reveal > 0.001 && reveal < 0.999) {
@@ -241,19 +254,21 @@ QPixmap EntryListDelegate::onThisDayPicture(const QSize& size, qreal devicePixel
     }
     // At rest the block is drawn once and kept, so a list that only moves (the search field sliding in
     // above it) does not shape its texts again on every frame.
-    size_t key = qHashMulti(0, size.width(), size.height(), reveal > 0.5, m_hoveredOnThisDay, devicePixelRatio,
-                            AppearanceManager::instance().isDark(), AppSettings::instance().accentColorPreset(),
-                            m_store.today().toJulianDay());
+    size_t key = qHashMulti(0, size.width(), size.height(), part.x(), part.y(), part.width(), part.height(),
+                            reveal > 0.5, m_hoveredOnThisDay, devicePixelRatio, AppearanceManager::instance().isDark(),
+                            AppSettings::instance().accentColorPreset(), m_store.today().toJulianDay());
     for (const JournalEntry& e : entries) {
         key = qHashMulti(key, e.id, e.title, e.date, e.body.left(300));
     }
     if (m_onThisDayPicture.isNull() || key != m_onThisDayKey) {
-        QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
+        QImage image((QSizeF(part.size()) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
                      QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(devicePixelRatio);
         image.fill(Qt::transparent);
         {
             QPainter p(&image);
+            p.translate(-part.topLeft());
+            p.setClipRect(part);
             OnThisDaySection::paint(p, QRectF(QPointF(0, 0), QSizeF(size)), entries, reveal, m_hoveredOnThisDay);
         }
         m_onThisDayPicture = QPixmap::fromImage(std::move(image));
@@ -268,7 +283,12 @@ QPixmap EntryListDelegate::restingPicture(const QModelIndex& index, const QSize&
     if (!model || model->kind(index.row()) != EntryListModel::RowKind::OnThisDay) {
         return {};
     }
-    return onThisDayPicture(size, devicePixelRatio, model->onThisDayEntries());
+    // Only a block wholly on screen is kept whole.
+    const QPixmap kept = m_onThisDayPicture;
+    if (kept.isNull() || (QSizeF(kept.size()) / kept.devicePixelRatio()).toSize() != size) {
+        return {};
+    }
+    return onThisDayPicture(size, devicePixelRatio, model->onThisDayEntries(), QRect(QPoint(0, 0), size));
 }
 
 QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio, bool selected,

@@ -35,8 +35,9 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    /// The picture kept of a row at rest that is drawn as one (the On This Day block), shared rather
-    /// than drawn again; null for other rows and while the block folds or unfolds.
+    /// The picture kept of a row at rest that is drawn as one (the On This Day block, while it is wholly
+    /// on screen), shared rather than drawn again; null for other rows, for a block partly off screen and
+    /// while the block folds or unfolds.
     QPixmap restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio) const;
 
     /// The row's glass rectangle inside its item rectangle.
@@ -104,8 +105,10 @@ private:
     RowAnimation& animationFor(const QUuid& id) const;
     void paintRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const;
-    /// The block as drawn at rest, kept while nothing it shows changes; null while it folds or unfolds.
-    QPixmap onThisDayPicture(const QSize& size, qreal devicePixelRatio, const QList<JournalEntry>& entries) const;
+    /// The part `part` (within a block of `size`) of the block as drawn at rest, kept while nothing it
+    /// shows changes; null while it folds or unfolds.
+    QPixmap onThisDayPicture(const QSize& size, qreal devicePixelRatio, const QList<JournalEntry>& entries,
+                             const QRect& part) const;
     void prune() const;
 
     JournalStore& m_store;
@@ -122,7 +125,7 @@ private:
     mutable QCache<ContentKey, QPixmap> m_contentCache{12 * 1024};
     /// Resting glass pictures by size and appearance (a few distinct row heights).
     mutable QCache<QString, QPixmap> m_backgroundCache{64};
-    /// The On This Day block as last drawn at rest, and what it showed.
+    /// The part of the On This Day block on screen as last drawn at rest, and what it showed.
     mutable QPixmap m_onThisDayPicture;
     mutable size_t m_onThisDayKey = 0;
 };

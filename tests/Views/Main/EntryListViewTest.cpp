@@ -780,6 +780,42 @@ void EntryListViewTest::onThisDay_foldsAndSelects()
     vsp::setAnimationsEnabled(false);
 }
 
+void EntryListViewTest::onThisDay_tallBlock_keepsOnlyWhatIsShown()
+{
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(fixtures::dayWithAYearBack(), 12);
+    Column c(false, clock.function());
+    QList<JournalEntry> entries = {entry(QStringLiteral("Now"), localMoment(c.store.today(), 8))};
+    for (int years = 1; years <= 40; ++years) {
+        entries.append(entry(QStringLiteral("Then %1").arg(years), localMoment(c.store.today().addYears(-years), 9)));
+    }
+    c.store.setEntries(entries);
+    c.settle();
+    EntryListModel* model = c.list()->listModel();
+    const QModelIndex block = model->index(model->rowCount() - 1);
+    QCOMPARE(model->kind(block.row()), EntryListModel::RowKind::OnThisDay);
+    QScrollBar* bar = c.list()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    c.settle();
+    const QRect rect = c.list()->visualRect(block);
+    QVERIFY(rect.height() > 2 * c.list()->viewport()->height());
+    const QImage bottom = c.list()->viewport()->grab().toImage();
+    // Only the part on screen is kept: a picture of the whole block would be several screens tall.
+    QVERIFY(c.list()->listDelegate()->restingPicture(block, rect.size(), bottom.devicePixelRatio()).isNull());
+
+    // Scrolled up a little, the block shows the same pixels, moved down.
+    constexpr int kShift = 150;
+    bar->setValue(bar->maximum() - kShift);
+    c.settle();
+    const QImage higher = c.list()->viewport()->grab().toImage();
+    const int overlap = bottom.height() - kShift;
+    // (A level apart at most: the glass's sheen spans the whole block, and its gradient rounds differently
+    // at another place on screen.)
+    QCOMPARE_LE(viewfixtures::largestChannelDifference(higher.copy(0, kShift, higher.width(), overlap),
+                                                       bottom.copy(0, 0, bottom.width(), overlap)),
+                2);
+}
+
 void EntryListViewTest::rowSettings_changeRowsAtOnce()
 {
     Column c;

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void longList_measuresOnlyRowsNearTheView();
     void refresh_laysOutComingRowsAtOnce();
     void onThisDay_foldsAndSelects();
+    void onThisDay_tallBlock_keepsOnlyWhatIsShown();
     void rowSettings_changeRowsAtOnce();
     void searchField_slidesInFromTopEdgeAndFades();
     void calendarAndList_fadeIntoEachOther();
