@@ -165,8 +165,8 @@ int runVesperlog(int argc, char** argv)
     // Search folds the journal's text on another thread once the window is on screen, not before.
     QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &vesperlog.store(),
                      &JournalStore::prepareSearch, Qt::SingleShotConnection);
-    // The sound plugins load when a "Voice" button or a voice note is first shown (their widgets start
-    // the warm-up), not in every session.
+    // The sound plugins load soon after a "Voice" button or a voice note is first shown (their widgets
+    // start the warm-up), not in every session.
 
     // For the start-up benchmark: report when the main window has first been painted, then end.
     if (qEnvironmentVariableIsSet("VESPERLOG_EXIT_AFTER_FIRST_PAINT")) {

@@ -147,7 +147,7 @@ void AudioClipRow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // The sound plugins load once a note could be played, on another thread (see AudioRecordControl).
-    vsp::warmUpMedia();
+    vsp::warmUpMediaSoon();
 }
 
 void AudioClipRow::paintEvent(QPaintEvent*)

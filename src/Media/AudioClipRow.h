@@ -12,8 +12,8 @@ class QToolButton;
 
 /// The row of one voice note: a round play/pause button, a progress bar, the duration, the transcript
 /// when there is one and, while editing, a remove button ("Remove voice note"). Each row plays its file
-/// with a ClipPlayer of its own; no file is opened before the first press of play. Shown, it starts the
-/// media warm-up (vsp::warmUpMedia), so that press finds the backend loaded.
+/// with a ClipPlayer of its own; no file is opened before the first press of play. Shown, it has the
+/// media warm-up start soon (vsp::warmUpMediaSoon), so that press finds the backend loaded.
 class AudioClipRow final : public QWidget {
     Q_OBJECT
 

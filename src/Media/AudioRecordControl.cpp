@@ -194,8 +194,8 @@ void AudioRecordControl::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // The sound plugins load once someone could record, on another thread, rather than in every session:
-    // with FFmpeg's they hold about 45 MB. Calls after the first do nothing.
-    vsp::warmUpMedia();
+    // with FFmpeg's they hold about 45 MB.
+    vsp::warmUpMediaSoon();
 }
 
 void AudioRecordControl::startRecording()

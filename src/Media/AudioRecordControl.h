@@ -25,7 +25,8 @@ class SpringValue;
 /// delivers), a live waveform, "Stop & save" and "Discard". Without a usable microphone it shows the alert
 /// "Microphone access needed"; a recording that fails otherwise shows "Recording failed" with the reason.
 ///
-/// Shown, it starts the media warm-up (vsp::warmUpMedia), so the first press finds the backend loaded.
+/// Shown, it has the media warm-up start soon (vsp::warmUpMediaSoon), so the first press finds the
+/// backend loaded.
 /// The control owns its recorder for its lifetime. Destroying the control while it records discards the
 /// recording (its file is removed); `onComplete` is never called after that.
 class AudioRecordControl final : public QWidget {

@@ -11,8 +11,10 @@
 #include <QMediaDevices>
 #include <QPointer>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <utility>
 
 namespace vsp {
@@ -29,6 +31,8 @@ struct Waiter {
 
 // GUI thread only.
 WarmUp g_warmUp = WarmUp::NotStarted;
+bool g_warmUpPending = false;
+int g_warmUpDelayMs = 2000;
 QList<Waiter>& waiters()
 {
     static QList<Waiter> list;
@@ -172,6 +176,24 @@ void warmUpMedia(QObject* context, std::function<void()> ready)
                             finishWarmUp,
                         });
     });
+}
+
+void warmUpMediaSoon()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (g_warmUp != WarmUp::NotStarted || g_warmUpPending || !app) {
+        return;
+    }
+    g_warmUpPending = true;
+    QTimer::singleShot(g_warmUpDelayMs, app, [] {
+        g_warmUpPending = false;
+        warmUpMedia();
+    });
+}
+
+void setMediaWarmUpDelay(int milliseconds)
+{
+    g_warmUpDelayMs = std::max(0, milliseconds);
 }
 
 } // namespace vsp

@@ -507,10 +507,14 @@ QStringList warmUpReport()
 
 int VoiceNoteTest::reportWarmUpLibraries()
 {
+    vsp::setMediaWarmUpDelay(0);
     auto control = std::make_unique<AudioRecordControl>([](const QString&, double) {});
+    QCoreApplication::processEvents();
     QThreadPool::globalInstance()->waitForDone(30'000);
     std::printf("hidden Voice button: gstreamer %s\n", gstreamerMapping());
     control->show();
+    // The warm-up's start, due at once.
+    QCoreApplication::processEvents();
     QThreadPool::globalInstance()->waitForDone(30'000);
     std::printf("Voice button shown: gstreamer %s\n", gstreamerMapping());
 
