@@ -65,6 +65,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -638,6 +639,16 @@ int main(int argc, char** argv)
     const QList<JournalEntry> journal = vsp::bench::generateJournal(size, 42, mix);
     const QString journalPath = vsp::bench::installJournal(journal);
     const bool verbose = qEnvironmentVariableIsSet("VESPERLOG_BENCH_VERBOSE");
+    {
+        std::vector<qsizetype> lengths;
+        for (const JournalEntry& e : journal) {
+            lengths.push_back(e.body.toString().size());
+        }
+        std::sort(lengths.begin(), lengths.end());
+        const double mean = double(std::accumulate(lengths.begin(), lengths.end(), qsizetype(0))) / lengths.size();
+        std::printf("%s journal: bodies of a median of %lld and a mean of %.0f characters, the longest %lld\n",
+                    qPrintable(mixName), (long long)lengths[lengths.size() / 2], mean, (long long)lengths.back());
+    }
     QList<Result> results;
     const auto add = [&](const char* name, double value, const char* unit, const QString& rowMix) {
         results.append({QString::fromLatin1(name), size, value, QString::fromLatin1(unit), rowMix,
