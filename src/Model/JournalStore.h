@@ -338,8 +338,6 @@ Q_SIGNALS:
     void reviewRequested();
 
 private:
-    /// The streak counted afresh (see currentStreak, which remembers it while the dates stay).
-    int countStreak() const;
     /// The navigation properties and the selection, as they were before an operation.
     struct NavigationState {
         NavSection section;
@@ -465,14 +463,4 @@ private:
         QList<TagCount> tags;
     };
     mutable std::optional<TagMemo> m_tagMemo;
-    /// The last `currentStreak`: most changes (a favourite, a tag, a body) leave every date as it was,
-    /// which a pass over the dates finds far faster than the streak is counted.
-    struct StreakMemo {
-        qsizetype count = 0;
-        double sum = 0;
-        quint64 bits = 0;
-        QDate day;
-        int streak = 0;
-    };
-    mutable std::optional<StreakMemo> m_streakMemo;
 };

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cstring>
 #include <future>
@@ -338,22 +337,6 @@ bool JournalStore::hasMoodEntries() const
 }
 
 int JournalStore::currentStreak() const
-{
-    StreakMemo memo{m_entries.size(), 0, 0, today(), 0};
-    for (const JournalEntry& e : m_entries) {
-        memo.sum += e.date;
-        memo.bits ^= std::bit_cast<quint64>(e.date) * 0x9E3779B97F4A7C15ULL;
-    }
-    if (m_streakMemo && m_streakMemo->count == memo.count && m_streakMemo->sum == memo.sum
-        && m_streakMemo->bits == memo.bits && m_streakMemo->day == memo.day) {
-        return m_streakMemo->streak;
-    }
-    memo.streak = countStreak();
-    m_streakMemo = memo;
-    return memo.streak;
-}
-
-int JournalStore::countStreak() const
 {
     // Sorted dates let each day be tested with one binary search instead of converting every entry to a
     // calendar day.
