@@ -97,41 +97,6 @@ QString voiceNoteCountText(qsizetype count)
 
 // ---------------------------------------------------------------------------------------------------
 
-// ---------------------------------------------------------------------------------------------------
-
-CaptureTagChip::CaptureTagChip(const QString& tag, QWidget* parent)
-    : QWidget(parent),
-      m_tag(tag),
-      m_label(new QLabel(tag, this)),
-      m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::AccentCross, this))
-{
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(8, 0, 6, 0);
-    row->setSpacing(3);
-    m_label->setFont(vsp::fonts::system(10));
-    m_label->setTextFormat(Qt::PlainText);
-    row->addWidget(m_label);
-    row->addWidget(m_remove);
-    setFixedHeight(20);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_remove->setToolTip(tr("Remove tag"));
-    m_remove->setAccessibleName(tr("Remove tag %1").arg(tag));
-    connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_tag); });
-}
-
-void CaptureTagChip::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color::resolvedAccent(0.1)),
-                    vsp::GlassShape::Capsule, 0);
-    const QColor accent = Color::resolvedAccentText(1.0).resolve();
-    if (m_label->palette().color(QPalette::WindowText) != accent) {
-        setTextColor(m_label, accent);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------------
-
 CaptureButton::CaptureButton(QWidget* parent) : PaintedButton(parent)
 {
     setText(tr("Capture"));
@@ -468,18 +433,8 @@ void QuickCaptureView::rebuildTagChips(bool animate)
 {
     const vsp::Spring spring{0.25, 1.0};
     // Chips of tags still chosen stay; the others leave, and new ones come in after their predecessor.
-    QList<CaptureTagChip*> chips;
-    for (const QString& tag : std::as_const(m_tags)) {
-        CaptureTagChip* match = nullptr;
-        for (CaptureTagChip* chip : std::as_const(m_tagChips)) {
-            if (chip->tag() == tag) {
-                match = chip;
-                break;
-            }
-        }
-        chips.append(match);
-    }
-    for (CaptureTagChip* old : std::as_const(m_tagChips)) {
+    QList<TagChip*> chips = TagChip::keptFor(m_tags, m_tagChips);
+    for (TagChip* old : std::as_const(m_tagChips)) {
         if (!chips.contains(old)) {
             // Deleted once gone: the chip's own cross may still be handling the click that removed it.
             static_cast<TransitionSlot*>(old->parentWidget())->retire(m_tagSlots, animate, spring);
@@ -487,12 +442,12 @@ void QuickCaptureView::rebuildTagChips(bool animate)
     }
     TransitionSlot* previous = nullptr;
     for (qsizetype i = 0; i < m_tags.size(); ++i) {
-        if (CaptureTagChip* chip = chips.at(i)) {
+        if (TagChip* chip = chips.at(i)) {
             previous = static_cast<TransitionSlot*>(chip->parentWidget());
             continue;
         }
-        auto* chip = new CaptureTagChip(m_tags.at(i));
-        connect(chip, &CaptureTagChip::removeRequested, this, &QuickCaptureView::removeTag);
+        auto* chip = new TagChip(m_tags.at(i), nullptr, QString(), TagChip::Size::Compact);
+        connect(chip, &TagChip::removeRequested, this, &QuickCaptureView::removeTag);
         chip->hide();
         // Grows from (almost) nothing about its centre, its neighbours making way.
         auto* slot = new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, Qt::Horizontal}, spring,
