@@ -8,7 +8,6 @@
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
-#include "Model/Log.h"
 #include "Model/Uuid.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
@@ -604,32 +603,23 @@ void QuickCaptureView::save()
     entry.type = m_selectedType;
     entry.fontDesign = QStringLiteral("default");
 
-    // The copies are made before the entry exists in the store. A recording that cannot be copied is
-    // the only copy of what was said: it stays, with its file, for another try.
+    // One store step: recordings it cannot copy stay, with their files, for another try.
     QList<PendingAudio> kept;
-    for (const PendingAudio& note : std::as_const(m_pendingAudio)) {
-        if (const auto name = m_store.storeAudio(note.path, entry.id)) {
-            entry.audioClips.append(AudioClip{vsp::newUuid(), *name, note.duration, note.transcript});
-            QFile::remove(note.path);
-        } else {
-            vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(note.path));
-            kept.append(note);
+    bool added = false;
+    m_store.addNewEntry(entry, {}, m_pendingAudio, &kept, [&](JournalEntry& stored) {
+        if (title.isEmpty()) {
+            // Named after what the entry holds: a recording left behind does not make it a voice note.
+            stored.title = stored.audioClips.isEmpty() ? tr("Quick Note") : tr("Voice Note");
         }
-    }
-    if (title.isEmpty()) {
-        // Named after what the entry holds: a recording left behind does not make it a voice note.
-        entry.title = entry.audioClips.isEmpty() ? tr("Quick Note") : tr("Voice Note");
-    }
-    const bool somethingToSave = !body.isEmpty() || !entry.audioClips.isEmpty();
-    if (somethingToSave) {
-        m_store.addEntry(entry);
+        // Nothing was stored for it: no empty entry.
+        added = !body.isEmpty() || !stored.audioClips.isEmpty();
+        return added;
+    });
+    if (added) {
         m_titleField->clear();
         m_body->clear();
         m_tags.clear();
         rebuildTagChips(false);
-    } else {
-        // Nothing was stored for it: no empty entry, and no empty folder left behind.
-        m_store.deleteAllAudio(entry.id);
     }
     m_keptIds.clear();
     for (const PendingAudio& note : std::as_const(kept)) {

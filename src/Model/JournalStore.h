@@ -151,9 +151,16 @@ public:
     /// stored names in the entry in the given order, deletes each copied recording, then adds the entry
     /// as addEntry() does. An image that attachImageFile() refuses is left out after its "Vesperlog:
     /// image save failed — …" line; a recording that cannot be copied stays where it is and
-    /// "Vesperlog: voice note attach failed — recording kept at <path>" says where. Returns the entry
-    /// as stored.
-    JournalEntry addNewEntry(JournalEntry entry, const QStringList& imagePaths, const QList<PendingAudio>& voiceNotes);
+    /// "Vesperlog: voice note attach failed — recording kept at <path>" says where; `keptVoiceNotes`,
+    /// when given, receives those notes in the given order.
+    ///
+    /// `complete`, when given, sees the entry once its attachments are stored and may still change it
+    /// (a name that depends on what was stored); when it returns false the entry is not added and the
+    /// files stored for it are deleted (recordings not copied stay where they are all the same). Returns
+    /// the entry as stored, or as completed when it was not added.
+    using CompleteNewEntry = std::function<bool(JournalEntry& entry)>;
+    JournalEntry addNewEntry(JournalEntry entry, const QStringList& imagePaths, const QList<PendingAudio>& voiceNotes,
+                             QList<PendingAudio>* keptVoiceNotes = nullptr, const CompleteNewEntry& complete = {});
     /// Replaces the stored entry with the same id, saves and reschedules or cancels its reminder.
     /// Nothing happens when no entry has that id.
     void updateEntry(const JournalEntry& entry);
