@@ -73,7 +73,7 @@ VesperlogApp::VesperlogApp() : VesperlogApp(Options{})
 
 VesperlogApp::VesperlogApp(Options options)
     : m_options(std::move(options)),
-      m_store(std::make_unique<JournalStore>()),
+      m_store(std::make_unique<JournalStore>(m_options.clock)),
       m_settings(std::make_unique<AppSettings>()),
       m_moodStore(std::make_unique<MoodStore>())
 {

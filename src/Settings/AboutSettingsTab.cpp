@@ -2,6 +2,7 @@
 #include "Settings/SettingsTabs.h"
 
 #include "Model/AppSettings.h"
+#include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Settings/RelativeTime.h"
 #include "Theme/AppearanceManager.h"
@@ -222,7 +223,7 @@ void AboutSettingsTab::refreshUpdateBox()
     const std::optional<QDateTime> checked = m_updater.lastCheck();
     m_lastChecked->setVisible(checked && !release);
     if (checked && !release) {
-        m_lastChecked->setText(tr("Last checked %1.").arg(vsp::relativeTime(*checked, QDateTime::currentDateTime())));
+        m_lastChecked->setText(tr("Last checked %1.").arg(vsp::relativeTime(*checked, vsp::toDateTime(m_store.now()))));
     }
     m_updateButton->setOffer(release.has_value());
 }

@@ -219,7 +219,8 @@ void JournalStoreOperationsTest::reviewRequest_countsAddedEntries()
     if (startCount > 0) {
         UserDefaults::instance().setValue(QStringLiteral("totalSaveCount"), startCount);
     }
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    JournalStore store(clock.function());
     QSignalSpy spy(&store, &JournalStore::reviewRequested);
     const JournalEntry e = entry(QStringLiteral("counted"));
     store.addEntry(e);
@@ -227,8 +228,10 @@ void JournalStoreOperationsTest::reviewRequest_countsAddedEntries()
     // Updates never count.
     store.updateEntry(e);
     QCOMPARE(UserDefaults::instance().integer(QStringLiteral("totalSaveCount"), -1), startCount + 1);
+    // Not before its moment on the store's clock, however long the test takes.
+    clock.advance(store, 1.25);
     QCOMPARE(spy.count(), 0);
-    QTest::qWait(1700);
+    clock.advance(store, 0.25);
     QCOMPARE(spy.count(), requested ? 1 : 0);
 }
 

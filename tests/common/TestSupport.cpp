@@ -1,6 +1,7 @@
 #include "common/TestSupport.h"
 
 #include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -299,6 +300,12 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         }
     }
     return failed;
+}
+
+void ManualClock::advance(JournalStore& store, double seconds) const
+{
+    *now += seconds;
+    store.noteClockMoved();
 }
 
 } // namespace vsp::test

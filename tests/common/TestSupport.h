@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class JournalStore;
 class QObject;
 
 namespace vsp::test {
@@ -121,6 +122,8 @@ struct ManualClock {
     {
         return [now = now] { return *now; };
     }
+    /// Moves the clock `seconds` on and lets the store's timers (ClockTimer) that are due fire.
+    void advance(JournalStore& store, double seconds) const;
 };
 
 /// Runs every test object in turn; returns the number of failed objects.
