@@ -238,6 +238,8 @@ void VesperlogApp::connectReactions()
     // Every way of quitting (menu, tray, the last window closed) arrives as the application's Quit event.
     qApp->installEventFilter(this);
     m_leaveCheck = new QTimer(this);
+    // Named, so tests run it instead of waiting.
+    m_leaveCheck->setObjectName(QStringLiteral("leaveCheckTimer"));
     m_leaveCheck->setSingleShot(true);
     m_leaveCheck->setInterval(kLeaveCheckMs);
     connect(m_leaveCheck, &QTimer::timeout, this, &VesperlogApp::applicationDidResignActive);

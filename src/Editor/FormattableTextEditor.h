@@ -134,7 +134,7 @@ private:
     QString m_fontDesign = QStringLiteral("default");
     double m_fontSize = 15;
     QString m_lastPlainText;
-    QTimer m_richTextTimer;
+    QTimer* m_richTextTimer = new QTimer(this);
     bool m_richTextPending = false;
     bool m_loading = false;
     bool m_applyingCommand = false;

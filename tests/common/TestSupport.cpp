@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -300,6 +301,20 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         }
     }
     return failed;
+}
+
+bool fireTimer(QObject& owner, const QString& name)
+{
+    auto* timer = owner.findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (!timer) {
+        return false;
+    }
+    if (timer->isActive()) {
+        timer->stop();
+        // What the timer does when its interval has passed.
+        QMetaObject::invokeMethod(timer, "timeout");
+    }
+    return true;
 }
 
 void ManualClock::advance(JournalStore& store, double seconds) const

@@ -114,6 +114,10 @@ enum class HostileFile {
 /// `limitBytes` is the size limit an Oversize file exceeds. Empty when it could not be made.
 QString makeHostileFile(HostileFile kind, qint64 limitBytes = 0);
 
+/// Fires `owner`'s child timer called `name` now when it runs, as its interval passing would, so a test
+/// need not wait for it. False when `owner` has no such timer.
+bool fireTimer(QObject& owner, const QString& name);
+
 /// A clock that stands still until a test moves it: seconds since 2001-01-01 UTC, for the store's and
 /// the notification centre's clocks.
 struct ManualClock {
