@@ -85,7 +85,6 @@ public:
     /// When on, the editor does not scroll: it reports the height its content needs through
     /// contentHeightChanged (at least kMinimumContentHeight) and the host gives it that height.
     void setAutoHeight(bool on);
-    bool autoHeight() const { return m_autoHeight; }
     int contentHeight() const { return m_contentHeight; }
 
     /// The handle receives the text view now; it forgets it when the editor is destroyed.
