@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -9,7 +10,6 @@
 #include <memory>
 
 class JournalStore;
-class QObject;
 
 namespace vsp::test {
 
@@ -113,6 +113,19 @@ enum class HostileFile {
 /// Makes the hostile file of that kind under the test home (a new name each call) and returns its path;
 /// `limitBytes` is the size limit an Oversize file exceeds. Empty when it could not be made.
 QString makeHostileFile(HostileFile kind, qint64 limitBytes = 0);
+
+/// The child of type T called `name` under `parent` (children of the view reached by name, not through
+/// getters made for tests). Stops the test executable, naming what is missing, when there is none: a
+/// child renamed without its tests is a fault of the tests.
+template <typename T>
+T* child(const QObject& parent, const QString& name)
+{
+    T* found = parent.findChild<T*>(name);
+    if (!found) {
+        qFatal("No %s called %s", T::staticMetaObject.className(), qPrintable(name));
+    }
+    return found;
+}
 
 /// Fires `owner`'s child timer called `name` now when it runs, as its interval passing would, so a test
 /// need not wait for it. False when `owner` has no such timer.
