@@ -346,8 +346,8 @@ Q_SIGNALS:
     /// An import read or added nothing; `why` as in its printed line.
     void importFailed(const QString& why);
     /// 1.5 s (of the store's clock) after the 5th, 50th, 100th, … added entry: the moment to ask for a
-    /// review, if ever. Nothing on this desktop listens yet: it stays as the moment the prompt's
-    /// behaviour is defined by, for a store front that can ask.
+    /// review, if ever. Nothing listens on this desktop, which has no store to review the app in; the
+    /// signal stays because it is the review prompt's required behaviour.
     void reviewRequested();
     /// See noteClockMoved().
     void clockMoved();

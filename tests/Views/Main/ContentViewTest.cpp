@@ -1,6 +1,7 @@
 #include "ContentViewTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
@@ -374,7 +375,8 @@ void ContentViewTest::showSidebar_movesSidebarIn()
     w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     QVERIFY(!w.content().sidebar()->isVisible());
     vsp::setAnimationsEnabled(true);
-    vsp::GlassButton* button = w.content().entryList()->header()->showSidebarButton();
+    vsp::GlassButton* button =
+        vsp::test::child<vsp::GlassButton>(*w.content().entryList()->header(), QStringLiteral("showSidebar"));
     QVERIFY(button->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
     QPointer<vsp::TransitionOverlay> motion = w.content().columnTransition();

@@ -325,7 +325,7 @@ void EntryListViewTest::searchButton_opensFieldThatFiltersAsYouType()
     Column c;
     ListHeader* header = c.view.header();
     QVERIFY(!c.view.searchField()->isVisible());
-    QTest::mouseClick(header->searchButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*header, QStringLiteral("searchButton")), Qt::LeftButton);
     QVERIFY(c.view.showSearch());
     QVERIFY(c.view.searchField()->isVisible());
     QLineEdit* edit = c.view.searchField()->lineEdit();
@@ -344,7 +344,7 @@ void EntryListViewTest::searchButton_opensFieldThatFiltersAsYouType()
     QCOMPARE(c.shownTitles().size(), 4);
     // Closing with the button drops whatever was typed.
     QTest::keyClicks(edit, QStringLiteral("zzz"));
-    QTest::mouseClick(header->searchButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*header, QStringLiteral("searchButton")), Qt::LeftButton);
     QVERIFY(!c.view.showSearch());
     QCOMPARE(c.store.searchQuery(), QString());
     QCOMPARE(c.shownTitles().size(), 4);
@@ -518,10 +518,10 @@ void EntryListViewTest::header_titleAndSubtitle()
     c.store.setSelectedTag(tag.isEmpty() ? std::nullopt : std::optional<QString>(tag));
     c.store.setMoodFilter(mood.isEmpty() ? std::nullopt : std::optional<QString>(mood));
     ListHeader* header = c.view.header();
-    QCOMPARE(header->titleLabel()->text(), title);
-    QCOMPARE(header->subtitleLabel()->isVisible(), subtitle);
+    QCOMPARE(vsp::test::child<QLabel>(*header, QStringLiteral("listTitle"))->text(), title);
+    QCOMPARE(vsp::test::child<QLabel>(*header, QStringLiteral("listSubtitle"))->isVisible(), subtitle);
     if (subtitle) {
-        const QString text = header->subtitleLabel()->text();
+        const QString text = vsp::test::child<QLabel>(*header, QStringLiteral("listSubtitle"))->text();
         QVERIFY(text.contains(QLocale().dayName(c.store.today().dayOfWeek())));
         QVERIFY(text.contains(QLocale().monthName(c.store.today().month())));
         QVERIFY(!text.contains(QString::number(c.store.today().year())));
@@ -569,7 +569,7 @@ void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale()
 void EntryListViewTest::sortButton_flipsOrderAndLabels()
 {
     Column c;
-    vsp::GlassButton* sort = c.view.header()->sortButton();
+    vsp::GlassButton* sort = vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("sortButton"));
     QCOMPARE(sort->symbol(), QStringLiteral("arrow.down"));
     QCOMPARE(sort->accessibleName(), QStringLiteral("Sorted newest first"));
     QCOMPARE(sort->toolTip(), QStringLiteral("Newest first"));
@@ -588,7 +588,8 @@ void EntryListViewTest::calendarButton_opensCalendarAtToday()
     c.store.setCalendarMonth(localMoment(-400));
     c.store.setSelectedDate(localMoment(-400));
     const double before = vsp::now();
-    QTest::mouseClick(c.view.header()->calendarButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("calendarButton")),
+                      Qt::LeftButton);
     QVERIFY(c.store.showCalendar());
     QVERIFY(c.store.calendarMonth() >= before && c.store.calendarMonth() <= vsp::now());
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(vsp::now())));
@@ -599,7 +600,7 @@ void EntryListViewTest::calendarButton_opensCalendarAtToday()
 void EntryListViewTest::showSidebarButton_onlyWhileSidebarHidden()
 {
     Column c;
-    vsp::GlassButton* button = c.view.header()->showSidebarButton();
+    vsp::GlassButton* button = vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("showSidebar"));
     QVERIFY(!button->isVisible());
     c.columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     QVERIFY(button->isVisible());
@@ -802,7 +803,8 @@ void EntryListViewTest::searchField_slidesInFromTopEdgeAndFades()
     Column c;
     vsp::setAnimationsEnabled(true);
     SearchField* field = c.view.searchField();
-    QTest::mouseClick(c.view.header()->searchButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("searchButton")),
+                      Qt::LeftButton);
     // It starts just above the top edge of its place, transparent, and takes the caret at once.
     QVERIFY(field->isVisible());
     QCOMPARE(c.view.searchReveal(), 0.0);
@@ -820,7 +822,8 @@ void EntryListViewTest::searchField_slidesInFromTopEdgeAndFades()
     // The list below keeps its rows laid out while the field pushes it down.
     QVERIFY(c.list()->rectOf(c.byTitle(QStringLiteral("A")).id).isValid());
 
-    QTest::mouseClick(c.view.header()->searchButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("searchButton")),
+                      Qt::LeftButton);
     QVERIFY(field->parentWidget()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!field->parentWidget()->isVisible(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(c.view.searchReveal(), 0.0, 5000);
@@ -831,7 +834,8 @@ void EntryListViewTest::calendarAndList_fadeIntoEachOther()
 {
     Column c;
     vsp::setAnimationsEnabled(true);
-    QTest::mouseClick(c.view.header()->calendarButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("calendarButton")),
+                      Qt::LeftButton);
     QPointer<vsp::TransitionOverlay> fade = c.view.pageTransition();
     QVERIFY(fade);
     QCOMPARE(fade->geometry(), c.view.rect());
@@ -853,19 +857,19 @@ void EntryListViewTest::showSidebarButton_growsInAndShrinksAway()
 {
     Column c;
     vsp::setAnimationsEnabled(true);
-    vsp::GlassButton* button = c.view.header()->showSidebarButton();
-    const int titleLeft = c.view.header()->titleLabel()->x();
+    vsp::GlassButton* button = vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("showSidebar"));
+    const int titleLeft = vsp::test::child<QLabel>(*c.view.header(), QStringLiteral("listTitle"))->x();
     c.columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     // It enters from nothing, making room for itself beside the title.
     QVERIFY(button->isVisible());
     QCOMPARE(button->presence(), 0.0);
     QTRY_COMPARE_WITH_TIMEOUT(button->presence(), 1.0, 5000);
-    QTRY_COMPARE(c.view.header()->titleLabel()->x(), titleLeft + 36);
+    QTRY_COMPARE(vsp::test::child<QLabel>(*c.view.header(), QStringLiteral("listTitle"))->x(), titleLeft + 36);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(c.columns.visibility(), ColumnVisibilityHolder::Visibility::All);
     // It leaves shrinking and fading, and gives its room back.
     QVERIFY(button->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 5000);
     QCOMPARE(button->presence(), 0.0);
-    QTRY_COMPARE(c.view.header()->titleLabel()->x(), titleLeft);
+    QTRY_COMPARE(vsp::test::child<QLabel>(*c.view.header(), QStringLiteral("listTitle"))->x(), titleLeft);
 }
