@@ -330,17 +330,18 @@ void EntryListViewTest::searchButton_opensFieldThatFiltersAsYouType()
     QVERIFY(c.view.searchField()->isVisible());
     QLineEdit* edit = c.view.searchField()->lineEdit();
     QCOMPARE(edit->placeholderText(), QStringLiteral("Search entries…"));
-    QVERIFY(!c.view.searchField()->clearButton()->isVisible());
+    QVERIFY(!vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch"))->isVisible());
     QTest::keyClicks(edit, QStringLiteral("b"));
     QCOMPARE(c.store.searchQuery(), QStringLiteral("b"));
-    QVERIFY(c.view.searchField()->clearButton()->isVisible());
+    QVERIFY(vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch"))->isVisible());
     QTest::keyClicks(edit, QStringLiteral("rav"));
     QCOMPARE(c.shownTitles(), QStringList{QStringLiteral("B")});
     // Clearing keeps the field open.
-    QTest::mouseClick(c.view.searchField()->clearButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch")),
+                      Qt::LeftButton);
     QCOMPARE(c.store.searchQuery(), QString());
     QVERIFY(c.view.showSearch());
-    QVERIFY(!c.view.searchField()->clearButton()->isVisible());
+    QVERIFY(!vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch"))->isVisible());
     QCOMPARE(c.shownTitles().size(), 4);
     // Closing with the button drops whatever was typed.
     QTest::keyClicks(edit, QStringLiteral("zzz"));
