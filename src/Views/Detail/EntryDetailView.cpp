@@ -300,7 +300,7 @@ QWidget* EntryDetailView::buildReadPage()
     m_readColumn->setMaximumWidth(kColumnWidth);
     m_readLayout = new QVBoxLayout(m_readColumn);
     m_readLayout->setSpacing(0);
-    outer->addWidget(m_readColumn, 1, Qt::AlignLeft | Qt::AlignTop);
+    outer->addWidget(m_readColumn, 1, Qt::AlignLeft);
 
     m_status = new StatusLineView;
     m_readLayout->addWidget(padded(m_readColumn, m_status, 0, 0));
@@ -1126,8 +1126,11 @@ void EntryDetailView::refreshRead()
     const JournalEntry& e = m_entry;
     m_readColumn->setMaximumWidth(focus ? kFocusReadWidth : kColumnWidth);
     m_readLayout->setContentsMargins(focus ? 0 : 64, focus ? 64 : 36, focus ? 0 : 64, focus ? 64 : 36);
+    // Aligned horizontally only: a layout caps an item aligned vertically at QLAYOUTSIZE_MAX (524,287
+    // pixels), which the body of about a million characters passes, leaving its end blank. The column
+    // ends in a stretch, so its pieces stay at the top all the same.
     static_cast<QHBoxLayout*>(m_readColumn->parentWidget()->layout())
-        ->setAlignment(m_readColumn, (focus ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        ->setAlignment(m_readColumn, focus ? Qt::AlignHCenter : Qt::AlignLeft);
 
     m_status->setPieces(vsp::detail::statusLine(e, m_moodStore, m_store.now()));
     m_status->parentWidget()->setVisible(!focus);

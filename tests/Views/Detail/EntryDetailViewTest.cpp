@@ -50,6 +50,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
@@ -842,6 +844,38 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
     whole.setContent(huge.body, huge.bodyRTF, huge.fontDesign, settings.readingFontSize(),
                      settings.writingFontSize());
     QCOMPARE(body->height(), whole.heightForWidth(body->width()));
+}
+
+void EntryDetailViewTest::tallBody_scrolledToTheEnd_showsItsLastLine()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    // Lines of one character: cheap to lay out, yet taller than the 524,287 pixels a layout gives an item
+    // aligned within it, which a body of about a million characters reaches.
+    JournalEntry tall = makeEntry(QStringLiteral("Tall"), QStringLiteral("x\n").repeated(20000) + u'z');
+    j.store.addEntry(tall);
+    j.store.setSelectedEntryID(tall.id);
+    BodyTextView* body = d.bodyView();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    for (int turn = 0; turn < 10000 && body->laidOutCharacters() < body->characterCount(); ++turn) {
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(body->laidOutCharacters(), body->characterCount());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QVERIFY(body->height() > QLAYOUTSIZE_MAX);
+    QCOMPARE(body->height(), body->heightForWidth(body->width()));
+
+    QScrollArea* area = nullptr;
+    for (QScrollArea* candidate : d.findChildren<QScrollArea*>()) {
+        if (candidate->widget() && candidate->widget()->isAncestorOf(body)) {
+            area = candidate;
+        }
+    }
+    QVERIFY(area);
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    // The body's last line sits inside the viewport, above the related entries below it.
+    const int bottom = body->mapTo(area->viewport(), QPoint(0, body->height())).y();
+    QVERIFY2(bottom > 0 && bottom <= area->viewport()->height(), qPrintable(QString::number(bottom)));
 }
 
 void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()

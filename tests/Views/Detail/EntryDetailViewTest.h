@@ -39,6 +39,7 @@ private Q_SLOTS:
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
+    void tallBody_scrolledToTheEnd_showsItsLastLine();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab();
