@@ -1269,8 +1269,10 @@ void EntryDetailView::refreshFloatingBar()
         return;
     }
     const QRectF selection = m_selection->selectionRect();
-    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection)
-                                               : vsp::detail::editBarOffset(selection));
+    const qreal below = m_selection->lineBelowBottom();
+    const qreal barHeight = m_floatingBar->glassHeight();
+    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection, below, barHeight)
+                                               : vsp::detail::editBarOffset(selection, below, barHeight));
 }
 
 void EntryDetailView::applyTheme()

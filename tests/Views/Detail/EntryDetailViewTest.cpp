@@ -54,6 +54,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QTextEdit>
@@ -1118,6 +1119,50 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     QVERIFY(!d.lastFocusChange());
     QCOMPARE(d.toolbar()->isVisible(), leaving);
     QCOMPARE(d.focusOverlay()->isVisible(), !leaving);
+}
+
+void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear_data()
+{
+    QTest::addColumn<bool>("focus");
+    QTest::addColumn<int>("line");
+    QTest::newRow("column, first line") << false << 0;
+    QTest::newRow("column, third line") << false << 2;
+    QTest::newRow("focus mode, first line") << true << 0;
+    QTest::newRow("focus mode, third line") << true << 2;
+}
+
+void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear()
+{
+    QFETCH(bool, focus);
+    QFETCH(int, line);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    JournalEntry lines = makeEntry(QStringLiteral("Lines"), QStringLiteral("one two\nthree four\nfive six\nseven eight"));
+    j.store.addEntry(lines);
+    j.store.setSelectedEntryID(lines.id);
+    d.startEditing();
+    j.store.setFocusMode(focus);
+    viewfixtures::finishAnimations(&j.window);
+    QTextEdit* view = d.editor()->textView();
+    view->setFocus();
+    QTextCursor cursor(view->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    FloatingFormatBar* bar = d.floatingBar();
+    QTRY_VERIFY(bar->isVisible());
+    viewfixtures::finishAnimations(&j.window);
+    // Vertical spans in the bar's host: the glass, the selected line, the line under it.
+    const auto span = [&](int block) {
+        const QRect r = view->cursorRect(QTextCursor(view->document()->findBlockByNumber(block)));
+        const QPoint top = view->viewport()->mapTo(bar->parentWidget(), r.topLeft());
+        return std::pair{top.y(), top.y() + r.height()};
+    };
+    const int glassTop = bar->anchor().y();
+    const int glassBottom = glassTop + bar->glassHeight();
+    for (const auto& [top, bottom] : {span(line), span(line + 1)}) {
+        QVERIFY2(glassBottom <= top || glassTop >= bottom,
+                 qPrintable(QStringLiteral("glass %1-%2 over line %3-%4").arg(glassTop).arg(glassBottom).arg(top).arg(bottom)));
+    }
 }
 
 void EntryDetailViewTest::floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data()

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings();
+    void floatingBar_leavesTheSelectedLineAndTheNextOneClear_data();
+    void floatingBar_leavesTheSelectedLineAndTheNextOneClear();
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data();
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce();
     void picturedLook_pieceComesDownFromTheTopEdge_data();
