@@ -120,6 +120,10 @@ constexpr int kEditNarrowSideMargin = 20;
 constexpr int kFocusReadWidth = 640;
 constexpr int kFocusEditWidth = 700;
 constexpr int kEditPhotosHeight = 300;
+/// The least the photo strip shrinks to in a short window, pixels.
+constexpr int kEditPhotosMinHeight = 120;
+/// The photo section's share of spare room against the editor's 1: all of it, to within a pixel.
+constexpr int kPhotosStretch = 1000;
 /// Starting and ending an edit in the column.
 constexpr vsp::Spring kEditSpring{0.25, 1.0};
 /// Photos and voice notes coming into and leaving an edit.
@@ -415,8 +419,13 @@ QWidget* EntryDetailView::buildEditPage()
     m_imageNotice->setWordWrap(true);
     m_imageNotice->setFont(vsp::fonts::system(12));
     m_imageNotice->hide();
+    QSizePolicy noticePolicy = m_imageNotice->sizePolicy();
+    noticePolicy.setVerticalPolicy(QSizePolicy::Fixed);
+    m_imageNotice->setSizePolicy(noticePolicy);
     photoColumn->addWidget(m_imageNotice);
-    column->addWidget(photos);
+    // Room left in the column goes to the photos first, up to their height (or the strip's cap), and only
+    // then to the editor: the other way round the editor kept an empty band while the photos were cut.
+    column->addWidget(photos, kPhotosStretch);
     auto* voice = new QWidget(columnWidget);
     auto* voiceColumn = new QVBoxLayout(voice);
     voiceColumn->setContentsMargins(0, 16, 0, 0);
@@ -1089,7 +1098,11 @@ void EntryDetailView::refreshEditAttachments(std::optional<vsp::Spring> spring)
         gallery->setMaximumWidth(680);
         m_editImages->layout()->addWidget(gallery);
         const auto fit = [this](int height) {
-            m_editImagesScroll->setFixedHeight(std::min(kEditPhotosHeight, height));
+            // The strip gives way before the editor's least height does: a fixed 300 pixels pushed the
+            // column past the window, cutting the photos off at its bottom while the editor above kept
+            // an empty band. The editor, which stretches, takes what is left over.
+            m_editImagesScroll->setMinimumHeight(std::min(kEditPhotosMinHeight, height));
+            m_editImagesScroll->setMaximumHeight(std::min(kEditPhotosHeight, height));
         };
         connect(gallery, &ImageGalleryView::contentHeightChanged, m_editImagesScroll, fit);
         fit(gallery->contentHeight());

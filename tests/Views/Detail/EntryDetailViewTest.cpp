@@ -744,6 +744,48 @@ void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsT
     QVERIFY(reds() > 0);
 }
 
+void EntryDetailViewTest::editPhotos_fitTheWindow_withoutAnEmptyBandAbove()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const QString source = vsp::test::testHome() + QStringLiteral("/wide.jpg");
+    QVERIFY(viewfixtures::writePhoto(source, QSize(1200, 800)));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto name = j.store.saveImage(file.readAll(), j.a.id, QStringLiteral("wide.jpg"));
+    QVERIFY(name);
+    JournalEntry withPhoto = *j.store.entry(j.a.id);
+    withPhoto.imageFilenames = {*name};
+    j.store.updateEntry(withPhoto);
+    d.startEditing();
+    viewfixtures::finishAnimations(&j.window);
+    QWidget* section = d.editPhotoSection();
+    auto* gallery = section->findChild<ImageGalleryView*>();
+    QVERIFY(gallery);
+    QTRY_VERIFY(!gallery->thumbnailViews().isEmpty() && !gallery->thumbnailViews().first()->imageView()->isLoading());
+    for (int round = 0; round < 6; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+    // A full-width photo is taller than the strip may be.
+    QVERIFY(gallery->contentHeight() > section->height());
+
+    // The whole section, its Images button included, shows in the window without scrolling the page.
+    QWidget* photos = section->parentWidget();
+    QScrollArea* page = nullptr;
+    for (QScrollArea* area : d.findChildren<QScrollArea*>()) {
+        if (area->widget()->isAncestorOf(photos)) {
+            page = area;
+        }
+    }
+    QVERIFY(page);
+    const int bottom = photos->mapTo(page->viewport(), QPoint(0, photos->height())).y();
+    QVERIFY2(bottom <= page->viewport()->height(),
+             qPrintable(QStringLiteral("%1 below %2").arg(bottom).arg(page->viewport()->height())));
+    // While the photos are cut, the editor above keeps no room beyond its least height.
+    QWidget* editorArea = d.findChild<QWidget*>(QStringLiteral("detailEditorArea"));
+    QCOMPARE(editorArea->height(), editorArea->minimumHeight());
+}
+
 void EntryDetailViewTest::readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data()
 {
     QTest::addColumn<bool>("focus");

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void addImages_refusedFile_isExplainedOnScreen_data();
     void addImages_refusedFile_isExplainedOnScreen();
     void photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive();
+    void editPhotos_fitTheWindow_withoutAnEmptyBandAbove();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
