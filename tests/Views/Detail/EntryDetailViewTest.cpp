@@ -42,6 +42,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -59,6 +60,7 @@
 #include <QTimer>
 #include <QTextEdit>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <limits>
 
@@ -919,6 +921,45 @@ void EntryDetailViewTest::tallBody_scrolledToTheEnd_showsItsLastLine()
     // The body's last line sits inside the viewport, above the related entries below it.
     const int bottom = body->mapTo(area->viewport(), QPoint(0, body->height())).y();
     QVERIFY2(bottom > 0 && bottom <= area->viewport()->height(), qPrintable(QString::number(bottom)));
+}
+
+void EntryDetailViewTest::storedTab_drawsAsAGap_data()
+{
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<bool>("rich");
+    QTest::newRow("read, plain") << false << false;
+    QTest::newRow("read, rich") << false << true;
+    QTest::newRow("edit, plain") << true << false;
+    QTest::newRow("edit, rich") << true << true;
+}
+
+void EntryDetailViewTest::storedTab_drawsAsAGap()
+{
+    QFETCH(bool, editing);
+    QFETCH(bool, rich);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    JournalEntry tabbed = makeEntry(QStringLiteral("Tabbed"), QStringLiteral("a\tb"));
+    if (rich) {
+        QTextDocument document;
+        document.setPlainText(tabbed.body);
+        tabbed.bodyRTF = vsp::rtf::writeRtf(document);
+    }
+    j.store.addEntry(tabbed);
+    j.store.setSelectedEntryID(tabbed.id);
+    if (editing) {
+        d.startEditing();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QTextDocument& document = editing ? *d.editor()->textView()->document() : d.bodyView()->document();
+    QCOMPARE(document.firstBlock().text(), QStringLiteral("a\tb"));
+    (void)document.size();
+    const QTextLine line = document.firstBlock().layout()->lineAt(0);
+    QVERIFY(line.isValid());
+    // Out to the next tab stop: wider than two spaces, where a tab drawn as nothing or as one glyph is not.
+    const qreal gap = line.cursorToX(2) - line.cursorToX(1);
+    const qreal space = QFontMetricsF(document.defaultFont()).horizontalAdvance(u' ');
+    QVERIFY2(gap > 2 * space, qPrintable(QStringLiteral("%1 against a space of %2").arg(gap).arg(space)));
 }
 
 void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()

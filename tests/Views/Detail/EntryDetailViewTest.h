@@ -41,6 +41,8 @@ private Q_SLOTS:
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
     void tallBody_scrolledToTheEnd_showsItsLastLine();
+    void storedTab_drawsAsAGap_data();
+    void storedTab_drawsAsAGap();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab();
