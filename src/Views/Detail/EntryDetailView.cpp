@@ -280,7 +280,10 @@ void EntryDetailView::buildEditorArea()
     connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this](const QString& text) {
         m_bodyEdited = true;
         m_edit.body = text;
-        m_overlay->setWordCount(vsp::compose::wordCount(text));
+        // Counting the words of a long body takes milliseconds a key: only while the count shows.
+        if (m_focusLayout) {
+            m_overlay->setWordCount(vsp::compose::wordCount(text));
+        }
     });
     connect(m_editor, &FormattableTextEditor::richTextChanged, this, [this](const std::optional<QByteArray>& rtf) {
         m_bodyEdited = true;
@@ -1240,6 +1243,9 @@ void EntryDetailView::showLayout(std::optional<vsp::Spring> spring)
     }
     m_toolbar->setVisible(!m_focusLayout);
     m_toolbar->setEntry(m_entry, m_editing, spring.has_value() && isVisible());
+    if (m_focusLayout && !m_overlay->isVisible()) {
+        m_overlay->setWordCount(vsp::compose::wordCount(m_edit.body));
+    }
     m_overlay->setVisible(m_focusLayout);
     m_overlay->raise();
     const Layout current = layout();
