@@ -428,6 +428,8 @@ QWidget* EntryDetailView::buildEditPage()
     photoColumn->addWidget(m_imageNotice);
     // Room left in the column goes to the photos first, up to their height (or the strip's cap), and only
     // then to the editor: the other way round the editor kept an empty band while the photos were cut.
+    // The section's most is what its pieces may take, so without photos it stays as tall as its button.
+    photoColumn->setSizeConstraint(QLayout::SetMinAndMaxSize);
     column->addWidget(photos, kPhotosStretch);
     auto* voice = new QWidget(columnWidget);
     auto* voiceColumn = new QVBoxLayout(voice);

@@ -786,6 +786,15 @@ void EntryDetailViewTest::editPhotos_fitTheWindow_withoutAnEmptyBandAbove()
     // While the photos are cut, the editor above keeps no room beyond its least height.
     QWidget* editorArea = d.findChild<QWidget*>(QStringLiteral("detailEditorArea"));
     QCOMPARE(editorArea->height(), editorArea->minimumHeight());
+
+    // Without photos the section is its button alone, and the editor takes the room.
+    d.removeImage(*name);
+    viewfixtures::finishAnimations(&j.window);
+    for (int round = 0; round < 6; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+    QCOMPARE(photos->height(), photos->sizeHint().height());
+    QVERIFY(editorArea->height() > 2 * editorArea->minimumHeight());
 }
 
 void EntryDetailViewTest::readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data()
