@@ -23,6 +23,8 @@ private Q_SLOTS:
     void onThisDay_earlierYearsOnlyNewestFirst_data();
     void onThisDay_earlierYearsOnlyNewestFirst();
     void allTags_countsExactNamesInCodePointOrder();
+    void countsAndStreak_afterChange_equalAFullCount_data();
+    void countsAndStreak_afterChange_equalAFullCount();
     void selectedEntry_findsArchivedEntry();
     void emptyJournal_statistics();
     void streak_countsDaysEndingToday();
