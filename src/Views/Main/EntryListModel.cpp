@@ -217,7 +217,10 @@ void EntryListModel::refresh()
     m_filtered = filtered;
     m_pinnedIDs = pinnedIDs;
     const EntryList& entries = source;
-    QList<Row> rows;
+    // The rows are made in the buffer of the rows before last: at 50,000 rows a fresh one would be
+    // faulted in page by page on every keystroke.
+    QList<Row> rows = std::exchange(m_spareRows, {});
+    rows.clear();
     rows.reserve(filtered.size() + 3);
     QList<qsizetype> pinned;
     if (!pinnedIDs.isEmpty()) {
@@ -247,7 +250,7 @@ void EntryListModel::refresh()
 
     // The rows as they were, and the list they point into, stay alive until every signal is out.
     const EntryList sourceBefore = m_source;
-    const QList<Row> rowsBefore = m_rows;
+    QList<Row> rowsBefore = m_rows;
     const QList<JournalEntry> onThisDayBefore = m_onThisDay;
     m_source = source;
     // A block that leaves is pictured while its removal is announced, to fade out: it shows what it
@@ -279,6 +282,7 @@ void EntryListModel::refresh()
         m_onThisDay.clear();
     }
     m_allDataChanged = false;
+    m_spareRows = std::move(rowsBefore);
     if (onThisDayReturns && !m_onThisDayExpanded) {
         m_onThisDayExpanded = true;
         Q_EMIT onThisDayExpandedChanged();
@@ -454,7 +458,7 @@ void EntryListModel::sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfO
                 // The rows that stay were not in order after all: the views start over.
                 beginResetModel();
                 m_sweeping = false;
-                m_sweepOld.clear();
+                m_sweepOld = {};
                 endResetModel();
                 return;
             }
@@ -463,7 +467,9 @@ void EntryListModel::sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfO
         }
     }
     m_sweeping = false;
-    m_sweepOld.clear();
+    // Let go rather than clear(): the list is shared with the caller's copy, and clearing a shared list
+    // allocates an empty one of the same capacity.
+    m_sweepOld = {};
 }
 
 void EntryListModel::announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore,

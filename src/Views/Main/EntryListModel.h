@@ -151,6 +151,8 @@ private:
     QList<qsizetype> m_filtered;
     QSet<QUuid> m_pinnedIDs;
     QList<Row> m_rows;
+    /// The rows before the last refresh, kept for their buffer.
+    QList<Row> m_spareRows;
     /// During a sweep the model lists m_rows up to m_sweepAt, then m_sweepOld from m_sweepFrom on.
     bool m_sweeping = false;
     int m_sweepAt = 0;
