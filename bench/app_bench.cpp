@@ -1,14 +1,25 @@
-// The real app on the generator's journals, driven offscreen as a user would:
+// The real app on the generator's journals ("--mix=diary", the default, or "--mix=long"), driven
+// offscreen as a user would, every figure from the input event until the GUI thread rests again:
 // - start_to_idle: the app binary from exec until its GUI thread first rests (150 ms with nothing to
 //   do) with the list painted; the median of five warm starts;
-// - search_keystroke_max: the longest keystroke in the search field: the work from the key until the
-//   window, with the filtered list, has been painted;
 // - search_open_frame_max: the most work of one frame (from one paint of the window to the next) while
 //   the search field slides in;
+// - search_keystroke_max: the longest keystroke in the search field, the first included: the work from
+//   the key until the window, with the filtered list, has been painted;
+// - change_stall_max: the longest stretch the GUI thread is busy without a break after a change to the
+//   selected entry: Ctrl+Shift+F (favourite), "Archive" in the detail's menu, a tag typed with Return,
+//   "Move to Trash" in the delete question;
+// - entry_switch_stretch_max: the longest busy stretch after a click on another entry's row, until the
+//   detail and its photos have been shown; once over entries without photos, once ("…, photos") over
+//   entries with two camera-sized photos each;
+// - edit_switch_frame: with words typed into the selected entry's in-place edit, a click on another
+//   row until the window has painted the other entry (the work in between, the save included);
 // - peak_rss_ratio: peak resident memory of a fresh app process after load, 20 searches and 20 saves,
-//   over the size of entries.json.
-// Each figure is printed next to the one measured before this benchmark's changes
-// (app_bench_before.json) and merged into results.json.
+//   over the size of entries.json;
+// - rss_settled_mb: the resident memory of the app binary 5 s after its window was first painted, the
+//   sound plugins' warm-up included.
+// Each figure is printed beside its target (for the diary mix) and, for the long mix, the figure measured
+// before the list and search rework (app_bench_before.json); all are merged into results.json.
 //
 // GUI-thread work is seen through the event dispatcher: busy from `awake` to `aboutToBlock`, so the
 // 5 ms Qt waits before painting a changed window is not counted. Glib's dispatcher announces a block
@@ -25,22 +36,36 @@
 #include "Model/JournalStore.h"
 #include "Theme/Spring.h"
 #include "Views/Main/MainWindow.h"
+#include "Views/Main/EntryListModel.h"
+#include "Views/Main/EntryListWidget.h"
 #include "Views/Main/SearchField.h"
 
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QBuffer>
+#include <QDir>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLinearGradient>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -105,6 +130,20 @@ public:
             resting += std::max(0LL, std::min(awoke, to) - std::max(blocked, from));
         }
         return double(to - from - resting) / 1e6;
+    }
+    /// The longest stretch of work without a rest from `t` on, in ms (the loop rests at the end of a run).
+    double longestStretchMs(long long t) const
+    {
+        long long longest = 0;
+        long long from = t;
+        for (const auto& [blocked, awoke] : m_rests) {
+            if (awoke <= t) {
+                continue;
+            }
+            longest = std::max(longest, blocked - from);
+            from = std::max(from, awoke);
+        }
+        return double(longest) / 1e6;
     }
     /// When the first paint that starts at or after `t` has finished (the loop rests next), or -1.
     long long paintedAfter(long long t) const
@@ -283,18 +322,306 @@ double peakRssRatio(const QString& journalPath)
     return peak / double(QFileInfo(journalPath).size());
 }
 
-void print(const Result& r, const QList<Result>& before, const char* target)
+/// The resident memory of the app binary 5 s after its window was first painted, in MB.
+double settledRssMb()
 {
-    const Result* was = vsp::bench::findResult(before, r.name, r.entries);
-    const QByteArray name = r.name.toUtf8();
-    const QByteArray unit = r.unit.toUtf8();
-    if (was) {
-        std::printf("%-22s %6d entries  %9.3f %-5s (before %9.3f %s; target %s)\n", name.constData(), r.entries,
-                    r.value, unit.constData(), was->value, unit.constData(), target);
-    } else {
-        std::printf("%-22s %6d entries  %9.3f %-5s (target %s)\n", name.constData(), r.entries, r.value,
-                    unit.constData(), target);
+    QTemporaryDir runtime;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VESPERLOG_EXIT_SETTLED_AFTER_MS"), QStringLiteral("5000"));
+    env.insert(QStringLiteral("VESPERLOG_INSTANCE_NAME"), runtime.filePath(QStringLiteral("bench.sock")));
+    env.remove(QStringLiteral("GLIBC_TUNABLES"));
+    env.remove(QStringLiteral("VESPERLOG_NO_RELAUNCH"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VESPERLOG_APP_BINARY), {});
+    process.waitForFinished(120000);
+    const QByteArray out = process.readAllStandardOutput();
+    const qsizetype at = out.indexOf("settled rss=");
+    if (at < 0) {
+        std::fprintf(stderr, "the app did not report its settled memory:\n%s\n", out.constData());
+        return -1;
     }
+    return out.mid(at + 12).split('\n').value(0).toDouble() / 1048576.0;
+}
+
+/// Writes two camera-sized pictures (a 4000×3000 JPEG and a 1600×1200 PNG) under each of the entry's
+/// photo names into the journal's images folder.
+void writePhotos(const JournalEntry& entry)
+{
+    static const QByteArray jpeg = [] {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QLinearGradient sky(0, 0, 4000, 3000);
+        sky.setColorAt(0, QColor(0x3A, 0x6E, 0xA5));
+        sky.setColorAt(1, QColor(0xF2, 0xC1, 0x7D));
+        painter.fillRect(image.rect(), sky);
+        for (int i = 0; i < 400; ++i) {
+            painter.fillRect(QRect((i * 7919) % 4000, (i * 104729) % 3000, 60, 40), QColor::fromHsv(i % 360, 120, 200));
+        }
+        painter.end();
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPEG", 88);
+        return bytes;
+    }();
+    static const QByteArray png = [] {
+        QImage image = QImage::fromData(jpeg).scaled(1600, 1200);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }();
+    const QString folder = JournalStore::storeFolder() + QStringLiteral("/images");
+    QDir().mkpath(folder);
+    for (const QString& name : entry.imageFilenames) {
+        QFile file(folder + u'/' + name);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(name.endsWith(QLatin1String(".png")) ? png : jpeg);
+        }
+    }
+}
+
+/// Drives the shown main window of `app` as a user would, timing what each input costs the GUI thread.
+class WindowDriver {
+public:
+    WindowDriver(VesperlogApp& app, LoopWatch& watch)
+        : m_app(app)
+        , m_watch(watch)
+        , m_window(app.mainWindow())
+        , m_list(app.mainWindow()->findChild<EntryListWidget*>())
+    {
+    }
+
+    /// The listed entries (top to bottom) that have photos, or none.
+    QList<QUuid> listedEntries(bool withPhotos, int count) const
+    {
+        QList<QUuid> ids;
+        EntryListModel* model = m_list->listModel();
+        for (int row = 0; row < model->rowCount() && ids.size() < count; ++row) {
+            const JournalEntry* entry = model->entryAt(row);
+            if (entry && !entry->isArchived && entry->imageFilenames.isEmpty() != withPhotos
+                && (!ids.isEmpty() || row > 0)) {
+                ids.append(entry->id);
+            }
+        }
+        return ids;
+    }
+
+    /// Clicks the row of `id` (brought into view first, untimed); the longest busy stretch after the click.
+    double clickRow(const QUuid& id, int quietMs = 150)
+    {
+        bringIntoView(id);
+        const long long start = nowNs();
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, m_list->rectOf(id).center());
+        m_watch.runUntilQuiet(quietMs);
+        if (m_app.store().selectedEntryID() != id) {
+            std::fprintf(stderr, "a click on a row did not select its entry\n");
+        }
+        return m_watch.longestStretchMs(start);
+    }
+
+    void bringIntoView(const QUuid& id)
+    {
+        m_list->scrollTo(m_list->listModel()->index(m_list->listModel()->rowOf(id), 0));
+        m_watch.runUntilQuiet(100);
+        m_watch.clear();
+    }
+
+    /// Runs `input`, then the loop until it rests; the longest busy stretch from the input on.
+    double stall(const std::function<void()>& input, int quietMs = 150)
+    {
+        m_watch.clear();
+        const long long start = nowNs();
+        input();
+        m_watch.runUntilQuiet(quietMs);
+        return m_watch.longestStretchMs(start);
+    }
+
+    double toggleFavorite()
+    {
+        activate();
+        return stall([this] { QTest::keyClick(m_window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier); });
+    }
+
+    /// "Archive" from the detail's "More actions" menu (the menu opened untimed).
+    double archive()
+    {
+        auto* more = findByName<QAbstractButton>(m_window, QStringLiteral("More actions"));
+        if (!more) {
+            return -1;
+        }
+        QTest::mouseClick(more, Qt::LeftButton);
+        m_watch.runUntilQuiet(100);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* action = nullptr;
+        for (QAction* a : menu ? menu->actions() : QList<QAction*>()) {
+            if (a->text() == QLatin1String("Archive")) {
+                action = a;
+            }
+        }
+        if (!action) {
+            std::fprintf(stderr, "no Archive in the detail's menu\n");
+            return -1;
+        }
+        return stall([menu, action] {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        });
+    }
+
+    /// A new tag typed into the in-place edit's tag field with Return (untimed), then Done (Ctrl+E, timed):
+    /// tags reach the journal when the edit is done.
+    double addTag(const QString& tag)
+    {
+        if (!openEdit()) {
+            return -1;
+        }
+        auto* field = m_window->findChild<QLineEdit*>(QStringLiteral("detailTagField"));
+        if (!field || !field->isVisible()) {
+            std::fprintf(stderr, "the in-place edit shows no tag field\n");
+            return -1;
+        }
+        field->setFocus();
+        QTest::keyClicks(field, tag);
+        QTest::keyClick(field, Qt::Key_Return);
+        m_watch.runUntilQuiet(100);
+        return stall([this] { QTest::keyClick(m_window, Qt::Key_E, Qt::ControlModifier); });
+    }
+
+    /// Ctrl+E on the selected entry; the in-place edit's text view, or null when it did not open.
+    QTextEdit* openEdit()
+    {
+        activate();
+        QTest::keyClick(m_window, Qt::Key_E, Qt::ControlModifier);
+        m_watch.runUntilQuiet(150);
+        auto* body = qobject_cast<QTextEdit*>(QApplication::focusWidget());
+        if (!body || body->isReadOnly()) {
+            std::fprintf(stderr, "Ctrl+E did not open the in-place edit\n");
+            return nullptr;
+        }
+        return body;
+    }
+
+    /// The main window active again, as after a click into it (a closed question leaves it inactive
+    /// on the offscreen platform, and its shortcuts with it).
+    void activate()
+    {
+        m_window->activateWindow();
+        m_watch.runUntilQuiet(50);
+    }
+
+    /// Ctrl+Backspace (untimed), then "Move to Trash" in the question (timed).
+    double moveToTrash()
+    {
+        activate();
+        m_pressedAt = -1;
+        // The question runs its own event loop: it is answered from a timer that waits for it.
+        QTimer answer;
+        int tries = 0;
+        QObject::connect(&answer, &QTimer::timeout, m_window, [this, &answer, &tries] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QAbstractButton* trash = nullptr;
+            for (QAbstractButton* b : box ? box->buttons() : QList<QAbstractButton*>()) {
+                if (b->text() == QLatin1String("Move to Trash")) {
+                    trash = b;
+                }
+            }
+            if (!trash) {
+                if (++tries == 40) {
+                    answer.stop();
+                    std::fprintf(stderr, "no delete question came\n");
+                }
+                return;
+            }
+            answer.stop();
+            m_watch.clear();
+            m_pressedAt = nowNs();
+            QTest::mouseClick(trash, Qt::LeftButton);
+        });
+        answer.start(50);
+        QTest::keyClick(m_window, Qt::Key_Backspace, Qt::ControlModifier);
+        m_watch.runUntilQuiet(150);
+        while (answer.isActive()) {
+            m_watch.runUntilQuiet(150);
+        }
+        return m_pressedAt < 0 ? -1 : m_watch.longestStretchMs(m_pressedAt);
+    }
+
+    /// With `words` typed into the in-place edit of the selected entry, a click on the row of `next`: the
+    /// work from the click until the window has painted, in ms.
+    double switchWhileEditing(const QUuid& next, const QString& words)
+    {
+        QTextEdit* body = openEdit();
+        if (!body) {
+            return -1;
+        }
+        body->moveCursor(QTextCursor::End);
+        QTest::keyClicks(body, words);
+        m_watch.runUntilQuiet(150);
+        bringIntoView(next);
+        const long long start = nowNs();
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, m_list->rectOf(next).center());
+        m_watch.runUntilQuiet(150);
+        const long long painted = m_watch.paintedAfter(start);
+        return painted < 0 ? -1 : m_watch.busyMs(start, painted);
+    }
+
+private:
+    template<typename T> static T* findByName(QWidget* root, const QString& name)
+    {
+        for (T* w : root->findChildren<T*>()) {
+            if (w->accessibleName() == name && w->isVisible()) {
+                return w;
+            }
+        }
+        return nullptr;
+    }
+
+    VesperlogApp& m_app;
+    LoopWatch& m_watch;
+    QWidget* m_window;
+    EntryListWidget* m_list;
+    long long m_pressedAt = -1;
+};
+
+double maxOf(const std::vector<double>& values)
+{
+    return values.empty() ? -1 : *std::max_element(values.begin(), values.end());
+}
+
+/// The target of a figure for the diary mix at this journal size; none for the long mix.
+QString targetFor(const QString& name, int size, bool diary)
+{
+    const bool large = size >= 50000;
+    if (name == QLatin1String("search_open_frame_max")) {
+        return QStringLiteral("<= 16 ms");
+    }
+    if (name == QLatin1String("peak_rss_ratio")) {
+        return QStringLiteral("<= 2.2");
+    }
+    if (!diary) {
+        return {};
+    }
+    if (name == QLatin1String("start_to_idle")) {
+        return large ? QStringLiteral("<= 0.30 s") : QStringLiteral("<= 0.15 s");
+    }
+    if (name == QLatin1String("change_stall_max")) {
+        return large ? QStringLiteral("<= 16 ms") : QStringLiteral("<= 8 ms");
+    }
+    if (name == QLatin1String("search_keystroke_max")) {
+        return large ? QStringLiteral("<= 12 ms") : QStringLiteral("<= 8 ms");
+    }
+    if (name == QLatin1String("entry_switch_stretch_max")) {
+        return QStringLiteral("<= 8 ms");
+    }
+    if (name == QLatin1String("edit_switch_frame")) {
+        return QStringLiteral("<= 30 ms");
+    }
+    if (name == QLatin1String("rss_settled_mb")) {
+        return large ? QStringLiteral("<= 150 MB") : QStringLiteral("<= 80 MB");
+    }
+    return {};
 }
 
 } // namespace
@@ -307,8 +634,26 @@ int main(int argc, char** argv)
     }
     keepLargeAllocationsInHeap();
     const int size = vsp::bench::takeJournalSize(argc, argv, 10000);
-    const QString journalPath = vsp::bench::installJournal(vsp::bench::generateJournal(size));
+    const vsp::bench::Mix mix = vsp::bench::takeJournalMix(argc, argv, vsp::bench::Mix::Diary);
+    const QString mixName = vsp::bench::mixName(mix);
+    const QList<JournalEntry> journal = vsp::bench::generateJournal(size, 42, mix);
+    const QString journalPath = vsp::bench::installJournal(journal);
+    const bool verbose = qEnvironmentVariableIsSet("VESPERLOG_BENCH_VERBOSE");
+    {
+        std::vector<qsizetype> lengths;
+        for (const JournalEntry& e : journal) {
+            lengths.push_back(e.body.toString().size());
+        }
+        std::sort(lengths.begin(), lengths.end());
+        const double mean = double(std::accumulate(lengths.begin(), lengths.end(), qsizetype(0))) / lengths.size();
+        std::printf("%s journal: bodies of a median of %lld and a mean of %.0f characters, the longest %lld\n",
+                    qPrintable(mixName), (long long)lengths[lengths.size() / 2], mean, (long long)lengths.back());
+    }
     QList<Result> results;
+    const auto add = [&](const char* name, double value, const char* unit, const QString& rowMix) {
+        results.append({QString::fromLatin1(name), size, value, QString::fromLatin1(unit), rowMix,
+                        targetFor(QString::fromLatin1(name), size, mix == vsp::bench::Mix::Diary)});
+    };
     {
         QApplication qapp(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Vesperlog"));
@@ -317,7 +662,7 @@ int main(int argc, char** argv)
         AppSettings::instance().setHasCompletedOnboarding(true);
 
         double rss = 0;
-        results.append({QStringLiteral("start_to_idle"), size, startToIdle(&rss), QStringLiteral("s")});
+        add("start_to_idle", startToIdle(&rss), "s", mixName);
 
         VesperlogApp app(appOptions());
         vsp::setAnimationsEnabled(true);
@@ -333,7 +678,6 @@ int main(int argc, char** argv)
         Q_EMIT AppNotifications::instance().VspToggleSearch();
         watch.runUntilQuiet(150);
         const std::vector<double> frames = watch.framesSince(open);
-        const bool verbose = qEnvironmentVariableIsSet("VESPERLOG_BENCH_VERBOSE");
         if (verbose) {
             std::printf("search field frames (ms):");
             for (const double f : frames) {
@@ -341,13 +685,13 @@ int main(int argc, char** argv)
             }
             std::printf("\n");
         }
-        results.append({QStringLiteral("search_open_frame_max"), size,
-                        frames.empty() ? -1 : *std::max_element(frames.begin(), frames.end()), QStringLiteral("ms")});
+        add("search_open_frame_max", maxOf(frames), "ms", mixName);
 
-        // Typing words and taking them back: each keystroke until the list rests again.
+        // Typing words and taking them back: each keystroke until the list rests again; the very first
+        // key of the process among them.
         QLineEdit* edit = searchEdit(app);
         double keystrokeMax = 0;
-        double firstKeystroke = 0;
+        double firstKeystroke = -1;
         const QStringList words = {QStringLiteral("light"), QStringLiteral("river"), QStringLiteral("über"),
                                    QStringLiteral("zq")};
         for (const QString& word : words) {
@@ -360,34 +704,111 @@ int main(int argc, char** argv)
                 watch.runUntilQuiet(60);
                 const long long painted = watch.paintedAfter(start);
                 const double ms = painted < 0 ? 0 : watch.busyMs(start, painted);
-                const std::vector<double> stretches = watch.framesSince(start);
                 if (verbose) {
-                    std::printf("key %s: %.1f ms, then", key.isNull() ? "⌫" : QString(key).toUtf8().constData(), ms);
-                    for (size_t i = 1; i < stretches.size(); ++i) {
-                        std::printf(" %.1f", stretches[i]);
-                    }
-                    std::printf("\n");
+                    std::printf("key %s: %.1f ms\n", key.isNull() ? "⌫" : QString(key).toUtf8().constData(), ms);
                 }
-                if (firstKeystroke == 0) {
+                if (firstKeystroke < 0) {
                     firstKeystroke = ms;
                 }
                 keystrokeMax = std::max(keystrokeMax, ms);
             }
         }
         std::printf("first keystroke (\"l\"): %.1f ms\n", firstKeystroke);
-        results.append({QStringLiteral("search_keystroke_max"), size, keystrokeMax, QStringLiteral("ms")});
+        add("search_keystroke_max", keystrokeMax, "ms", mixName);
+        Q_EMIT AppNotifications::instance().VspToggleSearch();
+        watch.runUntilQuiet(200);
+
+        // The rest works on the whole journal, as after a click on "Journal" in the sidebar.
+        app.store().showSection(NavSection::Journal);
+        watch.runUntilQuiet(200);
+        WindowDriver driver(app, watch);
+        if (verbose) {
+            auto* list = app.mainWindow()->findChild<EntryListWidget*>();
+            std::printf("list rows %d, entries %d, pending %d, filtered %d, search \"%s\" calendar %d section %d\n",
+                        list->listModel()->rowCount(), list->listModel()->entryCount(),
+                        int(list->listModel()->isRefreshPending()), int(app.store().filteredEntries().size()),
+                        qPrintable(app.store().searchQuery()), int(app.store().showCalendar()), int(app.store().selectedSection()));
+        }
+        // Switching entries: rows without photos, then rows whose two photos are on disk.
+        std::vector<double> plain;
+        for (const QUuid& id : driver.listedEntries(false, 12)) {
+            plain.push_back(driver.clickRow(id));
+        }
+        std::vector<double> photos;
+        const QList<QUuid> withPhotos = driver.listedEntries(true, 8);
+        for (const QUuid& id : withPhotos) {
+            writePhotos(*app.store().entry(id));
+        }
+        for (const QUuid& id : withPhotos) {
+            photos.push_back(driver.clickRow(id, 300));
+        }
+        if (verbose) {
+            std::printf("entry switch (ms):");
+            for (const double ms : plain) {
+                std::printf(" %.1f", ms);
+            }
+            std::printf("; with photos:");
+            for (const double ms : photos) {
+                std::printf(" %.1f", ms);
+            }
+            std::printf("\n");
+        }
+        add("entry_switch_stretch_max", maxOf(plain), "ms", mixName);
+        add("entry_switch_stretch_max", maxOf(photos), "ms", mixName + QStringLiteral(", photos"));
+
+        // Changes to the selected entry, each on an entry of its own further down the list.
+        const QList<QUuid> targets = driver.listedEntries(false, 40).mid(12);
+        std::vector<double> changes;
+        std::vector<std::pair<const char*, double>> named;
+        for (int i = 0; i + 4 <= targets.size() && i < 16; i += 4) {
+            driver.clickRow(targets[i]);
+            named.emplace_back("favourite", driver.toggleFavorite());
+            named.emplace_back("favourite", driver.toggleFavorite());
+            named.emplace_back("tag", driver.addTag(QStringLiteral("bench%1").arg(i)));
+            driver.clickRow(targets[i + 1]);
+            named.emplace_back("archive", driver.archive());
+            driver.clickRow(targets[i + 2]);
+            named.emplace_back("delete", driver.moveToTrash());
+        }
+        for (const auto& [what, ms] : named) {
+            if (ms < 0) {
+                std::fprintf(stderr, "the %s change could not be made\n", what);
+            }
+            changes.push_back(ms);
+            if (verbose) {
+                std::printf("%s %.1f ms\n", what, ms);
+            }
+        }
+        add("change_stall_max", maxOf(changes), "ms", mixName);
+
+        // Switching entries while editing: words typed, then a click on another row.
+        std::vector<double> editSwitches;
+        const QList<QUuid> editing = driver.listedEntries(false, 60).mid(40);
+        for (int i = 0; i + 1 < editing.size() && i < 12; i += 2) {
+            driver.clickRow(editing[i]);
+            editSwitches.push_back(driver.switchWhileEditing(editing[i + 1], QStringLiteral(" and one more line")));
+        }
+        if (verbose) {
+            std::printf("switch while editing (ms):");
+            for (const double ms : editSwitches) {
+                std::printf(" %.1f", ms);
+            }
+            std::printf("\n");
+        }
+        add("edit_switch_frame", maxOf(editSwitches), "ms", mixName);
         vsp::setAnimationsEnabled(false);
 
-        results.append({QStringLiteral("peak_rss_ratio"), size, peakRssRatio(journalPath), QStringLiteral("ratio")});
+        add("peak_rss_ratio", peakRssRatio(journalPath), "ratio", mixName);
+        add("rss_settled_mb", settledRssMb(), "MB", mixName);
         std::printf("journal %.1f MB; rss at idle %.1f MB\n", double(QFileInfo(journalPath).size()) / 1048576.0,
                     rss / 1048576.0);
     }
 
+    // The figures before the list and search rework were taken on the long mix, named with no mix.
     const QList<Result> before = vsp::bench::readResults(QStringLiteral(VESPERLOG_BENCH_BEFORE_FILE));
-    const bool large = size >= 50000;
-    print(results[0], before, large ? "<= 0.8 s" : "<= 0.25 s");
-    print(results[1], before, "<= 8 ms");
-    print(results[2], before, "<= 16 ms");
-    print(results[3], before, "<= 2.2");
+    for (const Result& r : std::as_const(results)) {
+        vsp::bench::printResult(r, mix == vsp::bench::Mix::Long ? vsp::bench::findResult(before, r.name, r.entries)
+                                                                : nullptr);
+    }
     return vsp::bench::recordResults(results) ? 0 : 1;
 }

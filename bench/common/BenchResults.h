@@ -11,8 +11,11 @@ struct Result {
     int entries = 0;
     double value = 0;
     QString unit;
-    /// What the journal held beyond the generator's entries, in a few words; empty for just those.
+    /// What the journal held, in a few words ("diary", "long", "diary, photos"); empty for the
+    /// generator's long entries alone, as older figures were taken.
     QString mix;
+    /// The figure aimed for, as printed beside it ("<= 8 ms"); empty where none is set.
+    QString target;
 };
 
 /// The results file every benchmark program adds to: $VESPERLOG_BENCH_RESULTS, else results.json in
@@ -20,14 +23,18 @@ struct Result {
 QString resultsPath();
 
 /// Merges `results` into the JSON list at `path` (default `resultsPath()`): a figure replaces the one of
-/// the same name and entry count, every other figure stays. An unreadable or damaged file is started
+/// the same name, entry count and mix, every other figure stays. An unreadable or damaged file is started
 /// afresh. Returns false (and prints one line) when the file cannot be written.
 bool recordResults(const QList<Result>& results, const QString& path = resultsPath());
 
 /// The figures of a results file (empty when it is missing or damaged).
 QList<Result> readResults(const QString& path);
 
-/// The figure of this name and entry count in `results`, or nothing.
-const Result* findResult(const QList<Result>& results, const QString& name, int entries);
+/// The figure of this name, entry count and mix in `results`, or nothing.
+const Result* findResult(const QList<Result>& results, const QString& name, int entries, const QString& mix = {});
+
+/// Prints one figure as a row: name, entries, mix, value and unit, then the target and, when given,
+/// the figure measured before.
+void printResult(const Result& result, const Result* before = nullptr);
 
 } // namespace vsp::bench

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 
 namespace vsp::bench {
@@ -90,13 +92,43 @@ QByteArray makeRtf(const QString& body)
 
 } // namespace
 
-QList<JournalEntry> generateJournal(int count, unsigned seed)
+QString mixName(Mix mix)
+{
+    return mix == Mix::Diary ? QStringLiteral("diary") : QStringLiteral("long");
+}
+
+Mix takeJournalMix(int& argc, char** argv, Mix fallback)
+{
+    Mix mix = fallback;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--mix=diary") == 0) {
+            mix = Mix::Diary;
+        } else if (qstrcmp(argv[i], "--mix=long") == 0) {
+            mix = Mix::Long;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    return mix;
+}
+
+QList<JournalEntry> generateJournal(int count, unsigned seed, Mix mix)
 {
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> words(100, 600);
+    const bool diary = mix == Mix::Diary;
+    std::uniform_int_distribution<int> longWords(100, 600);
+    // About 6.3 characters a word: a median of 95 words is about 600 characters, and a spread of 1.3
+    // puts the mean near 1,400.
+    std::lognormal_distribution<double> diaryWords(std::log(95.0), 1.3);
+    const auto words = [&] {
+        return diary ? std::clamp(int(diaryWords(rng)), 3, 12000) : longWords(rng);
+    };
     std::uniform_int_distribution<int> percent(0, 99);
     std::uniform_int_distribution<int> tagPick(0, 39);
-    std::uniform_int_distribution<int> tagCount(1, 4);
+    std::uniform_int_distribution<int> tagCount(diary ? 0 : 1, diary ? 3 : 4);
+    const int richPercent = diary ? 20 : 50;
     const double now = vsp::now();
     const double span = 3 * 365 * vsp::kSecondsPerDay;
     std::uniform_real_distribution<double> age(0, span);
@@ -106,10 +138,10 @@ QList<JournalEntry> generateJournal(int count, unsigned seed)
     for (int i = 0; i < count; ++i) {
         JournalEntry e = JournalEntry::create();
         e.date = now - age(rng);
-        const QString body = makeBody(rng, words(rng));
+        const QString body = makeBody(rng, words());
         e.body = body;
         e.title = body.left(body.indexOf(u' ', 30)).trimmed();
-        if (percent(rng) < 50) {
+        if (percent(rng) < richPercent) {
             e.bodyRTF = makeRtf(body);
         }
         const int tags = tagCount(rng);

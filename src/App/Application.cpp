@@ -185,6 +185,20 @@ int runVesperlog(int argc, char** argv)
             QCoreApplication::exit(0);
         });
     }
+    // For the memory benchmark: the resident memory once the app has settled, N ms after the first paint
+    // (the sound plugins' warm-up included), then end.
+    if (const int settleMs = qEnvironmentVariableIntValue("VESPERLOG_EXIT_SETTLED_AFTER_MS"); settleMs > 0) {
+        QObject::connect(
+            vesperlog.mainWindow(), &MainWindow::firstPainted, &app,
+            [&app, settleMs] {
+                QTimer::singleShot(settleMs, &app, [] {
+                    std::printf("Vesperlog: settled rss=%lld\n", residentBytes());
+                    std::fflush(stdout);
+                    QCoreApplication::exit(0);
+                });
+            },
+            Qt::SingleShotConnection);
+    }
     if (qEnvironmentVariableIsSet("VESPERLOG_EXIT_WHEN_IDLE")) {
         QObject::connect(
             vesperlog.mainWindow(), &MainWindow::firstPainted, &app, [&app] { exitWhenIdle(&app); },

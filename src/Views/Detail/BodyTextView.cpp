@@ -63,11 +63,17 @@ BodyTextView::~BodyTextView() = default;
 void BodyTextView::setContent(const QString& text, const std::optional<QByteArray>& rtf, const QString& fontDesign,
                               double readingSize, double writingSize)
 {
+    // The same body again (the entry changed elsewhere: a favourite, a mood) is not laid out again.
+    if (m_built && text == m_text && rtf == m_rtf && fontDesign == m_fontDesign && readingSize == m_readingSize
+        && writingSize == m_writingSize) {
+        return;
+    }
     m_text = text;
     m_rtf = rtf;
     m_fontDesign = fontDesign;
     m_readingSize = readingSize;
     m_writingSize = writingSize;
+    m_built = true;
     rebuild();
 }
 

@@ -126,6 +126,8 @@ private:
     QString m_fontDesign;
     double m_readingSize = 15;
     double m_writingSize = 15;
+    /// Whether setContent has laid out a body yet.
+    bool m_built = false;
     bool m_rich = false;
     QStringList m_paragraphs;
     /// The rich body as read, which slices copy their paragraphs from.

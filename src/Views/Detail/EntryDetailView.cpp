@@ -1143,8 +1143,50 @@ void EntryDetailView::refreshRead()
     m_titleGap->setFixedHeight(focus ? 0 : 22);
     m_title->setText(e.title);
 
+    // A change to the entry that leaves its tags, photos or voice notes as they were (a favourite, a
+    // mood) keeps their widgets: no photo is read again and a voice note that plays goes on playing.
+    const bool sameEntry = m_readShownFor == e.id;
+    m_readShownFor = e.id;
+    if (!sameEntry || m_readShownTags != e.tags) {
+        m_readShownTags = e.tags;
+        rebuildReadTags();
+    }
+    m_tagRowBox->setVisible(!focus && !e.tags.isEmpty());
+
+    m_body->setContent(e.body, e.bodyRTF, e.fontDesign, m_settings->readingFontSize(), m_settings->writingFontSize());
+
+    QLayoutItem* firstImage = m_readImages->layout()->itemAt(0);
+    auto* shownGallery = firstImage ? qobject_cast<ImageGalleryView*>(firstImage->widget()) : nullptr;
+    if (!sameEntry || !shownGallery || shownGallery->filenames() != e.imageFilenames) {
+        clearBox(m_readImages);
+        if (!e.imageFilenames.isEmpty()) {
+            auto* gallery = new ImageGalleryView(
+                e.id, e.imageFilenames, false, nullptr, [this](const QString& name) { showLightbox(name); },
+                m_readImages);
+            gallery->setMaximumWidth(680);
+            m_readImages->layout()->addWidget(gallery);
+        }
+    }
+    m_readImages->setVisible(!e.imageFilenames.isEmpty());
+    QLayoutItem* firstClips = m_readAudio->layout()->itemAt(0);
+    auto* shownClips = firstClips ? qobject_cast<AudioClipsView*>(firstClips->widget()) : nullptr;
+    if (!sameEntry || !shownClips || shownClips->clips() != e.audioClips) {
+        clearBox(m_readAudio);
+        if (!e.audioClips.isEmpty()) {
+            auto* clips = new AudioClipsView(e.id, e.audioClips, false, nullptr, m_readAudio);
+            clips->setMaximumWidth(680);
+            m_readAudio->layout()->addWidget(clips);
+        }
+    }
+    m_readAudio->setVisible(!e.audioClips.isEmpty());
+    m_related->setCurrentEntry(e);
+    m_relatedBox->setVisible(!focus && m_related->isVisibleTo(m_relatedBox));
+}
+
+void EntryDetailView::rebuildReadTags()
+{
     clearBox(m_tagRow);
-    for (const QString& tag : e.tags) {
+    for (const QString& tag : m_readShownTags) {
         auto* chip = new GlassChipButton(m_tagRow);
         chip->setText(u'#' + tag);
         chip->setTextFont(vsp::fonts::system(11));
@@ -1154,27 +1196,6 @@ void EntryDetailView::refreshRead()
         connect(chip, &QAbstractButton::clicked, this, [this, tag] { m_store.setSelectedTag(tag); });
         m_tagRow->layout()->addWidget(chip);
     }
-    m_tagRowBox->setVisible(!focus && !e.tags.isEmpty());
-
-    m_body->setContent(e.body, e.bodyRTF, e.fontDesign, m_settings->readingFontSize(), m_settings->writingFontSize());
-
-    clearBox(m_readImages);
-    if (!e.imageFilenames.isEmpty()) {
-        auto* gallery = new ImageGalleryView(
-            e.id, e.imageFilenames, false, nullptr, [this](const QString& name) { showLightbox(name); }, m_readImages);
-        gallery->setMaximumWidth(680);
-        m_readImages->layout()->addWidget(gallery);
-    }
-    m_readImages->setVisible(!e.imageFilenames.isEmpty());
-    clearBox(m_readAudio);
-    if (!e.audioClips.isEmpty()) {
-        auto* clips = new AudioClipsView(e.id, e.audioClips, false, nullptr, m_readAudio);
-        clips->setMaximumWidth(680);
-        m_readAudio->layout()->addWidget(clips);
-    }
-    m_readAudio->setVisible(!e.audioClips.isEmpty());
-    m_related->setCurrentEntry(e);
-    m_relatedBox->setVisible(!focus && m_related->isVisibleTo(m_relatedBox));
 }
 
 void EntryDetailView::beginPageTransition(vsp::Spring spring)

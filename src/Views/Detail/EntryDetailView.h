@@ -179,6 +179,8 @@ private:
     /// Puts the copies into the edit layouts and the editor.
     void loadEditors();
     void refreshRead();
+    /// The read layout's tag chips for m_readShownTags.
+    void rebuildReadTags();
     void refreshEditStatus();
     /// Shows the edit copies' photos and voice notes; a section that appears or empties comes or goes
     /// with `spring` while the edit layout is on screen.
@@ -213,6 +215,9 @@ private:
     /// The user changed the editor's document since it was loaded: only then is its RTF written back.
     bool m_bodyEdited = false;
     bool m_readStale = true;
+    /// The entry and tags the read layout last showed, so that a change leaving them keeps their widgets.
+    QUuid m_readShownFor;
+    QStringList m_readShownTags;
     /// Files stored during this edit, and stored ones removed from it (deleted when it is committed).
     QSet<QString> m_addedImages;
     QSet<QString> m_removedImages;

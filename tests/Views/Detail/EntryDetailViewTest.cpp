@@ -9,6 +9,7 @@
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/Rtf/RtfWriter.h"
 #include "Editor/VesperlogTextView.h"
+#include "Media/AudioClipsView.h"
 #include "Media/ImageGalleryView.h"
 #include "Media/ImageLoading.h"
 #include "Media/ImagePickerButton.h"
@@ -50,6 +51,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
@@ -971,6 +973,19 @@ void EntryDetailViewTest::readLayout_showsPiecesOfTheStoredEntry()
     QCOMPARE(j.store.selectedTag(), std::optional<QString>(QStringLiteral("walk")));
     // In focus mode without editing the tags, status line and related entries leave.
     QCOMPARE(d.bodyView()->paragraphTexts(), QStringList{QStringLiteral("first body")});
+
+    // A favourite leaves photos, voice notes (a playing one plays on) and tags in their widgets.
+    JournalEntry withMedia = *j.store.entry(j.a.id);
+    withMedia.imageFilenames = {QStringLiteral("a.jpg")};
+    withMedia.audioClips = {AudioClip{QUuid::createUuid(), QStringLiteral("a.m4a"), 3, QString()}};
+    j.store.updateEntry(withMedia);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QList<QPointer<QWidget>> shown = {d.findChild<ImageGalleryView*>(), d.findChild<AudioClipsView*>(),
+                                            d.readTagRow()->findChild<GlassChipButton*>()};
+    QVERIFY(!shown.contains(nullptr));
+    j.store.toggleFavorite(*j.store.entry(j.a.id));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shown.contains(nullptr));
 }
 
 void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText_data()
