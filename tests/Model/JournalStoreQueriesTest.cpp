@@ -194,6 +194,32 @@ void JournalStoreQueriesTest::search_followsEditedText()
     QCOMPARE(titles(store.filteredEntries()), QStringList({older.title, e.title}));
 }
 
+void JournalStoreQueriesTest::search_followsAddedAndDeletedEntries()
+{
+    // The index follows one entry added or removed by moving the others' text, not by folding again.
+    const JournalEntry apple = entry(QStringLiteral("apple"), localMoment(-1));
+    const JournalEntry banana = entry(QStringLiteral("banana"), localMoment(-2));
+    const JournalEntry cherry = entry(QStringLiteral("cherry"), localMoment(-3));
+    writeJournal({apple, banana, cherry});
+    JournalStore store;
+    store.setSelectedSection(NavSection::Journal);
+    store.setSearchQuery(QStringLiteral("an"));
+    QCOMPARE(titles(store.filteredEntries()), QStringList{u"banana"_qs});
+    store.deleteEntry(apple);
+    store.addEntry(entry(QStringLiteral("mango"), localMoment(0)));
+    store.setSelectedSection(NavSection::Journal);
+    for (const auto& [query, expected] : {std::pair{u"an"_qs, QStringList{u"mango"_qs, u"banana"_qs}},
+                                          std::pair{u"apple"_qs, QStringList()},
+                                          std::pair{u"cherry"_qs, QStringList{u"cherry"_qs}}}) {
+        store.setSearchQuery(query);
+        QCOMPARE(titles(store.filteredEntries()), expected);
+    }
+    store.deleteEntry(cherry);
+    QVERIFY(store.filteredEntries().isEmpty());
+    store.setSearchQuery(QStringLiteral("o"));
+    QCOMPARE(titles(store.filteredEntries()), (QStringList{u"mango"_qs, u"banana"_qs}));
+}
+
 void JournalStoreQueriesTest::search_narrowing_seesChangesAndPreparedText()
 {
     JournalEntry a = entry(QStringLiteral("river walk"));

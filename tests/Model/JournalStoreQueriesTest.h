@@ -15,6 +15,7 @@ private Q_SLOTS:
     void search_isCaseInsensitiveOverTitleBodyTags_data();
     void search_isCaseInsensitiveOverTitleBodyTags();
     void search_followsEditedText();
+    void search_followsAddedAndDeletedEntries();
     void search_narrowing_seesChangesAndPreparedText();
     void search_typedQueries_matchAFreshSearch_data();
     void search_typedQueries_matchAFreshSearch();
