@@ -208,9 +208,9 @@ void JournalStoreQueriesTest::search_followsAddedAndDeletedEntries()
     store.deleteEntry(apple);
     store.addEntry(entry(QStringLiteral("mango"), localMoment(0)));
     store.setSelectedSection(NavSection::Journal);
-    for (const auto& [query, expected] : {std::pair{u"an"_qs, QStringList{u"mango"_qs, u"banana"_qs}},
-                                          std::pair{u"apple"_qs, QStringList()},
-                                          std::pair{u"cherry"_qs, QStringList{u"cherry"_qs}}}) {
+    for (const auto& [query, expected] :
+         {std::pair{u"an"_qs, QStringList{u"mango"_qs, u"banana"_qs}}, std::pair{u"apple"_qs, QStringList()},
+          std::pair{u"cherry"_qs, QStringList{u"cherry"_qs}}}) {
         store.setSearchQuery(query);
         QCOMPARE(titles(store.filteredEntries()), expected);
     }

@@ -34,7 +34,8 @@ public:
     /// `oldToNew`: the place in `source` of each place in the list the old rows point into; null when
     /// old and new rows point into `source` alike.
     EntryPlaces(const EntryList& source, bool byPosition, const std::vector<qsizetype>* oldToNew = nullptr)
-        : m_byPosition(byPosition || oldToNew), m_oldToNew(oldToNew)
+        : m_byPosition(byPosition || oldToNew),
+          m_oldToNew(oldToNew)
     {
         if (m_byPosition) {
             m_at.assign(size_t(source.size()), -1);
