@@ -38,7 +38,6 @@ public:
     QAction* quit() const { return m_quit; }
     QAction* newEntry() const { return m_newEntry; }
     QAction* quickCapture() const { return m_quickCapture; }
-    QAction* closeWindow() const { return m_closeWindow; }
     QAction* focusMode() const { return m_focusMode; }
     QAction* toggleSearch() const { return m_toggleSearch; }
     QAction* editEntry() const { return m_editEntry; }
@@ -46,8 +45,6 @@ public:
     QAction* duplicateEntry() const { return m_duplicateEntry; }
     QAction* copyPlainText() const { return m_copyPlainText; }
     QAction* deleteEntry() const { return m_deleteEntry; }
-    QMenu* entryMenu() const { return m_entryMenu; }
-    QMenu* viewMenu() const { return m_viewMenu; }
 
     /// The commands whose shortcuts work in every window of the application.
     QList<QAction*> appWideActions() const { return {m_settings, m_quit, m_newEntry, m_quickCapture}; }

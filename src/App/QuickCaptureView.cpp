@@ -8,7 +8,6 @@
 #include "Media/SpeechTranscriber.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
-#include "Model/Log.h"
 #include "Model/Uuid.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
@@ -94,41 +93,6 @@ QString voiceNoteCountText(qsizetype count)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------------------
-
-// ---------------------------------------------------------------------------------------------------
-
-CaptureTagChip::CaptureTagChip(const QString& tag, QWidget* parent)
-    : QWidget(parent),
-      m_tag(tag),
-      m_label(new QLabel(tag, this)),
-      m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::AccentCross, this))
-{
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(8, 0, 6, 0);
-    row->setSpacing(3);
-    m_label->setFont(vsp::fonts::system(10));
-    m_label->setTextFormat(Qt::PlainText);
-    row->addWidget(m_label);
-    row->addWidget(m_remove);
-    setFixedHeight(20);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_remove->setToolTip(tr("Remove tag"));
-    m_remove->setAccessibleName(tr("Remove tag %1").arg(tag));
-    connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_tag); });
-}
-
-void CaptureTagChip::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color::resolvedAccent(0.1)),
-                    vsp::GlassShape::Capsule, 0);
-    const QColor accent = Color::resolvedAccentText(1.0).resolve();
-    if (m_label->palette().color(QPalette::WindowText) != accent) {
-        setTextColor(m_label, accent);
-    }
-}
 
 // ---------------------------------------------------------------------------------------------------
 
@@ -468,18 +432,8 @@ void QuickCaptureView::rebuildTagChips(bool animate)
 {
     const vsp::Spring spring{0.25, 1.0};
     // Chips of tags still chosen stay; the others leave, and new ones come in after their predecessor.
-    QList<CaptureTagChip*> chips;
-    for (const QString& tag : std::as_const(m_tags)) {
-        CaptureTagChip* match = nullptr;
-        for (CaptureTagChip* chip : std::as_const(m_tagChips)) {
-            if (chip->tag() == tag) {
-                match = chip;
-                break;
-            }
-        }
-        chips.append(match);
-    }
-    for (CaptureTagChip* old : std::as_const(m_tagChips)) {
+    QList<TagChip*> chips = TagChip::keptFor(m_tags, m_tagChips);
+    for (TagChip* old : std::as_const(m_tagChips)) {
         if (!chips.contains(old)) {
             // Deleted once gone: the chip's own cross may still be handling the click that removed it.
             static_cast<TransitionSlot*>(old->parentWidget())->retire(m_tagSlots, animate, spring);
@@ -487,12 +441,12 @@ void QuickCaptureView::rebuildTagChips(bool animate)
     }
     TransitionSlot* previous = nullptr;
     for (qsizetype i = 0; i < m_tags.size(); ++i) {
-        if (CaptureTagChip* chip = chips.at(i)) {
+        if (TagChip* chip = chips.at(i)) {
             previous = static_cast<TransitionSlot*>(chip->parentWidget());
             continue;
         }
-        auto* chip = new CaptureTagChip(m_tags.at(i));
-        connect(chip, &CaptureTagChip::removeRequested, this, &QuickCaptureView::removeTag);
+        auto* chip = new TagChip(m_tags.at(i), nullptr, QString(), TagChip::Size::Compact);
+        connect(chip, &TagChip::removeRequested, this, &QuickCaptureView::removeTag);
         chip->hide();
         // Grows from (almost) nothing about its centre, its neighbours making way.
         auto* slot = new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, Qt::Horizontal}, spring,
@@ -649,32 +603,23 @@ void QuickCaptureView::save()
     entry.type = m_selectedType;
     entry.fontDesign = QStringLiteral("default");
 
-    // The copies are made before the entry exists in the store. A recording that cannot be copied is
-    // the only copy of what was said: it stays, with its file, for another try.
+    // One store step: recordings it cannot copy stay, with their files, for another try.
     QList<PendingAudio> kept;
-    for (const PendingAudio& note : std::as_const(m_pendingAudio)) {
-        if (const auto name = m_store.storeAudio(note.path, entry.id)) {
-            entry.audioClips.append(AudioClip{vsp::newUuid(), *name, note.duration, note.transcript});
-            QFile::remove(note.path);
-        } else {
-            vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(note.path));
-            kept.append(note);
+    bool added = false;
+    m_store.addNewEntry(entry, {}, m_pendingAudio, &kept, [&](JournalEntry& stored) {
+        if (title.isEmpty()) {
+            // Named after what the entry holds: a recording left behind does not make it a voice note.
+            stored.title = stored.audioClips.isEmpty() ? tr("Quick Note") : tr("Voice Note");
         }
-    }
-    if (title.isEmpty()) {
-        // Named after what the entry holds: a recording left behind does not make it a voice note.
-        entry.title = entry.audioClips.isEmpty() ? tr("Quick Note") : tr("Voice Note");
-    }
-    const bool somethingToSave = !body.isEmpty() || !entry.audioClips.isEmpty();
-    if (somethingToSave) {
-        m_store.addEntry(entry);
+        // Nothing was stored for it: no empty entry.
+        added = !body.isEmpty() || !stored.audioClips.isEmpty();
+        return added;
+    });
+    if (added) {
         m_titleField->clear();
         m_body->clear();
         m_tags.clear();
         rebuildTagChips(false);
-    } else {
-        // Nothing was stored for it: no empty entry, and no empty folder left behind.
-        m_store.deleteAllAudio(entry.id);
     }
     m_keptIds.clear();
     for (const PendingAudio& note : std::as_const(kept)) {

@@ -4,6 +4,7 @@
 #include "Model/JournalEntry.h"
 #include "Model/PendingAudio.h"
 #include "Theme/PaintedButton.h"
+#include "Widgets/TagChip.h"
 
 #include <QList>
 #include <QString>
@@ -25,27 +26,6 @@ class TransitionSlot;
 namespace vsp {
 class SpringValue;
 }
-
-/// One chosen tag of quick capture: the tag in the accent colour and a small cross that removes it.
-class CaptureTagChip final : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit CaptureTagChip(const QString& tag, QWidget* parent = nullptr);
-    QString tag() const { return m_tag; }
-    QAbstractButton* removeButton() const { return m_remove; }
-
-Q_SIGNALS:
-    void removeRequested(const QString& tag);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString m_tag;
-    QLabel* m_label;
-    QAbstractButton* m_remove;
-};
 
 /// The "Capture" button: accent-filled while there is something to capture, muted otherwise, with the
 /// shortcut written after its name; shrinks and dims while pressed (spring 0.18).
@@ -118,7 +98,7 @@ public:
     QLineEdit* tagField() const { return m_tagField; }
     CaptureButton* captureButton() const { return m_capture; }
     QList<TypeChip*> typeChips() const { return m_typeChips; }
-    QList<CaptureTagChip*> tagChips() const { return m_tagChips; }
+    QList<TagChip*> tagChips() const { return m_tagChips; }
     QList<AudioClipRow*> clipRows() const { return m_clipRows; }
     AudioRecordControl* recordControl() const { return m_record; }
     QLabel* wordCountLabel() const { return m_wordCount; }
@@ -180,7 +160,7 @@ private:
     QLabel* m_kept = nullptr;
     QLabel* m_hash = nullptr;
     QHBoxLayout* m_chipRow = nullptr;
-    QList<CaptureTagChip*> m_tagChips;
+    QList<TagChip*> m_tagChips;
     QList<TransitionSlot*> m_tagSlots;
     QLineEdit* m_tagField = nullptr;
     CaptureButton* m_capture = nullptr;

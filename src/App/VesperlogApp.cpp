@@ -73,7 +73,7 @@ VesperlogApp::VesperlogApp() : VesperlogApp(Options{})
 
 VesperlogApp::VesperlogApp(Options options)
     : m_options(std::move(options)),
-      m_store(std::make_unique<JournalStore>()),
+      m_store(std::make_unique<JournalStore>(m_options.clock)),
       m_settings(std::make_unique<AppSettings>()),
       m_moodStore(std::make_unique<MoodStore>())
 {
@@ -238,6 +238,8 @@ void VesperlogApp::connectReactions()
     // Every way of quitting (menu, tray, the last window closed) arrives as the application's Quit event.
     qApp->installEventFilter(this);
     m_leaveCheck = new QTimer(this);
+    // Named, so tests run it instead of waiting.
+    m_leaveCheck->setObjectName(QStringLiteral("leaveCheckTimer"));
     m_leaveCheck->setSingleShot(true);
     m_leaveCheck->setInterval(kLeaveCheckMs);
     connect(m_leaveCheck, &QTimer::timeout, this, &VesperlogApp::applicationDidResignActive);

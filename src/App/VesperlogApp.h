@@ -45,6 +45,9 @@ class VesperlogApp final : public QObject {
 
 public:
     struct Options {
+        /// The store's clock (seconds since 2001-01-01 UTC), which the store's timers and every view's
+        /// "now" go by; empty means the system's.
+        std::function<double()> clock;
         /// Where export and import ask for files; null means the desktop's file dialogs.
         FileChooser* fileChooser = nullptr;
         /// Show an icon in the desktop's tray when it has one.

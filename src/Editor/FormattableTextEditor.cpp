@@ -57,9 +57,11 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
     m_view->installEventFilter(this);
     applyColors();
 
-    m_richTextTimer.setSingleShot(true);
-    m_richTextTimer.setInterval(kRichTextDelayMs);
-    connect(&m_richTextTimer, &QTimer::timeout, this, &FormattableTextEditor::emitRichText);
+    // A named child, so tests find it and run it instead of waiting out its interval.
+    m_richTextTimer->setObjectName(QStringLiteral("richTextTimer"));
+    m_richTextTimer->setSingleShot(true);
+    m_richTextTimer->setInterval(kRichTextDelayMs);
+    connect(m_richTextTimer, &QTimer::timeout, this, &FormattableTextEditor::emitRichText);
     connect(m_view, &VesperlogTextView::formatRequested, this, &FormattableTextEditor::applyFormat);
     connect(m_view, &QTextEdit::selectionChanged, this, &FormattableTextEditor::updateSelectionState);
     connect(m_view, &QTextEdit::cursorPositionChanged, this, &FormattableTextEditor::updateSelectionState);
@@ -72,13 +74,18 @@ FormattableTextEditor::FormattableTextEditor(QWidget* parent)
 
     loadDocument(QString(), std::nullopt);
 
-    // Take the keyboard a moment after being built, unless a text field of the window has it.
-    QTimer::singleShot(100, this, &FormattableTextEditor::grabFocusIfFree);
+    // Take the keyboard a moment after being built, unless a text field of the window has it. A named
+    // child, as the rich-text timer, so tests run it instead of waiting.
+    auto* focusGrab = new QTimer(this);
+    focusGrab->setObjectName(QStringLiteral("focusGrabTimer"));
+    focusGrab->setSingleShot(true);
+    connect(focusGrab, &QTimer::timeout, this, &FormattableTextEditor::grabFocusIfFree);
+    focusGrab->start(100);
 }
 
 FormattableTextEditor::~FormattableTextEditor()
 {
-    m_richTextTimer.stop();
+    m_richTextTimer->stop();
     disconnect(m_view->document(), nullptr, this, nullptr);
     disconnect(m_view, nullptr, this, nullptr);
 }
@@ -103,7 +110,7 @@ void FormattableTextEditor::setContent(const QString& plainText, const std::opti
 void FormattableTextEditor::loadDocument(const QString& plainText, const std::optional<QByteArray>& richText)
 {
     // Anything still pending belongs to the document being replaced.
-    m_richTextTimer.stop();
+    m_richTextTimer->stop();
     m_richTextPending = false;
     m_loading = true;
 
@@ -203,7 +210,7 @@ void FormattableTextEditor::flushEdits()
 
 void FormattableTextEditor::emitRichText()
 {
-    m_richTextTimer.stop();
+    m_richTextTimer->stop();
     m_richTextPending = false;
     Q_EMIT richTextChanged(richText());
 }
@@ -350,8 +357,8 @@ void FormattableTextEditor::onContentsChanged()
         Q_EMIT plainTextChanged(m_lastPlainText);
     }
     m_richTextPending = true;
-    if (!m_richTextTimer.isActive()) {
-        m_richTextTimer.start();
+    if (!m_richTextTimer->isActive()) {
+        m_richTextTimer->start();
     }
     updateContentHeight();
 }

@@ -85,7 +85,6 @@ public:
     /// When on, the editor does not scroll: it reports the height its content needs through
     /// contentHeightChanged (at least kMinimumContentHeight) and the host gives it that height.
     void setAutoHeight(bool on);
-    bool autoHeight() const { return m_autoHeight; }
     int contentHeight() const { return m_contentHeight; }
 
     /// The handle receives the text view now; it forgets it when the editor is destroyed.
@@ -134,7 +133,7 @@ private:
     QString m_fontDesign = QStringLiteral("default");
     double m_fontSize = 15;
     QString m_lastPlainText;
-    QTimer m_richTextTimer;
+    QTimer* m_richTextTimer = new QTimer(this);
     bool m_richTextPending = false;
     bool m_loading = false;
     bool m_applyingCommand = false;

@@ -38,8 +38,6 @@ public:
     bool isStrikethrough() const { return m_isStrikethrough; }
     /// The first selected character has any background colour.
     bool isHighlighted() const { return m_isHighlighted; }
-    /// Reserved: nothing sets or reads it yet.
-    std::optional<QString> currentColorHex() const { return m_currentColorHex; }
 
     /// Reads the selection of `view`. With a selection of at least one character the rectangle (mapped
     /// into `coordinateSpace`, left as it was when that is null) and the style flags are updated; in
@@ -64,5 +62,4 @@ private:
     bool m_isUnderline = false;
     bool m_isStrikethrough = false;
     bool m_isHighlighted = false;
-    std::optional<QString> m_currentColorHex;
 };

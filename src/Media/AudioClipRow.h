@@ -29,7 +29,6 @@ public:
     ClipPlayer* player() const { return m_player; }
     QToolButton* playButton() const { return m_play; }
     QToolButton* removeButton() const { return m_remove; }
-    QLabel* durationLabel() const { return m_duration; }
     QLabel* transcriptLabel() const { return m_transcript; }
 
 protected:

@@ -21,7 +21,6 @@ public:
     void setValues(const std::optional<QString>& symbol, const std::optional<double>& temp,
                    const std::optional<QString>& text, const std::optional<QString>& place);
 
-    bool showsWeather() const { return m_symbol.has_value() && m_temp.has_value(); }
     bool showsPlace() const { return m_place.has_value(); }
     /// The temperature as shown: rounded half away from zero, then "°" ("22°", "-3°", "0°"); "—°" for a
     /// value that is not finite or does not fit a 64-bit integer.

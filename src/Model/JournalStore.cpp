@@ -1,5 +1,6 @@
 #include "Model/JournalStore.h"
 
+#include "Model/ClockTimer.h"
 #include "Model/DamagedFiles.h"
 #include "Model/Dates.h"
 #include "Model/EntryCodec.h"
@@ -820,7 +821,11 @@ void JournalStore::requestReviewIfAppropriate()
     const qint64 n = m_settings.totalSaveCount() + 1;
     m_settings.setTotalSaveCount(n);
     if (n == 5 || (n >= 6 && n % 50 == 0)) {
-        QTimer::singleShot(1500, this, [this] { Q_EMIT reviewRequested(); });
+        if (!m_reviewDelay) {
+            m_reviewDelay = new ClockTimer(*this, 1500, this);
+            connect(m_reviewDelay, &ClockTimer::timeout, this, &JournalStore::reviewRequested);
+        }
+        m_reviewDelay->start();
     }
 }
 

@@ -21,6 +21,7 @@
 #include <optional>
 #include <utility>
 
+class ClockTimer;
 class FileChooser;
 class ReminderScheduler;
 namespace vsp {
@@ -85,6 +86,9 @@ public:
     /// The store's current moment (seconds since 2001-01-01 UTC) and the local day it falls on.
     double now() const;
     QDate today() const;
+    /// Says the clock moved on (a test that sets its clock): the timers going by it (ClockTimer)
+    /// whose moment has come fire now. Only needed for a clock other than the system's.
+    void noteClockMoved() { Q_EMIT clockMoved(); }
 
     // ------------------------------------------------------------ published state
     const EntryList& entries() const { return m_entries; }
@@ -151,9 +155,16 @@ public:
     /// stored names in the entry in the given order, deletes each copied recording, then adds the entry
     /// as addEntry() does. An image that attachImageFile() refuses is left out after its "Vesperlog:
     /// image save failed — …" line; a recording that cannot be copied stays where it is and
-    /// "Vesperlog: voice note attach failed — recording kept at <path>" says where. Returns the entry
-    /// as stored.
-    JournalEntry addNewEntry(JournalEntry entry, const QStringList& imagePaths, const QList<PendingAudio>& voiceNotes);
+    /// "Vesperlog: voice note attach failed — recording kept at <path>" says where; `keptVoiceNotes`,
+    /// when given, receives those notes in the given order.
+    ///
+    /// `complete`, when given, sees the entry once its attachments are stored and may still change it
+    /// (a name that depends on what was stored); when it returns false the entry is not added and the
+    /// files stored for it are deleted (recordings not copied stay where they are all the same). Returns
+    /// the entry as stored, or as completed when it was not added.
+    using CompleteNewEntry = std::function<bool(JournalEntry& entry)>;
+    JournalEntry addNewEntry(JournalEntry entry, const QStringList& imagePaths, const QList<PendingAudio>& voiceNotes,
+                             QList<PendingAudio>* keptVoiceNotes = nullptr, const CompleteNewEntry& complete = {});
     /// Replaces the stored entry with the same id, saves and reschedules or cancels its reminder.
     /// Nothing happens when no entry has that id.
     void updateEntry(const JournalEntry& entry);
@@ -350,8 +361,12 @@ Q_SIGNALS:
     void lastSaveErrorChanged();
     /// An import read or added nothing; `why` as in its printed line.
     void importFailed(const QString& why);
-    /// 1.5 s after the 5th, 50th, 100th, … added entry: the moment to ask for a review, if ever.
+    /// 1.5 s (of the store's clock) after the 5th, 50th, 100th, … added entry: the moment to ask for a
+    /// review, if ever. Nothing listens on this desktop, which has no store to review the app in; the
+    /// signal stays because it is the review prompt's required behaviour.
     void reviewRequested();
+    /// See noteClockMoved().
+    void clockMoved();
 
 private:
     /// The navigation properties and the selection, as they were before an operation.
@@ -426,6 +441,8 @@ private:
     std::optional<double> m_selectedDate;
 
     Clock m_clock;
+    /// The review prompt's delay; made when first needed.
+    ClockTimer* m_reviewDelay = nullptr;
     ReminderScheduler* m_reminders = nullptr;
     FileChooser* m_fileChooser = nullptr;
     ImageCheck m_imageCheck;

@@ -172,8 +172,12 @@ void JournalStore::deleteAudio(const QString& filename, const QUuid& entryID)
 }
 
 JournalEntry JournalStore::addNewEntry(JournalEntry entry, const QStringList& imagePaths,
-                                       const QList<PendingAudio>& voiceNotes)
+                                       const QList<PendingAudio>& voiceNotes, QList<PendingAudio>* keptVoiceNotes,
+                                       const CompleteNewEntry& complete)
 {
+    if (keptVoiceNotes) {
+        keptVoiceNotes->clear();
+    }
     for (const QString& path : imagePaths) {
         if (const auto name = attachImageFile(path, entry.id)) {
             entry.imageFilenames.append(*name);
@@ -188,7 +192,16 @@ JournalEntry JournalStore::addNewEntry(JournalEntry entry, const QStringList& im
             // find it from this line.
             vsp::logFailure(QStringLiteral("voice note attach"),
                             QStringLiteral("recording kept at %1").arg(pending.path));
+            if (keptVoiceNotes) {
+                keptVoiceNotes->append(pending);
+            }
         }
+    }
+    if (complete && !complete(entry)) {
+        // No entry will name these files: no orphans, and no empty folders left behind.
+        deleteAllImages(entry.id);
+        deleteAllAudio(entry.id);
+        return entry;
     }
     addEntry(entry);
     return m_entries.first();

@@ -296,14 +296,6 @@ void JsonWriter::value(double number)
     m_out.append(formatDouble(number));
 }
 
-void JsonWriter::base64Value(const QByteArray& bytes)
-{
-    beforeValue();
-    m_out.append('"');
-    appendBase64(m_out, bytes);
-    m_out.append('"');
-}
-
 void JsonWriter::base64Text(std::string_view base64)
 {
     beforeValue();

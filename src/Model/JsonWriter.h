@@ -32,8 +32,6 @@ public:
     void value(double number);
     void value(qint64 number);
     void value(bool flag);
-    /// Binary data as standard Base64 text with padding.
-    void base64Value(const QByteArray& bytes);
     /// Text already in standard Base64, written as it is.
     void base64Text(std::string_view base64);
     void null();

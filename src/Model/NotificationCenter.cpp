@@ -521,10 +521,7 @@ void NotificationCenter::requestAuthorization(std::function<void(bool)> done)
         if (!available) {
             vsp::logFailure(QStringLiteral("notification permission"), reason);
         }
-        if (status != m_authorization) {
-            m_authorization = status;
-            Q_EMIT authorizationStatusChanged();
-        }
+        m_authorization = status;
         if (done) {
             done(available);
         }

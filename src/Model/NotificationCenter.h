@@ -137,7 +137,6 @@ Q_SIGNALS:
     void pendingRequestsChanged();
     /// A request was handed to the delivery (or would have been, without one).
     void fired(const NotificationRequest& request);
-    void authorizationStatusChanged();
 
 private:
     double currentTime() const;

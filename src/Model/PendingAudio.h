@@ -20,6 +20,8 @@ struct PendingAudio {
     double duration = 0;
     /// Recognised text; absent until the transcriber delivers some.
     std::optional<QString> transcript;
+
+    friend bool operator==(const PendingAudio&, const PendingAudio&) = default;
 };
 
 /// `clips` with a new note for the recording at `path` (a fresh id) appended.

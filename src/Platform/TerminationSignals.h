@@ -19,9 +19,6 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
-    /// Whether the signals are being turned into `received()`.
-    bool isWatching() const { return m_notifier != nullptr; }
-
 Q_SIGNALS:
     /// One of the watched signals arrived; `signalNumber` is SIGTERM, SIGHUP or SIGINT.
     void received(int signalNumber);

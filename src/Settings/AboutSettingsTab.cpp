@@ -2,6 +2,7 @@
 #include "Settings/SettingsTabs.h"
 
 #include "Model/AppSettings.h"
+#include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Settings/RelativeTime.h"
 #include "Theme/AppearanceManager.h"
@@ -10,6 +11,7 @@
 #include "Theme/PaintedButton.h"
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
+#include "Widgets/Hairline.h"
 #include "Widgets/VesperlogMark.h"
 
 #include <QAbstractButton>
@@ -85,19 +87,6 @@ protected:
     }
 };
 
-class Divider final : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent)
-    {
-        setFixedHeight(1);
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), vsp::Color::vspBorder().resolve()); }
-};
-
 } // namespace
 
 QString AboutSettingsTab::wordsFigure(qint64 words)
@@ -141,7 +130,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     header->addLayout(names);
     header->addStretch(1);
     column->addLayout(header);
-    column->addWidget(new Divider(this));
+    column->addWidget(new vsp::Hairline(this));
 
     auto* updateBox = new QVBoxLayout;
     updateBox->setSpacing(10);
@@ -171,7 +160,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     // A copy the package manager installed is updated by it: nothing here would do anything.
     autoCheck->setVisible(!updater.packageManaged());
     column->addLayout(updateBox);
-    column->addWidget(new Divider(this));
+    column->addWidget(new vsp::Hairline(this));
 
     auto* stats = new QHBoxLayout;
     stats->setSpacing(0);
@@ -196,7 +185,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
         m_statValues.append(value);
     }
     column->addLayout(stats);
-    column->addWidget(new Divider(this));
+    column->addWidget(new vsp::Hairline(this));
 
     auto* footer = new QHBoxLayout;
     QLabel* credit = plainLabel(tr("Made with ♥ by the Vesperlog team"), this);
@@ -234,7 +223,7 @@ void AboutSettingsTab::refreshUpdateBox()
     const std::optional<QDateTime> checked = m_updater.lastCheck();
     m_lastChecked->setVisible(checked && !release);
     if (checked && !release) {
-        m_lastChecked->setText(tr("Last checked %1.").arg(vsp::relativeTime(*checked, QDateTime::currentDateTime())));
+        m_lastChecked->setText(tr("Last checked %1.").arg(vsp::relativeTime(*checked, vsp::toDateTime(m_store.now()))));
     }
     m_updateButton->setOffer(release.has_value());
 }

@@ -24,12 +24,6 @@ using Outcome = DeviceOwnerAuthenticator::Outcome;
 
 namespace {
 
-DeviceOwnerAuthenticator::Factory& defaultFactory()
-{
-    static DeviceOwnerAuthenticator::Factory factory;
-    return factory;
-}
-
 DeviceOwnerAuthenticator::Factory pamFactory()
 {
     return [] { return std::make_unique<PamAuthenticator>(); };
@@ -179,7 +173,6 @@ void PasswordDialog::finish()
 LockScreenView::LockScreenView(JournalStore& store, QWidget* parent)
     : QWidget(parent),
       m_store(store),
-      m_factory(defaultFactory()),
       m_name(vsp::intro::label(QString(), vsp::fonts::system(22, QFont::Bold), Color::vspForeground(), this)),
       m_caption(vsp::intro::label(tr("This journal is locked"), vsp::fonts::system(13), Color::vspFgMuted(), this)),
       m_message(vsp::intro::label(QString(), vsp::fonts::system(11), Color::vspFgMuted(), this)),
@@ -227,11 +220,6 @@ LockScreenView::~LockScreenView()
 void LockScreenView::setAuthenticatorFactory(DeviceOwnerAuthenticator::Factory factory)
 {
     m_factory = std::move(factory);
-}
-
-void LockScreenView::setDefaultAuthenticatorFactory(DeviceOwnerAuthenticator::Factory factory)
-{
-    defaultFactory() = std::move(factory);
 }
 
 QString LockScreenView::journalName() const

@@ -81,8 +81,6 @@ public:
 
     /// Makes the check of every later attempt (tests give fakes). An empty factory restores PAM.
     void setAuthenticatorFactory(DeviceOwnerAuthenticator::Factory factory);
-    /// The factory new lock screens start with; an empty one means PAM's "vesperlog" service.
-    static void setDefaultAuthenticatorFactory(DeviceOwnerAuthenticator::Factory factory);
 
     QString journalName() const;
     QString failMessage() const { return m_failMessage; }

@@ -18,11 +18,6 @@ class MoodEditorSection final : public QWidget {
 public:
     explicit MoodEditorSection(MoodStore& moods, QWidget* parent = nullptr);
 
-    QLineEdit* emojiField() const { return m_emoji; }
-    QLineEdit* labelField() const { return m_label; }
-    QAbstractButton* addButton() const { return m_add; }
-    QPushButton* restoreButton() const { return m_restore; }
-
     /// Trims the Unicode space separators and tabs at both ends (line breaks stay).
     static QString trimmedSpaces(const QString& text);
 

@@ -392,8 +392,6 @@ void OnboardingView::showPage(bool animate)
         m_pageSlot->removeWidget(m_page);
     }
     m_nameField = nullptr;
-    m_swatches.clear();
-    m_reminderSwitch = nullptr;
     m_logo = nullptr;
     m_page = makePage(m_step);
     m_pageSlot->addWidget(m_page);
@@ -587,10 +585,10 @@ QWidget* OnboardingView::makeYours()
     swatches->addStretch(1);
     for (const Swatch& swatch : swatchTable()) {
         auto* button = new SwatchButton(swatch, page);
+        button->setObjectName(QStringLiteral("accentSwatch"));
         connect(button, &QAbstractButton::clicked, this,
                 [id = swatch.id] { AppSettings::instance().setAccentColorPreset(id); });
         swatches->addWidget(button);
-        m_swatches << button;
     }
     swatches->addStretch(1);
     accents->addLayout(swatches);
@@ -619,8 +617,8 @@ QWidget* OnboardingView::makeYours()
     toggle->setAccessibleName(title->text());
     connect(toggle, &QAbstractButton::toggled, this,
             [](bool on) { AppSettings::instance().setDailyReminderEnabled(on); });
+    toggle->setObjectName(QStringLiteral("reminderSwitch"));
     row->addWidget(toggle);
-    m_reminderSwitch = toggle;
     layout->addWidget(reminder, 0, Qt::AlignHCenter);
     return page;
 }

@@ -42,11 +42,10 @@ public:
     QWidget* page() const { return m_page; }
     QAbstractButton* backButton() const;
     QAbstractButton* forwardButton() const;
-    /// The last page's name field, accent swatches (in order: "yellow", "orange", "rose", "violet",
-    /// "blue", "green") and reminder switch; null or empty on other pages.
+    /// The last page's name field; null on other pages. That page's accent swatches ("accentSwatch", in
+    /// the order "yellow", "orange", "rose", "violet", "blue", "green") and reminder switch
+    /// ("reminderSwitch") are children found by name.
     QLineEdit* nameField() const { return m_nameField; }
-    QList<QAbstractButton*> swatches() const { return m_swatches; }
-    QAbstractButton* reminderSwitch() const { return m_reminderSwitch; }
     /// The welcome page's logo, else null.
     vsp::intro::BookLogoView* logo() const { return m_logo; }
     bool isBreathing() const;
@@ -92,8 +91,6 @@ private:
     QWidget* m_dots;
     vsp::intro::AccentButton* m_next;
     QLineEdit* m_nameField = nullptr;
-    QList<QAbstractButton*> m_swatches;
-    QAbstractButton* m_reminderSwitch = nullptr;
     vsp::intro::BookLogoView* m_logo = nullptr;
     QPointer<vsp::TransitionOverlay> m_transition;
 };

@@ -8,6 +8,7 @@
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/WindowFit.h"
+#include "Widgets/Hairline.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -79,20 +80,6 @@ private:
     QString m_symbol;
 };
 
-/// The hairline under the toolbar.
-class Rule final : public QWidget {
-public:
-    explicit Rule(QWidget* parent) : QWidget(parent)
-    {
-        setFixedHeight(1);
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), vsp::Color::vspBorder().resolve()); }
-};
-
 } // namespace
 
 SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, Updater& updater,
@@ -111,7 +98,7 @@ SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore
     bar->setSpacing(2);
     bar->addStretch(1);
     layout->addLayout(bar);
-    layout->addWidget(new Rule(this));
+    layout->addWidget(new vsp::Hairline(this));
     layout->addWidget(m_pages, 1);
 
     const std::pair<QWidget*, std::pair<QString, QString>> tabs[] = {

@@ -1,30 +1,16 @@
 #include "Settings/SettingsForm.h"
 #include "Settings/SettingsTabs.h"
 
-#include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
+#include "Widgets/Hairline.h"
 
 #include <QHBoxLayout>
 #include <QKeySequence>
-#include <QPainter>
 #include <QVBoxLayout>
 
 using namespace vsp::settings;
 
 namespace {
-
-class Divider final : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent)
-    {
-        setFixedHeight(1);
-        connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-                qOverload<>(&QWidget::update));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), vsp::Color::vspBorder().resolve()); }
-};
 
 QString native(QKeyCombination keys)
 {
@@ -58,7 +44,7 @@ ShortcutsSettingsTab::ShortcutsSettingsTab(QWidget* parent) : QWidget(parent)
     tintText(header, &vsp::Color::vspFgSubtle);
     header->setContentsMargins(0, 0, 0, 12);
     layout->addWidget(header);
-    layout->addWidget(new Divider(this));
+    layout->addWidget(new vsp::Hairline(this));
     for (const auto& [keys, description] : shortcuts()) {
         auto* row = new QWidget(this);
         auto* rowLayout = new QHBoxLayout(row);
@@ -76,7 +62,7 @@ ShortcutsSettingsTab::ShortcutsSettingsTab(QWidget* parent) : QWidget(parent)
         rowLayout->addWidget(text);
         rowLayout->addStretch(1);
         layout->addWidget(row);
-        layout->addWidget(new Divider(this));
+        layout->addWidget(new vsp::Hairline(this));
     }
     layout->addStretch(1);
 }

@@ -473,7 +473,7 @@ void AppTest::leavingForOwnWindow_locksOnlyWhenStillAway()
     if (comesBack) {
         f.app->applicationStateChanged(Qt::ApplicationActive);
     }
-    QTest::qWait(VesperlogApp::kLeaveCheckMs * 2);
+    QVERIFY(vsp::test::fireTimer(*f.app, QStringLiteral("leaveCheckTimer")));
     QCOMPARE(f.store().isLocked(), !comesBack);
 }
 

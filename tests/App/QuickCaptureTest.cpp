@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -323,6 +324,7 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
 
     // Only the recording: nothing could be stored, so no empty entry is made.
     view->addRecording(precious, 9);
+    QSignalSpy announced(&c.store(), &JournalStore::entriesChanged);
     {
         vsp::test::StdoutCapture out;
         c.ctrlReturn();
@@ -332,6 +334,7 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
                  1);
     }
     QVERIFY(c.store().entries().isEmpty());
+    QCOMPARE(announced.size(), 0);
     QVERIFY(c.panel()->isVisible());
     QVERIFY(view->keptRecordingsLabel()->isVisible());
     QVERIFY(view->keptRecordingsLabel()->text().startsWith(QStringLiteral("1 recording could not be copied")));
@@ -339,6 +342,8 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
     // With words: they are saved, the recording stays with its file, and the panel says so.
     QTest::keyClicks(view->bodyEditor(), QStringLiteral("Said at the pier"));
     c.ctrlReturn();
+    // Saved in one store step.
+    QCOMPARE(announced.size(), 1);
     QList<JournalEntry> journal = c.journal();
     QCOMPARE(journal.size(), 1);
     QCOMPARE(journal.first().body, QStringLiteral("Said at the pier"));

@@ -72,11 +72,15 @@ namespace {
 /// The application on an empty temporary journal with its main window shown; the "New Entry"
 /// window holds the composer.
 struct Fixture {
+    /// The store's: 10:00 on a fixed day until a test moves it.
+    vsp::test::ManualClock clock;
     std::unique_ptr<VesperlogApp> app;
 
     Fixture()
     {
+        *clock.now = startOfDay(QDate(2026, 3, 14)) + 10 * 3600;
         VesperlogApp::Options options;
+        options.clock = clock.function();
         options.useTray = false;
         options.followDesktopScheme = false;
         options.composeContent = [](JournalStore& store, AppSettings& settings, MoodStore& moods,
@@ -301,7 +305,7 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     QCOMPARE(view->expirationChip()->text(), QStringLiteral("Expires"));
     // A day picked in the date field keeps the time of day; switching the chip off and on keeps it.
     const QTime timeOfDay = toDateTime(view->expirationDate()).time();
-    const QDate picked = QDate::currentDate().addDays(10);
+    const QDate picked = f.store().today().addDays(10);
     view->expirationPicker()->setDate(picked);
     click(view->expirationChip());
     QVERIFY(!view->expirationPicker()->isVisible());
@@ -679,7 +683,10 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     QVERIFY(!compose::hasDraft());
 
     // A moment later the draft is in the settings file, the window still open: a crash keeps it.
-    QTRY_VERIFY_WITH_TIMEOUT(onDisk().contains("=if the machine goes down"), 3 * ComposeView::kDraftKeepMs);
+    f.clock.advance(f.store(), ComposeView::kDraftKeepMs / 1000.0 - 0.25);
+    QVERIFY(!compose::hasDraft());
+    f.clock.advance(f.store(), 0.25);
+    QVERIFY(onDisk().contains("=if the machine goes down"));
     QVERIFY(f.window()->isVisible());
     const std::optional<compose::ComposeDraft> kept = compose::readDraft();
     QVERIFY(kept);
@@ -693,7 +700,7 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     QTest::keyClick(view->titleField(), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(f.store().entries().size(), 1);
     QVERIFY(!compose::hasDraft());
-    QTest::qWait(ComposeView::kDraftKeepMs + 500);
+    f.clock.advance(f.store(), ComposeView::kDraftKeepMs / 1000.0);
     QVERIFY(!compose::hasDraft());
 
     // Opened through the menu, an emptied form leaves an earlier draft for the closing to decide on.
@@ -702,7 +709,7 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     QVERIFY(view);
     QTest::keyClicks(view->titleField(), QStringLiteral("x"));
     QTest::keyClick(view->titleField(), Qt::Key_Backspace);
-    QTest::qWait(ComposeView::kDraftKeepMs + 500);
+    f.clock.advance(f.store(), ComposeView::kDraftKeepMs / 1000.0);
     QCOMPARE(settings.draftTitle(), QStringLiteral("Earlier"));
 }
 

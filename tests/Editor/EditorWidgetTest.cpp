@@ -218,7 +218,7 @@ void EditorWidgetTest::setContent_emitsNothing_andDropsPendingRtfOfOldDocument()
     QTest::keyClicks(editor->textView(), QStringLiteral("er"));
     QCOMPARE(plain.count(), 2);
     editor->setContent(QStringLiteral("new entry"), std::nullopt);
-    QTest::qWait(FormattableTextEditor::kRichTextDelayMs * 2);
+    QVERIFY(vsp::test::fireTimer(*editor, QStringLiteral("richTextTimer")));
     editor->flushEdits();
     QCOMPARE(rich.count(), 0);
     QCOMPARE(plain.count(), 2);
@@ -237,7 +237,7 @@ void EditorWidgetTest::setContentWithDesign_loadsNewDocumentBeforeRefont()
     QTextCursor(&secondDoc).insertText(QStringLiteral("second entry"));
     const QByteArray second = rtf::writeRtf(secondDoc);
     editor->setContent(QStringLiteral("second entry"), second, QStringLiteral("serif"));
-    QTest::qWait(FormattableTextEditor::kRichTextDelayMs * 2);
+    QVERIFY(vsp::test::fireTimer(*editor, QStringLiteral("richTextTimer")));
     editor->flushEdits();
     QCOMPARE(rich.count(), 0);
     QCOMPARE(design.count(), 1);
@@ -307,7 +307,7 @@ void EditorWidgetTest::designThenReplace_neverReportsTheOldDocument()
     // A host switching entries may set the new design before it replaces the document.
     editor->setFontDesign(QStringLiteral("serif"));
     editor->setContent(QStringLiteral("entry B"), std::nullopt);
-    QTest::qWait(FormattableTextEditor::kRichTextDelayMs * 2);
+    QVERIFY(vsp::test::fireTimer(*editor, QStringLiteral("richTextTimer")));
     editor->flushEdits();
     QCOMPARE(rich.count(), 0);
     QCOMPARE(editor->plainText(), QStringLiteral("entry B"));
@@ -683,7 +683,7 @@ void EditorWidgetTest::focus_takenOnlyWhenNoTextFieldHasIt()
     auto* editor = new FormattableTextEditor(&window);
     layout->addWidget(editor);
     editor->show();
-    QTest::qWait(200);
+    QVERIFY(vsp::test::fireTimer(*editor, QStringLiteral("focusGrabTimer")));
     QCOMPARE(QApplication::focusWidget(), title);
 
     QWidget plainWindow;
@@ -693,7 +693,8 @@ void EditorWidgetTest::focus_takenOnlyWhenNoTextFieldHasIt()
     auto* second = new FormattableTextEditor(&plainWindow);
     plainLayout->addWidget(second);
     second->show();
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(second->textView()));
+    QVERIFY(vsp::test::fireTimer(*second, QStringLiteral("focusGrabTimer")));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(second->textView()));
 }
 
 void EditorWidgetTest::placeholder_drawnOnlyWhileEmpty()

@@ -78,7 +78,8 @@ void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFa
     JournalStore store;
     const JournalEntry given = entry(QStringLiteral("walk"));
     vsp::test::StdoutCapture out;
-    const JournalEntry stored = store.addNewEntry(given, {photo, gone, scan}, {lost, said});
+    QList<PendingAudio> kept{said};
+    const JournalEntry stored = store.addNewEntry(given, {photo, gone, scan}, {lost, said}, &kept);
 
     QCOMPARE(stored.id, given.id);
     QCOMPARE(store.entries().first(), stored);
@@ -99,6 +100,7 @@ void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFa
     QCOMPARE(readFile(*JournalStore::audioFilePath(given.id, clip.filename)), QByteArray("voice"));
     // The copied recording is the store's now; the temporary file goes.
     QVERIFY(!QFile::exists(recording));
+    QCOMPARE(kept, QList<PendingAudio>{lost});
 
     QCOMPARE(
         out.lines(),
@@ -106,6 +108,34 @@ void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFa
                          + QStringLiteral(": the file does not exist"),
                      QStringLiteral("Vesperlog: audio store failed \u2014 no recording at ") + lost.path,
                      QStringLiteral("Vesperlog: voice note attach failed \u2014 recording kept at ") + lost.path}));
+}
+
+void JournalStoreOperationsTest::addNewEntry_refusedWhenComplete_storesNothing()
+{
+    const QString home = vsp::test::testHome();
+    const QString photo = home + QStringLiteral("/Pictures/Heron.JPG");
+    writeFile(photo, "jpeg bytes");
+    const QString recording = home + QStringLiteral("/recorder/take1.m4a");
+    writeFile(recording, "voice");
+    const PendingAudio said{vsp::newUuid(), recording, 4.5, std::nullopt};
+
+    JournalStore store;
+    QSignalSpy announced(&store, &JournalStore::entriesChanged);
+    const JournalEntry given = entry(QStringLiteral("walk"));
+    qsizetype seenClips = -1;
+    const JournalEntry refused = store.addNewEntry(given, {photo}, {said}, nullptr, [&](JournalEntry& made) {
+        seenClips = made.audioClips.size();
+        return false;
+    });
+
+    // The hook saw the copies; refused, the entry is neither added nor written, and no file names it.
+    QCOMPARE(seenClips, 1);
+    QCOMPARE(refused.imageFilenames.size(), 1);
+    QVERIFY(store.entries().isEmpty());
+    QCOMPARE(announced.size(), 0);
+    QVERIFY(!QFile::exists(entriesPath()));
+    QVERIFY(!QFileInfo::exists(JournalStore::imagesBasePath() + u'/' + vsp::uuidText(given.id)));
+    QVERIFY(!QFileInfo::exists(JournalStore::audioBasePath() + u'/' + vsp::uuidText(given.id)));
 }
 
 void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToWriteBack()
@@ -189,7 +219,8 @@ void JournalStoreOperationsTest::reviewRequest_countsAddedEntries()
     if (startCount > 0) {
         UserDefaults::instance().setValue(QStringLiteral("totalSaveCount"), startCount);
     }
-    JournalStore store;
+    vsp::test::ManualClock clock;
+    JournalStore store(clock.function());
     QSignalSpy spy(&store, &JournalStore::reviewRequested);
     const JournalEntry e = entry(QStringLiteral("counted"));
     store.addEntry(e);
@@ -197,8 +228,10 @@ void JournalStoreOperationsTest::reviewRequest_countsAddedEntries()
     // Updates never count.
     store.updateEntry(e);
     QCOMPARE(UserDefaults::instance().integer(QStringLiteral("totalSaveCount"), -1), startCount + 1);
+    // Not before its moment on the store's clock, however long the test takes.
+    clock.advance(store, 1.25);
     QCOMPARE(spy.count(), 0);
-    QTest::qWait(1700);
+    clock.advance(store, 0.25);
     QCOMPARE(spy.count(), requested ? 1 : 0);
 }
 

@@ -11,6 +11,7 @@ private Q_SLOTS:
     void addEntry_goesToFrontSelectsAndShowsToday();
     void addEntry_keepsMoodFilterAndSearch();
     void addNewEntry_storesAttachmentsUnderItsId_keepsFailedRecording();
+    void addNewEntry_refusedWhenComplete_storesNothing();
     void addNewEntry_announcesAfterSaving_withNothingToWriteBack();
     void addEntry_dropsValuesJsonCannotHold();
     void reviewRequest_countsAddedEntries_data();

@@ -244,7 +244,7 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
     QCOMPARE(view.step(), OnboardingView::kLast);
     QVERIFY(view.isForward());
     QCOMPARE(view.forwardButton()->text(), QStringLiteral("Start writing"));
-    QCOMPARE(view.swatches().size(), 6);
+    QCOMPARE(view.findChildren<QAbstractButton*>(QStringLiteral("accentSwatch")).size(), 6);
     QVERIFY(view.nameField());
     // Nothing is stored by walking.
     QCOMPARE(AppSettings::instance().userName(), QString());
@@ -290,10 +290,12 @@ void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen()
         QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
     }
     QTest::keyClicks(view.nameField(), typed);
-    QTest::mouseClick(view.swatches()[3], Qt::LeftButton, {}, view.swatches()[3]->rect().center());
+    QAbstractButton* violet = view.findChildren<QAbstractButton*>(QStringLiteral("accentSwatch")).value(3);
+    QVERIFY(violet);
+    QTest::mouseClick(violet, Qt::LeftButton, {}, violet->rect().center());
     QCOMPARE(settings.accentColorPreset(), QStringLiteral("violet"));
     if (reminder) {
-        QTest::mouseClick(view.reminderSwitch(), Qt::LeftButton);
+        QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("reminderSwitch")), Qt::LeftButton);
         QVERIFY(settings.dailyReminderEnabled());
     }
     QCOMPARE(settings.userName(), QStringLiteral("Earlier"));

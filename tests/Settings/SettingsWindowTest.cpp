@@ -521,22 +521,26 @@ void SettingsWindowTest::moods_addRemoveRestore_saveEachChange()
     QVERIFY(editor);
     auto savedMoods = [] { return vsp::decodeMoods(fileBytes(MoodStore::filePath())).value_or(QList<MoodItem>{}); };
     QCOMPARE(m_moods->moods().size(), 4);
+    auto* emoji = vsp::test::child<QLineEdit>(*editor, QStringLiteral("moodEmojiField"));
+    auto* label = vsp::test::child<QLineEdit>(*editor, QStringLiteral("moodLabelField"));
+    auto* add = vsp::test::child<QAbstractButton>(*editor, QStringLiteral("addMood"));
+    auto* restore = vsp::test::child<QAbstractButton>(*editor, QStringLiteral("restoreMoods"));
 
-    QTest::keyClicks(editor->emojiField(), QStringLiteral("so"));
-    QCOMPARE(editor->emojiField()->text(), QString());
-    editor->emojiField()->insert(QStringLiteral("x😀y🎯"));
-    QCOMPARE(editor->emojiField()->text(), QStringLiteral("😀"));
-    QTest::keyClicks(editor->labelField(), QStringLiteral("   "));
-    QVERIFY(!editor->addButton()->isEnabled());
-    QTest::keyClicks(editor->labelField(), QStringLiteral("Glad  "));
-    QVERIFY(editor->addButton()->isEnabled());
-    editor->addButton()->click();
+    QTest::keyClicks(emoji, QStringLiteral("so"));
+    QCOMPARE(emoji->text(), QString());
+    emoji->insert(QStringLiteral("x😀y🎯"));
+    QCOMPARE(emoji->text(), QStringLiteral("😀"));
+    QTest::keyClicks(label, QStringLiteral("   "));
+    QVERIFY(!add->isEnabled());
+    QTest::keyClicks(label, QStringLiteral("Glad  "));
+    QVERIFY(add->isEnabled());
+    add->click();
     QCOMPARE(m_moods->moods().size(), 5);
     QCOMPARE(m_moods->moods().last().emoji, QStringLiteral("😀"));
     QCOMPARE(m_moods->moods().last().label, QStringLiteral("Glad"));
     QCOMPARE(savedMoods(), m_moods->moods());
-    QCOMPARE(editor->emojiField()->text(), QString());
-    QCOMPARE(editor->labelField()->text(), QString());
+    QCOMPARE(emoji->text(), QString());
+    QCOMPARE(label->text(), QString());
 
     const QList<QAbstractButton*> removes = editor->findChildren<QAbstractButton*>(QStringLiteral("removeMood"));
     QCOMPARE(removes.size(), 5);
@@ -546,13 +550,13 @@ void SettingsWindowTest::moods_addRemoveRestore_saveEachChange()
     QVERIFY(m_moods->moods().first().id != first);
     QCOMPARE(savedMoods(), m_moods->moods());
 
-    QVERIFY(editor->restoreButton()->isHidden());
+    QVERIFY(restore->isHidden());
     m_moods->setMoods({});
-    QVERIFY(!editor->restoreButton()->isHidden());
-    editor->restoreButton()->click();
+    QVERIFY(!restore->isHidden());
+    restore->click();
     QCOMPARE(m_moods->moods(), MoodStore::defaultMoods());
     QCOMPARE(savedMoods(), MoodStore::defaultMoods());
-    QVERIFY(editor->restoreButton()->isHidden());
+    QVERIFY(restore->isHidden());
 }
 
 void SettingsWindowTest::moodLabels_arePlainText()

@@ -1,6 +1,7 @@
 #include "common/TestSupport.h"
 
 #include "Model/AppSettings.h"
+#include "Model/JournalStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -299,6 +301,26 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         }
     }
     return failed;
+}
+
+bool fireTimer(QObject& owner, const QString& name)
+{
+    auto* timer = owner.findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (!timer) {
+        return false;
+    }
+    if (timer->isActive()) {
+        timer->stop();
+        // What the timer does when its interval has passed.
+        QMetaObject::invokeMethod(timer, "timeout");
+    }
+    return true;
+}
+
+void ManualClock::advance(JournalStore& store, double seconds) const
+{
+    *now += seconds;
+    store.noteClockMoved();
 }
 
 } // namespace vsp::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-class QObject;
+class JournalStore;
 
 namespace vsp::test {
 
@@ -113,6 +114,23 @@ enum class HostileFile {
 /// `limitBytes` is the size limit an Oversize file exceeds. Empty when it could not be made.
 QString makeHostileFile(HostileFile kind, qint64 limitBytes = 0);
 
+/// The child of type T called `name` under `parent` (children of the view reached by name, not through
+/// getters made for tests). Stops the test executable, naming what is missing, when there is none: a
+/// child renamed without its tests is a fault of the tests.
+template <typename T>
+T* child(const QObject& parent, const QString& name)
+{
+    T* found = parent.findChild<T*>(name);
+    if (!found) {
+        qFatal("No %s called %s", T::staticMetaObject.className(), qPrintable(name));
+    }
+    return found;
+}
+
+/// Fires `owner`'s child timer called `name` now when it runs, as its interval passing would, so a test
+/// need not wait for it. False when `owner` has no such timer.
+bool fireTimer(QObject& owner, const QString& name);
+
 /// A clock that stands still until a test moves it: seconds since 2001-01-01 UTC, for the store's and
 /// the notification centre's clocks.
 struct ManualClock {
@@ -121,6 +139,8 @@ struct ManualClock {
     {
         return [now = now] { return *now; };
     }
+    /// Moves the clock `seconds` on and lets the store's timers (ClockTimer) that are due fire.
+    void advance(JournalStore& store, double seconds) const;
 };
 
 /// Runs every test object in turn; returns the number of failed objects.

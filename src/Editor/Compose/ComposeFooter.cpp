@@ -44,56 +44,6 @@ QScrollArea* makeStripScroller(QWidget* parent, QWidget* content)
 
 } // namespace
 
-TagChip::TagChip(const QString& tag, QWidget* parent, const QString& prefix)
-    : QWidget(parent),
-      m_tag(tag),
-      m_label(new QLabel(prefix + tag, this)),
-      m_remove(new vsp::RemoveButton(vsp::RemoveButton::Look::AccentCross, this))
-{
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 0, 8, 0);
-    row->setSpacing(4);
-    m_label->setFont(vsp::fonts::system(11));
-    m_label->setTextFormat(Qt::PlainText);
-    row->addWidget(m_label);
-    row->addWidget(m_remove);
-    setFixedHeight(24);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_remove->setToolTip(tr("Remove tag"));
-    m_remove->setAccessibleName(tr("Remove tag %1").arg(tag));
-    connect(m_remove, &QAbstractButton::clicked, this, [this] { Q_EMIT removeRequested(m_tag); });
-}
-
-QList<TagChip*> TagChip::keptFor(const QStringList& tags, const QList<TagChip*>& chips)
-{
-    QList<TagChip*> kept;
-    kept.reserve(tags.size());
-    for (const QString& tag : tags) {
-        TagChip* match = nullptr;
-        for (TagChip* chip : chips) {
-            if (chip->tag() == tag && !kept.contains(chip)) {
-                match = chip;
-                break;
-            }
-        }
-        kept.append(match);
-    }
-    return kept;
-}
-
-void TagChip::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color::resolvedAccent(0.1)),
-                    vsp::GlassShape::Capsule, 0);
-    QPalette pal = m_label->palette();
-    const QColor accent = Color::resolvedAccent(1.0).resolve();
-    if (pal.color(QPalette::WindowText) != accent) {
-        pal.setColor(QPalette::WindowText, accent);
-        m_label->setPalette(pal);
-    }
-}
-
 TagSuggestionChip::TagSuggestionChip(const QString& tag, QWidget* parent) : PaintedButton(parent)
 {
     setText(tag);

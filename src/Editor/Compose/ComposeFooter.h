@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Theme/PaintedButton.h"
+#include "Widgets/TagChip.h"
 
 #include <QAbstractButton>
 #include <QString>
@@ -17,32 +18,6 @@ class TransitionSlot;
 namespace vsp {
 struct Spring;
 }
-
-/// One chosen tag: its text in the accent colour (after `prefix`, "#" in the entry detail) and a small
-/// cross that removes it.
-class TagChip final : public QWidget {
-    Q_OBJECT
-
-public:
-    TagChip(const QString& tag, QWidget* parent = nullptr, const QString& prefix = QString());
-    QString tag() const { return m_tag; }
-    QAbstractButton* removeButton() const { return m_remove; }
-
-    /// For each of `tags`, the first chip of `chips` showing it that no earlier tag took, or null where
-    /// a new chip must come: chips of tags still chosen stay when the tags change.
-    static QList<TagChip*> keptFor(const QStringList& tags, const QList<TagChip*>& chips);
-
-Q_SIGNALS:
-    void removeRequested(const QString& tag);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString m_tag;
-    QLabel* m_label;
-    QAbstractButton* m_remove;
-};
 
 /// A stored tag offered under the tag field: a return arrow and the tag, on an accent-tinted capsule.
 class TagSuggestionChip final : public vsp::PaintedButton {

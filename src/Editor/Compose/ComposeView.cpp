@@ -19,6 +19,7 @@
 #include "Media/SpeechTranscriber.h"
 #include "Media/WeatherLocationChips.h"
 #include "Model/AppSettings.h"
+#include "Model/ClockTimer.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/Log.h"
@@ -88,7 +89,7 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
       m_settings(settings),
       m_moodStore(moodStore),
       m_dismissWindow(std::move(dismissWindow)),
-      m_draftTimer(new QTimer(this)),
+      m_draftTimer(new ClockTimer(store, kDraftKeepMs, this)),
       m_bodyHandle(new RichTextHandle(this)),
       m_selectionState(new SelectionState(this))
 {
@@ -172,9 +173,7 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
         scheduleDraftKeep();
     });
     connect(m_footer, &ComposeFooter::tagsEdited, this, &ComposeView::scheduleDraftKeep);
-    m_draftTimer->setSingleShot(true);
-    m_draftTimer->setInterval(kDraftKeepMs);
-    connect(m_draftTimer, &QTimer::timeout, this, &ComposeView::keepDraft);
+    connect(m_draftTimer, &ClockTimer::timeout, this, &ComposeView::keepDraft);
     connect(m_footer->formatBar(), &FormatBar::formatRequested, this, &ComposeView::onFormat);
     connect(m_footer->formatBar(), &FormatBar::selectedFontDesignChanged, m_editor,
             &FormattableTextEditor::setFontDesign);
@@ -368,7 +367,7 @@ void ComposeView::initializeState()
     m_bodyRTF.reset();
     m_formattingAction.reset();
     m_didSave = false;
-    m_entryDate = vsp::now();
+    m_entryDate = m_store.now();
     m_hasExpiration = false;
     m_expirationDate = vsp::addDays(m_entryDate, 7);
     m_weatherSnapshot.reset();
@@ -429,7 +428,7 @@ void ComposeView::appear()
     } else {
         resetForm();
     }
-    m_entryDate = vsp::now();
+    m_entryDate = m_store.now();
     refreshDate();
     setWeather(std::nullopt);
     if (m_settings.captureWeatherLocation()) {
@@ -961,7 +960,7 @@ void ComposeView::refreshExpiration()
     m_expirationChip->update();
     m_settingExpiration = true;
     // From today onwards; the stored date is set after the minimum so the editor cannot clamp it.
-    const QDate today = QDate::currentDate();
+    const QDate today = m_store.today();
     const QDate chosen = vsp::localDate(m_expirationDate);
     m_expirationPicker->setMinimumDate(std::min(today, chosen));
     m_expirationPicker->setDate(chosen);

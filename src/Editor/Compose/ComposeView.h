@@ -35,7 +35,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QMimeData;
-class QTimer;
+class ClockTimer;
 class RichTextHandle;
 class SelectionState;
 class TransitionSlot;
@@ -259,7 +259,7 @@ private:
     /// The drag last looked into, and whether it carries images (identity only; never dereferenced).
     const QMimeData* m_dragMime = nullptr;
     bool m_dragHasImages = false;
-    QTimer* m_draftTimer;
+    ClockTimer* m_draftTimer;
 
     RichTextHandle* m_bodyHandle;
     SelectionState* m_selectionState;

@@ -33,8 +33,6 @@ public:
     /// with a spring when `animate` is true, and a change of the favourite mark always glides (both land
     /// at once with animations off or the toolbar hidden); another entry is shown at rest.
     void setEntry(const JournalEntry& entry, bool isEditing, bool animate = false);
-    /// How far the favourite look has gone: 0 not a favourite … 1 a favourite.
-    double favoriteLevel() const { return m_favoriteLevel->value(); }
     const JournalEntry& entry() const { return m_entry; }
 
     /// The type chip's colour: the accent for journal entries, fixed blue, violet and green otherwise.
@@ -42,8 +40,6 @@ public:
 
     GlassChipButton* editButton() const { return m_edit; }
     vsp::GlassButton* focusButton() const { return m_focus; }
-    vsp::GlassButton* favoriteButton() const { return m_favorite; }
-    vsp::GlassButton* moreButton() const { return m_more; }
     /// Builds the "More actions" menu for the entry shown now (the caller shows and deletes it).
     QMenu* buildMenu(QWidget* parent);
 

@@ -134,7 +134,6 @@ public:
     RelatedEntryRow(const JournalEntry& entry, QWidget* parent = nullptr);
     QUuid entryID() const { return m_id; }
     QString title() const { return m_title; }
-    QString dateText() const { return m_date; }
     QSize sizeHint() const override;
 
 protected:
@@ -178,7 +177,6 @@ public:
     void setHovered(bool hovered);
     double opacity() const;
     QAbstractButton* doneButton() const { return m_done; }
-    QAbstractButton* exitButton() const { return m_exit; }
 
 Q_SIGNALS:
     /// Done or exit was clicked.

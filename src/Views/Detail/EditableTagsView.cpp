@@ -11,6 +11,7 @@
 #include "Theme/Transitions.h"
 #include "Views/Detail/DetailRules.h"
 #include "Views/Detail/DetailWidgets.h"
+#include "Widgets/TagChip.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

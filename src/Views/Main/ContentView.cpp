@@ -116,6 +116,9 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
       m_detail(new EntryDetailView(store, moodStore, JournalEntry{}, m_detailStack)),
       m_lock(new LockScreenView(store, this))
 {
+    // Found by name in tests.
+    m_splitter->setObjectName(QStringLiteral("columns"));
+    m_emptyDetail->setObjectName(QStringLiteral("emptyDetail"));
     // Before anything asks for this view's interface: interfaces are made once per object.
     static const bool accessibleInstalled = [] {
         QAccessible::installFactory(contentAccessibleFactory);

@@ -41,11 +41,9 @@ public:
     ~ContentView() override;
 
     ColumnVisibilityHolder& columns() const { return *m_columns; }
-    QSplitter* splitter() const { return m_splitter; }
     SidebarView* sidebar() const { return m_sidebar; }
     EntryListView* entryList() const { return m_list; }
     EntryDetailView* detail() const { return m_detail; }
-    EmptyDetailView* emptyDetail() const { return m_emptyDetail; }
     LockScreenView* lockScreen() const { return m_lock; }
     /// The introduction while it is shown, else null.
     OnboardingView* onboarding() const { return m_onboarding; }

@@ -19,7 +19,6 @@
 #include "Views/Main/SearchField.h"
 #include "Views/Sidebar/CalendarView.h"
 
-#include <QDateTime>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
@@ -140,9 +139,9 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
 
 void EntryListView::scheduleDayCheck()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDateTime next = QDateTime(now.date().addDays(1), QTime(0, 0, 1));
-    m_dayCheck->start(int(std::clamp<qint64>(now.msecsTo(next), 1000, 60 * 1000)));
+    const double now = m_store.now();
+    const double next = vsp::startOfDay(vsp::localDate(now).addDays(1)) + 1;
+    m_dayCheck->start(int(std::clamp<double>((next - now) * 1000, 1000, 60 * 1000)));
 }
 
 int EntryListView::dayCheckInterval() const

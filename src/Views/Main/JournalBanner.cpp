@@ -137,12 +137,14 @@ JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
     m_copyNote = bannerLabel(this, 12);
     m_copyNote->hide();
     m_tryAgain = new BannerButton(QStringLiteral("Try Again"), this);
+    m_tryAgain->setObjectName(QStringLiteral("tryAgain"));
     m_saveCopy = new BannerButton(QStringLiteral("Save a Copy\u2026"), this);
+    m_saveCopy->setObjectName(QStringLiteral("saveCopy"));
     m_saveRow = makeRow(this, m_saveText, m_copyNote, {m_saveCopy, m_tryAgain});
     layout->addWidget(m_saveRow);
     m_labels = {m_saveText, m_copyNote};
-    addDamagedRow(store.damagedJournalCopy(), DamagedFile::Journal, m_journalRow, m_showJournal);
-    addDamagedRow(store.damagedTrashCopy(), DamagedFile::Trash, m_trashRow, m_showTrash);
+    addDamagedRow(store.damagedJournalCopy(), DamagedFile::Journal, m_journalRow);
+    addDamagedRow(store.damagedTrashCopy(), DamagedFile::Trash, m_trashRow);
 
     connect(m_tryAgain, &QAbstractButton::clicked, this, [this] {
         m_copyNote->hide();
@@ -169,7 +171,7 @@ JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
     refresh();
 }
 
-void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row, QAbstractButton*& show)
+void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row)
 {
     if (copy.isEmpty() || row) {
         return;
@@ -177,7 +179,10 @@ void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget
     QLabel* text = bannerLabel(this, 13);
     text->setText(damagedFileText(copy, file));
     m_labels.append(text);
-    show = new BannerButton(QStringLiteral("Show in Files"), this);
+    auto* show = new BannerButton(QStringLiteral("Show in Files"), this);
+    show->setObjectName(file == DamagedFile::Journal ? QStringLiteral("showJournalCopy")
+                        : file == DamagedFile::Trash ? QStringLiteral("showTrashCopy")
+                                                     : QStringLiteral("showMoodsCopy"));
     row = makeRow(this, text, nullptr, {show});
     layout()->addWidget(row);
     connect(show, &QAbstractButton::clicked, this, [this, copy] { m_reveal(copy); });
@@ -185,7 +190,7 @@ void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget
 
 void JournalBanner::showDamagedMoods(const QString& copyPath)
 {
-    addDamagedRow(copyPath, DamagedFile::Moods, m_moodsRow, m_showMoods);
+    addDamagedRow(copyPath, DamagedFile::Moods, m_moodsRow);
     colourLabels(m_labels, {m_copyNote});
     refresh();
 }

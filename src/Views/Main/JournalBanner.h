@@ -36,18 +36,13 @@ public:
     static QString saveFailureText(const QString& reason);
     static QString damagedFileText(const QString& copyPath, DamagedFile file);
 
-    /// The texts of the rows shown now, top to bottom.
+    /// The texts of the rows shown now, top to bottom. The buttons are children called "tryAgain",
+    /// "saveCopy" and, on the rows of kept copies, "showJournalCopy", "showTrashCopy" and "showMoodsCopy".
     QStringList messages() const;
-    QAbstractButton* tryAgainButton() const { return m_tryAgain; }
-    QAbstractButton* saveCopyButton() const { return m_saveCopy; }
-    /// "Show in Files" of the journal's and the trash's row.
-    QAbstractButton* showJournalCopyButton() const { return m_showJournal; }
-    QAbstractButton* showTrashCopyButton() const { return m_showTrash; }
-    QAbstractButton* showMoodsCopyButton() const { return m_showMoods; }
 
 private:
     void refresh();
-    void addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row, QAbstractButton*& show);
+    void addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row);
 
     JournalStore& m_store;
     RevealAction m_reveal;
@@ -59,8 +54,5 @@ private:
     QWidget* m_journalRow = nullptr;
     QWidget* m_trashRow = nullptr;
     QWidget* m_moodsRow = nullptr;
-    QAbstractButton* m_showJournal = nullptr;
-    QAbstractButton* m_showTrash = nullptr;
-    QAbstractButton* m_showMoods = nullptr;
     QList<QLabel*> m_labels;
 };

@@ -52,6 +52,12 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
       m_search(makeButton(this, QStringLiteral("magnifyingglass"), 12, 28)),
       m_sort(makeButton(this, QStringLiteral("arrow.down"), 11, 28))
 {
+    m_showSidebar->setObjectName(QStringLiteral("showSidebar"));
+    m_calendar->setObjectName(QStringLiteral("calendarButton"));
+    m_search->setObjectName(QStringLiteral("searchButton"));
+    m_sort->setObjectName(QStringLiteral("sortButton"));
+    m_title->setObjectName(QStringLiteral("listTitle"));
+    m_subtitle->setObjectName(QStringLiteral("listSubtitle"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 12);
     // The gaps are explicit: the show-sidebar button brings its own gap, which grows with it.

@@ -37,12 +37,8 @@ public:
     /// How far the search button has taken on its "search shown" look, 0 to 1.
     qreal searchEmphasis() const;
 
-    vsp::GlassButton* showSidebarButton() const { return m_showSidebar; }
-    vsp::GlassButton* calendarButton() const { return m_calendar; }
-    vsp::GlassButton* searchButton() const { return m_search; }
-    vsp::GlassButton* sortButton() const { return m_sort; }
-    QLabel* titleLabel() const { return m_title; }
-    QLabel* subtitleLabel() const { return m_subtitle; }
+    // Its children are named "showSidebar", "calendarButton", "searchButton", "sortButton", "listTitle"
+    // and "listSubtitle".
 
     /// Re-reads everything (also at midnight, for the date).
     void refresh();

@@ -45,6 +45,7 @@ SearchField::SearchField(JournalStore& store, QWidget* parent)
     vsp::setFocusRing(m_edit, 10, QMarginsF(0, 0, 0, 0), this);
     layout->addWidget(m_edit, 1);
 
+    m_clear->setObjectName(QStringLiteral("clearSearch"));
     m_clear->setSymbol(QStringLiteral("xmark.circle.fill"), 11);
     m_clear->setSide(18);
     m_clear->setGlass([] { return vsp::Glass::clear(); });

@@ -16,7 +16,7 @@ public:
     explicit SearchField(JournalStore& store, QWidget* parent = nullptr);
 
     QLineEdit* lineEdit() const { return m_edit; }
-    vsp::GlassButton* clearButton() const { return m_clear; }
+    // The clear button is the child "clearSearch".
 
 Q_SIGNALS:
     /// Down was pressed in the field: the results below should take the focus.

@@ -98,6 +98,9 @@ SidebarFooter::SidebarFooter(JournalStore& store, AppSettings& settings, QWidget
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 0, 14, 12);
     layout->setSpacing(8);
+    m_name->setObjectName(QStringLiteral("userName"));
+    m_trash->setObjectName(QStringLiteral("trashButton"));
+    m_settings->setObjectName(QStringLiteral("settingsButton"));
     // User names are the user's text: never read as markup.
     m_name->setTextFormat(Qt::PlainText);
     m_name->setFont(vsp::fonts::system(12, QFont::Medium));

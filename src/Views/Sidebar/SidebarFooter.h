@@ -47,9 +47,7 @@ class SidebarFooter final : public QWidget {
 public:
     SidebarFooter(JournalStore& store, AppSettings& settings, QWidget* parent = nullptr);
 
-    QLabel* nameLabel() const { return m_name; }
-    GlassChipButton* trashButton() const { return m_trash; }
-    vsp::GlassButton* settingsButton() const { return m_settings; }
+    // Its children are named "userName", "trashButton" and "settingsButton".
     /// Puts the updater's badge in its place between the name and the trash button. The badge takes no
     /// space while it has nothing to show (it hides itself); without one the place is empty.
     void setUpdateBadge(QWidget* badge);

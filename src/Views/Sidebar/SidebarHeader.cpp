@@ -67,6 +67,7 @@ SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget
     layout->setContentsMargins(12, 16, 12, 8);
     layout->setSpacing(8);
     layout->addSpacing(int(kLogoSize));
+    m_name->setObjectName(QStringLiteral("journalName"));
     // Journal names are the user's text: never read as markup.
     m_name->setTextFormat(Qt::PlainText);
     m_name->setFont(vsp::fonts::system(17, QFont::DemiBold));

@@ -29,7 +29,7 @@ public:
     vsp::GlassButton* plusButton() const { return m_plus; }
     /// The button that hides the sidebar column.
     vsp::GlassButton* hideButton() const { return m_hide; }
-    QLabel* nameLabel() const { return m_name; }
+    /// The journal's name is the child "journalName".
     /// The streak shown in the badge; 0 when the badge is hidden.
     int shownStreak() const { return m_streak; }
     /// Turns the plus symbol and tints its glass for the launcher's state, gliding with `spring`, or at

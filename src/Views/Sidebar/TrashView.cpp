@@ -372,6 +372,8 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
       m_close(new vsp::GlassButton(this))
 {
     setWindowTitle(tr("Recently Deleted"));
+    m_emptyButton->setObjectName(QStringLiteral("emptyTrash"));
+    m_close->setObjectName(QStringLiteral("closeTrash"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(460, 520);
 

@@ -152,8 +152,7 @@ public:
     QListView* list() const { return m_list; }
     TrashListModel* model() const { return m_model; }
     TrashRowMotion* motion() const { return m_motion; }
-    GlassChipButton* emptyTrashButton() const { return m_emptyButton; }
-    vsp::GlassButton* closeButton() const { return m_close; }
+    // Its buttons are the children "emptyTrash" and "closeTrash".
     /// Whether the empty state ("Trash is empty") shows.
     bool showsEmptyState() const;
 

@@ -19,6 +19,9 @@ using vsp::expirationStatus;
 
 namespace {
 
+/// The day the rules are asked about: they take "now" as a value, so any fixed day serves.
+const QDate kToday(2026, 3, 14);
+
 double at(const QDate& day, int hour, int minute = 0)
 {
     return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
@@ -80,7 +83,7 @@ void DetailRulesTest::readingMinutes()
 void DetailRulesTest::metaDate_showsTheYearOnlyForAnotherYear()
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QDate today = QDate::currentDate();
+    const QDate today = kToday;
     const double now = at(today, 12);
     const QString thisYear = metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, english);
     QVERIFY2(thisYear.contains(QStringLiteral("March")) && thisYear.contains(QStringLiteral("9:05")),
@@ -165,7 +168,7 @@ void DetailRulesTest::expiration_eitherSideOfMidnight_data()
     QTest::addColumn<double>("date");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("symbol");
-    const QDate today = QDate::currentDate();
+    const QDate today = kToday;
     QTest::newRow("23:59 yesterday") << at(today.addDays(-1), 23, 59) << int(Expiration::Past)
                                      << QStringLiteral("bell.slash.fill");
     QTest::newRow("00:00 today") << at(today, 0) << int(Expiration::Today) << QStringLiteral("bell.fill");
@@ -178,7 +181,7 @@ void DetailRulesTest::expiration_eitherSideOfMidnight()
     QFETCH(double, date);
     QFETCH(int, status);
     QFETCH(QString, symbol);
-    const double now = at(QDate::currentDate(), 12);
+    const double now = at(kToday, 12);
     QCOMPARE(int(expirationStatus(date, now)), status);
     QCOMPARE(expirationSymbol(expirationStatus(date, now)), symbol);
     const QString text = expirationText(date, now, QLocale(QLocale::English, QLocale::UnitedStates));

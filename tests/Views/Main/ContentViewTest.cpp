@@ -1,6 +1,7 @@
 #include "ContentViewTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
@@ -112,7 +113,7 @@ void ContentViewTest::lock_coversAndDisablesEverything()
     w.store.setIsLocked(true);
     QVERIFY(lock->isVisible());
     QCOMPARE(lock->geometry(), w.content().rect());
-    QVERIFY(!w.content().splitter()->isEnabled());
+    QVERIFY(!vsp::test::child<QSplitter>(w.content(), QStringLiteral("columns"))->isEnabled());
     QCOMPARE(lock->journalName(), QStringLiteral("Vesperlog"));
     // A click where a row lies reaches the cover, not the list.
     EntryListWidget* list = w.content().entryList()->list();
@@ -125,7 +126,7 @@ void ContentViewTest::lock_coversAndDisablesEverything()
     // The check that started with the cover succeeds: unlocking removes the cover.
     QTRY_VERIFY(!w.store.isLocked());
     QVERIFY(!lock->isVisible());
-    QVERIFY(w.content().splitter()->isEnabled());
+    QVERIFY(vsp::test::child<QSplitter>(w.content(), QStringLiteral("columns"))->isEnabled());
 }
 
 namespace {
@@ -155,7 +156,7 @@ void ContentViewTest::lockedWindow_showsAssistiveTechnologyOnlyTheCover()
     bool reachedUnlock = false;
     for (QAccessibleInterface* iface : accessibleTree(QAccessible::queryAccessibleInterface(&w.window))) {
         auto* widget = qobject_cast<QWidget*>(iface->object());
-        QVERIFY2(!widget || !w.content().splitter()->isAncestorOf(widget),
+        QVERIFY2(!widget || !vsp::test::child<QSplitter>(w.content(), QStringLiteral("columns"))->isAncestorOf(widget),
                  qPrintable(QStringLiteral("reached under the cover: ") + iface->text(QAccessible::Name)));
         reachedUnlock = reachedUnlock || widget == lock->unlockButton();
     }
@@ -250,7 +251,7 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
 void ContentViewTest::emptyDetail_textsDependOnJournal()
 {
     Window w(false);
-    EmptyDetailView* empty = w.content().emptyDetail();
+    EmptyDetailView* empty = vsp::test::child<EmptyDetailView>(w.content(), QStringLiteral("emptyDetail"));
     QVERIFY(empty->isVisible());
     QCOMPARE(empty->title(), QStringLiteral("Your journal awaits"));
     QCOMPARE(empty->hint(), QStringLiteral("Press Ctrl+N to write your first entry"));
@@ -266,7 +267,7 @@ void ContentViewTest::emptyDetail_atRestAtStart_growsInOnlyWhenReplacingAnEntry(
 {
     vsp::setAnimationsEnabled(true);
     Window w;
-    EmptyDetailView* empty = w.content().emptyDetail();
+    EmptyDetailView* empty = vsp::test::child<EmptyDetailView>(w.content(), QStringLiteral("emptyDetail"));
     // Shown with its window: nothing changed in the column, so nothing moves.
     QVERIFY(empty->isVisible());
     QCOMPARE(empty->appeared(), 1.0);
@@ -280,7 +281,7 @@ void ContentViewTest::emptyDetail_atRestAtStart_growsInOnlyWhenReplacingAnEntry(
 void ContentViewTest::detail_followsSelection()
 {
     Window w;
-    QVERIFY(w.content().emptyDetail()->isVisible());
+    QVERIFY(vsp::test::child<EmptyDetailView>(w.content(), QStringLiteral("emptyDetail"))->isVisible());
     const JournalEntry b = w.store.entries().at(1);
     w.store.setSelectedEntryID(b.id);
     QVERIFY(w.content().detail()->isVisible());
@@ -290,7 +291,7 @@ void ContentViewTest::detail_followsSelection()
     w.store.updateEntry(changed);
     QCOMPARE(w.content().detail()->entry().title, QStringLiteral("B changed"));
     w.store.setSelectedEntryID(std::nullopt);
-    QVERIFY(w.content().emptyDetail()->isVisible());
+    QVERIFY(vsp::test::child<EmptyDetailView>(w.content(), QStringLiteral("emptyDetail"))->isVisible());
 }
 
 void ContentViewTest::sidebar_hidesAndReturns()
@@ -374,7 +375,8 @@ void ContentViewTest::showSidebar_movesSidebarIn()
     w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     QVERIFY(!w.content().sidebar()->isVisible());
     vsp::setAnimationsEnabled(true);
-    vsp::GlassButton* button = w.content().entryList()->header()->showSidebarButton();
+    vsp::GlassButton* button =
+        vsp::test::child<vsp::GlassButton>(*w.content().entryList()->header(), QStringLiteral("showSidebar"));
     QVERIFY(button->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
     QPointer<vsp::TransitionOverlay> motion = w.content().columnTransition();

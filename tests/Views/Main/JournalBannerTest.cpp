@@ -54,7 +54,7 @@ void JournalBannerTest::failedSave_showsUntilTryAgainWrites()
         banner.messages(),
         QStringList{QStringLiteral("Vesperlog could not save your journal \u2014 File too large. Your changes are kept "
                                    "while the app is open.")});
-    banner.tryAgainButton()->click();
+    vsp::test::child<QAbstractButton>(banner, QStringLiteral("tryAgain"))->click();
     QVERIFY(banner.isHidden());
     QCOMPARE(vsp::decodeEntries(vsp::readWholeFile(storeFile(QStringLiteral("entries.json"))).bytes).value->size(), 1);
 }
@@ -77,7 +77,7 @@ void JournalBannerTest::saveCopy_writesTheJournal_orTellsWhyNot()
     store.setFileChooser(&chooser);
     JournalBanner banner(store);
     failOneSave(store);
-    banner.saveCopyButton()->click();
+    vsp::test::child<QAbstractButton>(banner, QStringLiteral("saveCopy"))->click();
     QCOMPARE(QFileInfo::exists(destination), written);
     const QLabel* note = nullptr;
     for (const QLabel* label : banner.findChildren<QLabel*>()) {
@@ -120,9 +120,10 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
     banner->setRevealAction([&](const QString& path) { revealed << path; });
     QVERIFY(!banner->isHidden());
     QCOMPARE(banner->messages(), QStringList{opening + QStringLiteral(" A copy was kept at ") + copy + u'.'});
-    QAbstractButton* show = file == QLatin1String("trash.json")   ? banner->showTrashCopyButton()
-                            : file == QLatin1String("moods.json") ? banner->showMoodsCopyButton()
-                                                                  : banner->showJournalCopyButton();
+    const QString name = file == QLatin1String("trash.json")   ? QStringLiteral("showTrashCopy")
+                         : file == QLatin1String("moods.json") ? QStringLiteral("showMoodsCopy")
+                                                               : QStringLiteral("showJournalCopy");
+    auto* show = vsp::test::child<QAbstractButton>(*banner, name);
     QVERIFY(show);
     QCOMPARE(show->text(), QStringLiteral("Show in Files"));
     show->click();

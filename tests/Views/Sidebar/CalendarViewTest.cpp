@@ -1,5 +1,6 @@
 #include "CalendarViewTest.h"
 
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
@@ -29,7 +30,9 @@ struct Calendar {
     QStringList opened;
     std::unique_ptr<CalendarView> view;
 
-    explicit Calendar(const QDate& month, const QList<JournalEntry>& entries = {})
+    /// `clock` is the store's (empty: the system's).
+    explicit Calendar(const QDate& month, const QList<JournalEntry>& entries = {}, JournalStore::Clock clock = {})
+        : store(std::move(clock))
     {
         store.setEntries(entries);
         store.setCalendarMonth(localMoment(month, 12));
@@ -256,7 +259,9 @@ void CalendarViewTest::pickedDay_numberReadsOnTheAccent()
 
 void CalendarViewTest::monthButtons_moveByWholeMonths_keepPickedDay()
 {
-    Calendar c(QDate(2026, 1, 31));
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(QDate(2026, 6, 15), 12);
+    Calendar c(QDate(2026, 1, 31), {}, clock.function());
     c.store.setSelectedDate(vsp::startOfDay(QDate(2026, 1, 5)));
     QTest::mouseClick(c.view->nextButton(), Qt::LeftButton);
     // The day is clamped: February, not March.
@@ -268,8 +273,8 @@ void CalendarViewTest::monthButtons_moveByWholeMonths_keepPickedDay()
     QTest::mouseClick(c.view->previousButton(), Qt::LeftButton);
     QCOMPARE(vsp::localDate(c.store.calendarMonth()), QDate(2025, 12, 28));
     QTest::mouseClick(c.view->todayButton(), Qt::LeftButton);
-    QCOMPARE(vsp::localDate(c.store.calendarMonth()), QDate::currentDate());
-    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate::currentDate())));
+    QCOMPARE(vsp::localDate(c.store.calendarMonth()), QDate(2026, 6, 15));
+    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate(2026, 6, 15))));
     QTest::mouseClick(c.view->backButton(), Qt::LeftButton);
     QVERIFY(!c.store.showCalendar());
 }
@@ -316,7 +321,9 @@ void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced()
 
 void CalendarViewTest::emptyToday_writeButtonOpensFreshEntry()
 {
-    Calendar c(QDate::currentDate());
+    vsp::test::ManualClock clock;
+    *clock.now = localMoment(QDate(2026, 6, 15), 12);
+    Calendar c(QDate(2026, 6, 15), {}, clock.function());
     QVERIFY(c.view->showsEmptyDay());
     QVERIFY(c.view->writeTodayButton()->isVisible());
     c.store.setRestoreDraftOnCompose(true);
@@ -324,7 +331,7 @@ void CalendarViewTest::emptyToday_writeButtonOpensFreshEntry()
     QCOMPARE(c.store.restoreDraftOnCompose(), false);
     QCOMPARE(c.opened, QStringList{QStringLiteral("compose-window")});
     // The first entry of the day replaces the button with the list.
-    c.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
+    c.store.addEntry(entry(QStringLiteral("Now"), c.store.now()));
     QVERIFY(!c.view->showsEmptyDay());
 }
 

@@ -1,5 +1,6 @@
 #include "SidebarViewTest.h"
 
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/AppSettings.h"
@@ -127,7 +128,7 @@ void SidebarViewTest::emptyJournal_showsCaptureAlone()
     QVERIFY(!f.view.tagsCaption()->isVisibleTo(&f.view));
     QCOMPARE(titles(f.view.sectionRows()),
              (QStringList{u"Today:-1"_qs, u"Journal:-1"_qs, u"Archive:-1"_qs, u"Favorites:-1"_qs}));
-    QVERIFY(!f.view.footer()->trashButton()->isVisibleTo(&f.view));
+    QVERIFY(!vsp::test::child<GlassChipButton>(*f.view.footer(), QStringLiteral("trashButton"))->isVisibleTo(&f.view));
     QVERIFY(!f.view.stats()->isVisibleTo(&f.view));
     // A click on an empty section leaves nothing selected.
     f.store.setSelectedEntryID(QUuid::createUuid());
@@ -394,7 +395,7 @@ void SidebarViewTest::firstShow_everyMovingValueAtRest()
     QCOMPARE(viewfixtures::runningAnimations(&view), 0);
     QCOMPARE(view.header()->shownStreak(), 1);
     QCOMPARE(view.tagList()->selectedIndex(), 0);
-    QVERIFY(view.footer()->trashButton()->isVisible());
+    QVERIFY(vsp::test::child<GlassChipButton>(*view.footer(), QStringLiteral("trashButton"))->isVisible());
     QCOMPARE(view.sectionRows().first()->count(), 1);
     vsp::setAnimationsEnabled(false);
 }
@@ -404,15 +405,18 @@ void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
     AppSettings& settings = AppSettings::instance();
     settings.setJournalName(QStringLiteral("<b>Night</b> & <i>day</i>"));
     Fixture f(false);
-    QCOMPARE(f.view.header()->nameLabel()->textFormat(), Qt::PlainText);
+    QCOMPARE(vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->textFormat(), Qt::PlainText);
     // The tooltip shows the name as typed too, not as markup.
-    QCOMPARE(QTextDocumentFragment::fromHtml(f.view.header()->nameLabel()->toolTip()).toPlainText(),
+    QCOMPARE(QTextDocumentFragment::fromHtml(
+                 vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->toolTip())
+                 .toPlainText(),
              QStringLiteral("<b>Night</b> & <i>day</i>"));
     QCOMPARE(f.view.header()->shownStreak(), 0);
     f.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
     QCOMPARE(f.view.header()->shownStreak(), 1);
     settings.setJournalName(QStringLiteral("Pages"));
-    QCOMPARE(f.view.header()->nameLabel()->text(), QStringLiteral("Pages"));
+    QCOMPARE(vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->text(),
+             QStringLiteral("Pages"));
 }
 
 void SidebarViewTest::stats_goalProgress_data()
@@ -447,18 +451,22 @@ void SidebarViewTest::footer_trashButtonOnlyWithTrash_nameIsPlainText()
     QCOMPARE(f.view.stats()->numbersText(), QStringLiteral("6 / 10"));
 
     settings.setUserName(QStringLiteral("<img src=x>Ada"));
-    QCOMPARE(f.view.footer()->nameLabel()->textFormat(), Qt::PlainText);
-    QCOMPARE(f.view.footer()->nameLabel()->text(), QStringLiteral("<img src=x>Ada"));
-    QCOMPARE(QTextDocumentFragment::fromHtml(f.view.footer()->nameLabel()->toolTip()).toPlainText(),
+    QCOMPARE(vsp::test::child<QLabel>(*f.view.footer(), QStringLiteral("userName"))->textFormat(), Qt::PlainText);
+    QCOMPARE(vsp::test::child<QLabel>(*f.view.footer(), QStringLiteral("userName"))->text(),
              QStringLiteral("<img src=x>Ada"));
-    GlassChipButton* trash = f.view.footer()->trashButton();
+    QCOMPARE(QTextDocumentFragment::fromHtml(
+                 vsp::test::child<QLabel>(*f.view.footer(), QStringLiteral("userName"))->toolTip())
+                 .toPlainText(),
+             QStringLiteral("<img src=x>Ada"));
+    GlassChipButton* trash = vsp::test::child<GlassChipButton>(*f.view.footer(), QStringLiteral("trashButton"));
     QVERIFY(!trash->isVisibleTo(&f.view));
     f.store.deleteEntry(f.byTitle(QStringLiteral("C")));
     QVERIFY(trash->isVisibleTo(&f.view));
     QCOMPARE(trash->text(), QStringLiteral("1"));
     QCOMPARE(trash->accessibleName(), QStringLiteral("Trash — 1 entries"));
     QCOMPARE(trash->toolTip(), QStringLiteral("Recently deleted"));
-    QTest::mouseClick(f.view.footer()->settingsButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*f.view.footer(), QStringLiteral("settingsButton")),
+                      Qt::LeftButton);
     QCOMPARE(f.opened, QStringList{QStringLiteral("settings")});
     f.store.emptyTrash();
     QVERIFY(!trash->isVisibleTo(&f.view));

@@ -1,5 +1,6 @@
 #include "TrashViewTest.h"
 
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/Dates.h"
@@ -163,8 +164,8 @@ void TrashViewTest::emptyTrash_showsEmptyStateWithoutEmptyButton()
     TrashView sheet(store);
     sheet.show();
     QVERIFY(sheet.showsEmptyState());
-    QVERIFY(!sheet.emptyTrashButton()->isVisible());
-    QVERIFY(sheet.closeButton()->isVisible());
+    QVERIFY(!vsp::test::child<GlassChipButton>(sheet, QStringLiteral("emptyTrash"))->isVisible());
+    QVERIFY(vsp::test::child<vsp::GlassButton>(sheet, QStringLiteral("closeTrash"))->isVisible());
     QCOMPARE(sheet.size(), QSize(460, 520));
     QCOMPARE(sheet.windowModality(), Qt::WindowModal);
 }
@@ -186,7 +187,7 @@ void TrashViewTest::restore_writesBothFiles_sheetStaysOpen()
     t.clickButton(0, true);
     QCOMPARE(trashFileTitles(), QStringList());
     QVERIFY(t.sheet->showsEmptyState());
-    QVERIFY(!t.sheet->emptyTrashButton()->isVisible());
+    QVERIFY(!vsp::test::child<GlassChipButton>(*t.sheet, QStringLiteral("emptyTrash"))->isVisible());
     QVERIFY(t.sheet->isVisible());
 }
 
@@ -233,7 +234,7 @@ void TrashViewTest::emptyTrash_keepsFoldersOfLiveIds()
     live.append(records.first().entry);
     t.store.setEntries(live);
 
-    QTest::mouseClick(t.sheet->emptyTrashButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<GlassChipButton>(*t.sheet, QStringLiteral("emptyTrash")), Qt::LeftButton);
     QMessageBox* box = t.sheet->pendingQuestion();
     QVERIFY(box);
     QCOMPARE(box->windowTitle(), QStringLiteral("Empty Trash?"));
@@ -245,7 +246,7 @@ void TrashViewTest::emptyTrash_keepsFoldersOfLiveIds()
     t.answer(false);
     QCOMPARE(trashFileTitles().size(), 3);
 
-    QTest::mouseClick(t.sheet->emptyTrashButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<GlassChipButton>(*t.sheet, QStringLiteral("emptyTrash")), Qt::LeftButton);
     t.answer(true);
     QCOMPARE(trashFileTitles(), QStringList());
     QVERIFY(hasAttachments(records.first().entry.id));
@@ -307,11 +308,12 @@ void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced()
     }
     t.store.emptyTrash();
     // "Empty Trash" fades out with the last rows.
-    auto* emptyButton = qobject_cast<TransitionSlot*>(t.sheet->emptyTrashButton()->parentWidget());
+    auto* emptyButton = qobject_cast<TransitionSlot*>(
+        vsp::test::child<GlassChipButton>(*t.sheet, QStringLiteral("emptyTrash"))->parentWidget());
     QVERIFY(emptyButton);
     QCOMPARE(emptyButton->isTransitioning(), !reduced);
     viewfixtures::finishAnimations(t.sheet);
-    QVERIFY(!t.sheet->emptyTrashButton()->isVisible());
+    QVERIFY(!vsp::test::child<GlassChipButton>(*t.sheet, QStringLiteral("emptyTrash"))->isVisible());
     QVERIFY(t.sheet->showsEmptyState());
     QVERIFY(t.sheet->findChildren<vsp::TransitionOverlay*>().isEmpty());
     vsp::setMotionReduced(false);
