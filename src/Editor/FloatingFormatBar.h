@@ -58,6 +58,8 @@ public:
     /// entrance may still hold it a few pixels lower for a moment).
     void placeAt(const QPoint& glassTopLeft);
     QPoint anchor() const { return m_anchor; }
+    /// Height of the bar's glass (without the shadow's room), pixels.
+    int glassHeight() const { return height() - 2 * kShadowMargin; }
     /// Places the glass at `glassTopLeft` (parent's coordinates), moved back inside the parent where it
     /// would stick out at any edge, then presents and raises the bar.
     void presentWithin(const QPointF& glassTopLeft);

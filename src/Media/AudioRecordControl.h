@@ -52,10 +52,8 @@ public:
     AudioRecorder* recorder() const { return m_recorder; }
     GlassChipButton* voiceButton() const { return m_voice; }
     QWidget* recordingBar() const { return m_bar; }
-    vsp::GlassButton* stopButton() const { return m_stop; }
-    QAbstractButton* discardButton() const { return m_discard; }
     RecordingWaveform* waveform() const { return m_waveform; }
-    QLabel* elapsedLabel() const { return m_elapsed; }
+    // The bar's stop, discard and elapsed-time children are named "stopAndSave", "discard" and "elapsed".
     /// The open "Microphone access needed" alert, if any.
     QMessageBox* alert() const;
     /// The open "Recording failed" message (no AAC encoder, no sound, a file that cannot be written), if any.

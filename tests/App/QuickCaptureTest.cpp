@@ -169,7 +169,7 @@ void QuickCaptureTest::capture_fromTheMicrophone_intoAudioFolder()
     QTest::mouseClick(control->voiceButton(), Qt::LeftButton);
     QTRY_VERIFY(control->recorder()->isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() >= 0.5, 15000);
-    QTest::mouseClick(control->stopButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(*control, QStringLiteral("stopAndSave")), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(view->pendingAudio().size(), 1, 15000);
     const PendingAudio recorded = view->pendingAudio().first();
     const QByteArray recording = fixtures::readFile(recorded.path);

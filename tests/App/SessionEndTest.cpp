@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -142,4 +143,48 @@ void SessionEndTest::endOfSession_keepsTypedWords()
     const QByteArray settings = readFile(home + QStringLiteral("/config/Vesperlog/Vesperlog.conf"));
     QVERIFY2(settings.contains(kComposed.toUtf8()), settings.constData());
     QVERIFY2(settings.contains(kCaptured.toUtf8()), settings.constData());
+}
+
+void SessionEndTest::sessionManagerRequest_savesTheOpenEdit_data()
+{
+    QTest::addColumn<bool>("commitData");
+    QTest::newRow("commitDataRequest") << true;
+    QTest::newRow("saveStateRequest") << false;
+}
+
+void SessionEndTest::sessionManagerRequest_savesTheOpenEdit()
+{
+    QFETCH(bool, commitData);
+    vsp::test::resetUserFolders();
+    AppSettings::instance().setHasCompletedOnboarding(true);
+    AppSettings::instance().setAutoUpdates(false);
+    int ends = 0;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
+    options.endEventLoop = [&ends] { ++ends; };
+    VesperlogApp app(options);
+    QApplication::setQuitOnLastWindowClosed(false);
+    JournalEntry entry = JournalEntry::create();
+    entry.title = QStringLiteral("Before");
+    app.store().addEntry(entry);
+    app.store().setSelectedEntryID(entry.id);
+    app.showMainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(app.mainWindow()));
+    app.commands()->editEntry()->trigger();
+    auto* title = app.mainWindow()->contentView()->detail()->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
+    QVERIFY(title);
+    title->selectAll();
+    QTest::keyClicks(title, kEdited);
+    app.followSessionEnd();
+
+    // The session manager the application made at its start; the desktop's request arrives through it.
+    auto* manager = qApp->findChild<QSessionManager*>();
+    QVERIFY(manager);
+    if (commitData) {
+        Q_EMIT qApp->commitDataRequest(*manager);
+    } else {
+        Q_EMIT qApp->saveStateRequest(*manager);
+    }
+    QCOMPARE(ends, 1);
+    const QByteArray journal = readFile(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
+    QVERIFY2(journal.contains(kEdited.toUtf8()), journal.constData());
 }

@@ -3,7 +3,8 @@
 #include <QObject>
 
 /// The application ending with the session: a signal or a lost display ends a real app process, and
-/// the words typed in the detail, New Entry and quick capture are on disk afterwards.
+/// the words typed in the detail, New Entry and quick capture are on disk afterwards; the session
+/// manager's requests to save keep the open edit too.
 class SessionEndTest final : public QObject {
     Q_OBJECT
 
@@ -17,4 +18,6 @@ public:
 private Q_SLOTS:
     void endOfSession_keepsTypedWords_data();
     void endOfSession_keepsTypedWords();
+    void sessionManagerRequest_savesTheOpenEdit_data();
+    void sessionManagerRequest_savesTheOpenEdit();
 };

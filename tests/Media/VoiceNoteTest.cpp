@@ -241,11 +241,11 @@ void VoiceNoteTest::recorder_slowMicrophone_keepsEverySecondRecorded()
     // The bar is there at once, and says the clock has not started until sound arrives.
     QVERIFY(control.recordingBar()->isVisible());
     QVERIFY(recorder->isStarting());
-    QCOMPARE(control.elapsedLabel()->text(), QStringLiteral("Starting…"));
+    QCOMPARE(vsp::test::child<QLabel>(control, QStringLiteral("elapsed"))->text(), QStringLiteral("Starting…"));
     QTRY_VERIFY_WITH_TIMEOUT(!recorder->isStarting(), 20'000);
     QVERIFY(recorder->isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(recorder->elapsed() >= 1.5, 20'000);
-    QVERIFY(control.elapsedLabel()->text() != QStringLiteral("Starting…"));
+    QVERIFY(vsp::test::child<QLabel>(control, QStringLiteral("elapsed"))->text() != QStringLiteral("Starting…"));
     // The clock started with the sound, not with a store of it handed over at once.
     QVERIFY2(firstElapsed < 0.3, qPrintable(QString::number(firstElapsed)));
     std::optional<AudioRecorder::Recording> recording;
@@ -407,7 +407,7 @@ void VoiceNoteTest::control_discardOrDestroy_removesRecording()
     QCOMPARE(control->dotOpacity(), 0.6 + 0.4 * control->recorder()->level());
     QTRY_VERIFY_WITH_TIMEOUT(control->recorder()->elapsed() > 0.2, 30'000);
     QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
-    QTest::mouseClick(control->discardButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(*control, QStringLiteral("discard")), Qt::LeftButton);
     QVERIFY(control->voiceButton()->isVisible());
     QTRY_VERIFY(recordingsIn(m_recordings.path()).isEmpty());
 
@@ -460,7 +460,7 @@ void VoiceNoteTest::quitting_whileRecording_keepsNoFile()
     QTRY_VERIFY_WITH_TIMEOUT(control.recorder()->elapsed() > 0.2, 30'000);
     QCOMPARE(recordingsIn(m_recordings.path()).size(), 1);
     if (savePressed) {
-        QTest::mouseClick(control.stopButton(), Qt::LeftButton);
+        QTest::mouseClick(vsp::test::child<QAbstractButton>(control, QStringLiteral("stopAndSave")), Qt::LeftButton);
         QVERIFY(control.recorder()->isBusy());
     }
     // What the application emits as its event loop ends; nothing runs after it, so all must be done

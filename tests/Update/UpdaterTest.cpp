@@ -239,6 +239,8 @@ void UpdaterTest::open_andDismiss_keepWorkUnderWay()
     QCOMPARE(updater.phase(), Phase::Found);
     QCOMPARE(rig.feedRequests(), 1);
 
+    // A check that timed out offers nothing: fail here rather than crash on it.
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QCOMPARE(updater.phase(), Phase::Downloading);
     updater.open();
@@ -266,6 +268,7 @@ void UpdaterTest::install_parksInDownloads_whenTheBundleCannotReplaceItself()
         phases.append(updater.phase());
         fractions.append(updater.progress());
     });
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QTRY_COMPARE(updater.phase(), Phase::Manual);
 
@@ -332,6 +335,7 @@ void UpdaterTest::install_failures()
     updater.check(true);
     QVERIFY(waitForCheck(updater));
     vsp::test::StdoutCapture out;
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QTRY_COMPARE(updater.phase(), Phase::Failed);
     QCOMPARE(updater.failureMessage(), message);
@@ -358,6 +362,7 @@ void UpdaterTest::install_trickledDownload_endsAtTheDeadline()
     updater.check(true);
     QVERIFY(waitForCheck(updater));
     vsp::test::StdoutCapture out;
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QTRY_VERIFY(rig.server.trickledBytes() > 20);
     QCOMPARE(updater.phase(), Phase::Downloading);
@@ -389,6 +394,7 @@ void UpdaterTest::install_unpacksOffTheMainThread()
     Updater updater(options);
     updater.check(true);
     QVERIFY(waitForCheck(updater));
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QTRY_VERIFY(unpackedOn.load() != nullptr);
     QVERIFY(unpackedOn.load() != QThread::currentThread());
@@ -411,6 +417,7 @@ void UpdaterTest::install_endedByQuitting_leavesNoWorkFolder()
         Updater updater(rig.options());
         updater.check(true);
         QVERIFY(waitForCheck(updater));
+        QVERIFY(updater.offered());
         updater.install(*updater.offered());
         QCOMPARE(updater.phase(), Phase::Downloading);
         QVERIFY(!workFoldersGone(rig));
@@ -450,6 +457,7 @@ void UpdaterTest::install_replacesAWritableBundle_relaunches_andQuits()
     updater.check(true);
     QVERIFY(waitForCheck(updater));
     qputenv("VESPERLOG_TEST_MARKER", QFile::encodeName(marker));
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QTRY_COMPARE(order, (QStringList{QStringLiteral("prepare"), QStringLiteral("quit")}));
     qunsetenv("VESPERLOG_TEST_MARKER");
@@ -480,6 +488,7 @@ void UpdaterTest::install_userKeepsTheAppOpen_changesNothing()
     Updater updater(options);
     updater.check(true);
     QVERIFY(waitForCheck(updater));
+    QVERIFY(updater.offered());
     updater.install(*updater.offered());
     QTRY_COMPARE(updater.phase(), Phase::Failed);
     QCOMPARE(updater.failureMessage(),

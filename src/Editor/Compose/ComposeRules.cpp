@@ -112,11 +112,12 @@ QString derivedTitle(const QString& trimmedBody)
     return leftGraphemes(trimmedBody.left(end), kDerivedTitleLength);
 }
 
-QPointF floatingBarOffset(const QRectF& selection)
+QPointF floatingBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight)
 {
+    constexpr qreal kGap = 8;
     const qreal x = std::max<qreal>(10, std::min<qreal>(300, selection.center().x() - 150));
-    const qreal y = selection.top() >= 44 ? selection.top() - 44 : selection.bottom() + 8;
-    return {x, y};
+    const qreal above = selection.top() - kGap - barHeight;
+    return {x, above >= 0 ? above : std::max(lineBelowBottom, selection.bottom()) + kGap};
 }
 
 QString entryDateText(double date, const QLocale& locale)

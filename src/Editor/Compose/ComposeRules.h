@@ -42,9 +42,10 @@ QString derivedTitle(const QString& trimmedBody);
 QString leftGraphemes(const QString& text, int count);
 
 /// The floating format bar's offset from the top-left corner of the editor, for the selected text's
-/// rectangle in editor coordinates: x = max(10, min(300, midX − 150)); y = minY − 44 when minY is at
-/// least 44, else maxY + 8 (below the selection).
-QPointF floatingBarOffset(const QRectF& selection);
+/// rectangle in editor coordinates and a bar `barHeight` pixels tall: x = max(10, min(300, midX − 150));
+/// 8 pixels above the selection where that is 0 or more, else 8 pixels below `lineBelowBottom`, the
+/// bottom of the line under the selection, so the bar never covers the selected line or the next one.
+QPointF floatingBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight);
 
 /// The date row's text for `date` (seconds since 2001-01-01 UTC, shown in local time): the locale's
 /// long date without its year (weekday, day, month), then " · " and its short time without seconds

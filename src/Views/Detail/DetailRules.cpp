@@ -1,5 +1,7 @@
 #include "Views/Detail/DetailRules.h"
 
+#include "Editor/Compose/ComposeRules.h"
+
 #include "Model/Dates.h"
 #include "Model/MoodStore.h"
 
@@ -227,11 +229,10 @@ QList<QRect> flowPlacement(const QList<QSize>& sizes, int width, int spacing, in
     return rects;
 }
 
-QPointF editBarOffset(const QRectF& selection)
+QPointF editBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight)
 {
-    const qreal x = std::max<qreal>(10, std::min<qreal>(300, selection.center().x() - 150));
-    const qreal y = selection.top() - 44;
-    return {x, y >= 0 ? y : 0};
+    // Pinned to the top, the bar covered the first lines' selection: it goes below the next line instead.
+    return vsp::compose::floatingBarOffset(selection, lineBelowBottom, barHeight);
 }
 
 } // namespace vsp::detail

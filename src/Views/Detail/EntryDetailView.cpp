@@ -120,6 +120,10 @@ constexpr int kEditNarrowSideMargin = 20;
 constexpr int kFocusReadWidth = 640;
 constexpr int kFocusEditWidth = 700;
 constexpr int kEditPhotosHeight = 300;
+/// The least the photo strip shrinks to in a short window, pixels.
+constexpr int kEditPhotosMinHeight = 120;
+/// The photo section's share of spare room against the editor's 1: all of it, to within a pixel.
+constexpr int kPhotosStretch = 1000;
 /// Starting and ending an edit in the column.
 constexpr vsp::Spring kEditSpring{0.25, 1.0};
 /// Photos and voice notes coming into and leaving an edit.
@@ -276,7 +280,10 @@ void EntryDetailView::buildEditorArea()
     connect(m_editor, &FormattableTextEditor::plainTextChanged, this, [this](const QString& text) {
         m_bodyEdited = true;
         m_edit.body = text;
-        m_overlay->setWordCount(vsp::compose::wordCount(text));
+        // Counting the words of a long body takes milliseconds a key: only while the count shows.
+        if (m_focusLayout) {
+            m_overlay->setWordCount(vsp::compose::wordCount(text));
+        }
     });
     connect(m_editor, &FormattableTextEditor::richTextChanged, this, [this](const std::optional<QByteArray>& rtf) {
         m_bodyEdited = true;
@@ -300,7 +307,7 @@ QWidget* EntryDetailView::buildReadPage()
     m_readColumn->setMaximumWidth(kColumnWidth);
     m_readLayout = new QVBoxLayout(m_readColumn);
     m_readLayout->setSpacing(0);
-    outer->addWidget(m_readColumn, 1, Qt::AlignLeft | Qt::AlignTop);
+    outer->addWidget(m_readColumn, 1, Qt::AlignLeft);
 
     m_status = new StatusLineView;
     m_readLayout->addWidget(padded(m_readColumn, m_status, 0, 0));
@@ -415,8 +422,15 @@ QWidget* EntryDetailView::buildEditPage()
     m_imageNotice->setWordWrap(true);
     m_imageNotice->setFont(vsp::fonts::system(12));
     m_imageNotice->hide();
+    QSizePolicy noticePolicy = m_imageNotice->sizePolicy();
+    noticePolicy.setVerticalPolicy(QSizePolicy::Fixed);
+    m_imageNotice->setSizePolicy(noticePolicy);
     photoColumn->addWidget(m_imageNotice);
-    column->addWidget(photos);
+    // Room left in the column goes to the photos first, up to their height (or the strip's cap), and only
+    // then to the editor: the other way round the editor kept an empty band while the photos were cut.
+    // The section's most is what its pieces may take, so without photos it stays as tall as its button.
+    photoColumn->setSizeConstraint(QLayout::SetMinAndMaxSize);
+    column->addWidget(photos, kPhotosStretch);
     auto* voice = new QWidget(columnWidget);
     auto* voiceColumn = new QVBoxLayout(voice);
     voiceColumn->setContentsMargins(0, 16, 0, 0);
@@ -1089,7 +1103,11 @@ void EntryDetailView::refreshEditAttachments(std::optional<vsp::Spring> spring)
         gallery->setMaximumWidth(680);
         m_editImages->layout()->addWidget(gallery);
         const auto fit = [this](int height) {
-            m_editImagesScroll->setFixedHeight(std::min(kEditPhotosHeight, height));
+            // The strip gives way before the editor's least height does: a fixed 300 pixels pushed the
+            // column past the window, cutting the photos off at its bottom while the editor above kept
+            // an empty band. The editor, which stretches, takes what is left over.
+            m_editImagesScroll->setMinimumHeight(std::min(kEditPhotosMinHeight, height));
+            m_editImagesScroll->setMaximumHeight(std::min(kEditPhotosHeight, height));
         };
         connect(gallery, &ImageGalleryView::contentHeightChanged, m_editImagesScroll, fit);
         fit(gallery->contentHeight());
@@ -1126,8 +1144,11 @@ void EntryDetailView::refreshRead()
     const JournalEntry& e = m_entry;
     m_readColumn->setMaximumWidth(focus ? kFocusReadWidth : kColumnWidth);
     m_readLayout->setContentsMargins(focus ? 0 : 64, focus ? 64 : 36, focus ? 0 : 64, focus ? 64 : 36);
+    // Aligned horizontally only: a layout caps an item aligned vertically at QLAYOUTSIZE_MAX (524,287
+    // pixels), which the body of about a million characters passes, leaving its end blank. The column
+    // ends in a stretch, so its pieces stay at the top all the same.
     static_cast<QHBoxLayout*>(m_readColumn->parentWidget()->layout())
-        ->setAlignment(m_readColumn, (focus ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        ->setAlignment(m_readColumn, focus ? Qt::AlignHCenter : Qt::AlignLeft);
 
     m_status->setPieces(vsp::detail::statusLine(e, m_moodStore, m_store.now()));
     m_status->parentWidget()->setVisible(!focus);
@@ -1245,6 +1266,9 @@ void EntryDetailView::showLayout(std::optional<vsp::Spring> spring)
     }
     m_toolbar->setVisible(!m_focusLayout);
     m_toolbar->setEntry(m_entry, m_editing, spring.has_value() && isVisible());
+    if (m_focusLayout && !m_overlay->isVisible()) {
+        m_overlay->setWordCount(vsp::compose::wordCount(m_edit.body));
+    }
     m_overlay->setVisible(m_focusLayout);
     m_overlay->raise();
     const Layout current = layout();
@@ -1287,8 +1311,10 @@ void EntryDetailView::refreshFloatingBar()
         return;
     }
     const QRectF selection = m_selection->selectionRect();
-    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection)
-                                               : vsp::detail::editBarOffset(selection));
+    const qreal below = m_selection->lineBelowBottom();
+    const qreal barHeight = m_floatingBar->glassHeight();
+    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection, below, barHeight)
+                                               : vsp::detail::editBarOffset(selection, below, barHeight));
 }
 
 void EntryDetailView::applyTheme()

@@ -43,6 +43,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -52,12 +53,16 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QTextEdit>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <limits>
 
@@ -744,6 +749,57 @@ void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsT
     QVERIFY(reds() > 0);
 }
 
+void EntryDetailViewTest::editPhotos_fitTheWindow_withoutAnEmptyBandAbove()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    const QString source = vsp::test::testHome() + QStringLiteral("/wide.jpg");
+    QVERIFY(viewfixtures::writePhoto(source, QSize(1200, 800)));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto name = j.store.saveImage(file.readAll(), j.a.id, QStringLiteral("wide.jpg"));
+    QVERIFY(name);
+    JournalEntry withPhoto = *j.store.entry(j.a.id);
+    withPhoto.imageFilenames = {*name};
+    j.store.updateEntry(withPhoto);
+    d.startEditing();
+    viewfixtures::finishAnimations(&j.window);
+    QWidget* section = d.editPhotoSection();
+    auto* gallery = section->findChild<ImageGalleryView*>();
+    QVERIFY(gallery);
+    QTRY_VERIFY(!gallery->thumbnailViews().isEmpty() && !gallery->thumbnailViews().first()->imageView()->isLoading());
+    for (int round = 0; round < 6; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+    // A full-width photo is taller than the strip may be.
+    QVERIFY(gallery->contentHeight() > section->height());
+
+    // The whole section, its Images button included, shows in the window without scrolling the page.
+    QWidget* photos = section->parentWidget();
+    QScrollArea* page = nullptr;
+    for (QScrollArea* area : d.findChildren<QScrollArea*>()) {
+        if (area->widget()->isAncestorOf(photos)) {
+            page = area;
+        }
+    }
+    QVERIFY(page);
+    const int bottom = photos->mapTo(page->viewport(), QPoint(0, photos->height())).y();
+    QVERIFY2(bottom <= page->viewport()->height(),
+             qPrintable(QStringLiteral("%1 below %2").arg(bottom).arg(page->viewport()->height())));
+    // While the photos are cut, the editor above keeps no room beyond its least height.
+    QWidget* editorArea = d.findChild<QWidget*>(QStringLiteral("detailEditorArea"));
+    QCOMPARE(editorArea->height(), editorArea->minimumHeight());
+
+    // Without photos the section is its button alone, and the editor takes the room.
+    d.removeImage(*name);
+    viewfixtures::finishAnimations(&j.window);
+    for (int round = 0; round < 6; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+    QCOMPARE(photos->height(), photos->sizeHint().height());
+    QVERIFY(editorArea->height() > 2 * editorArea->minimumHeight());
+}
+
 void EntryDetailViewTest::readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data()
 {
     QTest::addColumn<bool>("focus");
@@ -845,6 +901,77 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
     whole.setContent(huge.body, huge.bodyRTF, huge.fontDesign, settings.readingFontSize(),
                      settings.writingFontSize());
     QCOMPARE(body->height(), whole.heightForWidth(body->width()));
+}
+
+void EntryDetailViewTest::tallBody_scrolledToTheEnd_showsItsLastLine()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    // Lines of one character: cheap to lay out, yet taller than the 524,287 pixels a layout gives an item
+    // aligned within it, which a body of about a million characters reaches.
+    JournalEntry tall = makeEntry(QStringLiteral("Tall"), QStringLiteral("x\n").repeated(20000) + u'z');
+    j.store.addEntry(tall);
+    j.store.setSelectedEntryID(tall.id);
+    BodyTextView* body = d.bodyView();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    for (int turn = 0; turn < 10000 && body->laidOutCharacters() < body->characterCount(); ++turn) {
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(body->laidOutCharacters(), body->characterCount());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QVERIFY(body->height() > QLAYOUTSIZE_MAX);
+    QCOMPARE(body->height(), body->heightForWidth(body->width()));
+
+    QScrollArea* area = nullptr;
+    for (QScrollArea* candidate : d.findChildren<QScrollArea*>()) {
+        if (candidate->widget() && candidate->widget()->isAncestorOf(body)) {
+            area = candidate;
+        }
+    }
+    QVERIFY(area);
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    // The body's last line sits inside the viewport, above the related entries below it.
+    const int bottom = body->mapTo(area->viewport(), QPoint(0, body->height())).y();
+    QVERIFY2(bottom > 0 && bottom <= area->viewport()->height(), qPrintable(QString::number(bottom)));
+}
+
+void EntryDetailViewTest::storedTab_drawsAsAGap_data()
+{
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<bool>("rich");
+    QTest::newRow("read, plain") << false << false;
+    QTest::newRow("read, rich") << false << true;
+    QTest::newRow("edit, plain") << true << false;
+    QTest::newRow("edit, rich") << true << true;
+}
+
+void EntryDetailViewTest::storedTab_drawsAsAGap()
+{
+    QFETCH(bool, editing);
+    QFETCH(bool, rich);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    JournalEntry tabbed = makeEntry(QStringLiteral("Tabbed"), QStringLiteral("a\tb"));
+    if (rich) {
+        QTextDocument document;
+        document.setPlainText(tabbed.body);
+        tabbed.bodyRTF = vsp::rtf::writeRtf(document);
+    }
+    j.store.addEntry(tabbed);
+    j.store.setSelectedEntryID(tabbed.id);
+    if (editing) {
+        d.startEditing();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QTextDocument& document = editing ? *d.editor()->textView()->document() : d.bodyView()->document();
+    QCOMPARE(document.firstBlock().text(), QStringLiteral("a\tb"));
+    (void)document.size();
+    const QTextLine line = document.firstBlock().layout()->lineAt(0);
+    QVERIFY(line.isValid());
+    // Out to the next tab stop: wider than two spaces, where a tab drawn as nothing or as one glyph is not.
+    const qreal gap = line.cursorToX(2) - line.cursorToX(1);
+    const qreal space = QFontMetricsF(document.defaultFont()).horizontalAdvance(u' ');
+    QVERIFY2(gap > 2 * space, qPrintable(QStringLiteral("%1 against a space of %2").arg(gap).arg(space)));
 }
 
 void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
@@ -1100,6 +1227,50 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     QVERIFY(!d.lastFocusChange());
     QCOMPARE(d.toolbar()->isVisible(), leaving);
     QCOMPARE(d.focusOverlay()->isVisible(), !leaving);
+}
+
+void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear_data()
+{
+    QTest::addColumn<bool>("focus");
+    QTest::addColumn<int>("line");
+    QTest::newRow("column, first line") << false << 0;
+    QTest::newRow("column, third line") << false << 2;
+    QTest::newRow("focus mode, first line") << true << 0;
+    QTest::newRow("focus mode, third line") << true << 2;
+}
+
+void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear()
+{
+    QFETCH(bool, focus);
+    QFETCH(int, line);
+    Journal j;
+    EntryDetailView& d = j.detail();
+    JournalEntry lines = makeEntry(QStringLiteral("Lines"), QStringLiteral("one two\nthree four\nfive six\nseven eight"));
+    j.store.addEntry(lines);
+    j.store.setSelectedEntryID(lines.id);
+    d.startEditing();
+    j.store.setFocusMode(focus);
+    viewfixtures::finishAnimations(&j.window);
+    QTextEdit* view = d.editor()->textView();
+    view->setFocus();
+    QTextCursor cursor(view->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    FloatingFormatBar* bar = d.floatingBar();
+    QTRY_VERIFY(bar->isVisible());
+    viewfixtures::finishAnimations(&j.window);
+    // Vertical spans in the bar's host: the glass, the selected line, the line under it.
+    const auto span = [&](int block) {
+        const QRect r = view->cursorRect(QTextCursor(view->document()->findBlockByNumber(block)));
+        const QPoint top = view->viewport()->mapTo(bar->parentWidget(), r.topLeft());
+        return std::pair{top.y(), top.y() + r.height()};
+    };
+    const int glassTop = bar->anchor().y();
+    const int glassBottom = glassTop + bar->glassHeight();
+    for (const auto& [top, bottom] : {span(line), span(line + 1)}) {
+        QVERIFY2(glassBottom <= top || glassTop >= bottom,
+                 qPrintable(QStringLiteral("glass %1-%2 over line %3-%4").arg(glassTop).arg(glassBottom).arg(top).arg(bottom)));
+    }
 }
 
 void EntryDetailViewTest::floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data()

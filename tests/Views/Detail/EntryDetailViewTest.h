@@ -36,9 +36,13 @@ private Q_SLOTS:
     void addImages_refusedFile_isExplainedOnScreen_data();
     void addImages_refusedFile_isExplainedOnScreen();
     void photosAddedWhileEditing_sectionComesInPicturingThemAsTheyArrive();
+    void editPhotos_fitTheWindow_withoutAnEmptyBandAbove();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight_data();
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
+    void tallBody_scrolledToTheEnd_showsItsLastLine();
+    void storedTab_drawsAsAGap_data();
+    void storedTab_drawsAsAGap();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
     void ctrlBackspaceInATextField_deletesAWord_notTheEntry();
     void editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab();
@@ -53,6 +57,8 @@ private Q_SLOTS:
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings();
+    void floatingBar_leavesTheSelectedLineAndTheNextOneClear_data();
+    void floatingBar_leavesTheSelectedLineAndTheNextOneClear();
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data();
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce();
     void picturedLook_pieceComesDownFromTheTopEdge_data();
