@@ -10,6 +10,8 @@ run_packages=(
     build-essential cmake ninja-build pkg-config ccache
     # Qt
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-positioning-dev qt6-svg-dev libxkbcommon-dev
+    # Qt's platform input context, to compile the keyboard's compose table before the first key is typed
+    qt6-base-private-dev
     # libraries
     libsimdjson-dev libicu-dev libpam0g-dev libpocketsphinx-dev pocketsphinx-en-us
     # media runtime (GStreamer backend of Qt Multimedia)

@@ -7,6 +7,7 @@
 #include "Model/JournalStore.h"
 #include "Model/JournalStoreLock.h"
 #include "Model/Log.h"
+#include "Platform/ComposeTable.h"
 #include "Platform/SingleInstance.h"
 #include "Update/AppBundle.h"
 #include "Update/FeedFetch.h"
@@ -165,6 +166,11 @@ int runVesperlog(int argc, char** argv)
     // Search folds the journal's text on another thread once the window is on screen, not before.
     QObject::connect(vesperlog.mainWindow(), &MainWindow::firstPainted, &vesperlog.store(),
                      &JournalStore::prepareSearch, Qt::SingleShotConnection);
+    // The keyboard's compose table, which Qt would otherwise compile on the first key typed, a moment
+    // later: nobody types that soon, and the window reaches its first rest as early as before.
+    QObject::connect(
+        vesperlog.mainWindow(), &MainWindow::firstPainted, &app,
+        [&app] { QTimer::singleShot(300, &app, [] { vsp::preloadComposeTable(); }); }, Qt::SingleShotConnection);
     // The sound plugins load soon after a "Voice" button or a voice note is first shown (their widgets
     // start the warm-up), not in every session.
 

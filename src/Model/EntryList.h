@@ -148,12 +148,13 @@ public:
     }
     friend bool operator!=(const EntryList& a, const EntryList& b) { return !(a == b); }
 
-private:
-    /// Whether the `i`th entries of this list and `other` are one shared entry (so certainly equal).
+    /// Whether the `i`th entry of this list and the `j`th of `other` are one shared entry (so certainly
+    /// equal); reads neither entry.
     bool sharesEntry(qsizetype i, const EntryList& other, qsizetype j) const
     {
         return std::as_const(m_nodes[i]).constData() == std::as_const(other.m_nodes[j]).constData();
     }
 
+private:
     Nodes m_nodes;
 };

@@ -152,6 +152,7 @@ JournalSearchIndex::JournalSearchIndex(const EntryList& entries, int threads,
     for (const qsizetype b : bytes) {
         m_liveBytes += b;
     }
+    m_allReady = !(cancelled && cancelled->load());
 }
 
 JournalSearchIndex::~JournalSearchIndex() = default;
@@ -184,6 +185,9 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
 void JournalSearchIndex::follow(const EntryList& entries)
 {
     if (entries.constData() == m_entries.constData() && entries.size() == m_entries.size()) {
+        return;
+    }
+    if (followFewChanged(entries)) {
         return;
     }
     const EntryList before = std::exchange(m_entries, entries);
@@ -219,9 +223,8 @@ void JournalSearchIndex::follow(const EntryList& entries)
         }
     }
     for (size_t j = 0; j < m_texts.size(); ++j) {
-        if (!kept[j] && m_texts[j].ready) {
-            m_deadBytes += m_texts[j].titleSize + m_texts[j].tagsSize;
-            m_liveBytes -= m_texts[j].titleSize + m_texts[j].tagsSize;
+        if (!kept[j]) {
+            dropText(j);
         }
     }
     m_texts = std::move(texts);
@@ -232,7 +235,70 @@ void JournalSearchIndex::follow(const EntryList& entries)
             m_liveBytes += m_texts[size_t(i)].titleSize + m_texts[size_t(i)].tagsSize;
         }
     }
+    m_allReady = true;
     compactIfWasteful();
+}
+
+bool JournalSearchIndex::followFewChanged(const EntryList& entries)
+{
+    const qsizetype newCount = entries.size();
+    const qsizetype oldCount = m_entries.size();
+    // The entries both lists share at their start and at their end are compared by address alone: a
+    // change of one entry reads that entry only, not the journal.
+    qsizetype head = 0;
+    while (head < newCount && head < oldCount && entries.sharesEntry(head, m_entries, head)) {
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < newCount - head && tail < oldCount - head
+           && entries.sharesEntry(newCount - 1 - tail, m_entries, oldCount - 1 - tail)) {
+        ++tail;
+    }
+    const qsizetype added = newCount - head - tail;
+    const qsizetype removed = oldCount - head - tail;
+    // Entries a cancelled folding left out are folded by the walk over every entry.
+    if (added > kFewChanged || removed > kFewChanged || !m_allReady) {
+        return false;
+    }
+    const EntryList before = std::exchange(m_entries, entries);
+    // Entries changed in place (a favourite, an archive) keep their texts when those are the same strings.
+    std::vector<Text> middle(static_cast<size_t>(added));
+    for (qsizetype k = 0; k < added && added == removed; ++k) {
+        const size_t j = size_t(head + k);
+        const JournalEntry& e = entries[head + k];
+        if (m_texts[j].ready && before[head + k].id == e.id && sameText(before[head + k], e)) {
+            middle[size_t(k)] = m_texts[j];
+            middle[size_t(k)].archived = e.isArchived;
+            middle[size_t(k)].date = e.date;
+            m_texts[j].ready = false;
+        }
+    }
+    for (qsizetype k = 0; k < removed; ++k) {
+        dropText(size_t(head + k));
+    }
+    const auto at = m_texts.begin() + head;
+    if (added == removed) {
+        std::copy(middle.cbegin(), middle.cend(), at);
+    } else {
+        m_texts.insert(m_texts.erase(at, at + removed), middle.cbegin(), middle.cend());
+    }
+    Blocks& blocks = *m_blocks.back();
+    for (qsizetype i = head; i < head + added; ++i) {
+        if (!m_texts[size_t(i)].ready) {
+            foldAt(i, blocks);
+            m_liveBytes += m_texts[size_t(i)].titleSize + m_texts[size_t(i)].tagsSize;
+        }
+    }
+    compactIfWasteful();
+    return true;
+}
+
+void JournalSearchIndex::dropText(size_t i)
+{
+    if (m_texts[i].ready) {
+        m_deadBytes += m_texts[i].titleSize + m_texts[i].tagsSize;
+        m_liveBytes -= m_texts[i].titleSize + m_texts[i].tagsSize;
+    }
 }
 
 void JournalSearchIndex::compactIfWasteful()

@@ -77,6 +77,13 @@ private:
     /// Where the query first occurs in entry i's text at or after byte `from`; -1 when it does not.
     qsizetype find(qsizetype i, const QByteArray& foldedQuery, std::uint32_t from) const;
     void foldAt(qsizetype i, Blocks& blocks);
+    /// `follow()` for a list that differs from the one held in at most `kFewChanged` consecutive
+    /// entries, the others shared with it (one entry changed, added or removed); false, changing
+    /// nothing, for any other list.
+    bool followFewChanged(const EntryList& entries);
+    static constexpr qsizetype kFewChanged = 64;
+    /// Counts the text of entry i as no longer used.
+    void dropText(size_t i);
     /// Copies the live texts into fresh blocks once changed entries have left as much dead text.
     void compactIfWasteful();
 
@@ -85,6 +92,8 @@ private:
     std::vector<std::unique_ptr<Blocks>> m_blocks;
     qsizetype m_liveBytes = 0;
     qsizetype m_deadBytes = 0;
+    /// Every entry's text is folded (no folding was cancelled part-way).
+    bool m_allReady = false;
 };
 
 } // namespace vsp

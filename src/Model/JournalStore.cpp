@@ -91,10 +91,7 @@ JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_cl
     connect(&m_settings, &AppSettings::sortOrderChanged, this,
             [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
     // Entries changed in place keep their list's buffer: the remembered filter goes with every change.
-    connect(this, &JournalStore::entriesChanged, this, [this] {
-        m_filterMemo.reset();
-        m_tagMemo.reset();
-    });
+    connect(this, &JournalStore::entriesChanged, this, [this] { m_filterMemo.reset(); });
 }
 
 JournalStore::~JournalStore()
@@ -438,6 +435,9 @@ void JournalStore::saveTagColors()
 void JournalStore::setEntries(const EntryList& entries)
 {
     m_entries = entries;
+    m_useCounts.reset();
+    m_streakMemo.reset();
+    noteEntriesReplaced();
     Q_EMIT entriesChanged();
 }
 
@@ -646,6 +646,9 @@ void JournalStore::addEntry(const JournalEntry& given)
     const JournalEntry entry = sanitized(given, now());
     const NavigationState before = navigationState();
     m_entries.prepend(entry);
+    noteEntriesStep({EntriesStep::Kind::Inserted, 0});
+    countUses(entry, 1);
+    forgetStreakFrom(entry.date);
     m_selectedEntryID = entry.id;
     m_selectedSection = NavSection::Today;
     m_selectedTag.reset();
@@ -665,7 +668,13 @@ void JournalStore::updateEntry(const JournalEntry& given)
         return;
     }
     const JournalEntry entry = sanitized(given, m_entries[i].date);
+    countUses(m_entries[i], -1);
+    if (m_entries[i].date != entry.date) {
+        forgetStreakFrom(std::min(m_entries[i].date, entry.date));
+    }
     m_entries.replace(i, entry);
+    noteEntriesStep({EntriesStep::Kind::Changed, i});
+    countUses(entry, 1);
     Q_EMIT entriesChanged();
     save();
     if (entry.expirationDate) {
@@ -689,7 +698,18 @@ void JournalStore::deleteEntry(const JournalEntry& given)
         Q_EMIT trashedEntriesChanged();
     }
     if (live) {
-        m_entries.removeIf([&](const JournalEntry& e) { return e.id == entry.id; });
+        // Positions as they stand before each removal: every earlier one has gone by then.
+        qsizetype position = 0;
+        m_entries.removeIf([&](const JournalEntry& e) {
+            if (e.id != entry.id) {
+                ++position;
+                return false;
+            }
+            noteEntriesStep({EntriesStep::Kind::Removed, position});
+            countUses(e, -1);
+            forgetStreakFrom(e.date);
+            return true;
+        });
         Q_EMIT entriesChanged();
     }
     if (m_pinnedIDs.remove(entry.id)) {
@@ -726,6 +746,7 @@ void JournalStore::toggleFavorite(const JournalEntry& entry)
         return;
     }
     m_entries.edit(i).isFavorite = !m_entries[i].isFavorite;
+    noteEntriesStep({EntriesStep::Kind::Changed, i});
     Q_EMIT entriesChanged();
     save();
 }
@@ -736,7 +757,10 @@ void JournalStore::toggleArchive(const JournalEntry& entry)
     if (i < 0) {
         return;
     }
+    countUses(m_entries[i], -1);
     m_entries.edit(i).isArchived = !m_entries[i].isArchived;
+    noteEntriesStep({EntriesStep::Kind::Changed, i});
+    countUses(m_entries[i], 1);
     Q_EMIT entriesChanged();
     save();
 }
@@ -761,7 +785,10 @@ void JournalStore::deleteTag(const QString& tag)
     bool changed = false;
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         if (m_entries[i].tags.contains(tag)) {
+            countUses(m_entries[i], -1);
             m_entries.edit(i).tags.removeAll(tag);
+            noteEntriesStep({EntriesStep::Kind::Changed, i});
+            countUses(m_entries[i], 1);
             changed = true;
         }
     }
@@ -802,8 +829,26 @@ void JournalStore::requestReviewIfAppropriate()
     }
 }
 
+void JournalStore::noteEntriesStep(EntriesStep step)
+{
+    ++m_entriesVersion;
+    if (m_steps.size() >= kKeptSteps) {
+        m_steps.removeFirst();
+        ++m_stepsFrom;
+    }
+    m_steps.append(step);
+}
+
+void JournalStore::noteEntriesReplaced()
+{
+    ++m_entriesVersion;
+    m_steps.clear();
+    m_stepsFrom = m_entriesVersion;
+}
+
 void JournalStore::sortEntries(bool newestFirst)
 {
+    noteEntriesReplaced();
     if (newestFirst) {
         m_entries.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
     } else {

@@ -241,6 +241,22 @@ public:
     /// The stored entry with this id.
     const JournalEntry* entry(const QUuid& id) const;
 
+    /// One step of a change of `entries()`, as a position in the list as it stood before the step: the
+    /// entry there was changed in place, one was inserted there, or the one there was removed.
+    struct EntriesStep {
+        enum class Kind { Changed, Inserted, Removed };
+        Kind kind = Kind::Changed;
+        qsizetype position = 0;
+        bool operator==(const EntriesStep&) const = default;
+    };
+    /// Counts the changes of `entries()`: a different number means a different list.
+    quint64 entriesVersion() const { return m_entriesVersion; }
+    /// The steps, oldest first, that turned the entries as they stood at `version` into `entries()`, so a
+    /// view can follow a change without comparing every entry; nothing when they are not known (the list
+    /// was replaced, reordered, or took more than kKeptSteps steps since).
+    std::optional<QList<EntriesStep>> entriesStepsSince(quint64 version) const;
+    static constexpr int kKeptSteps = 64;
+
     // ------------------------------------------------------------ statistics and calendar
     int todayCount() const;
     /// Non-archived entries whose mood is exactly this emoji.
@@ -473,11 +489,34 @@ private:
         QList<qsizetype> positions;
     };
     mutable std::optional<FilterMemo> m_filterMemo;
-    /// The tag counts of the last `allTags`: the sidebar, the tag field's suggestions and the About tab
-    /// ask for them often; valid, like the filter's, while the entries are the very list they came from.
-    struct TagMemo {
-        EntryList entries;
-        QList<TagCount> tags;
+    /// Uses of each tag and of each mood among the non-archived entries. The sidebar asks for them after
+    /// every change, so every change adjusts them for the entries it touches instead of counting the
+    /// journal again; absent until first asked for, and after the whole list was replaced.
+    struct UseCounts {
+        QHash<QString, int> tags;
+        QHash<QString, int> moods;
+        /// `tags` in code-point order, made again when a count changed.
+        std::optional<QList<TagCount>> sortedTags;
     };
-    mutable std::optional<TagMemo> m_tagMemo;
+    mutable std::optional<UseCounts> m_useCounts;
+    const UseCounts& useCounts() const;
+    /// Adds (`sign` 1) or takes away (-1) the entry's uses; nothing while the counts are absent.
+    void countUses(const JournalEntry& entry, int sign);
+    /// The last streak, for the day it was found on. Entries dated before `horizon` (the start of the
+    /// day that ended it) cannot change it: only a change of entries dated at or after it forgets it.
+    struct StreakMemo {
+        QDate day;
+        int streak = 0;
+        double horizon = 0;
+    };
+    mutable std::optional<StreakMemo> m_streakMemo;
+    /// An entry dated `date` came or went.
+    void forgetStreakFrom(double date);
+    /// Records one step of a change of the entries, or (without one) a change whose steps are not known.
+    void noteEntriesStep(EntriesStep step);
+    void noteEntriesReplaced();
+    quint64 m_entriesVersion = 0;
+    /// The steps since version m_stepsFrom, the step to version m_stepsFrom + k + 1 at k.
+    QList<EntriesStep> m_steps;
+    quint64 m_stepsFrom = 0;
 };

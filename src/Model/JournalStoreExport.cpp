@@ -173,6 +173,10 @@ void JournalStore::importEntries()
     if (added.isEmpty()) {
         return;
     }
+    for (const JournalEntry& e : std::as_const(added)) {
+        countUses(e, 1);
+        forgetStreakFrom(e.date);
+    }
     m_entries.append(added);
     sortEntries(true);
     Q_EMIT entriesChanged();

@@ -1,6 +1,7 @@
 // The read-only queries of the store: the filtered list, On This Day, tags, statistics and calendar.
 // Each is worked out afresh from the entries on every call, except that a search remembers its matches
-// so the next keystroke can narrow them.
+// so the next keystroke can narrow them, and the uses of tags and moods are counted once and then kept
+// up to date by every change.
 
 #include "Model/Dates.h"
 #include "Model/JournalSearchIndex.h"
@@ -286,24 +287,61 @@ std::optional<JournalEntry> JournalStore::selectedEntry() const
     return std::nullopt;
 }
 
+const JournalStore::UseCounts& JournalStore::useCounts() const
+{
+    if (!m_useCounts) {
+        UseCounts counts;
+        for (const JournalEntry& e : m_entries) {
+            if (e.isArchived) {
+                continue;
+            }
+            for (const QString& tag : e.tags) {
+                ++counts.tags[tag];
+            }
+            if (e.mood) {
+                ++counts.moods[*e.mood];
+            }
+        }
+        m_useCounts = std::move(counts);
+    }
+    return *m_useCounts;
+}
+
+void JournalStore::countUses(const JournalEntry& entry, int sign)
+{
+    if (!m_useCounts || entry.isArchived) {
+        return;
+    }
+    // A use that drops to nothing leaves the table: the sidebar lists every tag and mood it holds.
+    const auto adjust = [sign](QHash<QString, int>& table, const QString& key) {
+        const auto it = table.find(key);
+        if (it == table.end()) {
+            Q_ASSERT(sign > 0);
+            table.insert(key, sign);
+        } else if ((*it += sign) <= 0) {
+            table.erase(it);
+        }
+    };
+    for (const QString& tag : entry.tags) {
+        adjust(m_useCounts->tags, tag);
+    }
+    if (!entry.tags.isEmpty()) {
+        m_useCounts->sortedTags.reset();
+    }
+    if (entry.mood) {
+        adjust(m_useCounts->moods, *entry.mood);
+    }
+}
+
 QList<TagCount> JournalStore::allTags() const
 {
-    if (m_tagMemo && m_tagMemo->entries.constData() == m_entries.constData()
-        && m_tagMemo->entries.size() == m_entries.size()) {
-        return m_tagMemo->tags;
-    }
-    QHash<QString, int> counts;
-    for (const JournalEntry& e : m_entries) {
-        if (e.isArchived) {
-            continue;
-        }
-        for (const QString& tag : e.tags) {
-            ++counts[tag];
-        }
+    const UseCounts& counts = useCounts();
+    if (counts.sortedTags) {
+        return *counts.sortedTags;
     }
     QList<std::pair<QByteArray, TagCount>> keyed;
-    keyed.reserve(counts.size());
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+    keyed.reserve(counts.tags.size());
+    for (auto it = counts.tags.cbegin(); it != counts.tags.cend(); ++it) {
         // UTF-8 byte order is code-point order.
         keyed.append({it.key().toUtf8(), TagCount{it.key(), it.value()}});
     }
@@ -313,8 +351,16 @@ QList<TagCount> JournalStore::allTags() const
     for (auto& [key, tag] : keyed) {
         result.append(std::move(tag));
     }
-    m_tagMemo = TagMemo{m_entries, result};
+    m_useCounts->sortedTags = result;
     return result;
+}
+
+std::optional<QList<JournalStore::EntriesStep>> JournalStore::entriesStepsSince(quint64 version) const
+{
+    if (version < m_stepsFrom || version > m_entriesVersion) {
+        return std::nullopt;
+    }
+    return m_steps.mid(qsizetype(version - m_stepsFrom));
 }
 
 int JournalStore::todayCount() const
@@ -326,18 +372,20 @@ int JournalStore::todayCount() const
 
 int JournalStore::count(const QString& mood) const
 {
-    return int(std::count_if(m_entries.cbegin(), m_entries.cend(),
-                             [&](const JournalEntry& e) { return !e.isArchived && e.mood == mood; }));
+    return useCounts().moods.value(mood);
 }
 
 bool JournalStore::hasMoodEntries() const
 {
-    return std::any_of(m_entries.cbegin(), m_entries.cend(),
-                       [](const JournalEntry& e) { return !e.isArchived && e.mood.has_value(); });
+    return !useCounts().moods.isEmpty();
 }
 
 int JournalStore::currentStreak() const
 {
+    const QDate currentDay = today();
+    if (m_streakMemo && m_streakMemo->day == currentDay) {
+        return m_streakMemo->streak;
+    }
     // Sorted dates let each day be tested with one binary search instead of converting every entry to a
     // calendar day.
     std::vector<double> dates;
@@ -347,10 +395,11 @@ int JournalStore::currentStreak() const
     }
     std::sort(dates.begin(), dates.end());
     int streak = 0;
-    QDate day = today();
+    QDate day = currentDay;
     double end = vsp::startOfDay(day.addDays(1));
+    double start = end;
     while (day.isValid()) {
-        const double start = vsp::startOfDay(day);
+        start = vsp::startOfDay(day);
         const auto it = std::lower_bound(dates.cbegin(), dates.cend(), start);
         if (it == dates.cend() || *it >= end) {
             break;
@@ -359,7 +408,15 @@ int JournalStore::currentStreak() const
         end = start;
         day = day.addDays(-1);
     }
+    m_streakMemo = StreakMemo{currentDay, streak, start};
     return streak;
+}
+
+void JournalStore::forgetStreakFrom(double date)
+{
+    if (m_streakMemo && date >= m_streakMemo->horizon) {
+        m_streakMemo.reset();
+    }
 }
 
 int JournalStore::totalWordCount() const

@@ -60,6 +60,8 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
     m_trashedEntries.erase(record);
     Q_EMIT trashedEntriesChanged();
     m_entries.append(entry);
+    countUses(entry, 1);
+    forgetStreakFrom(entry.date);
     sortEntries(m_sortNewestFirst);
     Q_EMIT entriesChanged();
     scheduleReminder(entry);

@@ -1,5 +1,6 @@
 #include "JournalStoreQueriesTest.h"
 
+#include "common/FixedFileChooser.h"
 #include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
@@ -193,6 +194,32 @@ void JournalStoreQueriesTest::search_followsEditedText()
     QCOMPARE(titles(store.filteredEntries()), QStringList({older.title, e.title}));
 }
 
+void JournalStoreQueriesTest::search_followsAddedAndDeletedEntries()
+{
+    // The index follows one entry added or removed by moving the others' text, not by folding again.
+    const JournalEntry apple = entry(QStringLiteral("apple"), localMoment(-1));
+    const JournalEntry banana = entry(QStringLiteral("banana"), localMoment(-2));
+    const JournalEntry cherry = entry(QStringLiteral("cherry"), localMoment(-3));
+    writeJournal({apple, banana, cherry});
+    JournalStore store;
+    store.setSelectedSection(NavSection::Journal);
+    store.setSearchQuery(QStringLiteral("an"));
+    QCOMPARE(titles(store.filteredEntries()), QStringList{u"banana"_qs});
+    store.deleteEntry(apple);
+    store.addEntry(entry(QStringLiteral("mango"), localMoment(0)));
+    store.setSelectedSection(NavSection::Journal);
+    for (const auto& [query, expected] :
+         {std::pair{u"an"_qs, QStringList{u"mango"_qs, u"banana"_qs}}, std::pair{u"apple"_qs, QStringList()},
+          std::pair{u"cherry"_qs, QStringList{u"cherry"_qs}}}) {
+        store.setSearchQuery(query);
+        QCOMPARE(titles(store.filteredEntries()), expected);
+    }
+    store.deleteEntry(cherry);
+    QVERIFY(store.filteredEntries().isEmpty());
+    store.setSearchQuery(QStringLiteral("o"));
+    QCOMPARE(titles(store.filteredEntries()), (QStringList{u"mango"_qs, u"banana"_qs}));
+}
+
 void JournalStoreQueriesTest::search_narrowing_seesChangesAndPreparedText()
 {
     JournalEntry a = entry(QStringLiteral("river walk"));
@@ -371,6 +398,90 @@ void JournalStoreQueriesTest::allTags_countsExactNamesInCodePointOrder()
     writeJournal({entry(QStringLiteral("untagged"))});
     JournalStore empty;
     QVERIFY(empty.allTags().isEmpty());
+}
+
+void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount_data()
+{
+    QTest::addColumn<QString>("change");
+    for (const char* change : {"add", "retag", "new mood", "archive", "unarchive", "delete", "delete tag", "restore",
+                               "import", "redate: the streak breaks"}) {
+        QTest::newRow(change) << QString::fromLatin1(change);
+    }
+}
+
+void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
+{
+    // Counted before the change, so the change has to keep the counts up to date rather than count anew.
+    QFETCH(QString, change);
+    QList<JournalEntry> journal = sampleJournal();
+    journal << entry(QStringLiteral("two days ago"), localMoment(-2, 12));
+    journal[2].mood = QStringLiteral("⚡");
+    writeJournal(journal);
+    const QString exported = vsp::test::testHome() + QStringLiteral("/import.json");
+    JournalEntry imported = entry(QStringLiteral("imported"), localMoment(-3));
+    imported.tags = {QStringLiteral("work"), QStringLiteral("new")};
+    imported.mood = QStringLiteral("🌿");
+    {
+        JournalStore source;
+        source.setEntries(QList<JournalEntry>{imported});
+        vsp::test::FixedFileChooser chooser;
+        chooser.exportPath = exported;
+        source.setFileChooser(&chooser);
+        source.exportEntries(JournalStore::ExportFormat::Json);
+    }
+    writeJournal(journal);
+    JournalStore store;
+    const auto counts = [](const JournalStore& s) {
+        QStringList result;
+        for (const TagCount& tag : s.allTags()) {
+            result << QStringLiteral("%1=%2").arg(tag.name).arg(tag.count);
+        }
+        for (const QString& mood : {QStringLiteral("🌿"), QStringLiteral("⚡")}) {
+            result << QStringLiteral("%1=%2").arg(mood).arg(s.count(mood));
+        }
+        result << QStringLiteral("moods=%1 streak=%2").arg(s.hasMoodEntries()).arg(s.currentStreak());
+        return result;
+    };
+    const QStringList before = counts(store);
+    const auto stored = [&](qsizetype i) { return *store.entry(journal[i].id); };
+    JournalEntry changed = stored(0);
+    if (change == u"add") {
+        JournalEntry added = entry(QStringLiteral("added"), localMoment(-1, 8));
+        added.tags = {QStringLiteral("work"), QStringLiteral("work")};
+        added.mood = QStringLiteral("⚡");
+        store.addEntry(added);
+    } else if (change == u"retag") {
+        changed.tags = {QStringLiteral("play")};
+        store.updateEntry(changed);
+    } else if (change == u"new mood") {
+        changed.mood.reset();
+        store.updateEntry(changed);
+    } else if (change == u"archive") {
+        store.toggleArchive(changed);
+    } else if (change == u"unarchive") {
+        store.toggleArchive(stored(1));
+    } else if (change == u"delete") {
+        store.deleteEntry(changed);
+    } else if (change == u"delete tag") {
+        store.deleteTag(QStringLiteral("work"));
+    } else if (change == u"restore") {
+        store.deleteEntry(changed);
+        counts(store);
+        store.restoreFromTrash(store.trashedEntries().first());
+    } else if (change == u"import") {
+        vsp::test::FixedFileChooser chooser;
+        chooser.importPath = exported;
+        store.setFileChooser(&chooser);
+        store.importEntries();
+    } else {
+        changed = stored(4);
+        changed.date = localMoment(-3, 12);
+        store.updateEntry(changed);
+    }
+    JournalStore recount;
+    recount.setEntries(store.entries());
+    QCOMPARE(counts(store), counts(recount));
+    QVERIFY(change == u"restore" || counts(store) != before);
 }
 
 void JournalStoreQueriesTest::selectedEntry_findsArchivedEntry()

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void search_isCaseInsensitiveOverTitleBodyTags_data();
     void search_isCaseInsensitiveOverTitleBodyTags();
     void search_followsEditedText();
+    void search_followsAddedAndDeletedEntries();
     void search_narrowing_seesChangesAndPreparedText();
     void search_typedQueries_matchAFreshSearch_data();
     void search_typedQueries_matchAFreshSearch();
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void onThisDay_earlierYearsOnlyNewestFirst_data();
     void onThisDay_earlierYearsOnlyNewestFirst();
     void allTags_countsExactNamesInCodePointOrder();
+    void countsAndStreak_afterChange_equalAFullCount_data();
+    void countsAndStreak_afterChange_equalAFullCount();
     void selectedEntry_findsArchivedEntry();
     void emptyJournal_statistics();
     void streak_countsDaysEndingToday();

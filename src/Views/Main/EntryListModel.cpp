@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -25,40 +26,82 @@ int runEnd(int first, int count, const In& in)
 }
 
 /// Where the entries of one list of rows sit in another, by entry. Rows of one shared list of entries
-/// are told apart by their place in it, which needs no hashing (a search keystroke); otherwise by id.
+/// are told apart by their place in it, which needs no hashing (a search keystroke); so are the rows of
+/// a list and of the list the store's steps made of it (a favourite, an archive, an added or deleted
+/// entry), through where each place went. Otherwise by id.
 class EntryPlaces {
 public:
-    EntryPlaces(const EntryList& source, bool byPosition) : m_byPosition(byPosition)
+    /// `oldToNew`: the place in `source` of each place in the list the old rows point into; null when
+    /// old and new rows point into `source` alike.
+    EntryPlaces(const EntryList& source, bool byPosition, const std::vector<qsizetype>* oldToNew = nullptr)
+        : m_byPosition(byPosition || oldToNew),
+          m_oldToNew(oldToNew)
     {
         if (m_byPosition) {
             m_at.assign(size_t(source.size()), -1);
         }
     }
     template <typename Row>
-    void add(const Row& entryRow, int row)
+    void add(const Row& entryRow, int row, bool oldRow)
     {
-        if (m_byPosition) {
-            m_at[size_t(entryRow.position)] = row;
-        } else {
+        if (!m_byPosition) {
             m_byId.insert(entryRow.entry->id, row);
+        } else if (const qsizetype i = place(entryRow, oldRow); i >= 0 && size_t(i) < m_at.size()) {
+            m_at[size_t(i)] = row;
         }
     }
     /// The row of the entry, or -1.
     template <typename Row>
-    int rowOf(const Row& entryRow) const
+    int rowOf(const Row& entryRow, bool oldRow) const
     {
         if (m_byPosition) {
-            const qsizetype i = entryRow.position;
+            const qsizetype i = place(entryRow, oldRow);
             return i >= 0 && size_t(i) < m_at.size() ? m_at[size_t(i)] : -1;
         }
         return m_byId.value(entryRow.entry->id, -1);
     }
 
 private:
+    template <typename Row>
+    qsizetype place(const Row& entryRow, bool oldRow) const
+    {
+        const qsizetype i = entryRow.position;
+        if (!oldRow || !m_oldToNew) {
+            return i;
+        }
+        return i >= 0 && size_t(i) < m_oldToNew->size() ? (*m_oldToNew)[size_t(i)] : -1;
+    }
+
     bool m_byPosition;
+    const std::vector<qsizetype>* m_oldToNew;
     std::vector<int> m_at;
     QHash<QUuid, int> m_byId;
 };
+
+/// Where each place of a list of `count` entries went through `steps`: its place after them, or -1 for
+/// an entry they removed.
+std::vector<qsizetype> placesAfter(qsizetype count, const QList<JournalStore::EntriesStep>& steps)
+{
+    std::vector<qsizetype> places(static_cast<size_t>(count));
+    std::iota(places.begin(), places.end(), qsizetype(0));
+    for (const JournalStore::EntriesStep& step : steps) {
+        const qsizetype p = step.position;
+        switch (step.kind) {
+        case JournalStore::EntriesStep::Kind::Changed: break;
+        case JournalStore::EntriesStep::Kind::Inserted:
+            for (qsizetype& place : places) {
+                place += place >= p ? 1 : 0;
+            }
+            break;
+        case JournalStore::EntriesStep::Kind::Removed:
+            for (qsizetype& place : places) {
+                place = place == p ? -1 : place > p ? place - 1 : place;
+            }
+            break;
+        }
+    }
+    return places;
+}
 
 /// Which of `sequence` form one longest increasing run (not necessarily adjacent): those rows keep
 /// their places while the others move around them.
@@ -140,6 +183,7 @@ void EntryListModel::refresh()
     // A copy of the store's list shares its entries: rows point into it and stay valid whatever the
     // store does next.
     const EntryList source = m_store.entries();
+    const quint64 sourceVersion = m_store.entriesVersion();
     const QList<qsizetype> filtered = m_store.filteredEntryIndices();
     // The block shows only on Today without tag or search: skip the walk over the journal otherwise (it
     // would cost every search keystroke).
@@ -161,6 +205,7 @@ void EntryListModel::refresh()
     const bool showOnThisDay = onThisDayPossible && !onThisDay.isEmpty();
 
     const QSet<QUuid> pinnedIDs = m_store.pinnedIDs();
+    const quint64 sourceVersionBefore = std::exchange(m_sourceVersion, sourceVersion);
     // A keystroke that keeps the same matches (typing on through a common word) changes nothing: skip
     // the walk over every row.
     const bool sameFiltered = filtered.size() == m_filtered.size()
@@ -173,7 +218,10 @@ void EntryListModel::refresh()
     m_filtered = filtered;
     m_pinnedIDs = pinnedIDs;
     const EntryList& entries = source;
-    QList<Row> rows;
+    // The rows are made in the buffer of the rows before last: at 50,000 rows a fresh one would be
+    // faulted in page by page on every keystroke.
+    QList<Row> rows = std::exchange(m_spareRows, {});
+    rows.clear();
     rows.reserve(filtered.size() + 3);
     QList<qsizetype> pinned;
     if (!pinnedIDs.isEmpty()) {
@@ -203,7 +251,7 @@ void EntryListModel::refresh()
 
     // The rows as they were, and the list they point into, stay alive until every signal is out.
     const EntryList sourceBefore = m_source;
-    const QList<Row> rowsBefore = m_rows;
+    QList<Row> rowsBefore = m_rows;
     const QList<JournalEntry> onThisDayBefore = m_onThisDay;
     m_source = source;
     // A block that leaves is pictured while its removal is announced, to fade out: it shows what it
@@ -216,8 +264,16 @@ void EntryListModel::refresh()
     m_showOnThisDay = showOnThisDay;
 
     const bool sameSource = sourceBefore.constData() == m_source.constData();
-    if (moveTo(rows, sameSource)) {
-        announceChangedData(rowsBefore, onThisDayBefore, sameSource, pinsChanged);
+    // The store's steps since the last refresh say where each entry went: no entry is looked up by id.
+    std::optional<std::vector<qsizetype>> oldToNew;
+    if (!sameSource) {
+        if (const auto steps = m_store.entriesStepsSince(sourceVersionBefore)) {
+            oldToNew = placesAfter(sourceBefore.size(), *steps);
+        }
+    }
+    const std::vector<qsizetype>* places = oldToNew ? &*oldToNew : nullptr;
+    if (moveTo(rows, sameSource, places)) {
+        announceChangedData(rowsBefore, onThisDayBefore, sameSource, pinsChanged, places);
     } else {
         beginResetModel();
         m_rows = std::move(rows);
@@ -227,6 +283,7 @@ void EntryListModel::refresh()
         m_onThisDay.clear();
     }
     m_allDataChanged = false;
+    m_spareRows = std::move(rowsBefore);
     if (onThisDayReturns && !m_onThisDayExpanded) {
         m_onThisDayExpanded = true;
         Q_EMIT onThisDayExpandedChanged();
@@ -234,7 +291,7 @@ void EntryListModel::refresh()
     Q_EMIT refreshed();
 }
 
-bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
+bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource, const std::vector<qsizetype>* oldToNew)
 {
     const int oldCount = int(m_rows.size());
     const int newCount = int(rows.size());
@@ -243,11 +300,11 @@ bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
     std::vector<int> newRowOfOld(size_t(oldCount), -1);
     std::vector<char> stays(size_t(newCount), 0);
     {
-        EntryPlaces newPlaces(m_source, sameSource);
+        EntryPlaces newPlaces(m_source, sameSource, oldToNew);
         QVarLengthArray<int, 4> others;
         for (int j = 0; j < newCount; ++j) {
             if (rows[j].entry) {
-                newPlaces.add(rows[j], j);
+                newPlaces.add(rows[j], j, false);
             } else {
                 others.append(j);
             }
@@ -257,7 +314,7 @@ bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource)
             const Row& row = std::as_const(m_rows)[i];
             int target = -1;
             if (row.entry) {
-                target = newPlaces.rowOf(row);
+                target = newPlaces.rowOf(row, true);
             } else {
                 for (const int j : std::as_const(others)) {
                     if (keyOf(rows[j]) == keyOf(row)) {
@@ -402,7 +459,7 @@ void EntryListModel::sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfO
                 // The rows that stay were not in order after all: the views start over.
                 beginResetModel();
                 m_sweeping = false;
-                m_sweepOld.clear();
+                m_sweepOld = {};
                 endResetModel();
                 return;
             }
@@ -411,11 +468,13 @@ void EntryListModel::sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfO
         }
     }
     m_sweeping = false;
-    m_sweepOld.clear();
+    // Let go rather than clear(): the list is shared with the caller's copy, and clearing a shared list
+    // allocates an empty one of the same capacity.
+    m_sweepOld = {};
 }
 
 void EntryListModel::announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore,
-                                         bool sameSource, bool pinsChanged)
+                                         bool sameSource, bool pinsChanged, const std::vector<qsizetype>* oldToNew)
 {
     if (m_rows.isEmpty()) {
         return;
@@ -436,11 +495,11 @@ void EntryListModel::announceChangedData(const QList<Row>& before, const QList<J
         return;
     }
     // The rows before, by entry, to compare each row that stayed with what it showed.
-    EntryPlaces places(m_source, sameSource);
+    EntryPlaces places(m_source, sameSource, oldToNew);
     int special = -1;
     for (int i = 0; i < before.size(); ++i) {
         if (before[i].entry) {
-            places.add(before[i], i);
+            places.add(before[i], i, true);
         } else if (before[i].kind == RowKind::OnThisDay) {
             special = i;
         }
@@ -453,7 +512,7 @@ void EntryListModel::announceChangedData(const QList<Row>& before, const QList<J
         if (!row.entry) {
             return false;
         }
-        const int was = places.rowOf(row);
+        const int was = places.rowOf(row, false);
         if (was < 0) {
             return false; // inserted: already announced
         }

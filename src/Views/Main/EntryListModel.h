@@ -131,23 +131,28 @@ private:
     /// Turns the rows into `rows` through removals, moves and insertions and makes them the model's
     /// rows; false (nothing changed) when that takes more than kMaxChangeSteps steps. `sameSource`: both
     /// point into the same list.
-    bool moveTo(QList<Row>& rows, bool sameSource);
+    /// `oldToNew`: where each place of the list the present rows point into went in the new one, when
+    /// the store's steps tell.
+    bool moveTo(QList<Row>& rows, bool sameSource, const std::vector<qsizetype>* oldToNew);
     /// The rows that stay keep their order: one pass from the top, the rows before the pass taken from
     /// `rows`, the others still from the rows as they were.
     void sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfOld, const std::vector<char>& stays);
     /// After the rows took their new entries: dataChanged for those that show something else than in
     /// `before` (all of them after `invalidate()`). `pinsChanged`: whether the pins differ from before.
     void announceChangedData(const QList<Row>& before, const QList<JournalEntry>& onThisDayBefore, bool sameSource,
-                             bool pinsChanged);
+                             bool pinsChanged, const std::vector<qsizetype>* oldToNew);
 
     JournalStore& m_store;
-    /// The store's list as last applied, shared with it until either changes.
+    /// The store's list as last applied, shared with it until either changes, and its version.
     EntryList m_source;
+    quint64 m_sourceVersion = 0;
     QList<JournalEntry> m_onThisDay;
     /// The store's filtered list and pins the rows were made from.
     QList<qsizetype> m_filtered;
     QSet<QUuid> m_pinnedIDs;
     QList<Row> m_rows;
+    /// The rows before the last refresh, kept for their buffer.
+    QList<Row> m_spareRows;
     /// During a sweep the model lists m_rows up to m_sweepAt, then m_sweepOld from m_sweepFrom on.
     bool m_sweeping = false;
     int m_sweepAt = 0;

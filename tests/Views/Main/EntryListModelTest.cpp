@@ -222,6 +222,12 @@ void EntryListModelTest::storeChange_announcesRowSignals_data()
     QTest::newRow("entry deleted: one row removed") << "delete C" << names("A,B,D") << QList<int>{0, 1, 0, 0, 0};
     QTest::newRow("pinned: row moves up, captions come")
         << "pin C" << names("PINNED,C*,ENTRIES,A,B,D") << QList<int>{2, 0, 1, 1, 0};
+    // Changes the store describes as steps: rows are matched by position, no longer by id.
+    QTest::newRow("favourite: its row changes") << "favourite B" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
+    QTest::newRow("archived: its row leaves") << "archive B" << names("A,C,D") << QList<int>{0, 1, 0, 0, 0};
+    QTest::newRow("redated: its row moves") << "redate A" << names("B,C,D,A") << QList<int>{0, 0, 1, 1, 0};
+    QTest::newRow("several steps: one refresh")
+        << "favourite B, delete C, edit D" << names("A,B,D") << QList<int>{0, 1, 0, 1, 0};
     QTest::newRow("sort reversed: rows move") << "reverse" << names("D,C,B,A") << QList<int>{0, 0, 3, 0, 0};
     QTest::newRow("search: rows around the match leave") << "search B" << names("B") << QList<int>{0, 2, 0, 0, 0};
     QTest::newRow("day changed: every row repaints") << "invalidate" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
@@ -256,6 +262,20 @@ void EntryListModelTest::storeChange_announcesRowSignals()
         store.setEntries(entries);
     } else if (change == u"delete C") {
         store.deleteEntry(byTitle(QStringLiteral("C")));
+    } else if (change == u"favourite B") {
+        store.toggleFavorite(byTitle(QStringLiteral("B")));
+    } else if (change == u"archive B") {
+        store.toggleArchive(byTitle(QStringLiteral("B")));
+    } else if (change == u"redate A") {
+        JournalEntry a = byTitle(QStringLiteral("A"));
+        a.date = localMoment(-5);
+        store.updateEntry(a);
+    } else if (change == u"favourite B, delete C, edit D") {
+        store.toggleFavorite(byTitle(QStringLiteral("B")));
+        store.deleteEntry(byTitle(QStringLiteral("C")));
+        JournalEntry d = byTitle(QStringLiteral("D"));
+        d.body = QStringLiteral("edited");
+        store.updateEntry(d);
     } else if (change == u"pin C") {
         store.togglePin(byTitle(QStringLiteral("C")));
     } else if (change == u"reverse") {
