@@ -16,8 +16,8 @@
 //   row until the window has painted the other entry (the work in between, the save included);
 // - peak_rss_ratio: peak resident memory of a fresh app process after load, 20 searches and 20 saves,
 //   over the size of entries.json;
-// - rss_settled_mb: the resident memory of the app binary 5 s after its window was first painted, the
-//   sound plugins' warm-up included.
+// - rss_settled_mb: the resident memory of the app binary 5 s after its window was first painted, with
+//   whatever it warms up by then (the sound plugins wait until a Voice button or voice note shows).
 // Each figure is printed beside its target (for the diary mix) and, for the long mix, the figure measured
 // before the list and search rework (app_bench_before.json); all are merged into results.json.
 //

@@ -182,8 +182,8 @@ int runVesperlog(int argc, char** argv)
             QCoreApplication::exit(0);
         });
     }
-    // For the memory benchmark: the resident memory once the app has settled, N ms after the first paint
-    // (the sound plugins' warm-up included), then end.
+    // For the memory benchmark: the resident memory once the app has settled, N ms after the first paint,
+    // then end.
     if (const int settleMs = qEnvironmentVariableIntValue("VESPERLOG_EXIT_SETTLED_AFTER_MS"); settleMs > 0) {
         QObject::connect(
             vesperlog.mainWindow(), &MainWindow::firstPainted, &app,
