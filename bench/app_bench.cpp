@@ -35,22 +35,22 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Theme/Spring.h"
-#include "Views/Main/MainWindow.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListWidget.h"
+#include "Views/Main/MainWindow.h"
 #include "Views/Main/SearchField.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
-#include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -387,12 +387,11 @@ void writePhotos(const JournalEntry& entry)
 class WindowDriver {
 public:
     WindowDriver(VesperlogApp& app, LoopWatch& watch)
-        : m_app(app)
-        , m_watch(watch)
-        , m_window(app.mainWindow())
-        , m_list(app.mainWindow()->findChild<EntryListWidget*>())
-    {
-    }
+        : m_app(app),
+          m_watch(watch),
+          m_window(app.mainWindow()),
+          m_list(app.mainWindow()->findChild<EntryListWidget*>())
+    { }
 
     /// The listed entries (top to bottom) that have photos, or none.
     QList<QUuid> listedEntries(bool withPhotos, int count) const
@@ -465,9 +464,8 @@ public:
             std::fprintf(stderr, "no Archive in the detail's menu\n");
             return -1;
         }
-        return stall([menu, action] {
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        });
+        return stall(
+            [menu, action] { QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center()); });
     }
 
     /// A new tag typed into the in-place edit's tag field with Return (untimed), then Done (Ctrl+E, timed):
@@ -568,7 +566,8 @@ public:
     }
 
 private:
-    template<typename T> static T* findByName(QWidget* root, const QString& name)
+    template <typename T>
+    static T* findByName(QWidget* root, const QString& name)
     {
         for (T* w : root->findChildren<T*>()) {
             if (w->accessibleName() == name && w->isVisible()) {
@@ -727,7 +726,8 @@ int main(int argc, char** argv)
             std::printf("list rows %d, entries %d, pending %d, filtered %d, search \"%s\" calendar %d section %d\n",
                         list->listModel()->rowCount(), list->listModel()->entryCount(),
                         int(list->listModel()->isRefreshPending()), int(app.store().filteredEntries().size()),
-                        qPrintable(app.store().searchQuery()), int(app.store().showCalendar()), int(app.store().selectedSection()));
+                        qPrintable(app.store().searchQuery()), int(app.store().showCalendar()),
+                        int(app.store().selectedSection()));
         }
         // Switching entries: rows without photos, then rows whose two photos are on disk.
         std::vector<double> plain;

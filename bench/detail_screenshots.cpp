@@ -45,15 +45,15 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QUrl>
-#include <QLineEdit>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -88,8 +88,8 @@ JournalEntry shownEntry(qsizetype hugeCharacters)
     for (int p = 0; document.characterCount() < hugeCharacters; ++p) {
         cursor.insertText(QStringLiteral("\n\n"), body);
         cursor.insertText(QStringLiteral("Paragraph %1. ").arg(p + 1), bold);
-        cursor.insertText(QStringLiteral("The swifts were low over the water again and the bridge was empty. ").repeated(10),
-                          body);
+        cursor.insertText(
+            QStringLiteral("The swifts were low over the water again and the bridge was empty. ").repeated(10), body);
     }
     JournalEntry e = JournalEntry::create();
     e.title = QStringLiteral("Morning by the river");

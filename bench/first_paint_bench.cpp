@@ -137,8 +137,9 @@ int main(int argc, char** argv)
                  {"first_paint_5m_entry", 5000000, "diary, one rich entry of 5,000,000 characters selected"}};
     QList<Result> results;
     for (const auto& c : cases) {
-        const Result r{QString::fromLatin1(c.name), size, medianFirstPaint(size, c.characters), QStringLiteral("s"),
-                       QString::fromLatin1(c.mix), QStringLiteral("<= 0.3 s")};
+        const Result r{QString::fromLatin1(c.name),          size,
+                       medianFirstPaint(size, c.characters), QStringLiteral("s"),
+                       QString::fromLatin1(c.mix),           QStringLiteral("<= 0.3 s")};
         vsp::bench::printResult(r);
         results.append(r);
     }

@@ -13,8 +13,8 @@
 #include "common/JournalGenerator.h"
 
 #include "Editor/FormattableTextEditor.h"
-#include "Editor/VesperlogTextView.h"
 #include "Editor/Rtf/RtfWriter.h"
+#include "Editor/VesperlogTextView.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
@@ -78,16 +78,14 @@ struct StallWatch {
     StallWatch()
     {
         timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            longest = std::max(longest, since.restart());
-        });
+        QObject::connect(&timer, &QTimer::timeout, [this] { longest = std::max(longest, since.restart()); });
         since.start();
         timer.start();
     }
 };
 
 /// Runs the event loop until `done` holds; seconds taken, -1 after ten minutes.
-template<typename Done>
+template <typename Done>
 double until(Done done)
 {
     QElapsedTimer clock;
@@ -198,11 +196,14 @@ int main(int argc, char** argv)
         stall = std::max(stall, r.stallMs);
         saved = saved && r.saved;
     }
-    const QList<Result> results = {
-        {QStringLiteral("huge_edit_start"), size, median(starts), QStringLiteral("s"), QStringLiteral("one rich entry of 5,000,000 characters")},
-        {QStringLiteral("huge_edit_type"), size, median(types), QStringLiteral("s"), QStringLiteral("one rich entry of 5,000,000 characters")},
-        {QStringLiteral("huge_edit_done"), size, median(dones), QStringLiteral("s"), QStringLiteral("one rich entry of 5,000,000 characters")},
-        {QStringLiteral("huge_edit_longest_stall"), size, double(stall) / 1000, QStringLiteral("s"), QStringLiteral("one rich entry of 5,000,000 characters")}};
+    const QList<Result> results = {{QStringLiteral("huge_edit_start"), size, median(starts), QStringLiteral("s"),
+                                    QStringLiteral("one rich entry of 5,000,000 characters")},
+                                   {QStringLiteral("huge_edit_type"), size, median(types), QStringLiteral("s"),
+                                    QStringLiteral("one rich entry of 5,000,000 characters")},
+                                   {QStringLiteral("huge_edit_done"), size, median(dones), QStringLiteral("s"),
+                                    QStringLiteral("one rich entry of 5,000,000 characters")},
+                                   {QStringLiteral("huge_edit_longest_stall"), size, double(stall) / 1000,
+                                    QStringLiteral("s"), QStringLiteral("one rich entry of 5,000,000 characters")}};
     for (const Result& r : results) {
         std::printf("%-24s %6d entries  %7.3f s\n", qPrintable(r.name), size, r.value);
     }

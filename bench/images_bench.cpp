@@ -286,8 +286,8 @@ int main(int argc, char** argv)
     std::printf("  %d photos opened large               %7.1f ms   (longest GUI stall %.1f ms, work %.1f ms, "
                 "first paint %.1f ms)\n",
                 kOpened, openMs, lightboxStallMs, lightboxBusyMs, lightboxPaintMs);
-    std::printf("  cache after %d photos: %d full images, %d thumbnails, %.1f MB held; resident %.1f MB\n",
-                kOpened, cache.imageCount(), cache.thumbnailCount(), cache.bytesHeld() / 1048576.0,
+    std::printf("  cache after %d photos: %d full images, %d thumbnails, %.1f MB held; resident %.1f MB\n", kOpened,
+                cache.imageCount(), cache.thumbnailCount(), cache.bytesHeld() / 1048576.0,
                 vsp::bench::currentResidentBytes() / 1048576.0);
 
     // The photos take 300 MB of the temporary folder: they go now.

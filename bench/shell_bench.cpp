@@ -10,11 +10,11 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Main/SearchField.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -16,9 +16,9 @@
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 #include "common/BenchSupport.h"
 
 #include <QApplication>

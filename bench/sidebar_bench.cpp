@@ -11,13 +11,13 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
 #include "Views/Sidebar/SidebarRows.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Views/Sidebar/TrashView.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -131,9 +131,8 @@ int main(int argc, char** argv)
                 save(trash->grab(), out.filePath(u"trash" + suffix));
                 // A record restored: it shrinks and fades where it was as the rows below close up.
                 trash->restore(1);
-                QTimer::singleShot(110, &app, [&, trash] {
-                    save(trash->grab(), out.filePath(u"trash-restoring" + suffix));
-                });
+                QTimer::singleShot(110, &app,
+                                   [&, trash] { save(trash->grab(), out.filePath(u"trash-restoring" + suffix)); });
             });
             QTimer::singleShot(2000, &app, [&, trash] {
                 save(trash->grab(), out.filePath(u"trash-restored" + suffix));

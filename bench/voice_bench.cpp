@@ -242,7 +242,8 @@ FirstUse runFirstUse(const char* program, bool warm)
     for (int run = 0; run < 3; ++run) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QString::fromLocal8Bit(program), {warm ? QStringLiteral("--first-use=warm") : QStringLiteral("--first-use=cold")});
+        child.start(QString::fromLocal8Bit(program),
+                    {warm ? QStringLiteral("--first-use=warm") : QStringLiteral("--first-use=cold")});
         child.waitForFinished(60'000);
         const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
         const QStringList fields = out.mid(out.indexOf(QStringLiteral("first-use"))).simplified().split(u' ');
@@ -255,9 +256,9 @@ FirstUse runFirstUse(const char* program, bool warm)
         const double l = std::max({fields[5].toDouble(), fields[6].toDouble(), fields[7].toDouble()});
         result.first.push_back(f);
         result.later.push_back(l);
-        result.detail += QStringLiteral("  [start %1, stop %2, play %3 | later %4, %5, %6 | warm-up %7 | idle %8]")
-                             .arg(fields[1], fields[2], fields[3], fields[5], fields[6], fields[7], fields[9],
-                                  fields[11]);
+        result.detail +=
+            QStringLiteral("  [start %1, stop %2, play %3 | later %4, %5, %6 | warm-up %7 | idle %8]")
+                .arg(fields[1], fields[2], fields[3], fields[5], fields[6], fields[7], fields[9], fields[11]);
     }
     return result;
 }
@@ -293,7 +294,8 @@ NewEntryStalls newEntryStalls()
     MoodStore moods;
     QWidget window;
     window.resize(720, 600);
-    auto* view = new ComposeView(store, settings, moods, [&window] { window.close(); }, &window);
+    auto* view = new ComposeView(
+        store, settings, moods, [&window] { window.close(); }, &window);
     view->setGeometry(window.rect());
     window.show();
     waitUntil([] { return false; }, 500);
@@ -437,8 +439,7 @@ int main(int argc, char** argv)
                     qPrintable(listOf(unwarmed.first)), qPrintable(listOf(warmed.first)));
         std::printf("later uses: without warm-up %s ms, warmed up %s ms\n", qPrintable(listOf(unwarmed.later)),
                     qPrintable(listOf(warmed.later)));
-        std::printf("per press (ms):\n without%s\n warmed%s\n", qPrintable(unwarmed.detail),
-                    qPrintable(warmed.detail));
+        std::printf("per press (ms):\n without%s\n warmed%s\n", qPrintable(unwarmed.detail), qPrintable(warmed.detail));
         const NewEntryStalls entry = newEntryStalls();
         std::printf("in New Entry, longest GUI stall: pressing Voice %.1f ms, while recording %.1f ms, Stop & save "
                     "%.1f ms, playing the note %.1f ms (target 16 ms); idle for 2 s %.1f ms\n",

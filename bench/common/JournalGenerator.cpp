@@ -122,9 +122,7 @@ QList<JournalEntry> generateJournal(int count, unsigned seed, Mix mix)
     // About 6.3 characters a word: a median of 95 words is about 600 characters, and a spread of 1.3
     // puts the mean near 1,400.
     std::lognormal_distribution<double> diaryWords(std::log(95.0), 1.3);
-    const auto words = [&] {
-        return diary ? std::clamp(int(diaryWords(rng)), 3, 12000) : longWords(rng);
-    };
+    const auto words = [&] { return diary ? std::clamp(int(diaryWords(rng)), 3, 12000) : longWords(rng); };
     std::uniform_int_distribution<int> percent(0, 99);
     std::uniform_int_distribution<int> tagPick(0, 39);
     std::uniform_int_distribution<int> tagCount(diary ? 0 : 1, diary ? 3 : 4);

@@ -5,8 +5,8 @@
 #include "Model/EntryText.h"
 #include "Model/JournalStore.h"
 #include "Update/Updater.h"
-#include "Widgets/OpenWindow.h"
 #include "Views/Main/EntryContextMenu.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -152,8 +152,8 @@ int runVesperlog(int argc, char** argv)
     // An unpacked bundle has no launcher until it runs once: its own desktop entry, naming this copy's
     // program by its absolute path, goes to the user's applications (and follows the bundle if moved).
     if (const QString bundle = vsp::bundle::runningBundlePath(); !bundle.isEmpty()) {
-        vsp::bundle::installDesktopEntry(
-            bundle, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications"));
+        vsp::bundle::installDesktopEntry(bundle, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                                                     + QStringLiteral("/applications"));
     }
 
     // New entries note the place and the weather through the desktop's location service.

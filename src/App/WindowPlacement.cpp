@@ -28,8 +28,8 @@ protected:
                 m_shown = true;
                 // Before the window appears: its default size may be larger than a small or scaled screen.
                 vsp::fitToScreen(m_window);
-            } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_shown
-                       && !m_framed && m_window->frameGeometry() != m_window->geometry()) {
+            } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_shown && !m_framed
+                       && m_window->frameGeometry() != m_window->geometry()) {
                 // The window manager has framed the window: the frame must fit too.
                 m_framed = true;
                 vsp::fitToScreen(m_window);

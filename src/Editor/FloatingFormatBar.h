@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Theme/Spring.h"
 #include <QHash>
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
-#include "Theme/Spring.h"
 
 #include <QWidget>
 

@@ -49,8 +49,8 @@ void paintShadow(QPainter& p, const QRectF& rect, double radius, double blur, QP
         QColor c(0, 0, 0);
         c.setAlphaF(float(alpha * 2.0 / (steps + 1) * (1.0 - double(i - 1) / steps)));
         p.setBrush(c);
-        p.drawRoundedRect(rect.translated(offset).adjusted(-grow / 2, -grow / 2, grow / 2, grow / 2),
-                          radius + grow / 2, radius + grow / 2);
+        p.drawRoundedRect(rect.translated(offset).adjusted(-grow / 2, -grow / 2, grow / 2, grow / 2), radius + grow / 2,
+                          radius + grow / 2);
     }
     p.restore();
 }
@@ -148,8 +148,7 @@ CachedImageView::CachedImageView(const QString& path, bool useThumbnail, int max
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
     startLoad();
 }
 
@@ -279,8 +278,8 @@ bool CachedImageView::isFramed() const
 {
     const QSize pixels = framePixels();
     // A hover's 1 % growth draws the copy at hand; only a real change of size asks for another.
-    return !m_framed.isNull() && std::abs(m_framedFor.width() - pixels.width()) <= pixels.width() / 40 &&
-           std::abs(m_framedFor.height() - pixels.height()) <= pixels.height() / 40;
+    return !m_framed.isNull() && std::abs(m_framedFor.width() - pixels.width()) <= pixels.width() / 40
+           && std::abs(m_framedFor.height() - pixels.height()) <= pixels.height() / 40;
 }
 
 int CachedImageView::heightForWidth(int width) const
@@ -363,9 +362,9 @@ void CachedImageView::paintEvent(QPaintEvent*)
     const QImage& picture = m_framed.isNull() ? m_image : m_framed;
     const QSizeF natural = QSizeF(picture.size()) / picture.devicePixelRatio();
     const QSizeF shown = natural.scaled(frame.size(), m_mode == ImageContentMode::Fill ? Qt::KeepAspectRatioByExpanding
-                                                                                        : Qt::KeepAspectRatio);
-    const QRectF target(frame.center().x() - shown.width() / 2, frame.center().y() - shown.height() / 2,
-                        shown.width(), shown.height());
+                                                                                       : Qt::KeepAspectRatio);
+    const QRectF target(frame.center().x() - shown.width() / 2, frame.center().y() - shown.height() / 2, shown.width(),
+                        shown.height());
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(target, picture, QRectF(picture.rect()));
 }
@@ -751,8 +750,8 @@ void ImageLightbox::resizeEvent(QResizeEvent*)
 {
     // Another size of photo: its card is made again, the one at hand stretched meanwhile.
     const QRectF photo = photoRect();
-    if (!m_image.isNull() && (std::abs(photo.width() - m_cardFor.width()) > 0.5 ||
-                              std::abs(photo.height() - m_cardFor.height()) > 0.5)) {
+    if (!m_image.isNull()
+        && (std::abs(photo.width() - m_cardFor.width()) > 0.5 || std::abs(photo.height() - m_cardFor.height()) > 0.5)) {
         load();
     }
 }

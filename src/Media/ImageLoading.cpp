@@ -111,16 +111,15 @@ QImage framedImage(const QImage& source, QSize frame, ImageContentMode mode, dou
     const Qt::AspectRatioMode aspect =
         mode == ImageContentMode::Fill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio;
     const QSize shown = source.size().scaled(frame, aspect).expandedTo(QSize(1, 1));
-    QImage scaled = shown == source.size() ? source
-                                           : source.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage scaled =
+        shown == source.size() ? source : source.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (mode == ImageContentMode::Fill && (shown.width() > frame.width() || shown.height() > frame.height())) {
         const QSize cut = shown.boundedTo(frame);
         const QPoint corner((shown.width() - cut.width()) / 2, (shown.height() - cut.height()) / 2);
         scaled = scaled.copy(QRect(corner, cut));
     }
     // The backing store's own formats: drawing these is a copy, anything else converts on every paint.
-    const QImage::Format fast =
-        scaled.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QImage::Format fast = scaled.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     if (cornerRadius <= 0) {
         if (scaled.format() != fast) {
             scaled.convertTo(fast);

@@ -2,9 +2,9 @@
 
 #include "Media/GStreamerLibrary.h"
 
+#include <QAudioDevice>
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QAudioDevice>
 #include <QLibrary>
 #include <QLibraryInfo>
 #include <QList>
@@ -50,9 +50,8 @@ const GStreamerLibrary* loadGStreamer()
         return nullptr;
     }
     static const char* const plugins[] = {
-        "coreelements", "pulseaudio",   "autodetect", "volume",       "rawparse",     "isomp4",
-        "libav",        "audioparsers", "audioconvert", "audioresample", "playback", "typefindfunctions",
-        "app",          "videoconvertscale",
+        "coreelements", "pulseaudio",   "autodetect",    "volume",   "rawparse",          "isomp4", "libav",
+        "audioparsers", "audioconvert", "audioresample", "playback", "typefindfunctions", "app",    "videoconvertscale",
     };
     for (const char* name : plugins) {
         if (GstPlugin* plugin = gst->pluginLoadByName(name)) {
@@ -62,10 +61,9 @@ const GStreamerLibrary* loadGStreamer()
     // Not the sound server's source and sink: making those opens nothing, but their plugin is all
     // the time they take.
     static const char* const elements[] = {
-        "pipeline",     "bin",      "queue",        "capsfilter",    "fakesink",   "filesink",  "filesrc",
-        "rawaudioparse", "volume",  "mp4mux",       "avenc_aac",     "aacparse",   "audioconvert",
-        "audioresample", "decodebin", "uridecodebin", "typefind",    "qtdemux",    "avdec_aac", "appsink",
-        "videoconvert",
+        "pipeline",      "bin",          "queue",    "capsfilter", "fakesink",  "filesink",     "filesrc",
+        "rawaudioparse", "volume",       "mp4mux",   "avenc_aac",  "aacparse",  "audioconvert", "audioresample",
+        "decodebin",     "uridecodebin", "typefind", "qtdemux",    "avdec_aac", "appsink",      "videoconvert",
     };
     for (const char* name : elements) {
         if (GstElement* element = gst->elementFactoryMake(name, nullptr)) {

@@ -767,8 +767,7 @@ namespace {
 // Reads a JSON array whole: each element through `readItem`, which returns an error text (empty on
 // success). The first failing element fails the list.
 template <typename T, typename ReadItem>
-Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& json, const char* what,
-                             ReadItem readItem)
+Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& json, const char* what, ReadItem readItem)
 {
     element root;
     if (const auto code = parse(parser, json, root)) {
@@ -938,7 +937,7 @@ qsizetype endOfValue(PieceSource& source, qsizetype at)
 } // namespace
 
 Decoded<EntryList> decodeEntries(QIODevice& device, DateEncoding dates, qsizetype pieceBytes,
-                                           std::shared_ptr<StoredFile> richTextFile)
+                                 std::shared_ptr<StoredFile> richTextFile)
 {
     const qint64 start = device.pos();
     PieceSource source(device, pieceBytes);
@@ -965,7 +964,8 @@ Decoded<EntryList> decodeEntries(QIODevice& device, DateEncoding dates, qsizetyp
     };
 
     // A byte order mark may come first, as decodeEntries() allows.
-    while (source.size() < 3 && source.more()) { }
+    while (source.size() < 3 && source.more()) {
+    }
     if (source.size() >= 3 && std::memcmp(source.data(), "\xEF\xBB\xBF", 3) == 0) {
         at = 3;
     }

@@ -44,8 +44,8 @@ char32_t takeUtf8(const unsigned char*& p)
         p += 3;
         return c;
     }
-    const char32_t c = (char32_t(b & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12) | (char32_t(p[2] & 0x3F) << 6)
-                       | (p[3] & 0x3F);
+    const char32_t c =
+        (char32_t(b & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12) | (char32_t(p[2] & 0x3F) << 6) | (p[3] & 0x3F);
     p += 4;
     return c;
 }

@@ -32,8 +32,7 @@ public:
     FoldedText(const char16_t* text) : FoldedText(QStringView(text)) { }
     template <typename A, typename B>
     FoldedText(const QStringBuilder<A, B>& text) : FoldedText(QString(text))
-    {
-    }
+    { }
 
     /// The text of the UTF-8 in `utf8` (which need not be valid: invalid bytes read as QString::fromUtf8
     /// reads them), folded straight from it.

@@ -9,7 +9,7 @@
 /// A cache limited in count and bytes that drops the least recently used entry first.
 class ImageCache::Lru final {
 public:
-    Lru(int limit, qint64 byteLimit) : m_limit(limit), m_byteLimit(byteLimit) {}
+    Lru(int limit, qint64 byteLimit) : m_limit(limit), m_byteLimit(byteLimit) { }
 
     std::optional<Decoded> take(const QString& key)
     {
@@ -73,8 +73,7 @@ private:
 ImageCache::ImageCache()
     : m_images(std::make_unique<Lru>(kImageLimit, kImageBytesLimit)),
       m_thumbnails(std::make_unique<Lru>(kThumbnailLimit, kThumbnailBytesLimit))
-{
-}
+{ }
 
 ImageCache::~ImageCache() = default;
 

@@ -36,6 +36,7 @@ public:
         m_at += used;
         m_left -= used;
     }
+
 private:
     std::vector<std::unique_ptr<char[]>> m_blocks;
     char* m_at = nullptr;
@@ -90,8 +91,8 @@ qsizetype findBytes(const char* haystack, size_t size, const QByteArray& needle)
     for (; i + n - 1 + 16 <= size; i += 16) {
         const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(haystack + i));
         const __m128i atLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(haystack + i + n - 1));
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, atFirst),
-                                                                 _mm_cmpeq_epi8(last, atLast))));
+        unsigned mask =
+            unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, atFirst), _mm_cmpeq_epi8(last, atLast))));
         while (mask != 0) {
             const unsigned bit = unsigned(__builtin_ctz(mask));
             if (std::memcmp(haystack + i + bit + 1, q + 1, n - 2) == 0) {
@@ -132,9 +133,9 @@ void inSlices(qsizetype count, int threads, const Work& work)
 
 } // namespace
 
-JournalSearchIndex::JournalSearchIndex(const EntryList& entries, int threads,
-                                       const std::atomic_bool* cancelled)
-    : m_entries(entries), m_texts(size_t(entries.size()))
+JournalSearchIndex::JournalSearchIndex(const EntryList& entries, int threads, const std::atomic_bool* cancelled)
+    : m_entries(entries),
+      m_texts(size_t(entries.size()))
 {
     const int parts = std::max(threads, 1);
     for (int part = 0; part < parts; ++part) {
@@ -178,8 +179,9 @@ void JournalSearchIndex::foldAt(qsizetype i, Blocks& blocks)
     const size_t used = size_t(o - start);
     blocks.finish(used);
     const QByteArrayView body = e.body.folded();
-    m_texts[size_t(i)] = {start,          body.constData(), titleSize, std::uint32_t(body.size()),
-                          std::uint32_t(used) - titleSize, true, e.isArchived, e.date};
+    m_texts[size_t(i)] = {
+        start, body.constData(), titleSize, std::uint32_t(body.size()), std::uint32_t(used) - titleSize,
+        true,  e.isArchived,     e.date};
 }
 
 void JournalSearchIndex::follow(const EntryList& entries)

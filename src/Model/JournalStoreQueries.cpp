@@ -85,7 +85,7 @@ struct JournalStore::SearchState {
 namespace {
 
 /// Orders positions by the dates `dateOf` gives them, keeping the journal's order among equal dates.
-template<typename DateOf>
+template <typename DateOf>
 void sortByDate(QList<qsizetype>& indices, DateOf dateOf, bool newestFirst)
 {
     const auto newer = [&dateOf](qsizetype a, qsizetype b) { return dateOf(a) > dateOf(b); };
@@ -102,7 +102,8 @@ void sortByDate(QList<qsizetype>& indices, DateOf dateOf, bool newestFirst)
 
 void sortByDate(QList<qsizetype>& indices, const EntryList& entries, bool newestFirst)
 {
-    sortByDate(indices, [&entries](qsizetype i) { return entries[i].date; }, newestFirst);
+    sortByDate(
+        indices, [&entries](qsizetype i) { return entries[i].date; }, newestFirst);
 }
 
 QList<JournalEntry> entriesAt(const EntryList& entries, const QList<qsizetype>& indices)
@@ -162,7 +163,8 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
             search.results.append({folded, inArchive, std::move(found)});
         }
         // The index's dates lie side by side; the entries' own are a cache line apart each.
-        sortByDate(result, [&index](qsizetype i) { return index.dateAt(i); }, m_sortNewestFirst);
+        sortByDate(
+            result, [&index](qsizetype i) { return index.dateAt(i); }, m_sortNewestFirst);
         return result;
     } else {
         if (m_search) {
@@ -197,8 +199,8 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
             }
         }
         sortByDate(result, m_entries, m_sortNewestFirst);
-        m_filterMemo =
-            FilterMemo{m_entries, m_selectedSection, m_selectedTag, m_moodFilter, m_sortNewestFirst, currentDay, result};
+        m_filterMemo = FilterMemo{m_entries,         m_selectedSection, m_selectedTag, m_moodFilter,
+                                  m_sortNewestFirst, currentDay,        result};
         return result;
     }
 }
@@ -221,11 +223,10 @@ void JournalStore::prepareSearch()
     // so the app rests while the threads work.
     auto promise = std::make_shared<std::promise<std::unique_ptr<vsp::JournalSearchIndex>>>();
     m_search->preparing = promise->get_future();
-    QThreadPool::globalInstance()->start(
-        [promise, snapshot = m_entries, cancelled = m_search->cancelled] {
-            promise->set_value(
-                std::make_unique<vsp::JournalSearchIndex>(snapshot, SearchState::searchThreads(), cancelled.get()));
-        });
+    QThreadPool::globalInstance()->start([promise, snapshot = m_entries, cancelled = m_search->cancelled] {
+        promise->set_value(
+            std::make_unique<vsp::JournalSearchIndex>(snapshot, SearchState::searchThreads(), cancelled.get()));
+    });
 }
 
 QList<JournalEntry> JournalStore::onThisDayEntries() const

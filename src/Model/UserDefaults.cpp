@@ -20,8 +20,8 @@ UserDefaults& UserDefaults::instance()
 
 namespace {
 
-constexpr QFileDevice::Permissions ownerPermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                      | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions ownerPermissions =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 std::unique_ptr<QSettings> openSettings(QObject* filter)
 {
@@ -35,9 +35,7 @@ std::unique_ptr<QSettings> openSettings(QObject* filter)
 
 } // namespace
 
-UserDefaults::UserDefaults()
-    : m_settings(openSettings(this)),
-      m_retry(new QTimer(this))
+UserDefaults::UserDefaults() : m_settings(openSettings(this)), m_retry(new QTimer(this))
 {
     // The file holds the unsaved New Entry draft, the user's name and the pins: an older copy of the app
     // left it readable by everyone.

@@ -6,8 +6,8 @@
 #include "Settings/IntroWidgets.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Widgets/OpenWindow.h"
 #include "Theme/Palette.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>

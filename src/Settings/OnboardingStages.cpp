@@ -437,7 +437,8 @@ void FocusStage::paintEvent(QPaintEvent*)
         const qreal bw = QFontMetricsF(badge).horizontalAdvance(QStringLiteral("F11")) + 14;
         const qreal bh = QFontMetricsF(badge).height() + 8;
         capsule(p, QPointF(width() - 10 - bw, height() - 10 - bh), QStringLiteral("F11"), badge,
-                vsp::mixed(Color::vspFgDim().resolve(), accent(), std::clamp(f, 0.0, 1.0)), Color::vspMuted().resolve(), 7, 4);
+                vsp::mixed(Color::vspFgDim().resolve(), accent(), std::clamp(f, 0.0, 1.0)), Color::vspMuted().resolve(),
+                7, 4);
     });
 }
 

@@ -8,11 +8,11 @@
 #include "Settings/OnboardingStages.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Widgets/OpenWindow.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 #include "Theme/TransitionOverlay.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -33,8 +33,7 @@ public:
         setFocusPolicy(Qt::NoFocus);
         connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
                 qOverload<>(&QWidget::update));
-        connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this,
-                qOverload<>(&QWidget::update));
+        connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, qOverload<>(&QWidget::update));
     }
     qreal radius = 8;
 
@@ -144,8 +143,8 @@ protected:
         case QEvent::KeyPress: {
             const auto* key = static_cast<QKeyEvent*>(event);
             const auto shape = m_shapes.constFind(widget);
-            const bool activation = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return
-                                    || key->key() == Qt::Key_Enter;
+            const bool activation =
+                key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
             if (shape != m_shapes.cend() && shape->activate && activation
                 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
                 if (!key->isAutoRepeat()) {

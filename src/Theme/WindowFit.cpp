@@ -67,8 +67,7 @@ void fitToScreen(QWidget* window)
         return;
     }
     const QRect free = best->availableGeometry();
-    const QSize inner =
-        window->size().boundedTo(free.size().shrunkBy(frame)).expandedTo(window->minimumSize());
+    const QSize inner = window->size().boundedTo(free.size().shrunkBy(frame)).expandedTo(window->minimumSize());
     if (!window->testAttribute(Qt::WA_Moved) && frameOf(window).isNull()) {
         // Neither placed by anyone nor framed yet: the window manager still chooses where it opens, now
         // that it fits.

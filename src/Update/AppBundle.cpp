@@ -61,8 +61,8 @@ bool isPackageManaged(const QString& executable, const QString& dpkgInfo)
         return false;
     }
     // "vesperlog.list", or "vesperlog:<arch>.list" where the package is installed for several architectures.
-    const QStringList lists = QDir(dpkgInfo).entryList({QStringLiteral("vesperlog.list"), QStringLiteral("vesperlog:*.list")},
-                                                       QDir::Files);
+    const QStringList lists =
+        QDir(dpkgInfo).entryList({QStringLiteral("vesperlog.list"), QStringLiteral("vesperlog:*.list")}, QDir::Files);
     constexpr qint64 kMostBytes = 4 * 1024 * 1024;
     for (const QString& name : lists) {
         QFile list(dpkgInfo + u'/' + name);

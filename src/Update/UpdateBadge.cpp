@@ -92,7 +92,8 @@ void UpdateBadge::paintEvent(QPaintEvent*)
     const qreal t = std::clamp(m_hover->value(), 0.0, 1.0);
     const QColor accent = vsp::Color::resolvedAccent(1).resolve();
     const QColor fill = vsp::mixed(vsp::Color::resolvedAccent(0.12).resolve(), accent, t);
-    const QColor ink = vsp::mixed(vsp::Color::resolvedAccentText(1).resolve(), vsp::Color::vspBackground().resolve(), t);
+    const QColor ink =
+        vsp::mixed(vsp::Color::resolvedAccentText(1).resolve(), vsp::Color::vspBackground().resolve(), t);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), kRadius, kRadius);
     p.fillPath(shape, fill);

@@ -2,12 +2,12 @@
 
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
-#include "Widgets/OpenWindow.h"
 #include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
 #include "Update/UpdateFeed.h"
 #include "Update/Updater.h"
+#include "Widgets/OpenWindow.h"
 #include "Widgets/VesperlogMark.h"
 
 #include <QDesktopServices>

@@ -374,8 +374,9 @@ void Updater::archiveDownloaded(QNetworkReply* reply)
         return;
     }
     if (m_archive->size() + reply->bytesAvailable() > m_options.downloadMaxBytes) {
-        failInstall({UpdateFailure::Download, QStringLiteral("the archive is larger than %1")
-                                                  .arg(vsp::megabytesText(m_options.downloadMaxBytes))});
+        failInstall(
+            {UpdateFailure::Download,
+             QStringLiteral("the archive is larger than %1").arg(vsp::megabytesText(m_options.downloadMaxBytes))});
         return;
     }
     if (m_archive->write(reply->readAll()) < 0 || !m_archive->flush()) {

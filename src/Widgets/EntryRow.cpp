@@ -470,8 +470,8 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
         const int lines = previewLineCount(entry, rect.width());
         if (lines > 0) {
             p.setPen(secondary);
-            drawWrapped(p, entry.body.left(kPreviewUnits), previewFont(), QPointF(content.left(), y), content.width(), lines, m.previewLine,
-                        kPreviewLineSpacing);
+            drawWrapped(p, entry.body.left(kPreviewUnits), previewFont(), QPointF(content.left(), y), content.width(),
+                        lines, m.previewLine, kPreviewLineSpacing);
             y += lines * m.previewLine + (lines - 1) * kPreviewLineSpacing;
         }
     }

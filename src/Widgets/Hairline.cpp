@@ -10,8 +10,7 @@ namespace vsp {
 Hairline::Hairline(QWidget* parent) : QWidget(parent)
 {
     setFixedHeight(1);
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this,
-            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
 }
 
 void Hairline::paintEvent(QPaintEvent*)

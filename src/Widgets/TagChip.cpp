@@ -57,8 +57,8 @@ void TagChip::paintEvent(QPaintEvent*)
                     vsp::GlassShape::Capsule, 0);
     // Quick capture's text takes the readable accent; the entry windows' chips keep the plain accent the
     // rest of their footer uses, so the two looks stay as they were.
-    const QColor accent
-        = (m_size == Size::Compact ? Color::resolvedAccentText(1.0) : Color::resolvedAccent(1.0)).resolve();
+    const QColor accent =
+        (m_size == Size::Compact ? Color::resolvedAccentText(1.0) : Color::resolvedAccent(1.0)).resolve();
     QPalette pal = m_label->palette();
     if (pal.color(QPalette::WindowText) != accent) {
         pal.setColor(QPalette::WindowText, accent);

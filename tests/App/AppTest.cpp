@@ -21,7 +21,6 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
-#include "Widgets/OpenWindow.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Update/UpdateSheet.h"
@@ -32,9 +31,10 @@
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
-#include "Widgets/EntryRow.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Sidebar/SidebarView.h"
+#include "Widgets/EntryRow.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -793,11 +793,10 @@ void AppTest::composePlacement_rememberedOntoAVisibleScreen()
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         // Wholly on the screen, frame included, and only as much smaller as that takes.
         const QRect frame = window->frameGeometry();
-        QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                        .arg(frame.x())
-                                                        .arg(frame.y())
-                                                        .arg(frame.width())
-                                                        .arg(frame.height())));
+        QVERIFY2(
+            screen.contains(frame),
+            qPrintable(
+                QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
         QCOMPARE(frame.size(), (placed.size() + frame.size() - window->size()).boundedTo(screen.size()));
     }
 }
@@ -807,7 +806,8 @@ void AppTest::windows_fitAScaledScreen_data()
     // The arguments of a launch at scale 1 before the one at scale 2 (none: a first launch).
     QTest::addColumn<QStringList>("before");
     QTest::newRow("first launch") << QStringList{};
-    QTest::newRow("placed at scale 1") << QStringList{QStringLiteral("--place"), QStringLiteral("300"), QStringLiteral("200")};
+    QTest::newRow("placed at scale 1") << QStringList{QStringLiteral("--place"), QStringLiteral("300"),
+                                                      QStringLiteral("200")};
     QTest::newRow("placed far right at scale 1")
         << QStringList{QStringLiteral("--place"), QStringLiteral("1700"), QStringLiteral("900")};
 }
@@ -1007,7 +1007,8 @@ void AppTest::systemAppearance_followsDesktopSchemeLive()
         QSKIP("no session bus: the suite runs inside dbus-run-session");
     }
     AppearanceManager& appearance = AppearanceManager::instance();
-    const auto restore = qScopeGuard([&] { appearance.setDesktopScheme(AppearanceManager::DesktopScheme::NoPreference); });
+    const auto restore =
+        qScopeGuard([&] { appearance.setDesktopScheme(AppearanceManager::DesktopScheme::NoPreference); });
     const auto mark = [] { return QuickCapturePanel::trayIcon().pixmap(16).toImage(); };
     AppSettings::instance().setAppearanceMode(QStringLiteral("system"));
     AppFixture f(true, true);

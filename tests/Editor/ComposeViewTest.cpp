@@ -805,9 +805,10 @@ void ComposeViewTest::pickedImages_refusedOnesAreToldAtOnce()
     QCOMPARE(notice->text(), QStringLiteral("“%1” was not added: %1 is not a regular file.\n"
                                             "“empty.png” was not added: the file is empty.")
                                  .arg(fifoName));
-    QCOMPARE(out.lines(),
-             (QStringList{QStringLiteral("Vesperlog: image save failed — %1: %2 is not a regular file").arg(fifo, fifoName),
-                          QStringLiteral("Vesperlog: image save failed — %1: the file is empty").arg(empty)}));
+    QCOMPARE(
+        out.lines(),
+        (QStringList{QStringLiteral("Vesperlog: image save failed — %1: %2 is not a regular file").arg(fifo, fifoName),
+                     QStringLiteral("Vesperlog: image save failed — %1: the file is empty").arg(empty)}));
 }
 
 void ComposeViewTest::voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordings()

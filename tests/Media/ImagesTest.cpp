@@ -153,7 +153,9 @@ void ImagesTest::cache_undecodableFile_isReadAgain_data()
 {
     QTest::addColumn<QByteArray>("contents");
     QTest::newRow("missing") << QByteArray();
-    QTest::newRow("HEIC (no decoder here)") << QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24);
+    QTest::newRow("HEIC (no decoder here)") << QByteArray("\0\0\0\x18"
+                                                          "ftypheic\0\0\0\0mif1heic",
+                                                          24);
     QTest::newRow("garbage") << QByteArray("not a picture at all");
 }
 
@@ -533,7 +535,8 @@ void ImagesTest::lightbox_fitsPhotoWithinPadding()
     photoIn(id, QStringLiteral("wide.jpg"), QSize(1600, 600));
     QWidget host;
     host.resize(800, 600);
-    auto* box = new ImageLightbox(id, QStringLiteral("wide.jpg"), [] {}, &host);
+    auto* box = new ImageLightbox(
+        id, QStringLiteral("wide.jpg"), [] {}, &host);
     host.show();
     QTRY_VERIFY(!box->image().isNull());
     // Wider than the room: exactly as wide as the host less 120, proportions kept.
@@ -561,7 +564,8 @@ void ImagesTest::lightbox_closes()
     QWidget host;
     host.resize(800, 600);
     int dismissed = 0;
-    auto* box = new ImageLightbox(id, QStringLiteral("p.jpg"), [&] { ++dismissed; }, &host);
+    auto* box = new ImageLightbox(
+        id, QStringLiteral("p.jpg"), [&] { ++dismissed; }, &host);
     QSignalSpy loaded(box, &ImageLightbox::loadFinished);
     host.show();
     box->setFocus();

@@ -257,8 +257,7 @@ void WeatherCaptureTest::forecast_floodOrTrickle_isCutOff_data()
     QTest::newRow("flood, length announced") << false << 0 << QStringLiteral("the reply is larger than 1 MB");
     QTest::newRow("flood, no length") << true << 0 << QStringLiteral("the reply is larger than 1 MB");
     // A byte every 50 ms never lets the 1.5 s transfer time-out run out; only the deadline ends it.
-    QTest::newRow("trickle") << false << 50
-                             << QStringLiteral("the reply from 127.0.0.1 did not complete within 1.5 s");
+    QTest::newRow("trickle") << false << 50 << QStringLiteral("the reply from 127.0.0.1 did not complete within 1.5 s");
 }
 
 void WeatherCaptureTest::forecast_floodOrTrickle_isCutOff()

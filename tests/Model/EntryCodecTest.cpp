@@ -530,9 +530,8 @@ void EntryCodecTest::decodeFromDevice_agreesWithWholeText()
         QBuffer buffer(&json);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         const auto streamed = decodeEntries(buffer, DateEncoding::ReferenceSeconds, piece);
-        QVERIFY2(streamed.ok() == whole.ok(), qPrintable(QStringLiteral("piece %1: %2 / %3")
-                                                              .arg(piece)
-                                                              .arg(streamed.error, whole.error)));
+        QVERIFY2(streamed.ok() == whole.ok(),
+                 qPrintable(QStringLiteral("piece %1: %2 / %3").arg(piece).arg(streamed.error, whole.error)));
         if (whole.ok()) {
             QCOMPARE(*streamed.value, *whole.value);
         } else {
@@ -587,7 +586,9 @@ void EntryCodecTest::addDays_keepsTimeOfDayAndFraction()
 void EntryCodecTest::foldedText_givesBackTheText_data()
 {
     QTest::addColumn<QString>("text");
-    const auto units = [](std::initializer_list<char16_t> list) { return QString(reinterpret_cast<const QChar*>(list.begin()), qsizetype(list.size())); };
+    const auto units = [](std::initializer_list<char16_t> list) {
+        return QString(reinterpret_cast<const QChar*>(list.begin()), qsizetype(list.size()));
+    };
     QTest::newRow("empty") << QString();
     QTest::newRow("lower ASCII") << QStringLiteral("walk by the river");
     QTest::newRow("capitals") << QStringLiteral("I Met ANNA at NOON.");

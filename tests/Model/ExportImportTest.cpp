@@ -641,7 +641,8 @@ void ExportImportTest::import_hostileFile_isRefusedBeforeReading()
     store.importEntries();
     const QStringList lines = out.lines();
     QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: import failed \u2014 ")) && lines.first().endsWith(why),
+    QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: import failed \u2014 "))
+                 && lines.first().endsWith(why),
              qPrintable(lines.first()));
     QCOMPARE(store.entries(), QList<JournalEntry>{existing});
 }

@@ -504,11 +504,21 @@ void JournalStoreOperationsTest::navigation_announcesOncePerAction_andEndsTheSea
     QTest::addColumn<QString>("selected");
     QTest::addColumn<bool>("calendar");
     // Before each action: Journal, tag "home", the search "o", the calendar shown, "second" selected.
-    QTest::newRow("section") << "section" << NavSection::Archive << "" << "" << "archived" << false;
-    QTest::newRow("tag") << "tag" << NavSection::Journal << "work" << "" << "first" << false;
-    QTest::newRow("mood") << "mood" << NavSection::Journal << "" << "\U0001F600" << "second" << false;
-    QTest::newRow("setter") << "setter" << NavSection::Favorites << "home" << "" << "second" << true;
-    QTest::newRow("calendar") << "calendar" << NavSection::Journal << "home" << "" << "second" << true;
+    QTest::newRow("section") << "section" << NavSection::Archive << ""
+                             << ""
+                             << "archived" << false;
+    QTest::newRow("tag") << "tag" << NavSection::Journal << "work"
+                         << ""
+                         << "first" << false;
+    QTest::newRow("mood") << "mood" << NavSection::Journal << ""
+                          << "\U0001F600"
+                          << "second" << false;
+    QTest::newRow("setter") << "setter" << NavSection::Favorites << "home"
+                            << ""
+                            << "second" << true;
+    QTest::newRow("calendar") << "calendar" << NavSection::Journal << "home"
+                              << ""
+                              << "second" << true;
 }
 
 void JournalStoreOperationsTest::navigation_announcesOncePerAction_andEndsTheSearch()

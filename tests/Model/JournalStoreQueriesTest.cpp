@@ -272,8 +272,8 @@ void JournalStoreQueriesTest::search_typedQueries_matchAFreshSearch()
     // every depth of a text.
     QFETCH(QStringList, typed);
     QFETCH(bool, inArchive);
-    const QStringList words = {u"Light"_qs, u"flight"_qs, u"LIGHT"_qs, u"ri"_qs,     u"river"_qs, u"rivet"_qs,
-                               u"Über"_qs,  u"übers"_qs,  u"a"_qs,     u"ha"_qs,     u"la"_qs,    u"straße"_qs,
+    const QStringList words = {u"Light"_qs, u"flight"_qs, u"LIGHT"_qs, u"ri"_qs,      u"river"_qs, u"rivet"_qs,
+                               u"Über"_qs,  u"übers"_qs,  u"a"_qs,     u"ha"_qs,      u"la"_qs,    u"straße"_qs,
                                u"été"_qs,   u"sea"_qs,    u"l"_qs,     u"ligature"_qs};
     QList<JournalEntry> journal;
     quint32 seed = 7;

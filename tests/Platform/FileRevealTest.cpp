@@ -37,9 +37,12 @@ void FileRevealTest::fileUri_isFullyEncoded_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("uri");
-    QTest::newRow("plain") << "/tmp/Vesperlog.app" << "file:///tmp/Vesperlog.app";
-    QTest::newRow("a space") << "/home/u/Downloads/Vesperlog 1.2.app" << "file:///home/u/Downloads/Vesperlog%201.2.app";
-    QTest::newRow("reserved and accented") << "/tmp/a#b?c%d/Jörð.app" << "file:///tmp/a%23b%3Fc%25d/J%C3%B6r%C3%B0.app";
+    QTest::newRow("plain") << "/tmp/Vesperlog.app"
+                           << "file:///tmp/Vesperlog.app";
+    QTest::newRow("a space") << "/home/u/Downloads/Vesperlog 1.2.app"
+                             << "file:///home/u/Downloads/Vesperlog%201.2.app";
+    QTest::newRow("reserved and accented") << "/tmp/a#b?c%d/Jörð.app"
+                                           << "file:///tmp/a%23b%3Fc%25d/J%C3%B6r%C3%B0.app";
 }
 
 void FileRevealTest::fileUri_isFullyEncoded()

@@ -277,8 +277,8 @@ void SettingsWindowTest::checkBox_writesItsSettingOnly_data()
     QTest::addColumn<bool>("before");
     QTest::newRow("auto-save draft") << int(General) << QStringLiteral("Auto-save draft")
                                      << Flag(&AppSettings::autoSaveDraft) << true;
-    QTest::newRow("word count") << int(General) << QStringLiteral("Show word count") << Flag(&AppSettings::showWordCount)
-                                << true;
+    QTest::newRow("word count") << int(General) << QStringLiteral("Show word count")
+                                << Flag(&AppSettings::showWordCount) << true;
     QTest::newRow("mood selector") << int(General) << QStringLiteral("Show mood selector")
                                    << Flag(&AppSettings::showMoodSelector) << true;
     QTest::newRow("weather") << int(General) << QStringLiteral("Add weather && location to new entries")
@@ -608,8 +608,8 @@ void SettingsWindowTest::importFailure_isToldUnderTheImportButton()
     m_store->importEntries();
     m_store->setFileChooser(nullptr);
     QVERIFY(notice->isVisibleTo(data));
-    QCOMPARE(notice->text(), QStringLiteral("Nothing was imported: %1 is not a regular file.")
-                                 .arg(QFileInfo(fifo).fileName()));
+    QCOMPARE(notice->text(),
+             QStringLiteral("Nothing was imported: %1 is not a regular file.").arg(QFileInfo(fifo).fileName()));
 }
 
 void SettingsWindowTest::lockedJournal_settingsShowAndChangeNothingOfIt()

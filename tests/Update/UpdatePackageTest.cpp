@@ -481,12 +481,18 @@ void UpdatePackageTest::packageManaged_onlyDpkgsOwnCopyUnderUsr_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("executable");
     QTest::addColumn<bool>("managed");
-    QTest::newRow("listed by the package") << "vesperlog.list" << "/usr/bin/vesperlog" << true;
-    QTest::newRow("listed for one architecture") << "vesperlog:amd64.list" << "/usr/bin/vesperlog" << true;
-    QTest::newRow("not in the list") << "vesperlog.list" << "/usr/games/vesperlog" << false;
-    QTest::newRow("another package's list") << "vesperlog-extra.list" << "/usr/bin/vesperlog" << false;
-    QTest::newRow("a local install") << "vesperlog.list" << "/usr/local/bin/vesperlog" << false;
-    QTest::newRow("a bundle") << "vesperlog.list" << "/home/u/Vesperlog.app/bin/vesperlog" << false;
+    QTest::newRow("listed by the package") << "vesperlog.list"
+                                           << "/usr/bin/vesperlog" << true;
+    QTest::newRow("listed for one architecture") << "vesperlog:amd64.list"
+                                                 << "/usr/bin/vesperlog" << true;
+    QTest::newRow("not in the list") << "vesperlog.list"
+                                     << "/usr/games/vesperlog" << false;
+    QTest::newRow("another package's list") << "vesperlog-extra.list"
+                                            << "/usr/bin/vesperlog" << false;
+    QTest::newRow("a local install") << "vesperlog.list"
+                                     << "/usr/local/bin/vesperlog" << false;
+    QTest::newRow("a bundle") << "vesperlog.list"
+                              << "/home/u/Vesperlog.app/bin/vesperlog" << false;
 }
 
 void UpdatePackageTest::packageManaged_onlyDpkgsOwnCopyUnderUsr()
@@ -505,11 +511,14 @@ void UpdatePackageTest::desktopEntry_runsTheBundlesOwnProgram_data()
     QTest::addColumn<QString>("folder");
     // The Exec line expected after the bundle's parent folder; empty when no entry may be written.
     QTest::addColumn<QString>("exec");
-    QTest::newRow("plain") << "Apps/Vesperlog.app" << "Apps/Vesperlog.app/bin/vesperlog\"";
-    QTest::newRow("a space") << "My Apps/Vesperlog.app" << "My Apps/Vesperlog.app/bin/vesperlog\"";
+    QTest::newRow("plain") << "Apps/Vesperlog.app"
+                           << "Apps/Vesperlog.app/bin/vesperlog\"";
+    QTest::newRow("a space") << "My Apps/Vesperlog.app"
+                             << "My Apps/Vesperlog.app/bin/vesperlog\"";
     QTest::newRow("reserved characters") << "a$b\"c`d%e/Vesperlog.app"
                                          << "a\\\\$b\\\\\"c\\\\`d%%e/Vesperlog.app/bin/vesperlog\"";
-    QTest::newRow("a line break") << "a\nExec=rm/Vesperlog.app" << "";
+    QTest::newRow("a line break") << "a\nExec=rm/Vesperlog.app"
+                                  << "";
 }
 
 void UpdatePackageTest::desktopEntry_runsTheBundlesOwnProgram()
@@ -531,7 +540,8 @@ void UpdatePackageTest::desktopEntry_runsTheBundlesOwnProgram()
         QCOMPARE(out.lines().size(), 1);
         return;
     }
-    QVERIFY2(entry.contains(u'\n' + QStringLiteral("Exec=\"") + m_dir->path() + u'/' + exec + u'\n'), qPrintable(entry));
+    QVERIFY2(entry.contains(u'\n' + QStringLiteral("Exec=\"") + m_dir->path() + u'/' + exec + u'\n'),
+             qPrintable(entry));
     QVERIFY(entry.contains(QStringLiteral("\nIcon=") + bundle + QStringLiteral("/share/icons/")));
     QProcess validate;
     validate.start(QStringLiteral(DESKTOP_FILE_VALIDATE), {applications + QStringLiteral("/vesperlog.desktop")});
@@ -539,4 +549,3 @@ void UpdatePackageTest::desktopEntry_runsTheBundlesOwnProgram()
     QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
     QVERIFY(out.lines().isEmpty());
 }
-

@@ -311,12 +311,11 @@ void UpdaterTest::install_failures_data()
     ZipWriter bomb;
     bomb.addBundle(QStringLiteral("Vesperlog.app"), vsp::bundle::identifier(), QStringLiteral("1.1"));
     bomb.addDeflatedFile(QStringLiteral("Vesperlog.app/data"), QByteArray(Rig::kLimits.fileBytes + 1, '\0'));
-    QTest::newRow("expands past the limit") << bomb.bytes()
-                                            << LocalHttpsServer::Response{200, "application/zip", bomb.bytes()}
-                                            << package;
+    QTest::newRow("expands past the limit")
+        << bomb.bytes() << LocalHttpsServer::Response{200, "application/zip", bomb.bytes()} << package;
     const QByteArray flood(Rig::kMostDownloadBytes + 1, 'z');
-    QTest::newRow("larger than the limit") << good << LocalHttpsServer::Response{200, "application/zip", flood}
-                                           << download;
+    QTest::newRow("larger than the limit")
+        << good << LocalHttpsServer::Response{200, "application/zip", flood} << download;
     LocalHttpsServer::Response unannounced{200, "application/zip", flood};
     unannounced.withoutLength = true;
     QTest::newRow("larger than the limit, unannounced") << good << unannounced << download;

@@ -17,11 +17,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <linux/capability.h>
-#include <sys/syscall.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace vsp::test {

@@ -8,8 +8,8 @@
 #include "Theme/SymbolIcons.h"
 #include "Theme/Transitions.h"
 
-#include <QHBoxLayout>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QPainter>

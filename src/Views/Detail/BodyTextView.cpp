@@ -12,13 +12,13 @@
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QFutureWatcher>
-#include <QPromise>
-#include <QThread>
 #include <QPainter>
+#include <QPromise>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -244,8 +244,7 @@ void BodyTextView::fill(QTextDocument& document, const Slice& slice) const
     out.beginEditBlock();
     QTextCharFormat plainFormat;
     if (!m_rich) {
-        plainFormat.setFont(
-            vsp::fonts::font(m_readingSize, QFont::Normal, vsp::fonts::designFromName(m_fontDesign)));
+        plainFormat.setFont(vsp::fonts::font(m_readingSize, QFont::Normal, vsp::fonts::designFromName(m_fontDesign)));
         plainFormat.setForeground(Color::secondaryStyle().resolve());
     }
     const qsizetype paragraphCount = m_paragraphs.size();

@@ -125,7 +125,7 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     // at once.
     m_favorite->setSymbolColor([this] {
         return vsp::mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(),
-                     m_favoriteLevel->value());
+                          m_favoriteLevel->value());
     });
     m_favorite->setGlass([this] {
         const qreal level = std::clamp(m_favoriteLevel->value(), 0.0, 1.0);

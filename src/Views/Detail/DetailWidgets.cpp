@@ -381,9 +381,7 @@ namespace {
 /// number rises and fades while the new one rises into its place.
 class RollingCount final : public QWidget {
 public:
-    explicit RollingCount(QWidget* parent)
-        : QWidget(parent),
-          m_roll(new SpringValue(1.0, Spring{0.3, 1.0}, this))
+    explicit RollingCount(QWidget* parent) : QWidget(parent), m_roll(new SpringValue(1.0, Spring{0.3, 1.0}, this))
     {
         setFont(fonts::monospaced(10));
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

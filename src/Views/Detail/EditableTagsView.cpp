@@ -71,8 +71,7 @@ void FlowLayout::setOrder(const QList<QWidget*>& widgets)
         const qsizetype at = widgets.indexOf(item->widget());
         return at < 0 ? widgets.size() : at;
     };
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [&](QLayoutItem* a, QLayoutItem* b) { return rank(a) < rank(b); });
+    std::stable_sort(m_items.begin(), m_items.end(), [&](QLayoutItem* a, QLayoutItem* b) { return rank(a) < rank(b); });
     invalidate();
 }
 
@@ -233,9 +232,9 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     m_suggestionFlow->setWraps(false);
     m_suggestionRow->hide();
     // The row comes down from the header's edge as it opens its room, pushing the chips down.
-    m_suggestionSlot = new TransitionSlot(m_suggestionRow,
-                                          Transition{1.0, Qt::AlignBottom | Qt::AlignHCenter, false, Qt::Vertical},
-                                          kSuggestionSpring, this);
+    m_suggestionSlot =
+        new TransitionSlot(m_suggestionRow, Transition{1.0, Qt::AlignBottom | Qt::AlignHCenter, false, Qt::Vertical},
+                           kSuggestionSpring, this);
     column->addWidget(m_suggestionSlot);
     column->addWidget(m_flowBox);
 
@@ -329,8 +328,8 @@ void EditableTagsView::rebuildChips(bool animate)
         });
         chip->hide();
         // Grows from (almost) nothing about its centre.
-        auto* slot = new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, std::nullopt}, kChipSpring,
-                                        m_flowBox);
+        auto* slot =
+            new TransitionSlot(chip, Transition{0.00001, Qt::AlignCenter, false, std::nullopt}, kChipSpring, m_flowBox);
         m_flow->addWidget(slot);
         entering.append(slot);
         chips[i] = chip;

@@ -16,7 +16,7 @@ class TransitionSlot;
 namespace vsp {
 class SpringValue;
 struct Spring;
-}
+} // namespace vsp
 
 /// A layout that fills rows from left to right and starts a new row when the next item would pass the
 /// right edge (see vsp::detail::flowPlacement). Items keep their size hints; a row's items align at

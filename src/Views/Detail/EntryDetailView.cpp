@@ -50,8 +50,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
-#include <QTimer>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -177,7 +177,8 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
         m_focusTrigger = kOverlayLeaveSpring;
         m_store.setFocusMode(false);
     });
-    connect(m_toolbar, &DetailToolbar::focusModeToggling, this, [this](vsp::Spring spring) { m_focusTrigger = spring; });
+    connect(m_toolbar, &DetailToolbar::focusModeToggling, this,
+            [this](vsp::Spring spring) { m_focusTrigger = spring; });
 
     m_confirm = [this](const QString& question) {
         QMessageBox box(QMessageBox::Warning, question, question, QMessageBox::NoButton, this);
@@ -760,12 +761,13 @@ void EntryDetailView::onFocusModeChanged()
     if (vsp::animationsEnabled() && isVisible()) {
         // Pictured as it stands before anything changes (a change still moving as it shows), and handed
         // to the window before the commit below can make it move its columns.
-        auto motion = std::make_shared<FocusChangeMotion>(m_toolbar, m_pages, m_overlay, [this]() -> std::optional<QRect> {
-            if (m_pages->currentIndex() != int(Layout::Focus) || m_focusFormatBar->isHidden()) {
-                return std::nullopt;
-            }
-            return QRect(m_focusFormatBar->mapTo(m_pages, QPoint()), m_focusFormatBar->size());
-        });
+        auto motion =
+            std::make_shared<FocusChangeMotion>(m_toolbar, m_pages, m_overlay, [this]() -> std::optional<QRect> {
+                if (m_pages->currentIndex() != int(Layout::Focus) || m_focusFormatBar->isHidden()) {
+                    return std::nullopt;
+                }
+                return QRect(m_focusFormatBar->mapTo(m_pages, QPoint()), m_focusFormatBar->size());
+            });
         if (m_focusTransition) {
             motion->replaceOldLook(m_focusTransition->grab());
             m_focusTransition->finish();

@@ -44,7 +44,8 @@ public:
 
     /// The detail's parts (its children); `movingPiece` gives the piece of the shown page that travels
     /// (null: none). The old look is pictured now.
-    FocusChangeMotion(QWidget* toolbar, QWidget* pages, QWidget* overlay, std::function<std::optional<QRect>()> movingPiece);
+    FocusChangeMotion(QWidget* toolbar, QWidget* pages, QWidget* overlay,
+                      std::function<std::optional<QRect>()> movingPiece);
 
     /// The part leaves its old look with `out` and comes into its new one with `in`.
     void setSprings(Part part, Spring out, Spring in);

@@ -5,7 +5,6 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
@@ -13,6 +12,7 @@
 #include "Views/Main/EmptyDetailView.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Sidebar/SidebarView.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -290,7 +290,7 @@ void ContentView::beginColumnTransition(vsp::Spring spring)
     // of it (entering ones drawn whole, leaving ones fading) follow the detail's left edge as it moves.
     m_columnSpring = spring;
     auto paint = [this, spring, detailMotion, detailTop, self](QPainter& p, qreal, const QPixmap& oldLook,
-                                                              const QPixmap& newLook) {
+                                                               const QPixmap& newLook) {
         const double elapsed = *self ? (*self)->elapsedMs() : 0;
         const qreal t = spring.progressAt(elapsed);
         const qreal w = width();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Widgets/OpenWindow.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -211,8 +211,8 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     if (resting(state.selection) && resting(state.hover)) {
         // Rows at rest share one picture of their glass per size and look: a list that only moves (the
         // search field sliding in above it) paints no glass on its frames.
-        painter->drawPixmap(rect.topLeft(), restingBackground(rect.size().toSize(), dpr, state.selection > 0.5,
-                                                              state.hover > 0.5));
+        painter->drawPixmap(rect.topLeft(),
+                            restingBackground(rect.size().toSize(), dpr, state.selection > 0.5, state.hover > 0.5));
     } else {
         EntryRow::paintBackground(*painter, rect, state);
     }
@@ -327,8 +327,8 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     const QSize size = rect.size().toSize();
     ContentKey key;
     key.id = entry.id;
-    key.contentHash = qHashMulti(0, entry.title, entry.body.left(1000), entry.tags,
-                                 entry.mood.value_or(QString()), entry.date, entry.expirationDate.value_or(-1.0));
+    key.contentHash = qHashMulti(0, entry.title, entry.body.left(1000), entry.tags, entry.mood.value_or(QString()),
+                                 entry.date, entry.expirationDate.value_or(-1.0));
     key.size = size;
     // The date label and the bell depend on today.
     key.day = m_store.today().toJulianDay();
@@ -345,7 +345,8 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, m_store.now(), selected);
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, m_store.now(),
+                               selected);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;

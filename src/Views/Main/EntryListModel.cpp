@@ -208,10 +208,10 @@ void EntryListModel::refresh()
     const quint64 sourceVersionBefore = std::exchange(m_sourceVersion, sourceVersion);
     // A keystroke that keeps the same matches (typing on through a common word) changes nothing: skip
     // the walk over every row.
-    const bool sameFiltered = filtered.size() == m_filtered.size()
-                              && std::equal(filtered.cbegin(), filtered.cend(), m_filtered.cbegin());
-    if (!m_allDataChanged && source.constData() == m_source.constData() && sameFiltered
-        && pinnedIDs == m_pinnedIDs && showOnThisDay == m_showOnThisDay && onThisDay == m_onThisDay) {
+    const bool sameFiltered =
+        filtered.size() == m_filtered.size() && std::equal(filtered.cbegin(), filtered.cend(), m_filtered.cbegin());
+    if (!m_allDataChanged && source.constData() == m_source.constData() && sameFiltered && pinnedIDs == m_pinnedIDs
+        && showOnThisDay == m_showOnThisDay && onThisDay == m_onThisDay) {
         return;
     }
     const bool pinsChanged = pinnedIDs != m_pinnedIDs;

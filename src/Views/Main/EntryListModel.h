@@ -124,10 +124,7 @@ private:
     {
         return !m_sweeping || row < m_sweepAt ? m_rows[row] : m_sweepOld[row - m_sweepAt + m_sweepFrom];
     }
-    int count() const
-    {
-        return m_sweeping ? m_sweepAt + int(m_sweepOld.size()) - m_sweepFrom : int(m_rows.size());
-    }
+    int count() const { return m_sweeping ? m_sweepAt + int(m_sweepOld.size()) - m_sweepFrom : int(m_rows.size()); }
     /// Turns the rows into `rows` through removals, moves and insertions and makes them the model's
     /// rows; false (nothing changed) when that takes more than kMaxChangeSteps steps. `sameSource`: both
     /// point into the same list.

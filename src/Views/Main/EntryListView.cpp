@@ -13,11 +13,11 @@
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/EntryListWidget.h"
-#include "Widgets/EntryRow.h"
 #include "Views/Main/JournalBanner.h"
 #include "Views/Main/ListHeader.h"
 #include "Views/Main/SearchField.h"
 #include "Views/Sidebar/CalendarView.h"
+#include "Widgets/EntryRow.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

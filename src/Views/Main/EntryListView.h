@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Widgets/OpenWindow.h"
 #include "Theme/TransitionOverlay.h"
+#include "Widgets/OpenWindow.h"
 
 #include "Model/NavSection.h"
 

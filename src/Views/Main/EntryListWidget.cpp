@@ -7,8 +7,8 @@
 #include "Views/Main/EntryListDelegate.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListMotion.h"
-#include "Widgets/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
+#include "Widgets/EntryRow.h"
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>

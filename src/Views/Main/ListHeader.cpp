@@ -4,11 +4,11 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -104,7 +104,8 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
 
     // The accent look of the search button comes and goes with the field's spring.
     m_search->setSymbolColor([this] {
-        return vsp::mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(), m_searchEmphasis->value());
+        return vsp::mixed(Color::secondaryStyle().resolve(), Color::resolvedAccent(1.0).resolve(),
+                          m_searchEmphasis->value());
     });
     m_search->setGlass([this] {
         const qreal v = m_searchEmphasis->value();
@@ -115,9 +116,7 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
 
     connect(m_showSidebar, &QAbstractButton::clicked, this,
             [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
-    connect(m_calendar, &QAbstractButton::clicked, this, [this] {
-        m_store.showCalendarToday();
-    });
+    connect(m_calendar, &QAbstractButton::clicked, this, [this] { m_store.showCalendarToday(); });
     connect(m_search, &QAbstractButton::clicked, this, &ListHeader::searchToggled);
     connect(m_sort, &QAbstractButton::clicked, this, [this] { m_store.toggleSortOrder(); });
 

@@ -1,12 +1,12 @@
 #include "Views/Main/OnThisDaySection.h"
 
 #include "Model/Dates.h"
-#include "Widgets/EntryRow.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
+#include "Widgets/EntryRow.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -12,13 +12,13 @@
 #include "Theme/SymbolIcons.h"
 #include "Theme/TransitionOverlay.h"
 #include "Theme/Transitions.h"
-#include "Widgets/EntryRow.h"
 #include "Views/Sidebar/CalendarGrid.h"
+#include "Widgets/EntryRow.h"
 
 #include <QCache>
+#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
-#include <QFocusEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -343,10 +343,9 @@ void CalendarGrid::paintCells(QPainter& p) const
     const QFont bold = vsp::fonts::system(13, QFont::DemiBold);
     const qreal numberHeight = QFontMetricsF(regular).height();
     const auto mix = [](const QColor& a, const QColor& b, qreal t) {
-        return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
-                                float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                                float(a.blueF() + (b.blueF() - a.blueF()) * t),
-                                float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+        return QColor::fromRgbF(
+            float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+            float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
     };
     const qreal selectionIn = std::clamp(m_selection->value(), 0.0, 1.0);
     const qreal hoverIn = std::clamp(m_hover->value(), 0.0, 1.0);
@@ -494,8 +493,8 @@ QPixmap dayRowContent(const JournalEntry& entry, const QRectF& rect, const Entry
 {
     const QSize size = rect.size().toSize();
     const size_t contentHash =
-        qHashMulti(0, entry.title, entry.body.left(1000), entry.tags, entry.mood.value_or(QString()),
-                   entry.date, entry.expirationDate.value_or(-1.0));
+        qHashMulti(0, entry.title, entry.body.left(1000), entry.tags, entry.mood.value_or(QString()), entry.date,
+                   entry.expirationDate.value_or(-1.0));
     const QString key = entry.id.toString(QUuid::WithoutBraces) + u'|' + QString::number(contentHash) + u'|'
                         + QString::number(size.width()) + u'x' + QString::number(size.height()) + u'|'
                         + QString::number(dpr) + u'|' + QString::number(today.toJulianDay()) + u'|'
@@ -555,7 +554,8 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     // The list's own row: its glass, its content (kept as a picture) and its selection dot.
     painter->save();
     EntryRow::paintBackground(*painter, rect, state);
-    painter->drawPixmap(rect.topLeft(), dayRowContent(entry, rect, options, state.selection > 0.5, dpr, state.now, m_store.today()));
+    painter->drawPixmap(rect.topLeft(),
+                        dayRowContent(entry, rect, options, state.selection > 0.5, dpr, state.now, m_store.today()));
     EntryRow::paintSelectionDot(*painter, rect, options, state.selection);
     painter->restore();
 }

@@ -32,7 +32,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-
     JournalStore& m_store;
     AppSettings& m_settings;
     int m_words = 0;

@@ -50,7 +50,6 @@ qreal fireWidth()
     return width;
 }
 
-
 } // namespace
 
 SidebarHeader::SidebarHeader(JournalStore& store, AppSettings& settings, QWidget* parent)
@@ -243,7 +242,8 @@ LauncherOptionRow::LauncherOptionRow(const QString& symbol, const QString& title
     setAccessibleName(title);
     setFixedHeight(6 + 32 + 6);
     connect(m_hover, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
-    vsp::makeKeyboardControl(this, [this] { Q_EMIT clicked(); }, 10, QMarginsF(0, 0, 0, 0));
+    vsp::makeKeyboardControl(
+        this, [this] { Q_EMIT clicked(); }, 10, QMarginsF(0, 0, 0, 0));
 }
 
 void LauncherOptionRow::setEntrance(qreal value)

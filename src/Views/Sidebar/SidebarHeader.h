@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Widgets/OpenWindow.h"
 #include "Theme/Spring.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QColor>
 #include <QMargins>

@@ -6,17 +6,17 @@
 #include "Theme/Spring.h"
 #include "Theme/SymbolIcons.h"
 
-#include <algorithm>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSet>
+#include <algorithm>
 
 using vsp::Color;
 
@@ -49,8 +49,8 @@ SidebarRow::SidebarRow(Kind kind, QWidget* parent)
     connect(m_selection, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     connect(m_roll, &vsp::SpringValue::valueChanged, this, qOverload<>(&QWidget::update));
     // The ring hugs the highlight, which sits inside the row's side padding.
-    vsp::makeKeyboardControl(this, [this] { Q_EMIT clicked(); }, 10,
-                             QMarginsF(2 - kOuterPadding, 1, 2 - kOuterPadding, 1));
+    vsp::makeKeyboardControl(
+        this, [this] { Q_EMIT clicked(); }, 10, QMarginsF(2 - kOuterPadding, 1, 2 - kOuterPadding, 1));
 }
 
 void SidebarRow::setSymbol(const QString& symbol)
@@ -233,8 +233,8 @@ void SidebarRow::paintContent(QPainter& p, const QRectF& rect, const Look& look)
             p.drawText(QRectF(content.right() - beforeWidth, content.top() - t * travel, beforeWidth, content.height()),
                        Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, before);
             p.setOpacity(t);
-            p.drawText(countRect.translated(0, (1.0 - t) * travel), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                       countText);
+            p.drawText(countRect.translated(0, (1.0 - t) * travel),
+                       Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, countText);
         } else {
             p.drawText(countRect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, countText);
         }

@@ -4,7 +4,6 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Model/NavSection.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
@@ -14,6 +13,7 @@
 #include "Views/Sidebar/SidebarRows.h"
 #include "Views/Sidebar/TagColors.h"
 #include "Views/Sidebar/TrashView.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Widgets/OpenWindow.h"
 #include "Theme/Spring.h"
 #include "Views/Sidebar/TrashView.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QList>
 #include <QPointer>

@@ -15,8 +15,8 @@
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListView>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -149,11 +149,12 @@ TrashRowMotion::TrashRowMotion(QListView* list, TrashRowDelegate* delegate)
     connect(m_progress, &vsp::SpringValue::valueChanged, list->viewport(), qOverload<>(&QWidget::update));
     connect(m_progress, &vsp::SpringValue::arrived, this, &TrashRowMotion::finish);
     QAbstractItemModel* model = list->model();
-    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex& parent, int first, int last) {
-        if (!parent.isValid()) {
-            aboutToRemove(first, last);
-        }
-    });
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                if (!parent.isValid()) {
+                    aboutToRemove(first, last);
+                }
+            });
     connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
         if (!parent.isValid()) {
             inserted(first, last);
@@ -577,8 +578,8 @@ void TrashView::setKeyFocus(int row, int button)
     row = rows == 0 ? -1 : std::clamp(row, 0, rows - 1);
     m_delegate->setKeyFocus(row, button, m_list->hasFocus());
     if (row >= 0) {
-        const QString title = m_model->record(row).entry.title.isEmpty() ? tr("Untitled")
-                                                                          : m_model->record(row).entry.title;
+        const QString title =
+            m_model->record(row).entry.title.isEmpty() ? tr("Untitled") : m_model->record(row).entry.title;
         m_list->setAccessibleName(button == 1 ? tr("Restore %1").arg(title) : tr("Delete permanently %1").arg(title));
         m_list->scrollTo(m_model->index(row, 0));
     } else {
@@ -592,9 +593,7 @@ bool TrashView::listKeyEvent(QEvent* event)
     const int row = m_delegate->keyRow();
     const int button = m_delegate->keyButton();
     switch (event->type()) {
-    case QEvent::FocusIn:
-        setKeyFocus(std::max(row, 0), button);
-        return false;
+    case QEvent::FocusIn: setKeyFocus(std::max(row, 0), button); return false;
     case QEvent::FocusOut:
         m_delegate->setKeyFocus(row, button, false);
         m_list->viewport()->update();

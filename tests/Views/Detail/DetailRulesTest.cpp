@@ -8,10 +8,10 @@
 #include "Views/Detail/DetailWidgets.h"
 
 #include <QTest>
-#include <algorithm>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 using namespace vsp::detail;
 using vsp::Expiration;

@@ -23,7 +23,6 @@
 #include "Model/MoodStore.h"
 #include "Settings/LockScreenView.h"
 #include "Theme/AppearanceManager.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
@@ -35,6 +34,7 @@
 #include "Views/Main/ContentView.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/MainWindow.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,10 +59,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTimer>
-#include <QTextEdit>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTextLayout>
+#include <QTimer>
 
 #include <limits>
 
@@ -348,7 +348,8 @@ void EntryDetailViewTest::deleteQuestion_titleBarHoldsItsWholeTitle()
     QFont bold = QApplication::font("QMdiSubWindowTitleBar");
     bold.setBold(true);
     const QFontMetrics metrics(bold);
-    QVERIFY2(width >= metrics.horizontalAdvance(title) + 4 * (metrics.height() + 6), qPrintable(QString::number(width)));
+    QVERIFY2(width >= metrics.horizontalAdvance(title) + 4 * (metrics.height() + 6),
+             qPrintable(QString::number(width)));
 }
 
 void EntryDetailViewTest::copies_useTheStoredEntry()
@@ -898,8 +899,7 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
     BodyTextView whole;
     whole.setSliceCharacters(std::numeric_limits<int>::max());
     AppSettings settings;
-    whole.setContent(huge.body, huge.bodyRTF, huge.fontDesign, settings.readingFontSize(),
-                     settings.writingFontSize());
+    whole.setContent(huge.body, huge.bodyRTF, huge.fontDesign, settings.readingFontSize(), settings.writingFontSize());
     QCOMPARE(body->height(), whole.heightForWidth(body->width()));
 }
 
@@ -1166,10 +1166,12 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings_data
     QTest::addColumn<bool>("editing");
     QTest::addColumn<bool>("columnsMove");
     QTest::addColumn<QList<double>>("springs"); // toolbar, overlay, page out, page in: response, damping
-    QTest::newRow("toolbar, reading") << "toolbar" << false << true << QList<double>{0.4, 1, 0.4, 1, 0.45, 0.82, 0.3, 1};
+    QTest::newRow("toolbar, reading") << "toolbar" << false << true
+                                      << QList<double>{0.4, 1, 0.4, 1, 0.45, 0.82, 0.3, 1};
     QTest::newRow("menu, editing, detail alone")
         << "menu on" << true << false << QList<double>{0.35, 1, 0.35, 1, 0.35, 1, 0.3, 1};
-    QTest::newRow("overlay done") << "overlay" << true << true << QList<double>{0.35, 0.78, 0.35, 0.78, 0.3, 1, 0.25, 1};
+    QTest::newRow("overlay done") << "overlay" << true << true
+                                  << QList<double>{0.35, 0.78, 0.35, 0.78, 0.3, 1, 0.25, 1};
     QTest::newRow("menu off, detail alone")
         << "menu off" << true << false << QList<double>{0.35, 1, 0.35, 1, 0.3, 1, 0.25, 1};
 }
@@ -1209,8 +1211,8 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     auto motion = d.lastFocusChange();
     QVERIFY(motion);
     using Part = vsp::detail::FocusChangeMotion::Part;
-    const QList<vsp::Spring> expected{{springs[0], springs[1]}, {springs[2], springs[3]}, {springs[4], springs[5]},
-                                      {springs[6], springs[7]}};
+    const QList<vsp::Spring> expected{
+        {springs[0], springs[1]}, {springs[2], springs[3]}, {springs[4], springs[5]}, {springs[6], springs[7]}};
     const QList<vsp::Spring> actual{motion->outSpring(Part::Toolbar), motion->outSpring(Part::Overlay),
                                     motion->outSpring(Part::Page), motion->inSpring(Part::Page)};
     for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -1245,7 +1247,8 @@ void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear()
     QFETCH(int, line);
     Journal j;
     EntryDetailView& d = j.detail();
-    JournalEntry lines = makeEntry(QStringLiteral("Lines"), QStringLiteral("one two\nthree four\nfive six\nseven eight"));
+    JournalEntry lines =
+        makeEntry(QStringLiteral("Lines"), QStringLiteral("one two\nthree four\nfive six\nseven eight"));
     j.store.addEntry(lines);
     j.store.setSelectedEntryID(lines.id);
     d.startEditing();
@@ -1268,8 +1271,10 @@ void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear()
     const int glassTop = bar->anchor().y();
     const int glassBottom = glassTop + bar->glassHeight();
     for (const auto& [top, bottom] : {span(line), span(line + 1)}) {
-        QVERIFY2(glassBottom <= top || glassTop >= bottom,
-                 qPrintable(QStringLiteral("glass %1-%2 over line %3-%4").arg(glassTop).arg(glassBottom).arg(top).arg(bottom)));
+        QVERIFY2(
+            glassBottom <= top || glassTop >= bottom,
+            qPrintable(
+                QStringLiteral("glass %1-%2 over line %3-%4").arg(glassTop).arg(glassBottom).arg(top).arg(bottom)));
     }
 }
 

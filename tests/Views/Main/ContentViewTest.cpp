@@ -9,10 +9,8 @@
 #include "Model/MoodStore.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
-#include "Widgets/OpenWindow.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -28,6 +26,8 @@
 #include "Views/Sidebar/SidebarRows.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Views/Sidebar/TrashView.h"
+#include "Widgets/ColumnVisibilityHolder.h"
+#include "Widgets/OpenWindow.h"
 
 #include <QAccessible>
 #include <QApplication>

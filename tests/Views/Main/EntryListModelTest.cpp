@@ -301,11 +301,16 @@ void EntryListModelTest::searchChange_announcesRuns_data()
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("keptEvery");
     QTest::addColumn<QList<int>>("signalCounts");
-    QTest::newRow("narrowing: each gap one removal") << "" << "aab" << 5 << QList<int>{0, 20, 0};
-    QTest::newRow("narrowing further") << "aab" << "aabb" << 10 << QList<int>{0, 10, 0};
-    QTest::newRow("widening: each gap one insertion") << "aabb" << "aab" << 5 << QList<int>{10, 0, 0};
-    QTest::newRow("back to every entry") << "aab" << "" << 1 << QList<int>{20, 0, 0};
-    QTest::newRow("no match left") << "aab" << "zzz" << 0 << QList<int>{0, 1, 0};
+    QTest::newRow("narrowing: each gap one removal") << ""
+                                                     << "aab" << 5 << QList<int>{0, 20, 0};
+    QTest::newRow("narrowing further") << "aab"
+                                       << "aabb" << 10 << QList<int>{0, 10, 0};
+    QTest::newRow("widening: each gap one insertion") << "aabb"
+                                                      << "aab" << 5 << QList<int>{10, 0, 0};
+    QTest::newRow("back to every entry") << "aab"
+                                         << "" << 1 << QList<int>{20, 0, 0};
+    QTest::newRow("no match left") << "aab"
+                                   << "zzz" << 0 << QList<int>{0, 1, 0};
 }
 
 void EntryListModelTest::searchChange_announcesRuns()

@@ -5,7 +5,6 @@
 
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Main/EmptyListView.h"
@@ -13,6 +12,7 @@
 #include "Views/Main/EntryListMotion.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QImage>
 #include <QPointer>

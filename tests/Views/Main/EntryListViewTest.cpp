@@ -8,7 +8,6 @@
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
@@ -20,6 +19,7 @@
 #include "Views/Main/ListHeader.h"
 #include "Views/Main/OnThisDaySection.h"
 #include "Views/Main/SearchField.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -7,13 +7,12 @@
 #include "Model/EntryText.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
-#include "Widgets/EntryRow.h"
 #include "Views/Main/OnThisDaySection.h"
+#include "Widgets/EntryRow.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTest>
-
 
 using viewfixtures::localMoment;
 

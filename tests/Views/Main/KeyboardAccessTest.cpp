@@ -37,10 +37,11 @@ struct Window {
     {
         window.contentView()->lockScreen()->setAuthenticatorFactory(
             vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Silent));
-        store.setEntries({entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha"), {QStringLiteral("work")}),
-                          entry(QStringLiteral("B"), localMoment(-2), QStringLiteral("bravo")),
-                          entry(QStringLiteral("C"), localMoment(-3), QStringLiteral("charlie")),
-                          entry(QStringLiteral("D"), localMoment(-4), QStringLiteral("delta"))});
+        store.setEntries(
+            {entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha"), {QStringLiteral("work")}),
+             entry(QStringLiteral("B"), localMoment(-2), QStringLiteral("bravo")),
+             entry(QStringLiteral("C"), localMoment(-3), QStringLiteral("charlie")),
+             entry(QStringLiteral("D"), localMoment(-4), QStringLiteral("delta"))});
         store.setSelectedSection(NavSection::Journal);
         store.setSelectedEntryID(std::nullopt);
         window.show();
@@ -108,7 +109,8 @@ void KeyboardAccessTest::tabChain_reachesEveryColumnInOrder_withNames()
     QCOMPARE(columns, (QList<int>{2, 0, 1}));
     // The sidebar's rows and header buttons, and the list's header buttons, are all in the chain.
     QVERIFY(chain.contains(w.window.contentView()->entryList()->header()->findChild<QAbstractButton*>()));
-    QVERIFY(std::count_if(chain.cbegin(), chain.cend(), [&](QWidget* x) { return columnOf(*w.window.contentView(), x) == 0; })
+    QVERIFY(std::count_if(chain.cbegin(), chain.cend(),
+                          [&](QWidget* x) { return columnOf(*w.window.contentView(), x) == 0; })
             >= 5);
 
     // A painted button reached by Tab shows the ring round itself; the list shows its own.

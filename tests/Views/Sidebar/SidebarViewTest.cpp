@@ -8,7 +8,6 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
-#include "Widgets/ColumnVisibilityHolder.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
@@ -17,6 +16,7 @@
 #include "Views/Sidebar/SidebarHeader.h"
 #include "Views/Sidebar/SidebarRows.h"
 #include "Views/Sidebar/SidebarView.h"
+#include "Widgets/ColumnVisibilityHolder.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -24,8 +24,8 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
-#include <QSettings>
 #include <QPainter>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocumentFragment>
