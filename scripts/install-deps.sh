@@ -40,6 +40,8 @@ test_packages=(
     desktop-file-utils appstream lintian dpkg-dev file
     # real recorded speech with reference transcripts (the transcriber's test, the word-error-rate bench)
     pocketsphinx-testdata
+    # the layout check CI runs before building
+    clang-format-14
 )
 
 # libFuzzer and its sanitizers come with clang.
