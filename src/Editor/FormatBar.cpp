@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QShortcut>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -33,6 +34,85 @@ protected:
         QPainter p(this);
         vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular(), vsp::GlassShape::RoundedRect, 8);
     }
+};
+
+/// Lays its items out left to right, each at its size hint, and starts a new row where the next one
+/// would pass the right edge. Its height follows its width, so a narrow column (a large scale factor)
+/// wraps the groups instead of being pushed wider than the window.
+class WrapRowLayout final : public QLayout {
+public:
+    WrapRowLayout(QWidget* parent, int spacing) : QLayout(parent)
+    {
+        setContentsMargins(0, 0, 0, 0);
+        setSpacing(spacing);
+    }
+    ~WrapRowLayout() override
+    {
+        while (QLayoutItem* item = WrapRowLayout::takeAt(0)) {
+            delete item;
+        }
+    }
+
+    void addItem(QLayoutItem* item) override { m_items.append(item); }
+    int count() const override { return int(m_items.size()); }
+    QLayoutItem* itemAt(int index) const override { return m_items.value(index); }
+    QLayoutItem* takeAt(int index) override
+    {
+        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
+    }
+    Qt::Orientations expandingDirections() const override { return {}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return place(QRect(0, 0, width, 0), false); }
+    /// All items on one row.
+    QSize sizeHint() const override
+    {
+        QSize size(0, 0);
+        for (const QLayoutItem* item : m_items) {
+            const QSize hint = item->sizeHint();
+            size = QSize(size.width() + (size.width() > 0 ? spacing() : 0) + hint.width(),
+                         std::max(size.height(), hint.height()));
+        }
+        return size;
+    }
+    /// The widest item: each row holds at least one.
+    QSize minimumSize() const override
+    {
+        QSize size(0, 0);
+        for (const QLayoutItem* item : m_items) {
+            size = size.expandedTo(item->sizeHint());
+        }
+        return size;
+    }
+    void setGeometry(const QRect& rect) override
+    {
+        QLayout::setGeometry(rect);
+        place(rect, true);
+    }
+
+private:
+    /// Places the items in `rect` (when `apply`) and returns the height they take.
+    int place(const QRect& rect, bool apply) const
+    {
+        int x = rect.x();
+        int y = rect.y();
+        int rowHeight = 0;
+        for (QLayoutItem* item : m_items) {
+            const QSize hint = item->sizeHint();
+            if (x > rect.x() && x + hint.width() > rect.x() + rect.width()) {
+                x = rect.x();
+                y += rowHeight + spacing();
+                rowHeight = 0;
+            }
+            if (apply) {
+                item->setGeometry(QRect(QPoint(x, y), hint));
+            }
+            x += hint.width() + spacing();
+            rowHeight = std::max(rowHeight, hint.height());
+        }
+        return y + rowHeight - rect.y();
+    }
+
+    QList<QLayoutItem*> m_items;
 };
 
 } // namespace
@@ -124,7 +204,7 @@ QString FormatBar::bodyTextCommand(double writingFontSize)
 
 FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
 {
-    auto* layout = new QHBoxLayout(this);
+    QLayout* layout = withSave ? static_cast<QLayout*>(new QHBoxLayout(this)) : new WrapRowLayout(this, 6);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
@@ -191,12 +271,13 @@ FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
     layout->addWidget(makeGroup(paragraphs, 1, 4));
     layout->addWidget(makeGroup(designs, 2, 3));
     if (withSave) {
-        layout->addStretch(1);
+        auto* row = static_cast<QHBoxLayout*>(layout);
+        row->addStretch(1);
         m_save = new FormatSaveButton(this);
         m_save->setObjectName(QStringLiteral("saveButton"));
         m_save->setEnabled(false);
         connect(m_save, &QAbstractButton::clicked, this, &FormatBar::requestSave);
-        layout->addWidget(m_save);
+        row->addWidget(m_save);
         for (const QKeySequence& keys :
              {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
             auto* shortcut = new QShortcut(keys, this);
@@ -204,7 +285,10 @@ FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
             connect(shortcut, &QShortcut::activated, this, &FormatBar::requestSave);
         }
     } else {
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        // Its height follows its width: a fixed height would hold only the first row.
+        QSizePolicy policy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
     }
 }
 

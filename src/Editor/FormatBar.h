@@ -40,7 +40,7 @@ class FormatBar final : public QWidget {
 
 public:
     /// With `withSave` the bar ends with a flexible space and the Save button; without, it is as wide as
-    /// its three groups.
+    /// its three groups where there is room, and wraps them onto further rows where there is not.
     explicit FormatBar(bool withSave, QWidget* parent = nullptr);
 
     QString selectedFontDesign() const { return m_fontDesign; }

@@ -139,7 +139,7 @@ void ComposeWidgetsTest::formatBar_designButtons_selectAndNeverDeselect()
     QCOMPARE(bar.selectedFontDesign(), QStringLiteral("Mono"));
 }
 
-void ComposeWidgetsTest::formatBar_withoutSave_hasNoSaveButtonAndShortcut()
+void ComposeWidgetsTest::formatBar_withoutSave_hasNoSaveButton_wrapsWhenNarrow()
 {
     QWidget window;
     auto* bar = new FormatBar(false, &window);
@@ -150,7 +150,18 @@ void ComposeWidgetsTest::formatBar_withoutSave_hasNoSaveButtonAndShortcut()
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(!bar->saveButton());
     QCOMPARE(saves.count(), 0);
-    QCOMPARE(bar->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+    // One row where there is room; a column narrower than that wraps the groups, never widens.
+    int rowHeight = 0;
+    for (QWidget* button : {static_cast<QWidget*>(bar->commandButton(QStringLiteral("size:26"))),
+                            static_cast<QWidget*>(bar->commandButton(QStringLiteral("bullet"))),
+                            static_cast<QWidget*>(bar->designButton(QStringLiteral("mono")))}) {
+        rowHeight = std::max(rowHeight, button->parentWidget()->sizeHint().height());
+    }
+    const QSize oneRow = bar->sizeHint();
+    QCOMPARE(oneRow.height(), rowHeight);
+    QCOMPARE(bar->heightForWidth(oneRow.width()), rowHeight);
+    QVERIFY(bar->minimumSizeHint().width() < oneRow.width() / 2);
+    QVERIFY(bar->heightForWidth(oneRow.width() / 2) > rowHeight);
 }
 
 void ComposeWidgetsTest::floatingBar_buttonsSendTheirCommands()

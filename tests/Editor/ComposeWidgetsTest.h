@@ -14,7 +14,7 @@ private Q_SLOTS:
     void formatBar_buttonsSendTheirCommands();
     void formatBar_save_onlyWhileSavingIsPossible();
     void formatBar_designButtons_selectAndNeverDeselect();
-    void formatBar_withoutSave_hasNoSaveButtonAndShortcut();
+    void formatBar_withoutSave_hasNoSaveButton_wrapsWhenNarrow();
     void floatingBar_buttonsSendTheirCommands();
     void floatingBar_marksStylesAtSelectionStart();
 
