@@ -8,6 +8,7 @@
 
 #include "common/BenchResults.h"
 #include "common/BenchSupport.h"
+#include "common/HugeEntry.h"
 #include "common/JournalGenerator.h"
 
 #include "Editor/Rtf/RtfWriter.h"
@@ -36,39 +37,6 @@
 namespace {
 
 using vsp::bench::Result;
-
-/// A rich entry of at least `characters` characters: paragraphs of about 700 characters, "\n\n" apart.
-JournalEntry hugeEntry(qsizetype characters)
-{
-    static const QStringList words = {QStringLiteral("morning"), QStringLiteral("river"),  QStringLiteral("light"),
-                                      QStringLiteral("thought"), QStringLiteral("garden"), QStringLiteral("letters"),
-                                      QStringLiteral("quiet"),   QStringLiteral("walked")};
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    QString plain;
-    QTextCharFormat normal;
-    normal.setFontPointSize(15);
-    QTextCharFormat bold = normal;
-    bold.setFontWeight(QFont::Bold);
-    for (int p = 0; plain.size() < characters; ++p) {
-        if (p > 0) {
-            cursor.insertText(QStringLiteral("\n\n"), normal);
-            plain += QStringLiteral("\n\n");
-        }
-        QString paragraph;
-        for (int w = 0; paragraph.size() < 700; ++w) {
-            paragraph += words[(w * 7 + p) % words.size()] + u' ';
-        }
-        cursor.insertText(words[p % words.size()] + u' ', bold);
-        cursor.insertText(paragraph, normal);
-        plain += words[p % words.size()] + u' ' + paragraph;
-    }
-    JournalEntry e = JournalEntry::create();
-    e.title = QStringLiteral("Everything, at length");
-    e.body = plain;
-    e.bodyRTF = vsp::rtf::writeRtf(document);
-    return e;
-}
 
 /// Seconds from building the main window over the installed journal, `selected` chosen, to the end of
 /// its first frame with the body drawn; -1 when no such frame came within ten minutes.
@@ -110,7 +78,7 @@ double firstPaint(const QUuid& selected)
 double medianFirstPaint(int size, qsizetype characters)
 {
     QList<JournalEntry> journal = vsp::bench::generateJournal(size, 42, vsp::bench::Mix::Diary);
-    const JournalEntry huge = hugeEntry(characters);
+    const JournalEntry huge = vsp::bench::hugeEntry(characters);
     journal.prepend(huge);
     vsp::bench::installJournal(journal);
     std::vector<double> seconds;

@@ -10,6 +10,7 @@
 
 #include "common/BenchResults.h"
 #include "common/BenchSupport.h"
+#include "common/HugeEntry.h"
 #include "common/JournalGenerator.h"
 
 #include "Editor/FormattableTextEditor.h"
@@ -38,37 +39,6 @@
 namespace {
 
 using vsp::bench::Result;
-
-JournalEntry hugeEntry(qsizetype characters)
-{
-    static const QStringList words = {QStringLiteral("morning"), QStringLiteral("river"),  QStringLiteral("light"),
-                                      QStringLiteral("thought"), QStringLiteral("garden"), QStringLiteral("letters")};
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    QString plain;
-    QTextCharFormat normal;
-    normal.setFontPointSize(15);
-    QTextCharFormat bold = normal;
-    bold.setFontWeight(QFont::Bold);
-    for (int p = 0; plain.size() < characters; ++p) {
-        if (p > 0) {
-            cursor.insertText(QStringLiteral("\n\n"), normal);
-            plain += QStringLiteral("\n\n");
-        }
-        QString paragraph;
-        for (int w = 0; paragraph.size() < 700; ++w) {
-            paragraph += words[(w * 5 + p) % words.size()] + u' ';
-        }
-        cursor.insertText(words[p % words.size()] + u' ', bold);
-        cursor.insertText(paragraph, normal);
-        plain += words[p % words.size()] + u' ' + paragraph;
-    }
-    JournalEntry e = JournalEntry::create();
-    e.title = QStringLiteral("Everything, at length");
-    e.body = plain;
-    e.bodyRTF = vsp::rtf::writeRtf(document);
-    return e;
-}
 
 /// Measures the longest gap between turns of the event loop while it runs.
 struct StallWatch {
@@ -182,7 +152,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     AppSettings().setHasCompletedOnboarding(true);
     QList<JournalEntry> journal = vsp::bench::generateJournal(size);
-    const JournalEntry huge = hugeEntry(5000000);
+    const JournalEntry huge = vsp::bench::hugeEntry(5000000);
     journal.prepend(huge);
     const QString entriesPath = vsp::bench::installJournal(journal);
     std::vector<double> starts, types, dones;
