@@ -126,6 +126,22 @@ struct Journal {
         (void)QTest::qWaitForWindowExposed(&window);
     }
     EntryDetailView& detail() const { return *window.contentView()->detail(); }
+    /// Stores a JPEG of `size` as entry a's only photo, as the picker would; its stored name, or nothing.
+    std::optional<QString> giveAPhoto(QSize size)
+    {
+        const QString source = vsp::test::testHome() + QStringLiteral("/wide.jpg");
+        QFile file(source);
+        if (!viewfixtures::writePhoto(source, size) || !file.open(QIODevice::ReadOnly)) {
+            return std::nullopt;
+        }
+        const auto name = store.saveImage(file.readAll(), a.id, QStringLiteral("wide.jpg"));
+        if (name) {
+            JournalEntry withPhoto = *store.entry(a.id);
+            withPhoto.imageFilenames = {*name};
+            store.updateEntry(withPhoto);
+        }
+        return name;
+    }
     /// Locks the journal behind a cover whose check never answers.
     void lock()
     {
@@ -754,15 +770,8 @@ void EntryDetailViewTest::editPhotos_fitTheWindow_withoutAnEmptyBandAbove()
 {
     Journal j;
     EntryDetailView& d = j.detail();
-    const QString source = vsp::test::testHome() + QStringLiteral("/wide.jpg");
-    QVERIFY(viewfixtures::writePhoto(source, QSize(1200, 800)));
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const auto name = j.store.saveImage(file.readAll(), j.a.id, QStringLiteral("wide.jpg"));
+    const std::optional<QString> name = j.giveAPhoto(QSize(1200, 800));
     QVERIFY(name);
-    JournalEntry withPhoto = *j.store.entry(j.a.id);
-    withPhoto.imageFilenames = {*name};
-    j.store.updateEntry(withPhoto);
     d.startEditing();
     viewfixtures::finishAnimations(&j.window);
     QWidget* section = d.editPhotoSection();
@@ -813,15 +822,8 @@ void EntryDetailViewTest::readPhoto_afterLeavingEditingWithAColdCache_keepsItsHe
     QFETCH(bool, focus);
     Journal j;
     EntryDetailView& d = j.detail();
-    const QString source = vsp::test::testHome() + QStringLiteral("/wide.jpg");
-    QVERIFY(viewfixtures::writePhoto(source, QSize(1200, 900)));
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const auto name = j.store.saveImage(file.readAll(), j.a.id, QStringLiteral("wide.jpg"));
+    const std::optional<QString> name = j.giveAPhoto(QSize(1200, 900));
     QVERIFY(name);
-    JournalEntry withPhoto = *j.store.entry(j.a.id);
-    withPhoto.imageFilenames = {*name};
-    j.store.updateEntry(withPhoto);
     // The read page's thumbnail heights once its photo has arrived and the page has laid out again.
     const auto settledHeights = [&d] {
         ImageGalleryView* gallery = nullptr;
