@@ -35,10 +35,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    /// The picture kept of a row at rest that is drawn as one (the On This Day block, while it is wholly
-    /// on screen), shared rather than drawn again; null for other rows, for a block partly off screen and
-    /// while the block folds or unfolds.
-    QPixmap restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio) const;
+    /// The picture kept of a row at rest that is drawn as one (the On This Day block: of its part last on
+    /// screen), shared rather than drawn again; `at` is set to where the picture sits in the row. Null for
+    /// other rows, for a block of another size and while the block folds or unfolds.
+    QPixmap restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio, QPoint* at) const;
 
     /// The row's glass rectangle inside its item rectangle.
     static QRectF rowRect(const QRect& itemRect);
@@ -129,4 +129,7 @@ private:
     /// The part of the On This Day block on screen as last drawn at rest, and what it showed.
     mutable QPixmap m_onThisDayPicture;
     mutable size_t m_onThisDayKey = 0;
+    /// The block's size and the part of it the kept picture shows.
+    mutable QSize m_onThisDaySize;
+    mutable QRect m_onThisDayPart;
 };
