@@ -64,8 +64,8 @@ public:
     /// would stick out at any edge, then presents and raises the bar.
     void presentWithin(const QPointF& glassTopLeft);
 
-    /// The button that sends `command` ("bold", …, "size:26", "color:F87171").
-    QAbstractButton* button(const QString& command) const { return m_buttons.value(command); }
+    // The button that sends a command ("bold", …, "size:26", "color:F87171") is the child "float:" and the
+    // command.
     /// The style buttons' active marks, for the style command ("bold", …).
     bool isMarked(const QString& command) const;
 

@@ -135,33 +135,11 @@ public:
     /// The local files of a drop that will be taken: local files readable as images, in order.
     static QList<QUrl> acceptableImageDrops(const QMimeData* mime);
 
-    // ------------------------------------------------------------ parts, for tests and screenshots
-    QLineEdit* titleField() const { return m_titleField; }
-    FormattableTextEditor* editor() const { return m_editor; }
-    SelectionState* selectionState() const { return m_selectionState; }
-    FloatingFormatBar* floatingBar() const { return m_floatingBar; }
-    ComposeFooter* footer() const { return m_footer; }
-    QList<TypeChip*> typeChips() const { return m_typeChips; }
-    WordCountLabel* wordCountLabel() const { return m_wordCount; }
-    QLabel* dateLabel() const { return m_dateLabel; }
-    WeatherLocationChips* weatherChips() const { return m_weatherChips; }
-    MoodBadge* moodBadge() const { return m_moodBadge; }
-    MoodSelectorView* moodSelector() const { return m_moodSelector; }
-    GlassChipButton* expirationChip() const { return m_expirationChip; }
-    QDateEdit* expirationPicker() const { return m_expirationPicker; }
-    ImagePickerButton* imagePicker() const { return m_imagePicker; }
-    AudioRecordControl* recordControl() const { return m_recordControl; }
-    PendingImagesPreview* imagesPreview() const { return m_imagesPreview; }
-    PendingAudioPreview* audioPreview() const { return m_audioPreview; }
-    /// The places in which the weather chips, the mood badge, the expiration date picker and the two
-    /// previews come and go with their transitions.
-    TransitionSlot* weatherSlot() const { return m_weatherSlot; }
-    TransitionSlot* moodBadgeSlot() const { return m_moodBadgeSlot; }
-    TransitionSlot* expirationSlot() const { return m_expirationSlot; }
-    TransitionSlot* imagesSlot() const { return m_imagesSlot; }
-    TransitionSlot* audioSlot() const { return m_audioSlot; }
-    /// The picture of the content laid over it while the window's entrance plays; none at rest.
-    QWidget* entranceOverlay() const { return m_entranceOverlay; }
+    // The parts are found by their object names: "composeTitle", "composeBody", "composeFooter",
+    // "floatingFormatBar", "selectionState", "wordCount", "weatherChips", "moodBadge", "moodSelector",
+    // "expirationChip", "expirationPicker", "imagePickerButton", "recordControl", "pendingImages",
+    // "pendingAudio", the places they come and go in by the content's name and "Slot", and the entrance's
+    // picture "entranceOverlay".
 
 Q_SIGNALS:
     void appearedChanged(bool appeared);

@@ -53,8 +53,7 @@ public:
     std::optional<QString> selectedMood() const { return m_selected; }
     /// Shows `mood` as chosen; emits nothing.
     void setSelectedMood(const std::optional<QString>& mood);
-
-    QList<MoodChip*> chips() const { return m_chips; }
+    // The chips are the MoodChip children, in the palette's order.
 
 Q_SIGNALS:
     /// The user chose a mood (or cleared the choice with nothing).
