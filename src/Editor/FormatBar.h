@@ -50,11 +50,9 @@ public:
     /// Point size used by the body-text button ("T"); its command is "size:" and the size with the
     /// fraction dropped.
     void setWritingFontSize(double points) { m_writingFontSize = points; }
-    double writingFontSize() const { return m_writingFontSize; }
     /// The command the body-text button sends for a writing size: "size:15" for 15 and for 15.9.
     static QString bodyTextCommand(double writingFontSize);
 
-    bool canSave() const { return m_canSave; }
     void setCanSave(bool can);
 
     // The command buttons are the children "format:" and the command string ("size:26", "size:body",
@@ -71,6 +69,8 @@ Q_SIGNALS:
     void saveRequested();
 
 private:
+    bool canSave() const { return m_canSave; }
+
     QWidget* makeGroup(const QList<QWidget*>& buttons, int spacing, int padX);
     void requestSave();
 

@@ -60,8 +60,6 @@ public:
     QString tagInput() const;
     void setTagInput(const QString& text);
 
-    /// The suggestions shown now (see vsp::tags::suggestions).
-    QStringList tagSuggestions() const { return m_suggestions; }
     /// Runs the tag field's Return: see vsp::tags::commit.
     void commitTag();
 
@@ -81,6 +79,10 @@ private:
     friend class ComposeMotionTest;
     friend class ComposeViewTest;
     friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    /// The suggestions shown now (see vsp::tags::suggestions).
+    QStringList tagSuggestions() const { return m_suggestions; }
 
     QList<TagChip*> tagChips() const { return m_chips; }
     QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }

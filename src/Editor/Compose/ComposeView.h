@@ -21,6 +21,8 @@
 class AppSettings;
 class AudioRecordControl;
 class ComposeFooter;
+class ComposeMotionTest;
+class ComposeViewTest;
 class FloatingFormatBar;
 class FormattableTextEditor;
 class GlassChipButton;
@@ -90,33 +92,11 @@ public:
     void keepDraftNow() { keepDraft(); }
 
     // ------------------------------------------------------------ the form
-    QString title() const;
-    QString bodyPlain() const;
-    std::optional<QByteArray> bodyRTF() const { return m_bodyRTF; }
-    JournalEntry::EntryType selectedType() const { return m_selectedType; }
     void setSelectedType(JournalEntry::EntryType type);
-    std::optional<QString> selectedMood() const { return m_selectedMood; }
     void setSelectedMood(const std::optional<QString>& mood);
-    QStringList tags() const;
-    QString tagInput() const;
-    /// Seconds since 2001-01-01 UTC.
-    double entryDate() const { return m_entryDate; }
-    bool hasExpiration() const { return m_hasExpiration; }
     void setHasExpiration(bool on);
-    /// Seconds since 2001-01-01 UTC; kept while the chip is off.
-    double expirationDate() const { return m_expirationDate; }
     void setExpirationDate(double date);
-    QString selectedFontDesign() const;
-    QList<QUrl> pendingImageURLs() const { return m_pendingImageURLs; }
     QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
-    std::optional<WeatherSnapshot> weatherSnapshot() const { return m_weatherSnapshot; }
-    int promptIndex() const { return m_promptIndex; }
-    bool didSave() const { return m_didSave; }
-    bool appeared() const { return m_appeared; }
-
-    /// Save is possible: see vsp::compose::canSave.
-    bool canSave() const;
-    int wordCount() const;
 
     // ------------------------------------------------------------ actions
     /// Carries a formatting command (from either format bar) to the editor.
@@ -157,6 +137,32 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+
+    // Read by its tests alone.
+    QString title() const;
+    QString bodyPlain() const;
+    JournalEntry::EntryType selectedType() const { return m_selectedType; }
+    std::optional<QString> selectedMood() const { return m_selectedMood; }
+    QStringList tags() const;
+    QString tagInput() const;
+    /// Seconds since 2001-01-01 UTC.
+    double entryDate() const { return m_entryDate; }
+    bool hasExpiration() const { return m_hasExpiration; }
+    /// Seconds since 2001-01-01 UTC; kept while the chip is off.
+    double expirationDate() const { return m_expirationDate; }
+    QString selectedFontDesign() const;
+    QList<QUrl> pendingImageURLs() const { return m_pendingImageURLs; }
+    std::optional<WeatherSnapshot> weatherSnapshot() const { return m_weatherSnapshot; }
+    int promptIndex() const { return m_promptIndex; }
+    bool didSave() const { return m_didSave; }
+    bool appeared() const { return m_appeared; }
+    /// Save is possible: see vsp::compose::canSave.
+    bool canSave() const;
+
+    int wordCount() const;
+
     QWidget* buildTypeRow();
     QWidget* buildDateRow();
     QWidget* buildAttachmentRow();

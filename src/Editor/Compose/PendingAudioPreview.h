@@ -25,7 +25,6 @@ class PendingAudioPreview final : public QWidget {
 public:
     explicit PendingAudioPreview(QWidget* parent = nullptr);
 
-    QList<PendingAudio> clips() const { return m_clips; }
     /// Shows these notes; emits nothing. Rows whose record is unchanged but for its transcript keep
     /// their widget and show the new transcript. With `animate`, rows that come or go play their
     /// transitions (when the list is visible and animations are on).
@@ -39,6 +38,9 @@ private:
     friend class ComposeMotionTest;
     friend class ComposeViewTest;
     friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    QList<PendingAudio> clips() const { return m_clips; }
 
     /// The rows of the notes in the list, in order (not those still leaving).
     QList<AudioClipRow*> rows() const { return m_rows; }
