@@ -65,16 +65,7 @@ public:
     QString bodyText() const;
     void setBodyText(const QString& body);
     QStringList tags() const { return m_tags; }
-    QString tagInput() const;
-    JournalEntry::EntryType selectedType() const { return m_selectedType; }
     void setSelectedType(JournalEntry::EntryType type, bool animate = false);
-    QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
-
-    /// Words of the body: pieces between white space and line breaks.
-    int wordCount() const;
-    /// Whether Capture may run: the body has more than white space, or a voice note waits. The title
-    /// alone is not enough. Always false while the journal is locked.
-    bool canSave() const;
 
     /// Folds the tag field into the tags (trimmed, lower-cased, once) and empties it.
     void commitTag();
@@ -113,8 +104,18 @@ protected:
 private:
     friend class QuickCaptureTest;
 
+    // Read by its tests alone.
+    QString tagInput() const;
+    JournalEntry::EntryType selectedType() const { return m_selectedType; }
+    QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
+    /// Whether Capture may run: the body has more than white space, or a voice note waits. The title
+    /// alone is not enough. Always false while the journal is locked.
+    bool canSave() const;
     QList<TagChip*> tagChips() const { return m_tagChips; }
     QList<AudioClipRow*> clipRows() const { return m_clipRows; }
+
+    /// Words of the body: pieces between white space and line breaks.
+    int wordCount() const;
 
     QWidget* buildHeader();
     QWidget* buildTypeChips();
