@@ -12,6 +12,7 @@
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -61,38 +62,42 @@ void shoot(const QString& mode, const QString& out, const QString& scratch)
     AppSettings settings;
     QuickCapturePanel panel(store, settings);
     QuickCaptureView* view = panel.view();
+    auto* title = view->findChild<QLineEdit*>(QStringLiteral("captureTitle"));
+    auto* body = view->findChild<QPlainTextEdit*>(QStringLiteral("captureBody"));
+    auto* tagField = view->findChild<QLineEdit*>(QStringLiteral("captureTagField"));
+    auto* record = view->findChild<AudioRecordControl*>(QStringLiteral("recordControl"));
     panel.present();
     QTest::qWait(200);
     save(panel, out + QStringLiteral("/capture-empty-") + mode + QStringLiteral(".png"));
 
-    QTest::keyClicks(view->titleField(), QStringLiteral("Idea for the garden"));
-    view->bodyEditor()->setFocus();
-    QTest::keyClicks(view->bodyEditor(), QStringLiteral("Plant the lavender along the south wall, where the "
-                                                        "afternoon sun stays longest."));
-    view->typeChips().at(3)->click();
+    QTest::keyClicks(title, QStringLiteral("Idea for the garden"));
+    body->setFocus();
+    QTest::keyClicks(body, QStringLiteral("Plant the lavender along the south wall, where the "
+                                          "afternoon sun stays longest."));
+    view->findChild<QAbstractButton*>(QStringLiteral("type:Idea"))->click();
     for (const QString& tag : {QStringLiteral("garden"), QStringLiteral("spring")}) {
-        QTest::keyClicks(view->tagField(), tag);
-        QTest::keyClick(view->tagField(), Qt::Key_Return);
+        QTest::keyClicks(tagField, tag);
+        QTest::keyClick(tagField, Qt::Key_Return);
     }
-    QTest::keyClicks(view->tagField(), QStringLiteral("plan"));
+    QTest::keyClicks(tagField, QStringLiteral("plan"));
     SpeechTranscriber::setBackend([](const QString& path, SpeechTranscriber::Completion done) {
         done(path.endsWith(QStringLiteral("one.m4a")) ? std::optional<QString>(QStringLiteral("lavender and thyme"))
                                                       : std::nullopt);
     });
     view->addRecording(writeRecording(scratch, QStringLiteral("one.m4a")), 12.4);
     view->addRecording(writeRecording(scratch, QStringLiteral("two.m4a")), 65);
-    view->bodyEditor()->setFocus();
+    body->setFocus();
     QTest::qWait(300);
     save(panel, out + QStringLiteral("/capture-") + mode + QStringLiteral(".png"));
 
     // While recording, where there is a microphone (a test sound server will do).
     if (!QMediaDevices::audioInputs().isEmpty()) {
-        view->recordControl()->startRecording();
+        record->startRecording();
         QTest::qWait(1500);
-        if (view->recordControl()->recorder()->isRecording()) {
+        if (record->recorder()->isRecording()) {
             save(panel, out + QStringLiteral("/capture-recording-") + mode + QStringLiteral(".png"));
         }
-        view->recordControl()->discard();
+        record->discard();
         QTest::qWait(300);
     }
 

@@ -4,9 +4,7 @@
 // compose_motion_screenshots <output folder>. Run under xvfb-run. Also prints how long the entrance's
 // picture of the window took to take.
 
-#include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/ComposeView.h"
-#include "Editor/Compose/PendingImagesPreview.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/VesperlogTextView.h"
@@ -19,6 +17,7 @@
 #include "Theme/Spring.h"
 #include "Theme/Transitions.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -132,13 +131,13 @@ int main(int argc, char** argv)
     shot(QStringLiteral("03-weather-mid"));
     QTest::qWait(500);
 
-    QTest::mouseClick(view->typeChips().at(3), Qt::LeftButton);
+    QTest::mouseClick(view->findChild<QAbstractButton*>(QStringLiteral("type:Idea")), Qt::LeftButton);
     view->setSelectedMood(moods.moods().value(1).emoji);
     QTest::qWait(70);
     shot(QStringLiteral("04-type-and-mood-mid"));
     QTest::qWait(500);
 
-    QTest::mouseClick(view->expirationChip(), Qt::LeftButton);
+    QTest::mouseClick(view->findChild<QAbstractButton*>(QStringLiteral("expirationChip")), Qt::LeftButton);
     QTest::qWait(70);
     shot(QStringLiteral("05-expiration-mid"));
     QTest::qWait(500);
@@ -161,8 +160,10 @@ int main(int argc, char** argv)
     shot(QStringLiteral("09-voice-slide-mid"));
     QTest::qWait(600);
 
-    QTest::keyClicks(view->titleField(), QStringLiteral("A walk along the river"));
-    FormattableTextEditor* editor = view->editor();
+    QTest::keyClicks(view->findChild<QLineEdit*>(QStringLiteral("composeTitle")),
+                     QStringLiteral("A walk along the river"));
+    auto* editor = view->findChild<FormattableTextEditor*>(QStringLiteral("composeBody"));
+    auto* tagField = view->findChild<QLineEdit*>(QStringLiteral("tagField"));
     editor->textView()->setFocus();
     QTest::keyClicks(editor->textView(), QStringLiteral("The water was high after the rain and the path smelled of "));
     QTest::qWait(500);
@@ -183,19 +184,19 @@ int main(int argc, char** argv)
     shot(QStringLiteral("13-floating-bar-fade-mid"));
     QTest::qWait(500);
 
-    view->footer()->tagField()->setFocus();
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("w"));
+    tagField->setFocus();
+    QTest::keyClicks(tagField, QStringLiteral("w"));
     QTest::qWait(70);
     shot(QStringLiteral("14-suggestions-rise-mid"));
     QTest::qWait(500);
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("ater"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    QTest::keyClicks(tagField, QStringLiteral("ater"));
+    QTest::keyClick(tagField, Qt::Key_Return);
     QTest::qWait(80);
     shot(QStringLiteral("15-tag-chip-grow-mid"));
     QTest::qWait(700);
     shot(QStringLiteral("16-all-rest"));
 
-    view->imagesPreview()->thumbs().at(0)->removeButton()->click();
+    view->findChild<QAbstractButton*>(QStringLiteral("removeImage"))->click();
     QTest::qWait(70);
     shot(QStringLiteral("17-thumb-out-mid"));
     QTest::qWait(600);

@@ -2,7 +2,6 @@
 // user would (type, title, body with formatting, a selection under the floating bar, tags, mood,
 // expiration, an image and weather): compose_screenshots <output folder>. Run under xvfb-run.
 
-#include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
@@ -14,6 +13,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Spring.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -87,9 +87,11 @@ void shoot(const QString& mode, const QString& outFolder, const QString& imagePa
         std::printf("%s\n", qPrintable(empty));
     }
 
-    view->typeChips().at(3)->click();
-    QTest::keyClicks(view->titleField(), QStringLiteral("A walk along the river"));
-    FormattableTextEditor* editor = view->editor();
+    view->findChild<QAbstractButton*>(QStringLiteral("type:Idea"))->click();
+    QTest::keyClicks(view->findChild<QLineEdit*>(QStringLiteral("composeTitle")),
+                     QStringLiteral("A walk along the river"));
+    auto* editor = view->findChild<FormattableTextEditor*>(QStringLiteral("composeBody"));
+    auto* tagField = view->findChild<QLineEdit*>(QStringLiteral("tagField"));
     editor->textView()->setFocus();
     QTest::keyClicks(editor->textView(),
                      QStringLiteral("The water was high after last night's rain, and the path smelled of wet "
@@ -104,11 +106,11 @@ void shoot(const QString& mode, const QString& outFolder, const QString& imagePa
     view->onFormat(QStringLiteral("bold"));
     select(*editor, QStringLiteral("wet leaves"));
     view->onFormat(QStringLiteral("highlight"));
-    view->footer()->tagField()->setFocus();
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("walks"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("birds"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    tagField->setFocus();
+    QTest::keyClicks(tagField, QStringLiteral("walks"));
+    QTest::keyClick(tagField, Qt::Key_Return);
+    QTest::keyClicks(tagField, QStringLiteral("birds"));
+    QTest::keyClick(tagField, Qt::Key_Return);
     view->setSelectedMood(moods.moods().value(1).emoji);
     view->setHasExpiration(true);
     view->addPendingImages({QUrl::fromLocalFile(imagePath), QUrl::fromLocalFile(imagePath)});

@@ -297,6 +297,7 @@ NewEntryStalls newEntryStalls()
     auto* view = new ComposeView(
         store, settings, moods, [&window] { window.close(); }, &window);
     view->setGeometry(window.rect());
+    auto* record = view->findChild<AudioRecordControl*>(QStringLiteral("recordControl"));
     window.show();
     waitUntil([] { return false; }, 500);
     NewEntryStalls worst;
@@ -306,21 +307,21 @@ NewEntryStalls newEntryStalls()
     waitUntil([] { return false; }, 2000);
     worst.idle = meter.stop();
     for (int round = 0; round < 2; ++round) {
-        AudioRecorder* recorder = view->recordControl()->recorder();
+        AudioRecorder* recorder = record->recorder();
         const qsizetype notes = view->pendingAudio().size();
         meter.start();
-        view->recordControl()->startRecording();
+        record->startRecording();
         waitUntil([&] { return recorder->elapsed() >= 0.3; }, 5000);
         worst.press = std::max(worst.press, meter.stop());
         meter.start();
         waitUntil([&] { return recorder->elapsed() >= 2.3; }, 10'000);
         worst.recording = std::max(worst.recording, meter.stop());
         meter.start();
-        view->recordControl()->stopAndSave();
+        record->stopAndSave();
         waitUntil([&] { return view->pendingAudio().size() > notes; }, 5000);
         waitUntil([] { return false; }, 500);
         worst.save = std::max(worst.save, meter.stop());
-        const QList<AudioClipRow*> rows = view->audioPreview()->rows();
+        const QList<AudioClipRow*> rows = view->findChild<PendingAudioPreview*>()->findChildren<AudioClipRow*>();
         if (!rows.isEmpty()) {
             meter.start();
             rows.last()->player()->play();

@@ -257,6 +257,7 @@ QWidget* QuickCaptureView::buildVoiceNotes()
     row->setSpacing(8);
     m_record =
         new AudioRecordControl([this](const QString& path, double duration) { addRecording(path, duration); }, section);
+    m_record->setObjectName(QStringLiteral("recordControl"));
     row->addWidget(m_record);
     row->addStretch(1);
     m_voiceNote = new QLabel(section);

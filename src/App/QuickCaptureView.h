@@ -22,6 +22,7 @@ class QPlainTextEdit;
 class QScrollArea;
 class QStackedLayout;
 class QVBoxLayout;
+class QuickCaptureTest;
 class TransitionSlot;
 namespace vsp {
 class SpringValue;
@@ -64,16 +65,7 @@ public:
     QString bodyText() const;
     void setBodyText(const QString& body);
     QStringList tags() const { return m_tags; }
-    QString tagInput() const;
-    JournalEntry::EntryType selectedType() const { return m_selectedType; }
     void setSelectedType(JournalEntry::EntryType type, bool animate = false);
-    QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
-
-    /// Words of the body: pieces between white space and line breaks.
-    int wordCount() const;
-    /// Whether Capture may run: the body has more than white space, or a voice note waits. The title
-    /// alone is not enough. Always false while the journal is locked.
-    bool canSave() const;
 
     /// Folds the tag field into the tags (trimmed, lower-cased, once) and empties it.
     void commitTag();
@@ -93,21 +85,11 @@ public:
     /// Puts the keyboard focus into the title field (on every appearance).
     void focusTitle();
 
-    QLineEdit* titleField() const { return m_titleField; }
-    QPlainTextEdit* bodyEditor() const { return m_body; }
-    QLineEdit* tagField() const { return m_tagField; }
-    CaptureButton* captureButton() const { return m_capture; }
-    QList<TypeChip*> typeChips() const { return m_typeChips; }
-    QList<TagChip*> tagChips() const { return m_tagChips; }
-    QList<AudioClipRow*> clipRows() const { return m_clipRows; }
-    AudioRecordControl* recordControl() const { return m_record; }
-    QLabel* wordCountLabel() const { return m_wordCount; }
-    /// "Keep this open while recording", or the number of waiting voice notes.
-    QLabel* voiceNoteLabel() const { return m_voiceNote; }
-    /// Says which recordings could not be copied into the journal; hidden while there are none.
-    QLabel* keptRecordingsLabel() const { return m_kept; }
-    /// The face shown while the journal is locked.
-    QWidget* lockedFace() const { return m_lockedFace; }
+    // The parts are found by their object names: "captureTitle", "captureBody", "captureTagField",
+    // "captureButton", "recordControl", "captureWordCount", "captureVoiceNoteCount" ("Keep this open while
+    // recording", or the number of waiting voice notes), "captureKeptRecordings" (which recordings could
+    // not be copied into the journal; hidden while there are none) and "captureLocked" (the face shown
+    // while the journal is locked).
 
 Q_SIGNALS:
     /// A capture succeeded: the popup should close.
@@ -120,6 +102,21 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class QuickCaptureTest;
+
+    // Read by its tests alone.
+    QString tagInput() const;
+    JournalEntry::EntryType selectedType() const { return m_selectedType; }
+    QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
+    /// Whether Capture may run: the body has more than white space, or a voice note waits. The title
+    /// alone is not enough. Always false while the journal is locked.
+    bool canSave() const;
+    QList<TagChip*> tagChips() const { return m_tagChips; }
+    QList<AudioClipRow*> clipRows() const { return m_clipRows; }
+
+    /// Words of the body: pieces between white space and line breaks.
+    int wordCount() const;
+
     QWidget* buildHeader();
     QWidget* buildTypeChips();
     QWidget* buildVoiceNotes();

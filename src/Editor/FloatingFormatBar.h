@@ -8,6 +8,10 @@
 
 #include <QWidget>
 
+class ComposeMotionTest;
+class ComposeViewTest;
+class ComposeWidgetsTest;
+class EntryDetailViewTest;
 class FormatButton;
 class SelectionState;
 class QAbstractButton;
@@ -35,39 +39,26 @@ public:
     /// the widget by this much up and to the left.
     static constexpr int kShadowMargin = 14;
 
-    bool appeared() const { return m_appeared; }
-
     /// Shows the bar with its entrance; a bar that is fading away comes back with the entrance anew.
     void present();
     /// Fades the bar away and hides it; at once when `animate` is false or animations are off.
     void dismiss(bool animate = true);
-    /// Whether the bar is fading away.
-    bool isLeaving() const { return m_leaving; }
     /// The host's own way in and out, on top of the bar's entrance: a scale from `scaleFrom` about the
     /// middle of the lower edge combined with a fade, moved by `spring`, both ways. A `scaleFrom` of 1
     /// (the default) leaves the bar's own entrance alone, and it fades away with a spring of 0.25.
     void setHostTransition(double scaleFrom, vsp::Spring spring);
-    /// How far the host's scale has come: its `scaleFrom` … 1.
-    double hostScale() const;
-    /// Whether the entrance or the fade is playing.
-    bool isMoving() const { return !m_picture.isNull(); }
-    /// How far the entrance has come: 0 … 1 (passing 1 for a moment, the spring being under-damped).
-    double entranceProgress() const;
 
     /// Puts the bar's glass with its top-left corner at `glassTopLeft` in the parent's coordinates (the
     /// entrance may still hold it a few pixels lower for a moment).
     void placeAt(const QPoint& glassTopLeft);
-    QPoint anchor() const { return m_anchor; }
     /// Height of the bar's glass (without the shadow's room), pixels.
     int glassHeight() const { return height() - 2 * kShadowMargin; }
     /// Places the glass at `glassTopLeft` (parent's coordinates), moved back inside the parent where it
     /// would stick out at any edge, then presents and raises the bar.
     void presentWithin(const QPointF& glassTopLeft);
 
-    /// The button that sends `command` ("bold", …, "size:26", "color:F87171").
-    QAbstractButton* button(const QString& command) const { return m_buttons.value(command); }
-    /// The style buttons' active marks, for the style command ("bold", …).
-    bool isMarked(const QString& command) const;
+    // The button that sends a command ("bold", …, "size:26", "color:F87171") is the child "float:" and the
+    // command.
 
 Q_SIGNALS:
     void formatRequested(const QString& command);
@@ -79,6 +70,25 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+    friend class ComposeWidgetsTest;
+    friend class EntryDetailViewTest;
+
+    // Read by its tests alone.
+    bool appeared() const { return m_appeared; }
+    /// Whether the bar is fading away.
+    bool isLeaving() const { return m_leaving; }
+    /// How far the host's scale has come: its `scaleFrom` … 1.
+    double hostScale() const;
+    /// Whether the entrance or the fade is playing.
+    bool isMoving() const { return !m_picture.isNull(); }
+    /// How far the entrance has come: 0 … 1 (passing 1 for a moment, the spring being under-damped).
+    double entranceProgress() const;
+    QPoint anchor() const { return m_anchor; }
+    /// The style buttons' active marks, for the style command ("bold", …).
+    bool isMarked(const QString& command) const;
+
     void setEntrance(double value);
     void startEntrance();
     void takePicture();

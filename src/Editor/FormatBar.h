@@ -50,18 +50,14 @@ public:
     /// Point size used by the body-text button ("T"); its command is "size:" and the size with the
     /// fraction dropped.
     void setWritingFontSize(double points) { m_writingFontSize = points; }
-    double writingFontSize() const { return m_writingFontSize; }
     /// The command the body-text button sends for a writing size: "size:15" for 15 and for 15.9.
     static QString bodyTextCommand(double writingFontSize);
 
-    bool canSave() const { return m_canSave; }
     void setCanSave(bool can);
 
-    /// The command buttons by command string ("size:26", "size:20", "size:body", "bullet", …), the
-    /// design buttons by design ("default", …), and the Save button (null without one).
-    FormatButton* commandButton(const QString& key) const { return m_commands.value(key); }
-    FormatButton* designButton(const QString& design) const { return m_designs.value(design); }
-    FormatSaveButton* saveButton() const { return m_save; }
+    // The command buttons are the children "format:" and the command string ("size:26", "size:body",
+    // "bullet", …), the design buttons "design:" and the design ("default", …), the Save button (when
+    // there is one) "saveButton".
 
     /// The four designs in the order offered, with their labels: "Sans", "Serif", "Round", "Mono".
     static const QList<std::pair<QString, QString>>& fontDesigns();
@@ -73,6 +69,8 @@ Q_SIGNALS:
     void saveRequested();
 
 private:
+    bool canSave() const { return m_canSave; }
+
     QWidget* makeGroup(const QList<QWidget*>& buttons, int spacing, int padX);
     void requestSave();
 

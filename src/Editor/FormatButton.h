@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class ComposeMotionTest;
+
 /// A button of the format bars: a symbol or a short label in a fixed frame. While the pointer is over
 /// it a faint accent background fades in (spring 0.2, damping 0.7), and pressing shrinks it to 90 %
 /// (spring 0.15, damping 0.6). An "active" look (accent content on a tinted background) marks a style
@@ -39,8 +41,6 @@ public:
     void setActiveSpring(vsp::Spring spring);
     /// Reads the active test again and glides (or, without `animate`, jumps) to its look.
     void syncActive(bool animate);
-    /// How active the button looks: 0 … 1, between while the look glides.
-    qreal activeLevel() const;
 
     QSize sizeHint() const override { return {m_width, m_height}; }
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -50,6 +50,12 @@ protected:
     void hoverChanged(bool hovered) override;
 
 private:
+    friend class ComposeMotionTest;
+
+    // Read by its tests alone.
+    /// How active the button looks: 0 … 1, between while the look glides.
+    qreal activeLevel() const;
+
     QString m_symbol;
     qreal m_symbolSize = 12;
     QString m_label;
@@ -76,9 +82,6 @@ class ColorSwatchButton final : public vsp::PaintedButton {
 public:
     explicit ColorSwatchButton(std::function<QColor()> color, QWidget* parent = nullptr);
 
-    /// The scale the swatch is drawn at now (1.0 at rest).
-    qreal targetScale() const;
-
     QSize sizeHint() const override { return {16, 26}; }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -87,6 +90,9 @@ protected:
     void hoverChanged(bool hovered) override;
 
 private:
+    /// The scale the swatch is drawn at now (1.0 at rest).
+    qreal targetScale() const;
+
     std::function<QColor()> m_color;
     vsp::SpringValue* m_scale;
 };

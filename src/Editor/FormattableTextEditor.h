@@ -78,7 +78,6 @@ public:
     QString placeholder() const;
     void setPlaceholder(const QString& text);
 
-    const EditorPalette& editorPalette() const { return m_palette; }
     /// Colours of the current appearance; re-colours body, title, quote and highlight text.
     void setEditorPalette(const EditorPalette& palette);
 

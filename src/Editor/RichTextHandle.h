@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class EditorWidgetTest;
+
 /// A host's handle on its editor's live document, read when the host saves (without waiting for the
 /// editor's coalesced change signals). Created empty by the host and given to the editor, which
 /// registers its text view; the handle forgets the view when the view is destroyed.
@@ -17,8 +19,6 @@ class RichTextHandle final : public QObject {
 public:
     explicit RichTextHandle(QObject* parent = nullptr);
 
-    /// The registered text view, or null when none is registered or it was destroyed.
-    QTextEdit* textView() const { return m_textView; }
     void setTextView(QTextEdit* view) { m_textView = view; }
 
     /// The whole document as RTF; nothing when there is no live text view or its document is empty
@@ -26,5 +26,11 @@ public:
     std::optional<QByteArray> currentRTF() const;
 
 private:
+    friend class EditorWidgetTest;
+
+    // Read by its tests alone.
+    /// The registered text view, or null when none is registered or it was destroyed.
+    QTextEdit* textView() const { return m_textView; }
+
     QPointer<QTextEdit> m_textView;
 };

@@ -29,11 +29,6 @@ void VesperlogTextView::setPlaceholderString(const QString& text)
     }
 }
 
-QColor VesperlogTextView::placeholderColor() const
-{
-    return palette().color(QPalette::PlaceholderText);
-}
-
 void VesperlogTextView::setPlaceholderColor(const QColor& color)
 {
     QPalette p = palette();

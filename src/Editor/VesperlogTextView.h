@@ -22,7 +22,6 @@ public:
     /// Text drawn while the document is empty.
     QString placeholderString() const { return placeholderText(); }
     void setPlaceholderString(const QString& text);
-    QColor placeholderColor() const;
     void setPlaceholderColor(const QColor& color);
 
     /// Return: continues a list on the next line ("•\t", "☐ " for any box, the next number), ends the
@@ -32,7 +31,6 @@ public:
     void insertNewline();
 
     /// Colours that pasted near-grey text takes (the editor sets them with its palette).
-    const EditorPalette& editorPalette() const { return m_palette; }
     void setEditorPalette(const EditorPalette& palette) { m_palette = palette; }
 
     /// MIME types read as RTF when pasting, in order of preference.

@@ -1,6 +1,8 @@
 #include "AppTest.h"
 #include "FakeSettingsPortal.h"
 
+#include "common/CaptureParts.h"
+#include "common/ComposeParts.h"
 #include "common/FakeAuthenticator.h"
 #include "common/LocalHttpsServer.h"
 #include "common/TestSupport.h"
@@ -719,8 +721,8 @@ void AppTest::newEntry_fromShortcutToSavedSelectedRow()
     auto* compose = qobject_cast<ComposeView*>(window->content());
     QVERIFY(compose);
 
-    QTest::keyClicks(compose->titleField(), QStringLiteral("Harbour at dusk"));
-    QWidget* body = compose->editor()->textView();
+    QTest::keyClicks(parts::titleField(compose), QStringLiteral("Harbour at dusk"));
+    QWidget* body = parts::editor(compose)->textView();
     body->setFocus();
     QTest::keyClicks(body, QStringLiteral("Gulls over the water"));
     QTest::keyClick(body, Qt::Key_Return, Qt::ControlModifier);
@@ -753,7 +755,7 @@ void AppTest::quickCapture_fromFileMenu_addsEntry()
     f.commands().quickCapture()->trigger();
     QuickCapturePanel* panel = f.app->quickCapture();
     QVERIFY(panel && panel->isVisible());
-    QPlainTextEdit* body = panel->view()->bodyEditor();
+    QPlainTextEdit* body = parts::bodyEditor(panel->view());
     QTest::keyClicks(body, QStringLiteral("Buy stamps"));
     QTest::keyClick(body, Qt::Key_Return);
     QTest::keyClicks(body, QStringLiteral("and envelopes"));
@@ -860,12 +862,12 @@ void AppTest::appWideShortcuts_workFromNewEntryWindow()
     auto* view = qobject_cast<ComposeView*>(compose->content());
     QVERIFY(view);
     // From the focused title field, as the user types there.
-    QTest::keyClick(view->titleField(), Qt::Key_Comma, Qt::ControlModifier);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Comma, Qt::ControlModifier);
     QVERIFY(f.app->settingsWindow());
     QVERIFY(f.app->settingsWindow()->isVisible());
     compose->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(compose));
-    QTest::keyClick(view->titleField(), Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Q, Qt::ControlModifier);
     QTRY_COMPARE(f.quits, 1);
     // The settings window is one of ours too.
     f.app->settingsWindow()->activateWindow();
@@ -904,10 +906,10 @@ void AppTest::sessionEnd_keepsEditsAndBothDrafts_withoutAsking()
     QTest::keyClicks(title, QStringLiteral("Renamed"));
     f.app->openWindow(vsp::composeWindowID());
     auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
-    QTest::keyClicks(compose->titleField(), QStringLiteral("Half a thought"));
+    QTest::keyClicks(parts::titleField(compose), QStringLiteral("Half a thought"));
     f.commands().quickCapture()->trigger();
-    QTest::keyClicks(f.app->quickCapture()->view()->titleField(), QStringLiteral("Errands"));
-    QTest::keyClicks(f.app->quickCapture()->view()->bodyEditor(), QStringLiteral("Buy stamps"));
+    QTest::keyClicks(parts::titleField(f.app->quickCapture()->view()), QStringLiteral("Errands"));
+    QTest::keyClicks(parts::bodyEditor(f.app->quickCapture()->view()), QStringLiteral("Buy stamps"));
     f.app->followSessionEnd();
     f.app->endWithSession(QStringLiteral("a test"));
     QCOMPARE(f.quits, 1);
@@ -973,7 +975,7 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
     f.commands().newEntry()->trigger();
     auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
     QVERIFY(QTest::qWaitForWindowExposed(f.app->composeWindow()));
-    QTest::keyClicks(compose->titleField(), QStringLiteral("Harbour at dusk"));
+    QTest::keyClicks(parts::titleField(compose), QStringLiteral("Harbour at dusk"));
     ContentView* content = f.app->mainWindow()->contentView();
 
     AppSettings::instance().setAppearanceMode(to);
@@ -989,7 +991,7 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
         {"detail title", content->detail()->readTitle()},
         {"detail body", content->detail()->bodyView()},
         {"compose window", compose},
-        {"compose title", compose->titleField()},
+        {"compose title", parts::titleField(compose)},
     };
     for (const auto& [name, widget] : shown) {
         QVERIFY2(widget, name);
@@ -1050,7 +1052,7 @@ void AppTest::quitForUpdate_savesTheDetailsEditsAndTheDraftFirst()
     f.app->openWindow(vsp::composeWindowID());
     auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
     QVERIFY(QTest::qWaitForWindowExposed(f.app->composeWindow()));
-    QTest::keyClicks(compose->titleField(), QStringLiteral("Half a thought"));
+    QTest::keyClicks(parts::titleField(compose), QStringLiteral("Half a thought"));
 
     // The hand-over is started only once this said yes; the new version reads what is on disk.
     QVERIFY(f.app->prepareToQuitForUpdate());

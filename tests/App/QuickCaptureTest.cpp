@@ -1,5 +1,6 @@
 #include "QuickCaptureTest.h"
 
+#include "common/CaptureParts.h"
 #include "common/SoundFixtures.h"
 #include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
@@ -56,7 +57,7 @@ struct Capture {
     QuickCapturePanel* panel() const { return app->quickCapture(); }
     QuickCaptureView* view() const { return app->quickCapture()->view(); }
     JournalStore& store() const { return app->store(); }
-    void ctrlReturn() const { QTest::keyClick(view()->bodyEditor(), Qt::Key_Return, Qt::ControlModifier); }
+    void ctrlReturn() const { QTest::keyClick(parts::bodyEditor(view()), Qt::Key_Return, Qt::ControlModifier); }
     /// entries.json as written.
     QList<JournalEntry> journal() const
     {
@@ -97,17 +98,17 @@ void QuickCaptureTest::capture_typeTagRecordCtrlReturn_intoJournalAndAudioFolder
     const QString second = writeFile(dir.path() + QStringLiteral("/vsp-rec-2.m4a"), "second recording");
     Capture c;
     QuickCaptureView* view = c.view();
-    QCOMPARE(QApplication::focusWidget(), view->titleField());
+    QCOMPARE(QApplication::focusWidget(), parts::titleField(view));
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Note);
-    QTest::keyClicks(view->titleField(), QStringLiteral("Harbour"));
-    QTest::keyClicks(view->bodyEditor(), QStringLiteral("Gulls over the water"));
-    QTest::mouseClick(view->typeChips().at(2), Qt::LeftButton);
-    QTest::keyClicks(view->tagField(), QStringLiteral("  Sea "));
-    QTest::keyClick(view->tagField(), Qt::Key_Return);
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Harbour"));
+    QTest::keyClicks(parts::bodyEditor(view), QStringLiteral("Gulls over the water"));
+    QTest::mouseClick(parts::typeChips(view).at(2), Qt::LeftButton);
+    QTest::keyClicks(parts::tagField(view), QStringLiteral("  Sea "));
+    QTest::keyClick(parts::tagField(view), Qt::Key_Return);
     // Typed but never submitted: Ctrl+Return takes it along.
-    QTest::keyClicks(view->tagField(), QStringLiteral("Evening"));
-    view->recordControl()->completeRecording(first, 3.25);
-    view->recordControl()->completeRecording(second, 1.5);
+    QTest::keyClicks(parts::tagField(view), QStringLiteral("Evening"));
+    parts::recordControl(view)->completeRecording(first, 3.25);
+    parts::recordControl(view)->completeRecording(second, 1.5);
     QCOMPARE(view->clipRows().size(), 2);
     QTRY_COMPARE(requests.size(), 2);
     requests[0].second(QStringLiteral("the tide is out"));
@@ -150,7 +151,7 @@ void QuickCaptureTest::capture_typeTagRecordCtrlReturn_intoJournalAndAudioFolder
     QVERIFY(view->pendingAudio().isEmpty());
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Link);
     // The panel's own focus: the offscreen platform does not make a window shown again active.
-    QCOMPARE(c.panel()->focusWidget(), view->titleField());
+    QCOMPARE(c.panel()->focusWidget(), parts::titleField(view));
 }
 
 void QuickCaptureTest::capture_fromTheMicrophone_intoAudioFolder()
@@ -163,8 +164,8 @@ void QuickCaptureTest::capture_fromTheMicrophone_intoAudioFolder()
     QVERIFY(vsp::test::writeTone(tone, 2));
     Capture c;
     QuickCaptureView* view = c.view();
-    AudioRecordControl* control = view->recordControl();
-    QTest::keyClicks(view->tagField(), QStringLiteral("heard"));
+    AudioRecordControl* control = parts::recordControl(view);
+    QTest::keyClicks(parts::tagField(view), QStringLiteral("heard"));
     const std::unique_ptr<QProcess> player(vsp::test::playIntoSpeaker(tone));
     QTest::mouseClick(control->voiceButton(), Qt::LeftButton);
     QTRY_VERIFY(control->recorder()->isRecording());
@@ -175,7 +176,7 @@ void QuickCaptureTest::capture_fromTheMicrophone_intoAudioFolder()
     const QByteArray recording = fixtures::readFile(recorded.path);
     QVERIFY(!recording.isEmpty());
     QVERIFY(recorded.duration >= 0.5);
-    QVERIFY(view->captureButton()->isEnabled());
+    QVERIFY(parts::captureButton(view)->isEnabled());
 
     c.ctrlReturn();
     const QList<JournalEntry> journal = c.journal();
@@ -231,8 +232,8 @@ void QuickCaptureTest::capture_derivesTitleAndTrimsBody()
     if (voiceNote) {
         view->addRecording(writeFile(dir.path() + QStringLiteral("/note.m4a"), "audio"), 2);
     }
-    QVERIFY(view->captureButton()->isEnabled());
-    QTest::mouseClick(view->captureButton(), Qt::LeftButton);
+    QVERIFY(parts::captureButton(view)->isEnabled());
+    QTest::mouseClick(parts::captureButton(view), Qt::LeftButton);
     const QList<JournalEntry> journal = c.journal();
     QCOMPARE(journal.size(), 1);
     QCOMPARE(journal.first().title, savedTitle);
@@ -245,19 +246,19 @@ void QuickCaptureTest::countsTagsAndClosing_keepWhatWasTyped()
     QTemporaryDir dir;
     Capture c;
     QuickCaptureView* view = c.view();
-    QCOMPARE(view->wordCountLabel()->text(), QStringLiteral("0w"));
-    QTest::keyClicks(view->bodyEditor(), QStringLiteral("  one two"));
-    QTest::keyClick(view->bodyEditor(), Qt::Key_Return);
-    QTest::keyClicks(view->bodyEditor(), QStringLiteral("  three "));
-    QCOMPARE(view->wordCountLabel()->text(), QStringLiteral("3w"));
-    QVERIFY(view->wordCountLabel()->isVisible());
+    QCOMPARE(parts::wordCountLabel(view)->text(), QStringLiteral("0w"));
+    QTest::keyClicks(parts::bodyEditor(view), QStringLiteral("  one two"));
+    QTest::keyClick(parts::bodyEditor(view), Qt::Key_Return);
+    QTest::keyClicks(parts::bodyEditor(view), QStringLiteral("  three "));
+    QCOMPARE(parts::wordCountLabel(view)->text(), QStringLiteral("3w"));
+    QVERIFY(parts::wordCountLabel(view)->isVisible());
     c.app->appSettings().setShowWordCount(false);
-    QVERIFY(!view->wordCountLabel()->isVisible());
+    QVERIFY(!parts::wordCountLabel(view)->isVisible());
 
     // One chip per tag, lower case, once whatever its case.
     for (const QString& typed : {QStringLiteral(" Travel  "), QStringLiteral("TRAVEL"), QStringLiteral("  ")}) {
-        QTest::keyClicks(view->tagField(), typed);
-        QTest::keyClick(view->tagField(), Qt::Key_Return);
+        QTest::keyClicks(parts::tagField(view), typed);
+        QTest::keyClick(parts::tagField(view), Qt::Key_Return);
         QCOMPARE(view->tagInput(), QString());
     }
     QCOMPARE(view->tags(), QStringList{QStringLiteral("travel")});
@@ -265,21 +266,21 @@ void QuickCaptureTest::countsTagsAndClosing_keepWhatWasTyped()
     QTest::mouseClick(view->tagChips().first()->removeButton(), Qt::LeftButton);
     QVERIFY(view->tags().isEmpty());
 
-    QCOMPARE(view->voiceNoteLabel()->text(), QStringLiteral("Keep this open while recording"));
+    QCOMPARE(parts::voiceNoteLabel(view)->text(), QStringLiteral("Keep this open while recording"));
     QStringList paths;
     for (int i = 0; i < 3; ++i) {
         paths.append(writeFile(dir.path() + QStringLiteral("/r%1.m4a").arg(i), "audio"));
         view->addRecording(paths.last(), i + 1);
     }
-    QCOMPARE(view->voiceNoteLabel()->text(), QStringLiteral("3 voice notes"));
+    QCOMPARE(parts::voiceNoteLabel(view)->text(), QStringLiteral("3 voice notes"));
     QTest::mouseClick(view->clipRows().at(1)->removeButton(), Qt::LeftButton);
     QTest::mouseClick(view->clipRows().at(1)->removeButton(), Qt::LeftButton);
-    QCOMPARE(view->voiceNoteLabel()->text(), QStringLiteral("1 voice note"));
+    QCOMPARE(parts::voiceNoteLabel(view)->text(), QStringLiteral("1 voice note"));
     QVERIFY(!QFile::exists(paths.at(1)));
     QVERIFY(!QFile::exists(paths.at(2)));
 
     // Closed without capturing, by Escape or by turning to another window: all of it is there next time.
-    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Escape);
     QVERIFY(!c.panel()->isVisible());
     c.app->showMainWindow();
     for (int opening = 0; opening < 2; ++opening) {
@@ -298,13 +299,13 @@ void QuickCaptureTest::nothingToCapture_ctrlReturnChangesNothing()
 {
     Capture c;
     QuickCaptureView* view = c.view();
-    QTest::keyClicks(view->titleField(), QStringLiteral("Only a title"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Only a title"));
     view->setBodyText(QStringLiteral(" \n\t "));
-    QTest::keyClicks(view->tagField(), QStringLiteral("left"));
+    QTest::keyClicks(parts::tagField(view), QStringLiteral("left"));
     QVERIFY(!view->canSave());
-    QVERIFY(!view->captureButton()->isEnabled());
+    QVERIFY(!parts::captureButton(view)->isEnabled());
     c.ctrlReturn();
-    QTest::keyClick(view->tagField(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(parts::tagField(view), Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(c.panel()->isVisible());
     QCOMPARE(view->tagInput(), QStringLiteral("left"));
     QVERIFY(c.store().entries().isEmpty());
@@ -336,11 +337,11 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
     QVERIFY(c.store().entries().isEmpty());
     QCOMPARE(announced.size(), 0);
     QVERIFY(c.panel()->isVisible());
-    QVERIFY(view->keptRecordingsLabel()->isVisible());
-    QVERIFY(view->keptRecordingsLabel()->text().startsWith(QStringLiteral("1 recording could not be copied")));
+    QVERIFY(parts::keptRecordingsLabel(view)->isVisible());
+    QVERIFY(parts::keptRecordingsLabel(view)->text().startsWith(QStringLiteral("1 recording could not be copied")));
 
     // With words: they are saved, the recording stays with its file, and the panel says so.
-    QTest::keyClicks(view->bodyEditor(), QStringLiteral("Said at the pier"));
+    QTest::keyClicks(parts::bodyEditor(view), QStringLiteral("Said at the pier"));
     c.ctrlReturn();
     // Saved in one store step.
     QCOMPARE(announced.size(), 1);
@@ -354,7 +355,7 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
     QCOMPARE(view->pendingAudio().size(), 1);
     QCOMPARE(fixtures::readFile(precious), QByteArray("only copy"));
     QVERIFY(c.panel()->isVisible());
-    QVERIFY(view->keptRecordingsLabel()->isVisible());
+    QVERIFY(parts::keptRecordingsLabel(view)->isVisible());
 
     // Once the journal can take it, capturing again stores it and the note goes away.
     QVERIFY(QFile::remove(audioBase));
@@ -364,7 +365,7 @@ void QuickCaptureTest::recordingTheJournalCannotTake_isKeptAndSaidSo()
     QCOMPARE(journal.first().title, QStringLiteral("Voice Note"));
     QCOMPARE(journal.first().audioClips.size(), 1);
     QVERIFY(!QFile::exists(precious));
-    QVERIFY(!view->keptRecordingsLabel()->isVisible());
+    QVERIFY(!parts::keptRecordingsLabel(view)->isVisible());
     QVERIFY(!c.panel()->isVisible());
 }
 
@@ -372,11 +373,11 @@ void QuickCaptureTest::whileLocked_showsAndCapturesNothing()
 {
     Capture c;
     QuickCaptureView* view = c.view();
-    QTest::keyClicks(view->bodyEditor(), QStringLiteral("Private words"));
+    QTest::keyClicks(parts::bodyEditor(view), QStringLiteral("Private words"));
     c.store().setIsLocked(true);
-    QVERIFY(view->lockedFace()->isVisible());
-    QVERIFY(!view->bodyEditor()->isVisible());
-    QVERIFY(!view->titleField()->isVisible());
+    QVERIFY(parts::lockedFace(view)->isVisible());
+    QVERIFY(!parts::bodyEditor(view)->isVisible());
+    QVERIFY(!parts::titleField(view)->isVisible());
     QVERIFY(!view->canSave());
     view->save();
     QVERIFY(c.store().entries().isEmpty());
@@ -384,8 +385,8 @@ void QuickCaptureTest::whileLocked_showsAndCapturesNothing()
     // Opened while locked, it still shows only the locked face; "Unlock…" brings the main window.
     c.panel()->hide();
     c.open();
-    QVERIFY(!view->bodyEditor()->isVisible());
-    auto* unlock = view->lockedFace()->findChild<QAbstractButton*>(QStringLiteral("captureUnlock"));
+    QVERIFY(!parts::bodyEditor(view)->isVisible());
+    auto* unlock = parts::lockedFace(view)->findChild<QAbstractButton*>(QStringLiteral("captureUnlock"));
     QVERIFY(unlock);
     QTest::mouseClick(unlock, Qt::LeftButton);
     QVERIFY(!c.panel()->isVisible());

@@ -1,5 +1,7 @@
 #include "SessionEndTest.h"
 
+#include "common/CaptureParts.h"
+#include "common/ComposeParts.h"
 #include "common/TestSupport.h"
 
 #include "App/AppCommands.h"
@@ -68,9 +70,9 @@ int SessionEndTest::runChild()
     title->selectAll();
     QTest::keyClicks(title, kEdited);
     app.openWindow(vsp::composeWindowID());
-    QTest::keyClicks(qobject_cast<ComposeView*>(app.composeWindow()->content())->titleField(), kComposed);
+    QTest::keyClicks(parts::titleField(qobject_cast<ComposeView*>(app.composeWindow()->content())), kComposed);
     app.openWindow(QStringLiteral("quick-capture"));
-    QTest::keyClicks(app.quickCapture()->view()->bodyEditor(), kCaptured);
+    QTest::keyClicks(parts::bodyEditor(app.quickCapture()->view()), kCaptured);
 
     app.followSessionEnd();
     std::printf("ready %s\n", qPrintable(vsp::test::testHome()));

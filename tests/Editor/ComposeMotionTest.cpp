@@ -1,4 +1,5 @@
 #include "ComposeMotionTest.h"
+#include "common/ComposeParts.h"
 #include "common/EditorTestSupport.h"
 
 #include "common/TestSupport.h"
@@ -131,7 +132,7 @@ struct Compose {
         if (!QTest::qWaitForWindowExposed(window.get())) {
             return false;
         }
-        return QTest::qWaitFor([this] { return !view->entranceOverlay(); }, kSettle);
+        return QTest::qWaitFor([this] { return !parts::entranceOverlay(view); }, kSettle);
     }
 };
 
@@ -269,7 +270,7 @@ void ComposeMotionTest::entrance_overlayDrawsNoBlackAndLeavesWindowInteractive()
     Compose c;
     c.window->show();
     // Laid over the content as the window shows, at the entrance's start.
-    QWidget* overlay = c.view->entranceOverlay();
+    QWidget* overlay = parts::entranceOverlay(c.view);
     QVERIFY(overlay);
     QVERIFY(overlay->isVisible());
     QCOMPARE(overlay->geometry(), c.view->rect());
@@ -285,13 +286,13 @@ void ComposeMotionTest::entrance_overlayDrawsNoBlackAndLeavesWindowInteractive()
     };
     const QImage picture = static_cast<EntranceOverlay*>(overlay)->picture().toImage();
     QCOMPARE(picture.size() / picture.devicePixelRatio(), c.view->size());
-    const QPoint inEditor = c.view->editor()->mapTo(c.view, c.view->editor()->rect().center());
+    const QPoint inEditor = parts::editor(c.view)->mapTo(c.view, parts::editor(c.view)->rect().center());
     QVERIFY2(isBackground(picture.pixelColor(inEditor * picture.devicePixelRatio())),
              qPrintable(picture.pixelColor(inEditor).name()));
     const QImage frame = c.window->grab().toImage();
     QVERIFY(isBackground(frame.pixelColor(inEditor * frame.devicePixelRatio())));
     // The title's placeholder is in the picture: not every pixel of its row is background.
-    const QRect title = c.view->titleField()->geometry();
+    const QRect title = parts::titleField(c.view)->geometry();
     bool titleDrawn = false;
     for (int x = title.left(); x < title.left() + 200 && !titleDrawn; ++x) {
         titleDrawn = !isBackground(picture.pixelColor(QPoint(x, title.center().y()) * picture.devicePixelRatio()));
@@ -299,12 +300,12 @@ void ComposeMotionTest::entrance_overlayDrawsNoBlackAndLeavesWindowInteractive()
     QVERIFY(titleDrawn);
 
     QVERIFY(QTest::qWaitForWindowExposed(c.window.get()));
-    QTRY_VERIFY_WITH_TIMEOUT(!c.view->entranceOverlay(), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(!parts::entranceOverlay(c.view), kSettle);
     // At rest the window takes clicks and keys.
-    click(c.view->typeChips().at(1));
+    click(parts::typeChips(c.view).at(1));
     QCOMPARE(c.view->selectedType(), JournalEntry::EntryType::Note);
-    c.view->titleField()->setFocus();
-    QTest::keyClicks(c.view->titleField(), QStringLiteral("Morning"));
+    parts::titleField(c.view)->setFocus();
+    QTest::keyClicks(parts::titleField(c.view), QStringLiteral("Morning"));
     QCOMPARE(c.view->title(), QStringLiteral("Morning"));
 }
 
@@ -323,20 +324,21 @@ void ComposeMotionTest::entrance_weatherArrivingDuringItWaitsThenComesIn()
     // The answer comes on the next turn, while the entrance plays: the entry has it at once, the chips
     // wait.
     QTRY_VERIFY_WITH_TIMEOUT(c.view->weatherSnapshot().has_value(), kSettle);
-    if (c.view->entranceOverlay()) {
-        QVERIFY(c.view->weatherSlot()->isHidden());
+    if (parts::entranceOverlay(c.view)) {
+        QVERIFY(parts::weatherSlot(c.view)->isHidden());
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!c.view->entranceOverlay(), kSettle);
-    QTRY_VERIFY_WITH_TIMEOUT(c.view->weatherSlot()->isVisible() && !c.view->weatherSlot()->isTransitioning(), kSettle);
-    QCOMPARE(c.view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Here")});
+    QTRY_VERIFY_WITH_TIMEOUT(!parts::entranceOverlay(c.view), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(parts::weatherSlot(c.view)->isVisible() && !parts::weatherSlot(c.view)->isTransitioning(),
+                             kSettle);
+    QCOMPARE(parts::weatherChips(c.view)->shownTexts(), QStringList{QStringLiteral("Here")});
 }
 
 void ComposeMotionTest::typeChip_choiceGlidesOver()
 {
     Compose c;
     QVERIFY(c.open());
-    TypeChip* journal = c.view->typeChips().at(0);
-    TypeChip* link = c.view->typeChips().at(2);
+    TypeChip* journal = parts::typeChips(c.view).at(0);
+    TypeChip* link = parts::typeChips(c.view).at(2);
     QCOMPARE(journal->chosenLevel(), 1.0);
     click(link);
     // The choice is made at once; its look follows.
@@ -352,29 +354,30 @@ void ComposeMotionTest::mood_chipGrowsAndBadgeComesAndGoes()
 {
     Compose c;
     QVERIFY(c.open());
-    MoodChip* chip = c.view->moodSelector()->chips().at(1);
+    MoodChip* chip = parts::moodChips(parts::moodSelector(c.view)).at(1);
     const QString emoji = chip->emoji();
-    QVERIFY(c.view->moodBadgeSlot()->isHidden());
+    QVERIFY(parts::moodBadgeSlot(c.view)->isHidden());
 
     click(chip);
     QCOMPARE(c.view->selectedMood(), std::optional<QString>(emoji));
     QVERIFY(chip->drawnScale() < 1.08);
-    QVERIFY(c.view->moodBadgeSlot()->isTransitioning());
-    QVERIFY(c.view->moodBadgeSlot()->width() < c.view->moodBadge()->sizeHint().width());
+    QVERIFY(parts::moodBadgeSlot(c.view)->isTransitioning());
+    QVERIFY(parts::moodBadgeSlot(c.view)->width() < parts::moodBadge(c.view)->sizeHint().width());
     QTRY_COMPARE_WITH_TIMEOUT(chip->drawnScale(), 1.08, kSettle);
-    QTRY_VERIFY_WITH_TIMEOUT(!c.view->moodBadgeSlot()->isTransitioning(), kSettle);
-    QVERIFY(c.view->moodBadge()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!parts::moodBadgeSlot(c.view)->isTransitioning(), kSettle);
+    QVERIFY(parts::moodBadge(c.view)->isVisible());
     // The slot's last size reaches the layout on a later pass of the event loop, which a loaded machine
     // may not have run yet.
-    QTRY_COMPARE_WITH_TIMEOUT(c.view->moodBadgeSlot()->width(), c.view->moodBadge()->sizeHint().width(), kSettle);
+    QTRY_COMPARE_WITH_TIMEOUT(parts::moodBadgeSlot(c.view)->width(), parts::moodBadge(c.view)->sizeHint().width(),
+                              kSettle);
 
     // A second click clears the mood: the badge leaves still showing it, then is gone.
     click(chip);
     QCOMPARE(c.view->selectedMood(), std::optional<QString>());
-    QVERIFY(c.view->moodBadgeSlot()->isVisible());
-    QVERIFY(c.view->moodBadgeSlot()->isTransitioning());
-    QCOMPARE(c.view->moodBadge()->label(), c.moods.label(emoji));
-    QTRY_VERIFY_WITH_TIMEOUT(c.view->moodBadgeSlot()->isHidden(), kSettle);
+    QVERIFY(parts::moodBadgeSlot(c.view)->isVisible());
+    QVERIFY(parts::moodBadgeSlot(c.view)->isTransitioning());
+    QCOMPARE(parts::moodBadge(c.view)->label(), c.moods.label(emoji));
+    QTRY_VERIFY_WITH_TIMEOUT(parts::moodBadgeSlot(c.view)->isHidden(), kSettle);
     QTRY_COMPARE_WITH_TIMEOUT(chip->drawnScale(), 1.0, kSettle);
 }
 
@@ -382,29 +385,29 @@ void ComposeMotionTest::expiration_pickerGrowsAndNeighboursGlide()
 {
     Compose c;
     QVERIFY(c.open());
-    GlassChipButton* chip = c.view->expirationChip();
-    QWidget* images = c.view->imagePicker();
+    GlassChipButton* chip = parts::expirationChip(c.view);
+    QWidget* images = parts::imagePicker(c.view);
     const int imagesAtStart = images->x();
 
     click(chip);
     QVERIFY(c.view->hasExpiration());
     QCOMPARE(chip->text(), QStringLiteral("Expires"));
     QVERIFY(chip->isChangingLook());
-    QVERIFY(c.view->expirationSlot()->isTransitioning());
-    QVERIFY(!c.view->expirationPicker()->isVisible()
-            || !c.view->expirationSlot()->rect().intersects(c.view->expirationPicker()->geometry()));
-    QTRY_VERIFY_WITH_TIMEOUT(!chip->isChangingLook() && !c.view->expirationSlot()->isTransitioning(), kSettle);
-    QTRY_VERIFY_WITH_TIMEOUT(images->x() > c.view->expirationSlot()->geometry().right(), kSettle);
+    QVERIFY(parts::expirationSlot(c.view)->isTransitioning());
+    QVERIFY(!parts::expirationPicker(c.view)->isVisible()
+            || !parts::expirationSlot(c.view)->rect().intersects(parts::expirationPicker(c.view)->geometry()));
+    QTRY_VERIFY_WITH_TIMEOUT(!chip->isChangingLook() && !parts::expirationSlot(c.view)->isTransitioning(), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(images->x() > parts::expirationSlot(c.view)->geometry().right(), kSettle);
     QVERIFY(images->x() > imagesAtStart);
     QCOMPARE(chip->width(), chip->sizeHint().width());
     // At rest the picker is the real, working editor.
-    QVERIFY(c.view->expirationPicker()->isVisible());
-    QCOMPARE(c.view->expirationPicker()->geometry(), c.view->expirationSlot()->rect());
+    QVERIFY(parts::expirationPicker(c.view)->isVisible());
+    QCOMPARE(parts::expirationPicker(c.view)->geometry(), parts::expirationSlot(c.view)->rect());
 
     click(chip);
     QVERIFY(!c.view->hasExpiration());
-    QVERIFY(c.view->expirationSlot()->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(c.view->expirationSlot()->isHidden(), kSettle);
+    QVERIFY(parts::expirationSlot(c.view)->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(parts::expirationSlot(c.view)->isHidden(), kSettle);
     QTRY_COMPARE_WITH_TIMEOUT(images->x(), imagesAtStart, kSettle);
 }
 
@@ -412,11 +415,11 @@ void ComposeMotionTest::wordCount_rollsFromOldToNewCount()
 {
     Compose c;
     QVERIFY(c.open());
-    WordCountLabel* count = c.view->wordCountLabel();
+    WordCountLabel* count = parts::wordCountLabel(c.view);
     QCOMPARE(count->text(), QStringLiteral("0w"));
     QVERIFY(!count->isRolling());
-    c.view->editor()->textView()->setFocus();
-    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("river "));
+    parts::editor(c.view)->textView()->setFocus();
+    QTest::keyClicks(parts::editor(c.view)->textView(), QStringLiteral("river "));
     // The text is the new one at once; the old one rolls away.
     QCOMPARE(count->text(), QStringLiteral("1w"));
     QVERIFY(count->isRolling());
@@ -432,8 +435,8 @@ void ComposeMotionTest::images_stripSlidesInThumbnailsComeAndGo()
     const QUrl b = QUrl::fromLocalFile(writeImage(folder.path(), QStringLiteral("b.png")));
     Compose c;
     QVERIFY(c.open());
-    TransitionSlot* strip = c.view->imagesSlot();
-    PendingImagesPreview* preview = c.view->imagesPreview();
+    TransitionSlot* strip = parts::imagesSlot(c.view);
+    PendingImagesPreview* preview = parts::imagesPreview(c.view);
 
     c.view->addPendingImages({a});
     QVERIFY(strip->isTransitioning());
@@ -454,14 +457,14 @@ void ComposeMotionTest::images_stripSlidesInThumbnailsComeAndGo()
     QTRY_COMPARE_WITH_TIMEOUT(second->width(), 80, kSettle);
 
     // Removed, a thumbnail leaves the list at once and the strip after its transition.
-    click(preview->thumbs().at(1)->removeButton());
+    click(parts::removeButton(preview->thumbs().at(1)));
     QCOMPARE(c.view->pendingImageURLs(), QList<QUrl>{a});
     QCOMPARE(preview->thumbs().size(), 1);
     QCOMPARE(preview->slots().size(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(preview->slots().size(), 1, kSettle);
 
     // The last one takes the strip with it: it slides out, then hides.
-    click(preview->thumbs().at(0)->removeButton());
+    click(parts::removeButton(preview->thumbs().at(0)));
     QVERIFY(c.view->pendingImageURLs().isEmpty());
     QVERIFY(strip->isVisible());
     QVERIFY(strip->isTransitioning());
@@ -483,12 +486,12 @@ void ComposeMotionTest::images_addedWhileTheStripLeaves_comesBackShowingTheNewIm
     const QUrl blue = solid(QStringLiteral("blue.png"), QColor(20, 20, 230));
     Compose c;
     QVERIFY(c.open());
-    TransitionSlot* strip = c.view->imagesSlot();
+    TransitionSlot* strip = parts::imagesSlot(c.view);
     c.view->addPendingImages({red});
     QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
 
     // The only image is taken back, and another comes before the strip has gone.
-    click(c.view->imagesPreview()->thumbs().at(0)->removeButton());
+    click(parts::removeButton(parts::imagesPreview(c.view)->thumbs().at(0)));
     QVERIFY(strip->isTransitioning());
     c.view->addPendingImages({blue});
     QVERIFY(strip->isTransitioning());
@@ -512,8 +515,8 @@ void ComposeMotionTest::images_addedWhileTheStripLeaves_comesBackShowingTheNewIm
     QVERIFY(strip->isTransitioning());
     QVERIFY(count(false) > 0);
     QTRY_VERIFY_WITH_TIMEOUT(!strip->isTransitioning(), kSettle);
-    QTRY_COMPARE_WITH_TIMEOUT(c.view->imagesPreview()->slots().size(), 1, kSettle);
-    QCOMPARE(c.view->imagesPreview()->thumbs().at(0)->url(), blue);
+    QTRY_COMPARE_WITH_TIMEOUT(parts::imagesPreview(c.view)->slots().size(), 1, kSettle);
+    QCOMPARE(parts::imagesPreview(c.view)->thumbs().at(0)->url(), blue);
     QCOMPARE(count(true), 0);
     QVERIFY(count(false) > 0);
 }
@@ -527,7 +530,7 @@ void ComposeMotionTest::images_slowDecode_stripMovesWithAPlaceholderThenTheThumb
     QVERIFY(red.save(path));
     Compose c;
     QVERIFY(c.open());
-    TransitionSlot* strip = c.view->imagesSlot();
+    TransitionSlot* strip = parts::imagesSlot(c.view);
     // Red pixels in the strip's moving picture.
     const auto reds = [strip] {
         const QImage image = strip->grab().toImage();
@@ -545,7 +548,7 @@ void ComposeMotionTest::images_slowDecode_stripMovesWithAPlaceholderThenTheThumb
     c.view->addPendingImages({QUrl::fromLocalFile(path)});
     // The decode waits on the photo threads, not on this one: the strip already moves, its thumbnail
     // pictured as a frame that keeps its place.
-    PendingImageThumb* thumb = c.view->imagesPreview()->thumbs().at(0);
+    PendingImageThumb* thumb = parts::imagesPreview(c.view)->thumbs().at(0);
     QVERIFY(thumb->isLoading());
     QVERIFY(strip->isTransitioning());
     QCOMPARE(reds(), 0);
@@ -574,10 +577,10 @@ void ComposeMotionTest::voiceNotes_removedRowLeavesThenColumnClosesUp()
     Compose c;
     QVERIFY(c.open());
     c.view->addRecording(one, 3);
-    QVERIFY(c.view->audioSlot()->isTransitioning());
-    QTRY_VERIFY_WITH_TIMEOUT(!c.view->audioSlot()->isTransitioning(), kSettle);
+    QVERIFY(parts::audioSlot(c.view)->isTransitioning());
+    QTRY_VERIFY_WITH_TIMEOUT(!parts::audioSlot(c.view)->isTransitioning(), kSettle);
     c.view->addRecording(two, 4);
-    PendingAudioPreview* preview = c.view->audioPreview();
+    PendingAudioPreview* preview = parts::audioPreview(c.view);
     QCOMPARE(preview->slots().size(), 2);
     QVERIFY(preview->slots().at(1)->isTransitioning());
     QTRY_VERIFY_WITH_TIMEOUT(!preview->slots().at(1)->isTransitioning(), kSettle);
@@ -598,67 +601,67 @@ void ComposeMotionTest::floatingBar_entersTakesClicksAtRestAndFadesAway()
 {
     Compose c;
     QVERIFY(c.open());
-    c.view->editor()->textView()->setFocus();
-    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("Some words to select"));
-    FloatingFormatBar* bar = c.view->floatingBar();
+    parts::editor(c.view)->textView()->setFocus();
+    QTest::keyClicks(parts::editor(c.view)->textView(), QStringLiteral("Some words to select"));
+    FloatingFormatBar* bar = parts::floatingBar(c.view);
     QSignalSpy commands(bar, &FloatingFormatBar::formatRequested);
 
-    selectText(c.view->editor(), QStringLiteral("words"));
+    selectText(parts::editor(c.view), QStringLiteral("words"));
     QVERIFY(bar->isVisible());
     QVERIFY(bar->appeared());
     // Entering: drawn from its picture, its buttons out of reach.
     QVERIFY(bar->isMoving());
     QVERIFY(bar->entranceProgress() < 1.0);
-    QVERIFY(!bar->button(QStringLiteral("bold"))->isVisible());
+    QVERIFY(!parts::floatingButton(bar, QStringLiteral("bold"))->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
     QCOMPARE(bar->entranceProgress(), 1.0);
-    QVERIFY(bar->button(QStringLiteral("bold"))->isVisible());
-    click(bar->button(QStringLiteral("bold")));
+    QVERIFY(parts::floatingButton(bar, QStringLiteral("bold"))->isVisible());
+    click(parts::floatingButton(bar, QStringLiteral("bold")));
     QCOMPARE(commands.count(), 1);
 
     // The selection collapses: the bar fades, then hides.
-    QTextCursor caret = c.view->editor()->textView()->textCursor();
+    QTextCursor caret = parts::editor(c.view)->textView()->textCursor();
     caret.clearSelection();
-    c.view->editor()->textView()->setTextCursor(caret);
+    parts::editor(c.view)->textView()->setTextCursor(caret);
     QVERIFY(bar->isVisible());
     QVERIFY(bar->isLeaving());
     QTRY_VERIFY_WITH_TIMEOUT(bar->isHidden(), kSettle);
     QVERIFY(!bar->appeared());
 
     // A new selection while it fades brings it back with its entrance.
-    selectText(c.view->editor(), QStringLiteral("select"));
+    selectText(parts::editor(c.view), QStringLiteral("select"));
     QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
-    caret = c.view->editor()->textView()->textCursor();
+    caret = parts::editor(c.view)->textView()->textCursor();
     caret.clearSelection();
-    c.view->editor()->textView()->setTextCursor(caret);
+    parts::editor(c.view)->textView()->setTextCursor(caret);
     QVERIFY(bar->isLeaving());
-    selectText(c.view->editor(), QStringLiteral("Some"));
+    selectText(parts::editor(c.view), QStringLiteral("Some"));
     QVERIFY(!bar->isLeaving());
     QVERIFY(bar->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
     QVERIFY(bar->isVisible());
-    QVERIFY(bar->button(QStringLiteral("italic"))->isVisible());
+    QVERIFY(parts::floatingButton(bar, QStringLiteral("italic"))->isVisible());
 }
 
 void ComposeMotionTest::floatingBar_windowClosedWhileItFades_isGoneOnReopening()
 {
     Compose c;
     QVERIFY(c.open());
-    c.view->editor()->textView()->setFocus();
-    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("Some words to select"));
-    FloatingFormatBar* bar = c.view->floatingBar();
-    selectText(c.view->editor(), QStringLiteral("words"));
+    parts::editor(c.view)->textView()->setFocus();
+    QTest::keyClicks(parts::editor(c.view)->textView(), QStringLiteral("Some words to select"));
+    FloatingFormatBar* bar = parts::floatingBar(c.view);
+    selectText(parts::editor(c.view), QStringLiteral("words"));
     QTRY_VERIFY_WITH_TIMEOUT(!bar->isMoving(), kSettle);
 
     // Typing over the selection starts the fade; Escape closes the window before it ends.
-    QTest::keyClicks(c.view->editor()->textView(), QStringLiteral("x"));
+    QTest::keyClicks(parts::editor(c.view)->textView(), QStringLiteral("x"));
     QVERIFY(bar->isLeaving());
-    QTest::keyClick(c.view->editor()->textView(), Qt::Key_Escape);
+    QTest::keyClick(parts::editor(c.view)->textView(), Qt::Key_Escape);
     QVERIFY(!c.window->isVisible());
 
     // The next opening has no selection, so no bar over its empty editor.
     QVERIFY(c.open());
-    QVERIFY(!c.view->selectionState()->hasSelection());
+    QVERIFY(!parts::selectionState(c.view)->hasSelection());
     QVERIFY(!bar->isVisible());
     QTest::qWait(400);
     QVERIFY(!bar->isVisible());
@@ -679,7 +682,7 @@ void ComposeMotionTest::footer_chipsAndSuggestionRowComeAndGo()
     window.resize(700, 200);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TransitionSlot* suggestions = footer->suggestionRow();
+    TransitionSlot* suggestions = parts::suggestionRow(footer);
 
     QTest::keyClicks(footer->tagField(), QStringLiteral("w"));
     QCOMPARE(footer->suggestionChips().size(), 2);

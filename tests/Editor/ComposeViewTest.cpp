@@ -1,4 +1,5 @@
 #include "ComposeViewTest.h"
+#include "common/ComposeParts.h"
 #include "common/EditorTestSupport.h"
 #include "common/FakePositionSource.h"
 #include "common/LocalHttpsServer.h"
@@ -133,8 +134,8 @@ QJsonArray entriesFile()
 
 void typeBody(ComposeView* view, const QString& text)
 {
-    view->editor()->textView()->setFocus();
-    QTest::keyClicks(view->editor()->textView(), text);
+    parts::editor(view)->textView()->setFocus();
+    QTest::keyClicks(parts::editor(view)->textView(), text);
 }
 
 /// Types text that may hold characters beyond Latin-1 (emoji), as one input event, as an input
@@ -194,16 +195,16 @@ void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
     QVERIFY(view->appeared());
     QVERIFY(view->title().isEmpty());
     QVERIFY(view->bodyPlain().isEmpty());
-    QCOMPARE(view->wordCountLabel()->text(), QStringLiteral("0w"));
-    QVERIFY(!view->footer()->formatBar()->saveButton()->isEnabled());
-    QCOMPARE(view->titleField()->placeholderText(), QStringLiteral("Title your entry…"));
-    QVERIFY(compose::writingPrompts().at(std::size_t(view->promptIndex())) == view->editor()->placeholder());
-    QVERIFY(view->typeChips().at(0)->isChosen());
-    QCOMPARE(view->expirationChip()->text(), QStringLiteral("Add expiration"));
-    QVERIFY(view->expirationSlot()->isHidden());
-    QVERIFY(!view->expirationPicker()->isVisible());
-    QVERIFY(!view->imagesPreview()->isVisible());
-    QVERIFY(!view->audioPreview()->isVisible());
+    QCOMPARE(parts::wordCountLabel(view)->text(), QStringLiteral("0w"));
+    QVERIFY(!parts::saveButton(parts::footer(view)->formatBar())->isEnabled());
+    QCOMPARE(parts::titleField(view)->placeholderText(), QStringLiteral("Title your entry…"));
+    QVERIFY(compose::writingPrompts().at(std::size_t(view->promptIndex())) == parts::editor(view)->placeholder());
+    QVERIFY(parts::typeChips(view).at(0)->isChosen());
+    QCOMPARE(parts::expirationChip(view)->text(), QStringLiteral("Add expiration"));
+    QVERIFY(parts::expirationSlot(view)->isHidden());
+    QVERIFY(!parts::expirationPicker(view)->isVisible());
+    QVERIFY(!parts::imagesPreview(view)->isVisible());
+    QVERIFY(!parts::audioPreview(view)->isVisible());
     // The expiration waits a week ahead.
     QCOMPARE(localDate(view->expirationDate()), localDate(view->entryDate()).addDays(7));
 
@@ -212,7 +213,7 @@ void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
     const QWidgetList tops = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(tops.cbegin(), tops.cend(), [](QWidget* w) { return qobject_cast<ComposeWindow*>(w); }), 1);
     QCOMPARE(f.view(), view);
-    QTRY_VERIFY(view->titleField()->hasFocus());
+    QTRY_VERIFY(parts::titleField(view)->hasFocus());
 }
 
 void ComposeViewTest::defaultEntryType_choosesTheInitialChip()
@@ -222,12 +223,12 @@ void ComposeViewTest::defaultEntryType_choosesTheInitialChip()
     ComposeView* view = f.open();
     QVERIFY(view);
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Idea);
-    QVERIFY(view->typeChips().at(3)->isChosen());
-    click(view->typeChips().at(1));
+    QVERIFY(parts::typeChips(view).at(3)->isChosen());
+    click(parts::typeChips(view).at(1));
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Note);
-    click(view->typeChips().at(1));
+    click(parts::typeChips(view).at(1));
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Note);
-    QVERIFY(!view->typeChips().at(3)->isChosen());
+    QVERIFY(!parts::typeChips(view).at(3)->isChosen());
 }
 
 void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
@@ -235,11 +236,11 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    QWidget* body = view->editor()->textView();
+    QWidget* body = parts::editor(view)->textView();
     typeBody(view, QStringLiteral("one"));
     QTest::keyClick(body, Qt::Key_Tab);
     QCOMPARE(view->bodyPlain(), QStringLiteral("one"));
-    QVERIFY2(view->footer()->isAncestorOf(QApplication::focusWidget()),
+    QVERIFY2(parts::footer(view)->isAncestorOf(QApplication::focusWidget()),
              qPrintable(viewfixtures::describe(QApplication::focusWidget())));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(body->hasFocus());
@@ -253,12 +254,12 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
         QVERIFY2(!viewfixtures::accessibleName(w).trimmed().isEmpty(), qPrintable(viewfixtures::describe(w)));
     }
     const auto at = [&chain](QWidget* w) { return chain.indexOf(w); };
-    QVERIFY(at(view->footer()->tagField()) >= 0);
-    QVERIFY(at(view->footer()->tagField()) < at(view->moodSelector()->chips().first()));
-    QVERIFY(at(view->moodSelector()->chips().first()) < at(view->typeChips().first()));
-    QVERIFY(at(view->typeChips().last()) < at(view->imagePicker()));
+    QVERIFY(at(parts::footer(view)->tagField()) >= 0);
+    QVERIFY(at(parts::footer(view)->tagField()) < at(parts::moodChips(parts::moodSelector(view)).first()));
+    QVERIFY(at(parts::moodChips(parts::moodSelector(view)).first()) < at(parts::typeChips(view).first()));
+    QVERIFY(at(parts::typeChips(view).last()) < at(parts::imagePicker(view)));
     // Round to the title, whose next stop is the body again.
-    QCOMPARE(chain.last(), static_cast<QWidget*>(view->titleField()));
+    QCOMPARE(chain.last(), static_cast<QWidget*>(parts::titleField(view)));
 }
 
 void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
@@ -276,54 +277,54 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     ComposeView* view = f.open();
     QVERIFY(view);
 
-    click(view->typeChips().at(2)); // Link
-    QTest::keyClicks(view->titleField(), QStringLiteral("  Morning walk  "));
+    click(parts::typeChips(view).at(2)); // Link
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("  Morning walk  "));
     typeBody(view, QStringLiteral("Herons in the shallows"));
-    test::select(*view->editor(), QStringLiteral("Herons"));
-    QVERIFY(view->floatingBar()->isVisible());
-    click(view->floatingBar()->button(QStringLiteral("bold")));
-    QVERIFY(editor::isBold(editor::charFormatAt(*view->editor()->textView()->document(), 0)));
-    click(view->footer()->formatBar()->commandButton(QStringLiteral("bullet")));
+    test::select(*parts::editor(view), QStringLiteral("Herons"));
+    QVERIFY(parts::floatingBar(view)->isVisible());
+    click(parts::floatingButton(parts::floatingBar(view), QStringLiteral("bold")));
+    QVERIFY(editor::isBold(editor::charFormatAt(*parts::editor(view)->textView()->document(), 0)));
+    click(parts::commandButton(parts::footer(view)->formatBar(), QStringLiteral("bullet")));
     QCOMPARE(view->bodyPlain(), QStringLiteral("•\tHerons in the shallows"));
-    click(view->footer()->formatBar()->designButton(QStringLiteral("serif")));
-    QCOMPARE(view->editor()->fontDesign(), QStringLiteral("serif"));
+    click(parts::designButton(parts::footer(view)->formatBar(), QStringLiteral("serif")));
+    QCOMPARE(parts::editor(view)->fontDesign(), QStringLiteral("serif"));
 
-    QLineEdit* tagField = view->footer()->tagField();
+    QLineEdit* tagField = parts::footer(view)->tagField();
     QTest::keyClicks(tagField, QStringLiteral("Ri"));
-    QCOMPARE(view->footer()->tagSuggestions(), QStringList{QStringLiteral("river")});
-    click(view->footer()->suggestionChips().first());
+    QCOMPARE(parts::footer(view)->tagSuggestions(), QStringList{QStringLiteral("river")});
+    click(parts::footer(view)->suggestionChips().first());
     QTest::keyClicks(tagField, QStringLiteral(" Birds "));
     QTest::keyClick(tagField, Qt::Key_Return);
     QTest::keyClicks(tagField, QStringLiteral("unfinished"));
 
     MoodStore& moods = f.app->moodStore();
-    click(view->moodSelector()->chips().at(1));
-    QVERIFY(view->moodBadge()->isVisible());
-    QCOMPARE(view->moodBadge()->label(), moods.moods().at(1).label);
-    click(view->expirationChip());
-    QVERIFY(view->expirationPicker()->isVisible());
-    QCOMPARE(view->expirationChip()->text(), QStringLiteral("Expires"));
+    click(parts::moodChips(parts::moodSelector(view)).at(1));
+    QVERIFY(parts::moodBadge(view)->isVisible());
+    QCOMPARE(parts::moodBadge(view)->label(), moods.moods().at(1).label);
+    click(parts::expirationChip(view));
+    QVERIFY(parts::expirationPicker(view)->isVisible());
+    QCOMPARE(parts::expirationChip(view)->text(), QStringLiteral("Expires"));
     // A day picked in the date field keeps the time of day; switching the chip off and on keeps it.
     const QTime timeOfDay = toDateTime(view->expirationDate()).time();
     const QDate picked = f.store().today().addDays(10);
-    view->expirationPicker()->setDate(picked);
-    click(view->expirationChip());
-    QVERIFY(!view->expirationPicker()->isVisible());
-    click(view->expirationChip());
-    QCOMPARE(view->expirationPicker()->date(), picked);
+    parts::expirationPicker(view)->setDate(picked);
+    click(parts::expirationChip(view));
+    QVERIFY(!parts::expirationPicker(view)->isVisible());
+    click(parts::expirationChip(view));
+    QCOMPARE(parts::expirationPicker(view)->date(), picked);
     const double expiration = view->expirationDate();
     QCOMPARE(localDate(expiration), picked);
     QCOMPARE(toDateTime(expiration).time(), timeOfDay);
 
-    view->imagePicker()->setChooser([&](QWidget*) {
+    parts::imagePicker(view)->setChooser([&](QWidget*) {
         return QList<QUrl>{QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)};
     });
-    click(view->imagePicker());
-    QVERIFY(view->imagesPreview()->isVisible());
-    QCOMPARE(view->imagesPreview()->captionText(), QStringLiteral("2 images"));
+    click(parts::imagePicker(view));
+    QVERIFY(parts::imagesPreview(view)->isVisible());
+    QCOMPARE(parts::imagesPreview(view)->captionText(), QStringLiteral("2 images"));
 
     QSignalSpy saved(&f.store(), &JournalStore::entriesChanged);
-    QTest::keyClick(view->editor()->textView(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(parts::editor(view)->textView(), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(saved.count(), 1);
     QVERIFY(!f.window()->isVisible());
 
@@ -364,22 +365,22 @@ void ComposeViewTest::save_derivesTitleAndLeavesOutWhatWasNotChosen()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    QTest::keyClicks(view->titleField(), QStringLiteral("   "));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("   "));
     QVERIFY(!view->canSave());
     const QString flags = QString(QStringLiteral("🇦🇹")).repeated(85);
     typeBody(view, QStringLiteral("  "));
-    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
-    QTest::keyClicks(view->editor()->textView(), QStringLiteral("  "));
-    typeUnicode(view->editor()->textView(), flags);
-    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
-    QTest::keyClicks(view->editor()->textView(), QStringLiteral("Second line"));
-    QVERIFY(view->footer()->formatBar()->saveButton()->isEnabled());
+    QTest::keyClick(parts::editor(view)->textView(), Qt::Key_Return);
+    QTest::keyClicks(parts::editor(view)->textView(), QStringLiteral("  "));
+    typeUnicode(parts::editor(view)->textView(), flags);
+    QTest::keyClick(parts::editor(view)->textView(), Qt::Key_Return);
+    QTest::keyClicks(parts::editor(view)->textView(), QStringLiteral("Second line"));
+    QVERIFY(parts::saveButton(parts::footer(view)->formatBar())->isEnabled());
     // An expiration chosen and then switched off again is not the entry's.
-    click(view->expirationChip());
-    click(view->expirationChip());
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("typed but not added"));
+    click(parts::expirationChip(view));
+    click(parts::expirationChip(view));
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("typed but not added"));
     // Ctrl+Return in the tag field saves; it is not the field's own Return.
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(parts::footer(view)->tagField(), Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(!f.window()->isVisible());
 
     const JournalEntry entry = f.store().entries().first();
@@ -407,9 +408,9 @@ void ComposeViewTest::save_withWeather_copiesPlaceAndWeather()
     ComposeView* view = f.open();
     QVERIFY(view);
     QTRY_VERIFY(view->weatherSnapshot().has_value());
-    QVERIFY(view->weatherChips()->isVisible());
-    QCOMPARE(view->weatherChips()->shownTexts(), QStringList{QStringLiteral("-3°")});
-    QTest::keyClicks(view->titleField(), QStringLiteral("Rain"));
+    QVERIFY(parts::weatherChips(view)->isVisible());
+    QCOMPARE(parts::weatherChips(view)->shownTexts(), QStringList{QStringLiteral("-3°")});
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Rain"));
     view->saveEntry();
     const JournalEntry entry = f.store().entries().first();
     QCOMPARE(entry.latitude, std::optional<double>(48.21));
@@ -426,15 +427,15 @@ void ComposeViewTest::wordCount_followsBodyAndSetting()
     ComposeView* view = f.open();
     QVERIFY(view);
     typeBody(view, QStringLiteral("one  two"));
-    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
-    QTest::keyClick(view->editor()->textView(), Qt::Key_Return);
-    QTest::keyClicks(view->editor()->textView(), QStringLiteral("three "));
-    QCOMPARE(view->wordCountLabel()->text(), QStringLiteral("3w"));
-    QVERIFY(view->wordCountLabel()->isVisible());
+    QTest::keyClick(parts::editor(view)->textView(), Qt::Key_Return);
+    QTest::keyClick(parts::editor(view)->textView(), Qt::Key_Return);
+    QTest::keyClicks(parts::editor(view)->textView(), QStringLiteral("three "));
+    QCOMPARE(parts::wordCountLabel(view)->text(), QStringLiteral("3w"));
+    QVERIFY(parts::wordCountLabel(view)->isVisible());
     f.app->appSettings().setShowWordCount(false);
-    QVERIFY(view->wordCountLabel()->isHidden());
+    QVERIFY(parts::wordCountLabel(view)->isHidden());
     f.app->appSettings().setShowMoodSelector(false);
-    QVERIFY(view->moodSelector()->isHidden());
+    QVERIFY(parts::moodSelector(view)->isHidden());
 }
 
 void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
@@ -443,14 +444,14 @@ void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
     ComposeView* view = f.open();
     QVERIFY(view);
     typeBody(view, QStringLiteral("Some words to select and a few more to follow"));
-    FloatingFormatBar* bar = view->floatingBar();
+    FloatingFormatBar* bar = parts::floatingBar(view);
     QVERIFY(!bar->isVisible());
     QVERIFY(!bar->isWindow());
-    QVERIFY(view->editor()->isAncestorOf(bar) || bar->parentWidget()->isAncestorOf(view->editor()));
+    QVERIFY(parts::editor(view)->isAncestorOf(bar) || bar->parentWidget()->isAncestorOf(parts::editor(view)));
 
-    test::select(*view->editor(), QStringLiteral("words"));
+    test::select(*parts::editor(view), QStringLiteral("words"));
     QVERIFY(bar->isVisible());
-    const QRectF rect = view->selectionState()->selectionRect();
+    const QRectF rect = parts::selectionState(view)->selectionRect();
     // The selection is on the first line, too close to the top: the bar goes below it.
     QVERIFY(rect.top() < 44);
     QCOMPARE(bar->anchor().y(), int(std::lround(rect.bottom() + 8)));
@@ -459,13 +460,13 @@ void ComposeViewTest::floatingBar_isAChildThatFollowsTheSelection()
     QVERIFY(bar->anchor().x() >= 0);
     QVERIFY(bar->anchor().x() + bar->width() - 2 * FloatingFormatBar::kShadowMargin <= bar->parentWidget()->width());
 
-    test::select(*view->editor(), QStringLiteral("follow"));
+    test::select(*parts::editor(view), QStringLiteral("follow"));
     QVERIFY(bar->isVisible());
     QVERIFY(bar->anchor() != firstAnchor);
 
-    QTextCursor caret = view->editor()->textView()->textCursor();
+    QTextCursor caret = parts::editor(view)->textView()->textCursor();
     caret.clearSelection();
-    view->editor()->textView()->setTextCursor(caret);
+    parts::editor(view)->textView()->setTextCursor(caret);
     QVERIFY(!bar->isVisible());
     QVERIFY(!bar->appeared());
 }
@@ -479,29 +480,29 @@ void ComposeViewTest::floatingBar_staysInsideTheEditorForATallSelection()
     for (int i = 1; i <= 60; ++i) {
         lines.append(QStringLiteral("Line %1 of a long entry").arg(i));
     }
-    view->editor()->setContent(lines.join(u'\n'), std::nullopt);
-    FloatingFormatBar* bar = view->floatingBar();
+    parts::editor(view)->setContent(lines.join(u'\n'), std::nullopt);
+    FloatingFormatBar* bar = parts::floatingBar(view);
     const QWidget* area = bar->parentWidget();
     const int glassHeight = bar->height() - 2 * FloatingFormatBar::kShadowMargin;
 
     // Select All from the top: the selection runs far below the editor's lower edge.
-    view->editor()->textView()->setFocus();
-    QTest::keyClick(view->editor()->textView(), Qt::Key_A, Qt::ControlModifier);
-    QVERIFY(view->selectionState()->selectionRect().bottom() > area->height());
+    parts::editor(view)->textView()->setFocus();
+    QTest::keyClick(parts::editor(view)->textView(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(parts::selectionState(view)->selectionRect().bottom() > area->height());
     QVERIFY(bar->isVisible());
     QVERIFY(bar->anchor().y() >= 0);
     QVERIFY(bar->anchor().y() + glassHeight <= area->height());
 
     // Scrolled to the end with the selection still standing: its top is far above the editor.
-    view->editor()->textView()->verticalScrollBar()->setValue(
-        view->editor()->textView()->verticalScrollBar()->maximum());
-    QVERIFY(view->selectionState()->selectionRect().top() < 0);
+    parts::editor(view)->textView()->verticalScrollBar()->setValue(
+        parts::editor(view)->textView()->verticalScrollBar()->maximum());
+    QVERIFY(parts::selectionState(view)->selectionRect().top() < 0);
     QVERIFY(bar->anchor().y() >= 0);
     QVERIFY(bar->anchor().y() + glassHeight <= area->height());
 
     // A selection with room above it keeps its place 8 pixels above the text.
-    test::select(*view->editor(), QStringLiteral("Line 60 "));
-    const QRectF rect = view->selectionState()->selectionRect();
+    test::select(*parts::editor(view), QStringLiteral("Line 60 "));
+    const QRectF rect = parts::selectionState(view)->selectionRect();
     QVERIFY(rect.top() >= 8 + glassHeight);
     QCOMPARE(bar->anchor().y(), int(std::lround(rect.top() - 8 - glassHeight)));
 }
@@ -511,17 +512,17 @@ void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    click(view->typeChips().at(3)); // Idea
-    QTest::keyClicks(view->titleField(), QStringLiteral("Half a thought "));
+    click(parts::typeChips(view).at(3)); // Idea
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Half a thought "));
     typeBody(view, QStringLiteral("to finish later"));
-    test::select(*view->editor(), QStringLiteral("finish"));
+    test::select(*parts::editor(view), QStringLiteral("finish"));
     view->onFormat(QStringLiteral("italic"));
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("ideas"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
-    click(view->moodSelector()->chips().at(0));
-    click(view->expirationChip());
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("ideas"));
+    QTest::keyClick(parts::footer(view)->tagField(), Qt::Key_Return);
+    click(parts::moodChips(parts::moodSelector(view)).at(0));
+    click(parts::expirationChip(view));
 
-    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Escape);
     QVERIFY(!f.window()->isVisible());
     QVERIFY(f.store().entries().isEmpty());
     const AppSettings& settings = AppSettings::instance();
@@ -539,11 +540,11 @@ void ComposeViewTest::escape_keepsDraft_continueDraftResumesIt()
     QCOMPARE(view->bodyPlain(), QStringLiteral("to finish later"));
     QCOMPARE(view->tags(), QStringList{QStringLiteral("ideas")});
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Idea);
-    QVERIFY(editor::charFormatAt(*view->editor()->textView()->document(), 3).fontItalic());
-    QVERIFY(!editor::charFormatAt(*view->editor()->textView()->document(), 0).fontItalic());
+    QVERIFY(editor::charFormatAt(*parts::editor(view)->textView()->document(), 3).fontItalic());
+    QVERIFY(!editor::charFormatAt(*parts::editor(view)->textView()->document(), 0).fontItalic());
     QCOMPARE(view->selectedMood(), std::optional<QString>());
     QVERIFY(!view->hasExpiration());
-    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Escape);
     QVERIFY(compose::hasDraft());
 
     // Opening through the menu starts empty; the draft stays stored while the window is open.
@@ -564,10 +565,10 @@ void ComposeViewTest::escape_withSettingOffOrEmptiedDraft_leavesNoDraft()
     ComposeView* view = f.continueDraft();
     QVERIFY(view);
     QCOMPARE(view->title(), QStringLiteral("old"));
-    view->titleField()->selectAll();
-    QTest::keyClick(view->titleField(), Qt::Key_Backspace);
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("lonely"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    parts::titleField(view)->selectAll();
+    QTest::keyClick(parts::titleField(view), Qt::Key_Backspace);
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("lonely"));
+    QTest::keyClick(parts::footer(view)->tagField(), Qt::Key_Return);
     f.window()->close();
     QVERIFY(AppSettings::instance().draftTitle().isEmpty());
     QVERIFY(AppSettings::instance().draftTags().isEmpty());
@@ -576,7 +577,7 @@ void ComposeViewTest::escape_withSettingOffOrEmptiedDraft_leavesNoDraft()
     compose::saveDraft({QStringLiteral("earlier"), QString(), std::nullopt, {}, QStringLiteral("Note")}, true);
     f.app->appSettings().setAutoSaveDraft(false);
     view = f.open();
-    QTest::keyClicks(view->titleField(), QStringLiteral("Not kept"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Not kept"));
     f.window()->close();
     QVERIFY(!compose::hasDraft());
 }
@@ -589,11 +590,11 @@ void ComposeViewTest::escape_onAnEmptyNewForm_keepsTheEarlierDraft()
     // New Entry opened and closed again, with nothing written or with a tag alone.
     ComposeView* view = f.open();
     QVERIFY(view && view->title().isEmpty());
-    QTest::keyClick(view->titleField(), Qt::Key_Escape);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Escape);
     QVERIFY(!f.window()->isVisible());
     view = f.open();
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("lonely"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("lonely"));
+    QTest::keyClick(parts::footer(view)->tagField(), Qt::Key_Return);
     f.window()->close();
 
     const std::optional<compose::ComposeDraft> kept = compose::readDraft();
@@ -636,17 +637,17 @@ void ComposeViewTest::reopening_startsAFreshForm()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    click(view->typeChips().at(1));
-    click(view->footer()->formatBar()->designButton(QStringLiteral("mono")));
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("half typed"));
-    click(view->expirationChip());
+    click(parts::typeChips(view).at(1));
+    click(parts::designButton(parts::footer(view)->formatBar(), QStringLiteral("mono")));
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("half typed"));
+    click(parts::expirationChip(view));
     f.window()->close();
     view = f.open();
     QCOMPARE(view->selectedType(), JournalEntry::EntryType::Journal);
     QCOMPARE(view->selectedFontDesign(), QStringLiteral("default"));
     QVERIFY(view->tagInput().isEmpty());
     QVERIFY(!view->hasExpiration());
-    QCOMPARE(view->editor()->fontDesign(), QStringLiteral("default"));
+    QCOMPARE(parts::editor(view)->fontDesign(), QStringLiteral("default"));
 }
 
 void ComposeViewTest::quitting_withWindowOpen_keepsTheDraft()
@@ -654,7 +655,7 @@ void ComposeViewTest::quitting_withWindowOpen_keepsTheDraft()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    QTest::keyClicks(view->titleField(), QStringLiteral("Written before quitting"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Written before quitting"));
     // The application's quit signal comes when its event loop ends.
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
@@ -675,11 +676,11 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     };
     ComposeView* view = f.open();
     QVERIFY(view);
-    QTest::keyClicks(view->titleField(), QStringLiteral("Not lost"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Not lost"));
     typeBody(view, QStringLiteral("if the machine goes down"));
-    click(view->typeChips().at(1)); // Note
-    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("safe"));
-    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    click(parts::typeChips(view).at(1)); // Note
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("safe"));
+    QTest::keyClick(parts::footer(view)->tagField(), Qt::Key_Return);
     QVERIFY(!compose::hasDraft());
 
     // A moment later the draft is in the settings file, the window still open: a crash keeps it.
@@ -697,7 +698,7 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
 
     // Saving right after an edit: the edit's pending draft write never brings the draft back.
     typeBody(view, QStringLiteral(" again"));
-    QTest::keyClick(view->titleField(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(parts::titleField(view), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(f.store().entries().size(), 1);
     QVERIFY(!compose::hasDraft());
     f.clock.advance(f.store(), ComposeView::kDraftKeepMs / 1000.0);
@@ -707,8 +708,8 @@ void ComposeViewTest::writing_keepsTheDraftOnDiskWhileTheWindowIsOpen()
     compose::saveDraft({QStringLiteral("Earlier"), QString(), std::nullopt, {}, QStringLiteral("Journal")}, true);
     view = f.open();
     QVERIFY(view);
-    QTest::keyClicks(view->titleField(), QStringLiteral("x"));
-    QTest::keyClick(view->titleField(), Qt::Key_Backspace);
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("x"));
+    QTest::keyClick(parts::titleField(view), Qt::Key_Backspace);
     f.clock.advance(f.store(), ComposeView::kDraftKeepMs / 1000.0);
     QCOMPARE(settings.draftTitle(), QStringLiteral("Earlier"));
 }
@@ -739,23 +740,23 @@ void ComposeViewTest::drops_takeOnlyLocalReadableImages()
                    QUrl::fromLocalFile(text), QUrl::fromLocalFile(image2)});
     QVERIFY(sendDrop(view, &mixed));
     QCOMPARE(view->pendingImageURLs(), (QList<QUrl>{QUrl::fromLocalFile(image), QUrl::fromLocalFile(image2)}));
-    QVERIFY(view->imagesPreview()->isVisible());
+    QVERIFY(parts::imagesPreview(view)->isVisible());
 
     // Dropped on the text fields, an image is an attachment, not text.
     QMimeData onEditor;
     onEditor.setUrls({QUrl::fromLocalFile(image)});
-    QVERIFY(sendDrop(view->editor()->textView()->viewport(), &onEditor));
-    QVERIFY(sendDrop(view->titleField(), &onEditor));
+    QVERIFY(sendDrop(parts::editor(view)->textView()->viewport(), &onEditor));
+    QVERIFY(sendDrop(parts::titleField(view), &onEditor));
     QCOMPARE(view->pendingImageURLs().size(), 4);
     QVERIFY(view->title().isEmpty());
     QVERIFY(view->bodyPlain().isEmpty());
 
     // Removing every thumbnail of a file hides the strip once nothing waits.
-    click(view->imagesPreview()->thumbs().at(0)->removeButton());
+    click(parts::removeButton(parts::imagesPreview(view)->thumbs().at(0)));
     QCOMPARE(view->pendingImageURLs(), QList<QUrl>{QUrl::fromLocalFile(image2)});
-    click(view->imagesPreview()->thumbs().at(0)->removeButton());
+    click(parts::removeButton(parts::imagesPreview(view)->thumbs().at(0)));
     QVERIFY(view->pendingImageURLs().isEmpty());
-    QVERIFY(view->imagesSlot()->isHidden());
+    QVERIFY(parts::imagesSlot(view)->isHidden());
 }
 
 void ComposeViewTest::pickedImages_missingOneIsLeftOut()
@@ -766,12 +767,12 @@ void ComposeViewTest::pickedImages_missingOneIsLeftOut()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    view->imagePicker()->setChooser([&](QWidget*) {
+    parts::imagePicker(view)->setChooser([&](QWidget*) {
         return QList<QUrl>{QUrl::fromLocalFile(gone), QUrl::fromLocalFile(kept)};
     });
-    click(view->imagePicker());
+    click(parts::imagePicker(view));
     QVERIFY(QFile::remove(gone));
-    QTest::keyClicks(view->titleField(), QStringLiteral("Pictures"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Pictures"));
     view->saveEntry();
     const JournalEntry entry = f.store().entries().first();
     QCOMPARE(entry.imageFilenames.size(), 1);
@@ -779,8 +780,8 @@ void ComposeViewTest::pickedImages_missingOneIsLeftOut()
 
     // A cancelled picker adds nothing.
     view = f.open();
-    view->imagePicker()->setChooser([](QWidget*) { return QList<QUrl>{}; });
-    click(view->imagePicker());
+    parts::imagePicker(view)->setChooser([](QWidget*) { return QList<QUrl>{}; });
+    click(parts::imagePicker(view));
     QVERIFY(view->pendingImageURLs().isEmpty());
 }
 
@@ -793,11 +794,11 @@ void ComposeViewTest::pickedImages_refusedOnesAreToldAtOnce()
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    view->imagePicker()->setChooser([&](QWidget*) {
+    parts::imagePicker(view)->setChooser([&](QWidget*) {
         return QList<QUrl>{QUrl::fromLocalFile(fifo), QUrl::fromLocalFile(empty), QUrl::fromLocalFile(kept)};
     });
     vsp::test::StdoutCapture out;
-    click(view->imagePicker());
+    click(parts::imagePicker(view));
     QCOMPARE(view->pendingImageURLs(), QList<QUrl>{QUrl::fromLocalFile(kept)});
     auto* notice = view->findChild<QLabel*>(QStringLiteral("imageNotice"));
     QVERIFY(notice && notice->isVisible());
@@ -824,10 +825,10 @@ void ComposeViewTest::voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordin
     Fixture f;
     ComposeView* view = f.open();
     QVERIFY(view);
-    view->recordControl()->completeRecording(one, 4);
-    view->recordControl()->completeRecording(two, 6.5);
-    view->recordControl()->completeRecording(three, 1);
-    QVERIFY(view->audioPreview()->isVisible());
+    parts::recordControl(view)->completeRecording(one, 4);
+    parts::recordControl(view)->completeRecording(two, 6.5);
+    parts::recordControl(view)->completeRecording(three, 1);
+    QVERIFY(parts::audioPreview(view)->isVisible());
     QTRY_COMPARE(requests.size(), 3);
 
     // Answers in another order than the requests: each finds its own note.
@@ -836,7 +837,7 @@ void ComposeViewTest::voiceNotes_transcriptFindsItsNoteAndClosingDeletesRecordin
     QCOMPARE(view->pendingAudio().at(1).transcript, std::optional<QString>(QStringLiteral("second note")));
     QCOMPARE(view->pendingAudio().at(0).transcript, std::optional<QString>());
     // The third is removed before its text arrives: no other note takes it.
-    click(view->audioPreview()->rows().at(2)->removeButton());
+    click(parts::audioPreview(view)->rows().at(2)->removeButton());
     QVERIFY(!QFile::exists(three));
     requests[2].second(QStringLiteral("late text"));
     QCOMPARE(view->pendingAudio().size(), 2);
@@ -857,7 +858,7 @@ void ComposeViewTest::voiceNote_whoseCopyFails_keepsRecordingAndNamesIt()
     ComposeView* view = f.open();
     QVERIFY(view);
     view->addRecording(good, 2);
-    QTest::keyClicks(view->titleField(), QStringLiteral("With a voice note"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("With a voice note"));
     view->saveEntry();
     JournalEntry entry = f.store().entries().first();
     QCOMPARE(entry.audioClips.size(), 1);
@@ -872,7 +873,7 @@ void ComposeViewTest::voiceNote_whoseCopyFails_keepsRecordingAndNamesIt()
     const QString precious = writeFile(dir.path() + QStringLiteral("/precious.m4a"), "only copy");
     view = f.open();
     view->addRecording(precious, 9);
-    QTest::keyClicks(view->titleField(), QStringLiteral("Copy fails"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Copy fails"));
     test::StdoutCapture out;
     view->saveEntry();
     const QStringList lines = out.lines();
@@ -904,12 +905,12 @@ void ComposeViewTest::weather_fromAnEarlierOpening_isDropped()
     old.placeName = QStringLiteral("Yesterday's town");
     pending[0](old);
     QVERIFY(!view->weatherSnapshot());
-    QVERIFY(view->weatherSlot()->isHidden());
+    QVERIFY(parts::weatherSlot(view)->isHidden());
     WeatherSnapshot now;
     now.placeName = QStringLiteral("Here");
     pending[1](now);
     QCOMPARE(view->weatherSnapshot(), std::optional<WeatherSnapshot>(now));
-    QCOMPARE(view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Here")});
+    QCOMPARE(parts::weatherChips(view)->shownTexts(), QStringList{QStringLiteral("Here")});
 
     // Weather capture switched off: nothing is asked.
     f.window()->close();
@@ -943,14 +944,14 @@ void ComposeViewTest::weather_stalledForecast_timesOutOnceWhileTheWindowWorks()
     QTRY_COMPARE(server.requests().size(), 1);
 
     // The forecast hangs; the window answers all the same.
-    QTest::keyClicks(view->titleField(), QStringLiteral("Waiting"));
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Waiting"));
     QCOMPARE(view->title(), QStringLiteral("Waiting"));
-    QVERIFY(view->footer()->formatBar()->saveButton()->isEnabled());
+    QVERIFY(parts::saveButton(parts::footer(view)->formatBar())->isEnabled());
     QVERIFY(!view->weatherSnapshot());
 
     // Given up after its time-out: the place without the weather, and one line saying why.
     QTRY_VERIFY_WITH_TIMEOUT(view->weatherSnapshot().has_value(), 10000);
-    QCOMPARE(view->weatherChips()->shownTexts(), QStringList{QStringLiteral("Vienna")});
+    QCOMPARE(parts::weatherChips(view)->shownTexts(), QStringList{QStringLiteral("Vienna")});
     QCOMPARE(out.lines().filter(QStringLiteral("Vesperlog: weather fetch failed — ")),
              QStringList{QStringLiteral("Vesperlog: weather fetch failed — no answer from 127.0.0.1 within 2 s")});
     view->saveEntry();

@@ -1,5 +1,6 @@
 #include "ComposeWidgetsTest.h"
 
+#include "common/ComposeParts.h"
 #include "common/EditorTestSupport.h"
 #include "common/TestSupport.h"
 
@@ -82,14 +83,14 @@ void ComposeWidgetsTest::formatBar_buttonsSendTheirCommands()
                               QStringLiteral("bullet"),  QStringLiteral("numbered"), QStringLiteral("checklist"),
                               QStringLiteral("quote"),   QStringLiteral("indent"),   QStringLiteral("outdent")};
     for (const QString& key : keys) {
-        click(bar.commandButton(key));
+        click(parts::commandButton(&bar, key));
     }
     QCOMPARE(commandsOf(spy),
              (QStringList{QStringLiteral("size:26"), QStringLiteral("size:20"), QStringLiteral("size:15"),
                           QStringLiteral("bullet"), QStringLiteral("numbered"), QStringLiteral("checklist"),
                           QStringLiteral("quote"), QStringLiteral("indent"), QStringLiteral("outdent")}));
-    QCOMPARE(bar.commandButton(QStringLiteral("bullet"))->toolTip(), QStringLiteral("Bullet list"));
-    QCOMPARE(bar.commandButton(QStringLiteral("size:body"))->toolTip(), QStringLiteral("Body text"));
+    QCOMPARE(parts::commandButton(&bar, QStringLiteral("bullet"))->toolTip(), QStringLiteral("Bullet list"));
+    QCOMPARE(parts::commandButton(&bar, QStringLiteral("size:body"))->toolTip(), QStringLiteral("Body text"));
 }
 
 void ComposeWidgetsTest::formatBar_save_onlyWhileSavingIsPossible()
@@ -100,15 +101,15 @@ void ComposeWidgetsTest::formatBar_save_onlyWhileSavingIsPossible()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.activateWindow();
     QSignalSpy saves(bar, &FormatBar::saveRequested);
-    QVERIFY(bar->saveButton());
-    QVERIFY(!bar->saveButton()->isEnabled());
-    click(bar->saveButton());
+    QVERIFY(bar->findChild<FormatSaveButton*>());
+    QVERIFY(!parts::saveButton(bar)->isEnabled());
+    click(parts::saveButton(bar));
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(saves.count(), 0);
 
     bar->setCanSave(true);
-    QVERIFY(bar->saveButton()->isEnabled());
-    click(bar->saveButton());
+    QVERIFY(parts::saveButton(bar)->isEnabled());
+    click(parts::saveButton(bar));
     QCOMPARE(saves.count(), 1);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(saves.count(), 2);
@@ -121,20 +122,20 @@ void ComposeWidgetsTest::formatBar_designButtons_selectAndNeverDeselect()
     FormatBar bar(true);
     bar.show();
     QSignalSpy changes(&bar, &FormatBar::selectedFontDesignChanged);
-    QVERIFY(bar.designButton(QStringLiteral("default"))->isActive());
-    click(bar.designButton(QStringLiteral("serif")));
+    QVERIFY(parts::designButton(&bar, QStringLiteral("default"))->isActive());
+    click(parts::designButton(&bar, QStringLiteral("serif")));
     QCOMPARE(bar.selectedFontDesign(), QStringLiteral("serif"));
-    QVERIFY(bar.designButton(QStringLiteral("serif"))->isActive());
-    QVERIFY(!bar.designButton(QStringLiteral("default"))->isActive());
-    click(bar.designButton(QStringLiteral("serif")));
+    QVERIFY(parts::designButton(&bar, QStringLiteral("serif"))->isActive());
+    QVERIFY(!parts::designButton(&bar, QStringLiteral("default"))->isActive());
+    click(parts::designButton(&bar, QStringLiteral("serif")));
     QCOMPARE(bar.selectedFontDesign(), QStringLiteral("serif"));
     QCOMPARE(changes.count(), 1);
-    QCOMPARE(bar.designButton(QStringLiteral("rounded"))->toolTip(), QStringLiteral("Round"));
+    QCOMPARE(parts::designButton(&bar, QStringLiteral("rounded"))->toolTip(), QStringLiteral("Round"));
 
     bar.setSelectedFontDesign(QStringLiteral("Mono"));
     for (const QString& design :
          {QStringLiteral("default"), QStringLiteral("serif"), QStringLiteral("rounded"), QStringLiteral("mono")}) {
-        QVERIFY2(!bar.designButton(design)->isActive(), qPrintable(design));
+        QVERIFY2(!parts::designButton(&bar, design)->isActive(), qPrintable(design));
     }
     QCOMPARE(bar.selectedFontDesign(), QStringLiteral("Mono"));
 }
@@ -148,13 +149,13 @@ void ComposeWidgetsTest::formatBar_withoutSave_hasNoSaveButton_wrapsWhenNarrow()
     QSignalSpy saves(bar, &FormatBar::saveRequested);
     bar->setCanSave(true);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
-    QVERIFY(!bar->saveButton());
+    QVERIFY(!bar->findChild<FormatSaveButton*>());
     QCOMPARE(saves.count(), 0);
     // One row where there is room; a column narrower than that wraps the groups, never widens.
     int rowHeight = 0;
-    for (QWidget* button : {static_cast<QWidget*>(bar->commandButton(QStringLiteral("size:26"))),
-                            static_cast<QWidget*>(bar->commandButton(QStringLiteral("bullet"))),
-                            static_cast<QWidget*>(bar->designButton(QStringLiteral("mono")))}) {
+    for (QWidget* button : {static_cast<QWidget*>(parts::commandButton(bar, QStringLiteral("size:26"))),
+                            static_cast<QWidget*>(parts::commandButton(bar, QStringLiteral("bullet"))),
+                            static_cast<QWidget*>(parts::designButton(bar, QStringLiteral("mono")))}) {
         rowHeight = std::max(rowHeight, button->parentWidget()->sizeHint().height());
     }
     const QSize oneRow = bar->sizeHint();
@@ -177,11 +178,11 @@ void ComposeWidgetsTest::floatingBar_buttonsSendTheirCommands()
         QStringLiteral("color:FB923C"),  QStringLiteral("color:FBBF24"), QStringLiteral("color:4ADE80"),
         QStringLiteral("color:60A5FA"),  QStringLiteral("color:A78BFA")};
     for (const QString& command : commands) {
-        click(bar.button(command));
+        click(parts::floatingButton(&bar, command));
     }
     QCOMPARE(commandsOf(spy), commands);
-    QCOMPARE(bar.button(QStringLiteral("color:reset"))->toolTip(), QStringLiteral("Default"));
-    QCOMPARE(bar.button(QStringLiteral("color:F87171"))->toolTip(), QStringLiteral("Red"));
+    QCOMPARE(parts::floatingButton(&bar, QStringLiteral("color:reset"))->toolTip(), QStringLiteral("Default"));
+    QCOMPARE(parts::floatingButton(&bar, QStringLiteral("color:F87171"))->toolTip(), QStringLiteral("Red"));
     QVERIFY(bar.appeared());
     bar.hide();
     QVERIFY(!bar.appeared());
@@ -205,7 +206,7 @@ void ComposeWidgetsTest::floatingBar_marksStylesAtSelectionStart()
     QVERIFY(!bar.isMarked(QStringLiteral("highlight")));
 
     // An active button sends the same command as an inactive one.
-    click(bar.button(QStringLiteral("bold")));
+    click(parts::floatingButton(&bar, QStringLiteral("bold")));
     QCOMPARE(commandsOf(spy), QStringList{QStringLiteral("bold")});
 
     test::select(*editor, 11, 16);
@@ -266,11 +267,11 @@ void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen(
                       entryWithTags({QStringLiteral("wardrobe")}, true)});
     ComposeFooter footer(store);
     footer.show();
-    QVERIFY(footer.suggestionRow()->isHidden());
+    QVERIFY(parts::suggestionRow(&footer)->isHidden());
     QTest::keyClicks(footer.tagField(), QStringLiteral("Wa"));
     QCOMPARE(footer.tagSuggestions(), (QStringList{QStringLiteral("walk"), QStringLiteral("walks"),
                                                    QStringLiteral("wander"), QStringLiteral("water")}));
-    QVERIFY(!footer.suggestionRow()->isHidden());
+    QVERIFY(!parts::suggestionRow(&footer)->isHidden());
     QCOMPARE(footer.suggestionChips().size(), 4);
 
     footer.setTags({QStringLiteral("walk")});
@@ -283,7 +284,7 @@ void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen(
 
     footer.tagField()->clear();
     QVERIFY(footer.tagSuggestions().isEmpty());
-    QVERIFY(footer.suggestionRow()->isHidden());
+    QVERIFY(parts::suggestionRow(&footer)->isHidden());
 }
 
 void ComposeWidgetsTest::footer_lockedJournal_suggestsNoTags()
@@ -295,7 +296,7 @@ void ComposeWidgetsTest::footer_lockedJournal_suggestsNoTags()
     footer.show();
     QTest::keyClicks(footer.tagField(), QStringLiteral("w"));
     QVERIFY(footer.tagSuggestions().isEmpty());
-    QVERIFY(footer.suggestionRow()->isHidden());
+    QVERIFY(parts::suggestionRow(&footer)->isHidden());
     // Unlocked, the same field offers the journal's tags; locked again, they go.
     store.setIsLocked(false);
     QCOMPARE(footer.tagSuggestions(), (QStringList{QStringLiteral("walk"), QStringLiteral("work")}));
@@ -315,7 +316,7 @@ void ComposeWidgetsTest::footer_suggestionClick_addsTagAndEmptiesField()
     click(footer.suggestionChips().first());
     QCOMPARE(footer.tags(), QStringList{QStringLiteral("trip")});
     QVERIFY(footer.tagInput().isEmpty());
-    QVERIFY(footer.suggestionRow()->isHidden());
+    QVERIFY(parts::suggestionRow(&footer)->isHidden());
     QCOMPARE(edits.count(), 1);
 }
 
@@ -340,17 +341,17 @@ void ComposeWidgetsTest::moodSelector_clickChoosesAndSecondClickClears()
     MoodSelectorView selector(moods);
     selector.show();
     QSignalSpy chosen(&selector, &MoodSelectorView::moodChosen);
-    QCOMPARE(selector.chips().size(), moods.moods().size());
-    MoodChip* second = selector.chips().at(1);
+    QCOMPARE(parts::moodChips(&selector).size(), moods.moods().size());
+    MoodChip* second = parts::moodChips(&selector).at(1);
     QCOMPARE(second->accessibleName(), QStringLiteral("Mood: ") + moods.moods().at(1).label);
     QCOMPARE(second->toolTip(), moods.moods().at(1).label);
     click(second);
     QCOMPARE(selector.selectedMood(), std::optional<QString>(moods.moods().at(1).emoji));
     QVERIFY(second->isChosen());
-    click(selector.chips().at(2));
+    click(parts::moodChips(&selector).at(2));
     QVERIFY(!second->isChosen());
     QCOMPARE(selector.selectedMood(), std::optional<QString>(moods.moods().at(2).emoji));
-    click(selector.chips().at(2));
+    click(parts::moodChips(&selector).at(2));
     QCOMPARE(selector.selectedMood(), std::optional<QString>());
     QCOMPARE(chosen.count(), 3);
     QCOMPARE(chosen.last().at(0).value<std::optional<QString>>(), std::optional<QString>());
@@ -362,7 +363,7 @@ void ComposeWidgetsTest::moodSelector_emptyPalette_showsOnlyCaption()
     moods.setMoods({});
     MoodSelectorView selector(moods);
     selector.show();
-    QVERIFY(selector.chips().isEmpty());
+    QVERIFY(parts::moodChips(&selector).isEmpty());
     auto* caption = selector.findChild<QLabel*>();
     QVERIFY(caption && caption->isVisible());
     QCOMPARE(caption->text(), QStringLiteral("MOOD"));
@@ -394,7 +395,7 @@ void ComposeWidgetsTest::imagesPreview_captionAndUnreadableFile()
     QTRY_VERIFY(!preview.thumbs().at(0)->isLoading() && !preview.thumbs().at(1)->isLoading());
     QVERIFY(preview.thumbs().at(0)->hasThumbnail());
     QVERIFY(!preview.thumbs().at(1)->hasThumbnail());
-    QVERIFY(!preview.thumbs().at(1)->removeButton()->isHidden());
+    QVERIFY(!parts::removeButton(preview.thumbs().at(1))->isHidden());
 }
 
 void ComposeWidgetsTest::imagesPreview_remove_takesEveryCopyAndKeepsFile()
@@ -407,7 +408,7 @@ void ComposeWidgetsTest::imagesPreview_remove_takesEveryCopyAndKeepsFile()
     preview.show();
     preview.setUrls({a, b, a});
     QSignalSpy edits(&preview, &PendingImagesPreview::urlsEdited);
-    click(preview.thumbs().at(0)->removeButton());
+    click(parts::removeButton(preview.thumbs().at(0)));
     QCOMPARE(edits.count(), 1);
     QCOMPARE(edits.first().at(0).value<QList<QUrl>>(), QList<QUrl>{b});
     QCOMPARE(preview.urls(), QList<QUrl>{b});

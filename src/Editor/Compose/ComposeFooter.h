@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QWidget>
 
+class ComposeMotionTest;
+class ComposeViewTest;
+class ComposeWidgetsTest;
 class FormatBar;
 class JournalStore;
 class QHBoxLayout;
@@ -57,19 +60,13 @@ public:
     QString tagInput() const;
     void setTagInput(const QString& text);
 
-    /// The suggestions shown now (see vsp::tags::suggestions).
-    QStringList tagSuggestions() const { return m_suggestions; }
     /// Runs the tag field's Return: see vsp::tags::commit.
     void commitTag();
 
     FormatBar* formatBar() const { return m_formatBar; }
     QLineEdit* tagField() const { return m_tagField; }
-    QList<TagChip*> tagChips() const { return m_chips; }
-    QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
-    /// The suggestion row's place: hidden while there are no suggestions (once it has gone).
-    TransitionSlot* suggestionRow() const { return m_suggestionSlot; }
-    /// The places of the chips still in the row, leaving ones included.
-    QList<TransitionSlot*> chipSlots() const { return m_chipSlots; }
+    // The suggestion row's place, hidden while there are no suggestions (once it has gone), is the child
+    // "tagSuggestionsSlot".
 
 Q_SIGNALS:
     /// The user changed the chosen tags; the new list.
@@ -79,6 +76,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    /// The suggestions shown now (see vsp::tags::suggestions).
+    QStringList tagSuggestions() const { return m_suggestions; }
+
+    QList<TagChip*> tagChips() const { return m_chips; }
+    QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
+    /// The places of the chips still in the row, leaving ones included.
+    QList<TransitionSlot*> chipSlots() const { return m_chipSlots; }
+
     void applyTags(const QStringList& tags, const vsp::Spring* spring);
     void rebuildChips(const vsp::Spring* spring);
     void refreshSuggestions();

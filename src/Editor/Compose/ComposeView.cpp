@@ -94,6 +94,7 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
       m_selectionState(new SelectionState(this))
 {
     setObjectName(QStringLiteral("composeView"));
+    m_selectionState->setObjectName(QStringLiteral("selectionState"));
     setAcceptDrops(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -328,6 +329,7 @@ QWidget* ComposeView::buildAttachmentRow()
     row->addWidget(m_imagePicker);
     m_recordControl =
         new AudioRecordControl([this](const QString& path, double duration) { addRecording(path, duration); }, this);
+    m_recordControl->setObjectName(QStringLiteral("recordControl"));
     row->addWidget(m_recordControl);
     row->addStretch(1);
     return paddedRow(this, row, QMargins(28, 0, 28, 8));

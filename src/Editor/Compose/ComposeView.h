@@ -21,6 +21,8 @@
 class AppSettings;
 class AudioRecordControl;
 class ComposeFooter;
+class ComposeMotionTest;
+class ComposeViewTest;
 class FloatingFormatBar;
 class FormattableTextEditor;
 class GlassChipButton;
@@ -90,33 +92,11 @@ public:
     void keepDraftNow() { keepDraft(); }
 
     // ------------------------------------------------------------ the form
-    QString title() const;
-    QString bodyPlain() const;
-    std::optional<QByteArray> bodyRTF() const { return m_bodyRTF; }
-    JournalEntry::EntryType selectedType() const { return m_selectedType; }
     void setSelectedType(JournalEntry::EntryType type);
-    std::optional<QString> selectedMood() const { return m_selectedMood; }
     void setSelectedMood(const std::optional<QString>& mood);
-    QStringList tags() const;
-    QString tagInput() const;
-    /// Seconds since 2001-01-01 UTC.
-    double entryDate() const { return m_entryDate; }
-    bool hasExpiration() const { return m_hasExpiration; }
     void setHasExpiration(bool on);
-    /// Seconds since 2001-01-01 UTC; kept while the chip is off.
-    double expirationDate() const { return m_expirationDate; }
     void setExpirationDate(double date);
-    QString selectedFontDesign() const;
-    QList<QUrl> pendingImageURLs() const { return m_pendingImageURLs; }
     QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
-    std::optional<WeatherSnapshot> weatherSnapshot() const { return m_weatherSnapshot; }
-    int promptIndex() const { return m_promptIndex; }
-    bool didSave() const { return m_didSave; }
-    bool appeared() const { return m_appeared; }
-
-    /// Save is possible: see vsp::compose::canSave.
-    bool canSave() const;
-    int wordCount() const;
 
     // ------------------------------------------------------------ actions
     /// Carries a formatting command (from either format bar) to the editor.
@@ -135,33 +115,11 @@ public:
     /// The local files of a drop that will be taken: local files readable as images, in order.
     static QList<QUrl> acceptableImageDrops(const QMimeData* mime);
 
-    // ------------------------------------------------------------ parts, for tests and screenshots
-    QLineEdit* titleField() const { return m_titleField; }
-    FormattableTextEditor* editor() const { return m_editor; }
-    SelectionState* selectionState() const { return m_selectionState; }
-    FloatingFormatBar* floatingBar() const { return m_floatingBar; }
-    ComposeFooter* footer() const { return m_footer; }
-    QList<TypeChip*> typeChips() const { return m_typeChips; }
-    WordCountLabel* wordCountLabel() const { return m_wordCount; }
-    QLabel* dateLabel() const { return m_dateLabel; }
-    WeatherLocationChips* weatherChips() const { return m_weatherChips; }
-    MoodBadge* moodBadge() const { return m_moodBadge; }
-    MoodSelectorView* moodSelector() const { return m_moodSelector; }
-    GlassChipButton* expirationChip() const { return m_expirationChip; }
-    QDateEdit* expirationPicker() const { return m_expirationPicker; }
-    ImagePickerButton* imagePicker() const { return m_imagePicker; }
-    AudioRecordControl* recordControl() const { return m_recordControl; }
-    PendingImagesPreview* imagesPreview() const { return m_imagesPreview; }
-    PendingAudioPreview* audioPreview() const { return m_audioPreview; }
-    /// The places in which the weather chips, the mood badge, the expiration date picker and the two
-    /// previews come and go with their transitions.
-    TransitionSlot* weatherSlot() const { return m_weatherSlot; }
-    TransitionSlot* moodBadgeSlot() const { return m_moodBadgeSlot; }
-    TransitionSlot* expirationSlot() const { return m_expirationSlot; }
-    TransitionSlot* imagesSlot() const { return m_imagesSlot; }
-    TransitionSlot* audioSlot() const { return m_audioSlot; }
-    /// The picture of the content laid over it while the window's entrance plays; none at rest.
-    QWidget* entranceOverlay() const { return m_entranceOverlay; }
+    // The parts are found by their object names: "composeTitle", "composeBody", "composeFooter",
+    // "floatingFormatBar", "selectionState", "wordCount", "weatherChips", "moodBadge", "moodSelector",
+    // "expirationChip", "expirationPicker", "imagePickerButton", "recordControl", "pendingImages",
+    // "pendingAudio", the places they come and go in by the content's name and "Slot", and the entrance's
+    // picture "entranceOverlay".
 
 Q_SIGNALS:
     void appearedChanged(bool appeared);
@@ -179,6 +137,32 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+
+    // Read by its tests alone.
+    QString title() const;
+    QString bodyPlain() const;
+    JournalEntry::EntryType selectedType() const { return m_selectedType; }
+    std::optional<QString> selectedMood() const { return m_selectedMood; }
+    QStringList tags() const;
+    QString tagInput() const;
+    /// Seconds since 2001-01-01 UTC.
+    double entryDate() const { return m_entryDate; }
+    bool hasExpiration() const { return m_hasExpiration; }
+    /// Seconds since 2001-01-01 UTC; kept while the chip is off.
+    double expirationDate() const { return m_expirationDate; }
+    QString selectedFontDesign() const;
+    QList<QUrl> pendingImageURLs() const { return m_pendingImageURLs; }
+    std::optional<WeatherSnapshot> weatherSnapshot() const { return m_weatherSnapshot; }
+    int promptIndex() const { return m_promptIndex; }
+    bool didSave() const { return m_didSave; }
+    bool appeared() const { return m_appeared; }
+    /// Save is possible: see vsp::compose::canSave.
+    bool canSave() const;
+
+    int wordCount() const;
+
     QWidget* buildTypeRow();
     QWidget* buildDateRow();
     QWidget* buildAttachmentRow();

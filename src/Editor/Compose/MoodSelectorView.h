@@ -9,6 +9,9 @@
 
 #include <optional>
 
+class ComposeMotionTest;
+class ComposeViewTest;
+class ComposeWidgetsTest;
 class MoodStore;
 class QHBoxLayout;
 class QLabel;
@@ -26,10 +29,6 @@ public:
 
     QString emoji() const { return m_emoji; }
     void setChosen(bool chosen);
-    bool isChosen() const { return m_chosen; }
-    /// The size the chip is drawn at now, relative to its own (1.08 chosen, 1 otherwise; between while
-    /// it glides with its spring of response 0.25).
-    qreal drawnScale() const;
 
     QSize sizeHint() const override { return {28, 28}; }
 
@@ -37,6 +36,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    bool isChosen() const { return m_chosen; }
+    /// The size the chip is drawn at now, relative to its own (1.08 chosen, 1 otherwise; between while
+    /// it glides with its spring of response 0.25).
+    qreal drawnScale() const;
+
     QString m_emoji;
     bool m_chosen = false;
     vsp::SpringValue* m_scale;
@@ -50,17 +58,20 @@ class MoodSelectorView final : public QWidget {
 public:
     explicit MoodSelectorView(MoodStore& moodStore, QWidget* parent = nullptr);
 
-    std::optional<QString> selectedMood() const { return m_selected; }
     /// Shows `mood` as chosen; emits nothing.
     void setSelectedMood(const std::optional<QString>& mood);
-
-    QList<MoodChip*> chips() const { return m_chips; }
+    // The chips are the MoodChip children, in the palette's order.
 
 Q_SIGNALS:
     /// The user chose a mood (or cleared the choice with nothing).
     void moodChosen(const std::optional<QString>& mood);
 
 private:
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    std::optional<QString> selectedMood() const { return m_selected; }
+
     void rebuild();
     void applyColors();
 
@@ -81,7 +92,6 @@ public:
     /// The emoji shown; its label comes from the palette, or is the emoji itself when the palette no
     /// longer has it.
     void setMood(const QString& emoji);
-    QString label() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -90,6 +100,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    QString label() const;
+
     MoodStore& m_moodStore;
     QString m_emoji;
 };

@@ -6,6 +6,9 @@
 #include <QWidget>
 
 class AudioClipRow;
+class ComposeMotionTest;
+class ComposeViewTest;
+class ComposeWidgetsTest;
 class QLabel;
 class QVBoxLayout;
 class TransitionSlot;
@@ -22,22 +25,28 @@ class PendingAudioPreview final : public QWidget {
 public:
     explicit PendingAudioPreview(QWidget* parent = nullptr);
 
-    QList<PendingAudio> clips() const { return m_clips; }
     /// Shows these notes; emits nothing. Rows whose record is unchanged but for its transcript keep
     /// their widget and show the new transcript. With `animate`, rows that come or go play their
     /// transitions (when the list is visible and animations are on).
     void setClips(const QList<PendingAudio>& clips, bool animate = false);
-
-    /// The rows of the notes in the list, in order (not those still leaving).
-    QList<AudioClipRow*> rows() const { return m_rows; }
-    /// The places of the rows still in the column, leaving ones included.
-    QList<TransitionSlot*> slots() const { return m_slots; }
 
 Q_SIGNALS:
     /// The user removed a note (its file is already deleted); the new list.
     void clipsEdited(const QList<PendingAudio>& clips);
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    QList<PendingAudio> clips() const { return m_clips; }
+
+    /// The rows of the notes in the list, in order (not those still leaving).
+    QList<AudioClipRow*> rows() const { return m_rows; }
+    /// The places of the rows still in the column, leaving ones included.
+    QList<TransitionSlot*> slots() const { return m_slots; }
+
     void rebuild(bool animate);
     void applyColors();
 

@@ -49,6 +49,7 @@ PendingImageThumb::PendingImageThumb(const QUrl& url, QWidget* parent)
             [path = url.toLocalFile()] { return readThumbnail(path, QSize(kThumbWidth * 2, kThumbHeight * 2)); }));
     }
     m_remove->move(kThumbWidth - m_remove->width(), 0);
+    m_remove->setObjectName(QStringLiteral("removeImage"));
     m_remove->setToolTip(tr("Remove image"));
     m_remove->setAccessibleName(tr("Remove image"));
     setToolTip(url.fileName());

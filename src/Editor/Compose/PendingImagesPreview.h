@@ -6,6 +6,9 @@
 #include <QUrl>
 #include <QWidget>
 
+class ComposeMotionTest;
+class ComposeViewTest;
+class ComposeWidgetsTest;
 class QAbstractButton;
 class QHBoxLayout;
 class QLabel;
@@ -24,10 +27,7 @@ public:
     ~PendingImageThumb() override;
 
     QUrl url() const { return m_url; }
-    bool hasThumbnail() const { return !m_image.isNull(); }
-    /// Whether the thumbnail's decode has not ended yet.
-    bool isLoading() const { return m_watcher != nullptr; }
-    QAbstractButton* removeButton() const { return m_remove; }
+    // The remove button is the child "removeImage".
 
     /// Reads an image file scaled to cover `size` (device pixels), keeping its proportions; a null image
     /// when the file is missing or is not an image. Runs on any thread.
@@ -42,6 +42,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    bool hasThumbnail() const { return !m_image.isNull(); }
+    /// Whether the thumbnail's decode has not ended yet.
+    bool isLoading() const { return m_watcher != nullptr; }
+
     QUrl m_url;
     QImage m_image;
     QAbstractButton* m_remove;
@@ -64,16 +72,9 @@ class PendingImagesPreview final : public QWidget {
 public:
     explicit PendingImagesPreview(QWidget* parent = nullptr);
 
-    QList<QUrl> urls() const { return m_urls; }
     /// Shows these images; emits nothing. With `animate`, thumbnails that come or go play their
     /// transitions (when the strip is visible and animations are on).
     void setUrls(const QList<QUrl>& urls, bool animate = false);
-
-    /// The thumbnails of the images in the list, in order (not those still leaving).
-    QList<PendingImageThumb*> thumbs() const { return m_thumbs; }
-    /// The places of the thumbnails still on the strip, leaving ones included.
-    QList<TransitionSlot*> slots() const;
-    QString captionText() const;
 
 Q_SIGNALS:
     /// The user removed an image; the new list.
@@ -83,6 +84,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+    friend class ComposeWidgetsTest;
+
+    // Read by its tests alone.
+    QList<QUrl> urls() const { return m_urls; }
+    QString captionText() const;
+
+    /// The thumbnails of the images in the list, in order (not those still leaving).
+    QList<PendingImageThumb*> thumbs() const { return m_thumbs; }
+    /// The places of the thumbnails still on the strip, leaving ones included.
+    QList<TransitionSlot*> slots() const;
+
     void rebuild(bool animate, bool removal);
     /// Every moving place that pictures `thumb` takes its picture again, the innermost first.
     void refreshPictures(QWidget* thumb);

@@ -5,6 +5,8 @@
 
 #include <QColor>
 
+class ComposeMotionTest;
+class ComposeViewTest;
 namespace vsp {
 class SpringValue;
 }
@@ -23,11 +25,6 @@ public:
     JournalEntry::EntryType type() const { return m_type; }
     /// Chooses or unchooses the chip; with `animate` its look glides over with a spring of response 0.22.
     void setChosen(bool chosen, bool animate = false);
-    bool isChosen() const { return m_chosen; }
-    /// How chosen the chip looks now: 0 not at all … 1 fully (between while it glides).
-    double chosenLevel() const;
-    /// The type's colour: the accent for Journal, its own colour for the others.
-    QColor typeColor() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -36,6 +33,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class ComposeMotionTest;
+    friend class ComposeViewTest;
+
+    // Read by its tests alone.
+    bool isChosen() const { return m_chosen; }
+    /// How chosen the chip looks now: 0 not at all … 1 fully (between while it glides).
+    double chosenLevel() const;
+
+    /// The type's colour: the accent for Journal, its own colour for the others.
+    QColor typeColor() const;
+
     JournalEntry::EntryType m_type;
     Size m_size;
     bool m_chosen = false;
