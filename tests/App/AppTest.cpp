@@ -982,8 +982,8 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
         {"sidebar", content->sidebar()},
         {"list", content->entryList()},
         {"detail", content->detail()},
-        {"detail title", content->detail()->readTitle()},
-        {"detail body", content->detail()->bodyView()},
+        {"detail title", vsp::test::child<QLabel>(*content->detail(), QStringLiteral("detailTitle"))},
+        {"detail body", vsp::test::child<BodyTextView>(*content->detail(), QStringLiteral("detailBodyText"))},
         {"compose window", compose},
         {"compose title", compose->titleField()},
     };
