@@ -502,15 +502,17 @@ void ContentViewTest::newDay_sidebarAndCalendarFollow()
     auto* calendar = window.findChild<CalendarView*>();
     QVERIFY(calendar);
     QCOMPARE(sidebar->sectionRows().first()->count(), 1);
-    QCOMPARE(sidebar->header()->shownStreak(), 1);
-    QCOMPARE(sidebar->stats()->numbersText(), QStringLiteral("3 / 10"));
+    QCOMPARE(vsp::test::child<SidebarHeader>(*sidebar, QStringLiteral("sidebarHeader"))->shownStreak(), 1);
+    QCOMPARE(vsp::test::child<SidebarStats>(*sidebar, QStringLiteral("sidebarStats"))->numbersText(),
+             QStringLiteral("3 / 10"));
     QVERIFY(!calendar->showsEmptyDay());
 
     clock = localMoment(1, 0, 5);
     window.contentView()->entryList()->showDay(store.today());
     QCOMPARE(sidebar->sectionRows().first()->count(), -1);
-    QCOMPARE(sidebar->header()->shownStreak(), 0);
-    QCOMPARE(sidebar->stats()->numbersText(), QStringLiteral("0 / 10"));
+    QCOMPARE(vsp::test::child<SidebarHeader>(*sidebar, QStringLiteral("sidebarHeader"))->shownStreak(), 0);
+    QCOMPARE(vsp::test::child<SidebarStats>(*sidebar, QStringLiteral("sidebarStats"))->numbersText(),
+             QStringLiteral("0 / 10"));
     QVERIFY(calendar->showsEmptyDay());
-    QVERIFY(calendar->writeTodayButton()->isVisibleTo(calendar));
+    QVERIFY(vsp::test::child<GlassChipButton>(*calendar, QStringLiteral("writeToday"))->isVisibleTo(calendar));
 }
