@@ -884,9 +884,10 @@ void AppTest::quit_whileIntroductionIsOpen_stillQuits()
 {
     AppSettings::instance().setHasCompletedOnboarding(false);
     AppFixture f;
-    ContentView* content = f.app->mainWindow()->contentView();
-    QTRY_VERIFY(content->onboarding());
-    QWidget* intro = content->onboarding();
+    MainWindow* window = f.app->mainWindow();
+    // The introduction is a dialog over the main window.
+    QTRY_VERIFY(window->findChild<QWidget*>(QStringLiteral("onboarding")));
+    QWidget* intro = window->findChild<QWidget*>(QStringLiteral("onboarding"));
     QVERIFY(QTest::qWaitForWindowActive(intro));
 
     f.command("quit")->trigger();

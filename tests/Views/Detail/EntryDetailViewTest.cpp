@@ -1225,7 +1225,8 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     EntryDetailView& d = j.detail();
     ContentView& content = *j.window.contentView();
     if (!columnsMove) {
-        content.columns().setVisibility(ColumnVisibilityHolder::Visibility::DetailOnly);
+        vsp::test::child<ColumnVisibilityHolder>(content, QStringLiteral("columnVisibility"))
+            ->setVisibility(ColumnVisibilityHolder::Visibility::DetailOnly);
     }
     if (editing) {
         d.startEditing();
@@ -1243,7 +1244,7 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     }
     // The store has the change and the layout stands at once; the parts move over it.
     QCOMPARE(d.layout(), leaving ? EntryDetailView::Layout::Read : EntryDetailView::Layout::Focus);
-    QCOMPARE(content.columnTransition() != nullptr, columnsMove);
+    QCOMPARE(!content.m_columnTransition.isNull(), columnsMove);
     QCOMPARE(!d.m_focusTransition.isNull(), !columnsMove);
     // Painted by whichever shows it: with the columns, the window carries it on its own.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -1259,11 +1260,11 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
         QCOMPARE(actual[i].dampingFraction, expected[i].dampingFraction);
     }
     // Midway the layout that goes and the one that comes each stand where their own spring has them.
-    QTRY_VERIFY(columnsMove ? content.columnTransition()->isMoving() : d.m_focusTransition->isMoving());
+    QTRY_VERIFY(columnsMove ? content.m_columnTransition->isMoving() : d.m_focusTransition->isMoving());
     QVERIFY(motion->oldOpacity(Part::Page, 150) != 1.0 - motion->newOpacity(Part::Page, 150));
     motion.reset();
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(!content.columnTransition());
+    QVERIFY(content.m_columnTransition.isNull());
     QVERIFY(d.m_focusTransition.isNull());
     QVERIFY(!d.m_lastFocusChange.lock());
     QCOMPARE(vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->isVisible(), leaving);
