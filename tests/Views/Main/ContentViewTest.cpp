@@ -183,7 +183,7 @@ void ContentViewTest::lock_closesTheWindowsThatShowTheJournal()
     QPointer<TrashView> trash = w.content().sidebar()->openTrash();
     QVERIFY(QTest::qWaitForWindowExposed(trash));
     trash->requestEmptyTrash();
-    QPointer<QMessageBox> question = trash->pendingQuestion();
+    QPointer<QMessageBox> question = vsp::test::child<QMessageBox>(*trash, QStringLiteral("trashQuestion"));
     QVERIFY(question && question->isVisible());
     // A second sheet with nothing of the journal in it, as the update sheet.
     QDialog update(&w.window);
