@@ -102,6 +102,7 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     QVBoxLayout* captureLayout = makeGroup(capture, new SidebarCaption(QStringLiteral("CAPTURE"), capture));
     for (const SectionInfo& info : kSections) {
         auto* row = new SidebarRow(SidebarRow::Kind::Section, capture);
+        row->setObjectName(QStringLiteral("sectionRow"));
         row->setValue(navSectionRawValue(info.section));
         row->setTitle(navSectionRawValue(info.section));
         row->setSymbol(QString::fromUtf16(info.symbol));

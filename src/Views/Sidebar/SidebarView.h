@@ -44,8 +44,7 @@ public:
     ~SidebarView() override;
 
     SidebarFooter* footer() const { return m_footer; }
-    /// The four section rows, in order.
-    const QList<SidebarRow*>& sectionRows() const { return m_sectionRows; }
+    // The four section rows are the children "sectionRow", in order.
 
     /// Follows a new day: Today's count, the streak and today's words are worked out again.
     void refreshDay();
@@ -84,6 +83,7 @@ private:
     QWidget* m_tagsGroup = nullptr;
     SidebarCaption* m_moodsCaption = nullptr;
     SidebarCaption* m_tagsCaption = nullptr;
+    /// The four section rows, in order.
     QList<SidebarRow*> m_sectionRows;
     /// The rows of the moods in use and of the tags.
     SidebarRowList* m_moodList = nullptr;

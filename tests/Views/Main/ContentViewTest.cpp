@@ -507,7 +507,7 @@ void ContentViewTest::newDay_sidebarAndCalendarFollow()
     SidebarView* sidebar = window.contentView()->sidebar();
     auto* calendar = window.findChild<CalendarView*>();
     QVERIFY(calendar);
-    QCOMPARE(sidebar->sectionRows().first()->count(), 1);
+    QCOMPARE(vsp::test::child<SidebarRow>(*sidebar, QStringLiteral("sectionRow"))->count(), 1);
     QCOMPARE(vsp::test::child<SidebarHeader>(*sidebar, QStringLiteral("sidebarHeader"))->shownStreak(), 1);
     QCOMPARE(vsp::test::child<SidebarStats>(*sidebar, QStringLiteral("sidebarStats"))->numbersText(),
              QStringLiteral("3 / 10"));
@@ -515,7 +515,7 @@ void ContentViewTest::newDay_sidebarAndCalendarFollow()
 
     clock = localMoment(1, 0, 5);
     window.contentView()->entryList()->showDay(store.today());
-    QCOMPARE(sidebar->sectionRows().first()->count(), -1);
+    QCOMPARE(vsp::test::child<SidebarRow>(*sidebar, QStringLiteral("sectionRow"))->count(), -1);
     QCOMPARE(vsp::test::child<SidebarHeader>(*sidebar, QStringLiteral("sidebarHeader"))->shownStreak(), 0);
     QCOMPARE(vsp::test::child<SidebarStats>(*sidebar, QStringLiteral("sidebarStats"))->numbersText(),
              QStringLiteral("0 / 10"));
