@@ -43,7 +43,7 @@ EntryListDelegate::EntryListDelegate(JournalStore& store, QObject* parent)
             m_relayout();
         }
         if (m_repaint) {
-            m_repaint();
+            m_repaint(QUuid());
         }
     });
 }
@@ -96,9 +96,9 @@ EntryListDelegate::RowAnimation& EntryListDelegate::animationFor(const QUuid& id
     animation.selection = new vsp::SpringValue(0.0, vsp::Spring{0.25, 1.0}, self);
     animation.hover = new vsp::SpringValue(0.0, vsp::Spring{0.15, 1.0}, self);
     for (vsp::SpringValue* value : {animation.selection, animation.hover}) {
-        connect(value, &vsp::SpringValue::valueChanged, self, [self] {
+        connect(value, &vsp::SpringValue::valueChanged, self, [self, id] {
             if (self->m_repaint) {
-                self->m_repaint();
+                self->m_repaint(id);
             }
         });
     }

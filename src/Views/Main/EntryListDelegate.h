@@ -57,8 +57,9 @@ public:
     qreal onThisDayReveal() const;
     /// Called while row heights change (the block unfolding) so the list lays its rows out again.
     void setRelayout(std::function<void()> relayout) { m_relayout = std::move(relayout); }
-    /// Called whenever an animation moved and the list must be repainted.
-    void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
+    /// Called whenever an animation moved: with the entry whose row must be repainted, or a null id when
+    /// the whole list must.
+    void setRepaint(std::function<void(const QUuid&)> repaint) { m_repaint = std::move(repaint); }
     /// The motion of the rows, asked for each row's place and opacity while rows move (none: at rest).
     void setMotion(const EntryListMotion* motion) { m_motion = motion; }
     /// Called once the list has been on screen: from then on a row's selection and hover move in with
@@ -117,7 +118,7 @@ private:
     int m_hoveredOnThisDay = -1;
     bool m_listShown = false;
     vsp::SpringValue* m_onThisDayReveal;
-    std::function<void()> m_repaint;
+    std::function<void(const QUuid&)> m_repaint;
     std::function<void()> m_relayout;
     mutable QHash<QUuid, RowAnimation> m_animations;
     /// Row contents drawn once and reused while nothing they show changes (cost in KiB).
