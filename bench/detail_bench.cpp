@@ -121,7 +121,7 @@ void BM_KeystrokeWithFloatingBar(benchmark::State& state)
     select(g_first);
     detail().startEditing();
     settle();
-    QTextEdit* view = detail().editor()->textView();
+    QTextEdit* view = detail().findChild<FormattableTextEditor*>(QStringLiteral("detailBody"))->textView();
     view->setFocus();
     QTextCursor cursor = view->textCursor();
     cursor.setPosition(200);
@@ -134,7 +134,7 @@ void BM_KeystrokeWithFloatingBar(benchmark::State& state)
         QCoreApplication::sendEvent(view, &press);
         right = !right;
     }
-    if (!detail().floatingBar()->isVisible()) {
+    if (!detail().findChild<FloatingFormatBar*>(QStringLiteral("floatingFormatBar"))->isVisible()) {
         state.SkipWithError("the floating bar was not shown");
     }
     detail().commitEdits();
@@ -145,7 +145,7 @@ void BM_KeystrokeTyping(benchmark::State& state)
     select(g_first);
     detail().startEditing();
     settle();
-    QTextEdit* view = detail().editor()->textView();
+    QTextEdit* view = detail().findChild<FormattableTextEditor*>(QStringLiteral("detailBody"))->textView();
     view->setFocus();
     view->moveCursor(QTextCursor::End);
     for (auto _ : state) {

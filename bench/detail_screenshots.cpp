@@ -121,20 +121,21 @@ void holdMotions(QWidget* window, double fraction)
 void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& store)
 {
     vsp::setAnimationsEnabled(true);
+    auto* tags = detail.findChild<EditableTagsView*>(QStringLiteral("detailTags"));
     if (motion == u"edit") {
         detail.startEditing();
     } else if (motion == u"done") {
         detail.saveEdits();
     } else if (motion == u"tag-removed") {
-        detail.tagsView()->tagChips().first()->removeButton()->click();
+        tags->tagChips().first()->removeButton()->click();
     } else if (motion == u"tag-added") {
-        detail.tagsView()->tagField()->setText(QStringLiteral("evenings"));
-        detail.tagsView()->commitTag();
+        tags->tagField()->setText(QStringLiteral("evenings"));
+        tags->commitTag();
     } else if (motion == u"suggestions") {
         // From five suggestions to the one of them that stays.
-        detail.tagsView()->tagField()->insert(QStringLiteral("2"));
+        tags->tagField()->insert(QStringLiteral("2"));
     } else if (motion == u"expiration") {
-        detail.expirationRow()->toggleButton()->click();
+        detail.findChild<GlassChipButton*>(QStringLiteral("expirationToggle"))->click();
     } else if (motion == u"photo-added") {
         QImage photo(1200, 800, QImage::Format_RGB32);
         QPainter painter(&photo);
@@ -147,9 +148,9 @@ void startMotion(const QString& motion, EntryDetailView& detail, JournalStore& s
         photo.save(path, "JPEG", 85);
         detail.addImages({QUrl::fromLocalFile(path)});
     } else if (motion == u"focus") {
-        detail.toolbar()->focusButton()->click();
+        detail.findChild<vsp::GlassButton*>(QStringLiteral("focusButton"))->click();
     } else if (motion == u"focus-done") {
-        detail.focusOverlay()->doneButton()->click();
+        detail.findChild<QAbstractButton*>(QStringLiteral("focusDone"))->click();
     } else if (motion == u"favorite") {
         store.toggleFavorite(detail.entry());
     }
@@ -232,7 +233,7 @@ int main(int argc, char** argv)
     }
     if (option(QStringLiteral("select")) && detail.isEditing()) {
         QTimer::singleShot(300, &app, [&detail] {
-            QTextEdit* view = detail.editor()->textView();
+            QTextEdit* view = detail.findChild<FormattableTextEditor*>(QStringLiteral("detailBody"))->textView();
             view->setFocus();
             QTextCursor cursor = view->textCursor();
             cursor.setPosition(60);
@@ -246,7 +247,9 @@ int main(int argc, char** argv)
             detail.startEditing();
         }
         if (*motion == u"suggestions") {
-            detail.tagsView()->tagField()->insert(QStringLiteral("tag2"));
+            detail.findChild<EditableTagsView*>(QStringLiteral("detailTags"))
+                ->tagField()
+                ->insert(QStringLiteral("tag2"));
         }
         const double at = option(QStringLiteral("at")).value_or(QStringLiteral("0.5")).toDouble();
         QTimer::singleShot(500, &app, [&, motion = *motion] { startMotion(motion, detail, store); });

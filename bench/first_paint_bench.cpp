@@ -66,7 +66,10 @@ double firstPaint(const QUuid& selected)
     };
     clock.start();
     MainWindow window(store, moods, {});
-    window.contentView()->detail()->bodyView()->installEventFilter(&watch);
+    window.contentView()
+        ->detail()
+        ->findChild<BodyTextView*>(QStringLiteral("detailBodyText"))
+        ->installEventFilter(&watch);
     window.resize(1440, 900);
     window.show();
     QTimer::singleShot(600000, &loop, &QEventLoop::quit);

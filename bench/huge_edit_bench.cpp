@@ -96,7 +96,7 @@ Run editOnce(const JournalEntry& huge, const QString& word, const QString& entri
     QElapsedTimer clock;
     clock.start();
     detail.startEditing();
-    QTextEdit* view = detail.editor()->textView();
+    QTextEdit* view = detail.findChild<FormattableTextEditor*>(QStringLiteral("detailBody"))->textView();
     (void)until([&] { return view->isVisible() && view->document()->characterCount() > 1000; });
     window.repaint();
     run.start = double(clock.nsecsElapsed()) / 1e9;

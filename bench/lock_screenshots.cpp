@@ -87,9 +87,9 @@ int main(int argc, char** argv)
     cover->setAuthenticatorFactory([] { return std::make_unique<PromptingCheck>(); });
     window->show();
     settle();
-    PasswordDialog* dialog = cover->passwordDialog();
+    auto* dialog = window->findChild<PasswordDialog*>(QStringLiteral("passwordDialog"));
     if (dialog) {
-        dialog->field()->setText(QStringLiteral("secret"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("passwordField"))->setText(QStringLiteral("secret"));
         settle();
         save(dialog, QStringLiteral("lock-dialog"));
         // The dialog over the cover, as a window-modal sheet shows it.
@@ -113,20 +113,29 @@ int main(int argc, char** argv)
     intro.show();
     settle(700);
     using namespace vsp::onboarding;
+    // The stage of the page shown (the page left, hidden, may still await deletion).
+    const auto shown = [&intro]<typename T>(T*) -> T* {
+        for (T* stage : intro.findChildren<T*>()) {
+            if (stage->isVisible()) {
+                return stage;
+            }
+        }
+        return nullptr;
+    };
     for (int step = 0; step <= OnboardingView::kLast; ++step) {
-        if (auto* compose = intro.page()->findChild<ComposeStage*>()) {
+        if (auto* compose = shown(static_cast<ComposeStage*>(nullptr))) {
             for (int i = 0; i < 80; ++i) {
                 compose->tick();
             }
         }
-        if (auto* focus = intro.page()->findChild<FocusStage*>()) {
+        if (auto* focus = shown(static_cast<FocusStage*>(nullptr))) {
             focus->tick();
         }
-        if (auto* capture = intro.page()->findChild<CaptureStage*>()) {
+        if (auto* capture = shown(static_cast<CaptureStage*>(nullptr))) {
             capture->tick();
         }
         if (step == OnboardingView::kLast) {
-            intro.nameField()->setText(QStringLiteral("Ada"));
+            intro.findChild<QLineEdit*>(QStringLiteral("nameField"))->setText(QStringLiteral("Ada"));
         }
         settle(step == 4 ? 900 : 100);
         save(&intro, QStringLiteral("intro-%1").arg(step));

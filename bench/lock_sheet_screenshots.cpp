@@ -87,7 +87,7 @@ int main(int argc, char** argv)
             store.setIsLocked(true);
             QTimer::singleShot(2000, &app, [&] {
                 saveScreen(out.filePath(u"locked-asking" + suffix));
-                if (PasswordDialog* dialog = content->lockScreen()->passwordDialog()) {
+                if (auto* dialog = window->findChild<PasswordDialog*>(QStringLiteral("passwordDialog"))) {
                     dialog->reject();
                 }
                 QTimer::singleShot(1500, &app, [&] {

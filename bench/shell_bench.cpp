@@ -103,7 +103,7 @@ void BM_SearchKeystroke(benchmark::State& state)
     ListColumn column;
     column.view.setShowSearch(true);
     column.settle();
-    QLineEdit* edit = column.view.searchField()->lineEdit();
+    QLineEdit* edit = column.view.findChild<SearchField*>(QStringLiteral("searchField"))->lineEdit();
     // Typing a word and taking it back again: every step is one keystroke.
     const QString word = QStringLiteral("river");
     int step = 0;

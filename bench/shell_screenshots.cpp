@@ -82,7 +82,9 @@ int main(int argc, char** argv)
         store.setSearchQuery(*search);
     }
     if (option(QStringLiteral("hide-sidebar"))) {
-        window->contentView()->columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+        window->contentView()
+            ->findChild<ColumnVisibilityHolder*>(QStringLiteral("columnVisibility"))
+            ->setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     }
     if (option(QStringLiteral("focus"))) {
         store.setFocusMode(true);
@@ -107,7 +109,7 @@ int main(int argc, char** argv)
     const int after = option(QStringLiteral("grab-after")).value_or(QStringLiteral("1500")).toInt();
     QTimer::singleShot(1500, &app, [&, action = *then, after, grab] {
         const QList<JournalEntry> listed = store.filteredEntries();
-        auto& columns = window->contentView()->columns();
+        auto& columns = *window->contentView()->findChild<ColumnVisibilityHolder*>(QStringLiteral("columnVisibility"));
         if (action == QLatin1String("add")) {
             JournalEntry e = JournalEntry::create();
             e.title = QStringLiteral("Evening walk by the river");

@@ -99,7 +99,7 @@ void BM_SidebarBuild(benchmark::State& state)
 void BM_TagClick(benchmark::State& state)
 {
     Columns c;
-    SidebarRowList* tags = c.sidebar->tagList();
+    SidebarRowList* tags = c.sidebar->findChild<SidebarRowList*>(QStringLiteral("tagList"));
     int i = 0;
     qint64 shown = 0;
     for (auto _ : state) {

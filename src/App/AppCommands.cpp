@@ -16,9 +16,10 @@
 
 namespace {
 
-QAction* addAction(QMenu* menu, const QString& text, const QKeySequence& shortcut = {})
+QAction* addAction(QMenu* menu, const QString& name, const QString& text, const QKeySequence& shortcut = {})
 {
     QAction* action = menu->addAction(text);
+    action->setObjectName(name);
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);
     }
@@ -29,41 +30,51 @@ QAction* addAction(QMenu* menu, const QString& text, const QKeySequence& shortcu
 
 AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar), m_app(app)
 {
+    setObjectName(QStringLiteral("appCommands"));
     JournalStore& store = app.store();
 
     QMenu* appMenu = menuBar->addMenu(tr("&Vesperlog"));
-    m_about = addAction(appMenu, tr("About Vesperlog"));
+    m_about = addAction(appMenu, QStringLiteral("about"), tr("About Vesperlog"));
     m_about->setMenuRole(QAction::AboutRole);
-    m_checkForUpdates = addAction(appMenu, tr("Check for Updates…"));
+    m_checkForUpdates = addAction(appMenu, QStringLiteral("checkForUpdates"), tr("Check for Updates…"));
     // The package manager updates a copy it installed.
     m_checkForUpdates->setVisible(!app.updater().packageManaged());
     appMenu->addSeparator();
-    m_settings = addAction(appMenu, tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_settings =
+        addAction(appMenu, QStringLiteral("settings"), tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_settings->setMenuRole(QAction::PreferencesRole);
     appMenu->addSeparator();
-    m_quit = addAction(appMenu, tr("Quit Vesperlog"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quit = addAction(appMenu, QStringLiteral("quit"), tr("Quit Vesperlog"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quit->setMenuRole(QAction::QuitRole);
 
     QMenu* fileMenu = menuBar->addMenu(tr("&File"));
-    m_newEntry = addAction(fileMenu, tr("New Entry"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_quickCapture = addAction(fileMenu, tr("Quick Capture"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    m_newEntry = addAction(fileMenu, QStringLiteral("newEntry"), tr("New Entry"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_quickCapture = addAction(fileMenu, QStringLiteral("quickCapture"), tr("Quick Capture"),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     fileMenu->addSeparator();
-    m_closeWindow = addAction(fileMenu, tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    m_closeWindow =
+        addAction(fileMenu, QStringLiteral("closeWindow"), tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W));
 
     m_viewMenu = menuBar->addMenu(tr("&View"));
-    m_focusMode = addAction(m_viewMenu, focusModeTitle(false), QKeySequence(Qt::Key_F11));
+    m_focusMode = addAction(m_viewMenu, QStringLiteral("focusMode"), focusModeTitle(false), QKeySequence(Qt::Key_F11));
     m_viewMenu->addSeparator();
-    m_toggleSearch = addAction(m_viewMenu, tr("Toggle Search"), QKeySequence(Qt::CTRL | Qt::Key_K));
+    m_toggleSearch =
+        addAction(m_viewMenu, QStringLiteral("toggleSearch"), tr("Toggle Search"), QKeySequence(Qt::CTRL | Qt::Key_K));
 
     m_entryMenu = menuBar->addMenu(tr("&Entry"));
-    m_editEntry = addAction(m_entryMenu, tr("Edit Entry"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    m_toggleFavorite = addAction(m_entryMenu, tr("Toggle Favorite"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    m_duplicateEntry = addAction(m_entryMenu, tr("Duplicate Entry"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    m_editEntry =
+        addAction(m_entryMenu, QStringLiteral("editEntry"), tr("Edit Entry"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_toggleFavorite = addAction(m_entryMenu, QStringLiteral("toggleFavorite"), tr("Toggle Favorite"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    m_duplicateEntry = addAction(m_entryMenu, QStringLiteral("duplicateEntry"), tr("Duplicate Entry"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     m_entryMenu->addSeparator();
-    m_copyPlainText = addAction(m_entryMenu, tr("Copy as Plain Text"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_copyPlainText = addAction(m_entryMenu, QStringLiteral("copyPlainText"), tr("Copy as Plain Text"),
+                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     m_entryMenu->addSeparator();
     // The Delete key of the other desktop's keyboards is Backspace here.
-    m_deleteEntry = addAction(m_entryMenu, tr("Delete Entry"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
+    m_deleteEntry = addAction(m_entryMenu, QStringLiteral("deleteEntry"), tr("Delete Entry"),
+                              QKeySequence(Qt::CTRL | Qt::Key_Backspace));
 
     connect(m_about, &QAction::triggered, this, [this] { m_app.showAbout(); });
     connect(m_checkForUpdates, &QAction::triggered, this,

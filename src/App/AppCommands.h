@@ -26,25 +26,13 @@ class VesperlogApp;
 /// The menu bar lives in the main window, but Settings…, Quit, New Entry and Quick Capture are the
 /// application's: their shortcuts work in every top-level window of ours (the New Entry window, the
 /// settings, sheets and dialogs), which each get them as they first take the focus.
+///
+/// Each action's object name is its member's without the "m_" (e.g. "editEntry"); the menus hold them.
 class AppCommands final : public QObject {
     Q_OBJECT
 
 public:
     AppCommands(VesperlogApp& app, QMenuBar* menuBar);
-
-    QAction* about() const { return m_about; }
-    QAction* checkForUpdates() const { return m_checkForUpdates; }
-    QAction* settings() const { return m_settings; }
-    QAction* quit() const { return m_quit; }
-    QAction* newEntry() const { return m_newEntry; }
-    QAction* quickCapture() const { return m_quickCapture; }
-    QAction* focusMode() const { return m_focusMode; }
-    QAction* toggleSearch() const { return m_toggleSearch; }
-    QAction* editEntry() const { return m_editEntry; }
-    QAction* toggleFavorite() const { return m_toggleFavorite; }
-    QAction* duplicateEntry() const { return m_duplicateEntry; }
-    QAction* copyPlainText() const { return m_copyPlainText; }
-    QAction* deleteEntry() const { return m_deleteEntry; }
 
     /// The commands whose shortcuts work in every window of the application.
     QList<QAction*> appWideActions() const { return {m_settings, m_quit, m_newEntry, m_quickCapture}; }

@@ -87,7 +87,6 @@ public:
     Updater& updater() const { return *m_updater; }
 
     MainWindow* mainWindow() const;
-    AppCommands* commands() const { return m_commands; }
     /// The "New Entry" window once it has been opened, else null.
     ComposeWindow* composeWindow() const;
     /// The settings window once it has been opened, else null.
@@ -96,7 +95,6 @@ public:
     /// The update sheet while it is shown, else null.
     UpdateSheet* updateSheet() const;
     bool showUpdate() const { return updateSheet() != nullptr; }
-    QSystemTrayIcon* trayIcon() const { return m_tray; }
 
     /// Shows the main window (again, after it was closed) and brings it to the front.
     void showMainWindow();

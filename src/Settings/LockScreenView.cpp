@@ -48,6 +48,7 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
       m_lines(vsp::intro::label(QString(), vsp::fonts::system(11), Color::vspFgMuted(), this, true))
 {
     setWindowTitle(m_heading->text());
+    m_field->setObjectName(QStringLiteral("passwordField"));
     setWindowModality(Qt::WindowModal);
     // It is how the cover is lifted: locking never closes it.
     vsp::markShowsNoJournalData(this);
@@ -80,6 +81,7 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
     layout->addWidget(m_lines);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_unlock = buttons->button(QDialogButtonBox::Ok);
+    m_unlock->setObjectName(QStringLiteral("passwordUnlock"));
     m_unlock->setText(tr("Unlock"));
     // Text only, as the cover's own button: some styles put stock icons on dialog buttons.
     for (QAbstractButton* button : buttons->buttons()) {
@@ -95,11 +97,6 @@ PasswordDialog::PasswordDialog(const QString& journalName, QWidget* parent)
 QString PasswordDialog::heading() const
 {
     return m_heading->text();
-}
-
-QAbstractButton* PasswordDialog::unlockButton() const
-{
-    return m_unlock;
 }
 
 QString PasswordDialog::lines() const
@@ -179,6 +176,7 @@ LockScreenView::LockScreenView(JournalStore& store, QWidget* parent)
       m_unlock(new vsp::intro::AccentButton(tr("Unlock"), this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_unlock->setObjectName(QStringLiteral("unlockButton"));
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(32);
     layout->addStretch(1);
@@ -227,11 +225,6 @@ QString LockScreenView::journalName() const
     return AppSettings::instance().journalName();
 }
 
-QAbstractButton* LockScreenView::unlockButton() const
-{
-    return m_unlock;
-}
-
 void LockScreenView::refreshName()
 {
     m_name->setText(journalName());
@@ -266,6 +259,7 @@ PasswordDialog* LockScreenView::ensureDialog()
 {
     if (!m_dialog) {
         m_dialog = new PasswordDialog(journalName(), window());
+        m_dialog->setObjectName(QStringLiteral("passwordDialog"));
         connect(m_dialog, &PasswordDialog::answered, this, [this] {
             if (m_attempt && m_dialog) {
                 QByteArray secret = m_dialog->takeSecret();

@@ -29,8 +29,6 @@ public:
     PasswordDialog(const QString& journalName, QWidget* parent);
 
     QString heading() const;
-    QLineEdit* field() const { return m_field; }
-    QAbstractButton* unlockButton() const;
     /// The lines shown so far, one per line.
     QString lines() const;
 
@@ -85,9 +83,6 @@ public:
     QString journalName() const;
     QString failMessage() const { return m_failMessage; }
     bool isAuthenticating() const { return m_attempt != nullptr; }
-    QAbstractButton* unlockButton() const;
-    /// The password dialog while an attempt shows it, else null.
-    PasswordDialog* passwordDialog() const { return m_dialog; }
 
     /// Starts an attempt unless one is running.
     void authenticate();
@@ -101,6 +96,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class LockAndIntroductionTest;
+
     void refreshName();
     PasswordDialog* ensureDialog();
     void finishAttempt(DeviceOwnerAuthenticator::Outcome outcome);
@@ -109,6 +106,7 @@ private:
     JournalStore& m_store;
     DeviceOwnerAuthenticator::Factory m_factory;
     std::unique_ptr<DeviceOwnerAuthenticator> m_attempt;
+    /// The password dialog while an attempt shows it, else null.
     QPointer<PasswordDialog> m_dialog;
     QLabel* m_name;
     QLabel* m_caption;

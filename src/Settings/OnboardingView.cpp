@@ -311,6 +311,8 @@ OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new
     m_back = new PlainTextButton(tr("Back"), m_content);
     m_dots = new PageDots(m_content);
     m_next = new intro::AccentButton(tr("Next"), m_content);
+    m_back->setObjectName(QStringLiteral("introBack"));
+    m_next->setObjectName(QStringLiteral("introForward"));
     m_next->setLook(intro::AccentButton::Shape::Capsule, 20, 34, vsp::fonts::system(13, QFont::DemiBold));
     // Return goes forward whichever control has the focus (Space presses the focused one).
     m_next->setDefault(true);
@@ -325,16 +327,6 @@ OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new
     vsp::onThemeChange(this, [this] { update(); });
 
     showPage(false);
-}
-
-QAbstractButton* OnboardingView::backButton() const
-{
-    return m_back;
-}
-
-QAbstractButton* OnboardingView::forwardButton() const
-{
-    return m_next;
 }
 
 bool OnboardingView::isBreathing() const
@@ -556,6 +548,7 @@ QWidget* OnboardingView::makeYours()
     name->setSpacing(10);
     name->addWidget(caption(tr("WHAT SHOULD IT CALL YOU")));
     m_nameField = new QLineEdit(page);
+    m_nameField->setObjectName(QStringLiteral("nameField"));
     m_nameField->setPlaceholderText(tr("Your name"));
     m_nameField->setFont(vsp::fonts::system(16, QFont::Medium));
     m_nameField->setAlignment(Qt::AlignCenter);

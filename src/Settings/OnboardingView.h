@@ -38,16 +38,9 @@ public:
 
     int step() const { return m_step; }
     bool isForward() const { return m_forward; }
-    /// The page shown now.
-    QWidget* page() const { return m_page; }
-    QAbstractButton* backButton() const;
-    QAbstractButton* forwardButton() const;
-    /// The last page's name field; null on other pages. That page's accent swatches ("accentSwatch", in
-    /// the order "yellow", "orange", "rose", "violet", "blue", "green") and reminder switch
-    /// ("reminderSwitch") are children found by name.
-    QLineEdit* nameField() const { return m_nameField; }
-    /// The welcome page's logo, else null.
-    vsp::intro::BookLogoView* logo() const { return m_logo; }
+    // "Back" and "Next" are the children "introBack" and "introForward". The last page's accent
+    // swatches ("accentSwatch", in the order "yellow", "orange", "rose", "violet", "blue", "green") and
+    // reminder switch ("reminderSwitch") are children found by name.
     bool isBreathing() const;
 
     /// One page on (+1) or back (-1); beyond the last page it finishes.
@@ -71,6 +64,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class LockAndIntroductionTest;
+
     void showPage(bool animate);
     QWidget* makePage(int step);
     QWidget* makeWelcome();
@@ -86,11 +81,14 @@ private:
     bool m_appeared = false;
     QWidget* m_content;
     QVBoxLayout* m_pageSlot;
+    /// The page shown now.
     QWidget* m_page = nullptr;
     QAbstractButton* m_back;
     QWidget* m_dots;
     vsp::intro::AccentButton* m_next;
+    /// The last page's name field; null on other pages.
     QLineEdit* m_nameField = nullptr;
+    /// The welcome page's logo, else null.
     vsp::intro::BookLogoView* m_logo = nullptr;
     QPointer<vsp::TransitionOverlay> m_transition;
 };

@@ -39,7 +39,6 @@ public:
     void addRow(QWidget* row);
     /// A row of a text on the left, a stretch and `control` on the right.
     QWidget* addLabelledRow(const QString& text, QWidget* control);
-    QLabel* header() const { return m_header; }
 
 private:
     QLabel* m_header;

@@ -112,8 +112,10 @@ SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore
     };
     int index = 0;
     for (const auto& [page, label] : tabs) {
+        page->setObjectName(QStringLiteral("tab%1").arg(index));
         m_pages->addWidget(page);
         auto* button = new TabButton(label.first, label.second, this);
+        button->setObjectName(QStringLiteral("tabButton%1").arg(index));
         m_buttons->addButton(button, index++);
         bar->addWidget(button);
     }
@@ -141,7 +143,7 @@ SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore
         // On the tab bar the focus goes along with the tab.
         auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
         if (focused && m_buttons->buttons().contains(focused)) {
-            tabButton(next)->setFocus(Qt::TabFocusReason);
+            m_buttons->button(next)->setFocus(Qt::TabFocusReason);
         }
     };
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this), &QShortcut::activated, this,
@@ -158,16 +160,6 @@ SettingsView::SettingsView(JournalStore& store, AppSettings& settings, MoodStore
 int SettingsView::tabCount() const
 {
     return m_pages->count();
-}
-
-QWidget* SettingsView::tab(int index) const
-{
-    return m_pages->widget(index);
-}
-
-QAbstractButton* SettingsView::tabButton(int index) const
-{
-    return m_buttons->button(index);
 }
 
 int SettingsView::currentTab() const

@@ -24,10 +24,9 @@ public:
     SettingsView(JournalStore& store, AppSettings& settings, MoodStore& moodStore, Updater& updater,
                  const QString& version, const QString& build, QWidget* parent = nullptr);
 
+    // Tab i is the child "tab<i>" and the toolbar button that shows it "tabButton<i>" (its text is the
+    // tab's label), counting from 0.
     int tabCount() const;
-    QWidget* tab(int index) const;
-    /// The toolbar button that shows a tab; its text is the tab's label.
-    QAbstractButton* tabButton(int index) const;
     int currentTab() const;
     void setCurrentTab(int index);
 

@@ -45,8 +45,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -131,7 +133,15 @@ struct AppFixture {
         }
     }
     JournalStore& store() const { return app->store(); }
-    AppCommands& commands() const { return *app->commands(); }
+    /// The menu bar's commands, and the action of theirs called `name` (e.g. "editEntry").
+    AppCommands& commands() const
+    {
+        return *vsp::test::child<AppCommands>(*app->mainWindow()->menuBar(), QStringLiteral("appCommands"));
+    }
+    QAction* command(const char* name) const
+    {
+        return vsp::test::child<QAction>(*app->mainWindow()->menuBar(), QString::fromLatin1(name));
+    }
 };
 
 /// What a widget shows on screen: its most frequent colour (the ground) and the strongest contrast any
@@ -511,7 +521,7 @@ void AppTest::updateRequest_showsOneSheet_andDismissesOnClose()
 {
     AppFixture f;
     QSignalSpy shown(f.app.get(), &VesperlogApp::updateSheetShown);
-    f.commands().checkForUpdates()->trigger();
+    f.command("checkForUpdates")->trigger();
     QCOMPARE(shown.count(), 1);
     QVERIFY(f.app->showUpdate());
     UpdateSheet* sheet = f.app->updateSheet();
@@ -562,11 +572,12 @@ void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     f.store().setIsLocked(true);
     // Search would open in the list under the cover: it waits for the unlock too.
-    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry(),
-                       c.toggleSearch()}) {
+    for (QAction* a : {f.command("editEntry"), f.command("toggleFavorite"), f.command("duplicateEntry"),
+                       f.command("copyPlainText"), f.command("deleteEntry"), f.command("toggleSearch")}) {
         QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
     }
-    for (QAction* a : {c.focusMode(), c.newEntry(), c.about(), c.checkForUpdates()}) {
+    for (QAction* a :
+         {f.command("focusMode"), f.command("newEntry"), f.command("about"), f.command("checkForUpdates")}) {
         QVERIFY2(a->isEnabled(), qPrintable(a->text()));
     }
     const EntryList before = f.store().entries();
@@ -580,8 +591,8 @@ void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     QCOMPARE(deleteRequests.count(), 0);
     f.store().setIsLocked(false);
-    for (QAction* a : {c.editEntry(), c.toggleFavorite(), c.duplicateEntry(), c.copyPlainText(), c.deleteEntry(),
-                       c.toggleSearch()}) {
+    for (QAction* a : {f.command("editEntry"), f.command("toggleFavorite"), f.command("duplicateEntry"),
+                       f.command("copyPlainText"), f.command("deleteEntry"), f.command("toggleSearch")}) {
         QVERIFY(a->isEnabled());
     }
 }
@@ -589,24 +600,23 @@ void AppTest::entryMenu_whileLocked_isDisabledAndChangesNothing()
 void AppTest::entryCommands_actOnSelectedEntry()
 {
     AppFixture f;
-    AppCommands& c = f.commands();
     JournalStore& store = f.store();
     const QUuid first = store.entries().first().id;
-    c.toggleFavorite()->trigger();
+    f.command("toggleFavorite")->trigger();
     QVERIFY(store.entry(first)->isFavorite);
-    c.duplicateEntry()->trigger();
+    f.command("duplicateEntry")->trigger();
     QCOMPARE(store.entries().size(), 4);
     QCOMPARE(store.entries().first().title, QStringLiteral("First (copy)"));
     store.setSelectedEntryID(first);
-    c.copyPlainText()->trigger();
+    f.command("copyPlainText")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("First\n\none"));
     // Without a selection the entry commands do nothing, and "Edit Entry" still asks.
     store.setSelectedEntryID(std::nullopt);
     QSignalSpy edits(&AppNotifications::instance(), &AppNotifications::VspToggleEdit);
     QSignalSpy deletes(&AppNotifications::instance(), &AppNotifications::VspRequestDelete);
-    c.editEntry()->trigger();
-    c.deleteEntry()->trigger();
-    c.toggleFavorite()->trigger();
+    f.command("editEntry")->trigger();
+    f.command("deleteEntry")->trigger();
+    f.command("toggleFavorite")->trigger();
     QCOMPARE(edits.count(), 1);
     QCOMPARE(deletes.count(), 0);
     QVERIFY(store.entry(first)->isFavorite);
@@ -626,10 +636,10 @@ void AppTest::shortcuts_reachTheirCommands()
     QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
     QVERIFY(!list->showSearch());
 
-    QCOMPARE(f.commands().focusMode()->text(), QStringLiteral("Enter Focus Mode"));
+    QCOMPARE(f.command("focusMode")->text(), QStringLiteral("Enter Focus Mode"));
     QTest::keyClick(window, Qt::Key_F11);
     QVERIFY(store.focusMode());
-    QCOMPARE(f.commands().focusMode()->text(), QStringLiteral("Exit Focus Mode"));
+    QCOMPARE(f.command("focusMode")->text(), QStringLiteral("Exit Focus Mode"));
     QTest::keyClick(window, Qt::Key_F11);
     QVERIFY(!store.focusMode());
 
@@ -658,11 +668,11 @@ void AppTest::deleteCommand_deletesOnlyAfterConfirmation()
         return answer;
     });
     const QUuid first = store.entries().first().id;
-    f.commands().deleteEntry()->trigger();
+    f.command("deleteEntry")->trigger();
     QCOMPARE(questions, QStringList{QStringLiteral("Delete this entry?")});
     QVERIFY(store.entry(first));
     answer = true;
-    f.commands().deleteEntry()->trigger();
+    f.command("deleteEntry")->trigger();
     QVERIFY(!store.entry(first));
     QCOMPARE(store.trashedEntries().size(), 1);
 }
@@ -674,18 +684,18 @@ void AppTest::editCommand_startsAndSavesEditing()
     EntryDetailView* detail = f.app->mainWindow()->contentView()->detail();
     const QUuid first = store.entries().first().id;
     QVERIFY(detail->isVisible());
-    f.commands().editEntry()->trigger();
+    f.command("editEntry")->trigger();
     QVERIFY(detail->isEditing());
     auto* title = detail->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
     QVERIFY(title && !title->isReadOnly());
     title->selectAll();
     QTest::keyClicks(title, QStringLiteral("Renamed"));
     QCOMPARE(store.entry(first)->title, QStringLiteral("First"));
-    f.commands().editEntry()->trigger();
+    f.command("editEntry")->trigger();
     QVERIFY(!detail->isEditing());
     QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed"));
     // Moving the selection saves edits in progress.
-    f.commands().editEntry()->trigger();
+    f.command("editEntry")->trigger();
     QTest::keyClicks(title, QStringLiteral("!"));
     store.setSelectedEntryID(store.entries().at(1).id);
     QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed!"));
@@ -694,7 +704,7 @@ void AppTest::editCommand_startsAndSavesEditing()
 void AppTest::composeWindow_isSingleAndBounded()
 {
     AppFixture f;
-    f.commands().newEntry()->trigger();
+    f.command("newEntry")->trigger();
     ComposeWindow* window = f.app->composeWindow();
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("New Entry"));
@@ -703,7 +713,7 @@ void AppTest::composeWindow_isSingleAndBounded()
     QCOMPARE(window->minimumSize(), QSize(640, 540));
     window->resize(300, 200);
     QVERIFY(window->width() >= 640 && window->height() >= 540);
-    f.commands().newEntry()->trigger();
+    f.command("newEntry")->trigger();
     f.app->openWindow(QStringLiteral("compose-window"));
     QCOMPARE(f.app->composeWindow(), window);
     const QWidgetList tops = QApplication::topLevelWidgets();
@@ -752,7 +762,7 @@ void AppTest::newEntry_fromShortcutToSavedSelectedRow()
 void AppTest::quickCapture_fromFileMenu_addsEntry()
 {
     AppFixture f;
-    f.commands().quickCapture()->trigger();
+    f.command("quickCapture")->trigger();
     QuickCapturePanel* panel = f.app->quickCapture();
     QVERIFY(panel && panel->isVisible());
     QPlainTextEdit* body = parts::bodyEditor(panel->view());
@@ -781,7 +791,7 @@ void AppTest::composePlacement_rememberedOntoAVisibleScreen()
     QFETCH(bool, onScreen);
     {
         AppFixture f;
-        f.commands().newEntry()->trigger();
+        f.command("newEntry")->trigger();
         ComposeWindow* window = f.app->composeWindow();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         window->setGeometry(placed);
@@ -790,7 +800,7 @@ void AppTest::composePlacement_rememberedOntoAVisibleScreen()
     }
     // The next launch, on the same settings.
     AppFixture f;
-    f.commands().newEntry()->trigger();
+    f.command("newEntry")->trigger();
     ComposeWindow* window = f.app->composeWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     if (onScreen) {
@@ -856,7 +866,7 @@ void AppTest::windows_fitAScaledScreen()
 void AppTest::appWideShortcuts_workFromNewEntryWindow()
 {
     AppFixture f;
-    f.commands().newEntry()->trigger();
+    f.command("newEntry")->trigger();
     ComposeWindow* compose = f.app->composeWindow();
     QVERIFY(QTest::qWaitForWindowActive(compose));
     auto* view = qobject_cast<ComposeView*>(compose->content());
@@ -880,12 +890,13 @@ void AppTest::quit_whileIntroductionIsOpen_stillQuits()
 {
     AppSettings::instance().setHasCompletedOnboarding(false);
     AppFixture f;
-    ContentView* content = f.app->mainWindow()->contentView();
-    QTRY_VERIFY(content->onboarding());
-    QWidget* intro = content->onboarding();
+    MainWindow* window = f.app->mainWindow();
+    // The introduction is a dialog over the main window.
+    QTRY_VERIFY(window->findChild<QWidget*>(QStringLiteral("onboarding")));
+    QWidget* intro = window->findChild<QWidget*>(QStringLiteral("onboarding"));
     QVERIFY(QTest::qWaitForWindowActive(intro));
 
-    f.commands().quit()->trigger();
+    f.command("quit")->trigger();
     QTRY_COMPARE(f.quits, 1);
     QTest::keyClick(intro, Qt::Key_Q, Qt::ControlModifier);
     QTRY_COMPARE(f.quits, 2);
@@ -898,7 +909,7 @@ void AppTest::sessionEnd_keepsEditsAndBothDrafts_withoutAsking()
     AppFixture f;
     JournalStore& store = f.store();
     const QUuid first = store.entries().first().id;
-    f.commands().editEntry()->trigger();
+    f.command("editEntry")->trigger();
     auto* title =
         f.app->mainWindow()->contentView()->detail()->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
     QVERIFY(title);
@@ -907,7 +918,7 @@ void AppTest::sessionEnd_keepsEditsAndBothDrafts_withoutAsking()
     f.app->openWindow(vsp::composeWindowID());
     auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
     QTest::keyClicks(parts::titleField(compose), QStringLiteral("Half a thought"));
-    f.commands().quickCapture()->trigger();
+    f.command("quickCapture")->trigger();
     QTest::keyClicks(parts::titleField(f.app->quickCapture()->view()), QStringLiteral("Errands"));
     QTest::keyClicks(parts::bodyEditor(f.app->quickCapture()->view()), QStringLiteral("Buy stamps"));
     f.app->followSessionEnd();
@@ -972,7 +983,7 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
     QFETCH(QString, to);
     AppSettings::instance().setAppearanceMode(from);
     AppFixture f;
-    f.commands().newEntry()->trigger();
+    f.command("newEntry")->trigger();
     auto* compose = qobject_cast<ComposeView*>(f.app->composeWindow()->content());
     QVERIFY(QTest::qWaitForWindowExposed(f.app->composeWindow()));
     QTest::keyClicks(parts::titleField(compose), QStringLiteral("Harbour at dusk"));
@@ -988,8 +999,8 @@ void AppTest::appearanceSwitch_recoloursEveryWindowAtOnce()
         {"sidebar", content->sidebar()},
         {"list", content->entryList()},
         {"detail", content->detail()},
-        {"detail title", content->detail()->readTitle()},
-        {"detail body", content->detail()->bodyView()},
+        {"detail title", vsp::test::child<QLabel>(*content->detail(), QStringLiteral("detailTitle"))},
+        {"detail body", vsp::test::child<BodyTextView>(*content->detail(), QStringLiteral("detailBodyText"))},
         {"compose window", compose},
         {"compose title", parts::titleField(compose)},
     };
@@ -1044,7 +1055,7 @@ void AppTest::quitForUpdate_savesTheDetailsEditsAndTheDraftFirst()
     JournalStore& store = f.store();
     EntryDetailView* detail = f.app->mainWindow()->contentView()->detail();
     const QUuid first = store.entries().first().id;
-    f.commands().editEntry()->trigger();
+    f.command("editEntry")->trigger();
     auto* title = detail->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
     QVERIFY(title);
     title->selectAll();

@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
@@ -51,7 +52,7 @@ struct Capture {
     }
     void open() const
     {
-        app->commands()->quickCapture()->trigger();
+        vsp::test::child<QAction>(*app->mainWindow()->menuBar(), QStringLiteral("quickCapture"))->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(app->quickCapture()));
     }
     QuickCapturePanel* panel() const { return app->quickCapture(); }

@@ -16,10 +16,12 @@
 #include "Views/Main/ContentView.h"
 #include "Views/Main/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScopeGuard>
@@ -62,7 +64,7 @@ int SessionEndTest::runChild()
     if (!QTest::qWaitForWindowExposed(app.mainWindow())) {
         return 3;
     }
-    app.commands()->editEntry()->trigger();
+    vsp::test::child<QAction>(*app.mainWindow()->menuBar(), QStringLiteral("editEntry"))->trigger();
     auto* title = app.mainWindow()->contentView()->detail()->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
     if (!title) {
         return 4;
@@ -171,7 +173,7 @@ void SessionEndTest::sessionManagerRequest_savesTheOpenEdit()
     app.store().setSelectedEntryID(entry.id);
     app.showMainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(app.mainWindow()));
-    app.commands()->editEntry()->trigger();
+    vsp::test::child<QAction>(*app.mainWindow()->menuBar(), QStringLiteral("editEntry"))->trigger();
     auto* title = app.mainWindow()->contentView()->detail()->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
     QVERIFY(title);
     title->selectAll();

@@ -44,10 +44,11 @@ struct Cover {
     }
 };
 
+/// The illustration of type T on `page`.
 template <typename T>
-T* stageOf(const OnboardingView& view)
+T* stageOf(const QWidget* page)
 {
-    return view.page()->findChild<T*>();
+    return page->findChild<T*>();
 }
 
 void setReduceMotion(bool on)
@@ -96,28 +97,31 @@ void LockAndIntroductionTest::unlockAttempt_endsAsTheStackSays()
     if (stack == Stack::Password) {
         // The button waits for the attempt.
         QVERIFY(cover.view.isAuthenticating());
-        QVERIFY(!cover.view.unlockButton()->isEnabled());
-        PasswordDialog* dialog = cover.view.passwordDialog();
+        QVERIFY(!vsp::test::child<QAbstractButton>(cover.view, QStringLiteral("unlockButton"))->isEnabled());
+        PasswordDialog* dialog = cover.view.m_dialog;
         QVERIFY(dialog);
         QTRY_VERIFY(dialog->isVisible());
         QCOMPARE(dialog->heading(), QStringLiteral("Unlock Night Notes"));
         QCOMPARE(dialog->lines(), QStringLiteral("Place your finger on the reader"));
-        QVERIFY(dialog->field()->isEnabled());
-        QCOMPARE(dialog->field()->echoMode(), QLineEdit::Password);
-        QTest::keyClicks(dialog->field(), QString::fromUtf8(typed));
+        QVERIFY(vsp::test::child<QLineEdit>(*dialog, QStringLiteral("passwordField"))->isEnabled());
+        QCOMPARE(vsp::test::child<QLineEdit>(*dialog, QStringLiteral("passwordField"))->echoMode(),
+                 QLineEdit::Password);
+        QTest::keyClicks(vsp::test::child<QLineEdit>(*dialog, QStringLiteral("passwordField")),
+                         QString::fromUtf8(typed));
         if (cancel) {
             QTest::keyClick(dialog, Qt::Key_Escape);
         } else {
-            QTest::mouseClick(dialog->unlockButton(), Qt::LeftButton);
+            QTest::mouseClick(vsp::test::child<QAbstractButton>(*dialog, QStringLiteral("passwordUnlock")),
+                              Qt::LeftButton);
             // The typed password leaves the field as it is handed over.
-            QVERIFY(dialog->field()->text().isEmpty());
+            QVERIFY(vsp::test::child<QLineEdit>(*dialog, QStringLiteral("passwordField"))->text().isEmpty());
         }
     }
     QTRY_VERIFY(!cover.view.isAuthenticating());
     QCOMPARE(cover.store.isLocked(), locked);
     QCOMPARE(cover.view.failMessage(), locked ? kFailure : QString());
-    QVERIFY(!cover.view.passwordDialog());
-    QVERIFY(cover.view.unlockButton()->isEnabled());
+    QVERIFY(!cover.view.m_dialog);
+    QVERIFY(vsp::test::child<QAbstractButton>(cover.view, QStringLiteral("unlockButton"))->isEnabled());
     QCOMPARE(cover.record->cancels, cancel ? 1 : 0);
     QCOMPARE(cover.record->answers, (typed.isEmpty() || cancel) ? QList<QByteArray>() : QList<QByteArray>{typed});
 }
@@ -128,7 +132,7 @@ void LockAndIntroductionTest::retryAfterFailure_clearsTheMessage_thenUnlocks()
     QTRY_COMPARE(cover.view.failMessage(), kFailure);
     QVERIFY(cover.store.isLocked());
     cover.view.setAuthenticatorFactory(FakeAuthenticator::factory(Stack::Permit, cover.record));
-    QTest::mouseClick(cover.view.unlockButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(cover.view, QStringLiteral("unlockButton")), Qt::LeftButton);
     // The old failure goes as soon as the new attempt starts.
     QCOMPARE(cover.record->started, 2);
     QCOMPARE(cover.view.failMessage(), QString());
@@ -141,7 +145,7 @@ void LockAndIntroductionTest::unlockPressedWhileAsking_startsNoSecondAttempt()
 {
     Cover cover(Stack::Silent);
     QCOMPARE(cover.record->started, 1);
-    QTest::mouseClick(cover.view.unlockButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(cover.view, QStringLiteral("unlockButton")), Qt::LeftButton);
     cover.view.authenticate();
     QCOMPARE(cover.record->started, 1);
     QVERIFY(cover.store.isLocked());
@@ -165,8 +169,8 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
 
     // Welcome: no way back, the logo breathes unless motion is reduced.
     QCOMPARE(view.step(), 0);
-    QVERIFY(!view.backButton()->isEnabled());
-    QCOMPARE(view.forwardButton()->text(), QStringLiteral("Next"));
+    QVERIFY(!vsp::test::child<QAbstractButton>(view, QStringLiteral("introBack"))->isEnabled());
+    QCOMPARE(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward"))->text(), QStringLiteral("Next"));
     QCOMPARE(view.isBreathing(), !reduce);
     QTest::keyClick(&view, Qt::Key_Escape);
     QVERIFY(view.isVisible());
@@ -174,7 +178,7 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
     QCOMPARE(view.step(), 1);
 
     // Writing: the demo types itself one character a tick, or stands finished.
-    auto* compose = stageOf<ComposeStage>(view);
+    auto* compose = stageOf<ComposeStage>(view.m_page);
     QVERIFY(compose);
     QCOMPARE(compose->typed(), reduce ? ComposeStage::kTotalLength : 0);
     QCOMPARE(compose->showsTags(), reduce);
@@ -194,22 +198,22 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
         QVERIFY(compose->showsMood() && compose->showsTags());
     }
 
-    QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
-    auto* library = stageOf<LibraryStage>(view);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
+    auto* library = stageOf<LibraryStage>(view.m_page);
     QVERIFY(library);
     QCOMPARE(library->active(), 1);
     library->tick();
     library->tick();
     QCOMPARE(library->active(), reduce ? 1 : 0);
 
-    QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
-    auto* focus = stageOf<FocusStage>(view);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
+    auto* focus = stageOf<FocusStage>(view.m_page);
     QVERIFY(focus);
     focus->tick();
     QCOMPARE(focus->isFocused(), !reduce);
 
-    QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
-    auto* capture = stageOf<CaptureStage>(view);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
+    auto* capture = stageOf<CaptureStage>(view.m_page);
     QVERIFY(capture);
     QCOMPARE(capture->isOpen(), reduce);
     if (!reduce) {
@@ -226,26 +230,27 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
     capture->swing();
     QCOMPARE(capture->isOpen(), reduce);
 
-    QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
-    auto* privacy = stageOf<PrivacyStage>(view);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
+    auto* privacy = stageOf<PrivacyStage>(view.m_page);
     QVERIFY(privacy);
     QCOMPARE(privacy->isPulsing(), !reduce);
     QCOMPARE(PrivacyStage::folderText(), QStringLiteral("~/data/Vesperlog"));
 
     // Back makes the page anew: its stage starts over.
-    QTest::mouseClick(view.backButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introBack")), Qt::LeftButton);
     QCOMPARE(view.step(), 4);
     QVERIFY(!view.isForward());
-    QVERIFY(stageOf<CaptureStage>(view) != capture);
-    QCOMPARE(stageOf<CaptureStage>(view)->isOpen(), reduce);
+    QVERIFY(stageOf<CaptureStage>(view.m_page) != capture);
+    QCOMPARE(stageOf<CaptureStage>(view.m_page)->isOpen(), reduce);
 
-    QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
-    QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
     QCOMPARE(view.step(), OnboardingView::kLast);
     QVERIFY(view.isForward());
-    QCOMPARE(view.forwardButton()->text(), QStringLiteral("Start writing"));
+    QCOMPARE(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward"))->text(),
+             QStringLiteral("Start writing"));
     QCOMPARE(view.findChildren<QAbstractButton*>(QStringLiteral("accentSwatch")).size(), 6);
-    QVERIFY(view.nameField());
+    QVERIFY(view.m_nameField);
     // Nothing is stored by walking.
     QCOMPARE(AppSettings::instance().userName(), QString());
     QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
@@ -287,9 +292,9 @@ void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen()
     QSignalSpy accepted(&view, &QDialog::accepted);
     view.show();
     for (int i = 0; i < OnboardingView::kLast; ++i) {
-        QTest::mouseClick(view.forwardButton(), Qt::LeftButton);
+        QTest::mouseClick(vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward")), Qt::LeftButton);
     }
-    QTest::keyClicks(view.nameField(), typed);
+    QTest::keyClicks(view.m_nameField, typed);
     QAbstractButton* violet = view.findChildren<QAbstractButton*>(QStringLiteral("accentSwatch")).value(3);
     QVERIFY(violet);
     QTest::mouseClick(violet, Qt::LeftButton, {}, violet->rect().center());
@@ -299,7 +304,7 @@ void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen()
         QVERIFY(settings.dailyReminderEnabled());
     }
     QCOMPARE(settings.userName(), QStringLiteral("Earlier"));
-    QTest::keyClick(view.nameField(), Qt::Key_Return);
+    QTest::keyClick(view.m_nameField, Qt::Key_Return);
     QCOMPARE(accepted.count(), 1);
     QVERIFY(!view.isVisible());
     QCOMPARE(settings.userName(), storedName);

@@ -143,6 +143,16 @@ SettingsView& SettingsWindowTest::window()
     return *m_window;
 }
 
+QWidget* SettingsWindowTest::tabPage(int index)
+{
+    return vsp::test::child<QWidget>(window(), QStringLiteral("tab%1").arg(index));
+}
+
+QAbstractButton* SettingsWindowTest::tabButton(int index)
+{
+    return vsp::test::child<QAbstractButton>(window(), QStringLiteral("tabButton%1").arg(index));
+}
+
 void SettingsWindowTest::openingEveryTabAndClosing_writesNoKey()
 {
     AppSettings().setJournalName(QStringLiteral("Notes"));
@@ -171,7 +181,7 @@ void SettingsWindowTest::window_isFixedSizeWithSevenTabs()
     QCOMPARE(window().maximumSize(), QSize(540, 480));
     QStringList labels;
     for (int i = 0; i < window().tabCount(); ++i) {
-        labels << window().tabButton(i)->text();
+        labels << tabButton(i)->text();
     }
     QCOMPARE(labels, (QStringList{QStringLiteral("General"), QStringLiteral("Appearance"),
                                   QStringLiteral("Personalize"), QStringLiteral("Shortcuts"), QStringLiteral("Data"),
@@ -230,19 +240,19 @@ void SettingsWindowTest::tabKeys_switchTabs()
     QApplication::setActiveWindow(&window());
     QVERIFY(QTest::qWaitForWindowActive(&window()));
     QCOMPARE(window().currentTab(), 0);
-    window().tabButton(0)->setFocus(Qt::TabFocusReason);
+    tabButton(0)->setFocus(Qt::TabFocusReason);
     if (!onTabBar) {
         // On into the General tab's form.
-        QTest::keyClick(window().tabButton(0), Qt::Key_Tab);
-        QVERIFY(window().tab(0)->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(tabButton(0), Qt::Key_Tab);
+        QVERIFY(tabPage(0)->isAncestorOf(QApplication::focusWidget()));
     }
     QWidget* focused = QApplication::focusWidget();
     QTest::keyClick(focused, keys.key(), keys.keyboardModifiers());
     QCOMPARE(window().currentTab(), tab);
-    QVERIFY(window().tabButton(tab)->isChecked());
+    QVERIFY(tabButton(tab)->isChecked());
     // On the bar the focus goes along with the tab; in a form it stays (or leaves the hidden page).
     if (onTabBar) {
-        QVERIFY(window().tabButton(tab)->hasFocus());
+        QVERIFY(tabButton(tab)->hasFocus());
     }
 }
 
@@ -253,17 +263,17 @@ void SettingsWindowTest::everyTab_tabReachesNamedControls()
     QVERIFY(QTest::qWaitForWindowActive(&window()));
     for (int i = 0; i < window().tabCount(); ++i) {
         window().setCurrentTab(i);
-        window().tabButton(i)->setFocus(Qt::TabFocusReason);
+        tabButton(i)->setFocus(Qt::TabFocusReason);
         const QList<QWidget*> chain = viewfixtures::tabChain(&window());
         int inPage = 0;
         for (QWidget* w : chain) {
             QVERIFY2(!viewfixtures::accessibleName(w).trimmed().isEmpty(),
                      qPrintable(QString::number(i) + u' ' + viewfixtures::describe(w)));
-            inPage += window().tab(i)->isAncestorOf(w) ? 1 : 0;
+            inPage += tabPage(i)->isAncestorOf(w) ? 1 : 0;
         }
         // The bar is one Tab stop, its current tab; then the page's own controls (Shortcuts has none).
         for (int b = 0; b < window().tabCount(); ++b) {
-            QVERIFY(!chain.contains(window().tabButton(b)));
+            QVERIFY(!chain.contains(tabButton(b)));
         }
         QVERIFY2(i == 3 || inPage > 0, qPrintable(QString::number(i)));
     }
@@ -302,7 +312,7 @@ void SettingsWindowTest::checkBox_writesItsSettingOnly()
     QFETCH(Flag, read);
     QFETCH(bool, before);
     window().setCurrentTab(tab);
-    QCheckBox* box = checkBox(*window().tab(tab), text);
+    QCheckBox* box = checkBox(*tabPage(tab), text);
     QVERIFY(box);
     QCOMPARE(box->isChecked(), before);
     const AppSettings reader;
@@ -365,15 +375,15 @@ void SettingsWindowTest::control_writesItsSetting()
     QFETCH(QString, stored);
     window().show();
     window().setCurrentTab(tab);
-    act(window().tab(tab));
+    act(tabPage(tab));
     QCOMPARE(storedCount(), 1);
     QCOMPARE(read(AppSettings()), stored);
 }
 
 void SettingsWindowTest::changeElsewhere_showsInControls()
 {
-    QWidget* appearance = window().tab(Appearance);
-    QWidget* personalize = window().tab(Personalize);
+    QWidget* appearance = tabPage(Appearance);
+    QWidget* personalize = tabPage(Personalize);
     AppSettings elsewhere;
     elsewhere.setCompactListView(true);
     elsewhere.setReadingFontSize(15.7);
@@ -398,7 +408,7 @@ void SettingsWindowTest::journalName_showsOnLockScreenAtOnce()
         return texts;
     };
     QVERIFY(shownName().contains(QStringLiteral("Vesperlog")));
-    auto* field = child<QLineEdit>(window().tab(Personalize), QStringLiteral("journalNameField"));
+    auto* field = child<QLineEdit>(tabPage(Personalize), QStringLiteral("journalNameField"));
     field->selectAll();
     QTest::keyClicks(field, QStringLiteral("Dream log"));
     QVERIFY2(shownName().contains(QStringLiteral("Dream log")), qPrintable(shownName().join(u'|')));
@@ -411,7 +421,7 @@ void SettingsWindowTest::sortOrder_reordersListAndFollowsHeaderToggle()
     m_store->addEntry(older);
     m_store->addEntry(newer);
     QCOMPARE(m_store->filteredEntries().first().id, newer.id);
-    auto* sort = child<QComboBox>(window().tab(General), QStringLiteral("sortOrderPicker"));
+    auto* sort = child<QComboBox>(tabPage(General), QStringLiteral("sortOrderPicker"));
     QSignalSpy resorted(m_store.get(), &JournalStore::sortNewestFirstChanged);
 
     QTest::keyClick(sort, Qt::Key_Down);
@@ -433,7 +443,7 @@ void SettingsWindowTest::appearance_switchesEveryOpenWindowAtOnce()
     QVERIFY(caption);
     QCOMPARE(caption->palette().color(QPalette::WindowText), vsp::Color::vspFgMuted().resolve(vsp::Appearance::Dark));
 
-    window().tabButton(Appearance)->click();
+    tabButton(Appearance)->click();
     QCOMPARE(window().currentTab(), int(Appearance));
     child<QAbstractButton>(&window(), QStringLiteral("appearance-light"))->click();
     QCOMPARE(AppearanceManager::instance().current(), vsp::Appearance::Light);
@@ -466,7 +476,7 @@ void SettingsWindowTest::wordGoal_stepsAndCaptionFollows()
 void SettingsWindowTest::reminder_keepsOnePendingRequest()
 {
     NotificationCenter& centre = NotificationCenter::instance();
-    QWidget* general = window().tab(General);
+    QWidget* general = tabPage(General);
     auto* toggle = child<QCheckBox>(general, QStringLiteral("reminderToggle"));
     auto* time = child<QTimeEdit>(general, QStringLiteral("reminderTime"));
     auto pendingTimes = [&centre] {
@@ -499,7 +509,7 @@ void SettingsWindowTest::reminder_keepsOnePendingRequest()
 
 void SettingsWindowTest::lockOnLeaving_enabledOnlyWithLock()
 {
-    QWidget* security = window().tab(Security);
+    QWidget* security = tabPage(Security);
     QCheckBox* lock = checkBox(*security, QStringLiteral("Lock Vesperlog on launch"));
     QCheckBox* leaving = checkBox(*security, QStringLiteral("Lock when leaving Vesperlog"));
     QVERIFY(!leaving->isEnabled());
@@ -570,7 +580,7 @@ void SettingsWindowTest::moodLabels_arePlainText()
 
 void SettingsWindowTest::dataButtons_postOnce_andAreDisabledWhileLocked()
 {
-    QWidget* data = window().tab(Data);
+    QWidget* data = tabPage(Data);
     AppNotifications& notifications = AppNotifications::instance();
     const std::pair<QString, void (AppNotifications::*)()> buttons[] = {
         {QStringLiteral("Export as JSON"), &AppNotifications::VspExportJSON},
@@ -598,7 +608,7 @@ void SettingsWindowTest::dataButtons_postOnce_andAreDisabledWhileLocked()
 
 void SettingsWindowTest::importFailure_isToldUnderTheImportButton()
 {
-    QWidget* data = window().tab(Data);
+    QWidget* data = tabPage(Data);
     vsp::test::FixedFileChooser chooser;
     const QString fifo = vsp::test::makeHostileFile(vsp::test::HostileFile::Fifo);
     chooser.importPath = fifo;
@@ -618,11 +628,11 @@ void SettingsWindowTest::lockedJournal_settingsShowAndChangeNothingOfIt()
     m_settings->setUserName(QStringLiteral("Ada"));
     m_settings->setAppLockEnabled(true);
     m_store->addEntry(entry(QStringLiteral("one two three"), 0, {QStringLiteral("a")}));
-    QWidget* security = window().tab(Security);
-    const QList<QWidget*> switches{checkBox(*window().tab(Data), QStringLiteral("Auto-backup on quit")),
+    QWidget* security = tabPage(Security);
+    const QList<QWidget*> switches{checkBox(*tabPage(Data), QStringLiteral("Auto-backup on quit")),
                                    checkBox(*security, QStringLiteral("Lock Vesperlog on launch")),
                                    checkBox(*security, QStringLiteral("Lock when leaving Vesperlog"))};
-    QWidget* personalize = window().tab(Personalize);
+    QWidget* personalize = tabPage(Personalize);
     const QList<QLineEdit*> names{child<QLineEdit>(personalize, QStringLiteral("journalNameField")),
                                   child<QLineEdit>(personalize, QStringLiteral("userNameField"))};
     auto shown = [this] {
@@ -637,7 +647,7 @@ void SettingsWindowTest::lockedJournal_settingsShowAndChangeNothingOfIt()
     };
     auto figures = [this] {
         QStringList values;
-        for (QLabel* label : window().tab(About)->findChildren<QLabel*>(QStringLiteral("statValue"))) {
+        for (QLabel* label : tabPage(About)->findChildren<QLabel*>(QStringLiteral("statValue"))) {
             values << label->text();
         }
         return values;
@@ -669,7 +679,7 @@ void SettingsWindowTest::lockedJournal_settingsShowAndChangeNothingOfIt()
 
 void SettingsWindowTest::dataTab_showsRealFolders()
 {
-    QWidget* data = window().tab(Data);
+    QWidget* data = tabPage(Data);
     const QString home = vsp::test::testHome();
     const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     QVERIFY(dataHome.startsWith(home));
@@ -685,7 +695,7 @@ void SettingsWindowTest::dataTab_showsRealFolders()
 
 void SettingsWindowTest::privacyText_namesBothNetworkUses()
 {
-    const QString text = child<QLabel>(window().tab(Security), QStringLiteral("privacyText"))->text();
+    const QString text = child<QLabel>(tabPage(Security), QStringLiteral("privacyText"))->text();
     for (const QString& named : {QStringLiteral("weather"), QStringLiteral("new versions"),
                                  QStringLiteral("\u201CAdd weather & location\u201D"),
                                  QStringLiteral("\u201CCheck for updates automatically\u201D")}) {
@@ -695,7 +705,7 @@ void SettingsWindowTest::privacyText_namesBothNetworkUses()
 
 void SettingsWindowTest::about_showsStatisticsFromStore()
 {
-    QWidget* about = window().tab(About);
+    QWidget* about = tabPage(About);
     auto figures = [about] {
         QStringList values;
         for (QLabel* label : about->findChildren<QLabel*>(QStringLiteral("statValue"))) {
@@ -720,7 +730,7 @@ void SettingsWindowTest::about_packageManagedCopy_leavesUpdatesToThePackageManag
     m_updater = std::make_unique<Updater>(options);
     window().show();
     window().setCurrentTab(About);
-    QWidget* about = window().tab(About);
+    QWidget* about = tabPage(About);
     QCOMPARE(child<QLabel>(about, QStringLiteral("updateStatus"))->text(),
              QStringLiteral("You have version 9.9. Updates come from your package manager."));
     QVERIFY(child<QLabel>(about, QStringLiteral("lastChecked"))->isHidden());
@@ -734,7 +744,7 @@ void SettingsWindowTest::about_updateButtonOpensSheet_andShowsLastCheck()
 {
     window().show();
     window().setCurrentTab(About);
-    QWidget* about = window().tab(About);
+    QWidget* about = tabPage(About);
     QLabel* status = child<QLabel>(about, QStringLiteral("updateStatus"));
     QLabel* lastChecked = child<QLabel>(about, QStringLiteral("lastChecked"));
     auto* button = child<QAbstractButton>(about, QStringLiteral("updateButton"));

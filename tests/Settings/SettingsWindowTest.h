@@ -7,6 +7,8 @@
 class AppSettings;
 class JournalStore;
 class MoodStore;
+class QAbstractButton;
+class QWidget;
 class SettingsView;
 class Updater;
 namespace vsp::test {
@@ -63,6 +65,9 @@ private Q_SLOTS:
 
 private:
     SettingsView& window();
+    /// The window's tab `index` (from 0) and the toolbar button that shows it.
+    QWidget* tabPage(int index);
+    QAbstractButton* tabButton(int index);
 
     std::unique_ptr<JournalStore> m_store;
     std::unique_ptr<AppSettings> m_settings;

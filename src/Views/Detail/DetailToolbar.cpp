@@ -102,6 +102,8 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
       m_favoriteLevel(new vsp::SpringValue(0.0, kToolbarSpring, this))
 {
     setObjectName(QStringLiteral("detailToolbar"));
+    m_edit->setObjectName(QStringLiteral("editButton"));
+    m_focus->setObjectName(QStringLiteral("focusButton"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(24, 14, 24, 14);
     row->setSpacing(8);

@@ -38,8 +38,6 @@ public:
     /// The type chip's colour: the accent for journal entries, fixed blue, violet and green otherwise.
     static QColor typeColor(JournalEntry::EntryType type);
 
-    GlassChipButton* editButton() const { return m_edit; }
-    vsp::GlassButton* focusButton() const { return m_focus; }
     /// Builds the "More actions" menu for the entry shown now (the caller shows and deletes it).
     QMenu* buildMenu(QWidget* parent);
 

@@ -214,6 +214,9 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
+    // Found by name in tests.
+    m_toggle->setObjectName(QStringLiteral("expirationToggle"));
+    m_edit->setObjectName(QStringLiteral("expirationDate"));
     m_toggle->setMetrics(10, 26);
     m_toggle->setShape(GlassShape::RoundedRect, 8);
     m_toggle->setForeground(
@@ -230,6 +233,7 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
     // The day editor grows in from the bell's side as it fades in, and leaves the same way.
     m_editSlot = new TransitionSlot(m_edit, Transition{0.8, Qt::AlignLeft | Qt::AlignVCenter, false, std::nullopt},
                                     kExpirationSpring, this);
+    m_editSlot->setObjectName(QStringLiteral("expirationDateSlot"));
     m_editSlot->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     row->addWidget(m_editSlot);
     row->addStretch(1);
@@ -468,6 +472,7 @@ FocusOverlay::FocusOverlay(QWidget* parent)
       m_exit(new GlassButton(this)),
       m_opacity(new QGraphicsOpacityEffect(this))
 {
+    m_done->setObjectName(QStringLiteral("focusDone"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(20, 12, 20, 0);
     row->addWidget(m_count);

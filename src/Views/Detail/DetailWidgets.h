@@ -104,11 +104,6 @@ public:
     /// The chosen date, at the time of day it was given with.
     double date() const { return m_date; }
 
-    GlassChipButton* toggleButton() const { return m_toggle; }
-    QDateEdit* dateEdit() const { return m_edit; }
-    /// The day editor's place, which brings it in and out.
-    TransitionSlot* dateSlot() const { return m_editSlot; }
-
 Q_SIGNALS:
     void hasExpirationEdited(bool on);
     void dateEdited(double date);
@@ -123,6 +118,7 @@ private:
     bool m_setting = false;
     GlassChipButton* m_toggle;
     QDateEdit* m_edit;
+    /// The day editor's place, which brings it in and out.
     TransitionSlot* m_editSlot;
 };
 
@@ -176,7 +172,6 @@ public:
     /// Whether the pointer is over the detail.
     void setHovered(bool hovered);
     double opacity() const;
-    QAbstractButton* doneButton() const { return m_done; }
 
 Q_SIGNALS:
     /// Done or exit was clicked.

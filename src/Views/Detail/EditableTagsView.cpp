@@ -228,6 +228,9 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     header->setText(tr("TAGS"));
     header->setFont(vsp::fonts::tracked(vsp::fonts::system(9, QFont::DemiBold), 1.4));
     column->addWidget(header);
+    // Found by name in tests.
+    m_suggestionFlow->setObjectName(QStringLiteral("suggestionFlow"));
+    m_flow->setObjectName(QStringLiteral("tagFlow"));
     // One row, as wide as its suggestions, never wrapping.
     m_suggestionFlow->setWraps(false);
     m_suggestionRow->hide();
@@ -235,6 +238,7 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     m_suggestionSlot =
         new TransitionSlot(m_suggestionRow, Transition{1.0, Qt::AlignBottom | Qt::AlignHCenter, false, Qt::Vertical},
                            kSuggestionSpring, this);
+    m_suggestionSlot->setObjectName(QStringLiteral("suggestionSlot"));
     column->addWidget(m_suggestionSlot);
     column->addWidget(m_flowBox);
 

@@ -89,13 +89,8 @@ public:
     QLineEdit* tagField() const { return m_field; }
     /// The chips of the chosen tags, in order (not the ones still leaving).
     QList<TagChip*> tagChips() const { return m_chips; }
-    FlowLayout* flow() const { return m_flow; }
-    /// The suggestion row's place, which brings the row in and out.
-    TransitionSlot* suggestionSlot() const { return m_suggestionSlot; }
     /// The suggestions on the row, in order (not the ones still leaving).
     QList<TagSuggestionChip*> suggestionChips() const { return m_suggestionChips; }
-    /// The row's layout: one row that glides when the number of suggestions changes.
-    FlowLayout* suggestionFlow() const { return m_suggestionFlow; }
 
 Q_SIGNALS:
     void tagsEdited(const QStringList& tags);
@@ -116,7 +111,9 @@ private:
     QStringList m_tags;
     QStringList m_suggestions;
     QWidget* m_suggestionRow;
+    /// The row's layout: one row that glides when the number of suggestions changes.
     FlowLayout* m_suggestionFlow;
+    /// The suggestion row's place, which brings the row in and out.
     TransitionSlot* m_suggestionSlot;
     QWidget* m_flowBox;
     FlowLayout* m_flow;

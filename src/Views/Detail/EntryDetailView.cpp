@@ -172,6 +172,16 @@ EntryDetailView::EntryDetailView(JournalStore& store, MoodStore& moodStore, cons
     m_pages->addWidget(buildFocusPage());
     m_overlay = new FocusOverlay(this);
     m_overlay->hide();
+    // Found by name in tests.
+    m_focusTitle->setObjectName(QStringLiteral("detailFocusTitleField"));
+    m_tags->setObjectName(QStringLiteral("detailTags"));
+    m_expirationRow->setObjectName(QStringLiteral("expirationRow"));
+    m_badge->setObjectName(QStringLiteral("expirationBadge"));
+    m_status->setObjectName(QStringLiteral("detailStatus"));
+    m_related->setObjectName(QStringLiteral("relatedEntries"));
+    m_overlay->setObjectName(QStringLiteral("focusOverlay"));
+    m_tagRow->setObjectName(QStringLiteral("detailReadTags"));
+    m_editImagesSlot->setObjectName(QStringLiteral("editPhotoSection"));
     connect(m_overlay, &FocusOverlay::leaveRequested, this, [this] {
         // Leaving focus mode commits the edits and ends editing (see onFocusModeChanged): one update.
         m_focusTrigger = kOverlayLeaveSpring;
@@ -515,16 +525,6 @@ EntryDetailView::Layout EntryDetailView::layout() const
         return Layout::Read;
     }
     return m_focusLayout ? Layout::Focus : Layout::Edit;
-}
-
-QWidget* EntryDetailView::editPhotoSection() const
-{
-    return m_editImagesSlot;
-}
-
-QLineEdit* EntryDetailView::titleField() const
-{
-    return layout() == Layout::Focus ? m_focusTitle : m_editTitle;
 }
 
 void EntryDetailView::refreshTimes()

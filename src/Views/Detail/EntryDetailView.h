@@ -87,7 +87,6 @@ public:
 
     bool isEditing() const { return m_editing; }
     Layout layout() const;
-    const EditCopies& editCopies() const { return m_edit; }
 
     /// Starts editing the copies as they stand (they are not reloaded).
     void startEditing();
@@ -130,33 +129,10 @@ public:
     /// The local files of a drop that this build can read as images.
     static QStringList acceptableImageFiles(const QMimeData* mime);
 
-    // ------------------------------------------------------------ parts, for tests and tools
-    DetailToolbar* toolbar() const { return m_toolbar; }
-    /// The title field of the layout on screen (the column's or the focus layout's).
-    QLineEdit* titleField() const;
-    FormattableTextEditor* editor() const { return m_editor; }
-    FloatingFormatBar* floatingBar() const { return m_floatingBar; }
-    EditableTagsView* tagsView() const { return m_tags; }
-    vsp::detail::ExpirationEditRow* expirationRow() const { return m_expirationRow; }
-    vsp::detail::ExpirationBadge* expirationBadge() const { return m_badge; }
-    vsp::detail::StatusLineView* statusLine() const { return m_status; }
-    BodyTextView* bodyView() const { return m_body; }
-    vsp::detail::RelatedEntriesView* relatedView() const { return m_related; }
-    vsp::detail::FocusOverlay* focusOverlay() const { return m_overlay; }
-    QWidget* readTagRow() const { return m_tagRow; }
-    QLabel* readTitle() const { return m_title; }
     /// The detail's motion for the change of focus mode made this turn, for the window to paint as its
     /// columns move: the detail then stops playing it over itself. Null when focus mode did not change
     /// this turn, the detail is hidden or animations are off.
     std::shared_ptr<vsp::detail::FocusChangeMotion> takeFocusChange();
-    /// The detail's own motion of a change of focus mode (when the window moves no columns), else null.
-    vsp::TransitionOverlay* focusTransition() const { return m_focusTransition; }
-    /// The last change of focus mode's motion while it is being painted (by the detail or the window).
-    std::shared_ptr<const vsp::detail::FocusChangeMotion> lastFocusChange() const { return m_lastFocusChange.lock(); }
-    /// The edit layout's photo strip (hidden while the edit has no photos).
-    QWidget* editPhotoSection() const;
-    /// The cross-fade between two layouts while it runs, else null.
-    vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -170,6 +146,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    friend class EntryDetailViewTest;
+
     QWidget* buildReadPage();
     QWidget* buildEditPage();
     QWidget* buildFocusPage();

@@ -119,6 +119,7 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     // Found by name in tests.
     m_splitter->setObjectName(QStringLiteral("columns"));
     m_emptyDetail->setObjectName(QStringLiteral("emptyDetail"));
+    m_columns->setObjectName(QStringLiteral("columnVisibility"));
     // Before anything asks for this view's interface: interfaces are made once per object.
     static const bool accessibleInstalled = [] {
         QAccessible::installFactory(contentAccessibleFactory);
@@ -436,6 +437,7 @@ void ContentView::presentOnboarding()
         return;
     }
     m_onboarding = new OnboardingView(window());
+    m_onboarding->setObjectName(QStringLiteral("onboarding"));
     m_onboarding->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_onboarding, &QDialog::finished, this, [this] {
         AppSettings::instance().setHasCompletedOnboarding(true);

@@ -40,19 +40,14 @@ public:
     ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
     ~ContentView() override;
 
-    ColumnVisibilityHolder& columns() const { return *m_columns; }
     SidebarView* sidebar() const { return m_sidebar; }
     EntryListView* entryList() const { return m_list; }
     EntryDetailView* detail() const { return m_detail; }
     LockScreenView* lockScreen() const { return m_lock; }
-    /// The introduction while it is shown, else null.
-    OnboardingView* onboarding() const { return m_onboarding; }
     /// Whether the lock cover is up: the journal is locked and the columns are hidden under it.
     bool isCovered() const;
     /// Whether the detail fills the window (focus mode with an entry selected).
     bool isFocusLayout() const;
-    /// The motion of the columns while it runs, else null.
-    vsp::TransitionOverlay* columnTransition() const { return m_columnTransition; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -60,6 +55,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    friend class ContentViewTest;
+    friend class EntryDetailViewTest;
+
     void refreshDetail();
     /// Shows and hides the columns for the focus mode and the column visibility; with a spring, and
     /// when the window shows and animations are on, the change moves.
@@ -85,9 +83,11 @@ private:
     EmptyDetailView* m_emptyDetail;
     EntryDetailView* m_detail;
     LockScreenView* m_lock;
+    /// The introduction while it is shown, else null.
     OnboardingView* m_onboarding = nullptr;
     bool m_onboardingScheduled = false;
     int m_sidebarWidth = 250;
+    /// The motion of the columns while it runs.
     QPointer<vsp::TransitionOverlay> m_columnTransition;
     /// The spring the columns of the running transition move with.
     vsp::Spring m_columnSpring;

@@ -67,7 +67,6 @@ public:
     void setListShown() { m_listShown = true; }
     /// Re-reads the row settings (entry previews, compact list).
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
-    const EntryRow::Options& options() const { return m_options; }
 
     /// Forgets the pictures kept of row contents.
     void clearContentCache()

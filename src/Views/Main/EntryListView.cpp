@@ -57,6 +57,10 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
       m_dayCheck(new QTimer(this)),
       m_shownDay(store.today())
 {
+    // Found by name in tests.
+    m_header->setObjectName(QStringLiteral("listHeader"));
+    m_searchField->setObjectName(QStringLiteral("searchField"));
+    m_empty->setObjectName(QStringLiteral("emptyList"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_pages);

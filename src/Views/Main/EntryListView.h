@@ -52,22 +52,11 @@ public:
     /// Closes the search field and empties the query (also used when the window content starts over).
     void clearSearchAndQuery();
 
-    ListHeader* header() const { return m_header; }
-    SearchField* searchField() const { return m_searchField; }
     EntryListWidget* list() const { return m_list; }
-    EmptyListView* emptyView() const { return m_empty; }
-    /// The notices about unsaved changes and damaged journal files, under the column's content.
-    JournalBanner* banner() const { return m_banner; }
-    /// The calendar while shown, else null.
-    QWidget* calendar() const { return m_calendar; }
     /// Whether the empty state shows in place of the list.
     bool showsEmptyState() const;
     /// How far the search field has come in, 0 (hidden above) to 1 (in place).
     qreal searchReveal() const;
-    /// The fade between the calendar and the list while it runs, else null.
-    vsp::TransitionOverlay* pageTransition() const { return m_pageTransition; }
-    /// The fade from the list to its empty state while it runs, else null.
-    vsp::TransitionOverlay* emptyStateTransition() const { return m_emptyTransition; }
 
     /// The day the list and the header were last worked out for ("Today", the date under the title, On
     /// This Day and the rows' date marks depend on it).
@@ -88,6 +77,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class EntryListViewTest;
+    friend class EntryListMotionTest;
+
     /// Follows the store's navigation: closes the search field when the list moved, shows or hides the
     /// calendar. Writes nothing back.
     void followNavigation();
@@ -108,11 +100,15 @@ private:
     QStackedWidget* m_body;
     EntryListWidget* m_list;
     EmptyListView* m_empty;
+    /// The notices about unsaved changes and damaged journal files, under the column's content.
     JournalBanner* m_banner = nullptr;
+    /// The calendar while shown, else null.
     QWidget* m_calendar = nullptr;
     vsp::SpringValue* m_searchReveal;
     QGraphicsOpacityEffect* m_searchOpacity;
+    /// The fade between the calendar and the list while it runs.
     QPointer<vsp::TransitionOverlay> m_pageTransition;
+    /// The fade from the list to its empty state while it runs.
     QPointer<vsp::TransitionOverlay> m_emptyTransition;
     /// The message the fade into the empty state shows a picture of.
     QString m_emptyTransitionMessage;

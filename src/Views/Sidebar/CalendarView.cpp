@@ -591,6 +591,18 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     header->setSpacing(10);
     m_back->setToolTip(tr("Back to list"));
     header->addWidget(m_back);
+    // Found by name in tests.
+    m_back->setObjectName(QStringLiteral("backToList"));
+    m_today->setObjectName(QStringLiteral("calendarToday"));
+    m_previous->setObjectName(QStringLiteral("previousMonth"));
+    m_next->setObjectName(QStringLiteral("nextMonth"));
+    m_grid->setObjectName(QStringLiteral("calendarGrid"));
+    m_dayTitle->setObjectName(QStringLiteral("dayTitle"));
+    m_dayCount->setObjectName(QStringLiteral("dayCount"));
+    m_dayList->setObjectName(QStringLiteral("dayList"));
+    m_dayModel->setObjectName(QStringLiteral("dayModel"));
+    m_dayDelegate->setObjectName(QStringLiteral("dayDelegate"));
+    m_writeToday->setObjectName(QStringLiteral("writeToday"));
     m_title->setObjectName(QStringLiteral("monthTitle"));
     m_title->setTextFormat(Qt::PlainText);
     m_title->setFont(titleFont(kTitleSize));

@@ -59,7 +59,6 @@ public:
     /// The height of the shown month's rows and the weekday row, which the grid takes at rest.
     int restingHeight() const;
 
-    const QList<std::optional<QDate>>& cells() const { return m_cells; }
     QStringList weekdayLabels() const { return m_weekdays; }
     /// The cell rectangle of a day shown in the grid; null when the day is not in the month.
     QRectF cellRect(const QDate& day) const;
@@ -165,20 +164,8 @@ class CalendarView final : public QWidget {
 public:
     CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow, QWidget* parent = nullptr);
 
-    vsp::GlassButton* backButton() const { return m_back; }
-    GlassChipButton* todayButton() const { return m_today; }
-    vsp::GlassButton* previousButton() const { return m_previous; }
-    vsp::GlassButton* nextButton() const { return m_next; }
-    GlassChipButton* writeTodayButton() const { return m_writeToday; }
-    CalendarGrid* grid() const { return m_grid; }
-    QListView* dayList() const { return m_dayList; }
-    CalendarDayModel* dayModel() const { return m_dayModel; }
-    CalendarDayDelegate* dayDelegate() const { return m_dayDelegate; }
-    QLabel* monthTitleLabel() const { return m_title; }
     /// The month's whole title, before any elision.
     QString monthTitle() const { return m_monthTitle; }
-    QLabel* dayTitleLabel() const { return m_dayTitle; }
-    QLabel* dayCountLabel() const { return m_dayCount; }
     /// Whether the empty day ("Nothing written this day") shows in place of the list.
     bool showsEmptyDay() const;
 

@@ -50,7 +50,6 @@ public:
     /// Puts the updater's badge in its place between the name and the trash button. The badge takes no
     /// space while it has nothing to show (it hides itself); without one the place is empty.
     void setUpdateBadge(QWidget* badge);
-    QWidget* updateBadgeSlot() const { return m_badgeSlot; }
 
 Q_SIGNALS:
     void trashRequested();

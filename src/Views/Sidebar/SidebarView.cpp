@@ -102,6 +102,7 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     QVBoxLayout* captureLayout = makeGroup(capture, new SidebarCaption(QStringLiteral("CAPTURE"), capture));
     for (const SectionInfo& info : kSections) {
         auto* row = new SidebarRow(SidebarRow::Kind::Section, capture);
+        row->setObjectName(QStringLiteral("sectionRow"));
         row->setValue(navSectionRawValue(info.section));
         row->setTitle(navSectionRawValue(info.section));
         row->setSymbol(QString::fromUtf16(info.symbol));
@@ -120,6 +121,14 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     m_tagsCaption = new SidebarCaption(QStringLiteral("TAGS"), m_tagsGroup);
     m_tagList = new SidebarRowList(SidebarRow::Kind::Tag, m_tagsGroup);
     makeGroup(m_tagsGroup, m_tagsCaption)->addWidget(m_tagList);
+    // Found by name in tests.
+    m_header->setObjectName(QStringLiteral("sidebarHeader"));
+    m_stats->setObjectName(QStringLiteral("sidebarStats"));
+    m_moodsCaption->setObjectName(QStringLiteral("moodsCaption"));
+    m_moodList->setObjectName(QStringLiteral("moodList"));
+    m_tagsCaption->setObjectName(QStringLiteral("tagsCaption"));
+    m_tagList->setObjectName(QStringLiteral("tagList"));
+    m_launcher->setObjectName(QStringLiteral("composeLauncher"));
     // Removing the last tag fades the whole group out with its row.
     m_tagsSlot = new TransitionSlot(m_tagsGroup, Transition{1.0, Qt::AlignCenter, false, Qt::Vertical},
                                     vsp::Spring{0.3, 1.0}, m_groups);

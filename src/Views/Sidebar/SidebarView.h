@@ -43,16 +43,8 @@ public:
     SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibilityHolder& columns, QWidget* parent = nullptr);
     ~SidebarView() override;
 
-    SidebarHeader* header() const { return m_header; }
-    SidebarStats* stats() const { return m_stats; }
     SidebarFooter* footer() const { return m_footer; }
-    /// The four section rows, in order.
-    const QList<SidebarRow*>& sectionRows() const { return m_sectionRows; }
-    /// The rows of the moods in use and of the tags.
-    SidebarRowList* moodList() const { return m_moodList; }
-    SidebarRowList* tagList() const { return m_tagList; }
-    SidebarCaption* moodsCaption() const { return m_moodsCaption; }
-    SidebarCaption* tagsCaption() const { return m_tagsCaption; }
+    // The four section rows are the children "sectionRow", in order.
 
     /// Follows a new day: Today's count, the streak and today's words are worked out again.
     void refreshDay();
@@ -63,10 +55,8 @@ public:
 
     void setLauncherOpen(bool open);
     bool isLauncherOpen() const { return m_launcherOpen; }
-    ComposeLauncherPanel* launcher() const { return m_launcher; }
     /// Opens the "Recently Deleted" sheet over the window (window-modal); returns it.
     TrashView* openTrash();
-    TrashView* trashView() const { return m_trash; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -93,7 +83,9 @@ private:
     QWidget* m_tagsGroup = nullptr;
     SidebarCaption* m_moodsCaption = nullptr;
     SidebarCaption* m_tagsCaption = nullptr;
+    /// The four section rows, in order.
     QList<SidebarRow*> m_sectionRows;
+    /// The rows of the moods in use and of the tags.
     SidebarRowList* m_moodList = nullptr;
     SidebarRowList* m_tagList = nullptr;
     SidebarStats* m_stats;

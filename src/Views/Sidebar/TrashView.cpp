@@ -374,6 +374,8 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
 {
     setWindowTitle(tr("Recently Deleted"));
     m_emptyButton->setObjectName(QStringLiteral("emptyTrash"));
+    m_model->setObjectName(QStringLiteral("trashModel"));
+    m_list->setObjectName(QStringLiteral("trashList"));
     m_close->setObjectName(QStringLiteral("closeTrash"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(460, 520);
@@ -426,6 +428,7 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     m_list->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     m_list->viewport()->installEventFilter(this);
     m_motion = new TrashRowMotion(m_list, m_delegate);
+    m_motion->setObjectName(QStringLiteral("trashRowMotion"));
     m_delegate->setMotion(m_motion);
     static_cast<TrashListView*>(m_list)->motion = m_motion;
     connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex&, int first, int last) {
@@ -530,6 +533,7 @@ QMessageBox* TrashView::ask(const QString& title, const QString& message, const 
         m_question->close();
     }
     auto* box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("trashQuestion"));
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);

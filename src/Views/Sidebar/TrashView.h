@@ -149,10 +149,8 @@ class TrashView final : public QDialog {
 public:
     TrashView(JournalStore& store, QWidget* parent = nullptr);
 
-    QListView* list() const { return m_list; }
-    TrashListModel* model() const { return m_model; }
-    TrashRowMotion* motion() const { return m_motion; }
-    // Its buttons are the children "emptyTrash" and "closeTrash".
+    // Its buttons are the children "emptyTrash" and "closeTrash", its list "trashList" (model
+    // "trashModel", row motion "trashRowMotion"), and each question it asks "trashQuestion".
     /// Whether the empty state ("Trash is empty") shows.
     bool showsEmptyState() const;
 
@@ -161,8 +159,6 @@ public:
     void requestDelete(int row);
     /// Asks "Empty Trash?".
     void requestEmptyTrash();
-    /// The question asked now, or null.
-    QMessageBox* pendingQuestion() const { return m_question; }
     std::optional<TrashedEntry> pendingPermanentDelete() const { return m_pendingDelete; }
 
 protected:
@@ -188,6 +184,7 @@ private:
     GlassChipButton* m_emptyButton;
     TransitionSlot* m_emptySlot = nullptr;
     vsp::GlassButton* m_close;
+    /// The question asked now, or null.
     QPointer<QMessageBox> m_question;
     std::optional<TrashedEntry> m_pendingDelete;
 };

@@ -151,14 +151,16 @@ struct Journal {
     }
     void typeTitle(const QString& text) const
     {
-        QLineEdit* field = detail().titleField();
+        const bool focus = detail().layout() == EntryDetailView::Layout::Focus;
+        auto* field = vsp::test::child<QLineEdit>(detail(), focus ? QStringLiteral("detailFocusTitleField")
+                                                                  : QStringLiteral("detailTitleField"));
         field->setFocus();
         field->end(false);
         QTest::keyClicks(field, text);
     }
     void typeBody(const QString& text) const
     {
-        QWidget* view = detail().editor()->textView();
+        QWidget* view = vsp::test::child<FormattableTextEditor>(detail(), QStringLiteral("detailBody"))->textView();
         view->setFocus();
         QTest::keyClicks(view, text);
     }
@@ -203,19 +205,20 @@ void EntryDetailViewTest::typing_writesNothing_untilCommitted()
         j.store.setFocusMode(true);
         QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
     } else {
-        d.toolbar()->editButton()->click();
+        vsp::test::child<GlassChipButton>(d, QStringLiteral("editButton"))->click();
         QCOMPARE(d.layout(), EntryDetailView::Layout::Edit);
     }
     const QByteArray before = entriesFile();
     j.typeTitle(QStringLiteral(" edited"));
     j.typeBody(QStringLiteral("more words "));
     // The editor's own pause in typing passes; still nothing is written.
-    QVERIFY(vsp::test::fireTimer(*d.editor(), QStringLiteral("richTextTimer")));
+    QVERIFY(vsp::test::fireTimer(*vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody")),
+                                 QStringLiteral("richTextTimer")));
     QCOMPARE(entriesFile(), before);
 
     QSignalSpy writes(&j.store, &JournalStore::entriesChanged);
     if (trigger == u"done") {
-        d.toolbar()->editButton()->click();
+        vsp::test::child<GlassChipButton>(d, QStringLiteral("editButton"))->click();
     } else if (trigger == u"toggle") {
         Q_EMIT AppNotifications::instance().VspToggleEdit();
     } else if (trigger == u"select") {
@@ -224,7 +227,7 @@ void EntryDetailViewTest::typing_writesNothing_untilCommitted()
     } else if (trigger == u"focusOff") {
         j.store.setFocusMode(false);
     } else {
-        d.focusOverlay()->doneButton()->click();
+        vsp::test::child<QAbstractButton>(d, QStringLiteral("focusDone"))->click();
         QVERIFY(!j.store.focusMode());
     }
     QCOMPARE(writes.count(), 1);
@@ -248,9 +251,11 @@ void EntryDetailViewTest::focusModeOn_whileEditing_keepsWhatIsTyped()
     const QByteArray before = entriesFile();
     j.store.setFocusMode(true);
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
-    QCOMPARE(d.titleField()->text(), QStringLiteral("Alpha one"));
-    QCOMPARE(d.editor()->plainText(), QStringLiteral("typed first body"));
-    QCOMPARE(d.focusOverlay()->wordCount(), 3);
+    QCOMPARE(vsp::test::child<QLineEdit>(d, QStringLiteral("detailFocusTitleField"))->text(),
+             QStringLiteral("Alpha one"));
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
+             QStringLiteral("typed first body"));
+    QCOMPARE(vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->wordCount(), 3);
     QCOMPARE(entriesFile(), before);
     // Ctrl+E in focus mode commits and stays in focus mode, editing.
     Q_EMIT AppNotifications::instance().VspToggleEdit();
@@ -260,7 +265,7 @@ void EntryDetailViewTest::focusModeOn_whileEditing_keepsWhatIsTyped()
     j.store.setFocusMode(false);
     QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
     QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha one two"));
-    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha one two"));
+    QCOMPARE(vsp::test::child<QLabel>(d, QStringLiteral("detailTitle"))->text(), QStringLiteral("Alpha one two"));
 }
 
 void EntryDetailViewTest::focusModeOn_whenReading_editsInTheFocusLayout()
@@ -268,18 +273,19 @@ void EntryDetailViewTest::focusModeOn_whenReading_editsInTheFocusLayout()
     Journal j;
     EntryDetailView& d = j.detail();
     QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
-    QVERIFY(d.toolbar()->isVisible());
-    d.toolbar()->focusButton()->click();
+    QVERIFY(vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->isVisible());
+    vsp::test::child<vsp::GlassButton>(d, QStringLiteral("focusButton"))->click();
     QVERIFY(j.store.focusMode());
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
-    QVERIFY(!d.toolbar()->isVisible());
-    QVERIFY(d.focusOverlay()->isVisible());
-    QCOMPARE(d.editor()->plainText(), QStringLiteral("first body"));
+    QVERIFY(!vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->isVisible());
+    QVERIFY(vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->isVisible());
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
+             QStringLiteral("first body"));
     // The overlay dims while the pointer is away.
-    d.focusOverlay()->setHovered(false);
-    QCOMPARE(d.focusOverlay()->opacity(), 0.15);
-    d.focusOverlay()->setHovered(true);
-    QCOMPARE(d.focusOverlay()->opacity(), 1.0);
+    vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->setHovered(false);
+    QCOMPARE(vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->opacity(), 0.15);
+    vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->setHovered(true);
+    QCOMPARE(vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->opacity(), 1.0);
 }
 
 void EntryDetailViewTest::commit_takesPendingTag_andTrims()
@@ -287,12 +293,14 @@ void EntryDetailViewTest::commit_takesPendingTag_andTrims()
     Journal j;
     EntryDetailView& d = j.detail();
     d.startEditing();
-    QLineEdit* tagField = d.tagsView()->tagField();
+    QLineEdit* tagField = vsp::test::child<EditableTagsView>(d, QStringLiteral("detailTags"))->tagField();
     QTest::keyClicks(tagField, QStringLiteral("  Work "));
-    d.titleField()->setText(QString());
-    QTest::keyClicks(d.titleField(), QStringLiteral("   "));
-    d.editor()->setContent(QStringLiteral("\n\nbody\n\n"), std::nullopt);
-    QTest::keyClicks(d.editor()->textView(), QStringLiteral(" "));
+    vsp::test::child<QLineEdit>(d, QStringLiteral("detailTitleField"))->setText(QString());
+    QTest::keyClicks(vsp::test::child<QLineEdit>(d, QStringLiteral("detailTitleField")), QStringLiteral("   "));
+    vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))
+        ->setContent(QStringLiteral("\n\nbody\n\n"), std::nullopt);
+    QTest::keyClicks(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView(),
+                     QStringLiteral(" "));
     d.saveEdits();
     auto stored = onDisk(j.a.id);
     QVERIFY(stored);
@@ -302,11 +310,11 @@ void EntryDetailViewTest::commit_takesPendingTag_andTrims()
     QVERIFY(stored->body.toString().contains(QStringLiteral("body")));
     // A tag already chosen is not added twice and stays in the field.
     d.startEditing();
-    QCOMPARE(d.editCopies().tagInput, QString());
+    QCOMPARE(d.m_edit.tagInput, QString());
     QTest::keyClicks(tagField, QStringLiteral("walk"));
     QVERIFY(d.commitEdits(j.a.id));
     QCOMPARE(onDisk(j.a.id)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("work")}));
-    QCOMPARE(d.editCopies().tagInput, QStringLiteral("walk"));
+    QCOMPARE(d.m_edit.tagInput, QStringLiteral("walk"));
 }
 
 void EntryDetailViewTest::delete_asksFirst_andEditingTheDeletedEntryWritesNothing()
@@ -321,7 +329,7 @@ void EntryDetailViewTest::delete_asksFirst_andEditingTheDeletedEntryWritesNothin
     });
     d.startEditing();
     j.typeTitle(QStringLiteral(" unsaved"));
-    auto* menu = d.toolbar()->buildMenu(&d);
+    auto* menu = vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->buildMenu(&d);
     QAction* remove = nullptr;
     for (QAction* action : menu->actions()) {
         if (action->text() == QStringLiteral("Delete Entry")) {
@@ -374,7 +382,7 @@ void EntryDetailViewTest::copies_useTheStoredEntry()
     EntryDetailView& d = j.detail();
     d.startEditing();
     j.typeTitle(QStringLiteral(" not yet saved"));
-    std::unique_ptr<QMenu> menu(d.toolbar()->buildMenu(&d));
+    std::unique_ptr<QMenu> menu(vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->buildMenu(&d));
     auto trigger = [&](const QString& text) {
         for (QAction* action : menu->actions()) {
             if (action->text() == text) {
@@ -395,7 +403,8 @@ void EntryDetailViewTest::copies_useTheStoredEntry()
     moods->actions().first()->trigger();
     QCOMPARE(onDisk(j.a.id)->mood, j.moods.moods().first().emoji);
     QVERIFY(d.isEditing());
-    QCOMPARE(d.titleField()->text(), QStringLiteral("Alpha not yet saved"));
+    QCOMPARE(vsp::test::child<QLineEdit>(d, QStringLiteral("detailTitleField"))->text(),
+             QStringLiteral("Alpha not yet saved"));
 }
 
 void EntryDetailViewTest::tagEditor_suggestsStoredTags_data()
@@ -415,7 +424,9 @@ void EntryDetailViewTest::tagEditor_suggestsStoredTags()
     j.store.setSelectedEntryID(j.a.id);
     EntryDetailView& d = j.detail();
     d.startEditing();
-    EditableTagsView* tags = d.tagsView();
+    EditableTagsView* tags = vsp::test::child<EditableTagsView>(d, QStringLiteral("detailTags"));
+    auto* suggestionFlow = vsp::test::child<FlowLayout>(*tags, QStringLiteral("suggestionFlow"));
+    auto* suggestionSlot = vsp::test::child<TransitionSlot>(*tags, QStringLiteral("suggestionSlot"));
     vsp::setAnimationsEnabled(motion);
     QTest::keyClicks(tags->tagField(), QStringLiteral("W"));
     viewfixtures::finishAnimations(&j.window);
@@ -427,7 +438,7 @@ void EntryDetailViewTest::tagEditor_suggestsStoredTags()
     QTest::keyClicks(tags->tagField(), QStringLiteral("i"));
     QCOMPARE(tags->tagSuggestions(), (QStringList{QStringLiteral("wine")}));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QCOMPARE(tags->suggestionFlow()->isGliding(), motion);
+    QCOMPARE(suggestionFlow->isGliding(), motion);
     QCOMPARE(walking && walking->isVisible(), motion);
     QCOMPARE(wine->x() > 0, motion);
     viewfixtures::finishAnimations(&j.window);
@@ -437,18 +448,18 @@ void EntryDetailViewTest::tagEditor_suggestsStoredTags()
     QTest::keyClick(tags->tagField(), Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClicks(tags->tagField(), QStringLiteral("a"));
     QCOMPARE(tags->tagSuggestions(), (QStringList{QStringLiteral("walking")}));
-    QVERIFY(!tags->suggestionFlow()->isGliding());
+    QVERIFY(!suggestionFlow->isGliding());
     QVERIFY(wine->isHidden());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCOMPARE(tags->suggestionChips().first()->parentWidget()->pos(), QPoint(0, 0));
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(tags->suggestionSlot()->isVisible());
+    QVERIFY(suggestionSlot->isVisible());
     tags->suggestionChips().first()->click();
     QCOMPARE(tags->tagInput(), QString());
     QCOMPARE(tags->tagSuggestions(), QStringList{});
     QCOMPARE(tags->tagChips().size(), 2);
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(tags->suggestionSlot()->isHidden());
+    QVERIFY(suggestionSlot->isHidden());
     QVERIFY(tags->tagChips().last()->isVisible());
     tags->tagChips().first()->removeButton()->click();
     d.saveEdits();
@@ -459,12 +470,16 @@ void EntryDetailViewTest::relatedEntries_clickSelects()
 {
     Journal j;
     EntryDetailView& d = j.detail();
-    QCOMPARE(d.relatedView()->rows().size(), 1);
-    QCOMPARE(d.relatedView()->rows().first()->title(), QStringLiteral("Bravo"));
-    d.relatedView()->rows().first()->click();
+    QCOMPARE(vsp::test::child<vsp::detail::RelatedEntriesView>(d, QStringLiteral("relatedEntries"))->rows().size(), 1);
+    QCOMPARE(
+        vsp::test::child<vsp::detail::RelatedEntriesView>(d, QStringLiteral("relatedEntries"))->rows().first()->title(),
+        QStringLiteral("Bravo"));
+    vsp::test::child<vsp::detail::RelatedEntriesView>(d, QStringLiteral("relatedEntries"))->rows().first()->click();
     QCOMPARE(j.store.selectedEntryID(), std::optional<QUuid>(j.b.id));
     QCOMPARE(d.entry().id, j.b.id);
-    QCOMPARE(d.relatedView()->rows().first()->title(), QStringLiteral("Alpha"));
+    QCOMPARE(
+        vsp::test::child<vsp::detail::RelatedEntriesView>(d, QStringLiteral("relatedEntries"))->rows().first()->title(),
+        QStringLiteral("Alpha"));
 }
 
 void EntryDetailViewTest::expirationBadge_followsTheClockAcrossMidnight()
@@ -485,14 +500,20 @@ void EntryDetailViewTest::expirationBadge_followsTheClockAcrossMidnight()
     expiring.expirationDate = vsp::startOfDay(day) + 9 * 3600;
     j.store.updateEntry(expiring);
     moveClock(vsp::startOfDay(day) - 60); // 23:59 the evening before
-    QVERIFY(d.expirationBadge()->isVisibleTo(&d));
-    QCOMPARE(d.expirationBadge()->status(), vsp::Expiration::Later);
-    QVERIFY(d.expirationBadge()->text().startsWith(QStringLiteral("Expires ")));
+    QVERIFY(vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))->isVisibleTo(&d));
+    QCOMPARE(vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))->status(),
+             vsp::Expiration::Later);
+    QVERIFY(vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))
+                ->text()
+                .startsWith(QStringLiteral("Expires ")));
     moveClock(vsp::startOfDay(day) + 60);
-    QCOMPARE(d.expirationBadge()->text(), QStringLiteral("Expires today"));
+    QCOMPARE(vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))->text(),
+             QStringLiteral("Expires today"));
     moveClock(vsp::startOfDay(day.addDays(1)) + 1);
-    QCOMPARE(d.expirationBadge()->text(), QStringLiteral("Expired"));
-    QCOMPARE(d.expirationBadge()->symbol(), QStringLiteral("bell.slash.fill"));
+    QCOMPARE(vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))->text(),
+             QStringLiteral("Expired"));
+    QCOMPARE(vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))->symbol(),
+             QStringLiteral("bell.slash.fill"));
 }
 
 void EntryDetailViewTest::pastExpiration_isKeptAsStored()
@@ -504,17 +525,17 @@ void EntryDetailViewTest::pastExpiration_isKeptAsStored()
     expired.expirationDate = past;
     j.store.updateEntry(expired);
     d.startEditing();
-    QCOMPARE(d.expirationRow()->dateEdit()->date(), vsp::localDate(past));
+    QCOMPARE(vsp::test::child<QDateEdit>(d, QStringLiteral("expirationDate"))->date(), vsp::localDate(past));
     d.saveEdits();
     QCOMPARE(onDisk(j.a.id)->expirationDate, std::optional<double>(past));
     // Switched off, the entry has none; switched on again, the day is seven days ahead for a new one.
     d.startEditing();
-    d.expirationRow()->toggleButton()->click();
+    vsp::test::child<GlassChipButton>(d, QStringLiteral("expirationToggle"))->click();
     d.saveEdits();
     QCOMPARE(onDisk(j.a.id)->expirationDate, std::nullopt);
     d.startEditing();
-    d.expirationRow()->toggleButton()->click();
-    QCOMPARE(vsp::localDate(d.editCopies().expirationDate), j.store.today().addDays(7));
+    vsp::test::child<GlassChipButton>(d, QStringLiteral("expirationToggle"))->click();
+    QCOMPARE(vsp::localDate(d.m_edit.expirationDate), j.store.today().addDays(7));
 }
 
 void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
@@ -525,7 +546,8 @@ void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
     j.typeBody(QStringLiteral("alpha only "));
     j.store.setSelectedEntryID(j.b.id);
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
-    QCOMPARE(d.editor()->plainText(), QStringLiteral("second body"));
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
+             QStringLiteral("second body"));
     QVERIFY(onDisk(j.a.id)->body.toString().startsWith(QStringLiteral("alpha only")));
     j.typeTitle(QStringLiteral("!"));
     j.store.setFocusMode(false);
@@ -537,7 +559,7 @@ void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
     JournalEntry fresh = makeEntry(QStringLiteral("Fresh"), QStringLiteral("new words"));
     j.store.addEntry(fresh);
     QCOMPARE(d.entry().id, fresh.id);
-    QCOMPARE(d.readTitle()->text(), QStringLiteral("Fresh"));
+    QCOMPARE(vsp::test::child<QLabel>(d, QStringLiteral("detailTitle"))->text(), QStringLiteral("Fresh"));
 }
 
 void EntryDetailViewTest::transcriptAfterEditingEnded_reachesTheStoredEntry()
@@ -555,7 +577,7 @@ void EntryDetailViewTest::transcriptAfterEditingEnded_reachesTheStoredEntry()
     d.startEditing();
     d.addRecording(recording, 3.5);
     QVERIFY(!QFile::exists(recording));
-    QCOMPARE(d.editCopies().audioClips.size(), 1);
+    QCOMPARE(d.m_edit.audioClips.size(), 1);
     d.saveEdits();
     QTRY_VERIFY(pending);
     pending(QStringLiteral("hello there"));
@@ -583,7 +605,7 @@ void EntryDetailViewTest::recordingThatCannotBeStored_isKeptAndNamed()
     }
     QVERIFY(QFile::exists(recording));
     QCOMPARE(QFileInfo(recording).size(), 64 * 1024);
-    QVERIFY(d.editCopies().audioClips.isEmpty());
+    QVERIFY(d.m_edit.audioClips.isEmpty());
     QCOMPARE(out.lines().filter(QStringLiteral("voice note attach failed")),
              QStringList{QStringLiteral("Vesperlog: voice note attach failed — recording kept at ") + recording});
 }
@@ -609,13 +631,13 @@ void EntryDetailViewTest::removedPhoto_isDeletedOnlyOnCommit()
     d.startEditing();
     vsp::setAnimationsEnabled(motion);
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(d.editPhotoSection()->isVisible());
+    QVERIFY(vsp::test::child<QWidget>(d, QStringLiteral("editPhotoSection"))->isVisible());
     d.removeImage(*name);
     QVERIFY(QFile::exists(path));
     QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{*name});
     // The strip closes once its last photo has gone.
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(d.editPhotoSection()->isHidden());
+    QVERIFY(vsp::test::child<QWidget>(d, QStringLiteral("editPhotoSection"))->isHidden());
     d.saveEdits();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(onDisk(j.a.id)->imageFilenames, QStringList{});
@@ -676,8 +698,8 @@ void EntryDetailViewTest::photoAddedToADeletedEntry_isRemoved()
     QVERIFY(image.save(source));
     d.startEditing();
     d.addImages({QUrl::fromLocalFile(source), QUrl::fromLocalFile(source + QStringLiteral(".missing"))});
-    QCOMPARE(d.editCopies().imageFilenames.size(), 1);
-    const QString stored = *JournalStore::imageFilePath(j.a.id, d.editCopies().imageFilenames.first());
+    QCOMPARE(d.m_edit.imageFilenames.size(), 1);
+    const QString stored = *JournalStore::imageFilePath(j.a.id, d.m_edit.imageFilenames.first());
     QVERIFY(QFile::exists(stored));
     d.requestDelete();
     QVERIFY(!QFile::exists(stored));
@@ -713,7 +735,7 @@ void EntryDetailViewTest::addImages_refusedFile_isExplainedOnScreen()
     d.startEditing();
     vsp::test::StdoutCapture out;
     d.addImages({QUrl::fromLocalFile(path)});
-    QVERIFY(d.editCopies().imageFilenames.isEmpty());
+    QVERIFY(d.m_edit.imageFilenames.isEmpty());
     QCOMPARE(QDir(JournalStore::imagesDirectory(j.a.id)).entryList(QDir::Files), QStringList());
     auto* notice = d.findChild<QLabel*>(QStringLiteral("imageNotice"));
     QVERIFY(notice && notice->isVisible());
@@ -725,7 +747,7 @@ void EntryDetailViewTest::addImages_refusedFile_isExplainedOnScreen()
     const QString picture = vsp::test::testHome() + QStringLiteral("/red.png");
     QVERIFY(image.save(picture));
     d.addImages({QUrl::fromLocalFile(picture)});
-    QCOMPARE(d.editCopies().imageFilenames.size(), 1);
+    QCOMPARE(d.m_edit.imageFilenames.size(), 1);
     QVERIFY(notice->isHidden());
 }
 
@@ -740,7 +762,7 @@ void EntryDetailViewTest::photosAddedWhileEditing_sectionComesInPicturingThemAsT
     d.startEditing();
     viewfixtures::finishAnimations(&j.window);
     vsp::setAnimationsEnabled(true);
-    auto* section = qobject_cast<TransitionSlot*>(d.editPhotoSection());
+    auto* section = qobject_cast<TransitionSlot*>(vsp::test::child<QWidget>(d, QStringLiteral("editPhotoSection")));
     QVERIFY(section);
     const auto reds = [section] {
         const QImage shot = section->grab().toImage();
@@ -774,7 +796,7 @@ void EntryDetailViewTest::editPhotos_fitTheWindow_withoutAnEmptyBandAbove()
     QVERIFY(name);
     d.startEditing();
     viewfixtures::finishAnimations(&j.window);
-    QWidget* section = d.editPhotoSection();
+    QWidget* section = vsp::test::child<QWidget>(d, QStringLiteral("editPhotoSection"));
     auto* gallery = section->findChild<ImageGalleryView*>();
     QVERIFY(gallery);
     QTRY_VERIFY(!gallery->thumbnailViews().isEmpty() && !gallery->thumbnailViews().first()->imageView()->isLoading());
@@ -885,7 +907,7 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
     QVERIFY(huge.body.size() > 10 * BodyTextView::kSliceCharacters);
     j.store.addEntry(huge);
     j.store.setSelectedEntryID(huge.id);
-    BodyTextView* body = d.bodyView();
+    BodyTextView* body = vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"));
     QVERIFY(body->isRich());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     j.window.repaint();
@@ -914,7 +936,7 @@ void EntryDetailViewTest::tallBody_scrolledToTheEnd_showsItsLastLine()
     JournalEntry tall = makeEntry(QStringLiteral("Tall"), QStringLiteral("x\n").repeated(20000) + u'z');
     j.store.addEntry(tall);
     j.store.setSelectedEntryID(tall.id);
-    BodyTextView* body = d.bodyView();
+    BodyTextView* body = vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     for (int turn = 0; turn < 10000 && body->laidOutCharacters() < body->characterCount(); ++turn) {
         QCoreApplication::processEvents();
@@ -965,7 +987,9 @@ void EntryDetailViewTest::storedTab_drawsAsAGap()
         d.startEditing();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const QTextDocument& document = editing ? *d.editor()->textView()->document() : d.bodyView()->document();
+    const QTextDocument& document =
+        editing ? *vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView()->document()
+                : vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"))->document();
     QCOMPARE(document.firstBlock().text(), QStringLiteral("a\tb"));
     (void)document.size();
     const QTextLine line = document.firstBlock().layout()->lineAt(0);
@@ -995,12 +1019,12 @@ void EntryDetailViewTest::imageDrop_onlyWhileEditing_onlyReadableImages()
     QCOMPARE(EntryDetailView::acceptableImageFiles(&mime), QStringList{picture});
     auto drop = [&] { return d.takeDrop(&mime); };
     QVERIFY(!drop());
-    QVERIFY(d.editCopies().imageFilenames.isEmpty());
+    QVERIFY(d.m_edit.imageFilenames.isEmpty());
     d.startEditing();
     QVERIFY(drop());
-    QCOMPARE(d.editCopies().imageFilenames.size(), 1);
+    QCOMPARE(d.m_edit.imageFilenames.size(), 1);
     d.saveEdits();
-    QCOMPARE(onDisk(j.a.id)->imageFilenames, d.editCopies().imageFilenames);
+    QCOMPARE(onDisk(j.a.id)->imageFilenames, d.m_edit.imageFilenames);
 }
 
 void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab()
@@ -1010,18 +1034,20 @@ void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab
     d.startEditing();
     QApplication::setActiveWindow(&j.window);
     QVERIFY(QTest::qWaitForWindowActive(&j.window));
-    QWidget* body = d.editor()->textView();
+    QWidget* body = vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView();
     body->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
     // Tab leaves the text for what lies below it (the photos' button), not for the fields above.
     QTest::keyClick(body, Qt::Key_Tab);
-    QCOMPARE(d.editor()->plainText(), QStringLiteral("first body"));
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
+             QStringLiteral("first body"));
     QVERIFY2(qobject_cast<ImagePickerButton*>(QApplication::focusWidget()),
              qPrintable(viewfixtures::describe(QApplication::focusWidget())));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(body->hasFocus());
     QTest::keyClick(body, Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(d.editor()->plainText(), QStringLiteral("first body\t"));
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
+             QStringLiteral("first body\t"));
 }
 
 void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()
@@ -1040,21 +1066,23 @@ void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()
     QObject::connect(&remove, &QAction::triggered, [] { Q_EMIT AppNotifications::instance().VspRequestDelete(); });
     d.startEditing();
     j.window.activateWindow();
-    QLineEdit* title = d.titleField();
+    QLineEdit* title = vsp::test::child<QLineEdit>(d, QStringLiteral("detailTitleField"));
     title->setFocus();
     title->setText(QStringLiteral("Alpha beta"));
     title->end(false);
     QTest::keyClick(title, Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(title->text(), QStringLiteral("Alpha "));
-    QWidget* body = d.editor()->textView();
+    QWidget* body = vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView();
     body->setFocus();
     QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(body, Qt::Key_Backspace, Qt::ControlModifier);
-    QCOMPARE(d.editor()->plainText(), QStringLiteral("first "));
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
+             QStringLiteral("first "));
     QCOMPARE(asked, 0);
     d.saveEdits();
-    d.toolbar()->setFocus();
-    QTest::keyClick(d.toolbar(), Qt::Key_Backspace, Qt::ControlModifier);
+    vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->setFocus();
+    QTest::keyClick(vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar")), Qt::Key_Backspace,
+                    Qt::ControlModifier);
     QCOMPARE(asked, 1);
 }
 
@@ -1073,7 +1101,8 @@ void EntryDetailViewTest::windowClosing_andTeardown_commit()
         Journal j;
         shownID = j.a.id;
         j.detail().startEditing();
-        QTest::keyClicks(j.detail().tagsView()->tagField(), QStringLiteral("left"));
+        QTest::keyClicks(vsp::test::child<EditableTagsView>(j.detail(), QStringLiteral("detailTags"))->tagField(),
+                         QStringLiteral("left"));
     }
     QCOMPARE(onDisk(shownID)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("left")}));
     JournalStore store;
@@ -1082,8 +1111,9 @@ void EntryDetailViewTest::windowClosing_andTeardown_commit()
     {
         EntryDetailView detail(store, moods, stored);
         detail.startEditing();
-        detail.titleField()->setText(QString());
-        QTest::keyClicks(detail.titleField(), QStringLiteral("Torn down"));
+        vsp::test::child<QLineEdit>(detail, QStringLiteral("detailTitleField"))->setText(QString());
+        QTest::keyClicks(vsp::test::child<QLineEdit>(detail, QStringLiteral("detailTitleField")),
+                         QStringLiteral("Torn down"));
     }
     QCOMPARE(onDisk(stored.id)->title, QStringLiteral("Torn down"));
 }
@@ -1092,17 +1122,22 @@ void EntryDetailViewTest::readLayout_showsPiecesOfTheStoredEntry()
 {
     Journal j;
     EntryDetailView& d = j.detail();
-    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha"));
-    QVERIFY(d.statusLine()->text().contains(QStringLiteral("2 words")));
-    QVERIFY(d.statusLine()->text().contains(QStringLiteral("~1 min")));
-    QVERIFY(!d.expirationBadge()->isVisibleTo(&d));
-    QVERIFY(d.readTagRow()->isVisibleTo(&d));
-    auto* chip = d.readTagRow()->findChild<GlassChipButton*>();
+    QCOMPARE(vsp::test::child<QLabel>(d, QStringLiteral("detailTitle"))->text(), QStringLiteral("Alpha"));
+    QVERIFY(vsp::test::child<vsp::detail::StatusLineView>(d, QStringLiteral("detailStatus"))
+                ->text()
+                .contains(QStringLiteral("2 words")));
+    QVERIFY(vsp::test::child<vsp::detail::StatusLineView>(d, QStringLiteral("detailStatus"))
+                ->text()
+                .contains(QStringLiteral("~1 min")));
+    QVERIFY(!vsp::test::child<vsp::detail::ExpirationBadge>(d, QStringLiteral("expirationBadge"))->isVisibleTo(&d));
+    QVERIFY(vsp::test::child<QWidget>(d, QStringLiteral("detailReadTags"))->isVisibleTo(&d));
+    auto* chip = vsp::test::child<QWidget>(d, QStringLiteral("detailReadTags"))->findChild<GlassChipButton*>();
     QCOMPARE(chip->text(), QStringLiteral("#walk"));
     chip->click();
     QCOMPARE(j.store.selectedTag(), std::optional<QString>(QStringLiteral("walk")));
     // In focus mode without editing the tags, status line and related entries leave.
-    QCOMPARE(d.bodyView()->paragraphTexts(), QStringList{QStringLiteral("first body")});
+    QCOMPARE(vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"))->paragraphTexts(),
+             QStringList{QStringLiteral("first body")});
 
     // A favourite leaves photos, voice notes (a playing one plays on) and tags in their widgets.
     JournalEntry withMedia = *j.store.entry(j.a.id);
@@ -1110,8 +1145,9 @@ void EntryDetailViewTest::readLayout_showsPiecesOfTheStoredEntry()
     withMedia.audioClips = {AudioClip{QUuid::createUuid(), QStringLiteral("a.m4a"), 3, QString()}};
     j.store.updateEntry(withMedia);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const QList<QPointer<QWidget>> shown = {d.findChild<ImageGalleryView*>(), d.findChild<AudioClipsView*>(),
-                                            d.readTagRow()->findChild<GlassChipButton*>()};
+    const QList<QPointer<QWidget>> shown = {
+        d.findChild<ImageGalleryView*>(), d.findChild<AudioClipsView*>(),
+        vsp::test::child<QWidget>(d, QStringLiteral("detailReadTags"))->findChild<GlassChipButton*>()};
     QVERIFY(!shown.contains(nullptr));
     j.store.toggleFavorite(*j.store.entry(j.a.id));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -1132,10 +1168,11 @@ void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText()
     EntryDetailView& d = j.detail();
     vsp::setAnimationsEnabled(true);
     vsp::setMotionReduced(reduced);
-    QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
+    auto* edit = vsp::test::child<GlassChipButton>(d, QStringLiteral("editButton"));
+    QTest::mouseClick(edit, Qt::LeftButton);
     QCOMPARE(d.layout(), EntryDetailView::Layout::Edit);
-    QCOMPARE(d.pageTransition() != nullptr, !reduced);
-    QCOMPARE(d.toolbar()->editButton()->isChangingLook(), !reduced);
+    QCOMPARE(!d.m_pageTransition.isNull(), !reduced);
+    QCOMPARE(edit->isChangingLook(), !reduced);
     // Typed while the layouts still cross-fade: the words go into the field under the picture.
     j.typeTitle(QStringLiteral(" typed"));
     // Into focus mode while that still moves: the window's columns carry the old layout's picture away.
@@ -1146,20 +1183,20 @@ void EntryDetailViewTest::editUnderMotion_savesAtOnce_keepsTypedText()
     j.store.setFocusMode(false);
     QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed more"));
     QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
-    QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
+    QTest::mouseClick(edit, Qt::LeftButton);
     j.typeTitle(QStringLiteral("!"));
-    QTest::mouseClick(d.toolbar()->editButton(), Qt::LeftButton);
+    QTest::mouseClick(edit, Qt::LeftButton);
     // Saved before anything has moved.
     QCOMPARE(j.storedTitle(j.a.id), QStringLiteral("Alpha typed more!"));
     QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(!d.pageTransition());
-    QVERIFY(!d.toolbar()->editButton()->isChangingLook());
-    QCOMPARE(d.toolbar()->editButton()->text(), QStringLiteral("Edit"));
-    QCOMPARE(d.readTitle()->text(), QStringLiteral("Alpha typed more!"));
+    QVERIFY(d.m_pageTransition.isNull());
+    QVERIFY(!edit->isChangingLook());
+    QCOMPARE(edit->text(), QStringLiteral("Edit"));
+    QCOMPARE(vsp::test::child<QLabel>(d, QStringLiteral("detailTitle"))->text(), QStringLiteral("Alpha typed more!"));
     // A change that leaves the layout as it is starts no motion.
     d.setEntry(*j.store.entry(j.a.id));
-    QVERIFY(!d.pageTransition());
+    QVERIFY(d.m_pageTransition.isNull());
 }
 
 void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings_data()
@@ -1188,7 +1225,8 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     EntryDetailView& d = j.detail();
     ContentView& content = *j.window.contentView();
     if (!columnsMove) {
-        content.columns().setVisibility(ColumnVisibilityHolder::Visibility::DetailOnly);
+        vsp::test::child<ColumnVisibilityHolder>(content, QStringLiteral("columnVisibility"))
+            ->setVisibility(ColumnVisibilityHolder::Visibility::DetailOnly);
     }
     if (editing) {
         d.startEditing();
@@ -1198,19 +1236,19 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
     viewfixtures::finishAnimations(&j.window);
     vsp::setAnimationsEnabled(true);
     if (trigger == u"toolbar") {
-        d.toolbar()->focusButton()->click();
+        vsp::test::child<vsp::GlassButton>(d, QStringLiteral("focusButton"))->click();
     } else if (trigger == u"overlay") {
-        d.focusOverlay()->doneButton()->click();
+        vsp::test::child<QAbstractButton>(d, QStringLiteral("focusDone"))->click();
     } else {
         j.store.setFocusMode(!leaving);
     }
     // The store has the change and the layout stands at once; the parts move over it.
     QCOMPARE(d.layout(), leaving ? EntryDetailView::Layout::Read : EntryDetailView::Layout::Focus);
-    QCOMPARE(content.columnTransition() != nullptr, columnsMove);
-    QCOMPARE(d.focusTransition() != nullptr, !columnsMove);
+    QCOMPARE(!content.m_columnTransition.isNull(), columnsMove);
+    QCOMPARE(!d.m_focusTransition.isNull(), !columnsMove);
     // Painted by whichever shows it: with the columns, the window carries it on its own.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    auto motion = d.lastFocusChange();
+    auto motion = d.m_lastFocusChange.lock();
     QVERIFY(motion);
     using Part = vsp::detail::FocusChangeMotion::Part;
     const QList<vsp::Spring> expected{
@@ -1222,15 +1260,15 @@ void EntryDetailViewTest::focusModeUnderMotion_partsMoveWithTheirOwnSprings()
         QCOMPARE(actual[i].dampingFraction, expected[i].dampingFraction);
     }
     // Midway the layout that goes and the one that comes each stand where their own spring has them.
-    QTRY_VERIFY(columnsMove ? content.columnTransition()->isMoving() : d.focusTransition()->isMoving());
+    QTRY_VERIFY(columnsMove ? content.m_columnTransition->isMoving() : d.m_focusTransition->isMoving());
     QVERIFY(motion->oldOpacity(Part::Page, 150) != 1.0 - motion->newOpacity(Part::Page, 150));
     motion.reset();
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(!content.columnTransition());
-    QVERIFY(!d.focusTransition());
-    QVERIFY(!d.lastFocusChange());
-    QCOMPARE(d.toolbar()->isVisible(), leaving);
-    QCOMPARE(d.focusOverlay()->isVisible(), !leaving);
+    QVERIFY(content.m_columnTransition.isNull());
+    QVERIFY(d.m_focusTransition.isNull());
+    QVERIFY(!d.m_lastFocusChange.lock());
+    QCOMPARE(vsp::test::child<DetailToolbar>(d, QStringLiteral("detailToolbar"))->isVisible(), leaving);
+    QCOMPARE(vsp::test::child<vsp::detail::FocusOverlay>(d, QStringLiteral("focusOverlay"))->isVisible(), !leaving);
 }
 
 void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear_data()
@@ -1256,12 +1294,12 @@ void EntryDetailViewTest::floatingBar_leavesTheSelectedLineAndTheNextOneClear()
     d.startEditing();
     j.store.setFocusMode(focus);
     viewfixtures::finishAnimations(&j.window);
-    QTextEdit* view = d.editor()->textView();
+    QTextEdit* view = vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView();
     view->setFocus();
     QTextCursor cursor(view->document()->findBlockByNumber(line));
     cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
     view->setTextCursor(cursor);
-    FloatingFormatBar* bar = d.floatingBar();
+    FloatingFormatBar* bar = vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"));
     QTRY_VERIFY(bar->isVisible());
     viewfixtures::finishAnimations(&j.window);
     // Vertical spans in the bar's host: the glass, the selected line, the line under it.
@@ -1296,7 +1334,7 @@ void EntryDetailViewTest::floatingBar_columnScalesItsWayOut_focusTakesItAtOnce()
     j.store.setFocusMode(focus);
     viewfixtures::finishAnimations(&j.window);
     vsp::setAnimationsEnabled(true);
-    QTextEdit* view = d.editor()->textView();
+    QTextEdit* view = vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView();
     view->setFocus();
     const auto select = [view](int from, int to) {
         QTextCursor cursor = view->textCursor();
@@ -1305,17 +1343,18 @@ void EntryDetailViewTest::floatingBar_columnScalesItsWayOut_focusTakesItAtOnce()
         view->setTextCursor(cursor);
     };
     select(0, 5);
-    QTRY_VERIFY(d.floatingBar()->isVisible());
-    QCOMPARE(d.floatingBar()->hostScale() < 1.0, !focus);
+    QTRY_VERIFY(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->isVisible());
+    QCOMPARE(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->hostScale() < 1.0, !focus);
     viewfixtures::finishAnimations(&j.window);
-    QCOMPARE(d.floatingBar()->hostScale(), 1.0);
+    QCOMPARE(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->hostScale(), 1.0);
     select(3, 3);
-    QTRY_VERIFY(d.floatingBar()->isLeaving() || d.floatingBar()->isHidden());
-    QCOMPARE(d.floatingBar()->isHidden(), focus);
+    QTRY_VERIFY(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->isLeaving()
+                || vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->isHidden());
+    QCOMPARE(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->isHidden(), focus);
     if (!focus) {
-        QTRY_VERIFY(d.floatingBar()->hostScale() < 1.0);
+        QTRY_VERIFY(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->hostScale() < 1.0);
         viewfixtures::finishAnimations(&j.window);
-        QVERIFY(d.floatingBar()->isHidden());
+        QVERIFY(vsp::test::child<FloatingFormatBar>(d, QStringLiteral("floatingFormatBar"))->isHidden());
     }
 }
 
@@ -1358,7 +1397,8 @@ void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()
     Journal j;
     EntryDetailView& d = j.detail();
     d.startEditing();
-    EditableTagsView* tags = d.tagsView();
+    EditableTagsView* tags = vsp::test::child<EditableTagsView>(d, QStringLiteral("detailTags"));
+    auto* flow = vsp::test::child<FlowLayout>(*tags, QStringLiteral("tagFlow"));
     vsp::setAnimationsEnabled(true);
     QTest::keyClicks(tags->tagField(), QStringLiteral("garden"));
     QTest::keyClick(tags->tagField(), Qt::Key_Return);
@@ -1369,12 +1409,12 @@ void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()
     QVERIFY(second->x() > firstPlace.x());
     tags->tagChips().first()->removeButton()->click();
     // The copies change at once; the chip leaves and the others glide.
-    QCOMPARE(d.editCopies().tags, QStringList{QStringLiteral("garden")});
+    QCOMPARE(d.m_edit.tags, QStringList{QStringLiteral("garden")});
     QCOMPARE(tags->tagChips().size(), 1);
-    QVERIFY(tags->flow()->isGliding());
+    QVERIFY(flow->isGliding());
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(!tags->flow()->isGliding());
-    QCOMPARE(tags->flow()->count(), 2);
+    QVERIFY(!flow->isGliding());
+    QCOMPARE(flow->count(), 2);
     QCOMPARE(second->pos(), firstPlace);
     d.saveEdits();
     QCOMPARE(onDisk(j.a.id)->tags, QStringList{QStringLiteral("garden")});
@@ -1395,18 +1435,19 @@ void EntryDetailViewTest::expirationUnderMotion_dayEditorEndsShownThenGone()
     d.startEditing();
     vsp::setAnimationsEnabled(true);
     vsp::setMotionReduced(reduced);
-    vsp::detail::ExpirationEditRow* row = d.expirationRow();
-    QTest::mouseClick(row->toggleButton(), Qt::LeftButton);
-    QVERIFY(d.editCopies().hasExpiration);
-    QCOMPARE(row->dateSlot()->isTransitioning(), !reduced);
+    auto* toggle = vsp::test::child<GlassChipButton>(d, QStringLiteral("expirationToggle"));
+    auto* dateSlot = vsp::test::child<TransitionSlot>(d, QStringLiteral("expirationDateSlot"));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(d.m_edit.hasExpiration);
+    QCOMPARE(dateSlot->isTransitioning(), !reduced);
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(row->dateEdit()->isVisible());
-    QVERIFY(!row->dateSlot()->isTransitioning());
-    QTest::mouseClick(row->toggleButton(), Qt::LeftButton);
-    QVERIFY(!d.editCopies().hasExpiration);
+    QVERIFY(vsp::test::child<QDateEdit>(d, QStringLiteral("expirationDate"))->isVisible());
+    QVERIFY(!dateSlot->isTransitioning());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(!d.m_edit.hasExpiration);
     viewfixtures::finishAnimations(&j.window);
-    QVERIFY(row->dateSlot()->isHidden());
-    QCOMPARE(row->toggleButton()->text(), QStringLiteral("Add expiration"));
+    QVERIFY(dateSlot->isHidden());
+    QCOMPARE(toggle->text(), QStringLiteral("Add expiration"));
 }
 
 void EntryDetailViewTest::unchangedEdit_leavesTheJournalFileAlone()
@@ -1428,7 +1469,8 @@ void EntryDetailViewTest::unchangedEdit_leavesTheJournalFileAlone()
     QCOMPARE(entriesFile(), before);
     // A tag is a change like any other.
     d.startEditing();
-    QTest::keyClicks(d.tagsView()->tagField(), QStringLiteral("new"));
+    QTest::keyClicks(vsp::test::child<EditableTagsView>(d, QStringLiteral("detailTags"))->tagField(),
+                     QStringLiteral("new"));
     d.saveEdits();
     QCOMPARE(onDisk(j.b.id)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("new")}));
 }
@@ -1488,13 +1530,13 @@ void EntryDetailViewTest::keysWhileReading_neverReachTheEditor()
     EntryDetailView& d = j.detail();
     j.window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&j.window));
-    QVERIFY(!d.editor()->isVisible());
+    QVERIFY(!vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->isVisible());
     // Keys go wherever the window's focus is: never into the body of the next edit.
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return, Qt::Key_X}) {
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &j.window, key);
     }
     d.startEditing();
-    QCOMPARE(d.editor()->plainText(), j.a.body);
+    QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(), j.a.body);
     d.saveEdits();
     QCOMPARE(onDisk(j.a.id)->body, j.a.body);
 }

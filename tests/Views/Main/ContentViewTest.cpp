@@ -65,6 +65,10 @@ struct Window {
         }
     }
     ContentView& content() const { return *window.contentView(); }
+    ColumnVisibilityHolder& columns() const
+    {
+        return *vsp::test::child<ColumnVisibilityHolder>(content(), QStringLiteral("columnVisibility"));
+    }
 };
 
 } // namespace
@@ -158,7 +162,8 @@ void ContentViewTest::lockedWindow_showsAssistiveTechnologyOnlyTheCover()
         auto* widget = qobject_cast<QWidget*>(iface->object());
         QVERIFY2(!widget || !vsp::test::child<QSplitter>(w.content(), QStringLiteral("columns"))->isAncestorOf(widget),
                  qPrintable(QStringLiteral("reached under the cover: ") + iface->text(QAccessible::Name)));
-        reachedUnlock = reachedUnlock || widget == lock->unlockButton();
+        reachedUnlock =
+            reachedUnlock || widget == vsp::test::child<QAbstractButton>(*lock, QStringLiteral("unlockButton"));
     }
     QVERIFY(reachedUnlock);
     // Asked for directly, the covered columns are not shown either.
@@ -178,7 +183,7 @@ void ContentViewTest::lock_closesTheWindowsThatShowTheJournal()
     QPointer<TrashView> trash = w.content().sidebar()->openTrash();
     QVERIFY(QTest::qWaitForWindowExposed(trash));
     trash->requestEmptyTrash();
-    QPointer<QMessageBox> question = trash->pendingQuestion();
+    QPointer<QMessageBox> question = vsp::test::child<QMessageBox>(*trash, QStringLiteral("trashQuestion"));
     QVERIFY(question && question->isVisible());
     // A second sheet with nothing of the journal in it, as the update sheet.
     QDialog update(&w.window);
@@ -191,7 +196,7 @@ void ContentViewTest::lock_closesTheWindowsThatShowTheJournal()
     QCOMPARE(w.store.trashedEntries().size(), 1);
     // The other sheet waits out of the way: over the cover it would hide Unlock and take its clicks.
     QVERIFY(!update.isVisible());
-    QVERIFY(w.content().lockScreen()->unlockButton()->isVisible());
+    QVERIFY(vsp::test::child<QAbstractButton>(*w.content().lockScreen(), QStringLiteral("unlockButton"))->isVisible());
     QVERIFY(!QApplication::activeModalWidget());
     w.store.setIsLocked(false);
     QVERIFY(update.isVisible());
@@ -231,21 +236,22 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
     w.window.show();
     QVERIFY(w.store.isLocked());
     QVERIFY(w.content().lockScreen()->isVisible());
-    QVERIFY(!w.content().onboarding());
-    QTRY_VERIFY_WITH_TIMEOUT(w.content().onboarding() != nullptr, 2000);
-    OnboardingView* onboarding = w.content().onboarding();
+    QVERIFY(!w.content().m_onboarding);
+    QTRY_VERIFY_WITH_TIMEOUT(w.content().m_onboarding != nullptr, 2000);
+    OnboardingView* onboarding = w.content().m_onboarding;
     QVERIFY(onboarding->isVisible());
     // Escape does not dismiss it.
     QTest::keyClick(onboarding, Qt::Key_Escape);
     QVERIFY(onboarding->isVisible());
     QVERIFY(!AppSettings::instance().hasCompletedOnboarding());
     for (int page = 0; page <= OnboardingView::kLast; ++page) {
-        QTest::mouseClick(onboarding->forwardButton(), Qt::LeftButton);
+        QTest::mouseClick(vsp::test::child<QAbstractButton>(*onboarding, QStringLiteral("introForward")),
+                          Qt::LeftButton);
     }
     QVERIFY(AppSettings::instance().hasCompletedOnboarding());
     // The introduction came over the cover; the journal stays locked behind it.
     QVERIFY(w.store.isLocked());
-    QTRY_VERIFY(!w.content().onboarding());
+    QTRY_VERIFY(!w.content().m_onboarding);
 }
 
 void ContentViewTest::emptyDetail_textsDependOnJournal()
@@ -300,10 +306,10 @@ void ContentViewTest::sidebar_hidesAndReturns()
     SidebarView* sidebar = w.content().sidebar();
     QVERIFY(sidebar->isVisible());
     QVERIFY(sidebar->width() >= 220 && sidebar->width() <= 300);
-    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    w.columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     QVERIFY(!sidebar->isVisible());
     QVERIFY(w.content().entryList()->isVisible());
-    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::All);
+    w.columns().setVisibility(ColumnVisibilityHolder::Visibility::All);
     QVERIFY(sidebar->isVisible());
     QTRY_VERIFY(sidebar->width() >= 220);
 }
@@ -312,13 +318,13 @@ void ContentViewTest::accentChange_closesSearch_keepsSidebarState()
 {
     Window w;
     EntryListView* list = w.content().entryList();
-    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    w.columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     list->setShowSearch(true);
     w.store.setSearchQuery(QStringLiteral("alp"));
     AppSettings::instance().setAccentColorPreset(QStringLiteral("teal"));
     QVERIFY(!list->showSearch());
     QCOMPARE(w.store.searchQuery(), QString());
-    QCOMPARE(w.content().columns().visibility(), ColumnVisibilityHolder::Visibility::DoubleColumn);
+    QCOMPARE(w.columns().visibility(), ColumnVisibilityHolder::Visibility::DoubleColumn);
 }
 
 void ContentViewTest::focusMode_movesColumnsAway_thenEndsWithThemHidden()
@@ -328,21 +334,21 @@ void ContentViewTest::focusMode_movesColumnsAway_thenEndsWithThemHidden()
     vsp::setAnimationsEnabled(true);
     w.store.setFocusMode(true);
     // The motion covers the window at once; the columns underneath already have their new layout.
-    QPointer<vsp::TransitionOverlay> motion = w.content().columnTransition();
+    QPointer<vsp::TransitionOverlay> motion = w.content().m_columnTransition;
     QVERIFY(motion);
     QVERIFY(motion->isVisible());
     QCOMPARE(motion->geometry(), w.content().rect());
     QVERIFY(!w.content().sidebar()->isVisible());
     QVERIFY(!w.content().entryList()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!motion, kSettle);
-    QVERIFY(!w.content().columnTransition());
+    QVERIFY(w.content().m_columnTransition.isNull());
     QVERIFY(!w.content().sidebar()->isVisible());
     QVERIFY(!w.content().entryList()->isVisible());
     QCOMPARE(w.content().detail()->width(), w.content().width());
 
     // Leaving focus mode brings both columns back the same way.
     w.store.setFocusMode(false);
-    motion = w.content().columnTransition();
+    motion = w.content().m_columnTransition;
     QVERIFY(motion);
     QTRY_VERIFY_WITH_TIMEOUT(!motion, kSettle);
     QVERIFY(w.content().sidebar()->isVisible());
@@ -356,11 +362,11 @@ void ContentViewTest::focusModeToggledMidway_continuesFromTheFrameShown()
     w.store.setSelectedEntryID(w.store.entries().first().id);
     vsp::setAnimationsEnabled(true);
     w.store.setFocusMode(true);
-    QPointer<vsp::TransitionOverlay> first = w.content().columnTransition();
+    QPointer<vsp::TransitionOverlay> first = w.content().m_columnTransition;
     QTRY_VERIFY_WITH_TIMEOUT(!first || first->isMoving(), kSettle);
     w.store.setFocusMode(false);
     // One motion at a time: the first one gives way to the second.
-    QPointer<vsp::TransitionOverlay> second = w.content().columnTransition();
+    QPointer<vsp::TransitionOverlay> second = w.content().m_columnTransition;
     QVERIFY(second);
     QVERIFY(second != first);
     QTRY_VERIFY(!first);
@@ -372,14 +378,14 @@ void ContentViewTest::focusModeToggledMidway_continuesFromTheFrameShown()
 void ContentViewTest::showSidebar_movesSidebarIn()
 {
     Window w;
-    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    w.columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     QVERIFY(!w.content().sidebar()->isVisible());
     vsp::setAnimationsEnabled(true);
     vsp::GlassButton* button =
-        vsp::test::child<vsp::GlassButton>(*w.content().entryList()->header(), QStringLiteral("showSidebar"));
+        vsp::test::child<vsp::GlassButton>(*w.content().entryList(), QStringLiteral("showSidebar"));
     QVERIFY(button->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
-    QPointer<vsp::TransitionOverlay> motion = w.content().columnTransition();
+    QPointer<vsp::TransitionOverlay> motion = w.content().m_columnTransition;
     QVERIFY(motion);
     QTRY_VERIFY_WITH_TIMEOUT(!motion, kSettle);
     QVERIFY(w.content().sidebar()->isVisible());
@@ -393,11 +399,11 @@ void ContentViewTest::columnChanges_withoutAnimations_landAtOnce()
     Window w;
     w.store.setSelectedEntryID(w.store.entries().first().id);
     w.store.setFocusMode(true);
-    QVERIFY(!w.content().columnTransition());
+    QVERIFY(w.content().m_columnTransition.isNull());
     QVERIFY(!w.content().sidebar()->isVisible());
     w.store.setFocusMode(false);
-    w.content().columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
-    QVERIFY(!w.content().columnTransition());
+    w.columns().setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
+    QVERIFY(w.content().m_columnTransition.isNull());
     QVERIFY(!w.content().sidebar()->isVisible());
     QVERIFY(w.content().entryList()->isVisible());
 }
@@ -434,11 +440,11 @@ void ContentViewTest::columnMotionWhileLocked_neverShowsOverTheCover()
     w.store.setIsLocked(false);
     QTRY_VERIFY_WITH_TIMEOUT(!w.content().lockScreen()->isVisible(), kSettle);
     w.store.setFocusMode(true);
-    QVERIFY(w.content().columnTransition());
+    QVERIFY(!w.content().m_columnTransition.isNull());
     w.store.setIsLocked(true);
     QCoreApplication::processEvents();
     QVERIFY(coverOnTop());
-    QTRY_VERIFY_WITH_TIMEOUT(!w.content().columnTransition(), kSettle);
+    QTRY_VERIFY_WITH_TIMEOUT(w.content().m_columnTransition.isNull(), kSettle);
     QVERIFY(coverOnTop());
 }
 
@@ -501,16 +507,18 @@ void ContentViewTest::newDay_sidebarAndCalendarFollow()
     SidebarView* sidebar = window.contentView()->sidebar();
     auto* calendar = window.findChild<CalendarView*>();
     QVERIFY(calendar);
-    QCOMPARE(sidebar->sectionRows().first()->count(), 1);
-    QCOMPARE(sidebar->header()->shownStreak(), 1);
-    QCOMPARE(sidebar->stats()->numbersText(), QStringLiteral("3 / 10"));
+    QCOMPARE(vsp::test::child<SidebarRow>(*sidebar, QStringLiteral("sectionRow"))->count(), 1);
+    QCOMPARE(vsp::test::child<SidebarHeader>(*sidebar, QStringLiteral("sidebarHeader"))->shownStreak(), 1);
+    QCOMPARE(vsp::test::child<SidebarStats>(*sidebar, QStringLiteral("sidebarStats"))->numbersText(),
+             QStringLiteral("3 / 10"));
     QVERIFY(!calendar->showsEmptyDay());
 
     clock = localMoment(1, 0, 5);
     window.contentView()->entryList()->showDay(store.today());
-    QCOMPARE(sidebar->sectionRows().first()->count(), -1);
-    QCOMPARE(sidebar->header()->shownStreak(), 0);
-    QCOMPARE(sidebar->stats()->numbersText(), QStringLiteral("0 / 10"));
+    QCOMPARE(vsp::test::child<SidebarRow>(*sidebar, QStringLiteral("sectionRow"))->count(), -1);
+    QCOMPARE(vsp::test::child<SidebarHeader>(*sidebar, QStringLiteral("sidebarHeader"))->shownStreak(), 0);
+    QCOMPARE(vsp::test::child<SidebarStats>(*sidebar, QStringLiteral("sidebarStats"))->numbersText(),
+             QStringLiteral("0 / 10"));
     QVERIFY(calendar->showsEmptyDay());
-    QVERIFY(calendar->writeTodayButton()->isVisibleTo(calendar));
+    QVERIFY(vsp::test::child<GlassChipButton>(*calendar, QStringLiteral("writeToday"))->isVisibleTo(calendar));
 }

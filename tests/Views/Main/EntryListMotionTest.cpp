@@ -303,7 +303,7 @@ void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()
         opaque(c.view.grab(QRect(c.list()->parentWidget()->mapTo(&c.view, inBody.topLeft()), inBody.size())));
     c.store.setSearchQuery(QStringLiteral("nothing like it"));
     c.change();
-    QPointer<vsp::TransitionOverlay> fade = c.view.emptyStateTransition();
+    QPointer<vsp::TransitionOverlay> fade = c.view.m_emptyTransition;
     QVERIFY(fade);
     QVERIFY(c.view.showsEmptyState());
     // The fade starts from the rows as they were, not from an empty list.
@@ -321,7 +321,7 @@ void EntryListMotionTest::emptyState_listFadesIntoIt_andRowsEnterWhenBack()
     }
     QVERIFY2(largest <= 24, qPrintable(QString::number(largest)));
     QTRY_VERIFY_WITH_TIMEOUT(!fade, kSettle);
-    QVERIFY(c.view.emptyView()->isVisible());
+    QVERIFY(vsp::test::child<EmptyListView>(c.view, QStringLiteral("emptyList"))->isVisible());
     QVERIFY(!c.motion()->isRunning());
 
     // The rows come back as new ones.
@@ -341,7 +341,7 @@ void EntryListMotionTest::emptyState_messageFollowsTheFieldDuringItsFade()
     Column c;
     c.store.setSearchQuery(QStringLiteral("z"));
     c.change();
-    QPointer<vsp::TransitionOverlay> fade = c.view.emptyStateTransition();
+    QPointer<vsp::TransitionOverlay> fade = c.view.m_emptyTransition;
     QVERIFY(fade);
     // The fade takes its picture of the message for "z".
     QCoreApplication::processEvents();
@@ -350,8 +350,9 @@ void EntryListMotionTest::emptyState_messageFollowsTheFieldDuringItsFade()
     c.change();
     // Nothing covers the message for the text now in the field.
     QVERIFY(!fade || !fade->isVisible());
-    QVERIFY(c.view.emptyView()->isVisible());
-    QCOMPARE(c.view.emptyView()->message(), QStringLiteral("No results for \"zzz\""));
+    QVERIFY(vsp::test::child<EmptyListView>(c.view, QStringLiteral("emptyList"))->isVisible());
+    QCOMPARE(vsp::test::child<EmptyListView>(c.view, QStringLiteral("emptyList"))->message(),
+             QStringLiteral("No results for \"zzz\""));
 }
 
 void EntryListMotionTest::hiddenList_forgetsWhatItSaw()

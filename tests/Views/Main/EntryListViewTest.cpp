@@ -323,25 +323,25 @@ void EntryListViewTest::contextMenu_actsOnRowEntry()
 void EntryListViewTest::searchButton_opensFieldThatFiltersAsYouType()
 {
     Column c;
-    ListHeader* header = c.view.header();
-    QVERIFY(!c.view.searchField()->isVisible());
+    ListHeader* header = vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"));
+    auto* search = vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"));
+    QVERIFY(!search->isVisible());
     QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*header, QStringLiteral("searchButton")), Qt::LeftButton);
     QVERIFY(c.view.showSearch());
-    QVERIFY(c.view.searchField()->isVisible());
-    QLineEdit* edit = c.view.searchField()->lineEdit();
+    QVERIFY(search->isVisible());
+    QLineEdit* edit = search->lineEdit();
     QCOMPARE(edit->placeholderText(), QStringLiteral("Search entries…"));
-    QVERIFY(!vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch"))->isVisible());
+    QVERIFY(!vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("clearSearch"))->isVisible());
     QTest::keyClicks(edit, QStringLiteral("b"));
     QCOMPARE(c.store.searchQuery(), QStringLiteral("b"));
-    QVERIFY(vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch"))->isVisible());
+    QVERIFY(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("clearSearch"))->isVisible());
     QTest::keyClicks(edit, QStringLiteral("rav"));
     QCOMPARE(c.shownTitles(), QStringList{QStringLiteral("B")});
     // Clearing keeps the field open.
-    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch")),
-                      Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("clearSearch")), Qt::LeftButton);
     QCOMPARE(c.store.searchQuery(), QString());
     QVERIFY(c.view.showSearch());
-    QVERIFY(!vsp::test::child<vsp::GlassButton>(*c.view.searchField(), QStringLiteral("clearSearch"))->isVisible());
+    QVERIFY(!vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("clearSearch"))->isVisible());
     QCOMPARE(c.shownTitles().size(), 4);
     // Closing with the button drops whatever was typed.
     QTest::keyClicks(edit, QStringLiteral("zzz"));
@@ -355,13 +355,14 @@ void EntryListViewTest::toggleSearch_leavesCalendar_thenClosesAndClears()
 {
     Column c;
     c.store.setShowCalendar(true);
-    QVERIFY(c.view.calendar());
-    QVERIFY(c.view.calendar()->isVisible());
+    QVERIFY(c.view.m_calendar);
+    QVERIFY(c.view.m_calendar->isVisible());
     Q_EMIT AppNotifications::instance().VspToggleSearch();
     QVERIFY(!c.store.showCalendar());
-    QVERIFY(!c.view.calendar());
+    QVERIFY(!c.view.m_calendar);
     QVERIFY(c.view.showSearch());
-    QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("alpha"));
+    QTest::keyClicks(vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"))->lineEdit(),
+                     QStringLiteral("alpha"));
     Q_EMIT AppNotifications::instance().VspToggleSearch();
     QVERIFY(!c.view.showSearch());
     QCOMPARE(c.store.searchQuery(), QString());
@@ -380,7 +381,8 @@ void EntryListViewTest::navigationChange_closesSearchAndClearsQuery()
     QFETCH(QString, change);
     Column c;
     c.view.setShowSearch(true);
-    QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("alp"));
+    QTest::keyClicks(vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"))->lineEdit(),
+                     QStringLiteral("alp"));
     QCOMPARE(c.store.searchQuery(), QStringLiteral("alp"));
     if (change == QLatin1String("section")) {
         c.store.setSelectedSection(NavSection::Favorites);
@@ -450,14 +452,15 @@ void EntryListViewTest::emptyState_saysWhy()
     c.store.setMoodFilter(mood.isEmpty() ? std::nullopt : std::optional<QString>(mood));
     if (!query.isEmpty()) {
         c.view.setShowSearch(true);
-        QTest::keyClicks(c.view.searchField()->lineEdit(), query);
+        QTest::keyClicks(vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"))->lineEdit(), query);
     }
     c.settle();
     QVERIFY(c.view.showsEmptyState());
-    QVERIFY(c.view.emptyView()->isVisible());
-    QCOMPARE(c.view.emptyView()->message(), message);
-    QCOMPARE(c.view.emptyView()->icon(), icon);
-    QCOMPARE(c.view.emptyView()->showsHint(), hint);
+    auto* empty = vsp::test::child<EmptyListView>(c.view, QStringLiteral("emptyList"));
+    QVERIFY(empty->isVisible());
+    QCOMPARE(empty->message(), message);
+    QCOMPARE(empty->icon(), icon);
+    QCOMPARE(empty->showsHint(), hint);
 }
 
 void EntryListViewTest::emptyState_neverHidesOnThisDay()
@@ -471,10 +474,12 @@ void EntryListViewTest::emptyState_neverHidesOnThisDay()
     QVERIFY(!c.view.showsEmptyState());
     // A search that matches nothing always says so, On This Day or not.
     c.view.setShowSearch(true);
-    QTest::keyClicks(c.view.searchField()->lineEdit(), QStringLiteral("nothing like it"));
+    QTest::keyClicks(vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"))->lineEdit(),
+                     QStringLiteral("nothing like it"));
     c.settle();
     QVERIFY(c.view.showsEmptyState());
-    QCOMPARE(c.view.emptyView()->message(), QStringLiteral("No results for \"nothing like it\""));
+    QCOMPARE(vsp::test::child<EmptyListView>(c.view, QStringLiteral("emptyList"))->message(),
+             QStringLiteral("No results for \"nothing like it\""));
 }
 
 void EntryListViewTest::header_titleAndSubtitle_data()
@@ -518,7 +523,7 @@ void EntryListViewTest::header_titleAndSubtitle()
     c.store.setSelectedSection(NavSection(section));
     c.store.setSelectedTag(tag.isEmpty() ? std::nullopt : std::optional<QString>(tag));
     c.store.setMoodFilter(mood.isEmpty() ? std::nullopt : std::optional<QString>(mood));
-    ListHeader* header = c.view.header();
+    ListHeader* header = vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"));
     QCOMPARE(vsp::test::child<QLabel>(*header, QStringLiteral("listTitle"))->text(), title);
     QCOMPARE(vsp::test::child<QLabel>(*header, QStringLiteral("listSubtitle"))->isVisible(), subtitle);
     if (subtitle) {
@@ -562,7 +567,7 @@ void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale()
     Column c(false);
     c.store.setSelectedSection(NavSection::Today);
     const QString expected = QLocale(locale).toString(c.store.today(), format);
-    const QString shown = c.view.header()->subtitle();
+    const QString shown = vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"))->subtitle();
     QLocale::setDefault(saved);
     QCOMPARE(shown, expected);
 }
@@ -570,7 +575,7 @@ void EntryListViewTest::header_subtitleLeavesTheYearOutInEveryLocale()
 void EntryListViewTest::sortButton_flipsOrderAndLabels()
 {
     Column c;
-    vsp::GlassButton* sort = vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("sortButton"));
+    vsp::GlassButton* sort = vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("sortButton"));
     QCOMPARE(sort->symbol(), QStringLiteral("arrow.down"));
     QCOMPARE(sort->accessibleName(), QStringLiteral("Sorted newest first"));
     QCOMPARE(sort->toolTip(), QStringLiteral("Newest first"));
@@ -589,19 +594,18 @@ void EntryListViewTest::calendarButton_opensCalendarAtToday()
     c.store.setCalendarMonth(localMoment(-400));
     c.store.setSelectedDate(localMoment(-400));
     const double before = vsp::now();
-    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("calendarButton")),
-                      Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("calendarButton")), Qt::LeftButton);
     QVERIFY(c.store.showCalendar());
     QVERIFY(c.store.calendarMonth() >= before && c.store.calendarMonth() <= vsp::now());
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(vsp::now())));
-    QVERIFY(c.view.calendar() && c.view.calendar()->isVisible());
-    QVERIFY(!c.view.header()->isVisible());
+    QVERIFY(c.view.m_calendar && c.view.m_calendar->isVisible());
+    QVERIFY(!vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"))->isVisible());
 }
 
 void EntryListViewTest::showSidebarButton_onlyWhileSidebarHidden()
 {
     Column c;
-    vsp::GlassButton* button = vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("showSidebar"));
+    vsp::GlassButton* button = vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("showSidebar"));
     QVERIFY(!button->isVisible());
     c.columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     QVERIFY(button->isVisible());
@@ -844,9 +848,8 @@ void EntryListViewTest::searchField_slidesInFromTopEdgeAndFades()
 {
     Column c;
     vsp::setAnimationsEnabled(true);
-    SearchField* field = c.view.searchField();
-    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("searchButton")),
-                      Qt::LeftButton);
+    SearchField* field = vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"));
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("searchButton")), Qt::LeftButton);
     // It starts just above the top edge of its place, transparent, and takes the caret at once.
     QVERIFY(field->isVisible());
     QCOMPARE(c.view.searchReveal(), 0.0);
@@ -860,38 +863,38 @@ void EntryListViewTest::searchField_slidesInFromTopEdgeAndFades()
     QCOMPARE(field->parentWidget()->height(), 44);
     QVERIFY(!effect->isEnabled());
     // The button has taken on its accent look with the same spring.
-    QTRY_COMPARE_WITH_TIMEOUT(c.view.header()->searchEmphasis(), 1.0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"))->searchEmphasis(), 1.0,
+                              5000);
     // The list below keeps its rows laid out while the field pushes it down.
     QVERIFY(c.list()->rectOf(c.byTitle(QStringLiteral("A")).id).isValid());
 
-    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("searchButton")),
-                      Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("searchButton")), Qt::LeftButton);
     QVERIFY(field->parentWidget()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!field->parentWidget()->isVisible(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(c.view.searchReveal(), 0.0, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(c.view.header()->searchEmphasis(), 0.0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"))->searchEmphasis(), 0.0,
+                              5000);
 }
 
 void EntryListViewTest::calendarAndList_fadeIntoEachOther()
 {
     Column c;
     vsp::setAnimationsEnabled(true);
-    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("calendarButton")),
-                      Qt::LeftButton);
-    QPointer<vsp::TransitionOverlay> fade = c.view.pageTransition();
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("calendarButton")), Qt::LeftButton);
+    QPointer<vsp::TransitionOverlay> fade = c.view.m_pageTransition;
     QVERIFY(fade);
     QCOMPARE(fade->geometry(), c.view.rect());
-    QVERIFY(c.view.calendar() && c.view.calendar()->isVisible());
+    QVERIFY(c.view.m_calendar && c.view.m_calendar->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!fade, 5000);
-    QVERIFY(c.view.calendar()->isVisible());
+    QVERIFY(c.view.m_calendar->isVisible());
 
     // Toggle Search leads back to the list with the same fade.
     Q_EMIT AppNotifications::instance().VspToggleSearch();
-    fade = c.view.pageTransition();
+    fade = c.view.m_pageTransition;
     QVERIFY(fade);
-    QVERIFY(c.view.header()->isVisible());
+    QVERIFY(vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"))->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!fade, 5000);
-    QVERIFY(!c.view.calendar());
+    QVERIFY(!c.view.m_calendar);
     QVERIFY(c.view.list()->isVisible());
 }
 
@@ -899,19 +902,19 @@ void EntryListViewTest::showSidebarButton_growsInAndShrinksAway()
 {
     Column c;
     vsp::setAnimationsEnabled(true);
-    vsp::GlassButton* button = vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("showSidebar"));
-    const int titleLeft = vsp::test::child<QLabel>(*c.view.header(), QStringLiteral("listTitle"))->x();
+    vsp::GlassButton* button = vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("showSidebar"));
+    const int titleLeft = vsp::test::child<QLabel>(c.view, QStringLiteral("listTitle"))->x();
     c.columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn);
     // It enters from nothing, making room for itself beside the title.
     QVERIFY(button->isVisible());
     QCOMPARE(button->presence(), 0.0);
     QTRY_COMPARE_WITH_TIMEOUT(button->presence(), 1.0, 5000);
-    QTRY_COMPARE(vsp::test::child<QLabel>(*c.view.header(), QStringLiteral("listTitle"))->x(), titleLeft + 36);
+    QTRY_COMPARE(vsp::test::child<QLabel>(c.view, QStringLiteral("listTitle"))->x(), titleLeft + 36);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(c.columns.visibility(), ColumnVisibilityHolder::Visibility::All);
     // It leaves shrinking and fading, and gives its room back.
     QVERIFY(button->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 5000);
     QCOMPARE(button->presence(), 0.0);
-    QTRY_COMPARE(vsp::test::child<QLabel>(*c.view.header(), QStringLiteral("listTitle"))->x(), titleLeft);
+    QTRY_COMPARE(vsp::test::child<QLabel>(c.view, QStringLiteral("listTitle"))->x(), titleLeft);
 }

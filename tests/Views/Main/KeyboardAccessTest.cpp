@@ -1,6 +1,7 @@
 #include "KeyboardAccessTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
 #include "Model/JournalStore.h"
@@ -108,7 +109,9 @@ void KeyboardAccessTest::tabChain_reachesEveryColumnInOrder_withNames()
     // From the list: the detail's controls, round to the sidebar, then the list's header and the list.
     QCOMPARE(columns, (QList<int>{2, 0, 1}));
     // The sidebar's rows and header buttons, and the list's header buttons, are all in the chain.
-    QVERIFY(chain.contains(w.window.contentView()->entryList()->header()->findChild<QAbstractButton*>()));
+    QVERIFY(
+        chain.contains(vsp::test::child<ListHeader>(*w.window.contentView()->entryList(), QStringLiteral("listHeader"))
+                           ->findChild<QAbstractButton*>()));
     QVERIFY(std::count_if(chain.cbegin(), chain.cend(),
                           [&](QWidget* x) { return columnOf(*w.window.contentView(), x) == 0; })
             >= 5);
@@ -161,7 +164,7 @@ void KeyboardAccessTest::downFromSearchField_selectsFirstResult()
     Window w;
     EntryListView* column = w.window.contentView()->entryList();
     column->setShowSearch(true);
-    QLineEdit* field = column->searchField()->lineEdit();
+    QLineEdit* field = vsp::test::child<SearchField>(*column, QStringLiteral("searchField"))->lineEdit();
     QVERIFY(field->hasFocus());
     QTest::keyClicks(field, QStringLiteral("ar"));
     w.list()->listModel()->refresh();

@@ -43,17 +43,19 @@ struct Calendar {
         view->show();
         (void)QTest::qWaitForWindowExposed(view.get());
     }
+    CalendarGrid* grid() const { return vsp::test::child<CalendarGrid>(*view, QStringLiteral("calendarGrid")); }
+    CalendarDayModel* dayModel() const { return vsp::test::child<CalendarDayModel>(*view, QStringLiteral("dayModel")); }
     void clickDay(const QDate& day)
     {
-        const QRectF cell = view->grid()->cellRect(day);
+        const QRectF cell = grid()->cellRect(day);
         QVERIFY2(cell.isValid(), qPrintable(day.toString(Qt::ISODate)));
-        QTest::mouseClick(view->grid(), Qt::LeftButton, {}, cell.center().toPoint());
+        QTest::mouseClick(grid(), Qt::LeftButton, {}, cell.center().toPoint());
     }
     /// Pixels in the accent colour in the lower third of a day's cell, where its dot lies.
     int dotPixels(const QDate& day) const
     {
-        const QImage image = view->grid()->grab().toImage();
-        const QRectF cell = view->grid()->cellRect(day);
+        const QImage image = grid()->grab().toImage();
+        const QRectF cell = grid()->cellRect(day);
         const QColor accent = vsp::Color::resolvedAccent().resolve();
         int n = 0;
         for (int y = int(cell.center().y()) + 2; y < int(cell.bottom()); ++y) {
@@ -208,18 +210,19 @@ void CalendarViewTest::dayClick_picksDay_listsItsEntries()
 {
     Calendar c(QDate(2025, 3, 20), {entry(QStringLiteral("Late"), localMoment(QDate(2025, 3, 10), 20)),
                                     entry(QStringLiteral("Early"), localMoment(QDate(2025, 3, 10), 7))});
-    QAbstractItemModelTester tester(c.view->dayModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester tester(c.dayModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     c.clickDay(QDate(2025, 3, 10));
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate(2025, 3, 10))));
-    QCOMPARE(c.view->dayModel()->rowCount(), 2);
-    QCOMPARE(c.view->dayModel()->entryAt(0).title, QStringLiteral("Early"));
-    QCOMPARE(c.view->dayCountLabel()->text(), QStringLiteral("2"));
-    QCOMPARE(c.view->dayTitleLabel()->text(), vsp::calendar::dayTitle(QDate(2025, 3, 10), c.view->locale()));
+    QCOMPARE(c.dayModel()->rowCount(), 2);
+    QCOMPARE(c.dayModel()->entryAt(0).title, QStringLiteral("Early"));
+    QCOMPARE(vsp::test::child<QLabel>(*c.view, QStringLiteral("dayCount"))->text(), QStringLiteral("2"));
+    QCOMPARE(vsp::test::child<QLabel>(*c.view, QStringLiteral("dayTitle"))->text(),
+             vsp::calendar::dayTitle(QDate(2025, 3, 10), c.view->locale()));
     // A future or empty day can be picked too; it lists nothing and offers no button.
     c.clickDay(QDate(2025, 3, 31));
     QVERIFY(c.view->showsEmptyDay());
-    QCOMPARE(c.view->dayCountLabel()->text(), QString());
-    QVERIFY(!c.view->writeTodayButton()->isVisible());
+    QCOMPARE(vsp::test::child<QLabel>(*c.view, QStringLiteral("dayCount"))->text(), QString());
+    QVERIFY(!vsp::test::child<GlassChipButton>(*c.view, QStringLiteral("writeToday"))->isVisible());
     QVERIFY(c.store.showCalendar());
 }
 
@@ -245,8 +248,8 @@ void CalendarViewTest::pickedDay_numberReadsOnTheAccent()
     settings.setAccentColorPreset(accent);
     Calendar c(QDate(2025, 3, 20));
     c.clickDay(QDate(2025, 3, 18));
-    const QImage image = c.view->grid()->grab().toImage();
-    const QRectF cell = c.view->grid()->cellRect(QDate(2025, 3, 18));
+    const QImage image = c.grid()->grab().toImage();
+    const QRectF cell = c.grid()->cellRect(QDate(2025, 3, 18));
     const QColor fill = vsp::Color::resolvedAccent().resolve();
     double best = 1;
     for (int y = int(cell.top()) + 4; y < int(cell.bottom()) - 4; ++y) {
@@ -263,19 +266,19 @@ void CalendarViewTest::monthButtons_moveByWholeMonths_keepPickedDay()
     *clock.now = localMoment(QDate(2026, 6, 15), 12);
     Calendar c(QDate(2026, 1, 31), {}, clock.function());
     c.store.setSelectedDate(vsp::startOfDay(QDate(2026, 1, 5)));
-    QTest::mouseClick(c.view->nextButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view, QStringLiteral("nextMonth")), Qt::LeftButton);
     // The day is clamped: February, not March.
     QCOMPARE(vsp::localDate(c.store.calendarMonth()), QDate(2026, 2, 28));
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate(2026, 1, 5))));
-    QVERIFY(!c.view->grid()->cellRect(QDate(2026, 1, 5)).isValid());
-    QCOMPARE(c.view->dayModel()->rowCount(), 0);
-    QTest::mouseClick(c.view->previousButton(), Qt::LeftButton);
-    QTest::mouseClick(c.view->previousButton(), Qt::LeftButton);
+    QVERIFY(!c.grid()->cellRect(QDate(2026, 1, 5)).isValid());
+    QCOMPARE(c.dayModel()->rowCount(), 0);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view, QStringLiteral("previousMonth")), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view, QStringLiteral("previousMonth")), Qt::LeftButton);
     QCOMPARE(vsp::localDate(c.store.calendarMonth()), QDate(2025, 12, 28));
-    QTest::mouseClick(c.view->todayButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<GlassChipButton>(*c.view, QStringLiteral("calendarToday")), Qt::LeftButton);
     QCOMPARE(vsp::localDate(c.store.calendarMonth()), QDate(2026, 6, 15));
     QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDay(QDate(2026, 6, 15))));
-    QTest::mouseClick(c.view->backButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view, QStringLiteral("backToList")), Qt::LeftButton);
     QVERIFY(!c.store.showCalendar());
 }
 
@@ -297,9 +300,9 @@ void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced()
     Calendar c(QDate(2026, 2, 10), {march});
     // The first picture moves nothing.
     QCOMPARE(viewfixtures::runningAnimations(c.view.get()), 0);
-    CalendarGrid* grid = c.view->grid();
+    CalendarGrid* grid = c.grid();
     const int februaryHeight = grid->height();
-    QTest::mouseClick(c.view->nextButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view, QStringLiteral("nextMonth")), Qt::LeftButton);
     QCOMPARE(grid->isChangingMonth(), !reduced);
     c.clickDay(QDate(2026, 3, 4));
     QCOMPARE(c.view->findChildren<vsp::TransitionOverlay*>().size(), reduced ? 0 : 1);
@@ -308,14 +311,15 @@ void CalendarViewTest::monthAndDayChanges_endAtRest_standStillWhenReduced()
     QCOMPARE(grid->height(), grid->restingHeight());
     QCOMPARE_GT(grid->height(), februaryHeight);
     QVERIFY(c.view->findChildren<vsp::TransitionOverlay*>().isEmpty());
-    QCOMPARE(c.view->dayModel()->rowCount(), 1);
+    QCOMPARE(c.dayModel()->rowCount(), 1);
     // A row's selection glides in as the list's rows do.
-    QListView* list = c.view->dayList();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(c.view->dayModel()->index(0)).center());
+    QListView* list = vsp::test::child<QListView>(*c.view, QStringLiteral("dayList"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(c.dayModel()->index(0)).center());
     list->viewport()->repaint();
-    QCOMPARE(c.view->dayDelegate()->selectionOf(march.id) < 1.0, !reduced);
+    QCOMPARE(vsp::test::child<CalendarDayDelegate>(*c.view, QStringLiteral("dayDelegate"))->selectionOf(march.id) < 1.0,
+             !reduced);
     viewfixtures::finishAnimations(c.view.get());
-    QCOMPARE(c.view->dayDelegate()->selectionOf(march.id), 1.0);
+    QCOMPARE(vsp::test::child<CalendarDayDelegate>(*c.view, QStringLiteral("dayDelegate"))->selectionOf(march.id), 1.0);
     vsp::setMotionReduced(false);
 }
 
@@ -325,9 +329,9 @@ void CalendarViewTest::emptyToday_writeButtonOpensFreshEntry()
     *clock.now = localMoment(QDate(2026, 6, 15), 12);
     Calendar c(QDate(2026, 6, 15), {}, clock.function());
     QVERIFY(c.view->showsEmptyDay());
-    QVERIFY(c.view->writeTodayButton()->isVisible());
+    QVERIFY(vsp::test::child<GlassChipButton>(*c.view, QStringLiteral("writeToday"))->isVisible());
     c.store.setRestoreDraftOnCompose(true);
-    QTest::mouseClick(c.view->writeTodayButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<GlassChipButton>(*c.view, QStringLiteral("writeToday")), Qt::LeftButton);
     QCOMPARE(c.store.restoreDraftOnCompose(), false);
     QCOMPARE(c.opened, QStringList{QStringLiteral("compose-window")});
     // The first entry of the day replaces the button with the list.
@@ -342,8 +346,8 @@ void CalendarViewTest::rowClick_selectsEntry_staysInCalendar()
     Calendar c(QDate(2025, 3, 20), {a, b});
     c.clickDay(QDate(2025, 3, 10));
     c.store.setSelectedEntryID(std::nullopt);
-    QListView* list = c.view->dayList();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(c.view->dayModel()->index(1)).center());
+    QListView* list = vsp::test::child<QListView>(*c.view, QStringLiteral("dayList"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(c.dayModel()->index(1)).center());
     QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(b.id));
     QVERIFY(c.store.showCalendar());
 }
@@ -414,20 +418,22 @@ void CalendarZoneTest::changeMonth_everyDayOnce()
     CalendarView view(store, {});
     view.resize(360, 800);
     view.show();
-    QTest::mouseClick(view.nextButton(), Qt::LeftButton);
+    QTest::mouseClick(vsp::test::child<vsp::GlassButton>(view, QStringLiteral("nextMonth")), Qt::LeftButton);
     QCOMPARE(vsp::localDate(store.calendarMonth()).month(), month.month());
     const QMap<QDate, int> counts = store.entryDayCounts(store.calendarMonth());
     QCOMPARE(counts.size(), month.daysInMonth());
     for (int d = 1; d <= month.daysInMonth(); ++d) {
         const QDate day(month.year(), month.month(), d);
         QCOMPARE(counts.value(day), 2);
-        const QRectF cell = view.grid()->cellRect(day);
+        const QRectF cell = vsp::test::child<CalendarGrid>(view, QStringLiteral("calendarGrid"))->cellRect(day);
         QVERIFY(cell.isValid());
-        QTest::mouseClick(view.grid(), Qt::LeftButton, {}, cell.center().toPoint());
+        QTest::mouseClick(vsp::test::child<CalendarGrid>(view, QStringLiteral("calendarGrid")), Qt::LeftButton, {},
+                          cell.center().toPoint());
         QVERIFY(store.selectedDate());
         QCOMPARE(vsp::localDate(*store.selectedDate()), day);
         QCOMPARE(vsp::toDateTime(*store.selectedDate()).time(), QTime(0, 0));
-        QCOMPARE(view.dayModel()->rowCount(), 2);
-        QCOMPARE(view.dayModel()->entryAt(0).title, QStringLiteral("early %1").arg(d));
+        QCOMPARE(vsp::test::child<CalendarDayModel>(view, QStringLiteral("dayModel"))->rowCount(), 2);
+        QCOMPARE(vsp::test::child<CalendarDayModel>(view, QStringLiteral("dayModel"))->entryAt(0).title,
+                 QStringLiteral("early %1").arg(d));
     }
 }

@@ -43,6 +43,14 @@ struct Fixture {
     ColumnVisibilityHolder columns;
     QStringList opened;
     SidebarView view{store, moods, columns, [this](const QString& id) { opened.append(id); }};
+    /// The four section rows, in order.
+    QList<SidebarRow*> sectionRows() const { return view.findChildren<SidebarRow*>(QStringLiteral("sectionRow")); }
+    /// The sidebar's child of type T called `name`.
+    template <typename T>
+    T* part(const char* name) const
+    {
+        return vsp::test::child<T>(view, QString::fromLatin1(name));
+    }
 
     explicit Fixture(bool withEntries = true)
     {
@@ -124,42 +132,42 @@ void SidebarViewTest::init()
 void SidebarViewTest::emptyJournal_showsCaptureAlone()
 {
     Fixture f(false);
-    QVERIFY(!f.view.moodsCaption()->isVisibleTo(&f.view));
-    QVERIFY(!f.view.tagsCaption()->isVisibleTo(&f.view));
-    QCOMPARE(titles(f.view.sectionRows()),
+    QVERIFY(!f.part<SidebarCaption>("moodsCaption")->isVisibleTo(&f.view));
+    QVERIFY(!f.part<SidebarCaption>("tagsCaption")->isVisibleTo(&f.view));
+    QCOMPARE(titles(f.sectionRows()),
              (QStringList{u"Today:-1"_qs, u"Journal:-1"_qs, u"Archive:-1"_qs, u"Favorites:-1"_qs}));
     QVERIFY(!vsp::test::child<GlassChipButton>(*f.view.footer(), QStringLiteral("trashButton"))->isVisibleTo(&f.view));
-    QVERIFY(!f.view.stats()->isVisibleTo(&f.view));
+    QVERIFY(!f.part<SidebarStats>("sidebarStats")->isVisibleTo(&f.view));
     // A click on an empty section leaves nothing selected.
     f.store.setSelectedEntryID(QUuid::createUuid());
-    QTest::mouseClick(f.view.sectionRows().at(1), Qt::LeftButton);
+    QTest::mouseClick(f.sectionRows().at(1), Qt::LeftButton);
     QCOMPARE(f.store.selectedEntryID(), std::nullopt);
 }
 
 void SidebarViewTest::fixture_countsIgnoreArchivedEntries()
 {
     Fixture f;
-    QCOMPARE(f.view.sectionRows().first()->count(), 2);
-    QVERIFY(f.view.moodsCaption()->isVisibleTo(&f.view));
+    QCOMPARE(f.sectionRows().first()->count(), 2);
+    QVERIFY(f.part<SidebarCaption>("moodsCaption")->isVisibleTo(&f.view));
     const MoodItem first = f.moods.moods().first();
-    QCOMPARE(titles(f.view.moodList()), QStringList{first.label + u":1"});
-    QCOMPARE(titles(f.view.tagList()), (QStringList{u"home:1"_qs, u"work:2"_qs}));
+    QCOMPARE(titles(f.part<SidebarRowList>("moodList")), QStringList{first.label + u":1"});
+    QCOMPARE(titles(f.part<SidebarRowList>("tagList")), (QStringList{u"home:1"_qs, u"work:2"_qs}));
 
     // Archiving the last mood entry removes the group's rows; a new tag appears in code-point order.
     JournalEntry a = f.byTitle(QStringLiteral("A"));
     a.isArchived = true;
     f.store.updateEntry(a);
-    QVERIFY(!f.view.moodsCaption()->isVisibleTo(&f.view));
+    QVERIFY(!f.part<SidebarCaption>("moodsCaption")->isVisibleTo(&f.view));
     JournalEntry c = f.byTitle(QStringLiteral("C"));
     c.tags = {QStringLiteral("Zebra")};
     f.store.updateEntry(c);
-    QCOMPARE(titles(f.view.tagList()), (QStringList{u"Zebra:1"_qs, u"home:1"_qs, u"work:1"_qs}));
-    QCOMPARE(f.view.sectionRows().first()->count(), 1);
+    QCOMPARE(titles(f.part<SidebarRowList>("tagList")), (QStringList{u"Zebra:1"_qs, u"home:1"_qs, u"work:1"_qs}));
+    QCOMPARE(f.sectionRows().first()->count(), 1);
     // A mood outside the mood list shows the group's title with no row under it.
     c.mood = QStringLiteral("🦄");
     f.store.updateEntry(c);
-    QVERIFY(f.view.moodsCaption()->isVisibleTo(&f.view));
-    QCOMPARE(titles(f.view.moodList()), QStringList());
+    QVERIFY(f.part<SidebarCaption>("moodsCaption")->isVisibleTo(&f.view));
+    QCOMPARE(titles(f.part<SidebarRowList>("moodList")), QStringList());
 }
 
 void SidebarViewTest::click_writesNavigationState_data()
@@ -212,16 +220,16 @@ void SidebarViewTest::click_writesNavigationState()
         QSignalSpy announced(&f.store, &JournalStore::navigationChanged);
         bool clicked = false;
         if (click.startsWith(u's')) {
-            for (SidebarRow* r : f.view.sectionRows()) {
+            for (SidebarRow* r : f.sectionRows()) {
                 if (r->value() == value) {
                     QTest::mouseClick(r, Qt::LeftButton);
                     clicked = true;
                 }
             }
         } else if (click.startsWith(u't')) {
-            clicked = clickRow(f.view.tagList(), value);
+            clicked = clickRow(f.part<SidebarRowList>("tagList"), value);
         } else {
-            clicked = clickRow(f.view.moodList(), f.moods.moods().first().emoji);
+            clicked = clickRow(f.part<SidebarRowList>("moodList"), f.moods.moods().first().emoji);
         }
         QVERIFY2(clicked, qPrintable(click));
         // One click, one announcement of all it changed.
@@ -238,18 +246,18 @@ void SidebarViewTest::click_writesNavigationState()
     }
     // Only the row of the filter in effect is highlighted.
     int highlighted = 0;
-    for (SidebarRow* r : f.view.sectionRows()) {
+    for (SidebarRow* r : f.sectionRows()) {
         highlighted += r->isSelected() ? 1 : 0;
     }
-    highlighted += f.view.moodList()->selectedIndex() >= 0 ? 1 : 0;
-    highlighted += f.view.tagList()->selectedIndex() >= 0 ? 1 : 0;
+    highlighted += f.part<SidebarRowList>("moodList")->selectedIndex() >= 0 ? 1 : 0;
+    highlighted += f.part<SidebarRowList>("tagList")->selectedIndex() >= 0 ? 1 : 0;
     QCOMPARE(highlighted, 1);
 }
 
 void SidebarViewTest::appearanceSwitch_repaintsRowsAtOnce()
 {
     Fixture f;
-    SidebarRow* journal = f.view.sectionRows().at(1);
+    SidebarRow* journal = f.sectionRows().at(1);
     auto titlePixels = [&f, journal] {
         const QImage image = f.view.grab(QRect(journal->mapTo(&f.view, QPoint(0, 0)), journal->size())).toImage();
         // The darkest and the lightest pixel of the row: its title against its background.
@@ -299,20 +307,20 @@ void SidebarViewTest::launcher_rowsSetRestoreFlagAndOpenComposeWindow()
     }
     Fixture f;
     f.store.setRestoreDraftOnCompose(!continueDraft);
-    QTest::mouseClick(f.view.header()->plusButton(), Qt::LeftButton);
+    QTest::mouseClick(f.part<SidebarHeader>("sidebarHeader")->plusButton(), Qt::LeftButton);
     QVERIFY(f.view.isLauncherOpen());
-    QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 45.0);
+    QCOMPARE(f.part<SidebarHeader>("sidebarHeader")->plusButton()->symbolRotation(), 45.0);
     const bool hasDraft = !title.isEmpty() || !body.isEmpty();
-    QCOMPARE(f.view.launcher()->continueDraftRow() != nullptr, hasDraft);
-    QWidget* row =
-        continueDraft ? static_cast<QWidget*>(f.view.launcher()->continueDraftRow()) : f.view.launcher()->newEntryRow();
+    auto* launcher = f.part<ComposeLauncherPanel>("composeLauncher");
+    QCOMPARE(launcher->continueDraftRow() != nullptr, hasDraft);
+    QWidget* row = continueDraft ? static_cast<QWidget*>(launcher->continueDraftRow()) : launcher->newEntryRow();
     QVERIFY(row && row->isVisible());
     QTest::mouseClick(row, Qt::LeftButton);
     QCOMPARE(f.store.restoreDraftOnCompose(), continueDraft);
     QCOMPARE(f.opened, QStringList{QStringLiteral("compose-window")});
     QVERIFY(!f.view.isLauncherOpen());
-    QVERIFY(!f.view.launcher()->isVisible());
-    QCOMPARE(f.view.header()->plusButton()->symbolRotation(), 0.0);
+    QVERIFY(!f.part<ComposeLauncherPanel>("composeLauncher")->isVisible());
+    QCOMPARE(f.part<SidebarHeader>("sidebarHeader")->plusButton()->symbolRotation(), 0.0);
     // Neither row touches the draft itself.
     QCOMPARE(AppSettings::instance().draftTitle(), title);
 }
@@ -322,15 +330,16 @@ void SidebarViewTest::launcherOpen_clickElsewhere_onlyCloses()
     Fixture f;
     f.store.setSelectedSection(NavSection::Journal);
     f.view.setLauncherOpen(true);
-    SidebarRow* favorites = f.view.sectionRows().at(3);
+    SidebarRow* favorites = f.sectionRows().at(3);
     QTest::mouseClick(f.view.window()->childAt(favorites->mapTo(&f.view, favorites->rect().center())), Qt::LeftButton,
                       {}, QPoint(5, 5));
     QVERIFY(!f.view.isLauncherOpen());
     QCOMPARE(f.store.selectedSection(), NavSection::Journal);
     // Where the plus button lies, too.
     f.view.setLauncherOpen(true);
-    QWidget* over = f.view.childAt(f.view.header()->plusButton()->mapTo(&f.view, QPoint(13, 13)));
-    QVERIFY(over != f.view.header()->plusButton());
+    QWidget* over =
+        f.view.childAt(f.part<SidebarHeader>("sidebarHeader")->plusButton()->mapTo(&f.view, QPoint(13, 13)));
+    QVERIFY(over != f.part<SidebarHeader>("sidebarHeader")->plusButton());
     QTest::mouseClick(over, Qt::LeftButton);
     QVERIFY(!f.view.isLauncherOpen());
     QVERIFY(f.opened.isEmpty());
@@ -348,8 +357,8 @@ void SidebarViewTest::launcherClose_byRowAtOnce_besideWithSpring()
     QFETCH(bool, byRow);
     vsp::setAnimationsEnabled(true);
     Fixture f;
-    SidebarHeader* header = f.view.header();
-    auto* slot = qobject_cast<TransitionSlot*>(f.view.launcher()->parentWidget());
+    SidebarHeader* header = f.part<SidebarHeader>("sidebarHeader");
+    auto* slot = qobject_cast<TransitionSlot*>(f.part<ComposeLauncherPanel>("composeLauncher")->parentWidget());
     QVERIFY(slot);
     QTest::mouseClick(header->plusButton(), Qt::LeftButton);
     // The plus turns and takes the accent tint with the panel's spring.
@@ -359,13 +368,13 @@ void SidebarViewTest::launcherClose_byRowAtOnce_besideWithSpring()
     QCOMPARE(header->plusTint(), 1.0);
     QCOMPARE(header->plusButton()->symbolRotation(), 45.0);
     if (byRow) {
-        QTest::mouseClick(f.view.launcher()->newEntryRow(), Qt::LeftButton);
+        QTest::mouseClick(f.part<ComposeLauncherPanel>("composeLauncher")->newEntryRow(), Qt::LeftButton);
         QVERIFY(!slot->isTransitioning());
-        QVERIFY(!f.view.launcher()->isVisible());
+        QVERIFY(!f.part<ComposeLauncherPanel>("composeLauncher")->isVisible());
         QCOMPARE(header->plusTint(), 0.0);
         QCOMPARE(header->plusButton()->symbolRotation(), 0.0);
     } else {
-        QTest::mouseClick(f.view.childAt(f.view.sectionRows().at(2)->mapTo(&f.view, QPoint(20, 10))), Qt::LeftButton);
+        QTest::mouseClick(f.view.childAt(f.sectionRows().at(2)->mapTo(&f.view, QPoint(20, 10))), Qt::LeftButton);
         QVERIFY(slot->isTransitioning());
         QCOMPARE_GT(header->plusTint(), 0.0);
         viewfixtures::finishAnimations(&f.view);
@@ -393,10 +402,10 @@ void SidebarViewTest::firstShow_everyMovingValueAtRest()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QCoreApplication::processEvents();
     QCOMPARE(viewfixtures::runningAnimations(&view), 0);
-    QCOMPARE(view.header()->shownStreak(), 1);
-    QCOMPARE(view.tagList()->selectedIndex(), 0);
+    QCOMPARE(vsp::test::child<SidebarHeader>(view, QStringLiteral("sidebarHeader"))->shownStreak(), 1);
+    QCOMPARE(vsp::test::child<SidebarRowList>(view, QStringLiteral("tagList"))->selectedIndex(), 0);
     QVERIFY(vsp::test::child<GlassChipButton>(*view.footer(), QStringLiteral("trashButton"))->isVisible());
-    QCOMPARE(view.sectionRows().first()->count(), 1);
+    QCOMPARE(vsp::test::child<SidebarRow>(view, QStringLiteral("sectionRow"))->count(), 1);
     vsp::setAnimationsEnabled(false);
 }
 
@@ -405,18 +414,15 @@ void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
     AppSettings& settings = AppSettings::instance();
     settings.setJournalName(QStringLiteral("<b>Night</b> & <i>day</i>"));
     Fixture f(false);
-    QCOMPARE(vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->textFormat(), Qt::PlainText);
+    QCOMPARE(f.part<QLabel>("journalName")->textFormat(), Qt::PlainText);
     // The tooltip shows the name as typed too, not as markup.
-    QCOMPARE(QTextDocumentFragment::fromHtml(
-                 vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->toolTip())
-                 .toPlainText(),
+    QCOMPARE(QTextDocumentFragment::fromHtml(f.part<QLabel>("journalName")->toolTip()).toPlainText(),
              QStringLiteral("<b>Night</b> & <i>day</i>"));
-    QCOMPARE(f.view.header()->shownStreak(), 0);
+    QCOMPARE(f.part<SidebarHeader>("sidebarHeader")->shownStreak(), 0);
     f.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
-    QCOMPARE(f.view.header()->shownStreak(), 1);
+    QCOMPARE(f.part<SidebarHeader>("sidebarHeader")->shownStreak(), 1);
     settings.setJournalName(QStringLiteral("Pages"));
-    QCOMPARE(vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->text(),
-             QStringLiteral("Pages"));
+    QCOMPARE(f.part<QLabel>("journalName")->text(), QStringLiteral("Pages"));
 }
 
 void SidebarViewTest::stats_goalProgress_data()
@@ -444,11 +450,11 @@ void SidebarViewTest::footer_trashButtonOnlyWithTrash_nameIsPlainText()
 {
     Fixture f;
     AppSettings& settings = AppSettings::instance();
-    QVERIFY(!f.view.stats()->isVisibleTo(&f.view));
+    QVERIFY(!f.part<SidebarStats>("sidebarStats")->isVisibleTo(&f.view));
     settings.setDailyWordGoal(10);
-    QVERIFY(f.view.stats()->isVisibleTo(&f.view));
+    QVERIFY(f.part<SidebarStats>("sidebarStats")->isVisibleTo(&f.view));
     // Today's words, archived entries included: 3 + 1 + 2.
-    QCOMPARE(f.view.stats()->numbersText(), QStringLiteral("6 / 10"));
+    QCOMPARE(f.part<SidebarStats>("sidebarStats")->numbersText(), QStringLiteral("6 / 10"));
 
     settings.setUserName(QStringLiteral("<img src=x>Ada"));
     QCOMPARE(vsp::test::child<QLabel>(*f.view.footer(), QStringLiteral("userName"))->textFormat(), Qt::PlainText);
@@ -503,7 +509,7 @@ void SidebarViewTest::tagMenu_actionsWriteEntriesAndSettings()
         QVERIFY(!e.toObject().value(QStringLiteral("tags")).toArray().contains(QStringLiteral("work")));
     }
     QCOMPARE(storedEntries().size(), 4);
-    QCOMPARE(titles(f.view.tagList()), QStringList{u"home:1"_qs});
+    QCOMPARE(titles(f.part<SidebarRowList>("tagList")), QStringList{u"home:1"_qs});
     QVERIFY(!f.store.selectedTag().has_value());
     // The chosen colour stays under the name for a tag of that name added later.
     QCOMPARE(storedColors().value(QStringLiteral("work")).toString(), QStringLiteral("#34D399"));
@@ -522,7 +528,7 @@ void SidebarViewTest::tagRemoval_rowsEndAtRest_standStillWhenReduced()
     vsp::setAnimationsEnabled(true);
     vsp::setMotionReduced(reduced);
     Fixture f;
-    SidebarRowList* tags = f.view.tagList();
+    SidebarRowList* tags = f.part<SidebarRowList>("tagList");
     std::unique_ptr<QMenu> menu(f.view.makeTagMenu(QStringLiteral("home"), &f.view));
     menu->actions().last()->trigger();
     // "home" fades out where it was while "work" glides up into its place.
@@ -531,7 +537,7 @@ void SidebarViewTest::tagRemoval_rowsEndAtRest_standStillWhenReduced()
     QVERIFY(!tags->isChangingRows());
     QCOMPARE(titles(tags), QStringList{u"work:2"_qs});
     QCOMPARE(tags->height(), SidebarRowList::kRowHeight);
-    auto* group = qobject_cast<TransitionSlot*>(f.view.tagsCaption()->parentWidget()->parentWidget());
+    auto* group = qobject_cast<TransitionSlot*>(f.part<SidebarCaption>("tagsCaption")->parentWidget()->parentWidget());
     QVERIFY(group);
     // The group gives back the room of the row that went.
     QCoreApplication::processEvents();
@@ -541,7 +547,7 @@ void SidebarViewTest::tagRemoval_rowsEndAtRest_standStillWhenReduced()
     last->actions().last()->trigger();
     QCOMPARE(group->isTransitioning(), !reduced);
     viewfixtures::finishAnimations(&f.view);
-    QVERIFY(!f.view.tagsCaption()->isVisibleTo(&f.view));
+    QVERIFY(!f.part<SidebarCaption>("tagsCaption")->isVisibleTo(&f.view));
     vsp::setMotionReduced(false);
 }
 

@@ -96,6 +96,15 @@ struct Trash {
         sheet->open();
         (void)QTest::qWaitForWindowExposed(sheet);
     }
+    QListView* list() const { return vsp::test::child<QListView>(*sheet, QStringLiteral("trashList")); }
+    TrashListModel* model() const { return vsp::test::child<TrashListModel>(*sheet, QStringLiteral("trashModel")); }
+    /// The question the sheet asks now (one it closed may still await deletion), or null.
+    QMessageBox* question() const
+    {
+        const auto asked =
+            sheet->findChildren<QMessageBox*>(QStringLiteral("trashQuestion"), Qt::FindDirectChildrenOnly);
+        return asked.isEmpty() ? nullptr : asked.last();
+    }
     int rowOf(const QString& title) const
     {
         for (int i = 0; i < store.trashedEntries().size(); ++i) {
@@ -108,13 +117,13 @@ struct Trash {
     /// Clicks the row's button ("restore" or "delete") where the delegate paints it.
     void clickButton(int row, bool restore)
     {
-        const QRect item = sheet->list()->visualRect(sheet->model()->index(row));
+        const QRect item = list()->visualRect(model()->index(row));
         const QRectF button = restore ? TrashRowDelegate::restoreRect(item) : TrashRowDelegate::deleteRect(item);
-        QTest::mouseClick(sheet->list()->viewport(), Qt::LeftButton, {}, button.center().toPoint());
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, button.center().toPoint());
     }
     void answer(bool destructive)
     {
-        QMessageBox* box = sheet->pendingQuestion();
+        QMessageBox* box = question();
         QVERIFY(box && box->isVisible());
         for (QAbstractButton* b : box->buttons()) {
             if ((box->buttonRole(b) == QMessageBox::DestructiveRole) == destructive) {
@@ -173,8 +182,8 @@ void TrashViewTest::emptyTrash_showsEmptyStateWithoutEmptyButton()
 void TrashViewTest::restore_writesBothFiles_sheetStaysOpen()
 {
     Trash t;
-    QCOMPARE(t.sheet->model()->rowCount(), 3);
-    QCOMPARE(t.sheet->model()->index(t.rowOf(QString())).data().toString(), QStringLiteral("Untitled"));
+    QCOMPARE(t.model()->rowCount(), 3);
+    QCOMPARE(t.model()->index(t.rowOf(QString())).data().toString(), QStringLiteral("Untitled"));
     const QUuid old = t.store.trashedEntries().at(t.rowOf(QStringLiteral("Old"))).entry.id;
     t.clickButton(t.rowOf(QStringLiteral("Old")), true);
     QCOMPARE(trashFileTitles(), (QStringList{QString(), u"Newest"_qs}));
@@ -214,8 +223,7 @@ void TrashViewTest::deletePermanently_asksFirst_thenRemovesRecordAndFolders()
     }
     t.clickButton(t.rowOf(QStringLiteral("Old")), false);
     QCOMPARE(t.sheet->pendingPermanentDelete(), std::optional<TrashedEntry>(old));
-    QCOMPARE(t.sheet->pendingQuestion()->text(),
-             QStringLiteral("This entry and its attachments will be removed for good."));
+    QCOMPARE(t.question()->text(), QStringLiteral("This entry and its attachments will be removed for good."));
     QCOMPARE(t.store.trashedEntries().size(), 3);
     t.answer(confirm);
     QVERIFY(!t.sheet->pendingPermanentDelete());
@@ -235,7 +243,7 @@ void TrashViewTest::emptyTrash_keepsFoldersOfLiveIds()
     t.store.setEntries(live);
 
     QTest::mouseClick(vsp::test::child<GlassChipButton>(*t.sheet, QStringLiteral("emptyTrash")), Qt::LeftButton);
-    QMessageBox* box = t.sheet->pendingQuestion();
+    QMessageBox* box = t.question();
     QVERIFY(box);
     QCOMPARE(box->windowTitle(), QStringLiteral("Empty Trash?"));
     QStringList labels;
@@ -258,10 +266,10 @@ void TrashViewTest::emptyTrash_keepsFoldersOfLiveIds()
 void TrashViewTest::model_followsStoreWithRowSignals()
 {
     Trash t;
-    QAbstractItemModelTester tester(t.sheet->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy removed(t.sheet->model(), &QAbstractItemModel::rowsRemoved);
-    QSignalSpy inserted(t.sheet->model(), &QAbstractItemModel::rowsInserted);
-    QSignalSpy reset(t.sheet->model(), &QAbstractItemModel::modelReset);
+    QAbstractItemModelTester tester(t.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy removed(t.model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(t.model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(t.model(), &QAbstractItemModel::modelReset);
     t.store.restoreFromTrash(t.store.trashedEntries().at(1));
     QCOMPARE(removed.count(), 1);
     QCOMPARE(removed.first().at(1).toInt(), 1);
@@ -270,7 +278,7 @@ void TrashViewTest::model_followsStoreWithRowSignals()
     QCOMPARE(inserted.count(), 1);
     QCOMPARE(inserted.first().at(1).toInt(), 0);
     QCOMPARE(reset.count(), 0);
-    QCOMPARE(t.sheet->model()->rowCount(), 3);
+    QCOMPARE(t.model()->rowCount(), 3);
     // Emptying is one removal of every row, so the rows leave together.
     t.store.emptyTrash();
     QCOMPARE(removed.count(), 2);
@@ -293,7 +301,7 @@ void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced()
     Trash t;
     // Opening the sheet moves nothing.
     QCOMPARE(viewfixtures::runningAnimations(t.sheet), 0);
-    TrashRowMotion* motion = t.sheet->motion();
+    TrashRowMotion* motion = vsp::test::child<TrashRowMotion>(*t.sheet, QStringLiteral("trashRowMotion"));
     t.store.restoreFromTrash(t.store.trashedEntries().at(0));
     QCOMPARE(motion->isRunning(), !reduced);
     if (!reduced) {
@@ -302,7 +310,7 @@ void TrashViewTest::rowMotion_endsAtRest_standsStillWhenReduced()
     }
     viewfixtures::finishAnimations(t.sheet);
     QVERIFY(!motion->isRunning());
-    for (int row = 0; row < t.sheet->model()->rowCount(); ++row) {
+    for (int row = 0; row < t.model()->rowCount(); ++row) {
         QCOMPARE(motion->offset(row), 0.0);
         QCOMPARE(motion->presence(row), 1.0);
     }
