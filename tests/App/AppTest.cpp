@@ -3,6 +3,7 @@
 
 #include "common/FakeAuthenticator.h"
 #include "common/LocalHttpsServer.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "App/AppCommands.h"
@@ -86,6 +87,7 @@ JournalEntry makeEntry(const QString& title, const QString& body)
     JournalEntry e = JournalEntry::create();
     e.title = title;
     e.body = body;
+    e.date = fixtures::fixtureNow();
     return e;
 }
 
@@ -101,6 +103,7 @@ struct AppFixture {
     explicit AppFixture(bool show = true, bool followDesktopScheme = false)
     {
         VesperlogApp::Options options;
+        options.clock = fixtures::fixtureClock().function();
         options.fileChooser = &chooser;
         options.useTray = false;
         options.startNotifications = false;
@@ -172,7 +175,7 @@ QString backupPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
            + QStringLiteral("/Vesperlog Backups/Vesperlog-")
-           + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
+           + fixtures::today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
 }
 
 } // namespace

@@ -37,9 +37,9 @@ struct Column {
     ColumnVisibilityHolder columns;
     EntryListView view{store, moods, columns, {}};
 
-    /// `clock` is the store's (empty: the system's).
+    /// `clock` is the store's.
     explicit Column(const QList<JournalEntry>& entries = defaultEntries(), NavSection section = NavSection::Today,
-                    JournalStore::Clock clock = {})
+                    JournalStore::Clock clock = fixtures::fixtureClock().function())
         : store(std::move(clock))
     {
         store.setEntries(entries);

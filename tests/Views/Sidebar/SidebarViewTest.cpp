@@ -38,7 +38,7 @@ namespace {
 /// Today: two entries (one tagged "work" with a mood), yesterday one; an archived entry with its own
 /// tag and mood that must count nowhere.
 struct Fixture {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     ColumnVisibilityHolder columns;
     QStringList opened;
@@ -380,7 +380,7 @@ void SidebarViewTest::firstShow_everyMovingValueAtRest()
     // Everything that moves when it changes is already there on the first picture: a selected tag,
     // Today's count, the streak badge and the trash button.
     vsp::setAnimationsEnabled(true);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     MoodStore moods;
     ColumnVisibilityHolder columns;
     const JournalEntry gone = entry(QStringLiteral("B"), localMoment(-1, 9));
@@ -412,7 +412,7 @@ void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
                  .toPlainText(),
              QStringLiteral("<b>Night</b> & <i>day</i>"));
     QCOMPARE(f.view.header()->shownStreak(), 0);
-    f.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
+    f.store.addEntry(entry(QStringLiteral("Now"), fixtures::fixtureNow()));
     QCOMPARE(f.view.header()->shownStreak(), 1);
     settings.setJournalName(QStringLiteral("Pages"));
     QCOMPARE(vsp::test::child<QLabel>(*f.view.header(), QStringLiteral("journalName"))->text(),
