@@ -174,8 +174,8 @@ Picture lookAt(QWidget* widget)
 QString backupPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-           + QStringLiteral("/Vesperlog Backups/Vesperlog-")
-           + fixtures::today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
+           + QStringLiteral("/Vesperlog Backups/Vesperlog-") + fixtures::today().toString(QStringLiteral("yyyy-MM-dd"))
+           + QStringLiteral(".json");
 }
 
 } // namespace
