@@ -435,7 +435,7 @@ void ContentView::presentOnboarding()
     if (m_onboarding || AppSettings::instance().hasCompletedOnboarding()) {
         return;
     }
-    m_onboarding = new OnboardingView(window());
+    m_onboarding = new OnboardingView(m_store.today(), window());
     m_onboarding->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_onboarding, &QDialog::finished, this, [this] {
         AppSettings::instance().setHasCompletedOnboarding(true);
