@@ -501,15 +501,15 @@ void JournalStoreQueriesTest::selectedEntry_findsArchivedEntry()
 
 void JournalStoreQueriesTest::emptyJournal_statistics()
 {
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     QCOMPARE(store.todayCount(), 0);
     QCOMPARE(store.count(QStringLiteral("\u26A1")), 0);
     QVERIFY(!store.hasMoodEntries());
     QCOMPARE(store.currentStreak(), 0);
     QCOMPARE(store.totalWordCount(), 0);
     QCOMPARE(store.todayWordCount(), 0);
-    QVERIFY(store.entriesOn(vsp::now()).isEmpty());
-    QVERIFY(store.entryDayCounts(vsp::now()).isEmpty());
+    QVERIFY(store.entriesOn(fixtureNow()).isEmpty());
+    QVERIFY(store.entryDayCounts(fixtureNow()).isEmpty());
 }
 
 void JournalStoreQueriesTest::streak_countsDaysEndingToday()

@@ -101,7 +101,7 @@ JournalEntry makeEntry(const QString& title, const QString& body, const QStringL
     e.title = title;
     e.body = body;
     e.tags = tags;
-    e.date = vsp::now() - daysAgo * vsp::kSecondsPerDay;
+    e.date = fixtures::fixtureNow() - daysAgo * vsp::kSecondsPerDay;
     return e;
 }
 
@@ -113,8 +113,8 @@ struct Journal {
     JournalEntry a;
     JournalEntry b;
 
-    /// `clock` is the store's (empty: the system's).
-    explicit Journal(JournalStore::Clock clock = {}) : store(std::move(clock))
+    /// `clock` is the store's.
+    explicit Journal(JournalStore::Clock clock = fixtures::fixtureClock().function()) : store(std::move(clock))
     {
         store.setImageCheck(vsp::photos::pictureProblem);
         b = makeEntry(QStringLiteral("Bravo"), QStringLiteral("second body"), {QStringLiteral("walk")}, 1);
@@ -470,8 +470,7 @@ void EntryDetailViewTest::relatedEntries_clickSelects()
 
 void EntryDetailViewTest::expirationBadge_followsTheClockAcrossMidnight()
 {
-    vsp::test::ManualClock clock;
-    *clock.now = vsp::now();
+    const vsp::test::ManualClock clock = fixtures::fixtureClock();
     Journal j(clock.function());
     EntryDetailView& d = j.detail();
     auto* list = j.window.findChild<EntryListView*>();
@@ -501,7 +500,7 @@ void EntryDetailViewTest::pastExpiration_isKeptAsStored()
     Journal j;
     EntryDetailView& d = j.detail();
     JournalEntry expired = *j.store.entry(j.a.id);
-    const double past = vsp::addDays(vsp::now(), -10);
+    const double past = vsp::addDays(fixtures::fixtureNow(), -10);
     expired.expirationDate = past;
     j.store.updateEntry(expired);
     d.startEditing();

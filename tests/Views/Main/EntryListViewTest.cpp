@@ -53,8 +53,9 @@ struct Column {
     QStringList opened;
     EntryListView view{store, moods, columns, [this](const QString& id) { opened << id; }};
 
-    /// `clock` is the store's (empty: the system's).
-    explicit Column(bool withEntries = true, JournalStore::Clock clock = {}) : store(std::move(clock))
+    /// `clock` is the store's.
+    explicit Column(bool withEntries = true, JournalStore::Clock clock = fixtures::fixtureClock().function())
+        : store(std::move(clock))
     {
         if (withEntries) {
             store.setEntries({entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha")),
@@ -589,12 +590,11 @@ void EntryListViewTest::calendarButton_opensCalendarAtToday()
     Column c;
     c.store.setCalendarMonth(localMoment(-400));
     c.store.setSelectedDate(localMoment(-400));
-    const double before = vsp::now();
     QTest::mouseClick(vsp::test::child<vsp::GlassButton>(*c.view.header(), QStringLiteral("calendarButton")),
                       Qt::LeftButton);
     QVERIFY(c.store.showCalendar());
-    QVERIFY(c.store.calendarMonth() >= before && c.store.calendarMonth() <= vsp::now());
-    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(vsp::now())));
+    QCOMPARE(c.store.calendarMonth(), fixtures::fixtureNow());
+    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(fixtures::fixtureNow())));
     QVERIFY(c.view.calendar() && c.view.calendar()->isVisible());
     QVERIFY(!c.view.header()->isVisible());
 }
