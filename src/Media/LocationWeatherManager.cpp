@@ -266,13 +266,7 @@ void LocationWeatherManager::fetchWeather(const Services& services, double latit
     } else {
         QTimer::singleShot(timeoutMs, reply, deadline);
     }
-    // One answer and at most one failure line per request, even from a reply that reports its end twice.
-    auto answered = std::make_shared<bool>(false);
-    connect(reply, &QNetworkReply::finished, this, [reply, timeoutMs, cutOff, answered, done = std::move(done)] {
-        if (*answered) {
-            return;
-        }
-        *answered = true;
+    connect(reply, &QNetworkReply::finished, this, [reply, timeoutMs, cutOff, done = std::move(done)] {
         reply->deleteLater();
         if (!cutOff->isEmpty()) {
             vsp::logFailure(QStringLiteral("weather fetch"), *cutOff);
