@@ -9,12 +9,12 @@
 #include "Model/Uuid.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <ctime>
 #include <memory>
@@ -413,22 +413,25 @@ void NotificationCenterTest::timer_firesDueRequests_keepsRepeatingOnes()
     centre.setStateFile(stateFileIn(QStringLiteral("timer")));
     FakeDelivery delivery;
     centre.setDelivery(&delivery);
-    // A clock that stands at 0.3 s before 20:00 while the requests are added and the centre starts
-    // (a busy machine may take longer than that) and only then runs with real time, so the timer, not
-    // the launch, is what fires them.
-    const double start = local(kDay, 20) - 0.3;
-    auto elapsed = std::make_shared<QElapsedTimer>();
-    centre.setClock(
-        [start, elapsed] { return elapsed->isValid() ? start + double(elapsed->elapsed()) / 1000.0 : start; });
+    // The clock stands at 0.3 s before 20:00 while the requests are added and the centre starts, and
+    // only then passes 20:00, so the timer, not the launch, is what fires them.
+    test::ManualClock clock;
+    *clock.now = local(kDay, 20) - 0.3;
+    centre.setClock(clock.function());
     centre.add(request(QStringLiteral("daily"), daily(20, 0), true));
     centre.add(request(QStringLiteral("once"), onDay(kDay, 20), false));
     centre.add(request(QStringLiteral("later"), onDay(kDay, 21), false));
     QSignalSpy fired(&centre, &NotificationCenter::fired);
 
     centre.start();
-    elapsed->start();
     QVERIFY(delivery.shown.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(delivery.shown.size(), 2, 5000);
+    const auto* timer = centre.findChild<QTimer*>(QStringLiteral("notificationTimer"));
+    QVERIFY(timer && timer->isActive());
+    // It wakes at 20:00, not at its once-a-minute check.
+    QVERIFY(timer->interval() <= 1000);
+    *clock.now += 0.3;
+    QVERIFY(test::fireTimer(centre, QStringLiteral("notificationTimer")));
+    QCOMPARE(delivery.shown.size(), 2);
 
     QCOMPARE(fired.count(), 2);
     QCOMPARE(delivery.sounds, (QList<bool>{true, true}));
