@@ -882,7 +882,8 @@ void AppTest::quit_whileIntroductionIsOpen_stillQuits()
     AppSettings::instance().setHasCompletedOnboarding(false);
     AppFixture f;
     ContentView* content = f.app->mainWindow()->contentView();
-    QTRY_VERIFY(content->onboarding());
+    QVERIFY(vsp::test::fireTimer(*content, QStringLiteral("onboardingTimer")));
+    QVERIFY(content->onboarding());
     QWidget* intro = content->onboarding();
     QVERIFY(QTest::qWaitForWindowActive(intro));
 

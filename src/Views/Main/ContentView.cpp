@@ -425,7 +425,13 @@ void ContentView::showEvent(QShowEvent* event)
     }
     if (!settings.hasCompletedOnboarding() && !m_onboardingScheduled && !m_onboarding) {
         m_onboardingScheduled = true;
-        QTimer::singleShot(400, this, &ContentView::presentOnboarding);
+        // A named child, so tests run it instead of waiting.
+        auto* delay = new QTimer(this);
+        delay->setObjectName(QStringLiteral("onboardingTimer"));
+        delay->setSingleShot(true);
+        connect(delay, &QTimer::timeout, this, &ContentView::presentOnboarding);
+        connect(delay, &QTimer::timeout, delay, &QObject::deleteLater);
+        delay->start(400);
     }
 }
 

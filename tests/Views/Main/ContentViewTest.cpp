@@ -232,7 +232,8 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
     QVERIFY(w.store.isLocked());
     QVERIFY(w.content().lockScreen()->isVisible());
     QVERIFY(!w.content().onboarding());
-    QTRY_VERIFY_WITH_TIMEOUT(w.content().onboarding() != nullptr, 2000);
+    QVERIFY(vsp::test::fireTimer(w.content(), QStringLiteral("onboardingTimer")));
+    QVERIFY(w.content().onboarding());
     OnboardingView* onboarding = w.content().onboarding();
     QVERIFY(onboarding->isVisible());
     // Escape does not dismiss it.
