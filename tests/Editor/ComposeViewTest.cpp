@@ -212,6 +212,7 @@ void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
     const QWidgetList tops = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(tops.cbegin(), tops.cend(), [](QWidget* w) { return qobject_cast<ComposeWindow*>(w); }), 1);
     QCOMPARE(f.view(), view);
+    QVERIFY(vsp::test::fireTimer(*view, QStringLiteral("titleFocusTimer")));
     QTRY_VERIFY(view->titleField()->hasFocus());
 }
 

@@ -35,6 +35,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QMimeData;
+class QTimer;
 class ClockTimer;
 class RichTextHandle;
 class SelectionState;
@@ -260,6 +261,7 @@ private:
     const QMimeData* m_dragMime = nullptr;
     bool m_dragHasImages = false;
     ClockTimer* m_draftTimer;
+    QTimer* m_titleFocus;
 
     RichTextHandle* m_bodyHandle;
     SelectionState* m_selectionState;
