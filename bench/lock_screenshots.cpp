@@ -109,7 +109,7 @@ int main(int argc, char** argv)
     delete window;
 
     qputenv("VESPERLOG_REDUCE_MOTION", "0");
-    OnboardingView intro;
+    OnboardingView intro(QDate(2026, 6, 15));
     intro.show();
     settle(700);
     using namespace vsp::onboarding;

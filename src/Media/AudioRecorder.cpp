@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -123,14 +124,17 @@ public:
     {
         if (m_source) {
             read();
-            m_source->disconnect(this);
-            if (m_input) {
-                m_input->disconnect(this);
+            // Out of the members before it is stopped: stopping and deleting the source turn this thread's
+            // event loop (the PulseAudio back end does), which may run a queued discard; that one must find
+            // the capture closed, not read from a source half destroyed.
+            QAudioSource* source = std::exchange(m_source, nullptr);
+            QIODevice* input = std::exchange(m_input, nullptr);
+            source->disconnect(this);
+            if (input) {
+                input->disconnect(this);
             }
-            m_source->stop();
-            delete m_source;
-            m_source = nullptr;
-            m_input = nullptr;
+            source->stop();
+            delete source;
         }
         if (m_file.isOpen()) {
             m_file.close();

@@ -820,9 +820,14 @@ void ImageLightbox::dismiss()
     m_dismissing = true;
     m_appeared->setSpring({0.3, 0.82});
     m_appeared->animateTo(0.0);
-    QTimer::singleShot(kDismissDelayMs, this, [this] {
+    // A named child, so tests run it instead of waiting out the fade.
+    auto* faded = new QTimer(this);
+    faded->setObjectName(QStringLiteral("dismissTimer"));
+    faded->setSingleShot(true);
+    connect(faded, &QTimer::timeout, this, [this] {
         if (m_onDismiss) {
             m_onDismiss();
         }
     });
+    faded->start(kDismissDelayMs);
 }

@@ -276,11 +276,13 @@ bool decodeState(const QByteArray& json, QList<NotificationRequest>& requests, d
 
 // ---------------------------------------------------------------- the centre
 
-NotificationCenter::NotificationCenter(QObject* parent) : QObject(parent)
+NotificationCenter::NotificationCenter(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
 {
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::CoarseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &NotificationCenter::processDueRequests);
+    // A named child, so tests run it instead of waiting for the moment it wakes at.
+    m_timer->setObjectName(QStringLiteral("notificationTimer"));
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::CoarseTimer);
+    connect(m_timer, &QTimer::timeout, this, &NotificationCenter::processDueRequests);
 }
 
 NotificationCenter::~NotificationCenter() = default;
@@ -390,12 +392,12 @@ void NotificationCenter::stop()
     if (!m_running && !m_loaded) {
         return;
     }
-    m_timer.stop();
+    m_timer->stop();
     if (m_running) {
         // Shows what is due and records how far the requests were handled, so the next start knows
         // what was missed while the application was not running.
         processDueRequests();
-        m_timer.stop();
+        m_timer->stop();
         save();
     }
     m_running = false;
@@ -483,7 +485,7 @@ void NotificationCenter::processDueRequests()
 
 void NotificationCenter::arm()
 {
-    m_timer.stop();
+    m_timer->stop();
     if (!m_running) {
         return;
     }
@@ -499,7 +501,7 @@ void NotificationCenter::arm()
     }
     // Wake at least once a minute so a changed clock or a resumed machine is noticed.
     const double waitMs = std::clamp((*earliest - now) * 1000.0, 0.0, double(kMaxTimerWaitMs));
-    m_timer.start(int(std::ceil(waitMs)));
+    m_timer->start(int(std::ceil(waitMs)));
 }
 
 void NotificationCenter::fire(const NotificationRequest& request)

@@ -159,7 +159,7 @@ private:
     bool m_quitConnected = false;
     AuthorizationStatus m_authorization = AuthorizationStatus::NotDetermined;
     PresentationOptions m_presentation = PresentationOptions(PresentationOption::Banner) | PresentationOption::Sound;
-    QTimer m_timer;
+    QTimer* m_timer;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(NotificationCenter::PresentationOptions)

@@ -143,8 +143,9 @@ const QString kDemoBody = QStringLiteral(
 constexpr Spring kChipSpring{0.35, 0.6};
 } // namespace
 
-ComposeStage::ComposeStage(QWidget* parent)
+ComposeStage::ComposeStage(const QDate& today, QWidget* parent)
     : Stage(178, 0.3, 18, 8, parent),
+      m_today(today),
       m_moodPop(new SpringValue(0, kChipSpring, this)),
       m_tagsPop(new SpringValue(0, kChipSpring, this))
 {
@@ -240,7 +241,7 @@ void ComposeStage::paintEvent(QPaintEvent*)
         const QLocale locale;
         p.setFont(dateFont);
         p.setPen(Color::vspFgSubtle().resolve());
-        const QString date = locale.toString(QDate::currentDate(), longDateFormatWithoutYear(locale)).toUpper();
+        const QString date = locale.toString(m_today, longDateFormatWithoutYear(locale)).toUpper();
         p.drawText(QRectF(14, y, w, QFontMetricsF(dateFont).height()), Qt::AlignLeft, date);
         y += QFontMetricsF(dateFont).height() + 9;
         const QFont titleFont = fonts::system(17, QFont::DemiBold);

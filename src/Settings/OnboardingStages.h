@@ -2,6 +2,7 @@
 
 #include "Theme/Palette.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -55,7 +56,8 @@ public:
     static constexpr int kTitleLength = 15;
     static constexpr int kTotalLength = 114;
 
-    explicit ComposeStage(QWidget* parent = nullptr);
+    /// `today` is the date the demo entry shows.
+    explicit ComposeStage(const QDate& today, QWidget* parent = nullptr);
 
     int typed() const { return m_typed; }
     bool showsMood() const { return m_showMood; }
@@ -72,6 +74,7 @@ protected:
 private:
     void paintChip(QPainter& painter, QPointF& at, const QString& text, bool tinted, qreal scale) const;
 
+    QDate m_today;
     int m_typed = 0;
     bool m_showMood = false;
     bool m_showTags = false;

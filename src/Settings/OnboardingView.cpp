@@ -255,11 +255,11 @@ Feature feature(int step)
     }
 }
 
-QWidget* makeStage(int step, QWidget* parent)
+QWidget* makeStage(int step, const QDate& today, QWidget* parent)
 {
     using namespace vsp::onboarding;
     switch (step) {
-    case 1: return new ComposeStage(parent);
+    case 1: return new ComposeStage(today, parent);
     case 2: return new LibraryStage(parent);
     case 3: return new FocusStage(parent);
     case 4: return new CaptureStage(parent);
@@ -282,7 +282,10 @@ const QList<OnboardingView::Swatch>& OnboardingView::swatchTable()
     return table;
 }
 
-OnboardingView::OnboardingView(QWidget* parent) : QDialog(parent), m_content(new QWidget(this))
+OnboardingView::OnboardingView(const QDate& today, QWidget* parent)
+    : QDialog(parent),
+      m_today(today),
+      m_content(new QWidget(this))
 {
     setWindowTitle(tr("Welcome to Vesperlog"));
     // Only finishing the last page ends the introduction, so it has no title bar: a close button there
@@ -521,7 +524,7 @@ QWidget* OnboardingView::makeFeature(int step)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(20);
     layout->addWidget(header(page, f.headline, f.summary));
-    layout->addWidget(makeStage(step, page), 0, Qt::AlignHCenter);
+    layout->addWidget(makeStage(step, m_today, page), 0, Qt::AlignHCenter);
     auto* bullets = new QVBoxLayout;
     bullets->setSpacing(9);
     for (const auto& [symbol, text] : f.bullets) {

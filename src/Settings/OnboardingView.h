@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -34,7 +35,8 @@ class OnboardingView final : public QDialog {
 public:
     static constexpr int kLast = 6;
 
-    explicit OnboardingView(QWidget* parent = nullptr);
+    /// `today` is the day the demo entry is dated (the journal's today, from its clock).
+    explicit OnboardingView(const QDate& today, QWidget* parent = nullptr);
 
     int step() const { return m_step; }
     bool isForward() const { return m_forward; }
@@ -75,6 +77,7 @@ private:
     QWidget* bullet(QWidget* parent, const QString& symbol, const QString& text);
     void refreshNav();
 
+    QDate m_today;
     int m_step = 0;
     bool m_forward = true;
     bool m_finishing = false;

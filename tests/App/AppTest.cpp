@@ -5,6 +5,7 @@
 #include "common/ComposeParts.h"
 #include "common/FakeAuthenticator.h"
 #include "common/LocalHttpsServer.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "App/AppCommands.h"
@@ -90,6 +91,7 @@ JournalEntry makeEntry(const QString& title, const QString& body)
     JournalEntry e = JournalEntry::create();
     e.title = title;
     e.body = body;
+    e.date = fixtures::fixtureNow();
     return e;
 }
 
@@ -105,6 +107,7 @@ struct AppFixture {
     explicit AppFixture(bool show = true, bool followDesktopScheme = false)
     {
         VesperlogApp::Options options;
+        options.clock = fixtures::fixtureClock().function();
         options.fileChooser = &chooser;
         options.useTray = false;
         options.startNotifications = false;
@@ -183,8 +186,8 @@ Picture lookAt(QWidget* widget)
 QString backupPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-           + QStringLiteral("/Vesperlog Backups/Vesperlog-")
-           + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
+           + QStringLiteral("/Vesperlog Backups/Vesperlog-") + fixtures::today().toString(QStringLiteral("yyyy-MM-dd"))
+           + QStringLiteral(".json");
 }
 
 } // namespace
@@ -891,9 +894,10 @@ void AppTest::quit_whileIntroductionIsOpen_stillQuits()
     AppSettings::instance().setHasCompletedOnboarding(false);
     AppFixture f;
     MainWindow* window = f.app->mainWindow();
-    // The introduction is a dialog over the main window.
-    QTRY_VERIFY(window->findChild<QWidget*>(QStringLiteral("onboarding")));
+    // The introduction is a dialog over the main window, shown a moment after it.
+    QVERIFY(vsp::test::fireTimer(*window->contentView(), QStringLiteral("onboardingTimer")));
     QWidget* intro = window->findChild<QWidget*>(QStringLiteral("onboarding"));
+    QVERIFY(intro);
     QVERIFY(QTest::qWaitForWindowActive(intro));
 
     f.command("quit")->trigger();

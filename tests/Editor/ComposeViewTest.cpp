@@ -213,6 +213,7 @@ void ComposeViewTest::ctrlN_opensTheSingleWindowWithAnEmptyForm()
     const QWidgetList tops = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(tops.cbegin(), tops.cend(), [](QWidget* w) { return qobject_cast<ComposeWindow*>(w); }), 1);
     QCOMPARE(f.view(), view);
+    QVERIFY(vsp::test::fireTimer(*view, QStringLiteral("titleFocusTimer")));
     QTRY_VERIFY(parts::titleField(view)->hasFocus());
 }
 
@@ -916,7 +917,8 @@ void ComposeViewTest::weather_fromAnEarlierOpening_isDropped()
     f.window()->close();
     f.app->appSettings().setCaptureWeatherLocation(false);
     view = f.open();
-    QTest::qWait(10);
+    // A request would reach the backend on the next turn of the event loop.
+    QCoreApplication::processEvents();
     QCOMPARE(pending.size(), 2);
 }
 

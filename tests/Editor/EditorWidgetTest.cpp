@@ -274,7 +274,7 @@ void EditorWidgetTest::fontDesignChange_keepsSizesAndTraits_andWritesRtfOnly()
     QSignalSpy plain(editor.get(), &FormattableTextEditor::plainTextChanged);
     QSignalSpy rich(editor.get(), &FormattableTextEditor::richTextChanged);
     editor->setFontDesign(QStringLiteral("mono"));
-    QVERIFY(rich.wait(1000));
+    QVERIFY(vsp::test::fireTimer(*editor, QStringLiteral("richTextTimer")));
     QCOMPARE(plain.count(), 0);
     QCOMPARE(rich.count(), 1);
     const QByteArray written = *rich.takeFirst().at(0).value<OptionalBytes>();
@@ -497,7 +497,7 @@ void EditorWidgetTest::typing_reportsPlainAtOnce_andRtfCoalesced()
     QCOMPARE(plain.last().at(0).toString(), QStringLiteral("abc"));
     QCOMPARE(editor->textView()->textCursor().position(), 3);
     QCOMPARE(rich.count(), 0);
-    QVERIFY(rich.wait(FormattableTextEditor::kRichTextDelayMs * 8));
+    QVERIFY(vsp::test::fireTimer(*editor, QStringLiteral("richTextTimer")));
     QCOMPARE(rich.count(), 1);
     QTextDocument read;
     QVERIFY(rtf::readRtf(*rich.last().at(0).value<OptionalBytes>(), read));
@@ -512,7 +512,7 @@ void EditorWidgetTest::typing_reportsPlainAtOnce_andRtfCoalesced()
     QLineEdit other(editor.get());
     other.show();
     other.setFocus();
-    QTest::qWait(10);
+    QCoreApplication::processEvents();
     QCOMPARE(rich.count(), 3);
 }
 

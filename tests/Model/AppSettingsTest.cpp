@@ -275,7 +275,8 @@ void AppSettingsTest::removingValues_data()
     QTest::newRow("rich text") << QByteArray("draftBodyRTF") << QStringLiteral("draftBodyRTF")
                                << QVariant(QByteArray("{\\rtf1}")) << QVariant(QByteArray());
     QTest::newRow("check time") << QByteArray("updateChecked") << QStringLiteral("vesperlog.updateChecked")
-                                << QVariant(QDateTime::currentDateTimeUtc()) << QVariant(QDateTime());
+                                << QVariant(QDateTime(QDate(2026, 6, 15), QTime(9, 30), Qt::UTC))
+                                << QVariant(QDateTime());
     QTest::newRow("pending version") << QByteArray("updatePending") << QStringLiteral("vesperlog.updatePending")
                                      << QVariant(QStringLiteral("3.0")) << QVariant(QString());
 }

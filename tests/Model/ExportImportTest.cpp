@@ -693,14 +693,14 @@ namespace {
 QString todaysBackup()
 {
     return documents() + QStringLiteral("/Vesperlog Backups/Vesperlog-")
-           + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
+           + fixtures::today().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".json");
 }
 } // namespace
 
 void ExportImportTest::backup_writesCompactIsoFileOfToday()
 {
     writeJournal({fullEntry(), archivedEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
 
     test::StdoutCapture out;
     store.performAutoBackup();
@@ -716,9 +716,9 @@ void ExportImportTest::backup_writesCompactIsoFileOfToday()
 void ExportImportTest::backup_sameDay_replacesEarlierBackup()
 {
     writeJournal({fullEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.performAutoBackup();
-    store.addEntry(plain(QStringLiteral("later"), now()));
+    store.addEntry(plain(QStringLiteral("later"), fixtures::fixtureNow()));
 
     store.performAutoBackup();
 
@@ -736,7 +736,7 @@ void ExportImportTest::backup_afterFailedLoad_keepsExistingBackup()
     writeFile(entriesPath(), "{ this is not the journal");
     {
         test::StdoutCapture quiet;
-        JournalStore failed;
+        JournalStore failed(fixtures::fixtureClock().function());
         QVERIFY(!failed.loadedCleanly());
 
         test::StdoutCapture out;
@@ -757,7 +757,7 @@ void ExportImportTest::backup_ofEmptyJournal_keepsTodaysBackup()
     writeFile(todaysBackup(), "[\"good backup\"]");
     QFile::remove(entriesPath());
     {
-        JournalStore empty;
+        JournalStore empty(fixtures::fixtureClock().function());
         QVERIFY(empty.entries().isEmpty());
         test::StdoutCapture out;
         empty.performAutoBackup();
@@ -769,7 +769,7 @@ void ExportImportTest::backup_ofEmptyJournal_keepsTodaysBackup()
 
     // Without an earlier backup of the day, an empty journal is backed up as usual.
     QFile::remove(todaysBackup());
-    JournalStore empty;
+    JournalStore empty(fixtures::fixtureClock().function());
     empty.performAutoBackup();
     QCOMPARE(readFile(todaysBackup()), QByteArray("[]"));
 }
@@ -779,7 +779,7 @@ void ExportImportTest::backup_unwritableFolder_printsOneLine()
     writeJournal({fullEntry()});
     // A plain file where the backup folder belongs.
     writeFile(documents() + QStringLiteral("/Vesperlog Backups"), "x");
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
 
     test::StdoutCapture out;
     store.performAutoBackup();

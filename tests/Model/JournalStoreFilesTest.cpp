@@ -271,12 +271,12 @@ void JournalStoreFilesTest::journalThatCannotBeWritten_keepsRestoredEntryInTrash
 {
     const JournalEntry trashed = entry(QStringLiteral("restored while the journal cannot be written"));
     const JournalEntry other = entry(QStringLiteral("deleted later"));
-    writeFile(trashPath(), vsp::encodeTrash({TrashedEntry{trashed, vsp::now()}}).bytes);
+    writeFile(trashPath(), vsp::encodeTrash({TrashedEntry{trashed, fixtureNow()}}).bytes);
     // A folder where entries.json should be: it can be neither read nor replaced.
     QDir().mkpath(entriesPath());
     vsp::test::StdoutCapture out;
     {
-        JournalStore store;
+        JournalStore store(fixtureClock().function());
         store.restoreFromTrash(store.trashedEntries().first());
         QVERIFY(store.entry(trashed.id));
         QVERIFY(store.trashedEntries().isEmpty());
@@ -405,7 +405,7 @@ void JournalStoreFilesTest::settingsFile_livesInConfigFolder()
 
 void JournalStoreFilesTest::saveFailure_keepsChangeInMemory()
 {
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     const JournalEntry first = entry(QStringLiteral("first"));
     store.addEntry(first);
     // A folder in the way of the temporary file makes the atomic write fail.
@@ -413,7 +413,7 @@ void JournalStoreFilesTest::saveFailure_keepsChangeInMemory()
     writeFile(storeFolder(), "a file where the folder should be");
     vsp::test::StdoutCapture out;
     JournalEntry second = entry(QStringLiteral("second"));
-    second.expirationDate = vsp::now() + 86400;
+    second.expirationDate = fixtureNow() + 86400;
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
     store.addEntry(second);

@@ -26,7 +26,7 @@ void JournalStoreOperationsTest::addEntry_goesToFrontSelectsAndShowsToday()
 {
     const JournalEntry existing = entry(QStringLiteral("existing"), localMoment(0));
     writeJournal({existing});
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     store.setSelectedSection(NavSection::Archive);
     store.setSelectedTag(QStringLiteral("work"));
     RecordingScheduler reminders;

@@ -88,7 +88,7 @@ void JournalStoreQueriesTest::filter_precedence()
     QFETCH(QString, tag);
     QFETCH(QStringList, expected);
     writeJournal(sampleJournal());
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     store.setSelectedSection(NavSection(section));
     if (!mood.isEmpty()) {
         store.setMoodFilter(mood);
@@ -321,7 +321,7 @@ void JournalStoreQueriesTest::search_typedQueries_matchAFreshSearch()
 void JournalStoreQueriesTest::today_excludesArchivedAndYesterday()
 {
     writeJournal(sampleJournal());
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     QCOMPARE(titles(store.filteredEntries()), QStringList{u"today plain"_qs});
     QCOMPARE(store.todayCount(), 1);
 }
@@ -430,7 +430,7 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
         source.exportEntries(JournalStore::ExportFormat::Json);
     }
     writeJournal(journal);
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     const auto counts = [](const JournalStore& s) {
         QStringList result;
         for (const TagCount& tag : s.allTags()) {
@@ -478,7 +478,7 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
         changed.date = localMoment(-3, 12);
         store.updateEntry(changed);
     }
-    JournalStore recount;
+    JournalStore recount(fixtureClock().function());
     recount.setEntries(store.entries());
     QCOMPARE(counts(store), counts(recount));
     QVERIFY(change == u"restore" || counts(store) != before);
@@ -501,15 +501,15 @@ void JournalStoreQueriesTest::selectedEntry_findsArchivedEntry()
 
 void JournalStoreQueriesTest::emptyJournal_statistics()
 {
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     QCOMPARE(store.todayCount(), 0);
     QCOMPARE(store.count(QStringLiteral("\u26A1")), 0);
     QVERIFY(!store.hasMoodEntries());
     QCOMPARE(store.currentStreak(), 0);
     QCOMPARE(store.totalWordCount(), 0);
     QCOMPARE(store.todayWordCount(), 0);
-    QVERIFY(store.entriesOn(vsp::now()).isEmpty());
-    QVERIFY(store.entryDayCounts(vsp::now()).isEmpty());
+    QVERIFY(store.entriesOn(fixtureNow()).isEmpty());
+    QVERIFY(store.entryDayCounts(fixtureNow()).isEmpty());
 }
 
 void JournalStoreQueriesTest::streak_countsDaysEndingToday()
@@ -522,7 +522,7 @@ void JournalStoreQueriesTest::streak_countsDaysEndingToday()
     entries << entry(QStringLiteral("future"), localMoment(2));
     entries << entry(QStringLiteral("gap"), localMoment(-7));
     writeJournal(entries);
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     QCOMPARE(store.currentStreak(), 0);
     JournalEntry today = entry(QStringLiteral("today"), localMoment(0, 0, 0));
     today.isArchived = true; // archived entries keep the streak alive
@@ -543,7 +543,7 @@ void JournalStoreQueriesTest::counts_leaveArchivedOutExceptStreakAndWords()
     old.body = QStringLiteral("six");
     old.mood = QString(); // an empty mood counts as set
     writeJournal({live, archived, old});
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     QCOMPARE(store.todayCount(), 1);
     QCOMPARE(store.todayWordCount(), 5);
     QCOMPARE(store.totalWordCount(), 6);

@@ -288,10 +288,10 @@ void JournalStoreSaveTest::trashRecords_sameId_areToldApartByDeletionDate()
     // The id is also live, with photos of its own.
     writeJournal({newer});
     writeFile(trashPath(),
-              vsp::encodeTrash({TrashedEntry{newer, vsp::now() - 20}, TrashedEntry{older, vsp::now() - 90}}).bytes);
+              vsp::encodeTrash({TrashedEntry{newer, fixtureNow() - 20}, TrashedEntry{older, fixtureNow() - 90}}).bytes);
     const QString photo = JournalStore::imagesDirectory(newer.id) + QStringLiteral("/photo.png");
     writeFile(photo, "png");
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     const TrashedEntry first = store.trashedEntries().at(0);
     const TrashedEntry second = store.trashedEntries().at(1);
 

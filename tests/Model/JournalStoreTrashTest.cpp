@@ -112,8 +112,8 @@ void JournalStoreTrashTest::restore_ofLiveId_keepsLiveEntryAndRecord()
     JournalEntry trashed = live;
     trashed.title = QStringLiteral("trashed version");
     writeJournal({live});
-    writeTrash({TrashedEntry{trashed, vsp::now()}});
-    JournalStore store;
+    writeTrash({TrashedEntry{trashed, fixtureNow()}});
+    JournalStore store(fixtureClock().function());
     store.setSelectedEntryID(std::nullopt);
     store.restoreFromTrash(store.trashedEntries().first());
     QCOMPARE(store.entries().size(), 1);
@@ -128,7 +128,7 @@ void JournalStoreTrashTest::restore_ofMissingRecord_doesNothing()
     writeJournal({entry(QStringLiteral("a"))});
     JournalStore store;
     const auto selection = store.selectedEntryID();
-    store.restoreFromTrash(TrashedEntry{entry(QStringLiteral("stranger")), vsp::now()});
+    store.restoreFromTrash(TrashedEntry{entry(QStringLiteral("stranger")), fixtureNow()});
     QCOMPARE(store.entries().size(), 1);
     QCOMPARE(store.selectedEntryID(), selection);
     QVERIFY(!QFileInfo::exists(trashPath()));
@@ -173,9 +173,9 @@ void JournalStoreTrashTest::folders_stayWhileAnotherEntryUsesTheId()
     // An import can bring an id back while its older copy waits in the trash.
     const JournalEntry e = entry(QStringLiteral("imported again"));
     writeJournal({e});
-    writeTrash({TrashedEntry{e, vsp::addDays(vsp::now(), -31)}, TrashedEntry{e, vsp::now()}});
+    writeTrash({TrashedEntry{e, vsp::addDays(fixtureNow(), -31)}, TrashedEntry{e, fixtureNow()}});
     const QStringList folders = giveAttachments(e.id);
-    JournalStore store; // the purge drops the expired record
+    JournalStore store(fixtureClock().function()); // the purge drops the expired record
     QCOMPARE(store.trashedEntries().size(), 1);
     QVERIFY(exists(folders));
     store.deletePermanently(store.trashedEntries().first());
@@ -218,16 +218,17 @@ void JournalStoreTrashTest::purge_atLaunch()
 
 void JournalStoreTrashTest::purge_nothingExpired_leavesFileUntouched()
 {
-    writeTrash({TrashedEntry{entry(QStringLiteral("fresh")), vsp::now()}});
-    // Dated an hour back, so a rewrite at launch shows in the modification time.
+    writeTrash({TrashedEntry{entry(QStringLiteral("fresh")), fixtureNow()}});
+    // Dated an hour before it was written, so a rewrite at launch shows in the modification time.
     {
         QFile file(trashPath());
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        const QDateTime written = file.fileTime(QFileDevice::FileModificationTime);
+        QVERIFY(file.setFileTime(written.addSecs(-3600), QFileDevice::FileModificationTime));
     }
     const QDateTime before = QFileInfo(trashPath()).lastModified();
     const QByteArray bytes = readFile(trashPath());
-    JournalStore store;
+    JournalStore store(fixtureClock().function());
     QCOMPARE(QFileInfo(trashPath()).lastModified(), before);
     QCOMPARE(readFile(trashPath()), bytes);
 }

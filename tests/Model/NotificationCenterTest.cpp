@@ -9,12 +9,12 @@
 #include "Model/Uuid.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <ctime>
 #include <memory>
@@ -89,13 +89,22 @@ QString stateFileIn(const QString& name)
 
 const QDate kDay(2026, 3, 10); // no daylight-saving change near it in any zone the tests run in
 
+/// Noon of kDay, standing still: the clock of every test that sets none, so "days from now" never depend
+/// on the day the tests run.
+std::function<double()> noonOfKDay()
+{
+    test::ManualClock clock;
+    *clock.now = local(kDay, 12);
+    return clock.function();
+}
+
 } // namespace
 
 void NotificationCenterTest::init()
 {
     NotificationCenter::instance().stop();
     NotificationCenter::instance().setDelivery(nullptr);
-    NotificationCenter::instance().setClock({});
+    NotificationCenter::instance().setClock(noonOfKDay());
     test::resetUserFolders();
 }
 
@@ -248,7 +257,7 @@ void NotificationCenterTest::dailyReminder_scheduledTwice_leavesOneWithTheSecond
 
 void NotificationCenterTest::dailyReminder_removal_keepsExpirationReminders()
 {
-    const JournalEntry e = expiringEntry(QStringLiteral("Milk"), now() + 3 * kSecondsPerDay);
+    const JournalEntry e = expiringEntry(QStringLiteral("Milk"), local(kDay.addDays(3), 12));
     NotificationManager::scheduleReminder(20, 0);
     NotificationManager::scheduleExpiration(e);
 
@@ -261,7 +270,7 @@ void NotificationCenterTest::dailyReminder_removal_keepsExpirationReminders()
 
 void NotificationCenterTest::expiration_request_hasTitleBodyUserInfoAndMorningTrigger()
 {
-    const QDate day = QDate::currentDate().addDays(5);
+    const QDate day = kDay.addDays(5);
     const JournalEntry e = expiringEntry(QStringLiteral("Return the book"), local(day, 17, 45));
 
     NotificationManager::scheduleExpiration(e);
@@ -287,9 +296,9 @@ void NotificationCenterTest::expiration_request_hasTitleBodyUserInfoAndMorningTr
 
 void NotificationCenterTest::expiration_movedToAnotherDay_leavesOneRequest()
 {
-    JournalEntry e = expiringEntry(QStringLiteral("Move me"), local(QDate::currentDate().addDays(2), 12));
+    JournalEntry e = expiringEntry(QStringLiteral("Move me"), local(kDay.addDays(2), 12));
     NotificationManager::scheduleExpiration(e);
-    const QDate later = QDate::currentDate().addDays(9);
+    const QDate later = kDay.addDays(9);
     e.expirationDate = local(later, 8);
 
     NotificationManager::scheduleExpiration(e);
@@ -301,7 +310,7 @@ void NotificationCenterTest::expiration_movedToAnotherDay_leavesOneRequest()
 
 void NotificationCenterTest::expiration_withoutDate_changesNothing()
 {
-    JournalEntry e = expiringEntry(QStringLiteral("Keep"), local(QDate::currentDate().addDays(2), 12));
+    JournalEntry e = expiringEntry(QStringLiteral("Keep"), local(kDay.addDays(2), 12));
     NotificationManager::scheduleExpiration(e);
     QSignalSpy changed(&NotificationCenter::instance(), &NotificationCenter::pendingRequestsChanged);
     e.expirationDate.reset();
@@ -314,8 +323,8 @@ void NotificationCenterTest::expiration_withoutDate_changesNothing()
 
 void NotificationCenterTest::expiration_cancel_removesOnlyThatEntry()
 {
-    const JournalEntry a = expiringEntry(QStringLiteral("a"), local(QDate::currentDate().addDays(2), 12));
-    const JournalEntry b = expiringEntry(QStringLiteral("b"), local(QDate::currentDate().addDays(3), 12));
+    const JournalEntry a = expiringEntry(QStringLiteral("a"), local(kDay.addDays(2), 12));
+    const JournalEntry b = expiringEntry(QStringLiteral("b"), local(kDay.addDays(3), 12));
     NotificationManager::scheduleExpiration(a);
     NotificationManager::scheduleExpiration(b);
 
@@ -350,10 +359,10 @@ void NotificationCenterTest::expiration_alreadyPastToday_isAddedButNeverFires()
 
 void NotificationCenterTest::store_keepsExpirationRemindersInStep()
 {
-    JournalStore store;
+    JournalStore store(noonOfKDay());
     store.setReminderScheduler(&NotificationManager::reminderScheduler());
     NotificationCenter& centre = NotificationCenter::instance();
-    JournalEntry e = expiringEntry(QStringLiteral("Soon"), local(QDate::currentDate().addDays(4), 12));
+    JournalEntry e = expiringEntry(QStringLiteral("Soon"), local(kDay.addDays(4), 12));
 
     store.addEntry(e);
     QCOMPARE(centre.pendingRequests().size(), 1);
@@ -368,7 +377,7 @@ void NotificationCenterTest::store_keepsExpirationRemindersInStep()
     store.updateEntry(e);
     QVERIFY(centre.pendingRequests().isEmpty());
 
-    e.expirationDate = local(QDate::currentDate().addDays(6), 12);
+    e.expirationDate = local(kDay.addDays(6), 12);
     store.updateEntry(e);
     QCOMPARE(centre.pendingRequests().size(), 1);
     store.deleteEntry(e);
@@ -381,7 +390,7 @@ void NotificationCenterTest::requests_surviveRestart_inTheStateFolder()
 {
     QCOMPARE(NotificationCenter::defaultStateFile(), stateFileIn(QStringLiteral("Vesperlog")));
     NotificationManager::scheduleReminder(21, 5);
-    NotificationRequest custom = request(QStringLiteral("custom"), onDay(QDate::currentDate().addDays(30), 9), false);
+    NotificationRequest custom = request(QStringLiteral("custom"), onDay(kDay.addDays(30), 9), false);
     custom.userInfo.insert(QStringLiteral("k\"ey"), QStringLiteral("v\u00e4lue\n"));
     custom.title = QStringLiteral("Emoji \U0001F319");
     NotificationCenter::instance().add(custom);
@@ -404,22 +413,25 @@ void NotificationCenterTest::timer_firesDueRequests_keepsRepeatingOnes()
     centre.setStateFile(stateFileIn(QStringLiteral("timer")));
     FakeDelivery delivery;
     centre.setDelivery(&delivery);
-    // A clock that stands at 0.3 s before 20:00 while the requests are added and the centre starts
-    // (a busy machine may take longer than that) and only then runs with real time, so the timer, not
-    // the launch, is what fires them.
-    const double start = local(kDay, 20) - 0.3;
-    auto elapsed = std::make_shared<QElapsedTimer>();
-    centre.setClock(
-        [start, elapsed] { return elapsed->isValid() ? start + double(elapsed->elapsed()) / 1000.0 : start; });
+    // The clock stands at 0.3 s before 20:00 while the requests are added and the centre starts, and
+    // only then passes 20:00, so the timer, not the launch, is what fires them.
+    test::ManualClock clock;
+    *clock.now = local(kDay, 20) - 0.3;
+    centre.setClock(clock.function());
     centre.add(request(QStringLiteral("daily"), daily(20, 0), true));
     centre.add(request(QStringLiteral("once"), onDay(kDay, 20), false));
     centre.add(request(QStringLiteral("later"), onDay(kDay, 21), false));
     QSignalSpy fired(&centre, &NotificationCenter::fired);
 
     centre.start();
-    elapsed->start();
     QVERIFY(delivery.shown.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(delivery.shown.size(), 2, 5000);
+    const auto* timer = centre.findChild<QTimer*>(QStringLiteral("notificationTimer"));
+    QVERIFY(timer && timer->isActive());
+    // It wakes at 20:00, not at its once-a-minute check.
+    QVERIFY(timer->interval() <= 1000);
+    *clock.now += 0.3;
+    QVERIFY(test::fireTimer(centre, QStringLiteral("notificationTimer")));
+    QCOMPARE(delivery.shown.size(), 2);
 
     QCOMPARE(fired.count(), 2);
     QCOMPARE(delivery.sounds, (QList<bool>{true, true}));

@@ -1,6 +1,7 @@
 #include "LockAndIntroductionTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/AppSettings.h"
@@ -162,7 +163,7 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
 {
     QFETCH(bool, reduce);
     setReduceMotion(reduce);
-    OnboardingView view;
+    OnboardingView view(fixtures::today());
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QCOMPARE(view.size(), QSize(640, 560));
@@ -258,7 +259,7 @@ void LockAndIntroductionTest::introduction_walkedPageByPage()
 
 void LockAndIntroductionTest::introduction_offersNoCloseButton()
 {
-    OnboardingView view;
+    OnboardingView view(fixtures::today());
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     // Closing does not end it, so it has no title bar whose close button would do nothing.
@@ -288,7 +289,7 @@ void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen()
     settings.setDailyReminderHour(7);
     settings.setDailyReminderMinute(45);
     NotificationManager::removeDailyReminder();
-    OnboardingView view;
+    OnboardingView view(fixtures::today());
     QSignalSpy accepted(&view, &QDialog::accepted);
     view.show();
     for (int i = 0; i < OnboardingView::kLast; ++i) {

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 
 #include <csignal>
@@ -52,6 +53,28 @@ void makeBundle(const QString& folder, const QByteArray& version, const QByteArr
 bool alive(qint64 pid)
 {
     return ::kill(pid_t(pid), 0) == 0;
+}
+
+/// The pid of the "sleep 0.1" a hand-over script waits in now for the old copy to end; empty when none
+/// runs.
+QString handOverNap()
+{
+    const QString proc = QStringLiteral("/proc/");
+    for (const QString& pid : QDir(proc).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        // Its arguments end with a NUL each.
+        if (readFile(proc + pid + QStringLiteral("/cmdline")).replace('\0', ' ') != "sleep 0.1 ") {
+            continue;
+        }
+        // The parent's pid is the field after the command name, which ends with the last ')'.
+        const QByteArray stat = readFile(proc + pid + QStringLiteral("/stat"));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1
+            && readFile(proc + QString::fromLatin1(fields.at(1)) + QStringLiteral("/cmdline"))
+                   .contains("vesperlog-install-")) {
+            return pid;
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -438,8 +461,16 @@ void UpdatePackageTest::handOver_swapsTheInstalledCopy_andStartsTheNewOne()
     qputenv("VESPERLOG_TEST_MARKER", QFile::encodeName(marker));
     QVERIFY2(startHandOver(work, pid, fresh, target, QStringLiteral("bin/vesperlog"), &error), qPrintable(error));
     qunsetenv("VESPERLOG_TEST_MARKER");
-    // The script waits for the old copy before it touches anything.
-    QTest::qWait(300);
+    // The script waits for the old copy, a tenth of a second at a time, before it touches anything: seen
+    // in that loop three times over, by the script's own pace rather than a time of the test's.
+    QSet<QString> naps;
+    const auto waitedAWhile = [&naps] {
+        if (const QString nap = handOverNap(); !nap.isEmpty()) {
+            naps.insert(nap);
+        }
+        return naps.size() >= 3;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(waitedAWhile(), 10000);
     QCOMPARE(readFile(target + QStringLiteral("/version")), QByteArray("1.0"));
     QVERIFY(alive(pid));
     ::kill(pid_t(pid), SIGTERM);

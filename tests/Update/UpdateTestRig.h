@@ -28,6 +28,9 @@ struct Rig {
     int quits = 0;
     /// The download deadlines started, newest last; the test fires them.
     QList<std::function<void()>> deadlines;
+    /// The time without data after which a stalled transfer ends, for the tests of stalls: the only
+    /// ones that wait for it. Every other transfer gets ample time, so a loaded machine cannot end it.
+    static constexpr int kStallMs = 500;
     /// Small enough that a test archive of a few kilobytes can exceed them.
     static constexpr qint64 kMostDownloadBytes = qint64(1) << 20;
     static constexpr vsp::update::UnpackLimits kLimits{qint64(8) << 20, qint64(4) << 20, 200};
@@ -44,8 +47,8 @@ struct Rig {
         o.clock = [] { return kNow; };
         o.ssl = server.sslConfiguration();
         o.feedOverride = server.url(QStringLiteral("/update.json")).toString();
-        o.feedTimeoutMs = 500;
-        o.downloadTimeoutMs = 500;
+        o.feedTimeoutMs = 15000;
+        o.downloadTimeoutMs = 15000;
         o.downloadMaxBytes = kMostDownloadBytes;
         o.startTimer = [this](int, QObject*, std::function<void()> fire) { deadlines.append(std::move(fire)); };
         o.unpack = [](const QString& archive, const QString& folder) {

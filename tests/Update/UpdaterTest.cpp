@@ -172,6 +172,9 @@ void UpdaterTest::check_failures()
         if (override != QLatin1String("server")) {
             options.feedOverride = override;
         }
+        if (feed.stall) {
+            options.feedTimeoutMs = Rig::kStallMs;
+        }
         // Quiet checks ask through the helper, as at launch; checks on request in this process.
         if (!manual) {
             options.feedHelper = feedHelper();
@@ -231,7 +234,9 @@ void UpdaterTest::open_andDismiss_keepWorkUnderWay()
     QVERIFY(rig.server.start());
     rig.publish(QStringLiteral("1.1"), releaseArchive());
     rig.server.route(QStringLiteral("/Vesperlog.zip"), {200, "application/zip", "", true});
-    Updater updater(rig.options());
+    Updater::Options options = rig.options();
+    options.downloadTimeoutMs = Rig::kStallMs;
+    Updater updater(options);
     updater.check(false);
     QVERIFY(waitForCheck(updater));
     // A known release opens at once, without asking the feed again.
@@ -330,7 +335,11 @@ void UpdaterTest::install_failures()
     QVERIFY(rig.server.start());
     rig.publish(QStringLiteral("1.1"), archive);
     rig.server.route(QStringLiteral("/Vesperlog.zip"), served);
-    Updater updater(rig.options());
+    Updater::Options options = rig.options();
+    if (served.stall) {
+        options.downloadTimeoutMs = Rig::kStallMs;
+    }
+    Updater updater(options);
     updater.check(true);
     QVERIFY(waitForCheck(updater));
     vsp::test::StdoutCapture out;

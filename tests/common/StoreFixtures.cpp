@@ -74,6 +74,23 @@ QDate dayWithAYearBack()
     return {2026, 6, 15};
 }
 
+QDate today()
+{
+    return {2026, 6, 15};
+}
+
+double fixtureNow()
+{
+    return localMoment(today(), 12);
+}
+
+vsp::test::ManualClock fixtureClock()
+{
+    vsp::test::ManualClock clock;
+    *clock.now = fixtureNow();
+    return clock;
+}
+
 double localMoment(const QDate& day, int hour, int minute)
 {
     return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
@@ -81,7 +98,7 @@ double localMoment(const QDate& day, int hour, int minute)
 
 double localMoment(int daysFromToday, int hour, int minute)
 {
-    return localMoment(QDate::currentDate().addDays(daysFromToday), hour, minute);
+    return localMoment(today().addDays(daysFromToday), hour, minute);
 }
 
 } // namespace fixtures

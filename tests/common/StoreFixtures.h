@@ -3,6 +3,7 @@
 #include "Model/Dates.h"
 #include "Model/JournalEntry.h"
 #include "Model/ReminderScheduler.h"
+#include "common/TestSupport.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -28,11 +29,19 @@ void writeJournal(const QList<JournalEntry>& entries);
 QList<JournalEntry> readJournal();
 QList<TrashedEntry> readTrash();
 
+/// The day tests take for today, fixed so that no test depends on the day it runs. A store whose
+/// behaviour depends on today runs on fixtureClock().
+QDate today();
+/// Noon of today() in local time, seconds since 2001.
+double fixtureNow();
+/// A clock standing at fixtureNow() until the test moves it.
+vsp::test::ManualClock fixtureClock();
+
 /// A plain entry with the given title, dated at `date` (seconds since 2001).
-JournalEntry entry(const QString& title, double date = vsp::now());
+JournalEntry entry(const QString& title, double date = fixtureNow());
 /// A day that has a date one year back (29 February has none), for clocks of On This Day tests.
 QDate dayWithAYearBack();
-/// A moment of the local day `daysFromToday` away from today, at hh:mm.
+/// A moment of the local day `daysFromToday` away from today(), at hh:mm.
 double localMoment(int daysFromToday, int hour = 12, int minute = 0);
 double localMoment(const QDate& day, int hour = 12, int minute = 0);
 

@@ -96,6 +96,17 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
     setObjectName(QStringLiteral("composeView"));
     m_selectionState->setObjectName(QStringLiteral("selectionState"));
     setAcceptDrops(true);
+    // The title takes the keyboard a moment after each opening; a named child, so tests run it instead
+    // of waiting.
+    m_titleFocus = new QTimer(this);
+    m_titleFocus->setObjectName(QStringLiteral("titleFocusTimer"));
+    m_titleFocus->setSingleShot(true);
+    m_titleFocus->setInterval(300);
+    connect(m_titleFocus, &QTimer::timeout, this, [this] {
+        if (m_open) {
+            m_titleField->setFocus(Qt::OtherFocusReason);
+        }
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -444,18 +455,14 @@ void ComposeView::appear()
     }
     playEntrance();
     m_settingUp = false;
-    const quint64 generation = m_generation;
-    QTimer::singleShot(300, this, [this, generation] {
-        if (generation == m_generation && m_open) {
-            m_titleField->setFocus(Qt::OtherFocusReason);
-        }
-    });
+    m_titleFocus->start();
 }
 
 void ComposeView::disappear()
 {
     m_open = false;
     m_draftTimer->stop();
+    m_titleFocus->stop();
     if (m_appeared) {
         m_appeared = false;
         Q_EMIT appearedChanged(false);

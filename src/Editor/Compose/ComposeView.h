@@ -37,6 +37,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QMimeData;
+class QTimer;
 class ClockTimer;
 class RichTextHandle;
 class SelectionState;
@@ -244,6 +245,7 @@ private:
     const QMimeData* m_dragMime = nullptr;
     bool m_dragHasImages = false;
     ClockTimer* m_draftTimer;
+    QTimer* m_titleFocus;
 
     RichTextHandle* m_bodyHandle;
     SelectionState* m_selectionState;

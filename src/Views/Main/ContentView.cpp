@@ -426,7 +426,13 @@ void ContentView::showEvent(QShowEvent* event)
     }
     if (!settings.hasCompletedOnboarding() && !m_onboardingScheduled && !m_onboarding) {
         m_onboardingScheduled = true;
-        QTimer::singleShot(400, this, &ContentView::presentOnboarding);
+        // A named child, so tests run it instead of waiting.
+        auto* delay = new QTimer(this);
+        delay->setObjectName(QStringLiteral("onboardingTimer"));
+        delay->setSingleShot(true);
+        connect(delay, &QTimer::timeout, this, &ContentView::presentOnboarding);
+        connect(delay, &QTimer::timeout, delay, &QObject::deleteLater);
+        delay->start(400);
     }
 }
 
@@ -436,7 +442,7 @@ void ContentView::presentOnboarding()
     if (m_onboarding || AppSettings::instance().hasCompletedOnboarding()) {
         return;
     }
-    m_onboarding = new OnboardingView(window());
+    m_onboarding = new OnboardingView(m_store.today(), window());
     m_onboarding->setObjectName(QStringLiteral("onboarding"));
     m_onboarding->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_onboarding, &QDialog::finished, this, [this] {

@@ -1,5 +1,7 @@
 #include "DetailRulesTest.h"
 
+#include "common/StoreFixtures.h"
+
 #include "Editor/Rtf/RtfWriter.h"
 #include "Model/Dates.h"
 #include "Model/MoodStore.h"
@@ -122,13 +124,14 @@ void DetailRulesTest::statusLine()
     QFETCH(QStringList, texts);
     MoodStore moods;
     JournalEntry e = JournalEntry::create();
+    e.date = fixtures::fixtureNow();
     e.body = body;
     if (!mood.isEmpty()) {
         e.mood = mood;
     }
     QStringList shown;
     int separators = 0;
-    const QList<StatusPiece> pieces = vsp::detail::statusLine(e, moods, vsp::now());
+    const QList<StatusPiece> pieces = vsp::detail::statusLine(e, moods, fixtures::fixtureNow());
     QCOMPARE(pieces.first().kind, StatusPiece::Kind::Date);
     for (const StatusPiece& piece : pieces.mid(1)) {
         if (piece.kind == StatusPiece::Kind::Separator) {

@@ -237,7 +237,8 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
     QVERIFY(w.store.isLocked());
     QVERIFY(w.content().lockScreen()->isVisible());
     QVERIFY(!w.content().m_onboarding);
-    QTRY_VERIFY_WITH_TIMEOUT(w.content().m_onboarding != nullptr, 2000);
+    QVERIFY(vsp::test::fireTimer(w.content(), QStringLiteral("onboardingTimer")));
+    QVERIFY(w.content().m_onboarding);
     OnboardingView* onboarding = w.content().m_onboarding;
     QVERIFY(onboarding->isVisible());
     // Escape does not dismiss it.
@@ -462,7 +463,9 @@ void ContentViewTest::lockedAgainWhileCoverFades_staysOpaque()
     QTRY_VERIFY_WITH_TIMEOUT(effect->opacity() < 0.9, kSettle);
     w.store.setIsLocked(true);
     QCOMPARE(effect->opacity(), 1.0);
-    QTest::qWait(vsp::Spring{0.25, 1.0}.durationMs() + 200);
+    // Whatever still moves on the cover runs to its end now: an old fade left going would end see-through.
+    viewfixtures::finishAnimations(effect);
+    viewfixtures::finishAnimations(&w.content());
     QVERIFY(lock->isVisible());
     QCOMPARE(effect->opacity(), 1.0);
 }

@@ -375,7 +375,7 @@ void EntryListModelTest::largeChange_resetsOnce()
 
 void EntryListModelTest::storeChanges_areAppliedOnce()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     fill(store);
     EntryListModel model(store);
     QSignalSpy refreshed(&model, &EntryListModel::refreshed);

@@ -53,8 +53,9 @@ struct Column {
     QStringList opened;
     EntryListView view{store, moods, columns, [this](const QString& id) { opened << id; }};
 
-    /// `clock` is the store's (empty: the system's).
-    explicit Column(bool withEntries = true, JournalStore::Clock clock = {}) : store(std::move(clock))
+    /// `clock` is the store's.
+    explicit Column(bool withEntries = true, JournalStore::Clock clock = fixtures::fixtureClock().function())
+        : store(std::move(clock))
     {
         if (withEntries) {
             store.setEntries({entry(QStringLiteral("A"), localMoment(-1), QStringLiteral("alpha")),
@@ -211,14 +212,14 @@ void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
     QTest::mouseMove(c.list()->viewport(), overC.center() - QPoint(0, overC.height()));
     QTest::mouseMove(c.list()->viewport(), overC.center());
     QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("C")).id);
-    // Let the paints the hover change asked for (the row's glass settling after it) pass, so no late
-    // one of them is counted below.
-    {
+    // The paints the hover change asked for (the row's glass settling after it) end first, without
+    // waiting, so none of them is counted below.
+    for (int round = 0; round < 20; ++round) {
         PaintCounter settling(c.list()->viewport());
-        int seen = -1;
-        while (seen != settling.count) {
-            seen = settling.count;
-            QTest::qWait(100);
+        viewfixtures::finishAnimations(&c.view);
+        QCoreApplication::processEvents();
+        if (settling.count == 0) {
+            break;
         }
     }
     // Every pointer move over a row used to repaint the whole list, although nothing it shows changed.
@@ -226,7 +227,8 @@ void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
     for (int dx = -40; dx <= 40; dx += 10) {
         QTest::mouseMove(c.list()->viewport(), overC.center() + QPoint(dx, 3));
     }
-    QTest::qWait(50);
+    viewfixtures::finishAnimations(&c.view);
+    QCoreApplication::processEvents();
     QCOMPARE(paints.count, 0);
     // Moving onto another row lights that one up.
     const QRect overD = c.list()->rectOf(c.byTitle(QStringLiteral("D")).id);
@@ -593,11 +595,10 @@ void EntryListViewTest::calendarButton_opensCalendarAtToday()
     Column c;
     c.store.setCalendarMonth(localMoment(-400));
     c.store.setSelectedDate(localMoment(-400));
-    const double before = vsp::now();
     QTest::mouseClick(vsp::test::child<vsp::GlassButton>(c.view, QStringLiteral("calendarButton")), Qt::LeftButton);
     QVERIFY(c.store.showCalendar());
-    QVERIFY(c.store.calendarMonth() >= before && c.store.calendarMonth() <= vsp::now());
-    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(vsp::now())));
+    QCOMPARE(c.store.calendarMonth(), fixtures::fixtureNow());
+    QCOMPARE(c.store.selectedDate(), std::optional<double>(vsp::startOfDayOf(fixtures::fixtureNow())));
     QVERIFY(c.view.m_calendar && c.view.m_calendar->isVisible());
     QVERIFY(!vsp::test::child<ListHeader>(c.view, QStringLiteral("listHeader"))->isVisible());
 }

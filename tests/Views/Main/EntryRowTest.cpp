@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QTest>
 
+using fixtures::fixtureNow;
 using viewfixtures::localMoment;
 
 Q_DECLARE_METATYPE(EntryRow::ExpirationMark)
@@ -30,12 +31,11 @@ void EntryRowTest::dateLabel_dependsOnDay_data()
     QTest::addColumn<QString>("expected");
     const QLocale us(QLocale::English, QLocale::UnitedStates);
     const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
-    const QDate today = QDate::currentDate();
-    const int year = today.year();
-    // Another day of this year: 1 January, or 31 December when today is 1 January.
-    const QDate sameYear = today == QDate(year, 1, 1) ? QDate(year, 12, 31) : QDate(year, 1, 1);
-    const QString sameYearUS = sameYear.month() == 1 ? QStringLiteral("Jan 1") : QStringLiteral("Dec 31");
-    const QString sameYearGB = sameYear.month() == 1 ? QStringLiteral("1 Jan") : QStringLiteral("31 Dec");
+    const int year = fixtures::today().year();
+    // Another day of this year than today.
+    const QDate sameYear(year, 1, 1);
+    const QString sameYearUS = QStringLiteral("Jan 1");
+    const QString sameYearGB = QStringLiteral("1 Jan");
     QTest::newRow("today: time only") << us << localMoment(0, 9, 5) << "9:05 AM";
     QTest::newRow("today, 24-hour locale") << gb << localMoment(0, 21, 40) << "21:40";
     QTest::newRow("this year: day, month and time")
@@ -53,7 +53,7 @@ void EntryRowTest::dateLabel_dependsOnDay()
     QFETCH(QLocale, locale);
     QFETCH(double, date);
     QFETCH(QString, expected);
-    QCOMPARE(EntryRow::dateLabel(date, vsp::now(), locale), expected);
+    QCOMPARE(EntryRow::dateLabel(date, fixtureNow(), locale), expected);
 }
 
 void EntryRowTest::expirationMark_comparesWithToday_data()
@@ -105,16 +105,16 @@ void EntryRowTest::copyTexts()
     QFETCH(QStringList, tags);
     QFETCH(QString, plain);
     QFETCH(QString, markdown);
-    const JournalEntry e = viewfixtures::entry(title, vsp::now(), QStringLiteral("by the river"), tags);
+    const JournalEntry e = viewfixtures::entry(title, fixtureNow(), QStringLiteral("by the river"), tags);
     QCOMPARE(vsp::entryPlainText(e), plain);
     QCOMPARE(vsp::entryMarkdown(e), markdown);
 }
 
 void EntryRowTest::height_followsSettingsAndContent()
 {
-    const JournalEntry plain = viewfixtures::entry(QStringLiteral("T"), vsp::now(), QStringLiteral("short body"));
+    const JournalEntry plain = viewfixtures::entry(QStringLiteral("T"), fixtureNow(), QStringLiteral("short body"));
     const JournalEntry tagged =
-        viewfixtures::entry(QStringLiteral("T"), vsp::now(), QStringLiteral("short body"), {QStringLiteral("a")});
+        viewfixtures::entry(QStringLiteral("T"), fixtureNow(), QStringLiteral("short body"), {QStringLiteral("a")});
     const EntryRow::Options normal{true, false};
     const EntryRow::Options compact{true, true};
     const EntryRow::Options noPreview{false, false};
@@ -143,7 +143,7 @@ void EntryRowTest::previewLines()
 {
     QFETCH(QString, body);
     QFETCH(int, lines);
-    const JournalEntry e = viewfixtures::entry(QStringLiteral("T"), vsp::now(), body);
+    const JournalEntry e = viewfixtures::entry(QStringLiteral("T"), fixtureNow(), body);
     QCOMPARE(EntryRow::previewLineCount(e, 320), lines);
 }
 
@@ -155,14 +155,14 @@ void EntryRowTest::longBody_rowReadsOnlyItsStart()
     while (body.size() < 5000000) {
         body += u"one long paragraph without a break ";
     }
-    const JournalEntry e = viewfixtures::entry(QStringLiteral("Long"), vsp::now(), body);
+    const JournalEntry e = viewfixtures::entry(QStringLiteral("Long"), fixtureNow(), body);
     const EntryRow::Options options{true, false};
     QCOMPARE(EntryRow::previewLineCount(e, 320), 2);
     const qreal height = EntryRow::height(e, 320, options);
     QImage image(320, int(height) + 200, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    EntryRow::paintContent(p, QRectF(0, 0, 320, height), e, options, false, vsp::now());
+    EntryRow::paintContent(p, QRectF(0, 0, 320, height), e, options, false, fixtureNow());
     OnThisDaySection::paint(p, QRectF(0, height, 320, OnThisDaySection::height(1, true)), {e}, 1.0);
     p.end();
     // The row's texts were drawn.
@@ -177,7 +177,7 @@ void EntryRowTest::longBody_rowReadsOnlyItsStart()
 
 void EntryRowTest::paint_selectionDotOnlyOnSelectedRow()
 {
-    const JournalEntry e = viewfixtures::entry(QStringLiteral("Title"), vsp::now(), QStringLiteral("Body"));
+    const JournalEntry e = viewfixtures::entry(QStringLiteral("Title"), fixtureNow(), QStringLiteral("Body"));
     const EntryRow::Options options{true, false};
     const QRectF rect(0, 0, 320, EntryRow::height(e, 320, options));
     const QColor accent = vsp::Color::resolvedAccent().resolve();
@@ -187,7 +187,7 @@ void EntryRowTest::paint_selectionDotOnlyOnSelectedRow()
         QPainter p(&image);
         EntryRow::PaintState state;
         state.selection = selection;
-        state.now = vsp::now();
+        state.now = fixtureNow();
         EntryRow::paint(p, rect, e, options, state);
         return image;
     };
@@ -216,7 +216,7 @@ void EntryRowTest::paint_moodReadsInBothAppearances()
     QFETCH(QString, mood);
     AppSettings::instance().setAppearanceMode(appearance);
     const QColor background = vsp::Color::vspBackground().resolve();
-    JournalEntry plain = viewfixtures::entry(QStringLiteral("Title"), vsp::now() - 3600, QStringLiteral("Body"));
+    JournalEntry plain = viewfixtures::entry(QStringLiteral("Title"), fixtureNow() - 3600, QStringLiteral("Body"));
     JournalEntry withMood = plain;
     withMood.mood = mood;
     const EntryRow::Options options{true, false};
@@ -225,7 +225,7 @@ void EntryRowTest::paint_moodReadsInBothAppearances()
         QImage image(rect.size().toSize(), QImage::Format_ARGB32_Premultiplied);
         image.fill(background);
         QPainter p(&image);
-        EntryRow::paintContent(p, rect, e, options, false, vsp::now());
+        EntryRow::paintContent(p, rect, e, options, false, fixtureNow());
         return image;
     };
     const QImage without = render(plain);

@@ -33,7 +33,7 @@ QString storeFile(const QString& name)
 void failOneSave(JournalStore& store)
 {
     const vsp::test::FileSizeLimit limit(8);
-    store.addEntry(viewfixtures::entry(QStringLiteral("kept in memory"), vsp::now()));
+    store.addEntry(viewfixtures::entry(QStringLiteral("kept in memory"), fixtures::fixtureNow()));
 }
 
 } // namespace
@@ -148,7 +148,7 @@ void JournalBannerTest::readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy()
     const vsp::test::PermissionsEnforced enforced;
     QVERIFY(enforced.active());
     JournalBanner banner(store);
-    store.addEntry(viewfixtures::entry(QStringLiteral("kept in memory"), vsp::now()));
+    store.addEntry(viewfixtures::entry(QStringLiteral("kept in memory"), fixtures::fixtureNow()));
     QVERIFY(store.hasUnsavedChanges());
     QVERIFY2(store.lastSaveError().contains(QStringLiteral("Permission denied")), qPrintable(store.lastSaveError()));
     QVERIFY(!banner.isHidden());

@@ -38,7 +38,7 @@ namespace {
 /// Today: two entries (one tagged "work" with a mood), yesterday one; an archived entry with its own
 /// tag and mood that must count nowhere.
 struct Fixture {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     ColumnVisibilityHolder columns;
     QStringList opened;
@@ -389,7 +389,7 @@ void SidebarViewTest::firstShow_everyMovingValueAtRest()
     // Everything that moves when it changes is already there on the first picture: a selected tag,
     // Today's count, the streak badge and the trash button.
     vsp::setAnimationsEnabled(true);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     MoodStore moods;
     ColumnVisibilityHolder columns;
     const JournalEntry gone = entry(QStringLiteral("B"), localMoment(-1, 9));
@@ -419,7 +419,7 @@ void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
     QCOMPARE(QTextDocumentFragment::fromHtml(f.part<QLabel>("journalName")->toolTip()).toPlainText(),
              QStringLiteral("<b>Night</b> & <i>day</i>"));
     QCOMPARE(f.part<SidebarHeader>("sidebarHeader")->shownStreak(), 0);
-    f.store.addEntry(entry(QStringLiteral("Now"), vsp::now()));
+    f.store.addEntry(entry(QStringLiteral("Now"), fixtures::fixtureNow()));
     QCOMPARE(f.part<SidebarHeader>("sidebarHeader")->shownStreak(), 1);
     settings.setJournalName(QStringLiteral("Pages"));
     QCOMPARE(f.part<QLabel>("journalName")->text(), QStringLiteral("Pages"));

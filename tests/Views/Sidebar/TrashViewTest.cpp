@@ -160,7 +160,7 @@ void TrashViewTest::countdown_textAndUrgency()
     QFETCH(int, daysAgo);
     QFETCH(QString, text);
     QFETCH(bool, urgent);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const TrashedEntry record{entry(QStringLiteral("T"), localMoment(-60)), localMoment(-daysAgo, 12)};
     const int days = store.daysUntilPurge(record);
     QCOMPARE(TrashRowDelegate::countdownText(days), text);
