@@ -780,6 +780,9 @@ void EntryDetailView::onFocusModeChanged()
         playFocusChange(std::move(motion));
     }
     m_focusLayout = on;
+    // The read layout has a look of its own in focus mode (a narrower column in the middle, no status
+    // line): it is laid out again for the mode it shows in next, even when the entry did not change.
+    m_readStale = true;
     if (on) {
         if (!m_editing && m_store.entry(m_entry.id)) {
             syncEditState();

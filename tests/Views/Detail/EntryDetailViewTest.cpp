@@ -517,6 +517,30 @@ void EntryDetailViewTest::pastExpiration_isKeptAsStored()
     QCOMPARE(vsp::localDate(d.editCopies().expirationDate), j.store.today().addDays(7));
 }
 
+void EntryDetailViewTest::focusModeRead_columnSitsInTheMiddle()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    j.window.resize(1800, 850);
+    // Read before, then read in focus mode once its edit ends with nothing changed: in focus mode's own
+    // column, in the middle.
+    j.store.setFocusMode(true);
+    d.commitEdits();
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    auto* column = d.findChild<QWidget*>(QStringLiteral("detailReadColumn"));
+    QVERIFY(column);
+    QWidget* viewport = column->parentWidget()->parentWidget();
+    QVERIFY(viewport->width() > column->width() + 200);
+    const int middle = column->mapTo(viewport, QPoint(column->width() / 2, 0)).x();
+    QVERIFY2(std::abs(middle - viewport->width() / 2) <= 2,
+             qPrintable(QStringLiteral("%1 of %2").arg(middle).arg(viewport->width())));
+    // And back at the side, with its status line, once focus mode ends.
+    j.store.setFocusMode(false);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(column->mapTo(viewport, QPoint(0, 0)).x(), 0);
+}
+
 void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
 {
     Journal j;
