@@ -254,6 +254,8 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
     }
     const auto at = [&chain](QWidget* w) { return chain.indexOf(w); };
     QVERIFY(at(view->footer()->tagField()) >= 0);
+    // The tags line sits above the format bar: it comes first.
+    QVERIFY(at(view->footer()->tagField()) < at(view->footer()->formatBar()->commandButton(QStringLiteral("bullet"))));
     QVERIFY(at(view->footer()->tagField()) < at(view->moodSelector()->chips().first()));
     QVERIFY(at(view->moodSelector()->chips().first()) < at(view->typeChips().first()));
     QVERIFY(at(view->typeChips().last()) < at(view->imagePicker()));

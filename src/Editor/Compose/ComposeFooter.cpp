@@ -81,7 +81,7 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
       m_hash(new QLabel(QStringLiteral("#"), this)),
       m_chipLayout(nullptr),
       m_tagField(new QLineEdit),
-      m_formatBar(new FormatBar(true, this))
+      m_formatBar(nullptr)
 {
     setObjectName(QStringLiteral("composeFooter"));
     auto* column = new QVBoxLayout(this);
@@ -134,7 +134,8 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     connect(m_chipScroll->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &ComposeFooter::keepFieldInSight);
     column->addWidget(tagRow);
 
-    // Format bar.
+    // Format bar. Made after the tags line, so Tab reaches the tags first, as they are read from the top.
+    m_formatBar = new FormatBar(true, this);
     auto* barRow = new QHBoxLayout;
     barRow->setContentsMargins(22, 8, 22, 8);
     barRow->addWidget(m_formatBar);
