@@ -187,8 +187,13 @@ private:
         const QRect base = host == target ? target->rect() : target->geometry();
         const auto px = [](qreal v) { return int(std::ceil(v)); };
         m_ring->radius = shape->radius;
-        m_ring->setGeometry(
-            base.adjusted(-px(outset.left()), -px(outset.top()), px(outset.right()), px(outset.bottom())));
+        QRect ring = base.adjusted(-px(outset.left()), -px(outset.top()), px(outset.right()), px(outset.bottom()));
+        if (host != target) {
+            // A parent with no room round the widget (a photo filling its gallery's width) would cut the
+            // ring off at its edges, leaving only the corners: on those sides it is drawn inside.
+            ring = ring.intersected(host->rect());
+        }
+        m_ring->setGeometry(ring);
         m_ring->show();
         m_ring->raise();
         m_ring->update();
