@@ -3,6 +3,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <algorithm>
@@ -316,6 +318,17 @@ QWidget* lastFocusable(QWidget* region)
         }
     }
     return last;
+}
+
+void keepFocusInView(QScrollArea* area)
+{
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {
+        if (now && area->widget() && area->widget()->isAncestorOf(now)
+            && QGuiApplication::mouseButtons() == Qt::NoButton) {
+            // Room for the ring round the widget.
+            area->ensureWidgetVisible(now, 8, 8);
+        }
+    });
 }
 
 QWidget* shownFocusRing()

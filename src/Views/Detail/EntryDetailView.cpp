@@ -84,6 +84,7 @@ QScrollArea* makeScroller(QWidget* parent, QWidget* content)
     scroll->viewport()->setAutoFillBackground(false);
     // Tab stops at the controls inside, which the area scrolls into view; the area is no stop itself.
     scroll->setFocusPolicy(Qt::NoFocus);
+    vsp::keepFocusInView(scroll);
     content->setAutoFillBackground(false);
     scroll->setWidget(content);
     return scroll;
