@@ -244,6 +244,11 @@ void SettingsWindowTest::tabKeys_switchTabs()
     if (onTabBar) {
         QVERIFY(window().tabButton(tab)->hasFocus());
     }
+    // Round the window from there, the bar's one stop is the new tab.
+    const QList<QWidget*> chain = viewfixtures::tabChain(&window());
+    for (int b = 0; b < window().tabCount(); ++b) {
+        QCOMPARE(chain.contains(window().tabButton(b)) || window().tabButton(b)->hasFocus(), b == tab);
+    }
 }
 
 void SettingsWindowTest::everyTab_tabReachesNamedControls()
