@@ -320,6 +320,42 @@ QWidget* lastFocusable(QWidget* region)
     return last;
 }
 
+void placeBefore(const QList<QWidget*>& regions, QWidget* before)
+{
+    const auto inRegions = [&regions](const QWidget* w) {
+        return std::any_of(regions.cbegin(), regions.cend(),
+                           [w](const QWidget* r) { return r && (r == w || r->isAncestorOf(w)); });
+    };
+    // The stop the regions follow: the last one ahead of `before` that is not theirs.
+    QWidget* anchor = before->previousInFocusChain();
+    while (anchor && anchor != before && !anchor->isWindow()
+           && (inRegions(anchor) || !(anchor->focusPolicy() & Qt::TabFocus) || anchor->focusProxy())) {
+        anchor = anchor->previousInFocusChain();
+    }
+    if (!anchor || anchor == before || anchor->isWindow()) {
+        return;
+    }
+    QList<QWidget*> stops;
+    for (QWidget* region : regions) {
+        if (!region) {
+            continue;
+        }
+        QList<QWidget*> all{region};
+        all += region->findChildren<QWidget*>();
+        for (QWidget* w : std::as_const(all)) {
+            if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) {
+                stops.append(w);
+            }
+        }
+    }
+    QWidget* previous = anchor;
+    for (QWidget* w : std::as_const(stops)) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    QWidget::setTabOrder(previous, before);
+}
+
 void keepFocusInView(QScrollArea* area)
 {
     QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {

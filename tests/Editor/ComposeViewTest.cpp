@@ -247,6 +247,12 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
     QCOMPARE(view->bodyPlain(), QStringLiteral("one\t"));
     QVERIFY(body->hasFocus());
 
+    // A tag added: its chip's cross comes before the field it stands in front of.
+    QTest::keyClicks(view->footer()->tagField(), QStringLiteral("walk"));
+    QTest::keyClick(view->footer()->tagField(), Qt::Key_Return);
+    QCOMPARE(view->footer()->tagChips().size(), 1);
+    body->setFocus(Qt::TabFocusReason);
+
     // Round the form from the body: tags and the footer, the mood, the type, the attachments, the title.
     const QList<QWidget*> chain = viewfixtures::tabChain(view->window());
     for (QWidget* w : chain) {
@@ -254,6 +260,8 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
     }
     const auto at = [&chain](QWidget* w) { return chain.indexOf(w); };
     QVERIFY(at(view->footer()->tagField()) >= 0);
+    QVERIFY(at(view->footer()->tagChips().first()->removeButton()) >= 0);
+    QVERIFY(at(view->footer()->tagChips().first()->removeButton()) < at(view->footer()->tagField()));
     // The tags line sits above the format bar: it comes first.
     QVERIFY(at(view->footer()->tagField()) < at(view->footer()->formatBar()->commandButton(QStringLiteral("bullet"))));
     QVERIFY(at(view->footer()->tagField()) < at(view->moodSelector()->chips().first()));

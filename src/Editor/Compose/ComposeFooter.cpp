@@ -4,6 +4,7 @@
 #include "Editor/FormatBar.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/PaintedButton.h"
@@ -285,6 +286,8 @@ void ComposeFooter::rebuildChips(const vsp::Spring* spring)
         previous = slot;
     }
     m_chips = chips;
+    // Made after the field, the chips' crosses would come at the window's end in Tab order.
+    vsp::placeBefore(QList<QWidget*>(m_chips.cbegin(), m_chips.cend()), m_tagField);
 }
 
 void ComposeFooter::refreshSuggestions()

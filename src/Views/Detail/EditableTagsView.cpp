@@ -3,6 +3,7 @@
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/TagRules.h"
 #include "Model/JournalStore.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
@@ -341,6 +342,8 @@ void EditableTagsView::rebuildChips(bool animate)
     }
     order.append(m_fieldCapsule);
     m_flow->setOrder(order);
+    // Made after the field, the chips' crosses would come at the window's end in Tab order.
+    vsp::placeBefore(QList<QWidget*>(order.cbegin(), order.cend() - 1), m_field);
     for (TransitionSlot* slot : std::as_const(entering)) {
         slot->setPresent(true, animate);
     }

@@ -449,8 +449,11 @@ QWidget* EntryDetailView::buildEditPage()
     column->addWidget(voice);
 
     // The body's editor is made before the pages and would come first in Tab order: it goes after the
-    // format bar, so Tab from the body moves on to the photos and voice notes below it.
-    setTabOrder(vsp::lastFocusable(m_formatBar), m_editor->textView());
+    // format bar, so Tab from the body moves on to the photos and voice notes below it. The editor
+    // hands its focus to the text: it moves as a whole (a widget that takes no focus is not moved), or
+    // its place right after the toolbar would still lead Tab from there into the text, past the title.
+    m_editor->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(vsp::lastFocusable(m_formatBar), m_editor);
     for (FormatBar* bar : {m_formatBar}) {
         connect(bar, &FormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
     }

@@ -1046,6 +1046,23 @@ void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab
     QVERIFY(body->hasFocus());
     QTest::keyClick(body, Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(d.editor()->plainText(), QStringLiteral("first body\t"));
+    // Round the window from the body: the column's fields from the top (the title, the tag's cross, the
+    // tag field, the format bar), and the body again after the format bar.
+    const QList<QWidget*> chain = viewfixtures::tabChain(&j.window);
+    const auto at = [&chain](const QString& name) {
+        for (qsizetype i = 0; i < chain.size(); ++i) {
+            if (chain[i]->objectName() == name || viewfixtures::accessibleName(chain[i]) == name) {
+                return int(i);
+            }
+        }
+        return -1;
+    };
+    QVERIFY(at(QStringLiteral("Add expiration")) >= 0);
+    QVERIFY(at(QStringLiteral("Add expiration")) < at(QStringLiteral("detailTitleField")));
+    QVERIFY(at(QStringLiteral("detailTitleField")) < at(QStringLiteral("Remove tag walk")));
+    QVERIFY(at(QStringLiteral("Remove tag walk")) < at(QStringLiteral("detailTagField")));
+    QVERIFY(at(QStringLiteral("detailTagField")) < at(QStringLiteral("format:size:26")));
+    QCOMPARE(chain.last()->objectName(), QStringLiteral("design:mono"));
 }
 
 void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()
