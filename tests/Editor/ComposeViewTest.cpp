@@ -34,6 +34,7 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/Transitions.h"
@@ -269,6 +270,11 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
     QVERIFY(at(view->typeChips().last()) < at(view->imagePicker()));
     // Round to the title, whose next stop is the body again.
     QCOMPARE(chain.last(), static_cast<QWidget*>(view->titleField()));
+    // The frameless fields Tab reaches show the ring.
+    for (QWidget* field : {static_cast<QWidget*>(view->titleField()), static_cast<QWidget*>(view->footer()->tagField())}) {
+        field->setFocus(Qt::TabFocusReason);
+        QVERIFY2(vsp::shownFocusRing(), qPrintable(viewfixtures::describe(field)));
+    }
 }
 
 void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()

@@ -125,6 +125,8 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     m_tagField->setFrame(false);
     m_tagField->setFixedWidth(80);
     m_tagField->setAccessibleName(tr("Add tag"));
+    // A frameless field shows only its caret: the ring says where Tab has put the focus.
+    vsp::setFocusRing(m_tagField, 6);
     m_chipLayout->addWidget(m_tagField);
     m_chipLayout->addStretch(1);
     m_chipScroll = makeStripScroller(tagRow, chipContent);

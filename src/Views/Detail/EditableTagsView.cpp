@@ -246,6 +246,8 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     m_field->setFrame(false);
     m_field->setFixedWidth(80);
     m_field->setObjectName(QStringLiteral("detailTagField"));
+    // The capsule is the field as seen: the ring goes round it.
+    vsp::setFocusRing(m_field, 1000, QMarginsF(2, 2, 2, 2), m_fieldCapsule);
     m_field->setStyleSheet(QStringLiteral("background: transparent;"));
     capsule->addWidget(m_field);
     m_flow->addWidget(m_fieldCapsule);

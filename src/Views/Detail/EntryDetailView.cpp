@@ -94,6 +94,8 @@ QLineEdit* makeTitleField(QWidget* parent, qreal size, qreal tracking)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QStringLiteral("detailTitleField"));
+    // A frameless field shows only its caret: the ring says where Tab has put the focus.
+    vsp::setFocusRing(field, 8);
     field->setPlaceholderText(QObject::tr("Title"));
     field->setFrame(false);
     field->setFont(vsp::fonts::tracked(vsp::fonts::system(size, QFont::Bold), tracking));

@@ -23,6 +23,7 @@
 #include "Model/MoodStore.h"
 #include "Settings/LockScreenView.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
@@ -1063,6 +1064,11 @@ void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab
     QVERIFY(at(QStringLiteral("Remove tag walk")) < at(QStringLiteral("detailTagField")));
     QVERIFY(at(QStringLiteral("detailTagField")) < at(QStringLiteral("format:size:26")));
     QCOMPARE(chain.last()->objectName(), QStringLiteral("design:mono"));
+    // The frameless fields Tab reaches show the ring.
+    for (const QString name : {QStringLiteral("detailTitleField"), QStringLiteral("detailTagField")}) {
+        chain.at(at(name))->setFocus(Qt::TabFocusReason);
+        QVERIFY2(vsp::shownFocusRing(), qPrintable(name));
+    }
 }
 
 void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()
