@@ -51,6 +51,9 @@
 
 namespace {
 
+/// How long after the main window first shows the quiet update check starts (milliseconds).
+constexpr int kQuietUpdateCheckDelayMs = 3000;
+
 // The application whose open edits a process exit must keep; null when none runs.
 VesperlogApp* g_sessionApp = nullptr;
 
@@ -110,8 +113,14 @@ VesperlogApp::VesperlogApp(Options options)
     m_store->setImageCheck(vsp::photos::pictureProblem);
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
     m_mainWindow->contentView()->sidebar()->footer()->setUpdateBadge(new UpdateBadge(*m_updater));
-    connect(m_mainWindow, &MainWindow::firstShown, this,
-            [this] { m_updater->checkQuietly(m_settings->autoUpdates()); });
+    // The quiet update check starts once the window has had its first seconds to itself: it runs a copy
+    // of this program, which would compete with the first paint for the processor and the disk.
+    auto* quietCheck = new QTimer(this);
+    quietCheck->setObjectName(QStringLiteral("quietUpdateCheck"));
+    quietCheck->setSingleShot(true);
+    quietCheck->setInterval(kQuietUpdateCheckDelayMs);
+    connect(quietCheck, &QTimer::timeout, this, [this] { m_updater->checkQuietly(m_settings->autoUpdates()); });
+    connect(m_mainWindow, &MainWindow::firstShown, quietCheck, qOverload<>(&QTimer::start));
 
     setUpTray();
     connectReactions();

@@ -16,6 +16,8 @@ const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.Settings");
 const QString kAppearance = QStringLiteral("org.freedesktop.appearance");
 const QString kReducedMotion = QStringLiteral("reduced-motion");
+/// How long after start-up gsettings is asked, when no portal answers (milliseconds).
+constexpr int kGsettingsDelayMs = 2000;
 const QString kGnomeInterface = QStringLiteral("org.gnome.desktop.interface");
 const QString kEnableAnimations = QStringLiteral("enable-animations");
 
@@ -148,6 +150,13 @@ void ReduceMotion::readFromPortal(const QString& group, const QString& key, std:
 }
 
 void ReduceMotion::readFromGsettings()
+{
+    // Asked a moment after start-up: a child process started at once would compete with the journal's
+    // load and the window's first paint. Until it answers, motion plays as the desktop's default has it.
+    QTimer::singleShot(kGsettingsDelayMs, this, [this] { startGsettings(); });
+}
+
+void ReduceMotion::startGsettings()
 {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
     if (program.isEmpty()) {

@@ -43,6 +43,7 @@ private:
     void setDesktopValue(bool on);
     void readFromPortal(const QString& group, const QString& key, std::function<void(bool found)> next);
     void readFromGsettings();
+    void startGsettings();
 
     bool m_desktop = false;
 };

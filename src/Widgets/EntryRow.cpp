@@ -136,6 +136,34 @@ QPixmap emojiPixmap(const QString& emoji, const QFont& font, const QColor& color
     return pm;
 }
 
+/// The selected row's tint: `color` filling the row's rounded shape, kept per size and colour.
+QPixmap tintPicture(const QSizeF& size, qreal devicePixelRatio, const QColor& color)
+{
+    const QString key = QStringLiteral("vsp-row-tint|%1|%2|%3|%4")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(devicePixelRatio)
+                            .arg(color.rgba());
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm)) {
+        return pm;
+    }
+    QImage image((size * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(QPointF(0, 0), size).adjusted(0.5, 0.5, -0.5, -0.5), EntryRow::kCornerRadius,
+                            EntryRow::kCornerRadius);
+        p.fillPath(path, color);
+    }
+    pm = QPixmap::fromImage(std::move(image));
+    QPixmapCache::insert(key, pm);
+    return pm;
+}
+
 QColor withAlpha(QColor c, qreal factor)
 {
     c.setAlphaF(float(c.alphaF() * factor));
@@ -359,9 +387,13 @@ void EntryRow::paintBackground(QPainter& p, const QRectF& rect, const PaintState
                         kCornerRadius, appearance);
         p.restore();
         if (state.selection > 0.001) {
-            QPainterPath path;
-            path.addRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
-            p.fillPath(path, tint);
+            // The tint at full strength is drawn once and then faded: filling the rounded shape afresh
+            // on every frame of the selection's spring cost more than the rest of the row.
+            QColor full = tint;
+            full.setAlphaF(0.2f);
+            p.setOpacity(p.opacity() * state.selection);
+            p.drawPixmap(rect.topLeft(),
+                         tintPicture(rect.size(), p.device() ? p.device()->devicePixelRatioF() : 1.0, full));
         }
     }
     p.restore();

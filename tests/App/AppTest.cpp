@@ -542,10 +542,14 @@ void AppTest::quietUpdateCheck_followsAutoUpdates()
         AppSettings::instance().setAutoUpdates(stored.toBool());
     }
     AppFixture f;
+    // It waits until the window has had its first seconds.
+    QCOMPARE(f.app->updater().checkCount(), 0);
+    QVERIFY(vsp::test::fireTimer(*f.app, QStringLiteral("quietUpdateCheck")));
     QCOMPARE(f.app->updater().checkCount(), checks);
     // Only the first showing starts it.
     f.app->mainWindow()->close();
     f.app->showMainWindow();
+    QVERIFY(vsp::test::fireTimer(*f.app, QStringLiteral("quietUpdateCheck")));
     QCOMPARE(f.app->updater().checkCount(), checks);
 }
 

@@ -43,7 +43,7 @@ EntryListDelegate::EntryListDelegate(JournalStore& store, QObject* parent)
             m_relayout();
         }
         if (m_repaint) {
-            m_repaint();
+            m_repaint(QUuid());
         }
     });
 }
@@ -96,9 +96,9 @@ EntryListDelegate::RowAnimation& EntryListDelegate::animationFor(const QUuid& id
     animation.selection = new vsp::SpringValue(0.0, vsp::Spring{0.25, 1.0}, self);
     animation.hover = new vsp::SpringValue(0.0, vsp::Spring{0.15, 1.0}, self);
     for (vsp::SpringValue* value : {animation.selection, animation.hover}) {
-        connect(value, &vsp::SpringValue::valueChanged, self, [self] {
+        connect(value, &vsp::SpringValue::valueChanged, self, [self, id] {
             if (self->m_repaint) {
-                self->m_repaint();
+                self->m_repaint(id);
             }
         });
     }
@@ -273,22 +273,26 @@ QPixmap EntryListDelegate::onThisDayPicture(const QSize& size, qreal devicePixel
         }
         m_onThisDayPicture = QPixmap::fromImage(std::move(image));
         m_onThisDayKey = key;
+        m_onThisDaySize = size;
+        m_onThisDayPart = part;
     }
     return m_onThisDayPicture;
 }
 
-QPixmap EntryListDelegate::restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio) const
+QPixmap EntryListDelegate::restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio,
+                                          QPoint* at) const
 {
     const EntryListModel* model = listModel(index);
     if (!model || model->kind(index.row()) != EntryListModel::RowKind::OnThisDay) {
         return {};
     }
-    // Only a block wholly on screen is kept whole.
-    const QPixmap kept = m_onThisDayPicture;
-    if (kept.isNull() || (QSizeF(kept.size()) / kept.devicePixelRatio()).toSize() != size) {
+    // The part of the block last on screen is what a fading block shows: drawing all of it again (many
+    // screens tall with many earlier years) made the first key typed into the search field slow.
+    if (m_onThisDayPicture.isNull() || m_onThisDaySize != size) {
         return {};
     }
-    return onThisDayPicture(size, devicePixelRatio, model->onThisDayEntries(), QRect(QPoint(0, 0), size));
+    *at = m_onThisDayPart.topLeft();
+    return onThisDayPicture(size, devicePixelRatio, model->onThisDayEntries(), m_onThisDayPart);
 }
 
 QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixelRatio, bool selected,

@@ -35,10 +35,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    /// The picture kept of a row at rest that is drawn as one (the On This Day block, while it is wholly
-    /// on screen), shared rather than drawn again; null for other rows, for a block partly off screen and
-    /// while the block folds or unfolds.
-    QPixmap restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio) const;
+    /// The picture kept of a row at rest that is drawn as one (the On This Day block: of its part last on
+    /// screen), shared rather than drawn again; `at` is set to where the picture sits in the row. Null for
+    /// other rows, for a block of another size and while the block folds or unfolds.
+    QPixmap restingPicture(const QModelIndex& index, const QSize& size, qreal devicePixelRatio, QPoint* at) const;
 
     /// The row's glass rectangle inside its item rectangle.
     static QRectF rowRect(const QRect& itemRect);
@@ -57,8 +57,9 @@ public:
     qreal onThisDayReveal() const;
     /// Called while row heights change (the block unfolding) so the list lays its rows out again.
     void setRelayout(std::function<void()> relayout) { m_relayout = std::move(relayout); }
-    /// Called whenever an animation moved and the list must be repainted.
-    void setRepaint(std::function<void()> repaint) { m_repaint = std::move(repaint); }
+    /// Called whenever an animation moved: with the entry whose row must be repainted, or a null id when
+    /// the whole list must.
+    void setRepaint(std::function<void(const QUuid&)> repaint) { m_repaint = std::move(repaint); }
     /// The motion of the rows, asked for each row's place and opacity while rows move (none: at rest).
     void setMotion(const EntryListMotion* motion) { m_motion = motion; }
     /// Called once the list has been on screen: from then on a row's selection and hover move in with
@@ -118,7 +119,7 @@ private:
     int m_hoveredOnThisDay = -1;
     bool m_listShown = false;
     vsp::SpringValue* m_onThisDayReveal;
-    std::function<void()> m_repaint;
+    std::function<void(const QUuid&)> m_repaint;
     std::function<void()> m_relayout;
     mutable QHash<QUuid, RowAnimation> m_animations;
     /// Row contents drawn once and reused while nothing they show changes (cost in KiB).
@@ -128,4 +129,7 @@ private:
     /// The part of the On This Day block on screen as last drawn at rest, and what it showed.
     mutable QPixmap m_onThisDayPicture;
     mutable size_t m_onThisDayKey = 0;
+    /// The block's size and the part of it the kept picture shows.
+    mutable QSize m_onThisDaySize;
+    mutable QRect m_onThisDayPart;
 };

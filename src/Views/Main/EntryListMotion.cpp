@@ -112,11 +112,12 @@ int EntryListMotion::firstVisibleRow() const
     return rows > 0 && m_view.visualRect(m_model.index(0)).top() >= 0 ? 0 : -1;
 }
 
-QPixmap EntryListMotion::pictureOf(int row, const QSize& size)
+QPixmap EntryListMotion::pictureOf(int row, const QSize& size, QPoint* at)
 {
     const qreal dpr = m_view.viewport()->devicePixelRatioF();
+    *at = QPoint();
     // The block is kept as one picture already: fading it out needs no copy.
-    if (QPixmap kept = m_delegate.restingPicture(m_model.index(row), size, dpr); !kept.isNull()) {
+    if (QPixmap kept = m_delegate.restingPicture(m_model.index(row), size, dpr, at); !kept.isNull()) {
         return kept;
     }
     QPixmap picture((QSizeF(size) * dpr).toSize().expandedTo(QSize(1, 1)));
@@ -213,7 +214,7 @@ void EntryListMotion::noteRemoved(int first, int last)
         // Seen rows that leave are kept as pictures, painted while they fade.
         const auto seen = m_seen.find(key);
         if (seen != m_seen.end() && seen->picture.isNull()) {
-            seen->picture = pictureOf(row, seen->rect.size());
+            seen->picture = pictureOf(row, seen->rect.size(), &seen->pictureAt);
         }
     }
     if (m_inserted.size() + m_removed.size() > kMaxAnimatedChanges) {
@@ -274,6 +275,7 @@ void EntryListMotion::resolve()
             Leaving leaving;
             leaving.key = it.key();
             leaving.picture = seen.picture;
+            leaving.pictureAt = seen.pictureAt;
             leaving.rect = QRectF(seen.rect.left(), shownTop + scroll, seen.rect.width(), seen.rect.height());
             leaving.track = Track{0, seen.look.opacity, sinks ? std::max(0.0, height - shownTop) : 0, 0};
             m_leaving.append(leaving);
@@ -396,7 +398,8 @@ void EntryListMotion::paintLeaving(QPainter& painter) const
         }
         painter.save();
         painter.setOpacity(look.opacity);
-        painter.drawPixmap(QPointF(leaving.rect.left(), leaving.rect.top() - scroll + look.offsetY), leaving.picture);
+        painter.drawPixmap(QPointF(leaving.rect.left(), leaving.rect.top() - scroll + look.offsetY) + leaving.pictureAt,
+                           leaving.picture);
         painter.restore();
     }
 }

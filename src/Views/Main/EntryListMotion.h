@@ -93,6 +93,8 @@ private:
     struct Leaving {
         RowKey key;
         QPixmap picture;
+        /// Where the picture sits in the row (a block partly on screen is kept as its part on screen).
+        QPoint pictureAt;
         /// Where it was drawn, in content coordinates (viewport plus scroll offset).
         QRectF rect;
         Track track;
@@ -101,6 +103,7 @@ private:
         QRect rect;
         Look look;
         QPixmap picture;
+        QPoint pictureAt;
     };
 
     /// The first change since the last paint: what is on screen is seen now. False when the change
@@ -114,7 +117,7 @@ private:
     /// Ends the motion; the rest of the change lands at the next paint without moving.
     void landAtOnce();
     void seeRow(int row);
-    QPixmap pictureOf(int row, const QSize& size);
+    QPixmap pictureOf(int row, const QSize& size, QPoint* at);
     Look lookAt(const Track& track) const;
     int firstVisibleRow() const;
     int scrollOffset() const;

@@ -27,6 +27,8 @@ namespace {
 /// Rows measured beyond the view, above and below it, as a share of its height: rows about to scroll
 /// into view are ready before they show.
 constexpr double kMeasureMargin = 0.5;
+/// Room around a row repainted alone, for the focus ring drawn just outside it (pixels).
+constexpr int kRowRepaintMargin = 4;
 /// The stand-in height of unmeasured rows until the first rows have been measured.
 constexpr int kFirstEstimate = 100;
 
@@ -63,7 +65,26 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
 
     m_delegate->setMotion(m_motion);
     connect(m_motion, &EntryListMotion::frame, viewport(), qOverload<>(&QWidget::update));
-    m_delegate->setRepaint([this] { viewport()->update(); });
+    m_delegate->setRepaint([this](const QUuid& id) {
+        // A row's selection or hover moving repaints that row alone (with room for its focus ring), and
+        // nothing when it is out of sight: repainting every visible row on each frame of the spring
+        // made a click on a row slow.
+        const int rows = int(m_heights.size());
+        if (id.isNull() || m_model->isRefreshPending() || m_motion->isRunning() || rows != m_model->rowCount()) {
+            viewport()->update();
+            return;
+        }
+        const std::vector<int>& t = tops();
+        const int offset = verticalOffset();
+        for (int r = rowAtContentY(offset); r >= 0 && r < rows && t[size_t(r)] - offset <= viewport()->height(); ++r) {
+            if (m_model->kind(r) == EntryListModel::RowKind::Entry && m_model->entryAt(r)->id == id) {
+                viewport()->update(
+                    visualRect(m_model->index(r))
+                        .adjusted(-kRowRepaintMargin, -kRowRepaintMargin, kRowRepaintMargin, kRowRepaintMargin));
+                return;
+            }
+        }
+    });
     m_delegate->setRelayout([this] { relayout(); });
     // The row heights follow the rows (insertions and data changes arrive through the overrides).
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {

@@ -806,8 +806,13 @@ void EntryListViewTest::onThisDay_tallBlock_keepsOnlyWhatIsShown()
     const QRect rect = c.list()->visualRect(block);
     QVERIFY(rect.height() > 2 * c.list()->viewport()->height());
     const QImage bottom = c.list()->viewport()->grab().toImage();
-    // Only the part on screen is kept: a picture of the whole block would be several screens tall.
-    QVERIFY(c.list()->listDelegate()->restingPicture(block, rect.size(), bottom.devicePixelRatio()).isNull());
+    // Only the part on screen is kept: a picture of the whole block would be several screens tall. A
+    // block that fades out shows that part where it was.
+    QPoint at;
+    const QPixmap kept = c.list()->listDelegate()->restingPicture(block, rect.size(), bottom.devicePixelRatio(), &at);
+    QVERIFY(!kept.isNull());
+    QCOMPARE_LE(kept.deviceIndependentSize().height(), c.list()->viewport()->height());
+    QCOMPARE(rect.top() + at.y(), std::max(rect.top(), 0));
 
     // Scrolled up a little, the block shows the same pixels, moved down.
     constexpr int kShift = 150;
