@@ -10,6 +10,7 @@
 #include "Model/JournalStore.h"
 #include "Model/Uuid.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
@@ -167,6 +168,8 @@ QuickCaptureView::QuickCaptureView(JournalStore& store, AppSettings& settings, Q
 
     m_titleField = new QLineEdit(m_captureFace);
     m_titleField->setObjectName(QStringLiteral("captureTitle"));
+    // A frameless field shows only its caret: the ring says where Tab has put the focus.
+    vsp::setFocusRing(m_titleField, 6);
     m_titleField->setFrame(false);
     m_titleField->setPlaceholderText(tr("Title (optional)"));
     m_titleField->setFont(vsp::fonts::system(14, QFont::Medium));
@@ -311,6 +314,7 @@ QWidget* QuickCaptureView::buildFooter()
     m_chipRow->setSpacing(5);
     m_tagField = new QLineEdit(strip);
     m_tagField->setObjectName(QStringLiteral("captureTagField"));
+    vsp::setFocusRing(m_tagField, 6);
     m_tagField->setFrame(false);
     m_tagField->setPlaceholderText(tr("tag"));
     m_tagField->setFont(vsp::fonts::system(10));

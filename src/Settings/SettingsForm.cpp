@@ -1,6 +1,7 @@
 #include "Settings/SettingsForm.h"
 
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 
 #include <QFrame>
@@ -125,6 +126,7 @@ FormPage::FormPage(QWidget* parent) : QWidget(parent), m_scroll(new QScrollArea(
     m_scroll->setFrameShape(QFrame::NoFrame);
     // Tab stops at the form's controls, which the page scrolls into view; the page is no stop itself.
     m_scroll->setFocusPolicy(Qt::NoFocus);
+    vsp::keepFocusInView(m_scroll);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The page shows the window's background, not the scroll area's base colour.

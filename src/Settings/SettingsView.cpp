@@ -174,6 +174,11 @@ void SettingsView::setCurrentTab(int index)
     }
     m_pages->setCurrentIndex(index);
     m_buttons->button(index)->setChecked(true);
+    // The bar's one Tab stop is the current tab. Qt moves it along only as a tab button takes the focus;
+    // a tab chosen from a form (Ctrl+Tab) would leave it on the tab before.
+    for (QAbstractButton* button : m_buttons->buttons()) {
+        button->setFocusPolicy(button->isChecked() ? Qt::TabFocus : Qt::NoFocus);
+    }
 }
 
 void SettingsView::showEvent(QShowEvent* event)

@@ -3,6 +3,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <algorithm>
@@ -187,8 +189,13 @@ private:
         const QRect base = host == target ? target->rect() : target->geometry();
         const auto px = [](qreal v) { return int(std::ceil(v)); };
         m_ring->radius = shape->radius;
-        m_ring->setGeometry(
-            base.adjusted(-px(outset.left()), -px(outset.top()), px(outset.right()), px(outset.bottom())));
+        QRect ring = base.adjusted(-px(outset.left()), -px(outset.top()), px(outset.right()), px(outset.bottom()));
+        if (host != target) {
+            // A parent with no room round the widget (a photo filling its gallery's width) would cut the
+            // ring off at its edges, leaving only the corners: on those sides it is drawn inside.
+            ring = ring.intersected(host->rect());
+        }
+        m_ring->setGeometry(ring);
         m_ring->show();
         m_ring->raise();
         m_ring->update();
@@ -311,6 +318,53 @@ QWidget* lastFocusable(QWidget* region)
         }
     }
     return last;
+}
+
+void placeBefore(const QList<QWidget*>& regions, QWidget* before)
+{
+    const auto inRegions = [&regions](const QWidget* w) {
+        return std::any_of(regions.cbegin(), regions.cend(),
+                           [w](const QWidget* r) { return r && (r == w || r->isAncestorOf(w)); });
+    };
+    // The stop the regions follow: the last one ahead of `before` that is not theirs.
+    QWidget* anchor = before->previousInFocusChain();
+    while (anchor && anchor != before && !anchor->isWindow()
+           && (inRegions(anchor) || !(anchor->focusPolicy() & Qt::TabFocus) || anchor->focusProxy())) {
+        anchor = anchor->previousInFocusChain();
+    }
+    if (!anchor || anchor == before || anchor->isWindow()) {
+        return;
+    }
+    QList<QWidget*> stops;
+    for (QWidget* region : regions) {
+        if (!region) {
+            continue;
+        }
+        QList<QWidget*> all{region};
+        all += region->findChildren<QWidget*>();
+        for (QWidget* w : std::as_const(all)) {
+            if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) {
+                stops.append(w);
+            }
+        }
+    }
+    QWidget* previous = anchor;
+    for (QWidget* w : std::as_const(stops)) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    QWidget::setTabOrder(previous, before);
+}
+
+void keepFocusInView(QScrollArea* area)
+{
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {
+        if (now && area->widget() && area->widget()->isAncestorOf(now)
+            && QGuiApplication::mouseButtons() == Qt::NoButton) {
+            // Room for the ring round the widget.
+            area->ensureWidgetVisible(now, 8, 8);
+        }
+    });
 }
 
 QWidget* shownFocusRing()

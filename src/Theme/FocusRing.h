@@ -8,6 +8,7 @@
 #include <functional>
 
 class QPainter;
+class QScrollArea;
 class QWidget;
 
 namespace vsp {
@@ -43,6 +44,16 @@ QWidget* focusNeighbour(const QList<QWidget*>& regions, QWidget* current, bool f
 /// The last widget inside `region` (or `region` itself) in the window's focus order that can take the
 /// focus, for QWidget::setTabOrder; `region` when none of its widgets can.
 QWidget* lastFocusable(QWidget* region);
+
+/// Puts the Tab stops inside `regions` (in the order given) just before `before` in the window's Tab
+/// order: chips made later go in front of the field they stand before on screen, not at the window's
+/// end. Does nothing while `before` has no Tab stop ahead of it in its window.
+void placeBefore(const QList<QWidget*>& regions, QWidget* before);
+
+/// Scrolls `area` to show the widget inside it that takes the keyboard focus, also when the focus comes
+/// from outside the area (QScrollArea scrolls by itself only for moves between its own children). A
+/// click, made on what is shown, scrolls nothing.
+void keepFocusInView(QScrollArea* area);
 
 /// The ring widget drawn for the focused widget now; null while none shows. For tests.
 QWidget* shownFocusRing();

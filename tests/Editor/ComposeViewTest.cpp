@@ -35,6 +35,7 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/Transitions.h"
@@ -249,18 +250,34 @@ void ComposeViewTest::keyboard_tabLeavesBodyOnward_ctrlTabTypesTab()
     QCOMPARE(view->bodyPlain(), QStringLiteral("one\t"));
     QVERIFY(body->hasFocus());
 
+    // A tag added: its chip's cross comes before the field it stands in front of.
+    QTest::keyClicks(parts::footer(view)->tagField(), QStringLiteral("walk"));
+    QTest::keyClick(parts::footer(view)->tagField(), Qt::Key_Return);
+    QCOMPARE(parts::footer(view)->tagChips().size(), 1);
+    body->setFocus(Qt::TabFocusReason);
+
     // Round the form from the body: tags and the footer, the mood, the type, the attachments, the title.
     const QList<QWidget*> chain = viewfixtures::tabChain(view->window());
     for (QWidget* w : chain) {
         QVERIFY2(!viewfixtures::accessibleName(w).trimmed().isEmpty(), qPrintable(viewfixtures::describe(w)));
     }
     const auto at = [&chain](QWidget* w) { return chain.indexOf(w); };
-    QVERIFY(at(parts::footer(view)->tagField()) >= 0);
-    QVERIFY(at(parts::footer(view)->tagField()) < at(parts::moodChips(parts::moodSelector(view)).first()));
+    ComposeFooter* footer = parts::footer(view);
+    QVERIFY(at(footer->tagField()) >= 0);
+    QVERIFY(at(footer->tagChips().first()->removeButton()) >= 0);
+    QVERIFY(at(footer->tagChips().first()->removeButton()) < at(footer->tagField()));
+    // The tags line sits above the format bar: it comes first.
+    QVERIFY(at(footer->tagField()) < at(parts::commandButton(footer->formatBar(), QStringLiteral("bullet"))));
+    QVERIFY(at(footer->tagField()) < at(parts::moodChips(parts::moodSelector(view)).first()));
     QVERIFY(at(parts::moodChips(parts::moodSelector(view)).first()) < at(parts::typeChips(view).first()));
     QVERIFY(at(parts::typeChips(view).last()) < at(parts::imagePicker(view)));
     // Round to the title, whose next stop is the body again.
     QCOMPARE(chain.last(), static_cast<QWidget*>(parts::titleField(view)));
+    // The frameless fields Tab reaches show the ring.
+    for (QWidget* field : {static_cast<QWidget*>(parts::titleField(view)), static_cast<QWidget*>(footer->tagField())}) {
+        field->setFocus(Qt::TabFocusReason);
+        QVERIFY2(vsp::shownFocusRing(), qPrintable(viewfixtures::describe(field)));
+    }
 }
 
 void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()

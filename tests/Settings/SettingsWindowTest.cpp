@@ -254,6 +254,11 @@ void SettingsWindowTest::tabKeys_switchTabs()
     if (onTabBar) {
         QVERIFY(tabButton(tab)->hasFocus());
     }
+    // Round the window from there, the bar's one stop is the new tab.
+    const QList<QWidget*> chain = viewfixtures::tabChain(&window());
+    for (int b = 0; b < window().tabCount(); ++b) {
+        QCOMPARE(chain.contains(tabButton(b)) || tabButton(b)->hasFocus(), b == tab);
+    }
 }
 
 void SettingsWindowTest::everyTab_tabReachesNamedControls()
@@ -276,6 +281,12 @@ void SettingsWindowTest::everyTab_tabReachesNamedControls()
             QVERIFY(!chain.contains(tabButton(b)));
         }
         QVERIFY2(i == 3 || inPage > 0, qPrintable(QString::number(i)));
+        // Round again from the bar to the page's first control, with a long page scrolled to its end on the
+        // way: the page shows it.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* first = QApplication::focusWidget();
+        QVERIFY2(!first->visibleRegion().isEmpty(),
+                 qPrintable(QString::number(i) + u' ' + viewfixtures::describe(first)));
     }
 }
 

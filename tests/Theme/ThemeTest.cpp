@@ -788,6 +788,28 @@ void ThemeTest::paintedButtons_takeTabAndKeys()
              fallback->geometry().center());
 }
 
+void ThemeTest::focusRing_withNoRoomAround_isDrawnInside()
+{
+    // A button that fills its parent at the left, right and top, with room below it.
+    QWidget window;
+    auto* field = new QLineEdit(&window);
+    auto* holder = new QWidget(&window);
+    auto* button = new vsp::GlassButton(holder);
+    holder->setGeometry(20, 40, button->width(), button->height() + 20);
+    window.resize(200, 120);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Tab);
+    QVERIFY(button->hasFocus());
+    QWidget* ring = vsp::shownFocusRing();
+    QVERIFY(ring);
+    QCOMPARE(ring->parentWidget(), holder);
+    // Wholly inside what the parent shows, and still outside the button where there is room.
+    QCOMPARE(ring->geometry(), QRect(0, 0, button->width(), button->height() + 2));
+}
+
 void ThemeTest::symbols_mapToInstalledIcons_data()
 {
     QTest::addColumn<QString>("symbol");

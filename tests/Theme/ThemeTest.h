@@ -45,6 +45,7 @@ private Q_SLOTS:
     void paintedButtons_followPointerAndPress();
     void paintedButtons_takeTabAndKeys_data();
     void paintedButtons_takeTabAndKeys();
+    void focusRing_withNoRoomAround_isDrawnInside();
 
     void symbols_mapToInstalledIcons_data();
     void symbols_mapToInstalledIcons();

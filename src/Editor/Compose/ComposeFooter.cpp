@@ -4,6 +4,7 @@
 #include "Editor/FormatBar.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/PaintedButton.h"
@@ -81,7 +82,7 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
       m_hash(new QLabel(QStringLiteral("#"), this)),
       m_chipLayout(nullptr),
       m_tagField(new QLineEdit),
-      m_formatBar(new FormatBar(true, this))
+      m_formatBar(nullptr)
 {
     setObjectName(QStringLiteral("composeFooter"));
     auto* column = new QVBoxLayout(this);
@@ -124,6 +125,8 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     m_tagField->setFrame(false);
     m_tagField->setFixedWidth(80);
     m_tagField->setAccessibleName(tr("Add tag"));
+    // A frameless field shows only its caret: the ring says where Tab has put the focus.
+    vsp::setFocusRing(m_tagField, 6);
     m_chipLayout->addWidget(m_tagField);
     m_chipLayout->addStretch(1);
     m_chipScroll = makeStripScroller(tagRow, chipContent);
@@ -134,7 +137,8 @@ ComposeFooter::ComposeFooter(JournalStore& store, QWidget* parent)
     connect(m_chipScroll->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &ComposeFooter::keepFieldInSight);
     column->addWidget(tagRow);
 
-    // Format bar.
+    // Format bar. Made after the tags line, so Tab reaches the tags first, as they are read from the top.
+    m_formatBar = new FormatBar(true, this);
     auto* barRow = new QHBoxLayout;
     barRow->setContentsMargins(22, 8, 22, 8);
     barRow->addWidget(m_formatBar);
@@ -284,6 +288,8 @@ void ComposeFooter::rebuildChips(const vsp::Spring* spring)
         previous = slot;
     }
     m_chips = chips;
+    // Made after the field, the chips' crosses would come at the window's end in Tab order.
+    vsp::placeBefore(QList<QWidget*>(m_chips.cbegin(), m_chips.cend()), m_tagField);
 }
 
 void ComposeFooter::refreshSuggestions()

@@ -132,6 +132,8 @@ ComposeView::ComposeView(JournalStore& store, AppSettings& settings, MoodStore& 
     m_titleField->setFont(vsp::fonts::tracked(vsp::fonts::system(24, QFont::Bold), -0.4));
     m_titleField->setFrame(false);
     m_titleField->setAccessibleName(tr("Title"));
+    // A frameless field shows only its caret: the ring says where Tab has put the focus.
+    vsp::setFocusRing(m_titleField, 8);
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(m_titleField);
     layout->addWidget(paddedRow(this, titleRow, QMargins(28, 0, 28, 10)));

@@ -3,6 +3,7 @@
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/TagRules.h"
 #include "Model/JournalStore.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/Palette.h"
@@ -249,6 +250,8 @@ EditableTagsView::EditableTagsView(JournalStore& store, QWidget* parent)
     m_field->setFrame(false);
     m_field->setFixedWidth(80);
     m_field->setObjectName(QStringLiteral("detailTagField"));
+    // The capsule is the field as seen: the ring goes round it.
+    vsp::setFocusRing(m_field, 1000, QMarginsF(2, 2, 2, 2), m_fieldCapsule);
     m_field->setStyleSheet(QStringLiteral("background: transparent;"));
     capsule->addWidget(m_field);
     m_flow->addWidget(m_fieldCapsule);
@@ -345,6 +348,8 @@ void EditableTagsView::rebuildChips(bool animate)
     }
     order.append(m_fieldCapsule);
     m_flow->setOrder(order);
+    // Made after the field, the chips' crosses would come at the window's end in Tab order.
+    vsp::placeBefore(QList<QWidget*>(order.cbegin(), order.cend() - 1), m_field);
     for (TransitionSlot* slot : std::as_const(entering)) {
         slot->setPresent(true, animate);
     }

@@ -84,6 +84,7 @@ QScrollArea* makeScroller(QWidget* parent, QWidget* content)
     scroll->viewport()->setAutoFillBackground(false);
     // Tab stops at the controls inside, which the area scrolls into view; the area is no stop itself.
     scroll->setFocusPolicy(Qt::NoFocus);
+    vsp::keepFocusInView(scroll);
     content->setAutoFillBackground(false);
     scroll->setWidget(content);
     return scroll;
@@ -93,6 +94,8 @@ QLineEdit* makeTitleField(QWidget* parent, qreal size, qreal tracking)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QStringLiteral("detailTitleField"));
+    // A frameless field shows only its caret: the ring says where Tab has put the focus.
+    vsp::setFocusRing(field, 8);
     field->setPlaceholderText(QObject::tr("Title"));
     field->setFrame(false);
     field->setFont(vsp::fonts::tracked(vsp::fonts::system(size, QFont::Bold), tracking));
@@ -458,8 +461,11 @@ QWidget* EntryDetailView::buildEditPage()
     column->addWidget(voice);
 
     // The body's editor is made before the pages and would come first in Tab order: it goes after the
-    // format bar, so Tab from the body moves on to the photos and voice notes below it.
-    setTabOrder(vsp::lastFocusable(m_formatBar), m_editor->textView());
+    // format bar, so Tab from the body moves on to the photos and voice notes below it. The editor
+    // hands its focus to the text: it moves as a whole (a widget that takes no focus is not moved), or
+    // its place right after the toolbar would still lead Tab from there into the text, past the title.
+    m_editor->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(vsp::lastFocusable(m_formatBar), m_editor);
     for (FormatBar* bar : {m_formatBar}) {
         connect(bar, &FormatBar::formatRequested, m_editor, &FormattableTextEditor::applyFormat);
     }
@@ -780,6 +786,9 @@ void EntryDetailView::onFocusModeChanged()
         playFocusChange(std::move(motion));
     }
     m_focusLayout = on;
+    // The read layout has a look of its own in focus mode (a narrower column in the middle, no status
+    // line): it is laid out again for the mode it shows in next, even when the entry did not change.
+    m_readStale = true;
     if (on) {
         if (!m_editing && m_store.entry(m_entry.id)) {
             syncEditState();

@@ -6,6 +6,7 @@
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Views/Main/EmptyListView.h"
@@ -278,6 +279,7 @@ void EntryListView::refreshCalendar()
         if (!m_calendar) {
             m_calendar = new CalendarView(m_store, m_openWindow, m_pages);
             m_pages->addWidget(m_calendar);
+            placeCalendarInTabOrder();
         }
         m_pages->setCurrentWidget(m_calendar);
     } else {
@@ -288,6 +290,24 @@ void EntryListView::refreshCalendar()
             m_pages->removeWidget(m_calendar);
             m_calendar = nullptr;
         }
+    }
+}
+
+void EntryListView::placeCalendarInTabOrder()
+{
+    // Made after the detail, the calendar would come after it in the window's Tab order (the sidebar,
+    // the detail, then the calendar): its controls take the list's place, before the detail.
+    QList<QWidget*> own;
+    QWidget* top = window();
+    for (QWidget* w = top->nextInFocusChain(); w && w != top; w = w->nextInFocusChain()) {
+        if (m_calendar->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus)) {
+            own.append(w);
+        }
+    }
+    QWidget* previous = vsp::lastFocusable(m_listPage);
+    for (QWidget* w : std::as_const(own)) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
     }
 }
 

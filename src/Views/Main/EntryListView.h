@@ -84,6 +84,8 @@ private:
     /// calendar. Writes nothing back.
     void followNavigation();
     void refreshCalendar();
+    /// Puts the calendar just made where the list is in the Tab order.
+    void placeCalendarInTabOrder();
     /// Closes the field without touching the query.
     void closeSearchField();
     void placeSearchField();

@@ -557,6 +557,10 @@ void CalendarDayDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->drawPixmap(rect.topLeft(),
                         dayRowContent(entry, rect, options, state.selection > 0.5, dpr, state.now, m_store.today()));
     EntryRow::paintSelectionDot(*painter, rect, options, state.selection);
+    if ((option.state & QStyle::State_HasFocus) && option.widget && option.widget->hasFocus()) {
+        // The list takes the focus from the keyboard only: the row the keys are on.
+        vsp::paintFocusRing(*painter, rect, 12);
+    }
     painter->restore();
 }
 
@@ -648,7 +652,11 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     m_dayList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_dayList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_dayList->setSelectionMode(QAbstractItemView::NoSelection);
-    m_dayList->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the day's entries; the arrow keys move the ring along them and Space or Return
+    // opens the one it is on, as a click does. A click leaves the focus where it was.
+    m_dayList->setFocusPolicy(Qt::TabFocus);
+    m_dayList->setAccessibleName(tr("Entries of the day"));
+    m_dayList->installEventFilter(this);
     m_dayList->setMouseTracking(true);
     m_dayList->viewport()->setAutoFillBackground(false);
     m_dayList->setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
@@ -827,6 +835,18 @@ bool CalendarView::eventFilter(QObject* watched, QEvent* event)
         vsp::symbols::paint(p, u"calendar.day.timeline.left", QRectF(w->rect()).adjusted(15, 15, -15, -15),
                             Color::tertiaryStyle().resolve());
         return true;
+    }
+    if (watched == m_dayList && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool activation =
+            key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (activation && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_dayModel->rowCount() > 0) {
+            const QModelIndex current = m_dayList->currentIndex();
+            if (!key->isAutoRepeat()) {
+                m_store.setSelectedEntryID(m_dayModel->entryAt(current.isValid() ? current.row() : 0).id);
+            }
+            return true;
+        }
     }
     if (watched == m_dayList->viewport()) {
         if (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave) {

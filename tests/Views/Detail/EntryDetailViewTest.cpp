@@ -23,6 +23,7 @@
 #include "Model/MoodStore.h"
 #include "Settings/LockScreenView.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/GlassChipButton.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
@@ -536,6 +537,30 @@ void EntryDetailViewTest::pastExpiration_isKeptAsStored()
     d.startEditing();
     vsp::test::child<GlassChipButton>(d, QStringLiteral("expirationToggle"))->click();
     QCOMPARE(vsp::localDate(d.m_edit.expirationDate), j.store.today().addDays(7));
+}
+
+void EntryDetailViewTest::focusModeRead_columnSitsInTheMiddle()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    j.window.resize(1800, 850);
+    // Read before, then read in focus mode once its edit ends with nothing changed: in focus mode's own
+    // column, in the middle.
+    j.store.setFocusMode(true);
+    d.commitEdits();
+    QCOMPARE(d.layout(), EntryDetailView::Layout::Read);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    auto* column = d.findChild<QWidget*>(QStringLiteral("detailReadColumn"));
+    QVERIFY(column);
+    QWidget* viewport = column->parentWidget()->parentWidget();
+    QVERIFY(viewport->width() > column->width() + 200);
+    const int middle = column->mapTo(viewport, QPoint(column->width() / 2, 0)).x();
+    QVERIFY2(std::abs(middle - viewport->width() / 2) <= 2,
+             qPrintable(QStringLiteral("%1 of %2").arg(middle).arg(viewport->width())));
+    // And back at the side, with its status line, once focus mode ends.
+    j.store.setFocusMode(false);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(column->mapTo(viewport, QPoint(0, 0)).x(), 0);
 }
 
 void EntryDetailViewTest::anotherEntryWhileEditingInFocus_loadsItsDocument()
@@ -1062,6 +1087,28 @@ void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab
     QTest::keyClick(body, Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->plainText(),
              QStringLiteral("first body\t"));
+    // Round the window from the body: the column's fields from the top (the title, the tag's cross, the
+    // tag field, the format bar), and the body again after the format bar.
+    const QList<QWidget*> chain = viewfixtures::tabChain(&j.window);
+    const auto at = [&chain](const QString& name) {
+        for (qsizetype i = 0; i < chain.size(); ++i) {
+            if (chain[i]->objectName() == name || viewfixtures::accessibleName(chain[i]) == name) {
+                return int(i);
+            }
+        }
+        return -1;
+    };
+    QVERIFY(at(QStringLiteral("Add expiration")) >= 0);
+    QVERIFY(at(QStringLiteral("Add expiration")) < at(QStringLiteral("detailTitleField")));
+    QVERIFY(at(QStringLiteral("detailTitleField")) < at(QStringLiteral("Remove tag walk")));
+    QVERIFY(at(QStringLiteral("Remove tag walk")) < at(QStringLiteral("detailTagField")));
+    QVERIFY(at(QStringLiteral("detailTagField")) < at(QStringLiteral("format:size:26")));
+    QCOMPARE(chain.last()->objectName(), QStringLiteral("design:mono"));
+    // The frameless fields Tab reaches show the ring.
+    for (const QString name : {QStringLiteral("detailTitleField"), QStringLiteral("detailTagField")}) {
+        chain.at(at(name))->setFocus(Qt::TabFocusReason);
+        QVERIFY2(vsp::shownFocusRing(), qPrintable(name));
+    }
 }
 
 void EntryDetailViewTest::ctrlBackspaceInATextField_deletesAWord_notTheEntry()

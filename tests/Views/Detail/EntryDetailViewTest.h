@@ -16,6 +16,7 @@ private Q_SLOTS:
     void typing_writesNothing_untilCommitted();
     void focusModeOn_whileEditing_keepsWhatIsTyped();
     void focusModeOn_whenReading_editsInTheFocusLayout();
+    void focusModeRead_columnSitsInTheMiddle();
     void commit_takesPendingTag_andTrims();
     void delete_asksFirst_andEditingTheDeletedEntryWritesNothing();
     void deleteQuestion_titleBarHoldsItsWholeTitle();

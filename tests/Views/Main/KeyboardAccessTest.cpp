@@ -17,6 +17,7 @@
 #include "Views/Main/ListHeader.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Main/SearchField.h"
+#include "Views/Sidebar/CalendarView.h"
 #include "Views/Sidebar/SidebarView.h"
 
 #include <QApplication>
@@ -124,6 +125,29 @@ void KeyboardAccessTest::tabChain_reachesEveryColumnInOrder_withNames()
     QVERIFY(ring->isVisible());
     const QRect around(ring->mapTo(&w.window, QPoint(0, 0)), ring->size());
     QVERIFY(around.contains(QRect(focused->mapTo(&w.window, QPoint(0, 0)), focused->size()).adjusted(1, 1, -1, -1)));
+}
+
+void KeyboardAccessTest::tabChain_calendarTakesTheListsPlace()
+{
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    w.store.showCalendarToday();
+    auto* grid = w.window.findChild<CalendarGrid*>();
+    QVERIFY(grid);
+    grid->setFocus(Qt::TabFocusReason);
+    QList<int> columns;
+    for (QWidget* widget : viewfixtures::tabChain(&w.window)) {
+        const int column = columnOf(*w.window.contentView(), widget);
+        if (columns.isEmpty() || columns.last() != column) {
+            columns.append(column);
+        }
+    }
+    // From the calendar (past what follows its grid), made after the detail: on to the detail, round to
+    // the sidebar, back to the calendar.
+    if (!columns.isEmpty() && columns.first() == 1) {
+        columns.removeFirst();
+    }
+    QCOMPARE(columns, (QList<int>{2, 0, 1}));
 }
 
 void KeyboardAccessTest::listKeys_moveSelection_data()

@@ -12,6 +12,7 @@ private Q_SLOTS:
     void cleanup();
 
     void tabChain_reachesEveryColumnInOrder_withNames();
+    void tabChain_calendarTakesTheListsPlace();
     void listKeys_moveSelection_data();
     void listKeys_moveSelection();
     void downFromSearchField_selectsFirstResult();

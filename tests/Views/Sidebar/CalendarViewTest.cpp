@@ -15,6 +15,7 @@
 #include "Views/Sidebar/CalendarView.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QProcess>
@@ -348,6 +349,27 @@ void CalendarViewTest::rowClick_selectsEntry_staysInCalendar()
     c.store.setSelectedEntryID(std::nullopt);
     QListView* list = vsp::test::child<QListView>(*c.view, QStringLiteral("dayList"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(c.dayModel()->index(1)).center());
+    QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(b.id));
+    QVERIFY(c.store.showCalendar());
+}
+
+void CalendarViewTest::rowKeys_selectEntry_staysInCalendar()
+{
+    const JournalEntry a = entry(QStringLiteral("A"), localMoment(QDate(2025, 3, 10), 8));
+    const JournalEntry b = entry(QStringLiteral("B"), localMoment(QDate(2025, 3, 10), 9));
+    Calendar c(QDate(2025, 3, 20), {a, b});
+    c.clickDay(QDate(2025, 3, 10));
+    c.store.setSelectedEntryID(std::nullopt);
+    QApplication::setActiveWindow(c.view.get());
+    QVERIFY(QTest::qWaitForWindowActive(c.view.get()));
+    // From the picked day on to its entries, down to the second, opened with Return.
+    c.grid()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(c.grid(), Qt::Key_Tab);
+    QListView* list = vsp::test::child<QListView>(*c.view, QStringLiteral("dayList"));
+    QVERIFY2(list->hasFocus(), qPrintable(viewfixtures::describe(QApplication::focusWidget())));
+    QVERIFY(!viewfixtures::accessibleName(list).isEmpty());
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(b.id));
     QVERIFY(c.store.showCalendar());
 }

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void monthButtons_moveByWholeMonths_keepPickedDay();
     void emptyToday_writeButtonOpensFreshEntry();
     void rowClick_selectsEntry_staysInCalendar();
+    void rowKeys_selectEntry_staysInCalendar();
     void daylightSaving_inTwoZones_data();
     void daylightSaving_inTwoZones();
     void monthAndDayChanges_endAtRest_standStillWhenReduced_data();
