@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 using vsp::Color;
@@ -104,6 +105,27 @@ const FirstLine& firstLineOf(const JournalEntry& entry)
     return *cache.insert(entry.id, measureFirstLine(entry.body));
 }
 
+/// The picture kept in QPixmapCache under `key`, or a transparent one of `size` (device-independent
+/// pixels) drawn by `paint` and kept.
+QPixmap cachedPicture(const QString& key, const QSizeF& size, qreal devicePixelRatio,
+                      const std::function<void(QPainter&)>& paint)
+{
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm)) {
+        return pm;
+    }
+    QImage image((size * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        paint(p);
+    }
+    pm = QPixmap::fromImage(std::move(image));
+    QPixmapCache::insert(key, pm);
+    return pm;
+}
+
 /// An emoji drawn once into a pixmap and reused: colour emoji glyphs are bitmaps that the font engine
 /// decodes and scales again on every paint, which made a screen of rows with moods slow to draw. Some
 /// emoji (the lightning of "Energized") come from a text font in one colour: those are drawn in `color`,
@@ -115,25 +137,14 @@ QPixmap emojiPixmap(const QString& emoji, const QFont& font, const QColor& color
                             .arg(font.pixelSize())
                             .arg(devicePixelRatio)
                             .arg(color.rgba());
-    QPixmap pm;
-    if (QPixmapCache::find(key, &pm)) {
-        return pm;
-    }
     const QFontMetricsF fm(font);
     const QSizeF size(std::ceil(fm.horizontalAdvance(emoji)), std::ceil(fm.height()));
-    QImage image((size * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
+    return cachedPicture(key, size, devicePixelRatio, [&](QPainter& p) {
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setFont(font);
         p.setPen(color);
         p.drawText(QPointF(0, fm.ascent()), emoji);
-    }
-    pm = QPixmap::fromImage(std::move(image));
-    QPixmapCache::insert(key, pm);
-    return pm;
+    });
 }
 
 /// The selected row's tint: `color` filling the row's rounded shape, kept per size and colour.
@@ -144,24 +155,13 @@ QPixmap tintPicture(const QSizeF& size, qreal devicePixelRatio, const QColor& co
                             .arg(size.height())
                             .arg(devicePixelRatio)
                             .arg(color.rgba());
-    QPixmap pm;
-    if (QPixmapCache::find(key, &pm)) {
-        return pm;
-    }
-    QImage image((size * devicePixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
+    return cachedPicture(key, size, devicePixelRatio, [&](QPainter& p) {
         p.setRenderHint(QPainter::Antialiasing);
         QPainterPath path;
         path.addRoundedRect(QRectF(QPointF(0, 0), size).adjusted(0.5, 0.5, -0.5, -0.5), EntryRow::kCornerRadius,
                             EntryRow::kCornerRadius);
         p.fillPath(path, color);
-    }
-    pm = QPixmap::fromImage(std::move(image));
-    QPixmapCache::insert(key, pm);
-    return pm;
+    });
 }
 
 QColor withAlpha(QColor c, qreal factor)
