@@ -60,7 +60,22 @@ JournalEntry sanitized(JournalEntry entry, double fallbackDate)
 JournalStore::JournalStore(QObject* parent) : JournalStore(Clock{}, parent)
 { }
 
-JournalStore::JournalStore(Clock clock, QObject* parent) : QObject(parent), m_clock(std::move(clock))
+namespace {
+JournalStore::Clock& defaultClock()
+{
+    static JournalStore::Clock clock;
+    return clock;
+}
+} // namespace
+
+void JournalStore::setDefaultClock(Clock clock)
+{
+    defaultClock() = std::move(clock);
+}
+
+JournalStore::JournalStore(Clock clock, QObject* parent)
+    : QObject(parent),
+      m_clock(clock ? std::move(clock) : defaultClock())
 {
     m_calendarMonth = now();
     m_selectedDate = vsp::startOfDay(today());
@@ -603,8 +618,15 @@ void JournalStore::toggleMoodFilter(const QString& emoji)
 void JournalStore::showCalendarToday()
 {
     navigate([&] {
-        m_calendarMonth = now();
-        m_selectedDate = vsp::startOfDay(today());
+        // A calendar already on this month stays where it is: asking for today again moves nothing, so
+        // it announces nothing, whatever the clock read since the month was set.
+        const double moment = now();
+        const QDate shown = vsp::localDate(m_calendarMonth);
+        const QDate day = vsp::localDate(moment);
+        if (!m_showCalendar || shown.year() != day.year() || shown.month() != day.month()) {
+            m_calendarMonth = moment;
+        }
+        m_selectedDate = vsp::startOfDay(day);
         m_showCalendar = true;
     });
 }

@@ -79,8 +79,12 @@ public:
     /// purges trash older than 30 days. Never fails: damaged files are kept aside and reported.
     explicit JournalStore(QObject* parent = nullptr);
     /// The same, with every "now" of the store read from `clock`, the launch purge's included; an empty
-    /// clock is the system clock.
+    /// clock is the default clock.
     explicit JournalStore(Clock clock, QObject* parent = nullptr);
+    /// The clock of stores made without one: the system clock unless the process chose another. A test
+    /// process stands it at its fixture moment, so no store of a test reads the wall clock by accident.
+    /// Set it before making stores; stores already made keep theirs.
+    static void setDefaultClock(Clock clock);
     ~JournalStore() override;
 
     /// The store's current moment (seconds since 2001-01-01 UTC) and the local day it falls on.

@@ -124,13 +124,10 @@ struct Fixture {
     }
 };
 
-QJsonArray entriesFile()
+/// entries.json once the app's writer has written every change.
+QJsonArray entriesFile(JournalStore& store)
 {
-    QFile file(JournalStore::storeFolder() + QStringLiteral("/entries.json"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QJsonDocument::fromJson(file.readAll()).array();
+    return QJsonDocument::fromJson(fixtures::writtenJournalBytes(store)).array();
 }
 
 void typeBody(ComposeView* view, const QString& text)
@@ -366,7 +363,7 @@ void ComposeViewTest::writeFormatTagAndSave_storesEntryAndClosesWindow()
     // The user's own pictures stay where they were.
     QVERIFY(QFile::exists(first) && QFile::exists(second));
 
-    const QJsonArray stored = entriesFile();
+    const QJsonArray stored = entriesFile(f.store());
     QCOMPARE(stored.size(), 2);
     const QJsonObject top = stored.at(0).toObject();
     QCOMPARE(top.value(QStringLiteral("title")).toString(), QStringLiteral("Morning walk"));

@@ -93,7 +93,7 @@ JournalEntry entry(const QString& body, double secondsAgo, const QStringList& ta
 {
     JournalEntry e = JournalEntry::create();
     e.body = body;
-    e.date -= secondsAgo;
+    e.date = fixtures::fixtureNow() - secondsAgo;
     e.tags = tags;
     return e;
 }

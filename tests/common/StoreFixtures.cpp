@@ -1,6 +1,7 @@
 #include "common/StoreFixtures.h"
 
 #include "Model/EntryCodec.h"
+#include "Model/JournalStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,11 @@ QList<JournalEntry> readJournal()
 {
     const auto decoded = vsp::decodeEntries(readFile(entriesPath()));
     return decoded.ok() ? *decoded.value : QList<JournalEntry>{};
+}
+
+QByteArray writtenJournalBytes(JournalStore& store)
+{
+    return store.waitForSaves(10000) ? readFile(entriesPath()) : QByteArray();
 }
 
 QList<TrashedEntry> readTrash()

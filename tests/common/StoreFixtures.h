@@ -11,6 +11,8 @@
 #include <QString>
 #include <QUuid>
 
+class JournalStore;
+
 /// Journals and files written and read back by tests, in the test home.
 namespace fixtures {
 
@@ -27,6 +29,9 @@ QByteArray readFile(const QString& path);
 void writeJournal(const QList<JournalEntry>& entries);
 /// Reads entries.json back; an empty list when it is missing or does not decode.
 QList<JournalEntry> readJournal();
+/// entries.json once every change made so far through `store` is written: a store that writes in the
+/// background (as the app's does) may still be writing when a test reads. Empty after 10 s.
+QByteArray writtenJournalBytes(JournalStore& store);
 QList<TrashedEntry> readTrash();
 
 /// The day tests take for today, fixed so that no test depends on the day it runs. A store whose

@@ -1,5 +1,7 @@
 #include "common/TestSupport.h"
 
+#include "common/StoreFixtures.h"
+
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QMetaMethod>
 #include <QObject>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,6 +61,9 @@ void isolateEnvironment()
     // Tests compare texts against fixed English formats.
     qputenv("LANG", "en_US.UTF-8");
     qputenv("LC_ALL", "en_US.UTF-8");
+    // Every store of a test stands at the fixture moment unless the test hands it a clock of its own:
+    // the same input gives the same signals whatever the wall clock reads.
+    JournalStore::setDefaultClock([] { return fixtures::fixtureNow(); });
 }
 
 FileSizeLimit::FileSizeLimit(qint64 bytes)
@@ -264,12 +270,29 @@ bool hasTestFunction(const QObject* test, const QByteArray& name)
     return false;
 }
 
+/// Whether argument `i` is an option or the value of the option before it (those go to every class).
+bool isOptionOrValue(int argc, char** argv, int i)
+{
+    if (i >= argc || QByteArray(argv[i]).startsWith('-')) {
+        return true;
+    }
+    static const QList<QByteArray> withValue{"-o", "-maxwarnings", "-eventdelay", "-keydelay", "-mousedelay"};
+    return i > 1 && withValue.contains(QByteArray(argv[i - 1]));
+}
+
 } // namespace
 
 int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories)
 {
     // Test functions named on the command line run in the classes that have them; options go to all.
+    // A name no class has fails the run, as Qt Test does for one class.
     int failed = 0;
+    QSet<QByteArray> unknownNames;
+    for (int i = 1; i < argc; ++i) {
+        if (!isOptionOrValue(argc, argv, i)) {
+            unknownNames.insert(QByteArray(argv[i]));
+        }
+    }
     for (const auto& make : factories) {
         std::unique_ptr<QObject> test = make();
         std::vector<char*> args{argv[0]};
@@ -277,19 +300,14 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         bool namedHere = false;
         for (int i = 1; i < argc; ++i) {
             const QByteArray arg(argv[i]);
-            const bool isOption = arg.startsWith('-');
-            const bool takesValue =
-                i > 1 && QByteArray(argv[i - 1]).startsWith('-')
-                && (QByteArray(argv[i - 1]) == "-o" || QByteArray(argv[i - 1]) == "-maxwarnings"
-                    || QByteArray(argv[i - 1]) == "-eventdelay" || QByteArray(argv[i - 1]) == "-keydelay"
-                    || QByteArray(argv[i - 1]) == "-mousedelay");
-            if (isOption || takesValue) {
+            if (isOptionOrValue(argc, argv, i)) {
                 args.push_back(argv[i]);
                 continue;
             }
             namedAny = true;
             if (hasTestFunction(test.get(), arg)) {
                 namedHere = true;
+                unknownNames.remove(arg);
                 args.push_back(argv[i]);
             }
         }
@@ -299,6 +317,10 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         if (QTest::qExec(test.get(), int(args.size()), args.data()) != 0) {
             ++failed;
         }
+    }
+    for (const QByteArray& name : std::as_const(unknownNames)) {
+        std::fprintf(stderr, "Unknown test function: '%s'.\n", name.constData());
+        ++failed;
     }
     return failed;
 }
