@@ -90,6 +90,12 @@ if [[ $(id -u) -ne 0 ]]; then
     sudo=(sudo)
 fi
 can_sudo() { ((${#sudo[@]} == 0)) || command -v sudo >/dev/null 2>&1; }
+# Root, or sudo rights that need no password now: an optional step never stops to ask for one.
+quiet_root=()
+if ((${#sudo[@]} > 0)); then
+    quiet_root=(sudo -n)
+fi
+can_sudo_quietly() { ((${#sudo[@]} == 0)) || { command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; }; }
 
 install_pam_service() {
     # The lock screen's PAM service "vesperlog" (the system's common authentication); an existing
@@ -99,7 +105,8 @@ install_pam_service() {
     [[ -e "$target" || ! -d /etc/pam.d ]] && return 0
     local here
     here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-    if ! can_sudo || ! "${sudo[@]}" install -m 644 "$here/../src/Platform/pam/vesperlog" "$target"; then
+    if ! can_sudo_quietly || ! "${quiet_root[@]}" install -m 644 "$here/../src/Platform/pam/vesperlog" "$target" \
+        2>/dev/null; then
         echo "Vesperlog: skipped $target (optional: the lock screen then uses PAM's \"other\" stack); as root: make deps"
     fi
 }

@@ -152,3 +152,9 @@ void RemoveButton::paintEvent(QPaintEvent*)
 }
 
 } // namespace vsp
+
+QString vsp::plainToolTip(const QString& text)
+{
+    return text.isEmpty() ? QString()
+                          : QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
+}

@@ -8,6 +8,10 @@ class QPainter;
 
 namespace vsp {
 
+/// A tooltip that shows `text` exactly: Qt reads a tooltip that looks like markup as rich text, and
+/// names, versions and the like are texts from elsewhere.
+QString plainToolTip(const QString& text);
+
 /// The base of every button that paints itself. It gives the pointing-hand cursor, takes the keyboard
 /// focus from Tab (not from a click, which leaves the focus where the user was typing) with the focus
 /// ring around it (vsp::setFocusRing; 2 pixels out, corner radius 10, unless a subclass sets

@@ -50,19 +50,30 @@ QNetworkRequest updaterRequest(const QUrl& address, const QString& userAgent, in
     return request;
 }
 
+QString feedTooLargeText()
+{
+    return QStringLiteral("the feed is larger than %1 bytes, too large for a manifest").arg(kMostFeedBytes);
+}
+
 QNetworkReply* requestFeed(QNetworkAccessManager& network, const FeedRequest& feed,
                            std::function<void(const FeedAnswer&)> done)
 {
     QNetworkReply* reply = network.get(updaterRequest(feed.address, feed.userAgent, feed.timeoutMs, feed.ssl));
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > kMostFeedBytes) {
+    // The reply keeps no more than a manifest's worth: past it the feed is refused, not read on.
+    reply->setReadBufferSize(kMostFeedBytes + 1);
+    auto tooLarge = std::make_shared<bool>(false);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge](qint64 received, qint64 total) {
+        if ((received > kMostFeedBytes || total > kMostFeedBytes) && !*tooLarge) {
+            *tooLarge = true;
             reply->abort();
         }
     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, done = std::move(done)] {
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, tooLarge, done = std::move(done)] {
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() != QNetworkReply::NoError || status != 200) {
+        if (*tooLarge || reply->bytesAvailable() > kMostFeedBytes) {
+            done({std::nullopt, feedTooLargeText(), UpdateFailure::TooLarge});
+        } else if (reply->error() != QNetworkReply::NoError || status != 200) {
             done({std::nullopt, replyFailure(reply)});
         } else {
             done({reply->readAll(), QString()});
@@ -91,7 +102,7 @@ QProcess* requestFeedInHelper(const QString& helper, const FeedRequest& feed, QO
     QObject::connect(process, &QProcess::readyReadStandardOutput, process, [process, output, answer] {
         *output += process->readAllStandardOutput();
         if (output->size() > kMostFeedBytes) {
-            answer({std::nullopt, QStringLiteral("the feed sent more than %1 bytes").arg(kMostFeedBytes)});
+            answer({std::nullopt, feedTooLargeText(), UpdateFailure::TooLarge});
             process->kill();
         }
     });
@@ -110,7 +121,9 @@ QProcess* requestFeedInHelper(const QString& helper, const FeedRequest& feed, QO
             }
             // Its last line says why; lines before it are warnings of the libraries it ran.
             const QString why = QString::fromUtf8(process->readAllStandardError()).trimmed().section(u'\n', -1);
-            answer({std::nullopt, why.isEmpty() ? QStringLiteral("the feed helper ended without an answer") : why});
+            answer({std::nullopt, why.isEmpty() ? QStringLiteral("the feed helper ended without an answer") : why,
+                    status == QProcess::NormalExit && code == kFeedHelperTooLarge ? UpdateFailure::TooLarge
+                                                                                  : UpdateFailure::Download});
         });
     watchdog->setSingleShot(true);
     QObject::connect(watchdog, &QTimer::timeout, process, [process, feed, answer] {
@@ -164,6 +177,7 @@ int runFeedHelper(int argc, char** argv)
                     : 1;
         } else {
             std::fprintf(stderr, "%s\n", answer.error.toUtf8().constData());
+            result = answer.kind == UpdateFailure::TooLarge ? kFeedHelperTooLarge : 1;
         }
         QCoreApplication::exit(result);
     });

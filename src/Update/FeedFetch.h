@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Update/UpdateRelease.h"
+
 #include <QByteArray>
 #include <QNetworkRequest>
 #include <QSslConfiguration>
@@ -27,8 +29,13 @@ inline constexpr qint64 kMostFeedBytes = 1024 * 1024;
 /// The first argument that turns the program into the feed helper: "--fetch-update-feed <address>
 /// <time-out ms> <user agent>", with the CA certificates to trust instead of the system's (PEM, maybe
 /// none) on standard input. It writes the body of an HTTP 200 answer to standard output and ends with 0;
-/// otherwise it writes why to standard error and ends with 1.
+/// otherwise it writes why to standard error and ends with kFeedHelperTooLarge for a feed over
+/// kMostFeedBytes, 1 for any other failure.
 inline constexpr char kFeedHelperArgument[] = "--fetch-update-feed";
+inline constexpr int kFeedHelperTooLarge = 2;
+
+/// Why a feed was given up for its size, for the log.
+QString feedTooLargeText();
 
 struct FeedRequest {
     QUrl address;
@@ -43,6 +50,8 @@ struct FeedRequest {
 struct FeedAnswer {
     std::optional<QByteArray> body;
     QString error;
+    /// What kind of failure `error` is: Download (no answer, or not HTTP 200) or TooLarge.
+    UpdateFailure kind = UpdateFailure::Download;
 };
 
 /// A request of the updater's: always from the network, never cached, with its user agent, time-out

@@ -50,7 +50,8 @@ void UpdateBadge::refresh()
         setText(m_version);
         setVisible(true);
     }
-    setToolTip(release ? tr("Vesperlog %1 is available").arg(m_version) : QString());
+    // The version is the feed's text: shown as it is, never read as markup.
+    setToolTip(release ? vsp::plainToolTip(tr("Vesperlog %1 is available").arg(m_version)) : QString());
     setAccessibleName(release ? tr("Update to Vesperlog %1").arg(m_version) : QString());
     setEnabled(release.has_value());
     updateGeometry();

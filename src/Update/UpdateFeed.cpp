@@ -77,17 +77,23 @@ std::optional<QUrl> feedAddress(const QString& override)
 
 bool isVersionText(QStringView text)
 {
-    if (text.isEmpty() || text.size() > kMaxVersionLength || !text.front().isDigit() || text.back() == u'.') {
+    if (text.size() > kMaxVersionLength) {
         return false;
     }
-    QChar previous;
-    for (const QChar c : text) {
-        const bool ascii = c.unicode() < 0x80;
-        const bool allowed = ascii && (c.isLetterOrNumber() || c == u'-' || c == u'+' || c == u'~' || c == u'.');
-        if (!allowed || (c == u'.' && previous == u'.')) {
-            return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
         }
-        previous = c;
+        switch (c.category()) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph: return false;
+        default: break;
+        }
     }
     return true;
 }
@@ -142,7 +148,7 @@ ManifestAnswer readManifest(const QByteArray& body, const QString& currentVersio
         }
     }
     if (!isVersionText(version)) {
-        return unreadable(QStringLiteral("\"version\" is not a short dotted version"));
+        return unreadable(QStringLiteral("\"version\" cannot be shown on one line"));
     }
     qint64 bytes = 0;
     const QJsonValue size = manifest.value(QLatin1String("bytes"));

@@ -32,12 +32,12 @@ std::optional<QUrl> secureUrl(const QString& text);
 std::optional<QUrl> feedAddress(const QString& override);
 
 /// The longest version text a manifest may give, in characters.
-constexpr qsizetype kMaxVersionLength = 32;
+constexpr qsizetype kMaxVersionLength = 64;
 
-/// Whether `text` is a version a release may carry: 1 to kMaxVersionLength characters starting with a
-/// digit, pieces of ASCII letters, digits, "-", "+" and "~" joined by single dots ("1.2.0", "2.0-rc1").
-/// Anything else (spaces, line breaks, slashes, "..") is refused: the version names a folder in Downloads
-/// and is shown to the user.
+/// Whether `text` is a version a release may carry: one that can be shown on one line, so at most
+/// kMaxVersionLength characters with no control or format character, line or paragraph break, or lone
+/// surrogate. Whatever else it holds is compared as isNewer() reads it and shown as plain text; where it
+/// names a file, the name is derived from it (fileNameSafeVersion), never taken as it is.
 bool isVersionText(QStringView text);
 
 /// Whether version `a` is newer than `b`. Both are split at "." with empty pieces dropped; each piece is
@@ -63,8 +63,8 @@ using ManifestAnswer = std::variant<std::monostate, UpdateRelease, UpdateError>;
 /// Reads a manifest body. Keys are matched exactly; unknown keys are ignored. "version", "url" and
 /// "sha256" must be texts, "bytes" an integer, "date" and "minimumSystem" texts and "notes" an array of
 /// texts when present (JSON null counts as absent), and the version must pass isVersionText; anything
-/// else is an Other failure (the body is not a manifest). An archive address that is not secure, or an empty hash, is an Integrity failure, checked
-/// before the version rules. A release that is not newer than `currentVersion`, or needs a newer system
+/// else is an Other failure (the body is not a manifest). An archive address that is not secure, or an
+/// empty hash, is an Integrity failure, checked before the version rules. A release that is not newer than `currentVersion`, or needs a newer system
 /// than `systemVersion`, gives nothing.
 ManifestAnswer readManifest(const QByteArray& body, const QString& currentVersion, const QString& systemVersion);
 

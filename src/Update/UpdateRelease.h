@@ -31,7 +31,11 @@ enum class UpdateFailure {
     Integrity,
     /// The archive could not be unpacked safely, holds no Vesperlog bundle, or another application.
     Package,
-    /// Anything else: a folder or file that could not be made or moved, a script that did not start.
+    /// The feed or the archive is larger than the updater takes (a feed of over 1 MiB is not a
+    /// manifest; an archive has its own limit).
+    TooLarge,
+    /// Anything else: a folder or file that could not be made or moved, a script that did not start, a
+    /// manifest that could not be read.
     Other,
 };
 

@@ -28,6 +28,8 @@ using namespace vsp::update;
 namespace {
 
 constexpr qint64 kDaySeconds = 86400;
+/// What a download's reply holds before it is written to the archive file.
+constexpr qint64 kDownloadBufferBytes = 256 * 1024;
 
 QString defaultVersion()
 {
@@ -135,14 +137,21 @@ QString Updater::failureMessage(UpdateFailure failure)
                   "download it by hand from %1.")
             .arg(websiteHost());
     case UpdateFailure::Package: return tr("The downloaded package isn't Vesperlog. Not installing it.");
+    case UpdateFailure::TooLarge:
+        return tr("The download is larger than an update can be, so I'm not installing it. You can download it "
+                  "by hand from %1.")
+            .arg(websiteHost());
     case UpdateFailure::Other: break;
     }
     return tr("Couldn't install the update. You can download it by hand from %1.").arg(websiteHost());
 }
 
-QString Updater::checkFailureMessage()
+QString Updater::checkFailureMessage(UpdateFailure failure)
 {
-    return tr("Couldn't check for a new version. Check your connection and try again.");
+    if (failure == UpdateFailure::Download) {
+        return tr("Couldn't check for a new version. Check your connection and try again.");
+    }
+    return tr("Couldn't check for a new version: the update information could not be read. Try again later.");
 }
 
 void Updater::setPhase(Phase phase)
@@ -200,7 +209,7 @@ void Updater::check(bool manual)
     const FeedRequest request{*address, userAgent(), m_options.feedTimeoutMs, m_options.ssl};
     auto answered = [this](const FeedAnswer& answer) {
         if (!answer.body) {
-            finishCheck(std::nullopt, UpdateError{UpdateFailure::Download, answer.error});
+            finishCheck(std::nullopt, UpdateError{answer.kind, answer.error});
             return;
         }
         const ManifestAnswer manifest = readManifest(*answer.body, m_currentVersion, m_options.systemVersion);
@@ -226,7 +235,7 @@ void Updater::finishCheck(const std::optional<UpdateRelease>& release, const std
     if (error) {
         vsp::logFailure(QStringLiteral("update check"), error->error);
         if (manual) {
-            m_failureMessage = checkFailureMessage();
+            m_failureMessage = checkFailureMessage(error->kind);
             setPhase(Phase::Failed);
         }
         Q_EMIT checkFinished();
@@ -298,7 +307,7 @@ void Updater::install(const UpdateRelease& release)
     }
     // The version becomes the parked bundle's folder name.
     if (!isVersionText(release.version)) {
-        failInstall({UpdateFailure::Other, QStringLiteral("the version is not a short dotted version")});
+        failInstall({UpdateFailure::Other, QStringLiteral("the version cannot be shown on one line")});
         return;
     }
     QString error;
@@ -317,16 +326,20 @@ void Updater::install(const UpdateRelease& release)
     QNetworkReply* reply =
         network().get(updaterRequest(release.url, userAgent(), m_options.downloadTimeoutMs, m_options.ssl));
     m_reply = reply;
-    m_downloadCutOff.clear();
+    // The archive goes to its file as it arrives: the reply holds no more than this much at a time, so a
+    // server that sends faster than the disk takes waits instead of filling memory.
+    reply->setReadBufferSize(kDownloadBufferBytes);
+    m_downloadCutOff.reset();
     const QPointer<QNetworkReply> guarded(reply);
-    const auto cut = [this, guarded](const QString& why) {
-        if (guarded && guarded.data() == m_reply.data() && guarded->isRunning() && m_downloadCutOff.isEmpty()) {
+    const auto cut = [this, guarded](const UpdateError& why) {
+        if (guarded && guarded.data() == m_reply.data() && guarded->isRunning() && !m_downloadCutOff) {
             m_downloadCutOff = why;
             guarded->abort();
         }
     };
     const qint64 most = m_options.downloadMaxBytes;
-    const QString tooLarge = QStringLiteral("the archive is larger than %1").arg(vsp::megabytesText(most));
+    const UpdateError tooLarge{UpdateFailure::TooLarge,
+                               QStringLiteral("the archive is larger than %1").arg(vsp::megabytesText(most))};
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, cut, most, tooLarge] {
         // Counted before it is written: the disk never holds more than the limit.
         if (m_archive && m_archive->size() + reply->bytesAvailable() > most) {
@@ -334,12 +347,12 @@ void Updater::install(const UpdateRelease& release)
             return;
         }
         if (m_archive && m_archive->write(reply->readAll()) < 0) {
-            reply->abort();
+            cut({UpdateFailure::Other, m_archive->errorString()});
         }
     });
     // The transfer time-out restarts with every byte; the deadline covers the whole download.
     auto deadline = [cut, ms = m_options.downloadDeadlineMs] {
-        cut(QStringLiteral("the download did not complete within %1 s").arg(ms / 1000.0));
+        cut({UpdateFailure::Download, QStringLiteral("the download did not complete within %1 s").arg(ms / 1000.0)});
     };
     if (m_options.startTimer) {
         m_options.startTimer(m_options.downloadDeadlineMs, reply, deadline);
@@ -364,8 +377,8 @@ void Updater::install(const UpdateRelease& release)
 void Updater::archiveDownloaded(QNetworkReply* reply)
 {
     reply->deleteLater();
-    if (!m_downloadCutOff.isEmpty()) {
-        failInstall({UpdateFailure::Download, m_downloadCutOff});
+    if (m_downloadCutOff) {
+        failInstall(*m_downloadCutOff);
         return;
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -375,7 +388,7 @@ void Updater::archiveDownloaded(QNetworkReply* reply)
     }
     if (m_archive->size() + reply->bytesAvailable() > m_options.downloadMaxBytes) {
         failInstall(
-            {UpdateFailure::Download,
+            {UpdateFailure::TooLarge,
              QStringLiteral("the archive is larger than %1").arg(vsp::megabytesText(m_options.downloadMaxBytes))});
         return;
     }

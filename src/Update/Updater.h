@@ -129,8 +129,9 @@ public:
 
     /// The user-facing message of a failed installation step.
     static QString failureMessage(UpdateFailure failure);
-    /// The message of a failed check on request.
-    static QString checkFailureMessage();
+    /// The message of a failed check on request: a feed that did not answer (Download) asks the user
+    /// to check the connection; one that answered with something that is no readable manifest says so.
+    static QString checkFailureMessage(UpdateFailure failure);
 
     /// The quiet check at launch: nothing when `enabled` is false or the copy is package-managed; otherwise a check without interface
     /// when a pending version newer than the running one is stored, or when the last check is more than
@@ -200,7 +201,7 @@ private:
     std::unique_ptr<QFile> m_archive;
     QPointer<QNetworkReply> m_reply;
     /// Why this side cut the download off (too large, past its deadline); empty otherwise.
-    QString m_downloadCutOff;
+    std::optional<UpdateError> m_downloadCutOff;
     /// The thread checking and unpacking the archive; `m_unpacking` while its outcome is not taken in.
     std::thread m_unpacker;
     bool m_unpacking = false;

@@ -100,14 +100,24 @@ void UpdateFeedTest::readManifest_offersOnlyNewerSoundReleases_data()
         << QByteArray(R"({"version": "2", "url": "https:///v.zip", "sha256": "ab"})") << "integrity";
     QTest::newRow("file archive") << QByteArray(R"({"version": "2", "url": "file:///etc/passwd", "sha256": "ab"})")
                                   << "integrity";
-    // The version names a folder in Downloads: nothing but a short dotted text passes.
+    // A version is compared as the rules read it and shown as plain text; only one that cannot be
+    // shown on one line is refused.
     QTest::newRow("a pre-release version") << QByteArray(R"({"version": "2.0-rc1", )" + good + "}") << "release";
-    QTest::newRow("a line break in the version") << QByteArray(R"({"version": "2\n.0", )" + good + "}") << "other";
-    QTest::newRow("a path as the version") << QByteArray(R"({"version": "2/../x", )" + good + "}") << "other";
-    QTest::newRow("a space in the version") << QByteArray(R"({"version": "2 beta", )" + good + "}") << "other";
-    QTest::newRow("an empty version") << QByteArray(R"({"version": "", )" + good + "}") << "other";
-    QTest::newRow("a long version") << QByteArray(R"({"version": "2.)" + QByteArray(31, '1') + "\", " + good + "}")
-                                    << "other";
+    QTest::newRow("a leading v counts 0") << QByteArray(R"({"version": "v9", )" + good + "}") << "none";
+    QTest::newRow("a leading space counts 0") << QByteArray(R"({"version": " 2", )" + good + "}") << "none";
+    QTest::newRow("two dots in a row") << QByteArray(R"({"version": "9..1", )" + good + "}") << "release";
+    QTest::newRow("a plus sign") << QByteArray(R"({"version": "+2", )" + good + "}") << "release";
+    QTest::newRow("markup") << QByteArray(R"({"version": "9.<b>x</b>", )" + good + "}") << "release";
+    QTest::newRow("a path") << QByteArray(R"({"version": "9./../x", )" + good + "}") << "release";
+    QTest::newRow("an empty version") << QByteArray(R"({"version": "", )" + good + "}") << "none";
+    QTest::newRow("64 characters") << QByteArray(R"({"version": "2.)" + QByteArray(62, '1') + "\", " + good + "}")
+                                   << "release";
+    QTest::newRow("65 characters") << QByteArray(R"({"version": "2.)" + QByteArray(63, '1') + "\", " + good + "}")
+                                   << "other";
+    QTest::newRow("a line break") << QByteArray(R"({"version": "2\n.0", )" + good + "}") << "other";
+    QTest::newRow("a tab") << QByteArray(R"({"version": "2\t0", )" + good + "}") << "other";
+    QTest::newRow("a right-to-left override") << QByteArray(R"({"version": "2\u202e1", )" + good + "}") << "other";
+    QTest::newRow("a line separator") << QByteArray(R"({"version": "2\u20281", )" + good + "}") << "other";
     QTest::newRow("version as a number") << QByteArray(R"({"version": 2, )" + good + "}") << "other";
     QTest::newRow("bytes as text") << QByteArray(R"({"version": "2", "bytes": "12", )" + good + "}") << "other";
     QTest::newRow("bytes with a fraction") << QByteArray(R"({"version": "2", "bytes": 1.5, )" + good + "}") << "other";

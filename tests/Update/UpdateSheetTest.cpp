@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 using namespace vsp::test::update;
 using Phase = Updater::Phase;
@@ -216,7 +217,9 @@ void UpdateSheetTest::badge_showsTheAvailableRelease_andPostsTheRequest()
 {
     Rig rig;
     QVERIFY(rig.server.start());
-    rig.publish(QStringLiteral("1.1"));
+    // The feed's version is shown as it is, never read as markup.
+    const QString version = QStringLiteral("2.<b>1</b>");
+    rig.publish(version);
     Updater updater(rig.options());
     QWidget footer;
     auto* badge = new UpdateBadge(updater, &footer);
@@ -226,9 +229,10 @@ void UpdateSheetTest::badge_showsTheAvailableRelease_andPostsTheRequest()
     updater.check(false);
     QVERIFY(waitForCheck(updater));
     QVERIFY(badge->isVisible());
-    QCOMPARE(badge->text(), QStringLiteral("1.1"));
-    QCOMPARE(badge->toolTip(), QStringLiteral("Vesperlog 1.1 is available"));
-    QCOMPARE(badge->accessibleName(), QStringLiteral("Update to Vesperlog 1.1"));
+    QCOMPARE(badge->text(), version);
+    QCOMPARE(QTextDocumentFragment::fromHtml(badge->toolTip()).toPlainText(),
+             QStringLiteral("Vesperlog 2.<b>1</b> is available"));
+    QCOMPARE(badge->accessibleName(), QStringLiteral("Update to Vesperlog 2.<b>1</b>"));
     QSignalSpy requested(&AppNotifications::instance(), &AppNotifications::VspUpdateRequested);
     QTest::mouseClick(badge, Qt::LeftButton);
     QCOMPARE(requested.count(), 1);

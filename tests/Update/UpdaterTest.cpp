@@ -16,6 +16,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -41,6 +43,13 @@ namespace {
 QString checkMessage()
 {
     return QStringLiteral("Couldn't check for a new version. Check your connection and try again.");
+}
+
+/// A feed that answered with something that is no manifest: the connection is not to blame.
+QString unreadableFeedMessage()
+{
+    return QStringLiteral("Couldn't check for a new version: the update information could not be read. Try "
+                          "again later.");
 }
 
 bool workFoldersGone(const Rig& rig)
@@ -143,20 +152,33 @@ void UpdaterTest::check_failures_data()
     QTest::addColumn<LocalHttpsServer::Response>("feed");
     QTest::addColumn<QString>("override"); // "server": the local feed
     QTest::addColumn<QString>("logged");
+    QTest::addColumn<bool>("unreadable"); // the feed answered: its content, not the connection, is at fault
     const QByteArray sound = R"({"version": "2", "url": "https://vesperlog.app/v.zip", "sha256": "ab"})";
     const QString server = QStringLiteral("server");
-    QTest::newRow("not found") << LocalHttpsServer::Response{404, "text/html", "gone"} << server << "HTTP 404";
-    QTest::newRow("server error") << LocalHttpsServer::Response{500, "text/html", ""} << server << "HTTP 500";
-    QTest::newRow("not a manifest") << LocalHttpsServer::Response{200, "text/html", "<html>"} << server << "unreadable";
+    QTest::newRow("not found") << LocalHttpsServer::Response{404, "text/html", "gone"} << server << "HTTP 404" << false;
+    QTest::newRow("server error") << LocalHttpsServer::Response{500, "text/html", ""} << server << "HTTP 500" << false;
+    QTest::newRow("not a manifest") << LocalHttpsServer::Response{200, "text/html", "<html>"} << server << "unreadable"
+                                    << true;
+    QTest::newRow("a version with a line break") << LocalHttpsServer::Response{200, "application/json",
+                                                                               R"({"version": "2
+1", "url": "https://vesperlog.app/v.zip", "sha256": "ab"})"}
+                                                 << server << "cannot be shown on one line" << true;
     QTest::newRow("an http archive")
         << LocalHttpsServer::Response{200, "application/json",
                                       R"({"version": "2", "url": "http://vesperlog.app/v.zip", "sha256": "ab"})"}
-        << server << "not an https address";
+        << server << "not an https address" << true;
     QTest::newRow("a stalled feed") << LocalHttpsServer::Response{200, "application/json", sound, true} << server
-                                    << "no answer in time";
+                                    << "no answer in time" << false;
+    QTest::newRow("a feed too large") << LocalHttpsServer::Response{200, "application/json",
+                                                                    sound + QByteArray(1024 * 1024, ' ')}
+                                      << server << "the feed is larger than 1048576 bytes" << true;
+    LocalHttpsServer::Response unannounced{200, "application/json", sound + QByteArray(1024 * 1024, ' ')};
+    unannounced.withoutLength = true;
+    QTest::newRow("a feed too large, unannounced")
+        << unannounced << server << "the feed is larger than 1048576 bytes" << true;
     QTest::newRow("an http feed") << LocalHttpsServer::Response{200, "application/json", sound}
                                   << "http://127.0.0.1:9/update.json"
-                                  << "the feed address is not an https address";
+                                  << "the feed address is not an https address" << true;
 }
 
 void UpdaterTest::check_failures()
@@ -164,6 +186,7 @@ void UpdaterTest::check_failures()
     QFETCH(LocalHttpsServer::Response, feed);
     QFETCH(QString, override);
     QFETCH(QString, logged);
+    QFETCH(bool, unreadable);
     for (const bool manual : {true, false}) {
         Rig rig;
         QVERIFY(rig.server.start());
@@ -185,7 +208,8 @@ void UpdaterTest::check_failures()
         updater.check(manual);
         QVERIFY(waitForCheck(updater));
         QCOMPARE(updater.phase(), manual ? Phase::Failed : Phase::Idle);
-        QCOMPARE(updater.failureMessage(), manual ? checkMessage() : QString());
+        QCOMPARE(updater.failureMessage(),
+                 manual ? (unreadable ? unreadableFeedMessage() : checkMessage()) : QString());
         QVERIFY(!settings.updateChecked().isValid());
         QVERIFY(!updater.available());
         QVERIFY2(out.text().startsWith(QStringLiteral("Vesperlog: update check failed — ")), qPrintable(out.text()));
@@ -259,11 +283,24 @@ void UpdaterTest::open_andDismiss_keepWorkUnderWay()
     QCOMPARE(updater.phase(), Phase::Idle);
 }
 
+void UpdaterTest::install_parksInDownloads_whenTheBundleCannotReplaceItself_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("a dotted version") << "1.1"
+                                      << "Vesperlog 1.1.app";
+    // The feed's text names no other folder: separators become dashes.
+    QTest::newRow("a path as the version") << "9./../x"
+                                           << "Vesperlog 9.-..-x.app";
+}
+
 void UpdaterTest::install_parksInDownloads_whenTheBundleCannotReplaceItself()
 {
+    QFETCH(QString, version);
+    QFETCH(QString, folder);
     Rig rig;
     QVERIFY(rig.server.start());
-    rig.publish(QStringLiteral("1.1"), releaseArchive());
+    rig.publish(version, releaseArchive());
     Updater updater(rig.options());
     updater.check(true);
     QVERIFY(waitForCheck(updater));
@@ -277,7 +314,7 @@ void UpdaterTest::install_parksInDownloads_whenTheBundleCannotReplaceItself()
     updater.install(*updater.offered());
     QTRY_COMPARE(updater.phase(), Phase::Manual);
 
-    const QString parked = rig.home + QStringLiteral("/Downloads/Vesperlog 1.1.app");
+    const QString parked = rig.home + QStringLiteral("/Downloads/") + folder;
     QCOMPARE(updater.manualLocation(), parked);
     QVERIFY(QFileInfo(parked + QStringLiteral("/bin/vesperlog")).isExecutable());
     QCOMPARE(rig.revealed, QStringList{parked});
@@ -298,6 +335,8 @@ void UpdaterTest::install_failures_data()
                                              "it. Try again, or download it by hand from vesperlog.app.");
     const QString download = QStringLiteral("The download was cut short. Try again.");
     const QString package = QStringLiteral("The downloaded package isn't Vesperlog. Not installing it.");
+    const QString tooLarge = QStringLiteral("The download is larger than an update can be, so I'm not installing it. "
+                                            "You can download it by hand from vesperlog.app.");
     const QByteArray good = releaseArchive();
     QByteArray tampered = good;
     tampered[tampered.size() / 2] = char(tampered[tampered.size() / 2] ^ 1);
@@ -320,10 +359,10 @@ void UpdaterTest::install_failures_data()
         << bomb.bytes() << LocalHttpsServer::Response{200, "application/zip", bomb.bytes()} << package;
     const QByteArray flood(Rig::kMostDownloadBytes + 1, 'z');
     QTest::newRow("larger than the limit")
-        << good << LocalHttpsServer::Response{200, "application/zip", flood} << download;
+        << good << LocalHttpsServer::Response{200, "application/zip", flood} << tooLarge;
     LocalHttpsServer::Response unannounced{200, "application/zip", flood};
     unannounced.withoutLength = true;
-    QTest::newRow("larger than the limit, unannounced") << good << unannounced << download;
+    QTest::newRow("larger than the limit, unannounced") << good << unannounced << tooLarge;
 }
 
 void UpdaterTest::install_failures()
@@ -339,12 +378,20 @@ void UpdaterTest::install_failures()
     if (served.stall) {
         options.downloadTimeoutMs = Rig::kStallMs;
     }
+    QNetworkAccessManager network;
+    options.network = &network;
     Updater updater(options);
     updater.check(true);
     QVERIFY(waitForCheck(updater));
     vsp::test::StdoutCapture out;
     QVERIFY(updater.offered());
     updater.install(*updater.offered());
+    // The archive streams to its file: the reply holds a small buffer, never the whole download.
+    const QList<QNetworkReply*> replies = network.findChildren<QNetworkReply*>();
+    QVERIFY(!replies.isEmpty());
+    const QNetworkReply* reply = replies.last();
+    QVERIFY2(reply->readBufferSize() > 0 && reply->readBufferSize() <= 1024 * 1024,
+             qPrintable(QString::number(reply->readBufferSize())));
     QTRY_COMPARE(updater.phase(), Phase::Failed);
     QCOMPARE(updater.failureMessage(), message);
     QVERIFY2(out.text().startsWith(QStringLiteral("Vesperlog: update installation failed — ")), qPrintable(out.text()));

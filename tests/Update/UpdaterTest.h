@@ -18,6 +18,7 @@ private Q_SLOTS:
     void manualCheck_duringQuietCheck_showsThatChecksAnswer();
     void packageManagedCopy_neverAsksTheFeed();
     void open_andDismiss_keepWorkUnderWay();
+    void install_parksInDownloads_whenTheBundleCannotReplaceItself_data();
     void install_parksInDownloads_whenTheBundleCannotReplaceItself();
     void install_failures_data();
     void install_failures();

@@ -7,6 +7,7 @@
 #include "Theme/Fonts.h"
 #include "Theme/Glass.h"
 #include "Theme/GlassChipButton.h"
+#include "Theme/PaintedButton.h"
 #include "Theme/Palette.h"
 #include "Theme/Transitions.h"
 

@@ -602,9 +602,3 @@ void SidebarRowList::contextMenuEvent(QContextMenuEvent* event)
         Q_EMIT rowContextMenuRequested(m_items[at].value, event->globalPos());
     }
 }
-
-QString vsp::plainToolTip(const QString& text)
-{
-    return text.isEmpty() ? QString()
-                          : QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
-}

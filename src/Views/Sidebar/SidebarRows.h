@@ -14,10 +14,6 @@ class QPainter;
 
 namespace vsp {
 class SpringValue;
-
-/// A tooltip that shows `text` exactly: Qt reads a tooltip that looks like markup as rich text, and
-/// names are the user's text.
-QString plainToolTip(const QString& text);
 } // namespace vsp
 
 /// One painted row of the sidebar's groups: a section (symbol, title, Today's count), a mood (emoji,
