@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <iterator>
 #include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -282,8 +283,23 @@ bool isOptionOrValue(int argc, char** argv, int i)
 
 } // namespace
 
+/// The signals Qt Test's crash handler takes over while a test class runs.
+constexpr int kCrashSignals[] = {SIGILL, SIGABRT, SIGBUS, SIGFPE, SIGSEGV, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE};
+
 int runTests(int argc, char** argv, const std::vector<std::function<std::unique_ptr<QObject>()>>& factories)
 {
+    // Each class's run installs Qt Test's crash handler over the previous one's without giving back
+    // what was there before: a crash in any class but the first then went round the handlers for
+    // minutes, ignoring SIGTERM. Every class starts from the process's own handlers (the sanitizers').
+    struct sigaction before[std::size(kCrashSignals)] = {};
+    for (std::size_t i = 0; i < std::size(kCrashSignals); ++i) {
+        ::sigaction(kCrashSignals[i], nullptr, &before[i]);
+    }
+    const auto restoreHandlers = [&before] {
+        for (std::size_t i = 0; i < std::size(kCrashSignals); ++i) {
+            ::sigaction(kCrashSignals[i], &before[i], nullptr);
+        }
+    };
     // Test functions named on the command line run in the classes that have them; options go to all.
     // A name no class has fails the run, as Qt Test does for one class.
     int failed = 0;
@@ -314,6 +330,7 @@ int runTests(int argc, char** argv, const std::vector<std::function<std::unique_
         if (namedAny && !namedHere) {
             continue;
         }
+        restoreHandlers();
         if (QTest::qExec(test.get(), int(args.size()), args.data()) != 0) {
             ++failed;
         }
