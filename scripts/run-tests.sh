@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test headless through CTest, inside a private D-Bus session, with the user folders pointed
-# at a temporary home so no test touches the real one.
+# at a temporary home so no test touches the real one. Arguments after the build folder go to CTest
+# (`run-tests.sh build-test -R tst_model` runs one executable).
 set -euo pipefail
 build_dir=${1:-build-test}
 
@@ -17,11 +18,11 @@ start_sound_server "$home/sound"
 
 # JOBS (as `make test JOBS=n` passes it) bounds the tests run at once, as it bounds the build.
 jobs=${JOBS:-$(nproc)}
-run() { ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"; }
+run() { ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"; }
 if command -v dbus-run-session >/dev/null 2>&1; then
     export -f run
     export build_dir jobs
-    dbus-run-session -- bash -c run
+    dbus-run-session -- bash -c 'run "$@"' run "${@:2}"
 else
-    run
+    run "${@:2}"
 fi
