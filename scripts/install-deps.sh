@@ -37,6 +37,8 @@ test_packages=(
     pulseaudio pulseaudio-utils
     # a display the session-end test can take away
     xvfb xauth
+    # the accessibility bus the lock's test of accessibility events runs against (with its xvfb run)
+    at-spi2-core
     desktop-file-utils appstream lintian dpkg-dev file
     # real recorded speech with reference transcripts (the transcriber's test, the word-error-rate bench)
     pocketsphinx-testdata

@@ -90,12 +90,20 @@ VesperlogApp::VesperlogApp(Options options)
     m_store->setReminderScheduler(&NotificationManager::reminderScheduler());
     // No change waits for the disk: the journal is written on a thread of its own.
     m_store->setBackgroundWriting(true);
+    // A journal that locks on launch is locked before anything of it can show: the first window, and a
+    // reminder missed earlier today that the centre shows as it starts.
+    if (m_settings->appLockEnabled()) {
+        m_store->setIsLocked(true);
+    }
+    NotificationCenter::instance().setConcealment([store = m_store.get()](const NotificationRequest& request) {
+        return store->isLocked() ? NotificationManager::concealedWhileLocked(request) : request;
+    });
     if (m_options.startNotifications) {
         // Reminders are shown by the desktop, also while they arrive with the application in front.
         m_notifications = new DesktopNotifications(this);
         NotificationCenter::instance().setDelivery(m_notifications);
         NotificationCenter::instance().start();
-        connect(m_notifications, &DesktopNotifications::activated, this, &VesperlogApp::showMainWindow);
+        connect(m_notifications, &DesktopNotifications::activated, this, &VesperlogApp::openNotification);
     }
 
     setUpAppearance();
@@ -142,6 +150,7 @@ VesperlogApp::~VesperlogApp()
     if (m_notifications && NotificationCenter::instance().delivery() == m_notifications) {
         NotificationCenter::instance().setDelivery(nullptr);
     }
+    NotificationCenter::instance().setConcealment({});
     m_store->setReminderScheduler(nullptr);
     m_store->setFileChooser(nullptr);
 }
@@ -253,6 +262,13 @@ void VesperlogApp::connectReactions()
     m_leaveCheck->setInterval(kLeaveCheckMs);
     connect(m_leaveCheck, &QTimer::timeout, this, &VesperlogApp::applicationDidResignActive);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &VesperlogApp::applicationStateChanged);
+    connect(m_store.get(), &JournalStore::isLockedChanged, this, [this] {
+        if (!m_store->isLocked()) {
+            if (const std::optional<QUuid> id = std::exchange(m_entryAfterUnlock, std::nullopt)) {
+                showReminderEntry(*id);
+            }
+        }
+    });
 }
 
 void VesperlogApp::applicationStateChanged(Qt::ApplicationState state)
@@ -471,6 +487,29 @@ void VesperlogApp::showMainWindow()
     m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->activateWindow();
+}
+
+void VesperlogApp::openNotification(const QString& identifier)
+{
+    showMainWindow();
+    const std::optional<QUuid> id = NotificationManager::expirationEntryID(identifier);
+    if (!id) {
+        return;
+    }
+    if (m_store->isLocked()) {
+        // The cover comes forward; the entry is the owner's to see once the journal is open.
+        m_entryAfterUnlock = id;
+    } else {
+        showReminderEntry(*id);
+    }
+}
+
+void VesperlogApp::showReminderEntry(const QUuid& id)
+{
+    // The detail shows the selected entry whatever the list holds; one gone since is not looked for.
+    if (m_store->entry(id)) {
+        m_store->setSelectedEntryID(id);
+    }
 }
 
 void VesperlogApp::openWindow(const QString& id)

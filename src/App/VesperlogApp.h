@@ -6,10 +6,12 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QUuid>
 
 #include <functional>
 
 #include <memory>
+#include <optional>
 
 class AppCommands;
 class AppSettings;
@@ -98,6 +100,9 @@ public:
 
     /// Shows the main window (again, after it was closed) and brings it to the front.
     void showMainWindow();
+    /// A click on the notification of this request: shows the main window and, for an expiration
+    /// reminder, its entry; while the journal is locked the entry waits until it is unlocked.
+    void openNotification(const QString& identifier);
     /// Opens a window by its identifier: "compose-window", "settings" or "quick-capture".
     void openWindow(const QString& id);
     void showAbout();
@@ -149,6 +154,7 @@ Q_SIGNALS:
 private:
     void connectReactions();
     void presentUpdateSheet();
+    void showReminderEntry(const QUuid& id);
     void setUpTray();
     void setUpAppearance();
 
@@ -168,6 +174,8 @@ private:
     ColorSchemePortal* m_portal = nullptr;
     DesktopNotifications* m_notifications = nullptr;
     bool m_askingToQuit = false;
+    /// The entry a reminder clicked under the lock asked for, shown at the unlock.
+    std::optional<QUuid> m_entryAfterUnlock;
     QTimer* m_leaveCheck = nullptr;
     TerminationSignals* m_signals = nullptr;
     bool m_endingWithSession = false;

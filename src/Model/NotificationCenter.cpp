@@ -509,7 +509,7 @@ void NotificationCenter::fire(const NotificationRequest& request)
     if (!m_presentation.testFlag(PresentationOption::Banner)) {
         // Presented silently: nothing reaches the desktop.
     } else if (m_delivery) {
-        m_delivery->show(request, m_presentation.testFlag(PresentationOption::Sound));
+        m_delivery->show(m_conceal ? m_conceal(request) : request, m_presentation.testFlag(PresentationOption::Sound));
     } else {
         vsp::logFailure(QStringLiteral("notification"), QStringLiteral("no notification service is set up"));
     }

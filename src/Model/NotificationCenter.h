@@ -102,6 +102,14 @@ public:
     void setPresentationOptions(PresentationOptions options) { m_presentation = options; }
     PresentationOptions presentationOptions() const { return m_presentation; }
 
+    /// What a fired request shows while the journal is locked: the function gets each request as it
+    /// fires and returns the request to hand to the delivery (the stored request is not changed).
+    /// Empty (the default) hands every request on as it is.
+    void setConcealment(std::function<NotificationRequest(const NotificationRequest&)> conceal)
+    {
+        m_conceal = std::move(conceal);
+    }
+
     /// Replaces the clock (seconds since 2001-01-01 UTC); tests use it to reach a fire time. An empty
     /// function restores the system clock.
     void setClock(std::function<double()> clock);
@@ -151,6 +159,7 @@ private:
     bool m_customStateFile = false;
     NotificationDelivery* m_delivery = nullptr;
     std::function<double()> m_clock;
+    std::function<NotificationRequest(const NotificationRequest&)> m_conceal;
     QList<NotificationRequest> m_requests;
     /// Due requests up to this moment have been handled (seconds since 2001-01-01 UTC).
     double m_checkedUntil = 0;

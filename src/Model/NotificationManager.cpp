@@ -8,6 +8,9 @@
 
 namespace {
 
+const QString kExpirationPrefix = QStringLiteral("com.vesperlog.expiration.");
+const QString kExpirationTitle = QStringLiteral("Entry expires today");
+
 class NotificationReminderScheduler final : public ReminderScheduler {
 public:
     void scheduleExpiration(const JournalEntry& entry) override { NotificationManager::scheduleExpiration(entry); }
@@ -23,7 +26,26 @@ QString NotificationManager::dailyReminderIdentifier()
 
 QString NotificationManager::expirationIdentifier(const QUuid& id)
 {
-    return QStringLiteral("com.vesperlog.expiration.") + vsp::uuidText(id);
+    return kExpirationPrefix + vsp::uuidText(id);
+}
+
+std::optional<QUuid> NotificationManager::expirationEntryID(const QString& identifier)
+{
+    if (!identifier.startsWith(kExpirationPrefix)) {
+        return std::nullopt;
+    }
+    return vsp::parseUuid(QStringView(identifier).mid(kExpirationPrefix.size()));
+}
+
+NotificationRequest NotificationManager::concealedWhileLocked(const NotificationRequest& request)
+{
+    if (!expirationEntryID(request.identifier)) {
+        return request;
+    }
+    NotificationRequest concealed = request;
+    concealed.title = kExpirationTitle;
+    concealed.body.clear();
+    return concealed;
 }
 
 void NotificationManager::requestPermission()
@@ -61,7 +83,7 @@ void NotificationManager::scheduleExpiration(const JournalEntry& entry)
     centre.removePendingRequests({identifier});
     NotificationRequest request;
     request.identifier = identifier;
-    request.title = QStringLiteral("Entry expires today");
+    request.title = kExpirationTitle;
     request.body = entry.title;
     request.userInfo.insert(QStringLiteral("entryID"), vsp::uuidText(entry.id));
     const QDate day = vsp::localDate(*entry.expirationDate);

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QUuid>
 
+#include <optional>
+
 class ReminderScheduler;
 struct JournalEntry;
+struct NotificationRequest;
 
 /// The journal's two kinds of local notification, over NotificationCenter::instance(): the daily writing
 /// reminder and one reminder at 09:00 on the day an entry expires. Static operations only; none reports
@@ -31,6 +34,13 @@ public:
     static void scheduleExpiration(const JournalEntry& entry);
     /// Removes the pending expiration reminder of that entry, if any.
     static void cancelExpiration(const QUuid& id);
+    /// The entry an expiration reminder's identifier names; nothing for any other identifier.
+    static std::optional<QUuid> expirationEntryID(const QString& identifier);
+
+    /// What a reminder may show on the desktop while the journal is locked: an expiration reminder says
+    /// only "Entry expires today", with an empty body (nothing of the entry); the daily reminder holds
+    /// nothing of the journal and is shown as it is.
+    static NotificationRequest concealedWhileLocked(const NotificationRequest& request);
 
     /// The scheduler to hand to JournalStore::setReminderScheduler; it forwards to the two operations
     /// above. Lives for the whole process.

@@ -21,6 +21,8 @@
 #include "Model/Dates.h"
 #include "Model/FileChooser.h"
 #include "Model/JournalStore.h"
+#include "Model/NotificationCenter.h"
+#include "Model/NotificationManager.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
 #include "Theme/AppearanceManager.h"
@@ -518,6 +520,57 @@ void AppTest::shortcutsUnderTheCover_reachNothing()
     f.store().setIsLocked(false);
     QTest::keyClick(window, Qt::Key_K, Qt::ControlModifier);
     QVERIFY(list->showSearch());
+}
+
+namespace {
+
+/// Keeps what the notification centre hands to the desktop.
+struct RecordingDelivery final : NotificationDelivery {
+    QList<NotificationRequest> shown;
+    void show(const NotificationRequest& request, bool) override { shown.append(request); }
+    void checkAvailability(std::function<void(bool, const QString&)> done) override { done(true, QString()); }
+};
+
+} // namespace
+
+void AppTest::expirationReminderUnderTheLock_isConcealed_andOpensItsEntryAfterTheUnlock()
+{
+    AppFixture f;
+    RecordingDelivery desktop;
+    NotificationCenter& centre = NotificationCenter::instance();
+    const QDate day = vsp::localDate(f.store().now());
+    const auto at = [day](int hour) { return vsp::fromDateTime(QDateTime(day, QTime(hour, 0))); };
+    auto now = std::make_shared<double>(at(8));
+    centre.setDelivery(&desktop);
+    centre.setClock([now] { return *now; });
+    const auto restore = qScopeGuard([&centre] {
+        centre.stop();
+        centre.setDelivery(nullptr);
+        centre.setClock({});
+    });
+    centre.start();
+    JournalEntry target = f.store().entries().last();
+    target.expirationDate = at(18);
+    f.store().updateEntry(target);
+    f.store().setIsLocked(true);
+    f.app->mainWindow()->close();
+
+    *now = at(9);
+    centre.processDueRequests();
+    const QString identifier = NotificationManager::expirationIdentifier(target.id);
+    const auto shown = std::find_if(desktop.shown.cbegin(), desktop.shown.cend(),
+                                    [&](const NotificationRequest& r) { return r.identifier == identifier; });
+    QVERIFY(shown != desktop.shown.cend());
+    QCOMPARE(shown->title, QStringLiteral("Entry expires today"));
+    QCOMPARE(shown->body, QString());
+
+    // The click brings the cover; the entry comes with the unlock.
+    f.app->openNotification(identifier);
+    QVERIFY(f.app->mainWindow()->isVisible());
+    QVERIFY(f.app->mainWindow()->contentView()->lockScreen()->isVisible());
+    QVERIFY(f.store().selectedEntryID() != target.id);
+    f.store().setIsLocked(false);
+    QCOMPARE(f.store().selectedEntryID(), target.id);
 }
 
 void AppTest::updateRequest_showsOneSheet_andDismissesOnClose()

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void leavingForOwnWindow_locksOnlyWhenStillAway_data();
     void leavingForOwnWindow_locksOnlyWhenStillAway();
     void shortcutsUnderTheCover_reachNothing();
+    void expirationReminderUnderTheLock_isConcealed_andOpensItsEntryAfterTheUnlock();
     void updateRequest_showsOneSheet_andDismissesOnClose();
     void quietUpdateCheck_followsAutoUpdates_data();
     void quietUpdateCheck_followsAutoUpdates();

@@ -621,6 +621,40 @@ void ComposeViewTest::escape_onAnEmptyNewForm_keepsTheEarlierDraft()
     QCOMPARE(view->title(), QStringLiteral("Half a letter"));
 }
 
+void ComposeViewTest::saveUnderTheLock_leavesTheStoredDraftAlone_data()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<bool>("draftKept");
+    QTest::newRow("locked") << true << true;
+    QTest::newRow("unlocked") << false << false;
+}
+
+void ComposeViewTest::saveUnderTheLock_leavesTheStoredDraftAlone()
+{
+    QFETCH(bool, locked);
+    QFETCH(bool, draftKept);
+    Fixture f;
+    compose::saveDraft(
+        {QStringLiteral("Half a letter"), QStringLiteral("Dear"), std::nullopt, {}, QStringLiteral("Note")}, true);
+    f.store().setIsLocked(locked);
+    // File ▸ New Entry.
+    f.app->openWindow(composeWindowID());
+    QVERIFY(f.window() && QTest::qWaitForWindowActive(f.window()));
+    ComposeView* view = f.view();
+    QVERIFY(view && view->title().isEmpty());
+    QTest::keyClicks(parts::titleField(view), QStringLiteral("Left at the desk"));
+    QTest::keyClick(parts::titleField(view), Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(!f.window()->isVisible());
+    QCOMPARE(f.store().entries().first().title, QStringLiteral("Left at the desk"));
+
+    const std::optional<compose::ComposeDraft> kept = compose::readDraft();
+    QCOMPARE(kept.has_value(), draftKept);
+    if (kept) {
+        QCOMPARE(kept->title, QStringLiteral("Half a letter"));
+        QCOMPARE(kept->body, QStringLiteral("Dear"));
+    }
+}
+
 void ComposeViewTest::continueDraft_withSettingOff_restoresNothing()
 {
     Fixture f;

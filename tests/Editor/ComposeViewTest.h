@@ -26,6 +26,8 @@ private Q_SLOTS:
     void escape_keepsDraft_continueDraftResumesIt();
     void escape_withSettingOffOrEmptiedDraft_leavesNoDraft();
     void escape_onAnEmptyNewForm_keepsTheEarlierDraft();
+    void saveUnderTheLock_leavesTheStoredDraftAlone_data();
+    void saveUnderTheLock_leavesTheStoredDraftAlone();
     void continueDraft_withSettingOff_restoresNothing();
     void reopening_startsAFreshForm();
     void quitting_withWindowOpen_keepsTheDraft();

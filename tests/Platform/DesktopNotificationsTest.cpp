@@ -10,6 +10,7 @@
 #include "Platform/DesktopNotifications.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -167,6 +168,63 @@ void DesktopNotificationsTest::expirationReminder_missedToday_isShownAtLaunch()
     QCOMPARE(m_service->received.first().summary, QStringLiteral("Entry expires today"));
     QCOMPARE(m_service->received.first().body, QStringLiteral("Water the plants"));
     QVERIFY(centre.pendingRequests().isEmpty());
+}
+
+void DesktopNotificationsTest::expirationReminder_whileLocked_saysOnlyThatAnEntryExpires_data()
+{
+    QTest::addColumn<bool>("missedAtLaunch");
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("at its hour, locked") << false << true;
+    QTest::newRow("missed, shown at launch, locked") << true << true;
+    QTest::newRow("at its hour, unlocked") << false << false;
+}
+
+void DesktopNotificationsTest::expirationReminder_whileLocked_saysOnlyThatAnEntryExpires()
+{
+    QFETCH(bool, missedAtLaunch);
+    QFETCH(bool, locked);
+    NotificationCenter& centre = NotificationCenter::instance();
+    std::shared_ptr<double> now = std::make_shared<double>(local(kDay, 7));
+    centre.setClock([now] { return *now; });
+    // As the application decides it: concealed while its journal is locked.
+    centre.setConcealment([locked](const NotificationRequest& request) {
+        return locked ? NotificationManager::concealedWhileLocked(request) : request;
+    });
+    const auto noConcealment = qScopeGuard([&centre] { centre.setConcealment({}); });
+    JournalEntry entry = JournalEntry::create();
+    entry.title = QStringLiteral("Tell Ana about the biopsy");
+    entry.tags = {QStringLiteral("health")};
+    entry.body = QStringLiteral("Results on Friday");
+    entry.expirationDate = local(kDay, 18);
+    {
+        vsp::test::StdoutCapture quiet; // permission is asked without a delivery: denied, printed
+        centre.start();
+        NotificationManager::scheduleExpiration(entry);
+        centre.stop();
+    }
+    DesktopNotifications desktop(*m_client);
+    const DeliveryGuard guard(centre, &desktop);
+    if (missedAtLaunch) {
+        *now = local(kDay, 10);
+        centre.start();
+    } else {
+        centre.start();
+        QVERIFY(m_service->received.isEmpty());
+        *now = local(kDay, 9);
+        centre.processDueRequests();
+    }
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->received.size(), 1, 5000);
+    const FakeNotificationService::Received& got = m_service->received.first();
+    QCOMPARE(got.summary, QStringLiteral("Entry expires today"));
+    QCOMPARE(got.body, locked ? QString() : entry.title);
+    if (locked) {
+        for (const QString& word : {QStringLiteral("Ana"), QStringLiteral("health"), QStringLiteral("Friday")}) {
+            QVERIFY(!got.summary.contains(word) && !got.body.contains(word));
+        }
+    }
+    // Clicked, it still names its request, so the application can show the entry after the unlock.
+    QCOMPARE(NotificationManager::expirationEntryID(NotificationManager::expirationIdentifier(entry.id)), entry.id);
 }
 
 void DesktopNotificationsTest::sameRequestShownAgain_replacesItsNotification()

@@ -24,6 +24,8 @@ private Q_SLOTS:
 
     void scheduledReminder_reachesTheService();
     void expirationReminder_missedToday_isShownAtLaunch();
+    void expirationReminder_whileLocked_saysOnlyThatAnEntryExpires_data();
+    void expirationReminder_whileLocked_saysOnlyThatAnEntryExpires();
     void sameRequestShownAgain_replacesItsNotification();
     void availability_withService_isGranted();
     void noService_deniesAndPrintsOneLinePerAttempt();

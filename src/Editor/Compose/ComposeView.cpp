@@ -836,7 +836,11 @@ void ComposeView::saveEntry()
     m_draftTimer->stop();
     // The window closes right after: the emptied form need not move.
     m_settingUp = true;
-    compose::clearDraft();
+    // A form opened under the lock started empty: the stored draft is the owner's, not this entry, and
+    // is not thrown away without the password.
+    if (!m_store.isLocked() || m_draftRestored) {
+        compose::clearDraft();
+    }
     QStringList imagePaths;
     imagePaths.reserve(m_pendingImageURLs.size());
     for (const QUrl& url : std::as_const(m_pendingImageURLs)) {

@@ -9,13 +9,16 @@
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/EntryDetailView.h"
+#include "Views/Main/CoverAccessibility.h"
 #include "Views/Main/EmptyDetailView.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Widgets/ColumnVisibilityHolder.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QGraphicsOpacityEffect>
@@ -126,6 +129,7 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
         return true;
     }();
     Q_UNUSED(accessibleInstalled);
+    vsp::cover::installAccessibilityGuard();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_splitter);
@@ -176,6 +180,11 @@ ContentView::ContentView(JournalStore& store, MoodStore& moodStore, vsp::OpenWin
     connect(&store, &JournalStore::selectedEntryIDChanged, this, &ContentView::refreshDetail);
     connect(&store, &JournalStore::entriesChanged, this, &ContentView::refreshDetail);
     connect(&store, &JournalStore::isLockedChanged, this, &ContentView::refreshLock);
+    connect(&store, &JournalStore::isLockedChanged, this, [this] {
+        if (!m_store.isLocked() && std::exchange(m_onboardingAfterUnlock, false)) {
+            presentOnboarding();
+        }
+    });
     // A new accent colour starts the content over: views pick it up, and view state such as an open
     // search field is dropped (the sidebar's shown or hidden state is kept).
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
@@ -351,12 +360,23 @@ void ContentView::refreshLock()
         m_splitter->setEnabled(false);
         m_splitter->hide();
         m_lock->setFocus();
+        // Text selected under the cover stays offered as the X11 primary selection (a middle click in
+        // any window pastes it) until its owner lets go. The clipboard the user copied to stays.
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection() && clipboard->ownsSelection()) {
+            clipboard->clear(QClipboard::Selection);
+        }
         QAccessibleEvent changed(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&changed);
     } else if (m_lock->isVisible()) {
         m_splitter->setEnabled(true);
         m_splitter->show();
         restoreSetAsideWindows();
+        // The lists' interfaces heard none of their model's changes under the cover: they start over.
+        for (QAbstractItemView* view : m_splitter->findChildren<QAbstractItemView*>()) {
+            QAccessibleTableModelChangeEvent reset(view, QAccessibleTableModelChangeEvent::ModelReset);
+            QAccessible::updateAccessibility(&reset);
+        }
         QAccessibleEvent changed(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&changed);
         if (!vsp::animationsEnabled() || m_lock->unlockedWithoutCheck()) {
@@ -389,7 +409,8 @@ void ContentView::closeJournalWindows()
         if (!other || other == main || !other->isVisible() || !belongsTo(other, main)) {
             continue;
         }
-        if (vsp::showsNoJournalData(other)) {
+        // The introduction is put away too: over the cover it would take what is typed at the prompt.
+        if (vsp::showsNoJournalData(other) || other == m_onboarding) {
             // Kept, but out of the way until the unlock: over the cover it would hide Unlock, and as a
             // window-modal sheet it would keep every click and key from it.
             m_setAside.append(other);
@@ -420,10 +441,8 @@ void ContentView::showEvent(QShowEvent* event)
     if (event->spontaneous()) {
         return;
     }
+    lockWhenAppLockIsOn();
     const AppSettings& settings = AppSettings::instance();
-    if (settings.appLockEnabled()) {
-        m_store.setIsLocked(true);
-    }
     if (!settings.hasCompletedOnboarding() && !m_onboardingScheduled && !m_onboarding) {
         m_onboardingScheduled = true;
         // A named child, so tests run it instead of waiting.
@@ -436,10 +455,21 @@ void ContentView::showEvent(QShowEvent* event)
     }
 }
 
+void ContentView::lockWhenAppLockIsOn()
+{
+    if (AppSettings::instance().appLockEnabled()) {
+        m_store.setIsLocked(true);
+    }
+}
+
 void ContentView::presentOnboarding()
 {
     m_onboardingScheduled = false;
     if (m_onboarding || AppSettings::instance().hasCompletedOnboarding()) {
+        return;
+    }
+    if (m_store.isLocked()) {
+        m_onboardingAfterUnlock = true;
         return;
     }
     m_onboarding = new OnboardingView(m_store.today(), window());

@@ -27,7 +27,9 @@ class SidebarView;
 /// locked an opaque lock screen takes the place of everything: the columns are hidden, nothing under it
 /// takes input or reaches assistive technology, and the windows over it that show journal data close
 /// (see closeJournalWindows). The first time the window shows, the journal is locked when app lock is
-/// on and the introduction follows 0.4 s later until it has been completed once.
+/// on and the introduction follows 0.4 s later until it has been completed once; while the journal is
+/// locked the introduction waits for the unlock (one open when the lock comes is put away until then),
+/// so nothing typed at the password prompt can land in it.
 ///
 /// Columns come and go with a spring: entering focus mode slides the sidebar and the list away while
 /// the detail fades into its full-window layout (response 0.4), leaving it brings them back, and hiding
@@ -48,6 +50,9 @@ public:
     bool isCovered() const;
     /// Whether the detail fills the window (focus mode with an entry selected).
     bool isFocusLayout() const;
+    /// Locks the journal when app lock is on. Each showing of the view does; the main window does before
+    /// its content is shown, so nothing under the cover is shown (or announced) first.
+    void lockWhenAppLockIsOn();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -86,6 +91,8 @@ private:
     /// The introduction while it is shown, else null.
     OnboardingView* m_onboarding = nullptr;
     bool m_onboardingScheduled = false;
+    /// The introduction came due while the journal was locked: it opens at the unlock.
+    bool m_onboardingAfterUnlock = false;
     int m_sidebarWidth = 250;
     /// The motion of the columns while it runs.
     QPointer<vsp::TransitionOverlay> m_columnTransition;

@@ -31,6 +31,15 @@ MainWindow::~MainWindow()
     m_content->detail()->commitBeforeTeardown();
 }
 
+void MainWindow::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        // Before the columns are shown: shown first, they would be announced to assistive technology.
+        m_content->lockWhenAppLockIsOn();
+    }
+    QMainWindow::setVisible(visible);
+}
+
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);

@@ -20,6 +20,8 @@ public:
     ~MainWindow() override;
 
     ContentView* contentView() const { return m_content; }
+    /// Locks the journal first when app lock is on (see ContentView::lockWhenAppLockIsOn).
+    void setVisible(bool visible) override;
 
 Q_SIGNALS:
     /// The window was shown for the first time (the quiet update check starts then).

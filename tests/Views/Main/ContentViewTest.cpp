@@ -4,6 +4,8 @@
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/VesperlogTextView.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
@@ -15,6 +17,7 @@
 #include "Theme/TransitionOverlay.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
+#include "Views/Main/CoverAccessibility.h"
 #include "Views/Main/EmptyDetailView.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
@@ -31,12 +34,17 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QDBusInterface>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTest>
+
+#include <algorithm>
 
 using viewfixtures::entry;
 using viewfixtures::localMoment;
@@ -227,7 +235,7 @@ void ContentViewTest::returnOnTheCover_pressesUnlock()
     QVERIFY(w.store.isLocked());
 }
 
-void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
+void ContentViewTest::firstShow_locksAtOnce_introductionWaitsForTheUnlock()
 {
     AppSettings::instance().setAppLockEnabled(true);
     AppSettings::instance().setHasCompletedOnboarding(false);
@@ -236,11 +244,20 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
     w.window.show();
     QVERIFY(w.store.isLocked());
     QVERIFY(w.content().lockScreen()->isVisible());
-    QVERIFY(!w.content().m_onboarding);
     QVERIFY(vsp::test::fireTimer(w.content(), QStringLiteral("onboardingTimer")));
+    // Over the cover it would take the keys meant for the password: it waits for the unlock.
+    QVERIFY(!w.content().m_onboarding);
+    QVERIFY(!QApplication::activeModalWidget());
+    w.store.setIsLocked(false);
     QVERIFY(w.content().m_onboarding);
-    OnboardingView* onboarding = w.content().m_onboarding;
+    QPointer<OnboardingView> onboarding = w.content().m_onboarding;
     QVERIFY(onboarding->isVisible());
+    // Locked while it is open, it is put away until the next unlock.
+    w.store.setIsLocked(true);
+    QVERIFY(!onboarding->isVisible());
+    QVERIFY(!QApplication::activeModalWidget());
+    w.store.setIsLocked(false);
+    QVERIFY(onboarding && onboarding->isVisible());
     // Escape does not dismiss it.
     QTest::keyClick(onboarding, Qt::Key_Escape);
     QVERIFY(onboarding->isVisible());
@@ -250,9 +267,127 @@ void ContentViewTest::firstShow_locksAtOnce_thenPresentsIntroduction()
                           Qt::LeftButton);
     }
     QVERIFY(AppSettings::instance().hasCompletedOnboarding());
-    // The introduction came over the cover; the journal stays locked behind it.
-    QVERIFY(w.store.isLocked());
     QTRY_VERIFY(!w.content().m_onboarding);
+}
+
+void ContentViewTest::lock_clearsThePrimarySelection_keepsTheClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection()) {
+        QSKIP("this platform has no primary selection (offscreen); the suite runs this test under xvfb too");
+    }
+    Window w;
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    clipboard->setText(QStringLiteral("copied on purpose"), QClipboard::Clipboard);
+    w.content().detail()->startEditing();
+    VesperlogTextView* body =
+        vsp::test::child<FormattableTextEditor>(*w.content().detail(), QStringLiteral("detailBody"))->textView();
+    body->setFocus();
+    QTest::keyClick(body, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(clipboard->ownsSelection());
+    QCOMPARE(clipboard->text(QClipboard::Selection), QStringLiteral("alpha"));
+
+    w.store.setIsLocked(true);
+    QVERIFY(!clipboard->ownsSelection());
+    QVERIFY(clipboard->text(QClipboard::Selection).isEmpty());
+    QCOMPARE(clipboard->text(QClipboard::Clipboard), QStringLiteral("copied on purpose"));
+}
+
+namespace {
+
+/// What a screen reader learns from accessibility events: every text of the event's source and of
+/// everything above it up to the application, as a client climbing from the source reads them.
+QStringList g_heard;
+
+QStringList textsOf(QAccessibleInterface* iface)
+{
+    QStringList texts;
+    for (const QAccessible::Text t : {QAccessible::Name, QAccessible::Description, QAccessible::Value,
+                                      QAccessible::Help, QAccessible::Accelerator}) {
+        texts.append(iface->text(t));
+    }
+    if (QAccessibleTextInterface* text = iface->textInterface()) {
+        texts.append(text->text(0, text->characterCount()));
+    }
+    return texts;
+}
+
+void hearEvent(QAccessibleEvent* event)
+{
+    int steps = 0;
+    for (QAccessibleInterface* iface = event->accessibleInterface(); iface && steps < 100;
+         iface = iface->parent(), ++steps) {
+        g_heard.append(textsOf(iface));
+    }
+}
+
+bool heardAny(const QStringList& words)
+{
+    const QString all = g_heard.join(QLatin1Char('\n'));
+    return std::any_of(words.cbegin(), words.cend(), [&](const QString& w) { return all.contains(w); });
+}
+
+} // namespace
+
+void ContentViewTest::lockedJournal_sendsNoAccessibilityEventFromUnderTheCover()
+{
+    const QStringList words{QStringLiteral("Heronwatch"), QStringLiteral("marshland"), QStringLiteral("Wilhelmina")};
+    g_heard.clear();
+    QAccessible::setActive(true);
+    const auto restore = qScopeGuard([] {
+        QAccessible::installUpdateHandler(nullptr);
+        vsp::cover::installAccessibilityGuard();
+        QAccessible::setActive(false);
+    });
+    // The platform's bridge turns on once it reaches the accessibility bus, which the session bus starts
+    // when asked for it (as a desktop's screen reader would).
+    (void)QAccessible::isActive();
+    QDBusInterface(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"), QStringLiteral("org.a11y.Bus"))
+        .call(QStringLiteral("GetAddress"));
+    if (!QTest::qWaitFor([] { return QAccessible::isActive(); }, 5000)) {
+        QSKIP("this platform has no accessibility bridge to send events to (offscreen); the suite runs this test "
+              "under xvfb too");
+    }
+    QAccessible::installUpdateHandler(hearEvent);
+    AppSettings::instance().setAppLockEnabled(true);
+    AppSettings::instance().setUserName(words[2]);
+    Window w(false, false);
+    w.store.setEntries({entry(words[0], localMoment(-1), QStringLiteral("by the reeds"), {words[1]}),
+                        entry(QStringLiteral("Second"), localMoment(-2))});
+    w.store.setSelectedEntryID(w.store.entries().first().id);
+    // Before the window shows the journal is not locked yet: what is sent then is no concern here.
+    g_heard.clear();
+
+    // The window first appears under the cover, comes forward as a notification's click brings it, and
+    // entries change under it.
+    w.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+    QVERIFY(w.store.isLocked());
+    w.window.raise();
+    w.window.activateWindow();
+    JournalEntry changed = w.store.entries().first();
+    changed.title = words[0] + QStringLiteral(" again");
+    changed.tags.append(words[1] + QStringLiteral("s"));
+    w.store.updateEntry(changed);
+    w.store.addEntry(entry(words[0] + QStringLiteral(" three"), localMoment(0), QString(), {words[1]}));
+    w.store.setSelectedEntryID(changed.id);
+    QCoreApplication::processEvents();
+    QVERIFY2(!g_heard.isEmpty(), "no accessibility event was sent at all");
+    QVERIFY2(!heardAny(words), qPrintable(g_heard.join(QLatin1Char('|'))));
+
+    // Held from before, a hidden widget's interface says nothing either.
+    QAccessibleInterface* title = QAccessible::queryAccessibleInterface(
+        vsp::test::child<QWidget>(*w.content().detail(), QStringLiteral("detailTitle")));
+    QVERIFY(textsOf(title).join(QString()).isEmpty());
+    QCOMPARE(title->childCount(), 0);
+
+    // Unlocked, the same changes are heard with their words: the client above reads what it is given.
+    w.store.setIsLocked(false);
+    QVERIFY(textsOf(title).join(QString()).contains(words[0]));
+    changed.title = words[0] + QStringLiteral(" once more");
+    w.store.updateEntry(changed);
+    QCoreApplication::processEvents();
+    QVERIFY(heardAny(words));
 }
 
 void ContentViewTest::emptyDetail_textsDependOnJournal()

@@ -16,7 +16,9 @@ private Q_SLOTS:
     void lock_closesTheWindowsThatShowTheJournal();
     void returnOnTheCover_pressesUnlock_data();
     void returnOnTheCover_pressesUnlock();
-    void firstShow_locksAtOnce_thenPresentsIntroduction();
+    void firstShow_locksAtOnce_introductionWaitsForTheUnlock();
+    void lock_clearsThePrimarySelection_keepsTheClipboard();
+    void lockedJournal_sendsNoAccessibilityEventFromUnderTheCover();
     void emptyDetail_textsDependOnJournal();
     void emptyDetail_atRestAtStart_growsInOnlyWhenReplacingAnEntry();
     void detail_followsSelection();
