@@ -1,6 +1,7 @@
 #include "ComposeViewTest.h"
 #include "common/ComposeParts.h"
 #include "common/EditorTestSupport.h"
+#include "common/FakeAuthenticator.h"
 #include "common/FakePositionSource.h"
 #include "common/LocalHttpsServer.h"
 #include "common/StoreFixtures.h"
@@ -85,6 +86,8 @@ struct Fixture {
         options.clock = clock.function();
         options.useTray = false;
         options.followDesktopScheme = false;
+        // A test that locks the journal answers the cover's check itself: no real password prompt.
+        options.authenticator = vsp::test::FakeAuthenticator::factory(vsp::test::FakeAuthenticator::Stack::Silent);
         options.composeContent = [](JournalStore& store, AppSettings& settings, MoodStore& moods,
                                     ComposeWindow::CloseAction close, QWidget* parent) -> QWidget* {
             return new ComposeView(store, settings, moods, std::move(close), parent);

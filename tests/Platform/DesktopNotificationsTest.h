@@ -23,9 +23,8 @@ private Q_SLOTS:
     void cleanupTestCase();
 
     void scheduledReminder_reachesTheService();
-    void expirationReminder_missedToday_isShownAtLaunch();
-    void expirationReminder_whileLocked_saysOnlyThatAnEntryExpires_data();
-    void expirationReminder_whileLocked_saysOnlyThatAnEntryExpires();
+    void expirationReminder_reachesTheService_concealedWhileLocked_data();
+    void expirationReminder_reachesTheService_concealedWhileLocked();
     void sameRequestShownAgain_replacesItsNotification();
     void availability_withService_isGranted();
     void noService_deniesAndPrintsOneLinePerAttempt();
