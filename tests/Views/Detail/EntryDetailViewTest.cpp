@@ -85,6 +85,14 @@ QByteArray entriesFile()
 }
 
 /// The entry with this id as entries.json holds it.
+/// Carries out the layouts asked for, a level at a time, up to the window.
+void settleLayouts()
+{
+    for (int level = 0; level < 4; ++level) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+}
+
 /// The scroll area `body` is read in.
 QScrollArea* scrollAreaOf(QWidget* body)
 {
@@ -99,10 +107,7 @@ QScrollArea* scrollAreaOf(QWidget* body)
 /// Whether the bottom of `body`, laid out as the layouts ask, is inside the area's viewport.
 bool endInView(const QScrollArea& area, const QWidget& body)
 {
-    // A layout a level at a time, up to the scroll area.
-    for (int level = 0; level < 4; ++level) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    }
+    settleLayouts();
     const int bottom = body.mapTo(area.viewport(), QPoint(0, body.height())).y();
     return bottom > 0 && bottom <= area.viewport()->height();
 }
@@ -983,7 +988,7 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
         QCoreApplication::processEvents();
     }
     QCOMPARE(body->laidOutCharacters(), body->characterCount());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    settleLayouts();
     BodyTextView whole;
     whole.setSliceCharacters(std::numeric_limits<int>::max());
     AppSettings settings;
