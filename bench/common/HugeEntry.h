@@ -11,9 +11,14 @@
 
 namespace vsp::bench {
 
-/// A rich entry of at least `characters` characters, as the editor writes it: paragraphs of about 700
-/// characters, "\n\n" apart, each starting with a bold word.
-inline JournalEntry hugeEntry(qsizetype characters)
+/// How a huge entry's text is laid: paragraphs "\n\n" apart, or all of it one line (a pasted log, a
+/// dictated transcript).
+enum class Breaks { Paragraphs, OneParagraph };
+
+/// A rich entry of at least `characters` characters, as the editor writes it: runs of about 700
+/// characters, each starting with a bold word, as paragraphs "\n\n" apart or one after another on one
+/// line.
+inline JournalEntry hugeEntry(qsizetype characters, Breaks breaks = Breaks::Paragraphs)
 {
     static const QStringList words = {QStringLiteral("morning"), QStringLiteral("river"),  QStringLiteral("light"),
                                       QStringLiteral("thought"), QStringLiteral("garden"), QStringLiteral("letters"),
@@ -26,7 +31,7 @@ inline JournalEntry hugeEntry(qsizetype characters)
     QTextCharFormat bold = normal;
     bold.setFontWeight(QFont::Bold);
     for (int p = 0; plain.size() < characters; ++p) {
-        if (p > 0) {
+        if (p > 0 && breaks == Breaks::Paragraphs) {
             cursor.insertText(QStringLiteral("\n\n"), normal);
             plain += QStringLiteral("\n\n");
         }

@@ -18,6 +18,7 @@
 #include "Model/NotificationManager.h"
 #include "Platform/ColorSchemePortal.h"
 #include "Platform/DesktopNotifications.h"
+#include "Platform/DisplayLoss.h"
 #include "Platform/FileDialogChooser.h"
 #include "Platform/ReduceMotion.h"
 #include "Platform/TerminationSignals.h"
@@ -60,7 +61,9 @@ VesperlogApp* g_sessionApp = nullptr;
 void keepEditsAtExit()
 {
     // Qt's display connection ends the process with exit() when the display goes away (a logout, a
-    // crashed X server): no event loop runs after that, but the GUI thread still has every window.
+    // crashed X server): no event loop runs after that, but the GUI thread still has every window. The
+    // edits are normally kept as the loss is found, before exit() starts (vsp::platform::watchDisplayLoss);
+    // an exit nobody saw coming still keeps them here, as well as the objects torn down by then allow.
     if (g_sessionApp && QCoreApplication::instance() && QThread::currentThread() == qApp->thread()) {
         VesperlogApp* app = std::exchange(g_sessionApp, nullptr);
         vsp::logLine(
@@ -392,6 +395,7 @@ void VesperlogApp::followSessionEnd()
         registered = std::atexit(keepEditsAtExit) == 0;
     }
     g_sessionApp = this;
+    vsp::platform::watchDisplayLoss(keepEditsAtExit);
 }
 
 void VesperlogApp::keepOpenEdits()

@@ -1,5 +1,6 @@
 #include "Editor/FormattableTextEditor.h"
 
+#include "Editor/DisplayBlocks.h"
 #include "Editor/FormattingCommands.h"
 #include "Editor/RichTextHandle.h"
 #include "Editor/Rtf/RtfReader.h"
@@ -154,6 +155,8 @@ void FormattableTextEditor::loadDocument(const QString& plainText, const std::op
         cursor.insertText(plainText, typing);
         text = plainTextOf(*document);
     }
+    // A paragraph of a million characters in one block would take seconds a key.
+    splitLongBlocks(*document);
     document->setUndoRedoEnabled(true);
     // The layout comes last: made before the text is in, it would lay out every piece as it arrives.
     document->documentLayout()->setPaintDevice(vsp::editor::layoutDevice());

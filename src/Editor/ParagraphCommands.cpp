@@ -1,5 +1,6 @@
 #include "Editor/ParagraphCommands.h"
 
+#include "Editor/DisplayBlocks.h"
 #include "Editor/TextAttributes.h"
 
 #include <QTextBlock>
@@ -64,8 +65,12 @@ std::pair<QTextBlock, QTextBlock> selectedBlocks(const QTextEdit& view)
     const QTextDocument& document = *view.document();
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
-    const QTextBlock first = document.findBlock(start);
-    const QTextBlock last = document.findBlock(end > start ? end - 1 : start);
+    QTextBlock first = document.findBlock(start);
+    // A paragraph held in display blocks is one paragraph.
+    while (vsp::editor::continuesParagraph(first)) {
+        first = first.previous();
+    }
+    const QTextBlock last = vsp::editor::lastBlockOfParagraph(document.findBlock(end > start ? end - 1 : start));
     return {first, last};
 }
 
@@ -73,7 +78,10 @@ std::vector<QTextBlock> blocksBetween(const QTextBlock& first, const QTextBlock&
 {
     std::vector<QTextBlock> blocks;
     for (QTextBlock block = first; block.isValid(); block = block.next()) {
-        blocks.push_back(block);
+        // A display block goes on the line before it: lines start only at paragraph starts.
+        if (!vsp::editor::continuesParagraph(block)) {
+            blocks.push_back(block);
+        }
         if (block == last) {
             break;
         }
@@ -140,7 +148,8 @@ void rewriteLineStarts(QTextEdit& view, const std::function<QString(const LinePa
             continue;
         }
         const QString marker = markerFor(parts);
-        if (parts.restEnd < text.size()) {
+        // The trailing blanks of a paragraph held in display blocks are at the end of its last one.
+        if (parts.restEnd < text.size() && !vsp::editor::continuesParagraph(block.next())) {
             cursor.setPosition(position + parts.restEnd);
             cursor.setPosition(position + int(text.size()), QTextCursor::KeepAnchor);
             cursor.removeSelectedText();

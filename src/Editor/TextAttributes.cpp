@@ -1,5 +1,7 @@
 #include "Editor/TextAttributes.h"
 
+#include "Editor/DisplayBlocks.h"
+
 #include "Model/HexColor.h"
 
 #include <QFontDatabase>
@@ -280,6 +282,26 @@ QString plainTextOf(const QTextDocument& document)
 {
     QString text = document.toRawText();
     std::replace(text.begin(), text.end(), QChar(QChar::ParagraphSeparator), QChar(u'\n'));
+    // Display blocks: their separators are taken out, the text moving up over them.
+    qsizetype kept = -1;
+    qsizetype from = 0;
+    for (QTextBlock block = document.begin().next(); block.isValid(); block = block.next()) {
+        if (!continuesParagraph(block)) {
+            continue;
+        }
+        const qsizetype separator = block.position() - 1;
+        if (kept < 0) {
+            kept = separator;
+        } else {
+            std::copy(text.begin() + from, text.begin() + separator, text.begin() + kept);
+            kept += separator - from;
+        }
+        from = separator + 1;
+    }
+    if (kept >= 0) {
+        std::copy(text.begin() + from, text.end(), text.begin() + kept);
+        text.truncate(kept + (text.size() - from));
+    }
     return text;
 }
 

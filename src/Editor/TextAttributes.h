@@ -113,7 +113,8 @@ bool clearFamily(QTextCharFormat& format, const QString& family);
 QTextCharFormat charFormatAt(const QTextDocument& document, int position);
 
 /// The document's characters with block separators as "\n" (non-breaking spaces and line separators
-/// kept as they are, unlike QTextDocument::toPlainText()).
+/// kept as they are, unlike QTextDocument::toPlainText()); a separator between display blocks of one
+/// paragraph (DisplayBlocks.h) gives nothing.
 QString plainTextOf(const QTextDocument& document);
 
 } // namespace vsp::editor

@@ -1,5 +1,6 @@
 #include "Editor/VesperlogTextView.h"
 
+#include "Editor/DisplayBlocks.h"
 #include "Editor/ParagraphCommands.h"
 #include "Editor/Rtf/RtfReader.h"
 #include "Editor/Rtf/RtfWriter.h"
@@ -8,6 +9,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
 
 VesperlogTextView::VesperlogTextView(QWidget* parent) : QTextEdit(parent)
@@ -17,6 +20,15 @@ VesperlogTextView::VesperlogTextView(QWidget* parent) : QTextEdit(parent)
     // A tab typed by Tab is a gap the reader barely tells from spaces, and it traps keyboard users in
     // the text: Tab leaves the field, Ctrl+Tab types one.
     setTabChangesFocus(true);
+    // Text typed into an empty display block would take the format of the break before it, mark and all:
+    // a Return typed after it would then stand for nothing.
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
+        QTextCharFormat format = currentCharFormat();
+        if (format.hasProperty(vsp::editor::kContinuesParagraphProperty)) {
+            format.clearProperty(vsp::editor::kContinuesParagraphProperty);
+            setCurrentCharFormat(format);
+        }
+    });
 }
 
 void VesperlogTextView::setPlaceholderString(const QString& text)
@@ -97,12 +109,36 @@ void VesperlogTextView::keyPressEvent(QKeyEvent* event)
     }
     const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (!isReadOnly() && modifiers == Qt::NoModifier && deleteAcrossDisplayBreak(event->key())) {
+        event->accept();
+        return;
+    }
     if (isReturn && modifiers == Qt::NoModifier && !isReadOnly()) {
         insertNewline();
         event->accept();
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+bool VesperlogTextView::deleteAcrossDisplayBreak(int key)
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection()) {
+        return false;
+    }
+    if (key == Qt::Key_Backspace && cursor.atBlockStart() && vsp::editor::continuesParagraph(cursor.block())) {
+        cursor.setPosition(cursor.position() - 1);
+        cursor.deletePreviousChar();
+    } else if (key == Qt::Key_Delete && cursor.atBlockEnd() && vsp::editor::continuesParagraph(cursor.block().next())) {
+        cursor.setPosition(cursor.position() + 1);
+        cursor.deleteChar();
+    } else {
+        return false;
+    }
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
 }
 
 void VesperlogTextView::ordinaryNewline()
@@ -208,6 +244,7 @@ void VesperlogTextView::insertFromMimeData(const QMimeData* source)
         QTextCursor cursor = textCursor();
         cursor.beginEditBlock();
         cursor.insertFragment(QTextDocumentFragment(&pasted));
+        vsp::editor::splitLongBlocks(*document());
         cursor.endEditBlock();
         setTextCursor(cursor);
         ensureCursorVisible();
@@ -220,6 +257,7 @@ void VesperlogTextView::insertFromMimeData(const QMimeData* source)
         QTextCursor cursor = textCursor();
         cursor.beginEditBlock();
         cursor.insertText(text);
+        vsp::editor::splitLongBlocks(*document());
         cursor.endEditBlock();
         setTextCursor(cursor);
         ensureCursorVisible();
@@ -237,8 +275,8 @@ QMimeData* VesperlogTextView::createMimeDataFromSelection() const
     const QByteArray rtf = vsp::rtf::writeRtf(fragment, document()->defaultFont());
     data->setData(QStringLiteral("text/rtf"), rtf);
     data->setData(QStringLiteral("application/rtf"), rtf);
-    QString plain = fragment.toRawText();
-    plain.replace(QChar::ParagraphSeparator, u'\n');
-    data->setText(plain);
+    QTextDocument copied;
+    QTextCursor(&copied).insertFragment(fragment);
+    data->setText(vsp::editor::plainTextOf(copied));
     return data;
 }

@@ -10,8 +10,9 @@ class QMimeData;
 
 /// The text view inside FormattableTextEditor: a QTextEdit that draws a placeholder while empty,
 /// pastes RTF (then plain text) and nothing else, copies RTF and plain text, and continues lists
-/// when Return is pressed. Tab and Shift+Tab move the focus on and back, as in every other field, so the
-/// keyboard can leave the text; Ctrl+Tab types a tab character.
+/// when Return is pressed. A paragraph held in display blocks (DisplayBlocks.h) edits as one. Tab and
+/// Shift+Tab move the focus on and back, as in every other field, so the keyboard can leave the text;
+/// Ctrl+Tab types a tab character.
 class VesperlogTextView final : public QTextEdit {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(VesperlogTextView)
@@ -48,6 +49,10 @@ protected:
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    /// Backspace at the start of a display block (DisplayBlocks.h) or Delete at the end of one that the
+    /// next continues takes the character beyond the break, which itself stands for nothing. Whether
+    /// the key was taken.
+    bool deleteAcrossDisplayBreak(int key);
     void ordinaryNewline();
 
     EditorPalette m_palette;

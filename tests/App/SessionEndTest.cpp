@@ -10,6 +10,8 @@
 #include "App/QuickCaptureView.h"
 #include "App/VesperlogApp.h"
 #include "Editor/Compose/ComposeView.h"
+#include "Editor/FormattableTextEditor.h"
+#include "Editor/VesperlogTextView.h"
 #include "Model/AppSettings.h"
 #include "Model/JournalStore.h"
 #include "Views/Detail/EntryDetailView.h"
@@ -24,10 +26,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTextCursor>
 
 #include <csignal>
 #include <cstdio>
@@ -55,6 +57,7 @@ int SessionEndTest::runChild()
     JournalStore& store = app.store();
     JournalEntry entry = JournalEntry::create();
     entry.title = QStringLiteral("Before");
+    entry.body = QStringLiteral("Words before");
     store.addEntry(entry);
     store.setSelectedEntryID(entry.id);
     if (!store.waitForSaves(30000)) {
@@ -65,21 +68,90 @@ int SessionEndTest::runChild()
         return 3;
     }
     vsp::test::child<QAction>(*app.mainWindow()->menuBar(), QStringLiteral("editEntry"))->trigger();
-    auto* title = app.mainWindow()->contentView()->detail()->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
-    if (!title) {
-        return 4;
+    EntryDetailView* detail = app.mainWindow()->contentView()->detail();
+    if (qgetenv(kChildVariable) == "body") {
+        // Only the body is written in: committing it folds the new text for search.
+        QTextEdit* body = detail->findChild<FormattableTextEditor*>(QStringLiteral("detailBody"))->textView();
+        body->moveCursor(QTextCursor::End);
+        QTest::keyClicks(body, u' ' + kEdited);
+    } else {
+        auto* title = detail->findChild<QLineEdit*>(QStringLiteral("detailTitleField"));
+        if (!title) {
+            return 4;
+        }
+        title->selectAll();
+        QTest::keyClicks(title, kEdited);
+        app.openWindow(vsp::composeWindowID());
+        QTest::keyClicks(parts::titleField(qobject_cast<ComposeView*>(app.composeWindow()->content())), kComposed);
+        app.openWindow(QStringLiteral("quick-capture"));
+        QTest::keyClicks(parts::bodyEditor(app.quickCapture()->view()), kCaptured);
     }
-    title->selectAll();
-    QTest::keyClicks(title, kEdited);
-    app.openWindow(vsp::composeWindowID());
-    QTest::keyClicks(parts::titleField(qobject_cast<ComposeView*>(app.composeWindow()->content())), kComposed);
-    app.openWindow(QStringLiteral("quick-capture"));
-    QTest::keyClicks(parts::bodyEditor(app.quickCapture()->view()), kCaptured);
 
     app.followSessionEnd();
     std::printf("ready %s\n", qPrintable(vsp::test::testHome()));
     std::fflush(stdout);
     return QApplication::exec();
+}
+
+SessionEndTest::Child::~Child()
+{
+    process.kill();
+    process.waitForFinished();
+    display.kill();
+    display.waitForFinished();
+    if (!home.isEmpty()) {
+        QDir(home).removeRecursively();
+    }
+}
+
+bool SessionEndTest::Child::start(const QByteArray& mode, bool onOwnDisplay)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kChildVariable), QString::fromLatin1(mode));
+    if (onOwnDisplay) {
+        // The server prints the number of the display it found free.
+        display.start(QStandardPaths::findExecutable(QStringLiteral("Xvfb")),
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                       QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                       QStringLiteral("1280x800x24")});
+        QByteArray number;
+        if (!display.waitForStarted()) {
+            return false;
+        }
+        while (!number.contains('\n') && display.waitForReadyRead(30000)) {
+            number += display.readAllStandardOutput();
+        }
+        env.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(number.trimmed()));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    } else {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    process.setProcessEnvironment(env);
+    process.start(QCoreApplication::applicationFilePath(), {});
+    if (!process.waitForStarted()) {
+        return false;
+    }
+    while (!said.contains("ready ") || said.indexOf('\n', said.indexOf("ready ")) < 0) {
+        if (!process.waitForReadyRead(60000)) {
+            return false;
+        }
+        said += process.readAllStandardOutput();
+    }
+    const qsizetype from = said.indexOf("ready ") + 6;
+    home = QString::fromUtf8(said.mid(from, said.indexOf('\n', from) - from));
+    return true;
+}
+
+bool SessionEndTest::Child::waitForEnd()
+{
+    const bool ended = process.waitForFinished(60000);
+    said += process.readAllStandardOutput() + process.readAllStandardError();
+    return ended && process.exitStatus() == QProcess::NormalExit && !said.contains("Sanitizer");
+}
+
+QByteArray SessionEndTest::Child::file(const QString& path) const
+{
+    return readFile(home + path);
 }
 
 void SessionEndTest::endOfSession_keepsTypedWords_data()
@@ -95,58 +167,39 @@ void SessionEndTest::endOfSession_keepsTypedWords_data()
 void SessionEndTest::endOfSession_keepsTypedWords()
 {
     QFETCH(int, signalNumber);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kChildVariable), QStringLiteral("1"));
-    QProcess display;
-    const auto stopDisplay = qScopeGuard([&] {
-        display.kill();
-        display.waitForFinished();
-    });
-    if (signalNumber == 0) {
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (xvfb.isEmpty()) {
-            QSKIP("Xvfb is not installed");
-        }
-        // The server prints the number of the display it found free.
-        display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                             QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                             QStringLiteral("1280x800x24")});
-        QVERIFY(display.waitForStarted());
-        QByteArray number;
-        QTRY_VERIFY_WITH_TIMEOUT((number += display.readAllStandardOutput()).contains('\n'), 30000);
-        env.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(number.trimmed()));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    } else {
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (signalNumber == 0 && QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
+        QSKIP("Xvfb is not installed");
     }
-    QProcess child;
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForStarted());
-    const auto stopChild = qScopeGuard([&] {
-        child.kill();
-        child.waitForFinished();
-    });
-    QByteArray said;
-    QTRY_VERIFY_WITH_TIMEOUT((said += child.readAllStandardOutput()).contains("ready "), 60000);
-    const qsizetype from = said.indexOf("ready ") + 6;
-    const QString home = QString::fromUtf8(said.mid(from, said.indexOf('\n', from) - from));
-    const auto removeHome = qScopeGuard([&] { QDir(home).removeRecursively(); });
-
+    Child child;
+    QVERIFY2(child.start("all", signalNumber == 0), child.said.constData());
     if (signalNumber == 0) {
-        display.kill();
+        child.display.kill();
     } else {
-        QCOMPARE(::kill(pid_t(child.processId()), signalNumber), 0);
+        QCOMPARE(::kill(pid_t(child.process.processId()), signalNumber), 0);
     }
-    QVERIFY(child.waitForFinished(60000));
-    said += child.readAllStandardOutput();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit, said.constData());
+    QVERIFY2(child.waitForEnd(), child.said.constData());
 
-    const QByteArray journal = readFile(home + QStringLiteral("/data/Vesperlog/entries.json"));
+    const QByteArray journal = child.file(QStringLiteral("/data/Vesperlog/entries.json"));
     QVERIFY2(journal.contains(kEdited.toUtf8()), journal.constData());
-    const QByteArray settings = readFile(home + QStringLiteral("/config/Vesperlog/Vesperlog.conf"));
+    const QByteArray settings = child.file(QStringLiteral("/config/Vesperlog/Vesperlog.conf"));
     QVERIFY2(settings.contains(kComposed.toUtf8()), settings.constData());
     QVERIFY2(settings.contains(kCaptured.toUtf8()), settings.constData());
+}
+
+void SessionEndTest::displayLost_duringBodyEdit_keepsTheWordsEveryTime()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
+        QSKIP("Xvfb is not installed");
+    }
+    // The platform's exit races nothing here, but what runs inside it did crash now and then: ten ends.
+    for (int run = 0; run < 10; ++run) {
+        Child child;
+        QVERIFY2(child.start("body", true), child.said.constData());
+        child.display.kill();
+        QVERIFY2(child.waitForEnd(), child.said.constData());
+        const QByteArray journal = child.file(QStringLiteral("/data/Vesperlog/entries.json"));
+        QVERIFY2(journal.contains((QStringLiteral("Words before ") + kEdited).toUtf8()), journal.constData());
+    }
 }
 
 void SessionEndTest::sessionManagerRequest_savesTheOpenEdit_data()

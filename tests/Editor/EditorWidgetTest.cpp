@@ -2,6 +2,7 @@
 
 #include "common/EditorTestSupport.h"
 
+#include "Editor/DisplayBlocks.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/RichTextHandle.h"
 #include "Editor/Rtf/RtfReader.h"
@@ -526,6 +527,75 @@ void EditorWidgetTest::typing_undoRedo()
     QCOMPARE(editor->plainText(), QStringLiteral("start"));
     QTest::keySequence(editor->textView(), QKeySequence::Redo);
     QCOMPARE(editor->plainText(), QStringLiteral("start more"));
+}
+
+void EditorWidgetTest::oneParagraphGiant_editsAsOneParagraph_data()
+{
+    QTest::addColumn<bool>("rich");
+    QTest::newRow("plain") << false;
+    QTest::newRow("rich") << true;
+}
+
+void EditorWidgetTest::oneParagraphGiant_editsAsOneParagraph()
+{
+    QFETCH(bool, rich);
+    const QString body = vsp::test::oneLineOfSentences(3 * editor::kDisplayBlockCharacters + 100);
+    OptionalBytes stored;
+    if (rich) {
+        QTextDocument written;
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        QTextCursor cursor(&written);
+        cursor.insertText(body.left(3), bold);
+        cursor.insertText(body.mid(3), QTextCharFormat());
+        stored = rtf::writeRtf(written);
+    }
+    auto editor = makeEditor();
+    editor->setContent(body, stored);
+    QTextDocument& document = *editor->textView()->document();
+    // Held in display blocks that each lay out quickly, cut after a sentence.
+    QCOMPARE(document.blockCount(), 4);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        QVERIFY(text.size() <= editor::kDisplayBlockCharacters);
+        QVERIFY(QStringLiteral(".!?").contains(block.next().isValid() && text.endsWith(u' ') ? text[text.size() - 2]
+                                                                                             : text.back()));
+    }
+    QCOMPARE(editor->plainText(), body);
+    // The RTF is that of the one paragraph, not split: the same document with the breaks taken out.
+    std::unique_ptr<QTextDocument> joined(document.clone());
+    for (QTextBlock block = joined->lastBlock(); block.position() > 0; block = block.previous()) {
+        QTextCursor separator(joined.get());
+        separator.setPosition(block.position() - 1);
+        separator.deleteChar();
+    }
+    QCOMPARE(joined->blockCount(), 1);
+    QCOMPARE(*editor->richText(), rtf::writeRtf(*joined));
+
+    // Words land in the body where they are typed; Backspace and Delete at a break take a character.
+    QString expected = body;
+    const int second = document.findBlockByNumber(1).position();
+    vsp::test::caret(*editor, second);
+    QTest::keyClicks(editor->textView(), QStringLiteral("Here "));
+    expected.insert(second - 1, QStringLiteral("Here "));
+    QCOMPARE(editor->plainText(), expected);
+    const int third = document.findBlockByNumber(2).position();
+    vsp::test::caret(*editor, third);
+    QTest::keyClick(editor->textView(), Qt::Key_Backspace);
+    expected.remove(third - 2 - 1, 1);
+    QCOMPARE(editor->plainText(), expected);
+    const int fourth = document.findBlockByNumber(3).position();
+    vsp::test::caret(*editor, fourth - 1);
+    QTest::keyClick(editor->textView(), Qt::Key_Delete);
+    expected.remove(fourth - 3, 1);
+    QCOMPARE(editor->plainText(), expected);
+    // Return there is a line break of the body; the display block after it is no paragraph of its own.
+    QTest::keyClick(editor->textView(), Qt::Key_Return);
+    expected.insert(fourth - 3, u'\n');
+    QCOMPARE(editor->plainText(), expected);
+    QTextDocument reread;
+    QVERIFY(rtf::readRtf(*editor->richText(), reread));
+    QCOMPARE(editor::plainTextOf(reread), expected);
 }
 
 void EditorWidgetTest::paste_prefersRtf_thenPlain_neverHtmlOrImages()

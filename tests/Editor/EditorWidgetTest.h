@@ -25,6 +25,8 @@ private Q_SLOTS:
     void randomEditingSessions_reloadAsShown_andUndoToTheStart();
     void typing_reportsPlainAtOnce_andRtfCoalesced();
     void typing_undoRedo();
+    void oneParagraphGiant_editsAsOneParagraph_data();
+    void oneParagraphGiant_editsAsOneParagraph();
     void paste_prefersRtf_thenPlain_neverHtmlOrImages();
     void copyPaste_keepsFormatting();
     void selectionState_followsSelection();

@@ -11,6 +11,18 @@
 
 namespace vsp::test {
 
+QString oneLineOfSentences(qsizetype characters)
+{
+    static const QStringList sentences = {QStringLiteral("The river ran on past the mill."),
+                                          QStringLiteral("Nobody had asked the miller, and he said so twice!"),
+                                          QStringLiteral("Was it the wind or the water that kept him awake?")};
+    QString text;
+    for (int i = 0; text.size() < characters; ++i) {
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + sentences[i % sentences.size()];
+    }
+    return text;
+}
+
 std::unique_ptr<FormattableTextEditor> makeEditor(const QString& text)
 {
     auto editor = std::make_unique<FormattableTextEditor>();

@@ -10,6 +10,10 @@ class QTextDocument;
 
 namespace vsp::test {
 
+/// Sentences one after another on one line, at least `characters` long (UTF-16 units), ending with a
+/// sentence's end: a pasted transcript, longer than a display block when asked to be.
+QString oneLineOfSentences(qsizetype characters);
+
 /// A shown editor of 600 × 400 pixels holding `text` (plain, default attributes).
 std::unique_ptr<FormattableTextEditor> makeEditor(const QString& text = {});
 

@@ -1,5 +1,6 @@
 #include "Editor/Rtf/RtfWriter.h"
 
+#include "Editor/DisplayBlocks.h"
 #include "Editor/TextAttributes.h"
 
 #include <QFont>
@@ -51,11 +52,16 @@ public:
         m_formatCache.assign(size_t(document.allFormats().size()), std::nullopt);
         bool first = true;
         for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-            if (!first) {
+            // A display block goes on its paragraph: no break, no paragraph properties of its own.
+            const bool continues = !first && vsp::editor::continuesParagraph(block);
+            if (!first && !continues) {
                 m_body += "\\par\n";
             }
             first = false;
-            writeBlock(block);
+            if (!continues) {
+                writeParagraphProperties(block);
+            }
+            writeRuns(block);
         }
         return header() + m_body + "}";
     }
@@ -146,7 +152,7 @@ private:
         m_pendingSpace = true;
     }
 
-    void writeBlock(const QTextBlock& block)
+    void writeParagraphProperties(const QTextBlock& block)
     {
         const QTextBlockFormat format = block.blockFormat();
         word("\\pard");
@@ -162,7 +168,8 @@ private:
         if (const int sb = twipsOfPixels(format.topMargin())) {
             word("\\sb", sb);
         }
-        if (const int sa = twipsOfPixels(format.bottomMargin())) {
+        // The space below belongs to the paragraph's last display block.
+        if (const int sa = twipsOfPixels(vsp::editor::lastBlockOfParagraph(block).blockFormat().bottomMargin())) {
             word("\\sa", sa);
         }
         const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
@@ -204,7 +211,10 @@ private:
             }
             word("\\tx", twipsOfPixels(tab.position));
         }
+    }
 
+    void writeRuns(const QTextBlock& block)
+    {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) {

@@ -1,5 +1,6 @@
 #include "Views/Detail/BodyTextView.h"
 
+#include "Editor/DisplayBlocks.h"
 #include "Editor/EditorPalette.h"
 #include "Editor/Rtf/RtfReader.h"
 #include "Editor/TextAttributes.h"
@@ -8,12 +9,15 @@
 #include "Theme/Palette.h"
 #include "Views/Detail/DetailRules.h"
 
+#include <QAbstractScrollArea>
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QFutureWatcher>
 #include <QPainter>
 #include <QPromise>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -177,23 +181,32 @@ void BodyTextView::slice(const QList<qsizetype>& richStarts)
     m_layoutWidth = 0;
     m_laidOutCharacters = 0;
     m_laidOutHeight = 0;
+    m_heightPerCharacter = 0;
     // A paragraph longer than a slice is cut at line breaks, which are block breaks in either path, so
-    // the pieces lay out as the whole paragraph would.
+    // the pieces lay out as the whole paragraph would. A line longer than a slice is cut into display
+    // blocks, as the editor holds it, a piece each.
     for (qsizetype p = 0; p < m_paragraphs.size(); ++p) {
         const QString& text = m_paragraphs[p];
         const qsizetype base = m_rich ? richStarts[p] : 0;
         qsizetype from = 0;
+        bool continues = false;
         while (from < text.size()) {
             qsizetype to = text.size();
+            bool inLine = false;
             if (to - from > m_sliceCharacters) {
                 const qsizetype cut = text.lastIndexOf(u'\n', from + m_sliceCharacters);
-                to = cut > from ? cut : text.indexOf(u'\n', from + m_sliceCharacters);
-                if (to < 0) {
-                    to = text.size();
+                if (cut >= from) {
+                    to = cut;
+                } else {
+                    const qsizetype lineEnd = text.indexOf(u'\n', from);
+                    const QStringView line = QStringView(text).first(lineEnd < 0 ? text.size() : lineEnd);
+                    to = vsp::editor::displayBlockEnd(line, from);
+                    inLine = to < line.size();
                 }
             }
-            m_pieces.append({p, base + from, to - from, to == text.size()});
-            from = to + 1;
+            m_pieces.append({p, base + from, to - from, to == text.size(), continues});
+            continues = inLine;
+            from = inLine ? to : to + 1;
         }
     }
     Slice current;
@@ -252,7 +265,13 @@ void BodyTextView::fill(QTextDocument& document, const Slice& slice) const
         const Piece& piece = m_pieces[i];
         const bool lastParagraph = piece.paragraph + 1 == paragraphCount;
         if (i > slice.firstPiece) {
-            out.insertBlock();
+            if (piece.continues) {
+                QTextCharFormat separator;
+                separator.setProperty(vsp::editor::kContinuesParagraphProperty, true);
+                out.insertBlock(QTextBlockFormat(), separator);
+            } else {
+                out.insertBlock();
+            }
         }
         if (m_rich) {
             QTextCursor pick(m_source.get());
@@ -270,6 +289,9 @@ void BodyTextView::fill(QTextDocument& document, const Slice& slice) const
                 format.setLineHeight(spacing.lineHeight(), spacing.lineHeightType());
                 format.setBottomMargin(spacing.bottomMargin());
                 format.setTopMargin(0);
+                if (piece.continues && block.blockNumber() == first) {
+                    format.setTextIndent(0);
+                }
                 c.setBlockFormat(format);
             }
         } else {
@@ -284,6 +306,8 @@ void BodyTextView::fill(QTextDocument& document, const Slice& slice) const
         }
     }
     out.endEditBlock();
+    // Lines between a display block and a slice long.
+    vsp::editor::splitLongBlocks(document);
 }
 
 void BodyTextView::setLayoutWidth(int textWidth) const
@@ -294,6 +318,7 @@ void BodyTextView::setLayoutWidth(int textWidth) const
     m_layoutWidth = textWidth;
     m_laidOutCharacters = 0;
     m_laidOutHeight = 0;
+    m_heightPerCharacter = 0;
     for (Slice& slice : m_slices) {
         slice.height = -1;
     }
@@ -324,8 +349,8 @@ qreal BodyTextView::sliceHeight(qsizetype index) const
     if (slice.height >= 0) {
         return slice.height;
     }
-    if (m_laidOutCharacters > 0) {
-        return m_laidOutHeight * qreal(slice.characters) / qreal(m_laidOutCharacters);
+    if (m_heightPerCharacter > 0) {
+        return m_heightPerCharacter * qreal(slice.characters);
     }
     return estimatedHeight(slice.characters, m_layoutWidth);
 }
@@ -354,10 +379,54 @@ void BodyTextView::scheduleLayout() const
     }
 }
 
+void BodyTextView::layOutEnds() const
+{
+    // The first slice, and the last ones for about a screen: whoever goes to the end finds it laid out.
+    layOutSlice(0);
+    qreal endHeight = 0;
+    for (qsizetype i = qsizetype(m_slices.size()) - 1; i > 0 && endHeight < kLaidOutEndPixels; --i) {
+        layOutSlice(i);
+        endHeight += m_slices[size_t(i)].height;
+    }
+    // The slices between keep this estimate until laid out, so what is on screen moves only with them.
+    if (m_heightPerCharacter <= 0 && m_laidOutCharacters > 0) {
+        m_heightPerCharacter = m_laidOutHeight / qreal(m_laidOutCharacters);
+    }
+    scheduleLayout();
+}
+
+qreal BodyTextView::sliceTop(qsizetype index) const
+{
+    qreal top = 0;
+    for (qsizetype i = 0; i < index; ++i) {
+        top += sliceHeight(i);
+    }
+    return top;
+}
+
 void BodyTextView::layOutMore()
 {
     if (m_layoutWidth <= 0) {
         return;
+    }
+    // What the scroll area shows stays where it is while the slices above it grow or shrink from their
+    // estimates: the slice at the top of the view is found first, and the view follows its move.
+    QAbstractScrollArea* area = nullptr;
+    for (QWidget* w = parentWidget(); w && !area; w = w->parentWidget()) {
+        area = qobject_cast<QAbstractScrollArea*>(w);
+    }
+    const qreal viewTop = area ? -mapTo(area->viewport(), QPoint(0, 0)).y() : 0;
+    qsizetype anchor = -1;
+    qreal anchorTop = 0;
+    if (viewTop > 0) {
+        for (qsizetype i = 0; i < qsizetype(m_slices.size()); ++i) {
+            const qreal height = sliceHeight(i);
+            if (anchorTop + height > viewTop) {
+                anchor = i;
+                break;
+            }
+            anchorTop += height;
+        }
     }
     // Short enough that scrolling and typing elsewhere stay smooth; a slice is laid out whole, though.
     constexpr qint64 kBudgetMs = 8;
@@ -369,6 +438,15 @@ void BodyTextView::layOutMore()
     updateGeometry();
     update();
     scheduleLayout();
+    const int shift = anchor >= 0 ? int(std::lround(sliceTop(anchor) - anchorTop)) : 0;
+    if (shift != 0) {
+        // The new height reaches the scroll area first (one level of layouts at a time), so the scroll
+        // bar has the range to move in.
+        for (int level = 0; level < 4 && height() != heightForWidth(width()); ++level) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() + shift);
+    }
 }
 
 int BodyTextView::heightForWidth(int width) const
@@ -392,8 +470,7 @@ int BodyTextView::heightForWidth(int width) const
         // Asked about another width while the body is laid out at one: lines grow as the width shrinks.
         return int(std::ceil(totalHeight() * m_layoutWidth / std::max(textWidth, 1)));
     }
-    layOutSlice(0);
-    scheduleLayout();
+    layOutEnds();
     return int(std::ceil(totalHeight()));
 }
 
@@ -409,8 +486,7 @@ void BodyTextView::resizeEvent(QResizeEvent* event)
     const int textWidth = std::min(width(), kMaxWidth);
     if (textWidth != m_layoutWidth && !m_paragraphs.isEmpty()) {
         setLayoutWidth(textWidth);
-        layOutSlice(0);
-        scheduleLayout();
+        layOutEnds();
         updateGeometry();
     }
 }

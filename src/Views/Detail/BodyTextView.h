@@ -23,21 +23,25 @@ struct EditorPalette;
 /// 8, at most 680 pixels wide. The text cannot be selected.
 ///
 /// The body is held in slices of whole paragraphs (a paragraph longer than a slice is cut at its line
-/// breaks), each its own document, built and laid out when first needed; painting only draws them.
-/// A body of one slice is laid out whole when its height is first asked for. A longer one is laid out
-/// a slice at a time: the first slice at once, the slices being drawn when they are drawn, and the
-/// rest between frames, a few milliseconds at a time; until then a slice counts with a height
-/// estimated from its length at the height per character laid out so far. Colours follow the
-/// appearance when it changes.
+/// breaks, and a line longer than a slice into display blocks as the editor holds it), each its own
+/// document, built and laid out when first needed; painting only draws them. A body of one slice is
+/// laid out whole when its height is first asked for. A longer one is laid out a slice at a time: the
+/// first slice and the last ones at once (so the end is where it shows when the user goes there), the
+/// slices being drawn when they are drawn, and the rest between frames, a few milliseconds at a time;
+/// until then a slice counts with a height estimated from its length at the height per character of
+/// those first laid out, and an enclosing scroll area keeps what it shows in place as the slices above
+/// it take their real heights. Colours follow the appearance when it changes.
 class BodyTextView final : public QWidget {
     Q_OBJECT
 
 public:
-    /// The most characters (UTF-16 units) one slice holds, unless a single line is longer.
+    /// The most characters (UTF-16 units) one slice holds, unless one display block alone is longer.
     static constexpr int kSliceCharacters = 16000;
     /// Rich text longer than this (bytes of RTF) is read on another thread; until it has been read the
     /// body draws nothing and keeps a height estimated from the plain body's length.
     static constexpr qsizetype kReadAsideBytes = 1024 * 1024;
+    /// How much of a long body's end is laid out with its first slice, pixels.
+    static constexpr qreal kLaidOutEndPixels = 2000;
 
     explicit BodyTextView(QWidget* parent = nullptr);
     ~BodyTextView() override;
@@ -81,6 +85,8 @@ private:
         qsizetype start = 0;
         qsizetype length = 0;
         bool endsParagraph = true;
+        /// Whether it starts inside a line, going on the piece before it as a display block does.
+        bool continues = false;
     };
     struct Slice {
         qsizetype firstPiece = 0;
@@ -114,8 +120,13 @@ private:
     /// Lays every slice out at `textWidth` from now on, forgetting heights at any other width.
     void setLayoutWidth(int textWidth) const;
     void layOutSlice(qsizetype index) const;
-    /// Lays slices out for a few milliseconds, then lets a frame be drawn and goes on.
+    /// Lays the first slice out, and the last ones for at least kLaidOutEndPixels, then the rest later.
+    void layOutEnds() const;
+    /// Lays slices out for a few milliseconds, then lets a frame be drawn and goes on; an enclosing scroll
+    /// area is scrolled by as much as the slice at the top of its view moved.
     void layOutMore();
+    /// Where a slice starts, pixels from the top, laid out or estimated.
+    qreal sliceTop(qsizetype index) const;
     void scheduleLayout() const;
     /// A slice's height at the layout width: laid out, or estimated from its length.
     qreal sliceHeight(qsizetype index) const;
@@ -140,6 +151,9 @@ private:
     mutable int m_layoutWidth = 0;
     mutable qsizetype m_laidOutCharacters = 0;
     mutable qreal m_laidOutHeight = 0;
+    /// What a slice not laid out yet counts per character at the layout width, pixels; fixed once the
+    /// ends are laid out, so that only slices being laid out change their height.
+    mutable qreal m_heightPerCharacter = 0;
     QTimer* m_layoutTimer;
     bool m_readingAside = false;
     /// The read on another thread, while one is under way.

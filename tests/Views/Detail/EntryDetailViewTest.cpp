@@ -1,5 +1,6 @@
 #include "EntryDetailViewTest.h"
 
+#include "common/EditorTestSupport.h"
 #include "common/FakeAuthenticator.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
@@ -7,7 +8,9 @@
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/FloatingFormatBar.h"
 #include "Editor/FormattableTextEditor.h"
+#include "Editor/Rtf/RtfReader.h"
 #include "Editor/Rtf/RtfWriter.h"
+#include "Editor/TextAttributes.h"
 #include "Editor/VesperlogTextView.h"
 #include "Media/AudioClipsView.h"
 #include "Media/ImageGalleryView.h"
@@ -82,6 +85,33 @@ QByteArray entriesFile()
 }
 
 /// The entry with this id as entries.json holds it.
+/// Carries out the layouts asked for, a level at a time, up to the window.
+void settleLayouts()
+{
+    for (int level = 0; level < 4; ++level) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+}
+
+/// The scroll area `body` is read in.
+QScrollArea* scrollAreaOf(QWidget* body)
+{
+    for (QWidget* w = body->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(w)) {
+            return area;
+        }
+    }
+    return nullptr;
+}
+
+/// Whether the bottom of `body`, laid out as the layouts ask, is inside the area's viewport.
+bool endInView(const QScrollArea& area, const QWidget& body)
+{
+    settleLayouts();
+    const int bottom = body.mapTo(area.viewport(), QPoint(0, body.height())).y();
+    return bottom > 0 && bottom <= area.viewport()->height();
+}
+
 std::optional<JournalEntry> onDisk(const QUuid& id)
 {
     const auto decoded = vsp::decodeEntries(entriesFile());
@@ -958,7 +988,7 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
         QCoreApplication::processEvents();
     }
     QCOMPARE(body->laidOutCharacters(), body->characterCount());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    settleLayouts();
     BodyTextView whole;
     whole.setSliceCharacters(std::numeric_limits<int>::max());
     AppSettings settings;
@@ -985,17 +1015,86 @@ void EntryDetailViewTest::tallBody_scrolledToTheEnd_showsItsLastLine()
     QVERIFY(body->height() > QLAYOUTSIZE_MAX);
     QCOMPARE(body->height(), body->heightForWidth(body->width()));
 
-    QScrollArea* area = nullptr;
-    for (QScrollArea* candidate : d.findChildren<QScrollArea*>()) {
-        if (candidate->widget() && candidate->widget()->isAncestorOf(body)) {
-            area = candidate;
-        }
-    }
+    QScrollArea* area = scrollAreaOf(body);
     QVERIFY(area);
     area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
     // The body's last line sits inside the viewport, above the related entries below it.
-    const int bottom = body->mapTo(area->viewport(), QPoint(0, body->height())).y();
-    QVERIFY2(bottom > 0 && bottom <= area->viewport()->height(), qPrintable(QString::number(bottom)));
+    QVERIFY2(endInView(*area, *body), qPrintable(QString::number(body->height())));
+}
+
+void EntryDetailViewTest::longBody_scrolledToTheEnd_staysThereWhileItIsLaidOut()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    BodyTextView* body = vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"));
+    body->setSliceCharacters(2000);
+    // One line, narrow letters first and wide ones at the end: the first slice tells little of the rest.
+    const JournalEntry giant = makeEntry(QStringLiteral("Wide end"), QStringLiteral("il ").repeated(8000)
+                                                                         + QStringLiteral("WM ").repeated(8000) + u'.');
+    j.store.addEntry(giant);
+    j.store.setSelectedEntryID(giant.id);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QVERIFY(body->laidOutCharacters() < body->characterCount());
+    QScrollArea* area = scrollAreaOf(body);
+    QVERIFY(area);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    QVERIFY(endInView(*area, *body));
+    // As what is drawn and then the rest are laid out, the end stays where the user went.
+    for (int turn = 0; turn < 10000 && body->laidOutCharacters() < body->characterCount(); ++turn) {
+        area->viewport()->repaint();
+        QVERIFY2(endInView(*area, *body), qPrintable(QString::number(turn)));
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(body->laidOutCharacters(), body->characterCount());
+    QVERIFY(endInView(*area, *body));
+}
+
+void EntryDetailViewTest::oneParagraphGiant_readsAndEditsAsStored()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    // No line break at all, over two slices long: a pasted transcript.
+    JournalEntry giant = makeEntry(QStringLiteral("Transcript"),
+                                   vsp::test::oneLineOfSentences(2 * BodyTextView::kSliceCharacters + 100));
+    const QString text = giant.body.toString();
+    QTextDocument written;
+    written.setPlainText(text);
+    giant.bodyRTF = vsp::rtf::writeRtf(written);
+    j.store.addEntry(giant);
+    j.store.setSelectedEntryID(giant.id);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    BodyTextView* body = vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"));
+    QVERIFY(body->isRich());
+    QCOMPARE(body->paragraphTexts(), QStringList{text});
+    // Read a slice at a time, in display blocks, the text as it is.
+    const QString first = vsp::editor::plainTextOf(body->document());
+    QVERIFY(body->document().blockCount() > 1);
+    QVERIFY(first.size() <= BodyTextView::kSliceCharacters && text.startsWith(first));
+
+    // Edited and left untouched, the entry keeps its stored body and RTF to the byte.
+    d.startEditing();
+    d.saveEdits();
+    QCOMPARE(onDisk(giant.id)->body.toString(), text);
+    QCOMPARE(onDisk(giant.id)->bodyRTF, giant.bodyRTF);
+
+    // Words typed at the start of a display block land there in the body and in its RTF.
+    d.startEditing();
+    QTextEdit* view = vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView();
+    const int at = view->document()->findBlockByNumber(2).position();
+    QTextCursor caret = view->textCursor();
+    caret.setPosition(at);
+    view->setTextCursor(caret);
+    QTest::keyClicks(view, QStringLiteral("Typed here. "));
+    d.saveEdits();
+    QString expected = text;
+    // Two display breaks before it, which stand for nothing.
+    expected.insert(at - 2, QStringLiteral("Typed here. "));
+    QCOMPARE(onDisk(giant.id)->body.toString(), expected);
+    QTextDocument reread;
+    QVERIFY(vsp::rtf::readRtf(*onDisk(giant.id)->bodyRTF, reread));
+    QCOMPARE(reread.blockCount(), 1);
+    QCOMPARE(vsp::editor::plainTextOf(reread), expected);
 }
 
 void EntryDetailViewTest::storedTab_drawsAsAGap_data()
@@ -1105,7 +1204,7 @@ void EntryDetailViewTest::editLayout_tabLeavesBodyForAttachments_ctrlTabTypesTab
     QVERIFY(at(QStringLiteral("detailTagField")) < at(QStringLiteral("format:size:26")));
     QCOMPARE(chain.last()->objectName(), QStringLiteral("design:mono"));
     // The frameless fields Tab reaches show the ring.
-    for (const QString name : {QStringLiteral("detailTitleField"), QStringLiteral("detailTagField")}) {
+    for (const QString& name : {QStringLiteral("detailTitleField"), QStringLiteral("detailTagField")}) {
         chain.at(at(name))->setFocus(Qt::TabFocusReason);
         QVERIFY2(vsp::shownFocusRing(), qPrintable(name));
     }

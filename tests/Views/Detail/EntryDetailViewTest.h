@@ -42,6 +42,8 @@ private Q_SLOTS:
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
     void tallBody_scrolledToTheEnd_showsItsLastLine();
+    void oneParagraphGiant_readsAndEditsAsStored();
+    void longBody_scrolledToTheEnd_staysThereWhileItIsLaidOut();
     void storedTab_drawsAsAGap_data();
     void storedTab_drawsAsAGap();
     void imageDrop_onlyWhileEditing_onlyReadableImages();
