@@ -959,8 +959,8 @@ void ComposeView::refreshFloatingBar()
         m_floatingBar->dismiss(animatesChanges());
         return;
     }
-    m_floatingBar->presentWithin(compose::floatingBarOffset(
-        m_selectionState->selectionRect(), m_selectionState->lineBelowBottom(), m_floatingBar->glassHeight()));
+    m_floatingBar->presentWithin(
+        compose::floatingBarOffset(m_selectionState->selectionRect(), m_floatingBar->glassHeight()));
 }
 
 void ComposeView::refreshExpiration()
