@@ -14,13 +14,16 @@
 #include "Theme/Transitions.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QLabel>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include <atomic>
 
@@ -526,6 +529,45 @@ void ImagesTest::cachedImage_atRest_spinsWhileLoading()
         }
     }
     QVERIFY(ring > 20);
+}
+
+void ImagesTest::cachedImage_unreadableFile_saysSoInsteadOfSpinning_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("missing file") << QByteArray() << false;
+    QTest::newRow("not a picture") << QByteArray("plain words, no picture") << true;
+}
+
+void ImagesTest::cachedImage_unreadableFile_saysSoInsteadOfSpinning()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, exists);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    if (exists) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QWidget host;
+    host.resize(300, 200);
+    vsp::setAnimationsEnabled(true);
+    auto* view = new CachedImageView(path, true, 400, ImageContentMode::Fill, &host);
+    view->setGeometry(0, 0, 300, 120);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QTRY_VERIFY(!view->isLoading());
+    QVERIFY(view->loadFailed());
+    // No spinner goes on turning for a load that has ended, and the frame says what happened.
+    QVERIFY(!view->findChild<QVariantAnimation*>());
+    QCOMPARE(view->toolTip(), CachedImageView::unreadableText());
+    // A picture found later in its place is shown, and the message goes.
+    view->setPath(photoIn(vsp::newUuid(), QStringLiteral("a.jpg"), QSize(90, 60)));
+    QVERIFY(!view->loadFailed());
+    QTRY_VERIFY(!view->isLoading());
+    QVERIFY(!view->loadFailed());
+    QCOMPARE(view->toolTip(), QString());
 }
 
 // ------------------------------------------------------------------------------------------ lightbox

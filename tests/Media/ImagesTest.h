@@ -27,6 +27,8 @@ private Q_SLOTS:
     void cachedImage_undecodableFile_keepsPlaceholder();
     void cachedImage_pictureIsMadeForItsFrameOffTheGuiThread();
     void cachedImage_atRest_spinsWhileLoading();
+    void cachedImage_unreadableFile_saysSoInsteadOfSpinning_data();
+    void cachedImage_unreadableFile_saysSoInsteadOfSpinning();
 
     void gallery_noNames_showsNothing();
     void gallery_clicks_data();

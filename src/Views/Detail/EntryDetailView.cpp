@@ -1322,10 +1322,9 @@ void EntryDetailView::refreshFloatingBar()
         return;
     }
     const QRectF selection = m_selection->selectionRect();
-    const qreal below = m_selection->lineBelowBottom();
     const qreal barHeight = m_floatingBar->glassHeight();
-    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection, below, barHeight)
-                                               : vsp::detail::editBarOffset(selection, below, barHeight));
+    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection, barHeight)
+                                               : vsp::detail::editBarOffset(selection, barHeight));
 }
 
 void EntryDetailView::applyTheme()
