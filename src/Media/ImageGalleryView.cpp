@@ -799,6 +799,14 @@ void ImageLightbox::paintEvent(QPaintEvent*)
     const double appeared = std::clamp(m_appeared->value(), 0.0, 1.2);
     p.fillRect(rect(), QColor::fromRgbF(0, 0, 0, float(0.75 * std::clamp(appeared, 0.0, 1.0))));
     const QRectF photo = photoRect();
+    if (!m_watcher && m_image.isNull() && !m_path.isEmpty() && appeared > 0) {
+        // The load ended without a picture: the dark backdrop alone would look like one still coming.
+        p.setOpacity(std::clamp(appeared, 0.0, 1.0));
+        p.setPen(QColor(255, 255, 255, 220));
+        p.setFont(vsp::fonts::system(15));
+        p.drawText(room(), Qt::AlignCenter | Qt::TextWordWrap, CachedImageView::unreadableText());
+        return;
+    }
     if (photo.isEmpty() || appeared <= 0 || m_card.isNull() || m_cardFor.isEmpty()) {
         return;
     }

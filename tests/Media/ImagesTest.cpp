@@ -589,6 +589,28 @@ void ImagesTest::lightbox_fitsPhotoWithinPadding()
     QCOMPARE(box->photoRect().width(), 480.0);
 }
 
+void ImagesTest::lightbox_missingFile_saysItCannotBeRead()
+{
+    QWidget host;
+    host.resize(800, 600);
+    vsp::setAnimationsEnabled(false);
+    auto* box = new ImageLightbox(
+        vsp::newUuid(), QStringLiteral("gone.jpg"), [] {}, &host);
+    QSignalSpy finished(box, &ImageLightbox::loadFinished);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QTRY_VERIFY(finished.count() > 0);
+    // Light text shows in the middle of the dark backdrop.
+    const QImage picture = box->grab().toImage();
+    int light = 0;
+    for (int y = 250; y < 350; ++y) {
+        for (int x = 200; x < 600; ++x) {
+            light += qGray(picture.pixel(x, y)) > 160 ? 1 : 0;
+        }
+    }
+    QVERIFY2(light > 50, qPrintable(QString::number(light)));
+}
+
 void ImagesTest::lightbox_closes_data()
 {
     QTest::addColumn<QString>("how");

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void gallery_comingInWhilePhotosDecode_picturesPlaceholderThenPhotos();
 
     void lightbox_fitsPhotoWithinPadding();
+    void lightbox_missingFile_saysItCannotBeRead();
     void lightbox_closes_data();
     void lightbox_closes();
 
