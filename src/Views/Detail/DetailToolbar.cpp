@@ -143,17 +143,10 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     row->addLayout(group);
 
     connect(m_edit, &QAbstractButton::clicked, this, [this] {
-        // Pressed from the keyboard (a click leaves the focus where it was), the button keeps the
-        // keyboard: the layouts changing under it would otherwise hand it to the next control on the
-        // page, a photo, and scroll the page there.
-        const bool fromKeyboard = m_edit->hasFocus();
         if (m_editing) {
             m_onEditDone();
         } else {
             m_onEdit();
-        }
-        if (fromKeyboard) {
-            m_edit->setFocus(Qt::OtherFocusReason);
         }
     });
     connect(m_focus, &QAbstractButton::clicked, this, [this] {
@@ -198,6 +191,11 @@ void DetailToolbar::setEntry(const JournalEntry& entry, bool isEditing, bool ani
     m_entry = entry;
     m_editing = isEditing;
     refresh();
+}
+
+void DetailToolbar::focusEditButton()
+{
+    m_edit->setFocus(Qt::OtherFocusReason);
 }
 
 void DetailToolbar::refresh()

@@ -1617,8 +1617,16 @@ void EntryDetailViewTest::focusModeUnderTheLock_neitherEditsNorWrites()
     QCOMPARE(d.layout(), EntryDetailView::Layout::Focus);
 }
 
-void EntryDetailViewTest::editAndDoneByKeyboard_keepTheKeyboardOnTheButton()
+void EntryDetailViewTest::doneByKeyboard_givesTheKeyboardToEdit_data()
 {
+    QTest::addColumn<bool>("fromButton");
+    QTest::newRow("Done pressed") << true;
+    QTest::newRow("Ctrl+E in the text") << false;
+}
+
+void EntryDetailViewTest::doneByKeyboard_givesTheKeyboardToEdit()
+{
+    QFETCH(bool, fromButton);
     Journal j;
     EntryDetailView& d = j.detail();
     j.window.activateWindow();
@@ -1627,11 +1635,18 @@ void EntryDetailViewTest::editAndDoneByKeyboard_keepTheKeyboardOnTheButton()
     edit->setFocus(Qt::TabFocusReason);
     QTest::keyClick(edit, Qt::Key_Space);
     QVERIFY(d.isEditing());
-    QVERIFY(edit->hasFocus());
     viewfixtures::finishAnimations(&j.window);
-    QTest::keyClick(edit, Qt::Key_Space);
+    if (fromButton) {
+        edit->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(edit, Qt::Key_Space);
+    } else {
+        QTextEdit* text = vsp::test::child<FormattableTextEditor>(d, QStringLiteral("detailBody"))->textView();
+        text->setFocus(Qt::TabFocusReason);
+        d.toggleEdit();
+    }
     QVERIFY(!d.isEditing());
     viewfixtures::finishAnimations(&j.window);
+    // Not the read page's photo or tag: the page does not scroll away from where it was.
     QVERIFY(edit->hasFocus());
 }
 

@@ -56,7 +56,8 @@ private Q_SLOTS:
     void leavingAnUntouchedEdit_neverRewritesTheEntry();
     void focusModeUnderTheLock_neitherEditsNorWrites();
     void keysWhileReading_neverReachTheEditor();
-    void editAndDoneByKeyboard_keepTheKeyboardOnTheButton();
+    void doneByKeyboard_givesTheKeyboardToEdit_data();
+    void doneByKeyboard_givesTheKeyboardToEdit();
     void editUnderMotion_savesAtOnce_keepsTypedText_data();
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
