@@ -233,7 +233,7 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
     m_toggle->setMetrics(10, 26);
     m_toggle->setShape(GlassShape::RoundedRect, 8);
     m_toggle->setForeground(
-        [this](bool) { return m_has ? Color::resolvedAccent(1.0).resolve() : Color::tertiaryStyle().resolve(); });
+        [this](bool) { return m_has ? Color::resolvedAccentText().resolve() : Color::tertiaryStyle().resolve(); });
     m_toggle->setGlass([this] {
         return m_has ? Glass::regular().tinted(Color::resolvedAccent(0.12)).makeInteractive()
                      : Glass::regular().makeInteractive();
@@ -471,7 +471,7 @@ GlassChipButton* makeDoneButton(QWidget* parent)
     done->setTextFont(fonts::system(11, QFont::Medium));
     done->setMetrics(14, 28);
     done->setShape(GlassShape::Capsule, 0);
-    done->setForeground([](bool) { return Color::resolvedAccent(1.0).resolve(); });
+    done->setForeground([](bool) { return Color::resolvedAccentText().resolve(); });
     done->setGlass([] { return Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive(); });
     return done;
 }
