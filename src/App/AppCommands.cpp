@@ -33,7 +33,7 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     setObjectName(QStringLiteral("appCommands"));
     JournalStore& store = app.store();
 
-    QMenu* appMenu = menuBar->addMenu(tr("&Vesperlog"));
+    QMenu* appMenu = menuBar->addMenu(tr("Vesper&log"));
     m_about = addAction(appMenu, QStringLiteral("about"), tr("About Vesperlog"));
     m_about->setMenuRole(QAction::AboutRole);
     m_checkForUpdates = addAction(appMenu, QStringLiteral("checkForUpdates"), tr("Check for Updates…"));

@@ -521,9 +521,14 @@ void VesperlogApp::openWindow(const QString& id)
     if (id == vsp::composeWindowID()) {
         if (!m_composeWindow) {
             m_composeWindow = new ComposeWindow(*m_store, *m_settings, *m_moodStore, m_options.composeContent);
-            WindowPlacement::remember(
+            const bool placed = WindowPlacement::remember(
                 m_composeWindow, m_settings->composeWindowGeometry(),
                 [this](const QByteArray& geometry) { m_settings->setComposeWindowGeometry(geometry); });
+            // Left to the window manager, a new window may open in a corner of the screen, far from
+            // the journal it writes into.
+            if (!placed) {
+                WindowPlacement::centreOver(m_composeWindow, m_mainWindow);
+            }
         }
         m_composeWindow->present();
     } else if (id == QLatin1String("settings")) {

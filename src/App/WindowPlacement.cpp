@@ -28,6 +28,9 @@ protected:
                 m_shown = true;
                 // Before the window appears: its default size may be larger than a small or scaled screen.
                 vsp::fitToScreen(m_window);
+                // A frame known already (the platform frames windows itself) was fitted just now: a
+                // later move is the user's own.
+                m_framed = m_window->frameGeometry() != m_window->geometry();
             } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_shown && !m_framed
                        && m_window->frameGeometry() != m_window->geometry()) {
                 // The window manager has framed the window: the frame must fit too.
@@ -58,14 +61,31 @@ private:
 
 namespace WindowPlacement {
 
-void remember(QWidget* window, const QByteArray& stored, std::function<void(const QByteArray&)> store)
+bool remember(QWidget* window, const QByteArray& stored, std::function<void(const QByteArray&)> store)
 {
-    if (!stored.isEmpty()) {
-        if (window->restoreGeometry(stored)) {
-            vsp::fitToScreen(window);
-        }
+    const bool restored = !stored.isEmpty() && window->restoreGeometry(stored);
+    if (restored) {
+        vsp::fitToScreen(window);
     }
     new PlacementKeeper(window, std::move(store));
+    return restored;
+}
+
+void centreOver(QWidget* window, const QWidget* over)
+{
+    if (!over || !over->isVisible()) {
+        return;
+    }
+    // The window's frame, not known before its first show, is taken to be as large as the other's.
+    const QRect inner = over->geometry();
+    const QRect outer = over->frameGeometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    QRect placed = QRect(QPoint(), window->size()).marginsAdded(frame);
+    placed.moveCenter(outer.center());
+    // A window's position is its frame's.
+    window->move(placed.topLeft());
+    vsp::fitToScreen(window);
 }
 
 } // namespace WindowPlacement

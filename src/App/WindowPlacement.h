@@ -17,6 +17,10 @@ class QWidget;
 /// position. A window never shown stores nothing.
 namespace WindowPlacement {
 
-void remember(QWidget* window, const QByteArray& stored, std::function<void(const QByteArray&)> store);
+/// Returns whether `stored` placed the window.
+bool remember(QWidget* window, const QByteArray& stored, std::function<void(const QByteArray&)> store);
+
+/// Puts `window` at its present size centred over `over` (a shown window), kept on `over`'s screen.
+void centreOver(QWidget* window, const QWidget* over);
 
 } // namespace WindowPlacement

@@ -46,28 +46,6 @@ QRectF selectionBounds(const QTextDocument& document, int start, int end)
     return bounds;
 }
 
-// Bottom of the first line at or below `y` from the block holding `from` on, in document coordinates;
-// `y` itself when there is none.
-qreal nextLineBottom(const QTextDocument& document, int from, qreal y)
-{
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    for (QTextBlock block = document.findBlock(from); block.isValid(); block = block.next()) {
-        const QTextLayout* textLayout = block.layout();
-        if (!textLayout) {
-            continue;
-        }
-        const qreal top = layout->blockBoundingRect(block).top();
-        for (int i = 0; i < textLayout->lineCount(); ++i) {
-            const QTextLine line = textLayout->lineAt(i);
-            // Half a pixel of slack: line positions are fractional.
-            if (top + line.y() >= y - 0.5) {
-                return top + line.y() + line.height();
-            }
-        }
-    }
-    return y;
-}
-
 } // namespace
 
 SelectionState::SelectionState(QObject* parent) : QObject(parent)
@@ -86,11 +64,9 @@ void SelectionState::update(const QTextEdit& view, const QWidget* coordinateSpac
             const QPoint offset = view.viewport()->mapTo(view.window(), QPoint(0, 0))
                                   - coordinateSpace->mapTo(coordinateSpace->window(), QPoint(0, 0))
                                   - QPoint(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
-            const qreal below = nextLineBottom(document, end, rect.bottom()) + offset.y();
             rect.translate(offset);
-            if (rect != m_selectionRect || below != m_lineBelowBottom) {
+            if (rect != m_selectionRect) {
                 m_selectionRect = rect;
-                m_lineBelowBottom = below;
                 Q_EMIT selectionRectChanged(rect);
             }
         }

@@ -31,9 +31,6 @@ public:
     /// Bounding rectangle of the selected text in the coordinates of the editor widget (the
     /// FormattableTextEditor), in pixels. Kept from the last non-empty selection while only a caret shows.
     QRectF selectionRect() const { return m_selectionRect; }
-    /// Bottom of the line under the selection's last line, in the coordinates of `selectionRect`, pixels;
-    /// the selection's bottom when no line follows. Announced with `selectionRectChanged`.
-    qreal lineBelowBottom() const { return m_lineBelowBottom; }
     /// Styles of the first selected character (kept from the last non-empty selection).
     bool isBold() const { return m_isBold; }
     bool isItalic() const { return m_isItalic; }
@@ -60,7 +57,6 @@ Q_SIGNALS:
 private:
     bool m_hasSelection = false;
     QRectF m_selectionRect;
-    qreal m_lineBelowBottom = 0;
     bool m_isBold = false;
     bool m_isItalic = false;
     bool m_isUnderline = false;

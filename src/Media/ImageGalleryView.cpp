@@ -6,6 +6,7 @@
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
+#include "Theme/SymbolIcons.h"
 #include "Theme/Transitions.h"
 
 #include <QCache>
@@ -206,6 +207,7 @@ void CachedImageView::startLoad()
         apply(held);
         return;
     }
+    setFailed(false);
     m_watcher = new QFutureWatcher<vsp::photos::FramedLoad>(this);
     auto* watcher = m_watcher;
     const double radius = m_cornerRadius;
@@ -226,9 +228,23 @@ void CachedImageView::startLoad()
     updateSpinner();
 }
 
+QString CachedImageView::unreadableText()
+{
+    return tr("This photo could not be read");
+}
+
+void CachedImageView::setFailed(bool failed)
+{
+    m_failed = failed;
+    setToolTip(failed ? unreadableText() : QString());
+    setAccessibleDescription(failed ? unreadableText() : QString());
+}
+
 void CachedImageView::apply(const QImage& image, const QImage& framed, QSize framedFor)
 {
     const bool sizeChanged = image.isNull() != m_image.isNull() || image.size() != m_image.size();
+    // A load that ended with nothing found no picture there: waiting longer would show nothing more.
+    setFailed(image.isNull() && !m_path.isEmpty());
     m_image = image;
     m_framed = framed;
     m_framedFor = framed.isNull() ? QSize() : framedFor;
@@ -312,7 +328,7 @@ void CachedImageView::resizeEvent(QResizeEvent*)
 
 void CachedImageView::updateSpinner()
 {
-    const bool spin = m_image.isNull() && isVisible() && vsp::animationsEnabled();
+    const bool spin = m_image.isNull() && !m_failed && isVisible() && vsp::animationsEnabled();
     if (spin && !m_spinner) {
         m_spinner = new QVariantAnimation(this);
         m_spinner->setStartValue(0.0);
@@ -340,6 +356,16 @@ void CachedImageView::paintEvent(QPaintEvent*)
         // A picture of a place that moves would hold the spinner still for the whole move, then lose it
         // at once: it shows the plain placeholder.
         if (insideMovingPicture(this)) {
+            return;
+        }
+        if (m_failed) {
+            const QColor ink = Color::vspFgMuted().resolve();
+            const QRectF mark(frame.center().x() - 9, frame.center().y() - 22, 18, 18);
+            vsp::symbols::paint(p, u"exclamationmark.triangle", mark, ink);
+            p.setPen(ink);
+            p.setFont(vsp::fonts::system(11));
+            const QRectF line = frame.adjusted(8, mark.bottom() - frame.top() + 6, -8, 0);
+            p.drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, unreadableText());
             return;
         }
         // The platform's small spinner: an arc turning about the centre.
@@ -773,6 +799,14 @@ void ImageLightbox::paintEvent(QPaintEvent*)
     const double appeared = std::clamp(m_appeared->value(), 0.0, 1.2);
     p.fillRect(rect(), QColor::fromRgbF(0, 0, 0, float(0.75 * std::clamp(appeared, 0.0, 1.0))));
     const QRectF photo = photoRect();
+    if (!m_watcher && m_image.isNull() && !m_path.isEmpty() && appeared > 0) {
+        // The load ended without a picture: the dark backdrop alone would look like one still coming.
+        p.setOpacity(std::clamp(appeared, 0.0, 1.0));
+        p.setPen(QColor(255, 255, 255, 220));
+        p.setFont(vsp::fonts::system(15));
+        p.drawText(room(), Qt::AlignCenter | Qt::TextWordWrap, CachedImageView::unreadableText());
+        return;
+    }
     if (photo.isEmpty() || appeared <= 0 || m_card.isNull() || m_cardFor.isEmpty()) {
         return;
     }

@@ -49,6 +49,11 @@ public:
     QImage image() const { return m_image; }
     /// Whether a load has not ended yet.
     bool isLoading() const { return m_watcher != nullptr; }
+    /// Whether the last load ended without a picture (the file is missing or is not one): the frame then
+    /// says so instead of spinning.
+    bool loadFailed() const { return m_failed; }
+    /// What the frame says when the load failed.
+    static QString unreadableText();
     /// Whether the picture ready for the current frame has come (what a paint copies as it is).
     bool isFramed() const;
     /// Rounds the frame's corners (pixels, 0 for square ones).
@@ -77,6 +82,7 @@ private:
     void dropLoad();
     void apply(const QImage& image, const QImage& framed = {}, QSize framedFor = {});
     void updateSpinner();
+    void setFailed(bool failed);
 
     QString m_path;
     bool m_useThumbnail;
@@ -93,6 +99,7 @@ private:
     QFutureWatcher<QImage>* m_framer = nullptr;
     QSize m_framingFor;
     QVariantAnimation* m_spinner = nullptr;
+    bool m_failed = false;
 };
 
 /// One photo of a gallery: a button showing the photo's thumbnail (at most 400 pixels high, cut to its

@@ -1,5 +1,7 @@
 #include "Media/ImagePickerButton.h"
 
+#include "Platform/FileDialogChooser.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QImageReader>
@@ -41,7 +43,7 @@ QList<QUrl> ImagePickerButton::chooseWithDialog(QWidget* parent)
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setLabelText(QFileDialog::Accept, tr("Attach"));
-    if (dialog.exec() != QDialog::Accepted) {
+    if (vsp::execReturningFocus(dialog) != QDialog::Accepted) {
         return {};
     }
     return dialog.selectedUrls();

@@ -1,7 +1,33 @@
 #include "Platform/FileDialogChooser.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QStandardPaths>
+
+namespace vsp {
+
+QWidget* dialogOwner(QWidget* fallback)
+{
+    QWidget* active = QApplication::activeWindow();
+    return active && active->windowType() != Qt::Popup ? active : fallback;
+}
+
+int execReturningFocus(QDialog& dialog)
+{
+    const QPointer<QWidget> control = QApplication::focusWidget();
+    const int result = dialog.exec();
+    // Without this the window manager may hand the keyboard to whichever window comes next: the main
+    // window, with Settings (which opened the dialog) left behind it.
+    if (control) {
+        QWidget* window = control->window();
+        window->raise();
+        window->activateWindow();
+        control->setFocus(Qt::OtherFocusReason);
+    }
+    return result;
+}
+
+} // namespace vsp
 
 namespace {
 
@@ -14,7 +40,7 @@ QString startFolder()
 
 std::optional<QString> run(QFileDialog& dialog)
 {
-    if (dialog.exec() != QDialog::Accepted) {
+    if (vsp::execReturningFocus(dialog) != QDialog::Accepted) {
         return std::nullopt;
     }
     const QStringList files = dialog.selectedFiles();
@@ -33,7 +59,8 @@ std::optional<QString> FileDialogChooser::chooseExportDestination(JournalStore::
                                                                   const QString& suggestedName)
 {
     const bool markdown = format == JournalStore::ExportFormat::Markdown;
-    QFileDialog dialog(m_parent, markdown ? QStringLiteral("Export as Markdown") : QStringLiteral("Export as JSON"));
+    QFileDialog dialog(vsp::dialogOwner(m_parent),
+                       markdown ? QStringLiteral("Export as Markdown") : QStringLiteral("Export as JSON"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, !m_native);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -49,7 +76,7 @@ std::optional<QString> FileDialogChooser::chooseExportDestination(JournalStore::
 
 std::optional<QString> FileDialogChooser::chooseImportFile(const QString& message, const QString& acceptLabel)
 {
-    QFileDialog dialog(m_parent, message);
+    QFileDialog dialog(vsp::dialogOwner(m_parent), message);
     dialog.setOption(QFileDialog::DontUseNativeDialog, !m_native);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

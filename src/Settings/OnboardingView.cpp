@@ -7,6 +7,7 @@
 #include "Settings/IntroWidgets.h"
 #include "Settings/OnboardingStages.h"
 #include "Theme/AppearanceManager.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
@@ -393,6 +394,10 @@ void OnboardingView::showPage(bool animate)
     // Added to a sheet already on screen, a page shows only when told; its stage starts as it does.
     m_page->show();
     refreshNav();
+    // The last page asks for a name: typing starts there at once (Return still goes forward).
+    if (m_nameField) {
+        m_nameField->setFocus(Qt::OtherFocusReason);
+    }
     if (!moving) {
         return;
     }
@@ -570,6 +575,8 @@ QWidget* OnboardingView::makeYours()
     };
     vsp::onThemeChange(field, styleField);
     connect(field, &QLineEdit::textChanged, field, styleField);
+    // Its frame is drawn by the style sheet, which leaves out the platform's focus frame.
+    vsp::setFocusRing(field, 12);
     name->addWidget(field, 0, Qt::AlignHCenter);
     layout->addLayout(name);
 

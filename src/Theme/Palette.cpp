@@ -79,13 +79,15 @@ const Color& Color::vspFgMuted()
 
 const Color& Color::vspFgDim()
 {
-    static const Color c = adaptive(0x727272, 0x8C8A86);
+    // The tertiary text (counts, dates, status lines, section captions) still reads at 4.5:1 on every
+    // surface text is drawn on; it stays the faintest of the greys.
+    static const Color c = adaptive(0x959595, 0x65635F);
     return c;
 }
 
 const Color& Color::vspFgSubtle()
 {
-    static const Color c = adaptive(0x888888, 0x7A7876);
+    static const Color c = adaptive(0x9C9C9C, 0x61605C);
     return c;
 }
 

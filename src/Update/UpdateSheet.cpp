@@ -520,6 +520,19 @@ void UpdateSheet::build()
     }
     m_column->addWidget(m_panel);
     m_panel->show();
+    // The keyboard starts on the phase's main button, its ring showing, not nowhere until the first Tab.
+    QAbstractButton* start = nullptr;
+    for (const char* name : {"updateNow", "done", "tryAgain"}) {
+        if ((start = m_panel->findChild<QAbstractButton*>(QLatin1String(name)))) {
+            break;
+        }
+    }
+    if (!start) {
+        start = m_panel->findChild<QAbstractButton*>();
+    }
+    if (start) {
+        start->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void UpdateSheet::keyPressEvent(QKeyEvent* event)

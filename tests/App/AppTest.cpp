@@ -25,6 +25,7 @@
 #include "Model/NotificationManager.h"
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingView.h"
+#include "Settings/SettingsView.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/Palette.h"
 #include "Theme/Spring.h"
@@ -148,6 +149,48 @@ struct AppFixture {
         return vsp::test::child<QAction>(*app->mainWindow()->menuBar(), QString::fromLatin1(name));
     }
 };
+
+/// The access key of a text ("&View" gives V), or 0 when it has none ("&&" is a plain ampersand).
+int accessKey(const QString& text)
+{
+    return QKeySequence::mnemonic(text)[0].key();
+}
+
+/// The texts in `texts` that share an access key with an earlier one, written "key: first / second".
+QStringList clashes(const QStringList& texts)
+{
+    QStringList found;
+    QHash<int, QString> seen;
+    for (const QString& text : texts) {
+        const int key = accessKey(text);
+        if (key == 0) {
+            continue;
+        }
+        if (seen.contains(key)) {
+            found << QStringLiteral("%1 / %2").arg(seen.value(key), text);
+        } else {
+            seen.insert(key, text);
+        }
+    }
+    return found;
+}
+
+/// The texts of the buttons and labels a window shows now: one place where Alt+key must find one control.
+QStringList shownTexts(QWidget* window)
+{
+    QStringList texts;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || w->window() != window) {
+            continue;
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            texts << button->text();
+        } else if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy()) {
+            texts << label->text();
+        }
+    }
+    return texts;
+}
 
 /// What a widget shows on screen: its most frequent colour (the ground) and the strongest contrast any
 /// of its pixels has with it (its text, at the glyphs' cores).
@@ -755,6 +798,55 @@ void AppTest::editCommand_startsAndSavesEditing()
     QTest::keyClicks(title, QStringLiteral("!"));
     store.setSelectedEntryID(store.entries().at(1).id);
     QCOMPARE(store.entry(first)->title, QStringLiteral("Renamed!"));
+}
+
+void AppTest::accessKeys_areUniqueInTheMenuBarAndEachWindow()
+{
+    AppFixture f;
+    QMenuBar* bar = f.app->mainWindow()->menuBar();
+    QStringList titles;
+    for (QAction* menu : bar->actions()) {
+        titles << menu->text();
+        if (menu->menu()) {
+            QStringList items;
+            for (QAction* item : menu->menu()->actions()) {
+                items << item->text();
+            }
+            QVERIFY2(clashes(items).isEmpty(), qPrintable(clashes(items).join(u'\n')));
+        }
+    }
+    QCOMPARE(accessKey(titles.value(2)), int(Qt::Key_V)); // Alt+V is the View menu's
+    QVERIFY2(clashes(titles).isEmpty(), qPrintable(clashes(titles).join(u'\n')));
+    QVERIFY2(clashes(shownTexts(f.app->mainWindow())).isEmpty(),
+             qPrintable(clashes(shownTexts(f.app->mainWindow())).join(u'\n')));
+
+    f.app->openWindow(QStringLiteral("settings"));
+    auto* settings = qobject_cast<SettingsView*>(f.app->settingsWindow());
+    QVERIFY(settings);
+    for (int tab = 0; tab < settings->tabCount(); ++tab) {
+        settings->setCurrentTab(tab);
+        const QStringList found = clashes(shownTexts(f.app->settingsWindow()));
+        QVERIFY2(found.isEmpty(), qPrintable(QStringLiteral("tab %1: ").arg(tab) + found.join(u'\n')));
+    }
+    f.command("newEntry")->trigger();
+    QVERIFY2(clashes(shownTexts(f.app->composeWindow())).isEmpty(),
+             qPrintable(clashes(shownTexts(f.app->composeWindow())).join(u'\n')));
+    f.command("checkForUpdates")->trigger();
+    QVERIFY(f.app->updateSheet());
+    QVERIFY2(clashes(shownTexts(f.app->updateSheet())).isEmpty(),
+             qPrintable(clashes(shownTexts(f.app->updateSheet())).join(u'\n')));
+}
+
+void AppTest::composeWindow_firstOpensCentredOverTheMainWindow()
+{
+    AppFixture f;
+    // The whole screen of the test platform: a window centred over it fits without being moved.
+    f.app->mainWindow()->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    f.command("newEntry")->trigger();
+    ComposeWindow* window = f.app->composeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QPoint offset = window->frameGeometry().center() - f.app->mainWindow()->frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2 off").arg(offset.x()).arg(offset.y())));
 }
 
 void AppTest::composeWindow_isSingleAndBounded()

@@ -35,9 +35,11 @@ private Q_SLOTS:
     void entryMenu_whileLocked_isDisabledAndChangesNothing();
     void entryCommands_actOnSelectedEntry();
     void shortcuts_reachTheirCommands();
+    void accessKeys_areUniqueInTheMenuBarAndEachWindow();
     void deleteCommand_deletesOnlyAfterConfirmation();
     void editCommand_startsAndSavesEditing();
     void composeWindow_isSingleAndBounded();
+    void composeWindow_firstOpensCentredOverTheMainWindow();
     void newEntry_fromShortcutToSavedSelectedRow();
     void quickCapture_fromFileMenu_addsEntry();
 

@@ -128,14 +128,14 @@ void ComposeRulesTest::floatingBarOffset_data()
     QTest::addColumn<QRectF>("selection");
     QTest::addColumn<qreal>("barHeight");
     QTest::addColumn<QPointF>("expected");
-    // The line under each selection ends 22 pixels below it.
     QTest::newRow("midX 100 pins left") << QRectF(50, 100, 100, 18) << qreal(36) << QPointF(10, 56);
     QTest::newRow("midX 300") << QRectF(250, 100, 100, 18) << qreal(36) << QPointF(150, 56);
     QTest::newRow("midX 600 pins right") << QRectF(550, 100, 100, 18) << qreal(36) << QPointF(300, 56);
     QTest::newRow("midX 160 lands on 10") << QRectF(150, 100, 20, 18) << qreal(36) << QPointF(10, 56);
-    QTest::newRow("near the top goes below the next line") << QRectF(250, 20, 100, 18) << qreal(36) << QPointF(150, 68);
+    // No room above: 8 below the selection's bottom (20 + 18).
+    QTest::newRow("near the top goes below the selection") << QRectF(250, 20, 100, 18) << qreal(36) << QPointF(150, 46);
     QTest::newRow("minY exactly 44 sits above") << QRectF(250, 44, 100, 18) << qreal(36) << QPointF(150, 0);
-    QTest::newRow("a taller bar needs more room") << QRectF(250, 44, 100, 18) << qreal(40) << QPointF(150, 92);
+    QTest::newRow("a taller bar needs more room") << QRectF(250, 44, 100, 18) << qreal(40) << QPointF(150, 70);
 }
 
 void ComposeRulesTest::floatingBarOffset()
@@ -143,7 +143,7 @@ void ComposeRulesTest::floatingBarOffset()
     QFETCH(QRectF, selection);
     QFETCH(qreal, barHeight);
     QFETCH(QPointF, expected);
-    QCOMPARE(compose::floatingBarOffset(selection, selection.bottom() + 22, barHeight), expected);
+    QCOMPARE(compose::floatingBarOffset(selection, barHeight), expected);
 }
 
 void ComposeRulesTest::tagSuggestions_data()

@@ -14,13 +14,16 @@
 #include "Theme/Transitions.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QLabel>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include <atomic>
 
@@ -528,6 +531,45 @@ void ImagesTest::cachedImage_atRest_spinsWhileLoading()
     QVERIFY(ring > 20);
 }
 
+void ImagesTest::cachedImage_unreadableFile_saysSoInsteadOfSpinning_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("missing file") << QByteArray() << false;
+    QTest::newRow("not a picture") << QByteArray("plain words, no picture") << true;
+}
+
+void ImagesTest::cachedImage_unreadableFile_saysSoInsteadOfSpinning()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, exists);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    if (exists) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QWidget host;
+    host.resize(300, 200);
+    vsp::setAnimationsEnabled(true);
+    auto* view = new CachedImageView(path, true, 400, ImageContentMode::Fill, &host);
+    view->setGeometry(0, 0, 300, 120);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QTRY_VERIFY(!view->isLoading());
+    QVERIFY(view->loadFailed());
+    // No spinner goes on turning for a load that has ended, and the frame says what happened.
+    QVERIFY(!view->findChild<QVariantAnimation*>());
+    QCOMPARE(view->toolTip(), CachedImageView::unreadableText());
+    // A picture found later in its place is shown, and the message goes.
+    view->setPath(photoIn(vsp::newUuid(), QStringLiteral("a.jpg"), QSize(90, 60)));
+    QVERIFY(!view->loadFailed());
+    QTRY_VERIFY(!view->isLoading());
+    QVERIFY(!view->loadFailed());
+    QCOMPARE(view->toolTip(), QString());
+}
+
 // ------------------------------------------------------------------------------------------ lightbox
 
 void ImagesTest::lightbox_fitsPhotoWithinPadding()
@@ -545,6 +587,28 @@ void ImagesTest::lightbox_fitsPhotoWithinPadding()
     host.resize(600, 900);
     QCOMPARE(box->geometry(), host.rect());
     QCOMPARE(box->photoRect().width(), 480.0);
+}
+
+void ImagesTest::lightbox_missingFile_saysItCannotBeRead()
+{
+    QWidget host;
+    host.resize(800, 600);
+    vsp::setAnimationsEnabled(false);
+    auto* box = new ImageLightbox(
+        vsp::newUuid(), QStringLiteral("gone.jpg"), [] {}, &host);
+    QSignalSpy finished(box, &ImageLightbox::loadFinished);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QTRY_VERIFY(finished.count() > 0);
+    // Light text shows in the middle of the dark backdrop.
+    const QImage picture = box->grab().toImage();
+    int light = 0;
+    for (int y = 250; y < 350; ++y) {
+        for (int x = 200; x < 600; ++x) {
+            light += qGray(picture.pixel(x, y)) > 160 ? 1 : 0;
+        }
+    }
+    QVERIFY2(light > 50, qPrintable(QString::number(light)));
 }
 
 void ImagesTest::lightbox_closes_data()

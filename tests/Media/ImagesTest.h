@@ -27,6 +27,8 @@ private Q_SLOTS:
     void cachedImage_undecodableFile_keepsPlaceholder();
     void cachedImage_pictureIsMadeForItsFrameOffTheGuiThread();
     void cachedImage_atRest_spinsWhileLoading();
+    void cachedImage_unreadableFile_saysSoInsteadOfSpinning_data();
+    void cachedImage_unreadableFile_saysSoInsteadOfSpinning();
 
     void gallery_noNames_showsNothing();
     void gallery_clicks_data();
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void gallery_comingInWhilePhotosDecode_picturesPlaceholderThenPhotos();
 
     void lightbox_fitsPhotoWithinPadding();
+    void lightbox_missingFile_saysItCannotBeRead();
     void lightbox_closes_data();
     void lightbox_closes();
 

@@ -160,6 +160,51 @@ void FileDialogChooserTest::dialogs_cancelled_returnNothing()
              std::nullopt);
 }
 
+void FileDialogChooserTest::dialogFromAnotherWindow_belongsToIt_andGivesTheKeyboardBack_data()
+{
+    QTest::addColumn<bool>("import");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("import cancelled") << true << false;
+    QTest::newRow("export cancelled") << false << false;
+    QTest::newRow("export accepted") << false << true;
+}
+
+void FileDialogChooserTest::dialogFromAnotherWindow_belongsToIt_andGivesTheKeyboardBack()
+{
+    QFETCH(bool, import);
+    QFETCH(bool, accept);
+    // The main window the chooser was made for, and Settings, whose button asks for the dialog.
+    QWidget main;
+    main.resize(400, 300);
+    main.show();
+    QWidget settings;
+    auto* button = new QPushButton(QStringLiteral("Export as JSON"), &settings);
+    new QLineEdit(&settings);
+    settings.resize(300, 200);
+    settings.show();
+    settings.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&settings));
+    button->setFocus(Qt::TabFocusReason);
+    FileDialogChooser chooser(&main);
+    chooser.setUseNativeDialogs(false);
+    QWidget* owner = nullptr;
+    whenDialogShows([&](QFileDialog* dialog) {
+        owner = dialog->parentWidget();
+        QTest::keyClick(import || !accept ? static_cast<QWidget*>(dialog) : fileNameEdit(dialog),
+                        accept ? Qt::Key_Return : Qt::Key_Escape);
+    });
+
+    if (import) {
+        chooser.chooseImportFile(QStringLiteral("m"), QStringLiteral("Import"));
+    } else {
+        chooser.chooseExportDestination(JournalStore::ExportFormat::Json, QStringLiteral("Vesperlog Export.json"));
+    }
+
+    QCOMPARE(owner, &settings);
+    QTRY_COMPARE(QApplication::activeWindow(), &settings);
+    QVERIFY(button->hasFocus());
+}
+
 void FileDialogChooserTest::exportThroughTheStore_writesTheChosenFile()
 {
     JournalStore store;

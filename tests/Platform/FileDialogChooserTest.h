@@ -13,5 +13,7 @@ private Q_SLOTS:
     void exportDialog_typedNameWithoutExtension_getsTheFormats();
     void importDialog_showsMessageAndButton_andReturnsTheTypedFile();
     void dialogs_cancelled_returnNothing();
+    void dialogFromAnotherWindow_belongsToIt_andGivesTheKeyboardBack_data();
+    void dialogFromAnotherWindow_belongsToIt_andGivesTheKeyboardBack();
     void exportThroughTheStore_writesTheChosenFile();
 };

@@ -12,9 +12,11 @@
 #include "Settings/LockScreenView.h"
 #include "Settings/OnboardingStages.h"
 #include "Settings/OnboardingView.h"
+#include "Theme/FocusRing.h"
 #include "Theme/Spring.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -267,6 +269,24 @@ void LockAndIntroductionTest::introduction_offersNoCloseButton()
     QVERIFY(!(view.windowFlags() & Qt::WindowCloseButtonHint));
     QVERIFY(!view.close());
     QVERIFY(view.isVisible());
+}
+
+void LockAndIntroductionTest::introduction_lastPage_takesTypingInTheNameField()
+{
+    OnboardingView view(fixtures::today());
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    auto* forward = vsp::test::child<QAbstractButton>(view, QStringLiteral("introForward"));
+    for (int i = 0; i < OnboardingView::kLast; ++i) {
+        forward->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(forward, Qt::Key_Space);
+    }
+    QCOMPARE(view.step(), OnboardingView::kLast);
+    QVERIFY(view.m_nameField->hasFocus());
+    QVERIFY(vsp::shownFocusRing());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Ada"));
+    QCOMPARE(view.m_nameField->text(), QStringLiteral("Ada"));
 }
 
 void LockAndIntroductionTest::introduction_finish_storesWhatWasChosen_data()

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void introduction_walkedPageByPage_data();
     void introduction_walkedPageByPage();
     void introduction_offersNoCloseButton();
+    void introduction_lastPage_takesTypingInTheNameField();
     void introduction_finish_storesWhatWasChosen_data();
     void introduction_finish_storesWhatWasChosen();
 };

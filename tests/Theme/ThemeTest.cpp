@@ -112,8 +112,8 @@ void ThemeTest::interfaceColours_resolvePerAppearance_data()
     row("vspMuted", Color::vspMuted(), QColor(0x363636), QColor(0xDAD7CE));
     row("vspForeground", Color::vspForeground(), QColor(0xF0EFE8), QColor(0x1E1C19));
     row("vspFgMuted", Color::vspFgMuted(), QColor(0xA8A8A8), QColor(0x5C5A56));
-    row("vspFgDim", Color::vspFgDim(), QColor(0x727272), QColor(0x8C8A86));
-    row("vspFgSubtle", Color::vspFgSubtle(), QColor(0x888888), QColor(0x7A7876));
+    row("vspFgDim", Color::vspFgDim(), QColor(0x959595), QColor(0x65635F));
+    row("vspFgSubtle", Color::vspFgSubtle(), QColor(0x9C9C9C), QColor(0x61605C));
     row("vspEditorBody", Color::vspEditorBody(), QColor(200, 200, 200), QColor(50, 48, 45));
     row("vspEditorTitle", Color::vspEditorTitle(), QColor(240, 239, 232), QColor(30, 28, 25));
     QColor white(255, 255, 255);
@@ -205,6 +205,46 @@ void ThemeTest::contrastRatio_matchesWcag()
     QFETCH(QColor, b);
     QFETCH(double, ratio);
     QVERIFY2(std::abs(vsp::contrastRatio(a, b) - ratio) < 0.01, qPrintable(QString::number(vsp::contrastRatio(a, b))));
+}
+
+void ThemeTest::textColours_readOnTheirBackgrounds_data()
+{
+    QTest::addColumn<Color>("text");
+    QTest::addColumn<Color>("background");
+    QTest::addColumn<double>("least");
+    // Text read for its content keeps AA on every surface it is drawn on; the tertiary grey also serves
+    // for section captions, which keep 3:1 on the muted fills of chips and placeholders.
+    const std::pair<const char*, Color> texts[] = {
+        {"primary", Color::primaryStyle()},      {"secondary", Color::secondaryStyle()},
+        {"tertiary", Color::tertiaryStyle()},    {"subtle", Color::vspFgSubtle()},
+        {"editor body", Color::vspEditorBody()}, {"editor title", Color::vspEditorTitle()},
+    };
+    const std::pair<const char*, Color> grounds[] = {
+        {"background", Color::vspBackground()},
+        {"surface", Color::vspSurface()},
+        {"surfaceAlt", Color::vspSurfaceAlt()},
+    };
+    for (const auto& [textName, text] : texts) {
+        for (const auto& [groundName, ground] : grounds) {
+            QTest::addRow("%s on %s", textName, groundName) << text << ground << vsp::kTextContrast;
+        }
+    }
+    QTest::newRow("tertiary caption on muted") << Color::tertiaryStyle() << Color::vspMuted() << 3.0;
+    QTest::newRow("subtle caption on muted") << Color::vspFgSubtle() << Color::vspMuted() << 3.0;
+}
+
+void ThemeTest::textColours_readOnTheirBackgrounds()
+{
+    QFETCH(Color, text);
+    QFETCH(Color, background);
+    QFETCH(double, least);
+    for (const Appearance appearance : {Appearance::Dark, Appearance::Light}) {
+        const QColor ground = background.resolve(appearance);
+        const double ratio = vsp::contrastRatio(vsp::composite(text.resolve(appearance), ground), ground);
+        QVERIFY2(ratio >= least, qPrintable(QStringLiteral("%1 in the %2 appearance")
+                                                .arg(ratio, 0, 'f', 2)
+                                                .arg(appearance == Appearance::Dark ? u"dark" : u"light")));
+    }
 }
 
 void ThemeTest::accentPresets_readableInBothAppearances_data()
@@ -322,10 +362,10 @@ void ThemeTest::themeColor_followsEveryChange_andLeavesOtherRolesInherited()
     vsp::setThemeColor(label, QPalette::Link, [] { return Color::resolvedAccentText(); });
 
     AppSettings::instance().setAppearanceMode(QStringLiteral("light"));
-    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x8C8A86).rgb());
+    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x65635F).rgb());
     QCOMPARE(field->palette().color(QPalette::Text).rgb(), Color::vspForeground().light().rgb());
     AppSettings::instance().setAppearanceMode(QStringLiteral("dark"));
-    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x727272).rgb());
+    QCOMPARE(label->palette().color(QPalette::WindowText).rgb(), QColor(0x959595).rgb());
     QCOMPARE(field->palette().color(QPalette::Text).rgb(), Color::vspForeground().dark().rgb());
     // A colour made when applied follows the accent too.
     AppSettings::instance().setAccentColorPreset(QStringLiteral("teal"));

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void accentPresets_tableIsComplete();
     void contrastRatio_matchesWcag_data();
     void contrastRatio_matchesWcag();
+    void textColours_readOnTheirBackgrounds_data();
+    void textColours_readOnTheirBackgrounds();
     void accentPresets_readableInBothAppearances_data();
     void accentPresets_readableInBothAppearances();
 

@@ -206,8 +206,12 @@ void UpdateSheetTest::sheet_returnKey()
     Updater updater(rig.options());
     UpdateSheet sheet(updater);
     sheet.show();
+    sheet.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&sheet));
     updater.open();
     QVERIFY(waitForCheck(updater));
+    // The button Return presses has the keyboard, and shows it, from the start.
+    QVERIFY(button(&sheet, closes ? "done" : "updateNow")->hasFocus());
     QTest::keyClick(&sheet, Qt::Key_Return);
     QCOMPARE(sheet.isVisible(), !closes);
     QCOMPARE(updater.phase(), after);

@@ -112,12 +112,28 @@ QString derivedTitle(const QString& trimmedBody)
     return leftGraphemes(trimmedBody.left(end), kDerivedTitleLength);
 }
 
-QPointF floatingBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight)
+namespace {
+
+/// Between the bar and the selected text, pixels.
+constexpr qreal kFloatingBarGap = 8;
+
+} // namespace
+
+qreal floatingBarLeft(const QRectF& selection)
 {
-    constexpr qreal kGap = 8;
-    const qreal x = std::max<qreal>(10, std::min<qreal>(300, selection.center().x() - 150));
-    const qreal above = selection.top() - kGap - barHeight;
-    return {x, above >= 0 ? above : std::max(lineBelowBottom, selection.bottom()) + kGap};
+    return std::max<qreal>(10, std::min<qreal>(300, selection.center().x() - 150));
+}
+
+qreal floatingBarTopAbove(const QRectF& selection, qreal barHeight)
+{
+    // The glass's own height, not a fixed one: a taller bar needs more room above.
+    return selection.top() - kFloatingBarGap - barHeight;
+}
+
+QPointF floatingBarOffset(const QRectF& selection, qreal barHeight)
+{
+    const qreal above = floatingBarTopAbove(selection, barHeight);
+    return {floatingBarLeft(selection), above >= 0 ? above : selection.bottom() + kFloatingBarGap};
 }
 
 QString entryDateText(double date, const QLocale& locale)

@@ -41,11 +41,16 @@ QString derivedTitle(const QString& trimmedBody);
 /// The first `count` user-perceived characters of `text` (all of it when it has fewer).
 QString leftGraphemes(const QString& text, int count);
 
-/// The floating format bar's offset from the top-left corner of the editor, for the selected text's
-/// rectangle in editor coordinates and a bar `barHeight` pixels tall: x = max(10, min(300, midX − 150));
-/// 8 pixels above the selection where that is 0 or more, else 8 pixels below `lineBelowBottom`, the
-/// bottom of the line under the selection, so the bar never covers the selected line or the next one.
-QPointF floatingBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight);
+/// The floating format bar's offset from the top-left corner of the editor in New Entry and in focus
+/// mode, for the selected text's rectangle in editor coordinates and a bar `barHeight` pixels tall:
+/// x = max(10, min(300, midX − 150)); 8 pixels above the selection where that is 0 or more, else 8
+/// pixels below the selection's bottom (over the line under it, which a selection of the first line
+/// leaves the bar no other place for).
+QPointF floatingBarOffset(const QRectF& selection, qreal barHeight);
+/// The bar's top 8 pixels above the selection (may be negative).
+qreal floatingBarTopAbove(const QRectF& selection, qreal barHeight);
+/// The bar's x for a selection: max(10, min(300, midX − 150)).
+qreal floatingBarLeft(const QRectF& selection);
 
 /// The date row's text for `date` (seconds since 2001-01-01 UTC, shown in local time): the locale's
 /// long date without its year (weekday, day, month), then " · " and its short time without seconds

@@ -303,7 +303,7 @@ QWidget* ComposeView::buildAttachmentRow()
     m_expirationChip->setObjectName(QStringLiteral("expirationChip"));
     m_expirationChip->setTextFont(vsp::fonts::system(11));
     m_expirationChip->setForeground([this](bool) {
-        return m_hasExpiration ? Color::resolvedAccent(1.0).resolve() : Color::tertiaryStyle().resolve();
+        return m_hasExpiration ? Color::resolvedAccentText().resolve() : Color::tertiaryStyle().resolve();
     });
     m_expirationChip->setGlass([this] {
         vsp::Glass glass = vsp::Glass::regular().makeInteractive();
@@ -963,8 +963,8 @@ void ComposeView::refreshFloatingBar()
         m_floatingBar->dismiss(animatesChanges());
         return;
     }
-    m_floatingBar->presentWithin(compose::floatingBarOffset(
-        m_selectionState->selectionRect(), m_selectionState->lineBelowBottom(), m_floatingBar->glassHeight()));
+    m_floatingBar->presentWithin(
+        compose::floatingBarOffset(m_selectionState->selectionRect(), m_floatingBar->glassHeight()));
 }
 
 void ComposeView::refreshExpiration()

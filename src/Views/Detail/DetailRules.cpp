@@ -229,10 +229,10 @@ QList<QRect> flowPlacement(const QList<QSize>& sizes, int width, int spacing, in
     return rects;
 }
 
-QPointF editBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight)
+QPointF editBarOffset(const QRectF& selection, qreal barHeight)
 {
-    // Pinned to the top, the bar covered the first lines' selection: it goes below the next line instead.
-    return vsp::compose::floatingBarOffset(selection, lineBelowBottom, barHeight);
+    const qreal above = vsp::compose::floatingBarTopAbove(selection, barHeight);
+    return {vsp::compose::floatingBarLeft(selection), std::max<qreal>(0, above)};
 }
 
 } // namespace vsp::detail

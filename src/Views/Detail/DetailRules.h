@@ -74,8 +74,8 @@ inline constexpr int kFlowDefaultWidth = 680;
 /// corner; `height` receives the rows' heights plus the spacing between them (0 with no items).
 QList<QRect> flowPlacement(const QList<QSize>& sizes, int width, int spacing, int* height = nullptr);
 
-/// The floating bar's offset in the normal edit layout: as in New Entry (`vsp::compose::floatingBarOffset`),
-/// above the selection where there is room, else below the line under it.
-QPointF editBarOffset(const QRectF& selection, qreal lineBelowBottom, qreal barHeight);
+/// The floating bar's offset in the normal edit layout: x as in New Entry (`vsp::compose::floatingBarOffset`),
+/// 8 pixels above the selection where that is 0 or more, else at the top (y = 0), over the text.
+QPointF editBarOffset(const QRectF& selection, qreal barHeight);
 
 } // namespace vsp::detail

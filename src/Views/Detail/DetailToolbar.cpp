@@ -193,6 +193,11 @@ void DetailToolbar::setEntry(const JournalEntry& entry, bool isEditing, bool ani
     refresh();
 }
 
+void DetailToolbar::focusEditButton()
+{
+    m_edit->setFocus(Qt::OtherFocusReason);
+}
+
 void DetailToolbar::refresh()
 {
     static_cast<TypeChip*>(m_typeChip)->setType(m_entry.type);

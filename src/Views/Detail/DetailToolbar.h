@@ -41,6 +41,9 @@ public:
     /// Builds the "More actions" menu for the entry shown now (the caller shows and deletes it).
     QMenu* buildMenu(QWidget* parent);
 
+    /// Gives the keyboard to the Edit/Done button.
+    void focusEditButton();
+
     /// Replaces the clipboard's content with one plain text.
     static void copyText(const QString& text);
 

@@ -27,6 +27,8 @@ namespace {
 
 /// Switching the expiration on or off.
 constexpr Spring kExpirationSpring{0.25, 1.0};
+/// How strongly the expiration badge's glass takes its colour.
+constexpr float kTintOpacity = 0.1f;
 
 void updateOnThemeChange(QWidget* widget)
 {
@@ -170,14 +172,24 @@ void ExpirationBadge::setDate(double expirationDate, double now)
     update();
 }
 
-QColor ExpirationBadge::color(Expiration status)
+QColor ExpirationBadge::tint(Expiration status, Appearance appearance)
 {
     switch (status) {
-    case Expiration::Past: return Color::adaptive(0x8E8E93, 0x8E8E93).resolve();
-    case Expiration::Today: return Color::adaptive(0xFF9F0A, 0xFF9500).resolve();
+    case Expiration::Past: return Color::adaptive(0x8E8E93, 0x8E8E93).resolve(appearance);
+    case Expiration::Today: return Color::adaptive(0xFF9F0A, 0xFF9500).resolve(appearance);
     case Expiration::Later: break;
     }
-    return Color::resolvedAccent(1.0).resolve();
+    return Color::resolvedAccent(1.0).resolve(appearance);
+}
+
+QColor ExpirationBadge::color(Expiration status, Appearance appearance)
+{
+    // Gold or orange text on a light window reads at about 2:1; the hue stays, the lightness moves.
+    const QColor base = tint(status, appearance);
+    QColor glass = base;
+    glass.setAlphaF(kTintOpacity);
+    return withContrast(base, {composite(glass, Color::vspBackground().resolve(appearance)),
+                               composite(glass, Color::vspSurface().resolve(appearance))});
 }
 
 QSize ExpirationBadge::sizeHint() const
@@ -191,13 +203,14 @@ void ExpirationBadge::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor tint = color(m_status);
-    QColor glassTint = tint;
-    glassTint.setAlphaF(0.1f);
+    const Appearance appearance = AppearanceManager::instance().current();
+    QColor glassTint = tint(m_status, appearance);
+    glassTint.setAlphaF(kTintOpacity);
     paintGlass(p, QRectF(rect()), Glass::regular().tinted(Color(glassTint)), GlassShape::Capsule, 0);
     const qreal mid = height() / 2.0;
-    symbols::paint(p, symbol(), QRectF(10, mid - 5, 10, 10), tint);
-    p.setPen(tint);
+    const QColor ink = color(m_status, appearance);
+    symbols::paint(p, symbol(), QRectF(10, mid - 5, 10, 10), ink);
+    p.setPen(ink);
     p.setFont(fonts::system(11, QFont::Medium));
     p.drawText(QRectF(25, 0, width() - 25, height()), Qt::AlignLeft | Qt::AlignVCenter, m_text);
 }
@@ -220,7 +233,7 @@ ExpirationEditRow::ExpirationEditRow(Clock clock, QWidget* parent)
     m_toggle->setMetrics(10, 26);
     m_toggle->setShape(GlassShape::RoundedRect, 8);
     m_toggle->setForeground(
-        [this](bool) { return m_has ? Color::resolvedAccent(1.0).resolve() : Color::tertiaryStyle().resolve(); });
+        [this](bool) { return m_has ? Color::resolvedAccentText().resolve() : Color::tertiaryStyle().resolve(); });
     m_toggle->setGlass([this] {
         return m_has ? Glass::regular().tinted(Color::resolvedAccent(0.12)).makeInteractive()
                      : Glass::regular().makeInteractive();
@@ -458,7 +471,7 @@ GlassChipButton* makeDoneButton(QWidget* parent)
     done->setTextFont(fonts::system(11, QFont::Medium));
     done->setMetrics(14, 28);
     done->setShape(GlassShape::Capsule, 0);
-    done->setForeground([](bool) { return Color::resolvedAccent(1.0).resolve(); });
+    done->setForeground([](bool) { return Color::resolvedAccentText().resolve(); });
     done->setGlass([] { return Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive(); });
     return done;
 }

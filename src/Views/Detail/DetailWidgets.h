@@ -76,8 +76,11 @@ public:
     Expiration status() const { return m_status; }
     QString text() const { return m_text; }
     QString symbol() const { return expirationSymbol(m_status); }
-    /// Grey, orange or the accent, for the appearance in effect.
-    static QColor color(Expiration status);
+    /// Grey, orange or the accent in `appearance`: the badge's glass is tinted with it.
+    static QColor tint(Expiration status, Appearance appearance);
+    /// The tint darkened (light) or lightened (dark) just enough to read at 4.5:1 on the tinted badge over
+    /// the detail's background: the colour of the badge's text and symbol.
+    static QColor color(Expiration status, Appearance appearance);
     QSize sizeHint() const override;
 
 protected:

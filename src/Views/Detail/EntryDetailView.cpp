@@ -638,6 +638,10 @@ void EntryDetailView::saveEdits()
 
 void EntryDetailView::saveEditsWith(std::optional<vsp::Spring> spring)
 {
+    // The keyboard in what is about to go (the editor, the edit layout's fields, Done) goes on to Edit,
+    // not to the read page's next control (a photo), which would scroll the page there.
+    const QWidget* focused = QApplication::focusWidget();
+    const bool hadKeyboard = focused && isAncestorOf(focused);
     // The store has the words before anything moves on screen.
     commitEdits(m_entry.id);
     if (!m_store.focusMode()) {
@@ -646,6 +650,9 @@ void EntryDetailView::saveEditsWith(std::optional<vsp::Spring> spring)
         syncEditState();
     }
     showLayout(spring);
+    if (hadKeyboard && !m_editing) {
+        m_toolbar->focusEditButton();
+    }
 }
 
 void EntryDetailView::commitEdits()
@@ -1322,10 +1329,9 @@ void EntryDetailView::refreshFloatingBar()
         return;
     }
     const QRectF selection = m_selection->selectionRect();
-    const qreal below = m_selection->lineBelowBottom();
     const qreal barHeight = m_floatingBar->glassHeight();
-    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection, below, barHeight)
-                                               : vsp::detail::editBarOffset(selection, below, barHeight));
+    m_floatingBar->presentWithin(m_focusLayout ? vsp::compose::floatingBarOffset(selection, barHeight)
+                                               : vsp::detail::editBarOffset(selection, barHeight));
 }
 
 void EntryDetailView::applyTheme()

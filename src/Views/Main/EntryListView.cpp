@@ -103,6 +103,11 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
             m_list->setFocus(Qt::OtherFocusReason);
         }
     });
+    // Escape in an empty field closes it; the keyboard goes on in the list below.
+    connect(m_searchField, &SearchField::closeRequested, this, [this] {
+        setShowSearch(false);
+        m_list->setFocus(Qt::OtherFocusReason);
+    });
     connect(&AppNotifications::instance(), &AppNotifications::VspToggleSearch, this, &EntryListView::toggleSearch);
     connect(&store, &JournalStore::navigationChanged, this, &EntryListView::followNavigation);
     connect(m_list->listModel(), &EntryListModel::refreshed, this, &EntryListView::refreshEmptyState);

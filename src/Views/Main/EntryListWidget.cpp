@@ -31,6 +31,8 @@ constexpr double kMeasureMargin = 0.5;
 constexpr int kRowRepaintMargin = 4;
 /// The stand-in height of unmeasured rows until the first rows have been measured.
 constexpr int kFirstEstimate = 100;
+/// How far in from the row's left edge a menu opened from the keyboard starts (pixels).
+constexpr int kKeyboardMenuInset = 24;
 
 } // namespace
 
@@ -597,6 +599,12 @@ void EntryListWidget::onRowClicked(const QPoint& pos)
 
 void EntryListWidget::keyPressEvent(QKeyEvent* event)
 {
+    // The desktop's other key for the context menu; the Menu key arrives as a context menu event.
+    if (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        openKeyboardContextMenu();
+        event->accept();
+        return;
+    }
     if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         switch (event->key()) {
         case Qt::Key_Up:
@@ -621,6 +629,12 @@ void EntryListWidget::keyPressEvent(QKeyEvent* event)
     QAbstractScrollArea::keyPressEvent(event);
 }
 
+void EntryListWidget::openKeyboardContextMenu()
+{
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), mapToGlobal(QPoint()));
+    contextMenuEvent(&event);
+}
+
 void EntryListWidget::focusInEvent(QFocusEvent* event)
 {
     // A click selects and keeps the pointer user's look; focus from the keyboard shows where it is.
@@ -640,14 +654,29 @@ void EntryListWidget::focusOutEvent(QFocusEvent* event)
 void EntryListWidget::contextMenuEvent(QContextMenuEvent* event)
 {
     m_model->refresh();
-    const QModelIndex index = indexAt(event->pos());
+    // From the keyboard (the Menu key, Shift+F10) the menu is the selected row's, opened at that row:
+    // the pointer may rest anywhere, over another row or outside the list.
+    const bool fromKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    QModelIndex index;
+    if (fromKeyboard) {
+        const int row = m_store.selectedEntryID() ? m_model->rowOf(*m_store.selectedEntryID()) : -1;
+        index = row < 0 ? QModelIndex() : m_model->index(row);
+    } else {
+        index = indexAt(event->pos());
+    }
     if (!index.isValid() || m_model->kind(index.row()) != EntryListModel::RowKind::Entry) {
         return;
+    }
+    QPoint at = event->globalPos();
+    if (fromKeyboard) {
+        scrollTo(index);
+        const QRect row = visualRect(index).intersected(viewport()->rect());
+        at = viewport()->mapToGlobal(QPoint(row.left() + kKeyboardMenuInset, row.center().y()));
     }
     const JournalEntry entry = *m_model->entryAt(index.row());
     QMenu* menu = EntryContextMenu::build(m_store, entry, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
+    menu->popup(at);
 }
 
 void EntryListWidget::resizeEvent(QResizeEvent* event)

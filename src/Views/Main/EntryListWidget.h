@@ -13,7 +13,8 @@ class JournalStore;
 /// The scrolling list of the entry column: one column of rows of EntryListModel painted by
 /// EntryListDelegate. A click on an entry row selects its entry in the store; a click on the On This Day
 /// header folds the block, one on its rows selects that entry; the context menu of a row acts on the
-/// row's entry. It never scrolls by itself. It takes the keyboard focus (Tab or a click): Up and Down
+/// row's entry; from the keyboard (the Menu key, Shift+F10) it is the selected row's, opened at that
+/// row. It never scrolls by itself. It takes the keyboard focus (Tab or a click): Up and Down
 /// select the entry row before or after the selected one, Home and End the first and last, Page Up and
 /// Page Down the entry a view's height away, each as a click on that row would, and bring it into view;
 /// the selected row has the focus ring while the focus came from the keyboard. When the listed rows
@@ -91,6 +92,8 @@ private:
     void updateHover(const QPoint& pos);
     /// The entry row a navigation key leads to from the selected one; -1 for none or another key.
     int keyTargetRow(int key);
+    /// The selected row's context menu, as the Menu key opens it.
+    void openKeyboardContextMenu();
     void selectRow(int row);
     void onRowClicked(const QPoint& pos);
 

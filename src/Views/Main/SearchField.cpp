@@ -86,11 +86,24 @@ bool SearchField::eventFilter(QObject* watched, QEvent* event)
             event->ignore();
             return true;
         }
+        // Escape belongs to the field while it has the focus, not to a window's shortcut.
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
     }
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Down && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             Q_EMIT downFromField();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            if (m_edit->text().isEmpty()) {
+                Q_EMIT closeRequested();
+            } else {
+                m_store.setSearchQuery(QString());
+            }
             return true;
         }
     }

@@ -44,6 +44,11 @@ QString monthTitle(const QDate& inMonth, const QLocale& locale)
     return locale.standaloneMonthName(inMonth.month(), QLocale::LongFormat) + u' ' + QString::number(inMonth.year());
 }
 
+QString shortMonthTitle(const QDate& inMonth, const QLocale& locale)
+{
+    return locale.standaloneMonthName(inMonth.month(), QLocale::ShortFormat) + u' ' + QString::number(inMonth.year());
+}
+
 QString dayTitle(const QDate& day, const QLocale& locale)
 {
     return locale.toString(day, vsp::longDateFormatWithoutYear(locale));

@@ -25,6 +25,8 @@ QString monthKey(const QDate& inMonth);
 
 /// The wide month name and the year ("March 2026") in the locale.
 QString monthTitle(const QDate& inMonth, const QLocale& locale);
+/// The abbreviated month name and the year ("Sep 2026"), for a column too narrow for the wide name.
+QString shortMonthTitle(const QDate& inMonth, const QLocale& locale);
 
 /// The picked day's heading: wide weekday, wide month and day number in the locale's order.
 QString dayTitle(const QDate& day, const QLocale& locale);

@@ -748,6 +748,7 @@ void CalendarView::refresh()
     // What the calendar first shows stands still; later changes move, where motion is on.
     const bool animate = m_refreshed && isVisible();
     m_monthTitle = vsp::calendar::monthTitle(month, locale());
+    m_shortMonthTitle = vsp::calendar::shortMonthTitle(month, locale());
     refreshTitle();
     m_grid->setMonth(month, locale().firstDayOfWeek(), animate);
     m_grid->setCounts(m_store.entryDayCounts(m_store.calendarMonth()));
@@ -810,16 +811,26 @@ void CalendarView::refreshColors()
 
 void CalendarView::refreshTitle()
 {
-    // A long month name in a narrow column first steps down a few points, so "December 2026" reads
-    // whole at the list's default width; only below that does it end in an ellipsis.
-    QFont font = titleFont(kTitleSize);
-    for (int size = kTitleSize - 1;
-         size >= kSmallestTitleSize && QFontMetricsF(font).horizontalAdvance(m_monthTitle) > m_title->width(); --size) {
-        font = titleFont(size);
+    // A long month name in a narrow column first steps down a few points, then takes the abbreviated
+    // month ("Sep 2026"): the title is never cut to an ellipsis, down to the list column's minimum width.
+    const auto fits = [this](const QString& text, const QFont& font) {
+        return QFontMetricsF(font).horizontalAdvance(text) <= m_title->width();
+    };
+    QString text = m_shortMonthTitle;
+    QFont font = titleFont(kSmallestTitleSize);
+    bool found = false;
+    for (const QString& candidate : {m_monthTitle, m_shortMonthTitle}) {
+        for (int size = kTitleSize; size >= kSmallestTitleSize && !found; --size) {
+            if (fits(candidate, titleFont(size))) {
+                text = candidate;
+                font = titleFont(size);
+                found = true;
+            }
+        }
     }
     m_title->setFont(font);
-    m_title->setText(QFontMetricsF(font).elidedText(m_monthTitle, Qt::ElideRight, m_title->width()));
-    m_title->setToolTip(m_title->text() == m_monthTitle ? QString() : m_monthTitle);
+    m_title->setText(text);
+    m_title->setToolTip(text == m_monthTitle ? QString() : m_monthTitle);
 }
 
 bool CalendarView::eventFilter(QObject* watched, QEvent* event)

@@ -191,6 +191,7 @@ private:
     vsp::GlassButton* m_back;
     QLabel* m_title;
     QString m_monthTitle;
+    QString m_shortMonthTitle;
     GlassChipButton* m_today;
     vsp::GlassButton* m_previous;
     vsp::GlassButton* m_next;

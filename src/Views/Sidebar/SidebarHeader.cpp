@@ -117,6 +117,7 @@ void SidebarHeader::refreshName()
     m_name->setText(QFontMetricsF(m_name->font()).elidedText(name, Qt::ElideRight, std::max(20, m_name->width())));
     m_name->setToolTip(vsp::plainToolTip(name));
     if (m_streak > 0) {
+        placeBadge();
         update();
     }
 }
@@ -155,12 +156,7 @@ void SidebarHeader::refreshStreak(bool animate)
     }
     const bool appears = (streak > 0) != (m_streak > 0);
     m_streak = streak;
-    auto* layout = static_cast<QHBoxLayout*>(this->layout());
-    // The spacer after the name holds the badge's width.
-    if (auto* spacer = layout->itemAt(2)->spacerItem()) {
-        spacer->changeSize(streak > 0 ? int(std::ceil(badgeRect().width())) : 0, 0);
-        layout->invalidate();
-    }
+    placeBadge();
     // A new number in a badge already shown only redraws; the badge itself comes and goes.
     if (appears && animate && isVisible()) {
         m_badgePresence->animateTo(streak > 0 ? 1.0 : 0.0);
@@ -170,10 +166,44 @@ void SidebarHeader::refreshStreak(bool animate)
     update();
 }
 
-QRectF SidebarHeader::badgeRect() const
+qreal SidebarHeader::badgeWidth(bool withFire) const
 {
     const QString number = QString::number(std::max(m_streak, 1));
-    const qreal w = 7 + fireWidth() + 3 + QFontMetricsF(badgeFont()).horizontalAdvance(number) + 7;
+    return 7 + (withFire ? fireWidth() + 3 : 0) + QFontMetricsF(badgeFont()).horizontalAdvance(number) + 7;
+}
+
+void SidebarHeader::placeBadge()
+{
+    auto* layout = static_cast<QHBoxLayout*>(this->layout());
+    QSpacerItem* spacer = layout->itemAt(2)->spacerItem();
+    if (!spacer) {
+        return;
+    }
+    int width = 0;
+    if (m_streak > 0) {
+        // The name and the spacer after it share what the logo and the buttons leave.
+        const int shared = m_name->width() + spacer->geometry().width();
+        const qreal name = QFontMetricsF(m_name->font()).horizontalAdvance(m_settings.journalName());
+        const qreal room = shared - std::ceil(name);
+        m_compactBadge = badgeWidth(true) > room;
+        width = int(std::ceil(badgeWidth(!m_compactBadge)));
+    }
+    if (spacer->sizeHint().width() != width) {
+        spacer->changeSize(width, 0);
+        layout->invalidate();
+    }
+}
+
+void SidebarHeader::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layout()->activate();
+    placeBadge();
+}
+
+QRectF SidebarHeader::badgeRect() const
+{
+    const qreal w = badgeWidth(!m_compactBadge);
     const qreal h = 3 + QFontMetricsF(badgeFont()).height() + 3;
     const QRect name = m_name->geometry();
     return {name.left() + std::min<qreal>(name.width(), QFontMetricsF(m_name->font()).horizontalAdvance(m_name->text()))
@@ -199,11 +229,15 @@ void SidebarHeader::paintEvent(QPaintEvent*)
     p.translate(-badge.center());
     p.setOpacity(presence);
     vsp::paintGlass(p, badge, vsp::Glass::regular().tinted(Color::resolvedAccent(0.14)), vsp::GlassShape::Capsule, 0);
-    p.drawPixmap(QPointF(badge.left() + 7, badge.top()), firePicture(badge.height()));
+    qreal numberLeft = badge.left() + 7;
+    if (!m_compactBadge) {
+        p.drawPixmap(QPointF(numberLeft, badge.top()), firePicture(badge.height()));
+        numberLeft += fireWidth() + 3;
+    }
     p.setFont(badgeFont());
     p.setPen(Color::resolvedAccentText().resolve());
-    p.drawText(QRectF(badge.left() + 7 + fireWidth() + 3, badge.top(), badge.width(), badge.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QString::number(std::max(m_streak, 1)));
+    p.drawText(QRectF(numberLeft, badge.top(), badge.width(), badge.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::number(std::max(m_streak, 1)));
     p.restore();
 }
 

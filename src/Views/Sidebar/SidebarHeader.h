@@ -43,10 +43,18 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class SidebarViewTest;
+
     void refreshName();
     QRectF badgeRect() const;
+    /// The badge's width with the fire or with its number alone (pixels).
+    qreal badgeWidth(bool withFire) const;
+    /// Gives the badge the room the whole name leaves it, dropping the fire when that is too little:
+    /// the name is the last to be cut.
+    void placeBadge();
     /// The fire of the badge, `height` pixels high, kept between paints.
     QPixmap firePicture(qreal height);
 
@@ -58,6 +66,8 @@ private:
     bool m_launcherOpen = false;
     vsp::SpringValue* m_plusTint;
     int m_streak = 0;
+    /// The badge shows its number without the fire.
+    bool m_compactBadge = false;
     vsp::SpringValue* m_badgePresence;
     QPixmap m_fire;
     QColor m_fireColor;

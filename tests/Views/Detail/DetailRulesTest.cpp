@@ -287,21 +287,21 @@ void DetailRulesTest::flowPlacement()
 void DetailRulesTest::editBarOffset_data()
 {
     QTest::addColumn<QRectF>("selection");
-    QTest::addColumn<qreal>("lineBelowBottom");
+    QTest::addColumn<qreal>("barHeight");
     QTest::addColumn<QPointF>("offset");
-    // A bar 36 pixels tall: it needs 44 above the selection.
-    QTest::newRow("near the top goes below the next line") << QRectF(50, 20, 100, 16) << qreal(58) << QPointF(10, 66);
-    QTest::newRow("centred at 600") << QRectF(550, 100, 100, 16) << qreal(138) << QPointF(300, 56);
-    QTest::newRow("centred at 300") << QRectF(250, 44, 100, 16) << qreal(82) << QPointF(150, 0);
-    QTest::newRow("last line, nothing below") << QRectF(250, 10, 100, 16) << qreal(26) << QPointF(150, 34);
+    // A bar 36 pixels tall needs 44 above the selection; without them it sits at the top, over the text.
+    QTest::newRow("near the top sits at the top") << QRectF(50, 20, 100, 16) << qreal(36) << QPointF(10, 0);
+    QTest::newRow("centred at 600") << QRectF(550, 100, 100, 16) << qreal(36) << QPointF(300, 56);
+    QTest::newRow("centred at 300") << QRectF(250, 44, 100, 16) << qreal(36) << QPointF(150, 0);
+    QTest::newRow("a taller bar goes higher") << QRectF(250, 100, 100, 16) << qreal(38) << QPointF(150, 54);
 }
 
 void DetailRulesTest::editBarOffset()
 {
     QFETCH(QRectF, selection);
-    QFETCH(qreal, lineBelowBottom);
+    QFETCH(qreal, barHeight);
     QFETCH(QPointF, offset);
-    QCOMPARE(vsp::detail::editBarOffset(selection, lineBelowBottom, 36), offset);
+    QCOMPARE(vsp::detail::editBarOffset(selection, barHeight), offset);
 }
 
 void DetailRulesTest::body_scalesRichTextToTheReadingSize()

@@ -25,6 +25,8 @@ private Q_SLOTS:
     void tagEditor_suggestsStoredTags();
     void relatedEntries_clickSelects();
     void expirationBadge_followsTheClockAcrossMidnight();
+    void expirationBadge_readsInBothAppearances_data();
+    void expirationBadge_readsInBothAppearances();
     void pastExpiration_isKeptAsStored();
     void anotherEntryWhileEditingInFocus_loadsItsDocument();
     void transcriptAfterEditingEnded_reachesTheStoredEntry();
@@ -56,12 +58,14 @@ private Q_SLOTS:
     void leavingAnUntouchedEdit_neverRewritesTheEntry();
     void focusModeUnderTheLock_neitherEditsNorWrites();
     void keysWhileReading_neverReachTheEditor();
+    void doneByKeyboard_givesTheKeyboardToEdit_data();
+    void doneByKeyboard_givesTheKeyboardToEdit();
     void editUnderMotion_savesAtOnce_keepsTypedText_data();
     void editUnderMotion_savesAtOnce_keepsTypedText();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings_data();
     void focusModeUnderMotion_partsMoveWithTheirOwnSprings();
-    void floatingBar_leavesTheSelectedLineAndTheNextOneClear_data();
-    void floatingBar_leavesTheSelectedLineAndTheNextOneClear();
+    void floatingBar_sitsAboveTheSelection_elseWhereItsLayoutSays_data();
+    void floatingBar_sitsAboveTheSelection_elseWhereItsLayoutSays();
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce_data();
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce();
     void picturedLook_pieceComesDownFromTheTopEdge_data();

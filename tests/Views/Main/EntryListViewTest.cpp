@@ -106,18 +106,23 @@ struct Column {
     }
 };
 
-QMenu* openContextMenu(Column& c, const QString& title)
+QMenu* shownMenu()
 {
-    c.settle();
-    const QRect rect = c.list()->rectOf(c.byTitle(title).id);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, rect.center(), c.list()->viewport()->mapToGlobal(rect.center()));
-    QCoreApplication::sendEvent(c.list()->viewport(), &event);
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
             return menu;
         }
     }
     return nullptr;
+}
+
+QMenu* openContextMenu(Column& c, const QString& title)
+{
+    c.settle();
+    const QRect rect = c.list()->rectOf(c.byTitle(title).id);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, rect.center(), c.list()->viewport()->mapToGlobal(rect.center()));
+    QCoreApplication::sendEvent(c.list()->viewport(), &event);
+    return shownMenu();
 }
 
 QAction* actionNamed(QMenu* menu, const QString& text)
@@ -262,6 +267,46 @@ void EntryListViewTest::newDay_isNoticedWithinAMinute()
     QVERIFY(c.view.dayCheckInterval() > 25 * 1000);
 }
 
+void EntryListViewTest::contextMenuFromKeyboard_isTheSelectedRowsAtThatRow_data()
+{
+    QTest::addColumn<bool>("menuKey");
+    QTest::newRow("Menu key") << true;
+    QTest::newRow("Shift+F10") << false;
+}
+
+void EntryListViewTest::contextMenuFromKeyboard_isTheSelectedRowsAtThatRow()
+{
+    QFETCH(bool, menuKey);
+    Column c;
+    c.view.activateWindow();
+    c.list()->setFocus(Qt::TabFocusReason);
+    const JournalEntry target = c.byTitle(QStringLiteral("C"));
+    c.store.setSelectedEntryID(target.id);
+    c.settle();
+    const QRect row = c.list()->rectOf(target.id);
+    // The pointer rests over another row: the menu must not be that row's.
+    const QPoint pointer = c.list()->rectOf(c.byTitle(QStringLiteral("A")).id).center();
+    if (menuKey) {
+        // What the desktop sends for the Menu key: a keyboard context menu event at the pointer.
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, c.list()->viewport()->mapTo(c.list(), pointer),
+                                c.list()->viewport()->mapToGlobal(pointer));
+        QCoreApplication::sendEvent(c.list(), &event);
+    } else {
+        QTest::keyClick(c.list(), Qt::Key_F10, Qt::ShiftModifier);
+    }
+    QMenu* menu = shownMenu();
+    QVERIFY(menu);
+    const QRect globalRow(c.list()->viewport()->mapToGlobal(row.topLeft()), row.size());
+    QVERIFY2(globalRow.contains(menu->pos()),
+             qPrintable(QStringLiteral("menu at %1,%2").arg(menu->x()).arg(menu->y())));
+    QAction* pin = actionNamed(menu, QStringLiteral("Pin Entry"));
+    QVERIFY(pin);
+    pin->trigger();
+    menu->close();
+    QCOMPARE(c.store.pinnedIDs().contains(target.id), true);
+    QCOMPARE(c.store.pinnedIDs().size(), 1);
+}
+
 void EntryListViewTest::contextMenu_actsOnRowEntry_data()
 {
     QTest::addColumn<QString>("action");
@@ -368,6 +413,24 @@ void EntryListViewTest::toggleSearch_leavesCalendar_thenClosesAndClears()
     Q_EMIT AppNotifications::instance().VspToggleSearch();
     QVERIFY(!c.view.showSearch());
     QCOMPARE(c.store.searchQuery(), QString());
+}
+
+void EntryListViewTest::escapeInSearch_clearsThenCloses()
+{
+    Column c;
+    c.view.setShowSearch(true);
+    QLineEdit* field = vsp::test::child<SearchField>(c.view, QStringLiteral("searchField"))->lineEdit();
+    QTest::keyClicks(field, QStringLiteral("alp"));
+    QCOMPARE(c.store.searchQuery(), QStringLiteral("alp"));
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    QCOMPARE(c.store.searchQuery(), QString());
+    QCOMPARE(field->text(), QString());
+    QVERIFY(c.view.showSearch());
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!c.view.showSearch());
+    QVERIFY(c.list()->hasFocus());
 }
 
 void EntryListViewTest::navigationChange_closesSearchAndClearsQuery_data()

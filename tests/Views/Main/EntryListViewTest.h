@@ -16,8 +16,11 @@ private Q_SLOTS:
     void newDay_isNoticedWithinAMinute();
     void contextMenu_actsOnRowEntry_data();
     void contextMenu_actsOnRowEntry();
+    void contextMenuFromKeyboard_isTheSelectedRowsAtThatRow_data();
+    void contextMenuFromKeyboard_isTheSelectedRowsAtThatRow();
     void searchButton_opensFieldThatFiltersAsYouType();
     void toggleSearch_leavesCalendar_thenClosesAndClears();
+    void escapeInSearch_clearsThenCloses();
     void navigationChange_closesSearchAndClearsQuery_data();
     void navigationChange_closesSearchAndClearsQuery();
     void emptyState_saysWhy_data();

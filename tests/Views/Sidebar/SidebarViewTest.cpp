@@ -425,6 +425,31 @@ void SidebarViewTest::header_nameIsPlainText_streakBadgeFollowsToday()
     QCOMPARE(f.part<QLabel>("journalName")->text(), QStringLiteral("Pages"));
 }
 
+void SidebarViewTest::header_longStreak_shrinksTheBadgeNotTheName()
+{
+    AppSettings::instance().setJournalName(QStringLiteral("Vesperlog"));
+    Fixture f(false);
+    QList<JournalEntry> days;
+    for (int day = 0; day < 1234; ++day) {
+        days.append(entry(QStringLiteral("Day"), localMoment(-day)));
+    }
+    f.store.setEntries(days);
+    auto* header = f.part<SidebarHeader>("sidebarHeader");
+    QCOMPARE(header->shownStreak(), 1234);
+    // The sidebar at the width it opens with.
+    f.view.resize(250, 700);
+    f.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.view));
+    QCoreApplication::processEvents();
+    QCOMPARE(f.part<QLabel>("journalName")->text(), QStringLiteral("Vesperlog"));
+    const QRectF badge = header->badgeRect();
+    QVERIFY(badge.width() > 0);
+    QVERIFY2(badge.right() <= header->hideButton()->geometry().left(),
+             qPrintable(QStringLiteral("badge ends at %1, the button starts at %2")
+                            .arg(badge.right())
+                            .arg(header->hideButton()->geometry().left())));
+}
+
 void SidebarViewTest::stats_goalProgress_data()
 {
     QTest::addColumn<int>("words");

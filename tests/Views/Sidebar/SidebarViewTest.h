@@ -21,6 +21,7 @@ private Q_SLOTS:
     void launcherClose_byRowAtOnce_besideWithSpring();
     void firstShow_everyMovingValueAtRest();
     void header_nameIsPlainText_streakBadgeFollowsToday();
+    void header_longStreak_shrinksTheBadgeNotTheName();
     void stats_goalProgress_data();
     void stats_goalProgress();
     void footer_trashButtonOnlyWithTrash_nameIsPlainText();
