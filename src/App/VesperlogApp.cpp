@@ -7,6 +7,7 @@
 #include "App/WindowPlacement.h"
 #include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeView.h"
+#include "Media/AudioRecorder.h"
 #include "Media/ImageLoading.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
@@ -31,6 +32,8 @@
 #include "Update/Updater.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
+#include "Views/Main/EntryListView.h"
+#include "Views/Main/JournalBanner.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Sidebar/SidebarFooter.h"
 #include "Views/Sidebar/SidebarView.h"
@@ -123,6 +126,14 @@ VesperlogApp::VesperlogApp(Options options)
     m_store->setFileChooser(m_options.fileChooser ? m_options.fileChooser : m_ownChooser.get());
     m_store->setImageCheck(vsp::photos::pictureProblem);
     m_commands = new AppCommands(*this, m_mainWindow->menuBar());
+    // A recording under way when the app last ended (a crash, a kill) cannot be finished: its raw
+    // samples are removed rather than left in the cache unseen, and the user is told.
+    if (const int leftOver = AudioRecorder::removeLeftOverRecordings(); leftOver > 0) {
+        vsp::logLine(QStringLiteral("a recording left unfinished when Vesperlog last ended was removed"));
+        m_mainWindow->contentView()->entryList()->banner()->showNotice(
+            tr("A voice note was being recorded when Vesperlog last ended; it could not be finished and "
+               "was removed."));
+    }
     m_mainWindow->contentView()->sidebar()->footer()->setUpdateBadge(new UpdateBadge(*m_updater));
     // The quiet update check starts once the window has had its first seconds to itself: it runs a copy
     // of this program, which would compete with the first paint for the processor and the disk.

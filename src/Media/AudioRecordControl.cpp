@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
+#include <utility>
+
 using vsp::Color;
 
 namespace {
@@ -163,6 +165,10 @@ AudioRecordControl::AudioRecordControl(OnComplete onComplete, QWidget* parent)
     connect(m_recorder, &AudioRecorder::isStartingChanged, this, &AudioRecordControl::showElapsed);
     connect(m_recorder, &AudioRecorder::elapsedChanged, this, &AudioRecordControl::showElapsed);
     connect(m_recorder, &AudioRecorder::failed, this, &AudioRecordControl::showFailure);
+    connect(m_recorder, &AudioRecorder::cutShort, this, [this](const QString& reason) {
+        m_cutReason = reason;
+        stopAndSave();
+    });
     connect(m_recorder, &AudioRecorder::levelChanged, this, [this](double level) {
         m_waveform->setLevel(level);
         m_bar->update();
@@ -209,12 +215,27 @@ void AudioRecordControl::startRecording()
 
 void AudioRecordControl::stopAndSave()
 {
+    if (m_recorder->isStarting()) {
+        m_recorder->stop({});
+        showMessage(tr("Nothing recorded"),
+                    tr("Nothing was recorded yet: the microphone had not started. Press Voice to try again."),
+                    QStringLiteral("nothingRecorded"));
+        return;
+    }
     QPointer<AudioRecordControl> self(this);
-    m_recorder->stop([self](std::optional<AudioRecorder::Recording> recording) {
-        if (self && recording) {
+    m_recorder->stop(
+        [self, cut = std::exchange(m_cutReason, QString())](std::optional<AudioRecorder::Recording> recording) {
+            if (!self || !recording) {
+                return;
+            }
             self->completeRecording(recording->path, recording->duration);
-        }
-    });
+            if (!cut.isEmpty()) {
+                self->showMessage(tr("Recording stopped"),
+                                  tr("The recording stopped at %1 because %2. Everything up to then is kept.")
+                                      .arg(formatClipDuration(recording->duration), cut),
+                                  QStringLiteral("recordingCut"));
+            }
+        });
 }
 
 void AudioRecordControl::discard()
@@ -264,15 +285,20 @@ void AudioRecordControl::showElapsed()
 
 void AudioRecordControl::showFailure(const QString& reason)
 {
+    showMessage(tr("Recording failed"), tr("The voice note could not be recorded: %1.").arg(reason),
+                QStringLiteral("recordingFailed"));
+}
+
+void AudioRecordControl::showMessage(const QString& title, const QString& text, const QString& name)
+{
     if (m_closing) {
         return;
     }
     if (m_failure) {
         m_failure->close();
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("Recording failed"),
-                                tr("The voice note could not be recorded: %1.").arg(reason), QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("recordingFailed"));
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setObjectName(name);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);

@@ -24,6 +24,8 @@ class SpringValue;
 /// with a red dot that brightens with the input level, the elapsed time ("Starting…" until the microphone
 /// delivers), a live waveform, "Stop & save" and "Discard". Without a usable microphone it shows the alert
 /// "Microphone access needed"; a recording that fails otherwise shows "Recording failed" with the reason.
+/// A recording the disk can take no more of is stopped and saved at once, and "Recording stopped" says
+/// where and why; "Stop & save" while still starting says that nothing was recorded yet.
 ///
 /// Shown, it has the media warm-up start soon (vsp::warmUpMediaSoon), so the first press finds the
 /// backend loaded.
@@ -46,7 +48,7 @@ public:
     /// "Voice": starts recording (or shows the alert when no microphone can be opened).
     void startRecording();
     /// "Stop & save": the recording goes to `onComplete` once its file is finished; nothing when there
-    /// was none.
+    /// was none (while starting, a message says so).
     void stopAndSave();
     /// "Discard": ends the recording and deletes its file; `onComplete` is not called.
     void discard();
@@ -58,7 +60,8 @@ public:
     // The bar's stop, discard and elapsed-time children are named "stopAndSave", "discard" and "elapsed".
     /// The open "Microphone access needed" alert, if any.
     QMessageBox* alert() const;
-    /// The open "Recording failed" message (no AAC encoder, no sound, a file that cannot be written), if any.
+    /// The open message about the last recording, if any: "Recording failed" (no AAC encoder, no sound, a
+    /// file that cannot be written), "Recording stopped" (cut short) or "Nothing recorded".
     QMessageBox* failureMessage() const;
     /// The opacity of the recording dot, 0.6 in silence to 1.0 at full level.
     double dotOpacity() const;
@@ -74,6 +77,7 @@ private:
     void showElapsed();
     void showAlert();
     void showFailure(const QString& reason);
+    void showMessage(const QString& title, const QString& text, const QString& name);
 
     OnComplete m_onComplete;
     AudioRecorder* m_recorder;
@@ -87,4 +91,6 @@ private:
     QPointer<QMessageBox> m_alert;
     QPointer<QMessageBox> m_failure;
     bool m_closing = false;
+    /// Why the recording under way can take no more; said once it is saved.
+    QString m_cutReason;
 };

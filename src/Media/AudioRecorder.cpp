@@ -2,6 +2,7 @@
 
 #include "Media/AacEncoding.h"
 #include "Media/MediaEnvironment.h"
+#include "Model/FileIO.h"
 #include "Model/Log.h"
 #include "Model/Uuid.h"
 
@@ -11,10 +12,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <mutex>
 #include <utility>
@@ -55,6 +58,20 @@ QString rawPathFor(const QString& notePath)
     return notePath + QStringLiteral(".pcm");
 }
 
+/// Why the raw file could not take more samples, in words a person reads in the message.
+QString writeFailureText(int code)
+{
+    if (code == ENOSPC || code == EDQUOT) {
+        return QStringLiteral("the disk is full");
+    }
+    if (code == EFBIG) {
+        return QStringLiteral("the recording file reached the largest size allowed");
+    }
+    return vsp::systemError(code);
+}
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 } // namespace
 
 /// The microphone's samples, read on a thread of their own: opening the source waits for the sound
@@ -68,10 +85,12 @@ public:
         qint64 samples = 0;
     };
     /// Called on the capture thread: the first samples arrived (with their rate); the capture failed
-    /// (`denied` when the microphone could not be opened).
+    /// (`denied` when the microphone could not be opened); the raw file took no more samples, so the
+    /// recording ends with what it holds.
     struct Reports {
         std::function<void(int sampleRate)> firstSound;
         std::function<void(const QString& reason, bool denied)> failed;
+        std::function<void(const QString& reason)> cutShort;
     };
 
     ~AudioCapture() override { close(); }
@@ -103,7 +122,8 @@ public:
             return;
         }
         m_file.setFileName(rawPath);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // Unbuffered, so a failed write names its cause; readable by its owner only.
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered, kOwnerOnly)) {
             m_reports.failed(QStringLiteral("cannot write %1: %2").arg(rawPath, m_file.errorString()), false);
             return;
         }
@@ -141,25 +161,27 @@ public:
         }
     }
 
-    /// Capture thread. Closes the source and encodes the raw file into `notePath`, then removes the raw
-    /// file. Gives the error, or nothing, and the seconds recorded.
+    /// Capture thread. Closes the source and encodes the raw file into `notePath` (also after the raw
+    /// file took no more: what it holds is the recording), then removes the raw file. Gives the error,
+    /// or nothing, and the seconds recorded. When the encoding fails, the raw file is kept and the error
+    /// names it: the sound is never thrown away here.
     std::pair<std::optional<QString>, double> finish(const QString& notePath)
     {
         close();
         const QString rawPath = m_file.fileName();
         const double seconds = m_layout.sampleRate > 0 ? double(m_frames.load()) / m_layout.sampleRate : 0;
-        std::optional<QString> error = m_failure;
-        if (!error && m_frames.load() == 0) {
-            error = QStringLiteral("nothing was recorded");
+        if (m_frames.load() == 0) {
+            QFile::remove(rawPath);
+            return {QStringLiteral("nothing was recorded"), seconds};
         }
-        if (!error) {
-            error = vsp::encodePcmToAac(rawPath, m_layout, notePath, &m_abort);
+        if (const std::optional<QString> error = vsp::encodePcmToAac(rawPath, m_layout, notePath, &m_abort)) {
+            // A partial note plays nothing; the raw samples are what is left of the recording.
+            QFile::remove(notePath);
+            return {QStringLiteral("%1; what was recorded is kept at %2").arg(*error, rawPath), seconds};
         }
         QFile::remove(rawPath);
-        if (error) {
-            QFile::remove(notePath);
-        }
-        return {error, seconds};
+        vsp::makePrivate(notePath);
+        return {std::nullopt, seconds};
     }
 
     /// Capture thread. Ends the capture and removes its files.
@@ -195,10 +217,19 @@ private:
         if (bytes.isEmpty() || frame <= 0 || format.bytesPerSample() <= 0) {
             return;
         }
-        if (!m_failure && m_file.write(bytes) != bytes.size()) {
-            // A full disk: what came before is kept, and the user is told the recording ended there.
-            m_failure = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
-            m_reports.failed(*m_failure, false);
+        if (m_failure) {
+            return;
+        }
+        if (int code = 0; !vsp::writeAll(m_file.handle(), bytes, &code)) {
+            // A full disk: what came before is kept, and the user is told the recording ended there. A
+            // piece written in part is cut off, so the file holds whole frames, as many as counted.
+            m_failure = writeFailureText(code);
+            m_file.resize(m_frames.load() * frame);
+            if (m_heard) {
+                m_reports.cutShort(*m_failure);
+            } else {
+                m_reports.failed(*m_failure, false);
+            }
             return;
         }
         Sums sums;
@@ -245,7 +276,7 @@ AudioRecorder::AudioRecorder(QObject* parent) : QObject(parent)
     m_noSound.setInterval(kNoSoundLimitMs);
     connect(&m_noSound, &QTimer::timeout, this, [this] { fail(QStringLiteral("the microphone delivered no sound")); });
     // Quitting skips the destructors of windows that are never closed; a recording left running would
-    // leave its files behind in the temporary folder.
+    // leave its files behind in the recording folder.
     if (auto* app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, &AudioRecorder::cancel);
     }
@@ -273,7 +304,26 @@ void AudioRecorder::setInputDevice(const std::optional<QAudioDevice>& device)
 
 QString AudioRecorder::recordingFolder()
 {
-    return folderOverride().isEmpty() ? QDir::tempPath() : folderOverride();
+    if (!folderOverride().isEmpty()) {
+        return folderOverride();
+    }
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty()) {
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    }
+    return base + QStringLiteral("/Vesperlog/recordings");
+}
+
+int AudioRecorder::removeLeftOverRecordings()
+{
+    QDir folder(recordingFolder());
+    int removed = 0;
+    for (const QString& name : folder.entryList({QStringLiteral("vsp-rec-*")}, QDir::Files | QDir::System)) {
+        if (folder.remove(name)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 double AudioRecorder::levelForPower(double decibels)
@@ -337,6 +387,10 @@ void AudioRecorder::begin(quint64 session)
         connect(m_captureThread, &QThread::finished, m_capture, &QObject::deleteLater);
         m_captureThread->start();
     }
+    if (folderOverride().isEmpty()) {
+        // The raw samples are the user's voice: kept out of the shared temporary folder, to the owner.
+        vsp::ensurePrivateFolder(recordingFolder());
+    }
     m_path = recordingFolder() + QStringLiteral("/vsp-rec-") + vsp::uuidText(vsp::newUuid()) + QStringLiteral(".m4a");
     // The recorder outlives every call it queues there: its destructor waits for the capture's thread.
     AudioCapture::Reports reports;
@@ -347,6 +401,18 @@ void AudioRecorder::begin(quint64 session)
     reports.failed = [this, session](const QString& reason, bool denied) {
         QMetaObject::invokeMethod(
             this, [this, session, reason, denied] { onCaptureFailed(session, reason, denied); }, Qt::QueuedConnection);
+    };
+    reports.cutShort = [this, session](const QString& reason) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, session, reason] {
+                if (session == m_session && m_phase == Phase::Recording) {
+                    vsp::logFailure(QStringLiteral("recording"),
+                                    reason + QStringLiteral("; what was recorded up to here is kept"));
+                    Q_EMIT cutShort(reason);
+                }
+            },
+            Qt::QueuedConnection);
     };
     QMetaObject::invokeMethod(m_capture, [capture = m_capture, device, raw = rawPathFor(m_path), reports] {
         capture->open(device, raw, reports);

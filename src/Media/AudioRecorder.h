@@ -11,12 +11,15 @@
 class AudioCapture;
 class QThread;
 
-/// Records one voice note at a time from the default microphone into a temporary file ("vsp-rec-<UUID>.m4a",
-/// AAC-LC in MPEG-4, 44,100 Hz, mono) and publishes, while it records, the elapsed time and the input level.
+/// Records one voice note at a time from the default microphone into a file of the private recordings
+/// folder ("vsp-rec-<UUID>.m4a", AAC-LC in MPEG-4, 44,100 Hz, mono; see recordingFolder()) and publishes,
+/// while it records, the elapsed time and the input level.
 ///
 /// Every sample the microphone delivers from the first to the stop is kept: the samples are written as
 /// they arrive to a raw file beside the note ("<note>.pcm"), which is encoded when the recording stops.
-/// The clock starts with the first sample, so the elapsed time is the length of what is kept.
+/// The clock starts with the first sample, so the elapsed time is the length of what is kept. Both files
+/// are readable by their owner only (0600). When the raw file takes no more (a full disk), the clock stops
+/// there, `cutShort` is raised and a stop keeps everything up to that point.
 ///
 /// This desktop has no per-app microphone permission: `permissionDenied` is raised when there is no input
 /// device or the one there cannot be opened. Every change is made and signalled on the GUI thread.
@@ -57,7 +60,8 @@ public:
     /// complete (about a second per five minutes recorded) with the file and the length of what was
     /// recorded; with nothing when there was no recording (a stop while still starting), when the file
     /// could not be made, or when it holds nothing (those failures print "Vesperlog: recording failed —
-    /// …", raise `failed` and leave no file). `isRecording` is false as soon as this returns.
+    /// …" and raise `failed`; when the encoding failed, the raw file is kept and the reason names it).
+    /// `isRecording` is false as soon as this returns.
     void stop(StopCompletion done);
     /// Ends the recording under way and deletes its files; nothing when idle. A stop() still finishing
     /// receives nothing. Blocks until the files are gone (a few milliseconds; up to 50 ms more while a
@@ -80,10 +84,14 @@ public:
     /// The meter's scale: −50 dB and quieter (and NaN) give 0, 0 dB and louder give 1, linear between.
     static double levelForPower(double decibels);
 
-    /// The folder new recordings are written to (the temporary folder by default). Tests point it
-    /// elsewhere, for instance at a folder that does not exist.
+    /// The folder new recordings are written to: by default "$XDG_CACHE_HOME/Vesperlog/recordings", made
+    /// 0700 when a recording starts. Tests point it elsewhere, for instance at a folder that does not
+    /// exist.
     static void setRecordingFolder(const QString& folder);
     static QString recordingFolder();
+    /// Removes the files of recordings an earlier run left in the recording folder (it ended while
+    /// recording) and returns how many. Only at launch, before anything records.
+    static int removeLeftOverRecordings();
     /// The microphone recordings use: the system's default input unless a test chose one (a null device
     /// stands for a machine without a microphone); std::nullopt restores the default.
     static void setInputDevice(const std::optional<QAudioDevice>& device);
@@ -97,6 +105,9 @@ Q_SIGNALS:
     /// A recording ended or never began for `reason` (a sentence fragment, as printed): the user is to
     /// be told.
     void failed(const QString& reason);
+    /// The recording can take no more for `reason` ("the disk is full"): it still runs, its clock
+    /// stopped, and a stop() keeps what was recorded up to here.
+    void cutShort(const QString& reason);
 
 private:
     enum class Phase { Idle, Starting, Recording, Stopping };

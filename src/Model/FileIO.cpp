@@ -127,6 +127,64 @@ QString resolveLinks(const QString& path)
     return {};
 }
 
+namespace {
+
+// The reason a resolved target may not be replaced: anything that exists and is no regular file. lstat,
+// as the target is the end of its chain of links.
+QString targetRefusal(const QString& target)
+{
+    struct stat status { };
+    if (::lstat(QFile::encodeName(target).constData(), &status) != 0 || S_ISREG(status.st_mode)) {
+        return {};
+    }
+    return QStringLiteral("%1 is not a regular file").arg(target);
+}
+
+} // namespace
+
+bool writeAll(int fd, const QByteArray& bytes, int* code)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            // A write that makes no progress and sets no error: the device is full.
+            *code = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        written += qsizetype(n);
+    }
+    return true;
+}
+
+QString writeRefusal(const QString& path)
+{
+    const QString target = resolveLinks(path);
+    if (target.isEmpty()) {
+        return systemError(ELOOP);
+    }
+    const QFileInfo link(path);
+    if (link.isSymLink() && !QFileInfo::exists(target)) {
+        // Made to lead somewhere new, the write would put a file wherever the link happens to point.
+        return QStringLiteral("%1 is a link to %2, which does not exist").arg(link.fileName(), target);
+    }
+    return targetRefusal(target);
+}
+
+QString foreignLinkBlock(const QString& path, const QString& name, const QString& what)
+{
+    const QFileInfo link(path);
+    if (!link.isSymLink()) {
+        return {};
+    }
+    const QString target = resolveLinks(path);
+    return QStringLiteral("%1 is a link to %2, which could not be read as %3; it is left unchanged")
+        .arg(name, target.isEmpty() ? link.symLinkTarget() : target, what);
+}
+
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     return writeFileAtomically(
@@ -141,10 +199,10 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 bool writeFileAtomically(const QString& path, const std::function<QString(const ByteSink& sink)>& produce,
                          QString* error)
 {
-    const QString target = resolveLinks(path);
-    if (target.isEmpty()) {
-        return fail(error, systemError(ELOOP));
+    if (const QString refusal = writeRefusal(path); !refusal.isEmpty()) {
+        return fail(error, refusal);
     }
+    const QString target = resolveLinks(path);
     const QFileInfo info(target);
     // Beside the target, so the rename stays on one file system and replaces it in one step.
     QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
@@ -159,21 +217,7 @@ bool writeFileAtomically(const QString& path, const std::function<QString(const 
         return fail(error, systemError(code));
     };
     int writeError = 0;
-    const ByteSink sink = [&](const QByteArray& bytes) {
-        qsizetype written = 0;
-        while (written < bytes.size() && writeError == 0) {
-            const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-            if (n < 0 && errno != EINTR) {
-                writeError = errno;
-            } else if (n == 0) {
-                // A write that makes no progress and sets no error: the device is full.
-                writeError = ENOSPC;
-            } else if (n > 0) {
-                written += qsizetype(n);
-            }
-        }
-        return writeError == 0;
-    };
+    const ByteSink sink = [&](const QByteArray& bytes) { return writeError == 0 && writeAll(fd, bytes, &writeError); };
     const QString produceError = produce(sink);
     if (writeError != 0) {
         return abandon(writeError);
@@ -191,6 +235,11 @@ bool writeFileAtomically(const QString& path, const std::function<QString(const 
         const int code = errno;
         ::unlink(pattern.constData());
         return fail(error, systemError(code));
+    }
+    // Looked at again: a FIFO or device put there while the bytes were written is not replaced either.
+    if (const QString refusal = targetRefusal(target); !refusal.isEmpty()) {
+        ::unlink(pattern.constData());
+        return fail(error, refusal);
     }
     if (::rename(pattern.constData(), QFile::encodeName(target).constData()) != 0) {
         const int code = errno;

@@ -22,6 +22,8 @@ inline constexpr qint64 kMaxReadableFileBytes = qint64(1) << 34;
 /// The largest photo and the largest recording taken into the journal (200 MiB).
 inline constexpr qint64 kMaxPhotoBytes = qint64(200) << 20;
 inline constexpr qint64 kMaxRecordingBytes = qint64(200) << 20;
+/// The largest moods.json and notifications.json read (64 MiB): small files of the app's own state.
+inline constexpr qint64 kMaxStateFileBytes = qint64(64) << 20;
 /// The largest file an import reads (1 GiB).
 inline constexpr qint64 kMaxImportBytes = qint64(1) << 30;
 
@@ -38,12 +40,31 @@ FileRead readWholeFile(const QString& path);
 /// "N MB" for a byte count (whole mebibytes, rounded down).
 QString megabytesText(qint64 bytes);
 
-/// Writes the bytes to `path` atomically: a temporary file beside it is written, flushed to the disk and
-/// renamed over the target, so a reader never sees half a file. The new file is readable by its owner
-/// only (0600). When `path` is a symbolic link, the file it leads to is replaced (beside it) and the link
-/// stays. On failure the old file stays, no temporary file is left and `error` names the cause as the
-/// system does ("No space left on device", "Permission denied", ...).
+/// The one writer of every file the app makes or replaces. Writes the bytes to `path` atomically: a
+/// temporary file beside it is written, flushed to the disk and renamed over the target, so a reader never
+/// sees half a file. The new file is readable by its owner only (0600). Only a regular file is ever
+/// replaced: when `path` is a symbolic link, the regular file it leads to is replaced (beside it) and the
+/// link stays; a FIFO, socket, device or folder at the path or behind the link, and a link that leads
+/// nowhere, are left as they are and the write fails (see writeRefusal()). On failure the old file stays,
+/// no temporary file is left and `error` names the cause as the system does ("No space left on device",
+/// "Permission denied", ...).
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+/// Why the one writer leaves `path` alone, or empty when it may write there: "<path> is not a regular
+/// file" (a FIFO, socket, device or folder, also behind a link), "<name> is a link to <target>, which does
+/// not exist", or the system's text for a chain of links that loops.
+QString writeRefusal(const QString& path);
+
+/// For a file the app reads back as its own (`name`, such as "moods.json"): the text that keeps it from
+/// being written when `path` is a link and what it leads to could not be read as `what` (such as "a moods
+/// file"): "<name> is a link to <target>, which could not be read as <what>; it is left unchanged". The
+/// file behind a link may be another program's. Empty when `path` is no link.
+QString foreignLinkBlock(const QString& path, const QString& name, const QString& what);
+
+/// Writes all of `bytes` to the open file descriptor `fd`, going on after short writes and interruptions.
+/// False when it could not, with the errno value in `code` (a write that makes no progress and names no
+/// error counts as ENOSPC, a full disk); part of the bytes may have been written then.
+bool writeAll(int fd, const QByteArray& bytes, int* code);
 
 /// Takes one piece of a file's bytes; false when it could not be written (then nothing more is wanted).
 using ByteSink = std::function<bool(const QByteArray& piece)>;

@@ -204,25 +204,23 @@ std::optional<QString> JournalStore::preserveCopy(const QByteArray& bytes, const
     return vsp::keepDamagedCopy(storeFolder(), bytes, prefix, now(), error);
 }
 
-QString JournalStore::writeTarget(const QString& path, const QString& name, QString* block)
+QString JournalStore::writeTarget(const QString& path, QString* block)
 {
     if (!QFileInfo(path).isSymLink()) {
         return path;
     }
     // A journal kept elsewhere (a synced folder) through a link: the file it leads to is replaced and
-    // the link stays. A link that leads nowhere is left alone rather than made to lead somewhere new.
-    const QString target = vsp::resolveLinks(path);
-    if (target.isEmpty() || !QFileInfo::exists(target)) {
-        *block = QStringLiteral("%1 is a link to %2, which does not exist; it is left unchanged")
-                     .arg(name, target.isEmpty() ? QFileInfo(path).symLinkTarget() : target);
+    // the link stays. A link that leads nowhere, or to no regular file, is left alone.
+    if (const QString refusal = vsp::writeRefusal(path); !refusal.isEmpty()) {
+        *block = refusal + QStringLiteral("; it is left unchanged");
     }
-    return target;
+    return vsp::resolveLinks(path);
 }
 
 EntryList JournalStore::load()
 {
     const QString path = entriesPath();
-    m_entriesTarget = writeTarget(path, QStringLiteral("entries.json"), &m_entriesSaveBlock);
+    m_entriesTarget = writeTarget(path, &m_entriesSaveBlock);
     if (!m_entriesSaveBlock.isEmpty()) {
         m_loadedCleanly = false;
         vsp::logFailure(QStringLiteral("load"), m_entriesSaveBlock);
@@ -266,12 +264,8 @@ EntryList JournalStore::load()
     if (const auto copy = preserveCopy(read.bytes, QStringLiteral("entries-corrupt-"), &copyError)) {
         vsp::logLine(QStringLiteral("entries.json could not be decoded \u2014 copy preserved at ") + *copy);
         m_damagedJournalCopy = *copy;
-        if (m_entriesTarget != path) {
-            // What the link leads to may be another program's file: only a journal is ever replaced.
-            m_entriesSaveBlock = QStringLiteral("entries.json is a link to %1, which could not be read as a journal; "
-                                                "it is left unchanged")
-                                     .arg(m_entriesTarget);
-        }
+        // What a link leads to may be another program's file: only a journal is ever replaced.
+        m_entriesSaveBlock = vsp::foreignLinkBlock(path, QStringLiteral("entries.json"), QStringLiteral("a journal"));
     } else {
         m_entriesSaveBlock = QStringLiteral("entries.json could not be decoded and no copy of it could be made; "
                                             "it is left unchanged");
@@ -285,7 +279,7 @@ EntryList JournalStore::load()
 void JournalStore::loadTrash()
 {
     const QString path = trashPath();
-    m_trashTarget = writeTarget(path, QStringLiteral("trash.json"), &m_trashSaveBlock);
+    m_trashTarget = writeTarget(path, &m_trashSaveBlock);
     if (!m_trashSaveBlock.isEmpty()) {
         vsp::logFailure(QStringLiteral("trash load"), m_trashSaveBlock);
         return;
@@ -310,11 +304,7 @@ void JournalStore::loadTrash()
     if (const auto copy = preserveCopy(read.bytes, QStringLiteral("trash-corrupt-"), &copyError)) {
         vsp::logLine(QStringLiteral("trash.json could not be decoded \u2014 copy preserved at ") + *copy);
         m_damagedTrashCopy = *copy;
-        if (m_trashTarget != path) {
-            m_trashSaveBlock = QStringLiteral("trash.json is a link to %1, which could not be read as a trash file; "
-                                              "it is left unchanged")
-                                   .arg(m_trashTarget);
-        }
+        m_trashSaveBlock = vsp::foreignLinkBlock(path, QStringLiteral("trash.json"), QStringLiteral("a trash file"));
     } else {
         m_trashSaveBlock = QStringLiteral("trash.json could not be decoded and no copy of it could be made; "
                                           "it is left unchanged");
@@ -692,7 +682,8 @@ void JournalStore::updateEntry(const JournalEntry& given)
     const JournalEntry entry = sanitized(given, m_entries[i].date);
     countUses(m_entries[i], -1);
     if (m_entries[i].date != entry.date) {
-        forgetStreakFrom(std::min(m_entries[i].date, entry.date));
+        // Either day may be inside the counted streak: the later one decides whether the memo holds.
+        forgetStreakFrom(std::max(m_entries[i].date, entry.date));
     }
     m_entries.replace(i, entry);
     noteEntriesStep({EntriesStep::Kind::Changed, i});

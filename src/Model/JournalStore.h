@@ -418,8 +418,8 @@ private:
     /// earlier copy with the same bytes; returns the copy's path or nothing (with the reason in `error`).
     std::optional<QString> preserveCopy(const QByteArray& bytes, const QString& prefix, QString* error);
     /// The file a store file's writes must replace: the path itself, or the file its link leads to.
-    /// Sets `block` when the link leads nowhere.
-    static QString writeTarget(const QString& path, const QString& name, QString* block);
+    /// Sets `block` when the link leads nowhere or to no regular file.
+    static QString writeTarget(const QString& path, QString* block);
     /// Hands what changed to the writer.
     void requestWrite();
     void applyWriteResult(const vsp::JournalWriteResult& result);

@@ -46,14 +46,14 @@ QString JournalStore::audioBasePath()
 QString JournalStore::imagesDirectory(const QUuid& id)
 {
     const QString folder = imagesBasePath() + u'/' + vsp::uuidText(id);
-    vsp::ensureFolder(folder);
+    vsp::ensurePrivateFolder(folder);
     return folder;
 }
 
 QString JournalStore::audioDirectory(const QUuid& id)
 {
     const QString folder = audioBasePath() + u'/' + vsp::uuidText(id);
-    vsp::ensureFolder(folder);
+    vsp::ensurePrivateFolder(folder);
     return folder;
 }
 

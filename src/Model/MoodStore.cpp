@@ -9,7 +9,6 @@
 #include "Model/Log.h"
 #include "Model/Uuid.h"
 
-#include <QFile>
 #include <QHashFunctions>
 
 #include <simdjson.h>
@@ -118,34 +117,46 @@ QString MoodStore::filePath()
 
 void MoodStore::load()
 {
+    const QString path = filePath();
     // Left by a copy of the app killed while saving (the journal's lock is held by now).
-    vsp::removeStaleTemporaries(filePath());
-    const vsp::FileRead read = vsp::readWholeFile(filePath());
-    if (read.status == vsp::FileRead::Status::Ok) {
-        if (auto decoded = vsp::decodeMoods(read.bytes)) {
-            if (!decoded->isEmpty()) {
-                m_moods = std::move(*decoded);
-                return;
-            }
-        } else if (!read.bytes.trimmed().isEmpty()) {
-            // The user's own palette may be in there: kept now, so it can be named on screen and no save
-            // can replace the only copy.
-            QString error;
-            if (const auto copy = vsp::keepDamagedCopy(JournalStore::storeFolder(), read.bytes,
-                                                       QStringLiteral("moods-corrupt-"), vsp::now(), &error)) {
-                vsp::logLine(QStringLiteral("moods.json could not be decoded \u2014 copy preserved at ") + *copy);
-                m_damagedCopy = *copy;
-            } else {
-                vsp::logFailure(
-                    QStringLiteral("mood load"),
-                    QStringLiteral("moods.json could not be decoded and no copy of it could be made (%1)").arg(error));
-                m_preserveBeforeSave = true;
-            }
+    vsp::removeStaleTemporaries(path);
+    m_moods = defaultMoods();
+    const vsp::FileRead read = vsp::readFileBounded(path, vsp::kMaxStateFileBytes);
+    if (read.status == vsp::FileRead::Status::Missing) {
+        return;
+    }
+    if (read.status == vsp::FileRead::Status::Unreadable) {
+        // A FIFO, a device, a folder or a file past its cap: none of it can be copied, and a save would
+        // replace what may be the only copy of the user's palette.
+        m_leftUnchanged = read.error + QStringLiteral("; no copy of it could be kept, so it is left unchanged");
+        vsp::logFailure(QStringLiteral("mood load"), m_leftUnchanged);
+        return;
+    }
+    auto decoded = vsp::decodeMoods(read.bytes);
+    if (decoded) {
+        if (!decoded->isEmpty()) {
+            m_moods = std::move(*decoded);
         }
-    } else if (read.status == vsp::FileRead::Status::Unreadable) {
+        return;
+    }
+    // What a link leads to may be another program's file: only a moods file is ever replaced.
+    m_leftUnchanged = vsp::foreignLinkBlock(path, QStringLiteral("moods.json"), QStringLiteral("a moods file"));
+    if (read.bytes.trimmed().isEmpty()) {
+        return;
+    }
+    // The user's own palette may be in there: kept now, so it can be named on screen and no save can
+    // replace the only copy.
+    QString error;
+    if (const auto copy = vsp::keepDamagedCopy(JournalStore::storeFolder(), read.bytes,
+                                               QStringLiteral("moods-corrupt-"), vsp::now(), &error)) {
+        vsp::logLine(QStringLiteral("moods.json could not be decoded \u2014 copy preserved at ") + *copy);
+        m_damagedCopy = *copy;
+    } else {
+        vsp::logFailure(
+            QStringLiteral("mood load"),
+            QStringLiteral("moods.json could not be decoded and no copy of it could be made (%1)").arg(error));
         m_preserveBeforeSave = true;
     }
-    m_moods = defaultMoods();
 }
 
 void MoodStore::setMoods(const QList<MoodItem>& moods)
@@ -166,21 +177,31 @@ QString MoodStore::label(const QString& emoji) const
 
 void MoodStore::save()
 {
+    if (!m_leftUnchanged.isEmpty()) {
+        vsp::logFailure(QStringLiteral("mood save"), m_leftUnchanged);
+        return;
+    }
     const QString path = filePath();
-    if (m_preserveBeforeSave && QFile::exists(path)) {
-        const QString stamp = vsp::formatLocal(vsp::now(), QStringLiteral("yyyy-MM-dd-HHmmss"));
-        const QString copy = vsp::uniquePath(JournalStore::storeFolder() + QStringLiteral("/moods-corrupt-") + stamp
-                                             + QStringLiteral(".json"));
-        QFile source(path);
-        if (copy.isEmpty() || !source.copy(copy)) {
+    if (m_preserveBeforeSave) {
+        const vsp::FileRead read = vsp::readFileBounded(path, vsp::kMaxStateFileBytes);
+        QString error = read.error;
+        std::optional<QString> copy;
+        if (read.status == vsp::FileRead::Status::Ok) {
+            copy = vsp::keepDamagedCopy(JournalStore::storeFolder(), read.bytes, QStringLiteral("moods-corrupt-"),
+                                        vsp::now(), &error);
+        }
+        if (read.status != vsp::FileRead::Status::Missing && !copy) {
             // Without a copy the old palette would be lost for good: leave the file alone.
             vsp::logFailure(QStringLiteral("mood save"),
                             QStringLiteral("moods.json could not be decoded and no copy of it could be made (%1); "
                                            "it is left unchanged")
-                                .arg(copy.isEmpty() ? QStringLiteral("no free name") : source.errorString()));
+                                .arg(error));
             return;
         }
-        vsp::logLine(QStringLiteral("moods.json could not be decoded \u2014 copy preserved at ") + copy);
+        if (copy) {
+            vsp::logLine(QStringLiteral("moods.json could not be decoded \u2014 copy preserved at ") + *copy);
+            m_damagedCopy = *copy;
+        }
     }
     m_preserveBeforeSave = false;
     QString error;

@@ -34,8 +34,10 @@ std::optional<QList<MoodItem>> decodeMoods(const QByteArray& json, QString* erro
 /// four default moods without writing moods.json. An undecodable file is copied aside at once as
 /// "moods-corrupt-<yyyy-MM-dd-HHmmss>.json" (one copy per distinct content, like the journal's damaged
 /// files; `damagedCopy()` names it for the notice on screen). When that copy cannot be made, the file is
-/// copied again just before the first save replaces it, and left alone when that fails too. Main thread
-/// only.
+/// copied again just before the first save replaces it, and left alone when that fails too. A moods.json
+/// that cannot be read at all (a FIFO, a device, a folder, over kMaxStateFileBytes), and a link to a file
+/// that is no moods file, are never written: `leftUnchanged()` says why, and every save prints it.
+/// Main thread only.
 class MoodStore final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MoodStore)
@@ -65,6 +67,9 @@ public:
 
     /// The copy kept at launch of a moods.json that could not be decoded; empty otherwise.
     QString damagedCopy() const { return m_damagedCopy; }
+    /// Why moods.json is never written in this run ("moods.json is not a regular file; …"); empty when it
+    /// may be.
+    QString leftUnchanged() const { return m_leftUnchanged; }
 
 Q_SIGNALS:
     void moodsChanged();
@@ -76,4 +81,5 @@ private:
     /// Set when the file on disk could not be decoded: it is copied aside before it is first replaced.
     bool m_preserveBeforeSave = false;
     QString m_damagedCopy;
+    QString m_leftUnchanged;
 };

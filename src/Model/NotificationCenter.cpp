@@ -309,6 +309,7 @@ void NotificationCenter::setStateFile(const QString& path)
     m_customStateFile = !path.isEmpty();
     m_loaded = false;
     m_requests.clear();
+    setLeftUnchanged(QString());
 }
 
 QString NotificationCenter::stateFile() const
@@ -337,7 +338,8 @@ void NotificationCenter::ensureLoaded()
     m_loaded = true;
     m_requests.clear();
     m_checkedUntil = currentTime();
-    const vsp::FileRead read = vsp::readWholeFile(stateFile());
+    setLeftUnchanged(QString());
+    const vsp::FileRead read = vsp::readFileBounded(stateFile(), vsp::kMaxStateFileBytes);
     if (read.status == vsp::FileRead::Status::Missing) {
         return;
     }
@@ -348,6 +350,9 @@ void NotificationCenter::ensureLoaded()
     m_requests.clear();
     m_checkedUntil = currentTime();
     vsp::logFailure(QStringLiteral("notification load"), error + QStringLiteral("; pending reminders start empty"));
+    // What a link leads to may be another program's file (a stray link to a note): never written.
+    setLeftUnchanged(
+        vsp::foreignLinkBlock(stateFile(), QStringLiteral("notifications.json"), QStringLiteral("a reminders file")));
     if (read.status == vsp::FileRead::Status::Ok) {
         // The next save replaces the file: what it held is kept beside it first, once per content.
         QString copyError;
@@ -362,8 +367,20 @@ void NotificationCenter::ensureLoaded()
     }
 }
 
+void NotificationCenter::setLeftUnchanged(const QString& why)
+{
+    if (why != m_leftUnchanged) {
+        m_leftUnchanged = why;
+        Q_EMIT leftUnchangedChanged();
+    }
+}
+
 void NotificationCenter::save()
 {
+    if (!m_leftUnchanged.isEmpty()) {
+        vsp::logFailure(QStringLiteral("notification save"), m_leftUnchanged);
+        return;
+    }
     const QString path = stateFile();
     vsp::ensureFolder(QFileInfo(path).path());
     QString error;

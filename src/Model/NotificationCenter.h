@@ -141,8 +141,13 @@ public:
     /// Fires every request due by now (the timer calls this).
     void processDueRequests();
 
+    /// Why the state file is not written while it stays loaded: it is a link to a file that could not be
+    /// read as the app's own ("notifications.json is a link to …; it is left unchanged"). Empty otherwise.
+    QString leftUnchanged() const { return m_leftUnchanged; }
+
 Q_SIGNALS:
     void pendingRequestsChanged();
+    void leftUnchangedChanged();
     /// A request was handed to the delivery (or would have been, without one).
     void fired(const NotificationRequest& request);
 
@@ -150,6 +155,7 @@ private:
     double currentTime() const;
     void ensureLoaded();
     void save();
+    void setLeftUnchanged(const QString& why);
     void arm();
     void fire(const NotificationRequest& request);
     void handleMissedAtLaunch(double now);
@@ -166,6 +172,7 @@ private:
     bool m_loaded = false;
     bool m_running = false;
     bool m_quitConnected = false;
+    QString m_leftUnchanged;
     AuthorizationStatus m_authorization = AuthorizationStatus::NotDetermined;
     PresentationOptions m_presentation = PresentationOptions(PresentationOption::Banner) | PresentationOption::Sound;
     QTimer* m_timer;

@@ -130,6 +130,12 @@ void UserDefaults::writeThrough()
     // Made by hand first: QSettings would make the folder readable by everyone.
     vsp::ensurePrivateFolder(QFileInfo(m_settings->fileName()).path());
     const QString file = m_settings->fileName();
+    // QSettings writes the file itself: the one writer's rule is applied to its target first, so a FIFO
+    // or a device behind the name is never replaced.
+    if (const QString refusal = vsp::writeRefusal(file); !refusal.isEmpty()) {
+        vsp::logFailure(QStringLiteral("settings save"), refusal);
+        return;
+    }
     const bool existed = QFileInfo::exists(file);
     const QFileDevice::Permissions owner = QFile::permissions(file) & ownerPermissions;
     m_settings->sync();

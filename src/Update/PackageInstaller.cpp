@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QUuid>
@@ -569,9 +568,8 @@ bool startHandOver(const QString& workFolder, qint64 pid, const QString& fresh, 
                    const QString& executable, QString* error)
 {
     const QString script = workFolder + QStringLiteral("/vesperlog-install-") + upperUuid() + QStringLiteral(".sh");
-    QSaveFile file(script);
-    if (!file.open(QIODevice::WriteOnly) || file.write(installScript().toUtf8()) < 0 || !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(script, file.errorString());
+    if (QString why; !writeFileAtomically(script, installScript().toUtf8(), &why)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(script, why);
         return false;
     }
     QProcess process;

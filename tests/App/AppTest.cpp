@@ -16,6 +16,7 @@
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/FormattableTextEditor.h"
 #include "Editor/VesperlogTextView.h"
+#include "Media/AudioRecorder.h"
 #include "Model/AppNotifications.h"
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
@@ -37,6 +38,7 @@
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
+#include "Views/Main/JournalBanner.h"
 #include "Views/Main/MainWindow.h"
 #include "Views/Sidebar/SidebarView.h"
 #include "Widgets/EntryRow.h"
@@ -270,6 +272,25 @@ void AppTest::firstLaunch_usesDefaultsAndWritesNothing()
     QVERIFY2(written.isEmpty(), qPrintable(written.join(u' ')));
     QVERIFY(app.store().entries().isEmpty());
     QCOMPARE(app.updater().phase(), Updater::Phase::Idle);
+}
+
+void AppTest::leftOverRecording_isRemovedAndTold()
+{
+    // The raw samples of a recording the app was killed in.
+    const QString folder = AudioRecorder::recordingFolder();
+    QVERIFY(folder.startsWith(vsp::test::testHome()));
+    QVERIFY(QDir().mkpath(folder));
+    fixtures::writeFile(folder + QStringLiteral("/vsp-rec-0F8FAD5B-D9CB-469F-A165-70867728950E.m4a.pcm"), "samples");
+    vsp::test::StdoutCapture out;
+    VesperlogApp::Options options = VesperlogApp::Options::withoutDesktop();
+    VesperlogApp app(options);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    QCOMPARE(
+        out.lines().filter(QStringLiteral("recording")),
+        QStringList{QStringLiteral("Vesperlog: a recording left unfinished when Vesperlog last ended was removed")});
+    QCOMPARE(app.mainWindow()->contentView()->entryList()->banner()->messages(),
+             QStringList{QStringLiteral("A voice note was being recorded when Vesperlog last ended; it could not be "
+                                        "finished and was removed.")});
 }
 
 void AppTest::exportImport_runOncePerRequest_withMainWindowClosed_data()

@@ -12,6 +12,7 @@ private Q_SLOTS:
     void init();
 
     void firstLaunch_usesDefaultsAndWritesNothing();
+    void leftOverRecording_isRemovedAndTold();
     void exportImport_runOncePerRequest_withMainWindowClosed_data();
     void exportImport_runOncePerRequest_withMainWindowClosed();
     void exportImport_doNothingWhileLocked_data();

@@ -41,12 +41,20 @@
 #include <limits>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 #define REQUIRE_SOUND_SERVER()                                                                                         \
     if (!vsp::test::hasSoundServer()) {                                                                                \
         QSKIP("needs the test sound server that scripts/run-tests.sh starts");                                         \
     }
+
+int modeOf(const QString& path)
+{
+    struct stat status { };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777) : -1;
+}
 
 QStringList recordingsIn(const QString& folder)
 {
@@ -394,6 +402,75 @@ void VoiceNoteTest::recorder_thatCannotWrite_printsFailureAndHandsOverNothing()
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: recording failed — ")), qPrintable(lines.first()));
     QVERIFY(recordingsIn(m_recordings.filePath(QStringLiteral("missing/folder"))).isEmpty());
+}
+
+void VoiceNoteTest::recorder_filesArePrivate_outOfTheSharedTemporaryFolder()
+{
+    REQUIRE_SOUND_SERVER();
+    AudioRecorder::setRecordingFolder({});
+    const QString folder = AudioRecorder::recordingFolder();
+    QVERIFY2(folder.startsWith(vsp::test::testHome() + QStringLiteral("/cache/")), qPrintable(folder));
+    AudioRecorder recorder;
+    recorder.start();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.elapsed() > 0.2, 30'000);
+    QCOMPARE(modeOf(folder), 0700);
+    const QStringList raw = recordingsIn(folder);
+    QCOMPARE(raw.size(), 1);
+    QCOMPARE(modeOf(folder + u'/' + raw.first()), 0600);
+    std::optional<AudioRecorder::Recording> handed;
+    recorder.stop([&](std::optional<AudioRecorder::Recording> r) { handed = r; });
+    QTRY_VERIFY_WITH_TIMEOUT(handed, 10'000);
+    QCOMPARE(modeOf(handed->path), 0600);
+    QCOMPARE(recordingsIn(folder), QStringList{QFileInfo(handed->path).fileName()});
+    QFile::remove(handed->path);
+}
+
+void VoiceNoteTest::control_fullDisk_keepsWhatWasRecordedAndSaysSo()
+{
+    REQUIRE_SOUND_SERVER();
+    QString path;
+    double duration = -1;
+    AudioRecordControl control([&](const QString& p, double d) {
+        path = p;
+        duration = d;
+    });
+    control.show();
+    {
+        // The raw file can take about a second of sound; the encoded note, far smaller, still fits.
+        const vsp::test::FileSizeLimit limit(120'000);
+        control.startRecording();
+        QTRY_VERIFY_WITH_TIMEOUT(!path.isEmpty(), 30'000);
+    }
+    QVERIFY2(duration > 0.2, qPrintable(QString::number(duration)));
+    const std::optional<vsp::test::Mp4Audio> format = vsp::test::probeMp4Audio(path);
+    QVERIFY(format);
+    QVERIFY2(std::abs(format->seconds - duration) < 0.2,
+             qPrintable(QStringLiteral("file %1 s, handed %2 s").arg(format->seconds).arg(duration)));
+    QVERIFY(control.failureMessage());
+    QCOMPARE(control.failureMessage()->objectName(), QStringLiteral("recordingCut"));
+    QVERIFY2(control.failureMessage()->text().endsWith(
+                 QStringLiteral(" because the recording file reached the largest size allowed. Everything up to "
+                                "then is kept.")),
+             qPrintable(control.failureMessage()->text()));
+    QCOMPARE(recordingsIn(m_recordings.path()), QStringList{QFileInfo(path).fileName()});
+}
+
+void VoiceNoteTest::control_stopWhileStarting_saysNothingWasRecorded()
+{
+    REQUIRE_SOUND_SERVER();
+    int handed = 0;
+    AudioRecordControl control([&](const QString&, double) { ++handed; });
+    control.show();
+    control.startRecording();
+    QVERIFY(control.recorder()->isStarting());
+    control.stopAndSave();
+    QVERIFY(!control.recorder()->isBusy());
+    QVERIFY(control.failureMessage());
+    QCOMPARE(control.failureMessage()->objectName(), QStringLiteral("nothingRecorded"));
+    QCOMPARE(control.failureMessage()->text(),
+             QStringLiteral("Nothing was recorded yet: the microphone had not started. Press Voice to try again."));
+    QCOMPARE(handed, 0);
+    QTRY_VERIFY(recordingsIn(m_recordings.path()).isEmpty());
 }
 
 void VoiceNoteTest::control_discardOrDestroy_removesRecording()

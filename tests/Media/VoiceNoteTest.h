@@ -34,6 +34,9 @@ private Q_SLOTS:
     void recorder_secondStart_isIgnored();
     void recorder_stopAtOnce_answersOnceAndLeavesNoStrayFile();
     void recorder_thatCannotWrite_printsFailureAndHandsOverNothing();
+    void recorder_filesArePrivate_outOfTheSharedTemporaryFolder();
+    void control_fullDisk_keepsWhatWasRecordedAndSaysSo();
+    void control_stopWhileStarting_saysNothingWasRecorded();
     void control_discardOrDestroy_removesRecording();
     void control_withoutMicrophone_alertsEveryPress();
     void quitting_whileRecording_keepsNoFile_data();

@@ -487,6 +487,8 @@ void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly_data()
     QTest::newRow("journal lock") << QStringLiteral("lock") << 0 << 0600;
     QTest::newRow("images folder") << QStringLiteral("images") << 0 << 0700;
     QTest::newRow("audio folder") << QStringLiteral("audio") << 0 << 0700;
+    QTest::newRow("an entry's images folder") << QStringLiteral("entry images") << 0 << 0700;
+    QTest::newRow("an entry's audio folder") << QStringLiteral("entry audio") << 0 << 0700;
     // Read-only stays read-only: nothing is added to the owner's bits.
     QTest::newRow("read-only journal folder") << QStringLiteral("journal folder") << 0555 << 0500;
 }
@@ -522,6 +524,10 @@ void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly()
         path = JournalStore::imagesBasePath();
     } else if (file == QLatin1String("audio")) {
         path = JournalStore::audioBasePath();
+    } else if (file == QLatin1String("entry images")) {
+        path = JournalStore::imagesDirectory(QUuid::createUuid());
+    } else if (file == QLatin1String("entry audio")) {
+        path = JournalStore::audioDirectory(QUuid::createUuid());
     } else {
         path = storeFolder();
         QDir().mkpath(path);

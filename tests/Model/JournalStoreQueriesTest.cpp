@@ -6,6 +6,7 @@
 
 #include "Model/JournalStore.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <QThreadPool>
 
@@ -528,6 +529,31 @@ void JournalStoreQueriesTest::streak_countsDaysEndingToday()
     today.isArchived = true; // archived entries keep the streak alive
     store.addEntry(today);
     QCOMPARE(store.currentStreak(), 6);
+}
+
+void JournalStoreQueriesTest::streak_afterRedates_equalsARecount()
+{
+    QList<JournalEntry> entries;
+    for (int day = -4; day <= 0; ++day) {
+        entries << entry(QStringLiteral("day %1").arg(day), localMoment(day, 12));
+    }
+    writeJournal(entries);
+    JournalStore store(fixtureClock().function());
+    QCOMPARE(store.currentStreak(), 5);
+    // Today's only entry moved far back breaks the streak at once.
+    JournalEntry moved = *store.entry(entries.last().id);
+    moved.date = localMoment(-20, 12);
+    store.updateEntry(moved);
+    QCOMPARE(store.currentStreak(), 0);
+    QRandomGenerator random(20260);
+    for (int move = 0; move < 12; ++move) {
+        JournalEntry changed = store.entries().at(int(random.bounded(store.entries().size())));
+        changed.date = localMoment(-int(random.bounded(8)), 12);
+        store.updateEntry(changed);
+        JournalStore recount(fixtureClock().function());
+        recount.setEntries(store.entries());
+        QCOMPARE(store.currentStreak(), recount.currentStreak());
+    }
 }
 
 void JournalStoreQueriesTest::counts_leaveArchivedOutExceptStreakAndWords()

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void selectedEntry_findsArchivedEntry();
     void emptyJournal_statistics();
     void streak_countsDaysEndingToday();
+    void streak_afterRedates_equalsARecount();
     void counts_leaveArchivedOutExceptStreakAndWords();
     void entriesOn_listsDayOldestFirst();
     void entryDayCounts_countsOneMonth();

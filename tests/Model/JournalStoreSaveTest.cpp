@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 
 #include "Model/EntryCodec.h"
+#include "Model/FileIO.h"
 #include "Model/JournalStore.h"
 #include "Model/JournalStoreLock.h"
 
@@ -216,6 +217,56 @@ void JournalStoreSaveTest::danglingLink_isLeftAlone()
     QVERIFY(store.hasUnsavedChanges());
     QVERIFY(!QFileInfo::exists(missing));
     QCOMPARE(QFileInfo(entriesPath()).symLinkTarget(), missing);
+}
+
+void JournalStoreSaveTest::oneWriter_replacesOnlyARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("regular file") << QStringLiteral("file") << true;
+    QTest::newRow("link to a regular file") << QStringLiteral("link to file") << true;
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << false;
+    QTest::newRow("link to a FIFO") << QStringLiteral("link to fifo") << false;
+    QTest::newRow("folder") << QStringLiteral("folder") << false;
+    QTest::newRow("link leading nowhere") << QStringLiteral("dangling link") << false;
+}
+
+void JournalStoreSaveTest::oneWriter_replacesOnlyARegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, written);
+    const QString folder = vsp::test::testHome() + QStringLiteral("/writer");
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QString target = folder + QStringLiteral("/target.json");
+    const QString path = kind.startsWith(QLatin1String("link")) || kind == QLatin1String("dangling link")
+                             ? folder + QStringLiteral("/through-link.json")
+                             : target;
+    if (kind.endsWith(QLatin1String("file"))) {
+        writeFile(target, "old");
+    } else if (kind.endsWith(QLatin1String("fifo"))) {
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(target));
+    }
+    if (path != target) {
+        QVERIFY(QFile::link(target, path));
+    }
+    QString error;
+    QCOMPARE(vsp::writeFileAtomically(path, QByteArray("new"), &error), written);
+    QCOMPARE(QFileInfo(path).isSymLink(), path != target);
+    QVERIFY(leftovers(folder).isEmpty());
+    if (written) {
+        QCOMPARE(readFile(target), QByteArray("new"));
+        return;
+    }
+    QCOMPARE(error, kind == QLatin1String("dangling link")
+                        ? QStringLiteral("through-link.json is a link to %1, which does not exist").arg(target)
+                        : target + QStringLiteral(" is not a regular file"));
+    struct stat status { };
+    const bool exists = ::lstat(QFile::encodeName(target).constData(), &status) == 0;
+    QCOMPARE(exists, kind != QLatin1String("dangling link"));
+    QVERIFY(!exists || !S_ISREG(status.st_mode));
 }
 
 void JournalStoreSaveTest::writtenFiles_arePrivate()

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void journalThroughLink_replacesTheTarget();
     void linkToUndecodableFile_isNeverReplaced();
     void danglingLink_isLeftAlone();
+    void oneWriter_replacesOnlyARegularFile_data();
+    void oneWriter_replacesOnlyARegularFile();
     void writtenFiles_arePrivate();
     void saveCopy_writesBackupForm_data();
     void saveCopy_writesBackupForm();

@@ -3,6 +3,7 @@
 #include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
+#include "Model/FileIO.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 
@@ -12,6 +13,8 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using fixtures::readFile;
 using fixtures::writeFile;
@@ -233,4 +236,56 @@ void MoodStoreTest::saveFailure_printsOneLine_andKeepsMoods()
              qPrintable(lines.first()));
     QCOMPARE(store.moods(), palette);
     QVERIFY(QFileInfo(moodsPath()).isDir());
+}
+
+void MoodStoreTest::fileThatIsNotAMoodsFile_isNeverWritten_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("FIFO") << QStringLiteral("fifo")
+                          << QStringLiteral("moods.json is not a regular file; no copy of it could be kept, so it is "
+                                            "left unchanged");
+    QTest::newRow("sparse file over its cap")
+        << QStringLiteral("sparse")
+        << QStringLiteral("the file is larger than 64 MB; no copy of it could be kept, so it is left unchanged");
+    QTest::newRow("link to the user's note")
+        << QStringLiteral("link")
+        << QStringLiteral("moods.json is a link to %1, which could not be read as a moods "
+                          "file; it is left unchanged");
+}
+
+void MoodStoreTest::fileThatIsNotAMoodsFile_isNeverWritten()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    const QString note = vsp::test::testHome() + QStringLiteral("/notes.txt");
+    QDir().mkpath(QFileInfo(moodsPath()).path());
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(moodsPath()).constData(), 0600), 0);
+    } else if (kind == u"sparse") {
+        QFile sparse(moodsPath());
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(20) << 30));
+    } else {
+        writeFile(note, "buy milk");
+        QVERIFY(QFile::link(note, moodsPath()));
+        why = why.arg(note);
+    }
+    const QFileInfo before(moodsPath());
+    MoodStore store;
+    QCOMPARE(store.moods(), MoodStore::defaultMoods());
+    QCOMPARE(store.leftUnchanged(), why);
+    // Only a regular file's bytes are ever kept as a copy.
+    QCOMPARE(corruptCopies().size(), kind == u"link" ? 1 : 0);
+    vsp::test::StdoutCapture out;
+    store.save();
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Vesperlog: mood save failed \u2014 ") + why});
+    const QFileInfo after(moodsPath());
+    QCOMPARE(after.isSymLink(), kind == u"link");
+    QCOMPARE(after.size(), before.size());
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(moodsPath()).constData(), &status), 0);
+    QCOMPARE(S_ISFIFO(status.st_mode), kind == u"fifo");
+    if (kind == u"link") {
+        QCOMPARE(readFile(note), QByteArray("buy milk"));
+    }
 }

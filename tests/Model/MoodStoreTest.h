@@ -20,4 +20,6 @@ private Q_SLOTS:
     void emptiedPalette_isSaved_andNextLaunchFallsBack();
     void undecodableFile_isCopiedBeforeFirstSave();
     void saveFailure_printsOneLine_andKeepsMoods();
+    void fileThatIsNotAMoodsFile_isNeverWritten_data();
+    void fileThatIsNotAMoodsFile_isNeverWritten();
 };

@@ -596,6 +596,34 @@ void NotificationCenterTest::damagedStateFile_startsEmpty_withOneLine()
     }
 }
 
+void NotificationCenterTest::linkToAnotherProgramsFile_isNeverWritten()
+{
+    const QString file = stateFileIn(QStringLiteral("link"));
+    const QString note = test::testHome() + QStringLiteral("/notes.txt");
+    QDir().mkpath(QFileInfo(file).path());
+    {
+        QFile f(note);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("buy milk") == 8);
+    }
+    QVERIFY(QFile::link(note, file));
+    NotificationCenter centre;
+    centre.setStateFile(file);
+    QSignalSpy told(&centre, &NotificationCenter::leftUnchangedChanged);
+    centre.start();
+    const QString why = QStringLiteral("notifications.json is a link to ") + note
+                        + QStringLiteral(", which could not be read as a reminders file; it is left unchanged");
+    QCOMPARE(centre.leftUnchanged(), why);
+    QCOMPARE(told.count(), 1);
+    test::StdoutCapture out;
+    centre.add(request(QStringLiteral("daily"), daily(9, 0), true));
+    centre.stop();
+    QVERIFY(out.lines().contains(QStringLiteral("Vesperlog: notification save failed \u2014 ") + why));
+    QVERIFY(QFileInfo(file).isSymLink());
+    QFile kept(note);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("buy milk"));
+}
+
 void NotificationCenterTest::authorization_data()
 {
     QTest::addColumn<bool>("withDelivery");

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void launch_handlesRequestsMissedWhileNotRunning_data();
     void launch_handlesRequestsMissedWhileNotRunning();
     void damagedStateFile_startsEmpty_withOneLine();
+    void linkToAnotherProgramsFile_isNeverWritten();
     void clockSetBack_remindersKeepFiring_data();
     void clockSetBack_remindersKeepFiring();
 

@@ -67,7 +67,7 @@ EntryListView::EntryListView(JournalStore& store, MoodStore& moodStore, ColumnVi
     outer->addWidget(m_pages);
     // Under the list and the calendar alike: the notices stay in sight whichever the column shows.
     m_banner = new JournalBanner(store, this);
-    m_banner->showDamagedMoods(moodStore.damagedCopy());
+    m_banner->showDamagedMoods(moodStore.damagedCopy(), moodStore.leftUnchanged());
     outer->addWidget(m_banner);
     m_pages->addWidget(m_listPage);
 

@@ -53,6 +53,8 @@ public:
     void clearSearchAndQuery();
 
     EntryListWidget* list() const { return m_list; }
+    /// The notices about the journal's files under the column.
+    JournalBanner* banner() const { return m_banner; }
     /// Whether the empty state shows in place of the list.
     bool showsEmptyState() const;
     /// How far the search field has come in, 0 (hidden above) to 1 (in place).

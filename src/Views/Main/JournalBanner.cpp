@@ -1,6 +1,7 @@
 #include "Views/Main/JournalBanner.h"
 
 #include "Model/JournalStore.h"
+#include "Model/NotificationCenter.h"
 #include "Platform/FileReveal.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/FocusRing.h"
@@ -145,6 +146,8 @@ JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
     m_labels = {m_saveText, m_copyNote};
     addDamagedRow(store.damagedJournalCopy(), DamagedFile::Journal, m_journalRow);
     addDamagedRow(store.damagedTrashCopy(), DamagedFile::Trash, m_trashRow);
+    connect(&NotificationCenter::instance(), &NotificationCenter::leftUnchangedChanged, this,
+            &JournalBanner::followReminders);
 
     connect(m_tryAgain, &QAbstractButton::clicked, this, [this] {
         m_copyNote->hide();
@@ -168,30 +171,61 @@ JournalBanner::JournalBanner(JournalStore& store, QWidget* parent)
     };
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, recolour);
     recolour();
-    refresh();
+    followReminders();
 }
 
-void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row)
+void JournalBanner::addDamagedRow(const QString& copy, DamagedFile file, QWidget*& row, const QString& leftUnchanged)
 {
-    if (copy.isEmpty() || row) {
+    if ((copy.isEmpty() && leftUnchanged.isEmpty()) || row) {
         return;
     }
     QLabel* text = bannerLabel(this, 13);
-    text->setText(damagedFileText(copy, file));
+    text->setText(damagedFileText(copy, file, leftUnchanged));
     m_labels.append(text);
-    auto* show = new BannerButton(QStringLiteral("Show in Files"), this);
-    show->setObjectName(file == DamagedFile::Journal ? QStringLiteral("showJournalCopy")
-                        : file == DamagedFile::Trash ? QStringLiteral("showTrashCopy")
-                                                     : QStringLiteral("showMoodsCopy"));
-    row = makeRow(this, text, nullptr, {show});
+    QList<QAbstractButton*> buttons;
+    if (!copy.isEmpty()) {
+        auto* show = new BannerButton(QStringLiteral("Show in Files"), this);
+        show->setObjectName(file == DamagedFile::Journal ? QStringLiteral("showJournalCopy")
+                            : file == DamagedFile::Trash ? QStringLiteral("showTrashCopy")
+                                                         : QStringLiteral("showMoodsCopy"));
+        connect(show, &QAbstractButton::clicked, this, [this, copy] { m_reveal(copy); });
+        buttons << show;
+    }
+    row = makeRow(this, text, nullptr, buttons);
     layout()->addWidget(row);
-    connect(show, &QAbstractButton::clicked, this, [this, copy] { m_reveal(copy); });
 }
 
-void JournalBanner::showDamagedMoods(const QString& copyPath)
+void JournalBanner::showDamagedMoods(const QString& copyPath, const QString& leftUnchanged)
 {
-    addDamagedRow(copyPath, DamagedFile::Moods, m_moodsRow);
+    addDamagedRow(copyPath, DamagedFile::Moods, m_moodsRow, leftUnchanged);
     colourLabels(m_labels, {m_copyNote});
+    refresh();
+}
+
+void JournalBanner::showNotice(const QString& text)
+{
+    if (text.isEmpty()) {
+        return;
+    }
+    QLabel* label = bannerLabel(this, 13);
+    label->setText(text);
+    m_labels.append(label);
+    m_notices << makeRow(this, label, nullptr, {});
+    layout()->addWidget(m_notices.last());
+    colourLabels(m_labels, {m_copyNote});
+    refresh();
+}
+
+void JournalBanner::followReminders()
+{
+    const QString why = NotificationCenter::instance().leftUnchanged();
+    if (m_remindersRow) {
+        m_remindersRow->findChild<QLabel*>()->setText(damagedFileText({}, DamagedFile::Reminders, why));
+        m_remindersRow->setHidden(why.isEmpty());
+    } else {
+        addDamagedRow({}, DamagedFile::Reminders, m_remindersRow, why);
+        colourLabels(m_labels, {m_copyNote});
+    }
     refresh();
 }
 
@@ -205,18 +239,29 @@ QString JournalBanner::saveFailureText(const QString& reason)
            + QStringLiteral(". Your changes are kept while the app is open.");
 }
 
-QString JournalBanner::damagedFileText(const QString& copyPath, DamagedFile file)
+QString JournalBanner::damagedFileText(const QString& copyPath, DamagedFile file, const QString& leftUnchanged)
 {
-    const QString what = file == DamagedFile::Trash   ? QStringLiteral("trash")
-                         : file == DamagedFile::Moods ? QStringLiteral("moods")
-                                                      : QStringLiteral("journal");
-    return QStringLiteral("Your %1 file could not be read. A copy was kept at ").arg(what) + copyPath + u'.';
+    const QString what = file == DamagedFile::Trash       ? QStringLiteral("trash")
+                         : file == DamagedFile::Moods     ? QStringLiteral("moods")
+                         : file == DamagedFile::Reminders ? QStringLiteral("reminders")
+                                                          : QStringLiteral("journal");
+    QString text = QStringLiteral("Your %1 file could not be read").arg(what);
+    if (!leftUnchanged.isEmpty()) {
+        text += QStringLiteral(" \u2014 ") + leftUnchanged;
+    }
+    text += u'.';
+    if (!copyPath.isEmpty()) {
+        text += QStringLiteral(" A copy was kept at ") + copyPath + u'.';
+    }
+    return text;
 }
 
 QStringList JournalBanner::messages() const
 {
     QStringList texts;
-    for (QWidget* row : {m_saveRow, m_journalRow, m_trashRow, m_moodsRow}) {
+    QList<QWidget*> rows{m_saveRow, m_journalRow, m_trashRow, m_moodsRow, m_remindersRow};
+    rows << m_notices;
+    for (QWidget* row : rows) {
         if (row && !row->isHidden()) {
             texts << row->findChild<QLabel*>()->text();
         }
@@ -233,5 +278,6 @@ void JournalBanner::refresh()
         m_copyNote->hide();
     }
     m_saveRow->setHidden(!unsaved);
-    setHidden(!unsaved && !m_journalRow && !m_trashRow && !m_moodsRow);
+    const bool reminders = m_remindersRow && !m_remindersRow->isHidden();
+    setHidden(!unsaved && !m_journalRow && !m_trashRow && !m_moodsRow && !reminders && m_notices.isEmpty());
 }

@@ -9,6 +9,7 @@
 #include "Model/FileIO.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
+#include "Model/NotificationCenter.h"
 #include "Views/Main/JournalBanner.h"
 #include "Views/Main/MainWindow.h"
 
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QScopeGuard>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -128,6 +131,48 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
     QCOMPARE(show->text(), QStringLiteral("Show in Files"));
     show->click();
     QCOMPARE(revealed, QStringList{copy});
+}
+
+void JournalBannerTest::fileLeftUnchanged_isTold_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("moods.json a FIFO")
+        << QStringLiteral("moods.json")
+        << QStringLiteral("Your moods file could not be read \u2014 moods.json is not a regular file; no copy of it "
+                          "could be kept, so it is left unchanged.");
+    QTest::newRow("notifications.json a link to a note")
+        << QStringLiteral("notifications.json")
+        << QStringLiteral("Your reminders file could not be read \u2014 notifications.json is a link to %1, which "
+                          "could not be read as a reminders file; it is left unchanged.");
+}
+
+void JournalBannerTest::fileLeftUnchanged_isTold()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    QDir().mkpath(fixtures::storeFolder());
+    const QString note = vsp::test::testHome() + QStringLiteral("/notes.txt");
+    NotificationCenter& reminders = NotificationCenter::instance();
+    const auto restore = qScopeGuard([&] { reminders.setStateFile(QString()); });
+    if (file == QLatin1String("moods.json")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(storeFile(file)).constData(), 0600), 0);
+    } else {
+        writeFile(note, "buy milk");
+        QVERIFY(QFile::link(note, storeFile(file)));
+        reminders.setStateFile(storeFile(file));
+        message = message.arg(note);
+    }
+    JournalStore store;
+    MoodStore moods;
+    MainWindow window(store, moods, [](const QString&) {});
+    auto* banner = window.findChild<JournalBanner*>();
+    QVERIFY(banner);
+    // Read when first needed, which may be after the window is made.
+    reminders.pendingRequests();
+    QVERIFY(!banner->isHidden());
+    QCOMPARE(banner->messages(), QStringList{message});
+    QVERIFY(!banner->findChild<QAbstractButton*>(QStringLiteral("showMoodsCopy")));
 }
 
 void JournalBannerTest::readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy()

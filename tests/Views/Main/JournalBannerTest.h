@@ -14,6 +14,8 @@ private Q_SLOTS:
     void saveCopy_writesTheJournal_orTellsWhyNot();
     void damagedFile_namesItsCopy_andShowsItInFiles_data();
     void damagedFile_namesItsCopy_andShowsItInFiles();
+    void fileLeftUnchanged_isTold_data();
+    void fileLeftUnchanged_isTold();
     void readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy();
     void listColumn_holdsTheBanner();
 };
