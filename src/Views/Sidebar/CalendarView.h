@@ -59,13 +59,10 @@ public:
     /// The height of the shown month's rows and the weekday row, which the grid takes at rest.
     int restingHeight() const;
 
-    QStringList weekdayLabels() const { return m_weekdays; }
     /// The cell rectangle of a day shown in the grid; null when the day is not in the month.
     QRectF cellRect(const QDate& day) const;
 
     QSize sizeHint() const override;
-    /// The day the keyboard is on; invalid before the grid had the focus in this month.
-    QDate keyDay() const { return m_keyDay; }
 
 Q_SIGNALS:
     void dayClicked(const QDate& day);
