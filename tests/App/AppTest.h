@@ -33,6 +33,7 @@ private Q_SLOTS:
 
     void entryMenu_whileLocked_isDisabledAndChangesNothing();
     void entryCommands_actOnSelectedEntry();
+    void entryMenus_actByIdThroughTheStore();
     void shortcuts_reachTheirCommands();
     void deleteCommand_deletesOnlyAfterConfirmation();
     void editCommand_startsAndSavesEditing();
