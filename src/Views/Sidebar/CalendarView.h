@@ -20,6 +20,7 @@
 class GlassChipButton;
 class JournalStore;
 class QLabel;
+class QLayout;
 class QListView;
 class QStackedWidget;
 namespace vsp {
@@ -177,6 +178,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's parts: the month header, and the day list with its empty page.
+    QLayout* buildHeader();
+    void buildDayPages();
     void refresh();
     void refreshColors();
     void refreshTitle();
