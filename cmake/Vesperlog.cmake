@@ -18,13 +18,14 @@ if(VESPERLOG_SANITIZE)
     target_link_options(vesperlog_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# vesperlog_library(<name> <folder-relative sources...> LIBS <deps...>)
-# One static library per source folder.
+# vesperlog_library(<name> SOURCES <folder-relative sources...> PUBLIC <deps...> PRIVATE <deps...>)
+# One static library per source folder. PUBLIC lists what the library's headers expose (their includes),
+# PRIVATE what only its sources use, so the folder's CMake file shows its real dependencies.
 function(vesperlog_library name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC vesperlog_options ${ARG_LIBS})
+    target_link_libraries(${name} PUBLIC vesperlog_options ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
 # vesperlog_test(<name> SOURCES <...> LIBS <...>)

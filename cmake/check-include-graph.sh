@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when the libraries under src/ include each other in a circle. Each folder with a CMakeLists.txt
 # is one library (its subfolders without one belong to it); an #include "A/B.h" of a file in another
-# library is an edge from the including library to that one, and tsort finds any loop among the edges.
+# library (or #include <A/B.h>) is an edge from the including library to that one, and tsort finds any
+# loop among the edges.
 set -euo pipefail
 src=${1:?usage: check-include-graph.sh <src folder>}
 cd "$src"
@@ -25,10 +26,10 @@ edges=$(xargs awk -v sources="$list" -v libraries="$libraries" '
         while ((getline line < sources) > 0) exists[line] = 1
     }
     FNR == 1 { from = library(FILENAME) }
-    /^[ \t]*#[ \t]*include[ \t]*"/ {
+    /^[ \t]*#[ \t]*include[ \t]*["<]/ {
         inc = $0
-        sub(/^[^"]*"/, "", inc)
-        sub(/".*/, "", inc)
+        sub(/^[^"<]*["<]/, "", inc)
+        sub(/[">].*/, "", inc)
         if (!(inc in exists)) next
         to = library(inc)
         if (to != from && to != "." && from != ".") print from, to

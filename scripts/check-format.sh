@@ -13,11 +13,11 @@ if [[ "${1:-}" == "--fix" ]]; then
     "$tool" -i "${files[@]}"
     exit 0
 fi
-if ! "$tool" --dry-run -Werror "${files[@]}" 2>/tmp/vesperlog-format.$$; then
-    grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' /tmp/vesperlog-format.$$ | cut -d: -f1 | sort -u \
+report=$(mktemp)
+trap 'rm -f "$report"' EXIT
+if ! "$tool" --dry-run -Werror "${files[@]}" 2>"$report"; then
+    grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' "$report" | cut -d: -f1 | sort -u \
         | sed 's/^/  not laid out: /' >&2
-    rm -f /tmp/vesperlog-format.$$
     echo "Vesperlog: layout check failed — run scripts/check-format.sh --fix" >&2
     exit 1
 fi
-rm -f /tmp/vesperlog-format.$$

@@ -2,10 +2,9 @@
 
 #include "App/VesperlogApp.h"
 #include "Model/AppNotifications.h"
-#include "Model/EntryText.h"
 #include "Model/JournalStore.h"
 #include "Update/Updater.h"
-#include "Views/Main/EntryContextMenu.h"
+#include "Widgets/EntryActions.h"
 #include "Widgets/OpenWindow.h"
 
 #include <QAction>
@@ -93,15 +92,19 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     connect(m_focusMode, &QAction::triggered, this, [&store] { store.setFocusMode(!store.focusMode()); });
     connect(m_toggleSearch, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleSearch(); });
     connect(m_editEntry, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleEdit(); });
-    connect(m_toggleFavorite, &QAction::triggered, this, &AppCommands::runToggleFavorite);
-    connect(m_duplicateEntry, &QAction::triggered, this, &AppCommands::runDuplicateEntry);
-    connect(m_copyPlainText, &QAction::triggered, this, &AppCommands::runCopyPlainText);
+    EntryActions& actions = EntryActions::of(store);
+    actions.bind(m_toggleFavorite, EntryActions::Command::ToggleFavorite, actions.selection());
+    actions.bind(m_duplicateEntry, EntryActions::Command::Duplicate, actions.selection());
+    actions.bind(m_copyPlainText, EntryActions::Command::CopyPlainText, actions.selection());
     connect(m_deleteEntry, &QAction::triggered, this, &AppCommands::runDeleteEntry);
+    // Editing and deleting ask the detail; search opens in the list under the cover: they wait for the
+    // unlock like the entry commands.
+    for (QAction* action : {m_editEntry, m_deleteEntry, m_toggleSearch}) {
+        actions.guard(action);
+    }
 
     connect(&store, &JournalStore::focusModeChanged, this, &AppCommands::refreshFocusTitle);
-    connect(&store, &JournalStore::isLockedChanged, this, &AppCommands::refreshLocked);
     refreshFocusTitle();
-    refreshLocked();
 
     // A shortcut of the menu bar only reaches the window that holds it; the others get the
     // application's commands when they first take the focus.
@@ -140,50 +143,33 @@ void AppCommands::refreshFocusTitle()
     m_focusMode->setText(focusModeTitle(m_app.store().focusMode()));
 }
 
-void AppCommands::refreshLocked()
-{
-    const bool enabled = !m_app.store().isLocked();
-    // Search opens in the list under the cover: it waits for the unlock like the entry commands.
-    for (QAction* action :
-         {m_editEntry, m_toggleFavorite, m_duplicateEntry, m_copyPlainText, m_deleteEntry, m_toggleSearch}) {
-        action->setEnabled(enabled);
-    }
-}
-
-std::optional<JournalEntry> AppCommands::entryToActOn() const
-{
-    const JournalStore& store = m_app.store();
-    const auto entry = store.selectedEntry();
-    if (!entry || store.isLocked()) {
-        return std::nullopt;
-    }
-    return entry;
-}
-
 void AppCommands::runToggleFavorite()
 {
-    if (const auto entry = entryToActOn()) {
-        m_app.store().toggleFavorite(*entry);
-    }
+    runOnSelection(EntryActions::Command::ToggleFavorite);
 }
 
 void AppCommands::runDuplicateEntry()
 {
-    if (const auto entry = entryToActOn()) {
-        m_app.store().duplicateEntry(*entry);
-    }
+    runOnSelection(EntryActions::Command::Duplicate);
 }
 
 void AppCommands::runCopyPlainText()
 {
-    if (const auto entry = entryToActOn()) {
-        EntryContextMenu::copyToClipboard(vsp::entryPlainText(*entry));
-    }
+    runOnSelection(EntryActions::Command::CopyPlainText);
 }
 
 void AppCommands::runDeleteEntry()
 {
-    if (entryToActOn()) {
+    JournalStore& store = m_app.store();
+    if (EntryActions::of(store).enabled() && store.selectedEntry()) {
         Q_EMIT AppNotifications::instance().VspRequestDelete();
+    }
+}
+
+void AppCommands::runOnSelection(EntryActions::Command command)
+{
+    JournalStore& store = m_app.store();
+    if (const auto id = store.selectedEntryID()) {
+        EntryActions::of(store).run(command, *id);
     }
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "Model/JournalEntry.h"
+#include "Widgets/EntryActions.h"
 
 #include <QObject>
-
-#include <optional>
 
 class QAction;
 class QMenu;
@@ -20,8 +18,9 @@ class VesperlogApp;
 ///   Toggle Favorite (Ctrl+Shift+F), Duplicate Entry (Ctrl+Shift+D), Copy as Plain Text (Ctrl+Shift+C),
 ///   Delete Entry (Ctrl+Backspace).
 ///
-/// Commands that belong to a view post an application notification instead of calling it. Every entry
-/// command checks again, when it runs, that an entry is selected and the journal is unlocked.
+/// Commands that belong to a view post an application notification instead of calling it. The entry
+/// commands are the shared EntryActions bound to the selection: when one runs it checks again that an
+/// entry is selected and the journal is unlocked, and the lock disables them there.
 ///
 /// The menu bar lives in the main window, but Settings…, Quit, New Entry and Quick Capture are the
 /// application's: their shortcuts work in every top-level window of ours (the New Entry window, the
@@ -40,17 +39,16 @@ public:
     /// "Enter Focus Mode" or "Exit Focus Mode".
     static QString focusModeTitle(bool focusMode);
 
-    // The entry commands; each does nothing without a selected entry or while the journal is locked.
+    // The entry commands on the selected entry; each does nothing without one or while the journal is
+    // locked.
     void runToggleFavorite();
     void runDuplicateEntry();
     void runCopyPlainText();
     void runDeleteEntry();
 
 private:
-    /// The selected entry when there is one and the journal is unlocked, read when a command runs.
-    std::optional<JournalEntry> entryToActOn() const;
+    void runOnSelection(EntryActions::Command command);
     void refreshFocusTitle();
-    void refreshLocked();
     /// Gives a top-level window the application-wide commands (once).
     void reachFrom(QWidget* window);
 

@@ -41,13 +41,6 @@ void VesperlogTextView::setPlaceholderString(const QString& text)
     }
 }
 
-void VesperlogTextView::setPlaceholderColor(const QColor& color)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::PlaceholderText, color);
-    setPalette(p);
-}
-
 const QStringList& VesperlogTextView::rtfMimeTypes()
 {
     static const QStringList types = {QStringLiteral("text/rtf"), QStringLiteral("application/rtf"),

@@ -23,7 +23,6 @@ public:
     /// Text drawn while the document is empty.
     QString placeholderString() const { return placeholderText(); }
     void setPlaceholderString(const QString& text);
-    void setPlaceholderColor(const QColor& color);
 
     /// Return: continues a list on the next line ("•\t", "☐ " for any box, the next number), ends the
     /// list when the line holds only its marker (the marker goes, no new line), else an ordinary new

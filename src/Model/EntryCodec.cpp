@@ -1,5 +1,6 @@
 #include "Model/EntryCodec.h"
 
+#include "Model/AggregateMembers.h"
 #include "Model/Dates.h"
 #include "Model/JsonWriter.h"
 #include "Model/Log.h"
@@ -13,6 +14,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -30,6 +32,10 @@ using simdjson::dom::array;
 using simdjson::dom::element;
 using simdjson::dom::object;
 
+// Makes a field that is missing from writeField() below an error rather than a warning.
+#pragma GCC diagnostic error "-Wswitch"
+
+/// The entry's fields, in the order the journal's files write them.
 enum Field {
     Id,
     Title,
@@ -54,24 +60,79 @@ enum Field {
     FieldCount
 };
 
-constexpr std::array<std::string_view, FieldCount> kFieldNames = {
-    "id",         "title",     "body",           "bodyRTF",       "date",        "tags",           "mood",
-    "isFavorite", "type",      "expirationDate", "fontDesign",    "isArchived",  "imageFilenames", "audioClips",
-    "latitude",   "longitude", "placeName",      "weatherSymbol", "weatherTemp", "weatherText",
+struct FieldKey {
+    Field field;
+    std::string_view name;
 };
 
-constexpr std::array<Field, FieldCount> kFieldOrder = {
-    Id,         Title,     Body,           BodyRTF,       Date,        Tags,           Mood,
-    IsFavorite, Type,      ExpirationDate, FontDesign,    IsArchived,  ImageFilenames, AudioClips,
-    Latitude,   Longitude, PlaceName,      WeatherSymbol, WeatherTemp, WeatherText,
+/// Every field with its key: the one list the writers, the reader and the sorted export take their keys
+/// and their order from. The checks below stop the build when a member of JournalEntry has no field, or
+/// a field no key, here.
+constexpr FieldKey kFields[] = {
+    {Id, "id"},
+    {Title, "title"},
+    {Body, "body"},
+    {BodyRTF, "bodyRTF"},
+    {Date, "date"},
+    {Tags, "tags"},
+    {Mood, "mood"},
+    {IsFavorite, "isFavorite"},
+    {Type, "type"},
+    {ExpirationDate, "expirationDate"},
+    {FontDesign, "fontDesign"},
+    {IsArchived, "isArchived"},
+    {ImageFilenames, "imageFilenames"},
+    {AudioClips, "audioClips"},
+    {Latitude, "latitude"},
+    {Longitude, "longitude"},
+    {PlaceName, "placeName"},
+    {WeatherSymbol, "weatherSymbol"},
+    {WeatherTemp, "weatherTemp"},
+    {WeatherText, "weatherText"},
 };
+
+static_assert(memberCount<JournalEntry>() == FieldCount, "a member of JournalEntry has no Field");
+static_assert(std::size(kFields) == FieldCount, "a Field has no key in kFields");
+
+constexpr bool fieldsInOrderWithDistinctKeys()
+{
+    for (size_t i = 0; i < std::size(kFields); ++i) {
+        if (kFields[i].field != Field(i) || kFields[i].name.empty()) {
+            return false;
+        }
+        for (size_t j = 0; j < i; ++j) {
+            if (kFields[j].name == kFields[i].name) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(fieldsInOrderWithDistinctKeys(), "kFields lists each Field once, in enum order, with its own key");
+
+constexpr std::array<std::string_view, FieldCount> kFieldNames = [] {
+    std::array<std::string_view, FieldCount> names;
+    for (const FieldKey& f : kFields) {
+        names[size_t(f.field)] = f.name;
+    }
+    return names;
+}();
+
+constexpr std::array<Field, FieldCount> kFieldOrder = [] {
+    std::array<Field, FieldCount> order;
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = kFields[i].field;
+    }
+    return order;
+}();
 
 // Code-point order of the key names.
-constexpr std::array<Field, FieldCount> kSortedOrder = {
-    AudioClips,     Body,       BodyRTF,    Date,          ExpirationDate, FontDesign,  Id,
-    ImageFilenames, IsArchived, IsFavorite, Latitude,      Longitude,      Mood,        PlaceName,
-    Tags,           Title,      Type,       WeatherSymbol, WeatherTemp,    WeatherText,
-};
+constexpr std::array<Field, FieldCount> kSortedOrder = [] {
+    std::array<Field, FieldCount> order = kFieldOrder;
+    std::sort(order.begin(), order.end(),
+              [](Field a, Field b) { return kFieldNames[size_t(a)] < kFieldNames[size_t(b)]; });
+    return order;
+}();
 
 int fieldOf(std::string_view key)
 {

@@ -223,6 +223,13 @@ public:
     /// its owner only; the source stays. Returns the new name, or nothing after printing "Vesperlog:
     /// audio store failed — …".
     std::optional<QString> storeAudio(const QString& sourcePath, const QUuid& entryID);
+    /// Moves a voice note recorded for the entry `entryID` into its audio folder, as addNewEntry() does
+    /// with each of its notes and the entry being edited with a new recording: the recording is copied
+    /// (see storeAudio()) and then deleted. One that cannot be copied stays where it is, the user's only
+    /// copy of what was said, and "Vesperlog: voice note attach failed — recording kept at <path>" says
+    /// where. Returns the entry's clip (a new id, the stored name, the note's duration and transcript),
+    /// or nothing.
+    std::optional<AudioClip> attachVoiceNote(const PendingAudio& note, const QUuid& entryID);
     /// Removes one image file and its cached images; failures are ignored.
     void deleteImage(const QString& filename, const QUuid& entryID);
     /// Removes one voice-note file; failures are ignored.

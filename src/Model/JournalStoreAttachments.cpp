@@ -154,6 +154,19 @@ std::optional<QString> JournalStore::storeAudio(const QString& sourcePath, const
     return name;
 }
 
+std::optional<AudioClip> JournalStore::attachVoiceNote(const PendingAudio& note, const QUuid& entryID)
+{
+    const auto name = storeAudio(note.path, entryID);
+    if (!name) {
+        // The recording is the only copy of what was said: it stays where it is, and the user can find
+        // it from this line.
+        vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(note.path));
+        return std::nullopt;
+    }
+    QFile::remove(note.path);
+    return AudioClip{vsp::newUuid(), *name, note.duration, note.transcript};
+}
+
 void JournalStore::deleteImage(const QString& filename, const QUuid& entryID)
 {
     const auto path = imageFilePath(entryID, filename);
@@ -184,17 +197,10 @@ JournalEntry JournalStore::addNewEntry(JournalEntry entry, const QStringList& im
         }
     }
     for (const PendingAudio& pending : voiceNotes) {
-        if (const auto name = storeAudio(pending.path, entry.id)) {
-            entry.audioClips.append(AudioClip{vsp::newUuid(), *name, pending.duration, pending.transcript});
-            QFile::remove(pending.path);
-        } else {
-            // The recording is the only copy of what was said: it stays where it is, and the user can
-            // find it from this line.
-            vsp::logFailure(QStringLiteral("voice note attach"),
-                            QStringLiteral("recording kept at %1").arg(pending.path));
-            if (keptVoiceNotes) {
-                keptVoiceNotes->append(pending);
-            }
+        if (const auto clip = attachVoiceNote(pending, entry.id)) {
+            entry.audioClips.append(*clip);
+        } else if (keptVoiceNotes) {
+            keptVoiceNotes->append(pending);
         }
     }
     if (complete && !complete(entry)) {

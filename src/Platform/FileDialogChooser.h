@@ -29,7 +29,6 @@ public:
     /// may be none or go away.
     explicit FileDialogChooser(QWidget* parent = nullptr);
 
-    void setParentWindow(QWidget* parent) { m_parent = parent; }
     /// Uses Qt's own dialogs instead of the desktop's (tests drive them with key presses).
     void setUseNativeDialogs(bool native) { m_native = native; }
 

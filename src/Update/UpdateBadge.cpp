@@ -70,11 +70,6 @@ qreal UpdateBadge::presence() const
     return m_presence->value();
 }
 
-qreal UpdateBadge::hoverLevel() const
-{
-    return m_hover->value();
-}
-
 void UpdateBadge::hoverChanged(bool hovered)
 {
     m_hover->animateTo(hovered ? 1 : 0);

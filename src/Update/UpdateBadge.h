@@ -15,8 +15,6 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
-    /// How far the hover fill has come, 0 to 1.
-    qreal hoverLevel() const;
     /// How far the badge has grown in, 0 (gone) to 1 (full size); it scales and fades about its centre
     /// as a release appears or goes.
     qreal presence() const;

@@ -390,12 +390,6 @@ void UpdateSheet::build()
     const auto currentLine = [&] {
         add(text(tr("You have %1").arg(current), 11, QFont::Normal, Color::vspFgDim(), m_panel, true));
     };
-    const auto doneButton = [&] {
-        auto* done = new SheetButton(SheetButton::Look::Primary, tr("Done"), 22, 32, m_panel);
-        done->setObjectName(QStringLiteral("done"));
-        connect(done, &QAbstractButton::clicked, this, &QDialog::accept);
-        add(done);
-    };
 
     switch (m_updater.phase()) {
     case Updater::Phase::Idle:
@@ -415,53 +409,10 @@ void UpdateSheet::build()
         words->addWidget(text(tr("Vesperlog %1 is the latest version.").arg(current), 12.5, QFont::Normal,
                               Color::vspFgMuted(), m_panel));
         panel->addLayout(words);
-        doneButton();
+        addDoneButton(panel);
         break;
     }
-    case Updater::Phase::Found: {
-        const UpdateRelease release = m_updater.offered().value_or(UpdateRelease{});
-        panel->setSpacing(18);
-        auto* mark = new Mark(56, m_panel);
-        auto* glow = new QGraphicsDropShadowEffect(mark);
-        QColor shadow = Color::resolvedAccent(1).resolve();
-        shadow.setAlphaF(0.25f);
-        glow->setColor(shadow);
-        glow->setBlurRadius(40);
-        glow->setOffset(0, 6);
-        mark->setGraphicsEffect(glow);
-        add(mark);
-        auto* words = new QVBoxLayout;
-        words->setSpacing(6);
-        m_headline =
-            text(tr("Vesperlog %1 is ready").arg(release.version), 22, QFont::Bold, Color::vspForeground(), m_panel);
-        m_headline->setObjectName(QStringLiteral("headline"));
-        words->addWidget(m_headline);
-        QLabel* line = text(detail(release, current), 11.5, QFont::Normal, Color::vspFgDim(), m_panel, true);
-        line->setObjectName(QStringLiteral("detail"));
-        words->addWidget(line);
-        panel->addLayout(words);
-        if (!release.notes.isEmpty()) {
-            auto* notes = new NotesCard(release.notes, m_panel);
-            notes->setObjectName(QStringLiteral("notes"));
-            panel->addWidget(notes);
-        }
-        auto* actions = new QVBoxLayout;
-        actions->setSpacing(10);
-        auto* updateNow = new SheetButton(SheetButton::Look::Primary, tr("Update now"), 24, 38, m_panel);
-        updateNow->setObjectName(QStringLiteral("updateNow"));
-        updateNow->setSymbol(QStringLiteral("arrow.down.circle.fill"));
-        connect(updateNow, &QAbstractButton::clicked, this, [this, release] { m_updater.install(release); });
-        actions->addWidget(updateNow, 0, Qt::AlignHCenter);
-        actions->addWidget(wrapping(text(tr("It downloads, installs and Vesperlog opens again on its own. Your "
-                                            "entries and settings stay exactly as they are."),
-                                         11, QFont::Normal, Color::vspFgDim(), m_panel)));
-        auto* notNow = new SheetButton(SheetButton::Look::Quiet, tr("Not now"), 0, 22, m_panel);
-        notNow->setObjectName(QStringLiteral("notNow"));
-        connect(notNow, &QAbstractButton::clicked, this, &QDialog::reject);
-        actions->addWidget(notNow, 0, Qt::AlignHCenter);
-        panel->addLayout(actions);
-        break;
-    }
+    case Updater::Phase::Found: buildFound(panel, current); break;
     case Updater::Phase::Downloading:
         add(new Mark(52, m_panel));
         m_headline = text(tr("Downloading the new version…"), 18, QFont::DemiBold, Color::vspForeground(), m_panel);
@@ -480,43 +431,8 @@ void UpdateSheet::build()
                  m_panel));
         add(new Spinner(m_panel));
         break;
-    case Updater::Phase::Manual: {
-        add(new IconDisc(QStringLiteral("hand.point.up.left.fill"), 24, accent(1), accent(0.12), m_panel));
-        auto* words = new QVBoxLayout;
-        words->setSpacing(7);
-        m_headline = text(tr("It's already downloaded"), 20, QFont::Bold, Color::vspForeground(), m_panel);
-        words->addWidget(m_headline);
-        words->addWidget(wrapping(text(tr("I can't write where Vesperlog lives right now, so I've left it in "
-                                          "Downloads. Drag it where the old one is, replacing the old one."),
-                                       12.5, QFont::Normal, Color::vspFgMuted(), m_panel)));
-        panel->addLayout(words);
-        auto* show = new SheetButton(SheetButton::Look::Secondary, tr("Show it in Files"), 18, 32, m_panel);
-        show->setObjectName(QStringLiteral("showInFiles"));
-        const QString location = m_updater.manualLocation();
-        connect(show, &QAbstractButton::clicked, this, [this, location] { m_updater.reveal(location); });
-        add(show);
-        doneButton();
-        break;
-    }
-    case Updater::Phase::Failed: {
-        const auto orange = [](double alpha) { return [alpha] { return QColor(255, 149, 0, int(alpha * 255)); }; };
-        add(new IconDisc(QStringLiteral("exclamationmark.triangle.fill"), 24, orange(1), orange(0.14), m_panel));
-        m_headline = wrapping(text(m_updater.failureMessage(), 12.5, QFont::Normal, Color::vspFgMuted(), m_panel));
-        m_headline->setObjectName(QStringLiteral("message"));
-        panel->addWidget(m_headline);
-        auto* website = new SheetButton(SheetButton::Look::Secondary, tr("Go to the website"), 16, 32, m_panel);
-        website->setObjectName(QStringLiteral("website"));
-        connect(website, &QAbstractButton::clicked, this, [] { QDesktopServices::openUrl(vsp::update::websiteUrl()); });
-        auto* again = new SheetButton(SheetButton::Look::Primary, tr("Try again"), 16, 32, m_panel);
-        again->setObjectName(QStringLiteral("tryAgain"));
-        connect(again, &QAbstractButton::clicked, this, [this] { m_updater.check(true); });
-        panel->addLayout(centred({website, again}));
-        auto* close = new SheetButton(SheetButton::Look::Quiet, tr("Close"), 0, 22, m_panel);
-        close->setObjectName(QStringLiteral("close"));
-        connect(close, &QAbstractButton::clicked, this, &QDialog::reject);
-        add(close);
-        break;
-    }
+    case Updater::Phase::Manual: buildManual(panel); break;
+    case Updater::Phase::Failed: buildFailed(panel); break;
     }
     m_column->addWidget(m_panel);
     m_panel->show();
@@ -533,6 +449,102 @@ void UpdateSheet::build()
     if (start) {
         start->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void UpdateSheet::addDoneButton(QVBoxLayout* panel)
+{
+    auto* done = new SheetButton(SheetButton::Look::Primary, tr("Done"), 22, 32, m_panel);
+    done->setObjectName(QStringLiteral("done"));
+    connect(done, &QAbstractButton::clicked, this, &QDialog::accept);
+    panel->addWidget(done, 0, Qt::AlignHCenter);
+}
+
+void UpdateSheet::buildFound(QVBoxLayout* panel, const QString& current)
+{
+    const auto add = [&](QWidget* w) { panel->addWidget(w, 0, Qt::AlignHCenter); };
+    const UpdateRelease release = m_updater.offered().value_or(UpdateRelease{});
+    panel->setSpacing(18);
+    auto* mark = new Mark(56, m_panel);
+    auto* glow = new QGraphicsDropShadowEffect(mark);
+    QColor shadow = Color::resolvedAccent(1).resolve();
+    shadow.setAlphaF(0.25f);
+    glow->setColor(shadow);
+    glow->setBlurRadius(40);
+    glow->setOffset(0, 6);
+    mark->setGraphicsEffect(glow);
+    add(mark);
+    auto* words = new QVBoxLayout;
+    words->setSpacing(6);
+    m_headline =
+        text(tr("Vesperlog %1 is ready").arg(release.version), 22, QFont::Bold, Color::vspForeground(), m_panel);
+    m_headline->setObjectName(QStringLiteral("headline"));
+    words->addWidget(m_headline);
+    QLabel* line = text(detail(release, current), 11.5, QFont::Normal, Color::vspFgDim(), m_panel, true);
+    line->setObjectName(QStringLiteral("detail"));
+    words->addWidget(line);
+    panel->addLayout(words);
+    if (!release.notes.isEmpty()) {
+        auto* notes = new NotesCard(release.notes, m_panel);
+        notes->setObjectName(QStringLiteral("notes"));
+        panel->addWidget(notes);
+    }
+    auto* actions = new QVBoxLayout;
+    actions->setSpacing(10);
+    auto* updateNow = new SheetButton(SheetButton::Look::Primary, tr("Update now"), 24, 38, m_panel);
+    updateNow->setObjectName(QStringLiteral("updateNow"));
+    updateNow->setSymbol(QStringLiteral("arrow.down.circle.fill"));
+    connect(updateNow, &QAbstractButton::clicked, this, [this, release] { m_updater.install(release); });
+    actions->addWidget(updateNow, 0, Qt::AlignHCenter);
+    actions->addWidget(wrapping(text(tr("It downloads, installs and Vesperlog opens again on its own. Your "
+                                        "entries and settings stay exactly as they are."),
+                                     11, QFont::Normal, Color::vspFgDim(), m_panel)));
+    auto* notNow = new SheetButton(SheetButton::Look::Quiet, tr("Not now"), 0, 22, m_panel);
+    notNow->setObjectName(QStringLiteral("notNow"));
+    connect(notNow, &QAbstractButton::clicked, this, &QDialog::reject);
+    actions->addWidget(notNow, 0, Qt::AlignHCenter);
+    panel->addLayout(actions);
+}
+
+void UpdateSheet::buildManual(QVBoxLayout* panel)
+{
+    const auto accent = [](double alpha) { return [alpha] { return Color::resolvedAccent(alpha).resolve(); }; };
+    const auto add = [&](QWidget* w) { panel->addWidget(w, 0, Qt::AlignHCenter); };
+    add(new IconDisc(QStringLiteral("hand.point.up.left.fill"), 24, accent(1), accent(0.12), m_panel));
+    auto* words = new QVBoxLayout;
+    words->setSpacing(7);
+    m_headline = text(tr("It's already downloaded"), 20, QFont::Bold, Color::vspForeground(), m_panel);
+    words->addWidget(m_headline);
+    words->addWidget(wrapping(text(tr("I can't write where Vesperlog lives right now, so I've left it in "
+                                      "Downloads. Drag it where the old one is, replacing the old one."),
+                                   12.5, QFont::Normal, Color::vspFgMuted(), m_panel)));
+    panel->addLayout(words);
+    auto* show = new SheetButton(SheetButton::Look::Secondary, tr("Show it in Files"), 18, 32, m_panel);
+    show->setObjectName(QStringLiteral("showInFiles"));
+    const QString location = m_updater.manualLocation();
+    connect(show, &QAbstractButton::clicked, this, [this, location] { m_updater.reveal(location); });
+    add(show);
+    addDoneButton(panel);
+}
+
+void UpdateSheet::buildFailed(QVBoxLayout* panel)
+{
+    const auto add = [&](QWidget* w) { panel->addWidget(w, 0, Qt::AlignHCenter); };
+    const auto orange = [](double alpha) { return [alpha] { return QColor(255, 149, 0, int(alpha * 255)); }; };
+    add(new IconDisc(QStringLiteral("exclamationmark.triangle.fill"), 24, orange(1), orange(0.14), m_panel));
+    m_headline = wrapping(text(m_updater.failureMessage(), 12.5, QFont::Normal, Color::vspFgMuted(), m_panel));
+    m_headline->setObjectName(QStringLiteral("message"));
+    panel->addWidget(m_headline);
+    auto* website = new SheetButton(SheetButton::Look::Secondary, tr("Go to the website"), 16, 32, m_panel);
+    website->setObjectName(QStringLiteral("website"));
+    connect(website, &QAbstractButton::clicked, this, [] { QDesktopServices::openUrl(vsp::update::websiteUrl()); });
+    auto* again = new SheetButton(SheetButton::Look::Primary, tr("Try again"), 16, 32, m_panel);
+    again->setObjectName(QStringLiteral("tryAgain"));
+    connect(again, &QAbstractButton::clicked, this, [this] { m_updater.check(true); });
+    panel->addLayout(centred({website, again}));
+    auto* close = new SheetButton(SheetButton::Look::Quiet, tr("Close"), 0, 22, m_panel);
+    close->setObjectName(QStringLiteral("close"));
+    connect(close, &QAbstractButton::clicked, this, &QDialog::reject);
+    add(close);
 }
 
 void UpdateSheet::keyPressEvent(QKeyEvent* event)

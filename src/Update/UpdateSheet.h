@@ -43,7 +43,14 @@ protected:
 
 private:
     void refresh();
+    /// Makes the panel anew for the updater's phase.
     void build();
+    // The panel's content for the phases with the most of it, into `panel`.
+    void buildFound(QVBoxLayout* panel, const QString& current);
+    void buildManual(QVBoxLayout* panel);
+    void buildFailed(QVBoxLayout* panel);
+    /// The centred "Done" button that closes the sheet.
+    void addDoneButton(QVBoxLayout* panel);
 
     Updater& m_updater;
     QVBoxLayout* m_column;

@@ -329,7 +329,8 @@ void drawWrapped(QPainter& p, const QString& text, const QFont& font, const QPoi
     p.setFont(font);
     QTextLayout layout(shown, font);
     QTextOption option;
-    option.setWrapMode(QTextOption::WordWrap);
+    // A word wider than the row (a long link, say) breaks where it must rather than run past the row.
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     layout.beginLayout();
     qreal y = 0;

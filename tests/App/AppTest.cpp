@@ -33,8 +33,10 @@
 #include "Update/UpdateSheet.h"
 #include "Update/Updater.h"
 #include "Views/Detail/BodyTextView.h"
+#include "Views/Detail/DetailToolbar.h"
 #include "Views/Detail/EntryDetailView.h"
 #include "Views/Main/ContentView.h"
+#include "Views/Main/EntryContextMenu.h"
 #include "Views/Main/EntryListModel.h"
 #include "Views/Main/EntryListView.h"
 #include "Views/Main/EntryListWidget.h"
@@ -740,6 +742,65 @@ void AppTest::entryCommands_actOnSelectedEntry()
     QCOMPARE(edits.count(), 1);
     QCOMPARE(deletes.count(), 0);
     QVERIFY(store.entry(first)->isFavorite);
+}
+
+void AppTest::entryMenus_actByIdThroughTheStore()
+{
+    AppFixture f;
+    JournalStore& store = f.store();
+    MainWindow* window = f.app->mainWindow();
+    const JournalEntry stale = store.entries().first();
+    auto* toolbar = window->findChild<DetailToolbar*>();
+    QVERIFY(toolbar);
+    QCOMPARE(toolbar->entry().id, stale.id);
+    // Each menu is built from its copy of the entry; the stored entry then moves on.
+    std::unique_ptr<QMenu> detailMenu(toolbar->buildMenu(window));
+    std::unique_ptr<QMenu> rowMenu(EntryContextMenu::build(store, stale, window));
+    JournalEntry renamed = stale;
+    renamed.title = QStringLiteral("Renamed");
+    store.updateEntry(renamed);
+    const auto item = [](QMenu& menu, const QString& text) {
+        for (QAction* a : menu.actions()) {
+            if (a->text() == text) {
+                return a;
+            }
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    const QList<QAction*> duplicates = {item(*detailMenu, QStringLiteral("Duplicate Entry")),
+                                        item(*rowMenu, QStringLiteral("Duplicate Entry")), f.command("duplicateEntry")};
+    for (QAction* duplicate : duplicates) {
+        QVERIFY(duplicate);
+        store.setSelectedEntryID(stale.id);
+        duplicate->trigger();
+        QCOMPARE(store.entries().first().title, QStringLiteral("Renamed (copy)"));
+        store.deleteEntry(store.entries().first());
+    }
+
+    // The lock shuts every entry item of the three menus, and opening them again brings it back.
+    store.setIsLocked(true);
+    const auto entryItems = [&] {
+        QList<QAction*> items;
+        for (QMenu* menu : {detailMenu.get(), detailMenu->actions().first()->menu(), rowMenu.get()}) {
+            for (QAction* a : menu->actions()) {
+                if (!a->isSeparator() && !a->menu()) {
+                    items.append(a);
+                }
+            }
+        }
+        for (const char* name : {"toggleFavorite", "duplicateEntry", "copyPlainText", "deleteEntry"}) {
+            items.append(f.command(name));
+        }
+        return items;
+    };
+    for (QAction* a : entryItems()) {
+        QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+    }
+    store.setIsLocked(false);
+    for (QAction* a : entryItems()) {
+        // Clear Mood stays off for an entry without a mood.
+        QVERIFY2(a->isEnabled() == (a->text() != QStringLiteral("Clear Mood")), qPrintable(a->text()));
+    }
 }
 
 void AppTest::shortcuts_reachTheirCommands()

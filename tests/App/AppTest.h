@@ -35,6 +35,7 @@ private Q_SLOTS:
 
     void entryMenu_whileLocked_isDisabledAndChangesNothing();
     void entryCommands_actOnSelectedEntry();
+    void entryMenus_actByIdThroughTheStore();
     void shortcuts_reachTheirCommands();
     void accessKeys_areUniqueInTheMenuBarAndEachWindow();
     void deleteCommand_deletesOnlyAfterConfirmation();

@@ -2,11 +2,11 @@
 
 #include "common/TestSupport.h"
 
-#include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeRules.h"
 #include "Editor/Compose/TagRules.h"
 #include "Editor/FormatBar.h"
 #include "Model/AppSettings.h"
+#include "Model/ComposeDrafts.h"
 #include "Model/Dates.h"
 
 #include <QDateTime>

@@ -11,7 +11,6 @@
 
 #include "App/ComposeWindow.h"
 #include "App/VesperlogApp.h"
-#include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/ComposeView.h"
 #include "Editor/Compose/MoodSelectorView.h"
@@ -32,6 +31,7 @@
 #include "Media/SpeechTranscriber.h"
 #include "Media/WeatherLocationChips.h"
 #include "Model/AppSettings.h"
+#include "Model/ComposeDrafts.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"

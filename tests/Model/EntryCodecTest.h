@@ -14,6 +14,7 @@ private Q_SLOTS:
     void decode_nullOptionals_areAbsent();
     void decode_unknownKeys_areDroppedOnWrite();
     void encode_absentOptionals_writeNoKeys();
+    void encode_keysInFieldOrder_data();
     void encode_keysInFieldOrder();
     void encode_nonFiniteNumbers_areLeftOut();
     void roundTrip_keepsEveryField();

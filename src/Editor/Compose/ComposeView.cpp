@@ -1,6 +1,5 @@
 #include "Editor/Compose/ComposeView.h"
 
-#include "Editor/Compose/ComposeDrafts.h"
 #include "Editor/Compose/ComposeFooter.h"
 #include "Editor/Compose/ComposeRules.h"
 #include "Editor/Compose/MoodSelectorView.h"
@@ -20,6 +19,7 @@
 #include "Media/WeatherLocationChips.h"
 #include "Model/AppSettings.h"
 #include "Model/ClockTimer.h"
+#include "Model/ComposeDrafts.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Model/Log.h"
@@ -644,12 +644,6 @@ void ComposeView::setSelectedMood(const std::optional<QString>& mood)
 void ComposeView::setHasExpiration(bool on)
 {
     m_hasExpiration = on;
-    refreshExpiration();
-}
-
-void ComposeView::setExpirationDate(double date)
-{
-    m_expirationDate = date;
     refreshExpiration();
 }
 

@@ -96,7 +96,6 @@ public:
     void setSelectedType(JournalEntry::EntryType type);
     void setSelectedMood(const std::optional<QString>& mood);
     void setHasExpiration(bool on);
-    void setExpirationDate(double date);
     QList<PendingAudio> pendingAudio() const { return m_pendingAudio; }
 
     // ------------------------------------------------------------ actions

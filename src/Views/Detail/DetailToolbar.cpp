@@ -1,6 +1,5 @@
 #include "Views/Detail/DetailToolbar.h"
 
-#include "Model/EntryText.h"
 #include "Model/JournalStore.h"
 #include "Model/MoodStore.h"
 #include "Theme/AppearanceManager.h"
@@ -9,13 +8,11 @@
 #include "Theme/GlassChipButton.h"
 #include "Theme/Palette.h"
 #include "Theme/SymbolIcons.h"
+#include "Widgets/EntryActions.h"
 
-#include <QClipboard>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 
 #include <algorithm>
@@ -153,7 +150,8 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
         Q_EMIT focusModeToggling(kFocusSpring);
         m_store.setFocusMode(!m_store.focusMode());
     });
-    connect(m_favorite, &QAbstractButton::clicked, this, [this] { m_store.toggleFavorite(m_entry); });
+    connect(m_favorite, &QAbstractButton::clicked, this,
+            [this] { EntryActions::of(m_store).run(EntryActions::Command::ToggleFavorite, m_entry.id); });
     connect(m_more, &QAbstractButton::clicked, this, [this] {
         QMenu* menu = buildMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -211,54 +209,51 @@ void DetailToolbar::refresh()
     m_favorite->update();
 }
 
-void DetailToolbar::copyText(const QString& text)
-{
-    // A fresh mime data object holds the one text and nothing else that was on the clipboard before.
-    auto* data = new QMimeData;
-    data->setText(text);
-    QGuiApplication::clipboard()->setMimeData(data);
-}
-
 QMenu* DetailToolbar::buildMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("detailMoreMenu"));
     const QColor iconColor = Color::primaryStyle().resolve();
-    const JournalEntry entry = m_entry;
+    const JournalEntry& entry = m_entry;
+    const QUuid id = entry.id;
+    EntryActions& actions = EntryActions::of(m_store);
+    using Command = EntryActions::Command;
+    // The mood goes onto the entry as stored when it is chosen, not onto the copy the menu was built from.
+    const auto setMood = [this, id](std::optional<QString> emoji) {
+        if (const JournalEntry* stored = m_store.entry(id)) {
+            JournalEntry changed = *stored;
+            changed.mood = std::move(emoji);
+            m_store.updateEntry(changed);
+        }
+    };
     QMenu* moods = menu->addMenu(tr("Set Mood"));
     for (const MoodItem& mood : m_moodStore.moods()) {
         QAction* action = moods->addAction(mood.emoji + QStringLiteral("  ") + mood.label);
-        const QString emoji = mood.emoji;
-        connect(action, &QAction::triggered, this, [this, entry, emoji] {
-            JournalEntry changed = entry;
-            changed.mood = emoji;
-            m_store.updateEntry(changed);
-        });
+        actions.guard(action);
+        connect(action, &QAction::triggered, this, [setMood, emoji = mood.emoji] { setMood(emoji); });
     }
     moods->addSeparator();
     QAction* clear = moods->addAction(tr("Clear Mood"));
-    clear->setEnabled(entry.mood.has_value());
-    connect(clear, &QAction::triggered, this, [this, entry] {
-        JournalEntry changed = entry;
-        changed.mood.reset();
-        m_store.updateEntry(changed);
-    });
+    actions.guard(clear, [hasMood = entry.mood.has_value()] { return hasMood; });
+    connect(clear, &QAction::triggered, this, [setMood] { setMood(std::nullopt); });
     menu->addSeparator();
-    connect(menu->addAction(vsp::symbols::icon(u"doc.on.clipboard", iconColor), tr("Copy as Plain Text")),
-            &QAction::triggered, this, [entry] { copyText(vsp::entryPlainText(entry)); });
-    connect(menu->addAction(vsp::symbols::icon(u"doc.text", iconColor), tr("Copy as Markdown")), &QAction::triggered,
-            this, [entry] { copyText(vsp::entryMarkdown(entry)); });
+    actions.bind(menu->addAction(vsp::symbols::icon(u"doc.on.clipboard", iconColor), tr("Copy as Plain Text")),
+                 Command::CopyPlainText, id);
+    actions.bind(menu->addAction(vsp::symbols::icon(u"doc.text", iconColor), tr("Copy as Markdown")),
+                 Command::CopyMarkdown, id);
     menu->addSeparator();
-    connect(menu->addAction(vsp::symbols::icon(u"doc.on.doc", iconColor), tr("Duplicate Entry")), &QAction::triggered,
-            this, [this, entry] { m_store.duplicateEntry(entry); });
+    actions.bind(menu->addAction(vsp::symbols::icon(u"doc.on.doc", iconColor), tr("Duplicate Entry")),
+                 Command::Duplicate, id);
     menu->addSeparator();
     QAction* archive =
         menu->addAction(vsp::symbols::icon(entry.isArchived ? u"tray.and.arrow.up" : u"archivebox", iconColor),
                         entry.isArchived ? tr("Unarchive") : tr("Archive"));
-    connect(archive, &QAction::triggered, this, [this, entry] { m_store.toggleArchive(entry); });
+    actions.bind(archive, Command::ToggleArchive, id);
     QAction* remove = menu->addAction(vsp::symbols::icon(u"trash", QColor(0xFF, 0x45, 0x3A)), tr("Delete Entry"));
     remove->setObjectName(QStringLiteral("destructive"));
     remove->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backspace));
+    // Deleting asks first, through the detail.
+    actions.guard(remove);
     connect(remove, &QAction::triggered, this, [this] { m_onDelete(); });
     return menu;
 }

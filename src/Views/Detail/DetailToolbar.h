@@ -16,8 +16,8 @@ class GlassButton;
 }
 
 /// The strip across the top of the entry detail: the entry's type chip on the left; Edit/Done, focus
-/// mode, favourite and "More actions" on the right. It acts on the stored entry it is given (never on
-/// edits in progress) through the store's operations, and on editing through the detail's callbacks.
+/// mode, favourite and "More actions" on the right. It acts on the stored entry it is shown, by id,
+/// through EntryActions (never on edits in progress), and on editing through the detail's callbacks.
 ///
 /// "More actions": Set Mood (the moods, then Clear Mood, disabled without a mood), Copy as Plain Text,
 /// Copy as Markdown, Duplicate Entry, Archive/Unarchive and Delete Entry (which asks first, through
@@ -43,9 +43,6 @@ public:
 
     /// Gives the keyboard to the Edit/Done button.
     void focusEditButton();
-
-    /// Replaces the clipboard's content with one plain text.
-    static void copyText(const QString& text);
 
 Q_SIGNALS:
     /// The focus button is about to switch focus mode, with this spring.

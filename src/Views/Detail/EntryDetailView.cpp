@@ -19,8 +19,8 @@
 #include "Model/AppSettings.h"
 #include "Model/Dates.h"
 #include "Model/JournalStore.h"
-#include "Model/Log.h"
 #include "Model/MoodStore.h"
+#include "Model/Uuid.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/FocusRing.h"
 #include "Theme/Fonts.h"
@@ -37,7 +37,6 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDragEnterEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -959,20 +958,15 @@ void EntryDetailView::removeImage(const QString& filename)
 void EntryDetailView::addRecording(const QString& path, double duration)
 {
     const QUuid id = m_entry.id;
-    const std::optional<QString> name = m_store.storeAudio(path, id);
-    if (!name) {
-        // The recording is the only copy of what was said: it stays where it is, and the user can find
-        // it from this line.
-        vsp::logFailure(QStringLiteral("voice note attach"), QStringLiteral("recording kept at %1").arg(path));
+    const std::optional<AudioClip> clip = m_store.attachVoiceNote(PendingAudio{vsp::newUuid(), path, duration, {}}, id);
+    if (!clip) {
         return;
     }
-    QFile::remove(path);
-    AudioClip clip{QUuid::createUuid(), *name, duration, std::nullopt};
-    m_edit.audioClips.append(clip);
-    m_addedAudio.insert(*name);
+    m_edit.audioClips.append(*clip);
+    m_addedAudio.insert(clip->filename);
     refreshEditAttachments(kAttachmentSpring);
-    const QString stored = JournalStore::audioFilePath(id, *name).value_or(QString());
-    const QUuid clipID = clip.id;
+    const QString stored = JournalStore::audioFilePath(id, clip->filename).value_or(QString());
+    const QUuid clipID = clip->id;
     SpeechTranscriber::transcribe(stored, this,
                                   [this, id, clipID](std::optional<QString> text) { onTranscript(id, clipID, text); });
 }

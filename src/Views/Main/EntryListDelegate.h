@@ -68,14 +68,6 @@ public:
     /// Re-reads the row settings (entry previews, compact list).
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
 
-    /// Forgets the pictures kept of row contents.
-    void clearContentCache()
-    {
-        m_contentCache.clear();
-        m_backgroundCache.clear();
-        m_onThisDayPicture = QPixmap();
-    }
-
 private:
     /// What a row's content picture depends on.
     struct ContentKey {

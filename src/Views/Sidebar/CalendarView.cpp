@@ -590,11 +590,6 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto* header = new QHBoxLayout;
-    header->setContentsMargins(18, 18, 18, 14);
-    header->setSpacing(10);
-    m_back->setToolTip(tr("Back to list"));
-    header->addWidget(m_back);
     // Found by name in tests.
     m_back->setObjectName(QStringLiteral("backToList"));
     m_today->setObjectName(QStringLiteral("calendarToday"));
@@ -608,25 +603,7 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     m_dayDelegate->setObjectName(QStringLiteral("dayDelegate"));
     m_writeToday->setObjectName(QStringLiteral("writeToday"));
     m_title->setObjectName(QStringLiteral("monthTitle"));
-    m_title->setTextFormat(Qt::PlainText);
-    m_title->setFont(titleFont(kTitleSize));
-    // Long month names in narrow columns are cut rather than widening the column.
-    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_title->setMinimumWidth(40);
-    m_title->installEventFilter(this);
-    header->addWidget(m_title, 1);
-    m_today->setText(tr("Today"));
-    m_today->setTextFont(vsp::fonts::system(11, QFont::Medium));
-    m_today->setMetrics(12, 26);
-    m_today->setShape(vsp::GlassShape::Capsule, 0);
-    m_today->setForeground([](bool) { return Color::secondaryStyle().resolve(); });
-    header->addWidget(m_today);
-    auto* arrows = new QHBoxLayout;
-    arrows->setSpacing(4);
-    arrows->addWidget(m_previous);
-    arrows->addWidget(m_next);
-    header->addLayout(arrows);
-    layout->addLayout(header);
+    layout->addLayout(buildHeader());
 
     auto* gridBox = new QVBoxLayout;
     gridBox->setContentsMargins(16, 0, 16, 10);
@@ -645,6 +622,62 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     dayHeader->addWidget(m_dayCount);
     layout->addLayout(dayHeader);
 
+    buildDayPages();
+    layout->addWidget(m_dayPages, 1);
+
+    connect(m_back, &QAbstractButton::clicked, this, [this] { m_store.setShowCalendar(false); });
+    connect(m_today, &QAbstractButton::clicked, this, &CalendarView::jumpToToday);
+    connect(m_previous, &QAbstractButton::clicked, this, [this] { changeMonth(-1); });
+    connect(m_next, &QAbstractButton::clicked, this, [this] { changeMonth(1); });
+    connect(m_grid, &CalendarGrid::dayClicked, this,
+            [this](const QDate& day) { m_store.setSelectedDate(vsp::startOfDay(day)); });
+    connect(m_writeToday, &QAbstractButton::clicked, this, [this] {
+        m_store.setRestoreDraftOnCompose(false);
+        if (m_openWindow) {
+            m_openWindow(vsp::composeWindowID());
+        }
+    });
+    connect(&store, &JournalStore::entriesChanged, this, &CalendarView::refresh);
+    connect(&store, &JournalStore::navigationChanged, this, [this] {
+        if (m_store.calendarMonth() != m_shownMonth || m_store.selectedDate() != m_shownDay) {
+            refresh();
+        }
+    });
+    connect(&store, &JournalStore::selectedEntryIDChanged, m_dayList->viewport(), qOverload<>(&QWidget::update));
+    refreshColors();
+    refresh();
+}
+
+QLayout* CalendarView::buildHeader()
+{
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(18, 18, 18, 14);
+    header->setSpacing(10);
+    m_back->setToolTip(tr("Back to list"));
+    header->addWidget(m_back);
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setFont(titleFont(kTitleSize));
+    // Long month names in narrow columns are cut rather than widening the column.
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_title->setMinimumWidth(40);
+    m_title->installEventFilter(this);
+    header->addWidget(m_title, 1);
+    m_today->setText(tr("Today"));
+    m_today->setTextFont(vsp::fonts::system(11, QFont::Medium));
+    m_today->setMetrics(12, 26);
+    m_today->setShape(vsp::GlassShape::Capsule, 0);
+    m_today->setForeground([](bool) { return Color::secondaryStyle().resolve(); });
+    header->addWidget(m_today);
+    auto* arrows = new QHBoxLayout;
+    arrows->setSpacing(4);
+    arrows->addWidget(m_previous);
+    arrows->addWidget(m_next);
+    header->addLayout(arrows);
+    return header;
+}
+
+void CalendarView::buildDayPages()
+{
     m_dayList->setModel(m_dayModel);
     m_dayList->setItemDelegate(m_dayDelegate);
     m_dayList->setFrameShape(QFrame::NoFrame);
@@ -689,29 +722,6 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     listLayout->addWidget(m_dayList);
     m_dayPages->addWidget(listPage);
     m_dayPages->addWidget(m_emptyDay);
-    layout->addWidget(m_dayPages, 1);
-
-    connect(m_back, &QAbstractButton::clicked, this, [this] { m_store.setShowCalendar(false); });
-    connect(m_today, &QAbstractButton::clicked, this, &CalendarView::jumpToToday);
-    connect(m_previous, &QAbstractButton::clicked, this, [this] { changeMonth(-1); });
-    connect(m_next, &QAbstractButton::clicked, this, [this] { changeMonth(1); });
-    connect(m_grid, &CalendarGrid::dayClicked, this,
-            [this](const QDate& day) { m_store.setSelectedDate(vsp::startOfDay(day)); });
-    connect(m_writeToday, &QAbstractButton::clicked, this, [this] {
-        m_store.setRestoreDraftOnCompose(false);
-        if (m_openWindow) {
-            m_openWindow(vsp::composeWindowID());
-        }
-    });
-    connect(&store, &JournalStore::entriesChanged, this, &CalendarView::refresh);
-    connect(&store, &JournalStore::navigationChanged, this, [this] {
-        if (m_store.calendarMonth() != m_shownMonth || m_store.selectedDate() != m_shownDay) {
-            refresh();
-        }
-    });
-    connect(&store, &JournalStore::selectedEntryIDChanged, m_dayList->viewport(), qOverload<>(&QWidget::update));
-    refreshColors();
-    refresh();
 }
 
 bool CalendarView::showsEmptyDay() const

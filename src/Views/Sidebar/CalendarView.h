@@ -20,6 +20,7 @@
 class GlassChipButton;
 class JournalStore;
 class QLabel;
+class QLayout;
 class QListView;
 class QStackedWidget;
 namespace vsp {
@@ -59,13 +60,10 @@ public:
     /// The height of the shown month's rows and the weekday row, which the grid takes at rest.
     int restingHeight() const;
 
-    QStringList weekdayLabels() const { return m_weekdays; }
     /// The cell rectangle of a day shown in the grid; null when the day is not in the month.
     QRectF cellRect(const QDate& day) const;
 
     QSize sizeHint() const override;
-    /// The day the keyboard is on; invalid before the grid had the focus in this month.
-    QDate keyDay() const { return m_keyDay; }
 
 Q_SIGNALS:
     void dayClicked(const QDate& day);
@@ -180,6 +178,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's parts: the month header, and the day list with its empty page.
+    QLayout* buildHeader();
+    void buildDayPages();
     void refresh();
     void refreshColors();
     void refreshTitle();

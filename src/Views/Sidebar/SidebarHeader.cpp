@@ -1,8 +1,8 @@
 #include "Views/Sidebar/SidebarHeader.h"
 #include "Views/Sidebar/SidebarRows.h"
 
-#include "Editor/Compose/ComposeDrafts.h"
 #include "Model/AppSettings.h"
+#include "Model/ComposeDrafts.h"
 #include "Model/JournalStore.h"
 #include "Theme/AppearanceManager.h"
 #include "Theme/FocusRing.h"

@@ -59,12 +59,6 @@ void SidebarRow::setSymbol(const QString& symbol)
     update();
 }
 
-void SidebarRow::setEmoji(const QString& emoji)
-{
-    m_emoji = emoji;
-    update();
-}
-
 void SidebarRow::setDotColor(std::function<QColor()> color)
 {
     m_dotColor = std::move(color);
@@ -128,7 +122,6 @@ void SidebarRow::paintEvent(QPaintEvent*)
     Look look;
     look.kind = m_kind;
     look.symbol = m_symbol;
-    look.emoji = m_emoji;
     look.dot = m_dotColor ? m_dotColor() : QColor();
     look.title = m_title;
     look.count = m_count;

@@ -33,8 +33,6 @@ public:
     QString value() const { return m_value; }
     /// The symbol of a section row.
     void setSymbol(const QString& symbol);
-    /// The emoji of a mood row.
-    void setEmoji(const QString& emoji);
     /// The dot colour of a tag row, asked for at every paint.
     void setDotColor(std::function<QColor()> color);
     void setTitle(const QString& title);
@@ -88,7 +86,6 @@ private:
     Kind m_kind;
     QString m_value;
     QString m_symbol;
-    QString m_emoji;
     std::function<QColor()> m_dotColor;
     QString m_title;
     int m_count = -1;

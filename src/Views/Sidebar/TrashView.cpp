@@ -383,33 +383,7 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* header = new QWidget(this);
-    header->setFixedHeight(kHeaderHeight);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(18, 0, 18, 0);
-    headerLayout->setSpacing(10);
-    // The trash symbol is painted by the sheet in this room.
-    headerLayout->addSpacing(14 + 10);
-    auto* title = new QLabel(tr("Recently Deleted"), header);
-    title->setObjectName(QStringLiteral("title"));
-    title->setTextFormat(Qt::PlainText);
-    title->setFont(vsp::fonts::system(15, QFont::DemiBold));
-    vsp::setThemeColor(title, QPalette::WindowText, Color::primaryStyle());
-    headerLayout->addWidget(title);
-    headerLayout->addStretch(1);
-    m_emptyButton->setText(tr("Empty Trash"));
-    m_emptyButton->setTextFont(vsp::fonts::system(11, QFont::Medium));
-    m_emptyButton->setMetrics(12, 26);
-    m_emptyButton->setShape(vsp::GlassShape::Capsule, 0);
-    m_emptyButton->setForeground([](bool) { return kRed; });
-    // The button fades in and out with the trash's emptiness, as the list and the empty state do.
-    m_emptySlot = new TransitionSlot(m_emptyButton, Transition{}, kRowSpring, header);
-    headerLayout->addWidget(m_emptySlot);
-    m_close->setSymbol(QStringLiteral("xmark"), 11);
-    m_close->setSide(26);
-    m_close->setAccessibleName(tr("Close"));
-    headerLayout->addWidget(m_close);
-    layout->addWidget(header);
+    layout->addWidget(buildHeader());
 
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
@@ -437,6 +411,59 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
         }
     });
 
+    m_pages->addWidget(buildEmptyPage());
+    // The list's rows keep 16 pixels from the sheet's edges.
+    auto* listPage = new QWidget(m_pages);
+    auto* listLayout = new QVBoxLayout(listPage);
+    listLayout->setContentsMargins(16, 16, 16, 8);
+    listLayout->addWidget(m_list);
+    m_pages->addWidget(listPage);
+    layout->addWidget(m_pages, 1);
+
+    // The header's buttons come first, then the rows.
+    setTabOrder(m_emptyButton, m_close);
+    setTabOrder(m_close, m_list);
+    connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_emptyButton, &QAbstractButton::clicked, this, &TrashView::requestEmptyTrash);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TrashView::refresh);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TrashView::refresh);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TrashView::refresh);
+    refresh();
+}
+
+QWidget* TrashView::buildHeader()
+{
+    auto* header = new QWidget(this);
+    header->setFixedHeight(kHeaderHeight);
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(18, 0, 18, 0);
+    headerLayout->setSpacing(10);
+    // The trash symbol is painted by the sheet in this room.
+    headerLayout->addSpacing(14 + 10);
+    auto* title = new QLabel(tr("Recently Deleted"), header);
+    title->setObjectName(QStringLiteral("title"));
+    title->setTextFormat(Qt::PlainText);
+    title->setFont(vsp::fonts::system(15, QFont::DemiBold));
+    vsp::setThemeColor(title, QPalette::WindowText, Color::primaryStyle());
+    headerLayout->addWidget(title);
+    headerLayout->addStretch(1);
+    m_emptyButton->setText(tr("Empty Trash"));
+    m_emptyButton->setTextFont(vsp::fonts::system(11, QFont::Medium));
+    m_emptyButton->setMetrics(12, 26);
+    m_emptyButton->setShape(vsp::GlassShape::Capsule, 0);
+    m_emptyButton->setForeground([](bool) { return kRed; });
+    // The button fades in and out with the trash's emptiness, as the list and the empty state do.
+    m_emptySlot = new TransitionSlot(m_emptyButton, Transition{}, kRowSpring, header);
+    headerLayout->addWidget(m_emptySlot);
+    m_close->setSymbol(QStringLiteral("xmark"), 11);
+    m_close->setSide(26);
+    m_close->setAccessibleName(tr("Close"));
+    headerLayout->addWidget(m_close);
+    return header;
+}
+
+QWidget* TrashView::buildEmptyPage()
+{
     auto* empty = new QWidget(m_pages);
     auto* emptyLayout = new QVBoxLayout(empty);
     emptyLayout->setSpacing(14);
@@ -460,24 +487,7 @@ TrashView::TrashView(JournalStore& store, QWidget* parent)
     emptyLayout->addWidget(note);
     emptyLayout->addStretch(1);
     emptyIcon->installEventFilter(this);
-    m_pages->addWidget(empty);
-    // The list's rows keep 16 pixels from the sheet's edges.
-    auto* listPage = new QWidget(m_pages);
-    auto* listLayout = new QVBoxLayout(listPage);
-    listLayout->setContentsMargins(16, 16, 16, 8);
-    listLayout->addWidget(m_list);
-    m_pages->addWidget(listPage);
-    layout->addWidget(m_pages, 1);
-
-    // The header's buttons come first, then the rows.
-    setTabOrder(m_emptyButton, m_close);
-    setTabOrder(m_close, m_list);
-    connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(m_emptyButton, &QAbstractButton::clicked, this, &TrashView::requestEmptyTrash);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TrashView::refresh);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TrashView::refresh);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &TrashView::refresh);
-    refresh();
+    return empty;
 }
 
 bool TrashView::showsEmptyState() const

@@ -166,6 +166,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's parts: the header with its buttons, and the page shown while the trash is empty.
+    QWidget* buildHeader();
+    QWidget* buildEmptyPage();
     void refresh();
     /// Moves the keyboard to a row and button (clamped to the rows) and names them for screen readers.
     void setKeyFocus(int row, int button);

@@ -1,4 +1,4 @@
-#include "Editor/Compose/ComposeDrafts.h"
+#include "Model/ComposeDrafts.h"
 
 #include "Model/AppSettings.h"
 
