@@ -105,8 +105,6 @@ JournalStore::JournalStore(Clock clock, QObject* parent)
     // disagree.
     connect(&m_settings, &AppSettings::sortOrderChanged, this,
             [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
-    // Entries changed in place keep their list's buffer: the remembered filter goes with every change.
-    connect(this, &JournalStore::entriesChanged, this, [this] { m_filterMemo.reset(); });
 }
 
 JournalStore::~JournalStore()
@@ -451,6 +449,7 @@ void JournalStore::setEntries(const EntryList& entries)
 {
     m_entries = entries;
     m_useCounts.reset();
+    m_todayCount.reset();
     m_streakMemo.reset();
     noteEntriesReplaced();
     Q_EMIT entriesChanged();
