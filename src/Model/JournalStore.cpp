@@ -737,8 +737,9 @@ void JournalStore::deleteEntry(const JournalEntry& given)
         Q_EMIT pinnedIDsChanged();
     }
     if (m_selectedEntryID == entry.id) {
-        const QList<JournalEntry> remaining = filteredEntries();
-        setSelectedEntryID(remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(remaining.first().id));
+        // Only the first place is needed: the list itself would copy every entry listed.
+        const QList<qsizetype> remaining = filteredEntryIndices();
+        setSelectedEntryID(remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(m_entries[remaining.first()].id));
     }
     // The trash is written first: a crash between the two writes leaves the entry in both files, never
     // in neither.
