@@ -772,29 +772,16 @@ Encoded encodeEntries(const EntryList& entries, const EncodeOptions& options)
     return {w.take(), {}};
 }
 
-QString encodeEntriesInPieces(const EntryList& entries, qsizetype pieceBytes,
-                              const std::function<bool(const QByteArray&)>& sink,
-                              std::vector<StoredPlacement>* placements)
+QString appendEncodedEntry(QByteArray& out, const JournalEntry& entry, qint64 at,
+                           std::vector<StoredPlacement>* placements)
 {
-    JsonWriter w(JsonWriter::Style::Compact, pieceBytes + pieceBytes / 4);
-    const EncodeOptions options;
-    Placing placing{placements, 0};
-    w.beginArray();
-    for (const JournalEntry& e : entries) {
-        writeEntry(w, e, options, placements ? &placing : nullptr);
-        if (w.failed()) {
-            return w.error();
-        }
-        if (w.bytes().size() >= pieceBytes) {
-            if (!sink(w.bytes())) {
-                return {};
-            }
-            placing.emitted += w.bytes().size();
-            w.discardWritten();
-        }
+    JsonWriter w(JsonWriter::Style::Compact, estimateSize(entry));
+    Placing placing{placements, at + out.size()};
+    writeEntry(w, entry, {}, placements ? &placing : nullptr);
+    if (w.failed()) {
+        return w.error();
     }
-    w.endArray();
-    sink(w.bytes());
+    out.append(w.bytes());
     return {};
 }
 

@@ -54,12 +54,11 @@ Encoded encodeEntries(const EntryList& entries, const EncodeOptions& options = {
 /// `placements`, when given, is told where each rich text went (see placeStoredBytes()).
 Encoded encodeTrash(const QList<TrashedEntry>& records, std::vector<StoredPlacement>* placements = nullptr);
 
-/// Makes the same bytes as encodeEntries() (journal form) in pieces of about `pieceBytes`, handing each
-/// to `sink` as soon as it is made, so writing can start before the whole text exists. Stops at the first
-/// piece the sink refuses. Returns the encoding error, or empty.
-QString encodeEntriesInPieces(const EntryList& entries, qsizetype pieceBytes,
-                              const std::function<bool(const QByteArray&)>& sink,
-                              std::vector<StoredPlacement>* placements = nullptr);
+/// Appends the journal form of one entry to `out`, the bytes encodeEntries() makes of it within its list.
+/// `at` is where `out` starts in the file being written; `placements`, when given, is told where the
+/// rich text went. Returns the encoding error, or empty.
+QString appendEncodedEntry(QByteArray& out, const JournalEntry& entry, qint64 at,
+                           std::vector<StoredPlacement>* placements = nullptr);
 
 /// Reads a JSON array of entries. The bytes need not be padded.
 Decoded<QList<JournalEntry>> decodeEntries(const QByteArray& json, DateEncoding dates = DateEncoding::ReferenceSeconds);

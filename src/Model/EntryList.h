@@ -148,6 +148,30 @@ public:
     }
     friend bool operator!=(const EntryList& a, const EntryList& b) { return !(a == b); }
 
+    /// A hold on one entry of a list: it keeps that very entry alive, so no other entry can take its
+    /// place in memory, and tells whether a list still holds it unchanged. Holds nothing by default.
+    class Hold {
+    public:
+        Hold() = default;
+        const JournalEntry& entry() const { return m_node->entry; }
+
+    private:
+        friend class EntryList;
+        explicit Hold(const QSharedDataPointer<Node>& node) : m_node(node) { }
+        QSharedDataPointer<Node> m_node;
+    };
+    Hold hold(qsizetype i) const { return Hold(m_nodes.at(i)); }
+    /// Whether the `i`th entry is the very entry `held` holds (so certainly equal); reads neither entry.
+    bool holds(qsizetype i, const Hold& held) const
+    {
+        return std::as_const(m_nodes[i]).constData() == std::as_const(held.m_node).constData()
+               && held.m_node.constData();
+    }
+    /// What tells the `i`th entry apart from every other entry alive: the same for the same entry in
+    /// copies of the list.
+    const void* identity(qsizetype i) const { return std::as_const(m_nodes[i]).constData(); }
+    static const void* identity(const Hold& held) { return held.m_node.constData(); }
+
     /// Whether the `i`th entry of this list and the `j`th of `other` are one shared entry (so certainly
     /// equal); reads neither entry.
     bool sharesEntry(qsizetype i, const EntryList& other, qsizetype j) const

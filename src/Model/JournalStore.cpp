@@ -105,8 +105,6 @@ JournalStore::JournalStore(Clock clock, QObject* parent)
     // disagree.
     connect(&m_settings, &AppSettings::sortOrderChanged, this,
             [this] { setSortNewestFirst(m_settings.sortOrder() == QLatin1String("newest")); });
-    // Entries changed in place keep their list's buffer: the remembered filter goes with every change.
-    connect(this, &JournalStore::entriesChanged, this, [this] { m_filterMemo.reset(); });
 }
 
 JournalStore::~JournalStore()
@@ -441,6 +439,7 @@ void JournalStore::setEntries(const EntryList& entries)
 {
     m_entries = entries;
     m_useCounts.reset();
+    m_todayCount.reset();
     m_streakMemo.reset();
     noteEntriesReplaced();
     Q_EMIT entriesChanged();
@@ -729,8 +728,9 @@ void JournalStore::deleteEntry(const JournalEntry& given)
         Q_EMIT pinnedIDsChanged();
     }
     if (m_selectedEntryID == entry.id) {
-        const QList<JournalEntry> remaining = filteredEntries();
-        setSelectedEntryID(remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(remaining.first().id));
+        // Only the first place is needed: the list itself would copy every entry listed.
+        const QList<qsizetype> remaining = filteredEntryIndices();
+        setSelectedEntryID(remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(m_entries[remaining.first()].id));
     }
     // The trash is written first: a crash between the two writes leaves the entry in both files, never
     // in neither.

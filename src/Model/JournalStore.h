@@ -27,6 +27,7 @@ class ReminderScheduler;
 namespace vsp {
 class BackgroundJournalWriter;
 class JournalFileWriter;
+struct DayRange;
 struct JournalWriteResult;
 } // namespace vsp
 
@@ -488,10 +489,10 @@ private:
     struct SearchState;
     mutable std::shared_ptr<SearchState> m_search;
     /// The last section, tag or mood filter's positions: a click's selection and the list's rows ask
-    /// for the same ones. Valid while the entries are the very list they were found in (the copy kept
-    /// here gives any change of the list a new buffer) and the filter and the day are the same.
+    /// for the same ones. They stand for the entries at `version`; while the filter and the day are the
+    /// same, a change of the entries is followed through its steps rather than by filtering anew.
     struct FilterMemo {
-        EntryList entries;
+        quint64 version = 0;
         NavSection section = NavSection::Today;
         std::optional<QString> tag;
         std::optional<QString> mood;
@@ -500,6 +501,10 @@ private:
         QList<qsizetype> positions;
     };
     mutable std::optional<FilterMemo> m_filterMemo;
+    /// Whether the section, tag or mood filter lists the entry (`today`: the local day now).
+    bool isListed(const JournalEntry& entry, const vsp::DayRange& today) const;
+    /// Brings the memo's positions in step with the entries through the steps since its version.
+    void followSteps(FilterMemo& memo, const QList<EntriesStep>& steps) const;
     /// Uses of each tag and of each mood among the non-archived entries. The sidebar asks for them after
     /// every change, so every change adjusts them for the entries it touches instead of counting the
     /// journal again; absent until first asked for, and after the whole list was replaced.
@@ -510,8 +515,15 @@ private:
         std::optional<QList<TagCount>> sortedTags;
     };
     mutable std::optional<UseCounts> m_useCounts;
+    /// The non-archived entries of one local day, kept up to date with the uses.
+    struct DayCount {
+        QDate day;
+        int count = 0;
+    };
+    mutable std::optional<DayCount> m_todayCount;
     const UseCounts& useCounts() const;
-    /// Adds (`sign` 1) or takes away (-1) the entry's uses; nothing while the counts are absent.
+    /// Adds (`sign` 1) or takes away (-1) the entry's uses and its place in today's count; nothing while
+    /// the counts are absent.
     void countUses(const JournalEntry& entry, int sign);
     /// The last streak, for the day it was found on. Entries dated before `horizon` (the start of the
     /// day that ended it) cannot change it: only a change of entries dated at or after it forgets it.

@@ -10,6 +10,7 @@
 #include <QMetaObject>
 #include <QThread>
 #include <QThreadPool>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <atomic>
@@ -171,38 +172,102 @@ QList<qsizetype> JournalStore::filteredEntryIndices() const
             m_search->keepInStep(m_entries);
         }
         const QDate currentDay = today();
-        const FilterMemo* memo = m_filterMemo ? &*m_filterMemo : nullptr;
-        if (memo && memo->entries.constData() == entries.constData() && memo->entries.size() == count
-            && memo->section == m_selectedSection && memo->tag == m_selectedTag && memo->mood == m_moodFilter
-            && memo->newestFirst == m_sortNewestFirst && memo->day == currentDay) {
-            return memo->positions;
+        if (m_filterMemo && m_filterMemo->section == m_selectedSection && m_filterMemo->tag == m_selectedTag
+            && m_filterMemo->mood == m_moodFilter && m_filterMemo->newestFirst == m_sortNewestFirst
+            && m_filterMemo->day == currentDay) {
+            if (m_filterMemo->version == m_entriesVersion) {
+                return m_filterMemo->positions;
+            }
+            if (const auto steps = entriesStepsSince(m_filterMemo->version)) {
+                followSteps(*m_filterMemo, *steps);
+                return m_filterMemo->positions;
+            }
         }
         result.reserve(m_selectedSection == NavSection::Journal ? count : 64);
         const vsp::DayRange day = vsp::dayRange(currentDay);
         for (qsizetype i = 0; i < count; ++i) {
-            const JournalEntry& e = entries[i];
-            bool include = false;
-            if (m_moodFilter) {
-                include = !e.isArchived && e.mood == m_moodFilter;
-            } else if (m_selectedTag) {
-                include = !e.isArchived && e.tags.contains(*m_selectedTag);
-            } else {
-                switch (m_selectedSection) {
-                case NavSection::Today: include = !e.isArchived && day.contains(e.date); break;
-                case NavSection::Journal: include = !e.isArchived; break;
-                case NavSection::Archive: include = e.isArchived; break;
-                case NavSection::Favorites: include = !e.isArchived && e.isFavorite; break;
-                }
-            }
-            if (include) {
+            if (isListed(entries[i], day)) {
                 result.append(i);
             }
         }
         sortByDate(result, m_entries, m_sortNewestFirst);
-        m_filterMemo = FilterMemo{m_entries,         m_selectedSection, m_selectedTag, m_moodFilter,
+        m_filterMemo = FilterMemo{m_entriesVersion,  m_selectedSection, m_selectedTag, m_moodFilter,
                                   m_sortNewestFirst, currentDay,        result};
         return result;
     }
+}
+
+bool JournalStore::isListed(const JournalEntry& e, const vsp::DayRange& today) const
+{
+    if (m_moodFilter) {
+        return !e.isArchived && e.mood == m_moodFilter;
+    }
+    if (m_selectedTag) {
+        return !e.isArchived && e.tags.contains(*m_selectedTag);
+    }
+    switch (m_selectedSection) {
+    case NavSection::Today: return !e.isArchived && today.contains(e.date);
+    case NavSection::Journal: return !e.isArchived;
+    case NavSection::Archive: return e.isArchived;
+    case NavSection::Favorites: return !e.isArchived && e.isFavorite;
+    }
+    return false;
+}
+
+void JournalStore::followSteps(FilterMemo& memo, const QList<EntriesStep>& steps) const
+{
+    // Places are renumbered as entries come and go; the entries a step touched are taken out and, where
+    // the filter still lists them, put back where their date places them. Every other entry keeps its
+    // date and so its order: nothing is sorted again.
+    QList<qsizetype>& positions = memo.positions;
+    QVarLengthArray<qsizetype, 16> touched;
+    for (const EntriesStep& step : steps) {
+        const qsizetype p = step.position;
+        switch (step.kind) {
+        case EntriesStep::Kind::Changed: touched.append(p); break;
+        case EntriesStep::Kind::Inserted:
+            for (qsizetype& at : positions) {
+                at += at >= p ? 1 : 0;
+            }
+            for (qsizetype& at : touched) {
+                at += at >= p ? 1 : 0;
+            }
+            touched.append(p);
+            break;
+        case EntriesStep::Kind::Removed: {
+            const auto gone = [p](qsizetype at) { return at == p; };
+            positions.removeIf(gone);
+            touched.erase(std::remove_if(touched.begin(), touched.end(), gone), touched.end());
+            for (qsizetype& at : positions) {
+                at -= at > p ? 1 : 0;
+            }
+            for (qsizetype& at : touched) {
+                at -= at > p ? 1 : 0;
+            }
+            break;
+        }
+        }
+    }
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    if (!touched.isEmpty()) {
+        positions.removeIf([&](qsizetype at) { return std::binary_search(touched.cbegin(), touched.cend(), at); });
+    }
+    // The order the filter gives: by date, and among equal dates in the journal's order.
+    const bool newestFirst = memo.newestFirst;
+    const auto before = [&](qsizetype a, qsizetype b) {
+        const double da = m_entries[a].date;
+        const double db = m_entries[b].date;
+        return da != db ? (newestFirst ? da > db : da < db) : a < b;
+    };
+    const vsp::DayRange day = vsp::dayRange(memo.day);
+    for (const qsizetype at : std::as_const(touched)) {
+        if (isListed(m_entries[at], day)) {
+            positions.insert(std::lower_bound(positions.cbegin(), positions.cend(), at, before) - positions.cbegin(),
+                             at);
+        }
+    }
+    memo.version = m_entriesVersion;
 }
 
 QList<JournalEntry> JournalStore::filteredEntries() const
@@ -310,6 +375,9 @@ const JournalStore::UseCounts& JournalStore::useCounts() const
 
 void JournalStore::countUses(const JournalEntry& entry, int sign)
 {
+    if (m_todayCount && !entry.isArchived && vsp::dayRange(m_todayCount->day).contains(entry.date)) {
+        m_todayCount->count += sign;
+    }
     if (!m_useCounts || entry.isArchived) {
         return;
     }
@@ -366,9 +434,16 @@ std::optional<QList<JournalStore::EntriesStep>> JournalStore::entriesStepsSince(
 
 int JournalStore::todayCount() const
 {
-    const vsp::DayRange day = vsp::dayRange(today());
-    return int(std::count_if(m_entries.cbegin(), m_entries.cend(),
-                             [&](const JournalEntry& e) { return !e.isArchived && day.contains(e.date); }));
+    // Counted once a day; every change adjusts the count for the entries it touches (countUses).
+    const QDate now = today();
+    if (!m_todayCount || m_todayCount->day != now) {
+        const vsp::DayRange day = vsp::dayRange(now);
+        m_todayCount =
+            DayCount{now, int(std::count_if(m_entries.cbegin(), m_entries.cend(), [&](const JournalEntry& e) {
+                         return !e.isArchived && day.contains(e.date);
+                     }))};
+    }
+    return m_todayCount->count;
 }
 
 int JournalStore::count(const QString& mood) const

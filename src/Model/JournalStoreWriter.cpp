@@ -78,9 +78,17 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         std::vector<StoredPlacement> placements;
         const auto produce = [&](const ByteSink& sink) {
             placements.clear();
-            return encodeEntriesInPieces(written, kPieceBytes, sink, &placements);
+            return m_entriesFile.produce(written, kPieceBytes, sink, &placements);
         };
-        if (writeFileAtomically(snapshot.entriesPath, produce, &error)) {
+        // The entries that did not change are copied from the file written last; a write that failed
+        // while copying is tried once more encoding every entry.
+        bool saved = writeFileAtomically(snapshot.entriesPath, produce, &error);
+        if (!saved && m_entriesFile.forget()) {
+            error.clear();
+            saved = writeFileAtomically(snapshot.entriesPath, produce, &error);
+        }
+        if (saved) {
+            m_entriesFile.written(snapshot.entriesPath);
             // The rich text is read from the new file from now on, and the old one is let go of.
             placeStoredBytes(snapshot.entriesPath, placements);
             m_entriesHoldTrashed = !kept.isEmpty();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/EncodedJournal.h"
 #include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
 
@@ -79,6 +80,8 @@ private:
     QSet<TrashKey> m_trashOnDisk;
     /// entries.json holds entries that are in the trash (kept there while trash.json could not be written).
     bool m_entriesHoldTrashed = false;
+    /// entries.json as last written, entry by entry.
+    EncodedJournal m_entriesFile;
 };
 
 /// One thread that writes snapshots in the order they come, through one JournalFileWriter. A snapshot

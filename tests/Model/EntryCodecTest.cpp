@@ -2,12 +2,17 @@
 
 #include "Model/AggregateMembers.h"
 #include "Model/Dates.h"
+#include "Model/EncodedJournal.h"
 #include "Model/EntryCodec.h"
+#include "Model/FileIO.h"
 #include "Model/JsonWriter.h"
 #include "Model/MoodStore.h"
 #include "Model/Uuid.h"
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -109,14 +114,116 @@ void EntryCodecTest::encodeInPieces_makesTheSameBytes()
     for (const QList<JournalEntry>& list : {QList<JournalEntry>{}, entries}) {
         QByteArray joined;
         int pieces = 0;
-        const QString error = encodeEntriesInPieces(list, pieceBytes, [&](const QByteArray& piece) {
-            joined += piece;
-            ++pieces;
-            return true;
-        });
+        EncodedJournal journal;
+        const QString error = journal.produce(
+            list, pieceBytes,
+            [&](const QByteArray& piece) {
+                joined += piece;
+                ++pieces;
+                return true;
+            },
+            nullptr);
         QVERIFY(error.isEmpty());
         QCOMPARE(joined, encodeEntries(list).bytes);
         QVERIFY(pieces >= (pieceBytes == 1 ? list.size() : 1));
+    }
+}
+
+void EntryCodecTest::encodedJournal_afterChanges_copiesOnlyWhatStayed_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<qsizetype>("encoded");
+    QTest::newRow("nothing") << u"nothing"_qs << qsizetype(0);
+    QTest::newRow("title edited") << u"title"_qs << qsizetype(1);
+    QTest::newRow("favourite") << u"favourite"_qs << qsizetype(1);
+    QTest::newRow("rich text given") << u"rich"_qs << qsizetype(1);
+    QTest::newRow("added first") << u"add"_qs << qsizetype(1);
+    QTest::newRow("last removed") << u"remove"_qs << qsizetype(0);
+    // The first few entries away from their places are encoded before the others are looked up.
+    QTest::newRow("order reversed") << u"reverse"_qs << qsizetype(8);
+    QTest::newRow("file changed by another program") << u"outside"_qs << qsizetype(12);
+}
+
+void EntryCodecTest::encodedJournal_afterChanges_copiesOnlyWhatStayed()
+{
+    // The file written after each change has the very bytes of a full encoding, the rich texts are read
+    // from it where the placements say, and only the entries that changed were encoded again.
+    QFETCH(QString, change);
+    QFETCH(qsizetype, encoded);
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("entries.json"));
+    EntryList list;
+    for (int i = 0; i < 12; ++i) {
+        JournalEntry e = fullEntry();
+        e.id = newUuid();
+        e.date += i;
+        e.body = QStringLiteral("entry %1 ").arg(i).repeated(i * 40);
+        if (i % 3 != 0) {
+            e.bodyRTF = std::nullopt;
+        }
+        list.append(e);
+    }
+    EncodedJournal journal;
+    const auto write = [&] {
+        std::vector<StoredPlacement> placements;
+        QString error;
+        const bool saved = writeFileAtomically(
+            path, [&](const ByteSink& sink) { return journal.produce(list, 1000, sink, &placements); }, &error);
+        QVERIFY2(saved, qPrintable(error));
+        journal.written(path);
+        placeStoredBytes(path, placements);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), encodeEntries(list).bytes);
+    };
+    write();
+    QCOMPARE(journal.encodedCount(), list.size());
+    if (change == u"title") {
+        JournalEntry e = list[4];
+        e.title = QStringLiteral("Another \"title\"");
+        list.replace(4, e);
+    } else if (change == u"favourite") {
+        list.edit(6).isFavorite = !list[6].isFavorite;
+    } else if (change == u"rich") {
+        list.edit(1).bodyRTF = QByteArray("{\\rtf1 new}");
+    } else if (change == u"add") {
+        list.prepend(fullEntry());
+    } else if (change == u"remove") {
+        const QUuid last = list.last().id;
+        list.removeIf([&](const JournalEntry& e) { return e.id == last; });
+    } else if (change == u"reverse") {
+        list.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
+    } else if (change == u"outside") {
+        // Same size, other bytes: nothing of it may be copied.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        bytes.replace("entry", "ENTRY");
+        QVERIFY(file.seek(0));
+        QCOMPARE(file.write(bytes), bytes.size());
+        // (Within the clock's tick of the write the time alone would not tell.)
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    QList<std::optional<QByteArray>> rich;
+    for (const JournalEntry& e : list) {
+        rich << std::optional<QByteArray>(e.bodyRTF);
+    }
+    write();
+    QCOMPARE(journal.encodedCount(), encoded);
+    // Once more, so the stretches the second write copied and encoded are found again.
+    write();
+    QCOMPARE(journal.encodedCount(), 0);
+    // Each rich text is read from the file at the place the placements gave it, after its check.
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const StoredBytes& stored = list[i].bodyRTF;
+        QCOMPARE(stored.has_value(), rich[i].has_value());
+        if (stored) {
+            QVERIFY(stored.isInFile());
+            QString error;
+            QCOMPARE(stored.base64(&error), encodeBase64(*rich[i]));
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        }
     }
 }
 

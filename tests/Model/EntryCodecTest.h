@@ -8,6 +8,8 @@ class EntryCodecTest final : public QObject {
 private Q_SLOTS:
     void encodeInPieces_makesTheSameBytes_data();
     void encodeInPieces_makesTheSameBytes();
+    void encodedJournal_afterChanges_copiesOnlyWhatStayed_data();
+    void encodedJournal_afterChanges_copiesOnlyWhatStayed();
     void decode_oldFileWithoutLaterKeys_usesDefaults();
     void decode_invalidEntry_failsWholeList_data();
     void decode_invalidEntry_failsWholeList();

@@ -11,6 +11,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <functional>
 
 using namespace fixtures;
 
@@ -139,6 +140,105 @@ void JournalStoreQueriesTest::filter_askedAgain_followsChangesInPlace()
         store.updateEntry(edited);
     }
     QCOMPARE(titles(store.filteredEntries()), expected);
+}
+
+void JournalStoreQueriesTest::filter_followingChanges_equalsAFreshFilter_data()
+{
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("mood");
+    QTest::addColumn<bool>("newestFirst");
+    const QString none;
+    for (const bool newest : {true, false}) {
+        const char* order = newest ? "newest first" : "oldest first";
+        for (const auto& [name, section] : {std::pair{"today", NavSection::Today},
+                                            {"journal", NavSection::Journal},
+                                            {"archive", NavSection::Archive},
+                                            {"favourites", NavSection::Favorites}}) {
+            QTest::addRow("%s, %s", name, order) << int(section) << none << none << newest;
+        }
+        QTest::addRow("tag, %s", order) << int(NavSection::Journal) << u"work"_qs << none << newest;
+        QTest::addRow("mood, %s", order) << int(NavSection::Journal) << none << u"\U0001F33F"_qs << newest;
+    }
+}
+
+void JournalStoreQueriesTest::filter_followingChanges_equalsAFreshFilter()
+{
+    // The list is asked for after each change, so it follows the change rather than filtering anew.
+    QFETCH(int, section);
+    QFETCH(QString, tag);
+    QFETCH(QString, mood);
+    QFETCH(bool, newestFirst);
+    QList<JournalEntry> journal = sampleJournal();
+    for (int i = 0; i < 4; ++i) {
+        // Equal dates: among them the journal's order holds.
+        JournalEntry same = entry(QStringLiteral("noon %1").arg(i), localMoment(0, 12));
+        same.tags = {QStringLiteral("work")};
+        same.isFavorite = i % 2 == 0;
+        same.mood = QStringLiteral("\U0001F33F");
+        journal << same;
+    }
+    writeJournal(journal);
+    JournalStore store(fixtureClock().function());
+    store.setSortNewestFirst(newestFirst);
+    const auto navigate = [&](JournalStore& s) {
+        s.setSelectedSection(NavSection(section));
+        s.setSelectedTag(tag.isEmpty() ? std::nullopt : std::optional<QString>(tag));
+        s.setMoodFilter(mood.isEmpty() ? std::nullopt : std::optional<QString>(mood));
+    };
+    navigate(store);
+    const auto ids = [](const QList<JournalEntry>& entries) {
+        QList<QUuid> result;
+        for (const JournalEntry& e : entries) {
+            result << e.id;
+        }
+        return result;
+    };
+    const auto stored = [&](const QString& title) {
+        const auto it = std::find_if(store.entries().begin(), store.entries().end(),
+                                     [&](const JournalEntry& e) { return e.title == title; });
+        return *it;
+    };
+    QVERIFY(!store.filteredEntries().isEmpty() || section == int(NavSection::Archive));
+    const QList<std::function<void()>> changes = {
+        [&] { store.toggleFavorite(stored(u"noon 1"_qs)); },
+        [&] { store.toggleArchive(stored(u"noon 2"_qs)); },
+        [&] {
+            // Onto the moment of the others, then after them.
+            JournalEntry moved = stored(u"yesterday late"_qs);
+            moved.date = localMoment(0, 12);
+            store.updateEntry(moved);
+        },
+        [&] {
+            JournalEntry added = entry(u"added"_qs, localMoment(0, 12));
+            added.tags = {QStringLiteral("work")};
+            added.isFavorite = true;
+            added.mood = QStringLiteral("\U0001F33F");
+            store.addEntry(added);
+            navigate(store);
+        },
+        [&] { store.deleteEntry(stored(u"noon 0"_qs)); },
+        [&] { store.toggleArchive(stored(u"favourite archived"_qs)); },
+        [&] {
+            store.deleteTag(QStringLiteral("work"));
+            navigate(store);
+        },
+        [&] {
+            JournalEntry moved = stored(u"noon 3"_qs);
+            moved.date = localMoment(-3);
+            moved.mood.reset();
+            store.updateEntry(moved);
+        },
+    };
+    for (qsizetype step = 0; step < changes.size(); ++step) {
+        changes[step]();
+        JournalStore fresh(fixtureClock().function());
+        fresh.setSortNewestFirst(newestFirst);
+        fresh.setEntries(store.entries());
+        navigate(fresh);
+        QVERIFY2(ids(store.filteredEntries()) == ids(fresh.filteredEntries()), qPrintable(QString::number(step)));
+        QCOMPARE(store.todayCount(), fresh.todayCount());
+    }
 }
 
 void JournalStoreQueriesTest::search_isCaseInsensitiveOverTitleBodyTags_data()
@@ -440,7 +540,10 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
         for (const QString& mood : {QStringLiteral("🌿"), QStringLiteral("⚡")}) {
             result << QStringLiteral("%1=%2").arg(mood).arg(s.count(mood));
         }
-        result << QStringLiteral("moods=%1 streak=%2").arg(s.hasMoodEntries()).arg(s.currentStreak());
+        result << QStringLiteral("moods=%1 streak=%2 today=%3")
+                      .arg(s.hasMoodEntries())
+                      .arg(s.currentStreak())
+                      .arg(s.todayCount());
         return result;
     };
     const QStringList before = counts(store);

@@ -12,6 +12,8 @@ private Q_SLOTS:
     void filter_precedence();
     void filter_askedAgain_followsChangesInPlace_data();
     void filter_askedAgain_followsChangesInPlace();
+    void filter_followingChanges_equalsAFreshFilter_data();
+    void filter_followingChanges_equalsAFreshFilter();
     void search_isCaseInsensitiveOverTitleBodyTags_data();
     void search_isCaseInsensitiveOverTitleBodyTags();
     void search_followsEditedText();

@@ -14,6 +14,7 @@
 #include <QDate>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
 
@@ -253,29 +254,41 @@ QPixmap EntryListDelegate::onThisDayPicture(const QSize& size, qreal devicePixel
         return {};
     }
     // At rest the block is drawn once and kept, so a list that only moves (the search field sliding in
-    // above it) does not shape its texts again on every frame.
-    size_t key = qHashMulti(0, size.width(), size.height(), part.x(), part.y(), part.width(), part.height(),
-                            reveal > 0.5, m_hoveredOnThisDay, devicePixelRatio, AppearanceManager::instance().isDark(),
-                            AppSettings::instance().accentColorPreset(), m_store.today().toJulianDay());
+    // above it) does not shape its texts again on every frame. The picture depends on what the block
+    // shows and its size, not on where it sits: a part that moved keeps the pixels it shares with the
+    // part before and draws only the strip that came into view.
+    size_t key = qHashMulti(0, size.width(), size.height(), reveal > 0.5, m_hoveredOnThisDay, devicePixelRatio,
+                            AppearanceManager::instance().isDark(), AppSettings::instance().accentColorPreset(),
+                            m_store.today().toJulianDay());
     for (const JournalEntry& e : entries) {
         key = qHashMulti(key, e.id, e.title, e.date, e.body.left(300));
     }
-    if (m_onThisDayPicture.isNull() || key != m_onThisDayKey) {
-        QImage image((QSizeF(part.size()) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
-                     QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(devicePixelRatio);
-        image.fill(Qt::transparent);
-        {
-            QPainter p(&image);
-            p.translate(-part.topLeft());
-            p.setClipRect(part);
-            OnThisDaySection::paint(p, QRectF(QPointF(0, 0), QSizeF(size)), entries, reveal, m_hoveredOnThisDay);
-        }
-        m_onThisDayPicture = QPixmap::fromImage(std::move(image));
-        m_onThisDayKey = key;
-        m_onThisDaySize = size;
-        m_onThisDayPart = part;
+    const bool same = !m_onThisDayPicture.isNull() && key == m_onThisDayKey;
+    if (same && part == m_onThisDayPart) {
+        return m_onThisDayPicture;
     }
+    QImage image((QSizeF(part.size()) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QRegion drawn(part);
+    // Pixels move as a whole only at a whole device pixel ratio; elsewhere the part is drawn afresh.
+    if (same && devicePixelRatio == std::round(devicePixelRatio) && part.intersects(m_onThisDayPart)) {
+        QPainter p(&image);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawPixmap(m_onThisDayPart.topLeft() - part.topLeft(), m_onThisDayPicture);
+        drawn -= m_onThisDayPart;
+    }
+    if (!drawn.isEmpty()) {
+        QPainter p(&image);
+        p.translate(-part.topLeft());
+        p.setClipRegion(drawn);
+        OnThisDaySection::paint(p, QRectF(QPointF(0, 0), QSizeF(size)), entries, reveal, m_hoveredOnThisDay);
+    }
+    m_onThisDayPicture = QPixmap::fromImage(std::move(image));
+    m_onThisDayKey = key;
+    m_onThisDaySize = size;
+    m_onThisDayPart = part;
     return m_onThisDayPicture;
 }
 

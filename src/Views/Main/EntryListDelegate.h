@@ -98,7 +98,7 @@ private:
     void paintRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void paintOnThisDay(QPainter* painter, const QRect& rect, const QList<JournalEntry>& entries) const;
     /// The part `part` (within a block of `size`) of the block as drawn at rest, kept while nothing it
-    /// shows changes; null while it folds or unfolds.
+    /// shows changes (another part reuses what the two share); null while it folds or unfolds.
     QPixmap onThisDayPicture(const QSize& size, qreal devicePixelRatio, const QList<JournalEntry>& entries,
                              const QRect& part) const;
     void prune() const;

@@ -11,6 +11,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 using vsp::Color;
@@ -153,7 +154,19 @@ void OnThisDaySection::paint(QPainter& p, const QRectF& rect, const QList<Journa
         qreal y = panel.top() + headerHeight();
         const qreal textLeft = panel.left() + kPaddingH + kYearWidth + 10;
         const qreal textWidth = std::max(0.0, panel.right() - kPaddingH - textLeft);
-        for (int i = 0; i < entries.size(); ++i) {
+        // Only the rows the clip lets through are shaped: a block of many earlier years is drawn a strip
+        // at a time.
+        const QRectF drawn = p.clipBoundingRect();
+        int first = 0;
+        int last = int(entries.size()) - 1;
+        if (drawn.isEmpty()) {
+            last = -1;
+        } else {
+            first = std::clamp(int(std::floor((drawn.top() - y) / rowHeight())), 0, int(entries.size()));
+            last = std::min(last, int(std::floor((drawn.bottom() - y) / rowHeight())));
+        }
+        y += first * rowHeight();
+        for (int i = first; i <= last; ++i) {
             const JournalEntry& e = entries[i];
             const QRectF row(panel.left(), y, panel.width(), rowHeight());
             if (i == hoveredEntry) {

@@ -893,6 +893,11 @@ void EntryListViewTest::onThisDay_tallBlock_keepsOnlyWhatIsShown()
     QCOMPARE_LE(viewfixtures::largestChannelDifference(higher.copy(0, kShift, higher.width(), overlap),
                                                        bottom.copy(0, 0, bottom.width(), overlap)),
                 2);
+    // The block drawn there afresh looks the same as the one that kept its pixels and drew the strip
+    // that came into view.
+    c.list()->listDelegate()->clearContentCache();
+    const QImage fresh = c.list()->viewport()->grab().toImage();
+    QCOMPARE_LE(viewfixtures::largestChannelDifference(higher, fresh), 2);
 }
 
 void EntryListViewTest::rowSettings_changeRowsAtOnce()
