@@ -68,6 +68,14 @@ public:
     /// Re-reads the row settings (entry previews, compact list).
     void reloadOptions() { m_options = EntryRow::currentOptions(); }
 
+    /// Forgets the pictures kept of row contents and of On This Day: the next paint draws them afresh.
+    void clearContentCache()
+    {
+        m_contentCache.clear();
+        m_backgroundCache.clear();
+        m_onThisDayPicture = QPixmap();
+    }
+
 private:
     /// What a row's content picture depends on.
     struct ContentKey {
