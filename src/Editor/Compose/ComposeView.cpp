@@ -510,8 +510,18 @@ void ComposeView::restoreDraft()
     }
 }
 
+bool ComposeView::ownsStoredDraft() const
+{
+    // A form opened under the lock started empty: the stored draft is the owner's, and is neither
+    // replaced nor thrown away without the password.
+    return !m_store.isLocked() || m_draftRestored;
+}
+
 void ComposeView::saveDraft()
 {
+    if (!ownsStoredDraft() && compose::readDraft()) {
+        return;
+    }
     m_editor->flushEdits();
     compose::ComposeDraft draft;
     draft.title = title();
@@ -830,9 +840,7 @@ void ComposeView::saveEntry()
     m_draftTimer->stop();
     // The window closes right after: the emptied form need not move.
     m_settingUp = true;
-    // A form opened under the lock started empty: the stored draft is the owner's, not this entry, and
-    // is not thrown away without the password.
-    if (!m_store.isLocked() || m_draftRestored) {
+    if (ownsStoredDraft()) {
         compose::clearDraft();
     }
     QStringList imagePaths;

@@ -178,6 +178,8 @@ private:
     void disappear();
     void resetForm();
     void restoreDraft();
+    /// Whether the stored draft may be replaced or cleared by this form.
+    bool ownsStoredDraft() const;
     void saveDraft();
     /// After an edit: the draft is written a little later, once for a run of edits.
     void scheduleDraftKeep();
