@@ -50,6 +50,14 @@ QNetworkRequest updaterRequest(const QUrl& address, const QString& userAgent, in
     return request;
 }
 
+void abortSoon(QNetworkReply* reply)
+{
+    // abort() emits finished() at once, inside the signal being handled, and only then asks the network
+    // thread to drop the transfer. Queued, it runs once that signal is done; a reply deleted before then
+    // takes the call with it.
+    QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+}
+
 QString feedTooLargeText()
 {
     return QStringLiteral("the feed is larger than %1 bytes, too large for a manifest").arg(kMostFeedBytes);
@@ -65,7 +73,7 @@ QNetworkReply* requestFeed(QNetworkAccessManager& network, const FeedRequest& fe
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge](qint64 received, qint64 total) {
         if ((received > kMostFeedBytes || total > kMostFeedBytes) && !*tooLarge) {
             *tooLarge = true;
-            reply->abort();
+            abortSoon(reply);
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, tooLarge, done = std::move(done)] {
@@ -168,7 +176,7 @@ int runFeedHelper(int argc, char** argv)
     }
     QNetworkAccessManager network;
     int result = 1;
-    requestFeed(network, feed, [&result](const FeedAnswer& answer) {
+    QNetworkReply* reply = requestFeed(network, feed, [&result](const FeedAnswer& answer) {
         if (answer.body) {
             QFile out;
             result =
@@ -179,8 +187,11 @@ int runFeedHelper(int argc, char** argv)
             std::fprintf(stderr, "%s\n", answer.error.toUtf8().constData());
             result = answer.kind == UpdateFailure::TooLarge ? kFeedHelperTooLarge : 1;
         }
-        QCoreApplication::exit(result);
     });
+    // The answer comes inside the reply's own signals, an abort's among them. Leaving the loop there took
+    // the network down while that abort was still on its way to the network thread, which now and then
+    // crashed the helper on that thread. The loop ends once the reply is gone, from the event loop.
+    QObject::connect(reply, &QObject::destroyed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QCoreApplication::exec();
     return result;
 }

@@ -68,6 +68,10 @@ QNetworkReply* requestFeed(QNetworkAccessManager& network, const FeedRequest& re
 QProcess* requestFeedInHelper(const QString& helper, const FeedRequest& request, QObject* parent,
                               std::function<void(const FeedAnswer&)> done);
 
+/// Ends `reply` from the event loop, once the signal being handled is done: never abort a reply
+/// inside one of its own signals.
+void abortSoon(QNetworkReply* reply);
+
 /// Why a finished reply brought no HTTP 200 answer, for the log.
 QString replyFailure(QNetworkReply* reply);
 

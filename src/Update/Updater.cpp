@@ -334,13 +334,17 @@ void Updater::install(const UpdateRelease& release)
     const auto cut = [this, guarded](const UpdateError& why) {
         if (guarded && guarded.data() == m_reply.data() && guarded->isRunning() && !m_downloadCutOff) {
             m_downloadCutOff = why;
-            guarded->abort();
+            abortSoon(guarded);
         }
     };
     const qint64 most = m_options.downloadMaxBytes;
     const UpdateError tooLarge{UpdateFailure::TooLarge,
                                QStringLiteral("the archive is larger than %1").arg(vsp::megabytesText(most))};
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, cut, most, tooLarge] {
+        // Once cut off, nothing more is written while the abort waits its turn.
+        if (m_downloadCutOff) {
+            return;
+        }
         // Counted before it is written: the disk never holds more than the limit.
         if (m_archive && m_archive->size() + reply->bytesAvailable() > most) {
             cut(tooLarge);
