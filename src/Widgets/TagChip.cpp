@@ -55,10 +55,12 @@ void TagChip::paintEvent(QPaintEvent*)
     QPainter p(this);
     vsp::paintGlass(p, QRectF(rect()), vsp::Glass::regular().tinted(Color::resolvedAccent(0.1)),
                     vsp::GlassShape::Capsule, 0);
-    // Quick capture's text takes the readable accent; the entry windows' chips keep the plain accent the
-    // rest of their footer uses, so the two looks stay as they were.
-    const QColor accent =
-        (m_size == Size::Compact ? Color::resolvedAccentText(1.0) : Color::resolvedAccent(1.0)).resolve();
+    // A tag is read for what it says: its text takes the readable accent, tuned again for the tint its
+    // glass lays over the window or a surface.
+    const QColor tint = Color::resolvedAccent(0.1).resolve();
+    const QColor accent = vsp::withContrast(
+        Color::resolvedAccentText(1.0).resolve(),
+        {vsp::composite(tint, Color::vspBackground().resolve()), vsp::composite(tint, Color::vspSurface().resolve())});
     QPalette pal = m_label->palette();
     if (pal.color(QPalette::WindowText) != accent) {
         pal.setColor(QPalette::WindowText, accent);

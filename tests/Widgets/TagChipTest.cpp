@@ -4,6 +4,10 @@
 
 #include "Widgets/TagChip.h"
 
+#include "Model/AppSettings.h"
+#include "Theme/AppearanceManager.h"
+#include "Theme/Palette.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QSignalSpy>
@@ -43,6 +47,41 @@ void TagChipTest::chip_showsTheTagAsPlainText()
     QCOMPARE(chip.tag(), tag);
     QCOMPARE(chip.height(), height);
     QCOMPARE(chip.removeButton()->accessibleName(), QStringLiteral("Remove tag ") + tag);
+}
+
+void TagChipTest::chipText_readsOnItsGlass_data()
+{
+    QTest::addColumn<QString>("preset");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<TagChip::Size>("size");
+    for (const vsp::AccentPreset& p : vsp::accentPresets()) {
+        for (const char* mode : {"light", "dark"}) {
+            const QString name = p.name.toString();
+            QTest::addRow("%s %s", qPrintable(name), mode)
+                << name << QString::fromLatin1(mode) << TagChip::Size::Regular;
+        }
+    }
+    QTest::newRow("quick capture, light") << "yellow"
+                                          << "light" << TagChip::Size::Compact;
+}
+
+void TagChipTest::chipText_readsOnItsGlass()
+{
+    QFETCH(QString, preset);
+    QFETCH(QString, mode);
+    QFETCH(TagChip::Size, size);
+    AppSettings::instance().setAccentColorPreset(preset);
+    AppSettings::instance().setAppearanceMode(mode);
+    AppearanceManager::instance().refresh();
+    TagChip chip(QStringLiteral("walk"), nullptr, QStringLiteral("#"), size);
+    chip.grab();
+    const QColor ink = chip.findChild<QLabel*>()->palette().color(QPalette::WindowText);
+    // The chip's glass is a faint accent tint over the window or a surface.
+    for (const vsp::Color* window : {&vsp::Color::vspBackground(), &vsp::Color::vspSurface()}) {
+        const QColor ground = vsp::composite(vsp::Color::resolvedAccent(0.1).resolve(), window->resolve());
+        const double ratio = vsp::contrastRatio(ink, ground);
+        QVERIFY2(ratio >= vsp::kTextContrast, qPrintable(QString::number(ratio)));
+    }
 }
 
 void TagChipTest::removeButton_asksToRemoveItsTag()

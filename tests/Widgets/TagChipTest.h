@@ -13,6 +13,8 @@ private Q_SLOTS:
     void chip_showsTheTagAsPlainText_data();
     void chip_showsTheTagAsPlainText();
     void removeButton_asksToRemoveItsTag();
+    void chipText_readsOnItsGlass_data();
+    void chipText_readsOnItsGlass();
     void keptFor_reusesChipsOfTagsStillChosen_data();
     void keptFor_reusesChipsOfTagsStillChosen();
 };

@@ -112,8 +112,7 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     m_edit->setTextFont(vsp::fonts::system(11, QFont::Medium));
     m_edit->setMetrics(16, 28);
     m_edit->setShape(vsp::GlassShape::Capsule, 0);
-    m_edit->setForeground(
-        [this](bool) { return m_editing ? Color::resolvedAccent(1.0).resolve() : Color::secondaryStyle().resolve(); });
+    m_edit->setForeground([this](bool) { return m_editing ? doneTextColor() : Color::secondaryStyle().resolve(); });
     m_edit->setGlass([this] {
         return m_editing ? vsp::Glass::regular().tinted(Color::resolvedAccent(0.18)).makeInteractive()
                          : vsp::Glass::regular().makeInteractive();
@@ -160,6 +159,15 @@ DetailToolbar::DetailToolbar(JournalStore& store, MoodStore& moodStore, std::fun
     auto& appearance = AppearanceManager::instance();
     connect(&appearance, &AppearanceManager::accentChanged, this, [this] { m_typeChip->update(); });
     refresh();
+}
+
+QColor DetailToolbar::doneTextColor()
+{
+    // Done is read on the accent tint of its glass, over the window or a surface.
+    const QColor tint = Color::resolvedAccent(0.18).resolve();
+    return vsp::withContrast(
+        Color::resolvedAccentText().resolve(),
+        {vsp::composite(tint, Color::vspBackground().resolve()), vsp::composite(tint, Color::vspSurface().resolve())});
 }
 
 QColor DetailToolbar::typeColor(JournalEntry::EntryType type)

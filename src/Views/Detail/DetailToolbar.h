@@ -36,6 +36,8 @@ public:
     const JournalEntry& entry() const { return m_entry; }
 
     /// The type chip's colour: the accent for journal entries, fixed blue, violet and green otherwise.
+    /// The colour of Done's text, readable on its tinted glass.
+    static QColor doneTextColor();
     static QColor typeColor(JournalEntry::EntryType type);
 
     /// Builds the "More actions" menu for the entry shown now (the caller shows and deletes it).

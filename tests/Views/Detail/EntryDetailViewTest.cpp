@@ -28,6 +28,7 @@
 #include "Theme/AppearanceManager.h"
 #include "Theme/FocusRing.h"
 #include "Theme/GlassChipButton.h"
+#include "Theme/Palette.h"
 #include "Theme/Spring.h"
 #include "Theme/TransitionOverlay.h"
 #include "Theme/Transitions.h"
@@ -570,6 +571,24 @@ void EntryDetailViewTest::expirationBadge_readsInBothAppearances()
             const QColor ground = vsp::composite(glass, window->resolve(appearance));
             const double ratio = vsp::contrastRatio(ink, ground);
             QVERIFY2(ratio >= vsp::kTextContrast, qPrintable(QString::number(ratio)));
+        }
+    }
+}
+
+void EntryDetailViewTest::doneText_readsOnItsGlass()
+{
+    for (const vsp::AccentPreset& preset : vsp::accentPresets()) {
+        AppSettings::instance().setAccentColorPreset(preset.name.toString());
+        for (const char* mode : {"light", "dark"}) {
+            AppSettings::instance().setAppearanceMode(QString::fromLatin1(mode));
+            AppearanceManager::instance().refresh();
+            const QColor ink = DetailToolbar::doneTextColor();
+            const QColor tint = vsp::Color::resolvedAccent(0.18).resolve();
+            for (const vsp::Color* window : {&vsp::Color::vspBackground(), &vsp::Color::vspSurface()}) {
+                const double ratio = vsp::contrastRatio(ink, vsp::composite(tint, window->resolve()));
+                QVERIFY2(ratio >= vsp::kTextContrast,
+                         qPrintable(preset.name.toString() + u' ' + QString::number(ratio)));
+            }
         }
     }
 }

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void expirationBadge_followsTheClockAcrossMidnight();
     void expirationBadge_readsInBothAppearances_data();
     void expirationBadge_readsInBothAppearances();
+    void doneText_readsOnItsGlass();
     void pastExpiration_isKeptAsStored();
     void anotherEntryWhileEditingInFocus_loadsItsDocument();
     void transcriptAfterEditingEnded_reachesTheStoredEntry();
