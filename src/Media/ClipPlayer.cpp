@@ -45,9 +45,6 @@ void ClipPlayer::play()
         });
         m_player->setSource(QUrl::fromLocalFile(m_path));
     }
-    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia) {
-        m_player->setPosition(0);
-    }
     m_player->play();
     if (!m_player) {
         return;
@@ -81,14 +78,16 @@ void ClipPlayer::tick()
 
 void ClipPlayer::finished()
 {
-    m_ticks.stop();
-    setPlaying(false);
+    // Played again from its end, the media backend's pipeline now and then stalls part of the way
+    // through with the pause symbol showing: each play after the end starts with a fresh player.
+    dropPlayer();
     setProgress(0);
 }
 
 void ClipPlayer::dropPlayer()
 {
-    // An unplayable file: as if play() had never been pressed, so the next press tries again.
+    // As if play() had never been pressed, so the next press starts afresh (after the end, or an
+    // unplayable file that may since have been mended).
     m_ticks.stop();
     if (m_player) {
         m_player->disconnect(this);
