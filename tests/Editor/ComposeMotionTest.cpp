@@ -1,6 +1,7 @@
 #include "ComposeMotionTest.h"
 #include "common/ComposeParts.h"
 #include "common/EditorTestSupport.h"
+#include "common/StoreFixtures.h"
 
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
@@ -107,7 +108,7 @@ struct Row {
 
 /// A compose view in a shown window of the compose window's size, with its own store and settings.
 struct Compose {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     AppSettings settings;
     MoodStore moods;
     std::unique_ptr<QWidget> window;
@@ -671,7 +672,7 @@ void ComposeMotionTest::floatingBar_windowClosedWhileItFades_isGoneOnReopening()
 
 void ComposeMotionTest::footer_chipsAndSuggestionRowComeAndGo()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     JournalEntry entry = JournalEntry::create();
     entry.title = QStringLiteral("e");
     entry.tags = {QStringLiteral("walks"), QStringLiteral("weather")};

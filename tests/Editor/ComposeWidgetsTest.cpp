@@ -2,6 +2,7 @@
 
 #include "common/ComposeParts.h"
 #include "common/EditorTestSupport.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Editor/Compose/ComposeFooter.h"
@@ -216,7 +217,7 @@ void ComposeWidgetsTest::floatingBar_marksStylesAtSelectionStart()
 
 void ComposeWidgetsTest::footer_returnCommitsTrimmedLowerCaseTagOnce()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     ComposeFooter footer(store);
     footer.show();
     QSignalSpy edits(&footer, &ComposeFooter::tagsEdited);
@@ -238,7 +239,7 @@ void ComposeWidgetsTest::footer_returnCommitsTrimmedLowerCaseTagOnce()
 
 void ComposeWidgetsTest::footer_manyTags_keepTheFieldInSight()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     ComposeFooter footer(store);
     footer.resize(720, footer.sizeHint().height());
     footer.show();
@@ -261,7 +262,7 @@ void ComposeWidgetsTest::footer_manyTags_keepTheFieldInSight()
 
 void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setEntries({entryWithTags({QStringLiteral("walk"), QStringLiteral("water")}),
                       entryWithTags({QStringLiteral("walks"), QStringLiteral("wander")}),
                       entryWithTags({QStringLiteral("wardrobe")}, true)});
@@ -289,7 +290,7 @@ void ComposeWidgetsTest::footer_suggestions_followFieldAndSkipArchivedAndChosen(
 
 void ComposeWidgetsTest::footer_lockedJournal_suggestsNoTags()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setEntries({entryWithTags({QStringLiteral("walk"), QStringLiteral("work")})});
     store.setIsLocked(true);
     ComposeFooter footer(store);
@@ -306,7 +307,7 @@ void ComposeWidgetsTest::footer_lockedJournal_suggestsNoTags()
 
 void ComposeWidgetsTest::footer_suggestionClick_addsTagAndEmptiesField()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setEntries({entryWithTags({QStringLiteral("Travel"), QStringLiteral("trip")})});
     ComposeFooter footer(store);
     footer.show();
@@ -322,7 +323,7 @@ void ComposeWidgetsTest::footer_suggestionClick_addsTagAndEmptiesField()
 
 void ComposeWidgetsTest::footer_chipCross_removesOnlyThatTag()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     ComposeFooter footer(store);
     footer.show();
     footer.setTags({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});

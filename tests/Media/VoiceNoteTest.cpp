@@ -2,6 +2,7 @@
 
 #include "common/Mp4Probe.h"
 #include "common/SoundFixtures.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Media/AacEncoding.h"
@@ -178,7 +179,7 @@ void VoiceNoteTest::recording_savedIntoEntry_playsToTheEnd()
     QCOMPARE(recorder.level(), 0.0);
     QCOMPARE(recorder.elapsed(), lastElapsed);
 
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     PendingAudio pending{vsp::newUuid(), recording->path, recording->duration, std::nullopt};
     const JournalEntry saved = store.addNewEntry(JournalEntry::create(), {}, {pending});
     QCOMPARE(saved.audioClips.size(), 1);

@@ -158,7 +158,7 @@ void ExportImportTest::init()
 void ExportImportTest::exportJson_prettySortedIsoBytes()
 {
     writeJournal({fullEntry(), archivedEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = test::testHome() + QStringLiteral("/out/Vesperlog Export.json");
     QDir().mkpath(test::testHome() + QStringLiteral("/out"));
@@ -173,7 +173,7 @@ void ExportImportTest::exportJson_prettySortedIsoBytes()
 
 void ExportImportTest::exportJson_emptyJournal_writesEmptyArray()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = documents() + QStringLiteral("/empty.json");
     store.setFileChooser(&chooser);
@@ -190,7 +190,7 @@ void ExportImportTest::exportJson_keepsStoredOrder()
     const JournalEntry older = plain(QStringLiteral("older"), iso("2025-01-01T10:00:00Z"));
     const JournalEntry newer = plain(QStringLiteral("newer"), iso("2025-06-01T10:00:00Z"));
     writeJournal({older, newer});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = documents() + QStringLiteral("/order.json");
     store.setFileChooser(&chooser);
@@ -217,7 +217,7 @@ void ExportImportTest::exportMarkdown_layout()
     untagged.body = QStringLiteral("Quiet.");
     // Stored oldest first: the Markdown is newest first whatever the stored order.
     writeJournal({untagged, tagged});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = documents() + QStringLiteral("/Vesperlog Export.md");
     store.setFileChooser(&chooser);
@@ -240,7 +240,7 @@ void ExportImportTest::exportMarkdown_layout()
 
 void ExportImportTest::exportMarkdown_emptyJournal_writesEmptyFile()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = documents() + QStringLiteral("/empty.md");
     store.setFileChooser(&chooser);
@@ -253,7 +253,7 @@ void ExportImportTest::exportMarkdown_emptyJournal_writesEmptyFile()
 
 void ExportImportTest::export_passesSuggestedNames()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     store.setFileChooser(&chooser);
 
@@ -270,7 +270,7 @@ void ExportImportTest::export_passesSuggestedNames()
 void ExportImportTest::export_cancelled_writesNothing()
 {
     writeJournal({fullEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser; // answers nothing: the user cancelled
     store.setFileChooser(&chooser);
 
@@ -286,7 +286,7 @@ void ExportImportTest::export_cancelled_writesNothing()
 void ExportImportTest::export_unwritableDestination_printsFailureAndLeavesNoFile()
 {
     writeJournal({fullEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     // A destination inside a plain file cannot be created.
     const QString blocker = documents() + QStringLiteral("/not-a-folder");
@@ -309,7 +309,7 @@ void ExportImportTest::export_unwritableDestination_printsFailureAndLeavesNoFile
 void ExportImportTest::export_replacesExistingFile()
 {
     writeJournal({fullEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = documents() + QStringLiteral("/Vesperlog Export.json");
     writeFile(*chooser.exportPath, QByteArray(100000, 'z'));
@@ -326,7 +326,7 @@ void ExportImportTest::export_overTheJournalsOwnFiles_isRefused()
 {
     writeJournal({fullEntry()});
     const QByteArray journal = readFile(entriesPath());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     store.setFileChooser(&chooser);
 
@@ -343,7 +343,7 @@ void ExportImportTest::export_overTheJournalsOwnFiles_isRefused()
     }
     QCOMPARE(readFile(entriesPath()), journal);
     QVERIFY(!QFileInfo::exists(JournalStore::storeFolder() + QStringLiteral("/trash.json")));
-    JournalStore reloaded;
+    JournalStore reloaded(fixtures::fixtureClock().function());
     QCOMPARE(reloaded.entries(), QList<JournalEntry>{fullEntry()});
 }
 
@@ -354,14 +354,14 @@ void ExportImportTest::import_ownExport_roundTripsIntoEmptyJournal()
     const QString exported = test::testHome() + QStringLiteral("/export.json");
     {
         writeJournal({fullEntry(), archivedEntry()});
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         FixedFileChooser chooser;
         chooser.exportPath = exported;
         store.setFileChooser(&chooser);
         store.exportEntries(JournalStore::ExportFormat::Json);
     }
     QFile::remove(entriesPath());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.entries().isEmpty());
     FixedFileChooser chooser;
     chooser.importPath = exported;
@@ -403,7 +403,7 @@ void ExportImportTest::import_ownExport_withFarOutDates_bringsEveryEntryBack()
     const JournalEntry normal = plain(QStringLiteral("normal"), iso("2026-12-08T09:30:00Z"));
     {
         writeJournal({odd, normal});
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         FixedFileChooser chooser;
         chooser.exportPath = exported;
         store.setFileChooser(&chooser);
@@ -413,7 +413,7 @@ void ExportImportTest::import_ownExport_withFarOutDates_bringsEveryEntryBack()
     QVERIFY2(readFile(exported).contains(dateLine), readFile(exported).constData());
 
     QFile::remove(entriesPath());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.importPath = exported;
     store.setFileChooser(&chooser);
@@ -432,7 +432,7 @@ void ExportImportTest::import_ownExport_withFarOutDates_bringsEveryEntryBack()
 void ExportImportTest::import_ownExport_intoSameJournal_addsAndWritesNothing()
 {
     writeJournal({fullEntry(), archivedEntry()});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.exportPath = test::testHome() + QStringLiteral("/export.json");
     chooser.importPath = chooser.exportPath;
@@ -455,7 +455,7 @@ void ExportImportTest::import_entriesJsonCopy_readsNumericDates()
     const JournalEntry a = plain(QStringLiteral("a"), 786000000.5);
     const QString copy = test::testHome() + QStringLiteral("/entries copy.json");
     writeFile(copy, encodeEntries({a}).bytes);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.importPath = copy;
     store.setFileChooser(&chooser);
@@ -475,7 +475,7 @@ void ExportImportTest::import_repeatedId_addsFirstOccurrenceOnce()
     const JournalEntry other = plain(QStringLiteral("other"), iso("2026-01-15T10:00:00Z"));
     const QString file = test::testHome() + QStringLiteral("/repeated.json");
     writeFile(file, encodeEntries({first, other, second}, {.dates = DateEncoding::ISO8601}).bytes);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.importPath = file;
     store.setFileChooser(&chooser);
@@ -496,7 +496,7 @@ void ExportImportTest::import_idOnlyInTrash_isAdded()
     writeJournal({kept, trashed});
     const QString file = test::testHome() + QStringLiteral("/both.json");
     writeFile(file, encodeEntries({kept, trashed}, {.dates = DateEncoding::ISO8601}).bytes);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.deleteEntry(trashed);
     QCOMPARE(store.trashedEntries().size(), 1);
     FixedFileChooser chooser;
@@ -520,7 +520,7 @@ void ExportImportTest::import_addsNewEntriesAndSortsNewestFirst()
     const JournalEntry oldest = plain(QStringLiteral("oldest"), iso("2025-09-01T10:00:00Z"));
     const QString file = test::testHome() + QStringLiteral("/new.json");
     writeFile(file, encodeEntries({oldest, mid, newest}, {.dates = DateEncoding::ISO8601}).bytes);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSortNewestFirst(false);
     FixedFileChooser chooser;
     chooser.importPath = file;
@@ -541,7 +541,7 @@ void ExportImportTest::import_passesPanelTexts_andCancelDoesNothing()
 {
     writeJournal({fullEntry()});
     const QByteArray before = readFile(entriesPath());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     store.setFileChooser(&chooser);
     QSignalSpy changed(&store, &JournalStore::entriesChanged);
@@ -597,7 +597,7 @@ void ExportImportTest::import_badInput_failsWithoutChange()
     if (createFile) {
         writeFile(file, content);
     }
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.importPath = file;
     store.setFileChooser(&chooser);
@@ -630,7 +630,7 @@ void ExportImportTest::import_hostileFile_isRefusedBeforeReading()
     QFETCH(QString, why);
     const JournalEntry existing = plain(QStringLiteral("existing"), 600000000);
     writeJournal({existing});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     const QString path = test::makeHostileFile(kind, kMaxImportBytes);
     QVERIFY(!path.isEmpty());
@@ -671,7 +671,7 @@ void ExportImportTest::import_largeInput_succeeds()
     }
     const QString file = test::testHome() + QStringLiteral("/large.json");
     writeFile(file, encodeEntries(entries, {.dates = DateEncoding::ISO8601}).bytes);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     FixedFileChooser chooser;
     chooser.importPath = file;
     store.setFileChooser(&chooser);

@@ -64,7 +64,7 @@ void JournalStoreFilesTest::init()
 void JournalStoreFilesTest::firstLaunch_createsFolderAndWritesNothing()
 {
     QDir(storeFolder()).removeRecursively();
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(QFileInfo(storeFolder()).isDir());
     QVERIFY(store.entries().isEmpty());
     QVERIFY(store.trashedEntries().isEmpty());
@@ -87,7 +87,7 @@ void JournalStoreFilesTest::temporaryFilesLeftByAKilledSave_areRemovedAtStart()
         writeFile(folder + name, "[{\"half");
     }
 
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
 
     for (const QString& name : stale) {
         QVERIFY2(!QFileInfo::exists(folder + name), qPrintable(name));
@@ -102,7 +102,7 @@ void JournalStoreFilesTest::emptyArray_loadsWithoutCopy()
 {
     writeFile(entriesPath(), "[]");
     vsp::test::StdoutCapture out;
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.entries().isEmpty());
     QVERIFY(corruptCopies(QStringLiteral("entries-corrupt-")).isEmpty());
     QVERIFY(out.lines().isEmpty());
@@ -114,7 +114,7 @@ void JournalStoreFilesTest::undecodableJournal_isCopiedAsideThenReplaced()
         R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","body":"no title","date":1,"tags":[],"isFavorite":false,"type":"Note"}])";
     writeFile(entriesPath(), damaged);
     vsp::test::StdoutCapture out;
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.entries().isEmpty());
     QVERIFY(!store.loadedCleanly());
 
@@ -147,7 +147,7 @@ void JournalStoreFilesTest::undecodableJournal_keepsOneCopyPerContent()
     QStringList reported;
     for (const QByteArray& bytes : contents) {
         writeFile(entriesPath(), bytes);
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         QCOMPARE(readFile(store.damagedJournalCopy()), bytes);
         reported << store.damagedJournalCopy();
     }
@@ -168,7 +168,7 @@ void JournalStoreFilesTest::undecodableJournal_withoutCopy_isNeverOverwritten()
     writeFile(entriesPath(), "{broken");
 
     vsp::test::StdoutCapture out;
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(!store.canSaveEntries());
     QVERIFY(corruptCopies(QStringLiteral("entries-corrupt-")).isEmpty());
     QCOMPARE(out.lines().size(), 1);
@@ -203,7 +203,7 @@ void JournalStoreFilesTest::unreadableJournal_isNeverOverwritten()
         writeFile(entriesPath() + QStringLiteral("/inside.txt"), "precious");
     }
     vsp::test::StdoutCapture out;
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.entries().isEmpty());
     QVERIFY(!store.canSaveEntries());
     QVERIFY(!store.loadedCleanly());
@@ -225,7 +225,7 @@ void JournalStoreFilesTest::undecodableTrash_isCopiedAside()
 {
     writeFile(trashPath(), "[{\"entry\":1}]");
     vsp::test::StdoutCapture out;
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.trashedEntries().isEmpty());
     const QStringList copies = corruptCopies(QStringLiteral("trash-corrupt-"));
     QCOMPARE(copies.size(), 1);
@@ -250,7 +250,7 @@ void JournalStoreFilesTest::trashThatCannotBeWritten_keepsDeletedEntryInJournal(
     QDir().mkpath(trashPath());
     vsp::test::StdoutCapture out;
     {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         store.deleteEntry(*store.entry(deleted.id));
         QCOMPARE(store.entries().size(), 1);
         QCOMPARE(store.trashedEntries().size(), 1);
@@ -260,7 +260,7 @@ void JournalStoreFilesTest::trashThatCannotBeWritten_keepsDeletedEntryInJournal(
         store.addEntry(entry(QStringLiteral("later")));
     }
     // Not in any file would mean lost at the next launch: it stays in the journal instead.
-    JournalStore relaunched;
+    JournalStore relaunched(fixtures::fixtureClock().function());
     QVERIFY(relaunched.entry(deleted.id));
     QCOMPARE(*relaunched.entry(deleted.id), deleted);
     QVERIFY(relaunched.entry(kept.id));
@@ -309,13 +309,13 @@ void JournalStoreFilesTest::sortOrder_fromSettings()
     if (stored.isValid()) {
         UserDefaults::instance().setValue(QStringLiteral("sortOrder"), stored);
     }
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QCOMPARE(store.sortNewestFirst(), newestFirst);
 }
 
 void JournalStoreFilesTest::sortOrder_followsSettingsChanges()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QSignalSpy spy(&store, &JournalStore::sortNewestFirstChanged);
     UserDefaults::instance().setValue(QStringLiteral("sortOrder"), QStringLiteral("oldest"));
     QVERIFY(!store.sortNewestFirst());
@@ -331,7 +331,7 @@ void JournalStoreFilesTest::selection_isFirstEntryInFileOrder()
     archived.isArchived = true;
     const JournalEntry second = entry(QStringLiteral("second"), localMoment(0));
     writeJournal({archived, second});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QCOMPARE(store.selectedEntryID(), std::optional(archived.id));
     QVERIFY(store.selectedEntry());
     QCOMPARE(store.selectedEntry()->title, QStringLiteral("archived first"));
@@ -358,7 +358,7 @@ void JournalStoreFilesTest::pinsAndTagColors_roundTripThroughSettings()
     const QUuid ghost = vsp::newUuid();
     writeJournal({a});
     {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         store.togglePin(a);
         store.togglePin(fixtures::entry(QStringLiteral("not in journal")));
         store.setTagColor(QStringLiteral("#F87171"), QStringLiteral("work"));
@@ -373,7 +373,7 @@ void JournalStoreFilesTest::pinsAndTagColors_roundTripThroughSettings()
     const QByteArray pinned = *UserDefaults::instance().data(QStringLiteral("pinnedIDs"));
     QVERIFY(pinned.startsWith('['));
     QVERIFY(pinned.contains(vsp::uuidUtf8(a.id)));
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.pinnedIDs().contains(a.id));
     // Pins of entries that do not exist are kept as they are.
     QCOMPARE(store.pinnedIDs().size(), 3);
@@ -386,7 +386,7 @@ void JournalStoreFilesTest::damagedSettingsValues_areIgnored()
 {
     UserDefaults::instance().setValue(QStringLiteral("pinnedIDs"), QByteArray("[\"not-a-uuid\"]"));
     UserDefaults::instance().setValue(QStringLiteral("tagColors"), QByteArray("{\"a\":1}"));
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.pinnedIDs().isEmpty());
     QVERIFY(store.tagColors().isEmpty());
     // Nothing is written back while loading.
@@ -395,7 +395,7 @@ void JournalStoreFilesTest::damagedSettingsValues_areIgnored()
 
 void JournalStoreFilesTest::settingsFile_livesInConfigFolder()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.toggleSortOrder();
     UserDefaults::instance().sync();
     const QString expected = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vesperlog/Vesperlog.conf");
@@ -429,7 +429,7 @@ void JournalStoreFilesTest::fileOrder_isKeptOnLoad()
     const JournalEntry older = entry(QStringLiteral("older"), localMoment(-3));
     const JournalEntry newer = entry(QStringLiteral("newer"), localMoment(-1));
     writeJournal({older, newer});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QCOMPARE(store.entries().size(), 2);
     QCOMPARE(store.entries()[0].id, older.id);
     QCOMPARE(store.entries()[1].id, newer.id);
@@ -458,7 +458,7 @@ void JournalStoreFilesTest::damagedJournal_neverCrashesNorLosesFile()
         vsp::test::resetUserFolders();
         writeFile(entriesPath(), bytes);
         vsp::test::StdoutCapture out;
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         QCOMPARE(readFile(entriesPath()), bytes);
         if (!store.entries().isEmpty()) {
             // A flip inside a text value can leave valid JSON: then it simply loads.
@@ -510,7 +510,7 @@ void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly()
             settings.setJournalName(QStringLiteral("Evenings"));
         }
     } else if (file == QLatin1String("backups")) {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         store.performAutoBackup();
         path =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Vesperlog Backups");
@@ -532,7 +532,7 @@ void JournalStoreFilesTest::privateFiles_loseGroupAndOtherBitsOnly()
         path = storeFolder();
         QDir().mkpath(path);
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(before)), 0);
-        const JournalStore store;
+        const JournalStore store(fixtures::fixtureClock().function());
     }
     const int mode = modeOf(path);
     // Writable again for the next test's clean-up.

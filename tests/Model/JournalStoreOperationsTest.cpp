@@ -54,7 +54,7 @@ void JournalStoreOperationsTest::addEntry_goesToFrontSelectsAndShowsToday()
 
 void JournalStoreOperationsTest::addEntry_keepsMoodFilterAndSearch()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setMoodFilter(QStringLiteral("\U0001F33F"));
     store.setSearchQuery(QStringLiteral("river"));
     store.addEntry(entry(QStringLiteral("x")));
@@ -75,7 +75,7 @@ void JournalStoreOperationsTest::addNewEntry_storesAttachmentsUnderItsId_keepsFa
     const PendingAudio said{vsp::newUuid(), recording, 4.5, QStringLiteral("herons at dawn")};
     const PendingAudio lost{vsp::newUuid(), home + QStringLiteral("/recorder/never.m4a"), 2, std::nullopt};
 
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const JournalEntry given = entry(QStringLiteral("walk"));
     vsp::test::StdoutCapture out;
     QList<PendingAudio> kept{said};
@@ -119,7 +119,7 @@ void JournalStoreOperationsTest::addNewEntry_refusedWhenComplete_storesNothing()
     writeFile(recording, "voice");
     const PendingAudio said{vsp::newUuid(), recording, 4.5, std::nullopt};
 
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QSignalSpy announced(&store, &JournalStore::entriesChanged);
     const JournalEntry given = entry(QStringLiteral("walk"));
     qsizetype seenClips = -1;
@@ -140,7 +140,7 @@ void JournalStoreOperationsTest::addNewEntry_refusedWhenComplete_storesNothing()
 
 void JournalStoreOperationsTest::addNewEntry_announcesAfterSaving_withNothingToWriteBack()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(NavSection::Archive);
     store.setSelectedTag(QStringLiteral("work"));
     store.setSearchQuery(QStringLiteral("river"));
@@ -241,7 +241,7 @@ void JournalStoreOperationsTest::updateEntry_replacesWholeEntryAndKeepsReminderI
     e.expirationDate = localMoment(5);
     const JournalEntry other = entry(QStringLiteral("other"));
     writeJournal({other, e});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
     store.setSelectedSection(NavSection::Favorites);
@@ -264,7 +264,7 @@ void JournalStoreOperationsTest::updateEntry_unknownId_changesNothing()
 {
     writeJournal({entry(QStringLiteral("a"))});
     const QByteArray before = readFile(entriesPath());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
     QSignalSpy spy(&store, &JournalStore::entriesChanged);
@@ -294,7 +294,7 @@ void JournalStoreOperationsTest::changes_leaveCopiesOfTheListAsTheyWere()
     JournalEntry older = entry(QStringLiteral("older"), localMoment(-2));
     older.tags = {QStringLiteral("walk")};
     writeJournal({entry(QStringLiteral("newer"), localMoment(-1)), older});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const EntryList copy = store.entries();
     const QList<JournalEntry> was = copy.toList();
     const JournalEntry& first = store.entries().at(0);
@@ -356,7 +356,7 @@ void JournalStoreOperationsTest::deleteEntry_selectsFirstOfCurrentList()
     fav2.isFavorite = true;
     const JournalEntry plain = entry(QStringLiteral("plain"), localMoment(0));
     writeJournal({plain, fav2, fav1});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(NavSection::Favorites);
     store.setSelectedEntryID(fav1.id);
     store.deleteEntry(fav1);
@@ -438,7 +438,7 @@ void JournalStoreOperationsTest::toggles_invertStoredValue()
 {
     const JournalEntry e = entry(QStringLiteral("toggle"));
     writeJournal({e});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedEntryID(e.id);
     // Two calls with the same stale value restore the first state.
     store.toggleFavorite(e);
@@ -461,7 +461,7 @@ void JournalStoreOperationsTest::deleteTag_removesEveryExactOccurrence()
     JournalEntry none = entry(QStringLiteral("none"));
     none.tags = {QStringLiteral("other")};
     writeJournal({twice, none});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setTagColor(QStringLiteral("#F87171"), QStringLiteral("work"));
     store.setSelectedTag(QStringLiteral("work"));
     store.deleteTag(QStringLiteral("work"));
@@ -479,7 +479,7 @@ void JournalStoreOperationsTest::deleteTag_removesEveryExactOccurrence()
 
 void JournalStoreOperationsTest::changeSignals_firePerProperty()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QSignalSpy entries(&store, &JournalStore::entriesChanged);
     QSignalSpy selection(&store, &JournalStore::selectedEntryIDChanged);
     QSignalSpy navigation(&store, &JournalStore::navigationChanged);
@@ -534,7 +534,7 @@ void JournalStoreOperationsTest::navigation_announcesOncePerAction_andEndsTheSea
     QFETCH(QString, selected);
     QFETCH(bool, calendar);
     const QString happy = QStringLiteral("\U0001F600");
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     JournalEntry first = entry(QStringLiteral("first"));
     first.tags = {QStringLiteral("work")};
     JournalEntry second = entry(QStringLiteral("second"));

@@ -119,7 +119,7 @@ void JournalStoreQueriesTest::filter_askedAgain_followsChangesInPlace()
     QFETCH(QString, change);
     QFETCH(QStringList, expected);
     writeJournal(sampleJournal());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     if (tag.isEmpty()) {
         store.setSelectedSection(NavSection::Favorites);
     } else {
@@ -263,7 +263,7 @@ void JournalStoreQueriesTest::search_isCaseInsensitiveOverTitleBodyTags()
     e.body = QStringLiteral("A quiet river in été, οδος, straße \U0001F33F");
     e.tags = {QStringLiteral("garden")};
     writeJournal({e});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(NavSection::Journal);
     store.setSearchQuery(query);
     QCOMPARE(store.filteredEntries().size(), found ? 1 : 0);
@@ -273,7 +273,7 @@ void JournalStoreQueriesTest::search_followsEditedText()
 {
     JournalEntry e = entry(QStringLiteral("first title"));
     writeJournal({e});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSearchQuery(QStringLiteral("first"));
     QCOMPARE(store.filteredEntries().size(), 1);
     e.title = QStringLiteral("second title");
@@ -302,7 +302,7 @@ void JournalStoreQueriesTest::search_followsAddedAndDeletedEntries()
     const JournalEntry banana = entry(QStringLiteral("banana"), localMoment(-2));
     const JournalEntry cherry = entry(QStringLiteral("cherry"), localMoment(-3));
     writeJournal({apple, banana, cherry});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(NavSection::Journal);
     store.setSearchQuery(QStringLiteral("an"));
     QCOMPARE(titles(store.filteredEntries()), QStringList{u"banana"_qs});
@@ -328,7 +328,7 @@ void JournalStoreQueriesTest::search_narrowing_seesChangesAndPreparedText()
     a.body.clear();
     b.body.clear();
     writeJournal({a, b});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     // Folded on the other thread while "rain" was the title; the edit comes before the first search.
     store.prepareSearch();
     b.title = QStringLiteral("riverside");
@@ -396,7 +396,7 @@ void JournalStoreQueriesTest::search_typedQueries_matchAFreshSearch()
         journal.append(e);
     }
     writeJournal(journal);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(inArchive ? NavSection::Archive : NavSection::Journal);
     store.prepareSearch();
     for (const QString& query : std::as_const(typed)) {
@@ -434,7 +434,7 @@ void JournalStoreQueriesTest::sort_isStableInBothDirections()
     const JournalEntry b = entry(QStringLiteral("b"), same);
     const JournalEntry newer = entry(QStringLiteral("newer"), localMoment(-1));
     writeJournal({a, b, newer});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(NavSection::Journal);
     QCOMPARE(titles(store.filteredEntries()), (QStringList{u"newer"_qs, u"a"_qs, u"b"_qs}));
     store.toggleSortOrder();
@@ -482,7 +482,7 @@ void JournalStoreQueriesTest::allTags_countsExactNamesInCodePointOrder()
     archived.tags = {QStringLiteral("hidden")};
     archived.isArchived = true;
     writeJournal({a, b, archived});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QList<TagCount> expected = {{u"Alpha"_qs, 1}, {u"alpha"_qs, 1}, {u"zeta"_qs, 2}, {u"émoi"_qs, 1}};
     QCOMPARE(store.allTags(), expected);
 
@@ -497,7 +497,7 @@ void JournalStoreQueriesTest::allTags_countsExactNamesInCodePointOrder()
     QCOMPARE(store.allTags().size(), 3);
 
     writeJournal({entry(QStringLiteral("untagged"))});
-    JournalStore empty;
+    JournalStore empty(fixtures::fixtureClock().function());
     QVERIFY(empty.allTags().isEmpty());
 }
 
@@ -523,7 +523,7 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
     imported.tags = {QStringLiteral("work"), QStringLiteral("new")};
     imported.mood = QStringLiteral("🌿");
     {
-        JournalStore source;
+        JournalStore source(fixtures::fixtureClock().function());
         source.setEntries(QList<JournalEntry>{imported});
         vsp::test::FixedFileChooser chooser;
         chooser.exportPath = exported;
@@ -593,7 +593,7 @@ void JournalStoreQueriesTest::selectedEntry_findsArchivedEntry()
     JournalEntry archived = entry(QStringLiteral("archived"));
     archived.isArchived = true;
     writeJournal({entry(QStringLiteral("first")), archived});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedEntryID(archived.id);
     QVERIFY(store.selectedEntry());
     QCOMPARE(store.selectedEntry()->title, QStringLiteral("archived"));
@@ -690,7 +690,7 @@ void JournalStoreQueriesTest::entriesOn_listsDayOldestFirst()
     JournalEntry archived = entry(QStringLiteral("archived"), localMoment(-3, 12));
     archived.isArchived = true;
     writeJournal({late, next, early, archived});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QCOMPARE(titles(store.entriesOn(localMoment(-3, 15))), (QStringList{u"early"_qs, u"late"_qs}));
     QCOMPARE(titles(store.entriesOn(localMoment(-2, 23))), QStringList{u"next day"_qs});
 }
@@ -709,7 +709,7 @@ void JournalStoreQueriesTest::entryDayCounts_countsOneMonth()
     archived.isArchived = true;
     entries << archived;
     writeJournal(entries);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QMap<QDate, int> expected = {{march, 2}, {QDate(2025, 3, 31), 1}};
     QCOMPARE(store.entryDayCounts(localMoment(QDate(2025, 3, 20))), expected);
 }

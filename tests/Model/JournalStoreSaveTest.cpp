@@ -64,7 +64,7 @@ void JournalStoreSaveTest::failedSave_isReportedUntilAWriteCatchesUp()
 {
     QFETCH(bool, byRetry);
     writeJournal({bigEntry(QStringLiteral("old"), 20000)});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QSignalSpy unsaved(&store, &JournalStore::hasUnsavedChangesChanged);
     const JournalEntry kept = entry(QStringLiteral("kept in memory"));
     vsp::test::StdoutCapture out;
@@ -101,7 +101,7 @@ void JournalStoreSaveTest::fullDisk_namesTheCause()
     if (!disk.mounted()) {
         QSKIP("no right to mount a small disk here");
     }
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     disk.fillLeaving(8192);
     store.addEntry(bigEntry(QStringLiteral("too big for the disk"), 64 * 1024));
     QVERIFY(store.hasUnsavedChanges());
@@ -118,7 +118,7 @@ void JournalStoreSaveTest::fullDisk_deletedAndPurgedEntriesNeverComeBack()
     writeJournal({bigEntry(QStringLiteral("one"), 150000), bigEntry(QStringLiteral("two"), 150000)});
     disk.fillLeaving(3 * 4096);
     {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         const EntryList all = store.entries();
         for (const JournalEntry& e : all) {
             store.deleteEntry(e);
@@ -128,7 +128,7 @@ void JournalStoreSaveTest::fullDisk_deletedAndPurgedEntriesNeverComeBack()
         store.emptyTrash();
         QVERIFY2(!store.hasUnsavedChanges(), qPrintable(store.lastSaveError()));
     }
-    JournalStore relaunched;
+    JournalStore relaunched(fixtures::fixtureClock().function());
     QVERIFY(relaunched.entries().isEmpty());
     QVERIFY(relaunched.trashedEntries().isEmpty());
 }
@@ -141,13 +141,13 @@ void JournalStoreSaveTest::trashNeverWritten_purgedEntriesNeverComeBack()
     // the record is destroyed.
     QDir().mkpath(trashPath());
     {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         store.deleteEntry(gone);
         QVERIFY(store.hasUnsavedChanges());
         QCOMPARE(readJournal().size(), 2);
         store.emptyTrash();
     }
-    JournalStore relaunched;
+    JournalStore relaunched(fixtures::fixtureClock().function());
     QCOMPARE(relaunched.entries().size(), 1);
     QVERIFY(!relaunched.entry(gone.id));
     QVERIFY(relaunched.trashedEntries().isEmpty());
@@ -175,7 +175,7 @@ void JournalStoreSaveTest::journalThroughLink_replacesTheTarget()
     }
     QVERIFY(QFile::link(QStringLiteral("../../synced/") + file, storeFolder() + u'/' + file));
     {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         QCOMPARE(store.entries().size(), 2);
         const JournalEntry added = entry(QStringLiteral("added"));
         store.addEntry(added);
@@ -185,7 +185,7 @@ void JournalStoreSaveTest::journalThroughLink_replacesTheTarget()
     QVERIFY(QFileInfo(storeFolder() + u'/' + file).isSymLink());
     QVERIFY(leftovers(synced).isEmpty());
     QVERIFY(leftovers(storeFolder()).isEmpty());
-    JournalStore relaunched;
+    JournalStore relaunched(fixtures::fixtureClock().function());
     QCOMPARE(relaunched.trashedEntries().size(), 1);
     QCOMPARE(relaunched.entries().size(), 2);
 }
@@ -197,7 +197,7 @@ void JournalStoreSaveTest::linkToUndecodableFile_isNeverReplaced()
     QDir().mkpath(storeFolder());
     QVERIFY(QFile::link(other, entriesPath()));
     vsp::test::StdoutCapture out;
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QCOMPARE(readFile(store.damagedJournalCopy()), QByteArray("someone else's file"));
     store.addEntry(entry(QStringLiteral("kept in memory")));
     QVERIFY(store.hasUnsavedChanges());
@@ -211,7 +211,7 @@ void JournalStoreSaveTest::danglingLink_isLeftAlone()
     const QString missing = vsp::test::testHome() + QStringLiteral("/unmounted/entries.json");
     QDir().mkpath(storeFolder());
     QVERIFY(QFile::link(missing, entriesPath()));
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(!store.loadedCleanly());
     store.addEntry(entry(QStringLiteral("kept in memory")));
     QVERIFY(store.hasUnsavedChanges());
@@ -277,7 +277,7 @@ void JournalStoreSaveTest::writtenFiles_arePrivate()
     QFile::setPermissions(storeFolder(), QFileDevice::Permissions(0x7755));
     const mode_t umask = ::umask(0);
     const auto restore = qScopeGuard([&] { ::umask(umask); });
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const JournalEntry e = entry(QStringLiteral("private"));
     store.addEntry(e);
     store.deleteEntry(e);
@@ -306,7 +306,7 @@ void JournalStoreSaveTest::saveCopy_writesBackupForm()
     QFETCH(int, expected);
     const JournalEntry e = entry(QStringLiteral("only in memory"));
     writeJournal({entry(QStringLiteral("on disk"))});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     {
         const vsp::test::FileSizeLimit limit(100);
         store.addEntry(e);
@@ -369,7 +369,7 @@ void JournalStoreSaveTest::deleteOfEntryNoLongerLive_addsNothing()
 {
     const JournalEntry e = entry(QStringLiteral("destroyed for good"));
     writeJournal({e});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.deleteEntry(e);
     store.deletePermanently(store.trashedEntries().first());
     // A window still showing the entry deletes it again.
@@ -443,7 +443,7 @@ void JournalStoreSaveTest::backgroundWriting_writesTodaysBytes()
     QByteArray entries;
     QByteArray trash;
     {
-        JournalStore store;
+        JournalStore store(fixtures::fixtureClock().function());
         store.setBackgroundWriting(true);
         // A burst of changes, each handed over while earlier ones may still be written.
         for (int i = 0; i + 1 < 40; i += 3) {
@@ -500,7 +500,7 @@ void JournalStoreSaveTest::richText_isReadFromTheFileAcrossSaves()
     start[1].bodyRTF = QByteArray("{\\rtf1 b}");
     writeFile(entriesPath(), vsp::encodeEntries(start).bytes.replace("e1xydGYxIGE/fQ==", stored));
 
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QCOMPARE(store.entries()[0].bodyRTF.isInFile(), leftInFile);
     QCOMPARE(store.entries()[0].bodyRTF.value(), rtf);
     QVERIFY(store.entries()[1].bodyRTF.isInFile());
@@ -532,7 +532,7 @@ void JournalStoreSaveTest::richTextChangedInPlace_stillSavesThePlainBody()
     rich.body = QStringLiteral("every word");
     rich.bodyRTF = QByteArray("{\\rtf1 every word}");
     writeJournal({rich});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QVERIFY(store.entries()[0].bodyRTF.isInFile());
     {
         // Another program writes over the file itself rather than replacing it.
@@ -557,7 +557,7 @@ void JournalStoreSaveTest::richTextChangedInPlace_stillSavesThePlainBody()
 void JournalStoreSaveTest::backgroundWriting_reportsFailureThroughEventLoop()
 {
     writeJournal({bigEntry(QStringLiteral("old"), 20000)});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setBackgroundWriting(true);
     QSignalSpy unsaved(&store, &JournalStore::hasUnsavedChangesChanged);
     {
@@ -598,7 +598,7 @@ void JournalStoreSaveTest::killedDuringSave_losesNothingReportedSaved()
                      .split(u'\n')
                      .filter(QStringLiteral("saved "))
                      .replaceInStrings(QStringLiteral("saved "), QString());
-        JournalStore relaunched;
+        JournalStore relaunched(fixtures::fixtureClock().function());
         QVERIFY(relaunched.loadedCleanly());
         for (const QString& id : std::as_const(saved)) {
             QVERIFY2(relaunched.entry(QUuid::fromString(id)), qPrintable(id));

@@ -66,7 +66,7 @@ void JournalStoreTrashTest::restore_showsEntryInItsSection()
     e.isArchived = archived;
     e.expirationDate = localMoment(-1); // already past: still handed to the scheduler
     writeJournal({e, entry(QStringLiteral("other"))});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     RecordingScheduler reminders;
     store.setReminderScheduler(&reminders);
     store.togglePin(e);
@@ -96,7 +96,7 @@ void JournalStoreTrashTest::restore_keepsListOrder()
     const JournalEntry b = entry(QStringLiteral("b"), localMoment(-2));
     const JournalEntry c = entry(QStringLiteral("c"), localMoment(-1));
     writeJournal({c, b, a});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.deleteEntry(b);
     store.toggleSortOrder();
     store.restoreFromTrash(store.trashedEntries().first());
@@ -126,7 +126,7 @@ void JournalStoreTrashTest::restore_ofLiveId_keepsLiveEntryAndRecord()
 void JournalStoreTrashTest::restore_ofMissingRecord_doesNothing()
 {
     writeJournal({entry(QStringLiteral("a"))});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const auto selection = store.selectedEntryID();
     store.restoreFromTrash(TrashedEntry{entry(QStringLiteral("stranger")), fixtureNow()});
     QCOMPARE(store.entries().size(), 1);
@@ -139,7 +139,7 @@ void JournalStoreTrashTest::deletePermanently_removesRecordAndFolders()
     const JournalEntry a = entry(QStringLiteral("a"));
     const JournalEntry b = entry(QStringLiteral("b"));
     writeJournal({a, b});
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.deleteEntry(a);
     store.deleteEntry(b);
     const QStringList foldersA = giveAttachments(a.id);
@@ -154,7 +154,7 @@ void JournalStoreTrashTest::deletePermanently_removesRecordAndFolders()
 
 void JournalStoreTrashTest::emptyTrash_writesEmptyArray()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.emptyTrash();
     QCOMPARE(readFile(trashPath()), QByteArray("[]"));
 
@@ -279,7 +279,7 @@ void AttachmentsTest::saveImage_namesByExtension()
 {
     QFETCH(QString, original);
     QFETCH(QString, extension);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QUuid id = vsp::newUuid();
     const QByteArray bytes("\x89PNG\r\n\x1a\n....", 12);
     const auto name = store.saveImage(bytes, id, original);
@@ -290,7 +290,7 @@ void AttachmentsTest::saveImage_namesByExtension()
 
 void AttachmentsTest::saveImage_sameNameTwice_givesTwoFiles()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QUuid id = vsp::newUuid();
     const auto a = store.saveImage("a", id, QStringLiteral("same.png"));
     const auto b = store.saveImage("b", id, QStringLiteral("same.png"));
@@ -300,7 +300,7 @@ void AttachmentsTest::saveImage_sameNameTwice_givesTwoFiles()
 
 void AttachmentsTest::saveImage_failure_isReported()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QUuid id = vsp::newUuid();
     // A file where the entry's folder should be.
     writeFile(JournalStore::imagesBasePath() + u'/' + vsp::uuidText(id), "blocking");
@@ -323,7 +323,7 @@ void AttachmentsTest::storeAudio_copiesAndKeepsSource()
 {
     QFETCH(QString, sourceName);
     QFETCH(QString, extension);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QString source = vsp::test::testHome() + QStringLiteral("/cache/") + sourceName;
     writeFile(source, "audio bytes");
     const QUuid id = vsp::newUuid();
@@ -336,7 +336,7 @@ void AttachmentsTest::storeAudio_copiesAndKeepsSource()
 
 void AttachmentsTest::storeAudio_missingSource_isReported()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     vsp::test::StdoutCapture out;
     QVERIFY(!store.storeAudio(vsp::test::testHome() + QStringLiteral("/nothing.m4a"), vsp::newUuid()));
     QVERIFY(out.text().startsWith(QStringLiteral("Vesperlog: audio store failed \u2014 ")));
@@ -359,7 +359,7 @@ void AttachmentsTest::hostileFiles_areRefusedAtOnce()
     // Photos and recordings share the 200 MB limit: one file serves as both.
     const QString path = vsp::test::makeHostileFile(kind, vsp::kMaxPhotoBytes);
     QVERIFY(!path.isEmpty());
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QUuid id = vsp::newUuid();
     vsp::test::StdoutCapture out;
     QString imageWhy;
@@ -380,7 +380,7 @@ void AttachmentsTest::attachImageFile_refusedByCheck_storesNothing()
     writeFile(empty, "");
     const QString picture = vsp::test::testHome() + QStringLiteral("/real.png");
     writeFile(picture, "PICTURE");
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setImageCheck([](const QByteArray& bytes) {
         return bytes.startsWith("PICTURE") ? QString() : QStringLiteral("not a picture");
     });
@@ -413,7 +413,7 @@ void AttachmentsTest::folders_areCreatedOnRequest()
 
 void AttachmentsTest::deleteImage_evictsCacheAndRemovesFile()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QUuid id = vsp::newUuid();
     const QString name = *store.saveImage("x", id, QStringLiteral("a.png"));
     const QString path = JournalStore::imagesDirectory(id) + u'/' + name;
@@ -449,7 +449,7 @@ void AttachmentsTest::unsafeFileNames_areNeverUsed_data()
 void AttachmentsTest::unsafeFileNames_areNeverUsed()
 {
     QFETCH(QString, name);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     const QUuid id = vsp::newUuid();
     // A file beside the entry folders that a crafted name could reach.
     const QString victim = JournalStore::imagesBasePath() + QStringLiteral("/victim.txt");

@@ -1,6 +1,8 @@
 // A process that keeps adding large entries to the journal in $XDG_DATA_HOME and prints "saved <id>"
 // for each entry once the store reports it written. The crash-safety test kills it at random moments.
 
+#include "common/StoreFixtures.h"
+
 #include "Model/JournalStore.h"
 
 #include <QCoreApplication>
@@ -10,7 +12,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setBackgroundWriting(true);
     for (int i = 0;; ++i) {
         JournalEntry e = JournalEntry::create();

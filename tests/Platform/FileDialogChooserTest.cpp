@@ -1,5 +1,6 @@
 #include "FileDialogChooserTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 
 #include "Model/JournalStore.h"
@@ -207,7 +208,7 @@ void FileDialogChooserTest::dialogFromAnotherWindow_belongsToIt_andGivesTheKeybo
 
 void FileDialogChooserTest::exportThroughTheStore_writesTheChosenFile()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     JournalEntry e = JournalEntry::create();
     e.title = QStringLiteral("Hello");
     store.addEntry(e);

@@ -30,7 +30,7 @@ namespace {
 const QString kFailure = QStringLiteral("Authentication failed — try again");
 
 struct Cover {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     std::shared_ptr<FakeAuthenticator::Record> record = std::make_shared<FakeAuthenticator::Record>();
     LockScreenView view{store};
 

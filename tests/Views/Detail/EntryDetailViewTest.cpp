@@ -2,6 +2,7 @@
 
 #include "common/EditorTestSupport.h"
 #include "common/FakeAuthenticator.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -1311,7 +1312,7 @@ void EntryDetailViewTest::windowClosing_andTeardown_commit()
                          QStringLiteral("left"));
     }
     QCOMPARE(onDisk(shownID)->tags, (QStringList{QStringLiteral("walk"), QStringLiteral("left")}));
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     MoodStore moods;
     const JournalEntry stored = *store.entry(store.entries().first().id);
     {

@@ -1,6 +1,7 @@
 #include "ContentViewTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -52,7 +53,7 @@ using viewfixtures::localMoment;
 namespace {
 
 struct Window {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     MainWindow window{store, moods, {}};
 

@@ -1,5 +1,6 @@
 #include "EntryListModelTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -72,7 +73,7 @@ void EntryListModelTest::captions_dependOnPinnedEntries()
     QFETCH(QStringList, pinned);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, oldestFirst);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     fill(store);
     QSet<QUuid> ids;
     for (const JournalEntry& e : store.entries()) {
@@ -239,7 +240,7 @@ void EntryListModelTest::storeChange_announcesRowSignals()
     QFETCH(QString, change);
     QFETCH(QStringList, rows);
     QFETCH(QList<int>, signalCounts);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     fill(store);
     EntryListModel model(store);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -319,7 +320,7 @@ void EntryListModelTest::searchChange_announcesRuns()
     QFETCH(QString, to);
     QFETCH(int, keptEvery);
     QFETCH(QList<int>, signalCounts);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QList<JournalEntry> entries;
     for (int i = 0; i < 100; ++i) {
         const QString body = i % 10 == 0 ? u"aabb"_qs : i % 5 == 0 ? u"aab"_qs : u"c"_qs;
@@ -346,7 +347,7 @@ void EntryListModelTest::searchChange_announcesRuns()
 void EntryListModelTest::largeChange_resetsOnce()
 {
     // A search that keeps every other entry of 200 would take a hundred removals.
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     QList<JournalEntry> entries;
     for (int i = 0; i < 200; ++i) {
         entries << entry(QStringLiteral("E%1").arg(i), localMoment(-1 - i), i % 2 ? u"odd"_qs : u"even"_qs);
@@ -388,7 +389,7 @@ void EntryListModelTest::storeChanges_areAppliedOnce()
 
 void EntryListModelTest::model_passesItemModelChecks()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     fill(store);
     EntryListModel model(store);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -1,5 +1,6 @@
 #include "EntryListMotionTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 

@@ -1,5 +1,6 @@
 #include "EntryListViewTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 

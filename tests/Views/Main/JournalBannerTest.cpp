@@ -1,6 +1,7 @@
 #include "JournalBannerTest.h"
 
 #include "common/FixedFileChooser.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -48,7 +49,7 @@ void JournalBannerTest::init()
 
 void JournalBannerTest::failedSave_showsUntilTryAgainWrites()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     JournalBanner banner(store);
     QVERIFY(banner.isHidden());
     failOneSave(store);
@@ -74,7 +75,7 @@ void JournalBannerTest::saveCopy_writesTheJournal_orTellsWhyNot()
 {
     QFETCH(QString, destination);
     QFETCH(bool, written);
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     vsp::test::FixedFileChooser chooser;
     chooser.exportPath = destination;
     store.setFileChooser(&chooser);
@@ -109,7 +110,7 @@ void JournalBannerTest::damagedFile_namesItsCopy_andShowsItInFiles()
     QFETCH(QString, file);
     QFETCH(QString, opening);
     writeFile(storeFile(file), "{damaged");
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     MoodStore moods;
     const QString copy = file == QLatin1String("trash.json")   ? store.damagedTrashCopy()
                          : file == QLatin1String("moods.json") ? moods.damagedCopy()
@@ -163,7 +164,7 @@ void JournalBannerTest::fileLeftUnchanged_isTold()
         reminders.setStateFile(storeFile(file));
         message = message.arg(note);
     }
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     MoodStore moods;
     MainWindow window(store, moods, [](const QString&) {});
     auto* banner = window.findChild<JournalBanner*>();
@@ -185,7 +186,7 @@ void JournalBannerTest::readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy()
     const auto restore = qScopeGuard([&] {
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     });
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     // The user's choice holds: the group and others lose their access, the owner gains nothing.
     const QFileDevice::Permissions forThisUser = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
     QCOMPARE(QFileInfo(folder).permissions() & ~forThisUser, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -202,7 +203,7 @@ void JournalBannerTest::readOnlyJournalFolder_staysReadOnly_andSavingSaysWhy()
 
 void JournalBannerTest::listColumn_holdsTheBanner()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     MoodStore moods;
     MainWindow window(store, moods, [](const QString&) {});
     window.show();

@@ -1,6 +1,7 @@
 #include "KeyboardAccessTest.h"
 
 #include "common/FakeAuthenticator.h"
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -31,7 +32,7 @@ namespace {
 
 /// The main window with entries A (newest) to D in Journal, nothing selected, active.
 struct Window {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     MainWindow window{store, moods, {}};
 

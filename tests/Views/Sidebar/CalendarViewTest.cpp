@@ -1,5 +1,6 @@
 #include "CalendarViewTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -31,8 +32,9 @@ struct Calendar {
     QStringList opened;
     std::unique_ptr<CalendarView> view;
 
-    /// `clock` is the store's (empty: the system's).
-    explicit Calendar(const QDate& month, const QList<JournalEntry>& entries = {}, JournalStore::Clock clock = {})
+    /// `clock` is the store's.
+    explicit Calendar(const QDate& month, const QList<JournalEntry>& entries = {},
+                      JournalStore::Clock clock = fixtures::fixtureClock().function())
         : store(std::move(clock))
     {
         store.setEntries(entries);
@@ -436,7 +438,7 @@ void CalendarZoneTest::changeMonth_everyDayOnce()
         entries.append(entry(QStringLiteral("early %1").arg(d), localMoment(day, 0, 30)));
         entries.append(entry(QStringLiteral("late %1").arg(d), localMoment(day, 23, 30)));
     }
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     store.setEntries(entries);
     // Arrive from the month before, as a user paging forward would.
     store.setCalendarMonth(localMoment(month.addMonths(-1).addDays(27), 0, 30));

@@ -1,5 +1,6 @@
 #include "TrashViewTest.h"
 
+#include "common/StoreFixtures.h"
 #include "common/TestSupport.h"
 #include "common/ViewFixtures.h"
 
@@ -74,7 +75,7 @@ bool hasAttachments(const QUuid& id)
 /// A journal of "Keep" (live) and, in the trash, "Old", an untitled entry and "Newest" (in that order:
 /// the last deletion comes first).
 struct Trash {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     QWidget host;
     TrashView* sheet = nullptr;
 
@@ -169,7 +170,7 @@ void TrashViewTest::countdown_textAndUrgency()
 
 void TrashViewTest::emptyTrash_showsEmptyStateWithoutEmptyButton()
 {
-    JournalStore store;
+    JournalStore store(fixtures::fixtureClock().function());
     TrashView sheet(store);
     sheet.show();
     QVERIFY(sheet.showsEmptyState());
