@@ -59,19 +59,18 @@ void EntryListTest::changes_leaveEarlierCopiesAsTheyWere_data()
         l.append(numbered(-6));
         t.append(QStringLiteral("-6"));
     });
-    QTest::newRow("remove across runs, a run emptied")
-        << int(3 * run) << Change([run](EntryList& l, QStringList& t) {
-               const auto gone = [run](const QString& title) {
-                   const int n = title.toInt();
-                   return n == 3 || (n >= run && n < 2 * run) || n == 3 * run - 1;
-               };
-               QCOMPARE(l.removeIf([&](const JournalEntry& e) { return gone(e.title); }), run + 2);
-               t.removeIf(gone);
-               l.edit(run).title = QStringLiteral("z");
-               t[run] = QStringLiteral("z");
-               l.insert(run, numbered(-9));
-               t.insert(run, QStringLiteral("-9"));
-           });
+    QTest::newRow("remove across runs, a run emptied") << int(3 * run) << Change([run](EntryList& l, QStringList& t) {
+        const auto gone = [run](const QString& title) {
+            const int n = title.toInt();
+            return n == 3 || (n >= run && n < 2 * run) || n == 3 * run - 1;
+        };
+        QCOMPARE(l.removeIf([&](const JournalEntry& e) { return gone(e.title); }), run + 2);
+        t.removeIf(gone);
+        l.edit(run).title = QStringLiteral("z");
+        t[run] = QStringLiteral("z");
+        l.insert(run, numbered(-9));
+        t.insert(run, QStringLiteral("-9"));
+    });
     QTest::newRow("sort") << int(2 * run + 10) << Change([](EntryList& l, QStringList& t) {
         l.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
         std::reverse(t.begin(), t.end());

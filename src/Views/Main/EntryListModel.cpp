@@ -1,5 +1,6 @@
 #include "Views/Main/EntryListModel.h"
 
+#include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Theme/Spring.h"
 
@@ -194,7 +195,11 @@ void EntryListModel::refresh()
     // Going back to the whole list after a search asks for the block again: its entries are known while
     // the journal and the day stay the same.
     if (m_onThisDayMemo && m_onThisDayMemo->source.constData() != source.constData()) {
-        m_onThisDayMemo.reset();
+        if (onThisDayUntouched(source)) {
+            m_onThisDayMemo->source = source;
+        } else {
+            m_onThisDayMemo.reset();
+        }
     }
     QList<JournalEntry> onThisDay;
     if (onThisDayPossible) {
@@ -300,6 +305,31 @@ void EntryListModel::refresh()
         Q_EMIT onThisDayExpandedChanged();
     }
     Q_EMIT refreshed();
+}
+
+bool EntryListModel::onThisDayUntouched(const EntryList& source) const
+{
+    using Kind = JournalStore::EntriesStep::Kind;
+    const OnThisDayMemo& memo = *m_onThisDayMemo;
+    if (memo.source.constData() != m_source.constData()) {
+        return false;
+    }
+    const auto steps = m_store.entriesStepsSince(m_sourceVersion);
+    if (!steps || steps->size() != 1) {
+        return false;
+    }
+    // The block lists the entries of this month and day in earlier years: an entry dated on no such day,
+    // before and after the step, leaves it as it is.
+    const auto onThisDay = [&memo](const JournalEntry& e) {
+        const QDate d = vsp::localDate(e.date);
+        return d.month() == memo.day.month() && d.day() == memo.day.day() && d.year() < memo.day.year();
+    };
+    const JournalStore::EntriesStep& step = steps->constFirst();
+    const qsizetype p = step.position;
+    if (step.kind != Kind::Inserted && (p >= m_source.size() || onThisDay(m_source[p]))) {
+        return false;
+    }
+    return step.kind == Kind::Removed || (p < source.size() && !onThisDay(source[p]));
 }
 
 bool EntryListModel::followStep(const EntryList& source, const JournalStore::EntriesStep& step,

@@ -130,6 +130,9 @@ private:
     /// `oldToNew`: where each place of the list the present rows point into went in the new one, when
     /// the store's steps tell.
     bool moveTo(QList<Row>& rows, bool sameSource, const std::vector<qsizetype>* oldToNew);
+    /// Whether the store's entries, since the rows were last made from `m_source`, changed in one step
+    /// that touched no entry the On This Day block could list (the memo then holds for `source`).
+    bool onThisDayUntouched(const EntryList& source) const;
     /// Follows one step of the store's entries by the row of the entry it touched alone (announced as
     /// moved, removed, inserted or changed), when the filtered list shows that nothing else moved; false
     /// (nothing changed) otherwise. Walks the rows' places, never the entries.

@@ -175,6 +175,7 @@ void EntryListModelTest::onThisDay_followsEntriesAndDay_data()
     QTest::newRow("search and back") << "search" << names("Old");
     QTest::newRow("entry added") << "add" << names("Old,Also old");
     QTest::newRow("entry archived") << "archive" << names("");
+    QTest::newRow("another day's entry deleted, then one added") << "other day" << names("Old,Also old");
     QTest::newRow("next day") << "next day" << names("Day after");
 }
 
@@ -198,6 +199,12 @@ void EntryListModelTest::onThisDay_followsEntriesAndDay()
         store.addEntry(entry(QStringLiteral("Also old"), localMoment(lastYear, 9)));
     } else if (change == u"archive") {
         store.toggleArchive(store.entries().at(0));
+    } else if (change == u"other day") {
+        store.deleteEntry(*std::find_if(store.entries().cbegin(), store.entries().cend(),
+                                        [](const JournalEntry& e) { return e.title == u"Day after"; }));
+        model.refresh();
+        QCOMPARE(model.onThisDayEntries().size(), 1);
+        store.addEntry(entry(QStringLiteral("Also old"), localMoment(lastYear, 9)));
     } else {
         *clock.now = localMoment(store.today().addDays(1), 12);
         model.invalidate();
