@@ -28,8 +28,9 @@
 // Each figure is printed beside its target (for the diary mix) and, for the long mix, the figure measured
 // before the list and search rework (app_bench_before.json); all are merged into results.json.
 //
-// GUI-thread work is seen through the event dispatcher: busy from `awake` to `aboutToBlock`, so the
-// 5 ms Qt waits before painting a changed window is not counted. Glib's dispatcher announces a block
+// GUI-thread work is seen through the event dispatcher: busy from the end of a rest (`awake`, or the
+// first event a timer or socket delivers after the sleep) to `aboutToBlock`, so the 5 ms Qt waits before
+// painting a changed window is not counted. Glib's dispatcher announces a block
 // before every iteration, so the plain Unix one is used (QT_NO_GLIB=1).
 
 #include "common/BenchResults.h"
@@ -94,25 +95,19 @@ long long nowNs()
 
 /// Records when the GUI thread's event loop goes to sleep and wakes up, and when the watched window
 /// starts painting (Qt paints a window on QEvent::UpdateRequest, at most every 5 ms).
+///
+/// The dispatcher announces `awake` at the start of its next turn, after it has already run the timers
+/// and socket notifiers that woke it: a rest ends at whichever comes first, `awake` or the first event
+/// delivered on this thread (seen through an application-wide event filter). Otherwise the work of a
+/// timer (an answer to a question, an animation step, a deferred layout) would count as rest.
 class LoopWatch final : public QObject {
 public:
-    explicit LoopWatch(QObject* window = nullptr)
+    explicit LoopWatch(QObject* window = nullptr) : m_window(window)
     {
         auto* dispatcher = QAbstractEventDispatcher::instance();
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { m_blockedAt = nowNs(); });
-        connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] {
-            const long long now = nowNs();
-            if (m_blockedAt >= 0) {
-                m_rests.push_back({m_blockedAt, now});
-                if (m_loop && now - m_blockedAt >= m_quietNs) {
-                    m_loop->quit();
-                }
-            }
-            m_blockedAt = -1;
-        });
-        if (window) {
-            window->installEventFilter(this);
-        }
+        connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] { endRest(); });
+        QCoreApplication::instance()->installEventFilter(this);
     }
 
     /// Runs the event loop until it has rested `quietMs` at one stretch, or `maxMs` have passed.
@@ -196,13 +191,28 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::UpdateRequest) {
+        endRest();
+        if (watched == m_window && event->type() == QEvent::UpdateRequest) {
             m_paints.push_back(nowNs());
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void endRest()
+    {
+        if (m_blockedAt < 0) {
+            return;
+        }
+        const long long now = nowNs();
+        m_rests.push_back({m_blockedAt, now});
+        if (m_loop && now - m_blockedAt >= m_quietNs) {
+            m_loop->quit();
+        }
+        m_blockedAt = -1;
+    }
+
+    QObject* m_window;
     std::vector<std::pair<long long, long long>> m_rests;
     std::vector<long long> m_paints;
     long long m_blockedAt = -1;
@@ -465,6 +475,22 @@ void writePhotos(const JournalEntry& entry)
     }
 }
 
+/// Profiling one kind of input: with VESPERLOG_BENCH_PERF_CONTROL naming the control FIFO of a
+/// `perf record -D -1 --control=fifo:<FIFO>` that runs this program, and VESPERLOG_BENCH_PERF_INPUT one
+/// of "switch", "favourite", "archive", "tag_done" or "trash", perf samples only while such an input
+/// is timed.
+void perfSampling(const char* input, bool on)
+{
+    static FILE* control = [] {
+        const QByteArray path = qgetenv("VESPERLOG_BENCH_PERF_CONTROL");
+        return path.isEmpty() ? nullptr : std::fopen(path.constData(), "w");
+    }();
+    if (control && qgetenv("VESPERLOG_BENCH_PERF_INPUT") == input) {
+        std::fputs(on ? "enable\n" : "disable\n", control);
+        std::fflush(control);
+    }
+}
+
 /// Drives the shown main window of `app` as a user would, timing what each input costs the GUI thread.
 class WindowDriver {
 public:
@@ -494,9 +520,11 @@ public:
     double clickRow(const QUuid& id, int quietMs = 150)
     {
         bringIntoView(id);
+        perfSampling("switch", true);
         const long long start = nowNs();
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, m_list->rectOf(id).center());
         m_watch.runUntilQuiet(quietMs);
+        perfSampling("switch", false);
         if (m_app.store().selectedEntryID() != id) {
             std::fprintf(stderr, "a click on a row did not select its entry\n");
         }
@@ -511,19 +539,22 @@ public:
     }
 
     /// Runs `input`, then the loop until it rests; the longest busy stretch from the input on.
-    double stall(const std::function<void()>& input, int quietMs = 150)
+    double stall(const char* name, const std::function<void()>& input, int quietMs = 150)
     {
         m_watch.clear();
+        perfSampling(name, true);
         const long long start = nowNs();
         input();
         m_watch.runUntilQuiet(quietMs);
+        perfSampling(name, false);
         return m_watch.longestStretchMs(start);
     }
 
     double toggleFavorite()
     {
         activate();
-        return stall([this] { QTest::keyClick(m_window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier); });
+        return stall("favourite",
+                     [this] { QTest::keyClick(m_window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier); });
     }
 
     /// "Archive" from the detail's "More actions" menu (the menu opened untimed).
@@ -546,8 +577,9 @@ public:
             std::fprintf(stderr, "no Archive in the detail's menu\n");
             return -1;
         }
-        return stall(
-            [menu, action] { QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center()); });
+        return stall("archive", [menu, action] {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        });
     }
 
     /// A new tag typed into the in-place edit's tag field with Return (untimed), then Done (Ctrl+E, timed):
@@ -566,7 +598,7 @@ public:
         QTest::keyClicks(field, tag);
         QTest::keyClick(field, Qt::Key_Return);
         m_watch.runUntilQuiet(100);
-        return stall([this] { QTest::keyClick(m_window, Qt::Key_E, Qt::ControlModifier); });
+        return stall("tag_done", [this] { QTest::keyClick(m_window, Qt::Key_E, Qt::ControlModifier); });
     }
 
     /// Ctrl+E on the selected entry; the in-place edit's text view, or null when it did not open.
@@ -616,6 +648,7 @@ public:
             }
             answer.stop();
             m_watch.clear();
+            perfSampling("trash", true);
             m_pressedAt = nowNs();
             QTest::mouseClick(trash, Qt::LeftButton);
         });
@@ -625,6 +658,7 @@ public:
         while (answer.isActive()) {
             m_watch.runUntilQuiet(150);
         }
+        perfSampling("trash", false);
         return m_pressedAt < 0 ? -1 : m_watch.longestStretchMs(m_pressedAt);
     }
 

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <limits>
 #include <vector>
 
 struct JournalStore::SearchState {
@@ -463,26 +464,44 @@ int JournalStore::currentStreak() const
         return m_streakMemo->streak;
     }
     // Sorted dates let each day be tested with one binary search instead of converting every entry to a
-    // calendar day.
+    // calendar day. Only the recent days are sorted: the window grows only while the streak fills it.
     std::vector<double> dates;
-    dates.reserve(size_t(m_entries.size()));
-    for (const JournalEntry& e : m_entries) {
-        dates.push_back(e.date);
-    }
-    std::sort(dates.begin(), dates.end());
     int streak = 0;
-    QDate day = currentDay;
-    double end = vsp::startOfDay(day.addDays(1));
-    double start = end;
-    while (day.isValid()) {
-        start = vsp::startOfDay(day);
-        const auto it = std::lower_bound(dates.cbegin(), dates.cend(), start);
-        if (it == dates.cend() || *it >= end) {
+    double start = 0;
+    for (qint64 window = 64;; window *= 8) {
+        const QDate first = currentDay.addDays(-window);
+        const double from = first.isValid() ? vsp::startOfDay(first) : -std::numeric_limits<double>::infinity();
+        dates.clear();
+        bool older = false;
+        for (const JournalEntry& e : m_entries) {
+            if (e.date >= from) {
+                dates.push_back(e.date);
+            } else {
+                older = true;
+            }
+        }
+        std::sort(dates.begin(), dates.end());
+        streak = 0;
+        QDate day = currentDay;
+        double end = vsp::startOfDay(day.addDays(1));
+        start = end;
+        while (day.isValid() && day >= first) {
+            start = vsp::startOfDay(day);
+            const auto it = std::lower_bound(dates.cbegin(), dates.cend(), start);
+            if (it == dates.cend() || *it >= end) {
+                break;
+            }
+            ++streak;
+            end = start;
+            day = day.addDays(-1);
+        }
+        if (day.isValid()) {
+            start = vsp::startOfDay(day);
+        }
+        // A streak that reaches the window's first day may go on before it.
+        if (!older || !day.isValid() || day >= first) {
             break;
         }
-        ++streak;
-        end = start;
-        day = day.addDays(-1);
     }
     m_streakMemo = StreakMemo{currentDay, streak, start};
     return streak;

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmapCache>
@@ -283,6 +284,37 @@ QString iconPath(QStringView symbol)
     return name.isEmpty() ? QString() : iconFolder() + u'/' + name + QStringLiteral(".svg");
 }
 
+namespace {
+
+/// The icon drawn at `px` device pixels in opaque black on transparency, for tinting; cached per icon
+/// and size. Null when the icon cannot be read.
+QImage shapeOf(const QString& name, int px)
+{
+    static QHash<QString, QImage> shapes;
+    const QString key = iconFolder() + u'/' + name + u'|' + QString::number(px);
+    const auto it = shapes.constFind(key);
+    if (it != shapes.constEnd()) {
+        return *it;
+    }
+    QSvgRenderer* r = renderer(name, Qt::black);
+    if (!r) {
+        return {};
+    }
+    QImage shape(px, px, QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    QPainter p(&shape);
+    p.setRenderHint(QPainter::Antialiasing);
+    r->render(&p, QRectF(0, 0, px, px));
+    p.end();
+    if (shapes.size() > 512) {
+        shapes.clear();
+    }
+    shapes.insert(key, shape);
+    return shape;
+}
+
+} // namespace
+
 QPixmap pixmap(QStringView symbol, const QColor& color, qreal size, qreal devicePixelRatio)
 {
     const int px = std::max(1, int(std::ceil(size * devicePixelRatio)));
@@ -294,11 +326,16 @@ QPixmap pixmap(QStringView symbol, const QColor& color, qreal size, qreal device
     result = QPixmap(px, px);
     result.fill(Qt::transparent);
     const QString name = iconName(symbol);
-    QSvgRenderer* r = name.isEmpty() ? nullptr : renderer(name, color);
-    if (r) {
-        QPainter p(&result);
-        p.setRenderHint(QPainter::Antialiasing);
-        r->render(&p, QRectF(0, 0, px, px));
+    const QImage shape = name.isEmpty() ? QImage() : shapeOf(name, px);
+    if (!shape.isNull()) {
+        // Tinting the drawn shape costs a fill: a colour that animates (a button's press, a star filling)
+        // reads and draws no SVG per frame.
+        QImage tinted = shape;
+        QPainter p(&tinted);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(tinted.rect(), color);
+        p.end();
+        result = QPixmap::fromImage(std::move(tinted));
     } else if (!name.isEmpty() || isOwnSymbol(symbol) || !QFileInfo(iconFolder()).isDir()) {
         reportMissing(symbol);
         QPainter p(&result);

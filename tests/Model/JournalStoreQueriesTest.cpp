@@ -634,6 +634,38 @@ void JournalStoreQueriesTest::streak_countsDaysEndingToday()
     QCOMPARE(store.currentStreak(), 6);
 }
 
+void JournalStoreQueriesTest::streak_longerThanTwoMonths_data()
+{
+    // Days with an entry ending today, then a gap, then older entries; and the streak counted.
+    QTest::addColumn<int>("days");
+    QTest::addColumn<int>("gapDays");
+    QTest::newRow("63 days") << 63 << 2;
+    QTest::newRow("64 days, older entries just past the gap") << 64 << 1;
+    QTest::newRow("65 days") << 65 << 3;
+    QTest::newRow("600 days, nothing older") << 600 << 0;
+}
+
+void JournalStoreQueriesTest::streak_longerThanTwoMonths()
+{
+    QFETCH(int, days);
+    QFETCH(int, gapDays);
+    QList<JournalEntry> entries;
+    for (int day = 0; day < days; ++day) {
+        entries << entry(QStringLiteral("day %1").arg(day), localMoment(-day, 9));
+    }
+    if (gapDays > 0) {
+        for (int day = days + gapDays; day < days + gapDays + 40; ++day) {
+            entries << entry(QStringLiteral("older %1").arg(day), localMoment(-day, 9));
+        }
+    }
+    writeJournal(entries);
+    JournalStore store(fixtureClock().function());
+    QCOMPARE(store.currentStreak(), days);
+    // An entry on the day that ended the streak joins it to whatever came before.
+    store.addEntry(entry(QStringLiteral("fills the gap"), localMoment(-days, 9)));
+    QCOMPARE(store.currentStreak(), gapDays == 1 ? days + 41 : days + 1);
+}
+
 void JournalStoreQueriesTest::streak_afterRedates_equalsARecount()
 {
     QList<JournalEntry> entries;

@@ -31,6 +31,8 @@ private Q_SLOTS:
     void selectedEntry_findsArchivedEntry();
     void emptyJournal_statistics();
     void streak_countsDaysEndingToday();
+    void streak_longerThanTwoMonths_data();
+    void streak_longerThanTwoMonths();
     void streak_afterRedates_equalsARecount();
     void counts_leaveArchivedOutExceptStreakAndWords();
     void entriesOn_listsDayOldestFirst();

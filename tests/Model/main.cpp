@@ -2,6 +2,7 @@
 
 #include "AppSettingsTest.h"
 #include "EntryCodecTest.h"
+#include "EntryListTest.h"
 #include "ExportImportTest.h"
 #include "JournalStoreFilesTest.h"
 #include "JournalStoreOperationsTest.h"
@@ -13,6 +14,6 @@
 
 #include <QCoreApplication>
 
-VESPERLOG_TEST_MAIN(QCoreApplication, EntryCodecTest, JournalStoreFilesTest, JournalStoreOperationsTest,
+VESPERLOG_TEST_MAIN(QCoreApplication, EntryCodecTest, EntryListTest, JournalStoreFilesTest, JournalStoreOperationsTest,
                     JournalStoreQueriesTest, JournalStoreTrashTest, JournalStoreSaveTest, AttachmentsTest,
                     ExportImportTest, MoodStoreTest, AppSettingsTest, NotificationCenterTest)

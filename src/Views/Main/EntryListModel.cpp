@@ -1,5 +1,6 @@
 #include "Views/Main/EntryListModel.h"
 
+#include "Model/Dates.h"
 #include "Model/JournalStore.h"
 #include "Theme/Spring.h"
 
@@ -178,7 +179,9 @@ void EntryListModel::refresh()
         return;
     }
     m_pending = false;
+    const bool filterKept = m_shownFilter == currentFilter() && m_shownNewestFirst == m_store.sortNewestFirst();
     m_shownFilter = currentFilter();
+    m_shownNewestFirst = m_store.sortNewestFirst();
 
     // A copy of the store's list shares its entries: rows point into it and stay valid whatever the
     // store does next.
@@ -192,7 +195,11 @@ void EntryListModel::refresh()
     // Going back to the whole list after a search asks for the block again: its entries are known while
     // the journal and the day stay the same.
     if (m_onThisDayMemo && m_onThisDayMemo->source.constData() != source.constData()) {
-        m_onThisDayMemo.reset();
+        if (onThisDayUntouched(source)) {
+            m_onThisDayMemo->source = source;
+        } else {
+            m_onThisDayMemo.reset();
+        }
     }
     QList<JournalEntry> onThisDay;
     if (onThisDayPossible) {
@@ -215,6 +222,15 @@ void EntryListModel::refresh()
         return;
     }
     const bool pinsChanged = pinnedIDs != m_pinnedIDs;
+    // One entry changed, came or went with nothing else: its row alone is announced and moved.
+    if (!m_allDataChanged && filterKept && !pinsChanged && showOnThisDay == m_showOnThisDay && onThisDay == m_onThisDay
+        && source.constData() != m_source.constData()) {
+        const auto steps = m_store.entriesStepsSince(sourceVersionBefore);
+        if (steps && steps->size() == 1 && followStep(source, steps->constFirst(), filtered)) {
+            Q_EMIT refreshed();
+            return;
+        }
+    }
     m_filtered = filtered;
     m_pinnedIDs = pinnedIDs;
     const EntryList& entries = source;
@@ -289,6 +305,160 @@ void EntryListModel::refresh()
         Q_EMIT onThisDayExpandedChanged();
     }
     Q_EMIT refreshed();
+}
+
+bool EntryListModel::onThisDayUntouched(const EntryList& source) const
+{
+    using Kind = JournalStore::EntriesStep::Kind;
+    const OnThisDayMemo& memo = *m_onThisDayMemo;
+    if (memo.source.constData() != m_source.constData()) {
+        return false;
+    }
+    const auto steps = m_store.entriesStepsSince(m_sourceVersion);
+    if (!steps || steps->size() != 1) {
+        return false;
+    }
+    // The block lists the entries of this month and day in earlier years: an entry dated on no such day,
+    // before and after the step, leaves it as it is.
+    const auto onThisDay = [&memo](const JournalEntry& e) {
+        const QDate d = vsp::localDate(e.date);
+        return d.month() == memo.day.month() && d.day() == memo.day.day() && d.year() < memo.day.year();
+    };
+    const JournalStore::EntriesStep& step = steps->constFirst();
+    const qsizetype p = step.position;
+    if (step.kind != Kind::Inserted && (p >= m_source.size() || onThisDay(m_source[p]))) {
+        return false;
+    }
+    return step.kind == Kind::Removed || (p < source.size() && !onThisDay(source[p]));
+}
+
+bool EntryListModel::followStep(const EntryList& source, const JournalStore::EntriesStep& step,
+                                const QList<qsizetype>& filtered)
+{
+    using Kind = JournalStore::EntriesStep::Kind;
+    const qsizetype p = step.position;
+    // Where an entry row's place goes through the step; -1 when its entry was removed.
+    const auto placeAfter = [&](qsizetype at) -> qsizetype {
+        switch (step.kind) {
+        case Kind::Changed: break;
+        case Kind::Inserted: return at >= p ? at + 1 : at;
+        case Kind::Removed: return at == p ? -1 : at > p ? at - 1 : at;
+        }
+        return at;
+    };
+    if (m_sweeping || (step.kind != Kind::Removed && (p < 0 || p >= source.size()))) {
+        return false;
+    }
+    // The rows of the main group (below the pinned group and its captions) are the filtered entries
+    // that are not pinned, in the filtered order. The pinned group must stay as it is. Read only: a
+    // write would copy the rows when they are shared.
+    const QList<Row>& rows = m_rows;
+    const int count = int(rows.size());
+    int mainStart = 0;
+    while (mainStart < count && (rows[mainStart].kind == RowKind::Caption || rows[mainStart].pinned)) {
+        ++mainStart;
+    }
+    int mainEnd = count;
+    if (mainEnd > mainStart && rows[mainEnd - 1].kind == RowKind::OnThisDay) {
+        --mainEnd;
+    }
+    QVarLengthArray<qsizetype, 16> pinnedPlaces;
+    for (int r = 0; r < mainStart; ++r) {
+        if (rows[r].entry) {
+            const qsizetype at = placeAfter(rows[r].position);
+            if (at < 0 || (step.kind != Kind::Removed && at == p)) {
+                return false;
+            }
+            pinnedPlaces.append(at);
+        }
+    }
+    std::sort(pinnedPlaces.begin(), pinnedPlaces.end());
+    const bool touchedPinned = step.kind != Kind::Removed && m_pinnedIDs.contains(source[p].id);
+    if (touchedPinned || (mainStart > 0 && mainStart == mainEnd)) {
+        // The pinned group or its captions change: the general way.
+        return false;
+    }
+    // The row of the entry the step touched (or -1), and where the entry's row goes among the others.
+    int oldRow = -1;
+    for (int r = mainStart; r < mainEnd && oldRow < 0 && step.kind != Kind::Inserted; ++r) {
+        if (rows[r].position == p) {
+            oldRow = r;
+        }
+    }
+    const qsizetype touched = step.kind == Kind::Removed ? -1 : p;
+    // The filtered entries of the main group must be the rows that stay, with the touched entry where
+    // the filter puts it: walked side by side, without reading an entry.
+    int newRow = -1;
+    {
+        int r = mainStart;
+        int listed = 0;
+        for (const qsizetype at : filtered) {
+            if (std::binary_search(pinnedPlaces.cbegin(), pinnedPlaces.cend(), at)) {
+                continue;
+            }
+            if (at == touched) {
+                newRow = mainStart + listed;
+                ++listed;
+                continue;
+            }
+            while (r < mainEnd && (r == oldRow || placeAfter(rows[r].position) < 0)) {
+                ++r;
+            }
+            if (r >= mainEnd || placeAfter(rows[r].position) != at) {
+                return false;
+            }
+            ++r;
+            ++listed;
+        }
+        while (r < mainEnd && (r == oldRow || placeAfter(rows[r].position) < 0)) {
+            ++r;
+        }
+        // With pinned entries, the "ENTRIES" caption shows only above other entries.
+        if (r != mainEnd || (mainStart > 0 && listed == 0)) {
+            return false;
+        }
+    }
+
+    // Every row that stays points into the new list at its new place; the old list stays alive until
+    // the signals are out.
+    const EntryList before = std::exchange(m_source, source);
+    m_sourceVersion = m_store.entriesVersion();
+    m_filtered = filtered;
+    m_entryCount = int(filtered.size());
+    if (step.kind != Kind::Changed) {
+        for (Row& row : m_rows) {
+            if (row.entry) {
+                row.position = placeAfter(row.position);
+            }
+        }
+    }
+    if (oldRow >= 0 && newRow < 0) {
+        beginRemoveRows(QModelIndex(), oldRow, oldRow);
+        m_rows.remove(oldRow);
+        endRemoveRows();
+        return true;
+    }
+    if (newRow < 0) {
+        return true;
+    }
+    const Row fresh{RowKind::Entry, &m_source[p], false, p};
+    if (oldRow < 0) {
+        beginInsertRows(QModelIndex(), newRow, newRow);
+        m_rows.insert(newRow, fresh);
+        endInsertRows();
+        return true;
+    }
+    if (newRow != oldRow) {
+        // Qt names the place before which the row lands, counted before the move.
+        beginMoveRows(QModelIndex(), oldRow, oldRow, QModelIndex(), newRow > oldRow ? newRow + 1 : newRow);
+        m_rows.move(oldRow, newRow);
+        endMoveRows();
+    }
+    const Row old = std::exchange(m_rows[newRow], fresh);
+    if (old.entry != fresh.entry && *old.entry != *fresh.entry) {
+        Q_EMIT dataChanged(index(newRow), index(newRow));
+    }
+    return true;
 }
 
 bool EntryListModel::moveTo(QList<Row>& rows, bool sameSource, const std::vector<qsizetype>* oldToNew)

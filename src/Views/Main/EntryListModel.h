@@ -2,6 +2,7 @@
 
 #include "Model/EntryList.h"
 #include "Model/JournalEntry.h"
+#include "Model/JournalStore.h"
 #include "Model/NavSection.h"
 
 #include <QAbstractListModel>
@@ -15,8 +16,6 @@
 #include <optional>
 #include <tuple>
 #include <vector>
-
-class JournalStore;
 
 /// The rows of the entry list, worked out from the store: the "PINNED" caption and the pinned entries,
 /// the "ENTRIES" caption (only when pinned entries are shown) and the other entries, then the On This Day
@@ -131,6 +130,13 @@ private:
     /// `oldToNew`: where each place of the list the present rows point into went in the new one, when
     /// the store's steps tell.
     bool moveTo(QList<Row>& rows, bool sameSource, const std::vector<qsizetype>* oldToNew);
+    /// Whether the store's entries, since the rows were last made from `m_source`, changed in one step
+    /// that touched no entry the On This Day block could list (the memo then holds for `source`).
+    bool onThisDayUntouched(const EntryList& source) const;
+    /// Follows one step of the store's entries by the row of the entry it touched alone (announced as
+    /// moved, removed, inserted or changed), when the filtered list shows that nothing else moved; false
+    /// (nothing changed) otherwise. Walks the rows' places, never the entries.
+    bool followStep(const EntryList& source, const JournalStore::EntriesStep& step, const QList<qsizetype>& filtered);
     /// The rows that stay keep their order: one pass from the top, the rows before the pass taken from
     /// `rows`, the others still from the rows as they were.
     void sweepTo(QList<Row>& rows, const std::vector<int>& newRowOfOld, const std::vector<char>& stays);
@@ -169,6 +175,7 @@ private:
     bool m_pending = false;
     /// The filter of the last refresh: a navigation that leaves it alone (the calendar) keeps the rows.
     std::optional<ListFilter> m_shownFilter;
+    bool m_shownNewestFirst = true;
     /// Every row repaints at the next refresh.
     bool m_allDataChanged = false;
 };

@@ -359,7 +359,15 @@ void EntryListWidget::rowsInserted(const QModelIndex& parent, int first, int las
 void EntryListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
 {
     QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
-    // A row whose entry changed may have changed height.
+    // A row whose entry changed may have changed height. When one row keeps its height (a favourite,
+    // a new tag), the rows around it stay where they are: the view repaints that row alone, rather
+    // than laying out and repainting every row in sight.
+    const int row = topLeft.row();
+    if (row == bottomRight.row() && row >= 0 && size_t(row) < m_heights.size()
+        && int(m_heights.size()) == m_model->rowCount() && m_heights[size_t(row)].height >= 0
+        && m_heights[size_t(row)].fresh && measure(row) == m_heights[size_t(row)].height) {
+        return;
+    }
     staleRows(topLeft.row(), bottomRight.row());
     scheduleDelayedItemsLayout();
 }

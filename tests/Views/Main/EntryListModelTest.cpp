@@ -176,6 +176,7 @@ void EntryListModelTest::onThisDay_followsEntriesAndDay_data()
     QTest::newRow("search and back") << "search" << names("Old");
     QTest::newRow("entry added") << "add" << names("Old,Also old");
     QTest::newRow("entry archived") << "archive" << names("");
+    QTest::newRow("another day's entry deleted, then one added") << "other day" << names("Old,Also old");
     QTest::newRow("next day") << "next day" << names("Day after");
 }
 
@@ -199,6 +200,12 @@ void EntryListModelTest::onThisDay_followsEntriesAndDay()
         store.addEntry(entry(QStringLiteral("Also old"), localMoment(lastYear, 9)));
     } else if (change == u"archive") {
         store.toggleArchive(store.entries().at(0));
+    } else if (change == u"other day") {
+        store.deleteEntry(*std::find_if(store.entries().cbegin(), store.entries().cend(),
+                                        [](const JournalEntry& e) { return e.title == u"Day after"; }));
+        model.refresh();
+        QCOMPARE(model.onThisDayEntries().size(), 1);
+        store.addEntry(entry(QStringLiteral("Also old"), localMoment(lastYear, 9)));
     } else {
         *clock.now = localMoment(store.today().addDays(1), 12);
         model.invalidate();
@@ -233,6 +240,17 @@ void EntryListModelTest::storeChange_announcesRowSignals_data()
     QTest::newRow("search: rows around the match leave") << "search B" << names("B") << QList<int>{0, 2, 0, 0, 0};
     QTest::newRow("day changed: every row repaints") << "invalidate" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
     QTest::newRow("nothing changed: no signal") << "same entries" << names("A,B,C,D") << QList<int>{0, 0, 0, 0, 0};
+    // With entries pinned before: the pinned group and its captions stay unless the change reaches them.
+    QTest::newRow("pinned C; favourite B: its row changes")
+        << "favourite B" << names("PINNED,C*,ENTRIES,A,B,D") << QList<int>{0, 0, 0, 1, 0};
+    QTest::newRow("pinned C; archived: its row leaves")
+        << "archive B" << names("PINNED,C*,ENTRIES,A,D") << QList<int>{0, 1, 0, 0, 0};
+    QTest::newRow("pinned C; redated: its row moves below the pinned group")
+        << "redate A" << names("PINNED,C*,ENTRIES,B,D,A") << QList<int>{0, 0, 1, 1, 0};
+    QTest::newRow("pinned C; pinned entry archived: the group leaves")
+        << "archive C" << names("A,B,D") << QList<int>{0, 1, 0, 0, 0};
+    QTest::newRow("pinned A,B,C; last other archived: its caption leaves")
+        << "archive D" << names("PINNED,A*,B*,C*") << QList<int>{0, 1, 0, 0, 0};
 }
 
 void EntryListModelTest::storeChange_announcesRowSignals()
@@ -242,6 +260,13 @@ void EntryListModelTest::storeChange_announcesRowSignals()
     QFETCH(QList<int>, signalCounts);
     JournalStore store(fixtures::fixtureClock().function());
     fill(store);
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
+    if (name.startsWith(u"pinned ")) {
+        for (const QString& title : name.mid(7).section(u';', 0, 0).split(u',')) {
+            store.togglePin(*std::find_if(store.entries().cbegin(), store.entries().cend(),
+                                          [&](const JournalEntry& e) { return e.title == title; }));
+        }
+    }
     EntryListModel model(store);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
@@ -265,8 +290,8 @@ void EntryListModelTest::storeChange_announcesRowSignals()
         store.deleteEntry(byTitle(QStringLiteral("C")));
     } else if (change == u"favourite B") {
         store.toggleFavorite(byTitle(QStringLiteral("B")));
-    } else if (change == u"archive B") {
-        store.toggleArchive(byTitle(QStringLiteral("B")));
+    } else if (change.startsWith(u"archive ")) {
+        store.toggleArchive(byTitle(change.mid(8)));
     } else if (change == u"redate A") {
         JournalEntry a = byTitle(QStringLiteral("A"));
         a.date = localMoment(-5);

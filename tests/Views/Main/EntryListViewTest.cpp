@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -202,9 +203,13 @@ protected:
     {
         if (event->type() == QEvent::Paint) {
             ++count;
+            painted += static_cast<QPaintEvent*>(event)->region();
         }
         return false;
     }
+
+public:
+    QRegion painted;
 };
 
 } // namespace
@@ -241,6 +246,28 @@ void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
     QTest::mouseMove(c.list()->viewport(), overD.center());
     QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("D")).id);
     QTRY_VERIFY(paints.count > 0);
+}
+
+void EntryListViewTest::favourite_repaintsItsRowAlone()
+{
+    Column c;
+    c.settle();
+    for (int round = 0; round < 20; ++round) {
+        PaintCounter settling(c.list()->viewport());
+        viewfixtures::finishAnimations(&c.view);
+        QCoreApplication::processEvents();
+        if (settling.count == 0) {
+            break;
+        }
+    }
+    const QRect row = c.list()->rectOf(c.byTitle(QStringLiteral("C")).id);
+    PaintCounter paints(c.list()->viewport());
+    c.store.toggleFavorite(c.byTitle(QStringLiteral("C")));
+    viewfixtures::finishAnimations(&c.view);
+    QCoreApplication::processEvents();
+    // Every data change used to lay out and repaint every row in sight.
+    QVERIFY(paints.count > 0);
+    QVERIFY2((paints.painted - QRegion(row.adjusted(-8, -8, 8, 8))).isEmpty(), "rows beside the changed one repainted");
 }
 
 void EntryListViewTest::newDay_isNoticedWithinAMinute()

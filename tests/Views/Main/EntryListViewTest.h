@@ -13,6 +13,7 @@ private Q_SLOTS:
 
     void clickingRow_selectsItsEntry();
     void pointerMovingWithinRow_repaintsNothing();
+    void favourite_repaintsItsRowAlone();
     void newDay_isNoticedWithinAMinute();
     void contextMenu_actsOnRowEntry_data();
     void contextMenu_actsOnRowEntry();
