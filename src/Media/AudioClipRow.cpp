@@ -147,7 +147,7 @@ void AudioClipRow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // The sound plugins load once a note could be played, on another thread (see AudioRecordControl).
-    vsp::warmUpMediaSoon();
+    vsp::warmUpMediaSoon(vsp::MediaUse::Playback);
 }
 
 void AudioClipRow::paintEvent(QPaintEvent*)

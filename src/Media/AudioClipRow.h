@@ -13,7 +13,7 @@ class QToolButton;
 /// The row of one voice note: a round play/pause button, a progress bar, the duration, the transcript
 /// when there is one and, while editing, a remove button ("Remove voice note"). Each row plays its file
 /// with a ClipPlayer of its own; no file is opened before the first press of play. Shown, it has the
-/// media warm-up start soon (vsp::warmUpMediaSoon), so that press finds the backend loaded.
+/// media warm-up for playback start soon (vsp::warmUpMediaSoon), so that press finds the backend loaded.
 class AudioClipRow final : public QWidget {
     Q_OBJECT
 

@@ -199,9 +199,9 @@ void AudioRecordControl::completeRecording(const QString& path, double duration)
 void AudioRecordControl::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // The sound plugins load once someone could record, on another thread, rather than in every session:
-    // with FFmpeg's they hold about 45 MB.
-    vsp::warmUpMediaSoon();
+    // The sound plugins a press needs load once someone could record, on another thread, rather than in
+    // every session; FFmpeg's (about 40 MB) waits until there is a note to save or play.
+    vsp::warmUpMediaSoon(vsp::MediaUse::Recording);
 }
 
 void AudioRecordControl::startRecording()

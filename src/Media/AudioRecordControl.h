@@ -27,8 +27,8 @@ class SpringValue;
 /// A recording the disk can take no more of is stopped and saved at once, and "Recording stopped" says
 /// where and why; "Stop & save" while still starting says that nothing was recorded yet.
 ///
-/// Shown, it has the media warm-up start soon (vsp::warmUpMediaSoon), so the first press finds the
-/// backend loaded.
+/// Shown, it has the media warm-up for a recording start soon (vsp::warmUpMediaSoon), so the first press
+/// finds the backend loaded.
 /// The control owns its recorder for its lifetime. Destroying the control while it records discards the
 /// recording (its file is removed); `onComplete` is never called after that.
 class AudioRecordControl final : public QWidget {

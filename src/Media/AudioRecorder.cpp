@@ -358,7 +358,8 @@ void AudioRecorder::start()
     // Qt Multimedia's device list loads the whole multimedia backend, for a few hundred milliseconds, the
     // first time: the warm-up loads it off the GUI thread, and the microphone is looked for once it has.
     // Already loaded, this continues at once.
-    vsp::warmUpMedia(this, [this, session] { begin(session); });
+    vsp::warmUpMedia(
+        this, [this, session] { begin(session); }, vsp::MediaUse::Recording);
 }
 
 void AudioRecorder::begin(quint64 session)
@@ -483,6 +484,9 @@ void AudioRecorder::stop(StopCompletion done)
     m_phase = Phase::Stopping;
     tick();
     quiet();
+    // The encoding loads FFmpeg's plugin now; what playing the note needs loads beside it, so a play
+    // right after the save finds it all.
+    vsp::warmUpMedia(nullptr, {}, vsp::MediaUse::Playback);
     const quint64 session = m_session;
     QMetaObject::invokeMethod(m_capture, [this, capture = m_capture, session, path = m_path] {
         const auto [error, seconds] = capture->finish(path);

@@ -15,6 +15,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace vsp {
@@ -29,43 +30,53 @@ struct Waiter {
     std::function<void()> ready;
 };
 
-// GUI thread only.
-WarmUp g_warmUp = WarmUp::NotStarted;
-bool g_warmUpPending = false;
+/// The warm-up of one use. GUI thread only.
+struct Tier {
+    WarmUp state = WarmUp::NotStarted;
+    bool pending = false;
+    QList<Waiter> waiters;
+};
+
 int g_warmUpDelayMs = 2000;
-QList<Waiter>& waiters()
+
+Tier& tier(MediaUse use)
 {
-    static QList<Waiter> list;
-    return list;
+    static std::array<Tier, 2> tiers;
+    return tiers[std::size_t(use)];
 }
 
-/// Loads the plugins and makes one of each element that a recording's encoding, a playback and a decoding
-/// build,
-/// so their libraries (libav's above all, about 150 ms) and their classes are ready. Gives GStreamer's
-/// functions, or nothing when it cannot be opened or cannot start. Worker thread.
-const GStreamerLibrary* loadGStreamer()
+/// Loads the plugins and makes one of each element that `use` builds (a capture; with `Playback` also a
+/// recording's encoding, a playback and a decoding), so their libraries (libav's above all, about 150 ms)
+/// and their classes are ready. Gives GStreamer's functions, or nothing when it cannot be opened or
+/// cannot start. Worker thread.
+const GStreamerLibrary* loadGStreamer(MediaUse use)
 {
     const GStreamerLibrary* gst = GStreamerLibrary::installed();
     if (!gst || !gst->initCheck(nullptr, nullptr, nullptr)) {
         return nullptr;
     }
-    static const char* const plugins[] = {
-        "coreelements", "pulseaudio",   "autodetect",    "volume",   "rawparse",          "isomp4", "libav",
-        "audioparsers", "audioconvert", "audioresample", "playback", "typefindfunctions", "app",    "videoconvertscale",
+    static const QList<const char*> capturePlugins = {
+        "coreelements", "pulseaudio", "autodetect", "volume", "app", "audioconvert", "audioresample",
     };
-    for (const char* name : plugins) {
+    static const QList<const char*> playbackPlugins = {
+        "rawparse", "isomp4", "libav", "audioparsers", "playback", "typefindfunctions", "videoconvertscale",
+    };
+    // Not the sound server's source and sink: making those opens nothing, but their plugin is all
+    // the time they take.
+    static const QList<const char*> captureElements = {
+        "pipeline", "bin", "queue", "capsfilter", "fakesink", "volume", "audioconvert", "audioresample", "appsink",
+    };
+    static const QList<const char*> playbackElements = {
+        "filesink",  "filesrc",  "rawaudioparse", "mp4mux",  "avenc_aac", "aacparse",
+        "decodebin", "typefind", "uridecodebin",  "qtdemux", "avdec_aac", "videoconvert",
+    };
+    const bool playback = use == MediaUse::Playback;
+    for (const char* name : capturePlugins + (playback ? playbackPlugins : QList<const char*>())) {
         if (GstPlugin* plugin = gst->pluginLoadByName(name)) {
             gst->objectUnref(plugin);
         }
     }
-    // Not the sound server's source and sink: making those opens nothing, but their plugin is all
-    // the time they take.
-    static const char* const elements[] = {
-        "pipeline",      "bin",          "queue",    "capsfilter", "fakesink",  "filesink",     "filesrc",
-        "rawaudioparse", "volume",       "mp4mux",   "avenc_aac",  "aacparse",  "audioconvert", "audioresample",
-        "decodebin",     "uridecodebin", "typefind", "qtdemux",    "avdec_aac", "appsink",      "videoconvert",
-    };
-    for (const char* name : elements) {
+    for (const char* name : captureElements + (playback ? playbackElements : QList<const char*>())) {
         if (GstElement* element = gst->elementFactoryMake(name, nullptr)) {
             gst->objectUnref(element);
         }
@@ -118,15 +129,24 @@ void runInTurns(QObject* app, QList<std::function<void()>> steps)
         Qt::QueuedConnection);
 }
 
-void finishWarmUp()
+void answer(Tier& t)
 {
-    g_warmUp = WarmUp::Done;
-    const QList<Waiter> list = std::exchange(waiters(), {});
+    t.state = WarmUp::Done;
+    const QList<Waiter> list = std::exchange(t.waiters, {});
     for (const Waiter& w : list) {
         if ((!w.hasContext || w.context) && w.ready) {
             w.ready();
         }
     }
+}
+
+void finishWarmUp(MediaUse use)
+{
+    // What playback needs includes all a recording does.
+    if (use == MediaUse::Playback) {
+        answer(tier(MediaUse::Recording));
+    }
+    answer(tier(use));
 }
 
 } // namespace
@@ -144,26 +164,31 @@ void prepareMediaEnvironment()
     }
 }
 
-void warmUpMedia(QObject* context, std::function<void()> ready)
+void warmUpMedia(QObject* context, std::function<void()> ready, MediaUse use)
 {
-    if (g_warmUp == WarmUp::Done) {
+    Tier& t = tier(use);
+    if (t.state == WarmUp::Done) {
         if (ready) {
             ready();
         }
         return;
     }
     if (ready) {
-        waiters().append(Waiter{context, context != nullptr, std::move(ready)});
+        t.waiters.append(Waiter{context, context != nullptr, std::move(ready)});
     }
     QCoreApplication* app = QCoreApplication::instance();
-    if (g_warmUp == WarmUp::Loading || !app) {
+    if (t.state == WarmUp::Loading || !app) {
         return;
     }
-    g_warmUp = WarmUp::Loading;
+    t.state = WarmUp::Loading;
+    if (use == MediaUse::Recording && tier(MediaUse::Playback).state == WarmUp::Loading) {
+        // The warm-up for playback under way answers this one too.
+        return;
+    }
     // The global pool: the application waits for its tasks before it ends, so no plugin is still
     // loading while the process unwinds.
-    QThreadPool::globalInstance()->start([app] {
-        if (const GStreamerLibrary* gst = loadGStreamer()) {
+    QThreadPool::globalInstance()->start([app, use] {
+        if (const GStreamerLibrary* gst = loadGStreamer(use)) {
             readBackendCapabilities(gst);
             preloadBackendLibrary();
         }
@@ -171,21 +196,22 @@ void warmUpMedia(QObject* context, std::function<void()> ready)
         // the GUI thread: a few milliseconds with the above done, in a turn of its own.
         runInTurns(app, {
                             [] { (void)QMediaDevices::audioInputs(); },
-                            finishWarmUp,
+                            [use] { finishWarmUp(use); },
                         });
     });
 }
 
-void warmUpMediaSoon()
+void warmUpMediaSoon(MediaUse use)
 {
     QCoreApplication* app = QCoreApplication::instance();
-    if (g_warmUp != WarmUp::NotStarted || g_warmUpPending || !app) {
+    Tier& t = tier(use);
+    if (t.state != WarmUp::NotStarted || t.pending || !app) {
         return;
     }
-    g_warmUpPending = true;
-    QTimer::singleShot(g_warmUpDelayMs, app, [] {
-        g_warmUpPending = false;
-        warmUpMedia();
+    t.pending = true;
+    QTimer::singleShot(g_warmUpDelayMs, app, [use] {
+        tier(use).pending = false;
+        warmUpMedia(nullptr, {}, use);
     });
 }
 

@@ -41,6 +41,10 @@ public:
     /// Goes on when the host is resized, covering its new rectangle, instead of ending at once (for a
     /// host whose content only moves at its lower edge, so that the pictures still fit at the top).
     void setKeepsOnResize(bool keeps) { m_keepsOnResize = keeps; }
+    /// Lets the host's widgets paint themselves beneath the overlay on every frame, for a painter that
+    /// shows the new look through instead of from a snapshot (a new look that is costly to picture and
+    /// cheap to paint). Off by default: the painter covers the whole overlay.
+    void setHostShowsThrough(bool through) { setAttribute(Qt::WA_OpaquePaintEvent, !through); }
     /// Moves a started motion to a point of its duration, 0 to 1 (for pictures of the motion midway);
     /// it goes on from there. Does nothing before the new look has been taken.
     void seek(qreal fraction);

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void waveformBars_followLevel();
     void warmUp_answersOnceOnTheGuiThread();
     void warmUp_startsWhenVoiceButtonShows();
+    void warmUp_forVoiceButton_leavesFfmpegForPlayback();
 
     void recording_savedIntoEntry_playsToTheEnd();
     void recorder_slowMicrophone_keepsEverySecondRecorded_data();

@@ -1246,27 +1246,49 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
     };
     auto from = std::make_shared<PicturedLook>();
     if (m_pageTransition) {
-        // A switch while the last one still moves starts from the frame on screen.
-        from->rest = m_pageTransition->grab();
+        // A switch while the last one still moves starts from the frame on screen: the host with the
+        // overlay over it.
+        from->rest = m_pages->grab();
         m_pageTransition->finish();
     } else {
         *from = PicturedLook::of(m_pages, formatBar());
         from->at = QPoint();
     }
-    auto to = std::make_shared<PicturedLook>();
-    // The layout that goes fades out while the one that comes fades in, on the detail's background.
-    auto paint = [from, to](QPainter& p, qreal t, const QPixmap&, const QPixmap&) {
-        p.fillRect(QRect(0, 0, p.device()->width(), p.device()->height()), Color::vspBackground().resolve());
-        from->paint(p, QPointF(0, 0), 1.0 - t, 1.0 - t);
-        to->paint(p, QPointF(0, 0), t, t);
+    // Only the old layout is pictured: the new one paints itself beneath the overlay, which veils it
+    // in the background colour at the old layout's share, so the layout that goes fades out while the
+    // one that comes fades in. Only a format bar that comes down needs a picture of its own.
+    auto piece = std::make_shared<PicturedLook>();
+    auto paint = [from, piece](QPainter& p, qreal t, const QPixmap&, const QPixmap&) {
+        const QRect all(0, 0, p.device()->width(), p.device()->height());
+        const QColor background = Color::vspBackground().resolve();
+        QColor veil = background;
+        veil.setAlphaF(veil.alphaF() * (1.0 - t));
+        if (piece->isNull()) {
+            p.fillRect(all, veil);
+        } else {
+            // The format bar in its place is hidden: its picture travels instead.
+            const QRegion place(piece->pieceRect);
+            p.save();
+            p.setClipRegion(QRegion(all).subtracted(place));
+            p.fillRect(all, veil);
+            p.setClipRegion(place);
+            p.fillRect(all, background);
+            p.restore();
+        }
+        // The old look lies over the new one here: at the square of its share it shows as much as it
+        // did beneath the new layout's opaque page coming in at `t`.
+        from->paint(p, QPointF(0, 0), (1.0 - t) * (1.0 - t), 1.0 - t);
+        piece->paint(p, QPointF(0, 0), t, t);
     };
     m_pageTransition = new vsp::TransitionOverlay(m_pages, QPixmap(), spring, paint);
-    m_pageTransition->start([this, to, formatBar] {
-        // Twice: the read page's scroll area sizes its column only once the column has laid itself out.
+    m_pageTransition->setHostShowsThrough(true);
+    m_pageTransition->start([this, piece, formatBar] {
+        // Laid out first: the edit page places its format bar once its column has its size.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        *to = PicturedLook::of(m_pages, formatBar());
-        to->at = QPoint();
+        if (const std::optional<QRect> bar = formatBar()) {
+            *piece = PicturedLook::pieceOf(m_pages, *bar);
+            piece->at = QPoint();
+        }
         return QPixmap();
     });
 }

@@ -16,6 +16,7 @@ PicturedLook PicturedLook::of(const QWidget* widget, std::optional<QRect> piece)
     }
     look.rest = TransitionOverlay::translucentSnapshot(const_cast<QWidget*>(widget));
     look.at = widget->pos();
+    look.size = widget->size();
     if (piece && piece->isValid()) {
         const qreal dpr = look.rest.devicePixelRatio();
         const QRect pixels(QPointF(piece->topLeft() * dpr).toPoint(), QSizeF(piece->size() * dpr).toSize());
@@ -30,20 +31,39 @@ PicturedLook PicturedLook::of(const QWidget* widget, std::optional<QRect> piece)
     return look;
 }
 
+PicturedLook PicturedLook::pieceOf(const QWidget* widget, const QRect& piece)
+{
+    PicturedLook look;
+    if (!widget || widget->isHidden() || !piece.isValid()) {
+        return look;
+    }
+    const qreal dpr = widget->devicePixelRatioF();
+    look.piece = QPixmap(piece.size() * dpr);
+    look.piece.setDevicePixelRatio(dpr);
+    look.piece.fill(Qt::transparent);
+    const_cast<QWidget*>(widget)->render(&look.piece, QPoint(), QRegion(piece), QWidget::DrawChildren);
+    look.pieceRect = piece;
+    look.at = widget->pos();
+    look.size = widget->size();
+    return look;
+}
+
 void PicturedLook::paint(QPainter& painter, QPointF origin, double opacity, double pieceProgress) const
 {
     opacity = std::clamp(opacity, 0.0, 1.0);
-    if (rest.isNull() || opacity <= 0.0) {
+    if (isNull() || opacity <= 0.0) {
         return;
     }
     painter.save();
     painter.setOpacity(opacity);
     const QPointF topLeft = origin + QPointF(at);
-    painter.drawPixmap(topLeft, rest);
+    if (!rest.isNull()) {
+        painter.drawPixmap(topLeft, rest);
+    }
     if (!piece.isNull()) {
         // From just above the look's top edge (its whole height above its place) to its place.
         const qreal rise = (pieceRect.y() + pieceRect.height()) * (1.0 - pieceProgress);
-        painter.setClipRect(QRectF(topLeft, QSizeF(rest.deviceIndependentSize())));
+        painter.setClipRect(QRectF(topLeft, QSizeF(size)));
         painter.drawPixmap(topLeft + QPointF(pieceRect.topLeft()) - QPointF(0, rise), piece);
     }
     painter.restore();

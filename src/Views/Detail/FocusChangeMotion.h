@@ -23,11 +23,16 @@ struct PicturedLook {
     QPoint at;
     QPixmap piece;
     QRect pieceRect;
+    /// The look's own rectangle, logical pixels: the piece travels within it.
+    QSize size;
 
     /// Pictures `widget` over transparency, at its place in its parent, with `piece` (a rectangle of
     /// the widget) cut out of it when given; a hidden or missing widget gives an empty look.
     static PicturedLook of(const QWidget* widget, std::optional<QRect> piece = std::nullopt);
-    bool isNull() const { return rest.isNull(); }
+    /// Pictures only `piece` (a rectangle of `widget`) and no rest: for a look whose widget paints
+    /// itself beneath, where only the travelling piece needs a picture. Empty as of() is.
+    static PicturedLook pieceOf(const QWidget* widget, const QRect& piece);
+    bool isNull() const { return rest.isNull() && piece.isNull(); }
     /// Draws the look at `opacity` with its top-left at `origin` + `at`. The piece comes down from
     /// above the look's top edge as `pieceProgress` goes from 0 to 1 (1: in its place).
     void paint(QPainter& painter, QPointF origin, double opacity, double pieceProgress) const;

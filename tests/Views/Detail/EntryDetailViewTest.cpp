@@ -1574,9 +1574,13 @@ void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge_data()
 {
     QTest::addColumn<double>("progress");
     QTest::addColumn<int>("pieceTop"); // -1: out of sight
-    QTest::newRow("above the edge") << 0.0 << -1;
-    QTest::newRow("halfway") << 0.5 << 10;
-    QTest::newRow("in place") << 1.0 << 40;
+    QTest::addColumn<bool>("pieceOnly");
+    QTest::newRow("above the edge") << 0.0 << -1 << false;
+    QTest::newRow("halfway") << 0.5 << 10 << false;
+    QTest::newRow("in place") << 1.0 << 40 << false;
+    // Only the piece pictured, for a layout that paints itself beneath.
+    QTest::newRow("piece only, halfway") << 0.5 << 10 << true;
+    QTest::newRow("piece only, in place") << 1.0 << 40 << true;
 }
 
 void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge()
@@ -1584,6 +1588,7 @@ void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge()
     // A format bar 20 high standing 40 below the layout's top travels its whole reach, 60, above it.
     QFETCH(double, progress);
     QFETCH(int, pieceTop);
+    QFETCH(bool, pieceOnly);
     QWidget page;
     page.resize(100, 100);
     auto* piece = new QWidget(&page);
@@ -1591,7 +1596,8 @@ void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge()
     piece->setStyleSheet(QStringLiteral("background: red;"));
     piece->setAttribute(Qt::WA_StyledBackground);
     page.show();
-    const auto look = vsp::detail::PicturedLook::of(&page, piece->geometry());
+    const auto look = pieceOnly ? vsp::detail::PicturedLook::pieceOf(&page, piece->geometry())
+                                : vsp::detail::PicturedLook::of(&page, piece->geometry());
     QImage frame(page.size(), QImage::Format_ARGB32_Premultiplied);
     frame.fill(Qt::transparent);
     {
