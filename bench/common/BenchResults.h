@@ -3,10 +3,22 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 namespace vsp::bench {
 
 /// One measured figure, as written to results.json: "start_to_idle" at 10000 entries, 0.21 "s".
 struct Result {
+    Result() = default;
+    Result(QString name, int entries, double value, QString unit, QString mix = {}, QString target = {})
+        : name(std::move(name)),
+          entries(entries),
+          value(value),
+          unit(std::move(unit)),
+          mix(std::move(mix)),
+          target(std::move(target))
+    { }
+
     QString name;
     int entries = 0;
     double value = 0;
