@@ -212,6 +212,20 @@ public:
     QRegion painted;
 };
 
+/// Lets the paints already asked for (a row's glass settling, say) end, without waiting, so that
+/// none of them is counted after.
+void settlePaints(Column& c)
+{
+    for (int round = 0; round < 20; ++round) {
+        PaintCounter settling(c.list()->viewport());
+        viewfixtures::finishAnimations(&c.view);
+        QCoreApplication::processEvents();
+        if (settling.count == 0) {
+            break;
+        }
+    }
+}
+
 } // namespace
 
 void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
@@ -223,16 +237,7 @@ void EntryListViewTest::pointerMovingWithinRow_repaintsNothing()
     QTest::mouseMove(c.list()->viewport(), overC.center() - QPoint(0, overC.height()));
     QTest::mouseMove(c.list()->viewport(), overC.center());
     QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("C")).id);
-    // The paints the hover change asked for (the row's glass settling after it) end first, without
-    // waiting, so none of them is counted below.
-    for (int round = 0; round < 20; ++round) {
-        PaintCounter settling(c.list()->viewport());
-        viewfixtures::finishAnimations(&c.view);
-        QCoreApplication::processEvents();
-        if (settling.count == 0) {
-            break;
-        }
-    }
+    settlePaints(c);
     // Every pointer move over a row used to repaint the whole list, although nothing it shows changed.
     PaintCounter paints(c.list()->viewport());
     for (int dx = -40; dx <= 40; dx += 10) {
@@ -252,14 +257,7 @@ void EntryListViewTest::favourite_repaintsItsRowAlone()
 {
     Column c;
     c.settle();
-    for (int round = 0; round < 20; ++round) {
-        PaintCounter settling(c.list()->viewport());
-        viewfixtures::finishAnimations(&c.view);
-        QCoreApplication::processEvents();
-        if (settling.count == 0) {
-            break;
-        }
-    }
+    settlePaints(c);
     const QRect row = c.list()->rectOf(c.byTitle(QStringLiteral("C")).id);
     PaintCounter paints(c.list()->viewport());
     c.store.toggleFavorite(c.byTitle(QStringLiteral("C")));
