@@ -199,8 +199,12 @@ void VoiceNoteTest::recording_savedIntoEntry_playsToTheEnd()
     // Only the player's ticks move the bar, and pausing stops them.
     QCoreApplication::processEvents();
     QCOMPARE(player->progress(), pausedAt);
+    QSignalSpy moved(player, &ClipPlayer::progressChanged);
     player->play();
     QTRY_VERIFY_WITH_TIMEOUT(player->progress() > pausedAt, 5'000);
+    // From where it paused, not from the start.
+    QVERIFY(std::all_of(moved.begin(), moved.end(),
+                        [&](const QList<QVariant>& a) { return a.at(0).toDouble() > pausedAt - 0.05; }));
     QTRY_VERIFY_WITH_TIMEOUT(!player->isPlaying(), 10'000);
     QCOMPARE(player->progress(), 0.0);
 }
