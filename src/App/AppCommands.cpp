@@ -30,14 +30,34 @@ QAction* addAction(QMenu* menu, const QString& name, const QString& text, const 
 AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar), m_app(app)
 {
     setObjectName(QStringLiteral("appCommands"));
-    JournalStore& store = app.store();
+    buildAppMenu(menuBar);
+    buildFileMenu(menuBar);
+    buildViewMenu(menuBar);
+    buildEntryMenu(menuBar);
 
+    // A shortcut of the menu bar only reaches the window that holds it; the others get the
+    // application's commands when they first take the focus.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (!focused) {
+            return;
+        }
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowHandle() == focused) {
+                reachFrom(window);
+                return;
+            }
+        }
+    });
+}
+
+void AppCommands::buildAppMenu(QMenuBar* menuBar)
+{
     QMenu* appMenu = menuBar->addMenu(tr("Vesper&log"));
     m_about = addAction(appMenu, QStringLiteral("about"), tr("About Vesperlog"));
     m_about->setMenuRole(QAction::AboutRole);
     m_checkForUpdates = addAction(appMenu, QStringLiteral("checkForUpdates"), tr("Check for Updates…"));
     // The package manager updates a copy it installed.
-    m_checkForUpdates->setVisible(!app.updater().packageManaged());
+    m_checkForUpdates->setVisible(!m_app.updater().packageManaged());
     appMenu->addSeparator();
     m_settings =
         addAction(appMenu, QStringLiteral("settings"), tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -46,6 +66,17 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     m_quit = addAction(appMenu, QStringLiteral("quit"), tr("Quit Vesperlog"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quit->setMenuRole(QAction::QuitRole);
 
+    connect(m_about, &QAction::triggered, this, [this] { m_app.showAbout(); });
+    connect(m_checkForUpdates, &QAction::triggered, this,
+            [] { Q_EMIT AppNotifications::instance().VspUpdateRequested(); });
+    connect(m_settings, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("settings")); });
+    // Queued: the menu closes before the windows go.
+    connect(
+        m_quit, &QAction::triggered, this, [this] { m_app.quit(); }, Qt::QueuedConnection);
+}
+
+void AppCommands::buildFileMenu(QMenuBar* menuBar)
+{
     QMenu* fileMenu = menuBar->addMenu(tr("&File"));
     m_newEntry = addAction(fileMenu, QStringLiteral("newEntry"), tr("New Entry"), QKeySequence(Qt::CTRL | Qt::Key_N));
     m_quickCapture = addAction(fileMenu, QStringLiteral("quickCapture"), tr("Quick Capture"),
@@ -54,12 +85,31 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     m_closeWindow =
         addAction(fileMenu, QStringLiteral("closeWindow"), tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W));
 
+    connect(m_newEntry, &QAction::triggered, this, [this] { m_app.openWindow(vsp::composeWindowID()); });
+    connect(m_quickCapture, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("quick-capture")); });
+    connect(m_closeWindow, &QAction::triggered, this, [] {
+        if (QWidget* window = QApplication::activeWindow()) {
+            window->close();
+        }
+    });
+}
+
+void AppCommands::buildViewMenu(QMenuBar* menuBar)
+{
     m_viewMenu = menuBar->addMenu(tr("&View"));
     m_focusMode = addAction(m_viewMenu, QStringLiteral("focusMode"), focusModeTitle(false), QKeySequence(Qt::Key_F11));
     m_viewMenu->addSeparator();
     m_toggleSearch =
         addAction(m_viewMenu, QStringLiteral("toggleSearch"), tr("Toggle Search"), QKeySequence(Qt::CTRL | Qt::Key_K));
 
+    connect(m_focusMode, &QAction::triggered, this, [this] { m_app.store().setFocusMode(!m_app.store().focusMode()); });
+    connect(m_toggleSearch, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleSearch(); });
+    connect(&m_app.store(), &JournalStore::focusModeChanged, this, &AppCommands::refreshFocusTitle);
+    refreshFocusTitle();
+}
+
+void AppCommands::buildEntryMenu(QMenuBar* menuBar)
+{
     m_entryMenu = menuBar->addMenu(tr("&Entry"));
     m_editEntry =
         addAction(m_entryMenu, QStringLiteral("editEntry"), tr("Edit Entry"), QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -75,24 +125,8 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     m_deleteEntry = addAction(m_entryMenu, QStringLiteral("deleteEntry"), tr("Delete Entry"),
                               QKeySequence(Qt::CTRL | Qt::Key_Backspace));
 
-    connect(m_about, &QAction::triggered, this, [this] { m_app.showAbout(); });
-    connect(m_checkForUpdates, &QAction::triggered, this,
-            [] { Q_EMIT AppNotifications::instance().VspUpdateRequested(); });
-    connect(m_settings, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("settings")); });
-    // Queued: the menu closes before the windows go.
-    connect(
-        m_quit, &QAction::triggered, this, [this] { m_app.quit(); }, Qt::QueuedConnection);
-    connect(m_newEntry, &QAction::triggered, this, [this] { m_app.openWindow(vsp::composeWindowID()); });
-    connect(m_quickCapture, &QAction::triggered, this, [this] { m_app.openWindow(QStringLiteral("quick-capture")); });
-    connect(m_closeWindow, &QAction::triggered, this, [] {
-        if (QWidget* window = QApplication::activeWindow()) {
-            window->close();
-        }
-    });
-    connect(m_focusMode, &QAction::triggered, this, [&store] { store.setFocusMode(!store.focusMode()); });
-    connect(m_toggleSearch, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleSearch(); });
     connect(m_editEntry, &QAction::triggered, this, [] { Q_EMIT AppNotifications::instance().VspToggleEdit(); });
-    EntryActions& actions = EntryActions::of(store);
+    EntryActions& actions = EntryActions::of(m_app.store());
     actions.bind(m_toggleFavorite, EntryActions::Command::ToggleFavorite, actions.selection());
     actions.bind(m_duplicateEntry, EntryActions::Command::Duplicate, actions.selection());
     actions.bind(m_copyPlainText, EntryActions::Command::CopyPlainText, actions.selection());
@@ -102,23 +136,6 @@ AppCommands::AppCommands(VesperlogApp& app, QMenuBar* menuBar) : QObject(menuBar
     for (QAction* action : {m_editEntry, m_deleteEntry, m_toggleSearch}) {
         actions.guard(action);
     }
-
-    connect(&store, &JournalStore::focusModeChanged, this, &AppCommands::refreshFocusTitle);
-    refreshFocusTitle();
-
-    // A shortcut of the menu bar only reaches the window that holds it; the others get the
-    // application's commands when they first take the focus.
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
-        if (!focused) {
-            return;
-        }
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->windowHandle() == focused) {
-                reachFrom(window);
-                return;
-            }
-        }
-    });
 }
 
 void AppCommands::reachFrom(QWidget* window)

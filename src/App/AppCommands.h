@@ -47,6 +47,13 @@ public:
     void runDeleteEntry();
 
 private:
+    /// About, updates, settings and quit.
+    void buildAppMenu(QMenuBar* menuBar);
+    void buildFileMenu(QMenuBar* menuBar);
+    /// Focus mode, its title following the store, and the search toggle.
+    void buildViewMenu(QMenuBar* menuBar);
+    /// The commands on the selected entry, which wait for the unlock.
+    void buildEntryMenu(QMenuBar* menuBar);
     void runOnSelection(EntryActions::Command command);
     void refreshFocusTitle();
     /// Gives a top-level window the application-wide commands (once).

@@ -58,6 +58,26 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
     row->setContentsMargins(10, 6, 10, 6);
     row->setSpacing(2);
 
+    addStyleButtons(row);
+    row->addWidget(new Separator(m_face));
+    addSizeButtons(row);
+    row->addWidget(new Separator(m_face));
+    addColorSwatches(row);
+    const QSize face = m_face->sizeHint();
+    m_face->setGeometry(kShadowMargin, kShadowMargin, face.width(), face.height());
+    setFixedSize(face + QSize(2 * kShadowMargin, 2 * kShadowMargin));
+
+    connectMotion();
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
+        for (QAbstractButton* button : std::as_const(m_buttons)) {
+            button->update();
+        }
+    });
+}
+
+void FloatingFormatBar::addStyleButtons(QHBoxLayout* row)
+{
     struct Style {
         QString symbol;
         QString command;
@@ -94,7 +114,10 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         m_styleButtons.insert(command, button);
         row->addWidget(button);
     }
-    row->addWidget(new Separator(m_face));
+}
+
+void FloatingFormatBar::addSizeButtons(QHBoxLayout* row)
+{
     for (const auto& [label, command] : {std::pair{QStringLiteral("H1"), QStringLiteral("size:26")},
                                          std::pair{QStringLiteral("H2"), QStringLiteral("size:20")}}) {
         auto* button = new FormatButton(m_face);
@@ -108,7 +131,10 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         m_buttons.insert(command, button);
         row->addWidget(button);
     }
-    row->addWidget(new Separator(m_face));
+}
+
+void FloatingFormatBar::addColorSwatches(QHBoxLayout* row)
+{
     for (const TextColorPreset& preset : textColorPresets()) {
         const vsp::Color preview = preset.preview;
         auto* swatch = new ColorSwatchButton([preview] { return preview.resolve(); }, m_face);
@@ -120,10 +146,10 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
         m_buttons.insert(command, swatch);
         row->addWidget(swatch);
     }
-    const QSize face = m_face->sizeHint();
-    m_face->setGeometry(kShadowMargin, kShadowMargin, face.width(), face.height());
-    setFixedSize(face + QSize(2 * kShadowMargin, 2 * kShadowMargin));
+}
 
+void FloatingFormatBar::connectMotion()
+{
     connect(m_entrance, &vsp::SpringValue::valueChanged, this, &FloatingFormatBar::setEntrance);
     connect(m_entrance, &vsp::SpringValue::arrived, this, [this](double target) {
         if (target >= 1.0 && !m_leaving) {
@@ -135,12 +161,6 @@ FloatingFormatBar::FloatingFormatBar(SelectionState* selectionState, QWidget* pa
     connect(m_exit, &vsp::SpringValue::arrived, this, [this](double target) {
         if (target <= 0.0 && m_leaving) {
             hide();
-        }
-    });
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, this, qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, this, [this] {
-        for (QAbstractButton* button : std::as_const(m_buttons)) {
-            button->update();
         }
     });
 }

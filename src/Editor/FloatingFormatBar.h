@@ -15,6 +15,7 @@ class EntryDetailViewTest;
 class FormatButton;
 class SelectionState;
 class QAbstractButton;
+class QHBoxLayout;
 namespace vsp {
 class SpringValue;
 }
@@ -89,6 +90,13 @@ private:
     /// The style buttons' active marks, for the style command ("bold", …).
     bool isMarked(const QString& command) const;
 
+    /// Bold, italic, underline, strikethrough and highlight, each marked while the selection has it.
+    void addStyleButtons(QHBoxLayout* row);
+    /// The two heading sizes.
+    void addSizeButtons(QHBoxLayout* row);
+    void addColorSwatches(QHBoxLayout* row);
+    /// The entrance, exit and host springs: each step repaints, an arrival settles or hides the bar.
+    void connectMotion();
     void setEntrance(double value);
     void startEntrance();
     void takePicture();

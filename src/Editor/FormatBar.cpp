@@ -208,29 +208,43 @@ FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    auto command = [this](const QString& key, const QString& tip, const std::function<QString()>& send) {
-        auto* button = new FormatButton(this);
-        button->setObjectName(QStringLiteral("format:") + key);
-        button->setFrame(26, 24);
-        button->setToolTip(tip);
-        button->setAccessibleName(tip);
-        connect(button, &QAbstractButton::clicked, this, [this, send] { Q_EMIT formatRequested(send()); });
-        m_commands.insert(key, button);
-        return button;
-    };
-    auto label = [&](const QString& key, const QString& text, const QString& tip, qreal size, QFont::Weight weight,
-                     const std::function<QString()>& send) {
-        FormatButton* button = command(key, tip, send);
+    const QList<QWidget*> sizes = sizeButtons();
+    const QList<QWidget*> paragraphs = paragraphButtons();
+    const QList<QWidget*> designs = designButtons();
+    layout->addWidget(makeGroup(sizes, 1, 4));
+    layout->addWidget(makeGroup(paragraphs, 1, 4));
+    layout->addWidget(makeGroup(designs, 2, 3));
+    if (withSave) {
+        addSaveButton(static_cast<QHBoxLayout*>(layout));
+    } else {
+        // Its height follows its width: a fixed height would hold only the first row.
+        QSizePolicy policy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+}
+
+FormatButton* FormatBar::commandButton(const QString& key, const QString& tip, const std::function<QString()>& send)
+{
+    auto* button = new FormatButton(this);
+    button->setObjectName(QStringLiteral("format:") + key);
+    button->setFrame(26, 24);
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    connect(button, &QAbstractButton::clicked, this, [this, send] { Q_EMIT formatRequested(send()); });
+    m_commands.insert(key, button);
+    return button;
+}
+
+QList<QWidget*> FormatBar::sizeButtons()
+{
+    auto label = [this](const QString& key, const QString& text, const QString& tip, qreal size, QFont::Weight weight,
+                        const std::function<QString()>& send) {
+        FormatButton* button = commandButton(key, tip, send);
         button->setLabel(text, vsp::fonts::font(size, weight, vsp::fonts::Design::Rounded));
         return button;
     };
-    auto icon = [&](const QString& symbol, const QString& cmd, const QString& tip) {
-        FormatButton* button = command(cmd, tip, [cmd] { return cmd; });
-        button->setSymbol(symbol, 12);
-        return button;
-    };
-
-    QList<QWidget*> sizes = {
+    return {
         label(QStringLiteral("size:26"), QStringLiteral("H1"), tr("Heading 1"), 12, QFont::Black,
               [] { return QStringLiteral("size:26"); }),
         label(QStringLiteral("size:20"), QStringLiteral("H2"), tr("Heading 2"), 11, QFont::Bold,
@@ -238,7 +252,16 @@ FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
         label(QStringLiteral("size:body"), QStringLiteral("T"), tr("Body text"), 10, QFont::Medium,
               [this] { return bodyTextCommand(m_writingFontSize); }),
     };
-    QList<QWidget*> paragraphs = {
+}
+
+QList<QWidget*> FormatBar::paragraphButtons()
+{
+    auto icon = [this](const QString& symbol, const QString& cmd, const QString& tip) {
+        FormatButton* button = commandButton(cmd, tip, [cmd] { return cmd; });
+        button->setSymbol(symbol, 12);
+        return button;
+    };
+    return {
         icon(QStringLiteral("list.bullet"), QStringLiteral("bullet"), tr("Bullet list")),
         icon(QStringLiteral("list.number"), QStringLiteral("numbered"), tr("Numbered list")),
         icon(QStringLiteral("checklist"), QStringLiteral("checklist"), tr("Checklist")),
@@ -246,6 +269,10 @@ FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
         icon(QStringLiteral("increase.indent"), QStringLiteral("indent"), tr("Indent")),
         icon(QStringLiteral("decrease.indent"), QStringLiteral("outdent"), tr("Outdent")),
     };
+}
+
+QList<QWidget*> FormatBar::designButtons()
+{
     QList<QWidget*> designs;
     for (const auto& [design, name] : fontDesigns()) {
         auto* button = new FormatButton(this);
@@ -267,28 +294,21 @@ FormatBar::FormatBar(bool withSave, QWidget* parent) : QWidget(parent)
         designs.append(button);
     }
 
-    layout->addWidget(makeGroup(sizes, 1, 4));
-    layout->addWidget(makeGroup(paragraphs, 1, 4));
-    layout->addWidget(makeGroup(designs, 2, 3));
-    if (withSave) {
-        auto* row = static_cast<QHBoxLayout*>(layout);
-        row->addStretch(1);
-        m_save = new FormatSaveButton(this);
-        m_save->setObjectName(QStringLiteral("saveButton"));
-        m_save->setEnabled(false);
-        connect(m_save, &QAbstractButton::clicked, this, &FormatBar::requestSave);
-        row->addWidget(m_save);
-        for (const QKeySequence& keys :
-             {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
-            auto* shortcut = new QShortcut(keys, this);
-            shortcut->setContext(Qt::WindowShortcut);
-            connect(shortcut, &QShortcut::activated, this, &FormatBar::requestSave);
-        }
-    } else {
-        // Its height follows its width: a fixed height would hold only the first row.
-        QSizePolicy policy(QSizePolicy::Maximum, QSizePolicy::Preferred);
-        policy.setHeightForWidth(true);
-        setSizePolicy(policy);
+    return designs;
+}
+
+void FormatBar::addSaveButton(QHBoxLayout* row)
+{
+    row->addStretch(1);
+    m_save = new FormatSaveButton(this);
+    m_save->setObjectName(QStringLiteral("saveButton"));
+    m_save->setEnabled(false);
+    connect(m_save, &QAbstractButton::clicked, this, &FormatBar::requestSave);
+    row->addWidget(m_save);
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &FormatBar::requestSave);
     }
 }
 

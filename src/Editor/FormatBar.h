@@ -6,7 +6,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class FormatButton;
+class QHBoxLayout;
 class QShortcut;
 
 /// The "Save" button of the docked format bar: "Save" and its shortcut on the accent colour while
@@ -72,6 +75,16 @@ private:
     bool canSave() const { return m_canSave; }
 
     QWidget* makeGroup(const QList<QWidget*>& buttons, int spacing, int padX);
+    /// A button that sends `send()` when clicked, found as "format:" + `key`.
+    FormatButton* commandButton(const QString& key, const QString& tip, const std::function<QString()>& send);
+    /// H1, H2 and body text.
+    QList<QWidget*> sizeButtons();
+    /// Lists, quote and indentation.
+    QList<QWidget*> paragraphButtons();
+    /// The font design marks; choosing one selects it.
+    QList<QWidget*> designButtons();
+    /// The save button at the row's end, and Ctrl+Return to save.
+    void addSaveButton(QHBoxLayout* row);
     void requestSave();
 
     QString m_fontDesign = QStringLiteral("default");

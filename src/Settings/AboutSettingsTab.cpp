@@ -108,7 +108,18 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(28, 28, 28, 28);
     column->setSpacing(20);
+    column->addLayout(buildHeader(build));
+    column->addWidget(new vsp::Hairline(this));
+    column->addLayout(buildUpdateBox(settings));
+    column->addWidget(new vsp::Hairline(this));
+    column->addLayout(buildStatistics());
+    column->addWidget(new vsp::Hairline(this));
+    column->addLayout(buildFooter());
+    column->addStretch(1);
+}
 
+QLayout* AboutSettingsTab::buildHeader(const QString& build)
+{
     auto* header = new QHBoxLayout;
     header->setSpacing(16);
     header->addWidget(new Logo(52, this));
@@ -118,7 +129,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     name->setFont(vsp::fonts::system(20, QFont::Bold));
     tintText(name, &vsp::Color::vspForeground);
     names->addWidget(name);
-    QLabel* versionLine = plainLabel(tr("Version %1 (%2)").arg(version, build), this);
+    QLabel* versionLine = plainLabel(tr("Version %1 (%2)").arg(m_version, build), this);
     versionLine->setObjectName(QStringLiteral("versionLine"));
     versionLine->setFont(vsp::fonts::monospaced(11));
     tintText(versionLine, &vsp::Color::vspFgMuted);
@@ -129,9 +140,11 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     names->addWidget(tagline);
     header->addLayout(names);
     header->addStretch(1);
-    column->addLayout(header);
-    column->addWidget(new vsp::Hairline(this));
+    return header;
+}
 
+QLayout* AboutSettingsTab::buildUpdateBox(AppSettings& settings)
+{
     auto* updateBox = new QVBoxLayout;
     updateBox->setSpacing(10);
     auto* statusRow = new QHBoxLayout;
@@ -158,10 +171,17 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
                  &AppSettings::autoUpdatesChanged);
     updateBox->addWidget(autoCheck);
     // A copy the package manager installed is updated by it: nothing here would do anything.
-    autoCheck->setVisible(!updater.packageManaged());
-    column->addLayout(updateBox);
-    column->addWidget(new vsp::Hairline(this));
+    autoCheck->setVisible(!m_updater.packageManaged());
 
+    connect(m_updateButton, &QAbstractButton::clicked, this, &AboutSettingsTab::openUpdateSheet);
+    connect(&m_updater, &Updater::phaseChanged, this, &AboutSettingsTab::refreshUpdateBox);
+    connect(&m_updater, &Updater::availableChanged, this, &AboutSettingsTab::refreshUpdateBox);
+    refreshUpdateBox();
+    return updateBox;
+}
+
+QLayout* AboutSettingsTab::buildStatistics()
+{
     auto* stats = new QHBoxLayout;
     stats->setSpacing(0);
     const QString labels[] = {tr("Entries"), tr("Words written"), tr("Day streak 🔥"), tr("Tags")};
@@ -184,9 +204,14 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
         stats->addLayout(tile, 1);
         m_statValues.append(value);
     }
-    column->addLayout(stats);
-    column->addWidget(new vsp::Hairline(this));
+    connect(&m_store, &JournalStore::entriesChanged, this, &AboutSettingsTab::refreshStatistics);
+    connect(&m_store, &JournalStore::isLockedChanged, this, &AboutSettingsTab::refreshStatistics);
+    refreshStatistics();
+    return stats;
+}
 
+QLayout* AboutSettingsTab::buildFooter()
+{
     auto* footer = new QHBoxLayout;
     QLabel* credit = plainLabel(tr("Made with ♥ by the Vesperlog team"), this);
     credit->setFont(vsp::fonts::system(11));
@@ -197,16 +222,7 @@ AboutSettingsTab::AboutSettingsTab(JournalStore& store, AppSettings& settings, U
     note->setFont(vsp::fonts::monospaced(11));
     tintText(note, &vsp::Color::vspFgDim);
     footer->addWidget(note);
-    column->addLayout(footer);
-    column->addStretch(1);
-
-    connect(m_updateButton, &QAbstractButton::clicked, this, &AboutSettingsTab::openUpdateSheet);
-    connect(&updater, &Updater::phaseChanged, this, &AboutSettingsTab::refreshUpdateBox);
-    connect(&updater, &Updater::availableChanged, this, &AboutSettingsTab::refreshUpdateBox);
-    connect(&store, &JournalStore::entriesChanged, this, &AboutSettingsTab::refreshStatistics);
-    connect(&store, &JournalStore::isLockedChanged, this, &AboutSettingsTab::refreshStatistics);
-    refreshUpdateBox();
-    refreshStatistics();
+    return footer;
 }
 
 void AboutSettingsTab::refreshUpdateBox()

@@ -29,6 +29,22 @@ QString shortened(const QString& path)
     return path;
 }
 
+/// Why the last import took nothing in; the printed line alone would leave the user guessing.
+QLabel* importFailureNotice(JournalStore& store, QPushButton* importButton, QWidget* parent)
+{
+    QLabel* importNotice = caption(QString(), parent, 12);
+    importNotice->setObjectName(QStringLiteral("importNotice"));
+    importNotice->setWordWrap(true);
+    importNotice->hide();
+    // Hidden before the import runs (the button's own post comes after this), shown again if it fails.
+    QObject::connect(importButton, &QPushButton::pressed, importNotice, &QWidget::hide);
+    QObject::connect(&store, &JournalStore::importFailed, importNotice, [importNotice](const QString& why) {
+        importNotice->setText(DataSettingsTab::tr("Nothing was imported: %1.").arg(why));
+        importNotice->show();
+    });
+    return importNotice;
+}
+
 } // namespace
 
 QString DataSettingsTab::journalPath()
@@ -80,18 +96,7 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     importLayout->addWidget(importButton);
     importLayout->addStretch(1);
     importSection->addRow(importRow);
-    // Why the last import took nothing in; the printed line alone would leave the user guessing.
-    QLabel* importNotice = caption(QString(), this, 12);
-    importNotice->setObjectName(QStringLiteral("importNotice"));
-    importNotice->setWordWrap(true);
-    importNotice->hide();
-    importSection->addRow(importNotice);
-    // Hidden before the import runs (the button's own post comes after this), shown again if it fails.
-    connect(importButton, &QPushButton::pressed, importNotice, &QWidget::hide);
-    connect(&store, &JournalStore::importFailed, importNotice, [importNotice](const QString& why) {
-        importNotice->setText(tr("Nothing was imported: %1.").arg(why));
-        importNotice->show();
-    });
+    importSection->addRow(importFailureNotice(store, importButton, this));
 
     // A locked journal hands nothing to files and takes nothing in; the application refuses too.
     QLabel* lockedNote = caption(tr("Unlock the journal to export, import or change the backup."), this);
@@ -115,6 +120,12 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     syncLocked();
     connect(&store, &JournalStore::isLockedChanged, this, syncLocked);
 
+    buildStorageSection(page);
+    page->finish();
+}
+
+void DataSettingsTab::buildStorageSection(FormPage* page)
+{
     FormSection* storage = page->addSection(tr("Storage"));
     storage->addRow(caption(tr("Entries are saved locally on this computer in:"), this));
     QLabel* path = plainLabel(journalPath(), this);
@@ -124,5 +135,4 @@ DataSettingsTab::DataSettingsTab(JournalStore& store, AppSettings& settings, QWi
     path->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     tintText(path, [] { return vsp::Color::resolvedAccentText(); });
     storage->addRow(path);
-    page->finish();
 }

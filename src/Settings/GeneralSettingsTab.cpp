@@ -94,22 +94,33 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
     auto* page = new FormPage(this);
     layout->addWidget(page);
 
+    buildEntriesSection(page);
+    buildGoalSection(page);
+    buildReminderSection(page);
+    buildComposerSections(page);
+    FormSection* moodSection = page->addSection(tr("Moods"));
+    moodSection->addRow(new MoodEditorSection(moods, this));
+    page->finish();
+}
+
+void GeneralSettingsTab::buildEntriesSection(FormPage* page)
+{
     FormSection* entries = page->addSection(tr("Entries"));
     QList<std::pair<QString, QString>> types;
     for (const JournalEntry::EntryType type : allEntryTypes()) {
         types.append({entryTypeRawValue(type), entryTypeRawValue(type)});
     }
-    QComboBox* type = choice(types, settings, &AppSettings::defaultEntryType, this);
+    QComboBox* type = choice(types, m_settings, &AppSettings::defaultEntryType, this);
     type->setObjectName(QStringLiteral("entryTypePicker"));
     connect(type, &QComboBox::activated, this,
-            [type, &settings](int index) { settings.setDefaultEntryType(type->itemData(index).toString()); });
-    connect(&settings, &AppSettings::defaultEntryTypeChanged, type,
-            [type, &settings] { syncChoice(type, settings.defaultEntryType()); });
+            [this, type](int index) { m_settings.setDefaultEntryType(type->itemData(index).toString()); });
+    connect(&m_settings, &AppSettings::defaultEntryTypeChanged, type,
+            [this, type] { syncChoice(type, m_settings.defaultEntryType()); });
     entries->addLabelledRow(tr("Default entry type"), type);
 
     QComboBox* sort =
         choice({{tr("Newest first"), QStringLiteral("newest")}, {tr("Oldest first"), QStringLiteral("oldest")}},
-               settings, &AppSettings::sortOrder, this);
+               m_settings, &AppSettings::sortOrder, this);
     sort->setObjectName(QStringLiteral("sortOrderPicker"));
     connect(sort, &QComboBox::activated, this, [this, sort](int index) {
         const QString order = sort->itemData(index).toString();
@@ -118,44 +129,50 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
         m_store.setSortNewestFirst(order == QLatin1String("newest"));
     });
     // The list header's toggle changes the order too: show what the list shows.
-    auto syncSort = [sort, &store] {
-        syncChoice(sort, store.sortNewestFirst() ? QStringLiteral("newest") : QStringLiteral("oldest"));
+    auto syncSort = [this, sort] {
+        syncChoice(sort, m_store.sortNewestFirst() ? QStringLiteral("newest") : QStringLiteral("oldest"));
     };
-    connect(&store, &JournalStore::sortNewestFirstChanged, sort, syncSort);
-    connect(&settings, &AppSettings::sortOrderChanged, sort,
-            [sort, &settings] { syncChoice(sort, settings.sortOrder()); });
+    connect(&m_store, &JournalStore::sortNewestFirstChanged, sort, syncSort);
+    connect(&m_settings, &AppSettings::sortOrderChanged, sort,
+            [this, sort] { syncChoice(sort, m_settings.sortOrder()); });
     entries->addLabelledRow(tr("Sort entries by"), sort);
+}
 
+void GeneralSettingsTab::buildGoalSection(FormPage* page)
+{
     FormSection* goal = page->addSection(tr("Writing goal"));
     auto* stepper = new GoalStepper(this);
-    stepper->setValue(settings.dailyWordGoal());
+    stepper->setValue(m_settings.dailyWordGoal());
     goal->addLabelledRow(tr("Daily word goal"), stepper);
-    QLabel* goalNote = caption(goalCaption(settings.dailyWordGoal()), this);
+    QLabel* goalNote = caption(goalCaption(m_settings.dailyWordGoal()), this);
     goalNote->setObjectName(QStringLiteral("goalCaption"));
     goal->addRow(goalNote);
-    connect(stepper, &QSpinBox::valueChanged, this, [&settings](int words) { settings.setDailyWordGoal(words); });
-    connect(&settings, &AppSettings::dailyWordGoalChanged, this, [stepper, goalNote, &settings] {
-        const int words = settings.dailyWordGoal();
+    connect(stepper, &QSpinBox::valueChanged, this, [this](int words) { m_settings.setDailyWordGoal(words); });
+    connect(&m_settings, &AppSettings::dailyWordGoalChanged, this, [this, stepper, goalNote] {
+        const int words = m_settings.dailyWordGoal();
         goalNote->setText(goalCaption(words));
         const QSignalBlocker block(stepper);
         stepper->setValue(words);
     });
+}
 
+void GeneralSettingsTab::buildReminderSection(FormPage* page)
+{
     FormSection* reminder = page->addSection(tr("Daily reminder"));
     auto* remind = new QCheckBox(tr("Remind me to write daily"));
     remind->setObjectName(QStringLiteral("reminderToggle"));
-    remind->setChecked(settings.dailyReminderEnabled());
+    remind->setChecked(m_settings.dailyReminderEnabled());
     reminder->addRow(remind);
     auto* time = new QTimeEdit(this);
     time->setObjectName(QStringLiteral("reminderTime"));
     time->setDisplayFormat(vsp::shortTimeFormat(QLocale()));
-    time->setTime(QTime(settings.dailyReminderHour(), settings.dailyReminderMinute()));
+    time->setTime(QTime(m_settings.dailyReminderHour(), m_settings.dailyReminderMinute()));
     time->setKeyboardTracking(false);
     QWidget* timeRow = reminder->addLabelledRow(tr("Reminder time"), time);
     QLabel* reminderNote = caption(tr("You'll get a gentle nudge if you haven't opened Vesperlog yet."), this);
     reminder->addRow(reminderNote);
-    auto syncReminder = [remind, time, timeRow, reminderNote, &settings] {
-        const bool on = settings.dailyReminderEnabled();
+    auto syncReminder = [this, remind, time, timeRow, reminderNote] {
+        const bool on = m_settings.dailyReminderEnabled();
         {
             const QSignalBlocker block(remind);
             remind->setChecked(on);
@@ -163,7 +180,7 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
         timeRow->setVisible(on);
         reminderNote->setVisible(on);
         const QSignalBlocker block(time);
-        time->setTime(QTime(settings.dailyReminderHour(), settings.dailyReminderMinute()));
+        time->setTime(QTime(m_settings.dailyReminderHour(), m_settings.dailyReminderMinute()));
     };
     syncReminder();
     connect(remind, &QCheckBox::toggled, this, &GeneralSettingsTab::reminderToggled);
@@ -177,29 +194,28 @@ GeneralSettingsTab::GeneralSettingsTab(JournalStore& store, AppSettings& setting
     });
     for (auto signal : {&AppSettings::dailyReminderEnabledChanged, &AppSettings::dailyReminderHourChanged,
                         &AppSettings::dailyReminderMinuteChanged}) {
-        connect(&settings, signal, this, syncReminder);
+        connect(&m_settings, signal, this, syncReminder);
     }
+}
 
+void GeneralSettingsTab::buildComposerSections(FormPage* page)
+{
     FormSection* composer = page->addSection(tr("Composer"));
-    composer->addRow(bindCheckBox(new QCheckBox(tr("Auto-save draft")), settings, &AppSettings::autoSaveDraft,
+    composer->addRow(bindCheckBox(new QCheckBox(tr("Auto-save draft")), m_settings, &AppSettings::autoSaveDraft,
                                   &AppSettings::setAutoSaveDraft, &AppSettings::autoSaveDraftChanged));
-    composer->addRow(bindCheckBox(new QCheckBox(tr("Show word count")), settings, &AppSettings::showWordCount,
+    composer->addRow(bindCheckBox(new QCheckBox(tr("Show word count")), m_settings, &AppSettings::showWordCount,
                                   &AppSettings::setShowWordCount, &AppSettings::showWordCountChanged));
-    composer->addRow(bindCheckBox(new QCheckBox(tr("Show mood selector")), settings, &AppSettings::showMoodSelector,
+    composer->addRow(bindCheckBox(new QCheckBox(tr("Show mood selector")), m_settings, &AppSettings::showMoodSelector,
                                   &AppSettings::setShowMoodSelector, &AppSettings::showMoodSelectorChanged));
 
     FormSection* context = page->addSection(tr("Context"));
-    context->addRow(bindCheckBox(new QCheckBox(tr("Add weather && location to new entries")), settings,
+    context->addRow(bindCheckBox(new QCheckBox(tr("Add weather && location to new entries")), m_settings,
                                  &AppSettings::captureWeatherLocation, &AppSettings::setCaptureWeatherLocation,
                                  &AppSettings::captureWeatherLocationChanged));
     context->addRow(caption(tr("When on, Vesperlog quietly notes the place and weather as you start an entry. It uses "
                                "your location and a weather service over the network — turn it off to keep entries "
                                "fully offline."),
                             this));
-
-    FormSection* moodSection = page->addSection(tr("Moods"));
-    moodSection->addRow(new MoodEditorSection(moods, this));
-    page->finish();
 }
 
 void GeneralSettingsTab::reminderToggled(bool on)

@@ -510,92 +510,103 @@ void CaptureStage::paintEvent(QPaintEvent*)
     QPainter p(this);
     const qreal o = m_openness->value();
     paintCard(p, Color::vspBackground(), [this, o](QPainter& p) {
-        // The panel strip.
-        const QFont small = fonts::system(9, QFont::Medium);
-        const qreal stripHeight = QFontMetricsF(small).height() + 12;
-        p.fillRect(QRectF(0, 0, width(), stripHeight), Color::vspSurfaceAlt().resolve());
-        const QColor ink = Color::vspFgMuted().resolve();
-        qreal x = width() - 14;
-        p.setFont(small);
-        p.setPen(ink);
-        const qreal clockWidth = QFontMetricsF(small).horizontalAdvance(QStringLiteral("9:41"));
-        x -= clockWidth;
-        p.drawText(QRectF(x, 0, clockWidth + 1, stripHeight), Qt::AlignVCenter, QStringLiteral("9:41"));
-        x -= 10 + 9;
-        symbols::paint(p, u"battery.75", QRectF(x, (stripHeight - 9) / 2, 9, 9), ink);
-        x -= 10 + 9;
-        symbols::paint(p, u"wifi", QRectF(x, (stripHeight - 9) / 2, 9, 9), ink);
-        x -= 10 + 13;
-        const QPointF markCentre(x + 6.5, stripHeight / 2);
-        p.save();
-        p.translate(markCentre);
-        const qreal s = 1 + 0.18 * std::clamp(o, 0.0, 1.0);
-        p.scale(s, s);
-        paintVesperlogBookLogo(p, QPointF(-6.5, -6.5), 13);
-        p.restore();
-
-        // The quick-capture panel under the mark.
-        if (o <= 0.001) {
-            return;
+        const qreal stripHeight = paintPanelStrip(p, o);
+        if (o > 0.001) {
+            paintCapturePanel(p, stripHeight, o);
         }
-        const qreal panelWidth = 250;
-        const QFont head = fonts::system(10, QFont::DemiBold);
-        const QFont idea = fonts::system(11.5);
-        QTextLayout probe(tr("Idea: a page that only shows what I wrote a year ago today."), idea);
-        const qreal ideaHeight = [&] {
-            probe.beginLayout();
-            qreal h = 0;
-            for (QTextLine line = probe.createLine(); line.isValid(); line = probe.createLine()) {
-                line.setLineWidth(panelWidth - 26);
-                h += line.height() + 2.5;
-            }
-            probe.endLayout();
-            return h - 2.5;
-        }();
-        const qreal panelHeight = 13 + QFontMetricsF(head).height() + 8 + ideaHeight + 8 + 26 + 13;
-        const qreal top = stripHeight + 10 * o + (-14) * (1 - o);
-        const QRectF panel(width() / 2 - panelWidth / 2 + 78, top, panelWidth, panelHeight);
-        p.save();
-        p.setOpacity(std::clamp(o, 0.0, 1.0));
-        const qreal scale = 0.94 + 0.06 * o;
-        p.translate(panel.center().x(), panel.top());
-        p.scale(scale, scale);
-        p.translate(-panel.center().x(), -panel.top());
-        // A soft shadow under the panel: rings of faint black, wider and fainter outwards.
-        for (int i = 1; i <= 6; ++i) {
-            bar(p, panel.translated(0, 6).adjusted(-i * 1.5, -i * 1.0, i * 1.5, i * 2.0), QColor(0, 0, 0, 10), 12 + i);
-        }
-        bar(p, panel, Color::vspSurface().resolve(), 12);
-        p.setPen(QPen(Color::vspBorder().resolve(), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
-        qreal y = panel.top() + 13;
-        p.setFont(head);
-        p.setPen(Color::vspFgSubtle().resolve());
-        p.drawText(QPointF(panel.left() + 13, y + QFontMetricsF(head).ascent()), tr("Quick capture"));
-        y += QFontMetricsF(head).height() + 8;
-        wrapped(p, QPointF(panel.left() + 13, y), panelWidth - 26,
-                tr("Idea: a page that only shows what I wrote a year ago today."), idea,
-                Color::vspForeground().resolve(), 2.5);
-        y += ideaHeight + 8;
-        const qreal t =
-            m_levelMotion->state() == QAbstractAnimation::Running ? m_levelMotion->currentValue().toReal() : 1;
-        qreal bx = panel.left() + 13;
-        for (int i = 0; i < kBars; ++i) {
-            const qreal level = m_fromLevels[i] + (m_levels[i] - m_fromLevels[i]) * t;
-            const qreal h = 20 * level + 4;
-            bar(p, QRectF(bx, y + (26 - h) / 2, 3, h), accent(0.75), 1.5);
-            bx += 6;
-        }
-        const QFont meta = fonts::system(9);
-        p.setFont(fonts::monospaced(9));
-        p.setPen(Color::vspFgDim().resolve());
-        p.drawText(QRectF(bx + 3, y, 40, 26), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("0:14"));
-        p.setFont(meta);
-        p.drawText(QRectF(panel.left() + 13, y, panelWidth - 26, 26), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("🌤 18°  ·  Alcalá"));
-        p.restore();
     });
+}
+
+qreal CaptureStage::paintPanelStrip(QPainter& p, qreal o) const
+{
+    const QFont small = fonts::system(9, QFont::Medium);
+    const qreal stripHeight = QFontMetricsF(small).height() + 12;
+    p.fillRect(QRectF(0, 0, width(), stripHeight), Color::vspSurfaceAlt().resolve());
+    const QColor ink = Color::vspFgMuted().resolve();
+    qreal x = width() - 14;
+    p.setFont(small);
+    p.setPen(ink);
+    const qreal clockWidth = QFontMetricsF(small).horizontalAdvance(QStringLiteral("9:41"));
+    x -= clockWidth;
+    p.drawText(QRectF(x, 0, clockWidth + 1, stripHeight), Qt::AlignVCenter, QStringLiteral("9:41"));
+    x -= 10 + 9;
+    symbols::paint(p, u"battery.75", QRectF(x, (stripHeight - 9) / 2, 9, 9), ink);
+    x -= 10 + 9;
+    symbols::paint(p, u"wifi", QRectF(x, (stripHeight - 9) / 2, 9, 9), ink);
+    x -= 10 + 13;
+    const QPointF markCentre(x + 6.5, stripHeight / 2);
+    p.save();
+    p.translate(markCentre);
+    const qreal s = 1 + 0.18 * std::clamp(o, 0.0, 1.0);
+    p.scale(s, s);
+    paintVesperlogBookLogo(p, QPointF(-6.5, -6.5), 13);
+    p.restore();
+    return stripHeight;
+}
+
+void CaptureStage::paintCapturePanel(QPainter& p, qreal stripHeight, qreal o) const
+{
+    const qreal panelWidth = 250;
+    const QFont head = fonts::system(10, QFont::DemiBold);
+    const QFont idea = fonts::system(11.5);
+    QTextLayout probe(tr("Idea: a page that only shows what I wrote a year ago today."), idea);
+    const qreal ideaHeight = [&] {
+        probe.beginLayout();
+        qreal h = 0;
+        for (QTextLine line = probe.createLine(); line.isValid(); line = probe.createLine()) {
+            line.setLineWidth(panelWidth - 26);
+            h += line.height() + 2.5;
+        }
+        probe.endLayout();
+        return h - 2.5;
+    }();
+    const qreal panelHeight = 13 + QFontMetricsF(head).height() + 8 + ideaHeight + 8 + 26 + 13;
+    const qreal top = stripHeight + 10 * o + (-14) * (1 - o);
+    const QRectF panel(width() / 2 - panelWidth / 2 + 78, top, panelWidth, panelHeight);
+    p.save();
+    p.setOpacity(std::clamp(o, 0.0, 1.0));
+    const qreal scale = 0.94 + 0.06 * o;
+    p.translate(panel.center().x(), panel.top());
+    p.scale(scale, scale);
+    p.translate(-panel.center().x(), -panel.top());
+    // A soft shadow under the panel: rings of faint black, wider and fainter outwards.
+    for (int i = 1; i <= 6; ++i) {
+        bar(p, panel.translated(0, 6).adjusted(-i * 1.5, -i * 1.0, i * 1.5, i * 2.0), QColor(0, 0, 0, 10), 12 + i);
+    }
+    bar(p, panel, Color::vspSurface().resolve(), 12);
+    p.setPen(QPen(Color::vspBorder().resolve(), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+    qreal y = panel.top() + 13;
+    p.setFont(head);
+    p.setPen(Color::vspFgSubtle().resolve());
+    p.drawText(QPointF(panel.left() + 13, y + QFontMetricsF(head).ascent()), tr("Quick capture"));
+    y += QFontMetricsF(head).height() + 8;
+    wrapped(p, QPointF(panel.left() + 13, y), panelWidth - 26,
+            tr("Idea: a page that only shows what I wrote a year ago today."), idea, Color::vspForeground().resolve(),
+            2.5);
+    y += ideaHeight + 8;
+    paintRecording(p, QRectF(panel.left() + 13, y, panelWidth - 26, 26));
+    p.restore();
+}
+
+void CaptureStage::paintRecording(QPainter& p, const QRectF& row) const
+{
+    const qreal y = row.top();
+    const qreal t = m_levelMotion->state() == QAbstractAnimation::Running ? m_levelMotion->currentValue().toReal() : 1;
+    qreal bx = row.left();
+    for (int i = 0; i < kBars; ++i) {
+        const qreal level = m_fromLevels[i] + (m_levels[i] - m_fromLevels[i]) * t;
+        const qreal h = 20 * level + 4;
+        bar(p, QRectF(bx, y + (26 - h) / 2, 3, h), accent(0.75), 1.5);
+        bx += 6;
+    }
+    const QFont meta = fonts::system(9);
+    p.setFont(fonts::monospaced(9));
+    p.setPen(Color::vspFgDim().resolve());
+    p.drawText(QRectF(bx + 3, y, 40, 26), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("0:14"));
+    p.setFont(meta);
+    p.drawText(row, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("🌤 18°  ·  Alcalá"));
 }
 
 // --- Privacy ---------------------------------------------------------------------------------------

@@ -152,6 +152,13 @@ protected:
 
 private:
     void setOpen(bool open, qreal response, qreal damping);
+    /// The panel strip with its clock and icons and the mark, which grows as the panel opens; returns
+    /// the strip's height.
+    qreal paintPanelStrip(QPainter& p, qreal o) const;
+    /// The quick-capture panel under the mark, sliding and fading in with the openness `o` (0 … 1).
+    void paintCapturePanel(QPainter& p, qreal stripHeight, qreal o) const;
+    /// The voice note's level bars, its length and the weather on one row 26 pixels high.
+    void paintRecording(QPainter& p, const QRectF& row) const;
 
     bool m_open = false;
     QList<qreal> m_levels;

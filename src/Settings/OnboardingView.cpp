@@ -268,6 +268,13 @@ QWidget* makeStage(int step, const QDate& today, QWidget* parent)
     }
 }
 
+/// A small tracked caption above a group of the last page ("ACCENT").
+QLabel* sectionCaption(QWidget* page, const QString& text)
+{
+    return intro::label(text, vsp::fonts::tracked(vsp::fonts::system(10, QFont::DemiBold), 0.6), Color::vspFgSubtle(),
+                        page);
+}
+
 } // namespace
 
 const QList<OnboardingView::Swatch>& OnboardingView::swatchTable()
@@ -541,20 +548,22 @@ QWidget* OnboardingView::makeFeature(int step)
 
 QWidget* OnboardingView::makeYours()
 {
-    AppSettings& settings = AppSettings::instance();
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(22);
     layout->addWidget(header(page, tr("Make it yours"), tr("Two things, and you can change both later.")));
+    layout->addLayout(makeNameGroup(page));
+    layout->addLayout(makeAccentGroup(page));
+    layout->addWidget(makeReminderRow(page), 0, Qt::AlignHCenter);
+    return page;
+}
 
-    auto caption = [page](const QString& text) {
-        return intro::label(text, vsp::fonts::tracked(vsp::fonts::system(10, QFont::DemiBold), 0.6),
-                            Color::vspFgSubtle(), page);
-    };
+QLayout* OnboardingView::makeNameGroup(QWidget* page)
+{
     auto* name = new QVBoxLayout;
     name->setSpacing(10);
-    name->addWidget(caption(tr("WHAT SHOULD IT CALL YOU")));
+    name->addWidget(sectionCaption(page, tr("WHAT SHOULD IT CALL YOU")));
     m_nameField = new QLineEdit(page);
     m_nameField->setObjectName(QStringLiteral("nameField"));
     m_nameField->setPlaceholderText(tr("Your name"));
@@ -578,11 +587,14 @@ QWidget* OnboardingView::makeYours()
     // Its frame is drawn by the style sheet, which leaves out the platform's focus frame.
     vsp::setFocusRing(field, 12);
     name->addWidget(field, 0, Qt::AlignHCenter);
-    layout->addLayout(name);
+    return name;
+}
 
+QLayout* OnboardingView::makeAccentGroup(QWidget* page)
+{
     auto* accents = new QVBoxLayout;
     accents->setSpacing(12);
-    accents->addWidget(caption(tr("ACCENT")));
+    accents->addWidget(sectionCaption(page, tr("ACCENT")));
     auto* swatches = new QHBoxLayout;
     swatches->setSpacing(6);
     swatches->addStretch(1);
@@ -595,8 +607,12 @@ QWidget* OnboardingView::makeYours()
     }
     swatches->addStretch(1);
     accents->addLayout(swatches);
-    layout->addLayout(accents);
+    return accents;
+}
 
+QWidget* OnboardingView::makeReminderRow(QWidget* page)
+{
+    AppSettings& settings = AppSettings::instance();
     auto* reminder = new QWidget(page);
     reminder->setMaximumWidth(340);
     auto* row = new QHBoxLayout(reminder);
@@ -622,8 +638,7 @@ QWidget* OnboardingView::makeYours()
             [](bool on) { AppSettings::instance().setDailyReminderEnabled(on); });
     toggle->setObjectName(QStringLiteral("reminderSwitch"));
     row->addWidget(toggle);
-    layout->addWidget(reminder, 0, Qt::AlignHCenter);
-    return page;
+    return reminder;
 }
 
 void OnboardingView::showEvent(QShowEvent* event)

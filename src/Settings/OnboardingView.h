@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QVBoxLayout;
 
@@ -73,6 +74,12 @@ private:
     QWidget* makeWelcome();
     QWidget* makeFeature(int step);
     QWidget* makeYours();
+    /// The name field, its border in the accent colour once something is typed.
+    QLayout* makeNameGroup(QWidget* page);
+    /// The accent swatches; a click sets the accent at once.
+    QLayout* makeAccentGroup(QWidget* page);
+    /// The evening reminder's switch, off by default, with the time it would come at.
+    QWidget* makeReminderRow(QWidget* page);
     QWidget* header(QWidget* parent, const QString& headline, const QString& summary);
     QWidget* bullet(QWidget* parent, const QString& symbol, const QString& text);
     void refreshNav();

@@ -7,8 +7,12 @@ class AppSettings;
 class JournalStore;
 class MoodStore;
 class QLabel;
+class QLayout;
 class UpdateButton;
 class Updater;
+namespace vsp::settings {
+class FormPage;
+}
 
 /// The seven tabs of the settings window. Each control shows its AppSettings property (the stored value,
 /// or its default), writes it only when the user changes it, and follows a change made elsewhere (the
@@ -31,6 +35,11 @@ public:
     static QString goalCaption(int words);
 
 private:
+    void buildEntriesSection(vsp::settings::FormPage* page);
+    void buildGoalSection(vsp::settings::FormPage* page);
+    void buildReminderSection(vsp::settings::FormPage* page);
+    /// The composer's switches and the context capture with its privacy note.
+    void buildComposerSections(vsp::settings::FormPage* page);
     void reminderToggled(bool on);
     void reminderTimeEdited();
 
@@ -82,6 +91,10 @@ public:
     static QString journalPath();
     /// The folder of the daily backups, as shown.
     static QString backupFolder();
+
+private:
+    /// Where the journal file lives, in selectable text.
+    void buildStorageSection(vsp::settings::FormPage* page);
 };
 
 /// The app lock switches and the privacy promise. The switches are disabled while the journal is locked.
@@ -111,6 +124,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    /// The logo beside the name, version line and tagline.
+    QLayout* buildHeader(const QString& build);
+    /// The update status, the button that checks or shows the release, and the automatic-check switch.
+    QLayout* buildUpdateBox(AppSettings& settings);
+    /// The four figure tiles (entries, words, streak, tags), refreshed as the journal changes.
+    QLayout* buildStatistics();
+    QLayout* buildFooter();
     void refreshUpdateBox();
     void refreshStatistics();
     void openUpdateSheet();

@@ -45,6 +45,23 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
 {
     setModel(m_model);
     setItemDelegate(m_delegate);
+    setUpLook();
+
+    m_delegate->setMotion(m_motion);
+    connect(m_motion, &EntryListMotion::frame, viewport(), qOverload<>(&QWidget::update));
+    m_delegate->setRepaint([this](const QUuid& id) { repaintRow(id); });
+    m_delegate->setRelayout([this] { relayout(); });
+    followModel();
+    connect(&store, &JournalStore::selectedEntryIDChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, viewport(),
+            qOverload<>(&QWidget::update));
+    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, viewport(),
+            qOverload<>(&QWidget::update));
+    resetHeights();
+}
+
+void EntryListWidget::setUpLook()
+{
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -64,30 +81,32 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     setViewportMargins(0, 8, 0, 8);
+}
 
-    m_delegate->setMotion(m_motion);
-    connect(m_motion, &EntryListMotion::frame, viewport(), qOverload<>(&QWidget::update));
-    m_delegate->setRepaint([this](const QUuid& id) {
-        // A row's selection or hover moving repaints that row alone (with room for its focus ring), and
-        // nothing when it is out of sight: repainting every visible row on each frame of the spring
-        // made a click on a row slow.
-        const int rows = int(m_heights.size());
-        if (id.isNull() || m_model->isRefreshPending() || m_motion->isRunning() || rows != m_model->rowCount()) {
-            viewport()->update();
+void EntryListWidget::repaintRow(const QUuid& id)
+{
+    // A row's selection or hover moving repaints that row alone (with room for its focus ring), and
+    // nothing when it is out of sight: repainting every visible row on each frame of the spring
+    // made a click on a row slow.
+    const int rows = int(m_heights.size());
+    if (id.isNull() || m_model->isRefreshPending() || m_motion->isRunning() || rows != m_model->rowCount()) {
+        viewport()->update();
+        return;
+    }
+    const std::vector<int>& t = tops();
+    const int offset = verticalOffset();
+    for (int r = rowAtContentY(offset); r >= 0 && r < rows && t[size_t(r)] - offset <= viewport()->height(); ++r) {
+        if (m_model->kind(r) == EntryListModel::RowKind::Entry && m_model->entryAt(r)->id == id) {
+            viewport()->update(
+                visualRect(m_model->index(r))
+                    .adjusted(-kRowRepaintMargin, -kRowRepaintMargin, kRowRepaintMargin, kRowRepaintMargin));
             return;
         }
-        const std::vector<int>& t = tops();
-        const int offset = verticalOffset();
-        for (int r = rowAtContentY(offset); r >= 0 && r < rows && t[size_t(r)] - offset <= viewport()->height(); ++r) {
-            if (m_model->kind(r) == EntryListModel::RowKind::Entry && m_model->entryAt(r)->id == id) {
-                viewport()->update(
-                    visualRect(m_model->index(r))
-                        .adjusted(-kRowRepaintMargin, -kRowRepaintMargin, kRowRepaintMargin, kRowRepaintMargin));
-                return;
-            }
-        }
-    });
-    m_delegate->setRelayout([this] { relayout(); });
+    }
+}
+
+void EntryListWidget::followModel()
+{
     // The row heights follow the rows (insertions and data changes arrive through the overrides).
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
         if (first >= 0 && size_t(last) < m_heights.size() && first <= last) {
@@ -127,12 +146,6 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
         m_delegate->setOnThisDayExpanded(m_model->onThisDayExpanded(), true);
         relayout();
     });
-    connect(&store, &JournalStore::selectedEntryIDChanged, viewport(), qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, viewport(),
-            qOverload<>(&QWidget::update));
-    connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, viewport(),
-            qOverload<>(&QWidget::update));
-    resetHeights();
 }
 
 void EntryListWidget::resetHeights()

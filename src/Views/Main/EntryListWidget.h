@@ -89,6 +89,13 @@ private:
         bool fresh = false;
     };
 
+    /// No frame, selection or edit triggers; per-pixel scrolling under a slim transparent scroll bar.
+    void setUpLook();
+    /// Repaints the row of entry `id` when it is in sight; every visible row for a null id or while
+    /// the rows are in motion or being refreshed.
+    void repaintRow(const QUuid& id);
+    /// Keeps the row heights in step with the model's removals, moves, layout changes and refreshes.
+    void followModel();
     void updateHover(const QPoint& pos);
     /// The entry row a navigation key leads to from the selected one; -1 for none or another key.
     int keyTargetRow(int key);

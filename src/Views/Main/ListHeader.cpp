@@ -52,22 +52,34 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
       m_search(makeButton(this, QStringLiteral("magnifyingglass"), 12, 28)),
       m_sort(makeButton(this, QStringLiteral("arrow.down"), 11, 28))
 {
-    m_showSidebar->setObjectName(QStringLiteral("showSidebar"));
-    m_calendar->setObjectName(QStringLiteral("calendarButton"));
-    m_search->setObjectName(QStringLiteral("searchButton"));
-    m_sort->setObjectName(QStringLiteral("sortButton"));
-    m_title->setObjectName(QStringLiteral("listTitle"));
-    m_subtitle->setObjectName(QStringLiteral("listSubtitle"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 12);
     // The gaps are explicit: the show-sidebar button brings its own gap, which grows with it.
     layout->setSpacing(0);
+    setUpSidebarButton();
+    layout->addWidget(m_sidebarSlot, 0, Qt::AlignTop);
+    layout->addLayout(buildTitles(), 1);
+    layout->addSpacing(10);
+    QLayout* buttons = buildButtons();
+    layout->addLayout(buttons);
+    layout->setAlignment(buttons, Qt::AlignTop);
 
+    connect(&store, &JournalStore::navigationChanged, this, &ListHeader::refresh);
+    connect(&store, &JournalStore::sortNewestFirstChanged, this, [this] { refreshSort(true); });
+    connect(&moodStore, &MoodStore::moodsChanged, this, &ListHeader::refresh);
+    connect(&columns, &ColumnVisibilityHolder::visibilityChanged, this, &ListHeader::refresh);
+    m_lastSortNewestFirst = store.sortNewestFirst();
+    refresh();
+    refreshSort(false);
+}
+
+void ListHeader::setUpSidebarButton()
+{
+    m_showSidebar->setObjectName(QStringLiteral("showSidebar"));
     m_showSidebar->setToolTip(tr("Show Sidebar"));
     m_showSidebar->setAccessibleName(tr("Show Sidebar"));
     m_showSidebar->move(0, 0);
     m_sidebarSlot->setFixedHeight(kSidebarButtonSide);
-    layout->addWidget(m_sidebarSlot, 0, Qt::AlignTop);
     connect(m_sidebarPresence, &vsp::SpringValue::valueChanged, this, [this](double v) {
         const bool shown = v > 0.001 || m_sidebarPresence->target() > 0;
         // A button hidden on the spring's last visible step is gone, not left at a trace of presence.
@@ -78,18 +90,32 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     m_showSidebar->setPresence(m_sidebarPresence->value());
     m_sidebarSlot->setFixedWidth(int(std::lround(kSidebarButtonRoom * m_sidebarPresence->value())));
     m_sidebarSlot->setVisible(m_sidebarPresence->value() > 0);
+    connect(m_showSidebar, &QAbstractButton::clicked, this,
+            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
+}
 
+QLayout* ListHeader::buildTitles()
+{
+    m_title->setObjectName(QStringLiteral("listTitle"));
+    m_subtitle->setObjectName(QStringLiteral("listSubtitle"));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(4);
     m_title->setFont(vsp::fonts::tracked(vsp::fonts::system(22, QFont::DemiBold), -0.3));
     m_title->setTextFormat(Qt::PlainText);
     m_subtitle->setFont(vsp::fonts::system(11));
     m_subtitle->setTextFormat(Qt::PlainText);
+    vsp::setThemeColor(m_title, QPalette::WindowText, Color::primaryStyle());
+    vsp::setThemeColor(m_subtitle, QPalette::WindowText, Color::tertiaryStyle());
     titles->addWidget(m_title);
     titles->addWidget(m_subtitle);
-    layout->addLayout(titles, 1);
-    layout->addSpacing(10);
+    return titles;
+}
 
+QLayout* ListHeader::buildButtons()
+{
+    m_calendar->setObjectName(QStringLiteral("calendarButton"));
+    m_search->setObjectName(QStringLiteral("searchButton"));
+    m_sort->setObjectName(QStringLiteral("sortButton"));
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
     m_calendar->setToolTip(tr("Calendar view"));
@@ -99,8 +125,6 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     buttons->addWidget(m_calendar);
     buttons->addWidget(m_search);
     buttons->addWidget(m_sort);
-    layout->addLayout(buttons);
-    layout->setAlignment(buttons, Qt::AlignTop);
 
     // The accent look of the search button comes and goes with the field's spring.
     m_search->setSymbolColor([this] {
@@ -114,21 +138,10 @@ ListHeader::ListHeader(JournalStore& store, MoodStore& moodStore, ColumnVisibili
     });
     connect(m_searchEmphasis, &vsp::SpringValue::valueChanged, m_search, qOverload<>(&QWidget::update));
 
-    connect(m_showSidebar, &QAbstractButton::clicked, this,
-            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::All); });
     connect(m_calendar, &QAbstractButton::clicked, this, [this] { m_store.showCalendarToday(); });
     connect(m_search, &QAbstractButton::clicked, this, &ListHeader::searchToggled);
     connect(m_sort, &QAbstractButton::clicked, this, [this] { m_store.toggleSortOrder(); });
-
-    connect(&store, &JournalStore::navigationChanged, this, &ListHeader::refresh);
-    connect(&store, &JournalStore::sortNewestFirstChanged, this, [this] { refreshSort(true); });
-    connect(&moodStore, &MoodStore::moodsChanged, this, &ListHeader::refresh);
-    connect(&columns, &ColumnVisibilityHolder::visibilityChanged, this, &ListHeader::refresh);
-    vsp::setThemeColor(m_title, QPalette::WindowText, Color::primaryStyle());
-    vsp::setThemeColor(m_subtitle, QPalette::WindowText, Color::tertiaryStyle());
-    m_lastSortNewestFirst = store.sortNewestFirst();
-    refresh();
-    refreshSort(false);
+    return buttons;
 }
 
 QString ListHeader::title() const

@@ -6,6 +6,7 @@ class ColumnVisibilityHolder;
 class JournalStore;
 class MoodStore;
 class QLabel;
+class QLayout;
 namespace vsp {
 class GlassButton;
 class SpringValue;
@@ -48,6 +49,11 @@ Q_SIGNALS:
     void searchToggled();
 
 private:
+    /// The show-sidebar button in its slot, which grows and shrinks with the button's presence.
+    void setUpSidebarButton();
+    QLayout* buildTitles();
+    /// Calendar, search (tinted with the search field's spring) and sort.
+    QLayout* buildButtons();
     void refreshSort(bool animated);
 
     JournalStore& m_store;

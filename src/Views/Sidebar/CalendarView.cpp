@@ -590,21 +590,12 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    // Found by name in tests.
-    m_back->setObjectName(QStringLiteral("backToList"));
-    m_today->setObjectName(QStringLiteral("calendarToday"));
-    m_previous->setObjectName(QStringLiteral("previousMonth"));
-    m_next->setObjectName(QStringLiteral("nextMonth"));
-    m_grid->setObjectName(QStringLiteral("calendarGrid"));
-    m_dayTitle->setObjectName(QStringLiteral("dayTitle"));
-    m_dayCount->setObjectName(QStringLiteral("dayCount"));
-    m_dayList->setObjectName(QStringLiteral("dayList"));
-    m_dayModel->setObjectName(QStringLiteral("dayModel"));
-    m_dayDelegate->setObjectName(QStringLiteral("dayDelegate"));
-    m_writeToday->setObjectName(QStringLiteral("writeToday"));
-    m_title->setObjectName(QStringLiteral("monthTitle"));
+    // Children are found by name in tests.
     layout->addLayout(buildHeader());
 
+    m_grid->setObjectName(QStringLiteral("calendarGrid"));
+    connect(m_grid, &CalendarGrid::dayClicked, this,
+            [this](const QDate& day) { m_store.setSelectedDate(vsp::startOfDay(day)); });
     auto* gridBox = new QVBoxLayout;
     gridBox->setContentsMargins(16, 0, 16, 10);
     gridBox->addWidget(m_grid);
@@ -612,31 +603,10 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
     // The divider is painted between the grid and the day list.
     layout->addSpacing(1);
 
-    auto* dayHeader = new QHBoxLayout;
-    dayHeader->setContentsMargins(18, 14, 18, 6);
-    m_dayTitle->setTextFormat(Qt::PlainText);
-    m_dayTitle->setFont(vsp::fonts::system(12, QFont::DemiBold));
-    m_dayTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    dayHeader->addWidget(m_dayTitle, 1);
-    m_dayCount->setFont(vsp::fonts::monospaced(11));
-    dayHeader->addWidget(m_dayCount);
-    layout->addLayout(dayHeader);
-
+    layout->addLayout(buildDayHeader());
     buildDayPages();
     layout->addWidget(m_dayPages, 1);
 
-    connect(m_back, &QAbstractButton::clicked, this, [this] { m_store.setShowCalendar(false); });
-    connect(m_today, &QAbstractButton::clicked, this, &CalendarView::jumpToToday);
-    connect(m_previous, &QAbstractButton::clicked, this, [this] { changeMonth(-1); });
-    connect(m_next, &QAbstractButton::clicked, this, [this] { changeMonth(1); });
-    connect(m_grid, &CalendarGrid::dayClicked, this,
-            [this](const QDate& day) { m_store.setSelectedDate(vsp::startOfDay(day)); });
-    connect(m_writeToday, &QAbstractButton::clicked, this, [this] {
-        m_store.setRestoreDraftOnCompose(false);
-        if (m_openWindow) {
-            m_openWindow(vsp::composeWindowID());
-        }
-    });
     connect(&store, &JournalStore::entriesChanged, this, &CalendarView::refresh);
     connect(&store, &JournalStore::navigationChanged, this, [this] {
         if (m_store.calendarMonth() != m_shownMonth || m_store.selectedDate() != m_shownDay) {
@@ -650,6 +620,11 @@ CalendarView::CalendarView(JournalStore& store, vsp::OpenWindowAction openWindow
 
 QLayout* CalendarView::buildHeader()
 {
+    m_back->setObjectName(QStringLiteral("backToList"));
+    m_title->setObjectName(QStringLiteral("monthTitle"));
+    m_today->setObjectName(QStringLiteral("calendarToday"));
+    m_previous->setObjectName(QStringLiteral("previousMonth"));
+    m_next->setObjectName(QStringLiteral("nextMonth"));
     auto* header = new QHBoxLayout;
     header->setContentsMargins(18, 18, 18, 14);
     header->setSpacing(10);
@@ -673,11 +648,34 @@ QLayout* CalendarView::buildHeader()
     arrows->addWidget(m_previous);
     arrows->addWidget(m_next);
     header->addLayout(arrows);
+
+    connect(m_back, &QAbstractButton::clicked, this, [this] { m_store.setShowCalendar(false); });
+    connect(m_today, &QAbstractButton::clicked, this, &CalendarView::jumpToToday);
+    connect(m_previous, &QAbstractButton::clicked, this, [this] { changeMonth(-1); });
+    connect(m_next, &QAbstractButton::clicked, this, [this] { changeMonth(1); });
     return header;
+}
+
+QLayout* CalendarView::buildDayHeader()
+{
+    m_dayTitle->setObjectName(QStringLiteral("dayTitle"));
+    m_dayCount->setObjectName(QStringLiteral("dayCount"));
+    auto* dayHeader = new QHBoxLayout;
+    dayHeader->setContentsMargins(18, 14, 18, 6);
+    m_dayTitle->setTextFormat(Qt::PlainText);
+    m_dayTitle->setFont(vsp::fonts::system(12, QFont::DemiBold));
+    m_dayTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    dayHeader->addWidget(m_dayTitle, 1);
+    m_dayCount->setFont(vsp::fonts::monospaced(11));
+    dayHeader->addWidget(m_dayCount);
+    return dayHeader;
 }
 
 void CalendarView::buildDayPages()
 {
+    m_dayList->setObjectName(QStringLiteral("dayList"));
+    m_dayModel->setObjectName(QStringLiteral("dayModel"));
+    m_dayDelegate->setObjectName(QStringLiteral("dayDelegate"));
     m_dayList->setModel(m_dayModel);
     m_dayList->setItemDelegate(m_dayDelegate);
     m_dayList->setFrameShape(QFrame::NoFrame);
@@ -714,6 +712,13 @@ void CalendarView::buildDayPages()
     m_writeToday->setShape(vsp::GlassShape::Capsule, 0);
     m_writeToday->setForeground([](bool) { return Color::resolvedAccentText().resolve(); });
     m_writeToday->setGlass([] { return vsp::Glass::regular().tinted(Color::resolvedAccent(0.16)).makeInteractive(); });
+    m_writeToday->setObjectName(QStringLiteral("writeToday"));
+    connect(m_writeToday, &QAbstractButton::clicked, this, [this] {
+        m_store.setRestoreDraftOnCompose(false);
+        if (m_openWindow) {
+            m_openWindow(vsp::composeWindowID());
+        }
+    });
     empty->addWidget(m_writeToday, 0, Qt::AlignHCenter);
     empty->addStretch(1);
     auto* listPage = new QWidget(m_dayPages);

@@ -178,8 +178,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The constructor's parts: the month header, and the day list with its empty page.
+    // The constructor's parts: the month header, the picked day's title and count, and the day list
+    // with its empty page.
     QLayout* buildHeader();
+    QLayout* buildDayHeader();
     void buildDayPages();
     void refresh();
     void refreshColors();

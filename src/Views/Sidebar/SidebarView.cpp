@@ -82,11 +82,39 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
       m_shield(new QWidget(this)),
       m_launcher(new ComposeLauncherPanel(store, m_openWindow, this))
 {
+    // Found by name in tests.
+    m_header->setObjectName(QStringLiteral("sidebarHeader"));
+    m_stats->setObjectName(QStringLiteral("sidebarStats"));
+    m_launcher->setObjectName(QStringLiteral("composeLauncher"));
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 1, 0);
     layout->setSpacing(0);
     layout->addWidget(m_header);
+    layout->addWidget(buildGroups(), 1);
+    layout->addWidget(m_stats);
+    layout->addWidget(m_footer);
 
+    connect(m_header->hideButton(), &QAbstractButton::clicked, this,
+            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn); });
+    connect(m_header->plusButton(), &QAbstractButton::clicked, this, [this] { setLauncherOpen(!m_launcherOpen); });
+    connect(m_footer, &SidebarFooter::trashRequested, this, [this] { openTrash(); });
+    connect(m_footer, &SidebarFooter::settingsRequested, this, [this] {
+        if (m_openWindow) {
+            m_openWindow(QStringLiteral("settings"));
+        }
+    });
+    buildLauncher();
+
+    connect(&store, &JournalStore::entriesChanged, this, &SidebarView::rebuildGroups);
+    connect(&moodStore, &MoodStore::moodsChanged, this, &SidebarView::rebuildGroups);
+    connect(&store, &JournalStore::navigationChanged, this, &SidebarView::refreshSelection);
+    connect(&store, &JournalStore::tagColorsChanged, m_tagList, qOverload<>(&QWidget::update));
+    rebuildGroups();
+}
+
+QWidget* SidebarView::buildGroups()
+{
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     // Tab stops at the rows inside, which the area scrolls into view; the area is no stop itself.
@@ -97,7 +125,20 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     auto* groups = new QVBoxLayout(m_groups);
     groups->setContentsMargins(0, 4, 0, 16);
     groups->setSpacing(20);
+    groups->addWidget(buildCaptureGroup());
+    groups->addWidget(buildMoodsGroup());
+    groups->addWidget(buildTagsGroup());
+    groups->addStretch(1);
+    scroll->setWidget(m_groups);
+    // setWidget() turns the background on; the column paints its own surface under the rows.
+    m_groups->setAutoFillBackground(false);
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    return scroll;
+}
 
+QWidget* SidebarView::buildCaptureGroup()
+{
     auto* capture = new QWidget(m_groups);
     QVBoxLayout* captureLayout = makeGroup(capture, new SidebarCaption(QStringLiteral("CAPTURE"), capture));
     for (const SectionInfo& info : kSections) {
@@ -111,31 +152,34 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
         captureLayout->addWidget(row);
         m_sectionRows.append(row);
     }
-    groups->addWidget(capture);
+    return capture;
+}
+
+QWidget* SidebarView::buildMoodsGroup()
+{
     m_moodsGroup = new QWidget(m_groups);
     m_moodsCaption = new SidebarCaption(QStringLiteral("MOODS"), m_moodsGroup);
+    m_moodsCaption->setObjectName(QStringLiteral("moodsCaption"));
     m_moodList = new SidebarRowList(SidebarRow::Kind::Mood, m_moodsGroup);
+    m_moodList->setObjectName(QStringLiteral("moodList"));
     makeGroup(m_moodsGroup, m_moodsCaption)->addWidget(m_moodList);
-    groups->addWidget(m_moodsGroup);
+    connect(m_moodList, &SidebarRowList::rowClicked, &m_store, &JournalStore::toggleMoodFilter);
+    return m_moodsGroup;
+}
+
+QWidget* SidebarView::buildTagsGroup()
+{
     m_tagsGroup = new QWidget(m_groups);
     m_tagsCaption = new SidebarCaption(QStringLiteral("TAGS"), m_tagsGroup);
-    m_tagList = new SidebarRowList(SidebarRow::Kind::Tag, m_tagsGroup);
-    makeGroup(m_tagsGroup, m_tagsCaption)->addWidget(m_tagList);
-    // Found by name in tests.
-    m_header->setObjectName(QStringLiteral("sidebarHeader"));
-    m_stats->setObjectName(QStringLiteral("sidebarStats"));
-    m_moodsCaption->setObjectName(QStringLiteral("moodsCaption"));
-    m_moodList->setObjectName(QStringLiteral("moodList"));
     m_tagsCaption->setObjectName(QStringLiteral("tagsCaption"));
+    m_tagList = new SidebarRowList(SidebarRow::Kind::Tag, m_tagsGroup);
     m_tagList->setObjectName(QStringLiteral("tagList"));
-    m_launcher->setObjectName(QStringLiteral("composeLauncher"));
+    makeGroup(m_tagsGroup, m_tagsCaption)->addWidget(m_tagList);
     // Removing the last tag fades the whole group out with its row.
     m_tagsSlot = new TransitionSlot(m_tagsGroup, Transition{1.0, Qt::AlignCenter, false, Qt::Vertical},
                                     vsp::Spring{0.3, 1.0}, m_groups);
-    groups->addWidget(m_tagsSlot);
     // The group asks for less room once removed rows have gone; its slot lays it out again.
     connect(m_tagList, &SidebarRowList::rowsSettled, m_tagsSlot, qOverload<>(&QWidget::updateGeometry));
-    connect(m_moodList, &SidebarRowList::rowClicked, &m_store, &JournalStore::toggleMoodFilter);
     connect(m_tagList, &SidebarRowList::rowClicked, &m_store, &JournalStore::showTag);
     m_tagList->setDotColor([this](const QString& tag) { return vsp::tags::colorOf(tag, m_store.tagColors()); });
     connect(m_tagList, &SidebarRowList::rowContextMenuRequested, this, [this](const QString& tag, const QPoint& at) {
@@ -143,27 +187,12 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(at);
     });
-    groups->addStretch(1);
-    scroll->setWidget(m_groups);
-    // setWidget() turns the background on; the column paints its own surface under the rows.
-    m_groups->setAutoFillBackground(false);
-    scroll->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    layout->addWidget(scroll, 1);
-    layout->addWidget(m_stats);
-    layout->addWidget(m_footer);
+    return m_tagsSlot;
+}
 
-    connect(m_header->hideButton(), &QAbstractButton::clicked, this,
-            [this] { m_columns.setVisibility(ColumnVisibilityHolder::Visibility::DoubleColumn); });
-    connect(m_header->plusButton(), &QAbstractButton::clicked, this, [this] { setLauncherOpen(!m_launcherOpen); });
+void SidebarView::buildLauncher()
+{
     connect(m_launcher, &ComposeLauncherPanel::closeRequested, this, [this] { setLauncherOpen(false); });
-    connect(m_footer, &SidebarFooter::trashRequested, this, [this] { openTrash(); });
-    connect(m_footer, &SidebarFooter::settingsRequested, this, [this] {
-        if (m_openWindow) {
-            m_openWindow(QStringLiteral("settings"));
-        }
-    });
-
     // The transparent layer that catches every click outside the launcher while it is open.
     m_shield->hide();
     m_shield->installEventFilter(this);
@@ -173,12 +202,6 @@ SidebarView::SidebarView(JournalStore& store, MoodStore& moodStore, ColumnVisibi
     m_launcherSlot->setScaleOnRemoval(0.85);
     connect(m_launcher, &ComposeLauncherPanel::entranceMoved, m_launcherSlot, &TransitionSlot::refreshSnapshot);
     connect(m_launcher, &ComposeLauncherPanel::pressedOutside, this, [this] { closeLauncherBeside(); });
-
-    connect(&store, &JournalStore::entriesChanged, this, &SidebarView::rebuildGroups);
-    connect(&moodStore, &MoodStore::moodsChanged, this, &SidebarView::rebuildGroups);
-    connect(&store, &JournalStore::navigationChanged, this, &SidebarView::refreshSelection);
-    connect(&store, &JournalStore::tagColorsChanged, m_tagList, qOverload<>(&QWidget::update));
-    rebuildGroups();
 }
 
 SidebarView::~SidebarView()

@@ -64,6 +64,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// The scrolling column of the capture, moods and tags groups.
+    QWidget* buildGroups();
+    QWidget* buildCaptureGroup();
+    QWidget* buildMoodsGroup();
+    /// The tags group inside the slot that fades it out with its last row.
+    QWidget* buildTagsGroup();
+    /// The hidden launcher, its slot, and the shield that catches presses beside it.
+    void buildLauncher();
     void rebuildGroups();
     void refreshSelection();
     void placeLauncher();
