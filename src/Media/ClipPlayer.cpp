@@ -21,40 +21,33 @@ ClipPlayer::~ClipPlayer()
 
 void ClipPlayer::play()
 {
-    if (m_player) {
-        return;
-    }
-    // GStreamer opens files asynchronously and reports a missing one only later; a file that is not
-    // there is known now, and must not flash the pause symbol.
-    const QFileInfo file(m_path);
-    if (m_path.isEmpty() || !file.isFile() || !file.isReadable()) {
-        return;
-    }
-    // Each play opens the file afresh: the media backend's pipeline, resumed after a pause or played
-    // again from its end, now and then stalls part of the way with the pause symbol left showing.
-    m_player = new QMediaPlayer(this);
-    m_output = new QAudioOutput(m_player);
-    m_player->setAudioOutput(m_output);
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::EndOfMedia) {
-            finished();
-        } else if (status == QMediaPlayer::InvalidMedia) {
-            dropPlayer();
-        } else if (m_seeking && status == QMediaPlayer::BufferedMedia) {
-            m_seeking = false;
-            m_player->setPosition(m_resumeAt);
-            m_output->setMuted(false);
+    if (!m_player) {
+        // GStreamer opens files asynchronously and reports a missing one only later; a file that is not
+        // there is known now, and must not flash the pause symbol.
+        const QFileInfo file(m_path);
+        if (m_path.isEmpty() || !file.isFile() || !file.isReadable()) {
+            return;
         }
-    });
-    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString&) {
-        if (error != QMediaPlayer::NoError) {
-            dropPlayer();
-        }
-    });
-    m_player->setSource(QUrl::fromLocalFile(m_path));
-    // A fresh player seeks only once it plays: silent until it is where the sound paused.
-    m_seeking = m_resumeAt > 0;
-    m_output->setMuted(m_seeking);
+        m_player = new QMediaPlayer(this);
+        m_output = new QAudioOutput(m_player);
+        m_player->setAudioOutput(m_output);
+        connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+            if (status == QMediaPlayer::EndOfMedia) {
+                finished();
+            } else if (status == QMediaPlayer::InvalidMedia) {
+                dropPlayer();
+            }
+        });
+        connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString&) {
+            if (error != QMediaPlayer::NoError) {
+                dropPlayer();
+            }
+        });
+        m_player->setSource(QUrl::fromLocalFile(m_path));
+    }
+    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia) {
+        m_player->setPosition(0);
+    }
     m_player->play();
     if (!m_player) {
         return;
@@ -65,17 +58,18 @@ void ClipPlayer::play()
 
 void ClipPlayer::pause()
 {
-    if (m_player && !m_seeking) {
+    if (m_player) {
+        m_player->pause();
         // The position moved on since the last tick: the bar stops where the sound stopped.
         tick();
-        m_resumeAt = m_player->position();
     }
-    dropPlayer();
+    m_ticks.stop();
+    setPlaying(false);
 }
 
 void ClipPlayer::tick()
 {
-    if (!m_player || m_seeking) {
+    if (!m_player) {
         return;
     }
     const qint64 duration = m_player->duration();
@@ -87,17 +81,15 @@ void ClipPlayer::tick()
 
 void ClipPlayer::finished()
 {
-    dropPlayer();
-    m_resumeAt = 0;
+    m_ticks.stop();
+    setPlaying(false);
     setProgress(0);
 }
 
 void ClipPlayer::dropPlayer()
 {
-    // The next play() opens the file afresh (after a pause, the end, or an unplayable file that may
-    // since have been mended).
+    // An unplayable file: as if play() had never been pressed, so the next press tries again.
     m_ticks.stop();
-    m_seeking = false;
     if (m_player) {
         m_player->disconnect(this);
         m_player->deleteLater();

@@ -8,7 +8,7 @@
 class QAudioOutput;
 class QMediaPlayer;
 
-/// Plays one audio file: opened on each play(), resumed where it paused, back to the start at the
+/// Plays one audio file: opened on the first play(), resumed where it paused, back to the start at the
 /// end. A file that cannot be opened (missing, unreadable, not audio) plays nothing, prints nothing and
 /// is tried again on the next play(). GUI thread only.
 class ClipPlayer final : public QObject {
@@ -45,10 +45,6 @@ private:
     QPointer<QMediaPlayer> m_player;
     QAudioOutput* m_output = nullptr;
     QTimer m_ticks;
-    /// Where the next play() starts, in milliseconds: where the sound paused.
-    qint64 m_resumeAt = 0;
-    /// A fresh player seeks to m_resumeAt once its file is open, then plays.
-    bool m_seeking = false;
     bool m_isPlaying = false;
     double m_progress = 0;
 };

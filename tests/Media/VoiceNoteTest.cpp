@@ -666,23 +666,6 @@ void VoiceNoteTest::player_missingFile_staysIdleAndSilent()
     QVERIFY(!row.removeButton());
 }
 
-void VoiceNoteTest::player_playedAgainFromItsEnd_stopsAtTheEnd()
-{
-    REQUIRE_SOUND_SERVER();
-    // Each play after the end, also with pause pressed as the sound ended, falls back to the play
-    // symbol when the sound ends again (the backend's own replay from the end stalled now and then).
-    const QString tone = m_recordings.filePath(QStringLiteral("short.wav"));
-    QVERIFY(vsp::test::writeTone(tone, 0.4));
-    ClipPlayer player(tone);
-    for (int round = 0; round < 4; ++round) {
-        player.play();
-        QVERIFY(player.isPlaying());
-        QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 10'000);
-        QCOMPARE(player.progress(), 0.0);
-        player.pause();
-    }
-}
-
 void VoiceNoteTest::clipsView_keepsRowsOfRemainingClips()
 {
     const QUuid entry = vsp::newUuid();

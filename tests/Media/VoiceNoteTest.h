@@ -44,7 +44,6 @@ private Q_SLOTS:
     void quitting_whileRecording_keepsNoFile();
 
     void player_missingFile_staysIdleAndSilent();
-    void player_playedAgainFromItsEnd_stopsAtTheEnd();
     void clipsView_keepsRowsOfRemainingClips();
 
     void transcriber_speech_containsItsWords();
