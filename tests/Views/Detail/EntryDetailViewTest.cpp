@@ -140,7 +140,7 @@ JournalEntry makeEntry(const QString& title, const QString& body, const QStringL
 
 /// A main window over a stored journal of two entries, A selected; the detail as the app has it.
 struct Journal {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     MainWindow window{store, moods, {}};
     JournalEntry a;

@@ -33,7 +33,7 @@ constexpr int kSettle = 5000;
 
 /// The list column, 340 by 800, showing entries A (newest) to D of today in the Today section.
 struct Column {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     ColumnVisibilityHolder columns;
     EntryListView view{store, moods, columns, {}};

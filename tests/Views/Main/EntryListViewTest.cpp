@@ -49,7 +49,7 @@ QStringList names(const char* commaSeparated)
 
 /// The list column on its own, 340 by 800, with a journal of entries A (newest) to D in Journal.
 struct Column {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     MoodStore moods;
     ColumnVisibilityHolder columns;
     QStringList opened;

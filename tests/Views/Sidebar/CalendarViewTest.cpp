@@ -28,7 +28,7 @@ using viewfixtures::localMoment;
 namespace {
 
 struct Calendar {
-    JournalStore store;
+    JournalStore store{fixtures::fixtureClock().function()};
     QStringList opened;
     std::unique_ptr<CalendarView> view;
 
