@@ -367,7 +367,7 @@ void JournalStore::requestWrite()
                                         [&](const TrashedEntry& t) { return vsp::trashKey(t) == key; });
         if (!listed) {
             snapshot.trash.append(record);
-            snapshot.trashCarriesRestored = true;
+            snapshot.restoredGenerations.append(generation);
         }
     }
     snapshot.entriesPath = m_entriesTarget;

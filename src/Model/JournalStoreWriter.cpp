@@ -6,6 +6,8 @@
 
 #include <malloc.h>
 
+#include <algorithm>
+
 namespace vsp {
 
 JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
@@ -20,21 +22,23 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         }
     };
 
+    const QList<TrashedEntry> trash = trashToWrite(snapshot);
     if (snapshot.writeTrash) {
         result.trashAttempted = true;
         QString error = snapshot.trashBlock;
         if (error.isEmpty()) {
             std::vector<StoredPlacement> placements;
-            const Encoded encoded = encodeTrash(snapshot.trash, &placements);
+            const Encoded encoded = encodeTrash(trash, &placements);
             error = encoded.error;
             if (encoded.ok() && writeFileAtomically(snapshot.trashPath, encoded.bytes, &error)) {
                 placeStoredBytes(snapshot.trashPath, placements);
                 m_trashOnDisk.clear();
-                for (const TrashedEntry& r : snapshot.trash) {
+                for (const TrashedEntry& r : trash) {
                     m_trashOnDisk.insert(trashKey(r));
                 }
                 result.trashWritten = true;
-                result.trashCarriedRestored = snapshot.trashCarriesRestored;
+                result.trashCarriedRestored =
+                    trash.size() > snapshot.trash.size() - snapshot.restoredGenerations.size();
             }
         }
         if (!result.trashWritten) {
@@ -51,7 +55,7 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
     result.entriesAttempted = true;
     EntryList kept;
     QSet<QUuid> live;
-    for (const TrashedEntry& r : snapshot.trash) {
+    for (const TrashedEntry& r : trash) {
         if (m_trashOnDisk.contains(trashKey(r))) {
             continue;
         }
@@ -88,6 +92,7 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
             saved = writeFileAtomically(snapshot.entriesPath, produce, &error);
         }
         if (saved) {
+            m_entriesWrittenGeneration = std::max(m_entriesWrittenGeneration, snapshot.entriesGeneration);
             m_entriesFile.written(snapshot.entriesPath);
             // The rich text is read from the new file from now on, and the old one is let go of.
             placeStoredBytes(snapshot.entriesPath, placements);
@@ -99,6 +104,20 @@ JournalWriteResult JournalFileWriter::write(const JournalSnapshot& snapshot)
         failed(QStringLiteral("save"), error);
     }
     return result;
+}
+
+QList<TrashedEntry> JournalFileWriter::trashToWrite(const JournalSnapshot& snapshot) const
+{
+    // A snapshot taken before the result of an earlier write came back may still carry a record its
+    // entry left the trash with, though that write already put the entry in entries.json.
+    const qsizetype firstRestored = snapshot.trash.size() - snapshot.restoredGenerations.size();
+    QList<TrashedEntry> trash = snapshot.trash;
+    for (qsizetype i = snapshot.restoredGenerations.size() - 1; i >= 0; --i) {
+        if (snapshot.restoredGenerations[i] <= m_entriesWrittenGeneration) {
+            trash.removeAt(firstRestored + i);
+        }
+    }
+    return trash;
 }
 
 BackgroundJournalWriter::BackgroundJournalWriter(JournalFileWriter& files, std::function<void()> resultReady)

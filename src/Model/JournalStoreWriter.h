@@ -40,8 +40,9 @@ struct JournalSnapshot {
     EntryList entries;
     /// The trash records in store order, followed by the restored ones entries.json may not hold yet.
     QList<TrashedEntry> trash;
-    /// `trash` ends with restored records.
-    bool trashCarriesRestored = false;
+    /// For each restored record `trash` ends with, in order: the change to entries.json that holds its
+    /// entry again.
+    QList<quint64> restoredGenerations;
     /// The files to replace (symbolic links already resolved at launch).
     QString entriesPath;
     QString trashPath;
@@ -77,7 +78,13 @@ public:
     JournalWriteResult write(const JournalSnapshot& snapshot);
 
 private:
+    /// The records of `snapshot.trash` to write: restored ones whose entry entries.json already holds
+    /// are left out, or trash.json would keep them after the store let go of them.
+    QList<TrashedEntry> trashToWrite(const JournalSnapshot& snapshot) const;
+
     QSet<TrashKey> m_trashOnDisk;
+    /// The store's count of changes to entries.json when it was last written.
+    quint64 m_entriesWrittenGeneration = 0;
     /// entries.json holds entries that are in the trash (kept there while trash.json could not be written).
     bool m_entriesHoldTrashed = false;
     /// entries.json as last written, entry by entry.

@@ -8,6 +8,7 @@
 #include "Model/FileIO.h"
 #include "Model/JournalStore.h"
 #include "Model/JournalStoreLock.h"
+#include "Model/JournalStoreWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -464,6 +465,39 @@ void JournalStoreSaveTest::backgroundWriting_writesTodaysBytes()
         // Closed at once, trash.json may still hold the restored record: the next launch keeps both.
         QCOMPARE(readFile(trashPath()), trash);
     }
+}
+
+void JournalStoreSaveTest::restoredRecord_leavesTrashOnceEntriesHoldIt_data()
+{
+    QTest::addColumn<bool>("entriesWrittenFirst");
+    QTest::newRow("entries.json not written yet") << false;
+    // A snapshot taken before the result of the write that put the entry back came in.
+    QTest::newRow("entries.json already holds it") << true;
+}
+
+void JournalStoreSaveTest::restoredRecord_leavesTrashOnceEntriesHoldIt()
+{
+    QFETCH(bool, entriesWrittenFirst);
+    const TrashedEntry record{entry(QStringLiteral("back")), fixtureNow()};
+    vsp::JournalFileWriter files;
+    QVERIFY(QDir().mkpath(fixtures::storeFolder()));
+    vsp::JournalSnapshot snapshot;
+    snapshot.entriesPath = entriesPath();
+    snapshot.trashPath = trashPath();
+    snapshot.entries = {record.entry};
+    snapshot.entriesGeneration = 1;
+    if (entriesWrittenFirst) {
+        snapshot.writeEntries = true;
+        QVERIFY(files.write(snapshot).entriesWritten);
+    }
+    snapshot.writeTrash = true;
+    snapshot.trash = {record};
+    snapshot.restoredGenerations = {1};
+    const vsp::JournalWriteResult result = files.write(snapshot);
+    QVERIFY(result.trashWritten);
+    QCOMPARE(result.trashCarriedRestored, !entriesWrittenFirst);
+    QCOMPARE(readFile(trashPath()),
+             vsp::encodeTrash(entriesWrittenFirst ? QList<TrashedEntry>{} : QList<TrashedEntry>{record}).bytes);
 }
 
 namespace {

@@ -28,6 +28,8 @@ private Q_SLOTS:
     void backgroundWriting_writesTodaysBytes_data();
     void backgroundWriting_writesTodaysBytes();
     void backgroundWriting_reportsFailureThroughEventLoop();
+    void restoredRecord_leavesTrashOnceEntriesHoldIt_data();
+    void restoredRecord_leavesTrashOnceEntriesHoldIt();
     void killedDuringSave_losesNothingReportedSaved();
     void richText_isReadFromTheFileAcrossSaves_data();
     void richText_isReadFromTheFileAcrossSaves();
