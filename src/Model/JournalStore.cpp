@@ -142,9 +142,11 @@ bool JournalStore::waitForSaves(int timeoutMs)
     for (;;) {
         const qint64 left = deadline.isForever() ? -1 : deadline.remainingTime();
         const bool idle = m_writer->waitUntilIdle(int(left));
+        // Taking in a result may ask for one more write (see applyWriteResult()), whose result may ask
+        // for another: done once taking them in asks for nothing.
+        const quint64 handedOver = m_writesHandedOver;
         takeWriteResults();
-        // Taking in a result may ask for one more write (see applyWriteResult()).
-        if (idle && m_writer->waitUntilIdle(0)) {
+        if (idle && m_writesHandedOver == handedOver && !m_writeDeferred) {
             return true;
         }
         if (!idle || deadline.hasExpired()) {
@@ -375,6 +377,7 @@ void JournalStore::requestWrite()
     snapshot.entriesBlock = m_entriesSaveBlock;
     snapshot.trashBlock = m_trashSaveBlock;
     if (m_writer) {
+        ++m_writesHandedOver;
         m_writer->submit(std::move(snapshot));
         return;
     }

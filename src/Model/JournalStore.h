@@ -480,6 +480,8 @@ private:
     std::unique_ptr<vsp::BackgroundJournalWriter> m_writer;
     /// Changes wait for the write under way to finish before they are handed to the writer.
     bool m_writeDeferred = false;
+    /// Snapshots handed to the writer so far.
+    quint64 m_writesHandedOver = 0;
     QString m_damagedJournalCopy;
     QString m_damagedTrashCopy;
     bool m_loadedCleanly = true;
