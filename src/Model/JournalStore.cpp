@@ -662,7 +662,7 @@ void JournalStore::addEntry(const JournalEntry& given)
     m_entries.prepend(entry);
     noteEntriesStep({EntriesStep::Kind::Inserted, 0});
     countUses(entry, 1);
-    forgetStreakFrom(entry.date);
+    followStreak(entry.date, 1);
     m_selectedEntryID = entry.id;
     m_selectedSection = NavSection::Today;
     m_selectedTag.reset();
@@ -684,8 +684,8 @@ void JournalStore::updateEntry(const JournalEntry& given)
     const JournalEntry entry = sanitized(given, m_entries[i].date);
     countUses(m_entries[i], -1);
     if (m_entries[i].date != entry.date) {
-        // Either day may be inside the counted streak: the later one decides whether the memo holds.
-        forgetStreakFrom(std::max(m_entries[i].date, entry.date));
+        followStreak(m_entries[i].date, -1);
+        followStreak(entry.date, 1);
     }
     m_entries.replace(i, entry);
     noteEntriesStep({EntriesStep::Kind::Changed, i});
@@ -722,7 +722,7 @@ void JournalStore::deleteEntry(const JournalEntry& given)
             }
             noteEntriesStep({EntriesStep::Kind::Removed, position});
             countUses(e, -1);
-            forgetStreakFrom(e.date);
+            followStreak(e.date, -1);
             return true;
         });
         Q_EMIT entriesChanged();

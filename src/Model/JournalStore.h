@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class ClockTimer;
 class FileChooser;
@@ -517,26 +518,34 @@ private:
         std::optional<QList<TagCount>> sortedTags;
     };
     mutable std::optional<UseCounts> m_useCounts;
-    /// The non-archived entries of one local day, kept up to date with the uses.
+    /// Today's non-archived entries and the words of all of today's entries, kept up to date with the
+    /// uses for the local day they were counted on.
     struct DayCount {
         QDate day;
         int count = 0;
+        int words = 0;
     };
     mutable std::optional<DayCount> m_todayCount;
+    /// The counts for today, counted afresh when absent or of another day.
+    const DayCount& todayCounts() const;
     const UseCounts& useCounts() const;
     /// Adds (`sign` 1) or takes away (-1) the entry's uses and its place in today's count; nothing while
     /// the counts are absent.
     void countUses(const JournalEntry& entry, int sign);
-    /// The last streak, for the day it was found on. Entries dated before `horizon` (the start of the
-    /// day that ended it) cannot change it: only a change of entries dated at or after it forgets it.
+    /// The last streak, for the day it was found on, with the number of entries on each of its days
+    /// (`perDay[k]` for `k` days before `day`). Entries dated before `horizon` (the start of the day
+    /// that ended it) cannot change it. Each change follows it: an entry that comes or goes on a day of
+    /// the streak changes that day's count, and a day left without entries ends the streak there; only
+    /// an entry on the day that ended it (which may join older days) makes it counted again.
     struct StreakMemo {
         QDate day;
         int streak = 0;
         double horizon = 0;
+        std::vector<int> perDay;
     };
     mutable std::optional<StreakMemo> m_streakMemo;
-    /// An entry dated `date` came or went.
-    void forgetStreakFrom(double date);
+    /// An entry dated `date` came (`sign` 1) or went (-1).
+    void followStreak(double date, int sign);
     /// Records one step of a change of the entries, or (without one) a change whose steps are not known.
     void noteEntriesStep(EntriesStep step);
     void noteEntriesReplaced();

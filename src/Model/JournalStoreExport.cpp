@@ -175,7 +175,7 @@ void JournalStore::importEntries()
     }
     for (const JournalEntry& e : std::as_const(added)) {
         countUses(e, 1);
-        forgetStreakFrom(e.date);
+        followStreak(e.date, 1);
     }
     m_entries.append(added);
     sortEntries(true);

@@ -1,7 +1,7 @@
 // The read-only queries of the store: the filtered list, On This Day, tags, statistics and calendar.
 // Each is worked out afresh from the entries on every call, except that a search remembers its matches
-// so the next keystroke can narrow them, and the uses of tags and moods are counted once and then kept
-// up to date by every change.
+// so the next keystroke can narrow them, and the uses of tags and moods, today's counts and the streak
+// are counted once and then kept up to date by every change.
 
 #include "Model/Dates.h"
 #include "Model/JournalSearchIndex.h"
@@ -376,8 +376,9 @@ const JournalStore::UseCounts& JournalStore::useCounts() const
 
 void JournalStore::countUses(const JournalEntry& entry, int sign)
 {
-    if (m_todayCount && !entry.isArchived && vsp::dayRange(m_todayCount->day).contains(entry.date)) {
-        m_todayCount->count += sign;
+    if (m_todayCount && vsp::dayRange(m_todayCount->day).contains(entry.date)) {
+        m_todayCount->count += entry.isArchived ? 0 : sign;
+        m_todayCount->words += sign * entry.wordCount();
     }
     if (!m_useCounts || entry.isArchived) {
         return;
@@ -433,18 +434,27 @@ std::optional<QList<JournalStore::EntriesStep>> JournalStore::entriesStepsSince(
     return m_steps.mid(qsizetype(version - m_stepsFrom));
 }
 
-int JournalStore::todayCount() const
+const JournalStore::DayCount& JournalStore::todayCounts() const
 {
-    // Counted once a day; every change adjusts the count for the entries it touches (countUses).
+    // Counted once a day; every change adjusts the counts for the entries it touches (countUses).
     const QDate now = today();
     if (!m_todayCount || m_todayCount->day != now) {
         const vsp::DayRange day = vsp::dayRange(now);
-        m_todayCount =
-            DayCount{now, int(std::count_if(m_entries.cbegin(), m_entries.cend(), [&](const JournalEntry& e) {
-                         return !e.isArchived && day.contains(e.date);
-                     }))};
+        DayCount counts{now};
+        for (const JournalEntry& e : m_entries) {
+            if (day.contains(e.date)) {
+                counts.count += e.isArchived ? 0 : 1;
+                counts.words += e.wordCount();
+            }
+        }
+        m_todayCount = counts;
     }
-    return m_todayCount->count;
+    return *m_todayCount;
+}
+
+int JournalStore::todayCount() const
+{
+    return todayCounts().count;
 }
 
 int JournalStore::count(const QString& mood) const
@@ -466,6 +476,7 @@ int JournalStore::currentStreak() const
     // Sorted dates let each day be tested with one binary search instead of converting every entry to a
     // calendar day. Only the recent days are sorted: the window grows only while the streak fills it.
     std::vector<double> dates;
+    std::vector<int> perDay;
     int streak = 0;
     double start = 0;
     for (qint64 window = 64;; window *= 8) {
@@ -482,6 +493,7 @@ int JournalStore::currentStreak() const
         }
         std::sort(dates.begin(), dates.end());
         streak = 0;
+        perDay.clear();
         QDate day = currentDay;
         double end = vsp::startOfDay(day.addDays(1));
         start = end;
@@ -492,6 +504,7 @@ int JournalStore::currentStreak() const
                 break;
             }
             ++streak;
+            perDay.push_back(int(std::lower_bound(it, dates.cend(), end) - it));
             end = start;
             day = day.addDays(-1);
         }
@@ -503,14 +516,35 @@ int JournalStore::currentStreak() const
             break;
         }
     }
-    m_streakMemo = StreakMemo{currentDay, streak, start};
+    m_streakMemo = StreakMemo{currentDay, streak, start, std::move(perDay)};
     return streak;
 }
 
-void JournalStore::forgetStreakFrom(double date)
+void JournalStore::followStreak(double date, int sign)
 {
-    if (m_streakMemo && date >= m_streakMemo->horizon) {
-        m_streakMemo.reset();
+    if (!m_streakMemo || date < m_streakMemo->horizon) {
+        return;
+    }
+    StreakMemo& memo = *m_streakMemo;
+    const QDate day = vsp::localDate(date);
+    const qint64 back = day.daysTo(memo.day);
+    if (back < 0 || back > memo.streak) {
+        // A later day than the memo's, or one before the day that ended the streak.
+        return;
+    }
+    if (back == memo.streak) {
+        // The day that ended the streak: an entry there may join it to the days before.
+        if (sign > 0) {
+            m_streakMemo.reset();
+        }
+        return;
+    }
+    int& count = memo.perDay[size_t(back)];
+    count += sign;
+    if (count <= 0) {
+        memo.streak = int(back);
+        memo.perDay.resize(size_t(back));
+        memo.horizon = vsp::startOfDay(day);
     }
 }
 
@@ -525,14 +559,7 @@ int JournalStore::totalWordCount() const
 
 int JournalStore::todayWordCount() const
 {
-    const vsp::DayRange day = vsp::dayRange(today());
-    int total = 0;
-    for (const JournalEntry& e : m_entries) {
-        if (day.contains(e.date)) {
-            total += e.wordCount();
-        }
-    }
-    return total;
+    return todayCounts().words;
 }
 
 QList<JournalEntry> JournalStore::entriesOn(double date) const

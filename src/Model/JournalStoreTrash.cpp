@@ -61,7 +61,7 @@ void JournalStore::restoreFromTrash(const TrashedEntry& item)
     Q_EMIT trashedEntriesChanged();
     m_entries.append(entry);
     countUses(entry, 1);
-    forgetStreakFrom(entry.date);
+    followStreak(entry.date, 1);
     sortEntries(m_sortNewestFirst);
     Q_EMIT entriesChanged();
     scheduleReminder(entry);

@@ -504,8 +504,9 @@ void JournalStoreQueriesTest::allTags_countsExactNamesInCodePointOrder()
 void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount_data()
 {
     QTest::addColumn<QString>("change");
-    for (const char* change : {"add", "retag", "new mood", "archive", "unarchive", "delete", "delete tag", "restore",
-                               "import", "redate: the streak breaks"}) {
+    for (const char* change :
+         {"add", "add today", "retag", "new mood", "archive", "unarchive", "delete", "delete: the streak breaks",
+          "delete tag", "restore", "import: the streak joins older days", "redate: the streak breaks"}) {
         QTest::newRow(change) << QString::fromLatin1(change);
     }
 }
@@ -540,10 +541,11 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
         for (const QString& mood : {QStringLiteral("🌿"), QStringLiteral("⚡")}) {
             result << QStringLiteral("%1=%2").arg(mood).arg(s.count(mood));
         }
-        result << QStringLiteral("moods=%1 streak=%2 today=%3")
+        result << QStringLiteral("moods=%1 streak=%2 today=%3 words=%4")
                       .arg(s.hasMoodEntries())
                       .arg(s.currentStreak())
-                      .arg(s.todayCount());
+                      .arg(s.todayCount())
+                      .arg(s.todayWordCount());
         return result;
     };
     const QStringList before = counts(store);
@@ -554,6 +556,8 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
         added.tags = {QStringLiteral("work"), QStringLiteral("work")};
         added.mood = QStringLiteral("⚡");
         store.addEntry(added);
+    } else if (change == u"add today") {
+        store.addEntry(entry(QStringLiteral("one more today"), localMoment(0, 11)));
     } else if (change == u"retag") {
         changed.tags = {QStringLiteral("play")};
         store.updateEntry(changed);
@@ -566,13 +570,15 @@ void JournalStoreQueriesTest::countsAndStreak_afterChange_equalAFullCount()
         store.toggleArchive(stored(1));
     } else if (change == u"delete") {
         store.deleteEntry(changed);
+    } else if (change.startsWith(u"delete: ")) {
+        store.deleteEntry(stored(2));
     } else if (change == u"delete tag") {
         store.deleteTag(QStringLiteral("work"));
     } else if (change == u"restore") {
         store.deleteEntry(changed);
         counts(store);
         store.restoreFromTrash(store.trashedEntries().first());
-    } else if (change == u"import") {
+    } else if (change.startsWith(u"import")) {
         vsp::test::FixedFileChooser chooser;
         chooser.importPath = exported;
         store.setFileChooser(&chooser);
