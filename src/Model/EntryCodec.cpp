@@ -23,6 +23,7 @@
 #include <malloc.h>
 #include <memory>
 #include <mutex>
+#include <span>
 
 namespace vsp {
 
@@ -384,10 +385,18 @@ struct RichTextSource {
     }
 };
 
+/// Short texts that repeat across entries (tags, mood, font, weather), each held once: read into one
+/// table by every batch a loading thread reads, so the entries of a whole journal share them.
+using SharedTexts = QHash<QByteArray, QString>;
+
 class EntryReader {
 public:
-    explicit EntryReader(DateEncoding dates, RichTextSource* richText = nullptr) : m_dates(dates), m_richText(richText)
+    explicit EntryReader(DateEncoding dates, RichTextSource* richText = nullptr, SharedTexts* shared = nullptr)
+        : m_dates(dates),
+          m_richText(richText),
+          m_shared(shared ? *shared : m_ownShared)
     { }
+    Q_DISABLE_COPY_MOVE(EntryReader)
 
     bool read(element value, JournalEntry& out, QString& error);
 
@@ -416,7 +425,8 @@ private:
 
     DateEncoding m_dates;
     RichTextSource* m_richText;
-    QHash<QByteArray, QString> m_shared;
+    SharedTexts m_ownShared;
+    SharedTexts& m_shared;
 };
 
 QString EntryReader::shared(std::string_view text)
@@ -812,6 +822,38 @@ Encoded encodeTrash(const QList<TrashedEntry>& records, std::vector<StoredPlacem
 
 namespace {
 
+/// Moves the strings that `texts` point at into one buffer they share (as FoldedText::shareBuffer does
+/// for folded texts): each reads and compares as before, and one that is changed detaches first.
+void shareBuffer(std::span<QString* const> texts)
+{
+    qsizetype total = 0;
+    for (const QString* text : texts) {
+        if (!text->isEmpty()) {
+            total += text->size() + 1;
+        }
+    }
+    if (total == 0) {
+        return;
+    }
+    QString buffer(total, Qt::Uninitialized);
+    char16_t* const base = reinterpret_cast<char16_t*>(buffer.data());
+    qsizetype at = 0;
+    for (QString* text : texts) {
+        const qsizetype n = text->size();
+        if (n == 0) {
+            continue;
+        }
+        std::memcpy(base + at, text->utf16(), size_t(n) * sizeof(char16_t));
+        // Followed by a zero, as every QString's own text is.
+        base[at + n] = u'\0';
+        QString slice = buffer;
+        slice.data_ptr().ptr = base + at;
+        slice.data_ptr().size = n;
+        *text = std::move(slice);
+        at += n + 1;
+    }
+}
+
 // Reads a JSON array whole: each element through `readItem`, which returns an error text (empty on
 // success). The first failing element fails the list.
 template <typename T, typename ReadItem>
@@ -845,16 +887,31 @@ Decoded<QList<T>> decodeList(simdjson::dom::parser& parser, const QByteArray& js
 namespace {
 
 Decoded<QList<JournalEntry>> decodeEntries(simdjson::dom::parser& parser, const QByteArray& json, DateEncoding dates,
-                                           RichTextSource* richText = nullptr)
+                                           RichTextSource* richText = nullptr, SharedTexts* shared = nullptr)
 {
-    EntryReader reader(dates, richText);
-    return decodeList<JournalEntry>(parser, json, "entries", [&](element item, int index, JournalEntry& entry) {
+    EntryReader reader(dates, richText, shared);
+    auto decoded = decodeList<JournalEntry>(parser, json, "entries", [&](element item, int index, JournalEntry& entry) {
         QString error;
         if (!reader.read(item, entry, error)) {
             return QStringLiteral("entry %1: %2").arg(index).arg(error);
         }
         return QString();
     });
+    if (decoded.ok()) {
+        // Titles and bodies stay for as long as the entries: one buffer of each for the batch rather than
+        // one allocation per entry.
+        std::vector<FoldedText*> bodies;
+        std::vector<QString*> titles;
+        bodies.reserve(size_t(decoded.value->size()));
+        titles.reserve(size_t(decoded.value->size()));
+        for (JournalEntry& e : *decoded.value) {
+            bodies.push_back(&e.body);
+            titles.push_back(&e.title);
+        }
+        FoldedText::shareBuffer(bodies);
+        shareBuffer(titles);
+    }
+    return decoded;
 }
 
 } // namespace
@@ -1045,16 +1102,21 @@ Decoded<EntryList> decodeEntries(QIODevice& device, DateEncoding dates, qsizetyp
     const int inFlight = std::clamp(QThread::idealThreadCount() - 1, 2, 4);
     // One parser per batch in flight, reused: making one per batch left dozens of them alive at once,
     // and parsers kept by the threads held megabytes for the rest of the run. These go with the load.
+    // Each keeps the short texts its batches read, so equal ones share one string across batches.
+    struct Worker {
+        simdjson::dom::parser parser;
+        SharedTexts shared;
+    };
     struct Parsers {
         std::mutex lock;
-        std::vector<std::unique_ptr<simdjson::dom::parser>> idle;
+        std::vector<std::unique_ptr<Worker>> idle;
     };
     const auto parsers = std::make_shared<Parsers>();
     const auto submit = [&](QByteArray text, qint64 fileOffset) {
         auto promise = std::make_shared<std::promise<Decoded<QList<JournalEntry>>>>();
         pending.push_back({promise->get_future()});
         auto parse = [promise, parsers, text = std::move(text), dates, richTextFile, fileOffset]() mutable {
-            std::unique_ptr<simdjson::dom::parser> parser;
+            std::unique_ptr<Worker> parser;
             {
                 const std::lock_guard hold(parsers->lock);
                 if (!parsers->idle.empty()) {
@@ -1063,10 +1125,11 @@ Decoded<EntryList> decodeEntries(QIODevice& device, DateEncoding dates, qsizetyp
                 }
             }
             if (!parser) {
-                parser = std::make_unique<simdjson::dom::parser>();
+                parser = std::make_unique<Worker>();
             }
             RichTextSource richText{richTextFile, fileOffset, std::string_view(text.constData(), size_t(text.size()))};
-            auto decoded = decodeEntries(*parser, text, dates, richTextFile ? &richText : nullptr);
+            auto decoded =
+                decodeEntries(parser->parser, text, dates, richTextFile ? &richText : nullptr, &parser->shared);
             richText = {};
             text = QByteArray();
             {

@@ -277,6 +277,38 @@ FoldedText FoldedText::fromUtf8(std::string_view utf8)
     return text;
 }
 
+void FoldedText::shareBuffer(std::span<FoldedText* const> texts)
+{
+    qsizetype total = 0;
+    for (const FoldedText* text : texts) {
+        if (!text->m_data.isEmpty()) {
+            total += text->m_data.size() + 1;
+        }
+    }
+    if (total == 0) {
+        return;
+    }
+    QByteArray buffer(total, Qt::Uninitialized);
+    char* const base = buffer.data();
+    qsizetype at = 0;
+    for (FoldedText* text : texts) {
+        const qsizetype n = text->m_data.size();
+        if (n == 0) {
+            continue;
+        }
+        std::memcpy(base + at, text->m_data.constData(), size_t(n));
+        // Followed by a zero byte, as every QByteArray's own bytes are.
+        base[at + n] = '\0';
+        // A copy holds one more reference to the buffer; narrowed to this text's bytes, it reads, compares
+        // and copies as a QByteArray of its own, and one that changes it detaches first as any copy does.
+        QByteArray slice = buffer;
+        slice.data_ptr().ptr = base + at;
+        slice.data_ptr().size = n;
+        text->m_data = std::move(slice);
+        at += n + 1;
+    }
+}
+
 qsizetype FoldedText::size() const
 {
     return m_data.isEmpty() ? 0 : qsizetype(readHeader(m_data, 0));

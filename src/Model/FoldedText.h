@@ -7,6 +7,7 @@
 #include <QStringBuilder>
 #include <QStringView>
 
+#include <span>
 #include <string_view>
 
 /// Folds text for case-insensitive containment tests, as UTF-8.
@@ -37,6 +38,11 @@ public:
     /// The text of the UTF-8 in `utf8` (which need not be valid: invalid bytes read as QString::fromUtf8
     /// reads them), folded straight from it.
     static FoldedText fromUtf8(std::string_view utf8);
+    /// Moves the texts that `texts` point at into one buffer they share, as texts kept together for long
+    /// (a journal's bodies) want: one allocation for all rather than one each. Each reads, compares and
+    /// hashes as before and gets a new identity(); one given a new text leaves the buffer, which is freed
+    /// with the last of its texts (until then it keeps the bytes of those that left).
+    static void shareBuffer(std::span<FoldedText* const> texts);
 
     QString toString() const;
     operator QString() const { return toString(); }

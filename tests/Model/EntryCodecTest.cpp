@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -775,4 +776,21 @@ void EntryCodecTest::foldedText_givesBackTheText()
         QVERIFY(FoldedText(text).identity() != folded.identity());
         QVERIFY(FoldedText(text) == folded);
     }
+    // In one buffer with its neighbours, as a loaded journal keeps its bodies, it reads, compares and
+    // hashes as alone; its search text ends where its own does; a neighbour given a new text leaves it be.
+    FoldedText before(QStringLiteral("Ab")), shared = folded, after(QStringLiteral("CD"));
+    const std::array<FoldedText*, 3> texts = {&before, &shared, &after};
+    FoldedText::shareBuffer(texts);
+    QCOMPARE(shared.toString(), text);
+    QCOMPARE(shared.left(3), text.left(3));
+    QCOMPARE(shared.folded().toByteArray(), foldForSearch(text));
+    QVERIFY(shared == folded);
+    QCOMPARE(qHash(shared), qHash(folded));
+    QCOMPARE(before.toString(), QStringLiteral("Ab"));
+    QCOMPARE(after.folded().toByteArray(), QByteArray("cd"));
+    QCOMPARE(shared.identity() == folded.identity(), text.isEmpty());
+    after = FoldedText(QStringLiteral("Ef"));
+    before.clear();
+    QCOMPARE(shared.toString(), text);
+    QCOMPARE(after.toString(), QStringLiteral("Ef"));
 }
