@@ -171,12 +171,13 @@ public:
             m_starts.insert(r + 1, m_starts.at(r) + kRun);
         }
     }
-    /// Removes the entries `pred` holds for, asked of each entry once, in order.
+    /// Removes the entries `pred` holds for, asked of each entry from place `from` on once, in order
+    /// (the entries before `from` stay).
     template <typename Predicate>
-    qsizetype removeIf(Predicate pred)
+    qsizetype removeIf(Predicate pred, qsizetype from = 0)
     {
         std::vector<qsizetype> gone;
-        for (qsizetype i = 0; i < size(); ++i) {
+        for (qsizetype i = std::max(from, qsizetype(0)); i < size(); ++i) {
             if (pred(at(i))) {
                 gone.push_back(i);
             }

@@ -710,30 +710,41 @@ void JournalStore::deleteEntry(const JournalEntry& given)
     // good, must not bring the entry back as a record.
     if (live) {
         m_trashedEntries.prepend(TrashedEntry{sanitized(entry, m_entries[index].date), now()});
-        Q_EMIT trashedEntriesChanged();
+        // Positions as they stand before each removal: every earlier one has gone by then. No entry
+        // before `index` has this id.
+        qsizetype position = index;
+        m_entries.removeIf(
+            [&](const JournalEntry& e) {
+                if (e.id != entry.id) {
+                    ++position;
+                    return false;
+                }
+                noteEntriesStep({EntriesStep::Kind::Removed, position});
+                countUses(e, -1);
+                followStreak(e.date, -1);
+                return true;
+            },
+            index);
     }
-    if (live) {
-        // Positions as they stand before each removal: every earlier one has gone by then.
-        qsizetype position = 0;
-        m_entries.removeIf([&](const JournalEntry& e) {
-            if (e.id != entry.id) {
-                ++position;
-                return false;
-            }
-            noteEntriesStep({EntriesStep::Kind::Removed, position});
-            countUses(e, -1);
-            followStreak(e.date, -1);
-            return true;
-        });
-        Q_EMIT entriesChanged();
-    }
-    if (m_pinnedIDs.remove(entry.id)) {
-        Q_EMIT pinnedIDsChanged();
-    }
-    if (m_selectedEntryID == entry.id) {
+    const bool unpinned = m_pinnedIDs.remove(entry.id);
+    const bool selectionMoves = m_selectedEntryID == entry.id;
+    if (selectionMoves) {
         // Only the first place is needed: the list itself would copy every entry listed.
         const QList<qsizetype> remaining = filteredEntryIndices();
-        setSelectedEntryID(remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(m_entries[remaining.first()].id));
+        m_selectedEntryID = remaining.isEmpty() ? std::nullopt : std::optional<QUuid>(m_entries[remaining.first()].id);
+    }
+    // Announced once the entry, the pins and the selection all stand as they end: a view that follows
+    // the entries never sees the selection pointing at an entry that has gone (the detail would leave
+    // for its empty page and come back).
+    if (live) {
+        Q_EMIT trashedEntriesChanged();
+        Q_EMIT entriesChanged();
+    }
+    if (unpinned) {
+        Q_EMIT pinnedIDsChanged();
+    }
+    if (selectionMoves && m_selectedEntryID != entry.id) {
+        Q_EMIT selectedEntryIDChanged();
     }
     // The trash is written first: a crash between the two writes leaves the entry in both files, never
     // in neither.

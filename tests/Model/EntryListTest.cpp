@@ -71,6 +71,24 @@ void EntryListTest::changes_leaveEarlierCopiesAsTheyWere_data()
         l.insert(run, numbered(-9));
         t.insert(run, QStringLiteral("-9"));
     });
+    QTest::newRow("remove from a place on") << int(2 * run) << Change([run](EntryList& l, QStringList& t) {
+        // Entries before the place are never asked about, even those the predicate would take.
+        int asked = 0;
+        const auto odd = [](const QString& title) { return title.toInt() % 2 == 1; };
+        QCOMPARE(l.removeIf(
+                     [&](const JournalEntry& e) {
+                         ++asked;
+                         return odd(e.title);
+                     },
+                     run + 1),
+                 run / 2);
+        QCOMPARE(qsizetype(asked), run - 1);
+        for (qsizetype i = t.size() - 1; i > run; --i) {
+            if (odd(t[i])) {
+                t.removeAt(i);
+            }
+        }
+    });
     QTest::newRow("sort") << int(2 * run + 10) << Change([](EntryList& l, QStringList& t) {
         l.stableSort([](const JournalEntry& a, const JournalEntry& b) { return a.date > b.date; });
         std::reverse(t.begin(), t.end());

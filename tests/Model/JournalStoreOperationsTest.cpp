@@ -359,7 +359,13 @@ void JournalStoreOperationsTest::deleteEntry_selectsFirstOfCurrentList()
     JournalStore store(fixtures::fixtureClock().function());
     store.setSelectedSection(NavSection::Favorites);
     store.setSelectedEntryID(fav1.id);
+    // Views that follow the entries find the selection moved on already: it never names a removed entry.
+    QList<std::optional<QUuid>> selectedAtChange;
+    const QMetaObject::Connection noted =
+        connect(&store, &JournalStore::entriesChanged, this, [&] { selectedAtChange << store.selectedEntryID(); });
     store.deleteEntry(fav1);
+    disconnect(noted);
+    QCOMPARE(selectedAtChange, (QList<std::optional<QUuid>>{fav2.id}));
     QCOMPARE(store.selectedEntryID(), std::optional(fav2.id));
 
     // Deleting an entry that is not selected leaves the selection alone.
