@@ -118,6 +118,31 @@ QList<JournalEntry> entriesAt(const EntryList& entries, const QList<qsizetype>& 
     return result;
 }
 
+/// `positions` without place `p`, and every later place one lower: one pass, and when the list is
+/// shared (the list's rows hold the same positions) one copy rather than a copy and then the passes.
+QList<qsizetype> removedAndRenumbered(QList<qsizetype> positions, qsizetype p)
+{
+    const auto renumber = [p](qsizetype at) { return at - (at > p ? 1 : 0); };
+    if (positions.isDetached()) {
+        qsizetype* out = positions.data();
+        for (const qsizetype at : std::as_const(positions)) {
+            if (at != p) {
+                *out++ = renumber(at);
+            }
+        }
+        positions.resize(out - positions.constData());
+        return positions;
+    }
+    QList<qsizetype> result;
+    result.reserve(positions.size());
+    for (const qsizetype at : std::as_const(positions)) {
+        if (at != p) {
+            result.append(renumber(at));
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 QList<qsizetype> JournalStore::filteredEntryIndices() const
@@ -237,11 +262,8 @@ void JournalStore::followSteps(FilterMemo& memo, const QList<EntriesStep>& steps
             break;
         case EntriesStep::Kind::Removed: {
             const auto gone = [p](qsizetype at) { return at == p; };
-            positions.removeIf(gone);
+            positions = removedAndRenumbered(std::move(positions), p);
             touched.erase(std::remove_if(touched.begin(), touched.end(), gone), touched.end());
-            for (qsizetype& at : positions) {
-                at -= at > p ? 1 : 0;
-            }
             for (qsizetype& at : touched) {
                 at -= at > p ? 1 : 0;
             }
