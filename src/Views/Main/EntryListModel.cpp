@@ -425,18 +425,33 @@ bool EntryListModel::followStep(const EntryList& source, const JournalStore::Ent
     m_sourceVersion = m_store.entriesVersion();
     m_filtered = filtered;
     m_entryCount = int(filtered.size());
+    if (oldRow >= 0 && newRow < 0) {
+        beginRemoveRows(QModelIndex(), oldRow, oldRow);
+        // Renumbered and closed up in one pass (views may picture the leaving row until now).
+        // (A changed entry the filter lets go of moves no place.)
+        const qint32 shift = step.kind == Kind::Removed ? 1 : 0;
+        Row* const rowsAt = m_rows.data();
+        const qsizetype n = m_rows.size();
+        for (qsizetype r = 0, out = 0; r < n; ++r) {
+            if (r == oldRow) {
+                continue;
+            }
+            Row row = rowsAt[r];
+            if (row.entry && row.position > p) {
+                row.position -= shift;
+            }
+            rowsAt[out++] = row;
+        }
+        m_rows.resize(n - 1);
+        endRemoveRows();
+        return true;
+    }
     if (step.kind != Kind::Changed) {
         for (Row& row : m_rows) {
             if (row.entry) {
-                row.position = placeAfter(row.position);
+                row.position = qint32(placeAfter(row.position));
             }
         }
-    }
-    if (oldRow >= 0 && newRow < 0) {
-        beginRemoveRows(QModelIndex(), oldRow, oldRow);
-        m_rows.remove(oldRow);
-        endRemoveRows();
-        return true;
     }
     if (newRow < 0) {
         return true;

@@ -35,7 +35,7 @@ class EntryListModel final : public QAbstractListModel {
     Q_DISABLE_COPY_MOVE(EntryListModel)
 
 public:
-    enum class RowKind { Caption, Entry, OnThisDay };
+    enum class RowKind : quint8 { Caption, Entry, OnThisDay };
 
     /// Data roles: the row's kind (int of RowKind), the entry's id (QUuid), whether it sits in the pinned
     /// group (bool), and the caption text. Qt::DisplayRole gives the caption or the entry's title.
@@ -104,13 +104,22 @@ Q_SIGNALS:
     void onThisDayExpandedChanged();
 
 private:
+    /// 16 bytes: at 50,000 rows every pass over the rows (a removal renumbers them all) reads half as
+    /// much memory as with the fields in declaration order.
     struct Row {
-        RowKind kind;
+        Row() = default;
+        Row(RowKind kind, const JournalEntry* entry, bool pinned, qsizetype position = -1)
+            : entry(entry),
+              position(qint32(position)),
+              kind(kind),
+              pinned(pinned)
+        { }
         /// The entry shown (in the shared copy of the store's list); null for captions and the block.
-        const JournalEntry* entry;
-        bool pinned;
+        const JournalEntry* entry = nullptr;
         /// The entry's place in that list; -1 for captions and the block.
-        qsizetype position = -1;
+        qint32 position = -1;
+        RowKind kind = RowKind::Entry;
+        bool pinned = false;
     };
 
     void scheduleRefresh();

@@ -234,6 +234,9 @@ void EntryListModelTest::storeChange_announcesRowSignals_data()
     QTest::newRow("favourite: its row changes") << "favourite B" << names("A,B,C,D") << QList<int>{0, 0, 0, 1, 0};
     QTest::newRow("archived: its row leaves") << "archive B" << names("A,C,D") << QList<int>{0, 1, 0, 0, 0};
     QTest::newRow("redated: its row moves") << "redate A" << names("B,C,D,A") << QList<int>{0, 0, 1, 1, 0};
+    // A removal renumbers the places of the rows that stay: the next change finds its row by place.
+    QTest::newRow("deleted, then another favourite: two refreshes")
+        << "delete A; favourite D" << names("B,C,D") << QList<int>{0, 1, 0, 1, 0};
     QTest::newRow("several steps: one refresh")
         << "favourite B, delete C, edit D" << names("A,B,D") << QList<int>{0, 1, 0, 1, 0};
     QTest::newRow("sort reversed: rows move") << "reverse" << names("D,C,B,A") << QList<int>{0, 0, 3, 0, 0};
@@ -249,6 +252,8 @@ void EntryListModelTest::storeChange_announcesRowSignals_data()
         << "redate A" << names("PINNED,C*,ENTRIES,B,D,A") << QList<int>{0, 0, 1, 1, 0};
     QTest::newRow("pinned C; pinned entry archived: the group leaves")
         << "archive C" << names("A,B,D") << QList<int>{0, 1, 0, 0, 0};
+    QTest::newRow("pinned C; deleted, then another favourite: two refreshes")
+        << "delete A; favourite D" << names("PINNED,C*,ENTRIES,B,D") << QList<int>{0, 1, 0, 1, 0};
     QTest::newRow("pinned A,B,C; last other archived: its caption leaves")
         << "archive D" << names("PINNED,A*,B*,C*") << QList<int>{0, 1, 0, 0, 0};
 }
@@ -288,6 +293,10 @@ void EntryListModelTest::storeChange_announcesRowSignals()
         store.setEntries(entries);
     } else if (change == u"delete C") {
         store.deleteEntry(byTitle(QStringLiteral("C")));
+    } else if (change == u"delete A; favourite D") {
+        store.deleteEntry(byTitle(QStringLiteral("A")));
+        model.refresh();
+        store.toggleFavorite(byTitle(QStringLiteral("D")));
     } else if (change == u"favourite B") {
         store.toggleFavorite(byTitle(QStringLiteral("B")));
     } else if (change.startsWith(u"archive ")) {
