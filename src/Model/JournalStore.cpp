@@ -750,7 +750,10 @@ void JournalStore::deleteEntry(const JournalEntry& given)
     // in neither.
     saveTrash();
     save();
-    savePinned();
+    // The settings file is written on this thread: only when the pins did change.
+    if (unpinned) {
+        savePinned();
+    }
 }
 
 void JournalStore::duplicateEntry(const JournalEntry& source)

@@ -374,6 +374,8 @@ void JournalStoreOperationsTest::deleteEntry_selectsFirstOfCurrentList()
 
     store.deleteEntry(fav2);
     QVERIFY(!store.selectedEntryID());
+    // No entry was pinned: the settings file, written on the GUI thread, was left alone.
+    QVERIFY(!UserDefaults::instance().contains(QStringLiteral("pinnedIDs")));
 }
 
 void JournalStoreOperationsTest::deleteEntry_twice_addsOneTrashRecord()
