@@ -446,8 +446,29 @@ QColor EntryRow::dateColor(bool selected)
     return selected ? vsp::withContrast(tertiary, {selectedRowColor()}) : tertiary;
 }
 
+QPointF EntryRow::dateOrigin(const QRectF& rect, const Options& options, bool pinned)
+{
+    const qreal padV = options.compactListView ? kCompactVerticalPadding : kVerticalPadding;
+    const QFontMetricsF dateMetrics(dateFont());
+    const qreal markMid = rect.top() + padV + metrics().markLine / 2;
+    const qreal x = rect.left() + kHorizontalPadding + (pinned ? 8 + kSpacing : 0);
+    return {x, markMid - dateMetrics.height() / 2 + dateMetrics.ascent()};
+}
+
+void EntryRow::paintDate(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
+                         bool pinned, double now, bool selected)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(dateFont());
+    p.setPen(dateColor(selected));
+    p.drawText(dateOrigin(rect, options, pinned), dateLabel(entry.date, now));
+    p.restore();
+}
+
 void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry& entry, const Options& options,
-                            bool pinned, double now, bool selected)
+                            bool pinned, double now, bool selected, DatePart datePart)
 {
     const Metrics& m = metrics();
     p.save();
@@ -469,9 +490,11 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
     }
     const QString date = dateLabel(entry.date, now);
     const QFontMetricsF dateMetrics(dateFont());
-    p.setFont(dateFont());
-    p.setPen(dateColor(selected));
-    p.drawText(QPointF(x, markMid - dateMetrics.height() / 2 + dateMetrics.ascent()), date);
+    if (datePart == DatePart::Included) {
+        p.setFont(dateFont());
+        p.setPen(dateColor(selected));
+        p.drawText(QPointF(x, markMid - dateMetrics.height() / 2 + dateMetrics.ascent()), date);
+    }
     x += dateMetrics.horizontalAdvance(date) + kSpacing;
     if (entry.mood) {
         const QFontMetricsF moodMetrics(moodFont());

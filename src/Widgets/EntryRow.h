@@ -73,10 +73,18 @@ public:
                       const PaintState& state);
     /// The row's glass, tinted by the selection and hover state.
     static void paintBackground(QPainter& painter, const QRectF& rect, const PaintState& state);
-    /// Marks, title, preview and tags: everything that does not move with the selection or the pointer,
-    /// so lists may keep it as a picture.
+    /// Whether paintContent draws the date, or leaves its place empty for paintDate.
+    enum class DatePart { Included, Left };
+    /// Marks, title, preview and tags: everything that does not move with the pointer, so lists may keep
+    /// it as a picture. Only the date's colour follows the selection: a list that keeps the rest apart
+    /// from the selection leaves the date out and draws it with paintDate.
     static void paintContent(QPainter& painter, const QRectF& rect, const JournalEntry& entry, const Options& options,
-                             bool pinned, double now, bool selected = false);
+                             bool pinned, double now, bool selected = false, DatePart datePart = DatePart::Included);
+    /// The date mark alone, where and as paintContent draws it.
+    static void paintDate(QPainter& painter, const QRectF& rect, const JournalEntry& entry, const Options& options,
+                          bool pinned, double now, bool selected);
+    /// Where the date's baseline starts in a row filling `rect`.
+    static QPointF dateOrigin(const QRectF& rect, const Options& options, bool pinned);
     /// The colour of the date on the top line: the tertiary style, and on the selected row's accent
     /// glass (in the current appearance and accent) a shade of it that keeps 4.5:1 there.
     static QColor dateColor(bool selected);

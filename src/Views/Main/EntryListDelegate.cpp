@@ -217,7 +217,10 @@ void EntryListDelegate::paintRow(QPainter* painter, const QStyleOptionViewItem& 
     } else {
         EntryRow::paintBackground(*painter, rect, state);
     }
-    painter->drawPixmap(rect.topLeft(), contentPixmap(*entry, rect, state.pinned, state.selection > 0.5, dpr));
+    const ContentKey key = contentKey(*entry, rect.size().toSize(), state.pinned, dpr);
+    painter->drawPixmap(rect.topLeft(), contentPixmap(key, *entry));
+    const DatePicture date = datePicture(key, *entry, state.selection > 0.5);
+    painter->drawPixmap(rect.topLeft() + date.at, date.picture);
     EntryRow::paintSelectionDot(*painter, rect, m_options, state.selection);
 }
 
@@ -338,10 +341,9 @@ QPixmap EntryListDelegate::restingBackground(const QSize& size, qreal devicePixe
     return result;
 }
 
-QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, bool selected,
-                                         qreal devicePixelRatio) const
+EntryListDelegate::ContentKey EntryListDelegate::contentKey(const JournalEntry& entry, const QSize& size, bool pinned,
+                                                            qreal devicePixelRatio) const
 {
-    const QSize size = rect.size().toSize();
     ContentKey key;
     key.id = entry.id;
     key.contentHash = qHashMulti(0, entry.title, entry.body.left(1000), entry.tags, entry.mood.value_or(QString()),
@@ -350,25 +352,69 @@ QPixmap EntryListDelegate::contentPixmap(const JournalEntry& entry, const QRectF
     // The date label and the bell depend on today.
     key.day = m_store.today().toJulianDay();
     key.flags = (pinned ? 1 : 0) | (m_options.showEntryPreviews ? 2 : 0) | (m_options.compactListView ? 4 : 0)
-                | (AppearanceManager::instance().isDark() ? 8 : 0) | (selected ? 16 : 0);
+                | (AppearanceManager::instance().isDark() ? 8 : 0);
     key.devicePixelRatio = devicePixelRatio;
     key.accent = AppSettings::instance().accentColorPreset();
+    return key;
+}
+
+QPixmap EntryListDelegate::contentPixmap(const ContentKey& key, const JournalEntry& entry) const
+{
     if (const QPixmap* cached = m_contentCache.object(key)) {
         return *cached;
     }
+    const QSize size = key.size;
+    const qreal devicePixelRatio = key.devicePixelRatio;
     QImage image((QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
                  QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
-        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, pinned, m_store.now(),
-                               selected);
+        // The date is left out: its colour follows the selection, and a click must not draw the rest of
+        // the row (its title, preview and tags shaped again) for it.
+        EntryRow::paintContent(p, QRectF(QPointF(0, 0), QSizeF(size)), entry, m_options, (key.flags & 1) != 0,
+                               m_store.now(), false, EntryRow::DatePart::Left);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     const QPixmap result = *pixmap;
     m_contentCache.insert(key, pixmap,
                           int(std::max<qint64>(1, qint64(size.width()) * size.height() * 4 * devicePixelRatio
                                                       * devicePixelRatio / 1024)));
+    return result;
+}
+
+EntryListDelegate::DatePicture EntryListDelegate::datePicture(const ContentKey& contentKey, const JournalEntry& entry,
+                                                              bool selected) const
+{
+    ContentKey key = contentKey;
+    key.flags |= selected ? 16 : 0;
+    if (const DatePicture* cached = m_dateCache.object(key)) {
+        return *cached;
+    }
+    const bool pinned = (key.flags & 1) != 0;
+    const QRectF row(QPointF(0, 0), QSizeF(key.size));
+    const QPointF origin = EntryRow::dateOrigin(row, m_options, pinned);
+    // A picture just around the label, at a whole pixel from the row's corner, so the glyphs land on the
+    // same pixels as when drawn into the row.
+    const QRectF bounds = QFontMetricsF(EntryRow::dateFont())
+                              .boundingRect(EntryRow::dateLabel(entry.date, m_store.now()))
+                              .translated(origin);
+    const QPoint at(int(std::floor(bounds.left())) - 2, int(std::floor(bounds.top())) - 2);
+    const QSize size(int(std::ceil(bounds.right())) + 2 - at.x(), int(std::ceil(bounds.bottom())) + 2 - at.y());
+    QImage image((QSizeF(size) * key.devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(key.devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.translate(-at);
+        EntryRow::paintDate(p, row, entry, m_options, pinned, m_store.now(), selected);
+    }
+    auto* picture = new DatePicture{QPixmap::fromImage(std::move(image)), at};
+    const DatePicture result = *picture;
+    m_dateCache.insert(key, picture,
+                       int(std::max<qint64>(1, qint64(size.width()) * size.height() * 4 * key.devicePixelRatio
+                                                   * key.devicePixelRatio / 1024)));
     return result;
 }

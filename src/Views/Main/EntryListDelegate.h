@@ -72,11 +72,14 @@ public:
     void clearContentCache()
     {
         m_contentCache.clear();
+        m_dateCache.clear();
         m_backgroundCache.clear();
         m_onThisDayPicture = QPixmap();
     }
 
 private:
+    friend class EntryListViewTest;
+
     /// What a row's content picture depends on.
     struct ContentKey {
         QUuid id;
@@ -93,8 +96,15 @@ private:
         return qHashMulti(seed, key.id, key.contentHash, key.size.width(), key.size.height(), key.day, key.flags,
                           key.accent);
     }
-    QPixmap contentPixmap(const JournalEntry& entry, const QRectF& rect, bool pinned, bool selected,
-                          qreal devicePixelRatio) const;
+    ContentKey contentKey(const JournalEntry& entry, const QSize& size, bool pinned, qreal devicePixelRatio) const;
+    /// The row's content but its date, the same whether the row is selected or not.
+    QPixmap contentPixmap(const ContentKey& key, const JournalEntry& entry) const;
+    /// A picture of the date mark and where it sits in the row.
+    struct DatePicture {
+        QPixmap picture;
+        QPoint at;
+    };
+    DatePicture datePicture(const ContentKey& contentKey, const JournalEntry& entry, bool selected) const;
     /// The glass of a row of this size whose selection and hover are at rest (fully on or off).
     QPixmap restingBackground(const QSize& size, qreal devicePixelRatio, bool selected, bool hovered) const;
 
@@ -123,6 +133,8 @@ private:
     mutable QHash<QUuid, RowAnimation> m_animations;
     /// Row contents drawn once and reused while nothing they show changes (cost in KiB).
     mutable QCache<ContentKey, QPixmap> m_contentCache{12 * 1024};
+    /// Date marks drawn once, selected or not (cost in KiB).
+    mutable QCache<ContentKey, DatePicture> m_dateCache{1024};
     /// Resting glass pictures by size and appearance (a few distinct row heights).
     mutable QCache<QString, QPixmap> m_backgroundCache{64};
     /// The part of the On This Day block on screen as last drawn at rest, and what it showed.

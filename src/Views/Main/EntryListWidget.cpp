@@ -52,7 +52,8 @@ EntryListWidget::EntryListWidget(JournalStore& store, QWidget* parent)
     m_delegate->setRepaint([this](const QUuid& id) { repaintRow(id); });
     m_delegate->setRelayout([this] { relayout(); });
     followModel();
-    connect(&store, &JournalStore::selectedEntryIDChanged, viewport(), qOverload<>(&QWidget::update));
+    m_paintedSelection = store.selectedEntryID().value_or(QUuid());
+    connect(&store, &JournalStore::selectedEntryIDChanged, this, &EntryListWidget::followSelection);
     connect(&AppearanceManager::instance(), &AppearanceManager::appearanceChanged, viewport(),
             qOverload<>(&QWidget::update));
     connect(&AppearanceManager::instance(), &AppearanceManager::accentChanged, viewport(),
@@ -103,6 +104,21 @@ void EntryListWidget::repaintRow(const QUuid& id)
             return;
         }
     }
+}
+
+void EntryListWidget::followSelection()
+{
+    // Only the rows losing and gaining the selection change (their tint, dot, date colour and the focus
+    // ring): repainting every row in sight on a click cost more than the rest of the switch. With no
+    // row selected before, the focus ring may go round the whole list.
+    const QUuid before = m_paintedSelection;
+    m_paintedSelection = m_store.selectedEntryID().value_or(QUuid());
+    if (before.isNull() || m_paintedSelection.isNull()) {
+        viewport()->update();
+        return;
+    }
+    repaintRow(before);
+    repaintRow(m_paintedSelection);
 }
 
 void EntryListWidget::followModel()

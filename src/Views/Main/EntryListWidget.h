@@ -94,6 +94,8 @@ private:
     /// Repaints the row of entry `id` when it is in sight; every visible row for a null id or while
     /// the rows are in motion or being refreshed.
     void repaintRow(const QUuid& id);
+    /// Repaints the rows whose selection changed with the store's.
+    void followSelection();
     /// Keeps the row heights in step with the model's removals, moves, layout changes and refreshes.
     void followModel();
     void updateHover(const QPoint& pos);
@@ -138,4 +140,6 @@ private:
     bool m_layingOut = false;
     /// The focus came from the keyboard (or a key moved the selection) rather than a click.
     bool m_keyboardFocus = false;
+    /// The entry selected when the rows were last told (null: none).
+    QUuid m_paintedSelection;
 };

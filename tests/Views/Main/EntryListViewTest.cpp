@@ -268,6 +268,46 @@ void EntryListViewTest::favourite_repaintsItsRowAlone()
     QVERIFY2((paints.painted - QRegion(row.adjusted(-8, -8, 8, 8))).isEmpty(), "rows beside the changed one repainted");
 }
 
+void EntryListViewTest::clickOnAnotherRow_repaintsTheTwoRowsAlone()
+{
+    Column c;
+    c.click(QStringLiteral("B"));
+    // The pointer rests on D before the click, as it does for a user: its glass is lit already.
+    const QRect d = c.list()->rectOf(c.byTitle(QStringLiteral("D")).id);
+    // From somewhere else first: a pointer already resting there (an earlier test) sends no move.
+    QTest::mouseMove(c.list()->viewport(), d.center() - QPoint(0, d.height()));
+    QTest::mouseMove(c.list()->viewport(), d.center());
+    QTRY_COMPARE(c.list()->listDelegate()->hoveredEntry(), c.byTitle(QStringLiteral("D")).id);
+    settlePaints(c);
+    const QRect b = c.list()->rectOf(c.byTitle(QStringLiteral("B")).id);
+    PaintCounter paints(c.list()->viewport());
+    QTest::mouseClick(c.list()->viewport(), Qt::LeftButton, {}, d.center());
+    QCOMPARE(c.store.selectedEntryID(), std::optional<QUuid>(c.byTitle(QStringLiteral("D")).id));
+    viewfixtures::finishAnimations(&c.view);
+    QCoreApplication::processEvents();
+    // A click used to repaint every row in sight, although only two rows' selection changed.
+    QVERIFY(paints.painted.intersects(b));
+    QVERIFY(paints.painted.intersects(d));
+    QVERIFY2((paints.painted - QRegion(b.adjusted(-8, -8, 8, 8)) - QRegion(d.adjusted(-8, -8, 8, 8))).isEmpty(),
+             "rows whose selection did not change repainted");
+}
+
+void EntryListViewTest::selectionChange_drawsNoRowContentAgain()
+{
+    Column c;
+    c.click(QStringLiteral("B"));
+    settlePaints(c);
+    const EntryListDelegate* delegate = c.list()->listDelegate();
+    const qsizetype drawn = delegate->m_contentCache.count();
+    QVERIFY(drawn >= 4);
+    c.click(QStringLiteral("D"));
+    c.click(QStringLiteral("A"));
+    settlePaints(c);
+    // The rows' titles, previews and tags are the same whether selected or not: a click used to draw
+    // (and shape the texts of) the newly selected row again.
+    QCOMPARE(delegate->m_contentCache.count(), drawn);
+}
+
 void EntryListViewTest::newDay_isNoticedWithinAMinute()
 {
     // Half a minute before midnight on the store's clock.

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void clickingRow_selectsItsEntry();
     void pointerMovingWithinRow_repaintsNothing();
     void favourite_repaintsItsRowAlone();
+    void clickOnAnotherRow_repaintsTheTwoRowsAlone();
+    void selectionChange_drawsNoRowContentAgain();
     void newDay_isNoticedWithinAMinute();
     void contextMenu_actsOnRowEntry_data();
     void contextMenu_actsOnRowEntry();
