@@ -1244,16 +1244,25 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
         }
         return QRect(m_formatBar->mapTo(m_pages, QPoint()), m_formatBar->size());
     };
+    // The old layout is the frame on screen: its pixels are copied from the window's last frame rather
+    // than painted again (a long body shaped anew was most of the cost of Done). A frame that cannot be
+    // read that way is pictured instead.
     auto from = std::make_shared<PicturedLook>();
     if (m_pageTransition) {
         // A switch while the last one still moves starts from the frame on screen: the host with the
         // overlay over it.
-        from->rest = m_pages->grab();
+        *from = PicturedLook::shownOf(m_pages);
+        if (from->isNull()) {
+            from->rest = m_pages->grab();
+        }
         m_pageTransition->finish();
     } else {
-        *from = PicturedLook::of(m_pages, formatBar());
-        from->at = QPoint();
+        *from = PicturedLook::shownOf(m_pages, formatBar());
+        if (from->isNull()) {
+            *from = PicturedLook::of(m_pages, formatBar());
+        }
     }
+    from->at = QPoint();
     // Only the old layout is pictured: the new one paints itself beneath the overlay, which veils it
     // in the background colour at the old layout's share, so the layout that goes fades out while the
     // one that comes fades in. Only a format bar that comes down needs a picture of its own.
@@ -1261,23 +1270,38 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
     auto paint = [from, piece](QPainter& p, qreal t, const QPixmap&, const QPixmap&) {
         const QRect all(0, 0, p.device()->width(), p.device()->height());
         const QColor background = Color::vspBackground().resolve();
-        QColor veil = background;
-        veil.setAlphaF(veil.alphaF() * (1.0 - t));
-        if (piece->isNull()) {
-            p.fillRect(all, veil);
-        } else {
+        const auto veil = [&](QRegion region, double share) {
+            QColor colour = background;
+            colour.setAlphaF(colour.alphaF() * share);
+            p.setClipRegion(region);
+            p.fillRect(all, colour);
+        };
+        // The old look lies over the new one at the square of its share: that way it shows as much as
+        // it did beneath the new layout's opaque page coming in at `t`.
+        const double oldShare = (1.0 - t) * (1.0 - t);
+        // Beneath a look over transparency the new layout is veiled at the old layout's share. An
+        // opaque look (the frame as shown) hides the layout itself at `oldShare`: the veil beneath it
+        // is thinner, (1 - t) / (2 - t), so that the new layout still shows at `t` wherever the old
+        // one had only background, and the old one at `oldShare` wherever the new one has.
+        const double share = from->opaque ? (1.0 - t) / (2.0 - t) : 1.0 - t;
+        QRegion rest(all);
+        p.save();
+        if (!piece->isNull()) {
             // The format bar in its place is hidden: its picture travels instead.
             const QRegion place(piece->pieceRect);
-            p.save();
-            p.setClipRegion(QRegion(all).subtracted(place));
-            p.fillRect(all, veil);
-            p.setClipRegion(place);
-            p.fillRect(all, background);
-            p.restore();
+            veil(place, 1.0);
+            rest -= place;
         }
-        // The old look lies over the new one here: at the square of its share it shows as much as it
-        // did beneath the new layout's opaque page coming in at `t`.
-        from->paint(p, QPointF(0, 0), (1.0 - t) * (1.0 - t), 1.0 - t);
+        if (from->opaque && !from->piece.isNull()) {
+            // Where the old format bar stood the old look has a hole: nothing of it lies over the
+            // new layout there.
+            const QRegion hole = QRegion(from->pieceRect).intersected(rest);
+            veil(hole, 1.0 - t);
+            rest -= hole;
+        }
+        veil(rest, share);
+        p.restore();
+        from->paint(p, QPointF(0, 0), oldShare, 1.0 - t);
         piece->paint(p, QPointF(0, 0), t, t);
     };
     m_pageTransition = new vsp::TransitionOverlay(m_pages, QPixmap(), spring, paint);

@@ -2,11 +2,41 @@
 
 #include "Theme/TransitionOverlay.h"
 
+#include <QBackingStore>
 #include <QPainter>
+#include <QSplitterHandle>
+#include <QWindow>
 
 #include <algorithm>
 
 namespace vsp::detail {
+
+namespace {
+
+/// Whether a visible widget outside `widget` lies over part of it in its window (an overlay, a sheet).
+bool isCovered(const QWidget* widget)
+{
+    const QWidget* window = widget->window();
+    const QRect area(widget->mapTo(window, QPoint()), widget->size());
+    for (const QWidget* w = widget; w != window; w = w->parentWidget()) {
+        const QWidget* parent = w->parentWidget();
+        const QObjectList& siblings = parent->children();
+        // Children paint in their order: the ones after `w` lie above it.
+        for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(w)) + 1; i < siblings.size(); ++i) {
+            const auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
+            // A splitter's handle reaches over the edge of the panes beside it; it stays above the
+            // motion, as it stood in the frame.
+            if (sibling && !sibling->isWindow() && sibling->isVisible()
+                && !qobject_cast<const QSplitterHandle*>(sibling)
+                && QRect(sibling->mapTo(window, QPoint()), sibling->size()).intersects(area)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 PicturedLook PicturedLook::of(const QWidget* widget, std::optional<QRect> piece)
 {
@@ -45,6 +75,49 @@ PicturedLook PicturedLook::pieceOf(const QWidget* widget, const QRect& piece)
     look.pieceRect = piece;
     look.at = widget->pos();
     look.size = widget->size();
+    return look;
+}
+
+PicturedLook PicturedLook::shownOf(const QWidget* widget, std::optional<QRect> piece)
+{
+    if (!widget || !widget->isVisible() || widget->size().isEmpty()) {
+        return {};
+    }
+    const QWidget* window = widget->window();
+    QBackingStore* store = window->backingStore();
+    const QWindow* handle = window->windowHandle();
+    if (!store || !handle || !handle->isExposed() || isCovered(widget)) {
+        return {};
+    }
+    QPaintDevice* device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image) {
+        return {};
+    }
+    const auto* frame = static_cast<const QImage*>(device);
+    const qreal dpr = widget->devicePixelRatioF();
+    // A frame of another size is from before a resize that has not been painted yet.
+    if (frame->size() != (QSizeF(window->size()) * dpr).toSize() || store->size() != window->size()) {
+        return {};
+    }
+    const QRect pixels(QPointF(QPointF(widget->mapTo(window, QPoint())) * dpr).toPoint(),
+                       (QSizeF(widget->size()) * dpr).toSize());
+    if (!frame->rect().contains(pixels)) {
+        return {};
+    }
+    QImage rest = frame->copy(pixels).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    rest.setDevicePixelRatio(dpr);
+    PicturedLook look;
+    if (piece && piece->isValid()) {
+        look = pieceOf(widget, *piece);
+        // The piece travels on its own: the rest of the picture has a hole where it stood.
+        QPainter clear(&rest);
+        clear.setCompositionMode(QPainter::CompositionMode_Clear);
+        clear.fillRect(QRectF(*piece), Qt::transparent);
+    }
+    look.rest = QPixmap::fromImage(std::move(rest));
+    look.at = widget->pos();
+    look.size = widget->size();
+    look.opaque = true;
     return look;
 }
 

@@ -25,6 +25,8 @@ struct PicturedLook {
     QRect pieceRect;
     /// The look's own rectangle, logical pixels: the piece travels within it.
     QSize size;
+    /// `rest` is the look as the window showed it, background included, rather than over transparency.
+    bool opaque = false;
 
     /// Pictures `widget` over transparency, at its place in its parent, with `piece` (a rectangle of
     /// the widget) cut out of it when given; a hidden or missing widget gives an empty look.
@@ -32,6 +34,13 @@ struct PicturedLook {
     /// Pictures only `piece` (a rectangle of `widget`) and no rest: for a look whose widget paints
     /// itself beneath, where only the travelling piece needs a picture. Empty as of() is.
     static PicturedLook pieceOf(const QWidget* widget, const QRect& piece);
+    /// The look of `widget` as the window's last frame shows it: `rest` holds the pixels of its
+    /// rectangle copied from the window's backing store (opaque, nothing painted again), with a hole
+    /// where `piece` stood; the piece itself is pictured over transparency as pieceOf() does. An empty
+    /// look when that frame cannot be read or does not show the widget as it stands (no raster backing
+    /// store, a window not exposed or about to change size, another widget over it): picture it with
+    /// of() then.
+    static PicturedLook shownOf(const QWidget* widget, std::optional<QRect> piece = std::nullopt);
     bool isNull() const { return rest.isNull() && piece.isNull(); }
     /// Draws the look at `opacity` with its top-left at `origin` + `at`. The piece comes down from
     /// above the look's top edge as `pieceProgress` goes from 0 to 1 (1: in its place).

@@ -1610,6 +1610,77 @@ void EntryDetailViewTest::picturedLook_pieceComesDownFromTheTopEdge()
     }
 }
 
+namespace {
+
+/// A page in one colour that counts its paints.
+class CountedPage final : public QWidget {
+public:
+    using QWidget::QWidget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        ++paints;
+        QPainter(this).fillRect(rect(), Qt::blue);
+    }
+};
+
+} // namespace
+
+void EntryDetailViewTest::picturedLookShown_copiesTheFrameWithoutPainting_data()
+{
+    QTest::addColumn<bool>("covered");
+    QTest::addColumn<bool>("withPiece");
+    QTest::newRow("as shown") << false << false;
+    QTest::newRow("piece travels apart") << false << true;
+    // A picture of the frame would hold the widget over it: there is none.
+    QTest::newRow("under another widget") << true << false;
+}
+
+void EntryDetailViewTest::picturedLookShown_copiesTheFrameWithoutPainting()
+{
+    QFETCH(bool, covered);
+    QFETCH(bool, withPiece);
+    QWidget window;
+    window.resize(200, 160);
+    auto* page = new CountedPage(&window);
+    page->setGeometry(20, 30, 100, 100);
+    auto* piece = new QWidget(page);
+    piece->setGeometry(10, 40, 30, 20);
+    piece->setStyleSheet(QStringLiteral("background: red;"));
+    piece->setAttribute(Qt::WA_StyledBackground);
+    auto* above = new QWidget(&window);
+    above->setGeometry(100, 0, 50, 50);
+    above->setVisible(covered);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(page->paints > 0);
+    const int paints = page->paints;
+    const auto look =
+        vsp::detail::PicturedLook::shownOf(page, withPiece ? std::optional<QRect>(piece->geometry()) : std::nullopt);
+    QCOMPARE(look.isNull(), covered);
+    if (covered) {
+        return;
+    }
+    // Only a travelling piece is painted afresh, over transparency.
+    QCOMPARE(page->paints, paints + (withPiece ? 1 : 0));
+    QVERIFY(look.opaque);
+    QCOMPARE(look.at, page->pos());
+    QCOMPARE(look.rest.size() / look.rest.devicePixelRatio(), page->size());
+    const QImage rest = look.rest.toImage();
+    const qreal dpr = look.rest.devicePixelRatio();
+    const auto at = [&](int x, int y) { return rest.pixelColor(QPoint(x, y) * dpr); };
+    QCOMPARE(at(5, 5), QColor(Qt::blue));
+    // The piece's place in the picture: the frame's red, or a hole with the piece pictured apart.
+    QCOMPARE(at(20, 50), withPiece ? QColor(Qt::transparent) : QColor(Qt::red));
+    QCOMPARE(look.piece.isNull(), !withPiece);
+    if (withPiece) {
+        QCOMPARE(look.pieceRect, piece->geometry());
+        QCOMPARE(look.piece.toImage().pixelColor(QPoint(5, 5) * dpr), QColor(Qt::red));
+    }
+}
+
 void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()
 {
     Journal j;

@@ -71,6 +71,8 @@ private Q_SLOTS:
     void floatingBar_columnScalesItsWayOut_focusTakesItAtOnce();
     void picturedLook_pieceComesDownFromTheTopEdge_data();
     void picturedLook_pieceComesDownFromTheTopEdge();
+    void picturedLookShown_copiesTheFrameWithoutPainting_data();
+    void picturedLookShown_copiesTheFrameWithoutPainting();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
     void expirationUnderMotion_dayEditorEndsShownThenGone_data();
     void expirationUnderMotion_dayEditorEndsShownThenGone();
