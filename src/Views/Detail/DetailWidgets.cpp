@@ -11,6 +11,7 @@
 #include "Theme/Transitions.h"
 
 #include <QDateEdit>
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -77,8 +78,29 @@ void StatusLineView::setPieces(const QList<StatusPiece>& pieces)
         return;
     }
     m_pieces = pieces;
+    m_widths.clear();
     updateGeometry();
     update();
+}
+
+bool StatusLineView::event(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange) {
+        m_widths.clear();
+    }
+    return QWidget::event(event);
+}
+
+const QList<qreal>& StatusLineView::pieceWidths() const
+{
+    // Measuring shapes the text: once for a new line, not on every frame of a motion over it.
+    if (m_widths.size() != m_pieces.size()) {
+        m_widths.clear();
+        for (const StatusPiece& piece : m_pieces) {
+            m_widths.append(QFontMetricsF(pieceFont(piece.kind)).horizontalAdvance(piece.text));
+        }
+    }
+    return m_widths;
 }
 
 QString StatusLineView::text() const
@@ -94,10 +116,10 @@ QSize StatusLineView::sizeHint() const
 {
     qreal width = 0;
     qreal height = QFontMetricsF(fonts::monospaced(11)).height();
-    for (const StatusPiece& piece : m_pieces) {
-        const QFontMetricsF metrics(pieceFont(piece.kind));
-        width += metrics.horizontalAdvance(piece.text) + 6;
-        height = std::max(height, metrics.height());
+    const QList<qreal>& widths = pieceWidths();
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        width += widths[i] + 6;
+        height = std::max(height, QFontMetricsF(pieceFont(m_pieces[i].kind)).height());
     }
     return {int(std::ceil(width)), int(std::ceil(height))};
 }
@@ -108,8 +130,10 @@ QList<QRectF> StatusLineView::pieceRects(qreal width) const
     QList<QRectF> rects;
     qreal x = 0;
     bool full = false;
-    for (const StatusPiece& piece : m_pieces) {
-        const qreal w = QFontMetricsF(pieceFont(piece.kind)).horizontalAdvance(piece.text) + 1;
+    const QList<qreal>& widths = pieceWidths();
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        const StatusPiece& piece = m_pieces[i];
+        const qreal w = widths[i] + 1;
         if (full || x >= width) {
             full = true;
             rects.append(QRectF());
@@ -151,7 +175,10 @@ void StatusLineView::paintEvent(QPaintEvent*)
         p.setFont(font);
         p.setOpacity(piece.kind == StatusPiece::Kind::Separator ? 0.4 : 1.0);
         p.setPen(color);
-        const QString text = QFontMetricsF(font).elidedText(piece.text, Qt::ElideRight, rects[i].width());
+        // A piece given its whole width keeps its text; only the one at the edge is elided.
+        const QString text = rects[i].width() > pieceWidths()[i]
+                                 ? piece.text
+                                 : QFontMetricsF(font).elidedText(piece.text, Qt::ElideRight, rects[i].width());
         p.drawText(rects[i], Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 }

@@ -58,10 +58,15 @@ public:
     QList<QRectF> pieceRects(qreal width) const;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    /// The advance of each piece's text, measured once for each set of pieces.
+    const QList<qreal>& pieceWidths() const;
+
     QList<StatusPiece> m_pieces;
+    mutable QList<qreal> m_widths;
 };
 
 /// The expiration capsule of the read layout: "Expired" in grey with a struck bell, "Expires today" in

@@ -5,10 +5,12 @@
 #include "Editor/Rtf/RtfWriter.h"
 #include "Model/Dates.h"
 #include "Model/MoodStore.h"
+#include "Theme/Fonts.h"
 #include "Views/Detail/BodyTextView.h"
 #include "Views/Detail/DetailRules.h"
 #include "Views/Detail/DetailWidgets.h"
 
+#include <QFontMetricsF>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -164,6 +166,21 @@ void DetailRulesTest::statusLine_tooNarrow_endsInsideTheWidth()
     QVERIFY(rects[3].isEmpty() && rects[4].isEmpty());
     // Ending just after a separator: the separator goes too.
     QVERIFY(line.pieceRects(wide[1].right() + 2)[1].isEmpty());
+}
+
+void DetailRulesTest::statusLine_otherPieces_areMeasuredAgain()
+{
+    // The widths are kept between paints: as many pieces again, with other texts, are measured anew.
+    using Kind = StatusPiece::Kind;
+    StatusLineView line;
+    line.setPieces({{Kind::Words, QStringLiteral("8 words")}, {Kind::ReadingTime, QStringLiteral("~1 min")}});
+    const QList<QRectF> before = line.pieceRects(1000);
+    line.setPieces({{Kind::Words, QStringLiteral("1,208 words")}, {Kind::ReadingTime, QStringLiteral("~1 min")}});
+    const QList<QRectF> after = line.pieceRects(1000);
+    const QFontMetricsF metrics(vsp::fonts::monospaced(11));
+    QCOMPARE(after[0].width() - before[0].width(), metrics.horizontalAdvance(QStringLiteral("1,208 words"))
+                                                       - metrics.horizontalAdvance(QStringLiteral("8 words")));
+    QVERIFY(after[1].left() > before[1].left());
 }
 
 void DetailRulesTest::expiration_eitherSideOfMidnight_data()

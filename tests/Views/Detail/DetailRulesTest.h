@@ -14,6 +14,7 @@ private Q_SLOTS:
     void statusLine_data();
     void statusLine();
     void statusLine_tooNarrow_endsInsideTheWidth();
+    void statusLine_otherPieces_areMeasuredAgain();
     void expiration_eitherSideOfMidnight_data();
     void expiration_eitherSideOfMidnight();
     void relatedEntries_data();
