@@ -66,10 +66,32 @@ void TransitionOverlay::takeNewLook()
     m_animation->setEasingCurve(m_spring.easing());
     connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_progress = value.toDouble();
+        updateOpaque();
         update();
     });
     connect(m_animation, &QAbstractAnimation::finished, this, &TransitionOverlay::finish);
     m_animation->start();
+}
+
+void TransitionOverlay::setHostShowsThrough(bool through)
+{
+    m_hostShowsThrough = through;
+    updateOpaque();
+}
+
+void TransitionOverlay::setCoversHostAtStart(bool covers)
+{
+    m_coversHostAtStart = covers;
+    updateOpaque();
+}
+
+void TransitionOverlay::updateOpaque()
+{
+    // An opaque overlay keeps the repaint of its rectangle to itself: the host beneath is not painted.
+    const bool opaque = !m_hostShowsThrough || (m_coversHostAtStart && m_progress <= 0);
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque) {
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    }
 }
 
 void TransitionOverlay::finish()

@@ -44,7 +44,11 @@ public:
     /// Lets the host's widgets paint themselves beneath the overlay on every frame, for a painter that
     /// shows the new look through instead of from a snapshot (a new look that is costly to picture and
     /// cheap to paint). Off by default: the painter covers the whole overlay.
-    void setHostShowsThrough(bool through) { setAttribute(Qt::WA_OpaquePaintEvent, !through); }
+    void setHostShowsThrough(bool through);
+    /// With the host showing through: the painter covers the whole overlay at progress 0, so the host's
+    /// widgets are not painted beneath it until the motion moves. The frame the switch shows first then
+    /// costs only the old look; the new one is painted with the next frame. Off by default.
+    void setCoversHostAtStart(bool covers);
     /// Moves a started motion to a point of its duration, 0 to 1 (for pictures of the motion midway);
     /// it goes on from there. Does nothing before the new look has been taken.
     void seek(qreal fraction);
@@ -74,6 +78,7 @@ protected:
 
 private:
     void takeNewLook();
+    void updateOpaque();
 
     QPixmap m_from;
     QPixmap m_to;
@@ -84,6 +89,8 @@ private:
     qreal m_progress = 0;
     bool m_done = false;
     bool m_keepsOnResize = false;
+    bool m_hostShowsThrough = false;
+    bool m_coversHostAtStart = false;
 };
 
 } // namespace vsp

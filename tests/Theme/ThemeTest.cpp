@@ -446,6 +446,16 @@ QPixmap filled(const QSize& size, const QColor& color)
     return pixmap;
 }
 
+/// A widget that counts its paints.
+class PaintCounter final : public QWidget {
+public:
+    using QWidget::QWidget;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
 /// A cross-fade: the old look, then the new one on top at the progress's opacity.
 void crossFade(QPainter& p, qreal t, const QPixmap& oldLook, const QPixmap& newLook)
 {
@@ -487,6 +497,45 @@ void ThemeTest::transitionOverlay_showsOldLook_thenPaintsProgressToNewLook()
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
     QTRY_VERIFY(!overlay);
     QCOMPARE(snapshots, 1);
+}
+
+void ThemeTest::transitionOverlay_coveringHostAtStart_hostPaintsOnceItMoves_data()
+{
+    QTest::addColumn<bool>("covers");
+    QTest::newRow("covers at the start") << true;
+    QTest::newRow("shows through throughout") << false;
+}
+
+void ThemeTest::transitionOverlay_coveringHostAtStart_hostPaintsOnceItMoves()
+{
+    QFETCH(bool, covers);
+    vsp::setAnimationsEnabled(true);
+    QWidget host;
+    host.resize(120, 80);
+    auto* page = new PaintCounter(&host);
+    page->setGeometry(host.rect());
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QTRY_VERIFY(page->paints > 0);
+    QPointer<vsp::TransitionOverlay> overlay = new vsp::TransitionOverlay(
+        &host, QPixmap(), vsp::Spring{0.4, 1.0}, [](QPainter& p, qreal t, const QPixmap&, const QPixmap&) {
+            p.fillRect(p.window(), QColor(255, 0, 0, int(255 * (1 - t))));
+        });
+    overlay->setHostShowsThrough(true);
+    overlay->setCoversHostAtStart(covers);
+    overlay->start([] { return QPixmap(); });
+    QTRY_VERIFY(!overlay || overlay->isMoving());
+    QVERIFY(overlay);
+    // At the start the overlay alone is painted when it covers; the page beneath once it moves.
+    overlay->seek(0);
+    int before = page->paints;
+    overlay->repaint();
+    QCOMPARE(page->paints > before, !covers);
+    overlay->seek(0.5);
+    before = page->paints;
+    overlay->repaint();
+    QVERIFY(page->paints > before);
+    overlay->finish();
 }
 
 void ThemeTest::transitionOverlay_endsWhenHostIsResized_data()

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void springValue_turningBack_neverJumpsToTarget();
     void springValue_saysOnceWhenItArrives();
     void transitionOverlay_showsOldLook_thenPaintsProgressToNewLook();
+    void transitionOverlay_coveringHostAtStart_hostPaintsOnceItMoves_data();
+    void transitionOverlay_coveringHostAtStart_hostPaintsOnceItMoves();
     void transitionOverlay_endsWhenHostIsResized_data();
     void transitionOverlay_endsWhenHostIsResized();
     void glass_cachedPaint_matchesUncached_data();

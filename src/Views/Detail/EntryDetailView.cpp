@@ -1306,6 +1306,9 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
     };
     m_pageTransition = new vsp::TransitionOverlay(m_pages, QPixmap(), spring, paint);
     m_pageTransition->setHostShowsThrough(true);
+    // At its start the overlay shows the old layout whole over the background (the veil is full where
+    // the old look has a hole): the new layout is painted from the motion's next frame on.
+    m_pageTransition->setCoversHostAtStart(true);
     m_pageTransition->start([this, piece, formatBar] {
         // Laid out first: the edit page places its format bar once its column has its size.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
