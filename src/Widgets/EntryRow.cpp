@@ -491,9 +491,7 @@ void EntryRow::paintContent(QPainter& p, const QRectF& rect, const JournalEntry&
     const QString date = dateLabel(entry.date, now);
     const QFontMetricsF dateMetrics(dateFont());
     if (datePart == DatePart::Included) {
-        p.setFont(dateFont());
-        p.setPen(dateColor(selected));
-        p.drawText(QPointF(x, markMid - dateMetrics.height() / 2 + dateMetrics.ascent()), date);
+        paintDate(p, rect, entry, options, pinned, now, selected);
     }
     x += dateMetrics.horizontalAdvance(date) + kSpacing;
     if (entry.mood) {
