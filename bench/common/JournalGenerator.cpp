@@ -187,6 +187,9 @@ QString installJournal(const QList<JournalEntry>& entries)
     QDir().mkpath(config);
     qputenv("XDG_DATA_HOME", data.toUtf8());
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    // The app keeps its notification and window state here: never in the real home's.
+    qputenv("XDG_STATE_HOME", (home.path() + QStringLiteral("/state")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
     const QString path = data + QStringLiteral("/Vesperlog/entries.json");
     vsp::writeFileAtomically(path, vsp::encodeEntries(entries).bytes);
     return path;
