@@ -217,7 +217,22 @@ bool writeFileAtomically(const QString& path, const std::function<QString(const 
         return fail(error, systemError(code));
     };
     int writeError = 0;
-    const ByteSink sink = [&](const QByteArray& bytes) { return writeError == 0 && writeAll(fd, bytes, &writeError); };
+    // The disk is set to work on each few megabytes as soon as they are written, so the fsync at the end
+    // waits only for the last of them rather than for the whole file (a journal can be 100 MB).
+    constexpr off_t kWritebackBytes = 4 << 20;
+    off_t written = 0;
+    off_t handedToDisk = 0;
+    const ByteSink sink = [&](const QByteArray& bytes) {
+        if (writeError != 0 || !writeAll(fd, bytes, &writeError)) {
+            return false;
+        }
+        written += off_t(bytes.size());
+        if (written - handedToDisk >= kWritebackBytes) {
+            ::sync_file_range(fd, handedToDisk, written - handedToDisk, SYNC_FILE_RANGE_WRITE);
+            handedToDisk = written;
+        }
+        return true;
+    };
     const QString produceError = produce(sink);
     if (writeError != 0) {
         return abandon(writeError);
