@@ -476,8 +476,13 @@ int BodyTextView::heightForWidth(int width) const
 
 QSize BodyTextView::sizeHint() const
 {
-    // At the width it is laid out for already (680 before it has one), not forcing another layout.
-    return {kMaxWidth, heightForWidth(m_layoutWidth > 0 ? m_layoutWidth : kMaxWidth)};
+    // At the width it is laid out for already, not forcing another layout. New content has none yet: it
+    // is asked at the width the view has, which the layouts give it again (680 before it has one).
+    int textWidth = m_layoutWidth;
+    if (textWidth <= 0) {
+        textWidth = testAttribute(Qt::WA_Resized) ? std::min(width(), kMaxWidth) : kMaxWidth;
+    }
+    return {kMaxWidth, heightForWidth(textWidth)};
 }
 
 void BodyTextView::resizeEvent(QResizeEvent* event)

@@ -73,6 +73,27 @@ QWidget* padded(QWidget* parent, QWidget* content, int top, int bottom)
     return box;
 }
 
+/// The read layout's page and column. Their preferred height is the one at the width they have: Qt's own
+/// is the height at their preferred width (the body's 680 pixels and the margins), which the scroll
+/// area asks for on every change, and which lays a long body out again at a width it is not shown at
+/// whenever the window is narrower than that.
+class ReadPanel final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    QSize sizeHint() const override
+    {
+        QLayout* panel = layout();
+        if (!panel || !panel->hasHeightForWidth() || !testAttribute(Qt::WA_Resized) || !isVisible()) {
+            return QWidget::sizeHint();
+        }
+        // A scroll area widens its page to the page's least width (photos in a narrow window) before
+        // laying it out.
+        const int shown = std::min(std::max(width(), minimumSizeHint().width()), maximumWidth());
+        return {panel->sizeHint().width(), panel->totalHeightForWidth(shown)};
+    }
+};
+
 QScrollArea* makeScroller(QWidget* parent, QWidget* content)
 {
     auto* scroll = new QScrollArea(parent);
@@ -312,10 +333,10 @@ void EntryDetailView::buildEditorArea()
 
 QWidget* EntryDetailView::buildReadPage()
 {
-    auto* content = new QWidget;
+    auto* content = new ReadPanel;
     auto* outer = new QHBoxLayout(content);
     outer->setContentsMargins(0, 0, 0, 0);
-    m_readColumn = new QWidget(content);
+    m_readColumn = new ReadPanel(content);
     m_readColumn->setObjectName(QStringLiteral("detailReadColumn"));
     m_readColumn->setMaximumWidth(kColumnWidth);
     m_readLayout = new QVBoxLayout(m_readColumn);

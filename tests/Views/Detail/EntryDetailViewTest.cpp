@@ -1043,6 +1043,34 @@ void EntryDetailViewTest::hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight
     QCOMPARE(body->height(), whole.heightForWidth(body->width()));
 }
 
+void EntryDetailViewTest::narrowWindow_readPage_prefersItsHeightAtTheWidthItHas()
+{
+    Journal j;
+    EntryDetailView& d = j.detail();
+    j.window.resize(j.window.minimumSize());
+    settleLayouts();
+    BodyTextView* body = vsp::test::child<BodyTextView>(d, QStringLiteral("detailBodyText"));
+    QVERIFY(body->width() < 680);
+    // The layouts ask the page's and the body's preferred heights on every change: at the width they
+    // have, so a long body is not laid out again at the 680 pixels it is not shown at.
+    const JournalEntry longer =
+        makeEntry(QStringLiteral("Longer"), QStringLiteral("one more quiet morning by the river ").repeated(60));
+    BodyTextView alone;
+    alone.resize(300, 100);
+    AppSettings settings;
+    alone.setContent(longer.body, std::nullopt, longer.fontDesign, settings.readingFontSize(),
+                     settings.writingFontSize());
+    const int preferred = alone.sizeHint().height();
+    QCOMPARE(preferred, alone.heightForWidth(300));
+    j.store.addEntry(longer);
+    j.store.setSelectedEntryID(longer.id);
+    settleLayouts();
+    QWidget* page = scrollAreaOf(body)->widget();
+    const int pagePreferred = page->sizeHint().height();
+    QCOMPARE(pagePreferred, page->heightForWidth(page->width()));
+    QCOMPARE(body->height(), body->heightForWidth(body->width()));
+}
+
 void EntryDetailViewTest::tallBody_scrolledToTheEnd_showsItsLastLine()
 {
     Journal j;

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void readPhoto_afterLeavingEditingWithAColdCache_keepsItsHeight();
     void hugeBody_firstPaintLaysOutItsStart_laterTheWholeHeight();
     void tallBody_scrolledToTheEnd_showsItsLastLine();
+    void narrowWindow_readPage_prefersItsHeightAtTheWidthItHas();
     void oneParagraphGiant_readsAndEditsAsStored();
     void longBody_scrolledToTheEnd_staysThereWhileItIsLaidOut();
     void storedTab_drawsAsAGap_data();
