@@ -167,7 +167,7 @@ void writeDate(JsonWriter& w, double date, DateEncoding dates)
     }
 }
 
-bool isStorable(const std::optional<double>& value)
+bool isStorable(const OptionalNumber& value)
 {
     // A value that JSON cannot hold is treated as absent so that it can never block a save.
     return value && std::isfinite(*value);
@@ -256,7 +256,7 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
             w.value(QStringView(*v));
         }
     };
-    auto optionalNumber = [&](const std::optional<double>& v) {
+    auto optionalNumber = [&](const OptionalNumber& v) {
         if (isStorable(v)) {
             w.key(name);
             w.value(*v);
@@ -644,7 +644,7 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         }
         return true;
     };
-    auto optionalNumber = [&](Field f, std::optional<double>& out) {
+    auto optionalNumber = [&](Field f, OptionalNumber& out) {
         if (auto v = present(f)) {
             double number = 0;
             if (!readNumber(*v, name(f), number, error)) {
