@@ -137,24 +137,28 @@ void DetailRulesTest::metaDate_showsTheYearOnlyForAnotherYear()
 
 void DetailRulesTest::metaDate_writesWhatIcuWrites_data()
 {
-    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("icuName");
     for (const char* name : {"en_US", "en_GB", "de_DE", "fr_FR", "es_ES", "it_IT", "nl_NL", "pt_BR", "sv_SE", "pl_PL",
                              "ru_RU", "tr_TR", "ja_JP", "zh_CN", "ko_KR", "ar_EG", "hi_IN", "fa_IR"}) {
-        QTest::newRow(name) << QString::fromLatin1(name);
+        QTest::newRow(name) << QLocale(QString::fromLatin1(name)) << QByteArray(name);
     }
+    // The C locale is ICU's POSIX English.
+    QTest::newRow("C") << QLocale::c() << QByteArrayLiteral("en_US_POSIX");
 }
 
 void DetailRulesTest::metaDate_writesWhatIcuWrites()
 {
-    QFETCH(QString, locale);
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, icuName);
     const double now = at(kToday, 12);
     // Mornings and evenings of this year and another, on days and months of one and two digits.
     for (const double date : {at(QDate(kToday.year(), 3, 4), 9, 5), at(QDate(kToday.year(), 11, 28), 21, 40),
                               at(QDate(kToday.year() - 3, 12, 31), 0, 7), at(QDate(kToday.year() + 1, 1, 1), 12, 30)}) {
         const bool sameYear = vsp::localDate(date).year() == kToday.year();
-        const QString expected = icuWrites(date, locale.toLatin1().constData(),
+        const QString expected = icuWrites(date, icuName.constData(),
                                            sameYear ? QStringLiteral("jmEEEEMMMMd") : QStringLiteral("jmEEEEMMMMdy"));
-        QCOMPARE(metaDate(date, now, QLocale(locale)), expected);
+        QCOMPARE(metaDate(date, now, locale), expected);
     }
 }
 
