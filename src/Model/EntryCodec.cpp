@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QIODevice>
+#include <QSet>
 
 #include <simdjson.h>
 
@@ -166,7 +167,7 @@ void writeDate(JsonWriter& w, double date, DateEncoding dates)
     }
 }
 
-bool isStorable(const std::optional<double>& value)
+bool isStorable(const OptionalNumber& value)
 {
     // A value that JSON cannot hold is treated as absent so that it can never block a save.
     return value && std::isfinite(*value);
@@ -255,7 +256,7 @@ void writeField(JsonWriter& w, const JournalEntry& e, Field field, const EncodeO
             w.value(QStringView(*v));
         }
     };
-    auto optionalNumber = [&](const std::optional<double>& v) {
+    auto optionalNumber = [&](const OptionalNumber& v) {
         if (isStorable(v)) {
             w.key(name);
             w.value(*v);
@@ -385,9 +386,13 @@ struct RichTextSource {
     }
 };
 
-/// Short texts that repeat across entries (tags, mood, font, weather), each held once: read into one
-/// table by every batch a loading thread reads, so the entries of a whole journal share them.
-using SharedTexts = QHash<QByteArray, QString>;
+/// Short texts that repeat across entries (tags, mood, font, weather), each held once, and lists of
+/// tags, each list once: read into one table by every batch a loading thread reads, so the entries of
+/// a whole journal share them.
+struct SharedTexts {
+    QHash<QByteArray, QString> texts;
+    QSet<QStringList> tagLists;
+};
 
 class EntryReader {
 public:
@@ -436,13 +441,13 @@ QString EntryReader::shared(std::string_view text)
     if (text.size() > kLongestShared) {
         return toQString(text);
     }
-    const auto it = m_shared.constFind(QByteArray::fromRawData(text.data(), qsizetype(text.size())));
-    if (it != m_shared.cend()) {
+    const auto it = m_shared.texts.constFind(QByteArray::fromRawData(text.data(), qsizetype(text.size())));
+    if (it != m_shared.texts.cend()) {
         return *it;
     }
     QString value = toQString(text);
-    if (m_shared.size() < kMostShared) {
-        m_shared.insert(QByteArray(text.data(), qsizetype(text.size())), value);
+    if (m_shared.texts.size() < kMostShared) {
+        m_shared.texts.insert(QByteArray(text.data(), qsizetype(text.size())), value);
     }
     return value;
 }
@@ -503,6 +508,16 @@ bool EntryReader::readStrings(element v, std::string_view key, QStringList& out,
             return wrongType(error, key, "a list of texts");
         }
         out.append(share ? shared(text) : toQString(text));
+    }
+    if (share && !out.isEmpty()) {
+        // Entries often carry the same few tags: each list of them is held once too (a list costs an
+        // allocation of its own, some 80 bytes for two tags).
+        constexpr qsizetype kMostLists = 16384;
+        if (const auto it = m_shared.tagLists.constFind(out); it != m_shared.tagLists.cend()) {
+            out = *it;
+        } else if (m_shared.tagLists.size() < kMostLists) {
+            m_shared.tagLists.insert(out);
+        }
     }
     return true;
 }
@@ -629,7 +644,7 @@ bool EntryReader::read(element value, JournalEntry& e, QString& error)
         }
         return true;
     };
-    auto optionalNumber = [&](Field f, std::optional<double>& out) {
+    auto optionalNumber = [&](Field f, OptionalNumber& out) {
         if (auto v = present(f)) {
             double number = 0;
             if (!readNumber(*v, name(f), number, error)) {

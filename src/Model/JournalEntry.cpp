@@ -59,16 +59,16 @@ size_t qHash(const JournalEntry& e, size_t seed) noexcept
     seed = hashOptional(e.mood, seed);
     seed = combine(seed, e.isFavorite);
     seed = combine(seed, int(e.type));
-    seed = hashOptional(e.expirationDate, seed);
+    seed = qHash(e.expirationDate, seed);
     seed = combine(seed, e.fontDesign);
     seed = combine(seed, e.isArchived);
     seed = combine(seed, e.imageFilenames);
     seed = combine(seed, e.audioClips);
-    seed = hashOptional(e.latitude, seed);
-    seed = hashOptional(e.longitude, seed);
+    seed = qHash(e.latitude, seed);
+    seed = qHash(e.longitude, seed);
     seed = hashOptional(e.placeName, seed);
     seed = hashOptional(e.weatherSymbol, seed);
-    seed = hashOptional(e.weatherTemp, seed);
+    seed = qHash(e.weatherTemp, seed);
     return hashOptional(e.weatherText, seed);
 }
 

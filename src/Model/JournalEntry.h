@@ -2,6 +2,7 @@
 
 #include "Model/AudioClip.h"
 #include "Model/FoldedText.h"
+#include "Model/OptionalNumber.h"
 #include "Model/StoredBytes.h"
 
 #include <QByteArray>
@@ -33,19 +34,19 @@ struct JournalEntry {
     bool isFavorite = false;
     EntryType type = EntryType::Journal;
     /// The day on which the entry expires.
-    std::optional<double> expirationDate;
+    OptionalNumber expirationDate;
     /// "default", "serif", "rounded" or "mono".
     QString fontDesign = QStringLiteral("default");
     bool isArchived = false;
     /// File names inside the entry's image folder, in order.
     QStringList imageFilenames;
     QList<AudioClip> audioClips;
-    std::optional<double> latitude;
-    std::optional<double> longitude;
+    OptionalNumber latitude;
+    OptionalNumber longitude;
     std::optional<QString> placeName;
     std::optional<QString> weatherSymbol;
     /// Degrees Celsius.
-    std::optional<double> weatherTemp;
+    OptionalNumber weatherTemp;
     std::optional<QString> weatherText;
 
     /// A new entry with a fresh random id dated now; every other field at its default.

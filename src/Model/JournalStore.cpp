@@ -33,7 +33,7 @@ void assign(JournalStore* store, T& member, const T& value, Signal signal)
 }
 
 // A value JSON cannot hold is dropped before it reaches the store.
-void dropNonFinite(std::optional<double>& value)
+void dropNonFinite(OptionalNumber& value)
 {
     if (value && !std::isfinite(*value)) {
         value.reset();

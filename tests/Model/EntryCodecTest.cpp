@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -554,6 +555,49 @@ void EntryCodecTest::equality_coversEveryField()
         QVERIFY2(!(changed == base), qPrintable(QString::number(i)));
         QVERIFY2(qHash(changed) != qHash(base), qPrintable(QString::number(i)));
     }
+}
+
+void EntryCodecTest::optionalNumber_behavesAsStdOptional_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<double>("number");
+    QTest::newRow("none") << false << 0.0;
+    QTest::newRow("zero") << true << 0.0;
+    QTest::newRow("minus zero") << true << -0.0;
+    QTest::newRow("number") << true << 48.2;
+    QTest::newRow("infinity") << true << qInf();
+    QTest::newRow("quiet NaN") << true << qQNaN();
+    QTest::newRow("signalling NaN") << true << qSNaN();
+    // The bits that stand for none, given as a value, still read as a value (a NaN).
+    QTest::newRow("the NaN of none") << true << std::bit_cast<double>(0x7ff4'0000'5bd1'e995ULL);
+}
+
+void EntryCodecTest::optionalNumber_behavesAsStdOptional()
+{
+    QFETCH(bool, present);
+    QFETCH(double, number);
+    const std::optional<double> value = present ? std::optional<double>(number) : std::nullopt;
+    const OptionalNumber optional(value);
+    QCOMPARE(optional.has_value(), present);
+    QCOMPARE(std::optional<double>(optional).has_value(), present);
+    if (present && std::isnan(number)) {
+        QVERIFY(std::isnan(*optional));
+    } else {
+        QCOMPARE(std::bit_cast<quint64>(optional.value_or(-7)), std::bit_cast<quint64>(value.value_or(-7)));
+    }
+    // Equality and hashing as std::optional<double> gives them.
+    for (const std::optional<double> other : {std::optional<double>(), std::optional<double>(0.0),
+                                              std::optional<double>(48.2), std::optional<double>(qQNaN())}) {
+        QCOMPARE(optional == OptionalNumber(other), value == other);
+        QCOMPARE(optional == other, value == other);
+    }
+    // A NaN equals nothing, so only the hash of other values has to stay what it was.
+    if (!std::isnan(number)) {
+        QCOMPARE(qHash(optional, 3), present ? qHash(number, 3) : qHash(0x5bd1e995u, 3));
+    }
+    OptionalNumber cleared = optional;
+    cleared.reset();
+    QVERIFY(!cleared && cleared == std::nullopt);
 }
 
 void EntryCodecTest::entryType_rawValues()

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void wordCount_data();
     void wordCount();
     void equality_coversEveryField();
+    void optionalNumber_behavesAsStdOptional_data();
+    void optionalNumber_behavesAsStdOptional();
     void entryType_rawValues();
     void trash_decodeRequiresBothKeys();
     void decode_leadingByteOrderMark_isIgnored();

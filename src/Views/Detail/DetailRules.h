@@ -24,9 +24,11 @@ namespace vsp::detail {
 int readingMinutes(int wordCount);
 
 /// The status line's date: weekday, month and day in words with hour and minute, in the locale's own
-/// order and words (ICU's best pattern for the skeleton "jmEEEEMMMMd"); with the year ("y") only when
-/// `date` lies in another calendar year than `now`. Falls back to Qt's long format when ICU has no
-/// pattern for the locale.
+/// order and words (ICU's best pattern for the skeleton "jmEEEEMMMMd", kept in
+/// "$XDG_CACHE_HOME/Vesperlog/date-patterns" for later runs); with the year ("y") only when `date` lies
+/// in another calendar year than `now`. The names and day periods are Qt's for the locale where the
+/// pattern has no other fields, else ICU's. Falls back to Qt's long format when ICU has no pattern for
+/// the locale.
 QString metaDate(double date, double now, const QLocale& locale = QLocale());
 
 /// The locale's medium date without time ("Dec 9, 2026", "09.12.2026"), from ICU's medium style.

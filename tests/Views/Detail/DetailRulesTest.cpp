@@ -10,11 +10,19 @@
 #include "Views/Detail/DetailRules.h"
 #include "Views/Detail/DetailWidgets.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThreadPool>
+#include <unicode/udat.h>
+#include <unicode/udatpg.h>
+#include <unicode/uvernum.h>
+
 #include <algorithm>
 
 using namespace vsp::detail;
@@ -29,6 +37,29 @@ const QDate kToday(2026, 3, 14);
 double at(const QDate& day, int hour, int minute = 0)
 {
     return vsp::fromDateTime(QDateTime(day, QTime(hour, minute)));
+}
+
+/// What ICU's own formatter writes for `date` with its best pattern for `skeleton` in `locale`.
+QString icuWrites(double date, const char* locale, const QString& skeleton)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UDateTimePatternGenerator* generator = udatpg_open(locale, &status);
+    UChar pattern[128];
+    const int32_t length = udatpg_getBestPattern(generator, reinterpret_cast<const UChar*>(skeleton.utf16()),
+                                                 int32_t(skeleton.size()), pattern, 128, &status);
+    udatpg_close(generator);
+    UDateFormat* format = udat_open(UDAT_PATTERN, UDAT_PATTERN, locale, nullptr, -1, pattern, length, &status);
+    UChar text[256];
+    const int32_t written =
+        udat_format(format, (date + vsp::kReferenceDateOffset) * 1000.0, text, 256, nullptr, &status);
+    udat_close(format);
+    return U_SUCCESS(status) ? QString(reinterpret_cast<const QChar*>(text), written) : QStringLiteral("(ICU failed)");
+}
+
+QString patternFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+           + QStringLiteral("/Vesperlog/date-patterns");
 }
 
 JournalEntry tagged(const QString& title, const QStringList& tags, bool archived = false)
@@ -102,6 +133,56 @@ void DetailRulesTest::metaDate_showsTheYearOnlyForAnotherYear()
         metaDate(at(QDate(today.year(), 3, 4), 9, 5), now, QLocale(QLocale::German, QLocale::Germany));
     QVERIFY2(german.contains(QStringLiteral("März")) && german.indexOf(u'4') < german.indexOf(QStringLiteral("März")),
              qPrintable(german));
+}
+
+void DetailRulesTest::metaDate_writesWhatIcuWrites_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("icuName");
+    for (const char* name : {"en_US", "en_GB", "de_DE", "fr_FR", "es_ES", "it_IT", "nl_NL", "pt_BR", "sv_SE", "pl_PL",
+                             "ru_RU", "tr_TR", "ja_JP", "zh_CN", "ko_KR", "ar_EG", "hi_IN", "fa_IR"}) {
+        QTest::newRow(name) << QLocale(QString::fromLatin1(name)) << QByteArray(name);
+    }
+    // The C locale is ICU's POSIX English.
+    QTest::newRow("C") << QLocale::c() << QByteArrayLiteral("en_US_POSIX");
+}
+
+void DetailRulesTest::metaDate_writesWhatIcuWrites()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, icuName);
+    const double now = at(kToday, 12);
+    // Mornings and evenings of this year and another, on days and months of one and two digits.
+    for (const double date : {at(QDate(kToday.year(), 3, 4), 9, 5), at(QDate(kToday.year(), 11, 28), 21, 40),
+                              at(QDate(kToday.year() - 3, 12, 31), 0, 7), at(QDate(kToday.year() + 1, 1, 1), 12, 30)}) {
+        const bool sameYear = vsp::localDate(date).year() == kToday.year();
+        const QString expected = icuWrites(date, icuName.constData(),
+                                           sameYear ? QStringLiteral("jmEEEEMMMMd") : QStringLiteral("jmEEEEMMMMdy"));
+        QCOMPARE(metaDate(date, now, locale), expected);
+    }
+}
+
+void DetailRulesTest::metaDate_keepsPatternsForTheNextRun()
+{
+    const double now = at(kToday, 12);
+    const double date = at(QDate(kToday.year(), 3, 4), 9, 5);
+    // Found once, the patterns of both skeletons go to the file for the next run.
+    metaDate(date, now, QLocale(QLocale::Danish, QLocale::Denmark));
+    const QByteArray prefix = QByteArrayLiteral(U_ICU_VERSION "|da_DK|");
+    const auto kept = [] {
+        QFile file(patternFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray thisYear = prefix + "jmEEEEMMMMd\t";
+    const QByteArray otherYear = prefix + "jmEEEEMMMMdy\t";
+    QTRY_VERIFY2(kept().contains(thisYear) && kept().contains(otherYear), kept().constData());
+    // A pattern in the file is used as it stands, without asking ICU's generator.
+    QThreadPool::globalInstance()->waitForDone();
+    QFile file(patternFile());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(QByteArrayLiteral(U_ICU_VERSION "|nb_NO|jmEEEEMMMMd\t'kept' d. MMMM\n"));
+    file.close();
+    QCOMPARE(metaDate(date, now, QLocale(QLocale::NorwegianBokmal, QLocale::Norway)), QStringLiteral("kept 4. mars"));
 }
 
 void DetailRulesTest::statusLine_data()

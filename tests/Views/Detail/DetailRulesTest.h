@@ -11,6 +11,9 @@ private Q_SLOTS:
     void readingMinutes_data();
     void readingMinutes();
     void metaDate_showsTheYearOnlyForAnotherYear();
+    void metaDate_writesWhatIcuWrites_data();
+    void metaDate_writesWhatIcuWrites();
+    void metaDate_keepsPatternsForTheNextRun();
     void statusLine_data();
     void statusLine();
     void statusLine_tooNarrow_endsInsideTheWidth();
