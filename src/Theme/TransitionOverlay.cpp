@@ -149,6 +149,20 @@ void TransitionOverlay::drawPart(QPainter& painter, const QPointF& target, const
     painter.drawPixmap(QRectF(target, sourceRect.size()), source, pixels);
 }
 
+void TransitionOverlay::fillInBands(QPainter& painter, const QRectF& rect, const QColor& colour)
+{
+    // Qt's raster engine splits a fill of 96 spans or more (a span: one device row of a clip
+    // rectangle) over its thread pool and waits for it. Bands of 30 device rows stay below that with
+    // up to three clip rectangles per row, so each band is filled on this thread. Neighbouring bands
+    // share their edge: no row is filled twice or left out.
+    constexpr int kBandRows = 30;
+    const qreal step = kBandRows / std::max<qreal>(1.0, std::abs(painter.deviceTransform().m22()));
+    for (qreal y = rect.top(); y < rect.bottom(); y += step) {
+        painter.fillRect(QRectF(QPointF(rect.left(), y), QPointF(rect.right(), std::min(rect.bottom(), y + step))),
+                         colour);
+    }
+}
+
 QPixmap TransitionOverlay::translucentSnapshot(QWidget* widget)
 {
     const qreal dpr = widget->devicePixelRatioF();

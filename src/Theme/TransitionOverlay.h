@@ -64,6 +64,10 @@ public:
     /// Paints `source`'s logical rectangle `sourceRect` at `target` (logical), whatever the pixmap's
     /// device pixel ratio.
     static void drawPart(QPainter& painter, const QPointF& target, const QPixmap& source, const QRectF& sourceRect);
+    /// Fills `rect` (logical) with `colour` within the painter's clip, in bands a few dozen device
+    /// pixels tall: the same pixels as one fillRect(), without handing the fill to Qt's painting
+    /// threads (waking them costs more than a frame's veil takes on one thread).
+    static void fillInBands(QPainter& painter, const QRectF& rect, const QColor& colour);
     /// A picture of `widget` and its children over transparency: only what they paint themselves,
     /// never the palette's background, which the painter lays down in the colour of the moment.
     static QPixmap translucentSnapshot(QWidget* widget);

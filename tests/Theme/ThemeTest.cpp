@@ -998,3 +998,37 @@ void ThemeTest::symbols_withoutTheIconSet_drawTheirLetterAndSayOnce()
     QVERIFY2(lines.first().startsWith(QStringLiteral("Vesperlog: loading the symbol icons failed — ")),
              qPrintable(lines.first()));
 }
+
+void ThemeTest::fillInBands_samePixelsAsOneFill_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::addColumn<QRectF>("area");
+    QTest::newRow("whole pixels") << 1.0 << QRectF(3, 5, 190, 170);
+    QTest::newRow("scale 2") << 2.0 << QRectF(3, 5, 190, 170);
+    QTest::newRow("scale 1.5, part pixels") << 1.5 << QRectF(2.5, 4.25, 180.5, 171.75);
+}
+
+void ThemeTest::fillInBands_samePixelsAsOneFill()
+{
+    QFETCH(qreal, dpr);
+    QFETCH(QRectF, area);
+    const QColor veil(40, 90, 200, 120);
+    // A clip with a hole, as the fade's veil has where a travelling piece stood.
+    const QRegion clip = QRegion(0, 0, 200, 190) - QRegion(30, 60, 90, 25);
+    const auto filled = [&](bool bands) {
+        QImage image((QSizeF(200, 190) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setClipRegion(clip);
+        if (bands) {
+            vsp::TransitionOverlay::fillInBands(p, area, veil);
+        } else {
+            p.fillRect(area, veil);
+        }
+        return image;
+    };
+    const QImage banded = filled(true);
+    QCOMPARE(banded, filled(false));
+    QVERIFY(banded.pixelColor(QPoint(100, 150) * dpr) != QColor(Qt::white));
+}

@@ -40,6 +40,8 @@ private Q_SLOTS:
     void transitionOverlay_coveringHostAtStart_hostPaintsOnceItMoves();
     void transitionOverlay_endsWhenHostIsResized_data();
     void transitionOverlay_endsWhenHostIsResized();
+    void fillInBands_samePixelsAsOneFill_data();
+    void fillInBands_samePixelsAsOneFill();
     void glass_cachedPaint_matchesUncached_data();
     void glass_cachedPaint_matchesUncached();
     void glass_cachedPaint_followsAppearanceAndAccent();

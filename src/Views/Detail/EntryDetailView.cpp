@@ -1278,7 +1278,7 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
         }
         m_pageTransition->finish();
     } else {
-        *from = PicturedLook::shownOf(m_pages, formatBar());
+        *from = PicturedLook::shownOf(m_pages, formatBar(), &m_shownPages);
         if (from->isNull()) {
             *from = PicturedLook::of(m_pages, formatBar());
         }
@@ -1295,7 +1295,7 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
             QColor colour = background;
             colour.setAlphaF(colour.alphaF() * share);
             p.setClipRegion(region);
-            p.fillRect(all, colour);
+            vsp::TransitionOverlay::fillInBands(p, all, colour);
         };
         // The old look lies over the new one at the square of its share: that way it shows as much as
         // it did beneath the new layout's opaque page coming in at `t`.
@@ -1320,7 +1320,10 @@ void EntryDetailView::beginPageTransition(vsp::Spring spring)
             veil(hole, 1.0 - t);
             rest -= hole;
         }
-        veil(rest, share);
+        // The opaque old look drawn whole hides whatever lies beneath it.
+        if (!from->opaque || oldShare < 1.0) {
+            veil(rest, share);
+        }
         p.restore();
         from->paint(p, QPointF(0, 0), oldShare, 1.0 - t);
         piece->paint(p, QPointF(0, 0), t, t);

@@ -229,6 +229,8 @@ private:
     QPointer<QWidget> m_lightbox;
     /// The cross-fade between layouts while it runs.
     QPointer<vsp::TransitionOverlay> m_pageTransition;
+    /// The picture of the pages as shown, kept from one fade to the next.
+    QPixmap m_shownPages;
     /// A change of focus mode played over the detail, and what it paints.
     QPointer<vsp::TransitionOverlay> m_focusTransition;
     std::shared_ptr<vsp::detail::FocusChangeMotion> m_focusMotion;

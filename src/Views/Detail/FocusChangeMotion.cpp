@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vsp::detail {
 
@@ -78,7 +79,7 @@ PicturedLook PicturedLook::pieceOf(const QWidget* widget, const QRect& piece)
     return look;
 }
 
-PicturedLook PicturedLook::shownOf(const QWidget* widget, std::optional<QRect> piece)
+PicturedLook PicturedLook::shownOf(const QWidget* widget, std::optional<QRect> piece, QPixmap* buffer)
 {
     if (!widget || !widget->isVisible() || widget->size().isEmpty()) {
         return {};
@@ -104,20 +105,39 @@ PicturedLook PicturedLook::shownOf(const QWidget* widget, std::optional<QRect> p
     if (!frame->rect().contains(pixels)) {
         return {};
     }
-    QImage rest = frame->copy(pixels).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    rest.setDevicePixelRatio(dpr);
+    QPixmap kept;
+    if (buffer) {
+        std::swap(kept, *buffer);
+    }
+    // A picture still shown by a motion under way, or of another size, is left to it.
+    if (kept.size() != pixels.size() || !kept.isDetached() || !kept.hasAlphaChannel()) {
+        // Every pixel is copied over below: nothing to clear first.
+        kept = QPixmap::fromImage(QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied));
+    }
+    kept.setDevicePixelRatio(1);
+    {
+        QPainter copy(&kept);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        copy.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels.size())), *frame, QRectF(pixels));
+        if (piece && piece->isValid()) {
+            // The piece travels on its own: the rest of the picture has a hole where it stood.
+            copy.scale(dpr, dpr);
+            copy.setCompositionMode(QPainter::CompositionMode_Clear);
+            copy.fillRect(QRectF(*piece), Qt::transparent);
+        }
+    }
+    kept.setDevicePixelRatio(dpr);
     PicturedLook look;
     if (piece && piece->isValid()) {
         look = pieceOf(widget, *piece);
-        // The piece travels on its own: the rest of the picture has a hole where it stood.
-        QPainter clear(&rest);
-        clear.setCompositionMode(QPainter::CompositionMode_Clear);
-        clear.fillRect(QRectF(*piece), Qt::transparent);
     }
-    look.rest = QPixmap::fromImage(std::move(rest));
+    look.rest = kept;
     look.at = widget->pos();
     look.size = widget->size();
     look.opaque = true;
+    if (buffer) {
+        *buffer = std::move(kept);
+    }
     return look;
 }
 
@@ -131,7 +151,19 @@ void PicturedLook::paint(QPainter& painter, QPointF origin, double opacity, doub
     painter.setOpacity(opacity);
     const QPointF topLeft = origin + QPointF(at);
     if (!rest.isNull()) {
+        // A picture that meets the device pixel for pixel is copied without smoothing, which gives the
+        // same pixels and keeps the blend on Qt's direct path (a smoothed one is split over its
+        // painting threads).
+        const QTransform device = painter.deviceTransform();
+        const QPointF corner = device.map(topLeft);
+        const auto whole = [](qreal v) { return std::abs(v - std::round(v)) < 1e-6; };
+        const bool oneToOne =
+            device.type() <= QTransform::TxScale && qFuzzyCompare(device.m11(), rest.devicePixelRatio())
+            && qFuzzyCompare(device.m22(), rest.devicePixelRatio()) && whole(corner.x()) && whole(corner.y());
+        const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth && !oneToOne);
         painter.drawPixmap(topLeft, rest);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     }
     if (!piece.isNull()) {
         // From just above the look's top edge (its whole height above its place) to its place.

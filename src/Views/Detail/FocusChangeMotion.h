@@ -39,8 +39,12 @@ struct PicturedLook {
     /// where `piece` stood; the piece itself is pictured over transparency as pieceOf() does. An empty
     /// look when that frame cannot be read or does not show the widget as it stands (no raster backing
     /// store, a window not exposed or about to change size, another widget over it): picture it with
-    /// of() then.
-    static PicturedLook shownOf(const QWidget* widget, std::optional<QRect> piece = std::nullopt);
+    /// of() then. `buffer`, when given, is a picture kept from one look to the next: the pixels are
+    /// copied into it when it has their size and nothing else holds it (memory already in use, where a
+    /// window-sized picture made afresh pays a page fault per 4 KiB), and it is replaced otherwise; the
+    /// look then shares it.
+    static PicturedLook shownOf(const QWidget* widget, std::optional<QRect> piece = std::nullopt,
+                                QPixmap* buffer = nullptr);
     bool isNull() const { return rest.isNull() && piece.isNull(); }
     /// Draws the look at `opacity` with its top-left at `origin` + `at`. The piece comes down from
     /// above the look's top edge as `pieceProgress` goes from 0 to 1 (1: in its place).

@@ -1646,11 +1646,13 @@ public:
     using QWidget::QWidget;
     int paints = 0;
 
+    QColor colour = Qt::blue;
+
 protected:
     void paintEvent(QPaintEvent*) override
     {
         ++paints;
-        QPainter(this).fillRect(rect(), Qt::blue);
+        QPainter(this).fillRect(rect(), colour);
     }
 };
 
@@ -1707,6 +1709,39 @@ void EntryDetailViewTest::picturedLookShown_copiesTheFrameWithoutPainting()
         QCOMPARE(look.pieceRect, piece->geometry());
         QCOMPARE(look.piece.toImage().pixelColor(QPoint(5, 5) * dpr), QColor(Qt::red));
     }
+}
+
+void EntryDetailViewTest::picturedLookShown_keptBuffer_neverOverwritesAHeldLook()
+{
+    QWidget window;
+    window.resize(200, 160);
+    auto* page = new CountedPage(&window);
+    page->setGeometry(20, 30, 100, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(page->paints > 0);
+    QPixmap buffer;
+    auto held = std::make_optional(vsp::detail::PicturedLook::shownOf(page, std::nullopt, &buffer));
+    const auto colourOf = [](const vsp::detail::PicturedLook& look) {
+        return look.rest.toImage().pixelColor(QPoint(5, 5) * look.rest.devicePixelRatio());
+    };
+    QCOMPARE(colourOf(*held), QColor(Qt::blue));
+    const int paints = page->paints;
+    page->colour = Qt::green;
+    page->update();
+    QTRY_VERIFY(page->paints > paints);
+    // The first look still moves: the second is copied elsewhere.
+    auto second = std::make_optional(vsp::detail::PicturedLook::shownOf(page, std::nullopt, &buffer));
+    QCOMPARE(colourOf(*held), QColor(Qt::blue));
+    QCOMPARE(colourOf(*second), QColor(Qt::green));
+    const uchar* secondPixels = second->rest.toImage().constBits();
+    QVERIFY(held->rest.toImage().constBits() != secondPixels);
+    // Once no look holds the kept picture, the next one is copied into it.
+    held.reset();
+    second.reset();
+    const vsp::detail::PicturedLook third = vsp::detail::PicturedLook::shownOf(page, std::nullopt, &buffer);
+    QCOMPARE(third.rest.toImage().constBits(), secondPixels);
+    QCOMPARE(colourOf(third), QColor(Qt::green));
 }
 
 void EntryDetailViewTest::tagRemovedUnderMotion_restOfTheFlowTakesItsPlace()

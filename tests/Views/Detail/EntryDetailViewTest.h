@@ -74,6 +74,7 @@ private Q_SLOTS:
     void picturedLook_pieceComesDownFromTheTopEdge();
     void picturedLookShown_copiesTheFrameWithoutPainting_data();
     void picturedLookShown_copiesTheFrameWithoutPainting();
+    void picturedLookShown_keptBuffer_neverOverwritesAHeldLook();
     void tagRemovedUnderMotion_restOfTheFlowTakesItsPlace();
     void expirationUnderMotion_dayEditorEndsShownThenGone_data();
     void expirationUnderMotion_dayEditorEndsShownThenGone();
